@@ -1,0 +1,41 @@
+#include "platform/SupportPaths.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace kr {
+
+namespace {
+const QString kAppFolder = QStringLiteral("Korvane-R");
+
+QString writableOrTemp(QStandardPaths::StandardLocation location) {
+  const QString base = QStandardPaths::writableLocation(location);
+  return base.isEmpty() ? QDir::tempPath() : base;
+}
+} // namespace
+
+QString SupportPaths::supportFolder() {
+  return writableOrTemp(QStandardPaths::GenericDataLocation) + u'/' + kAppFolder;
+}
+
+QString SupportPaths::configFolder() {
+  return writableOrTemp(QStandardPaths::GenericConfigLocation) + u'/' + kAppFolder;
+}
+
+QString SupportPaths::settingsFile() {
+  return configFolder() + u'/' + kAppFolder + QStringLiteral(".conf");
+}
+
+QString SupportPaths::scriptsFolder() { return configFolder() + QStringLiteral("/Scripts"); }
+
+QString SupportPaths::homeFolder() { return QDir::homePath(); }
+
+QString SupportPaths::expandTilde(const QString& path) {
+  if (path == QStringLiteral("~"))
+    return homeFolder();
+  if (path.startsWith(QStringLiteral("~/")))
+    return homeFolder() + path.mid(1);
+  return path;
+}
+
+} // namespace kr

@@ -1,0 +1,264 @@
+#include "platform/UserDefaults.h"
+
+#include "platform/SupportPaths.h"
+
+#include <QRegularExpression>
+
+#include <cmath>
+#include <limits>
+
+namespace kr {
+
+namespace {
+
+std::unique_ptr<UserDefaults>& standardInstance() {
+  static std::unique_ptr<UserDefaults> instance;
+  return instance;
+}
+
+bool isNumeric(const QVariant& v) {
+  switch (v.metaType().id()) {
+  case QMetaType::Int:
+  case QMetaType::UInt:
+  case QMetaType::LongLong:
+  case QMetaType::ULongLong:
+  case QMetaType::Long:
+  case QMetaType::ULong:
+  case QMetaType::Short:
+  case QMetaType::UShort:
+  case QMetaType::Double:
+  case QMetaType::Float:
+    return true;
+  default:
+    return false;
+  }
+}
+
+qint64 truncateToInteger(double d) {
+  if (!std::isfinite(d))
+    return 0;
+  if (d >= static_cast<double>(std::numeric_limits<qint64>::max()))
+    return std::numeric_limits<qint64>::max();
+  if (d <= static_cast<double>(std::numeric_limits<qint64>::min()))
+    return std::numeric_limits<qint64>::min();
+  return static_cast<qint64>(d); // truncates toward zero
+}
+
+// The INI file keeps scalars as text; give them back their type.
+QVariant restoreType(const QVariant& raw, const QVariant& registered) {
+  if (raw.metaType().id() != QMetaType::QString)
+    return raw;
+  const QString text = raw.toString();
+  switch (registered.metaType().id()) {
+  case QMetaType::Bool:
+    return UserDefaults::toBool(text);
+  case QMetaType::Int:
+  case QMetaType::LongLong:
+  case QMetaType::UInt:
+  case QMetaType::ULongLong: {
+    bool ok = false;
+    const qint64 i = text.toLongLong(&ok);
+    return ok ? QVariant(i) : QVariant(UserDefaults::toInteger(text));
+  }
+  case QMetaType::Double:
+  case QMetaType::Float:
+    return UserDefaults::toDouble(text);
+  case QMetaType::QString:
+    return text;
+  default:
+    break;
+  }
+  if (text == QStringLiteral("true") || text == QStringLiteral("false"))
+    return text == QStringLiteral("true");
+  static const QRegularExpression integerPattern(QStringLiteral("^-?[0-9]{1,18}$"));
+  if (integerPattern.match(text).hasMatch())
+    return text.toLongLong();
+  static const QRegularExpression doublePattern(
+      QStringLiteral("^-?([0-9]+\\.[0-9]*|\\.[0-9]+)([eE][-+]?[0-9]+)?$"));
+  if (doublePattern.match(text).hasMatch())
+    return text.toDouble();
+  return text;
+}
+
+} // namespace
+
+UserDefaults::UserDefaults(const QString& filePath, QObject* parent)
+    : QObject(parent), settings_(std::make_unique<QSettings>(filePath, QSettings::IniFormat)) {}
+
+UserDefaults::~UserDefaults() { settings_->sync(); }
+
+UserDefaults& UserDefaults::standard() {
+  auto& instance = standardInstance();
+  if (!instance)
+    instance = std::make_unique<UserDefaults>(SupportPaths::settingsFile());
+  return *instance;
+}
+
+void UserDefaults::resetStandardForTesting() { standardInstance().reset(); }
+
+void UserDefaults::registerDefaults(const QVariantMap& values) {
+  for (auto it = values.cbegin(); it != values.cend(); ++it)
+    registerDefault(it.key(), it.value());
+}
+
+void UserDefaults::registerDefault(const QString& key, const QVariant& value) {
+  const QVariant before = object(key);
+  registered_.insert(key, value);
+  if (!hasStoredValue(key) && !sameValue(before, value))
+    Q_EMIT changed(key);
+}
+
+QVariant UserDefaults::registeredValue(const QString& key) const { return registered_.value(key); }
+
+QVariant UserDefaults::storedObject(const QString& key) const {
+  const QVariant raw = settings_->value(key);
+  if (!raw.isValid())
+    return {};
+  return restoreType(raw, registered_.value(key));
+}
+
+QVariant UserDefaults::object(const QString& key) const {
+  const QVariant stored = storedObject(key);
+  return stored.isValid() ? stored : registered_.value(key);
+}
+
+bool UserDefaults::hasStoredValue(const QString& key) const { return settings_->contains(key); }
+
+bool UserDefaults::defined(const QString& key) const {
+  return hasStoredValue(key) || registered_.contains(key);
+}
+
+bool UserDefaults::boolValue(const QString& key) const { return toBool(object(key)); }
+
+qint64 UserDefaults::integer(const QString& key) const { return toInteger(object(key)); }
+
+double UserDefaults::doubleValue(const QString& key) const { return toDouble(object(key)); }
+
+float UserDefaults::floatValue(const QString& key) const {
+  return static_cast<float>(doubleValue(key));
+}
+
+QString UserDefaults::string(const QString& key) const { return toString(object(key)); }
+
+QVariantList UserDefaults::array(const QString& key) const {
+  const QVariant v = object(key);
+  return v.metaType().id() == QMetaType::QVariantList ? v.toList() : QVariantList{};
+}
+
+void UserDefaults::setValue(const QString& key, const QVariant& value) {
+  if (!value.isValid()) {
+    remove(key);
+    return;
+  }
+  const QVariant before = object(key);
+  settings_->setValue(key, value);
+  settings_->sync();
+  if (!sameValue(before, value))
+    Q_EMIT changed(key);
+}
+
+void UserDefaults::remove(const QString& key) {
+  if (!hasStoredValue(key))
+    return;
+  const QVariant before = object(key);
+  settings_->remove(key);
+  settings_->sync();
+  if (!sameValue(before, object(key)))
+    Q_EMIT changed(key);
+}
+
+bool UserDefaults::synchronize() {
+  settings_->sync();
+  return settings_->status() == QSettings::NoError;
+}
+
+QString UserDefaults::filePath() const { return settings_->fileName(); }
+
+QStringList UserDefaults::storedKeys() const { return settings_->allKeys(); }
+
+bool UserDefaults::toBool(const QVariant& value) {
+  if (!value.isValid())
+    return false;
+  if (value.metaType().id() == QMetaType::Bool)
+    return value.toBool();
+  if (isNumeric(value))
+    return value.toDouble() != 0.0;
+  if (value.metaType().id() == QMetaType::QString) {
+    const QString text = value.toString().trimmed();
+    if (text.compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0 ||
+        text.compare(QStringLiteral("yes"), Qt::CaseInsensitive) == 0)
+      return true;
+    return text.toDouble() != 0.0;
+  }
+  return false;
+}
+
+qint64 UserDefaults::toInteger(const QVariant& value) {
+  if (!value.isValid())
+    return 0;
+  switch (value.metaType().id()) {
+  case QMetaType::Bool:
+    return value.toBool() ? 1 : 0;
+  case QMetaType::Int:
+  case QMetaType::LongLong:
+  case QMetaType::Long:
+  case QMetaType::Short:
+    return value.toLongLong();
+  case QMetaType::UInt:
+  case QMetaType::ULongLong:
+  case QMetaType::ULong:
+  case QMetaType::UShort:
+    return static_cast<qint64>(value.toULongLong());
+  case QMetaType::Double:
+  case QMetaType::Float:
+    return truncateToInteger(value.toDouble());
+  case QMetaType::QString: {
+    bool ok = false;
+    const QString text = value.toString().trimmed();
+    const qint64 i = text.toLongLong(&ok);
+    return ok ? i : truncateToInteger(text.toDouble());
+  }
+  default:
+    return 0;
+  }
+}
+
+double UserDefaults::toDouble(const QVariant& value) {
+  if (!value.isValid())
+    return 0.0;
+  if (value.metaType().id() == QMetaType::Bool)
+    return value.toBool() ? 1.0 : 0.0;
+  if (isNumeric(value))
+    return value.toDouble();
+  if (value.metaType().id() == QMetaType::QString)
+    return value.toString().trimmed().toDouble();
+  return 0.0;
+}
+
+QString UserDefaults::toString(const QVariant& value) {
+  if (!value.isValid())
+    return {};
+  if (value.metaType().id() == QMetaType::QString)
+    return value.toString();
+  if (value.metaType().id() == QMetaType::Bool)
+    return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+  if (isNumeric(value))
+    return value.toString();
+  return {};
+}
+
+bool UserDefaults::sameValue(const QVariant& a, const QVariant& b) {
+  if (a.isValid() != b.isValid())
+    return false;
+  if (!a.isValid())
+    return true;
+  const bool aScalar = isNumeric(a) || a.metaType().id() == QMetaType::Bool;
+  const bool bScalar = isNumeric(b) || b.metaType().id() == QMetaType::Bool;
+  if (aScalar && bScalar)
+    return toDouble(a) == toDouble(b);
+  if (aScalar != bScalar)
+    return toString(a) == toString(b) && a.metaType() == b.metaType();
+  return a == b;
+}
+
+} // namespace kr

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kr::test {
+
+// The temporary folder that stands in for the user's home during a test run.
+// HOME and the XDG folders point inside it; it is removed when the run ends.
+QString temporaryHome();
+
+// While alive, console warnings whose text contains one of the given pieces
+// are expected and do not fail the running test. `seen()` counts them.
+class ExpectWarnings {
+public:
+  explicit ExpectWarnings(QStringList fragments);
+  ~ExpectWarnings();
+  ExpectWarnings(const ExpectWarnings&) = delete;
+  ExpectWarnings& operator=(const ExpectWarnings&) = delete;
+  int seen() const { return seen_; }
+
+  static bool consume(const QString& message);
+
+private:
+  QStringList fragments_;
+  int seen_ = 0;
+  ExpectWarnings* previous_;
+};
+
+// Collects the console lines (debug, info, warning) written while alive.
+class ConsoleCapture {
+public:
+  ConsoleCapture();
+  ~ConsoleCapture();
+  ConsoleCapture(const ConsoleCapture&) = delete;
+  ConsoleCapture& operator=(const ConsoleCapture&) = delete;
+  const QStringList& lines() const { return lines_; }
+  bool contains(const QString& fragment) const;
+
+  static void record(const QString& line);
+
+private:
+  QStringList lines_;
+  ConsoleCapture* previous_;
+};
+
+} // namespace kr::test

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+namespace kr {
+
+// Chooses the images of the tray icon and the application by name; the
+// images themselves are resources of the parts that draw them.
+class IconManager {
+public:
+  // "menu_bar_icon" while "menubarIconChoice" is 0, else "plain_r_menu_bar".
+  static QString menuBarIconName();
+  static QString menuBarIconNameForChoice(qint64 choice);
+};
+
+} // namespace kr

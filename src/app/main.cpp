@@ -1,6 +1,9 @@
+#include "platform/MacOSVersion.h"
 #include "platform/QnLog.h"
 #include "platform/UserDefaults.h"
+#include "platform/ValueTransformer.h"
 #include "platform/linux/UnixSignalWatcher.h"
+#include "shell/DebugManager.h"
 #include "shell/RegisteredDefaults.h"
 
 #include <QApplication>
@@ -59,8 +62,16 @@ int main(int argc, char** argv) {
   configure(parser);
   parser.process(app);
 
+  // The console stays silent until the debug manager exists, so these two
+  // lines only show when something switched the logger on earlier.
+  kr::qn_log(QStringLiteral("Korvane-R Launching"));
+  kr::qn_log(QStringLiteral("*******************"));
+  kr::transformers::registerNamedTransformers();
   kr::RegisteredDefaults::registerAll();
-  kr::QnLog::setOn(kr::UserDefaults::standard().boolValue(QStringLiteral("loggerIsOn")));
+
+  // From here on the console log follows "loggerIsOn".
+  kr::DebugManager debugManager(kr::UserDefaults::standard());
+  kr::MacOSVersion::singleton(); // starts following the desktop's light or dark palette
   kr::qn_log(QStringLiteral("Korvane-R %1 started").arg(QApplication::applicationVersion()));
 
   kr::UnixSignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP});

@@ -1,0 +1,287 @@
+#include "engine/DataModel.h"
+
+#include "engine/ValueChangeListener.h"
+#include "platform/DefaultsStorageAPI.h"
+#include "platform/UserDefaults.h"
+
+namespace kr {
+
+namespace {
+
+const QString kTags = QStringLiteral("tags");
+const QString kDurationInSeconds = QStringLiteral("durationInSeconds");
+const QString kBreakDurationInSeconds = QStringLiteral("breakDurationInSeconds");
+const QString kObjective = QStringLiteral("objective");
+const QString kBreakDurationControlAlternative = QStringLiteral("breakDurationControlAlternative");
+const QString kDefaultAlternative = QStringLiteral("default");
+const QString kPomodoroStyleAlternative = QStringLiteral("pomodoroStyle");
+const QString kFirstMinutes = QStringLiteral("firstPomodoroBreakDurationInMinutes");
+const QString kSecondMinutes = QStringLiteral("secondPomodoroBreakDurationInMinutes");
+const QString kThirdMinutes = QStringLiteral("thirdPomodoroBreakDurationInMinutes");
+const QString kFourthMinutes = QStringLiteral("fourthPomodoroBreakDurationInMinutes");
+
+const QString kObjectivePlaceholder = QStringLiteral(
+    "Give a one sentence description of your objective for the next time slice. Be as specific "
+    "as possible and clearly set the limits of what you are going to do.");
+
+QVariantMap registeredDefaults() {
+  QVariantMap d;
+  d.insert(kTags, QString());
+  d.insert(kDurationInSeconds, qint64{900});
+  d.insert(kBreakDurationInSeconds, qint64{600});
+  d.insert(QStringLiteral("focusRating"), qint64{1});
+  d.insert(QStringLiteral("completed"), false);
+  d.insert(QStringLiteral("tagFilter"), QString());
+  d.insert(QStringLiteral("lockScreenDuringBreak"), false);
+  d.insert(QStringLiteral("endInformalBreakForLunch"), false);
+  d.insert(QStringLiteral("endInformalBreakForBreakfast"), false);
+  d.insert(QStringLiteral("endInformalBreakAutomatically"), false);
+  d.insert(kFirstMinutes, qint64{5});
+  d.insert(kSecondMinutes, qint64{5});
+  d.insert(kThirdMinutes, qint64{5});
+  d.insert(kFourthMinutes, qint64{30});
+  d.insert(QStringLiteral("thirdPomodoroBreakEnabled"), true);
+  d.insert(QStringLiteral("fourthPomodoroBreakEnabled"), true);
+  d.insert(kBreakDurationControlAlternative, kDefaultAlternative);
+  d.insert(QStringLiteral("techniqueProfileChoice"), QStringLiteral("korvane"));
+  d.insert(QStringLiteral("notificationProfileChoice"), QStringLiteral("some"));
+  d.insert(QStringLiteral("continuousSoundProfileChoice"), QStringLiteral("none"));
+  d.insert(QStringLiteral("omnifocusUseContext"), true);
+  d.insert(QStringLiteral("omnifocusEstimatedTime"), true);
+  d.insert(QStringLiteral("thingsIntegrationUseTags"), true);
+  d.insert(QStringLiteral("shouldHideOnTimeSliceRunningActivation"), true);
+  d.insert(QStringLiteral("shouldHideOnTimedBreakActivation"), true);
+  d.insert(QStringLiteral("shouldUseSoftBreak"), true);
+  return d;
+}
+
+} // namespace
+
+DataModel::DataModel(QObject* parent) : QObject(parent) {}
+
+DataModel::~DataModel() = default;
+
+DataModel& DataModel::shared() {
+  // A function-local static is initialised once, safely against concurrent first use.
+  static DataModel instance;
+  return instance;
+}
+
+UserDefaults& DataModel::defaults() { return UserDefaults::standard(); }
+
+DefaultsStorageAPI& DataModel::storage() { return StandardUserDefaultsStorage::shared(); }
+
+void DataModel::prepare() {
+  objectiveData();
+  defaults().registerDefaults(registeredDefaults());
+  defaults().synchronize();
+  connect(&defaults(), &UserDefaults::changed, this, &DataModel::observeValue,
+          Qt::UniqueConnection);
+}
+
+void DataModel::setObjectiveStyleProvider(std::function<ObjectiveText::Style()> provider) {
+  objectiveStyleProvider_ = std::move(provider);
+}
+
+void DataModel::addDurationListener(ValueChangeListener& listener) {
+  durationListeners.push_back({listener.weakReference()});
+}
+
+void DataModel::addBreakDurationListener(ValueChangeListener& listener) {
+  breakDurationListeners.push_back({listener.weakReference()});
+}
+
+void DataModel::observeValue(const QString& keyPath) {
+  if (keyPath == kDurationInSeconds)
+    callListeners(durationListeners);
+  else if (keyPath == kBreakDurationInSeconds)
+    callListeners(breakDurationListeners);
+}
+
+void DataModel::callListeners(const std::vector<WeakListenerWrapper>& listeners) {
+  // By index over the size at the start: a listener may add listeners.
+  const std::size_t count = listeners.size();
+  for (std::size_t i = 0; i < count && i < listeners.size(); ++i) {
+    if (const std::shared_ptr<ValueChangeListener> listener = listeners[i].listener.lock())
+      listener->valueHasChanged();
+  }
+}
+
+QString DataModel::tags() const { return defaults().string(kTags); }
+
+void DataModel::setTags(const QString& tags) { defaults().setValue(kTags, tags); }
+
+qint64 DataModel::focusRating() const { return defaults().integer(QStringLiteral("focusRating")); }
+
+bool DataModel::completed() const { return defaults().boolValue(QStringLiteral("completed")); }
+
+qint64 DataModel::durationInSeconds() const { return defaults().integer(kDurationInSeconds); }
+
+qint64 DataModel::durationInMinutes() const { return durationInSeconds() / 60; }
+
+void DataModel::setDurationInSeconds(qint64 seconds) {
+  defaults().setValue(kDurationInSeconds, seconds);
+}
+
+void DataModel::setDurationInMinutes(int minutes) { setDurationInSeconds(qint64{minutes} * 60); }
+
+qint64 DataModel::breakDurationInSeconds() const {
+  return defaults().integer(kBreakDurationInSeconds);
+}
+
+qint64 DataModel::breakDurationInMinutes() const { return breakDurationInSeconds() / 60; }
+
+void DataModel::setBreakDurationInSeconds(qint64 seconds) {
+  defaults().setValue(kBreakDurationInSeconds, seconds);
+}
+
+void DataModel::setBreakDurationInMinutes(int minutes) {
+  setBreakDurationInSeconds(qint64{minutes} * 60);
+}
+
+ObjectiveText DataModel::objectiveData() {
+  const QVariant stored = defaults().object(kObjective);
+  if (stored.isValid() && !stored.toByteArray().isEmpty())
+    return ObjectiveText(stored.toByteArray());
+  const ObjectiveText::Style style =
+      objectiveStyleProvider_ ? objectiveStyleProvider_() : ObjectiveText::Style{};
+  ObjectiveText objective = ObjectiveText::fromPlainText(kObjectivePlaceholder, style);
+  defaults().setValue(kObjective, objective.data());
+  return objective;
+}
+
+bool DataModel::useOmnifocusContextAsTag() const {
+  return defaults().boolValue(QStringLiteral("omnifocusUseContext"));
+}
+
+bool DataModel::useOmnifocusEstimatedTimeAsDuration() const {
+  return defaults().boolValue(QStringLiteral("omnifocusEstimatedTime"));
+}
+
+bool DataModel::useThingsTags() const {
+  return defaults().boolValue(QStringLiteral("thingsIntegrationUseTags"));
+}
+
+bool DataModel::shouldHideOnTimeSliceRunningActivation() const {
+  return defaults().boolValue(QStringLiteral("shouldHideOnTimeSliceRunningActivation"));
+}
+
+bool DataModel::shouldHideOnTimedBreakActivation() const {
+  return defaults().boolValue(QStringLiteral("shouldHideOnTimedBreakActivation"));
+}
+
+bool DataModel::shouldUseSoftBreak() const {
+  return defaults().boolValue(QStringLiteral("shouldUseSoftBreak"));
+}
+
+bool DataModel::endInformalBreakForLunch() const {
+  return storage().getBoolean(QStringLiteral("endInformalBreakForLunch"));
+}
+
+bool DataModel::endInformalBreakForBreakfast() const {
+  return storage().getBoolean(QStringLiteral("endInformalBreakForBreakfast"));
+}
+
+bool DataModel::endInformalBreakAutomatically() const {
+  return storage().getBoolean(QStringLiteral("endInformalBreakAutomatically"));
+}
+
+bool DataModel::endInformalBreakAutomaticallyAfterInactivity() const {
+  return storage().getBoolean(QStringLiteral("endInformalBreakAutomaticallyAfterInactivity"));
+}
+
+bool DataModel::lockScreenDuringBreak() const {
+  return storage().getBoolean(QStringLiteral("lockScreenDuringBreak"));
+}
+
+qint64 DataModel::statsMode() const {
+  return storage().getInteger(QStringLiteral("currentlyDisplayedStatistic"));
+}
+
+void DataModel::setStatsMode(qint64 tagValue) {
+  storage().store(tagValue, QStringLiteral("currentlyDisplayedStatistic"));
+  defaults().synchronize();
+}
+
+void DataModel::setCurrentTimeSliceExtensionDuration(qint64 seconds) {
+  _currentTimeSliceExtensionDurationInSeconds = seconds;
+}
+
+qint64 DataModel::currentTimeSliceExtensionDurationInSeconds() const {
+  return _currentTimeSliceExtensionDurationInSeconds;
+}
+
+void DataModel::resetCurrentTimeSliceExtensionDuration() {
+  _currentTimeSliceExtensionDurationInSeconds = 0;
+}
+
+qint64 DataModel::pomodoroSlots() const {
+  // Taken from the flags at each use, so a slot switched off is never used
+  // because a remembered count was out of date.
+  if (defaults().boolValue(QStringLiteral("fourthPomodoroBreakEnabled")))
+    return 4;
+  if (defaults().boolValue(QStringLiteral("thirdPomodoroBreakEnabled")))
+    return 3;
+  return 2;
+}
+
+qint64 DataModel::computedPomodoroCounter() const {
+  const qint64 slots = pomodoroSlots();
+  return ((pomodoroCounter % slots) + slots) % slots;
+}
+
+qint64 DataModel::computedPomodoroBreakDurationBasedOnCurrentSettings() const {
+  switch (computedPomodoroCounter()) {
+  case 0:
+    return defaults().integer(kFirstMinutes);
+  case 1:
+    return defaults().integer(kSecondMinutes);
+  case 2:
+    return defaults().integer(kThirdMinutes);
+  default:
+    return defaults().integer(kFourthMinutes);
+  }
+}
+
+qint64 DataModel::nextTimedBreakDurationInSeconds() const {
+  if (useOneTimeOnlyBreakDurationThisTimeOnly)
+    return oneTimeOnlyBreakDuration;
+  if (usePomodoroStyleBreakDurationControl())
+    return computedPomodoroBreakDurationBasedOnCurrentSettings() * 60;
+  return breakDurationInSeconds();
+}
+
+bool DataModel::useDefaultBreakDurationControl() const {
+  const QVariant value = defaults().object(kBreakDurationControlAlternative);
+  return value.isValid() && value.toString() == kDefaultAlternative;
+}
+
+bool DataModel::usePomodoroStyleBreakDurationControl() const {
+  const QVariant value = defaults().object(kBreakDurationControlAlternative);
+  return value.isValid() && value.toString() == kPomodoroStyleAlternative;
+}
+
+void DataModel::nextBreakDurationControlAlternative() {
+  defaults().setValue(kBreakDurationControlAlternative, useDefaultBreakDurationControl()
+                                                            ? kPomodoroStyleAlternative
+                                                            : kDefaultAlternative);
+}
+
+void DataModel::stepMinutes(const QString& key, int step) {
+  const qint64 minutes = defaults().integer(key);
+  if (step > 0 && minutes < kMaximumPomodoroBreakMinutes)
+    defaults().setValue(key, minutes + 1);
+  else if (step < 0 && minutes > kMinimumPomodoroBreakMinutes)
+    defaults().setValue(key, minutes - 1);
+}
+
+void DataModel::incrementFirstPomodoroBreakDurationInMinutes() { stepMinutes(kFirstMinutes, 1); }
+void DataModel::decrementFirstPomodoroBreakDurationInMinutes() { stepMinutes(kFirstMinutes, -1); }
+void DataModel::incrementSecondPomodoroBreakDurationInMinutes() { stepMinutes(kSecondMinutes, 1); }
+void DataModel::decrementSecondPomodoroBreakDurationInMinutes() { stepMinutes(kSecondMinutes, -1); }
+void DataModel::incrementThirdPomodoroBreakDurationInMinutes() { stepMinutes(kThirdMinutes, 1); }
+void DataModel::decrementThirdPomodoroBreakDurationInMinutes() { stepMinutes(kThirdMinutes, -1); }
+void DataModel::incrementFourthPomodoroBreakDurationInMinutes() { stepMinutes(kFourthMinutes, 1); }
+void DataModel::decrementFourthPomodoroBreakDurationInMinutes() { stepMinutes(kFourthMinutes, -1); }
+
+} // namespace kr

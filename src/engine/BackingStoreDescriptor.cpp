@@ -1,0 +1,104 @@
+#include "engine/BackingStoreDescriptor.h"
+
+#include "engine/Clock.h"
+#include "platform/FatalError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace kr {
+
+BackingStoreDescriptor::BackingStoreDescriptor()
+    : index_(std::make_unique<BackingStoreIndex>(this)) {}
+
+BackingStoreDescriptor::~BackingStoreDescriptor() = default;
+
+QString BackingStoreDescriptor::root() const {
+  QMutexLocker locker(&mutex_);
+  return root_;
+}
+
+void BackingStoreDescriptor::setRoot(const QString& root) {
+  QMutexLocker locker(&mutex_);
+  root_ = root;
+}
+
+QString BackingStoreDescriptor::folderPath() const {
+  QMutexLocker locker(&mutex_);
+  return folderPath_;
+}
+
+void BackingStoreDescriptor::setFolderPath(const QString& folderPath) {
+  QMutexLocker locker(&mutex_);
+  folderPath_ = QDir::cleanPath(folderPath);
+}
+
+std::optional<QString> BackingStoreDescriptor::templateName() const {
+  QMutexLocker locker(&mutex_);
+  return templateName_;
+}
+
+void BackingStoreDescriptor::setTemplateName(const std::optional<QString>& name) {
+  QMutexLocker locker(&mutex_);
+  templateName_ = name;
+}
+
+void BackingStoreDescriptor::setNamingStrategy(
+    std::unique_ptr<BackingStoreNamingStrategy> strategy) {
+  namingStrategy_ = std::move(strategy);
+  if (namingStrategy_)
+    namingStrategy_->setDescriptor(this);
+}
+
+const BackingStoreNamingStrategy* BackingStoreDescriptor::namingStrategy() const {
+  if (!namingStrategy_)
+    KR_FATAL(QStringLiteral("backingstoredescriptor without naming strategy!"));
+  return namingStrategy_.get();
+}
+
+void BackingStoreDescriptor::finishInitialization() { index_->refreshIndexFromDisk(); }
+
+QString BackingStoreDescriptor::getPathToCurrentFile() const {
+  return namingStrategy()->generateIDFor(Clock::nowAsDate(), 0);
+}
+
+std::optional<qint64> BackingStoreDescriptor::sequenceNumberOfName(const QString& fileName) const {
+  static const QRegularExpression pattern(QStringLiteral("^ (\\d{6,18})\\.rtfd$"));
+  const QString rootText = root();
+  if (!fileName.startsWith(rootText))
+    return std::nullopt;
+  const QRegularExpressionMatch match = pattern.match(fileName.mid(rootText.size()));
+  if (!match.hasMatch())
+    return std::nullopt;
+  return match.captured(1).toLongLong();
+}
+
+QString BackingStoreDescriptor::getPathToNewFile() const {
+  // The highest numbered page decides, whatever else the folder holds and
+  // however the numbers are spread.
+  qint64 highest = -1;
+  for (const QString& path : index_->indexOfIDs()) {
+    if (const auto number = sequenceNumberOfName(QFileInfo(path).fileName()))
+      highest = std::max(highest, *number);
+  }
+  qint64 next = highest + 1;
+  // A page that arrived after the last rescan is never reused.
+  QString path = namingStrategy()->generateIDFor(Clock::nowAsDate(), next);
+  while (QFileInfo::exists(path))
+    path = namingStrategy()->generateIDFor(Clock::nowAsDate(), ++next);
+  return path;
+}
+
+bool BackingStoreDescriptor::ensureFolder(const QString& folder, QString* error) {
+  const QFileInfo info(folder);
+  if (info.isDir())
+    return true;
+  if (!info.exists() && QDir().mkpath(folder))
+    return true;
+  if (error)
+    *error = QStringLiteral("Could not create folder path at: %1").arg(folder);
+  return false;
+}
+
+} // namespace kr

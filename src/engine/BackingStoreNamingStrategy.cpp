@@ -1,0 +1,21 @@
+#include "engine/BackingStoreNamingStrategy.h"
+
+#include "engine/BackingStoreDescriptor.h"
+#include "platform/FatalError.h"
+
+namespace kr {
+
+QString BackingStoreNamingStrategy::generateIDFor(const QDateTime&, qint64) const {
+  KR_FATAL(QStringLiteral("backingstoredescriptor without naming strategy!"));
+}
+
+QString BackingStoreNamingStrategy::formatDay(const QDate& day) {
+  return QString::asprintf("%03d-%02d-%02d", day.year(), day.month(), day.day());
+}
+
+QString BackingStoreNamingStrategy::pathWithSuffix(const QString& suffix) const {
+  KR_ASSERT(descriptor_, QStringLiteral("naming strategy without a store"));
+  return descriptor_->folderPath() + u'/' + descriptor_->root() + suffix + QStringLiteral(".rtfd");
+}
+
+} // namespace kr

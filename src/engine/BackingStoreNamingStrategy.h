@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+namespace kr {
+
+class BackingStoreDescriptor;
+
+// Forms the full paths of the files of one store. The base class has no rule
+// of its own; each subclass names files its own way.
+class BackingStoreNamingStrategy {
+public:
+  virtual ~BackingStoreNamingStrategy() = default;
+
+  virtual QString generateIDFor(const QDateTime& date, qint64 sequenceNumber) const;
+
+  BackingStoreDescriptor* descriptor() const { return descriptor_; }
+  void setDescriptor(BackingStoreDescriptor* descriptor) { descriptor_ = descriptor; }
+
+  // The calendar date of a moment in the local time zone, as "%03d-%02d-%02d"
+  // (Gregorian, whatever the user's locale prefers).
+  static QString formatDay(const QDate& day);
+
+protected:
+  // folderPath / root + suffix + ".rtfd"
+  QString pathWithSuffix(const QString& suffix) const;
+
+private:
+  BackingStoreDescriptor* descriptor_ = nullptr;
+};
+
+} // namespace kr

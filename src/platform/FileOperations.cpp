@@ -1,0 +1,74 @@
+#include "platform/FileOperations.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kr {
+
+namespace {
+void setError(QString* error, const QString& message) {
+  if (error)
+    *error = message;
+}
+
+QString errnoText(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
+} // namespace
+
+bool FileOperations::renameNoReplace(const QString& from, const QString& to, QString* error) {
+  const QByteArray source = QFile::encodeName(from);
+  const QByteArray target = QFile::encodeName(to);
+  if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
+      0)
+    return true;
+  int code = errno;
+  if (code == EINVAL || code == ENOSYS) {
+    // The file system cannot refuse a replacement by itself. A plain file is
+    // linked under the new name (which fails when it exists) and then unlinked;
+    // a folder is renamed only when nothing is in the way.
+    struct stat info {};
+    if (::lstat(source.constData(), &info) == 0 && !S_ISDIR(info.st_mode)) {
+      if (::link(source.constData(), target.constData()) == 0) {
+        ::unlink(source.constData());
+        return true;
+      }
+      code = errno;
+    } else if (::lstat(target.constData(), &info) == 0) {
+      code = EEXIST;
+    } else if (::rename(source.constData(), target.constData()) == 0) {
+      return true;
+    } else {
+      code = errno;
+    }
+  }
+  setError(error, QStringLiteral("cannot rename %1 to %2: %3").arg(from, to, errnoText(code)));
+  return false;
+}
+
+bool FileOperations::exchange(const QString& a, const QString& b, QString* error) {
+  const QByteArray first = QFile::encodeName(a);
+  const QByteArray second = QFile::encodeName(b);
+  if (::renameat2(AT_FDCWD, first.constData(), AT_FDCWD, second.constData(), RENAME_EXCHANGE) == 0)
+    return true;
+  const int code = errno;
+  setError(error, QStringLiteral("cannot exchange %1 and %2: %3").arg(a, b, errnoText(code)));
+  return false;
+}
+
+bool FileOperations::removePath(const QString& path) {
+  const QFileInfo info(path);
+  if (!info.exists() && !info.isSymLink())
+    return true;
+  if (info.isDir() && !info.isSymLink())
+    return QDir(path).removeRecursively();
+  return QFile::remove(path);
+}
+
+} // namespace kr

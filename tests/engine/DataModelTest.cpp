@@ -53,6 +53,21 @@ Q_SIGNALS:
   void tokensChanged();
 };
 
+// A slider that hands over doubles, as continuous sliders do.
+class DoubleSlider : public QObject {
+  Q_OBJECT
+  Q_PROPERTY(double value MEMBER value NOTIFY valueChanged)
+
+public:
+  double value = 0.0;
+  void drag(double to) {
+    value = to;
+    Q_EMIT valueChanged();
+  }
+Q_SIGNALS:
+  void valueChanged();
+};
+
 class DataModelTest : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -387,6 +402,13 @@ TEST_F(DataModelTest, BindingsKeepControlsAndKeysInStepUntilUnbound) {
   EXPECT_EQ(slider.value(), 15);
   slider.setValue(40);
   EXPECT_EQ(model->durationInSeconds(), 2400);
+
+  // A fractional minute from the slider truncates rather than storing 0.
+  DoubleSlider breakSlider;
+  model->bindBreakDurationInMinutes(&breakSlider);
+  EXPECT_EQ(breakSlider.value, 10.0);
+  breakSlider.drag(12.7);
+  EXPECT_EQ(model->breakDurationInSeconds(), 720);
 
   TokenField filter;
   model->bindTagFilter(&filter);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "shell/RegisteredDefaults.h"
 #include "effects/EventOutputs.h"
 #include "platform/UserDefaults.h"
+#include "shell/RegisteredDefaults.h"
 
 #include "support/TestEnvironment.h"
 

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "engine/RawTimeSlice.h"
+
+#include <QByteArray>
+
+#include <optional>
+
+namespace kr {
+
+// What the log book needs of one logged time slice, on top of the raw record.
+class FullTimeSlice : public RawTimeSlice {
+public:
+  FullTimeSlice();
+
+  const QString& uuid() const { return uuid_; }
+  void setUuid(const QString& uuid) { uuid_ = uuid; }
+  const QString& objective() const { return objective_; }
+  void setObjective(const QString& objective) { objective_ = objective; }
+  const QByteArray& objectiveAsRTFD() const { return objectiveAsRTFD_; }
+  void setObjectiveAsRTFD(const QByteArray& data) { objectiveAsRTFD_ = data; }
+  const QDateTime& endDate() const { return endDate_; }
+  void setEndDate(const QDateTime& date) { endDate_ = date; }
+
+  // Stores the worked seconds as the log gives them: actualDuration() holds
+  // their absolute value, the raw record made by toRawTimeSlice() the sign.
+  void setActualDurationAsLogged(double seconds);
+  double actualDurationAsLogged() const { return actualDurationAsLogged_; }
+
+  // The raw record of the same entry (signed worked seconds, no success).
+  RawTimeSlicePtr toRawTimeSlice() const;
+
+private:
+  QString uuid_;
+  QString objective_;
+  QByteArray objectiveAsRTFD_;
+  QDateTime endDate_;
+  double actualDurationAsLogged_ = 0.0;
+};
+
+using FullTimeSlicePtr = std::shared_ptr<FullTimeSlice>;
+
+} // namespace kr

@@ -1,0 +1,123 @@
+#include "engine/LogEntryParser.h"
+
+#include "engine/LogEntryValues.h"
+
+#include <algorithm>
+
+namespace kr {
+
+LogEntryParser::Pending LogEntryParser::keywordOf(const QString& line, bool* isKeyword) {
+  *isKeyword = false;
+  if (!line.startsWith(u'#'))
+    return Pending::None;
+  static const std::pair<QLatin1StringView, Pending> keywords[] = {
+      {QLatin1StringView("#TimeSlice"), Pending::Identifier},
+      {QLatin1StringView("#duration"), Pending::Duration},
+      {QLatin1StringView("#actualDuration"), Pending::ActualDuration},
+      {QLatin1StringView("#startDate"), Pending::StartDate},
+      {QLatin1StringView("#endDate"), Pending::EndDate},
+      {QLatin1StringView("#completed"), Pending::Completed},
+      {QLatin1StringView("#success"), Pending::Success},
+      {QLatin1StringView("#focusRating"), Pending::FocusRating},
+      {QLatin1StringView("#tags"), Pending::Tags},
+      {QLatin1StringView("#objective"), Pending::Objective},
+  };
+  for (const auto& [text, pending] : keywords) {
+    if (line == text) {
+      *isKeyword = true;
+      return pending;
+    }
+  }
+  return Pending::None;
+}
+
+void LogEntryParser::addLine(const QString& line, int lineNumber) {
+  bool isKeyword = false;
+  const Pending keyword = keywordOf(line, &isKeyword);
+  if (!isKeyword) {
+    applyValue(line, lineNumber);
+    return;
+  }
+  if (pending_ == Pending::Identifier)
+    markFaulty(); // "#TimeSlice" without its identifier line
+  if (keyword == Pending::Identifier) {
+    auto slice = std::make_shared<FullTimeSlice>();
+    slice->setObjective(QString());
+    entries_.push_back({std::move(slice), {}});
+    faulty_.push_back(false);
+    current_ = &entries_.back();
+  }
+  pending_ = keyword;
+}
+
+void LogEntryParser::applyValue(const QString& line, int lineNumber) {
+  FullTimeSlice& slice = *current_->slice;
+  switch (pending_) {
+  case Pending::None:
+    return;
+  case Pending::Objective:
+    if (!slice.objective().isEmpty()) {
+      slice.setObjective(slice.objective() + u'\n' + line);
+      current_->objectiveLines.push_back(lineNumber);
+    } else if (!line.isEmpty()) {
+      slice.setObjective(line);
+      current_->objectiveLines.push_back(lineNumber);
+    }
+    return; // the objective stays pending
+  case Pending::Identifier:
+    slice.setUuid(line);
+    break;
+  case Pending::Duration:
+  case Pending::ActualDuration: {
+    const auto value = LogEntryValues::floatValue(line);
+    if (!value)
+      markFaulty();
+    if (pending_ == Pending::Duration)
+      slice.setDuration(value.value_or(0.0f));
+    else
+      slice.setActualDurationAsLogged(value.value_or(0.0f));
+    break;
+  }
+  case Pending::StartDate:
+  case Pending::EndDate: {
+    const auto date = LogEntryValues::dateValue(line);
+    if (!date)
+      markFaulty();
+    if (pending_ == Pending::StartDate)
+      slice.setStartDate(date.value_or(RawTimeSlice::distantPast()));
+    else
+      slice.setEndDate(date.value_or(RawTimeSlice::distantPast()));
+    break;
+  }
+  case Pending::Completed:
+    slice.setCompleted(LogEntryValues::boolValue(line));
+    break;
+  case Pending::Success:
+    slice.setSuccess(LogEntryValues::boolValue(line));
+    break;
+  case Pending::FocusRating:
+    slice.setFocusRating(line);
+    break;
+  case Pending::Tags:
+    slice.setTagString(line);
+    break;
+  }
+  pending_ = Pending::None;
+}
+
+void LogEntryParser::markFaulty() {
+  if (current_ != &loose_)
+    faulty_[current_ - entries_.data()] = true;
+}
+
+std::vector<LogEntryParser::Entry> LogEntryParser::takeEntries() {
+  current_ = &loose_;
+  pending_ = Pending::None;
+  return std::move(entries_);
+}
+
+int LogEntryParser::faultyEntryCount() const {
+  return static_cast<int>(std::count(faulty_.begin(), faulty_.end(), true));
+}
+
+} // namespace kr

@@ -1,0 +1,103 @@
+#include "engine/LogEntryValues.h"
+
+#include <QLocale>
+
+#include <limits>
+
+namespace kr {
+
+namespace {
+
+qsizetype skipWhiteSpace(QStringView line) {
+  qsizetype i = 0;
+  while (i < line.size() && line.at(i).isSpace())
+    ++i;
+  return i;
+}
+
+bool isAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+qsizetype skipDigits(QStringView line, qsizetype i) {
+  while (i < line.size() && isAsciiDigit(line.at(i)))
+    ++i;
+  return i;
+}
+
+// Reads "yyyy-MM-dd HH:mm:ss" exactly, without going through a formatter.
+std::optional<QDateTime> fastDate(QStringView text) {
+  static constexpr char shape[] = "dddd-dd-dd dd:dd:dd";
+  if (text.size() != qsizetype(sizeof(shape) - 1))
+    return std::nullopt;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const bool digit = isAsciiDigit(text.at(i));
+    if (shape[i] == 'd' ? !digit : text.at(i) != QLatin1Char(shape[i]))
+      return std::nullopt;
+  }
+  auto number = [&](int from, int length) {
+    int value = 0;
+    for (int i = from; i < from + length; ++i)
+      value = value * 10 + (text.at(i).unicode() - u'0');
+    return value;
+  };
+  const QDate date(number(0, 4), number(5, 2), number(8, 2));
+  const QTime time(number(11, 2), number(14, 2), number(17, 2));
+  if (!date.isValid() || !time.isValid())
+    return std::nullopt;
+  return QDateTime(date, time, Qt::LocalTime);
+}
+
+} // namespace
+
+std::optional<float> LogEntryValues::floatValue(QStringView line) {
+  const qsizetype start = skipWhiteSpace(line);
+  qsizetype i = start;
+  if (i < line.size() && (line.at(i) == u'+' || line.at(i) == u'-'))
+    ++i;
+  const qsizetype integerStart = i;
+  i = skipDigits(line, i);
+  qsizetype digits = i - integerStart;
+  if (i < line.size() && line.at(i) == u'.') {
+    const qsizetype fractionStart = i + 1;
+    const qsizetype fractionEnd = skipDigits(line, fractionStart);
+    digits += fractionEnd - fractionStart;
+    if (fractionEnd > fractionStart || digits > 0)
+      i = fractionEnd;
+  }
+  if (digits == 0)
+    return std::nullopt;
+  if (i < line.size() && (line.at(i) == u'e' || line.at(i) == u'E')) {
+    qsizetype e = i + 1;
+    if (e < line.size() && (line.at(e) == u'+' || line.at(e) == u'-'))
+      ++e;
+    const qsizetype exponentEnd = skipDigits(line, e);
+    if (exponentEnd > e)
+      i = exponentEnd;
+  }
+  bool ok = false;
+  const float value = line.mid(start, i - start).toLatin1().toFloat(&ok);
+  // Out of range for a float: the sign decides, as with the C library.
+  if (!ok)
+    return line.at(start) == u'-' ? -std::numeric_limits<float>::max()
+                                  : std::numeric_limits<float>::max();
+  return value;
+}
+
+bool LogEntryValues::boolValue(QStringView line) {
+  const qsizetype i = skipWhiteSpace(line);
+  if (i >= line.size())
+    return false;
+  const QChar c = line.at(i);
+  return c == u'Y' || c == u'y' || c == u'T' || c == u't' || (c >= u'1' && c <= u'9');
+}
+
+std::optional<QDateTime> LogEntryValues::dateValue(const QString& line) {
+  if (auto date = fastDate(line))
+    return date;
+  // A log written under a locale with other digits.
+  const QDateTime local = QLocale::system().toDateTime(line, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+  if (local.isValid())
+    return local;
+  return std::nullopt;
+}
+
+} // namespace kr

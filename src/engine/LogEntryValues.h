@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+namespace kr {
+
+// How the log readers read the value lines of a log entry.
+class LogEntryValues {
+public:
+  // The leading decimal number of the line (after white space) as a 32-bit
+  // float; nothing when the line does not begin with one.
+  static std::optional<float> floatValue(QStringView line);
+  // True when the line begins, after white space, with Y, y, T, t or 1 to 9.
+  static bool boolValue(QStringView line);
+  // A log date "yyyy-MM-dd HH:mm:ss" in local time; nothing when unreadable.
+  static std::optional<QDateTime> dateValue(const QString& line);
+};
+
+} // namespace kr

@@ -1,0 +1,86 @@
+#include "engine/LogFile.h"
+
+#include "engine/EngineLog.h"
+#include "engine/FullDataSet.h"
+#include "platform/QnLog.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace kr {
+
+LogFile::LogFile(QString fullPath)
+    : fullPath_(std::move(fullPath)), format_(formatForName(QFileInfo(fullPath_).fileName())) {
+  qn_log(QStringLiteral("LogFile - init"));
+  qn_log(QStringLiteral("LogFile - init [end]"));
+}
+
+LogFile::Format LogFile::formatForName(const QString& fileName) {
+  static const QRegularExpression rtfdLogFileRegEx(
+      QStringLiteral(R"(^System Log Day \d\d\d\d-\d\d-\d\d \([0123456789abcdef]*\)\.rtfd$)"),
+      QRegularExpression::CaseInsensitiveOption);
+  static const QRegularExpression plaintextFileRegEx(
+      QStringLiteral(R"(^System Log \d\d\d\d-\d\d-\d\d \(.*-.*-.*-.*\)\.txt$)"),
+      QRegularExpression::CaseInsensitiveOption);
+  if (rtfdLogFileRegEx.match(fileName).hasMatch())
+    return Format::Rtfd;
+  if (plaintextFileRegEx.match(fileName).hasMatch())
+    return Format::PlainText;
+  return Format::Unknown;
+}
+
+std::optional<LogFile::Stamp> LogFile::currentStamp() const {
+  QFileInfo info(fullPath_);
+  if (!info.exists())
+    return std::nullopt;
+  Stamp stamp{info.lastModified().toMSecsSinceEpoch(), info.size()};
+  if (format_ == Format::Rtfd) {
+    // Writing into a package need not touch the package folder's own time.
+    QFileInfo text(fullPath_ + QStringLiteral("/TXT.rtf"));
+    stamp.modified = std::max(stamp.modified, text.lastModified().toMSecsSinceEpoch());
+    stamp.size = text.size();
+  }
+  return stamp;
+}
+
+bool LogFile::read() {
+  qn_log(QStringLiteral("LogFile - read"));
+  if (format_ == Format::Unknown) {
+    if (!reportedUnknownName_)
+      qCInfo(lcEngine).noquote() << "not a log file name, skipped:" << fullPath_;
+    reportedUnknownName_ = true;
+    return false;
+  }
+  // Taken before the parse: a change made while parsing shows at the next read.
+  const std::optional<Stamp> stamp = currentStamp();
+  if (parsed_ && stamp && stamp == lastRead_) {
+    qn_log(QStringLiteral("LogFile - skip"));
+    return false;
+  }
+  FullDataSet::FileContents contents;
+  if (format_ == Format::Rtfd) {
+    qn_log(QStringLiteral("LogFile - load as rtfd"));
+    contents = FullDataSet::loadRTFDFile(fullPath_);
+  } else {
+    qn_log(QStringLiteral("LogFile - load as text"));
+    contents = FullDataSet::loadPlainTextFile(fullPath_);
+  }
+  if (!contents.problem.isEmpty())
+    qCWarning(lcEngine).noquote() << "log file" << fullPath_ << contents.problem;
+  timeSlicesInFile_ = std::move(contents.timeSlices);
+  rawTimeSlicesInFile_.clear();
+  rawTimeSlicesInFile_.reserve(timeSlicesInFile_.size());
+  tagStringsInFile_.clear();
+  for (const FullTimeSlicePtr& slice : timeSlicesInFile_) {
+    rawTimeSlicesInFile_.push_back(slice->toRawTimeSlice());
+    if (!slice->tagString().isEmpty())
+      tagStringsInFile_.append(slice->tagString());
+  }
+  qn_log(QStringLiteral("LogFile - setting last read"));
+  lastRead_ = stamp;
+  parsed_ = true;
+  qn_log(QStringLiteral("LogFile - read end"));
+  return true;
+}
+
+} // namespace kr

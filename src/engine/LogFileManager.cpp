@@ -1,0 +1,129 @@
+#include "engine/LogFileManager.h"
+
+#include "engine/LogFileManagerListener.h"
+#include "engine/TagManager.h"
+#include "platform/FatalError.h"
+#include "platform/FolderContentMonitor.h"
+#include "platform/QnLog.h"
+#include "platform/SerialQueue.h"
+#include "platform/SmartTimerWrapper.h"
+#include "platform/SupportPaths.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <algorithm>
+
+namespace kr {
+
+namespace {
+void assertGuiThread() {
+  const QCoreApplication* app = QCoreApplication::instance();
+  KR_ASSERT(!app || QThread::currentThread() == app->thread(),
+            QStringLiteral("LogFileManager used outside the GUI thread"));
+}
+} // namespace
+
+LogFileManagerListener::~LogFileManagerListener() {
+  for (const QPointer<LogFileManager>& manager : managers_) {
+    if (manager)
+      manager->removeListener(this);
+  }
+}
+
+LogFileManager& LogFileManager::sharedInstance() {
+  static const std::unique_ptr<LogFileManager> instance = std::make_unique<LogFileManager>(
+      [] { return SupportPaths::supportFolder() + QStringLiteral("/System Logs"); });
+  return *instance;
+}
+
+LogFileManager::LogFileManager(FolderProvider logFolder, TagManager* tags, QObject* parent)
+    : QObject(parent), logFolder_(std::move(logFolder)),
+      tags_(tags ? tags : &TagManager::sharedInstance()),
+      monitor_(new FolderContentMonitor(
+          {logFolder_()}, [this](const FileSystemEvent& event) { onFileSystemEvent(event); },
+          this)),
+      currentFullDataSet_(std::make_shared<FullDataSet>()),
+      currentRawDataSet_(std::make_shared<RawDataSet>()),
+      oneUpdateAtATimeDispatcherQueue_(
+          std::make_unique<SerialQueue>(QStringLiteral("oneUpdateAtATimeDispatcherQueue"))) {}
+
+LogFileManager::~LogFileManager() {
+  if (waitOneSecondTimerWrapper_)
+    waitOneSecondTimerWrapper_->stop();
+  // Waits for a running reload; its hand-over is dropped with this object.
+  oneUpdateAtATimeDispatcherQueue_.reset();
+  for (LogFileManagerListener* listener : listeners_)
+    std::erase(listener->managers_, QPointer<LogFileManager>(this));
+}
+
+void LogFileManager::onFileSystemEvent(const FileSystemEvent& event) {
+  qn_log(QStringLiteral("FileSystemFlag: ") + FileSystemEvent::flagNames(event.eventFlags));
+  if (event.isContentChange())
+    update();
+}
+
+void LogFileManager::update() {
+  assertGuiThread();
+  // The log store may have moved (Dropbox on or off): follow it.
+  monitor_->setPathsToWatch({logFolder_()});
+  if (waitOneSecondTimerWrapper_)
+    return;
+  waitOneSecondTimerWrapper_ = SmartTimerWrapper::wrapTimer(1.0, false, [this](SmartTimerWrapper&) {
+    waitOneSecondTimerWrapper_.reset();
+    internalAyncUpdate();
+  });
+}
+
+void LogFileManager::internalAyncUpdate() {
+  assertGuiThread();
+  ++reloadsStarted_;
+  const QString folder = logFolder_();
+  oneUpdateAtATimeDispatcherQueue_->async([this, folder] {
+    auto full = std::make_shared<FullDataSet>();
+    full->loadFromDisk(folder, logFiles_);
+    auto raw = std::make_shared<RawDataSet>();
+    raw->loadFromDisk(folder, logFiles_);
+    QStringList tagStrings = full->tagStringsParsed() + raw->tagStringsParsed();
+    tagStrings.removeDuplicates();
+    QMetaObject::invokeMethod(
+        this,
+        [this, full = std::move(full), raw = std::move(raw), tagStrings] {
+          handOver(full, raw, tagStrings);
+        },
+        Qt::QueuedConnection);
+  });
+}
+
+void LogFileManager::handOver(std::shared_ptr<const FullDataSet> full,
+                              std::shared_ptr<const RawDataSet> raw,
+                              const QStringList& tagStrings) {
+  currentFullDataSet_ = std::move(full);
+  currentRawDataSet_ = std::move(raw);
+  for (const QString& tags : tagStrings)
+    tags_->addTagsFromString(tags);
+  signalToListeners();
+  Q_EMIT reloadFinished();
+}
+
+void LogFileManager::signalToListeners() {
+  assertGuiThread();
+  // A listener may remove another (or itself) while being told.
+  const std::vector<LogFileManagerListener*> listeners = listeners_;
+  for (LogFileManagerListener* listener : listeners) {
+    if (std::find(listeners_.begin(), listeners_.end(), listener) != listeners_.end())
+      listener->logFilesWereUpdated();
+  }
+}
+
+void LogFileManager::addListener(LogFileManagerListener* listener) {
+  assertGuiThread();
+  listeners_.push_back(listener);
+  listener->managers_.emplace_back(this);
+}
+
+void LogFileManager::removeListener(LogFileManagerListener* listener) {
+  std::erase(listeners_, listener);
+}
+
+} // namespace kr

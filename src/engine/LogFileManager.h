@@ -1,0 +1,79 @@
+#pragma once
+
+#include "engine/FullDataSet.h"
+#include "engine/LogFileCache.h"
+#include "engine/RawDataSet.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace kr {
+
+class FolderContentMonitor;
+class LogFileManagerListener;
+class SerialQueue;
+class SmartTimerWrapper;
+class TagManager;
+struct FileSystemEvent;
+
+// Keeps the program's view of the log folder current. The folder monitor's
+// events ask for a reload; requests within one second make one reload, which
+// parses the changed files on the worker thread "oneUpdateAtATimeDispatcherQueue"
+// into fresh data sets, hands them to the GUI thread and tells the listeners.
+class LogFileManager : public QObject {
+  Q_OBJECT
+
+public:
+  using FolderProvider = std::function<QString()>;
+
+  static LogFileManager& sharedInstance();
+
+  // `logFolder` names the log store's current folder; it is asked on the GUI
+  // thread. Tags read go to `tags` (the shared TagManager when null).
+  explicit LogFileManager(FolderProvider logFolder, TagManager* tags = nullptr,
+                          QObject* parent = nullptr);
+  ~LogFileManager() override;
+
+  // Asks for a reload one second from now, unless one is pending already,
+  // and points the monitor at the log store's current folder.
+  void update();
+  // Starts a reload on the worker thread now.
+  void internalAyncUpdate();
+  void signalToListeners();
+  void addListener(LogFileManagerListener* listener);
+  void removeListener(LogFileManagerListener* listener);
+
+  // The data sets of the last finished reload (empty ones before the first).
+  std::shared_ptr<const FullDataSet> currentFullDataSet() const { return currentFullDataSet_; }
+  std::shared_ptr<const RawDataSet> currentRawDataSet() const { return currentRawDataSet_; }
+
+  FolderContentMonitor& monitor() const { return *monitor_; }
+  bool isReloadPending() const { return static_cast<bool>(waitOneSecondTimerWrapper_); }
+  int reloadsStarted() const { return reloadsStarted_; }
+
+Q_SIGNALS:
+  // After the listeners were told of a finished reload.
+  void reloadFinished();
+
+private:
+  void onFileSystemEvent(const FileSystemEvent& event);
+  void handOver(std::shared_ptr<const FullDataSet> full, std::shared_ptr<const RawDataSet> raw,
+                const QStringList& tagStrings);
+
+  FolderProvider logFolder_;
+  TagManager* tags_;
+  FolderContentMonitor* monitor_; // child of this
+  std::vector<LogFileManagerListener*> listeners_;
+  std::shared_ptr<const FullDataSet> currentFullDataSet_;
+  std::shared_ptr<const RawDataSet> currentRawDataSet_;
+  std::shared_ptr<SmartTimerWrapper> waitOneSecondTimerWrapper_;
+  int reloadsStarted_ = 0;
+  LogFileCache logFiles_; // touched on the worker thread only
+  std::unique_ptr<SerialQueue> oneUpdateAtATimeDispatcherQueue_;
+};
+
+} // namespace kr

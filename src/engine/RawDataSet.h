@@ -1,0 +1,43 @@
+#pragma once
+
+#include "engine/RawTimeSlice.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace kr {
+
+class LogFile;
+class LogFileCache;
+
+// Every time slice of the log folder as raw records, in the order of the
+// folder listing (by name) and, within a file, of the entries. Built on the
+// reload thread, read only after it was handed over.
+class RawDataSet {
+public:
+  RawDataSet() = default;
+  virtual ~RawDataSet() = default;
+  RawDataSet(const RawDataSet&) = delete;
+  RawDataSet& operator=(const RawDataSet&) = delete;
+
+  // Reads every log file of the folder through the cache, which parses only
+  // the files changed since their last read.
+  void loadFromDisk(const QString& folder, LogFileCache& files);
+
+  const std::vector<RawTimeSlicePtr>& timeSlices() const { return timeSlices_; }
+  // The "#tags" values of the files this load parsed (not of cached ones).
+  const QStringList& tagStringsParsed() const { return tagStringsParsed_; }
+
+protected:
+  virtual void appendFile(const LogFile& file);
+  virtual void finishLoading() {}
+
+  std::vector<RawTimeSlicePtr> timeSlices_;
+
+private:
+  QStringList tagStringsParsed_;
+};
+
+} // namespace kr

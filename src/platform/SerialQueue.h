@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QThread;
+class QObject;
+
+namespace kr {
+
+// A serial queue: tasks run one after another, in the order they were queued,
+// on one worker thread of its own (named after the label). Destroying the
+// queue waits for the running task and drops the ones not yet started.
+class SerialQueue {
+public:
+  explicit SerialQueue(const QString& label);
+  ~SerialQueue();
+  SerialQueue(const SerialQueue&) = delete;
+  SerialQueue& operator=(const SerialQueue&) = delete;
+
+  void async(std::function<void()> task);
+  const QString& label() const { return label_; }
+  // The worker thread, to tell where code runs.
+  QThread* thread() const;
+
+private:
+  QString label_;
+  std::unique_ptr<QThread> thread_;
+  std::unique_ptr<QObject> worker_; // lives on the worker thread; runs the tasks
+};
+
+} // namespace kr

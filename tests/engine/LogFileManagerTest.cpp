@@ -1,0 +1,215 @@
+#include "engine/LogFileManager.h"
+#include "engine/LogFileManagerListener.h"
+#include "engine/TagManager.h"
+#include "platform/FolderContentMonitor.h"
+
+#include "support/TestClock.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+using namespace kr;
+
+namespace {
+
+class RecordingListener : public LogFileManagerListener {
+public:
+  RecordingListener(QStringList* calls, QString name) : calls_(calls), name_(std::move(name)) {}
+  void logFilesWereUpdated() override {
+    calls_->append(name_);
+    onGuiThread = onGuiThread && QThread::currentThread() == qApp->thread();
+  }
+  bool onGuiThread = true;
+
+private:
+  QStringList* calls_;
+  QString name_;
+};
+
+QByteArray entry(const char* uuid, const char* start, const char* tags = "") {
+  return QByteArray("#TimeSlice\n") + uuid + "\n#startDate\n" + start + "\n#tags\n" + tags + "\n";
+}
+
+bool appendTo(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  return file.open(QIODevice::Append) && file.write(bytes) == bytes.size();
+}
+
+QStringList uuidsOf(const LogFileManager& manager) {
+  QStringList result;
+  for (const auto& slice : manager.currentFullDataSet()->timeSlices())
+    result.append(slice->uuid());
+  return result;
+}
+
+class LogFileManagerTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    folder = dir.path() + QStringLiteral("/System Logs");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(appendTo(log(1), entry("A", "2008-01-01 09:00:00", "alpha")));
+    manager = std::make_unique<LogFileManager>([this] { return folder; }, &tags);
+    spy = std::make_unique<QSignalSpy>(manager.get(), &LogFileManager::reloadFinished);
+  }
+
+  QString log(int day) const {
+    return folder +
+           QStringLiteral("/System Log 2008-01-%1 (1-2-3-4).txt").arg(day, 2, 10, QChar(u'0'));
+  }
+
+  // Fires the pending one-second timer and waits for the reload to come back.
+  void runPendingReload() {
+    const int finished = int(spy->count());
+    clock.advance(1.0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return spy->count() > finished; }, 10000));
+  }
+
+  test::TestClock clock;
+  QTemporaryDir dir;
+  QString folder;
+  TagManager tags;
+  std::unique_ptr<LogFileManager> manager;
+  std::unique_ptr<QSignalSpy> spy;
+};
+
+} // namespace
+
+TEST_F(LogFileManagerTest, RequestsWithinOneSecondMakeOneReload) {
+  QStringList calls;
+  RecordingListener listener(&calls, QStringLiteral("l"));
+  manager->addListener(&listener);
+  EXPECT_TRUE(manager->currentFullDataSet()->timeSlices().empty());
+  for (int i = 0; i < 10; ++i) {
+    manager->update();
+    clock.advance(0.03125);
+  }
+  EXPECT_EQ(manager->reloadsStarted(), 0);
+  EXPECT_TRUE(manager->isReloadPending());
+  clock.advance(0.6875); // one second after the first request
+  EXPECT_EQ(manager->reloadsStarted(), 1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return spy->count() == 1; }, 10000));
+  EXPECT_EQ(uuidsOf(*manager), QStringList{QStringLiteral("A")});
+  EXPECT_EQ(calls, QStringList{QStringLiteral("l")});
+  EXPECT_TRUE(listener.onGuiThread);
+  EXPECT_EQ(tags.allTags(), QStringList{QStringLiteral("alpha")});
+  clock.advance(5.0);
+  EXPECT_EQ(manager->reloadsStarted(), 1);
+
+  // A request while a reload runs gives another reload after it.
+  manager->update();
+  clock.advance(1.0);
+  manager->update();
+  EXPECT_TRUE(manager->isReloadPending());
+  runPendingReload();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return spy->count() == 3; }, 10000));
+  EXPECT_EQ(manager->reloadsStarted(), 3);
+}
+
+TEST_F(LogFileManagerTest, ListenersAreToldInOrderAndOnlyWhileTheyLive) {
+  QStringList calls;
+  RecordingListener first(&calls, QStringLiteral("first"));
+  auto gone = std::make_unique<RecordingListener>(&calls, QStringLiteral("gone"));
+  RecordingListener last(&calls, QStringLiteral("last"));
+  manager->addListener(&first);
+  manager->addListener(gone.get());
+  manager->addListener(&last);
+  gone.reset();
+  manager->update();
+  runPendingReload();
+  EXPECT_EQ(calls, (QStringList{QStringLiteral("first"), QStringLiteral("last")}));
+}
+
+TEST_F(LogFileManagerTest, AppendToALogGivesOneReloadAndOneListenerCall) {
+  QStringList calls;
+  RecordingListener listener(&calls, QStringLiteral("l"));
+  manager->addListener(&listener);
+  manager->monitor().start();
+  manager->update();
+  runPendingReload();
+  ASSERT_EQ(calls.size(), 1);
+
+  ASSERT_TRUE(appendTo(log(1), entry("B", "2008-01-01 10:00:00")));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return manager->isReloadPending(); }, 10000));
+  runPendingReload();
+  EXPECT_EQ(manager->reloadsStarted(), 2);
+  EXPECT_EQ(calls.size(), 2);
+  EXPECT_TRUE(listener.onGuiThread);
+  EXPECT_EQ(uuidsOf(*manager), (QStringList{QStringLiteral("B"), QStringLiteral("A")}));
+  EXPECT_FALSE(manager->isReloadPending());
+}
+
+TEST_F(LogFileManagerTest, BurstOfChangesGivesOneReload) {
+  manager->monitor().start();
+  manager->update();
+  runPendingReload();
+
+  // A new file, several writes to it and to the old one, a renamed package.
+  ASSERT_TRUE(appendTo(log(2), entry("C", "2008-01-02 09:00:00")));
+  ASSERT_TRUE(appendTo(log(2), entry("D", "2008-01-02 10:00:00")));
+  ASSERT_TRUE(appendTo(log(1), entry("E", "2008-01-01 11:00:00")));
+  ASSERT_TRUE(QDir(folder).mkdir(QStringLiteral("package.tmp")));
+  ASSERT_TRUE(QDir(folder).rename(QStringLiteral("package.tmp"),
+                                  QStringLiteral("System Log Day 2008-01-03 (abc).rtfd")));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return manager->isReloadPending(); }, 10000));
+  test::ExpectWarnings packageWithoutText({QStringLiteral("(abc).rtfd")});
+  runPendingReload();
+  EXPECT_EQ(manager->reloadsStarted(), 2);
+  EXPECT_EQ(uuidsOf(*manager), (QStringList{"D", "C", "E", "A"}));
+}
+
+TEST_F(LogFileManagerTest, RemovedFileDisappearsFromTheDataSet) {
+  ASSERT_TRUE(appendTo(log(2), entry("C", "2008-01-02 09:00:00")));
+  manager->monitor().start();
+  manager->update();
+  runPendingReload();
+  ASSERT_EQ(uuidsOf(*manager), (QStringList{"C", "A"}));
+
+  ASSERT_TRUE(QFile::remove(log(2)));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return manager->isReloadPending(); }, 10000));
+  runPendingReload();
+  EXPECT_EQ(uuidsOf(*manager), QStringList{QStringLiteral("A")});
+  EXPECT_EQ(manager->currentRawDataSet()->timeSlices().size(), 1u);
+}
+
+TEST_F(LogFileManagerTest, MonitorFollowsTheLogStoreToItsNewFolder) {
+  manager->monitor().start();
+  manager->update();
+  runPendingReload();
+
+  const QString moved = dir.path() + QStringLiteral("/Dropbox/Korvane-R/System Logs");
+  ASSERT_TRUE(QDir().mkpath(moved));
+  folder = moved;
+  manager->update();
+  EXPECT_EQ(manager->monitor().pathsToWatch(), QStringList{moved});
+  runPendingReload();
+  EXPECT_TRUE(uuidsOf(*manager).isEmpty());
+
+  ASSERT_TRUE(appendTo(log(5), entry("M", "2008-01-05 09:00:00")));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return manager->isReloadPending(); }, 10000));
+  runPendingReload();
+  EXPECT_EQ(uuidsOf(*manager), QStringList{QStringLiteral("M")});
+}
+
+TEST_F(LogFileManagerTest, MissingFolderIsReportedAndWatchedOnceItExists) {
+  folder = dir.path() + QStringLiteral("/Later/System Logs");
+  {
+    test::ExpectWarnings expected({QStringLiteral("cannot watch")});
+    manager->monitor().start();
+    manager->update();
+    EXPECT_GE(expected.seen(), 1);
+  }
+  runPendingReload();
+  EXPECT_TRUE(uuidsOf(*manager).isEmpty());
+  ASSERT_TRUE(QDir().mkpath(folder));
+  manager->update(); // as the writer does after an append
+  EXPECT_TRUE(manager->monitor().isWatchingEverything());
+  runPendingReload();
+}

@@ -1,0 +1,298 @@
+#include "engine/FullDataSet.h"
+#include "engine/LogEntryValues.h"
+#include "engine/LogFile.h"
+#include "engine/LogFileCache.h"
+#include "engine/LogLineSplitter.h"
+#include "engine/LogTextDecoder.h"
+
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace kr;
+
+namespace {
+
+const QString kDataFolder = QStringLiteral(KR_TEST_DATA_DIR "/logs");
+
+QDateTime local(int y, int mo, int d, int h, int mi, int s = 0) {
+  return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::LocalTime);
+}
+
+QStringList lines(const QString& text) {
+  QStringList result;
+  for (const auto& line : LogLineSplitter::split(text))
+    result.append(text.mid(line.start, line.length));
+  return result;
+}
+
+QStringList uuids(const std::vector<FullTimeSlicePtr>& slices) {
+  QStringList result;
+  for (const auto& slice : slices)
+    result.append(slice->uuid().right(3));
+  return result;
+}
+
+// A copy of the hand-written logs in a folder of its own.
+class LogFolder {
+public:
+  LogFolder() {
+    for (const QString& name : QDir(kDataFolder).entryList(QDir::Files))
+      QFile::copy(kDataFolder + u'/' + name, path(name));
+  }
+  QString path(const QString& name = QString()) const {
+    return name.isEmpty() ? dir_.path() : dir_.path() + u'/' + name;
+  }
+
+private:
+  QTemporaryDir dir_;
+};
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+TEST(LogEntryValuesTest, NumbersBooleansAndDatesReadAsTheLogWritesThem) {
+  EXPECT_EQ(LogEntryValues::floatValue(u"1500").value(), 1500.0f);
+  EXPECT_EQ(LogEntryValues::floatValue(u"  -30").value(), -30.0f);
+  EXPECT_EQ(LogEntryValues::floatValue(u"1200.5 s").value(), 1200.5f);
+  EXPECT_EQ(LogEntryValues::floatValue(u".5").value(), 0.5f);
+  EXPECT_EQ(LogEntryValues::floatValue(u"2e3").value(), 2000.0f);
+  EXPECT_FALSE(LogEntryValues::floatValue(u"twenty").has_value());
+  EXPECT_FALSE(LogEntryValues::floatValue(u"").has_value());
+  EXPECT_FALSE(LogEntryValues::floatValue(u"-").has_value());
+
+  EXPECT_TRUE(LogEntryValues::boolValue(u"YES"));
+  EXPECT_TRUE(LogEntryValues::boolValue(u"  true"));
+  EXPECT_TRUE(LogEntryValues::boolValue(u"7"));
+  EXPECT_FALSE(LogEntryValues::boolValue(u"NO"));
+  EXPECT_FALSE(LogEntryValues::boolValue(u"0"));
+  EXPECT_FALSE(LogEntryValues::boolValue(u""));
+
+  EXPECT_EQ(LogEntryValues::dateValue(QStringLiteral("2020-03-07 09:05:00")).value(),
+            local(2020, 3, 7, 9, 5));
+  EXPECT_FALSE(LogEntryValues::dateValue(QStringLiteral("2020-02-30 09:05:00")).has_value());
+  EXPECT_FALSE(LogEntryValues::dateValue(QStringLiteral("yesterday")).has_value());
+}
+
+TEST(LogLineSplitterTest, EveryTerminatorEndsALineAndCrLfIsOne) {
+  EXPECT_EQ(lines(QStringLiteral("a\r\nb")), (QStringList{"a", "b"}));
+  EXPECT_EQ(lines(QStringLiteral("a\n\nb")), (QStringList{"a", "", "b"}));
+  EXPECT_EQ(lines(QStringLiteral("a\rb\n")), (QStringList{"a", "b", ""}));
+  EXPECT_EQ(lines(QString::fromUtf16(u"a\u2028b\u0085c\u2029d\fe")),
+            (QStringList{"a", "b", "c", "d", "e"}));
+  EXPECT_EQ(lines(QStringLiteral("a\n\rb")), (QStringList{"a", "", "b"}));
+}
+
+TEST(LogTextDecoderTest, BomThenUtf8ThenMacRoman) {
+  EXPECT_EQ(LogTextDecoder::decode("caf\xc3\xa9"), QString::fromUtf8("café"));
+  EXPECT_EQ(LogTextDecoder::decode("\xef\xbb\xbf"
+                                   "abc"),
+            QStringLiteral("abc"));
+  EXPECT_EQ(LogTextDecoder::decode(QByteArray("\xff\xfe"
+                                              "a\0b\0",
+                                              6)),
+            QStringLiteral("ab"));
+  // Not UTF-8: read as Mac Roman.
+  EXPECT_EQ(LogTextDecoder::decode("caf\x8e \xd2x\xd3 \xa5"),
+            QString::fromUtf16(u"café \u201cx\u201d \u2022"));
+}
+
+TEST(FullLogReaderTest, PlainTextLogCoversEveryKeyword) {
+  const auto contents = FullDataSet::loadPlainTextFile(
+      kDataFolder + QStringLiteral("/System Log 2008-01-01 (1-2-3-4).txt"));
+  EXPECT_TRUE(contents.problem.isEmpty()) << contents.problem.toStdString();
+  ASSERT_EQ(contents.timeSlices.size(), 3u); // the lines before the first entry are dropped
+
+  const FullTimeSlice& first = *contents.timeSlices[0];
+  EXPECT_EQ(first.uuid(), QStringLiteral("0B0D5A56-3C1E-4C5E-9E0B-7D1C2B3A4F01"));
+  EXPECT_EQ(first.objective(), QStringLiteral("Write\nreport"));
+  EXPECT_EQ(first.duration(), 1500.0);
+  EXPECT_EQ(first.actualDuration(), 1499.0);
+  EXPECT_EQ(first.startDate(), local(2008, 1, 1, 9, 0));
+  EXPECT_EQ(first.dayString().value(), QStringLiteral("2008-01-01"));
+  EXPECT_EQ(first.endDate(), local(2008, 1, 1, 9, 25));
+  EXPECT_TRUE(first.completed());
+  EXPECT_FALSE(first.success());
+  EXPECT_EQ(first.focusRating(), QStringLiteral("highly focused"));
+  EXPECT_EQ(first.tagString(), QStringLiteral("writing,client-a"));
+
+  const FullTimeSlice& second = *contents.timeSlices[1];
+  EXPECT_EQ(second.actualDuration(), 30.0);
+  EXPECT_EQ(second.actualDurationAsLogged(), -30.0);
+  EXPECT_TRUE(second.success());
+  EXPECT_FALSE(second.completed());
+  EXPECT_EQ(second.focusRating(), QStringLiteral("experienced flow"));
+  EXPECT_EQ(second.tagString(), QString());
+  // Empty lines before the objective are dropped, the one after it is kept.
+  EXPECT_EQ(second.objective(), QStringLiteral("Plan the week\n"));
+
+  const FullTimeSlice& third = *contents.timeSlices[2];
+  EXPECT_TRUE(third.completed());
+  EXPECT_EQ(third.objective(), QStringLiteral("Inbox zero"));
+  EXPECT_EQ(third.duration(), 0.0);
+  EXPECT_EQ(third.endDate(), RawTimeSlice::distantPast());
+  EXPECT_EQ(third.focusRating(), QStringLiteral("distracted"));
+}
+
+TEST(FullLogReaderTest, CrLfLogReadsLikeAnyOther) {
+  const auto contents = FullDataSet::loadPlainTextFile(
+      kDataFolder + QStringLiteral("/System Log 2008-01-02 (a-b-c-d).txt"));
+  ASSERT_EQ(contents.timeSlices.size(), 2u);
+  const FullTimeSlice& first = *contents.timeSlices[0];
+  EXPECT_EQ(first.uuid(), QStringLiteral("0B0D5A56-3C1E-4C5E-9E0B-7D1C2B3A4F11"));
+  EXPECT_EQ(first.duration(), 600.0);
+  EXPECT_EQ(first.focusRating(), QStringLiteral("good"));
+  EXPECT_EQ(first.tagString(), QStringLiteral("reading"));
+  EXPECT_EQ(first.objective(), QStringLiteral("Read chapter 3\nand take notes"));
+  EXPECT_EQ(contents.timeSlices[1]->tagString(), QStringLiteral("reading,writing"));
+}
+
+TEST(FullLogReaderTest, UnreadableValuesKeepTheEntryAndAreReportedOnce) {
+  const auto contents = FullDataSet::loadPlainTextFile(
+      kDataFolder + QStringLiteral("/System Log 2008-01-03 (e-f-g-h).txt"));
+  ASSERT_EQ(contents.timeSlices.size(), 2u);
+  const FullTimeSlice& broken = *contents.timeSlices[0];
+  EXPECT_EQ(broken.uuid(), QStringLiteral("dummy")); // no identifier line
+  EXPECT_EQ(broken.duration(), 0.0);
+  EXPECT_EQ(broken.actualDuration(), 1200.0);
+  EXPECT_EQ(broken.startDate(), RawTimeSlice::distantPast());
+  EXPECT_EQ(broken.endDate(), local(2008, 1, 3, 12, 20));
+  EXPECT_EQ(contents.timeSlices[1]->duration(), 1200.5);
+  EXPECT_EQ(contents.problem, QStringLiteral("has 1 entry with a missing or unreadable value"));
+}
+
+TEST(FullLogReaderTest, TextsWithoutEntriesOrFilesGiveNothing) {
+  EXPECT_TRUE(
+      FullDataSet::createTimeSlicesFromText(QStringLiteral("#duration\n5\n")).timeSlices.empty());
+  EXPECT_TRUE(FullDataSet::createTimeSlicesFromText(QString()).timeSlices.empty());
+  const auto missing =
+      FullDataSet::loadPlainTextFile(QStringLiteral("/nonexistent/System Log.txt"));
+  EXPECT_TRUE(missing.timeSlices.empty());
+  EXPECT_FALSE(missing.problem.isEmpty());
+  // An objective line that equals a keyword ends the objective.
+  const auto slices = FullDataSet::createTimeSlicesFromText(
+                          QStringLiteral("#TimeSlice\nU\n#objective\nline\n#tags\nx\n"))
+                          .timeSlices;
+  ASSERT_EQ(slices.size(), 1u);
+  EXPECT_EQ(slices[0]->objective(), QStringLiteral("line"));
+  EXPECT_EQ(slices[0]->tagString(), QStringLiteral("x"));
+}
+
+TEST(LogFileTest, NamesChooseTheReader) {
+  using F = LogFile::Format;
+  EXPECT_EQ(LogFile::formatForName(QStringLiteral("System Log Day 2020-03-07 (a4836e8b9f2).rtfd")),
+            F::Rtfd);
+  EXPECT_EQ(LogFile::formatForName(QStringLiteral("system log day 2020-03-07 (A4836E8B9F2).RTFD")),
+            F::Rtfd);
+  EXPECT_EQ(LogFile::formatForName(QStringLiteral("System Log Day 2020-03-07 (default).rtfd")),
+            F::Unknown);
+  EXPECT_EQ(LogFile::formatForName(QStringLiteral("System Log 2008-01-01 (1-2-3-4).txt")),
+            F::PlainText);
+  EXPECT_EQ(LogFile::formatForName(QStringLiteral("System Log 2008-01-01 (0019e3aa).txt")),
+            F::Unknown);
+  EXPECT_EQ(LogFile::formatForName(QStringLiteral("System Log notes.txt")), F::Unknown);
+}
+
+TEST(LogFileTest, ParsesAgainOnlyWhenTheFileChanged) {
+  LogFolder folder;
+  const QString path = folder.path(QStringLiteral("System Log 2008-01-02 (a-b-c-d).txt"));
+  LogFile file(path);
+  EXPECT_TRUE(file.read());
+  EXPECT_EQ(file.timeSlicesInFile().size(), 2u);
+  EXPECT_EQ(file.rawTimeSlicesInFile().size(), 2u);
+  EXPECT_EQ(file.tagStringsInFile(), (QStringList{"reading", "reading,writing"}));
+  const FullTimeSlice* cached = file.timeSlicesInFile()[0].get();
+  EXPECT_FALSE(file.read());
+  EXPECT_EQ(file.timeSlicesInFile()[0].get(), cached);
+
+  QFile log(path);
+  ASSERT_TRUE(log.open(QIODevice::Append));
+  log.write("#TimeSlice\r\nNEW\r\n");
+  log.close();
+  EXPECT_TRUE(file.read());
+  EXPECT_EQ(file.timeSlicesInFile().size(), 3u);
+  EXPECT_EQ(file.timeSlicesInFile()[2]->uuid(), QStringLiteral("NEW"));
+}
+
+TEST(LogFileTest, VanishedFileGivesNoRecordsAndOneLine) {
+  LogFolder folder;
+  const QString path = folder.path(QStringLiteral("System Log 2008-01-02 (a-b-c-d).txt"));
+  LogFile file(path);
+  ASSERT_TRUE(file.read());
+  QFile::remove(path);
+  test::ExpectWarnings expected({QStringLiteral("cannot be opened")});
+  EXPECT_TRUE(file.read());
+  EXPECT_TRUE(file.timeSlicesInFile().empty());
+  EXPECT_EQ(expected.seen(), 1);
+}
+
+TEST(DataSetTest, FullDataSetIsNewestFirstWithTheOldestOfEachIdentifierInTheMap) {
+  LogFolder folder;
+  // A second record with the identifier of ...F11, older than it.
+  ASSERT_TRUE(writeFile(folder.path(QStringLiteral("System Log 2007-12-31 (x-x-x-x).txt")),
+                        "#TimeSlice\n0B0D5A56-3C1E-4C5E-9E0B-7D1C2B3A4F11\n#startDate\n"
+                        "2007-12-31 10:00:00\n#duration\n60\n"));
+  LogFileCache cache;
+  FullDataSet full;
+  test::ConsoleCapture console;
+  {
+    test::ExpectWarnings expected({QStringLiteral("unreadable value")});
+    full.loadFromDisk(folder.path(), cache);
+    EXPECT_EQ(expected.seen(), 1);
+  }
+  EXPECT_TRUE(console.contains(QStringLiteral("System Log notes.txt")));
+  EXPECT_EQ(uuids(full.timeSlices()),
+            (QStringList{"F22", "F12", "F11", "F02", "F03", "F01", "F11", "mmy"}));
+  const auto& map = full.uuidToFullTimeSliceMap();
+  EXPECT_EQ(map.size(), 7);
+  EXPECT_EQ(map.value(QStringLiteral("0B0D5A56-3C1E-4C5E-9E0B-7D1C2B3A4F11"))->duration(), 60.0);
+  EXPECT_EQ(full.RawDataSet::timeSlices().size(), full.timeSlices().size());
+  EXPECT_TRUE(full.tagStringsParsed().contains(QStringLiteral("writing,client-a")));
+}
+
+TEST(DataSetTest, RawDataSetKeepsFileAndEntryOrderAndSignedDurations) {
+  LogFolder folder;
+  LogFileCache cache;
+  test::ExpectWarnings expected({QStringLiteral("unreadable value")});
+  FullDataSet full;
+  full.loadFromDisk(folder.path(), cache);
+  RawDataSet raw;
+  raw.loadFromDisk(folder.path(), cache);
+  EXPECT_TRUE(raw.tagStringsParsed().isEmpty()); // every file came from the cache
+  ASSERT_EQ(raw.timeSlices().size(), 7u);
+  QList<double> durations;
+  for (const auto& slice : raw.timeSlices())
+    durations.append(slice->actualDuration());
+  EXPECT_EQ(durations, (QList<double>{1499, -30, 0, 600, 0, 1200, 0}));
+  EXPECT_FALSE(raw.timeSlices()[1]->success());
+  EXPECT_EQ(expected.seen(), 1); // the damaged file was parsed once
+}
+
+TEST(DataSetTest, MissingFolderGivesAnEmptyDataSet) {
+  LogFileCache cache;
+  FullDataSet full;
+  full.loadFromDisk(QStringLiteral("/nonexistent/System Logs"), cache);
+  EXPECT_TRUE(full.timeSlices().empty());
+  EXPECT_TRUE(full.uuidToFullTimeSliceMap().isEmpty());
+}
+
+TEST(DataSetTest, FullDataSetAfterARawOneStillHasFullRecords) {
+  LogFolder folder;
+  LogFileCache cache;
+  test::ExpectWarnings expected({QStringLiteral("unreadable value")});
+  RawDataSet raw;
+  raw.loadFromDisk(folder.path(), cache);
+  FullDataSet full;
+  full.loadFromDisk(folder.path(), cache);
+  ASSERT_EQ(full.timeSlices().size(), 7u);
+  EXPECT_EQ(full.timeSlices()[2]->objective(), QStringLiteral("Read chapter 3\nand take notes"));
+  EXPECT_EQ(full.uuidToFullTimeSliceMap().size(), 7);
+}

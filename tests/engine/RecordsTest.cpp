@@ -1,0 +1,142 @@
+#include "engine/FullTimeSlice.h"
+#include "engine/TagManager.h"
+#include "engine/TagTokenFieldAPI.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace kr;
+
+namespace {
+
+QDateTime local(int y, int mo, int d, int h, int mi, int s = 0) {
+  return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::LocalTime);
+}
+
+class RecordingField : public TagTokenFieldAPI {
+public:
+  void updateWithTagList(const QStringList& tags) override { updates.append(tags.join(u'|')); }
+  QStringList updates;
+};
+
+} // namespace
+
+TEST(TimeSliceRecordTest, FreshRecordsHoldTheirInitialValues) {
+  RawTimeSlice raw;
+  EXPECT_EQ(raw.startDate(), RawTimeSlice::distantPast());
+  EXPECT_FALSE(raw.dayString().has_value()); // set only through setStartDate
+  EXPECT_EQ(raw.focusRating(), QStringLiteral("good"));
+  EXPECT_EQ(raw.duration(), 0.0);
+  EXPECT_FALSE(raw.completed());
+  EXPECT_TRUE(raw.tagString().isEmpty());
+
+  FullTimeSlice full;
+  EXPECT_EQ(full.uuid(), QStringLiteral("dummy"));
+  EXPECT_EQ(full.objective(), QStringLiteral("dummy"));
+  EXPECT_EQ(full.focusRating(), QStringLiteral("good"));
+  EXPECT_EQ(full.endDate(), RawTimeSlice::distantPast());
+  EXPECT_TRUE(full.dayString().has_value());
+}
+
+TEST(TimeSliceRecordTest, StartDateSetsTheLocalDayAndBoundsCompareAsSpecified) {
+  RawTimeSlice slice;
+  const QDateTime start = local(2020, 3, 7, 23, 59, 30);
+  slice.setStartDate(start);
+  EXPECT_EQ(slice.dayString().value(), QStringLiteral("2020-03-07"));
+  EXPECT_TRUE(slice.beginsAfter(start));
+  EXPECT_FALSE(slice.beginsBefore(start));
+  EXPECT_TRUE(slice.beginsBefore(start.addSecs(1)));
+  EXPECT_FALSE(slice.beginsAfter(start.addSecs(1)));
+  EXPECT_TRUE(slice.beginsAfter(std::nullopt));
+  EXPECT_TRUE(slice.beginsBefore(std::nullopt));
+}
+
+TEST(TimeSliceRecordTest, TagFilterNeedsEveryTagExactly) {
+  RawTimeSlice slice;
+  slice.setTagString(QStringLiteral("a,b"));
+  EXPECT_TRUE(slice.matchesTagFilter(QStringList{QStringLiteral("a")}));
+  EXPECT_TRUE(slice.matchesTagFilter(QStringList{QStringLiteral("b"), QStringLiteral("a")}));
+  EXPECT_FALSE(slice.matchesTagFilter(QStringList{QStringLiteral("a"), QStringLiteral("c")}));
+  EXPECT_FALSE(slice.matchesTagFilter(QStringList{QStringLiteral("A")}));
+  EXPECT_TRUE(slice.matchesTagFilter(QStringList{}));
+  EXPECT_TRUE(slice.matchesTagFilter(std::nullopt));
+  slice.setTagString(QStringLiteral("a, b")); // no trimming
+  EXPECT_FALSE(slice.matchesTagFilter(QStringList{QStringLiteral("b")}));
+  slice.setTagString(QString());
+  EXPECT_FALSE(slice.matchesTagFilter(QStringList{QStringLiteral("a")}));
+}
+
+TEST(TimeSliceRecordTest, RawRecordOfAFullOneKeepsTheSignAndDropsSuccess) {
+  FullTimeSlice full;
+  full.setStartDate(local(2021, 5, 1, 8, 0));
+  full.setActualDurationAsLogged(-30);
+  full.setSuccess(true);
+  full.setTagString(QStringLiteral("x"));
+  EXPECT_EQ(full.actualDuration(), 30.0);
+  const RawTimeSlicePtr raw = full.toRawTimeSlice();
+  EXPECT_EQ(raw->actualDuration(), -30.0);
+  EXPECT_FALSE(raw->success());
+  EXPECT_EQ(raw->startDate(), full.startDate());
+  EXPECT_EQ(raw->dayString().value(), QStringLiteral("2021-05-01"));
+  EXPECT_EQ(raw->tagString(), QStringLiteral("x"));
+}
+
+TEST(TagManagerTest, AddsEachNewTagOnceAndKeepsTheListSorted) {
+  TagManager tags;
+  tags.addTagsFromString(QStringLiteral("b,a,,b"));
+  EXPECT_EQ(tags.allTags(), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+  tags.addTagsFromString(QStringLiteral("Beta,alpha"));
+  EXPECT_EQ(tags.allTags(), (QStringList{QStringLiteral("a"), QStringLiteral("alpha"),
+                                         QStringLiteral("b"), QStringLiteral("Beta")}));
+  tags.addTagsFromString(QStringLiteral("a, c")); // " c" keeps its blank
+  EXPECT_TRUE(tags.allTags().contains(QStringLiteral(" c")));
+  EXPECT_EQ(tags.allTags().count(QStringLiteral("a")), 1);
+}
+
+TEST(TagManagerTest, CompletesCaseInsensitivelyInListOrder) {
+  TagManager tags;
+  tags.addTagsFromString(QStringLiteral("Writing,rewrite,wrap"));
+  EXPECT_EQ(tags.completionListStartingWith(QStringLiteral("wr")),
+            (QStringList{QStringLiteral("wrap"), QStringLiteral("Writing")}));
+  EXPECT_TRUE(tags.completionListStartingWith(QStringLiteral("zz")).isEmpty());
+}
+
+TEST(TagManagerTest, RegisteredFieldsHearOfNewTagsOnlyWhileTheyLive) {
+  TagManager tags;
+  RecordingField first;
+  auto second = std::make_unique<RecordingField>();
+  tags.registerTokenField(&first);
+  tags.registerTokenField(second.get());
+  tags.addTagsFromString(QStringLiteral("b,a"));
+  EXPECT_EQ(first.updates, QStringList{QStringLiteral("a|b")});
+  EXPECT_EQ(second->updates, QStringList{QStringLiteral("a|b")});
+  tags.addTagsFromString(QStringLiteral("a,b")); // nothing new: nobody is told
+  EXPECT_EQ(first.updates.size(), 1);
+  tags.unregisterTokenField(second.get());
+  second.reset();
+  tags.addTagsFromString(QStringLiteral("c"));
+  EXPECT_EQ(first.updates.last(), QStringLiteral("a|b|c"));
+}
+
+TEST(TagManagerTest, SharedFieldsLeaveTheSharedInstanceWhenDestroyed) {
+  TagManager& shared = TagManager::sharedInstance();
+  EXPECT_EQ(&shared, &TagManager::sharedInstance());
+  {
+    RecordingField field;
+    shared.registerTokenField(&field);
+  }
+  // The destroyed field is no longer called.
+  shared.addTagsFromString(QStringLiteral("shared-instance-tag"));
+  EXPECT_TRUE(shared.allTags().contains(QStringLiteral("shared-instance-tag")));
+}
+
+TEST(TagManagerDeathTest, AddingTagsOffTheGuiThreadStops) {
+  EXPECT_DEATH(
+      {
+        TagManager tags;
+        std::thread worker([&] { tags.addTagsFromString(QStringLiteral("x")); });
+        worker.join();
+      },
+      "outside the GUI thread");
+}

@@ -1,0 +1,164 @@
+#include "effects/ScriptLauncher.h"
+
+#include "platform/QnLog.h"
+#include "platform/SmartTimerWrapper.h"
+#include "platform/SupportPaths.h"
+
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QPointer>
+#include <QProcess>
+#include <QUrl>
+
+#include <limits>
+
+#include <csignal>
+#include <unistd.h>
+
+namespace kr {
+
+namespace {
+const char* kHandlerProperty = "kr_handler";
+const char* kTimedOutProperty = "kr_timedOut";
+
+// Stops a run and every process it started.
+void killRun(QProcess& process) {
+  const qint64 pid = process.processId();
+  if (process.state() != QProcess::NotRunning && pid > 0)
+    ::kill(-pid_t(pid), SIGKILL);
+}
+} // namespace
+
+ScriptLauncher::ScriptLauncher(QString folder, QObject* parent)
+    : QObject(parent), folder_(std::move(folder)) {}
+
+ScriptLauncher::~ScriptLauncher() {
+  // Runs still going are stopped with the application.
+  for (QProcess* process : findChildren<QProcess*>()) {
+    killRun(*process);
+    process->waitForFinished(1000);
+  }
+}
+
+ScriptLauncher& ScriptLauncher::sharedScriptLauncher() {
+  static ScriptLauncher* launcher = new ScriptLauncher(SupportPaths::scriptsFolder());
+  return *launcher;
+}
+
+QString ScriptLauncher::scriptPath() const {
+  return folder_ + u'/' + QString::fromLatin1(kScriptName);
+}
+
+QString ScriptLauncher::directoryURL() const {
+  return QDir().mkpath(folder_) ? folder_ : QString();
+}
+
+void ScriptLauncher::openScriptFolder() const {
+  const QString folder = directoryURL();
+  if (!folder.isEmpty())
+    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+}
+
+void ScriptLauncher::executeEventHandlerWithoutResult(const QString& handler, const QString& text) {
+  run({handler, text});
+}
+
+void ScriptLauncher::executeEventHandlerWithoutResult(const QString& handler, const QString& text,
+                                                      qint64 number) {
+  // The number travels as a 32-bit integer; out-of-range values saturate rather than wrap.
+  const qint64 clamped = std::clamp<qint64>(number, std::numeric_limits<qint32>::min(),
+                                            std::numeric_limits<qint32>::max());
+  run({handler, text, QString::number(clamped)});
+}
+
+int ScriptLauncher::runningCount() const {
+  int count = 0;
+  for (const QProcess* process : findChildren<QProcess*>())
+    count += process->state() != QProcess::NotRunning ? 1 : 0;
+  return count;
+}
+
+QString ScriptLauncher::scriptVersion() const {
+  const QFileInfo info(scriptPath());
+  return QStringLiteral("%1/%2").arg(info.lastModified().toMSecsSinceEpoch()).arg(info.size());
+}
+
+void ScriptLauncher::reportFailure(const QString& message) {
+  const QString version = scriptVersion();
+  if (version == reportedVersion_)
+    return;
+  reportedVersion_ = version;
+  platformLog(QStringLiteral("%1 script: %2").arg(QString::fromLatin1(kScriptName), message));
+}
+
+void ScriptLauncher::run(const QStringList& arguments) {
+  const QString path = scriptPath();
+  const QFileInfo info(path);
+  if (!info.exists())
+    return;
+  if (!info.isFile() || !info.isExecutable()) {
+    reportFailure(QStringLiteral("%1 is not an executable file, so it is not run").arg(path));
+    return;
+  }
+  if (runningCount() >= kMaximumRuns) {
+    reportFailure(
+        QStringLiteral("%1 runs are still going; further events are skipped").arg(kMaximumRuns));
+    return;
+  }
+  qn_log(QStringLiteral("Script event: %1").arg(arguments.join(QStringLiteral(", "))));
+
+  auto* process = new QProcess(this);
+  process->setProperty(kHandlerProperty, arguments.first());
+  process->setProgram(path);
+  process->setArguments(arguments);
+  process->setWorkingDirectory(folder_);
+  process->setStandardInputFile(QProcess::nullDevice());
+  process->setStandardOutputFile(QProcess::nullDevice());
+  // Its own process group, so a run that is stopped takes its children with it.
+  process->setChildProcessModifier([] { ::setpgid(0, 0); });
+
+  connect(process, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError error) {
+    if (error == QProcess::FailedToStart) {
+      reportFailure(QStringLiteral("cannot be started: %1").arg(process->errorString()));
+      process->deleteLater();
+    }
+  });
+  connect(process, &QProcess::finished, this,
+          [this, process](int exitCode, QProcess::ExitStatus status) {
+            const QString handler = process->property(kHandlerProperty).toString();
+            const QString errors =
+                QString::fromLocal8Bit(process->readAllStandardError()).trimmed().left(200);
+            if (process->property(kTimedOutProperty).toBool()) {
+              reportFailure(QStringLiteral("\"%1\" did not finish within %2 s and was stopped")
+                                .arg(handler)
+                                .arg(timeLimit_));
+            } else if (status != QProcess::NormalExit || exitCode != 0) {
+              reportFailure(QStringLiteral("\"%1\" failed (exit code %2)%3")
+                                .arg(handler)
+                                .arg(status == QProcess::NormalExit ? exitCode : -1)
+                                .arg(errors.isEmpty() ? QString() : QStringLiteral(": ") + errors));
+            }
+            process->deleteLater();
+          });
+
+  QPointer<QProcess> guard(process);
+  SmartTimerWrapper::wrapTimer(timeLimit_, false, [guard](SmartTimerWrapper&) {
+    if (!guard || guard->state() == QProcess::NotRunning)
+      return;
+    guard->setProperty(kTimedOutProperty, true);
+    killRun(*guard);
+  });
+  process->start();
+}
+
+bool ScriptLauncher::waitForAllForTesting(int milliseconds) {
+  for (QProcess* process : findChildren<QProcess*>()) {
+    if (process->state() != QProcess::NotRunning && !process->waitForFinished(milliseconds))
+      return false;
+  }
+  return true;
+}
+
+} // namespace kr

@@ -1,0 +1,142 @@
+#include "effects/ScriptLauncher.h"
+#include "platform/SupportPaths.h"
+
+#include "support/TestClock.h"
+#include "support/TestEnvironment.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ScriptLauncherTest : public ::testing::Test {
+protected:
+  void writeScript(const QByteArray& body, bool executable = true) {
+    QFile file(launcher.scriptPath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("#!/bin/sh\n" + body);
+    file.close();
+    QFile::Permissions p = QFile::ReadOwner | QFile::WriteOwner;
+    if (executable)
+      p |= QFile::ExeOwner;
+    file.setPermissions(p);
+  }
+  QString calls() {
+    EXPECT_TRUE(launcher.waitForAllForTesting(10000));
+    QFile file(folder.path() + QStringLiteral("/calls.txt"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+  }
+  // Lets the finished runs report back.
+  void settle() {
+    ASSERT_TRUE(launcher.waitForAllForTesting(10000));
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+
+  kr::test::TestClock clock;
+  QTemporaryDir folder{kr::test::temporaryHome() + QStringLiteral("/scripts-XXXXXX")};
+  kr::ScriptLauncher launcher{folder.path()};
+};
+
+// Each argument on its own, framed, exactly as received.
+const QByteArray kRecorder =
+    "for a in \"$@\"; do printf '[%s]' \"$a\"; done >> \"$(dirname \"$0\")/calls.txt\"\n"
+    "echo >> \"$(dirname \"$0\")/calls.txt\"\n";
+
+TEST_F(ScriptLauncherTest, ArgumentsReachTheScriptUninterpreted) {
+  writeScript(kRecorder);
+  const QString nasty = QStringLiteral(
+      "He said \"stop\" & it's $(touch pwned) `touch pwned2` ; $HOME * \\n 'quoted'  two  spaces");
+  launcher.executeEventHandlerWithoutResult(QStringLiteral("time_slice_start"), nasty);
+  EXPECT_EQ(calls(), QStringLiteral("[time_slice_start][%1]\n").arg(nasty));
+  EXPECT_FALSE(QFile::exists(folder.path() + QStringLiteral("/pwned")));
+  EXPECT_FALSE(QFile::exists(folder.path() + QStringLiteral("/pwned2")));
+}
+
+TEST_F(ScriptLauncherTest, InProgressEventsCarryTheNumberAsAThirdArgumentWithoutWrapping) {
+  writeScript(kRecorder);
+  launcher.executeEventHandlerWithoutResult(QStringLiteral("time_slice_in_progress"),
+                                            QStringLiteral("5 minutes left"), 300);
+  launcher.waitForAllForTesting(10000);
+  launcher.executeEventHandlerWithoutResult(QStringLiteral("timed_break_in_progress"),
+                                            QStringLiteral("x"), qint64(1) << 40);
+  EXPECT_EQ(calls(), QStringLiteral("[time_slice_in_progress][5 minutes left][300]\n"
+                                    "[timed_break_in_progress][x][2147483647]\n"));
+}
+
+TEST_F(ScriptLauncherTest, AMissingScriptIsSilentAndAnAddedOneIsUsedAtTheNextEvent) {
+  kr::test::ConsoleCapture console;
+  launcher.executeEventHandlerWithoutResult(QStringLiteral("time_slice_start"),
+                                            QStringLiteral("a"));
+  EXPECT_EQ(launcher.runningCount(), 0);
+  EXPECT_TRUE(console.lines().isEmpty());
+  writeScript(kRecorder);
+  launcher.executeEventHandlerWithoutResult(QStringLiteral("time_slice_start"),
+                                            QStringLiteral("b"));
+  EXPECT_EQ(calls(), QStringLiteral("[time_slice_start][b]\n"));
+  QFile::remove(launcher.scriptPath());
+  launcher.executeEventHandlerWithoutResult(QStringLiteral("time_slice_start"),
+                                            QStringLiteral("c"));
+  EXPECT_EQ(calls(), QStringLiteral("[time_slice_start][b]\n"));
+}
+
+TEST_F(ScriptLauncherTest, AFailingScriptIsReportedOnceUntilItChanges) {
+  kr::test::ConsoleCapture console;
+  writeScript("echo 'no such handler' >&2\nexit 3\n");
+  for (int i = 0; i < 3; ++i) {
+    launcher.executeEventHandlerWithoutResult(QStringLiteral("time_slice_paused"),
+                                              QStringLiteral("t"));
+    settle();
+  }
+  ASSERT_EQ(console.lines().size(), 1);
+  EXPECT_TRUE(console.lines().first().contains(
+      QStringLiteral("\"time_slice_paused\" failed (exit code 3): no such handler")));
+
+  writeScript("exit 0\n", false);
+  launcher.executeEventHandlerWithoutResult(QStringLiteral("time_slice_paused"),
+                                            QStringLiteral("t"));
+  launcher.executeEventHandlerWithoutResult(QStringLiteral("time_slice_paused"),
+                                            QStringLiteral("t"));
+  ASSERT_EQ(console.lines().size(), 2);
+  EXPECT_TRUE(console.lines().last().contains(QStringLiteral("is not an executable file")));
+}
+
+TEST_F(ScriptLauncherTest, AScriptThatHangsIsStoppedAtTheTimeLimitAndTheEventsGoOn) {
+  kr::test::ConsoleCapture console;
+  writeScript("sleep 600 &\nwait\n");
+  launcher.setTimeLimit(10);
+  launcher.executeEventHandlerWithoutResult(QStringLiteral("timed_break_in_progress"),
+                                            QStringLiteral("t"), 5);
+  EXPECT_EQ(launcher.runningCount(), 1);
+  clock.advance(9);
+  EXPECT_EQ(launcher.runningCount(), 1);
+  clock.advance(1);
+  settle();
+  EXPECT_EQ(launcher.runningCount(), 0);
+  ASSERT_EQ(console.lines().size(), 1);
+  EXPECT_TRUE(console.lines().first().contains(QStringLiteral("did not finish within 10 s")));
+
+  // Too many runs at once: the extra events are skipped, not queued.
+  for (int i = 0; i < kr::ScriptLauncher::kMaximumRuns + 3; ++i)
+    launcher.executeEventHandlerWithoutResult(QStringLiteral("h"), QStringLiteral("t"));
+  EXPECT_EQ(launcher.runningCount(), kr::ScriptLauncher::kMaximumRuns);
+  clock.advance(10);
+  settle();
+  EXPECT_EQ(launcher.runningCount(), 0);
+}
+
+TEST(ScriptLauncherFolder, TheScriptsFolderIsCreatedOnRequestInTheConfigFolder) {
+  kr::ScriptLauncher& shared = kr::ScriptLauncher::sharedScriptLauncher();
+  EXPECT_EQ(shared.scriptPath(),
+            kr::SupportPaths::scriptsFolder() + QStringLiteral("/NotificationHandler"));
+  EXPECT_TRUE(shared.scriptPath().startsWith(kr::test::temporaryHome()));
+  EXPECT_FALSE(QDir(kr::SupportPaths::scriptsFolder()).exists());
+  EXPECT_EQ(shared.directoryURL(), kr::SupportPaths::scriptsFolder());
+  EXPECT_TRUE(QDir(kr::SupportPaths::scriptsFolder()).exists());
+}
+
+} // namespace

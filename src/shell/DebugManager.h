@@ -3,8 +3,11 @@
 #include <QByteArray>
 #include <QObject>
 
+class QWidget;
+
 namespace kr {
 
+class Responder;
 class UserDefaults;
 
 // The target of the debug menu: keeps the console-logging switch in step with
@@ -35,11 +38,20 @@ public:
   // Writes the data to the console with one character per byte.
   static void printRTFDataAsPlainText(const QByteArray& data);
 
+  // The first link of the application's responder chain (the main
+  // controller), set by start-up once the chain is built.
+  void setApplicationNextResponder(Responder* responder) { applicationNextResponder_ = responder; }
+  // Console dumps for finding out where a command or a key press goes.
+  void logCurrentResponderChainFromApplicationDownwards() const;
+  static void logCurrentResponderChainUpFromFirstResponderOfWindow(QWidget* window);
+  static void logKeyLoopForView(QWidget* view);
+
 private:
   void followLoggerSetting();
   void storeSpeed(int speed);
 
   UserDefaults& defaults_;
+  Responder* applicationNextResponder_ = nullptr;
 };
 
 } // namespace kr

@@ -1,6 +1,6 @@
 #include "engine/LogEntryValues.h"
 
-#include <QLocale>
+#include "engine/Logger.h"
 
 #include <limits>
 
@@ -93,11 +93,11 @@ bool LogEntryValues::boolValue(QStringView line) {
 std::optional<QDateTime> LogEntryValues::dateValue(const QString& line) {
   if (auto date = fastDate(line))
     return date;
-  // A log written under a locale with other digits.
-  const QDateTime local = QLocale::system().toDateTime(line, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-  if (local.isValid())
-    return local;
-  return std::nullopt;
+  // The writer's own reading, which also takes the digits of the user's locale.
+  const QDateTime date = Logger::dateFromSystemLogString(line);
+  if (date == Logger::distantPast())
+    return std::nullopt;
+  return date;
 }
 
 } // namespace kr

@@ -1,13 +1,14 @@
 #include "engine/LogFileManager.h"
 
+#include "engine/BackingStoreDescriptor.h"
 #include "engine/LogFileManagerListener.h"
+#include "engine/Logger.h"
 #include "engine/TagManager.h"
 #include "platform/FatalError.h"
 #include "platform/FolderContentMonitor.h"
 #include "platform/QnLog.h"
 #include "platform/SerialQueue.h"
 #include "platform/SmartTimerWrapper.h"
-#include "platform/SupportPaths.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -32,8 +33,14 @@ LogFileManagerListener::~LogFileManagerListener() {
 }
 
 LogFileManager& LogFileManager::sharedInstance() {
-  static const std::unique_ptr<LogFileManager> instance = std::make_unique<LogFileManager>(
-      [] { return SupportPaths::supportFolder() + QStringLiteral("/System Logs"); });
+  static const std::unique_ptr<LogFileManager> instance = [] {
+    auto manager = std::make_unique<LogFileManager>(
+        [] { return Logger::sharedLogger().systemLogBackingStoreDesc().folderPath(); });
+    // Each rebuild of the log store (Dropbox on or off) moves the watch along.
+    connect(&Logger::sharedLogger(), &Logger::systemLogBackingStoreChanged, manager.get(),
+            &LogFileManager::followLogFolder);
+    return manager;
+  }();
   return *instance;
 }
 
@@ -65,14 +72,18 @@ void LogFileManager::onFileSystemEvent(const FileSystemEvent& event) {
 
 void LogFileManager::update() {
   assertGuiThread();
-  // The log store may have moved (Dropbox on or off): follow it.
-  monitor_->setPathsToWatch({logFolder_()});
+  followLogFolder();
   if (waitOneSecondTimerWrapper_)
     return;
   waitOneSecondTimerWrapper_ = SmartTimerWrapper::wrapTimer(1.0, false, [this](SmartTimerWrapper&) {
     waitOneSecondTimerWrapper_.reset();
     internalAyncUpdate();
   });
+}
+
+void LogFileManager::followLogFolder() {
+  assertGuiThread();
+  monitor_->setPathsToWatch({logFolder_()});
 }
 
 void LogFileManager::internalAyncUpdate() {

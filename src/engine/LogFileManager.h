@@ -41,6 +41,8 @@ public:
   // Asks for a reload one second from now, unless one is pending already,
   // and points the monitor at the log store's current folder.
   void update();
+  // Points the monitor at the log store's current folder.
+  void followLogFolder();
   // Starts a reload on the worker thread now.
   void internalAyncUpdate();
   void signalToListeners();

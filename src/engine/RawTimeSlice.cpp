@@ -1,5 +1,6 @@
 #include "engine/RawTimeSlice.h"
 
+#include "engine/Logger.h"
 #include "platform/ValueTransformer.h"
 
 namespace kr {
@@ -16,7 +17,7 @@ RawTimeSlice::RawTimeSlice()
       focusRating_(goodRating()) {}
 
 QDateTime RawTimeSlice::distantPast() {
-  static const QDateTime date(QDate(1, 1, 1), QTime(0, 0), Qt::UTC);
+  static const QDateTime date = Logger::distantPast();
   return date;
 }
 

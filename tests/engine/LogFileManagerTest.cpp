@@ -1,7 +1,10 @@
 #include "engine/LogFileManager.h"
+#include "engine/BackingStoreDescriptor.h"
 #include "engine/LogFileManagerListener.h"
+#include "engine/Logger.h"
 #include "engine/TagManager.h"
 #include "platform/FolderContentMonitor.h"
+#include "platform/UserDefaults.h"
 
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"
@@ -212,4 +215,24 @@ TEST_F(LogFileManagerTest, MissingFolderIsReportedAndWatchedOnceItExists) {
   manager->update(); // as the writer does after an append
   EXPECT_TRUE(manager->monitor().isWatchingEverything());
   runPendingReload();
+}
+
+TEST(SharedLogFileManagerTest, WatchesTheLogStoreFolderAndFollowsItsRebuilds) {
+  LogFileManager& shared = LogFileManager::sharedInstance();
+  EXPECT_EQ(&shared, &LogFileManager::sharedInstance());
+  Logger& logger = Logger::sharedLogger();
+  EXPECT_EQ(shared.monitor().pathsToWatch(),
+            QStringList{logger.systemLogBackingStoreDesc().folderPath()});
+
+  shared.monitor().start();
+  const QString dropbox = test::temporaryHome() + QStringLiteral("/Dropbox");
+  UserDefaults::standard().setValue(QStringLiteral("dropboxLocation"), dropbox);
+  UserDefaults::standard().setValue(QStringLiteral("dropboxSync"), true);
+  logger.updateLogFileDescriptors();
+  const QString moved = dropbox + QStringLiteral("/Korvane-R/System Logs");
+  EXPECT_EQ(logger.systemLogBackingStoreDesc().folderPath(), moved);
+  EXPECT_EQ(shared.monitor().pathsToWatch(), QStringList{moved});
+  EXPECT_TRUE(shared.monitor().isWatchingEverything());
+  UserDefaults::standard().setValue(QStringLiteral("dropboxSync"), false);
+  logger.updateLogFileDescriptors();
 }

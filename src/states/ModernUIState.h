@@ -1,0 +1,52 @@
+#pragma once
+
+#include "states/BaseState.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include <memory>
+#include <vector>
+
+namespace kr {
+
+class SmartTimerWrapper;
+class UpdatedViewType;
+
+// The page frame of the states that show a page: a vertical stack of page
+// sections inside the info wall, the page title, and the views refreshed once
+// a second while the state is active.
+class ModernUIState : public BaseState {
+public:
+  ModernUIState();
+  ~ModernUIState() override;
+
+  QWidget* fragmentStackView() const { return fragmentStackView_; }
+  QLabel* titleFragment() const { return titleFragment_; }
+  const std::shared_ptr<SmartTimerWrapper>& updateTimer() const { return updateTimer_; }
+
+  // Not owned: the view lives in the page, which lives as long as the state.
+  void addUpdatableView(UpdatedViewType& view);
+  std::size_t updatableViewCount() const { return updatableViewList_.size(); }
+  // Refreshes every updatable view, in the order they were added.
+  void updateUpdatableViews();
+
+  // Puts the section stack into the info wall; the first step of every build.
+  void createStackView();
+  // The page title as the stack's first section.
+  void createAndInstallTitleFragment(const QString& title);
+  // Appends a section to the page.
+  void addSection(QWidget* section);
+
+  void activate() override;
+  void deactivate() override;
+
+private:
+  QWidget* fragmentStackView_ = nullptr;
+  QVBoxLayout* fragmentLayout_ = nullptr;
+  QLabel* titleFragment_ = nullptr;
+  std::shared_ptr<SmartTimerWrapper> updateTimer_;
+  std::vector<UpdatedViewType*> updatableViewList_;
+};
+
+} // namespace kr

@@ -1,0 +1,7 @@
+#include "states/TimedBreakRunningState.h"
+
+namespace kr {
+
+void TimedBreakRunningState::build() { createStackView(); }
+
+} // namespace kr

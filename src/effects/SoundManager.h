@@ -1,0 +1,93 @@
+#pragma once
+
+#include "effects/SoundLibraryLoader.h"
+
+#include <QHash>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+
+#include <memory>
+
+namespace kr {
+
+class AudioOutputAPI;
+class UserDefaults;
+
+// The sound library: private names, labels and files, the lists offered for
+// reminders, ends and continuous sound, the one-shot event sounds and their
+// previews, the output device and the global mute.
+class SoundManager : public QObject {
+  Q_OBJECT
+
+public:
+  static constexpr const char* kUseSystemDefault = "useSystemDefault";
+  static constexpr const char* kUseSystemDefaultName = "Use Default from System Sound Preferences";
+
+  SoundManager(UserDefaults& defaults, AudioOutputAPI& audio,
+               std::unique_ptr<SoundLibraryLoader> libraryLoader,
+               std::unique_ptr<ContinuousSoundCollectionLoader> continuousLoader,
+               QObject* parent = nullptr);
+  ~SoundManager() override;
+
+  // The one way to play an event sound; silent while "mute" is on.
+  void playSoundWithPrivateName(const QString& privateName, float volume);
+  // The preferences' preview: ignores "mute" and plays only the last second.
+  void playSampleWithPrivateName(const QString& privateName, float volume);
+  void stopAllCurrentSounds();
+  bool allSoundsAreMuted() const;
+  void setAllSoundsAreMuted(bool muted);
+
+  // The file of a library sound, or an empty text (with a console line) for a name not in it.
+  QString getFilePathFromPrivateName(const QString& privateName) const;
+  bool hasSound(const QString& privateName) const { return labels_.contains(privateName); }
+  QString labelOf(const QString& privateName) const { return labels_.value(privateName); }
+  QString privateNameOfLabel(const QString& label) const;
+  const QList<SoundEntry>& soundLibrary() const { return soundLibrary_; }
+
+  const QStringList& reminderSoundsPrivateNames() const { return reminderNames_; }
+  const QStringList& reminderSoundsLabels() const { return reminderLabels_; }
+  const QStringList& endSoundsPrivateNames() const { return endNames_; }
+  const QStringList& endSoundsLabels() const { return endLabels_; }
+  const QStringList& continuousSoundsPrivateNames() const { return continuousNames_; }
+  const QStringList& continuousSoundsLabels() const { return continuousLabels_; }
+
+  // Output devices: entry 0 stands for the system default.
+  const QStringList& audioDevices() const { return audioDeviceNameList_; }
+  const QStringList& audioDeviceUIDs() const { return audioDeviceUIDList_; }
+  static QString defaultOutputDeviceUID() { return QString::fromLatin1(kUseSystemDefault); }
+  QString audioDeviceNameWithIndex(int index) const { return audioDeviceNameList_.value(index); }
+  QString audioDeviceUIDWithIndex(int index) const { return audioDeviceUIDList_.value(index); }
+  int indexOfDeviceWithUID(const QString& uid) const {
+    return int(audioDeviceUIDList_.indexOf(uid));
+  }
+  int indexOfDeviceWithName(const QString& name) const {
+    return int(audioDeviceNameList_.indexOf(name));
+  }
+  // The stored device if it is still there; otherwise the system default,
+  // which is then stored.
+  QString getCurrentSoundOutputDeviceIdentifier();
+  // Reads the device list again (devices plugged in or out).
+  void refreshOutputDevices();
+
+private:
+  void loadLibrary();
+  QStringList labelsFor(QStringList& names, const char* listName) const;
+  bool play(const QString& privateName, float volume, bool sample);
+  void muteChanged();
+
+  UserDefaults& defaults_;
+  AudioOutputAPI& audio_;
+  std::unique_ptr<SoundLibraryLoader> soundLibraryLoader_;
+  std::unique_ptr<ContinuousSoundCollectionLoader> continuousSoundsLoader_;
+  QList<SoundEntry> soundLibrary_;
+  QStringList privateNames_;
+  QHash<QString, QString> labels_;
+  QStringList reminderNames_, reminderLabels_, endNames_, endLabels_, continuousNames_,
+      continuousLabels_;
+  QStringList audioDeviceNameList_, audioDeviceUIDList_;
+  mutable QSet<QString> reportedMissing_;
+  bool reportedNoAudio_ = false;
+};
+
+} // namespace kr

@@ -1,0 +1,122 @@
+#include "SoundFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class SoundManagerTest : public ::testing::Test, protected kr::test::SoundFixture {
+protected:
+  std::unique_ptr<kr::SoundManager> sounds = makeManager();
+};
+
+TEST_F(SoundManagerTest, ListsOfferOurSoundsAndTheInstalledSystemSounds) {
+  EXPECT_EQ(
+      sounds->reminderSoundsPrivateNames(),
+      (QStringList{QStringLiteral("clock1"), QStringLiteral("bell"), QStringLiteral("message")}));
+  EXPECT_EQ(sounds->reminderSoundsLabels(),
+            (QStringList{QStringLiteral("Clock"), QStringLiteral("Bell (System)"),
+                         QStringLiteral("Message (System)")}));
+  EXPECT_EQ(
+      sounds->endSoundsPrivateNames(),
+      (QStringList{QStringLiteral("sosumi"), QStringLiteral("alarm_clock"), QStringLiteral("morse"),
+                   QStringLiteral("pop"), QStringLiteral("bell"), QStringLiteral("message")}));
+  EXPECT_EQ(sounds->endSoundsLabels().size(), sounds->endSoundsPrivateNames().size());
+  EXPECT_EQ(sounds->continuousSoundsPrivateNames(),
+            (QStringList{QStringLiteral("clock1_c"), QStringLiteral("pink_noise")}));
+  EXPECT_EQ(sounds->continuousSoundsLabels(),
+            (QStringList{QStringLiteral("Ticking Clock"), QStringLiteral("Pink Noise")}));
+  // Every sound a registered setting names is in the library.
+  for (const char* name :
+       {"sosumi", "clock1", "clock1_c", "alarm_clock", "morse", "pop", "pink_noise"})
+    EXPECT_TRUE(sounds->hasSound(QString::fromLatin1(name))) << name;
+  EXPECT_EQ(sounds->getFilePathFromPrivateName(QStringLiteral("morse")),
+            QStringLiteral("/own/morse.wav"));
+  EXPECT_EQ(sounds->getFilePathFromPrivateName(QStringLiteral("bell")),
+            theme.path() + QStringLiteral("/bell.oga"));
+  EXPECT_FALSE(sounds->hasSound(QStringLiteral("complete"))); // not installed
+}
+
+TEST_F(SoundManagerTest, EventSoundsRespectMuteWhilePreviewsDoNot) {
+  sounds->playSoundWithPrivateName(QStringLiteral("pop"), 0.5f);
+  ASSERT_EQ(audio.oneShots.size(), 1u);
+  EXPECT_EQ(audio.oneShots[0].filePath, QStringLiteral("/own/pop.wav"));
+  EXPECT_FLOAT_EQ(audio.oneShots[0].volume, 0.5f);
+  EXPECT_TRUE(audio.oneShots[0].deviceId.isEmpty());
+  EXPECT_FALSE(audio.oneShots[0].lastSecondOnly);
+
+  const int stopsBefore = audio.stopOneShotsCount;
+  sounds->setAllSoundsAreMuted(true);
+  EXPECT_GT(audio.stopOneShotsCount, stopsBefore); // muting stops what plays
+  EXPECT_TRUE(
+      kr::UserDefaults(defaults->filePath()).boolValue(QStringLiteral("mute"))); // saved at once
+  sounds->playSoundWithPrivateName(QStringLiteral("pop"), 1.0f);
+  EXPECT_EQ(audio.oneShots.size(), 1u);
+  sounds->playSampleWithPrivateName(QStringLiteral("alarm_clock"), 1.0f);
+  ASSERT_EQ(audio.oneShots.size(), 2u);
+  EXPECT_TRUE(audio.oneShots[1].lastSecondOnly);
+}
+
+TEST_F(SoundManagerTest, ANewSoundCutsOffThePreviousOne) {
+  sounds->playSoundWithPrivateName(QStringLiteral("pop"), 1.0f);
+  const int stops = audio.stopOneShotsCount;
+  sounds->playSoundWithPrivateName(QStringLiteral("morse"), 1.0f);
+  EXPECT_EQ(audio.stopOneShotsCount, stops + 1);
+  EXPECT_EQ(audio.oneShots.size(), 2u);
+}
+
+TEST_F(SoundManagerTest, AnUnknownSoundPlaysNothingAndSaysSoOnce) {
+  kr::test::ConsoleCapture console;
+  sounds->playSoundWithPrivateName(QStringLiteral("hushbox_rain"), 1.0f);
+  sounds->playSoundWithPrivateName(QStringLiteral("hushbox_rain"), 1.0f);
+  EXPECT_TRUE(audio.oneShots.empty());
+  EXPECT_EQ(console.lines().filter(QStringLiteral("hushbox_rain cannot be found")).size(), 1);
+}
+
+TEST_F(SoundManagerTest, DevicesAreChosenByIdAndAGoneDeviceFallsBackToTheSystemDefault) {
+  EXPECT_EQ(sounds->audioDevices(),
+            (QStringList{QStringLiteral("Use Default from System Sound Preferences"),
+                         QStringLiteral("USB Headset"), QStringLiteral("Built-in Audio")}));
+  EXPECT_EQ(sounds->audioDeviceUIDWithIndex(0), QStringLiteral("useSystemDefault"));
+  EXPECT_EQ(sounds->indexOfDeviceWithUID(QStringLiteral("alsa_output.pci")), 2);
+  EXPECT_EQ(sounds->indexOfDeviceWithName(QStringLiteral("Nothing")), -1);
+
+  defaults->setValue(QStringLiteral("soundOutputDevice"), QStringLiteral("alsa_output.usb"));
+  sounds->playSoundWithPrivateName(QStringLiteral("pop"), 1.0f);
+  EXPECT_EQ(audio.oneShots.back().deviceId, QStringLiteral("alsa_output.usb"));
+
+  audio.devices.removeFirst(); // the headset is unplugged
+  sounds->refreshOutputDevices();
+  sounds->playSoundWithPrivateName(QStringLiteral("pop"), 1.0f);
+  EXPECT_TRUE(audio.oneShots.back().deviceId.isEmpty());
+  EXPECT_EQ(defaults->string(QStringLiteral("soundOutputDevice")),
+            QStringLiteral("useSystemDefault"));
+}
+
+TEST_F(SoundManagerTest, WithoutAnyDeviceOrSoundServerTheListStillHasTheDefaultAndPlayingIsQuiet) {
+  audio.devices.clear();
+  audio.available = false;
+  auto bare = makeManager();
+  EXPECT_EQ(bare->audioDevices().size(), 1);
+  kr::test::ConsoleCapture console;
+  bare->playSoundWithPrivateName(QStringLiteral("pop"), 1.0f);
+  bare->playSoundWithPrivateName(QStringLiteral("morse"), 1.0f);
+  EXPECT_TRUE(audio.oneShots.empty());
+  EXPECT_EQ(console.lines().filter(QStringLiteral("No sound: no sound server")).size(), 1);
+}
+
+TEST(SoundLibraryLoaderTest, AMissingOrDamagedMappingGivesAnEmptyLibrary) {
+  kr::test::ConsoleCapture console;
+  kr::SimpleSoundLibraryLoader missing(kr::SoundFolders{}, QStringLiteral("/nonexistent.json"));
+  EXPECT_TRUE(missing.loadSoundLibraryArray().isEmpty());
+  const QString damaged = kr::test::temporaryHome() + QStringLiteral("/damaged.json");
+  QFile file(damaged);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("[{\"Label\": ");
+  file.close();
+  EXPECT_TRUE(
+      kr::SimpleSoundLibraryLoader(kr::SoundFolders{}, damaged).loadSoundLibraryArray().isEmpty());
+  EXPECT_EQ(console.lines().size(), 2);
+  EXPECT_FALSE(kr::HushboxDetector::hushboxDetected());
+}
+
+} // namespace

@@ -423,7 +423,8 @@ QSize ConstraintLayout::sizeHint() const {
   return fitting_;
 }
 
-QSize ConstraintLayout::minimumSize() const { return QSize(0, 0); }
+// A container cannot usefully be smaller than its fitting size (scroll views rely on it).
+QSize ConstraintLayout::minimumSize() const { return sizeHint(); }
 
 void ConstraintLayout::setGeometry(const QRect& rect) {
   QLayout::setGeometry(rect);

@@ -1,0 +1,8 @@
+#include "kit/WallWithUnconfiguredSpecialEffectsView.h"
+
+namespace kr {
+
+WallWithUnconfiguredSpecialEffectsView::WallWithUnconfiguredSpecialEffectsView(QWidget* parent)
+    : WallWithSpecialEffectsView(false, parent) {}
+
+} // namespace kr

@@ -1,0 +1,179 @@
+#include "platform/RtfKeywords.h"
+
+#include <string_view>
+#include <unordered_map>
+
+namespace kr {
+
+namespace {
+
+using K = RtfKeyword;
+
+const std::unordered_map<std::string_view, RtfKeyword>& keywordTable() {
+  static const std::unordered_map<std::string_view, RtfKeyword> table = {
+      {"ansi", K::Ansi},
+      {"mac", K::Mac},
+      {"pc", K::Pc},
+      {"pca", K::Pca},
+      {"ansicpg", K::AnsiCodePage},
+      {"deff", K::DefaultFont},
+      {"uc", K::UnicodeSkip},
+      {"u", K::Unicode},
+      {"bin", K::Bin},
+      {"fonttbl", K::FontTable},
+      {"colortbl", K::ColorTable},
+      {"fldinst", K::FieldInstruction},
+      // Destinations whose content is never body text.
+      {"stylesheet", K::SkippedDestination},
+      {"info", K::SkippedDestination},
+      {"pict", K::SkippedDestination},
+      {"object", K::SkippedDestination},
+      {"objdata", K::SkippedDestination},
+      {"nonshppict", K::SkippedDestination},
+      {"header", K::SkippedDestination},
+      {"headerl", K::SkippedDestination},
+      {"headerr", K::SkippedDestination},
+      {"headerf", K::SkippedDestination},
+      {"footer", K::SkippedDestination},
+      {"footerl", K::SkippedDestination},
+      {"footerr", K::SkippedDestination},
+      {"footerf", K::SkippedDestination},
+      {"footnote", K::SkippedDestination},
+      {"annotation", K::SkippedDestination},
+      {"atnid", K::SkippedDestination},
+      {"atnauthor", K::SkippedDestination},
+      {"listtable", K::SkippedDestination},
+      {"listoverridetable", K::SkippedDestination},
+      {"revtbl", K::SkippedDestination},
+      {"rsidtbl", K::SkippedDestination},
+      {"filetbl", K::SkippedDestination},
+      {"pgdsctbl", K::SkippedDestination},
+      {"themedata", K::SkippedDestination},
+      {"colorschememapping", K::SkippedDestination},
+      {"datastore", K::SkippedDestination},
+      {"latentstyles", K::SkippedDestination},
+      {"xmlnstbl", K::SkippedDestination},
+      {"generator", K::SkippedDestination},
+      {"userprops", K::SkippedDestination},
+      {"expandedcolortbl", K::SkippedDestination},
+      {"bkmkstart", K::SkippedDestination},
+      {"bkmkend", K::SkippedDestination},
+      {"xe", K::SkippedDestination},
+      {"tc", K::SkippedDestination},
+      {"txe", K::SkippedDestination},
+      {"field", K::Field},
+      {"fldrslt", K::FieldResult},
+      {"NeXTGraphic", K::Attachment},
+      {"f", K::Font},
+      {"fs", K::FontSize},
+      {"b", K::Bold},
+      {"i", K::Italic},
+      {"ul", K::Underline},
+      {"uld", K::Underline},
+      {"uldash", K::Underline},
+      {"uldashd", K::Underline},
+      {"uldashdd", K::Underline},
+      {"uldb", K::Underline},
+      {"ulhwave", K::Underline},
+      {"ulldash", K::Underline},
+      {"ulth", K::Underline},
+      {"ulthd", K::Underline},
+      {"ulthdash", K::Underline},
+      {"ulthdashd", K::Underline},
+      {"ulthdashdd", K::Underline},
+      {"ulthldash", K::Underline},
+      {"ululdbwave", K::Underline},
+      {"ulw", K::Underline},
+      {"ulwave", K::Underline},
+      {"ulnone", K::UnderlineNone},
+      {"strike", K::Strike},
+      {"striked", K::Strike},
+      {"cf", K::ColorForeground},
+      {"plain", K::Plain},
+      {"red", K::Red},
+      {"green", K::Green},
+      {"blue", K::Blue},
+      {"par", K::Paragraph},
+      {"sect", K::Paragraph},
+      {"page", K::Paragraph},
+      {"line", K::Line},
+      {"tab", K::Tab},
+      {"cell", K::Cell},
+      {"nestcell", K::Cell},
+      {"row", K::Row},
+      {"nestrow", K::Row},
+      {"lquote", K::LeftSingleQuote},
+      {"rquote", K::RightSingleQuote},
+      {"ldblquote", K::LeftDoubleQuote},
+      {"rdblquote", K::RightDoubleQuote},
+      {"bullet", K::Bullet},
+      {"emdash", K::EmDash},
+      {"endash", K::EnDash},
+      {"emspace", K::EmSpace},
+      {"enspace", K::EnSpace},
+      {"qmspace", K::QuarterEmSpace},
+      {"zwj", K::ZeroWidthJoiner},
+      {"zwnj", K::ZeroWidthNonJoiner},
+      {"ltrmark", K::LeftToRightMark},
+      {"rtlmark", K::RightToLeftMark},
+  };
+  return table;
+}
+
+} // namespace
+
+RtfKeyword rtfKeyword(std::string_view word) {
+  const auto& table = keywordTable();
+  const auto it = table.find(word);
+  return it == table.end() ? RtfKeyword::Unknown : it->second;
+}
+
+bool isDestination(RtfKeyword keyword) {
+  return keyword == K::FontTable || keyword == K::ColorTable || keyword == K::FieldInstruction ||
+         keyword == K::SkippedDestination;
+}
+
+char16_t rtfKeywordCharacter(RtfKeyword keyword) {
+  switch (keyword) {
+  case K::Paragraph:
+  case K::Row:
+    return u'\n';
+  case K::Line:
+    return 0x2028;
+  case K::Tab:
+  case K::Cell:
+    return u'\t';
+  case K::LeftSingleQuote:
+    return 0x2018;
+  case K::RightSingleQuote:
+    return 0x2019;
+  case K::LeftDoubleQuote:
+    return 0x201C;
+  case K::RightDoubleQuote:
+    return 0x201D;
+  case K::Bullet:
+    return 0x2022;
+  case K::EmDash:
+    return 0x2014;
+  case K::EnDash:
+    return 0x2013;
+  case K::EmSpace:
+    return 0x2003;
+  case K::EnSpace:
+    return 0x2002;
+  case K::QuarterEmSpace:
+    return 0x2005;
+  case K::ZeroWidthJoiner:
+    return 0x200D;
+  case K::ZeroWidthNonJoiner:
+    return 0x200C;
+  case K::LeftToRightMark:
+    return 0x200E;
+  case K::RightToLeftMark:
+    return 0x200F;
+  default:
+    return 0;
+  }
+}
+
+} // namespace kr

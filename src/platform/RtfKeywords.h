@@ -1,0 +1,70 @@
+#pragma once
+
+#include <string_view>
+
+namespace kr {
+
+// The RTF control words the reader acts on. Every other word is ignored.
+enum class RtfKeyword {
+  Unknown,
+  // document
+  Ansi,
+  Mac,
+  Pc,
+  Pca,
+  AnsiCodePage,
+  DefaultFont,
+  UnicodeSkip,
+  Unicode,
+  Bin,
+  // destinations
+  FontTable,
+  ColorTable,
+  FieldInstruction,
+  SkippedDestination,
+  // groups with a meaning of their own
+  Field,
+  FieldResult,
+  Attachment,
+  // character formatting
+  Font,
+  FontSize,
+  Bold,
+  Italic,
+  Underline,
+  UnderlineNone,
+  Strike,
+  ColorForeground,
+  Plain,
+  Red,
+  Green,
+  Blue,
+  // words that stand for a character
+  Paragraph,
+  Line,
+  Tab,
+  Cell,
+  Row,
+  LeftSingleQuote,
+  RightSingleQuote,
+  LeftDoubleQuote,
+  RightDoubleQuote,
+  Bullet,
+  EmDash,
+  EnDash,
+  EmSpace,
+  EnSpace,
+  QuarterEmSpace,
+  ZeroWidthJoiner,
+  ZeroWidthNonJoiner,
+  LeftToRightMark,
+  RightToLeftMark,
+};
+
+RtfKeyword rtfKeyword(std::string_view word);
+// Whether the word starts a destination whose text is not body text.
+bool isDestination(RtfKeyword keyword);
+// The character a word stands for, or 0.
+char16_t rtfKeywordCharacter(RtfKeyword keyword);
+
+} // namespace kr

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/RichText.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace kr {
+
+// RTFD: rich text with its attachment files.
+//
+// On disk a package is a folder holding "TXT.rtf" and one file per
+// attachment, named as the \NeXTGraphic groups of TXT.rtf name them. Files
+// the text does not refer to are ignored when reading and carried over when
+// the package is rewritten. A write builds the new package beside the old one
+// and swaps the two by renaming, so that a complete package is always there;
+// a package that exists but cannot be read is never replaced.
+//
+// In memory (settings values, the log readers) RTFD data is one byte array:
+//   "KRRTFD1\n", then for each file: its name's length as a 32-bit big-endian
+//   number, the name in UTF-8, the data's length as a 32-bit big-endian
+//   number, the data. The first file is "TXT.rtf". Bare RTF is accepted as
+//   RTFD data without attachments.
+class RtfdPackage {
+public:
+  static constexpr const char* kTextFileName = "TXT.rtf";
+
+  enum class Status { Ok, Missing, Unreadable };
+  struct ReadResult {
+    Status status = Status::Missing;
+    RichText text;
+    QString error;
+  };
+
+  static ReadResult read(const QString& path);
+  // Writes `text` to the package at `path`. Fails, leaving the disk as it was,
+  // when the folder is missing or unwritable, or when `path` holds something
+  // that cannot be read as a package.
+  static bool write(const QString& path, const RichText& text, QString* error = nullptr);
+
+  static QByteArray toData(const RichText& text);
+  // The rich text of RTFD data; none for data that is neither RTFD data nor RTF.
+  static std::optional<RichText> fromData(const QByteArray& data);
+
+  // A plain file name inside the package: no folders, nothing hidden above it.
+  static bool isSafeAttachmentName(const QString& name);
+};
+
+} // namespace kr

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/RichText.h"
+
+#include <QTextCharFormat>
+
+class QTextDocument;
+
+namespace kr {
+
+// The bridge between rich text and the editors' QTextDocument. Paragraph
+// ends become blocks, line breaks stay U+2028, attachments become inline
+// images whose file bytes the document keeps as resources.
+class RichTextDocument {
+public:
+  // The format property holding an image's attachment file name.
+  static constexpr int kAttachmentNameProperty = QTextFormat::UserProperty + 1;
+
+  // Replaces the document's content by `text`.
+  static void fill(QTextDocument* document, const RichText& text);
+  static RichText fromDocument(const QTextDocument& document);
+
+  static QTextCharFormat toCharFormat(const CharFormat& format);
+  static CharFormat fromCharFormat(const QTextCharFormat& format);
+};
+
+} // namespace kr

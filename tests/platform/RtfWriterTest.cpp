@@ -1,0 +1,146 @@
+#include "platform/RtfWriter.h"
+#include "platform/RtfReader.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using kr::CharFormat;
+using kr::RgbColor;
+using kr::RichText;
+using kr::RtfReader;
+using kr::RtfWriter;
+
+namespace {
+
+RichText roundTrip(const RichText& text) {
+  const RtfReader::Result result = RtfReader::read(RtfWriter::write(text));
+  EXPECT_TRUE(result.wellFormed);
+  return result.text;
+}
+
+CharFormat font(const QString& family, double size) {
+  CharFormat f;
+  f.fontFamily = family;
+  f.fontSize = size;
+  return f;
+}
+
+} // namespace
+
+TEST(RtfWriter, RoundTripsEveryAttribute) {
+  RichText text;
+  text.append(u"plain ");
+  CharFormat f = font(QStringLiteral("Helvetica"), 12);
+  text.append(u"helvetica ", f);
+  f.bold = true;
+  text.append(u"bold ", f);
+  f.italic = true;
+  text.append(u"bold italic ", f);
+  f = font(QStringLiteral("Times New Roman"), 18.5);
+  f.underline = true;
+  text.append(u"underlined\n", f);
+  f.underline = false;
+  f.strikeThrough = true;
+  text.append(u"struck", f);
+  f.strikeThrough = false;
+  f.foreground = RgbColor{255, 0, 0};
+  text.append(u" red", f);
+  f.foreground = RgbColor{0, 0, 0};
+  text.append(u" black", f);
+  f.foreground = RgbColor{255, 0, 0};
+  text.append(u" red again", f);
+  CharFormat everything = font(QStringLiteral("Menlo"), 9);
+  everything.bold = everything.italic = everything.underline = everything.strikeThrough = true;
+  everything.foreground = RgbColor{1, 2, 3};
+  everything.link = QStringLiteral("https://example.org/");
+  text.append(u"all of it", everything);
+  text.append(u"\n");
+  EXPECT_EQ(roundTrip(text), text);
+}
+
+TEST(RtfWriter, RoundTripsNonAsciiAndCharactersRtfGivesAMeaning) {
+  const QString special = QStringLiteral("caf\u00e9 \u2039uuid\u203a \U0001F600 \u20ac \u00a0"
+                                         "\u4e2d\u6587 {braces} back\\slash ;semi\tTab\u2028"
+                                         "break\npara\r\u0001 \ufffc end ");
+  CharFormat italic;
+  italic.italic = true;
+  RichText text(special);
+  text.append(special, italic);
+  EXPECT_EQ(roundTrip(text), text);
+
+  const QByteArray rtf = RtfWriter::write(RichText(QStringLiteral("\u00e9\u2039{\\}\U0001F600")));
+  for (const char c : rtf)
+    EXPECT_LT(quint8(c), 0x80) << "the writer writes ASCII only";
+  EXPECT_TRUE(rtf.contains("\\u233\\'e9")) << rtf.constData();  // Windows-1252 fallback
+  EXPECT_TRUE(rtf.contains("\\u8249\\'8b")) << rtf.constData(); // the placeholder quote
+  EXPECT_TRUE(rtf.contains("\\{\\\\\\}")) << rtf.constData();
+  EXPECT_TRUE(rtf.contains("\\u-10179?\\u-8704?")) << rtf.constData(); // surrogates, "?"
+}
+
+TEST(RtfWriter, RoundTripsLinksAsHyperlinkFields) {
+  RichText text(QStringLiteral("Call "));
+  CharFormat link;
+  link.link = QStringLiteral("korvaner2things://A1B2");
+  text.append(u"the ", link);
+  link.bold = true;
+  text.append(u"dentist", link); // two runs, one link
+  CharFormat other;
+  other.link = QStringLiteral("https://example.org/?q=\"quoted\"&x=\u00e9{}\\");
+  text.append(u" now", other); // a different link right after
+  text.append(u" \U0001F600", CharFormat{});
+
+  const QByteArray rtf = RtfWriter::write(text);
+  EXPECT_EQ(rtf.count("HYPERLINK"), 2) << rtf.constData();
+  EXPECT_TRUE(rtf.contains("{\\field{\\*\\fldinst{HYPERLINK \"korvaner2things://A1B2\"}}"));
+
+  RichText expected = text;
+  expected.updateFormat(int(text.plainText().indexOf(u" now")), 4, [](CharFormat& f) {
+    f.link = QStringLiteral("https://example.org/?q=%22quoted%22&x=\u00e9{}\\");
+  });
+  EXPECT_EQ(roundTrip(text), expected); // quotes cannot stand inside the field's quotes
+}
+
+TEST(RtfWriter, WritesAttachmentsAsGraphicGroups) {
+  RichText text(QStringLiteral("before "));
+  text.appendAttachment(QStringLiteral("Pasted Graphic.png"), QByteArray());
+  text.appendAttachment(QStringLiteral("Pasted Graphic.png"), QByteArray());
+  CharFormat bold;
+  bold.bold = true;
+  text.appendAttachment(QStringLiteral("b{r}ace.tiff"), QByteArray(), bold);
+  text.append(u"\u00ac after");
+  const QByteArray rtf = RtfWriter::write(text);
+  EXPECT_EQ(rtf.count("\\NeXTGraphic Pasted Graphic.png}"), 2) << rtf.constData();
+  RichText withoutData(QStringLiteral("before "));
+  for (int i = 0; i < 2; ++i) {
+    CharFormat f;
+    f.attachment = QStringLiteral("Pasted Graphic.png");
+    withoutData.append(u"\ufffc", f);
+  }
+  bold.attachment = QStringLiteral("b{r}ace.tiff");
+  withoutData.append(u"\ufffc", bold);
+  withoutData.append(u"\u00ac after");
+  EXPECT_EQ(roundTrip(text), withoutData); // the bytes live in the package, not in the RTF
+}
+
+TEST(RtfWriter, ReadWriteReadKeepsTheSamples) {
+  const QDir samples(QStringLiteral(KR_TEST_DATA_DIR "/rtf"));
+  const QStringList names = samples.entryList({QStringLiteral("*.rtf")}, QDir::Files);
+  ASSERT_GE(names.size(), 3);
+  for (const QString& name : names) {
+    QFile file(samples.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const RichText first = RtfReader::read(file.readAll()).text;
+    EXPECT_FALSE(first.isEmpty()) << name.toStdString();
+    EXPECT_EQ(roundTrip(first), first) << name.toStdString();
+  }
+}
+
+TEST(RtfWriter, WritesAnEmptyTextAsAValidDocument) {
+  const QByteArray rtf = RtfWriter::write(RichText());
+  EXPECT_TRUE(RtfReader::looksLikeRtf(rtf));
+  const RtfReader::Result result = RtfReader::read(rtf);
+  EXPECT_TRUE(result.wellFormed);
+  EXPECT_TRUE(result.text.isEmpty());
+}

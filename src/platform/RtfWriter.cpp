@@ -4,7 +4,9 @@
 
 #include <QHash>
 
+#include <charconv>
 #include <cmath>
+#include <string>
 #include <vector>
 
 namespace kr {
@@ -23,10 +25,14 @@ private:
   void writeText(QStringView text);
   void writeEscaped(QStringView text, bool inTable);
   void writeAttachment(const QString& name);
-  void number(int value) { out_.append(QByteArray::number(value)); }
+  void number(int value) {
+    char buffer[16];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    out_.append(buffer, size_t(end - buffer));
+  }
 
   const RichText& text_;
-  QByteArray out_;
+  std::string out_; // appends of single characters are cheaper here than on QByteArray
   QHash<QString, int> fontNumbers_;
   QStringList fonts_;
   QHash<quint32, int> colorNumbers_;
@@ -41,7 +47,7 @@ bool isPlain(const CharFormat& f) {
 }
 
 QByteArray Writer::run() {
-  out_.reserve(qsizetype(text_.length() * 1.1) + 256);
+  out_.reserve(size_t(text_.length()) * 3 / 2 + 256);
   collectTables();
   out_.append("{\\rtf1\\ansi\\ansicpg1252\\uc1\n{\\fonttbl");
   if (fonts_.isEmpty())
@@ -51,7 +57,7 @@ QByteArray Writer::run() {
     number(i);
     out_.append("\\fnil\\fcharset0 ");
     writeEscaped(fonts_.at(i), true);
-    out_.append(';');
+    out_ += ';';
   }
   out_.append("}\n{\\colortbl;");
   for (const RgbColor& c : colors_) {
@@ -61,7 +67,7 @@ QByteArray Writer::run() {
     number(c.green);
     out_.append("\\blue");
     number(c.blue);
-    out_.append(';');
+    out_ += ';';
   }
   out_.append("}\n");
 
@@ -83,7 +89,7 @@ QByteArray Writer::run() {
     out_.append("}}");
   }
   out_.append("}\n");
-  return std::move(out_);
+  return QByteArray(out_.data(), qsizetype(out_.size()));
 }
 
 void Writer::collectTables() {
@@ -105,7 +111,7 @@ void Writer::writeRun(const RichText::Run& run) {
   const QStringView text = QStringView(text_.plainText()).mid(run.start, run.length);
   const bool grouped = !isPlain(f);
   if (grouped) {
-    out_.append('{');
+    out_ += '{';
     writeAttributes(f);
   }
   if (!f.attachment.isEmpty()) {
@@ -119,7 +125,7 @@ void Writer::writeRun(const RichText::Run& run) {
     writeText(text);
   }
   if (grouped)
-    out_.append('}');
+    out_ += '}';
 }
 
 void Writer::writeAttributes(const CharFormat& f) {
@@ -143,7 +149,7 @@ void Writer::writeAttributes(const CharFormat& f) {
     out_.append("\\cf");
     number(colorNumbers_.value(key(*f.foreground)));
   }
-  out_.append(' ');
+  out_ += ' ';
 }
 
 void Writer::writeAttachment(const QString& name) {
@@ -178,12 +184,12 @@ void Writer::writeEscaped(QStringView text, bool inTable) {
     const char16_t c = qc.unicode();
     if (c >= 0x20 && c < 0x7F) {
       if (c == u'\\' || c == u'{' || c == u'}')
-        out_.append('\\');
+        out_ += '\\';
       if (inTable && c == u';') {
         out_.append("\\'3b");
         continue;
       }
-      out_.append(char(c));
+      out_ += char(c);
       continue;
     }
     out_.append("\\u");
@@ -192,10 +198,10 @@ void Writer::writeEscaped(QStringView text, bool inTable) {
     if (quint8(fallback) >= 0x80) {
       static const char digits[] = "0123456789abcdef";
       out_.append("\\'");
-      out_.append(digits[quint8(fallback) >> 4]);
-      out_.append(digits[quint8(fallback) & 15]);
+      out_ += digits[quint8(fallback) >> 4];
+      out_ += digits[quint8(fallback) & 15];
     } else {
-      out_.append('?');
+      out_ += '?';
     }
   }
 }

@@ -226,8 +226,8 @@ bool RtfdPackage::write(const QString& path, const RichText& text, QString* erro
   if (old.status == Status::Ok) {
     // Files the old text did not use are someone else's: keep them. So are
     // files the new text uses but whose bytes it does not hold.
-    const QSet<QString> oldNames(old.text.attachmentNames().cbegin(),
-                                 old.text.attachmentNames().cend());
+    const QStringList oldList = old.text.attachmentNames();
+    const QSet<QString> oldNames(oldList.cbegin(), oldList.cend());
     const QStringList newNames = text.attachmentNames();
     const QDir oldDir(path);
     for (const QString& entry :

@@ -95,7 +95,6 @@ void RichTextDocument::fill(QTextDocument* document, const RichText& text) {
     document->addResource(QTextDocument::ImageResource, resourceUrl(it.key()), it.value());
   QTextCursor cursor(document);
   cursor.beginEditBlock();
-  bool first = true;
   for (const RichText::Run& run : text.runs()) {
     const QTextCharFormat format = toCharFormat(run.format);
     const QStringView runText = QStringView(text.plainText()).mid(run.start, run.length);
@@ -123,9 +122,7 @@ void RichTextDocument::fill(QTextDocument* document, const RichText& text) {
       }
       start = i + 1;
     }
-    first = false;
   }
-  (void)first;
   cursor.endEditBlock();
 }
 

@@ -1,0 +1,97 @@
+#include "platform/ui/RichTextDocument.h"
+
+#include <QBuffer>
+#include <QColor>
+#include <QImage>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+using kr::CharFormat;
+using kr::RgbColor;
+using kr::RichText;
+using kr::RichTextDocument;
+
+namespace {
+
+QByteArray pngBytes() {
+  QImage image(3, 2, QImage::Format_RGB32);
+  image.fill(Qt::blue);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  return bytes;
+}
+
+} // namespace
+
+TEST(RichTextDocument, RoundTripsEveryAttributeThroughADocument) {
+  RichText text(QStringLiteral("plain \u00e9 "));
+  CharFormat f;
+  f.fontFamily = QStringLiteral("DejaVu Sans");
+  f.fontSize = 14.5;
+  f.bold = true;
+  text.append(u"bold\n", f); // the paragraph end keeps its format
+  f.bold = false;
+  f.italic = f.underline = f.strikeThrough = true;
+  f.foreground = RgbColor{200, 10, 20};
+  text.append(u"styled\u2028line\tbreak", f);
+  CharFormat link;
+  link.link = QStringLiteral("korvaner2things://X");
+  text.append(u" task", link);
+  text.append(u"\n\n\U0001F600 end\n");
+
+  QTextDocument document;
+  RichTextDocument::fill(&document, text);
+  EXPECT_EQ(document.blockCount(), 5);
+  EXPECT_EQ(document.firstBlock().text(), QStringLiteral("plain \u00e9 bold"));
+  EXPECT_EQ(document.findBlockByNumber(1).text(), QStringLiteral("styled\u2028line\tbreak task"));
+  EXPECT_EQ(RichTextDocument::fromDocument(document), text);
+
+  const QTextCharFormat q = RichTextDocument::toCharFormat(f);
+  EXPECT_EQ(q.fontFamilies().toStringList(), QStringList{QStringLiteral("DejaVu Sans")});
+  EXPECT_EQ(q.foreground().color(), QColor(200, 10, 20));
+  EXPECT_TRUE(q.fontStrikeOut());
+  EXPECT_EQ(RichTextDocument::fromCharFormat(q), f);
+}
+
+TEST(RichTextDocument, ShowsAttachmentsAsImagesAndKeepsTheirBytes) {
+  const QByteArray png = pngBytes();
+  RichText text(QStringLiteral("see "));
+  text.appendAttachment(QStringLiteral("Pasted Graphic.png"), png);
+  text.append(u" and a file without an image ");
+  text.appendAttachment(QStringLiteral("notes.pdf"), "%PDF-1.4");
+
+  QTextDocument document;
+  RichTextDocument::fill(&document, text);
+  int images = 0;
+  for (auto it = document.firstBlock().begin(); !it.atEnd(); ++it)
+    images += it.fragment().charFormat().isImageFormat() ? 1 : 0;
+  EXPECT_EQ(images, 2);
+  EXPECT_EQ(RichTextDocument::fromDocument(document), text);
+
+  // An image put in by the editor (not from a package) is stored as PNG.
+  QTextDocument edited;
+  QImage image(4, 4, QImage::Format_RGB32);
+  image.fill(Qt::red);
+  edited.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("pasted")), image);
+  QTextCursor(&edited).insertImage(QStringLiteral("pasted"));
+  const RichText fromEditor = RichTextDocument::fromDocument(edited);
+  ASSERT_EQ(fromEditor.attachmentNames(), QStringList{QStringLiteral("pasted.png")});
+  QImage stored;
+  ASSERT_TRUE(stored.loadFromData(fromEditor.attachmentData().value(QStringLiteral("pasted.png"))));
+  EXPECT_EQ(stored.size(), QSize(4, 4));
+}
+
+TEST(RichTextDocument, FillingReplacesThePreviousContent) {
+  QTextDocument document;
+  document.setPlainText(QStringLiteral("old\ntext"));
+  RichTextDocument::fill(&document, RichText(QStringLiteral("new")));
+  EXPECT_EQ(document.toPlainText(), QStringLiteral("new"));
+  RichTextDocument::fill(&document, RichText());
+  EXPECT_TRUE(RichTextDocument::fromDocument(document).isEmpty());
+}

@@ -1,4 +1,4 @@
-#include "platform/ui/RichTextDocument.h"
+#include "platform/RichTextDocument.h"
 
 #include <QBuffer>
 #include <QColor>

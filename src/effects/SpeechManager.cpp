@@ -1,0 +1,45 @@
+#include "effects/SpeechManager.h"
+
+#include "effects/TextLanguage.h"
+#include "platform/QnLog.h"
+#include "platform/SpeechSynthesizerAPI.h"
+#include "platform/UserDefaults.h"
+
+namespace kr {
+
+namespace {
+const QString kMute = QStringLiteral("mute");
+} // namespace
+
+SpeechManager::SpeechManager(UserDefaults& defaults, SpeechSynthesizerAPI& synth, QObject* parent)
+    : QObject(parent), defaults_(defaults), synth_(synth) {
+  connect(&defaults_, &UserDefaults::changed, this, [this](const QString& key) {
+    if (key == kMute && defaults_.boolValue(kMute))
+      cutOffInMidSentence();
+  });
+}
+
+void SpeechManager::speakString(const QString& text) {
+  if (defaults_.boolValue(kMute))
+    return;
+  if (!synth_.isAvailable()) {
+    if (!reportedUnavailable_) {
+      reportedUnavailable_ = true;
+      platformLog(QStringLiteral("No speech: %1").arg(synth_.unavailableReason()));
+    }
+    return;
+  }
+  const float volume =
+      qBound(0.0f, defaults_.floatValue(QStringLiteral("speechReminderVolume")), 1.0f);
+  const bool englishVoice = TextLanguage::guess(text) == QLatin1String("en") &&
+                            !synth_.defaultVoiceLocale().startsWith(QLatin1String("en"));
+  synth_.speak(text, volume, englishVoice);
+  qn_logf("Speaking: '%s' at volume: %f", qPrintable(text), double(volume));
+}
+
+void SpeechManager::cutOffInMidSentence() {
+  if (synth_.isAvailable() && synth_.isSpeaking())
+    synth_.stop();
+}
+
+} // namespace kr

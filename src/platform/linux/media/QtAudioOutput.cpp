@@ -1,0 +1,90 @@
+#include "platform/linux/media/QtAudioOutput.h"
+
+#include "platform/QnLog.h"
+#include "platform/linux/media/LoopingWavPlayer.h"
+
+#include <QAudioOutput>
+#include <QMediaDevices>
+#include <QMediaPlayer>
+#include <QUrl>
+
+namespace kr {
+
+QtAudioOutput::QtAudioOutput(QObject* parent) : QObject(parent), devices_(new QMediaDevices(this)) {
+  connect(devices_, &QMediaDevices::audioOutputsChanged, this, &QtAudioOutput::devicesChanged);
+}
+
+QtAudioOutput::~QtAudioOutput() { stopOneShots(); }
+
+bool QtAudioOutput::isAvailable() const { return !QMediaDevices::audioOutputs().isEmpty(); }
+
+QString QtAudioOutput::unavailableReason() const {
+  return isAvailable() ? QString()
+                       : QStringLiteral("no audio output device (is a sound server running?)");
+}
+
+QList<AudioOutputDevice> QtAudioOutput::outputDevices() const {
+  QList<AudioOutputDevice> list;
+  for (const QAudioDevice& device : QMediaDevices::audioOutputs())
+    list.append({QString::fromUtf8(device.id()), device.description()});
+  return list;
+}
+
+QAudioDevice QtAudioOutput::deviceWithId(const QString& id) {
+  if (!id.isEmpty()) {
+    for (const QAudioDevice& device : QMediaDevices::audioOutputs()) {
+      if (QString::fromUtf8(device.id()) == id)
+        return device;
+    }
+  }
+  return QMediaDevices::defaultAudioOutput();
+}
+
+bool QtAudioOutput::playOneShot(const QString& filePath, float volume, const QString& deviceId,
+                                bool lastSecondOnly) {
+  const QAudioDevice device = deviceWithId(deviceId);
+  if (device.isNull())
+    return false;
+  auto* player = new QMediaPlayer(this);
+  auto* output = new QAudioOutput(device, player);
+  output->setVolume(volume);
+  player->setAudioOutput(output);
+  if (lastSecondOnly) {
+    connect(player, &QMediaPlayer::durationChanged, player, [player](qint64 duration) {
+      if (duration > 1000)
+        player->setPosition(duration - 1000);
+    });
+  }
+  connect(player, &QMediaPlayer::mediaStatusChanged, player, [player](QMediaPlayer::MediaStatus s) {
+    if (s == QMediaPlayer::EndOfMedia || s == QMediaPlayer::InvalidMedia)
+      player->deleteLater();
+  });
+  connect(player, &QMediaPlayer::errorOccurred, this,
+          [this, filePath](QMediaPlayer::Error, const QString& message) {
+            if (!reported_.contains(filePath)) {
+              reported_.insert(filePath);
+              platformLog(QStringLiteral("Sound %1 cannot be played: %2").arg(filePath, message));
+            }
+          });
+  player->setSource(QUrl::fromLocalFile(filePath));
+  player->play();
+  players_.removeAll(nullptr);
+  players_.append(player);
+  return true;
+}
+
+void QtAudioOutput::stopOneShots() {
+  for (const QPointer<QMediaPlayer>& player : players_) {
+    if (player) {
+      player->stop();
+      player->deleteLater();
+    }
+  }
+  players_.clear();
+}
+
+std::unique_ptr<LoopPlayerAPI> QtAudioOutput::createLoopPlayer() {
+  return std::make_unique<LoopingWavPlayer>();
+}
+
+} // namespace kr

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/AudioOutputAPI.h"
+
+#include <QAudioDevice>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+
+class QMediaDevices;
+class QMediaPlayer;
+
+namespace kr {
+
+// The system's audio outputs through Qt Multimedia: one-shot sounds with a
+// media player (WAV and the sound theme's Ogg files), loops with an audio sink.
+class QtAudioOutput final : public QObject, public AudioOutputAPI {
+  Q_OBJECT
+
+public:
+  explicit QtAudioOutput(QObject* parent = nullptr);
+  ~QtAudioOutput() override;
+
+  bool isAvailable() const override;
+  QString unavailableReason() const override;
+  QList<AudioOutputDevice> outputDevices() const override;
+  bool playOneShot(const QString& filePath, float volume, const QString& deviceId,
+                   bool lastSecondOnly) override;
+  void stopOneShots() override;
+  std::unique_ptr<LoopPlayerAPI> createLoopPlayer() override;
+
+  // The device with that id; the system default for an empty or unknown id.
+  static QAudioDevice deviceWithId(const QString& id);
+
+Q_SIGNALS:
+  // Devices were plugged in or out.
+  void devicesChanged();
+
+private:
+  QMediaDevices* devices_;
+  QList<QPointer<QMediaPlayer>> players_;
+  QSet<QString> reported_;
+};
+
+} // namespace kr

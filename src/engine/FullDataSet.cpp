@@ -4,6 +4,7 @@
 #include "engine/LogFile.h"
 #include "engine/LogLineSplitter.h"
 #include "engine/LogTextDecoder.h"
+#include "platform/RtfdPackage.h"
 
 #include <QFile>
 
@@ -21,31 +22,59 @@ QString faultyEntriesProblem(int count) {
 } // namespace
 
 FullDataSet::FileContents FullDataSet::loadRTFDFile(const QString& path) {
-  Q_UNUSED(path);
-  return {{}, QStringLiteral("cannot be read: this build reads no rich-text logs")};
+  const RtfdPackage::ReadResult package = RtfdPackage::read(path);
+  if (package.status == RtfdPackage::Status::Missing)
+    return {{}, QStringLiteral("has gone")};
+  if (package.status != RtfdPackage::Status::Ok)
+    return {{}, QStringLiteral("did not contain any legal data and was skipped: ") + package.error};
+  return createTimeSlicesFromRichText(package.text);
 }
 
-FullDataSet::FileContents FullDataSet::loadPlainTextFile(const QString& path) {
+FullDataSet::FileContents FullDataSet::loadPlainTextFile(const QString& path,
+                                                         const PlainTextStyle& style) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))
     return {{}, QStringLiteral("cannot be opened: ") + file.errorString()};
   const QByteArray bytes = file.readAll();
   if (file.error() != QFileDevice::NoError)
     return {{}, QStringLiteral("cannot be read: ") + file.errorString()};
-  return createTimeSlicesFromText(LogTextDecoder::decode(bytes));
+  return createTimeSlicesFromText(LogTextDecoder::decode(bytes), style);
 }
 
-FullDataSet::FileContents FullDataSet::createTimeSlicesFromText(const QString& text) {
+FullDataSet::FileContents FullDataSet::createTimeSlicesFromText(const QString& text,
+                                                                const PlainTextStyle& style) {
+  CharFormat format;
+  format.fontFamily = style.fontFamily;
+  format.fontSize = style.pointSize;
+  format.foreground = RgbColor::fromHex(style.textColor);
+  return createTimeSlicesFromRichText(RichText(text, format));
+}
+
+FullDataSet::FileContents FullDataSet::createTimeSlicesFromRichText(const RichText& text) {
+  const QString& plain = text.plainText();
+  const std::vector<LogLineSplitter::Line> lines = LogLineSplitter::split(plain);
   LogEntryParser parser;
-  int number = 0;
-  for (const LogLineSplitter::Line& line : LogLineSplitter::split(text))
-    parser.addLine(text.mid(line.start, line.length), number++);
+  for (int number = 0; number < int(lines.size()); ++number)
+    parser.addLine(plain.mid(lines[number].start, lines[number].length), number);
   FileContents contents;
   const int faulty = parser.faultyEntryCount();
   if (faulty > 0)
     contents.problem = faultyEntriesProblem(faulty);
-  for (LogEntryParser::Entry& entry : parser.takeEntries())
+  std::vector<LogEntryParser::Entry> entries = parser.takeEntries();
+  contents.timeSlices.reserve(entries.size());
+  for (LogEntryParser::Entry& entry : entries) {
+    // The objective's lines with their attributes, joined by plain line feeds.
+    RichText objective;
+    for (std::size_t i = 0; i < entry.objectiveLines.size(); ++i) {
+      if (i > 0)
+        objective.append(u"\n");
+      const LogLineSplitter::Line& line = lines[std::size_t(entry.objectiveLines[i])];
+      objective.append(text.mid(int(line.start), int(line.length)));
+    }
+    if (!objective.isEmpty())
+      entry.slice->setObjectiveAsRTFD(RtfdPackage::toData(objective));
     contents.timeSlices.push_back(std::move(entry.slice));
+  }
   return contents;
 }
 

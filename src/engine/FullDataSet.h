@@ -2,6 +2,7 @@
 
 #include "engine/FullTimeSlice.h"
 #include "engine/RawDataSet.h"
+#include "platform/RichText.h"
 
 #include <QHash>
 
@@ -17,12 +18,14 @@ public:
     QString problem; // why (part of) the file could not be read; empty when fine
   };
 
-  // The per-file readers.
+  // The per-file readers. An old plain-text log's objectives are set in the
+  // given font and colour (the note pads' defaults).
   static FileContents loadRTFDFile(const QString& path);
-  static FileContents loadPlainTextFile(const QString& path);
-  // The records of a plain log text; the objective's rich text is the
-  // objective set in the default note-pad font.
-  static FileContents createTimeSlicesFromText(const QString& text);
+  static FileContents loadPlainTextFile(const QString& path, const PlainTextStyle& style = {});
+  // The records of the rich text of a log.
+  static FileContents createTimeSlicesFromRichText(const RichText& text);
+  static FileContents createTimeSlicesFromText(const QString& text,
+                                               const PlainTextStyle& style = {});
 
   const std::vector<FullTimeSlicePtr>& timeSlices() const { return fullTimeSlices_; }
   const QHash<QString, FullTimeSlicePtr>& uuidToFullTimeSliceMap() const { return uuidMap_; }

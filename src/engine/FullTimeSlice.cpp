@@ -1,5 +1,7 @@
 #include "engine/FullTimeSlice.h"
 
+#include "platform/RtfdPackage.h"
+
 #include <cmath>
 
 namespace kr {
@@ -9,10 +11,31 @@ const QString& dummy() {
   static const QString text = QStringLiteral("dummy");
   return text;
 }
+
+// The RTFD data of an empty text, made once per process.
+const QByteArray& emptyRtfd() {
+  static const QByteArray data = RtfdPackage::toData(RichText());
+  return data;
+}
 } // namespace
 
-FullTimeSlice::FullTimeSlice() : uuid_(dummy()), objective_(dummy()), endDate_(distantPast()) {
+FullTimeSlice::FullTimeSlice()
+    : uuid_(dummy()), objective_(dummy()), objectiveAsRTFD_(emptyRtfd()), endDate_(distantPast()) {
   setStartDate(distantPast());
+}
+
+const QStringList& FullTimeSlice::extractedLinks() const {
+  if (cachedLinks_)
+    return *cachedLinks_;
+  QStringList links;
+  if (const std::optional<RichText> text = RtfdPackage::fromData(objectiveAsRTFD_)) {
+    for (const RichText::Run& run : text->runs()) {
+      if (!run.format.link.isEmpty() && !links.contains(run.format.link))
+        links.append(run.format.link);
+    }
+  }
+  cachedLinks_ = std::move(links);
+  return *cachedLinks_;
 }
 
 void FullTimeSlice::setActualDurationAsLogged(double seconds) {

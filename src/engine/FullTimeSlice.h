@@ -3,6 +3,7 @@
 #include "engine/RawTimeSlice.h"
 
 #include <QByteArray>
+#include <QStringList>
 
 #include <optional>
 
@@ -27,6 +28,10 @@ public:
   void setActualDurationAsLogged(double seconds);
   double actualDurationAsLogged() const { return actualDurationAsLogged_; }
 
+  // The distinct link values of the objective's rich text, in order of first
+  // appearance. Computed on the first call and kept.
+  const QStringList& extractedLinks() const;
+
   // The raw record of the same entry (signed worked seconds, no success).
   RawTimeSlicePtr toRawTimeSlice() const;
 
@@ -36,6 +41,7 @@ private:
   QByteArray objectiveAsRTFD_;
   QDateTime endDate_;
   double actualDurationAsLogged_ = 0.0;
+  mutable std::optional<QStringList> cachedLinks_;
 };
 
 using FullTimeSlicePtr = std::shared_ptr<FullTimeSlice>;

@@ -43,7 +43,7 @@ std::optional<LogFile::Stamp> LogFile::currentStamp() const {
   return stamp;
 }
 
-bool LogFile::read() {
+bool LogFile::read(const PlainTextStyle& style) {
   qn_log(QStringLiteral("LogFile - read"));
   if (format_ == Format::Unknown) {
     if (!reportedUnknownName_)
@@ -63,7 +63,7 @@ bool LogFile::read() {
     contents = FullDataSet::loadRTFDFile(fullPath_);
   } else {
     qn_log(QStringLiteral("LogFile - load as text"));
-    contents = FullDataSet::loadPlainTextFile(fullPath_);
+    contents = FullDataSet::loadPlainTextFile(fullPath_, style);
   }
   if (!contents.problem.isEmpty())
     qCWarning(lcEngine).noquote() << "log file" << fullPath_ << contents.problem;

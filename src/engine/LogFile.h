@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/FullTimeSlice.h"
+#include "engine/RawDataSet.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,7 +25,7 @@ public:
 
   // Parses the file unless it is unchanged since the last parse. Returns
   // whether it parsed.
-  bool read();
+  bool read(const PlainTextStyle& style = {});
 
   const QString& fullPath() const { return fullPath_; }
   Format format() const { return format_; }

@@ -7,8 +7,10 @@
 #include "platform/FatalError.h"
 #include "platform/FolderContentMonitor.h"
 #include "platform/QnLog.h"
+#include "platform/RgbColor.h"
 #include "platform/SerialQueue.h"
 #include "platform/SmartTimerWrapper.h"
+#include "platform/UserDefaults.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -36,6 +38,20 @@ LogFileManager& LogFileManager::sharedInstance() {
   static const std::unique_ptr<LogFileManager> instance = [] {
     auto manager = std::make_unique<LogFileManager>(
         [] { return Logger::sharedLogger().systemLogBackingStoreDesc().folderPath(); });
+    manager->setPlainTextStyleProvider([] {
+      const UserDefaults& defaults = UserDefaults::standard();
+      PlainTextStyle style;
+      const QStringList font = defaults.string(QStringLiteral("defaultFont")).split(u',');
+      bool sizeOk = false;
+      const double size = font.value(1).toDouble(&sizeOk);
+      if (!font.value(0).isEmpty() && sizeOk && size > 0) {
+        style.fontFamily = font.value(0);
+        style.pointSize = size;
+      }
+      if (RgbColor::fromHex(defaults.string(QStringLiteral("textColor"))))
+        style.textColor = defaults.string(QStringLiteral("textColor"));
+      return style;
+    });
     // Each rebuild of the log store (Dropbox on or off) moves the watch along.
     connect(&Logger::sharedLogger(), &Logger::systemLogBackingStoreChanged, manager.get(),
             &LogFileManager::followLogFolder);
@@ -90,11 +106,12 @@ void LogFileManager::internalAyncUpdate() {
   assertGuiThread();
   ++reloadsStarted_;
   const QString folder = logFolder_();
-  oneUpdateAtATimeDispatcherQueue_->async([this, folder] {
+  const PlainTextStyle style = plainTextStyle_ ? plainTextStyle_() : PlainTextStyle();
+  oneUpdateAtATimeDispatcherQueue_->async([this, folder, style] {
     auto full = std::make_shared<FullDataSet>();
-    full->loadFromDisk(folder, logFiles_);
+    full->loadFromDisk(folder, logFiles_, style);
     auto raw = std::make_shared<RawDataSet>();
-    raw->loadFromDisk(folder, logFiles_);
+    raw->loadFromDisk(folder, logFiles_, style);
     QStringList tagStrings = full->tagStringsParsed() + raw->tagStringsParsed();
     tagStrings.removeDuplicates();
     QMetaObject::invokeMethod(

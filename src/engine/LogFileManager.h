@@ -29,6 +29,7 @@ class LogFileManager : public QObject {
 
 public:
   using FolderProvider = std::function<QString()>;
+  using StyleProvider = std::function<PlainTextStyle()>;
 
   static LogFileManager& sharedInstance();
 
@@ -41,6 +42,9 @@ public:
   // Asks for a reload one second from now, unless one is pending already,
   // and points the monitor at the log store's current folder.
   void update();
+  // The note pads' font and colour, given to the objectives of plain-text
+  // logs; asked on the GUI thread as a reload starts.
+  void setPlainTextStyleProvider(StyleProvider provider) { plainTextStyle_ = std::move(provider); }
   // Points the monitor at the log store's current folder.
   void followLogFolder();
   // Starts a reload on the worker thread now.
@@ -67,6 +71,7 @@ private:
                 const QStringList& tagStrings);
 
   FolderProvider logFolder_;
+  StyleProvider plainTextStyle_;
   TagManager* tags_;
   FolderContentMonitor* monitor_; // child of this
   std::vector<LogFileManagerListener*> listeners_;

@@ -9,7 +9,8 @@
 
 namespace kr {
 
-void RawDataSet::loadFromDisk(const QString& folder, LogFileCache& files) {
+void RawDataSet::loadFromDisk(const QString& folder, LogFileCache& files,
+                              const PlainTextStyle& style) {
   QElapsedTimer timer;
   timer.start();
   timeSlices_.clear();
@@ -21,7 +22,7 @@ void RawDataSet::loadFromDisk(const QString& folder, LogFileCache& files) {
     if (!name.startsWith(root))
       continue;
     LogFile& file = files.createOrRetrieveLogFile(folder + u'/' + name);
-    if (file.read())
+    if (file.read(style))
       tagStringsParsed_.append(file.tagStringsInFile());
     appendFile(file);
   }

@@ -12,6 +12,13 @@ namespace kr {
 class LogFile;
 class LogFileCache;
 
+// The look given to the objectives of old plain-text logs.
+struct PlainTextStyle {
+  QString fontFamily = QStringLiteral("Helvetica");
+  double pointSize = 12.0;
+  QString textColor = QStringLiteral("#000000"); // "#rrggbb"
+};
+
 // Every time slice of the log folder as raw records, in the order of the
 // folder listing (by name) and, within a file, of the entries. Built on the
 // reload thread, read only after it was handed over.
@@ -24,7 +31,7 @@ public:
 
   // Reads every log file of the folder through the cache, which parses only
   // the files changed since their last read.
-  void loadFromDisk(const QString& folder, LogFileCache& files);
+  void loadFromDisk(const QString& folder, LogFileCache& files, const PlainTextStyle& style = {});
 
   const std::vector<RawTimeSlicePtr>& timeSlices() const { return timeSlices_; }
   // The "#tags" values of the files this load parsed (not of cached ones).

@@ -4,6 +4,7 @@
 #include "engine/Logger.h"
 #include "engine/TagManager.h"
 #include "platform/FolderContentMonitor.h"
+#include "platform/RtfdPackage.h"
 #include "platform/UserDefaults.h"
 
 #include "support/TestClock.h"
@@ -223,6 +224,26 @@ TEST(SharedLogFileManagerTest, WatchesTheLogStoreFolderAndFollowsItsRebuilds) {
   Logger& logger = Logger::sharedLogger();
   EXPECT_EQ(shared.monitor().pathsToWatch(),
             QStringList{logger.systemLogBackingStoreDesc().folderPath()});
+
+  // Old plain-text logs take the note pads' font and colour.
+  UserDefaults::standard().setValue(QStringLiteral("defaultFont"),
+                                    QStringLiteral("DejaVu Sans,14,-1,5,400,0,0,0,0,0"));
+  UserDefaults::standard().setValue(QStringLiteral("textColor"), QStringLiteral("#102030"));
+  const QString folder = logger.systemLogBackingStoreDesc().folderPath();
+  ASSERT_TRUE(appendTo(folder + QStringLiteral("/System Log 2008-01-01 (1-2-3-4).txt"),
+                       "#TimeSlice\nP\n#objective\nold\n"));
+  test::TestClock clock;
+  QSignalSpy spy(&shared, &LogFileManager::reloadFinished);
+  shared.update();
+  clock.advance(1.0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return spy.count() == 1; }, 10000));
+  ASSERT_EQ(shared.currentFullDataSet()->timeSlices().size(), 1u);
+  const auto objective =
+      RtfdPackage::fromData(shared.currentFullDataSet()->timeSlices()[0]->objectiveAsRTFD());
+  ASSERT_TRUE(objective.has_value());
+  EXPECT_EQ(objective->formatAt(0).fontFamily, QStringLiteral("DejaVu Sans"));
+  EXPECT_EQ(objective->formatAt(0).fontSize, 14.0);
+  EXPECT_EQ(objective->formatAt(0).foreground, (RgbColor{0x10, 0x20, 0x30}));
 
   shared.monitor().start();
   const QString dropbox = test::temporaryHome() + QStringLiteral("/Dropbox");

@@ -4,11 +4,13 @@
 #include "engine/LogFileCache.h"
 #include "engine/LogLineSplitter.h"
 #include "engine/LogTextDecoder.h"
+#include "platform/RtfdPackage.h"
 
 #include "support/TestEnvironment.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -295,4 +297,109 @@ TEST(DataSetTest, FullDataSetAfterARawOneStillHasFullRecords) {
   ASSERT_EQ(full.timeSlices().size(), 7u);
   EXPECT_EQ(full.timeSlices()[2]->objective(), QStringLiteral("Read chapter 3\nand take notes"));
   EXPECT_EQ(full.uuidToFullTimeSliceMap().size(), 7);
+}
+
+namespace {
+
+const QString kRtfdFolder = QStringLiteral(KR_TEST_DATA_DIR "/rtfd-logs");
+
+QString rtfdLog(int day) {
+  return kRtfdFolder + QStringLiteral("/System Log Day 2020-03-%1 (a4836e8b9f2).rtfd")
+                           .arg(day, 2, 10, QChar(u'0'));
+}
+
+RichText objectiveText(const FullTimeSlice& slice) {
+  return RtfdPackage::fromData(slice.objectiveAsRTFD()).value_or(RichText());
+}
+
+} // namespace
+
+TEST(RichLogReaderTest, RtfdLogCoversEveryKeywordAndKeepsTheObjectivesAttributes) {
+  const auto contents = FullDataSet::loadRTFDFile(rtfdLog(7));
+  EXPECT_TRUE(contents.problem.isEmpty()) << contents.problem.toStdString();
+  ASSERT_EQ(contents.timeSlices.size(), 2u);
+
+  const FullTimeSlice& first = *contents.timeSlices[0];
+  EXPECT_EQ(first.uuid(), QStringLiteral("8F14E45F-CEEA-4167-A5C2-7A1B2C3D4E51"));
+  EXPECT_EQ(
+      first.objective(),
+      QStringLiteral("Draft the quarterly report\n\ncheck task and figures, then the task again"));
+  EXPECT_EQ(first.duration(), 1500.0);
+  EXPECT_EQ(first.actualDuration(), 1499.0);
+  EXPECT_EQ(first.startDate(), local(2020, 3, 7, 9, 0));
+  EXPECT_EQ(first.endDate(), local(2020, 3, 7, 9, 25));
+  EXPECT_TRUE(first.completed());
+  EXPECT_EQ(first.focusRating(), QStringLiteral("highly focused"));
+  EXPECT_EQ(first.tagString(), QStringLiteral("writing,client-a"));
+  const RichText rich = objectiveText(first);
+  EXPECT_EQ(rich.plainText(), first.objective());
+  const int bold = int(rich.plainText().indexOf(QStringLiteral("quarterly")));
+  EXPECT_TRUE(rich.formatAt(bold).bold);
+  EXPECT_FALSE(rich.formatAt(0).bold);
+  EXPECT_EQ(rich.formatAt(0).fontFamily, QStringLiteral("Helvetica"));
+  // The same link twice counts once.
+  EXPECT_EQ(first.extractedLinks(), (QStringList{QStringLiteral("korvaner2things://show?id=ABC"),
+                                                 QStringLiteral("https://example.org/q3")}));
+
+  const FullTimeSlice& second = *contents.timeSlices[1];
+  EXPECT_EQ(second.objective(), QStringLiteral("fix build"));
+  EXPECT_EQ(objectiveText(second).formatAt(0).fontFamily, QStringLiteral("Menlo"));
+  EXPECT_EQ(objectiveText(second).formatAt(0).foreground, (RgbColor{190, 20, 20}));
+  EXPECT_EQ(second.actualDuration(), 12.0);
+  EXPECT_EQ(second.toRawTimeSlice()->actualDuration(), -12.0);
+  EXPECT_TRUE(second.success());
+  EXPECT_FALSE(second.completed());
+  EXPECT_TRUE(second.extractedLinks().isEmpty());
+}
+
+TEST(RichLogReaderTest, DamagedOrMissingTextIsSkippedAndAnUnbalancedEndStillReads) {
+  const auto damaged = FullDataSet::loadRTFDFile(rtfdLog(8));
+  EXPECT_TRUE(damaged.timeSlices.empty());
+  EXPECT_TRUE(damaged.problem.contains(QStringLiteral("did not contain any legal data")));
+
+  QTemporaryDir dir;
+  const QString empty = dir.path() + QStringLiteral("/System Log Day 2020-03-09 (abc).rtfd");
+  ASSERT_TRUE(QDir().mkpath(empty));
+  const auto noText = FullDataSet::loadRTFDFile(empty);
+  EXPECT_TRUE(noText.timeSlices.empty());
+  EXPECT_TRUE(noText.problem.contains(QStringLiteral("TXT.rtf")));
+
+  const auto unbalanced = FullDataSet::loadRTFDFile(rtfdLog(6));
+  ASSERT_EQ(unbalanced.timeSlices.size(), 2u);
+  EXPECT_EQ(unbalanced.timeSlices[0]->objective(), QStringLiteral("Cut short by a crash"));
+  EXPECT_EQ(unbalanced.timeSlices[1]->tagString(), QStringLiteral("unclosed"));
+}
+
+TEST(RichLogReaderTest, PlainTextObjectivesTakeTheGivenFontAndColour) {
+  PlainTextStyle style;
+  style.fontFamily = QStringLiteral("DejaVu Sans");
+  style.pointSize = 14;
+  style.textColor = QStringLiteral("#102030");
+  const auto contents = FullDataSet::createTimeSlicesFromText(
+      QStringLiteral("#TimeSlice\nU\n#objective\nsee https://x.org\n"), style);
+  ASSERT_EQ(contents.timeSlices.size(), 1u);
+  const CharFormat format = objectiveText(*contents.timeSlices[0]).formatAt(0);
+  EXPECT_EQ(format.fontFamily, QStringLiteral("DejaVu Sans"));
+  EXPECT_EQ(format.fontSize, 14.0);
+  EXPECT_EQ(format.foreground, (RgbColor{0x10, 0x20, 0x30}));
+}
+
+TEST(RichLogReaderTest, DataSetReadsEveryReadablePackageAndNamesTheOthers) {
+  QTemporaryDir dir;
+  for (int day : {6, 7, 8}) {
+    const QString target = dir.path() + u'/' + QFileInfo(rtfdLog(day)).fileName();
+    ASSERT_TRUE(QDir().mkpath(target));
+    ASSERT_TRUE(QFile::copy(rtfdLog(day) + QStringLiteral("/TXT.rtf"),
+                            target + QStringLiteral("/TXT.rtf")));
+  }
+  ASSERT_TRUE(QDir().mkpath(dir.path() + QStringLiteral("/System Log Day 2020-03-09 (abc).rtfd")));
+  LogFileCache cache;
+  FullDataSet full;
+  test::ExpectWarnings expected({QStringLiteral("2020-03-08"), QStringLiteral("2020-03-09")});
+  full.loadFromDisk(dir.path(), cache);
+  EXPECT_EQ(expected.seen(), 2);
+  QStringList ids;
+  for (const auto& slice : full.timeSlices())
+    ids.append(slice->uuid().right(2));
+  EXPECT_EQ(ids, (QStringList{"52", "51", "41", "40"}));
 }

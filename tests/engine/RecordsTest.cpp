@@ -140,3 +140,9 @@ TEST(TagManagerDeathTest, AddingTagsOffTheGuiThreadStops) {
       },
       "outside the GUI thread");
 }
+
+TEST(TimeSliceRecordTest, FreshFullRecordHasNoLinks) {
+  FullTimeSlice full;
+  EXPECT_TRUE(full.extractedLinks().isEmpty());
+  EXPECT_FALSE(full.objectiveAsRTFD().isEmpty()); // the empty rich text, not no data
+}

@@ -9,6 +9,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace kr {
 
@@ -84,10 +85,17 @@ void FullDataSet::appendFile(const LogFile& file) {
 }
 
 void FullDataSet::finishLoading() {
-  std::stable_sort(fullTimeSlices_.begin(), fullTimeSlices_.end(),
-                   [](const FullTimeSlicePtr& a, const FullTimeSlicePtr& b) {
-                     return a->startMSecsSinceEpoch() > b->startMSecsSinceEpoch();
-                   });
+  // Sorted through a compact key array: newest first, equal starts in file order.
+  std::vector<std::pair<qint64, std::uint32_t>> keys;
+  keys.reserve(fullTimeSlices_.size());
+  for (std::size_t i = 0; i < fullTimeSlices_.size(); ++i)
+    keys.emplace_back(-fullTimeSlices_[i]->startMSecsSinceEpoch(), std::uint32_t(i));
+  std::sort(keys.begin(), keys.end());
+  std::vector<FullTimeSlicePtr> sorted;
+  sorted.reserve(keys.size());
+  for (const auto& key : keys)
+    sorted.push_back(std::move(fullTimeSlices_[key.second]));
+  fullTimeSlices_ = std::move(sorted);
   timeSlices_.assign(fullTimeSlices_.begin(), fullTimeSlices_.end());
   generateUUIDMap();
 }

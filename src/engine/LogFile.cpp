@@ -4,13 +4,20 @@
 #include "engine/FullDataSet.h"
 #include "platform/QnLog.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace kr {
 
 LogFile::LogFile(QString fullPath)
     : fullPath_(std::move(fullPath)), format_(formatForName(QFileInfo(fullPath_).fileName())) {
+  statName_ = QFile::encodeName(QFileInfo(fullPath_).fileName());
+  if (format_ == Format::Rtfd)
+    statName_ += "/TXT.rtf";
   qn_log(QStringLiteral("LogFile - init"));
   qn_log(QStringLiteral("LogFile - init [end]"));
 }
@@ -29,21 +36,20 @@ LogFile::Format LogFile::formatForName(const QString& fileName) {
   return Format::Unknown;
 }
 
-std::optional<LogFile::Stamp> LogFile::currentStamp() const {
-  QFileInfo info(fullPath_);
-  if (!info.exists())
+std::optional<LogFile::Stamp> LogFile::currentStamp(int folderFd) const {
+  struct stat info {};
+  const int result =
+      folderFd >= 0
+          ? ::fstatat(folderFd, statName_.constData(), &info, 0)
+          : ::stat(QFile::encodeName(QFileInfo(fullPath_).path()).append('/').append(statName_),
+                   &info);
+  if (result != 0)
     return std::nullopt;
-  Stamp stamp{info.lastModified().toMSecsSinceEpoch(), info.size()};
-  if (format_ == Format::Rtfd) {
-    // Writing into a package need not touch the package folder's own time.
-    QFileInfo text(fullPath_ + QStringLiteral("/TXT.rtf"));
-    stamp.modified = std::max(stamp.modified, text.lastModified().toMSecsSinceEpoch());
-    stamp.size = text.size();
-  }
-  return stamp;
+  return Stamp{qint64(info.st_mtim.tv_sec), qint64(info.st_mtim.tv_nsec), qint64(info.st_size),
+               quint64(info.st_ino)};
 }
 
-bool LogFile::read(const PlainTextStyle& style) {
+bool LogFile::read(const PlainTextStyle& style, int folderFd) {
   qn_log(QStringLiteral("LogFile - read"));
   if (format_ == Format::Unknown) {
     if (!reportedUnknownName_)
@@ -52,7 +58,7 @@ bool LogFile::read(const PlainTextStyle& style) {
     return false;
   }
   // Taken before the parse: a change made while parsing shows at the next read.
-  const std::optional<Stamp> stamp = currentStamp();
+  const std::optional<Stamp> stamp = currentStamp(folderFd);
   if (parsed_ && stamp && stamp == lastRead_) {
     qn_log(QStringLiteral("LogFile - skip"));
     return false;

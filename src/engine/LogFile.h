@@ -25,7 +25,8 @@ public:
 
   // Parses the file unless it is unchanged since the last parse. Returns
   // whether it parsed.
-  bool read(const PlainTextStyle& style = {});
+  // `folderFd`, when given, is an open descriptor of the file's folder.
+  bool read(const PlainTextStyle& style = {}, int folderFd = -1);
 
   const QString& fullPath() const { return fullPath_; }
   Format format() const { return format_; }
@@ -36,15 +37,19 @@ public:
   const QStringList& tagStringsInFile() const { return tagStringsInFile_; }
 
 private:
-  // What tells a changed file: modification times and size of what is read.
+  // What tells a changed file: modification time, size and identity of what
+  // is read (the text of a package).
   struct Stamp {
-    qint64 modified = 0;
+    qint64 modifiedSeconds = 0;
+    qint64 modifiedNanoseconds = 0;
     qint64 size = 0;
+    quint64 inode = 0;
     bool operator==(const Stamp&) const = default;
   };
-  std::optional<Stamp> currentStamp() const;
+  std::optional<Stamp> currentStamp(int folderFd) const;
 
   QString fullPath_;
+  QByteArray statName_; // what is stat'ed, relative to the folder
   Format format_;
   bool parsed_ = false;
   std::optional<Stamp> lastRead_;

@@ -108,11 +108,13 @@ void LogFileManager::internalAyncUpdate() {
   const QString folder = logFolder_();
   const PlainTextStyle style = plainTextStyle_ ? plainTextStyle_() : PlainTextStyle();
   oneUpdateAtATimeDispatcherQueue_->async([this, folder, style] {
+    // The folder is listed and each changed file parsed once, for both data sets.
+    const LogFileCache::FolderRead read = logFiles_.readFolder(folder, style);
     auto full = std::make_shared<FullDataSet>();
-    full->loadFromDisk(folder, logFiles_, style);
+    full->loadFromFiles(read.files, read.tagStringsParsed);
     auto raw = std::make_shared<RawDataSet>();
-    raw->loadFromDisk(folder, logFiles_, style);
-    QStringList tagStrings = full->tagStringsParsed() + raw->tagStringsParsed();
+    raw->loadFromFiles(read.files, read.tagStringsParsed);
+    QStringList tagStrings = read.tagStringsParsed;
     tagStrings.removeDuplicates();
     QMetaObject::invokeMethod(
         this,

@@ -4,28 +4,24 @@
 #include "engine/LogFileCache.h"
 #include "platform/QnLog.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 
 namespace kr {
 
 void RawDataSet::loadFromDisk(const QString& folder, LogFileCache& files,
                               const PlainTextStyle& style) {
+  const LogFileCache::FolderRead read = files.readFolder(folder, style);
+  loadFromFiles(read.files, read.tagStringsParsed);
+}
+
+void RawDataSet::loadFromFiles(const std::vector<std::shared_ptr<const LogFile>>& files,
+                               const QStringList& tagStringsParsed) {
   QElapsedTimer timer;
   timer.start();
   timeSlices_.clear();
-  tagStringsParsed_.clear();
-  static const QString root = QStringLiteral("System Log");
-  const QStringList names =
-      QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
-  for (const QString& name : names) {
-    if (!name.startsWith(root))
-      continue;
-    LogFile& file = files.createOrRetrieveLogFile(folder + u'/' + name);
-    if (file.read(style))
-      tagStringsParsed_.append(file.tagStringsInFile());
-    appendFile(file);
-  }
+  tagStringsParsed_ = tagStringsParsed;
+  for (const auto& file : files)
+    appendFile(*file);
   finishLoading();
   qn_logf("data set: %zu time slices loaded in %lld ms", timeSlices_.size(),
           static_cast<long long>(timer.elapsed()));

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <vector>
 
 namespace kr {
@@ -32,6 +33,10 @@ public:
   // Reads every log file of the folder through the cache, which parses only
   // the files changed since their last read.
   void loadFromDisk(const QString& folder, LogFileCache& files, const PlainTextStyle& style = {});
+  // Takes the records of files read already (a reload reads the folder once
+  // for both data sets).
+  void loadFromFiles(const std::vector<std::shared_ptr<const LogFile>>& files,
+                     const QStringList& tagStringsParsed);
 
   const std::vector<RawTimeSlicePtr>& timeSlices() const { return timeSlices_; }
   // The "#tags" values of the files this load parsed (not of cached ones).

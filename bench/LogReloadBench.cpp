@@ -1,0 +1,175 @@
+// Reloading ten years of logs: 2,500 day packages holding 25,000 entries with
+// rich objectives and tags. Compares a full reload with merely reading the
+// same bytes, and measures the reload after one package changed.
+#include "engine/FullDataSet.h"
+#include "engine/LogFileCache.h"
+#include "engine/RawDataSet.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr int kDays = 2500;
+constexpr int kEntriesPerDay = 10;
+
+QByteArray entry(const QDate& day, int index) {
+  const QByteArray uuid =
+      QString::asprintf("%08X-1111-4222-8333-%012d", unsigned(day.toJulianDay() % 100000000), index)
+          .toLatin1();
+  const QByteArray start = day.toString(QStringLiteral("yyyy-MM-dd")).toLatin1() +
+                           QString::asprintf(" %02d:%02d:00", 8 + index, index * 3).toLatin1();
+  const QByteArray end = day.toString(QStringLiteral("yyyy-MM-dd")).toLatin1() +
+                         QString::asprintf(" %02d:%02d:00", 8 + index, index * 3 + 25).toLatin1();
+  QByteArray text;
+  text += "\\f1\\b\\fs28 \\cf0 #TimeSlice\\\n\\f0\\b0\\fs24 " + uuid + "\\\n";
+  text += "#objective\\\nWork on the \\b chapter " + QByteArray::number(index) +
+          "\\b0  draft of the \\cf2 quarterly\\cf0  report\\\nsee {\\field{\\*\\fldinst{HYPERLINK "
+          "\"korvaner2things://show?id=" +
+          uuid + "\"}}{\\fldrslt the task}} and notes\\\n";
+  text += "#duration\\\n1500\\\n#actualDuration\\\n1490\\\n";
+  text += "#startDate\\\n" + start + "\\\n#endDate\\\n" + end + "\\\n";
+  text += "#completed\\\nYES\\\n#focusRating\\\nhighly focused\\\n";
+  text += "#tags\\\nwriting,client-" + QByteArray::number(index % 7) + "\\\n";
+  return text;
+}
+
+QByteArray dayText(const QDate& day) {
+  QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\cocoartf2639\n"
+                   "{\\fonttbl\\f0\\fswiss\\fcharset0 Helvetica;\\f1\\fswiss\\fcharset0 "
+                   "Helvetica-Bold;}\n"
+                   "{\\colortbl;\\red255\\green255\\blue255;\\red200\\green30\\blue30;}\n"
+                   "\\pard\\tx566\\pardirnatural\\partightenfactor0\n";
+  for (int i = 0; i < kEntriesPerDay; ++i)
+    rtf += entry(day, i);
+  rtf += "}\n";
+  return rtf;
+}
+
+QString packagePath(const QString& folder, const QDate& day) {
+  return folder + QStringLiteral("/System Log Day %1 (a4836e8b9f2).rtfd")
+                      .arg(day.toString(QStringLiteral("yyyy-MM-dd")));
+}
+
+// The generated folder, made once per run.
+struct LogFolder {
+  LogFolder() {
+    QDate day(2015, 1, 1);
+    for (int i = 0; i < kDays; ++i, day = day.addDays(1)) {
+      const QString package = packagePath(dir.path(), day);
+      QDir().mkpath(package);
+      QFile file(package + QStringLiteral("/TXT.rtf"));
+      if (file.open(QIODevice::WriteOnly))
+        bytes += file.write(dayText(day));
+    }
+    lastDay = day.addDays(-1);
+  }
+  QTemporaryDir dir;
+  QDate lastDay;
+  qint64 bytes = 0;
+};
+
+LogFolder& folder() {
+  static LogFolder instance;
+  return instance;
+}
+
+void reload(const QString& path, kr::LogFileCache& cache, std::size_t* count = nullptr) {
+  // As the log file manager reloads: one listing and parse for both data sets.
+  const kr::LogFileCache::FolderRead read = cache.readFolder(path);
+  kr::FullDataSet full;
+  full.loadFromFiles(read.files, read.tagStringsParsed);
+  kr::RawDataSet raw;
+  raw.loadFromFiles(read.files, read.tagStringsParsed);
+  if (count)
+    *count = full.timeSlices().size();
+  benchmark::DoNotOptimize(raw.timeSlices().data());
+}
+
+qint64 residentBytes() {
+  QFile statm(QStringLiteral("/proc/self/statm"));
+  if (!statm.open(QIODevice::ReadOnly))
+    return 0;
+  const QList<QByteArray> fields = statm.readAll().split(' ');
+  return fields.value(1).toLongLong() * sysconf(_SC_PAGESIZE);
+}
+
+void BM_ReadBytesOnly(benchmark::State& state) {
+  const QString path = folder().dir.path();
+  for (auto _ : state) {
+    qint64 total = 0;
+    QDirIterator it(path, {QStringLiteral("TXT.rtf")}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+      QFile file(it.next());
+      if (file.open(QIODevice::ReadOnly))
+        total += file.readAll().size();
+    }
+    benchmark::DoNotOptimize(total);
+  }
+  state.counters["MB"] = double(folder().bytes) / 1e6;
+}
+BENCHMARK(BM_ReadBytesOnly)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_FullReload(benchmark::State& state) {
+  const QString path = folder().dir.path();
+  std::size_t count = 0;
+  for (auto _ : state) {
+    kr::LogFileCache cache;
+    reload(path, cache, &count);
+  }
+  state.counters["entries"] = double(count);
+}
+BENCHMARK(BM_FullReload)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_ReloadAfterOnePackageChanged(benchmark::State& state) {
+  const QString path = folder().dir.path();
+  kr::LogFileCache cache;
+  reload(path, cache);
+  const QString text = packagePath(path, folder().lastDay) + QStringLiteral("/TXT.rtf");
+  QByteArray original = dayText(folder().lastDay);
+  int round = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    QFile file(text);
+    if (file.open(QIODevice::WriteOnly))
+      file.write(original + QByteArray(++round % 2, ' ')); // another size, another time
+    file.close();
+    state.ResumeTiming();
+    reload(path, cache);
+  }
+}
+BENCHMARK(BM_ReloadAfterOnePackageChanged)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_DataSetMemory(benchmark::State& state) {
+  const QString path = folder().dir.path();
+  for (auto _ : state) {
+    const qint64 before = residentBytes();
+    auto cache = std::make_unique<kr::LogFileCache>();
+    auto full = std::make_unique<kr::FullDataSet>();
+    full->loadFromDisk(path, *cache);
+    auto raw = std::make_unique<kr::RawDataSet>();
+    raw->loadFromDisk(path, *cache);
+    state.counters["MB_held"] = double(residentBytes() - before) / 1e6;
+    state.counters["entries"] = double(full->timeSlices().size());
+  }
+}
+BENCHMARK(BM_DataSetMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+} // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  folder(); // generated before any timing
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

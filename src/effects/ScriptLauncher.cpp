@@ -94,6 +94,8 @@ void ScriptLauncher::reportFailure(const QString& message) {
 }
 
 void ScriptLauncher::run(const QStringList& arguments) {
+  if (folder_.isEmpty())
+    return; // no scripts folder: no hooks
   const QString path = scriptPath();
   const QFileInfo info(path);
   if (!info.exists())

@@ -1,5 +1,6 @@
 #include "effects/WhiteNoiseMachine.h"
 
+#include "effects/EffectsServices.h"
 #include "effects/SoundManager.h"
 #include "platform/QnLog.h"
 #include "platform/SmartTimerWrapper.h"
@@ -15,6 +16,10 @@ WhiteNoiseMachine::~WhiteNoiseMachine() {
   if (sampleTimer_)
     sampleTimer_->stop();
   audioPlayer_.stop();
+}
+
+WhiteNoiseMachine& WhiteNoiseMachine::continuousSoundMachine() {
+  return EffectsServices::shared().continuousSoundMachine();
 }
 
 void WhiteNoiseMachine::awakeFromNib() {

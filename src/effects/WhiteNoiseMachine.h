@@ -25,6 +25,9 @@ public:
                     QObject* parent = nullptr);
   ~WhiteNoiseMachine() override;
 
+  // The continuous sound of the running slice (the application's services).
+  static WhiteNoiseMachine& continuousSoundMachine();
+
   // Starts observing the settings. Called once after construction.
   virtual void awakeFromNib();
 

@@ -1,0 +1,69 @@
+#include "effects/EffectsServices.h"
+
+#include "effects/QNNotificationCenter.h"
+#include "effects/ScreenFadingHelper.h"
+#include "effects/ScriptLauncher.h"
+#include "effects/SoundManager.h"
+#include "effects/SpeechManager.h"
+#include "effects/WhiteNoiseMachine.h"
+#include "platform/UnavailableMediaServices.h"
+#include "platform/UserDefaults.h"
+
+namespace kr {
+
+namespace {
+std::unique_ptr<EffectsServices>& installedSlot() {
+  static std::unique_ptr<EffectsServices> services;
+  return services;
+}
+} // namespace
+
+EffectsServices::EffectsServices(UserDefaults& defaults, BackEnds backEnds, ScriptLauncher& scripts,
+                                 LiveEventOutputs::ObjectiveProvider objective,
+                                 QNVisualNotification::ActiveProvider applicationIsActive)
+    : defaults_(defaults) {
+  ScreenFadingHelper* fading = backEnds.fading;
+  if (!fading) {
+    ownFading_ = std::make_unique<UnavailableScreenFadingHelper>();
+    fading = ownFading_.get();
+  }
+  sounds_ = std::make_unique<SoundManager>(
+      defaults, backEnds.audio,
+      std::make_unique<SimpleSoundLibraryLoader>(
+          SoundFolders{SoundFolders::defaultOwnSounds(), SoundFolders::defaultSystemSounds()}),
+      std::make_unique<ContinuousSoundCollectionLoader>());
+  speech_ = std::make_unique<SpeechManager>(defaults, backEnds.speech);
+  visual_ =
+      std::make_unique<QNVisualNotification>(backEnds.notifier, std::move(applicationIsActive));
+  continuousSound_ = std::make_unique<WhiteNoiseMachine>(defaults, *sounds_, backEnds.audio);
+  continuousSound_->awakeFromNib();
+  outputs_ = std::make_unique<LiveEventOutputs>(*sounds_, *speech_, *visual_, *continuousSound_,
+                                                scripts, *fading, std::move(objective));
+}
+
+EffectsServices::~EffectsServices() = default;
+
+void EffectsServices::install(std::unique_ptr<EffectsServices> services) {
+  if (services) {
+    QNNotificationCenter::installSharedNotificationCenter(
+        std::make_unique<QNNotificationCenter>(services->defaults_, *services->outputs_));
+  } else {
+    QNNotificationCenter::installSharedNotificationCenter(nullptr);
+  }
+  installedSlot() = std::move(services);
+}
+
+EffectsServices& EffectsServices::shared() {
+  if (EffectsServices* services = installedSlot().get())
+    return *services;
+  // Nothing installed yet: services over back ends that do nothing.
+  static UnavailableAudioOutput audio(QStringLiteral("sound is not set up yet"));
+  static UnavailableSpeechSynthesizer speech(QStringLiteral("speech is not set up yet"));
+  static UnavailableDesktopNotifier notifier(QStringLiteral("notifications are not set up yet"));
+  static ScriptLauncher noScripts(QString{});
+  static EffectsServices fallback(UserDefaults::standard(), BackEnds{audio, speech, notifier},
+                                  noScripts, {}, {});
+  return fallback;
+}
+
+} // namespace kr

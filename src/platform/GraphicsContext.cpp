@@ -188,8 +188,7 @@ void GraphicsContext::beginTransparencyLayer() {
   QPainter* over = activePainter();
   layers_.push_back(std::make_unique<Layer>(over, states_.back().shadow));
   // Inside the layer shapes cast no shadow of their own.
-  saveState();
-  states_.back().shadow.reset();
+  states_.push_back(State{});
 }
 
 void GraphicsContext::endTransparencyLayer() {

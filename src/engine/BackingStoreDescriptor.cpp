@@ -1,7 +1,11 @@
 #include "engine/BackingStoreDescriptor.h"
 
+#include "engine/BackingStoreManager.h"
 #include "engine/Clock.h"
+#include "engine/EngineLog.h"
 #include "platform/FatalError.h"
+#include "platform/RtfReader.h"
+#include "platform/RtfdPackage.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -87,6 +91,21 @@ QString BackingStoreDescriptor::getPathToNewFile() const {
   QString path = namingStrategy()->generateIDFor(Clock::nowAsDate(), next);
   while (QFileInfo::exists(path))
     path = namingStrategy()->generateIDFor(Clock::nowAsDate(), ++next);
+  return path;
+}
+
+QString BackingStoreDescriptor::getPathToSelectedFile() {
+  if (!index_->selectedID())
+    index_->pointToLastFile();
+  const QString path = index_->selectedID().value_or(getPathToCurrentFile());
+  const std::optional<QString> name = templateName();
+  if (!name || QFileInfo::exists(path) || QFileInfo(path).isSymLink())
+    return path;
+  const QByteArray rtf = BackingStoreManager::sharedManager().loadTemplateDataFromBundle(*name);
+  QString error;
+  if (!ensureFolder(folderPath(), &error) ||
+      !RtfdPackage::write(path, RtfReader::read(rtf).text, &error))
+    qCWarning(lcEngine).noquote() << QStringLiteral("could not write %1 (%2)").arg(path, error);
   return path;
 }
 

@@ -45,6 +45,9 @@ public:
   QString getPathToCurrentFile() const;
   // The path of a page numbered one more than the highest numbered page.
   QString getPathToNewFile() const;
+  // The selected path (the last one when nothing is selected), after creating
+  // a missing file from the store's template.
+  QString getPathToSelectedFile();
 
   void pointToLastFile() { index_->pointToLastFile(); }
   void pointToFirstFile() { index_->pointToFirstFile(); }

@@ -9,6 +9,7 @@
 namespace kr {
 
 class BackingStoreDescriptor;
+class RichText;
 
 // Reads and writes the files of every store, and gives the support folder,
 // this machine's identifier and fresh slice identifiers.
@@ -31,6 +32,19 @@ public:
   QString newFile(BackingStoreDescriptor& store);
   // Removes the file or package (a failure is ignored), then rescans.
   void removeSheetFromDescriptor(BackingStoreDescriptor& store, const QString& path);
+
+  // The selected file as RTFD data, created from the template first when
+  // missing; empty data when it cannot be read.
+  QByteArray contentOfSelectedFile(BackingStoreDescriptor& store);
+  // Replaces the selected file with the text, atomically. False, with the
+  // reason, when it could not be written; the old file then stays.
+  bool write(const RichText& text, BackingStoreDescriptor& store, QString* error = nullptr);
+  // Appends the entry at the end of the store's current file (for the log:
+  // today's file of this machine), atomically, re-creating a removed folder.
+  // A missing file counts as empty; an existing file that cannot be read is
+  // never replaced. A failure is written to the console and shown in an
+  // alert, and the entry is not written.
+  bool append(const RichText& entry, BackingStoreDescriptor& store, QString* error = nullptr);
 
   // ~/.local/share/Korvane-R (or the temporary folder's Korvane-R).
   QString applicationSupportDirectory() const;

@@ -4,7 +4,15 @@
 #include "engine/BackingStoreManager.h"
 #include "engine/Clock.h"
 #include "engine/DailyNamingStrategy.h"
+#include "engine/DataModel.h"
+#include "engine/RTFHelper.h"
+#include "engine/TaskManagerMarker.h"
+#include "engine/TemplateTextHelper.h"
+#include "platform/FileBrowserAPI.h"
+#include "platform/QnLog.h"
+#include "platform/RichText.h"
 #include "platform/SupportPaths.h"
+#include "platform/TaskManagerBridge.h"
 #include "platform/UserDefaults.h"
 
 #include <QDir>
@@ -14,17 +22,42 @@ namespace kr {
 
 namespace {
 const QString kLogDateFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+bool isLineEnd(QChar c) {
+  const char16_t u = c.unicode();
+  return (u >= 0x0A && u <= 0x0D) || u == 0x85 || u == 0x2028 || u == 0x2029;
+}
+
+// A value written on one line stays on one line, so it cannot start a
+// keyword line of its own.
+QString singleLine(QString value) {
+  for (QChar& c : value) {
+    if (isLineEnd(c))
+      c = u' ';
+  }
+  return value;
+}
+
+// The objective's own trailing line ends would add empty lines to it when the
+// entry is read back.
+RichText withoutTrailingLineEnds(RichText text) {
+  int end = text.length();
+  while (end > 0 && isLineEnd(text.plainText().at(end - 1)))
+    --end;
+  return end == text.length() ? text : text.mid(0, end);
+}
 } // namespace
 
-Logger::Logger(UserDefaults& defaults, QObject* parent)
-    : QObject(parent), defaults_(defaults), startDate_(distantPast()), endDate_(distantPast()) {
+Logger::Logger(UserDefaults& defaults, DataModel& dataModel, QObject* parent)
+    : QObject(parent), defaults_(defaults), dataModel_(dataModel),
+      bridge_(TaskManagerBridge::create()), startDate_(distantPast()), endDate_(distantPast()) {
   resetBackingStoreDescriptors();
 }
 
 Logger::~Logger() = default;
 
 Logger& Logger::sharedLogger() {
-  static Logger instance(UserDefaults::standard());
+  static Logger instance(UserDefaults::standard(), DataModel::shared());
   return instance;
 }
 
@@ -57,6 +90,78 @@ void Logger::incrementActualSecondsWorked() {
     startDate_ = Clock::dateFromReferenceSeconds(Clock::now() - 1.0);
   endDate_ = Clock::nowAsDate();
   ++actualSecondsWorked_;
+}
+
+void Logger::resetActualSecondsWorked() {
+  actualSecondsWorked_ = 0;
+  dataModel_.resetCurrentTimeSliceExtensionDuration();
+}
+
+RichText Logger::prepareTimeSliceSystemLogEntryTextWithUUID(const QString& uuid) {
+  TemplateTextHelper helper;
+  helper.setData(BackingStoreManager::sharedManager().loadTemplateDataFromBundle(
+      QString::fromLatin1(kEntryTemplateName)));
+  helper.substitute(singleLine(uuid), QStringLiteral("uuid"));
+
+  const RichText objective =
+      RTFHelper::sharedInstance().attributedStringFromData(dataModel_.objectiveData().data());
+  helper.substituteRichText(withoutTrailingLineEnds(objective), QStringLiteral("objective"));
+  if (dataModel_.completed()) {
+    helper.substitute(QStringLiteral("YES"), QStringLiteral("completed"));
+    performOmniFocusMarking(objective);
+    performTheHitListMarking(objective);
+    performThingsMarking(objective);
+  } else {
+    helper.substitute(QStringLiteral("NO"), QStringLiteral("completed"));
+  }
+  helper.substitute(QString::number(dataModel_.durationInMinutes() * 60),
+                    QStringLiteral("duration"));
+  helper.substitute(singleLine(dataModel_.tags()), QStringLiteral("tags"));
+  helper.substitute(QString::number(actualSecondsWorked_), QStringLiteral("actualDuration"));
+  helper.substitute(formatDateForSystemLog(startDate_), QStringLiteral("startDate"));
+  helper.substitute(formatDateForSystemLog(endDate_), QStringLiteral("endDate"));
+  helper.substitute(concentrationLevelStringForTag(dataModel_.focusRating()),
+                    QStringLiteral("focusRating"));
+
+  RichText entry = RTFHelper::sharedInstance().attributedStringFromData(helper.data());
+  qn_log(QStringLiteral("text: %1").arg(entry.plainText()));
+  return entry;
+}
+
+bool Logger::writeToSystemLog(const RichText& entry, QString* error) {
+  qn_log(QStringLiteral("writeToSystemLog [start]"));
+  const bool written = BackingStoreManager::sharedManager().append(entry, *store_, error);
+  qn_log(QStringLiteral("writeToUserLog [end]"));
+  if (written)
+    Q_EMIT systemLogWritten();
+  return written;
+}
+
+void Logger::revealLogFolder() { FileBrowserAPI::shared().revealPath(store_->folderPath()); }
+
+QStringList Logger::linksOfText(const RichText& text) {
+  QStringList links;
+  for (const RichText::Run& run : text.runs()) {
+    if (!run.format.link.isEmpty())
+      links << run.format.link;
+  }
+  return links;
+}
+
+void Logger::performOmniFocusMarking(const RichText& objective) {
+  TaskManagerMarker(*bridge_, defaults_).performOmniFocusMarking(linksOfText(objective));
+}
+
+void Logger::performTheHitListMarking(const RichText& objective) {
+  TaskManagerMarker(*bridge_, defaults_).performTheHitListMarking(linksOfText(objective));
+}
+
+void Logger::performThingsMarking(const RichText& objective) {
+  TaskManagerMarker(*bridge_, defaults_).performThingsMarking(linksOfText(objective));
+}
+
+void Logger::setTaskManagerBridge(std::unique_ptr<TaskManagerBridge> bridge) {
+  bridge_ = std::move(bridge);
 }
 
 QString Logger::formatDateForSystemLog(const QDateTime& date) {

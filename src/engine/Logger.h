@@ -3,12 +3,16 @@
 #include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
 namespace kr {
 
 class BackingStoreDescriptor;
+class DataModel;
+class RichText;
+class TaskManagerBridge;
 class UserDefaults;
 
 // The writer of the daily log: counts the seconds worked in the running
@@ -18,11 +22,24 @@ class Logger final : public QObject {
   Q_OBJECT
 
 public:
-  explicit Logger(UserDefaults& defaults, QObject* parent = nullptr);
+  static constexpr const char* kEntryTemplateName = "system log time slice entry";
+
+  Logger(UserDefaults& defaults, DataModel& dataModel, QObject* parent = nullptr);
   ~Logger() override;
 
-  // Created on first use over the standard settings; lives for the run.
+  // Created on first use over the standard settings and the shared timer
+  // settings; lives for the run. Main thread only.
   static Logger& sharedLogger();
+
+  // One filled entry for the current slice: the template with the slice's
+  // values from the timer settings and the worked seconds. A completed
+  // slice's linked tasks are marked done on the way.
+  RichText prepareTimeSliceSystemLogEntryTextWithUUID(const QString& uuid);
+  // Appends the entry to today's log file. False, with the reason, when it was
+  // not written (the user has been shown why).
+  bool writeToSystemLog(const RichText& entry, QString* error = nullptr);
+  // Shows the log folder in the file browser.
+  void revealLogFolder();
 
   // The log store; its folder holds the log files and its root begins their
   // names. The shared pointer stays valid for a reader even after a rebuild.
@@ -34,6 +51,8 @@ public:
   QString logFolderFromSettings() const;
 
   void incrementActualSecondsWorked();
+  // Zero, and the slice's extension is dropped; the dates keep their values.
+  void resetActualSecondsWorked();
   qint64 actualSecondsWorked() const { return actualSecondsWorked_; }
   QDateTime startDate() const { return startDate_; }
   void setStartDate(const QDateTime& date) { startDate_ = date; }
@@ -49,14 +68,26 @@ public:
   static QString concentrationLevelStringForTag(qint64 tag);
   static QString durationStringForTimeInterval(double seconds);
 
+  // Task-manager links of a completed slice's objective.
+  void performOmniFocusMarking(const RichText& objective);
+  void performTheHitListMarking(const RichText& objective);
+  void performThingsMarking(const RichText& objective);
+  // The link of each run that carries one, in text order.
+  static QStringList linksOfText(const RichText& text);
+  void setTaskManagerBridge(std::unique_ptr<TaskManagerBridge> bridge);
+
 Q_SIGNALS:
   // The log store was rebuilt (its folder may have moved).
   void systemLogBackingStoreChanged();
+  // An entry was appended to the log.
+  void systemLogWritten();
 
 private:
   void resetBackingStoreDescriptors();
 
   UserDefaults& defaults_;
+  DataModel& dataModel_;
+  std::unique_ptr<TaskManagerBridge> bridge_;
   std::shared_ptr<BackingStoreDescriptor> store_;
   qint64 actualSecondsWorked_ = 0;
   QDateTime startDate_;

@@ -2,6 +2,7 @@
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/BackingStoreManager.h"
 #include "engine/Clock.h"
+#include "engine/DataModel.h"
 #include "platform/SupportPaths.h"
 #include "platform/UserDefaults.h"
 
@@ -23,10 +24,11 @@ protected:
   LoggerTest() : defaults(dir.filePath(QStringLiteral("s.conf"))) {}
   QTemporaryDir dir;
   UserDefaults defaults;
+  DataModel model;
 };
 
 TEST_F(LoggerTest, LogFolderFollowsTheDropboxSettings) {
-  Logger logger(defaults);
+  Logger logger(defaults, model);
   const QString local = SupportPaths::supportFolder() + QStringLiteral("/System Logs");
   EXPECT_EQ(logger.systemLogBackingStoreDesc().folderPath(), local);
   EXPECT_EQ(logger.systemLogBackingStoreDesc().root(), QStringLiteral("System Log"));
@@ -52,7 +54,7 @@ TEST_F(LoggerTest, LogFolderFollowsTheDropboxSettings) {
 
 TEST_F(LoggerTest, WorkedSecondsCountCallsAndRememberTheFirstAndLastSecond) {
   test::TestClock clock(600000000.0);
-  Logger logger(defaults);
+  Logger logger(defaults, model);
   EXPECT_EQ(logger.startDate(), Logger::distantPast());
   logger.incrementActualSecondsWorked();
   EXPECT_EQ(logger.startDate(), Clock::dateFromReferenceSeconds(599999999.0));

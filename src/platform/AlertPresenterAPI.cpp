@@ -1,0 +1,26 @@
+#include "platform/AlertPresenterAPI.h"
+
+#include <QLoggingCategory>
+
+namespace kr {
+
+namespace {
+Q_LOGGING_CATEGORY(lcAlert, "kr.platform.alert")
+
+class ConsoleAlertPresenter final : public AlertPresenterAPI {
+public:
+  int runModal(const Alert& alert) override {
+    qCWarning(lcAlert).noquote() << alert.messageText << alert.informativeText;
+    return 0;
+  }
+};
+
+ConsoleAlertPresenter consolePresenter;
+AlertPresenterAPI* installed = nullptr;
+} // namespace
+
+AlertPresenterAPI& AlertPresenterAPI::shared() { return installed ? *installed : consolePresenter; }
+
+void AlertPresenterAPI::install(AlertPresenterAPI* presenter) { installed = presenter; }
+
+} // namespace kr

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kr {
+
+// Shows files and folders in the desktop's file browser. The shell installs
+// the desktop implementation at start-up; until then requests are written to
+// the console and answered false.
+class FileBrowserAPI {
+public:
+  virtual ~FileBrowserAPI() = default;
+
+  // Opens a window on the folder.
+  virtual bool openFolder(const QString& folder) = 0;
+  // Opens a window on the folder that holds the path, with the item selected
+  // where the browser can select it.
+  virtual bool revealPath(const QString& path) = 0;
+
+  static FileBrowserAPI& shared();
+  // Not owned; nullptr restores the console browser.
+  static void install(FileBrowserAPI* browser);
+};
+
+// Records requests ("open <folder>", "reveal <path>"). Tests only.
+class TestFileBrowser final : public FileBrowserAPI {
+public:
+  bool openFolder(const QString& folder) override {
+    requests << QStringLiteral("open ") + folder;
+    return true;
+  }
+  bool revealPath(const QString& path) override {
+    requests << QStringLiteral("reveal ") + path;
+    return true;
+  }
+  QStringList requests;
+};
+
+} // namespace kr

@@ -1,0 +1,292 @@
+#include "engine/BackingStoreDescriptor.h"
+#include "engine/BackingStoreManager.h"
+#include "engine/DataModel.h"
+#include "engine/Logger.h"
+#include "engine/SequenceNumberNamingStrategy.h"
+#include "platform/AlertPresenterAPI.h"
+#include "platform/FileBrowserAPI.h"
+#include "platform/RichText.h"
+#include "platform/RtfWriter.h"
+#include "platform/RtfdPackage.h"
+#include "platform/TestTaskManagerBridge.h"
+#include "platform/UserDefaults.h"
+
+#include "support/TestClock.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace kr;
+
+namespace {
+
+const QString kMachine = QStringLiteral("a4836e8b9f2");
+
+class LogWriterTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    BackingStoreManager::sharedManager().setMachineIdentifierForTesting(kMachine);
+    clock.setDate(QDateTime(QDate(2020, 3, 7), QTime(10, 0), Qt::LocalTime));
+    defaults().setValue(QStringLiteral("dropboxSync"), true);
+    defaults().setValue(QStringLiteral("dropboxLocation"), dir.path());
+    defaults().setValue(QStringLiteral("durationInSeconds"), 1500);
+    defaults().setValue(QStringLiteral("completed"), true);
+    defaults().setValue(QStringLiteral("focusRating"), 2);
+    defaults().setValue(QStringLiteral("tags"), QStringLiteral("a,b"));
+    setObjective(objectiveWithLink(QStringLiteral("Write the report"),
+                                   QStringLiteral("omnifocus:///task/kXy9")));
+    AlertPresenterAPI::install(&alerts);
+    FileBrowserAPI::install(&browser);
+    logger = std::make_unique<Logger>(defaults(), model);
+  }
+  void TearDown() override {
+    AlertPresenterAPI::install(nullptr);
+    FileBrowserAPI::install(nullptr);
+    for (const QString& key : defaults().storedKeys())
+      defaults().remove(key);
+    BackingStoreManager::sharedManager().setMachineIdentifierForTesting({});
+  }
+
+  static UserDefaults& defaults() { return UserDefaults::standard(); }
+  static RichText objectiveWithLink(const QString& text, const QString& link) {
+    RichText objective(text + QStringLiteral(" "));
+    CharFormat linked;
+    linked.link = link;
+    objective.append(QStringLiteral("task"), linked);
+    return objective;
+  }
+  static void setObjective(const RichText& objective) {
+    defaults().setValue(QStringLiteral("objective"), RtfWriter::write(objective));
+  }
+  QString logFolder() const { return dir.path() + QStringLiteral("/Korvane-R/System Logs"); }
+  QString dayPath(const QString& day = QStringLiteral("2020-03-07")) const {
+    return logFolder() + QStringLiteral("/System Log Day %1 (%2).rtfd").arg(day, kMachine);
+  }
+  static QString plainTextAt(const QString& path) {
+    const RtfdPackage::ReadResult read = RtfdPackage::read(path);
+    EXPECT_EQ(read.status, RtfdPackage::Status::Ok) << read.error.toStdString();
+    return read.text.plainText();
+  }
+  static QByteArray bytesOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+  // An entry whose text says which one it is.
+  static RichText numberedEntry(int n) {
+    return RichText(QStringLiteral("#TimeSlice\nentry %1\n#objective\n%2\n")
+                        .arg(n)
+                        .arg(QString(200, QChar(u'x'))));
+  }
+
+  QTemporaryDir dir;
+  test::TestClock clock;
+  DataModel model;
+  TestAlertPresenter alerts;
+  TestFileBrowser browser;
+  std::unique_ptr<Logger> logger;
+};
+
+TEST_F(LogWriterTest, EntryHoldsTheSliceValuesOneKeywordPerLine) {
+  logger->incrementActualSecondsWorked();
+  const QDateTime start = clock.nowAsDate().addSecs(-1);
+  for (int i = 1; i < 1499; ++i) {
+    clock.advance(1.0);
+    logger->incrementActualSecondsWorked();
+  }
+  const QString uuid = BackingStoreManager::createUUID();
+  const RichText entry = logger->prepareTimeSliceSystemLogEntryTextWithUUID(uuid);
+
+  const QStringList expected = {QStringLiteral("#TimeSlice"),
+                                uuid,
+                                QStringLiteral("#objective"),
+                                QStringLiteral("Write the report task"),
+                                QStringLiteral("#duration"),
+                                QStringLiteral("1500"),
+                                QStringLiteral("#actualDuration"),
+                                QStringLiteral("1499"),
+                                QStringLiteral("#startDate"),
+                                Logger::formatDateForSystemLog(start),
+                                QStringLiteral("#endDate"),
+                                Logger::formatDateForSystemLog(clock.nowAsDate()),
+                                QStringLiteral("#completed"),
+                                QStringLiteral("YES"),
+                                QStringLiteral("#focusRating"),
+                                QStringLiteral("highly focused"),
+                                QStringLiteral("#tags"),
+                                QStringLiteral("a,b"),
+                                QString()};
+  EXPECT_EQ(entry.plainText().split(u'\n'), expected);
+  EXPECT_EQ(Logger::linksOfText(entry), QStringList{QStringLiteral("omnifocus:///task/kXy9")});
+  EXPECT_EQ(Logger::formatDateForSystemLog(start), QStringLiteral("2020-03-07 09:59:59"));
+}
+
+TEST_F(LogWriterTest, PlannedMinutesUnknownRatingsAndOpenSlices) {
+  defaults().setValue(QStringLiteral("durationInSeconds"), 899);
+  defaults().setValue(QStringLiteral("focusRating"), 7);
+  defaults().setValue(QStringLiteral("completed"), false);
+  defaults().setValue(QStringLiteral("tags"), QStringLiteral("one\n#duration"));
+  // Values never open a placeholder or a keyword line of their own.
+  setObjective(RichText(QStringLiteral("Compare \u2039duration\u203a with \u2039tags\u203a\n\n")));
+  const QStringList lines = logger->prepareTimeSliceSystemLogEntryTextWithUUID(QStringLiteral("U"))
+                                .plainText()
+                                .split(u'\n');
+  EXPECT_EQ(lines.at(3), QStringLiteral("Compare \u2039duration\u203a with \u2039tags\u203a"));
+  EXPECT_EQ(lines.at(4), QStringLiteral("#duration"));
+  EXPECT_EQ(lines.at(5), QStringLiteral("840"));
+  EXPECT_EQ(lines.at(13), QStringLiteral("NO"));
+  EXPECT_EQ(lines.at(15), QStringLiteral("undefined"));
+  EXPECT_EQ(lines.at(17), QStringLiteral("one #duration"));
+  EXPECT_EQ(lines.size(), 19);
+}
+
+TEST_F(LogWriterTest, OnlyACompletedSliceMarksItsLinkedTasks) {
+  auto bridge = std::make_unique<TestTaskManagerBridge>();
+  TestTaskManagerBridge* journal = bridge.get();
+  logger->setTaskManagerBridge(std::move(bridge));
+  defaults().setValue(QStringLiteral("omnifocusIntegration"), true);
+
+  defaults().setValue(QStringLiteral("completed"), false);
+  logger->prepareTimeSliceSystemLogEntryTextWithUUID(QStringLiteral("U1"));
+  EXPECT_TRUE(journal->journal.isEmpty());
+
+  defaults().setValue(QStringLiteral("completed"), true);
+  logger->prepareTimeSliceSystemLogEntryTextWithUUID(QStringLiteral("U2"));
+  ASSERT_EQ(journal->journal.size(), 1);
+  EXPECT_TRUE(journal->journal.first().contains(QStringLiteral("task id \"kXy9\"")));
+}
+
+TEST_F(LogWriterTest, AppendsCreateTheDaysPackageAndKeepEntriesInOrder) {
+  QSignalSpy written(logger.get(), &Logger::systemLogWritten);
+  EXPECT_FALSE(QFileInfo::exists(dayPath()));
+  ASSERT_TRUE(logger->writeToSystemLog(numberedEntry(1)));
+  EXPECT_TRUE(QFileInfo(dayPath()).isDir());
+  EXPECT_EQ(plainTextAt(dayPath()), numberedEntry(1).plainText());
+
+  ASSERT_TRUE(logger->writeToSystemLog(numberedEntry(2)));
+  EXPECT_EQ(plainTextAt(dayPath()), numberedEntry(1).plainText() + numberedEntry(2).plainText());
+  EXPECT_EQ(written.count(), 2);
+
+  // Just after midnight the entry opens the next day's file.
+  clock.setDate(QDateTime(QDate(2020, 3, 8), QTime(0, 0, 5), Qt::LocalTime));
+  ASSERT_TRUE(logger->writeToSystemLog(numberedEntry(3)));
+  EXPECT_EQ(plainTextAt(dayPath(QStringLiteral("2020-03-08"))), numberedEntry(3).plainText());
+  EXPECT_TRUE(alerts.shown.isEmpty());
+}
+
+TEST_F(LogWriterTest, UnreadableDayFileIsLeftByteForByteAndTheAppendFails) {
+  struct Damage {
+    const char* what;
+    std::function<void(const QString&)> make;
+  };
+  const QByteArray garbage("\x00\xff\x13 this is not rich text {\\", 30);
+  const QList<Damage> damages = {
+      {"garbage text file",
+       [&](const QString& p) {
+         QDir().mkpath(p);
+         QFile f(p + QStringLiteral("/TXT.rtf"));
+         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+         f.write(garbage);
+       }},
+      {"truncated RTF",
+       [&](const QString& p) {
+         QDir().mkpath(p);
+         QFile f(p + QStringLiteral("/TXT.rtf"));
+         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+         f.write("{\\rtf1\\ansi #TimeSlice\\par first entry\\par {\\b unfinished");
+       }},
+      {"plain file instead of a package",
+       [&](const QString& p) {
+         QFile f(p);
+         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+         f.write(garbage);
+       }},
+  };
+  for (const Damage& damage : damages) {
+    SCOPED_TRACE(damage.what);
+    QDir(logFolder()).removeRecursively();
+    QDir().mkpath(logFolder());
+    damage.make(dayPath());
+    const QString file =
+        QFileInfo(dayPath()).isDir() ? dayPath() + QStringLiteral("/TXT.rtf") : dayPath();
+    const QByteArray before = bytesOf(file);
+    alerts.shown.clear();
+
+    test::ExpectWarnings expected({QStringLiteral("cannot be read")});
+    QString error;
+    EXPECT_FALSE(logger->writeToSystemLog(numberedEntry(1), &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("cannot be read"))) << error.toStdString();
+    EXPECT_EQ(expected.seen(), 1);
+    EXPECT_EQ(bytesOf(file), before);
+    ASSERT_EQ(alerts.shown.size(), 1);
+    EXPECT_EQ(alerts.shown.first().messageText, QStringLiteral("Could not read the log file!"));
+    EXPECT_EQ(
+        QDir(logFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(),
+        1);
+  }
+}
+
+TEST_F(LogWriterTest, RemovedLogFolderIsCreatedAgainOnAppend) {
+  ASSERT_TRUE(QDir(dir.path() + QStringLiteral("/Korvane-R")).removeRecursively());
+  ASSERT_TRUE(logger->writeToSystemLog(numberedEntry(1)));
+  EXPECT_EQ(plainTextAt(dayPath()), numberedEntry(1).plainText());
+}
+
+TEST_F(LogWriterTest, FolderThatCannotBeWrittenShowsTheFolderAndTheAlert) {
+  ASSERT_TRUE(QDir(dir.path() + QStringLiteral("/Korvane-R")).removeRecursively());
+  QDir().mkpath(dir.path() + QStringLiteral("/Korvane-R"));
+  QFile blocker(logFolder()); // a file where the folder should be
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+
+  test::ExpectWarnings expected({QStringLiteral("Could not create folder path at:")});
+  QString error;
+  EXPECT_FALSE(logger->writeToSystemLog(numberedEntry(1), &error));
+  EXPECT_FALSE(error.isEmpty());
+  ASSERT_EQ(alerts.shown.size(), 1);
+  EXPECT_EQ(alerts.shown.first().messageText,
+            QStringLiteral("Could not write to log file folder!"));
+  EXPECT_EQ(alerts.shown.first().buttons, QStringList{QStringLiteral("OK")});
+  EXPECT_EQ(browser.requests,
+            QStringList{QStringLiteral("open ") + dir.path() + QStringLiteral("/Korvane-R")});
+}
+
+TEST_F(LogWriterTest, ResetRevealAndCounter) {
+  model.setCurrentTimeSliceExtensionDuration(120);
+  logger->incrementActualSecondsWorked();
+  const QDateTime start = logger->startDate();
+  logger->resetActualSecondsWorked();
+  EXPECT_EQ(logger->actualSecondsWorked(), 0);
+  EXPECT_EQ(model.currentTimeSliceExtensionDurationInSeconds(), 0);
+  EXPECT_EQ(logger->startDate(), start);
+
+  logger->revealLogFolder();
+  EXPECT_EQ(browser.requests, QStringList{QStringLiteral("reveal ") + logFolder()});
+}
+
+TEST_F(LogWriterTest, PagesAreCreatedFromTheirTemplateAndRewritten) {
+  BackingStoreDescriptor pads;
+  pads.setFolderPath(dir.path() + QStringLiteral("/Pads/Now Pad"));
+  pads.setRoot(QStringLiteral("Now Pads"));
+  pads.setTemplateName(QString::fromLatin1(Logger::kEntryTemplateName));
+  pads.setNamingStrategy(std::make_unique<SequenceNumberNamingStrategy>());
+  pads.finishInitialization();
+
+  BackingStoreManager& manager = BackingStoreManager::sharedManager();
+  const QByteArray content = manager.contentOfSelectedFile(pads);
+  const QString page = dir.path() + QStringLiteral("/Pads/Now Pad/Now Pads 000000.rtfd");
+  EXPECT_TRUE(plainTextAt(page).startsWith(QStringLiteral("#TimeSlice\n\u2039uuid\u203a\n")));
+  ASSERT_TRUE(RtfdPackage::fromData(content).has_value());
+  EXPECT_EQ(RtfdPackage::fromData(content)->plainText(), plainTextAt(page));
+
+  ASSERT_TRUE(manager.write(RichText(QStringLiteral("my notes\n")), pads));
+  EXPECT_EQ(plainTextAt(page), QStringLiteral("my notes\n"));
+}
+
+} // namespace

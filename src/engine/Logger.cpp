@@ -77,7 +77,25 @@ void Logger::resetBackingStoreDescriptors() {
   store->setRoot(QStringLiteral("System Log"));
   store->setNamingStrategy(std::make_unique<DailyNamingStrategy>());
   store->finishInitialization();
+  QMutexLocker locker(&storeMutex_);
+  if (store_)
+    retiredStores_.push_back(std::move(store_));
   store_ = std::move(store);
+}
+
+const BackingStoreDescriptor& Logger::systemLogBackingStoreDesc() const {
+  QMutexLocker locker(&storeMutex_);
+  return *store_;
+}
+
+std::shared_ptr<BackingStoreDescriptor> Logger::currentStore() const {
+  QMutexLocker locker(&storeMutex_);
+  return store_;
+}
+
+std::shared_ptr<const BackingStoreDescriptor> Logger::systemLogBackingStore() const {
+  QMutexLocker locker(&storeMutex_);
+  return store_;
 }
 
 void Logger::updateLogFileDescriptors() {
@@ -130,14 +148,16 @@ RichText Logger::prepareTimeSliceSystemLogEntryTextWithUUID(const QString& uuid)
 
 bool Logger::writeToSystemLog(const RichText& entry, QString* error) {
   qn_log(QStringLiteral("writeToSystemLog [start]"));
-  const bool written = BackingStoreManager::sharedManager().append(entry, *store_, error);
+  const bool written = BackingStoreManager::sharedManager().append(entry, *currentStore(), error);
   qn_log(QStringLiteral("writeToUserLog [end]"));
   if (written)
     Q_EMIT systemLogWritten();
   return written;
 }
 
-void Logger::revealLogFolder() { FileBrowserAPI::shared().revealPath(store_->folderPath()); }
+void Logger::revealLogFolder() {
+  FileBrowserAPI::shared().revealPath(currentStore()->folderPath());
+}
 
 QStringList Logger::linksOfText(const RichText& text) {
   QStringList links;

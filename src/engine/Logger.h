@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QDateTime>
+#include <QMutex>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
 namespace kr {
 
@@ -42,9 +44,10 @@ public:
   void revealLogFolder();
 
   // The log store; its folder holds the log files and its root begins their
-  // names. The shared pointer stays valid for a reader even after a rebuild.
-  const BackingStoreDescriptor& systemLogBackingStoreDesc() const { return *store_; }
-  std::shared_ptr<const BackingStoreDescriptor> systemLogBackingStore() const { return store_; }
+  // names. Readable from any thread; a store replaced by a rebuild stays
+  // valid for the rest of the run, so a reader never holds a dangling one.
+  const BackingStoreDescriptor& systemLogBackingStoreDesc() const;
+  std::shared_ptr<const BackingStoreDescriptor> systemLogBackingStore() const;
   // Rebuilds the log store from "dropboxSync" and "dropboxLocation".
   void updateLogFileDescriptors();
   // The folder the log store uses with the current settings.
@@ -84,11 +87,14 @@ Q_SIGNALS:
 
 private:
   void resetBackingStoreDescriptors();
+  std::shared_ptr<BackingStoreDescriptor> currentStore() const;
 
   UserDefaults& defaults_;
   DataModel& dataModel_;
   std::unique_ptr<TaskManagerBridge> bridge_;
+  mutable QMutex storeMutex_;
   std::shared_ptr<BackingStoreDescriptor> store_;
+  std::vector<std::shared_ptr<BackingStoreDescriptor>> retiredStores_;
   qint64 actualSecondsWorked_ = 0;
   QDateTime startDate_;
   QDateTime endDate_;

@@ -1,6 +1,7 @@
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/BackingStoreManager.h"
 #include "engine/DataModel.h"
+#include "engine/FullDataSet.h"
 #include "engine/Logger.h"
 #include "engine/SequenceNumberNamingStrategy.h"
 #include "platform/AlertPresenterAPI.h"
@@ -178,6 +179,44 @@ TEST_F(LogWriterTest, AppendsCreateTheDaysPackageAndKeepEntriesInOrder) {
   ASSERT_TRUE(logger->writeToSystemLog(numberedEntry(3)));
   EXPECT_EQ(plainTextAt(dayPath(QStringLiteral("2020-03-08"))), numberedEntry(3).plainText());
   EXPECT_TRUE(alerts.shown.isEmpty());
+}
+
+TEST_F(LogWriterTest, WrittenEntriesReadBackWithTheSameValues) {
+  for (int i = 0; i < 25; ++i) {
+    clock.advance(1.0);
+    logger->incrementActualSecondsWorked();
+  }
+  const QString first = BackingStoreManager::createUUID();
+  ASSERT_TRUE(logger->writeToSystemLog(logger->prepareTimeSliceSystemLogEntryTextWithUUID(first)));
+  logger->resetActualSecondsWorked();
+  defaults().setValue(QStringLiteral("completed"), false);
+  defaults().setValue(QStringLiteral("focusRating"), 0);
+  defaults().setValue(QStringLiteral("tags"), QString());
+  setObjective(RichText(QStringLiteral("line one\n#objective\nline three")));
+  clock.advance(60.0);
+  logger->incrementActualSecondsWorked();
+  const QString second = BackingStoreManager::createUUID();
+  ASSERT_TRUE(logger->writeToSystemLog(logger->prepareTimeSliceSystemLogEntryTextWithUUID(second)));
+
+  const FullDataSet::FileContents read =
+      FullDataSet::createTimeSlicesFromText(plainTextAt(dayPath()));
+  ASSERT_EQ(read.timeSlices.size(), 2u) << read.problem.toStdString();
+  const FullTimeSlice& a = *read.timeSlices[0];
+  EXPECT_EQ(a.uuid(), first);
+  EXPECT_EQ(a.objective(), QStringLiteral("Write the report task"));
+  EXPECT_EQ(a.duration(), 1500.0);
+  EXPECT_EQ(a.actualDuration(), 25.0);
+  EXPECT_EQ(a.startDate(), QDateTime(QDate(2020, 3, 7), QTime(10, 0), Qt::LocalTime));
+  EXPECT_EQ(a.endDate(), QDateTime(QDate(2020, 3, 7), QTime(10, 0, 25), Qt::LocalTime));
+  EXPECT_TRUE(a.completed());
+  EXPECT_EQ(a.focusRating(), QStringLiteral("highly focused"));
+  EXPECT_EQ(a.tagString(), QStringLiteral("a,b"));
+  const FullTimeSlice& b = *read.timeSlices[1];
+  EXPECT_EQ(b.uuid(), second);
+  EXPECT_EQ(b.actualDuration(), 1.0);
+  EXPECT_FALSE(b.completed());
+  EXPECT_EQ(b.focusRating(), QStringLiteral("distracted"));
+  EXPECT_EQ(b.tagString(), QString());
 }
 
 TEST_F(LogWriterTest, UnreadableDayFileIsLeftByteForByteAndTheAppendFails) {

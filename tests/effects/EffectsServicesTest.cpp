@@ -69,14 +69,15 @@ TEST_F(EffectsServicesTest, ASliceFromStartToEndReachesEveryService) {
   EXPECT_EQ(synth.utterances[0].text, QStringLiteral("Go: Draft the report"));
   ASSERT_EQ(notifier.delivered.size(), 1u);
   EXPECT_EQ(notifier.delivered[0].title, QStringLiteral("Starting Time Slice"));
+  ASSERT_TRUE(scripts.waitForAllForTesting(10000)); // the two runs append in order
 
   post(QNNotificationCenter::kTimeSliceElapsed, 1500, 1500);
   EXPECT_FALSE(kr::WhiteNoiseMachine::continuousSoundMachine().isPlaying());
   ASSERT_EQ(audio.oneShots.size(), 1u);
   EXPECT_TRUE(audio.oneShots[0].filePath.endsWith(QStringLiteral("/alarm_clock.wav")));
   EXPECT_EQ(notifier.delivered.back().title, QStringLiteral("Time Slice Elapsed"));
-  EXPECT_EQ(scriptCalls(), QStringLiteral("time_slice_start|Go: Draft the report|\n"
-                                          "time_slice_elapsed|Time Slice Elapsed|\n"));
+  EXPECT_EQ(scriptCalls().toStdString(), "time_slice_start|Go: Draft the report|\n"
+                                         "time_slice_elapsed|Time Slice Elapsed|\n");
 }
 
 TEST_F(EffectsServicesTest, MuteSilencesSoundSpeechAndNoiseButNotNotificationsOrScripts) {

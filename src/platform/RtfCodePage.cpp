@@ -116,10 +116,6 @@ const RtfCodePage::Table& RtfCodePage::table(int codePage) {
   return it.value() ? *it.value() : table1252();
 }
 
-bool RtfCodePage::isKnown(int codePage) {
-  return &table(codePage) != &table1252() || codePage == kWindows1252;
-}
-
 char RtfCodePage::fromUnicode1252(char16_t character) {
   if (character < 0x80 || (character >= 0xA0 && character <= 0xFF))
     return char(character);

@@ -18,8 +18,6 @@ public:
   // The table of `codePage`; the reference stays valid for the whole run.
   // Safe to call from any thread.
   static const Table& table(int codePage);
-  // Whether `codePage` has a table of its own (otherwise Windows-1252 is used).
-  static bool isKnown(int codePage);
   // The Windows-1252 byte of a character, or 0 when it has none.
   static char fromUnicode1252(char16_t character);
 };

@@ -1,0 +1,380 @@
+#include "platform/RtfParser.h"
+
+#include "platform/RtfReader.h"
+
+#include <algorithm>
+
+namespace kr {
+
+namespace {
+
+// Bounds that keep hostile documents from growing memory without limit.
+constexpr int kMaxFonts = 4096;
+constexpr int kMaxColors = 4096;
+constexpr int kMaxNameLength = 1024;
+constexpr int kMaxInstructionLength = 65536;
+constexpr int kMaxUnicodeSkip = 16;
+
+bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+int hexValue(char c) {
+  if (c >= '0' && c <= '9')
+    return c - '0';
+  if (c >= 'a' && c <= 'f')
+    return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F')
+    return c - 'A' + 10;
+  return -1;
+}
+
+// Fonts of the other platform are named by their face ("Helvetica-Bold");
+
+} // namespace
+
+// the family and the traits are what rich text keeps.
+RtfParser::Font RtfParser::fontFromName(QString name) {
+  name.removeIf([](QChar c) { return c.unicode() < 0x20; });
+  name = name.trimmed();
+  struct Suffix {
+    const char* text;
+    bool bold;
+    bool italic;
+  };
+  static const Suffix suffixes[] = {{"-BoldItalic", true, true}, {"-BoldOblique", true, true},
+                                    {"-Bold", true, false},      {"-Italic", false, true},
+                                    {"-Oblique", false, true},   {"-Regular", false, false},
+                                    {"-Roman", false, false}};
+  for (const Suffix& suffix : suffixes) {
+    const QLatin1String s(suffix.text);
+    if (name.size() > s.size() && name.endsWith(s))
+      return Font{name.left(name.size() - s.size()).trimmed(), suffix.bold, suffix.italic};
+  }
+  return Font{name, false, false};
+}
+
+// The URL of a field instruction "HYPERLINK "url"" (switches before or after
+
+RichText RtfParser::run() {
+  while (p_ < end_ && !finished_) {
+    switch (*p_) {
+    case '{':
+      ++p_;
+      openGroup();
+      break;
+    case '}':
+      ++p_;
+      closeGroup();
+      break;
+    case '\\':
+      ++p_;
+      controlSequence();
+      break;
+    case '\r':
+    case '\n':
+      ++p_;
+      break;
+    default:
+      plainText();
+      break;
+    }
+  }
+  if (highSurrogate_) {
+    highSurrogate_ = 0;
+    sink(0xFFFD);
+  }
+  flush();
+  return std::move(result_);
+}
+
+void RtfParser::openGroup() {
+  skipFallback_ = 0;
+  started_ = true;
+  if (int(groups_.size()) > RtfReader::kMaxDepth) {
+    ++overflowDepth_;
+    return;
+  }
+  groups_.push_back(groups_.back());
+}
+
+void RtfParser::closeGroup() {
+  skipFallback_ = 0;
+  ignorableNext_ = false;
+  if (overflowDepth_ > 0) {
+    --overflowDepth_;
+    return;
+  }
+  if (groups_.size() <= 1)
+    return; // a closing brace without an opening one
+  const Destination closing = top().destination;
+  const Destination parent = groups_[groups_.size() - 2].destination;
+  if (closing == Destination::FontTable)
+    commitFont();
+  groups_.pop_back();
+  formatDirty_ = true;
+  if (closing == Destination::Attachment && parent != Destination::Attachment)
+    finishAttachment();
+  if (placeholderDepth_ > int(groups_.size()))
+    placeholderDepth_ = -1;
+  if (groups_.size() == 1)
+    finished_ = true; // the document's outermost group ended
+}
+
+void RtfParser::plainText() {
+  // Fast path: ASCII text in the body with nothing pending.
+  if (top().destination == Destination::Text && skipFallback_ == 0 && placeholderDepth_ < 0 &&
+      !highSurrogate_) {
+    const char* start = p_;
+    while (p_ < end_) {
+      const char c = *p_;
+      if (c == '\\' || c == '{' || c == '}' || quint8(c) < 0x20 || quint8(c) >= 0x80)
+        break;
+      ++p_;
+    }
+    if (p_ > start) {
+      if (formatDirty_) {
+        const CharFormat format = resolvedFormat();
+        if (!(format == pendingFormat_)) {
+          flush();
+          pendingFormat_ = format;
+        }
+        formatDirty_ = false;
+      }
+      pending_.append(QLatin1String(start, p_ - start));
+      return;
+    }
+  }
+  const quint8 byte = quint8(*p_++);
+  if (skipFallback_ > 0) {
+    --skipFallback_;
+    return;
+  }
+  if (byte == '\t')
+    character(u'\t', true);
+  else if (byte >= 0x20)
+    character((*table_)[byte], true);
+}
+
+void RtfParser::controlSequence() {
+  if (p_ >= end_)
+    return;
+  if (!isLetter(*p_)) {
+    const char symbol = *p_++;
+    if (symbol == '\'') {
+      const int high = p_ < end_ ? hexValue(*p_) : -1;
+      const int low = high >= 0 && p_ + 1 < end_ ? hexValue(p_[1]) : -1;
+      if (high < 0)
+        return;
+      if (low < 0) {
+        ++p_; // a half escape: drop it
+        return;
+      }
+      p_ += 2;
+      if (skipFallback_ > 0) {
+        --skipFallback_;
+        return;
+      }
+      const int byte = high * 16 + low;
+      if (byte >= 0x20 || byte == '\t')
+        character((*table_)[size_t(byte)]);
+      return;
+    }
+    if (symbol == '*') {
+      ignorableNext_ = true;
+      return;
+    }
+    if (skipFallback_ > 0) {
+      --skipFallback_;
+      return;
+    }
+    switch (symbol) {
+    case '\\':
+    case '{':
+    case '}':
+      character(char16_t(symbol));
+      break;
+    case '~':
+      character(0x00A0);
+      break;
+    case '_':
+      character(0x2011);
+      break;
+    case '\n':
+    case '\r':
+      character(u'\n');
+      break;
+    default:
+      break; // optional hyphens, index marks and unknown symbols
+    }
+    return;
+  }
+  char word[33];
+  int length = 0;
+  while (p_ < end_ && isLetter(*p_)) {
+    if (length < 32)
+      word[length++] = *p_;
+    ++p_;
+  }
+  bool negative = false;
+  if (p_ + 1 < end_ && *p_ == '-' && isDigit(p_[1])) {
+    negative = true;
+    ++p_;
+  }
+  bool hasParameter = false;
+  long long value = 0;
+  while (p_ < end_ && isDigit(*p_)) {
+    hasParameter = true;
+    if (value < 1000000000LL)
+      value = value * 10 + (*p_ - '0');
+    ++p_;
+  }
+  if (p_ < end_ && *p_ == ' ')
+    ++p_;
+  value = std::min<long long>(value, INT_MAX);
+  controlWord(std::string_view(word, size_t(length)), hasParameter, int(negative ? -value : value));
+}
+
+CharFormat RtfParser::resolvedFormat() {
+  const Group& group = top();
+  CharFormat format = group.format;
+  const int fontNumber = group.fontNumber >= 0 ? group.fontNumber : defaultFont_;
+  const auto font = fonts_.constFind(fontNumber);
+  if (font != fonts_.constEnd()) {
+    format.fontFamily = font->family;
+    format.bold = format.bold || font->bold;
+    format.italic = format.italic || font->italic;
+  }
+  if (group.colorIndex > 0 && group.colorIndex < int(colors_.size()))
+    format.foreground = colors_[size_t(group.colorIndex)];
+  return format;
+}
+
+void RtfParser::character(char16_t unit, bool literal) {
+  if (literal && unit == u';') {
+    if (top().destination == Destination::FontTable) {
+      commitFont();
+      return;
+    }
+    if (top().destination == Destination::ColorTable) {
+      commitColor();
+      return;
+    }
+  }
+  unicodeUnit(unit);
+}
+
+// Pairs surrogates; a lone half becomes U+FFFD.
+void RtfParser::unicodeUnit(char16_t unit) {
+  if (highSurrogate_) {
+    const char16_t high = highSurrogate_;
+    highSurrogate_ = 0;
+    if (isLowSurrogate(unit)) {
+      sink(high);
+      sink(unit);
+      return;
+    }
+    sink(0xFFFD);
+  }
+  if (isHighSurrogate(unit))
+    highSurrogate_ = unit;
+  else if (isLowSurrogate(unit))
+    sink(0xFFFD);
+  else if (unit != 0)
+    sink(unit);
+}
+
+void RtfParser::sink(char16_t ch) {
+  switch (top().destination) {
+  case Destination::Text:
+    emitText(ch);
+    break;
+  case Destination::FontTable:
+    if (fontName_.size() < kMaxNameLength)
+      fontName_.append(QChar(ch));
+    break;
+  case Destination::FieldInstruction: {
+    QString& instruction = fieldInstructions_[size_t(top().field)];
+    if (instruction.size() < kMaxInstructionLength)
+      instruction.append(QChar(ch));
+    break;
+  }
+  case Destination::Attachment:
+    if (attachmentName_.size() < kMaxNameLength)
+      attachmentName_.append(QChar(ch));
+    break;
+  case Destination::ColorTable:
+  case Destination::Skip:
+    break;
+  }
+}
+
+void RtfParser::emitText(char16_t ch, const CharFormat* special) {
+  if (placeholderDepth_ >= 0 && !special) {
+    placeholderDepth_ = -1;
+    // The character written after an attachment group stands in for the
+    // attachment in readers that do not know it.
+    if (ch == 0x00AC || ch == RichText::kAttachmentCharacter)
+      return;
+  }
+  if (special) {
+    if (!(*special == pendingFormat_)) {
+      flush();
+      pendingFormat_ = *special;
+    }
+    formatDirty_ = true;
+  } else if (formatDirty_) {
+    const CharFormat format = resolvedFormat();
+    if (!(format == pendingFormat_)) {
+      flush();
+      pendingFormat_ = format;
+    }
+    formatDirty_ = false;
+  }
+  pending_.append(QChar(ch));
+}
+
+void RtfParser::flush() {
+  if (pending_.isEmpty())
+    return;
+  result_.append(pending_, pendingFormat_);
+  pending_.truncate(0);
+}
+
+void RtfParser::commitFont() {
+  if (fontTableNumber_ >= 0 && !fontName_.trimmed().isEmpty() &&
+      (fonts_.size() < kMaxFonts || fonts_.contains(fontTableNumber_)))
+    fonts_.insert(fontTableNumber_, fontFromName(fontName_));
+  fontName_.clear();
+  formatDirty_ = true;
+}
+
+void RtfParser::commitColor() {
+  if (int(colors_.size()) < kMaxColors) {
+    colors_.push_back(colorHasComponent_ ? std::optional<RgbColor>(RgbColor{
+                                               quint8(red_), quint8(green_), quint8(blue_)})
+                                         : std::nullopt);
+  }
+  red_ = green_ = blue_ = 0;
+  colorHasComponent_ = false;
+  formatDirty_ = true;
+}
+
+void RtfParser::finishAttachment() {
+  const QString name = attachmentName_.trimmed();
+  attachmentName_.clear();
+  if (top().destination != Destination::Text)
+    return;
+  if (highSurrogate_) {
+    highSurrogate_ = 0;
+    emitText(0xFFFD);
+  }
+  placeholderDepth_ = -1;
+  CharFormat format = resolvedFormat();
+  format.attachment = name;
+  emitText(RichText::kAttachmentCharacter, &format);
+  placeholderDepth_ = int(groups_.size());
+}
+
+} // namespace kr

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "platform/RichText.h"
+#include "platform/RtfCodePage.h"
+#include "platform/RtfKeywords.h"
+
+#include <QByteArray>
+#include <QHash>
+
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace kr {
+
+// The state machine behind RtfReader: one pass over the bytes, groups kept
+// on an explicit stack. Internal to the reader.
+class RtfParser {
+public:
+  enum class Destination : quint8 {
+    Text,
+    Skip,
+    FontTable,
+    ColorTable,
+    FieldInstruction,
+    Attachment
+  };
+
+  struct Group {
+    CharFormat format; // fontFamily and foreground are resolved when text is emitted
+    int fontNumber = -1;
+    int colorIndex = 0;
+    int unicodeSkip = 1;
+    int field = -1;
+    Destination destination = Destination::Text;
+  };
+
+  struct Font {
+    QString family;
+    bool bold = false;
+    bool italic = false;
+  };
+
+  // Font names of the other platform are face names ("Helvetica-Bold").
+  static Font fontFromName(QString name);
+  // The URL of a "HYPERLINK" field instruction; empty for other fields.
+  static QString hyperlinkTarget(const QString& instruction);
+
+  explicit RtfParser(const QByteArray& data)
+      : p_(data.constData()), end_(data.constData() + data.size()) {
+    groups_.emplace_back();
+    pending_.reserve(256);
+  }
+
+  RichText run();
+  bool finishedCleanly() const { return finished_ && overflowDepth_ == 0; }
+
+private:
+  Group& top() { return groups_.back(); }
+  void openGroup();
+  void closeGroup();
+  void controlSequence();
+  void controlWord(std::string_view word, bool hasParameter, int parameter);
+  void destinationWord(RtfKeyword keyword);
+  void plainText();
+  void character(char16_t unit, bool literal = false);
+  void unicodeUnit(char16_t unit);
+  void sink(char16_t ch);
+  void emitText(char16_t ch, const CharFormat* special = nullptr);
+  void flush();
+  void commitFont();
+  void commitColor();
+  void finishAttachment();
+  CharFormat resolvedFormat();
+
+  const char* p_;
+  const char* end_;
+  std::vector<Group> groups_;
+  int overflowDepth_ = 0;
+  bool started_ = false;
+  bool finished_ = false;
+  bool ignorableNext_ = false;
+  int skipFallback_ = 0;
+  int placeholderDepth_ = -1;
+  char16_t highSurrogate_ = 0;
+  const RtfCodePage::Table* table_ = &RtfCodePage::table(RtfCodePage::kWindows1252);
+
+  int defaultFont_ = -1;
+  QHash<int, Font> fonts_;
+  int fontTableNumber_ = -1;
+  QString fontName_;
+  std::vector<std::optional<RgbColor>> colors_;
+  int red_ = 0, green_ = 0, blue_ = 0;
+  bool colorHasComponent_ = false;
+  std::vector<QString> fieldInstructions_;
+  QString attachmentName_;
+
+  RichText result_;
+  QString pending_;
+  CharFormat pendingFormat_;
+  bool formatDirty_ = true;
+};
+
+} // namespace kr

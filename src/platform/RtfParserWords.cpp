@@ -1,0 +1,203 @@
+// The control words that change the parser's state.
+#include "platform/RtfParser.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace kr {
+
+namespace {
+
+constexpr int kMaxUnicodeSkip = 16;
+
+} // namespace
+
+// the quoted URL are ignored); empty for other fields.
+QString RtfParser::hyperlinkTarget(const QString& instruction) {
+  const QString text = instruction.trimmed();
+  static const QLatin1String keyword("HYPERLINK");
+  if (!text.startsWith(keyword, Qt::CaseInsensitive))
+    return {};
+  QStringView rest = QStringView(text).mid(keyword.size());
+  if (!rest.isEmpty() && !rest.front().isSpace() && rest.front() != u'"')
+    return {};
+  const qsizetype quote = rest.indexOf(u'"');
+  if (quote >= 0) {
+    const qsizetype close = rest.indexOf(u'"', quote + 1);
+    return (close < 0 ? rest.mid(quote + 1) : rest.mid(quote + 1, close - quote - 1)).toString();
+  }
+  for (QStringView token : rest.split(u' ', Qt::SkipEmptyParts)) {
+    if (!token.startsWith(u'\\'))
+      return token.trimmed().toString();
+  }
+  return {};
+}
+
+void RtfParser::controlWord(std::string_view word, bool hasParameter, int parameter) {
+  const bool ignorable = ignorableNext_;
+  ignorableNext_ = false;
+  const RtfKeyword keyword = rtfKeyword(word);
+  if (keyword == RtfKeyword::Bin) {
+    // Binary data is never text; it counts as one fallback character.
+    const long long count = std::max(0, parameter);
+    p_ += std::min<long long>(count, end_ - p_);
+    if (skipFallback_ > 0)
+      --skipFallback_;
+    return;
+  }
+  if (skipFallback_ > 0) {
+    --skipFallback_;
+    return;
+  }
+  if (isDestination(keyword) || ignorable) {
+    destinationWord(keyword);
+    return;
+  }
+  Group& group = top();
+  if (group.destination == Destination::Skip)
+    return;
+  const bool on = !hasParameter || parameter != 0;
+  switch (keyword) {
+  case RtfKeyword::Ansi:
+    table_ = &RtfCodePage::table(RtfCodePage::kWindows1252);
+    break;
+  case RtfKeyword::Mac:
+    table_ = &RtfCodePage::table(RtfCodePage::kMacRoman);
+    break;
+  case RtfKeyword::Pc:
+    table_ = &RtfCodePage::table(437);
+    break;
+  case RtfKeyword::Pca:
+    table_ = &RtfCodePage::table(850);
+    break;
+  case RtfKeyword::AnsiCodePage:
+    table_ = &RtfCodePage::table(hasParameter ? parameter : RtfCodePage::kWindows1252);
+    break;
+  case RtfKeyword::DefaultFont:
+    defaultFont_ = parameter;
+    formatDirty_ = true;
+    break;
+  case RtfKeyword::Font:
+    if (group.destination == Destination::FontTable) {
+      commitFont();
+      fontTableNumber_ = parameter;
+    } else {
+      group.fontNumber = parameter;
+    }
+    formatDirty_ = true;
+    break;
+  case RtfKeyword::FontSize:
+    group.format.fontSize = parameter > 0 ? std::min(parameter, 32000) / 2.0 : 0;
+    formatDirty_ = true;
+    break;
+  case RtfKeyword::Bold:
+    group.format.bold = on;
+    formatDirty_ = true;
+    break;
+  case RtfKeyword::Italic:
+    group.format.italic = on;
+    formatDirty_ = true;
+    break;
+  case RtfKeyword::Underline:
+    group.format.underline = on;
+    formatDirty_ = true;
+    break;
+  case RtfKeyword::UnderlineNone:
+    group.format.underline = false;
+    formatDirty_ = true;
+    break;
+  case RtfKeyword::Strike:
+    group.format.strikeThrough = on;
+    formatDirty_ = true;
+    break;
+  case RtfKeyword::ColorForeground:
+    group.colorIndex = parameter;
+    formatDirty_ = true;
+    break;
+  case RtfKeyword::Plain: {
+    const CharFormat kept = group.format;
+    group.format = CharFormat{};
+    group.format.link = kept.link;
+    group.fontNumber = -1;
+    group.colorIndex = 0;
+    formatDirty_ = true;
+    break;
+  }
+  case RtfKeyword::Red:
+  case RtfKeyword::Green:
+  case RtfKeyword::Blue: {
+    const int component = std::clamp(parameter, 0, 255);
+    (keyword == RtfKeyword::Red ? red_ : keyword == RtfKeyword::Green ? green_ : blue_) = component;
+    colorHasComponent_ = true;
+    break;
+  }
+  case RtfKeyword::UnicodeSkip:
+    group.unicodeSkip = std::clamp(parameter, 0, kMaxUnicodeSkip);
+    break;
+  case RtfKeyword::Unicode:
+    if (!hasParameter)
+      break;
+    if (parameter < -32768 || parameter > 65535)
+      unicodeUnit(0xFFFD);
+    else
+      unicodeUnit(char16_t(parameter < 0 ? parameter + 65536 : parameter));
+    skipFallback_ = group.unicodeSkip;
+    break;
+  case RtfKeyword::Field:
+    if (group.destination == Destination::Text) {
+      fieldInstructions_.emplace_back();
+      group.field = int(fieldInstructions_.size()) - 1;
+    }
+    break;
+  case RtfKeyword::FieldResult:
+    if (group.field >= 0 && group.destination != Destination::Attachment) {
+      group.destination = Destination::Text;
+      const QString url = hyperlinkTarget(fieldInstructions_[size_t(group.field)]);
+      if (!url.isEmpty())
+        group.format.link = url;
+      formatDirty_ = true;
+    }
+    break;
+  case RtfKeyword::Attachment:
+    if (group.destination == Destination::Text) {
+      group.destination = Destination::Attachment;
+      attachmentName_.clear();
+    }
+    break;
+  default: {
+    const char16_t ch = rtfKeywordCharacter(keyword);
+    if (ch)
+      character(ch);
+    break;
+  }
+  }
+}
+
+void RtfParser::destinationWord(RtfKeyword keyword) {
+  Group& group = top();
+  if (group.destination == Destination::Skip)
+    return;
+  switch (keyword) {
+  case RtfKeyword::FontTable:
+    group.destination = Destination::FontTable;
+    fontTableNumber_ = -1;
+    fontName_.clear();
+    break;
+  case RtfKeyword::ColorTable:
+    group.destination = Destination::ColorTable;
+    colors_.clear();
+    red_ = green_ = blue_ = 0;
+    colorHasComponent_ = false;
+    break;
+  case RtfKeyword::FieldInstruction:
+    group.destination = group.field >= 0 ? Destination::FieldInstruction : Destination::Skip;
+    break;
+  default:
+    // A destination known to hold no body text, or one marked \* that we do
+    // not read.
+    group.destination = Destination::Skip;
+    break;
+  }
+}
+
+} // namespace kr

@@ -198,8 +198,7 @@ TEST_F(LogWriterTest, WrittenEntriesReadBackWithTheSameValues) {
   const QString second = BackingStoreManager::createUUID();
   ASSERT_TRUE(logger->writeToSystemLog(logger->prepareTimeSliceSystemLogEntryTextWithUUID(second)));
 
-  const FullDataSet::FileContents read =
-      FullDataSet::createTimeSlicesFromText(plainTextAt(dayPath()));
+  const FullDataSet::FileContents read = FullDataSet::loadRTFDFile(dayPath());
   ASSERT_EQ(read.timeSlices.size(), 2u) << read.problem.toStdString();
   const FullTimeSlice& a = *read.timeSlices[0];
   EXPECT_EQ(a.uuid(), first);
@@ -211,6 +210,10 @@ TEST_F(LogWriterTest, WrittenEntriesReadBackWithTheSameValues) {
   EXPECT_TRUE(a.completed());
   EXPECT_EQ(a.focusRating(), QStringLiteral("highly focused"));
   EXPECT_EQ(a.tagString(), QStringLiteral("a,b"));
+  // The objective keeps its task link.
+  const std::optional<RichText> objective = RtfdPackage::fromData(a.objectiveAsRTFD());
+  ASSERT_TRUE(objective.has_value());
+  EXPECT_EQ(Logger::linksOfText(*objective), QStringList{QStringLiteral("omnifocus:///task/kXy9")});
   const FullTimeSlice& b = *read.timeSlices[1];
   EXPECT_EQ(b.uuid(), second);
   EXPECT_EQ(b.actualDuration(), 1.0);

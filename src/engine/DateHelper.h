@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/TimeOfDayText.h"
+#include "platform/RichText.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -64,8 +64,12 @@ public:
   // the medium time style ("14:30:30", "2:30:30 PM").
   QString formattedDate(const QDateTime& date) const;
   QString formattedTime(const QDateTime& date) const;
-  TimeOfDayText formatDateAsTimeWithAmPmIfAppropriate(const QDateTime& date) const;
-  static TimeOfDayText markDayHalf(const QString& time);
+  // The medium-style time of day with its day-half marker ("PM") set in
+  // kMarkerFontFamily at kMarkerPointSize; a time without one stays plain.
+  RichText formatDateAsTimeWithAmPmIfAppropriate(const QDateTime& date) const;
+  static RichText markDayHalf(const QString& time);
+  static constexpr const char* kMarkerFontFamily = "Helvetica";
+  static constexpr double kMarkerPointSize = 20.0;
 
   // "05′07″": whole minutes (not wrapped at 60) and seconds.
   static QString formatNumberOfSeconds(qint64 seconds);

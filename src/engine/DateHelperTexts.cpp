@@ -125,25 +125,31 @@ QString DateHelper::formattedTime(const QDateTime& date) const {
   return locale.toString(date.toLocalTime().time(), mediumTimeFormat(locale));
 }
 
-TimeOfDayText DateHelper::formatDateAsTimeWithAmPmIfAppropriate(const QDateTime& date) const {
+RichText DateHelper::formatDateAsTimeWithAmPmIfAppropriate(const QDateTime& date) const {
   return markDayHalf(formattedTime(date));
 }
 
-TimeOfDayText DateHelper::markDayHalf(const QString& time) {
-  TimeOfDayText result{time};
+RichText DateHelper::markDayHalf(const QString& time) {
+  RichText result(time);
   const QString lower = time.toLower();
+  qsizetype start = -1;
+  qsizetype length = 0;
   if (time.size() >= 3 &&
       (lower.contains(QStringLiteral(" am")) || lower.contains(QStringLiteral(" pm")))) {
-    result.markerStart = time.size() - 3;
-    result.markerLength = 3;
-    return result;
+    start = time.size() - 3;
+    length = 3;
+  } else {
+    start = lower.indexOf(QStringLiteral("am"));
+    if (start < 0)
+      start = lower.indexOf(QStringLiteral("pm"));
+    length = 2;
   }
-  qsizetype at = lower.indexOf(QStringLiteral("am"));
-  if (at < 0)
-    at = lower.indexOf(QStringLiteral("pm"));
-  if (at >= 0) {
-    result.markerStart = at;
-    result.markerLength = 2;
+  if (start >= 0) {
+    // The marker's font replaces every other attribute of those characters.
+    CharFormat marker;
+    marker.fontFamily = QString::fromLatin1(kMarkerFontFamily);
+    marker.fontSize = kMarkerPointSize;
+    result.setFormat(int(start), int(length), marker);
   }
   return result;
 }

@@ -1,16 +1,14 @@
 #pragma once
 
+#include "platform/RichText.h"
+
 #include <QByteArray>
 #include <QString>
 
 namespace kr {
 
-// The objective of the next time slice: rich text kept in the settings under
-// "objective" as the bytes of a rich-text document.
-//
-// Everything that reads or writes those bytes goes through this type, so the
-// document format can grow (attachments, the full rich-text model) without
-// touching its users. For now the bytes are one RTF document.
+// The objective of the next time slice: rich text with attachments, kept in
+// the settings under "objective" as RTFD data.
 class ObjectiveText {
 public:
   // The look of text written by fromPlainText().
@@ -23,13 +21,15 @@ public:
   ObjectiveText() = default;
   explicit ObjectiveText(QByteArray data) : data_(std::move(data)) {}
 
-  // A document holding the text in one font and colour.
+  // RTFD data of the text in one font and colour.
   static ObjectiveText fromPlainText(const QString& text, const Style& style);
 
   const QByteArray& data() const { return data_; }
   bool isEmpty() const { return data_.isEmpty(); }
-  // The characters of the document without formatting; paragraphs end in "\n".
-  // Bytes that are not a rich-text document read as UTF-8 text.
+  // The rich text of the data; empty when the data cannot be read.
+  RichText richText() const;
+  // Its characters without formatting and without attachment characters;
+  // paragraphs end in "\n".
   QString plainText() const;
 
   friend bool operator==(const ObjectiveText& a, const ObjectiveText& b) {

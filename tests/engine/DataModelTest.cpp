@@ -1,5 +1,6 @@
 #include "engine/DataModel.h"
 #include "engine/ValueChangeListener.h"
+#include "platform/RtfdPackage.h"
 #include "platform/SupportPaths.h"
 #include "platform/UserDefaults.h"
 
@@ -143,7 +144,9 @@ TEST_F(DataModelTest, PrepareRegistersTheTwentySixDefaultsAndCreatesTheObjective
   }
   // Only the objective is written, as rich text holding the placeholder sentence.
   EXPECT_EQ(store().storedKeys(), QStringList{QStringLiteral("objective")});
-  EXPECT_TRUE(store().object(QStringLiteral("objective")).toByteArray().startsWith("{\\rtf1"));
+  EXPECT_EQ(
+      kr::ObjectiveText(store().object(QStringLiteral("objective")).toByteArray()).plainText(),
+      kPlaceholder);
   EXPECT_EQ(model->objectiveData().plainText(), kPlaceholder);
 
   // The getters read through the registered values; unknown keys read false.
@@ -168,25 +171,30 @@ TEST_F(DataModelTest, StoredObjectiveIsKeptAndDefaultObjectiveUsesThePadStyle) {
     return kr::ObjectiveText::Style{QStringLiteral("DejaVu Sans"), 14.0, QStringLiteral("#ff8000")};
   });
   const kr::ObjectiveText created = other.objectiveData();
-  EXPECT_TRUE(created.data().contains("DejaVu Sans;"));
-  EXPECT_TRUE(created.data().contains("\\red255\\green128\\blue0;"));
-  EXPECT_TRUE(created.data().contains("\\fs28"));
+  const kr::CharFormat format = created.richText().formatAt(0);
+  EXPECT_EQ(format.fontFamily, QStringLiteral("DejaVu Sans"));
+  EXPECT_EQ(format.fontSize, 14.0);
+  EXPECT_EQ(format.foreground, (kr::RgbColor{255, 128, 0}));
   EXPECT_EQ(created.plainText(), kPlaceholder);
   EXPECT_EQ(store().object(QStringLiteral("objective")).toByteArray(), created.data());
 }
 
-TEST(ObjectiveTextTest, PlainTextSurvivesTheRichTextForm) {
+TEST(ObjectiveTextTest, PlainTextLeavesOutFormatsAndAttachments) {
   const QString text = QStringLiteral("Fix {braces} \\ and ümlauts 😀\nsecond\tline");
-  const kr::ObjectiveText objective = kr::ObjectiveText::fromPlainText(text, {});
-  EXPECT_FALSE(objective.data().contains("ü"));         // written as 7-bit RTF
-  EXPECT_TRUE(objective.data().contains("Helvetica;")); // the default style
-  EXPECT_EQ(objective.plainText(), text);
-  // Bytes that are not a rich-text document read as text.
-  EXPECT_EQ(kr::ObjectiveText(QByteArray("plain words")).plainText(),
-            QStringLiteral("plain words"));
-  EXPECT_EQ(
-      kr::ObjectiveText(QByteArray("{\\rtf1{\\*\\generator x;}a\\'e9\\u8364?b\\par}")).plainText(),
-      QStringLiteral("a\u00e9\u20acb\n"));
+  EXPECT_EQ(kr::ObjectiveText::fromPlainText(text, {}).plainText(), text);
+  EXPECT_EQ(kr::ObjectiveText::fromPlainText(text, {}).richText().formatAt(0).fontFamily,
+            QStringLiteral("Helvetica"));
+
+  kr::RichText withPicture(QStringLiteral("See "));
+  withPicture.appendAttachment(QStringLiteral("chart.png"), QByteArray("\x89PNG"));
+  withPicture.append(QStringLiteral(" now"));
+  const kr::ObjectiveText objective(kr::RtfdPackage::toData(withPicture));
+  EXPECT_EQ(objective.plainText(), QStringLiteral("See  now"));
+  EXPECT_EQ(objective.richText().attachmentNames(), QStringList{QStringLiteral("chart.png")});
+
+  // Data that is no rich text reads as no text.
+  EXPECT_EQ(kr::ObjectiveText(QByteArray("plain words")).plainText(), QString());
+  EXPECT_TRUE(kr::ObjectiveText().isEmpty());
 }
 
 TEST_F(DataModelTest, DurationsAreSecondsShownInWholeMinutes) {

@@ -224,28 +224,44 @@ TEST_F(DateHelperTest, MediumDateAndTimeStyles) {
             QStringLiteral("yyyy年M月d日"));
 }
 
+kr::CharFormat markerFormat() {
+  kr::CharFormat format;
+  format.fontFamily = QStringLiteral("Helvetica");
+  format.fontSize = 20.0;
+  return format;
+}
+
+// The characters set in the marker font (and nothing else), or "" when none is.
+QString markedPart(const kr::RichText& text) {
+  QString marked;
+  for (const kr::RichText::Run& run : text.runs()) {
+    if (run.format == markerFormat())
+      marked += text.plainText().mid(run.start, run.length);
+    else
+      EXPECT_EQ(run.format, kr::CharFormat{}) << "an unexpected attribute";
+  }
+  return marked;
+}
+
 TEST_F(DateHelperTest, DayHalfMarkerGetsItsOwnFont) {
   useLocale(QLocale::English, QLocale::UnitedStates);
-  const kr::TimeOfDayText evening =
-      helper.formatDateAsTimeWithAmPmIfAppropriate(at(2026, 3, 2, 21, 41));
-  EXPECT_EQ(evening.text, QStringLiteral("9:41:00 PM"));
-  ASSERT_TRUE(evening.hasMarker());
-  EXPECT_EQ(evening.markerStart, 7);
-  EXPECT_EQ(evening.marker(), QStringLiteral(" PM"));
-  EXPECT_STREQ(kr::TimeOfDayText::kMarkerFontFamily, "Helvetica");
-  EXPECT_EQ(kr::TimeOfDayText::kMarkerPointSize, 20.0);
+  const kr::RichText evening = helper.formatDateAsTimeWithAmPmIfAppropriate(at(2026, 3, 2, 21, 41));
+  EXPECT_EQ(evening.plainText(), QStringLiteral("9:41:00 PM"));
+  EXPECT_EQ(markedPart(evening), QStringLiteral(" PM")); // the last three characters
+  EXPECT_EQ(evening.formatAt(7), markerFormat());
+  EXPECT_EQ(evening.formatAt(6), kr::CharFormat{});
 
   useLocale(QLocale::English, QLocale::UnitedKingdom);
-  const kr::TimeOfDayText plain =
-      helper.formatDateAsTimeWithAmPmIfAppropriate(at(2026, 3, 2, 21, 41));
-  EXPECT_EQ(plain.text, QStringLiteral("21:41:00"));
-  EXPECT_FALSE(plain.hasMarker());
+  const kr::RichText plain = helper.formatDateAsTimeWithAmPmIfAppropriate(at(2026, 3, 2, 21, 41));
+  EXPECT_EQ(plain.plainText(), QStringLiteral("21:41:00"));
+  EXPECT_EQ(markedPart(plain), QString());
 
   // Without a blank before it, the first "am" (else "pm") is marked.
-  EXPECT_EQ(DateHelper::markDayHalf(QStringLiteral("9:41:00pm")).markerStart, 7);
-  EXPECT_EQ(DateHelper::markDayHalf(QStringLiteral("9:41:00pm")).markerLength, 2);
-  EXPECT_EQ(DateHelper::markDayHalf(QStringLiteral("AM 9:41")).marker(), QStringLiteral("AM"));
-  EXPECT_EQ(DateHelper::markDayHalf(QStringLiteral("9:41 am")).marker(), QStringLiteral(" am"));
+  EXPECT_EQ(markedPart(DateHelper::markDayHalf(QStringLiteral("9:41:00pm"))), QStringLiteral("pm"));
+  EXPECT_EQ(markedPart(DateHelper::markDayHalf(QStringLiteral("AM 9:41"))), QStringLiteral("AM"));
+  EXPECT_EQ(markedPart(DateHelper::markDayHalf(QStringLiteral("9:41 am"))), QStringLiteral(" am"));
+  EXPECT_EQ(markedPart(DateHelper::markDayHalf(QStringLiteral("pm 9:41 am"))),
+            QStringLiteral(" am"));
 }
 
 TEST_F(DateHelperTest, RecencyLabels) {

@@ -4,6 +4,7 @@
 #include "engine/LogFile.h"
 #include "engine/LogLineSplitter.h"
 #include "engine/LogTextDecoder.h"
+#include "platform/RtfReader.h"
 #include "platform/RtfdPackage.h"
 
 #include <QFile>
@@ -20,15 +21,47 @@ QString faultyEntriesProblem(int count) {
                     : QStringLiteral("has %1 entries with missing or unreadable values").arg(count);
 }
 
+// The objective's lines with their attributes, joined by line feeds.
+RichText objectiveOf(const RichText& text, const std::vector<LogLineSplitter::Line>& lines,
+                     const std::vector<int>& numbers) {
+  const LogLineSplitter::Line& first = lines[std::size_t(numbers.front())];
+  const LogLineSplitter::Line& last = lines[std::size_t(numbers.back())];
+  const qsizetype end = last.start + last.length;
+  // The lines follow one another: when each ends in a line feed, the stretch
+  // of text that holds them is the objective as it stands.
+  bool lineFeedsOnly = true;
+  for (std::size_t i = 0; i + 1 < numbers.size() && lineFeedsOnly; ++i) {
+    const LogLineSplitter::Line& line = lines[std::size_t(numbers[i])];
+    const qsizetype terminator = line.start + line.length;
+    lineFeedsOnly = terminator + 1 == lines[std::size_t(numbers[i + 1])].start &&
+                    text.plainText().at(terminator) == u'\n';
+  }
+  if (lineFeedsOnly)
+    return text.mid(int(first.start), int(end - first.start));
+  RichText objective;
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    if (i > 0)
+      objective.append(u"\n");
+    const LogLineSplitter::Line& line = lines[std::size_t(numbers[i])];
+    objective.append(text.mid(int(line.start), int(line.length)));
+  }
+  return objective;
+}
+
 } // namespace
 
 FullDataSet::FileContents FullDataSet::loadRTFDFile(const QString& path) {
-  const RtfdPackage::ReadResult package = RtfdPackage::read(path);
-  if (package.status == RtfdPackage::Status::Missing)
-    return {{}, QStringLiteral("has gone")};
-  if (package.status != RtfdPackage::Status::Ok)
-    return {{}, QStringLiteral("did not contain any legal data and was skipped: ") + package.error};
-  return createTimeSlicesFromRichText(package.text);
+  // Attachments are not kept in logs: the text is all a reader needs.
+  QFile file(path + QStringLiteral("/TXT.rtf"));
+  if (!file.open(QIODevice::ReadOnly))
+    return {{}, QStringLiteral("cannot be read: TXT.rtf: ") + file.errorString()};
+  return createTimeSlicesFromRtf(file.readAll());
+}
+
+FullDataSet::FileContents FullDataSet::createTimeSlicesFromRtf(const QByteArray& rtf) {
+  if (!RtfReader::looksLikeRtf(rtf))
+    return {{}, QStringLiteral("did not contain any legal data and was skipped")};
+  return createTimeSlicesFromRichText(RtfReader::read(rtf).text);
 }
 
 FullDataSet::FileContents FullDataSet::loadPlainTextFile(const QString& path,
@@ -56,7 +89,7 @@ FullDataSet::FileContents FullDataSet::createTimeSlicesFromRichText(const RichTe
   const std::vector<LogLineSplitter::Line> lines = LogLineSplitter::split(plain);
   LogEntryParser parser;
   for (int number = 0; number < int(lines.size()); ++number)
-    parser.addLine(plain.mid(lines[number].start, lines[number].length), number);
+    parser.addLine(QStringView(plain).mid(lines[number].start, lines[number].length), number);
   FileContents contents;
   const int faulty = parser.faultyEntryCount();
   if (faulty > 0)
@@ -64,16 +97,8 @@ FullDataSet::FileContents FullDataSet::createTimeSlicesFromRichText(const RichTe
   std::vector<LogEntryParser::Entry> entries = parser.takeEntries();
   contents.timeSlices.reserve(entries.size());
   for (LogEntryParser::Entry& entry : entries) {
-    // The objective's lines with their attributes, joined by plain line feeds.
-    RichText objective;
-    for (std::size_t i = 0; i < entry.objectiveLines.size(); ++i) {
-      if (i > 0)
-        objective.append(u"\n");
-      const LogLineSplitter::Line& line = lines[std::size_t(entry.objectiveLines[i])];
-      objective.append(text.mid(int(line.start), int(line.length)));
-    }
-    if (!objective.isEmpty())
-      entry.slice->setObjectiveAsRTFD(RtfdPackage::toData(objective));
+    if (!entry.objectiveLines.empty())
+      entry.slice->setObjectiveText(objectiveOf(text, lines, entry.objectiveLines));
     contents.timeSlices.push_back(std::move(entry.slice));
   }
   return contents;
@@ -85,17 +110,28 @@ void FullDataSet::appendFile(const LogFile& file) {
 }
 
 void FullDataSet::finishLoading() {
-  // Sorted through a compact key array: newest first, equal starts in file order.
-  std::vector<std::pair<qint64, std::uint32_t>> keys;
-  keys.reserve(fullTimeSlices_.size());
-  for (std::size_t i = 0; i < fullTimeSlices_.size(); ++i)
-    keys.emplace_back(-fullTimeSlices_[i]->startMSecsSinceEpoch(), std::uint32_t(i));
-  std::sort(keys.begin(), keys.end());
-  std::vector<FullTimeSlicePtr> sorted;
-  sorted.reserve(keys.size());
-  for (const auto& key : keys)
-    sorted.push_back(std::move(fullTimeSlices_[key.second]));
-  fullTimeSlices_ = std::move(sorted);
+  // Newest first; equal start dates keep the order of folder and file. Logs
+  // are mostly written in time order, so the reverse of the reading order is
+  // usually that order already and needs no sort.
+  const std::size_t count = fullTimeSlices_.size();
+  bool strictlyAscending = true;
+  for (std::size_t i = 1; i < count && strictlyAscending; ++i)
+    strictlyAscending =
+        fullTimeSlices_[i - 1]->startMSecsSinceEpoch() < fullTimeSlices_[i]->startMSecsSinceEpoch();
+  if (strictlyAscending) {
+    std::reverse(fullTimeSlices_.begin(), fullTimeSlices_.end());
+  } else {
+    std::vector<std::pair<qint64, std::uint32_t>> keys;
+    keys.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+      keys.emplace_back(-fullTimeSlices_[i]->startMSecsSinceEpoch(), std::uint32_t(i));
+    std::sort(keys.begin(), keys.end());
+    std::vector<FullTimeSlicePtr> sorted;
+    sorted.reserve(count);
+    for (const auto& key : keys)
+      sorted.push_back(std::move(fullTimeSlices_[key.second]));
+    fullTimeSlices_ = std::move(sorted);
+  }
   timeSlices_.assign(fullTimeSlices_.begin(), fullTimeSlices_.end());
   generateUUIDMap();
 }

@@ -3,6 +3,7 @@
 #include "platform/RtfdPackage.h"
 
 #include <cmath>
+#include <mutex>
 
 namespace kr {
 
@@ -10,6 +11,12 @@ namespace {
 const QString& dummy() {
   static const QString text = QStringLiteral("dummy");
   return text;
+}
+
+// Guards what records work out on first request.
+std::mutex& lazyValuesMutex() {
+  static std::mutex mutex;
+  return mutex;
 }
 
 // The RTFD data of an empty text, made once per process.
@@ -24,17 +31,47 @@ FullTimeSlice::FullTimeSlice()
   setStartDate(distantPast());
 }
 
+const QByteArray& FullTimeSlice::objectiveAsRTFD() const {
+  const std::lock_guard<std::mutex> lock(lazyValuesMutex());
+  if (!objectiveAsRTFDMade_) {
+    objectiveAsRTFD_ = RtfdPackage::toData(*objectiveText_);
+    objectiveAsRTFDMade_ = true;
+  }
+  return objectiveAsRTFD_;
+}
+
+void FullTimeSlice::setObjectiveAsRTFD(const QByteArray& data) {
+  const std::lock_guard<std::mutex> lock(lazyValuesMutex());
+  objectiveText_.reset();
+  objectiveAsRTFD_ = data;
+  objectiveAsRTFDMade_ = true;
+}
+
+void FullTimeSlice::setObjectiveText(const RichText& text) {
+  const std::lock_guard<std::mutex> lock(lazyValuesMutex());
+  objective_ = text.plainText();
+  objectiveText_ = text;
+  objectiveAsRTFDMade_ = false;
+}
+
 const QStringList& FullTimeSlice::extractedLinks() const {
-  if (cachedLinks_)
-    return *cachedLinks_;
+  {
+    const std::lock_guard<std::mutex> lock(lazyValuesMutex());
+    if (cachedLinks_)
+      return *cachedLinks_;
+  }
+  const std::optional<RichText> text =
+      objectiveText_ ? objectiveText_ : RtfdPackage::fromData(objectiveAsRTFD());
   QStringList links;
-  if (const std::optional<RichText> text = RtfdPackage::fromData(objectiveAsRTFD_)) {
+  if (text) {
     for (const RichText::Run& run : text->runs()) {
       if (!run.format.link.isEmpty() && !links.contains(run.format.link))
         links.append(run.format.link);
     }
   }
-  cachedLinks_ = std::move(links);
+  const std::lock_guard<std::mutex> lock(lazyValuesMutex());
+  if (!cachedLinks_)
+    cachedLinks_ = std::move(links);
   return *cachedLinks_;
 }
 

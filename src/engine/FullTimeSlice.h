@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/RawTimeSlice.h"
+#include "platform/RichText.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -18,8 +19,12 @@ public:
   void setUuid(const QString& uuid) { uuid_ = uuid; }
   const QString& objective() const { return objective_; }
   void setObjective(const QString& objective) { objective_ = objective; }
-  const QByteArray& objectiveAsRTFD() const { return objectiveAsRTFD_; }
-  void setObjectiveAsRTFD(const QByteArray& data) { objectiveAsRTFD_ = data; }
+  // The objective as RTFD data. When it was given as rich text, the data is
+  // made on the first request (the log book asks for few of many records).
+  const QByteArray& objectiveAsRTFD() const;
+  void setObjectiveAsRTFD(const QByteArray& data);
+  // Sets the objective's rich text and, from it, its plain text.
+  void setObjectiveText(const RichText& text);
   const QDateTime& endDate() const { return endDate_; }
   void setEndDate(const QDateTime& date) { endDate_ = date; }
 
@@ -38,7 +43,9 @@ public:
 private:
   QString uuid_;
   QString objective_;
-  QByteArray objectiveAsRTFD_;
+  std::optional<RichText> objectiveText_;
+  mutable QByteArray objectiveAsRTFD_;
+  mutable bool objectiveAsRTFDMade_ = true;
   QDateTime endDate_;
   double actualDurationAsLogged_ = 0.0;
   mutable std::optional<QStringList> cachedLinks_;

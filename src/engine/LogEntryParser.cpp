@@ -6,7 +6,21 @@
 
 namespace kr {
 
-LogEntryParser::Pending LogEntryParser::keywordOf(const QString& line, bool* isKeyword) {
+namespace {
+// The four ratings the writer uses share one text each.
+QString focusRatingText(QStringView line) {
+  static const QString known[] = {QStringLiteral("distracted"), QStringLiteral("good"),
+                                  QStringLiteral("highly focused"),
+                                  QStringLiteral("experienced flow"), QStringLiteral("undefined")};
+  for (const QString& rating : known) {
+    if (line == rating)
+      return rating;
+  }
+  return line.toString();
+}
+} // namespace
+
+LogEntryParser::Pending LogEntryParser::keywordOf(QStringView line, bool* isKeyword) {
   *isKeyword = false;
   if (!line.startsWith(u'#'))
     return Pending::None;
@@ -31,7 +45,7 @@ LogEntryParser::Pending LogEntryParser::keywordOf(const QString& line, bool* isK
   return Pending::None;
 }
 
-void LogEntryParser::addLine(const QString& line, int lineNumber) {
+void LogEntryParser::addLine(QStringView line, int lineNumber) {
   bool isKeyword = false;
   const Pending keyword = keywordOf(line, &isKeyword);
   if (!isKeyword) {
@@ -50,22 +64,18 @@ void LogEntryParser::addLine(const QString& line, int lineNumber) {
   pending_ = keyword;
 }
 
-void LogEntryParser::applyValue(const QString& line, int lineNumber) {
+void LogEntryParser::applyValue(QStringView line, int lineNumber) {
   FullTimeSlice& slice = *current_->slice;
   switch (pending_) {
   case Pending::None:
     return;
   case Pending::Objective:
-    if (!slice.objective().isEmpty()) {
-      slice.setObjective(slice.objective() + u'\n' + line);
+    // Empty lines before the first one with text are dropped.
+    if (!current_->objectiveLines.empty() || !line.isEmpty())
       current_->objectiveLines.push_back(lineNumber);
-    } else if (!line.isEmpty()) {
-      slice.setObjective(line);
-      current_->objectiveLines.push_back(lineNumber);
-    }
     return; // the objective stays pending
   case Pending::Identifier:
-    slice.setUuid(line);
+    slice.setUuid(line.toString());
     break;
   case Pending::Duration:
   case Pending::ActualDuration: {
@@ -96,10 +106,10 @@ void LogEntryParser::applyValue(const QString& line, int lineNumber) {
     slice.setSuccess(LogEntryValues::boolValue(line));
     break;
   case Pending::FocusRating:
-    slice.setFocusRating(line);
+    slice.setFocusRating(focusRatingText(line));
     break;
   case Pending::Tags:
-    slice.setTagString(line);
+    slice.setTagString(line.toString());
     break;
   }
   pending_ = Pending::None;

@@ -3,6 +3,7 @@
 #include "engine/FullTimeSlice.h"
 
 #include <QString>
+#include <QStringView>
 
 #include <vector>
 
@@ -17,11 +18,12 @@ class LogEntryParser {
 public:
   struct Entry {
     FullTimeSlicePtr slice;
-    // The lines (by number) that make up the objective, joined by line feeds.
+    // The lines (by number) that make up the objective, joined by line feeds;
+    // the record's objective is left to be set from them.
     std::vector<int> objectiveLines;
   };
 
-  void addLine(const QString& line, int lineNumber);
+  void addLine(QStringView line, int lineNumber);
   std::vector<Entry> takeEntries();
   // Entries with a missing identifier or a value that could not be read.
   int faultyEntryCount() const;
@@ -40,8 +42,8 @@ private:
     Tags,
     Objective
   };
-  static Pending keywordOf(const QString& line, bool* isKeyword);
-  void applyValue(const QString& line, int lineNumber);
+  static Pending keywordOf(QStringView line, bool* isKeyword);
+  void applyValue(QStringView line, int lineNumber);
   void markFaulty();
 
   std::vector<Entry> entries_;

@@ -43,10 +43,15 @@ std::optional<QDateTime> fastDate(QStringView text) {
   const QTime time(number(11, 2), number(14, 2), number(17, 2));
   if (!date.isValid() || !time.isValid())
     return std::nullopt;
-  return QDateTime(date, time, Qt::LocalTime);
+  return QDateTime(date, time, LogEntryValues::systemTimeZone());
 }
 
 } // namespace
+
+const QTimeZone& LogEntryValues::systemTimeZone() {
+  static thread_local const QTimeZone zone = QTimeZone::systemTimeZone();
+  return zone;
+}
 
 std::optional<float> LogEntryValues::floatValue(QStringView line) {
   const qsizetype start = skipWhiteSpace(line);
@@ -90,11 +95,11 @@ bool LogEntryValues::boolValue(QStringView line) {
   return c == u'Y' || c == u'y' || c == u'T' || c == u't' || (c >= u'1' && c <= u'9');
 }
 
-std::optional<QDateTime> LogEntryValues::dateValue(const QString& line) {
+std::optional<QDateTime> LogEntryValues::dateValue(QStringView line) {
   if (auto date = fastDate(line))
     return date;
   // The writer's own reading, which also takes the digits of the user's locale.
-  const QDateTime date = Logger::dateFromSystemLogString(line);
+  const QDateTime date = Logger::dateFromSystemLogString(line.toString());
   if (date == Logger::distantPast())
     return std::nullopt;
   return date;

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringView>
+#include <QTimeZone>
 
 #include <optional>
 
@@ -17,7 +18,10 @@ public:
   // True when the line begins, after white space, with Y, y, T, t or 1 to 9.
   static bool boolValue(QStringView line);
   // A log date "yyyy-MM-dd HH:mm:ss" in local time; nothing when unreadable.
-  static std::optional<QDateTime> dateValue(const QString& line);
+  static std::optional<QDateTime> dateValue(QStringView line);
+  // The system time zone, read once per thread: converting through it avoids
+  // the C library's look at the zone file on every local-time conversion.
+  static const QTimeZone& systemTimeZone();
 };
 
 } // namespace kr

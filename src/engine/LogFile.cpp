@@ -2,14 +2,18 @@
 
 #include "engine/EngineLog.h"
 #include "engine/FullDataSet.h"
+#include "engine/LogTextDecoder.h"
 #include "platform/QnLog.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <cerrno>
+
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace kr {
 
@@ -49,6 +53,38 @@ std::optional<LogFile::Stamp> LogFile::currentStamp(int folderFd) const {
                quint64(info.st_ino)};
 }
 
+std::optional<QByteArray> LogFile::readBytes(int folderFd, QString* error) const {
+  const int fd =
+      folderFd >= 0
+          ? ::openat(folderFd, statName_.constData(), O_RDONLY | O_CLOEXEC)
+          : ::open(QFile::encodeName(QFileInfo(fullPath_).path()).append('/').append(statName_),
+                   O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    *error = QFile::decodeName(statName_) + QStringLiteral(": ") + qt_error_string(errno);
+    return std::nullopt;
+  }
+  QByteArray bytes;
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && info.st_size > 0)
+    bytes.reserve(qsizetype(info.st_size));
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n == 0)
+      break;
+    if (n < 0) {
+      if (errno == EINTR)
+        continue;
+      *error = QFile::decodeName(statName_) + QStringLiteral(": ") + qt_error_string(errno);
+      ::close(fd);
+      return std::nullopt;
+    }
+    bytes.append(buffer, qsizetype(n));
+  }
+  ::close(fd);
+  return bytes;
+}
+
 bool LogFile::read(const PlainTextStyle& style, int folderFd) {
   qn_log(QStringLiteral("LogFile - read"));
   if (format_ == Format::Unknown) {
@@ -64,12 +100,17 @@ bool LogFile::read(const PlainTextStyle& style, int folderFd) {
     return false;
   }
   FullDataSet::FileContents contents;
-  if (format_ == Format::Rtfd) {
+  QString error;
+  const std::optional<QByteArray> bytes = readBytes(folderFd, &error);
+  if (!bytes) {
+    contents.problem =
+        stamp ? QStringLiteral("cannot be read: ") + error : QStringLiteral("has gone: ") + error;
+  } else if (format_ == Format::Rtfd) {
     qn_log(QStringLiteral("LogFile - load as rtfd"));
-    contents = FullDataSet::loadRTFDFile(fullPath_);
+    contents = FullDataSet::createTimeSlicesFromRtf(*bytes);
   } else {
     qn_log(QStringLiteral("LogFile - load as text"));
-    contents = FullDataSet::loadPlainTextFile(fullPath_, style);
+    contents = FullDataSet::createTimeSlicesFromText(LogTextDecoder::decode(*bytes), style);
   }
   if (!contents.problem.isEmpty())
     qCWarning(lcEngine).noquote() << "log file" << fullPath_ << contents.problem;

@@ -47,6 +47,7 @@ private:
     bool operator==(const Stamp&) const = default;
   };
   std::optional<Stamp> currentStamp(int folderFd) const;
+  std::optional<QByteArray> readBytes(int folderFd, QString* error) const;
 
   QString fullPath_;
   QByteArray statName_; // what is stat'ed, relative to the folder

@@ -1,11 +1,29 @@
 #include "engine/RawTimeSlice.h"
 
+#include "engine/LogEntryValues.h"
 #include "engine/Logger.h"
 #include "platform/ValueTransformer.h"
 
 namespace kr {
 
 namespace {
+// "yyyy-MM-dd" of a day of years 0 to 9999.
+QString dayStringOf(const QDate& day) {
+  if (!day.isValid() || day.year() < 0 || day.year() > 9999)
+    return day.toString(QStringLiteral("yyyy-MM-dd"));
+  char text[10];
+  const auto put = [&text](int at, int value, int digits) {
+    for (int i = digits - 1; i >= 0; --i, value /= 10)
+      text[at + i] = char('0' + value % 10);
+  };
+  put(0, day.year(), 4);
+  text[4] = '-';
+  put(5, day.month(), 2);
+  text[7] = '-';
+  put(8, day.day(), 2);
+  return QString::fromLatin1(text, 10);
+}
+
 const QString& goodRating() {
   static const QString rating = QStringLiteral("good");
   return rating;
@@ -24,8 +42,17 @@ QDateTime RawTimeSlice::distantPast() {
 void RawTimeSlice::setStartDate(const QDateTime& date) {
   startDate_ = date;
   startMSecs_ = date.toMSecsSinceEpoch();
-  // toString with a pattern formats in the C locale, so it is safe on the reload thread.
-  dayString_ = date.toLocalTime().toString(QStringLiteral("yyyy-MM-dd"));
+  static const qint64 distantPastMSecs = distantPast().toMSecsSinceEpoch();
+  static const QString distantPastDay = dayStringOf(distantPast().toLocalTime().date());
+  if (startMSecs_ == distantPastMSecs && date.isValid()) {
+    dayString_ = distantPastDay;
+    return;
+  }
+  // Dates read from logs are in the system zone already; converting others
+  // through the zone object keeps the C library's zone file out of it.
+  const QTimeZone& zone = LogEntryValues::systemTimeZone();
+  const bool inZone = date.timeSpec() == Qt::TimeZone && date.timeZone() == zone;
+  dayString_ = dayStringOf(inZone ? date.date() : date.toTimeZone(zone).date());
 }
 
 bool RawTimeSlice::beginsAfter(const std::optional<QDateTime>& date) const {

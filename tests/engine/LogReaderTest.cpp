@@ -230,7 +230,7 @@ TEST(LogFileTest, VanishedFileGivesNoRecordsAndOneLine) {
   LogFile file(path);
   ASSERT_TRUE(file.read());
   QFile::remove(path);
-  test::ExpectWarnings expected({QStringLiteral("cannot be opened")});
+  test::ExpectWarnings expected({QStringLiteral("has gone")});
   EXPECT_TRUE(file.read());
   EXPECT_TRUE(file.timeSlicesInFile().empty());
   EXPECT_EQ(expected.seen(), 1);

@@ -1,15 +1,20 @@
+#include "engine/Clock.h"
+#include "platform/DefaultsStorageAPI.h"
 #include "platform/MacOSVersion.h"
+#include "platform/QMessageBoxAlertPresenter.h"
 #include "platform/QnLog.h"
 #include "platform/UserDefaults.h"
-#include "platform/ValueTransformer.h"
+#include "platform/linux/IdleTimeBackendFactory.h"
+#include "platform/linux/SingleInstance.h"
 #include "platform/linux/UnixSignalWatcher.h"
-#include "shell/DebugManager.h"
-#include "shell/RegisteredDefaults.h"
+#include "shell/ActivityMonitor.h"
+#include "shell/ApplicationShell.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -62,17 +67,52 @@ int main(int argc, char** argv) {
   configure(parser);
   parser.process(app);
 
-  // The console stays silent until the debug manager exists, so these two
-  // lines only show when something switched the logger on earlier.
-  kr::qn_log(QStringLiteral("Korvane-R Launching"));
-  kr::qn_log(QStringLiteral("*******************"));
-  kr::transformers::registerNamedTransformers();
-  kr::RegisteredDefaults::registerAll();
+  // One process per session: a later launch hands its arguments over and ends.
+  kr::SingleInstance singleInstance;
+  QString why;
+  switch (singleInstance.claim(&why)) {
+  case kr::SingleInstance::Claim::running: {
+    QString error;
+    if (singleInstance.handOver(QApplication::arguments().mid(1), &error))
+      return 0;
+    std::fprintf(stderr, "Korvane-R is already running but did not answer: %s\n",
+                 qPrintable(error));
+    return 1;
+  }
+  case kr::SingleInstance::Claim::unavailable:
+    std::fprintf(stderr, "Korvane-R: later launches cannot be forwarded (%s)\n", qPrintable(why));
+    break;
+  case kr::SingleInstance::Claim::first:
+    break;
+  }
 
-  // From here on the console log follows "loggerIsOn".
-  kr::DebugManager debugManager(kr::UserDefaults::standard());
+  kr::DateProvider dateProvider;
+  kr::QMessageBoxAlertPresenter alertPresenter;
+  kr::ShellContext context;
+  context.defaults = &kr::UserDefaults::standard();
+  context.defaultsStorage = &kr::StandardUserDefaultsStorage::shared();
+  context.dateProvider = &dateProvider;
+  context.alertPresenter = &alertPresenter;
+  context.makeActivityMonitor = [] {
+    QStringList reasons;
+    auto backend = kr::IdleTimeBackendFactory::create(&reasons);
+    return std::make_unique<kr::ActivityMonitor>(std::move(backend),
+                                                 reasons.join(QStringLiteral("; ")));
+  };
+  context.quitApplication = [] { QApplication::quit(); };
+
+  kr::ApplicationShell shell(std::move(context));
+  shell.launch();
   kr::MacOSVersion::singleton(); // starts following the desktop's light or dark palette
   kr::qn_log(QStringLiteral("Korvane-R %1 started").arg(QApplication::applicationVersion()));
+
+  QObject::connect(&singleInstance, &kr::SingleInstance::activationRequested, &app,
+                   [&shell](const QStringList& arguments) { shell.handOver(arguments); });
+  QObject::connect(&app, &QGuiApplication::applicationStateChanged, &app,
+                   [&shell](Qt::ApplicationState state) {
+                     if (state == Qt::ApplicationActive)
+                       shell.becameActive();
+                   });
 
   kr::UnixSignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP});
   QObject::connect(&signalWatcher, &kr::UnixSignalWatcher::unixSignal, &app, [](int) {

@@ -17,8 +17,13 @@ public:
   virtual bool getBoolean(const QString& key) const = 0;
   // True when any value, stored or registered, exists for the key.
   virtual bool defined(const QString& key) const = 0;
-  // Avoids the int -> bool overload surprise.
+  virtual void storeTimeInterval(double value, const QString& key) = 0;
+  // Fallback values, read while nothing is stored under the key.
+  virtual void registerDefault(double value, const QString& key) = 0;
+  virtual void registerDefault(qint64 value, const QString& key) = 0;
+  // Avoid the int -> bool and int -> double overload surprises.
   void store(int integer, const QString& key) { store(static_cast<qint64>(integer), key); }
+  void registerDefault(int value, const QString& key) { registerDefault(qint64{value}, key); }
 };
 
 // The settings store of the application (UserDefaults::standard()).
@@ -34,14 +39,16 @@ public:
   bool getBoolean(const QString& key) const override;
   bool defined(const QString& key) const override;
 
-  void registerDefault(double value, const QString& key);
-  void registerDefault(qint64 value, const QString& key);
+  void storeTimeInterval(double value, const QString& key) override;
+  void registerDefault(double value, const QString& key) override;
+  void registerDefault(qint64 value, const QString& key) override;
   void registerDefault(int value, const QString& key) { registerDefault(qint64{value}, key); }
   void registerDefault(bool value, const QString& key);
 };
 
-// In-memory storage for tests: nothing is registered or persisted. Reads of a
-// key that holds another type give -1 (integer) or -1.0 (time interval).
+// In-memory storage for tests: nothing is persisted; registered values are
+// kept apart and read while nothing is stored. Reads of a key that holds
+// another type give -1 (integer) or -1.0 (time interval).
 class TestDefaultsStorage final : public DefaultsStorageAPI {
 public:
   double getTimeInterval(const QString& key) const override;
@@ -52,9 +59,16 @@ public:
   bool getBoolean(const QString& key) const override;
   bool defined(const QString& key) const override;
 
-  void storeTimeInterval(double value, const QString& key);
+  void storeTimeInterval(double value, const QString& key) override;
+  using DefaultsStorageAPI::registerDefault;
+  void registerDefault(double value, const QString& key) override;
+  void registerDefault(qint64 value, const QString& key) override;
 
   QHash<QString, QVariant> values;
+  QHash<QString, QVariant> registered;
+
+private:
+  QVariant lookUp(const QString& key) const;
 };
 
 } // namespace kr

@@ -1,0 +1,113 @@
+#include "shell/AppDelegate.h"
+
+#include "shell/CommonsHuskFacade.h"
+#include "shell/LaunchManager.h"
+#include "shell/MainController.h"
+#include "shell/ShellContext.h"
+
+#include "platform/ActivityMonitorAPI.h"
+#include "platform/FatalError.h"
+#include "states/BaseState.h"
+#include "window/MainWindow.h"
+#include "window/MainWindowController.h"
+
+#include <QApplication>
+
+namespace kr {
+
+AppDelegate::AppDelegate(ShellContext& context) : context_(context) {
+  context_.record(QStringLiteral("AppDelegate init"));
+  finishInitialization();
+}
+
+AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::finishInitialization() {
+  appDescription_ = {QStringLiteral("Korvane-R 3"),
+                     QStringLiteral("https://korvaner.io/app/korvane3.xml"),
+                     QStringLiteral("https://korvaner.io/Korvane-R/")};
+
+  commonsHuskFacade_ = std::make_unique<CommonsHuskFacade>();
+  willFinishLaunchingCallbackList.push_back(
+      [this](SmartAppDelegate& delegate) { commonsHuskFacade_->willFinishLaunching(delegate); });
+
+  willFinishLaunchingCallbackList.push_back(
+      [](SmartAppDelegate&) { MainController::sharedInstance().applicationWillFinishLaunching(); });
+  didFinishLaunchingCallbackList.push_back(
+      [](SmartAppDelegate&) { MainController::sharedInstance().applicationDidFinishLaunching(); });
+  didBecomeActiveCallbackList.push_back(
+      [](SmartAppDelegate&) { MainController::sharedInstance().applicationDidBecomeActive(); });
+
+  LaunchListItem welcome{LaunchTrigger::firstLaunch(), [this] {
+                           context_.record(QStringLiteral("show welcome help"));
+                           ShellHooks::call(context_.hooks.showWelcomeHelp);
+                         }};
+  launchManager_ = std::make_unique<LaunchManager>(
+      QStringLiteral("launchManager"), std::vector<LaunchListItem>{welcome},
+      *context_.defaultsStorage, *context_.dateProvider);
+  didFinishLaunchingCallbackList.push_back([this](SmartAppDelegate&) {
+    context_.record(QStringLiteral("launch manager"));
+    launchManager_->doIt();
+  });
+
+  if (context_.makeActivityMonitor)
+    activityMonitor_ = context_.makeActivityMonitor();
+  didFinishLaunchingCallbackList.push_back([](SmartAppDelegate&) {});
+  context_.record(QStringLiteral("AppDelegate finishInitialization"));
+}
+
+void AppDelegate::awakeFromNib() {
+  context_.record(QStringLiteral("AppDelegate awakeFromNib: log reload"));
+  ShellHooks::call(context_.hooks.scheduleLogFileReload);
+  context_.record(QStringLiteral("AppDelegate awakeFromNib: log folder monitor"));
+  ShellHooks::call(context_.hooks.startLogFolderMonitor);
+  mainWindow_ = MainWindow::makeMainWindow(*context_.defaults);
+  mainWindow_->setCloseHandler([this] { hide(); });
+  context_.record(QStringLiteral("AppDelegate awakeFromNib: main window"));
+}
+
+void AppDelegate::showState(BaseState& state) {
+  KR_ASSERT(mainWindow_ != nullptr,
+            QStringLiteral("a page is shown before the main window exists"));
+  mainWindow_->controller().showPage(state.infoWall(), state.buttonWall(), state.firstResponder());
+}
+
+void AppDelegate::makeFront() {
+  KR_ASSERT(mainWindow_ != nullptr, QStringLiteral("no main window to bring to the front"));
+  if (hidden_) {
+    for (const QPointer<QWidget>& window : hiddenWindows_) {
+      if (window)
+        window->show();
+    }
+    hiddenWindows_.clear();
+    hidden_ = false;
+  }
+  mainWindow_->show();
+  mainWindow_->raise();
+  mainWindow_->activateWindow();
+}
+
+void AppDelegate::hide() {
+  if (hidden_)
+    return;
+  hiddenWindows_.clear();
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window->isVisible() && window->isWindow()) {
+      hiddenWindows_.emplace_back(window);
+      window->hide();
+    }
+  }
+  hidden_ = true;
+}
+
+void AppDelegate::validateInputFields() {
+  KR_ASSERT(mainWindow_ != nullptr, QStringLiteral("no main window"));
+  mainWindow_->setFocus(Qt::OtherFocusReason);
+}
+
+bool AppDelegate::applicationShouldTerminate() {
+  return MainController::sharedInstance().applicationShouldTerminate() ==
+         MainController::TerminateReply::now;
+}
+
+} // namespace kr

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "shell/ShellContext.h"
+
+#include <memory>
+
+namespace kr {
+
+class AppDelegate;
+class DebugManager;
+class MainController;
+class MainMenu;
+class ShellStateHost;
+class StateLinkingHelper;
+class StateMachine;
+
+// The composition root: creates and wires the application's objects in the
+// fixed start-up order and takes them down in reverse.
+class ApplicationShell {
+public:
+  explicit ApplicationShell(ShellContext context);
+  ~ApplicationShell();
+  ApplicationShell(const ApplicationShell&) = delete;
+  ApplicationShell& operator=(const ApplicationShell&) = delete;
+
+  // Creates everything and runs the launch up to the first state's page.
+  void launch();
+  // The application became active.
+  void becameActive();
+  // A later launch asked this one to come forward with its arguments.
+  void handOver(const QStringList& arguments);
+  // Quits through the main controller; false when the user kept it running.
+  bool quit();
+
+  ShellContext& context() { return context_; }
+  const QStringList& steps() const { return context_.steps; }
+  AppDelegate& appDelegate() const { return *appDelegate_; }
+  MainController& mainController() const { return *mainController_; }
+  StateMachine& stateMachine() const { return *stateMachine_; }
+  StateLinkingHelper& stateLinkingHelper() const { return *stateLinkingHelper_; }
+  MainMenu& mainMenu() const { return *mainMenu_; }
+
+private:
+  ShellContext context_;
+  std::unique_ptr<DebugManager> debugManager_;
+  std::unique_ptr<AppDelegate> appDelegate_;
+  std::unique_ptr<MainController> mainController_;
+  std::unique_ptr<StateMachine> stateMachine_;
+  std::unique_ptr<StateLinkingHelper> stateLinkingHelper_;
+  std::unique_ptr<MainMenu> mainMenu_;
+  std::unique_ptr<ShellStateHost> stateHost_;
+};
+
+} // namespace kr

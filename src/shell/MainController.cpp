@@ -1,0 +1,173 @@
+#include "shell/MainController.h"
+
+#include "shell/AppDelegate.h"
+#include "shell/RegisteredDefaults.h"
+#include "shell/ShellContext.h"
+
+#include "engine/StateMachine.h"
+#include "platform/AlertPresenter.h"
+#include "platform/FatalError.h"
+#include "platform/QnLog.h"
+#include "platform/UserDefaults.h"
+#include "platform/ValueTransformer.h"
+#include "states/BaseState.h"
+#include "window/MainWindow.h"
+
+#include <QApplication>
+#include <QMetaObject>
+
+namespace kr {
+
+namespace {
+MainController* sharedController = nullptr;
+}
+
+const QString MainController::kQuitMessage =
+    QStringLiteral("Are you sure you want to quit Korvane-R?");
+const QString MainController::kQuitInformativeText =
+    QStringLiteral("Your timeslice will not be logged.");
+
+MainController& MainController::sharedInstance() {
+  KR_ASSERT(sharedController != nullptr, QStringLiteral("no main controller"));
+  return *sharedController;
+}
+
+bool MainController::hasSharedInstance() { return sharedController != nullptr; }
+
+void MainController::setSharedInstance(MainController* controller) {
+  sharedController = controller;
+}
+
+void MainController::initializeClass(ShellContext& context) {
+  qn_log(QStringLiteral("Korvane-R Launching"));
+  qn_log(QStringLiteral("*******************"));
+  context.record(QStringLiteral("MainController class: launch banner"));
+  transformers::registerNamedTransformers();
+  context.record(QStringLiteral("MainController class: value transformers"));
+  prepareDefaults();
+  context.record(QStringLiteral("MainController class: defaults"));
+  UserDefaults& defaults = *context.defaults;
+  if (defaults.boolValue(QStringLiteral("firstLaunch"))) {
+    defaults.setValue(QStringLiteral("firstLaunch"), false);
+    defaults.synchronize();
+    syncOldPreferences();
+    if (!(context.hooks.isLoginItem && context.hooks.isLoginItem()))
+      ShellHooks::call(context.hooks.addLoginItem);
+    context.record(QStringLiteral("MainController class: first launch"));
+  }
+}
+
+void MainController::prepareDefaults() { RegisteredDefaults::registerAll(); }
+
+MainController::MainController(ShellContext& context, StateMachine& stateMachine)
+    : context_(context), stateMachine_(stateMachine) {
+  context_.record(QStringLiteral("MainController init"));
+  addAction(QStringLiteral("terminate"), [this] { terminate(); });
+  addAction(QStringLiteral("hide"), [this] {
+    if (pseudoAppDelegate_)
+      pseudoAppDelegate_->hide();
+  });
+  addAction(QStringLiteral("performMiniaturize"), [this] {
+    if (pseudoAppDelegate_ && pseudoAppDelegate_->mainWindow())
+      pseudoAppDelegate_->mainWindow()->showMinimized();
+  });
+  addAction(QStringLiteral("performZoom"), [this] {
+    if (pseudoAppDelegate_ && pseudoAppDelegate_->mainWindow())
+      pseudoAppDelegate_->mainWindow()->toggleFullScreen();
+  });
+  addAction(QStringLiteral("arrangeInFront"), [this] {
+    if (pseudoAppDelegate_)
+      pseudoAppDelegate_->makeFront();
+  });
+  // Editing commands go to the control that has the focus.
+  addAction(QStringLiteral("undo"), [this] { sendToFocusWidget("undo"); });
+  addAction(QStringLiteral("redo"), [this] { sendToFocusWidget("redo"); });
+  addAction(QStringLiteral("cut"), [this] { sendToFocusWidget("cut"); });
+  addAction(QStringLiteral("copy"), [this] { sendToFocusWidget("copy"); });
+  addAction(QStringLiteral("paste"), [this] { sendToFocusWidget("paste"); });
+  addAction(QStringLiteral("selectAll"), [this] { sendToFocusWidget("selectAll"); });
+}
+
+MainController::~MainController() {
+  if (sharedController == this)
+    sharedController = nullptr;
+}
+
+void MainController::awakeFromNib() {
+  setSharedInstance(this);
+  ShellHooks::call(context_.hooks.createStatusItem);
+  context_.record(QStringLiteral("MainController awakeFromNib: shared instance, status item"));
+}
+
+void MainController::applicationWillFinishLaunching() {
+  context_.record(QStringLiteral("MainController will finish: link handler"));
+  ShellHooks::call(context_.hooks.upgradeEverything);
+  context_.record(QStringLiteral("MainController will finish: upgrade log files"));
+  qn_log(
+      QStringLiteral("reading time slice data to guarantee that tags are initialized properly."));
+  ShellHooks::call(context_.hooks.prepareStatisticsDataSet);
+  context_.record(QStringLiteral("MainController will finish: statistics data set"));
+}
+
+void MainController::applicationDidFinishLaunching() {
+  context_.defaults->setValue(QStringLiteral("version"), QCoreApplication::applicationVersion());
+  context_.record(QStringLiteral("MainController did finish: version"));
+  ShellHooks::call(context_.hooks.registerAllHotKeys);
+  context_.record(QStringLiteral("MainController did finish: hot keys"));
+  setNextResponder(&stateMachine_);
+  context_.record(QStringLiteral("MainController did finish: responder chain"));
+  ShellHooks::call(context_.hooks.mailingListDoIt);
+  context_.record(QStringLiteral("MainController did finish: mailing list"));
+  stateMachine_.start();
+  context_.record(QStringLiteral("MainController did finish: state machine started"));
+}
+
+void MainController::applicationDidBecomeActive() {
+  qn_log(QStringLiteral("applicationDidBecomeActive"));
+  ShellHooks::call(context_.hooks.removeDeliveredNotifications);
+  context_.record(QStringLiteral("MainController did become active"));
+}
+
+MainController::TerminateReply MainController::applicationShouldTerminate() {
+  auto* state = dynamic_cast<BaseState*>(stateMachine_.currentState());
+  if (state && state->shouldConfirmTerminationWithUser()) {
+    AlertPresenter::Alert alert;
+    alert.style = AlertPresenter::Style::warning;
+    alert.messageText = kQuitMessage;
+    alert.informativeText = kQuitInformativeText;
+    alert.buttons = {QStringLiteral("OK"), QStringLiteral("Cancel")};
+    if (context_.alertPresenter->runModal(alert) != 0) {
+      context_.record(QStringLiteral("quit cancelled"));
+      return TerminateReply::cancel;
+    }
+  }
+  ShellHooks::call(context_.hooks.saveAllPads);
+  context_.record(QStringLiteral("pads saved"));
+  return TerminateReply::now;
+}
+
+bool MainController::terminate() {
+  if (applicationShouldTerminate() != TerminateReply::now)
+    return false;
+  context_.record(QStringLiteral("quit"));
+  if (context_.quitApplication)
+    context_.quitApplication();
+  return true;
+}
+
+void MainController::activateView(BaseState& state) {
+  KR_ASSERT(pseudoAppDelegate_ != nullptr,
+            QStringLiteral("the main controller has no application delegate"));
+  pseudoAppDelegate_->showState(state);
+}
+
+void MainController::sendToFocusWidget(const char* slot) {
+  QWidget* focus = QApplication::focusWidget();
+  if (!focus)
+    return;
+  const QByteArray signature = QByteArray(slot) + "()";
+  if (focus->metaObject()->indexOfMethod(signature.constData()) >= 0)
+    QMetaObject::invokeMethod(focus, slot);
+}
+
+} // namespace kr

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "platform/Responder.h"
+
+namespace kr {
+
+class AppDelegate;
+class BaseState;
+class StateMachine;
+struct ShellContext;
+
+// The controller at the head of the responder chain: it takes the life-cycle
+// calls the application delegate forwards, the application's own actions
+// (quit, hide, editing commands) and decides whether the application may quit.
+class MainController final : public Responder {
+public:
+  enum class TerminateReply { now, cancel };
+
+  static const QString kQuitMessage;
+  static const QString kQuitInformativeText;
+
+  // Stops the program when none is set.
+  static MainController& sharedInstance();
+  static bool hasSharedInstance();
+  static void setSharedInstance(MainController* controller);
+
+  // Runs once before any controller exists: the launch banner, the value
+  // transformers, the registered defaults and the first-launch set-up.
+  static void initializeClass(ShellContext& context);
+  // Registers every default of the application.
+  static void prepareDefaults();
+  static void syncOldPreferences() {}
+
+  MainController(ShellContext& context, StateMachine& stateMachine);
+  ~MainController() override;
+
+  void awakeFromNib();
+  void setPseudoAppDelegate(AppDelegate* delegate) { pseudoAppDelegate_ = delegate; }
+  AppDelegate* pseudoAppDelegate() const { return pseudoAppDelegate_; }
+
+  void applicationWillFinishLaunching();
+  void applicationDidFinishLaunching();
+  void applicationDidBecomeActive();
+  // Asks the current state whether quitting needs the user's consent and, if
+  // so, asks the user; then saves the pads.
+  TerminateReply applicationShouldTerminate();
+  // Quits when applicationShouldTerminate() allows it. Returns whether it did.
+  bool terminate();
+
+  // Shows the current state's page in the main window.
+  void activateView(BaseState& state);
+
+private:
+  void sendToFocusWidget(const char* slot);
+
+  ShellContext& context_;
+  StateMachine& stateMachine_;
+  AppDelegate* pseudoAppDelegate_ = nullptr;
+};
+
+} // namespace kr

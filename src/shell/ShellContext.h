@@ -1,0 +1,35 @@
+#pragma once
+
+#include "shell/ShellHooks.h"
+
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+namespace kr {
+
+class ActivityMonitorAPI;
+class AlertPresenter;
+class DateProviderAPI;
+class DefaultsStorageAPI;
+class UserDefaults;
+
+// What the start-up objects are made with: the settings, the alert presenter,
+// the hooks into other parts, and how to make the platform services.
+struct ShellContext {
+  UserDefaults* defaults = nullptr;
+  DefaultsStorageAPI* defaultsStorage = nullptr;
+  const DateProviderAPI* dateProvider = nullptr;
+  AlertPresenter* alertPresenter = nullptr;
+  ShellHooks hooks;
+  std::function<std::unique_ptr<ActivityMonitorAPI>()> makeActivityMonitor;
+  // Ends the event loop (QApplication::quit in the application).
+  std::function<void()> quitApplication;
+  // The steps of start-up and shutdown, in the order they ran.
+  QStringList steps;
+
+  void record(const QString& step) { steps.append(step); }
+};
+
+} // namespace kr

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace kr {
+
+// The calls start-up and quitting make into parts of the application that are
+// built elsewhere (status item, help, log files, hot keys, pads, ...). Each
+// is installed when its part exists; an empty one is skipped.
+struct ShellHooks {
+  // First launch: whether the application starts at login, and adding it.
+  std::function<bool()> isLoginItem;
+  std::function<void()> addLoginItem;
+  // The status item in the tray, its title and state, its state menu items.
+  std::function<void()> createStatusItem;
+  std::function<void(const QString& title, int state)> setStatusItem;
+  std::function<void()> removeAllStatusMenuItems;
+  // The log files: the first reload about a second after start, the monitor
+  // of the log folder, renaming the files of older versions.
+  std::function<void()> scheduleLogFileReload;
+  std::function<void()> startLogFolderMonitor;
+  std::function<void()> upgradeEverything;
+  // The statistics data set read at start-up.
+  std::function<void()> prepareStatisticsDataSet;
+  std::function<void()> registerAllHotKeys;
+  // Counts the launch for the mailing-list offer.
+  std::function<void()> mailingListDoIt;
+  // The welcome page in the help pad, shown on the first launch.
+  std::function<void()> showWelcomeHelp;
+  // Saves every note pad before quitting.
+  std::function<void()> saveAllPads;
+  // Removes the notifications this application has shown.
+  std::function<void()> removeDeliveredNotifications;
+  // A link a later launch handed over ("korvaner2things://...").
+  std::function<void(const QString& url)> openUrl;
+
+  static void call(const std::function<void()>& hook) {
+    if (hook)
+      hook();
+  }
+};
+
+} // namespace kr

@@ -1,0 +1,42 @@
+#include "shell/ShellStateHost.h"
+
+#include "shell/AppDelegate.h"
+#include "shell/MainController.h"
+#include "shell/ShellHooks.h"
+
+#include "effects/QNNotificationCenter.h"
+
+namespace kr {
+
+ShellStateHost::ShellStateHost(MainController& mainController, AppDelegate& appDelegate,
+                               const ShellHooks& hooks)
+    : mainController_(mainController), appDelegate_(appDelegate), hooks_(hooks) {
+  StateHost::install(this);
+  StateEventPoster::install(this);
+}
+
+ShellStateHost::~ShellStateHost() {
+  StateHost::install(nullptr);
+  StateEventPoster::install(nullptr);
+}
+
+void ShellStateHost::activateView(BaseState& state) { mainController_.activateView(state); }
+
+void ShellStateHost::hide(BaseState&) { appDelegate_.hide(); }
+
+void ShellStateHost::setStatusItem(const QString& title, int state) {
+  // Without a status item (no tray) nothing is set.
+  if (hooks_.setStatusItem)
+    hooks_.setStatusItem(title, state);
+}
+
+void ShellStateHost::removeAllStatusMenuItems() {
+  ShellHooks::call(hooks_.removeAllStatusMenuItems);
+}
+
+void ShellStateHost::triggerNotificationForEvent(const QString& event, int value, int maxValue) {
+  QNNotificationCenter::sharedNotificationCenter().triggerNotificationForEvent(event, value,
+                                                                               maxValue);
+}
+
+} // namespace kr

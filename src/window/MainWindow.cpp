@@ -1,0 +1,66 @@
+#include "window/MainWindow.h"
+
+#include "window/MainWindowController.h"
+
+#include "platform/QnLog.h"
+
+#include <QCloseEvent>
+#include <QMouseEvent>
+#include <QWindow>
+
+namespace kr {
+
+std::unique_ptr<MainWindow> MainWindow::makeMainWindow(UserDefaults& defaults) {
+  return std::unique_ptr<MainWindow>(new MainWindow(defaults));
+}
+
+MainWindow::MainWindow(UserDefaults& defaults)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
+  setObjectName(QStringLiteral("MainWindow"));
+  setWindowTitle(QStringLiteral("Korvane-R"));
+  setAttribute(Qt::WA_TranslucentBackground);
+  controller_ = std::make_unique<MainWindowController>(*this, defaults);
+}
+
+MainWindow::~MainWindow() {
+  // The pages belong to their states: give them back before the children go.
+  controller_->detachPage();
+}
+
+void MainWindow::toggleFullScreen() {
+  qn_log(QStringLiteral("fullscreen"));
+  if (isMaximized())
+    showNormal();
+  else
+    showMaximized();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  event->ignore();
+  if (closeHandler_)
+    closeHandler_();
+  else
+    hide();
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  controller_->windowDidMove();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  controller_->windowDidResize();
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event) {
+  // Presses that no control took land here: drag the window by its background.
+  if (event->button() == Qt::LeftButton && windowHandle()) {
+    windowHandle()->startSystemMove();
+    event->accept();
+    return;
+  }
+  QWidget::mousePressEvent(event);
+}
+
+} // namespace kr

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace kr {
+
+class MainWindowController;
+class UserDefaults;
+
+// The one main window: frameless and drawn by us, dragged by its background.
+// Closing it hides the application instead; the full-screen command zooms it.
+class MainWindow final : public QWidget {
+  Q_OBJECT
+
+public:
+  static std::unique_ptr<MainWindow> makeMainWindow(UserDefaults& defaults);
+  ~MainWindow() override;
+
+  MainWindowController& controller() const { return *controller_; }
+  // What a close does instead of closing (the application hides); hides only
+  // this window until set.
+  void setCloseHandler(std::function<void()> handler) { closeHandler_ = std::move(handler); }
+  // Zooms between the largest and the previous size.
+  void toggleFullScreen();
+
+protected:
+  void closeEvent(QCloseEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+private:
+  explicit MainWindow(UserDefaults& defaults);
+
+  std::unique_ptr<MainWindowController> controller_;
+  std::function<void()> closeHandler_;
+};
+
+} // namespace kr

@@ -1,0 +1,233 @@
+#include "window/MainWindowController.h"
+
+#include "window/MainWindow.h"
+#include "window/PaintedWall.h"
+
+#include "platform/QnLog.h"
+#include "platform/UserDefaults.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWindow>
+
+namespace kr {
+
+namespace {
+
+const QString kTopLeftX = QStringLiteral("topLeftX");
+const QString kTopLeftY = QStringLiteral("topLeftY");
+
+// The window's colours until the style kit provides the artwork.
+const QColor kBrightFrame(0x6a, 0x6a, 0x6a);
+const QColor kDarkFrame(0x14, 0x14, 0x14);
+const QColor kBackground(0x26, 0x27, 0x2b);
+const QColor kInBetween(0x30, 0x31, 0x36);
+const QColor kLogoText(0xd8, 0xd8, 0xd8);
+
+void drawFrame(QPainter& painter, const QRectF& bounds) {
+  QPainterPath outline;
+  outline.addRoundedRect(bounds, 5, 5);
+  painter.setClipPath(outline);
+  painter.fillRect(QRectF(bounds.x(), bounds.y(), bounds.width(), 71), kBrightFrame);
+  painter.fillRect(QRectF(bounds.x(), bounds.y() + 71, bounds.width(), bounds.height() - 71),
+                   kDarkFrame);
+  QPainterPath inner;
+  inner.addRoundedRect(bounds.adjusted(0.5, 0.5, -0.5, -0.5), 5, 5);
+  painter.fillPath(inner, kBackground);
+}
+
+void drawLogo(QPainter& painter, const QRectF& bounds) {
+  QFont font = painter.font();
+  font.setBold(true);
+  font.setPointSizeF(12);
+  painter.setFont(font);
+  painter.setPen(kLogoText);
+  painter.drawText(QRectF(bounds.x(), bounds.bottom() - 21, bounds.width(), 21), Qt::AlignCenter,
+                   QStringLiteral("Korvane-R"));
+}
+
+} // namespace
+
+MainWindowController::MainWindowController(MainWindow& window, UserDefaults& defaults)
+    : window_(window), defaults_(defaults) {
+  build();
+}
+
+void MainWindowController::build() {
+  auto* windowLayout = new QVBoxLayout(&window_);
+  windowLayout->setContentsMargins(0, 0, 0, 0);
+  // The window's size follows its content.
+  windowLayout->setSizeConstraint(QLayout::SetFixedSize);
+
+  contentWall_ = new PaintedWall(drawFrame);
+  contentWall_->setObjectName(QStringLiteral("contentWall"));
+  windowLayout->addWidget(contentWall_);
+  auto* stack = new QHBoxLayout(contentWall_);
+  stack->setContentsMargins(1, 1, 1, 1);
+  stack->setSpacing(0);
+
+  leftFragmentWall_ = new QWidget;
+  leftFragmentWall_->setObjectName(QStringLiteral("leftFragmentWall"));
+  leftFragmentWall_->setFixedWidth(kLeftColumnWidth);
+  stack->addWidget(leftFragmentWall_, 0, Qt::AlignTop);
+
+  auto* column = new QVBoxLayout(leftFragmentWall_);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  column->addWidget(buildTitleBand());
+  column->addSpacing(6);
+
+  infoWallContainer_ = new QWidget;
+  infoWallContainer_->setObjectName(QStringLiteral("infoWallContainer"));
+  auto* infoLayout = new QVBoxLayout(infoWallContainer_);
+  infoLayout->setContentsMargins(0, 0, 0, 0);
+  column->addWidget(infoWallContainer_);
+
+  auto* inBetween = new PaintedWall(
+      [](QPainter& painter, const QRectF& bounds) { painter.fillRect(bounds, kInBetween); });
+  inBetween->setObjectName(QStringLiteral("inBetweenWall"));
+  inBetween->setMinimumHeight(0);
+  column->addWidget(inBetween, 1);
+
+  buttonWallContainer_ = new QWidget;
+  buttonWallContainer_->setObjectName(QStringLiteral("buttonWallContainer"));
+  buttonWallContainer_->setFixedSize(400, 36);
+  column->addWidget(buttonWallContainer_, 0, Qt::AlignRight);
+}
+
+QWidget* MainWindowController::buildTitleBand() {
+  auto* band = new QWidget;
+  band->setObjectName(QStringLiteral("titleBand"));
+  band->setFixedHeight(kTitleBandHeight);
+  auto* row = new QHBoxLayout(band);
+  row->setContentsMargins(kHorizontalInset, 4, kHorizontalInset, 0);
+  mainMenuButton_ = new QToolButton;
+  mainMenuButton_->setObjectName(QStringLiteral("mainMenuButton"));
+  mainMenuButton_->setText(QStringLiteral("\u2630"));
+  mainMenuButton_->setToolTip(QStringLiteral("Menu"));
+  mainMenuButton_->setAutoRaise(true);
+  mainMenuButton_->setPopupMode(QToolButton::InstantPopup);
+  mainMenuButton_->setFocusPolicy(Qt::NoFocus);
+  mainMenuButton_->setStyleSheet(
+      QStringLiteral("QToolButton { color: %1; border: none; font-size: 15px; }"
+                     "QToolButton::menu-indicator { image: none; }")
+          .arg(kLogoText.name()));
+  row->addWidget(mainMenuButton_, 0, Qt::AlignLeft | Qt::AlignVCenter);
+  auto* logo = new PaintedWall(drawLogo);
+  logo->setObjectName(QStringLiteral("custom title bar"));
+  logo->setFixedSize(187, kTitleBandHeight);
+  row->addStretch(1);
+  row->addWidget(logo);
+  row->addStretch(1);
+  // Balances the menu button, so the logo sits in the column's centre.
+  row->addSpacing(mainMenuButton_->sizeHint().width());
+  return band;
+}
+
+void MainWindowController::setMainMenu(QMenu* menu) { mainMenuButton_->setMenu(menu); }
+
+void MainWindowController::detachPage() {
+  for (QWidget* wall : {shownButtonWall_.data(), shownInfoWall_.data()}) {
+    if (wall) {
+      wall->hide();
+      wall->setParent(nullptr);
+    }
+  }
+  shownButtonWall_ = nullptr;
+  shownInfoWall_ = nullptr;
+}
+
+void MainWindowController::showPage(QWidget* infoWall, QWidget* buttonWall,
+                                    QWidget* firstResponder) {
+  Q_ASSERT(infoWall && buttonWall);
+  detachPage();
+
+  buttonWall->setParent(buttonWallContainer_);
+  // The button wall keeps its size; its right edge sits one inset in from the
+  // container's, vertically centred. Its buttons start at the right, so what
+  // overhangs the container on the left is empty.
+  const QSize size = buttonWall->size();
+  buttonWall->move(buttonWallContainer_->width() - kHorizontalInset - size.width(),
+                   (buttonWallContainer_->height() - size.height()) / 2);
+  buttonWall->show();
+  infoWallContainer_->layout()->addWidget(infoWall);
+  infoWall->show();
+  shownButtonWall_ = buttonWall;
+  shownInfoWall_ = infoWall;
+
+  if (!initialPositionAlreadyGiven_) {
+    window_.layout()->activate();
+    window_.adjustSize();
+    const double x = defaults_.doubleValue(kTopLeftX);
+    const double y = defaults_.doubleValue(kTopLeftY);
+    qn_log(QStringLiteral("MainWindow view will appear: %1,%2").arg(x).arg(y));
+    const QPointF corner = x == -1 || y == -1 ? defaultPosition() : QPointF(x, y);
+    window_.move(corner.toPoint());
+    initialPositionAlreadyGiven_ = true;
+  }
+  if (firstResponder)
+    firstResponder->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindowController::windowDidMove() {
+  const QPoint corner = window_.frameGeometry().topLeft();
+  qn_log(QStringLiteral("remembering top left point as %1,%2").arg(corner.x()).arg(corner.y()));
+  defaults_.setValue(kTopLeftX, static_cast<double>(corner.x()));
+  defaults_.setValue(kTopLeftY, static_cast<double>(corner.y()));
+  defaults_.synchronize();
+}
+
+void MainWindowController::windowDidResize() { ensureThatWindowIsCompletelyOnScreen(); }
+
+void MainWindowController::ensureThatWindowIsCompletelyOnScreen() {
+  QScreen* screen = window_.screen();
+  if (!screen || !window_.isVisible())
+    return;
+  const QRectF frame = window_.frameGeometry();
+  const QPointF corner = WindowPlacement::keepRightEdgeOnScreen(frame, screen->availableGeometry());
+  if (corner != frame.topLeft())
+    window_.move(corner.toPoint());
+}
+
+QPointF MainWindowController::defaultPosition() const {
+  const auto all = screens();
+  if (all.empty())
+    return {0, 0};
+  const int main = mainScreenIndex();
+  return WindowPlacement::defaultPosition(window_.frameGeometry().size(),
+                                          all[static_cast<std::size_t>(main)].visibleFrame);
+}
+
+void MainWindowController::repositionMainWindowAccordingToSettingsWithHint(
+    const QPointF& suggestedLocation) {
+  const QPointF stored(defaults_.floatValue(kTopLeftX), defaults_.floatValue(kTopLeftY));
+  const QPointF corner = WindowPlacement::computeTopLeftPoint(
+      suggestedLocation, stored, window_.frameGeometry().size(), screens(), mainScreenIndex());
+  window_.move(corner.toPoint());
+}
+
+std::vector<WindowPlacement::Screen> MainWindowController::screens() {
+  std::vector<WindowPlacement::Screen> all;
+  for (QScreen* screen : QGuiApplication::screens())
+    all.push_back({QRectF(screen->geometry()), QRectF(screen->availableGeometry())});
+  return all;
+}
+
+int MainWindowController::mainScreenIndex() {
+  // The screen of the active window, else the first.
+  const QList<QScreen*> all = QGuiApplication::screens();
+  if (QWindow* focus = QGuiApplication::focusWindow()) {
+    const qsizetype index = all.indexOf(focus->screen());
+    if (index >= 0)
+      return static_cast<int>(index);
+  }
+  return 0;
+}
+
+} // namespace kr

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "window/WindowPlacement.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QMenu;
+class QToolButton;
+
+namespace kr {
+
+class MainWindow;
+class UserDefaults;
+
+// Builds the content of the main window (the left column with the title band,
+// the page containers and the space between them), shows the pages of the
+// states and keeps the window's position.
+class MainWindowController {
+public:
+  static constexpr int kLeftColumnWidth = 440;
+  static constexpr int kTitleBandHeight = 28;
+  // The horizontal inset of controls from a wall's edge.
+  static constexpr int kHorizontalInset = 8;
+
+  MainWindowController(MainWindow& window, UserDefaults& defaults);
+
+  MainWindow& window() const { return window_; }
+  QWidget* contentWall() const { return contentWall_; }
+  QWidget* leftFragmentWall() const { return leftFragmentWall_; }
+  QWidget* infoWallContainer() const { return infoWallContainer_; }
+  QWidget* buttonWallContainer() const { return buttonWallContainer_; }
+  QToolButton* mainMenuButton() const { return mainMenuButton_; }
+  bool initialPositionAlreadyGiven() const { return initialPositionAlreadyGiven_; }
+
+  // The main menu opened by the title band's menu button (not owned).
+  void setMainMenu(QMenu* menu);
+
+  // Shows a state's page: its info wall above, its button wall below, focus
+  // on its first responder. The first page places the window.
+  void showPage(QWidget* infoWall, QWidget* buttonWall, QWidget* firstResponder);
+  // Gives the shown page's walls back to their owner.
+  void detachPage();
+
+  void windowDidMove();
+  void windowDidResize();
+  void ensureThatWindowIsCompletelyOnScreen();
+  QPointF defaultPosition() const;
+  // Moves the window next to a point (from the status item), or to the
+  // remembered position when the point is (0, 0).
+  void repositionMainWindowAccordingToSettingsWithHint(const QPointF& suggestedLocation);
+
+  // The screens as the placement rules see them, and the main one.
+  static std::vector<WindowPlacement::Screen> screens();
+  static int mainScreenIndex();
+
+private:
+  void build();
+  QWidget* buildTitleBand();
+
+  MainWindow& window_;
+  UserDefaults& defaults_;
+  QWidget* contentWall_ = nullptr;
+  QWidget* leftFragmentWall_ = nullptr;
+  QWidget* infoWallContainer_ = nullptr;
+  QWidget* buttonWallContainer_ = nullptr;
+  QToolButton* mainMenuButton_ = nullptr;
+  QPointer<QWidget> shownInfoWall_;
+  QPointer<QWidget> shownButtonWall_;
+  bool initialPositionAlreadyGiven_ = false;
+};
+
+} // namespace kr

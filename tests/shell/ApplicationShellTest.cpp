@@ -1,0 +1,219 @@
+#include "shell/ApplicationShell.h"
+
+#include "shell/AppDelegate.h"
+#include "shell/MainController.h"
+
+#include "engine/Clock.h"
+#include "engine/StateMachine.h"
+#include "platform/DefaultsStorageAPI.h"
+#include "platform/TestActivityMonitor.h"
+#include "platform/TestAlertPresenter.h"
+#include "platform/UserDefaults.h"
+#include "states/DefineTimeSliceState.h"
+#include "states/StateLinkingHelper.h"
+#include "states/TimeSliceRunningState.h"
+#include "states/WelcomeState.h"
+#include "support/TestClock.h"
+#include "window/MainMenu.h"
+#include "window/MainWindow.h"
+#include "window/MainWindowController.h"
+#include "window/MenuItemManager.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QMenu>
+
+using namespace kr;
+
+namespace {
+
+// What survives between two launches: the settings.
+struct Machine {
+  Machine() {
+    UserDefaults::standard().remove(QStringLiteral("firstLaunch"));
+    UserDefaults::standard().remove(QStringLiteral("topLeftX"));
+    UserDefaults::standard().remove(QStringLiteral("topLeftY"));
+    date.testCurrentTimeIntervalFromReferenceDate = clock.now();
+  }
+  test::TestClock clock;
+  TestDefaultsStorage storage;
+  TestDateProvider date;
+  TestAlertPresenter alerts;
+  QStringList hooksCalled;
+  int quits = 0;
+};
+
+// A machine that has launched before.
+void markLaunchedBefore(Machine& m) {
+  m.storage.store(qint64{5}, QStringLiteral("launchManagerLaunchCounter"));
+  UserDefaults::standard().setValue(QStringLiteral("firstLaunch"), false);
+}
+
+ShellContext contextFor(Machine& m) {
+  ShellContext context;
+  context.defaults = &UserDefaults::standard();
+  context.defaultsStorage = &m.storage;
+  context.dateProvider = &m.date;
+  context.alertPresenter = &m.alerts;
+  context.makeActivityMonitor = [] { return std::make_unique<TestActivityMonitor>(); };
+  context.quitApplication = [&m] { ++m.quits; };
+  context.hooks.showWelcomeHelp = [&m] { m.hooksCalled.append(QStringLiteral("welcome help")); };
+  context.hooks.saveAllPads = [&m] { m.hooksCalled.append(QStringLiteral("pads saved")); };
+  context.hooks.addLoginItem = [&m] { m.hooksCalled.append(QStringLiteral("login item")); };
+  context.hooks.openUrl = [&m](const QString& url) { m.hooksCalled.append(url); };
+  return context;
+}
+
+const QStringList kLaunchOrder = {
+    QStringLiteral("MainController class: launch banner"),
+    QStringLiteral("MainController class: value transformers"),
+    QStringLiteral("MainController class: defaults"),
+    QStringLiteral("AppDelegate init"),
+    QStringLiteral("AppDelegate finishInitialization"),
+    QStringLiteral("MainController init"),
+    QStringLiteral("StateLinkingHelper: defaults"),
+    QStringLiteral("StateLinkingHelper: data model"),
+    QStringLiteral("StateLinkingHelper: states created"),
+    QStringLiteral("MainController awakeFromNib: shared instance, status item"),
+    QStringLiteral("AppDelegate awakeFromNib: log reload"),
+    QStringLiteral("AppDelegate awakeFromNib: log folder monitor"),
+    QStringLiteral("AppDelegate awakeFromNib: main window"),
+    QStringLiteral("StateLinkingHelper awake: pages built, initial state, exits linked"),
+    QStringLiteral("MainController will finish: link handler"),
+    QStringLiteral("MainController will finish: upgrade log files"),
+    QStringLiteral("MainController will finish: statistics data set"),
+    QStringLiteral("MainController did finish: version"),
+    QStringLiteral("MainController did finish: hot keys"),
+    QStringLiteral("MainController did finish: responder chain"),
+    QStringLiteral("MainController did finish: mailing list"),
+    QStringLiteral("MainController did finish: state machine started"),
+    QStringLiteral("launch manager"),
+};
+
+} // namespace
+
+TEST(ApplicationShell, FirstLaunchRunsTheStepsInOrderAndStartsOnWelcome) {
+  Machine m;
+  ApplicationShell shell(contextFor(m));
+  shell.launch();
+  QStringList expected = kLaunchOrder;
+  expected.insert(3, QStringLiteral("MainController class: first launch"));
+  expected.append(QStringLiteral("show welcome help"));
+  EXPECT_EQ(shell.steps(), expected);
+  EXPECT_EQ(shell.stateMachine().currentState(), &shell.stateLinkingHelper().welcomeState());
+  EXPECT_EQ(m.hooksCalled,
+            (QStringList{QStringLiteral("login item"), QStringLiteral("welcome help")}));
+  EXPECT_FALSE(UserDefaults::standard().boolValue(QStringLiteral("firstLaunch")));
+  EXPECT_EQ(m.storage.getInteger(QStringLiteral("launchManagerLaunchCounter")), 1);
+  // The responder chain runs from the controller through the machine to the state.
+  EXPECT_EQ(shell.mainController().nextResponder(), &shell.stateMachine());
+  EXPECT_EQ(shell.stateMachine().nextResponder(), &shell.stateLinkingHelper().welcomeState());
+  EXPECT_TRUE(shell.appDelegate().mainWindow()->isVisible());
+  // The developer-contact group follows the help item in the main menu.
+  QAction* helpItem = shell.mainMenu().itemSending(QStringLiteral("showHelp"));
+  auto* helpMenu = qobject_cast<QMenu*>(helpItem->parent());
+  ASSERT_NE(helpMenu, nullptr);
+  const QList<QAction*> items = helpMenu->actions();
+  ASSERT_EQ(items.size(), 3);
+  EXPECT_TRUE(items[1]->isSeparator());
+  EXPECT_EQ(items[2]->text(), QStringLiteral("Contact the Developer"));
+  EXPECT_NE(shell.appDelegate().menuItemManager()->menuItemGroups().constFind(
+                QStringLiteral("developer contact")),
+            shell.appDelegate().menuItemManager()->menuItemGroups().constEnd());
+}
+
+TEST(ApplicationShell, LaterLaunchStartsOnDefineWithoutFirstLaunchSteps) {
+  Machine m;
+  {
+    ApplicationShell first(contextFor(m));
+    first.launch();
+  }
+  m.hooksCalled.clear();
+  ApplicationShell second(contextFor(m));
+  second.launch();
+  EXPECT_EQ(second.steps(), kLaunchOrder);
+  EXPECT_EQ(second.stateMachine().currentState(),
+            &second.stateLinkingHelper().defineTimeSliceState());
+  EXPECT_TRUE(m.hooksCalled.isEmpty());
+  EXPECT_EQ(m.storage.getInteger(QStringLiteral("launchManagerLaunchCounter")), 2);
+  EXPECT_EQ(UserDefaults::standard().string(QStringLiteral("version")),
+            QCoreApplication::applicationVersion());
+}
+
+TEST(ApplicationShell, QuittingOutsideASliceSavesThePadsAndQuitsAtOnce) {
+  Machine m;
+  markLaunchedBefore(m);
+  ApplicationShell shell(contextFor(m));
+  shell.launch();
+  EXPECT_TRUE(shell.mainController().tryToPerform(QStringLiteral("terminate")));
+  EXPECT_TRUE(m.alerts.shown.empty());
+  EXPECT_EQ(m.quits, 1);
+  EXPECT_EQ(m.hooksCalled, QStringList{QStringLiteral("pads saved")});
+}
+
+TEST(ApplicationShell, QuittingARunningSliceAsksAndCancelKeepsItRunning) {
+  Machine m;
+  markLaunchedBefore(m);
+  ApplicationShell shell(contextFor(m));
+  shell.launch();
+  shell.stateMachine().triggerTransition(QStringLiteral("next"));
+  auto& running = shell.stateLinkingHelper().timeSliceRunningState();
+  ASSERT_EQ(shell.stateMachine().currentState(), &running);
+
+  m.alerts.answers = {1}; // "Cancel"
+  EXPECT_FALSE(shell.quit());
+  ASSERT_EQ(m.alerts.shown.size(), 1u);
+  EXPECT_EQ(m.alerts.shown[0].messageText,
+            QStringLiteral("Are you sure you want to quit Korvane-R?"));
+  EXPECT_EQ(m.alerts.shown[0].informativeText,
+            QStringLiteral("Your timeslice will not be logged."));
+  EXPECT_EQ(m.alerts.shown[0].buttons,
+            (QStringList{QStringLiteral("OK"), QStringLiteral("Cancel")}));
+  EXPECT_EQ(m.quits, 0);
+  EXPECT_TRUE(m.hooksCalled.isEmpty());
+  EXPECT_EQ(shell.stateMachine().currentState(), &running);
+
+  m.alerts.answers = {0}; // "OK"
+  EXPECT_TRUE(shell.quit());
+  EXPECT_EQ(m.alerts.shown.size(), 2u);
+  EXPECT_EQ(m.quits, 1);
+  EXPECT_EQ(m.hooksCalled, QStringList{QStringLiteral("pads saved")});
+}
+
+TEST(ApplicationShell, StatePageIsShownWithItsFirstResponder) {
+  Machine m;
+  markLaunchedBefore(m);
+  ApplicationShell shell(contextFor(m));
+  shell.launch();
+  MainWindowController& window = shell.appDelegate().mainWindow()->controller();
+  auto& define = shell.stateLinkingHelper().defineTimeSliceState();
+  EXPECT_EQ(define.infoWall()->parentWidget(), window.infoWallContainer());
+  EXPECT_EQ(define.buttonWall()->parentWidget(), window.buttonWallContainer());
+
+  auto& welcome = shell.stateLinkingHelper().welcomeState();
+  auto* field = new QLineEdit(welcome.infoWall());
+  welcome.setFirstResponder(field);
+  shell.stateMachine().triggerTransition(QStringLiteral("welcome"));
+  EXPECT_EQ(welcome.infoWall()->parentWidget(), window.infoWallContainer());
+  EXPECT_EQ(define.infoWall()->parentWidget(), nullptr);
+  EXPECT_EQ(shell.appDelegate().mainWindow()->focusWidget(), field);
+}
+
+TEST(ApplicationShell, ClosingTheWindowHidesItAndALaterLaunchBringsItBack) {
+  Machine m;
+  markLaunchedBefore(m);
+  ApplicationShell shell(contextFor(m));
+  shell.launch();
+  MainWindow* window = shell.appDelegate().mainWindow();
+  ASSERT_TRUE(window->isVisible());
+  window->close();
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_TRUE(shell.appDelegate().isHidden());
+  EXPECT_EQ(m.quits, 0);
+  shell.handOver({QStringLiteral("korvaner2things://add?title=x")});
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(m.hooksCalled, QStringList{QStringLiteral("korvaner2things://add?title=x")});
+}

@@ -1,0 +1,136 @@
+#include "window/MainWindow.h"
+#include "window/MainMenu.h"
+#include "window/MainWindowController.h"
+#include "window/MenuItemManager.h"
+
+#include "platform/UserDefaults.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScreen>
+#include <QToolButton>
+
+using namespace kr;
+
+namespace {
+
+struct Page {
+  Page() {
+    info.setMinimumSize(440, 200);
+    buttons.setFixedSize(440, 34);
+    field = new QLineEdit(&info);
+  }
+  QWidget info;
+  QWidget buttons;
+  QLineEdit* field;
+};
+
+void forgetPosition() {
+  // -1 means never placed; the application registers it so.
+  UserDefaults::standard().registerDefault(QStringLiteral("topLeftX"), -1.0);
+  UserDefaults::standard().registerDefault(QStringLiteral("topLeftY"), -1.0);
+  UserDefaults::standard().remove(QStringLiteral("topLeftX"));
+  UserDefaults::standard().remove(QStringLiteral("topLeftY"));
+}
+
+} // namespace
+
+TEST(MainWindow, FirstPageGoesToTheDefaultPositionAndLaterPagesDoNotMoveIt) {
+  forgetPosition();
+  auto window = MainWindow::makeMainWindow(UserDefaults::standard());
+  MainWindowController& controller = window->controller();
+  Page first;
+  controller.showPage(&first.info, &first.buttons, first.field);
+  window->show();
+  const QRect visible = QGuiApplication::primaryScreen()->availableGeometry();
+  const QSize size = window->frameGeometry().size();
+  EXPECT_EQ(window->pos(), QPoint(visible.x() + visible.width() / 2 - (size.width() + 1) / 2,
+                                  visible.y() + (size.height() + 1) / 2));
+  EXPECT_TRUE(controller.initialPositionAlreadyGiven());
+  // The button wall keeps its size, 8 in from the right of the 400-wide container.
+  EXPECT_EQ(first.buttons.geometry(), QRect(-48, 1, 440, 34));
+  EXPECT_EQ(first.info.parentWidget(), controller.infoWallContainer());
+  EXPECT_EQ(window->focusWidget(), first.field);
+  EXPECT_GE(controller.buttonWallContainer()->y(),
+            controller.infoWallContainer()->y() + controller.infoWallContainer()->height());
+
+  window->move(120, 80);
+  EXPECT_EQ(UserDefaults::standard().doubleValue(QStringLiteral("topLeftX")), 120.0);
+  EXPECT_EQ(UserDefaults::standard().doubleValue(QStringLiteral("topLeftY")), 80.0);
+  Page second;
+  controller.showPage(&second.info, &second.buttons, nullptr);
+  EXPECT_EQ(window->pos(), QPoint(120, 80));
+  EXPECT_EQ(first.info.parentWidget(), nullptr);
+  EXPECT_EQ(first.buttons.parentWidget(), nullptr);
+  controller.detachPage();
+}
+
+TEST(MainWindow, RememberedCornerIsUsedAsStored) {
+  UserDefaults::standard().setValue(QStringLiteral("topLeftX"), 33.0);
+  UserDefaults::standard().setValue(QStringLiteral("topLeftY"), 44.0);
+  auto window = MainWindow::makeMainWindow(UserDefaults::standard());
+  Page page;
+  window->controller().showPage(&page.info, &page.buttons, nullptr);
+  EXPECT_EQ(window->pos(), QPoint(33, 44));
+  window->controller().detachPage();
+  forgetPosition();
+}
+
+TEST(MainWindow, CloseRunsTheCloseHandlerInsteadOfClosing) {
+  auto window = MainWindow::makeMainWindow(UserDefaults::standard());
+  int asked = 0;
+  window->setCloseHandler([&] { ++asked; });
+  window->show();
+  EXPECT_FALSE(window->close());
+  EXPECT_EQ(asked, 1);
+  window->setCloseHandler({});
+  window->close();
+  EXPECT_FALSE(window->isVisible());
+}
+
+TEST(MainMenu, ItemsSendTheirActionsAndTheTitleBandButtonOpensTheMenu) {
+  QStringList sent;
+  MainMenu menu([&](const QString& action) { sent.append(action); });
+  auto window = MainWindow::makeMainWindow(UserDefaults::standard());
+  window->controller().setMainMenu(menu.menu());
+  EXPECT_EQ(window->controller().mainMenuButton()->menu(), menu.menu());
+  menu.itemSending(QStringLiteral("terminate"))->trigger();
+  EXPECT_EQ(sent, QStringList{QStringLiteral("terminate")});
+  EXPECT_EQ(menu.itemSending(QStringLiteral("terminate"))->shortcut(),
+            QKeySequence(Qt::CTRL | Qt::Key_Q));
+  menu.installShortcuts(*window);
+  EXPECT_TRUE(window->actions().contains(menu.itemSending(QStringLiteral("terminate"))));
+}
+
+TEST(MenuItemManager, NamesTheGroupsAndInsertsAfterANamedGroup) {
+  MainMenu menu([](const QString&) {});
+  MenuItemManager manager(menu.menu());
+  for (const char* name : {"About", "Preferences", "Hide", "Quit", "EditUndo", "EditCut",
+                           "WindowMinimize", "WindowBringAllToFront", "Help"})
+    EXPECT_TRUE(manager.menuItemGroups().contains(QString::fromLatin1(name))) << name;
+  EXPECT_EQ(manager.menuItemGroups().value(QStringLiteral("EditCut")).items.size(), 4);
+
+  QAction separator;
+  separator.setSeparator(true);
+  QAction first(QStringLiteral("First"));
+  QAction second(QStringLiteral("Second"));
+  ASSERT_TRUE(manager.addMenuItemGroupAfterExistingGroup(
+      QStringLiteral("Hide"), {{&separator, &first, &second}}, QStringLiteral("extra")));
+  auto* app = qobject_cast<QMenu*>(menu.itemSending(QStringLiteral("hide"))->parent());
+  ASSERT_NE(app, nullptr);
+  const QList<QAction*> items = app->actions();
+  const qsizetype hide = items.indexOf(menu.itemSending(QStringLiteral("hide")));
+  EXPECT_EQ(items.at(hide + 1), &separator);
+  EXPECT_EQ(items.at(hide + 2), &first);
+  EXPECT_EQ(items.at(hide + 3), &second);
+  EXPECT_TRUE(manager.menuItemGroups().contains(QStringLiteral("extra")));
+  EXPECT_FALSE(manager.addMenuItemGroupAfterExistingGroup(QStringLiteral("Nope"), {{&first}},
+                                                          QStringLiteral("x")));
+  EXPECT_EQ(MenuItemManager::groupName(QString()), QString());
+  EXPECT_EQ(MenuItemManager::groupName(QStringLiteral("Quitter Korvane-R")),
+            QStringLiteral("Quit"));
+}

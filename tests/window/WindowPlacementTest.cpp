@@ -1,0 +1,78 @@
+#include "window/WindowPlacement.h"
+
+#include <gtest/gtest.h>
+
+using namespace kr;
+
+namespace {
+
+// A 1440 x 900 screen whose visible area is 877 high at its top (the worked
+// examples' screen, turned into Qt's downward y).
+const WindowPlacement::Screen kLaptop{QRectF(0, 0, 1440, 900), QRectF(0, 0, 1440, 877)};
+const QSizeF kWindow(440, 600);
+
+} // namespace
+
+TEST(WindowPlacement, DefaultPositionCentresAndPutsTheTopHalfAWindowBelowTheVisibleTop) {
+  EXPECT_EQ(WindowPlacement::defaultPosition(kWindow, kLaptop.visibleFrame), QPointF(500, 300));
+  // Odd sizes round half away from zero.
+  EXPECT_EQ(WindowPlacement::defaultPosition(QSizeF(441, 601), QRectF(100, 50, 1000, 800)),
+            QPointF(379, 351));
+}
+
+TEST(WindowPlacement, RememberedPositionIsClampedIntoTheVisibleArea) {
+  const std::vector<WindowPlacement::Screen> screens{kLaptop};
+  // Never placed: the default position, clamped like any other candidate, so
+  // the 600-high window's bottom comes up to the visible area's bottom.
+  EXPECT_EQ(WindowPlacement::computeTopLeftPoint({0, 0}, {-1, -1}, kWindow, screens, 0),
+            QPointF(500, 277));
+  // Only x unknown: the pair is used as it stands and clamped; the top edge at
+  // 400 would put the bottom below the visible area, so the window moves up.
+  EXPECT_EQ(WindowPlacement::computeTopLeftPoint({0, 0}, {-1, 400}, kWindow, screens, 0),
+            QPointF(0, 277));
+  // A position inside stays.
+  EXPECT_EQ(WindowPlacement::computeTopLeftPoint({0, 0}, {200, 100}, kWindow, screens, 0),
+            QPointF(200, 100));
+  // A position on no screen falls back to the (clamped) default.
+  EXPECT_EQ(WindowPlacement::computeTopLeftPoint({0, 0}, {5000, 5000}, kWindow, screens, 0),
+            QPointF(500, 277));
+}
+
+TEST(WindowPlacement, SuggestedPointPlacesTheWindowBelowTheIconOnItsScreen) {
+  const WindowPlacement::Screen right{QRectF(1440, 0, 1920, 1080), QRectF(1440, 30, 1920, 1050)};
+  const std::vector<WindowPlacement::Screen> screens{kLaptop, right};
+  EXPECT_EQ(WindowPlacement::computeTopLeftPoint({1000, 10}, {-1, -1}, kWindow, screens, 0),
+            QPointF(940, 10));
+  // On the second screen its own visible area holds: the top moves below its panel.
+  EXPECT_EQ(WindowPlacement::computeTopLeftPoint({3300, 5}, {-1, -1}, kWindow, screens, 0),
+            QPointF(3360 - 440, 30));
+}
+
+TEST(WindowPlacement, ScreenChoiceAndEdges) {
+  const WindowPlacement::Screen right{QRectF(1440, 0, 1440, 900), QRectF(1440, 0, 1440, 900)};
+  const std::vector<WindowPlacement::Screen> screens{kLaptop, right};
+  // Equal overlap: the earlier screen wins; more overlap wins otherwise.
+  EXPECT_EQ(WindowPlacement::screenWithLargestOverlap(screens, QRectF(1240, 0, 400, 100)), 0);
+  EXPECT_EQ(WindowPlacement::screenWithLargestOverlap(screens, QRectF(1340, 0, 400, 100)), 1);
+  EXPECT_EQ(WindowPlacement::screenWithLargestOverlap(screens, QRectF(-500, 0, 400, 100)), -1);
+  // Left and bottom edges belong to a screen, right and top edges do not.
+  EXPECT_EQ(WindowPlacement::screenForMouseLocation(screens, {0, 900}), 0);
+  EXPECT_EQ(WindowPlacement::screenForMouseLocation(screens, {0, 0}), -1);
+  EXPECT_EQ(WindowPlacement::screenForMouseLocation(screens, {1440, 10}), 1);
+  EXPECT_EQ(WindowPlacement::screenForMouseLocation(screens, {2880, 10}), -1);
+}
+
+TEST(WindowPlacement, WindowLargerThanTheVisibleAreaKeepsItsTopAndRightEdgesInside) {
+  const QPointF corner =
+      WindowPlacement::clampTopLeft({-300, -300}, QSizeF(2000, 1000), kLaptop.visibleFrame);
+  EXPECT_EQ(corner, QPointF(1440 - 2000, 0));
+}
+
+TEST(WindowPlacement, OnlyTheRightEdgeIsPulledBack) {
+  EXPECT_EQ(
+      WindowPlacement::keepRightEdgeOnScreen(QRectF(1200, 100, 440, 600), kLaptop.visibleFrame),
+      QPointF(1000, 100));
+  EXPECT_EQ(
+      WindowPlacement::keepRightEdgeOnScreen(QRectF(-100, 700, 440, 600), kLaptop.visibleFrame),
+      QPointF(-100, 700));
+}

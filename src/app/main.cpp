@@ -5,8 +5,8 @@
 #include "platform/QnLog.h"
 #include "platform/UserDefaults.h"
 #include "platform/linux/IdleTimeBackendFactory.h"
-#include "platform/linux/SingleInstance.h"
 #include "platform/linux/UnixSignalWatcher.h"
+#include "platform/linux/dbus/SingleInstance.h"
 #include "shell/ActivityMonitor.h"
 #include "shell/ApplicationShell.h"
 

@@ -1,4 +1,4 @@
-#include "platform/linux/SingleInstance.h"
+#include "platform/linux/dbus/SingleInstance.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include "platform/TestActivityMonitor.h"
 #include "platform/TestAlertPresenter.h"
 #include "platform/UserDefaults.h"
-#include "platform/linux/X11IdleTimeBackend.h"
+#include "platform/linux/x11/X11IdleTimeBackend.h"
 #include "states/DefineTimeSliceState.h"
 #include "states/StateLinkingHelper.h"
 #include "support/TestClock.h"

@@ -1,7 +1,7 @@
 #include "platform/linux/IdleTimeBackendFactory.h"
 
-#include "platform/linux/DBusIdleTimeBackend.h"
-#include "platform/linux/X11IdleTimeBackend.h"
+#include "platform/linux/dbus/DBusIdleTimeBackend.h"
+#include "platform/linux/x11/X11IdleTimeBackend.h"
 
 namespace kr {
 

@@ -1,4 +1,4 @@
-#include "platform/linux/DBusIdleTimeBackend.h"
+#include "platform/linux/dbus/DBusIdleTimeBackend.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

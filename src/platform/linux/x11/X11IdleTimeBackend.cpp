@@ -1,4 +1,4 @@
-#include "platform/linux/X11IdleTimeBackend.h"
+#include "platform/linux/x11/X11IdleTimeBackend.h"
 
 #include <QGuiApplication>
 

@@ -3,6 +3,7 @@
 #include "platform/RtfReader.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace kr {
 
@@ -13,7 +14,6 @@ constexpr int kMaxFonts = 4096;
 constexpr int kMaxColors = 4096;
 constexpr int kMaxNameLength = 1024;
 constexpr int kMaxInstructionLength = 65536;
-constexpr int kMaxUnicodeSkip = 16;
 
 bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }

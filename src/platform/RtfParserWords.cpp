@@ -2,7 +2,6 @@
 #include "platform/RtfParser.h"
 
 #include <algorithm>
-#include <climits>
 
 namespace kr {
 

@@ -457,8 +457,7 @@ void ConstraintLayout::invalidate() {
   }
 }
 
-Qt::Orientations ConstraintLayout::expandingDirections() const {
-  return Qt::Horizontal | Qt::Vertical;
-}
+// Sizes come from the constraints; a window shows at its fitting size.
+Qt::Orientations ConstraintLayout::expandingDirections() const { return {}; }
 
 } // namespace kr

@@ -38,6 +38,11 @@ void SimplexSolver::Row::insert(Symbol symbol, double coefficient) {
 
 void SimplexSolver::Row::insertRow(const Row& other, double coefficient) {
   constant += other.constant * coefficient;
+  if (other.terms.size() <= 4) {
+    for (const auto& term : other.terms)
+      insert(term.first, term.second * coefficient);
+    return;
+  }
   // Merge two sorted term lists.
   std::vector<std::pair<Symbol, double>> merged;
   merged.reserve(terms.size() + other.terms.size());
@@ -108,6 +113,7 @@ SimplexSolver::Variable SimplexSolver::newVariable() {
 
 SimplexSolver::Symbol SimplexSolver::newSymbol(SymbolType type) {
   types_.push_back(type);
+  inTableau_.push_back(false);
   return Symbol(types_.size() - 1);
 }
 
@@ -141,6 +147,7 @@ bool SimplexSolver::install(Constraint& constraint) {
   } else {
     row.solveFor(subject);
     substitute(subject, row);
+    markInTableau(row);
     rows_.emplace(subject, std::move(row));
   }
   if (!optimize(objective_))
@@ -167,7 +174,8 @@ void SimplexSolver::removeConstraint(ConstraintId id) {
     Row row = std::move(rows_.at(leaving));
     rows_.erase(leaving);
     row.solveFor(leaving, tag.marker);
-    substitute(tag.marker, row);
+    markInTableau(row);          // its symbols enter the rows that held the marker
+    substitute(tag.marker, row); // the marker's row is the constraint itself: dropped
   }
   optimize(objective_);
 }
@@ -254,6 +262,7 @@ SimplexSolver::Row SimplexSolver::createRow(const std::vector<Term>& terms, doub
       tag.other = newSymbol(SymbolType::Error);
       row.insert(tag.other, -sign);
       objective_.insert(tag.other, weight);
+      inTableau_[size_t(tag.other)] = true;
     }
   } else if (weight >= required) {
     tag.marker = newSymbol(SymbolType::Dummy);
@@ -265,6 +274,7 @@ SimplexSolver::Row SimplexSolver::createRow(const std::vector<Term>& terms, doub
     row.insert(tag.other, 1.0);
     objective_.insert(tag.marker, weight);
     objective_.insert(tag.other, weight);
+    inTableau_[size_t(tag.marker)] = inTableau_[size_t(tag.other)] = true;
   }
   if (row.constant < 0.0)
     row.negate();
@@ -294,6 +304,7 @@ bool SimplexSolver::allDummies(const Row& row) const {
 
 bool SimplexSolver::addWithArtificialVariable(const Row& row) {
   const Symbol art = newSymbol(SymbolType::Slack);
+  markInTableau(row);
   rows_.emplace(art, row);
   artificial_ = row;
   optimize(*artificial_);
@@ -315,6 +326,7 @@ bool SimplexSolver::addWithArtificialVariable(const Row& row) {
       return false;
     artRow.solveFor(art, entering);
     substitute(entering, artRow);
+    markInTableau(artRow);
     rows_.emplace(entering, std::move(artRow));
   }
   for (auto& [basic, r] : rows_)
@@ -323,7 +335,15 @@ bool SimplexSolver::addWithArtificialVariable(const Row& row) {
   return feasible;
 }
 
+void SimplexSolver::markInTableau(const Row& row) {
+  for (const auto& term : row.terms)
+    inTableau_[size_t(term.first)] = true;
+}
+
 void SimplexSolver::substitute(Symbol symbol, const Row& row) {
+  // A symbol no row has ever held needs no substitution (a variable's first constraint).
+  if (!inTableau_[size_t(symbol)])
+    return;
   for (auto& [basic, r] : rows_) {
     if (r.substitute(symbol, row) && isRestricted(basic) && r.constant < 0.0)
       infeasible_.push_back(basic);
@@ -338,12 +358,14 @@ void SimplexSolver::pivot(Symbol leaving, Symbol entering) {
   rows_.erase(leaving);
   row.solveFor(leaving, entering);
   substitute(entering, row);
+  markInTableau(row);
   rows_.emplace(entering, std::move(row));
 }
 
 bool SimplexSolver::optimize(Row& objective) {
-  for (;;) {
-    const Symbol entering = enteringSymbol(objective);
+  for (int pivots = 0;; ++pivots) {
+    // The steepest coefficient first; Bland's rule after many pivots rules out cycling.
+    const Symbol entering = enteringSymbol(objective, pivots > 1000);
     if (entering == invalid)
       return true;
     const Symbol leaving = leavingSymbol(entering);
@@ -366,13 +388,18 @@ void SimplexSolver::dualOptimize() {
   }
 }
 
-// Bland's rule: the lowest symbol whose objective coefficient is negative.
-SimplexSolver::Symbol SimplexSolver::enteringSymbol(const Row& objective) const {
+SimplexSolver::Symbol SimplexSolver::enteringSymbol(const Row& objective, bool bland) const {
+  Symbol entering = invalid;
+  double steepest = -epsilon;
   for (const auto& term : objective.terms) {
-    if (types_[term.first] != SymbolType::Dummy && term.second < -epsilon)
-      return term.first;
+    if (types_[term.first] == SymbolType::Dummy || term.second >= steepest)
+      continue;
+    if (bland)
+      return term.first; // the lowest symbol with a negative coefficient
+    steepest = term.second;
+    entering = term.first;
   }
-  return invalid;
+  return entering;
 }
 
 SimplexSolver::Symbol SimplexSolver::dualEnteringSymbol(const Row& row) const {
@@ -447,6 +474,7 @@ void SimplexSolver::removeMarkerEffects(Symbol marker, double weight) {
 void SimplexSolver::rebuild() {
   rows_.clear();
   objective_ = Row();
+  std::fill(inTableau_.begin(), inTableau_.end(), false);
   artificial_.reset();
   infeasible_.clear();
   std::vector<ConstraintId> ids;

@@ -99,9 +99,10 @@ private:
   bool allDummies(const Row& row) const;
   bool addWithArtificialVariable(const Row& row);
   void substitute(Symbol symbol, const Row& row);
+  void markInTableau(const Row& row);
   bool optimize(Row& objective);
   void dualOptimize();
-  Symbol enteringSymbol(const Row& objective) const;
+  Symbol enteringSymbol(const Row& objective, bool bland) const;
   Symbol dualEnteringSymbol(const Row& row) const;
   Symbol leavingSymbol(Symbol entering) const;
   Symbol markerLeavingSymbol(Symbol marker) const;
@@ -110,6 +111,7 @@ private:
   bool isRestricted(Symbol s) const { return types_[s] != SymbolType::External; }
 
   std::vector<SymbolType> types_;
+  std::vector<bool> inTableau_; // whether any row has held the symbol
   std::vector<Symbol> variableSymbols_;
   std::vector<double> values_;
   std::unordered_map<Symbol, Row> rows_;

@@ -9,6 +9,7 @@
 
 #include "support/TestEnvironment.h"
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -230,4 +231,37 @@ TEST(TabWallTest, PagesHaveIdentifiersAndOnlyKnownWallsSwitch) {
   tabs.show();
   ConstraintLayout::layoutSubtreeIfNeeded(&tabs);
   EXPECT_EQ(second->size(), QSize(120, 80));
+}
+
+TEST(WallLayoutTest, WindowShowsAtItsFittingSizeAndFollowsContentChanges) {
+  Wall fitted;
+  fitted.factory()->viewWithIntrinicSize(QSizeF(50, 20), [](LayoutConstraintMaker& m) {
+    m.container().place(A::Left, A::Left).place(A::Top, A::Top);
+    m.container().place(A::Right, A::Right).place(A::Bottom, A::Bottom);
+  });
+  fitted.show();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(fitted.size(), QSize(66, 36));
+
+  Wall window;
+  window.resize(200, 200);
+  Wall* inner = window.factory()->wall({}, [](LayoutConstraintMaker& m) {
+    m.container().place(A::Left, A::Left).place(A::Top, A::Top);
+  });
+  inner->factory()->viewWithIntrinicSize(QSizeF(50, 20), [](LayoutConstraintMaker& m) {
+    m.container().pin(A::Left, A::Left, 0).pin(A::Top, A::Top, 0);
+    m.container().pin(A::Right, A::Right, 0).pin(A::Bottom, A::Bottom, 0).lowPriority();
+  });
+  window.show();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(inner->geometry(), QRect(8, 8, 50, 20));
+  // New content below the first brick: the inner wall grows at the next pass.
+  QWidget* second =
+      inner->factory()->viewWithIntrinicSize(QSizeF(30, 30), [](LayoutConstraintMaker& m) {
+        m.container().pin(A::Left, A::Left, 0).pin(A::Bottom, A::Bottom, 0);
+        m.previous().pin(A::Top, A::Bottom, 0);
+      });
+  QCoreApplication::processEvents();
+  EXPECT_EQ(inner->geometry(), QRect(8, 8, 50, 50));
+  EXPECT_EQ(second->geometry(), QRect(0, 20, 30, 30));
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using kr::SimplexSolver;
 using Rel = SimplexSolver::Relation;
 
@@ -100,5 +102,81 @@ TEST(SimplexSolverTest, IncrementalChainStaysConsistent) {
     const double w = i % 2 == 0 ? 10.0 : 20.0 + i;
     EXPECT_NEAR(s.value(width[i]), w, 1e-6) << i;
     expectedLeft += w + 8;
+  }
+}
+
+// Random required differences (satisfied by a hidden solution) and weighted
+// wishes, added and removed at random: the incremental solution always
+// satisfies the required constraints and equals a solver built afresh from the
+// constraints that remain.
+TEST(SimplexSolverTest, IncrementalChangesMatchASolveFromScratch) {
+  std::mt19937 random(20261206);
+  auto uniform = [&](double lo, double hi) {
+    return std::uniform_real_distribution<double>(lo, hi)(random);
+  };
+  const int n = 12;
+  std::vector<double> hidden(n);
+  for (double& h : hidden)
+    h = uniform(0, 100);
+  struct Spec {
+    std::vector<SimplexSolver::Term> terms;
+    double constant;
+    Rel relation;
+    double weight;
+  };
+  for (int round = 0; round < 20; ++round) {
+    SimplexSolver incremental;
+    std::vector<SimplexSolver::Variable> vars(n);
+    for (auto& v : vars)
+      v = incremental.newVariable();
+    std::vector<std::pair<SimplexSolver::ConstraintId, Spec>> live;
+    std::vector<Spec> anchors; // one wish per variable keeps every optimum unique
+    for (int v = 0; v < n; ++v) {
+      anchors.push_back({{{vars[size_t(v)], 1}}, -uniform(0, 100), Rel::Equal, uniform(1, 1000)});
+      ASSERT_TRUE(incremental.addConstraint(anchors.back().terms, anchors.back().constant,
+                                            anchors.back().relation, anchors.back().weight));
+    }
+    for (int step = 0; step < 60; ++step) {
+      if (!live.empty() && uniform(0, 1) < 0.3) {
+        const size_t victim = size_t(uniform(0, double(live.size())));
+        incremental.removeConstraint(live[victim].first);
+        live.erase(live.begin() + long(victim));
+        continue;
+      }
+      const int i = int(uniform(0, n)), j = int(uniform(0, n));
+      Spec spec;
+      if (uniform(0, 1) < 0.5 && i != j) {
+        // x_i - x_j >= slack below the hidden difference
+        spec = {{{vars[size_t(i)], 1}, {vars[size_t(j)], -1}},
+                -(hidden[size_t(i)] - hidden[size_t(j)] - uniform(0, 10)),
+                Rel::GreaterOrEqual,
+                SimplexSolver::required};
+      } else {
+        spec = {{{vars[size_t(i)], 1}}, -uniform(0, 100), Rel::Equal, uniform(1, 1000)};
+      }
+      const auto id =
+          incremental.addConstraint(spec.terms, spec.constant, spec.relation, spec.weight);
+      ASSERT_TRUE(id);
+      live.emplace_back(*id, spec);
+    }
+    incremental.updateVariables();
+    SimplexSolver fresh;
+    for (int v = 0; v < n; ++v)
+      fresh.newVariable();
+    for (const Spec& spec : anchors)
+      ASSERT_TRUE(fresh.addConstraint(spec.terms, spec.constant, spec.relation, spec.weight));
+    for (const auto& [id, spec] : live)
+      ASSERT_TRUE(fresh.addConstraint(spec.terms, spec.constant, spec.relation, spec.weight));
+    fresh.updateVariables();
+    for (const auto& [id, spec] : live) {
+      if (spec.weight < SimplexSolver::required)
+        continue;
+      double value = spec.constant;
+      for (const auto& term : spec.terms)
+        value += term.coefficient * incremental.value(term.variable);
+      EXPECT_GE(value, -1e-6) << "round " << round;
+    }
+    for (int v = 0; v < n; ++v)
+      EXPECT_NEAR(incremental.value(vars[size_t(v)]), fresh.value(v), 1e-6) << "round " << round;
   }
 }

@@ -8,6 +8,7 @@
 #include "platform/RtfdPackage.h"
 
 #include <QFile>
+#include <QHash>
 
 #include <algorithm>
 #include <cstdint>
@@ -105,8 +106,11 @@ FullDataSet::FileContents FullDataSet::createTimeSlicesFromRichText(const RichTe
 }
 
 void FullDataSet::appendFile(const LogFile& file) {
-  const auto& slices = file.timeSlicesInFile();
-  fullTimeSlices_.insert(fullTimeSlices_.end(), slices.begin(), slices.end());
+  const LogFile::Records& records = *file.records();
+  for (const FullTimeSlicePtr& slice : records.timeSlices)
+    fullTimeSlices_.push_back(slice.get());
+  starts_.insert(starts_.end(), records.startMSecs.begin(), records.startMSecs.end());
+  hashes_.insert(hashes_.end(), records.uuidHashes.begin(), records.uuidHashes.end());
 }
 
 void FullDataSet::finishLoading() {
@@ -116,31 +120,66 @@ void FullDataSet::finishLoading() {
   const std::size_t count = fullTimeSlices_.size();
   bool strictlyAscending = true;
   for (std::size_t i = 1; i < count && strictlyAscending; ++i)
-    strictlyAscending =
-        fullTimeSlices_[i - 1]->startMSecsSinceEpoch() < fullTimeSlices_[i]->startMSecsSinceEpoch();
+    strictlyAscending = starts_[i - 1] < starts_[i];
   if (strictlyAscending) {
     std::reverse(fullTimeSlices_.begin(), fullTimeSlices_.end());
+    std::reverse(hashes_.begin(), hashes_.end());
   } else {
     std::vector<std::pair<qint64, std::uint32_t>> keys;
     keys.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
-      keys.emplace_back(-fullTimeSlices_[i]->startMSecsSinceEpoch(), std::uint32_t(i));
+      keys.emplace_back(-starts_[i], std::uint32_t(i));
     std::sort(keys.begin(), keys.end());
-    std::vector<FullTimeSlicePtr> sorted;
+    std::vector<const FullTimeSlice*> sorted;
+    std::vector<std::size_t> sortedHashes;
     sorted.reserve(count);
-    for (const auto& key : keys)
-      sorted.push_back(std::move(fullTimeSlices_[key.second]));
+    sortedHashes.reserve(count);
+    for (const auto& key : keys) {
+      sorted.push_back(fullTimeSlices_[key.second]);
+      sortedHashes.push_back(hashes_[key.second]);
+    }
     fullTimeSlices_ = std::move(sorted);
+    hashes_ = std::move(sortedHashes);
   }
   timeSlices_.assign(fullTimeSlices_.begin(), fullTimeSlices_.end());
   generateUUIDMap();
+  starts_ = {};
+  hashes_ = {};
 }
 
 void FullDataSet::generateUUIDMap() {
-  uuidMap_.clear();
-  uuidMap_.reserve(qsizetype(fullTimeSlices_.size()));
-  for (const FullTimeSlicePtr& slice : fullTimeSlices_)
-    uuidMap_.insert(slice->uuid(), slice);
+  std::size_t size = 16;
+  while (size < fullTimeSlices_.size() * 2)
+    size *= 2;
+  uuidTable_.assign(size, UuidSlot());
+  uuidCount_ = 0;
+  const std::size_t mask = size - 1;
+  // In list order, so that of several records with one identifier the last
+  // in the list, the oldest, stays.
+  for (std::size_t n = 0; n < fullTimeSlices_.size(); ++n) {
+    const std::size_t hash = hashes_[n];
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+      UuidSlot& slot = uuidTable_[i];
+      if (!slot.slice)
+        ++uuidCount_;
+      else if (slot.hash != hash || slot.slice->uuid() != fullTimeSlices_[n]->uuid())
+        continue;
+      slot = {hash, fullTimeSlices_[n]};
+      break;
+    }
+  }
+}
+
+const FullTimeSlice* FullDataSet::timeSliceWithUuid(const QString& uuid) const {
+  if (uuidTable_.empty())
+    return nullptr;
+  const std::size_t hash = qHash(uuid);
+  const std::size_t mask = uuidTable_.size() - 1;
+  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    const UuidSlot& slot = uuidTable_[i];
+    if (!slot.slice || (slot.hash == hash && slot.slice->uuid() == uuid))
+      return slot.slice;
+  }
 }
 
 } // namespace kr

@@ -4,8 +4,6 @@
 #include "engine/RawDataSet.h"
 #include "platform/RichText.h"
 
-#include <QHash>
-
 namespace kr {
 
 // Every time slice of the log folder as full records, newest first (entries
@@ -29,8 +27,13 @@ public:
   static FileContents createTimeSlicesFromText(const QString& text,
                                                const PlainTextStyle& style = {});
 
-  const std::vector<FullTimeSlicePtr>& timeSlices() const { return fullTimeSlices_; }
-  const QHash<QString, FullTimeSlicePtr>& uuidToFullTimeSliceMap() const { return uuidMap_; }
+  // The records stay valid while the data set lives.
+  const std::vector<const FullTimeSlice*>& timeSlices() const { return fullTimeSlices_; }
+  // The record logged under an identifier (of several, the oldest); null
+  // when there is none.
+  const FullTimeSlice* timeSliceWithUuid(const QString& uuid) const;
+  // How many identifiers the map from identifier to record holds.
+  int uuidCount() const { return uuidCount_; }
 
 protected:
   void appendFile(const LogFile& file) override;
@@ -39,8 +42,17 @@ protected:
 private:
   void generateUUIDMap();
 
-  std::vector<FullTimeSlicePtr> fullTimeSlices_;
-  QHash<QString, FullTimeSlicePtr> uuidMap_;
+  std::vector<const FullTimeSlice*> fullTimeSlices_;
+  // While loading: start and identifier hash of each record, in list order.
+  std::vector<qint64> starts_;
+  std::vector<std::size_t> hashes_;
+  // Open addressing over a power-of-two table; empty slots hold no record.
+  struct UuidSlot {
+    std::size_t hash = 0;
+    const FullTimeSlice* slice = nullptr;
+  };
+  std::vector<UuidSlot> uuidTable_;
+  int uuidCount_ = 0;
 };
 
 } // namespace kr

@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 
 #include <cerrno>
@@ -18,7 +19,8 @@
 namespace kr {
 
 LogFile::LogFile(QString fullPath)
-    : fullPath_(std::move(fullPath)), format_(formatForName(QFileInfo(fullPath_).fileName())) {
+    : fullPath_(std::move(fullPath)), format_(formatForName(QFileInfo(fullPath_).fileName())),
+      records_(std::make_shared<Records>()) {
   statName_ = QFile::encodeName(QFileInfo(fullPath_).fileName());
   if (format_ == Format::Rtfd)
     statName_ += "/TXT.rtf";
@@ -114,15 +116,17 @@ bool LogFile::read(const PlainTextStyle& style, int folderFd) {
   }
   if (!contents.problem.isEmpty())
     qCWarning(lcEngine).noquote() << "log file" << fullPath_ << contents.problem;
-  timeSlicesInFile_ = std::move(contents.timeSlices);
-  rawTimeSlicesInFile_.clear();
-  rawTimeSlicesInFile_.reserve(timeSlicesInFile_.size());
-  tagStringsInFile_.clear();
-  for (const FullTimeSlicePtr& slice : timeSlicesInFile_) {
-    rawTimeSlicesInFile_.push_back(slice->toRawTimeSlice());
+  auto records = std::make_shared<Records>();
+  records->timeSlices = std::move(contents.timeSlices);
+  records->rawTimeSlices.reserve(records->timeSlices.size());
+  for (const FullTimeSlicePtr& slice : records->timeSlices) {
+    records->rawTimeSlices.push_back(slice->toRawTimeSlice());
+    records->startMSecs.push_back(slice->startMSecsSinceEpoch());
+    records->uuidHashes.push_back(qHash(slice->uuid()));
     if (!slice->tagString().isEmpty())
-      tagStringsInFile_.append(slice->tagString());
+      records->tagStrings.append(slice->tagString());
   }
+  records_ = std::move(records);
   qn_log(QStringLiteral("LogFile - setting last read"));
   lastRead_ = stamp;
   parsed_ = true;

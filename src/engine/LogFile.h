@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -30,11 +31,26 @@ public:
 
   const QString& fullPath() const { return fullPath_; }
   Format format() const { return format_; }
-  const std::vector<FullTimeSlicePtr>& timeSlicesInFile() const { return timeSlicesInFile_; }
-  // Raw records derived from the full ones when the file was parsed.
-  const std::vector<RawTimeSlicePtr>& rawTimeSlicesInFile() const { return rawTimeSlicesInFile_; }
-  // The "#tags" values of the last parse.
-  const QStringList& tagStringsInFile() const { return tagStringsInFile_; }
+  // The records of one parse. Never changed: a new parse makes new ones, so
+  // data sets may keep them alive and point into them.
+  struct Records {
+    std::vector<FullTimeSlicePtr> timeSlices;
+    // Raw records derived from the full ones.
+    std::vector<RawTimeSlicePtr> rawTimeSlices;
+    // The "#tags" values.
+    QStringList tagStrings;
+    // Per record, what building a data set needs, kept compact: the start
+    // and the hash of the identifier.
+    std::vector<qint64> startMSecs;
+    std::vector<std::size_t> uuidHashes;
+  };
+
+  const std::shared_ptr<const Records>& records() const { return records_; }
+  const std::vector<FullTimeSlicePtr>& timeSlicesInFile() const { return records_->timeSlices; }
+  const std::vector<RawTimeSlicePtr>& rawTimeSlicesInFile() const {
+    return records_->rawTimeSlices;
+  }
+  const QStringList& tagStringsInFile() const { return records_->tagStrings; }
 
 private:
   // What tells a changed file: modification time, size and identity of what
@@ -55,9 +71,7 @@ private:
   bool parsed_ = false;
   std::optional<Stamp> lastRead_;
   bool reportedUnknownName_ = false;
-  std::vector<FullTimeSlicePtr> timeSlicesInFile_;
-  std::vector<RawTimeSlicePtr> rawTimeSlicesInFile_;
-  QStringList tagStringsInFile_;
+  std::shared_ptr<const Records> records_;
 };
 
 } // namespace kr

@@ -33,10 +33,15 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
   const QString prefix = folder + u'/';
   for (const QString& name : names) {
     const QString path = prefix + name;
-    LogFile& file = createOrRetrieveLogFile(path);
+    auto it = logFiles_.constFind(path);
+    if (it == logFiles_.constEnd()) {
+      createOrRetrieveLogFile(path);
+      it = logFiles_.constFind(path);
+    }
+    LogFile& file = **it;
     if (file.read(style, folderFd))
       result.tagStringsParsed.append(file.tagStringsInFile());
-    result.files.push_back(logFiles_.value(path));
+    result.files.push_back(*it);
   }
   ::close(folderFd);
   return result;

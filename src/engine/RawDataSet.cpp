@@ -19,17 +19,21 @@ void RawDataSet::loadFromFiles(const std::vector<std::shared_ptr<const LogFile>>
   QElapsedTimer timer;
   timer.start();
   timeSlices_.clear();
+  keepAlive_.clear();
+  keepAlive_.reserve(files.size());
   tagStringsParsed_ = tagStringsParsed;
-  for (const auto& file : files)
+  for (const auto& file : files) {
+    keepAlive_.push_back(file->records());
     appendFile(*file);
+  }
   finishLoading();
   qn_logf("data set: %zu time slices loaded in %lld ms", timeSlices_.size(),
           static_cast<long long>(timer.elapsed()));
 }
 
 void RawDataSet::appendFile(const LogFile& file) {
-  const auto& slices = file.rawTimeSlicesInFile();
-  timeSlices_.insert(timeSlices_.end(), slices.begin(), slices.end());
+  for (const RawTimeSlicePtr& slice : file.rawTimeSlicesInFile())
+    timeSlices_.push_back(slice.get());
 }
 
 } // namespace kr

@@ -38,7 +38,8 @@ public:
   void loadFromFiles(const std::vector<std::shared_ptr<const LogFile>>& files,
                      const QStringList& tagStringsParsed);
 
-  const std::vector<RawTimeSlicePtr>& timeSlices() const { return timeSlices_; }
+  // The records stay valid while the data set lives.
+  const std::vector<const RawTimeSlice*>& timeSlices() const { return timeSlices_; }
   // The "#tags" values of the files this load parsed (not of cached ones).
   const QStringList& tagStringsParsed() const { return tagStringsParsed_; }
 
@@ -46,7 +47,9 @@ protected:
   virtual void appendFile(const LogFile& file);
   virtual void finishLoading() {}
 
-  std::vector<RawTimeSlicePtr> timeSlices_;
+  std::vector<const RawTimeSlice*> timeSlices_;
+  // What the record pointers point into.
+  std::vector<std::shared_ptr<const void>> keepAlive_;
 
 private:
   QStringList tagStringsParsed_;

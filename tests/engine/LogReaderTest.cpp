@@ -32,7 +32,7 @@ QStringList lines(const QString& text) {
   return result;
 }
 
-QStringList uuids(const std::vector<FullTimeSlicePtr>& slices) {
+QStringList uuids(const std::vector<const FullTimeSlice*>& slices) {
   QStringList result;
   for (const auto& slice : slices)
     result.append(slice->uuid().right(3));
@@ -253,9 +253,13 @@ TEST(DataSetTest, FullDataSetIsNewestFirstWithTheOldestOfEachIdentifierInTheMap)
   EXPECT_TRUE(console.contains(QStringLiteral("System Log notes.txt")));
   EXPECT_EQ(uuids(full.timeSlices()),
             (QStringList{"F22", "F12", "F11", "F02", "F03", "F01", "F11", "mmy"}));
-  const auto& map = full.uuidToFullTimeSliceMap();
-  EXPECT_EQ(map.size(), 7);
-  EXPECT_EQ(map.value(QStringLiteral("0B0D5A56-3C1E-4C5E-9E0B-7D1C2B3A4F11"))->duration(), 60.0);
+  EXPECT_EQ(full.uuidCount(), 7);
+  EXPECT_EQ(
+      full.timeSliceWithUuid(QStringLiteral("0B0D5A56-3C1E-4C5E-9E0B-7D1C2B3A4F11"))->duration(),
+      60.0);
+  EXPECT_EQ(full.timeSliceWithUuid(QStringLiteral("0B0D5A56-3C1E-4C5E-9E0B-7D1C2B3A4F02")),
+            full.timeSlices()[3]);
+  EXPECT_EQ(full.timeSliceWithUuid(QStringLiteral("no such identifier")), nullptr);
   EXPECT_EQ(full.RawDataSet::timeSlices().size(), full.timeSlices().size());
   EXPECT_TRUE(full.tagStringsParsed().contains(QStringLiteral("writing,client-a")));
 }
@@ -283,7 +287,8 @@ TEST(DataSetTest, MissingFolderGivesAnEmptyDataSet) {
   FullDataSet full;
   full.loadFromDisk(QStringLiteral("/nonexistent/System Logs"), cache);
   EXPECT_TRUE(full.timeSlices().empty());
-  EXPECT_TRUE(full.uuidToFullTimeSliceMap().isEmpty());
+  EXPECT_EQ(full.uuidCount(), 0);
+  EXPECT_EQ(full.timeSliceWithUuid(QStringLiteral("x")), nullptr);
 }
 
 TEST(DataSetTest, FullDataSetAfterARawOneStillHasFullRecords) {
@@ -296,7 +301,7 @@ TEST(DataSetTest, FullDataSetAfterARawOneStillHasFullRecords) {
   full.loadFromDisk(folder.path(), cache);
   ASSERT_EQ(full.timeSlices().size(), 7u);
   EXPECT_EQ(full.timeSlices()[2]->objective(), QStringLiteral("Read chapter 3\nand take notes"));
-  EXPECT_EQ(full.uuidToFullTimeSliceMap().size(), 7);
+  EXPECT_EQ(full.uuidCount(), 7);
 }
 
 namespace {

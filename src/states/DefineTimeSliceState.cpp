@@ -1,6 +1,66 @@
 #include "states/DefineTimeSliceState.h"
 
+#include "states/AppDelegateAPI.h"
+#include "states/ButtonWallHelper.h"
+#include "states/StateHost.h"
+#include "states/TimeViewFactory.h"
+
+#include "engine/Clock.h"
+#include "engine/DataModel.h"
+#include "engine/StateMachine.h"
+#include "platform/SmartTimerWrapper.h"
+#include "platform/UserDefaults.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSlider>
+#include <QToolButton>
+
 namespace kr {
+
+namespace {
+
+const QString kStartWithBreakDurationInMinutes = QStringLiteral("startWithBreakDurationInMinutes");
+const QString kAfterInactivity =
+    QStringLiteral("automaticallyBringDefineTimeSliceToFrontAfterInactivity");
+const QString kAfterOneHour =
+    QStringLiteral("automaticallyBringDefineTimeSliceToFrontAfterOneHour");
+const QString kAfterBreakfast =
+    QStringLiteral("automaticallyBringDefineTimeSliceToFrontAfterBreakfast");
+const QString kAfterLunch = QStringLiteral("automaticallyBringDefineTimeSliceToFrontAfterLunch");
+
+constexpr qint64 kMaximumSeconds = 3600;
+constexpr qint64 kMinimumSecondsToSubtract = 180;
+
+int localHour(double referenceSeconds) {
+  return Clock::dateFromReferenceSeconds(referenceSeconds).toLocalTime().time().hour();
+}
+
+bool option(const QString& key) { return UserDefaults::standard().boolValue(key); }
+
+} // namespace
+
+const int DefineTimeSliceState::kStartWithBreakMinutes[5] = {2, 5, 10, 15, 20};
+
+DefineTimeSliceState::DefineTimeSliceState() {
+  DataModel::shared().addDurationListener(*this);
+  addAction(QStringLiteral("startTimeSlice"), [this] { startTimeSlice(); });
+  addAction(QStringLiteral("startTimedBreak"), [this] { startTimedBreak(); });
+  addAction(QStringLiteral("backToWelcomePage"), [this] { backToWelcomePage(); });
+  addAction(QStringLiteral("selectTagTokenField"), [this] { selectTagTokenField(); });
+  addAction(QStringLiteral("changeDuration"), [this] { changeDuration(); });
+  addAction(QStringLiteral("addOneMinute"), [this] { addOneMinute(); });
+  addAction(QStringLiteral("subtractOneMinute"), [this] { subtractOneMinute(); });
+}
+
+DefineTimeSliceState::~DefineTimeSliceState() {
+  alive_.reset();
+  stopBringToFrontTimer();
+}
 
 const StateExits& DefineTimeSliceState::exits() const {
   static const StateExits table{
@@ -10,6 +70,226 @@ const StateExits& DefineTimeSliceState::exits() const {
   return table;
 }
 
-void DefineTimeSliceState::build() { createStackView(); }
+void DefineTimeSliceState::activate() {
+  ModernUIState::activate();
+  updateMenuItem();
+  lunchBreakTransitionAlreadyTriggeredOnce_ = false;
+  breakfastTransitionAlreadyTriggeredOnce_ = false;
+  internalBringToFront();
+}
+
+void DefineTimeSliceState::deactivate() {
+  stopBringToFrontTimer();
+  ModernUIState::deactivate();
+}
+
+void DefineTimeSliceState::internalBringToFront() {
+  if (AppDelegateAPI* delegate = AppDelegateAPI::installed())
+    delegate->makeFront();
+  automaticTransitionToFrontInitiatedTime_ = Clock::now();
+  stopBringToFrontTimer();
+}
+
+void DefineTimeSliceState::automaticallyBringToTheFrontWhenAppropriate() {
+  automaticTransitionToFrontInitiatedTime_ = Clock::now();
+  stopBringToFrontTimer();
+  bringToFrontTimer_ = SmartTimerWrapper::wrapTimer(
+      1.0, true, [this](SmartTimerWrapper&) { checkBringToFrontRules(); });
+}
+
+bool DefineTimeSliceState::bringToFrontTimerRuns() const {
+  return bringToFrontTimer_ && bringToFrontTimer_->isValid();
+}
+
+void DefineTimeSliceState::stopBringToFrontTimer() {
+  if (bringToFrontTimer_)
+    bringToFrontTimer_->stop();
+}
+
+void DefineTimeSliceState::checkBringToFrontRules() {
+  if (StateMachine::sharedStateMachine().currentState() != this ||
+      !automaticTransitionToFrontInitiatedTime_)
+    return;
+  const double t0 = *automaticTransitionToFrontInitiatedTime_;
+  const double now = Clock::now();
+  const AppDelegateAPI* delegate = AppDelegateAPI::installed();
+  const auto idle = static_cast<qint64>(delegate ? delegate->idleTimeInSeconds() : 0.0);
+  const int h0 = localHour(t0);
+  const int h1 = localHour(now);
+
+  if (h0 <= 12 && h1 >= 13 && idle >= 61 && option(kAfterLunch) &&
+      !lunchBreakTransitionAlreadyTriggeredOnce_) {
+    lunchBreakTransitionAlreadyTriggeredOnce_ = true;
+    internalBringToFront();
+  }
+  if (h0 <= 4 && h1 >= 5 && idle >= 61 && option(kAfterBreakfast) &&
+      !breakfastTransitionAlreadyTriggeredOnce_) {
+    breakfastTransitionAlreadyTriggeredOnce_ = true;
+    internalBringToFront();
+  }
+  // Going to the background is often a short look elsewhere: give it 10 s.
+  const double elapsed = now - t0;
+  if (elapsed < 10.0)
+    return;
+  if (idle >= 301 && option(kAfterInactivity))
+    internalBringToFront();
+  if (elapsed > 3600.0 && idle >= 11 && option(kAfterOneHour))
+    internalBringToFront();
+}
+
+void DefineTimeSliceState::startTimeSlice() {
+  StateMachine::sharedStateMachine().triggerTransition(QStringLiteral("next"));
+}
+
+void DefineTimeSliceState::startTimedBreak() { internalStartTimedBreak(); }
+
+void DefineTimeSliceState::internalStartTimedBreak() {
+  const qint64 minutes = UserDefaults::standard().integer(kStartWithBreakDurationInMinutes);
+  DataModel& model = DataModel::shared();
+  // A break always lasts at least a second, whatever was stored.
+  model.oneTimeOnlyBreakDuration = std::max<qint64>(minutes * 60, 1);
+  model.useOneTimeOnlyBreakDurationThisTimeOnly = true;
+  StateMachine::sharedStateMachine().triggerTransition(QStringLiteral("timedBreak"));
+}
+
+void DefineTimeSliceState::backToWelcomePage() {
+  StateMachine::sharedStateMachine().triggerTransition(QStringLiteral("welcome"));
+}
+
+void DefineTimeSliceState::selectTagTokenField() {
+  UserDefaults::standard().setValue(QStringLiteral("hideTagEditor"), false);
+}
+
+void DefineTimeSliceState::changeDuration() {
+  const auto& open = TimeViewFactory::shared().runQuickDurationDialog;
+  if (!open)
+    return;
+  open(slider_, static_cast<int>(DataModel::shared().durationInSeconds() / 60),
+       [](int minutes) { DataModel::shared().setDurationInSeconds(qint64{minutes} * 60); });
+}
+
+void DefineTimeSliceState::addOneMinute() {
+  DataModel& model = DataModel::shared();
+  const qint64 seconds = model.durationInSeconds();
+  if (seconds <= kMaximumSeconds - 1)
+    model.setDurationInSeconds(seconds / 60 * 60 + 60);
+}
+
+void DefineTimeSliceState::subtractOneMinute() {
+  DataModel& model = DataModel::shared();
+  const qint64 seconds = model.durationInSeconds();
+  if (seconds >= kMinimumSecondsToSubtract)
+    model.setDurationInSeconds(seconds / 60 * 60 - 60);
+}
+
+void DefineTimeSliceState::valueHasChanged() { updateUpdatableViews(); }
+
+void DefineTimeSliceState::registerApplicationCallbacks() {
+  AppDelegateAPI* delegate = AppDelegateAPI::installed();
+  if (!delegate)
+    return;
+  std::weak_ptr<char> alive = alive_;
+  delegate->addWillBecomeActiveCallback([this, alive] {
+    if (!alive.expired())
+      stopBringToFrontTimer();
+  });
+  delegate->addDidResignActiveCallback([this, alive] {
+    if (!alive.expired())
+      automaticallyBringToTheFrontWhenAppropriate();
+  });
+}
+
+void DefineTimeSliceState::build() {
+  registerApplicationCallbacks();
+  UserDefaults::standard().registerDefault(kStartWithBreakDurationInMinutes, 2);
+  createStackView();
+  createAndInstallTitleFragment(QStringLiteral("Define Time Slice"));
+  addSection(new QLabel(QStringLiteral("Duration:")));
+  addSection(createDurationSliderFragment());
+
+  TimeViewFactory& factory = TimeViewFactory::shared();
+  PageSection bubbles = TimeViewFactory::make(factory.makeTimeBubbleView, [](int minutes) {
+    DataModel::shared().setDurationInSeconds(qint64{minutes} * 60);
+  });
+  addSection(bubbles.widget);
+  bubbleUpdate_.closure = bubbles.update;
+  addUpdatableView(bubbleUpdate_);
+  PageSection durationWall = TimeViewFactory::make(
+      factory.makeDurationDefinitionWall, [] { return DataModel::shared().durationInSeconds(); });
+  addSection(durationWall.widget);
+  durationWallUpdate_.closure = durationWall.update;
+  addUpdatableView(durationWallUpdate_);
+  addSection(createStartWithBreakSection());
+
+  QWidget* wall = buttonWall();
+  continueButton_ = ButtonWallHelper::addButton(wall, QStringLiteral("Start Time Slice"), true,
+                                                [this] { startTimeSlice(); });
+  ButtonWallHelper::addButton(wall, QStringLiteral("Hide"), false,
+                              [this] { StateHost::instance().hide(*this); });
+}
+
+QWidget* DefineTimeSliceState::createDurationSliderFragment() {
+  auto* fragment = new QWidget;
+  fragment->setObjectName(QStringLiteral("Duration Slider Fragment"));
+  auto* layout = new QHBoxLayout(fragment);
+  layout->setContentsMargins(0, 0, 0, 0);
+  slider_ = new QSlider(Qt::Horizontal, fragment);
+  slider_->setRange(2, 60);
+  slider_->setSingleStep(1);
+  slider_->setPageStep(1);
+  slider_->setTickInterval(1);
+  slider_->setTickPosition(QSlider::TicksBelow);
+  slider_->setTracking(true);
+  layout->addWidget(slider_);
+  DataModel::shared().bindDurationInMinutes(slider_);
+  QObject::connect(slider_.data(), &QObject::destroyed, slider_.data(), [slider = slider_.data()] {
+    DataModel::shared().unbindDurationInMinutes(slider);
+  });
+  return fragment;
+}
+
+QWidget* DefineTimeSliceState::createStartWithBreakSection() {
+  auto* section = new QWidget;
+  section->setObjectName(QStringLiteral("Start With a Timed Break Option"));
+  auto* layout = new QHBoxLayout(section);
+  layout->setContentsMargins(0, 0, 0, 0);
+
+  startWithBreakButton_ = new QPushButton(QStringLiteral("Start with a Timed Break"), section);
+  startWithBreakButton_->setAutoDefault(false);
+  QObject::connect(startWithBreakButton_.data(), &QPushButton::clicked, section,
+                   [this] { internalStartTimedBreak(); });
+  layout->addWidget(startWithBreakButton_);
+
+  breakPopUp_ = new QComboBox(section);
+  breakPopUp_->setFrame(false);
+  for (const int minutes : kStartWithBreakMinutes)
+    breakPopUp_->addItem(QStringLiteral("of %1 minutes").arg(minutes), minutes);
+  // Selected once, from the stored length; a length not offered shows the first.
+  const int index = breakPopUp_->findData(
+      int(UserDefaults::standard().integer(kStartWithBreakDurationInMinutes)));
+  breakPopUp_->setCurrentIndex(index > 0 ? index : 0);
+  QObject::connect(breakPopUp_.data(), &QComboBox::activated, section, [this](int chosen) {
+    UserDefaults::standard().setValue(kStartWithBreakDurationInMinutes,
+                                      breakPopUp_->itemData(chosen).toInt());
+  });
+  layout->addWidget(breakPopUp_);
+
+  auto* pullDown = new QToolButton(section);
+  pullDown->setPopupMode(QToolButton::InstantPopup);
+  auto* menu = new QMenu(pullDown);
+  lockScreenItem_ = menu->addAction(QStringLiteral("Lock Screen"));
+  lockScreenItem_->setCheckable(true);
+  QObject::connect(menu, &QMenu::aboutToShow, menu, [this] {
+    lockScreenItem_->setChecked(DataModel::shared().lockScreenDuringBreak());
+  });
+  QObject::connect(lockScreenItem_.data(), &QAction::triggered, menu, [] {
+    UserDefaults::standard().setValue(QStringLiteral("lockScreenDuringBreak"),
+                                      !DataModel::shared().lockScreenDuringBreak());
+  });
+  pullDown->setMenu(menu);
+  layout->addWidget(pullDown);
+  layout->addStretch();
+  return section;
+}
 
 } // namespace kr

@@ -1,6 +1,36 @@
 #include "states/PausedState.h"
 
+#include "states/ButtonWallHelper.h"
+#include "states/StateHost.h"
+
+#include "engine/Logger.h"
+#include "engine/StateMachine.h"
+#include "platform/AlertPresenterAPI.h"
+#include "platform/UserDefaults.h"
+
 namespace kr {
+
+namespace {
+
+void fire(const QString& transition) {
+  StateMachine::sharedStateMachine().triggerTransition(transition);
+}
+
+} // namespace
+
+PausedState::PausedState() {
+  QWidget* wall = buttonWall();
+  ButtonWallHelper::addButton(wall, QStringLiteral("Resume"), true,
+                              [] { fire(QStringLiteral("continueTimeSlice")); });
+  ButtonWallHelper::addButton(wall, QStringLiteral("Finish"), false,
+                              [] { fire(QStringLiteral("finish")); });
+  ButtonWallHelper::addButton(wall, QStringLiteral("Abort"), false, [this] { abortTimeSlice(); });
+  ButtonWallHelper::addButton(wall, QStringLiteral("Hide"), false,
+                              [this] { StateHost::instance().hide(*this); });
+  addAction(QStringLiteral("pauseOrResumeTimeSlice"), [this] { pauseOrResumeTimeSlice(); });
+  addAction(QStringLiteral("stopTimeSlice"), [this] { stopTimeSlice(); });
+  addAction(QStringLiteral("selectTagTokenField"), [this] { selectTagTokenField(); });
+}
 
 const StateExits& PausedState::exits() const {
   static const StateExits table{
@@ -10,6 +40,29 @@ const StateExits& PausedState::exits() const {
   return table;
 }
 
-void PausedState::build() { createStackView(); }
+void PausedState::build() {
+  createStackView();
+  createAndInstallTitleFragment(QStringLiteral("Time Slice Paused."));
+}
+
+void PausedState::abortTimeSlice() {
+  const Alert alert{
+      QStringLiteral(
+          "Are you sure you want to reset the clock and return to defining a time slice?"),
+      QStringLiteral("The time you have already spent on this time slice will not be logged."),
+      {QStringLiteral("OK"), QStringLiteral("Cancel")}};
+  if (AlertPresenterAPI::shared().runModal(alert) != 0)
+    return;
+  Logger::sharedLogger().resetActualSecondsWorked();
+  fire(QStringLiteral("abort"));
+}
+
+void PausedState::pauseOrResumeTimeSlice() { fire(QStringLiteral("continueTimeSlice")); }
+
+void PausedState::stopTimeSlice() { fire(QStringLiteral("finish")); }
+
+void PausedState::selectTagTokenField() {
+  UserDefaults::standard().setValue(QStringLiteral("hideTagEditorInPausedState"), false);
+}
 
 } // namespace kr

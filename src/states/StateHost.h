@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace kr {
 
 class BaseState;
@@ -23,6 +25,13 @@ public:
   virtual void setStatusItem(const QString& title, int state) = 0;
   // Removes the state-dependent items of the status menu.
   virtual void removeAllStatusMenuItems() = 0;
+  // Adds a state-dependent item to the status menu; the next
+  // removeAllStatusMenuItems() takes it away. A host without a status menu
+  // ignores it.
+  virtual void addStatusMenuItem(const QString& title, std::function<void()> action) {
+    (void)title;
+    (void)action;
+  }
 
   // The installed host; stops the program when none is installed.
   static StateHost& instance();

@@ -42,7 +42,8 @@ public:
   void timerElapsed();
   void timerAborted();
 
-  void prepareForUITimerUpdate();
+  // Freezes the view model for one page refresh; subclasses add their steps.
+  virtual void prepareForUITimerUpdate();
   int totalTime() const;
   int totalElapsedSeconds() const;
   void updateNowValue();

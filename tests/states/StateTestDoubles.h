@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <utility>
 #include <vector>
 
 namespace kr::test {
@@ -34,7 +36,13 @@ public:
     statusTitles.append(title);
     statusState = state;
   }
-  void removeAllStatusMenuItems() override { ++statusMenuClears; }
+  void removeAllStatusMenuItems() override {
+    ++statusMenuClears;
+    statusMenuItems.clear();
+  }
+  void addStatusMenuItem(const QString& title, std::function<void()> action) override {
+    statusMenuItems.push_back({title, std::move(action)});
+  }
   void triggerNotificationForEvent(const QString& event, int value, int maxValue) override {
     events.push_back({event, value, maxValue});
   }
@@ -50,6 +58,7 @@ public:
   QStringList statusTitles;
   int statusState = -1;
   int statusMenuClears = 0;
+  std::vector<std::pair<QString, std::function<void()>>> statusMenuItems;
   std::vector<PostedEvent> events;
 };
 

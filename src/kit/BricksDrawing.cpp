@@ -1,7 +1,7 @@
 #include "kit/BricksDrawing.h"
 
-#include "kit/SystemFont.h"
 #include "platform/FatalError.h"
+#include "platform/SystemFont.h"
 
 #include <cmath>
 

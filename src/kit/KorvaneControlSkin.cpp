@@ -1,6 +1,6 @@
 #include "kit/KorvaneControlSkin.h"
 
-#include "kit/SystemFont.h"
+#include "platform/SystemFont.h"
 
 namespace kr {
 

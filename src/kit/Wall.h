@@ -36,6 +36,11 @@ public:
   explicit Wall(const QRect& frame, QWidget* parent = nullptr);
   ~Wall() override;
 
+  // The name pages give a wall ("InfoWall", "ButtonWall"); also its object name,
+  // so layout reports name it.
+  QString identifier() const { return objectName(); }
+  void setIdentifier(const QString& identifier) { setObjectName(identifier); }
+
   const std::shared_ptr<EndOfLifeBag>& endOfLifeBag() const { return endOfLifeBag_; }
   const std::shared_ptr<BricksFactory>& factory() const { return factory_; }
 

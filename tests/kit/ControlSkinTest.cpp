@@ -5,8 +5,8 @@
 #include "kit/GenericControlSkin.h"
 #include "kit/KorvaneControlSkin.h"
 #include "kit/Label.h"
-#include "kit/SystemFont.h"
 #include "kit/Wall.h"
+#include "platform/SystemFont.h"
 
 #include <QFontDatabase>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "kit/SystemFont.h"
+#include "platform/SystemFont.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>

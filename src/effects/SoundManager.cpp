@@ -20,13 +20,18 @@ SoundManager::SoundManager(UserDefaults& defaults, AudioOutputAPI& audio,
       continuousSoundsLoader_(std::move(continuousLoader)) {
   loadLibrary();
   refreshOutputDevices();
+  audio_.setDevicesChangedHandler([this] {
+    refreshOutputDevices();
+    // A chosen device that is gone gives way to the system default at once.
+    getCurrentSoundOutputDeviceIdentifier();
+  });
   connect(&defaults_, &UserDefaults::changed, this, [this](const QString& key) {
     if (key == kMute)
       muteChanged();
   });
 }
 
-SoundManager::~SoundManager() = default;
+SoundManager::~SoundManager() { audio_.setDevicesChangedHandler({}); }
 
 void SoundManager::loadLibrary() {
   soundLibrary_ = soundLibraryLoader_->loadSoundLibraryArray();

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace kr {
@@ -49,6 +50,9 @@ public:
   virtual void stopOneShots() = 0;
 
   virtual std::unique_ptr<LoopPlayerAPI> createLoopPlayer() = 0;
+
+  // Runs the function whenever devices are plugged in or out (the latest one set wins).
+  virtual void setDevicesChangedHandler(std::function<void()> handler) { (void)handler; }
 };
 
 } // namespace kr

@@ -30,6 +30,9 @@ public:
                    bool lastSecondOnly) override;
   void stopOneShots() override;
   std::unique_ptr<LoopPlayerAPI> createLoopPlayer() override;
+  void setDevicesChangedHandler(std::function<void()> handler) override {
+    devicesChanged = std::move(handler);
+  }
 
   bool available = true;
   QString reason = QStringLiteral("no sound server");
@@ -38,6 +41,7 @@ public:
   int stopOneShotsCount = 0;
   // Files the loop players refuse to open.
   QStringList unplayableFiles;
+  std::function<void()> devicesChanged;
   std::shared_ptr<LoopLog> loopLog = std::make_shared<LoopLog>();
 };
 

@@ -71,6 +71,20 @@ TEST_F(ContinuousSoundTest, ChangesWhilePlayingTakeEffectAtOnce) {
                                   QStringLiteral("play /own/clock1_c.wav on alsa_output.pci")}));
 }
 
+TEST_F(ContinuousSoundTest, UnpluggingTheChosenDeviceMovesTheSoundToTheSystemDefault) {
+  set("soundOutputDevice", QStringLiteral("alsa_output.usb"));
+  set("continuousSoundOn", true);
+  machine.playSubjectToSettings();
+  EXPECT_EQ(calls(), QStringList{QStringLiteral("play /own/pink_noise.wav on alsa_output.usb")});
+  audio.devices.removeFirst();
+  ASSERT_TRUE(audio.devicesChanged);
+  audio.devicesChanged();
+  EXPECT_EQ(sounds->audioDevices().size(), 2);
+  EXPECT_EQ(defaults->string(QStringLiteral("soundOutputDevice")),
+            QStringLiteral("useSystemDefault"));
+  EXPECT_EQ(calls(), (QStringList{QStringLiteral("stop"), pinkOnDefault}));
+}
+
 TEST_F(ContinuousSoundTest, AStoredSoundThatLeftTheLibraryIsReplacedByPinkNoise) {
   kr::test::ConsoleCapture console;
   set("continuousSound", QStringLiteral("hushbox_rain"));

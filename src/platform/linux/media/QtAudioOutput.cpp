@@ -11,7 +11,10 @@
 namespace kr {
 
 QtAudioOutput::QtAudioOutput(QObject* parent) : QObject(parent), devices_(new QMediaDevices(this)) {
-  connect(devices_, &QMediaDevices::audioOutputsChanged, this, &QtAudioOutput::devicesChanged);
+  connect(devices_, &QMediaDevices::audioOutputsChanged, this, [this] {
+    if (devicesChanged_)
+      devicesChanged_();
+  });
 }
 
 QtAudioOutput::~QtAudioOutput() { stopOneShots(); }
@@ -81,6 +84,10 @@ void QtAudioOutput::stopOneShots() {
     }
   }
   players_.clear();
+}
+
+void QtAudioOutput::setDevicesChangedHandler(std::function<void()> handler) {
+  devicesChanged_ = std::move(handler);
 }
 
 std::unique_ptr<LoopPlayerAPI> QtAudioOutput::createLoopPlayer() {

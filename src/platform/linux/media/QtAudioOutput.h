@@ -29,18 +29,16 @@ public:
                    bool lastSecondOnly) override;
   void stopOneShots() override;
   std::unique_ptr<LoopPlayerAPI> createLoopPlayer() override;
+  void setDevicesChangedHandler(std::function<void()> handler) override;
 
   // The device with that id; the system default for an empty or unknown id.
   static QAudioDevice deviceWithId(const QString& id);
-
-Q_SIGNALS:
-  // Devices were plugged in or out.
-  void devicesChanged();
 
 private:
   QMediaDevices* devices_;
   QList<QPointer<QMediaPlayer>> players_;
   QSet<QString> reported_;
+  std::function<void()> devicesChanged_;
 };
 
 } // namespace kr

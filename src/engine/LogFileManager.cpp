@@ -55,6 +55,9 @@ LogFileManager& LogFileManager::sharedInstance() {
     // Each rebuild of the log store (Dropbox on or off) moves the watch along.
     connect(&Logger::sharedLogger(), &Logger::systemLogBackingStoreChanged, manager.get(),
             &LogFileManager::followLogFolder);
+    // An append asks for a reload even where the folder cannot be watched.
+    connect(&Logger::sharedLogger(), &Logger::systemLogWritten, manager.get(),
+            &LogFileManager::update);
     // A written entry is read back even where no folder watch could be set up.
     connect(&Logger::sharedLogger(), &Logger::systemLogWritten, manager.get(),
             &LogFileManager::update);

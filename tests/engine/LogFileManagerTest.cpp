@@ -245,6 +245,13 @@ TEST(SharedLogFileManagerTest, WatchesTheLogStoreFolderAndFollowsItsRebuilds) {
   EXPECT_EQ(objective->formatAt(0).fontSize, 14.0);
   EXPECT_EQ(objective->formatAt(0).foreground, (RgbColor{0x10, 0x20, 0x30}));
 
+  // Each append of the writer asks for a reload.
+  EXPECT_FALSE(shared.isReloadPending());
+  Q_EMIT logger.systemLogWritten();
+  EXPECT_TRUE(shared.isReloadPending());
+  clock.advance(1.0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return spy.count() == 2; }, 10000));
+
   shared.monitor().start();
   const QString dropbox = test::temporaryHome() + QStringLiteral("/Dropbox");
   UserDefaults::standard().setValue(QStringLiteral("dropboxLocation"), dropbox);

@@ -11,7 +11,8 @@ namespace kr {
 const QString BaseState::kEventNamePrefix = QStringLiteral("Korvane_R_3.");
 
 BaseState::BaseState()
-    : infoWall_(std::make_unique<QWidget>()), buttonWall_(std::make_unique<QWidget>()) {
+    : infoWall_(std::make_unique<Wall>()),
+      buttonWall_(std::make_unique<Wall>(QRect(0, 0, 440, 34))) {
   infoWall_->setObjectName(QStringLiteral("InfoWall"));
   buttonWall_->setObjectName(QStringLiteral("ButtonWall"));
   buttonWall_->setFixedSize(440, 34);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/StateBase.h"
+#include "kit/Wall.h"
 
 #include <QPointer>
 #include <QString>
@@ -23,8 +24,8 @@ public:
   ~BaseState() override;
 
   // The walls stay owned by the state; the main window only borrows them.
-  QWidget* infoWall() const { return infoWall_.get(); }
-  QWidget* buttonWall() const { return buttonWall_.get(); }
+  Wall* infoWall() const { return infoWall_.get(); }
+  Wall* buttonWall() const { return buttonWall_.get(); }
 
   // Builds the page into the two walls; called once at start-up.
   virtual void build() {}
@@ -54,8 +55,8 @@ protected:
   static void postEvent(const QString& event, int value, int maxValue);
 
 private:
-  std::unique_ptr<QWidget> infoWall_;
-  std::unique_ptr<QWidget> buttonWall_;
+  std::unique_ptr<Wall> infoWall_;
+  std::unique_ptr<Wall> buttonWall_;
   QPointer<QWidget> firstResponder_;
 };
 

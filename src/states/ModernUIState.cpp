@@ -2,6 +2,9 @@
 
 #include "states/UpdatedViewType.h"
 
+#include "art/KorvaneStyleKit.h"
+#include "kit/LayoutConstraintMaker.h"
+#include "platform/ConstraintLayout.h"
 #include "platform/FatalError.h"
 #include "platform/SmartTimerWrapper.h"
 
@@ -25,16 +28,21 @@ void ModernUIState::updateUpdatableViews() {
 
 void ModernUIState::createStackView() {
   KR_ASSERT(infoWall() != nullptr, QStringLiteral("the page has no info wall"));
-  fragmentStackView_ = new QWidget(infoWall());
+  fragmentStackView_ = new QWidget;
   fragmentStackView_->setObjectName(QStringLiteral("fragmentStackView"));
+  QPalette palette = fragmentStackView_->palette();
+  palette.setColor(QPalette::Window, KorvaneStyleKit::n4());
+  fragmentStackView_->setPalette(palette);
+  fragmentStackView_->setAutoFillBackground(true);
   fragmentLayout_ = new QVBoxLayout(fragmentStackView_);
   fragmentLayout_->setContentsMargins(0, 0, 0, 0);
   fragmentLayout_->setSpacing(0);
   fragmentLayout_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-  auto* wallLayout = new QVBoxLayout(infoWall());
-  wallLayout->setContentsMargins(0, 0, 0, 0);
-  wallLayout->addWidget(fragmentStackView_);
-  fragmentStackView_->setMinimumHeight(120);
+  // The stack fills the info wall, at least 120 high.
+  ConstraintLayout::addSubview(infoWall(), fragmentStackView_);
+  LayoutConstraintMaker maker(fragmentStackView_);
+  maker.fillContainer().minHeight(120);
+  ConstraintLayout::of(infoWall())->addConstraints(maker.constraints());
 }
 
 void ModernUIState::createAndInstallTitleFragment(const QString& title) {

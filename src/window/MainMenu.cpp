@@ -13,6 +13,7 @@ MainMenu::MainMenu(SendAction send) : send_(std::move(send)), menu_(std::make_un
   app->addSeparator();
   addItem(app, QStringLiteral("Preferences\u2026"), QStringLiteral("showPreferences"),
           QKeySequence(Qt::CTRL | Qt::Key_Comma));
+  addItem(app, QStringLiteral("Profile Settings\u2026"), QStringLiteral("backToWelcomePage"));
   app->addSeparator();
   addItem(app, QStringLiteral("Hide Korvane-R"), QStringLiteral("hide"),
           QKeySequence(Qt::CTRL | Qt::Key_H));
@@ -39,9 +40,24 @@ MainMenu::MainMenu(SendAction send) : send_(std::move(send)), menu_(std::make_un
   QMenu* help = menu_->addMenu(QStringLiteral("Help"));
   addItem(help, QStringLiteral("Korvane-R Help"), QStringLiteral("showHelp"),
           QKeySequence(Qt::Key_F1));
+
+  // Commands of the pages that have keys but no menu item.
+  addWindowKey(QKeySequence(Qt::CTRL | Qt::Key_D), QStringLiteral("changeDuration"));
+  addWindowKey(QKeySequence(Qt::CTRL | Qt::Key_Plus), QStringLiteral("addOneMinute"));
+  addWindowKey(QKeySequence(Qt::CTRL | Qt::Key_Minus), QStringLiteral("subtractOneMinute"));
+  addWindowKey(QKeySequence(Qt::CTRL | Qt::Key_T), QStringLiteral("selectTagTokenField"));
 }
 
 MainMenu::~MainMenu() = default;
+
+void MainMenu::addWindowKey(const QKeySequence& key, const QString& action) {
+  auto* item = new QAction(menu_.get());
+  item->setProperty(kActionProperty, action);
+  item->setShortcut(key);
+  item->setShortcutContext(Qt::WindowShortcut);
+  QObject::connect(item, &QAction::triggered, item, [this, action] { send_(action); });
+  windowKeys_.append(item);
+}
 
 QAction* MainMenu::addItem(QMenu* submenu, const QString& title, const QString& action,
                            const QKeySequence& shortcut) {
@@ -68,6 +84,7 @@ QAction* MainMenu::itemSending(const QString& action) const {
 }
 
 void MainMenu::installShortcuts(QWidget& window) const {
+  window.addActions(windowKeys_);
   for (QAction* top : menu_->actions()) {
     if (!top->menu())
       continue;

@@ -27,8 +27,11 @@ private:
   QAction* addItem(QMenu* submenu, const QString& title, const QString& action,
                    const QKeySequence& shortcut = {});
 
+  void addWindowKey(const QKeySequence& key, const QString& action);
+
   SendAction send_;
   std::unique_ptr<QMenu> menu_;
+  QList<QAction*> windowKeys_;
 };
 
 } // namespace kr

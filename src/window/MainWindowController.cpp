@@ -3,6 +3,10 @@
 #include "window/MainWindow.h"
 #include "window/PaintedWall.h"
 
+#include "art/KorvaneStyleKit.h"
+#include "kit/LayoutConstraintMaker.h"
+#include "kit/Wall.h"
+#include "platform/ConstraintLayout.h"
 #include "platform/QnLog.h"
 #include "platform/UserDefaults.h"
 
@@ -23,20 +27,18 @@ namespace {
 const QString kTopLeftX = QStringLiteral("topLeftX");
 const QString kTopLeftY = QStringLiteral("topLeftY");
 
-// The window's colours until the style kit provides the artwork.
-const QColor kBrightFrame(0x6a, 0x6a, 0x6a);
-const QColor kDarkFrame(0x14, 0x14, 0x14);
+// The background and logo until the style kit draws them.
 const QColor kBackground(0x26, 0x27, 0x2b);
-const QColor kInBetween(0x30, 0x31, 0x36);
 const QColor kLogoText(0xd8, 0xd8, 0xd8);
 
 void drawFrame(QPainter& painter, const QRectF& bounds) {
   QPainterPath outline;
   outline.addRoundedRect(bounds, 5, 5);
   painter.setClipPath(outline);
-  painter.fillRect(QRectF(bounds.x(), bounds.y(), bounds.width(), 71), kBrightFrame);
+  painter.fillRect(QRectF(bounds.x(), bounds.y(), bounds.width(), 71),
+                   KorvaneStyleKit::brightFrame());
   painter.fillRect(QRectF(bounds.x(), bounds.y() + 71, bounds.width(), bounds.height() - 71),
-                   kDarkFrame);
+                   KorvaneStyleKit::darkFrame());
   QPainterPath inner;
   inner.addRoundedRect(bounds.adjusted(0.5, 0.5, -0.5, -0.5), 5, 5);
   painter.fillPath(inner, kBackground);
@@ -83,19 +85,18 @@ void MainWindowController::build() {
   column->addWidget(buildTitleBand());
   column->addSpacing(6);
 
-  infoWallContainer_ = new QWidget;
+  infoWallContainer_ = new Wall;
   infoWallContainer_->setObjectName(QStringLiteral("infoWallContainer"));
-  auto* infoLayout = new QVBoxLayout(infoWallContainer_);
-  infoLayout->setContentsMargins(0, 0, 0, 0);
   column->addWidget(infoWallContainer_);
 
-  auto* inBetween = new PaintedWall(
-      [](QPainter& painter, const QRectF& bounds) { painter.fillRect(bounds, kInBetween); });
+  auto* inBetween = new PaintedWall([](QPainter& painter, const QRectF& bounds) {
+    painter.fillRect(bounds, KorvaneStyleKit::n2());
+  });
   inBetween->setObjectName(QStringLiteral("inBetweenWall"));
   inBetween->setMinimumHeight(0);
   column->addWidget(inBetween, 1);
 
-  buttonWallContainer_ = new QWidget;
+  buttonWallContainer_ = new Wall;
   buttonWallContainer_->setObjectName(QStringLiteral("buttonWallContainer"));
   buttonWallContainer_->setFixedSize(400, 36);
   column->addWidget(buttonWallContainer_, 0, Qt::AlignRight);
@@ -133,6 +134,10 @@ QWidget* MainWindowController::buildTitleBand() {
 void MainWindowController::setMainMenu(QMenu* menu) { mainMenuButton_->setMenu(menu); }
 
 void MainWindowController::detachPage() {
+  ConstraintLayout::of(infoWallContainer_)->removeConstraints(infoWallConstraints_);
+  ConstraintLayout::of(buttonWallContainer_)->removeConstraints(buttonWallConstraints_);
+  infoWallConstraints_.clear();
+  buttonWallConstraints_.clear();
   for (QWidget* wall : {shownButtonWall_.data(), shownInfoWall_.data()}) {
     if (wall) {
       wall->hide();
@@ -148,21 +153,33 @@ void MainWindowController::showPage(QWidget* infoWall, QWidget* buttonWall,
   Q_ASSERT(infoWall && buttonWall);
   detachPage();
 
-  buttonWall->setParent(buttonWallContainer_);
   // The button wall keeps its size; its right edge sits one inset in from the
   // container's, vertically centred. Its buttons start at the right, so what
   // overhangs the container on the left is empty.
   const QSize size = buttonWall->size();
-  buttonWall->move(buttonWallContainer_->width() - kHorizontalInset - size.width(),
-                   (buttonWallContainer_->height() - size.height()) / 2);
+  ConstraintLayout::addSubview(buttonWallContainer_, buttonWall);
+  LayoutConstraintMaker button(buttonWall);
+  button.width(size.width()).height(size.height());
+  button.container()
+      .pin(LayoutAttribute::Right, LayoutAttribute::Right, -kHorizontalInset)
+      .pin(LayoutAttribute::CenterY, LayoutAttribute::CenterY, 0);
+  buttonWallConstraints_ = button.constraints();
+  ConstraintLayout::of(buttonWallContainer_)->addConstraints(buttonWallConstraints_);
   buttonWall->show();
-  infoWallContainer_->layout()->addWidget(infoWall);
+
+  ConstraintLayout::addSubview(infoWallContainer_, infoWall);
+  LayoutConstraintMaker info(infoWall);
+  info.fillContainer();
+  infoWallConstraints_ = info.constraints();
+  ConstraintLayout::of(infoWallContainer_)->addConstraints(infoWallConstraints_);
   infoWall->show();
   shownButtonWall_ = buttonWall;
   shownInfoWall_ = infoWall;
+  window_.layout()->invalidate();
+  window_.layout()->activate();
+  ConstraintLayout::layoutSubtreeIfNeeded(&window_);
 
   if (!initialPositionAlreadyGiven_) {
-    window_.layout()->activate();
     window_.adjustSize();
     const double x = defaults_.doubleValue(kTopLeftX);
     const double y = defaults_.doubleValue(kTopLeftY);

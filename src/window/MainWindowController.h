@@ -2,6 +2,8 @@
 
 #include "window/WindowPlacement.h"
 
+#include "platform/LayoutConstraint.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -12,6 +14,7 @@ namespace kr {
 
 class MainWindow;
 class UserDefaults;
+class Wall;
 
 // Builds the content of the main window (the left column with the title band,
 // the page containers and the space between them), shows the pages of the
@@ -28,8 +31,8 @@ public:
   MainWindow& window() const { return window_; }
   QWidget* contentWall() const { return contentWall_; }
   QWidget* leftFragmentWall() const { return leftFragmentWall_; }
-  QWidget* infoWallContainer() const { return infoWallContainer_; }
-  QWidget* buttonWallContainer() const { return buttonWallContainer_; }
+  Wall* infoWallContainer() const { return infoWallContainer_; }
+  Wall* buttonWallContainer() const { return buttonWallContainer_; }
   QToolButton* mainMenuButton() const { return mainMenuButton_; }
   bool initialPositionAlreadyGiven() const { return initialPositionAlreadyGiven_; }
 
@@ -62,8 +65,10 @@ private:
   UserDefaults& defaults_;
   QWidget* contentWall_ = nullptr;
   QWidget* leftFragmentWall_ = nullptr;
-  QWidget* infoWallContainer_ = nullptr;
-  QWidget* buttonWallContainer_ = nullptr;
+  Wall* infoWallContainer_ = nullptr;
+  Wall* buttonWallContainer_ = nullptr;
+  LayoutConstraints infoWallConstraints_;
+  LayoutConstraints buttonWallConstraints_;
   QToolButton* mainMenuButton_ = nullptr;
   QPointer<QWidget> shownInfoWall_;
   QPointer<QWidget> shownButtonWall_;

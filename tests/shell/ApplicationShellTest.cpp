@@ -5,6 +5,7 @@
 
 #include "engine/Clock.h"
 #include "engine/StateMachine.h"
+#include "kit/Wall.h"
 #include "platform/DefaultsStorageAPI.h"
 #include "platform/TestActivityMonitor.h"
 #include "platform/TestAlertPresenter.h"

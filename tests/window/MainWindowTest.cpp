@@ -3,6 +3,7 @@
 #include "window/MainWindowController.h"
 #include "window/MenuItemManager.h"
 
+#include "kit/Wall.h"
 #include "platform/UserDefaults.h"
 
 #include <gtest/gtest.h>
@@ -104,6 +105,16 @@ TEST(MainMenu, ItemsSendTheirActionsAndTheTitleBandButtonOpensTheMenu) {
             QKeySequence(Qt::CTRL | Qt::Key_Q));
   menu.installShortcuts(*window);
   EXPECT_TRUE(window->actions().contains(menu.itemSending(QStringLiteral("terminate"))));
+  // Page commands without a menu item still have their keys on the window.
+  bool changeDurationKey = false;
+  for (QAction* action : window->actions()) {
+    if (action->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_D)) {
+      action->trigger();
+      changeDurationKey = true;
+    }
+  }
+  EXPECT_TRUE(changeDurationKey);
+  EXPECT_EQ(sent.last(), QStringLiteral("changeDuration"));
 }
 
 TEST(MenuItemManager, NamesTheGroupsAndInsertsAfterANamedGroup) {

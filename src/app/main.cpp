@@ -112,6 +112,8 @@ int main(int argc, char** argv) {
                    [&shell](Qt::ApplicationState state) {
                      if (state == Qt::ApplicationActive)
                        shell.becameActive();
+                     else
+                       shell.resignedActive();
                    });
 
   kr::UnixSignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP});

@@ -105,6 +105,20 @@ void AppDelegate::validateInputFields() {
   mainWindow_->setFocus(Qt::OtherFocusReason);
 }
 
+void AppDelegate::addWillBecomeActiveCallback(AppDelegateAPI::Callback callback) {
+  willBecomeActiveCallbackList.push_back(
+      [callback = std::move(callback)](SmartAppDelegate&) { callback(); });
+}
+
+void AppDelegate::addDidResignActiveCallback(AppDelegateAPI::Callback callback) {
+  didResignActiveCallbackList.push_back(
+      [callback = std::move(callback)](SmartAppDelegate&) { callback(); });
+}
+
+double AppDelegate::idleTimeInSeconds() const {
+  return activityMonitor_ ? activityMonitor_->idleTimeInSeconds() : 0.0;
+}
+
 bool AppDelegate::applicationShouldTerminate() {
   return MainController::sharedInstance().applicationShouldTerminate() ==
          MainController::TerminateReply::now;

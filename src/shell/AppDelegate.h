@@ -2,6 +2,8 @@
 
 #include "shell/SmartAppDelegate.h"
 
+#include "states/AppDelegateAPI.h"
+
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -21,7 +23,7 @@ struct ShellContext;
 // The application delegate: owns the main window, the launch manager, the
 // user-idle monitor and the developer-contact menu group, and forwards the
 // life-cycle notifications to the main controller.
-class AppDelegate final : public SmartAppDelegate {
+class AppDelegate final : public SmartAppDelegate, public AppDelegateAPI {
 public:
   struct AppDescription {
     QString productName;
@@ -44,13 +46,18 @@ public:
 
   void showState(BaseState& state);
   // Unhides the application and brings the main window to the front.
-  void makeFront();
+  void makeFront() override;
   // Hides every window of the application, remembering which were shown.
   void hide();
   bool isHidden() const { return hidden_; }
   // Ends the editing in progress so typed values are committed.
   void validateInputFields();
   bool applicationShouldTerminate();
+
+  // What the states ask of the delegate.
+  void addWillBecomeActiveCallback(AppDelegateAPI::Callback callback) override;
+  void addDidResignActiveCallback(AppDelegateAPI::Callback callback) override;
+  double idleTimeInSeconds() const override;
 
 protected:
   void finishInitialization() override;

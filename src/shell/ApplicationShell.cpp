@@ -22,6 +22,8 @@ ApplicationShell::~ApplicationShell() {
   // The states go before the window that shows their pages, the controller
   // and the machine last.
   stateHost_.reset();
+  if (AppDelegateAPI::installed() == appDelegate_.get())
+    AppDelegateAPI::install(nullptr);
   if (stateMachine_)
     stateMachine_->setNextResponder(nullptr);
   if (mainController_)
@@ -41,6 +43,8 @@ void ApplicationShell::launch() {
   debugManager_ = std::make_unique<DebugManager>(*context_.defaults);
   // 2. The application delegate with its lists, launch manager and monitor.
   appDelegate_ = std::make_unique<AppDelegate>(context_);
+  // The pages register their callbacks with the delegate when they are built.
+  AppDelegateAPI::install(appDelegate_.get());
   // 3. The main controller, the state machine, the states.
   stateMachine_ = std::make_unique<StateMachine>();
   mainController_ = std::make_unique<MainController>(context_, *stateMachine_);
@@ -80,7 +84,21 @@ void ApplicationShell::launch() {
     appDelegate_->makeFront();
 }
 
-void ApplicationShell::becameActive() { appDelegate_->applicationDidBecomeActive(); }
+void ApplicationShell::becameActive() {
+  if (active_)
+    return;
+  active_ = true;
+  appDelegate_->applicationWillBecomeActive();
+  appDelegate_->applicationDidBecomeActive();
+}
+
+void ApplicationShell::resignedActive() {
+  if (!active_)
+    return;
+  active_ = false;
+  appDelegate_->applicationWillResignActive();
+  appDelegate_->applicationDidResignActive();
+}
 
 void ApplicationShell::handOver(const QStringList& arguments) {
   qn_log(QStringLiteral("a later launch handed over: %1").arg(arguments.join(QLatin1Char(' '))));

@@ -25,8 +25,9 @@ public:
 
   // Creates everything and runs the launch up to the first state's page.
   void launch();
-  // The application became active.
+  // The application became active, or went to the background.
   void becameActive();
+  void resignedActive();
   // A later launch asked this one to come forward with its arguments.
   void handOver(const QStringList& arguments);
   // Quits through the main controller; false when the user kept it running.
@@ -49,6 +50,7 @@ private:
   std::unique_ptr<StateLinkingHelper> stateLinkingHelper_;
   std::unique_ptr<MainMenu> mainMenu_;
   std::unique_ptr<ShellStateHost> stateHost_;
+  bool active_ = false;
 };
 
 } // namespace kr

@@ -21,7 +21,8 @@ BaseState::BaseState()
 BaseState::~BaseState() = default;
 
 bool BaseState::simulateDefaultButtonPress() {
-  const auto buttons = buttonWall_->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly);
+  // In the order of the wall's subviews, rows included.
+  const auto buttons = buttonWall_->findChildren<QPushButton*>();
   for (QPushButton* button : buttons) {
     if (button->isDefault() && button->isEnabled()) {
       button->click();

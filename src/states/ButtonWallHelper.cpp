@@ -1,21 +1,51 @@
 #include "states/ButtonWallHelper.h"
 
+#include "kit/LayoutConstraintMaker.h"
+#include "platform/ConstraintLayout.h"
+
 #include <QHBoxLayout>
 #include <QPushButton>
 
 namespace kr {
 
+namespace {
+
+QHBoxLayout* newRowLayout(QWidget* owner) {
+  auto* layout = new QHBoxLayout(owner);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setDirection(QBoxLayout::RightToLeft);
+  // The stretch stays last, that is leftmost.
+  layout->addStretch();
+  return layout;
+}
+
+// The row the buttons go into. A wall lays out its subviews by constraints,
+// so there the row is a subview that fills the wall.
+QHBoxLayout* rowLayout(QWidget* buttonWall) {
+  if (auto* layout = qobject_cast<QHBoxLayout*>(buttonWall->layout()))
+    return layout;
+  if (!buttonWall->layout())
+    return newRowLayout(buttonWall);
+  auto* row =
+      buttonWall->findChild<QWidget*>(QStringLiteral("buttonRow"), Qt::FindDirectChildrenOnly);
+  if (!row) {
+    row = new QWidget;
+    row->setObjectName(QStringLiteral("buttonRow"));
+    newRowLayout(row);
+    ConstraintLayout::addSubview(buttonWall, row);
+    LayoutConstraintMaker maker(row);
+    maker.fillContainer();
+    ConstraintLayout::of(buttonWall)->addConstraints(maker.constraints());
+  }
+  return qobject_cast<QHBoxLayout*>(row->layout());
+}
+
+} // namespace
+
 QPushButton* ButtonWallHelper::addButton(QWidget* buttonWall, const QString& title, bool isDefault,
                                          std::function<void()> action) {
-  auto* layout = qobject_cast<QHBoxLayout*>(buttonWall->layout());
-  if (!layout) {
-    layout = new QHBoxLayout(buttonWall);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setDirection(QBoxLayout::RightToLeft);
-    // The stretch stays last, that is leftmost.
-    layout->addStretch();
-  }
-  auto* button = new QPushButton(title, buttonWall);
+  QHBoxLayout* layout = rowLayout(buttonWall);
+  auto* button = new QPushButton(title, layout->parentWidget());
   button->setObjectName(title);
   button->setDefault(isDefault);
   button->setAutoDefault(false);

@@ -10,6 +10,7 @@
 #include "platform/TestActivityMonitor.h"
 #include "platform/TestAlertPresenter.h"
 #include "platform/UserDefaults.h"
+#include "states/AppDelegateAPI.h"
 #include "states/DefineTimeSliceState.h"
 #include "states/StateLinkingHelper.h"
 #include "states/TimeSliceRunningState.h"
@@ -142,6 +143,25 @@ TEST(ApplicationShell, LaterLaunchStartsOnDefineWithoutFirstLaunchSteps) {
   EXPECT_EQ(m.storage.getInteger(QStringLiteral("launchManagerLaunchCounter")), 2);
   EXPECT_EQ(UserDefaults::standard().string(QStringLiteral("version")),
             QCoreApplication::applicationVersion());
+}
+
+TEST(ApplicationShell, ActivationRunsTheDelegatesListsAndThePagesReachTheDelegate) {
+  Machine m;
+  markLaunchedBefore(m);
+  ApplicationShell shell(contextFor(m));
+  shell.launch();
+  ASSERT_EQ(AppDelegateAPI::installed(), &shell.appDelegate());
+  QStringList calls;
+  AppDelegateAPI::installed()->addWillBecomeActiveCallback(
+      [&] { calls.append(QStringLiteral("will")); });
+  AppDelegateAPI::installed()->addDidResignActiveCallback(
+      [&] { calls.append(QStringLiteral("resigned")); });
+  shell.becameActive();
+  shell.becameActive(); // no change, nothing runs
+  shell.resignedActive();
+  EXPECT_EQ(calls, (QStringList{QStringLiteral("will"), QStringLiteral("resigned")}));
+  EXPECT_EQ(shell.steps().last(), QStringLiteral("MainController did become active"));
+  EXPECT_EQ(AppDelegateAPI::installed()->idleTimeInSeconds(), 0.0);
 }
 
 TEST(ApplicationShell, QuittingOutsideASliceSavesThePadsAndQuitsAtOnce) {

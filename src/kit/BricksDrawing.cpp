@@ -230,11 +230,13 @@ void BricksDrawing::drawCheckBoxInOnState(const QRectF& frame, const QColor& gen
 
 void BricksDrawing::drawCanvas3(const QRectF& frame, ResizingBehavior resizing,
                                 const QColor& genericTextColor) {
+  // Designed top-down: the pull-down faces flip the canvas, which turns the
+  // point towards the bottom of the control.
   ResizedDrawing canvas(context(), QSizeF(8, 5), frame, resizing);
   BezierPath chevron;
-  chevron.moveTo(QPointF(1, 4));
-  chevron.lineTo(QPointF(4, 1));
-  chevron.lineTo(QPointF(7, 4));
+  chevron.moveTo(QPointF(1, 1));
+  chevron.lineTo(QPointF(4, 4));
+  chevron.lineTo(QPointF(7, 1));
   context().stroke(chevron, genericTextColor, 1.25, Qt::RoundCap, Qt::RoundJoin);
 }
 

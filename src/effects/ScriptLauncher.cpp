@@ -4,6 +4,7 @@
 #include "platform/SmartTimerWrapper.h"
 #include "platform/SupportPaths.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
@@ -49,6 +50,14 @@ ScriptLauncher& ScriptLauncher::sharedScriptLauncher() {
 
 QString ScriptLauncher::scriptPath() const {
   return folder_ + u'/' + QString::fromLatin1(kScriptName);
+}
+
+QString ScriptLauncher::sampleScriptPath() {
+  const QString installed =
+      QCoreApplication::applicationDirPath() + QStringLiteral("/../share/korvane-r/Sample Script");
+  if (QFileInfo::exists(installed))
+    return QDir::cleanPath(installed);
+  return QStringLiteral(KR_BUILD_SAMPLE_SCRIPT);
 }
 
 QString ScriptLauncher::directoryURL() const {

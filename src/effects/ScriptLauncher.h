@@ -35,6 +35,8 @@ public:
   // Shows the scripts folder in the file manager.
   void openScriptFolder() const;
   QString scriptPath() const;
+  // The sample hook that comes with the program, for the user to copy.
+  static QString sampleScriptPath();
 
   // Seconds a run may take before it is stopped (30 unless changed).
   void setTimeLimit(double seconds) { timeLimit_ = seconds; }

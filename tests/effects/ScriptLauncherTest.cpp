@@ -129,6 +129,29 @@ TEST_F(ScriptLauncherTest, AScriptThatHangsIsStoppedAtTheTimeLimitAndTheEventsGo
   EXPECT_EQ(launcher.runningCount(), 0);
 }
 
+TEST_F(ScriptLauncherTest, TheSampleScriptHandlesEveryEventWithoutFailing) {
+  ASSERT_TRUE(QFile::copy(kr::ScriptLauncher::sampleScriptPath(), launcher.scriptPath()));
+  kr::test::ConsoleCapture console;
+  for (const char* handler :
+       {"time_slice_start", "time_slice_elapsed", "time_slice_paused", "time_slice_was_stopped",
+        "timed_break_start", "timed_break_end", "unknown_handler"}) {
+    launcher.executeEventHandlerWithoutResult(QString::fromLatin1(handler),
+                                              QStringLiteral("it's \"$(done)\""));
+    ASSERT_TRUE(launcher.waitForAllForTesting(10000));
+  }
+  launcher.executeEventHandlerWithoutResult(QStringLiteral("time_slice_in_progress"),
+                                            QStringLiteral("5 minutes left"), 300);
+  launcher.executeEventHandlerWithoutResult(QStringLiteral("timed_break_in_progress"),
+                                            QStringLiteral("x"), 59);
+  settle();
+  EXPECT_TRUE(console.lines().isEmpty()) << console.lines().join(u'\n').toStdString();
+  QFile log(folder.path() + QStringLiteral("/NotificationHandler.log"));
+  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+  const QStringList lines = QString::fromUtf8(log.readAll()).split(u'\n', Qt::SkipEmptyParts);
+  EXPECT_EQ(lines.size(), 7); // not the unknown handler, not a break second off the minute
+  EXPECT_TRUE(lines.first().endsWith(QStringLiteral("slice started: it's \"$(done)\"")));
+}
+
 TEST(ScriptLauncherFolder, TheScriptsFolderIsCreatedOnRequestInTheConfigFolder) {
   kr::ScriptLauncher& shared = kr::ScriptLauncher::sharedScriptLauncher();
   EXPECT_EQ(shared.scriptPath(),

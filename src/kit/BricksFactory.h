@@ -3,6 +3,7 @@
 #include "kit/BrickSize.h"
 #include "platform/LayoutConstraint.h"
 
+#include <QIcon>
 #include <QPointer>
 #include <QSizeF>
 #include <QString>
@@ -14,11 +15,18 @@
 
 namespace kr {
 
+class CheckBoxBrick;
 class ControlSkin;
 class IntegerTextField;
 class Label;
 class LayoutConstraintMaker;
 class PopUpButton;
+class PopUpButtonBrick;
+class PullDownButtonBrick;
+class PushButtonBrick;
+class SegmentedControlBrick;
+class SliderBrick;
+class SmartTextField;
 class TabWall;
 class ViewWithInstrinsicSize;
 class Wall;
@@ -72,6 +80,28 @@ public:
   // element-creation target with the constraints the closure collects, applies
   // the skin and then the brick size.
   void internalAddBrick(QWidget* brick, const Constraints& constraints);
+
+  // The kit's bricks; each is added by `internalAddBrick`.
+  CheckBoxBrick* smartCheckBoxButton(const QString& title, std::function<void(bool)> action = {},
+                                     const Constraints& constraints = {});
+  PushButtonBrick* pushButton(const QString& title, std::function<void()> action,
+                              const Constraints& constraints = {});
+  SegmentedControlBrick* segmentedControl(const QStringList& titles,
+                                          std::function<void(int)> action,
+                                          const Constraints& constraints = {});
+  PushButtonBrick* borderlessButton(const QString& title, std::function<void()> action,
+                                    const Constraints& constraints = {});
+  PushButtonBrick* helpButton(std::function<void()> action, const Constraints& constraints = {});
+  SmartTextField* textField(const std::optional<QString>& title = std::nullopt,
+                            const Constraints& constraints = {});
+  PopUpButtonBrick* popupButton(const Constraints& constraints = {});
+  PullDownButtonBrick* pullDownButtonBrick(const QString& title,
+                                           const Constraints& constraints = {});
+  PullDownButtonBrick* smartPullDownButton(const QString& title,
+                                           const Constraints& constraints = {});
+  PullDownButtonBrick* smartPullDownButton(const QIcon& image, const Constraints& constraints = {});
+  PullDownButtonBrick* pullDownButton(const QIcon& image, const Constraints& constraints = {});
+  SliderBrick* slider(std::function<float(float)> action, const Constraints& constraints);
 
   Label* label(const QString& title, const Constraints& constraints = {});
   IntegerTextField* integerTextField(int initialValue, std::optional<int> minValue,

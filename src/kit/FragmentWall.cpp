@@ -1,0 +1,9 @@
+#include "kit/FragmentWall.h"
+
+namespace kr {
+
+FragmentWall::FragmentWall(QWidget* parent) : Wall(parent) {}
+
+void FragmentWall::install(FragmentStackView*) {}
+
+} // namespace kr

@@ -1,0 +1,41 @@
+#include "kit/MenuButtonBrick.h"
+
+#include "kit/BrickPainting.h"
+#include "kit/ControlSize.h"
+#include "kit/SmartMenuItem.h"
+
+#include <QMenu>
+
+namespace kr {
+
+MenuButtonBrick::MenuButtonBrick(bool pullsDown, QWidget* parent) : PopUpButton(pullsDown, parent) {
+  setAutoDefault(false);
+  connect(itemMenu(), &QMenu::aboutToShow, this, &MenuButtonBrick::menuWillOpen);
+  connect(this, &PopUpButton::itemChosen, this, [this](int index) {
+    if (!this->pullsDown())
+      Q_EMIT currentIndexChanged(index);
+  });
+}
+
+void MenuButtonBrick::small() { setControlSize(this, ControlSize::small); }
+
+void MenuButtonBrick::menuWillOpen() {
+  if (buttonPressFunction)
+    buttonPressFunction();
+  SmartMenuItem::updateItemsOf(itemMenu());
+  // The closures may have rebuilt the menu: the face item of a pull-down stays
+  // out of the opened menu, and the items are validated again.
+  const QList<QAction*> actions = itemMenu()->actions();
+  for (qsizetype i = 0; i < actions.size(); ++i) {
+    if (pullsDown())
+      actions[i]->setVisible(i != 0);
+  }
+  SmartMenuItem::validateItemsOf(itemMenu());
+}
+
+void MenuButtonBrick::paintEvent(QPaintEvent* event) {
+  if (!paintBrickWithStack(this, isDown() ? highlightedDrawingStack : normalDrawingStack))
+    PopUpButton::paintEvent(event);
+}
+
+} // namespace kr

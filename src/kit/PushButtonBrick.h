@@ -1,0 +1,40 @@
+#pragma once
+
+#include "kit/BrickType.h"
+#include "kit/DrawingStack.h"
+
+#include <QPushButton>
+
+#include <functional>
+#include <optional>
+
+namespace kr {
+
+// A push button that reports each press through `buttonPressFunction` and
+// can paint its face through drawing stacks (normal and pressed).
+class PushButtonBrick : public QPushButton, public BrickType {
+  Q_OBJECT
+
+public:
+  explicit PushButtonBrick(QWidget* parent = nullptr);
+
+  std::optional<DrawingStack> normalDrawingStack;
+  std::optional<DrawingStack> highlightedDrawingStack;
+  std::function<void()> buttonPressFunction;
+
+  void small() override;
+  void mini();
+  void apply(const ControlSkin& skin) override;
+
+  // The factory's two presets: a borderless text button and the round help button.
+  void makeBorderless();
+  void makeHelpButton();
+
+protected:
+  void paintEvent(QPaintEvent* event) override;
+
+private:
+  void buttonPressedCallBack();
+};
+
+} // namespace kr

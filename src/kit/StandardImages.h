@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+
+namespace kr {
+
+// The few stock images the kit's controls show: the add sign, the action
+// (gear) image and the menu check mark. Drawn once, as black template glyphs.
+class StandardImages {
+public:
+  StandardImages() = delete;
+
+  static QIcon addTemplate();
+  static QIcon actionTemplate();
+  static QIcon menuOnStateTemplate();
+  // A copy of the check mark tinted with `tint` (the faint mark of an
+  // unchecked option).
+  static QIcon tintedMenuOnState(const QColor& tint);
+};
+
+} // namespace kr

@@ -1,0 +1,125 @@
+#include "kit/TagTokenField.h"
+
+#include "engine/TagManager.h"
+
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QFocusEvent>
+#include <QStringListModel>
+
+namespace kr {
+
+namespace {
+const QString separator = QStringLiteral(", ");
+
+QString currentToken(const QString& text) {
+  const qsizetype comma = text.lastIndexOf(u',');
+  return text.mid(comma + 1).trimmed();
+}
+} // namespace
+
+TagTokenField::TagTokenField(QWidget* parent)
+    : TextField(parent), completer_(new QCompleter(this)),
+      completions_(new QStringListModel(this)) {
+  completer_->setModel(completions_);
+  completer_->setCaseSensitivity(Qt::CaseInsensitive);
+  completer_->setCompletionMode(QCompleter::PopupCompletion);
+  completer_->setWidget(this);
+  connect(completer_, qOverload<const QString&>(&QCompleter::activated), this,
+          &TagTokenField::insertCompletion);
+  connect(this, &QLineEdit::textEdited, this, &TagTokenField::textDidChange);
+  connect(this, &QLineEdit::editingFinished, this, &TagTokenField::commit);
+  connect(this, &QLineEdit::returnPressed, this, [this] {
+    if (hasStartedEditing_)
+      becomeFirstResponder();
+  });
+}
+
+QStringList TagTokenField::tokensFromText(const QString& text) {
+  QStringList tokens;
+  const QStringList pieces = text.split(u',');
+  for (const QString& piece : pieces) {
+    const QString tag = piece.trimmed();
+    if (!tag.isEmpty())
+      tokens.append(tag);
+  }
+  return tokens;
+}
+
+QStringList TagTokenField::tokens() const { return tokensFromText(text()); }
+
+void TagTokenField::setTokens(const QStringList& tokens) {
+  QStringList shown;
+  for (const QString& token : tokens) {
+    if (!token.trimmed().isEmpty())
+      shown.append(token.trimmed());
+  }
+  committed_ = shown;
+  // Leaves the text alone while it already says the same, so a value coming
+  // back from the settings never moves the caret.
+  if (shown == this->tokens())
+    return;
+  setText(shown.join(separator));
+}
+
+QStringList TagTokenField::completionsForCurrentToken() const {
+  const QString typed = currentToken(text());
+  if (!delegate_ || typed.isEmpty())
+    return {};
+  return delegate_->completionListStartingWith(typed);
+}
+
+void TagTokenField::insertCompletion(const QString& completion) {
+  QString kept = text();
+  kept.truncate(kept.lastIndexOf(u',') + 1);
+  QStringList tokens = tokensFromText(kept);
+  tokens.append(completion);
+  setText(tokens.join(separator));
+  setCursorPosition(int(text().size()));
+  commit();
+}
+
+void TagTokenField::textDidChange() {
+  hasStartedEditing_ = true;
+  const QStringList offered = completionsForCurrentToken();
+  completions_->setStringList(offered);
+  if (offered.isEmpty()) {
+    completer_->popup()->hide();
+    return;
+  }
+  completer_->setCompletionPrefix(currentToken(text()));
+  if (isVisible())
+    completer_->complete();
+}
+
+void TagTokenField::commit() {
+  const QStringList now = tokens();
+  if (now == committed_)
+    return;
+  committed_ = now;
+  Q_EMIT tokensChanged(now);
+}
+
+void TagTokenField::becomeFirstResponder() {
+  setCursorPosition(int(text().size()));
+  deselect();
+  hasStartedEditing_ = false;
+}
+
+void TagTokenField::focusInEvent(QFocusEvent* event) {
+  TextField::focusInEvent(event);
+  becomeFirstResponder();
+}
+
+// Tab after typing ends the edit and stays in the field for the next tag;
+// without typing it moves on as usual.
+bool TagTokenField::focusNextPrevChild(bool next) {
+  if (hasStartedEditing_) {
+    commit();
+    becomeFirstResponder();
+    return true;
+  }
+  return TextField::focusNextPrevChild(next);
+}
+
+} // namespace kr

@@ -1,0 +1,62 @@
+#include "kit/TagTokenFieldHelper.h"
+
+#include "engine/TagManager.h"
+#include "kit/EndOfLifeBag.h"
+#include "kit/LayoutConstraintMaker.h"
+#include "kit/StandardImages.h"
+#include "kit/TagPullDownButtonBrick.h"
+#include "kit/TagTokenField.h"
+#include "kit/Wall.h"
+#include "platform/ConstraintLayout.h"
+
+#include <QPointer>
+
+namespace kr {
+
+namespace {
+using A = LayoutAttribute;
+
+void addConstrained(Wall* fragment, QWidget* view,
+                    const std::function<void(LayoutConstraintMaker&)>& constraints) {
+  ConstraintLayout::addSubview(fragment, view);
+  LayoutConstraintMaker make(view);
+  constraints(make);
+  ConstraintLayout::of(fragment)->addConstraints(make.constraints());
+}
+} // namespace
+
+TagTokenField* TagTokenFieldHelper::installTagTokenFieldInsideFragment(Wall* fragment,
+                                                                       const QString& storageKey,
+                                                                       const FieldFunc& bindFunc,
+                                                                       const FieldFunc& unbindFunc,
+                                                                       bool forFilterView) {
+  auto* field = new TagTokenField();
+  field->setFrame(false);
+  field->setAttribute(Qt::WA_TranslucentBackground);
+  field->setPlaceholderText(QObject::tr("No Tags."));
+  field->setDelegate(&TagManager::sharedInstance());
+  addConstrained(fragment, field, [&](LayoutConstraintMaker& make) {
+    make.container()
+        .pin(A::Top, A::Top, forFilterView ? 4.0 : 2.0)
+        .place(A::Bottom, A::Bottom)
+        .pin(A::Left, A::Left, forFilterView ? 16.0 : 10.0);
+  });
+  if (bindFunc)
+    bindFunc(field);
+  QPointer<TagTokenField> guarded(field);
+  fragment->endOfLifeBag()->add([guarded, unbindFunc] {
+    if (guarded && unbindFunc)
+      unbindFunc(guarded);
+  });
+
+  auto* pullDown = new TagPullDownButtonBrick(StandardImages::addTemplate(), storageKey);
+  addConstrained(fragment, pullDown, [&](LayoutConstraintMaker& make) {
+    make.container().pin(A::Right, A::Right, forFilterView ? -16.0 : -8.0);
+    make.and_(field).pin(A::Left, A::Right, 0).pin(A::FirstBaseline, A::FirstBaseline, 0);
+  });
+  pullDown->mini();
+  pullDown->setBorderless(true);
+  return field;
+}
+
+} // namespace kr

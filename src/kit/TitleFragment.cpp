@@ -1,0 +1,41 @@
+#include "kit/TitleFragment.h"
+
+#include "art/KorvaneStyleKit.h"
+#include "kit/FragmentStackView.h"
+#include "kit/KorvaneControlSkin.h"
+#include "kit/Label.h"
+#include "kit/PullDownButtonBrick.h"
+
+#include <QPixmap>
+
+namespace kr {
+
+TitleFragment::TitleFragment(QWidget* parent) : LabelFragment(parent) {
+  label()->setFont(KorvaneControlSkin::shared()->titleFont);
+  label()->hide();
+  setWheelIcon(wheelIcon());
+}
+
+TitleFragment* TitleFragment::titleFragment(const QString& title,
+                                            FragmentStackView* addToStackView) {
+  auto* fragment = new TitleFragment();
+  fragment->setObjectName(title + QStringLiteral(" Title Fragment"));
+  fragment->label()->setText(title);
+  fragment->wheelButton()->setToolTip(tr("Customize this view"));
+  fragment->setStackView(addToStackView);
+  addToStackView->addArrangedSubview(fragment);
+  fragment->install(addToStackView);
+  return fragment;
+}
+
+QIcon TitleFragment::wheelIcon() const {
+  return QIcon(QPixmap::fromImage(KorvaneStyleKit::imageOfStatePreferencesIcon().toImage(2.0)));
+}
+
+void TitleFragment::drawBarShape(const QRectF& frame) {
+  KorvaneStyleKit::drawTitleFragmentBar(frame);
+}
+
+QFont TitleFragment::barFont() const { return KorvaneControlSkin::shared()->titleFont; }
+
+} // namespace kr

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "art/ResizingBehavior.h"
+#include "platform/BezierPath.h"
 #include "platform/DrawnImage.h"
 
 #include <QColor>
+#include <QFont>
 #include <QRectF>
 #include <QSizeF>
 
@@ -36,6 +38,71 @@ public:
   // its handler calling `draw` with (0, 0, w, h) and `fit`; every later read
   // answers the same image. The image properties of the kit read through it.
   static DrawnImage cachedImage(const char* name, QSizeF size, ResizingDrawingFunction draw);
+
+  // Window pieces, placeholders and the bars behind page sections. The
+  // functions without `resizing` draw in the frame's own coordinates.
+  static void drawTitleBarRoundButton(const QRectF& frame,
+                                      ResizingBehavior resizing = ResizingBehavior::fit);
+  static void drawEmptyPlaceholderIcon(const QRectF& frame,
+                                       ResizingBehavior resizing = ResizingBehavior::fit);
+  static void drawEmptyEndPlaceholderIcon(const QRectF& frame,
+                                          ResizingBehavior resizing = ResizingBehavior::fit);
+  static void drawEmptyStartPlaceholderIcon(const QRectF& frame,
+                                            ResizingBehavior resizing = ResizingBehavior::fit);
+  static void drawMainWindowMask(const QRectF& frame,
+                                 ResizingBehavior resizing = ResizingBehavior::fit);
+  static void drawLogBookEntry(const QRectF& frame);
+  static void drawTitleFragmentBar(const QRectF& frame);
+  static void drawFirstLabelFragmentBar(const QRectF& frame);
+  static void drawLabelFragmentBar(const QRectF& frame);
+  static void drawOptionFragmentBar(const QRectF& frame);
+  static void drawInbetweenWall(const QRectF& frame);
+  static void drawCalendarNoEvents(const QRectF& frame);
+  static void drawDefaultFragmentBackground(const QRectF& frame);
+  static void drawDummyTitleFragmentText(const QRectF& frame);
+  static void drawCanvas1(const QRectF& frame, ResizingBehavior resizing = ResizingBehavior::fit);
+  // The shape of every fragment bar: square bottom corners, top corners
+  // rounded with radius 1.
+  static BezierPath fragmentBarPath(const QRectF& rect);
+
+  static DrawnImage imageOfEmptyPlaceholderIcon();
+  static DrawnImage imageOfEmptyEndPlaceholderIcon();
+  static DrawnImage imageOfEmptyStartPlaceholderIcon();
+  static DrawnImage imageOfMainWindowMask();
+
+  // Text-style indicators (20 x 20) and option icons.
+  static void drawPlainIndicator(const QRectF& frame,
+                                 ResizingBehavior resizing = ResizingBehavior::fit);
+  static void drawBoldIndicator(const QRectF& frame,
+                                ResizingBehavior resizing = ResizingBehavior::fit);
+  static void drawItalicsIndicator(const QRectF& frame,
+                                   ResizingBehavior resizing = ResizingBehavior::fit);
+  static void drawUnderlineIndicator(const QRectF& frame,
+                                     ResizingBehavior resizing = ResizingBehavior::fit);
+  static void drawStrikeThroughIndicator(const QRectF& frame,
+                                         ResizingBehavior resizing = ResizingBehavior::fit);
+  static void drawFilterIcon(const QRectF& frame,
+                             ResizingBehavior resizing = ResizingBehavior::fit);
+  static void drawStatePreferencesIcon(const QRectF& frame,
+                                       ResizingBehavior resizing = ResizingBehavior::fit);
+  static void drawHelpIndexIcon(const QRectF& frame,
+                                ResizingBehavior resizing = ResizingBehavior::fit);
+  static void drawAlternativeUIIcon(const QRectF& frame,
+                                    ResizingBehavior resizing = ResizingBehavior::fit);
+
+  static DrawnImage imageOfPlainIndicator();
+  static DrawnImage imageOfBoldIndicator();
+  static DrawnImage imageOfItalicsIndicator();
+  static DrawnImage imageOfUnderlineIndicator();
+  static DrawnImage imageOfStrikeThroughIndicator();
+  static DrawnImage imageOfFilterIcon();
+  static DrawnImage imageOfStatePreferencesIcon();
+  static DrawnImage imageOfHelpIndexIcon();
+  static DrawnImage imageOfAlternativeUIIcon();
+
+  // A text centred vertically in `box` (and clipped to it), moved by `offset`.
+  static void drawTextInBox(const QString& text, const QRectF& box, const QFont& font,
+                            const QColor& color, Qt::Alignment alignment, QPointF offset);
 };
 
 } // namespace kr

@@ -1,24 +1,39 @@
 #include "kit/BrickPainting.h"
 
+#include "kit/BricksDrawingHelper.h"
 #include "platform/GraphicsContext.h"
 
+#include <QAbstractButton>
 #include <QPainter>
-#include <QWidget>
 
 namespace kr {
 
-bool paintBrickWithStack(QWidget* brick, const std::optional<DrawingStack>& stack) {
-  if (!stack)
+bool paintBrick(QWidget* brick, const std::optional<DrawingStack>& stack,
+                const std::optional<ButtonDrawingFuncType>& function,
+                const QList<DrawingAsset>& assets) {
+  if (!stack && !function)
     return false;
   QPainter painter(brick);
   painter.setRenderHint(QPainter::Antialiasing);
-  painter.setRenderHint(QPainter::TextAntialiasing);
   GraphicsContext context(&painter, brick->height());
   GraphicsContext::Scope scope(context);
-  context.saveState();
-  stack->draw(QRectF(0, 0, brick->width(), brick->height()));
-  context.restoreState();
+  BricksDrawingHelper::draw(QRectF(0, 0, brick->width(), brick->height()), stack, function, {},
+                            assets);
   return true;
+}
+
+QList<DrawingAsset> buttonAssets(const QAbstractButton* button) {
+  QList<DrawingAsset> assets;
+  if (!button->icon().isNull()) {
+    const QIcon icon = button->icon();
+    const QSize size = button->iconSize();
+    assets.append(DrawingAsset::image(DrawnImage(size, [icon, size](const QRectF& frame) {
+      if (GraphicsContext* context = GraphicsContext::current())
+        context->drawImage(icon.pixmap(size, 2.0).toImage(), frame);
+    })));
+  }
+  assets.append(DrawingAsset::text(button->text()));
+  return assets;
 }
 
 } // namespace kr

@@ -1,16 +1,27 @@
 #pragma once
 
+#include "kit/ButtonDrawingFuncType.h"
+#include "kit/DrawingAsset.h"
 #include "kit/DrawingStack.h"
+
+#include <QList>
 
 #include <optional>
 
+class QAbstractButton;
 class QWidget;
 
 namespace kr {
 
-// Paints a brick's face through its drawing stack, in y-up drawing
-// coordinates over the brick's bounds. Answers false when there is no stack,
-// so the caller lets the platform draw its standard look.
-bool paintBrickWithStack(QWidget* brick, const std::optional<DrawingStack>& stack);
+// Paints a brick's face with its drawing function or, without one, its
+// drawing stack (through BricksDrawingHelper, in y-up drawing coordinates over
+// the brick's bounds). Answers false when it has neither, so the caller lets
+// the platform draw its standard look.
+bool paintBrick(QWidget* brick, const std::optional<DrawingStack>& stack,
+                const std::optional<ButtonDrawingFuncType>& function,
+                const QList<DrawingAsset>& assets);
+
+// What a button hands to its drawing: its image (when it has one), then its title.
+QList<DrawingAsset> buttonAssets(const QAbstractButton* button);
 
 } // namespace kr

@@ -33,7 +33,10 @@ void CheckBoxBrick::apply(const ControlSkin& skin) {
 }
 
 void CheckBoxBrick::paintEvent(QPaintEvent* event) {
-  if (!paintBrickWithStack(this, isChecked() ? onStateDrawingStack : offStateDrawingStack))
+  // A check box hands over no assets: only plain functions suit it.
+  const bool on = isChecked();
+  if (!paintBrick(this, on ? onStateDrawingStack : offStateDrawingStack,
+                  on ? onStateDrawFunc : offStateDrawFunc, {}))
     QCheckBox::paintEvent(event);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kit/BrickType.h"
+#include "kit/ButtonDrawingFuncType.h"
 #include "kit/DrawingStack.h"
 
 #include <QCheckBox>
@@ -22,6 +23,8 @@ public:
   CheckBoxBrick(const QString& title, ChangeFunc action, QWidget* parent = nullptr);
 
   std::optional<DrawingStack> onStateDrawingStack;
+  std::optional<ButtonDrawingFuncType> onStateDrawFunc;
+  std::optional<ButtonDrawingFuncType> offStateDrawFunc;
   std::optional<DrawingStack> offStateDrawingStack;
 
   const ChangeFunc& checkboxChangeFunc() const { return actualCheckboxFunc_; }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kit/FragmentStackView.h"
 #include "kit/FragmentWall.h"
 
 #include <QPointer>

@@ -45,8 +45,7 @@ LabelFragment::LabelFragment(QWidget* parent) : HideableFragmentWall(parent) {
   bricks.internalAddBrick(alternativeUIButton_, [](LayoutConstraintMaker& make) {
     make.previous().pin(A::Right, A::Left, 0).pin(A::CenterY, A::CenterY, 0);
   });
-  alternativeUIButton_->setIcon(
-      QIcon(QPixmap::fromImage(KorvaneStyleKit::imageOfAlternativeUIIcon().toImage(2.0))));
+  alternativeUIButton_->setIcon(StandardImages::icon(KorvaneStyleKit::imageOfAlternativeUIIcon()));
   alternativeUIButton_->setToolTip(tr("Switch to next alternative control"));
   alternativeUIButton_->hide();
   label_->hide();

@@ -34,7 +34,9 @@ void MenuButtonBrick::menuWillOpen() {
 }
 
 void MenuButtonBrick::paintEvent(QPaintEvent* event) {
-  if (!paintBrickWithStack(this, isDown() ? highlightedDrawingStack : normalDrawingStack))
+  const bool pressed = isDown();
+  if (!paintBrick(this, pressed ? highlightedDrawingStack : normalDrawingStack,
+                  pressed ? highlightedDrawFunc : normalDrawFunc, buttonAssets(this)))
     PopUpButton::paintEvent(event);
 }
 

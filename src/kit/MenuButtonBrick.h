@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kit/BrickType.h"
+#include "kit/ButtonDrawingFuncType.h"
 #include "kit/DrawingStack.h"
 #include "kit/PopUpButton.h"
 
@@ -20,6 +21,8 @@ class MenuButtonBrick : public PopUpButton, public BrickType {
 public:
   explicit MenuButtonBrick(bool pullsDown, QWidget* parent = nullptr);
 
+  std::optional<ButtonDrawingFuncType> normalDrawFunc;
+  std::optional<ButtonDrawingFuncType> highlightedDrawFunc;
   std::optional<DrawingStack> normalDrawingStack;
   std::optional<DrawingStack> highlightedDrawingStack;
   std::function<void()> buttonPressFunction;

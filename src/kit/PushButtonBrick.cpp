@@ -37,7 +37,9 @@ void PushButtonBrick::makeHelpButton() {
 }
 
 void PushButtonBrick::paintEvent(QPaintEvent* event) {
-  if (!paintBrickWithStack(this, isDown() ? highlightedDrawingStack : normalDrawingStack))
+  const bool pressed = isDown();
+  if (!paintBrick(this, pressed ? highlightedDrawingStack : normalDrawingStack,
+                  pressed ? highlightedDrawFunc : normalDrawFunc, buttonAssets(this)))
     QPushButton::paintEvent(event);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kit/BrickType.h"
+#include "kit/ButtonDrawingFuncType.h"
 #include "kit/DrawingStack.h"
 
 #include <QPushButton>
@@ -11,7 +12,8 @@
 namespace kr {
 
 // A push button that reports each press through `buttonPressFunction` and
-// can paint its face through drawing stacks (normal and pressed).
+// can paint its face through drawing functions or stacks (normal and
+// pressed; a function wins over a stack).
 class PushButtonBrick : public QPushButton, public BrickType {
   Q_OBJECT
 
@@ -19,6 +21,8 @@ public:
   explicit PushButtonBrick(QWidget* parent = nullptr);
 
   std::optional<DrawingStack> normalDrawingStack;
+  std::optional<ButtonDrawingFuncType> normalDrawFunc;
+  std::optional<ButtonDrawingFuncType> highlightedDrawFunc;
   std::optional<DrawingStack> highlightedDrawingStack;
   std::function<void()> buttonPressFunction;
 

@@ -70,6 +70,16 @@ QIcon StandardImages::menuOnStateTemplate() {
   return icon;
 }
 
+QIcon StandardImages::icon(const DrawnImage& image) {
+  QIcon icon;
+  for (double scale : {1.0, 2.0}) {
+    QPixmap pixmap = QPixmap::fromImage(image.toImage(scale));
+    pixmap.setDevicePixelRatio(scale);
+    icon.addPixmap(pixmap);
+  }
+  return icon;
+}
+
 QIcon StandardImages::tintedMenuOnState(const QColor& tint) { return QIcon(checkMark(tint)); }
 
 } // namespace kr

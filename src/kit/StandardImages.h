@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/DrawnImage.h"
+
 #include <QColor>
 #include <QIcon>
 
@@ -17,6 +19,8 @@ public:
   // A copy of the check mark tinted with `tint` (the faint mark of an
   // unchecked option).
   static QIcon tintedMenuOnState(const QColor& tint);
+  // An icon showing a drawn image, rendered at one and two pixels per unit.
+  static QIcon icon(const DrawnImage& image);
 };
 
 } // namespace kr

@@ -5,8 +5,7 @@
 #include "kit/KorvaneControlSkin.h"
 #include "kit/Label.h"
 #include "kit/PullDownButtonBrick.h"
-
-#include <QPixmap>
+#include "kit/StandardImages.h"
 
 namespace kr {
 
@@ -29,7 +28,7 @@ TitleFragment* TitleFragment::titleFragment(const QString& title,
 }
 
 QIcon TitleFragment::wheelIcon() const {
-  return QIcon(QPixmap::fromImage(KorvaneStyleKit::imageOfStatePreferencesIcon().toImage(2.0)));
+  return StandardImages::icon(KorvaneStyleKit::imageOfStatePreferencesIcon());
 }
 
 void TitleFragment::drawBarShape(const QRectF& frame) {

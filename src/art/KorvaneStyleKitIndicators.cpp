@@ -116,9 +116,9 @@ void KorvaneStyleKit::drawStatePreferencesIcon(const QRectF& frame, ResizingBeha
   context().fillRect(QRectF(1, 3, 14, 1), Qt::white);
   context().fillRect(QRectF(1, 8, 14, 1), Qt::white);
   context().fillRect(QRectF(1, 13, 14, 1), Qt::white);
-  fillBarWithKnob(3, 4);   // the lowest bar, knob near its left end
-  fillBarWithKnob(8, 12);  // the middle bar, knob near its right end
-  fillBarWithKnob(13, 8);  // the top bar, knob in its middle
+  fillBarWithKnob(3, 4);  // the lowest bar, knob near its left end
+  fillBarWithKnob(8, 12); // the middle bar, knob near its right end
+  fillBarWithKnob(13, 8); // the top bar, knob in its middle
 }
 
 void KorvaneStyleKit::drawHelpIndexIcon(const QRectF& frame, ResizingBehavior resizing) {

@@ -109,7 +109,8 @@ void FragmentStackView::rebuild() {
       view->show();
     }
   }
-  layout_->invalidate();
+  // At once, so a top-level stack can shrink to its new size straight away.
+  layout_->activate();
   updateGeometry();
 }
 

@@ -9,6 +9,7 @@
 #include "kit/Wall.h"
 #include "platform/ConstraintLayout.h"
 
+#include <QPalette>
 #include <QPointer>
 
 namespace kr {
@@ -32,7 +33,9 @@ TagTokenField* TagTokenFieldHelper::installTagTokenFieldInsideFragment(Wall* fra
                                                                        bool forFilterView) {
   auto* field = new TagTokenField();
   field->setFrame(false);
-  field->setAttribute(Qt::WA_TranslucentBackground);
+  QPalette clear = field->palette();
+  clear.setColor(QPalette::Base, Qt::transparent);
+  field->setPalette(clear);
   field->setPlaceholderText(QObject::tr("No Tags."));
   field->setDelegate(&TagManager::sharedInstance());
   addConstrained(fragment, field, [&](LayoutConstraintMaker& make) {

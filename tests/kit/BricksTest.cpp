@@ -1,3 +1,4 @@
+#include "kit/BrickPainting.h"
 #include "kit/BricksFactory.h"
 #include "kit/CheckBoxBrick.h"
 #include "kit/ControlSkin.h"
@@ -258,4 +259,48 @@ TEST(BricksTest, SmallSizesAndSkins) {
   box.apply(skin);
   EXPECT_TRUE(box.onStateDrawingStack.has_value());
   EXPECT_FALSE(box.offStateDrawingStack.has_value());
+}
+
+TEST(BricksTest, FacesDrawWithTheFunctionOverTheStackAndGetTheirAssets) {
+  PushButtonBrick push;
+  push.setText(QStringLiteral("Go"));
+  push.resize(80, 30);
+  QStringList drawn;
+  int stackRuns = 0;
+  DrawingStack stack;
+  stack.operations.append(DrawingOperation{
+      [&](const QRectF&, const QList<DrawingAsset>&, const DrawingPalette&) { ++stackRuns; },
+      &DrawingOperation::Defaults::frameAdjuster,
+      {},
+      {}});
+  push.normalDrawingStack = stack;
+  push.normalDrawFunc = ButtonDrawingFuncType::text([&](const QRectF& frame, const QString& title) {
+    drawn.append(title);
+    EXPECT_EQ(frame, QRectF(0, 0, 80, 30));
+  });
+  push.grab();
+  EXPECT_EQ(drawn, QStringList{QStringLiteral("Go")});
+  EXPECT_EQ(stackRuns, 0);
+  push.normalDrawFunc.reset();
+  push.grab();
+  EXPECT_EQ(stackRuns, 1);
+
+  // Without an image the assets are the title alone; with one, image then title.
+  EXPECT_EQ(buttonAssets(&push).size(), 1);
+  push.setIcon(StandardImages::addTemplate());
+  const QList<DrawingAsset> assets = buttonAssets(&push);
+  ASSERT_EQ(assets.size(), 2);
+  EXPECT_EQ(assets[0].kind(), DrawingAsset::Kind::image);
+  EXPECT_EQ(assets[1].kind(), DrawingAsset::Kind::text);
+
+  // A check box hands over nothing: a plain function draws it.
+  CheckBoxBrick box(QStringLiteral("Box"), {});
+  box.resize(60, 20);
+  int plainRuns = 0;
+  box.offStateDrawFunc = ButtonDrawingFuncType::plain([&](const QRectF&) { ++plainRuns; });
+  box.grab();
+  EXPECT_EQ(plainRuns, 1);
+  box.setChecked(true);
+  box.grab(); // on: no function and no stack, the platform draws
+  EXPECT_EQ(plainRuns, 1);
 }

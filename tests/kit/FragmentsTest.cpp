@@ -172,13 +172,16 @@ TEST_F(FragmentsTest, ObserversGoWithTheirFragment) {
   EXPECT_TRUE(stack.views().isEmpty());
 }
 
-TEST_F(FragmentsTest, UpdateBeforeInstallIsAProgrammingError) {
+TEST_F(FragmentsTest, UpdateBeforeInstallAndMissingInitialValuesAreProgrammingErrors) {
   EXPECT_DEATH(
       {
         HideableFragmentWall fragment(QStringLiteral("k"), false);
         fragment.update();
       },
       "before installed");
+  EXPECT_DEATH(
+      install({QStringLiteral("a"), QStringLiteral("b")}, {true}, &HideableFragmentWall::Or),
+      "fewer initial values");
 }
 
 TEST_F(FragmentsTest, EmbeddingWithOffsetInsetsByTheTopLevelSpacing) {

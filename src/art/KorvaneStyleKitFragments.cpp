@@ -2,8 +2,7 @@
 #include "art/KorvaneStyleKit.h"
 
 #include "platform/GraphicsContext.h"
-
-#include <QGuiApplication>
+#include "platform/SystemFont.h"
 
 namespace kr {
 
@@ -11,13 +10,7 @@ namespace {
 
 GraphicsContext& context() { return *GraphicsContext::current(); }
 
-// The system font at a size in drawing units.
-QFont systemFont(double size, bool bold = false) {
-  QFont font = QGuiApplication::font();
-  font.setPixelSize(qRound(size));
-  font.setBold(bold);
-  return font;
-}
+QFont systemFont(double size) { return systemFontOfSize(size); }
 
 const QColor systemGrey = QColor::fromRgbF(0.5f, 0.5f, 0.5f);
 const QColor systemDarkGrey = QColor::fromRgbF(1.0f / 3, 1.0f / 3, 1.0f / 3);
@@ -167,8 +160,7 @@ void KorvaneStyleKit::drawCanvas1(const QRectF& frame, ResizingBehavior resizing
   ResizedDrawing canvas(context(), QSizeF(200, 200), frame, resizing);
   GraphicsContext& gc = context();
   const Shadow shadow = canvas.scaled(Shadow{Qt::black, QPointF(0, -3), 5});
-  QFont font(QStringLiteral("Helvetica Neue"));
-  font.setPixelSize(12);
+  const QFont font = namedFontOrSystemFont(QStringLiteral("Helvetica Neue"), 12);
   const QRectF dropped(20, 110, 160, 70);
   gc.saveState();
   gc.setShadow(shadow);

@@ -2,8 +2,9 @@
 #include "art/KorvaneStyleKit.h"
 
 #include "platform/GraphicsContext.h"
+#include "platform/SystemFont.h"
 
-#include <QGuiApplication>
+#include <optional>
 
 namespace kr {
 
@@ -15,15 +16,12 @@ GraphicsContext& context() { return *GraphicsContext::current(); }
 constexpr double standardFontSize = 13;
 
 QFont systemFont(bool bold = false) {
-  QFont font = QGuiApplication::font();
-  font.setPixelSize(int(standardFontSize));
-  font.setBold(bold);
-  return font;
+  return systemFontOfSize(standardFontSize, bold ? QFont::Bold : QFont::Normal);
 }
 
+// An oblique system font stands in where Helvetica is missing.
 QFont obliqueFont() {
-  QFont font(QStringLiteral("Helvetica"));
-  font.setPixelSize(int(standardFontSize));
+  QFont font = namedFontOrSystemFont(QStringLiteral("Helvetica"), standardFontSize);
   font.setStyle(QFont::StyleOblique);
   return font;
 }

@@ -54,7 +54,7 @@ LabelFragment::LabelFragment(QWidget* parent) : HideableFragmentWall(parent) {
 
 LabelFragment* LabelFragment::make(const QString& title) {
   auto* fragment = new LabelFragment();
-  fragment->setObjectName(title + QStringLiteral(" Fragment"));
+  fragment->setIdentifier(title + QStringLiteral(" Fragment"));
   fragment->label_->setText(title);
   return fragment;
 }

@@ -18,7 +18,7 @@ TitleFragment::TitleFragment(QWidget* parent) : LabelFragment(parent) {
 TitleFragment* TitleFragment::titleFragment(const QString& title,
                                             FragmentStackView* addToStackView) {
   auto* fragment = new TitleFragment();
-  fragment->setObjectName(title + QStringLiteral(" Title Fragment"));
+  fragment->setIdentifier(title + QStringLiteral(" Title Fragment"));
   fragment->label()->setText(title);
   fragment->wheelButton()->setToolTip(tr("Customize this view"));
   fragment->setStackView(addToStackView);

@@ -50,14 +50,14 @@ protected:
 
 TEST_F(LabelFragmentTest, IdentifiersAndTheWheelButtonsWidth) {
   TitleFragment* title = TitleFragment::titleFragment(QStringLiteral("Define Time Slice"), &stack);
-  EXPECT_EQ(title->objectName(), QStringLiteral("Define Time Slice Title Fragment"));
+  EXPECT_EQ(title->identifier(), QStringLiteral("Define Time Slice Title Fragment"));
   EXPECT_EQ(title->stackView(), &stack);
   EXPECT_EQ(stack.views(), QList<QWidget*>{title});
   EXPECT_EQ(title->wheelButton()->toolTip(), QStringLiteral("Customize this view"));
   EXPECT_FALSE(title->wheelButton()->icon().isNull());
   LabelFragment* label = LabelFragment::labelFragment(QStringLiteral("Objective:"));
   stack.addFragment(label);
-  EXPECT_EQ(label->objectName(), QStringLiteral("Objective: Fragment"));
+  EXPECT_EQ(label->identifier(), QStringLiteral("Objective: Fragment"));
   EXPECT_EQ(label->label()->text(), QStringLiteral("Objective:"));
   EXPECT_TRUE(label->label()->isHidden());
   EXPECT_TRUE(label->alternativeUIButton()->isHidden());
@@ -129,16 +129,21 @@ TEST_F(LabelFragmentTest, ALabelHiddenByItsKeyAndItsMenuShowingIt) {
 
 TEST_F(LabelFragmentTest, BarsDrawBehindTheTitle) {
   TitleFragment* title = TitleFragment::titleFragment(QStringLiteral("A"), &stack);
-  title->resize(200, 30);
-  const QImage image = title->grab().toImage();
-  // Far from the title text and the wheel, the bar shows its colour.
-  EXPECT_EQ(image.pixelColor(100, 20).rgb(), KorvaneStyleKit::n6().rgb());
   LabelFragment* label = LabelFragment::labelFragment(QStringLiteral("B"));
   stack.addFragment(label);
-  label->resize(200, 30);
+  stack.resize(240, stack.sizeHint().height());
+  stack.show();
+  ConstraintLayout::layoutSubtreeIfNeeded(&stack);
+  ASSERT_GT(title->height(), 4);
+  ASSERT_GT(label->height(), 4);
+  // Far from the title text and the wheel, the bar shows its colour.
+  const QImage image = title->grab().toImage();
+  EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() / 2).rgb(),
+            KorvaneStyleKit::n6().rgb());
   const QImage bar = label->grab().toImage();
-  EXPECT_EQ(bar.pixelColor(100, 1).rgb(), KorvaneStyleKit::n2().rgb()); // second row from the top
+  const int middle = bar.width() / 2;
+  EXPECT_EQ(bar.pixelColor(middle, 1).rgb(),
+            KorvaneStyleKit::n2().rgb()); // second row from the top
   // Near the bottom the gradient is n4.
-  const QColor low = bar.pixelColor(100, 29);
-  EXPECT_NEAR(low.redF(), KorvaneStyleKit::n4().redF(), 0.02);
+  EXPECT_NEAR(bar.pixelColor(middle, bar.height() - 1).redF(), KorvaneStyleKit::n4().redF(), 0.02);
 }

@@ -81,6 +81,22 @@ TEST(MainWindow, RememberedCornerIsUsedAsStored) {
   forgetPosition();
 }
 
+TEST(MainWindow, ARightEdgePastTheScreenIsPulledBackAndTheMoveRemembered) {
+  forgetPosition();
+  auto window = MainWindow::makeMainWindow(UserDefaults::standard());
+  Page page;
+  window->controller().showPage(&page.info, &page.buttons, nullptr);
+  window->show();
+  const QRect visible = window->screen()->availableGeometry();
+  window->move(visible.right() - 100, visible.y() + 40);
+  window->controller().ensureThatWindowIsCompletelyOnScreen();
+  EXPECT_EQ(window->frameGeometry().right(), visible.right());
+  EXPECT_EQ(window->y(), visible.y() + 40);
+  EXPECT_EQ(UserDefaults::standard().doubleValue(QStringLiteral("topLeftX")),
+            static_cast<double>(window->x()));
+  window->controller().detachPage();
+}
+
 TEST(MainWindow, CloseRunsTheCloseHandlerInsteadOfClosing) {
   auto window = MainWindow::makeMainWindow(UserDefaults::standard());
   int asked = 0;

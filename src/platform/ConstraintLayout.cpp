@@ -310,6 +310,24 @@ void ConstraintLayout::install(const LayoutConstraint& constraint) const {
     reportConflict(constraint);
 }
 
+namespace {
+bool horizontal(LayoutAttribute a) {
+  return a == LayoutAttribute::Left || a == LayoutAttribute::Right ||
+         a == LayoutAttribute::Leading || a == LayoutAttribute::Trailing ||
+         a == LayoutAttribute::Width || a == LayoutAttribute::CenterX;
+}
+bool vertical(LayoutAttribute a) { return a != LayoutAttribute::NotAnAttribute && !horizontal(a); }
+// Whether two constraints can bear on each other: they share an axis.
+bool shareAxis(const LayoutConstraint& a, const LayoutConstraint& b) {
+  const bool ah = horizontal(a.firstAttribute()) || horizontal(a.secondAttribute());
+  const bool av = vertical(a.firstAttribute()) || vertical(a.secondAttribute());
+  const bool bh = horizontal(b.firstAttribute()) || horizontal(b.secondAttribute());
+  const bool bv = vertical(b.firstAttribute()) || vertical(b.secondAttribute());
+  return (ah && bh) || (av && bv);
+}
+} // namespace
+
+// Names the required constraints on the same views and axis as the one left out.
 void ConstraintLayout::reportConflict(const LayoutConstraint& constraint) const {
   if (reported_.contains(constraint.identity()))
     return;
@@ -317,7 +335,7 @@ void ConstraintLayout::reportConflict(const LayoutConstraint& constraint) const 
   QStringList involved;
   for (const LayoutConstraint& other : constraints_) {
     if (other.identity() == constraint.identity() || !other.isRequired() ||
-        !installed_.contains(other.identity()))
+        !installed_.contains(other.identity()) || !shareAxis(constraint, other))
       continue;
     const bool shares = [&] {
       for (QWidget* a : {constraint.firstItem(), constraint.secondItem()}) {

@@ -44,8 +44,8 @@ ScriptLauncher::~ScriptLauncher() {
 }
 
 ScriptLauncher& ScriptLauncher::sharedScriptLauncher() {
-  static ScriptLauncher* launcher = new ScriptLauncher(SupportPaths::scriptsFolder());
-  return *launcher;
+  static ScriptLauncher launcher(SupportPaths::scriptsFolder());
+  return launcher;
 }
 
 QString ScriptLauncher::scriptPath() const {

@@ -97,7 +97,8 @@ bool LogFile::read(const PlainTextStyle& style, int folderFd) {
   }
   // Taken before the parse: a change made while parsing shows at the next read.
   const std::optional<Stamp> stamp = currentStamp(folderFd);
-  if (parsed_ && stamp && stamp == lastRead_) {
+  // A file that could not be examined before and still cannot is not read again.
+  if (parsed_ && stamp == lastRead_) {
     qn_log(QStringLiteral("LogFile - skip"));
     return false;
   }

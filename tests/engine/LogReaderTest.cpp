@@ -403,6 +403,10 @@ TEST(RichLogReaderTest, DataSetReadsEveryReadablePackageAndNamesTheOthers) {
   test::ExpectWarnings expected({QStringLiteral("2020-03-08"), QStringLiteral("2020-03-09")});
   full.loadFromDisk(dir.path(), cache);
   EXPECT_EQ(expected.seen(), 2);
+  FullDataSet again; // unchanged: nothing is read or reported again
+  again.loadFromDisk(dir.path(), cache);
+  EXPECT_EQ(expected.seen(), 2);
+  EXPECT_EQ(again.timeSlices().size(), 4u);
   QStringList ids;
   for (const auto& slice : full.timeSlices())
     ids.append(slice->uuid().right(2));

@@ -164,6 +164,14 @@ TEST(BricksTest, OpeningAMenuRunsThePressFunctionThenTheUpdates) {
   EXPECT_EQ(updated->text(), QStringLiteral("Updated 1"));
   EXPECT_EQ(plain->text(), QStringLiteral("Plain"));
   EXPECT_EQ(without->text(), QStringLiteral("Without"));
+  EXPECT_TRUE(updated->isEnabled());
+
+  // An item whose validation answers false is shown disabled at the next opening.
+  updated->traditionalValidateFunc = [](SmartMenuItem*) { return false; };
+  clickAndDismiss(popUp);
+  EXPECT_FALSE(updated->isEnabled());
+  EXPECT_TRUE(without->isEnabled());
+  EXPECT_EQ(presses, 2);
 
   // Choosing an item runs its closure once and selects it.
   int chosen = 0;

@@ -103,7 +103,21 @@ void ConstraintLayout::layoutSubtreeIfNeeded(QWidget* root) {
 
 // --- Constraints --------------------------------------------------------------------------
 
+// A child named by a constraint is managed from then on, so that its
+// constraints leave with it when it is deleted or moved elsewhere.
+void ConstraintLayout::adopt(QWidget* view) {
+  if (!view || view == container() || view->parentWidget() != container())
+    return;
+  for (QLayoutItem* item : std::as_const(items_)) {
+    if (item->widget() == view)
+      return;
+  }
+  addWidget(view);
+}
+
 void ConstraintLayout::addConstraint(const LayoutConstraint& constraint) {
+  adopt(constraint.firstItem());
+  adopt(constraint.secondItem());
   constraints_.append(constraint);
   if (solver_)
     install(constraint);
@@ -112,6 +126,8 @@ void ConstraintLayout::addConstraint(const LayoutConstraint& constraint) {
 
 void ConstraintLayout::addConstraints(const LayoutConstraints& constraints) {
   for (const LayoutConstraint& constraint : constraints) {
+    adopt(constraint.firstItem());
+    adopt(constraint.secondItem());
     constraints_.append(constraint);
     if (solver_)
       install(constraint);

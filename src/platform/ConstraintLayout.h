@@ -80,6 +80,7 @@ private:
   void refreshIntrinsicSizes() const;
   void reportConflict(const LayoutConstraint& constraint) const;
   void forgetWidget(QWidget* widget);
+  void adopt(QWidget* view);
 
   QList<QLayoutItem*> items_;
   LayoutConstraints constraints_;

@@ -133,7 +133,11 @@ TEST(ConstraintLayoutTest, DeletedChildTakesItsConstraintsAlong) {
   layout->addWidget(b);
   layout->addConstraints({pin(a, A::Left, &container, A::Left), pin(b, A::Left, a, A::Right, 5),
                           pin(b, A::Top, &container, A::Top, 3)});
+  // A child that was never added to the layout by hand is adopted by its constraints.
+  auto* c = new Sized(QSize(10, 10), &container);
+  layout->addConstraint(pin(c, A::Left, b, A::Left, 1));
   delete a;
+  delete c;
   ASSERT_EQ(layout->constraints().size(), 1);
   container.resize(200, 50);
   ConstraintLayout::layoutSubtreeIfNeeded(&container);

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "window/TimeReadoutWall.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace kr {
+
+class TimedStateMachineViewModel;
+
+// A read-out of the running slice: "Elapsed:" with the seconds of the whole slice so far and
+// "Ends:" with the time the timer elapses. The slice figures count the whole slice, so a resumed
+// slice keeps counting from the seconds worked before its pause.
+class TimeSliceElapsedAndEndTimeIndicatorHideableFragmentWall : public TimeReadoutWall {
+  Q_OBJECT
+
+public:
+  explicit TimeSliceElapsedAndEndTimeIndicatorHideableFragmentWall(QWidget* parent = nullptr);
+
+  // The running timer's view model; none until the slice first starts.
+  std::function<TimedStateMachineViewModel*()> viewModel;
+  // The slice's whole length in seconds.
+  std::function<std::int64_t()> sliceTotal;
+
+  QLabel* elapsedTextField() const { return firstField(); }
+  QLabel* endDateField() const { return secondField(); }
+
+  // Freezes the view model at the clock's time and shows its figures; does
+  // nothing without a view model.
+  void updateState();
+};
+
+} // namespace kr

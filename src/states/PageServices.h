@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -20,6 +21,13 @@ struct PageServices {
   std::function<void(const QString& padName)> applyPadTemplate;
   // Asks the statistics to read the logged slices again.
   std::function<void()> refreshStatistics;
+  // Whether the main window shows its pad section, and the settings keys that
+  // hide each pad (one of them "statsPadHidden").
+  std::function<bool()> isPadSectionVisible;
+  std::function<QStringList()> padStorageKeyPaths;
+  // Inserts the breadcrumbs or the priming template into the scratch pad.
+  std::function<void()> addBreadcrumbsTemplate;
+  std::function<void()> addPrimingTemplate;
 
   static PageServices& shared();
 
@@ -38,6 +46,18 @@ struct PageServices {
   void callRefreshStatistics() const {
     if (refreshStatistics)
       refreshStatistics();
+  }
+  bool callIsPadSectionVisible() const { return isPadSectionVisible && isPadSectionVisible(); }
+  QStringList callPadStorageKeyPaths() const {
+    return padStorageKeyPaths ? padStorageKeyPaths() : QStringList();
+  }
+  void callAddBreadcrumbsTemplate() const {
+    if (addBreadcrumbsTemplate)
+      addBreadcrumbsTemplate();
+  }
+  void callAddPrimingTemplate() const {
+    if (addPrimingTemplate)
+      addPrimingTemplate();
   }
 };
 

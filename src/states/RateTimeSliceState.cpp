@@ -1,6 +1,79 @@
 #include "states/RateTimeSliceState.h"
 
+#include "states/AppDelegateAPI.h"
+#include "states/ButtonWallHelper.h"
+#include "states/PageServices.h"
+#include "states/SectionVisibility.h"
+#include "states/StateHost.h"
+
+#include "engine/BackingStoreManager.h"
+#include "engine/DataModel.h"
+#include "engine/Logger.h"
+#include "engine/StateMachine.h"
+#include "platform/AlertPresenterAPI.h"
+#include "platform/FatalError.h"
+#include "platform/RichText.h"
+#include "platform/UserDefaults.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <limits>
+
 namespace kr {
+
+namespace {
+
+const QString kCompleted = QStringLiteral("completed");
+const QString kExtensionMinutesKey = QStringLiteral("timeSliceExtensionDurationInMinutes");
+const QString kWeeklySwitch =
+    QStringLiteral("rateTimeSliceStateAutomaticallySwitchToWeeklyStatistic");
+const QString kEditingLock = QStringLiteral("disableObjectiveEditingForTwoSecondsAfterActivation");
+const QString kHideTagEditor = QStringLiteral("hideTagEditorInRateTimeSliceState");
+const QString kBreadcrumbsOption = QStringLiteral("breadcrumbsOption");
+const QString kPrimingOption = QStringLiteral("primingOption");
+const QString kContinueOption = QStringLiteral("extendTimeSliceFragmentOptionInRateTimeSliceStep");
+const QString kDoNotLogOption = QStringLiteral("doNotLogOption");
+
+UserDefaults& defaults() { return UserDefaults::standard(); }
+
+QToolButton* helpButton(const QString& page) {
+  auto* help = new QToolButton;
+  help->setText(QStringLiteral("?"));
+  QObject::connect(help, &QToolButton::clicked, help,
+                   [page] { PageServices::shared().callShowHelpPage(page); });
+  return help;
+}
+
+QHBoxLayout* rowLayout(QWidget* row) {
+  auto* layout = new QHBoxLayout(row);
+  layout->setContentsMargins(0, 0, 0, 0);
+  return layout;
+}
+
+} // namespace
+
+const int RateTimeSliceState::kExtensionMinutes[4] = {1, 2, 5, 10};
+
+const QStringList& RateTimeSliceState::focusLevels() {
+  static const QStringList levels{
+      QStringLiteral("I felt distracted"), QStringLiteral("My focus was good"),
+      QStringLiteral("I felt highly focused"), QStringLiteral("I experienced \"flow\"")};
+  return levels;
+}
+
+RateTimeSliceState::RateTimeSliceState() {
+  addAction(QStringLiteral("selectTagTokenField"), [this] { selectTagTokenField(); });
+  QWidget* wall = buttonWall();
+  logButton_ =
+      ButtonWallHelper::addButton(wall, QStringLiteral("Log"), true, [this] { logAndContinue(); });
+  ButtonWallHelper::addButton(wall, QStringLiteral("Hide"), false,
+                              [this] { StateHost::instance().hide(*this); });
+}
+
+RateTimeSliceState::~RateTimeSliceState() = default;
 
 const StateExits& RateTimeSliceState::exits() const {
   static const StateExits table{
@@ -10,6 +83,199 @@ const StateExits& RateTimeSliceState::exits() const {
   return table;
 }
 
-void RateTimeSliceState::build() { createStackView(); }
+void RateTimeSliceState::activate() {
+  if (AppDelegateAPI* delegate = AppDelegateAPI::installed())
+    delegate->makeFront();
+  ModernUIState::activate();
+  switchPadToWeeklyStatistics();
+}
+
+void RateTimeSliceState::switchPadToWeeklyStatistics() {
+  const PageServices& services = PageServices::shared();
+  if (!defaults().boolValue(kWeeklySwitch) || !services.callIsPadSectionVisible())
+    return;
+  // The statistics pad shows; every other pad that shows is hidden.
+  for (const QString& key : services.callPadStorageKeyPaths()) {
+    if (key == QStringLiteral("statsPadHidden"))
+      defaults().setValue(key, false);
+    else if (!defaults().boolValue(key))
+      defaults().setValue(key, true);
+  }
+  // The overview of the last 7 days.
+  defaults().setValue(QStringLiteral("currentlyDisplayedStatistic"), 0);
+}
+
+bool RateTimeSliceState::logTimeSlice() {
+  Logger& logger = Logger::sharedLogger();
+  const RichText entry =
+      logger.prepareTimeSliceSystemLogEntryTextWithUUID(BackingStoreManager::createUUID());
+  if (!logger.writeToSystemLog(entry))
+    return false;
+  PageServices::shared().callRefreshStatistics();
+  logger.resetActualSecondsWorked();
+  return true;
+}
+
+void RateTimeSliceState::logAndContinue() {
+  if (logTimeSlice())
+    StateMachine::sharedStateMachine().triggerTransition(QStringLiteral("next"));
+}
+
+void RateTimeSliceState::doNotLog() {
+  const int answer = AlertPresenterAPI::shared().runModal(
+      {QStringLiteral("Are you sure you do not want the time spent to be logged in any way?"),
+       QString(),
+       {QStringLiteral("OK"), QStringLiteral("Cancel")}});
+  if (answer != 0)
+    return;
+  Logger::sharedLogger().resetActualSecondsWorked();
+  StateMachine::sharedStateMachine().triggerTransition(QStringLiteral("skipLogging"));
+}
+
+void RateTimeSliceState::internalContinue() {
+  const qint64 worked = Logger::sharedLogger().actualSecondsWorked();
+  const qint64 minutes = defaults().integer(kExtensionMinutesKey);
+  qint64 total = 0;
+  KR_ASSERT(!__builtin_mul_overflow(minutes, qint64{60}, &total) &&
+                !__builtin_add_overflow(total, worked, &total),
+            QStringLiteral("slice extension of %1 minutes overflows").arg(minutes));
+  DataModel& model = DataModel::shared();
+  // The running slice lasts "durationInSeconds" + extension − worked seconds:
+  // exactly the chosen minutes from now. The extension may be negative.
+  model.setCurrentTimeSliceExtensionDuration(total - model.durationInSeconds());
+  StateMachine::sharedStateMachine().triggerTransition(QStringLiteral("extend"));
+}
+
+void RateTimeSliceState::selectTagTokenField() { defaults().setValue(kHideTagEditor, false); }
+
+void RateTimeSliceState::build() {
+  defaults().registerDefault(kWeeklySwitch, true);
+  defaults().registerDefault(kEditingLock, true);
+  defaults().registerDefault(kHideTagEditor, false);
+  createStackView();
+  createAndInstallTitleFragment(QStringLiteral("Rate Time Slice"));
+
+  // Registered here, after the timer settings: a slice is logged as
+  // completed unless the user says otherwise.
+  defaults().registerDefault(kCompleted, true);
+  addSection(createFocusRow());
+  breadcrumbsSection_ = createTemplateSection(
+      QStringLiteral("Leave Breadcrumbs for Resuming the Task Later"),
+      QStringLiteral("Insert Breadcrumbs Template"), kBreadcrumbsOption, false);
+  primingSection_ =
+      createTemplateSection(QStringLiteral("Prime Your Mind for the Next Task"),
+                            QStringLiteral("Insert Priming Template"), kPrimingOption, true);
+  createContinueSection();
+  createDoNotLogSection();
+}
+
+QWidget* RateTimeSliceState::createFocusRow() {
+  auto* row = new QWidget;
+  row->setObjectName(QStringLiteral("Focus Row"));
+  auto* column = new QVBoxLayout(row);
+  column->setContentsMargins(0, 0, 0, 0);
+  auto* popUpRow = new QHBoxLayout;
+  column->addLayout(popUpRow);
+
+  focusPopUpButton_ = new QComboBox(row);
+  focusPopUpButton_->addItems(focusLevels());
+  focusPopUpButton_->setFixedWidth(200);
+  popUpRow->addStretch();
+  popUpRow->addWidget(focusPopUpButton_);
+  popUpRow->addWidget(helpButton(QStringLiteral("concentration_level.html")));
+  popUpRow->addStretch();
+  DataModel::shared().bindFocusRating(focusPopUpButton_);
+  QObject::connect(
+      focusPopUpButton_.data(), &QObject::destroyed, row,
+      [popUp = focusPopUpButton_.data()] { DataModel::shared().unbindFocusRating(popUp); });
+
+  completedCheckBox_ = new QCheckBox(QStringLiteral("Log as completed"), row);
+  completedCheckBox_->setChecked(defaults().boolValue(kCompleted));
+  column->addWidget(completedCheckBox_, 0, Qt::AlignHCenter);
+  DataModel::shared().bindCompleted(completedCheckBox_);
+  QObject::connect(completedCheckBox_.data(), &QObject::destroyed, row,
+                   [box = completedCheckBox_.data()] { DataModel::shared().unbindCompleted(box); });
+  return row;
+}
+
+QWidget* RateTimeSliceState::createTemplateSection(const QString& title, const QString& buttonTitle,
+                                                   const QString& optionKey,
+                                                   bool showWhileCompleted) {
+  defaults().registerDefault(optionKey, false);
+  auto* section = new QWidget;
+  section->setObjectName(title);
+  auto* column = new QVBoxLayout(section);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->addWidget(new QLabel(title, section));
+  auto* row = new QHBoxLayout;
+  column->addLayout(row);
+  auto* button = new QPushButton(buttonTitle, section);
+  button->setAutoDefault(false);
+  QObject::connect(button, &QPushButton::clicked, section, [showWhileCompleted] {
+    if (showWhileCompleted)
+      PageServices::shared().callAddPrimingTemplate();
+    else
+      PageServices::shared().callAddBreadcrumbsTemplate();
+  });
+  row->addStretch();
+  row->addWidget(button);
+  row->addWidget(helpButton(QStringLiteral("productivity_techniques.html")));
+  row->addStretch();
+  addSection(section);
+  // Breadcrumbs help to resume an unfinished task, priming to start the next.
+  SectionVisibility::hideWhile(section, {optionKey, kCompleted}, [optionKey, showWhileCompleted] {
+    return defaults().boolValue(optionKey) ||
+           defaults().boolValue(kCompleted) != showWhileCompleted;
+  });
+  return section;
+}
+
+QWidget* RateTimeSliceState::createContinueSection() {
+  defaults().registerDefault(kContinueOption, false);
+  auto* section = new QWidget;
+  section->setObjectName(QStringLiteral("Continue Working Option"));
+  QHBoxLayout* row = rowLayout(section);
+  row->addWidget(new QLabel(QStringLiteral("- OR -"), section));
+  continueButton_ = new QPushButton(QStringLiteral("Continue Working"), section);
+  continueButton_->setAutoDefault(false);
+  QObject::connect(continueButton_.data(), &QPushButton::clicked, section,
+                   [this] { internalContinue(); });
+  row->addWidget(continueButton_);
+
+  defaults().registerDefault(kExtensionMinutesKey, 1);
+  extensionPopUp_ = new QComboBox(section);
+  extensionPopUp_->setFrame(false);
+  for (int minutes : kExtensionMinutes) {
+    extensionPopUp_->addItem(minutes == 1 ? QStringLiteral("for 1 minute")
+                                          : QStringLiteral("for %1 minutes").arg(minutes),
+                             minutes);
+  }
+  // Any other stored value shows the first item until an item is chosen.
+  const int stored = extensionPopUp_->findData(int(defaults().integer(kExtensionMinutesKey)));
+  extensionPopUp_->setCurrentIndex(stored > 0 ? stored : 0);
+  QObject::connect(extensionPopUp_.data(), &QComboBox::activated, section, [this](int index) {
+    defaults().setValue(kExtensionMinutesKey, extensionPopUp_->itemData(index).toInt());
+  });
+  row->addWidget(extensionPopUp_);
+  row->addStretch();
+  addSection(section);
+  SectionVisibility::hideWhileSet(section, kContinueOption);
+  return section;
+}
+
+QWidget* RateTimeSliceState::createDoNotLogSection() {
+  defaults().registerDefault(kDoNotLogOption, false);
+  auto* section = new QWidget;
+  section->setObjectName(QStringLiteral("Do Not Log Option"));
+  QHBoxLayout* row = rowLayout(section);
+  row->addWidget(new QLabel(QStringLiteral("- OR -"), section));
+  doNotLogButton_ = new QPushButton(QStringLiteral("Do Not Log This Time Slice"), section);
+  doNotLogButton_->setAutoDefault(false);
+  QObject::connect(doNotLogButton_.data(), &QPushButton::clicked, section, [this] { doNotLog(); });
+  row->addWidget(doNotLogButton_, 1);
+  addSection(section);
+  SectionVisibility::hideWhileSet(section, kDoNotLogOption);
+  return section;
+}
 
 } // namespace kr

@@ -2,19 +2,75 @@
 
 #include "states/ModernUIState.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QStringList>
+
 namespace kr {
 
-// The page on which the user rates the slice and logs it.
+// The page on which the user rates the slice that just ended (focus level,
+// completed or not) and logs it to the day's log file, continues the slice
+// for a few more minutes, or leaves without logging it.
 class RateTimeSliceState : public ModernUIState {
 public:
+  // The focus levels of the pop-up; the index is the stored "focusRating".
+  static const QStringList& focusLevels();
+  // The extension lengths "Continue Working" offers, in minutes.
+  static const int kExtensionMinutes[4];
+
+  RateTimeSliceState();
+  ~RateTimeSliceState() override;
+
   const StateExits& exits() const override;
-  // Puts the page frame into the info wall; the page's sections come with
-  // the state's own rules.
   void build() override;
+  void activate() override;
 
   StateBase* next = nullptr;
   StateBase* extend = nullptr;
   StateBase* skipLogging = nullptr;
+
+  // Writes the slice as a new entry of the day's log file, has the
+  // statistics read the logs again and starts the worked seconds afresh.
+  // When the entry cannot be written the user has been told why, and
+  // nothing is reset: the page stays as it is and the slice can be logged
+  // again. Returns whether the entry was written.
+  bool logTimeSlice();
+  // "Log": logs the slice and, once it is written, goes on.
+  void logAndContinue();
+  // Leaves without logging once the user confirms it.
+  void doNotLog();
+  // Continues the slice for the minutes chosen under
+  // "timeSliceExtensionDurationInMinutes".
+  void internalContinue();
+  void selectTagTokenField();
+
+  QComboBox* focusPopUpButton() const { return focusPopUpButton_; }
+  QCheckBox* completedCheckBox() const { return completedCheckBox_; }
+  QComboBox* extensionPopUp() const { return extensionPopUp_; }
+  QPushButton* logButton() const { return logButton_; }
+  QPushButton* continueButton() const { return continueButton_; }
+  QPushButton* doNotLogButton() const { return doNotLogButton_; }
+  QWidget* breadcrumbsSection() const { return breadcrumbsSection_; }
+  QWidget* primingSection() const { return primingSection_; }
+
+private:
+  void switchPadToWeeklyStatistics();
+  QWidget* createFocusRow();
+  QWidget* createTemplateSection(const QString& title, const QString& buttonTitle,
+                                 const QString& optionKey, bool showWhileCompleted);
+  QWidget* createContinueSection();
+  QWidget* createDoNotLogSection();
+
+  QPointer<QComboBox> focusPopUpButton_;
+  QPointer<QCheckBox> completedCheckBox_;
+  QPointer<QComboBox> extensionPopUp_;
+  QPointer<QPushButton> logButton_;
+  QPointer<QPushButton> continueButton_;
+  QPointer<QPushButton> doNotLogButton_;
+  QPointer<QWidget> breadcrumbsSection_;
+  QPointer<QWidget> primingSection_;
 };
 
 } // namespace kr

@@ -1,0 +1,25 @@
+#include "states/SectionVisibility.h"
+
+#include "platform/UserDefaults.h"
+
+#include <QWidget>
+
+namespace kr {
+
+void SectionVisibility::hideWhile(QWidget* section, const QStringList& keys,
+                                  std::function<bool()> rule) {
+  // The section must already sit in its page: a parentless widget that is
+  // shown becomes a window of its own.
+  section->setHidden(rule());
+  QObject::connect(&UserDefaults::standard(), &UserDefaults::changed, section,
+                   [section, keys, rule = std::move(rule)](const QString& key) {
+                     if (keys.contains(key))
+                       section->setHidden(rule());
+                   });
+}
+
+void SectionVisibility::hideWhileSet(QWidget* section, const QString& key) {
+  hideWhile(section, {key}, [key] { return UserDefaults::standard().boolValue(key); });
+}
+
+} // namespace kr

@@ -5,6 +5,7 @@
 #include "shell/LaunchManager.h"
 #include "shell/MainController.h"
 #include "shell/ShellStateHost.h"
+#include "shell/TimeViewsInstaller.h"
 
 #include "engine/DataModel.h"
 #include "engine/StateMachine.h"
@@ -29,6 +30,7 @@ ApplicationShell::~ApplicationShell() {
   if (mainController_)
     mainController_->setNextResponder(nullptr);
   stateLinkingHelper_.reset();
+  timeViews_.reset();
   appDelegate_.reset();
   mainMenu_.reset();
   mainController_.reset();
@@ -68,6 +70,8 @@ void ApplicationShell::launch() {
   window.controller().setMainMenu(mainMenu_->menu());
   mainMenu_->installShortcuts(window);
   stateHost_ = std::make_unique<ShellStateHost>(*mainController_, *appDelegate_, context_.hooks);
+  // The pages take their time views from the window as they are built.
+  timeViews_ = std::make_unique<TimeViewsInstaller>();
   if (!MainController::hasSharedInstance())
     MainController::setSharedInstance(mainController_.get());
   stateLinkingHelper_->awake(*stateMachine_, appDelegate_->launchManager()->launchCounter());

@@ -11,6 +11,7 @@ class DebugManager;
 class MainController;
 class MainMenu;
 class ShellStateHost;
+class TimeViewsInstaller;
 class StateLinkingHelper;
 class StateMachine;
 
@@ -50,6 +51,7 @@ private:
   std::unique_ptr<StateLinkingHelper> stateLinkingHelper_;
   std::unique_ptr<MainMenu> mainMenu_;
   std::unique_ptr<ShellStateHost> stateHost_;
+  std::unique_ptr<TimeViewsInstaller> timeViews_;
   bool active_ = false;
 };
 

@@ -10,6 +10,9 @@
 #include "engine/DataModel.h"
 #include "engine/Logger.h"
 #include "engine/StateMachine.h"
+#include "kit/TagTokenField.h"
+#include "kit/TagTokenFieldHelper.h"
+#include "kit/Wall.h"
 #include "platform/AlertPresenterAPI.h"
 #include "platform/FatalError.h"
 #include "platform/RichText.h"
@@ -146,7 +149,11 @@ void RateTimeSliceState::internalContinue() {
   StateMachine::sharedStateMachine().triggerTransition(QStringLiteral("extend"));
 }
 
-void RateTimeSliceState::selectTagTokenField() { defaults().setValue(kHideTagEditor, false); }
+void RateTimeSliceState::selectTagTokenField() {
+  defaults().setValue(kHideTagEditor, false);
+  if (tagTokenField_)
+    tagTokenField_->setFocus(Qt::ShortcutFocusReason);
+}
 
 void RateTimeSliceState::build() {
   defaults().registerDefault(kWeeklySwitch, true);
@@ -155,6 +162,9 @@ void RateTimeSliceState::build() {
   createStackView();
   createAndInstallTitleFragment(QStringLiteral("Rate Time Slice"));
 
+  QWidget* tagEditor = createTagEditorSection();
+  addSection(tagEditor);
+  SectionVisibility::hideWhileSet(tagEditor, kHideTagEditor);
   // Registered here, after the timer settings: a slice is logged as
   // completed unless the user says otherwise.
   defaults().registerDefault(kCompleted, true);
@@ -167,6 +177,17 @@ void RateTimeSliceState::build() {
                             QStringLiteral("Insert Priming Template"), kPrimingOption, true);
   createContinueSection();
   createDoNotLogSection();
+}
+
+QWidget* RateTimeSliceState::createTagEditorSection() {
+  auto* fragment = new Wall;
+  fragment->setObjectName(QStringLiteral("Tag Editor"));
+  fragment->setFixedHeight(30);
+  tagTokenField_ = TagTokenFieldHelper::installTagTokenFieldInsideFragment(
+      fragment, QStringLiteral("tags"),
+      [](TagTokenField* field) { DataModel::shared().bindTags(field); },
+      [](TagTokenField* field) { DataModel::shared().unbindTags(field); }, false);
+  return fragment;
 }
 
 QWidget* RateTimeSliceState::createFocusRow() {

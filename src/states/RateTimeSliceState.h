@@ -2,6 +2,8 @@
 
 #include "states/ModernUIState.h"
 
+#include "kit/TagTokenField.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPointer>
@@ -54,9 +56,11 @@ public:
   QPushButton* doNotLogButton() const { return doNotLogButton_; }
   QWidget* breadcrumbsSection() const { return breadcrumbsSection_; }
   QWidget* primingSection() const { return primingSection_; }
+  TagTokenField* tagTokenField() const { return tagTokenField_; }
 
 private:
   void switchPadToWeeklyStatistics();
+  QWidget* createTagEditorSection();
   QWidget* createFocusRow();
   QWidget* createTemplateSection(const QString& title, const QString& buttonTitle,
                                  const QString& optionKey, bool showWhileCompleted);
@@ -71,6 +75,7 @@ private:
   QPointer<QPushButton> doNotLogButton_;
   QPointer<QWidget> breadcrumbsSection_;
   QPointer<QWidget> primingSection_;
+  QPointer<TagTokenField> tagTokenField_;
 };
 
 } // namespace kr

@@ -3,6 +3,8 @@
 #include "states/PageServices.h"
 #include "states/PrepareTimedBreakState.h"
 
+#include "kit/TagTokenField.h"
+
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/BackingStoreManager.h"
 #include "engine/FullDataSet.h"
@@ -104,6 +106,15 @@ TEST_F(RateTimeSliceScenario, LoggedSliceReadsBackFromTheDaysFileWithAllItsValue
   EXPECT_TRUE(rate.primingSection()->isHidden());
   rate.focusPopUpButton()->setCurrentIndex(3);
   EXPECT_EQ(defaults().integer(QStringLiteral("focusRating")), 3);
+  // The tags as they will be logged; the command to edit them shows the
+  // editor when it was hidden.
+  EXPECT_EQ(rate.tagTokenField()->tokens(),
+            (QStringList{QStringLiteral("writing"), QStringLiteral("report")}));
+  QWidget* tagEditor = rate.tagTokenField()->parentWidget();
+  defaults().setValue(QStringLiteral("hideTagEditorInRateTimeSliceState"), true);
+  EXPECT_TRUE(tagEditor->isHidden());
+  EXPECT_TRUE(f.machine.tryToPerform(QStringLiteral("selectTagTokenField")));
+  EXPECT_FALSE(tagEditor->isHidden());
 
   // Return presses "Log".
   EXPECT_TRUE(rate.simulateDefaultButtonPress());

@@ -3,6 +3,7 @@
 #include "states/AppDelegateAPI.h"
 #include "states/ButtonWallHelper.h"
 #include "states/StateHost.h"
+#include "states/TagEditorSection.h"
 #include "states/TimeViewFactory.h"
 
 #include "engine/Clock.h"
@@ -157,7 +158,7 @@ void DefineTimeSliceState::backToWelcomePage() {
 }
 
 void DefineTimeSliceState::selectTagTokenField() {
-  UserDefaults::standard().setValue(QStringLiteral("hideTagEditor"), false);
+  TagEditorSection::select(tagTokenField_, "hideTagEditor");
 }
 
 void DefineTimeSliceState::changeDuration() {
@@ -204,6 +205,7 @@ void DefineTimeSliceState::build() {
   UserDefaults::standard().registerDefault(kStartWithBreakDurationInMinutes, 2);
   createStackView();
   createAndInstallTitleFragment(QStringLiteral("Define Time Slice"));
+  addSection(TagEditorSection::create(&tagTokenField_));
   addSection(new QLabel(QStringLiteral("Duration:")));
   addSection(createDurationSliderFragment());
 

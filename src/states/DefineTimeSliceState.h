@@ -17,6 +17,7 @@
 namespace kr {
 
 class SmartTimerWrapper;
+class TagTokenField;
 
 // The page on which the user prepares the next time slice (objective, tags,
 // length) and starts it, or starts a timed break at once. While the
@@ -59,6 +60,7 @@ public:
   QAction* lockScreenItem() const { return lockScreenItem_; }
   QPushButton* continueButton() const { return continueButton_; }
   QPushButton* startWithBreakButton() const { return startWithBreakButton_; }
+  TagTokenField* tagTokenField() const { return tagTokenField_; }
   bool bringToFrontTimerRuns() const;
   std::optional<double> automaticTransitionToFrontInitiatedTime() const {
     return automaticTransitionToFrontInitiatedTime_;
@@ -73,6 +75,7 @@ private:
   QWidget* createStartWithBreakSection();
 
   QPointer<QSlider> slider_;
+  TagTokenField* tagTokenField_ = nullptr;
   QPointer<QComboBox> breakPopUp_;
   QPointer<QAction> lockScreenItem_;
   QPointer<QPushButton> continueButton_;

@@ -2,11 +2,11 @@
 
 #include "states/ButtonWallHelper.h"
 #include "states/StateHost.h"
+#include "states/TagEditorSection.h"
 
 #include "engine/Logger.h"
 #include "engine/StateMachine.h"
 #include "platform/AlertPresenterAPI.h"
-#include "platform/UserDefaults.h"
 
 namespace kr {
 
@@ -43,6 +43,7 @@ const StateExits& PausedState::exits() const {
 void PausedState::build() {
   createStackView();
   createAndInstallTitleFragment(QStringLiteral("Time Slice Paused."));
+  addSection(TagEditorSection::create(&tagTokenField_));
 }
 
 void PausedState::abortTimeSlice() {
@@ -62,7 +63,7 @@ void PausedState::pauseOrResumeTimeSlice() { fire(QStringLiteral("continueTimeSl
 void PausedState::stopTimeSlice() { fire(QStringLiteral("finish")); }
 
 void PausedState::selectTagTokenField() {
-  UserDefaults::standard().setValue(QStringLiteral("hideTagEditorInPausedState"), false);
+  TagEditorSection::select(tagTokenField_, "hideTagEditorInPausedState");
 }
 
 } // namespace kr

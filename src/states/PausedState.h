@@ -4,6 +4,8 @@
 
 namespace kr {
 
+class TagTokenField;
+
 // A paused time slice. Nothing is counted here: the seconds already worked
 // stay with the logger, from which the running state works out the rest when
 // the slice resumes. The slice may also be finished (rated) or aborted.
@@ -27,6 +29,11 @@ public:
   void pauseOrResumeTimeSlice();
   void stopTimeSlice();
   void selectTagTokenField();
+
+  TagTokenField* tagTokenField() const { return tagTokenField_; }
+
+private:
+  TagTokenField* tagTokenField_ = nullptr;
 };
 
 } // namespace kr

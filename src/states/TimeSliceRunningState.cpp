@@ -3,6 +3,7 @@
 #include "states/ButtonWallHelper.h"
 #include "states/SliceCues.h"
 #include "states/StateHost.h"
+#include "states/TagEditorSection.h"
 #include "states/TimeViewFactory.h"
 
 #include "engine/DataModel.h"
@@ -12,7 +13,6 @@
 #include "engine/TimedStateMachineModule.h"
 #include "engine/TimedStateMachineViewModel.h"
 #include "platform/FatalError.h"
-#include "platform/UserDefaults.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -165,7 +165,7 @@ void TimeSliceRunningState::changeDuration() {
 }
 
 void TimeSliceRunningState::selectTagTokenField() {
-  UserDefaults::standard().setValue(QStringLiteral("hideTagEditorInTimeSliceRunningState"), false);
+  TagEditorSection::select(tagTokenField_, "hideTagEditorInTimeSliceRunningState");
 }
 
 void TimeSliceRunningState::stopTimeSlice() {
@@ -195,6 +195,7 @@ double TimeSliceRunningState::elapsedSeconds() const { return viewModel()->elaps
 void TimeSliceRunningState::build() {
   createStackView();
   createAndInstallTitleFragment(QStringLiteral("Time Slice Running..."));
+  addSection(TagEditorSection::create(&tagTokenField_));
   addSection(new QLabel(QStringLiteral("Duration:")));
 
   auto* sliderWall = new QWidget;

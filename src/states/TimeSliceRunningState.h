@@ -9,8 +9,9 @@
 #include <cstdint>
 
 namespace kr {
+class TagTokenField;
 class TimedStateMachineViewModel;
-}
+} // namespace kr
 
 namespace kr {
 
@@ -56,6 +57,7 @@ public:
   void pauseOrResumeTimeSlice();
 
   QSlider* durationSlider() const { return durationSlider_; }
+  TagTokenField* tagTokenField() const { return tagTokenField_; }
   // Seconds worked when this activation began.
   std::int64_t workedSecondsAtActivation() const { return workedAtActivation_; }
 
@@ -66,6 +68,7 @@ private:
   TimedStateMachineViewModel* viewModel() const;
 
   QPointer<QSlider> durationSlider_;
+  TagTokenField* tagTokenField_ = nullptr;
   bool settingSlider_ = false;
   std::int64_t workedAtActivation_ = 0;
   GenericUpdateViewTypeImplementation bubbleUpdate_{{}};

@@ -5,6 +5,8 @@
 #include "states/TimedBreakRunningState.h"
 #include "states/WelcomeState.h"
 
+#include "kit/TagTokenField.h"
+
 #include <QDate>
 #include <QTime>
 
@@ -291,4 +293,32 @@ TEST(DefinePage, ALengthChangeRefreshesTheTimeViewsAtOnceAndTheQuickDialogStores
     EXPECT_EQ(DataModel::shared().durationInSeconds(), 3600);
   }
   factory = TimeViewFactory{};
+}
+
+TEST(DefinePage, TagFieldEditsTheTagsAndTheCommandRevealsIt) {
+  test::SliceFixture f;
+  DataModel::shared().setTags(QStringLiteral("writing"));
+  f.start();
+  TagTokenField* field = f.define().tagTokenField();
+  ASSERT_NE(field, nullptr);
+  EXPECT_EQ(field->tokens(), QStringList{QStringLiteral("writing")});
+  // Typed by the user: the field commits when editing finishes.
+  field->setText(QStringLiteral("writing, review"));
+  Q_EMIT field->editingFinished();
+  EXPECT_EQ(DataModel::shared().tags(), QStringLiteral("writing,review"));
+
+  UserDefaults::standard().setValue(QStringLiteral("hideTagEditor"), true);
+  EXPECT_TRUE(f.machine.tryToPerform(QStringLiteral("selectTagTokenField")));
+  EXPECT_FALSE(UserDefaults::standard().boolValue(QStringLiteral("hideTagEditor")));
+
+  // The same tags on the running and paused pages, edited in place.
+  f.define().startTimeSlice();
+  EXPECT_EQ(f.running().tagTokenField()->tokens().size(), 2);
+  f.running().pauseOrResumeTimeSlice();
+  f.paused().tagTokenField()->setText(QStringLiteral("review"));
+  Q_EMIT f.paused().tagTokenField()->editingFinished();
+  EXPECT_EQ(DataModel::shared().tags(), QStringLiteral("review"));
+  UserDefaults::standard().setValue(QStringLiteral("hideTagEditorInPausedState"), true);
+  EXPECT_TRUE(f.machine.tryToPerform(QStringLiteral("selectTagTokenField")));
+  EXPECT_FALSE(UserDefaults::standard().boolValue(QStringLiteral("hideTagEditorInPausedState")));
 }

@@ -1,4 +1,8 @@
+#include "effects/EffectsServices.h"
+#include "effects/LiveEventOutputs.h"
+#include "effects/ScriptLauncher.h"
 #include "engine/Clock.h"
+#include "engine/DataModel.h"
 #include "platform/DefaultsStorageAPI.h"
 #include "platform/MacOSVersion.h"
 #include "platform/QMessageBoxAlertPresenter.h"
@@ -6,9 +10,14 @@
 #include "platform/UserDefaults.h"
 #include "platform/linux/IdleTimeBackendFactory.h"
 #include "platform/linux/UnixSignalWatcher.h"
+#include "platform/linux/dbus/FreedesktopNotifier.h"
 #include "platform/linux/dbus/SingleInstance.h"
+#include "platform/linux/media/QtAudioOutput.h"
+#include "platform/linux/media/QtSpeechSynthesizer.h"
+#include "platform/linux/tray/TrayStatusItem.h"
 #include "shell/ActivityMonitor.h"
 #include "shell/ApplicationShell.h"
+#include "shell/StandardHooks.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -30,6 +39,10 @@ void configure(QCommandLineParser& parser) {
       QStringLiteral("Korvane-R: a focus timer that logs your time slices."));
   parser.addHelpOption();
   parser.addVersionOption();
+  parser.addOption(QCommandLineOption(
+      QStringLiteral("perform"),
+      QStringLiteral("Performs one of the main actions (as the desktop file's entries do)."),
+      QStringLiteral("action")));
   parser.addPositionalArgument(QStringLiteral("url"),
                                QStringLiteral("A korvaner2things:// link to open."),
                                QStringLiteral("[url]"));
@@ -44,6 +57,11 @@ bool asksOnlyForInformation(int argc, char** argv) {
     }
   }
   return false;
+}
+
+void describeService(const QString& service, bool available, const QString& reason) {
+  kr::platformLog(available ? QStringLiteral("%1: available").arg(service)
+                            : QStringLiteral("%1: not available (%2)").arg(service, reason));
 }
 
 } // namespace
@@ -99,12 +117,30 @@ int main(int argc, char** argv) {
     return std::make_unique<kr::ActivityMonitor>(std::move(backend),
                                                  reasons.join(QStringLiteral("; ")));
   };
+  context.makeStatusItem = [] { return std::make_unique<kr::TrayStatusItem>(); };
   context.quitApplication = [] { QApplication::quit(); };
+
+  kr::StandardHooks::installLogFileHooks(context.hooks);
+
+  // Sound, speech, desktop notifications and the user's script hook drive the
+  // notification centre; each back end says what it cannot do.
+  kr::QtAudioOutput audio;
+  kr::QtSpeechSynthesizer speech;
+  kr::FreedesktopNotifier notifier;
+  describeService(QStringLiteral("sound"), audio.isAvailable(), audio.unavailableReason());
+  describeService(QStringLiteral("speech"), speech.isAvailable(), speech.unavailableReason());
+  kr::EffectsServices::install(std::make_unique<kr::EffectsServices>(
+      kr::UserDefaults::standard(), kr::EffectsServices::BackEnds{audio, speech, notifier},
+      kr::ScriptLauncher::sharedScriptLauncher(),
+      [] { return kr::LiveEventOutputs::objectiveOf(kr::DataModel::shared()); },
+      [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; }));
 
   kr::ApplicationShell shell(std::move(context));
   shell.launch();
   kr::MacOSVersion::singleton(); // starts following the desktop's light or dark palette
   kr::qn_log(QStringLiteral("Korvane-R %1 started").arg(QApplication::applicationVersion()));
+  shell.openUrls(parser.positionalArguments());
+  shell.performRequestedActions(QApplication::arguments().mid(1));
 
   QObject::connect(&singleInstance, &kr::SingleInstance::activationRequested, &app,
                    [&shell](const QStringList& arguments) { shell.handOver(arguments); });
@@ -124,5 +160,7 @@ int main(int argc, char** argv) {
 
   const int result = QApplication::exec();
   kr::UserDefaults::standard().synchronize();
+  // The services refer to the back ends above.
+  kr::EffectsServices::install(nullptr);
   return result;
 }

@@ -2,6 +2,7 @@
 
 #include "shell/AppDelegate.h"
 #include "shell/DebugManager.h"
+#include "shell/KorvaneStatusItemButtonController.h"
 #include "shell/LaunchManager.h"
 #include "shell/MainController.h"
 #include "shell/ShellStateHost.h"
@@ -10,10 +11,13 @@
 #include "engine/DataModel.h"
 #include "engine/StateMachine.h"
 #include "platform/QnLog.h"
+#include "platform/StatusItem.h"
 #include "states/StateLinkingHelper.h"
 #include "window/MainMenu.h"
 #include "window/MainWindow.h"
 #include "window/MainWindowController.h"
+#include "window/StatusItemController.h"
+#include "window/StatusItemMenuManager.h"
 
 namespace kr {
 
@@ -31,6 +35,10 @@ ApplicationShell::~ApplicationShell() {
     mainController_->setNextResponder(nullptr);
   stateLinkingHelper_.reset();
   timeViews_.reset();
+  StatusItemMenuManager::instance().removeAllItems();
+  statusItemButtonController_.reset();
+  statusItemController_.reset();
+  statusItem_.reset();
   appDelegate_.reset();
   mainMenu_.reset();
   mainController_.reset();
@@ -61,9 +69,18 @@ void ApplicationShell::launch() {
       }});
   context_.record(QStringLiteral("StateLinkingHelper: states created"));
 
+  installStatusItemHooks();
+
   // 4. Waking: the shared controller, the main window, the states' pages and links.
   mainController_->awakeFromNib();
   appDelegate_->awakeFromNib();
+  if (statusItemButtonController_)
+    statusItemButtonController_->attach(*statusItem_);
+  // Without a tray nothing could bring a hidden window back: closing minimises.
+  if (withoutTray_) {
+    MainWindow* mainWindow = appDelegate_->mainWindow();
+    mainWindow->setCloseHandler([mainWindow] { mainWindow->showMinimized(); });
+  }
   mainMenu_ = std::make_unique<MainMenu>(
       [this](const QString& action) { mainController_->tryToPerform(action); });
   MainWindow& window = *appDelegate_->mainWindow();
@@ -106,11 +123,67 @@ void ApplicationShell::resignedActive() {
 
 void ApplicationShell::handOver(const QStringList& arguments) {
   qn_log(QStringLiteral("a later launch handed over: %1").arg(arguments.join(QLatin1Char(' '))));
+  openUrls(arguments);
+  performRequestedActions(arguments);
+  appDelegate_->makeFront();
+}
+
+void ApplicationShell::openUrls(const QStringList& arguments) {
   for (const QString& argument : arguments) {
     if (argument.startsWith(QLatin1String("korvaner2things:")) && context_.hooks.openUrl)
       context_.hooks.openUrl(argument);
   }
-  appDelegate_->makeFront();
+}
+
+const QStringList ApplicationShell::kDesktopActions = {
+    QStringLiteral("attemptToTriggerStartTimeSlice"),
+    QStringLiteral("attemptToTriggerPauseTimeSlice"),
+    QStringLiteral("attemptToTriggerEndTimeSlice"),
+    QStringLiteral("attemptToTriggerStartTimedBreak"),
+    QStringLiteral("bringToFront"),
+};
+
+void ApplicationShell::performRequestedActions(const QStringList& arguments) {
+  for (qsizetype i = 0; i + 1 < arguments.size(); ++i) {
+    if (arguments.at(i) != QLatin1String("--perform"))
+      continue;
+    const QString action = arguments.at(++i);
+    if (kDesktopActions.contains(action))
+      mainController_->tryToPerform(action);
+    else
+      platformLog(QStringLiteral("Unknown action \"%1\" ignored").arg(action));
+  }
+}
+
+void ApplicationShell::installStatusItemHooks() {
+  ShellHooks& hooks = context_.hooks;
+  if (!hooks.removeAllStatusMenuItems)
+    hooks.removeAllStatusMenuItems = [] { StatusItemMenuManager::instance().removeAllItems(); };
+  if (!hooks.openUrl)
+    hooks.openUrl = [this](const QString& url) { mainController_->getUrl(url); };
+  if (context_.makeStatusItem && !hooks.createStatusItem)
+    hooks.createStatusItem = [this] { createStatusItem(); };
+}
+
+void ApplicationShell::createStatusItem() {
+  statusItem_ = context_.makeStatusItem();
+  if (!statusItem_ || !statusItem_->isAvailable()) {
+    platformLog(
+        QStringLiteral("No status item: %1. The main window stays reachable: closing it "
+                       "minimises it.")
+            .arg(statusItem_ ? statusItem_->unavailableReason() : QStringLiteral("none was made")));
+    statusItem_.reset();
+    withoutTray_ = true;
+    return;
+  }
+  statusItemController_ = std::make_unique<StatusItemController>(
+      *statusItem_, *context_.defaults,
+      [this](const QString& action) { mainController_->tryToPerform(action); });
+  statusItemButtonController_ =
+      std::make_unique<KorvaneStatusItemButtonController>(*appDelegate_, *context_.defaults);
+  context_.hooks.setStatusItem = [this](const QString& title, int state) {
+    statusItemController_->setStatus(title, state);
+  };
 }
 
 bool ApplicationShell::quit() { return mainController_->terminate(); }

@@ -7,6 +7,9 @@
 namespace kr {
 
 class AppDelegate;
+class KorvaneStatusItemButtonController;
+class StatusItem;
+class StatusItemController;
 class DebugManager;
 class MainController;
 class MainMenu;
@@ -31,6 +34,11 @@ public:
   void resignedActive();
   // A later launch asked this one to come forward with its arguments.
   void handOver(const QStringList& arguments);
+  // Opens the "korvaner2things:" links among the arguments.
+  void openUrls(const QStringList& arguments);
+  // The actions the desktop file's entries ask for ("--perform <action>").
+  static const QStringList kDesktopActions;
+  void performRequestedActions(const QStringList& arguments);
   // Quits through the main controller; false when the user kept it running.
   bool quit();
 
@@ -41,8 +49,16 @@ public:
   StateMachine& stateMachine() const { return *stateMachine_; }
   StateLinkingHelper& stateLinkingHelper() const { return *stateLinkingHelper_; }
   MainMenu& mainMenu() const { return *mainMenu_; }
+  // None where the desktop has no tray.
+  StatusItemController* statusItemController() const { return statusItemController_.get(); }
+  KorvaneStatusItemButtonController* statusItemButtonController() const {
+    return statusItemButtonController_.get();
+  }
 
 private:
+  void installStatusItemHooks();
+  void createStatusItem();
+
   ShellContext context_;
   std::unique_ptr<DebugManager> debugManager_;
   std::unique_ptr<AppDelegate> appDelegate_;
@@ -52,6 +68,10 @@ private:
   std::unique_ptr<MainMenu> mainMenu_;
   std::unique_ptr<ShellStateHost> stateHost_;
   std::unique_ptr<TimeViewsInstaller> timeViews_;
+  std::unique_ptr<StatusItem> statusItem_;
+  std::unique_ptr<StatusItemController> statusItemController_;
+  std::unique_ptr<KorvaneStatusItemButtonController> statusItemButtonController_;
+  bool withoutTray_ = false;
   bool active_ = false;
 };
 

@@ -3,11 +3,13 @@
 #include "shell/AppDelegate.h"
 #include "shell/RegisteredDefaults.h"
 #include "shell/ShellContext.h"
+#include "shell/UrlHandler.h"
 
 #include "engine/StateMachine.h"
 #include "platform/AlertPresenter.h"
 #include "platform/FatalError.h"
 #include "platform/QnLog.h"
+#include "platform/TaskManagerBridge.h"
 #include "platform/UserDefaults.h"
 #include "platform/ValueTransformer.h"
 #include "states/BaseState.h"
@@ -62,30 +64,10 @@ void MainController::prepareDefaults() { RegisteredDefaults::registerAll(); }
 MainController::MainController(ShellContext& context, StateMachine& stateMachine)
     : context_(context), stateMachine_(stateMachine) {
   context_.record(QStringLiteral("MainController init"));
-  addAction(QStringLiteral("terminate"), [this] { terminate(); });
-  addAction(QStringLiteral("hide"), [this] {
-    if (pseudoAppDelegate_)
-      pseudoAppDelegate_->hide();
-  });
-  addAction(QStringLiteral("performMiniaturize"), [this] {
-    if (pseudoAppDelegate_ && pseudoAppDelegate_->mainWindow())
-      pseudoAppDelegate_->mainWindow()->showMinimized();
-  });
-  addAction(QStringLiteral("performZoom"), [this] {
-    if (pseudoAppDelegate_ && pseudoAppDelegate_->mainWindow())
-      pseudoAppDelegate_->mainWindow()->toggleFullScreen();
-  });
-  addAction(QStringLiteral("arrangeInFront"), [this] {
-    if (pseudoAppDelegate_)
-      pseudoAppDelegate_->makeFront();
-  });
-  // Editing commands go to the control that has the focus.
-  addAction(QStringLiteral("undo"), [this] { sendToFocusWidget("undo"); });
-  addAction(QStringLiteral("redo"), [this] { sendToFocusWidget("redo"); });
-  addAction(QStringLiteral("cut"), [this] { sendToFocusWidget("cut"); });
-  addAction(QStringLiteral("copy"), [this] { sendToFocusWidget("copy"); });
-  addAction(QStringLiteral("paste"), [this] { sendToFocusWidget("paste"); });
-  addAction(QStringLiteral("selectAll"), [this] { sendToFocusWidget("selectAll"); });
+  taskManagerBridge_ = TaskManagerBridge::create();
+  urlHandler_ = std::make_unique<UrlHandler>(*taskManagerBridge_);
+  addApplicationActions();
+  addWorkCycleActions();
 }
 
 MainController::~MainController() {
@@ -160,6 +142,8 @@ void MainController::activateView(BaseState& state) {
             QStringLiteral("the main controller has no application delegate"));
   pseudoAppDelegate_->showState(state);
 }
+
+void MainController::getUrl(const QString& url) { urlHandler_->getUrl(url); }
 
 void MainController::sendToFocusWidget(const char* slot) {
   QWidget* focus = QApplication::focusWidget();

@@ -2,11 +2,15 @@
 
 #include "platform/Responder.h"
 
+#include <memory>
+
 namespace kr {
 
 class AppDelegate;
 class BaseState;
 class StateMachine;
+class TaskManagerBridge;
+class UrlHandler;
 struct ShellContext;
 
 // The controller at the head of the responder chain: it takes the life-cycle
@@ -49,13 +53,28 @@ public:
 
   // Shows the current state's page in the main window.
   void activateView(BaseState& state);
+  // The current state's page in the main window.
+  void showInfoWindow();
+  // A link sent to the application ("korvaner2things://...").
+  void getUrl(const QString& url);
 
 private:
+  void addApplicationActions();
+  void addWorkCycleActions();
+  // Passes a command down the chain to the current state; nothing happens
+  // where the state does not have it.
+  void passToCurrentState(const QString& command);
+  bool applicationIsActive() const;
+  void bringToFront();
+  void hideApplication();
+  void toggleKorvaneInterface();
   void sendToFocusWidget(const char* slot);
 
   ShellContext& context_;
   StateMachine& stateMachine_;
   AppDelegate* pseudoAppDelegate_ = nullptr;
+  std::unique_ptr<TaskManagerBridge> taskManagerBridge_;
+  std::unique_ptr<UrlHandler> urlHandler_;
 };
 
 } // namespace kr

@@ -13,6 +13,7 @@ class ActivityMonitorAPI;
 class AlertPresenter;
 class DateProviderAPI;
 class DefaultsStorageAPI;
+class StatusItem;
 class UserDefaults;
 
 // What the start-up objects are made with: the settings, the alert presenter,
@@ -24,6 +25,10 @@ struct ShellContext {
   AlertPresenter* alertPresenter = nullptr;
   ShellHooks hooks;
   std::function<std::unique_ptr<ActivityMonitorAPI>()> makeActivityMonitor;
+  // The tray icon; none: the application runs without one.
+  std::function<std::unique_ptr<StatusItem>()> makeStatusItem;
+  // Whether the application is the active one; the desktop's answer when unset.
+  std::function<bool()> applicationIsActive;
   // Ends the event loop (QApplication::quit in the application).
   std::function<void()> quitApplication;
   // The steps of start-up and shutdown, in the order they ran.

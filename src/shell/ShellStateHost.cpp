@@ -5,6 +5,9 @@
 #include "shell/ShellHooks.h"
 
 #include "effects/QNNotificationCenter.h"
+#include "window/StatusItemMenuManager.h"
+
+#include <QAction>
 
 namespace kr {
 
@@ -32,6 +35,12 @@ void ShellStateHost::setStatusItem(const QString& title, int state) {
 
 void ShellStateHost::removeAllStatusMenuItems() {
   ShellHooks::call(hooks_.removeAllStatusMenuItems);
+}
+
+void ShellStateHost::addStatusMenuItem(const QString& title, std::function<void()> action) {
+  auto item = std::make_unique<QAction>(title);
+  QObject::connect(item.get(), &QAction::triggered, item.get(), std::move(action));
+  StatusItemMenuManager::instance().addItem(std::move(item));
 }
 
 void ShellStateHost::triggerNotificationForEvent(const QString& event, int value, int maxValue) {

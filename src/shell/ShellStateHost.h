@@ -23,6 +23,7 @@ public:
   void hide(BaseState& state) override;
   void setStatusItem(const QString& title, int state) override;
   void removeAllStatusMenuItems() override;
+  void addStatusMenuItem(const QString& title, std::function<void()> action) override;
   void triggerNotificationForEvent(const QString& event, int value, int maxValue) override;
 
 private:

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <QString>
+
+#include <functional>
+
+class QMenu;
+
+namespace kr {
+
+// The application's icon in the desktop's tray (the notification area): an
+// image, a tooltip and a pop-up menu. Trays show no text beside the icon, so
+// whatever must be seen at a glance is drawn into the image.
+class StatusItem {
+public:
+  enum class Click { left, right };
+  using ClickHandler = std::function<void(Click)>;
+
+  virtual ~StatusItem() = default;
+
+  // False where the desktop has no tray; unavailableReason() says why.
+  virtual bool isAvailable() const = 0;
+  virtual QString unavailableReason() const = 0;
+
+  // Shows the item (once) with what was set so far.
+  virtual void show() = 0;
+  virtual void setImage(const QImage& image) = 0;
+  virtual void setToolTip(const QString& text) = 0;
+  // The menu a right click pops up; not owned, it must outlive the item.
+  virtual void setMenu(QMenu* menu) = 0;
+  // The icon's place on the screen; empty when the tray does not tell.
+  virtual QRect geometry() const = 0;
+
+  // Clicks arrive after the mouse event was handled, on the GUI thread.
+  void setClickHandler(ClickHandler handler) { clickHandler_ = std::move(handler); }
+
+protected:
+  void clicked(Click click) {
+    if (clickHandler_)
+      clickHandler_(click);
+  }
+
+private:
+  ClickHandler clickHandler_;
+};
+
+} // namespace kr

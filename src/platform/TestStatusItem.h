@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/StatusItem.h"
+
+#include <QList>
+
+namespace kr {
+
+// A status item for tests: records what it was given; click() plays a click.
+class TestStatusItem final : public StatusItem {
+public:
+  explicit TestStatusItem(bool available = true) : available_(available) {}
+
+  bool isAvailable() const override { return available_; }
+  QString unavailableReason() const override {
+    return available_ ? QString() : QStringLiteral("the test desktop has no tray");
+  }
+  void show() override { ++shows; }
+  void setImage(const QImage& image) override { images.append(image); }
+  void setToolTip(const QString& text) override { toolTip = text; }
+  void setMenu(QMenu* newMenu) override { menu = newMenu; }
+  QRect geometry() const override { return iconGeometry; }
+
+  void click(Click which) { clicked(which); }
+
+  QList<QImage> images;
+  QString toolTip;
+  QMenu* menu = nullptr;
+  QRect iconGeometry;
+  int shows = 0;
+
+private:
+  bool available_;
+};
+
+} // namespace kr

@@ -1,0 +1,108 @@
+#include "shell/KorvaneStatusItemButtonController.h"
+
+#include "shell/AppDelegate.h"
+
+#include "platform/QnLog.h"
+#include "platform/StatusItem.h"
+#include "platform/UserDefaults.h"
+#include "window/MainWindow.h"
+#include "window/MainWindowController.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace kr {
+
+using Outcome = StatusItemClickRules::Outcome;
+
+KorvaneStatusItemButtonController::KorvaneStatusItemButtonController(AppDelegate& appDelegate,
+                                                                     UserDefaults& defaults,
+                                                                     Environment environment)
+    : appDelegate_(appDelegate), defaults_(defaults), environment_(std::move(environment)) {
+  if (!environment_.mouseLocation)
+    environment_.mouseLocation = [] { return QCursor::pos(); };
+  if (!environment_.applicationIsActive)
+    environment_.applicationIsActive = [] {
+      return QGuiApplication::applicationState() == Qt::ApplicationActive;
+    };
+}
+
+void KorvaneStatusItemButtonController::attach(StatusItem& item) {
+  item.setClickHandler([this, &item](StatusItem::Click click) {
+    if (click == StatusItem::Click::right)
+      rightButtonDown();
+    else
+      leftButtonDown(item);
+  });
+}
+
+void KorvaneStatusItemButtonController::rightButtonDown() {
+  // The tray pops the shared menu up itself.
+  qn_log(QStringLiteral("rightButtonDown"));
+}
+
+void KorvaneStatusItemButtonController::leftButtonDown(const StatusItem& item) {
+  qn_log(QStringLiteral("KorvaneStatusItemButtonController leftButtonDown"));
+  MainWindow* window = appDelegate_.mainWindow();
+  if (!window)
+    return;
+  StatusItemClickRules::Situation situation;
+  situation.clickMovesWindowBelowIcon =
+      defaults_.boolValue(QStringLiteral("clickMovesWindowBelowIcon"));
+  QPointF location = environment_.mouseLocation();
+  situation.applicationIsActive = environment_.applicationIsActive() && !appDelegate_.isHidden();
+  qn_log(QStringLiteral("applicationIsAtFront: %1").arg(situation.applicationIsActive ? 1 : 0));
+  QScreen* clickScreen = QGuiApplication::screenAt(location.toPoint());
+  QScreen* windowScreen = QGuiApplication::screenAt(window->frameGeometry().topLeft());
+  const QRect icon = item.geometry();
+  QScreen* buttonScreen = QGuiApplication::screenAt(icon.topLeft());
+  situation.sameScreen = clickScreen == buttonScreen;
+  // Trays that do not tell where the icon is leave the mouse's location.
+  if (situation.sameScreen && !icon.isEmpty()) {
+    qn_log(QStringLiteral("clicked screen and status item button are the same"));
+    qn_log(QStringLiteral("changing mouse location from: %1 to %2:")
+               .arg(location.x())
+               .arg(icon.left()));
+    location.setX(icon.left());
+  }
+  situation.clickOnOtherScreenThanWindow = clickScreen != windowScreen;
+  situation.windowIsMinimized = window->isMinimized();
+  situation.windowIsVisible = window->isVisible();
+  perform(StatusItemClickRules::decide(situation), location);
+}
+
+void KorvaneStatusItemButtonController::perform(Outcome outcome, const QPointF& location) {
+  MainWindow& window = *appDelegate_.mainWindow();
+  switch (outcome) {
+  case Outcome::hide:
+    if (defaults_.boolValue(QStringLiteral("clickMovesWindowBelowIcon")))
+      qn_log(QStringLiteral("   the click was on the same screen as the popup window & it was not "
+                            "minimized, so just hide"));
+    appDelegate_.hide();
+    break;
+  case Outcome::bringToFront:
+    appDelegate_.makeFront();
+    break;
+  case Outcome::moveWindow:
+    qn_log(QStringLiteral("   the click was on a different screen, so move the popup window"));
+    temporaryHint_ = location;
+    window.controller().repositionMainWindowAccordingToSettingsWithHint(temporaryHint_);
+    break;
+  case Outcome::restore:
+    qn_log(QStringLiteral("   the click was on the same screen as the popup window, but the window "
+                          "was minimized, so just un-minimize it"));
+    window.showNormal();
+    appDelegate_.makeFront();
+    break;
+  case Outcome::moveAndBringToFront:
+    qn_log(QStringLiteral(" we were not active, so activate and place popup window next to status "
+                          "bar item"));
+    temporaryHint_ = location;
+    window.controller().repositionMainWindowAccordingToSettingsWithHint(temporaryHint_);
+    appDelegate_.makeFront();
+    break;
+  }
+}
+
+} // namespace kr

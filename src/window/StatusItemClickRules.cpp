@@ -1,0 +1,17 @@
+#include "window/StatusItemClickRules.h"
+
+namespace kr {
+
+StatusItemClickRules::Outcome StatusItemClickRules::decide(const Situation& s) {
+  if (!s.clickMovesWindowBelowIcon) {
+    const bool hide = s.sameScreen ? s.applicationIsActive : s.windowIsVisible;
+    return hide ? Outcome::hide : Outcome::bringToFront;
+  }
+  if (!s.applicationIsActive)
+    return Outcome::moveAndBringToFront;
+  if (s.clickOnOtherScreenThanWindow)
+    return Outcome::moveWindow;
+  return s.windowIsMinimized ? Outcome::restore : Outcome::hide;
+}
+
+} // namespace kr

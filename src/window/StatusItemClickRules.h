@@ -1,0 +1,30 @@
+#pragma once
+
+namespace kr {
+
+// What a left click on the status item does with the main window.
+class StatusItemClickRules {
+public:
+  enum class Outcome {
+    hide,         // hide the application
+    bringToFront, // bring the main window to the front where it is
+    moveWindow,   // place the window at the icon (the application stays active)
+    restore,      // un-minimise the window and bring it to the front
+    moveAndBringToFront
+  };
+
+  struct Situation {
+    bool clickMovesWindowBelowIcon = true;
+    bool applicationIsActive = false;
+    // The click and the icon are on the same screen (two unknown screens count as one).
+    bool sameScreen = true;
+    // The click is on another screen than the main window.
+    bool clickOnOtherScreenThanWindow = false;
+    bool windowIsMinimized = false;
+    bool windowIsVisible = false;
+  };
+
+  static Outcome decide(const Situation& situation);
+};
+
+} // namespace kr

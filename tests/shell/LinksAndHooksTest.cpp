@@ -1,0 +1,151 @@
+#include "shell/ApplicationShell.h"
+#include "shell/MainController.h"
+#include "shell/StandardHooks.h"
+#include "shell/UrlHandler.h"
+
+#include "engine/Clock.h"
+#include "engine/LogFileManager.h"
+#include "engine/StateMachine.h"
+#include "platform/DefaultsStorageAPI.h"
+#include "platform/FolderContentMonitor.h"
+#include "platform/QnLog.h"
+#include "platform/TestActivityMonitor.h"
+#include "platform/TestAlertPresenter.h"
+#include "platform/TestTaskManagerBridge.h"
+#include "platform/UserDefaults.h"
+#include "states/StateLinkingHelper.h"
+#include "states/TimeSliceRunningState.h"
+#include "support/TestClock.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QRegularExpression>
+
+using namespace kr;
+
+namespace {
+
+struct Machine {
+  Machine() {
+    UserDefaults::standard().setValue(QStringLiteral("firstLaunch"), false);
+    storage.store(qint64{5}, QStringLiteral("launchManagerLaunchCounter"));
+    date.testCurrentTimeIntervalFromReferenceDate = clock.now();
+  }
+  ShellContext context() {
+    ShellContext c;
+    c.defaults = &UserDefaults::standard();
+    c.defaultsStorage = &storage;
+    c.dateProvider = &date;
+    c.alertPresenter = &alerts;
+    c.makeActivityMonitor = [] { return std::make_unique<TestActivityMonitor>(); };
+    c.quitApplication = [] {};
+    return c;
+  }
+  test::TestClock clock;
+  TestDefaultsStorage storage;
+  TestDateProvider date;
+  TestAlertPresenter alerts;
+};
+
+struct LoggerOn {
+  LoggerOn() { QnLog::setOn(true); }
+  ~LoggerOn() { QnLog::setOn(false); }
+};
+
+} // namespace
+
+TEST(StandardHooks, StartUpArmsTheLogReloadAndWatchesTheLogFolder) {
+  Machine m;
+  ShellContext context = m.context();
+  StandardHooks::installLogFileHooks(context.hooks);
+  LogFileManager& manager = LogFileManager::sharedInstance();
+  ASSERT_FALSE(manager.isReloadPending());
+  ASSERT_FALSE(manager.monitor().isStarted());
+  ApplicationShell shell(std::move(context));
+  shell.launch();
+  EXPECT_TRUE(manager.isReloadPending());
+  EXPECT_TRUE(manager.monitor().isStarted());
+  ASSERT_EQ(manager.monitor().pathsToWatch().size(), 1);
+  EXPECT_TRUE(
+      manager.monitor().pathsToWatch().first().startsWith(QString::fromLocal8Bit(qgetenv("HOME"))));
+  // The reload runs about a second later.
+  const int started = manager.reloadsStarted();
+  m.clock.advance(1.1);
+  EXPECT_EQ(manager.reloadsStarted(), started + 1);
+}
+
+TEST(UrlHandler, ThingsLinksAreLookedUpAndOtherLinksOnlyLogged) {
+  LoggerOn logger;
+  TestTaskManagerBridge bridge;
+  UrlHandler handler(bridge);
+  {
+    // Things is absent (always so on Linux): nothing but console lines.
+    test::ConsoleCapture console;
+    handler.getUrl(QStringLiteral("korvaner2things://todo-42"));
+    EXPECT_TRUE(console.contains(QStringLiteral("getUrl [started]")));
+    EXPECT_TRUE(console.contains(QStringLiteral("could not find Things application")));
+    EXPECT_TRUE(console.contains(QStringLiteral("\"todo-42\" of the link cannot be shown")));
+    EXPECT_FALSE(console.contains(QStringLiteral("url scheme activated!")));
+  }
+  bridge.installed.insert(TaskManagerBridge::Application::Things);
+  bridge.thingsToDos.insert(QStringLiteral("todo-42"));
+  {
+    test::ConsoleCapture console;
+    handler.getUrl(QStringLiteral("korvaner2things://todo-42"));
+    EXPECT_TRUE(console.contains(QStringLiteral("things application: Things")));
+    EXPECT_TRUE(console.contains(QStringLiteral("Things would show the to-do \"todo-42\"")));
+    EXPECT_TRUE(console.contains(QStringLiteral("url scheme activated!")));
+  }
+  {
+    // An unknown to-do: no error, only the closing line.
+    test::ConsoleCapture console;
+    handler.getUrl(QStringLiteral("korvaner2things://gone"));
+    EXPECT_FALSE(console.contains(QStringLiteral("would show")));
+    EXPECT_TRUE(console.contains(QStringLiteral("url scheme activated!")));
+  }
+  const qsizetype calls = bridge.journal.size();
+  {
+    test::ConsoleCapture console;
+    handler.getUrl(QStringLiteral("https://example.org/x"));
+    EXPECT_TRUE(console.contains(QStringLiteral("url scheme activated!")));
+    EXPECT_EQ(bridge.journal.size(), calls); // Things is not asked
+  }
+}
+
+TEST(ApplicationShell, ArgumentsOpenLinksAndPerformOnlyTheDesktopActions) {
+  Machine m;
+  ApplicationShell shell(m.context());
+  shell.launch();
+  test::ConsoleCapture console;
+  shell.openUrls({QStringLiteral("--perform"), QStringLiteral("korvaner2things://abc")});
+  EXPECT_TRUE(console.contains(QStringLiteral("\"abc\" of the link cannot be shown")));
+  shell.performRequestedActions({QStringLiteral("--perform"), QStringLiteral("terminate")});
+  EXPECT_TRUE(console.contains(QStringLiteral("Unknown action \"terminate\" ignored")));
+  shell.performRequestedActions(
+      {QStringLiteral("--perform"), QStringLiteral("attemptToTriggerStartTimeSlice")});
+  EXPECT_EQ(shell.stateMachine().currentState(),
+            &shell.stateLinkingHelper().timeSliceRunningState());
+}
+
+TEST(DesktopEntry, HandlesTheLinkSchemeAndOffersTheMainActions) {
+  QFile file(QStringLiteral(KR_SOURCE_DIR "/resources/desktop/korvane-r.desktop"));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
+  const QString text = QString::fromUtf8(file.readAll());
+  EXPECT_TRUE(text.contains(QStringLiteral("\nMimeType=x-scheme-handler/korvaner2things;\n")));
+  EXPECT_TRUE(text.contains(QStringLiteral("\nExec=korvane-r %u\n")));
+  const QRegularExpression actionsLine(QStringLiteral("^Actions=(.*);$"),
+                                       QRegularExpression::MultilineOption);
+  const QStringList actions = actionsLine.match(text).captured(1).split(u';');
+  EXPECT_EQ(actions.size(), 4);
+  for (const QString& action : actions) {
+    const QRegularExpression section(
+        QStringLiteral("\\[Desktop Action %1\\]\nName=[^\n]+\nExec=korvane-r --perform (\\w+)\n")
+            .arg(action));
+    const QRegularExpressionMatch match = section.match(text);
+    ASSERT_TRUE(match.hasMatch()) << action.toStdString();
+    EXPECT_TRUE(ApplicationShell::kDesktopActions.contains(match.captured(1)))
+        << match.captured(1).toStdString();
+  }
+}

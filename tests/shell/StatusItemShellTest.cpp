@@ -1,0 +1,279 @@
+#include "shell/ApplicationShell.h"
+
+#include "shell/AppDelegate.h"
+#include "shell/MainController.h"
+
+#include "engine/Clock.h"
+#include "engine/StateMachine.h"
+#include "platform/DefaultsStorageAPI.h"
+#include "platform/TestActivityMonitor.h"
+#include "platform/TestAlertPresenter.h"
+#include "platform/TestStatusItem.h"
+#include "platform/UserDefaults.h"
+#include "states/DefineTimeSliceState.h"
+#include "states/PausedState.h"
+#include "states/StateLinkingHelper.h"
+#include "states/TimeSliceRunningState.h"
+#include "support/TestClock.h"
+#include "support/TestEnvironment.h"
+#include "window/MainWindow.h"
+#include "window/StatusItemController.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QRegularExpression>
+
+using namespace kr;
+
+namespace {
+
+// A machine that has launched before, with a tray (or without one).
+struct Machine {
+  explicit Machine(bool tray = true) : trayAvailable(tray) {
+    UserDefaults::standard().setValue(QStringLiteral("firstLaunch"), false);
+    storage.store(qint64{5}, QStringLiteral("launchManagerLaunchCounter"));
+    date.testCurrentTimeIntervalFromReferenceDate = clock.now();
+  }
+
+  ShellContext context() {
+    ShellContext c;
+    c.defaults = &UserDefaults::standard();
+    c.defaultsStorage = &storage;
+    c.dateProvider = &date;
+    c.alertPresenter = &alerts;
+    c.makeActivityMonitor = [] { return std::make_unique<TestActivityMonitor>(); };
+    c.quitApplication = [] {};
+    c.applicationIsActive = [this] { return active; };
+    c.makeStatusItem = [this] {
+      auto item = std::make_unique<TestStatusItem>(trayAvailable);
+      tray = item.get();
+      return item;
+    };
+    return c;
+  }
+
+  test::TestClock clock;
+  TestDefaultsStorage storage;
+  TestDateProvider date;
+  TestAlertPresenter alerts;
+  bool trayAvailable;
+  bool active = true;
+  TestStatusItem* tray = nullptr;
+};
+
+QStringList titlesOf(const QMenu& menu) {
+  QStringList titles;
+  for (QAction* item : menu.actions()) {
+    if (item->isVisible())
+      titles.append(item->isSeparator() ? QStringLiteral("---") : item->text());
+  }
+  return titles;
+}
+
+void trigger(QMenu& menu, const QString& title) {
+  for (QAction* item : menu.actions()) {
+    if (item->text() == title) {
+      item->trigger();
+      return;
+    }
+  }
+  ADD_FAILURE() << "no menu item " << title.toStdString();
+}
+
+const QStringList kFixedItems = {QStringLiteral("Start Time Slice"),
+                                 QStringLiteral("Pause/Resume Time Slice"),
+                                 QStringLiteral("End Time Slice"),
+                                 QStringLiteral("Start Timed Break"),
+                                 QStringLiteral("---"),
+                                 QStringLiteral("Show Korvane-R"),
+                                 QStringLiteral("---"),
+                                 QStringLiteral("Quit Korvane-R")};
+
+int secondsOf(const QString& countDown) {
+  return countDown.left(2).toInt() * 60 + countDown.mid(3, 2).toInt();
+}
+
+const QRegularExpression kCountDown(QStringLiteral("^\\d\\d:\\d\\d$"));
+
+} // namespace
+
+TEST(StatusItemShell, TheMenuShowsTheCurrentStatesItemsAndTheCountDown) {
+  Machine m;
+  ApplicationShell shell(m.context());
+  shell.launch();
+  ASSERT_NE(shell.statusItemController(), nullptr);
+  ASSERT_NE(m.tray, nullptr);
+  QMenu& menu = shell.statusItemController()->menu();
+  EXPECT_EQ(m.tray->menu, &menu);
+  StateMachine& machine = shell.stateMachine();
+  StateLinkingHelper& states = shell.stateLinkingHelper();
+
+  // Define: the fixed items only, no count-down.
+  ASSERT_EQ(machine.currentState(), &states.defineTimeSliceState());
+  EXPECT_EQ(titlesOf(menu), kFixedItems);
+
+  // A slice started from the menu: the count-down heads the menu and the
+  // state's items stand behind their own separator before the fixed ones.
+  trigger(menu, QStringLiteral("Start Time Slice"));
+  ASSERT_EQ(machine.currentState(), &states.timeSliceRunningState());
+  QStringList running = titlesOf(menu);
+  ASSERT_FALSE(running.isEmpty());
+  const QString countDown = running.takeFirst();
+  EXPECT_TRUE(kCountDown.match(countDown).hasMatch()) << countDown.toStdString();
+  EXPECT_EQ(m.tray->toolTip, countDown);
+  QStringList expected = kFixedItems;
+  const QStringList block = {QStringLiteral("---"), QStringLiteral("Add 1 Minute"),
+                             QStringLiteral("Add 3 Minutes"), QStringLiteral("Add 5 Minutes"),
+                             QStringLiteral("Add 10 Minutes")};
+  for (qsizetype i = 0; i < block.size(); ++i)
+    expected.insert(4 + i, block.at(i));
+  EXPECT_EQ(running, expected);
+
+  // The state's item works from the menu: one more minute on the count-down.
+  const int secondsBefore = secondsOf(m.tray->toolTip);
+  trigger(menu, QStringLiteral("Add 1 Minute"));
+  m.clock.advance(1.0);
+  EXPECT_EQ(secondsOf(m.tray->toolTip), secondsBefore + 60 - 1);
+
+  // Paused: the block is gone, the item is switched on, no count-down.
+  trigger(menu, QStringLiteral("Pause/Resume Time Slice"));
+  ASSERT_EQ(machine.currentState(), &states.pausedState());
+  EXPECT_EQ(titlesOf(menu), kFixedItems);
+  EXPECT_TRUE(shell.statusItemController()->face().on);
+  EXPECT_TRUE(shell.statusItemController()->face().minutes.isEmpty());
+
+  // Resumed: exactly one block again.
+  trigger(menu, QStringLiteral("Pause/Resume Time Slice"));
+  ASSERT_EQ(machine.currentState(), &states.timeSliceRunningState());
+  EXPECT_EQ(titlesOf(menu).mid(1), expected);
+}
+
+TEST(StatusItemShell, TheIconIsRedrawnOnceAMinuteWhileASliceRuns) {
+  Machine m;
+  UserDefaults::standard().setValue(QStringLiteral("durationInSeconds"), 120);
+  ApplicationShell shell(m.context());
+  shell.launch();
+  shell.mainController().tryToPerform(QStringLiteral("attemptToTriggerStartTimeSlice"));
+  ASSERT_EQ(shell.stateMachine().currentState(),
+            &shell.stateLinkingHelper().timeSliceRunningState());
+  m.clock.advance(1.0);
+  const QString first = m.tray->toolTip;
+  ASSERT_TRUE(kCountDown.match(first).hasMatch()) << first.toStdString();
+  const qsizetype drawn = m.tray->images.size();
+  const QString minutes = shell.statusItemController()->face().minutes;
+  EXPECT_EQ(minutes, QString::number(first.left(2).toInt()));
+  // Second by second within the same minute: new tooltips, no new image.
+  const int secondsInMinute = first.mid(3, 2).toInt();
+  for (int i = 0; i < secondsInMinute; ++i)
+    m.clock.advance(1.0);
+  EXPECT_EQ(m.tray->toolTip, first.left(3) + QStringLiteral("00"));
+  EXPECT_EQ(m.tray->images.size(), drawn);
+  // The next second starts a new minute: one redraw.
+  m.clock.advance(1.0);
+  EXPECT_EQ(m.tray->images.size(), drawn + 1);
+  EXPECT_EQ(shell.statusItemController()->face().minutes, QString::number(minutes.toInt() - 1));
+  UserDefaults::standard().remove(QStringLiteral("durationInSeconds"));
+}
+
+TEST(StatusItemShell, ActionsReachTheCurrentStateOrDoNothing) {
+  Machine m;
+  ApplicationShell shell(m.context());
+  shell.launch();
+  MainController& controller = shell.mainController();
+  StateMachine& machine = shell.stateMachine();
+  StateLinkingHelper& states = shell.stateLinkingHelper();
+  auto perform = [&](const char* action) {
+    controller.tryToPerform(QString::fromLatin1(action));
+    return machine.currentState();
+  };
+
+  // Define has start, not pause or end.
+  EXPECT_EQ(perform("attemptToTriggerPauseTimeSlice"), &states.defineTimeSliceState());
+  EXPECT_EQ(perform("attemptToTriggerEndTimeSlice"), &states.defineTimeSliceState());
+  EXPECT_EQ(perform("attemptToTriggerStartTimeSlice"), &states.timeSliceRunningState());
+  // Running has pause and end, not start or a timed break.
+  const StateBase* running = machine.currentState();
+  EXPECT_EQ(perform("attemptToTriggerStartTimeSlice"), running);
+  EXPECT_EQ(perform("attemptToTriggerStartTimedBreak"), running);
+  EXPECT_EQ(perform("attemptToTriggerPauseTimeSlice"), &states.pausedState());
+  // Paused has resume and end, not start.
+  EXPECT_EQ(perform("attemptToTriggerStartTimeSlice"), &states.pausedState());
+  EXPECT_EQ(perform("attemptToTriggerPauseTimeSlice"), &states.timeSliceRunningState());
+  EXPECT_NE(perform("attemptToTriggerEndTimeSlice"), &states.timeSliceRunningState());
+  // An action nobody has is not performed by anyone.
+  EXPECT_FALSE(controller.tryToPerform(QStringLiteral("startTimeSliceNow")));
+}
+
+TEST(StatusItemShell, TheDefaultActionPressesTheCurrentPagesDefaultButton) {
+  Machine m;
+  ApplicationShell shell(m.context());
+  shell.launch();
+  shell.mainController().tryToPerform(QStringLiteral("takeDefaultAction"));
+  EXPECT_EQ(shell.stateMachine().currentState(),
+            &shell.stateLinkingHelper().timeSliceRunningState());
+}
+
+TEST(StatusItemShell, ToggleHideAndBringToFrontFollowTheApplicationsActivity) {
+  Machine m;
+  ApplicationShell shell(m.context());
+  shell.launch();
+  MainController& controller = shell.mainController();
+  MainWindow* window = shell.appDelegate().mainWindow();
+  ASSERT_TRUE(window->isVisible());
+
+  m.active = false;
+  controller.tryToPerform(QStringLiteral("hide")); // only an active application hides
+  EXPECT_TRUE(window->isVisible());
+
+  m.active = true;
+  controller.tryToPerform(QStringLiteral("toggleKorvaneInterface"));
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_TRUE(shell.appDelegate().isHidden());
+  controller.tryToPerform(QStringLiteral("toggleKorvaneInterface")); // hidden counts as inactive
+  EXPECT_TRUE(window->isVisible());
+
+  controller.tryToPerform(QStringLiteral("hide"));
+  EXPECT_FALSE(window->isVisible());
+  controller.tryToPerform(QStringLiteral("bringToFront"));
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(controller.tryToPerform(QStringLiteral("closeNowAndLaterBoard")));
+}
+
+TEST(StatusItemShell, ClicksOnTheIcon) {
+  Machine m;
+  UserDefaults::standard().setValue(QStringLiteral("loggerIsOn"), true);
+  UserDefaults::standard().setValue(QStringLiteral("clickMovesWindowBelowIcon"), false);
+  ApplicationShell shell(m.context());
+  shell.launch();
+  MainWindow* window = shell.appDelegate().mainWindow();
+  shell.appDelegate().hide();
+  {
+    test::ConsoleCapture console;
+    m.tray->click(StatusItem::Click::right); // the tray shows the menu; the window stays
+    EXPECT_TRUE(console.contains(QStringLiteral("rightButtonDown")));
+    EXPECT_FALSE(window->isVisible());
+  }
+  m.tray->click(StatusItem::Click::left); // hidden: brought forward
+  EXPECT_TRUE(window->isVisible());
+  UserDefaults::standard().remove(QStringLiteral("loggerIsOn"));
+  UserDefaults::standard().remove(QStringLiteral("clickMovesWindowBelowIcon"));
+}
+
+TEST(StatusItemShell, WithoutATrayItSaysSoOnceAndClosingMinimises) {
+  Machine m(false);
+  test::ConsoleCapture console;
+  ApplicationShell shell(m.context());
+  shell.launch();
+  EXPECT_EQ(shell.statusItemController(), nullptr);
+  EXPECT_EQ(console.lines().filter(QStringLiteral("No status item")).size(), 1);
+  MainWindow* window = shell.appDelegate().mainWindow();
+  window->close();
+  EXPECT_FALSE(shell.appDelegate().isHidden());
+  EXPECT_TRUE(window->isMinimized());
+  // The states still run: the count-down just has nowhere to show.
+  shell.mainController().tryToPerform(QStringLiteral("attemptToTriggerStartTimeSlice"));
+  m.clock.advance(2.0);
+  EXPECT_EQ(console.lines().filter(QStringLiteral("No status item")).size(), 1);
+}

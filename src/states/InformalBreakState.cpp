@@ -1,6 +1,30 @@
 #include "states/InformalBreakState.h"
 
+#include "states/AppDelegateAPI.h"
+#include "states/PageServices.h"
+#include "states/SectionVisibility.h"
+#include "states/StateHost.h"
+
+#include "engine/Clock.h"
+#include "engine/DataModel.h"
+#include "engine/DateHelper.h"
+#include "engine/StateMachine.h"
+#include "platform/SmartTimerWrapper.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <cmath>
+
 namespace kr {
+
+InformalBreakState::InformalBreakState() = default;
+
+InformalBreakState::~InformalBreakState() { stopTimer(); }
 
 const StateExits& InformalBreakState::exits() const {
   static const StateExits table{
@@ -9,6 +33,146 @@ const StateExits& InformalBreakState::exits() const {
   return table;
 }
 
-void InformalBreakState::build() { createStackView(); }
+void InformalBreakState::activate() {
+  ModernUIState::activate();
+  initiatedTime_ = Clock::now();
+  stopTimer();
+  automaticTransitionTimer_ = SmartTimerWrapper::wrapTimer(
+      kCheckInterval, true, [this](SmartTimerWrapper&) { checkRules(); });
+}
+
+void InformalBreakState::deactivate() {
+  ModernUIState::deactivate();
+  stopTimer();
+}
+
+void InformalBreakState::stopTimer() {
+  if (automaticTransitionTimer_) {
+    automaticTransitionTimer_->stop();
+    automaticTransitionTimer_.reset();
+  }
+}
+
+bool InformalBreakState::isRuleTimerRunning() const {
+  return automaticTransitionTimer_ && automaticTransitionTimer_->isValid();
+}
+
+void InformalBreakState::startTimeSlice() {
+  StateMachine::sharedStateMachine().triggerTransition(QStringLiteral("next"));
+}
+
+void InformalBreakState::backToWelcomePage() {
+  StateMachine::sharedStateMachine().triggerTransition(QStringLiteral("welcome"));
+}
+
+void InformalBreakState::restartHour() { initiatedTime_ = Clock::now(); }
+
+InformalBreakRules::Rule InformalBreakState::checkRules() {
+  using Rules = InformalBreakRules;
+  if (!initiatedTime_)
+    return Rules::Rule::none;
+  const double s = *initiatedTime_;
+  const double t = Clock::now();
+  if (t - s < Rules::kGuardSeconds)
+    return Rules::Rule::none;
+  const DataModel& model = DataModel::shared();
+  const Rules::Switches switches{
+      model.endInformalBreakAutomatically(), model.endInformalBreakForLunch(),
+      model.endInformalBreakForBreakfast(), model.endInformalBreakAutomaticallyAfterInactivity()};
+  const AppDelegateAPI* delegate = AppDelegateAPI::installed();
+  const double idle = delegate ? delegate->idleTimeInSeconds() : 0.0;
+  const Rules::Rule rule =
+      Rules::check(s, Rules::localHour(s), t, Rules::localHour(t), idle, switches);
+  if (rule != Rules::Rule::none) {
+    // The timer stops first: one check fires at most one transition.
+    stopTimer();
+    StateMachine::sharedStateMachine().triggerTransition(QStringLiteral("next"));
+    return rule;
+  }
+  updateLabels(t, idle);
+  return rule;
+}
+
+void InformalBreakState::updateLabels(double now, double idleSeconds) {
+  if (!inactiveTimeLeftLabel_)
+    return;
+  const DataModel& model = DataModel::shared();
+  const auto wholeIdle = static_cast<qint64>(std::trunc(idleSeconds));
+  if (wholeIdle != 0 && model.endInformalBreakAutomaticallyAfterInactivity()) {
+    inactiveTimeLeftLabel_->setText(
+        QStringLiteral("(No activity for %1)")
+            .arg(DateHelper::formatNumberOfSecondsAsHoursAndMinutesAndSeconds(wholeIdle)));
+  } else {
+    inactiveTimeLeftLabel_->clear();
+  }
+  const auto left =
+      static_cast<qint64>(std::trunc(*initiatedTime_ - now + InformalBreakRules::kHourSeconds));
+  if (model.endInformalBreakAutomatically() && left != 0) {
+    timeRemainingLabel_->setText(
+        QStringLiteral("(%1 left)")
+            .arg(DateHelper::formatNumberOfSecondsAsHoursAndMinutesAndSeconds(left)));
+  } else {
+    timeRemainingLabel_->clear();
+  }
+}
+
+void InformalBreakState::build() {
+  createStackView();
+  createAndInstallTitleFragment(QStringLiteral("On Informal Break..."));
+
+  auto* label = new QWidget();
+  auto* labelLayout = new QHBoxLayout(label);
+  labelLayout->setContentsMargins(0, 0, 0, 0);
+  labelLayout->addWidget(new QLabel(QStringLiteral("Automatically End Informal Break Feature")));
+  auto* help = new QToolButton(label);
+  help->setText(QStringLiteral("?"));
+  labelLayout->addWidget(help);
+  labelLayout->addStretch();
+  QObject::connect(help, &QToolButton::clicked, help, [] {
+    PageServices::shared().callShowHelpPage(QStringLiteral("automatically_bring_to_front.html"));
+  });
+  addSection(label);
+  SectionVisibility::hideWhileSet(label, QStringLiteral("automaticEndToInformalBreak"));
+
+  auto* rules = new QWidget();
+  rules->setMinimumWidth(400);
+  auto* grid = new QGridLayout(rules);
+  hourCheckbox_ = new QCheckBox(QStringLiteral("after one hour"), rules);
+  inactivityCheckbox_ = new QCheckBox(QStringLiteral("after 5 minutes of inactivity"), rules);
+  breakfastCheckbox_ = new QCheckBox(QStringLiteral("to be ready for tomorrow morning"), rules);
+  lunchCheckbox_ = new QCheckBox(QStringLiteral("when I get back from lunch"), rules);
+  timeRemainingLabel_ = new QLabel(rules);
+  inactiveTimeLeftLabel_ = new QLabel(rules);
+  grid->addWidget(hourCheckbox_, 0, 0);
+  grid->addWidget(timeRemainingLabel_, 0, 1);
+  grid->addWidget(inactivityCheckbox_, 1, 0);
+  grid->addWidget(inactiveTimeLeftLabel_, 1, 1);
+  grid->addWidget(breakfastCheckbox_, 2, 0);
+  grid->addWidget(lunchCheckbox_, 3, 0);
+  DataModel& model = DataModel::shared();
+  model.bindEndInformalBreakAutomatically(hourCheckbox_);
+  model.bindEndInformalBreakAutomaticallyAfterInactivity(inactivityCheckbox_);
+  model.bindEndInformalBreakForBreakfast(breakfastCheckbox_);
+  model.bindEndInformalBreakForLunch(lunchCheckbox_);
+  // Only a click by the user restarts the hour, not the binding's updates.
+  QObject::connect(hourCheckbox_, &QCheckBox::clicked, hourCheckbox_, [this](bool checked) {
+    if (checked)
+      restartHour();
+  });
+  addSection(rules);
+  SectionVisibility::hideWhileSet(rules, QStringLiteral("automaticEndToInformalBreak"));
+
+  auto* layout = new QHBoxLayout(buttonWall());
+  layout->setContentsMargins(8, 0, 8, 0);
+  layout->addStretch();
+  auto* hide = new QPushButton(QStringLiteral("Hide"), buttonWall());
+  auto* go = new QPushButton(QStringLiteral("Go to Next Time Slice"), buttonWall());
+  go->setDefault(true);
+  layout->addWidget(hide);
+  layout->addWidget(go);
+  QObject::connect(go, &QPushButton::clicked, go, [this] { startTimeSlice(); });
+  QObject::connect(hide, &QPushButton::clicked, hide,
+                   [this] { StateHost::instance().hide(*this); });
+}
 
 } // namespace kr

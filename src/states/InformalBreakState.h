@@ -1,19 +1,61 @@
 #pragma once
 
+#include "states/InformalBreakRules.h"
 #include "states/ModernUIState.h"
+
+#include <optional>
+
+class QCheckBox;
+class QLabel;
 
 namespace kr {
 
-// An informal break without a timer.
+// An informal break without a count-down. It ends when the user goes on, or
+// by itself when a switched-on rule holds: an hour after it began, back from
+// lunch, in the morning, or after five minutes without input. The rules are
+// checked every 0.1 s while the state is active.
 class InformalBreakState : public ModernUIState {
 public:
+  static constexpr double kCheckInterval = 0.1;
+
+  InformalBreakState();
+  ~InformalBreakState() override;
+
   const StateExits& exits() const override;
-  // Puts the page frame into the info wall; the page's sections come with
-  // the state's own rules.
   void build() override;
+  void activate() override;
+  void deactivate() override;
+
+  // Responder actions.
+  void startTimeSlice();
+  void backToWelcomePage();
+
+  // One run of the rule check; answers the rule that ended the break.
+  InformalBreakRules::Rule checkRules();
+  // The hour check box was switched on: the hour counts from now.
+  void restartHour();
+
+  std::optional<double> automaticTransitionInitiatedTime() const { return initiatedTime_; }
+  QCheckBox* endAutomaticallyAfterAnHourCheckbox() const { return hourCheckbox_; }
+  QLabel* inactiveTimeLeftLabel() const { return inactiveTimeLeftLabel_; }
+  QLabel* timeRemainingLabel() const { return timeRemainingLabel_; }
+  bool isRuleTimerRunning() const;
 
   StateBase* next = nullptr;
   StateBase* welcome = nullptr;
+
+private:
+  void updateLabels(double now, double idleSeconds);
+  void stopTimer();
+
+  std::optional<double> initiatedTime_;
+  std::shared_ptr<SmartTimerWrapper> automaticTransitionTimer_;
+  QCheckBox* hourCheckbox_ = nullptr;
+  QCheckBox* inactivityCheckbox_ = nullptr;
+  QCheckBox* breakfastCheckbox_ = nullptr;
+  QCheckBox* lunchCheckbox_ = nullptr;
+  QLabel* inactiveTimeLeftLabel_ = nullptr;
+  QLabel* timeRemainingLabel_ = nullptr;
 };
 
 } // namespace kr

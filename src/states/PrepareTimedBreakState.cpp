@@ -1,6 +1,69 @@
 #include "states/PrepareTimedBreakState.h"
 
+#include "states/AppDelegateAPI.h"
+#include "states/PageServices.h"
+#include "states/PomodoroBreakViewController.h"
+#include "states/SectionVisibility.h"
+#include "states/StateHost.h"
+#include "states/TimeViewFactory.h"
+
+#include "engine/DataModel.h"
+#include "engine/StateMachine.h"
+#include "platform/UserDefaults.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QToolButton>
+#include <QVBoxLayout>
+
 namespace kr {
+
+namespace {
+
+const QString kBreakSeconds = QStringLiteral("breakDurationInSeconds");
+const QString kDefault = QStringLiteral("default");
+const QString kPomodoroStyle = QStringLiteral("pomodoroStyle");
+
+UserDefaults& defaults() { return UserDefaults::standard(); }
+
+// Hidden while "breakDurationControlAlternative" is not `alternative`, or
+// while the optional hidden-flag is true.
+void followBreakControl(QWidget* section, const QString& alternative,
+                        const QString& hiddenFlag = {}) {
+  const QString kAlternative = QStringLiteral("breakDurationControlAlternative");
+  QStringList keys{kAlternative};
+  if (!hiddenFlag.isEmpty())
+    keys.append(hiddenFlag);
+  SectionVisibility::hideWhile(section, keys, [kAlternative, alternative, hiddenFlag] {
+    if (defaults().string(kAlternative) != alternative)
+      return true;
+    return !hiddenFlag.isEmpty() && defaults().boolValue(hiddenFlag);
+  });
+}
+
+QString alternative() {
+  return defaults().string(QStringLiteral("breakDurationControlAlternative"));
+}
+
+QToolButton* helpButton(QWidget* parent, const QString& page) {
+  auto* help = new QToolButton(parent);
+  help->setText(QStringLiteral("?"));
+  QObject::connect(help, &QToolButton::clicked, help,
+                   [page] { PageServices::shared().callShowHelpPage(page); });
+  return help;
+}
+
+} // namespace
+
+PrepareTimedBreakState::PrepareTimedBreakState() {
+  DataModel::shared().addBreakDurationListener(*this);
+}
+
+PrepareTimedBreakState::~PrepareTimedBreakState() = default;
 
 const StateExits& PrepareTimedBreakState::exits() const {
   static const StateExits table{
@@ -11,6 +74,213 @@ const StateExits& PrepareTimedBreakState::exits() const {
   return table;
 }
 
-void PrepareTimedBreakState::build() { createStackView(); }
+QString PrepareTimedBreakState::currentSlotMinutesKey() {
+  switch (DataModel::shared().computedPomodoroCounter()) {
+  case 0:
+    return QStringLiteral("firstPomodoroBreakDurationInMinutes");
+  case 1:
+    return QStringLiteral("secondPomodoroBreakDurationInMinutes");
+  case 2:
+    return QStringLiteral("thirdPomodoroBreakDurationInMinutes");
+  default:
+    return QStringLiteral("fourthPomodoroBreakDurationInMinutes");
+  }
+}
+
+void PrepareTimedBreakState::activate() {
+  ModernUIState::activate();
+  updateMenuItem();
+  if (AppDelegateAPI* delegate = AppDelegateAPI::installed())
+    delegate->makeFront();
+  pomodoro_->update();
+}
+
+void PrepareTimedBreakState::valueHasChanged() { updateUpdatableViews(); }
+
+void PrepareTimedBreakState::fire(const QString& transition) {
+  StateMachine::sharedStateMachine().triggerTransition(transition);
+}
+
+void PrepareTimedBreakState::backToWelcomePage() { fire(QStringLiteral("welcome")); }
+void PrepareTimedBreakState::startTimedBreak() { fire(QStringLiteral("next")); }
+void PrepareTimedBreakState::startTimeSlice() { fire(QStringLiteral("nextTimeSlice")); }
+void PrepareTimedBreakState::startInformalBreak() { fire(QStringLiteral("informalBreak")); }
+
+void PrepareTimedBreakState::addOneMinute() {
+  const QString control = alternative();
+  if (control == kDefault) {
+    const qint64 seconds = defaults().integer(kBreakSeconds);
+    if (seconds < 3600)
+      defaults().setValue(kBreakSeconds, seconds / 60 * 60 + 60);
+  } else if (control == kPomodoroStyle) {
+    const QString key = currentSlotMinutesKey();
+    const qint64 minutes = defaults().integer(key);
+    if (minutes < DataModel::kMaximumPomodoroBreakMinutes)
+      defaults().setValue(key, minutes + 1);
+  }
+}
+
+void PrepareTimedBreakState::subtractOneMinute() {
+  const QString control = alternative();
+  if (control == kDefault) {
+    const qint64 seconds = defaults().integer(kBreakSeconds);
+    if (seconds >= 180)
+      defaults().setValue(kBreakSeconds, seconds / 60 * 60 - 60);
+  } else if (control == kPomodoroStyle) {
+    const QString key = currentSlotMinutesKey();
+    const qint64 minutes = defaults().integer(key);
+    if (minutes > DataModel::kMinimumPomodoroBreakMinutes)
+      defaults().setValue(key, minutes - 1);
+  }
+}
+
+void PrepareTimedBreakState::changeDuration() {
+  const QString control = alternative();
+  if (control == kDefault) {
+    const TimeViewFactory& factory = TimeViewFactory::shared();
+    if (factory.runQuickDurationDialog) {
+      factory.runQuickDurationDialog(
+          slider_, static_cast<int>(defaults().integer(kBreakSeconds) / 60),
+          [](int minutes) { defaults().setValue(kBreakSeconds, qint64{minutes} * 60); });
+    }
+  } else if (control == kPomodoroStyle) {
+    if (QSpinBox* field =
+            pomodoro_->inputField(static_cast<int>(DataModel::shared().computedPomodoroCounter())))
+      field->setFocus(Qt::OtherFocusReason);
+  }
+}
+
+QWidget* PrepareTimedBreakState::createOptionFragment(const QString& key, QWidget* content) {
+  auto* fragment = new QWidget();
+  auto* layout = new QVBoxLayout(fragment);
+  layout->setContentsMargins(0, 4, 0, 4);
+  auto* orLabel = new QLabel(QStringLiteral("- OR -"), fragment);
+  orLabel->setAlignment(Qt::AlignHCenter);
+  layout->addWidget(orLabel);
+  layout->addWidget(content, 0, Qt::AlignHCenter);
+  defaults().registerDefault(key, false);
+  addSection(fragment);
+  SectionVisibility::hideWhileSet(fragment, key);
+  return fragment;
+}
+
+void PrepareTimedBreakState::build() {
+  createStackView();
+  createAndInstallTitleFragment(QStringLiteral("Prepare Timed Break"));
+
+  // The fixed length: a minutes slider.
+  auto* durationLabel = new QWidget();
+  auto* labelLayout = new QHBoxLayout(durationLabel);
+  labelLayout->setContentsMargins(0, 0, 0, 0);
+  labelLayout->addWidget(new QLabel(QStringLiteral("Duration:")));
+  auto* toPomodoro = new QToolButton(durationLabel);
+  toPomodoro->setText(QStringLiteral("⇄"));
+  labelLayout->addWidget(toPomodoro);
+  labelLayout->addStretch();
+  addSection(durationLabel);
+  followBreakControl(durationLabel, kDefault);
+
+  auto* sliderSection = new QWidget();
+  sliderSection->setObjectName(QStringLiteral("Duration Slider Fragment"));
+  auto* sliderLayout = new QHBoxLayout(sliderSection);
+  sliderLayout->setContentsMargins(0, 0, 0, 0);
+  slider_ = new QSlider(Qt::Horizontal, sliderSection);
+  slider_->setRange(2, 60);
+  slider_->setTickPosition(QSlider::TicksBelow);
+  slider_->setTickInterval(1);
+  slider_->setPageStep(1);
+  sliderLayout->addWidget(slider_);
+  DataModel::shared().bindBreakDurationInMinutes(slider_);
+  addSection(sliderSection);
+  followBreakControl(sliderSection, kDefault);
+  setFirstResponder(slider_);
+
+  TimeViewFactory& factory = TimeViewFactory::shared();
+  PageSection bubbles = TimeViewFactory::make(factory.makeTimeBubbleView, [](int minutes) {
+    defaults().setValue(kBreakSeconds, qint64{minutes} * 60);
+  });
+  PageSection durationLine =
+      TimeViewFactory::make(factory.makeDurationDefinitionWall, []() -> std::int64_t {
+        return DataModel::shared().breakDurationInSeconds();
+      });
+  for (const auto& [section, update, hiddenFlag] :
+       {std::tuple{&bubbles, &bubbleUpdate_, QStringLiteral("hideBubblesInPrepareTimedBreakState")},
+        std::tuple{&durationLine, &durationLineUpdate_,
+                   QStringLiteral("hideDurationAndEndDateForTimedBreak")}}) {
+    defaults().registerDefault(hiddenFlag, false);
+    addSection(section->widget);
+    followBreakControl(section->widget, kDefault, hiddenFlag);
+    update->closure = section->update;
+    addUpdatableView(*update);
+  }
+
+  // The pomodoro rotation.
+  auto* pomodoroLabel = new QWidget();
+  auto* pomodoroLabelLayout = new QHBoxLayout(pomodoroLabel);
+  pomodoroLabelLayout->setContentsMargins(0, 0, 0, 0);
+  pomodoroLabelLayout->addWidget(new QLabel(QStringLiteral("Pomodoro Style Break Durations")));
+  auto* toDefault = new QToolButton(pomodoroLabel);
+  toDefault->setText(QStringLiteral("⇄"));
+  pomodoroLabelLayout->addWidget(toDefault);
+  pomodoroLabelLayout->addStretch();
+  addSection(pomodoroLabel);
+  followBreakControl(pomodoroLabel, kPomodoroStyle);
+  for (QToolButton* button : {toPomodoro, toDefault}) {
+    QObject::connect(button, &QToolButton::clicked, button,
+                     [] { DataModel::shared().nextBreakDurationControlAlternative(); });
+  }
+  pomodoro_ = std::make_unique<PomodoroBreakViewController>();
+  QWidget* pomodoroView = pomodoro_->view();
+  pomodoroView->setFixedWidth(440);
+  addSection(pomodoroView);
+  followBreakControl(pomodoroView, kPomodoroStyle);
+
+  // The lock-screen option.
+  defaults().registerDefault(QStringLiteral("lockScreenOption"), false);
+  auto* lockLabel = new QLabel(QStringLiteral("Lock Screen"));
+  addSection(lockLabel);
+  SectionVisibility::hideWhileSet(lockLabel, QStringLiteral("lockScreenOption"));
+  auto* lockSection = new QWidget();
+  auto* lockLayout = new QHBoxLayout(lockSection);
+  lockLayout->setContentsMargins(0, 0, 0, 0);
+  lockLayout->addStretch();
+  auto* lockBox = new QCheckBox(QStringLiteral("Lock Screen During Break"), lockSection);
+  DataModel::shared().bindLockScreenDuringBreak(lockBox);
+  lockLayout->addWidget(lockBox);
+  lockLayout->addWidget(helpButton(lockSection, QStringLiteral("lock_screen.html")));
+  lockLayout->addStretch();
+  addSection(lockSection);
+  SectionVisibility::hideWhileSet(lockSection, QStringLiteral("lockScreenOption"));
+
+  auto* straight = new QPushButton(QStringLiteral("Go Straight to the Next Time Slice"));
+  QObject::connect(straight, &QPushButton::clicked, straight, [this] { startTimeSlice(); });
+  createOptionFragment(QStringLiteral("straightToNextTimeSliceOption"), straight);
+
+  auto* informal = new QWidget();
+  auto* informalLayout = new QHBoxLayout(informal);
+  informalLayout->setContentsMargins(0, 0, 0, 0);
+  auto* informalButton = new QPushButton(QStringLiteral("Have an Informal Break"), informal);
+  QObject::connect(informalButton, &QPushButton::clicked, informalButton,
+                   [this] { startInformalBreak(); });
+  informalLayout->addWidget(informalButton);
+  informalLayout->addWidget(helpButton(informal, QStringLiteral("informal_breaks.html")));
+  createOptionFragment(QStringLiteral("informalBreakOption"), informal);
+
+  addButtonWall();
+}
+
+void PrepareTimedBreakState::addButtonWall() {
+  auto* layout = new QHBoxLayout(buttonWall());
+  layout->setContentsMargins(8, 0, 8, 0);
+  layout->addStretch();
+  auto* hide = new QPushButton(QStringLiteral("Hide"), buttonWall());
+  auto* start = new QPushButton(QStringLiteral("Start Timed Break"), buttonWall());
+  start->setDefault(true);
+  layout->addWidget(hide);
+  layout->addWidget(start);
+  QObject::connect(start, &QPushButton::clicked, start, [this] { startTimedBreak(); });
+  QObject::connect(hide, &QPushButton::clicked, hide,
+                   [this] { StateHost::instance().hide(*this); });
+}
 
 } // namespace kr

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+namespace kr {
+
+class ProportionValueProvider;
+
+// The large dial of the rest screen: on black, a white ring that pulses
+// gently and a white slice that turns once round as the break runs out. The
+// owner asks for a redraw as often as it likes (the rest screen does so every
+// 0.05 s); each drawing reads the time from the application clock, so the
+// view has no timer of its own.
+class CountDownView : public QWidget {
+public:
+  static constexpr double kCircleInset = 100.0;
+  static constexpr double kPulseSeconds = 3.0;
+  static constexpr double kPulseScale = 1.05;
+  static constexpr int kPulseRepeats = 1000;
+
+  explicit CountDownView(QWidget* parent = nullptr);
+
+  ProportionValueProvider* proportionValueProvider() const { return provider_; }
+  // Not owned; when set it decides the slice instead of the animated time.
+  void setProportionValueProvider(ProportionValueProvider* provider) { provider_ = provider; }
+
+  // Builds the ring image once; later calls do nothing.
+  void setUp();
+  // Starts the pulse and the slice's count-down over `duration` seconds,
+  // replacing a count-down already running.
+  void animate(double duration);
+  bool isAnimating() const { return started_; }
+
+  // The slice's end angle for a proportion elapsed: 90 (nothing elapsed,
+  // twelve o'clock) turning clockwise to -270 (all elapsed).
+  static double endAngleForProportion(double proportion);
+  // The proportion elapsed the slice shows now.
+  double proportionNow() const;
+  // The ring's scale now: 1.0 to 1.05 and back every 6 s, eased.
+  double pulseScaleNow() const;
+
+  QSize sizeHint() const override { return {600, 600}; }
+
+protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+private:
+  double secondsSinceStart() const;
+
+  ProportionValueProvider* provider_ = nullptr;
+  bool layerHierarchyCreated_ = false;
+  QImage circleImage_;
+  bool started_ = false;
+  double startTime_ = 0.0;
+  double totalTime_ = 1.0;
+};
+
+} // namespace kr

@@ -1,0 +1,291 @@
+#include "platform/ScreenOverlayWindows.h"
+
+#include "platform/SmartTimerWrapper.h"
+
+#include <QApplication>
+#include <QGraphicsOpacityEffect>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace kr {
+
+namespace {
+
+// A borderless window over one whole screen. It swallows every click that
+// reaches it, so nothing behind the cover can be touched.
+class OverlayWindow final : public QWidget {
+public:
+  OverlayWindow(QScreen* screen, const QColor& color, bool inputTransparent) {
+    Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                            Qt::X11BypassWindowManagerHint | Qt::NoDropShadowWindowHint;
+    if (inputTransparent)
+      flags |= Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus;
+    setWindowFlags(flags);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setObjectName(QStringLiteral("ScreenOverlayWindow"));
+    setWindowTitle(QStringLiteral("Korvane-R"));
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, color);
+    setPalette(palette);
+    setScreen(screen);
+    setGeometry(screen->geometry());
+  }
+
+protected:
+  void mousePressEvent(QMouseEvent* event) override { event->accept(); }
+  void mouseReleaseEvent(QMouseEvent* event) override { event->accept(); }
+  void mouseDoubleClickEvent(QMouseEvent* event) override { event->accept(); }
+};
+
+} // namespace
+
+struct ScreenOverlayWindows::Overlay {
+  QPointer<QScreen> screen;
+  QPointer<QWidget> window;
+};
+
+ScreenOverlayWindows::ScreenOverlayWindows(QObject* parent) : QObject(parent) {
+  connect(qApp, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
+    if (!covering_)
+      return;
+    createWindowFor(screen);
+    applyOpacity(timer_ ? from_ + (to_ - from_) * std::min(1.0, elapsed_ / duration_) : to_);
+  });
+  connect(qApp, &QGuiApplication::screenRemoved, this,
+          [this](QScreen* screen) { removeWindowFor(screen); });
+  connect(qApp, &QGuiApplication::primaryScreenChanged, this, [this](QScreen*) {
+    if (covering_)
+      placeContent();
+  });
+  // The last word on quitting: no window may outlive the application's loop.
+  connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { removeAll(0.0); });
+}
+
+ScreenOverlayWindows::~ScreenOverlayWindows() {
+  stopTimers();
+  destroyWindows();
+}
+
+void ScreenOverlayWindows::coverAllScreens(QWidget* content, double fadeIn, double contentFadeIn) {
+  removeAll(0.0);
+  covering_ = true;
+  color_ = Qt::black;
+  inputTransparent_ = false;
+  contentFullyShown_ = false;
+  content_ = content;
+  for (QScreen* screen : QGuiApplication::screens())
+    createWindowFor(screen);
+  placeContent();
+  applyOpacity(fadeIn > 0.0 ? 0.0 : 1.0);
+  if (fadeIn > 0.0)
+    startAnimation(0.0, 1.0, fadeIn, false, false, 0.0);
+
+  if (content_) {
+    contentDuration_ = std::max(0.0, contentFadeIn);
+    contentElapsed_ = 0.0;
+    applyContentOpacity(contentDuration_ > 0.0 ? 0.0 : 1.0);
+    if (contentDuration_ > 0.0) {
+      contentTimer_ = SmartTimerWrapper::wrapTimer(kFrameInterval, true, [this](SmartTimerWrapper&) {
+        contentElapsed_ += kFrameInterval;
+        const double fraction = std::min(1.0, contentElapsed_ / contentDuration_);
+        applyContentOpacity(fraction);
+        if (fraction >= 1.0 && contentTimer_) {
+          contentTimer_->stop();
+          contentTimer_.reset();
+        }
+      });
+    }
+  }
+}
+
+bool ScreenOverlayWindows::tintAllScreens(const QColor& color, double alpha, double duration) {
+  if (covering_)
+    return false;
+  removeAll(0.0);
+  color_ = color;
+  inputTransparent_ = true;
+  for (QScreen* screen : QGuiApplication::screens())
+    createWindowFor(screen);
+  applyOpacity(0.0);
+  const double half = std::max(kFrameInterval, duration * 0.5);
+  from_ = 0.0;
+  startAnimation(0.0, std::clamp(alpha, 0.0, 1.0), half, false, true, half);
+  return true;
+}
+
+void ScreenOverlayWindows::removeAll(double fadeOut) {
+  const bool wasCovering = covering_;
+  covering_ = false;
+  contentFullyShown_ = false;
+  if (contentTimer_) {
+    contentTimer_->stop();
+    contentTimer_.reset();
+  }
+  if (content_)
+    content_->hide();
+  if (overlays_.empty()) {
+    stopTimers();
+    return;
+  }
+  if (fadeOut <= 0.0 || !wasCovering) {
+    stopTimers();
+    destroyWindows();
+    return;
+  }
+  // Fading out: the windows take no input from now on.
+  for (const auto& overlay : overlays_) {
+    if (overlay->window)
+      overlay->window->setAttribute(Qt::WA_TransparentForMouseEvents, true);
+  }
+  startAnimation(1.0, 0.0, fadeOut, true, false, 0.0);
+}
+
+std::vector<QWidget*> ScreenOverlayWindows::windows() const {
+  std::vector<QWidget*> list;
+  for (const auto& overlay : overlays_) {
+    if (overlay->window)
+      list.push_back(overlay->window);
+  }
+  return list;
+}
+
+QWidget* ScreenOverlayWindows::windowOn(const QScreen* screen) const {
+  for (const auto& overlay : overlays_) {
+    if (overlay->screen == screen)
+      return overlay->window;
+  }
+  return nullptr;
+}
+
+void ScreenOverlayWindows::createWindowFor(QScreen* screen) {
+  if (!screen || windowOn(screen))
+    return;
+  auto overlay = std::make_unique<Overlay>();
+  overlay->screen = screen;
+  overlay->window = new OverlayWindow(screen, color_, inputTransparent_);
+  overlay->window->show();
+  overlay->window->raise();
+  overlays_.push_back(std::move(overlay));
+}
+
+void ScreenOverlayWindows::placeContent() {
+  if (!content_)
+    return;
+  QWidget* window = windowOn(QGuiApplication::primaryScreen());
+  if (!window && !overlays_.empty())
+    window = overlays_.front()->window;
+  if (!window)
+    return;
+  if (content_->parentWidget() != window)
+    content_->setParent(window);
+  const QSize size = content_->sizeHint().expandedTo(content_->minimumSize());
+  content_->resize(size);
+  content_->move((window->width() - size.width()) / 2, (window->height() - size.height()) / 2);
+  content_->setAttribute(Qt::WA_TransparentForMouseEvents, !contentFullyShown_);
+  content_->show();
+  content_->raise();
+}
+
+void ScreenOverlayWindows::removeWindowFor(QScreen* screen) {
+  auto it = std::find_if(overlays_.begin(), overlays_.end(),
+                         [screen](const auto& overlay) { return overlay->screen == screen; });
+  if (it == overlays_.end())
+    return;
+  QWidget* window = (*it)->window;
+  const bool heldContent = content_ && window && content_->parentWidget() == window;
+  if (heldContent)
+    content_->setParent(nullptr);
+  if (window) {
+    window->hide();
+    window->deleteLater();
+  }
+  overlays_.erase(it);
+  // The content moves to the screen that is now the primary one.
+  if (heldContent && covering_)
+    placeContent();
+}
+
+void ScreenOverlayWindows::startAnimation(double from, double to, double duration, bool thenRemove,
+                                          bool thenReverse, double reverseDuration) {
+  if (timer_)
+    timer_->stop();
+  from_ = from;
+  to_ = to;
+  duration_ = std::max(kFrameInterval, duration);
+  elapsed_ = 0.0;
+  thenRemove_ = thenRemove;
+  thenReverse_ = thenReverse;
+  reverseDuration_ = reverseDuration;
+  timer_ = SmartTimerWrapper::wrapTimer(kFrameInterval, true, [this](SmartTimerWrapper&) { tick(); });
+}
+
+void ScreenOverlayWindows::tick() {
+  elapsed_ += kFrameInterval;
+  const double fraction = std::min(1.0, elapsed_ / duration_);
+  applyOpacity(from_ + (to_ - from_) * fraction);
+  if (fraction < 1.0)
+    return;
+  if (thenReverse_) {
+    startAnimation(to_, 0.0, reverseDuration_, true, false, 0.0);
+    return;
+  }
+  timer_->stop();
+  timer_.reset();
+  if (thenRemove_)
+    destroyWindows();
+}
+
+void ScreenOverlayWindows::applyOpacity(double opacity) {
+  for (const auto& overlay : overlays_) {
+    if (overlay->window)
+      overlay->window->setWindowOpacity(opacity);
+  }
+}
+
+void ScreenOverlayWindows::applyContentOpacity(double opacity) {
+  if (!content_)
+    return;
+  if (opacity >= 1.0) {
+    // Fully shown: the effect goes (it would render every frame offscreen)
+    // and the content starts taking clicks.
+    content_->setGraphicsEffect(nullptr);
+    contentFullyShown_ = covering_;
+    content_->setAttribute(Qt::WA_TransparentForMouseEvents, !contentFullyShown_);
+    return;
+  }
+  auto* effect = qobject_cast<QGraphicsOpacityEffect*>(content_->graphicsEffect());
+  if (!effect) {
+    effect = new QGraphicsOpacityEffect(content_);
+    content_->setGraphicsEffect(effect);
+  }
+  effect->setOpacity(opacity);
+}
+
+void ScreenOverlayWindows::destroyWindows() {
+  std::vector<std::unique_ptr<Overlay>> overlays;
+  overlays.swap(overlays_);
+  for (const auto& overlay : overlays) {
+    if (!overlay->window)
+      continue;
+    overlay->window->hide();
+    // Later, not now: the removal may come from a click inside the window.
+    overlay->window->deleteLater();
+  }
+}
+
+void ScreenOverlayWindows::stopTimers() {
+  if (timer_) {
+    timer_->stop();
+    timer_.reset();
+  }
+  if (contentTimer_) {
+    contentTimer_->stop();
+    contentTimer_.reset();
+  }
+}
+
+} // namespace kr

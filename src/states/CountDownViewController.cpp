@@ -1,0 +1,149 @@
+#include "states/CountDownViewController.h"
+
+#include "states/LockButtonWall.h"
+#include "states/TimedBreakRunningState.h"
+
+#include "engine/Clock.h"
+#include "engine/StateMachine.h"
+#include "engine/TimedStateMachineModule.h"
+#include "engine/TimedStateMachineViewModel.h"
+#include "kit/CountDownView.h"
+#include "kit/SmallDurationView.h"
+#include "kit/TabWall.h"
+#include "kit/Wall.h"
+#include "platform/SmartTimerWrapper.h"
+
+#include <QEvent>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPushButton>
+
+namespace kr {
+
+namespace {
+
+constexpr int kRootWidth = 600;
+constexpr int kRootHeight = 800;
+constexpr int kDialSize = 600;
+
+} // namespace
+
+CountDownViewController::CountDownViewController(TimedBreakRunningState& state) : state_(state) {}
+
+CountDownViewController::~CountDownViewController() {
+  takeDown();
+  // A view that a window took is the window's; one never shown is ours.
+  if (root_ && !root_->parentWidget())
+    delete root_.data();
+}
+
+Wall* CountDownViewController::view() const { return root_.data(); }
+
+void CountDownViewController::build() {
+  auto* root = new Wall();
+  root_ = root;
+  root->setObjectName(QStringLiteral("RestScreenView"));
+  root->setBackgroundColor(QColor(Qt::black));
+  root->setFixedSize(kRootWidth, kRootHeight);
+  root->installEventFilter(this);
+
+  const int dialTop = (kRootHeight - kDialSize) / 2;
+  countDownView_ = new CountDownView(root);
+  countDownView_->setGeometry(0, dialTop, kDialSize, kDialSize);
+  countDownView_->setProportionValueProvider(&state_);
+
+  auto* caption = new QLabel(QStringLiteral("Time for Your Break"), root);
+  caption->setObjectName(QStringLiteral("restScreenCaption"));
+  QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+  font.setPixelSize(24);
+  font.setWeight(QFont::Light);
+  caption->setFont(font);
+  caption->setStyleSheet(QStringLiteral("color: #c0c0c0; background: transparent;"));
+  caption->adjustSize();
+  caption->move((kRootWidth - caption->width()) / 2, dialTop - 24 - caption->height());
+
+  auto* buttonRow = new Wall(root);
+  buttonRow->setGeometry((kRootWidth - 145) / 2, dialTop + kDialSize + 20, 145, 40);
+  lockButton_ = new LockButtonWall(buttonRow);
+  lockButton_->move(0, 40 - 39);
+  tab_ = new TabWall(buttonRow);
+  tab_->setGeometry(45, 0, 100, 40);
+  remainingWall_ = tab_->createNewWall();
+  remainingTimeView_ = new SmallDurationView(remainingWall_);
+  remainingTimeView_->disabled = true;
+  remainingTimeView_->seconds = 100;
+  remainingTimeView_->setGeometry(0, 0, 100, 40);
+  buttonWall_ = tab_->createNewWall();
+  buttonWall_->setObjectName(QStringLiteral("buttonTabContentView"));
+  endBreakButton_ = new QPushButton(QStringLiteral("End Break"), buttonWall_);
+  endBreakButton_->adjustSize();
+  endBreakButton_->move((100 - endBreakButton_->width()) / 2, (40 - endBreakButton_->height()) / 2);
+  tab_->switchToWall(remainingWall_);
+
+  QObject::connect(endBreakButton_, &QPushButton::clicked, this, [] {
+    StateMachine::sharedStateMachine().triggerTransition(QStringLiteral("aborted"));
+  });
+  lockButton_->buttonClickFunc = [this] { endBreakButton_->click(); };
+
+  lockCycleStart_ = Clock::now();
+  startTimer();
+}
+
+void CountDownViewController::startTimer() {
+  if (takenDown_ || isTimerRunning())
+    return;
+  uiUpdateTimer_ =
+      SmartTimerWrapper::wrapTimer(kUpdateInterval, true, [this](SmartTimerWrapper&) { update(); });
+}
+
+void CountDownViewController::takeDown() {
+  takenDown_ = true;
+  viewDidDisappear();
+}
+
+void CountDownViewController::startAnimation() {
+  const TimedStateMachineModule* module = state_.timedStateMachineModule();
+  countDownView_->animate(module ? module->viewModel()->totalSeconds() : 0.0);
+}
+
+void CountDownViewController::viewDidDisappear() {
+  if (uiUpdateTimer_) {
+    uiUpdateTimer_->stop();
+    uiUpdateTimer_.reset();
+  }
+}
+
+bool CountDownViewController::isShowingEndBreak() const {
+  return tab_ && tab_->isCurrentWall(buttonWall_);
+}
+
+bool CountDownViewController::isTimerRunning() const {
+  return uiUpdateTimer_ && uiUpdateTimer_->isValid();
+}
+
+void CountDownViewController::update() {
+  const TimedStateMachineModule* module = state_.timedStateMachineModule();
+  if (!module || !module->viewModel() || !root_)
+    return;
+  TimedStateMachineViewModel& model = *module->viewModel();
+  model.freezeTime();
+  if (tab_->isCurrentWall(remainingWall_)) {
+    remainingTimeView_->seconds = static_cast<qint64>(model.remainingSeconds());
+    remainingTimeView_->update();
+  }
+  // The lock cycle.
+  const bool open =
+      lockButton_->applyCycleAngle(LockButtonWall::cycleAngle(Clock::now() - lockCycleStart_));
+  tab_->switchToWall(open ? buttonWall_ : remainingWall_);
+  countDownView_->update();
+}
+
+bool CountDownViewController::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == root_.data() && event->type() == QEvent::Hide)
+    viewDidDisappear();
+  else if (watched == root_.data() && event->type() == QEvent::Show)
+    startTimer();
+  return QObject::eventFilter(watched, event);
+}
+
+} // namespace kr

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+class QLabel;
+class QPushButton;
+
+namespace kr {
+
+class CountDownView;
+class LockButtonWall;
+class SmallDurationView;
+class SmartTimerWrapper;
+class TabWall;
+class TimedBreakRunningState;
+class Wall;
+
+// The content of the rest screen: "Time for Your Break" over the count-down
+// dial, and below it the lock icon beside a tab that shows the remaining time
+// while the lock is closed and "End Break" while it is open. A 0.05 s timer
+// refreshes the read-out and runs the lock cycle; it stops as soon as the view
+// is hidden (the rest screen taken down) or the controller goes.
+class CountDownViewController final : public QObject {
+public:
+  static constexpr double kUpdateInterval = 0.05;
+
+  explicit CountDownViewController(TimedBreakRunningState& state);
+  ~CountDownViewController() override;
+
+  // Creates the view tree, records the start of the lock cycle and starts the timer.
+  void build();
+  // Starts the dial with the break's total seconds (the view must be on screen).
+  void startAnimation();
+  // Stops the timer; called when the view disappears. It starts again if
+  // the view reappears (moved to another screen), unless taken down.
+  void viewDidDisappear();
+  // The rest screen is gone for good: the timer stops and stays stopped.
+  void takeDown();
+
+  // The root view: owned by the controller until a window takes it.
+  Wall* view() const;
+  CountDownView* countDownView() const { return countDownView_; }
+  LockButtonWall* lockButton() const { return lockButton_; }
+  SmallDurationView* remainingTimeView() const { return remainingTimeView_; }
+  QPushButton* endBreakButton() const { return endBreakButton_; }
+  bool isShowingEndBreak() const;
+  bool isTimerRunning() const;
+  // One run of the 0.05 s timer's block.
+  void update();
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+  TimedBreakRunningState& state_;
+  QPointer<Wall> root_;
+  CountDownView* countDownView_ = nullptr;
+  LockButtonWall* lockButton_ = nullptr;
+  TabWall* tab_ = nullptr;
+  Wall* remainingWall_ = nullptr;
+  Wall* buttonWall_ = nullptr;
+  SmallDurationView* remainingTimeView_ = nullptr;
+  QPushButton* endBreakButton_ = nullptr;
+  std::shared_ptr<SmartTimerWrapper> uiUpdateTimer_;
+  double lockCycleStart_ = 0.0;
+  bool takenDown_ = false;
+
+  void startTimer();
+};
+
+} // namespace kr

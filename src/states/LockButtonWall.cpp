@@ -1,0 +1,41 @@
+#include "states/LockButtonWall.h"
+
+#include "art/BreakTimeStyleKit.h"
+
+#include <QMouseEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace kr {
+
+LockButtonWall::LockButtonWall(QWidget* parent) : Wall(parent) {
+  setObjectName(QStringLiteral("LockButtonWall"));
+  setFixedSize(39, 39);
+  setBackgroundDrawingFunc([this](const QRectF&) {
+    BreakTimeStyleKit::drawLockIcon(QRectF(0, 0, width(), height()), ResizingBehavior::fit,
+                                    endAngle_);
+  });
+}
+
+double LockButtonWall::cycleAngle(double secondsSinceStart) {
+  const double a = std::fmod(std::max(0.0, secondsSinceStart), kCycleSeconds);
+  return a / kCycleSeconds * kOvershoot * 360.0;
+}
+
+bool LockButtonWall::applyCycleAngle(double angle) {
+  const bool open = angle > 360.0;
+  enabled = open;
+  endAngle_ = open ? 360.0 : angle;
+  update();
+  return open;
+}
+
+void LockButtonWall::mousePressEvent(QMouseEvent* event) {
+  // Never passed on, taken or not.
+  event->accept();
+  if (enabled && buttonClickFunc)
+    buttonClickFunc();
+}
+
+} // namespace kr

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "kit/Wall.h"
+
+#include <functional>
+
+namespace kr {
+
+// The lock icon of the rest screen. Its ring fills over each 15-second lock
+// cycle; only while it is full (the open phase) does a click reach
+// buttonClickFunc. Starts disabled: nothing ends the break before the first
+// cycle has been computed.
+class LockButtonWall final : public Wall {
+public:
+  static constexpr double kCycleSeconds = 15.0;
+  static constexpr double kOvershoot = 1.1;
+
+  explicit LockButtonWall(QWidget* parent = nullptr);
+
+  bool enabled = false;
+  std::function<void()> buttonClickFunc;
+
+  // The ring angle `secondsSinceStart` into the lock cycle: it fills at
+  // 26.4 degrees a second and passes 360 after 15 / 1.1 seconds.
+  static double cycleAngle(double secondsSinceStart);
+  // Sets the end angle drawn and `enabled` from the cycle angle; answers
+  // whether the lock is open.
+  bool applyCycleAngle(double angle);
+  double endAngle() const { return endAngle_; }
+
+  QSize sizeHint() const override { return {39, 39}; }
+
+protected:
+  void mousePressEvent(QMouseEvent* event) override;
+
+private:
+  double endAngle_ = 0.0;
+};
+
+} // namespace kr

@@ -1,0 +1,10 @@
+#include "states/ProfileTestServices.h"
+
+namespace kr {
+
+ProfileTestServices& ProfileTestServices::shared() {
+  static ProfileTestServices services;
+  return services;
+}
+
+} // namespace kr

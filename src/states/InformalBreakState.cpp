@@ -1,4 +1,5 @@
 #include "states/InformalBreakState.h"
+#include "states/ButtonWallHelper.h"
 
 #include "states/AppDelegateAPI.h"
 #include "states/PageServices.h"
@@ -162,17 +163,10 @@ void InformalBreakState::build() {
   addSection(rules);
   SectionVisibility::hideWhileSet(rules, QStringLiteral("automaticEndToInformalBreak"));
 
-  auto* layout = new QHBoxLayout(buttonWall());
-  layout->setContentsMargins(8, 0, 8, 0);
-  layout->addStretch();
-  auto* hide = new QPushButton(QStringLiteral("Hide"), buttonWall());
-  auto* go = new QPushButton(QStringLiteral("Go to Next Time Slice"), buttonWall());
-  go->setDefault(true);
-  layout->addWidget(hide);
-  layout->addWidget(go);
-  QObject::connect(go, &QPushButton::clicked, go, [this] { startTimeSlice(); });
-  QObject::connect(hide, &QPushButton::clicked, hide,
-                   [this] { StateHost::instance().hide(*this); });
+  ButtonWallHelper::addButton(buttonWall(), QStringLiteral("Go to Next Time Slice"), true,
+                              [this] { startTimeSlice(); });
+  ButtonWallHelper::addButton(buttonWall(), QStringLiteral("Hide"), false,
+                              [this] { StateHost::instance().hide(*this); });
 }
 
 } // namespace kr

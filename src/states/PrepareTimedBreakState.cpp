@@ -1,4 +1,5 @@
 #include "states/PrepareTimedBreakState.h"
+#include "states/ButtonWallHelper.h"
 
 #include "states/AppDelegateAPI.h"
 #include "states/PageServices.h"
@@ -270,17 +271,10 @@ void PrepareTimedBreakState::build() {
 }
 
 void PrepareTimedBreakState::addButtonWall() {
-  auto* layout = new QHBoxLayout(buttonWall());
-  layout->setContentsMargins(8, 0, 8, 0);
-  layout->addStretch();
-  auto* hide = new QPushButton(QStringLiteral("Hide"), buttonWall());
-  auto* start = new QPushButton(QStringLiteral("Start Timed Break"), buttonWall());
-  start->setDefault(true);
-  layout->addWidget(hide);
-  layout->addWidget(start);
-  QObject::connect(start, &QPushButton::clicked, start, [this] { startTimedBreak(); });
-  QObject::connect(hide, &QPushButton::clicked, hide,
-                   [this] { StateHost::instance().hide(*this); });
+  ButtonWallHelper::addButton(buttonWall(), QStringLiteral("Start Timed Break"), true,
+                              [this] { startTimedBreak(); });
+  ButtonWallHelper::addButton(buttonWall(), QStringLiteral("Hide"), false,
+                              [this] { StateHost::instance().hide(*this); });
 }
 
 } // namespace kr

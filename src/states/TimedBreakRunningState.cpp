@@ -1,4 +1,5 @@
 #include "states/TimedBreakRunningState.h"
+#include "states/ButtonWallHelper.h"
 
 #include "states/RestBreakHelper.h"
 #include "states/SectionVisibility.h"
@@ -237,17 +238,10 @@ void TimedBreakRunningState::build() {
   addTimeViews();
   addUpdatableView(*pageRefresher_);
 
-  auto* layout = new QHBoxLayout(buttonWall());
-  layout->setContentsMargins(8, 0, 8, 0);
-  layout->addStretch();
-  auto* hide = new QPushButton(QStringLiteral("Hide"), buttonWall());
-  auto* finish = new QPushButton(QStringLiteral("Finish"), buttonWall());
-  finish->setDefault(true);
-  layout->addWidget(hide);
-  layout->addWidget(finish);
-  QObject::connect(finish, &QPushButton::clicked, finish, [this] { timerAborted(); });
-  QObject::connect(hide, &QPushButton::clicked, hide,
-                   [this] { StateHost::instance().hide(*this); });
+  ButtonWallHelper::addButton(buttonWall(), QStringLiteral("Finish"), true,
+                              [this] { timerAborted(); });
+  ButtonWallHelper::addButton(buttonWall(), QStringLiteral("Hide"), false,
+                              [this] { StateHost::instance().hide(*this); });
 }
 
 } // namespace kr

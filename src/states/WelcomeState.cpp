@@ -1,4 +1,5 @@
 #include "states/WelcomeState.h"
+#include "states/ButtonWallHelper.h"
 
 #include "states/AppDelegateAPI.h"
 #include "states/ProfileTestServices.h"
@@ -101,16 +102,9 @@ void WelcomeState::build() {
                                  "sound and set its volume during the time slice.")},
                  80);
 
-  auto* layout = new QHBoxLayout(buttonWall());
-  layout->setContentsMargins(8, 0, 8, 0);
-  layout->addStretch();
-  auto* skipButton = new QPushButton(QStringLiteral("Skip"), buttonWall());
-  auto* startButton = new QPushButton(QStringLiteral("Let's Get Started"), buttonWall());
-  startButton->setDefault(true);
-  layout->addWidget(skipButton);
-  layout->addWidget(startButton);
-  QObject::connect(skipButton, &QPushButton::clicked, skipButton, [this] { skip(); });
-  QObject::connect(startButton, &QPushButton::clicked, startButton, [this] { letsGetStarted(); });
+  ButtonWallHelper::addButton(buttonWall(), QStringLiteral("Let's Get Started"), true,
+                              [this] { letsGetStarted(); });
+  ButtonWallHelper::addButton(buttonWall(), QStringLiteral("Skip"), false, [this] { skip(); });
 }
 
 QComboBox* WelcomeState::addChoiceBar(const QString& key, const QStringList& titles,

@@ -266,7 +266,9 @@ TEST(DefinePage, ALengthChangeRefreshesTheTimeViewsAtOnceAndTheQuickDialogStores
                        }};
   };
   factory.makeTimeBubbleView = [&](TimeViewFactory::MinutesSetter setter) {
-    bubbleSetter = setter;
+    // The define page is built first; the prepare-timed-break page makes bubbles too.
+    if (!bubbleSetter)
+      bubbleSetter = setter;
     return PageSection{new QWidget, {}};
   };
   factory.runQuickDurationDialog = [&](QWidget*, int initial, TimeViewFactory::MinutesSetter set) {

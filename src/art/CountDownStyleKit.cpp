@@ -76,9 +76,8 @@ void CountDownStyleKit::drawReadOut(const QString& text) {
 }
 
 QImage CountDownStyleKit::imageOfSlice(QSizeF imageSize, double startAngle, double endAngle) {
-  return drawnImage(imageSize, [&] {
-    drawSlice(QRectF(QPointF(0, 0), imageSize), startAngle, endAngle);
-  });
+  return drawnImage(imageSize,
+                    [&] { drawSlice(QRectF(QPointF(0, 0), imageSize), startAngle, endAngle); });
 }
 
 QImage CountDownStyleKit::imageOfOuterCircle(QSizeF imageSize) {

@@ -89,15 +89,16 @@ void ScreenOverlayWindows::coverAllScreens(QWidget* content, double fadeIn, doub
     contentElapsed_ = 0.0;
     applyContentOpacity(contentDuration_ > 0.0 ? 0.0 : 1.0);
     if (contentDuration_ > 0.0) {
-      contentTimer_ = SmartTimerWrapper::wrapTimer(kFrameInterval, true, [this](SmartTimerWrapper&) {
-        contentElapsed_ += kFrameInterval;
-        const double fraction = std::min(1.0, contentElapsed_ / contentDuration_);
-        applyContentOpacity(fraction);
-        if (fraction >= 1.0 && contentTimer_) {
-          contentTimer_->stop();
-          contentTimer_.reset();
-        }
-      });
+      contentTimer_ =
+          SmartTimerWrapper::wrapTimer(kFrameInterval, true, [this](SmartTimerWrapper&) {
+            contentElapsed_ += kFrameInterval;
+            const double fraction = std::min(1.0, contentElapsed_ / contentDuration_);
+            applyContentOpacity(fraction);
+            if (fraction >= 1.0 && contentTimer_) {
+              contentTimer_->stop();
+              contentTimer_.reset();
+            }
+          });
     }
   }
 }
@@ -220,7 +221,8 @@ void ScreenOverlayWindows::startAnimation(double from, double to, double duratio
   thenRemove_ = thenRemove;
   thenReverse_ = thenReverse;
   reverseDuration_ = reverseDuration;
-  timer_ = SmartTimerWrapper::wrapTimer(kFrameInterval, true, [this](SmartTimerWrapper&) { tick(); });
+  timer_ =
+      SmartTimerWrapper::wrapTimer(kFrameInterval, true, [this](SmartTimerWrapper&) { tick(); });
 }
 
 void ScreenOverlayWindows::tick() {

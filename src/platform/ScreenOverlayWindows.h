@@ -59,8 +59,8 @@ private:
   void createWindowFor(QScreen* screen);
   void placeContent();
   void removeWindowFor(QScreen* screen);
-  void startAnimation(double from, double to, double duration, bool thenRemove,
-                      bool thenReverse, double reverseDuration);
+  void startAnimation(double from, double to, double duration, bool thenRemove, bool thenReverse,
+                      double reverseDuration);
   void tick();
   void applyOpacity(double opacity);
   void applyContentOpacity(double opacity);

@@ -2,6 +2,7 @@
 
 #include "states/AppDelegateAPI.h"
 #include "states/ButtonWallHelper.h"
+#include "states/SectionVisibility.h"
 #include "states/StateHost.h"
 #include "states/TagEditorSection.h"
 #include "states/TimeViewFactory.h"
@@ -9,6 +10,9 @@
 #include "engine/Clock.h"
 #include "engine/DataModel.h"
 #include "engine/StateMachine.h"
+#include "kit/Label.h"
+#include "kit/LabelFragment.h"
+#include "kit/TitleFragment.h"
 #include "platform/SmartTimerWrapper.h"
 #include "platform/UserDefaults.h"
 
@@ -204,9 +208,16 @@ void DefineTimeSliceState::build() {
   registerApplicationCallbacks();
   UserDefaults::standard().registerDefault(kStartWithBreakDurationInMinutes, 2);
   createStackView();
-  createAndInstallTitleFragment(QStringLiteral("Define Time Slice"));
-  addSection(TagEditorSection::create(&tagTokenField_));
-  addSection(new QLabel(QStringLiteral("Duration:")));
+  addSection(createTitle());
+  QWidget* tagEditor = TagEditorSection::create(&tagTokenField_);
+  addSection(tagEditor);
+  SectionVisibility::hideWhileSet(tagEditor, QStringLiteral("hideTagEditor"));
+  auto* durationLabel = LabelFragment::labelFragment(QStringLiteral("Duration:"));
+  durationLabel->addVisibilityManagedOption(QStringLiteral("quarter hour indicators"),
+                                            QStringLiteral("hideBubbles"));
+  durationLabel->addVisibilityManagedOption(QStringLiteral("duration and end date"),
+                                            QStringLiteral("hideDurationAndEndDate"));
+  addSection(durationLabel);
   addSection(createDurationSliderFragment());
 
   TimeViewFactory& factory = TimeViewFactory::shared();
@@ -214,20 +225,42 @@ void DefineTimeSliceState::build() {
     DataModel::shared().setDurationInSeconds(qint64{minutes} * 60);
   });
   addSection(bubbles.widget);
+  SectionVisibility::hideWhileSet(bubbles.widget, QStringLiteral("hideBubbles"));
   bubbleUpdate_.closure = bubbles.update;
   addUpdatableView(bubbleUpdate_);
   PageSection durationWall = TimeViewFactory::make(
       factory.makeDurationDefinitionWall, [] { return DataModel::shared().durationInSeconds(); });
   addSection(durationWall.widget);
+  SectionVisibility::hideWhileSet(durationWall.widget, QStringLiteral("hideDurationAndEndDate"));
   durationWallUpdate_.closure = durationWall.update;
   addUpdatableView(durationWallUpdate_);
-  addSection(createStartWithBreakSection());
+  QWidget* startWithBreak = createStartWithBreakSection();
+  addSection(startWithBreak);
+  SectionVisibility::hideWhileSet(startWithBreak, QStringLiteral("startWithBreakOption"));
 
   QWidget* wall = buttonWall();
   continueButton_ = ButtonWallHelper::addButton(wall, QStringLiteral("Start Time Slice"), true,
                                                 [this] { startTimeSlice(); });
   ButtonWallHelper::addButton(wall, QStringLiteral("Hide"), false,
                               [this] { StateHost::instance().hide(*this); });
+}
+
+QWidget* DefineTimeSliceState::createTitle() {
+  auto* title = new TitleFragment;
+  title->setObjectName(QStringLiteral("Define Time Slice Title Fragment"));
+  title->label()->setText(QStringLiteral("Define Time Slice"));
+  title->addCheckedOption(QStringLiteral("Bring to Front After 5 Minutes of Inactivity"),
+                          kAfterInactivity, std::nullopt);
+  title->addCheckedOption(QStringLiteral("Bring to Front After 1 Hour"), kAfterOneHour, false);
+  title->addCheckedOption(QStringLiteral("Bring to Front After Breakfast"), kAfterBreakfast, false);
+  title->addCheckedOption(QStringLiteral("Bring to Front After Lunch"), kAfterLunch, false);
+  title->addSeparatorItem();
+  title->addCheckedOption(QStringLiteral("Hide Korvane-R During Time Slice"),
+                          QStringLiteral("shouldHideOnTimeSliceRunningActivation"), std::nullopt);
+  title->addSeparatorItem();
+  title->addVisibilityManagedOption(QStringLiteral("Start With a Timed Break Option"),
+                                    QStringLiteral("startWithBreakOption"));
+  return title;
 }
 
 QWidget* DefineTimeSliceState::createDurationSliderFragment() {

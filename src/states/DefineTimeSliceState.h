@@ -71,6 +71,7 @@ private:
   void checkBringToFrontRules();
   void stopBringToFrontTimer();
   void registerApplicationCallbacks();
+  QWidget* createTitle();
   QWidget* createDurationSliderFragment();
   QWidget* createStartWithBreakSection();
 

@@ -1,6 +1,7 @@
 #include "states/PausedState.h"
 
 #include "states/ButtonWallHelper.h"
+#include "states/SectionVisibility.h"
 #include "states/StateHost.h"
 #include "states/TagEditorSection.h"
 
@@ -43,7 +44,9 @@ const StateExits& PausedState::exits() const {
 void PausedState::build() {
   createStackView();
   createAndInstallTitleFragment(QStringLiteral("Time Slice Paused."));
-  addSection(TagEditorSection::create(&tagTokenField_));
+  QWidget* tagEditor = TagEditorSection::create(&tagTokenField_);
+  addSection(tagEditor);
+  SectionVisibility::hideWhileSet(tagEditor, QStringLiteral("hideTagEditorInPausedState"));
 }
 
 void PausedState::abortTimeSlice() {

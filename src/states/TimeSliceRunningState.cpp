@@ -1,6 +1,7 @@
 #include "states/TimeSliceRunningState.h"
 
 #include "states/ButtonWallHelper.h"
+#include "states/SectionVisibility.h"
 #include "states/SliceCues.h"
 #include "states/StateHost.h"
 #include "states/TagEditorSection.h"
@@ -12,6 +13,7 @@
 #include "engine/TimedStateMachine.h"
 #include "engine/TimedStateMachineModule.h"
 #include "engine/TimedStateMachineViewModel.h"
+#include "kit/LabelFragment.h"
 #include "platform/FatalError.h"
 
 #include <QHBoxLayout>
@@ -195,8 +197,18 @@ double TimeSliceRunningState::elapsedSeconds() const { return viewModel()->elaps
 void TimeSliceRunningState::build() {
   createStackView();
   createAndInstallTitleFragment(QStringLiteral("Time Slice Running..."));
-  addSection(TagEditorSection::create(&tagTokenField_));
-  addSection(new QLabel(QStringLiteral("Duration:")));
+  QWidget* tagEditor = TagEditorSection::create(&tagTokenField_);
+  addSection(tagEditor);
+  SectionVisibility::hideWhileSet(tagEditor,
+                                  QStringLiteral("hideTagEditorInTimeSliceRunningState"));
+  auto* durationLabel = LabelFragment::labelFragment(QStringLiteral("Duration:"));
+  durationLabel->addVisibilityManagedOption(QStringLiteral("quarter hour indicators"),
+                                            QStringLiteral("hideBubblesInTSRunningState"));
+  durationLabel->addVisibilityManagedOption(QStringLiteral("duration and end date"),
+                                            QStringLiteral("hideElapsedAndEndTimeInRunningState"));
+  durationLabel->addVisibilityManagedOption(QStringLiteral("remaining and total time"),
+                                            QStringLiteral("hideRemainingAndTotalInRunningState"));
+  addSection(durationLabel);
 
   auto* sliderWall = new QWidget;
   sliderWall->setObjectName(QStringLiteral("Duration Slider Fragment"));
@@ -235,12 +247,13 @@ void TimeSliceRunningState::build() {
       TimeViewFactory::make(factory.makeSliceElapsedAndEndTimeWall, model, sliceTotal);
   PageSection remainingRow =
       TimeViewFactory::make(factory.makeSliceRemainingAndTotalTimeWall, model, sliceTotal);
-  const std::pair<PageSection*, GenericUpdateViewTypeImplementation*> rows[] = {
-      {&bubbles, &bubbleUpdate_},
-      {&elapsedRow, &elapsedRowUpdate_},
-      {&remainingRow, &remainingRowUpdate_}};
-  for (const auto& [section, update] : rows) {
+  const std::tuple<PageSection*, GenericUpdateViewTypeImplementation*, const char*> rows[] = {
+      {&bubbles, &bubbleUpdate_, "hideBubblesInTSRunningState"},
+      {&elapsedRow, &elapsedRowUpdate_, "hideElapsedAndEndTimeInRunningState"},
+      {&remainingRow, &remainingRowUpdate_, "hideRemainingAndTotalInRunningState"}};
+  for (const auto& [section, update, hideKey] : rows) {
     addSection(section->widget);
+    SectionVisibility::hideWhileSet(section->widget, QString::fromLatin1(hideKey));
     update->closure = section->update;
     addUpdatableView(*update);
   }

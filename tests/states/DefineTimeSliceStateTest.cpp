@@ -5,7 +5,11 @@
 #include "states/TimedBreakRunningState.h"
 #include "states/WelcomeState.h"
 
+#include "kit/PullDownButtonBrick.h"
+
 #include "kit/TagTokenField.h"
+#include "kit/TitleFragment.h"
+#include <QMenu>
 
 #include <QDate>
 #include <QTime>
@@ -323,4 +327,39 @@ TEST(DefinePage, TagFieldEditsTheTagsAndTheCommandRevealsIt) {
   UserDefaults::standard().setValue(QStringLiteral("hideTagEditorInPausedState"), true);
   EXPECT_TRUE(f.machine.tryToPerform(QStringLiteral("selectTagTokenField")));
   EXPECT_FALSE(UserDefaults::standard().boolValue(QStringLiteral("hideTagEditorInPausedState")));
+}
+
+TEST(DefinePage, TitleMenuSwitchesTheRulesAndSectionsFollowTheirKeys) {
+  test::SliceFixture f;
+  setOptions({});
+  UserDefaults::standard().setValue(QStringLiteral("hideBubbles"), false);
+  f.start();
+  auto* title = f.define().infoWall()->findChild<TitleFragment*>();
+  ASSERT_NE(title, nullptr);
+  QStringList titles;
+  QAction* lunch = nullptr;
+  for (QAction* action : title->wheelButton()->itemMenu()->actions()) {
+    titles.append(action->text());
+    if (action->text() == QStringLiteral("Bring to Front After Lunch"))
+      lunch = action;
+  }
+  // The first item is the button's face.
+  EXPECT_EQ(titles.mid(1, 4),
+            (QStringList{QStringLiteral("Bring to Front After 5 Minutes of Inactivity"),
+                         QStringLiteral("Bring to Front After 1 Hour"),
+                         QStringLiteral("Bring to Front After Breakfast"),
+                         QStringLiteral("Bring to Front After Lunch")}));
+  ASSERT_NE(lunch, nullptr);
+  lunch->trigger();
+  EXPECT_TRUE(UserDefaults::standard().boolValue(kLunch));
+
+  const auto sections = f.define().fragmentStackView()->findChildren<QWidget*>(
+      QStringLiteral("Start With a Timed Break Option"));
+  ASSERT_EQ(sections.size(), 1);
+  EXPECT_FALSE(sections[0]->isHidden());
+  UserDefaults::standard().setValue(QStringLiteral("startWithBreakOption"), true);
+  EXPECT_TRUE(sections[0]->isHidden());
+  UserDefaults::standard().setValue(QStringLiteral("startWithBreakOption"), false);
+  EXPECT_FALSE(sections[0]->isHidden());
+  setOptions({});
 }

@@ -69,6 +69,8 @@ void KorvaneStatusItemButtonController::leftButtonDown(const StatusItem& item) {
   situation.clickOnOtherScreenThanWindow = clickScreen != windowScreen;
   situation.windowIsMinimized = window->isMinimized();
   situation.windowIsVisible = window->isVisible();
+  if (situation.clickMovesWindowBelowIcon && situation.applicationIsActive)
+    qn_log(QStringLiteral("   application was at front already"));
   perform(StatusItemClickRules::decide(situation), location);
 }
 

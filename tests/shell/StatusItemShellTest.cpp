@@ -12,6 +12,7 @@
 #include "platform/UserDefaults.h"
 #include "states/DefineTimeSliceState.h"
 #include "states/PausedState.h"
+#include "states/SoftBreakState.h"
 #include "states/StateLinkingHelper.h"
 #include "states/TimeSliceRunningState.h"
 #include "support/TestClock.h"
@@ -148,6 +149,26 @@ TEST(StatusItemShell, TheMenuShowsTheCurrentStatesItemsAndTheCountDown) {
   trigger(menu, QStringLiteral("Pause/Resume Time Slice"));
   ASSERT_EQ(machine.currentState(), &states.timeSliceRunningState());
   EXPECT_EQ(titlesOf(menu).mid(1), expected);
+
+  // The soft break brings its own block in place of the slice's.
+  machine.triggerTransition(QStringLiteral("softBreak"));
+  ASSERT_EQ(machine.currentState(), &states.softBreakState());
+  QStringList softBreak = titlesOf(menu);
+  if (!softBreak.isEmpty() && kCountDown.match(softBreak.first()).hasMatch())
+    softBreak.removeFirst();
+  QStringList expectedSoftBreak = kFixedItems;
+  const QStringList extensions = {QStringLiteral("---"),
+                                  QStringLiteral("Extend Time Slice by 1 Minute"),
+                                  QStringLiteral("Extend Time Slice by 3 Minutes"),
+                                  QStringLiteral("Extend Time Slice by 5 Minutes"),
+                                  QStringLiteral("Extend Time Slice by 10 Minutes")};
+  for (qsizetype i = 0; i < extensions.size(); ++i)
+    expectedSoftBreak.insert(4 + i, extensions.at(i));
+  EXPECT_EQ(softBreak, expectedSoftBreak);
+  // Ending the slice from the menu reaches the soft break and takes the block away.
+  trigger(menu, QStringLiteral("End Time Slice"));
+  EXPECT_NE(machine.currentState(), &states.softBreakState());
+  EXPECT_EQ(titlesOf(menu), kFixedItems);
 }
 
 TEST(StatusItemShell, TheIconIsRedrawnOnceAMinuteWhileASliceRuns) {

@@ -8,10 +8,12 @@
 #include "shell/ShellStateHost.h"
 #include "shell/TimeViewsInstaller.h"
 
+#include "effects/OverlayScreenFadingHelper.h"
 #include "engine/DataModel.h"
 #include "engine/StateMachine.h"
 #include "platform/QnLog.h"
 #include "platform/StatusItem.h"
+#include "states/RestBreakHelper.h"
 #include "states/StateLinkingHelper.h"
 #include "window/MainMenu.h"
 #include "window/MainWindow.h"
@@ -27,6 +29,9 @@ ApplicationShell::~ApplicationShell() {
   // The states go before the window that shows their pages, the controller
   // and the machine last.
   stateHost_.reset();
+  // No black window may outlive the shell.
+  RestBreakHelper::shared().installScreenFading(nullptr);
+  screenFading_.reset();
   if (AppDelegateAPI::installed() == appDelegate_.get())
     AppDelegateAPI::install(nullptr);
   if (stateMachine_)
@@ -55,6 +60,9 @@ void ApplicationShell::launch() {
   appDelegate_ = std::make_unique<AppDelegate>(context_);
   // The pages register their callbacks with the delegate when they are built.
   AppDelegateAPI::install(appDelegate_.get());
+  // The screens' effects exist before any state can ask for the rest screen.
+  screenFading_ = std::make_unique<OverlayScreenFadingHelper>();
+  RestBreakHelper::shared().installScreenFading(screenFading_.get());
   // 3. The main controller, the state machine, the states.
   stateMachine_ = std::make_unique<StateMachine>();
   mainController_ = std::make_unique<MainController>(context_, *stateMachine_);

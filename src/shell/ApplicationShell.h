@@ -6,6 +6,7 @@
 
 namespace kr {
 
+class OverlayScreenFadingHelper;
 class AppDelegate;
 class KorvaneStatusItemButtonController;
 class StatusItem;
@@ -68,6 +69,8 @@ private:
   std::unique_ptr<MainMenu> mainMenu_;
   std::unique_ptr<ShellStateHost> stateHost_;
   std::unique_ptr<TimeViewsInstaller> timeViews_;
+  // The rest screen's windows; the effects' dimming is to share them.
+  std::unique_ptr<OverlayScreenFadingHelper> screenFading_;
   std::unique_ptr<StatusItem> statusItem_;
   std::unique_ptr<StatusItemController> statusItemController_;
   std::unique_ptr<KorvaneStatusItemButtonController> statusItemButtonController_;

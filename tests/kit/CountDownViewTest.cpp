@@ -1,0 +1,100 @@
+#include "kit/CountDownView.h"
+#include "kit/DurationView.h"
+#include "kit/ProportionValueProvider.h"
+
+#include "art/BreakTimeStyleKit.h"
+#include "art/CountDownStyleKit.h"
+#include "platform/GraphicsContext.h"
+#include "support/TestClock.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+using namespace kr;
+
+namespace {
+
+struct FixedProportion final : ProportionValueProvider {
+  double currentProportion() const override { return value; }
+  double value = 0.0;
+};
+
+bool isWhite(const QImage& image, int x, int yUp) {
+  return image.pixelColor(x, image.height() - 1 - yUp).alpha() > 200 &&
+         image.pixelColor(x, image.height() - 1 - yUp).lightness() > 200;
+}
+
+QImage lockIcon(double endAngle) {
+  QImage image(39, 39, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  GraphicsContext context(&painter, 39);
+  GraphicsContext::Scope scope(context);
+  BreakTimeStyleKit::drawLockIcon(QRectF(0, 0, 39, 39), ResizingBehavior::fit, endAngle);
+  return image;
+}
+
+} // namespace
+
+TEST(CountDownView, SliceAngleTurnsClockwiseFromTwelveOClockOnceRound) {
+  EXPECT_DOUBLE_EQ(CountDownView::endAngleForProportion(0.0), 90.0);
+  EXPECT_DOUBLE_EQ(CountDownView::endAngleForProportion(0.5), -90.0);
+  EXPECT_DOUBLE_EQ(CountDownView::endAngleForProportion(1.0), -270.0);
+}
+
+TEST(CountDownView, ProviderDecidesTheSliceElseTheAnimatedTimeAndThePulseEases) {
+  test::TestClock clock;
+  CountDownView view;
+  view.resize(600, 600);
+  view.animate(100.0);
+  clock.advance(25.0);
+  EXPECT_NEAR(view.proportionNow(), 0.25, 1e-9);
+  FixedProportion provider;
+  provider.value = 0.7;
+  view.setProportionValueProvider(&provider);
+  EXPECT_DOUBLE_EQ(view.proportionNow(), 0.7);
+  clock.set(clock.now() - 25.0 + 3.0); // 3 s in: the ring at its largest
+  EXPECT_NEAR(view.pulseScaleNow(), 1.05, 1e-9);
+  clock.advance(3.0);
+  EXPECT_NEAR(view.pulseScaleNow(), 1.0, 1e-9);
+}
+
+TEST(CountDownStyleKit, WedgeFillsTheQuarterFromTwelveToThreeInTheInsetEllipse) {
+  EXPECT_EQ(CountDownStyleKit::sliceRect(QRectF(0, 0, 200, 200)), QRectF(40, 39, 120, 120));
+  const QImage quarter = CountDownStyleKit::imageOfSlice(QSizeF(200, 200), 90.0, 0.0);
+  EXPECT_TRUE(isWhite(quarter, 130, 130)) << "upper right of the centre (100, 99)";
+  EXPECT_FALSE(isWhite(quarter, 70, 130)) << "upper left stays empty";
+  EXPECT_FALSE(isWhite(quarter, 130, 70)) << "lower right stays empty";
+  EXPECT_FALSE(isWhite(quarter, 185, 185)) << "outside the inset ellipse";
+  const QImage full = CountDownStyleKit::imageOfSlice(QSizeF(200, 200), 90.0, -270.0);
+  EXPECT_TRUE(isWhite(full, 70, 70));
+  EXPECT_EQ(CountDownStyleKit::imageOfReadOut(QStringLiteral("02′05″")).size(), QSize(300, 40));
+}
+
+TEST(DurationView, ReadOutShowsMinutesAndSecondsBelowAnHourThenHoursAndMinutes) {
+  using T = DurationViewStyleKit::Texts;
+  auto same = [](const T& a, const T& b) {
+    return a.firstLabel == b.firstLabel && a.secondLabel == b.secondLabel &&
+           a.firstDigits == b.firstDigits && a.secondDigits == b.secondDigits;
+  };
+  EXPECT_TRUE(same(DurationView::textsFor(0, true), T{"M", "S", "00", "00"}));
+  EXPECT_TRUE(same(DurationView::textsFor(3599, true), T{"M", "S", "59", "59"}));
+  EXPECT_TRUE(same(DurationView::textsFor(3600, true), T{"H", "M", "01", "00"}));
+  EXPECT_TRUE(same(DurationView::textsFor(7384, true), T{"H", "M", "02", "03"}));
+  EXPECT_TRUE(same(DurationView::textsFor(360000, true), T{"H", "M", "100", "00"}));
+  EXPECT_TRUE(same(DurationView::textsFor(42, false), T{"", "", "--", "--"}));
+  EXPECT_DOUBLE_EQ(DurationViewStyleKit::textGrey(true), 0.7);
+}
+
+TEST(BreakTimeStyleKit, LockIconWedgeFollowsTheAngleAndTheShackleOpensOnlyWhenFull) {
+  const QImage quarter = lockIcon(90.0);
+  EXPECT_TRUE(isWhite(quarter, 30, 30)) << "twelve to three o'clock is white";
+  EXPECT_FALSE(isWhite(quarter, 9, 9)) << "the rest of the disc stays grey";
+  const QImage full = lockIcon(360.0);
+  EXPECT_TRUE(isWhite(full, 9, 9));
+  EXPECT_TRUE(BreakTimeStyleKit::isShackleOpen(360.0));
+  EXPECT_FALSE(BreakTimeStyleKit::isShackleOpen(359.9));
+  EXPECT_NE(lockIcon(360.0), lockIcon(359.9)) << "the open shackle is drawn differently";
+}

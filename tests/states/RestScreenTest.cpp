@@ -1,0 +1,177 @@
+#include "states/CountDownViewController.h"
+#include "states/LockButtonWall.h"
+#include "states/RestBreakHelper.h"
+#include "states/TimedBreakRunningState.h"
+
+#include "SliceTestFixture.h"
+#include "effects/OverlayScreenFadingHelper.h"
+#include "engine/TimedStateMachineModule.h"
+#include "engine/TimedStateMachineViewModel.h"
+#include "kit/SmallDurationView.h"
+#include "platform/ScreenOverlayWindows.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace kr;
+
+namespace {
+
+// Every overlay window still known to the application, shown or not yet deleted.
+int overlayWindowCount() {
+  int count = 0;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->objectName() == QStringLiteral("ScreenOverlayWindow"))
+      ++count;
+  }
+  return count;
+}
+
+void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+struct RestScreenFixture : test::SliceFixture {
+  RestScreenFixture() {
+    RestBreakHelper::shared().installScreenFading(&fading);
+    UserDefaults::standard().setValue(QStringLiteral("lockScreenDuringBreak"), true);
+    UserDefaults::standard().setValue(QStringLiteral("breakDurationInSeconds"), 300);
+    UserDefaults::standard().setValue(QStringLiteral("breakDurationControlAlternative"),
+                                      QStringLiteral("default"));
+    DataModel::shared().useOneTimeOnlyBreakDurationThisTimeOnly = false;
+    start();
+  }
+  ~RestScreenFixture() { RestBreakHelper::shared().installScreenFading(nullptr); }
+  TimedBreakRunningState& timedBreak() { return helper.timedBreakRunningState(); }
+  CountDownViewController& screen() { return *RestBreakHelper::shared().countDownViewController(); }
+  void startBreak() {
+    machine.triggerTransition(QStringLiteral("timedBreak"));
+    ASSERT_EQ(machine.currentState(), &timedBreak());
+  }
+  // After the fade back, no overlay is left, shown or hidden.
+  void expectAllOverlaysGone() {
+    clock.advance(OverlayScreenFadingHelper::kFadeBackSeconds + 0.1);
+    flushDeletes();
+    EXPECT_EQ(overlayWindowCount(), 0);
+    EXPECT_FALSE(fading.overlays().isCovering());
+  }
+
+  OverlayScreenFadingHelper fading;
+};
+
+} // namespace
+
+TEST(RestScreen, OneWindowPerScreenWithTheDialOnThePrimaryOneAndTheAppNotHidden) {
+  RestScreenFixture f;
+  const int hiddenBefore = int(f.host.hiddenBy.size());
+  f.startBreak();
+  EXPECT_TRUE(f.timedBreak().isRestScreenUp());
+  EXPECT_EQ(overlayWindowCount(), int(QGuiApplication::screens().size()));
+  QWidget* primary = f.fading.overlays().windowOn(QGuiApplication::primaryScreen());
+  ASSERT_NE(primary, nullptr);
+  EXPECT_EQ(f.screen().view()->parentWidget(), primary);
+  EXPECT_EQ(int(f.host.hiddenBy.size()), hiddenBefore)
+      << "the break with a rest screen never hides";
+  f.machine.triggerTransition(QStringLiteral("elapsed"));
+  f.expectAllOverlaysGone();
+  EXPECT_FALSE(f.screen().isTimerRunning());
+}
+
+TEST(RestScreen, TakenDownWhenTheBreakElapsesByItself) {
+  RestScreenFixture f;
+  f.startBreak();
+  f.clock.advance(301);
+  EXPECT_EQ(f.machine.currentState(), &f.define());
+  f.expectAllOverlaysGone();
+  EXPECT_FALSE(f.screen().isTimerRunning()) << "the 0.05 s timer stops with the screen";
+}
+
+TEST(RestScreen, IgnoresClicksUntilShownAndTheLockOpensOnlyAtTheEndOfEachCycle) {
+  RestScreenFixture f;
+  f.startBreak();
+  CountDownViewController& screen = f.screen();
+  EXPECT_FALSE(screen.lockButton()->enabled) << "closed from the start";
+  EXPECT_FALSE(f.fading.overlays().isContentFullyShown());
+  EXPECT_TRUE(screen.view()->testAttribute(Qt::WA_TransparentForMouseEvents));
+
+  f.clock.advance(13.5);
+  EXPECT_TRUE(f.fading.overlays().isContentFullyShown());
+  EXPECT_FALSE(screen.view()->testAttribute(Qt::WA_TransparentForMouseEvents));
+  EXPECT_NEAR(screen.lockButton()->endAngle(), 356.4, 1.5);
+  EXPECT_FALSE(screen.isShowingEndBreak());
+  QTest::mouseClick(screen.lockButton(), Qt::LeftButton);
+  EXPECT_EQ(f.machine.currentState(), &f.timedBreak()) << "a closed lock ignores the click";
+  EXPECT_EQ(screen.remainingTimeView()->seconds, 300 - 14);
+
+  f.clock.advance(0.5);
+  EXPECT_TRUE(screen.lockButton()->enabled);
+  EXPECT_TRUE(screen.isShowingEndBreak());
+  f.clock.advance(1.2);
+  EXPECT_FALSE(screen.isShowingEndBreak()) << "a new cycle at 15 s";
+  EXPECT_NEAR(screen.lockButton()->endAngle(), 5.28, 1.5);
+
+  f.clock.advance(13.8); // 29.0 s: open again
+  ASSERT_TRUE(screen.lockButton()->enabled);
+  QTest::mouseClick(screen.lockButton(), Qt::LeftButton);
+  EXPECT_EQ(f.machine.currentState(), &f.define()) << "the open lock ends the break";
+  EXPECT_EQ(f.countEvents(QStringLiteral("Korvane_R_3.TimedBreakRunningState.end")), 1);
+  f.expectAllOverlaysGone();
+}
+
+TEST(RestScreen, EndBreakAbortsAndALengthChangeShowsAtOnce) {
+  RestScreenFixture f;
+  f.startBreak();
+  f.clock.advance(10.0);
+  f.timedBreak().extendBreakBy(3);
+  f.clock.advance(0.05);
+  EXPECT_EQ(f.screen().remainingTimeView()->seconds, 300 + 180 - 10 - 1);
+  EXPECT_NEAR(f.timedBreak().currentProportion(), 10.05 / 480.0, 0.01);
+  f.clock.advance(4.0);
+  ASSERT_TRUE(f.screen().isShowingEndBreak());
+  f.screen().endBreakButton()->click();
+  EXPECT_EQ(f.machine.currentState(), &f.define());
+  f.expectAllOverlaysGone();
+}
+
+TEST(RestScreen, ASettingChangedDuringTheBreakNeverLeavesBlackWindows) {
+  RestScreenFixture f;
+  f.startBreak();
+  UserDefaults::standard().setValue(QStringLiteral("lockScreenDuringBreak"), false);
+  f.machine.triggerTransition(QStringLiteral("aborted"));
+  f.expectAllOverlaysGone();
+
+  // And the other way round: switched on during a break without a rest screen.
+  f.startBreak();
+  EXPECT_FALSE(f.timedBreak().isRestScreenUp());
+  EXPECT_EQ(overlayWindowCount(), 0);
+  UserDefaults::standard().setValue(QStringLiteral("lockScreenDuringBreak"), true);
+  f.machine.triggerTransition(QStringLiteral("aborted"));
+  f.expectAllOverlaysGone();
+}
+
+TEST(RestScreen, QuittingTakesEveryOverlayDown) {
+  RestScreenFixture f;
+  f.startBreak();
+  ASSERT_GT(overlayWindowCount(), 0);
+  // A real quit: the loop ends and announces it.
+  QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+  QCoreApplication::exec();
+  flushDeletes();
+  EXPECT_EQ(overlayWindowCount(), 0);
+  EXPECT_FALSE(f.screen().isTimerRunning());
+  f.machine.triggerTransition(QStringLiteral("aborted"));
+  flushDeletes();
+  EXPECT_EQ(overlayWindowCount(), 0);
+}
+
+TEST(RestScreen, WithoutScreenEffectsTheBreakRunsOnThePageOnly) {
+  RestScreenFixture f;
+  RestBreakHelper::shared().installScreenFading(nullptr);
+  f.startBreak();
+  EXPECT_FALSE(f.timedBreak().isRestScreenUp());
+  EXPECT_EQ(overlayWindowCount(), 0);
+  f.machine.triggerTransition(QStringLiteral("aborted"));
+}

@@ -74,6 +74,12 @@ TEST(StandardHooks, StartUpArmsTheLogReloadAndWatchesTheLogFolder) {
   const int started = manager.reloadsStarted();
   m.clock.advance(1.1);
   EXPECT_EQ(manager.reloadsStarted(), started + 1);
+  // The menu's "force log read" asks for the next one.
+  EXPECT_FALSE(manager.isReloadPending());
+  EXPECT_TRUE(shell.mainController().tryToPerform(QStringLiteral("forceLogRead")));
+  EXPECT_TRUE(manager.isReloadPending());
+  m.clock.advance(1.1);
+  EXPECT_EQ(manager.reloadsStarted(), started + 2);
 }
 
 TEST(UrlHandler, ThingsLinksAreLookedUpAndOtherLinksOnlyLogged) {

@@ -161,8 +161,11 @@ void TimeSliceRunningState::changeDuration() {
   if (!open || !timedStateMachineModule())
     return;
   TimedState::prepareForUITimerUpdate();
-  open(durationSlider_, static_cast<int>(remainingSeconds() / 60.0),
-       [this](int minutes) { setRemainingMinutes(minutes); });
+  open(durationSlider_, static_cast<int>(remainingSeconds() / 60.0), [this](int minutes) {
+    // The pop-up may outlive the slice; a finished slice keeps its length.
+    if (StateMachine::sharedStateMachine().currentState() == this)
+      setRemainingMinutes(minutes);
+  });
   updateUpdatableViews();
 }
 
@@ -236,13 +239,13 @@ void TimeSliceRunningState::build() {
     const DataModel& data = DataModel::shared();
     return data.durationInSeconds() + data.currentTimeSliceExtensionDurationInSeconds();
   };
-  PageSection bubbles = TimeViewFactory::make(factory.makeTimedStateBubbleView, model,
-                                              [this](std::int64_t workingDuration) {
-                                                if (!timedStateMachineModule())
-                                                  return;
-                                                change(workingDuration);
-                                                updateUpdatableViews();
-                                              });
+  PageSection bubbles = TimeViewFactory::make(
+      factory.makeTimedStateBubbleView, model, [this](std::int64_t workingDuration) {
+        if (StateMachine::sharedStateMachine().currentState() != this)
+          return;
+        change(workingDuration);
+        updateUpdatableViews();
+      });
   PageSection elapsedRow =
       TimeViewFactory::make(factory.makeSliceElapsedAndEndTimeWall, model, sliceTotal);
   PageSection remainingRow =

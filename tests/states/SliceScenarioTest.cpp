@@ -1,6 +1,7 @@
 #include "SliceTestFixture.h"
 
 #include "states/SliceCues.h"
+#include "states/TimeViewFactory.h"
 
 #include "engine/TimedStateMachineModule.h"
 #include "engine/TimedStateMachineViewModel.h"
@@ -251,4 +252,33 @@ TEST(SliceScenario, EveryLengthIsAtLeastOneSecond) {
   EXPECT_EQ(f.running().timedStateMachineModule()->viewModel()->totalSeconds(), 1.0);
   f.clock.advance(1.0);
   EXPECT_EQ(f.machine.currentState(), &f.rate());
+}
+
+TEST(SliceScenario, QuickDialogSetsTheRestAndALateAnswerChangesNothing) {
+  TimeViewFactory::MinutesSetter setter;
+  int initial = -1;
+  TimeViewFactory::shared().runQuickDurationDialog = [&](QWidget*, int minutes,
+                                                         TimeViewFactory::MinutesSetter set) {
+    initial = minutes;
+    setter = std::move(set);
+  };
+  {
+    test::SliceFixture f;
+    f.start();
+    f.define().startTimeSlice();
+    f.clock.advance(1381.0); // 119 s left
+    EXPECT_TRUE(f.machine.tryToPerform(QStringLiteral("changeDuration")));
+    EXPECT_EQ(initial, 1) << "whole minutes left, rounded down";
+    setter(10);
+    EXPECT_DOUBLE_EQ(remaining(f.running()), 600.0);
+    EXPECT_EQ(f.extension(), 1381 + 600 - 1500);
+
+    EXPECT_TRUE(f.machine.tryToPerform(QStringLiteral("changeDuration")));
+    f.running().stopTimeSlice();
+    const qint64 extension = f.extension();
+    setter(30); // answered after the slice ended
+    EXPECT_EQ(f.extension(), extension);
+    EXPECT_EQ(f.machine.currentState(), &f.rate());
+  }
+  TimeViewFactory::shared() = TimeViewFactory{};
 }

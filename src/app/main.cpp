@@ -1,6 +1,7 @@
 #include "effects/EffectsServices.h"
 #include "effects/LiveEventOutputs.h"
 #include "effects/NotificationHelper.h"
+#include "effects/OverlayScreenFadingHelper.h"
 #include "effects/ScriptLauncher.h"
 #include "effects/WhiteNoiseMachine.h"
 #include "engine/Clock.h"
@@ -130,10 +131,12 @@ int main(int argc, char** argv) {
   kr::QtAudioOutput audio;
   kr::QtSpeechSynthesizer speech;
   kr::FreedesktopNotifier notifier;
+  kr::OverlayScreenFadingHelper fading;
+  context.screenFading = &fading;
   describeService(QStringLiteral("sound"), audio.isAvailable(), audio.unavailableReason());
   describeService(QStringLiteral("speech"), speech.isAvailable(), speech.unavailableReason());
   kr::EffectsServices::install(std::make_unique<kr::EffectsServices>(
-      kr::UserDefaults::standard(), kr::EffectsServices::BackEnds{audio, speech, notifier},
+      kr::UserDefaults::standard(), kr::EffectsServices::BackEnds{audio, speech, notifier, &fading},
       kr::ScriptLauncher::sharedScriptLauncher(),
       [] { return kr::LiveEventOutputs::objectiveOf(kr::DataModel::shared()); },
       [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; }));

@@ -61,8 +61,13 @@ void ApplicationShell::launch() {
   // The pages register their callbacks with the delegate when they are built.
   AppDelegateAPI::install(appDelegate_.get());
   // The screens' effects exist before any state can ask for the rest screen.
-  screenFading_ = std::make_unique<OverlayScreenFadingHelper>();
-  RestBreakHelper::shared().installScreenFading(screenFading_.get());
+  // One helper holds the screens, so a dimming never runs over the rest screen.
+  ScreenFadingHelper* fading = context_.screenFading;
+  if (!fading) {
+    screenFading_ = std::make_unique<OverlayScreenFadingHelper>();
+    fading = screenFading_.get();
+  }
+  RestBreakHelper::shared().installScreenFading(fading);
   // 3. The main controller, the state machine, the states.
   stateMachine_ = std::make_unique<StateMachine>();
   mainController_ = std::make_unique<MainController>(context_, *stateMachine_);

@@ -13,6 +13,7 @@ class ActivityMonitorAPI;
 class AlertPresenter;
 class DateProviderAPI;
 class DefaultsStorageAPI;
+class ScreenFadingHelper;
 class StatusItem;
 class UserDefaults;
 
@@ -27,6 +28,9 @@ struct ShellContext {
   std::function<std::unique_ptr<ActivityMonitorAPI>()> makeActivityMonitor;
   // The tray icon; none: the application runs without one.
   std::function<std::unique_ptr<StatusItem>()> makeStatusItem;
+  // The screens' effects shared with the notification centre; none: the
+  // shell makes its own.
+  ScreenFadingHelper* screenFading = nullptr;
   // Whether the application is the active one; the desktop's answer when unset.
   std::function<bool()> applicationIsActive;
   // Ends the event loop (QApplication::quit in the application).

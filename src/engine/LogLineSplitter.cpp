@@ -2,25 +2,30 @@
 
 namespace kr {
 
-bool LogLineSplitter::isLineTerminator(QChar c) {
-  const char16_t u = c.unicode();
-  return (u >= 0x0A && u <= 0x0D) || u == 0x85 || u == 0x2028 || u == 0x2029;
+namespace {
+// Every terminator is either at most U+000D or one of three above it: most
+// characters are told apart by one comparison.
+inline bool isTerminator(char16_t u) {
+  return u <= 0x0D ? u >= 0x0A : (u == 0x85 || u == 0x2028 || u == 0x2029);
 }
+} // namespace
+
+bool LogLineSplitter::isLineTerminator(QChar c) { return isTerminator(c.unicode()); }
 
 std::vector<LogLineSplitter::Line> LogLineSplitter::split(QStringView text) {
   std::vector<Line> lines;
-  qsizetype start = 0;
-  const qsizetype size = text.size();
-  for (qsizetype i = 0; i < size; ++i) {
-    const QChar c = text.at(i);
-    if (!isLineTerminator(c))
+  const char16_t* const begin = text.utf16();
+  const char16_t* const end = begin + text.size();
+  const char16_t* start = begin;
+  for (const char16_t* p = begin; p < end; ++p) {
+    if (!isTerminator(*p))
       continue;
-    lines.push_back({start, i - start});
-    if (c == u'\r' && i + 1 < size && text.at(i + 1) == u'\n')
-      ++i;
-    start = i + 1;
+    lines.push_back({start - begin, p - start});
+    if (*p == u'\r' && p + 1 < end && p[1] == u'\n')
+      ++p;
+    start = p + 1;
   }
-  lines.push_back({start, size - start});
+  lines.push_back({start - begin, end - start});
   return lines;
 }
 

@@ -55,6 +55,7 @@ RichText RichText::mid(int position, int length) const {
   const int end = length < 0 ? this->length() : std::min(this->length(), position + length);
   if (position >= end)
     return result;
+  result.text_.reserve(end - position);
   for (int i = runIndexAt(position); i < int(runs_.size()) && runs_[size_t(i)].start < end; ++i) {
     const Run& run = runs_[size_t(i)];
     const int from = std::max(run.start, position);

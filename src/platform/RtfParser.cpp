@@ -19,6 +19,18 @@ bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
+// Printable ASCII that is not one of RTF's own characters.
+bool isPlainAscii(char c) {
+  const auto u = quint8(c);
+  return u >= 0x20 && u < 0x7F && c != '\\' && c != '{' && c != '}';
+}
+
+// Appends what fits below `limit` characters, as appending one by one would.
+void appendCapped(QString& text, QLatin1String chunk, int limit) {
+  const qsizetype room = limit - text.size();
+  if (room > 0)
+    text.append(chunk.left(room));
+}
 
 int hexValue(char c) {
   if (c >= '0' && c <= '9')
@@ -123,26 +135,18 @@ void RtfParser::closeGroup() {
 }
 
 void RtfParser::plainText() {
-  // Fast path: ASCII text in the body with nothing pending.
-  if (top().destination == Destination::Text && skipFallback_ == 0 && placeholderDepth_ < 0 &&
-      !highSurrogate_) {
+  // Fast path: a stretch of printable ASCII with nothing pending, taken as a
+  // whole. Every code page maps these bytes to themselves.
+  if (skipFallback_ == 0 && !highSurrogate_) {
+    const Destination destination = top().destination;
+    // In the font and colour tables a semicolon ends an entry.
+    const bool tableEntry =
+        destination == Destination::FontTable || destination == Destination::ColorTable;
     const char* start = p_;
-    while (p_ < end_) {
-      const char c = *p_;
-      if (c == '\\' || c == '{' || c == '}' || quint8(c) < 0x20 || quint8(c) >= 0x80)
-        break;
+    while (p_ < end_ && isPlainAscii(*p_) && !(tableEntry && *p_ == ';'))
       ++p_;
-    }
     if (p_ > start) {
-      if (formatDirty_) {
-        const CharFormat format = resolvedFormat();
-        if (!(format == pendingFormat_)) {
-          flush();
-          pendingFormat_ = format;
-        }
-        formatDirty_ = false;
-      }
-      pending_.append(QLatin1String(start, p_ - start));
+      plainRun(destination, QLatin1String(start, p_ - start));
       return;
     }
   }
@@ -155,6 +159,36 @@ void RtfParser::plainText() {
     character(u'\t', true);
   else if (byte >= 0x20)
     character((*table_)[byte], true);
+}
+
+void RtfParser::plainRun(Destination destination, QLatin1String chunk) {
+  switch (destination) {
+  case Destination::Text:
+    // What follows an attachment is plain text here, never its stand-in.
+    placeholderDepth_ = -1;
+    if (formatDirty_) {
+      const CharFormat format = resolvedFormat();
+      if (!(format == pendingFormat_)) {
+        flush();
+        pendingFormat_ = format;
+      }
+      formatDirty_ = false;
+    }
+    pending_.append(chunk);
+    break;
+  case Destination::FontTable:
+    appendCapped(fontName_, chunk, kMaxNameLength);
+    break;
+  case Destination::FieldInstruction:
+    appendCapped(fieldInstructions_[size_t(top().field)], chunk, kMaxInstructionLength);
+    break;
+  case Destination::Attachment:
+    appendCapped(attachmentName_, chunk, kMaxNameLength);
+    break;
+  case Destination::ColorTable:
+  case Destination::Skip:
+    break;
+  }
 }
 
 void RtfParser::controlSequence() {

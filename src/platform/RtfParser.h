@@ -63,6 +63,7 @@ private:
   void controlWord(std::string_view word, bool hasParameter, int parameter);
   void destinationWord(RtfKeyword keyword);
   void plainText();
+  void plainRun(Destination destination, QLatin1String chunk);
   void character(char16_t unit, bool literal = false);
   void unicodeUnit(char16_t unit);
   void sink(char16_t ch);

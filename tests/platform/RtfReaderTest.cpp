@@ -184,6 +184,25 @@ TEST(RtfReader, ReadsAttachmentGroupsAndDropsTheirPlaceholder) {
             (QStringList{QStringLiteral("one.png"), QStringLiteral("two.tiff")}));
 }
 
+TEST(RtfReader, CapsOverlongNamesAndFieldInstructions) {
+  // Names and instructions are read in stretches; the caps hold wherever an
+  // escaped character falls.
+  const QByteArray half(800, 'n');
+  const RichText fonts = read("{\\rtf1{\\fonttbl{\\f0 " + half + "\\'41" + half +
+                              ";}{\\f1 Ti\\'e9mes;}}\\f0 a\\f1 b}");
+  const QString family = fonts.formatAt(0).fontFamily;
+  EXPECT_EQ(family, QString(800, u'n') + u'A' + QString(223, u'n'));
+  EXPECT_EQ(fonts.formatAt(1).fontFamily, QStringLiteral("Ti\u00e9mes"));
+
+  const QByteArray part(40000, 'u');
+  const RichText link = read("{\\rtf1{\\field{\\*\\fldinst{HYPERLINK \"" + part + "\\'41" + part +
+                             "\"}}{\\fldrslt x}}}");
+  ASSERT_EQ(link.plainText(), QStringLiteral("x"));
+  const QString target = link.formatAt(0).link;
+  // "HYPERLINK \"" takes 11 of the 65,536 characters kept; the closing quote is lost.
+  EXPECT_EQ(target, QString(40000, u'u') + u'A' + QString(65536 - 11 - 40001, u'u'));
+}
+
 TEST(RtfReader, SurvivesDamagedInput) {
   // Truncated in the middle of a group, a word, a hex escape.
   const RtfReader::Result truncated = RtfReader::read("{\\rtf1 {\\b bold} plain {\\i ital");

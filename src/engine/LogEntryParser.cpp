@@ -37,7 +37,7 @@ LogEntryParser::Pending LogEntryParser::keywordOf(QStringView line, bool* isKeyw
       {QLatin1StringView("#objective"), Pending::Objective},
   };
   for (const auto& [text, pending] : keywords) {
-    if (line == text) {
+    if (line.size() == text.size() && line == text) {
       *isKeyword = true;
       return pending;
     }

@@ -120,6 +120,8 @@ bool LogFile::read(const PlainTextStyle& style, int folderFd) {
   auto records = std::make_shared<Records>();
   records->timeSlices = std::move(contents.timeSlices);
   records->rawTimeSlices.reserve(records->timeSlices.size());
+  records->startMSecs.reserve(records->timeSlices.size());
+  records->uuidHashes.reserve(records->timeSlices.size());
   for (const FullTimeSlicePtr& slice : records->timeSlices) {
     records->rawTimeSlices.push_back(slice->toRawTimeSlice());
     records->startMSecs.push_back(slice->startMSecsSinceEpoch());

@@ -3,6 +3,7 @@
 #include "platform/RtfReader.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 
 namespace kr {
@@ -19,11 +20,19 @@ bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-// Printable ASCII that is not one of RTF's own characters.
-bool isPlainAscii(char c) {
-  const auto u = quint8(c);
-  return u >= 0x20 && u < 0x7F && c != '\\' && c != '{' && c != '}';
-}
+// Printable ASCII that is not one of RTF's own characters, by byte: kPlain
+// in text, kPlainInTable also in the font and colour tables, where a
+// semicolon ends an entry.
+constexpr quint8 kPlain = 1;
+constexpr quint8 kPlainInTable = 2;
+constexpr std::array<quint8, 256> kPlainBytes = [] {
+  std::array<quint8, 256> table{};
+  for (int c = 0x20; c < 0x7F; ++c) {
+    if (c != '\\' && c != '{' && c != '}')
+      table[size_t(c)] = c == ';' ? kPlain : kPlain | kPlainInTable;
+  }
+  return table;
+}();
 
 // Appends what fits below `limit` characters, as appending one by one would.
 void appendCapped(QString& text, QLatin1String chunk, int limit) {
@@ -142,11 +151,14 @@ void RtfParser::plainText() {
     // In the font and colour tables a semicolon ends an entry.
     const bool tableEntry =
         destination == Destination::FontTable || destination == Destination::ColorTable;
-    const char* start = p_;
-    while (p_ < end_ && isPlainAscii(*p_) && !(tableEntry && *p_ == ';'))
-      ++p_;
-    if (p_ > start) {
-      plainRun(destination, QLatin1String(start, p_ - start));
+    const quint8 wanted = tableEntry ? kPlainInTable : kPlain;
+    const char* const start = p_;
+    const char* p = start;
+    while (p < end_ && (kPlainBytes[quint8(*p)] & wanted))
+      ++p;
+    if (p > start) {
+      p_ = p;
+      plainRun(destination, QLatin1String(start, p - start));
       return;
     }
   }

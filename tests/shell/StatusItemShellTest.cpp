@@ -12,9 +12,11 @@
 #include "platform/UserDefaults.h"
 #include "states/DefineTimeSliceState.h"
 #include "states/PausedState.h"
+#include "states/PrepareTimedBreakState.h"
 #include "states/SoftBreakState.h"
 #include "states/StateLinkingHelper.h"
 #include "states/TimeSliceRunningState.h"
+#include "states/TimedBreakRunningState.h"
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"
 #include "window/MainWindow.h"
@@ -297,4 +299,42 @@ TEST(StatusItemShell, WithoutATrayItSaysSoOnceAndClosingMinimises) {
   shell.mainController().tryToPerform(QStringLiteral("attemptToTriggerStartTimeSlice"));
   m.clock.advance(2.0);
   EXPECT_EQ(console.lines().filter(QStringLiteral("No status item")).size(), 1);
+}
+
+TEST(StatusItemShell, ATimedBreakShowsItsCountDownAndItsItems) {
+  Machine m;
+  UserDefaults::standard().setValue(QStringLiteral("lockScreenDuringBreak"), false);
+  ApplicationShell shell(m.context());
+  shell.launch();
+  StateMachine& machine = shell.stateMachine();
+  StateLinkingHelper& states = shell.stateLinkingHelper();
+  QMenu& menu = shell.statusItemController()->menu();
+  shell.mainController().tryToPerform(QStringLiteral("attemptToTriggerStartTimedBreak"));
+  if (machine.currentState() == &states.prepareTimedBreakState())
+    shell.mainController().tryToPerform(QStringLiteral("attemptToTriggerStartTimedBreak"));
+  ASSERT_EQ(machine.currentState(), &states.timedBreakRunningState());
+
+  QStringList items = titlesOf(menu);
+  ASSERT_FALSE(items.isEmpty());
+  const QString countDown = items.takeFirst();
+  EXPECT_TRUE(kCountDown.match(countDown).hasMatch()) << countDown.toStdString();
+  EXPECT_EQ(m.tray->toolTip, countDown);
+  EXPECT_EQ(shell.statusItemController()->face().minutes,
+            QString::number(countDown.left(2).toInt()));
+  QStringList expected = kFixedItems;
+  const QStringList block = {QStringLiteral("---"), QStringLiteral("Add 1 Minute"),
+                             QStringLiteral("Add 3 Minutes"), QStringLiteral("Add 5 Minutes"),
+                             QStringLiteral("Add 10 Minutes")};
+  for (qsizetype i = 0; i < block.size(); ++i)
+    expected.insert(4 + i, block.at(i));
+  EXPECT_EQ(items, expected);
+
+  // The break has no pause; when it ends its items and count-down go.
+  shell.mainController().tryToPerform(QStringLiteral("attemptToTriggerPauseTimeSlice"));
+  EXPECT_EQ(machine.currentState(), &states.timedBreakRunningState());
+  machine.triggerTransition(QStringLiteral("elapsed"));
+  EXPECT_EQ(machine.currentState(), &states.defineTimeSliceState());
+  EXPECT_EQ(titlesOf(menu), kFixedItems);
+  EXPECT_TRUE(shell.statusItemController()->face().minutes.isEmpty());
+  UserDefaults::standard().remove(QStringLiteral("lockScreenDuringBreak"));
 }

@@ -41,9 +41,8 @@ void drawIndicator(const QRectF& frame, ResizingBehavior resizing, const QString
                                  QPointF(0, 0.5));
   if (!line)
     return;
-  BezierPath path;
-  path.moveTo(QPointF(line->fromX, line->y));
-  path.lineTo(QPointF(line->toX, line->y));
+  const BezierPath path =
+      BezierPath::polyline({QPointF(line->fromX, line->y), QPointF(line->toX, line->y)});
   context().stroke(path, Qt::black, 1.0, line->cap);
 }
 
@@ -56,18 +55,8 @@ void fillBarWithKnob(double barY, double knobX) {
 // drawn from the current origin along x.
 void drawHalfHeadedArrow(bool barbAtRightEnd) {
   BezierPath arrow = BezierPath::rect(QRectF(0, 0, 12, 1));
-  BezierPath barb;
-  if (barbAtRightEnd) {
-    barb.moveTo(QPointF(12, 0));
-    barb.lineTo(QPointF(6, 0));
-    barb.lineTo(QPointF(6, -6));
-  } else {
-    barb.moveTo(QPointF(0, 1));
-    barb.lineTo(QPointF(6, 1));
-    barb.lineTo(QPointF(6, 7));
-  }
-  barb.closePath();
-  arrow.append(barb);
+  arrow.append(barbAtRightEnd ? BezierPath::polygon({QPointF(12, 0), QPointF(6, 0), QPointF(6, -6)})
+                              : BezierPath::polygon({QPointF(0, 1), QPointF(6, 1), QPointF(6, 7)}));
   context().fill(arrow, Qt::white);
 }
 
@@ -98,14 +87,8 @@ void KorvaneStyleKit::drawStrikeThroughIndicator(const QRectF& frame, ResizingBe
 void KorvaneStyleKit::drawFilterIcon(const QRectF& frame, ResizingBehavior resizing) {
   ResizedDrawing canvas(context(), QSizeF(10, 12), frame, resizing);
   // A top edge 8 wide narrowing over 3 units to a stem 2 wide and 5 long.
-  BezierPath funnel;
-  funnel.moveTo(QPointF(1, 10));
-  funnel.lineTo(QPointF(9, 10));
-  funnel.lineTo(QPointF(6, 7));
-  funnel.lineTo(QPointF(6, 2));
-  funnel.lineTo(QPointF(4, 2));
-  funnel.lineTo(QPointF(4, 7));
-  funnel.closePath();
+  const BezierPath funnel = BezierPath::polygon(
+      {QPointF(1, 10), QPointF(9, 10), QPointF(6, 7), QPointF(6, 2), QPointF(4, 2), QPointF(4, 7)});
   context().fill(funnel, Qt::black);
 }
 

@@ -209,10 +209,9 @@ void BricksDrawing::drawCheckBoxFace(const QRectF& f, const QColor& fill, const 
   drawTitle(c, title, QRectF(f.x() + 19, f.y() + f.height() - 15, f.width() - 20, 15), text, -0.5);
   if (!on)
     return;
-  BezierPath mark;
-  mark.moveTo(QPointF(box.x() + 3, box.y() + 6.5));
-  mark.lineTo(QPointF(box.x() + 5.5, box.y() + 3.5));
-  mark.lineTo(QPointF(box.x() + 10, box.y() + 9.5));
+  const BezierPath mark = BezierPath::polyline({QPointF(box.x() + 3, box.y() + 6.5),
+                                                QPointF(box.x() + 5.5, box.y() + 3.5),
+                                                QPointF(box.x() + 10, box.y() + 9.5)});
   c.stroke(mark, text, 2.0, Qt::RoundCap, Qt::RoundJoin);
 }
 
@@ -233,44 +232,29 @@ void BricksDrawing::drawCanvas3(const QRectF& frame, ResizingBehavior resizing,
   // Designed top-down: the pull-down faces flip the canvas, which turns the
   // point towards the bottom of the control.
   ResizedDrawing canvas(context(), QSizeF(8, 5), frame, resizing);
-  BezierPath chevron;
-  chevron.moveTo(QPointF(1, 1));
-  chevron.lineTo(QPointF(4, 4));
-  chevron.lineTo(QPointF(7, 1));
+  const BezierPath chevron = BezierPath::polyline({QPointF(1, 1), QPointF(4, 4), QPointF(7, 1)});
   context().stroke(chevron, genericTextColor, 1.25, Qt::RoundCap, Qt::RoundJoin);
 }
 
 void BricksDrawing::drawCanvas2(const QRectF& frame, ResizingBehavior resizing) {
   ResizedDrawing canvas(context(), QSizeF(28, 18), frame, resizing);
-  BezierPath triangle;
-  triangle.moveTo(QPointF(2, 2));
-  triangle.lineTo(QPointF(26, 2));
-  triangle.lineTo(QPointF(14, 16));
-  triangle.closePath();
+  const BezierPath triangle = BezierPath::polygon({QPointF(2, 2), QPointF(26, 2), QPointF(14, 16)});
   context().fill(triangle, grey(0.5));
 }
 
 void BricksDrawing::drawCheck(const QRectF& frame, ResizingBehavior resizing) {
   ResizedDrawing canvas(context(), QSizeF(18, 18), frame, resizing);
-  BezierPath mark;
-  mark.moveTo(QPointF(3, 9));
-  mark.lineTo(QPointF(7, 4));
-  mark.lineTo(QPointF(15, 14));
+  const BezierPath mark = BezierPath::polyline({QPointF(3, 9), QPointF(7, 4), QPointF(15, 14)});
   context().stroke(mark, Qt::black, 3.0, Qt::RoundCap, Qt::RoundJoin);
 }
 
 void BricksDrawing::drawSliderKnob(const QRectF& f) {
   // A knob pointing down: a pentagon on fractions of the frame.
-  BezierPath knob;
   const auto at = [&f](double x, double y) {
     return QPointF(f.x() + f.width() * x, f.y() + f.height() * y);
   };
-  knob.moveTo(at(0.5, 0.0));
-  knob.lineTo(at(1.0, 0.35));
-  knob.lineTo(at(1.0, 1.0));
-  knob.lineTo(at(0.0, 1.0));
-  knob.lineTo(at(0.0, 0.35));
-  knob.closePath();
+  const BezierPath knob =
+      BezierPath::polygon({at(0.5, 0.0), at(1.0, 0.35), at(1.0, 1.0), at(0.0, 1.0), at(0.0, 0.35)});
   context().fill(knob, grey(0.5));
 }
 

@@ -2,57 +2,38 @@
 
 namespace kr {
 
+DrawingPalette::DrawingPalette(Kind kind, QColor first, QColor second, QColor third,
+                               Gradient gradient)
+    : kind_(kind), first_(first), second_(second), third_(third), gradient_(std::move(gradient)) {}
+
 DrawingPalette DrawingPalette::backgroundColor(QColor color) {
-  DrawingPalette p;
-  p.kind_ = Kind::backgroundColor;
-  p.first_ = color;
-  return p;
+  return DrawingPalette(Kind::backgroundColor, color);
 }
 
 DrawingPalette DrawingPalette::textColor(QColor color) {
-  DrawingPalette p;
-  p.kind_ = Kind::textColor;
-  p.first_ = color;
-  return p;
+  return DrawingPalette(Kind::textColor, color);
 }
 
 DrawingPalette DrawingPalette::frameColor(QColor color) {
-  DrawingPalette p;
-  p.kind_ = Kind::frameColor;
-  p.first_ = color;
-  return p;
+  return DrawingPalette(Kind::frameColor, color);
 }
 
 DrawingPalette DrawingPalette::mainGradient(Gradient gradient) {
-  DrawingPalette p;
-  p.kind_ = Kind::mainGradient;
-  p.gradient_ = std::move(gradient);
-  return p;
+  return DrawingPalette(Kind::mainGradient, {}, {}, {}, std::move(gradient));
 }
 
 DrawingPalette DrawingPalette::fillAndStrokeColors(QColor fill, QColor stroke) {
-  DrawingPalette p;
-  p.kind_ = Kind::fillAndStrokeColors;
-  p.first_ = fill;
-  p.second_ = stroke;
-  return p;
+  return DrawingPalette(Kind::fillAndStrokeColors, fill, stroke);
 }
 
 DrawingPalette DrawingPalette::fillAndStrokeAndTextColors(QColor fill, QColor stroke, QColor text) {
-  DrawingPalette p = fillAndStrokeColors(fill, stroke);
-  p.kind_ = Kind::fillAndStrokeAndTextColors;
-  p.third_ = text;
-  return p;
+  return DrawingPalette(Kind::fillAndStrokeAndTextColors, fill, stroke, text);
 }
 
 DrawingPalette DrawingPalette::gradientAndStrokeAndTextColors(Gradient gradient, QColor stroke,
                                                               QColor text) {
-  DrawingPalette p;
-  p.kind_ = Kind::gradientAndStrokeAndTextColors;
-  p.gradient_ = std::move(gradient);
-  p.second_ = stroke;
-  p.third_ = text;
-  return p;
+  return DrawingPalette(Kind::gradientAndStrokeAndTextColors, {}, stroke, text,
+                        std::move(gradient));
 }
 
 } // namespace kr

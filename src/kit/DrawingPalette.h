@@ -39,6 +39,9 @@ public:
   const Gradient& gradient() const { return gradient_; }
 
 private:
+  explicit DrawingPalette(Kind kind, QColor first = {}, QColor second = {}, QColor third = {},
+                          Gradient gradient = {});
+
   Kind kind_ = Kind::empty;
   QColor first_, second_, third_;
   Gradient gradient_;

@@ -22,6 +22,23 @@ BezierPath BezierPath::oval(const QRectF& rect) {
   return path;
 }
 
+BezierPath BezierPath::polyline(std::initializer_list<QPointF> points) {
+  BezierPath path;
+  for (const QPointF& point : points) {
+    if (path.path_.elementCount() == 0)
+      path.moveTo(point);
+    else
+      path.lineTo(point);
+  }
+  return path;
+}
+
+BezierPath BezierPath::polygon(std::initializer_list<QPointF> points) {
+  BezierPath path = polyline(points);
+  path.closePath();
+  return path;
+}
+
 void BezierPath::moveTo(QPointF point) { path_.moveTo(point); }
 
 void BezierPath::lineTo(QPointF point) { path_.lineTo(point); }

@@ -4,6 +4,8 @@
 #include <QPointF>
 #include <QRectF>
 
+#include <initializer_list>
+
 namespace kr {
 
 // A path in drawing coordinates (y up, angles in degrees counter-clockwise).
@@ -14,6 +16,10 @@ public:
   static BezierPath rect(const QRectF& rect);
   static BezierPath roundedRect(const QRectF& rect, double xRadius, double yRadius);
   static BezierPath oval(const QRectF& rect);
+  // The open path through `points`, in order.
+  static BezierPath polyline(std::initializer_list<QPointF> points);
+  // The closed outline through `points`, in order.
+  static BezierPath polygon(std::initializer_list<QPointF> points);
 
   void moveTo(QPointF point);
   void lineTo(QPointF point);

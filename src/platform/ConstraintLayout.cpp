@@ -209,11 +209,16 @@ void ConstraintLayout::ensureSolver() const {
   }
   for (const LayoutConstraint& constraint : constraints_)
     install(constraint);
+  editContainerSize();
+  hintsStale_ = true;
+}
+
+// Lets the container's size follow the size it was last given.
+void ConstraintLayout::editContainerSize() const {
   solver_->addEditVariable(containerWidth_, containerSizeWeight);
   solver_->addEditVariable(containerHeight_, containerSizeWeight);
   solver_->suggestValue(containerWidth_, lastSize_.width());
   solver_->suggestValue(containerHeight_, lastSize_.height());
-  hintsStale_ = true;
 }
 
 ConstraintLayout::Item* ConstraintLayout::itemFor(QWidget* widget) const {
@@ -449,10 +454,7 @@ QSize ConstraintLayout::sizeHint() const {
                  .expandedTo(QSize(0, 0));
   solver_->removeConstraint(*w);
   solver_->removeConstraint(*h);
-  solver_->addEditVariable(containerWidth_, containerSizeWeight);
-  solver_->addEditVariable(containerHeight_, containerSizeWeight);
-  solver_->suggestValue(containerWidth_, lastSize_.width());
-  solver_->suggestValue(containerHeight_, lastSize_.height());
+  editContainerSize();
   fittingValid_ = true;
   return fitting_;
 }

@@ -74,6 +74,7 @@ private:
 
   QWidget* container() const { return parentWidget(); }
   void ensureSolver() const;
+  void editContainerSize() const;
   Item* itemFor(QWidget* widget) const;
   Expression expressionFor(QWidget* view, LayoutAttribute attribute) const;
   void install(const LayoutConstraint& constraint) const;

@@ -22,10 +22,10 @@
 #include "platform/ConstraintLayout.h"
 #include "platform/UserDefaults.h"
 
+#include "support/FreshDefaults.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
-#include <QFile>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -87,8 +87,7 @@ Wall* fieldsSection() {
 } // namespace
 
 TEST(DemonstrationPageTest, BuildsAPageFromTheKitAndSavesAPicture) {
-  QFile::remove(UserDefaults::standard().filePath());
-  UserDefaults::resetStandardForTesting();
+  kr::test::freshStandardDefaults();
   UserDefaults& defaults = UserDefaults::standard();
   defaults.setValue(QStringLiteral("tags"), QStringLiteral("writing,review"));
   TagManager::sharedInstance().addTagsFromString(QStringLiteral("writing,review,mail"));

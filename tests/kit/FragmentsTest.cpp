@@ -5,9 +5,9 @@
 #include "platform/ConstraintLayout.h"
 #include "platform/UserDefaults.h"
 
+#include "support/FreshDefaults.h"
 #include "support/TestEnvironment.h"
 
-#include <QFile>
 #include <QLabel>
 
 #include <gtest/gtest.h>
@@ -18,16 +18,10 @@ namespace {
 
 UserDefaults& defaults() { return UserDefaults::standard(); }
 
-// Every test starts from an empty settings file.
-void freshDefaults() {
-  QFile::remove(UserDefaults::standard().filePath());
-  UserDefaults::resetStandardForTesting();
-}
-
 class FragmentsTest : public ::testing::Test {
 protected:
-  void SetUp() override { freshDefaults(); }
-  void TearDown() override { freshDefaults(); }
+  void SetUp() override { kr::test::freshStandardDefaults(); }
+  void TearDown() override { kr::test::freshStandardDefaults(); }
 
   // A fragment with its own keys and expression, added to the stack and installed.
   HideableFragmentWall* install(const QStringList& keys, std::vector<std::optional<bool>> initial,

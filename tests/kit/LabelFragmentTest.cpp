@@ -9,9 +9,9 @@
 #include "platform/ConstraintLayout.h"
 #include "platform/UserDefaults.h"
 
+#include "support/FreshDefaults.h"
 #include "support/TestEnvironment.h"
 
-#include <QFile>
 #include <QMenu>
 
 #include <gtest/gtest.h>
@@ -21,11 +21,6 @@ using namespace kr;
 namespace {
 
 UserDefaults& defaults() { return UserDefaults::standard(); }
-
-void freshDefaults() {
-  QFile::remove(UserDefaults::standard().filePath());
-  UserDefaults::resetStandardForTesting();
-}
 
 int widthConstraintsOn(QWidget* fragment, QWidget* wheel) {
   int count = 0;
@@ -41,8 +36,8 @@ void openMenu(LabelFragment* fragment) { fragment->wheelButton()->menuWillOpen()
 
 class LabelFragmentTest : public ::testing::Test {
 protected:
-  void SetUp() override { freshDefaults(); }
-  void TearDown() override { freshDefaults(); }
+  void SetUp() override { kr::test::freshStandardDefaults(); }
+  void TearDown() override { kr::test::freshStandardDefaults(); }
   FragmentStackView stack;
 };
 

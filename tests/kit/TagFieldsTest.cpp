@@ -11,6 +11,7 @@
 #include "platform/UserDefaults.h"
 #include "platform/ValueTransformer.h"
 
+#include "support/FreshDefaults.h"
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"
 
@@ -28,12 +29,6 @@ namespace {
 
 UserDefaults& defaults() { return UserDefaults::standard(); }
 
-// Every test starts from an empty settings file.
-void freshDefaults() {
-  QFile::remove(UserDefaults::standard().filePath());
-  UserDefaults::resetStandardForTesting();
-}
-
 QStringList menuTitles(const PullDownButtonBrick& button) {
   QStringList titles;
   for (int i = 1; i < button.numberOfItems(); ++i)
@@ -44,13 +39,13 @@ QStringList menuTitles(const PullDownButtonBrick& button) {
 class TagFieldsTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    freshDefaults();
+    kr::test::freshStandardDefaults();
     ASSERT_TRUE(dir.isValid());
     folder = dir.path() + QStringLiteral("/System Logs");
     ASSERT_TRUE(QDir().mkpath(folder));
     manager = std::make_unique<LogFileManager>([this] { return folder; }, &tags);
   }
-  void TearDown() override { freshDefaults(); }
+  void TearDown() override { kr::test::freshStandardDefaults(); }
 
   bool writeLog(const QByteArray& tagLine) {
     QFile file(folder + QStringLiteral("/System Log 2008-01-01 (1-2-3-4).txt"));

@@ -82,6 +82,21 @@ TEST(GraphicsContextTest, RotationIsCounterClockwiseAndArcsRunThatWay) {
   EXPECT_EQ(arc.at(70, 30), QColor(Qt::white));
 }
 
+TEST(GraphicsContextTest, PolylineStaysOpenAndPolygonCloses) {
+  const BezierPath open = BezierPath::polyline({QPointF(0, 0), QPointF(10, 0), QPointF(0, 10)});
+  const BezierPath closed = BezierPath::polygon({QPointF(0, 0), QPointF(10, 0), QPointF(0, 10)});
+  EXPECT_EQ(open.bounds(), QRectF(0, 0, 10, 10));
+  ASSERT_EQ(open.painterPath().elementCount(), 3);
+  EXPECT_TRUE(open.painterPath().elementAt(0).isMoveTo());
+  EXPECT_EQ(QPointF(open.painterPath().elementAt(2)), QPointF(0, 10));
+  // Closing draws the last edge back to the first point.
+  ASSERT_EQ(closed.painterPath().elementCount(), 4);
+  EXPECT_EQ(QPointF(closed.painterPath().elementAt(3)), QPointF(0, 0));
+  EXPECT_TRUE(closed.contains(QPointF(2, 2)));
+  EXPECT_FALSE(closed.contains(QPointF(8, 8)));
+  EXPECT_TRUE(BezierPath::polygon({}).isEmpty());
+}
+
 TEST(GraphicsContextTest, ShadowFallsBelowAndLayerCastsOneShadow) {
   const Shadow shadow{QColor(0, 0, 0, 255), QPointF(0, -10), 0.0};
   Canvas single(60, 60, [&](GraphicsContext& c) {

@@ -81,6 +81,8 @@ void ScreenOverlayWindows::coverAllScreens(QWidget* content, double fadeIn, doub
     createWindowFor(screen);
   placeContent();
   applyOpacity(fadeIn > 0.0 ? 0.0 : 1.0);
+  // A screen added later takes the opacity the cover is heading for.
+  to_ = 1.0;
   if (fadeIn > 0.0)
     startAnimation(0.0, 1.0, fadeIn, false, false, 0.0);
 

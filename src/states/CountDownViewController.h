@@ -42,6 +42,7 @@ public:
 
   // The root view: owned by the controller until a window takes it.
   Wall* view() const;
+  const TimedBreakRunningState& state() const { return state_; }
   CountDownView* countDownView() const { return countDownView_; }
   LockButtonWall* lockButton() const { return lockButton_; }
   SmallDurationView* remainingTimeView() const { return remainingTimeView_; }

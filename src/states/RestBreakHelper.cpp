@@ -19,9 +19,18 @@ RestBreakHelper& RestBreakHelper::shared() {
 }
 
 void RestBreakHelper::installScreenFading(ScreenFadingHelper* fading) {
-  if (!fading && fading_)
+  if (!fading && fading_) {
     takeDownRestScreen();
+    controller_.reset();
+  }
   fading_ = fading;
+}
+
+void RestBreakHelper::forgetState(const TimedBreakRunningState& state) {
+  if (!controller_ || &controller_->state() != &state)
+    return;
+  takeDownRestScreen();
+  controller_.reset();
 }
 
 bool RestBreakHelper::bringUpRestScreen(TimedBreakRunningState& state) {

@@ -25,6 +25,8 @@ public:
   // Stops the rest screen's timer and fades the screens back; safe without a
   // rest screen.
   void takeDownRestScreen();
+  // The state is going away: a rest screen of it is taken down and forgotten.
+  void forgetState(const TimedBreakRunningState& state);
 
   CountDownViewController* countDownViewController() const { return controller_.get(); }
 

@@ -49,8 +49,8 @@ TimedBreakRunningState::TimedBreakRunningState()
     : pageRefresher_(std::make_unique<PageRefresher>(*this)) {}
 
 TimedBreakRunningState::~TimedBreakRunningState() {
-  if (restScreenUp_)
-    RestBreakHelper::shared().takeDownRestScreen();
+  // The rest screen refers to this state: it goes first, up or not.
+  RestBreakHelper::shared().forgetState(*this);
 }
 
 std::int64_t TimedBreakRunningState::duration() {

@@ -37,6 +37,13 @@ float priorityProperty(const QWidget* view, const char* key, float fallback) {
   return value.isValid() ? value.toFloat() : fallback;
 }
 
+bool horizontal(LayoutAttribute a) {
+  return a == LayoutAttribute::Left || a == LayoutAttribute::Right ||
+         a == LayoutAttribute::Leading || a == LayoutAttribute::Trailing ||
+         a == LayoutAttribute::Width || a == LayoutAttribute::CenterX;
+}
+bool vertical(LayoutAttribute a) { return a != LayoutAttribute::NotAnAttribute && !horizontal(a); }
+
 // Where a view's text baseline lies: top + factor * height + offset. Text
 // controls centre their line vertically; other views put it at their bottom.
 std::pair<double, double> baselineOf(const QWidget* view) {
@@ -260,42 +267,37 @@ ConstraintLayout::Expression ConstraintLayout::expressionFor(QWidget* view,
     if (!isOrigin)
       e.terms.push_back({v, c});
   };
+  // Every attribute lies on one axis: the view's leading edge there (0 for the
+  // container), a share of its extent, or both.
+  const bool alongX = horizontal(attribute);
+  const SimplexSolver::Variable position = alongX ? x : y;
+  const SimplexSolver::Variable extent = alongX ? w : h;
   switch (attribute) {
   case LayoutAttribute::Left:
   case LayoutAttribute::Leading:
-    add(x, 1.0, origin);
+  case LayoutAttribute::Top:
+    add(position, 1.0, origin);
     break;
   case LayoutAttribute::Right:
   case LayoutAttribute::Trailing:
-    add(x, 1.0, origin);
-    add(w, 1.0, false);
-    break;
-  case LayoutAttribute::Top:
-    add(y, 1.0, origin);
-    break;
   case LayoutAttribute::Bottom:
-    add(y, 1.0, origin);
-    add(h, 1.0, false);
+    add(position, 1.0, origin);
+    add(extent, 1.0, false);
     break;
   case LayoutAttribute::Width:
-    add(w, 1.0, false);
-    break;
   case LayoutAttribute::Height:
-    add(h, 1.0, false);
+    add(extent, 1.0, false);
     break;
   case LayoutAttribute::CenterX:
-    add(x, 1.0, origin);
-    add(w, 0.5, false);
-    break;
   case LayoutAttribute::CenterY:
-    add(y, 1.0, origin);
-    add(h, 0.5, false);
+    add(position, 1.0, origin);
+    add(extent, 0.5, false);
     break;
   case LayoutAttribute::LastBaseline:
   case LayoutAttribute::FirstBaseline: {
     const auto [factor, offset] = origin ? std::pair{1.0, 0.0} : baselineOf(view);
-    add(y, 1.0, origin);
-    add(h, factor, false);
+    add(position, 1.0, origin);
+    add(extent, factor, false);
     e.constant = offset;
     break;
   }
@@ -332,12 +334,6 @@ void ConstraintLayout::install(const LayoutConstraint& constraint) const {
 }
 
 namespace {
-bool horizontal(LayoutAttribute a) {
-  return a == LayoutAttribute::Left || a == LayoutAttribute::Right ||
-         a == LayoutAttribute::Leading || a == LayoutAttribute::Trailing ||
-         a == LayoutAttribute::Width || a == LayoutAttribute::CenterX;
-}
-bool vertical(LayoutAttribute a) { return a != LayoutAttribute::NotAnAttribute && !horizontal(a); }
 // Whether two constraints can bear on each other: they share an axis.
 bool shareAxis(const LayoutConstraint& a, const LayoutConstraint& b) {
   const bool ah = horizontal(a.firstAttribute()) || horizontal(a.secondAttribute());

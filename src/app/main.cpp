@@ -1,9 +1,7 @@
 #include "effects/EffectsServices.h"
 #include "effects/LiveEventOutputs.h"
-#include "effects/NotificationHelper.h"
 #include "effects/OverlayScreenFadingHelper.h"
 #include "effects/ScriptLauncher.h"
-#include "effects/WhiteNoiseMachine.h"
 #include "engine/Clock.h"
 #include "engine/DataModel.h"
 #include "platform/DefaultsStorageAPI.h"
@@ -21,7 +19,6 @@
 #include "shell/ActivityMonitor.h"
 #include "shell/ApplicationShell.h"
 #include "shell/StandardHooks.h"
-#include "states/SliceCues.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -140,13 +137,7 @@ int main(int argc, char** argv) {
       kr::ScriptLauncher::sharedScriptLauncher(),
       [] { return kr::LiveEventOutputs::objectiveOf(kr::DataModel::shared()); },
       [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; }));
-  // The running slice's end: the soft-break tick and the continuous sound.
-  kr::SliceCues::shared().playSecondTick = [] {
-    kr::NotificationHelper::instance().playSecondTick();
-  };
-  kr::SliceCues::shared().stopContinuousSound = [] {
-    kr::WhiteNoiseMachine::continuousSoundMachine().stopPlaying();
-  };
+  kr::StandardHooks::installStateCues();
 
   kr::ApplicationShell shell(std::move(context));
   shell.launch();
@@ -174,7 +165,7 @@ int main(int argc, char** argv) {
   const int result = QApplication::exec();
   kr::UserDefaults::standard().synchronize();
   // The services refer to the back ends above.
-  kr::SliceCues::shared() = kr::SliceCues{};
+  kr::StandardHooks::removeStateCues();
   kr::EffectsServices::install(nullptr);
   return result;
 }

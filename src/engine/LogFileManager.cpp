@@ -58,9 +58,6 @@ LogFileManager& LogFileManager::sharedInstance() {
     // An append asks for a reload even where the folder cannot be watched.
     connect(&Logger::sharedLogger(), &Logger::systemLogWritten, manager.get(),
             &LogFileManager::update);
-    // A written entry is read back even where no folder watch could be set up.
-    connect(&Logger::sharedLogger(), &Logger::systemLogWritten, manager.get(),
-            &LogFileManager::update);
     return manager;
   }();
   return *instance;

@@ -2,9 +2,13 @@
 
 #include "shell/ShellHooks.h"
 
+#include "effects/NotificationHelper.h"
+#include "effects/WhiteNoiseMachine.h"
 #include "engine/LogFileManager.h"
 #include "engine/UpgradeManager.h"
 #include "platform/FolderContentMonitor.h"
+#include "states/SliceCues.h"
+#include "states/SoftBreakCues.h"
 
 namespace kr {
 
@@ -18,6 +22,33 @@ void StandardHooks::installLogFileHooks(ShellHooks& hooks) {
       manager.monitor().start();
   };
   hooks.upgradeEverything = [] { UpgradeManager::sharedInstance().upgradeEverything(); };
+}
+
+void StandardHooks::installStateCues() {
+  auto helper = [] { return &NotificationHelper::instance(); };
+  SliceCues& slice = SliceCues::shared();
+  slice.playSecondTick = [helper] { helper()->playSecondTick(); };
+  slice.stopContinuousSound = [] { WhiteNoiseMachine::continuousSoundMachine().stopPlaying(); };
+
+  SoftBreakCues& soft = SoftBreakCues::shared();
+  soft.playFirstTick = [helper] { helper()->playFirstTick(); };
+  soft.playSecondTick = [helper] { helper()->playSecondTick(); };
+  soft.playTock = [helper] { helper()->playTock(); };
+  soft.speakAndDisplayUserStillActiveMessages = [helper] {
+    helper()->speakAndDisplayUserStillActiveMessages();
+  };
+  soft.speakAndDisplayIntermediaryMessages = [helper] {
+    helper()->speakAndDisplayIntermediaryMessages();
+  };
+  soft.speakAndDisplayForcedBreakMessages = [helper] {
+    helper()->speakAndDisplayForcedBreakMessages();
+  };
+  soft.executeEndOfTimeSliceScript = [helper] { helper()->executeEndOfTimeSliceScript(); };
+}
+
+void StandardHooks::removeStateCues() {
+  SliceCues::shared() = SliceCues{};
+  SoftBreakCues::shared() = SoftBreakCues{};
 }
 
 } // namespace kr

@@ -11,6 +11,13 @@ public:
   // The first log reload about a second after start, the log folder monitor,
   // and renaming the log files of older versions.
   static void installLogFileHooks(ShellHooks& hooks);
+
+  // The cues the running slice and the soft break give as they end: the
+  // ticks, the tock, the spoken and shown messages, the user's script and the
+  // continuous sound's stop. Each does only what the user's settings switch on.
+  static void installStateCues();
+  // Empties them again (before the effects they call go away).
+  static void removeStateCues();
 };
 
 } // namespace kr

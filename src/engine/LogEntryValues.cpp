@@ -1,5 +1,6 @@
 #include "engine/LogEntryValues.h"
 
+#include "engine/LocalTimeConverter.h"
 #include "engine/Logger.h"
 
 #include <limits>
@@ -43,7 +44,8 @@ std::optional<QDateTime> fastDate(QStringView text) {
   const QTime time(number(11, 2), number(14, 2), number(17, 2));
   if (!date.isValid() || !time.isValid())
     return std::nullopt;
-  return QDateTime(date, time, LogEntryValues::systemTimeZone());
+  static thread_local LocalTimeConverter converter(LogEntryValues::systemTimeZone());
+  return converter.dateTime(date, time);
 }
 
 } // namespace

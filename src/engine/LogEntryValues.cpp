@@ -1,6 +1,5 @@
 #include "engine/LogEntryValues.h"
 
-#include "engine/LocalTimeConverter.h"
 #include "engine/Logger.h"
 
 #include <limits>
@@ -44,8 +43,7 @@ std::optional<QDateTime> fastDate(QStringView text) {
   const QTime time(number(11, 2), number(14, 2), number(17, 2));
   if (!date.isValid() || !time.isValid())
     return std::nullopt;
-  static thread_local LocalTimeConverter converter(LogEntryValues::systemTimeZone());
-  return converter.dateTime(date, time);
+  return QDateTime(date, time, LogEntryValues::systemTimeZone());
 }
 
 } // namespace

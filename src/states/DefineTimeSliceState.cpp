@@ -12,6 +12,7 @@
 #include "engine/StateMachine.h"
 #include "kit/Label.h"
 #include "kit/LabelFragment.h"
+#include "kit/ObjectiveTextView.h"
 #include "kit/TitleFragment.h"
 #include "platform/SmartTimerWrapper.h"
 #include "platform/UserDefaults.h"
@@ -78,6 +79,7 @@ const StateExits& DefineTimeSliceState::exits() const {
 void DefineTimeSliceState::activate() {
   ModernUIState::activate();
   updateMenuItem();
+  selectObjective();
   lunchBreakTransitionAlreadyTriggeredOnce_ = false;
   breakfastTransitionAlreadyTriggeredOnce_ = false;
   internalBringToFront();
@@ -88,9 +90,16 @@ void DefineTimeSliceState::deactivate() {
   ModernUIState::deactivate();
 }
 
+void DefineTimeSliceState::selectObjective() {
+  // Typing then replaces the last objective.
+  if (objectiveTextView_)
+    objectiveTextView_->selectAll();
+}
+
 void DefineTimeSliceState::internalBringToFront() {
   if (AppDelegateAPI* delegate = AppDelegateAPI::installed())
     delegate->makeFront();
+  selectObjective();
   automaticTransitionToFrontInitiatedTime_ = Clock::now();
   stopBringToFrontTimer();
 }
@@ -209,6 +218,11 @@ void DefineTimeSliceState::build() {
   UserDefaults::standard().registerDefault(kStartWithBreakDurationInMinutes, 2);
   createStackView();
   addSection(createTitle());
+  const auto [objectiveLabel, indicators] = createAndInstallObjectiveLabelFragment();
+  objectiveLabel->addVisibilityManagedOption(QStringLiteral("Tag Editor"),
+                                             QStringLiteral("hideTagEditor"));
+  objectiveTextView_ = createAndInstallObjectiveTextViewFragment(indicators).first;
+  setFirstResponder(objectiveTextView_);
   QWidget* tagEditor = TagEditorSection::create(&tagTokenField_);
   addSection(tagEditor);
   SectionVisibility::hideWhileSet(tagEditor, QStringLiteral("hideTagEditor"));

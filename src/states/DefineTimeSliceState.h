@@ -16,6 +16,7 @@
 
 namespace kr {
 
+class ObjectiveTextView;
 class SmartTimerWrapper;
 class TagTokenField;
 
@@ -61,12 +62,14 @@ public:
   QPushButton* continueButton() const { return continueButton_; }
   QPushButton* startWithBreakButton() const { return startWithBreakButton_; }
   TagTokenField* tagTokenField() const { return tagTokenField_; }
+  ObjectiveTextView* objectiveTextView() const { return objectiveTextView_; }
   bool bringToFrontTimerRuns() const;
   std::optional<double> automaticTransitionToFrontInitiatedTime() const {
     return automaticTransitionToFrontInitiatedTime_;
   }
 
 private:
+  void selectObjective();
   void internalStartTimedBreak();
   void checkBringToFrontRules();
   void stopBringToFrontTimer();
@@ -77,6 +80,7 @@ private:
 
   QPointer<QSlider> slider_;
   TagTokenField* tagTokenField_ = nullptr;
+  QPointer<ObjectiveTextView> objectiveTextView_;
   QPointer<QComboBox> breakPopUp_;
   QPointer<QAction> lockScreenItem_;
   QPointer<QPushButton> continueButton_;

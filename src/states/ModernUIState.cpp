@@ -3,7 +3,16 @@
 #include "states/UpdatedViewType.h"
 
 #include "art/KorvaneStyleKit.h"
+#include "engine/DataModel.h"
+#include "kit/BricksFactory.h"
+#include "kit/EndOfLifeBag.h"
+#include "kit/LabelFragment.h"
 #include "kit/LayoutConstraintMaker.h"
+#include "kit/LayoutConstraintMakerWithRelation.h"
+#include "kit/ObjectiveTextView.h"
+#include "kit/PullDownButtonBrick.h"
+#include "kit/TextIndicatorsView.h"
+#include "kit/Wall.h"
 #include "platform/ConstraintLayout.h"
 #include "platform/FatalError.h"
 #include "platform/SmartTimerWrapper.h"
@@ -49,6 +58,49 @@ void ModernUIState::createAndInstallTitleFragment(const QString& title) {
   titleFragment_ = new QLabel(title);
   titleFragment_->setObjectName(QStringLiteral("titleFragment"));
   addSection(titleFragment_);
+}
+
+std::pair<LabelFragment*, TextIndicatorsView*>
+ModernUIState::createAndInstallObjectiveLabelFragment() {
+  using A = LayoutAttribute;
+  LabelFragment* fragment = LabelFragment::labelFragment(QStringLiteral("Objective:"));
+  fragment->isFirstLabel = true;
+  addSection(fragment);
+  auto* indicators = new TextIndicatorsView;
+  fragment->factory()->internalAddBrick(indicators, [fragment](LayoutConstraintMaker& make) {
+    make.width(TextIndicatorsView::kWidth).height(TextIndicatorsView::kHeight);
+    make.and_(fragment->wheelButton()).place(A::Right, A::Left);
+    make.container().place(A::CenterY, A::CenterY);
+  });
+  return {fragment, indicators};
+}
+
+std::pair<ObjectiveTextView*, Wall*>
+ModernUIState::createAndInstallObjectiveTextViewFragment(TextIndicatorsView* textIndicatorsView) {
+  using A = LayoutAttribute;
+  auto* wall = new Wall;
+  wall->setIdentifier(QStringLiteral("Objective Text View Fragment"));
+  wall->setFixedSize(436, 108);
+  addSection(wall);
+
+  auto* textView = new ObjectiveTextView;
+  textView->setFrameShape(QFrame::Box);
+  textView->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  ConstraintLayout::addSubview(wall, textView);
+  LayoutConstraintMaker maker(textView);
+  maker.container().place(A::Top, A::Top).place(A::Left, A::Left);
+  maker.width(420).height(100);
+  ConstraintLayout::of(wall)->addConstraints(maker.constraints());
+
+  DataModel::shared().bindObjective(textView);
+  wall->endOfLifeBag()->add([view = QPointer<ObjectiveTextView>(textView)] {
+    if (view)
+      DataModel::shared().unbindObjective(view);
+  });
+  // The editor draws no background of its own: the section's shows through.
+  textView->viewport()->setAutoFillBackground(false);
+  textView->setTextIndicatorsView(textIndicatorsView);
+  return {textView, wall};
 }
 
 void ModernUIState::addSection(QWidget* section) {

@@ -3,15 +3,21 @@
 #include "states/BaseState.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QVBoxLayout>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace kr {
 
+class LabelFragment;
+class ObjectiveTextView;
 class SmartTimerWrapper;
+class TextIndicatorsView;
 class UpdatedViewType;
+class Wall;
 
 // The page frame of the states that show a page: a vertical stack of page
 // sections inside the info wall, the page title, and the views refreshed once
@@ -35,6 +41,13 @@ public:
   void createStackView();
   // The page title as the stack's first section.
   void createAndInstallTitleFragment(const QString& title);
+  // The "Objective:" section head, the page's first label, with the format
+  // indicators of the objective editor.
+  std::pair<LabelFragment*, TextIndicatorsView*> createAndInstallObjectiveLabelFragment();
+  // The objective editor, bound to the stored objective and wired to the
+  // indicators; returns the editor and its section.
+  std::pair<ObjectiveTextView*, Wall*>
+  createAndInstallObjectiveTextViewFragment(TextIndicatorsView* textIndicatorsView);
   // Appends a section to the page.
   void addSection(QWidget* section);
 

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QPointer>
+#include <QTextEdit>
+
+namespace kr {
+
+class TextIndicatorsView;
+
+// The rich-text editor of the objective. Its "data" property is the text as
+// RTFD data, the form the objective is stored in; the notify signal fires on
+// the user's edits only, never when the data is set from outside. The format
+// actions act on the selection, or on the typing format without one.
+class ObjectiveTextView : public QTextEdit {
+  Q_OBJECT
+  Q_PROPERTY(QByteArray data READ data WRITE setData NOTIFY dataChanged)
+
+public:
+  explicit ObjectiveTextView(QWidget* parent = nullptr);
+
+  QByteArray data() const;
+  // Replaces the text unless it already holds `data`; the caret keeps its
+  // place as far as the new text allows. Unreadable data shows as empty text.
+  void setData(const QByteArray& data);
+
+  TextIndicatorsView* textIndicatorsView() const { return textIndicatorsView_; }
+  // The indicators follow the caret's format; their buttons run the actions.
+  void setTextIndicatorsView(TextIndicatorsView* view);
+
+  // Removes bold, italics, underline and strike-through.
+  void makePlainText();
+  // Bold and italics change only the weight or the slant of the font.
+  void toggleBoldAttribute();
+  void toggleItalicAttribute();
+  void underline();
+  void toggleStrikeOutAttribute();
+
+Q_SIGNALS:
+  void dataChanged();
+
+private:
+  void documentChanged();
+  void updateIndicators();
+  // The format the toggles look at: the selection's first character, or the typing format.
+  QTextCharFormat referenceFormat() const;
+  void mergeFormat(const QTextCharFormat& modifier);
+
+  QPointer<TextIndicatorsView> textIndicatorsView_;
+  mutable QByteArray cachedData_;
+  mutable bool cacheValid_ = false;
+  bool settingData_ = false;
+};
+
+} // namespace kr

@@ -1,0 +1,208 @@
+#include "SliceTestFixture.h"
+
+#include "states/ModernUIState.h"
+
+#include "engine/ObjectiveText.h"
+#include "kit/Label.h"
+#include "kit/LabelFragment.h"
+#include "kit/ObjectiveTextView.h"
+#include "kit/PullDownButtonBrick.h"
+#include "kit/TextIndicatorsView.h"
+#include "kit/Wall.h"
+
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextCursor>
+
+#include <gtest/gtest.h>
+
+using namespace kr;
+
+namespace {
+
+// A page with nothing but the objective sections.
+class ObjectivePage : public ModernUIState {
+public:
+  void build() override {
+    createStackView();
+    const auto [label, indicators] = createAndInstallObjectiveLabelFragment();
+    labelFragment = label;
+    editor = createAndInstallObjectiveTextViewFragment(indicators).first;
+  }
+  LabelFragment* labelFragment = nullptr;
+  ObjectiveTextView* editor = nullptr;
+};
+
+QString storedObjective() { return DataModel::shared().objectiveData().plainText().trimmed(); }
+
+void storeObjective(const QString& text) {
+  UserDefaults::standard().setValue(QStringLiteral("objective"),
+                                    ObjectiveText::fromPlainText(text, {}).data());
+}
+
+void selectAll(ObjectiveTextView* editor) {
+  QTextCursor cursor = editor->textCursor();
+  cursor.select(QTextCursor::Document);
+  editor->setTextCursor(cursor);
+}
+
+} // namespace
+
+TEST(ObjectiveEditor, DefinePageBuildsTheSectionsInOrderAndFocusesTheEditor) {
+  test::SliceFixture f;
+  f.start();
+  ObjectiveTextView* editor = f.define().objectiveTextView();
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(f.define().firstResponder(), editor);
+  EXPECT_EQ(editor->size(), QSize(420, 100));
+  auto* wall = qobject_cast<Wall*>(editor->parentWidget());
+  ASSERT_NE(wall, nullptr);
+  EXPECT_EQ(wall->size(), QSize(436, 108));
+  // The title, then the objective head, then the editor.
+  auto* layout = f.define().fragmentStackView()->layout();
+  ASSERT_GE(layout->count(), 3);
+  auto* label = qobject_cast<LabelFragment*>(layout->itemAt(1)->widget());
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(label->label()->text(), QStringLiteral("Objective:"));
+  EXPECT_TRUE(label->isFirstLabel);
+  EXPECT_EQ(layout->itemAt(2)->widget(), wall);
+  // Typing on a freshly shown page replaces the last objective.
+  EXPECT_EQ(editor->textCursor().selectedText(), editor->toPlainText());
+
+  // The head's wheel menu shows and hides the tag editor.
+  UserDefaults::standard().setValue(QStringLiteral("hideTagEditor"), false);
+  QAction* tagEditorItem = nullptr;
+  for (QAction* action : label->wheelButton()->itemMenu()->actions()) {
+    if (action->text() == QStringLiteral("Hide Tag Editor"))
+      tagEditorItem = action;
+  }
+  ASSERT_NE(tagEditorItem, nullptr);
+  tagEditorItem->trigger();
+  EXPECT_TRUE(UserDefaults::standard().boolValue(QStringLiteral("hideTagEditor")));
+  UserDefaults::standard().setValue(QStringLiteral("hideTagEditor"), false);
+
+  TextIndicatorsView* indicators = editor->textIndicatorsView();
+  ASSERT_NE(indicators, nullptr);
+  EXPECT_EQ(indicators->parentWidget(), label);
+  const QStringList titles = {"N", "B", "i", "U", "S"};
+  for (int i = 0; i < TextIndicatorsView::IndicatorCount; ++i) {
+    QPushButton* button = indicators->indicator(TextIndicatorsView::Indicator(i));
+    EXPECT_EQ(button->text(), titles[i]);
+    EXPECT_EQ(button->geometry(), QRect(i * 25, 3, 24, 20));
+    EXPECT_EQ(button->isHidden(), i == 0) << titles[i].toStdString();
+  }
+}
+
+TEST(ObjectiveEditor, TypingStoresAndOutsideChangesShowWithoutEchoOrCaretJump) {
+  test::SliceFixture f;
+  f.start();
+  ObjectiveTextView* editor = f.define().objectiveTextView();
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->toPlainText(), storedObjective()) << "shows the stored objective at once";
+
+  selectAll(editor);
+  QTest::keyClicks(editor, QStringLiteral("Write the report"));
+  EXPECT_EQ(storedObjective(), QStringLiteral("Write the report"));
+  editor->undo();
+  EXPECT_NE(storedObjective(), QStringLiteral("Write the report")) << "undo reaches the store";
+  EXPECT_EQ(storedObjective(), editor->toPlainText().trimmed());
+  editor->redo();
+  EXPECT_EQ(storedObjective(), QStringLiteral("Write the report"));
+
+  QTextCursor cursor = editor->textCursor();
+  cursor.setPosition(5);
+  editor->setTextCursor(cursor);
+  QSignalSpy edits(editor, &ObjectiveTextView::dataChanged);
+  storeObjective(QStringLiteral("Read the whole chapter"));
+  EXPECT_EQ(editor->toPlainText(), QStringLiteral("Read the whole chapter"));
+  EXPECT_EQ(edits.count(), 0) << "a change from the store is not an edit";
+  EXPECT_EQ(editor->textCursor().position(), 5) << "the caret keeps its place";
+  storeObjective(QStringLiteral("Go"));
+  EXPECT_EQ(editor->toPlainText(), QStringLiteral("Go"));
+  EXPECT_LE(editor->textCursor().position(), 2);
+
+  // Damaged data empties the editor rather than failing.
+  UserDefaults::standard().setValue(QStringLiteral("objective"), QByteArray("not rich text"));
+  EXPECT_TRUE(editor->toPlainText().isEmpty());
+}
+
+TEST(ObjectiveEditor, FormatTogglesActOnTheSelectionAndTheIndicatorsFollowTheCaret) {
+  test::SliceFixture f;
+  f.start();
+  ObjectiveTextView* editor = f.define().objectiveTextView();
+  ASSERT_NE(editor, nullptr);
+  TextIndicatorsView* indicators = editor->textIndicatorsView();
+  storeObjective(QStringLiteral("Plain bold"));
+  const CharFormat before = DataModel::shared().objectiveData().richText().formatAt(6);
+
+  QTextCursor cursor = editor->textCursor();
+  cursor.setPosition(6);
+  cursor.setPosition(10, QTextCursor::KeepAnchor);
+  editor->setTextCursor(cursor);
+  indicators->boldIndicator()->click();
+  RichText stored = DataModel::shared().objectiveData().richText();
+  EXPECT_FALSE(stored.formatAt(0).bold);
+  EXPECT_TRUE(stored.formatAt(6).bold);
+  EXPECT_TRUE(stored.formatAt(9).bold);
+  // Only the weight changed.
+  CharFormat expected = before;
+  expected.bold = true;
+  EXPECT_EQ(stored.formatAt(6), expected);
+  EXPECT_TRUE(indicators->boldIndicator()->isChecked());
+
+  cursor.setPosition(2);
+  editor->setTextCursor(cursor);
+  EXPECT_FALSE(indicators->boldIndicator()->isChecked()) << "caret in plain text";
+  cursor.setPosition(8);
+  editor->setTextCursor(cursor);
+  EXPECT_TRUE(indicators->boldIndicator()->isChecked()) << "caret in bold text";
+
+  // Italics, underline and strike-through on the first word, then back to plain.
+  cursor.setPosition(0);
+  cursor.setPosition(5, QTextCursor::KeepAnchor);
+  editor->setTextCursor(cursor);
+  editor->toggleItalicAttribute();
+  editor->underline();
+  editor->toggleStrikeOutAttribute();
+  stored = DataModel::shared().objectiveData().richText();
+  EXPECT_TRUE(stored.formatAt(1).italic);
+  EXPECT_TRUE(stored.formatAt(1).underline);
+  EXPECT_TRUE(stored.formatAt(1).strikeThrough);
+  EXPECT_FALSE(stored.formatAt(7).italic) << "outside the selection nothing changes";
+  EXPECT_TRUE(indicators->italicsIndicator()->isChecked());
+  EXPECT_TRUE(indicators->strikeThroughIndicator()->isChecked());
+  editor->toggleItalicAttribute();
+  EXPECT_FALSE(DataModel::shared().objectiveData().richText().formatAt(1).italic)
+      << "a second toggle takes it off";
+  editor->makePlainText();
+  stored = DataModel::shared().objectiveData().richText();
+  EXPECT_EQ(stored.formatAt(1), before);
+  EXPECT_TRUE(stored.formatAt(7).bold);
+}
+
+TEST(ObjectiveEditor, TwoPagesShowTheSameObjectiveAndAGonePageUnbinds) {
+  test::SliceFixture f;
+  f.start();
+  ObjectiveTextView* defineEditor = f.define().objectiveTextView();
+  ASSERT_NE(defineEditor, nullptr);
+  {
+    ObjectivePage page;
+    page.build();
+    ASSERT_NE(page.editor, nullptr);
+    EXPECT_TRUE(page.labelFragment->isFirstLabel);
+    EXPECT_EQ(page.editor->toPlainText(), defineEditor->toPlainText());
+
+    selectAll(defineEditor);
+    QTest::keyClicks(defineEditor, QStringLiteral("Shared"));
+    EXPECT_EQ(page.editor->toPlainText(), QStringLiteral("Shared"));
+    selectAll(page.editor);
+    QTest::keyClicks(page.editor, QStringLiteral("Back"));
+    EXPECT_EQ(defineEditor->toPlainText(), QStringLiteral("Back"));
+    EXPECT_EQ(storedObjective(), QStringLiteral("Back"));
+  }
+  // The page's editor is gone; the store and the other editor carry on.
+  storeObjective(QStringLiteral("After"));
+  EXPECT_EQ(defineEditor->toPlainText(), QStringLiteral("After"));
+}

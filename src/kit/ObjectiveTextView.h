@@ -1,12 +1,12 @@
 #pragma once
 
+#include "kit/TextIndicatorsView.h"
+
 #include <QByteArray>
 #include <QPointer>
 #include <QTextEdit>
 
 namespace kr {
-
-class TextIndicatorsView;
 
 // The rich-text editor of the objective. Its "data" property is the text as
 // RTFD data, the form the objective is stored in; the notify signal fires on

@@ -4,9 +4,12 @@
 #include "states/ModernUIState.h"
 
 #include "engine/ValueChangeListener.h"
+#include "kit/ObjectiveTextView.h"
 
+#include "kit/ObjectiveTextView.h"
 #include <QAction>
 #include <QComboBox>
+
 #include <QPointer>
 #include <QPushButton>
 #include <QSlider>
@@ -16,7 +19,6 @@
 
 namespace kr {
 
-class ObjectiveTextView;
 class SmartTimerWrapper;
 class TagTokenField;
 

@@ -84,12 +84,12 @@ ModernUIState::createAndInstallObjectiveTextViewFragment(TextIndicatorsView* tex
   addSection(wall);
 
   auto* textView = new ObjectiveTextView;
+  textView->setFixedSize(420, 100);
   textView->setFrameShape(QFrame::Box);
   textView->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   ConstraintLayout::addSubview(wall, textView);
   LayoutConstraintMaker maker(textView);
   maker.container().place(A::Top, A::Top).place(A::Left, A::Left);
-  maker.width(420).height(100);
   ConstraintLayout::of(wall)->addConstraints(maker.constraints());
 
   DataModel::shared().bindObjective(textView);

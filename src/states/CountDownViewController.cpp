@@ -45,6 +45,7 @@ void CountDownViewController::build() {
   root->setObjectName(QStringLiteral("RestScreenView"));
   root->setBackgroundColor(QColor(Qt::black));
   root->setFixedSize(kRootWidth, kRootHeight);
+  rootObject_ = root;
   root->installEventFilter(this);
 
   const int dialTop = (kRootHeight - kDialSize) / 2;
@@ -139,9 +140,9 @@ void CountDownViewController::update() {
 }
 
 bool CountDownViewController::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == root_.data() && event->type() == QEvent::Hide)
+  if (watched == rootObject_ && event->type() == QEvent::Hide)
     viewDidDisappear();
-  else if (watched == root_.data() && event->type() == QEvent::Show)
+  else if (watched == rootObject_ && event->type() == QEvent::Show)
     startTimer();
   return QObject::eventFilter(watched, event);
 }

@@ -58,6 +58,9 @@ protected:
 private:
   TimedBreakRunningState& state_;
   QPointer<Wall> root_;
+  // The same object as a plain QObject: events arrive while the wall is being
+  // destroyed, when it is no longer a Wall.
+  const QObject* rootObject_ = nullptr;
   CountDownView* countDownView_ = nullptr;
   LockButtonWall* lockButton_ = nullptr;
   TabWall* tab_ = nullptr;

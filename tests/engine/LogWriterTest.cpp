@@ -227,7 +227,8 @@ TEST_F(LogWriterTest, UnreadableDayFileIsLeftByteForByteAndTheAppendFails) {
     const char* what;
     std::function<void(const QString&)> make;
   };
-  const QByteArray garbage("\x00\xff\x13 this is not rich text {\\", 30);
+  static const char garbageBytes[] = "\x00\xff\x13 this is not rich text {\\";
+  const QByteArray garbage(garbageBytes, sizeof garbageBytes - 1);
   const QList<Damage> damages = {
       {"garbage text file",
        [&](const QString& p) {

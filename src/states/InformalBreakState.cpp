@@ -1,4 +1,7 @@
 #include "states/InformalBreakState.h"
+
+#include "kit/Label.h"
+#include "kit/LabelFragment.h"
 #include "states/ButtonWallHelper.h"
 
 #include "states/AppDelegateAPI.h"
@@ -120,6 +123,10 @@ void InformalBreakState::updateLabels(double now, double idleSeconds) {
 void InformalBreakState::build() {
   createStackView();
   createAndInstallTitleFragment(QStringLiteral("On Informal Break..."));
+  const auto [objectiveLabel, indicators] = createAndInstallObjectiveLabelFragment();
+  objectiveLabel->label()->setText(QStringLiteral("Prepare Objective for Next Time Slice"));
+  objectiveTextView_ = createAndInstallObjectiveTextViewFragment(indicators).first;
+  setFirstResponder(objectiveTextView_);
 
   auto* label = new QWidget();
   auto* labelLayout = new QHBoxLayout(label);

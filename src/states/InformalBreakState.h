@@ -3,6 +3,10 @@
 #include "states/InformalBreakRules.h"
 #include "states/ModernUIState.h"
 
+#include "kit/ObjectiveTextView.h"
+
+#include <QPointer>
+
 #include <optional>
 
 class QCheckBox;
@@ -44,7 +48,10 @@ public:
   StateBase* next = nullptr;
   StateBase* welcome = nullptr;
 
+  ObjectiveTextView* objectiveTextView() const { return objectiveTextView_; }
+
 private:
+  QPointer<ObjectiveTextView> objectiveTextView_;
   void updateLabels(double now, double idleSeconds);
   void stopTimer();
 

@@ -1,5 +1,7 @@
 #include "states/PausedState.h"
 
+#include "kit/LabelFragment.h"
+
 #include "states/ButtonWallHelper.h"
 #include "states/SectionVisibility.h"
 #include "states/StateHost.h"
@@ -41,9 +43,20 @@ const StateExits& PausedState::exits() const {
   return table;
 }
 
+void PausedState::activate() {
+  ModernUIState::activate();
+  if (objectiveTextView_)
+    objectiveTextView_->selectAll();
+}
+
 void PausedState::build() {
   createStackView();
   createAndInstallTitleFragment(QStringLiteral("Time Slice Paused."));
+  const auto [objectiveLabel, indicators] = createAndInstallObjectiveLabelFragment();
+  objectiveLabel->addVisibilityManagedOption(QStringLiteral("Tag Editor"),
+                                             QStringLiteral("hideTagEditorInPausedState"));
+  objectiveTextView_ = createAndInstallObjectiveTextViewFragment(indicators).first;
+  setFirstResponder(objectiveTextView_);
   QWidget* tagEditor = TagEditorSection::create(&tagTokenField_);
   addSection(tagEditor);
   SectionVisibility::hideWhileSet(tagEditor, QStringLiteral("hideTagEditorInPausedState"));

@@ -2,6 +2,10 @@
 
 #include "states/ModernUIState.h"
 
+#include "kit/ObjectiveTextView.h"
+
+#include <QPointer>
+
 namespace kr {
 
 class TagTokenField;
@@ -15,6 +19,8 @@ public:
 
   const StateExits& exits() const override;
   void build() override;
+  // Shows the page with the whole objective selected.
+  void activate() override;
   QString menuItemText() const override { return {}; }
   // The status item shows its "on" state while a slice is paused.
   int menuItemState() const override { return 1; }
@@ -32,7 +38,10 @@ public:
 
   TagTokenField* tagTokenField() const { return tagTokenField_; }
 
+  ObjectiveTextView* objectiveTextView() const { return objectiveTextView_; }
+
 private:
+  QPointer<ObjectiveTextView> objectiveTextView_;
   TagTokenField* tagTokenField_ = nullptr;
 };
 

@@ -1,5 +1,7 @@
 #include "states/RateTimeSliceState.h"
 
+#include "kit/LabelFragment.h"
+
 #include "states/AppDelegateAPI.h"
 #include "states/ButtonWallHelper.h"
 #include "states/PageServices.h"
@@ -161,6 +163,10 @@ void RateTimeSliceState::build() {
   defaults().registerDefault(kHideTagEditor, false);
   createStackView();
   createAndInstallTitleFragment(QStringLiteral("Rate Time Slice"));
+  const auto [objectiveLabel, indicators] = createAndInstallObjectiveLabelFragment();
+  objectiveLabel->addVisibilityManagedOption(QStringLiteral("Tag Editor"), kHideTagEditor);
+  objectiveTextView_ = createAndInstallObjectiveTextViewFragment(indicators).first;
+  setFirstResponder(objectiveTextView_);
 
   QWidget* tagEditor = createTagEditorSection();
   addSection(tagEditor);

@@ -2,6 +2,8 @@
 
 #include "states/ModernUIState.h"
 
+#include "kit/ObjectiveTextView.h"
+
 #include "kit/TagTokenField.h"
 
 #include <QCheckBox>
@@ -58,7 +60,10 @@ public:
   QWidget* primingSection() const { return primingSection_; }
   TagTokenField* tagTokenField() const { return tagTokenField_; }
 
+  ObjectiveTextView* objectiveTextView() const { return objectiveTextView_; }
+
 private:
+  QPointer<ObjectiveTextView> objectiveTextView_;
   void switchPadToWeeklyStatistics();
   QWidget* createTagEditorSection();
   QWidget* createFocusRow();

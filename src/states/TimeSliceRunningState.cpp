@@ -106,6 +106,8 @@ QString TimeSliceRunningState::menuItemText() const {
 void TimeSliceRunningState::activate() {
   workedAtActivation_ = Logger::sharedLogger().actualSecondsWorked();
   TimedState::activate();
+  if (objectiveTextView_)
+    objectiveTextView_->selectAll();
   updateMenuItem();
   StateHost& host = StateHost::instance();
   host.removeAllStatusMenuItems();
@@ -200,6 +202,11 @@ double TimeSliceRunningState::elapsedSeconds() const { return viewModel()->elaps
 void TimeSliceRunningState::build() {
   createStackView();
   createAndInstallTitleFragment(QStringLiteral("Time Slice Running..."));
+  const auto [objectiveLabel, indicators] = createAndInstallObjectiveLabelFragment();
+  objectiveLabel->addVisibilityManagedOption(
+      QStringLiteral("Tag Editor"), QStringLiteral("hideTagEditorInTimeSliceRunningState"));
+  objectiveTextView_ = createAndInstallObjectiveTextViewFragment(indicators).first;
+  setFirstResponder(objectiveTextView_);
   QWidget* tagEditor = TagEditorSection::create(&tagTokenField_);
   addSection(tagEditor);
   SectionVisibility::hideWhileSet(tagEditor,

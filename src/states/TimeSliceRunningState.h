@@ -3,6 +3,8 @@
 #include "states/GenericUpdateViewTypeImplementation.h"
 #include "states/TimedState.h"
 
+#include "kit/ObjectiveTextView.h"
+
 #include <QPointer>
 #include <QSlider>
 
@@ -61,7 +63,10 @@ public:
   // Seconds worked when this activation began.
   std::int64_t workedSecondsAtActivation() const { return workedAtActivation_; }
 
+  ObjectiveTextView* objectiveTextView() const { return objectiveTextView_; }
+
 private:
+  QPointer<ObjectiveTextView> objectiveTextView_;
   void leaveBy(const QString& event, const QString& transition);
   double remainingSeconds() const;
   double elapsedSeconds() const;

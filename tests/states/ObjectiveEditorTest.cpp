@@ -1,5 +1,6 @@
 #include "SliceTestFixture.h"
 
+#include "states/InformalBreakState.h"
 #include "states/ModernUIState.h"
 
 #include "engine/ObjectiveText.h"
@@ -205,4 +206,45 @@ TEST(ObjectiveEditor, TwoPagesShowTheSameObjectiveAndAGonePageUnbinds) {
   // The page's editor is gone; the store and the other editor carry on.
   storeObjective(QStringLiteral("After"));
   EXPECT_EQ(defineEditor->toPlainText(), QStringLiteral("After"));
+}
+
+TEST(ObjectiveEditor, EveryCyclePageEditsTheOneObjective) {
+  test::SliceFixture f;
+  f.start();
+  InformalBreakState& informal = f.helper.informalBreakState();
+  const std::vector<std::pair<ModernUIState*, ObjectiveTextView*>> pages = {
+      {&f.running(), f.running().objectiveTextView()},
+      {&f.paused(), f.paused().objectiveTextView()},
+      {&f.rate(), f.rate().objectiveTextView()},
+      {&informal, informal.objectiveTextView()}};
+  storeObjective(QStringLiteral("Outline the talk"));
+  for (const auto& [page, editor] : pages) {
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(page->firstResponder(), editor);
+    EXPECT_EQ(editor->toPlainText(), QStringLiteral("Outline the talk"));
+    auto* layout = page->fragmentStackView()->layout();
+    auto* label = qobject_cast<LabelFragment*>(layout->itemAt(1)->widget());
+    ASSERT_NE(label, nullptr);
+    EXPECT_TRUE(label->isFirstLabel);
+    EXPECT_EQ(layout->itemAt(2)->widget(), editor->parentWidget());
+  }
+  EXPECT_EQ(
+      qobject_cast<LabelFragment*>(informal.fragmentStackView()->layout()->itemAt(1)->widget())
+          ->label()
+          ->text(),
+      QStringLiteral("Prepare Objective for Next Time Slice"));
+
+  // Running, then paused: each shows the page with the objective selected, and
+  // an edit while paused is the objective the slice goes on with.
+  f.define().startTimeSlice();
+  ObjectiveTextView* running = f.running().objectiveTextView();
+  EXPECT_EQ(running->textCursor().selectedText(), running->toPlainText());
+  f.running().pauseOrResumeTimeSlice();
+  ASSERT_EQ(f.machine.currentState(), &f.paused());
+  ObjectiveTextView* paused = f.paused().objectiveTextView();
+  EXPECT_EQ(paused->textCursor().selectedText(), paused->toPlainText());
+  QTest::keyClicks(paused, QStringLiteral("Outline and rehearse"));
+  EXPECT_EQ(storedObjective(), QStringLiteral("Outline and rehearse"));
+  EXPECT_EQ(running->toPlainText(), QStringLiteral("Outline and rehearse"));
+  EXPECT_EQ(f.define().objectiveTextView()->toPlainText(), QStringLiteral("Outline and rehearse"));
 }

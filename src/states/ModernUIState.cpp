@@ -6,12 +6,14 @@
 #include "engine/DataModel.h"
 #include "kit/BricksFactory.h"
 #include "kit/EndOfLifeBag.h"
+#include "kit/Label.h"
 #include "kit/LabelFragment.h"
 #include "kit/LayoutConstraintMaker.h"
 #include "kit/LayoutConstraintMakerWithRelation.h"
 #include "kit/ObjectiveTextView.h"
 #include "kit/PullDownButtonBrick.h"
 #include "kit/TextIndicatorsView.h"
+#include "kit/TitleFragment.h"
 #include "kit/Wall.h"
 #include "platform/ConstraintLayout.h"
 #include "platform/FatalError.h"
@@ -55,8 +57,9 @@ void ModernUIState::createStackView() {
 }
 
 void ModernUIState::createAndInstallTitleFragment(const QString& title) {
-  titleFragment_ = new QLabel(title);
+  titleFragment_ = new TitleFragment;
   titleFragment_->setObjectName(QStringLiteral("titleFragment"));
+  titleFragment_->label()->setText(title);
   addSection(titleFragment_);
 }
 

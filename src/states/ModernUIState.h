@@ -16,6 +16,7 @@ class LabelFragment;
 class ObjectiveTextView;
 class SmartTimerWrapper;
 class TextIndicatorsView;
+class TitleFragment;
 class UpdatedViewType;
 class Wall;
 
@@ -28,7 +29,7 @@ public:
   ~ModernUIState() override;
 
   QWidget* fragmentStackView() const { return fragmentStackView_; }
-  QLabel* titleFragment() const { return titleFragment_; }
+  TitleFragment* titleFragment() const { return titleFragment_; }
   const std::shared_ptr<SmartTimerWrapper>& updateTimer() const { return updateTimer_; }
 
   // Not owned: the view lives in the page, which lives as long as the state.
@@ -57,7 +58,7 @@ public:
 private:
   QWidget* fragmentStackView_ = nullptr;
   QVBoxLayout* fragmentLayout_ = nullptr;
-  QLabel* titleFragment_ = nullptr;
+  TitleFragment* titleFragment_ = nullptr;
   std::shared_ptr<SmartTimerWrapper> updateTimer_;
   std::vector<UpdatedViewType*> updatableViewList_;
 };

@@ -4,6 +4,8 @@
 
 #include "StateTestDoubles.h"
 #include "engine/StateMachine.h"
+#include "kit/Label.h"
+#include "kit/TitleFragment.h"
 #include "support/TestClock.h"
 
 #include <gtest/gtest.h>
@@ -104,6 +106,6 @@ TEST(ModernUIState, StackViewFillsTheInfoWallAndTakesSections) {
   state.createAndInstallTitleFragment(QStringLiteral("Title"));
   ASSERT_NE(state.fragmentStackView(), nullptr);
   EXPECT_EQ(state.fragmentStackView()->parentWidget(), state.infoWall());
-  EXPECT_EQ(state.titleFragment()->text(), QStringLiteral("Title"));
+  EXPECT_EQ(state.titleFragment()->label()->text(), QStringLiteral("Title"));
   EXPECT_EQ(state.titleFragment()->parentWidget(), state.fragmentStackView());
 }

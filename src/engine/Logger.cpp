@@ -136,8 +136,13 @@ RichText Logger::prepareTimeSliceSystemLogEntryTextWithUUID(const QString& uuid)
                     QStringLiteral("duration"));
   helper.substitute(singleLine(dataModel_.tags()), QStringLiteral("tags"));
   helper.substitute(QString::number(actualSecondsWorked_), QStringLiteral("actualDuration"));
-  helper.substitute(formatDateForSystemLog(startDate_), QStringLiteral("startDate"));
-  helper.substitute(formatDateForSystemLog(endDate_), QStringLiteral("endDate"));
+  // A slice without a counted second (finished right after a pause began)
+  // still gets its own moment, never the dates of the slice before it.
+  const QDateTime now = Clock::nowAsDate();
+  helper.substitute(formatDateForSystemLog(actualSecondsWorked_ > 0 ? startDate_ : now),
+                    QStringLiteral("startDate"));
+  helper.substitute(formatDateForSystemLog(actualSecondsWorked_ > 0 ? endDate_ : now),
+                    QStringLiteral("endDate"));
   helper.substitute(concentrationLevelStringForTag(dataModel_.focusRating()),
                     QStringLiteral("focusRating"));
 

@@ -311,6 +311,17 @@ TEST_F(LogWriterTest, ResetRevealAndCounter) {
 
   logger->revealLogFolder();
   EXPECT_EQ(browser.requests, QStringList{QStringLiteral("reveal ") + logFolder()});
+
+  // An entry logged before any second of the next slice was counted carries
+  // the moment it is logged, not the previous slice's dates.
+  clock.advance(3600.0);
+  const QStringList lines = logger->prepareTimeSliceSystemLogEntryTextWithUUID(QStringLiteral("U"))
+                                .plainText()
+                                .split(u'\n');
+  const QString now = Logger::formatDateForSystemLog(clock.nowAsDate());
+  EXPECT_EQ(lines.at(7), QStringLiteral("0"));
+  EXPECT_EQ(lines.at(9), now);
+  EXPECT_EQ(lines.at(11), now);
 }
 
 TEST_F(LogWriterTest, PagesAreCreatedFromTheirTemplateAndRewritten) {

@@ -18,6 +18,8 @@
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"
 
+#include "LaunchedMachine.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -27,27 +29,7 @@ using namespace kr;
 
 namespace {
 
-struct Machine {
-  Machine() {
-    UserDefaults::standard().setValue(QStringLiteral("firstLaunch"), false);
-    storage.store(qint64{5}, QStringLiteral("launchManagerLaunchCounter"));
-    date.testCurrentTimeIntervalFromReferenceDate = clock.now();
-  }
-  ShellContext context() {
-    ShellContext c;
-    c.defaults = &UserDefaults::standard();
-    c.defaultsStorage = &storage;
-    c.dateProvider = &date;
-    c.alertPresenter = &alerts;
-    c.makeActivityMonitor = [] { return std::make_unique<TestActivityMonitor>(); };
-    c.quitApplication = [] {};
-    return c;
-  }
-  test::TestClock clock;
-  TestDefaultsStorage storage;
-  TestDateProvider date;
-  TestAlertPresenter alerts;
-};
+using Machine = test::LaunchedMachine;
 
 struct LoggerOn {
   LoggerOn() { QnLog::setOn(true); }

@@ -22,6 +22,8 @@
 #include "window/MainWindow.h"
 #include "window/StatusItemController.h"
 
+#include "LaunchedMachine.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -33,21 +35,11 @@ using namespace kr;
 namespace {
 
 // A machine that has launched before, with a tray (or without one).
-struct Machine {
-  explicit Machine(bool tray = true) : trayAvailable(tray) {
-    UserDefaults::standard().setValue(QStringLiteral("firstLaunch"), false);
-    storage.store(qint64{5}, QStringLiteral("launchManagerLaunchCounter"));
-    date.testCurrentTimeIntervalFromReferenceDate = clock.now();
-  }
+struct Machine : test::LaunchedMachine {
+  explicit Machine(bool tray = true) : trayAvailable(tray) {}
 
   ShellContext context() {
-    ShellContext c;
-    c.defaults = &UserDefaults::standard();
-    c.defaultsStorage = &storage;
-    c.dateProvider = &date;
-    c.alertPresenter = &alerts;
-    c.makeActivityMonitor = [] { return std::make_unique<TestActivityMonitor>(); };
-    c.quitApplication = [] {};
+    ShellContext c = LaunchedMachine::context();
     c.applicationIsActive = [this] { return active; };
     c.makeStatusItem = [this] {
       auto item = std::make_unique<TestStatusItem>(trayAvailable);
@@ -57,10 +49,6 @@ struct Machine {
     return c;
   }
 
-  test::TestClock clock;
-  TestDefaultsStorage storage;
-  TestDateProvider date;
-  TestAlertPresenter alerts;
   bool trayAvailable;
   bool active = true;
   TestStatusItem* tray = nullptr;

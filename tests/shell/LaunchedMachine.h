@@ -1,0 +1,42 @@
+#pragma once
+
+#include "shell/ApplicationShell.h"
+
+#include "engine/Clock.h"
+#include "platform/DefaultsStorageAPI.h"
+#include "platform/TestActivityMonitor.h"
+#include "platform/TestAlertPresenter.h"
+#include "platform/UserDefaults.h"
+#include "support/TestClock.h"
+
+#include <memory>
+
+namespace kr::test {
+
+// The shell's world for a test: a machine that has launched before, on the
+// test clock, with test storage, dates, alerts and idle monitor.
+struct LaunchedMachine {
+  LaunchedMachine() {
+    UserDefaults::standard().setValue(QStringLiteral("firstLaunch"), false);
+    storage.store(qint64{5}, QStringLiteral("launchManagerLaunchCounter"));
+    date.testCurrentTimeIntervalFromReferenceDate = clock.now();
+  }
+
+  ShellContext context() {
+    ShellContext c;
+    c.defaults = &UserDefaults::standard();
+    c.defaultsStorage = &storage;
+    c.dateProvider = &date;
+    c.alertPresenter = &alerts;
+    c.makeActivityMonitor = [] { return std::make_unique<TestActivityMonitor>(); };
+    c.quitApplication = [] {};
+    return c;
+  }
+
+  TestClock clock;
+  TestDefaultsStorage storage;
+  TestDateProvider date;
+  TestAlertPresenter alerts;
+};
+
+} // namespace kr::test

@@ -88,35 +88,49 @@ std::optional<QByteArray> LogFile::readBytes(int folderFd, QString* error) const
 }
 
 bool LogFile::read(const PlainTextStyle& style, int folderFd) {
-  qn_log(QStringLiteral("LogFile - read"));
   if (format_ == Format::Unknown) {
     if (!reportedUnknownName_)
       qCInfo(lcEngine).noquote() << "not a log file name, skipped:" << fullPath_;
     reportedUnknownName_ = true;
     return false;
   }
-  // Taken before the parse: a change made while parsing shows at the next read.
-  const std::optional<Stamp> stamp = currentStamp(folderFd);
-  // A file that could not be examined before and still cannot is not read again.
-  if (parsed_ && stamp == lastRead_) {
-    qn_log(QStringLiteral("LogFile - skip"));
+  std::optional<PendingRead> pending = beginRead(folderFd);
+  if (!pending)
     return false;
+  parse(*pending, style, folderFd);
+  finishRead(std::move(*pending));
+  return true;
+}
+
+std::optional<LogFile::PendingRead> LogFile::beginRead(int folderFd) const {
+  qn_log(QStringLiteral("LogFile - read"));
+  if (format_ == Format::Unknown)
+    return std::nullopt;
+  // Taken before the parse: a change made while parsing shows at the next read.
+  PendingRead pending;
+  pending.stamp = currentStamp(folderFd);
+  // A file that could not be examined before and still cannot is not read again.
+  if (parsed_ && pending.stamp == lastRead_) {
+    qn_log(QStringLiteral("LogFile - skip"));
+    return std::nullopt;
   }
+  qn_log(format_ == Format::Rtfd ? QStringLiteral("LogFile - load as rtfd")
+                                 : QStringLiteral("LogFile - load as text"));
+  return pending;
+}
+
+void LogFile::parse(PendingRead& pending, const PlainTextStyle& style, int folderFd) const {
   FullDataSet::FileContents contents;
   QString error;
   const std::optional<QByteArray> bytes = readBytes(folderFd, &error);
   if (!bytes) {
-    contents.problem =
-        stamp ? QStringLiteral("cannot be read: ") + error : QStringLiteral("has gone: ") + error;
+    contents.problem = pending.stamp ? QStringLiteral("cannot be read: ") + error
+                                     : QStringLiteral("has gone: ") + error;
   } else if (format_ == Format::Rtfd) {
-    qn_log(QStringLiteral("LogFile - load as rtfd"));
     contents = FullDataSet::createTimeSlicesFromRtf(*bytes);
   } else {
-    qn_log(QStringLiteral("LogFile - load as text"));
     contents = FullDataSet::createTimeSlicesFromText(LogTextDecoder::decode(*bytes), style);
   }
-  if (!contents.problem.isEmpty())
-    qCWarning(lcEngine).noquote() << "log file" << fullPath_ << contents.problem;
   auto records = std::make_shared<Records>();
   records->timeSlices = std::move(contents.timeSlices);
   records->rawTimeSlices.reserve(records->timeSlices.size());
@@ -129,12 +143,19 @@ bool LogFile::read(const PlainTextStyle& style, int folderFd) {
     if (!slice->tagString().isEmpty())
       records->tagStrings.append(slice->tagString());
   }
-  records_ = std::move(records);
+  pending.records = std::move(records);
+  pending.problem = std::move(contents.problem);
+}
+
+void LogFile::finishRead(PendingRead&& pending) {
+  // Reported here, on the reload thread, in the order of the folder.
+  if (!pending.problem.isEmpty())
+    qCWarning(lcEngine).noquote() << "log file" << fullPath_ << pending.problem;
+  records_ = pending.records ? std::move(pending.records) : std::make_shared<const Records>();
   qn_log(QStringLiteral("LogFile - setting last read"));
-  lastRead_ = stamp;
+  lastRead_ = pending.stamp;
   parsed_ = true;
   qn_log(QStringLiteral("LogFile - read end"));
-  return true;
 }
 
 } // namespace kr

@@ -29,8 +29,15 @@ public:
   // `folderFd`, when given, is an open descriptor of the file's folder.
   bool read(const PlainTextStyle& style = {}, int folderFd = -1);
 
-  const QString& fullPath() const { return fullPath_; }
-  Format format() const { return format_; }
+  // What tells a changed file: modification time, size and identity of what
+  // is read (the text of a package).
+  struct Stamp {
+    qint64 modifiedSeconds = 0;
+    qint64 modifiedNanoseconds = 0;
+    qint64 size = 0;
+    quint64 inode = 0;
+    bool operator==(const Stamp&) const = default;
+  };
   // The records of one parse. Never changed: a new parse makes new ones, so
   // data sets may keep them alive and point into them.
   struct Records {
@@ -45,6 +52,22 @@ public:
     std::vector<std::size_t> uuidHashes;
   };
 
+  // One read in its three steps, so that several files can be examined and
+  // parsed side by side: beginRead() says whether the file must be parsed and
+  // parse() does it; both only read this object and may run on any thread
+  // while nothing changes it. finishRead() keeps what was found, on the
+  // reload thread. A name of no known format is reported by read() only.
+  struct PendingRead {
+    std::optional<Stamp> stamp; // taken before the parse
+    std::shared_ptr<const Records> records;
+    QString problem; // why (part of) the file could not be read
+  };
+  std::optional<PendingRead> beginRead(int folderFd = -1) const;
+  void parse(PendingRead& pending, const PlainTextStyle& style = {}, int folderFd = -1) const;
+  void finishRead(PendingRead&& pending);
+
+  const QString& fullPath() const { return fullPath_; }
+  Format format() const { return format_; }
   const std::shared_ptr<const Records>& records() const { return records_; }
   const std::vector<FullTimeSlicePtr>& timeSlicesInFile() const { return records_->timeSlices; }
   const std::vector<RawTimeSlicePtr>& rawTimeSlicesInFile() const {
@@ -53,15 +76,6 @@ public:
   const QStringList& tagStringsInFile() const { return records_->tagStrings; }
 
 private:
-  // What tells a changed file: modification time, size and identity of what
-  // is read (the text of a package).
-  struct Stamp {
-    qint64 modifiedSeconds = 0;
-    qint64 modifiedNanoseconds = 0;
-    qint64 size = 0;
-    quint64 inode = 0;
-    bool operator==(const Stamp&) const = default;
-  };
   std::optional<Stamp> currentStamp(int folderFd) const;
   std::optional<QByteArray> readBytes(int folderFd, QString* error) const;
 

@@ -3,15 +3,56 @@
 #include "platform/QnLog.h"
 
 #include <QFile>
+#include <QThread>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <functional>
+#include <system_error>
+#include <thread>
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace kr {
+
+namespace {
+
+// Runs work(0) ... work(count - 1), spread over the processor's cores when
+// there is enough of it, and returns when every call has returned. The
+// calling thread takes its share.
+void parallelFor(std::size_t count, int threadLimit, const std::function<void(std::size_t)>& work) {
+  // Below this many files a thread costs more than it saves.
+  constexpr std::size_t filesPerThread = 16;
+  const std::size_t threads =
+      std::min(std::size_t(std::max(1, threadLimit)), count / filesPerThread);
+  if (threads <= 1) {
+    for (std::size_t i = 0; i < count; ++i)
+      work(i);
+    return;
+  }
+  std::atomic<std::size_t> next{0};
+  auto worker = [&] {
+    for (std::size_t i = next++; i < count; i = next++)
+      work(i);
+  };
+  std::vector<std::thread> helpers;
+  helpers.reserve(threads - 1);
+  for (std::size_t t = 1; t < threads; ++t) {
+    try {
+      helpers.emplace_back(worker);
+    } catch (const std::system_error&) {
+      break; // no more threads to be had: the ones running share the rest
+    }
+  }
+  worker();
+  for (std::thread& helper : helpers)
+    helper.join();
+}
+
+} // namespace
 
 LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
                                                   const PlainTextStyle& style) {
@@ -31,6 +72,12 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
   std::sort(names.begin(), names.end());
   result.files.reserve(std::size_t(names.size()));
   const QString prefix = folder + u'/';
+  struct Job {
+    LogFile* file;
+    std::optional<LogFile::PendingRead> read;
+  };
+  std::vector<Job> jobs;
+  jobs.reserve(std::size_t(names.size()));
   for (const QString& name : names) {
     const QString path = prefix + name;
     auto it = logFiles_.constFind(path);
@@ -39,12 +86,34 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
       it = logFiles_.constFind(path);
     }
     LogFile& file = **it;
-    if (file.read(style, folderFd))
-      result.tagStringsParsed.append(file.tagStringsInFile());
+    if (file.format() == LogFile::Format::Unknown)
+      file.read(style, folderFd); // only says that it is skipped
+    else
+      jobs.push_back({&file, std::nullopt});
     result.files.push_back(*it);
+  }
+  // Examining and parsing only read the LogFile objects, which nothing
+  // changes until every file is done.
+  parallelFor(jobs.size(), threadLimit_, [&](std::size_t i) {
+    Job& job = jobs[i];
+    job.read = job.file->beginRead(folderFd);
+    if (job.read)
+      job.file->parse(*job.read, style, folderFd);
+  });
+  for (Job& job : jobs) {
+    if (!job.read)
+      continue;
+    job.file->finishRead(std::move(*job.read));
+    result.tagStringsParsed.append(job.file->tagStringsInFile());
   }
   ::close(folderFd);
   return result;
+}
+
+int LogFileCache::defaultThreadLimit() {
+  // Beyond this the reload waits on the disk and the allocator, not on parsing.
+  constexpr int maximumThreads = 16;
+  return std::clamp(QThread::idealThreadCount(), 1, maximumThreads);
 }
 
 LogFile& LogFileCache::createOrRetrieveLogFile(const QString& fullPath) {

@@ -5,13 +5,15 @@
 #include <QHash>
 #include <QString>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
 namespace kr {
 
 // One LogFile per path, kept across reloads so that unchanged files are not
-// parsed again. Used only on the reload thread.
+// parsed again. Used only on the reload thread, which hands the examining and
+// parsing of many files to helper threads and waits for them.
 class LogFileCache {
 public:
   // The log files of a folder, in name order, each read if it changed.
@@ -23,9 +25,15 @@ public:
   FolderRead readFolder(const QString& folder, const PlainTextStyle& style = {});
   LogFile& createOrRetrieveLogFile(const QString& fullPath);
   int size() const { return int(logFiles_.size()); }
+  // How many threads at most examine and parse files at once (1: the reload
+  // thread alone).
+  void setThreadLimit(int limit) { threadLimit_ = std::max(1, limit); }
+  int threadLimit() const { return threadLimit_; }
+  static int defaultThreadLimit();
 
 private:
   QHash<QString, std::shared_ptr<LogFile>> logFiles_;
+  int threadLimit_ = defaultThreadLimit();
 };
 
 } // namespace kr

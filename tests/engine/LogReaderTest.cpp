@@ -412,3 +412,109 @@ TEST(RichLogReaderTest, DataSetReadsEveryReadablePackageAndNamesTheOthers) {
     ids.append(slice->uuid().right(2));
   EXPECT_EQ(ids, (QStringList{"52", "51", "41", "40"}));
 }
+
+namespace {
+
+// A day's package text: `entries` entries with bold and coloured objectives,
+// a link and tags that differ per day.
+QByteArray generatedDay(int day, int entries) {
+  QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\n{\\fonttbl\\f0\\fswiss Helvetica;}\n"
+                   "{\\colortbl;\\red255\\green255\\blue255;\\red200\\green30\\blue30;}\n"
+                   "\\f0\\fs24 ";
+  for (int i = 0; i < entries; ++i) {
+    const QByteArray id = QByteArray::number(day * 100 + i);
+    const QByteArray date = QDate(2021, 1, 1).addDays(day).toString(Qt::ISODate).toLatin1();
+    rtf += "#TimeSlice\\\n" + id + "\\\n#objective\\\nDay " + QByteArray::number(day) +
+           " \\b part\\b0  \\cf2 " + id +
+           "\\cf0\\\nsee {\\field{\\*\\fldinst{HYPERLINK \"https://x.org/" + id +
+           "\"}}{\\fldrslt it}}\\\n#duration\\\n1500\\\n#actualDuration\\\n" + id +
+           "\\\n#startDate\\\n" + date + " 10:" + QByteArray::number(10 + i) +
+           ":00\\\n#tags\\\nday-" + QByteArray::number(day) + "," + id + "\\\n";
+  }
+  return rtf + "}";
+}
+
+QString packageName(int day) {
+  return QStringLiteral("System Log Day %1 (abc).rtfd")
+      .arg(QDate(2021, 1, 1).addDays(day).toString(Qt::ISODate));
+}
+
+// What a read of a folder yields, in a form two reads can be compared by.
+QStringList describe(const LogFileCache::FolderRead& read) {
+  QStringList lines;
+  for (const auto& file : read.files) {
+    lines.append(QFileInfo(file->fullPath()).fileName());
+    for (const auto& slice : file->timeSlicesInFile())
+      lines.append(slice->uuid() + u'|' + slice->objective() + u'|' +
+                   slice->startDate().toString(QStringLiteral("yyyy-MM-dd HH:mm")) + u'|' +
+                   slice->tagString() + u'|' + slice->extractedLinks().join(u' ') + u'|' +
+                   QString::number(slice->actualDuration()));
+  }
+  lines.append(QStringLiteral("parsed tags: ") + read.tagStringsParsed.join(u';'));
+  return lines;
+}
+
+} // namespace
+
+// Many files are examined and parsed on several threads at once; what comes
+// out, and the order of the warnings, must be what one thread gives.
+TEST(LogFileCacheTest, FilesReadSideBySideGiveWhatOneThreadGives) {
+  QTemporaryDir dir;
+  constexpr int kDays = 80;
+  for (int day = 0; day < kDays; ++day) {
+    const QString package = dir.path() + u'/' + packageName(day);
+    ASSERT_TRUE(QDir().mkpath(package));
+    // Every tenth package is damaged, one has no text at all.
+    if (day == 41)
+      continue;
+    ASSERT_TRUE(writeFile(package + QStringLiteral("/TXT.rtf"),
+                          day % 10 == 7 ? QByteArray("not rich text") : generatedDay(day, 3)));
+  }
+  ASSERT_TRUE(QFile::copy(kDataFolder + QStringLiteral("/System Log 2008-01-02 (a-b-c-d).txt"),
+                          dir.path() + QStringLiteral("/System Log 2008-01-02 (a-b-c-d).txt")));
+  ASSERT_TRUE(writeFile(dir.path() + QStringLiteral("/System Log notes.txt"), "#TimeSlice\nX\n"));
+
+  auto readAll = [&](LogFileCache& cache, QStringList* warnings) {
+    test::ConsoleCapture console;
+    test::ExpectWarnings expected({QStringLiteral("(abc).rtfd")});
+    const LogFileCache::FolderRead read = cache.readFolder(dir.path());
+    EXPECT_EQ(expected.seen(), 9); // eight damaged packages and the empty one
+    for (const QString& line : console.lines()) {
+      if (line.contains(QStringLiteral("(abc).rtfd")))
+        warnings->append(line);
+    }
+    return read;
+  };
+  LogFileCache alone;
+  alone.setThreadLimit(1);
+  LogFileCache sideBySide;
+  sideBySide.setThreadLimit(4);
+  QStringList warningsAlone, warningsSideBySide;
+  const QStringList expected = describe(readAll(alone, &warningsAlone));
+  const QStringList actual = describe(readAll(sideBySide, &warningsSideBySide));
+  EXPECT_EQ(actual, expected);
+  EXPECT_EQ(warningsSideBySide, warningsAlone);
+  ASSERT_EQ(warningsAlone.size(), 9);
+  EXPECT_TRUE(warningsAlone.first().contains(QStringLiteral("2021-01-08")));
+  EXPECT_TRUE(warningsAlone.last().contains(QStringLiteral("2021-03-19")));
+  // 82 files, of which 71 packages with 3 entries and a text log with 2.
+  EXPECT_EQ(expected.size(), 82 + 71 * 3 + 2 + 1);
+  const auto entry = std::find_if(expected.begin(), expected.end(),
+                                  [](const QString& line) { return line.startsWith(u"502|"); });
+  ASSERT_NE(entry, expected.end());
+  EXPECT_EQ(entry->toStdString(),
+            "502|Day 5 part 502\nsee it|2021-01-06 10:12|day-5,502|https://x.org/502|502");
+
+  // Only what changed is parsed again; a removed package is gone.
+  const QString changed = dir.path() + u'/' + packageName(3) + QStringLiteral("/TXT.rtf");
+  ASSERT_TRUE(writeFile(changed, generatedDay(3, 1) + " "));
+  ASSERT_TRUE(QDir(dir.path() + u'/' + packageName(60)).removeRecursively());
+  const auto before = sideBySide.readFolder(dir.path());
+  const QStringList again = describe(before);
+  EXPECT_EQ(before.files.size(), 81u);
+  EXPECT_EQ(before.tagStringsParsed, (QStringList{QStringLiteral("day-3,300")}));
+  EXPECT_FALSE(again.contains(QStringLiteral("301|Day 3 part 301\nsee it|2021-01-04 10:11|day-3,"
+                                             "301|https://x.org/301|301")));
+  EXPECT_FALSE(again.contains(packageName(60)));
+  EXPECT_TRUE(again.contains(packageName(61)));
+}

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 
 namespace kr::test {
 
@@ -40,6 +41,9 @@ void messageHandler(QtMsgType type, const QMessageLogContext& context, const QSt
   const QString line = context.category && qstrcmp(context.category, "default") != 0
                            ? QString::fromLatin1(context.category) + QStringLiteral(": ") + message
                            : message;
+  // Messages may come from several threads at once (the log reload's helpers).
+  static std::mutex mutex;
+  const std::lock_guard<std::mutex> lock(mutex);
   std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
   ConsoleCapture::record(line);
   if (type != QtWarningMsg && type != QtCriticalMsg)

@@ -224,6 +224,27 @@ TEST(LogFileTest, ParsesAgainOnlyWhenTheFileChanged) {
   EXPECT_EQ(file.timeSlicesInFile()[2]->uuid(), QStringLiteral("NEW"));
 }
 
+// A change that lands while the file is being parsed is read at the next
+// reload: the file counts as read as of the moment before the parse.
+TEST(LogFileTest, ChangeDuringAParseIsReadNextTime) {
+  LogFolder folder;
+  const QString path = folder.path(QStringLiteral("System Log 2008-01-02 (a-b-c-d).txt"));
+  LogFile file(path);
+  std::optional<LogFile::PendingRead> pending = file.beginRead();
+  ASSERT_TRUE(pending);
+  file.parse(*pending);
+  QFile log(path);
+  ASSERT_TRUE(log.open(QIODevice::Append));
+  log.write("#TimeSlice\r\nLATE\r\n");
+  log.close();
+  file.finishRead(std::move(*pending));
+  EXPECT_EQ(file.timeSlicesInFile().size(), 2u);
+  EXPECT_TRUE(file.read());
+  ASSERT_EQ(file.timeSlicesInFile().size(), 3u);
+  EXPECT_EQ(file.timeSlicesInFile()[2]->uuid(), QStringLiteral("LATE"));
+  EXPECT_FALSE(file.read());
+}
+
 TEST(LogFileTest, VanishedFileGivesNoRecordsAndOneLine) {
   LogFolder folder;
   const QString path = folder.path(QStringLiteral("System Log 2008-01-02 (a-b-c-d).txt"));

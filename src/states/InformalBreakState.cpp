@@ -26,7 +26,10 @@
 
 namespace kr {
 
-InformalBreakState::InformalBreakState() = default;
+InformalBreakState::InformalBreakState() {
+  addAction(QStringLiteral("startTimeSlice"), [this] { startTimeSlice(); });
+  addAction(QStringLiteral("backToWelcomePage"), [this] { backToWelcomePage(); });
+}
 
 InformalBreakState::~InformalBreakState() { stopTimer(); }
 

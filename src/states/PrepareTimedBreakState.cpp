@@ -62,6 +62,12 @@ QToolButton* helpButton(QWidget* parent, const QString& page) {
 
 PrepareTimedBreakState::PrepareTimedBreakState() {
   DataModel::shared().addBreakDurationListener(*this);
+  addAction(QStringLiteral("backToWelcomePage"), [this] { backToWelcomePage(); });
+  addAction(QStringLiteral("changeDuration"), [this] { changeDuration(); });
+  addAction(QStringLiteral("addOneMinute"), [this] { addOneMinute(); });
+  addAction(QStringLiteral("subtractOneMinute"), [this] { subtractOneMinute(); });
+  addAction(QStringLiteral("startTimedBreak"), [this] { startTimedBreak(); });
+  addAction(QStringLiteral("startTimeSlice"), [this] { startTimeSlice(); });
 }
 
 PrepareTimedBreakState::~PrepareTimedBreakState() = default;

@@ -46,7 +46,13 @@ std::int64_t checkedSeconds(double value) {
 } // namespace
 
 TimedBreakRunningState::TimedBreakRunningState()
-    : pageRefresher_(std::make_unique<PageRefresher>(*this)) {}
+    : pageRefresher_(std::make_unique<PageRefresher>(*this)) {
+  addAction(QStringLiteral("changeDuration"), [this] { changeDuration(); });
+  addAction(QStringLiteral("addOneMinute"), [this] { addOneMinute(); });
+  addAction(QStringLiteral("subtractOneMinute"), [this] { subtractOneMinute(); });
+  // The start-slice command ends the break early, as "Finish" does.
+  addAction(QStringLiteral("startTimeSlice"), [this] { startTimeSlice(); });
+}
 
 TimedBreakRunningState::~TimedBreakRunningState() {
   // The rest screen refers to this state: it goes first, up or not.

@@ -173,6 +173,10 @@ void WelcomeState::activate() {
     delegate->makeFront();
 }
 
+WelcomeState::WelcomeState() {
+  addAction(QStringLiteral("startTimeSlice"), [this] { startTimeSlice(); });
+}
+
 void WelcomeState::fireNext() {
   StateMachine::sharedStateMachine().triggerTransition(QStringLiteral("next"));
 }

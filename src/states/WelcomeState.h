@@ -13,6 +13,8 @@ namespace kr {
 // profile that is stored, whichever copy changed it last.
 class WelcomeState : public ModernUIState {
 public:
+  WelcomeState();
+
   const StateExits& exits() const override;
   void build() override;
   void activate() override;

@@ -11,12 +11,15 @@
 #include "platform/TestStatusItem.h"
 #include "platform/UserDefaults.h"
 #include "states/DefineTimeSliceState.h"
+#include "states/InformalBreakState.h"
 #include "states/PausedState.h"
 #include "states/PrepareTimedBreakState.h"
+#include "states/RateTimeSliceState.h"
 #include "states/SoftBreakState.h"
 #include "states/StateLinkingHelper.h"
 #include "states/TimeSliceRunningState.h"
 #include "states/TimedBreakRunningState.h"
+#include "states/WelcomeState.h"
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"
 #include "window/MainWindow.h"
@@ -215,6 +218,79 @@ TEST(StatusItemShell, ActionsReachTheCurrentStateOrDoNothing) {
   EXPECT_NE(perform("attemptToTriggerEndTimeSlice"), &states.timeSliceRunningState());
   // An action nobody has is not performed by anyone.
   EXPECT_FALSE(controller.tryToPerform(QStringLiteral("startTimeSliceNow")));
+}
+
+// The start-slice command of the menus and hot keys, sent through the main
+// controller, in every state: those that answer it leave by their own exit,
+// the others stay.
+TEST(StatusItemShell, StartTimeSliceLeavesEachStateThatAnswersItByItsOwnExit) {
+  Machine m;
+  UserDefaults& defaults = UserDefaults::standard();
+  defaults.setValue(QStringLiteral("lockScreenDuringBreak"), false);
+  defaults.setValue(QStringLiteral("durationInSeconds"), 120);
+  defaults.setValue(QStringLiteral("shouldUseSoftBreak"), true);
+  ApplicationShell shell(m.context());
+  shell.launch();
+  MainController& controller = shell.mainController();
+  StateMachine& machine = shell.stateMachine();
+  StateLinkingHelper& states = shell.stateLinkingHelper();
+  auto start = [&] {
+    EXPECT_TRUE(controller.tryToPerform(QStringLiteral("attemptToTriggerStartTimeSlice")));
+    return machine.currentState();
+  };
+  auto goTo = [&](const char* transition) {
+    machine.triggerTransition(QString::fromLatin1(transition));
+    return machine.currentState();
+  };
+  // Reaches the prepare-timed-break page from the define page by a slice
+  // that is stopped and not logged.
+  auto toPrepare = [&] {
+    ASSERT_EQ(machine.currentState(), &states.defineTimeSliceState());
+    start();
+    controller.tryToPerform(QStringLiteral("attemptToTriggerEndTimeSlice"));
+    ASSERT_EQ(machine.currentState(), &states.rateTimeSliceState());
+    ASSERT_EQ(start(), &states.rateTimeSliceState()) << "rating does not answer";
+    ASSERT_EQ(goTo("skipLogging"), &states.prepareTimedBreakState());
+  };
+
+  // Define time slice: "next".
+  ASSERT_EQ(machine.currentState(), &states.defineTimeSliceState());
+  EXPECT_EQ(start(), &states.timeSliceRunningState());
+  // Running, paused and the soft break do not answer.
+  EXPECT_EQ(start(), &states.timeSliceRunningState());
+  controller.tryToPerform(QStringLiteral("attemptToTriggerPauseTimeSlice"));
+  EXPECT_EQ(start(), &states.pausedState());
+  controller.tryToPerform(QStringLiteral("attemptToTriggerPauseTimeSlice"));
+  m.clock.advance(121.0);
+  ASSERT_EQ(machine.currentState(), &states.softBreakState());
+  EXPECT_EQ(start(), &states.softBreakState());
+  controller.tryToPerform(QStringLiteral("attemptToTriggerEndTimeSlice"));
+  ASSERT_EQ(machine.currentState(), &states.rateTimeSliceState());
+  EXPECT_EQ(start(), &states.rateTimeSliceState());
+  // Prepare timed break: "nextTimeSlice" to the define page.
+  ASSERT_EQ(goTo("skipLogging"), &states.prepareTimedBreakState());
+  EXPECT_EQ(start(), &states.defineTimeSliceState());
+  // Timed break running: "aborted", to the define page.
+  controller.tryToPerform(QStringLiteral("attemptToTriggerStartTimedBreak"));
+  ASSERT_EQ(machine.currentState(), &states.timedBreakRunningState());
+  EXPECT_EQ(start(), &states.defineTimeSliceState());
+  // Informal break: "next", to the define page.
+  toPrepare();
+  ASSERT_EQ(goTo("informalBreak"), &states.informalBreakState());
+  EXPECT_EQ(start(), &states.defineTimeSliceState());
+  EXPECT_FALSE(states.informalBreakState().isRuleTimerRunning());
+  // The three welcome pages: "next", back to where each was reached from.
+  ASSERT_EQ(goTo("welcome"), &states.welcomeState());
+  EXPECT_EQ(start(), &states.defineTimeSliceState());
+  toPrepare();
+  ASSERT_EQ(goTo("welcome"), &states.welcomeStateCopyForPrepareTimedBreakState());
+  EXPECT_EQ(start(), &states.prepareTimedBreakState());
+  ASSERT_EQ(goTo("informalBreak"), &states.informalBreakState());
+  ASSERT_EQ(goTo("welcome"), &states.welcomeStateCopyForInformalBreakState());
+  EXPECT_EQ(start(), &states.informalBreakState());
+
+  for (const char* key : {"lockScreenDuringBreak", "durationInSeconds", "shouldUseSoftBreak"})
+    defaults.remove(QString::fromLatin1(key));
 }
 
 TEST(StatusItemShell, TheDefaultActionPressesTheCurrentPagesDefaultButton) {

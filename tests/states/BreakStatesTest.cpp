@@ -196,6 +196,32 @@ TEST(TimedBreak, ElapsedPostsItsEventThenLeavesThroughElapsed) {
   EXPECT_EQ(f.countEvents(QStringLiteral("Korvane_R_3.TimedBreakRunningState.end")), 1);
 }
 
+TEST(TimedBreak, CommandsOfTheChainReachTheBreakPagesAndStartSliceEndsTheBreakEarly) {
+  BreakFixture f;
+  f.startOnPrepare();
+  // The prepare page answers the length commands and the break command.
+  EXPECT_TRUE(f.machine.tryToPerform(QStringLiteral("addOneMinute")));
+  EXPECT_EQ(store().integer(QStringLiteral("breakDurationInSeconds")), 660);
+  EXPECT_TRUE(f.machine.tryToPerform(QStringLiteral("subtractOneMinute")));
+  EXPECT_EQ(store().integer(QStringLiteral("breakDurationInSeconds")), 600);
+  EXPECT_TRUE(f.machine.tryToPerform(QStringLiteral("startTimedBreak")));
+  ASSERT_EQ(f.machine.currentState(), &f.timedBreak());
+  f.clock.advance(30.0);
+  EXPECT_TRUE(f.machine.tryToPerform(QStringLiteral("addOneMinute")));
+  EXPECT_EQ(f.breakTotal(), 660);
+  EXPECT_TRUE(f.machine.tryToPerform(QStringLiteral("subtractOneMinute")));
+  EXPECT_EQ(f.breakTotal(), 600);
+  EXPECT_FALSE(f.machine.tryToPerform(QStringLiteral("startTimedBreak")));
+
+  EXPECT_TRUE(f.machine.tryToPerform(QStringLiteral("startTimeSlice")));
+  EXPECT_EQ(f.machine.currentState(), &f.define());
+  EXPECT_EQ(f.countEvents(QStringLiteral("Korvane_R_3.TimedBreakRunningState.end")), 1);
+  // Ended early: the break's own end never comes.
+  f.clock.advance(700.0);
+  EXPECT_EQ(f.countEvents(QStringLiteral("TimedBreakRunningState.elapsed")), 0);
+  EXPECT_EQ(f.machine.currentState(), &f.define());
+}
+
 // The informal break's rules checked at 0.1 s, as a table of start times,
 // waits and idle seconds.
 TEST(InformalBreak, EachRuleEndsTheBreakAtItsMoment) {

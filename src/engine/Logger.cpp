@@ -48,6 +48,13 @@ RichText withoutTrailingLineEnds(RichText text) {
 }
 } // namespace
 
+// The entry of a completed slice and the objective whose linked tasks are
+// marked done once that entry is written.
+struct Logger::PendingMarking {
+  RichText entry;
+  RichText objective;
+};
+
 Logger::Logger(UserDefaults& defaults, DataModel& dataModel, QObject* parent)
     : QObject(parent), defaults_(defaults), dataModel_(dataModel),
       bridge_(TaskManagerBridge::create()), startDate_(distantPast()), endDate_(distantPast()) {
@@ -124,14 +131,9 @@ RichText Logger::prepareTimeSliceSystemLogEntryTextWithUUID(const QString& uuid)
   const RichText objective =
       RTFHelper::sharedInstance().attributedStringFromData(dataModel_.objectiveData().data());
   helper.substituteRichText(withoutTrailingLineEnds(objective), QStringLiteral("objective"));
-  if (dataModel_.completed()) {
-    helper.substitute(QStringLiteral("YES"), QStringLiteral("completed"));
-    performOmniFocusMarking(objective);
-    performTheHitListMarking(objective);
-    performThingsMarking(objective);
-  } else {
-    helper.substitute(QStringLiteral("NO"), QStringLiteral("completed"));
-  }
+  const bool completed = dataModel_.completed();
+  helper.substitute(completed ? QStringLiteral("YES") : QStringLiteral("NO"),
+                    QStringLiteral("completed"));
   helper.substitute(QString::number(dataModel_.durationInMinutes() * 60),
                     QStringLiteral("duration"));
   helper.substitute(singleLine(dataModel_.tags()), QStringLiteral("tags"));
@@ -148,15 +150,32 @@ RichText Logger::prepareTimeSliceSystemLogEntryTextWithUUID(const QString& uuid)
 
   RichText entry = RTFHelper::sharedInstance().attributedStringFromData(helper.data());
   qn_log(QStringLiteral("text: %1").arg(entry.plainText()));
+  // The tasks are marked only once the entry is in the log: a write that
+  // fails and is tried again must neither lose nor repeat the marking.
+  if (completed)
+    pendingMarking_ = std::make_unique<PendingMarking>(PendingMarking{entry, objective});
+  else
+    pendingMarking_.reset();
   return entry;
+}
+
+void Logger::markLinkedTasksOfWrittenEntry(const RichText& entry) {
+  if (!pendingMarking_ || !(pendingMarking_->entry == entry))
+    return;
+  const std::unique_ptr<PendingMarking> marking = std::move(pendingMarking_);
+  performOmniFocusMarking(marking->objective);
+  performTheHitListMarking(marking->objective);
+  performThingsMarking(marking->objective);
 }
 
 bool Logger::writeToSystemLog(const RichText& entry, QString* error) {
   qn_log(QStringLiteral("writeToSystemLog [start]"));
   const bool written = BackingStoreManager::sharedManager().append(entry, *currentStore(), error);
   qn_log(QStringLiteral("writeToUserLog [end]"));
-  if (written)
+  if (written) {
+    markLinkedTasksOfWrittenEntry(entry);
     Q_EMIT systemLogWritten();
+  }
   return written;
 }
 

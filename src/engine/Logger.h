@@ -35,10 +35,12 @@ public:
 
   // One filled entry for the current slice: the template with the slice's
   // values from the timer settings and the worked seconds. A completed
-  // slice's linked tasks are marked done on the way.
+  // slice's linked tasks are marked done once this entry has been written.
   RichText prepareTimeSliceSystemLogEntryTextWithUUID(const QString& uuid);
   // Appends the entry to today's log file. False, with the reason, when it was
-  // not written (the user has been shown why).
+  // not written (the user has been shown why). Writing the last prepared
+  // entry marks its linked tasks done, once, however often the write had
+  // to be tried.
   bool writeToSystemLog(const RichText& entry, QString* error = nullptr);
   // Shows the log folder in the file browser.
   void revealLogFolder();
@@ -86,12 +88,16 @@ Q_SIGNALS:
   void systemLogWritten();
 
 private:
+  struct PendingMarking;
+
   void resetBackingStoreDescriptors();
+  void markLinkedTasksOfWrittenEntry(const RichText& entry);
   std::shared_ptr<BackingStoreDescriptor> currentStore() const;
 
   UserDefaults& defaults_;
   DataModel& dataModel_;
   std::unique_ptr<TaskManagerBridge> bridge_;
+  std::unique_ptr<PendingMarking> pendingMarking_;
   mutable QMutex storeMutex_;
   std::shared_ptr<BackingStoreDescriptor> store_;
   std::vector<std::shared_ptr<BackingStoreDescriptor>> retiredStores_;

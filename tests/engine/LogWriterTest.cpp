@@ -154,13 +154,58 @@ TEST_F(LogWriterTest, OnlyACompletedSliceMarksItsLinkedTasks) {
   defaults().setValue(QStringLiteral("omnifocusIntegration"), true);
 
   defaults().setValue(QStringLiteral("completed"), false);
-  logger->prepareTimeSliceSystemLogEntryTextWithUUID(QStringLiteral("U1"));
+  ASSERT_TRUE(logger->writeToSystemLog(
+      logger->prepareTimeSliceSystemLogEntryTextWithUUID(QStringLiteral("U1"))));
   EXPECT_TRUE(journal->journal.isEmpty());
 
   defaults().setValue(QStringLiteral("completed"), true);
-  logger->prepareTimeSliceSystemLogEntryTextWithUUID(QStringLiteral("U2"));
+  ASSERT_TRUE(logger->writeToSystemLog(
+      logger->prepareTimeSliceSystemLogEntryTextWithUUID(QStringLiteral("U2"))));
   ASSERT_EQ(journal->journal.size(), 1);
   EXPECT_TRUE(journal->journal.first().contains(QStringLiteral("task id \"kXy9\"")));
+}
+
+TEST_F(LogWriterTest, LinkedTasksAreMarkedOnceTheEntryIsWrittenNotOnEachTry) {
+  auto bridge = std::make_unique<TestTaskManagerBridge>();
+  TestTaskManagerBridge* journal = bridge.get();
+  logger->setTaskManagerBridge(std::move(bridge));
+  defaults().setValue(QStringLiteral("omnifocusIntegration"), true);
+  // A file where the log folder should be: the append cannot make it.
+  ASSERT_TRUE(QDir(dir.path() + QStringLiteral("/Korvane-R")).removeRecursively());
+  QDir().mkpath(dir.path() + QStringLiteral("/Korvane-R"));
+  QFile blocker(logFolder());
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+
+  const RichText first = logger->prepareTimeSliceSystemLogEntryTextWithUUID(QStringLiteral("U"));
+  EXPECT_TRUE(journal->journal.isEmpty()) << "nothing is marked while the entry is prepared";
+  {
+    test::ExpectWarnings expected({QStringLiteral("Could not create folder path at:")});
+    EXPECT_FALSE(logger->writeToSystemLog(first));
+  }
+  EXPECT_TRUE(journal->journal.isEmpty()) << "the slice is not logged, so its task is not done";
+
+  // The rating page tries again once the folder can be made.
+  ASSERT_TRUE(QFile::remove(logFolder()));
+  const RichText retry = logger->prepareTimeSliceSystemLogEntryTextWithUUID(QStringLiteral("U"));
+  EXPECT_TRUE(journal->journal.isEmpty());
+  ASSERT_TRUE(logger->writeToSystemLog(retry));
+  ASSERT_EQ(journal->journal.size(), 1);
+  EXPECT_TRUE(journal->journal.first().contains(QStringLiteral("task id \"kXy9\"")));
+
+  // Neither the same entry again nor another entry marks anything more.
+  ASSERT_TRUE(logger->writeToSystemLog(retry));
+  ASSERT_TRUE(logger->writeToSystemLog(numberedEntry(1)));
+  EXPECT_EQ(journal->journal.size(), 1);
+
+  // An entry prepared but then not written for a slice no longer completed
+  // leaves nothing pending.
+  logger->prepareTimeSliceSystemLogEntryTextWithUUID(QStringLiteral("V"));
+  defaults().setValue(QStringLiteral("completed"), false);
+  ASSERT_TRUE(logger->writeToSystemLog(
+      logger->prepareTimeSliceSystemLogEntryTextWithUUID(QStringLiteral("V"))));
+  EXPECT_EQ(journal->journal.size(), 1);
+  EXPECT_EQ(plainTextAt(dayPath()).count(QStringLiteral("#TimeSlice")), 4);
 }
 
 TEST_F(LogWriterTest, AppendsCreateTheDaysPackageAndKeepEntriesInOrder) {

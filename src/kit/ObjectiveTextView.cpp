@@ -101,6 +101,9 @@ QTextCharFormat ObjectiveTextView::referenceFormat() const {
 }
 
 void ObjectiveTextView::mergeFormat(const QTextCharFormat& modifier) {
+  // A locked editor takes no format change either.
+  if (isReadOnly())
+    return;
   mergeCurrentCharFormat(modifier);
   updateIndicators();
 }

@@ -1,6 +1,7 @@
 #include "states/RateTimeSliceState.h"
 
 #include "kit/LabelFragment.h"
+#include "kit/TitleFragment.h"
 
 #include "states/AppDelegateAPI.h"
 #include "states/ButtonWallHelper.h"
@@ -18,6 +19,7 @@
 #include "platform/AlertPresenterAPI.h"
 #include "platform/FatalError.h"
 #include "platform/RichText.h"
+#include "platform/SmartTimerWrapper.h"
 #include "platform/UserDefaults.h"
 
 #include <QHBoxLayout>
@@ -78,7 +80,10 @@ RateTimeSliceState::RateTimeSliceState() {
                               [this] { StateHost::instance().hide(*this); });
 }
 
-RateTimeSliceState::~RateTimeSliceState() = default;
+RateTimeSliceState::~RateTimeSliceState() {
+  if (activateObjectiveEditingAfterDelayTimer_)
+    activateObjectiveEditingAfterDelayTimer_->stop();
+}
 
 const StateExits& RateTimeSliceState::exits() const {
   static const StateExits table{
@@ -93,6 +98,32 @@ void RateTimeSliceState::activate() {
     delegate->makeFront();
   ModernUIState::activate();
   switchPadToWeeklyStatistics();
+  lockObjectiveEditingBriefly();
+}
+
+void RateTimeSliceState::lockObjectiveEditingBriefly() {
+  KR_ASSERT(objectiveTextView_ != nullptr,
+            QStringLiteral("the rating page has no objective editor"));
+  // A lock still pending from an earlier activation starts over.
+  if (activateObjectiveEditingAfterDelayTimer_) {
+    activateObjectiveEditingAfterDelayTimer_->stop();
+    activateObjectiveEditingAfterDelayTimer_.reset();
+  }
+  if (!defaults().boolValue(kEditingLock)) {
+    objectiveTextView_->setReadOnly(false);
+    objectiveTextView_->selectAll();
+    return;
+  }
+  objectiveTextView_->setReadOnly(true);
+  // The timer belongs to this state and stops with it; should it fire after
+  // the page was left, it only unlocks the hidden editor.
+  activateObjectiveEditingAfterDelayTimer_ = SmartTimerWrapper::wrapTimer(
+      kObjectiveEditingDelay, false, [view = objectiveTextView_](SmartTimerWrapper&) {
+        if (!view)
+          return;
+        view->setReadOnly(false);
+        view->selectAll();
+      });
 }
 
 void RateTimeSliceState::switchPadToWeeklyStatistics() {
@@ -158,11 +189,10 @@ void RateTimeSliceState::selectTagTokenField() {
 }
 
 void RateTimeSliceState::build() {
-  defaults().registerDefault(kWeeklySwitch, true);
-  defaults().registerDefault(kEditingLock, true);
   defaults().registerDefault(kHideTagEditor, false);
   createStackView();
   createAndInstallTitleFragment(QStringLiteral("Rate Time Slice"));
+  createTitleMenu();
   const auto [objectiveLabel, indicators] = createAndInstallObjectiveLabelFragment();
   objectiveLabel->addVisibilityManagedOption(QStringLiteral("Tag Editor"), kHideTagEditor);
   objectiveTextView_ = createAndInstallObjectiveTextViewFragment(indicators).first;
@@ -183,6 +213,22 @@ void RateTimeSliceState::build() {
                             QStringLiteral("Insert Priming Template"), kPrimingOption, true);
   createContinueSection();
   createDoNotLogSection();
+}
+
+void RateTimeSliceState::createTitleMenu() {
+  TitleFragment* title = titleFragment();
+  title->addCheckedOption(QStringLiteral("Automatically Switch Pad to Weekly Statistics"),
+                          kWeeklySwitch, true);
+  title->addCheckedOption(
+      QStringLiteral("Disable Objective Editing for 2 Seconds after Activation"), kEditingLock,
+      true);
+  title->addSeparatorItem();
+  // The sections these options show and hide are built below, each
+  // registering its own key.
+  title->addVisibilityManagedOption(QStringLiteral("Add Breadcrumbs Button"), kBreadcrumbsOption);
+  title->addVisibilityManagedOption(QStringLiteral("Add Priming Button"), kPrimingOption);
+  title->addVisibilityManagedOption(QStringLiteral("Extend Time Slice Option"), kContinueOption);
+  title->addVisibilityManagedOption(QStringLiteral("Do Not Log Option"), kDoNotLogOption);
 }
 
 QWidget* RateTimeSliceState::createTagEditorSection() {

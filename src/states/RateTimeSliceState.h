@@ -12,7 +12,11 @@
 #include <QPushButton>
 #include <QStringList>
 
+#include <memory>
+
 namespace kr {
+
+class SmartTimerWrapper;
 
 // The page on which the user rates the slice that just ended (focus level,
 // completed or not) and logs it to the day's log file, continues the slice
@@ -23,6 +27,9 @@ public:
   static const QStringList& focusLevels();
   // The extension lengths "Continue Working" offers, in minutes.
   static const int kExtensionMinutes[4];
+  // How long the objective stays locked after activation (the option's
+  // title rounds it to two seconds).
+  static constexpr double kObjectiveEditingDelay = 1.5;
 
   RateTimeSliceState();
   ~RateTimeSliceState() override;
@@ -61,10 +68,18 @@ public:
   TagTokenField* tagTokenField() const { return tagTokenField_; }
 
   ObjectiveTextView* objectiveTextView() const { return objectiveTextView_; }
+  // The pending one-shot timer that unlocks the objective, if any.
+  const std::shared_ptr<SmartTimerWrapper>& activateObjectiveEditingAfterDelayTimer() const {
+    return activateObjectiveEditingAfterDelayTimer_;
+  }
 
 private:
   QPointer<ObjectiveTextView> objectiveTextView_;
   void switchPadToWeeklyStatistics();
+  // A keystroke meant for the page just left must not land in the objective:
+  // with the option on, editing starts only after a short delay.
+  void lockObjectiveEditingBriefly();
+  void createTitleMenu();
   QWidget* createTagEditorSection();
   QWidget* createFocusRow();
   QWidget* createTemplateSection(const QString& title, const QString& buttonTitle,
@@ -81,6 +96,7 @@ private:
   QPointer<QWidget> breadcrumbsSection_;
   QPointer<QWidget> primingSection_;
   QPointer<TagTokenField> tagTokenField_;
+  std::shared_ptr<SmartTimerWrapper> activateObjectiveEditingAfterDelayTimer_;
 };
 
 } // namespace kr

@@ -3,7 +3,11 @@
 #include "states/PageServices.h"
 #include "states/PrepareTimedBreakState.h"
 
+#include "kit/ObjectiveTextView.h"
+#include "kit/PullDownButtonBrick.h"
+#include "kit/SmartMenuItem.h"
 #include "kit/TagTokenField.h"
+#include "kit/TitleFragment.h"
 
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/BackingStoreManager.h"
@@ -14,12 +18,16 @@
 #include "platform/RichText.h"
 #include "platform/RtfWriter.h"
 #include "platform/RtfdPackage.h"
+#include "platform/SmartTimerWrapper.h"
 
 #include "support/TestEnvironment.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUuid>
 
 #include <gtest/gtest.h>
@@ -32,6 +40,15 @@ const QString kMachine = QStringLiteral("a4836e8b9f2");
 const QString kLink = QStringLiteral("https://example.org/report");
 
 UserDefaults& defaults() { return UserDefaults::standard(); }
+
+const QString kEditingLock = QStringLiteral("disableObjectiveEditingForTwoSecondsAfterActivation");
+
+QString storedObjective() { return DataModel::shared().objectiveData().plainText(); }
+
+bool wholeTextSelected(const ObjectiveTextView* editor) {
+  return !editor->toPlainText().isEmpty() &&
+         editor->textCursor().selectedText() == editor->toPlainText();
+}
 
 // The slice states with the log in a folder of the test's own, a statistics
 // refresh that is counted, and the soft break off.
@@ -297,4 +314,108 @@ TEST_F(RateTimeSliceScenario, RatingSwitchesVisiblePadsToTheWeeklyStatistics) {
   EXPECT_TRUE(defaults().boolValue(pads[1]));
   EXPECT_TRUE(defaults().boolValue(pads[2]));
   EXPECT_EQ(defaults().integer(QStringLiteral("currentlyDisplayedStatistic")), 0);
+}
+
+TEST_F(RateTimeSliceScenario, ObjectiveTakesNoKeystrokeInTheFirstSecondAndAHalf) {
+  const QString objective = storedObjective();
+  runSlice(120.0);
+  ObjectiveTextView* editor = f.rate().objectiveTextView();
+  const QByteArray data = defaults().object(QStringLiteral("objective")).toByteArray();
+  QTest::keyClicks(editor, QStringLiteral("typed on"));
+  QTest::keyClick(editor, Qt::Key_Return);
+  editor->toggleBoldAttribute();
+  EXPECT_EQ(f.machine.currentState(), &f.rate()) << "Return while locked logs nothing";
+  f.clock.advance(1.4);
+  ASSERT_NE(f.rate().activateObjectiveEditingAfterDelayTimer(), nullptr);
+  QTest::keyClicks(editor, QStringLiteral("x"));
+  EXPECT_EQ(editor->toPlainText(), objective);
+  EXPECT_EQ(defaults().object(QStringLiteral("objective")).toByteArray(), data)
+      << "not even a format change";
+
+  f.clock.advance(0.1);
+  EXPECT_FALSE(editor->isReadOnly());
+  EXPECT_TRUE(wholeTextSelected(editor));
+  QTest::keyClicks(editor, QStringLiteral("Review the draft"));
+  EXPECT_EQ(storedObjective(), QStringLiteral("Review the draft"));
+}
+
+TEST_F(RateTimeSliceScenario, ReactivationRestartsTheLockAndLeavingEarlyChangesNothingLater) {
+  runSlice(120.0);
+  RateTimeSliceState& rate = f.rate();
+  ObjectiveTextView* editor = rate.objectiveTextView();
+  // Back to the slice and straight back to the rating, one second in: the
+  // first lock's timer is dropped and a new one runs from here.
+  f.clock.advance(1.0);
+  const std::weak_ptr<SmartTimerWrapper> first = rate.activateObjectiveEditingAfterDelayTimer();
+  ASSERT_FALSE(first.expired());
+  rate.internalContinue();
+  f.running().stopTimeSlice();
+  ASSERT_EQ(f.machine.currentState(), &rate);
+  EXPECT_TRUE(first.expired() || !first.lock()->isValid());
+  ASSERT_NE(rate.activateObjectiveEditingAfterDelayTimer(), nullptr);
+  f.clock.advance(0.5);
+  EXPECT_TRUE(editor->isReadOnly()) << "the first lock's moment has no effect";
+  f.clock.advance(1.0);
+  EXPECT_FALSE(editor->isReadOnly());
+
+  // Left before the lock ends: the timer still fires, harmlessly, on the
+  // page that is no longer shown; the objective and the next page stay.
+  f.machine.triggerTransition(QStringLiteral("extend"));
+  f.running().stopTimeSlice();
+  ASSERT_EQ(f.machine.currentState(), &rate);
+  EXPECT_TRUE(editor->isReadOnly());
+  const QByteArray data = defaults().object(QStringLiteral("objective")).toByteArray();
+  f.machine.triggerTransition(QStringLiteral("skipLogging"));
+  PrepareTimedBreakState& prepare = f.helper.prepareTimedBreakState();
+  f.clock.advance(2.0);
+  EXPECT_EQ(f.machine.currentState(), &prepare);
+  EXPECT_EQ(defaults().object(QStringLiteral("objective")).toByteArray(), data);
+  EXPECT_FALSE(editor->isReadOnly());
+
+  // With the option off the objective is editable and selected at once.
+  defaults().setValue(kEditingLock, false);
+  Logger::sharedLogger().resetActualSecondsWorked();
+  f.machine.triggerTransition(QStringLiteral("nextTimeSlice"));
+  runSlice(120.0);
+  EXPECT_FALSE(editor->isReadOnly());
+  EXPECT_TRUE(wholeTextSelected(editor));
+  EXPECT_EQ(rate.activateObjectiveEditingAfterDelayTimer(), nullptr);
+  defaults().remove(kEditingLock);
+  // A lock that is still pending when the page goes away stops with it.
+  f.machine.triggerTransition(QStringLiteral("extend"));
+  f.running().stopTimeSlice();
+  EXPECT_TRUE(editor->isReadOnly());
+}
+
+TEST_F(RateTimeSliceScenario, TitleMenuHoldsTheTwoOptionsAndTheFourSectionSwitches) {
+  TitleFragment* title = f.rate().titleFragment();
+  ASSERT_NE(title, nullptr);
+  QMenu* menu = title->wheelButton()->itemMenu();
+  SmartMenuItem::updateItemsOf(menu);
+  QStringList titles;
+  for (QAction* action : menu->actions())
+    titles.append(action->isSeparator() ? QStringLiteral("---") : action->text());
+  // The first item is the button's face.
+  EXPECT_EQ(titles.mid(1), (QStringList{
+                               QStringLiteral("Automatically Switch Pad to Weekly Statistics"),
+                               QStringLiteral("Disable Objective Editing for 2 Seconds after "
+                                              "Activation"),
+                               QStringLiteral("---"),
+                               QStringLiteral("Hide Add Breadcrumbs Button"),
+                               QStringLiteral("Hide Add Priming Button"),
+                               QStringLiteral("Hide Extend Time Slice Option"),
+                               QStringLiteral("Hide Do Not Log Option"),
+                           }));
+  QAction* lock = menu->actions().at(2);
+  EXPECT_TRUE(lock->isChecked());
+  lock->trigger();
+  EXPECT_FALSE(defaults().boolValue(kEditingLock));
+  menu->actions().at(6)->trigger();
+  EXPECT_TRUE(
+      defaults().boolValue(QStringLiteral("extendTimeSliceFragmentOptionInRateTimeSliceStep")));
+  EXPECT_TRUE(f.rate().continueButton()->parentWidget()->isHidden());
+  SmartMenuItem::updateItemsOf(menu);
+  EXPECT_EQ(menu->actions().at(6)->text(), QStringLiteral("Show Extend Time Slice Option"));
+  menu->actions().at(6)->trigger();
+  defaults().remove(kEditingLock);
 }

@@ -2,7 +2,9 @@
 
 #include "shell/ShellHooks.h"
 
+#include "effects/EffectsServices.h"
 #include "effects/NotificationHelper.h"
+#include "effects/SoundManager.h"
 #include "effects/WhiteNoiseMachine.h"
 #include "engine/LogFileManager.h"
 #include "engine/UpgradeManager.h"
@@ -29,6 +31,15 @@ void StandardHooks::installStateCues() {
   SliceCues& slice = SliceCues::shared();
   slice.playSecondTick = [helper] { helper()->playSecondTick(); };
   slice.stopContinuousSound = [] { WhiteNoiseMachine::continuousSoundMachine().stopPlaying(); };
+  slice.playContinuousSound = [] {
+    WhiteNoiseMachine::continuousSoundMachine().playSubjectToSettings();
+  };
+  slice.continuousSoundsLabels = [] {
+    return EffectsServices::shared().soundManager().continuousSoundsLabels();
+  };
+  slice.continuousSoundsPrivateNames = [] {
+    return EffectsServices::shared().soundManager().continuousSoundsPrivateNames();
+  };
 
   SoftBreakCues& soft = SoftBreakCues::shared();
   soft.playFirstTick = [helper] { helper()->playFirstTick(); };

@@ -1,6 +1,7 @@
 #include "states/TimeSliceRunningState.h"
 
 #include "states/ButtonWallHelper.h"
+#include "states/ContinuousSoundSection.h"
 #include "states/SectionVisibility.h"
 #include "states/SliceCues.h"
 #include "states/StateHost.h"
@@ -14,6 +15,7 @@
 #include "engine/TimedStateMachineModule.h"
 #include "engine/TimedStateMachineViewModel.h"
 #include "kit/LabelFragment.h"
+#include "kit/TitleFragment.h"
 #include "platform/FatalError.h"
 
 #include <QHBoxLayout>
@@ -202,6 +204,8 @@ double TimeSliceRunningState::elapsedSeconds() const { return viewModel()->elaps
 void TimeSliceRunningState::build() {
   createStackView();
   createAndInstallTitleFragment(QStringLiteral("Time Slice Running..."));
+  titleFragment()->addVisibilityManagedOption(QStringLiteral("Continuous Sound Control"),
+                                              ContinuousSoundSection::kHiddenKey);
   const auto [objectiveLabel, indicators] = createAndInstallObjectiveLabelFragment();
   objectiveLabel->addVisibilityManagedOption(
       QStringLiteral("Tag Editor"), QStringLiteral("hideTagEditorInTimeSliceRunningState"));
@@ -267,6 +271,7 @@ void TimeSliceRunningState::build() {
     update->closure = section->update;
     addUpdatableView(*update);
   }
+  addContinuousSoundSections();
 
   QWidget* wall = buttonWall();
   ButtonWallHelper::addButton(wall, QStringLiteral("Finish"), true, [this] { stopTimeSlice(); });
@@ -274,6 +279,20 @@ void TimeSliceRunningState::build() {
                               [this] { pauseOrResumeTimeSlice(); });
   ButtonWallHelper::addButton(wall, QStringLiteral("Hide"), false,
                               [this] { StateHost::instance().hide(*this); });
+}
+
+void TimeSliceRunningState::addContinuousSoundSections() {
+  // The controls register the hidden flag (hidden at first) before the
+  // label's visibility reads it.
+  const ContinuousSoundSection::Controls controls = ContinuousSoundSection::create();
+  auto* label = LabelFragment::labelFragment(QStringLiteral("Continuous Sound"));
+  addSection(label);
+  SectionVisibility::hideWhileSet(label, ContinuousSoundSection::kHiddenKey);
+  addSection(controls.section);
+  SectionVisibility::hideWhileSet(controls.section, ContinuousSoundSection::kHiddenKey);
+  continuousSoundSwitch_ = controls.soundOn;
+  continuousSoundPopUp_ = controls.sounds;
+  continuousSoundVolumeSlider_ = controls.volume;
 }
 
 } // namespace kr

@@ -5,6 +5,8 @@
 
 #include "kit/ObjectiveTextView.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QPointer>
 #include <QSlider>
 
@@ -64,9 +66,13 @@ public:
   std::int64_t workedSecondsAtActivation() const { return workedAtActivation_; }
 
   ObjectiveTextView* objectiveTextView() const { return objectiveTextView_; }
+  QCheckBox* continuousSoundSwitch() const { return continuousSoundSwitch_; }
+  QComboBox* continuousSoundPopUp() const { return continuousSoundPopUp_; }
+  QSlider* continuousSoundVolumeSlider() const { return continuousSoundVolumeSlider_; }
 
 private:
   QPointer<ObjectiveTextView> objectiveTextView_;
+  void addContinuousSoundSections();
   void leaveBy(const QString& event, const QString& transition);
   double remainingSeconds() const;
   double elapsedSeconds() const;
@@ -74,6 +80,9 @@ private:
 
   QPointer<QSlider> durationSlider_;
   TagTokenField* tagTokenField_ = nullptr;
+  QPointer<QCheckBox> continuousSoundSwitch_;
+  QPointer<QComboBox> continuousSoundPopUp_;
+  QPointer<QSlider> continuousSoundVolumeSlider_;
   bool settingSlider_ = false;
   std::int64_t workedAtActivation_ = 0;
   GenericUpdateViewTypeImplementation bubbleUpdate_{{}};

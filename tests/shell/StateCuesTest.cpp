@@ -1,7 +1,9 @@
 #include "shell/StandardHooks.h"
 
+#include "effects/EffectsServices.h"
 #include "effects/QNNotificationCenter.h"
 #include "effects/RecordingOutputs.h"
+#include "effects/SoundManager.h"
 #include "states/SliceCues.h"
 #include "states/SoftBreakCues.h"
 
@@ -30,7 +32,16 @@ TEST(StateCuesTest, TheSoftBreakAndTheSliceEndReachTheNotificationCentreUntilRem
   kr::SoftBreakCues::call(soft.speakAndDisplayForcedBreakMessages);
   EXPECT_TRUE(outputs.take().contains(QStringLiteral("speak Break now")));
 
+  // The running page offers the library's continuous sounds.
+  const QStringList names = kr::SliceCues::shared().callContinuousSoundsPrivateNames();
+  EXPECT_TRUE(names.contains(QStringLiteral("pink_noise")) &&
+              names.contains(QStringLiteral("clock1_c")));
+  EXPECT_EQ(kr::SliceCues::shared().callContinuousSoundsLabels(),
+            kr::EffectsServices::shared().soundManager().continuousSoundsLabels());
+  EXPECT_EQ(kr::SliceCues::shared().callContinuousSoundsLabels().size(), names.size());
+
   kr::StandardHooks::removeStateCues();
+  EXPECT_TRUE(kr::SliceCues::shared().callContinuousSoundsPrivateNames().isEmpty());
   kr::SoftBreakCues::call(kr::SoftBreakCues::shared().playTock);
   kr::SliceCues::shared().callPlaySecondTick();
   EXPECT_TRUE(outputs.take().isEmpty());

@@ -5,6 +5,12 @@
 
 #include "engine/TimedStateMachineModule.h"
 #include "engine/TimedStateMachineViewModel.h"
+#include "kit/PullDownButtonBrick.h"
+#include "kit/SmartMenuItem.h"
+#include "kit/TitleFragment.h"
+
+#include <QAction>
+#include <QMenu>
 
 #include <gtest/gtest.h>
 
@@ -281,4 +287,74 @@ TEST(SliceScenario, QuickDialogSetsTheRestAndALateAnswerChangesNothing) {
     EXPECT_EQ(f.machine.currentState(), &f.rate());
   }
   TimeViewFactory::shared() = TimeViewFactory{};
+}
+
+TEST(RunningPage, ContinuousSoundControlsFollowTheirSettingsAndOnlySwitchingOnStartsTheSound) {
+  UserDefaults& defaults = UserDefaults::standard();
+  int plays = 0;
+  SliceCues& cues = SliceCues::shared();
+  cues.playContinuousSound = [&] { ++plays; };
+  cues.continuousSoundsLabels = [] {
+    return QStringList{QStringLiteral("Pink Noise"), QStringLiteral("Clock"),
+                       QStringLiteral("Rain")};
+  };
+  cues.continuousSoundsPrivateNames = [] {
+    return QStringList{QStringLiteral("pink_noise"), QStringLiteral("clock1_c"),
+                       QStringLiteral("rain")};
+  };
+  defaults.setValue(QStringLiteral("continuousSound"), QStringLiteral("clock1_c"));
+  defaults.setValue(QStringLiteral("continuousSoundVolume"), 0.25);
+  defaults.setValue(QStringLiteral("continuousSoundOn"), false);
+  test::SliceFixture f;
+  f.start();
+  TimeSliceRunningState& running = f.running();
+  QWidget* controls =
+      running.fragmentStackView()->findChild<QWidget*>(QStringLiteral("Continuous Sound Controls"));
+  QWidget* label =
+      running.fragmentStackView()->findChild<QWidget*>(QStringLiteral("Continuous Sound Fragment"));
+  ASSERT_NE(controls, nullptr);
+  ASSERT_NE(label, nullptr);
+  EXPECT_TRUE(controls->isHidden() && label->isHidden()) << "hidden until asked for";
+
+  // The title's wheel menu shows them.
+  QMenu* menu = running.titleFragment()->wheelButton()->itemMenu();
+  SmartMenuItem::updateItemsOf(menu);
+  QAction* option = menu->actions().value(1);
+  ASSERT_NE(option, nullptr);
+  EXPECT_EQ(option->text(), QStringLiteral("Show Continuous Sound Control"));
+  option->trigger();
+  EXPECT_FALSE(controls->isHidden() || label->isHidden());
+  SmartMenuItem::updateItemsOf(menu);
+  EXPECT_EQ(option->text(), QStringLiteral("Hide Continuous Sound Control"));
+
+  QComboBox* sounds = running.continuousSoundPopUp();
+  ASSERT_EQ(sounds->count(), 3);
+  EXPECT_EQ(sounds->currentText(), QStringLiteral("Clock"));
+  sounds->setCurrentIndex(2);
+  Q_EMIT sounds->activated(2);
+  EXPECT_EQ(defaults.string(QStringLiteral("continuousSound")), QStringLiteral("rain"));
+  defaults.setValue(QStringLiteral("continuousSound"), QStringLiteral("hushbox_gone"));
+  EXPECT_EQ(sounds->currentIndex(), 0) << "a name not in the list shows the first item";
+
+  QSlider* volume = running.continuousSoundVolumeSlider();
+  EXPECT_EQ(volume->value(), 25);
+  volume->setValue(50);
+  EXPECT_DOUBLE_EQ(defaults.doubleValue(QStringLiteral("continuousSoundVolume")), 0.5);
+
+  QCheckBox* soundOn = running.continuousSoundSwitch();
+  EXPECT_FALSE(soundOn->isChecked());
+  soundOn->click();
+  EXPECT_TRUE(defaults.boolValue(QStringLiteral("continuousSoundOn")));
+  EXPECT_EQ(plays, 1);
+  soundOn->click();
+  EXPECT_FALSE(defaults.boolValue(QStringLiteral("continuousSoundOn")));
+  EXPECT_EQ(plays, 1) << "switching off only stores the switch";
+  defaults.setValue(QStringLiteral("continuousSoundOn"), true);
+  EXPECT_TRUE(soundOn->isChecked());
+  EXPECT_EQ(plays, 1);
+
+  cues = SliceCues{};
+  for (const char* key : {"continuousSound", "continuousSoundVolume", "continuousSoundOn",
+                          "hideContinuousSoundInTimeSliceRunningState"})
+    defaults.remove(QString::fromLatin1(key));
 }

@@ -1,0 +1,202 @@
+#include "shell/ApplicationShell.h"
+
+#include "shell/AppDelegate.h"
+
+#include "engine/StateMachine.h"
+#include "platform/ConstraintLayout.h"
+#include "platform/UserDefaults.h"
+#include "states/BaseState.h"
+#include "states/DefineTimeSliceState.h"
+#include "states/InformalBreakState.h"
+#include "states/PausedState.h"
+#include "states/PrepareTimedBreakState.h"
+#include "states/RateTimeSliceState.h"
+#include "states/SoftBreakState.h"
+#include "states/StateLinkingHelper.h"
+#include "states/TimeSliceRunningState.h"
+#include "states/TimedBreakRunningState.h"
+#include "states/WelcomeState.h"
+#include "window/MainWindow.h"
+#include "window/MainWindowController.h"
+
+#include "LaunchedMachine.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QPixmap>
+#include <QToolButton>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace kr;
+
+namespace {
+
+// A page of the main window and the transitions that lead to it from the
+// define page, on which every launch after the first starts.
+struct Page {
+  const char* name;
+  std::vector<const char*> path;
+  std::function<BaseState&(StateLinkingHelper&)> state;
+};
+
+std::ostream& operator<<(std::ostream& out, const Page& page) { return out << page.name; }
+
+const Page kPages[] = {
+    {"define", {}, [](StateLinkingHelper& s) -> BaseState& { return s.defineTimeSliceState(); }},
+    {"welcome",
+     {"welcome"},
+     [](StateLinkingHelper& s) -> BaseState& { return s.welcomeState(); }},
+    {"running",
+     {"next"},
+     [](StateLinkingHelper& s) -> BaseState& { return s.timeSliceRunningState(); }},
+    {"paused",
+     {"next", "pause"},
+     [](StateLinkingHelper& s) -> BaseState& { return s.pausedState(); }},
+    {"softBreak",
+     {"next", "softBreak"},
+     [](StateLinkingHelper& s) -> BaseState& { return s.softBreakState(); }},
+    {"rating",
+     {"next", "aborted"},
+     [](StateLinkingHelper& s) -> BaseState& { return s.rateTimeSliceState(); }},
+    {"prepareTimedBreak",
+     {"next", "aborted", "skipLogging"},
+     [](StateLinkingHelper& s) -> BaseState& { return s.prepareTimedBreakState(); }},
+    {"timedBreak",
+     {"timedBreak"},
+     [](StateLinkingHelper& s) -> BaseState& { return s.timedBreakRunningState(); }},
+    {"informalBreak",
+     {"next", "aborted", "skipLogging", "informalBreak"},
+     [](StateLinkingHelper& s) -> BaseState& { return s.informalBreakState(); }},
+};
+
+// The widget's rectangle in the window's coordinates.
+QRect inWindow(const QWidget* widget, const QWidget* window) {
+  return QRect(widget->mapTo(window, QPoint(0, 0)), widget->size());
+}
+
+// What can be seen of a widget's inside: its rectangle clipped by each of
+// its ancestors up to the window.
+QRect visibleArea(const QWidget* widget, const QWidget* window) {
+  QRect area = inWindow(widget, window);
+  for (const QWidget* p = widget->parentWidget(); p && p != window; p = p->parentWidget())
+    area &= inWindow(p, window);
+  return area & window->rect();
+}
+
+QString describe(const QWidget* widget) {
+  QString text;
+  if (auto* label = qobject_cast<const QLabel*>(widget))
+    text = label->text();
+  else if (auto* button = qobject_cast<const QAbstractButton*>(widget))
+    text = button->text();
+  else if (auto* box = qobject_cast<const QComboBox*>(widget))
+    text = box->currentText();
+  return QStringLiteral("%1 \"%2\" (%3)")
+      .arg(QString::fromLatin1(widget->metaObject()->className()), text, widget->objectName());
+}
+
+// The text a widget shows on its face, when it shows one.
+bool showsText(const QWidget* widget) {
+  if (auto* label = qobject_cast<const QLabel*>(widget))
+    return !label->text().isEmpty() && !label->wordWrap();
+  if (auto* button = qobject_cast<const QAbstractButton*>(widget))
+    return !button->text().isEmpty();
+  if (auto* box = qobject_cast<const QComboBox*>(widget))
+    return !box->currentText().isEmpty();
+  return false;
+}
+
+// A button must show what it does: a text, an image or an arrow.
+bool showsAFace(const QAbstractButton* button) {
+  if (!button->text().isEmpty() || !button->icon().isNull())
+    return true;
+  auto* tool = qobject_cast<const QToolButton*>(button);
+  return tool && tool->arrowType() != Qt::NoArrow;
+}
+
+// Every fault of one wall of the page: a visible widget reaching outside
+// what can be seen of the page, a text cut short, a button showing nothing.
+QStringList layoutFaults(const QWidget* wall, const QWidget* window) {
+  QStringList faults;
+  const QRect page = visibleArea(wall, window);
+  for (const QWidget* child : wall->findChildren<QWidget*>()) {
+    if (!child->isVisibleTo(window) || child->isWindow() || child->size().isEmpty())
+      continue;
+    // Inside the parts of a compound control the control itself is checked.
+    if (child->parentWidget() && (qobject_cast<const QComboBox*>(child->parentWidget()) ||
+                                  child->parentWidget()->inherits("QAbstractScrollArea")))
+      continue;
+    const QRect rect = inWindow(child, window);
+    if (!page.contains(rect) || visibleArea(child, window) != rect) {
+      faults.append(QStringLiteral("%1 at %2,%3 %4x%5 is clipped by the page (%6,%7 %8x%9)")
+                        .arg(describe(child))
+                        .arg(rect.x())
+                        .arg(rect.y())
+                        .arg(rect.width())
+                        .arg(rect.height())
+                        .arg(page.x())
+                        .arg(page.y())
+                        .arg(page.width())
+                        .arg(page.height()));
+    }
+    if (showsText(child) && child->width() < child->sizeHint().width()) {
+      faults.append(QStringLiteral("%1 is %2 wide, its text needs %3")
+                        .arg(describe(child))
+                        .arg(child->width())
+                        .arg(child->sizeHint().width()));
+    }
+    if (auto* button = qobject_cast<const QAbstractButton*>(child); button && !showsAFace(button))
+      faults.append(QStringLiteral("%1 shows nothing").arg(describe(child)));
+  }
+  return faults;
+}
+
+class PageLayout : public ::testing::TestWithParam<Page> {};
+
+} // namespace
+
+// Each page, shown in the window at the window's fitting size, is laid out
+// whole: nothing reaches past the page's edges and no text is cut short.
+TEST_P(PageLayout, EveryWidgetOfThePageFitsAndShowsItsWholeText) {
+  const Page& page = GetParam();
+  test::LaunchedMachine m;
+  UserDefaults& defaults = UserDefaults::standard();
+  // The rest screen would cover the screens during a timed break.
+  defaults.setValue(QStringLiteral("lockScreenDuringBreak"), false);
+  ApplicationShell shell(m.context());
+  shell.launch();
+  StateMachine& machine = shell.stateMachine();
+  for (const char* transition : page.path)
+    machine.triggerTransition(QString::fromLatin1(transition));
+  BaseState& state = page.state(shell.stateLinkingHelper());
+  ASSERT_EQ(machine.currentState(), &state) << "the path did not lead to the page";
+
+  MainWindow* window = shell.appDelegate().mainWindow();
+  window->layout()->activate();
+  ConstraintLayout::layoutSubtreeIfNeeded(window);
+  QCoreApplication::processEvents();
+  // The window keeps the size its content asks for, the width of the column.
+  EXPECT_EQ(window->size(), window->sizeHint());
+  EXPECT_EQ(window->controller().infoWallContainer()->width(),
+            MainWindowController::kLeftColumnWidth);
+  EXPECT_EQ(state.infoWall()->parentWidget(), window->controller().infoWallContainer());
+  const QString shot = QStringLiteral(KR_BUILD_DIR "/page-%1.png").arg(QLatin1String(page.name));
+  EXPECT_TRUE(window->grab().save(shot)) << shot.toStdString();
+
+  EXPECT_EQ(layoutFaults(state.infoWall(), window).join(QLatin1Char('\n')).toStdString(), "");
+  EXPECT_EQ(layoutFaults(state.buttonWall(), window).join(QLatin1Char('\n')).toStdString(), "");
+  defaults.remove(QStringLiteral("lockScreenDuringBreak"));
+}
+
+INSTANTIATE_TEST_SUITE_P(MainWindow, PageLayout, ::testing::ValuesIn(kPages),
+                         [](const ::testing::TestParamInfo<Page>& info) {
+                           return std::string(info.param.name);
+                         });

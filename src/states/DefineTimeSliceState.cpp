@@ -248,9 +248,9 @@ void DefineTimeSliceState::build() {
   SectionVisibility::hideWhileSet(durationWall.widget, QStringLiteral("hideDurationAndEndDate"));
   durationWallUpdate_.closure = durationWall.update;
   addUpdatableView(durationWallUpdate_);
-  QWidget* startWithBreak = createStartWithBreakSection();
-  addSection(startWithBreak);
-  SectionVisibility::hideWhileSet(startWithBreak, QStringLiteral("startWithBreakOption"));
+  QWidget* startWithBreak =
+      createOptionFragment(QStringLiteral("startWithBreakOption"), createStartWithBreakSection());
+  startWithBreak->setObjectName(QStringLiteral("Start With a Timed Break Option"));
 
   QWidget* wall = buttonWall();
   continueButton_ = ButtonWallHelper::addButton(wall, QStringLiteral("Start Time Slice"), true,
@@ -281,7 +281,7 @@ QWidget* DefineTimeSliceState::createDurationSliderFragment() {
   auto* fragment = new QWidget;
   fragment->setObjectName(QStringLiteral("Duration Slider Fragment"));
   auto* layout = new QHBoxLayout(fragment);
-  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setContentsMargins(kSectionInset, 0, kSectionInset, 0);
   slider_ = new QSlider(Qt::Horizontal, fragment);
   slider_->setRange(2, 60);
   slider_->setSingleStep(1);
@@ -299,7 +299,7 @@ QWidget* DefineTimeSliceState::createDurationSliderFragment() {
 
 QWidget* DefineTimeSliceState::createStartWithBreakSection() {
   auto* section = new QWidget;
-  section->setObjectName(QStringLiteral("Start With a Timed Break Option"));
+  section->setObjectName(QStringLiteral("Start With a Timed Break Controls"));
   auto* layout = new QHBoxLayout(section);
   layout->setContentsMargins(0, 0, 0, 0);
 
@@ -323,8 +323,14 @@ QWidget* DefineTimeSliceState::createStartWithBreakSection() {
   });
   layout->addWidget(breakPopUp_);
 
+  // A borderless pull-down with no title: its face is its arrow alone.
   auto* pullDown = new QToolButton(section);
+  pullDown->setObjectName(QStringLiteral("Lock Screen Pull-Down"));
+  pullDown->setArrowType(Qt::DownArrow);
+  pullDown->setAutoRaise(true);
+  pullDown->setToolTip(QStringLiteral("Lock Screen"));
   pullDown->setPopupMode(QToolButton::InstantPopup);
+  pullDown->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
   auto* menu = new QMenu(pullDown);
   lockScreenItem_ = menu->addAction(QStringLiteral("Lock Screen"));
   lockScreenItem_->setCheckable(true);
@@ -337,7 +343,6 @@ QWidget* DefineTimeSliceState::createStartWithBreakSection() {
   });
   pullDown->setMenu(menu);
   layout->addWidget(pullDown);
-  layout->addStretch();
   return section;
 }
 

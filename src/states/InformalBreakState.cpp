@@ -133,7 +133,7 @@ void InformalBreakState::build() {
 
   auto* label = new QWidget();
   auto* labelLayout = new QHBoxLayout(label);
-  labelLayout->setContentsMargins(0, 0, 0, 0);
+  labelLayout->setContentsMargins(kSectionInset, 0, kSectionInset, 0);
   labelLayout->addWidget(new QLabel(QStringLiteral("Automatically End Informal Break Feature")));
   auto* help = new QToolButton(label);
   help->setText(QStringLiteral("?"));

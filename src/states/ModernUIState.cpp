@@ -1,5 +1,6 @@
 #include "states/ModernUIState.h"
 
+#include "states/SectionVisibility.h"
 #include "states/UpdatedViewType.h"
 
 #include "art/KorvaneStyleKit.h"
@@ -18,6 +19,9 @@
 #include "platform/ConstraintLayout.h"
 #include "platform/FatalError.h"
 #include "platform/SmartTimerWrapper.h"
+#include "platform/UserDefaults.h"
+
+#include <QVBoxLayout>
 
 namespace kr {
 
@@ -109,6 +113,18 @@ ModernUIState::createAndInstallObjectiveTextViewFragment(TextIndicatorsView* tex
 void ModernUIState::addSection(QWidget* section) {
   KR_ASSERT(fragmentLayout_ != nullptr, QStringLiteral("the page has no section stack"));
   fragmentLayout_->addWidget(section);
+}
+
+QWidget* ModernUIState::createOptionFragment(const QString& key, QWidget* content) {
+  auto* fragment = new QWidget();
+  auto* layout = new QVBoxLayout(fragment);
+  layout->setContentsMargins(0, 4, 0, 4);
+  layout->addWidget(new QLabel(QStringLiteral("- OR -"), fragment), 0, Qt::AlignHCenter);
+  layout->addWidget(content, 0, Qt::AlignHCenter);
+  UserDefaults::standard().registerDefault(key, false);
+  addSection(fragment);
+  SectionVisibility::hideWhileSet(fragment, key);
+  return fragment;
 }
 
 void ModernUIState::activate() {

@@ -25,6 +25,11 @@ class Wall;
 // a second while the state is active.
 class ModernUIState : public BaseState {
 public:
+  // How far a section's controls stand in from the page's edges; a duration
+  // slider stands this far in, which is where the quarter-hour bubbles above
+  // it expect it.
+  static constexpr int kSectionInset = 8;
+
   ModernUIState();
   ~ModernUIState() override;
 
@@ -51,6 +56,9 @@ public:
   createAndInstallObjectiveTextViewFragment(TextIndicatorsView* textIndicatorsView);
   // Appends a section to the page.
   void addSection(QWidget* section);
+  // Appends an option section: "- OR -" above the option's controls, hidden
+  // while the Boolean setting `key` (registered false) is true.
+  QWidget* createOptionFragment(const QString& key, QWidget* content);
 
   void activate() override;
   void deactivate() override;

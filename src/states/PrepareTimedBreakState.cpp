@@ -157,20 +157,6 @@ void PrepareTimedBreakState::changeDuration() {
   }
 }
 
-QWidget* PrepareTimedBreakState::createOptionFragment(const QString& key, QWidget* content) {
-  auto* fragment = new QWidget();
-  auto* layout = new QVBoxLayout(fragment);
-  layout->setContentsMargins(0, 4, 0, 4);
-  auto* orLabel = new QLabel(QStringLiteral("- OR -"), fragment);
-  orLabel->setAlignment(Qt::AlignHCenter);
-  layout->addWidget(orLabel);
-  layout->addWidget(content, 0, Qt::AlignHCenter);
-  defaults().registerDefault(key, false);
-  addSection(fragment);
-  SectionVisibility::hideWhileSet(fragment, key);
-  return fragment;
-}
-
 void PrepareTimedBreakState::build() {
   createStackView();
   createAndInstallTitleFragment(QStringLiteral("Prepare Timed Break"));
@@ -178,7 +164,7 @@ void PrepareTimedBreakState::build() {
   // The fixed length: a minutes slider.
   auto* durationLabel = new QWidget();
   auto* labelLayout = new QHBoxLayout(durationLabel);
-  labelLayout->setContentsMargins(0, 0, 0, 0);
+  labelLayout->setContentsMargins(kSectionInset, 0, kSectionInset, 0);
   labelLayout->addWidget(new QLabel(QStringLiteral("Duration:")));
   auto* toPomodoro = new QToolButton(durationLabel);
   toPomodoro->setText(QStringLiteral("⇄"));
@@ -190,7 +176,7 @@ void PrepareTimedBreakState::build() {
   auto* sliderSection = new QWidget();
   sliderSection->setObjectName(QStringLiteral("Duration Slider Fragment"));
   auto* sliderLayout = new QHBoxLayout(sliderSection);
-  sliderLayout->setContentsMargins(0, 0, 0, 0);
+  sliderLayout->setContentsMargins(kSectionInset, 0, kSectionInset, 0);
   slider_ = new QSlider(Qt::Horizontal, sliderSection);
   slider_->setRange(2, 60);
   slider_->setTickPosition(QSlider::TicksBelow);
@@ -224,7 +210,7 @@ void PrepareTimedBreakState::build() {
   // The pomodoro rotation.
   auto* pomodoroLabel = new QWidget();
   auto* pomodoroLabelLayout = new QHBoxLayout(pomodoroLabel);
-  pomodoroLabelLayout->setContentsMargins(0, 0, 0, 0);
+  pomodoroLabelLayout->setContentsMargins(kSectionInset, 0, kSectionInset, 0);
   pomodoroLabelLayout->addWidget(new QLabel(QStringLiteral("Pomodoro Style Break Durations")));
   auto* toDefault = new QToolButton(pomodoroLabel);
   toDefault->setText(QStringLiteral("⇄"));
@@ -245,6 +231,7 @@ void PrepareTimedBreakState::build() {
   // The lock-screen option.
   defaults().registerDefault(QStringLiteral("lockScreenOption"), false);
   auto* lockLabel = new QLabel(QStringLiteral("Lock Screen"));
+  lockLabel->setContentsMargins(kSectionInset, 0, kSectionInset, 0);
   addSection(lockLabel);
   SectionVisibility::hideWhileSet(lockLabel, QStringLiteral("lockScreenOption"));
   auto* lockSection = new QWidget();

@@ -50,7 +50,6 @@ public:
 private:
   void fire(const QString& transition);
   void addButtonWall();
-  QWidget* createOptionFragment(const QString& key, QWidget* content);
 
   std::unique_ptr<PomodoroBreakViewController> pomodoro_;
   QSlider* slider_ = nullptr;

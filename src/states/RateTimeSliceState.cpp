@@ -279,7 +279,9 @@ QWidget* RateTimeSliceState::createTemplateSection(const QString& title, const Q
   section->setObjectName(title);
   auto* column = new QVBoxLayout(section);
   column->setContentsMargins(0, 0, 0, 0);
-  column->addWidget(new QLabel(title, section));
+  auto* head = new QLabel(title, section);
+  head->setContentsMargins(kSectionInset, 0, kSectionInset, 0);
+  column->addWidget(head);
   auto* row = new QHBoxLayout;
   column->addLayout(row);
   auto* button = new QPushButton(buttonTitle, section);
@@ -306,9 +308,7 @@ QWidget* RateTimeSliceState::createTemplateSection(const QString& title, const Q
 QWidget* RateTimeSliceState::createContinueSection() {
   defaults().registerDefault(kContinueOption, false);
   auto* section = new QWidget;
-  section->setObjectName(QStringLiteral("Continue Working Option"));
   QHBoxLayout* row = rowLayout(section);
-  row->addWidget(new QLabel(QStringLiteral("- OR -"), section));
   continueButton_ = new QPushButton(QStringLiteral("Continue Working"), section);
   continueButton_->setAutoDefault(false);
   QObject::connect(continueButton_.data(), &QPushButton::clicked, section,
@@ -330,25 +330,20 @@ QWidget* RateTimeSliceState::createContinueSection() {
     defaults().setValue(kExtensionMinutesKey, extensionPopUp_->itemData(index).toInt());
   });
   row->addWidget(extensionPopUp_);
-  row->addStretch();
-  addSection(section);
-  SectionVisibility::hideWhileSet(section, kContinueOption);
-  return section;
+  QWidget* option = createOptionFragment(kContinueOption, section);
+  option->setObjectName(QStringLiteral("Continue Working Option"));
+  return option;
 }
 
 QWidget* RateTimeSliceState::createDoNotLogSection() {
   defaults().registerDefault(kDoNotLogOption, false);
-  auto* section = new QWidget;
-  section->setObjectName(QStringLiteral("Do Not Log Option"));
-  QHBoxLayout* row = rowLayout(section);
-  row->addWidget(new QLabel(QStringLiteral("- OR -"), section));
-  doNotLogButton_ = new QPushButton(QStringLiteral("Do Not Log This Time Slice"), section);
+  doNotLogButton_ = new QPushButton(QStringLiteral("Do Not Log This Time Slice"));
   doNotLogButton_->setAutoDefault(false);
-  QObject::connect(doNotLogButton_.data(), &QPushButton::clicked, section, [this] { doNotLog(); });
-  row->addWidget(doNotLogButton_, 1);
-  addSection(section);
-  SectionVisibility::hideWhileSet(section, kDoNotLogOption);
-  return section;
+  QObject::connect(doNotLogButton_.data(), &QPushButton::clicked, doNotLogButton_.data(),
+                   [this] { doNotLog(); });
+  QWidget* option = createOptionFragment(kDoNotLogOption, doNotLogButton_);
+  option->setObjectName(QStringLiteral("Do Not Log Option"));
+  return option;
 }
 
 } // namespace kr

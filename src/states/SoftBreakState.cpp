@@ -165,6 +165,7 @@ void SoftBreakState::build() {
   createAndInstallTitleFragment(QStringLiteral("Waiting for Inactivity"));
 
   auto* featureLabel = new QLabel(QStringLiteral("Soft Break Feature"));
+  featureLabel->setContentsMargins(kSectionInset, 0, kSectionInset, 0);
   addSection(featureLabel);
   SectionVisibility::hideWhileSet(featureLabel, kSoftBreakOption);
   QWidget* switchWall = rowWall(QStringLiteral("Soft Break Switch"));
@@ -185,6 +186,7 @@ void SoftBreakState::build() {
   SectionVisibility::hideWhileSet(switchWall, kSoftBreakOption);
 
   auto* extendLabel = new QLabel(QStringLiteral("Extend Time Slice"));
+  extendLabel->setContentsMargins(kSectionInset, 0, kSectionInset, 0);
   addSection(extendLabel);
   SectionVisibility::hideWhileSet(extendLabel, kExtensionOption);
   QWidget* extendWall = rowWall(QStringLiteral("Extend Time Slice Buttons"));

@@ -227,7 +227,7 @@ void TimeSliceRunningState::build() {
   auto* sliderWall = new QWidget;
   sliderWall->setObjectName(QStringLiteral("Duration Slider Fragment"));
   auto* sliderLayout = new QHBoxLayout(sliderWall);
-  sliderLayout->setContentsMargins(0, 0, 0, 0);
+  sliderLayout->setContentsMargins(kSectionInset, 0, kSectionInset, 0);
   durationSlider_ = new QSlider(Qt::Horizontal, sliderWall);
   durationSlider_->setRange(2, 60);
   durationSlider_->setSingleStep(1);

@@ -193,7 +193,7 @@ void TimedBreakRunningState::createDurationSliderFragment() {
   auto* fragment = new QWidget();
   fragment->setObjectName(QStringLiteral("Duration Slider Fragment"));
   auto* layout = new QHBoxLayout(fragment);
-  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setContentsMargins(kSectionInset, 0, kSectionInset, 0);
   durationSlider_ = new QSlider(Qt::Horizontal, fragment);
   durationSlider_->setRange(2, 60);
   durationSlider_->setTickPosition(QSlider::TicksBelow);
@@ -239,6 +239,7 @@ void TimedBreakRunningState::build() {
   createAndInstallTitleFragment(QStringLiteral("On a Timed Break..."));
   auto* label = new QLabel(QStringLiteral("Duration:"));
   label->setObjectName(QStringLiteral("firstLabel"));
+  label->setContentsMargins(kSectionInset, 0, kSectionInset, 0);
   addSection(label);
   createDurationSliderFragment();
   addTimeViews();

@@ -23,7 +23,7 @@ namespace {
 QLabel* explanationLabel(const QString& text) {
   auto* label = new QLabel(text);
   label->setWordWrap(true);
-  label->setContentsMargins(12, 0, 0, 0);
+  label->setContentsMargins(12, 0, ModernUIState::kSectionInset, 0);
   QFont font = label->font();
   font.setPointSizeF(font.pointSizeF() * 0.9);
   label->setFont(font);
@@ -137,7 +137,7 @@ void WelcomeState::addExplanation(const QString& key, const QString& value,
   auto* section = new QWidget();
   section->setMinimumHeight(minimumHeight);
   auto* layout = new QVBoxLayout(section);
-  layout->setContentsMargins(0, 4, 8, 4);
+  layout->setContentsMargins(0, 4, 0, 4);
   for (const QString& text : texts)
     layout->addWidget(explanationLabel(text));
   layout->addStretch();

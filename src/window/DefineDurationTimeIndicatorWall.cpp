@@ -22,7 +22,7 @@ qint32 toInt32(qint64 value) {
 
 DefineDurationTimeIndicatorWall::DefineDurationTimeIndicatorWall(QWidget* parent)
     : TimeReadoutWall(QStringLiteral("Duration:"), QStringLiteral("00"), QStringLiteral("Minutes"),
-                      QStringLiteral("Ends:"), QString(), parent),
+                      QStringLiteral("Ends:"), QString(), parent, Arrangement::flowing),
       obtainDurationInSecondsFunc([] { return toInt32(DataModel::shared().durationInSeconds()); }),
       obtainDurationInMinutesFunc(
           [] { return toInt32(DataModel::shared().durationInSeconds() / 60); }) {}

@@ -48,7 +48,15 @@ void TimeBubbleView::updateState() {
   update();
 }
 
+void TimeBubbleView::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  // A row placed before the page was laid out used a width it did not get.
+  if (positioned_ && width() != int(totalWidth_))
+    positionBubbleViews();
+}
+
 void TimeBubbleView::positionBubbleViews() {
+  positioned_ = true;
   totalWidth_ = width();
   tickDelta_ = (totalWidth_ - 2 * viewInset - 2 * sliderInset) / (maxSliderValue - minSliderValue);
   const QDateTime now = Clock::nowAsDate().toLocalTime();

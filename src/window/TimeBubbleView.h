@@ -46,6 +46,8 @@ public:
 
 protected:
   TimeBubbleView();
+  // The positions follow the width the page gives the row.
+  void resizeEvent(QResizeEvent* event) override;
   // The bubble's index, or -1.
   int indexOf(const BubbleViewWithArrowOnTop* bubble) const;
 
@@ -56,6 +58,7 @@ private:
   double offset_ = 0.0;
   double tickDelta_ = 0.0;
   double totalWidth_ = 0.0;
+  bool positioned_ = false;
   friend class BubbleViewForTimedState;
   template <typename View> static View* create();
 };

@@ -14,17 +14,29 @@ QLabel* valueField(const QString& initial, QWidget* parent) {
   return field;
 }
 
-QWidget* half(QLabel* label, QLabel* field, const QString& unit, QWidget* parent) {
+struct HalfPlacement {
+  int leadingInset = 0;
+  int labelWidth = 0; // 0: as wide as the text
+  int gap = 0;
+};
+
+QWidget* half(QLabel* label, QLabel* field, const QString& unit, const HalfPlacement& placement,
+              QWidget* parent) {
   auto* wall = new QWidget(parent);
   auto* layout = new QHBoxLayout(wall);
-  layout->setContentsMargins(0, 0, 0, 0);
-  label->setMinimumWidth(80);
-  label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  layout->setContentsMargins(placement.leadingInset, 0, 0, 0);
+  layout->setSpacing(placement.gap);
+  if (placement.labelWidth > 0) {
+    label->setMinimumWidth(placement.labelWidth);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  }
   layout->addWidget(label, 0, Qt::AlignBaseline);
   layout->addWidget(field, 0, Qt::AlignBaseline);
   if (!unit.isEmpty())
     layout->addWidget(new QLabel(unit, wall), 0, Qt::AlignBaseline);
   layout->addStretch();
+  // The halves share the line equally, whatever their texts ask for.
+  wall->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   return wall;
 }
 
@@ -32,14 +44,24 @@ QWidget* half(QLabel* label, QLabel* field, const QString& unit, QWidget* parent
 
 TimeReadoutWall::TimeReadoutWall(const QString& firstLabel, const QString& firstInitial,
                                  const QString& firstUnit, const QString& secondLabel,
-                                 const QString& secondInitial, QWidget* parent)
+                                 const QString& secondInitial, QWidget* parent,
+                                 Arrangement arrangement)
     : QWidget(parent) {
   firstField_ = valueField(firstInitial, this);
   secondField_ = valueField(secondInitial, this);
+  // The left half stands one inset in from the line's left edge; the right
+  // half starts at its own left edge.
+  HalfPlacement left{kInset, 0, 0};
+  HalfPlacement right;
+  if (arrangement == Arrangement::alignedLabels)
+    left.labelWidth = right.labelWidth = kAlignedLabelWidth;
+  else
+    left.gap = right.gap = kInset;
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(half(new QLabel(firstLabel, this), firstField_, firstUnit, this), 1);
-  layout->addWidget(half(new QLabel(secondLabel, this), secondField_, {}, this), 1);
+  layout->setSpacing(0);
+  layout->addWidget(half(new QLabel(firstLabel, this), firstField_, firstUnit, left, this), 1);
+  layout->addWidget(half(new QLabel(secondLabel, this), secondField_, {}, right, this), 1);
 }
 
 } // namespace kr

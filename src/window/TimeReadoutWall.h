@@ -11,12 +11,24 @@ class TimeReadoutWall : public QWidget {
   Q_OBJECT
 
 public:
+  // How a half places its label and value.
+  enum class Arrangement {
+    // Labels 80 wide, right-aligned, each value directly after its label:
+    // the rows of a running timer, stacked so that their values line up.
+    alignedLabels,
+    // Labels as wide as their text, values one inset after them.
+    flowing,
+  };
+
   TimeReadoutWall(const QString& firstLabel, const QString& firstInitial, const QString& firstUnit,
                   const QString& secondLabel, const QString& secondInitial,
-                  QWidget* parent = nullptr);
+                  QWidget* parent = nullptr, Arrangement arrangement = Arrangement::alignedLabels);
 
   QLabel* firstField() const { return firstField_; }
   QLabel* secondField() const { return secondField_; }
+
+  static constexpr int kInset = 8;
+  static constexpr int kAlignedLabelWidth = 80;
 
 private:
   QLabel* firstField_ = nullptr;

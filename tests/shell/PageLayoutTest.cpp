@@ -9,7 +9,6 @@
 #include "states/BaseState.h"
 #include "states/DefineTimeSliceState.h"
 #include "states/InformalBreakState.h"
-#include "states/ModernUIState.h"
 #include "states/PausedState.h"
 #include "states/PrepareTimedBreakState.h"
 #include "states/RateTimeSliceState.h"
@@ -243,7 +242,7 @@ TEST_P(PageLayout, EveryWidgetOfThePageFitsAndShowsItsWholeText) {
 
   // The page's controls stand at least the standard inset in from its sides;
   // the button wall places its own buttons against the column's edge.
-  const int inset = ModernUIState::kSectionInset;
+  const int inset = 8;
   EXPECT_EQ(layoutFaults(state.infoWall(), window, inset).join(QLatin1Char('\n')).toStdString(),
             "");
   EXPECT_EQ(layoutFaults(state.buttonWall(), window, 0).join(QLatin1Char('\n')).toStdString(), "");

@@ -413,7 +413,7 @@ TEST_F(RateTimeSliceScenario, TitleMenuHoldsTheTwoOptionsAndTheFourSectionSwitch
   menu->actions().at(6)->trigger();
   EXPECT_TRUE(
       defaults().boolValue(QStringLiteral("extendTimeSliceFragmentOptionInRateTimeSliceStep")));
-  EXPECT_TRUE(f.rate().continueButton()->parentWidget()->isHidden());
+  EXPECT_FALSE(f.rate().continueButton()->isVisibleTo(f.rate().infoWall()));
   SmartMenuItem::updateItemsOf(menu);
   EXPECT_EQ(menu->actions().at(6)->text(), QStringLiteral("Show Extend Time Slice Option"));
   menu->actions().at(6)->trigger();

@@ -1,5 +1,7 @@
 #include "states/PomodoroBreakViewController.h"
 
+#include "states/ModernUIState.h"
+
 #include "art/KorvaneStyleKit.h"
 #include "engine/DataModel.h"
 #include "platform/UserDefaults.h"
@@ -39,11 +41,14 @@ void PomodoroBreakViewController::build() {
   view_ = root;
   root->setObjectName(QStringLiteral("PomodoroBreakView"));
   auto* layout = new QHBoxLayout(root);
-  layout->setContentsMargins(0, 0, 0, 0);
+  // The columns stand the page's standard inset in from its sides.
+  layout->setContentsMargins(ModernUIState::kSectionInset, 0, ModernUIState::kSectionInset, 0);
   layout->setSpacing(0);
   for (int index = 0; index < kSlotCount; ++index) {
     auto* column = new QFrame(root);
     decorateQuarterWall(column, index);
+    // Four columns of equal width, whatever their contents ask for.
+    column->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     layout->addWidget(column, 1);
   }
   DataModel& model = DataModel::shared();
@@ -67,8 +72,13 @@ void PomodoroBreakViewController::decorateQuarterWall(QWidget* column, int index
       QStringLiteral("QFrame#slotColumn { border: none; border-right: 1px solid %1; }")
           .arg(KorvaneStyleKit::n10().name()));
 
+  // The slot controls are small, so that a column's row fits its width.
+  QFont small = column->font();
+  small.setPointSizeF(small.pointSizeF() * 0.85);
+  column->setFont(small);
   auto* grid = new QGridLayout(column);
   grid->setContentsMargins(4, 2, 4, 2);
+  grid->setHorizontalSpacing(4);
   auto* selector = new QRadioButton(slotTitle(index), column);
   selector->setAutoExclusive(false);
   QObject::connect(selector, &QRadioButton::clicked, selector, [this, index] { pickSlot(index); });

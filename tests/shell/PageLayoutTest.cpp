@@ -36,49 +36,58 @@
 #include <QSpinBox>
 #include <QStyle>
 #include <QToolButton>
+#include <QVariant>
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace kr;
 
 namespace {
 
-// A page of the main window and the transitions that lead to it from the
-// define page, on which every launch after the first starts.
+// A page of the main window, the settings it is seen with (sections that are
+// hidden at first shown) and the transitions that lead to it from the define
+// page, on which every launch after the first starts.
 struct Page {
   const char* name;
   std::vector<const char*> path;
   std::function<BaseState&(StateLinkingHelper&)> state;
+  std::vector<std::pair<const char*, QVariant>> settings = {};
 };
 
 std::ostream& operator<<(std::ostream& out, const Page& page) { return out << page.name; }
 
+BaseState& define(StateLinkingHelper& s) { return s.defineTimeSliceState(); }
+BaseState& welcome(StateLinkingHelper& s) { return s.welcomeState(); }
+BaseState& running(StateLinkingHelper& s) { return s.timeSliceRunningState(); }
+BaseState& paused(StateLinkingHelper& s) { return s.pausedState(); }
+BaseState& softBreak(StateLinkingHelper& s) { return s.softBreakState(); }
+BaseState& rating(StateLinkingHelper& s) { return s.rateTimeSliceState(); }
+BaseState& prepareTimedBreak(StateLinkingHelper& s) { return s.prepareTimedBreakState(); }
+BaseState& timedBreak(StateLinkingHelper& s) { return s.timedBreakRunningState(); }
+BaseState& informalBreak(StateLinkingHelper& s) { return s.informalBreakState(); }
+
 const Page kPages[] = {
-    {"define", {}, [](StateLinkingHelper& s) -> BaseState& { return s.defineTimeSliceState(); }},
-    {"welcome", {"welcome"}, [](StateLinkingHelper& s) -> BaseState& { return s.welcomeState(); }},
-    {"running",
+    {"define", {}, define},
+    {"welcome", {"welcome"}, welcome},
+    {"running", {"next"}, running},
+    {"runningWithContinuousSound",
      {"next"},
-     [](StateLinkingHelper& s) -> BaseState& { return s.timeSliceRunningState(); }},
-    {"paused",
-     {"next", "pause"},
-     [](StateLinkingHelper& s) -> BaseState& { return s.pausedState(); }},
-    {"softBreak",
-     {"next", "softBreak"},
-     [](StateLinkingHelper& s) -> BaseState& { return s.softBreakState(); }},
-    {"rating",
-     {"next", "aborted"},
-     [](StateLinkingHelper& s) -> BaseState& { return s.rateTimeSliceState(); }},
-    {"prepareTimedBreak",
+     running,
+     {{"hideContinuousSoundInTimeSliceRunningState", false}}},
+    {"paused", {"next", "pause"}, paused},
+    {"softBreak", {"next", "softBreak"}, softBreak},
+    {"rating", {"next", "aborted"}, rating},
+    {"ratingOfAnUnfinishedTask", {"next", "aborted"}, rating, {{"completed", false}}},
+    {"prepareTimedBreak", {"next", "aborted", "skipLogging"}, prepareTimedBreak},
+    {"prepareTimedBreakPomodoroStyle",
      {"next", "aborted", "skipLogging"},
-     [](StateLinkingHelper& s) -> BaseState& { return s.prepareTimedBreakState(); }},
-    {"timedBreak",
-     {"timedBreak"},
-     [](StateLinkingHelper& s) -> BaseState& { return s.timedBreakRunningState(); }},
-    {"informalBreak",
-     {"next", "aborted", "skipLogging", "informalBreak"},
-     [](StateLinkingHelper& s) -> BaseState& { return s.informalBreakState(); }},
+     prepareTimedBreak,
+     {{"breakDurationControlAlternative", QStringLiteral("pomodoroStyle")}}},
+    {"timedBreak", {"timedBreak"}, timedBreak},
+    {"informalBreak", {"next", "aborted", "skipLogging", "informalBreak"}, informalBreak},
 };
 
 // The widget's rectangle in the window's coordinates.
@@ -164,6 +173,7 @@ QStringList layoutFaults(const QWidget* wall, const QWidget* window, int margin)
       continue;
     // Inside the parts of a compound control the control itself is checked.
     if (child->parentWidget() && (qobject_cast<const QComboBox*>(child->parentWidget()) ||
+                                  qobject_cast<const QAbstractSpinBox*>(child->parentWidget()) ||
                                   child->parentWidget()->inherits("QAbstractScrollArea")))
       continue;
     const QRect rect = inWindow(child, window);
@@ -216,6 +226,8 @@ TEST_P(PageLayout, EveryWidgetOfThePageFitsAndShowsItsWholeText) {
   UserDefaults& defaults = UserDefaults::standard();
   // The rest screen would cover the screens during a timed break.
   defaults.setValue(QStringLiteral("lockScreenDuringBreak"), false);
+  for (const auto& [key, value] : page.settings)
+    defaults.setValue(QString::fromLatin1(key), value);
   ApplicationShell shell(m.context());
   shell.launch();
   StateMachine& machine = shell.stateMachine();
@@ -247,6 +259,8 @@ TEST_P(PageLayout, EveryWidgetOfThePageFitsAndShowsItsWholeText) {
             "");
   EXPECT_EQ(layoutFaults(state.buttonWall(), window, 0).join(QLatin1Char('\n')).toStdString(), "");
   defaults.remove(QStringLiteral("lockScreenDuringBreak"));
+  for (const auto& setting : page.settings)
+    defaults.remove(QString::fromLatin1(setting.first));
 }
 
 INSTANTIATE_TEST_SUITE_P(MainWindow, PageLayout, ::testing::ValuesIn(kPages),

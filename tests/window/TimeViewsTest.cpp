@@ -15,6 +15,7 @@
 #include "support/TestClock.h"
 
 #include <QDate>
+#include <QLabel>
 #include <QLocale>
 #include <QTest>
 
@@ -115,6 +116,25 @@ TEST(TimeBubbles, EdgesKeepTheBubblesInsideAndMoveTheArrows) {
   EXPECT_DOUBLE_EQ(bubble->middleX(), -3.0);
 }
 
+TEST(TimeBubbles, ARowPlacedBeforeItsPageIsLaidOutFollowsTheWidthItGets) {
+  test::TestClock clock;
+  clock.setDate(at(10, 0, 20));
+  // A page refreshes its views as it is shown, before its layout has run.
+  auto row = bubbleRow(640);
+  row->resize(440, 26);
+  row->show();
+  EXPECT_TRUE(row->bubble(0)->isHidden()) << "a row not yet placed keeps its bubbles hidden";
+  row->resize(640, 26);
+  row->updateState();
+  // Placed for 640 points, the third bubble reaches past a 440-point page.
+  ASSERT_GT(row->bubble(2)->x() + row->bubble(2)->width(), 440);
+  // The layout then gives the row the page's width: 7 points a minute.
+  row->resize(440, 26);
+  EXPECT_EQ(row->bubble(2)->x(), 17 + 43 * 7 - 30);
+  EXPECT_EQ(row->bubble(3)->x(), 440 - 60 - 8);
+  EXPECT_DOUBLE_EQ(row->tickDelta(), 7.0);
+}
+
 TEST(TimeBubbles, ClickOnADefiningPageStoresTheMinutes) {
   test::TestClock clock;
   auto row = bubbleRow();
@@ -167,6 +187,44 @@ TEST(TimeReadouts, DurationLineShowsWholeMinutesAndTheEndOfAStartNow) {
   wall.updateState();
   EXPECT_EQ(wall.durationTextField()->text(), QStringLiteral("10"));
   EXPECT_EQ(wall.endDateField()->text(), endText(at(14, 15, 30)));
+}
+
+TEST(TimeReadouts, HalvesSplitTheLineAndTheirTextsStandAsEachLineArrangesThem) {
+  test::TestClock clock;
+  clock.setDate(at(14, 5, 30));
+  DefineDurationTimeIndicatorWall durationLine;
+  TimeSliceElapsedAndEndTimeIndicatorHideableFragmentWall elapsedRow;
+  for (QWidget* line : {static_cast<QWidget*>(&durationLine), static_cast<QWidget*>(&elapsedRow)}) {
+    line->resize(440, 40);
+    line->show();
+  }
+  durationLine.updateState();
+  const auto leftOf = [](const QWidget* field, const QWidget* line) {
+    return field->mapTo(line, QPoint(0, 0)).x();
+  };
+  // Both lines split at the middle: each value stands in its own half.
+  for (const TimeReadoutWall* line : {static_cast<const TimeReadoutWall*>(&durationLine),
+                                      static_cast<const TimeReadoutWall*>(&elapsedRow)}) {
+    EXPECT_LT(leftOf(line->firstField(), line) + line->firstField()->width(), 220);
+    EXPECT_GE(leftOf(line->secondField(), line), 220);
+    EXPECT_LE(leftOf(line->secondField(), line) + line->secondField()->sizeHint().width(),
+              440 - TimeReadoutWall::kInset);
+  }
+  // The duration line's labels are as wide as their texts, its values one
+  // inset after them; the slice rows' labels are 80 wide and their values
+  // follow at once.
+  const QLabel* ends = nullptr;
+  for (QLabel* label : durationLine.findChildren<QLabel*>())
+    if (label->text() == QStringLiteral("Ends:"))
+      ends = label;
+  ASSERT_NE(ends, nullptr);
+  EXPECT_EQ(leftOf(ends, &durationLine), 220);
+  EXPECT_EQ(leftOf(durationLine.secondField(), &durationLine),
+            220 + ends->width() + TimeReadoutWall::kInset);
+  EXPECT_EQ(leftOf(elapsedRow.secondField(), &elapsedRow),
+            220 + TimeReadoutWall::kAlignedLabelWidth);
+  EXPECT_EQ(leftOf(elapsedRow.firstField(), &elapsedRow),
+            TimeReadoutWall::kInset + TimeReadoutWall::kAlignedLabelWidth);
 }
 
 TEST(TimeReadouts, SliceRowsCountTheWholeSlice) {

@@ -116,8 +116,12 @@ QComboBox* WelcomeState::addChoiceBar(const QString& key, const QStringList& tit
   auto* popUp = new QComboBox(bar);
   for (int i = 0; i < titles.size(); ++i)
     popUp->addItem(titles.at(i), values.at(i));
-  popUp->setMinimumWidth(test ? 360 : 420);
-  layout->addWidget(popUp);
+  // With a "Test" button beside it the pop-up takes what the button leaves
+  // of the page's width, which is less than the 360 points asked for: a
+  // platform push button is wider than that design allowed.
+  if (!test)
+    popUp->setMinimumWidth(420);
+  layout->addWidget(popUp, 1);
   if (test) {
     auto* testButton = new QPushButton(QStringLiteral("Test"), bar);
     layout->addWidget(testButton);

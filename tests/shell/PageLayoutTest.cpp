@@ -168,6 +168,7 @@ bool showsAFace(const QAbstractButton* button) {
 QStringList layoutFaults(const QWidget* wall, const QWidget* window, int margin) {
   QStringList faults;
   const QRect page = visibleArea(wall, window);
+  std::vector<std::pair<const QWidget*, QRect>> controls;
   for (const QWidget* child : wall->findChildren<QWidget*>()) {
     if (!child->isVisibleTo(window) || child->isWindow() || child->size().isEmpty())
       continue;
@@ -193,6 +194,8 @@ QStringList layoutFaults(const QWidget* wall, const QWidget* window, int margin)
     const QRect face = qobject_cast<const QLabel*>(child)
                            ? child->contentsRect().translated(rect.topLeft())
                            : rect;
+    if (isControl(child))
+      controls.emplace_back(child, face);
     if (isControl(child) &&
         (face.left() - page.left() < margin || page.right() - face.right() < margin)) {
       faults.append(QStringLiteral("%1 at %2..%3 runs into the sides of the page (%4..%5)")
@@ -210,6 +213,17 @@ QStringList layoutFaults(const QWidget* wall, const QWidget* window, int margin)
     }
     if (auto* button = qobject_cast<const QAbstractButton*>(child); button && !showsAFace(button))
       faults.append(QStringLiteral("%1 shows nothing").arg(describe(child)));
+  }
+  // No control lies over another.
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    for (std::size_t j = i + 1; j < controls.size(); ++j) {
+      const auto& [first, firstFace] = controls[i];
+      const auto& [second, secondFace] = controls[j];
+      if (first->isAncestorOf(second) || second->isAncestorOf(first))
+        continue;
+      if (firstFace.intersects(secondFace))
+        faults.append(QStringLiteral("%1 overlaps %2").arg(describe(first), describe(second)));
+    }
   }
   return faults;
 }

@@ -32,6 +32,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSlider>
 #include <QSpinBox>
 #include <QStyle>
@@ -242,6 +243,11 @@ TEST_P(PageLayout, EveryWidgetOfThePageFitsAndShowsItsWholeText) {
   defaults.setValue(QStringLiteral("lockScreenDuringBreak"), false);
   for (const auto& [key, value] : page.settings)
     defaults.setValue(QString::fromLatin1(key), value);
+  const auto restore = qScopeGuard([&] {
+    defaults.remove(QStringLiteral("lockScreenDuringBreak"));
+    for (const auto& setting : page.settings)
+      defaults.remove(QString::fromLatin1(setting.first));
+  });
   ApplicationShell shell(m.context());
   shell.launch();
   StateMachine& machine = shell.stateMachine();
@@ -272,9 +278,6 @@ TEST_P(PageLayout, EveryWidgetOfThePageFitsAndShowsItsWholeText) {
   EXPECT_EQ(layoutFaults(state.infoWall(), window, inset).join(QLatin1Char('\n')).toStdString(),
             "");
   EXPECT_EQ(layoutFaults(state.buttonWall(), window, 0).join(QLatin1Char('\n')).toStdString(), "");
-  defaults.remove(QStringLiteral("lockScreenDuringBreak"));
-  for (const auto& setting : page.settings)
-    defaults.remove(QString::fromLatin1(setting.first));
 }
 
 INSTANTIATE_TEST_SUITE_P(MainWindow, PageLayout, ::testing::ValuesIn(kPages),

@@ -138,6 +138,7 @@ int main(int argc, char** argv) {
       [] { return kr::LiveEventOutputs::objectiveOf(kr::DataModel::shared()); },
       [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; }));
   kr::StandardHooks::installStateCues();
+  kr::StandardHooks::installProfileTests();
 
   kr::ApplicationShell shell(std::move(context));
   shell.launch();
@@ -166,6 +167,7 @@ int main(int argc, char** argv) {
   kr::UserDefaults::standard().synchronize();
   // The services refer to the back ends above.
   kr::StandardHooks::removeStateCues();
+  kr::StandardHooks::removeProfileTests();
   kr::EffectsServices::install(nullptr);
   return result;
 }

@@ -4,11 +4,14 @@
 
 #include "effects/EffectsServices.h"
 #include "effects/NotificationHelper.h"
+#include "effects/QNVisualNotification.h"
 #include "effects/SoundManager.h"
+#include "effects/SpeechManager.h"
 #include "effects/WhiteNoiseMachine.h"
 #include "engine/LogFileManager.h"
 #include "engine/UpgradeManager.h"
 #include "platform/FolderContentMonitor.h"
+#include "states/ProfileTestServices.h"
 #include "states/SliceCues.h"
 #include "states/SoftBreakCues.h"
 
@@ -61,5 +64,25 @@ void StandardHooks::removeStateCues() {
   SliceCues::shared() = SliceCues{};
   SoftBreakCues::shared() = SoftBreakCues{};
 }
+
+void StandardHooks::installProfileTests() {
+  // Each call looks the services up anew: they may be installed again later.
+  ProfileTestServices& tests = ProfileTestServices::shared();
+  tests.showNotification = [](const QString& title, const QString& description) {
+    EffectsServices::shared().visualNotification().displayNotification(title, description, 0.0,
+                                                                       false);
+  };
+  tests.playSound = [](const QString& privateName, double volume) {
+    EffectsServices::shared().soundManager().playSoundWithPrivateName(privateName, float(volume));
+  };
+  tests.speak = [](const QString& text) {
+    EffectsServices::shared().speechManager().speakString(text);
+  };
+  tests.playContinuousSoundSample = [] {
+    EffectsServices::shared().continuousSoundMachine().playSample();
+  };
+}
+
+void StandardHooks::removeProfileTests() { ProfileTestServices::shared() = ProfileTestServices{}; }
 
 } // namespace kr

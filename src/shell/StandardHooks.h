@@ -18,6 +18,13 @@ public:
   static void installStateCues();
   // Empties them again (before the effects they call go away).
   static void removeStateCues();
+
+  // What the profile page's "Test" buttons play: the notification, the
+  // event sound, the spoken sentence and the continuous sound's preview, on
+  // the installed effects. Without a sound device, speech or a notification
+  // server each says so once on the console, as every other cue does.
+  static void installProfileTests();
+  static void removeProfileTests();
 };
 
 } // namespace kr

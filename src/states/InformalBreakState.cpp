@@ -2,12 +2,14 @@
 
 #include "kit/Label.h"
 #include "kit/LabelFragment.h"
+#include "kit/TitleFragment.h"
 #include "states/ButtonWallHelper.h"
 
 #include "states/AppDelegateAPI.h"
 #include "states/PageServices.h"
 #include "states/SectionVisibility.h"
 #include "states/StateHost.h"
+#include "states/TagEditorSection.h"
 
 #include "engine/Clock.h"
 #include "engine/DataModel.h"
@@ -26,9 +28,16 @@
 
 namespace kr {
 
+namespace {
+constexpr char kHideTagEditorKey[] = "hideTagEditorInInformalBreakState";
+const QString kHideTagEditor = QString::fromLatin1(kHideTagEditorKey);
+const QString kHideAutomaticEnd = QStringLiteral("automaticEndToInformalBreak");
+} // namespace
+
 InformalBreakState::InformalBreakState() {
   addAction(QStringLiteral("startTimeSlice"), [this] { startTimeSlice(); });
   addAction(QStringLiteral("backToWelcomePage"), [this] { backToWelcomePage(); });
+  addAction(QStringLiteral("selectTagTokenField"), [this] { selectTagTokenField(); });
 }
 
 InformalBreakState::~InformalBreakState() { stopTimer(); }
@@ -46,6 +55,8 @@ void InformalBreakState::activate() {
   stopTimer();
   automaticTransitionTimer_ = SmartTimerWrapper::wrapTimer(
       kCheckInterval, true, [this](SmartTimerWrapper&) { checkRules(); });
+  if (objectiveTextView_)
+    objectiveTextView_->selectAll();
 }
 
 void InformalBreakState::deactivate() {
@@ -70,6 +81,10 @@ void InformalBreakState::startTimeSlice() {
 
 void InformalBreakState::backToWelcomePage() {
   StateMachine::sharedStateMachine().triggerTransition(QStringLiteral("welcome"));
+}
+
+void InformalBreakState::selectTagTokenField() {
+  TagEditorSection::select(tagTokenField_, kHideTagEditorKey);
 }
 
 void InformalBreakState::restartHour() { initiatedTime_ = Clock::now(); }
@@ -126,10 +141,16 @@ void InformalBreakState::updateLabels(double now, double idleSeconds) {
 void InformalBreakState::build() {
   createStackView();
   createAndInstallTitleFragment(QStringLiteral("On Informal Break..."));
+  titleFragment()->addVisibilityManagedOption(
+      QStringLiteral("Automatically End Informal Break Feature"), kHideAutomaticEnd);
   const auto [objectiveLabel, indicators] = createAndInstallObjectiveLabelFragment();
   objectiveLabel->label()->setText(QStringLiteral("Prepare Objective for Next Time Slice"));
+  objectiveLabel->addVisibilityManagedOption(QStringLiteral("Tag Editor"), kHideTagEditor);
   objectiveTextView_ = createAndInstallObjectiveTextViewFragment(indicators).first;
   setFirstResponder(objectiveTextView_);
+  QWidget* tagEditor = TagEditorSection::create(&tagTokenField_);
+  addSection(tagEditor);
+  SectionVisibility::hideWhileSet(tagEditor, kHideTagEditor);
 
   auto* label = new QWidget();
   auto* labelLayout = new QHBoxLayout(label);
@@ -143,7 +164,7 @@ void InformalBreakState::build() {
     PageServices::shared().callShowHelpPage(QStringLiteral("automatically_bring_to_front.html"));
   });
   addSection(label);
-  SectionVisibility::hideWhileSet(label, QStringLiteral("automaticEndToInformalBreak"));
+  SectionVisibility::hideWhileSet(label, kHideAutomaticEnd);
 
   auto* rules = new QWidget();
   rules->setMinimumWidth(400);
@@ -171,7 +192,7 @@ void InformalBreakState::build() {
       restartHour();
   });
   addSection(rules);
-  SectionVisibility::hideWhileSet(rules, QStringLiteral("automaticEndToInformalBreak"));
+  SectionVisibility::hideWhileSet(rules, kHideAutomaticEnd);
 
   ButtonWallHelper::addButton(buttonWall(), QStringLiteral("Go to Next Time Slice"), true,
                               [this] { startTimeSlice(); });

@@ -14,6 +14,8 @@ class QLabel;
 
 namespace kr {
 
+class TagTokenField;
+
 // An informal break without a count-down. It ends when the user goes on, or
 // by itself when a switched-on rule holds: an hour after it began, back from
 // lunch, in the morning, or after five minutes without input. The rules are
@@ -33,6 +35,8 @@ public:
   // Responder actions.
   void startTimeSlice();
   void backToWelcomePage();
+  // Shows the tag editor if it was hidden and puts the caret in its field.
+  void selectTagTokenField();
 
   // One run of the rule check; answers the rule that ended the break.
   InformalBreakRules::Rule checkRules();
@@ -49,9 +53,11 @@ public:
   StateBase* welcome = nullptr;
 
   ObjectiveTextView* objectiveTextView() const { return objectiveTextView_; }
+  TagTokenField* tagTokenField() const { return tagTokenField_; }
 
 private:
   QPointer<ObjectiveTextView> objectiveTextView_;
+  TagTokenField* tagTokenField_ = nullptr;
   void updateLabels(double now, double idleSeconds);
   void stopTimer();
 

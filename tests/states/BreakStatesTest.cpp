@@ -6,7 +6,15 @@
 #include "SliceTestFixture.h"
 #include "engine/TimedStateMachineModule.h"
 #include "engine/TimedStateMachineViewModel.h"
+#include "kit/LabelFragment.h"
+#include "kit/PullDownButtonBrick.h"
+#include "kit/SmartMenuItem.h"
+#include "kit/TagTokenField.h"
+#include "kit/TitleFragment.h"
 
+#include <QApplication>
+#include <QLayout>
+#include <QMenu>
 #include <QRadioButton>
 #include <QSpinBox>
 
@@ -287,4 +295,108 @@ TEST(InformalBreak, LabelsCountTheHourDownAndSwitchingTheHourOnRestartsIt) {
   EXPECT_NE(f.informal().timeRemainingLabel()->text(), before);
   f.clock.advance(101);
   EXPECT_EQ(f.machine.currentState(), &f.define());
+}
+
+namespace {
+
+// The wheel-menu item of `fragment` whose title ends with `name`.
+QAction* wheelItem(LabelFragment* fragment, const QString& name) {
+  QMenu* menu = fragment->wheelButton()->itemMenu();
+  SmartMenuItem::updateItemsOf(menu);
+  for (QAction* action : menu->actions()) {
+    if (action->text().endsWith(name))
+      return action;
+  }
+  return nullptr;
+}
+
+} // namespace
+
+TEST(InformalBreak, TheNextSlicesObjectiveAndTagsAreEditedOnThePage) {
+  BreakFixture f;
+  store().setValue(QStringLiteral("hideTagEditorInInformalBreakState"), false);
+  store().setValue(QStringLiteral("hideTagEditor"), false);
+  DataModel::shared().setTags(QStringLiteral("writing"));
+  f.startOnPrepare();
+  f.machine.triggerTransition(QStringLiteral("informalBreak"));
+  ASSERT_EQ(f.machine.currentState(), &f.informal());
+  InformalBreakState& page = f.informal();
+  ObjectiveTextView* objective = page.objectiveTextView();
+  ASSERT_NE(objective, nullptr);
+  EXPECT_EQ(objective->textCursor().selectedText(), objective->toPlainText())
+      << "the objective is selected, ready to be replaced";
+
+  // The tag row stands below the objective and edits the stored tags both ways.
+  TagTokenField* field = page.tagTokenField();
+  ASSERT_NE(field, nullptr);
+  QWidget* tagEditor = field->parentWidget();
+  EXPECT_EQ(page.fragmentStackView()->layout()->indexOf(tagEditor),
+            page.fragmentStackView()->layout()->indexOf(objective->parentWidget()) + 1);
+  EXPECT_EQ(field->tokens(), QStringList{QStringLiteral("writing")});
+  field->setText(QStringLiteral("writing, review"));
+  Q_EMIT field->editingFinished();
+  EXPECT_EQ(DataModel::shared().tags(), QStringLiteral("writing,review"));
+  DataModel::shared().setTags(QStringLiteral("planning"));
+  EXPECT_EQ(field->tokens(), QStringList{QStringLiteral("planning")});
+
+  // The objective label's wheel menu hides and shows the row under its own key.
+  auto* label =
+      qobject_cast<LabelFragment*>(page.fragmentStackView()->layout()->itemAt(1)->widget());
+  ASSERT_NE(label, nullptr);
+  QAction* tagItem = wheelItem(label, QStringLiteral("Tag Editor"));
+  ASSERT_NE(tagItem, nullptr);
+  EXPECT_EQ(tagItem->text(), QStringLiteral("Hide Tag Editor"));
+  tagItem->trigger();
+  EXPECT_TRUE(store().boolValue(QStringLiteral("hideTagEditorInInformalBreakState")));
+  EXPECT_TRUE(tagEditor->isHidden());
+  EXPECT_FALSE(store().boolValue(QStringLiteral("hideTagEditor"))) << "the define page's own key";
+
+  // The title's menu hides the automatic-end rows.
+  QAction* rulesItem =
+      wheelItem(page.titleFragment(), QStringLiteral("Automatically End Informal Break Feature"));
+  ASSERT_NE(rulesItem, nullptr);
+  rulesItem->trigger();
+  EXPECT_TRUE(store().boolValue(QStringLiteral("automaticEndToInformalBreak")));
+  EXPECT_TRUE(page.endAutomaticallyAfterAnHourCheckbox()->parentWidget()->isHidden());
+  store().setValue(QStringLiteral("automaticEndToInformalBreak"), false);
+}
+
+TEST(InformalBreak, TheTagCommandReachesThePageThroughTheChainAndRevealsTheField) {
+  BreakFixture f;
+  store().setValue(QStringLiteral("hideTagEditor"), false);
+  f.startOnPrepare();
+  // On the prepare page nothing answers the command.
+  EXPECT_FALSE(f.machine.tryToPerform(QStringLiteral("selectTagTokenField")));
+  f.machine.triggerTransition(QStringLiteral("informalBreak"));
+  InformalBreakState& page = f.informal();
+  QWidget* tagEditor = page.tagTokenField()->parentWidget();
+
+  // Not in a window yet: the row shows, nothing takes the focus.
+  store().setValue(QStringLiteral("hideTagEditorInInformalBreakState"), true);
+  EXPECT_TRUE(f.machine.tryToPerform(QStringLiteral("selectTagTokenField")));
+  EXPECT_FALSE(store().boolValue(QStringLiteral("hideTagEditorInInformalBreakState")));
+  EXPECT_FALSE(tagEditor->isHidden());
+  EXPECT_FALSE(page.tagTokenField()->hasFocus());
+
+  // In a shown window the caret moves from the objective to the tag field.
+  QWidget window;
+  auto* layout = new QVBoxLayout(&window);
+  layout->addWidget(page.infoWall());
+  window.show();
+  QApplication::setActiveWindow(&window);
+  page.objectiveTextView()->setFocus();
+  store().setValue(QStringLiteral("hideTagEditorInInformalBreakState"), true);
+  EXPECT_TRUE(f.machine.tryToPerform(QStringLiteral("selectTagTokenField")));
+  EXPECT_FALSE(tagEditor->isHidden());
+  EXPECT_EQ(QApplication::focusWidget(), page.tagTokenField());
+  EXPECT_FALSE(store().boolValue(QStringLiteral("hideTagEditor")))
+      << "the define page's key stays as it was";
+  page.infoWall()->setParent(nullptr);
+
+  // Back on the define page, the command is the define page's again.
+  page.startTimeSlice();
+  ASSERT_EQ(f.machine.currentState(), &f.define());
+  store().setValue(QStringLiteral("hideTagEditor"), true);
+  EXPECT_TRUE(f.machine.tryToPerform(QStringLiteral("selectTagTokenField")));
+  EXPECT_FALSE(store().boolValue(QStringLiteral("hideTagEditor")));
 }

@@ -149,6 +149,12 @@ void MainController::sendToFocusWidget(const char* slot) {
   QWidget* focus = QApplication::focusWidget();
   if (!focus)
     return;
+  // A read-only control (such as the rating page's objective while it is
+  // locked) takes no command that changes its text. Qt's text editors run
+  // undo and redo whatever their read-only flag says.
+  const bool changesText = qstrcmp(slot, "copy") != 0 && qstrcmp(slot, "selectAll") != 0;
+  if (changesText && focus->property("readOnly").toBool())
+    return;
   const QByteArray signature = QByteArray(slot) + "()";
   if (focus->metaObject()->indexOfMethod(signature.constData()) >= 0)
     QMetaObject::invokeMethod(focus, slot);

@@ -45,7 +45,12 @@ void ObjectiveTextView::setData(const QByteArray& data) {
   const int anchor = old.anchor();
   const int position = old.position();
   settingData_ = true;
+  // A text set from outside is not an edit of this editor: Undo must not take
+  // the objective back to what it was before (or to nothing), and the earlier
+  // edits belong to a text that is gone.
+  document()->setUndoRedoEnabled(false);
   RichTextDocument::fill(document(), text);
+  document()->setUndoRedoEnabled(true);
   settingData_ = false;
   cachedData_ = data;
   cacheValid_ = true;

@@ -50,6 +50,9 @@ protected:
     ASSERT_EQ(shell.stateMachine().currentState(),
               &shell.stateLinkingHelper().defineTimeSliceState());
     shell.mainController().tryToPerform(QStringLiteral("attemptToTriggerStartTimeSlice"));
+    ASSERT_NO_FATAL_FAILURE(endTheSlice());
+  }
+  void endTheSlice() {
     machine.clock.advance(60.0);
     shell.mainController().tryToPerform(QStringLiteral("attemptToTriggerEndTimeSlice"));
     ASSERT_EQ(shell.stateMachine().currentState(), &rate());
@@ -75,27 +78,37 @@ protected:
 TEST_F(RatingEditorLock, UndoAndRedoFromTheMenuOrTheKeysLeaveTheLockedObjectiveAlone) {
   ASSERT_NO_FATAL_FAILURE(rateASliceOf(QStringLiteral("Write the summary")));
   ASSERT_TRUE(editor()->isReadOnly());
-  // The editor's own history holds at least the objective set from outside.
-  ASSERT_TRUE(editor()->document()->isUndoAvailable());
+  // After the lock the user adds to the objective, then extends the slice.
+  machine.clock.advance(RateTimeSliceState::kObjectiveEditingDelay);
+  ASSERT_FALSE(editor()->isReadOnly());
+  QTest::keyClick(editor(), Qt::Key_End, Qt::ControlModifier);
+  QTest::keyClicks(editor(), QStringLiteral(" now"));
+  const QString edited = QStringLiteral("Write the summary now");
+  ASSERT_EQ(storedObjective(), edited);
+  shell.stateMachine().triggerTransition(QStringLiteral("extend"));
+  ASSERT_NO_FATAL_FAILURE(endTheSlice());
 
+  // The page opens locked again, with that edit in the editor's history.
+  ASSERT_TRUE(editor()->isReadOnly());
+  ASSERT_TRUE(editor()->document()->isUndoAvailable());
   menuCommand("undo");
-  EXPECT_EQ(editor()->toPlainText(), QStringLiteral("Write the summary"));
-  EXPECT_EQ(storedObjective(), QStringLiteral("Write the summary"));
+  EXPECT_EQ(editor()->toPlainText(), edited);
+  EXPECT_EQ(storedObjective(), edited);
   QTest::keyClick(editor(), Qt::Key_Z, Qt::ControlModifier);
-  EXPECT_EQ(storedObjective(), QStringLiteral("Write the summary"));
+  EXPECT_EQ(storedObjective(), edited);
   menuCommand("redo");
   QTest::keyClick(editor(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
   menuCommand("cut");
   menuCommand("paste");
-  EXPECT_EQ(storedObjective(), QStringLiteral("Write the summary"));
-  EXPECT_EQ(editor()->toPlainText(), QStringLiteral("Write the summary"));
+  EXPECT_EQ(storedObjective(), edited);
+  EXPECT_EQ(editor()->toPlainText(), edited);
 
-  // Once the lock is over, the commands edit the objective again.
+  // Once the lock is over, Undo takes back the user's edit, and no further
+  // than the objective the editor was given.
   machine.clock.advance(RateTimeSliceState::kObjectiveEditingDelay);
   ASSERT_FALSE(editor()->isReadOnly());
-  QTest::keyClicks(editor(), QStringLiteral("Draft"));
-  EXPECT_EQ(storedObjective(), QStringLiteral("Draft"));
-  menuCommand("undo");
+  for (int i = 0; i < 6; ++i)
+    menuCommand("undo");
   EXPECT_EQ(storedObjective(), QStringLiteral("Write the summary"));
 }
 

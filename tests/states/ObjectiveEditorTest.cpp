@@ -123,6 +123,14 @@ TEST(ObjectiveEditor, TypingStoresAndOutsideChangesShowWithoutEchoOrCaretJump) {
   storeObjective(QStringLiteral("Go"));
   EXPECT_EQ(editor->toPlainText(), QStringLiteral("Go"));
   EXPECT_LE(editor->textCursor().position(), 2);
+  // Undo does not reach back past a change from outside.
+  editor->undo();
+  EXPECT_EQ(editor->toPlainText(), QStringLiteral("Go"));
+  EXPECT_EQ(storedObjective(), QStringLiteral("Go"));
+  QTest::keyClicks(editor, QStringLiteral("!"));
+  editor->undo();
+  editor->undo();
+  EXPECT_EQ(storedObjective(), QStringLiteral("Go")) << "only the user's own edit is undone";
 
   // Damaged data empties the editor rather than failing.
   UserDefaults::standard().setValue(QStringLiteral("objective"), QByteArray("not rich text"));

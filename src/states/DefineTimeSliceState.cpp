@@ -171,7 +171,7 @@ void DefineTimeSliceState::backToWelcomePage() {
 }
 
 void DefineTimeSliceState::selectTagTokenField() {
-  TagEditorSection::select(tagTokenField_, "hideTagEditor");
+  TagEditorSection::select(tagTokenField_, QStringLiteral("hideTagEditor"));
 }
 
 void DefineTimeSliceState::changeDuration() {

@@ -79,7 +79,7 @@ void PausedState::pauseOrResumeTimeSlice() { fire(QStringLiteral("continueTimeSl
 void PausedState::stopTimeSlice() { fire(QStringLiteral("finish")); }
 
 void PausedState::selectTagTokenField() {
-  TagEditorSection::select(tagTokenField_, "hideTagEditorInPausedState");
+  TagEditorSection::select(tagTokenField_, QStringLiteral("hideTagEditorInPausedState"));
 }
 
 } // namespace kr

@@ -8,14 +8,13 @@
 #include "states/PageServices.h"
 #include "states/SectionVisibility.h"
 #include "states/StateHost.h"
+#include "states/TagEditorSection.h"
 
 #include "engine/BackingStoreManager.h"
 #include "engine/DataModel.h"
 #include "engine/Logger.h"
 #include "engine/StateMachine.h"
 #include "kit/TagTokenField.h"
-#include "kit/TagTokenFieldHelper.h"
-#include "kit/Wall.h"
 #include "platform/AlertPresenterAPI.h"
 #include "platform/FatalError.h"
 #include "platform/RichText.h"
@@ -183,9 +182,7 @@ void RateTimeSliceState::internalContinue() {
 }
 
 void RateTimeSliceState::selectTagTokenField() {
-  defaults().setValue(kHideTagEditor, false);
-  if (tagTokenField_)
-    tagTokenField_->setFocus(Qt::ShortcutFocusReason);
+  TagEditorSection::select(tagTokenField_, kHideTagEditor);
 }
 
 void RateTimeSliceState::build() {
@@ -198,7 +195,9 @@ void RateTimeSliceState::build() {
   objectiveTextView_ = createAndInstallObjectiveTextViewFragment(indicators).first;
   setFirstResponder(objectiveTextView_);
 
-  QWidget* tagEditor = createTagEditorSection();
+  TagTokenField* tagField = nullptr;
+  QWidget* tagEditor = TagEditorSection::create(&tagField);
+  tagTokenField_ = tagField;
   addSection(tagEditor);
   SectionVisibility::hideWhileSet(tagEditor, kHideTagEditor);
   // Registered here, after the timer settings: a slice is logged as
@@ -229,17 +228,6 @@ void RateTimeSliceState::createTitleMenu() {
   title->addVisibilityManagedOption(QStringLiteral("Add Priming Button"), kPrimingOption);
   title->addVisibilityManagedOption(QStringLiteral("Extend Time Slice Option"), kContinueOption);
   title->addVisibilityManagedOption(QStringLiteral("Do Not Log Option"), kDoNotLogOption);
-}
-
-QWidget* RateTimeSliceState::createTagEditorSection() {
-  auto* fragment = new Wall;
-  fragment->setObjectName(QStringLiteral("Tag Editor"));
-  fragment->setFixedHeight(30);
-  tagTokenField_ = TagTokenFieldHelper::installTagTokenFieldInsideFragment(
-      fragment, QStringLiteral("tags"),
-      [](TagTokenField* field) { DataModel::shared().bindTags(field); },
-      [](TagTokenField* field) { DataModel::shared().unbindTags(field); }, false);
-  return fragment;
 }
 
 QWidget* RateTimeSliceState::createFocusRow() {

@@ -80,7 +80,6 @@ private:
   // with the option on, editing starts only after a short delay.
   void lockObjectiveEditingBriefly();
   void createTitleMenu();
-  QWidget* createTagEditorSection();
   QWidget* createFocusRow();
   QWidget* createTemplateSection(const QString& title, const QString& buttonTitle,
                                  const QString& optionKey, bool showWhileCompleted);

@@ -20,11 +20,10 @@ QWidget* TagEditorSection::create(TagTokenField** field) {
   return fragment;
 }
 
-void TagEditorSection::select(TagTokenField* field, const char* hiddenKey) {
+void TagEditorSection::select(TagTokenField* field, const QString& hiddenKey) {
   UserDefaults& defaults = UserDefaults::standard();
-  const QString key = QString::fromLatin1(hiddenKey);
-  if (defaults.boolValue(key))
-    defaults.setValue(key, false);
+  if (defaults.boolValue(hiddenKey))
+    defaults.setValue(hiddenKey, false);
   if (field && field->window() && field->window()->isVisible())
     field->setFocus(Qt::OtherFocusReason);
 }

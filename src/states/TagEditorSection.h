@@ -1,5 +1,6 @@
 #pragma once
 
+class QString;
 class QWidget;
 
 namespace kr {
@@ -15,7 +16,7 @@ public:
   static QWidget* create(TagTokenField** field);
   // Shows the row if its key hid it and puts the caret in the field (when
   // the field is in a window).
-  static void select(TagTokenField* field, const char* hiddenKey);
+  static void select(TagTokenField* field, const QString& hiddenKey);
 };
 
 } // namespace kr

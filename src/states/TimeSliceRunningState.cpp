@@ -174,7 +174,7 @@ void TimeSliceRunningState::changeDuration() {
 }
 
 void TimeSliceRunningState::selectTagTokenField() {
-  TagEditorSection::select(tagTokenField_, "hideTagEditorInTimeSliceRunningState");
+  TagEditorSection::select(tagTokenField_, QStringLiteral("hideTagEditorInTimeSliceRunningState"));
 }
 
 void TimeSliceRunningState::stopTimeSlice() {

@@ -1,7 +1,11 @@
 #include "states/InformalBreakState.h"
 
+#include "kit/BricksFactory.h"
+#include "kit/KorvaneControlSkin.h"
 #include "kit/Label.h"
 #include "kit/LabelFragment.h"
+#include "kit/LayoutConstraintMaker.h"
+#include "kit/PushButtonBrick.h"
 #include "kit/TitleFragment.h"
 #include "states/ButtonWallHelper.h"
 
@@ -18,11 +22,11 @@
 #include "platform/SmartTimerWrapper.h"
 
 #include <QCheckBox>
+#include <QFontMetricsF>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QToolButton>
 
 #include <cmath>
 
@@ -152,17 +156,26 @@ void InformalBreakState::build() {
   addSection(tagEditor);
   SectionVisibility::hideWhileSet(tagEditor, kHideTagEditor);
 
-  auto* label = new QWidget();
-  auto* labelLayout = new QHBoxLayout(label);
-  labelLayout->setContentsMargins(kSectionInset, 0, kSectionInset, 0);
-  labelLayout->addWidget(new QLabel(QStringLiteral("Automatically End Informal Break Feature")));
-  auto* help = new QToolButton(label);
-  help->setText(QStringLiteral("?"));
-  labelLayout->addWidget(help);
-  labelLayout->addStretch();
-  QObject::connect(help, &QToolButton::clicked, help, [] {
-    PageServices::shared().callShowHelpPage(QStringLiteral("automatically_bring_to_front.html"));
-  });
+  const QString automaticEnd = QStringLiteral("Automatically End Informal Break Feature");
+  LabelFragment* label = LabelFragment::labelFragment(automaticEnd);
+  // The help button stands just after the title the bar draws.
+  const double titleEnd = LabelFragment::textRect(QRectF()).x() +
+                          QFontMetricsF(KorvaneControlSkin::shared()->secondaryTitleFont)
+                              .horizontalAdvance(automaticEnd);
+  PushButtonBrick* help = label->factory()->helpButton(
+      [] {
+        PageServices::shared().callShowHelpPage(
+            QStringLiteral("automatically_bring_to_front.html"));
+      },
+      [titleEnd](LayoutConstraintMaker& make) {
+        // The round button keeps its own size, not the one its text asks for.
+        const QSize size = make.subject()->minimumSize();
+        make.width(size.width()).height(size.height());
+        make.container()
+            .pin(LayoutAttribute::Left, LayoutAttribute::Left, std::ceil(titleEnd) + 6)
+            .pin(LayoutAttribute::CenterY, LayoutAttribute::CenterY, 0);
+      });
+  help->small();
   addSection(label);
   SectionVisibility::hideWhileSet(label, kHideAutomaticEnd);
 

@@ -10,11 +10,13 @@
 
 #include "engine/DataModel.h"
 #include "engine/StateMachine.h"
+#include "kit/LabelFragment.h"
+#include "kit/PushButtonBrick.h"
+#include "kit/TitleFragment.h"
 #include "platform/UserDefaults.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -56,6 +58,18 @@ QToolButton* helpButton(QWidget* parent, const QString& page) {
   QObject::connect(help, &QToolButton::clicked, help,
                    [page] { PageServices::shared().callShowHelpPage(page); });
   return help;
+}
+
+// The first head of either break control; its alternative-interface button
+// switches to the other control.
+LabelFragment* breakControlHead(const QString& title) {
+  LabelFragment* head = LabelFragment::labelFragment(title);
+  head->isFirstLabel = true;
+  head->alternativeUIButton()->buttonPressFunction = [] {
+    DataModel::shared().nextBreakDurationControlAlternative();
+  };
+  head->alternativeUIButton()->show();
+  return head;
 }
 
 } // namespace
@@ -162,14 +176,9 @@ void PrepareTimedBreakState::build() {
   createAndInstallTitleFragment(QStringLiteral("Prepare Timed Break"));
 
   // The fixed length: a minutes slider.
-  auto* durationLabel = new QWidget();
-  auto* labelLayout = new QHBoxLayout(durationLabel);
-  labelLayout->setContentsMargins(kSectionInset, 0, kSectionInset, 0);
-  labelLayout->addWidget(new QLabel(QStringLiteral("Duration:")));
-  auto* toPomodoro = new QToolButton(durationLabel);
-  toPomodoro->setText(QStringLiteral("⇄"));
-  labelLayout->addWidget(toPomodoro);
-  labelLayout->addStretch();
+  LabelFragment* durationLabel = breakControlHead(QStringLiteral("Duration:"));
+  durationLabel->addVisibilityManagedOption(QStringLiteral("quarter hour indicators"),
+                                            QStringLiteral("hideBubblesInPrepareTimedBreakState"));
   addSection(durationLabel);
   followBreakControl(durationLabel, kDefault);
 
@@ -208,20 +217,9 @@ void PrepareTimedBreakState::build() {
   }
 
   // The pomodoro rotation.
-  auto* pomodoroLabel = new QWidget();
-  auto* pomodoroLabelLayout = new QHBoxLayout(pomodoroLabel);
-  pomodoroLabelLayout->setContentsMargins(kSectionInset, 0, kSectionInset, 0);
-  pomodoroLabelLayout->addWidget(new QLabel(QStringLiteral("Pomodoro Style Break Durations")));
-  auto* toDefault = new QToolButton(pomodoroLabel);
-  toDefault->setText(QStringLiteral("⇄"));
-  pomodoroLabelLayout->addWidget(toDefault);
-  pomodoroLabelLayout->addStretch();
+  LabelFragment* pomodoroLabel = breakControlHead(QStringLiteral("Pomodoro Style Break Durations"));
   addSection(pomodoroLabel);
   followBreakControl(pomodoroLabel, kPomodoroStyle);
-  for (QToolButton* button : {toPomodoro, toDefault}) {
-    QObject::connect(button, &QToolButton::clicked, button,
-                     [] { DataModel::shared().nextBreakDurationControlAlternative(); });
-  }
   pomodoro_ = std::make_unique<PomodoroBreakViewController>();
   QWidget* pomodoroView = pomodoro_->view();
   pomodoroView->setFixedWidth(440);
@@ -230,8 +228,7 @@ void PrepareTimedBreakState::build() {
 
   // The lock-screen option.
   defaults().registerDefault(QStringLiteral("lockScreenOption"), false);
-  auto* lockLabel = new QLabel(QStringLiteral("Lock Screen"));
-  lockLabel->setContentsMargins(kSectionInset, 0, kSectionInset, 0);
+  auto* lockLabel = LabelFragment::labelFragment(QStringLiteral("Lock Screen"));
   addSection(lockLabel);
   SectionVisibility::hideWhileSet(lockLabel, QStringLiteral("lockScreenOption"));
   auto* lockSection = new QWidget();
@@ -260,7 +257,22 @@ void PrepareTimedBreakState::build() {
   informalLayout->addWidget(helpButton(informal, QStringLiteral("informal_breaks.html")));
   createOptionFragment(QStringLiteral("informalBreakOption"), informal);
 
+  addTitleMenu();
   addButtonWall();
+}
+
+void PrepareTimedBreakState::addTitleMenu() {
+  // The options' sections are built and their keys registered by now.
+  TitleFragment* title = titleFragment();
+  title->addCheckedOption(QStringLiteral("Hide Korvane-R During Timed Break"),
+                          QStringLiteral("shouldHideOnTimedBreakActivation"), std::nullopt);
+  title->addSeparatorItem();
+  title->addVisibilityManagedOption(QStringLiteral("Lock Screen Option"),
+                                    QStringLiteral("lockScreenOption"));
+  title->addVisibilityManagedOption(QStringLiteral("Straight to Next Time Slice Option"),
+                                    QStringLiteral("straightToNextTimeSliceOption"));
+  title->addVisibilityManagedOption(QStringLiteral("Informal Break Option"),
+                                    QStringLiteral("informalBreakOption"));
 }
 
 void PrepareTimedBreakState::addButtonWall() {

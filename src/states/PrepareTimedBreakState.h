@@ -49,6 +49,7 @@ public:
 
 private:
   void fire(const QString& transition);
+  void addTitleMenu();
   void addButtonWall();
 
   std::unique_ptr<PomodoroBreakViewController> pomodoro_;

@@ -22,7 +22,6 @@
 #include "platform/UserDefaults.h"
 
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -204,12 +203,14 @@ void RateTimeSliceState::build() {
   // completed unless the user says otherwise.
   defaults().registerDefault(kCompleted, true);
   addSection(createFocusRow());
-  breadcrumbsSection_ = createTemplateSection(
-      QStringLiteral("Leave Breadcrumbs for Resuming the Task Later"),
-      QStringLiteral("Insert Breadcrumbs Template"), kBreadcrumbsOption, false);
+  breadcrumbsSection_ =
+      createTemplateSection({QStringLiteral("Leave Breadcrumbs for Resuming the Task Later"),
+                             QStringLiteral("Insert Breadcrumbs Template"), kBreadcrumbsOption,
+                             QStringLiteral("createNewScratchPadPageForBreadcrumbs"), false});
   primingSection_ =
-      createTemplateSection(QStringLiteral("Prime Your Mind for the Next Task"),
-                            QStringLiteral("Insert Priming Template"), kPrimingOption, true);
+      createTemplateSection({QStringLiteral("Prime Your Mind for the Next Task"),
+                             QStringLiteral("Insert Priming Template"), kPrimingOption,
+                             QStringLiteral("createNewScratchPadPageForPriming"), true});
   createContinueSection();
   createDoNotLogSection();
 }
@@ -259,23 +260,22 @@ QWidget* RateTimeSliceState::createFocusRow() {
   return row;
 }
 
-QWidget* RateTimeSliceState::createTemplateSection(const QString& title, const QString& buttonTitle,
-                                                   const QString& optionKey,
-                                                   bool showWhileCompleted) {
-  defaults().registerDefault(optionKey, false);
+QWidget* RateTimeSliceState::createTemplateSection(const TemplateSection& kind) {
+  defaults().registerDefault(kind.optionKey, false);
+  // The head's option asks for a fresh scratch pad page for the template.
+  LabelFragment* head = LabelFragment::labelFragment(kind.title);
+  head->addCheckedOption(QStringLiteral("Create a New Scratch Pad Page"), kind.scratchPadKey,
+                         std::nullopt);
+  addSection(head);
+
   auto* section = new QWidget;
-  section->setObjectName(title);
-  auto* column = new QVBoxLayout(section);
-  column->setContentsMargins(0, 0, 0, 0);
-  auto* head = new QLabel(title, section);
-  head->setContentsMargins(kSectionInset, 0, kSectionInset, 0);
-  column->addWidget(head);
-  auto* row = new QHBoxLayout;
-  column->addLayout(row);
-  auto* button = new QPushButton(buttonTitle, section);
+  section->setObjectName(kind.title);
+  QHBoxLayout* row = rowLayout(section);
+  auto* button = new QPushButton(kind.buttonTitle, section);
   button->setAutoDefault(false);
-  QObject::connect(button, &QPushButton::clicked, section, [showWhileCompleted] {
-    if (showWhileCompleted)
+  const bool priming = kind.showWhileCompleted;
+  QObject::connect(button, &QPushButton::clicked, section, [priming] {
+    if (priming)
       PageServices::shared().callAddPrimingTemplate();
     else
       PageServices::shared().callAddBreadcrumbsTemplate();
@@ -285,11 +285,14 @@ QWidget* RateTimeSliceState::createTemplateSection(const QString& title, const Q
   row->addWidget(helpButton(QStringLiteral("productivity_techniques.html")));
   row->addStretch();
   addSection(section);
-  // Breadcrumbs help to resume an unfinished task, priming to start the next.
-  SectionVisibility::hideWhile(section, {optionKey, kCompleted}, [optionKey, showWhileCompleted] {
-    return defaults().boolValue(optionKey) ||
-           defaults().boolValue(kCompleted) != showWhileCompleted;
-  });
+  // Breadcrumbs help to resume an unfinished task, priming to start the next;
+  // the head and its content show and hide together.
+  const QString optionKey = kind.optionKey;
+  const auto hidden = [optionKey, priming] {
+    return defaults().boolValue(optionKey) || defaults().boolValue(kCompleted) != priming;
+  };
+  SectionVisibility::hideWhile(head, {optionKey, kCompleted}, hidden);
+  SectionVisibility::hideWhile(section, {optionKey, kCompleted}, hidden);
   return section;
 }
 

@@ -81,8 +81,17 @@ private:
   void lockObjectiveEditingBriefly();
   void createTitleMenu();
   QWidget* createFocusRow();
-  QWidget* createTemplateSection(const QString& title, const QString& buttonTitle,
-                                 const QString& optionKey, bool showWhileCompleted);
+  // A template section: its head and a button inserting the template; shown
+  // while its option is on and the slice's completion is `showWhileCompleted`.
+  struct TemplateSection {
+    QString title;
+    QString buttonTitle;
+    QString optionKey;
+    QString scratchPadKey;
+    bool showWhileCompleted;
+  };
+  // Answers the content below the head.
+  QWidget* createTemplateSection(const TemplateSection& kind);
   QWidget* createContinueSection();
   QWidget* createDoNotLogSection();
 

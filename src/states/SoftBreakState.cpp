@@ -13,6 +13,8 @@
 #include "engine/StateMachine.h"
 #include "engine/TimedStateMachineModule.h"
 #include "engine/TimedStateMachineViewModel.h"
+#include "kit/LabelFragment.h"
+#include "kit/TitleFragment.h"
 #include "platform/UserDefaults.h"
 
 #include <QCheckBox>
@@ -163,9 +165,15 @@ QString SoftBreakState::menuItemText() const {
 void SoftBreakState::build() {
   createStackView();
   createAndInstallTitleFragment(QStringLiteral("Waiting for Inactivity"));
+  // Both sections show until the title's menu hides them.
+  UserDefaults::standard().registerDefault(kSoftBreakOption, false);
+  UserDefaults::standard().registerDefault(kExtensionOption, false);
+  titleFragment()->addVisibilityManagedOption(QStringLiteral("Soft Break Feature On/Off Switch"),
+                                              kSoftBreakOption);
+  titleFragment()->addVisibilityManagedOption(QStringLiteral("Extend Time Slice Option"),
+                                              kExtensionOption);
 
-  auto* featureLabel = new QLabel(QStringLiteral("Soft Break Feature"));
-  featureLabel->setContentsMargins(kSectionInset, 0, kSectionInset, 0);
+  auto* featureLabel = LabelFragment::labelFragment(QStringLiteral("Soft Break Feature"));
   addSection(featureLabel);
   SectionVisibility::hideWhileSet(featureLabel, kSoftBreakOption);
   QWidget* switchWall = rowWall(QStringLiteral("Soft Break Switch"));
@@ -185,8 +193,7 @@ void SoftBreakState::build() {
   addSection(switchWall);
   SectionVisibility::hideWhileSet(switchWall, kSoftBreakOption);
 
-  auto* extendLabel = new QLabel(QStringLiteral("Extend Time Slice"));
-  extendLabel->setContentsMargins(kSectionInset, 0, kSectionInset, 0);
+  auto* extendLabel = LabelFragment::labelFragment(QStringLiteral("Extend Time Slice"));
   addSection(extendLabel);
   SectionVisibility::hideWhileSet(extendLabel, kExtensionOption);
   QWidget* extendWall = rowWall(QStringLiteral("Extend Time Slice Buttons"));

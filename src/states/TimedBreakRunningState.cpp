@@ -10,11 +10,11 @@
 #include "engine/StateMachine.h"
 #include "engine/TimedStateMachineModule.h"
 #include "engine/TimedStateMachineViewModel.h"
+#include "kit/LabelFragment.h"
 #include "platform/FatalError.h"
 
 #include <QDebug>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -237,9 +237,14 @@ void TimedBreakRunningState::addTimeViews() {
 void TimedBreakRunningState::build() {
   createStackView();
   createAndInstallTitleFragment(QStringLiteral("On a Timed Break..."));
-  auto* label = new QLabel(QStringLiteral("Duration:"));
-  label->setObjectName(QStringLiteral("firstLabel"));
-  label->setContentsMargins(kSectionInset, 0, kSectionInset, 0);
+  LabelFragment* label = LabelFragment::labelFragment(QStringLiteral("Duration:"));
+  label->isFirstLabel = true;
+  label->addVisibilityManagedOption(QStringLiteral("quarter hour indicators"),
+                                    QStringLiteral("hideBubblesInTBRunningState"));
+  label->addVisibilityManagedOption(QStringLiteral("duration and end date"),
+                                    QStringLiteral("hideDurationAndEndDateInTimedBreak"));
+  label->addVisibilityManagedOption(QStringLiteral("remaining and total time"),
+                                    QStringLiteral("hideRemainingAndTotalInTimedBreak"));
   addSection(label);
   createDurationSliderFragment();
   addTimeViews();

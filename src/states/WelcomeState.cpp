@@ -6,7 +6,11 @@
 #include "states/SectionVisibility.h"
 #include "states/WelcomeProfile.h"
 
+#include "art/KorvaneStyleKit.h"
 #include "engine/StateMachine.h"
+#include "kit/FragmentWall.h"
+#include "kit/LayoutConstraintMaker.h"
+#include "platform/ConstraintLayout.h"
 #include "platform/UserDefaults.h"
 
 #include <QComboBox>
@@ -109,11 +113,21 @@ void WelcomeState::build() {
 
 QComboBox* WelcomeState::addChoiceBar(const QString& key, const QStringList& titles,
                                       const QStringList& values, void (WelcomeState::*test)()) {
-  auto* bar = new QWidget();
+  // The choice stands on a section bar, as section heads do.
+  auto* bar = new FragmentWall();
+  bar->setIdentifier(key + QStringLiteral(" Bar"));
   bar->setMinimumWidth(420);
-  auto* layout = new QHBoxLayout(bar);
+  bar->setBackgroundDrawingFunc([bar](const QRectF&) {
+    KorvaneStyleKit::drawLabelFragmentBar(QRectF(0, 0, bar->width(), bar->height()));
+  });
+  auto* row = new QWidget();
+  ConstraintLayout::addSubview(bar, row);
+  LayoutConstraintMaker fill(row);
+  fill.fillContainer();
+  ConstraintLayout::of(bar)->addConstraints(fill.constraints());
+  auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(8, 4, 8, 4);
-  auto* popUp = new QComboBox(bar);
+  auto* popUp = new QComboBox(row);
   for (int i = 0; i < titles.size(); ++i)
     popUp->addItem(titles.at(i), values.at(i));
   // With a "Test" button beside it the pop-up takes what the button leaves
@@ -123,7 +137,7 @@ QComboBox* WelcomeState::addChoiceBar(const QString& key, const QStringList& tit
     popUp->setMinimumWidth(420);
   layout->addWidget(popUp, 1);
   if (test) {
-    auto* testButton = new QPushButton(QStringLiteral("Test"), bar);
+    auto* testButton = new QPushButton(QStringLiteral("Test"), row);
     layout->addWidget(testButton);
     QObject::connect(testButton, &QPushButton::clicked, testButton,
                      [this, test] { (this->*test)(); });

@@ -7,6 +7,7 @@
 #include "engine/DataModel.h"
 #include "kit/BricksFactory.h"
 #include "kit/EndOfLifeBag.h"
+#include "kit/FragmentWall.h"
 #include "kit/Label.h"
 #include "kit/LabelFragment.h"
 #include "kit/LayoutConstraintMaker.h"
@@ -115,11 +116,24 @@ void ModernUIState::addSection(QWidget* section) {
   fragmentLayout_->addWidget(section);
 }
 
+QWidget* ModernUIState::addContentWidget(Wall* wall) {
+  auto* content = new QWidget();
+  ConstraintLayout::addSubview(wall, content);
+  LayoutConstraintMaker fill(content);
+  fill.fillContainer();
+  ConstraintLayout::of(wall)->addConstraints(fill.constraints());
+  return content;
+}
+
 QWidget* ModernUIState::createOptionFragment(const QString& key, QWidget* content) {
-  auto* fragment = new QWidget();
-  auto* layout = new QVBoxLayout(fragment);
+  auto* fragment = new FragmentWall();
+  fragment->setBackgroundDrawingFunc([fragment](const QRectF&) {
+    KorvaneStyleKit::drawOptionFragmentBar(QRectF(0, 0, fragment->width(), fragment->height()));
+  });
+  QWidget* column = addContentWidget(fragment);
+  auto* layout = new QVBoxLayout(column);
   layout->setContentsMargins(0, 4, 0, 4);
-  layout->addWidget(new QLabel(QStringLiteral("- OR -"), fragment), 0, Qt::AlignHCenter);
+  layout->addWidget(new QLabel(QStringLiteral("- OR -"), column), 0, Qt::AlignHCenter);
   layout->addWidget(content, 0, Qt::AlignHCenter);
   UserDefaults::standard().registerDefault(key, false);
   addSection(fragment);

@@ -63,6 +63,11 @@ public:
   void activate() override;
   void deactivate() override;
 
+protected:
+  // A plain widget filling `wall`, for controls that a box layout arranges
+  // over the wall's background.
+  static QWidget* addContentWidget(Wall* wall);
+
 private:
   QWidget* fragmentStackView_ = nullptr;
   QVBoxLayout* fragmentLayout_ = nullptr;

@@ -9,8 +9,6 @@
 #include "art/KorvaneStyleKit.h"
 #include "engine/StateMachine.h"
 #include "kit/FragmentWall.h"
-#include "kit/LayoutConstraintMaker.h"
-#include "platform/ConstraintLayout.h"
 #include "platform/UserDefaults.h"
 
 #include <QComboBox>
@@ -120,11 +118,7 @@ QComboBox* WelcomeState::addChoiceBar(const QString& key, const QStringList& tit
   bar->setBackgroundDrawingFunc([bar](const QRectF&) {
     KorvaneStyleKit::drawLabelFragmentBar(QRectF(0, 0, bar->width(), bar->height()));
   });
-  auto* row = new QWidget();
-  ConstraintLayout::addSubview(bar, row);
-  LayoutConstraintMaker fill(row);
-  fill.fillContainer();
-  ConstraintLayout::of(bar)->addConstraints(fill.constraints());
+  QWidget* row = addContentWidget(bar);
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(8, 4, 8, 4);
   auto* popUp = new QComboBox(row);

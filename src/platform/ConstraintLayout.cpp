@@ -369,12 +369,25 @@ void ConstraintLayout::reportConflict(const LayoutConstraint& constraint) const 
                                 << "\n  which contradicts:\n" + involved.join(QLatin1Char('\n'));
 }
 
+QSize ConstraintLayout::intrinsicSize(const QWidget* widget) {
+  // A length fixed by the widget's minimum and maximum is what it asks for,
+  // whatever its content would like.
+  QSize size = widget->sizeHint();
+  const QSize minimum = widget->minimumSize();
+  const QSize maximum = widget->maximumSize();
+  if (minimum.width() == maximum.width())
+    size.setWidth(minimum.width());
+  if (minimum.height() == maximum.height())
+    size.setHeight(minimum.height());
+  return size;
+}
+
 void ConstraintLayout::refreshIntrinsicSizes() const {
   if (!hintsStale_)
     return;
   hintsStale_ = false;
   for (Item& item : solverItems_) {
-    const QSize hint = item.widget->sizeHint();
+    const QSize hint = intrinsicSize(item.widget);
     if (hint == item.hint)
       continue;
     for (auto id : item.intrinsic)

@@ -14,11 +14,11 @@ namespace kr {
 
 // Places the direct children of one container widget by layout constraints,
 // solved incrementally. Constraints may relate a child to the container or to a
-// sibling. A child's sizeHint is its intrinsic size, held with its content
-// hugging and compression-resistance priorities; a container's own sizeHint is
-// its fitting size (as small as its constraints allow), so nested containers
-// size themselves to their content. A required constraint that contradicts the
-// others is left out and reported once on the console.
+// sibling. A child's sizeHint (or the length its minimum and maximum fix) is its intrinsic size,
+// held with its content hugging and compression-resistance priorities; a container's own sizeHint
+// is its fitting size (as small as its constraints allow), so nested containers size themselves to
+// their content. A required constraint that contradicts the others is left out and reported once on
+// the console.
 class ConstraintLayout : public QLayout {
   Q_OBJECT
 
@@ -45,6 +45,10 @@ public:
                                                       float priority);
   static float contentCompressionResistancePriority(const QWidget* view,
                                                     Qt::Orientation orientation);
+
+  // The size a child asks for: its sizeHint, except along an axis where its
+  // minimum and maximum fix its length (setFixedSize, setFixedWidth).
+  static QSize intrinsicSize(const QWidget* widget);
 
   // Forgets the solver; the next layout pass builds it again from the constraints.
   void discardSolver();

@@ -168,9 +168,6 @@ void InformalBreakState::build() {
             QStringLiteral("automatically_bring_to_front.html"));
       },
       [titleEnd](LayoutConstraintMaker& make) {
-        // The round button keeps its own size, not the one its text asks for.
-        const QSize size = make.subject()->minimumSize();
-        make.width(size.width()).height(size.height());
         make.container()
             .pin(LayoutAttribute::Left, LayoutAttribute::Left, std::ceil(titleEnd) + 6)
             .pin(LayoutAttribute::CenterY, LayoutAttribute::CenterY, 0);

@@ -96,6 +96,34 @@ TEST(ConstraintLayoutTest, RequiredMinimumBeatsSmallerIntrinsicWidth) {
   EXPECT_EQ(button->width(), button->sizeHint().width());
 }
 
+// A control whose minimum and maximum fix its size keeps that size, not the
+// one its text asks for; a length fixed along one axis only leaves the other
+// to the text.
+TEST(ConstraintLayoutTest, FixedSizeIsTheIntrinsicSize) {
+  QWidget container;
+  auto* round = new QPushButton(QStringLiteral("A title much wider than the button"), &container);
+  auto* wide = new QPushButton(QStringLiteral("Wide"), &container);
+  round->setFixedSize(22, 22);
+  wide->setFixedWidth(150);
+  ASSERT_GT(round->sizeHint().width(), 22);
+  auto* layout = ConstraintLayout::of(&container);
+  layout->addConstraints(
+      {pin(round, A::Left, &container, A::Left), pin(round, A::Top, &container, A::Top),
+       pin(wide, A::Left, round, A::Right, 4), pin(wide, A::Top, &container, A::Top),
+       pin(wide, A::Right, &container, A::Right), pin(wide, A::Bottom, &container, A::Bottom)});
+  EXPECT_EQ(container.sizeHint(), QSize(22 + 4 + 150, wide->sizeHint().height()));
+  container.resize(container.sizeHint());
+  ConstraintLayout::layoutSubtreeIfNeeded(&container);
+  EXPECT_EQ(round->geometry(), QRect(0, 0, 22, 22));
+  EXPECT_EQ(wide->size(), QSize(150, wide->sizeHint().height()));
+
+  // A new fixed size is taken up at the next pass.
+  round->setFixedSize(30, 30);
+  ConstraintLayout::layoutSubtreeIfNeeded(&container);
+  EXPECT_EQ(round->size(), QSize(30, 30));
+  EXPECT_EQ(container.sizeHint(), QSize(30 + 4 + 150, wide->sizeHint().height()));
+}
+
 TEST(ConstraintLayoutTest, ContradictionIsReportedOnceAndLayoutGoesOn) {
   QWidget container;
   container.setObjectName(QStringLiteral("page"));

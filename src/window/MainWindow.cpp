@@ -50,6 +50,16 @@ void MainWindow::moveEvent(QMoveEvent* event) {
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
+  // The window takes the fitting size of its page, held as its fixed size. A
+  // size the window system reports late, for a page shown before (often one
+  // the window was hidden on before the system answered), is stale: put the
+  // page's size back, or the window would show the old page's size.
+  const QSize fitting = minimumSize();
+  const bool zoomed = windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
+  if (!zoomed && fitting == maximumSize() && size() != fitting) {
+    resize(fitting);
+    return;
+  }
   controller_->windowDidResize();
 }
 

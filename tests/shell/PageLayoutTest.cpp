@@ -252,7 +252,6 @@ TEST_P(PageLayout, EveryWidgetOfThePageFitsAndShowsItsWholeText) {
   shell.launch();
   StateMachine& machine = shell.stateMachine();
   // Each page is shown as the user would see it, the window settled in between.
-  QCoreApplication::processEvents();
   for (const char* transition : page.path) {
     machine.triggerTransition(QString::fromLatin1(transition));
     QCoreApplication::processEvents();

@@ -9,11 +9,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
 #include <QToolButton>
+#include <QWindow>
 
 using namespace kr;
 
@@ -67,6 +69,35 @@ TEST(MainWindow, FirstPageGoesToTheDefaultPositionAndLaterPagesDoNotMoveIt) {
   EXPECT_EQ(window->pos(), QPoint(120, 80));
   EXPECT_EQ(first.info.parentWidget(), nullptr);
   EXPECT_EQ(first.buttons.parentWidget(), nullptr);
+  controller.detachPage();
+}
+
+// A page shown while the window is hidden sets the window's size; the size
+// the window system reports late for the page shown before (the window was
+// hidden before it answered) does not come back when the window shows again.
+TEST(MainWindow, ALateSizeOfThePreviousPageDoesNotOutliveThePageShownWhileHidden) {
+  forgetPosition();
+  auto window = MainWindow::makeMainWindow(UserDefaults::standard());
+  MainWindowController& controller = window->controller();
+  Page tall;
+  tall.info.setFixedSize(440, 300);
+  controller.showPage(&tall.info, &tall.buttons, nullptr);
+  window->show();
+  const int tallHeight = window->height();
+  window->hide();
+  Page low;
+  low.info.setFixedSize(440, 100);
+  controller.showPage(&low.info, &low.buttons, nullptr);
+  const int lowHeight = window->sizeHint().height();
+  ASSERT_LT(lowHeight, tallHeight);
+  EXPECT_EQ(window->height(), lowHeight);
+  // The window system now answers the tall page's show.
+  QCoreApplication::processEvents();
+  window->show();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(window->height(), lowHeight);
+  ASSERT_NE(window->windowHandle(), nullptr);
+  EXPECT_EQ(window->windowHandle()->height(), lowHeight);
   controller.detachPage();
 }
 

@@ -52,9 +52,7 @@ PushButtonBrick* BricksFactory::borderlessButton(const QString& title, std::func
 
 PushButtonBrick* BricksFactory::helpButton(std::function<void()> action,
                                            const Constraints& constraints) {
-  auto* brick = new PushButtonBrick();
-  brick->buttonPressFunction = std::move(action);
-  brick->makeHelpButton();
+  auto* brick = PushButtonBrick::helpButton(std::move(action));
   internalAddBrick(brick, constraints);
   return brick;
 }

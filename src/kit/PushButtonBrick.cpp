@@ -26,9 +26,17 @@ void PushButtonBrick::apply(const ControlSkin& skin) {
   update();
 }
 
+PushButtonBrick* PushButtonBrick::helpButton(std::function<void()> action) {
+  auto* brick = new PushButtonBrick();
+  brick->buttonPressFunction = std::move(action);
+  brick->makeHelpButton();
+  return brick;
+}
+
 void PushButtonBrick::makeBorderless() { setFlat(true); }
 
 void PushButtonBrick::makeHelpButton() {
+  isHelpButton_ = true;
   setText(QStringLiteral("?"));
   setToolTip(tr("Help"));
   setFixedSize(22, 22);

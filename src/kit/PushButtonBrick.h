@@ -30,15 +30,21 @@ public:
   void mini();
   void apply(const ControlSkin& skin) override;
 
+  // The round help button that runs `action` when pressed.
+  static PushButtonBrick* helpButton(std::function<void()> action);
+
   // The factory's two presets: a borderless text button and the round help button.
   void makeBorderless();
   void makeHelpButton();
+  bool isHelpButton() const { return isHelpButton_; }
 
 protected:
   void paintEvent(QPaintEvent* event) override;
 
 private:
   void buttonPressedCallBack();
+
+  bool isHelpButton_ = false;
 };
 
 } // namespace kr

@@ -8,9 +8,9 @@
 #include "kit/PushButtonBrick.h"
 #include "kit/TitleFragment.h"
 #include "states/ButtonWallHelper.h"
+#include "states/HelpButton.h"
 
 #include "states/AppDelegateAPI.h"
-#include "states/PageServices.h"
 #include "states/SectionVisibility.h"
 #include "states/StateHost.h"
 #include "states/TagEditorSection.h"
@@ -162,11 +162,8 @@ void InformalBreakState::build() {
   const double titleEnd = LabelFragment::textRect(QRectF()).x() +
                           QFontMetricsF(KorvaneControlSkin::shared()->secondaryTitleFont)
                               .horizontalAdvance(automaticEnd);
-  PushButtonBrick* help = label->factory()->helpButton(
-      [] {
-        PageServices::shared().callShowHelpPage(
-            QStringLiteral("automatically_bring_to_front.html"));
-      },
+  PushButtonBrick* help = HelpButton::add(
+      *label->factory(), QStringLiteral("automatically_bring_to_front.html"),
       [titleEnd](LayoutConstraintMaker& make) {
         make.container()
             .pin(LayoutAttribute::Left, LayoutAttribute::Left, std::ceil(titleEnd) + 6)

@@ -1,8 +1,8 @@
 #include "states/PrepareTimedBreakState.h"
 #include "states/ButtonWallHelper.h"
+#include "states/HelpButton.h"
 
 #include "states/AppDelegateAPI.h"
-#include "states/PageServices.h"
 #include "states/PomodoroBreakViewController.h"
 #include "states/SectionVisibility.h"
 #include "states/StateHost.h"
@@ -20,7 +20,6 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace kr {
@@ -50,14 +49,6 @@ void followBreakControl(QWidget* section, const QString& alternative,
 
 QString alternative() {
   return defaults().string(QStringLiteral("breakDurationControlAlternative"));
-}
-
-QToolButton* helpButton(QWidget* parent, const QString& page) {
-  auto* help = new QToolButton(parent);
-  help->setText(QStringLiteral("?"));
-  QObject::connect(help, &QToolButton::clicked, help,
-                   [page] { PageServices::shared().callShowHelpPage(page); });
-  return help;
 }
 
 // The first head of either break control; its alternative-interface button
@@ -238,7 +229,7 @@ void PrepareTimedBreakState::build() {
   auto* lockBox = new QCheckBox(QStringLiteral("Lock Screen During Break"), lockSection);
   DataModel::shared().bindLockScreenDuringBreak(lockBox);
   lockLayout->addWidget(lockBox);
-  lockLayout->addWidget(helpButton(lockSection, QStringLiteral("lock_screen.html")));
+  lockLayout->addWidget(HelpButton::make(QStringLiteral("lock_screen.html")));
   lockLayout->addStretch();
   addSection(lockSection);
   SectionVisibility::hideWhileSet(lockSection, QStringLiteral("lockScreenOption"));
@@ -254,7 +245,7 @@ void PrepareTimedBreakState::build() {
   QObject::connect(informalButton, &QPushButton::clicked, informalButton,
                    [this] { startInformalBreak(); });
   informalLayout->addWidget(informalButton);
-  informalLayout->addWidget(helpButton(informal, QStringLiteral("informal_breaks.html")));
+  informalLayout->addWidget(HelpButton::make(QStringLiteral("informal_breaks.html")));
   createOptionFragment(QStringLiteral("informalBreakOption"), informal);
 
   addTitleMenu();

@@ -5,6 +5,7 @@
 
 #include "states/AppDelegateAPI.h"
 #include "states/ButtonWallHelper.h"
+#include "states/HelpButton.h"
 #include "states/PageServices.h"
 #include "states/SectionVisibility.h"
 #include "states/StateHost.h"
@@ -22,7 +23,6 @@
 #include "platform/UserDefaults.h"
 
 #include <QHBoxLayout>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <limits>
@@ -43,14 +43,6 @@ const QString kContinueOption = QStringLiteral("extendTimeSliceFragmentOptionInR
 const QString kDoNotLogOption = QStringLiteral("doNotLogOption");
 
 UserDefaults& defaults() { return UserDefaults::standard(); }
-
-QToolButton* helpButton(const QString& page) {
-  auto* help = new QToolButton;
-  help->setText(QStringLiteral("?"));
-  QObject::connect(help, &QToolButton::clicked, help,
-                   [page] { PageServices::shared().callShowHelpPage(page); });
-  return help;
-}
 
 QHBoxLayout* rowLayout(QWidget* row) {
   auto* layout = new QHBoxLayout(row);
@@ -244,7 +236,7 @@ QWidget* RateTimeSliceState::createFocusRow() {
   focusPopUpButton_->setFixedWidth(200);
   popUpRow->addStretch();
   popUpRow->addWidget(focusPopUpButton_);
-  popUpRow->addWidget(helpButton(QStringLiteral("concentration_level.html")));
+  popUpRow->addWidget(HelpButton::make(QStringLiteral("concentration_level.html")));
   popUpRow->addStretch();
   DataModel::shared().bindFocusRating(focusPopUpButton_);
   QObject::connect(
@@ -282,7 +274,7 @@ QWidget* RateTimeSliceState::createTemplateSection(const TemplateSection& kind) 
   });
   row->addStretch();
   row->addWidget(button);
-  row->addWidget(helpButton(QStringLiteral("productivity_techniques.html")));
+  row->addWidget(HelpButton::make(QStringLiteral("productivity_techniques.html")));
   row->addStretch();
   addSection(section);
   // Breadcrumbs help to resume an unfinished task, priming to start the next;

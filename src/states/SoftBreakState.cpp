@@ -2,7 +2,7 @@
 
 #include "states/AppDelegateAPI.h"
 #include "states/ButtonWallHelper.h"
-#include "states/PageServices.h"
+#include "states/HelpButton.h"
 #include "states/SectionVisibility.h"
 #include "states/SoftBreakCues.h"
 #include "states/StateHost.h"
@@ -21,7 +21,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QToolButton>
 
 #include <algorithm>
 
@@ -183,12 +182,7 @@ void SoftBreakState::build() {
   QObject::connect(useSoftBreak, &QObject::destroyed, useSoftBreak, [useSoftBreak] {
     DataModel::shared().unbindSoftBreakOnOffCheckbox(useSoftBreak);
   });
-  auto* help = new QToolButton;
-  help->setText(QStringLiteral("?"));
-  QObject::connect(help, &QToolButton::clicked, help, [] {
-    PageServices::shared().callShowHelpPage(QStringLiteral("soft_break_feature.html"));
-  });
-  addToRow(switchWall, help);
+  addToRow(switchWall, HelpButton::make(QStringLiteral("soft_break_feature.html")));
   static_cast<QHBoxLayout*>(switchWall->layout())->addStretch();
   addSection(switchWall);
   SectionVisibility::hideWhileSet(switchWall, kSoftBreakOption);

@@ -9,6 +9,7 @@
 #include "platform/QMessageBoxAlertPresenter.h"
 #include "platform/QnLog.h"
 #include "platform/UserDefaults.h"
+#include "platform/linux/CompositingCheck.h"
 #include "platform/linux/IdleTimeBackendFactory.h"
 #include "platform/linux/UnixSignalWatcher.h"
 #include "platform/linux/dbus/FreedesktopNotifier.h"
@@ -58,11 +59,6 @@ bool asksOnlyForInformation(int argc, char** argv) {
     }
   }
   return false;
-}
-
-void describeService(const QString& service, bool available, const QString& reason) {
-  kr::platformLog(available ? QStringLiteral("%1: available").arg(service)
-                            : QStringLiteral("%1: not available (%2)").arg(service, reason));
 }
 
 } // namespace
@@ -128,10 +124,22 @@ int main(int argc, char** argv) {
   kr::QtAudioOutput audio;
   kr::QtSpeechSynthesizer speech;
   kr::FreedesktopNotifier notifier;
-  kr::OverlayScreenFadingHelper fading;
+  kr::OverlayScreenFadingHelper fading(&kr::CompositingCheck::translucentWindowsShow);
   context.screenFading = &fading;
-  describeService(QStringLiteral("sound"), audio.isAvailable(), audio.unavailableReason());
-  describeService(QStringLiteral("speech"), speech.isAvailable(), speech.unavailableReason());
+  // One line per service; the tray and the idle time say theirs as the shell makes them.
+  kr::describeService(QStringLiteral("sound"), audio.isAvailable(), audio.unavailableReason());
+  kr::describeService(QStringLiteral("speech"), speech.isAvailable(), speech.unavailableReason());
+  kr::describeService(QStringLiteral("notifications"), notifier.isAvailable(),
+                      notifier.unavailableReason());
+  QString noTint;
+  const bool tints = fading.canTint(&noTint);
+  kr::describeService(QStringLiteral("screen fading"), tints,
+                      tints ? QString()
+                            : noTint + QStringLiteral("; dimming and flashes are skipped, "
+                                                      "the rest screen still shows"));
+  QString scriptsFolder;
+  const bool scripts = kr::ScriptLauncher::sharedScriptLauncher().isAvailable(&scriptsFolder);
+  kr::describeService(QStringLiteral("scripts folder"), scripts, scriptsFolder);
   kr::EffectsServices::install(std::make_unique<kr::EffectsServices>(
       kr::UserDefaults::standard(), kr::EffectsServices::BackEnds{audio, speech, notifier, &fading},
       kr::ScriptLauncher::sharedScriptLauncher(),

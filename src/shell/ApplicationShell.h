@@ -42,6 +42,8 @@ public:
   void performRequestedActions(const QStringList& arguments);
   // Quits through the main controller; false when the user kept it running.
   bool quit();
+  // Quits at once, asking nothing (signals, the end of the session).
+  void quitWithoutAsking();
 
   ShellContext& context() { return context_; }
   const QStringList& steps() const { return context_.steps; }

@@ -53,6 +53,7 @@ public:
   StateLinkingHelper& stateLinkingHelper() const { return *stateLinkingHelper_; }
   MainMenu& mainMenu() const { return *mainMenu_; }
   // None where the desktop has no tray.
+  StatusItem* statusItem() const { return statusItem_.get(); }
   StatusItemController* statusItemController() const { return statusItemController_.get(); }
   KorvaneStatusItemButtonController* statusItemButtonController() const {
     return statusItemButtonController_.get();

@@ -3,26 +3,15 @@
 // every way out ends the event loop.
 #include "StartedProgram.h"
 
-#include "effects/EffectsServices.h"
 #include "engine/Logger.h"
 #include "engine/StateMachine.h"
-#include "platform/AlertPresenterAPI.h"
-#include "platform/FileBrowserAPI.h"
-#include "platform/QMessageBoxAlertPresenter.h"
 #include "platform/SupportPaths.h"
-#include "platform/linux/dbus/FreedesktopNotifier.h"
-#include "platform/linux/desktop/DesktopFileBrowser.h"
-#include "platform/linux/media/QtAudioOutput.h"
-#include "platform/linux/media/QtSpeechSynthesizer.h"
-#include "shell/ActivityMonitor.h"
-#include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"
 #include "shell/MainController.h"
 #include "states/DefineTimeSliceState.h"
 #include "states/PausedState.h"
 #include "states/PrepareTimedBreakState.h"
 #include "states/RateTimeSliceState.h"
-#include "states/RestBreakHelper.h"
 #include "states/StateLinkingHelper.h"
 #include "states/TimeSliceRunningState.h"
 #include "support/TestEnvironment.h"
@@ -147,25 +136,6 @@ TEST(Program, AFailedLogShowsTheAlertAndKeepsTheRatingPage) {
   EXPECT_NE(current(p), &states(p).rateTimeSliceState());
   const QStringList days = QDir(logs).entryList({QStringLiteral("System Log Day *.rtfd")});
   EXPECT_EQ(days.size(), 1);
-}
-
-TEST(Program, EveryServiceHasItsDesktopImplementationAfterStartUp) {
-  StartedProgram p;
-  ApplicationShell& shell = p.program->shell();
-  EXPECT_NE(dynamic_cast<QMessageBoxAlertPresenter*>(AlertPresenterAPI::installed()), nullptr)
-      << "alerts";
-  EXPECT_NE(dynamic_cast<DesktopFileBrowser*>(&FileBrowserAPI::shared()), nullptr)
-      << "file browser";
-  EXPECT_NE(dynamic_cast<ActivityMonitor*>(shell.appDelegate().activityMonitor()), nullptr)
-      << "idle time";
-  ASSERT_TRUE(EffectsServices::isInstalled()) << "sound, speech, notifications";
-  EXPECT_NE(RestBreakHelper::shared().screenFading(), nullptr) << "screen fading";
-  const EffectsServices::BackEnds& effects = EffectsServices::shared().backEnds();
-  EXPECT_NE(dynamic_cast<QtAudioOutput*>(&effects.audio), nullptr) << "sound";
-  EXPECT_NE(dynamic_cast<QtSpeechSynthesizer*>(&effects.speech), nullptr) << "speech";
-  EXPECT_NE(dynamic_cast<FreedesktopNotifier*>(&effects.notifier), nullptr) << "notifications";
-  EXPECT_EQ(RestBreakHelper::shared().screenFading(), &EffectsServices::shared().screenFading())
-      << "one set of screen windows for the rest screen and the dimming";
 }
 
 TEST(Program, TheQuitActionEndsTheEventLoopAndAsksOnlyDuringASlice) {

@@ -121,7 +121,9 @@ QWidget* MainWindowController::buildTitleBand() {
   row->addWidget(mainMenuButton_, 0, Qt::AlignLeft | Qt::AlignVCenter);
   auto* logo = new PaintedWall(drawLogo);
   logo->setObjectName(QStringLiteral("custom title bar"));
-  logo->setFixedSize(187, kTitleBandHeight);
+  // The logo wall reaches from the row's top margin down to the band's
+  // bottom, so the logo fills the band's lower 21 points.
+  logo->setFixedSize(187, kTitleBandHeight - row->contentsMargins().top());
   row->addStretch(1);
   row->addWidget(logo);
   row->addStretch(1);

@@ -55,14 +55,22 @@ TEST(MainWindowArtwork, TheWindowShowsTheKitsBackgroundAndLogo) {
   EXPECT_TRUE(near(image.pixel(100, h - 3), n8, 2)) << describe(image.pixel(100, h - 3));
   EXPECT_FALSE(near(image.pixel(100, 30), n8, 2)) << "the high band lightens downwards";
 
-  // The logo's K stem stands 35.7 to 39.2 across its band, 7 to 21 points above
-  // the band's bottom.
+  // The logo fills the title band's lower 21 points: its K stem stands 35.7
+  // to 39.2 across, 2.05 to 16.05 above the band's bottom, wholly in the band.
+  QWidget* band = content->findChild<QWidget*>(QStringLiteral("titleBand"));
   QWidget* logo = content->findChild<QWidget*>(QStringLiteral("custom title bar"));
+  ASSERT_NE(band, nullptr);
   ASSERT_NE(logo, nullptr);
-  const QPoint origin = logo->mapTo(content, QPoint(0, 0));
-  const QRgb stem = image.pixel(origin.x() + 37, origin.y() + logo->height() - 9);
-  EXPECT_TRUE(isWhite(stem)) << describe(stem);
-  const QRgb above = image.pixel(origin.x() + 37, origin.y() + logo->height() - 18);
+  const QRect bandRect(band->mapTo(content, QPoint(0, 0)), band->size());
+  const QRect logoRect(logo->mapTo(content, QPoint(0, 0)), logo->size());
+  EXPECT_EQ(logoRect.bottom(), bandRect.bottom());
+  const int stemX = logoRect.x() + 37;
+  const int bottom = bandRect.bottom(); // the band's lowest row
+  for (int up : {3, 9, 15}) {
+    const QRgb stem = image.pixel(stemX, bottom - up);
+    EXPECT_TRUE(isWhite(stem)) << up << " " << describe(stem);
+  }
+  const QRgb above = image.pixel(stemX, bottom - 17);
   EXPECT_FALSE(isWhite(above)) << describe(above);
 }
 

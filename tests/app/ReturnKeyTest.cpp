@@ -1,14 +1,14 @@
 // Return and Enter, typed into the main window, perform the shown page's
 // default action unless the control with the focus uses the key itself.
-#include "shell/ApplicationShell.h"
-
-#include "shell/AppDelegate.h"
+#include "StartedProgram.h"
 
 #include "engine/ObjectiveText.h"
 #include "engine/StateMachine.h"
 #include "kit/ObjectiveTextView.h"
 #include "kit/TagTokenField.h"
 #include "platform/UserDefaults.h"
+#include "shell/AppDelegate.h"
+#include "shell/ApplicationShell.h"
 #include "states/DefineTimeSliceState.h"
 #include "states/PrepareTimedBreakState.h"
 #include "states/RateTimeSliceState.h"
@@ -18,8 +18,6 @@
 #include "states/TimedBreakRunningState.h"
 #include "states/WelcomeState.h"
 #include "window/MainWindow.h"
-
-#include "LaunchedMachine.h"
 
 #include <gtest/gtest.h>
 
@@ -34,33 +32,29 @@ using namespace kr;
 
 namespace {
 
+// The window stays up through every page, and no rest screen covers it.
+QVariantMap windowStaysUp() {
+  return {{QStringLiteral("lockScreenDuringBreak"), false},
+          {QStringLiteral("shouldHideOnTimeSliceRunningActivation"), false},
+          {QStringLiteral("shouldHideOnTimedBreakActivation"), false},
+          {QStringLiteral("shouldUseSoftBreak"), false},
+          {QStringLiteral("objective"), QVariant()},
+          {QStringLiteral("tags"), QString()}};
+}
+
 class ReturnKey : public ::testing::Test {
 protected:
   ReturnKey() {
-    UserDefaults& defaults = UserDefaults::standard();
-    // The window stays up through every page, and no rest screen covers it.
-    for (const char* key : kSettings)
-      defaults.setValue(QString::fromLatin1(key), false);
-    shell.launch();
     window()->show();
     QApplication::setActiveWindow(window());
   }
-  ~ReturnKey() override {
-    for (const char* key : kSettings)
-      UserDefaults::standard().remove(QString::fromLatin1(key));
-    UserDefaults::standard().remove(QStringLiteral("objective"));
-    UserDefaults::standard().remove(QStringLiteral("tags"));
-  }
 
-  static constexpr const char* kSettings[] = {
-      "lockScreenDuringBreak", "shouldHideOnTimeSliceRunningActivation",
-      "shouldHideOnTimedBreakActivation", "shouldUseSoftBreak"};
-
-  MainWindow* window() { return shell.appDelegate().mainWindow(); }
-  StateLinkingHelper& states() { return shell.stateLinkingHelper(); }
-  StateBase* current() { return shell.stateMachine().currentState(); }
+  ApplicationShell& shell() { return started.program->shell(); }
+  MainWindow* window() { return shell().appDelegate().mainWindow(); }
+  StateLinkingHelper& states() { return shell().stateLinkingHelper(); }
+  StateBase* current() { return shell().stateMachine().currentState(); }
   void go(const char* transition) {
-    shell.stateMachine().triggerTransition(QString::fromLatin1(transition));
+    shell().stateMachine().triggerTransition(QString::fromLatin1(transition));
     QCoreApplication::processEvents();
   }
   // A real key press and release, delivered by the window system to the
@@ -74,8 +68,7 @@ protected:
     ASSERT_EQ(window()->focusWidget(), widget);
   }
 
-  test::LaunchedMachine machine;
-  ApplicationShell shell{machine.context()};
+  test::StartedProgram started{windowStaysUp()};
 };
 
 } // namespace
@@ -150,7 +143,7 @@ TEST_F(ReturnKey, OnTheRatingPageLogsButNotWhileTheObjectiveIsLocked) {
       QStringLiteral("objective"),
       ObjectiveText::fromPlainText(QStringLiteral("Write the summary"), {}).data());
   go("next");
-  machine.clock.advance(60.0);
+  started.clock.advance(60.0);
   go("aborted");
   RateTimeSliceState& rate = states().rateTimeSliceState();
   ASSERT_EQ(current(), &rate);
@@ -165,7 +158,7 @@ TEST_F(ReturnKey, OnTheRatingPageLogsButNotWhileTheObjectiveIsLocked) {
   EXPECT_EQ(current(), &rate);
   EXPECT_EQ(editor->toPlainText(), objective);
 
-  machine.clock.advance(1.5);
+  started.clock.advance(1.5);
   ASSERT_FALSE(editor->isReadOnly());
   // Unlocked, the editor takes Return for its text.
   type(Qt::Key_Return);

@@ -329,3 +329,39 @@ INSTANTIATE_TEST_SUITE_P(MainWindow, PageTheme, ::testing::ValuesIn(kPages),
                          [](const ::testing::TestParamInfo<Page>& info) {
                            return std::string(info.param.name);
                          });
+
+// The quick duration dialog is a window of its own, opened from a page: it
+// too keeps the pages' colours under either desktop palette.
+TEST(PageTheme, TheQuickDurationDialogLooksTheSameAndStaysReadable) {
+  test::LaunchedMachine m;
+  const QPalette desktop = QApplication::palette();
+  const int flashTime = QApplication::cursorFlashTime();
+  QApplication::setCursorFlashTime(0);
+  const auto restore = qScopeGuard([&] {
+    QApplication::setPalette(desktop);
+    QApplication::setCursorFlashTime(flashTime);
+  });
+  ApplicationShell shell(m.context());
+  shell.launch();
+  ASSERT_TRUE(shell.stateMachine().tryToPerform(QStringLiteral("changeDuration")));
+  QWidget* dialog = nullptr;
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    if (top->inherits("kr::QuickDurationChangingViewController") && top->isVisible())
+      dialog = top;
+  }
+  ASSERT_NE(dialog, nullptr) << "the dialog did not open";
+  QImage shots[2];
+  const std::pair<const char*, QPalette> desktops[] = {{"light", lightDesktop()},
+                                                       {"dark", darkDesktop()}};
+  for (int i = 0; i < 2; ++i) {
+    QApplication::setPalette(desktops[i].second);
+    QCoreApplication::processEvents();
+    shots[i] = dialog->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QString path =
+        QStringLiteral(KR_BUILD_DIR "/quick-duration-%1.png").arg(QLatin1String(desktops[i].first));
+    EXPECT_TRUE(shots[i].save(path)) << path.toStdString();
+    EXPECT_EQ(faintTexts(dialog, dialog, shots[i]).join(QLatin1Char('\n')).toStdString(), "")
+        << "under the " << desktops[i].first << " desktop palette";
+  }
+  EXPECT_EQ(difference(shots[0], shots[1]).first, 0);
+}

@@ -28,7 +28,7 @@ QPalette makePagePalette() {
     palette.setColor(g, QPalette::Base, KorvaneStyleKit::n8());
     palette.setColor(g, QPalette::AlternateBase, KorvaneStyleKit::n6());
     palette.setColor(g, QPalette::Text, foreground);
-    palette.setColor(g, QPalette::PlaceholderText, grey(0.6));
+    palette.setColor(g, QPalette::PlaceholderText, grey(0.7));
     palette.setColor(g, QPalette::Button, button);
     palette.setColor(g, QPalette::ButtonText, disabled ? dimmedText : grey(1.0));
     palette.setColor(g, QPalette::BrightText, grey(1.0));

@@ -183,9 +183,11 @@ std::pair<QRect, QString> textArea(const QWidget* widget) {
         style->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, box);
     return within(field, Qt::AlignLeft | Qt::AlignVCenter, box->currentText(), metrics);
   }
-  if (auto* field = qobject_cast<const QLineEdit*>(widget))
-    return within(field->contentsRect().adjusted(2, 0, -2, 0), field->alignment(), field->text(),
-                  metrics);
+  if (auto* field = qobject_cast<const QLineEdit*>(widget)) {
+    // An empty field shows its placeholder, which must be read too.
+    const QString text = field->text().isEmpty() ? field->placeholderText() : field->text();
+    return within(field->contentsRect().adjusted(2, 0, -2, 0), field->alignment(), text, metrics);
+  }
   if (auto* editor = qobject_cast<const QTextEdit*>(widget)) {
     const QString text = editor->toPlainText().section(QLatin1Char('\n'), 0, 0);
     const QRect viewport = editor->viewport()->geometry();

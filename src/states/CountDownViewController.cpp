@@ -128,15 +128,21 @@ void CountDownViewController::update() {
     return;
   TimedStateMachineViewModel& model = *module->viewModel();
   model.freezeTime();
+  // Twenty times a second, but each part repaints only when it changed visibly.
   if (tab_->isCurrentWall(remainingWall_)) {
-    remainingTimeView_->seconds = static_cast<qint64>(model.remainingSeconds());
-    remainingTimeView_->update();
+    const auto seconds = static_cast<qint64>(model.remainingSeconds());
+    if (remainingTimeView_->seconds != seconds) {
+      remainingTimeView_->seconds = seconds;
+      remainingTimeView_->update();
+    }
   }
   // The lock cycle.
   const bool open =
       lockButton_->applyCycleAngle(LockButtonWall::cycleAngle(Clock::now() - lockCycleStart_));
-  tab_->switchToWall(open ? buttonWall_ : remainingWall_);
-  countDownView_->update();
+  Wall* const shown = open ? buttonWall_ : remainingWall_;
+  if (!tab_->isCurrentWall(shown))
+    tab_->switchToWall(shown);
+  countDownView_->refresh();
 }
 
 bool CountDownViewController::eventFilter(QObject* watched, QEvent* event) {

@@ -27,7 +27,12 @@ bool LockButtonWall::applyCycleAngle(double angle) {
   const bool open = angle > 360.0;
   enabled = open;
   endAngle_ = open ? 360.0 : angle;
-  update();
+  // The ring grows by about a pixel every few degrees: repaint when it shows.
+  const bool fullnessChanged = (endAngle_ >= 360.0) != (requestedAngle_ >= 360.0);
+  if (std::fabs(endAngle_ - requestedAngle_) >= kVisibleAngle || fullnessChanged) {
+    requestedAngle_ = endAngle_;
+    update();
+  }
   return open;
 }
 

@@ -14,6 +14,8 @@ class LockButtonWall final : public Wall {
 public:
   static constexpr double kCycleSeconds = 15.0;
   static constexpr double kOvershoot = 1.1;
+  // The smallest change of the ring's angle that is worth a repaint.
+  static constexpr double kVisibleAngle = 4.0;
 
   explicit LockButtonWall(QWidget* parent = nullptr);
 
@@ -35,6 +37,7 @@ protected:
 
 private:
   double endAngle_ = 0.0;
+  double requestedAngle_ = -1.0; // the angle of the last repaint asked for
 };
 
 } // namespace kr

@@ -6,6 +6,9 @@
 #include <QLoggingCategory>
 #include <QThread>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace kr {
 
 namespace {
@@ -48,7 +51,12 @@ void FolderContentMonitor::start() {
       });
   watcher_->moveToThread(thread_.get());
   connect(thread_.get(), &QThread::finished, watcher_, &QObject::deleteLater);
-  thread_->start(QThread::LowPriority);
+  thread_->start();
+  // A lower priority than the GUI thread's: starting up, the window does not
+  // wait for the thousands of watches.
+  QMetaObject::invokeMethod(
+      watcher_, [] { setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10); },
+      Qt::QueuedConnection);
   requestSetUp();
 }
 

@@ -26,8 +26,9 @@ public:
   // 26.4 degrees a second and passes 360 after 15 / 1.1 seconds.
   static double cycleAngle(double secondsSinceStart);
   // Sets the end angle drawn and `enabled` from the cycle angle; answers
-  // whether the lock is open.
-  bool applyCycleAngle(double angle);
+  // whether the lock is open. The icon repaints when it opens or closes and,
+  // when `mayRepaint`, when the ring grew visibly.
+  bool applyCycleAngle(double angle, bool mayRepaint = true);
   double endAngle() const { return endAngle_; }
 
   QSize sizeHint() const override { return {39, 39}; }

@@ -201,4 +201,6 @@ void ApplicationShell::createStatusItem() {
 
 bool ApplicationShell::quit() { return mainController_->terminate(); }
 
+void ApplicationShell::quitWithoutAsking() { mainController_->terminateWithoutAsking(); }
+
 } // namespace kr

@@ -42,6 +42,8 @@ public:
   void performRequestedActions(const QStringList& arguments);
   // Quits through the main controller; false when the user kept it running.
   bool quit();
+  // Quits at once, asking nothing (signals, the end of the session).
+  void quitWithoutAsking();
 
   ShellContext& context() { return context_; }
   const QStringList& steps() const { return context_.steps; }
@@ -51,6 +53,7 @@ public:
   StateLinkingHelper& stateLinkingHelper() const { return *stateLinkingHelper_; }
   MainMenu& mainMenu() const { return *mainMenu_; }
   // None where the desktop has no tray.
+  StatusItem* statusItem() const { return statusItem_.get(); }
   StatusItemController* statusItemController() const { return statusItemController_.get(); }
   KorvaneStatusItemButtonController* statusItemButtonController() const {
     return statusItemButtonController_.get();

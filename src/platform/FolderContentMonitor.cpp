@@ -89,9 +89,16 @@ void FolderContentMonitor::requestSetUp() {
   }
   if (folders.size() != pathsToWatch_.size())
     missingGeneration_ = generation;
+  // Handed over once this thread is back in its event loop: during start-up
+  // that is after the window was built, which the set-up then does not slow.
   InotifyFolderWatcher* watcher = watcher_;
   QMetaObject::invokeMethod(
-      watcher, [watcher, folders, generation] { watcher->watch(folders, generation); },
+      this,
+      [watcher, folders, generation] {
+        QMetaObject::invokeMethod(
+            watcher, [watcher, folders, generation] { watcher->watch(folders, generation); },
+            Qt::QueuedConnection);
+      },
       Qt::QueuedConnection);
 }
 

@@ -19,7 +19,6 @@
 #include "kit/Wall.h"
 #include "platform/ConstraintLayout.h"
 #include "platform/FatalError.h"
-#include "platform/SmartTimerWrapper.h"
 #include "platform/UserDefaults.h"
 
 #include <QVBoxLayout>
@@ -28,10 +27,7 @@ namespace kr {
 
 ModernUIState::ModernUIState() = default;
 
-ModernUIState::~ModernUIState() {
-  if (updateTimer_)
-    updateTimer_->stop();
-}
+ModernUIState::~ModernUIState() = default;
 
 void ModernUIState::addUpdatableView(UpdatedViewType& view) { updatableViewList_.push_back(&view); }
 
@@ -169,15 +165,13 @@ QWidget* ModernUIState::createOptionFragment(const QString& key, QWidget* conten
 void ModernUIState::activate() {
   BaseState::activate();
   updateUpdatableViews();
-  if (updateTimer_)
-    updateTimer_->stop();
-  updateTimer_ = SmartTimerWrapper::wrapTimer(
-      1.0, true, [this](SmartTimerWrapper&) { updateUpdatableViews(); });
+  // On the whole seconds, after the running state's own tick.
+  refresh_ = SecondTicker::shared().subscribe(SecondTicker::Rank::views,
+                                              [this] { updateUpdatableViews(); });
 }
 
 void ModernUIState::deactivate() {
-  if (updateTimer_)
-    updateTimer_->stop();
+  refresh_.reset();
   BaseState::deactivate();
 }
 

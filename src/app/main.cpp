@@ -2,6 +2,7 @@
 #include "effects/LiveEventOutputs.h"
 #include "effects/OverlayScreenFadingHelper.h"
 #include "effects/ScriptLauncher.h"
+#include "effects/StandAloneNoiseMachine.h"
 #include "engine/Clock.h"
 #include "engine/DataModel.h"
 #include "platform/DefaultsStorageAPI.h"
@@ -142,6 +143,10 @@ int main(int argc, char** argv) {
 
   kr::ApplicationShell shell(std::move(context));
   shell.launch();
+  // The user's own continuous sound, played from the "Sounds" menu.
+  auto standAloneSound = std::make_unique<kr::StandAloneNoiseMachine>(
+      kr::UserDefaults::standard(), kr::EffectsServices::shared().soundManager(), audio);
+  shell.attachStandAloneNoiseMachine(*standAloneSound);
   kr::MacOSVersion::singleton(); // starts following the desktop's light or dark palette
   kr::qn_log(QStringLiteral("Korvane-R %1 started").arg(QApplication::applicationVersion()));
   shell.openUrls(parser.positionalArguments());
@@ -166,6 +171,7 @@ int main(int argc, char** argv) {
   const int result = QApplication::exec();
   kr::UserDefaults::standard().synchronize();
   // The services refer to the back ends above.
+  standAloneSound.reset();
   kr::StandardHooks::removeStateCues();
   kr::StandardHooks::removeProfileTests();
   kr::EffectsServices::install(nullptr);

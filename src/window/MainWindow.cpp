@@ -6,6 +6,7 @@
 
 #include <QCloseEvent>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QWindow>
 
 namespace kr {
@@ -29,10 +30,26 @@ MainWindow::~MainWindow() {
 
 void MainWindow::toggleFullScreen() {
   qn_log(QStringLiteral("fullscreen"));
-  if (isMaximized())
-    showNormal();
-  else
-    showMaximized();
+  zoom();
+}
+
+void MainWindow::zoom() {
+  if (zoomed_) {
+    zoomed_ = false;
+    controller_->setZoomedHeight(0);
+    move(userTopLeft_);
+  } else {
+    QScreen* screen = this->screen();
+    if (!screen)
+      return;
+    const QRect area = screen->availableGeometry();
+    userTopLeft_ = frameGeometry().topLeft();
+    zoomed_ = true;
+    const int frameHeight = frameGeometry().height() - height();
+    controller_->setZoomedHeight(area.height() - frameHeight);
+    move(frameGeometry().x(), area.y());
+  }
+  controller_->ensureThatWindowIsCompletelyOnScreen();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -61,6 +78,12 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     return;
   }
   controller_->windowDidResize();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // Pages shown while the window was hidden may have changed its size.
+  controller_->ensureThatWindowIsCompletelyOnScreen();
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {

@@ -120,7 +120,9 @@ int main(int argc, char** argv) {
                                                  reasons.join(QStringLiteral("; ")));
   };
   context.makeStatusItem = [] { return std::make_unique<kr::TrayStatusItem>(); };
-  context.quitApplication = [] { QApplication::quit(); };
+  // exit(), not quit(): quit() first closes every window and gives up when one
+  // refuses, and the main window always refuses (closing it hides).
+  context.quitApplication = [] { QApplication::exit(0); };
 
   kr::StandardHooks::installLogFileHooks(context.hooks);
 
@@ -165,7 +167,7 @@ int main(int argc, char** argv) {
   kr::UnixSignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP});
   QObject::connect(&signalWatcher, &kr::UnixSignalWatcher::unixSignal, &app, [](int) {
     kr::qn_log(QStringLiteral("Korvane-R quits on a signal"));
-    QApplication::quit();
+    QApplication::exit(0);
   });
 
   const int result = QApplication::exec();

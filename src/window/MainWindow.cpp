@@ -34,22 +34,24 @@ void MainWindow::toggleFullScreen() {
 }
 
 void MainWindow::zoom() {
+  QScreen* screen = this->screen();
+  if (!screen)
+    return;
+  const QSize frameExtra = frameGeometry().size() - size();
+  QPoint corner;
   if (zoomed_) {
     zoomed_ = false;
     controller_->setZoomedHeight(0);
-    move(userTopLeft_);
+    corner = userTopLeft_;
   } else {
-    QScreen* screen = this->screen();
-    if (!screen)
-      return;
     const QRect area = screen->availableGeometry();
     userTopLeft_ = frameGeometry().topLeft();
     zoomed_ = true;
-    const int frameHeight = frameGeometry().height() - height();
-    controller_->setZoomedHeight(area.height() - frameHeight);
-    move(frameGeometry().x(), area.y());
+    controller_->setZoomedHeight(area.height() - frameExtra.height());
+    corner = QPoint(userTopLeft_.x(), area.y());
   }
-  controller_->ensureThatWindowIsCompletelyOnScreen();
+  // The layout has fixed the new size; the window system confirms it later.
+  controller_->placeInsideScreen(QRectF(corner, minimumSize() + frameExtra));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

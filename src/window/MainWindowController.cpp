@@ -225,12 +225,14 @@ void MainWindowController::windowDidMove() {
 void MainWindowController::windowDidResize() { ensureThatWindowIsCompletelyOnScreen(); }
 
 void MainWindowController::ensureThatWindowIsCompletelyOnScreen() {
-  if (!window_.isVisible())
-    return;
-  const QRectF frame = window_.frameGeometry();
+  if (window_.isVisible())
+    placeInsideScreen(window_.frameGeometry());
+}
+
+void MainWindowController::placeInsideScreen(const QRectF& frame) {
   const QPointF corner =
       WindowPlacement::keepInsideVisibleArea(frame, screens(), mainScreenIndex());
-  if (corner != frame.topLeft())
+  if (corner != QPointF(window_.frameGeometry().topLeft()))
     window_.move(corner.toPoint());
 }
 
@@ -238,6 +240,8 @@ void MainWindowController::setZoomedHeight(int height) {
   // The page's column takes the height; the space between its info and its
   // buttons grows.
   leftFragmentWall_->setMinimumHeight(height > 0 ? height - 2 : 0);
+  // The window's layout keeps the content wall's size until told it changed.
+  contentWall_->updateGeometry();
   window_.layout()->invalidate();
   window_.layout()->activate();
   ConstraintLayout::layoutSubtreeIfNeeded(&window_);

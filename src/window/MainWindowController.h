@@ -52,6 +52,9 @@ public:
   void windowDidMove();
   void windowDidResize();
   void ensureThatWindowIsCompletelyOnScreen();
+  // Moves the window to where a frame of its coming size lies inside its
+  // screen (the window system reports a new size only later).
+  void placeInsideScreen(const QRectF& frame);
   // Makes the window this high (its zoomed frame), or back to its page's
   // height with 0.
   void setZoomedHeight(int height);

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
 
@@ -148,16 +149,16 @@ bool MainController::focusWidgetCanPerform(const QString& action) {
       return line->hasSelectedText();
     if (action == QLatin1String("paste"))
       return canPaste;
-    return !line->text().isEmpty();
+    return line->selectedText().size() < line->text().size();
   }
   QTextDocument* document = nullptr;
-  bool hasSelection = false;
+  QTextCursor cursor;
   if (auto* text = qobject_cast<QTextEdit*>(focus)) {
     document = text->document();
-    hasSelection = text->textCursor().hasSelection();
+    cursor = text->textCursor();
   } else if (auto* plain = qobject_cast<QPlainTextEdit*>(focus)) {
     document = plain->document();
-    hasSelection = plain->textCursor().hasSelection();
+    cursor = plain->textCursor();
   }
   if (!document)
     return true;
@@ -166,10 +167,12 @@ bool MainController::focusWidgetCanPerform(const QString& action) {
   if (action == QLatin1String("redo"))
     return document->isRedoAvailable();
   if (action == QLatin1String("cut") || action == QLatin1String("copy"))
-    return hasSelection;
+    return cursor.hasSelection();
   if (action == QLatin1String("paste"))
     return canPaste;
-  return !document->isEmpty();
+  // Select All: something is left to select.
+  const int end = document->characterCount() - 1;
+  return end > 0 && !(cursor.selectionStart() == 0 && cursor.selectionEnd() == end);
 }
 
 bool MainController::applicationIsActive() const {

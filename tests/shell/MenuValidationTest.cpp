@@ -6,6 +6,7 @@
 #include "effects/EffectsServices.h"
 #include "effects/StandAloneNoiseMachine.h"
 #include "engine/StateMachine.h"
+#include "platform/AlertPresenter.h"
 #include "platform/TestAudioOutput.h"
 #include "platform/TestStatusItem.h"
 #include "platform/UserDefaults.h"
@@ -357,4 +358,58 @@ TEST(MenuValidation, WorkCycleItemsFollowTheStateAndHideOnlyWhileActive) {
   ASSERT_TRUE(shell.appDelegate().isHidden());
   openMenus(shell);
   EXPECT_FALSE(main.itemSending(QStringLiteral("hide"))->isEnabled());
+}
+
+TEST(MenuValidation, TheAboutBoxNamesTheProgramItsVersionAndWhatItIs) {
+  World world;
+  Launched launched(world);
+  launched.shell.mainMenu().itemSending(QStringLiteral("orderFrontStandardAboutPanel"))->trigger();
+  ASSERT_EQ(world.alerts.shown.size(), 1u);
+  const AlertPresenter::Alert& about = world.alerts.shown.front();
+  EXPECT_EQ(about.style, AlertPresenter::Style::informational);
+  EXPECT_EQ(about.messageText, QStringLiteral("Korvane-R"));
+  EXPECT_EQ(about.informativeText,
+            QStringLiteral("Version %1\n\nA focus timer that logs your time slices.")
+                .arg(QStringLiteral(KR_VERSION)));
+  EXPECT_EQ(about.buttons, QStringList{QStringLiteral("OK")});
+}
+
+// The user's own continuous sound: off after every start, switched from the
+// "Sounds" menu, its sound chosen there; disabled while no player is attached.
+TEST(MenuValidation, TheSoundsMenuPlaysTheStandAloneContinuousSound) {
+  Defaults defaults;
+  UserDefaults& d = UserDefaults::standard();
+  d.setValue(QStringLiteral("standaloneSoundOn"), true);
+  World world;
+  ApplicationShell shell(world.context());
+  shell.launch();
+  MainMenu& menu = shell.mainMenu();
+  QAction* play = menu.itemSending(QStringLiteral("toggleStandaloneSound"));
+  menu.validate();
+  for (const char* action : {"toggleStandaloneSound", "nextSound", "previousSound"})
+    EXPECT_FALSE(menu.itemSending(QString::fromLatin1(action))->isEnabled()) << action;
+  EXPECT_TRUE(menu.continuousSoundsMenu()->actions().isEmpty());
+
+  StandAloneNoiseMachine noise(d, EffectsServices::shared().soundManager(), world.audio);
+  shell.attachStandAloneNoiseMachine(noise);
+  menu.validate();
+  EXPECT_TRUE(play->isEnabled());
+  EXPECT_FALSE(d.boolValue(QStringLiteral("standaloneSoundOn")));
+  EXPECT_FALSE(play->isChecked());
+  QStringList sounds;
+  for (QAction* item : menu.continuousSoundsMenu()->actions())
+    sounds.append((item->isChecked() ? QStringLiteral("*") : QString()) + item->text());
+  EXPECT_EQ(sounds, (QStringList{QStringLiteral("Ticking Clock"), QStringLiteral("*Pink Noise")}));
+
+  play->trigger();
+  EXPECT_TRUE(d.boolValue(QStringLiteral("standaloneSoundOn")));
+  EXPECT_TRUE(play->isChecked());
+  EXPECT_TRUE(noise.isPlaying());
+  menu.itemSending(QStringLiteral("nextSound"))->trigger();
+  EXPECT_EQ(d.string(QStringLiteral("standaloneSound")), QStringLiteral("clock1_c"));
+  EXPECT_TRUE(menu.continuousSoundsMenu()->actions().at(0)->isChecked());
+  // Switched off elsewhere: the item follows.
+  d.setValue(QStringLiteral("standaloneSoundOn"), false);
+  EXPECT_FALSE(play->isChecked());
+  EXPECT_FALSE(noise.isPlaying());
 }

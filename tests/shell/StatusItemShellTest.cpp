@@ -441,3 +441,32 @@ TEST(StatusItemShell, ChoosingAStatesOwnItemThatEndsTheStateLeavesTheMenuWhole) 
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_FALSE(alive);
 }
+
+// A state hides the application through the main controller's hide, which
+// hides only while the application is active: a slice started from the tray
+// while another application is in front does not hide anything.
+TEST(StatusItemShell, AStateHidesTheApplicationOnlyWhileItIsActive) {
+  Machine m;
+  UserDefaults& defaults = UserDefaults::standard();
+  defaults.setValue(QStringLiteral("shouldHideOnTimeSliceRunningActivation"), true);
+  ApplicationShell shell(m.context());
+  shell.launch();
+  MainController& controller = shell.mainController();
+  StateLinkingHelper& states = shell.stateLinkingHelper();
+  m.active = false;
+  controller.tryToPerform(QStringLiteral("attemptToTriggerStartTimeSlice"));
+  ASSERT_EQ(shell.stateMachine().currentState(), &states.timeSliceRunningState());
+  EXPECT_FALSE(shell.appDelegate().isHidden());
+  EXPECT_TRUE(shell.appDelegate().mainWindow()->isVisible());
+  // Back to the define page; now in front, the next slice hides it.
+  controller.tryToPerform(QStringLiteral("attemptToTriggerEndTimeSlice"));
+  shell.stateMachine().triggerTransition(QStringLiteral("skipLogging"));
+  controller.tryToPerform(QStringLiteral("attemptToTriggerStartTimeSlice"));
+  ASSERT_EQ(shell.stateMachine().currentState(), &states.defineTimeSliceState());
+  m.active = true;
+  controller.tryToPerform(QStringLiteral("attemptToTriggerStartTimeSlice"));
+  ASSERT_EQ(shell.stateMachine().currentState(), &states.timeSliceRunningState());
+  EXPECT_TRUE(shell.appDelegate().isHidden());
+  EXPECT_FALSE(shell.appDelegate().mainWindow()->isVisible());
+  defaults.remove(QStringLiteral("shouldHideOnTimeSliceRunningActivation"));
+}

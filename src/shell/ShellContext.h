@@ -33,7 +33,7 @@ struct ShellContext {
   ScreenFadingHelper* screenFading = nullptr;
   // Whether the application is the active one; the desktop's answer when unset.
   std::function<bool()> applicationIsActive;
-  // Ends the event loop (QApplication::quit in the application).
+  // Ends the event loop (QApplication::exit in the application).
   std::function<void()> quitApplication;
   // The steps of start-up and shutdown, in the order they ran.
   QStringList steps;

@@ -26,6 +26,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QTest>
 #include <QTextEdit>
 
 #include <cstdio>
@@ -412,4 +413,21 @@ TEST(MenuValidation, TheSoundsMenuPlaysTheStandAloneContinuousSound) {
   d.setValue(QStringLiteral("standaloneSoundOn"), false);
   EXPECT_FALSE(play->isChecked());
   EXPECT_FALSE(noise.isPlaying());
+}
+
+// A shortcut is validated when its key is pressed, not only when its menu
+// opened: an item disabled at the last opening works once its action would
+// do something.
+TEST(MenuValidation, ShortcutsAreValidatedWhenTheirKeyIsPressed) {
+  World world;
+  ApplicationShell shell(world.context());
+  shell.launch();
+  MainWindow& window = *shell.appDelegate().mainWindow();
+  QApplication::setActiveWindow(&window);
+  world.active = false;
+  openMenus(shell);
+  ASSERT_FALSE(shell.mainMenu().itemSending(QStringLiteral("hide"))->isEnabled());
+  world.active = true;
+  QTest::keyClick(&window, Qt::Key_H, Qt::ControlModifier);
+  EXPECT_TRUE(shell.appDelegate().isHidden());
 }

@@ -208,6 +208,8 @@ void ApplicationShell::createStatusItem() {
 
 bool ApplicationShell::quit() { return mainController_->terminate(); }
 
+void ApplicationShell::quitWithoutAsking() { mainController_->terminateWithoutAsking(); }
+
 void ApplicationShell::attachStandAloneNoiseMachine(StandAloneNoiseMachine& machine) {
   machine.setMenus(mainMenu_->continuousSoundsMenu(), nullptr);
   machine.awakeFromNib();

@@ -43,6 +43,8 @@ public:
   void performRequestedActions(const QStringList& arguments);
   // Quits through the main controller; false when the user kept it running.
   bool quit();
+  // Quits at once, asking nothing (signals, the end of the session).
+  void quitWithoutAsking();
   // Gives the user's own continuous sound its items in the main menu's
   // "Sounds" menu and wakes it (it starts switched off). The machine is not
   // owned; its items do nothing once it is gone.
@@ -56,6 +58,7 @@ public:
   StateLinkingHelper& stateLinkingHelper() const { return *stateLinkingHelper_; }
   MainMenu& mainMenu() const { return *mainMenu_; }
   // None where the desktop has no tray.
+  StatusItem* statusItem() const { return statusItem_.get(); }
   StatusItemController* statusItemController() const { return statusItemController_.get(); }
   KorvaneStatusItemButtonController* statusItemButtonController() const {
     return statusItemButtonController_.get();

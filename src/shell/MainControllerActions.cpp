@@ -8,7 +8,7 @@
 #include "engine/LogFileManager.h"
 #include "engine/Logger.h"
 #include "engine/StateMachine.h"
-#include "platform/AlertPresenter.h"
+#include "platform/AlertPresenterAPI.h"
 #include "platform/QnLog.h"
 #include "states/BaseState.h"
 #include "window/MainWindow.h"
@@ -196,15 +196,13 @@ void MainController::bringToFront() {
 }
 
 void MainController::showAboutBox() {
-  if (!context_.alertPresenter)
-    return;
-  AlertPresenter::Alert about;
-  about.style = AlertPresenter::Style::informational;
+  Alert about;
+  about.style = Alert::Style::informational;
   about.messageText = QStringLiteral("Korvane-R");
   about.informativeText = QStringLiteral("Version %1\n\nA focus timer that logs your time slices.")
                               .arg(QStringLiteral(KR_VERSION));
   about.buttons = {QStringLiteral("OK")};
-  context_.alertPresenter->runModal(about);
+  AlertPresenterAPI::shared().runModal(about);
 }
 
 void MainController::hideApplication() {

@@ -6,7 +6,7 @@
 #include "effects/EffectsServices.h"
 #include "effects/StandAloneNoiseMachine.h"
 #include "engine/StateMachine.h"
-#include "platform/AlertPresenter.h"
+#include "platform/AlertPresenterAPI.h"
 #include "platform/TestAudioOutput.h"
 #include "platform/TestStatusItem.h"
 #include "platform/UserDefaults.h"
@@ -366,8 +366,8 @@ TEST(MenuValidation, TheAboutBoxNamesTheProgramItsVersionAndWhatItIs) {
   Launched launched(world);
   launched.shell.mainMenu().itemSending(QStringLiteral("orderFrontStandardAboutPanel"))->trigger();
   ASSERT_EQ(world.alerts.shown.size(), 1u);
-  const AlertPresenter::Alert& about = world.alerts.shown.front();
-  EXPECT_EQ(about.style, AlertPresenter::Style::informational);
+  const Alert& about = world.alerts.shown.front();
+  EXPECT_EQ(about.style, Alert::Style::informational);
   EXPECT_EQ(about.messageText, QStringLiteral("Korvane-R"));
   EXPECT_EQ(about.informativeText,
             QStringLiteral("Version %1\n\nA focus timer that logs your time slices.")

@@ -1,9 +1,9 @@
 #include "shell/ActivityMonitor.h"
 
 #include "engine/Clock.h"
+#include "engine/SmartScheduler.h"
 #include "platform/IdleTimeBackend.h"
 #include "platform/QnLog.h"
-#include "platform/SmartTimerWrapper.h"
 
 #include <QLoggingCategory>
 
@@ -25,16 +25,22 @@ ActivityMonitor::ActivityMonitor(std::unique_ptr<IdleTimeBackend> backend,
         (unavailableReason.isEmpty() ? QString() : unavailableReason + QStringLiteral("; ")) +
             QStringLiteral("the user counts as active"));
   }
-  heartBeatTimer_ =
-      SmartTimerWrapper::wrapTimer(1.0, true, [this](SmartTimerWrapper&) { heartBeat(); });
 }
 
-ActivityMonitor::~ActivityMonitor() {
-  if (heartBeatTimer_)
-    heartBeatTimer_->stop();
+ActivityMonitor::~ActivityMonitor() = default;
+
+double ActivityMonitor::idleTimeInSeconds() const {
+  const std::int64_t second = wholeSecond(Clock::now());
+  if (sampledSecond_ != second)
+    sample();
+  return idleTimeInSeconds_;
 }
 
-void ActivityMonitor::heartBeat() {
+void ActivityMonitor::heartBeat() { sample(); }
+
+void ActivityMonitor::sample() const {
+  sampledSecond_ = wholeSecond(Clock::now());
+  ++samplesTaken_;
   std::optional<quint64> milliseconds;
   if (backend_)
     milliseconds = backend_->idleMilliseconds();
@@ -58,7 +64,7 @@ void ActivityMonitor::onSleep() {
   lastTimePutToSleep_ = Clock::now();
 }
 
-void ActivityMonitor::reportUnavailable(const QString& reason) {
+void ActivityMonitor::reportUnavailable(const QString& reason) const {
   if (unavailableReported_)
     return;
   unavailableReported_ = true;

@@ -19,6 +19,7 @@
 #include "platform/UserDefaults.h"
 #include "states/RestBreakHelper.h"
 #include "states/StateLinkingHelper.h"
+#include "window/DefaultActionKeys.h"
 #include "window/MainMenu.h"
 #include "window/MainWindow.h"
 #include "window/MainWindowController.h"
@@ -110,6 +111,8 @@ void ApplicationShell::launch() {
   MainWindow& window = *appDelegate_->mainWindow();
   window.controller().setMainMenu(mainMenu_->menu());
   mainMenu_->installShortcuts(window);
+  DefaultActionKeys::install(
+      window, [this] { mainController_->tryToPerform(QStringLiteral("takeDefaultAction")); });
   stateHost_ = std::make_unique<ShellStateHost>(*mainController_, *appDelegate_, context_.hooks);
   // The pages take their time views from the window as they are built.
   timeViews_ = std::make_unique<TimeViewsInstaller>();

@@ -309,6 +309,29 @@ TEST(InformalBreak, LabelsCountTheHourDownAndSwitchingTheHourOnRestartsIt) {
   EXPECT_EQ(f.machine.currentState(), &f.define());
 }
 
+TEST(InformalBreak, ChecksReadTheIdleTimeOnlyWhileTheInactivityRuleIsOn) {
+  BreakFixture f;
+  for (const char* key :
+       {"endInformalBreakAutomatically", "endInformalBreakForLunch", "endInformalBreakForBreakfast",
+        "endInformalBreakAutomaticallyAfterInactivity"})
+    store().setValue(QString::fromLatin1(key), false);
+  f.startOnPrepare();
+  f.machine.triggerTransition(QStringLiteral("informalBreak"));
+  f.appDelegate.idleReads = 0;
+  f.clock.advance(60.0); // 600 checks, no rule on
+  EXPECT_EQ(f.appDelegate.idleReads, 0);
+  EXPECT_TRUE(f.informal().inactiveTimeLeftLabel()->text().isEmpty());
+  store().setValue(QStringLiteral("endInformalBreakAutomaticallyAfterInactivity"), true);
+  f.appDelegate.idleTime = 12.0;
+  f.clock.advance(1.0);
+  EXPECT_GT(f.appDelegate.idleReads, 0);
+  EXPECT_TRUE(
+      f.informal().inactiveTimeLeftLabel()->text().startsWith(QStringLiteral("(No activity for ")));
+  store().setValue(QStringLiteral("endInformalBreakAutomaticallyAfterInactivity"), false);
+  f.clock.advance(1.0);
+  EXPECT_TRUE(f.informal().inactiveTimeLeftLabel()->text().isEmpty());
+}
+
 namespace {
 
 // The wheel-menu item of `fragment` whose title ends with `name`.

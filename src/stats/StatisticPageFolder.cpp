@@ -45,13 +45,20 @@ QString StatisticPageFolder::build(const QString& parent, const QString& page, Q
                                     QFileDevice::ExeOwner | QFileDevice::ReadGroup |
                                     QFileDevice::ExeGroup | QFileDevice::ReadOther |
                                     QFileDevice::ExeOther);
-  QSaveFile index(folder + QStringLiteral("/index.html"));
+  const QString indexPath = folder + QStringLiteral("/index.html");
+  QSaveFile index(indexPath);
   const QByteArray bytes = page.toUtf8();
-  const bool written = copyChartFiles(folder, error) && index.open(QIODevice::WriteOnly) &&
-                       index.write(bytes) == bytes.size() && index.commit();
+  // Unbuffered, so that a short write (a file-size limit) is seen as one.
+  const bool written = copyChartFiles(folder, error) &&
+                       index.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+                       index.write(bytes) == bytes.size() && index.commit() &&
+                       QFileInfo(indexPath).size() == bytes.size();
   if (!written) {
     if (error && error->isEmpty())
-      *error = index.errorString();
+      *error = QStringLiteral("cannot write %1: %2")
+                   .arg(indexPath, index.error() == QFileDevice::NoError
+                                       ? QStringLiteral("written incompletely")
+                                       : index.errorString());
     removeEntry(folder);
     return {};
   }
@@ -70,17 +77,12 @@ bool StatisticPageFolder::copyChartFiles(const QString& folder, QString* error) 
     }
     QFile from(source);
     QFile to(target);
-    if (!from.open(QIODevice::ReadOnly) || !to.open(QIODevice::WriteOnly)) {
+    if (!from.open(QIODevice::ReadOnly) || !to.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
       setError(error, QStringLiteral("cannot copy %1: %2").arg(source, to.errorString()));
       return false;
     }
     const QByteArray bytes = from.readAll();
-    if (to.write(bytes) != bytes.size() || !to.flush()) {
-      setError(error, QStringLiteral("cannot write %1: %2").arg(target, to.errorString()));
-      return false;
-    }
-    to.close();
-    if (to.error() != QFileDevice::NoError) {
+    if (to.write(bytes) != bytes.size()) {
       setError(error, QStringLiteral("cannot write %1: %2").arg(target, to.errorString()));
       return false;
     }

@@ -9,8 +9,14 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <ostream>
 
 #include <ctime>
+
+// Readable texts in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
 
 namespace kr::test {
 

@@ -150,6 +150,15 @@ TEST_F(StatisticsManagerTest, APageReplacesTheWholeFolderAndIsWhatTheStatisticRe
   expected.computeStatistic(nullptr);
   EXPECT_EQ(page(), expected.render());
   EXPECT_TRUE(console.contains(QStringLiteral("index.html written successfully.")));
+  // The chart files the page loads sit beside it.
+  EXPECT_TRUE(
+      readAll(stats + QStringLiteral("/chartist.min.js")).contains(QStringLiteral("Chartist")));
+  EXPECT_TRUE(readAll(stats + QStringLiteral("/vt/chartist.css"))
+                  .contains(QStringLiteral(".ct-legend .ct-series-3")));
+  EXPECT_TRUE(readAll(stats + QStringLiteral("/vt/chartist.css"))
+                  .contains(QStringLiteral(".ct-golden-section")));
+  EXPECT_TRUE(readAll(stats + QStringLiteral("/vt/plugins/chartist-plugin-legend.js"))
+                  .contains(QStringLiteral("Chartist.plugins.legend")));
   for (const char* line :
        {"performCalculations [start]", "select statistic", "compute statistic", "render",
         "load frame", "performCalculations [end]", "stats processing took: "})

@@ -4,7 +4,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <cstdio>
@@ -46,13 +45,16 @@ QString StatisticPageFolder::build(const QString& parent, const QString& page, Q
                                     QFileDevice::ExeGroup | QFileDevice::ReadOther |
                                     QFileDevice::ExeOther);
   const QString indexPath = folder + QStringLiteral("/index.html");
-  QSaveFile index(indexPath);
+  // The folder is new and no one reads it before the swap, so the page is
+  // written in place. Unbuffered, so that a short write (a file-size limit)
+  // is seen as one.
+  QFile index(indexPath);
   const QByteArray bytes = page.toUtf8();
-  // Unbuffered, so that a short write (a file-size limit) is seen as one.
-  const bool written = copyChartFiles(folder, error) &&
-                       index.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
-                       index.write(bytes) == bytes.size() && index.commit() &&
-                       QFileInfo(indexPath).size() == bytes.size();
+  bool written = copyChartFiles(folder, error) &&
+                 index.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+                 index.write(bytes) == bytes.size();
+  index.close();
+  written = written && QFileInfo(indexPath).size() == bytes.size();
   if (!written) {
     if (error && error->isEmpty())
       *error = QStringLiteral("cannot write %1: %2")

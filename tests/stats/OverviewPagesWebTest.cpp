@@ -149,6 +149,14 @@ TEST_F(OverviewPagesWebTest, AFileThatCannotBeShownLeavesOneLineAndTheNextLoadSh
   showStatistic(0);
   EXPECT_TRUE(view.shownLine().isEmpty());
   EXPECT_TRUE(waitForBars(4 * 7));
+
+  // A renderer that dies leaves its line; the next refresh shows the page.
+  view.engineView()->load(QUrl(QStringLiteral("chrome://crash")));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !view.shownLine().isEmpty(); }, kWaitMs));
+  EXPECT_EQ(view.shownLine(), QStringLiteral("The web engine stopped while showing this page."));
+  showStatistic(0);
+  EXPECT_TRUE(view.shownLine().isEmpty());
+  EXPECT_TRUE(waitForBars(4 * 7));
 }
 
 TEST(WebEngineHtmlViewTest, ALoadWhileHiddenWaitsForTheEngine) {

@@ -21,6 +21,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using namespace kr;
 using test::berlin;
@@ -190,6 +191,18 @@ TEST_F(StatisticsManagerTest, AFailedWriteShowsABlankPageWithItsLineAndKeepsTheO
   EXPECT_EQ(page(), before);
   EXPECT_EQ(QDir(support).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
             QStringList{"stats"});
+
+  // A support folder that cannot be written to fails the same way (only
+  // without root's rights).
+  if (::geteuid() != 0) {
+    QFile::setPermissions(support, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    manager.load();
+    QFile::setPermissions(support,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(view.blankPages(), 2);
+    EXPECT_EQ(console.lines().filter(QStringLiteral("Error Writing: ")).size(), 2);
+    EXPECT_EQ(page(), before);
+  }
 
   // The next refresh writes again.
   clock.advance(1.0);

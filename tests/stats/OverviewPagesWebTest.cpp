@@ -26,11 +26,6 @@ constexpr int kWaitMs = 30000;
 class OverviewPagesWebTest : public ::testing::Test {
 protected:
   void SetUp() override {
-#ifdef KR_SANITIZED
-    GTEST_SKIP() << "Qt WebEngine's own library trips AddressSanitizer (a new-delete type "
-                    "mismatch inside libQt6WebEngineCore when a page goes), so the pages are "
-                    "tested in the plain build only";
-#endif
     ASSERT_TRUE(test::useBerlinTime());
     clock.setDate(berlin(2026, 3, 31, 15)); // Tuesday
     defaults.registerDefaults({{"currentlyDisplayedStatistic", 0}, {"filtering", false}});
@@ -161,9 +156,6 @@ TEST_F(OverviewPagesWebTest, AFileThatCannotBeShownLeavesOneLineAndTheNextLoadSh
 }
 
 TEST(WebEngineHtmlViewTest, ALoadWhileHiddenWaitsForTheEngine) {
-#ifdef KR_SANITIZED
-  GTEST_SKIP() << "Qt WebEngine's own library trips AddressSanitizer; tested in the plain build";
-#endif
   QTemporaryDir dir;
   QFile page(dir.path() + QStringLiteral("/page.html"));
   ASSERT_TRUE(page.open(QIODevice::WriteOnly));

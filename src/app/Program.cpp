@@ -10,6 +10,7 @@
 #include "platform/AlertPresenterAPI.h"
 #include "platform/DefaultsStorageAPI.h"
 #include "platform/FileBrowserAPI.h"
+#include "platform/HtmlView.h"
 #include "platform/MacOSVersion.h"
 #include "platform/QMessageBoxAlertPresenter.h"
 #include "platform/QnLog.h"
@@ -22,6 +23,7 @@
 #include "platform/linux/media/QtAudioOutput.h"
 #include "platform/linux/media/QtSpeechSynthesizer.h"
 #include "platform/linux/tray/TrayStatusItem.h"
+#include "platform/linux/web/WebEngineHtmlView.h"
 #include "shell/ActivityMonitor.h"
 #include "shell/ApplicationShell.h"
 #include "shell/StandardHooks.h"
@@ -105,6 +107,9 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
   Parts& p = *parts_;
   AlertPresenterAPI::install(&p.alerts);
   FileBrowserAPI::install(&p.fileBrowser);
+  // Web pages (statistics, help) show in Qt WebEngine; its engine starts with
+  // the first view shown.
+  HtmlView::installFactory([](QWidget* parent) { return new WebEngineHtmlView(parent); });
 
   // Sound, speech, desktop notifications and the user's script hook drive the
   // notification centre; each back end says what it cannot do.
@@ -142,6 +147,7 @@ Program::~Program() {
   StandardHooks::removeStateCues();
   StandardHooks::removeProfileTests();
   EffectsServices::install(nullptr);
+  HtmlView::installFactory(nullptr);
   FileBrowserAPI::install(nullptr);
   AlertPresenterAPI::install(nullptr);
 }

@@ -5,6 +5,7 @@
 #include "shell/KorvaneStatusItemButtonController.h"
 #include "shell/LaunchManager.h"
 #include "shell/MainController.h"
+#include "shell/MenuShortcuts.h"
 #include "shell/ShellStateHost.h"
 #include "shell/TimeViewsInstaller.h"
 
@@ -13,6 +14,7 @@
 #include "engine/StateMachine.h"
 #include "platform/QnLog.h"
 #include "platform/StatusItem.h"
+#include "shortcuts/SwiftHotKeyManager.h"
 #include "states/RestBreakHelper.h"
 #include "states/StateLinkingHelper.h"
 #include "window/MainMenu.h"
@@ -41,6 +43,9 @@ ApplicationShell::~ApplicationShell() {
   stateLinkingHelper_.reset();
   timeViews_.reset();
   StatusItemMenuManager::instance().removeAllItems();
+  SwiftHotKeyManager::shared().setPerformAction(nullptr);
+  SwiftHotKeyManager::shared().setMenuShortcutsUpdater(nullptr);
+  menuShortcuts_.reset();
   statusItemButtonController_.reset();
   statusItemController_.reset();
   statusItem_.reset();
@@ -99,6 +104,7 @@ void ApplicationShell::launch() {
   MainWindow& window = *appDelegate_->mainWindow();
   window.controller().setMainMenu(mainMenu_->menu());
   mainMenu_->installShortcuts(window);
+  installHotKeys();
   stateHost_ = std::make_unique<ShellStateHost>(*mainController_, *appDelegate_, context_.hooks);
   // The pages take their time views from the window as they are built.
   timeViews_ = std::make_unique<TimeViewsInstaller>();
@@ -148,12 +154,19 @@ void ApplicationShell::openUrls(const QStringList& arguments) {
   }
 }
 
+// The actions of the global shortcuts are among them, so a desktop that lets
+// no program grab keys (Wayland) can bind its own shortcuts to them.
 const QStringList ApplicationShell::kDesktopActions = {
     QStringLiteral("attemptToTriggerStartTimeSlice"),
     QStringLiteral("attemptToTriggerPauseTimeSlice"),
     QStringLiteral("attemptToTriggerEndTimeSlice"),
     QStringLiteral("attemptToTriggerStartTimedBreak"),
     QStringLiteral("bringToFront"),
+    QStringLiteral("nowHotKey"),
+    QStringLiteral("laterHotKey"),
+    QStringLiteral("scratchPadHotKey"),
+    QStringLiteral("readObjectiveAloudHotKey"),
+    QStringLiteral("toggleKorvaneInterface"),
 };
 
 void ApplicationShell::performRequestedActions(const QStringList& arguments) {
@@ -161,11 +174,32 @@ void ApplicationShell::performRequestedActions(const QStringList& arguments) {
     if (arguments.at(i) != QLatin1String("--perform"))
       continue;
     const QString action = arguments.at(++i);
-    if (kDesktopActions.contains(action))
-      mainController_->tryToPerform(action);
-    else
+    if (kDesktopActions.contains(action)) {
+      if (!mainController_->tryToPerform(action))
+        platformLog(QStringLiteral("Action \"%1\" is not available in this version").arg(action));
+    } else
       platformLog(QStringLiteral("Unknown action \"%1\" ignored").arg(action));
   }
+}
+
+void ApplicationShell::installHotKeys() {
+  // The global shortcuts send their actions down the chain; the menu items
+  // that mirror them show the stored keys.
+  SwiftHotKeyManager& manager = SwiftHotKeyManager::shared();
+  manager.setPerformAction([this](const QString& action) {
+    if (!mainController_->tryToPerform(action))
+      qn_log(QStringLiteral("hot key action \"%1\" is not available in this version").arg(action));
+  });
+  menuShortcuts_ =
+      std::make_unique<MenuShortcuts>(manager, *mainMenu_, *appDelegate_->mainWindow());
+  if (statusItemController_)
+    menuShortcuts_->setTrayMenu(&statusItemController_->menu());
+  mainController_->setMenuShortcutActions([this] { menuShortcuts_->update(); },
+                                          [this] { menuShortcuts_->disable(); });
+  manager.setMenuShortcutsUpdater(
+      [this] { mainController_->tryToPerform(QStringLiteral("updateMenuShortcuts")); });
+  if (!context_.hooks.registerAllHotKeys)
+    context_.hooks.registerAllHotKeys = [] { SwiftHotKeyManager::shared().registerAllHotKeys(); };
 }
 
 void ApplicationShell::installStatusItemHooks() {

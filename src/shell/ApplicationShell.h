@@ -14,6 +14,7 @@ class StatusItemController;
 class DebugManager;
 class MainController;
 class MainMenu;
+class MenuShortcuts;
 class ShellStateHost;
 class TimeViewsInstaller;
 class StateLinkingHelper;
@@ -61,6 +62,7 @@ public:
 
 private:
   void installStatusItemHooks();
+  void installHotKeys();
   void createStatusItem();
 
   ShellContext context_;
@@ -70,6 +72,7 @@ private:
   std::unique_ptr<StateMachine> stateMachine_;
   std::unique_ptr<StateLinkingHelper> stateLinkingHelper_;
   std::unique_ptr<MainMenu> mainMenu_;
+  std::unique_ptr<MenuShortcuts> menuShortcuts_;
   std::unique_ptr<ShellStateHost> stateHost_;
   std::unique_ptr<TimeViewsInstaller> timeViews_;
   // The rest screen's windows; the effects' dimming is to share them.

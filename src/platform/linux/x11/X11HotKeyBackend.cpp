@@ -58,14 +58,11 @@ X11HotKeyBackend::X11HotKeyBackend(void* connection, quint32 root, bool xwayland
     notice_ = QStringLiteral("Global shortcuts run through XWayland: they work only while an X11 "
                              "window (such as Korvane-R's) has the focus.");
   xcb_connection_t* c = xcb(connection_);
+  // Qt has agreed an XInput 2 version on this connection already (asking again
+  // with another version is an error), so the extension's presence is enough.
   if (const xcb_query_extension_reply_t* xi = xcb_get_extension_data(c, &xcb_input_id);
-      xi && xi->present) {
-    xcb_input_xi_query_version_reply_t* version =
-        xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 0), nullptr);
-    if (version && version->major_version >= 2)
-      xinputOpcode_ = xi->major_opcode;
-    std::free(version);
-  }
+      xi && xi->present)
+    xinputOpcode_ = xi->major_opcode;
   const char* const xkbName = "XKEYBOARD";
   if (xcb_query_extension_reply_t* xkb = xcb_query_extension_reply(
           c, xcb_query_extension(c, qstrlen(xkbName), xkbName), nullptr)) {

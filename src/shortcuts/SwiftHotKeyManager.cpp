@@ -3,6 +3,7 @@
 #include "shortcuts/HotKeyCenter.h"
 #include "shortcuts/KeyCodeTable.h"
 
+#include "platform/QnLog.h"
 #include "platform/UserDefaults.h"
 
 #include <QAction>
@@ -77,8 +78,12 @@ void SwiftHotKeyManager::registerAllHotKeys() {
         perform_(action);
     });
     hotKeys_[root] = hotKey;
-    if (!hotKeyCenter.registerHotKey(hotKey))
+    if (!hotKeyCenter.registerHotKey(hotKey)) {
       refused_.append(root);
+      qn_log(QStringLiteral("global shortcut %1 (%2) not registered: another program holds it or "
+                            "it cannot be grabbed")
+                 .arg(root, combo->displayText()));
+    }
   }
 }
 

@@ -48,6 +48,7 @@ ApplicationShell::~ApplicationShell() {
   StatusItemMenuManager::instance().removeAllItems();
   SwiftHotKeyManager::shared().setPerformAction(nullptr);
   SwiftHotKeyManager::shared().setMenuShortcutsUpdater(nullptr);
+  SwiftHotKeyManager::shared().setMenuShortcutsDisabler(nullptr);
   menuShortcuts_.reset();
   if (notificationsInTray_)
     notificationsInTray_->setFallback({});
@@ -206,6 +207,8 @@ void ApplicationShell::installHotKeys() {
                                           [this] { menuShortcuts_->disable(); });
   manager.setMenuShortcutsUpdater(
       [this] { mainController_->tryToPerform(QStringLiteral("updateMenuShortcuts")); });
+  manager.setMenuShortcutsDisabler(
+      [this] { mainController_->tryToPerform(QStringLiteral("disableMenuShortcuts")); });
   if (!context_.hooks.registerAllHotKeys)
     context_.hooks.registerAllHotKeys = [] { SwiftHotKeyManager::shared().registerAllHotKeys(); };
 }

@@ -242,9 +242,15 @@ void RecordView::keyReleaseEvent(QKeyEvent* event) {
   }
 }
 
+void RecordView::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  Q_EMIT focusChanged(true);
+}
+
 void RecordView::focusOutEvent(QFocusEvent* event) {
   endRecording();
   QWidget::focusOutEvent(event);
+  Q_EMIT focusChanged(false);
 }
 
 void RecordView::changeEvent(QEvent* event) {

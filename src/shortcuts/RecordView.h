@@ -67,6 +67,8 @@ public:
 
 Q_SIGNALS:
   void recordingChanged(bool recording);
+  // The view took or lost the keyboard focus.
+  void focusChanged(bool focused);
 
 protected:
   bool event(QEvent* event) override;
@@ -74,6 +76,7 @@ protected:
   void mousePressEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void changeEvent(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;

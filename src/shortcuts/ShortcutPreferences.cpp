@@ -17,6 +17,13 @@ const QString ShortcutPreferences::kTakenMessage =
 void ShortcutPreferences::configureRecordView(RecordView& recordView, const QString& root,
                                               SwiftHotKeyManager& manager, UserDefaults& defaults) {
   recordView.setKeyCombo(manager.swiftKeyCombo(root));
+  // The menu items' keys would take the recorder's keys first.
+  QObject::connect(&recordView, &RecordView::focusChanged, &recordView, [&manager](bool focused) {
+    if (focused)
+      manager.disableMenuShortcuts();
+    else
+      manager.updateMenuShortcuts();
+  });
   QPointer<RecordView> view(&recordView);
   recordView.didChange = [view, root, &manager,
                           &defaults](const std::optional<SwiftKeyCombo>& combo) {

@@ -99,6 +99,11 @@ void SwiftHotKeyManager::updateMenuShortcuts() {
     updateMenus_();
 }
 
+void SwiftHotKeyManager::disableMenuShortcuts() {
+  if (disableMenus_)
+    disableMenus_();
+}
+
 void SwiftHotKeyManager::showShortcut(QAction* item, const std::optional<SwiftKeyCombo>& combo) {
   if (!item)
     return;

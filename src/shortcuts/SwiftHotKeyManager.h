@@ -46,6 +46,9 @@ public:
   // the shell installs both (empty: nothing happens).
   void setPerformAction(PerformAction perform) { perform_ = std::move(perform); }
   void setMenuShortcutsUpdater(std::function<void()> update) { updateMenus_ = std::move(update); }
+  void setMenuShortcutsDisabler(std::function<void()> disable) {
+    disableMenus_ = std::move(disable);
+  }
 
   // Registers every stored shortcut again; a refused one does not stop the
   // rest. The menus are updated afterwards on the event loop.
@@ -53,6 +56,8 @@ public:
   // Unregisters them all (the fields stay).
   void disableAllHotKeys();
   void updateMenuShortcuts();
+  // Takes the keys off the menu items (while a recorder has the focus).
+  void disableMenuShortcuts();
   // Shows the combo stored under the root on one or two menu items; none
   // when the root holds no key combo.
   void updateMenuShortcut(QAction* item, QAction* item2, const QString& storageKey) const;
@@ -79,6 +84,7 @@ private:
   HotKeyCenter* center_;
   PerformAction perform_;
   std::function<void()> updateMenus_;
+  std::function<void()> disableMenus_;
   std::map<QString, std::shared_ptr<HotKey>> hotKeys_;
   QStringList refused_;
 };

@@ -210,6 +210,21 @@ TEST_F(ShortcutPreferencesTest, ClearingStoresDisabledAndFreesTheCombo) {
   EXPECT_EQ(stored.string("nowComboType"), "keyModifierCombo");
 }
 
+TEST_F(ShortcutPreferencesTest, TheMenuKeysAreOffWhileTheRecorderHasTheFocus) {
+  QStringList calls;
+  manager.setMenuShortcutsDisabler([&calls] { calls.append("disable"); });
+  manager.setMenuShortcutsUpdater([&calls] { calls.append("update"); });
+  configure("now");
+  other->setFocus();
+  dialog.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+  calls.clear();
+  view->setFocus();
+  EXPECT_EQ(calls, QStringList{"disable"});
+  other->setFocus();
+  EXPECT_EQ(calls, (QStringList{"disable", "update"}));
+}
+
 TEST_F(ShortcutPreferencesTest, ItsOwnComboIsAcceptedAndADoubleTapIsRefused) {
   configure("now");
   ASSERT_TRUE(view->beginRecording());

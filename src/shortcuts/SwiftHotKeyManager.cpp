@@ -45,7 +45,14 @@ const QStringList SwiftHotKeyManager::kTakenOrder = {QStringLiteral("now"),
 SwiftHotKeyManager::SwiftHotKeyManager(UserDefaults& defaults, HotKeyCenter* center)
     : defaults_(defaults), center_(center) {}
 
-SwiftHotKeyManager::~SwiftHotKeyManager() = default;
+SwiftHotKeyManager::~SwiftHotKeyManager() {
+  // Its hot keys call back into it: a centre given to it must not keep them.
+  // (The shared manager lives until the process ends.)
+  if (!center_)
+    return;
+  for (const auto& [root, hotKey] : hotKeys_)
+    center_->unregisterHotKey(hotKey);
+}
 
 SwiftHotKeyManager& SwiftHotKeyManager::shared() {
   static SwiftHotKeyManager instance(UserDefaults::standard());

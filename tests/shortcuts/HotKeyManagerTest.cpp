@@ -86,6 +86,16 @@ TEST_F(ManagerTest, ARefusedOrDisabledRootDoesNotStopTheRest) {
   EXPECT_TRUE(manager.hotKey("now"));
 }
 
+TEST_F(ManagerTest, AManagerThatGoesTakesItsHotKeysWithIt) {
+  {
+    SwiftHotKeyManager other(defaults, &center);
+    other.registerAllHotKeys();
+    EXPECT_EQ(center.hotKeys().size(), 9u);
+  }
+  EXPECT_TRUE(center.hotKeys().empty());
+  EXPECT_TRUE(backend.grabs.empty());
+}
+
 TEST_F(ManagerTest, WithoutHotKeysNothingIsTouched) {
   manager.registerAllHotKeys();
   backend.available = false;

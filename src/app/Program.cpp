@@ -4,6 +4,7 @@
 #include "effects/LiveEventOutputs.h"
 #include "effects/OverlayScreenFadingHelper.h"
 #include "effects/ScriptLauncher.h"
+#include "effects/StandAloneNoiseMachine.h"
 #include "engine/Clock.h"
 #include "engine/DataModel.h"
 #include "platform/AlertPresenterAPI.h"
@@ -69,6 +70,8 @@ struct Program::Parts {
   std::unique_ptr<HotKeyBackend> hotKeyBackend;
   std::unique_ptr<HotKeyCenter> hotKeyCenter;
   std::unique_ptr<ApplicationShell> shell;
+  // The user's own continuous sound, played from the "Sounds" menu.
+  std::unique_ptr<StandAloneNoiseMachine> standAloneSound;
   UnixSignalWatcher signalWatcher{SIGTERM, SIGINT, SIGHUP};
   // Receives the application's signals for as long as this program lives (a
   // process, a test, may build one program after another).
@@ -150,6 +153,7 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
 Program::~Program() {
   UserDefaults::standard().synchronize();
   // The shell's states and views go first; the services they call go after.
+  parts_->standAloneSound.reset();
   parts_->shell.reset();
   // Every grab is given back before the connection goes.
   parts_->hotKeyCenter.reset();
@@ -166,6 +170,9 @@ Program::~Program() {
 void Program::launch(const QStringList& arguments) {
   ApplicationShell& shell = *parts_->shell;
   shell.launch();
+  parts_->standAloneSound = std::make_unique<StandAloneNoiseMachine>(
+      UserDefaults::standard(), EffectsServices::shared().soundManager(), parts_->audio);
+  shell.attachStandAloneNoiseMachine(*parts_->standAloneSound);
   MacOSVersion::singleton(); // starts following the desktop's light or dark palette
   qn_log(QStringLiteral("Korvane-R %1 started").arg(QCoreApplication::applicationVersion()));
   shell.openUrls(arguments);

@@ -63,6 +63,12 @@ public:
   // The actions "updateMenuShortcuts" and "disableMenuShortcuts": the menu
   // items that mirror the global shortcuts show their keys, or none.
   void setMenuShortcutActions(Action update, Action disable);
+  // Hides the application, only while it is active (the "Hide" of the menus
+  // and the pages, and a state that runs in the background).
+  void hideApplication();
+
+protected:
+  bool validateAction(const QString& action) const override;
 
 private:
   void saveBeforeQuitting();
@@ -74,9 +80,10 @@ private:
   void passToCurrentState(const QString& command);
   bool applicationIsActive() const;
   void bringToFront();
-  void hideApplication();
+  void showAboutBox();
   void toggleKorvaneInterface();
   void sendToFocusWidget(const char* slot);
+  static bool focusWidgetCanPerform(const QString& action);
 
   ShellContext& context_;
   StateMachine& stateMachine_;

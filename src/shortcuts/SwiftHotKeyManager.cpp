@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QKeySequence>
+#include <QObject>
 #include <QTimer>
 
 namespace kr {
@@ -43,7 +44,7 @@ const QStringList SwiftHotKeyManager::kTakenOrder = {QStringLiteral("now"),
                                                      QStringLiteral("toggleInterface")};
 
 SwiftHotKeyManager::SwiftHotKeyManager(UserDefaults& defaults, HotKeyCenter* center)
-    : defaults_(defaults), center_(center) {}
+    : defaults_(defaults), center_(center), timerContext_(std::make_unique<QObject>()) {}
 
 SwiftHotKeyManager::~SwiftHotKeyManager() {
   // Its hot keys call back into it: a centre given to it must not keep them.
@@ -65,8 +66,9 @@ HotKeyCenter& SwiftHotKeyManager::center() const {
 
 void SwiftHotKeyManager::registerAllHotKeys() {
   // The menus follow the settings even when the desktop has no hot keys.
-  if (updateMenus_)
-    QTimer::singleShot(0, QCoreApplication::instance(), [update = updateMenus_] { update(); });
+  // Through whatever updater is installed when it runs, and not at all once
+  // the manager is gone.
+  QTimer::singleShot(0, timerContext_.get(), [this] { updateMenuShortcuts(); });
   HotKeyCenter& hotKeyCenter = center();
   if (!hotKeyCenter.backend().isAvailable())
     return;

@@ -13,6 +13,7 @@
 #include <optional>
 
 class QAction;
+class QObject;
 
 namespace kr {
 
@@ -87,6 +88,7 @@ private:
   std::function<void()> disableMenus_;
   std::map<QString, std::shared_ptr<HotKey>> hotKeys_;
   QStringList refused_;
+  std::unique_ptr<QObject> timerContext_;
 };
 
 } // namespace kr

@@ -6,6 +6,7 @@
 #include "engine/Logger.h"
 #include "engine/StateMachine.h"
 #include "platform/SupportPaths.h"
+#include "platform/UserDefaults.h"
 #include "shell/ApplicationShell.h"
 #include "shell/MainController.h"
 #include "states/DefineTimeSliceState.h"
@@ -15,9 +16,11 @@
 #include "states/StateLinkingHelper.h"
 #include "states/TimeSliceRunningState.h"
 #include "support/TestEnvironment.h"
+#include "window/MainMenu.h"
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -172,4 +175,26 @@ TEST(Program, ASignalEndsTheProgramWithoutAsking) {
   EXPECT_EQ(runLoopWith(p, [] { std::raise(SIGTERM); }), 0);
   EXPECT_LT(elapsed.elapsed(), 2000);
   EXPECT_TRUE(none.seen.isEmpty()) << "a signal never waits for an answer";
+}
+
+// Start-up creates the user's own continuous sound: the "Sounds" menu lists
+// the continuous sounds and switches it on and off.
+TEST(Program, TheSoundsMenuHasTheStandAloneContinuousSound) {
+  StartedProgram p;
+  MainMenu& menu = p.program->shell().mainMenu();
+  menu.validate();
+  QStringList sounds;
+  for (QAction* item : menu.continuousSoundsMenu()->actions())
+    sounds.append(item->text());
+  EXPECT_TRUE(sounds.contains(QStringLiteral("Pink Noise"))) << sounds.join(u',').toStdString();
+  QAction* play = menu.itemSending(QStringLiteral("toggleStandaloneSound"));
+  ASSERT_NE(play, nullptr);
+  EXPECT_TRUE(play->isEnabled());
+  EXPECT_FALSE(play->isChecked());
+  play->trigger();
+  EXPECT_TRUE(UserDefaults::standard().boolValue(QStringLiteral("standaloneSoundOn")));
+  play->trigger();
+  EXPECT_FALSE(UserDefaults::standard().boolValue(QStringLiteral("standaloneSoundOn")));
+  for (const char* action : {"nextSound", "previousSound"})
+    EXPECT_TRUE(menu.itemSending(QString::fromLatin1(action))->isEnabled()) << action;
 }

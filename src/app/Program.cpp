@@ -11,11 +11,13 @@
 #include "platform/DefaultsStorageAPI.h"
 #include "platform/FileBrowserAPI.h"
 #include "platform/HtmlView.h"
+#include "platform/KeyboardLayoutAPI.h"
 #include "platform/MacOSVersion.h"
 #include "platform/QMessageBoxAlertPresenter.h"
 #include "platform/QnLog.h"
 #include "platform/UserDefaults.h"
 #include "platform/linux/CompositingCheck.h"
+#include "platform/linux/HotKeyBackendFactory.h"
 #include "platform/linux/IdleTimeBackendFactory.h"
 #include "platform/linux/UnixSignalWatcher.h"
 #include "platform/linux/dbus/FreedesktopNotifier.h"
@@ -27,6 +29,7 @@
 #include "shell/ActivityMonitor.h"
 #include "shell/ApplicationShell.h"
 #include "shell/StandardHooks.h"
+#include "shortcuts/HotKeyCenter.h"
 
 #include <QApplication>
 
@@ -66,6 +69,8 @@ struct Program::Parts {
   QtSpeechSynthesizer speech;
   FreedesktopNotifier notifier;
   OverlayScreenFadingHelper fading{&CompositingCheck::translucentWindowsShow};
+  std::unique_ptr<HotKeyBackend> hotKeyBackend;
+  std::unique_ptr<HotKeyCenter> hotKeyCenter;
   std::unique_ptr<ApplicationShell> shell;
   // The user's own continuous sound, played from the "Sounds" menu.
   std::unique_ptr<StandAloneNoiseMachine> standAloneSound;
@@ -122,6 +127,17 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
   StandardHooks::installStateCues();
   StandardHooks::installProfileTests();
 
+  // Global shortcuts: grabbed on X11; where the desktop allows none, said once.
+  const KeyboardLayoutAPI* layout = nullptr;
+  p.hotKeyBackend = HotKeyBackendFactory::create(&layout);
+  KeyboardLayoutAPI::install(layout);
+  p.hotKeyCenter = std::make_unique<HotKeyCenter>(*p.hotKeyBackend);
+  HotKeyCenter::install(p.hotKeyCenter.get());
+  if (p.hotKeyBackend->isAvailable())
+    describeService(QStringLiteral("global shortcuts"), true, {});
+  if (!p.hotKeyBackend->notice().isEmpty())
+    platformLog(p.hotKeyBackend->notice());
+
   const DateProviderAPI& date = options.dateProvider ? *options.dateProvider : p.systemDate;
   p.shell = std::make_unique<ApplicationShell>(makeContext(date, p.fading));
 
@@ -144,6 +160,11 @@ Program::~Program() {
   // The shell's states and views go first; the services they call go after.
   parts_->standAloneSound.reset();
   parts_->shell.reset();
+  // Every grab is given back before the connection goes.
+  parts_->hotKeyCenter.reset();
+  HotKeyCenter::install(nullptr);
+  KeyboardLayoutAPI::install(nullptr);
+  parts_->hotKeyBackend.reset();
   StandardHooks::removeStateCues();
   StandardHooks::removeProfileTests();
   EffectsServices::install(nullptr);

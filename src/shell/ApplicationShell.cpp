@@ -5,6 +5,7 @@
 #include "shell/KorvaneStatusItemButtonController.h"
 #include "shell/LaunchManager.h"
 #include "shell/MainController.h"
+#include "shell/MenuShortcuts.h"
 #include "shell/ShellStateHost.h"
 #include "shell/TimeViewsInstaller.h"
 
@@ -17,6 +18,7 @@
 #include "platform/QnLog.h"
 #include "platform/StatusItem.h"
 #include "platform/UserDefaults.h"
+#include "shortcuts/SwiftHotKeyManager.h"
 #include "states/RestBreakHelper.h"
 #include "states/StateLinkingHelper.h"
 #include "window/DefaultActionKeys.h"
@@ -49,6 +51,10 @@ ApplicationShell::~ApplicationShell() {
   stateLinkingHelper_.reset();
   timeViews_.reset();
   StatusItemMenuManager::instance().removeAllItems();
+  SwiftHotKeyManager::shared().setPerformAction(nullptr);
+  SwiftHotKeyManager::shared().setMenuShortcutsUpdater(nullptr);
+  SwiftHotKeyManager::shared().setMenuShortcutsDisabler(nullptr);
+  menuShortcuts_.reset();
   if (notificationsInTray_)
     notificationsInTray_->setFallback({});
   statusItemButtonController_.reset();
@@ -111,6 +117,7 @@ void ApplicationShell::launch() {
   MainWindow& window = *appDelegate_->mainWindow();
   window.controller().setMainMenu(mainMenu_->menu());
   mainMenu_->installShortcuts(window);
+  installHotKeys();
   DefaultActionKeys::install(
       window, [this] { mainController_->tryToPerform(QStringLiteral("takeDefaultAction")); });
   stateHost_ = std::make_unique<ShellStateHost>(*mainController_, *appDelegate_, context_.hooks);
@@ -162,12 +169,19 @@ void ApplicationShell::openUrls(const QStringList& arguments) {
   }
 }
 
+// The actions of the global shortcuts are among them, so a desktop that lets
+// no program grab keys (Wayland) can bind its own shortcuts to them.
 const QStringList ApplicationShell::kDesktopActions = {
     QStringLiteral("attemptToTriggerStartTimeSlice"),
     QStringLiteral("attemptToTriggerPauseTimeSlice"),
     QStringLiteral("attemptToTriggerEndTimeSlice"),
     QStringLiteral("attemptToTriggerStartTimedBreak"),
     QStringLiteral("bringToFront"),
+    QStringLiteral("nowHotKey"),
+    QStringLiteral("laterHotKey"),
+    QStringLiteral("scratchPadHotKey"),
+    QStringLiteral("readObjectiveAloudHotKey"),
+    QStringLiteral("toggleKorvaneInterface"),
 };
 
 void ApplicationShell::performRequestedActions(const QStringList& arguments) {
@@ -175,11 +189,34 @@ void ApplicationShell::performRequestedActions(const QStringList& arguments) {
     if (arguments.at(i) != QLatin1String("--perform"))
       continue;
     const QString action = arguments.at(++i);
-    if (kDesktopActions.contains(action))
-      mainController_->tryToPerform(action);
-    else
+    if (kDesktopActions.contains(action)) {
+      if (!mainController_->tryToPerform(action))
+        platformLog(QStringLiteral("Action \"%1\" is not available in this version").arg(action));
+    } else
       platformLog(QStringLiteral("Unknown action \"%1\" ignored").arg(action));
   }
+}
+
+void ApplicationShell::installHotKeys() {
+  // The global shortcuts send their actions down the chain; the menu items
+  // that mirror them show the stored keys.
+  SwiftHotKeyManager& manager = SwiftHotKeyManager::shared();
+  manager.setPerformAction([this](const QString& action) {
+    if (!mainController_->tryToPerform(action))
+      qn_log(QStringLiteral("hot key action \"%1\" is not available in this version").arg(action));
+  });
+  menuShortcuts_ =
+      std::make_unique<MenuShortcuts>(manager, *mainMenu_, *appDelegate_->mainWindow());
+  if (statusItemController_)
+    menuShortcuts_->setTrayMenu(&statusItemController_->menu());
+  mainController_->setMenuShortcutActions([this] { menuShortcuts_->update(); },
+                                          [this] { menuShortcuts_->disable(); });
+  manager.setMenuShortcutsUpdater(
+      [this] { mainController_->tryToPerform(QStringLiteral("updateMenuShortcuts")); });
+  manager.setMenuShortcutsDisabler(
+      [this] { mainController_->tryToPerform(QStringLiteral("disableMenuShortcuts")); });
+  if (!context_.hooks.registerAllHotKeys)
+    context_.hooks.registerAllHotKeys = [] { SwiftHotKeyManager::shared().registerAllHotKeys(); };
 }
 
 void ApplicationShell::installStatusItemHooks() {

@@ -17,6 +17,7 @@ class StatusItemController;
 class DebugManager;
 class MainController;
 class MainMenu;
+class MenuShortcuts;
 class ShellStateHost;
 class TimeViewsInstaller;
 class StateLinkingHelper;
@@ -69,6 +70,7 @@ public:
 
 private:
   void installStatusItemHooks();
+  void installHotKeys();
   void installNotificationHooks();
   void createStatusItem();
 
@@ -79,6 +81,7 @@ private:
   std::unique_ptr<StateMachine> stateMachine_;
   std::unique_ptr<StateLinkingHelper> stateLinkingHelper_;
   std::unique_ptr<MainMenu> mainMenu_;
+  std::unique_ptr<MenuShortcuts> menuShortcuts_;
   std::unique_ptr<ShellStateHost> stateHost_;
   std::unique_ptr<TimeViewsInstaller> timeViews_;
   // The rest screen's windows; the effects' dimming is to share them.

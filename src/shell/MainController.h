@@ -60,6 +60,9 @@ public:
   void showInfoWindow();
   // A link sent to the application ("korvaner2things://...").
   void getUrl(const QString& url);
+  // The actions "updateMenuShortcuts" and "disableMenuShortcuts": the menu
+  // items that mirror the global shortcuts show their keys, or none.
+  void setMenuShortcutActions(Action update, Action disable);
   // Hides the application, only while it is active (the "Hide" of the menus
   // and the pages, and a state that runs in the background).
   void hideApplication();

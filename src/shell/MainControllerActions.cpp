@@ -98,6 +98,11 @@ void MainController::addWorkCycleActions() {
   });
 }
 
+void MainController::setMenuShortcutActions(Action update, Action disable) {
+  addAction(QStringLiteral("updateMenuShortcuts"), std::move(update));
+  addAction(QStringLiteral("disableMenuShortcuts"), std::move(disable));
+}
+
 void MainController::passToCurrentState(const QString& command) {
   // The chain runs from here through the machine to the current state; the
   // controller itself has none of these commands.

@@ -15,6 +15,7 @@
 #include "platform/UserDefaults.h"
 #include "platform/linux/IdleTimeBackendFactory.h"
 #include "platform/linux/UnixSignalWatcher.h"
+#include "platform/linux/calendar/IcalCalendarStore.h"
 #include "platform/linux/dbus/FreedesktopNotifier.h"
 #include "platform/linux/desktop/DesktopFileBrowser.h"
 #include "platform/linux/media/QtAudioOutput.h"
@@ -23,6 +24,7 @@
 #include "shell/ActivityMonitor.h"
 #include "shell/ApplicationShell.h"
 #include "shell/StandardHooks.h"
+#include "window/CalendarManager.h"
 
 #include <QApplication>
 
@@ -67,6 +69,7 @@ struct Program::Parts {
   QtSpeechSynthesizer speech;
   FreedesktopNotifier notifier;
   OverlayScreenFadingHelper fading;
+  IcalCalendarStore calendarStore;
   std::unique_ptr<ApplicationShell> shell;
   UnixSignalWatcher signalWatcher{SIGTERM, SIGINT, SIGHUP};
 };
@@ -97,6 +100,8 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
       [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; }));
   StandardHooks::installStateCues();
   StandardHooks::installProfileTests();
+  // The calendar strip reads the .ics files chosen under "calendarFiles".
+  CalendarManager::sharedInstance().setCalendarEventStore(&p.calendarStore);
 
   const DateProviderAPI& date = options.dateProvider ? *options.dateProvider : p.systemDate;
   p.shell = std::make_unique<ApplicationShell>(makeContext(date, p.fading));
@@ -117,6 +122,7 @@ Program::~Program() {
   UserDefaults::standard().synchronize();
   // The shell's states and views go first; the services they call go after.
   parts_->shell.reset();
+  CalendarManager::sharedInstance().setCalendarEventStore(nullptr);
   StandardHooks::removeStateCues();
   StandardHooks::removeProfileTests();
   EffectsServices::install(nullptr);

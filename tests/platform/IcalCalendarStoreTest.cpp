@@ -94,18 +94,18 @@ TEST_F(IcalCalendarStoreTest, WeeklyEventLeavesOutExceptionsAndFollowsMovedAndCa
                                              "RECURRENCE-ID;TZID=Europe/Berlin:20260209T100000\n"
                                              "DTSTART;TZID=Europe/Berlin:20260209T150000\n"
                                              "DTEND;TZID=Europe/Berlin:20260209T153000\n"));
-  const QString cancelled = event(QStringLiteral("weekly"),
-                                  QStringLiteral("SUMMARY:Team\nSTATUS:CANCELLED\n"
-                                                 "RECURRENCE-ID;TZID=Europe/Berlin:20260216T100000\n"
-                                                 "DTSTART;TZID=Europe/Berlin:20260216T100000\n"
-                                                 "DTEND;TZID=Europe/Berlin:20260216T103000\n"));
+  const QString cancelled = event(
+      QStringLiteral("weekly"), QStringLiteral("SUMMARY:Team\nSTATUS:CANCELLED\n"
+                                               "RECURRENCE-ID;TZID=Europe/Berlin:20260216T100000\n"
+                                               "DTSTART;TZID=Europe/Berlin:20260216T100000\n"
+                                               "DTEND;TZID=Europe/Berlin:20260216T103000\n"));
   const QString movedIn = event(QStringLiteral("weekly"),
                                 QStringLiteral("SUMMARY:Team (early)\n"
                                                "RECURRENCE-ID;TZID=Europe/Berlin:20260223T100000\n"
                                                "DTSTART;TZID=Europe/Berlin:20260216T101500\n"
                                                "DTEND;TZID=Europe/Berlin:20260216T104500\n"));
-  store.setSources({write(QStringLiteral("work.ics"), calendar(weekly + moved + cancelled + movedIn,
-                                                              true))});
+  store.setSources(
+      {write(QStringLiteral("work.ics"), calendar(weekly + moved + cancelled + movedIn, true))});
 
   const QList<CalendarEvent> regular = hourFrom(local(2026, 1, 12, 9, 45));
   ASSERT_EQ(regular.size(), 1);
@@ -129,10 +129,10 @@ TEST_F(IcalCalendarStoreTest, WeeklyEventLeavesOutExceptionsAndFollowsMovedAndCa
 }
 
 TEST_F(IcalCalendarStoreTest, WeeklyMeetingStaysAtNineAcrossTheChangeToSummerTime) {
-  const QString zoned = event(QStringLiteral("zoned"),
-                              QStringLiteral("SUMMARY:Zoned\n"
-                                             "DTSTART;TZID=Europe/Berlin:20260316T090000\n"
-                                             "DURATION:PT1H\nRRULE:FREQ=WEEKLY;COUNT=10\n"));
+  const QString zoned =
+      event(QStringLiteral("zoned"), QStringLiteral("SUMMARY:Zoned\n"
+                                                    "DTSTART;TZID=Europe/Berlin:20260316T090000\n"
+                                                    "DURATION:PT1H\nRRULE:FREQ=WEEKLY;COUNT=10\n"));
   const QString floating = event(QStringLiteral("floating"),
                                  QStringLiteral("SUMMARY:Floating\n"
                                                 "DTSTART:20260316T090000\nDTEND:20260316T093000\n"
@@ -147,9 +147,9 @@ TEST_F(IcalCalendarStoreTest, WeeklyMeetingStaysAtNineAcrossTheChangeToSummerTim
       seen << e.title;
     }
     // The counted rule has ended by November.
-    const QStringList expected = day.month() == 11 ? QStringList{QStringLiteral("Floating")}
-                                                   : QStringList{QStringLiteral("Floating"),
-                                                                 QStringLiteral("Zoned")};
+    const QStringList expected =
+        day.month() == 11 ? QStringList{QStringLiteral("Floating")}
+                          : QStringList{QStringLiteral("Floating"), QStringLiteral("Zoned")};
     EXPECT_EQ(seen, expected) << day.toString(Qt::ISODate).toStdString();
   }
 }
@@ -187,10 +187,10 @@ TEST_F(IcalCalendarStoreTest, ReadsUtcFloatingZonedAndAllDayTimes) {
 }
 
 TEST_F(IcalCalendarStoreTest, ParsesAFileAgainOnlyAfterItChanged) {
-  const QString path = write(QStringLiteral("one.ics"),
-                             calendar(event(QStringLiteral("a"),
-                                            QStringLiteral("SUMMARY:First\n"
-                                                           "DTSTART:20260302T093000\n"))));
+  const QString path =
+      write(QStringLiteral("one.ics"),
+            calendar(event(QStringLiteral("a"), QStringLiteral("SUMMARY:First\n"
+                                                               "DTSTART:20260302T093000\n"))));
   store.setSources({dir.path()});
   EXPECT_TRUE(store.isReading() || store.parseCount() == 0);
   ASSERT_EQ(hourFrom(local(2026, 3, 2, 9)).size(), 1);
@@ -211,14 +211,14 @@ TEST_F(IcalCalendarStoreTest, ParsesAFileAgainOnlyAfterItChanged) {
 }
 
 TEST_F(IcalCalendarStoreTest, DamagedBinaryMissingAndOversizedFilesGiveNoEventsAndSayWhy) {
-  const QString good = write(QStringLiteral("good.ics"),
-                             calendar(event(QStringLiteral("g"),
-                                            QStringLiteral("SUMMARY:Still here\n"
-                                                           "DTSTART:20260302T093000\n"))));
+  const QString good =
+      write(QStringLiteral("good.ics"),
+            calendar(event(QStringLiteral("g"), QStringLiteral("SUMMARY:Still here\n"
+                                                               "DTSTART:20260302T093000\n"))));
   const QString damaged = write(QStringLiteral("damaged.ics"),
                                 QStringLiteral("BEGIN:VEVENT\r\nSUMMARY:no calendar\r\n"));
-  const QString binary = write(QStringLiteral("binary.ics"),
-                               QByteArray("BEGIN:VCALENDAR\r\n\0\x01\x02\xff", 22));
+  const QString binary =
+      write(QStringLiteral("binary.ics"), QByteArray("BEGIN:VCALENDAR\r\n\0\x01\x02\xff", 22));
   const QString huge = dir.filePath(QStringLiteral("huge.ics"));
   {
     QFile file(huge);

@@ -66,8 +66,7 @@ void noteUnknownZone(icalcomponent* event, const icaltimetype& start, QStringLis
 
 // The end of the occurrence that starts at `start`: DTEND, else DURATION,
 // else a day for a date and no time for a date-time.
-QDateTime occurrenceEnd(icalcomponent* event, const icaltimetype& dtstart,
-                        const QDateTime& start) {
+QDateTime occurrenceEnd(icalcomponent* event, const icaltimetype& dtstart, const QDateTime& start) {
   if (hasProperty(event, ICAL_DTEND_PROPERTY)) {
     const icaltimetype dtend = icalcomponent_get_dtend(event);
     if (!icaltime_is_null_time(dtend)) {
@@ -201,8 +200,8 @@ IcalCalendarReader::ParsedFile IcalCalendarReader::parse(const QString& path,
   return file;
 }
 
-QList<CalendarEvent> IcalCalendarReader::occurrences(icalcomponent* calendar,
-                                                     const QDateTime& from, const QDateTime& to,
+QList<CalendarEvent> IcalCalendarReader::occurrences(icalcomponent* calendar, const QDateTime& from,
+                                                     const QDateTime& to,
                                                      QStringList* unknownZones) {
   QList<CalendarEvent> result;
   // An occurrence moved elsewhere (RECURRENCE-ID) replaces the one it names.

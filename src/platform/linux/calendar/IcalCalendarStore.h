@@ -37,11 +37,11 @@ public:
 private:
   struct File {
     CalendarSourceState state;
-    CalendarFileFingerprint print;  // the version of the last answer
-    CalendarFileFingerprint asked;  // the version of the read in progress
+    CalendarFileFingerprint print; // the version of the last answer
+    CalendarFileFingerprint asked; // the version of the read in progress
     bool inProgress = false;
     bool hasAnswer = false;
-    QDateTime from, to;             // the range `events` covers
+    QDateTime from, to; // the range `events` covers
     QList<CalendarEvent> events;
     QString loggedReason;
   };

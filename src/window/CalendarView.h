@@ -13,6 +13,7 @@ class EventView;
 // timeline from two minutes ahead (x = 7) to an hour ahead (the width less 7):
 // the next event at the bottom, the one after it at the top.
 class CalendarView : public QWidget {
+  Q_OBJECT
 public:
   static constexpr int kHeight = 66;
 

@@ -11,6 +11,7 @@ namespace kr {
 // start time and title under it; a tick at an end marks an edge of the event
 // that lies on the strip.
 class EventView : public QWidget {
+  Q_OBJECT
 public:
   explicit EventView(const QRect& frame, QWidget* parent = nullptr);
 

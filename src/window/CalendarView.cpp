@@ -9,6 +9,7 @@
 
 #include <QLocale>
 #include <QPainter>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -22,6 +23,14 @@ constexpr int kEventHeight = 32;
 constexpr int kTopEventY = CalendarView::kHeight - 33 - kEventHeight;
 constexpr int kBottomEventY = CalendarView::kHeight - kEventHeight;
 constexpr double kInset = 7.0;
+
+// The locale's short time, without seconds where the locale's short form
+// has them.
+QString shortTimeFormat() {
+  QString format = QLocale().timeFormat(QLocale::ShortFormat);
+  format.remove(QRegularExpression(QStringLiteral("[:.]ss?")));
+  return format;
+}
 
 } // namespace
 
@@ -81,7 +90,7 @@ void CalendarView::configure(EventView* view, int index, double now) {
   const double start = Clock::referenceSecondsFromDate(event.start) - now;
   const double end = Clock::referenceSecondsFromDate(event.end) - now;
   view->title = QStringLiteral("%1 %2").arg(
-      QLocale().toString(event.start.toLocalTime().time(), QLocale::ShortFormat), event.title);
+      QLocale().toString(event.start.toLocalTime().time(), shortTimeFormat()), event.title);
   view->leftArrow = start >= 120.0;
   view->rightArrow = end < 3000.0;
   const double s = std::ceil(start / 60.0);

@@ -106,7 +106,10 @@ TEST_F(CalendarViewTest, ShowsOnlyEventsStartingLaterInAStableOrder) {
   for (const CalendarEvent& event : view->calendarEvents())
     titles << event.title;
   EXPECT_EQ(titles, (QStringList{QStringLiteral("A"), QStringLiteral("C"), QStringLiteral("B")}));
-  const QString time = QLocale().toString(QTime(10, 10), QLocale::ShortFormat);
+  QString format = QLocale().timeFormat(QLocale::ShortFormat);
+  format.remove(QStringLiteral(":ss")).remove(QStringLiteral(".ss"));
+  const QString time = QLocale().toString(QTime(10, 10), format);
+  EXPECT_FALSE(time.contains(QStringLiteral("10:10:00"))) << "no seconds";
   EXPECT_EQ(view->bottomEventView()->title, time + QStringLiteral(" A"));
   EXPECT_EQ(view->topEventView()->title, time + QStringLiteral(" C"));
 }

@@ -13,6 +13,7 @@
 #include "platform/QMessageBoxAlertPresenter.h"
 #include "platform/QnLog.h"
 #include "platform/UserDefaults.h"
+#include "platform/linux/CompositingCheck.h"
 #include "platform/linux/IdleTimeBackendFactory.h"
 #include "platform/linux/UnixSignalWatcher.h"
 #include "platform/linux/calendar/IcalCalendarStore.h"
@@ -33,11 +34,6 @@
 namespace kr {
 
 namespace {
-
-void describeService(const QString& service, bool available, const QString& reason) {
-  platformLog(available ? QStringLiteral("%1: available").arg(service)
-                        : QStringLiteral("%1: not available (%2)").arg(service, reason));
-}
 
 ShellContext makeContext(const DateProviderAPI& dateProvider, ScreenFadingHelper& fading) {
   ShellContext context;
@@ -68,11 +64,32 @@ struct Program::Parts {
   QtAudioOutput audio;
   QtSpeechSynthesizer speech;
   FreedesktopNotifier notifier;
-  OverlayScreenFadingHelper fading;
+  OverlayScreenFadingHelper fading{&CompositingCheck::translucentWindowsShow};
   IcalCalendarStore calendarStore;
   std::unique_ptr<ApplicationShell> shell;
   UnixSignalWatcher signalWatcher{SIGTERM, SIGINT, SIGHUP};
+  // Receives the application's signals for as long as this program lives (a
+  // process, a test, may build one program after another).
+  QObject receiver;
 };
+
+void Program::describeServices() {
+  // One line per service; the tray and the idle time say theirs as the shell makes them.
+  Parts& p = *parts_;
+  describeService(QStringLiteral("sound"), p.audio.isAvailable(), p.audio.unavailableReason());
+  describeService(QStringLiteral("speech"), p.speech.isAvailable(), p.speech.unavailableReason());
+  describeService(QStringLiteral("notifications"), p.notifier.isAvailable(),
+                  p.notifier.unavailableReason());
+  QString noTint;
+  const bool tints = p.fading.canTint(&noTint);
+  describeService(QStringLiteral("screen fading"), tints,
+                  tints ? QString()
+                        : noTint + QStringLiteral("; dimming and flashes are skipped, the rest "
+                                                  "screen still shows"));
+  QString scriptsFolder;
+  const bool scripts = ScriptLauncher::sharedScriptLauncher().isAvailable(&scriptsFolder);
+  describeService(QStringLiteral("scripts folder"), scripts, scriptsFolder);
+}
 
 void Program::describeApplication() {
   QCoreApplication::setApplicationName(QStringLiteral("Korvane-R"));
@@ -91,8 +108,7 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
 
   // Sound, speech, desktop notifications and the user's script hook drive the
   // notification centre; each back end says what it cannot do.
-  describeService(QStringLiteral("sound"), p.audio.isAvailable(), p.audio.unavailableReason());
-  describeService(QStringLiteral("speech"), p.speech.isAvailable(), p.speech.unavailableReason());
+  describeServices();
   EffectsServices::install(std::make_unique<EffectsServices>(
       UserDefaults::standard(), EffectsServices::BackEnds{p.audio, p.speech, p.notifier, &p.fading},
       ScriptLauncher::sharedScriptLauncher(),
@@ -109,8 +125,10 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
   QObject::connect(&p.signalWatcher, &UnixSignalWatcher::unixSignal, qApp, [this](int number) {
     quitWithoutAsking(QStringLiteral("signal %1").arg(number));
   });
-  QObject::connect(qApp, &QGuiApplication::applicationStateChanged, qApp,
+  QObject::connect(qApp, &QGuiApplication::applicationStateChanged, &p.receiver,
                    [this](Qt::ApplicationState state) {
+                     if (!parts_->shell)
+                       return;
                      if (state == Qt::ApplicationActive)
                        parts_->shell->becameActive();
                      else

@@ -48,6 +48,10 @@ public:
   ApplicationShell& shell();
 
 private:
+  // Says on the console whether sound, speech, notifications, screen fading
+  // and the scripts folder are there.
+  void describeServices();
+
   struct Parts;
   std::unique_ptr<Parts> parts_;
 };

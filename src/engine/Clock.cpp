@@ -1,4 +1,5 @@
 #include "engine/Clock.h"
+#include "platform/LocalTimeZone.h"
 
 #include "platform/FatalError.h"
 #include "platform/SmartTimerWrapper.h"
@@ -29,7 +30,7 @@ double Clock::now() {
 QDateTime Clock::nowAsDate() { return dateFromReferenceSeconds(now()); }
 
 QDateTime Clock::dateFromReferenceSeconds(double seconds) {
-  return QDateTime::fromMSecsSinceEpoch(
+  return LocalTimeZone::fromMSecsSinceEpoch(
       static_cast<qint64>(std::llround((seconds + kReferenceDateUnixSeconds) * 1000.0)));
 }
 

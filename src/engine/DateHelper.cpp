@@ -1,4 +1,5 @@
 #include "engine/DateHelper.h"
+#include "platform/LocalTimeZone.h"
 
 #include "engine/Clock.h"
 #include "platform/ValueTransformer.h"
@@ -7,7 +8,7 @@ namespace kr {
 
 namespace {
 
-QDateTime local(const QDateTime& date) { return date.toLocalTime(); }
+QDateTime local(const QDateTime& date) { return LocalTimeZone::toLocal(date); }
 
 // Qt counts Monday = 1 ... Sunday = 7; the helper counts Sunday = 1 ... Saturday = 7.
 int weekdayNumber(int qtDayOfWeek) { return qtDayOfWeek % 7 + 1; }
@@ -27,19 +28,20 @@ QDateTime DateHelper::yesterday() const { return addDays(-1, today()); }
 
 QDateTime DateHelper::dateWithoutTime(const QDateTime& date) const {
   // startOfDay() finds the first valid moment where a zone skips midnight.
-  return local(date.isValid() ? date : now()).date().startOfDay();
+  return LocalTimeZone::startOfDay(local(date.isValid() ? date : now()).date());
 }
 
 QDateTime DateHelper::add(qint64 count, const QDateTime& date) const {
   if (!date.isValid())
     return {};
-  return local(date).date().addDays(count).startOfDay();
+  return LocalTimeZone::startOfDay(local(date).date().addDays(count));
 }
 
 QDateTime DateHelper::addDays(qint64 count, const QDateTime& date) const {
   // Local wall-clock time is kept, so a day across a daylight-saving change
-  // lasts 23 or 25 hours.
-  return date.isValid() ? local(date).addDays(count) : QDateTime();
+  // lasts 23 or 25 hours; a time the change skips moves forward by the gap,
+  // as the C library's local time does (not per second, so its cost is fine).
+  return date.isValid() ? date.toLocalTime().addDays(count) : QDateTime();
 }
 
 QDateTime DateHelper::addWeeks(qint64 count, const QDateTime& date) const {
@@ -48,21 +50,21 @@ QDateTime DateHelper::addWeeks(qint64 count, const QDateTime& date) const {
 
 QDateTime DateHelper::addMonths(int count, const QDateTime& date) const {
   // A day missing from the target month becomes that month's last day.
-  return date.isValid() ? local(date).addMonths(count) : QDateTime();
+  return date.isValid() ? date.toLocalTime().addMonths(count) : QDateTime();
 }
 
 QDateTime DateHelper::beginningOfTheWeek(const QDateTime& date) const {
   if (!date.isValid())
     return {};
   const int back = (dayOfTheWeek(date) - firstWeekday() + 7) % 7;
-  return local(date).date().addDays(-back).startOfDay();
+  return LocalTimeZone::startOfDay(local(date).date().addDays(-back));
 }
 
 QDateTime DateHelper::beginningOfTheMonth(const QDateTime& date) const {
   if (!date.isValid())
     return {};
   const QDate day = local(date).date();
-  return QDate(day.year(), day.month(), 1).startOfDay();
+  return LocalTimeZone::startOfDay(QDate(day.year(), day.month(), 1));
 }
 
 int DateHelper::dayOfTheWeek(const QDateTime& date) const {
@@ -92,7 +94,7 @@ std::optional<QDateTime> DateHelper::dateFromString(const QString& text) const {
   const QDate day = transformers::dateFromIsoDayString(text);
   if (!day.isValid())
     return std::nullopt;
-  return day.startOfDay();
+  return LocalTimeZone::startOfDay(day);
 }
 
 std::optional<DatePeriod> DateHelper::periodForStatsDateMode(qint64 mode) const {

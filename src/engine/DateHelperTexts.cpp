@@ -1,5 +1,6 @@
 // The texts of DateHelper: dates, times and durations as shown to the user.
 #include "engine/DateHelper.h"
+#include "platform/LocalTimeZone.h"
 
 #include <QList>
 
@@ -117,12 +118,12 @@ QString DateHelper::mediumTimeFormat(const QLocale& locale) {
 
 QString DateHelper::formattedDate(const QDateTime& date) const {
   const QLocale locale;
-  return locale.toString(date.toLocalTime().date(), mediumDateFormat(locale));
+  return locale.toString(LocalTimeZone::toLocal(date).date(), mediumDateFormat(locale));
 }
 
 QString DateHelper::formattedTime(const QDateTime& date) const {
   const QLocale locale;
-  return locale.toString(date.toLocalTime().time(), mediumTimeFormat(locale));
+  return locale.toString(LocalTimeZone::toLocal(date).time(), mediumTimeFormat(locale));
 }
 
 RichText DateHelper::formatDateAsTimeWithAmPmIfAppropriate(const QDateTime& date) const {

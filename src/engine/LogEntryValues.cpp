@@ -1,4 +1,5 @@
 #include "engine/LogEntryValues.h"
+#include "platform/LocalTimeZone.h"
 
 #include "engine/Logger.h"
 
@@ -48,10 +49,7 @@ std::optional<QDateTime> fastDate(QStringView text) {
 
 } // namespace
 
-const QTimeZone& LogEntryValues::systemTimeZone() {
-  static thread_local const QTimeZone zone = QTimeZone::systemTimeZone();
-  return zone;
-}
+QTimeZone LogEntryValues::systemTimeZone() { return LocalTimeZone::current(); }
 
 std::optional<float> LogEntryValues::floatValue(QStringView line) {
   const qsizetype start = skipWhiteSpace(line);

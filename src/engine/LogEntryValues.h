@@ -19,9 +19,9 @@ public:
   static bool boolValue(QStringView line);
   // A log date "yyyy-MM-dd HH:mm:ss" in local time; nothing when unreadable.
   static std::optional<QDateTime> dateValue(QStringView line);
-  // The system time zone, read once per thread: converting through it avoids
-  // the C library's look at the zone file on every local-time conversion.
-  static const QTimeZone& systemTimeZone();
+  // The system time zone (LocalTimeZone): converting through it avoids the C
+  // library's look at the zone file on every local-time conversion.
+  static QTimeZone systemTimeZone();
 };
 
 } // namespace kr

@@ -13,6 +13,7 @@
 #include "platform/UserDefaults.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QThread>
 
 #include <algorithm>
@@ -111,12 +112,16 @@ void LogFileManager::internalAyncUpdate() {
   const QString folder = logFolder_();
   const PlainTextStyle style = plainTextStyle_ ? plainTextStyle_() : PlainTextStyle();
   oneUpdateAtATimeDispatcherQueue_->async([this, folder, style] {
+    QElapsedTimer timer;
+    timer.start();
     // The folder is listed and each changed file parsed once, for both data sets.
     const LogFileCache::FolderRead read = logFiles_.readFolder(folder, style);
     auto full = std::make_shared<FullDataSet>();
     full->loadFromFiles(read.files, read.tagStringsParsed);
     auto raw = std::make_shared<RawDataSet>();
     raw->loadFromFiles(read.files, read.tagStringsParsed);
+    // The whole reload: listing, parsing and both data sets.
+    RawDataSet::logLoaded(full->timeSlices().size(), timer.elapsed());
     QStringList tagStrings = read.tagStringsParsed;
     tagStrings.removeDuplicates();
     QMetaObject::invokeMethod(

@@ -1,4 +1,5 @@
 #include "engine/Logger.h"
+#include "platform/LocalTimeZone.h"
 
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/BackingStoreManager.h"
@@ -216,7 +217,7 @@ void Logger::setTaskManagerBridge(std::unique_ptr<TaskManagerBridge> bridge) {
 }
 
 QString Logger::formatDateForSystemLog(const QDateTime& date) {
-  return QLocale::c().toString(date.toLocalTime(), kLogDateFormat);
+  return QLocale::c().toString(LocalTimeZone::toLocal(date), kLogDateFormat);
 }
 
 QDateTime Logger::dateFromSystemLogString(const QString& text) {

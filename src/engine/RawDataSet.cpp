@@ -10,14 +10,20 @@ namespace kr {
 
 void RawDataSet::loadFromDisk(const QString& folder, LogFileCache& files,
                               const PlainTextStyle& style) {
+  QElapsedTimer timer;
+  timer.start();
   const LogFileCache::FolderRead read = files.readFolder(folder, style);
   loadFromFiles(read.files, read.tagStringsParsed);
+  logLoaded(timeSlices_.size(), timer.elapsed());
+}
+
+void RawDataSet::logLoaded(std::size_t timeSlices, qint64 milliseconds) {
+  qn_logf("data set: %zu time slices loaded in %lld ms", timeSlices,
+          static_cast<long long>(milliseconds));
 }
 
 void RawDataSet::loadFromFiles(const std::vector<std::shared_ptr<const LogFile>>& files,
                                const QStringList& tagStringsParsed) {
-  QElapsedTimer timer;
-  timer.start();
   timeSlices_.clear();
   keepAlive_.clear();
   keepAlive_.reserve(files.size());
@@ -27,8 +33,6 @@ void RawDataSet::loadFromFiles(const std::vector<std::shared_ptr<const LogFile>>
     appendFile(*file);
   }
   finishLoading();
-  qn_logf("data set: %zu time slices loaded in %lld ms", timeSlices_.size(),
-          static_cast<long long>(timer.elapsed()));
 }
 
 void RawDataSet::appendFile(const LogFile& file) {

@@ -37,6 +37,8 @@ public:
   // for both data sets).
   void loadFromFiles(const std::vector<std::shared_ptr<const LogFile>>& files,
                      const QStringList& tagStringsParsed);
+  // The console line "data set: N time slices loaded in M ms".
+  static void logLoaded(std::size_t timeSlices, qint64 milliseconds);
 
   // The records stay valid while the data set lives.
   const std::vector<const RawTimeSlice*>& timeSlices() const { return timeSlices_; }

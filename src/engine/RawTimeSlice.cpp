@@ -50,7 +50,7 @@ void RawTimeSlice::setStartDate(const QDateTime& date) {
   }
   // Dates read from logs are in the system zone already; converting others
   // through the zone object keeps the C library's zone file out of it.
-  const QTimeZone& zone = LogEntryValues::systemTimeZone();
+  const QTimeZone zone = LogEntryValues::systemTimeZone();
   const bool inZone = date.timeSpec() == Qt::TimeZone && date.timeZone() == zone;
   dayString_ = dayStringOf(inZone ? date.date() : date.toTimeZone(zone).date());
 }

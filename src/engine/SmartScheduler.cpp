@@ -3,7 +3,6 @@
 #include "engine/Clock.h"
 #include "platform/FatalError.h"
 #include "platform/QnLog.h"
-#include "platform/SmartTimerWrapper.h"
 
 #include <QRandomGenerator>
 
@@ -20,7 +19,7 @@ std::int64_t wholeSecond(double clockTime) {
 
 SmartScheduler::~SmartScheduler() { stop(); }
 
-bool SmartScheduler::isRunning() const { return timer_ && timer_->isValid(); }
+bool SmartScheduler::isRunning() const { return tick_.isActive(); }
 
 void SmartScheduler::subscribe(std::shared_ptr<ScheduledItemType> item) {
   KR_ASSERT(item != nullptr, QStringLiteral("SmartScheduler: subscribing nothing"));
@@ -37,7 +36,7 @@ void SmartScheduler::start() {
   stop(); // never a second timer
   lastFired_ = Clock::now();
   lastSecondFired_ = wholeSecond(lastFired_);
-  timer_ = SmartTimerWrapper::wrapTimer(1.0, true, [weakSelf](SmartTimerWrapper&) {
+  tick_ = SecondTicker::shared().subscribe(SecondTicker::Rank::scheduler, [weakSelf] {
     if (auto self = weakSelf.lock()) // kept alive while its subscribers run
       self->timerFired();
   });
@@ -45,9 +44,7 @@ void SmartScheduler::start() {
 
 void SmartScheduler::stop() {
   ++generation_;
-  if (timer_)
-    timer_->stop();
-  timer_.reset();
+  tick_.reset();
 }
 
 void SmartScheduler::resume() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/SecondTicker.h"
 #include "engine/SmartSchedulerType.h"
 
 #include <cstdint>
@@ -9,10 +10,8 @@
 
 namespace kr {
 
-class SmartTimerWrapper;
-
-// Turns the clock into whole-second steps: a repeating one-second timer
-// compares the current clock second with the last one handled and ticks the
+// Turns the clock into whole-second steps: at each second of the shared
+// SecondTicker it compares the current clock second with the last one handled and ticks the
 // subscribers once, or fast-forwards them over the seconds that were missed.
 // Owned through a std::shared_ptr (the timer refers back to it weakly).
 class SmartScheduler final : public SmartSchedulerType,
@@ -38,7 +37,7 @@ public:
   void unsubscribe(const ScheduledItemType* item);
 
   // Starts counting from the current clock second. A running scheduler is
-  // restarted, so there is never more than one timer.
+  // restarted, so it is never called twice a second.
   void start();
   // Runs one firing of the timer (also called by tests).
   void timerFired();
@@ -60,7 +59,7 @@ private:
   std::vector<std::shared_ptr<ScheduledItemType>> subscribers_;
   double lastFired_ = 0.0;
   std::int64_t lastSecondFired_ = 0;
-  std::shared_ptr<SmartTimerWrapper> timer_;
+  SecondTicker::Subscription tick_;
   std::uint64_t generation_ = 0; // changes at every start and stop
   bool testMode_ = false;
   Coin coin_;

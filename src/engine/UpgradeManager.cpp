@@ -43,7 +43,8 @@ int UpgradeManager::upgradeLogFolder(const QString& folder, const QString& root,
   }
   int renamed = 0;
   const QStringList names =
-      QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+      QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                             QDir::Unsorted); // any order: thousands of logs
   for (const QString& name : names) {
     if (!name.startsWith(root) || name.contains(u')'))
       continue;

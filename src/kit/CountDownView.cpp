@@ -5,6 +5,9 @@
 #include "art/CountDownStyleKit.h"
 #include "engine/Clock.h"
 
+#include "platform/GraphicsContext.h"
+
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -17,14 +20,7 @@ CountDownView::CountDownView(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("CountDownView"));
 }
 
-void CountDownView::setUp() {
-  if (layerHierarchyCreated_)
-    return;
-  const QSizeF ringSize(width() - 2 * kCircleInset, height() - 2 * kCircleInset);
-  if (ringSize.width() > 0 && ringSize.height() > 0)
-    circleImage_ = CountDownStyleKit::imageOfOuterCircle(ringSize);
-  layerHierarchyCreated_ = true;
-}
+void CountDownView::setUp() { layerHierarchyCreated_ = true; }
 
 void CountDownView::animate(double duration) {
   setUp();
@@ -61,31 +57,57 @@ double CountDownView::pulseScaleNow() const {
 
 void CountDownView::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  if (layerHierarchyCreated_) {
-    layerHierarchyCreated_ = false;
-    setUp();
-  }
+  update();
 }
 
-void CountDownView::paintEvent(QPaintEvent*) {
+double CountDownView::ringRadius() const {
+  // The ring is drawn in the view inset by the circle inset and stretched over
+  // the whole view: its radius in the view is that of the inset drawing,
+  // scaled by view / inset size.
+  const double inset = std::max(1.0, width() - 2 * kCircleInset);
+  return (inset / 2.0 - 20.0) * width() / inset;
+}
+
+bool CountDownView::refresh() {
+  if (!started_ || paintPending_)
+    return false;
+  const double angle = endAngleForProportion(std::clamp(proportionNow(), 0.0, 1.0));
+  const double scale = pulseScaleNow();
+  const bool sliceMoved = std::fabs(angle - paintedAngle_) >= kVisibleAngle;
+  const bool ringMoved = std::fabs(scale - paintedScale_) * ringRadius() >= kVisibleRadius;
+  if (!sliceMoved && !ringMoved)
+    return false;
+  paintPending_ = true;
+  update(); // this view's rectangle only
+  return true;
+}
+
+void CountDownView::paintEvent(QPaintEvent* event) {
+  ++paintCount_;
+  paintPending_ = false;
   QPainter painter(this);
+  painter.setClipRegion(event->region());
   painter.fillRect(rect(), Qt::black);
   if (!started_)
     return;
-  const double proportion = std::clamp(proportionNow(), 0.0, 1.0);
-  const QImage slice =
-      CountDownStyleKit::imageOfSlice(QSizeF(size()), 90.0, endAngleForProportion(proportion));
-  painter.drawImage(QPointF(0, 0), slice);
-  if (circleImage_.isNull())
+  paintedAngle_ = endAngleForProportion(std::clamp(proportionNow(), 0.0, 1.0));
+  paintedScale_ = pulseScaleNow();
+  painter.setRenderHint(QPainter::Antialiasing);
+  GraphicsContext context(&painter, height());
+  GraphicsContext::Scope scope(context);
+  CountDownStyleKit::drawSlice(QRectF(rect()), 90.0, paintedAngle_);
+  // The ring is drawn as in the view inset by the circle inset, stretched over
+  // the whole view and scaled about the centre by the pulse.
+  const QSizeF inset(width() - 2 * kCircleInset, height() - 2 * kCircleInset);
+  if (inset.width() <= 0 || inset.height() <= 0)
     return;
-  // The ring image fills the whole view, scaled about the centre by the pulse.
-  const double scale = pulseScaleNow();
   const QPointF centre = QRectF(rect()).center();
-  painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  painter.translate(centre);
-  painter.scale(scale, scale);
-  painter.translate(-centre);
-  painter.drawImage(QRectF(rect()), circleImage_);
+  context.saveState();
+  context.translate(centre.x(), height() - centre.y());
+  context.scale(paintedScale_ * width() / inset.width(), paintedScale_ * height() / inset.height());
+  context.translate(-inset.width() / 2.0, -inset.height() / 2.0);
+  CountDownStyleKit::drawOuterCircle(QRectF(QPointF(0, 0), inset));
+  context.restoreState();
 }
 
 } // namespace kr

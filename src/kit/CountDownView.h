@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QImage>
 #include <QWidget>
 
 namespace kr {
@@ -9,9 +8,11 @@ class ProportionValueProvider;
 
 // The large dial of the rest screen: on black, a white ring that pulses
 // gently and a white slice that turns once round as the break runs out. The
-// owner asks for a redraw as often as it likes (the rest screen does so every
-// 0.05 s); each drawing reads the time from the application clock, so the
-// view has no timer of its own.
+// owner calls refresh() as often as it likes (the rest screen does so every
+// 0.05 s); the view repaints its own rectangle only when the slice or the ring
+// moved by a visible amount. Each drawing reads the time from the application
+// clock and draws its shapes directly, so the view has no timer and keeps no
+// images of its own.
 class CountDownView : public QWidget {
 public:
   static constexpr double kCircleInset = 100.0;
@@ -39,6 +40,15 @@ public:
   double proportionNow() const;
   // The ring's scale now: 1.0 to 1.05 and back every 6 s, eased.
   double pulseScaleNow() const;
+  // Repaints when the slice or the ring moved visibly since the last painting;
+  // returns whether it asked for a repaint.
+  bool refresh();
+  int paintCount() const { return paintCount_; }
+
+  // Smallest changes worth a repaint: a quarter of a degree of the slice
+  // (about a pixel at its edge) and half a pixel of the ring's radius.
+  static constexpr double kVisibleAngle = 0.25;
+  static constexpr double kVisibleRadius = 0.5;
 
   QSize sizeHint() const override { return {600, 600}; }
 
@@ -48,10 +58,14 @@ protected:
 
 private:
   double secondsSinceStart() const;
+  double ringRadius() const;
 
   ProportionValueProvider* provider_ = nullptr;
   bool layerHierarchyCreated_ = false;
-  QImage circleImage_;
+  double paintedAngle_ = 0.0;
+  double paintedScale_ = 0.0;
+  bool paintPending_ = false;
+  int paintCount_ = 0;
   bool started_ = false;
   double startTime_ = 0.0;
   double totalTime_ = 1.0;

@@ -1,132 +1,120 @@
 #include "platform/FolderContentMonitor.h"
 
-#include <QDir>
+#include "platform/InotifyFolderWatcher.h"
+
 #include <QFileInfo>
-#include <QFileSystemWatcher>
 #include <QLoggingCategory>
-#include <QSet>
+#include <QThread>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace kr {
 
 namespace {
 Q_LOGGING_CATEGORY(lcFolderMonitor, "kr.platform.monitor")
-
-const QString& packageTextName() {
-  static const QString name = QStringLiteral("TXT.rtf");
-  return name;
-}
 } // namespace
 
 FolderContentMonitor::FolderContentMonitor(QStringList pathsToWatch, Callback callback,
                                            QObject* parent)
-    : QObject(parent), pathsToWatch_(std::move(pathsToWatch)), callback_(std::move(callback)),
-      watcher_(new QFileSystemWatcher(this)) {
-  connect(watcher_, &QFileSystemWatcher::directoryChanged, this,
-          &FolderContentMonitor::onDirectoryChanged);
-  connect(watcher_, &QFileSystemWatcher::fileChanged, this, &FolderContentMonitor::onFileChanged);
-}
+    : QObject(parent), pathsToWatch_(std::move(pathsToWatch)), callback_(std::move(callback)) {}
 
-FolderContentMonitor::~FolderContentMonitor() = default;
+FolderContentMonitor::~FolderContentMonitor() {
+  if (thread_) {
+    thread_->quit();
+    thread_->wait(); // the watcher goes with its thread
+  }
+}
 
 void FolderContentMonitor::start() {
   if (started_)
     return;
   started_ = true;
-  for (const QString& folder : pathsToWatch_)
-    watchFolder(folder);
+  thread_ = std::make_unique<QThread>();
+  thread_->setObjectName(QStringLiteral("folderContentMonitor"));
+  // Its handlers run on the watcher's thread and hand over to this one; what
+  // is still queued when this monitor goes is dropped with it.
+  watcher_ = new InotifyFolderWatcher(
+      [this](const std::vector<InotifyFolderWatcher::Change>& changes) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, changes] {
+              for (const InotifyFolderWatcher::Change& change : changes)
+                deliver(change.path, change.flags);
+            },
+            Qt::QueuedConnection);
+      },
+      [this](quint64 generation, bool everything) {
+        QMetaObject::invokeMethod(
+            this, [this, generation, everything] { onSetUp(generation, everything); },
+            Qt::QueuedConnection);
+      });
+  watcher_->moveToThread(thread_.get());
+  connect(thread_.get(), &QThread::finished, watcher_, &QObject::deleteLater);
+  thread_->start();
+  // A lower priority than the GUI thread's: starting up, the window does not
+  // wait for the thousands of watches.
+  QMetaObject::invokeMethod(
+      watcher_, [] { setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10); },
+      Qt::QueuedConnection);
+  requestSetUp();
 }
 
 void FolderContentMonitor::setPathsToWatch(const QStringList& paths) {
-  if (paths == pathsToWatch_ && (!started_ || isWatchingEverything()))
+  // The same folders: nothing to do unless a folder could not be watched
+  // (or will not be by the set-up under way).
+  const bool pendingSetUpIsComplete = isSettingUp() && missingGeneration_ != generation_;
+  const bool watched = !isSettingUp() && watchingEverything_;
+  if (paths == pathsToWatch_ && (!started_ || pendingSetUpIsComplete || watched))
     return;
-  const QStringList watched = watcher_->files() + watcher_->directories();
-  if (!watched.isEmpty())
-    watcher_->removePaths(watched);
   pathsToWatch_ = paths;
-  if (!started_)
-    return;
-  for (const QString& folder : pathsToWatch_)
-    watchFolder(folder);
+  if (started_)
+    requestSetUp();
 }
 
 bool FolderContentMonitor::isWatchingEverything() const {
-  const QStringList directories = watcher_->directories();
+  return started_ && !isSettingUp() && watchingEverything_;
+}
+
+void FolderContentMonitor::requestSetUp() {
+  const quint64 generation = ++generation_;
+  QStringList folders;
   for (const QString& folder : pathsToWatch_) {
-    if (!directories.contains(folder))
-      return false;
-  }
-  return true;
-}
-
-void FolderContentMonitor::watchFolder(const QString& folder) {
-  if (!QFileInfo(folder).isDir()) {
-    qCWarning(lcFolderMonitor).noquote()
-        << "cannot watch" << folder << "for changes: it is not a folder";
-    return;
-  }
-  addWatch(folder);
-  watchContents(folder);
-}
-
-void FolderContentMonitor::watchContents(const QString& folder) {
-  const QStringList files = watcher_->files();
-  const QStringList directories = watcher_->directories();
-  const QSet<QString> watched(files.begin(), files.end());
-  const QSet<QString> watchedDirectories(directories.begin(), directories.end());
-  const QFileInfoList entries =
-      QDir(folder).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-  QStringList toAdd;
-  for (const QFileInfo& entry : entries) {
-    const QString path = entry.filePath();
-    if (entry.isDir()) {
-      if (!watchedDirectories.contains(path))
-        toAdd.append(path);
-      const QString text = path + u'/' + packageTextName();
-      if (!watched.contains(text) && QFileInfo::exists(text))
-        toAdd.append(text);
-    } else if (!watched.contains(path)) {
-      toAdd.append(path);
-    }
-  }
-  if (toAdd.isEmpty())
-    return;
-  const QStringList failed = watcher_->addPaths(toAdd);
-  if (!failed.isEmpty()) {
-    qCWarning(lcFolderMonitor).noquote()
-        << "cannot watch" << failed.size() << "entries of" << folder
-        << "for changes (is the limit of watches reached?), among them" << failed.first();
-  }
-}
-
-void FolderContentMonitor::addWatch(const QString& path) {
-  if (watcher_->directories().contains(path) || watcher_->files().contains(path))
-    return;
-  if (!watcher_->addPath(path))
-    qCWarning(lcFolderMonitor).noquote() << "cannot watch" << path << "for changes";
-}
-
-void FolderContentMonitor::onDirectoryChanged(const QString& path) {
-  const bool exists = QFileInfo(path).isDir();
-  if (exists) {
-    if (pathsToWatch_.contains(path)) {
-      watchContents(path); // new packages and files
+    if (QFileInfo(folder).isDir()) {
+      folders.append(folder);
     } else {
-      const QString text = path + u'/' + packageTextName(); // may be new in the package
-      if (QFileInfo::exists(text) && !watcher_->files().contains(text))
-        watcher_->addPath(text);
+      qCWarning(lcFolderMonitor).noquote()
+          << "cannot watch" << folder << "for changes: it is not a folder";
     }
   }
-  deliver(path,
-          FileSystemEvent::IsDir | (exists ? FileSystemEvent::Modified : FileSystemEvent::Removed));
+  if (folders.size() != pathsToWatch_.size())
+    missingGeneration_ = generation;
+  // Handed over once this thread is back in its event loop: during start-up
+  // that is after the window was built, which the set-up then does not slow.
+  InotifyFolderWatcher* watcher = watcher_;
+  QMetaObject::invokeMethod(
+      this,
+      [watcher, folders, generation] {
+        QMetaObject::invokeMethod(
+            watcher, [watcher, folders, generation] { watcher->watch(folders, generation); },
+            Qt::QueuedConnection);
+      },
+      Qt::QueuedConnection);
 }
 
-void FolderContentMonitor::onFileChanged(const QString& path) {
-  const bool exists = QFileInfo::exists(path);
-  // A file replaced by another (written beside, then renamed) loses its watch.
-  if (exists && !watcher_->files().contains(path))
-    watcher_->addPath(path);
-  deliver(path, FileSystemEvent::IsFile |
-                    (exists ? FileSystemEvent::Modified : FileSystemEvent::Removed));
+void FolderContentMonitor::onSetUp(quint64 generation, bool watchingEverything) {
+  if (generation == 0) {
+    // A folder being watched went away; the next setPathsToWatch() tries again.
+    if (!isSettingUp())
+      watchingEverything_ = false;
+    return;
+  }
+  if (generation <= finishedGeneration_ || generation > generation_)
+    return;
+  finishedGeneration_ = generation;
+  watchingEverything_ = watchingEverything && missingGeneration_ != generation;
+  if (!isSettingUp())
+    Q_EMIT setUpFinished();
 }
 
 void FolderContentMonitor::deliver(const QString& path, quint32 flags) {

@@ -6,14 +6,20 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
-class QFileSystemWatcher;
+class QThread;
 
 namespace kr {
 
+class InotifyFolderWatcher;
+
 // Watches folders for changes: each folder, every subfolder in it (a file
-// package such as an RTFD log) with its "TXT.rtf", and every file in it.
-// Events go to the callback on the thread that owns the monitor.
+// package such as an RTFD log) with the files inside, and every file in it.
+// The watches are set up on a thread of the monitor's own, so starting returns
+// at once however many packages there are; events go to the callback on the
+// thread that owns the monitor.
 class FolderContentMonitor : public QObject {
   Q_OBJECT
 
@@ -31,23 +37,31 @@ public:
   // folders again retries those that could not be watched before.
   void setPathsToWatch(const QStringList& paths);
   const QStringList& pathsToWatch() const { return pathsToWatch_; }
-  // Whether every folder to watch is being watched.
+  // Whether every folder to watch is being watched (its set-up finished).
   bool isWatchingEverything() const;
+  // Whether a set-up asked for has not finished yet.
+  bool isSettingUp() const { return finishedGeneration_ != generation_; }
   quint64 lastEventId() const { return lastEventId_; }
 
+Q_SIGNALS:
+  // A set-up of the folders to watch finished (see isWatchingEverything()).
+  void setUpFinished();
+
 private:
-  void watchFolder(const QString& folder);
-  void watchContents(const QString& folder);
-  void onDirectoryChanged(const QString& path);
-  void onFileChanged(const QString& path);
+  void requestSetUp();
+  void onSetUp(quint64 generation, bool watchingEverything);
   void deliver(const QString& path, quint32 flags);
-  void addWatch(const QString& path);
 
   QStringList pathsToWatch_;
   Callback callback_;
   bool started_ = false;
   quint64 lastEventId_ = 0;
-  QFileSystemWatcher* watcher_ = nullptr; // child of this
+  quint64 generation_ = 0;         // of the latest set-up asked for
+  quint64 finishedGeneration_ = 0; // of the latest set-up finished
+  quint64 missingGeneration_ = 0;  // of the latest set-up that lacked a folder
+  bool watchingEverything_ = false;
+  std::unique_ptr<QThread> thread_;
+  InotifyFolderWatcher* watcher_ = nullptr; // lives on thread_, deleted with it
 };
 
 } // namespace kr

@@ -17,7 +17,9 @@ public:
     qtimer->setSingleShot(!timer.repeats());
     qtimer->setTimerType(timer.interval() >= 1.0 && timer.tolerance() > 0.0 ? Qt::CoarseTimer
                                                                             : Qt::PreciseTimer);
-    qtimer->setInterval(static_cast<int>(std::lround(std::max(0.0, timer.interval()) * 1000.0)));
+    // Rounded up: a timer never fires before its interval is over.
+    qtimer->setInterval(
+        static_cast<int>(std::ceil(std::max(0.0, timer.interval()) * 1000.0 - 1e-6)));
     SmartTimerWrapper* raw = &timer;
     QObject::connect(qtimer.get(), &QTimer::timeout, qtimer.get(), [raw] { raw->execute(); });
     qtimer->start();

@@ -1,9 +1,9 @@
 #include "shell/ActivityMonitor.h"
 
 #include "engine/Clock.h"
+#include "engine/SmartScheduler.h"
 #include "platform/IdleTimeBackend.h"
 #include "platform/QnLog.h"
-#include "platform/SmartTimerWrapper.h"
 
 #include <QLoggingCategory>
 
@@ -16,20 +16,31 @@ Q_LOGGING_CATEGORY(shellLog, "kr.shell")
 ActivityMonitor::ActivityMonitor(std::unique_ptr<IdleTimeBackend> backend,
                                  const QString& unavailableReason)
     : backend_(std::move(backend)), lastTimeProgramWasLaunched_(Clock::now()) {
-  if (backend_)
-    qCInfo(shellLog).noquote() << "user idle time comes from the" << backend_->name();
-  else
-    reportUnavailable(unavailableReason);
-  heartBeatTimer_ =
-      SmartTimerWrapper::wrapTimer(1.0, true, [this](SmartTimerWrapper&) { heartBeat(); });
+  if (backend_) {
+    describeService(QStringLiteral("idle time"), true, backend_->name());
+  } else {
+    unavailableReported_ = true;
+    describeService(
+        QStringLiteral("idle time"), false,
+        (unavailableReason.isEmpty() ? QString() : unavailableReason + QStringLiteral("; ")) +
+            QStringLiteral("the user counts as active"));
+  }
 }
 
-ActivityMonitor::~ActivityMonitor() {
-  if (heartBeatTimer_)
-    heartBeatTimer_->stop();
+ActivityMonitor::~ActivityMonitor() = default;
+
+double ActivityMonitor::idleTimeInSeconds() const {
+  const std::int64_t second = wholeSecond(Clock::now());
+  if (sampledSecond_ != second)
+    sample();
+  return idleTimeInSeconds_;
 }
 
-void ActivityMonitor::heartBeat() {
+void ActivityMonitor::heartBeat() { sample(); }
+
+void ActivityMonitor::sample() const {
+  sampledSecond_ = wholeSecond(Clock::now());
+  ++samplesTaken_;
   std::optional<quint64> milliseconds;
   if (backend_)
     milliseconds = backend_->idleMilliseconds();
@@ -53,7 +64,7 @@ void ActivityMonitor::onSleep() {
   lastTimePutToSleep_ = Clock::now();
 }
 
-void ActivityMonitor::reportUnavailable(const QString& reason) {
+void ActivityMonitor::reportUnavailable(const QString& reason) const {
   if (unavailableReported_)
     return;
   unavailableReported_ = true;

@@ -4,15 +4,19 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace kr {
 
 class IdleTimeBackend;
-class SmartTimerWrapper;
 
-// Samples the seconds since the user's last input once a second. Without a
-// working idle-time source it says so once and reports the user active.
+// The seconds since the user's last input, in whole seconds. The source is
+// asked only when a rule reads the value, at most once per clock second (so
+// the value lags the truth by less than a second, as a sample taken on each
+// second would). Without a working idle-time source it says so once and
+// reports the user active.
 class ActivityMonitor final : public ActivityMonitorAPI {
 public:
   // The distant future, as a time that has not happened yet.
@@ -25,28 +29,33 @@ public:
   ActivityMonitor(const ActivityMonitor&) = delete;
   ActivityMonitor& operator=(const ActivityMonitor&) = delete;
 
-  double idleTimeInSeconds() const override { return idleTimeInSeconds_; }
+  double idleTimeInSeconds() const override;
   // Whether a source of the desktop's idle time answers.
   bool hasIdleTimeSource() const { return backend_ != nullptr; }
   double lastTimeWoken() const { return lastTimeWoken_; }
   double lastTimePutToSleep() const { return lastTimePutToSleep_; }
   double lastTimeProgramWasLaunched() const { return lastTimeProgramWasLaunched_; }
 
-  // One sample (also run by the one-second heartbeat).
+  // Takes a sample now.
   void heartBeat();
+  // How often the source was asked.
+  int samplesTaken() const { return samplesTaken_; }
   void onWake();
   void onSleep();
 
 private:
-  void reportUnavailable(const QString& reason);
+  void sample() const;
+  void reportUnavailable(const QString& reason) const;
 
   std::unique_ptr<IdleTimeBackend> backend_;
-  std::shared_ptr<SmartTimerWrapper> heartBeatTimer_;
-  double idleTimeInSeconds_ = 0.0;
+  // Samples are taken when the value is read.
+  mutable double idleTimeInSeconds_ = 0.0;
+  mutable std::optional<std::int64_t> sampledSecond_; // the clock second of the last sample
+  mutable int samplesTaken_ = 0;
   double lastTimeWoken_ = kDistantFuture;
   double lastTimePutToSleep_ = kDistantFuture;
   double lastTimeProgramWasLaunched_;
-  bool unavailableReported_ = false;
+  mutable bool unavailableReported_ = false;
 };
 
 } // namespace kr

@@ -2,12 +2,15 @@
 
 #include "shell/ShellContext.h"
 
+#include <QPointer>
+
 #include <memory>
 
 namespace kr {
 
 class OverlayScreenFadingHelper;
 class AppDelegate;
+class QNVisualNotification;
 class KorvaneStatusItemButtonController;
 class StatusItem;
 class StatusItemController;
@@ -61,6 +64,7 @@ public:
 
 private:
   void installStatusItemHooks();
+  void installNotificationHooks();
   void createStatusItem();
 
   ShellContext context_;
@@ -77,6 +81,8 @@ private:
   std::unique_ptr<StatusItem> statusItem_;
   std::unique_ptr<StatusItemController> statusItemController_;
   std::unique_ptr<KorvaneStatusItemButtonController> statusItemButtonController_;
+  // The notifications that fall back to the tray icon's messages.
+  QPointer<QNVisualNotification> notificationsInTray_;
   bool withoutTray_ = false;
   bool active_ = false;
 };

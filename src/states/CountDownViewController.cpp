@@ -8,6 +8,7 @@
 #include "engine/TimedStateMachineModule.h"
 #include "engine/TimedStateMachineViewModel.h"
 #include "kit/CountDownView.h"
+#include "kit/KorvaneControlSkin.h"
 #include "kit/SmallDurationView.h"
 #include "kit/TabWall.h"
 #include "kit/Wall.h"
@@ -44,6 +45,9 @@ void CountDownViewController::build() {
   root_ = root;
   root->setObjectName(QStringLiteral("RestScreenView"));
   root->setBackgroundColor(QColor(Qt::black));
+  // The rest screen's windows are not the main window: its controls take the
+  // pages' colours here.
+  KorvaneControlSkin::applyPagePalette(root);
   root->setFixedSize(kRootWidth, kRootHeight);
   rootObject_ = root;
   root->installEventFilter(this);
@@ -128,15 +132,28 @@ void CountDownViewController::update() {
     return;
   TimedStateMachineViewModel& model = *module->viewModel();
   model.freezeTime();
+  // Twenty times a second, but each part repaints only when it changed
+  // visibly, and the moving parts only a few times a second, together.
+  const double now = Clock::now();
+  bool frame = now - lastFrame_ >= kFrameInterval || now < lastFrame_;
   if (tab_->isCurrentWall(remainingWall_)) {
-    remainingTimeView_->seconds = static_cast<qint64>(model.remainingSeconds());
-    remainingTimeView_->update();
+    const auto seconds = static_cast<qint64>(model.remainingSeconds());
+    if (remainingTimeView_->seconds != seconds) {
+      remainingTimeView_->seconds = seconds;
+      remainingTimeView_->update();
+      frame = true; // flushed anyway: the moving parts come along
+    }
   }
+  if (frame)
+    lastFrame_ = now;
   // The lock cycle.
   const bool open =
-      lockButton_->applyCycleAngle(LockButtonWall::cycleAngle(Clock::now() - lockCycleStart_));
-  tab_->switchToWall(open ? buttonWall_ : remainingWall_);
-  countDownView_->update();
+      lockButton_->applyCycleAngle(LockButtonWall::cycleAngle(now - lockCycleStart_), frame);
+  Wall* const shown = open ? buttonWall_ : remainingWall_;
+  if (!tab_->isCurrentWall(shown))
+    tab_->switchToWall(shown);
+  if (frame)
+    countDownView_->refresh();
 }
 
 bool CountDownViewController::eventFilter(QObject* watched, QEvent* event) {

@@ -26,6 +26,10 @@ class Wall;
 class CountDownViewController final : public QObject {
 public:
   static constexpr double kUpdateInterval = 0.05;
+  // The moving parts (the dial's slice and ring, the lock's ring) repaint at
+  // most this often, together and with the read-out's change of second, so
+  // the screen is flushed only a few times a second.
+  static constexpr double kFrameInterval = 0.5;
 
   explicit CountDownViewController(TimedBreakRunningState& state);
   ~CountDownViewController() override;
@@ -70,6 +74,7 @@ private:
   QPushButton* endBreakButton_ = nullptr;
   std::shared_ptr<SmartTimerWrapper> uiUpdateTimer_;
   double lockCycleStart_ = 0.0;
+  double lastFrame_ = -1.0e300;
   bool takenDown_ = false;
 
   void startTimer();

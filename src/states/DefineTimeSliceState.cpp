@@ -10,6 +10,7 @@
 #include "engine/Clock.h"
 #include "engine/DataModel.h"
 #include "engine/StateMachine.h"
+#include "kit/KorvaneControlSkin.h"
 #include "kit/Label.h"
 #include "kit/LabelFragment.h"
 #include "kit/ObjectiveTextView.h"
@@ -43,7 +44,7 @@ constexpr qint64 kMaximumSeconds = 3600;
 constexpr qint64 kMinimumSecondsToSubtract = 180;
 
 int localHour(double referenceSeconds) {
-  return Clock::dateFromReferenceSeconds(referenceSeconds).toLocalTime().time().hour();
+  return Clock::dateFromReferenceSeconds(referenceSeconds).time().hour();
 }
 
 bool option(const QString& key) { return UserDefaults::standard().boolValue(key); }
@@ -107,18 +108,13 @@ void DefineTimeSliceState::internalBringToFront() {
 void DefineTimeSliceState::automaticallyBringToTheFrontWhenAppropriate() {
   automaticTransitionToFrontInitiatedTime_ = Clock::now();
   stopBringToFrontTimer();
-  bringToFrontTimer_ = SmartTimerWrapper::wrapTimer(
-      1.0, true, [this](SmartTimerWrapper&) { checkBringToFrontRules(); });
+  bringToFrontChecks_ = SecondTicker::shared().subscribe(SecondTicker::Rank::checks,
+                                                         [this] { checkBringToFrontRules(); });
 }
 
-bool DefineTimeSliceState::bringToFrontTimerRuns() const {
-  return bringToFrontTimer_ && bringToFrontTimer_->isValid();
-}
+bool DefineTimeSliceState::bringToFrontTimerRuns() const { return bringToFrontChecks_.isActive(); }
 
-void DefineTimeSliceState::stopBringToFrontTimer() {
-  if (bringToFrontTimer_)
-    bringToFrontTimer_->stop();
-}
+void DefineTimeSliceState::stopBringToFrontTimer() { bringToFrontChecks_.reset(); }
 
 void DefineTimeSliceState::checkBringToFrontRules() {
   if (StateMachine::sharedStateMachine().currentState() != this ||
@@ -126,17 +122,23 @@ void DefineTimeSliceState::checkBringToFrontRules() {
     return;
   const double t0 = *automaticTransitionToFrontInitiatedTime_;
   const double now = Clock::now();
+  const bool afterLunch = option(kAfterLunch);
+  const bool afterBreakfast = option(kAfterBreakfast);
+  const bool afterInactivity = option(kAfterInactivity);
+  const bool afterOneHour = option(kAfterOneHour);
+  if (!afterLunch && !afterBreakfast && !afterInactivity && !afterOneHour)
+    return; // no rule would read the idle time or the hours
   const AppDelegateAPI* delegate = AppDelegateAPI::installed();
   const auto idle = static_cast<qint64>(delegate ? delegate->idleTimeInSeconds() : 0.0);
   const int h0 = localHour(t0);
   const int h1 = localHour(now);
 
-  if (h0 <= 12 && h1 >= 13 && idle >= 61 && option(kAfterLunch) &&
+  if (h0 <= 12 && h1 >= 13 && idle >= 61 && afterLunch &&
       !lunchBreakTransitionAlreadyTriggeredOnce_) {
     lunchBreakTransitionAlreadyTriggeredOnce_ = true;
     internalBringToFront();
   }
-  if (h0 <= 4 && h1 >= 5 && idle >= 61 && option(kAfterBreakfast) &&
+  if (h0 <= 4 && h1 >= 5 && idle >= 61 && afterBreakfast &&
       !breakfastTransitionAlreadyTriggeredOnce_) {
     breakfastTransitionAlreadyTriggeredOnce_ = true;
     internalBringToFront();
@@ -145,9 +147,9 @@ void DefineTimeSliceState::checkBringToFrontRules() {
   const double elapsed = now - t0;
   if (elapsed < 10.0)
     return;
-  if (idle >= 301 && option(kAfterInactivity))
+  if (idle >= 301 && afterInactivity)
     internalBringToFront();
-  if (elapsed > 3600.0 && idle >= 11 && option(kAfterOneHour))
+  if (elapsed > 3600.0 && idle >= 11 && afterOneHour)
     internalBringToFront();
 }
 
@@ -339,6 +341,9 @@ QWidget* DefineTimeSliceState::createStartWithBreakSection() {
   pullDown->setToolTip(QStringLiteral("Lock Screen"));
   pullDown->setPopupMode(QToolButton::InstantPopup);
   pullDown->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
+  // A widget with a style sheet takes no colours from its parent: give it the
+  // pages' own, or its arrow would take the desktop's.
+  pullDown->setPalette(KorvaneControlSkin::shared()->pagePalette);
   auto* menu = new QMenu(pullDown);
   lockScreenItem_ = menu->addAction(QStringLiteral("Lock Screen"));
   lockScreenItem_->setCheckable(true);

@@ -87,7 +87,7 @@ private:
   QPointer<QAction> lockScreenItem_;
   QPointer<QPushButton> continueButton_;
   QPointer<QPushButton> startWithBreakButton_;
-  std::shared_ptr<SmartTimerWrapper> bringToFrontTimer_;
+  SecondTicker::Subscription bringToFrontChecks_;
   bool lunchBreakTransitionAlreadyTriggeredOnce_ = false;
   bool breakfastTransitionAlreadyTriggeredOnce_ = false;
   std::optional<double> automaticTransitionToFrontInitiatedTime_;

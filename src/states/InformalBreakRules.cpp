@@ -23,7 +23,7 @@ InformalBreakRules::Rule InformalBreakRules::check(double start, int startHour, 
 }
 
 int InformalBreakRules::localHour(double clockSeconds) {
-  return Clock::dateFromReferenceSeconds(clockSeconds).toLocalTime().time().hour();
+  return Clock::dateFromReferenceSeconds(clockSeconds).time().hour();
 }
 
 } // namespace kr

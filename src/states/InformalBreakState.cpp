@@ -105,10 +105,13 @@ InformalBreakRules::Rule InformalBreakState::checkRules() {
   const Rules::Switches switches{
       model.endInformalBreakAutomatically(), model.endInformalBreakForLunch(),
       model.endInformalBreakForBreakfast(), model.endInformalBreakAutomaticallyAfterInactivity()};
+  // The idle time and the local hours are asked for only when a rule reads them.
   const AppDelegateAPI* delegate = AppDelegateAPI::installed();
-  const double idle = delegate ? delegate->idleTimeInSeconds() : 0.0;
-  const Rules::Rule rule =
-      Rules::check(s, Rules::localHour(s), t, Rules::localHour(t), idle, switches);
+  const double idle = switches.inactivity && delegate ? delegate->idleTimeInSeconds() : 0.0;
+  const bool hoursNeeded = switches.lunch || switches.breakfast;
+  const int startHour = hoursNeeded ? Rules::localHour(s) : 0;
+  const int nowHour = hoursNeeded ? Rules::localHour(t) : 0;
+  const Rules::Rule rule = Rules::check(s, startHour, t, nowHour, idle, switches);
   if (rule != Rules::Rule::none) {
     // The timer stops first: one check fires at most one transition.
     stopTimer();
@@ -124,22 +127,23 @@ void InformalBreakState::updateLabels(double now, double idleSeconds) {
     return;
   const DataModel& model = DataModel::shared();
   const auto wholeIdle = static_cast<qint64>(std::trunc(idleSeconds));
+  QString inactive;
   if (wholeIdle != 0 && model.endInformalBreakAutomaticallyAfterInactivity()) {
-    inactiveTimeLeftLabel_->setText(
-        QStringLiteral("(No activity for %1)")
-            .arg(DateHelper::formatNumberOfSecondsAsHoursAndMinutesAndSeconds(wholeIdle)));
-  } else {
-    inactiveTimeLeftLabel_->clear();
+    inactive = QStringLiteral("(No activity for %1)")
+                   .arg(DateHelper::formatNumberOfSecondsAsHoursAndMinutesAndSeconds(wholeIdle));
   }
   const auto left =
       static_cast<qint64>(std::trunc(*initiatedTime_ - now + InformalBreakRules::kHourSeconds));
+  QString remaining;
   if (model.endInformalBreakAutomatically() && left != 0) {
-    timeRemainingLabel_->setText(
-        QStringLiteral("(%1 left)")
-            .arg(DateHelper::formatNumberOfSecondsAsHoursAndMinutesAndSeconds(left)));
-  } else {
-    timeRemainingLabel_->clear();
+    remaining = QStringLiteral("(%1 left)")
+                    .arg(DateHelper::formatNumberOfSecondsAsHoursAndMinutesAndSeconds(left));
   }
+  // Ten checks a second, but a label repaints only when its text changes.
+  if (inactiveTimeLeftLabel_->text() != inactive)
+    inactiveTimeLeftLabel_->setText(inactive);
+  if (timeRemainingLabel_->text() != remaining)
+    timeRemainingLabel_->setText(remaining);
 }
 
 void InformalBreakState::build() {

@@ -23,11 +23,16 @@ double LockButtonWall::cycleAngle(double secondsSinceStart) {
   return a / kCycleSeconds * kOvershoot * 360.0;
 }
 
-bool LockButtonWall::applyCycleAngle(double angle) {
+bool LockButtonWall::applyCycleAngle(double angle, bool mayRepaint) {
   const bool open = angle > 360.0;
   enabled = open;
   endAngle_ = open ? 360.0 : angle;
-  update();
+  // The ring grows by about a pixel every few degrees: repaint when it shows.
+  const bool fullnessChanged = (endAngle_ >= 360.0) != (requestedAngle_ >= 360.0);
+  if ((mayRepaint && std::fabs(endAngle_ - requestedAngle_) >= kVisibleAngle) || fullnessChanged) {
+    requestedAngle_ = endAngle_;
+    update();
+  }
   return open;
 }
 

@@ -14,6 +14,8 @@ class LockButtonWall final : public Wall {
 public:
   static constexpr double kCycleSeconds = 15.0;
   static constexpr double kOvershoot = 1.1;
+  // The smallest change of the ring's angle that is worth a repaint.
+  static constexpr double kVisibleAngle = 4.0;
 
   explicit LockButtonWall(QWidget* parent = nullptr);
 
@@ -24,8 +26,9 @@ public:
   // 26.4 degrees a second and passes 360 after 15 / 1.1 seconds.
   static double cycleAngle(double secondsSinceStart);
   // Sets the end angle drawn and `enabled` from the cycle angle; answers
-  // whether the lock is open.
-  bool applyCycleAngle(double angle);
+  // whether the lock is open. The icon repaints when it opens or closes and,
+  // when `mayRepaint`, when the ring grew visibly.
+  bool applyCycleAngle(double angle, bool mayRepaint = true);
   double endAngle() const { return endAngle_; }
 
   QSize sizeHint() const override { return {39, 39}; }
@@ -35,6 +38,7 @@ protected:
 
 private:
   double endAngle_ = 0.0;
+  double requestedAngle_ = -1.0; // the angle of the last repaint asked for
 };
 
 } // namespace kr

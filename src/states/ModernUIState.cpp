@@ -19,7 +19,6 @@
 #include "kit/Wall.h"
 #include "platform/ConstraintLayout.h"
 #include "platform/FatalError.h"
-#include "platform/SmartTimerWrapper.h"
 #include "platform/UserDefaults.h"
 
 #include <QHBoxLayout>
@@ -29,10 +28,7 @@ namespace kr {
 
 ModernUIState::ModernUIState() = default;
 
-ModernUIState::~ModernUIState() {
-  if (updateTimer_)
-    updateTimer_->stop();
-}
+ModernUIState::~ModernUIState() = default;
 
 void ModernUIState::addUpdatableView(UpdatedViewType& view) { updatableViewList_.push_back(&view); }
 
@@ -106,10 +102,35 @@ ModernUIState::createAndInstallObjectiveTextViewFragment(TextIndicatorsView* tex
     if (view)
       DataModel::shared().unbindObjective(view);
   });
-  // The editor draws no background of its own: the section's shows through.
-  textView->viewport()->setAutoFillBackground(false);
+  showObjectiveColours(textView);
   textView->setTextIndicatorsView(textIndicatorsView);
   return {textView, wall};
+}
+
+void ModernUIState::showObjectiveColours(ObjectiveTextView* textView) {
+  // The objective is written in the pads' text colour, dark by default: the
+  // editor shows it on the objective's own light background, not on the dark
+  // page, both as the settings hold them now.
+  const QString kBackground = QStringLiteral("objectiveBackgroundColor");
+  const QString kText = QStringLiteral("textColor");
+  const auto apply = [textView, kBackground, kText] {
+    const QColor background(UserDefaults::standard().string(kBackground));
+    const QColor text(UserDefaults::standard().string(kText));
+    QPalette palette = textView->palette();
+    for (int group = 0; group < QPalette::NColorGroups; ++group) {
+      const auto g = static_cast<QPalette::ColorGroup>(group);
+      palette.setColor(g, QPalette::Base, background.isValid() ? background : QColor(Qt::white));
+      palette.setColor(g, QPalette::Text, text.isValid() ? text : QColor(Qt::black));
+    }
+    textView->setPalette(palette);
+  };
+  apply();
+  textView->viewport()->setAutoFillBackground(true);
+  QObject::connect(&UserDefaults::standard(), &UserDefaults::changed, textView,
+                   [apply, kBackground, kText](const QString& key) {
+                     if (key == kBackground || key == kText)
+                       apply();
+                   });
 }
 
 void ModernUIState::addSection(QWidget* section) {
@@ -153,15 +174,13 @@ QWidget* ModernUIState::createOptionFragment(const QString& key, QWidget* conten
 void ModernUIState::activate() {
   BaseState::activate();
   updateUpdatableViews();
-  if (updateTimer_)
-    updateTimer_->stop();
-  updateTimer_ = SmartTimerWrapper::wrapTimer(
-      1.0, true, [this](SmartTimerWrapper&) { updateUpdatableViews(); });
+  // On the whole seconds, after the running state's own tick.
+  refresh_ = SecondTicker::shared().subscribe(SecondTicker::Rank::views,
+                                              [this] { updateUpdatableViews(); });
 }
 
 void ModernUIState::deactivate() {
-  if (updateTimer_)
-    updateTimer_->stop();
+  refresh_.reset();
   BaseState::deactivate();
 }
 

@@ -2,6 +2,8 @@
 
 #include "states/BaseState.h"
 
+#include "engine/SecondTicker.h"
+
 #include <QLabel>
 #include <QPointer>
 #include <QVBoxLayout>
@@ -14,7 +16,6 @@ namespace kr {
 
 class LabelFragment;
 class ObjectiveTextView;
-class SmartTimerWrapper;
 class TextIndicatorsView;
 class TitleFragment;
 class UpdatedViewType;
@@ -35,7 +36,8 @@ public:
 
   QWidget* fragmentStackView() const { return fragmentStackView_; }
   TitleFragment* titleFragment() const { return titleFragment_; }
-  const std::shared_ptr<SmartTimerWrapper>& updateTimer() const { return updateTimer_; }
+  // Whether the once-a-second refresh of the updatable views runs.
+  bool isRefreshing() const { return refresh_.isActive(); }
 
   // Not owned: the view lives in the page, which lives as long as the state.
   void addUpdatableView(UpdatedViewType& view);
@@ -72,10 +74,13 @@ protected:
   static QWidget* embedWithSectionInset(QWidget* view);
 
 private:
+  // The editor's background and text colours follow the objective's settings.
+  static void showObjectiveColours(ObjectiveTextView* textView);
+
   QWidget* fragmentStackView_ = nullptr;
   QVBoxLayout* fragmentLayout_ = nullptr;
   TitleFragment* titleFragment_ = nullptr;
-  std::shared_ptr<SmartTimerWrapper> updateTimer_;
+  SecondTicker::Subscription refresh_;
   std::vector<UpdatedViewType*> updatableViewList_;
 };
 

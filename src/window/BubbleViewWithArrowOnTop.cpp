@@ -17,19 +17,23 @@ BubbleViewWithArrowOnTop::BubbleViewWithArrowOnTop(const QRect& frame, QWidget* 
 }
 
 void BubbleViewWithArrowOnTop::setTitle(const QString& title) {
+  if (title_ == title)
+    return; // refreshed every second: repaint only what changed
   title_ = title;
   update();
 }
 
 void BubbleViewWithArrowOnTop::setMiddleX(double x) {
   const float rounded = std::roundf(static_cast<float>(x));
+  const double before = middleX_;
   if (rounded == 0.0f)
     middleX_ = 1.0;
   else if (rounded > 42.0f)
     middleX_ = 45.0;
   else
     middleX_ = rounded;
-  update();
+  if (middleX_ != before)
+    update();
 }
 
 void BubbleViewWithArrowOnTop::paintEvent(QPaintEvent*) {

@@ -3,6 +3,7 @@
 #include "window/BubbleViewForTimedState.h"
 
 #include "engine/Clock.h"
+#include "platform/LocalTimeZone.h"
 #include "platform/UserDefaults.h"
 
 #include <QLocale>
@@ -44,8 +45,9 @@ void TimeBubbleView::prepare() {
 }
 
 void TimeBubbleView::updateState() {
+  // Each bubble repaints itself when its title or arrow changes; the row
+  // draws nothing of its own, so a refresh with nothing changed paints nothing.
   positionBubbleViews();
-  update();
 }
 
 void TimeBubbleView::resizeEvent(QResizeEvent* event) {
@@ -59,10 +61,10 @@ void TimeBubbleView::positionBubbleViews() {
   positioned_ = true;
   totalWidth_ = width();
   tickDelta_ = (totalWidth_ - 2 * viewInset - 2 * sliderInset) / (maxSliderValue - minSliderValue);
-  const QDateTime now = Clock::nowAsDate().toLocalTime();
+  const QDateTime now = Clock::nowAsDate(); // local already
   const int minute = now.time().minute();
   const int quarter = minute / 15 * 15;
-  QDateTime first(now.date(), QTime(now.time().hour(), quarter), Qt::LocalTime);
+  QDateTime first = LocalTimeZone::dateTime(now.date(), QTime(now.time().hour(), quarter));
   first = first.addSecs(15 * 60);
   int d1 = 15 - (minute - quarter);
   // A quarter hour less than the slider's minimum away is skipped.

@@ -11,12 +11,18 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
 
 namespace kr::test {
 
 StartedProgram::StartedProgram(const QVariantMap& settings) {
+  // On a virtual desktop the tray host may still be taking its place.
+  if (QGuiApplication::platformName() == QLatin1String("xcb") && qgetenv("KR_TRAY") != "none") {
+    EXPECT_TRUE(QTest::qWaitFor([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 10000))
+        << "no tray host took its place";
+  }
   date.testCurrentTimeIntervalFromReferenceDate = clock.now();
   UserDefaults& defaults = UserDefaults::standard();
   defaults.setValue(QStringLiteral("firstLaunch"), false);

@@ -69,6 +69,13 @@ protected:
            QStringLiteral("/System Log 2008-01-%1 (1-2-3-4).txt").arg(day, 2, 10, QChar(u'0'));
   }
 
+  // Starts the folder monitor and waits until its watches stand.
+  void startMonitor() {
+    QSignalSpy setUp(&manager->monitor(), &FolderContentMonitor::setUpFinished);
+    manager->monitor().start();
+    ASSERT_TRUE(setUp.wait(10000));
+  }
+
   // Fires the pending one-second timer and waits for the reload to come back.
   void runPendingReload() {
     const int finished = int(spy->count());
@@ -135,7 +142,7 @@ TEST_F(LogFileManagerTest, AppendToALogGivesOneReloadAndOneListenerCall) {
   QStringList calls;
   RecordingListener listener(&calls, QStringLiteral("l"));
   manager->addListener(&listener);
-  manager->monitor().start();
+  startMonitor();
   manager->update();
   runPendingReload();
   ASSERT_EQ(calls.size(), 1);
@@ -151,7 +158,7 @@ TEST_F(LogFileManagerTest, AppendToALogGivesOneReloadAndOneListenerCall) {
 }
 
 TEST_F(LogFileManagerTest, BurstOfChangesGivesOneReload) {
-  manager->monitor().start();
+  startMonitor();
   manager->update();
   runPendingReload();
 
@@ -171,7 +178,7 @@ TEST_F(LogFileManagerTest, BurstOfChangesGivesOneReload) {
 
 TEST_F(LogFileManagerTest, RemovedFileDisappearsFromTheDataSet) {
   ASSERT_TRUE(appendTo(log(2), entry("C", "2008-01-02 09:00:00")));
-  manager->monitor().start();
+  startMonitor();
   manager->update();
   runPendingReload();
   ASSERT_EQ(uuidsOf(*manager), (QStringList{"C", "A"}));
@@ -184,7 +191,7 @@ TEST_F(LogFileManagerTest, RemovedFileDisappearsFromTheDataSet) {
 }
 
 TEST_F(LogFileManagerTest, MonitorFollowsTheLogStoreToItsNewFolder) {
-  manager->monitor().start();
+  startMonitor();
   manager->update();
   runPendingReload();
 
@@ -195,6 +202,7 @@ TEST_F(LogFileManagerTest, MonitorFollowsTheLogStoreToItsNewFolder) {
   EXPECT_EQ(manager->monitor().pathsToWatch(), QStringList{moved});
   runPendingReload();
   EXPECT_TRUE(uuidsOf(*manager).isEmpty());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return manager->monitor().isWatchingEverything(); }, 10000));
 
   ASSERT_TRUE(appendTo(log(5), entry("M", "2008-01-05 09:00:00")));
   ASSERT_TRUE(QTest::qWaitFor([&] { return manager->isReloadPending(); }, 10000));
@@ -214,7 +222,7 @@ TEST_F(LogFileManagerTest, MissingFolderIsReportedAndWatchedOnceItExists) {
   EXPECT_TRUE(uuidsOf(*manager).isEmpty());
   ASSERT_TRUE(QDir().mkpath(folder));
   manager->update(); // as the writer does after an append
-  EXPECT_TRUE(manager->monitor().isWatchingEverything());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return manager->monitor().isWatchingEverything(); }, 10000));
   runPendingReload();
 }
 
@@ -260,7 +268,7 @@ TEST(SharedLogFileManagerTest, WatchesTheLogStoreFolderAndFollowsItsRebuilds) {
   const QString moved = dropbox + QStringLiteral("/Korvane-R/System Logs");
   EXPECT_EQ(logger.systemLogBackingStoreDesc().folderPath(), moved);
   EXPECT_EQ(shared.monitor().pathsToWatch(), QStringList{moved});
-  EXPECT_TRUE(shared.monitor().isWatchingEverything());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return shared.monitor().isWatchingEverything(); }, 10000));
   UserDefaults::standard().setValue(QStringLiteral("dropboxSync"), false);
   logger.updateLogFileDescriptors();
 }

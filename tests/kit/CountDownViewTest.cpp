@@ -9,6 +9,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QPixmap>
 
 #include <gtest/gtest.h>
 
@@ -59,6 +60,33 @@ TEST(CountDownView, ProviderDecidesTheSliceElseTheAnimatedTimeAndThePulseEases) 
   EXPECT_NEAR(view.pulseScaleNow(), 1.05, 1e-9);
   clock.advance(3.0);
   EXPECT_NEAR(view.pulseScaleNow(), 1.0, 1e-9);
+}
+
+TEST(CountDownView, RepaintsOnlyWhenTheSliceOrTheRingMovedVisibly) {
+  test::TestClock clock;
+  CountDownView view;
+  view.resize(600, 600);
+  FixedProportion provider;
+  view.setProportionValueProvider(&provider);
+  view.animate(600.0);
+  QPixmap canvas(view.size());
+  view.render(&canvas);
+  const int painted = view.paintCount();
+  EXPECT_GE(painted, 1);
+  // The ring barely moves at the turn of its pulse, the slice not at all.
+  clock.advance(0.05);
+  EXPECT_FALSE(view.refresh());
+  provider.value = 0.0001; // 0.036 degrees
+  EXPECT_FALSE(view.refresh());
+  provider.value = 0.001; // 0.36 degrees: about a pixel and a half at the edge
+  EXPECT_TRUE(view.refresh());
+  EXPECT_FALSE(view.refresh()) << "one repaint asked for until it is painted";
+  view.render(&canvas);
+  EXPECT_EQ(view.paintCount(), painted + 1);
+  EXPECT_FALSE(view.refresh());
+  // Half way through a pulse the ring moves a pixel in a fraction of a second.
+  clock.advance(1.45);
+  EXPECT_TRUE(view.refresh());
 }
 
 TEST(CountDownStyleKit, WedgeFillsTheQuarterFromTwelveToThreeInTheInsetEllipse) {

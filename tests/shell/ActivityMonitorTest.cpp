@@ -22,22 +22,29 @@ private:
 
 } // namespace
 
-TEST(ActivityMonitor, SamplesWholeIdleSecondsOnceASecond) {
+TEST(ActivityMonitor, SamplesWholeIdleSecondsAtMostOnceASecondAndOnlyWhenRead) {
   test::TestClock clock;
   std::optional<quint64> idle = 3900;
   ActivityMonitor monitor(std::make_unique<ScriptedBackend>(&idle));
-  EXPECT_EQ(monitor.idleTimeInSeconds(), 0.0); // nothing sampled yet
-  clock.advance(1.0);
+  // Nobody reads the value: the source is never asked, and no timer runs.
+  clock.advance(10.0);
+  EXPECT_EQ(monitor.samplesTaken(), 0);
+  EXPECT_EQ(clock.runningTimerCount(), 0);
   EXPECT_EQ(monitor.idleTimeInSeconds(), 3.0);
+  for (int i = 0; i < 3; ++i) {
+    clock.advance(0.25);
+    EXPECT_EQ(monitor.idleTimeInSeconds(), 3.0);
+  }
+  EXPECT_EQ(monitor.samplesTaken(), 1); // four reads within one clock second
   idle = 4000;
-  clock.advance(0.5);
-  EXPECT_EQ(monitor.idleTimeInSeconds(), 3.0); // lags until the next heartbeat
-  clock.advance(0.5);
+  EXPECT_EQ(monitor.idleTimeInSeconds(), 3.0); // lags until the next second
+  clock.advance(0.25);
   EXPECT_EQ(monitor.idleTimeInSeconds(), 4.0);
+  EXPECT_EQ(monitor.samplesTaken(), 2);
   idle = 0;
   clock.advance(1.0);
   EXPECT_EQ(monitor.idleTimeInSeconds(), 0.0);
-  EXPECT_EQ(monitor.lastTimeProgramWasLaunched(), clock.now() - 3.0);
+  EXPECT_EQ(monitor.lastTimeProgramWasLaunched(), clock.now() - 12.0);
   EXPECT_EQ(monitor.lastTimeWoken(), ActivityMonitor::kDistantFuture);
 }
 
@@ -49,7 +56,7 @@ TEST(ActivityMonitor, WithoutASourceSaysSoOnceAndReportsTheUserActive) {
   EXPECT_EQ(monitor.idleTimeInSeconds(), 0.0);
   int said = 0;
   for (const QString& line : console.lines())
-    said += line.contains(QLatin1String("idle time is not available")) ? 1 : 0;
+    said += line.contains(QLatin1String("idle time: not available")) ? 1 : 0;
   EXPECT_EQ(said, 1);
   EXPECT_TRUE(console.contains(QStringLiteral("no X11 display")));
 }

@@ -34,7 +34,10 @@ public:
     didResignActive.push_back(std::move(callback));
   }
   void makeFront() override { ++frontCount; }
-  double idleTimeInSeconds() const override { return idleTime; }
+  double idleTimeInSeconds() const override {
+    ++idleReads;
+    return idleTime;
+  }
 
   void resignActive() {
     for (const auto& callback : didResignActive)
@@ -49,6 +52,7 @@ public:
   std::vector<Callback> didResignActive;
   int frontCount = 0;
   double idleTime = 0.0;
+  mutable int idleReads = 0;
 };
 
 // The eleven states linked as the program links them, on a test clock, with

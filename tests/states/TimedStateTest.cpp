@@ -154,5 +154,5 @@ TEST(TimedState, PageRefreshFreezesTheTimeEverySecondWhileActiveOnly) {
   f.timed.prepareForUITimerUpdate();
   EXPECT_EQ(f.timed.totalElapsedSeconds(), 2);
   f.machine.triggerTransition(QStringLiteral("aborted"));
-  EXPECT_FALSE(f.timed.updateTimer()->isValid());
+  EXPECT_FALSE(f.timed.isRefreshing());
 }

@@ -44,7 +44,9 @@ QStringList IcalCalendarStore::calendarFiles() const {
     if (source.isEmpty())
       continue;
     const QString path = QDir::cleanPath(QDir::fromNativeSeparators(source));
-    if (!QFileInfo(path).isDir()) {
+    // A folder that cannot be listed stands for itself, so its state says so.
+    const QFileInfo info(path);
+    if (!info.isDir() || !info.isReadable() || !info.isExecutable()) {
       files.append(path);
       continue;
     }

@@ -4,11 +4,13 @@
 #include "effects/LiveEventOutputs.h"
 #include "effects/OverlayScreenFadingHelper.h"
 #include "effects/ScriptLauncher.h"
+#include "effects/StandAloneNoiseMachine.h"
 #include "engine/Clock.h"
 #include "engine/DataModel.h"
 #include "platform/AlertPresenterAPI.h"
 #include "platform/DefaultsStorageAPI.h"
 #include "platform/FileBrowserAPI.h"
+#include "platform/HtmlView.h"
 #include "platform/MacOSVersion.h"
 #include "platform/QMessageBoxAlertPresenter.h"
 #include "platform/QnLog.h"
@@ -22,6 +24,7 @@
 #include "platform/linux/media/QtAudioOutput.h"
 #include "platform/linux/media/QtSpeechSynthesizer.h"
 #include "platform/linux/tray/TrayStatusItem.h"
+#include "platform/linux/web/WebEngineHtmlView.h"
 #include "shell/ActivityMonitor.h"
 #include "shell/ApplicationShell.h"
 #include "shell/StandardHooks.h"
@@ -67,6 +70,8 @@ struct Program::Parts {
   OverlayScreenFadingHelper fading{&CompositingCheck::translucentWindowsShow};
   IcalCalendarStore calendarStore;
   std::unique_ptr<ApplicationShell> shell;
+  // The user's own continuous sound, played from the "Sounds" menu.
+  std::unique_ptr<StandAloneNoiseMachine> standAloneSound;
   UnixSignalWatcher signalWatcher{SIGTERM, SIGINT, SIGHUP};
   // Receives the application's signals for as long as this program lives (a
   // process, a test, may build one program after another).
@@ -105,6 +110,9 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
   Parts& p = *parts_;
   AlertPresenterAPI::install(&p.alerts);
   FileBrowserAPI::install(&p.fileBrowser);
+  // Web pages (statistics, help) show in Qt WebEngine; its engine starts with
+  // the first view shown.
+  HtmlView::installFactory([](QWidget* parent) { return new WebEngineHtmlView(parent); });
 
   // Sound, speech, desktop notifications and the user's script hook drive the
   // notification centre; each back end says what it cannot do.
@@ -139,11 +147,13 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
 Program::~Program() {
   UserDefaults::standard().synchronize();
   // The shell's states and views go first; the services they call go after.
+  parts_->standAloneSound.reset();
   parts_->shell.reset();
   CalendarManager::sharedInstance().setCalendarEventStore(nullptr);
   StandardHooks::removeStateCues();
   StandardHooks::removeProfileTests();
   EffectsServices::install(nullptr);
+  HtmlView::installFactory(nullptr);
   FileBrowserAPI::install(nullptr);
   AlertPresenterAPI::install(nullptr);
 }
@@ -151,6 +161,9 @@ Program::~Program() {
 void Program::launch(const QStringList& arguments) {
   ApplicationShell& shell = *parts_->shell;
   shell.launch();
+  parts_->standAloneSound = std::make_unique<StandAloneNoiseMachine>(
+      UserDefaults::standard(), EffectsServices::shared().soundManager(), parts_->audio);
+  shell.attachStandAloneNoiseMachine(*parts_->standAloneSound);
   MacOSVersion::singleton(); // starts following the desktop's light or dark palette
   qn_log(QStringLiteral("Korvane-R %1 started").arg(QCoreApplication::applicationVersion()));
   shell.openUrls(arguments);

@@ -1,5 +1,6 @@
 #include "app/Program.h"
 #include "platform/linux/dbus/SingleInstance.h"
+#include "platform/linux/web/WebEngineHtmlView.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  kr::WebEngineHtmlView::prepareApplication(); // before the application object
   QApplication app(argc, argv);
   kr::Program::describeApplication();
 

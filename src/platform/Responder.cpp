@@ -28,6 +28,18 @@ bool Responder::tryToPerform(const QString& action) {
   return false;
 }
 
+bool Responder::canPerform(const QString& action) const {
+  int links = 0;
+  for (const Responder* r = this; r; r = r->next_) {
+    KR_ASSERT(++links <= kMaximumChainLength, QStringLiteral("the responder chain is too long"));
+    if (r->respondsToAction(action))
+      return r->validateAction(action);
+  }
+  return false;
+}
+
+bool Responder::validateAction(const QString&) const { return true; }
+
 bool Responder::respondsToAction(const QString& action) const {
   return actions_.find(action) != actions_.end();
 }

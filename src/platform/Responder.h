@@ -31,7 +31,16 @@ public:
   // Whether this responder itself (not the rest of the chain) handles the action.
   virtual bool respondsToAction(const QString& action) const;
 
+  // Whether tryToPerform() would do something now: the first responder of the
+  // chain that knows the action decides (validateAction()). Menus disable the
+  // items whose actions it refuses.
+  bool canPerform(const QString& action) const;
+
 protected:
+  // Whether an action this responder handles would do something now; true
+  // unless a responder says otherwise.
+  virtual bool validateAction(const QString& action) const;
+
   // Runs an action this responder handles (respondsToAction() was true).
   virtual void performAction(const QString& action);
 

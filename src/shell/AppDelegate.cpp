@@ -87,15 +87,23 @@ void AppDelegate::makeFront() {
   mainWindow_->activateWindow();
 }
 
+bool AppDelegate::isOwnWindow(const QWidget& window) {
+  // The tray icon is a window of its own where the tray embeds it (Qt names
+  // it so); it stays in the tray while the application is hidden.
+  return window.isWindow() && window.objectName() != QLatin1String("QSystemTrayIconSys");
+}
+
 void AppDelegate::hide() {
   if (hidden_)
     return;
   hiddenWindows_.clear();
   for (QWidget* window : QApplication::topLevelWidgets()) {
-    if (window->isVisible() && window->isWindow()) {
+    if (!window->isVisible() || !isOwnWindow(*window))
+      continue;
+    window->hide();
+    // Menus and tool tips close; they do not come back with the application.
+    if (!(window->windowType() == Qt::Popup || window->windowType() == Qt::ToolTip))
       hiddenWindows_.emplace_back(window);
-      window->hide();
-    }
   }
   hidden_ = true;
 }

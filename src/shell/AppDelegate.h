@@ -48,7 +48,9 @@ public:
   // Unhides the application and brings the main window to the front.
   void makeFront() override;
   // Hides every window of the application, remembering which were shown.
+  // The tray icon is not one of them: it stays, with its menu.
   void hide();
+  static bool isOwnWindow(const QWidget& window);
   bool isHidden() const { return hidden_; }
   // Ends the editing in progress so typed values are committed.
   void validateInputFields();

@@ -11,10 +11,12 @@
 #include "effects/EffectsServices.h"
 #include "effects/OverlayScreenFadingHelper.h"
 #include "effects/QNVisualNotification.h"
+#include "effects/StandAloneNoiseMachine.h"
 #include "engine/DataModel.h"
 #include "engine/StateMachine.h"
 #include "platform/QnLog.h"
 #include "platform/StatusItem.h"
+#include "platform/UserDefaults.h"
 #include "states/RestBreakHelper.h"
 #include "states/StateLinkingHelper.h"
 #include "window/DefaultActionKeys.h"
@@ -23,6 +25,9 @@
 #include "window/MainWindowController.h"
 #include "window/StatusItemController.h"
 #include "window/StatusItemMenuManager.h"
+
+#include <QAction>
+#include <QPointer>
 
 namespace kr {
 
@@ -101,7 +106,8 @@ void ApplicationShell::launch() {
     mainWindow->setCloseHandler([mainWindow] { mainWindow->showMinimized(); });
   }
   mainMenu_ = std::make_unique<MainMenu>(
-      [this](const QString& action) { mainController_->tryToPerform(action); });
+      [this](const QString& action) { mainController_->tryToPerform(action); },
+      [this](const QString& action) { return mainController_->canPerform(action); });
   MainWindow& window = *appDelegate_->mainWindow();
   window.controller().setMainMenu(mainMenu_->menu());
   mainMenu_->installShortcuts(window);
@@ -210,7 +216,8 @@ void ApplicationShell::createStatusItem() {
   describeService(QStringLiteral("tray"), true);
   statusItemController_ = std::make_unique<StatusItemController>(
       *statusItem_, *context_.defaults,
-      [this](const QString& action) { mainController_->tryToPerform(action); });
+      [this](const QString& action) { mainController_->tryToPerform(action); },
+      [this](const QString& action) { return mainController_->canPerform(action); });
   statusItemButtonController_ =
       std::make_unique<KorvaneStatusItemButtonController>(*appDelegate_, *context_.defaults);
   context_.hooks.setStatusItem = [this](const QString& title, int state) {
@@ -227,5 +234,30 @@ void ApplicationShell::createStatusItem() {
 bool ApplicationShell::quit() { return mainController_->terminate(); }
 
 void ApplicationShell::quitWithoutAsking() { mainController_->terminateWithoutAsking(); }
+
+void ApplicationShell::attachStandAloneNoiseMachine(StandAloneNoiseMachine& machine) {
+  machine.setMenus(mainMenu_->continuousSoundsMenu(), nullptr);
+  machine.awakeFromNib();
+  UserDefaults& defaults = *context_.defaults;
+  const QString onKey = machine.soundOnKey();
+  QAction* play = mainMenu_->itemSending(QStringLiteral("toggleStandaloneSound"));
+  play->setChecked(defaults.boolValue(onKey));
+  QObject::connect(&defaults, &UserDefaults::changed, play,
+                   [play, &defaults, onKey](const QString& key) {
+                     if (key == onKey)
+                       play->setChecked(defaults.boolValue(onKey));
+                   });
+  mainMenu_->setHandler(QStringLiteral("toggleStandaloneSound"),
+                        [play, &defaults, onKey] { defaults.setValue(onKey, play->isChecked()); });
+  QPointer<StandAloneNoiseMachine> guarded(&machine);
+  mainMenu_->setHandler(QStringLiteral("nextSound"), [guarded] {
+    if (guarded)
+      guarded->nextSound();
+  });
+  mainMenu_->setHandler(QStringLiteral("previousSound"), [guarded] {
+    if (guarded)
+      guarded->previousSound();
+  });
+}
 
 } // namespace kr

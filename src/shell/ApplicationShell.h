@@ -21,6 +21,7 @@ class ShellStateHost;
 class TimeViewsInstaller;
 class StateLinkingHelper;
 class StateMachine;
+class StandAloneNoiseMachine;
 
 // The composition root: creates and wires the application's objects in the
 // fixed start-up order and takes them down in reverse.
@@ -47,6 +48,10 @@ public:
   bool quit();
   // Quits at once, asking nothing (signals, the end of the session).
   void quitWithoutAsking();
+  // Gives the user's own continuous sound its items in the main menu's
+  // "Sounds" menu and wakes it (it starts switched off). The machine is not
+  // owned; its items do nothing once it is gone.
+  void attachStandAloneNoiseMachine(StandAloneNoiseMachine& machine);
 
   ShellContext& context() { return context_; }
   const QStringList& steps() const { return context_.steps; }

@@ -60,6 +60,12 @@ public:
   void showInfoWindow();
   // A link sent to the application ("korvaner2things://...").
   void getUrl(const QString& url);
+  // Hides the application, only while it is active (the "Hide" of the menus
+  // and the pages, and a state that runs in the background).
+  void hideApplication();
+
+protected:
+  bool validateAction(const QString& action) const override;
 
 private:
   void saveBeforeQuitting();
@@ -71,9 +77,10 @@ private:
   void passToCurrentState(const QString& command);
   bool applicationIsActive() const;
   void bringToFront();
-  void hideApplication();
+  void showAboutBox();
   void toggleKorvaneInterface();
   void sendToFocusWidget(const char* slot);
+  static bool focusWidgetCanPerform(const QString& action);
 
   ShellContext& context_;
   StateMachine& stateMachine_;

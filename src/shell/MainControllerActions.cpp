@@ -8,15 +8,49 @@
 #include "engine/LogFileManager.h"
 #include "engine/Logger.h"
 #include "engine/StateMachine.h"
+#include "platform/AlertPresenterAPI.h"
 #include "platform/QnLog.h"
 #include "states/BaseState.h"
 #include "window/MainWindow.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
 
 namespace kr {
 
+namespace {
+
+// The pass-through commands of the work cycle: the action and the command the
+// current state performs.
+const std::pair<const char*, const char*> kWorkCycleCommands[] = {
+    {"attemptToTriggerStartTimeSlice", "startTimeSlice"},
+    {"attemptToTriggerPauseTimeSlice", "pauseOrResumeTimeSlice"},
+    {"attemptToTriggerEndTimeSlice", "stopTimeSlice"},
+    {"attemptToTriggerStartTimedBreak", "startTimedBreak"},
+};
+
+QString workCycleCommand(const QString& action) {
+  for (const auto& [name, command] : kWorkCycleCommands) {
+    if (action == QLatin1String(name))
+      return QString::fromLatin1(command);
+  }
+  return {};
+}
+
+const QStringList kEditCommands = {QStringLiteral("undo"),  QStringLiteral("redo"),
+                                   QStringLiteral("cut"),   QStringLiteral("copy"),
+                                   QStringLiteral("paste"), QStringLiteral("selectAll")};
+
+} // namespace
+
 void MainController::addApplicationActions() {
+  addAction(QStringLiteral("orderFrontStandardAboutPanel"), [this] { showAboutBox(); });
   addAction(QStringLiteral("terminate"), [this] { terminate(); });
   addAction(QStringLiteral("hide"), [this] { hideApplication(); });
   addAction(QStringLiteral("performMiniaturize"), [this] {
@@ -25,7 +59,7 @@ void MainController::addApplicationActions() {
   });
   addAction(QStringLiteral("performZoom"), [this] {
     if (pseudoAppDelegate_ && pseudoAppDelegate_->mainWindow())
-      pseudoAppDelegate_->mainWindow()->toggleFullScreen();
+      pseudoAppDelegate_->mainWindow()->zoom();
   });
   addAction(QStringLiteral("arrangeInFront"), [this] {
     if (pseudoAppDelegate_)
@@ -54,13 +88,7 @@ void MainController::addApplicationActions() {
 }
 
 void MainController::addWorkCycleActions() {
-  const std::pair<const char*, const char*> commands[] = {
-      {"attemptToTriggerStartTimeSlice", "startTimeSlice"},
-      {"attemptToTriggerPauseTimeSlice", "pauseOrResumeTimeSlice"},
-      {"attemptToTriggerEndTimeSlice", "stopTimeSlice"},
-      {"attemptToTriggerStartTimedBreak", "startTimedBreak"},
-  };
-  for (const auto& [action, command] : commands) {
+  for (const auto& [action, command] : kWorkCycleCommands) {
     const QString name = QString::fromLatin1(command);
     addAction(QString::fromLatin1(action), [this, name] { passToCurrentState(name); });
   }
@@ -75,6 +103,76 @@ void MainController::passToCurrentState(const QString& command) {
   // controller itself has none of these commands.
   if (Responder* next = nextResponder())
     next->tryToPerform(command);
+}
+
+bool MainController::validateAction(const QString& action) const {
+  const QString command = workCycleCommand(action);
+  if (!command.isEmpty()) {
+    // Valid exactly when the current state has the command.
+    const Responder* next = nextResponder();
+    return next && next->canPerform(command);
+  }
+  if (action == QLatin1String("hide"))
+    return applicationIsActive();
+  if (kEditCommands.contains(action))
+    return focusWidgetCanPerform(action);
+  MainWindow* window = pseudoAppDelegate_ ? pseudoAppDelegate_->mainWindow() : nullptr;
+  if (action == QLatin1String("performMiniaturize"))
+    return window && window->isVisible() && !window->isMinimized();
+  if (action == QLatin1String("performZoom"))
+    return window && window->isVisible() && !window->isMinimized();
+  if (action == QLatin1String("arrangeInFront") || action == QLatin1String("bringToFront"))
+    return pseudoAppDelegate_ != nullptr;
+  if (action == QLatin1String("takeDefaultAction"))
+    return dynamic_cast<BaseState*>(stateMachine_.currentState()) != nullptr;
+  return true;
+}
+
+bool MainController::focusWidgetCanPerform(const QString& action) {
+  QWidget* focus = QApplication::focusWidget();
+  if (!focus)
+    return false;
+  const bool changesText = action != QLatin1String("copy") && action != QLatin1String("selectAll");
+  if (changesText && focus->property("readOnly").toBool())
+    return false;
+  const QByteArray signature = action.toLatin1() + "()";
+  if (focus->metaObject()->indexOfMethod(signature.constData()) < 0)
+    return false;
+  const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
+  const bool canPaste = clipboard && !clipboard->formats().isEmpty();
+  if (auto* line = qobject_cast<QLineEdit*>(focus)) {
+    if (action == QLatin1String("undo"))
+      return line->isUndoAvailable();
+    if (action == QLatin1String("redo"))
+      return line->isRedoAvailable();
+    if (action == QLatin1String("cut") || action == QLatin1String("copy"))
+      return line->hasSelectedText();
+    if (action == QLatin1String("paste"))
+      return canPaste;
+    return line->selectedText().size() < line->text().size();
+  }
+  QTextDocument* document = nullptr;
+  QTextCursor cursor;
+  if (auto* text = qobject_cast<QTextEdit*>(focus)) {
+    document = text->document();
+    cursor = text->textCursor();
+  } else if (auto* plain = qobject_cast<QPlainTextEdit*>(focus)) {
+    document = plain->document();
+    cursor = plain->textCursor();
+  }
+  if (!document)
+    return true;
+  if (action == QLatin1String("undo"))
+    return document->isUndoAvailable();
+  if (action == QLatin1String("redo"))
+    return document->isRedoAvailable();
+  if (action == QLatin1String("cut") || action == QLatin1String("copy"))
+    return cursor.hasSelection();
+  if (action == QLatin1String("paste"))
+    return canPaste;
+  // Select All: something is left to select.
+  const int end = document->characterCount() - 1;
+  return end > 0 && !(cursor.selectionStart() == 0 && cursor.selectionEnd() == end);
 }
 
 bool MainController::applicationIsActive() const {
@@ -95,6 +193,16 @@ void MainController::bringToFront() {
     return;
   pseudoAppDelegate_->makeFront();
   showInfoWindow();
+}
+
+void MainController::showAboutBox() {
+  Alert about;
+  about.style = Alert::Style::informational;
+  about.messageText = QStringLiteral("Korvane-R");
+  about.informativeText = QStringLiteral("Version %1\n\nA focus timer that logs your time slices.")
+                              .arg(QStringLiteral(KR_VERSION));
+  about.buttons = {QStringLiteral("OK")};
+  AlertPresenterAPI::shared().runModal(about);
 }
 
 void MainController::hideApplication() {

@@ -25,7 +25,9 @@ ShellStateHost::~ShellStateHost() {
 
 void ShellStateHost::activateView(BaseState& state) { mainController_.activateView(state); }
 
-void ShellStateHost::hide(BaseState&) { appDelegate_.hide(); }
+// Through the main controller, so a state hides the application only while it
+// is active, like the menus do.
+void ShellStateHost::hide(BaseState&) { mainController_.hideApplication(); }
 
 void ShellStateHost::setStatusItem(const QString& title, int state) {
   // Without a status item (no tray) nothing is set.

@@ -1,17 +1,21 @@
 #include "window/MainMenu.h"
 
+#include <QApplication>
+#include <QEvent>
+
 namespace kr {
 
 namespace {
 const char* const kActionProperty = "krAction";
 }
 
-MainMenu::MainMenu(SendAction send) : send_(std::move(send)), menu_(std::make_unique<QMenu>()) {
+MainMenu::MainMenu(SendAction send, CanPerform canPerform)
+    : send_(std::move(send)), canPerform_(std::move(canPerform)), menu_(std::make_unique<QMenu>()) {
   menu_->setObjectName(QStringLiteral("mainMenu"));
   QMenu* app = menu_->addMenu(QStringLiteral("Korvane-R"));
   addItem(app, QStringLiteral("About Korvane-R"), QStringLiteral("orderFrontStandardAboutPanel"));
   app->addSeparator();
-  addItem(app, QStringLiteral("Preferences\u2026"), QStringLiteral("showPreferences"),
+  addItem(app, QStringLiteral("Preferences\u2026"), QStringLiteral("showPreferencesDialog"),
           QKeySequence(Qt::CTRL | Qt::Key_Comma));
   addItem(app, QStringLiteral("Profile Settings\u2026"), QStringLiteral("backToWelcomePage"));
   app->addSeparator();
@@ -30,6 +34,27 @@ MainMenu::MainMenu(SendAction send) : send_(std::move(send)), menu_(std::make_un
   addItem(edit, QStringLiteral("Paste"), QStringLiteral("paste"), QKeySequence::Paste);
   addItem(edit, QStringLiteral("Select All"), QStringLiteral("selectAll"), QKeySequence::SelectAll);
 
+  // The work cycle's commands go to the current state.
+  QMenu* slice = menu_->addMenu(QStringLiteral("Time Slice"));
+  addItem(slice, QStringLiteral("Start Time Slice"),
+          QStringLiteral("attemptToTriggerStartTimeSlice"));
+  addItem(slice, QStringLiteral("Pause/Resume Time Slice"),
+          QStringLiteral("attemptToTriggerPauseTimeSlice"));
+  addItem(slice, QStringLiteral("End Time Slice"), QStringLiteral("attemptToTriggerEndTimeSlice"));
+  slice->addSeparator();
+  addItem(slice, QStringLiteral("Start Timed Break"),
+          QStringLiteral("attemptToTriggerStartTimedBreak"));
+
+  // The user's own continuous sound, independent of the work cycle.
+  QMenu* sounds = menu_->addMenu(QStringLiteral("Sounds"));
+  QAction* play = addHandledItem(sounds, QStringLiteral("Play Continuous Sound"),
+                                 QStringLiteral("toggleStandaloneSound"));
+  play->setCheckable(true);
+  continuousSoundsMenu_ = sounds->addMenu(QStringLiteral("Continuous Sound"));
+  continuousSoundsMenu_->setObjectName(QStringLiteral("continuousSoundsMenu"));
+  addHandledItem(sounds, QStringLiteral("Next Sound"), QStringLiteral("nextSound"));
+  addHandledItem(sounds, QStringLiteral("Previous Sound"), QStringLiteral("previousSound"));
+
   QMenu* window = menu_->addMenu(QStringLiteral("Window"));
   addItem(window, QStringLiteral("Minimize"), QStringLiteral("performMiniaturize"),
           QKeySequence(Qt::CTRL | Qt::Key_M));
@@ -41,6 +66,11 @@ MainMenu::MainMenu(SendAction send) : send_(std::move(send)), menu_(std::make_un
   addItem(help, QStringLiteral("Korvane-R Help"), QStringLiteral("showHelp"),
           QKeySequence(Qt::Key_F1));
 
+  for (QAction* top : menu_->actions()) {
+    if (QMenu* submenu = top->menu())
+      connect(submenu, &QMenu::aboutToShow, this, &MainMenu::validate);
+  }
+
   // Commands of the pages that have keys but no menu item.
   addWindowKey(QKeySequence(Qt::CTRL | Qt::Key_D), QStringLiteral("changeDuration"));
   addWindowKey(QKeySequence(Qt::CTRL | Qt::Key_Plus), QStringLiteral("addOneMinute"));
@@ -48,14 +78,17 @@ MainMenu::MainMenu(SendAction send) : send_(std::move(send)), menu_(std::make_un
   addWindowKey(QKeySequence(Qt::CTRL | Qt::Key_T), QStringLiteral("selectTagTokenField"));
 }
 
-MainMenu::~MainMenu() = default;
+MainMenu::~MainMenu() {
+  if (window_)
+    qApp->removeEventFilter(this);
+}
 
 void MainMenu::addWindowKey(const QKeySequence& key, const QString& action) {
   auto* item = new QAction(menu_.get());
   item->setProperty(kActionProperty, action);
   item->setShortcut(key);
   item->setShortcutContext(Qt::WindowShortcut);
-  QObject::connect(item, &QAction::triggered, item, [this, action] { send_(action); });
+  connect(item, &QAction::triggered, this, [this, action] { send_(action); });
   windowKeys_.append(item);
 }
 
@@ -67,32 +100,85 @@ QAction* MainMenu::addItem(QMenu* submenu, const QString& title, const QString& 
     item->setShortcut(shortcut);
     item->setShortcutContext(Qt::WindowShortcut);
   }
-  QObject::connect(item, &QAction::triggered, item, [this, action] { send_(action); });
+  connect(item, &QAction::triggered, this, [this, action] { perform(action); });
   return item;
 }
 
-QAction* MainMenu::itemSending(const QString& action) const {
+QAction* MainMenu::addHandledItem(QMenu* submenu, const QString& title, const QString& action) {
+  handledActions_.insert(action);
+  return addItem(submenu, title, action);
+}
+
+void MainMenu::perform(const QString& action) {
+  const auto handler = handlers_.find(action);
+  if (handler != handlers_.end()) {
+    const std::function<void()> run = handler->second; // it may replace itself
+    run();
+    return;
+  }
+  send_(action);
+}
+
+void MainMenu::setHandler(const QString& action, std::function<void()> handler) {
+  if (handler)
+    handlers_[action] = std::move(handler);
+  else
+    handlers_.erase(action);
+}
+
+bool MainMenu::isValid(const QString& action) const {
+  if (handlers_.count(action) != 0)
+    return true;
+  // Actions meant for a handler of their own do nothing in the chain.
+  if (handledActions_.contains(action))
+    return false;
+  return !canPerform_ || canPerform_(action);
+}
+
+void MainMenu::validate() {
+  for (QAction* item : actionItems())
+    item->setEnabled(isValid(item->property(kActionProperty).toString()));
+}
+
+QList<QAction*> MainMenu::actionItems() const {
+  QList<QAction*> items;
   for (QAction* top : menu_->actions()) {
     if (!top->menu())
       continue;
     for (QAction* item : top->menu()->actions()) {
-      if (item->property(kActionProperty).toString() == action)
-        return item;
+      if (!item->property(kActionProperty).toString().isEmpty())
+        items.append(item);
     }
+  }
+  return items;
+}
+
+QAction* MainMenu::itemSending(const QString& action) const {
+  for (QAction* item : actionItems()) {
+    if (item->property(kActionProperty).toString() == action)
+      return item;
   }
   return nullptr;
 }
 
-void MainMenu::installShortcuts(QWidget& window) const {
+void MainMenu::installShortcuts(QWidget& window) {
   window.addActions(windowKeys_);
-  for (QAction* top : menu_->actions()) {
-    if (!top->menu())
-      continue;
-    for (QAction* item : top->menu()->actions()) {
-      if (!item->shortcut().isEmpty())
-        window.addAction(item);
-    }
+  for (QAction* item : actionItems()) {
+    if (!item->shortcut().isEmpty())
+      window.addAction(item);
   }
+  // A key is matched against the enabled shortcuts after the focus widget was
+  // asked whether it overrides it: validate the items then.
+  if (!window_)
+    qApp->installEventFilter(this);
+  window_ = &window;
+}
+
+bool MainMenu::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
+      static_cast<QWidget*>(watched)->window() == window_)
+    validate();
+  return QObject::eventFilter(watched, event);
 }
 
 } // namespace kr

@@ -7,6 +7,7 @@
 
 #include <QCloseEvent>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QWindow>
 
 namespace kr {
@@ -33,10 +34,28 @@ MainWindow::~MainWindow() {
 
 void MainWindow::toggleFullScreen() {
   qn_log(QStringLiteral("fullscreen"));
-  if (isMaximized())
-    showNormal();
-  else
-    showMaximized();
+  zoom();
+}
+
+void MainWindow::zoom() {
+  QScreen* screen = this->screen();
+  if (!screen)
+    return;
+  const QSize frameExtra = frameGeometry().size() - size();
+  QPoint corner;
+  if (zoomed_) {
+    zoomed_ = false;
+    controller_->setZoomedHeight(0);
+    corner = userTopLeft_;
+  } else {
+    const QRect area = screen->availableGeometry();
+    userTopLeft_ = frameGeometry().topLeft();
+    zoomed_ = true;
+    controller_->setZoomedHeight(area.height() - frameExtra.height());
+    corner = QPoint(userTopLeft_.x(), area.y());
+  }
+  // The layout has fixed the new size; the window system confirms it later.
+  controller_->placeInsideScreen(QRectF(corner, minimumSize() + frameExtra));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -65,6 +84,12 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     return;
   }
   controller_->windowDidResize();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // Pages shown while the window was hidden may have changed its size.
+  controller_->ensureThatWindowIsCompletelyOnScreen();
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {

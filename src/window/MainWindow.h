@@ -23,13 +23,19 @@ public:
   // What a close does instead of closing (the application hides); hides only
   // this window until set.
   void setCloseHandler(std::function<void()> handler) { closeHandler_ = std::move(handler); }
-  // Zooms between the largest and the previous size.
+  // The full-screen command: zooms instead.
   void toggleFullScreen();
+  // Zooms between the zoomed frame (as high as the screen's available area,
+  // at its top) and the frame the window had before; the page shown does not
+  // matter.
+  void zoom();
+  bool isZoomed() const { return zoomed_; }
 
 protected:
   void closeEvent(QCloseEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
 
 private:
@@ -37,6 +43,8 @@ private:
 
   std::unique_ptr<MainWindowController> controller_;
   std::function<void()> closeHandler_;
+  bool zoomed_ = false;
+  QPoint userTopLeft_;
 };
 
 } // namespace kr

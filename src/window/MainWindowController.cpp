@@ -2,6 +2,7 @@
 
 #include "window/MainWindow.h"
 #include "window/PaintedWall.h"
+#include "window/TitleBarButton.h"
 
 #include "art/KorvaneStyleKit.h"
 #include "kit/LayoutConstraintMaker.h"
@@ -106,7 +107,23 @@ QWidget* MainWindowController::buildTitleBand() {
   band->setObjectName(QStringLiteral("titleBand"));
   band->setFixedHeight(kTitleBandHeight);
   auto* row = new QHBoxLayout(band);
-  row->setContentsMargins(kHorizontalInset, 4, kHorizontalInset, 0);
+  row->setContentsMargins(7, 4, kHorizontalInset, 0);
+  row->setSpacing(0);
+  // The window controls at the top left, as the window system would put them.
+  auto* controls = new QWidget;
+  controls->setObjectName(QStringLiteral("windowControls"));
+  auto* controlRow = new QHBoxLayout(controls);
+  controlRow->setContentsMargins(0, 0, 0, 0);
+  controlRow->setSpacing(6);
+  auto* close = new TitleBarButton(TitleBarButton::Glyph::close);
+  close->buttonPressFunction = [this] { window_.close(); };
+  auto* miniaturize = new TitleBarButton(TitleBarButton::Glyph::miniaturize);
+  miniaturize->buttonPressFunction = [this] { window_.showMinimized(); };
+  closeButton_ = close;
+  miniaturizeButton_ = miniaturize;
+  controlRow->addWidget(close);
+  controlRow->addWidget(miniaturize);
+  controlRow->addSpacing(6);
   mainMenuButton_ = new QToolButton;
   mainMenuButton_->setObjectName(QStringLiteral("mainMenuButton"));
   mainMenuButton_->setText(QStringLiteral("\u2630"));
@@ -118,7 +135,8 @@ QWidget* MainWindowController::buildTitleBand() {
       QStringLiteral("QToolButton { color: %1; border: none; font-size: 15px; }"
                      "QToolButton::menu-indicator { image: none; }")
           .arg(kLogoText.name()));
-  row->addWidget(mainMenuButton_, 0, Qt::AlignLeft | Qt::AlignVCenter);
+  controlRow->addWidget(mainMenuButton_, 0, Qt::AlignVCenter);
+  row->addWidget(controls, 0, Qt::AlignLeft | Qt::AlignVCenter);
   auto* logo = new PaintedWall(drawLogo);
   logo->setObjectName(QStringLiteral("custom title bar"));
   // The logo wall reaches from the row's top margin down to the band's
@@ -127,8 +145,8 @@ QWidget* MainWindowController::buildTitleBand() {
   row->addStretch(1);
   row->addWidget(logo);
   row->addStretch(1);
-  // Balances the menu button, so the logo sits in the column's centre.
-  row->addSpacing(mainMenuButton_->sizeHint().width());
+  // Balances the controls, so the logo sits in the column's centre.
+  row->addSpacing(7 + controls->sizeHint().width() - kHorizontalInset);
   return band;
 }
 
@@ -186,7 +204,11 @@ void MainWindowController::showPage(QWidget* infoWall, QWidget* buttonWall,
     const double y = defaults_.doubleValue(kTopLeftY);
     qn_log(QStringLiteral("MainWindow view will appear: %1,%2").arg(x).arg(y));
     const QPointF corner = x == -1 || y == -1 ? defaultPosition() : QPointF(x, y);
-    window_.move(corner.toPoint());
+    // The whole window on a screen, even where the remembered corner lies on
+    // a screen that is gone or the window is taller than the space below it.
+    const QPointF inside = WindowPlacement::keepInsideVisibleArea(
+        QRectF(corner, window_.frameGeometry().size()), screens(), mainScreenIndex());
+    window_.move(inside.toPoint());
     initialPositionAlreadyGiven_ = true;
   }
   if (firstResponder)
@@ -204,13 +226,26 @@ void MainWindowController::windowDidMove() {
 void MainWindowController::windowDidResize() { ensureThatWindowIsCompletelyOnScreen(); }
 
 void MainWindowController::ensureThatWindowIsCompletelyOnScreen() {
-  QScreen* screen = window_.screen();
-  if (!screen || !window_.isVisible())
-    return;
-  const QRectF frame = window_.frameGeometry();
-  const QPointF corner = WindowPlacement::keepRightEdgeOnScreen(frame, screen->availableGeometry());
-  if (corner != frame.topLeft())
+  if (window_.isVisible())
+    placeInsideScreen(window_.frameGeometry());
+}
+
+void MainWindowController::placeInsideScreen(const QRectF& frame) {
+  const QPointF corner =
+      WindowPlacement::keepInsideVisibleArea(frame, screens(), mainScreenIndex());
+  if (corner != QPointF(window_.frameGeometry().topLeft()))
     window_.move(corner.toPoint());
+}
+
+void MainWindowController::setZoomedHeight(int height) {
+  // The page's column takes the height; the space between its info and its
+  // buttons grows.
+  leftFragmentWall_->setMinimumHeight(height > 0 ? height - 2 : 0);
+  // The window's layout keeps the content wall's size until told it changed.
+  contentWall_->updateGeometry();
+  window_.layout()->invalidate();
+  window_.layout()->activate();
+  ConstraintLayout::layoutSubtreeIfNeeded(&window_);
 }
 
 QPointF MainWindowController::defaultPosition() const {

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QWidget>
 
+class QAbstractButton;
 class QMenu;
 class QToolButton;
 
@@ -34,6 +35,9 @@ public:
   Wall* infoWallContainer() const { return infoWallContainer_; }
   Wall* buttonWallContainer() const { return buttonWallContainer_; }
   QToolButton* mainMenuButton() const { return mainMenuButton_; }
+  // The title band's window controls: close (hides the application) and minimise.
+  QAbstractButton* closeButton() const { return closeButton_; }
+  QAbstractButton* miniaturizeButton() const { return miniaturizeButton_; }
   bool initialPositionAlreadyGiven() const { return initialPositionAlreadyGiven_; }
 
   // The main menu opened by the title band's menu button (not owned).
@@ -48,6 +52,12 @@ public:
   void windowDidMove();
   void windowDidResize();
   void ensureThatWindowIsCompletelyOnScreen();
+  // Moves the window to where a frame of its coming size lies inside its
+  // screen (the window system reports a new size only later).
+  void placeInsideScreen(const QRectF& frame);
+  // Makes the window this high (its zoomed frame), or back to its page's
+  // height with 0.
+  void setZoomedHeight(int height);
   QPointF defaultPosition() const;
   // Moves the window next to a point (from the status item), or to the
   // remembered position when the point is (0, 0).
@@ -70,6 +80,8 @@ private:
   LayoutConstraints infoWallConstraints_;
   LayoutConstraints buttonWallConstraints_;
   QToolButton* mainMenuButton_ = nullptr;
+  QAbstractButton* closeButton_ = nullptr;
+  QAbstractButton* miniaturizeButton_ = nullptr;
   QPointer<QWidget> shownInfoWall_;
   QPointer<QWidget> shownButtonWall_;
   bool initialPositionAlreadyGiven_ = false;

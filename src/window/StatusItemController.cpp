@@ -15,8 +15,9 @@ const QString kIconChoice = QStringLiteral("menubarIconChoice");
 }
 
 StatusItemController::StatusItemController(StatusItem& item, UserDefaults& defaults,
-                                           std::function<void(const QString&)> send)
-    : item_(item), defaults_(defaults), send_(std::move(send)), menu_(std::make_unique<QMenu>()) {
+                                           SendAction send, CanPerform canPerform)
+    : item_(item), defaults_(defaults), send_(std::move(send)), canPerform_(std::move(canPerform)),
+      menu_(std::make_unique<QMenu>()) {
   menu_->setObjectName(QStringLiteral("statusMenu"));
   titleItem_ = menu_->addAction(QString());
   titleItem_->setEnabled(false);
@@ -31,6 +32,7 @@ StatusItemController::StatusItemController(StatusItem& item, UserDefaults& defau
   menu_->addSeparator();
   addItem(QStringLiteral("Quit Korvane-R"), QStringLiteral("terminate"));
 
+  connect(menu_.get(), &QMenu::aboutToShow, this, &StatusItemController::validateItems);
   item_.setMenu(menu_.get());
   StatusItemMenuManager::instance().setMenu(menu_.get());
   connect(&defaults_, &UserDefaults::changed, this, [this](const QString& key) {
@@ -69,6 +71,12 @@ void StatusItemController::addItem(const QString& title, const QString& action) 
   QAction* item = menu_->addAction(title);
   item->setObjectName(action);
   connect(item, &QAction::triggered, this, [this, action] { send_(action); });
+  fixedItems_.append(item);
+}
+
+void StatusItemController::validateItems() {
+  for (QAction* item : std::as_const(fixedItems_))
+    item->setEnabled(!canPerform_ || canPerform_(item->objectName()));
 }
 
 void StatusItemController::show(const StatusIconFace& face) {

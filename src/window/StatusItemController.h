@@ -24,9 +24,13 @@ public:
   // Icons are drawn at the size of a common tray slot.
   static constexpr int kIconSize = 22;
 
-  // `send` performs a named action down the responder chain.
-  StatusItemController(StatusItem& item, UserDefaults& defaults,
-                       std::function<void(const QString& action)> send);
+  using SendAction = std::function<void(const QString& action)>;
+  using CanPerform = std::function<bool(const QString& action)>;
+
+  // `send` performs a named action down the responder chain; `canPerform`
+  // says whether it would do something now (none: always).
+  StatusItemController(StatusItem& item, UserDefaults& defaults, SendAction send,
+                       CanPerform canPerform = {});
   ~StatusItemController() override;
 
   // The title the current state gives (" 12:34", or empty) and the item's state.
@@ -35,6 +39,9 @@ public:
   QMenu& menu() const { return *menu_; }
   // The disabled first item that shows the count-down.
   QAction* titleItem() const { return titleItem_; }
+  // Enables exactly the fixed items whose actions would do something now; the
+  // menu does this each time it opens. The current state's own items always work.
+  void validateItems();
   // How often the icon was drawn.
   int redraws() const { return redraws_; }
   const StatusIconFace& face() const { return *face_; }
@@ -45,7 +52,9 @@ private:
 
   StatusItem& item_;
   UserDefaults& defaults_;
-  std::function<void(const QString&)> send_;
+  SendAction send_;
+  CanPerform canPerform_;
+  QList<QAction*> fixedItems_;
   std::unique_ptr<QMenu> menu_;
   QAction* titleItem_ = nullptr;
   QString title_;

@@ -35,12 +35,24 @@ void StatusItemMenuManager::addItem(std::unique_ptr<QAction> item) {
 void StatusItemMenuManager::removeAllItems() {
   if (additionalSeparatorItem_ && menu_)
     menu_->removeAction(additionalSeparatorItem_.get());
-  additionalSeparatorItem_.reset();
-  for (const std::unique_ptr<QAction>& item : currentMenuItems_) {
+  release(std::move(additionalSeparatorItem_));
+  for (std::unique_ptr<QAction>& item : currentMenuItems_) {
     if (menu_)
       menu_->removeAction(item.get());
+    release(std::move(item));
   }
   currentMenuItems_.clear();
+}
+
+void StatusItemMenuManager::release(std::unique_ptr<QAction> item) {
+  if (!item)
+    return;
+  // A state's item often ends the state, which removes the block while the
+  // item is still being triggered: it goes once control is back in the event
+  // loop, or with the manager when no event loop runs again.
+  QAction* action = item.release();
+  action->setParent(&released_);
+  action->deleteLater();
 }
 
 std::vector<QAction*> StatusItemMenuManager::currentMenuItems() const {

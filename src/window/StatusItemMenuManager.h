@@ -37,6 +37,11 @@ public:
   int firstItemIndex() const { return firstItemIndex_; }
 
 private:
+  void release(std::unique_ptr<QAction> item);
+
+  // Parent of the items removed but not yet deleted. Declared first, so it
+  // goes last.
+  QObject released_;
   QPointer<QMenu> menu_;
   std::vector<std::unique_ptr<QAction>> currentMenuItems_;
   int firstItemIndex_ = 0;

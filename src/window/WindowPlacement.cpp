@@ -76,11 +76,19 @@ QPointF WindowPlacement::computeTopLeftPoint(const QPointF& suggested, const QPo
   return clampTopLeft(candidate, window, screens[static_cast<std::size_t>(screen)].visibleFrame);
 }
 
-QPointF WindowPlacement::keepRightEdgeOnScreen(const QRectF& window, const QRectF& visibleFrame) {
-  const double overflow = (visibleFrame.x() + visibleFrame.width()) - (window.x() + window.width());
-  if (overflow < 0)
-    return {window.x() + overflow, window.y()};
-  return window.topLeft();
+QPointF WindowPlacement::keepInsideVisibleArea(const QRectF& window,
+                                               const std::vector<Screen>& screens, int mainScreen) {
+  if (screens.empty())
+    return window.topLeft();
+  int screen = screenWithLargestOverlap(screens, window);
+  QPointF candidate = window.topLeft();
+  if (screen < 0) {
+    screen = mainScreen >= 0 && mainScreen < static_cast<int>(screens.size()) ? mainScreen : 0;
+    candidate =
+        defaultPosition(window.size(), screens[static_cast<std::size_t>(screen)].visibleFrame);
+  }
+  return clampTopLeft(candidate, window.size(),
+                      screens[static_cast<std::size_t>(screen)].visibleFrame);
 }
 
 } // namespace kr

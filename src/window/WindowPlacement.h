@@ -36,9 +36,11 @@ public:
   static QPointF computeTopLeftPoint(const QPointF& suggested, const QPointF& stored,
                                      const QSizeF& window, const std::vector<Screen>& screens,
                                      int mainScreen);
-  // Moves a window whose right edge lies right of the visible area back to
-  // the left; the other sides are left alone.
-  static QPointF keepRightEdgeOnScreen(const QRectF& window, const QRectF& visibleFrame);
+  // Keeps the whole window inside the visible area of the screen it overlaps
+  // most (where it does not fit, its top and right edges win). A window on no
+  // screen goes to the default position on the main screen.
+  static QPointF keepInsideVisibleArea(const QRectF& window, const std::vector<Screen>& screens,
+                                       int mainScreen);
 };
 
 } // namespace kr

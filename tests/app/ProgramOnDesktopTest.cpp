@@ -7,12 +7,14 @@
 #include "effects/OverlayScreenFadingHelper.h"
 #include "platform/AlertPresenterAPI.h"
 #include "platform/FileBrowserAPI.h"
+#include "platform/HtmlView.h"
 #include "platform/QMessageBoxAlertPresenter.h"
 #include "platform/linux/dbus/FreedesktopNotifier.h"
 #include "platform/linux/desktop/DesktopFileBrowser.h"
 #include "platform/linux/media/QtAudioOutput.h"
 #include "platform/linux/media/QtSpeechSynthesizer.h"
 #include "platform/linux/tray/TrayStatusItem.h"
+#include "platform/linux/web/WebEngineHtmlView.h"
 #include "shell/ActivityMonitor.h"
 #include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"
@@ -29,6 +31,9 @@ TEST(ProgramOnDesktop, EveryServiceHasItsDesktopImplementationAfterStartUp) {
       << "alerts";
   EXPECT_NE(dynamic_cast<DesktopFileBrowser*>(&FileBrowserAPI::shared()), nullptr)
       << "file browser";
+  // The engine itself starts only when a view is first shown.
+  const std::unique_ptr<HtmlView> web(HtmlView::create());
+  EXPECT_NE(dynamic_cast<WebEngineHtmlView*>(web.get()), nullptr) << "web pages";
 
   auto* monitor = dynamic_cast<ActivityMonitor*>(shell.appDelegate().activityMonitor());
   ASSERT_NE(monitor, nullptr) << "idle time";

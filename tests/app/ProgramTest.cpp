@@ -18,9 +18,11 @@
 #include "support/TestEnvironment.h"
 #include "window/CalendarView.h"
 #include "window/EventView.h"
+#include "window/MainMenu.h"
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -209,4 +211,26 @@ TEST(Program, TheDefinePageShowsTheEventsOfTheCalendarFilesChosen) {
             QVariant(false));
   EXPECT_EQ(UserDefaults::standard().registeredValue(QStringLiteral("hideCalendarEvents")),
             QVariant(false));
+}
+
+// Start-up creates the user's own continuous sound: the "Sounds" menu lists
+// the continuous sounds and switches it on and off.
+TEST(Program, TheSoundsMenuHasTheStandAloneContinuousSound) {
+  StartedProgram p;
+  MainMenu& menu = p.program->shell().mainMenu();
+  menu.validate();
+  QStringList sounds;
+  for (QAction* item : menu.continuousSoundsMenu()->actions())
+    sounds.append(item->text());
+  EXPECT_TRUE(sounds.contains(QStringLiteral("Pink Noise"))) << sounds.join(u',').toStdString();
+  QAction* play = menu.itemSending(QStringLiteral("toggleStandaloneSound"));
+  ASSERT_NE(play, nullptr);
+  EXPECT_TRUE(play->isEnabled());
+  EXPECT_FALSE(play->isChecked());
+  play->trigger();
+  EXPECT_TRUE(UserDefaults::standard().boolValue(QStringLiteral("standaloneSoundOn")));
+  play->trigger();
+  EXPECT_FALSE(UserDefaults::standard().boolValue(QStringLiteral("standaloneSoundOn")));
+  for (const char* action : {"nextSound", "previousSound"})
+    EXPECT_TRUE(menu.itemSending(QString::fromLatin1(action))->isEnabled()) << action;
 }

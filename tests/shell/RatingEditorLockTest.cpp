@@ -66,6 +66,8 @@ protected:
   RateTimeSliceState& rate() { return shell.stateLinkingHelper().rateTimeSliceState(); }
   ObjectiveTextView* editor() { return rate().objectiveTextView(); }
   void menuCommand(const char* action) {
+    // As the user chooses it: the menu opens, so its items are validated.
+    shell.mainMenu().validate();
     QAction* item = shell.mainMenu().itemSending(QString::fromLatin1(action));
     ASSERT_NE(item, nullptr) << action;
     item->trigger();

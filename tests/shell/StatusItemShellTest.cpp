@@ -31,7 +31,9 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QPointer>
 #include <QRegularExpression>
+#include <QTest>
 
 using namespace kr;
 
@@ -401,4 +403,70 @@ TEST(StatusItemShell, ATimedBreakShowsItsCountDownAndItsItems) {
   EXPECT_EQ(titlesOf(menu), kFixedItems);
   EXPECT_TRUE(shell.statusItemController()->face().minutes.isEmpty());
   UserDefaults::standard().remove(QStringLiteral("lockScreenDuringBreak"));
+}
+
+// Choosing a state's own item that ends the state (the soft break's extension
+// starts the slice again) takes the item out of the menu while the menu is
+// still triggering it: the item lives until the trigger has returned.
+TEST(StatusItemShell, ChoosingAStatesOwnItemThatEndsTheStateLeavesTheMenuWhole) {
+  Machine m;
+  ApplicationShell shell(m.context());
+  shell.launch();
+  StateMachine& machine = shell.stateMachine();
+  StateLinkingHelper& states = shell.stateLinkingHelper();
+  shell.mainController().tryToPerform(QStringLiteral("attemptToTriggerStartTimeSlice"));
+  machine.triggerTransition(QStringLiteral("softBreak"));
+  ASSERT_EQ(machine.currentState(), &states.softBreakState());
+  QMenu& menu = shell.statusItemController()->menu();
+  QAction* extend = nullptr;
+  for (QAction* item : menu.actions()) {
+    if (item->text() == QStringLiteral("Extend Time Slice by 5 Minutes"))
+      extend = item;
+  }
+  ASSERT_NE(extend, nullptr);
+  const QPointer<QAction> alive(extend);
+
+  menu.popup(QPoint(20, 20));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+  QTest::mouseClick(&menu, Qt::LeftButton, {}, menu.actionGeometry(extend).center());
+
+  EXPECT_EQ(machine.currentState(), &states.timeSliceRunningState());
+  EXPECT_FALSE(menu.isVisible());
+  EXPECT_FALSE(menu.actions().contains(extend));
+  EXPECT_TRUE(alive) << "deleted while it was being triggered";
+  // The running slice's own block stands in the soft break's place, once.
+  EXPECT_EQ(titlesOf(menu).count(QStringLiteral("Add 5 Minutes")), 1);
+  EXPECT_EQ(titlesOf(menu).count(QStringLiteral("Extend Time Slice by 5 Minutes")), 0);
+  // Back in the event loop, it goes.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_FALSE(alive);
+}
+
+// A state hides the application through the main controller's hide, which
+// hides only while the application is active: a slice started from the tray
+// while another application is in front does not hide anything.
+TEST(StatusItemShell, AStateHidesTheApplicationOnlyWhileItIsActive) {
+  Machine m;
+  UserDefaults& defaults = UserDefaults::standard();
+  defaults.setValue(QStringLiteral("shouldHideOnTimeSliceRunningActivation"), true);
+  ApplicationShell shell(m.context());
+  shell.launch();
+  MainController& controller = shell.mainController();
+  StateLinkingHelper& states = shell.stateLinkingHelper();
+  m.active = false;
+  controller.tryToPerform(QStringLiteral("attemptToTriggerStartTimeSlice"));
+  ASSERT_EQ(shell.stateMachine().currentState(), &states.timeSliceRunningState());
+  EXPECT_FALSE(shell.appDelegate().isHidden());
+  EXPECT_TRUE(shell.appDelegate().mainWindow()->isVisible());
+  // Back to the define page; now in front, the next slice hides it.
+  controller.tryToPerform(QStringLiteral("attemptToTriggerEndTimeSlice"));
+  shell.stateMachine().triggerTransition(QStringLiteral("skipLogging"));
+  controller.tryToPerform(QStringLiteral("attemptToTriggerStartTimeSlice"));
+  ASSERT_EQ(shell.stateMachine().currentState(), &states.defineTimeSliceState());
+  m.active = true;
+  controller.tryToPerform(QStringLiteral("attemptToTriggerStartTimeSlice"));
+  ASSERT_EQ(shell.stateMachine().currentState(), &states.timeSliceRunningState());
+  EXPECT_TRUE(shell.appDelegate().isHidden());
+  EXPECT_FALSE(shell.appDelegate().mainWindow()->isVisible());
+  defaults.remove(QStringLiteral("shouldHideOnTimeSliceRunningActivation"));
 }

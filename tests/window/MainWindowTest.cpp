@@ -8,12 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
+#include <QTest>
 #include <QToolButton>
 #include <QWindow>
 
@@ -191,4 +193,132 @@ TEST(MenuItemManager, NamesTheGroupsAndInsertsAfterANamedGroup) {
   EXPECT_EQ(MenuItemManager::groupName(QString()), QString());
   EXPECT_EQ(MenuItemManager::groupName(QStringLiteral("Quitter Korvane-R")),
             QStringLiteral("Quit"));
+}
+
+// The frameless window's own controls, drawn with the kit's round title-bar
+// button: close runs the close handler (the application hides), minimise
+// minimises.
+TEST(MainWindow, TheTitleBandsCloseAndMinimiseControlsWork) {
+  forgetPosition();
+  auto window = MainWindow::makeMainWindow(UserDefaults::standard());
+  MainWindowController& controller = window->controller();
+  Page page;
+  controller.showPage(&page.info, &page.buttons, nullptr);
+  int closes = 0;
+  window->setCloseHandler([&] { ++closes; });
+  window->show();
+  QAbstractButton* close = controller.closeButton();
+  QAbstractButton* minimise = controller.miniaturizeButton();
+  ASSERT_NE(close, nullptr);
+  ASSERT_NE(minimise, nullptr);
+  EXPECT_TRUE(close->isVisible());
+  EXPECT_EQ(close->toolTip(), QStringLiteral("Close"));
+  EXPECT_EQ(minimise->toolTip(), QStringLiteral("Minimize"));
+  // At the band's top left, close first, as a window system puts them.
+  const QPoint closeAt = close->mapTo(window.get(), QPoint(0, 0));
+  const QPoint minimiseAt = minimise->mapTo(window.get(), QPoint(0, 0));
+  EXPECT_EQ(closeAt.x(), 1 + 7);
+  EXPECT_EQ(minimiseAt.x(), 1 + 27);
+  EXPECT_LT(closeAt.y() + close->height(), MainWindowController::kTitleBandHeight + 2);
+  // The kit's grey circle left of the glyph.
+  const QImage face = close->grab().toImage();
+  const QColor circle = face.pixelColor(3, 9);
+  EXPECT_NEAR(circle.red(), 128, 8);
+  EXPECT_NEAR(circle.blue(), 128, 8);
+
+  QTest::mouseClick(close, Qt::LeftButton);
+  EXPECT_EQ(closes, 1);
+  QTest::mouseClick(minimise, Qt::LeftButton);
+  EXPECT_TRUE(window->isMinimized());
+  controller.detachPage();
+}
+
+// Two zoom commands in a row zoom the window to the screen's available height
+// and back to the frame it had; the full-screen command zooms too.
+TEST(MainWindow, TwoZoomsInARowZoomAndRestore) {
+  forgetPosition();
+  auto window = MainWindow::makeMainWindow(UserDefaults::standard());
+  MainWindowController& controller = window->controller();
+  Page page;
+  controller.showPage(&page.info, &page.buttons, nullptr);
+  window->show();
+  const QRect area = window->screen()->availableGeometry();
+  window->move(area.x() + 30, area.y() + 40);
+  const QRect before = window->frameGeometry();
+  ASSERT_LT(before.height(), area.height());
+
+  window->zoom();
+  EXPECT_TRUE(window->isZoomed());
+  EXPECT_EQ(window->frameGeometry(), QRect(before.x(), area.y(), before.width(), area.height()));
+  // A page shown while zoomed keeps the zoomed frame.
+  Page other;
+  controller.showPage(&other.info, &other.buttons, nullptr);
+  EXPECT_EQ(window->frameGeometry().height(), area.height());
+
+  window->zoom();
+  EXPECT_FALSE(window->isZoomed());
+  EXPECT_EQ(window->frameGeometry(), before);
+
+  window->toggleFullScreen();
+  EXPECT_TRUE(window->isZoomed());
+  EXPECT_FALSE(window->windowState() & Qt::WindowFullScreen);
+  window->toggleFullScreen();
+  EXPECT_EQ(window->frameGeometry(), before);
+  controller.detachPage();
+}
+
+// The first page puts the whole window on a screen: a remembered corner where
+// no screen is (a monitor was removed) gives the default position, and a
+// window too tall for the space below its corner moves up.
+TEST(MainWindow, TheFirstPagePutsTheWholeWindowOnAScreen) {
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  {
+    UserDefaults::standard().setValue(QStringLiteral("topLeftX"), 5000.0);
+    UserDefaults::standard().setValue(QStringLiteral("topLeftY"), 5000.0);
+    auto window = MainWindow::makeMainWindow(UserDefaults::standard());
+    Page page;
+    window->controller().showPage(&page.info, &page.buttons, nullptr);
+    const QSize size = window->frameGeometry().size();
+    const QPointF expected = WindowPlacement::keepInsideVisibleArea(
+        QRectF(WindowPlacement::defaultPosition(size, area), size),
+        {{QRectF(QGuiApplication::primaryScreen()->geometry()), QRectF(area)}}, 0);
+    EXPECT_EQ(window->pos(), expected.toPoint());
+    EXPECT_TRUE(area.contains(window->frameGeometry()));
+    window->controller().detachPage();
+  }
+  {
+    forgetPosition();
+    auto window = MainWindow::makeMainWindow(UserDefaults::standard());
+    Page tall;
+    tall.info.setFixedSize(440, area.height() * 3 / 4);
+    window->controller().showPage(&tall.info, &tall.buttons, nullptr);
+    // Half a window below the top would end below the screen.
+    ASSERT_GT(area.y() + window->height() / 2 + window->height(), area.bottom());
+    EXPECT_EQ(window->frameGeometry().bottom(), area.bottom());
+    window->controller().detachPage();
+  }
+  forgetPosition();
+}
+
+// A page that makes the window taller near the bottom of the screen moves it
+// up, so its bottom stays on the screen.
+TEST(MainWindow, ATallerPageKeepsTheWindowsBottomOnTheScreen) {
+  forgetPosition();
+  auto window = MainWindow::makeMainWindow(UserDefaults::standard());
+  MainWindowController& controller = window->controller();
+  Page low;
+  low.info.setFixedSize(440, 200);
+  controller.showPage(&low.info, &low.buttons, nullptr);
+  window->show();
+  const QRect area = window->screen()->availableGeometry();
+  window->move(area.x() + 20, area.bottom() + 1 - window->frameGeometry().height());
+  const int lowHeight = window->frameGeometry().height();
+  Page tall;
+  tall.info.setFixedSize(440, 350);
+  controller.showPage(&tall.info, &tall.buttons, nullptr);
+  QCoreApplication::processEvents();
+  ASSERT_EQ(window->frameGeometry().height(), lowHeight + 150);
+  EXPECT_EQ(window->frameGeometry().bottom(), area.bottom());
+  EXPECT_EQ(window->x(), area.x() + 20);
+  controller.detachPage();
 }

@@ -68,11 +68,49 @@ TEST(WindowPlacement, WindowLargerThanTheVisibleAreaKeepsItsTopAndRightEdgesInsi
   EXPECT_EQ(corner, QPointF(1440 - 2000, 0));
 }
 
-TEST(WindowPlacement, OnlyTheRightEdgeIsPulledBack) {
+TEST(WindowPlacement, APageThatChangesTheWindowsSizeKeepsTheWholeWindowInside) {
+  const std::vector<WindowPlacement::Screen> screens{kLaptop};
+  // A pad widens the 440-wide window by 400 while its right edge is 100 from
+  // the visible area's right edge: it moves 300 to the left, the top stays.
+  EXPECT_EQ(WindowPlacement::keepInsideVisibleArea(QRectF(900, 100, 840, 600), screens, 0),
+            QPointF(600, 100));
+  // A taller page runs past the bottom: the window moves up, x stays.
+  EXPECT_EQ(WindowPlacement::keepInsideVisibleArea(QRectF(500, 300, 440, 700), screens, 0),
+            QPointF(500, 177));
+  // Past the top and the left edges.
+  EXPECT_EQ(WindowPlacement::keepInsideVisibleArea(QRectF(-100, -50, 440, 600), screens, 0),
+            QPointF(0, 0));
+  // Inside: unchanged.
+  EXPECT_EQ(WindowPlacement::keepInsideVisibleArea(QRectF(10, 20, 440, 600), screens, 0),
+            QPointF(10, 20));
+  // Taller and wider than the visible area: the top and right edges win.
+  EXPECT_EQ(WindowPlacement::keepInsideVisibleArea(QRectF(-300, 300, 2000, 1000), screens, 0),
+            QPointF(1440 - 2000, 0));
+}
+
+TEST(WindowPlacement, AWindowOnNoScreenGoesToTheDefaultPositionOfTheMainScreen) {
+  const WindowPlacement::Screen right{QRectF(1440, 0, 1920, 1080), QRectF(1440, 30, 1920, 1050)};
+  // A monitor was removed: only the laptop is left, the remembered corner was
+  // on the monitor.
+  EXPECT_EQ(WindowPlacement::keepInsideVisibleArea(QRectF(2000, 200, 440, 600), {kLaptop}, 0),
+            QPointF(500, 277));
+  // With both screens, the main one is the second: its default position.
   EXPECT_EQ(
-      WindowPlacement::keepRightEdgeOnScreen(QRectF(1200, 100, 440, 600), kLaptop.visibleFrame),
-      QPointF(1000, 100));
-  EXPECT_EQ(
-      WindowPlacement::keepRightEdgeOnScreen(QRectF(-100, 700, 440, 600), kLaptop.visibleFrame),
-      QPointF(-100, 700));
+      WindowPlacement::keepInsideVisibleArea(QRectF(-5000, 200, 440, 600), {kLaptop, right}, 1),
+      QPointF(1440 + 960 - 220, 30 + 300));
+  // Straddling both: the screen it overlaps most keeps it, inside its own
+  // visible area (below its panel).
+  EXPECT_EQ(WindowPlacement::keepInsideVisibleArea(QRectF(1300, 0, 440, 600), {kLaptop, right}, 0),
+            QPointF(1440, 30));
+}
+
+// The first launch on a 1024 x 768 screen: the profile page's 550-high window
+// would start at y 275 and end 57 below the screen.
+TEST(WindowPlacement, TheFirstPlacementOnASmallScreenKeepsTheBottomOnIt) {
+  const WindowPlacement::Screen small{QRectF(0, 0, 1024, 768), QRectF(0, 0, 1024, 768)};
+  const QSizeF profile(440, 550);
+  const QPointF corner = WindowPlacement::defaultPosition(profile, small.visibleFrame);
+  EXPECT_EQ(corner, QPointF(292, 275));
+  EXPECT_EQ(WindowPlacement::keepInsideVisibleArea(QRectF(corner, profile), {small}, 0),
+            QPointF(292, 218));
 }

@@ -1,0 +1,32 @@
+#include "platform/linux/web/WebEnginePage.h"
+
+#include <QDesktopServices>
+#include <QLoggingCategory>
+
+namespace kr {
+
+Q_LOGGING_CATEGORY(lcWeb, "kr.platform.web")
+
+WebEnginePage::WebEnginePage(QWebEngineProfile* profile, LinkPolicy staysInside, QObject* parent)
+    : QWebEnginePage(profile, parent), staysInside_(std::move(staysInside)) {}
+
+bool WebEnginePage::acceptNavigationRequest(const QUrl& url, NavigationType type,
+                                            bool isMainFrame) {
+  if (type == NavigationTypeLinkClicked && isMainFrame && staysInside_ && !staysInside_(url)) {
+    QDesktopServices::openUrl(url);
+    return false;
+  }
+  return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+}
+
+void WebEnginePage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level,
+                                             const QString& message, int lineNumber,
+                                             const QString& sourceID) {
+  if (level == ErrorMessageLevel)
+    qCWarning(lcWeb).noquote() << "script error:" << message << "at" << sourceID << "line"
+                               << lineNumber;
+  else
+    qCInfo(lcWeb).noquote() << "script:" << message;
+}
+
+} // namespace kr

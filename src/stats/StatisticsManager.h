@@ -1,0 +1,92 @@
+#pragma once
+
+#include "engine/LogFileManagerListener.h"
+#include "platform/HtmlView.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+namespace kr {
+
+class FullDataSet;
+class KVOResponder;
+class LogFileManager;
+class RawTimeSlice;
+class SmartTimerWrapper;
+class Statistic;
+class UserDefaults;
+
+// Turns the chosen statistic into the page "index.html" of the support
+// folder's "stats" folder and shows it in the web view. A change of the chosen
+// statistic shows the new page at once; filter changes and log reloads
+// refresh it after a quiet half second. Used on the GUI thread only.
+//
+// The page is never lost before its successor exists: the new "stats" folder
+// (chart files and page) is built beside the old one and swapped in.
+class StatisticsManager : public QObject, public LogFileManagerListener {
+  Q_OBJECT
+
+public:
+  // The log files and settings of the program when none are given.
+  explicit StatisticsManager(LogFileManager* logFiles = nullptr, UserDefaults* defaults = nullptr);
+  ~StatisticsManager() override;
+
+  // Set-up once the web view is attached: observes the settings and the log
+  // files, and clears what an interrupted page write left behind.
+  virtual void awakeFromNib();
+
+  static QString outputDirectoryName();
+  QString outputDirectory() const;
+  QString statsOutputDirectoryPath() const { return outputDirectory(); }
+  static QString currentlyDisplayedStatisticKey();
+
+  // A new statistic for the chosen number, made by the subclass; none when
+  // the number names no statistic.
+  virtual std::unique_ptr<Statistic> getCurrentStatistic();
+  // Takes the newest data set of the log files and the filter settings.
+  void prepareDataSet();
+  virtual void configureFiltersPreFlight();
+  virtual bool timeSliceMatchesFilterCriteria(const RawTimeSlice& slice) const;
+  virtual QStringList additionalKeyPathsToObserve() const;
+
+  void load();
+  void showCurrentStatistic();
+  // Restarts the half-second wait before a refresh.
+  void triggerDelayedUpdate();
+  void triggerUpdate();
+  void logFilesWereUpdated() override;
+  void observeValueForKeyPath(const QString& keyPath);
+  // Computes, writes and shows the page.
+  void performCalculations();
+
+  // The data set of the last preparation; its records stay valid while held.
+  const std::shared_ptr<const FullDataSet>& fullData() const { return fullData_; }
+  HtmlView* statisticsWebView() const { return statisticsWebView_; }
+  void setStatisticsWebView(HtmlView* view) { statisticsWebView_ = view; }
+  // The pending delayed refresh; none before the first.
+  const std::shared_ptr<SmartTimerWrapper>& updateTimer() const { return updateTimer_; }
+
+  // The line of the blank page shown when the page could not be written.
+  static QString pageNotWrittenLine();
+
+protected:
+  UserDefaults& defaults() const { return *defaults_; }
+
+private:
+  QString supportFolder() const;
+  bool writePage(const Statistic& statistic);
+
+  LogFileManager* logFiles_;
+  UserDefaults* defaults_;
+  std::shared_ptr<const FullDataSet> fullData_;
+  std::shared_ptr<SmartTimerWrapper> updateTimer_;
+  QPointer<HtmlView> statisticsWebView_;
+  std::vector<std::unique_ptr<KVOResponder>> responders_;
+};
+
+} // namespace kr

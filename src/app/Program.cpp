@@ -20,6 +20,7 @@
 #include "platform/linux/HotKeyBackendFactory.h"
 #include "platform/linux/IdleTimeBackendFactory.h"
 #include "platform/linux/UnixSignalWatcher.h"
+#include "platform/linux/calendar/IcalCalendarStore.h"
 #include "platform/linux/dbus/FreedesktopNotifier.h"
 #include "platform/linux/desktop/DesktopFileBrowser.h"
 #include "platform/linux/media/QtAudioOutput.h"
@@ -30,6 +31,7 @@
 #include "shell/ApplicationShell.h"
 #include "shell/StandardHooks.h"
 #include "shortcuts/HotKeyCenter.h"
+#include "window/CalendarManager.h"
 
 #include <QApplication>
 
@@ -71,6 +73,7 @@ struct Program::Parts {
   OverlayScreenFadingHelper fading{&CompositingCheck::translucentWindowsShow};
   std::unique_ptr<HotKeyBackend> hotKeyBackend;
   std::unique_ptr<HotKeyCenter> hotKeyCenter;
+  IcalCalendarStore calendarStore;
   std::unique_ptr<ApplicationShell> shell;
   // The user's own continuous sound, played from the "Sounds" menu.
   std::unique_ptr<StandAloneNoiseMachine> standAloneSound;
@@ -126,6 +129,8 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
       [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; }));
   StandardHooks::installStateCues();
   StandardHooks::installProfileTests();
+  // The calendar strip reads the .ics files chosen under "calendarFiles".
+  CalendarManager::sharedInstance().setCalendarEventStore(&p.calendarStore);
 
   // Global shortcuts: grabbed on X11; where the desktop allows none, said once.
   const KeyboardLayoutAPI* layout = nullptr;
@@ -165,6 +170,7 @@ Program::~Program() {
   HotKeyCenter::install(nullptr);
   KeyboardLayoutAPI::install(nullptr);
   parts_->hotKeyBackend.reset();
+  CalendarManager::sharedInstance().setCalendarEventStore(nullptr);
   StandardHooks::removeStateCues();
   StandardHooks::removeProfileTests();
   EffectsServices::install(nullptr);

@@ -2,6 +2,7 @@
 
 #include "states/TimeViewFactory.h"
 #include "window/BubbleViewForTimedState.h"
+#include "window/CalendarView.h"
 #include "window/DefineDurationTimeIndicatorWall.h"
 #include "window/QuickDurationChangingViewController.h"
 #include "window/TimeBubbleView.h"
@@ -53,6 +54,11 @@ TimeViewsInstaller::TimeViewsInstaller() {
       &sliceRow<TimeSliceElapsedAndEndTimeIndicatorHideableFragmentWall>;
   factory.makeSliceRemainingAndTotalTimeWall =
       &sliceRow<TimeSliceRemainingAndTotalTimeIndicatorHideableFragmentWall>;
+  factory.makeCalendarView = [] {
+    CalendarView* strip = CalendarView::createCalendarView();
+    strip->prepare();
+    return PageSection{strip, [strip] { strip->updateState(); }};
+  };
   factory.runQuickDurationDialog = [this](QWidget* anchor, int initialMinutes,
                                           TimeViewFactory::MinutesSetter setter) {
     // One pop-up at a time: a previous one is closed first.

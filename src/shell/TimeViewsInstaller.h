@@ -7,7 +7,8 @@ namespace kr {
 class QuickDurationChangingViewController;
 
 // Gives the state pages the main window's time views: the quarter-hour
-// bubbles, the duration and slice read-outs and the quick duration pop-up.
+// bubbles, the duration and slice read-outs, the calendar strip and the
+// quick duration pop-up.
 // Installed while alive; keeps the one pop-up the pages share.
 class TimeViewsInstaller {
 public:

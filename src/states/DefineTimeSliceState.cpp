@@ -229,14 +229,22 @@ void DefineTimeSliceState::build() {
   addSection(tagEditor);
   SectionVisibility::hideWhileSet(tagEditor, QStringLiteral("hideTagEditor"));
   auto* durationLabel = LabelFragment::labelFragment(QStringLiteral("Duration:"));
+  durationLabel->addVisibilityManagedOption(QStringLiteral("calendar events"),
+                                            QStringLiteral("hideCalendarEvents"));
   durationLabel->addVisibilityManagedOption(QStringLiteral("quarter hour indicators"),
                                             QStringLiteral("hideBubbles"));
   durationLabel->addVisibilityManagedOption(QStringLiteral("duration and end date"),
                                             QStringLiteral("hideDurationAndEndDate"));
   addSection(durationLabel);
+  TimeViewFactory& factory = TimeViewFactory::shared();
+  PageSection calendar = TimeViewFactory::make(factory.makeCalendarView);
+  QWidget* calendarSection = embedWithSectionInset(calendar.widget);
+  addSection(calendarSection);
+  SectionVisibility::hideWhileSet(calendarSection, QStringLiteral("hideCalendarEvents"));
+  calendarUpdate_.closure = calendar.update;
+  addUpdatableView(calendarUpdate_);
   addSection(createDurationSliderFragment());
 
-  TimeViewFactory& factory = TimeViewFactory::shared();
   PageSection bubbles = TimeViewFactory::make(factory.makeTimeBubbleView, [](int minutes) {
     DataModel::shared().setDurationInSeconds(qint64{minutes} * 60);
   });

@@ -91,6 +91,7 @@ private:
   bool lunchBreakTransitionAlreadyTriggeredOnce_ = false;
   bool breakfastTransitionAlreadyTriggeredOnce_ = false;
   std::optional<double> automaticTransitionToFrontInitiatedTime_;
+  GenericUpdateViewTypeImplementation calendarUpdate_{{}};
   GenericUpdateViewTypeImplementation bubbleUpdate_{{}};
   GenericUpdateViewTypeImplementation durationWallUpdate_{{}};
   // Expires with the state, so the application's callbacks never reach a

@@ -21,6 +21,7 @@
 #include "platform/FatalError.h"
 #include "platform/UserDefaults.h"
 
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace kr {
@@ -135,6 +136,14 @@ void ModernUIState::showObjectiveColours(ObjectiveTextView* textView) {
 void ModernUIState::addSection(QWidget* section) {
   KR_ASSERT(fragmentLayout_ != nullptr, QStringLiteral("the page has no section stack"));
   fragmentLayout_->addWidget(section);
+}
+
+QWidget* ModernUIState::embedWithSectionInset(QWidget* view) {
+  auto* section = new QWidget();
+  auto* layout = new QHBoxLayout(section);
+  layout->setContentsMargins(kSectionInset, 0, kSectionInset, 0);
+  layout->addWidget(view);
+  return section;
 }
 
 QWidget* ModernUIState::addContentWidget(Wall* wall) {

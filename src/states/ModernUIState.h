@@ -69,6 +69,9 @@ protected:
   // A plain widget filling `wall`, for controls that a box layout arranges
   // over the wall's background.
   static QWidget* addContentWidget(Wall* wall);
+  // A section holding `view`, standing in from the page's edges as a
+  // duration slider does.
+  static QWidget* embedWithSectionInset(QWidget* view);
 
 private:
   // The editor's background and text colours follow the objective's settings.

@@ -8,15 +8,13 @@
 namespace kr {
 
 // Services the pages call that other parts of the application provide: help
-// pages, the calendar strip, pad templates, the statistics refresh. The shell
+// pages, pad templates, the statistics refresh. The shell
 // installs each one as its part exists; a call to one that is not installed
 // does nothing.
 struct PageServices {
   // Shows the named help page ("welcome.html") in the help pad or, when asked,
   // in the web browser.
   std::function<void(const QString& page, bool inBrowser)> showHelpPage;
-  // Brings the calendar strip of the define page up to date.
-  std::function<void()> refreshCalendarStrip;
   // Fills a note pad from its template.
   std::function<void(const QString& padName)> applyPadTemplate;
   // Asks the statistics to read the logged slices again.
@@ -34,10 +32,6 @@ struct PageServices {
   void callShowHelpPage(const QString& page, bool inBrowser = false) const {
     if (showHelpPage)
       showHelpPage(page, inBrowser);
-  }
-  void callRefreshCalendarStrip() const {
-    if (refreshCalendarStrip)
-      refreshCalendarStrip();
   }
   void callApplyPadTemplate(const QString& padName) const {
     if (applyPadTemplate)

@@ -168,10 +168,22 @@ void PrepareTimedBreakState::build() {
 
   // The fixed length: a minutes slider.
   LabelFragment* durationLabel = breakControlHead(QStringLiteral("Duration:"));
+  durationLabel->addVisibilityManagedOption(
+      QStringLiteral("calendar events"), QStringLiteral("hideCalendarEventsInPrepareTimedBreak"));
   durationLabel->addVisibilityManagedOption(QStringLiteral("quarter hour indicators"),
                                             QStringLiteral("hideBubblesInPrepareTimedBreakState"));
   addSection(durationLabel);
   followBreakControl(durationLabel, kDefault);
+
+  TimeViewFactory& factory = TimeViewFactory::shared();
+  const QString calendarFlag = QStringLiteral("hideCalendarEventsInPrepareTimedBreak");
+  defaults().registerDefault(calendarFlag, false);
+  PageSection calendar = TimeViewFactory::make(factory.makeCalendarView);
+  QWidget* calendarSection = embedWithSectionInset(calendar.widget);
+  addSection(calendarSection);
+  followBreakControl(calendarSection, kDefault, calendarFlag);
+  calendarUpdate_.closure = calendar.update;
+  addUpdatableView(calendarUpdate_);
 
   auto* sliderSection = new QWidget();
   sliderSection->setObjectName(QStringLiteral("Duration Slider Fragment"));
@@ -188,7 +200,6 @@ void PrepareTimedBreakState::build() {
   followBreakControl(sliderSection, kDefault);
   setFirstResponder(slider_);
 
-  TimeViewFactory& factory = TimeViewFactory::shared();
   PageSection bubbles = TimeViewFactory::make(factory.makeTimeBubbleView, [](int minutes) {
     defaults().setValue(kBreakSeconds, qint64{minutes} * 60);
   });

@@ -54,6 +54,7 @@ private:
 
   std::unique_ptr<PomodoroBreakViewController> pomodoro_;
   QSlider* slider_ = nullptr;
+  GenericUpdateViewTypeImplementation calendarUpdate_{{}};
   GenericUpdateViewTypeImplementation bubbleUpdate_{{}};
   GenericUpdateViewTypeImplementation durationLineUpdate_{{}};
 };

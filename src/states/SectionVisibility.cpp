@@ -19,6 +19,11 @@ void SectionVisibility::hideWhile(QWidget* section, const QStringList& keys,
 }
 
 void SectionVisibility::hideWhileSet(QWidget* section, const QString& key) {
+  // The flag reads false until the user sets it, and reads so as a registered
+  // value, like every other setting of the pages.
+  UserDefaults& defaults = UserDefaults::standard();
+  if (!defaults.registeredValue(key).isValid())
+    defaults.registerDefault(key, false);
   hideWhile(section, {key}, [key] { return UserDefaults::standard().boolValue(key); });
 }
 

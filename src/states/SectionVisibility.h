@@ -17,7 +17,8 @@ public:
   // Hidden while the rule answers true; the rule is asked again whenever one
   // of the keys changes.
   static void hideWhile(QWidget* section, const QStringList& keys, std::function<bool()> rule);
-  // Hidden while the Boolean setting `key` is true.
+  // Hidden while the Boolean setting `key` is true; registers false for the
+  // key when nothing is registered.
   static void hideWhileSet(QWidget* section, const QString& key);
 };
 

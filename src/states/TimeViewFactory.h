@@ -17,7 +17,7 @@ struct PageSection {
 };
 
 // Makes the time views of the pages (quarter-hour bubbles, duration and
-// time read-outs, the quick duration dialog), which live with the main
+// time read-outs, the calendar strip, the quick duration dialog), which live with the main
 // window. The shell fills the functions at start-up; a page built without
 // one gets an empty section in its place, and a dialog that cannot be made
 // is not shown.
@@ -42,6 +42,8 @@ struct TimeViewFactory {
       makeSliceElapsedAndEndTimeWall;
   std::function<PageSection(ViewModelSource viewModel, SecondsSource sliceTotal)>
       makeSliceRemainingAndTotalTimeWall;
+  // The strip of the coming hour's calendar events.
+  std::function<PageSection()> makeCalendarView;
   // Opens the quick duration dialog at `anchor` with `initialMinutes`;
   // `setter` receives the minutes typed (2 to 60). A previous dialog is
   // closed first.

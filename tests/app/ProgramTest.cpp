@@ -16,6 +16,8 @@
 #include "states/StateLinkingHelper.h"
 #include "states/TimeSliceRunningState.h"
 #include "support/TestEnvironment.h"
+#include "window/CalendarView.h"
+#include "window/EventView.h"
 #include "window/MainMenu.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +27,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <csignal>
@@ -175,6 +179,38 @@ TEST(Program, ASignalEndsTheProgramWithoutAsking) {
   EXPECT_EQ(runLoopWith(p, [] { std::raise(SIGTERM); }), 0);
   EXPECT_LT(elapsed.elapsed(), 2000);
   EXPECT_TRUE(none.seen.isEmpty()) << "a signal never waits for an answer";
+}
+
+TEST(Program, TheDefinePageShowsTheEventsOfTheCalendarFilesChosen) {
+  // The test clock starts at 09:00 UTC; the meeting begins ten minutes later.
+  QTemporaryDir folder;
+  QFile file(folder.filePath(QStringLiteral("work.ics")));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\n"
+             "BEGIN:VEVENT\r\nUID:r\r\nDTSTAMP:20260101T000000Z\r\nSUMMARY:Review\r\n"
+             "DTSTART:20260302T091000Z\r\nDTEND:20260302T094000Z\r\nEND:VEVENT\r\n"
+             "END:VCALENDAR\r\n");
+  file.close();
+  StartedProgram p({{QStringLiteral("calendarFiles"), QStringList{folder.path()}}});
+  ASSERT_EQ(current(p), &states(p).defineTimeSliceState());
+  auto* strip = states(p).defineTimeSliceState().infoWall()->findChild<CalendarView*>();
+  ASSERT_NE(strip, nullptr);
+  // The file is read in the background; the next refreshes show its event.
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        p.clock.advance(1);
+        return !strip->calendarEvents().isEmpty();
+      },
+      5000));
+  ASSERT_EQ(strip->calendarEvents().size(), 1);
+  EXPECT_EQ(strip->calendarEvents()[0].title, QStringLiteral("Review"));
+  EXPECT_TRUE(strip->bottomEventView()->isVisibleTo(strip));
+  EXPECT_FALSE(strip->topEventView()->isVisibleTo(strip));
+  // The page's section flags read a registered false.
+  EXPECT_EQ(UserDefaults::standard().registeredValue(QStringLiteral("hideTagEditor")),
+            QVariant(false));
+  EXPECT_EQ(UserDefaults::standard().registeredValue(QStringLiteral("hideCalendarEvents")),
+            QVariant(false));
 }
 
 // Start-up creates the user's own continuous sound: the "Sounds" menu lists

@@ -17,6 +17,7 @@
 #include "states/TimeSliceRunningState.h"
 #include "states/TimedBreakRunningState.h"
 #include "states/WelcomeState.h"
+#include "window/CalendarView.h"
 #include "window/MainWindow.h"
 #include "window/MainWindowController.h"
 
@@ -270,6 +271,18 @@ TEST_P(PageLayout, EveryWidgetOfThePageFitsAndShowsItsWholeText) {
   EXPECT_EQ(state.infoWall()->parentWidget(), window->controller().infoWallContainer());
   const QString shot = QStringLiteral(KR_BUILD_DIR "/page-%1.png").arg(QLatin1String(page.name));
   EXPECT_TRUE(window->grab().save(shot)) << shot.toStdString();
+
+  // The window fits the smallest screen the program is made for, with the
+  // calendar strip on the pages that show it.
+  EXPECT_LE(window->height(), 768);
+  const QList<CalendarView*> strips = state.infoWall()->findChildren<CalendarView*>();
+  const std::string name = page.name;
+  if (name == "define" || name == "prepareTimedBreak") {
+    ASSERT_EQ(strips.size(), 1);
+    EXPECT_TRUE(strips[0]->isVisibleTo(window));
+    EXPECT_EQ(strips[0]->height(), CalendarView::kHeight);
+    EXPECT_TRUE(visibleArea(state.infoWall(), window).contains(inWindow(strips[0], window)));
+  }
 
   // The page's controls stand at least the standard inset in from its sides;
   // the button wall places its own buttons against the column's edge.

@@ -1,0 +1,248 @@
+// Runs with TZ=Europe/Berlin (set by CTest).
+#include "platform/linux/calendar/IcalCalendarStore.h"
+
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace kr {
+namespace {
+
+using Status = CalendarSourceState::Status;
+
+QDateTime local(int y, int mo, int d, int h, int mi = 0) {
+  return QDateTime(QDate(y, mo, d), QTime(h, mi), Qt::LocalTime);
+}
+
+const char* const kBerlinZone = "BEGIN:VTIMEZONE\n"
+                                "TZID:Europe/Berlin\n"
+                                "BEGIN:DAYLIGHT\n"
+                                "TZOFFSETFROM:+0100\nTZOFFSETTO:+0200\nTZNAME:CEST\n"
+                                "DTSTART:19700329T020000\nRRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=-1SU\n"
+                                "END:DAYLIGHT\n"
+                                "BEGIN:STANDARD\n"
+                                "TZOFFSETFROM:+0200\nTZOFFSETTO:+0100\nTZNAME:CET\n"
+                                "DTSTART:19701025T030000\nRRULE:FREQ=YEARLY;BYMONTH=10;BYDAY=-1SU\n"
+                                "END:STANDARD\n"
+                                "END:VTIMEZONE\n";
+
+QString calendar(const QString& body, bool withZone = false) {
+  QString text = QStringLiteral("BEGIN:VCALENDAR\nVERSION:2.0\nPRODID:-//test//EN\n");
+  if (withZone)
+    text += QLatin1String(kBerlinZone);
+  text += body + QStringLiteral("END:VCALENDAR\n");
+  return text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+}
+
+QString event(const QString& uid, const QString& lines) {
+  return QStringLiteral("BEGIN:VEVENT\nUID:%1\nDTSTAMP:20260101T000000Z\n%2END:VEVENT\n")
+      .arg(uid, lines);
+}
+
+class IcalCalendarStoreTest : public ::testing::Test {
+protected:
+  QString write(const QString& name, const QByteArray& data) {
+    QFile file(dir.filePath(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(data);
+    return file.fileName();
+  }
+  QString write(const QString& name, const QString& text) { return write(name, text.toUtf8()); }
+
+  // Asks until every read the question started has come back.
+  QList<CalendarEvent> ask(const QDateTime& from, const QDateTime& to) {
+    QSignalSpy read(&store, &CalendarStore::sourcesRead);
+    QList<CalendarEvent> events = store.eventsBetween(from, to);
+    while (store.hasReadsInProgress()) {
+      if (!read.wait(5000)) {
+        ADD_FAILURE() << "a calendar read did not come back";
+        break;
+      }
+      events = store.eventsBetween(from, to);
+    }
+    return events;
+  }
+  QList<CalendarEvent> hourFrom(const QDateTime& from) { return ask(from, from.addSecs(3600)); }
+
+  CalendarSourceState stateOf(const QString& path) const {
+    for (const CalendarSourceState& state : store.sourceStates()) {
+      if (state.path == path)
+        return state;
+    }
+    return {};
+  }
+
+  QTemporaryDir dir;
+  IcalCalendarStore store;
+};
+
+TEST_F(IcalCalendarStoreTest, WeeklyEventLeavesOutExceptionsAndFollowsMovedAndCancelledInstances) {
+  const QString weekly = event(QStringLiteral("weekly"),
+                               QStringLiteral("SUMMARY:Team\n"
+                                              "DTSTART;TZID=Europe/Berlin:20260105T100000\n"
+                                              "DTEND;TZID=Europe/Berlin:20260105T103000\n"
+                                              "RRULE:FREQ=WEEKLY\n"
+                                              "EXDATE;TZID=Europe/Berlin:20260202T100000\n"));
+  const QString moved = event(QStringLiteral("weekly"),
+                              QStringLiteral("SUMMARY:Team (moved)\n"
+                                             "RECURRENCE-ID;TZID=Europe/Berlin:20260209T100000\n"
+                                             "DTSTART;TZID=Europe/Berlin:20260209T150000\n"
+                                             "DTEND;TZID=Europe/Berlin:20260209T153000\n"));
+  const QString cancelled = event(
+      QStringLiteral("weekly"), QStringLiteral("SUMMARY:Team\nSTATUS:CANCELLED\n"
+                                               "RECURRENCE-ID;TZID=Europe/Berlin:20260216T100000\n"
+                                               "DTSTART;TZID=Europe/Berlin:20260216T100000\n"
+                                               "DTEND;TZID=Europe/Berlin:20260216T103000\n"));
+  const QString movedIn = event(QStringLiteral("weekly"),
+                                QStringLiteral("SUMMARY:Team (early)\n"
+                                               "RECURRENCE-ID;TZID=Europe/Berlin:20260223T100000\n"
+                                               "DTSTART;TZID=Europe/Berlin:20260216T101500\n"
+                                               "DTEND;TZID=Europe/Berlin:20260216T104500\n"));
+  store.setSources(
+      {write(QStringLiteral("work.ics"), calendar(weekly + moved + cancelled + movedIn, true))});
+
+  const QList<CalendarEvent> regular = hourFrom(local(2026, 1, 12, 9, 45));
+  ASSERT_EQ(regular.size(), 1);
+  EXPECT_EQ(regular[0].title, QStringLiteral("Team"));
+  EXPECT_EQ(regular[0].start, local(2026, 1, 12, 10));
+  EXPECT_EQ(regular[0].end, local(2026, 1, 12, 10, 30));
+  EXPECT_FALSE(regular[0].allDay);
+
+  EXPECT_TRUE(hourFrom(local(2026, 2, 2, 9, 45)).isEmpty()) << "EXDATE";
+  EXPECT_TRUE(hourFrom(local(2026, 2, 9, 9, 45)).isEmpty()) << "moved out of the hour";
+  const QList<CalendarEvent> movedHour = hourFrom(local(2026, 2, 9, 14, 30));
+  ASSERT_EQ(movedHour.size(), 1);
+  EXPECT_EQ(movedHour[0].title, QStringLiteral("Team (moved)"));
+  EXPECT_EQ(movedHour[0].start, local(2026, 2, 9, 15));
+  // The cancelled instance is gone; another one moved into its hour.
+  const QList<CalendarEvent> sixteenth = hourFrom(local(2026, 2, 16, 9, 50));
+  ASSERT_EQ(sixteenth.size(), 1);
+  EXPECT_EQ(sixteenth[0].title, QStringLiteral("Team (early)"));
+  EXPECT_TRUE(hourFrom(local(2026, 2, 23, 9, 45)).isEmpty()) << "moved out of its own week";
+  EXPECT_EQ(stateOf(dir.filePath(QStringLiteral("work.ics"))).status, Status::Read);
+}
+
+TEST_F(IcalCalendarStoreTest, WeeklyMeetingStaysAtNineAcrossTheChangeToSummerTime) {
+  const QString zoned =
+      event(QStringLiteral("zoned"), QStringLiteral("SUMMARY:Zoned\n"
+                                                    "DTSTART;TZID=Europe/Berlin:20260316T090000\n"
+                                                    "DURATION:PT1H\nRRULE:FREQ=WEEKLY;COUNT=10\n"));
+  const QString floating = event(QStringLiteral("floating"),
+                                 QStringLiteral("SUMMARY:Floating\n"
+                                                "DTSTART:20260316T090000\nDTEND:20260316T093000\n"
+                                                "RRULE:FREQ=WEEKLY\n"));
+  store.setSources({write(QStringLiteral("a.ics"), calendar(zoned + floating, true))});
+  for (const QDate day : {QDate(2026, 3, 23), QDate(2026, 3, 30), QDate(2026, 11, 2)}) {
+    const QList<CalendarEvent> events = ask(local(day.year(), day.month(), day.day(), 0),
+                                            local(day.year(), day.month(), day.day(), 23));
+    QStringList seen;
+    for (const CalendarEvent& e : events) {
+      EXPECT_EQ(e.start, QDateTime(day, QTime(9, 0), Qt::LocalTime)) << e.title.toStdString();
+      seen << e.title;
+    }
+    // The counted rule has ended by November.
+    const QStringList expected =
+        day.month() == 11 ? QStringList{QStringLiteral("Floating")}
+                          : QStringList{QStringLiteral("Floating"), QStringLiteral("Zoned")};
+    EXPECT_EQ(seen, expected) << day.toString(Qt::ISODate).toStdString();
+  }
+}
+
+TEST_F(IcalCalendarStoreTest, ReadsUtcFloatingZonedAndAllDayTimes) {
+  const QString body =
+      event(QStringLiteral("u"), QStringLiteral("SUMMARY:UTC\nDTSTART:20260302T080000Z\n"
+                                                "DTEND:20260302T083000Z\n")) +
+      event(QStringLiteral("f"), QStringLiteral("SUMMARY:Floating\nDTSTART:20260302T091000\n")) +
+      event(QStringLiteral("z"), QStringLiteral("SUMMARY:System zone\n"
+                                                "DTSTART;TZID=America/New_York:20260302T032000\n"
+                                                "DTEND;TZID=America/New_York:20260302T040000\n")) +
+      event(QStringLiteral("d"), QStringLiteral("SUMMARY:Holiday\nDTSTART;VALUE=DATE:20260302\n")) +
+      event(QStringLiteral("x"), QStringLiteral("SUMMARY:Mars\n"
+                                                "DTSTART;TZID=Mars/Olympus:20260302T093000\n"));
+  store.setSources({write(QStringLiteral("mixed.ics"), calendar(body))});
+  test::ConsoleCapture console;
+  const QList<CalendarEvent> events = hourFrom(local(2026, 3, 2, 9));
+  QStringList titles;
+  for (const CalendarEvent& e : events)
+    titles << e.title;
+  ASSERT_EQ(titles, (QStringList{QStringLiteral("Holiday"), QStringLiteral("UTC"),
+                                 QStringLiteral("Floating"), QStringLiteral("System zone"),
+                                 QStringLiteral("Mars")}));
+  EXPECT_TRUE(events[0].allDay);
+  EXPECT_EQ(events[0].end, local(2026, 3, 3, 0)) << "a date without an end lasts one day";
+  EXPECT_EQ(events[1].start, local(2026, 3, 2, 9));
+  EXPECT_EQ(events[2].start, local(2026, 3, 2, 9, 10));
+  EXPECT_EQ(events[2].end, events[2].start) << "a date-time without an end lasts no time";
+  EXPECT_EQ(events[3].start, local(2026, 3, 2, 9, 20));
+  EXPECT_EQ(events[3].end, local(2026, 3, 2, 10));
+  EXPECT_EQ(events[4].start, local(2026, 3, 2, 9, 30)) << "an unknown zone reads as local time";
+  hourFrom(local(2026, 3, 2, 9, 1));
+  EXPECT_EQ(console.lines().filter(QStringLiteral("Mars/Olympus")).size(), 1);
+}
+
+TEST_F(IcalCalendarStoreTest, ParsesAFileAgainOnlyAfterItChanged) {
+  const QString path =
+      write(QStringLiteral("one.ics"),
+            calendar(event(QStringLiteral("a"), QStringLiteral("SUMMARY:First\n"
+                                                               "DTSTART:20260302T093000\n"))));
+  store.setSources({dir.path()});
+  EXPECT_TRUE(store.eventsBetween(local(2026, 3, 2, 9), local(2026, 3, 2, 10)).isEmpty());
+  EXPECT_TRUE(store.isReading()) << "the answer comes back from the worker";
+  ASSERT_EQ(hourFrom(local(2026, 3, 2, 9)).size(), 1);
+  hourFrom(local(2026, 3, 2, 9, 0).addSecs(15));
+  // A day later the answer is expanded anew from the parsed file.
+  hourFrom(local(2026, 3, 5, 9));
+  EXPECT_EQ(store.parseCount(), 1);
+  EXPECT_FALSE(store.isReading());
+
+  write(QStringLiteral("one.ics"),
+        calendar(event(QStringLiteral("a"), QStringLiteral("SUMMARY:Second, longer title\n"
+                                                           "DTSTART:20260302T094000\n"))));
+  const QList<CalendarEvent> events = hourFrom(local(2026, 3, 2, 9));
+  EXPECT_EQ(store.parseCount(), 2);
+  ASSERT_EQ(events.size(), 1);
+  EXPECT_EQ(events[0].title, QStringLiteral("Second, longer title"));
+  EXPECT_EQ(stateOf(path).status, Status::Read);
+}
+
+TEST_F(IcalCalendarStoreTest, DamagedBinaryMissingAndOversizedFilesGiveNoEventsAndSayWhy) {
+  const QString good =
+      write(QStringLiteral("good.ics"),
+            calendar(event(QStringLiteral("g"), QStringLiteral("SUMMARY:Still here\n"
+                                                               "DTSTART:20260302T093000\n"))));
+  const QString damaged = write(QStringLiteral("damaged.ics"),
+                                QStringLiteral("BEGIN:VEVENT\r\nSUMMARY:no calendar\r\n"));
+  const QString binary =
+      write(QStringLiteral("binary.ics"), QByteArray("BEGIN:VCALENDAR\r\n\0\x01\x02\xff", 22));
+  const QString huge = dir.filePath(QStringLiteral("huge.ics"));
+  {
+    QFile file(huge);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.resize(65LL * 1024 * 1024)); // sparse: nothing is written
+  }
+  const QString missing = dir.filePath(QStringLiteral("gone.ics"));
+  store.setSources({good, damaged, binary, huge, missing});
+  test::ConsoleCapture console;
+  const QList<CalendarEvent> events = hourFrom(local(2026, 3, 2, 9));
+  hourFrom(local(2026, 3, 2, 9, 0).addSecs(15));
+  ASSERT_EQ(events.size(), 1);
+  EXPECT_EQ(events[0].title, QStringLiteral("Still here"));
+  EXPECT_EQ(stateOf(damaged).status, Status::NotICalendar);
+  EXPECT_EQ(stateOf(binary).status, Status::NotICalendar);
+  EXPECT_EQ(stateOf(huge).status, Status::TooLarge);
+  EXPECT_EQ(stateOf(missing).status, Status::Missing);
+  EXPECT_EQ(stateOf(missing).reason, QStringLiteral("the file does not exist"));
+  // One line per file version, however often the store is asked.
+  for (const QString& path : {damaged, binary, huge, missing})
+    EXPECT_EQ(console.lines().filter(path).size(), 1) << path.toStdString();
+  EXPECT_EQ(store.parseCount(), 3);
+}
+
+} // namespace
+} // namespace kr

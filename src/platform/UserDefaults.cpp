@@ -1,5 +1,6 @@
 #include "platform/UserDefaults.h"
 
+#include "platform/QnLog.h"
 #include "platform/SupportPaths.h"
 
 #include <QRegularExpression>
@@ -114,7 +115,52 @@ QVariant UserDefaults::storedObject(const QString& key) const {
   const QVariant raw = settings_->value(key);
   if (!raw.isValid())
     return {};
+  const auto range = ranges_.constFind(key);
+  if (range != ranges_.constEnd())
+    return withinRange(key, raw, range.value());
   return restoreType(raw, registered_.value(key));
+}
+
+void UserDefaults::registerRange(const QString& key, qint64 minimum, qint64 maximum) {
+  ranges_.insert(key, Range{minimum, maximum});
+}
+
+QVariant UserDefaults::withinRange(const QString& key, const QVariant& stored,
+                                   const Range& range) const {
+  // The settings file is the user's to edit: whatever it holds, a key with
+  // a range reads as a number its controls can show and its users can take.
+  bool isNumber = false;
+  double value = 0.0;
+  if (stored.metaType().id() == QMetaType::QString) {
+    value = stored.toString().trimmed().toDouble(&isNumber);
+  } else if (isNumeric(stored)) {
+    value = stored.toDouble();
+    isNumber = true;
+  }
+  isNumber = isNumber && std::isfinite(value);
+  QVariant result;
+  QString why;
+  if (!isNumber || value < 0) {
+    result = registered_.value(key);
+    why = QStringLiteral("is not a usable number; the default %1 is used instead")
+              .arg(toString(result));
+  } else if (value > double(range.maximum)) {
+    result = range.maximum;
+    why = QStringLiteral("is above %1, which is used instead").arg(range.maximum);
+  } else if (value < double(range.minimum)) {
+    result = range.minimum;
+    why = QStringLiteral("is below %1, which is used instead").arg(range.minimum);
+  } else {
+    return qint64(value);
+  }
+  const QString text = toString(stored);
+  QMutexLocker locker(&reportedMutex_);
+  if (!reported_.contains(key + u'=' + text)) {
+    reported_.insert(key + u'=' + text);
+    platformLog(QStringLiteral("settings: the stored value \"%1\" of \"%2\" %3")
+                    .arg(text.left(40), key, why));
+  }
+  return result;
 }
 
 QVariant UserDefaults::object(const QString& key) const {

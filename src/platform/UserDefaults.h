@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QHash>
+#include <QMutex>
 #include <QObject>
+#include <QSet>
 #include <QSettings>
 #include <QString>
 #include <QVariant>
@@ -32,6 +35,11 @@ public:
   void registerDefaults(const QVariantMap& values);
   void registerDefault(const QString& key, const QVariant& value);
   QVariant registeredValue(const QString& key) const;
+  // The whole numbers a key's controls allow. A stored value beyond them
+  // reads as the nearest end; one that is not a number, or is negative,
+  // reads as the registered value. Each such value is named once on the
+  // console; the stored text itself is left as it is.
+  void registerRange(const QString& key, qint64 minimum, qint64 maximum);
 
   // Stored value, else registered value, else an invalid variant. Values read
   // back from the file get the type of their registered value (or a guessed
@@ -69,11 +77,20 @@ Q_SIGNALS:
   void changed(const QString& key);
 
 private:
+  struct Range {
+    qint64 minimum;
+    qint64 maximum;
+  };
   QVariant storedObject(const QString& key) const;
+  QVariant withinRange(const QString& key, const QVariant& stored, const Range& range) const;
   static bool sameValue(const QVariant& a, const QVariant& b);
 
   std::unique_ptr<QSettings> settings_;
   QVariantMap registered_;
+  QHash<QString, Range> ranges_;
+  // Stored values already named on the console as out of range.
+  mutable QMutex reportedMutex_;
+  mutable QSet<QString> reported_;
 };
 
 } // namespace kr

@@ -1,6 +1,7 @@
 #include "engine/BackingStoreManager.h"
 
 #include "engine/BackingStoreDescriptor.h"
+#include "engine/Clock.h"
 #include "engine/EngineLog.h"
 #include "engine/MachineIdentifier.h"
 #include "engine/RTFHelper.h"
@@ -10,12 +11,12 @@
 #include "platform/FileOperations.h"
 #include "platform/QnLog.h"
 #include "platform/RichText.h"
-#include "platform/RtfReader.h"
 #include "platform/RtfdPackage.h"
 #include "platform/SupportPaths.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QUuid>
 
 namespace kr {
@@ -78,52 +79,93 @@ bool BackingStoreManager::write(const RichText& text, BackingStoreDescriptor& st
 }
 
 namespace {
-// A damaged text (cut off, braces out of balance) still reads, but only in
-// part: rewriting it would drop the rest.
-bool isWholeDocument(const QString& package) {
-  QFile file(package + u'/' + QString::fromLatin1(RtfdPackage::kTextFileName));
-  return file.open(QIODevice::ReadOnly) && RtfReader::read(file.readAll()).wellFormed;
-}
-
 bool failAppend(QString* error, const QString& reason) {
   qCWarning(lcEngine).noquote() << QStringLiteral("append: toCurrentFile: %1").arg(reason);
   if (error)
     *error = reason;
   return false;
 }
+
+// Beside the package, under a name the log readers do not take for a log:
+// "System Log Day 2026-12-07 (a1b2c3) (damaged 2026-12-07 10.15.02).rtfd".
+std::optional<QString> setAside(const QString& path, QString* error) {
+  QString base = path;
+  if (base.endsWith(QStringLiteral(".rtfd")))
+    base.chop(5);
+  base += QStringLiteral(" (damaged %1")
+              .arg(QLocale::c().toString(Clock::nowAsDate().toLocalTime(),
+                                         QStringLiteral("yyyy-MM-dd HH.mm.ss")));
+  for (int n = 1; n < 100; ++n) {
+    const QString aside =
+        base + (n == 1 ? QString() : QStringLiteral(" %1").arg(n)) + QStringLiteral(").rtfd");
+    if (FileOperations::renameNoReplace(path, aside, error))
+      return aside;
+    if (QFileInfo::exists(aside) || QFileInfo(aside).isSymLink())
+      continue; // taken: try the next name
+    return std::nullopt;
+  }
+  return std::nullopt;
+}
 } // namespace
 
 bool BackingStoreManager::append(const RichText& entry, BackingStoreDescriptor& store,
                                  QString* error) {
   qn_log(QStringLiteral("append: toCurrentFile: [start]"));
-  const QString path = store.getPathToCurrentFile();
-  qn_log(QStringLiteral("appending to current file path: %1").arg(path));
+  const QString current = store.getPathToCurrentFile();
+  qn_log(QStringLiteral("appending to current file path: %1").arg(current));
   const QString folder = store.folderPath();
 
-  // Only a file that is not there counts as empty: one that is there but
-  // cannot be read is left exactly as it is.
-  RtfdPackage::ReadResult existing = RtfdPackage::read(path);
-  if (existing.status == RtfdPackage::Status::Ok && !isWholeDocument(path)) {
+  // A link to a package is written through; one that leads elsewhere is
+  // left as it is.
+  QString reason;
+  const std::optional<QString> resolved = RtfdPackage::resolvePackageLink(current, &reason);
+  if (!resolved) {
+    AlertPresenterAPI::shared().runModal(
+        {QStringLiteral("Could not write to the log file!"),
+         QStringLiteral("Today's log file is a link that cannot be followed: %1. It was left as "
+                        "it is and this entry was not written.")
+             .arg(reason),
+         {QStringLiteral("OK")}});
+    return failAppend(error, reason + QStringLiteral("; the entry was not written"));
+  }
+  const QString& path = *resolved;
+
+  // Only a file that is not there counts as empty. One that is there but
+  // cannot be read in full is never overwritten: it is set aside as it
+  // stands, and the entry starts a new package in its place. The attachment
+  // files are not read; the write carries them over as they are.
+  RtfdPackage::ReadResult existing = RtfdPackage::read(path, false);
+  if (existing.status == RtfdPackage::Status::Ok && !existing.wellFormed) {
     existing.status = RtfdPackage::Status::Unreadable;
     existing.error = QStringLiteral("its text ends before the document does");
   }
   if (existing.status == RtfdPackage::Status::Unreadable) {
-    const QString reason =
-        QStringLiteral("the log file %1 cannot be read (%2); it was left unchanged and the entry "
-                       "was not written")
-            .arg(path, existing.error);
+    const std::optional<QString> aside = setAside(path, &reason);
+    if (!aside) {
+      AlertPresenterAPI::shared().runModal(
+          {QStringLiteral("Could not read the log file!"),
+           QStringLiteral("Today's log file \"%1\" exists but cannot be read. It was left as it "
+                          "is and this entry was not added to it.")
+               .arg(path),
+           {QStringLiteral("OK")}});
+      return failAppend(error, QStringLiteral("the log file %1 cannot be read (%2) nor set aside "
+                                              "(%3); the entry was not written")
+                                   .arg(path, existing.error, reason));
+    }
+    qCWarning(lcEngine).noquote()
+        << QStringLiteral("the log file %1 cannot be read (%2); it was moved unchanged to %3")
+               .arg(path, existing.error, *aside);
     AlertPresenterAPI::shared().runModal(
-        {QStringLiteral("Could not read the log file!"),
-         QStringLiteral("Today's log file \"%1\" exists but cannot be read. It was left as it is "
-                        "and this entry was not added to it.")
-             .arg(path),
+        {QStringLiteral("A damaged log file was set aside"),
+         QStringLiteral("Today's log file \"%1\" could not be read (%2). It was moved, unchanged, "
+                        "to \"%3\", and this entry starts a new log file in its place.")
+             .arg(path, existing.error, *aside),
          {QStringLiteral("OK")}});
-    return failAppend(error, reason);
+    existing = RtfdPackage::ReadResult();
   }
 
-  RichText content = existing.text;
+  RichText content = std::move(existing.text);
   content.append(entry);
-  QString reason;
   if (!BackingStoreDescriptor::ensureFolder(folder, &reason) ||
       !RtfdPackage::write(path, content, &reason)) {
     // Show the folder, or the nearest one that exists when it is missing.

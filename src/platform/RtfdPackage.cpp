@@ -306,18 +306,29 @@ bool RtfdPackage::write(const QString& requestedPath, const RichText& text, QStr
   const std::optional<QString> resolved = resolvePackageLink(requestedPath, error);
   if (!resolved)
     return false;
-  const QString& path = *resolved;
+  const QFileInfo info(*resolved);
+  const QString name = info.fileName();
+  recoverLeftovers(info.absolutePath(), [&name](const QString& owner) { return owner == name; });
+  // The old text tells which of its files are attachments; their bytes are
+  // not needed, since every file of the old package that the new text does
+  // not replace is carried over as it is.
+  return write(*resolved, text, read(*resolved, false), error);
+}
+
+bool RtfdPackage::write(const QString& path, const RichText& text, const ReadResult& old,
+                        QString* error) {
   const QFileInfo info(path);
   const QString folder = info.absolutePath();
   const QString name = info.fileName();
   if (name.isEmpty() || !QFileInfo(folder).isDir())
     return fail(error, QStringLiteral("The folder %1 does not exist").arg(folder));
-  recoverLeftovers(folder, [&name](const QString& owner) { return owner == name; });
-
-  // The old text tells which of its files are attachments; their bytes are
-  // not needed, since every file of the old package that the new text does
-  // not replace is carried over as it is.
-  const ReadResult old = read(path, false);
+  // What an interrupted write left is put right first. When that changes the
+  // package after the caller read it, the caller's text is out of date.
+  if (recoverLeftovers(folder, [&name](const QString& owner) { return owner == name; }) > 0 &&
+      read(path, false).status != old.status)
+    return fail(error, QStringLiteral("%1 was put back from an interrupted write while being "
+                                      "written; nothing was written")
+                           .arg(path));
   if (old.status == Status::Unreadable)
     return fail(
         error, QStringLiteral("%1 cannot be read (%2); it was left as it is").arg(path, old.error));

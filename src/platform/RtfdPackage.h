@@ -46,6 +46,10 @@ public:
   // when the folder is missing or unwritable, or when `path` holds something
   // that cannot be read as a package.
   static bool write(const QString& path, const RichText& text, QString* error = nullptr);
+  // The same for a caller that has just read the package at `path` (not a
+  // link) with read(path, false): it is not read again.
+  static bool write(const QString& path, const RichText& text, const ReadResult& old,
+                    QString* error = nullptr);
 
   static QByteArray toData(const RichText& text);
   // The rich text of RTFD data; none for data that is neither RTFD data nor RTF.

@@ -5,6 +5,7 @@
 #include "shell/KorvaneStatusItemButtonController.h"
 #include "shell/LaunchManager.h"
 #include "shell/MainController.h"
+#include "shell/PerformArguments.h"
 #include "shell/ShellStateHost.h"
 #include "shell/TimeViewsInstaller.h"
 
@@ -157,15 +158,11 @@ const QStringList ApplicationShell::kDesktopActions = {
 };
 
 void ApplicationShell::performRequestedActions(const QStringList& arguments) {
-  for (qsizetype i = 0; i + 1 < arguments.size(); ++i) {
-    if (arguments.at(i) != QLatin1String("--perform"))
-      continue;
-    const QString action = arguments.at(++i);
-    if (kDesktopActions.contains(action))
-      mainController_->tryToPerform(action);
-    else
-      platformLog(QStringLiteral("Unknown action \"%1\" ignored").arg(action));
-  }
+  QStringList unknown;
+  for (const QString& action : PerformArguments::actions(arguments, kDesktopActions, &unknown))
+    mainController_->tryToPerform(action);
+  for (const QString& action : unknown)
+    platformLog(QStringLiteral("Unknown action \"%1\" ignored").arg(action));
 }
 
 void ApplicationShell::installStatusItemHooks() {

@@ -11,8 +11,9 @@ namespace kr {
 
 namespace {
 // Quick work is waited for without an event loop: nothing else runs in the
-// meantime, exactly as for a call on this thread.
-constexpr auto kQuickWork = std::chrono::milliseconds(40);
+// meantime, exactly as for a call on this thread. A pause this short is not
+// seen as a frozen window.
+constexpr auto kQuickWork = std::chrono::milliseconds(200);
 } // namespace
 
 void WorkAwayFromTheWindow::run(const std::function<void()>& work) {

@@ -9,7 +9,7 @@ namespace kr {
 // timers keep firing, and user input waits until the work is done, so that
 // nothing the user does can act on a half-finished result. For the caller it
 // is an ordinary call that returns when the work has finished. Work that ends
-// within a few milliseconds never enters the event loop.
+// within 200 ms never enters the event loop.
 class WorkAwayFromTheWindow {
 public:
   static void run(const std::function<void()>& work);

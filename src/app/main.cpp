@@ -1,39 +1,13 @@
-#include "effects/EffectsServices.h"
-#include "effects/LiveEventOutputs.h"
-#include "effects/OverlayScreenFadingHelper.h"
-#include "effects/ScriptLauncher.h"
-#include "engine/Clock.h"
-#include "engine/DataModel.h"
-#include "platform/DefaultsStorageAPI.h"
-#include "platform/MacOSVersion.h"
-#include "platform/QMessageBoxAlertPresenter.h"
-#include "platform/QnLog.h"
-#include "platform/UserDefaults.h"
-#include "platform/linux/IdleTimeBackendFactory.h"
-#include "platform/linux/UnixSignalWatcher.h"
-#include "platform/linux/dbus/FreedesktopNotifier.h"
+#include "app/Program.h"
 #include "platform/linux/dbus/SingleInstance.h"
-#include "platform/linux/media/QtAudioOutput.h"
-#include "platform/linux/media/QtSpeechSynthesizer.h"
-#include "platform/linux/tray/TrayStatusItem.h"
-#include "shell/ActivityMonitor.h"
-#include "shell/ApplicationShell.h"
-#include "shell/StandardHooks.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 
 namespace {
-
-void describeApplication() {
-  QCoreApplication::setApplicationName(QStringLiteral("Korvane-R"));
-  QCoreApplication::setOrganizationName(QStringLiteral("Korvane-R"));
-  QCoreApplication::setApplicationVersion(QStringLiteral(KR_VERSION));
-}
 
 void configure(QCommandLineParser& parser) {
   parser.setApplicationDescription(
@@ -60,17 +34,12 @@ bool asksOnlyForInformation(int argc, char** argv) {
   return false;
 }
 
-void describeService(const QString& service, bool available, const QString& reason) {
-  kr::platformLog(available ? QStringLiteral("%1: available").arg(service)
-                            : QStringLiteral("%1: not available (%2)").arg(service, reason));
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
   if (asksOnlyForInformation(argc, argv)) {
     QCoreApplication info(argc, argv);
-    describeApplication();
+    kr::Program::describeApplication();
     QCommandLineParser parser;
     configure(parser);
     parser.process(info); // prints and exits
@@ -78,9 +47,7 @@ int main(int argc, char** argv) {
   }
 
   QApplication app(argc, argv);
-  describeApplication();
-  QApplication::setDesktopFileName(QStringLiteral("korvane-r"));
-  QApplication::setQuitOnLastWindowClosed(false);
+  kr::Program::describeApplication();
 
   QCommandLineParser parser;
   configure(parser);
@@ -105,69 +72,9 @@ int main(int argc, char** argv) {
     break;
   }
 
-  kr::DateProvider dateProvider;
-  kr::QMessageBoxAlertPresenter alertPresenter;
-  kr::ShellContext context;
-  context.defaults = &kr::UserDefaults::standard();
-  context.defaultsStorage = &kr::StandardUserDefaultsStorage::shared();
-  context.dateProvider = &dateProvider;
-  context.alertPresenter = &alertPresenter;
-  context.makeActivityMonitor = [] {
-    QStringList reasons;
-    auto backend = kr::IdleTimeBackendFactory::create(&reasons);
-    return std::make_unique<kr::ActivityMonitor>(std::move(backend),
-                                                 reasons.join(QStringLiteral("; ")));
-  };
-  context.makeStatusItem = [] { return std::make_unique<kr::TrayStatusItem>(); };
-  context.quitApplication = [] { QApplication::quit(); };
-
-  kr::StandardHooks::installLogFileHooks(context.hooks);
-
-  // Sound, speech, desktop notifications and the user's script hook drive the
-  // notification centre; each back end says what it cannot do.
-  kr::QtAudioOutput audio;
-  kr::QtSpeechSynthesizer speech;
-  kr::FreedesktopNotifier notifier;
-  kr::OverlayScreenFadingHelper fading;
-  context.screenFading = &fading;
-  describeService(QStringLiteral("sound"), audio.isAvailable(), audio.unavailableReason());
-  describeService(QStringLiteral("speech"), speech.isAvailable(), speech.unavailableReason());
-  kr::EffectsServices::install(std::make_unique<kr::EffectsServices>(
-      kr::UserDefaults::standard(), kr::EffectsServices::BackEnds{audio, speech, notifier, &fading},
-      kr::ScriptLauncher::sharedScriptLauncher(),
-      [] { return kr::LiveEventOutputs::objectiveOf(kr::DataModel::shared()); },
-      [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; }));
-  kr::StandardHooks::installStateCues();
-  kr::StandardHooks::installProfileTests();
-
-  kr::ApplicationShell shell(std::move(context));
-  shell.launch();
-  kr::MacOSVersion::singleton(); // starts following the desktop's light or dark palette
-  kr::qn_log(QStringLiteral("Korvane-R %1 started").arg(QApplication::applicationVersion()));
-  shell.openUrls(parser.positionalArguments());
-  shell.performRequestedActions(QApplication::arguments().mid(1));
-
+  kr::Program program;
+  program.launch(QApplication::arguments().mid(1));
   QObject::connect(&singleInstance, &kr::SingleInstance::activationRequested, &app,
-                   [&shell](const QStringList& arguments) { shell.handOver(arguments); });
-  QObject::connect(&app, &QGuiApplication::applicationStateChanged, &app,
-                   [&shell](Qt::ApplicationState state) {
-                     if (state == Qt::ApplicationActive)
-                       shell.becameActive();
-                     else
-                       shell.resignedActive();
-                   });
-
-  kr::UnixSignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP});
-  QObject::connect(&signalWatcher, &kr::UnixSignalWatcher::unixSignal, &app, [](int) {
-    kr::qn_log(QStringLiteral("Korvane-R quits on a signal"));
-    QApplication::quit();
-  });
-
-  const int result = QApplication::exec();
-  kr::UserDefaults::standard().synchronize();
-  // The services refer to the back ends above.
-  kr::StandardHooks::removeStateCues();
-  kr::StandardHooks::removeProfileTests();
-  kr::EffectsServices::install(nullptr);
-  return result;
+                   [&program](const QStringList& arguments) { program.handOver(arguments); });
+  return program.exec();
 }

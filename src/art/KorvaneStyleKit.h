@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QRectF>
 #include <QSizeF>
+#include <QString>
 
 namespace kr {
 
@@ -38,6 +39,53 @@ public:
   // its handler calling `draw` with (0, 0, w, h) and `fit`; every later read
   // answers the same image. The image properties of the kit read through it.
   static DrawnImage cachedImage(const char* name, QSizeF size, ResizingDrawingFunction draw);
+
+  // White, black and light grey of the kit's drawings (white 1.0, 0.0, 0.667).
+  static const QColor& white();
+  static const QColor& black();
+  static const QColor& lightGray();
+  // The label font (10) and the small system font (11).
+  static QFont labelFont();
+  static QFont smallSystemFont();
+
+  // The window's background and logo, the pad selector's icons, the calendar
+  // event box and the time bubble. The background lays its bands out against
+  // the frame's edges; the logo (187 x 21) and the icons (18 x 18) map their
+  // canvas into the frame.
+  static void drawBackground(const QRectF& frame);
+  static void drawLogo(const QRectF& frame, ResizingBehavior resizing = ResizingBehavior::fit);
+  static void drawNowPadIcon(const QRectF& frame,
+                             ResizingBehavior resizing = ResizingBehavior::fit);
+  static void drawLaterPadIcon(const QRectF& frame,
+                               ResizingBehavior resizing = ResizingBehavior::fit);
+  static void drawScratchPadIcon(const QRectF& frame,
+                                 ResizingBehavior resizing = ResizingBehavior::fit);
+  static void drawLogBookIcon(const QRectF& frame,
+                              ResizingBehavior resizing = ResizingBehavior::fit);
+  static void drawStatsIcon(const QRectF& frame, ResizingBehavior resizing = ResizingBehavior::fit);
+  static void drawHelpIcon(const QRectF& frame, ResizingBehavior resizing = ResizingBehavior::fit);
+  static void drawHideIcon(const QRectF& frame, ResizingBehavior resizing = ResizingBehavior::fit);
+  // A white rule with optional end ticks and the label under it.
+  static void drawEventView(const QRectF& frame, bool leftTerminator, bool rightTerminator,
+                            const QString& label);
+  // The label and an open chevron pointing up, its middle at
+  // `horizontalCenter` in the view's own coordinates (not clamped to the frame).
+  static void drawBubbleWithArrowOnTop(const QRectF& frame, const QString& label,
+                                       double horizontalCenter);
+  static void drawAlternativeOption(const QRectF& frame);
+  static void drawTagTokenFieldBackground(const QRectF& frame);
+  // These three draw nothing.
+  static void drawPadBackground(const QRectF& frame);
+  static void drawSegmentedControl(const QRectF& frame);
+  static void drawHighlightedSegmentedControl(const QRectF& frame);
+
+  static DrawnImage imageOfHideIcon();
+  static DrawnImage imageOfNowPadIcon();
+  static DrawnImage imageOfLaterPadIcon();
+  static DrawnImage imageOfScratchPadIcon();
+  static DrawnImage imageOfLogBookIcon();
+  static DrawnImage imageOfStatsIcon();
+  static DrawnImage imageOfHelpIcon();
 
   // Window pieces, placeholders and the bars behind page sections. The
   // functions without `resizing` draw in the frame's own coordinates.

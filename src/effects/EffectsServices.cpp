@@ -21,12 +21,12 @@ std::unique_ptr<EffectsServices>& installedSlot() {
 EffectsServices::EffectsServices(UserDefaults& defaults, BackEnds backEnds, ScriptLauncher& scripts,
                                  LiveEventOutputs::ObjectiveProvider objective,
                                  QNVisualNotification::ActiveProvider applicationIsActive)
-    : defaults_(defaults) {
-  ScreenFadingHelper* fading = backEnds.fading;
-  if (!fading) {
+    : backEnds_(backEnds), fading_(backEnds.fading), defaults_(defaults) {
+  if (!fading_) {
     ownFading_ = std::make_unique<UnavailableScreenFadingHelper>();
-    fading = ownFading_.get();
+    fading_ = ownFading_.get();
   }
+  ScreenFadingHelper* fading = fading_;
   sounds_ = std::make_unique<SoundManager>(
       defaults, backEnds.audio,
       std::make_unique<SimpleSoundLibraryLoader>(
@@ -52,6 +52,8 @@ void EffectsServices::install(std::unique_ptr<EffectsServices> services) {
   }
   installedSlot() = std::move(services);
 }
+
+bool EffectsServices::isInstalled() { return installedSlot() != nullptr; }
 
 EffectsServices& EffectsServices::shared() {
   if (EffectsServices* services = installedSlot().get())

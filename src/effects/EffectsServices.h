@@ -42,6 +42,11 @@ public:
   // The installed services; until then, services that play, say and show
   // nothing over the standard settings.
   static EffectsServices& shared();
+  // Whether start-up installed services (rather than the silent fallback).
+  static bool isInstalled();
+
+  const BackEnds& backEnds() const { return backEnds_; }
+  ScreenFadingHelper& screenFading() const { return *fading_; }
 
   SoundManager& soundManager() { return *sounds_; }
   SpeechManager& speechManager() { return *speech_; }
@@ -50,7 +55,9 @@ public:
   EventOutputs& outputs() { return *outputs_; }
 
 private:
+  BackEnds backEnds_;
   std::unique_ptr<ScreenFadingHelper> ownFading_;
+  ScreenFadingHelper* fading_;
   std::unique_ptr<SoundManager> sounds_;
   std::unique_ptr<SpeechManager> speech_;
   std::unique_ptr<QNVisualNotification> visual_;

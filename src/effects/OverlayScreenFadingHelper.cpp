@@ -7,13 +7,25 @@
 
 namespace kr {
 
-OverlayScreenFadingHelper::OverlayScreenFadingHelper()
-    : overlays_(std::make_unique<ScreenOverlayWindows>()) {}
+OverlayScreenFadingHelper::OverlayScreenFadingHelper(TranslucencyCheck translucency)
+    : overlays_(std::make_unique<ScreenOverlayWindows>()), translucency_(std::move(translucency)) {}
 
 OverlayScreenFadingHelper::~OverlayScreenFadingHelper() = default;
 
+bool OverlayScreenFadingHelper::canTint(QString* why) const {
+  return !translucency_ || translucency_(why);
+}
+
 void OverlayScreenFadingHelper::quickFadeAllScreens(const QColor& color, float blendFraction,
                                                     double duration) {
+  QString why;
+  if (!canTint(&why)) {
+    if (!reportedNoTint_) {
+      reportedNoTint_ = true;
+      platformLog(QStringLiteral("No screen dimming or flashes: %1").arg(why));
+    }
+    return;
+  }
   if (!overlays_->tintAllScreens(color, blendFraction, duration))
     platformLog(QStringLiteral("Error acquiring fade reservation"));
 }

@@ -2,6 +2,7 @@
 
 #include "effects/ScreenFadingHelper.h"
 
+#include <functional>
 #include <memory>
 
 namespace kr {
@@ -13,14 +14,26 @@ class ScreenOverlayWindows;
 // effect holds the screens at a time: a dimming or flash asked for while the
 // rest screen is up is skipped with the console line "Error acquiring fade
 // reservation". The rest screen replaces a dimming still running.
+//
+// A dimming or flash is a half-transparent window: where the desktop cannot
+// show translucent windows (X11 without a compositing manager) it would
+// cover every screen solid, so it is skipped and that is said once on the
+// console. The rest screen is opaque black anyway and is always shown.
 class OverlayScreenFadingHelper final : public ScreenFadingHelper {
 public:
   static constexpr double kFadeToBlackSeconds = 1.0;
   static constexpr double kContentFadeInSeconds = 5.0;
   static constexpr double kFadeBackSeconds = 0.5;
 
-  OverlayScreenFadingHelper();
+  // Asked before every dimming or flash: false, with the reason, where
+  // translucent windows show solid. None: they always show.
+  using TranslucencyCheck = std::function<bool(QString* why)>;
+
+  explicit OverlayScreenFadingHelper(TranslucencyCheck translucency = {});
   ~OverlayScreenFadingHelper() override;
+
+  // Whether dimming and flashes can be shown now; `why` tells when not.
+  bool canTint(QString* why = nullptr) const;
 
   void quickFadeAllScreens(const QColor& color, float blendFraction, double duration) override;
   void fadeAllScreensToBlack(QWidget* view) override;
@@ -32,6 +45,8 @@ public:
 
 private:
   std::unique_ptr<ScreenOverlayWindows> overlays_;
+  TranslucencyCheck translucency_;
+  bool reportedNoTint_ = false;
 };
 
 } // namespace kr

@@ -25,6 +25,7 @@ void QNVisualNotification::displayNotification(const QString& title, const QStri
     removalTimer_->stop();
   removalTimer_.reset();
 
+  shown_ = Shown{title, description, sticky ? 0.0 : (delay == 0.0 ? 3.0 : delay)};
   DesktopNotification n;
   n.title = title;
   n.body = description;
@@ -48,10 +49,7 @@ void QNVisualNotification::displayNotification(const QString& title, const QStri
 
 void QNVisualNotification::delivered(quint64 generation, quint32 id, const QString& error) {
   if (!error.isEmpty()) {
-    if (!reportedFailure_) {
-      reportedFailure_ = true;
-      platformLog(QStringLiteral("No desktop notifications: %1").arg(error));
-    }
+    failed(generation, error);
     return;
   }
   if (generation != generation_) {
@@ -63,6 +61,27 @@ void QNVisualNotification::delivered(quint64 generation, quint32 id, const QStri
   currentId_ = id;
   if (removeWhenDelivered_)
     removeCurrent(generation);
+}
+
+void QNVisualNotification::failed(quint64 generation, const QString& error) {
+  // Only the newest notification, and only while its time is not over.
+  const bool stillWanted = generation == generation_ && !removeWhenDelivered_;
+  const bool inTray =
+      stillWanted && fallback_ && fallback_(shown_.title, shown_.body, shown_.seconds);
+  if (reportedFailure_)
+    return;
+  reportedFailure_ = true;
+  platformLog(inTray ? QStringLiteral("No desktop notifications (%1): they show as the tray "
+                                      "icon's messages instead")
+                           .arg(error)
+                     : QStringLiteral("No desktop notifications: %1").arg(error));
+}
+
+void QNVisualNotification::removeDeliveredNotifications() {
+  if (removalTimer_)
+    removalTimer_->stop();
+  removalTimer_.reset();
+  removeCurrent(generation_);
 }
 
 void QNVisualNotification::removeCurrent(quint64 generation) {

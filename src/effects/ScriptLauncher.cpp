@@ -70,6 +70,28 @@ QString ScriptLauncher::directoryURL() const {
   return QDir().mkpath(folder_) ? folder_ : QString();
 }
 
+bool ScriptLauncher::isAvailable(QString* detail) const {
+  QString text;
+  const bool available = !directoryURL().isEmpty();
+  if (folder_.isEmpty()) {
+    text = QStringLiteral("no folder for user scripts is known");
+  } else if (!available) {
+    text = QStringLiteral("%1 cannot be created").arg(folder_);
+  } else {
+    const QFileInfo script(scriptPath());
+    const QString name = QString::fromLatin1(kScriptName);
+    if (!script.exists())
+      text = QStringLiteral("%1, without a %2 script").arg(folder_, name);
+    else if (!script.isFile() || !script.isExecutable())
+      text = QStringLiteral("%1, its %2 is not an executable file").arg(folder_, name);
+    else
+      text = QStringLiteral("%1, with the %2 script").arg(folder_, name);
+  }
+  if (detail)
+    *detail = text;
+  return available;
+}
+
 void ScriptLauncher::openScriptFolder() const {
   const QString folder = directoryURL();
   if (!folder.isEmpty())

@@ -32,6 +32,10 @@ public:
 
   // The scripts folder, created when missing; empty when it cannot be created.
   QString directoryURL() const;
+  // Whether the scripts folder is there (it is created when missing).
+  // `detail` names it and says whether the script is in it, or why the folder
+  // is missing.
+  bool isAvailable(QString* detail = nullptr) const;
   // Shows the scripts folder in the file manager.
   void openScriptFolder() const;
   QString scriptPath() const;

@@ -22,8 +22,9 @@ SoundManager::SoundManager(UserDefaults& defaults, AudioOutputAPI& audio,
   refreshOutputDevices();
   audio_.setDevicesChangedHandler([this] {
     refreshOutputDevices();
-    // A chosen device that is gone gives way to the system default at once.
-    getCurrentSoundOutputDeviceIdentifier();
+    // Sounds that play on move to the system default while the chosen device
+    // is gone, and back to it when it returns.
+    Q_EMIT outputDevicesChanged();
   });
   connect(&defaults_, &UserDefaults::changed, this, [this](const QString& key) {
     if (key == kMute)
@@ -140,13 +141,11 @@ void SoundManager::refreshOutputDevices() {
   }
 }
 
-QString SoundManager::getCurrentSoundOutputDeviceIdentifier() {
+QString SoundManager::getCurrentSoundOutputDeviceIdentifier() const {
   const QString stored = defaults_.string(kOutputDevice);
-  if (audioDeviceUIDList_.contains(stored))
-    return stored;
-  defaults_.setValue(kOutputDevice, defaultOutputDeviceUID());
-  defaults_.synchronize();
-  return defaultOutputDeviceUID();
+  // The choice is kept while its device is unplugged: a brief unplug must not
+  // lose it.
+  return audioDeviceUIDList_.contains(stored) ? stored : defaultOutputDeviceUID();
 }
 
 } // namespace kr

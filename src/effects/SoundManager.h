@@ -64,11 +64,16 @@ public:
   int indexOfDeviceWithName(const QString& name) const {
     return int(audioDeviceNameList_.indexOf(name));
   }
-  // The stored device if it is still there; otherwise the system default,
-  // which is then stored.
-  QString getCurrentSoundOutputDeviceIdentifier();
+  // The stored device while it is plugged in; otherwise the system default.
+  // The stored choice is left as it is, so the device is used again when it
+  // returns.
+  QString getCurrentSoundOutputDeviceIdentifier() const;
   // Reads the device list again (devices plugged in or out).
   void refreshOutputDevices();
+
+Q_SIGNALS:
+  // Devices were plugged in or out; the device list is up to date.
+  void outputDevicesChanged();
 
 private:
   void loadLibrary();

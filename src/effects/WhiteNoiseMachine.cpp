@@ -28,6 +28,9 @@ void WhiteNoiseMachine::awakeFromNib() {
         key == volumeKey() || key == QLatin1String("soundOutputDevice"))
       adjustToNewSettings();
   });
+  // The chosen device unplugged or back: the sound follows it.
+  connect(&sounds_, &SoundManager::outputDevicesChanged, this,
+          &WhiteNoiseMachine::adjustToNewSettings);
 }
 
 bool WhiteNoiseMachine::isSwitchedOn() const { return defaults_.boolValue(soundOnKey()); }

@@ -201,15 +201,17 @@ bool reportAppend(const AppendOutcome& outcome, const QString& folder, QString* 
   case AppendOutcome::Kind::WriteFailed:
     break;
   }
-  // Show the folder, or the nearest one that exists when it is missing.
-  FileBrowserAPI::shared().openFolder(QFileInfo(folder).isDir() ? folder
-                                                                : QFileInfo(folder).path());
+  // Show the folder, or the nearest one that exists when it is missing; where
+  // nothing can show it, the alert says where it is.
+  const QString shown = QFileInfo(folder).isDir() ? folder : QFileInfo(folder).path();
+  QString advice =
+      QStringLiteral("Please use 'File' -> 'Get Info' in the 'Finder' to check that you have "
+                     "sufficient access privileges to write to the folder that just opened. "
+                     "You should have read and write access.");
+  if (!FileBrowserAPI::shared().openFolder(shown))
+    advice += QStringLiteral("\n\nThe folder is \"%1\".").arg(folder);
   alerts.runModal(
-      {QStringLiteral("Could not write to log file folder!"),
-       QStringLiteral("Please use 'File' -> 'Get Info' in the 'Finder' to check that you have "
-                      "sufficient access privileges to write to the folder that just opened. "
-                      "You should have read and write access."),
-       {QStringLiteral("OK")}});
+      {QStringLiteral("Could not write to log file folder!"), advice, {QStringLiteral("OK")}});
   return failAppend(error,
                     QStringLiteral("could not write %1: %2").arg(outcome.path, outcome.reason));
 }

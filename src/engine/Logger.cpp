@@ -8,6 +8,7 @@
 #include "engine/RTFHelper.h"
 #include "engine/TaskManagerMarker.h"
 #include "engine/TemplateTextHelper.h"
+#include "platform/AlertPresenterAPI.h"
 #include "platform/FileBrowserAPI.h"
 #include "platform/QnLog.h"
 #include "platform/RichText.h"
@@ -180,7 +181,13 @@ bool Logger::writeToSystemLog(const RichText& entry, QString* error) {
 }
 
 void Logger::revealLogFolder() {
-  FileBrowserAPI::shared().revealPath(currentStore()->folderPath());
+  const QString folder = currentStore()->folderPath();
+  if (FileBrowserAPI::shared().revealPath(folder))
+    return;
+  AlertPresenterAPI::shared().runModal(
+      {QStringLiteral("Could not show the log folder."),
+       QStringLiteral("No file manager could open it. Your log files are in \"%1\".").arg(folder),
+       {QStringLiteral("OK")}});
 }
 
 QStringList Logger::linksOfText(const RichText& text) {

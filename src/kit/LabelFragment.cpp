@@ -13,7 +13,6 @@
 #include "platform/DefaultsStorageAPI.h"
 #include "platform/GraphicsContext.h"
 
-#include <QApplication>
 #include <QMenu>
 #include <QPalette>
 
@@ -173,8 +172,7 @@ void LabelFragment::drawBar(const QRectF& frame) {
   context->clipToRect(box);
   const QRectF textBox(box.x(), box.y() + (box.height() - textHeight) / 2 + 0.5, box.width(),
                        textHeight);
-  context->drawText(text, textBox, font, QApplication::palette().color(QPalette::WindowText),
-                    Qt::AlignLeft);
+  context->drawText(text, textBox, font, palette().color(QPalette::WindowText), Qt::AlignLeft);
   context->restoreState();
 }
 

@@ -4,6 +4,7 @@
 #include "platform/RichTextDocument.h"
 #include "platform/RtfdPackage.h"
 
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -60,6 +61,14 @@ void ObjectiveTextView::setData(const QByteArray& data) {
   cursor.setPosition(std::clamp(position, 0, end), QTextCursor::KeepAnchor);
   setTextCursor(cursor);
   updateIndicators();
+}
+
+void ObjectiveTextView::keyPressEvent(QKeyEvent* event) {
+  QTextEdit::keyPressEvent(event);
+  // Return belongs to the editor, a locked one too: it never goes on to the
+  // page's default button.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+    event->accept();
 }
 
 void ObjectiveTextView::documentChanged() {

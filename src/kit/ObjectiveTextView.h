@@ -39,6 +39,9 @@ public:
 Q_SIGNALS:
   void dataChanged();
 
+protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
 private:
   void documentChanged();
   void updateIndicators();

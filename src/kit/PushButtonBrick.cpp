@@ -1,6 +1,7 @@
 #include "kit/PushButtonBrick.h"
 
 #include "kit/BrickPainting.h"
+#include "kit/BricksDrawing.h"
 #include "kit/ControlSize.h"
 #include "kit/ControlSkin.h"
 
@@ -40,8 +41,16 @@ void PushButtonBrick::makeHelpButton() {
   setText(QStringLiteral("?"));
   setToolTip(tr("Help"));
   setFixedSize(22, 22);
-  setStyleSheet(QStringLiteral("QPushButton { border-radius: 11px; border: 1px solid palette(mid);"
-                               " background: palette(button); font-weight: bold; }"));
+  // A widget with a style sheet takes no colours from its parent: the sheet
+  // names the kit's own, so the button looks the same on every desktop.
+  setStyleSheet(QStringLiteral("QPushButton { border-radius: 11px; border: 1px solid %1;"
+                               " background: %2; color: %3; font-weight: bold; }"
+                               " QPushButton:pressed { background: %4; color: %5; }"
+                               " QPushButton:disabled { color: %1; }")
+                    .arg(BricksDrawing::standardStroke().name(), BricksDrawing::darkFill().name(),
+                         BricksDrawing::standardHighlightedText().name(),
+                         BricksDrawing::darkHighlightedFill().name(),
+                         BricksDrawing::darkHighlightedText().name()));
 }
 
 void PushButtonBrick::paintEvent(QPaintEvent* event) {

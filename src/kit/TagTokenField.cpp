@@ -5,6 +5,7 @@
 #include <QAbstractItemView>
 #include <QCompleter>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QStringListModel>
 
 namespace kr {
@@ -109,6 +110,14 @@ void TagTokenField::becomeFirstResponder() {
 void TagTokenField::focusInEvent(QFocusEvent* event) {
   TextField::focusInEvent(event);
   becomeFirstResponder();
+}
+
+void TagTokenField::keyPressEvent(QKeyEvent* event) {
+  const bool typed = hasStartedEditing_;
+  TextField::keyPressEvent(event);
+  // Return after typing ends the edit and stays in the field for the next tag.
+  if (typed && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter))
+    event->accept();
 }
 
 // Tab after typing ends the edit and stays in the field for the next tag;

@@ -16,7 +16,8 @@ class TagManager;
 // it changes when the user ends an edit (Return, Tab, leaving the field) or
 // picks a completion. The delegate (the tag manager) offers completions for
 // the tag being typed. After Return or Tab the field keeps the focus with the
-// caret after the last tag, so the user can go on typing tags.
+// caret after the last tag, so the user can go on typing tags; a Return
+// without typing is not the field's and goes on to the page.
 class TagTokenField : public TextField {
   Q_OBJECT
   Q_PROPERTY(QStringList tokens READ tokens WRITE setTokens NOTIFY tokensChanged)
@@ -43,6 +44,7 @@ Q_SIGNALS:
 
 protected:
   void focusInEvent(QFocusEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   bool focusNextPrevChild(bool next) override;
 
 private:

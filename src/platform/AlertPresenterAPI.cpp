@@ -16,11 +16,15 @@ public:
 };
 
 ConsoleAlertPresenter consolePresenter;
-AlertPresenterAPI* installed = nullptr;
+AlertPresenterAPI* installedPresenter = nullptr;
 } // namespace
 
-AlertPresenterAPI& AlertPresenterAPI::shared() { return installed ? *installed : consolePresenter; }
+AlertPresenterAPI& AlertPresenterAPI::shared() {
+  return installedPresenter ? *installedPresenter : consolePresenter;
+}
 
-void AlertPresenterAPI::install(AlertPresenterAPI* presenter) { installed = presenter; }
+void AlertPresenterAPI::install(AlertPresenterAPI* presenter) { installedPresenter = presenter; }
+
+AlertPresenterAPI* AlertPresenterAPI::installed() { return installedPresenter; }
 
 } // namespace kr

@@ -26,6 +26,9 @@ public:
   using Reply = std::function<void(quint32 id, const QString& error)>;
 
   virtual ~DesktopNotifierAPI() = default;
+  // False where no notification server can be reached; `unavailableReason()` says why.
+  virtual bool isAvailable() const = 0;
+  virtual QString unavailableReason() const = 0;
   // Delivers asynchronously; `reply` runs on the main thread once the desktop answered.
   virtual void notify(const DesktopNotification& notification, Reply reply) = 0;
   virtual void close(quint32 id) = 0;

@@ -224,6 +224,12 @@ void GraphicsContext::stroke(const BezierPath& path, const QColor& color, double
   paintWithShadow([&](QPainter* p) { p->strokePath(path.painterPath(), pen); });
 }
 
+void GraphicsContext::strokePath(const BezierPath& path, const QColor& color, Qt::PenCapStyle cap) {
+  QPen pen(color, path.lineWidth(), Qt::SolidLine, cap, path.lineJoinStyle());
+  pen.setMiterLimit(path.penMiterLimit());
+  paintWithShadow([&](QPainter* p) { p->strokePath(path.painterPath(), pen); });
+}
+
 void GraphicsContext::drawLinearGradient(const Gradient& gradient, const BezierPath& path,
                                          double angle) {
   const QRectF b = path.bounds();
@@ -232,8 +238,16 @@ void GraphicsContext::drawLinearGradient(const Gradient& gradient, const BezierP
   const double half =
       std::fabs(b.width() / 2 * direction.x()) + std::fabs(b.height() / 2 * direction.y());
   QLinearGradient linear(b.center() - direction * half, b.center() + direction * half);
-  for (qsizetype i = 0; i < gradient.colors().size(); ++i)
-    linear.setColorAt(std::clamp(gradient.locations().value(i), 0.0, 1.0), gradient.colors()[i]);
+  // QGradient keeps one colour per location: a second colour at the same
+  // location goes just after it, so both sides of the step stay.
+  double previous = -1.0;
+  for (qsizetype i = 0; i < gradient.colors().size(); ++i) {
+    double location = std::clamp(gradient.locations().value(i), 0.0, 1.0);
+    if (location <= previous)
+      location = std::min(1.0, previous + 1e-9);
+    linear.setColorAt(location, gradient.colors()[i]);
+    previous = location;
+  }
   paintWithShadow([&](QPainter* p) { p->fillPath(path.painterPath(), QBrush(linear)); });
 }
 

@@ -93,8 +93,11 @@ public:
   void fillRect(const QRectF& rect, const QColor& color);
   void stroke(const BezierPath& path, const QColor& color, double lineWidth,
               Qt::PenCapStyle cap = Qt::FlatCap, Qt::PenJoinStyle join = Qt::MiterJoin);
+  // Strokes `path` with its own line width, join style and miter limit.
+  void strokePath(const BezierPath& path, const QColor& color, Qt::PenCapStyle cap = Qt::FlatCap);
   // Fills `path` with `gradient` running at `angle` degrees across its bounds:
   // 90 runs from the minimum y (first colour) to the maximum y (last colour).
+  // Two colours at one location make a hard step there.
   void drawLinearGradient(const Gradient& gradient, const BezierPath& path, double angle);
   void drawImage(const QImage& image, const QRectF& rect);
 

@@ -11,13 +11,13 @@ namespace kr {
 int QMessageBoxAlertPresenter::runModal(const Alert& alert) {
   QMessageBox box;
   switch (alert.style) {
-  case Style::warning:
+  case Alert::Style::warning:
     box.setIcon(QMessageBox::Warning);
     break;
-  case Style::informational:
+  case Alert::Style::informational:
     box.setIcon(QMessageBox::Information);
     break;
-  case Style::critical:
+  case Alert::Style::critical:
     box.setIcon(QMessageBox::Critical);
     break;
   }

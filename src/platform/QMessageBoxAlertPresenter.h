@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/AlertPresenter.h"
+#include "platform/AlertPresenterAPI.h"
 
 namespace kr {
 
 // Shows alerts as application-modal message boxes.
-class QMessageBoxAlertPresenter final : public AlertPresenter {
+class QMessageBoxAlertPresenter final : public AlertPresenterAPI {
 public:
   int runModal(const Alert& alert) override;
 };

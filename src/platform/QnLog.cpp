@@ -33,4 +33,12 @@ void qn_logf(const char* format, ...) {
 
 void platformLog(const QString& message) { qCInfo(lcPlatformLog).noquote() << message; }
 
+void describeService(const QString& service, bool available, const QString& detail) {
+  QString line =
+      service + (available ? QStringLiteral(": available") : QStringLiteral(": not available"));
+  if (!detail.isEmpty())
+    line += QStringLiteral(" (%1)").arg(detail);
+  platformLog(line);
+}
+
 } // namespace kr

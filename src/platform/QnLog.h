@@ -24,4 +24,9 @@ void qn_logf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Platform log lines: always written, independent of the switch.
 void platformLog(const QString& message);
 
+// The start-up line on one desktop service: "<service>: available" or
+// "<service>: not available", each followed by " (<detail>)" when there is
+// one: where it comes from, or why it is missing. A platform log line.
+void describeService(const QString& service, bool available, const QString& detail = {});
+
 } // namespace kr

@@ -32,6 +32,9 @@ public:
   virtual void setMenu(QMenu* menu) = 0;
   // The icon's place on the screen; empty when the tray does not tell.
   virtual QRect geometry() const = 0;
+  // A message balloon beside the icon, shown for `seconds` (0: until it is
+  // clicked). False when the item cannot show one (no tray).
+  virtual bool showMessage(const QString& title, const QString& body, double seconds) = 0;
 
   // Clicks arrive after the mouse event was handled, on the GUI thread.
   void setClickHandler(ClickHandler handler) { clickHandler_ = std::move(handler); }

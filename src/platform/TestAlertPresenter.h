@@ -1,26 +1,43 @@
 #pragma once
 
-#include "platform/AlertPresenter.h"
+#include "platform/AlertPresenterAPI.h"
+
+#include <QList>
 
 #include <deque>
-#include <vector>
 
 namespace kr {
 
-// Answers alerts from a list of button indexes given by the test (the first
-// button when the list is empty) and keeps every alert it was shown.
-class TestAlertPresenter final : public AlertPresenter {
+// Keeps every alert it is shown and answers from `answers` in turn, then with
+// `answer`. Tests only.
+class TestAlertPresenter final : public AlertPresenterAPI {
 public:
   int runModal(const Alert& alert) override {
-    shown.push_back(alert);
+    shown.append(alert);
     if (answers.empty())
-      return 0;
-    const int answer = answers.front();
+      return answer;
+    const int next = answers.front();
     answers.pop_front();
-    return answer;
+    return next;
   }
+  QList<Alert> shown;
   std::deque<int> answers;
-  std::vector<Alert> shown;
+  int answer = 0;
+};
+
+// Installs a presenter for the lifetime of a scope.
+class ScopedAlertPresenter {
+public:
+  explicit ScopedAlertPresenter(AlertPresenterAPI& presenter)
+      : previous_(AlertPresenterAPI::installed()) {
+    AlertPresenterAPI::install(&presenter);
+  }
+  ~ScopedAlertPresenter() { AlertPresenterAPI::install(previous_); }
+  ScopedAlertPresenter(const ScopedAlertPresenter&) = delete;
+  ScopedAlertPresenter& operator=(const ScopedAlertPresenter&) = delete;
+
+private:
+  AlertPresenterAPI* previous_;
 };
 
 } // namespace kr

@@ -17,6 +17,8 @@ public:
       answerAll();
   }
   void close(quint32 id) override { closed.push_back(id); }
+  bool isAvailable() const override { return failWith.isEmpty(); }
+  QString unavailableReason() const override { return failWith; }
 
   // Answers every pending delivery: with a new id, or the replaced one.
   void answerAll() {

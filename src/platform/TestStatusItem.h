@@ -20,12 +20,24 @@ public:
   void setToolTip(const QString& text) override { toolTip = text; }
   void setMenu(QMenu* newMenu) override { menu = newMenu; }
   QRect geometry() const override { return iconGeometry; }
+  bool showMessage(const QString& title, const QString& body, double seconds) override {
+    if (!available_)
+      return false;
+    messages.append({title, body, seconds});
+    return true;
+  }
 
   void click(Click which) { clicked(which); }
 
   QList<QImage> images;
   QString toolTip;
   QMenu* menu = nullptr;
+  struct Message {
+    QString title;
+    QString body;
+    double seconds;
+  };
+  QList<Message> messages;
   QRect iconGeometry;
   int shows = 0;
 

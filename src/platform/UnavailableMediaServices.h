@@ -41,6 +41,8 @@ public:
   explicit UnavailableDesktopNotifier(QString reason) : reason_(std::move(reason)) {}
   void notify(const DesktopNotification&, Reply reply) override { reply(0, reason_); }
   void close(quint32) override {}
+  bool isAvailable() const override { return false; }
+  QString unavailableReason() const override { return reason_; }
 
 private:
   QString reason_;

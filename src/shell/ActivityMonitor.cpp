@@ -16,10 +16,15 @@ Q_LOGGING_CATEGORY(shellLog, "kr.shell")
 ActivityMonitor::ActivityMonitor(std::unique_ptr<IdleTimeBackend> backend,
                                  const QString& unavailableReason)
     : backend_(std::move(backend)), lastTimeProgramWasLaunched_(Clock::now()) {
-  if (backend_)
-    qCInfo(shellLog).noquote() << "user idle time comes from the" << backend_->name();
-  else
-    reportUnavailable(unavailableReason);
+  if (backend_) {
+    describeService(QStringLiteral("idle time"), true, backend_->name());
+  } else {
+    unavailableReported_ = true;
+    describeService(
+        QStringLiteral("idle time"), false,
+        (unavailableReason.isEmpty() ? QString() : unavailableReason + QStringLiteral("; ")) +
+            QStringLiteral("the user counts as active"));
+  }
   heartBeatTimer_ =
       SmartTimerWrapper::wrapTimer(1.0, true, [this](SmartTimerWrapper&) { heartBeat(); });
 }

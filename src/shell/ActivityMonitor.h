@@ -26,6 +26,8 @@ public:
   ActivityMonitor& operator=(const ActivityMonitor&) = delete;
 
   double idleTimeInSeconds() const override { return idleTimeInSeconds_; }
+  // Whether a source of the desktop's idle time answers.
+  bool hasIdleTimeSource() const { return backend_ != nullptr; }
   double lastTimeWoken() const { return lastTimeWoken_; }
   double lastTimePutToSleep() const { return lastTimePutToSleep_; }
   double lastTimeProgramWasLaunched() const { return lastTimeProgramWasLaunched_; }

@@ -9,13 +9,16 @@
 #include "shell/ShellStateHost.h"
 #include "shell/TimeViewsInstaller.h"
 
+#include "effects/EffectsServices.h"
 #include "effects/OverlayScreenFadingHelper.h"
+#include "effects/QNVisualNotification.h"
 #include "engine/DataModel.h"
 #include "engine/StateMachine.h"
 #include "platform/QnLog.h"
 #include "platform/StatusItem.h"
 #include "states/RestBreakHelper.h"
 #include "states/StateLinkingHelper.h"
+#include "window/DefaultActionKeys.h"
 #include "window/MainMenu.h"
 #include "window/MainWindow.h"
 #include "window/MainWindowController.h"
@@ -42,6 +45,8 @@ ApplicationShell::~ApplicationShell() {
   stateLinkingHelper_.reset();
   timeViews_.reset();
   StatusItemMenuManager::instance().removeAllItems();
+  if (notificationsInTray_)
+    notificationsInTray_->setFallback({});
   statusItemButtonController_.reset();
   statusItemController_.reset();
   statusItem_.reset();
@@ -84,6 +89,7 @@ void ApplicationShell::launch() {
   context_.record(QStringLiteral("StateLinkingHelper: states created"));
 
   installStatusItemHooks();
+  installNotificationHooks();
 
   // 4. Waking: the shared controller, the main window, the states' pages and links.
   mainController_->awakeFromNib();
@@ -100,6 +106,8 @@ void ApplicationShell::launch() {
   MainWindow& window = *appDelegate_->mainWindow();
   window.controller().setMainMenu(mainMenu_->menu());
   mainMenu_->installShortcuts(window);
+  DefaultActionKeys::install(
+      window, [this] { mainController_->tryToPerform(QStringLiteral("takeDefaultAction")); });
   stateHost_ = std::make_unique<ShellStateHost>(*mainController_, *appDelegate_, context_.hooks);
   // The pages take their time views from the window as they are built.
   timeViews_ = std::make_unique<TimeViewsInstaller>();
@@ -175,17 +183,28 @@ void ApplicationShell::installStatusItemHooks() {
     hooks.createStatusItem = [this] { createStatusItem(); };
 }
 
+void ApplicationShell::installNotificationHooks() {
+  // Becoming active withdraws the notification still shown.
+  if (!context_.hooks.removeDeliveredNotifications) {
+    context_.hooks.removeDeliveredNotifications = [] {
+      EffectsServices::shared().visualNotification().removeDeliveredNotifications();
+    };
+  }
+}
+
 void ApplicationShell::createStatusItem() {
   statusItem_ = context_.makeStatusItem();
   if (!statusItem_ || !statusItem_->isAvailable()) {
-    platformLog(
-        QStringLiteral("No status item: %1. The main window stays reachable: closing it "
-                       "minimises it.")
+    describeService(
+        QStringLiteral("tray"), false,
+        QStringLiteral("%1. No status item: the main window stays reachable, closing it "
+                       "minimises it")
             .arg(statusItem_ ? statusItem_->unavailableReason() : QStringLiteral("none was made")));
     statusItem_.reset();
     withoutTray_ = true;
     return;
   }
+  describeService(QStringLiteral("tray"), true);
   statusItemController_ = std::make_unique<StatusItemController>(
       *statusItem_, *context_.defaults,
       [this](const QString& action) { mainController_->tryToPerform(action); });
@@ -194,8 +213,16 @@ void ApplicationShell::createStatusItem() {
   context_.hooks.setStatusItem = [this](const QString& title, int state) {
     statusItemController_->setStatus(title, state);
   };
+  // Where the desktop shows no notifications, the tray icon's balloon does.
+  notificationsInTray_ = &EffectsServices::shared().visualNotification();
+  notificationsInTray_->setFallback(
+      [this](const QString& title, const QString& body, double seconds) {
+        return statusItem_ && statusItem_->showMessage(title, body, seconds);
+      });
 }
 
 bool ApplicationShell::quit() { return mainController_->terminate(); }
+
+void ApplicationShell::quitWithoutAsking() { mainController_->terminateWithoutAsking(); }
 
 } // namespace kr

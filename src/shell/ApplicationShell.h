@@ -2,12 +2,15 @@
 
 #include "shell/ShellContext.h"
 
+#include <QPointer>
+
 #include <memory>
 
 namespace kr {
 
 class OverlayScreenFadingHelper;
 class AppDelegate;
+class QNVisualNotification;
 class KorvaneStatusItemButtonController;
 class StatusItem;
 class StatusItemController;
@@ -42,6 +45,8 @@ public:
   void performRequestedActions(const QStringList& arguments);
   // Quits through the main controller; false when the user kept it running.
   bool quit();
+  // Quits at once, asking nothing (signals, the end of the session).
+  void quitWithoutAsking();
 
   ShellContext& context() { return context_; }
   const QStringList& steps() const { return context_.steps; }
@@ -51,6 +56,7 @@ public:
   StateLinkingHelper& stateLinkingHelper() const { return *stateLinkingHelper_; }
   MainMenu& mainMenu() const { return *mainMenu_; }
   // None where the desktop has no tray.
+  StatusItem* statusItem() const { return statusItem_.get(); }
   StatusItemController* statusItemController() const { return statusItemController_.get(); }
   KorvaneStatusItemButtonController* statusItemButtonController() const {
     return statusItemButtonController_.get();
@@ -58,6 +64,7 @@ public:
 
 private:
   void installStatusItemHooks();
+  void installNotificationHooks();
   void createStatusItem();
 
   ShellContext context_;
@@ -74,6 +81,8 @@ private:
   std::unique_ptr<StatusItem> statusItem_;
   std::unique_ptr<StatusItemController> statusItemController_;
   std::unique_ptr<KorvaneStatusItemButtonController> statusItemButtonController_;
+  // The notifications that fall back to the tray icon's messages.
+  QPointer<QNVisualNotification> notificationsInTray_;
   bool withoutTray_ = false;
   bool active_ = false;
 };

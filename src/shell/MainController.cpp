@@ -6,7 +6,7 @@
 #include "shell/UrlHandler.h"
 
 #include "engine/StateMachine.h"
-#include "platform/AlertPresenter.h"
+#include "platform/AlertPresenterAPI.h"
 #include "platform/FatalError.h"
 #include "platform/QnLog.h"
 #include "platform/TaskManagerBridge.h"
@@ -113,28 +113,38 @@ void MainController::applicationDidBecomeActive() {
 MainController::TerminateReply MainController::applicationShouldTerminate() {
   auto* state = dynamic_cast<BaseState*>(stateMachine_.currentState());
   if (state && state->shouldConfirmTerminationWithUser()) {
-    AlertPresenter::Alert alert;
-    alert.style = AlertPresenter::Style::warning;
-    alert.messageText = kQuitMessage;
-    alert.informativeText = kQuitInformativeText;
-    alert.buttons = {QStringLiteral("OK"), QStringLiteral("Cancel")};
-    if (context_.alertPresenter->runModal(alert) != 0) {
+    const Alert alert{
+        kQuitMessage, kQuitInformativeText, {QStringLiteral("OK"), QStringLiteral("Cancel")}};
+    if (AlertPresenterAPI::shared().runModal(alert) != 0) {
       context_.record(QStringLiteral("quit cancelled"));
       return TerminateReply::cancel;
     }
   }
+  saveBeforeQuitting();
+  return TerminateReply::now;
+}
+
+void MainController::saveBeforeQuitting() {
   ShellHooks::call(context_.hooks.saveAllPads);
   context_.record(QStringLiteral("pads saved"));
-  return TerminateReply::now;
 }
 
 bool MainController::terminate() {
   if (applicationShouldTerminate() != TerminateReply::now)
     return false;
+  endEventLoop();
+  return true;
+}
+
+void MainController::terminateWithoutAsking() {
+  saveBeforeQuitting();
+  endEventLoop();
+}
+
+void MainController::endEventLoop() {
   context_.record(QStringLiteral("quit"));
   if (context_.quitApplication)
     context_.quitApplication();
-  return true;
 }
 
 void MainController::activateView(BaseState& state) {

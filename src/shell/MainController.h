@@ -50,6 +50,9 @@ public:
   TerminateReply applicationShouldTerminate();
   // Quits when applicationShouldTerminate() allows it. Returns whether it did.
   bool terminate();
+  // Quits without asking anyone (a signal, the session ending): the shutdown
+  // steps run and the event loop ends.
+  void terminateWithoutAsking();
 
   // Shows the current state's page in the main window.
   void activateView(BaseState& state);
@@ -59,6 +62,8 @@ public:
   void getUrl(const QString& url);
 
 private:
+  void saveBeforeQuitting();
+  void endEventLoop();
   void addApplicationActions();
   void addWorkCycleActions();
   // Passes a command down the chain to the current state; nothing happens

@@ -10,20 +10,18 @@
 namespace kr {
 
 class ActivityMonitorAPI;
-class AlertPresenter;
 class DateProviderAPI;
 class DefaultsStorageAPI;
 class ScreenFadingHelper;
 class StatusItem;
 class UserDefaults;
 
-// What the start-up objects are made with: the settings, the alert presenter,
-// the hooks into other parts, and how to make the platform services.
+// What the start-up objects are made with: the settings, the hooks into other
+// parts, and how to make the platform services.
 struct ShellContext {
   UserDefaults* defaults = nullptr;
   DefaultsStorageAPI* defaultsStorage = nullptr;
   const DateProviderAPI* dateProvider = nullptr;
-  AlertPresenter* alertPresenter = nullptr;
   ShellHooks hooks;
   std::function<std::unique_ptr<ActivityMonitorAPI>()> makeActivityMonitor;
   // The tray icon; none: the application runs without one.

@@ -8,6 +8,7 @@
 #include "engine/TimedStateMachineModule.h"
 #include "engine/TimedStateMachineViewModel.h"
 #include "kit/CountDownView.h"
+#include "kit/KorvaneControlSkin.h"
 #include "kit/SmallDurationView.h"
 #include "kit/TabWall.h"
 #include "kit/Wall.h"
@@ -44,6 +45,9 @@ void CountDownViewController::build() {
   root_ = root;
   root->setObjectName(QStringLiteral("RestScreenView"));
   root->setBackgroundColor(QColor(Qt::black));
+  // The rest screen's windows are not the main window: its controls take the
+  // pages' colours here.
+  KorvaneControlSkin::applyPagePalette(root);
   root->setFixedSize(kRootWidth, kRootHeight);
   rootObject_ = root;
   root->installEventFilter(this);

@@ -10,6 +10,7 @@
 #include "engine/Clock.h"
 #include "engine/DataModel.h"
 #include "engine/StateMachine.h"
+#include "kit/KorvaneControlSkin.h"
 #include "kit/Label.h"
 #include "kit/LabelFragment.h"
 #include "kit/ObjectiveTextView.h"
@@ -332,6 +333,9 @@ QWidget* DefineTimeSliceState::createStartWithBreakSection() {
   pullDown->setToolTip(QStringLiteral("Lock Screen"));
   pullDown->setPopupMode(QToolButton::InstantPopup);
   pullDown->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
+  // A widget with a style sheet takes no colours from its parent: give it the
+  // pages' own, or its arrow would take the desktop's.
+  pullDown->setPalette(KorvaneControlSkin::shared()->pagePalette);
   auto* menu = new QMenu(pullDown);
   lockScreenItem_ = menu->addAction(QStringLiteral("Lock Screen"));
   lockScreenItem_->setCheckable(true);

@@ -105,10 +105,35 @@ ModernUIState::createAndInstallObjectiveTextViewFragment(TextIndicatorsView* tex
     if (view)
       DataModel::shared().unbindObjective(view);
   });
-  // The editor draws no background of its own: the section's shows through.
-  textView->viewport()->setAutoFillBackground(false);
+  showObjectiveColours(textView);
   textView->setTextIndicatorsView(textIndicatorsView);
   return {textView, wall};
+}
+
+void ModernUIState::showObjectiveColours(ObjectiveTextView* textView) {
+  // The objective is written in the pads' text colour, dark by default: the
+  // editor shows it on the objective's own light background, not on the dark
+  // page, both as the settings hold them now.
+  const QString kBackground = QStringLiteral("objectiveBackgroundColor");
+  const QString kText = QStringLiteral("textColor");
+  const auto apply = [textView, kBackground, kText] {
+    const QColor background(UserDefaults::standard().string(kBackground));
+    const QColor text(UserDefaults::standard().string(kText));
+    QPalette palette = textView->palette();
+    for (int group = 0; group < QPalette::NColorGroups; ++group) {
+      const auto g = static_cast<QPalette::ColorGroup>(group);
+      palette.setColor(g, QPalette::Base, background.isValid() ? background : QColor(Qt::white));
+      palette.setColor(g, QPalette::Text, text.isValid() ? text : QColor(Qt::black));
+    }
+    textView->setPalette(palette);
+  };
+  apply();
+  textView->viewport()->setAutoFillBackground(true);
+  QObject::connect(&UserDefaults::standard(), &UserDefaults::changed, textView,
+                   [apply, kBackground, kText](const QString& key) {
+                     if (key == kBackground || key == kText)
+                       apply();
+                   });
 }
 
 void ModernUIState::addSection(QWidget* section) {

@@ -69,6 +69,9 @@ protected:
   static QWidget* addContentWidget(Wall* wall);
 
 private:
+  // The editor's background and text colours follow the objective's settings.
+  static void showObjectiveColours(ObjectiveTextView* textView);
+
   QWidget* fragmentStackView_ = nullptr;
   QVBoxLayout* fragmentLayout_ = nullptr;
   TitleFragment* titleFragment_ = nullptr;

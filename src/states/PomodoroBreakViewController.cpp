@@ -4,6 +4,7 @@
 
 #include "art/KorvaneStyleKit.h"
 #include "engine/DataModel.h"
+#include "kit/Wall.h"
 #include "platform/UserDefaults.h"
 
 #include <QCheckBox>
@@ -50,6 +51,13 @@ void PomodoroBreakViewController::build() {
     // Four columns of equal width, whatever their contents ask for.
     column->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     layout->addWidget(column, 1);
+    // Every column, the last one too, has a rule on its right. It is a wall
+    // of its own: a style sheet on the column would keep the page's colours
+    // from the column's controls.
+    auto* rule = new Wall(root);
+    rule->setBackgroundColor(KorvaneStyleKit::n10());
+    rule->setFixedWidth(1);
+    layout->addWidget(rule);
   }
   DataModel& model = DataModel::shared();
   model.bindFirstPomodoroBreakDurationInMinutes(inputFields_[0]);
@@ -66,11 +74,7 @@ void PomodoroBreakViewController::build() {
 }
 
 void PomodoroBreakViewController::decorateQuarterWall(QWidget* column, int index) {
-  // Every column, the last one too, draws a right border only.
   column->setObjectName(QStringLiteral("slotColumn"));
-  column->setStyleSheet(
-      QStringLiteral("QFrame#slotColumn { border: none; border-right: 1px solid %1; }")
-          .arg(KorvaneStyleKit::n10().name()));
 
   // The slot controls are small, so that a column's row fits its width.
   QFont small = column->font();

@@ -82,11 +82,8 @@ void TimeSliceRunningState::handleTimerElapsed() {
     StateMachine::sharedStateMachine().triggerTransition(QStringLiteral("softBreak"));
     return;
   }
-  // The machine has already moved past its working state, so its view model
-  // no longer describes the slice: the slice ran its whole working duration.
-  const TimedStateMachine& machine = *timedStateMachineModule()->stateMachine();
-  const auto total = static_cast<int>(machine.config() ? machine.config()->workingDuration : 0);
-  postEvent(eventName(QStringLiteral(".elapsed")), total, total);
+  // The slice ran its whole working duration (see totalTime()).
+  postEvent(eventName(QStringLiteral(".elapsed")), totalElapsedSeconds(), totalTime());
   StateMachine::sharedStateMachine().triggerTransition(QStringLiteral("elapsed"));
 }
 

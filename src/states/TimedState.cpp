@@ -62,12 +62,26 @@ void TimedState::prepareForUITimerUpdate() {
 
 int TimedState::totalTime() const {
   KR_ASSERT(module_ != nullptr, QStringLiteral("timed state without a module"));
+  if (const std::optional<int> whole = wholeDurationOnceRunOut())
+    return *whole;
   return truncatedToInt32(module_->viewModel()->totalSeconds());
 }
 
 int TimedState::totalElapsedSeconds() const {
   KR_ASSERT(module_ != nullptr, QStringLiteral("timed state without a module"));
+  if (const std::optional<int> whole = wholeDurationOnceRunOut())
+    return *whole;
   return truncatedToInt32(module_->viewModel()->elapsedSeconds());
+}
+
+std::optional<int> TimedState::wholeDurationOnceRunOut() const {
+  // Once the time ran out the machine has moved past its working state, so
+  // its view model counts the elapsed state (0 of 1), not the slice or break,
+  // which ran its whole working duration.
+  const TimedStateMachine& machine = *module_->stateMachine();
+  if (!machine.currentState().isElapsed())
+    return std::nullopt;
+  return machine.config() ? truncatedToInt32(double(machine.config()->workingDuration)) : 0;
 }
 
 void TimedState::updateNowValue() { now_ = Clock::nowAsDate(); }
@@ -134,9 +148,7 @@ void TimedState::stopScheduler() {
 
 void TimedState::postTimerEvent(const QString& suffix) {
   KR_ASSERT(module_ != nullptr, QStringLiteral("timed state event without a module"));
-  const TimedStateMachineViewModel& model = *module_->viewModel();
-  postEvent(eventName(suffix), truncatedToInt32(model.elapsedSeconds()),
-            truncatedToInt32(model.totalSeconds()));
+  postEvent(eventName(suffix), totalElapsedSeconds(), totalTime());
 }
 
 } // namespace kr

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace kr {
 
@@ -44,6 +45,8 @@ public:
 
   // Freezes the view model for one page refresh; subclasses add their steps.
   virtual void prepareForUITimerUpdate();
+  // The total and elapsed seconds of the slice or break; once its time ran
+  // out, both are its whole duration.
   int totalTime() const;
   int totalElapsedSeconds() const;
   void updateNowValue();
@@ -71,6 +74,7 @@ private:
   };
 
   void stopScheduler();
+  std::optional<int> wholeDurationOnceRunOut() const;
   void postTimerEvent(const QString& suffix);
 
   QDateTime now_;

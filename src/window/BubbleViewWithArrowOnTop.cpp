@@ -1,17 +1,14 @@
 #include "window/BubbleViewWithArrowOnTop.h"
 
+#include "art/KorvaneStyleKit.h"
+#include "platform/GraphicsContext.h"
+
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 
 #include <cmath>
 
 namespace kr {
-
-namespace {
-constexpr double kArrowHeight = 5.0;
-constexpr double kArrowHalfWidth = 4.0;
-} // namespace
 
 BubbleViewWithArrowOnTop::BubbleViewWithArrowOnTop(const QRect& frame, QWidget* parent)
     : QWidget(parent) {
@@ -37,27 +34,9 @@ void BubbleViewWithArrowOnTop::setMiddleX(double x) {
 
 void BubbleViewWithArrowOnTop::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  painter.setRenderHint(QPainter::Antialiasing);
-  const QRectF body(0.5, kArrowHeight + 0.5, width() - 1.0, height() - kArrowHeight - 1.0);
-  QPainterPath path;
-  path.addRoundedRect(body, 4.0, 4.0);
-  QPainterPath arrow;
-  arrow.moveTo(middleX_ - kArrowHalfWidth, body.top() + 1.0);
-  arrow.lineTo(middleX_, 0.5);
-  arrow.lineTo(middleX_ + kArrowHalfWidth, body.top() + 1.0);
-  arrow.closeSubpath();
-  path = path.united(arrow);
-  QLinearGradient gradient(body.topLeft(), body.bottomLeft());
-  gradient.setColorAt(0.0, QColor(0xb7, 0x9c, 0xd9));
-  gradient.setColorAt(1.0, QColor(0x8a, 0x6b, 0xbf));
-  painter.fillPath(path, gradient);
-  painter.setPen(QColor(0x5a, 0x44, 0x80));
-  painter.drawPath(path);
-  painter.setPen(Qt::white);
-  QFont font = painter.font();
-  font.setPointSizeF(10.0);
-  painter.setFont(font);
-  painter.drawText(body, Qt::AlignCenter, title_);
+  GraphicsContext context(&painter, height());
+  GraphicsContext::Scope scope(context);
+  KorvaneStyleKit::drawBubbleWithArrowOnTop(QRectF(0, 0, width(), height()), title_, middleX_);
 }
 
 void BubbleViewWithArrowOnTop::mousePressEvent(QMouseEvent* event) {

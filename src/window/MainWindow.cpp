@@ -2,6 +2,7 @@
 
 #include "window/MainWindowController.h"
 
+#include "kit/KorvaneControlSkin.h"
 #include "platform/QnLog.h"
 
 #include <QCloseEvent>
@@ -19,6 +20,9 @@ MainWindow::MainWindow(UserDefaults& defaults)
   setObjectName(QStringLiteral("MainWindow"));
   setWindowTitle(QStringLiteral("Korvane-R"));
   setAttribute(Qt::WA_TranslucentBackground);
+  // The pages draw their own dark backgrounds: their texts and controls take
+  // the pages' colours, not the desktop's.
+  KorvaneControlSkin::applyPagePalette(this);
   controller_ = std::make_unique<MainWindowController>(*this, defaults);
 }
 

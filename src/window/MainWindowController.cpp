@@ -7,6 +7,7 @@
 #include "kit/LayoutConstraintMaker.h"
 #include "kit/Wall.h"
 #include "platform/ConstraintLayout.h"
+#include "platform/GraphicsContext.h"
 #include "platform/QnLog.h"
 #include "platform/UserDefaults.h"
 
@@ -27,8 +28,7 @@ namespace {
 const QString kTopLeftX = QStringLiteral("topLeftX");
 const QString kTopLeftY = QStringLiteral("topLeftY");
 
-// The background and logo until the style kit draws them.
-const QColor kBackground(0x26, 0x27, 0x2b);
+// The menu button's text.
 const QColor kLogoText(0xd8, 0xd8, 0xd8);
 
 void drawFrame(QPainter& painter, const QRectF& bounds) {
@@ -39,19 +39,18 @@ void drawFrame(QPainter& painter, const QRectF& bounds) {
                    KorvaneStyleKit::brightFrame());
   painter.fillRect(QRectF(bounds.x(), bounds.y() + 71, bounds.width(), bounds.height() - 71),
                    KorvaneStyleKit::darkFrame());
-  QPainterPath inner;
-  inner.addRoundedRect(bounds.adjusted(0.5, 0.5, -0.5, -0.5), 5, 5);
-  painter.fillPath(inner, kBackground);
+  // The background half a point inside the frame, rounded alike.
+  GraphicsContext context(&painter, bounds.height());
+  GraphicsContext::Scope scope(context);
+  const QRectF inner = QRectF(0, 0, bounds.width(), bounds.height()).adjusted(0.5, 0.5, -0.5, -0.5);
+  context.clip(BezierPath::roundedRect(inner, 5, 5));
+  KorvaneStyleKit::drawBackground(inner);
 }
 
 void drawLogo(QPainter& painter, const QRectF& bounds) {
-  QFont font = painter.font();
-  font.setBold(true);
-  font.setPointSizeF(12);
-  painter.setFont(font);
-  painter.setPen(kLogoText);
-  painter.drawText(QRectF(bounds.x(), bounds.bottom() - 21, bounds.width(), 21), Qt::AlignCenter,
-                   QStringLiteral("Korvane-R"));
+  GraphicsContext context(&painter, bounds.height());
+  GraphicsContext::Scope scope(context);
+  KorvaneStyleKit::drawLogo(QRectF(0, 0, 187, 21), ResizingBehavior::fit);
 }
 
 } // namespace
@@ -122,7 +121,9 @@ QWidget* MainWindowController::buildTitleBand() {
   row->addWidget(mainMenuButton_, 0, Qt::AlignLeft | Qt::AlignVCenter);
   auto* logo = new PaintedWall(drawLogo);
   logo->setObjectName(QStringLiteral("custom title bar"));
-  logo->setFixedSize(187, kTitleBandHeight);
+  // The logo wall reaches from the row's top margin down to the band's
+  // bottom, so the logo fills the band's lower 21 points.
+  logo->setFixedSize(187, kTitleBandHeight - row->contentsMargins().top());
   row->addStretch(1);
   row->addWidget(logo);
   row->addStretch(1);

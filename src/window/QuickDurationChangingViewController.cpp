@@ -2,6 +2,7 @@
 
 #include "art/KorvaneStyleKit.h"
 #include "kit/IntegerTextField.h"
+#include "kit/KorvaneControlSkin.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -20,7 +21,8 @@ QuickDurationChangingViewController::QuickDurationChangingViewController()
     : QFrame(nullptr, Qt::Popup) {
   setAttribute(Qt::WA_DeleteOnClose, false);
   setAutoFillBackground(true);
-  QPalette palette = this->palette();
+  // A window of its own: it takes the pages' colours as the main window does.
+  QPalette palette = KorvaneControlSkin::shared()->pagePalette;
   palette.setColor(QPalette::Window, KorvaneStyleKit::n2());
   setPalette(palette);
   auto* layout = new QHBoxLayout(this);

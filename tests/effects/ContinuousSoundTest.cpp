@@ -71,18 +71,28 @@ TEST_F(ContinuousSoundTest, ChangesWhilePlayingTakeEffectAtOnce) {
                                   QStringLiteral("play /own/clock1_c.wav on alsa_output.pci")}));
 }
 
-TEST_F(ContinuousSoundTest, UnpluggingTheChosenDeviceMovesTheSoundToTheSystemDefault) {
+TEST_F(ContinuousSoundTest, AnUnpluggedDeviceLendsTheSoundToTheSystemDefaultUntilItReturns) {
   set("soundOutputDevice", QStringLiteral("alsa_output.usb"));
   set("continuousSoundOn", true);
   machine.playSubjectToSettings();
   EXPECT_EQ(calls(), QStringList{QStringLiteral("play /own/pink_noise.wav on alsa_output.usb")});
-  audio.devices.removeFirst();
+  const kr::AudioOutputDevice headset = audio.devices.takeFirst();
   ASSERT_TRUE(audio.devicesChanged);
   audio.devicesChanged();
   EXPECT_EQ(sounds->audioDevices().size(), 2);
-  EXPECT_EQ(defaults->string(QStringLiteral("soundOutputDevice")),
-            QStringLiteral("useSystemDefault"));
   EXPECT_EQ(calls(), (QStringList{QStringLiteral("stop"), pinkOnDefault}));
+  // The choice is kept, not replaced by the default.
+  EXPECT_EQ(defaults->string(QStringLiteral("soundOutputDevice")),
+            QStringLiteral("alsa_output.usb"));
+  // Another device coming or going changes nothing while the headset is away.
+  audio.devices.append({QStringLiteral("bluez_output"), QStringLiteral("Speaker")});
+  audio.devicesChanged();
+  EXPECT_TRUE(calls().isEmpty());
+
+  audio.devices.prepend(headset);
+  audio.devicesChanged();
+  EXPECT_EQ(calls(), (QStringList{QStringLiteral("stop"),
+                                  QStringLiteral("play /own/pink_noise.wav on alsa_output.usb")}));
 }
 
 TEST_F(ContinuousSoundTest, AStoredSoundThatLeftTheLibraryIsReplacedByPinkNoise) {

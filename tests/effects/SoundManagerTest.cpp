@@ -1,5 +1,7 @@
 #include "SoundFixture.h"
 
+#include <QSignalSpy>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -72,7 +74,7 @@ TEST_F(SoundManagerTest, AnUnknownSoundPlaysNothingAndSaysSoOnce) {
   EXPECT_EQ(console.lines().filter(QStringLiteral("hushbox_rain cannot be found")).size(), 1);
 }
 
-TEST_F(SoundManagerTest, DevicesAreChosenByIdAndAGoneDeviceFallsBackToTheSystemDefault) {
+TEST_F(SoundManagerTest, DevicesAreChosenByIdAndAGoneDeviceLendsItsSoundsToTheSystemDefault) {
   EXPECT_EQ(sounds->audioDevices(),
             (QStringList{QStringLiteral("Use Default from System Sound Preferences"),
                          QStringLiteral("USB Headset"), QStringLiteral("Built-in Audio")}));
@@ -84,12 +86,21 @@ TEST_F(SoundManagerTest, DevicesAreChosenByIdAndAGoneDeviceFallsBackToTheSystemD
   sounds->playSoundWithPrivateName(QStringLiteral("pop"), 1.0f);
   EXPECT_EQ(audio.oneShots.back().deviceId, QStringLiteral("alsa_output.usb"));
 
-  audio.devices.removeFirst(); // the headset is unplugged
-  sounds->refreshOutputDevices();
+  const kr::AudioOutputDevice headset = audio.devices.takeFirst(); // unplugged
+  QSignalSpy changes(sounds.get(), &kr::SoundManager::outputDevicesChanged);
+  ASSERT_TRUE(audio.devicesChanged);
+  audio.devicesChanged();
+  EXPECT_EQ(changes.count(), 1);
   sounds->playSoundWithPrivateName(QStringLiteral("pop"), 1.0f);
   EXPECT_TRUE(audio.oneShots.back().deviceId.isEmpty());
+  EXPECT_EQ(sounds->getCurrentSoundOutputDeviceIdentifier(), QStringLiteral("useSystemDefault"));
+  // The choice stays stored and is used again once the headset is back.
   EXPECT_EQ(defaults->string(QStringLiteral("soundOutputDevice")),
-            QStringLiteral("useSystemDefault"));
+            QStringLiteral("alsa_output.usb"));
+  audio.devices.prepend(headset);
+  audio.devicesChanged();
+  sounds->playSoundWithPrivateName(QStringLiteral("pop"), 1.0f);
+  EXPECT_EQ(audio.oneShots.back().deviceId, QStringLiteral("alsa_output.usb"));
 }
 
 TEST_F(SoundManagerTest, WithoutAnyDeviceOrSoundServerTheListStillHasTheDefaultAndPlayingIsQuiet) {

@@ -137,4 +137,83 @@ TEST_F(VisualNotificationTest, WithoutANotificationServerItSaysSoOnce) {
   EXPECT_TRUE(notifier.closed.empty());
 }
 
+TEST_F(VisualNotificationTest, BecomingActiveWithdrawsTheNotificationStillShown) {
+  visual.removeDeliveredNotifications(); // nothing shown: nothing to close
+  EXPECT_TRUE(notifier.closed.empty());
+
+  visual.displayNotification(QStringLiteral("a"), QString(), 0.0, true);
+  visual.removeDeliveredNotifications();
+  EXPECT_EQ(notifier.closed, std::vector<quint32>{1});
+  EXPECT_EQ(visual.currentNotificationId(), 0u);
+
+  // Withdrawn before its removal time: the timer later finds nothing.
+  visual.displayNotification(QStringLiteral("b"), QString(), 0.0, false);
+  visual.removeDeliveredNotifications();
+  clock.advance(5);
+  EXPECT_EQ(notifier.closed, (std::vector<quint32>{1, 2}));
+
+  // One the desktop has not answered yet goes as soon as it answers.
+  notifier.answerAtOnce = false;
+  visual.displayNotification(QStringLiteral("c"), QString(), 0.0, true);
+  visual.removeDeliveredNotifications();
+  EXPECT_EQ(notifier.closed.size(), 2u);
+  notifier.answerAll();
+  EXPECT_EQ(notifier.closed, (std::vector<quint32>{1, 2, 3}));
+}
+
+TEST_F(VisualNotificationTest, WithoutANotificationServerTheTrayShowsTheMessage) {
+  notifier.failWith = QStringLiteral("The name org.freedesktop.Notifications was not provided");
+  struct Balloon {
+    QString title, body;
+    double seconds;
+  };
+  std::vector<Balloon> balloons;
+  visual.setFallback([&](const QString& title, const QString& body, double seconds) {
+    balloons.push_back({title, body, seconds});
+    return true;
+  });
+  kr::test::ConsoleCapture console;
+  visual.displayNotification(QStringLiteral("Time Slice Elapsed"), QStringLiteral("well done"), 0.0,
+                             false);
+  visual.displayNotification(QStringLiteral("Starting Timed Break"), QString(), 0.0, true);
+  visual.displayNotification(QStringLiteral("Later"), QString(), 7.0, false);
+  ASSERT_EQ(balloons.size(), 3u);
+  EXPECT_EQ(balloons[0].title, QStringLiteral("Time Slice Elapsed"));
+  EXPECT_EQ(balloons[0].body, QStringLiteral("well done"));
+  EXPECT_EQ(balloons[0].seconds, 3.0);
+  EXPECT_EQ(balloons[1].seconds, 0.0) << "sticky: until clicked";
+  EXPECT_EQ(balloons[2].seconds, 7.0);
+  const QStringList said = console.lines().filter(QStringLiteral("No desktop notifications"));
+  ASSERT_EQ(said.size(), 1);
+  EXPECT_TRUE(said[0].contains(QStringLiteral("tray"))) << said[0].toStdString();
+
+  // A late failure of one already replaced, or past its time, shows nothing.
+  notifier.answerAtOnce = false;
+  visual.displayNotification(QStringLiteral("old"), QString(), 0.0, false);
+  visual.displayNotification(QStringLiteral("new"), QString(), 0.0, false);
+  notifier.answerAll();
+  ASSERT_EQ(balloons.size(), 4u);
+  EXPECT_EQ(balloons[3].title, QStringLiteral("new"));
+  visual.displayNotification(QStringLiteral("slow"), QString(), 0.0, false);
+  clock.advance(3);
+  notifier.answerAll();
+  EXPECT_EQ(balloons.size(), 4u);
+}
+
+TEST_F(VisualNotificationTest, WithoutServerOrTrayOneConsoleLineRemains) {
+  notifier.failWith = QStringLiteral("no session bus");
+  int asked = 0;
+  visual.setFallback([&](const QString&, const QString&, double) {
+    ++asked;
+    return false; // no tray
+  });
+  kr::test::ConsoleCapture console;
+  visual.displayNotification(QStringLiteral("a"), QString(), 0.0, false);
+  visual.displayNotification(QStringLiteral("b"), QString(), 0.0, false);
+  EXPECT_EQ(asked, 2);
+  const QStringList said = console.lines().filter(QStringLiteral("No desktop notifications"));
+  ASSERT_EQ(said.size(), 1);
+  EXPECT_TRUE(said[0].endsWith(QStringLiteral("No desktop notifications: no session bus")));
+}
+
 } // namespace

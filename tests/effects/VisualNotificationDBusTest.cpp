@@ -135,6 +135,26 @@ TEST_F(VisualNotificationDBusTest, WithoutANotificationServerOneLineIsWrittenAnd
   EXPECT_TRUE(fake.notifications.empty());
 }
 
+TEST_F(VisualNotificationDBusTest, BecomingActiveClosesTheStickyNotificationStillShown) {
+  visual.displayNotification(QStringLiteral("Time Slice Elapsed"), QString(), 0.0, true);
+  ASSERT_TRUE(waitUntil([&] { return visual.currentNotificationId() == 101; }));
+  visual.removeDeliveredNotifications();
+  ASSERT_TRUE(waitUntil([&] { return !fake.closed.empty(); }));
+  EXPECT_EQ(fake.closed, std::vector<uint>{101});
+}
+
+TEST_F(VisualNotificationDBusTest, TheNotifierTellsWhetherAServerIsThere) {
+  EXPECT_TRUE(notifier.isAvailable());
+  EXPECT_TRUE(notifier.unavailableReason().isEmpty());
+  kr::FreedesktopNotifier absent(QDBusConnection::sessionBus(),
+                                 QStringLiteral("org.example.NoSuchNotifications"));
+  EXPECT_FALSE(absent.isAvailable());
+  EXPECT_TRUE(absent.unavailableReason().contains(QStringLiteral("no notification server")))
+      << absent.unavailableReason().toStdString();
+  kr::FreedesktopNotifier noBus(QDBusConnection(QStringLiteral("never-connected")));
+  EXPECT_EQ(noBus.unavailableReason(), QStringLiteral("no session bus"));
+}
+
 } // namespace
 
 #include "VisualNotificationDBusTest.moc"

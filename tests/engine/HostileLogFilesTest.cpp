@@ -8,6 +8,7 @@
 #include "engine/LogFile.h"
 #include "platform/AlertPresenterAPI.h"
 #include "platform/FileBrowserAPI.h"
+#include "platform/TestAlertPresenter.h"
 #include "platform/RichText.h"
 #include "platform/RtfdPackage.h"
 

@@ -4,11 +4,11 @@
 #include "engine/FullDataSet.h"
 #include "engine/Logger.h"
 #include "engine/SequenceNumberNamingStrategy.h"
-#include "platform/AlertPresenterAPI.h"
 #include "platform/FileBrowserAPI.h"
 #include "platform/RichText.h"
 #include "platform/RtfWriter.h"
 #include "platform/RtfdPackage.h"
+#include "platform/TestAlertPresenter.h"
 #include "platform/TestTaskManagerBridge.h"
 #include "platform/UserDefaults.h"
 

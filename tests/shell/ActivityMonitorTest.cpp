@@ -49,7 +49,7 @@ TEST(ActivityMonitor, WithoutASourceSaysSoOnceAndReportsTheUserActive) {
   EXPECT_EQ(monitor.idleTimeInSeconds(), 0.0);
   int said = 0;
   for (const QString& line : console.lines())
-    said += line.contains(QLatin1String("idle time is not available")) ? 1 : 0;
+    said += line.contains(QLatin1String("idle time: not available")) ? 1 : 0;
   EXPECT_EQ(said, 1);
   EXPECT_TRUE(console.contains(QStringLiteral("no X11 display")));
 }

@@ -44,6 +44,7 @@ struct Machine {
   TestDefaultsStorage storage;
   TestDateProvider date;
   TestAlertPresenter alerts;
+  ScopedAlertPresenter installedAlerts{alerts};
   QStringList hooksCalled;
   int quits = 0;
 };
@@ -59,7 +60,6 @@ ShellContext contextFor(Machine& m) {
   context.defaults = &UserDefaults::standard();
   context.defaultsStorage = &m.storage;
   context.dateProvider = &m.date;
-  context.alertPresenter = &m.alerts;
   context.makeActivityMonitor = [] { return std::make_unique<TestActivityMonitor>(); };
   context.quitApplication = [&m] { ++m.quits; };
   context.hooks.showWelcomeHelp = [&m] { m.hooksCalled.append(QStringLiteral("welcome help")); };
@@ -170,7 +170,7 @@ TEST(ApplicationShell, QuittingOutsideASliceSavesThePadsAndQuitsAtOnce) {
   ApplicationShell shell(contextFor(m));
   shell.launch();
   EXPECT_TRUE(shell.mainController().tryToPerform(QStringLiteral("terminate")));
-  EXPECT_TRUE(m.alerts.shown.empty());
+  EXPECT_TRUE(m.alerts.shown.isEmpty());
   EXPECT_EQ(m.quits, 1);
   EXPECT_EQ(m.hooksCalled, QStringList{QStringLiteral("pads saved")});
 }
@@ -186,7 +186,7 @@ TEST(ApplicationShell, QuittingARunningSliceAsksAndCancelKeepsItRunning) {
 
   m.alerts.answers = {1}; // "Cancel"
   EXPECT_FALSE(shell.quit());
-  ASSERT_EQ(m.alerts.shown.size(), 1u);
+  ASSERT_EQ(m.alerts.shown.size(), 1);
   EXPECT_EQ(m.alerts.shown[0].messageText,
             QStringLiteral("Are you sure you want to quit Korvane-R?"));
   EXPECT_EQ(m.alerts.shown[0].informativeText,
@@ -199,7 +199,7 @@ TEST(ApplicationShell, QuittingARunningSliceAsksAndCancelKeepsItRunning) {
 
   m.alerts.answers = {0}; // "OK"
   EXPECT_TRUE(shell.quit());
-  EXPECT_EQ(m.alerts.shown.size(), 2u);
+  EXPECT_EQ(m.alerts.shown.size(), 2);
   EXPECT_EQ(m.quits, 1);
   EXPECT_EQ(m.hooksCalled, QStringList{QStringLiteral("pads saved")});
 }

@@ -27,7 +27,6 @@ struct LaunchedMachine {
     c.defaults = &UserDefaults::standard();
     c.defaultsStorage = &storage;
     c.dateProvider = &date;
-    c.alertPresenter = &alerts;
     c.makeActivityMonitor = [] { return std::make_unique<TestActivityMonitor>(); };
     c.quitApplication = [] {};
     return c;
@@ -37,6 +36,7 @@ struct LaunchedMachine {
   TestDefaultsStorage storage;
   TestDateProvider date;
   TestAlertPresenter alerts;
+  ScopedAlertPresenter installedAlerts{alerts};
 };
 
 } // namespace kr::test

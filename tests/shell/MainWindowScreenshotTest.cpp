@@ -41,11 +41,11 @@ TEST(MainWindowOnX11, LaunchShowsTheDefinePageAndSavesAScreenshot) {
   storage.store(qint64{3}, QStringLiteral("launchManagerLaunchCounter"));
   TestDateProvider date;
   TestAlertPresenter alerts;
+  ScopedAlertPresenter installedAlerts(alerts);
   ShellContext context;
   context.defaults = &UserDefaults::standard();
   context.defaultsStorage = &storage;
   context.dateProvider = &date;
-  context.alertPresenter = &alerts;
   context.makeActivityMonitor = [] { return std::make_unique<TestActivityMonitor>(); };
   ApplicationShell shell(std::move(context));
   shell.launch();

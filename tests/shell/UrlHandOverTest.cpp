@@ -26,11 +26,11 @@ TEST(UrlHandOver, ALinkGivenToASecondLaunchIsOpenedByTheFirst) {
   TestDateProvider date;
   date.testCurrentTimeIntervalFromReferenceDate = clock.now();
   TestAlertPresenter alerts;
+  ScopedAlertPresenter installedAlerts(alerts);
   ShellContext context;
   context.defaults = &UserDefaults::standard();
   context.defaultsStorage = &storage;
   context.dateProvider = &date;
-  context.alertPresenter = &alerts;
   context.makeActivityMonitor = [] { return std::make_unique<TestActivityMonitor>(); };
   context.quitApplication = [] {};
   ApplicationShell shell(std::move(context));

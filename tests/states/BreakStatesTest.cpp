@@ -202,6 +202,14 @@ TEST(TimedBreak, ElapsedPostsItsEventThenLeavesThroughElapsed) {
   EXPECT_EQ(f.machine.currentState(), &f.define());
   EXPECT_EQ(f.countEvents(QStringLiteral("TimedBreakRunningState.elapsed")), 1);
   EXPECT_EQ(f.countEvents(QStringLiteral("Korvane_R_3.TimedBreakRunningState.end")), 1);
+  // Both carry the whole break, not the machine's elapsed state.
+  for (const test::PostedEvent& event : f.host.events) {
+    if (event.name == QLatin1String("TimedBreakRunningState.elapsed") ||
+        event.name == QLatin1String("Korvane_R_3.TimedBreakRunningState.end")) {
+      EXPECT_EQ(event.value, 120) << qPrintable(event.name);
+      EXPECT_EQ(event.maxValue, 120) << qPrintable(event.name);
+    }
+  }
 }
 
 TEST(TimedBreak, CommandsOfTheChainReachTheBreakPagesAndStartSliceEndsTheBreakEarly) {
@@ -223,7 +231,11 @@ TEST(TimedBreak, CommandsOfTheChainReachTheBreakPagesAndStartSliceEndsTheBreakEa
 
   EXPECT_TRUE(f.machine.tryToPerform(QStringLiteral("startTimeSlice")));
   EXPECT_EQ(f.machine.currentState(), &f.define());
-  EXPECT_EQ(f.countEvents(QStringLiteral("Korvane_R_3.TimedBreakRunningState.end")), 1);
+  ASSERT_EQ(f.countEvents(QStringLiteral("Korvane_R_3.TimedBreakRunningState.end")), 1);
+  const test::PostedEvent end = f.eventsOf(QStringLiteral("TimedBreakRunningState")).back();
+  ASSERT_EQ(end.name, QStringLiteral("Korvane_R_3.TimedBreakRunningState.end"));
+  EXPECT_EQ(end.value, 30);
+  EXPECT_EQ(end.maxValue, 600);
   // Ended early: the break's own end never comes.
   f.clock.advance(700.0);
   EXPECT_EQ(f.countEvents(QStringLiteral("TimedBreakRunningState.elapsed")), 0);

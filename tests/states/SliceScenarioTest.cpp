@@ -57,6 +57,8 @@ TEST(SliceScenario, WholeSliceOf25MinutesPostsItsEventsInOrder) {
   EXPECT_EQ(events[1500].value, 1500);
   EXPECT_EQ(events[1500].maxValue, 1500);
   EXPECT_EQ(events[1501].name, kRunningPrefix + QStringLiteral(".end"));
+  EXPECT_EQ(events[1501].value, 1500);
+  EXPECT_EQ(events[1501].maxValue, 1500);
   EXPECT_EQ(f.host.events.back().name, QStringLiteral("Korvane_R_3.RateTimeSliceState.start"));
   // 1499 ticks and the last second at the end.
   EXPECT_EQ(f.worked(), 1500);

@@ -1,6 +1,7 @@
 #include "platform/linux/dbus/FreedesktopNotifier.h"
 
 #include <QCoreApplication>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -42,6 +43,22 @@ void FreedesktopNotifier::notify(const DesktopNotification& n, Reply reply) {
               reply(answer.value(), QString());
             w->deleteLater();
           });
+}
+
+QString FreedesktopNotifier::unavailableReason() const {
+  if (!bus_.isConnected())
+    return QStringLiteral("no session bus");
+  QDBusConnectionInterface* bus = bus_.interface();
+  if (!bus)
+    return QStringLiteral("the session bus does not answer");
+  const QDBusReply<bool> registered = bus->isServiceRegistered(service_);
+  if (registered.isValid() && registered.value())
+    return {};
+  // A server the bus starts on the first call counts as there.
+  const QDBusReply<QStringList> activatable = bus->activatableServiceNames();
+  if (activatable.isValid() && activatable.value().contains(service_))
+    return {};
+  return QStringLiteral("no notification server (%1) on the session bus").arg(service_);
 }
 
 void FreedesktopNotifier::close(quint32 id) {

@@ -22,6 +22,9 @@ public:
 
   void notify(const DesktopNotification& notification, Reply reply) override;
   void close(quint32 id) override;
+  // Asks the bus whether a notification server runs or can be started.
+  bool isAvailable() const override { return unavailableReason().isEmpty(); }
+  QString unavailableReason() const override;
 
 private:
   QDBusConnection bus_;

@@ -49,4 +49,11 @@ void TrayStatusItem::setMenu(QMenu* menu) { icon_->setContextMenu(menu); }
 
 QRect TrayStatusItem::geometry() const { return icon_->geometry(); }
 
+bool TrayStatusItem::showMessage(const QString& title, const QString& body, double seconds) {
+  if (!isAvailable() || !icon_->isVisible())
+    return false;
+  icon_->showMessage(title, body, icon_->icon(), qRound(seconds * 1000.0));
+  return true;
+}
+
 } // namespace kr

@@ -26,6 +26,7 @@ public:
   void setToolTip(const QString& text) override;
   void setMenu(QMenu* menu) override;
   QRect geometry() const override;
+  bool showMessage(const QString& title, const QString& body, double seconds) override;
 
 private:
   std::unique_ptr<QSystemTrayIcon> icon_;

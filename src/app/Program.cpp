@@ -1,0 +1,171 @@
+#include "app/Program.h"
+
+#include "effects/EffectsServices.h"
+#include "effects/LiveEventOutputs.h"
+#include "effects/OverlayScreenFadingHelper.h"
+#include "effects/ScriptLauncher.h"
+#include "engine/Clock.h"
+#include "engine/DataModel.h"
+#include "platform/AlertPresenterAPI.h"
+#include "platform/DefaultsStorageAPI.h"
+#include "platform/FileBrowserAPI.h"
+#include "platform/MacOSVersion.h"
+#include "platform/QMessageBoxAlertPresenter.h"
+#include "platform/QnLog.h"
+#include "platform/UserDefaults.h"
+#include "platform/linux/CompositingCheck.h"
+#include "platform/linux/IdleTimeBackendFactory.h"
+#include "platform/linux/UnixSignalWatcher.h"
+#include "platform/linux/dbus/FreedesktopNotifier.h"
+#include "platform/linux/desktop/DesktopFileBrowser.h"
+#include "platform/linux/media/QtAudioOutput.h"
+#include "platform/linux/media/QtSpeechSynthesizer.h"
+#include "platform/linux/tray/TrayStatusItem.h"
+#include "shell/ActivityMonitor.h"
+#include "shell/ApplicationShell.h"
+#include "shell/StandardHooks.h"
+
+#include <QApplication>
+
+#include <csignal>
+
+namespace kr {
+
+namespace {
+
+ShellContext makeContext(const DateProviderAPI& dateProvider, ScreenFadingHelper& fading) {
+  ShellContext context;
+  context.defaults = &UserDefaults::standard();
+  context.defaultsStorage = &StandardUserDefaultsStorage::shared();
+  context.dateProvider = &dateProvider;
+  context.makeActivityMonitor = [] {
+    QStringList reasons;
+    auto backend = IdleTimeBackendFactory::create(&reasons);
+    return std::make_unique<ActivityMonitor>(std::move(backend),
+                                             reasons.join(QStringLiteral("; ")));
+  };
+  context.makeStatusItem = [] { return std::make_unique<TrayStatusItem>(); };
+  context.screenFading = &fading;
+  // exit(), not quit(): Qt's quit asks every window to close first, and the
+  // main window refuses (closing it hides or minimises it).
+  context.quitApplication = [] { QCoreApplication::exit(0); };
+  StandardHooks::installLogFileHooks(context.hooks);
+  return context;
+}
+
+} // namespace
+
+struct Program::Parts {
+  DateProvider systemDate;
+  QMessageBoxAlertPresenter alerts;
+  DesktopFileBrowser fileBrowser;
+  QtAudioOutput audio;
+  QtSpeechSynthesizer speech;
+  FreedesktopNotifier notifier;
+  OverlayScreenFadingHelper fading{&CompositingCheck::translucentWindowsShow};
+  std::unique_ptr<ApplicationShell> shell;
+  UnixSignalWatcher signalWatcher{SIGTERM, SIGINT, SIGHUP};
+  // Receives the application's signals for as long as this program lives (a
+  // process, a test, may build one program after another).
+  QObject receiver;
+};
+
+void Program::describeServices() {
+  // One line per service; the tray and the idle time say theirs as the shell makes them.
+  Parts& p = *parts_;
+  describeService(QStringLiteral("sound"), p.audio.isAvailable(), p.audio.unavailableReason());
+  describeService(QStringLiteral("speech"), p.speech.isAvailable(), p.speech.unavailableReason());
+  describeService(QStringLiteral("notifications"), p.notifier.isAvailable(),
+                  p.notifier.unavailableReason());
+  QString noTint;
+  const bool tints = p.fading.canTint(&noTint);
+  describeService(QStringLiteral("screen fading"), tints,
+                  tints ? QString()
+                        : noTint + QStringLiteral("; dimming and flashes are skipped, the rest "
+                                                  "screen still shows"));
+  QString scriptsFolder;
+  const bool scripts = ScriptLauncher::sharedScriptLauncher().isAvailable(&scriptsFolder);
+  describeService(QStringLiteral("scripts folder"), scripts, scriptsFolder);
+}
+
+void Program::describeApplication() {
+  QCoreApplication::setApplicationName(QStringLiteral("Korvane-R"));
+  QCoreApplication::setOrganizationName(QStringLiteral("Korvane-R"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(KR_VERSION));
+  QGuiApplication::setDesktopFileName(QStringLiteral("korvane-r"));
+}
+
+Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
+  describeApplication();
+  // The program lives in the tray and hides its window: it ends only when asked.
+  QApplication::setQuitOnLastWindowClosed(false);
+  Parts& p = *parts_;
+  AlertPresenterAPI::install(&p.alerts);
+  FileBrowserAPI::install(&p.fileBrowser);
+
+  // Sound, speech, desktop notifications and the user's script hook drive the
+  // notification centre; each back end says what it cannot do.
+  describeServices();
+  EffectsServices::install(std::make_unique<EffectsServices>(
+      UserDefaults::standard(), EffectsServices::BackEnds{p.audio, p.speech, p.notifier, &p.fading},
+      ScriptLauncher::sharedScriptLauncher(),
+      [] { return LiveEventOutputs::objectiveOf(DataModel::shared()); },
+      [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; }));
+  StandardHooks::installStateCues();
+  StandardHooks::installProfileTests();
+
+  const DateProviderAPI& date = options.dateProvider ? *options.dateProvider : p.systemDate;
+  p.shell = std::make_unique<ApplicationShell>(makeContext(date, p.fading));
+
+  QObject::connect(&p.signalWatcher, &UnixSignalWatcher::unixSignal, qApp, [this](int number) {
+    quitWithoutAsking(QStringLiteral("signal %1").arg(number));
+  });
+  QObject::connect(qApp, &QGuiApplication::applicationStateChanged, &p.receiver,
+                   [this](Qt::ApplicationState state) {
+                     if (!parts_->shell)
+                       return;
+                     if (state == Qt::ApplicationActive)
+                       parts_->shell->becameActive();
+                     else
+                       parts_->shell->resignedActive();
+                   });
+}
+
+Program::~Program() {
+  UserDefaults::standard().synchronize();
+  // The shell's states and views go first; the services they call go after.
+  parts_->shell.reset();
+  StandardHooks::removeStateCues();
+  StandardHooks::removeProfileTests();
+  EffectsServices::install(nullptr);
+  FileBrowserAPI::install(nullptr);
+  AlertPresenterAPI::install(nullptr);
+}
+
+void Program::launch(const QStringList& arguments) {
+  ApplicationShell& shell = *parts_->shell;
+  shell.launch();
+  MacOSVersion::singleton(); // starts following the desktop's light or dark palette
+  qn_log(QStringLiteral("Korvane-R %1 started").arg(QCoreApplication::applicationVersion()));
+  shell.openUrls(arguments);
+  shell.performRequestedActions(arguments);
+}
+
+int Program::exec() {
+  const int status = QApplication::exec();
+  UserDefaults::standard().synchronize();
+  return status;
+}
+
+void Program::handOver(const QStringList& arguments) { parts_->shell->handOver(arguments); }
+
+bool Program::quit() { return parts_->shell->quit(); }
+
+void Program::quitWithoutAsking(const QString& why) {
+  qn_log(QStringLiteral("Korvane-R quits on %1").arg(why));
+  parts_->shell->quitWithoutAsking();
+}
+
+ApplicationShell& Program::shell() { return *parts_->shell; }
+
+} // namespace kr

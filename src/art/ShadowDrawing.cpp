@@ -1,0 +1,22 @@
+#include "art/ShadowDrawing.h"
+
+#include "platform/GraphicsContext.h"
+
+#include <cmath>
+
+namespace kr {
+
+void fillWithShadowAtDegrees(const BezierPath& path, const QColor& color, float degrees,
+                             float distance) {
+  constexpr float pi = 3.141592f;
+  const float radians = degrees * pi / 180.0f;
+  const Shadow shadow{QColor::fromRgbF(0.0f, 0.0f, 0.0f, 0.3f),
+                      QPointF(std::cos(radians) * distance, std::sin(radians) * distance), 3.0};
+  GraphicsContext& context = *GraphicsContext::current();
+  context.saveState();
+  context.setShadow(shadow);
+  context.fill(path, color);
+  context.restoreState();
+}
+
+} // namespace kr

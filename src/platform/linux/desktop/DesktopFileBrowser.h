@@ -1,0 +1,16 @@
+#pragma once
+
+#include "platform/FileBrowserAPI.h"
+
+namespace kr {
+
+// Shows folders in the desktop's file manager: a revealed item is selected
+// through the freedesktop file-manager interface where one answers on the
+// session bus, otherwise its folder opens through the desktop's URL opener.
+class DesktopFileBrowser final : public FileBrowserAPI {
+public:
+  bool openFolder(const QString& folder) override;
+  bool revealPath(const QString& path) override;
+};
+
+} // namespace kr

@@ -1,0 +1,175 @@
+// The program as main() builds it: confirmations are shown as message boxes
+// and answered there, a failed "Log" tells the user and keeps the page, and
+// every way out ends the event loop.
+#include "StartedProgram.h"
+
+#include "engine/Logger.h"
+#include "engine/StateMachine.h"
+#include "platform/SupportPaths.h"
+#include "shell/ApplicationShell.h"
+#include "shell/MainController.h"
+#include "states/DefineTimeSliceState.h"
+#include "states/PausedState.h"
+#include "states/PrepareTimedBreakState.h"
+#include "states/RateTimeSliceState.h"
+#include "states/StateLinkingHelper.h"
+#include "states/TimeSliceRunningState.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
+
+#include <csignal>
+
+using namespace kr;
+using kr::test::AlertAnswerer;
+using kr::test::StartedProgram;
+
+namespace {
+
+// Two-minute slices, no soft break, the window stays while a slice runs.
+QVariantMap shortSlices() {
+  return {{QStringLiteral("durationInSeconds"), 120},
+          {QStringLiteral("shouldUseSoftBreak"), false},
+          {QStringLiteral("shouldHideOnTimeSliceRunningActivation"), false}};
+}
+
+const StateBase* current(StartedProgram& p) {
+  return p.program->shell().stateMachine().currentState();
+}
+StateLinkingHelper& states(StartedProgram& p) { return p.program->shell().stateLinkingHelper(); }
+
+// Runs the event loop as main() does, with `action` performed from inside it;
+// a loop still running after `limitMs` is ended with status 99.
+int runLoopWith(StartedProgram& p, const std::function<void()>& action, int limitMs = 3000) {
+  QTimer::singleShot(0, qApp, action);
+  QTimer limit;
+  limit.setSingleShot(true);
+  QObject::connect(&limit, &QTimer::timeout, qApp, [] { QCoreApplication::exit(99); });
+  limit.start(limitMs);
+  return p.program->exec();
+}
+
+} // namespace
+
+TEST(Program, AbortAndDoNotLogAskFirstInAMessageBox) {
+  StartedProgram p(shortSlices());
+  ASSERT_EQ(current(p), &states(p).defineTimeSliceState());
+  p.click(QStringLiteral("Start Time Slice"));
+  ASSERT_EQ(current(p), &states(p).timeSliceRunningState());
+  p.clock.advance(65);
+  p.click(QStringLiteral("Pause"));
+  ASSERT_EQ(current(p), &states(p).pausedState());
+  const qint64 worked = Logger::sharedLogger().actualSecondsWorked();
+  EXPECT_GE(worked, 64);
+
+  {
+    AlertAnswerer cancel(QStringLiteral("Cancel"));
+    p.click(QStringLiteral("Abort"));
+    ASSERT_EQ(cancel.seen.size(), 1);
+    EXPECT_TRUE(
+        cancel.seen[0].startsWith(QStringLiteral("Are you sure you want to reset the clock")));
+  }
+  EXPECT_EQ(current(p), &states(p).pausedState()) << "Cancel keeps the slice";
+  EXPECT_EQ(Logger::sharedLogger().actualSecondsWorked(), worked);
+  {
+    AlertAnswerer ok(QStringLiteral("OK"));
+    p.click(QStringLiteral("Abort"));
+    ASSERT_EQ(ok.seen.size(), 1);
+  }
+  EXPECT_EQ(current(p), &states(p).defineTimeSliceState());
+  EXPECT_EQ(Logger::sharedLogger().actualSecondsWorked(), 0);
+
+  // A slice that ran out: the rating page asks before dropping it.
+  p.click(QStringLiteral("Start Time Slice"));
+  p.clock.advance(121);
+  ASSERT_EQ(current(p), &states(p).rateTimeSliceState());
+  {
+    AlertAnswerer cancel(QStringLiteral("Cancel"));
+    p.click(QStringLiteral("Do Not Log This Time Slice"));
+    ASSERT_EQ(cancel.seen.size(), 1);
+    EXPECT_TRUE(cancel.seen[0].startsWith(
+        QStringLiteral("Are you sure you do not want the time spent to be logged")));
+  }
+  EXPECT_EQ(current(p), &states(p).rateTimeSliceState());
+  {
+    AlertAnswerer ok(QStringLiteral("OK"));
+    p.click(QStringLiteral("Do Not Log This Time Slice"));
+    ASSERT_EQ(ok.seen.size(), 1);
+  }
+  EXPECT_NE(current(p), &states(p).rateTimeSliceState());
+}
+
+TEST(Program, AFailedLogShowsTheAlertAndKeepsTheRatingPage) {
+  StartedProgram p(shortSlices());
+  // Something that is not a folder stands where the log folder belongs.
+  const QString logs = SupportPaths::supportFolder() + QStringLiteral("/System Logs");
+  QDir().mkpath(SupportPaths::supportFolder());
+  QDir(logs).removeRecursively();
+  {
+    QFile blocker(logs);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  }
+  test::ExpectWarnings notAFolder(
+      {QStringLiteral("it is not a folder"), QStringLiteral("could not write")});
+  p.click(QStringLiteral("Start Time Slice"));
+  p.clock.advance(121);
+  ASSERT_EQ(current(p), &states(p).rateTimeSliceState());
+  {
+    AlertAnswerer ok(QStringLiteral("OK"));
+    p.click(QStringLiteral("Log"));
+    ASSERT_EQ(ok.seen.size(), 1);
+    EXPECT_TRUE(ok.seen[0].startsWith(QStringLiteral("Could not write to log file folder!")));
+    // Nothing here can open a file manager: the alert says where the folder is.
+    EXPECT_TRUE(ok.seen[0].contains(logs)) << ok.seen[0].toStdString();
+  }
+  EXPECT_EQ(current(p), &states(p).rateTimeSliceState()) << "the slice is not lost";
+
+  // With the folder back the same slice is logged.
+  QFile::remove(logs);
+  p.click(QStringLiteral("Log"));
+  EXPECT_NE(current(p), &states(p).rateTimeSliceState());
+  const QStringList days = QDir(logs).entryList({QStringLiteral("System Log Day *.rtfd")});
+  EXPECT_EQ(days.size(), 1);
+}
+
+TEST(Program, TheQuitActionEndsTheEventLoopAndAsksOnlyDuringASlice) {
+  StartedProgram p(shortSlices());
+  MainController& controller = p.program->shell().mainController();
+  QElapsedTimer elapsed;
+  elapsed.start();
+  EXPECT_EQ(runLoopWith(p, [&] { controller.tryToPerform(QStringLiteral("terminate")); }), 0);
+  EXPECT_LT(elapsed.elapsed(), 2000);
+
+  p.click(QStringLiteral("Start Time Slice"));
+  ASSERT_EQ(current(p), &states(p).timeSliceRunningState());
+  AlertAnswerer cancel(QStringLiteral("Cancel"));
+  EXPECT_EQ(runLoopWith(
+                p, [&] { controller.tryToPerform(QStringLiteral("terminate")); }, 500),
+            99)
+      << "Cancel keeps the program running";
+  ASSERT_EQ(cancel.seen.size(), 1);
+  EXPECT_TRUE(
+      cancel.seen[0].startsWith(QStringLiteral("Are you sure you want to quit Korvane-R?")));
+
+  AlertAnswerer ok(QStringLiteral("OK"));
+  EXPECT_EQ(runLoopWith(p, [&] { controller.tryToPerform(QStringLiteral("terminate")); }), 0);
+  EXPECT_EQ(ok.seen.size(), 1);
+}
+
+TEST(Program, ASignalEndsTheProgramWithoutAsking) {
+  StartedProgram p(shortSlices());
+  p.click(QStringLiteral("Start Time Slice"));
+  ASSERT_EQ(current(p), &states(p).timeSliceRunningState());
+  AlertAnswerer none(QStringLiteral("OK"));
+  QElapsedTimer elapsed;
+  elapsed.start();
+  EXPECT_EQ(runLoopWith(p, [] { std::raise(SIGTERM); }), 0);
+  EXPECT_LT(elapsed.elapsed(), 2000);
+  EXPECT_TRUE(none.seen.isEmpty()) << "a signal never waits for an answer";
+}

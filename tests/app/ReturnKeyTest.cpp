@@ -1,0 +1,184 @@
+// Return and Enter, typed into the main window, perform the shown page's
+// default action unless the control with the focus uses the key itself.
+#include "StartedProgram.h"
+
+#include "engine/ObjectiveText.h"
+#include "engine/StateMachine.h"
+#include "kit/ObjectiveTextView.h"
+#include "kit/TagTokenField.h"
+#include "platform/UserDefaults.h"
+#include "shell/AppDelegate.h"
+#include "shell/ApplicationShell.h"
+#include "states/DefineTimeSliceState.h"
+#include "states/PrepareTimedBreakState.h"
+#include "states/RateTimeSliceState.h"
+#include "states/SoftBreakState.h"
+#include "states/StateLinkingHelper.h"
+#include "states/TimeSliceRunningState.h"
+#include "states/TimedBreakRunningState.h"
+#include "states/WelcomeState.h"
+#include "window/MainWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QSlider>
+#include <QTest>
+#include <QWindow>
+
+using namespace kr;
+
+namespace {
+
+// The window stays up through every page, and no rest screen covers it.
+QVariantMap windowStaysUp() {
+  return {{QStringLiteral("lockScreenDuringBreak"), false},
+          {QStringLiteral("shouldHideOnTimeSliceRunningActivation"), false},
+          {QStringLiteral("shouldHideOnTimedBreakActivation"), false},
+          {QStringLiteral("shouldUseSoftBreak"), false},
+          {QStringLiteral("objective"), QVariant()},
+          {QStringLiteral("tags"), QString()}};
+}
+
+class ReturnKey : public ::testing::Test {
+protected:
+  ReturnKey() {
+    window()->show();
+    QApplication::setActiveWindow(window());
+  }
+
+  ApplicationShell& shell() { return started.program->shell(); }
+  MainWindow* window() { return shell().appDelegate().mainWindow(); }
+  StateLinkingHelper& states() { return shell().stateLinkingHelper(); }
+  StateBase* current() { return shell().stateMachine().currentState(); }
+  void go(const char* transition) {
+    shell().stateMachine().triggerTransition(QString::fromLatin1(transition));
+    QCoreApplication::processEvents();
+  }
+  // A real key press and release, delivered by the window system to the
+  // window, which hands it to its focus widget.
+  void type(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(window()->windowHandle(), key, modifiers);
+    QCoreApplication::processEvents();
+  }
+  void focus(QWidget* widget) {
+    widget->setFocus(Qt::TabFocusReason);
+    ASSERT_EQ(window()->focusWidget(), widget);
+  }
+
+  test::StartedProgram started{windowStaysUp()};
+};
+
+} // namespace
+
+TEST_F(ReturnKey, OnTheDefinePageStartsTheSliceUnlessTheEditorOrTheTagBeingTypedTakesIt) {
+  DefineTimeSliceState& define = states().defineTimeSliceState();
+  ASSERT_EQ(current(), &define);
+  // The page opens with the focus in the objective editor, which takes
+  // Return as a new line.
+  ObjectiveTextView* editor = define.objectiveTextView();
+  ASSERT_EQ(window()->focusWidget(), editor);
+  const int lines = editor->document()->blockCount();
+  type(Qt::Key_Return);
+  EXPECT_EQ(current(), &define);
+  EXPECT_EQ(editor->document()->blockCount(), lines + 1);
+
+  // A tag being typed is ended by Return, and the field keeps the focus.
+  TagTokenField* tags = define.tagTokenField();
+  ASSERT_NO_FATAL_FAILURE(focus(tags));
+  QTest::keyClicks(tags, QStringLiteral("writing"));
+  type(Qt::Key_Return);
+  EXPECT_EQ(current(), &define);
+  EXPECT_TRUE(tags->tokens().contains(QStringLiteral("writing")));
+  EXPECT_EQ(window()->focusWidget(), tags);
+
+  // Held down, modified or typed again in the field, Return starts nothing;
+  // pressed once more it presses "Start Time Slice".
+  QTest::simulateEvent(window()->windowHandle(), true, Qt::Key_Return, Qt::NoModifier,
+                       QStringLiteral("\r"), true);
+  QTest::simulateEvent(window()->windowHandle(), false, Qt::Key_Return, Qt::NoModifier,
+                       QStringLiteral("\r"), true);
+  type(Qt::Key_Return, Qt::ShiftModifier);
+  EXPECT_EQ(current(), &define);
+  type(Qt::Key_Return);
+  EXPECT_EQ(current(), &states().timeSliceRunningState());
+}
+
+TEST_F(ReturnKey, PreparingABreakEnterStartsItAndReturnFinishesIt) {
+  go("next");
+  go("aborted");
+  go("skipLogging");
+  PrepareTimedBreakState& prepare = states().prepareTimedBreakState();
+  ASSERT_EQ(current(), &prepare);
+  // The page's first responder, the duration slider, does not use the key.
+  ASSERT_EQ(window()->focusWidget(), prepare.slider());
+  type(Qt::Key_Enter, Qt::KeypadModifier);
+  TimedBreakRunningState& timedBreak = states().timedBreakRunningState();
+  ASSERT_EQ(current(), &timedBreak);
+  ASSERT_EQ(window()->focusWidget(), timedBreak.durationSlider());
+  type(Qt::Key_Return);
+  EXPECT_EQ(current(), &states().defineTimeSliceState()) << "\"Finish\" ended the break";
+}
+
+TEST_F(ReturnKey, OnTheWelcomePageGetsStartedWithTheChosenProfile) {
+  UserDefaults& defaults = UserDefaults::standard();
+  defaults.setValue(QStringLiteral("techniqueProfileChoice"), QStringLiteral("pomodoro"));
+  defaults.setValue(QStringLiteral("durationInSeconds"), 600);
+  go("welcome");
+  ASSERT_EQ(current(), &states().welcomeState());
+  type(Qt::Key_Return);
+  EXPECT_EQ(current(), &states().defineTimeSliceState());
+  EXPECT_EQ(defaults.integer(QStringLiteral("durationInSeconds")), 1500)
+      << "\"Let's Get Started\" wrote the profile, \"Skip\" would not";
+  defaults.remove(QStringLiteral("techniqueProfileChoice"));
+  defaults.remove(QStringLiteral("durationInSeconds"));
+}
+
+TEST_F(ReturnKey, OnTheRatingPageLogsButNotWhileTheObjectiveIsLocked) {
+  UserDefaults::standard().setValue(
+      QStringLiteral("disableObjectiveEditingForTwoSecondsAfterActivation"), true);
+  UserDefaults::standard().setValue(
+      QStringLiteral("objective"),
+      ObjectiveText::fromPlainText(QStringLiteral("Write the summary"), {}).data());
+  go("next");
+  started.clock.advance(60.0);
+  go("aborted");
+  RateTimeSliceState& rate = states().rateTimeSliceState();
+  ASSERT_EQ(current(), &rate);
+  ObjectiveTextView* editor = rate.objectiveTextView();
+  ASSERT_EQ(window()->focusWidget(), editor);
+  ASSERT_TRUE(editor->isReadOnly());
+  const QString objective = editor->toPlainText();
+  // A Return still being typed as the slice ends neither logs it nor
+  // changes the objective.
+  type(Qt::Key_Return);
+  type(Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_EQ(current(), &rate);
+  EXPECT_EQ(editor->toPlainText(), objective);
+
+  started.clock.advance(1.5);
+  ASSERT_FALSE(editor->isReadOnly());
+  // Unlocked, the editor takes Return for its text.
+  type(Qt::Key_Return);
+  EXPECT_EQ(current(), &rate);
+  EXPECT_NE(editor->toPlainText(), objective);
+  // Elsewhere on the page Return presses "Log".
+  ASSERT_NO_FATAL_FAILURE(focus(rate.completedCheckBox()));
+  type(Qt::Key_Return);
+  EXPECT_EQ(current(), &states().prepareTimedBreakState());
+  UserDefaults::standard().remove(
+      QStringLiteral("disableObjectiveEditingForTwoSecondsAfterActivation"));
+}
+
+TEST_F(ReturnKey, TheSoftBreakHasNoDefaultButton) {
+  UserDefaults::standard().setValue(QStringLiteral("shouldUseSoftBreak"), true);
+  go("next");
+  go("softBreak");
+  SoftBreakState& softBreak = states().softBreakState();
+  ASSERT_EQ(current(), &softBreak);
+  ASSERT_NO_FATAL_FAILURE(focus(softBreak.finishButton()));
+  type(Qt::Key_Return);
+  EXPECT_EQ(current(), &softBreak) << "Return does not end the soft break";
+}

@@ -1,0 +1,75 @@
+#include "StartedProgram.h"
+
+#include "platform/UserDefaults.h"
+
+#include "shell/AppDelegate.h"
+#include "shell/ApplicationShell.h"
+#include "window/MainWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+namespace kr::test {
+
+StartedProgram::StartedProgram(const QVariantMap& settings) {
+  date.testCurrentTimeIntervalFromReferenceDate = clock.now();
+  UserDefaults& defaults = UserDefaults::standard();
+  defaults.setValue(QStringLiteral("firstLaunch"), false);
+  defaults.setValue(QStringLiteral("launchManagerLaunchCounter"), 5);
+  for (auto it = settings.begin(); it != settings.end(); ++it)
+    defaults.setValue(it.key(), it.value());
+  program = std::make_unique<Program>(Program::Options{&date});
+  program->launch({});
+}
+
+StartedProgram::~StartedProgram() { program.reset(); }
+
+QAbstractButton* StartedProgram::button(const QString& title) const {
+  MainWindow* window = program->shell().appDelegate().mainWindow();
+  for (QAbstractButton* candidate : window->findChildren<QAbstractButton*>()) {
+    if (candidate->text() == title && candidate->isVisible())
+      return candidate;
+  }
+  ADD_FAILURE() << "no visible button " << title.toStdString();
+  return nullptr;
+}
+
+void StartedProgram::click(const QString& title) const {
+  if (QAbstractButton* target = button(title)) {
+    EXPECT_TRUE(target->isEnabled()) << title.toStdString();
+    QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, target->rect().center());
+  }
+}
+
+AlertAnswerer::AlertAnswerer(QString button) : button_(std::move(button)), timer_(new QTimer) {
+  timer_->setInterval(5);
+  QObject::connect(timer_, &QTimer::timeout, timer_, [this] { poll(); });
+  timer_->start();
+}
+
+AlertAnswerer::~AlertAnswerer() { delete timer_; }
+
+void AlertAnswerer::poll() {
+  auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+  if (!box || !box->isVisible())
+    return;
+  seen << box->text() + QStringLiteral(" | ") + box->informativeText();
+  for (QAbstractButton* candidate : box->buttons()) {
+    if (candidate->text() == button_) {
+      timer_->stop();
+      QTest::mouseClick(candidate, Qt::LeftButton);
+      return;
+    }
+  }
+  ADD_FAILURE() << "the alert \"" << box->text().toStdString() << "\" has no button "
+                << button_.toStdString();
+  timer_->stop();
+  box->reject();
+}
+
+} // namespace kr::test

@@ -190,7 +190,13 @@ TEST_F(ScriptLauncherTest, AHookFloodingItsErrorOutputKeepsOnlyWhatTheReportQuot
                                             QStringLiteral("x"));
   settle();
   const long grown = peakResidentKilobytes() - before;
+#if !defined(__SANITIZE_ADDRESS__)
+  // (AddressSanitizer holds freed memory back for a while, so there the
+  // peak tells nothing.)
   EXPECT_LT(grown, 32 * 1024) << "the peak grew by " << grown << " kB";
+#else
+  (void)grown;
+#endif
   // The report still quotes the beginning, cut at 200 characters.
   ASSERT_EQ(console.lines().size(), 1) << console.lines().join(u'\n').toStdString();
   const QString line = console.lines().first();

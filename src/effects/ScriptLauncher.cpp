@@ -23,6 +23,12 @@ namespace kr {
 namespace {
 const char* kHandlerProperty = "kr_handler";
 const char* kTimedOutProperty = "kr_timedOut";
+const char* kErrorsProperty = "kr_errors";
+// The report quotes the first 200 characters of what a run wrote to its
+// error output; enough bytes for those are kept, and the rest is dropped as
+// it arrives, however much a run writes.
+constexpr int kQuotedCharacters = 200;
+constexpr qsizetype kKeptErrorBytes = 4 * kQuotedCharacters;
 
 // Stops a run and every process it started.
 void killRun(QProcess& process) {
@@ -152,29 +158,40 @@ void ScriptLauncher::run(const QStringList& arguments) {
   // Its own process group, so a run that is stopped takes its children with it.
   process->setChildProcessModifier([] { ::setpgid(0, 0); });
 
+  connect(process, &QProcess::readyReadStandardError, this, [process] {
+    QByteArray kept = process->property(kErrorsProperty).toByteArray();
+    const QByteArray chunk = process->readAllStandardError();
+    if (kept.size() < kKeptErrorBytes) {
+      kept.append(chunk.left(kKeptErrorBytes - kept.size()));
+      process->setProperty(kErrorsProperty, kept);
+    }
+  });
   connect(process, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError error) {
     if (error == QProcess::FailedToStart) {
       reportFailure(QStringLiteral("cannot be started: %1").arg(process->errorString()));
       process->deleteLater();
     }
   });
-  connect(process, &QProcess::finished, this,
-          [this, process](int exitCode, QProcess::ExitStatus status) {
-            const QString handler = process->property(kHandlerProperty).toString();
-            const QString errors =
-                QString::fromLocal8Bit(process->readAllStandardError()).trimmed().left(200);
-            if (process->property(kTimedOutProperty).toBool()) {
-              reportFailure(QStringLiteral("\"%1\" did not finish within %2 s and was stopped")
-                                .arg(handler)
-                                .arg(timeLimit_));
-            } else if (status != QProcess::NormalExit || exitCode != 0) {
-              reportFailure(QStringLiteral("\"%1\" failed (exit code %2)%3")
-                                .arg(handler)
-                                .arg(status == QProcess::NormalExit ? exitCode : -1)
-                                .arg(errors.isEmpty() ? QString() : QStringLiteral(": ") + errors));
-            }
-            process->deleteLater();
-          });
+  connect(
+      process, &QProcess::finished, this,
+      [this, process](int exitCode, QProcess::ExitStatus status) {
+        const QString handler = process->property(kHandlerProperty).toString();
+        QByteArray kept = process->property(kErrorsProperty).toByteArray();
+        kept.append(process->readAllStandardError().left(kKeptErrorBytes));
+        const QString errors =
+            QString::fromLocal8Bit(kept.left(kKeptErrorBytes)).trimmed().left(kQuotedCharacters);
+        if (process->property(kTimedOutProperty).toBool()) {
+          reportFailure(QStringLiteral("\"%1\" did not finish within %2 s and was stopped")
+                            .arg(handler)
+                            .arg(timeLimit_));
+        } else if (status != QProcess::NormalExit || exitCode != 0) {
+          reportFailure(QStringLiteral("\"%1\" failed (exit code %2)%3")
+                            .arg(handler)
+                            .arg(status == QProcess::NormalExit ? exitCode : -1)
+                            .arg(errors.isEmpty() ? QString() : QStringLiteral(": ") + errors));
+        }
+        process->deleteLater();
+      });
 
   QPointer<QProcess> guard(process);
   SmartTimerWrapper::wrapTimer(timeLimit_, false, [guard](SmartTimerWrapper&) {

@@ -61,7 +61,19 @@ const BackingStoreNamingStrategy* BackingStoreDescriptor::namingStrategy() const
   return namingStrategy_.get();
 }
 
-void BackingStoreDescriptor::finishInitialization() { index_->refreshIndexFromDisk(); }
+void BackingStoreDescriptor::finishInitialization() {
+  // What a write cut short by a crash or a kill left beside this machine's
+  // packages is put right now, not only at the next write to that package.
+  const BackingStoreNamingStrategy* strategy = namingStrategy();
+  const int recovered = RtfdPackage::recoverLeftoversIn(
+      folderPath(), [strategy](const QString& name) { return strategy->ownsFileName(name); });
+  if (recovered > 0)
+    qCInfo(lcEngine).noquote() << QStringLiteral(
+                                      "%1: put right %2 copies left by an interrupted write")
+                                      .arg(folderPath())
+                                      .arg(recovered);
+  index_->refreshIndexFromDisk();
+}
 
 QString BackingStoreDescriptor::getPathToCurrentFile() const {
   return namingStrategy()->generateIDFor(Clock::nowAsDate(), 0);

@@ -1,6 +1,7 @@
 #include "engine/BackingStoreManager.h"
 
 #include "engine/BackingStoreDescriptor.h"
+#include "engine/Clock.h"
 #include "engine/EngineLog.h"
 #include "engine/MachineIdentifier.h"
 #include "engine/RTFHelper.h"
@@ -10,12 +11,13 @@
 #include "platform/FileOperations.h"
 #include "platform/QnLog.h"
 #include "platform/RichText.h"
-#include "platform/RtfReader.h"
 #include "platform/RtfdPackage.h"
 #include "platform/SupportPaths.h"
+#include "platform/WorkAwayFromTheWindow.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QUuid>
 
 namespace kr {
@@ -78,67 +80,155 @@ bool BackingStoreManager::write(const RichText& text, BackingStoreDescriptor& st
 }
 
 namespace {
-// A damaged text (cut off, braces out of balance) still reads, but only in
-// part: rewriting it would drop the rest.
-bool isWholeDocument(const QString& package) {
-  QFile file(package + u'/' + QString::fromLatin1(RtfdPackage::kTextFileName));
-  return file.open(QIODevice::ReadOnly) && RtfReader::read(file.readAll()).wellFormed;
-}
-
 bool failAppend(QString* error, const QString& reason) {
   qCWarning(lcEngine).noquote() << QStringLiteral("append: toCurrentFile: %1").arg(reason);
   if (error)
     *error = reason;
   return false;
 }
+
+// Beside the package, under a name the log readers do not take for a log:
+// "System Log Day 2026-12-07 (a1b2c3) (damaged 2026-12-07 10.15.02).rtfd".
+std::optional<QString> setAside(const QString& path, const QDateTime& now, QString* error) {
+  QString base = path;
+  if (base.endsWith(QStringLiteral(".rtfd")))
+    base.chop(5);
+  base += QStringLiteral(" (damaged %1")
+              .arg(QLocale::c().toString(now.toLocalTime(), QStringLiteral("yyyy-MM-dd HH.mm.ss")));
+  for (int n = 1; n < 100; ++n) {
+    const QString aside =
+        base + (n == 1 ? QString() : QStringLiteral(" %1").arg(n)) + QStringLiteral(").rtfd");
+    if (FileOperations::renameNoReplace(path, aside, error))
+      return aside;
+    if (!QFileInfo::exists(aside) && !QFileInfo(aside).isSymLink())
+      return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+// What an append did, found on the worker and told on the window's thread.
+struct AppendOutcome {
+  enum class Kind { Written, LinkRefused, Unreadable, WriteFailed };
+  Kind kind = Kind::Written;
+  QString path;
+  QString reason;
+  QString damage; // why a package was set aside
+  QString aside;  // where it went
+};
+
+// The file work of an append, away from the window. Touches nothing but the
+// files.
+AppendOutcome performAppend(const RichText& entry, const QString& current, const QString& folder,
+                            const QDateTime& now) {
+  AppendOutcome outcome;
+  // A link to a package is written through; one that leads elsewhere is
+  // left as it is.
+  const std::optional<QString> resolved = RtfdPackage::resolvePackageLink(current, &outcome.reason);
+  if (!resolved) {
+    outcome.kind = AppendOutcome::Kind::LinkRefused;
+    return outcome;
+  }
+  outcome.path = *resolved;
+  const QString& path = outcome.path;
+  const QString name = QFileInfo(path).fileName();
+  RtfdPackage::recoverLeftoversIn(QFileInfo(path).absolutePath(),
+                                  [&name](const QString& owner) { return owner == name; });
+
+  // Only a file that is not there counts as empty. One that is there but
+  // cannot be read in full is never overwritten: it is set aside as it
+  // stands, and the entry starts a new package in its place. The text is
+  // read once and the attachment files not at all: the write carries every
+  // file it does not change over as it is.
+  RtfdPackage::ReadResult existing = RtfdPackage::read(path, false);
+  if (existing.status == RtfdPackage::Status::Ok && !existing.wellFormed) {
+    existing.status = RtfdPackage::Status::Unreadable;
+    existing.error = QStringLiteral("its text ends before the document does");
+  }
+  if (existing.status == RtfdPackage::Status::Unreadable) {
+    outcome.damage = existing.error;
+    const std::optional<QString> aside = setAside(path, now, &outcome.reason);
+    if (!aside) {
+      outcome.kind = AppendOutcome::Kind::Unreadable;
+      return outcome;
+    }
+    outcome.aside = *aside;
+    existing = RtfdPackage::ReadResult();
+  }
+
+  // The new text holds every attachment name of the old one, which is all
+  // the write needs of the old text: it is moved, not copied.
+  RichText content = std::move(existing.text);
+  content.append(entry);
+  if (!BackingStoreDescriptor::ensureFolder(folder, &outcome.reason) ||
+      !RtfdPackage::write(path, content, existing, &outcome.reason))
+    outcome.kind = AppendOutcome::Kind::WriteFailed;
+  return outcome;
+}
+
+// Tells the user and the console what the append did.
+bool reportAppend(const AppendOutcome& outcome, const QString& folder, QString* error) {
+  AlertPresenterAPI& alerts = AlertPresenterAPI::shared();
+  if (!outcome.aside.isEmpty()) {
+    qCWarning(lcEngine).noquote()
+        << QStringLiteral("the log file %1 cannot be read (%2); it was moved unchanged to %3")
+               .arg(outcome.path, outcome.damage, outcome.aside);
+    alerts.runModal({QStringLiteral("A damaged log file was set aside"),
+                     QStringLiteral("Today's log file \"%1\" could not be read (%2). It was moved, "
+                                    "unchanged, to \"%3\", and this entry starts a new log file "
+                                    "in its place.")
+                         .arg(outcome.path, outcome.damage, outcome.aside),
+                     {QStringLiteral("OK")}});
+  }
+  switch (outcome.kind) {
+  case AppendOutcome::Kind::Written:
+    return true;
+  case AppendOutcome::Kind::LinkRefused:
+    alerts.runModal({QStringLiteral("Could not write to the log file!"),
+                     QStringLiteral("Today's log file is a link that cannot be followed: %1. It "
+                                    "was left as it is and this entry was not written.")
+                         .arg(outcome.reason),
+                     {QStringLiteral("OK")}});
+    return failAppend(error, outcome.reason + QStringLiteral("; the entry was not written"));
+  case AppendOutcome::Kind::Unreadable:
+    alerts.runModal({QStringLiteral("Could not read the log file!"),
+                     QStringLiteral("Today's log file \"%1\" exists but cannot be read. It was "
+                                    "left as it is and this entry was not added to it.")
+                         .arg(outcome.path),
+                     {QStringLiteral("OK")}});
+    return failAppend(error, QStringLiteral("the log file %1 cannot be read (%2) nor set aside "
+                                            "(%3); the entry was not written")
+                                 .arg(outcome.path, outcome.damage, outcome.reason));
+  case AppendOutcome::Kind::WriteFailed:
+    break;
+  }
+  // Show the folder, or the nearest one that exists when it is missing; where
+  // nothing can show it, the alert says where it is.
+  const QString shown = QFileInfo(folder).isDir() ? folder : QFileInfo(folder).path();
+  QString advice =
+      QStringLiteral("Please use 'File' -> 'Get Info' in the 'Finder' to check that you have "
+                     "sufficient access privileges to write to the folder that just opened. "
+                     "You should have read and write access.");
+  if (!FileBrowserAPI::shared().openFolder(shown))
+    advice += QStringLiteral("\n\nThe folder is \"%1\".").arg(folder);
+  alerts.runModal(
+      {QStringLiteral("Could not write to log file folder!"), advice, {QStringLiteral("OK")}});
+  return failAppend(error,
+                    QStringLiteral("could not write %1: %2").arg(outcome.path, outcome.reason));
+}
 } // namespace
 
 bool BackingStoreManager::append(const RichText& entry, BackingStoreDescriptor& store,
                                  QString* error) {
   qn_log(QStringLiteral("append: toCurrentFile: [start]"));
-  const QString path = store.getPathToCurrentFile();
-  qn_log(QStringLiteral("appending to current file path: %1").arg(path));
+  const QString current = store.getPathToCurrentFile();
+  qn_log(QStringLiteral("appending to current file path: %1").arg(current));
   const QString folder = store.folderPath();
-
-  // Only a file that is not there counts as empty: one that is there but
-  // cannot be read is left exactly as it is.
-  RtfdPackage::ReadResult existing = RtfdPackage::read(path);
-  if (existing.status == RtfdPackage::Status::Ok && !isWholeDocument(path)) {
-    existing.status = RtfdPackage::Status::Unreadable;
-    existing.error = QStringLiteral("its text ends before the document does");
-  }
-  if (existing.status == RtfdPackage::Status::Unreadable) {
-    const QString reason =
-        QStringLiteral("the log file %1 cannot be read (%2); it was left unchanged and the entry "
-                       "was not written")
-            .arg(path, existing.error);
-    AlertPresenterAPI::shared().runModal(
-        {QStringLiteral("Could not read the log file!"),
-         QStringLiteral("Today's log file \"%1\" exists but cannot be read. It was left as it is "
-                        "and this entry was not added to it.")
-             .arg(path),
-         {QStringLiteral("OK")}});
-    return failAppend(error, reason);
-  }
-
-  RichText content = existing.text;
-  content.append(entry);
-  QString reason;
-  if (!BackingStoreDescriptor::ensureFolder(folder, &reason) ||
-      !RtfdPackage::write(path, content, &reason)) {
-    // Show the folder, or the nearest one that exists when it is missing; where
-    // nothing can show it, the alert says where it is.
-    const QString shown = QFileInfo(folder).isDir() ? folder : QFileInfo(folder).path();
-    QString advice =
-        QStringLiteral("Please use 'File' -> 'Get Info' in the 'Finder' to check that you have "
-                       "sufficient access privileges to write to the folder that just opened. "
-                       "You should have read and write access.");
-    if (!FileBrowserAPI::shared().openFolder(shown))
-      advice += QStringLiteral("\n\nThe folder is \"%1\".").arg(folder);
-    AlertPresenterAPI::shared().runModal(
-        {QStringLiteral("Could not write to log file folder!"), advice, {QStringLiteral("OK")}});
-    return failAppend(error, QStringLiteral("could not write %1: %2").arg(path, reason));
-  }
+  const QDateTime now = Clock::nowAsDate();
+  // A large day takes a while to write: the window keeps drawing meanwhile.
+  AppendOutcome outcome;
+  WorkAwayFromTheWindow::run([&] { outcome = performAppend(entry, current, folder, now); });
+  if (!reportAppend(outcome, folder, error))
+    return false;
   qn_log(QStringLiteral("append: toCurrentFile: [end]"));
   return true;
 }

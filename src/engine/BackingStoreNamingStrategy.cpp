@@ -1,6 +1,7 @@
 #include "engine/BackingStoreNamingStrategy.h"
 
 #include "engine/BackingStoreDescriptor.h"
+#include "engine/BackingStoreManager.h"
 #include "platform/FatalError.h"
 
 namespace kr {
@@ -16,6 +17,13 @@ QString BackingStoreNamingStrategy::formatDay(const QDate& day) {
 QString BackingStoreNamingStrategy::pathWithSuffix(const QString& suffix) const {
   KR_ASSERT(descriptor_, QStringLiteral("naming strategy without a store"));
   return descriptor_->folderPath() + u'/' + descriptor_->root() + suffix + QStringLiteral(".rtfd");
+}
+
+bool BackingStoreNamingStrategy::ownsFileName(const QString&) const { return true; }
+
+bool BackingStoreNamingStrategy::namedForThisMachine(const QString& fileName) {
+  return fileName.endsWith(
+      QStringLiteral(" (%1).rtfd").arg(BackingStoreManager::sharedManager().obtainMACAddress()));
 }
 
 } // namespace kr

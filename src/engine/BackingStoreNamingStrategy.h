@@ -14,6 +14,9 @@ public:
   virtual ~BackingStoreNamingStrategy() = default;
 
   virtual QString generateIDFor(const QDateTime& date, qint64 sequenceNumber) const;
+  // Whether a file of this name is this program's to write on this machine
+  // (a shared folder may hold other machines' files). All by default.
+  virtual bool ownsFileName(const QString& fileName) const;
 
   BackingStoreDescriptor* descriptor() const { return descriptor_; }
   void setDescriptor(BackingStoreDescriptor* descriptor) { descriptor_ = descriptor; }
@@ -23,6 +26,8 @@ public:
   static QString formatDay(const QDate& day);
 
 protected:
+  // The name ends in " (<this machine's identifier>).rtfd".
+  static bool namedForThisMachine(const QString& fileName);
   // folderPath / root + suffix + ".rtfd"
   QString pathWithSuffix(const QString& suffix) const;
 

@@ -8,6 +8,9 @@ namespace kr {
 class DailyNamingStrategy final : public BackingStoreNamingStrategy {
 public:
   QString generateIDFor(const QDateTime& date, qint64 sequenceNumber) const override;
+  bool ownsFileName(const QString& fileName) const override {
+    return namedForThisMachine(fileName);
+  }
 };
 
 } // namespace kr

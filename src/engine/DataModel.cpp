@@ -74,6 +74,12 @@ DefaultsStorageAPI& DataModel::storage() { return StandardUserDefaultsStorage::s
 void DataModel::prepare() {
   objectiveData();
   defaults().registerDefaults(registeredDefaults());
+  // Lengths as the sliders and steppers allow them, whatever the file holds.
+  defaults().registerRange(kDurationInSeconds, kMinimumLengthInSeconds, kMaximumLengthInSeconds);
+  defaults().registerRange(kBreakDurationInSeconds, kMinimumLengthInSeconds,
+                           kMaximumLengthInSeconds);
+  for (const QString& key : {kFirstMinutes, kSecondMinutes, kThirdMinutes, kFourthMinutes})
+    defaults().registerRange(key, kMinimumPomodoroBreakMinutes, kMaximumPomodoroBreakMinutes);
   defaults().synchronize();
   connect(&defaults(), &UserDefaults::changed, this, &DataModel::observeValue,
           Qt::UniqueConnection);

@@ -38,6 +38,9 @@ public:
 
   static constexpr qint64 kMinimumPomodoroBreakMinutes = 2;
   static constexpr qint64 kMaximumPomodoroBreakMinutes = 60;
+  // Slice and break lengths: 2 to 60 minutes, as the sliders allow.
+  static constexpr qint64 kMinimumLengthInSeconds = 2 * 60;
+  static constexpr qint64 kMaximumLengthInSeconds = 60 * 60;
 
   // The program has exactly one model, shared(); tests make their own.
   explicit DataModel(QObject* parent = nullptr);

@@ -4,10 +4,10 @@
 #include "engine/LogFile.h"
 #include "engine/LogLineSplitter.h"
 #include "engine/LogTextDecoder.h"
+#include "platform/FileOperations.h"
 #include "platform/RtfReader.h"
 #include "platform/RtfdPackage.h"
 
-#include <QFile>
 #include <QHash>
 
 #include <algorithm>
@@ -52,28 +52,45 @@ RichText objectiveOf(const RichText& text, const std::vector<LogLineSplitter::Li
 } // namespace
 
 FullDataSet::FileContents FullDataSet::loadRTFDFile(const QString& path) {
-  // Attachments are not kept in logs: the text is all a reader needs.
-  QFile file(path + QStringLiteral("/TXT.rtf"));
-  if (!file.open(QIODevice::ReadOnly))
-    return {{}, QStringLiteral("cannot be read: TXT.rtf: ") + file.errorString()};
-  return createTimeSlicesFromRtf(file.readAll());
+  // Attachments are not kept in logs: the text is all a reader needs. Only a
+  // regular file is read, so a pipe in its place cannot block the reader.
+  FileOperations::ReadOptions options;
+  options.followLink = false;
+  QString error;
+  const std::optional<QByteArray> rtf =
+      FileOperations::readRegularFile(path + QStringLiteral("/TXT.rtf"), &error, options);
+  if (!rtf)
+    return {{}, QStringLiteral("cannot be read: ") + error};
+  return createTimeSlicesFromRtf(*rtf);
 }
 
 FullDataSet::FileContents FullDataSet::createTimeSlicesFromRtf(const QByteArray& rtf) {
   if (!RtfReader::looksLikeRtf(rtf))
     return {{}, QStringLiteral("did not contain any legal data and was skipped")};
-  return createTimeSlicesFromRichText(RtfReader::read(rtf).text);
+  const RtfReader::Result read = RtfReader::read(rtf);
+  FileContents contents = createTimeSlicesFromRichText(read.text);
+  if (!read.wellFormed) {
+    // What could be read is kept: a cut-off entry is still the user's data.
+    const QString damaged =
+        QStringLiteral("is damaged: its text ends before the document does (cut off); the %1 "
+                       "that could be read %2 kept")
+            .arg(contents.timeSlices.size() == 1
+                     ? QStringLiteral("1 entry")
+                     : QStringLiteral("%1 entries").arg(contents.timeSlices.size()),
+                 contents.timeSlices.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"));
+    contents.problem =
+        contents.problem.isEmpty() ? damaged : damaged + QStringLiteral("; ") + contents.problem;
+  }
+  return contents;
 }
 
 FullDataSet::FileContents FullDataSet::loadPlainTextFile(const QString& path,
                                                          const PlainTextStyle& style) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    return {{}, QStringLiteral("cannot be opened: ") + file.errorString()};
-  const QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError)
-    return {{}, QStringLiteral("cannot be read: ") + file.errorString()};
-  return createTimeSlicesFromText(LogTextDecoder::decode(bytes), style);
+  QString error;
+  const std::optional<QByteArray> bytes = FileOperations::readRegularFile(path, &error);
+  if (!bytes)
+    return {{}, QStringLiteral("cannot be read: ") + error};
+  return createTimeSlicesFromText(LogTextDecoder::decode(*bytes), style);
 }
 
 FullDataSet::FileContents FullDataSet::createTimeSlicesFromText(const QString& text,

@@ -48,7 +48,9 @@ LogEntryParser::Pending LogEntryParser::keywordOf(QStringView line, bool* isKeyw
 void LogEntryParser::addLine(QStringView line, int lineNumber) {
   bool isKeyword = false;
   const Pending keyword = keywordOf(line, &isKeyword);
-  if (!isKeyword) {
+  // The writer puts the tags on the line after "#tags", always: that line is
+  // the tags even when a tag reads like a keyword ("#TimeSlice").
+  if (!isKeyword || pending_ == Pending::Tags) {
     applyValue(line, lineNumber);
     return;
   }

@@ -3,6 +3,7 @@
 #include "engine/EngineLog.h"
 #include "engine/FullDataSet.h"
 #include "engine/LogTextDecoder.h"
+#include "platform/FileOperations.h"
 #include "platform/QnLog.h"
 
 #include <QFile>
@@ -56,34 +57,18 @@ std::optional<LogFile::Stamp> LogFile::currentStamp(int folderFd) const {
 }
 
 std::optional<QByteArray> LogFile::readBytes(int folderFd, QString* error) const {
-  const int fd =
-      folderFd >= 0
-          ? ::openat(folderFd, statName_.constData(), O_RDONLY | O_CLOEXEC)
-          : ::open(QFile::encodeName(QFileInfo(fullPath_).path()).append('/').append(statName_),
-                   O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    *error = QFile::decodeName(statName_) + QStringLiteral(": ") + qt_error_string(errno);
-    return std::nullopt;
-  }
-  QByteArray bytes;
-  struct stat info {};
-  if (::fstat(fd, &info) == 0 && info.st_size > 0)
-    bytes.reserve(qsizetype(info.st_size));
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n == 0)
-      break;
-    if (n < 0) {
-      if (errno == EINTR)
-        continue;
-      *error = QFile::decodeName(statName_) + QStringLiteral(": ") + qt_error_string(errno);
-      ::close(fd);
-      return std::nullopt;
-    }
-    bytes.append(buffer, qsizetype(n));
-  }
-  ::close(fd);
+  // A pipe or device named like a log must not block the reload: only a
+  // regular file is read, and a package's text is never taken through a link.
+  FileOperations::ReadOptions options;
+  options.relativeTo = folderFd;
+  options.followLink = format_ != Format::Rtfd;
+  const QByteArray path =
+      folderFd >= 0 ? statName_
+                    : QFile::encodeName(QFileInfo(fullPath_).path()).append('/').append(statName_);
+  QString reason;
+  std::optional<QByteArray> bytes = FileOperations::readRegularFile(path, &reason, options);
+  if (!bytes)
+    *error = folderFd >= 0 ? reason : reason.mid(QFileInfo(fullPath_).path().size() + 1);
   return bytes;
 }
 

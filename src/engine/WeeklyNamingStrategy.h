@@ -9,6 +9,9 @@ namespace kr {
 class WeeklyNamingStrategy final : public BackingStoreNamingStrategy {
 public:
   QString generateIDFor(const QDateTime& date, qint64 sequenceNumber) const override;
+  bool ownsFileName(const QString& fileName) const override {
+    return namedForThisMachine(fileName);
+  }
 };
 
 } // namespace kr

@@ -71,4 +71,70 @@ bool FileOperations::removePath(const QString& path) {
   return QFile::remove(path);
 }
 
+std::optional<QByteArray> FileOperations::readRegularFile(const QString& path, QString* error,
+                                                          const ReadOptions& options) {
+  return readRegularFile(QFile::encodeName(path), error, options);
+}
+
+std::optional<QByteArray> FileOperations::readRegularFile(const QByteArray& encodedPath,
+                                                          QString* error,
+                                                          const ReadOptions& options) {
+  const QString name = QFile::decodeName(encodedPath);
+  int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+  if (!options.followLink)
+    flags |= O_NOFOLLOW;
+  const int fd = options.relativeTo >= 0
+                     ? ::openat(options.relativeTo, encodedPath.constData(), flags)
+                     : ::open(encodedPath.constData(), flags);
+  if (fd < 0) {
+    const int code = errno;
+    setError(error, code == ELOOP ? QStringLiteral("%1 is a link").arg(name)
+                                  : QStringLiteral("%1: %2").arg(name, errnoText(code)));
+    return std::nullopt;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    setError(error, QStringLiteral("%1 is not a regular file").arg(name));
+    return std::nullopt;
+  }
+  if (info.st_size > options.maximumSize) {
+    ::close(fd);
+    setError(error, QStringLiteral("%1 is too large").arg(name));
+    return std::nullopt;
+  }
+  QByteArray bytes;
+  bytes.reserve(qsizetype(info.st_size));
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n == 0)
+      break;
+    if (n < 0) {
+      if (errno == EINTR)
+        continue;
+      const int code = errno;
+      ::close(fd);
+      setError(error, QStringLiteral("%1: %2").arg(name, errnoText(code)));
+      return std::nullopt;
+    }
+    if (bytes.size() + n > options.maximumSize) {
+      ::close(fd);
+      setError(error, QStringLiteral("%1 is too large").arg(name));
+      return std::nullopt;
+    }
+    bytes.append(buffer, qsizetype(n));
+  }
+  ::close(fd);
+  return bytes;
+}
+
+bool FileOperations::isRegularFile(const QString& path, bool followLink) {
+  struct stat info {};
+  const QByteArray encoded = QFile::encodeName(path);
+  const int result =
+      followLink ? ::stat(encoded.constData(), &info) : ::lstat(encoded.constData(), &info);
+  return result == 0 && S_ISREG(info.st_mode);
+}
+
 } // namespace kr

@@ -1,8 +1,18 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 namespace kr {
+
+// How FileOperations::readRegularFile opens a file.
+struct RegularFileReadOptions {
+  int relativeTo = -1;
+  bool followLink = true;
+  qint64 maximumSize = 512LL * 1024 * 1024;
+};
 
 // File-system operations that the standard Qt classes do not offer.
 class FileOperations {
@@ -15,6 +25,22 @@ public:
   static bool exchange(const QString& a, const QString& b, QString* error = nullptr);
   // Removes a file or a whole folder; true when nothing is left at the path.
   static bool removePath(const QString& path);
+
+  // The bytes of a regular file, or nothing with the reason. Anything else
+  // (a pipe, a device, a socket, a folder) is refused without blocking: the
+  // file is opened non-blocking and its type checked before a byte is read.
+  // `relativeTo` is an open folder the path is taken relative to (-1: the
+  // path stands alone). With `followLink` false a link in the last place of
+  // the path is refused too. Files larger than `maximumSize` are refused.
+  using ReadOptions = RegularFileReadOptions;
+  static std::optional<QByteArray> readRegularFile(const QString& path, QString* error = nullptr,
+                                                   const ReadOptions& options = ReadOptions());
+  static std::optional<QByteArray> readRegularFile(const QByteArray& encodedPath,
+                                                   QString* error = nullptr,
+                                                   const ReadOptions& options = ReadOptions());
+  // True when `path` is a regular file (a link to one counts when
+  // `followLink`).
+  static bool isRegularFile(const QString& path, bool followLink = true);
 };
 
 } // namespace kr

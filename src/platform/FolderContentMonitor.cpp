@@ -22,7 +22,10 @@ FolderContentMonitor::FolderContentMonitor(QStringList pathsToWatch, Callback ca
 FolderContentMonitor::~FolderContentMonitor() {
   if (thread_) {
     thread_->quit();
-    thread_->wait(); // the watcher goes with its thread
+    thread_->wait();
+    // Its thread has ended: nothing else touches it. (A deleteLater at the
+    // thread's end is not run once the thread's loop has gone.)
+    delete watcher_;
   }
 }
 
@@ -50,7 +53,6 @@ void FolderContentMonitor::start() {
             Qt::QueuedConnection);
       });
   watcher_->moveToThread(thread_.get());
-  connect(thread_.get(), &QThread::finished, watcher_, &QObject::deleteLater);
   thread_->start();
   // A lower priority than the GUI thread's: starting up, the window does not
   // wait for the thousands of watches.

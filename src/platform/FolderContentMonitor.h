@@ -61,7 +61,7 @@ private:
   quint64 missingGeneration_ = 0;  // of the latest set-up that lacked a folder
   bool watchingEverything_ = false;
   std::unique_ptr<QThread> thread_;
-  InotifyFolderWatcher* watcher_ = nullptr; // lives on thread_, deleted with it
+  InotifyFolderWatcher* watcher_ = nullptr; // lives on thread_; deleted once it ended
 };
 
 } // namespace kr

@@ -1,5 +1,6 @@
 #include "platform/RtfdPackage.h"
 
+#include "platform/FileOperations.h"
 #include "platform/RtfReader.h"
 #include "platform/RtfWriter.h"
 
@@ -13,6 +14,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kr {
@@ -52,29 +56,88 @@ bool writeFile(const QString& path, const QByteArray& data, QString* error) {
   return true;
 }
 
-// Copies a file, a folder with its content or a symbolic link as it is.
-bool copyEntry(const QString& from, const QString& to, QString* error) {
-  const QFileInfo info(from);
-  if (info.isSymLink()) {
-    if (QFile::link(info.symLinkTarget(), to))
-      return true;
-    return fail(error, QStringLiteral("Could not copy the link %1").arg(from));
+// Copies a regular file's bytes, a block at a time: a clone of its blocks
+// where the file system shares them, else a plain copy.
+bool copyFileData(const QByteArray& from, const QByteArray& to, QString* error) {
+  const int in = ::open(from.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  if (in < 0)
+    return fail(error, QStringLiteral("Could not read %1").arg(QFile::decodeName(from)));
+  struct stat info {};
+  if (::fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(in);
+    return fail(error, QStringLiteral("%1 is not a regular file").arg(QFile::decodeName(from)));
   }
-  if (info.isDir()) {
-    if (!QDir().mkdir(to))
+  const int out = ::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (out < 0) {
+    ::close(in);
+    return fail(error, QStringLiteral("Could not create %1").arg(QFile::decodeName(to)));
+  }
+  bool ok = ::ioctl(out, FICLONE, in) == 0;
+  if (!ok) {
+    char buffer[1 << 16];
+    ok = true;
+    for (;;) {
+      const ssize_t n = ::read(in, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR)
+        continue;
+      if (n <= 0) {
+        ok = n == 0;
+        break;
+      }
+      for (ssize_t done = 0; done < n && ok;) {
+        const ssize_t w = ::write(out, buffer + done, size_t(n - done));
+        if (w < 0 && errno == EINTR)
+          continue;
+        ok = w > 0;
+        done += w > 0 ? w : 0;
+      }
+      if (!ok)
+        break;
+    }
+  }
+  ok = ok && ::fsync(out) == 0;
+  ::close(in);
+  ::close(out);
+  if (!ok)
+    return fail(error, QStringLiteral("Could not copy %1").arg(QFile::decodeName(from)));
+  return true;
+}
+
+// Carries an entry of the old package into the new one as it is: a file
+// by a second link to it (nothing is read or copied), where the file system
+// refuses that by a clone or copy of its bytes; a folder with its content;
+// a symbolic link as a link with the same target. Names are used as they
+// stand, so that one beginning with ":" is not taken for anything else.
+bool carryOver(const QString& from, const QString& to, QString* error) {
+  const QByteArray source = QFile::encodeName(from);
+  const QByteArray target = QFile::encodeName(to);
+  struct stat info {};
+  if (::lstat(source.constData(), &info) != 0)
+    return fail(error, QStringLiteral("Could not examine %1").arg(from));
+  if (S_ISLNK(info.st_mode)) {
+    QByteArray link(qsizetype(info.st_size) + 1, '\0');
+    const ssize_t n = ::readlink(source.constData(), link.data(), size_t(link.size()));
+    if (n < 0 || n >= link.size() || ::symlink(link.left(n).constData(), target.constData()) != 0)
+      return fail(error, QStringLiteral("Could not copy the link %1").arg(from));
+    return true;
+  }
+  if (S_ISDIR(info.st_mode)) {
+    if (::mkdir(target.constData(), 0755) != 0)
       return fail(error, QStringLiteral("Could not create %1").arg(to));
-    const QDir dir(from);
-    for (const QString& name :
-         dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
-      if (!copyEntry(dir.filePath(name), to + QLatin1Char('/') + name, error))
+    for (const QString& name : QDir(from).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                                    QDir::NoDotAndDotDot)) {
+      if (!carryOver(from + QLatin1Char('/') + name, to + QLatin1Char('/') + name, error))
         return false;
     }
     return true;
   }
-  QFile file(from);
-  if (!file.open(QIODevice::ReadOnly))
-    return fail(error, QStringLiteral("Could not read %1: %2").arg(from, file.errorString()));
-  return writeFile(to, file.readAll(), error);
+  if (::link(source.constData(), target.constData()) == 0)
+    return true;
+  if (!S_ISREG(info.st_mode))
+    return fail(error, QStringLiteral("%1 is neither a file nor a folder and cannot be kept in "
+                                      "a new copy of the package")
+                           .arg(from));
+  return copyFileData(source, target, error);
 }
 
 bool removeEntry(const QString& path) {
@@ -84,25 +147,39 @@ bool removeEntry(const QString& path) {
   return QFile::remove(path);
 }
 
-// Puts right what an interrupted write left beside the package: unfinished
+// The package an interrupted write's leftover belongs to: ".kr-new-" or
+// ".kr-old-", the package's name, "-" and six characters; none otherwise.
+std::optional<QString> leftoverOwner(const QString& entry, bool* isOld) {
+  *isOld = entry.startsWith(kOldPrefix);
+  if (!*isOld && !entry.startsWith(kNewPrefix))
+    return std::nullopt;
+  const qsizetype nameLength = entry.size() - kNewPrefix.size() - 7;
+  if (nameLength <= 0 || entry.at(kNewPrefix.size() + nameLength) != QLatin1Char('-'))
+    return std::nullopt;
+  return entry.mid(kNewPrefix.size(), nameLength);
+}
+
+// Puts right what an interrupted write left beside a package: unfinished
 // new packages go; a set-aside old package goes back where it was when
 // nothing took its place, and goes otherwise.
-void recoverLeftovers(const QDir& folder, const QString& name, const QString& path) {
+int recoverLeftovers(const QString& folder, const std::function<bool(const QString&)>& owns) {
+  int dealtWith = 0;
   const QStringList entries =
-      folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+      QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
   for (const QString& entry : entries) {
-    const bool isNew = entry.startsWith(kNewPrefix + name + QLatin1Char('-'));
-    const bool isOld = entry.startsWith(kOldPrefix + name + QLatin1Char('-'));
-    if (!isNew && !isOld)
+    bool isOld = false;
+    const std::optional<QString> name = leftoverOwner(entry, &isOld);
+    if (!name || !owns(*name))
       continue;
-    if (entry.size() != kNewPrefix.size() + name.size() + 7)
-      continue; // another package whose name begins with this one
-    const QString full = folder.filePath(entry);
+    const QString full = folder + QLatin1Char('/') + entry;
+    const QString path = folder + QLatin1Char('/') + *name;
     if (isOld && !QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
       ::rename(QFile::encodeName(full).constData(), QFile::encodeName(path).constData());
     else
       removeEntry(full);
+    ++dealtWith;
   }
+  return dealtWith;
 }
 
 // Puts the new package in place of the old one; a complete package exists
@@ -136,8 +213,14 @@ bool swapIntoPlace(const QString& fresh, const QString& path, const QString& asi
   return true;
 }
 
-RichText parseText(const QByteArray& rtf, const std::function<QByteArray(const QString&)>& file) {
-  RichText text = RtfReader::read(rtf).text;
+RichText parseText(const QByteArray& rtf, const std::function<QByteArray(const QString&)>& file,
+                   bool* wellFormed = nullptr) {
+  RtfReader::Result result = RtfReader::read(rtf);
+  if (wellFormed)
+    *wellFormed = result.wellFormed;
+  RichText text = std::move(result.text);
+  if (!file)
+    return text;
   for (const QString& name : text.attachmentNames()) {
     if (!RtfdPackage::isSafeAttachmentName(name))
       continue;
@@ -156,7 +239,7 @@ bool RtfdPackage::isSafeAttachmentName(const QString& name) {
          !name.startsWith(kNewPrefix) && !name.startsWith(kOldPrefix);
 }
 
-RtfdPackage::ReadResult RtfdPackage::read(const QString& path) {
+RtfdPackage::ReadResult RtfdPackage::read(const QString& path, bool withAttachments) {
   ReadResult result;
   const QFileInfo info(path);
   if (!info.exists() && !info.isSymLink())
@@ -166,59 +249,105 @@ RtfdPackage::ReadResult RtfdPackage::read(const QString& path) {
     result.error = QStringLiteral("%1 is not a package folder").arg(path);
     return result;
   }
-  QFile file(path + QLatin1Char('/') + textFileName());
-  if (!file.exists() || !file.open(QIODevice::ReadOnly)) {
-    result.error = QStringLiteral("%1 has no readable %2").arg(path, textFileName());
+  FileOperations::ReadOptions options;
+  options.followLink = false;
+  options.maximumSize = kMaxTextFileSize;
+  const std::optional<QByteArray> rtf = FileOperations::readRegularFile(
+      path + QLatin1Char('/') + textFileName(), &result.error, options);
+  if (!rtf)
+    return result;
+  if (!RtfReader::looksLikeRtf(*rtf)) {
+    result.error = QStringLiteral("%1/%2 is not RTF").arg(path, textFileName());
     return result;
   }
-  if (file.size() > kMaxTextFileSize) {
-    result.error = QStringLiteral("%1 is too large").arg(file.fileName());
-    return result;
+  std::function<QByteArray(const QString&)> attachment;
+  if (withAttachments) {
+    attachment = [&path](const QString& name) {
+      FileOperations::ReadOptions options;
+      options.followLink = false;
+      options.maximumSize = kMaxAttachmentSize;
+      return FileOperations::readRegularFile(path + QLatin1Char('/') + name, nullptr, options)
+          .value_or(QByteArray());
+    };
   }
-  const QByteArray rtf = file.readAll();
-  if (!RtfReader::looksLikeRtf(rtf)) {
-    result.error = QStringLiteral("%1 is not RTF").arg(file.fileName());
-    return result;
-  }
-  result.text = parseText(rtf, [&path](const QString& name) {
-    const QFileInfo attachment(path + QLatin1Char('/') + name);
-    if (!attachment.isFile() || attachment.isSymLink() || attachment.size() > kMaxAttachmentSize)
-      return QByteArray();
-    QFile f(attachment.filePath());
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-  });
+  result.text = parseText(*rtf, attachment, &result.wellFormed);
   result.status = Status::Ok;
   return result;
 }
 
-bool RtfdPackage::write(const QString& path, const RichText& text, QString* error) {
+std::optional<QString> RtfdPackage::resolvePackageLink(const QString& path, QString* error) {
   const QFileInfo info(path);
-  const QDir folder = info.absoluteDir();
-  const QString name = info.fileName();
-  if (name.isEmpty() || !folder.exists())
-    return fail(error, QStringLiteral("The folder %1 does not exist").arg(folder.path()));
-  recoverLeftovers(folder, name, path);
+  if (!info.isSymLink())
+    return path;
+  const QString target = info.canonicalFilePath();
+  struct stat linkFolder {};
+  struct stat targetInfo {};
+  if (target.isEmpty() || ::stat(QFile::encodeName(target).constData(), &targetInfo) != 0 ||
+      !S_ISDIR(targetInfo.st_mode)) {
+    fail(error, QStringLiteral("%1 is a link to %2, which is not a package folder")
+                    .arg(path, info.symLinkTarget()));
+    return std::nullopt;
+  }
+  if (::stat(QFile::encodeName(info.absolutePath()).constData(), &linkFolder) != 0 ||
+      linkFolder.st_dev != targetInfo.st_dev) {
+    fail(error, QStringLiteral("%1 is a link to %2, on another file system").arg(path, target));
+    return std::nullopt;
+  }
+  return target;
+}
 
-  const ReadResult old = read(path);
+int RtfdPackage::recoverLeftoversIn(const QString& folder,
+                                    const std::function<bool(const QString&)>& owns) {
+  return recoverLeftovers(folder, owns);
+}
+
+bool RtfdPackage::write(const QString& requestedPath, const RichText& text, QString* error) {
+  // A link to a package is followed, never replaced by a folder of its own.
+  const std::optional<QString> resolved = resolvePackageLink(requestedPath, error);
+  if (!resolved)
+    return false;
+  const QFileInfo info(*resolved);
+  const QString name = info.fileName();
+  recoverLeftovers(info.absolutePath(), [&name](const QString& owner) { return owner == name; });
+  // The old text tells which of its files are attachments; their bytes are
+  // not needed, since every file of the old package that the new text does
+  // not replace is carried over as it is.
+  return write(*resolved, text, read(*resolved, false), error);
+}
+
+bool RtfdPackage::write(const QString& path, const RichText& text, const ReadResult& old,
+                        QString* error) {
+  const QFileInfo info(path);
+  const QString folder = info.absolutePath();
+  const QString name = info.fileName();
+  if (name.isEmpty() || !QFileInfo(folder).isDir())
+    return fail(error, QStringLiteral("The folder %1 does not exist").arg(folder));
+  // What an interrupted write left is put right first. When that changes the
+  // package after the caller read it, the caller's text is out of date.
+  if (recoverLeftovers(folder, [&name](const QString& owner) { return owner == name; }) > 0 &&
+      read(path, false).status != old.status)
+    return fail(error, QStringLiteral("%1 was put back from an interrupted write while being "
+                                      "written; nothing was written")
+                           .arg(path));
   if (old.status == Status::Unreadable)
     return fail(
         error, QStringLiteral("%1 cannot be read (%2); it was left as it is").arg(path, old.error));
 
-  QTemporaryDir fresh(folder.filePath(kNewPrefix + name + QLatin1String("-XXXXXX")));
+  QTemporaryDir fresh(folder + QLatin1Char('/') + kNewPrefix + name + QLatin1String("-XXXXXX"));
   if (!fresh.isValid())
-    return fail(
-        error, QStringLiteral("Could not write in %1: %2").arg(folder.path(), fresh.errorString()));
-  if (!writeFile(fresh.filePath(textFileName()), RtfWriter::write(text), error))
+    return fail(error,
+                QStringLiteral("Could not write in %1: %2").arg(folder, fresh.errorString()));
+  const QString freshPath = fresh.path();
+  if (!writeFile(freshPath + QLatin1Char('/') + textFileName(), RtfWriter::write(text), error))
     return false;
 
   QSet<QString> written;
   for (const QString& attachment : text.attachmentNames()) {
-    if (!isSafeAttachmentName(attachment))
+    if (!isSafeAttachmentName(attachment) || written.contains(attachment))
       continue;
     const auto data = text.attachmentData().constFind(attachment);
-    const QString target = fresh.filePath(attachment);
     if (data != text.attachmentData().constEnd()) {
-      if (!writeFile(target, data.value(), error))
+      if (!writeFile(freshPath + QLatin1Char('/') + attachment, data.value(), error))
         return false;
       written.insert(attachment);
     }
@@ -228,25 +357,25 @@ bool RtfdPackage::write(const QString& path, const RichText& text, QString* erro
     // files the new text uses but whose bytes it does not hold.
     const QStringList oldList = old.text.attachmentNames();
     const QSet<QString> oldNames(oldList.cbegin(), oldList.cend());
-    const QStringList newNames = text.attachmentNames();
-    const QDir oldDir(path);
-    for (const QString& entry :
-         oldDir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+    const QStringList newList = text.attachmentNames();
+    const QSet<QString> newNames(newList.cbegin(), newList.cend());
+    for (const QString& entry : QDir(path).entryList(QDir::AllEntries | QDir::Hidden |
+                                                     QDir::System | QDir::NoDotAndDotDot)) {
       if (entry == textFileName() || written.contains(entry))
         continue;
       if (oldNames.contains(entry) && !newNames.contains(entry))
         continue; // an attachment the text no longer has
-      if (!copyEntry(oldDir.filePath(entry), fresh.filePath(entry), error))
+      if (!carryOver(path + QLatin1Char('/') + entry, freshPath + QLatin1Char('/') + entry, error))
         return false;
     }
   }
-  syncPath(fresh.path());
+  syncPath(freshPath);
 
-  const QString aside = folder.filePath(kOldPrefix + name + fresh.path().right(7));
-  if (!swapIntoPlace(fresh.path(), path, aside, error))
+  const QString aside = folder + QLatin1Char('/') + kOldPrefix + name + freshPath.right(7);
+  if (!swapIntoPlace(freshPath, path, aside, error))
     return false;
   fresh.setAutoRemove(false); // its path now holds nothing of ours
-  syncPath(folder.path());
+  syncPath(folder);
   return true;
 }
 

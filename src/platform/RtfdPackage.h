@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace kr {
@@ -32,13 +33,23 @@ public:
     Status status = Status::Missing;
     RichText text;
     QString error;
+    // False when the text is cut off or its groups do not close: what could
+    // be read is in `text`, but the rest of the file is not.
+    bool wellFormed = true;
   };
 
-  static ReadResult read(const QString& path);
+  // Only a folder holding a regular "TXT.rtf" is read; a pipe or device in
+  // its place is refused without blocking. With `withAttachments` false the
+  // attachment files are not read (their names are in the text).
+  static ReadResult read(const QString& path, bool withAttachments = true);
   // Writes `text` to the package at `path`. Fails, leaving the disk as it was,
   // when the folder is missing or unwritable, or when `path` holds something
   // that cannot be read as a package.
   static bool write(const QString& path, const RichText& text, QString* error = nullptr);
+  // The same for a caller that has just read the package at `path` (not a
+  // link) with read(path, false): it is not read again.
+  static bool write(const QString& path, const RichText& text, const ReadResult& old,
+                    QString* error = nullptr);
 
   static QByteArray toData(const RichText& text);
   // The rich text of RTFD data; none for data that is neither RTFD data nor RTF.
@@ -46,6 +57,18 @@ public:
 
   // A plain file name inside the package: no folders, nothing hidden above it.
   static bool isSafeAttachmentName(const QString& name);
+
+  // Puts right what interrupted writes left in `folder`: for each package
+  // whose name `owns` accepts, unfinished new packages are removed and a
+  // set-aside old package goes back in place when nothing took it. Returns
+  // the number of leftovers dealt with.
+  static int recoverLeftoversIn(const QString& folder,
+                                const std::function<bool(const QString& name)>& owns);
+  // The package a link at `path` leads to, when it is a link: its final
+  // target when that is a folder on the same file system as the folder
+  // holding the link, else nothing (with the reason). A path that is not a
+  // link is given back as it is.
+  static std::optional<QString> resolvePackageLink(const QString& path, QString* error = nullptr);
 };
 
 } // namespace kr

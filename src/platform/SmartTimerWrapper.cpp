@@ -1,5 +1,6 @@
 #include "platform/SmartTimerWrapper.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 #include <cmath>
@@ -30,10 +31,15 @@ public:
     auto it = timers_.find(&timer);
     if (it == timers_.end())
       return;
-    it->second->stop();
-    // The QTimer may be the sender of the signal running right now.
-    it->second.release()->deleteLater();
+    QTimer* qtimer = it->second.release();
     timers_.erase(it);
+    qtimer->stop();
+    // The QTimer may be the sender of the signal running right now; once the
+    // application object has gone (objects that outlive main()) nothing runs.
+    if (QCoreApplication::instance())
+      qtimer->deleteLater();
+    else
+      delete qtimer;
   }
 
 private:
@@ -88,9 +94,11 @@ void SmartTimerWrapper::setTolerance(double seconds) { tolerance_ = std::max(0.0
 void SmartTimerWrapper::setBackend(TimerBackend* backend) { installedBackend() = backend; }
 
 TimerBackend& SmartTimerWrapper::backend() {
-  static EventLoopTimerBackend eventLoopBackend;
+  // Never destroyed: objects that live until the process exits stop their
+  // timers on it after every static of this file may have gone.
+  static auto* eventLoopBackend = new EventLoopTimerBackend;
   TimerBackend* backend = installedBackend();
-  return backend ? *backend : eventLoopBackend;
+  return backend ? *backend : *eventLoopBackend;
 }
 
 } // namespace kr

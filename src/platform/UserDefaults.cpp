@@ -1,15 +1,24 @@
 #include "platform/UserDefaults.h"
 
+#include "platform/OrderedWorker.h"
+#include "platform/QnLog.h"
 #include "platform/SupportPaths.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <QTimer>
 
 #include <QRegularExpression>
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace kr {
 
 namespace {
+
+constexpr int kWriteIntervalMilliseconds = 1000;
 
 std::unique_ptr<UserDefaults>& standardInstance() {
   static std::unique_ptr<UserDefaults> instance;
@@ -83,14 +92,78 @@ QVariant restoreType(const QVariant& raw, const QVariant& registered) {
 } // namespace
 
 UserDefaults::UserDefaults(const QString& filePath, QObject* parent)
-    : QObject(parent), settings_(std::make_unique<QSettings>(filePath, QSettings::IniFormat)) {}
+    : QObject(parent), settings_(std::make_unique<QSettings>(filePath, QSettings::IniFormat)),
+      writer_(std::make_unique<OrderedWorker>()), writeTimer_(new QTimer(this)),
+      lastWriteOk_(std::make_shared<std::atomic<bool>>(true)) {
+  writeTimer_->setSingleShot(true);
+  connect(writeTimer_, &QTimer::timeout, this, &UserDefaults::startWrite);
+  if (QCoreApplication* app = QCoreApplication::instance())
+    connect(app, &QCoreApplication::aboutToQuit, this, &UserDefaults::flush);
+}
 
-UserDefaults::~UserDefaults() { settings_->sync(); }
+UserDefaults::~UserDefaults() { flush(); }
+
+void UserDefaults::scheduleWrite() {
+  if (pending_.isEmpty() || writeTimer_->isActive())
+    return;
+  // Without an event loop to wait in (before the application exists, or on
+  // another thread) the change is written straight away, still off this thread.
+  QCoreApplication* app = QCoreApplication::instance();
+  if (!app || app->thread() != thread() || QThread::currentThread() != thread()) {
+    startWrite();
+    return;
+  }
+  // A burst of changes (typing, dragging) becomes one write.
+  writeTimer_->start(kWriteIntervalMilliseconds);
+}
+
+void UserDefaults::startWrite() {
+  writeTimer_->stop();
+  if (pending_.isEmpty())
+    return;
+  const QHash<QString, QVariant> changes = std::exchange(pending_, {});
+  for (auto it = changes.cbegin(); it != changes.cend(); ++it)
+    inFlight_.insert(it.key(), it.value());
+  const quint64 generation = ++writeGeneration_;
+  sinceLastWrite_.start();
+  const QString path = settings_->fileName();
+  writer_->async([this, changes, path, generation, ok = lastWriteOk_] {
+    // Written through a settings object of this thread; it updates the
+    // cache that the reading object shares and replaces the file atomically.
+    QSettings file(path, QSettings::IniFormat);
+    for (auto it = changes.cbegin(); it != changes.cend(); ++it) {
+      if (it.value().isValid())
+        file.setValue(it.key(), it.value());
+      else
+        file.remove(it.key());
+    }
+    file.sync();
+    ok->store(file.status() == QSettings::NoError);
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation] {
+          if (generation == writeGeneration_)
+            inFlight_.clear();
+        },
+        Qt::QueuedConnection);
+  });
+}
 
 UserDefaults& UserDefaults::standard() {
   auto& instance = standardInstance();
-  if (!instance)
+  if (!instance) {
     instance = std::make_unique<UserDefaults>(SupportPaths::settingsFile());
+    // The shared store outlives the application object; what it holds is
+    // written while the application goes, when Qt can still write files.
+    static bool routineAdded = false;
+    if (!routineAdded && QCoreApplication::instance()) {
+      routineAdded = true;
+      qAddPostRoutine([] {
+        if (standardInstance())
+          standardInstance()->flush();
+      });
+    }
+  }
   return *instance;
 }
 
@@ -111,10 +184,61 @@ void UserDefaults::registerDefault(const QString& key, const QVariant& value) {
 QVariant UserDefaults::registeredValue(const QString& key) const { return registered_.value(key); }
 
 QVariant UserDefaults::storedObject(const QString& key) const {
-  const QVariant raw = settings_->value(key);
+  QVariant raw;
+  if (const auto change = pending_.constFind(key); change != pending_.constEnd())
+    raw = change.value();
+  else if (const auto writing = inFlight_.constFind(key); writing != inFlight_.constEnd())
+    raw = writing.value();
+  else
+    raw = settings_->value(key);
   if (!raw.isValid())
     return {};
+  const auto range = ranges_.constFind(key);
+  if (range != ranges_.constEnd())
+    return withinRange(key, raw, range.value());
   return restoreType(raw, registered_.value(key));
+}
+
+void UserDefaults::registerRange(const QString& key, qint64 minimum, qint64 maximum) {
+  ranges_.insert(key, Range{minimum, maximum});
+}
+
+QVariant UserDefaults::withinRange(const QString& key, const QVariant& stored,
+                                   const Range& range) const {
+  // The settings file is the user's to edit: whatever it holds, a key with
+  // a range reads as a number its controls can show and its users can take.
+  bool isNumber = false;
+  double value = 0.0;
+  if (stored.metaType().id() == QMetaType::QString) {
+    value = stored.toString().trimmed().toDouble(&isNumber);
+  } else if (isNumeric(stored)) {
+    value = stored.toDouble();
+    isNumber = true;
+  }
+  isNumber = isNumber && std::isfinite(value);
+  QVariant result;
+  QString why;
+  if (!isNumber || value < 0) {
+    result = registered_.value(key);
+    why = QStringLiteral("is not a usable number; the default %1 is used instead")
+              .arg(toString(result));
+  } else if (value > double(range.maximum)) {
+    result = range.maximum;
+    why = QStringLiteral("is above %1, which is used instead").arg(range.maximum);
+  } else if (value < double(range.minimum)) {
+    result = range.minimum;
+    why = QStringLiteral("is below %1, which is used instead").arg(range.minimum);
+  } else {
+    return qint64(value);
+  }
+  const QString text = toString(stored);
+  QMutexLocker locker(&reportedMutex_);
+  if (!reported_.contains(key + u'=' + text)) {
+    reported_.insert(key + u'=' + text);
+    platformLog(QStringLiteral("settings: the stored value \"%1\" of \"%2\" %3")
+                    .arg(text.left(40), key, why));
+  }
+  return result;
 }
 
 QVariant UserDefaults::object(const QString& key) const {
@@ -122,7 +246,13 @@ QVariant UserDefaults::object(const QString& key) const {
   return stored.isValid() ? stored : registered_.value(key);
 }
 
-bool UserDefaults::hasStoredValue(const QString& key) const { return settings_->contains(key); }
+bool UserDefaults::hasStoredValue(const QString& key) const {
+  if (const auto change = pending_.constFind(key); change != pending_.constEnd())
+    return change.value().isValid();
+  if (const auto writing = inFlight_.constFind(key); writing != inFlight_.constEnd())
+    return writing.value().isValid();
+  return settings_->contains(key);
+}
 
 bool UserDefaults::defined(const QString& key) const {
   return hasStoredValue(key) || registered_.contains(key);
@@ -151,8 +281,8 @@ void UserDefaults::setValue(const QString& key, const QVariant& value) {
     return;
   }
   const QVariant before = object(key);
-  settings_->setValue(key, value);
-  settings_->sync();
+  pending_.insert(key, value);
+  scheduleWrite();
   if (!sameValue(before, value))
     Q_EMIT changed(key);
 }
@@ -161,20 +291,47 @@ void UserDefaults::remove(const QString& key) {
   if (!hasStoredValue(key))
     return;
   const QVariant before = object(key);
-  settings_->remove(key);
-  settings_->sync();
+  pending_.insert(key, QVariant());
+  scheduleWrite();
   if (!sameValue(before, object(key)))
     Q_EMIT changed(key);
 }
 
 bool UserDefaults::synchronize() {
-  settings_->sync();
-  return settings_->status() == QSettings::NoError;
+  // Soon, but not more often than once a second.
+  if (!pending_.isEmpty() &&
+      (!sinceLastWrite_.isValid() || sinceLastWrite_.elapsed() >= kWriteIntervalMilliseconds))
+    startWrite();
+  else
+    scheduleWrite();
+  return lastWriteOk_->load();
+}
+
+bool UserDefaults::flush() {
+  startWrite();
+  writer_->drain();
+  inFlight_.clear();
+  return lastWriteOk_->load();
 }
 
 QString UserDefaults::filePath() const { return settings_->fileName(); }
 
-QStringList UserDefaults::storedKeys() const { return settings_->allKeys(); }
+QStringList UserDefaults::storedKeys() const {
+  QSet<QString> keys;
+  for (const QString& key : settings_->allKeys())
+    keys.insert(key);
+  for (const auto* changes : {&inFlight_, &pending_}) {
+    for (auto it = changes->cbegin(); it != changes->cend(); ++it) {
+      if (it.value().isValid())
+        keys.insert(it.key());
+      else
+        keys.remove(it.key());
+    }
+  }
+  QStringList list(keys.cbegin(), keys.cend());
+  list.sort();
+  return list;
+}
 
 bool UserDefaults::toBool(const QVariant& value) {
   if (!value.isValid())

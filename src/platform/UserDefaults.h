@@ -1,18 +1,31 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QHash>
+#include <QMutex>
 #include <QObject>
+#include <QSet>
 #include <QSettings>
 #include <QString>
 #include <QVariant>
 
+#include <atomic>
 #include <memory>
 
+class QTimer;
+
 namespace kr {
+
+class OrderedWorker;
 
 // The settings store: flat keys with registered fallbacks.
 //
 // Registered values live in memory for the run and are never written; stored
-// values live in an INI file. Reading a key gives its stored value, else its
+// values live in an INI file. A change is seen at once by every reader; the
+// file is written on a thread of its own, at most once a second (the first
+// change after a write waits a second for the ones that follow it), at
+// flush() and when the application quits. Each write replaces the file
+// atomically. Reading a key gives its stored value, else its
 // registered value, else nothing. `changed(key)` is emitted whenever the value a
 // key reads actually changes, whoever caused it (a write, a removal, or a
 // registration that changes what an unset key reads).
@@ -32,6 +45,11 @@ public:
   void registerDefaults(const QVariantMap& values);
   void registerDefault(const QString& key, const QVariant& value);
   QVariant registeredValue(const QString& key) const;
+  // The whole numbers a key's controls allow. A stored value beyond them
+  // reads as the nearest end; one that is not a number, or is negative,
+  // reads as the registered value. Each such value is named once on the
+  // console; the stored text itself is left as it is.
+  void registerRange(const QString& key, qint64 minimum, qint64 maximum);
 
   // Stored value, else registered value, else an invalid variant. Values read
   // back from the file get the type of their registered value (or a guessed
@@ -53,8 +71,12 @@ public:
 
   void setValue(const QString& key, const QVariant& value);
   void remove(const QString& key);
-  // Writes pending changes to disk; returns false when the file cannot be written.
+  // Has pending changes written soon, away from the calling thread, at most
+  // once a second. False when the last write failed.
   bool synchronize();
+  // Writes pending changes now and waits until they are on disk; false when
+  // the file cannot be written. Called at quit and when the store goes.
+  bool flush();
 
   QString filePath() const;
   QStringList storedKeys() const;
@@ -69,11 +91,33 @@ Q_SIGNALS:
   void changed(const QString& key);
 
 private:
+  struct Range {
+    qint64 minimum;
+    qint64 maximum;
+  };
   QVariant storedObject(const QString& key) const;
+  void scheduleWrite();
+  void startWrite();
+  QVariant withinRange(const QString& key, const QVariant& stored, const Range& range) const;
   static bool sameValue(const QVariant& a, const QVariant& b);
 
+  // Read only on this thread: written values reach it through the file's
+  // shared cache, which the writer's own settings object updates.
   std::unique_ptr<QSettings> settings_;
+  // Changes not yet handed to the writer, and handed but not yet written
+  // (an invalid value is a removal). Reads look here first.
+  QHash<QString, QVariant> pending_;
+  QHash<QString, QVariant> inFlight_;
+  quint64 writeGeneration_ = 0;
+  std::unique_ptr<OrderedWorker> writer_;
+  QTimer* writeTimer_ = nullptr;
+  QElapsedTimer sinceLastWrite_;
+  std::shared_ptr<std::atomic<bool>> lastWriteOk_;
   QVariantMap registered_;
+  QHash<QString, Range> ranges_;
+  // Stored values already named on the console as out of range.
+  mutable QMutex reportedMutex_;
+  mutable QSet<QString> reported_;
 };
 
 } // namespace kr

@@ -6,6 +6,7 @@
 #include "shell/LaunchManager.h"
 #include "shell/MainController.h"
 #include "shell/MenuShortcuts.h"
+#include "shell/PerformArguments.h"
 #include "shell/ShellStateHost.h"
 #include "shell/TimeViewsInstaller.h"
 
@@ -185,16 +186,13 @@ const QStringList ApplicationShell::kDesktopActions = {
 };
 
 void ApplicationShell::performRequestedActions(const QStringList& arguments) {
-  for (qsizetype i = 0; i + 1 < arguments.size(); ++i) {
-    if (arguments.at(i) != QLatin1String("--perform"))
-      continue;
-    const QString action = arguments.at(++i);
-    if (kDesktopActions.contains(action)) {
-      if (!mainController_->tryToPerform(action))
-        platformLog(QStringLiteral("Action \"%1\" is not available in this version").arg(action));
-    } else
-      platformLog(QStringLiteral("Unknown action \"%1\" ignored").arg(action));
+  QStringList unknown;
+  for (const QString& action : PerformArguments::actions(arguments, kDesktopActions, &unknown)) {
+    if (!mainController_->tryToPerform(action))
+      platformLog(QStringLiteral("Action \"%1\" is not available in this version").arg(action));
   }
+  for (const QString& action : unknown)
+    platformLog(QStringLiteral("Unknown action \"%1\" ignored").arg(action));
 }
 
 void ApplicationShell::installHotKeys() {

@@ -2,7 +2,7 @@
 
 #include "engine/Clock.h"
 #include "platform/DefaultsStorageAPI.h"
-#include "platform/FatalError.h"
+#include "platform/QnLog.h"
 
 #include <cmath>
 #include <limits>
@@ -27,9 +27,19 @@ void LaunchManager::doIt() {
   if (launchCounter() == 0)
     storage_.storeTimeInterval(now, firstLaunchKey());
   const double first = storage_.getTimeInterval(firstLaunchKey());
-  const double dayCount = std::floor((now - first) / 60.0 / 60.0 / 24.0);
-  KR_ASSERT(std::isfinite(dayCount) && std::abs(dayCount) < 9.0e18,
-            QStringLiteral("launch day count %1 is out of range").arg(dayCount));
+  // The stored time of the first launch is the user's file: a value that
+  // gives no day count (not a number, or more days than any clock holds)
+  // counts from now, so the program still starts.
+  constexpr double kLongestDayCount = 1.0e9;
+  double dayCount = std::floor((now - first) / 60.0 / 60.0 / 24.0);
+  if (!std::isfinite(dayCount) || std::abs(dayCount) > kLongestDayCount) {
+    platformLog(QStringLiteral("settings: the stored value %1 of \"%2\" is not a usable time; "
+                               "the first launch counts from now")
+                    .arg(first)
+                    .arg(firstLaunchKey()));
+    storage_.storeTimeInterval(now, firstLaunchKey());
+    dayCount = 0.0;
+  }
   const auto days = static_cast<qint64>(dayCount);
   const qint64 lastDay = storage_.getInteger(lastExecutedLaunchDayKey());
 
@@ -38,10 +48,13 @@ void LaunchManager::doIt() {
       item.function();
   }
 
+  // The counter stops at its largest value rather than wrapping around.
   const qint64 counter = launchCounter();
-  KR_ASSERT(counter < std::numeric_limits<qint64>::max(),
-            QStringLiteral("launch counter overflow"));
-  storage_.store(counter + 1, launchCounterKey());
+  if (counter < std::numeric_limits<qint64>::max())
+    storage_.store(counter + 1, launchCounterKey());
+  else
+    platformLog(QStringLiteral("settings: \"%1\" is at its largest value and stays there")
+                    .arg(launchCounterKey()));
   storage_.store(days, lastExecutedLaunchDayKey());
 }
 

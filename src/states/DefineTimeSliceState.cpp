@@ -218,6 +218,7 @@ void DefineTimeSliceState::registerApplicationCallbacks() {
 void DefineTimeSliceState::build() {
   registerApplicationCallbacks();
   UserDefaults::standard().registerDefault(kStartWithBreakDurationInMinutes, 2);
+  UserDefaults::standard().registerRange(kStartWithBreakDurationInMinutes, 2, 60);
   createStackView();
   addSection(createTitle());
   const auto [objectiveLabel, indicators] = createAndInstallObjectiveLabelFragment();

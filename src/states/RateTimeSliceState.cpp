@@ -299,6 +299,7 @@ QWidget* RateTimeSliceState::createContinueSection() {
   row->addWidget(continueButton_);
 
   defaults().registerDefault(kExtensionMinutesKey, 1);
+  defaults().registerRange(kExtensionMinutesKey, 1, 60);
   extensionPopUp_ = new QComboBox(section);
   extensionPopUp_->setFrame(false);
   for (int minutes : kExtensionMinutes) {

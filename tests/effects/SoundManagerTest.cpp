@@ -49,8 +49,8 @@ TEST_F(SoundManagerTest, EventSoundsRespectMuteWhilePreviewsDoNot) {
   const int stopsBefore = audio.stopOneShotsCount;
   sounds->setAllSoundsAreMuted(true);
   EXPECT_GT(audio.stopOneShotsCount, stopsBefore); // muting stops what plays
-  EXPECT_TRUE(
-      kr::UserDefaults(defaults->filePath()).boolValue(QStringLiteral("mute"))); // saved at once
+  ASSERT_TRUE(defaults->flush());
+  EXPECT_TRUE(kr::UserDefaults(defaults->filePath()).boolValue(QStringLiteral("mute"))); // saved
   sounds->playSoundWithPrivateName(QStringLiteral("pop"), 1.0f);
   EXPECT_EQ(audio.oneShots.size(), 1u);
   sounds->playSampleWithPrivateName(QStringLiteral("alarm_clock"), 1.0f);

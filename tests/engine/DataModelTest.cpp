@@ -4,6 +4,8 @@
 #include "platform/SupportPaths.h"
 #include "platform/UserDefaults.h"
 
+#include "support/TestEnvironment.h"
+
 #include <QCheckBox>
 #include <QFile>
 #include <QSlider>
@@ -206,8 +208,8 @@ TEST_F(DataModelTest, DurationsAreSecondsShownInWholeMinutes) {
   EXPECT_EQ(store().integer(QStringLiteral("durationInSeconds")), 1500);
   model->setBreakDurationInMinutes(7);
   EXPECT_EQ(model->breakDurationInSeconds(), 420);
-  model->setBreakDurationInSeconds(119);
-  EXPECT_EQ(model->breakDurationInMinutes(), 1);
+  model->setBreakDurationInSeconds(179);
+  EXPECT_EQ(model->breakDurationInMinutes(), 2);
   model->setTags(QStringLiteral("work,deep"));
   EXPECT_EQ(store().string(QStringLiteral("tags")), QStringLiteral("work,deep"));
   model->setStatsMode(3);
@@ -276,9 +278,9 @@ TEST_F(DataModelTest, ListenerAddedDuringANotificationIsToldNextTime) {
   adder.model = model.get();
   adder.late = &late;
   model->addDurationListener(adder);
-  model->setDurationInSeconds(60);
+  model->setDurationInSeconds(180);
   EXPECT_EQ(lateCalls, 0);
-  model->setDurationInSeconds(120);
+  model->setDurationInSeconds(240);
   EXPECT_EQ(lateCalls, 1);
 }
 
@@ -379,11 +381,11 @@ TEST_F(DataModelTest, PomodoroMinuteStepsStayBetweenTwoAndSixty) {
     EXPECT_EQ(store().integer(slot.key), 2) << name;
     (m.*slot.decrement)();
     EXPECT_EQ(store().integer(slot.key), 2) << name;
-    store().setValue(slot.key, 75); // typed into the field
+    store().setValue(slot.key, 75); // edited into the settings file: reads as 60
     (m.*slot.increment)();
-    EXPECT_EQ(store().integer(slot.key), 75) << name;
+    EXPECT_EQ(store().integer(slot.key), 60) << name;
     (m.*slot.decrement)();
-    EXPECT_EQ(store().integer(slot.key), 74) << name;
+    EXPECT_EQ(store().integer(slot.key), 59) << name;
   }
 }
 
@@ -456,3 +458,45 @@ TEST(DataModelSharedTest, OneSharedModel) { EXPECT_EQ(&DataModel::shared(), &Dat
 } // namespace
 
 #include "DataModelTest.moc"
+
+TEST_F(DataModelTest, StoredLengthsReadIntoTheSlidersRangeOrAsTheDefault) {
+  struct Case {
+    QVariant stored;
+    qint64 slice; // what "durationInSeconds" reads (default 900)
+    qint64 pause; // what "breakDurationInSeconds" reads (default 600)
+  };
+  // Too long for any slider, not a number, negative: never a fatal stop,
+  // never "0 Minutes" or "-1 Minutes".
+  const Case cases[] = {{QStringLiteral("2147483648"), 3600, 3600},
+                        {QStringLiteral("1e308"), 3600, 3600},
+                        {1.0e308, 3600, 3600},
+                        {QStringLiteral("9223372036854775807"), 3600, 3600},
+                        {QStringLiteral("abc"), 900, 600},
+                        {QStringLiteral("-100"), 900, 600},
+                        {QStringLiteral("nan"), 900, 600},
+                        {QStringLiteral("inf"), 900, 600},
+                        {QStringLiteral("30"), 120, 120},
+                        {QStringLiteral("1500"), 1500, 1500}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stored.toString().toStdString());
+    kr::test::ConsoleCapture console;
+    store().setValue(QStringLiteral("durationInSeconds"), c.stored);
+    store().setValue(QStringLiteral("breakDurationInSeconds"), c.stored);
+    for (int read = 0; read < 3; ++read) {
+      EXPECT_EQ(model->durationInSeconds(), c.slice);
+      EXPECT_EQ(model->breakDurationInSeconds(), c.pause);
+      EXPECT_EQ(store().integer(QStringLiteral("durationInSeconds")), c.slice);
+    }
+    // One console line for each key, however often the value is read.
+    const int lines = c.slice == 1500 ? 0 : 1;
+    EXPECT_EQ(console.lines().filter(QStringLiteral("\"durationInSeconds\"")).size(), lines)
+        << console.lines().join(u'\n').toStdString();
+    EXPECT_EQ(console.lines().filter(QStringLiteral("\"breakDurationInSeconds\"")).size(), lines);
+  }
+  setMinutesOfSlots(0, 999, -3, 61);
+  const qint64 expected[] = {2, 60, 5, 60};
+  for (qint64 slot = 0; slot < 4; ++slot) {
+    model->pomodoroCounter = slot;
+    EXPECT_EQ(model->computedPomodoroBreakDurationBasedOnCurrentSettings(), expected[slot]);
+  }
+}

@@ -24,6 +24,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace kr;
 
 namespace {
@@ -267,7 +269,27 @@ TEST_F(LogWriterTest, WrittenEntriesReadBackWithTheSameValues) {
   EXPECT_EQ(b.tagString(), QString());
 }
 
-TEST_F(LogWriterTest, UnreadableDayFileIsLeftByteForByteAndTheAppendFails) {
+TEST_F(LogWriterTest, TagsThatReadLikeKeywordsReadBackAsTags) {
+  const QStringList tags = {QStringLiteral("#TimeSlice"), QStringLiteral("#duration"),
+                            QStringLiteral("#objective"), QStringLiteral("#tags")};
+  for (const QString& tag : tags) {
+    defaults().setValue(QStringLiteral("tags"), tag);
+    logger->incrementActualSecondsWorked();
+    ASSERT_TRUE(logger->writeToSystemLog(
+        logger->prepareTimeSliceSystemLogEntryTextWithUUID(BackingStoreManager::createUUID())));
+  }
+  const FullDataSet::FileContents read = FullDataSet::loadRTFDFile(dayPath());
+  EXPECT_TRUE(read.problem.isEmpty()) << read.problem.toStdString();
+  ASSERT_EQ(read.timeSlices.size(), std::size_t(tags.size()));
+  for (qsizetype i = 0; i < tags.size(); ++i) {
+    EXPECT_EQ(read.timeSlices[std::size_t(i)]->tagString(), tags[i]);
+    EXPECT_EQ(read.timeSlices[std::size_t(i)]->duration(), 1500.0);
+    EXPECT_EQ(read.timeSlices[std::size_t(i)]->objective(),
+              QStringLiteral("Write the report task"));
+  }
+}
+
+TEST_F(LogWriterTest, DamagedDayFileIsSetAsideByteForByteAndTheEntryStartsAFreshOne) {
   struct Damage {
     const char* what;
     std::function<void(const QString&)> make;
@@ -295,28 +317,50 @@ TEST_F(LogWriterTest, UnreadableDayFileIsLeftByteForByteAndTheAppendFails) {
          ASSERT_TRUE(f.open(QIODevice::WriteOnly));
          f.write(garbage);
        }},
+      {"pipe instead of the text",
+       [&](const QString& p) {
+         QDir().mkpath(p);
+         ASSERT_EQ(::mkfifo(QFile::encodeName(p + QStringLiteral("/TXT.rtf")).constData(), 0600),
+                   0);
+       }},
   };
+  const QString aside = logFolder() + QStringLiteral("/System Log Day 2020-03-07 (%1) (damaged "
+                                                     "2020-03-07 10.00.00).rtfd")
+                                          .arg(kMachine);
   for (const Damage& damage : damages) {
     SCOPED_TRACE(damage.what);
     QDir(logFolder()).removeRecursively();
     QDir().mkpath(logFolder());
     damage.make(dayPath());
-    const QString file =
-        QFileInfo(dayPath()).isDir() ? dayPath() + QStringLiteral("/TXT.rtf") : dayPath();
-    const QByteArray before = bytesOf(file);
+    const bool isPackage = QFileInfo(dayPath()).isDir();
+    const QString file = isPackage ? QStringLiteral("/TXT.rtf") : QString();
+    const bool isPipe = !QFileInfo(dayPath() + file).isFile();
+    const QByteArray before = isPipe ? QByteArray() : bytesOf(dayPath() + file);
     alerts.shown.clear();
 
-    test::ExpectWarnings expected({QStringLiteral("cannot be read")});
+    test::ExpectWarnings expected({QStringLiteral("it was moved unchanged to")});
     QString error;
-    EXPECT_FALSE(logger->writeToSystemLog(numberedEntry(1), &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("cannot be read"))) << error.toStdString();
+    ASSERT_TRUE(logger->writeToSystemLog(numberedEntry(1), &error)) << error.toStdString();
     EXPECT_EQ(expected.seen(), 1);
-    EXPECT_EQ(bytesOf(file), before);
+    // The damaged file is beside the new one, under a name no reader takes
+    // for a log, exactly as it was.
+    EXPECT_EQ(QFileInfo(aside).isDir(), isPackage);
+    if (isPipe)
+      EXPECT_FALSE(QFileInfo(aside + file).isFile());
+    else
+      EXPECT_EQ(bytesOf(aside + file), before);
+    EXPECT_EQ(plainTextAt(dayPath()), numberedEntry(1).plainText());
     ASSERT_EQ(alerts.shown.size(), 1);
-    EXPECT_EQ(alerts.shown.first().messageText, QStringLiteral("Could not read the log file!"));
-    EXPECT_EQ(
-        QDir(logFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(),
-        1);
+    EXPECT_EQ(alerts.shown.first().messageText, QStringLiteral("A damaged log file was set aside"));
+    EXPECT_TRUE(alerts.shown.first().informativeText.contains(dayPath()));
+    EXPECT_TRUE(alerts.shown.first().informativeText.contains(aside));
+
+    // Logging goes on without another alert.
+    ASSERT_TRUE(logger->writeToSystemLog(numberedEntry(2)));
+    EXPECT_EQ(plainTextAt(dayPath()), numberedEntry(1).plainText() + numberedEntry(2).plainText());
+    EXPECT_EQ(alerts.shown.size(), 1);
+    const FullDataSet::FileContents read = FullDataSet::loadRTFDFile(dayPath());
+    EXPECT_EQ(read.timeSlices.size(), 2u);
   }
 }
 

@@ -3,6 +3,7 @@
 
 #include "support/TestEnvironment.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -146,3 +147,38 @@ TEST(DefaultsStorageTest, TestStorageAnswersMinusOneForOtherTypes) {
 }
 
 } // namespace
+
+TEST_F(UserDefaultsTest, ChangesAreSeenAtOnceAndWrittenLaterInOneGoAwayFromTheCaller) {
+  UserDefaults defaults(path());
+  const QString pasted(5 * 1024 * 1024, QChar(u'o')); // a pasted 5 MB objective
+  for (int i = 0; i < 20; ++i) {
+    defaults.setValue(QStringLiteral("objective"), pasted + QString::number(i));
+    defaults.setValue(QStringLiteral("count"), i);
+  }
+  defaults.setValue(QStringLiteral("gone"), 1);
+  defaults.remove(QStringLiteral("gone"));
+  // Every reader sees the changes at once; none of them has touched the file.
+  EXPECT_EQ(defaults.string(QStringLiteral("objective")), pasted + QStringLiteral("19"));
+  EXPECT_EQ(defaults.integer(QStringLiteral("count")), 19);
+  EXPECT_FALSE(defaults.hasStoredValue(QStringLiteral("gone")));
+  EXPECT_EQ(defaults.storedKeys(),
+            (QStringList{QStringLiteral("count"), QStringLiteral("objective")}));
+  EXPECT_FALSE(QFile::exists(path()));
+  defaults.synchronize(); // asks for the write; does not wait for it
+
+  ASSERT_TRUE(defaults.flush());
+  UserDefaults reopened(path());
+  EXPECT_EQ(reopened.integer(QStringLiteral("count")), 19);
+  EXPECT_EQ(reopened.string(QStringLiteral("objective")).size(), pasted.size() + 2);
+  EXPECT_FALSE(reopened.hasStoredValue(QStringLiteral("gone")));
+  // Written by replacing the file: nothing else is left beside it.
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+            QStringList{QStringLiteral("settings.conf")});
+
+  // What is still pending when the store goes is written then.
+  {
+    UserDefaults last(path());
+    last.setValue(QStringLiteral("count"), 200);
+  }
+  EXPECT_EQ(UserDefaults(path()).integer(QStringLiteral("count")), 200);
+}

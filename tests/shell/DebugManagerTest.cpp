@@ -85,6 +85,7 @@ TEST_F(DebugManagerTest, SpeedsAreStoredAtOnceAndGiveTheTickInterval) {
   manager.warp2Speed();
   EXPECT_DOUBLE_EQ(manager.intervalForStateMachine(), 0.003);
   // Written through to the file, not only kept in memory.
+  ASSERT_TRUE(defaults.flush());
   EXPECT_EQ(QSettings(defaults.filePath(), QSettings::IniFormat)
                 .value(QStringLiteral("debug_speed"))
                 .toInt(),

@@ -7,6 +7,9 @@
 
 #include <QStringList>
 
+#include <cmath>
+#include <limits>
+
 using namespace kr;
 
 namespace {
@@ -101,4 +104,27 @@ TEST(LaunchManager, AfterDaysCountsFromTheStoredFirstLaunchAndFiresOncePerDay) {
   date.testCurrentTimeIntervalFromReferenceDate += kDay; // day 4
   EXPECT_TRUE(launch(storage, date, afterThree).isEmpty());
   EXPECT_EQ(storage.getInteger(QStringLiteral("launchManagerLastExecutedLaunchDay")), 4);
+}
+
+TEST(LaunchManager, StoredValuesBeyondAnyLaunchHistoryNeverStopTheProgram) {
+  TestDefaultsStorage storage;
+  TestDateProvider date;
+  date.testCurrentTimeIntervalFromReferenceDate = 800000000.0;
+  const std::vector<LaunchTrigger> triggers = {LaunchTrigger::firstLaunch(),
+                                               LaunchTrigger::everyTime()};
+  // A counter at its largest value stays there.
+  storage.store(std::numeric_limits<qint64>::max(), QStringLiteral("launchManagerLaunchCounter"));
+  EXPECT_EQ(launch(storage, date, triggers), QStringList{QStringLiteral("1")});
+  EXPECT_EQ(storage.getInteger(QStringLiteral("launchManagerLaunchCounter")),
+            std::numeric_limits<qint64>::max());
+
+  // A first-launch time that gives no day count starts the count again now.
+  for (double first : {std::numeric_limits<double>::quiet_NaN(), 1.0e308, -1.0e308,
+                       std::numeric_limits<double>::infinity()}) {
+    storage.storeTimeInterval(first, QStringLiteral("launchManagerFirstLaunch"));
+    EXPECT_EQ(launch(storage, date, triggers), QStringList{QStringLiteral("1")});
+    EXPECT_DOUBLE_EQ(storage.getTimeInterval(QStringLiteral("launchManagerFirstLaunch")),
+                     800000000.0);
+    EXPECT_EQ(storage.getInteger(QStringLiteral("launchManagerLastExecutedLaunchDay")), 0);
+  }
 }

@@ -296,7 +296,7 @@ TEST(RegisteredDefaultsTest, EveryKeyReadsItsValueFromAnEmptyStoreAndNoneIsWritt
 
   // Changing one key writes that key alone.
   defaults.setValue(QStringLiteral("menubarIconChoice"), 1);
-  ASSERT_TRUE(defaults.synchronize());
+  ASSERT_TRUE(defaults.flush());
   QSettings file(defaults.filePath(), QSettings::IniFormat);
   EXPECT_EQ(file.allKeys(), QStringList{QStringLiteral("menubarIconChoice")});
   defaults.remove(QStringLiteral("menubarIconChoice"));

@@ -1,0 +1,108 @@
+// Appending one entry to a day of 60 MB, held either in pictures beside the
+// text or in the text itself. Reports the peak memory the append added.
+#include "engine/BackingStoreDescriptor.h"
+#include "engine/BackingStoreManager.h"
+#include "engine/DailyNamingStrategy.h"
+#include "platform/RichText.h"
+#include "platform/RtfWriter.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr qsizetype kDayBytes = 60LL * 1024 * 1024;
+
+kr::RichText entry(int n) {
+  return kr::RichText(QStringLiteral("#TimeSlice\n%1\n#objective\nWork on chapter %1 of the "
+                                     "report and its notes\n#duration\n1500\n#tags\nwriting\n")
+                          .arg(n));
+}
+
+// Resident memory at its highest so far, in kilobytes.
+long peakKilobytes() {
+  QFile status(QStringLiteral("/proc/self/status"));
+  if (!status.open(QIODevice::ReadOnly))
+    return 0;
+  for (const QByteArray& line : status.readAll().split('\n')) {
+    if (line.startsWith("VmHWM:"))
+      return line.mid(6).trimmed().split(' ').first().toLong();
+  }
+  return 0;
+}
+
+// Lowers the peak to the present use, so that each measurement starts anew.
+void resetPeak() {
+  QFile clear(QStringLiteral("/proc/self/clear_refs"));
+  if (clear.open(QIODevice::WriteOnly))
+    clear.write("5");
+}
+
+struct Day {
+  QTemporaryDir dir;
+  std::unique_ptr<kr::BackingStoreDescriptor> store;
+
+  explicit Day(bool inText) {
+    kr::BackingStoreManager::sharedManager().setMachineIdentifierForTesting(
+        QStringLiteral("abc123"));
+    store = std::make_unique<kr::BackingStoreDescriptor>();
+    store->setFolderPath(dir.path());
+    store->setRoot(QStringLiteral("System Log"));
+    store->setNamingStrategy(std::make_unique<kr::DailyNamingStrategy>());
+    store->finishInitialization();
+    const QString package = store->getPathToCurrentFile();
+    QDir().mkpath(package);
+    kr::RichText text;
+    int n = 0;
+    if (inText) {
+      while (text.length() < kDayBytes)
+        text.append(entry(n++));
+    } else {
+      for (; n < 40; ++n)
+        text.append(entry(n));
+      // Pictures the user put into the package, unrelated to the entries.
+      for (int i = 0; i < 4; ++i) {
+        QFile picture(package + QStringLiteral("/picture %1.png").arg(i));
+        picture.open(QIODevice::WriteOnly);
+        picture.write(QByteArray(kDayBytes / 4, char('a' + i)));
+      }
+    }
+    QFile rtf(package + QStringLiteral("/TXT.rtf"));
+    rtf.open(QIODevice::WriteOnly);
+    rtf.write(kr::RtfWriter::write(text));
+  }
+};
+
+void appendToLargeDay(benchmark::State& state, bool inText) {
+  Day day(inText);
+  int n = 1000000;
+  long addedKilobytes = 0;
+  for (auto _ : state) {
+    resetPeak();
+    const long before = peakKilobytes();
+    if (!kr::BackingStoreManager::sharedManager().append(entry(n++), *day.store))
+      state.SkipWithError("the append failed");
+    addedKilobytes = std::max(addedKilobytes, peakKilobytes() - before);
+  }
+  state.counters["peak_added_MB"] = double(addedKilobytes) / 1024.0;
+}
+
+void BM_AppendToADayOf60MBOfPictures(benchmark::State& state) { appendToLargeDay(state, false); }
+void BM_AppendToADayOf60MBOfText(benchmark::State& state) { appendToLargeDay(state, true); }
+
+BENCHMARK(BM_AppendToADayOf60MBOfPictures)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_AppendToADayOf60MBOfText)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+} // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

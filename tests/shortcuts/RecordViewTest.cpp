@@ -173,7 +173,11 @@ struct ShortcutPreferencesTest : RecordViewTest {
   void configure(const QString& root) {
     ShortcutPreferences::configureRecordView(*view, root, manager, defaults);
   }
-  UserDefaults reread() { return UserDefaults(dir.filePath("settings.conf")); }
+  // What the settings file holds once the pending write has been made.
+  UserDefaults reread() {
+    defaults.flush();
+    return UserDefaults(dir.filePath("settings.conf"));
+  }
 
   QTemporaryDir dir;
   UserDefaults defaults{dir.filePath("settings.conf")};

@@ -22,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include <typeinfo>
+
 using namespace kr;
 
 TEST(ProgramOnDesktop, EveryServiceHasItsDesktopImplementationAfterStartUp) {
@@ -39,7 +41,9 @@ TEST(ProgramOnDesktop, EveryServiceHasItsDesktopImplementationAfterStartUp) {
   ASSERT_NE(monitor, nullptr) << "idle time";
   EXPECT_TRUE(monitor->hasIdleTimeSource()) << "the X server answers for the idle time";
 
-  EXPECT_NE(dynamic_cast<TrayStatusItem*>(shell.statusItem()), nullptr) << "status item";
+  ASSERT_NE(shell.statusItem(), nullptr) << "status item";
+  EXPECT_NE(dynamic_cast<TrayStatusItem*>(shell.statusItem()), nullptr)
+      << "status item " << typeid(*shell.statusItem()).name();
   EXPECT_NE(shell.statusItemController(), nullptr);
 
   ASSERT_TRUE(EffectsServices::isInstalled()) << "sound, speech, notifications";

@@ -111,11 +111,3 @@ void BM_QueryUnchangedFile(benchmark::State& state) {
 BENCHMARK(BM_QueryUnchangedFile)->Unit(benchmark::kMicrosecond)->Iterations(1000);
 
 } // namespace
-
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

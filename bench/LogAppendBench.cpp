@@ -98,11 +98,3 @@ BENCHMARK(BM_AppendToADayOf60MBOfPictures)->Unit(benchmark::kMillisecond)->Itera
 BENCHMARK(BM_AppendToADayOf60MBOfText)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
-
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

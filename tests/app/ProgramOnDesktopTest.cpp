@@ -15,9 +15,11 @@
 #include "platform/linux/media/QtSpeechSynthesizer.h"
 #include "platform/linux/tray/TrayStatusItem.h"
 #include "platform/linux/web/WebEngineHtmlView.h"
+#include "platform/linux/x11/X11HotKeyBackend.h"
 #include "shell/ActivityMonitor.h"
 #include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"
+#include "shortcuts/HotKeyCenter.h"
 #include "states/RestBreakHelper.h"
 
 #include <gtest/gtest.h>
@@ -45,6 +47,9 @@ TEST(ProgramOnDesktop, EveryServiceHasItsDesktopImplementationAfterStartUp) {
   EXPECT_NE(dynamic_cast<TrayStatusItem*>(shell.statusItem()), nullptr)
       << "status item " << typeid(*shell.statusItem()).name();
   EXPECT_NE(shell.statusItemController(), nullptr);
+
+  EXPECT_NE(dynamic_cast<X11HotKeyBackend*>(&HotKeyCenter::shared().backend()), nullptr)
+      << "global hot keys";
 
   ASSERT_TRUE(EffectsServices::isInstalled()) << "sound, speech, notifications";
   const EffectsServices::BackEnds& effects = EffectsServices::shared().backEnds();

@@ -145,6 +145,51 @@ TEST(Program, AFailedLogShowsTheAlertAndKeepsTheRatingPage) {
   EXPECT_EQ(days.size(), 1);
 }
 
+TEST(Program, ADamagedDayFileIsSetAsideAndTheEntryStartsAFreshOne) {
+  StartedProgram p(shortSlices());
+  const QString logs = SupportPaths::supportFolder() + QStringLiteral("/System Logs");
+  p.click(QStringLiteral("Start Time Slice"));
+  p.clock.advance(121);
+  p.click(QStringLiteral("Log"));
+  const QStringList days = QDir(logs).entryList({QStringLiteral("System Log Day *.rtfd")});
+  ASSERT_EQ(days.size(), 1);
+  // The day's text is cut off in the middle of its first entry.
+  const QString text = logs + QLatin1Char('/') + days[0] + QStringLiteral("/TXT.rtf");
+  QFile file(text);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray whole = file.readAll();
+  file.close();
+  const QByteArray damaged = whole.left(whole.size() / 2);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(damaged);
+  file.close();
+
+  test::ExpectWarnings damage({QStringLiteral("damaged")});
+  // The next slice, from the menu's command on the break offer.
+  p.program->shell().mainController().tryToPerform(
+      QStringLiteral("attemptToTriggerStartTimeSlice"));
+  if (current(p) == &states(p).defineTimeSliceState())
+    p.click(QStringLiteral("Start Time Slice"));
+  ASSERT_EQ(current(p), &states(p).timeSliceRunningState());
+  p.clock.advance(121);
+  ASSERT_EQ(current(p), &states(p).rateTimeSliceState());
+  {
+    AlertAnswerer ok(QStringLiteral("OK"));
+    p.click(QStringLiteral("Log"));
+    ASSERT_EQ(ok.seen.size(), 1);
+    EXPECT_TRUE(ok.seen[0].startsWith(QStringLiteral("A damaged log file was set aside")));
+  }
+  EXPECT_NE(current(p), &states(p).rateTimeSliceState()) << "logging goes on";
+  const QStringList aside = QDir(logs).entryList({QStringLiteral("* (damaged *).rtfd")});
+  ASSERT_EQ(aside.size(), 1);
+  QFile kept(logs + QLatin1Char('/') + aside[0] + QStringLiteral("/TXT.rtf"));
+  ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+  EXPECT_EQ(kept.readAll(), damaged) << "set aside byte for byte";
+  QFile fresh(text);
+  ASSERT_TRUE(fresh.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(fresh.readAll().contains("#TimeSlice")) << "the entry is in a fresh package";
+}
+
 TEST(Program, TheQuitActionEndsTheEventLoopAndAsksOnlyDuringASlice) {
   StartedProgram p(shortSlices());
   MainController& controller = p.program->shell().mainController();

@@ -21,7 +21,7 @@
 #include "window/MainWindow.h"
 #include "window/MainWindowController.h"
 
-#include "LaunchedMachine.h"
+#include "ShownPage.h"
 
 #include <gtest/gtest.h>
 
@@ -52,14 +52,7 @@ namespace {
 // A page of the main window, the settings it is seen with (sections that are
 // hidden at first shown) and the transitions that lead to it from the define
 // page, on which every launch after the first starts.
-struct Page {
-  const char* name;
-  std::vector<const char*> path;
-  std::function<BaseState&(StateLinkingHelper&)> state;
-  std::vector<std::pair<const char*, QVariant>> settings = {};
-};
-
-std::ostream& operator<<(std::ostream& out, const Page& page) { return out << page.name; }
+using test::Page;
 
 BaseState& define(StateLinkingHelper& s) { return s.defineTimeSliceState(); }
 BaseState& welcome(StateLinkingHelper& s) { return s.welcomeState(); }
@@ -238,27 +231,10 @@ class PageLayout : public ::testing::TestWithParam<Page> {};
 // whole: nothing reaches past the page's edges and no text is cut short.
 TEST_P(PageLayout, EveryWidgetOfThePageFitsAndShowsItsWholeText) {
   const Page& page = GetParam();
-  test::LaunchedMachine m;
-  UserDefaults& defaults = UserDefaults::standard();
-  // The rest screen would cover the screens during a timed break.
-  defaults.setValue(QStringLiteral("lockScreenDuringBreak"), false);
-  for (const auto& [key, value] : page.settings)
-    defaults.setValue(QString::fromLatin1(key), value);
-  const auto restore = qScopeGuard([&] {
-    defaults.remove(QStringLiteral("lockScreenDuringBreak"));
-    for (const auto& setting : page.settings)
-      defaults.remove(QString::fromLatin1(setting.first));
-  });
-  ApplicationShell shell(m.context());
-  shell.launch();
-  StateMachine& machine = shell.stateMachine();
-  // Each page is shown as the user would see it, the window settled in between.
-  for (const char* transition : page.path) {
-    machine.triggerTransition(QString::fromLatin1(transition));
-    QCoreApplication::processEvents();
-  }
-  BaseState& state = page.state(shell.stateLinkingHelper());
-  ASSERT_EQ(machine.currentState(), &state) << "the path did not lead to the page";
+  test::ShownPage shown(page);
+  ASSERT_TRUE(shown.reached()) << "the path did not lead to the page";
+  ApplicationShell& shell = shown.shell;
+  BaseState& state = *shown.state;
 
   MainWindow* window = shell.appDelegate().mainWindow();
   window->layout()->activate();

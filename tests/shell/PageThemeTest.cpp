@@ -24,7 +24,7 @@
 #include "states/WelcomeState.h"
 #include "window/MainWindow.h"
 
-#include "LaunchedMachine.h"
+#include "ShownPage.h"
 
 #include <gtest/gtest.h>
 
@@ -57,14 +57,7 @@ using namespace kr;
 
 namespace {
 
-struct Page {
-  const char* name;
-  std::vector<const char*> path;
-  std::function<BaseState&(StateLinkingHelper&)> state;
-  std::vector<std::pair<const char*, QVariant>> settings = {};
-};
-
-std::ostream& operator<<(std::ostream& out, const Page& page) { return out << page.name; }
+using test::Page;
 
 const Page kPages[] = {
     {"define", {}, [](StateLinkingHelper& s) -> BaseState& { return s.defineTimeSliceState(); }},
@@ -268,11 +261,6 @@ class PageTheme : public ::testing::TestWithParam<Page> {};
 // behind it by at least 4.5 : 1. Both drawings are saved for a look.
 TEST_P(PageTheme, PagesLookTheSameAndStayReadableUnderALightAndADarkDesktop) {
   const Page& page = GetParam();
-  test::LaunchedMachine m;
-  UserDefaults& defaults = UserDefaults::standard();
-  defaults.setValue(QStringLiteral("lockScreenDuringBreak"), false);
-  for (const auto& [key, value] : page.settings)
-    defaults.setValue(QString::fromLatin1(key), value);
   const QPalette desktop = QApplication::palette();
   const int flashTime = QApplication::cursorFlashTime();
   // A steady caret: both drawings show it alike.
@@ -280,19 +268,11 @@ TEST_P(PageTheme, PagesLookTheSameAndStayReadableUnderALightAndADarkDesktop) {
   const auto restore = qScopeGuard([&] {
     QApplication::setPalette(desktop);
     QApplication::setCursorFlashTime(flashTime);
-    defaults.remove(QStringLiteral("lockScreenDuringBreak"));
-    for (const auto& setting : page.settings)
-      defaults.remove(QString::fromLatin1(setting.first));
   });
-  ApplicationShell shell(m.context());
-  shell.launch();
-  StateMachine& machine = shell.stateMachine();
-  for (const char* transition : page.path) {
-    machine.triggerTransition(QString::fromLatin1(transition));
-    QCoreApplication::processEvents();
-  }
-  BaseState& state = page.state(shell.stateLinkingHelper());
-  ASSERT_EQ(machine.currentState(), &state) << "the path did not lead to the page";
+  test::ShownPage shown(page);
+  ASSERT_TRUE(shown.reached()) << "the path did not lead to the page";
+  ApplicationShell& shell = shown.shell;
+  BaseState& state = *shown.state;
   MainWindow* window = shell.appDelegate().mainWindow();
 
   QImage shots[2];

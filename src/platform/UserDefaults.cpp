@@ -2,6 +2,7 @@
 
 #include "platform/OrderedWorker.h"
 #include "platform/QnLog.h"
+#include "platform/StoredSettingsCheck.h"
 #include "platform/SupportPaths.h"
 
 #include <QCoreApplication>
@@ -89,10 +90,17 @@ QVariant restoreType(const QVariant& raw, const QVariant& registered) {
   return text;
 }
 
+// The file is checked before Qt's reader decodes it: a damaged binary value
+// must not take the program's memory (or its life) with it.
+std::unique_ptr<QSettings> openSettings(const QString& filePath) {
+  StoredSettingsCheck::setAsideUnreadableEntries(filePath);
+  return std::make_unique<QSettings>(filePath, QSettings::IniFormat);
+}
+
 } // namespace
 
 UserDefaults::UserDefaults(const QString& filePath, QObject* parent)
-    : QObject(parent), settings_(std::make_unique<QSettings>(filePath, QSettings::IniFormat)),
+    : QObject(parent), settings_(openSettings(filePath)),
       writer_(std::make_unique<OrderedWorker>()), writeTimer_(new QTimer(this)),
       lastWriteOk_(std::make_shared<std::atomic<bool>>(true)) {
   writeTimer_->setSingleShot(true);

@@ -44,12 +44,21 @@ double ModernDayOfTheWeekStatistic::percentOf(const QString& weekday,
   return percentbars::valueOf(dataByDayOfTheWeek_, weekday, level);
 }
 
+int ModernDayOfTheWeekStatistic::weekdayOf(const QString& day) {
+  // Many slices share a day: each day text is read once per computation.
+  const auto known = weekdayOfDay_.constFind(day);
+  if (known != weekdayOfDay_.constEnd())
+    return *known;
+  const DateHelper& helper = DateHelper::sharedHelper();
+  const std::optional<QDateTime> date = helper.dateFromString(day);
+  const int weekday = date ? helper.dayOfTheWeek(*date) : 0;
+  weekdayOfDay_.insert(day, weekday);
+  return weekday;
+}
+
 void ModernDayOfTheWeekStatistic::add(const RawTimeSlice& slice) {
   // A day text that does not read back as a day has no weekday: left out.
-  const DateHelper& helper = DateHelper::sharedHelper();
-  const std::optional<QDateTime> day =
-      slice.dayString() ? helper.dateFromString(*slice.dayString()) : std::nullopt;
-  const int weekday = day ? helper.dayOfTheWeek(*day) : 0;
+  const int weekday = slice.dayString() ? weekdayOf(*slice.dayString()) : 0;
   if (weekday < 1 || weekday > 7)
     return;
   percentbars::add(dataByDayOfTheWeek_, totalAcrossAllConcentrationLevelsForDayOfTheWeek_,

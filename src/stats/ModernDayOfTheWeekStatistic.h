@@ -33,9 +33,12 @@ public:
 
 private:
   void add(const RawTimeSlice& slice);
+  // Calendar weekday 1 to 7 of a "yyyy-MM-dd" day; 0 when it is no day.
+  int weekdayOf(const QString& day);
 
   QHash<QString, double> totalAcrossAllConcentrationLevelsForDayOfTheWeek_;
   percentbars::ValuesByKey dataByDayOfTheWeek_;
+  QHash<QString, int> weekdayOfDay_;
 };
 
 } // namespace kr

@@ -41,19 +41,22 @@ int wholeSeconds(double seconds) {
   return int(seconds); // towards zero
 }
 
-QString objectiveField(const QString& objective) {
-  const QString trimmed = objective.trimmed();
+QString quotedWhereNeeded(const QString& text) {
   // A carriage return is a line end to the programs that read the export,
   // so it is quoted as a line feed is.
-  const bool needsQuotes = trimmed.contains(u',') || trimmed.contains(u'"') ||
-                           trimmed.contains(u'\n') || trimmed.contains(u'\r');
-  return needsQuotes ? quoted(trimmed) : trimmed;
+  const bool needsQuotes =
+      text.contains(u',') || text.contains(u'"') || text.contains(u'\n') || text.contains(u'\r');
+  return needsQuotes ? quoted(text) : text;
 }
+
+QString objectiveField(const QString& objective) { return quotedWhereNeeded(objective.trimmed()); }
 
 QString record(const FullTimeSlice& slice) {
   // The tags are always quoted, and a quote inside them doubled, so that a
-  // quote in a tag cannot end the field early.
-  return slice.uuid() + u',' + quoted(Logger::formatDateForSystemLog(slice.startDate())) + u',' +
+  // quote in a tag cannot end the field early. An identifier is quoted only
+  // when a damaged log gave it a comma, a quote or a line end.
+  return quotedWhereNeeded(slice.uuid()) + u',' +
+         quoted(Logger::formatDateForSystemLog(slice.startDate())) + u',' +
          quoted(Logger::formatDateForSystemLog(slice.endDate())) + u',' +
          QString::number(wholeSeconds(slice.actualDuration())) + u',' + boolText(slice.success()) +
          u',' + boolText(slice.completed()) + u',' + quoted(slice.tagString()) + u',' +

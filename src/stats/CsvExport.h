@@ -15,8 +15,10 @@ namespace csvexport {
 QString header();
 QString record(const FullTimeSlice& slice);
 QString text(const std::vector<const FullTimeSlice*>& slices);
-// The objective trimmed at both ends, quoted (inner quotes doubled) when it
-// holds a comma, a quote, a line feed or a carriage return.
+// The text, quoted (inner quotes doubled) when it holds a comma, a quote, a
+// line feed or a carriage return.
+QString quotedWhereNeeded(const QString& text);
+// The objective trimmed at both ends, quoted where needed.
 QString objectiveField(const QString& objective);
 // Seconds truncated towards zero and held within a 32-bit count.
 int wholeSeconds(double seconds);

@@ -95,6 +95,11 @@ TEST(CsvRecordTest, FieldsAreQuotedWhereTheyMustBeAndNothingIsLost) {
     EXPECT_EQ(csvexport::objectiveField(QString::fromUtf8(objective)), QString::fromUtf8(field))
         << objective;
 
+  // An identifier from a damaged log cannot split its record.
+  FullTimeSlice damaged = slice(QStringLiteral("x"));
+  damaged.setUuid(QStringLiteral("U,1\n"));
+  EXPECT_TRUE(csvexport::record(damaged).startsWith(QStringLiteral("\"U,1\n\",\"2026-03-30 ")));
+
   // A quote inside the tags is doubled so that it cannot end the field.
   EXPECT_TRUE(csvexport::record(slice(QStringLiteral("x"), QStringLiteral("say \"hi\",b")))
                   .endsWith(QStringLiteral(",\"say \"\"hi\"\",b\",x\n")));

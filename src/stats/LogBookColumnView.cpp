@@ -6,6 +6,7 @@
 #include "platform/GraphicsContext.h"
 #include "stats/LogBookTableViewController.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QStyle>
 #include <QStyleOption>
@@ -126,7 +127,13 @@ void LogBookColumnView::draw(QPainter* painter, const QRectF& rect, bool pullDow
   if (objective) {
     painter->save();
     painter->translate(kObjectiveLeft, kObjectiveTop);
-    objective->drawContents(painter, QRectF(0, 0, width + 1.0, height - kObjectiveTop));
+    // Text without a colour of its own is black on the row's light
+    // background, whatever the desktop's palette.
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.palette.setColor(QPalette::Text, Qt::black);
+    context.clip = QRectF(0, 0, width + 1.0, height - kObjectiveTop);
+    painter->setClipRect(context.clip, Qt::IntersectClip);
+    objective->documentLayout()->draw(painter, context);
     painter->restore();
   }
   // The pull-down's face: a small arrow, no border.

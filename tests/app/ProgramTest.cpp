@@ -6,7 +6,9 @@
 #include "engine/Logger.h"
 #include "engine/StateMachine.h"
 #include "platform/SupportPaths.h"
+#include "platform/UrlOpenerAPI.h"
 #include "platform/UserDefaults.h"
+#include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"
 #include "shell/MainController.h"
 #include "states/DefineTimeSliceState.h"
@@ -15,10 +17,14 @@
 #include "states/RateTimeSliceState.h"
 #include "states/StateLinkingHelper.h"
 #include "states/TimeSliceRunningState.h"
+#include "stats/FullFeaturedStatisticsManager.h"
+#include "stats/StatsViewController.h"
 #include "support/TestEnvironment.h"
 #include "window/CalendarView.h"
 #include "window/EventView.h"
 #include "window/MainMenu.h"
+#include "window/MainWindow.h"
+#include "window/MainWindowController.h"
 
 #include <gtest/gtest.h>
 
@@ -278,4 +284,27 @@ TEST(Program, TheSoundsMenuHasTheStandAloneContinuousSound) {
   EXPECT_FALSE(UserDefaults::standard().boolValue(QStringLiteral("standaloneSoundOn")));
   for (const char* action : {"nextSound", "previousSound"})
     EXPECT_TRUE(menu.itemSending(QString::fromLatin1(action))->isEnabled()) << action;
+}
+
+TEST(Program, TheWindowHasTheStatisticsAndTheLogBookAndTaskLinksComeBackHome) {
+  StartedProgram p({{QStringLiteral("loggerIsOn"), true}});
+  const QStringList& steps = p.program->shell().steps();
+  EXPECT_LT(steps.indexOf(QStringLiteral("AppDelegate awakeFromNib: statistics manager shared")),
+            steps.indexOf(QStringLiteral("MainController will finish: statistics data set")));
+  MainWindowController& window = p.program->shell().appDelegate().mainWindow()->controller();
+  ASSERT_NE(window.statsController(), nullptr);
+  ASSERT_NE(window.logBookTableViewController(), nullptr);
+  EXPECT_EQ(&FullFeaturedStatisticsManager::sharedInstance(),
+            window.statsController()->fullFeaturedStatsManager.get());
+  // The export waits for its exporter: the menu item is there, disabled.
+  MainMenu& menu = p.program->shell().mainMenu();
+  menu.validate();
+  QAction* exportItem = menu.itemSending(QStringLiteral("exportAsCSV"));
+  ASSERT_NE(exportItem, nullptr);
+  EXPECT_EQ(exportItem->text(), QStringLiteral("Export Logs in CSV Format\u2026"));
+  EXPECT_FALSE(exportItem->isEnabled());
+  // A task link chosen in the log book reaches the program's own link handler.
+  test::ConsoleCapture console;
+  EXPECT_TRUE(UrlOpenerAPI::shared().open(QUrl(QStringLiteral("korvaner2things://show?id=7"))));
+  EXPECT_TRUE(console.contains(QStringLiteral("getUrl [started]")));
 }

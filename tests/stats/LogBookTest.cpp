@@ -19,6 +19,7 @@
 #include "support/TestClock.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -59,10 +60,10 @@ RichText entryText(const Entry& entry) {
   RichText out;
   out.append(QStringLiteral("#TimeSlice\n%1\n#objective\n").arg(entry.uuid));
   out.append(entry.objective);
-  out.append(QStringLiteral("\n#duration\n1500\n#actualDuration\n%1\n#startDate\n%2\n#endDate\n%2\n"
-                            "#completed\nYES\n#focusRating\n%3\n#tags\n%4\n")
-                 .arg(QString::number(entry.actualSeconds, 'g', 17), start, entry.rating,
-                      entry.tags));
+  out.append(
+      QStringLiteral("\n#duration\n1500\n#actualDuration\n%1\n#startDate\n%2\n#endDate\n%2\n"
+                     "#completed\nYES\n#focusRating\n%3\n#tags\n%4\n")
+          .arg(QString::number(entry.actualSeconds, 'g', 17), start, entry.rating, entry.tags));
   return out;
 }
 
@@ -149,7 +150,8 @@ TEST_F(LogBookTest, RowsShowTheSlicesNewestFirstWithTheirTextsAndLooks) {
       {"2 HOURS 1 MINUTE", "GOOD", "", LogBookTableViewController::goodFocusAttributes()},
       {"1 HOUR 5 MINUTES", "HIGHLY FOCUSED", "a,  b",
        LogBookTableViewController::highlyFocusedAttributes()},
-      {"LESS THAN ONE MINUTE", "FLOW", "a, b, c", LogBookTableViewController::flowFocusAttributes()},
+      {"LESS THAN ONE MINUTE", "FLOW", "a, b, c",
+       LogBookTableViewController::flowFocusAttributes()},
   };
   for (int row = 0; row < 5; ++row) {
     const std::optional<LogBookColumnView> view = controller->rowView(row);
@@ -191,8 +193,7 @@ TEST_F(LogBookTest, WorkedTimesThatAreNoNumberOfSecondsShowAsZero) {
     EXPECT_EQ(LogBookColumnView::durationText(odd), QStringLiteral("LESS THAN ONE MINUTE")) << odd;
   EXPECT_EQ(LogBookColumnView::formatTagsString(QStringLiteral("a,b,,c")),
             QStringLiteral("a, b, c"));
-  EXPECT_EQ(LogBookColumnView::formatTagsString(QStringLiteral(",a, b,")),
-            QStringLiteral("a,  b"));
+  EXPECT_EQ(LogBookColumnView::formatTagsString(QStringLiteral(",a, b,")), QStringLiteral("a,  b"));
   EXPECT_TRUE(LogBookColumnView::startText(QDateTime()).isEmpty());
 }
 
@@ -226,8 +227,9 @@ TEST_F(LogBookTest, HeightsLeaveOutOneFinalLineBreakAndAddTheTagLine) {
 }
 
 TEST_F(LogBookTest, RowHeightsFollowTheColumnWidth) {
-  Entry wide{"W", test::berlin(2026, 3, 1, 9), 600, "good", "t",
-             text(QString(QStringLiteral("word ")).repeated(80))};
+  Entry wide{"W", test::berlin(2026, 3, 1, 9),
+             600, "good",
+             "t", text(QString(QStringLiteral("word ")).repeated(80))};
   writeLog({wide});
   reload();
   LogBookTableView* table = controller->tableView();
@@ -238,15 +240,15 @@ TEST_F(LogBookTest, RowHeightsFollowTheColumnWidth) {
   QCoreApplication::processEvents();
   ASSERT_GT(table->columnWidth(), 500);
   const double atWide = controller->heightOfRow(0);
-  EXPECT_EQ(atWide, LogBookTableViewController::rowHeight(*controller->dataSet()[0],
-                                                          table->columnWidth()));
+  EXPECT_EQ(atWide,
+            LogBookTableViewController::rowHeight(*controller->dataSet()[0], table->columnWidth()));
   root->resize(200, 400);
   QCoreApplication::processEvents();
   ASSERT_LT(table->columnWidth(), 210);
   const double atNarrow = controller->heightOfRow(0);
   EXPECT_GT(atNarrow, atWide);
-  EXPECT_EQ(atNarrow, LogBookTableViewController::rowHeight(*controller->dataSet()[0],
-                                                            table->columnWidth()));
+  EXPECT_EQ(atNarrow,
+            LogBookTableViewController::rowHeight(*controller->dataSet()[0], table->columnWidth()));
   EXPECT_EQ(controller->heightOfRow(5), 0.0);
 }
 
@@ -330,6 +332,21 @@ TEST_F(LogBookTest, RowsArePaintedOverTheBackground) {
   const QColor middle = shot.pixelColor(first.center().x(), first.top() + 20);
   EXPECT_GT(middle.blueF(), 0.9);
   EXPECT_NE(middle, KorvaneStyleKit::n2());
+
+  // Under a dark desktop the objective's text stays dark on the light row.
+  const QPalette light = QApplication::palette();
+  QPalette dark(QColor(0x35, 0x35, 0x35));
+  dark.setColor(QPalette::Text, Qt::white);
+  dark.setColor(QPalette::WindowText, Qt::white);
+  QApplication::setPalette(dark);
+  const QImage darkShot = root->grab().toImage();
+  QApplication::setPalette(light);
+  double darkest = 1.0;
+  for (int y = first.top() + 26; y < first.bottom() - 4; ++y) {
+    for (int x = 4; x < first.width() - 20; ++x)
+      darkest = std::min(darkest, double(darkShot.pixelColor(x, y).lightnessF()));
+  }
+  EXPECT_LT(darkest, 0.3);
 }
 
 // A long log: the first rows show at once after a reload, and measuring the
@@ -345,8 +362,8 @@ TEST_F(LogBookTest, TwentyFiveThousandSlicesNeverHoldTheWindowUp) {
                             text(QStringLiteral("objective %1 with some words to wrap").arg(i))}));
     }
     QString error;
-    ASSERT_TRUE(RtfdPackage::write(folder() + QStringLiteral("/System Log Day 2020-01-01 (abc).rtfd"),
-                                   all, &error));
+    ASSERT_TRUE(RtfdPackage::write(
+        folder() + QStringLiteral("/System Log Day 2020-01-01 (abc).rtfd"), all, &error));
   }
   reload();
   ASSERT_EQ(logFiles.currentFullDataSet()->timeSlices().size(), std::size_t(kSlices));
@@ -378,15 +395,15 @@ TEST_F(LogBookTest, TwentyFiveThousandSlicesNeverHoldTheWindowUp) {
   EXPECT_LT(sinceReload.elapsed(), 200);
   EXPECT_LT(controller->measuredRowCount(), kSlices);
 
-  const qint64 longest = longestStepUntil([&] { return controller->measuredRowCount() == kSlices; });
+  const qint64 longest =
+      longestStepUntil([&] { return controller->measuredRowCount() == kSlices; });
   EXPECT_EQ(controller->measuredRowCount(), kSlices);
   EXPECT_LT(longest, 50);
 
   // A width change measures again, in steps as short.
   root->resize(300, 700);
-  const qint64 afterResize = longestStepUntil([&] {
-    return controller->measuredRowCount() == kSlices && table->columnWidth() < 320;
-  });
+  const qint64 afterResize = longestStepUntil(
+      [&] { return controller->measuredRowCount() == kSlices && table->columnWidth() < 320; });
   EXPECT_EQ(controller->measuredRowCount(), kSlices);
   EXPECT_LT(afterResize, 50);
 }

@@ -13,6 +13,7 @@
 #include "support/FreshDefaults.h"
 #include "support/TestClock.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
@@ -73,8 +74,8 @@ TEST(StatsPadsWebTest, TheStatisticsPadWithFiltersAndTheLogBookWithEveryKindOfRo
   for (int i = 0; i < 20; ++i) {
     ASSERT_TRUE(writeEntry(logs.folder(), i, berlin(2026, 3, 31 - i, 9 + i % 5), 600 + 300 * i,
                            ratings[i % 5], i % 2 ? QStringLiteral("writing,client-a") : QString(),
-                           i % 3 ? QStringLiteral("Draft the report") :
-                                   QStringLiteral("Review the quarterly figures with the whole "
+                           i % 3 ? QStringLiteral("Draft the report")
+                                 : QStringLiteral("Review the quarterly figures with the whole "
                                                   "team and agree on the next steps")));
   }
   LogFileManager logFiles{[&] { return logs.folder(); }};
@@ -117,6 +118,20 @@ TEST(StatsPadsWebTest, TheStatisticsPadWithFiltersAndTheLogBookWithEveryKindOfRo
     ASSERT_TRUE(QTest::qWaitFor([&] { return logBook.measuredRowCount() == 20; }, kWaitMs));
     save(book, QStringLiteral("log-book.png"));
     EXPECT_EQ(logBook.numberOfRows(), 20);
+
+    // The same under a dark desktop palette.
+    const QPalette light = QApplication::palette();
+    QPalette dark(QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
+    dark.setColor(QPalette::WindowText, Qt::white);
+    dark.setColor(QPalette::Text, Qt::white);
+    dark.setColor(QPalette::ButtonText, Qt::white);
+    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+    QApplication::setPalette(dark);
+    QCoreApplication::processEvents();
+    save(statsView, QStringLiteral("stats-pad-filters-28-days-dark.png"));
+    save(book, QStringLiteral("log-book-dark.png"));
+    QApplication::setPalette(light);
   }
   HtmlView::installFactory(nullptr);
 }

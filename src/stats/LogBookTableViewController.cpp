@@ -101,8 +101,7 @@ private:
 LogBookTableViewController::LogBookTableViewController(bool delayed, LogFileManager* logFiles,
                                                        UserDefaults* defaults)
     : NiblessViewController(delayed),
-      logFiles_(logFiles ? logFiles : &LogFileManager::sharedInstance()),
-      defaults_(defaults) {
+      logFiles_(logFiles ? logFiles : &LogFileManager::sharedInstance()), defaults_(defaults) {
   if (!delayedBuild)
     build();
 }

@@ -46,8 +46,8 @@ TEST(FilePanelPresenter, WithoutPanelsEveryRequestIsCancelledAndNamed) {
   request.title = QStringLiteral("Export Logs in CSV format");
   EXPECT_FALSE(FilePanelPresenter::shared().savePanel(request));
   EXPECT_FALSE(FilePanelPresenter::shared().openPanel(request));
-  EXPECT_EQ(console.lines().filter(QStringLiteral("\"Export Logs in CSV format\" cancelled")).size(),
-            2);
+  EXPECT_EQ(
+      console.lines().filter(QStringLiteral("\"Export Logs in CSV format\" cancelled")).size(), 2);
 
   TestFilePanelPresenter panels;
   panels.answer = QStringLiteral("/tmp/x.csv");

@@ -1,6 +1,6 @@
 // The statistics at start-up and the CSV export from the menu.
-#include "shell/ApplicationShell.h"
 #include "shell/AppDelegate.h"
+#include "shell/ApplicationShell.h"
 #include "shell/MainController.h"
 #include "shell/StandardHooks.h"
 

@@ -63,6 +63,12 @@ public:
   // The actions "updateMenuShortcuts" and "disableMenuShortcuts": the menu
   // items that mirror the global shortcuts show their keys, or none.
   void setMenuShortcutActions(Action update, Action disable);
+  // Asks where to export the logs as CSV (from "exportAsCSVPath", or the home
+  // folder when that folder is missing) and exports them there. The chosen
+  // path is not stored.
+  void exportAsCSV();
+  static QString exportPanelTitle() { return QStringLiteral("Export Logs in CSV format"); }
+
   // Hides the application, only while it is active (the "Hide" of the menus
   // and the pages, and a state that runs in the background).
   void hideApplication();

@@ -9,12 +9,16 @@
 #include "engine/Logger.h"
 #include "engine/StateMachine.h"
 #include "platform/AlertPresenterAPI.h"
+#include "platform/FilePanelPresenter.h"
 #include "platform/QnLog.h"
+#include "platform/UserDefaults.h"
 #include "states/BaseState.h"
 #include "window/MainWindow.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -81,6 +85,7 @@ void MainController::addApplicationActions() {
   addAction(QStringLiteral("revealUserLogFolder"),
             [] { Logger::sharedLogger().revealLogFolder(); });
   addAction(QStringLiteral("forceLogRead"), [] { LogFileManager::sharedInstance().update(); });
+  addAction(QStringLiteral("exportAsCSV"), [this] { exportAsCSV(); });
   addAction(QStringLiteral("validate"), [this] {
     if (pseudoAppDelegate_)
       pseudoAppDelegate_->validateInputFields();
@@ -96,6 +101,26 @@ void MainController::addWorkCycleActions() {
     if (auto* state = dynamic_cast<BaseState*>(stateMachine_.currentState()))
       state->simulateDefaultButtonPress();
   });
+}
+
+void MainController::exportAsCSV() {
+  if (!context_.hooks.exportLogsAsCSV)
+    return;
+  const QFileInfo suggested(context_.defaults->string(QStringLiteral("exportAsCSVPath")));
+  FilePanelRequest request;
+  request.title = exportPanelTitle();
+  request.allowedExtensions = {QStringLiteral("csv")};
+  request.allowsOtherFileTypes = true;
+  request.startFolder = suggested.dir().exists() && !suggested.filePath().isEmpty()
+                            ? suggested.absolutePath()
+                            : QDir::homePath();
+  request.suggestedName =
+      suggested.fileName().isEmpty() ? QStringLiteral("Korvane-R Log.csv") : suggested.fileName();
+  const std::optional<QString> chosen = FilePanelPresenter::shared().savePanel(request);
+  if (!chosen)
+    return;
+  // The exporter says why a write failed; one alert is enough.
+  context_.hooks.exportLogsAsCSV(*chosen);
 }
 
 void MainController::setMenuShortcutActions(Action update, Action disable) {
@@ -130,6 +155,9 @@ bool MainController::validateAction(const QString& action) const {
     return pseudoAppDelegate_ != nullptr;
   if (action == QLatin1String("takeDefaultAction"))
     return dynamic_cast<BaseState*>(stateMachine_.currentState()) != nullptr;
+  // The export is there once something can write the file.
+  if (action == QLatin1String("exportAsCSV"))
+    return static_cast<bool>(context_.hooks.exportLogsAsCSV);
   return true;
 }
 

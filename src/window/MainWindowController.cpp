@@ -11,6 +11,8 @@
 #include "platform/GraphicsContext.h"
 #include "platform/QnLog.h"
 #include "platform/UserDefaults.h"
+#include "stats/LogBookTableViewController.h"
+#include "stats/StatsViewController.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -61,6 +63,8 @@ MainWindowController::MainWindowController(MainWindow& window, UserDefaults& def
   build();
 }
 
+MainWindowController::~MainWindowController() = default;
+
 void MainWindowController::build() {
   auto* windowLayout = new QVBoxLayout(&window_);
   windowLayout->setContentsMargins(0, 0, 0, 0);
@@ -100,6 +104,11 @@ void MainWindowController::build() {
   buttonWallContainer_->setObjectName(QStringLiteral("buttonWallContainer"));
   buttonWallContainer_->setFixedSize(400, 36);
   column->addWidget(buttonWallContainer_, 0, Qt::AlignRight);
+
+  // The log book and the statistics page. Their views wait for the pad
+  // walls; the statistics page's manager is the shared one from here on.
+  logBookTableViewController_ = std::make_unique<LogBookTableViewController>();
+  statsController_ = std::make_unique<StatsViewController>();
 }
 
 QWidget* MainWindowController::buildTitleBand() {

@@ -7,13 +7,17 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
 class QAbstractButton;
 class QMenu;
 class QToolButton;
 
 namespace kr {
 
+class LogBookTableViewController;
 class MainWindow;
+class StatsViewController;
 class UserDefaults;
 class Wall;
 
@@ -28,6 +32,7 @@ public:
   static constexpr int kHorizontalInset = 8;
 
   MainWindowController(MainWindow& window, UserDefaults& defaults);
+  ~MainWindowController();
 
   MainWindow& window() const { return window_; }
   QWidget* contentWall() const { return contentWall_; }
@@ -39,6 +44,12 @@ public:
   QAbstractButton* closeButton() const { return closeButton_; }
   QAbstractButton* miniaturizeButton() const { return miniaturizeButton_; }
   bool initialPositionAlreadyGiven() const { return initialPositionAlreadyGiven_; }
+  // The statistics page and the log book, made while the window is built (the
+  // statistics page makes the shared statistics manager), kept for the run.
+  StatsViewController* statsController() const { return statsController_.get(); }
+  LogBookTableViewController* logBookTableViewController() const {
+    return logBookTableViewController_.get();
+  }
 
   // The main menu opened by the title band's menu button (not owned).
   void setMainMenu(QMenu* menu);
@@ -85,6 +96,8 @@ private:
   QPointer<QWidget> shownInfoWall_;
   QPointer<QWidget> shownButtonWall_;
   bool initialPositionAlreadyGiven_ = false;
+  std::unique_ptr<LogBookTableViewController> logBookTableViewController_;
+  std::unique_ptr<StatsViewController> statsController_;
 };
 
 } // namespace kr

@@ -29,11 +29,16 @@
 #include "platform/linux/web/WebEngineHtmlView.h"
 #include "shell/ActivityMonitor.h"
 #include "shell/ApplicationShell.h"
+#include "shell/PreferencesController.h"
 #include "shell/StandardHooks.h"
 #include "shortcuts/HotKeyCenter.h"
 #include "window/CalendarManager.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QUrl>
 
 #include <csignal>
 
@@ -59,6 +64,27 @@ ShellContext makeContext(const DateProviderAPI& dateProvider, ScreenFadingHelper
   context.quitApplication = [] { QCoreApplication::exit(0); };
   StandardHooks::installLogFileHooks(context.hooks);
   return context;
+}
+
+// Opens a help page of the preferences in the browser; says so when the page
+// is not installed.
+void openHelpPage(const QString& pageFileName) {
+  const QString relative = QStringLiteral("help_pages/") + pageFileName;
+  QString path = QStandardPaths::locate(QStandardPaths::AppDataLocation, relative);
+  if (path.isEmpty()) {
+    const QString beside =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/korvane-r/") + relative;
+    if (QFileInfo::exists(beside))
+      path = beside;
+  }
+  if (!path.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+    return;
+  Alert alert;
+  alert.messageText = QStringLiteral("The help page could not be opened.");
+  alert.informativeText =
+      path.isEmpty() ? QStringLiteral("The page \u201c%1\u201d is not installed.").arg(pageFileName)
+                     : QStringLiteral("No browser took the page \u201c%1\u201d.").arg(path);
+  AlertPresenterAPI::shared().runModal(alert);
 }
 
 } // namespace
@@ -115,6 +141,7 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
   Parts& p = *parts_;
   AlertPresenterAPI::install(&p.alerts);
   FileBrowserAPI::install(&p.fileBrowser);
+  PreferencesController::setHelpPageOpener(openHelpPage);
   // Web pages (statistics, help) show in Qt WebEngine; its engine starts with
   // the first view shown.
   HtmlView::installFactory([](QWidget* parent) { return new WebEngineHtmlView(parent); });
@@ -176,6 +203,7 @@ Program::~Program() {
   EffectsServices::install(nullptr);
   HtmlView::installFactory(nullptr);
   FileBrowserAPI::install(nullptr);
+  PreferencesController::setHelpPageOpener({});
   AlertPresenterAPI::install(nullptr);
 }
 

@@ -63,6 +63,11 @@ public:
   // The actions "updateMenuShortcuts" and "disableMenuShortcuts": the menu
   // items that mirror the global shortcuts show their keys, or none.
   void setMenuShortcutActions(Action update, Action disable);
+  // Opens the preferences window (a new controller each time) and returns
+  // once it has closed.
+  void showPreferencesDialog();
+  // The same, on the "Distractions" pane, which stays the pane shown next time.
+  void showPreferencesDialogWithDistractionPanePreselected();
   // Hides the application, only while it is active (the "Hide" of the menus
   // and the pages, and a state that runs in the background).
   void hideApplication();

@@ -77,6 +77,11 @@ NotificationsPane::NotificationsPane(PreferenceControls& controls,
     table_->setRowHeight(row, heightOfRow(row));
   }
 
+  int height = 2 * table_->frameWidth();
+  for (int row = 0; row < kRowCount; ++row)
+    height += heightOfRow(row);
+  table_->setFixedHeight(height);
+
   for (QWidget* page : makeNotificationPages(controls, soundPopUp))
     pages_->addWidget(page);
 

@@ -64,8 +64,22 @@ QRect DividerCell::dividerRect(const QRect& cell) {
 
 void DividerCell::paint(QPainter* painter, const QStyleOptionViewItem& option,
                         const QModelIndex& index) const {
-  Q_UNUSED(index);
+  painter->save();
   painter->fillRect(dividerRect(option.rect), option.palette.color(QPalette::Mid));
+  // The group's name sits on the line, on the table's own background.
+  const QString text = index.data(Qt::DisplayRole).toString();
+  if (!text.isEmpty()) {
+    QFont font = option.font;
+    if (const QVariant own = index.data(Qt::FontRole); own.isValid())
+      font = own.value<QFont>();
+    painter->setFont(font);
+    const int width = QFontMetrics(font).horizontalAdvance(text);
+    const QRect behind(option.rect.left() + 8, option.rect.top(), width + 8, option.rect.height());
+    painter->fillRect(behind, option.palette.color(QPalette::Base));
+    painter->setPen(option.palette.color(QPalette::Text));
+    painter->drawText(behind.adjusted(4, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
+  }
+  painter->restore();
 }
 
 PreferencesPanePullDownButton::PreferencesPanePullDownButton(QWidget* parent) : QComboBox(parent) {

@@ -3,6 +3,7 @@
 #include "effects/SpeechManager.h"
 #include "effects/WhiteNoiseMachine.h"
 #include "platform/FilePanelPresenter.h"
+#include "platform/MacOSXVersion.h"
 #include "platform/TestAlertPresenter.h"
 #include "platform/TestHotKeyBackend.h"
 #include "platform/TestSpeechSynthesizer.h"
@@ -527,6 +528,27 @@ TEST_F(PreferencesWindow, HelpButtonsOpenTheirPageOrAreDisabledWithoutAnOpener) 
   runWith([&](PreferencesController& c) { c.notificationsPane()->speechTagsHelp()->click(); });
   PreferencesController::setHelpPageOpener({});
   EXPECT_EQ(opened, QStringList{QStringLiteral("speech_reminder_tags.html")});
+}
+
+} // namespace
+
+namespace {
+
+TEST(PreferencesViews, ThePanelIsGreyWithAFrameAndADarkerBottomLineOnlyInTheLightAppearance) {
+  MacOSXVersion::setDarkModeProbe([] { return false; });
+  PreferencesTablessTabView view;
+  view.resize(60, 40);
+  QImage light = view.grab().toImage();
+  EXPECT_EQ(qGray(light.pixel(30, 20)), 224); // 0.88
+  EXPECT_EQ(qGray(light.pixel(0, 20)), 191);  // 0.75
+  EXPECT_EQ(qGray(light.pixel(30, 0)), 191);
+  EXPECT_EQ(qGray(light.pixel(30, 39)), 143); // 0.56, along the bottom
+  MacOSXVersion::setDarkModeProbe([] { return true; });
+  view.setPalette(QPalette(QColor(40, 40, 40)));
+  view.setAutoFillBackground(true);
+  QImage dark = view.grab().toImage();
+  EXPECT_NE(qGray(dark.pixel(30, 20)), 224) << "the platform draws";
+  MacOSXVersion::setDarkModeProbe({});
 }
 
 } // namespace

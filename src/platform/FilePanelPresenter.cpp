@@ -15,6 +15,10 @@ public:
     platformLog(QStringLiteral("No file panel to show: \"%1\" cancelled").arg(request.title));
     return std::nullopt;
   }
+  std::optional<QStringList> openPanelForFiles(const FilePanelRequest& request) override {
+    openPanel(request);
+    return std::nullopt;
+  }
   std::optional<QString> savePanel(const FilePanelRequest& request) override {
     return openPanel(request);
   }
@@ -30,24 +34,36 @@ QStringList nameFilters(const FilePanelRequest& request) {
   QStringList patterns;
   for (const QString& extension : request.allowedExtensions)
     patterns << QStringLiteral("*.") + extension;
-  if (!patterns.isEmpty())
-    filters << QStringLiteral("%1 files (%2)")
-                   .arg(request.allowedExtensions.join(u'/').toUpper(), patterns.join(u' '));
+  if (!patterns.isEmpty()) {
+    const QString name = request.typeName.isEmpty()
+                             ? QStringLiteral("%1 files")
+                                   .arg(request.allowedExtensions.join(u'/').toUpper())
+                             : request.typeName;
+    filters << QStringLiteral("%1 (%2)").arg(name, patterns.join(u' '));
+  }
   if (request.allowsOtherFileTypes || filters.isEmpty())
     filters << QStringLiteral("All files (*)");
   return filters;
 }
 
-std::optional<QString> run(QFileDialog& dialog, const FilePanelRequest& request) {
+std::optional<QStringList> run(QFileDialog& dialog, const FilePanelRequest& request) {
   dialog.setWindowTitle(request.title);
   dialog.setNameFilters(nameFilters(request));
+  if (!request.prompt.isEmpty())
+    dialog.setLabelText(QFileDialog::Accept, request.prompt);
   if (!request.startFolder.isEmpty())
     dialog.setDirectory(request.startFolder);
   if (!request.suggestedName.isEmpty())
     dialog.selectFile(request.suggestedName);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
     return std::nullopt;
-  return dialog.selectedFiles().constFirst();
+  return dialog.selectedFiles();
+}
+
+std::optional<QString> first(const std::optional<QStringList>& files) {
+  if (!files)
+    return std::nullopt;
+  return files->constFirst();
 }
 
 } // namespace
@@ -59,20 +75,28 @@ FilePanelPresenter& FilePanelPresenter::shared() {
 void FilePanelPresenter::install(FilePanelPresenter* presenter) { installedPresenter = presenter; }
 
 std::optional<QString> QFileDialogPanelPresenter::openPanel(const FilePanelRequest& request) {
-  QFileDialog dialog;
+  QFileDialog dialog(request.parent);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
+  return first(run(dialog, request));
+}
+
+std::optional<QStringList>
+QFileDialogPanelPresenter::openPanelForFiles(const FilePanelRequest& request) {
+  QFileDialog dialog(request.parent);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFiles);
   return run(dialog, request);
 }
 
 std::optional<QString> QFileDialogPanelPresenter::savePanel(const FilePanelRequest& request) {
-  QFileDialog dialog;
+  QFileDialog dialog(request.parent);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   // The first allowed extension is added to a name typed without one.
   if (!request.allowedExtensions.isEmpty())
     dialog.setDefaultSuffix(request.allowedExtensions.constFirst());
-  return run(dialog, request);
+  return first(run(dialog, request));
 }
 
 } // namespace kr

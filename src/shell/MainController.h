@@ -69,6 +69,11 @@ public:
   void exportAsCSV();
   static QString exportPanelTitle() { return QStringLiteral("Export Logs in CSV format"); }
 
+  // Opens the preferences window (a new controller each time) and returns
+  // once it has closed.
+  void showPreferencesDialog();
+  // The same, on the "Distractions" pane, which stays the pane shown next time.
+  void showPreferencesDialogWithDistractionPanePreselected();
   // Hides the application, only while it is active (the "Hide" of the menus
   // and the pages, and a state that runs in the background).
   void hideApplication();

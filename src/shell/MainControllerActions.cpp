@@ -3,6 +3,7 @@
 #include "shell/MainController.h"
 
 #include "shell/AppDelegate.h"
+#include "shell/PreferencesController.h"
 #include "shell/ShellContext.h"
 
 #include "engine/LogFileManager.h"
@@ -77,6 +78,9 @@ void MainController::addApplicationActions() {
   addAction(QStringLiteral("paste"), [this] { sendToFocusWidget("paste"); });
   addAction(QStringLiteral("selectAll"), [this] { sendToFocusWidget("selectAll"); });
 
+  addAction(QStringLiteral("showPreferencesDialog"), [this] { showPreferencesDialog(); });
+  addAction(QStringLiteral("showPreferencesDialogWithDistractionPanePreselected"),
+            [this] { showPreferencesDialogWithDistractionPanePreselected(); });
   addAction(QStringLiteral("bringToFront"), [this] { bringToFront(); });
   addAction(QStringLiteral("showInfoWindow"), [this] { showInfoWindow(); });
   addAction(QStringLiteral("activateView"), [this] { showInfoWindow(); });
@@ -236,6 +240,28 @@ void MainController::showAboutBox() {
                               .arg(QStringLiteral(KR_VERSION));
   about.buttons = {QStringLiteral("OK")};
   AlertPresenterAPI::shared().runModal(about);
+}
+
+void MainController::showPreferencesDialog() {
+  static bool open = false;
+  // A second request while the window runs (a hot key, the tray) finds it open.
+  if (open)
+    return;
+  open = true;
+  auto preferences = std::make_unique<PreferencesController>();
+  preferences->setMainController(this);
+  MainWindow* window = pseudoAppDelegate_ ? pseudoAppDelegate_->mainWindow() : nullptr;
+  preferences->run(window && window->isVisible() ? window : nullptr);
+  preferences.reset();
+  open = false;
+}
+
+void MainController::showPreferencesDialogWithDistractionPanePreselected() {
+  UserDefaults& defaults = context_.defaults ? *context_.defaults : UserDefaults::standard();
+  defaults.setValue(QStringLiteral("preferencesTabViewItemIdentifier"),
+                    QStringLiteral("Distractions"));
+  defaults.synchronize();
+  showPreferencesDialog();
 }
 
 void MainController::hideApplication() {

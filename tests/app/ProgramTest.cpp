@@ -34,6 +34,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -320,4 +321,35 @@ TEST(Program, TheWindowHasTheStatisticsAndTheLogBookAndTaskLinksComeBackHome) {
   test::ConsoleCapture console;
   EXPECT_TRUE(UrlOpenerAPI::shared().open(QUrl(QStringLiteral("korvaner2things://show?id=7"))));
   EXPECT_TRUE(console.contains(QStringLiteral("getUrl [started]")));
+}
+
+TEST(Program, PreferencesOpenFromTheMenuAndTheDistractionsRouteStaysChosen) {
+  StartedProgram p;
+  // Reads the open window's pane and closes it with Escape, from inside its run.
+  const auto openAndRead = [&](const std::function<void()>& open) {
+    QString shown;
+    QTimer::singleShot(0, qApp, [&] {
+      QWidget* dialog = QApplication::activeModalWidget();
+      ASSERT_TRUE(dialog);
+      EXPECT_EQ(dialog->objectName(), QStringLiteral("PreferencesPane"));
+      if (auto* panes = dialog->findChild<QStackedWidget*>(QStringLiteral("preferencePanes")))
+        shown = panes->currentWidget()->objectName();
+      QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    open();
+    EXPECT_FALSE(QApplication::activeModalWidget());
+    return shown;
+  };
+  QAction* item =
+      p.program->shell().mainMenu().itemSending(QStringLiteral("showPreferencesDialog"));
+  ASSERT_TRUE(item);
+  EXPECT_EQ(openAndRead([&] { item->trigger(); }), QStringLiteral("Notifications"));
+  EXPECT_EQ(openAndRead([] {
+              MainController::sharedInstance().tryToPerform(
+                  QStringLiteral("showPreferencesDialogWithDistractionPanePreselected"));
+            }),
+            QStringLiteral("Distractions"));
+  EXPECT_EQ(openAndRead([&] { item->trigger(); }), QStringLiteral("Distractions"));
+  EXPECT_EQ(UserDefaults::standard().string(QStringLiteral("preferencesTabViewItemIdentifier")),
+            QStringLiteral("Distractions"));
 }

@@ -15,6 +15,7 @@
 #include "platform/MacOSVersion.h"
 #include "platform/QMessageBoxAlertPresenter.h"
 #include "platform/QnLog.h"
+#include "platform/UrlOpenerAPI.h"
 #include "platform/UserDefaults.h"
 #include "platform/linux/CompositingCheck.h"
 #include "platform/linux/HotKeyBackendFactory.h"
@@ -23,6 +24,7 @@
 #include "platform/linux/calendar/IcalCalendarStore.h"
 #include "platform/linux/dbus/FreedesktopNotifier.h"
 #include "platform/linux/desktop/DesktopFileBrowser.h"
+#include "platform/linux/desktop/DesktopUrlOpener.h"
 #include "platform/linux/media/QtAudioOutput.h"
 #include "platform/linux/media/QtSpeechSynthesizer.h"
 #include "platform/linux/tray/TrayStatusItem.h"
@@ -30,6 +32,7 @@
 #include "shell/ActivityMonitor.h"
 #include "shell/ApplicationShell.h"
 #include "shell/StandardHooks.h"
+#include "shell/UrlHandler.h"
 #include "shortcuts/HotKeyCenter.h"
 #include "window/CalendarManager.h"
 
@@ -67,6 +70,7 @@ struct Program::Parts {
   DateProvider systemDate;
   QMessageBoxAlertPresenter alerts;
   DesktopFileBrowser fileBrowser;
+  std::unique_ptr<DesktopUrlOpener> urlOpener;
   QtAudioOutput audio;
   QtSpeechSynthesizer speech;
   FreedesktopNotifier notifier;
@@ -115,6 +119,13 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
   Parts& p = *parts_;
   AlertPresenterAPI::install(&p.alerts);
   FileBrowserAPI::install(&p.fileBrowser);
+  // Pages and files open in the desktop's browser; the program's own links
+  // go to its URL handler.
+  p.urlOpener = std::make_unique<DesktopUrlOpener>(UrlHandler::kScheme, [this](const QString& url) {
+    if (parts_->shell && parts_->shell->context().hooks.openUrl)
+      parts_->shell->context().hooks.openUrl(url);
+  });
+  UrlOpenerAPI::install(p.urlOpener.get());
   // Web pages (statistics, help) show in Qt WebEngine; its engine starts with
   // the first view shown.
   HtmlView::installFactory([](QWidget* parent) { return new WebEngineHtmlView(parent); });
@@ -175,6 +186,7 @@ Program::~Program() {
   StandardHooks::removeProfileTests();
   EffectsServices::install(nullptr);
   HtmlView::installFactory(nullptr);
+  UrlOpenerAPI::install(nullptr);
   FileBrowserAPI::install(nullptr);
   AlertPresenterAPI::install(nullptr);
 }

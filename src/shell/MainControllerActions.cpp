@@ -11,7 +11,9 @@
 #include "platform/AlertPresenterAPI.h"
 #include "platform/QnLog.h"
 #include "states/BaseState.h"
+#include "window/HelpManager.h"
 #include "window/MainWindow.h"
+#include "window/MainWindowController.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -96,6 +98,25 @@ void MainController::addWorkCycleActions() {
     if (auto* state = dynamic_cast<BaseState*>(stateMachine_.currentState()))
       state->simulateDefaultButtonPress();
   });
+}
+
+void MainController::addHelpActions() {
+  addAction(QStringLiteral("showHelp"), [] { HelpManager::showWelcome(); });
+  addAction(QStringLiteral("showHelpPad"), [this] { showHelpPad(); });
+  // The integrations' pages, in the help pad.
+  addAction(QStringLiteral("showOmniFocusIntegrationHelp"),
+            [] { HelpManager::showOmniFocusHelp(false); });
+  addAction(QStringLiteral("showThingsIntegrationHelp"),
+            [] { HelpManager::showThingsHelp(false); });
+  addAction(QStringLiteral("showHushboxIntegrationHelp"),
+            [] { HelpManager::showHushboxIntegrationHelp(false); });
+}
+
+HelpViewController* MainController::showHelpPad() {
+  MainWindow* window = pseudoAppDelegate_ ? pseudoAppDelegate_->mainWindow() : nullptr;
+  if (!window)
+    return nullptr;
+  return &window->controller().showHelpPad();
 }
 
 void MainController::setMenuShortcutActions(Action update, Action disable) {

@@ -7,12 +7,15 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
 class QAbstractButton;
 class QMenu;
 class QToolButton;
 
 namespace kr {
 
+class HelpViewController;
 class MainWindow;
 class UserDefaults;
 class Wall;
@@ -28,6 +31,7 @@ public:
   static constexpr int kHorizontalInset = 8;
 
   MainWindowController(MainWindow& window, UserDefaults& defaults);
+  ~MainWindowController();
 
   MainWindow& window() const { return window_; }
   QWidget* contentWall() const { return contentWall_; }
@@ -42,6 +46,14 @@ public:
 
   // The main menu opened by the title band's menu button (not owned).
   void setMainMenu(QMenu* menu);
+
+  // Shows the help viewer, made the first time (so no web engine starts with
+  // the program). Until the window has its pads, the viewer stands in a
+  // window of its own, "Korvane-R Help".
+  HelpViewController& showHelpPad();
+  // The help viewer; none before the help was first shown.
+  HelpViewController* helpController() const { return helpController_.get(); }
+  QWidget* helpWindow() const { return helpWindow_.get(); }
 
   // Shows a state's page: its info wall above, its button wall below, focus
   // on its first responder. The first page places the window.
@@ -85,6 +97,8 @@ private:
   QPointer<QWidget> shownInfoWall_;
   QPointer<QWidget> shownButtonWall_;
   bool initialPositionAlreadyGiven_ = false;
+  std::unique_ptr<HelpViewController> helpController_;
+  std::unique_ptr<QWidget> helpWindow_;
 };
 
 } // namespace kr

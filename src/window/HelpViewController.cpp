@@ -45,6 +45,17 @@ QIcon drawnIcon(const std::function<void(QPainter&)>& paint) {
   return QIcon(pixmap);
 }
 
+// A template image in the buttons' text colour, so it shows on light and dark
+// backgrounds alike.
+QIcon templateIcon(const DrawnImage& image) {
+  QPixmap pixmap = StandardImages::icon(image).pixmap(QSize(16, 18), 2.0);
+  QPainter painter(&pixmap);
+  painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+  painter.fillRect(pixmap.rect(), QApplication::palette().color(QPalette::ButtonText));
+  painter.end();
+  return QIcon(pixmap);
+}
+
 QIcon triangleIcon(bool pointsLeft) {
   const QIcon themed =
       QIcon::fromTheme(pointsLeft ? QStringLiteral("go-previous") : QStringLiteral("go-next"));
@@ -130,8 +141,8 @@ void HelpViewController::build() {
   buttonWall->setIdentifier(QStringLiteral("Help Buttons"));
   BricksFactory& buttons = *buttonWall->factory();
   indexButton_ = rowButton(
-      buttons, StandardImages::icon(KorvaneStyleKit::imageOfHelpIndexIcon()),
-      QStringLiteral("Help Index"), [this] { showIndex(); },
+      buttons, templateIcon(KorvaneStyleKit::imageOfHelpIndexIcon()), QStringLiteral("Help Index"),
+      [this] { showIndex(); },
       [](LayoutConstraintMaker& make) {
         make.container().pin(A::Left, A::Left, 0).pin(A::Top, A::Top, 0);
       });

@@ -17,6 +17,7 @@
 #include "platform/MacOSVersion.h"
 #include "platform/QMessageBoxAlertPresenter.h"
 #include "platform/QnLog.h"
+#include "platform/UrlOpenerAPI.h"
 #include "platform/UserDefaults.h"
 #include "platform/linux/CompositingCheck.h"
 #include "platform/linux/HotKeyBackendFactory.h"
@@ -33,13 +34,12 @@
 #include "shell/ApplicationShell.h"
 #include "shell/PreferencesController.h"
 #include "shell/StandardHooks.h"
+#include "shell/UrlHandler.h"
 #include "shortcuts/HotKeyCenter.h"
 #include "window/CalendarManager.h"
+#include "window/HelpManager.h"
 
 #include <QApplication>
-#include <QDesktopServices>
-#include <QFileInfo>
-#include <QStandardPaths>
 #include <QUrl>
 
 #include <csignal>
@@ -67,27 +67,6 @@ ShellContext makeContext(const DateProviderAPI& dateProvider, ScreenFadingHelper
   StandardHooks::installLogFileHooks(context.hooks);
   StandardHooks::installStatisticsHooks(context.hooks);
   return context;
-}
-
-// Opens a help page of the preferences in the browser; says so when the page
-// is not installed.
-void openHelpPage(const QString& pageFileName) {
-  const QString relative = QStringLiteral("help_pages/") + pageFileName;
-  QString path = QStandardPaths::locate(QStandardPaths::AppDataLocation, relative);
-  if (path.isEmpty()) {
-    const QString beside =
-        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/korvane-r/") + relative;
-    if (QFileInfo::exists(beside))
-      path = beside;
-  }
-  if (!path.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-    return;
-  Alert alert;
-  alert.messageText = QStringLiteral("The help page could not be opened.");
-  alert.informativeText =
-      path.isEmpty() ? QStringLiteral("The page \u201c%1\u201d is not installed.").arg(pageFileName)
-                     : QStringLiteral("No browser took the page \u201c%1\u201d.").arg(path);
-  AlertPresenterAPI::shared().runModal(alert);
 }
 
 } // namespace
@@ -148,7 +127,9 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
   FileBrowserAPI::install(&p.fileBrowser);
   FilePanelPresenter::install(&p.filePanels);
   UrlOpenerAPI::install(&p.urlOpener);
-  PreferencesController::setHelpPageOpener(openHelpPage);
+  // The preferences' help buttons show their pages in the browser.
+  PreferencesController::setHelpPageOpener(
+      [](const QString& page) { HelpManager::showPage(page, /*inBrowser=*/true); });
   // Web pages (statistics, help) show in Qt WebEngine; its engine starts with
   // the first view shown.
   HtmlView::installFactory([](QWidget* parent) { return new WebEngineHtmlView(parent); });

@@ -35,10 +35,10 @@ QStringList nameFilters(const FilePanelRequest& request) {
   for (const QString& extension : request.allowedExtensions)
     patterns << QStringLiteral("*.") + extension;
   if (!patterns.isEmpty()) {
-    const QString name = request.typeName.isEmpty()
-                             ? QStringLiteral("%1 files")
-                                   .arg(request.allowedExtensions.join(u'/').toUpper())
-                             : request.typeName;
+    const QString name =
+        request.typeName.isEmpty()
+            ? QStringLiteral("%1 files").arg(request.allowedExtensions.join(u'/').toUpper())
+            : request.typeName;
     filters << QStringLiteral("%1 (%2)").arg(name, patterns.join(u' '));
   }
   if (request.allowsOtherFileTypes || filters.isEmpty())

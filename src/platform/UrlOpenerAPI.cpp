@@ -23,6 +23,8 @@ UrlOpenerAPI& UrlOpenerAPI::shared() { return installedOpener ? *installedOpener
 
 void UrlOpenerAPI::install(UrlOpenerAPI* opener) { installedOpener = opener; }
 
+UrlOpenerAPI* UrlOpenerAPI::installed() { return installedOpener; }
+
 QString UrlOpenerAPI::notOpenedLine(const QUrl& url) {
   return QStringLiteral("No application opened %1").arg(url.toString());
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QList>
 #include <QUrl>
 
 namespace kr {
@@ -21,17 +20,8 @@ public:
   static void install(UrlOpenerAPI* opener);
   // The console line for an address nothing took.
   static QString notOpenedLine(const QUrl& url);
-};
-
-// Records every address it is given and answers `answer`. Tests only.
-class TestUrlOpener final : public UrlOpenerAPI {
-public:
-  bool open(const QUrl& url) override {
-    opened.append(url);
-    return answer;
-  }
-  QList<QUrl> opened;
-  bool answer = true;
+  // The installed opener, or nullptr before start-up installs one.
+  static UrlOpenerAPI* installed();
 };
 
 } // namespace kr

@@ -8,6 +8,7 @@ namespace kr {
 
 class AppDelegate;
 class BaseState;
+class HelpViewController;
 class StateMachine;
 class TaskManagerBridge;
 class UrlHandler;
@@ -74,6 +75,9 @@ public:
   void showPreferencesDialog();
   // The same, on the "Distractions" pane, which stays the pane shown next time.
   void showPreferencesDialogWithDistractionPanePreselected();
+  // Makes the help viewer visible beside the pages and gives it; none
+  // before the main window exists.
+  HelpViewController* showHelpPad();
   // Hides the application, only while it is active (the "Hide" of the menus
   // and the pages, and a state that runs in the background).
   void hideApplication();
@@ -86,6 +90,7 @@ private:
   void endEventLoop();
   void addApplicationActions();
   void addWorkCycleActions();
+  void addHelpActions();
   // Passes a command down the chain to the current state; nothing happens
   // where the state does not have it.
   void passToCurrentState(const QString& command);

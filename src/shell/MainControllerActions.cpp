@@ -14,7 +14,9 @@
 #include "platform/QnLog.h"
 #include "platform/UserDefaults.h"
 #include "states/BaseState.h"
+#include "window/HelpManager.h"
 #include "window/MainWindow.h"
+#include "window/MainWindowController.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -125,6 +127,25 @@ void MainController::exportAsCSV() {
     return;
   // The exporter says why a write failed; one alert is enough.
   context_.hooks.exportLogsAsCSV(*chosen);
+}
+
+void MainController::addHelpActions() {
+  addAction(QStringLiteral("showHelp"), [] { HelpManager::showWelcome(); });
+  addAction(QStringLiteral("showHelpPad"), [this] { showHelpPad(); });
+  // The integrations' pages, in the help pad.
+  addAction(QStringLiteral("showOmniFocusIntegrationHelp"),
+            [] { HelpManager::showOmniFocusHelp(false); });
+  addAction(QStringLiteral("showThingsIntegrationHelp"),
+            [] { HelpManager::showThingsHelp(false); });
+  addAction(QStringLiteral("showHushboxIntegrationHelp"),
+            [] { HelpManager::showHushboxIntegrationHelp(false); });
+}
+
+HelpViewController* MainController::showHelpPad() {
+  MainWindow* window = pseudoAppDelegate_ ? pseudoAppDelegate_->mainWindow() : nullptr;
+  if (!window)
+    return nullptr;
+  return &window->controller().showHelpPad();
 }
 
 void MainController::setMenuShortcutActions(Action update, Action disable) {

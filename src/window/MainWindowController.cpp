@@ -1,5 +1,6 @@
 #include "window/MainWindowController.h"
 
+#include "window/HelpViewController.h"
 #include "window/MainWindow.h"
 #include "window/PaintedWall.h"
 #include "window/TitleBarButton.h"
@@ -63,7 +64,6 @@ MainWindowController::MainWindowController(MainWindow& window, UserDefaults& def
   build();
 }
 
-MainWindowController::~MainWindowController() = default;
 
 void MainWindowController::build() {
   auto* windowLayout = new QVBoxLayout(&window_);
@@ -160,6 +160,30 @@ QWidget* MainWindowController::buildTitleBand() {
 }
 
 void MainWindowController::setMainMenu(QMenu* menu) { mainMenuButton_->setMenu(menu); }
+
+MainWindowController::~MainWindowController() {
+  // The viewer's view lives in the help window.
+  helpWindow_.reset();
+  helpController_.reset();
+}
+
+HelpViewController& MainWindowController::showHelpPad() {
+  if (!helpController_) {
+    helpController_ = std::make_unique<HelpViewController>();
+    helpController_->build();
+    helpWindow_ = std::make_unique<QWidget>(nullptr, Qt::Window);
+    helpWindow_->setObjectName(QStringLiteral("helpWindow"));
+    helpWindow_->setWindowTitle(QStringLiteral("Korvane-R Help"));
+    auto* layout = new QVBoxLayout(helpWindow_.get());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(helpController_->view());
+    helpWindow_->resize(460, 600);
+  }
+  helpWindow_->show();
+  helpWindow_->raise();
+  helpWindow_->activateWindow();
+  return *helpController_;
+}
 
 void MainWindowController::detachPage() {
   ConstraintLayout::of(infoWallContainer_)->removeConstraints(infoWallConstraints_);

@@ -16,6 +16,7 @@ class QToolButton;
 namespace kr {
 
 class LogBookTableViewController;
+class HelpViewController;
 class MainWindow;
 class StatsViewController;
 class UserDefaults;
@@ -53,6 +54,14 @@ public:
 
   // The main menu opened by the title band's menu button (not owned).
   void setMainMenu(QMenu* menu);
+
+  // Shows the help viewer, made the first time (so no web engine starts with
+  // the program). Until the window has its pads, the viewer stands in a
+  // window of its own, "Korvane-R Help".
+  HelpViewController& showHelpPad();
+  // The help viewer; none before the help was first shown.
+  HelpViewController* helpController() const { return helpController_.get(); }
+  QWidget* helpWindow() const { return helpWindow_.get(); }
 
   // Shows a state's page: its info wall above, its button wall below, focus
   // on its first responder. The first page places the window.
@@ -98,6 +107,8 @@ private:
   bool initialPositionAlreadyGiven_ = false;
   std::unique_ptr<LogBookTableViewController> logBookTableViewController_;
   std::unique_ptr<StatsViewController> statsController_;
+  std::unique_ptr<HelpViewController> helpController_;
+  std::unique_ptr<QWidget> helpWindow_;
 };
 
 } // namespace kr

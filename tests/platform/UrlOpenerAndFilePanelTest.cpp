@@ -1,6 +1,7 @@
 // Opening addresses and asking for files, with and without a desktop behind.
 #include "platform/DesktopUrlOpener.h"
 #include "platform/FilePanelPresenter.h"
+#include "platform/TestUrlOpener.h"
 #include "platform/UrlOpenerAPI.h"
 
 #include "support/TestEnvironment.h"

@@ -8,6 +8,7 @@
 #include "platform/RichText.h"
 #include "platform/RtfdPackage.h"
 #include "platform/SystemFont.h"
+#include "platform/TestUrlOpener.h"
 #include "platform/UrlOpenerAPI.h"
 #include "platform/UserDefaults.h"
 #include "stats/LogBookColumnView.h"

@@ -34,6 +34,7 @@
 #include "window/CalendarManager.h"
 
 #include <QApplication>
+#include <QSessionManager>
 
 #include <csignal>
 
@@ -149,6 +150,13 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
   QObject::connect(&p.signalWatcher, &UnixSignalWatcher::unixSignal, qApp, [this](int number) {
     quitWithoutAsking(QStringLiteral("signal %1").arg(number));
   });
+  // Logging out: the pads are written before the session ends the program.
+  QObject::connect(qApp, &QGuiApplication::commitDataRequest, &p.receiver,
+                   [this](QSessionManager&) {
+                     qn_log(QStringLiteral("the session ends: saving the pads"));
+                     if (parts_->shell)
+                       parts_->shell->saveForSessionEnd();
+                   });
   QObject::connect(qApp, &QGuiApplication::applicationStateChanged, &p.receiver,
                    [this](Qt::ApplicationState state) {
                      if (!parts_->shell)

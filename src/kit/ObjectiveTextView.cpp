@@ -63,6 +63,17 @@ void ObjectiveTextView::setData(const QByteArray& data) {
   updateIndicators();
 }
 
+void ObjectiveTextView::replaceWholeText(const RichText& text) {
+  settingData_ = true;
+  document()->setUndoRedoEnabled(false);
+  RichTextDocument::fill(document(), text);
+  document()->setUndoRedoEnabled(true);
+  settingData_ = false;
+  cacheValid_ = false;
+  setTextCursor(QTextCursor(document()));
+  updateIndicators();
+}
+
 void ObjectiveTextView::keyPressEvent(QKeyEvent* event) {
   QTextEdit::keyPressEvent(event);
   // Return belongs to the editor, a locked one too: it never goes on to the

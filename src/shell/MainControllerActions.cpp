@@ -12,6 +12,7 @@
 #include "platform/QnLog.h"
 #include "states/BaseState.h"
 #include "window/MainWindow.h"
+#include "window/NowAndLaterBoardManager.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -128,6 +129,8 @@ bool MainController::validateAction(const QString& action) const {
     return window && window->isVisible() && !window->isMinimized();
   if (action == QLatin1String("arrangeInFront") || action == QLatin1String("bringToFront"))
     return pseudoAppDelegate_ != nullptr;
+  if (action == QLatin1String("readObjectiveAloudHotKey"))
+    return NowAndLaterBoardManager::sharedManager().canReadObjectiveAloud();
   if (action == QLatin1String("takeDefaultAction"))
     return dynamic_cast<BaseState*>(stateMachine_.currentState()) != nullptr;
   return true;

@@ -1,10 +1,14 @@
 #include "window/MainWindowController.h"
 
 #include "window/MainWindow.h"
+#include "window/NowAndLaterBoardManager.h"
+#include "window/PadSection.h"
+#include "window/PadViewController.h"
 #include "window/PaintedWall.h"
 #include "window/TitleBarButton.h"
 
 #include "art/KorvaneStyleKit.h"
+#include "kit/FragmentStackView.h"
 #include "kit/LayoutConstraintMaker.h"
 #include "kit/Wall.h"
 #include "platform/ConstraintLayout.h"
@@ -61,6 +65,8 @@ MainWindowController::MainWindowController(MainWindow& window, UserDefaults& def
   build();
 }
 
+MainWindowController::~MainWindowController() = default;
+
 void MainWindowController::build() {
   auto* windowLayout = new QVBoxLayout(&window_);
   windowLayout->setContentsMargins(0, 0, 0, 0);
@@ -77,12 +83,22 @@ void MainWindowController::build() {
   leftFragmentWall_ = new QWidget;
   leftFragmentWall_->setObjectName(QStringLiteral("leftFragmentWall"));
   leftFragmentWall_->setFixedWidth(kLeftColumnWidth);
-  stack->addWidget(leftFragmentWall_, 0, Qt::AlignTop);
+  // The left column and the pads beside it, all as high as the column.
+  padSection_ = std::make_unique<PadSection>(leftFragmentWall_, defaults_,
+                                             NowAndLaterBoardManager::sharedManager());
+  stack->addWidget(padSection_->horizontalFragmentStackView());
 
   auto* column = new QVBoxLayout(leftFragmentWall_);
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
-  column->addWidget(buildTitleBand());
+  QWidget* band = buildTitleBand();
+  column->addWidget(band);
+  // The pad icons: 8 points in from the column's right, 8 below its top.
+  QWidget* selector = padSection_->padSelectorOnMainWall();
+  selector->setParent(band);
+  selector->move(kLeftColumnWidth - kHorizontalInset - selector->width(), 8);
+  selector->raise();
+  selector->setVisible(!padSection_->isPadSectionVisible());
   column->addSpacing(6);
 
   infoWallContainer_ = new Wall;
@@ -150,6 +166,34 @@ QWidget* MainWindowController::buildTitleBand() {
   return band;
 }
 
+QStringList MainWindowController::padStorageKeyPaths() { return PadSection::padStorageKeyPaths(); }
+
+bool MainWindowController::isPadSectionVisible() const {
+  return padSection_->isPadSectionVisible();
+}
+
+void MainWindowController::hideAllPadsExcept(const QString& key) {
+  padSection_->hideAllPadsExcept(key);
+}
+
+void MainWindowController::showPad(const QString& key) { padSection_->showPad(key); }
+
+void MainWindowController::showCurrentWeekStatisticsPad() {
+  padSection_->showCurrentWeekStatisticsPad();
+}
+
+PadViewController* MainWindowController::nowPadController() const {
+  return padSection_->nowPadController();
+}
+
+PadViewController* MainWindowController::laterPadController() const {
+  return padSection_->laterPadController();
+}
+
+PadViewController* MainWindowController::scratchPadController() const {
+  return padSection_->scratchPadController();
+}
+
 void MainWindowController::setMainMenu(QMenu* menu) { mainMenuButton_->setMenu(menu); }
 
 void MainWindowController::detachPage() {
@@ -194,9 +238,7 @@ void MainWindowController::showPage(QWidget* infoWall, QWidget* buttonWall,
   infoWall->show();
   shownButtonWall_ = buttonWall;
   shownInfoWall_ = infoWall;
-  window_.layout()->invalidate();
-  window_.layout()->activate();
-  ConstraintLayout::layoutSubtreeIfNeeded(&window_);
+  relayout();
 
   if (!initialPositionAlreadyGiven_) {
     window_.adjustSize();
@@ -213,6 +255,20 @@ void MainWindowController::showPage(QWidget* infoWall, QWidget* buttonWall,
   }
   if (firstResponder)
     firstResponder->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindowController::relayout() {
+  // From the column out to the window, so that each layout sees the sizes
+  // of the one inside it at once rather than after the event loop.
+  QWidget* const chain[] = {leftFragmentWall_, padSection_->horizontalFragmentStackView(),
+                            contentWall_, &window_};
+  for (QWidget* widget : chain) {
+    if (QLayout* layout = widget->layout()) {
+      layout->invalidate();
+      layout->activate();
+    }
+  }
+  ConstraintLayout::layoutSubtreeIfNeeded(&window_);
 }
 
 void MainWindowController::windowDidMove() {
@@ -243,9 +299,7 @@ void MainWindowController::setZoomedHeight(int height) {
   leftFragmentWall_->setMinimumHeight(height > 0 ? height - 2 : 0);
   // The window's layout keeps the content wall's size until told it changed.
   contentWall_->updateGeometry();
-  window_.layout()->invalidate();
-  window_.layout()->activate();
-  ConstraintLayout::layoutSubtreeIfNeeded(&window_);
+  relayout();
 }
 
 QPointF MainWindowController::defaultPosition() const {

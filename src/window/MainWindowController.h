@@ -5,7 +5,10 @@
 #include "platform/LayoutConstraint.h"
 
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
+
+#include <memory>
 
 class QAbstractButton;
 class QMenu;
@@ -14,6 +17,8 @@ class QToolButton;
 namespace kr {
 
 class MainWindow;
+class PadSection;
+class PadViewController;
 class UserDefaults;
 class Wall;
 
@@ -28,6 +33,7 @@ public:
   static constexpr int kHorizontalInset = 8;
 
   MainWindowController(MainWindow& window, UserDefaults& defaults);
+  ~MainWindowController();
 
   MainWindow& window() const { return window_; }
   QWidget* contentWall() const { return contentWall_; }
@@ -39,6 +45,17 @@ public:
   QAbstractButton* closeButton() const { return closeButton_; }
   QAbstractButton* miniaturizeButton() const { return miniaturizeButton_; }
   bool initialPositionAlreadyGiven() const { return initialPositionAlreadyGiven_; }
+
+  // The pads beside the left column.
+  PadSection& padSection() const { return *padSection_; }
+  static QStringList padStorageKeyPaths();
+  bool isPadSectionVisible() const;
+  void hideAllPadsExcept(const QString& key);
+  void showPad(const QString& key);
+  void showCurrentWeekStatisticsPad();
+  PadViewController* nowPadController() const;
+  PadViewController* laterPadController() const;
+  PadViewController* scratchPadController() const;
 
   // The main menu opened by the title band's menu button (not owned).
   void setMainMenu(QMenu* menu);
@@ -70,6 +87,8 @@ public:
 private:
   void build();
   QWidget* buildTitleBand();
+  // Lays the window out now, its column first.
+  void relayout();
 
   MainWindow& window_;
   UserDefaults& defaults_;
@@ -82,6 +101,7 @@ private:
   QToolButton* mainMenuButton_ = nullptr;
   QAbstractButton* closeButton_ = nullptr;
   QAbstractButton* miniaturizeButton_ = nullptr;
+  std::unique_ptr<PadSection> padSection_;
   QPointer<QWidget> shownInfoWall_;
   QPointer<QWidget> shownButtonWall_;
   bool initialPositionAlreadyGiven_ = false;

@@ -14,6 +14,7 @@
 #include "states/TimedState.h"
 #include "window/MainMenu.h"
 #include "window/MainWindow.h"
+#include "window/MainWindowController.h"
 #include "window/StatusItemController.h"
 
 #include "LaunchedMachine.h"
@@ -156,7 +157,17 @@ void openMenus(ApplicationShell& shell) {
 
 // What a user could tell apart before and after choosing an item.
 using Fingerprint = std::tuple<const void*, bool, bool, bool, bool, int, std::size_t, int, QString,
-                               int, int, QString, bool, QString, qsizetype>;
+                               int, int, QString, bool, QString, qsizetype, QString>;
+
+// The pads shown beside the page.
+QString shownPads() {
+  QStringList shown;
+  for (const QString& key : MainWindowController::padStorageKeyPaths()) {
+    if (!UserDefaults::standard().boolValue(key))
+      shown.append(key);
+  }
+  return shown.join(u',');
+}
 
 Fingerprint fingerprint(ApplicationShell& shell, World& world) {
   MainWindow& window = *shell.appDelegate().mainWindow();
@@ -194,7 +205,8 @@ Fingerprint fingerprint(ApplicationShell& shell, World& world) {
           QGuiApplication::clipboard()->text(),
           defaults.boolValue(QStringLiteral("standaloneSoundOn")),
           defaults.string(QStringLiteral("standaloneSound")),
-          world.audio.loopLog->calls.size()};
+          world.audio.loopLog->calls.size(),
+          shownPads()};
 }
 
 // "Title" for an item of a state or of the sound list, "Title action" for an

@@ -4,6 +4,7 @@
 #include "engine/BackingStoreDescriptor.h"
 #include "kit/NowAndLaterBoardTextView.h"
 #include "platform/RichText.h"
+#include "platform/RichTextDocument.h"
 #include "platform/RtfdPackage.h"
 #include "platform/UserDefaults.h"
 #include "window/NowAndLaterBoardManager.h"
@@ -66,6 +67,37 @@ void BM_PageBetweenTwoMegabyteSheets(benchmark::State& state) {
       benchmark::Counter(layoutSeconds * 1000.0 / double(state.iterations()));
 }
 BENCHMARK(BM_PageBetweenTwoMegabyteSheets)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// The parts of one page turn, one by one.
+void BM_PagePartsOfAMegabyteSheet(benchmark::State& state) {
+  QTemporaryDir dir;
+  const QString path = dir.path() + QStringLiteral("/Now Pads 000000.rtfd");
+  const kr::RichText text = megabyteOfNotes('a');
+  kr::RtfdPackage::write(path, text);
+  QTextDocument document;
+  double write = 0, read = 0, fill = 0, fromDocument = 0;
+  for (auto _ : state) {
+    QElapsedTimer timer;
+    timer.start();
+    kr::RtfdPackage::write(path, text);
+    write += timer.nsecsElapsed() / 1e6;
+    timer.restart();
+    const kr::RtfdPackage::ReadResult result = kr::RtfdPackage::read(path);
+    read += timer.nsecsElapsed() / 1e6;
+    timer.restart();
+    kr::RichTextDocument::fill(&document, result.text);
+    fill += timer.nsecsElapsed() / 1e6;
+    timer.restart();
+    benchmark::DoNotOptimize(kr::RichTextDocument::fromDocument(document));
+    fromDocument += timer.nsecsElapsed() / 1e6;
+  }
+  const double n = double(state.iterations());
+  state.counters["write_ms"] = write / n;
+  state.counters["read_ms"] = read / n;
+  state.counters["fill_ms"] = fill / n;
+  state.counters["from_document_ms"] = fromDocument / n;
+}
+BENCHMARK(BM_PagePartsOfAMegabyteSheet)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
 

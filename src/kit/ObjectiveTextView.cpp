@@ -64,13 +64,26 @@ void ObjectiveTextView::setData(const QByteArray& data) {
 }
 
 void ObjectiveTextView::replaceWholeText(const RichText& text) {
+  // A long text is built in a document of its own and then swapped in: filled
+  // in place, every piece inserted would be laid out again.
+  // The editor deletes a document it made itself; one made here is not
+  // its child and goes here.
+  QPointer<QTextDocument> old = document();
+  auto* fresh = new QTextDocument(this);
+  fresh->setDefaultFont(old->defaultFont());
+  fresh->setDefaultTextOption(old->defaultTextOption());
+  fresh->setDocumentMargin(old->documentMargin());
+  fresh->setUndoRedoEnabled(false);
+  RichTextDocument::fill(fresh, text);
+  fresh->setUndoRedoEnabled(true);
   settingData_ = true;
-  document()->setUndoRedoEnabled(false);
-  RichTextDocument::fill(document(), text);
-  document()->setUndoRedoEnabled(true);
+  setDocument(fresh);
   settingData_ = false;
+  if (old && old->parent() == this)
+    old->deleteLater();
+  connect(fresh, &QTextDocument::contentsChanged, this, &ObjectiveTextView::documentChanged);
   cacheValid_ = false;
-  setTextCursor(QTextCursor(document()));
+  setTextCursor(QTextCursor(fresh));
   updateIndicators();
 }
 

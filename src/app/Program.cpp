@@ -40,6 +40,7 @@
 #include "window/HelpManager.h"
 
 #include <QApplication>
+#include <QSessionManager>
 #include <QUrl>
 
 #include <csignal>
@@ -132,7 +133,10 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
       [](const QString& page) { HelpManager::showPage(page, /*inBrowser=*/true); });
   // Web pages (statistics, help) show in Qt WebEngine; its engine starts with
   // the first view shown.
-  HtmlView::installFactory([](QWidget* parent) { return new WebEngineHtmlView(parent); });
+  if (options.htmlViews)
+    HtmlView::installFactory(options.htmlViews);
+  else
+    HtmlView::installFactory([](QWidget* parent) { return new WebEngineHtmlView(parent); });
 
   // Sound, speech, desktop notifications and the user's script hook drive the
   // notification centre; each back end says what it cannot do.
@@ -164,6 +168,13 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
   QObject::connect(&p.signalWatcher, &UnixSignalWatcher::unixSignal, qApp, [this](int number) {
     quitWithoutAsking(QStringLiteral("signal %1").arg(number));
   });
+  // Logging out: the pads are written before the session ends the program.
+  QObject::connect(qApp, &QGuiApplication::commitDataRequest, &p.receiver,
+                   [this](QSessionManager&) {
+                     qn_log(QStringLiteral("the session ends: saving the pads"));
+                     if (parts_->shell)
+                       parts_->shell->saveForSessionEnd();
+                   });
   QObject::connect(qApp, &QGuiApplication::applicationStateChanged, &p.receiver,
                    [this](Qt::ApplicationState state) {
                      if (!parts_->shell)

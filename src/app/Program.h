@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/HtmlView.h"
+
 #include <QStringList>
 
 #include <memory>
@@ -20,6 +22,9 @@ public:
   struct Options {
     // The launch manager's current date; none: the system clock.
     const DateProviderAPI* dateProvider = nullptr;
+    // Makes the web views (statistics, help); none: Qt WebEngine. Tests on
+    // Qt's offscreen platform, where the engine cannot draw, give their own.
+    HtmlView::Factory htmlViews;
   };
 
   // Names the application (settings folder, desktop file). Also for

@@ -62,7 +62,30 @@ void BackingStoreManager::removeSheetFromDescriptor(BackingStoreDescriptor& stor
 }
 
 QByteArray BackingStoreManager::contentOfSelectedFile(BackingStoreDescriptor& store) {
-  return RTFHelper::sharedInstance().rtfdDataFromFile(store.getPathToSelectedFile());
+  const SelectedFile file = readSelectedFile(store);
+  if (file.status != SelectedFile::Status::Ok)
+    return {};
+  return RtfdPackage::toData(file.text);
+}
+
+BackingStoreManager::SelectedFile
+BackingStoreManager::readSelectedFile(BackingStoreDescriptor& store) {
+  SelectedFile file;
+  file.path = store.getPathToSelectedFile();
+  RtfdPackage::ReadResult result = RtfdPackage::read(file.path);
+  if (result.status != RtfdPackage::Status::Ok) {
+    file.status = SelectedFile::Status::Unreadable;
+    file.error = result.status == RtfdPackage::Status::Missing
+                     ? QStringLiteral("it does not exist and could not be created")
+                     : result.error;
+    return file;
+  }
+  file.text = std::move(result.text);
+  if (!result.wellFormed) {
+    file.status = SelectedFile::Status::Partial;
+    file.error = QStringLiteral("its text ends before the document does");
+  }
+  return file;
 }
 
 bool BackingStoreManager::write(const RichText& text, BackingStoreDescriptor& store,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/RichText.h"
+
 #include <QByteArray>
 #include <QMutex>
 #include <QString>
@@ -9,7 +11,6 @@
 namespace kr {
 
 class BackingStoreDescriptor;
-class RichText;
 
 // Reads and writes the files of every store, and gives the support folder,
 // this machine's identifier and fresh slice identifiers.
@@ -34,8 +35,21 @@ public:
   void removeSheetFromDescriptor(BackingStoreDescriptor& store, const QString& path);
 
   // The selected file as RTFD data, created from the template first when
-  // missing; empty data when it cannot be read.
+  // missing; empty data when it cannot be read, or only in part.
   QByteArray contentOfSelectedFile(BackingStoreDescriptor& store);
+
+  // The selected file read for an editor: its text, or why it cannot be
+  // edited. A file that reads only in part (its text ends before the document
+  // does) is told apart from one that cannot be read at all; an editor shows
+  // either without ever writing it back.
+  struct SelectedFile {
+    enum class Status { Ok, Unreadable, Partial };
+    Status status = Status::Ok;
+    QString path;
+    RichText text; // all of it when Ok, what could be read when Partial
+    QString error;
+  };
+  SelectedFile readSelectedFile(BackingStoreDescriptor& store);
   // Replaces the selected file with the text, atomically. False, with the
   // reason, when it could not be written; the old file then stays.
   bool write(const RichText& text, BackingStoreDescriptor& store, QString* error = nullptr);

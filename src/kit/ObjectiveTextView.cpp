@@ -63,6 +63,30 @@ void ObjectiveTextView::setData(const QByteArray& data) {
   updateIndicators();
 }
 
+void ObjectiveTextView::replaceWholeText(const RichText& text) {
+  // A long text is built in a document of its own and then swapped in: filled
+  // in place, every piece inserted would be laid out again.
+  // The editor deletes a document it made itself; one made here is not
+  // its child and goes here.
+  QPointer<QTextDocument> old = document();
+  auto* fresh = new QTextDocument(this);
+  fresh->setDefaultFont(old->defaultFont());
+  fresh->setDefaultTextOption(old->defaultTextOption());
+  fresh->setDocumentMargin(old->documentMargin());
+  fresh->setUndoRedoEnabled(false);
+  RichTextDocument::fill(fresh, text);
+  fresh->setUndoRedoEnabled(true);
+  settingData_ = true;
+  setDocument(fresh);
+  settingData_ = false;
+  if (old && old->parent() == this)
+    old->deleteLater();
+  connect(fresh, &QTextDocument::contentsChanged, this, &ObjectiveTextView::documentChanged);
+  cacheValid_ = false;
+  setTextCursor(QTextCursor(fresh));
+  updateIndicators();
+}
+
 void ObjectiveTextView::keyPressEvent(QKeyEvent* event) {
   QTextEdit::keyPressEvent(event);
   // Return belongs to the editor, a locked one too: it never goes on to the

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kit/TextIndicatorsView.h"
+#include "platform/RichText.h"
 
 #include <QByteArray>
 #include <QPointer>
@@ -41,6 +42,10 @@ Q_SIGNALS:
 
 protected:
   void keyPressEvent(QKeyEvent* event) override;
+  // Replaces the whole text as no edit of the user's: no change is announced
+  // and the undo history starts afresh (older records belong to another
+  // text). The caret goes to the start.
+  void replaceWholeText(const RichText& text);
 
 private:
   void documentChanged();

@@ -13,9 +13,11 @@
 #include "effects/EffectsServices.h"
 #include "effects/OverlayScreenFadingHelper.h"
 #include "effects/QNVisualNotification.h"
+#include "effects/SpeechManager.h"
 #include "effects/StandAloneNoiseMachine.h"
 #include "engine/DataModel.h"
 #include "engine/StateMachine.h"
+#include "kit/PadTextSettings.h"
 #include "platform/QnLog.h"
 #include "platform/StatusItem.h"
 #include "platform/UserDefaults.h"
@@ -28,6 +30,8 @@
 #include "window/MainMenu.h"
 #include "window/MainWindow.h"
 #include "window/MainWindowController.h"
+#include "window/NowAndLaterBoardManager.h"
+#include "window/PadViewController.h"
 #include "window/StatusItemController.h"
 #include "window/StatusItemMenuManager.h"
 
@@ -51,6 +55,15 @@ ApplicationShell::~ApplicationShell() {
     stateMachine_->setNextResponder(nullptr);
   if (mainController_)
     mainController_->setNextResponder(nullptr);
+  PageServices& services = PageServices::shared();
+  services.isPadSectionVisible = nullptr;
+  services.padStorageKeyPaths = nullptr;
+  services.addBreadcrumbsTemplate = nullptr;
+  services.addPrimingTemplate = nullptr;
+  services.applyPadTemplate = nullptr;
+  if (NowAndLaterBoardManager* pads = NowAndLaterBoardManager::current())
+    pads->setSpeaker(nullptr);
+  DataModel::shared().setObjectiveStyleProvider(nullptr);
   stateLinkingHelper_.reset();
   timeViews_.reset();
   uninstallHelp();
@@ -105,10 +118,13 @@ void ApplicationShell::launch() {
   installStatusItemHooks();
   installNotificationHooks();
   installHelp();
+  if (!context_.hooks.saveAllPads)
+    context_.hooks.saveAllPads = [] { return PadViewController::saveAllPads(); };
 
   // 4. Waking: the shared controller, the main window, the states' pages and links.
   mainController_->awakeFromNib();
   appDelegate_->awakeFromNib();
+  installPadServices();
   if (statusItemButtonController_)
     statusItemButtonController_->attach(*statusItem_);
   // Without a tray nothing could bring a hidden window back: closing minimises.
@@ -221,6 +237,39 @@ void ApplicationShell::installHotKeys() {
     context_.hooks.registerAllHotKeys = [] { SwiftHotKeyManager::shared().registerAllHotKeys(); };
 }
 
+void ApplicationShell::installPadServices() {
+  // The pads live beside the page in the main window; the rating page's
+  // template buttons and its switch to the statistics reach them from here.
+  MainWindowController& window = appDelegate_->mainWindow()->controller();
+  PageServices& services = PageServices::shared();
+  services.isPadSectionVisible = [&window] { return window.isPadSectionVisible(); };
+  services.padStorageKeyPaths = [] { return MainWindowController::padStorageKeyPaths(); };
+  services.addBreadcrumbsTemplate = [] {
+    NowAndLaterBoardManager::sharedManager().addBreadcrumbsTemplateFromState();
+  };
+  services.addPrimingTemplate = [] {
+    NowAndLaterBoardManager::sharedManager().addPrimingTemplateFromState();
+  };
+  services.applyPadTemplate = [](const QString& name) {
+    NowAndLaterBoardManager::sharedManager().applyPadTemplate(name);
+  };
+  // Without the effects set up there is nothing to speak with: the action
+  // stays disabled.
+  if (EffectsServices::isInstalled())
+    NowAndLaterBoardManager::sharedManager().setSpeaker(
+        [](const QString& text) { EffectsServices::shared().speechManager().speakString(text); });
+  // A new objective takes the pads' font and colour.
+  DataModel::shared().setObjectiveStyleProvider([] {
+    ObjectiveText::Style style;
+    const QFont font = PadTextSettings::defaultFont();
+    style.fontFamily = font.family();
+    if (font.pointSizeF() > 0)
+      style.pointSize = font.pointSizeF();
+    style.textColor = PadTextSettings::textColor().name(QColor::HexRgb);
+    return style;
+  });
+}
+
 void ApplicationShell::installStatusItemHooks() {
   ShellHooks& hooks = context_.hooks;
   if (!hooks.removeAllStatusMenuItems)
@@ -238,6 +287,9 @@ void ApplicationShell::installHelp() {
   PageServices::shared().showHelpPage = [](const QString& page, bool inBrowser) {
     HelpManager::showPage(page, inBrowser);
   };
+  // The pads' "More Information…", in the help pad.
+  PadViewController::setShowHelpPage(
+      [](const QString& page) { HelpManager::showPage(page, /*inBrowser=*/false); });
   // The first launch shows the welcome page.
   if (!context_.hooks.showWelcomeHelp) {
     context_.hooks.showWelcomeHelp = [this] {
@@ -250,6 +302,7 @@ void ApplicationShell::installHelp() {
 void ApplicationShell::uninstallHelp() {
   HelpManager::installHelpPad({});
   PageServices::shared().showHelpPage = {};
+  PadViewController::setShowHelpPage({});
 }
 
 void ApplicationShell::installNotificationHooks() {
@@ -294,6 +347,8 @@ void ApplicationShell::createStatusItem() {
 bool ApplicationShell::quit() { return mainController_->terminate(); }
 
 void ApplicationShell::quitWithoutAsking() { mainController_->terminateWithoutAsking(); }
+
+void ApplicationShell::saveForSessionEnd() { mainController_->saveAllPadsWithoutAsking(); }
 
 void ApplicationShell::attachStandAloneNoiseMachine(StandAloneNoiseMachine& machine) {
   machine.setMenus(mainMenu_->continuousSoundsMenu(), nullptr);

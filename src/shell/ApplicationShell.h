@@ -49,6 +49,8 @@ public:
   bool quit();
   // Quits at once, asking nothing (signals, the end of the session).
   void quitWithoutAsking();
+  // The session is ending: every pad is written now, asking no one.
+  void saveForSessionEnd();
   // Gives the user's own continuous sound its items in the main menu's
   // "Sounds" menu and wakes it (it starts switched off). The machine is not
   // owned; its items do nothing once it is gone.
@@ -69,6 +71,7 @@ public:
   }
 
 private:
+  void installPadServices();
   void installStatusItemHooks();
   void installHotKeys();
   void installNotificationHooks();

@@ -69,6 +69,7 @@ MainController::MainController(ShellContext& context, StateMachine& stateMachine
   addApplicationActions();
   addWorkCycleActions();
   addHelpActions();
+  addPadActions();
 }
 
 MainController::~MainController() {
@@ -121,13 +122,37 @@ MainController::TerminateReply MainController::applicationShouldTerminate() {
       return TerminateReply::cancel;
     }
   }
-  saveBeforeQuitting();
+  const QStringList failures = saveBeforeQuitting();
+  if (!failures.isEmpty()) {
+    const Alert alert{kPadsNotSavedMessage,
+                      QStringLiteral("%1\n\nIf you quit now, what was typed since the last "
+                                     "save is lost.")
+                          .arg(failures.join(QLatin1Char('\n'))),
+                      {QStringLiteral("Quit Anyway"), QStringLiteral("Cancel")}};
+    if (AlertPresenterAPI::shared().runModal(alert) != 0) {
+      context_.record(QStringLiteral("quit cancelled: pads not saved"));
+      return TerminateReply::cancel;
+    }
+  }
   return TerminateReply::now;
 }
 
-void MainController::saveBeforeQuitting() {
-  ShellHooks::call(context_.hooks.saveAllPads);
-  context_.record(QStringLiteral("pads saved"));
+const QString MainController::kPadsNotSavedMessage = QStringLiteral("Some pads could not be saved");
+
+QStringList MainController::saveBeforeQuitting() {
+  QStringList failures;
+  if (context_.hooks.saveAllPads)
+    failures = context_.hooks.saveAllPads();
+  context_.record(failures.isEmpty() ? QStringLiteral("pads saved")
+                                     : QStringLiteral("pads not saved"));
+  return failures;
+}
+
+bool MainController::saveAllPadsWithoutAsking() {
+  const QStringList failures = saveBeforeQuitting();
+  for (const QString& failure : failures)
+    platformLog(QStringLiteral("A pad could not be saved before quitting: %1").arg(failure));
+  return failures.isEmpty();
 }
 
 bool MainController::terminate() {
@@ -138,7 +163,7 @@ bool MainController::terminate() {
 }
 
 void MainController::terminateWithoutAsking() {
-  saveBeforeQuitting();
+  saveAllPadsWithoutAsking();
   endEventLoop();
 }
 

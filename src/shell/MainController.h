@@ -2,6 +2,8 @@
 
 #include "platform/Responder.h"
 
+#include <QStringList>
+
 #include <memory>
 
 namespace kr {
@@ -54,6 +56,10 @@ public:
   // Quits without asking anyone (a signal, the session ending): the shutdown
   // steps run and the event loop ends.
   void terminateWithoutAsking();
+  // Writes every pad, asking no one; a failure goes to the console. True when
+  // all were written.
+  bool saveAllPadsWithoutAsking();
+  static const QString kPadsNotSavedMessage;
 
   // Shows the current state's page in the main window.
   void activateView(BaseState& state);
@@ -86,7 +92,9 @@ protected:
   bool validateAction(const QString& action) const override;
 
 private:
-  void saveBeforeQuitting();
+  // The pads' failures.
+  QStringList saveBeforeQuitting();
+  void addPadActions();
   void endEventLoop();
   void addApplicationActions();
   void addWorkCycleActions();

@@ -17,6 +17,7 @@
 #include "window/HelpManager.h"
 #include "window/MainWindow.h"
 #include "window/MainWindowController.h"
+#include "window/NowAndLaterBoardManager.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -178,6 +179,8 @@ bool MainController::validateAction(const QString& action) const {
     return window && window->isVisible() && !window->isMinimized();
   if (action == QLatin1String("arrangeInFront") || action == QLatin1String("bringToFront"))
     return pseudoAppDelegate_ != nullptr;
+  if (action == QLatin1String("readObjectiveAloudHotKey"))
+    return NowAndLaterBoardManager::sharedManager().canReadObjectiveAloud();
   if (action == QLatin1String("takeDefaultAction"))
     return dynamic_cast<BaseState*>(stateMachine_.currentState()) != nullptr;
   // The export is there once something can write the file.

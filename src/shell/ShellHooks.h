@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -32,8 +33,9 @@ struct ShellHooks {
   std::function<void()> mailingListDoIt;
   // The welcome page in the help pad, shown on the first launch.
   std::function<void()> showWelcomeHelp;
-  // Saves every note pad before quitting.
-  std::function<void()> saveAllPads;
+  // Saves every note pad before quitting; returns what could not be saved
+  // ("<sheet>: <reason>").
+  std::function<QStringList()> saveAllPads;
   // Removes the notifications this application has shown.
   std::function<void()> removeDeliveredNotifications;
   // A link a later launch handed over ("korvaner2things://...").

@@ -58,6 +58,22 @@ MainMenu::MainMenu(SendAction send, CanPerform canPerform)
   addHandledItem(sounds, QStringLiteral("Next Sound"), QStringLiteral("nextSound"));
   addHandledItem(sounds, QStringLiteral("Previous Sound"), QStringLiteral("previousSound"));
 
+  // The pads beside the page; the first four keep the keys of their global
+  // shortcuts.
+  QMenu* pads = menu_->addMenu(QStringLiteral("Pads"));
+  addItem(pads, QStringLiteral("Now Pad"), QStringLiteral("nowHotKey"));
+  addItem(pads, QStringLiteral("Later Pad"), QStringLiteral("laterHotKey"));
+  addItem(pads, QStringLiteral("Scratch Pad"), QStringLiteral("scratchPadHotKey"));
+  addItem(pads, QStringLiteral("Read Objective Aloud"), QStringLiteral("readObjectiveAloudHotKey"));
+  pads->addSeparator();
+  addItem(pads, QStringLiteral("Insert Breadcrumbs Template"),
+          QStringLiteral("insertBreadcrumbsTemplate"));
+  addItem(pads, QStringLiteral("Insert Priming Template"), QStringLiteral("insertPrimingTemplate"));
+  pads->addSeparator();
+  addItem(pads, QStringLiteral("Log Book"), QStringLiteral("toggleLogBook"));
+  addItem(pads, QStringLiteral("Statistics"), QStringLiteral("toggleStatisticsWindow"));
+  addItem(pads, QStringLiteral("Help"), QStringLiteral("toggleHelpPad"));
+
   QMenu* window = menu_->addMenu(QStringLiteral("Window"));
   addItem(window, QStringLiteral("Minimize"), QStringLiteral("performMiniaturize"),
           QKeySequence(Qt::CTRL | Qt::Key_M));

@@ -2,10 +2,15 @@
 
 #include "window/HelpViewController.h"
 #include "window/MainWindow.h"
+#include "window/NowAndLaterBoardManager.h"
+#include "window/PadKeys.h"
+#include "window/PadSection.h"
+#include "window/PadViewController.h"
 #include "window/PaintedWall.h"
 #include "window/TitleBarButton.h"
 
 #include "art/KorvaneStyleKit.h"
+#include "kit/FragmentStackView.h"
 #include "kit/LayoutConstraintMaker.h"
 #include "kit/Wall.h"
 #include "platform/ConstraintLayout.h"
@@ -64,7 +69,6 @@ MainWindowController::MainWindowController(MainWindow& window, UserDefaults& def
   build();
 }
 
-
 void MainWindowController::build() {
   auto* windowLayout = new QVBoxLayout(&window_);
   windowLayout->setContentsMargins(0, 0, 0, 0);
@@ -81,12 +85,22 @@ void MainWindowController::build() {
   leftFragmentWall_ = new QWidget;
   leftFragmentWall_->setObjectName(QStringLiteral("leftFragmentWall"));
   leftFragmentWall_->setFixedWidth(kLeftColumnWidth);
-  stack->addWidget(leftFragmentWall_, 0, Qt::AlignTop);
+  // The left column and the pads beside it, all as high as the column.
+  padSection_ = std::make_unique<PadSection>(leftFragmentWall_, defaults_,
+                                             NowAndLaterBoardManager::sharedManager());
+  stack->addWidget(padSection_->horizontalFragmentStackView());
 
   auto* column = new QVBoxLayout(leftFragmentWall_);
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
-  column->addWidget(buildTitleBand());
+  QWidget* band = buildTitleBand();
+  column->addWidget(band);
+  // The pad icons: 8 points in from the column's right, 8 below its top.
+  QWidget* selector = padSection_->padSelectorOnMainWall();
+  selector->setParent(band);
+  selector->move(kLeftColumnWidth - kHorizontalInset - selector->width(), 8);
+  selector->raise();
+  selector->setVisible(!padSection_->isPadSectionVisible());
   column->addSpacing(6);
 
   infoWallContainer_ = new Wall;
@@ -109,6 +123,16 @@ void MainWindowController::build() {
   // walls; the statistics page's manager is the shared one from here on.
   logBookTableViewController_ = std::make_unique<LogBookTableViewController>();
   statsController_ = std::make_unique<StatsViewController>();
+  padSection_->setLogBookView(logBookTableViewController_->view());
+  padSection_->setStatisticsView(statsController_->view());
+  // The help viewer (and with it the web engine) is made when its pad first
+  // shows, however it is shown.
+  QObject::connect(&defaults_, &UserDefaults::changed, &window_, [this](const QString& key) {
+    if (key == QLatin1String("helpPadHidden") && !defaults_.boolValue(key))
+      ensureHelpController();
+  });
+  if (!defaults_.boolValue(QStringLiteral("helpPadHidden")))
+    ensureHelpController();
 }
 
 QWidget* MainWindowController::buildTitleBand() {
@@ -159,30 +183,53 @@ QWidget* MainWindowController::buildTitleBand() {
   return band;
 }
 
+QStringList MainWindowController::padStorageKeyPaths() { return PadSection::padStorageKeyPaths(); }
+
+bool MainWindowController::isPadSectionVisible() const {
+  return padSection_->isPadSectionVisible();
+}
+
+void MainWindowController::hideAllPadsExcept(const QString& key) {
+  padSection_->hideAllPadsExcept(key);
+}
+
+void MainWindowController::showPad(const QString& key) { padSection_->showPad(key); }
+
+void MainWindowController::showCurrentWeekStatisticsPad() {
+  padSection_->showCurrentWeekStatisticsPad();
+}
+
+PadViewController* MainWindowController::nowPadController() const {
+  return padSection_->nowPadController();
+}
+
+PadViewController* MainWindowController::laterPadController() const {
+  return padSection_->laterPadController();
+}
+
+PadViewController* MainWindowController::scratchPadController() const {
+  return padSection_->scratchPadController();
+}
+
 void MainWindowController::setMainMenu(QMenu* menu) { mainMenuButton_->setMenu(menu); }
 
 MainWindowController::~MainWindowController() {
-  // The viewer's view lives in the help window.
-  helpWindow_.reset();
+  // The viewer's view lives in the help pad's wall.
   helpController_.reset();
 }
 
-HelpViewController& MainWindowController::showHelpPad() {
+HelpViewController& MainWindowController::ensureHelpController() {
   if (!helpController_) {
     helpController_ = std::make_unique<HelpViewController>();
     helpController_->build();
-    helpWindow_ = std::make_unique<QWidget>(nullptr, Qt::Window);
-    helpWindow_->setObjectName(QStringLiteral("helpWindow"));
-    helpWindow_->setWindowTitle(QStringLiteral("Korvane-R Help"));
-    auto* layout = new QVBoxLayout(helpWindow_.get());
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(helpController_->view());
-    helpWindow_->resize(460, 600);
+    padSection_->setHelpView(helpController_->view());
   }
-  helpWindow_->show();
-  helpWindow_->raise();
-  helpWindow_->activateWindow();
   return *helpController_;
+}
+
+HelpViewController& MainWindowController::showHelpPad() {
+  PadKeys::showPad(defaults_, QStringLiteral("helpPadHidden"));
+  return ensureHelpController();
 }
 
 void MainWindowController::detachPage() {
@@ -227,9 +274,7 @@ void MainWindowController::showPage(QWidget* infoWall, QWidget* buttonWall,
   infoWall->show();
   shownButtonWall_ = buttonWall;
   shownInfoWall_ = infoWall;
-  window_.layout()->invalidate();
-  window_.layout()->activate();
-  ConstraintLayout::layoutSubtreeIfNeeded(&window_);
+  relayout();
 
   if (!initialPositionAlreadyGiven_) {
     window_.adjustSize();
@@ -246,6 +291,20 @@ void MainWindowController::showPage(QWidget* infoWall, QWidget* buttonWall,
   }
   if (firstResponder)
     firstResponder->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindowController::relayout() {
+  // From the column out to the window, so that each layout sees the sizes
+  // of the one inside it at once rather than after the event loop.
+  QWidget* const chain[] = {leftFragmentWall_, padSection_->horizontalFragmentStackView(),
+                            contentWall_, &window_};
+  for (QWidget* widget : chain) {
+    if (QLayout* layout = widget->layout()) {
+      layout->invalidate();
+      layout->activate();
+    }
+  }
+  ConstraintLayout::layoutSubtreeIfNeeded(&window_);
 }
 
 void MainWindowController::windowDidMove() {
@@ -276,9 +335,7 @@ void MainWindowController::setZoomedHeight(int height) {
   leftFragmentWall_->setMinimumHeight(height > 0 ? height - 2 : 0);
   // The window's layout keeps the content wall's size until told it changed.
   contentWall_->updateGeometry();
-  window_.layout()->invalidate();
-  window_.layout()->activate();
-  ConstraintLayout::layoutSubtreeIfNeeded(&window_);
+  relayout();
 }
 
 QPointF MainWindowController::defaultPosition() const {

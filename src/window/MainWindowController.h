@@ -5,6 +5,7 @@
 #include "platform/LayoutConstraint.h"
 
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 
 #include <memory>
@@ -19,6 +20,8 @@ class LogBookTableViewController;
 class HelpViewController;
 class MainWindow;
 class StatsViewController;
+class PadSection;
+class PadViewController;
 class UserDefaults;
 class Wall;
 
@@ -52,16 +55,25 @@ public:
     return logBookTableViewController_.get();
   }
 
+  // The pads beside the left column.
+  PadSection& padSection() const { return *padSection_; }
+  static QStringList padStorageKeyPaths();
+  bool isPadSectionVisible() const;
+  void hideAllPadsExcept(const QString& key);
+  void showPad(const QString& key);
+  void showCurrentWeekStatisticsPad();
+  PadViewController* nowPadController() const;
+  PadViewController* laterPadController() const;
+  PadViewController* scratchPadController() const;
+
   // The main menu opened by the title band's menu button (not owned).
   void setMainMenu(QMenu* menu);
 
-  // Shows the help viewer, made the first time (so no web engine starts with
-  // the program). Until the window has its pads, the viewer stands in a
-  // window of its own, "Korvane-R Help".
+  // Shows the help pad alone and gives its viewer, made the first time the
+  // pad shows (so no web engine starts with the program).
   HelpViewController& showHelpPad();
   // The help viewer; none before the help was first shown.
   HelpViewController* helpController() const { return helpController_.get(); }
-  QWidget* helpWindow() const { return helpWindow_.get(); }
 
   // Shows a state's page: its info wall above, its button wall below, focus
   // on its first responder. The first page places the window.
@@ -88,8 +100,11 @@ public:
   static int mainScreenIndex();
 
 private:
+  HelpViewController& ensureHelpController();
   void build();
   QWidget* buildTitleBand();
+  // Lays the window out now, its column first.
+  void relayout();
 
   MainWindow& window_;
   UserDefaults& defaults_;
@@ -102,13 +117,13 @@ private:
   QToolButton* mainMenuButton_ = nullptr;
   QAbstractButton* closeButton_ = nullptr;
   QAbstractButton* miniaturizeButton_ = nullptr;
+  std::unique_ptr<PadSection> padSection_;
   QPointer<QWidget> shownInfoWall_;
   QPointer<QWidget> shownButtonWall_;
   bool initialPositionAlreadyGiven_ = false;
   std::unique_ptr<LogBookTableViewController> logBookTableViewController_;
   std::unique_ptr<StatsViewController> statsController_;
   std::unique_ptr<HelpViewController> helpController_;
-  std::unique_ptr<QWidget> helpWindow_;
 };
 
 } // namespace kr

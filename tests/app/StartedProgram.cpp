@@ -1,5 +1,7 @@
 #include "StartedProgram.h"
 
+#include "platform/TestHtmlView.h"
+
 #include "platform/UserDefaults.h"
 
 #include "shell/AppDelegate.h"
@@ -29,7 +31,13 @@ StartedProgram::StartedProgram(const QVariantMap& settings) {
   defaults.setValue(QStringLiteral("launchManagerLaunchCounter"), 5);
   for (auto it = settings.begin(); it != settings.end(); ++it)
     defaults.setValue(it.key(), it.value());
-  program = std::make_unique<Program>(Program::Options{&date});
+  Program::Options options;
+  options.dateProvider = &date;
+  // Qt WebEngine cannot draw on the offscreen platform; the web views of the
+  // statistics and the help are tested on a virtual display (label "web").
+  if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+    options.htmlViews = [](QWidget* parent) { return new TestHtmlView(parent); };
+  program = std::make_unique<Program>(options);
   program->launch({});
 }
 

@@ -63,7 +63,10 @@ ShellContext contextFor(Machine& m) {
   context.makeActivityMonitor = [] { return std::make_unique<TestActivityMonitor>(); };
   context.quitApplication = [&m] { ++m.quits; };
   context.hooks.showWelcomeHelp = [&m] { m.hooksCalled.append(QStringLiteral("welcome help")); };
-  context.hooks.saveAllPads = [&m] { m.hooksCalled.append(QStringLiteral("pads saved")); };
+  context.hooks.saveAllPads = [&m] {
+    m.hooksCalled.append(QStringLiteral("pads saved"));
+    return QStringList();
+  };
   context.hooks.addLoginItem = [&m] { m.hooksCalled.append(QStringLiteral("login item")); };
   context.hooks.openUrl = [&m](const QString& url) { m.hooksCalled.append(url); };
   return context;

@@ -162,17 +162,22 @@ TEST(HelpHooks, TheFirstLaunchShowsTheWelcomePageAndThePagesAndMenusReachTheHelp
     ASSERT_NE(window.helpController(), nullptr);
     auto* web = static_cast<TestHtmlView*>(window.helpController()->webView());
     ASSERT_NE(web, nullptr);
-    EXPECT_TRUE(window.helpWindow()->isVisible());
-    EXPECT_EQ(window.helpWindow()->windowTitle(), QStringLiteral("Korvane-R Help"));
+    // The viewer fills the help pad beside the page.
+    const auto helpShown = [&] {
+      return window.isPadSectionVisible() &&
+             window.helpController()->view()->isVisibleTo(&window.window());
+    };
+    EXPECT_TRUE(helpShown());
     // Welcome once: the second request for the page shown adds nothing.
     EXPECT_EQ(web->loadedFiles(),
               QStringList{HelpManager::pageUrl(QStringLiteral("welcome.html")).toLocalFile()});
 
     // The pages' help buttons, the menu and the integrations' actions.
-    window.helpWindow()->hide();
+    shell.mainController().tryToPerform(QStringLiteral("toggleHelpPad"));
+    EXPECT_FALSE(helpShown());
     PageServices::shared().callShowHelpPage(QStringLiteral("lock_screen.html"));
     EXPECT_EQ(web->url().fileName(), QStringLiteral("lock_screen.html"));
-    EXPECT_TRUE(window.helpWindow()->isVisible());
+    EXPECT_TRUE(helpShown());
     PageServices::shared().callShowHelpPage(QStringLiteral("input_monitoring.html"), true);
     EXPECT_EQ(opener.opened,
               QList<QUrl>{HelpManager::pageUrl(QStringLiteral("input_monitoring.html"))});
@@ -195,11 +200,11 @@ TEST(HelpHooks, TheFirstLaunchShowsTheWelcomePageAndThePagesAndMenusReachTheHelp
       EXPECT_EQ(web->url().fileName(), QString::fromUtf8(page));
     }
     EXPECT_EQ(opener.opened.size(), 1); // all of them in the help pad
-    // Hiding the application hides the help with the main window.
-    shell.appDelegate().hide();
-    EXPECT_FALSE(window.helpWindow()->isVisible());
-    shell.appDelegate().makeFront();
-    EXPECT_TRUE(window.helpWindow()->isVisible());
+    // Another pad shown hides the help pad; the menu's help brings it back.
+    shell.mainController().tryToPerform(QStringLiteral("toggleLogBook"));
+    EXPECT_FALSE(helpShown());
+    shell.mainMenu().itemSending(QStringLiteral("showHelp"))->trigger();
+    EXPECT_TRUE(helpShown());
   }
   // Once the shell is gone, nothing reaches its help.
   EXPECT_FALSE(PageServices::shared().showHelpPage);

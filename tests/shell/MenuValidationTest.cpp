@@ -158,7 +158,17 @@ void openMenus(ApplicationShell& shell) {
 
 // What a user could tell apart before and after choosing an item.
 using Fingerprint = std::tuple<const void*, bool, bool, bool, bool, int, std::size_t, int, QString,
-                               int, int, QString, bool, QString, qsizetype, bool>;
+                               int, int, QString, bool, QString, qsizetype, QString>;
+
+// The pads shown beside the page.
+QString shownPads() {
+  QStringList shown;
+  for (const QString& key : MainWindowController::padStorageKeyPaths()) {
+    if (!UserDefaults::standard().boolValue(key))
+      shown.append(key);
+  }
+  return shown.join(u',');
+}
 
 Fingerprint fingerprint(ApplicationShell& shell, World& world) {
   MainWindow& window = *shell.appDelegate().mainWindow();
@@ -197,7 +207,7 @@ Fingerprint fingerprint(ApplicationShell& shell, World& world) {
           defaults.boolValue(QStringLiteral("standaloneSoundOn")),
           defaults.string(QStringLiteral("standaloneSound")),
           world.audio.loopLog->calls.size(),
-          window.controller().helpWindow() && window.controller().helpWindow()->isVisible()};
+          shownPads()};
 }
 
 // "Title" for an item of a state or of the sound list, "Title action" for an

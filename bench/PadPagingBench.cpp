@@ -1,0 +1,115 @@
+// Paging a note pad between two sheets of 1 MB of text each, the current one
+// changed before every page turn: writing it, reading the other and building
+// its document. The editor's layout of the new text is measured apart.
+#include "engine/BackingStoreDescriptor.h"
+#include "kit/NowAndLaterBoardTextView.h"
+#include "platform/RichText.h"
+#include "platform/RichTextDocument.h"
+#include "platform/RtfdPackage.h"
+#include "platform/UserDefaults.h"
+#include "window/NowAndLaterBoardManager.h"
+#include "window/PadViewController.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+kr::RichText megabyteOfNotes(char tag) {
+  QString text;
+  text.reserve(1024 * 1024 + 100);
+  for (int line = 0; text.size() < 1024 * 1024; ++line)
+    text += QStringLiteral("%1 %2: a line of notes about the work of the day, with words.\n")
+                .arg(QLatin1Char(tag))
+                .arg(line);
+  return kr::RichText(text);
+}
+
+void BM_PageBetweenTwoMegabyteSheets(benchmark::State& state) {
+  QTemporaryDir dir;
+  const QString folder = dir.path() + QStringLiteral("/Pads/Now Pad");
+  QDir().mkpath(folder);
+  kr::RtfdPackage::write(folder + QStringLiteral("/Now Pads 000000.rtfd"), megabyteOfNotes('a'));
+  kr::RtfdPackage::write(folder + QStringLiteral("/Now Pads 000001.rtfd"), megabyteOfNotes('b'));
+  kr::UserDefaults::standard().registerDefault(QStringLiteral("nowPadBackgroundColor"),
+                                               QStringLiteral("#ffffcc"));
+  kr::NowAndLaterBoardManager manager(dir.path(), kr::UserDefaults::standard());
+  kr::PadViewController pad(true);
+  pad.backgroundColorStorageKey = QStringLiteral("nowPadBackgroundColor");
+  pad.backingStoreDescriptor = &manager.nowStoreDesc();
+  pad.build();
+  pad.view()->resize(400, 600);
+  pad.view()->show();
+  QApplication::processEvents();
+  double layoutSeconds = 0;
+  bool forwards = false;
+  for (auto _ : state) {
+    QTextCursor cursor = pad.textView()->textCursor();
+    cursor.insertText(QStringLiteral("x"));
+    forwards ? pad.nextSheet() : pad.previousSheet();
+    forwards = !forwards;
+    state.PauseTiming();
+    QElapsedTimer layout;
+    layout.start();
+    QApplication::processEvents();
+    pad.textView()->document()->documentLayout()->documentSize();
+    layoutSeconds += layout.nsecsElapsed() / 1e9;
+    state.ResumeTiming();
+  }
+  state.counters["layout_ms_per_page"] =
+      benchmark::Counter(layoutSeconds * 1000.0 / double(state.iterations()));
+}
+BENCHMARK(BM_PageBetweenTwoMegabyteSheets)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// The parts of one page turn, one by one.
+void BM_PagePartsOfAMegabyteSheet(benchmark::State& state) {
+  QTemporaryDir dir;
+  const QString path = dir.path() + QStringLiteral("/Now Pads 000000.rtfd");
+  const kr::RichText text = megabyteOfNotes('a');
+  kr::RtfdPackage::write(path, text);
+  QTextDocument document;
+  double write = 0, read = 0, fill = 0, fromDocument = 0;
+  for (auto _ : state) {
+    QElapsedTimer timer;
+    timer.start();
+    kr::RtfdPackage::write(path, text);
+    write += timer.nsecsElapsed() / 1e6;
+    timer.restart();
+    const kr::RtfdPackage::ReadResult result = kr::RtfdPackage::read(path);
+    read += timer.nsecsElapsed() / 1e6;
+    timer.restart();
+    kr::RichTextDocument::fill(&document, result.text);
+    fill += timer.nsecsElapsed() / 1e6;
+    timer.restart();
+    benchmark::DoNotOptimize(kr::RichTextDocument::fromDocument(document));
+    fromDocument += timer.nsecsElapsed() / 1e6;
+  }
+  const double n = double(state.iterations());
+  state.counters["write_ms"] = write / n;
+  state.counters["read_ms"] = read / n;
+  state.counters["fill_ms"] = fill / n;
+  state.counters["from_document_ms"] = fromDocument / n;
+}
+BENCHMARK(BM_PagePartsOfAMegabyteSheet)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+} // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QTemporaryDir home;
+  qputenv("HOME", home.path().toUtf8());
+  qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toUtf8());
+  qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/.local/share")).toUtf8());
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

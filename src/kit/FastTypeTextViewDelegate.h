@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <memory>
+
+namespace kr {
+
+class NowAndLaterBoardTextView;
+class SmartTimerWrapper;
+
+// Serves one pad editor: writes its sheet back to the pad's store, at the
+// latest about five seconds after the first edit since the last write. A
+// pending write is never pushed back by further typing.
+//
+// A write that fails keeps the text in the editor; the reason goes to the
+// console and, once until a write succeeds again, to the user. The next save
+// (an edit's autosave, a page change, quitting) tries again.
+class FastTypeTextViewDelegate : public QObject {
+  Q_OBJECT
+
+public:
+  static constexpr double kAutosaveDelay = 5.0;
+  static constexpr double kAutosaveTolerance = 2.5;
+
+  enum class Report { alert, consoleOnly };
+
+  explicit FastTypeTextViewDelegate(NowAndLaterBoardTextView* textView);
+  ~FastTypeTextViewDelegate() override;
+
+  NowAndLaterBoardTextView* textView() const { return textView_; }
+
+  // Writes the whole text to the store's selected sheet. True when it was
+  // written, or when there is nothing to write (no store; a sheet shown
+  // read-only). A pending autosave is dropped once the text is written.
+  bool save(Report report = Report::alert);
+  // Arms the autosave unless it is pending already.
+  void triggerDelayedWrite();
+  // The autosave's firing.
+  void timerFireMethod();
+
+  bool isWritePending() const;
+  // Why the last write failed; empty after a successful one.
+  QString failure() const { return failure_; }
+
+private:
+  QPointer<NowAndLaterBoardTextView> textView_;
+  std::shared_ptr<SmartTimerWrapper> timer_;
+  QString failure_;
+  bool failureReported_ = false;
+};
+
+} // namespace kr

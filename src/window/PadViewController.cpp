@@ -1,0 +1,387 @@
+#include "window/PadViewController.h"
+
+#include "art/KorvaneStyleKit.h"
+#include "engine/BackingStoreDescriptor.h"
+#include "engine/BackingStoreManager.h"
+#include "kit/FastTypeTextViewDelegate.h"
+#include "kit/KVOResponder.h"
+#include "kit/NowAndLaterBoardTextView.h"
+#include "kit/PadTextSettings.h"
+#include "kit/TextIndicatorsView.h"
+#include "platform/AlertPresenterAPI.h"
+#include "platform/FatalError.h"
+#include "platform/GraphicsContext.h"
+#include "platform/QnLog.h"
+#include "platform/UserDefaults.h"
+
+#include <QFileInfo>
+#include <QIcon>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QScrollBar>
+#include <QToolButton>
+
+namespace kr {
+
+namespace {
+
+QList<QPointer<PadViewController>>& controllers() {
+  static QList<QPointer<PadViewController>> list;
+  return list;
+}
+
+std::function<void(const QString&)>& helpPageShower() {
+  static std::function<void(const QString&)> show;
+  return show;
+}
+
+// A widget that places its children itself whenever it is resized.
+class PlacingWidget : public QWidget {
+public:
+  std::function<void()> place;
+
+protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QWidget::resizeEvent(event);
+    if (place)
+      place();
+  }
+};
+
+enum class Glyph { add, next, previous, stop };
+
+// The sheet buttons' images where the icon theme has none.
+QIcon drawnIcon(Glyph glyph) {
+  QPixmap pixmap(36, 36);
+  pixmap.setDevicePixelRatio(2.0);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  const QColor ink(0x44, 0x44, 0x44);
+  painter.setPen(QPen(ink, 2.0, Qt::SolidLine, Qt::RoundCap));
+  painter.setBrush(ink);
+  switch (glyph) {
+  case Glyph::add:
+    painter.drawLine(QPointF(9, 3), QPointF(9, 15));
+    painter.drawLine(QPointF(3, 9), QPointF(15, 9));
+    break;
+  case Glyph::next:
+    painter.setPen(Qt::NoPen);
+    painter.drawPolygon(QPolygonF({QPointF(5, 3), QPointF(14, 9), QPointF(5, 15)}));
+    break;
+  case Glyph::previous:
+    painter.setPen(Qt::NoPen);
+    painter.drawPolygon(QPolygonF({QPointF(13, 3), QPointF(4, 9), QPointF(13, 15)}));
+    break;
+  case Glyph::stop:
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(QRectF(2.5, 2.5, 13, 13));
+    painter.drawLine(QPointF(6, 6), QPointF(12, 12));
+    painter.drawLine(QPointF(12, 6), QPointF(6, 12));
+    break;
+  }
+  return QIcon(pixmap);
+}
+
+QIcon themedIcon(const char* name, Glyph glyph) {
+  const QIcon themed = QIcon::fromTheme(QString::fromLatin1(name));
+  return themed.isNull() ? drawnIcon(glyph) : themed;
+}
+
+QIcon helpIcon() {
+  return QIcon(QPixmap::fromImage(KorvaneStyleKit::imageOfHelpIcon().toImage(2.0)));
+}
+
+QToolButton* sheetButton(QWidget* parent, const QString& name, const QString& tip,
+                         const QIcon& icon) {
+  auto* button = new QToolButton(parent);
+  button->setObjectName(name);
+  button->setToolTip(tip);
+  button->setAccessibleName(tip);
+  button->setIcon(icon);
+  button->setIconSize(
+      QSize(PadViewController::kSheetButtonSize - 2, PadViewController::kSheetButtonSize - 2));
+  button->setAutoRaise(true);
+  button->setFocusPolicy(Qt::NoFocus);
+  button->setFixedSize(PadViewController::kSheetButtonSize, PadViewController::kSheetButtonSize);
+  button->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 0; }"));
+  return button;
+}
+
+} // namespace
+
+// PadBackgroundWall
+
+PadBackgroundWall::PadBackgroundWall(const QString& colorStorageKey, QWidget* parent)
+    : Wall(parent), key_(colorStorageKey) {
+  setObjectName(QStringLiteral("PadBackgroundWall"));
+  readColor();
+  kvoResponder_ = std::make_unique<KVOResponder>(key_, &UserDefaults::standard(),
+                                                 [this](UserDefaults*, const QString&) {
+                                                   readColor();
+                                                   update();
+                                                 });
+}
+
+PadBackgroundWall::~PadBackgroundWall() = default;
+
+void PadBackgroundWall::readColor() {
+  setBackgroundColor(PadTextSettings::padColor(UserDefaults::standard(), key_));
+}
+
+// PadViewController
+
+const QString PadViewController::kDeleteQuestion =
+    QStringLiteral("Are you certain that you want to permanently delete this sheet?");
+
+PadViewController::PadViewController(bool delayedBuild, QObject* parent)
+    : NiblessViewController(delayedBuild, parent) {}
+
+PadViewController::~PadViewController() {
+  controllers().removeAll(this);
+  // The views may outlive the controller inside the window: they stop
+  // calling it.
+  for (QWidget* widget : {view(), textViewWall_}) {
+    if (auto* placing = dynamic_cast<PlacingWidget*>(widget))
+      placing->place = nullptr;
+  }
+}
+
+QList<PadViewController*> PadViewController::allPadViewControllers() {
+  QList<PadViewController*> all;
+  for (const QPointer<PadViewController>& controller : controllers()) {
+    if (controller)
+      all.append(controller);
+  }
+  return all;
+}
+
+void PadViewController::setShowHelpPage(std::function<void(const QString&)> show) {
+  helpPageShower() = std::move(show);
+  for (PadViewController* controller : allPadViewControllers()) {
+    if (controller->helpButton_)
+      controller->helpButton_->setEnabled(static_cast<bool>(helpPageShower()));
+  }
+}
+
+void PadViewController::build() {
+  KR_ASSERT(!backgroundColorStorageKey.isEmpty(),
+            QStringLiteral("PadViewController built without a background colour key"));
+  KR_ASSERT(backingStoreDescriptor != nullptr,
+            QStringLiteral("PadViewController built without a backing store"));
+  auto* view = new PlacingWidget;
+  view->setObjectName(QStringLiteral("padView"));
+  view->setMinimumWidth(kMinimumWidth);
+  view->setMinimumHeight(kTopBand + kButtonStrip + 40);
+  // The top band belongs to the pad wall's button row, which lies under this
+  // view: only the indicators and the text take clicks.
+  view->setAttribute(Qt::WA_TranslucentBackground);
+  setView(view);
+
+  textIndicatorsView_ = new TextIndicatorsView(view);
+  textViewWall_ = createTextViewWall();
+  textViewWall_->setParent(view);
+  textViewWall_->setObjectName(QStringLiteral("textViewWall"));
+  textView_->setBackingStoreDescriptor(backingStoreDescriptor);
+  view->place = [this] { layoutView(); };
+
+  textView_->setTextIndicatorsView(textIndicatorsView_);
+  updateToolbarButtons();
+  textView_->awakeFromNib();
+  controllers().append(this);
+}
+
+void PadViewController::layoutView() {
+  QWidget* view = this->view();
+  const int width = view->width();
+  textIndicatorsView_->setGeometry(width - TextIndicatorsView::kWidth, 4,
+                                   TextIndicatorsView::kWidth, TextIndicatorsView::kHeight);
+  // One point in from the sides, two below the bottom (the window's frame
+  // covers them).
+  textViewWall_->setGeometry(1, kTopBand, width - 2, view->height() - kTopBand + 2);
+}
+
+QWidget* PadViewController::createTextViewWall() {
+  auto* wall = new PlacingWidget;
+  background_ = new PadBackgroundWall(backgroundColorStorageKey, wall);
+  textView_ = new NowAndLaterBoardTextView(background_);
+  textView_->setFrameShape(QFrame::NoFrame);
+  textView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  textView_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  textView_->setLineWrapMode(QTextEdit::WidgetWidth);
+  textView_->viewport()->setAutoFillBackground(false);
+  textView_->setAutoFillBackground(false);
+  textView_->setStyleSheet(QStringLiteral("QTextEdit { background: transparent; }"));
+  textView_->verticalScrollBar()->setObjectName(QStringLiteral("SpecialScroller"));
+
+  noticeLabel_ = new QLabel(background_);
+  noticeLabel_->setObjectName(QStringLiteral("sheetNotice"));
+  noticeLabel_->setWordWrap(true);
+  noticeLabel_->setStyleSheet(
+      QStringLiteral("QLabel { background: #fff4c0; color: #5a3c00; padding: 4px; }"));
+  noticeLabel_->hide();
+
+  updateTextView();
+
+  // From the right: new, next, previous, delete, help.
+  newSheetButton_ =
+      sheetButton(wall, QStringLiteral("newSheetButton"), QStringLiteral("Create A New Sheet"),
+                  themedIcon("list-add", Glyph::add));
+  nextSheetButton_ =
+      sheetButton(wall, QStringLiteral("nextSheetButton"), QStringLiteral("Next / New Pad"),
+                  themedIcon("go-next", Glyph::next));
+  previousSheetButton_ =
+      sheetButton(wall, QStringLiteral("previousSheetButton"), QStringLiteral("Previous Pad"),
+                  themedIcon("go-previous", Glyph::previous));
+  deleteSheetButton_ =
+      sheetButton(wall, QStringLiteral("deleteSheetButton"), QStringLiteral("Delete Current Pad"),
+                  themedIcon("process-stop", Glyph::stop));
+  helpButton_ = sheetButton(wall, QStringLiteral("helpButton"),
+                            QStringLiteral("More Information\u2026"), helpIcon());
+  connect(newSheetButton_, &QToolButton::clicked, this, [this] { newSheet(); });
+  connect(nextSheetButton_, &QToolButton::clicked, this, [this] { nextSheet(); });
+  connect(previousSheetButton_, &QToolButton::clicked, this, [this] { previousSheet(); });
+  connect(deleteSheetButton_, &QToolButton::clicked, this, [this] { deleteSheet(); });
+  connect(helpButton_, &QToolButton::clicked, this, [this] { showHelp(); });
+  wall->place = [this] { layoutTextViewWall(); };
+  return wall;
+}
+
+void PadViewController::layoutTextViewWall() {
+  const QSize size = textViewWall_->size();
+  const int backgroundHeight = std::max(0, size.height() - kButtonStrip);
+  background_->setGeometry(0, 0, size.width(), backgroundHeight);
+  int top = 0;
+  if (!noticeLabel_->isHidden()) {
+    noticeLabel_->setGeometry(0, 0, size.width(), noticeLabel_->heightForWidth(size.width()));
+    top = noticeLabel_->height();
+  }
+  textView_->setGeometry(0, top, size.width(), std::max(0, backgroundHeight - top));
+  const int inset = 8;
+  int right = size.width() - inset;
+  const int bottom = size.height() - 11;
+  for (QToolButton* button :
+       {newSheetButton_, nextSheetButton_, previousSheetButton_, deleteSheetButton_, helpButton_}) {
+    button->move(right - kSheetButtonSize, bottom - kSheetButtonSize);
+    right -= kSheetButtonSize + kSheetButtonGap;
+  }
+}
+
+bool PadViewController::writeCurrentSheet() {
+  FastTypeTextViewDelegate* delegate = textView_ ? textView_->delegate() : nullptr;
+  return !delegate || delegate->save();
+}
+
+bool PadViewController::newSheet() {
+  if (!writeCurrentSheet())
+    return false;
+  BackingStoreDescriptor& store = *backingStoreDescriptor;
+  const QString path = BackingStoreManager::sharedManager().newFile(store);
+  store.pointToFileWithID(path);
+  updateTextView();
+  updateToolbarButtons();
+  return true;
+}
+
+bool PadViewController::nextSheet() {
+  const std::optional<QString> next = backingStoreDescriptor->index().nextID();
+  if (!next || !writeCurrentSheet())
+    return false;
+  backingStoreDescriptor->pointToFileWithID(*next);
+  updateTextView();
+  updateToolbarButtons();
+  return true;
+}
+
+bool PadViewController::previousSheet() {
+  const std::optional<QString> previous = backingStoreDescriptor->index().previousID();
+  if (!previous || !writeCurrentSheet())
+    return false;
+  backingStoreDescriptor->pointToFileWithID(*previous);
+  updateTextView();
+  updateToolbarButtons();
+  return true;
+}
+
+bool PadViewController::deleteSheet() {
+  BackingStoreIndex& index = backingStoreDescriptor->index();
+  if (!index.hasNextID() && !index.hasPreviousID())
+    return false;
+  if (!writeCurrentSheet())
+    return false;
+  Alert alert{kDeleteQuestion, {}, {QStringLiteral("OK"), QStringLiteral("Cancel")}};
+  alert.style = Alert::Style::informational;
+  if (AlertPresenterAPI::shared().runModal(alert) != 0)
+    return false;
+  const std::optional<QString> selected = index.selectedID();
+  if (!selected)
+    return false;
+  const std::optional<QString> next = index.hasNextID() ? index.nextID() : index.previousID();
+  if (next)
+    backingStoreDescriptor->pointToFileWithID(*next);
+  BackingStoreManager::sharedManager().removeSheetFromDescriptor(*backingStoreDescriptor,
+                                                                 *selected);
+  updateTextView();
+  updateToolbarButtons();
+  return true;
+}
+
+void PadViewController::showHelp() {
+  if (helpPageShower())
+    helpPageShower()(QStringLiteral("fast_type_syntax.html"));
+}
+
+void PadViewController::focus() {
+  if (view() && textView_ && view()->window() && view()->isVisible())
+    textView_->setFocus(Qt::OtherFocusReason);
+}
+
+void PadViewController::updateTextView() {
+  BackingStoreDescriptor& store = *backingStoreDescriptor;
+  using File = BackingStoreManager::SelectedFile;
+  const File file = BackingStoreManager::sharedManager().readSelectedFile(store);
+  QString notice;
+  if (file.status != File::Status::Ok) {
+    const QString name = QFileInfo(file.path).fileName();
+    notice = file.status == File::Status::Partial
+                 ? QStringLiteral("Only part of the sheet \"%1\" could be read (%2). It is shown "
+                                  "read-only and will not be changed.")
+                       .arg(name, file.error)
+                 : QStringLiteral("The sheet \"%1\" could not be read (%2). It is shown "
+                                  "read-only and will not be changed.")
+                       .arg(name, file.error);
+    platformLog(QStringLiteral("%1 (%2)").arg(notice, file.path));
+  }
+  textView_->showSheet(file.text, notice);
+  noticeLabel_->setText(notice);
+  noticeLabel_->setVisible(!notice.isEmpty());
+  if (textViewWall_)
+    layoutTextViewWall();
+  store.index().refreshIndexFromDisk();
+}
+
+void PadViewController::updateToolbarButtons() {
+  const BackingStoreIndex& index = backingStoreDescriptor->index();
+  nextSheetButton_->setEnabled(index.hasNextID());
+  previousSheetButton_->setEnabled(index.hasPreviousID());
+  deleteSheetButton_->setEnabled(index.hasNextID() || index.hasPreviousID());
+  newSheetButton_->setEnabled(true);
+  helpButton_->setEnabled(static_cast<bool>(helpPageShower()));
+}
+
+QStringList PadViewController::saveAllPads() {
+  QStringList failures;
+  for (PadViewController* controller : allPadViewControllers()) {
+    FastTypeTextViewDelegate* delegate =
+        controller->textView_ ? controller->textView_->delegate() : nullptr;
+    if (!delegate)
+      continue;
+    if (!delegate->save(FastTypeTextViewDelegate::Report::consoleOnly))
+      failures.append(delegate->failure());
+  }
+  return failures;
+}
+
+} // namespace kr

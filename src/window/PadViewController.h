@@ -1,0 +1,112 @@
+#pragma once
+
+#include "kit/NiblessViewController.h"
+#include "kit/Wall.h"
+
+#include <QList>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QLabel;
+class QToolButton;
+
+namespace kr {
+
+class BackingStoreDescriptor;
+class KVOResponder;
+class NowAndLaterBoardTextView;
+class TextIndicatorsView;
+
+// A pad's background: the colour stored under its key, followed at once when
+// the key changes.
+class PadBackgroundWall : public Wall {
+  Q_OBJECT
+
+public:
+  explicit PadBackgroundWall(const QString& colorStorageKey, QWidget* parent = nullptr);
+  ~PadBackgroundWall() override;
+
+private:
+  void readColor();
+  QString key_;
+  std::unique_ptr<KVOResponder> kvoResponder_;
+};
+
+// One note pad: its editor on the pad's colour, the format indicators above
+// and the sheet buttons below. Every page change writes the current sheet
+// first; a sheet that cannot be written is not left.
+class PadViewController : public NiblessViewController {
+  Q_OBJECT
+
+public:
+  static constexpr int kMinimumWidth = 300;
+  static constexpr int kTopBand = 37;
+  static constexpr int kButtonStrip = 37;
+  static constexpr int kSheetButtonSize = 18;
+  static constexpr int kSheetButtonGap = 8;
+
+  static const QString kDeleteQuestion;
+
+  explicit PadViewController(bool delayedBuild = true, QObject* parent = nullptr);
+  ~PadViewController() override;
+
+  QString backgroundColorStorageKey;
+  BackingStoreDescriptor* backingStoreDescriptor = nullptr;
+
+  void build() override;
+
+  NowAndLaterBoardTextView* textView() const { return textView_; }
+  TextIndicatorsView* textIndicatorsView() const { return textIndicatorsView_; }
+  QToolButton* newSheetButton() const { return newSheetButton_; }
+  QToolButton* nextSheetButton() const { return nextSheetButton_; }
+  QToolButton* previousSheetButton() const { return previousSheetButton_; }
+  QToolButton* deleteSheetButton() const { return deleteSheetButton_; }
+  QToolButton* helpButton() const { return helpButton_; }
+  // The notice over a sheet shown read-only (hidden otherwise).
+  QLabel* noticeLabel() const { return noticeLabel_; }
+
+  // Each returns false, changing nothing, when the current sheet could not
+  // be written first.
+  bool newSheet();
+  bool nextSheet();
+  bool previousSheet();
+  // Asks first; false when cancelled or when the sheet could not be written.
+  bool deleteSheet();
+  void showHelp();
+  void focus();
+  void updateTextView();
+  void updateToolbarButtons();
+
+  // The controllers in the order they were built (Now, Later, Scratch).
+  static QList<PadViewController*> allPadViewControllers();
+  // Writes every pad, in the order they were built; a failure goes to the
+  // console only (quitting decides what to tell). Returns the failures
+  // ("<sheet>: <reason>"), none when all were written.
+  static QStringList saveAllPads();
+
+  // Opens a help page in the help pad; installed by the application. The
+  // help button stays disabled without it.
+  static void setShowHelpPage(std::function<void(const QString& page)> show);
+
+private:
+  QWidget* createTextViewWall();
+  bool writeCurrentSheet();
+  void layoutView();
+  void layoutTextViewWall();
+
+  NowAndLaterBoardTextView* textView_ = nullptr;
+  TextIndicatorsView* textIndicatorsView_ = nullptr;
+  QWidget* textViewWall_ = nullptr;
+  PadBackgroundWall* background_ = nullptr;
+  QLabel* noticeLabel_ = nullptr;
+  QToolButton* newSheetButton_ = nullptr;
+  QToolButton* nextSheetButton_ = nullptr;
+  QToolButton* previousSheetButton_ = nullptr;
+  QToolButton* deleteSheetButton_ = nullptr;
+  QToolButton* helpButton_ = nullptr;
+};
+
+} // namespace kr

@@ -1,0 +1,283 @@
+// The pads in the program as main() builds it: the selectors, the hot keys'
+// actions, the "Pads" menu and saving on every way out.
+#include "StartedProgram.h"
+
+#include "kit/HideableFragmentWall.h"
+#include "kit/NowAndLaterBoardTextView.h"
+#include "platform/RtfdPackage.h"
+#include "platform/UserDefaults.h"
+#include "shell/AppDelegate.h"
+#include "shell/ApplicationShell.h"
+#include "shell/MainController.h"
+#include "states/PageServices.h"
+#include "support/TestEnvironment.h"
+#include "window/MainWindow.h"
+#include "window/MainWindowController.h"
+#include "window/NowAndLaterBoardManager.h"
+#include "window/PadSection.h"
+#include "window/PadViewController.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <csignal>
+
+using namespace kr;
+using kr::test::AlertAnswerer;
+using kr::test::StartedProgram;
+
+namespace {
+
+QVariantMap allPadsHidden() {
+  QVariantMap settings;
+  for (const QString& key : MainWindowController::padStorageKeyPaths())
+    settings[key] = true;
+  settings[QStringLiteral("shouldHideOnTimeSliceRunningActivation")] = false;
+  return settings;
+}
+
+MainWindow& window(StartedProgram& p) { return *p.program->shell().appDelegate().mainWindow(); }
+MainWindowController& controller(StartedProgram& p) { return window(p).controller(); }
+MainController& mainController(StartedProgram& p) { return p.program->shell().mainController(); }
+bool hidden(const char* key) { return UserDefaults::standard().boolValue(QLatin1String(key)); }
+
+QAbstractButton* buttonIn(QWidget* parent, const QString& name) {
+  for (QAbstractButton* button : parent->findChildren<QAbstractButton*>(name)) {
+    if (button->isVisible())
+      return button;
+  }
+  ADD_FAILURE() << "no visible button " << name.toStdString();
+  return nullptr;
+}
+
+void settle() {
+  QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
+}
+
+int runLoopWith(StartedProgram& p, const std::function<void()>& action, int limitMs = 3000) {
+  QTimer::singleShot(0, qApp, action);
+  QTimer limit;
+  limit.setSingleShot(true);
+  QObject::connect(&limit, &QTimer::timeout, qApp, [] { QCoreApplication::exit(99); });
+  limit.start(limitMs);
+  return p.program->exec();
+}
+
+QString currentNowSheet() {
+  auto& store = NowAndLaterBoardManager::sharedManager().nowStoreDesc();
+  return RtfdPackage::read(*store.index().selectedID()).text.plainText();
+}
+
+void typeIntoNowPad(StartedProgram& p, const QString& text) {
+  UserDefaults::standard().setValue(QStringLiteral("nowPadHidden"), false);
+  settle();
+  NowAndLaterBoardTextView* view = controller(p).nowPadController()->textView();
+  QTextCursor end = view->textCursor();
+  end.movePosition(QTextCursor::End);
+  view->setTextCursor(end);
+  QTest::keyClicks(view, text);
+}
+
+} // namespace
+
+TEST(PadsProgram, TheSelectorsShowOnePadAtATimeAndTheWindowFollows) {
+  StartedProgram p(allPadsHidden());
+  settle();
+  MainWindowController& c = controller(p);
+  QWidget* icons = c.padSection().padSelectorOnMainWall();
+  ASSERT_TRUE(icons->isVisible());
+  EXPECT_EQ(icons->size(), QSize(6 * 18 + 5 * 2, 18));
+  EXPECT_EQ(icons->pos(), QPoint(440 - 8 - icons->width(), 8));
+  const int narrow = window(p).width();
+  EXPECT_FALSE(c.isPadSectionVisible());
+
+  // The Later Pad icon shows the later pad beside the column.
+  QTest::mouseClick(buttonIn(icons, QStringLiteral("Later Pad")), Qt::LeftButton);
+  settle();
+  EXPECT_FALSE(hidden("laterPadHidden"));
+  EXPECT_TRUE(c.isPadSectionVisible());
+  EXPECT_FALSE(icons->isVisible());
+  HideableFragmentWall* later = c.padSection().laterPadFragmentWall();
+  EXPECT_TRUE(later->isVisible());
+  EXPECT_GE(later->width(), 400);
+  EXPECT_EQ(later->height(), c.leftFragmentWall()->height());
+  EXPECT_GE(window(p).width(), narrow + 400);
+
+  // Its button row lies over the pad's content and takes the click: the log
+  // book takes the later pad's place.
+  QWidget* row = later->findChild<QWidget*>(QStringLiteral("embeddedWall"));
+  ASSERT_NE(row, nullptr);
+  EXPECT_EQ(row->pos(), QPoint(2, 4));
+  QAbstractButton* logBook = buttonIn(row, QStringLiteral("Log Book"));
+  EXPECT_EQ(logBook->toolTip(), QStringLiteral("Log Book"));
+  EXPECT_EQ(buttonIn(row, QStringLiteral("Later Pad"))->text(), QStringLiteral("Later Pad"));
+  const QPoint inWall = logBook->mapTo(later, logBook->rect().center());
+  EXPECT_EQ(later->childAt(inWall), logBook);
+  QTest::mouseClick(logBook, Qt::LeftButton);
+  settle();
+  EXPECT_TRUE(hidden("laterPadHidden"));
+  EXPECT_FALSE(hidden("logBookPadHidden"));
+  EXPECT_FALSE(later->isVisible());
+
+  // The shown pad's own button hides it: the column alone again.
+  QWidget* logRow =
+      c.padSection().logBookPadFragmentWall()->findChild<QWidget*>(QStringLiteral("embeddedWall"));
+  QTest::mouseClick(buttonIn(logRow, QStringLiteral("Log Book")), Qt::LeftButton);
+  settle();
+  EXPECT_FALSE(c.isPadSectionVisible());
+  EXPECT_TRUE(icons->isVisible());
+  EXPECT_EQ(window(p).width(), narrow);
+
+  // The statistics of the current week, from wherever.
+  UserDefaults::standard().setValue(QStringLiteral("currentlyDisplayedStatistic"), 3);
+  c.showPad(QStringLiteral("helpPadHidden"));
+  c.showCurrentWeekStatisticsPad();
+  EXPECT_TRUE(hidden("helpPadHidden"));
+  EXPECT_FALSE(hidden("statsPadHidden"));
+  EXPECT_EQ(UserDefaults::standard().integer(QStringLiteral("currentlyDisplayedStatistic")), 0);
+  // The rating page reaches the section through its services.
+  EXPECT_TRUE(PageServices::shared().callIsPadSectionVisible());
+  EXPECT_EQ(PageServices::shared().callPadStorageKeyPaths().size(), 6);
+}
+
+TEST(PadsProgram, AShownPadNearTheScreensRightEdgeMovesTheWindowLeft) {
+  StartedProgram p(allPadsHidden());
+  settle();
+  const QRect visible = window(p).screen()->availableGeometry();
+  window(p).move(visible.right() - window(p).frameGeometry().width() - 100, 50);
+  settle();
+  mainController(p).tryToPerform(QStringLiteral("toggleHelpPad"));
+  settle();
+  const QRect frame = window(p).frameGeometry();
+  EXPECT_LE(frame.right(), visible.right());
+  EXPECT_EQ(frame.right(), visible.right());
+  EXPECT_EQ(UserDefaults::standard().doubleValue(QStringLiteral("topLeftX")), double(frame.x()));
+}
+
+TEST(PadsProgram, APadsHotKeyShowsItFromTheBackgroundAndTogglesItInFront) {
+  StartedProgram p(allPadsHidden());
+  settle();
+  AppDelegate& app = p.program->shell().appDelegate();
+  app.hide();
+  ASSERT_TRUE(app.isHidden());
+  mainController(p).tryToPerform(QStringLiteral("nowHotKey"));
+  settle();
+  EXPECT_FALSE(app.isHidden());
+  EXPECT_FALSE(hidden("nowPadHidden"));
+  // In the background again: the hot key shows, never hides.
+  app.hide();
+  mainController(p).tryToPerform(QStringLiteral("nowHotKey"));
+  EXPECT_FALSE(hidden("nowPadHidden"));
+  // In front it toggles.
+  window(p).activateWindow();
+  settle();
+  ASSERT_EQ(QGuiApplication::applicationState(), Qt::ApplicationActive);
+  mainController(p).tryToPerform(QStringLiteral("nowHotKey"));
+  EXPECT_TRUE(hidden("nowPadHidden"));
+  mainController(p).tryToPerform(QStringLiteral("scratchPadHotKey"));
+  EXPECT_FALSE(hidden("scratchPadHidden"));
+  mainController(p).tryToPerform(QStringLiteral("laterHotKey"));
+  EXPECT_TRUE(hidden("scratchPadHidden"));
+  EXPECT_FALSE(hidden("laterPadHidden"));
+  for (const char* action : {"toggleLogBook", "toggleStatisticsWindow", "toggleHelpPad"}) {
+    mainController(p).tryToPerform(QLatin1String(action));
+    EXPECT_EQ(controller(p).isPadSectionVisible(), true) << action;
+  }
+  mainController(p).tryToPerform(QStringLiteral("toggleHelpPad"));
+  EXPECT_FALSE(controller(p).isPadSectionVisible());
+  mainController(p).tryToPerform(QStringLiteral("showHelpPad"));
+  EXPECT_FALSE(hidden("helpPadHidden"));
+}
+
+TEST(PadsProgram, ThePadsMenuSendsThePadActions) {
+  StartedProgram p(allPadsHidden());
+  settle();
+  QMenu* main = window(p).findChild<QToolButton*>(QStringLiteral("mainMenuButton"))->menu();
+  ASSERT_NE(main, nullptr);
+  QMenu* pads = nullptr;
+  for (QAction* top : main->actions()) {
+    if (top->text() == QLatin1String("Pads"))
+      pads = top->menu();
+  }
+  ASSERT_NE(pads, nullptr);
+  QStringList titles;
+  for (QAction* item : pads->actions()) {
+    if (!item->isSeparator())
+      titles.append(item->text());
+  }
+  EXPECT_EQ(titles, (QStringList{"Now Pad", "Later Pad", "Scratch Pad", "Read Objective Aloud",
+                                 "Insert Breadcrumbs Template", "Insert Priming Template",
+                                 "Log Book", "Statistics", "Help"}));
+  for (QAction* item : pads->actions()) {
+    if (item->text() == QLatin1String("Insert Breadcrumbs Template"))
+      item->trigger();
+  }
+  EXPECT_FALSE(hidden("scratchPadHidden"));
+  NowAndLaterBoardTextView* scratch = controller(p).scratchPadController()->textView();
+  EXPECT_TRUE(scratch->toPlainText().startsWith(QStringLiteral("Breadcrumbs")));
+  EXPECT_TRUE(scratch->textCursor().selectedText().startsWith(QChar(u'\u2039')));
+}
+
+TEST(PadsProgram, ThePadsAreSavedWhenTheProgramQuits) {
+  StartedProgram p(allPadsHidden());
+  settle();
+  typeIntoNowPad(p, QStringLiteral(" quit-text"));
+  EXPECT_EQ(runLoopWith(p, [&] { mainController(p).tryToPerform(QStringLiteral("terminate")); }),
+            0);
+  EXPECT_TRUE(currentNowSheet().contains(QStringLiteral("quit-text")));
+}
+
+TEST(PadsProgram, ThePadsAreSavedOnASignalAndAtLogout) {
+  StartedProgram p(allPadsHidden());
+  settle();
+  typeIntoNowPad(p, QStringLiteral(" logout-text"));
+  p.program->shell().saveForSessionEnd();
+  EXPECT_TRUE(currentNowSheet().contains(QStringLiteral("logout-text")));
+  typeIntoNowPad(p, QStringLiteral(" signal-text"));
+  EXPECT_EQ(runLoopWith(p, [] { std::raise(SIGTERM); }), 0);
+  EXPECT_TRUE(currentNowSheet().contains(QStringLiteral("signal-text")));
+}
+
+TEST(PadsProgram, AQuitWhosePadsCannotBeSavedAsksAndASignalOnlyLogs) {
+  StartedProgram p(allPadsHidden());
+  settle();
+  auto& store = NowAndLaterBoardManager::sharedManager().nowStoreDesc();
+  const QString folder = store.folderPath();
+  const QString aside = folder + QStringLiteral(" aside");
+  ASSERT_TRUE(QDir().rename(folder, aside));
+  {
+    QFile blocker(folder);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  }
+  typeIntoNowPad(p, QStringLiteral(" unsaved"));
+  test::ExpectWarnings expected({QStringLiteral("could not write")});
+  test::ConsoleCapture console;
+  {
+    AlertAnswerer cancel(QStringLiteral("Cancel"));
+    EXPECT_EQ(runLoopWith(
+                  p, [&] { mainController(p).tryToPerform(QStringLiteral("terminate")); }, 500),
+              99);
+    ASSERT_EQ(cancel.seen.size(), 1);
+    EXPECT_TRUE(cancel.seen[0].startsWith(MainController::kPadsNotSavedMessage));
+  }
+  {
+    AlertAnswerer none(QStringLiteral("Quit Anyway"));
+    EXPECT_EQ(runLoopWith(p, [] { std::raise(SIGTERM); }), 0);
+    EXPECT_TRUE(none.seen.isEmpty());
+  }
+  EXPECT_TRUE(console.contains(QStringLiteral("A pad could not be saved before quitting")));
+  ASSERT_TRUE(QFile::remove(folder));
+  ASSERT_TRUE(QDir().rename(aside, folder));
+}

@@ -1,0 +1,439 @@
+#include "window/NowAndLaterBoardManager.h"
+#include "window/PadKeys.h"
+#include "window/PadViewController.h"
+
+#include "engine/BackingStoreDescriptor.h"
+#include "engine/BackingStoreManager.h"
+#include "kit/FastTypeTextViewDelegate.h"
+#include "kit/NowAndLaterBoardTextView.h"
+#include "kit/PadTextSettings.h"
+#include "platform/RtfdPackage.h"
+#include "platform/TestAlertPresenter.h"
+#include "platform/UserDefaults.h"
+#include "support/FreshDefaults.h"
+#include "support/TestClock.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextCursor>
+#include <QToolButton>
+
+using namespace kr;
+
+namespace {
+
+QString sheetText(const QString& path) {
+  const RtfdPackage::ReadResult read = RtfdPackage::read(path);
+  return read.status == RtfdPackage::Status::Ok ? read.text.plainText() : QStringLiteral("<none>");
+}
+
+// Every file below `folder` with its bytes.
+QMap<QString, QByteArray> snapshot(const QString& folder) {
+  QMap<QString, QByteArray> files;
+  QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QString path = it.next();
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+      files[path] = file.readAll();
+  }
+  return files;
+}
+
+void writeSheet(const QString& path, const QString& text) {
+  ASSERT_TRUE(RtfdPackage::write(path, RichText(text)));
+}
+
+class Pads : public ::testing::Test {
+protected:
+  Pads() {
+    test::freshStandardDefaults();
+    defaults().registerDefault(QStringLiteral("nowPadBackgroundColor"), QStringLiteral("#ffffcc"));
+    defaults().registerDefault(QStringLiteral("laterPadBackgroundColor"),
+                               QStringLiteral("#e4ffdc"));
+    defaults().registerDefault(QStringLiteral("scratchPadBackgroundColor"),
+                               QStringLiteral("#edddff"));
+    defaults().registerDefault(QStringLiteral("textColor"), QStringLiteral("#000000"));
+    defaults().registerDefault(QStringLiteral("defaultFont"),
+                               QFont(QStringLiteral("Helvetica"), 12).toString());
+  }
+
+  static UserDefaults& defaults() { return UserDefaults::standard(); }
+
+  std::unique_ptr<NowAndLaterBoardManager> makeManager() {
+    return std::make_unique<NowAndLaterBoardManager>(dir.path(), defaults());
+  }
+
+  std::unique_ptr<PadViewController> makePad(BackingStoreDescriptor& store,
+                                             const char* colourKey = "nowPadBackgroundColor") {
+    auto pad = std::make_unique<PadViewController>(true);
+    pad->backgroundColorStorageKey = QString::fromLatin1(colourKey);
+    pad->backingStoreDescriptor = &store;
+    pad->build();
+    pad->view()->resize(400, 500);
+    pad->view()->show();
+    return pad;
+  }
+
+  QString nowSheet(int number) const {
+    return dir.path() +
+           QStringLiteral("/Pads/Now Pad/Now Pads %1.rtfd").arg(number, 6, 10, QLatin1Char('0'));
+  }
+
+  static void type(PadViewController& pad, const QString& text) {
+    QTextCursor cursor = pad.textView()->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    pad.textView()->setTextCursor(cursor);
+    QTest::keyClicks(pad.textView(), text);
+  }
+
+  QTemporaryDir dir;
+  test::TestClock clock;
+  TestAlertPresenter alerts;
+  ScopedAlertPresenter scopedAlerts{alerts};
+};
+
+TEST_F(Pads, AFirstRunMakesSheetZeroFromItsTemplateAndNewSheetsCountOnFromTheLast) {
+  auto manager = makeManager();
+  for (const char* folder : {"Now Pad", "Later Pad", "Scratch Pad"})
+    EXPECT_TRUE(QFileInfo(dir.path() + QStringLiteral("/Pads/") + QLatin1String(folder)).isDir());
+  auto pad = makePad(manager->nowStoreDesc());
+  EXPECT_TRUE(sheetText(nowSheet(0)).startsWith(QStringLiteral("Now")));
+  EXPECT_TRUE(pad->textView()->toPlainText().startsWith(QStringLiteral("Now")));
+  // One sheet: nothing to page to, nothing that may be deleted.
+  EXPECT_FALSE(pad->nextSheetButton()->isEnabled());
+  EXPECT_FALSE(pad->previousSheetButton()->isEnabled());
+  EXPECT_FALSE(pad->deleteSheetButton()->isEnabled());
+  EXPECT_TRUE(pad->newSheetButton()->isEnabled());
+  EXPECT_EQ(pad->newSheetButton()->toolTip(), QStringLiteral("Create A New Sheet"));
+  EXPECT_EQ(pad->nextSheetButton()->toolTip(), QStringLiteral("Next / New Pad"));
+  EXPECT_EQ(pad->previousSheetButton()->toolTip(), QStringLiteral("Previous Pad"));
+  EXPECT_EQ(pad->deleteSheetButton()->toolTip(), QStringLiteral("Delete Current Pad"));
+  EXPECT_EQ(pad->helpButton()->toolTip(), QStringLiteral("More Information\u2026"));
+  // The help page needs the help viewer: until it is there, the button is off.
+  EXPECT_FALSE(pad->helpButton()->isEnabled());
+
+  pad->newSheetButton()->click();
+  EXPECT_TRUE(QFileInfo::exists(nowSheet(1)));
+  EXPECT_TRUE(pad->previousSheetButton()->isEnabled());
+  EXPECT_TRUE(pad->deleteSheetButton()->isEnabled());
+  EXPECT_FALSE(pad->nextSheetButton()->isEnabled());
+
+  // Gaps are never refilled: after 000001 and 000003 comes 000004.
+  writeSheet(nowSheet(3), QStringLiteral("three\n"));
+  manager->nowStoreDesc().index().refreshIndexFromDisk();
+  pad->newSheet();
+  EXPECT_EQ(manager->nowStoreDesc().index().selectedID(), nowSheet(4));
+  EXPECT_TRUE(QFileInfo::exists(nowSheet(4)));
+}
+
+TEST_F(Pads, DeletingAsksFirstAndShowsTheNextSheetOrElseThePreviousOne) {
+  for (int i = 0; i < 3; ++i) {
+    QDir().mkpath(dir.path() + QStringLiteral("/Pads/Now Pad"));
+    writeSheet(nowSheet(i), QStringLiteral("sheet %1\n").arg(i));
+  }
+  auto manager = makeManager();
+  auto pad = makePad(manager->nowStoreDesc());
+  ASSERT_EQ(pad->textView()->toPlainText(), QStringLiteral("sheet 2\n"));
+  pad->previousSheet();
+  ASSERT_EQ(pad->textView()->toPlainText(), QStringLiteral("sheet 1\n"));
+
+  // Cancel keeps the sheet (written before the question).
+  type(*pad, QStringLiteral("kept"));
+  alerts.answer = 1;
+  EXPECT_FALSE(pad->deleteSheet());
+  ASSERT_EQ(alerts.shown.size(), 1);
+  EXPECT_EQ(alerts.shown[0].messageText, PadViewController::kDeleteQuestion);
+  EXPECT_EQ(alerts.shown[0].buttons, (QStringList{QStringLiteral("OK"), QStringLiteral("Cancel")}));
+  EXPECT_TRUE(QFileInfo::exists(nowSheet(1)));
+  EXPECT_EQ(sheetText(nowSheet(1)), QStringLiteral("sheet 1\nkept"));
+
+  // The middle one of three: the third shows.
+  alerts.answer = 0;
+  EXPECT_TRUE(pad->deleteSheet());
+  EXPECT_FALSE(QFileInfo::exists(nowSheet(1)));
+  EXPECT_EQ(pad->textView()->toPlainText(), QStringLiteral("sheet 2\n"));
+  // The last one: the one before it shows, and it is the only one left.
+  EXPECT_TRUE(pad->deleteSheet());
+  EXPECT_FALSE(QFileInfo::exists(nowSheet(2)));
+  EXPECT_EQ(pad->textView()->toPlainText(), QStringLiteral("sheet 0\n"));
+  EXPECT_FALSE(pad->deleteSheetButton()->isEnabled());
+  EXPECT_FALSE(pad->deleteSheet());
+  EXPECT_EQ(alerts.shown.size(), 3);
+}
+
+TEST_F(Pads, TextTypedJustBeforeAPageChangeIsKeptAndTheUndoHistoryStartsAfresh) {
+  auto manager = makeManager();
+  auto pad = makePad(manager->nowStoreDesc());
+  pad->newSheet();
+  pad->previousSheet();
+  type(*pad, QStringLiteral("typed now"));
+  EXPECT_TRUE(pad->textView()->delegate()->isWritePending());
+  clock.advance(1.0); // well before the autosave
+  EXPECT_FALSE(sheetText(nowSheet(0)).contains(QStringLiteral("typed now")));
+  ASSERT_TRUE(pad->nextSheet());
+  EXPECT_TRUE(sheetText(nowSheet(0)).contains(QStringLiteral("typed now")));
+  // The sheet shown has no undo records of the other one.
+  EXPECT_FALSE(pad->textView()->document()->isUndoAvailable());
+  ASSERT_TRUE(pad->previousSheet());
+  EXPECT_TRUE(pad->textView()->toPlainText().contains(QStringLiteral("typed now")));
+  EXPECT_FALSE(pad->textView()->document()->isUndoAvailable());
+}
+
+TEST_F(Pads, TheAutosaveWritesAboutEveryFiveSecondsWhileTypingGoesOn) {
+  auto manager = makeManager();
+  auto pad = makePad(manager->nowStoreDesc());
+  const QString before = sheetText(nowSheet(0));
+  QList<int> writes;
+  QString lastOnDisk = before;
+  for (int second = 1; second <= 20; ++second) {
+    type(*pad, QStringLiteral("x"));
+    clock.advance(1.0);
+    const QString onDisk = sheetText(nowSheet(0));
+    if (onDisk != lastOnDisk) {
+      writes.append(second);
+      lastOnDisk = onDisk;
+    }
+  }
+  // Typing never pushes a pending write back.
+  EXPECT_EQ(writes, (QList<int>{5, 10, 15, 20}));
+  EXPECT_TRUE(lastOnDisk.contains(QString(20, u'x')));
+  EXPECT_DOUBLE_EQ(FastTypeTextViewDelegate::kAutosaveTolerance, 2.5);
+  // Nothing typed: nothing pending, nothing written.
+  clock.advance(30.0);
+  EXPECT_FALSE(pad->textView()->delegate()->isWritePending());
+}
+
+TEST_F(Pads, SheetsThatCannotBeReadInFullAreShownReadOnlyAndLeftAsTheyAre) {
+  const QString folder = dir.path() + QStringLiteral("/Pads/Now Pad");
+  QDir().mkpath(folder);
+  writeSheet(nowSheet(0), QStringLiteral("good\n"));
+  // Cut off in the middle of its text.
+  QDir().mkpath(nowSheet(1));
+  {
+    QFile rtf(nowSheet(1) + QStringLiteral("/TXT.rtf"));
+    ASSERT_TRUE(rtf.open(QIODevice::WriteOnly));
+    rtf.write("{\\rtf1\\ansi{\\fonttbl\\f0 Helvetica;}\\f0 the first half of a long");
+  }
+  // No text file at all.
+  QDir().mkpath(nowSheet(2));
+  {
+    QFile junk(nowSheet(2) + QStringLiteral("/picture.png"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("not a sheet");
+  }
+  const auto before = snapshot(folder);
+  auto manager = makeManager();
+  test::ConsoleCapture console;
+  auto pad = makePad(manager->nowStoreDesc());
+
+  // The last sheet shows first: it cannot be read at all.
+  EXPECT_TRUE(pad->textView()->isReadOnly());
+  EXPECT_FALSE(pad->noticeLabel()->isHidden());
+  EXPECT_TRUE(pad->noticeLabel()->text().contains(QStringLiteral("could not be read")));
+  QTest::keyClicks(pad->textView(), QStringLiteral("lost?"));
+  EXPECT_EQ(pad->textView()->toPlainText(), QString());
+  ASSERT_TRUE(pad->previousSheet());
+  // The cut-off one shows what could be read, read-only.
+  EXPECT_TRUE(pad->textView()->isReadOnly());
+  EXPECT_TRUE(pad->textView()->toPlainText().contains(QStringLiteral("the first half")));
+  EXPECT_TRUE(pad->noticeLabel()->text().contains(QStringLiteral("Only part of the sheet")));
+  EXPECT_TRUE(PadViewController::saveAllPads().isEmpty());
+  ASSERT_TRUE(pad->previousSheet());
+  EXPECT_FALSE(pad->textView()->isReadOnly());
+  EXPECT_TRUE(pad->noticeLabel()->isHidden());
+  ASSERT_TRUE(pad->nextSheet());
+  ASSERT_TRUE(pad->nextSheet());
+  EXPECT_EQ(snapshot(folder), before);
+  EXPECT_TRUE(console.contains(QStringLiteral("read-only")));
+  // The data interface tells them apart from an empty sheet too.
+  manager->nowStoreDesc().pointToFileWithID(nowSheet(1));
+  EXPECT_TRUE(BackingStoreManager::sharedManager()
+                  .contentOfSelectedFile(manager->nowStoreDesc())
+                  .isEmpty());
+  EXPECT_EQ(BackingStoreManager::sharedManager().readSelectedFile(manager->nowStoreDesc()).status,
+            BackingStoreManager::SelectedFile::Status::Partial);
+}
+
+TEST_F(Pads, AFailedWriteKeepsTheTextSaysWhyOnceAndIsTriedAgain) {
+  auto manager = makeManager();
+  auto pad = makePad(manager->nowStoreDesc());
+  pad->newSheet();
+  const QString folder = dir.path() + QStringLiteral("/Pads/Now Pad");
+  const QString aside = dir.path() + QStringLiteral("/aside");
+  // A file where the pad's folder was.
+  ASSERT_TRUE(QDir().rename(folder, aside));
+  {
+    QFile blocker(folder);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  }
+  type(*pad, QStringLiteral("precious"));
+  test::ConsoleCapture console;
+  test::ExpectWarnings expected({QStringLiteral("could not write")});
+  clock.advance(6.0);
+  ASSERT_EQ(alerts.shown.size(), 1);
+  EXPECT_EQ(alerts.shown[0].messageText, QStringLiteral("The sheet could not be saved"));
+  EXPECT_TRUE(console.contains(QStringLiteral("could not be saved")));
+  EXPECT_FALSE(pad->textView()->delegate()->failure().isEmpty());
+  // The page does not turn away from text that is not on disk.
+  EXPECT_FALSE(pad->previousSheet());
+  EXPECT_TRUE(pad->textView()->toPlainText().contains(QStringLiteral("precious")));
+  EXPECT_EQ(alerts.shown.size(), 1);
+  EXPECT_EQ(PadViewController::saveAllPads().size(), 1);
+  EXPECT_EQ(alerts.shown.size(), 1);
+
+  // The folder is back: the next save writes the text.
+  ASSERT_TRUE(QFile::remove(folder));
+  ASSERT_TRUE(QDir().rename(aside, folder));
+  EXPECT_TRUE(PadViewController::saveAllPads().isEmpty());
+  EXPECT_TRUE(sheetText(nowSheet(1)).contains(QStringLiteral("precious")));
+  EXPECT_TRUE(pad->textView()->delegate()->failure().isEmpty());
+}
+
+TEST_F(Pads, SaveAllPadsWritesEveryPadInTheOrderTheyWereBuilt) {
+  auto manager = makeManager();
+  auto now = makePad(manager->nowStoreDesc());
+  auto later = makePad(manager->laterStoreDesc(), "laterPadBackgroundColor");
+  auto scratch = makePad(manager->scratchStoreDesc(), "scratchPadBackgroundColor");
+  EXPECT_EQ(PadViewController::allPadViewControllers(),
+            (QList<PadViewController*>{now.get(), later.get(), scratch.get()}));
+  type(*now, QStringLiteral("N"));
+  type(*later, QStringLiteral("L"));
+  type(*scratch, QStringLiteral("S"));
+  EXPECT_TRUE(PadViewController::saveAllPads().isEmpty());
+  EXPECT_TRUE(sheetText(nowSheet(0)).endsWith(u'N'));
+  EXPECT_TRUE(sheetText(dir.path() + QStringLiteral("/Pads/Later Pad/Later Pads 000000.rtfd"))
+                  .endsWith(u'L'));
+  EXPECT_TRUE(sheetText(dir.path() + QStringLiteral("/Pads/Scratch Pad/Scratch Pads 000000.rtfd"))
+                  .endsWith(u'S'));
+  later.reset();
+  EXPECT_EQ(PadViewController::allPadViewControllers(),
+            (QList<PadViewController*>{now.get(), scratch.get()}));
+}
+
+TEST_F(Pads, TemplatesGoBeforeTheTextWithTheirFirstPlaceholderSelectedAsOneUndoableStep) {
+  auto manager = makeManager();
+  auto scratch = makePad(manager->scratchStoreDesc(), "scratchPadBackgroundColor");
+  manager->setPadControllers(nullptr, nullptr, scratch.get());
+  NowAndLaterBoardTextView* text = scratch->textView();
+  text->selectAll();
+  QTest::keyClicks(text, QStringLiteral("old notes"));
+
+  manager->addBreadcrumbsTemplate();
+  EXPECT_TRUE(text->toPlainText().startsWith(QStringLiteral("Breadcrumbs\n")));
+  EXPECT_TRUE(text->toPlainText().endsWith(QStringLiteral("old notes")));
+  EXPECT_EQ(text->textCursor().selectedText(),
+            QStringLiteral("\u2039what I was doing when the slice ended\u203a"));
+  EXPECT_FALSE(PadKeys::isHidden(defaults(), QStringLiteral("scratchPadHidden")));
+  text->undo();
+  EXPECT_EQ(text->toPlainText(), QStringLiteral("old notes"));
+
+  // A template without placeholders: the first one further on is selected.
+  text->selectAll();
+  text->insertPlainText(QStringLiteral("fill \u2039this\u203a in"));
+  manager->applyPadTemplate(QStringLiteral("now"));
+  EXPECT_EQ(text->textCursor().selectedText(), QStringLiteral("\u2039this\u203a"));
+  // None at all: the selection stays.
+  text->selectAll();
+  QTest::keyClicks(text, QStringLiteral("plain"));
+  QTextCursor caret = text->textCursor();
+  caret.setPosition(2);
+  text->setTextCursor(caret);
+  manager->applyPadTemplate(QStringLiteral("later"));
+  EXPECT_FALSE(text->textCursor().hasSelection());
+
+  // From the rating page, with its option on: a new sheet first.
+  const int sheets = int(manager->scratchStoreDesc().index().indexOfIDs().size());
+  defaults().setValue(QStringLiteral("createNewScratchPadPageForPriming"), true);
+  manager->addPrimingTemplateFromState();
+  EXPECT_EQ(manager->scratchStoreDesc().index().indexOfIDs().size(), sheets + 1);
+  EXPECT_TRUE(text->toPlainText().startsWith(QStringLiteral("Priming\n")));
+  EXPECT_TRUE(text->textCursor().selectedText().startsWith(QChar(u'\u2039')));
+  // With it off: the same sheet.
+  manager->addBreadcrumbsTemplateFromState();
+  EXPECT_EQ(manager->scratchStoreDesc().index().indexOfIDs().size(), sheets + 1);
+  EXPECT_TRUE(text->toPlainText().startsWith(QStringLiteral("Breadcrumbs\n")));
+}
+
+TEST(PadPlaceholders, SearchForwardsAndBackwards) {
+  const QString text = QStringLiteral("a \u2039one\u203a b \u2039two\u203a c \u2039open");
+  using P = std::pair<int, int>;
+  EXPECT_EQ(PadTextSettings::findMarkedText(text, 0, true), P(2, 5));
+  // From the end of a selected placeholder: the next one.
+  EXPECT_EQ(PadTextSettings::findMarkedText(text, 7, true), P(10, 5));
+  // "‹" without a later "›": nothing.
+  EXPECT_EQ(PadTextSettings::findMarkedText(text, 15, true), std::nullopt);
+  EXPECT_EQ(PadTextSettings::findMarkedText(text, text.size(), false), P(10, 5));
+  EXPECT_EQ(PadTextSettings::findMarkedText(text, 10, false), P(2, 5));
+  EXPECT_EQ(PadTextSettings::findMarkedText(text, 6, false), std::nullopt);
+  EXPECT_EQ(PadTextSettings::findMarkedText(QStringLiteral("\u203a\u2039"), 2, false),
+            std::nullopt);
+}
+
+TEST_F(Pads, TheToggleRulesKeepAtMostOnePadShown) {
+  UserDefaults& d = defaults();
+  const QStringList& keys = PadKeys::padStorageKeyPaths();
+  EXPECT_EQ(keys.size(), 6);
+  // Unset reads hidden.
+  EXPECT_FALSE(PadKeys::isPadSectionVisible(d));
+  EXPECT_TRUE(PadKeys::togglePad(d, QStringLiteral("laterPadHidden")));
+  EXPECT_FALSE(d.boolValue(QStringLiteral("laterPadHidden")));
+  EXPECT_TRUE(PadKeys::isPadSectionVisible(d));
+  // Another pad's button: it takes the place.
+  EXPECT_TRUE(PadKeys::togglePad(d, QStringLiteral("logBookPadHidden")));
+  EXPECT_TRUE(d.boolValue(QStringLiteral("laterPadHidden")));
+  EXPECT_FALSE(d.boolValue(QStringLiteral("logBookPadHidden")));
+  // Its own button: no pad is shown.
+  EXPECT_FALSE(PadKeys::togglePad(d, QStringLiteral("logBookPadHidden")));
+  EXPECT_FALSE(PadKeys::isPadSectionVisible(d));
+  // Two shown (written elsewhere): the next toggle that shows hides the rest.
+  d.setValue(QStringLiteral("nowPadHidden"), false);
+  d.setValue(QStringLiteral("helpPadHidden"), false);
+  PadKeys::togglePad(d, QStringLiteral("statsPadHidden"));
+  for (const QString& key : keys)
+    EXPECT_EQ(PadKeys::isHidden(d, key), key != QLatin1String("statsPadHidden"))
+        << key.toStdString();
+  // Hiding all except a hidden pad leaves none shown.
+  PadKeys::hideAllPadsExcept(d, QStringLiteral("nowPadHidden"));
+  EXPECT_FALSE(PadKeys::isPadSectionVisible(d));
+  PadKeys::showPad(d, QStringLiteral("helpPadHidden"));
+  EXPECT_FALSE(PadKeys::isHidden(d, QStringLiteral("helpPadHidden")));
+
+  // The manager's toggles follow the same rules and put the caret into a pad shown.
+  auto manager = makeManager();
+  manager->toggleNowPad();
+  EXPECT_FALSE(PadKeys::isHidden(d, QStringLiteral("nowPadHidden")));
+  EXPECT_TRUE(PadKeys::isHidden(d, QStringLiteral("helpPadHidden")));
+  manager->toggleNowPad();
+  EXPECT_FALSE(PadKeys::isPadSectionVisible(d));
+  manager->showScratchPad();
+  manager->showScratchPad();
+  EXPECT_FALSE(PadKeys::isHidden(d, QStringLiteral("scratchPadHidden")));
+}
+
+TEST_F(Pads, UnreadableFontAndColourSettingsReadAsTheirRegisteredValues) {
+  test::ConsoleCapture console;
+  defaults().setValue(QStringLiteral("defaultFont"), QStringLiteral(",,,"));
+  defaults().setValue(QStringLiteral("textColor"), QStringLiteral("#zzzzzz"));
+  defaults().setValue(QStringLiteral("nowPadBackgroundColor"), QStringLiteral("green-ish"));
+  EXPECT_EQ(PadTextSettings::defaultFont(defaults()).family(), QStringLiteral("Helvetica"));
+  EXPECT_EQ(PadTextSettings::textColor(defaults()), QColor(Qt::black));
+  EXPECT_EQ(PadTextSettings::padColor(defaults(), QStringLiteral("nowPadBackgroundColor")),
+            QColor(QStringLiteral("#ffffcc")));
+  EXPECT_TRUE(console.contains(QStringLiteral("defaultFont")));
+  EXPECT_TRUE(console.contains(QStringLiteral("textColor")));
+  // A font set in the preferences is read back.
+  auto manager = makeManager();
+  manager->setDefaultFont(QFont(QStringLiteral("DejaVu Serif"), 15));
+  EXPECT_EQ(manager->defaultFont().family(), QStringLiteral("DejaVu Serif"));
+  EXPECT_EQ(manager->defaultFont().pointSize(), 15);
+}
+
+} // namespace

@@ -487,7 +487,7 @@ TEST_F(PreferencesWindow, AddingApplicationsAppendsNewOnesOnceAndRemoveTakesTheC
   const QString firefox = QStringLiteral("/usr/share/applications/firefox.desktop");
   const QString gimp = QStringLiteral("/usr/share/applications/gimp.desktop");
   panels.fileAnswers = {QStringList{firefox, gimp, firefox, QStringLiteral("/tmp/notes.txt")},
-                    QStringList{gimp}, std::nullopt};
+                        QStringList{gimp}, std::nullopt};
   runWith([&](PreferencesController& c) {
     DistractionsPane& pane = *c.distractionsPane();
     EXPECT_EQ(pane.list()->count(), 4);

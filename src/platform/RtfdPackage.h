@@ -51,6 +51,18 @@ public:
   static bool write(const QString& path, const RichText& text, const ReadResult& old,
                     QString* error = nullptr);
 
+  // Adds `text` at the end of the package's text in place, touching no
+  // other file, when the text file is one this program wrote and can take it
+  // there (see RtfInPlaceAppend), is a regular file with no other link to it,
+  // and `path` is a package folder, not a link. Declined leaves the package
+  // as it was, and the caller writes the package anew; so does Failed.
+  struct InPlaceResult {
+    enum class Outcome { Appended, Declined, Failed };
+    Outcome outcome = Outcome::Declined;
+    QString reason;
+  };
+  static InPlaceResult appendInPlace(const QString& path, const RichText& text);
+
   static QByteArray toData(const RichText& text);
   // The rich text of RTFD data; none for data that is neither RTFD data nor RTF.
   static std::optional<RichText> fromData(const QByteArray& data);

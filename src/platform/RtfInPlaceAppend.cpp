@@ -20,7 +20,7 @@ constexpr int kMaxDepth = 64;
 // The longest control sequence taken: a backslash, 32 letters, a sign, ten
 // digits and a space fit well within it.
 constexpr qsizetype kLookahead = 64;
-// A header is found in the first block or not at all.
+// Longer tables than a day's text ever needs; the reader keeps more.
 constexpr int kMaxTableEntries = 1024;
 
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -220,8 +220,6 @@ qsizetype BodyScanner::controlSequence(const char* p, qsizetype n) {
   return i;
 }
 
-qint64 toOffset(qsizetype n) { return qint64(n); }
-
 bool writeAll(int fd, const char* data, qsizetype size, qint64 offset) {
   while (size > 0) {
     const ssize_t written = ::pwrite(fd, data, size_t(size), offset);
@@ -256,7 +254,8 @@ std::optional<RtfInPlaceAppend::Plan> RtfInPlaceAppend::plan(const ReadAt& read,
   blockSize = std::max(blockSize, 2 * kLookahead);
   QByteArray buffer(blockSize + kLookahead, Qt::Uninitialized);
 
-  // The header, whole within the first block.
+  // The header, whole within the first block: a header longer than that is
+  // not one this program wrote for a day.
   const qsizetype first = qsizetype(std::min<qint64>(size, blockSize));
   if (!read(0, buffer.data(), first))
     return decline(QStringLiteral("it cannot be read"));
@@ -287,7 +286,7 @@ std::optional<RtfInPlaceAppend::Plan> RtfInPlaceAppend::plan(const ReadAt& read,
       break;
     have -= taken;
     std::memmove(buffer.data(), buffer.constData() + taken, size_t(have));
-    bufferOffset += toOffset(taken);
+    bufferOffset += qint64(taken);
     const qsizetype more = qsizetype(std::min<qint64>(size - next, blockSize));
     if (!read(next, buffer.data() + have, more))
       return decline(QStringLiteral("it cannot be read"));

@@ -17,7 +17,9 @@ namespace kr {
 // the text does not refer to are ignored when reading and carried over when
 // the package is rewritten. A write builds the new package beside the old one
 // and swaps the two by renaming, so that a complete package is always there;
-// a package that exists but cannot be read is never replaced.
+// a package that exists but cannot be read is never replaced. Text added at
+// the end goes into the text file in place where that is safe (see
+// appendInPlace()).
 //
 // In memory (settings values, the log readers) RTFD data is one byte array:
 //   "KRRTFD1\n", then for each file: its name's length as a 32-bit big-endian

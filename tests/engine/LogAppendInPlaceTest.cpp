@@ -22,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -59,6 +61,11 @@ RichText entry(int n, const QString& objective = QStringLiteral("Write the repor
   line(QStringLiteral("#duration"), QStringLiteral("1500"));
   line(QStringLiteral("#tags"), QStringLiteral("writing"));
   return text;
+}
+
+RichText joined(RichText first, const RichText& second) {
+  first.append(second);
+  return first;
 }
 
 class LogAppendInPlaceTest : public ::testing::Test {
@@ -197,6 +204,43 @@ TEST_F(LogAppendInPlaceTest, UnusualDaysAreWrittenAnew) {
   EXPECT_EQ(bytesOf(secondName), backedUp);
   EXPECT_EQ(readDay(), expected);
   EXPECT_TRUE(alerts.shown.isEmpty());
+}
+
+// A disk that fills up during the append (here: a file size limit just past
+// the day's end): the entry is reported as not written, and the day is left
+// exactly as it was, with nothing beside it.
+TEST_F(LogAppendInPlaceTest, FullDiskLeavesTheDayAsItWasAndSaysSo) {
+  ASSERT_TRUE(append(entry(1)));
+  const QByteArray before = bytesOf(text);
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+  const rlimit saved = limit;
+  limit.rlim_cur = rlim_t(before.size() + 20);
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+  bool written = true;
+  {
+    test::ExpectWarnings expected(
+        {QStringLiteral("could not add the entry at the end"), QStringLiteral("could not write")});
+    written = append(entry(2));
+    EXPECT_EQ(expected.seen(), 2);
+  }
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &saved), 0);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(bytesOf(text), before);
+  EXPECT_EQ(
+      QDir(store.folderPath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+      QStringList{QFileInfo(day).fileName()});
+  ASSERT_EQ(alerts.shown.size(), 1);
+  EXPECT_EQ(alerts.shown.first().messageText,
+            QStringLiteral("Could not write to log file folder!"));
+
+  // With room again, the next entry goes in place.
+  const ino_t inPlace = inode();
+  ASSERT_TRUE(append(entry(3)));
+  EXPECT_EQ(inode(), inPlace);
+  EXPECT_EQ(readDay(), joined(entry(1), entry(3)));
 }
 
 TEST_F(LogAppendInPlaceTest, OwnDayCutOffIsSetAsideNotAppendedTo) {

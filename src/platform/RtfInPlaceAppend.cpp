@@ -1,5 +1,6 @@
 #include "platform/RtfInPlaceAppend.h"
 
+#include "platform/HexDigit.h"
 #include "platform/RtfWriter.h"
 
 #include <algorithm>
@@ -25,7 +26,6 @@ constexpr int kMaxTableEntries = 1024;
 
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isHex(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 // Bytes that end a stretch of text: RTF's own characters.
 constexpr std::array<bool, 256> kSpecial = [] {
@@ -167,7 +167,7 @@ qsizetype BodyScanner::controlSequence(const char* p, qsizetype n) {
       return 2;
     }
     if (symbol == '\'') {
-      if (n < 4 || !isHex(p[2]) || !isHex(p[3]))
+      if (n < 4 || hexDigitValue(p[2]) < 0 || hexDigitValue(p[3]) < 0)
         return decline(QStringLiteral("it has a broken hex escape"));
       standInPending_ = false;
       return 4;

@@ -157,6 +157,27 @@ AppendOutcome performAppend(const RichText& entry, const QString& current, const
   RtfdPackage::recoverLeftoversIn(QFileInfo(path).absolutePath(),
                                   [&name](const QString& owner) { return owner == name; });
 
+  // A day this program wrote takes the entry at the end of its text, in
+  // place, however large it is: the text is checked as it is read once and
+  // nothing else is read or written. Any other day, and one where that
+  // failed, is read in full and written anew below.
+  const RtfdPackage::InPlaceResult inPlace = RtfdPackage::appendInPlace(path, entry);
+  switch (inPlace.outcome) {
+  case RtfdPackage::InPlaceResult::Outcome::Appended:
+    if (!inPlace.reason.isEmpty())
+      qCWarning(lcEngine).noquote() << QStringLiteral("append: %1: %2").arg(path, inPlace.reason);
+    return outcome;
+  case RtfdPackage::InPlaceResult::Outcome::Failed:
+    qCWarning(lcEngine).noquote()
+        << QStringLiteral("append: could not add the entry at the end of %1 (%2); the day is "
+                          "written anew")
+               .arg(path, inPlace.reason);
+    break;
+  case RtfdPackage::InPlaceResult::Outcome::Declined:
+    qn_log(QStringLiteral("append: the day is written anew: %1").arg(inPlace.reason));
+    break;
+  }
+
   // Only a file that is not there counts as empty. One that is there but
   // cannot be read in full is never overwritten: it is set aside as it
   // stands, and the entry starts a new package in its place. The text is

@@ -54,7 +54,9 @@ public:
   // reason, when it could not be written; the old file then stays.
   bool write(const RichText& text, BackingStoreDescriptor& store, QString* error = nullptr);
   // Appends the entry at the end of the store's current file (for the log:
-  // today's file of this machine), atomically, re-creating a removed folder.
+  // today's file of this machine), re-creating a removed folder: in place
+  // when the file is one this program wrote, else by replacing the package
+  // atomically; a kill at any moment leaves the old or the new day.
   // A missing file counts as empty; an existing file that cannot be read is
   // never replaced. A failure is written to the console and shown in an
   // alert, and the entry is not written.

@@ -5,6 +5,7 @@
 #include <QHash>
 
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -17,6 +18,12 @@ class Writer {
 public:
   explicit Writer(const RichText& text) : text_(text) {}
   QByteArray run();
+  // With the tables given, not collected: false when a run needs a font or
+  // colour they lack.
+  bool useTables(const RtfWriter::Tables& tables);
+  void writeHeader();
+  void writeBody();
+  QByteArray result() const { return QByteArray(out_.data(), qsizetype(out_.size())); }
 
 private:
   void collectTables();
@@ -49,14 +56,21 @@ bool isPlain(const CharFormat& f) {
 QByteArray Writer::run() {
   out_.reserve(size_t(text_.length()) * 3 / 2 + 256);
   collectTables();
+  writeHeader();
+  writeBody();
+  out_.append("}\n");
+  return result();
+}
+
+void Writer::writeHeader() {
   out_.append("{\\rtf1\\ansi\\ansicpg1252\\uc1\n{\\fonttbl");
-  if (fonts_.isEmpty())
-    fonts_.append(QStringLiteral("Helvetica")); // a table is expected; no run refers to it
-  for (int i = 0; i < fonts_.size(); ++i) {
+  // A table is expected; when no run has a font, none refers to this one.
+  const QStringList fonts = fonts_.isEmpty() ? QStringList{QStringLiteral("Helvetica")} : fonts_;
+  for (int i = 0; i < fonts.size(); ++i) {
     out_.append("\\f");
     number(i);
     out_.append("\\fnil\\fcharset0 ");
-    writeEscaped(fonts_.at(i), true);
+    writeEscaped(fonts.at(i), true);
     out_ += ';';
   }
   out_.append("}\n{\\colortbl;");
@@ -70,7 +84,9 @@ QByteArray Writer::run() {
     out_ += ';';
   }
   out_.append("}\n");
+}
 
+void Writer::writeBody() {
   const auto& runs = text_.runs();
   for (size_t i = 0; i < runs.size();) {
     const QString& link = runs[i].format.link;
@@ -88,8 +104,25 @@ QByteArray Writer::run() {
       writeRun(runs[i++]);
     out_.append("}}");
   }
-  out_.append("}\n");
-  return QByteArray(out_.data(), qsizetype(out_.size()));
+}
+
+bool Writer::useTables(const RtfWriter::Tables& tables) {
+  fonts_ = tables.fonts;
+  colors_ = tables.colors;
+  for (int i = 0; i < fonts_.size(); ++i) {
+    if (!fontNumbers_.contains(fonts_.at(i)))
+      fontNumbers_.insert(fonts_.at(i), i); // a name listed twice keeps its first number
+  }
+  for (int i = int(colors_.size()) - 1; i >= 0; --i)
+    colorNumbers_.insert(key(colors_[size_t(i)]), i + 1);
+  for (const RichText::Run& run : text_.runs()) {
+    const CharFormat& f = run.format;
+    if (!f.fontFamily.isEmpty() && !fontNumbers_.contains(f.fontFamily))
+      return false;
+    if (f.foreground && !colorNumbers_.contains(key(*f.foreground)))
+      return false;
+  }
+  return true;
 }
 
 void Writer::collectTables() {
@@ -209,5 +242,131 @@ void Writer::writeEscaped(QStringView text, bool inTable) {
 } // namespace
 
 QByteArray RtfWriter::write(const RichText& text) { return Writer(text).run(); }
+
+QByteArray RtfWriter::header(const Tables& tables) {
+  const RichText none;
+  Writer writer(none);
+  writer.useTables(tables);
+  writer.writeHeader();
+  return writer.result();
+}
+
+std::optional<QByteArray> RtfWriter::body(const RichText& text, const Tables& tables) {
+  Writer writer(text);
+  if (!writer.useTables(tables))
+    return std::nullopt;
+  writer.writeBody();
+  return writer.result();
+}
+
+namespace {
+
+// Reads the header's parts as the writer spells them; the caller compares
+// what it read, written again, with the bytes.
+class HeaderReader {
+public:
+  explicit HeaderReader(QByteArrayView data) : data_(data) {}
+
+  bool expect(QByteArrayView text) {
+    if (data_.size() - pos_ < text.size() || data_.sliced(pos_, text.size()) != text)
+      return false;
+    pos_ += text.size();
+    return true;
+  }
+  std::optional<int> number(int lowest, int highest) {
+    const qsizetype start = pos_;
+    const bool negative = pos_ < data_.size() && data_[pos_] == '-';
+    if (negative)
+      ++pos_;
+    long long value = 0;
+    while (pos_ < data_.size() && pos_ - start < 8 && data_[pos_] >= '0' && data_[pos_] <= '9')
+      value = value * 10 + (data_[pos_++] - '0');
+    if (pos_ == start + (negative ? 1 : 0))
+      return std::nullopt;
+    value = negative ? -value : value;
+    if (value < lowest || value > highest)
+      return std::nullopt;
+    return int(value);
+  }
+  // A table entry's name up to its ';', escaped as writeEscaped() does.
+  std::optional<QString> name() {
+    QString result;
+    while (pos_ < data_.size()) {
+      const char c = data_[pos_++];
+      if (c == ';')
+        return result;
+      if (c != '\\') {
+        if (c < 0x20 || c >= 0x7F || c == '{' || c == '}')
+          return std::nullopt;
+        result.append(QLatin1Char(c));
+        continue;
+      }
+      if (expect("'3b")) {
+        result.append(QLatin1Char(';'));
+      } else if (expect("u")) {
+        const std::optional<int> unit = number(-32768, 65535);
+        if (!unit)
+          return std::nullopt;
+        result.append(QChar(char16_t(*unit < 0 ? *unit + 65536 : *unit)));
+        // The fallback: "?" or a hex escape.
+        if (!expect("?")) {
+          if (!expect("\\'") || data_.size() - pos_ < 2)
+            return std::nullopt;
+          pos_ += 2;
+        }
+      } else if (pos_ < data_.size() &&
+                 (data_[pos_] == '\\' || data_[pos_] == '{' || data_[pos_] == '}')) {
+        result.append(QLatin1Char(data_[pos_++]));
+      } else {
+        return std::nullopt;
+      }
+    }
+    return std::nullopt;
+  }
+  qsizetype position() const { return pos_; }
+
+private:
+  QByteArrayView data_;
+  qsizetype pos_ = 0;
+};
+
+} // namespace
+
+std::optional<std::pair<RtfWriter::Tables, qsizetype>>
+RtfWriter::readHeader(QByteArrayView document) {
+  HeaderReader reader(document);
+  Tables tables;
+  if (!reader.expect("{\\rtf1\\ansi\\ansicpg1252\\uc1\n{\\fonttbl"))
+    return std::nullopt;
+  while (reader.expect("\\f")) {
+    if (reader.number(0, INT_MAX - 1) != tables.fonts.size() ||
+        !reader.expect("\\fnil\\fcharset0 "))
+      return std::nullopt;
+    std::optional<QString> name = reader.name();
+    if (!name)
+      return std::nullopt;
+    tables.fonts.append(*name);
+  }
+  if (!reader.expect("}\n{\\colortbl;"))
+    return std::nullopt;
+  while (reader.expect("\\red")) {
+    RgbColor color;
+    std::optional<int> red = reader.number(0, 255);
+    std::optional<int> green =
+        red && reader.expect("\\green") ? reader.number(0, 255) : std::nullopt;
+    std::optional<int> blue =
+        green && reader.expect("\\blue") ? reader.number(0, 255) : std::nullopt;
+    if (!blue || !reader.expect(";"))
+      return std::nullopt;
+    tables.colors.push_back(RgbColor{quint8(*red), quint8(*green), quint8(*blue)});
+  }
+  if (!reader.expect("}\n"))
+    return std::nullopt;
+  // Only the writer's own spelling: whatever the reader above let pass that
+  // the writer would write otherwise is refused here.
+  if (header(tables) != document.first(reader.position()))
+    return std::nullopt;
+  return std::pair(std::move(tables), reader.position());
+}
 
 } // namespace kr

@@ -1,8 +1,15 @@
 #pragma once
 
+#include "platform/RgbColor.h"
 #include "platform/RichText.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QStringList>
+
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace kr {
 
@@ -13,7 +20,22 @@ namespace kr {
 // fallback byte, or "?" where that code page has none.
 class RtfWriter {
 public:
+  // The fonts and colours a document's runs refer to by number.
+  struct Tables {
+    QStringList fonts;
+    std::vector<RgbColor> colors; // numbered from 1: 0 is the automatic colour
+  };
+
   static QByteArray write(const RichText& text);
+
+  // The header write() puts before the runs of a text with these tables.
+  static QByteArray header(const Tables& tables);
+  // The tables of a document that begins with a header exactly as header()
+  // writes it, and the header's length; none for any other beginning.
+  static std::optional<std::pair<Tables, qsizetype>> readHeader(QByteArrayView document);
+  // The runs of `text` as write() writes them after the header, numbered by
+  // `tables`; none when the text uses a font or colour they lack.
+  static std::optional<QByteArray> body(const RichText& text, const Tables& tables);
 };
 
 } // namespace kr

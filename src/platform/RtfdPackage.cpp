@@ -1,6 +1,7 @@
 #include "platform/RtfdPackage.h"
 
 #include "platform/FileOperations.h"
+#include "platform/RtfInPlaceAppend.h"
 #include "platform/RtfReader.h"
 #include "platform/RtfWriter.h"
 
@@ -377,6 +378,41 @@ bool RtfdPackage::write(const QString& path, const RichText& text, const ReadRes
   fresh.setAutoRemove(false); // its path now holds nothing of ours
   syncPath(folder);
   return true;
+}
+
+RtfdPackage::InPlaceResult RtfdPackage::appendInPlace(const QString& path, const RichText& text) {
+  using Outcome = InPlaceResult::Outcome;
+  const int folder =
+      ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (folder < 0)
+    return {Outcome::Declined, QStringLiteral("it is not a package folder")};
+  const QByteArray name(kTextFileName);
+  // Examined before it is opened: opening a device, even without blocking,
+  // may do something. A file with a second name (a backup made of links,
+  // say) would change under that name too.
+  struct stat before {};
+  struct stat opened {};
+  int fd = -1;
+  if (::fstatat(folder, name.constData(), &before, AT_SYMLINK_NOFOLLOW) == 0 &&
+      S_ISREG(before.st_mode) && before.st_nlink == 1)
+    fd = ::openat(folder, name.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  ::close(folder);
+  if (fd < 0)
+    return {Outcome::Declined, QStringLiteral("its text is not a file that can be changed here")};
+  InPlaceResult result;
+  if (::fstat(fd, &opened) != 0 || opened.st_dev != before.st_dev ||
+      opened.st_ino != before.st_ino || opened.st_nlink != 1) {
+    result = {Outcome::Declined, QStringLiteral("its text changed while it was opened")};
+  } else {
+    const RtfInPlaceAppend::Result appended =
+        RtfInPlaceAppend::appendToFile(fd, text, kMaxTextFileSize);
+    result.reason = appended.reason;
+    result.outcome = appended.outcome == RtfInPlaceAppend::Outcome::Appended ? Outcome::Appended
+                     : appended.outcome == RtfInPlaceAppend::Outcome::Failed ? Outcome::Failed
+                                                                             : Outcome::Declined;
+  }
+  ::close(fd);
+  return result;
 }
 
 QByteArray RtfdPackage::toData(const RichText& text) {

@@ -17,7 +17,9 @@ namespace kr {
 // the text does not refer to are ignored when reading and carried over when
 // the package is rewritten. A write builds the new package beside the old one
 // and swaps the two by renaming, so that a complete package is always there;
-// a package that exists but cannot be read is never replaced.
+// a package that exists but cannot be read is never replaced. Text added at
+// the end goes into the text file in place where that is safe (see
+// appendInPlace()).
 //
 // In memory (settings values, the log readers) RTFD data is one byte array:
 //   "KRRTFD1\n", then for each file: its name's length as a 32-bit big-endian
@@ -50,6 +52,18 @@ public:
   // link) with read(path, false): it is not read again.
   static bool write(const QString& path, const RichText& text, const ReadResult& old,
                     QString* error = nullptr);
+
+  // Adds `text` at the end of the package's text in place, touching no
+  // other file, when the text file is one this program wrote and can take it
+  // there (see RtfInPlaceAppend), is a regular file with no other link to it,
+  // and `path` is a package folder, not a link. Declined leaves the package
+  // as it was, and the caller writes the package anew; so does Failed.
+  struct InPlaceResult {
+    enum class Outcome { Appended, Declined, Failed };
+    Outcome outcome = Outcome::Declined;
+    QString reason;
+  };
+  static InPlaceResult appendInPlace(const QString& path, const RichText& text);
 
   static QByteArray toData(const RichText& text);
   // The rich text of RTFD data; none for data that is neither RTFD data nor RTF.

@@ -3,6 +3,7 @@
 // every way out ends the event loop.
 #include "StartedProgram.h"
 
+#include "engine/FullDataSet.h"
 #include "engine/Logger.h"
 #include "engine/StateMachine.h"
 #include "platform/FilePanelPresenter.h"
@@ -40,6 +41,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <sys/stat.h>
 
 using namespace kr;
 using kr::test::AlertAnswerer;
@@ -196,6 +198,42 @@ TEST(Program, ADamagedDayFileIsSetAsideAndTheEntryStartsAFreshOne) {
   QFile fresh(text);
   ASSERT_TRUE(fresh.open(QIODevice::ReadOnly));
   EXPECT_TRUE(fresh.readAll().contains("#TimeSlice")) << "the entry is in a fresh package";
+}
+
+TEST(Program, TheDaysSecondEntryGoesIntoItsTextInPlace) {
+  const QString logs = SupportPaths::supportFolder() + QStringLiteral("/System Logs");
+  QDir(logs).removeRecursively(); // what tests before this one logged
+  StartedProgram p(shortSlices());
+  auto logOneSlice = [&p] {
+    if (current(p) != &states(p).defineTimeSliceState())
+      p.program->shell().mainController().tryToPerform(
+          QStringLiteral("attemptToTriggerStartTimeSlice"));
+    if (current(p) == &states(p).defineTimeSliceState())
+      p.click(QStringLiteral("Start Time Slice"));
+    ASSERT_EQ(current(p), &states(p).timeSliceRunningState());
+    p.clock.advance(121);
+    ASSERT_EQ(current(p), &states(p).rateTimeSliceState());
+    p.click(QStringLiteral("Log"));
+    EXPECT_NE(current(p), &states(p).rateTimeSliceState());
+  };
+  auto inode = [](const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+  };
+  logOneSlice();
+  const QStringList days = QDir(logs).entryList({QStringLiteral("System Log Day *.rtfd")});
+  ASSERT_EQ(days.size(), 1);
+  const QString text = logs + QLatin1Char('/') + days[0] + QStringLiteral("/TXT.rtf");
+  const ino_t first = inode(text);
+  ASSERT_NE(first, 0u);
+
+  logOneSlice();
+  EXPECT_EQ(inode(text), first) << "the day was written anew";
+  const FullDataSet::FileContents read =
+      FullDataSet::loadRTFDFile(logs + QLatin1Char('/') + days[0]);
+  EXPECT_TRUE(read.problem.isEmpty()) << read.problem.toStdString();
+  EXPECT_EQ(read.timeSlices.size(), 2u);
+  EXPECT_EQ(QDir(logs).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), days);
 }
 
 TEST(Program, TheQuitActionEndsTheEventLoopAndAsksOnlyDuringASlice) {

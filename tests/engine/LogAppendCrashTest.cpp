@@ -4,12 +4,14 @@
 #include "engine/BackingStoreManager.h"
 #include "engine/DailyNamingStrategy.h"
 #include "platform/RichText.h"
+#include "platform/RtfInPlaceAppend.h"
 #include "platform/RtfdPackage.h"
 
 #include "support/TestClock.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -61,6 +63,7 @@ TEST(LogAppendCrashTest, KilledAppendLeavesTheOldOrTheNewPackage) {
   std::mt19937 random(20201207);
   qsizetype entries = 0;
   int roundsThatWrote = 0;
+  int roundsCutAfterTheEnd = 0;
   for (int round = 0; round < 40; ++round) {
     // Time one append here, then let the child die anywhere within about
     // three of them (every fourth round: thirty, so that on a busy machine
@@ -83,16 +86,26 @@ TEST(LogAppendCrashTest, KilledAppendLeavesTheOldOrTheNewPackage) {
 
     const RtfdPackage::ReadResult read = RtfdPackage::read(path);
     ASSERT_EQ(read.status, RtfdPackage::Status::Ok) << read.error.toStdString();
+    ASSERT_TRUE(read.wellFormed) << "round " << round;
     const qsizetype now = read.text.plainText().count(QStringLiteral("#TimeSlice\n"));
     ASSERT_EQ(read.text.plainText(), entryText.repeated(now)) << "round " << round;
     ASSERT_GE(now, entries) << "round " << round;
     if (now > entries)
       ++roundsThatWrote;
+    // A kill between the tail and the brace leaves text after the end,
+    // which reads as nothing; the next append writes the day anew.
+    QString why;
+    QFile text(path + QStringLiteral("/TXT.rtf"));
+    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
+    if (!RtfInPlaceAppend::plan(text.readAll(), entry, &why) &&
+        why.contains(QStringLiteral("follows the document's end")))
+      ++roundsCutAfterTheEnd;
     entries = now;
   }
   // How many children finished an append before they died depends on the
   // machine's load; every round above checked the package whatever it was.
   RecordProperty("roundsThatWrote", roundsThatWrote);
+  RecordProperty("roundsCutAfterTheEnd", roundsCutAfterTheEnd);
 
   // The next append puts right whatever a killed one left beside the package.
   ASSERT_TRUE(BackingStoreManager::sharedManager().append(entry, store));

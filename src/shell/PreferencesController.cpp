@@ -1,12 +1,17 @@
 #include "shell/PreferencesController.h"
 
+#include "shell/CalendarPane.h"
 #include "shell/DistractionsPane.h"
+#include "shell/GeneralPane.h"
 #include "shell/NotificationsPane.h"
 #include "shell/PreferenceControls.h"
 #include "shell/PreferencesViews.h"
+#include "shell/ScriptsPane.h"
 #include "shell/ShortcutsPane.h"
+#include "shell/SoundsPane.h"
 
 #include "effects/EffectsServices.h"
+#include "effects/ScriptLauncher.h"
 #include "effects/SoundManager.h"
 #include "effects/SpeechManager.h"
 #include "effects/WhiteNoiseMachine.h"
@@ -18,6 +23,7 @@
 #include "shortcuts/RecordView.h"
 #include "shortcuts/ShortcutPreferences.h"
 #include "shortcuts/SwiftHotKeyManager.h"
+#include "window/CalendarManager.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -83,6 +89,10 @@ PreferencesServices PreferencesServices::standard() {
   services.continuousSound = &effects.continuousSoundMachine();
   services.hotKeys = &SwiftHotKeyManager::shared();
   services.panels = &FilePanelPresenter::shared();
+  services.standAloneSound = SoundsPane::backgroundPlayer();
+  services.scripts = &ScriptLauncher::sharedScriptLauncher();
+  services.calendars = CalendarManager::sharedInstance().calendarEventStore();
+  services.padChoosers = PadsPane::Choosers::standard();
   const HotKeyBackend& backend = HotKeyCenter::shared().backend();
   services.shortcutsAvailability =
       backend.isAvailable()
@@ -124,6 +134,8 @@ void PreferencesController::setModalRunnerForTesting(
 
 QDialog* PreferencesController::window() const { return window_.get(); }
 
+void PreferencesController::updateFontPreview() { pads_->updateFontPreview(); }
+
 void PreferencesController::showHelpPage(const QString& pageFileName) const {
   if (helpPageOpener())
     helpPageOpener()(pageFileName);
@@ -151,8 +163,17 @@ void PreferencesController::loadWindow() {
   shortcuts_ =
       new ShortcutsPane(services_.shortcutsAvailability, services_.hotKeys->refusedRoots());
   distractions_ = new DistractionsPane(*controls_, [this] { addApplicationToExclusionList(); });
-  for (QWidget* pane : {static_cast<QWidget*>(notifications_), static_cast<QWidget*>(shortcuts_),
-                        static_cast<QWidget*>(distractions_)}) {
+  sounds_ = new SoundsPane(
+      *controls_, *services_.sounds, makeSoundPopUp(QStringLiteral("standaloneSound")),
+      [this] { playSoundWithNewSettings(QStringLiteral("selectStartSound")); }, help,
+      services_.standAloneSound != nullptr);
+  pads_ = new PadsPane(*controls_, services_.padChoosers);
+  calendar_ = new CalendarPane(*controls_, *services_.panels, services_.calendars);
+  scripts_ = new ScriptsPane(*services_.scripts, help);
+  general_ = new GeneralPane(*controls_);
+  for (QWidget* pane :
+       std::initializer_list<QWidget*>{notifications_, sounds_, shortcuts_, pads_, calendar_,
+                                       distractions_, scripts_, general_}) {
     panes_->addWidget(pane);
     paneWidgets_[pane->objectName()] = pane;
   }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/PadsPane.h"
+
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -18,15 +20,22 @@ class QWidget;
 
 namespace kr {
 
+class CalendarPane;
+class CalendarStore;
 class DistractionsPane;
 class FilePanelPresenter;
+class GeneralPane;
 class MainController;
 class NotificationsPane;
 class PreferenceControls;
 class PreferencesPanePullDownButton;
 class RecordView;
+class ScriptLauncher;
+class ScriptsPane;
 class ShortcutsPane;
 class SoundManager;
+class SoundsPane;
+class StandAloneNoiseMachine;
 class SpeechManager;
 class SwiftHotKeyManager;
 class UserDefaults;
@@ -38,8 +47,14 @@ struct PreferencesServices {
   SoundManager* sounds = nullptr;
   SpeechManager* speech = nullptr;
   WhiteNoiseMachine* continuousSound = nullptr;
+  // The background sound's player; none: its controls are disabled.
+  StandAloneNoiseMachine* standAloneSound = nullptr;
   SwiftHotKeyManager* hotKeys = nullptr;
   FilePanelPresenter* panels = nullptr;
+  ScriptLauncher* scripts = nullptr;
+  // None: the calendar list shows its paths alone.
+  CalendarStore* calendars = nullptr;
+  PadsPane::Choosers padChoosers;
   // Whether global shortcuts work here, in the user's words.
   QString shortcutsAvailability;
 
@@ -98,8 +113,7 @@ public:
   void playSoundWithNewSettings(const QString& action);
   void changeSpeechVolume();
   void speakWithNewSettings();
-  // The pads' font preview lives on a pane still to come.
-  void updateFontPreview() {}
+  void updateFontPreview();
   void addApplicationToExclusionList();
   void showHelpPage(const QString& pageFileName) const;
 
@@ -121,6 +135,11 @@ public:
   NotificationsPane* notificationsPane() const { return notifications_; }
   ShortcutsPane* shortcutsPane() const { return shortcuts_; }
   DistractionsPane* distractionsPane() const { return distractions_; }
+  SoundsPane* soundsPane() const { return sounds_; }
+  PadsPane* padsPane() const { return pads_; }
+  CalendarPane* calendarPane() const { return calendar_; }
+  ScriptsPane* scriptsPane() const { return scripts_; }
+  GeneralPane* generalPane() const { return general_; }
   PreferencesPanePullDownButton* soundPopUp(const QString& soundKey) const;
   PreferenceControls& controls() const { return *controls_; }
   bool allSoundsWereMutedAtStart() const { return allSoundsWereMutedAtStart_; }
@@ -153,6 +172,11 @@ private:
   NotificationsPane* notifications_ = nullptr;
   ShortcutsPane* shortcuts_ = nullptr;
   DistractionsPane* distractions_ = nullptr;
+  SoundsPane* sounds_ = nullptr;
+  PadsPane* pads_ = nullptr;
+  CalendarPane* calendar_ = nullptr;
+  ScriptsPane* scripts_ = nullptr;
+  GeneralPane* general_ = nullptr;
   std::map<QString, QPointer<PreferencesPanePullDownButton>> soundPopUps_;
   std::unique_ptr<QObject> observation_;
   std::optional<bool> previousMuteOverride_;

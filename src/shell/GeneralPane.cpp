@@ -17,6 +17,7 @@ GeneralPane::GeneralPane(PreferenceControls& controls, QWidget* parent)
                             QStringLiteral("clickMovesWindowBelowIcon"))) {
   setObjectName(QStringLiteral("General"));
   auto* form = new QFormLayout;
+  form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
   form->addRow(QStringLiteral("Tray icon:"), icon_);
   form->addRow(QString(), below_);
 

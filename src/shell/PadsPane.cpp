@@ -87,6 +87,7 @@ PadsPane::PadsPane(PreferenceControls& controls, Choosers choosers, QWidget* par
   fontButtons->addStretch(1);
 
   auto* colors = new QFormLayout;
+  colors->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
   for (const auto& [key, label] : kColorLabels) {
     auto* button = new QPushButton;
     button->setObjectName(key);

@@ -3,6 +3,7 @@
 #include "shell/CalendarPane.h"
 #include "shell/DistractionsPane.h"
 #include "shell/GeneralPane.h"
+#include "shell/IntegrationsPane.h"
 #include "shell/NotificationsPane.h"
 #include "shell/PreferenceControls.h"
 #include "shell/PreferencesViews.h"
@@ -169,11 +170,12 @@ void PreferencesController::loadWindow() {
       services_.standAloneSound != nullptr);
   pads_ = new PadsPane(*controls_, services_.padChoosers);
   calendar_ = new CalendarPane(*controls_, *services_.panels, services_.calendars);
+  integrations_ = new IntegrationsPane(*controls_, services_.taskManagers, help);
   scripts_ = new ScriptsPane(*services_.scripts, help);
   general_ = new GeneralPane(*controls_);
   for (QWidget* pane :
        std::initializer_list<QWidget*>{notifications_, sounds_, shortcuts_, pads_, calendar_,
-                                       distractions_, scripts_, general_}) {
+                                       distractions_, integrations_, scripts_, general_}) {
     panes_->addWidget(pane);
     paneWidgets_[pane->objectName()] = pane;
   }

@@ -25,6 +25,7 @@ class CalendarStore;
 class DistractionsPane;
 class FilePanelPresenter;
 class GeneralPane;
+class IntegrationsPane;
 class MainController;
 class NotificationsPane;
 class PreferenceControls;
@@ -38,6 +39,7 @@ class SoundsPane;
 class StandAloneNoiseMachine;
 class SpeechManager;
 class SwiftHotKeyManager;
+class TaskManagerBridge;
 class UserDefaults;
 class WhiteNoiseMachine;
 
@@ -52,6 +54,8 @@ struct PreferencesServices {
   SwiftHotKeyManager* hotKeys = nullptr;
   FilePanelPresenter* panels = nullptr;
   ScriptLauncher* scripts = nullptr;
+  // None: the system's own bridge.
+  TaskManagerBridge* taskManagers = nullptr;
   // None: the calendar list shows its paths alone.
   CalendarStore* calendars = nullptr;
   PadsPane::Choosers padChoosers;
@@ -138,6 +142,7 @@ public:
   SoundsPane* soundsPane() const { return sounds_; }
   PadsPane* padsPane() const { return pads_; }
   CalendarPane* calendarPane() const { return calendar_; }
+  IntegrationsPane* integrationsPane() const { return integrations_; }
   ScriptsPane* scriptsPane() const { return scripts_; }
   GeneralPane* generalPane() const { return general_; }
   PreferencesPanePullDownButton* soundPopUp(const QString& soundKey) const;
@@ -175,6 +180,7 @@ private:
   SoundsPane* sounds_ = nullptr;
   PadsPane* pads_ = nullptr;
   CalendarPane* calendar_ = nullptr;
+  IntegrationsPane* integrations_ = nullptr;
   ScriptsPane* scripts_ = nullptr;
   GeneralPane* general_ = nullptr;
   std::map<QString, QPointer<PreferencesPanePullDownButton>> soundPopUps_;

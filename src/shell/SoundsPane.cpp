@@ -45,13 +45,14 @@ SoundsPane::SoundsPane(PreferenceControls& controls, SoundManager& sounds,
   connect(&sounds, &SoundManager::outputDevicesChanged, this, &SoundsPane::fillDevices);
 
   auto* form = new QFormLayout;
+  form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
   form->addRow(QStringLiteral("Play sounds on:"), devices_);
   form->addRow(QString(), mute_);
 
   auto* background = new QGroupBox(QStringLiteral("Background sound"));
   auto* intro = new QLabel(QStringLiteral(
       "A sound that plays on its own, whatever the timer does. It can also be switched from "
-      "the Sounds menu and the tray menu."));
+      "the Sounds menu."));
   intro->setWordWrap(true);
   auto* soundRow = new QHBoxLayout;
   soundRow->addWidget(backgroundSound_);

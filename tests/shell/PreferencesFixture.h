@@ -13,6 +13,7 @@
 #include "platform/TestCalendarStore.h"
 #include "platform/TestHotKeyBackend.h"
 #include "platform/TestSpeechSynthesizer.h"
+#include "platform/TestTaskManagerBridge.h"
 #include "shell/PreferencesController.h"
 #include "shortcuts/HotKeyCenter.h"
 #include "shortcuts/SwiftHotKeyManager.h"
@@ -47,6 +48,7 @@ protected:
     s.panels = &panels;
     s.standAloneSound = &standAlone;
     s.scripts = &scripts;
+    s.taskManagers = &taskManagers;
     s.calendars = &calendars;
     s.padChoosers.font = [this](const QFont&, QWidget*) {
       std::optional<QFont> answer;
@@ -96,6 +98,13 @@ protected:
   QTemporaryDir scriptsHome;
   ScriptLauncher scripts{scriptsHome.path() + QStringLiteral("/Scripts")};
   TestCalendarStore calendars;
+  TestTaskManagerBridge taskManagers = [] {
+    TestTaskManagerBridge bridge;
+    bridge.installed = {TaskManagerBridge::Application::Things,
+                        TaskManagerBridge::Application::OmniFocus,
+                        TaskManagerBridge::Application::TheHitList};
+    return bridge;
+  }();
   // The answers of the font and colour dialogs, in turn (none: cancelled).
   std::deque<std::optional<QFont>> fontAnswers;
   std::deque<std::optional<QColor>> colorAnswers;

@@ -4,6 +4,7 @@
 
 #include "shell/CalendarPane.h"
 #include "shell/GeneralPane.h"
+#include "shell/IntegrationsPane.h"
 #include "shell/PadsPane.h"
 #include "shell/ScriptsPane.h"
 #include "shell/SoundsPane.h"
@@ -249,6 +250,38 @@ TEST_F(PreferencesPanes, BackgroundSoundControlsWriteTheirKeysOrAreClosedWithout
   EXPECT_FALSE(pane->backgroundVolume()->isEnabled());
   EXPECT_FALSE(pane->helpButton()->isEnabled());
   EXPECT_TRUE(pane->muteBox()->isEnabled());
+}
+
+TEST_F(PreferencesPanes, IntegrationOptionsAreClosedWithTheReasonWhereTheApplicationIsMissing) {
+  taskManagers.installed = {TaskManagerBridge::Application::OmniFocus};
+  QStringList pages;
+  PreferencesController::setHelpPageOpener([&](const QString& page) { pages << page; });
+  runWith([&](PreferencesController& c) {
+    IntegrationsPane* pane = c.integrationsPane();
+    ASSERT_TRUE(pane);
+    for (const char* key : {"thingsIntegrationToDoCompletion", "thingsIntegrationMoveToLogBook",
+                            "thingsIntegrationUseTags", "theHitListIntegration"})
+      EXPECT_FALSE(pane->checkBox(key)->isEnabled()) << key;
+    for (const char* key :
+         {"omnifocusIntegration", "omnifocusUseContext", "omnifocusEstimatedTime"})
+      EXPECT_TRUE(pane->checkBox(key)->isEnabled()) << key;
+    EXPECT_EQ(pane->reason("Things")->text(), QStringLiteral("Things is not installed"));
+    EXPECT_FALSE(pane->reason("Things")->isHidden());
+    EXPECT_TRUE(pane->reason("OmniFocus")->isHidden());
+    EXPECT_EQ(pane->reason("The Hit List")->text(),
+              QStringLiteral("The Hit List is not installed"));
+    // The help pages can be read either way.
+    for (const char* page : {"things.html", "omnifocus.html", "hitlist.html"})
+      pane->helpButton(page)->click();
+    EXPECT_EQ(pages, (QStringList{"things.html", "omnifocus.html", "hitlist.html"}));
+  });
+  PreferencesController::setHelpPageOpener({});
+  // The system's own bridge: none of these applications exists here.
+  PreferencesServices own = services();
+  own.taskManagers = nullptr;
+  PreferencesController controller(own);
+  EXPECT_FALSE(controller.integrationsPane()->checkBox("omnifocusIntegration")->isEnabled());
+  EXPECT_FALSE(controller.integrationsPane()->reason("OmniFocus")->text().isEmpty());
 }
 
 } // namespace

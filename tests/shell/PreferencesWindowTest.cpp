@@ -103,6 +103,13 @@ QStringList expectedKeys() {
        << "standaloneSoundOn"
        << "standaloneSound"
        << "standaloneVolume";
+  keys << "thingsIntegrationToDoCompletion"
+       << "thingsIntegrationMoveToLogBook"
+       << "thingsIntegrationUseTags"
+       << "omnifocusIntegration"
+       << "omnifocusUseContext"
+       << "omnifocusEstimatedTime"
+       << "theHitListIntegration";
   keys << "calendarFiles"
        << "menubarIconChoice"
        << "clickMovesWindowBelowIcon";
@@ -380,8 +387,7 @@ TEST_F(PreferencesWindow, SoftwareUpdateIsInsertedOnceBeforeTheLastItem) {
   EXPECT_EQ(items.size(), 11);
   // Only the panes that exist can be chosen.
   for (const QString& id : items) {
-    const bool exists = id != QLatin1String("Integrations") && id != QLatin1String("Sync") &&
-                        id != QLatin1String("SoftwareUpdate");
+    const bool exists = id != QLatin1String("Sync") && id != QLatin1String("SoftwareUpdate");
     EXPECT_EQ(kept.toolbarItem(id)->isEnabled(), exists) << qPrintable(id);
   }
 }

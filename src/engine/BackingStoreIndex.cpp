@@ -3,9 +3,8 @@
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/Clock.h"
 #include "engine/EngineLog.h"
+#include "platform/FileOperations.h"
 #include "platform/QnLog.h"
-
-#include <QDir>
 
 #include <algorithm>
 
@@ -24,13 +23,11 @@ void BackingStoreIndex::refreshIndexFromDisk() {
 
   const QString root = descriptor_->root();
   QStringList paths;
-  const QStringList names =
-      QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                             QDir::Unsorted); // sorted below, without the locale: thousands of logs
-  for (const QString& name : names) {
-    if (name.startsWith(root, Qt::CaseSensitive))
-      paths << folder + u'/' + name;
-  }
+  // Sorted below, without the locale, and no entry examined: thousands of logs.
+  const QStringList names = FileOperations::entryNames(folder, root);
+  paths.reserve(names.size());
+  for (const QString& name : names)
+    paths << folder + u'/' + name;
   if (paths.isEmpty())
     paths << descriptor_->namingStrategy()->generateIDFor(Clock::nowAsDate(), 0);
   // Plain code-unit order: dated names sort by day, numbered pages by number.

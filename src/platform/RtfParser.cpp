@@ -1,5 +1,6 @@
 #include "platform/RtfParser.h"
 
+#include "platform/HexDigit.h"
 #include "platform/RtfReader.h"
 
 #include <algorithm>
@@ -39,16 +40,6 @@ void appendCapped(QString& text, QLatin1String chunk, int limit) {
   const qsizetype room = limit - text.size();
   if (room > 0)
     text.append(chunk.left(room));
-}
-
-int hexValue(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return -1;
 }
 
 // Fonts of the other platform are named by their face ("Helvetica-Bold");
@@ -209,8 +200,8 @@ void RtfParser::controlSequence() {
   if (!isLetter(*p_)) {
     const char symbol = *p_++;
     if (symbol == '\'') {
-      const int high = p_ < end_ ? hexValue(*p_) : -1;
-      const int low = high >= 0 && p_ + 1 < end_ ? hexValue(p_[1]) : -1;
+      const int high = p_ < end_ ? hexDigitValue(*p_) : -1;
+      const int low = high >= 0 && p_ + 1 < end_ ? hexDigitValue(p_[1]) : -1;
       if (high < 0)
         return;
       if (low < 0) {

@@ -1,5 +1,6 @@
 #include "platform/StoredSettingsCheck.h"
 
+#include "platform/HexDigit.h"
 #include "platform/QnLog.h"
 
 #include <QFile>
@@ -90,16 +91,6 @@ done:
   return line;
 }
 
-int hexValue(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return -1;
-}
-
 int octValue(char c) { return c >= '0' && c <= '7' ? c - '0' : -1; }
 
 void chopTrailingSpaces(QString& s, qsizetype limit) {
@@ -175,8 +166,8 @@ QStringList unescapedItems(QByteArrayView text) {
           endedEarly = true;
           break;
         }
-        if (hexValue(text[i]) >= 0)
-          numericEscape(0, 4, hexValue);
+        if (hexDigitValue(text[i]) >= 0)
+          numericEscape(0, 4, hexDigitValue);
       } else if (octValue(e) >= 0) {
         numericEscape(char16_t(octValue(e)), 3, octValue);
       } else if (e == '\n' || e == '\r') {

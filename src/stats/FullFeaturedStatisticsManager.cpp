@@ -6,7 +6,10 @@
 #include "platform/FatalError.h"
 #include "platform/QnLog.h"
 #include "platform/UserDefaults.h"
+#include "stats/ModernDayOfTheWeekStatistic.h"
+#include "stats/ModernHourOfTheDayStatistic.h"
 #include "stats/ModernOverviewStatistic.h"
+#include "stats/ReportsStatistic.h"
 
 #include <QLocale>
 
@@ -61,6 +64,15 @@ std::unique_ptr<Statistic> FullFeaturedStatisticsManager::getCurrentStatistic() 
   switch (defaults().integer(currentlyDisplayedStatisticKey())) {
   case 0:
     statistic = overview(7);
+    break;
+  case 1:
+    statistic = std::make_unique<ModernDayOfTheWeekStatistic>();
+    break;
+  case 3:
+    statistic = std::make_unique<ModernHourOfTheDayStatistic>();
+    break;
+  case 4:
+    statistic = std::make_unique<ReportsStatistic>();
     break;
   case 5:
     statistic = overview(14);

@@ -63,6 +63,9 @@ public:
   void observeValueForKeyPath(const QString& keyPath);
   // Computes, writes and shows the page.
   void performCalculations();
+  // Writes every slice of the data set, unfiltered, to a CSV file at `path`;
+  // on failure tells the user once and returns false.
+  bool exportCSVTo(const QString& path);
 
   // The data set of the last preparation; its records stay valid while held.
   const std::shared_ptr<const FullDataSet>& fullData() const { return fullData_; }

@@ -1,0 +1,110 @@
+#include "stats/CsvExport.h"
+
+#include "engine/FullDataSet.h"
+#include "engine/Logger.h"
+#include "platform/AlertPresenterAPI.h"
+#include "platform/QnLog.h"
+#include "stats/StatisticsManager.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cmath>
+#include <limits>
+
+namespace kr {
+
+namespace csvexport {
+
+namespace {
+
+QString quoted(QString text) {
+  text.replace(u'"', QStringLiteral("\"\""));
+  return u'"' + text + u'"';
+}
+
+QString boolText(bool value) { return value ? QStringLiteral("true") : QStringLiteral("false"); }
+
+} // namespace
+
+QString header() {
+  return QStringLiteral("uuid,start,end,actualDuration,success,completed,tags,objective");
+}
+
+int wholeSeconds(double seconds) {
+  if (std::isnan(seconds))
+    return 0;
+  if (seconds >= double(std::numeric_limits<int>::max()))
+    return std::numeric_limits<int>::max();
+  if (seconds <= double(std::numeric_limits<int>::min()))
+    return std::numeric_limits<int>::min();
+  return int(seconds); // towards zero
+}
+
+QString quotedWhereNeeded(const QString& text) {
+  // A carriage return is a line end to the programs that read the export,
+  // so it is quoted as a line feed is.
+  const bool needsQuotes =
+      text.contains(u',') || text.contains(u'"') || text.contains(u'\n') || text.contains(u'\r');
+  return needsQuotes ? quoted(text) : text;
+}
+
+QString objectiveField(const QString& objective) { return quotedWhereNeeded(objective.trimmed()); }
+
+QString record(const FullTimeSlice& slice) {
+  // The tags are always quoted, and a quote inside them doubled, so that a
+  // quote in a tag cannot end the field early. An identifier is quoted only
+  // when a damaged log gave it a comma, a quote or a line end.
+  return quotedWhereNeeded(slice.uuid()) + u',' +
+         quoted(Logger::formatDateForSystemLog(slice.startDate())) + u',' +
+         quoted(Logger::formatDateForSystemLog(slice.endDate())) + u',' +
+         QString::number(wholeSeconds(slice.actualDuration())) + u',' + boolText(slice.success()) +
+         u',' + boolText(slice.completed()) + u',' + quoted(slice.tagString()) + u',' +
+         objectiveField(slice.objective()) + u'\n';
+}
+
+QString text(const std::vector<const FullTimeSlice*>& slices) {
+  QString csv = header() + u'\n';
+  csv.reserve(csv.size() + qsizetype(slices.size()) * 160);
+  for (const FullTimeSlice* slice : slices)
+    csv += record(*slice);
+  return csv;
+}
+
+bool writeFile(const QString& path, const QString& text, QString* error) {
+  if (QFileInfo(path).isDir()) {
+    *error = QStringLiteral("it is a folder");
+    return false;
+  }
+  QSaveFile file(path);
+  const QByteArray bytes = text.toUtf8();
+  // The flush is checked on its own: commit() replaces the old file even
+  // when the last buffered bytes could not be written.
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
+      !file.commit()) {
+    *error = file.errorString().isEmpty() ? QStringLiteral("unknown error") : file.errorString();
+    return false;
+  }
+  return true;
+}
+
+} // namespace csvexport
+
+bool StatisticsManager::exportCSVTo(const QString& path) {
+  qn_log(QStringLiteral("exportCSVTo [start]"));
+  static const std::vector<const FullTimeSlice*> none;
+  const QString csv = csvexport::text(fullData_ ? fullData_->timeSlices() : none);
+  QString error;
+  const bool written = csvexport::writeFile(path, csv, &error);
+  if (!written) {
+    qn_log(QStringLiteral("Error exporting to %1: %2").arg(path, error));
+    AlertPresenterAPI::shared().runModal(
+        {QStringLiteral("The log could not be exported."),
+         QStringLiteral("\"%1\" could not be written: %2.").arg(path, error),
+         {QStringLiteral("OK")}});
+  }
+  qn_log(QStringLiteral("exportCSVTo [end]"));
+  return written;
+}
+
+} // namespace kr

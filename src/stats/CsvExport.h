@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+namespace kr {
+
+class FullTimeSlice;
+
+// The log as comma-separated values: a header line, then one record per
+// slice in the order given, each line ended by a line feed.
+namespace csvexport {
+
+QString header();
+QString record(const FullTimeSlice& slice);
+QString text(const std::vector<const FullTimeSlice*>& slices);
+// The text, quoted (inner quotes doubled) when it holds a comma, a quote, a
+// line feed or a carriage return.
+QString quotedWhereNeeded(const QString& text);
+// The objective trimmed at both ends, quoted where needed.
+QString objectiveField(const QString& objective);
+// Seconds truncated towards zero and held within a 32-bit count.
+int wholeSeconds(double seconds);
+
+// Replaces the file at `path` with `text` in UTF-8 in one step: either the
+// whole new file is there or the old one is untouched. False with the
+// system's reason in `error` when it could not be written.
+bool writeFile(const QString& path, const QString& text, QString* error);
+
+} // namespace csvexport
+
+} // namespace kr

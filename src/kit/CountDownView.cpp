@@ -91,6 +91,8 @@ namespace {
 
 // Pixels added round every shape: antialiasing, and rounding to whole pixels.
 constexpr double kMargin = 4.0;
+// The same round an edge that only moved along itself.
+constexpr double kEdgeMargin = 2.0;
 
 // A polygon round the ellipse (its edges outside it) or inside it.
 QPolygon ellipsePolygon(QPointF centre, double rx, double ry, bool outside) {
@@ -123,13 +125,20 @@ QRegion CountDownView::changedRegion(double fromAngle, double fromScale, double 
     const double sy = h / inset.height();
     const double low = std::min(fromScale, toScale);
     const double high = std::max(fromScale, toScale);
-    const double outerX = (inset.width() / 2.0 - 15.0) * high * sx + kMargin;
-    const double outerY = (inset.height() / 2.0 - 15.0) * high * sy + kMargin;
-    const double innerX = (inset.width() / 2.0 - 25.0) * low * sx - kMargin;
-    const double innerY = (inset.height() / 2.0 - 25.0) * low * sy - kMargin;
-    region = QRegion(ellipsePolygon(centre, outerX, outerY, true));
-    if (innerX > 0 && innerY > 0)
-      region -= QRegion(ellipsePolygon(centre, innerX, innerY, false));
+    // Where the stroke is white at both sizes nothing changes: only the bands
+    // its two edges moved through are repainted.
+    // An edge stands `in` from the sides of the inset square before scaling.
+    auto band = [&](double in) {
+      const double fromX = (inset.width() / 2.0 - in) * low * sx - kEdgeMargin;
+      const double fromY = (inset.height() / 2.0 - in) * low * sy - kEdgeMargin;
+      const double toX = (inset.width() / 2.0 - in) * high * sx + kEdgeMargin;
+      const double toY = (inset.height() / 2.0 - in) * high * sy + kEdgeMargin;
+      QRegion part(ellipsePolygon(centre, toX, toY, true));
+      if (fromX > 0 && fromY > 0)
+        part -= QRegion(ellipsePolygon(centre, fromX, fromY, false));
+      return part;
+    };
+    region = band(15.0) + band(25.0);
   }
   if (fromAngle != toAngle) {
     const double low = std::min(fromAngle, toAngle);
@@ -167,14 +176,16 @@ QRegion CountDownView::changedRegion(double fromAngle, double fromScale, double 
     const double start = std::max(high, 90.0);
     const int rimSteps = std::max(1, static_cast<int>(std::ceil((start - low) / kStep)));
     const double rimStretch = 1.0 / std::cos((start - low) / rimSteps / 2.0 * M_PI / 180.0);
+    const double rimX = rx - kMargin + kEdgeMargin;
+    const double rimY = ry - kMargin + kEdgeMargin;
     QPolygonF rim;
     for (int i = 0; i <= rimSteps; ++i) {
       const double a = low + (start - low) * i / rimSteps;
-      rim << centre + along(a, rx * rimStretch, ry * rimStretch);
+      rim << centre + along(a, rimX * rimStretch, rimY * rimStretch);
     }
     for (int i = rimSteps; i >= 0; --i) {
       const double a = low + (start - low) * i / rimSteps;
-      rim << centre + along(a, rx - 2 * kMargin, ry - 2 * kMargin);
+      rim << centre + along(a, rx - kMargin - kEdgeMargin, ry - kMargin - kEdgeMargin);
     }
     region += QRegion(rim.toPolygon());
     // Rounding to whole pixels: a pixel round the apex.

@@ -9,12 +9,15 @@
 #include "engine/DataModel.h"
 #include "platform/AlertPresenterAPI.h"
 #include "platform/DefaultsStorageAPI.h"
+#include "platform/DesktopUrlOpener.h"
 #include "platform/FileBrowserAPI.h"
+#include "platform/FilePanelPresenter.h"
 #include "platform/HtmlView.h"
 #include "platform/KeyboardLayoutAPI.h"
 #include "platform/MacOSVersion.h"
 #include "platform/QMessageBoxAlertPresenter.h"
 #include "platform/QnLog.h"
+#include "platform/UrlOpenerAPI.h"
 #include "platform/UserDefaults.h"
 #include "platform/linux/CompositingCheck.h"
 #include "platform/linux/HotKeyBackendFactory.h"
@@ -29,11 +32,15 @@
 #include "platform/linux/web/WebEngineHtmlView.h"
 #include "shell/ActivityMonitor.h"
 #include "shell/ApplicationShell.h"
+#include "shell/PreferencesController.h"
 #include "shell/StandardHooks.h"
+#include "shell/UrlHandler.h"
 #include "shortcuts/HotKeyCenter.h"
 #include "window/CalendarManager.h"
+#include "window/HelpManager.h"
 
 #include <QApplication>
+#include <QUrl>
 
 #include <csignal>
 
@@ -58,6 +65,7 @@ ShellContext makeContext(const DateProviderAPI& dateProvider, ScreenFadingHelper
   // main window refuses (closing it hides or minimises it).
   context.quitApplication = [] { QCoreApplication::exit(0); };
   StandardHooks::installLogFileHooks(context.hooks);
+  StandardHooks::installStatisticsHooks(context.hooks);
   return context;
 }
 
@@ -67,6 +75,8 @@ struct Program::Parts {
   DateProvider systemDate;
   QMessageBoxAlertPresenter alerts;
   DesktopFileBrowser fileBrowser;
+  QFileDialogPanelPresenter filePanels;
+  DesktopUrlOpener urlOpener;
   QtAudioOutput audio;
   QtSpeechSynthesizer speech;
   FreedesktopNotifier notifier;
@@ -115,6 +125,11 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
   Parts& p = *parts_;
   AlertPresenterAPI::install(&p.alerts);
   FileBrowserAPI::install(&p.fileBrowser);
+  FilePanelPresenter::install(&p.filePanels);
+  UrlOpenerAPI::install(&p.urlOpener);
+  // The preferences' help buttons show their pages in the browser.
+  PreferencesController::setHelpPageOpener(
+      [](const QString& page) { HelpManager::showPage(page, /*inBrowser=*/true); });
   // Web pages (statistics, help) show in Qt WebEngine; its engine starts with
   // the first view shown.
   HtmlView::installFactory([](QWidget* parent) { return new WebEngineHtmlView(parent); });
@@ -164,6 +179,7 @@ Program::~Program() {
   UserDefaults::standard().synchronize();
   // The shell's states and views go first; the services they call go after.
   parts_->standAloneSound.reset();
+  parts_->urlOpener.routeScheme({}, {});
   parts_->shell.reset();
   // Every grab is given back before the connection goes.
   parts_->hotKeyCenter.reset();
@@ -173,15 +189,24 @@ Program::~Program() {
   CalendarManager::sharedInstance().setCalendarEventStore(nullptr);
   StandardHooks::removeStateCues();
   StandardHooks::removeProfileTests();
+  StandardHooks::removeStatisticsHooks();
   EffectsServices::install(nullptr);
   HtmlView::installFactory(nullptr);
+  UrlOpenerAPI::install(nullptr);
+  FilePanelPresenter::install(nullptr);
   FileBrowserAPI::install(nullptr);
+  PreferencesController::setHelpPageOpener({});
   AlertPresenterAPI::install(nullptr);
 }
 
 void Program::launch(const QStringList& arguments) {
   ApplicationShell& shell = *parts_->shell;
   shell.launch();
+  // Links of our own (a task link in the log book) come straight back to the
+  // link handler instead of going round the desktop.
+  parts_->urlOpener.routeScheme(QStringLiteral("korvaner2things"), [this](const QUrl& url) {
+    parts_->shell->openUrls({QString::fromUtf8(url.toEncoded())});
+  });
   parts_->standAloneSound = std::make_unique<StandAloneNoiseMachine>(
       UserDefaults::standard(), EffectsServices::shared().soundManager(), parts_->audio);
   shell.attachStandAloneNoiseMachine(*parts_->standAloneSound);

@@ -32,7 +32,7 @@ EffectsServices::EffectsServices(UserDefaults& defaults, BackEnds backEnds, Scri
       std::make_unique<SimpleSoundLibraryLoader>(
           SoundFolders{SoundFolders::defaultOwnSounds(), SoundFolders::defaultSystemSounds()}),
       std::make_unique<ContinuousSoundCollectionLoader>());
-  speech_ = std::make_unique<SpeechManager>(defaults, backEnds.speech);
+  speech_ = std::make_unique<SpeechManager>(defaults, backEnds.speech, sounds_.get());
   visual_ =
       std::make_unique<QNVisualNotification>(backEnds.notifier, std::move(applicationIsActive));
   continuousSound_ = std::make_unique<WhiteNoiseMachine>(defaults, *sounds_, backEnds.audio);

@@ -27,7 +27,7 @@ SoundManager::SoundManager(UserDefaults& defaults, AudioOutputAPI& audio,
     Q_EMIT outputDevicesChanged();
   });
   connect(&defaults_, &UserDefaults::changed, this, [this](const QString& key) {
-    if (key == kMute)
+    if (key == kMute && !muteOverride_)
       muteChanged();
   });
 }
@@ -85,16 +85,26 @@ QString SoundManager::getFilePathFromPrivateName(const QString& privateName) con
   return soundLibrary_.at(index).filePath;
 }
 
-bool SoundManager::allSoundsAreMuted() const { return defaults_.boolValue(kMute); }
+bool SoundManager::allSoundsAreMuted() const {
+  return muteOverride_ ? *muteOverride_ : defaults_.boolValue(kMute);
+}
 
 void SoundManager::setAllSoundsAreMuted(bool muted) {
   defaults_.setValue(kMute, muted);
   defaults_.synchronize();
 }
 
+void SoundManager::setMuteOverride(std::optional<bool> muted) {
+  const bool before = allSoundsAreMuted();
+  muteOverride_ = muted;
+  if (allSoundsAreMuted() != before)
+    muteChanged();
+}
+
 void SoundManager::muteChanged() {
   if (allSoundsAreMuted())
     stopAllCurrentSounds();
+  Q_EMIT allSoundsAreMutedChanged();
 }
 
 void SoundManager::stopAllCurrentSounds() { audio_.stopOneShots(); }

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 namespace kr {
 
@@ -35,8 +36,15 @@ public:
   // The preferences' preview: ignores "mute" and plays only the last second.
   void playSampleWithPrivateName(const QString& privateName, float volume);
   void stopAllCurrentSounds();
+  // The mute the sounds obey: the override while one is set, else "mute".
   bool allSoundsAreMuted() const;
+  // Stores "mute".
   void setAllSoundsAreMuted(bool muted);
+  // Overrides the stored mute in memory only (none: "mute" applies again).
+  // "mute" itself is never written, so a crash meanwhile keeps the user's
+  // choice and a change of it made meanwhile holds once the override ends.
+  void setMuteOverride(std::optional<bool> muted);
+  std::optional<bool> muteOverride() const { return muteOverride_; }
 
   // The file of a library sound, or an empty text (with a console line) for a name not in it.
   QString getFilePathFromPrivateName(const QString& privateName) const;
@@ -74,6 +82,8 @@ public:
 Q_SIGNALS:
   // Devices were plugged in or out; the device list is up to date.
   void outputDevicesChanged();
+  // What allSoundsAreMuted() answers changed ("mute" or the override).
+  void allSoundsAreMutedChanged();
 
 private:
   void loadLibrary();
@@ -93,6 +103,7 @@ private:
   QStringList audioDeviceNameList_, audioDeviceUIDList_;
   mutable QSet<QString> reportedMissing_;
   bool reportedNoAudio_ = false;
+  std::optional<bool> muteOverride_;
 };
 
 } // namespace kr

@@ -1,5 +1,6 @@
 #include "effects/SpeechManager.h"
 
+#include "effects/SoundManager.h"
 #include "effects/TextLanguage.h"
 #include "platform/QnLog.h"
 #include "platform/SpeechSynthesizerAPI.h"
@@ -11,16 +12,28 @@ namespace {
 const QString kMute = QStringLiteral("mute");
 } // namespace
 
-SpeechManager::SpeechManager(UserDefaults& defaults, SpeechSynthesizerAPI& synth, QObject* parent)
-    : QObject(parent), defaults_(defaults), synth_(synth) {
+SpeechManager::SpeechManager(UserDefaults& defaults, SpeechSynthesizerAPI& synth,
+                             SoundManager* sounds, QObject* parent)
+    : QObject(parent), defaults_(defaults), sounds_(sounds), synth_(synth) {
+  if (sounds_) {
+    connect(sounds_, &SoundManager::allSoundsAreMutedChanged, this, [this] {
+      if (muted())
+        cutOffInMidSentence();
+    });
+    return;
+  }
   connect(&defaults_, &UserDefaults::changed, this, [this](const QString& key) {
-    if (key == kMute && defaults_.boolValue(kMute))
+    if (key == kMute && muted())
       cutOffInMidSentence();
   });
 }
 
+bool SpeechManager::muted() const {
+  return sounds_ ? sounds_->allSoundsAreMuted() : defaults_.boolValue(kMute);
+}
+
 void SpeechManager::speakString(const QString& text) {
-  if (defaults_.boolValue(kMute))
+  if (muted())
     return;
   if (!synth_.isAvailable()) {
     if (!reportedUnavailable_) {

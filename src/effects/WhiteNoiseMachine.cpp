@@ -24,10 +24,12 @@ WhiteNoiseMachine& WhiteNoiseMachine::continuousSoundMachine() {
 
 void WhiteNoiseMachine::awakeFromNib() {
   connect(&defaults_, &UserDefaults::changed, this, [this](const QString& key) {
-    if (key == QLatin1String("mute") || key == soundOnKey() || key == soundKey() ||
-        key == volumeKey() || key == QLatin1String("soundOutputDevice"))
+    if (key == soundOnKey() || key == soundKey() || key == volumeKey() ||
+        key == QLatin1String("soundOutputDevice"))
       adjustToNewSettings();
   });
+  connect(&sounds_, &SoundManager::allSoundsAreMutedChanged, this,
+          &WhiteNoiseMachine::adjustToNewSettings);
   // The chosen device unplugged or back: the sound follows it.
   connect(&sounds_, &SoundManager::outputDevicesChanged, this,
           &WhiteNoiseMachine::adjustToNewSettings);

@@ -47,6 +47,15 @@ void FullTimeSlice::setObjectiveAsRTFD(const QByteArray& data) {
   objectiveAsRTFDMade_ = true;
 }
 
+std::optional<RichText> FullTimeSlice::objectiveRichText() const {
+  {
+    const std::lock_guard<std::mutex> lock(lazyValuesMutex());
+    if (objectiveText_)
+      return objectiveText_;
+  }
+  return RtfdPackage::fromData(objectiveAsRTFD());
+}
+
 void FullTimeSlice::setObjectiveText(const RichText& text) {
   const std::lock_guard<std::mutex> lock(lazyValuesMutex());
   objective_ = text.plainText();
@@ -60,8 +69,7 @@ const QStringList& FullTimeSlice::extractedLinks() const {
     if (cachedLinks_)
       return *cachedLinks_;
   }
-  const std::optional<RichText> text =
-      objectiveText_ ? objectiveText_ : RtfdPackage::fromData(objectiveAsRTFD());
+  const std::optional<RichText> text = objectiveRichText();
   QStringList links;
   if (text) {
     for (const RichText::Run& run : text->runs()) {

@@ -23,6 +23,9 @@ public:
   // made on the first request (the log book asks for few of many records).
   const QByteArray& objectiveAsRTFD() const;
   void setObjectiveAsRTFD(const QByteArray& data);
+  // The objective's rich text, read from the RTFD data when it was given as
+  // data; none when that data cannot be read.
+  std::optional<RichText> objectiveRichText() const;
   // Sets the objective's rich text and, from it, its plain text.
   void setObjectiveText(const RichText& text);
   const QDateTime& endDate() const { return endDate_; }

@@ -12,7 +12,8 @@ PopUpButton::PopUpButton(bool pullsDown, QWidget* parent)
   connect(menu_, &QMenu::aboutToShow, this, &PopUpButton::prepareMenu);
   connect(menu_, &QMenu::triggered, this, [this](QAction* action) {
     const int index = int(menu_->actions().indexOf(action));
-    if (index < 0)
+    // A separator is never chosen.
+    if (index < 0 || action->isSeparator())
       return;
     if (!pullsDown_)
       selectItemAt(index);
@@ -102,7 +103,7 @@ void PopUpButton::prepareMenu() {
   const QList<QAction*> actions = menu_->actions();
   for (qsizetype i = 0; i < actions.size(); ++i) {
     actions[i]->setVisible(!(pullsDown_ && i == 0));
-    if (!pullsDown_) {
+    if (!pullsDown_ && !actions[i]->isSeparator()) {
       actions[i]->setCheckable(true);
       actions[i]->setChecked(i == selected_);
     }

@@ -3,7 +3,21 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 namespace kr {
+
+struct Alert;
+
+// What an alert's "Help" button does. The presenter shows the button only
+// for an alert that has one.
+class AlertHelpDelegate {
+public:
+  virtual ~AlertHelpDelegate() = default;
+  // Shows the help for the alert. True: the help was shown, and the alert
+  // comes back so the user can still answer it.
+  virtual bool alertShowHelp(const Alert& alert) = 0;
+};
 
 // A modal alert: a message, an explanation and its buttons, first button first
 // (the first is the default one; none shows a single "OK").
@@ -14,6 +28,8 @@ struct Alert {
   QString informativeText;
   QStringList buttons;
   Style style = Style::warning;
+  // None: the alert has no "Help" button.
+  std::shared_ptr<AlertHelpDelegate> helpDelegate = nullptr;
 };
 
 // The one way every part of the program asks the user something or tells of a
@@ -25,7 +41,8 @@ public:
   virtual ~AlertPresenterAPI() = default;
 
   // Shows the alert and returns the index of the button chosen, or -1 when it
-  // was dismissed without a choice.
+  // was dismissed without a choice. Its "Help" button is no answer: it runs
+  // the help delegate and, when that showed help, shows the alert again.
   virtual int runModal(const Alert& alert) = 0;
 
   static AlertPresenterAPI& shared();

@@ -9,20 +9,39 @@
 namespace kr {
 
 // Keeps every alert it is shown and answers from `answers` in turn, then with
-// `answer`. Tests only.
+// `answer`. The answer `pressHelp` presses the alert's "Help" button: its
+// delegate runs and the alert is shown again (an alert without help answers
+// -1 to it). Tests only.
 class TestAlertPresenter final : public AlertPresenterAPI {
 public:
+  static constexpr int pressHelp = -2;
+
   int runModal(const Alert& alert) override {
-    shown.append(alert);
+    for (;;) {
+      shown.append(alert);
+      const int next = nextAnswer();
+      if (next != pressHelp)
+        return next;
+      if (!alert.helpDelegate)
+        return -1;
+      ++helpPresses;
+      alert.helpDelegate->alertShowHelp(alert);
+    }
+  }
+  QList<Alert> shown;
+  int helpPresses = 0;
+  std::deque<int> answers;
+  int answer = 0;
+
+private:
+  int nextAnswer() {
+    // Help pressed for ever would never answer.
     if (answers.empty())
-      return answer;
+      return answer == pressHelp ? -1 : answer;
     const int next = answers.front();
     answers.pop_front();
     return next;
   }
-  QList<Alert> shown;
-  std::deque<int> answers;
-  int answer = 0;
 };
 
 // Installs a presenter for the lifetime of a scope.

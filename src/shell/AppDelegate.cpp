@@ -8,6 +8,7 @@
 #include "platform/ActivityMonitorAPI.h"
 #include "platform/FatalError.h"
 #include "states/BaseState.h"
+#include "stats/FullFeaturedStatisticsManager.h"
 #include "window/MainWindow.h"
 #include "window/MainWindowController.h"
 
@@ -64,6 +65,9 @@ void AppDelegate::awakeFromNib() {
   mainWindow_ = MainWindow::makeMainWindow(*context_.defaults);
   mainWindow_->setCloseHandler([this] { hide(); });
   context_.record(QStringLiteral("AppDelegate awakeFromNib: main window"));
+  // The statistics page built with the window made the shared manager.
+  if (FullFeaturedStatisticsManager::hasSharedInstance())
+    context_.record(QStringLiteral("AppDelegate awakeFromNib: statistics manager shared"));
 }
 
 void AppDelegate::showState(BaseState& state) {

@@ -20,9 +20,11 @@
 #include "platform/StatusItem.h"
 #include "platform/UserDefaults.h"
 #include "shortcuts/SwiftHotKeyManager.h"
+#include "states/PageServices.h"
 #include "states/RestBreakHelper.h"
 #include "states/StateLinkingHelper.h"
 #include "window/DefaultActionKeys.h"
+#include "window/HelpManager.h"
 #include "window/MainMenu.h"
 #include "window/MainWindow.h"
 #include "window/MainWindowController.h"
@@ -51,6 +53,7 @@ ApplicationShell::~ApplicationShell() {
     mainController_->setNextResponder(nullptr);
   stateLinkingHelper_.reset();
   timeViews_.reset();
+  uninstallHelp();
   StatusItemMenuManager::instance().removeAllItems();
   SwiftHotKeyManager::shared().setPerformAction(nullptr);
   SwiftHotKeyManager::shared().setMenuShortcutsUpdater(nullptr);
@@ -101,6 +104,7 @@ void ApplicationShell::launch() {
 
   installStatusItemHooks();
   installNotificationHooks();
+  installHelp();
 
   // 4. Waking: the shared controller, the main window, the states' pages and links.
   mainController_->awakeFromNib();
@@ -225,6 +229,27 @@ void ApplicationShell::installStatusItemHooks() {
     hooks.openUrl = [this](const QString& url) { mainController_->getUrl(url); };
   if (context_.makeStatusItem && !hooks.createStatusItem)
     hooks.createStatusItem = [this] { createStatusItem(); };
+}
+
+void ApplicationShell::installHelp() {
+  // The help pad is the main controller's to show; the pages and the pads
+  // name their help through the help manager.
+  HelpManager::installHelpPad([this] { return mainController_->showHelpPad(); });
+  PageServices::shared().showHelpPage = [](const QString& page, bool inBrowser) {
+    HelpManager::showPage(page, inBrowser);
+  };
+  // The first launch shows the welcome page.
+  if (!context_.hooks.showWelcomeHelp) {
+    context_.hooks.showWelcomeHelp = [this] {
+      mainController_->tryToPerform(QStringLiteral("showHelp"));
+      HelpManager::showPage(QStringLiteral("welcome.html"), false);
+    };
+  }
+}
+
+void ApplicationShell::uninstallHelp() {
+  HelpManager::installHelpPad({});
+  PageServices::shared().showHelpPage = {};
 }
 
 void ApplicationShell::installNotificationHooks() {

@@ -72,6 +72,8 @@ private:
   void installStatusItemHooks();
   void installHotKeys();
   void installNotificationHooks();
+  void installHelp();
+  void uninstallHelp();
   void createStatusItem();
 
   ShellContext context_;

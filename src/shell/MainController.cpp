@@ -68,6 +68,7 @@ MainController::MainController(ShellContext& context, StateMachine& stateMachine
   urlHandler_ = std::make_unique<UrlHandler>(*taskManagerBridge_);
   addApplicationActions();
   addWorkCycleActions();
+  addHelpActions();
 }
 
 MainController::~MainController() {

@@ -8,6 +8,7 @@ namespace kr {
 
 class AppDelegate;
 class BaseState;
+class HelpViewController;
 class StateMachine;
 class TaskManagerBridge;
 class UrlHandler;
@@ -63,6 +64,20 @@ public:
   // The actions "updateMenuShortcuts" and "disableMenuShortcuts": the menu
   // items that mirror the global shortcuts show their keys, or none.
   void setMenuShortcutActions(Action update, Action disable);
+  // Asks where to export the logs as CSV (from "exportAsCSVPath", or the home
+  // folder when that folder is missing) and exports them there. The chosen
+  // path is not stored.
+  void exportAsCSV();
+  static QString exportPanelTitle() { return QStringLiteral("Export Logs in CSV format"); }
+
+  // Opens the preferences window (a new controller each time) and returns
+  // once it has closed.
+  void showPreferencesDialog();
+  // The same, on the "Distractions" pane, which stays the pane shown next time.
+  void showPreferencesDialogWithDistractionPanePreselected();
+  // Makes the help viewer visible beside the pages and gives it; none
+  // before the main window exists.
+  HelpViewController* showHelpPad();
   // Hides the application, only while it is active (the "Hide" of the menus
   // and the pages, and a state that runs in the background).
   void hideApplication();
@@ -75,6 +90,7 @@ private:
   void endEventLoop();
   void addApplicationActions();
   void addWorkCycleActions();
+  void addHelpActions();
   // Passes a command down the chain to the current state; nothing happens
   // where the state does not have it.
   void passToCurrentState(const QString& command);

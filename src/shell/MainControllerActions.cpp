@@ -3,18 +3,25 @@
 #include "shell/MainController.h"
 
 #include "shell/AppDelegate.h"
+#include "shell/PreferencesController.h"
 #include "shell/ShellContext.h"
 
 #include "engine/LogFileManager.h"
 #include "engine/Logger.h"
 #include "engine/StateMachine.h"
 #include "platform/AlertPresenterAPI.h"
+#include "platform/FilePanelPresenter.h"
 #include "platform/QnLog.h"
+#include "platform/UserDefaults.h"
 #include "states/BaseState.h"
+#include "window/HelpManager.h"
 #include "window/MainWindow.h"
+#include "window/MainWindowController.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -73,6 +80,9 @@ void MainController::addApplicationActions() {
   addAction(QStringLiteral("paste"), [this] { sendToFocusWidget("paste"); });
   addAction(QStringLiteral("selectAll"), [this] { sendToFocusWidget("selectAll"); });
 
+  addAction(QStringLiteral("showPreferencesDialog"), [this] { showPreferencesDialog(); });
+  addAction(QStringLiteral("showPreferencesDialogWithDistractionPanePreselected"),
+            [this] { showPreferencesDialogWithDistractionPanePreselected(); });
   addAction(QStringLiteral("bringToFront"), [this] { bringToFront(); });
   addAction(QStringLiteral("showInfoWindow"), [this] { showInfoWindow(); });
   addAction(QStringLiteral("activateView"), [this] { showInfoWindow(); });
@@ -81,6 +91,7 @@ void MainController::addApplicationActions() {
   addAction(QStringLiteral("revealUserLogFolder"),
             [] { Logger::sharedLogger().revealLogFolder(); });
   addAction(QStringLiteral("forceLogRead"), [] { LogFileManager::sharedInstance().update(); });
+  addAction(QStringLiteral("exportAsCSV"), [this] { exportAsCSV(); });
   addAction(QStringLiteral("validate"), [this] {
     if (pseudoAppDelegate_)
       pseudoAppDelegate_->validateInputFields();
@@ -96,6 +107,45 @@ void MainController::addWorkCycleActions() {
     if (auto* state = dynamic_cast<BaseState*>(stateMachine_.currentState()))
       state->simulateDefaultButtonPress();
   });
+}
+
+void MainController::exportAsCSV() {
+  if (!context_.hooks.exportLogsAsCSV)
+    return;
+  const QFileInfo suggested(context_.defaults->string(QStringLiteral("exportAsCSVPath")));
+  FilePanelRequest request;
+  request.title = exportPanelTitle();
+  request.allowedExtensions = {QStringLiteral("csv")};
+  request.allowsOtherFileTypes = true;
+  request.startFolder = suggested.dir().exists() && !suggested.filePath().isEmpty()
+                            ? suggested.absolutePath()
+                            : QDir::homePath();
+  request.suggestedName =
+      suggested.fileName().isEmpty() ? QStringLiteral("Korvane-R Log.csv") : suggested.fileName();
+  const std::optional<QString> chosen = FilePanelPresenter::shared().savePanel(request);
+  if (!chosen)
+    return;
+  // The exporter says why a write failed; one alert is enough.
+  context_.hooks.exportLogsAsCSV(*chosen);
+}
+
+void MainController::addHelpActions() {
+  addAction(QStringLiteral("showHelp"), [] { HelpManager::showWelcome(); });
+  addAction(QStringLiteral("showHelpPad"), [this] { showHelpPad(); });
+  // The integrations' pages, in the help pad.
+  addAction(QStringLiteral("showOmniFocusIntegrationHelp"),
+            [] { HelpManager::showOmniFocusHelp(false); });
+  addAction(QStringLiteral("showThingsIntegrationHelp"),
+            [] { HelpManager::showThingsHelp(false); });
+  addAction(QStringLiteral("showHushboxIntegrationHelp"),
+            [] { HelpManager::showHushboxIntegrationHelp(false); });
+}
+
+HelpViewController* MainController::showHelpPad() {
+  MainWindow* window = pseudoAppDelegate_ ? pseudoAppDelegate_->mainWindow() : nullptr;
+  if (!window)
+    return nullptr;
+  return &window->controller().showHelpPad();
 }
 
 void MainController::setMenuShortcutActions(Action update, Action disable) {
@@ -130,6 +180,9 @@ bool MainController::validateAction(const QString& action) const {
     return pseudoAppDelegate_ != nullptr;
   if (action == QLatin1String("takeDefaultAction"))
     return dynamic_cast<BaseState*>(stateMachine_.currentState()) != nullptr;
+  // The export is there once something can write the file.
+  if (action == QLatin1String("exportAsCSV"))
+    return static_cast<bool>(context_.hooks.exportLogsAsCSV);
   return true;
 }
 
@@ -208,6 +261,28 @@ void MainController::showAboutBox() {
                               .arg(QStringLiteral(KR_VERSION));
   about.buttons = {QStringLiteral("OK")};
   AlertPresenterAPI::shared().runModal(about);
+}
+
+void MainController::showPreferencesDialog() {
+  static bool open = false;
+  // A second request while the window runs (a hot key, the tray) finds it open.
+  if (open)
+    return;
+  open = true;
+  auto preferences = std::make_unique<PreferencesController>();
+  preferences->setMainController(this);
+  MainWindow* window = pseudoAppDelegate_ ? pseudoAppDelegate_->mainWindow() : nullptr;
+  preferences->run(window && window->isVisible() ? window : nullptr);
+  preferences.reset();
+  open = false;
+}
+
+void MainController::showPreferencesDialogWithDistractionPanePreselected() {
+  UserDefaults& defaults = context_.defaults ? *context_.defaults : UserDefaults::standard();
+  defaults.setValue(QStringLiteral("preferencesTabViewItemIdentifier"),
+                    QStringLiteral("Distractions"));
+  defaults.synchronize();
+  showPreferencesDialog();
 }
 
 void MainController::hideApplication() {

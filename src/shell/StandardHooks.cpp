@@ -11,9 +11,11 @@
 #include "engine/LogFileManager.h"
 #include "engine/UpgradeManager.h"
 #include "platform/FolderContentMonitor.h"
+#include "states/PageServices.h"
 #include "states/ProfileTestServices.h"
 #include "states/SliceCues.h"
 #include "states/SoftBreakCues.h"
+#include "stats/FullFeaturedStatisticsManager.h"
 
 namespace kr {
 
@@ -28,6 +30,17 @@ void StandardHooks::installLogFileHooks(ShellHooks& hooks) {
   };
   hooks.upgradeEverything = [] { UpgradeManager::sharedInstance().upgradeEverything(); };
 }
+
+void StandardHooks::installStatisticsHooks(ShellHooks& hooks) {
+  auto prepare = [] { FullFeaturedStatisticsManager::sharedInstance().prepareDataSet(); };
+  hooks.prepareStatisticsDataSet = prepare;
+  hooks.exportLogsAsCSV = [](const QString& path) {
+    return FullFeaturedStatisticsManager::sharedInstance().exportCSVTo(path);
+  };
+  PageServices::shared().refreshStatistics = prepare;
+}
+
+void StandardHooks::removeStatisticsHooks() { PageServices::shared().refreshStatistics = nullptr; }
 
 void StandardHooks::installStateCues() {
   auto helper = [] { return &NotificationHelper::instance(); };

@@ -12,6 +12,11 @@ public:
   // and renaming the log files of older versions.
   static void installLogFileHooks(ShellHooks& hooks);
 
+  // The statistics data set read at start-up and after a slice was logged:
+  // both ask the shared statistics manager (made with the main window).
+  static void installStatisticsHooks(ShellHooks& hooks);
+  static void removeStatisticsHooks();
+
   // The cues the running slice and the soft break give as they end: the
   // ticks, the tock, the spoken and shown messages, the user's script and the
   // continuous sound's stop. Each does only what the user's settings switch on.

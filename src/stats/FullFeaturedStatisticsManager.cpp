@@ -54,6 +54,8 @@ FullFeaturedStatisticsManager& FullFeaturedStatisticsManager::sharedInstance() {
   return *sharedManager;
 }
 
+bool FullFeaturedStatisticsManager::hasSharedInstance() { return sharedManager != nullptr; }
+
 void FullFeaturedStatisticsManager::awakeFromNib() {
   sharedManager = this;
   StatisticsManager::awakeFromNib();

@@ -26,6 +26,7 @@ public:
   // The manager that ran awakeFromNib last; asking before that is a
   // programming error and stops the program.
   static FullFeaturedStatisticsManager& sharedInstance();
+  static bool hasSharedInstance();
 
   void awakeFromNib() override;
   std::unique_ptr<Statistic> getCurrentStatistic() override;

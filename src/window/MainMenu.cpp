@@ -25,6 +25,9 @@ MainMenu::MainMenu(SendAction send, CanPerform canPerform)
   addItem(app, QStringLiteral("Quit Korvane-R"), QStringLiteral("terminate"),
           QKeySequence(Qt::CTRL | Qt::Key_Q));
 
+  QMenu* file = menu_->addMenu(QStringLiteral("File"));
+  addItem(file, QStringLiteral("Export Logs in CSV Format\u2026"), QStringLiteral("exportAsCSV"));
+
   QMenu* edit = menu_->addMenu(QStringLiteral("Edit"));
   addItem(edit, QStringLiteral("Undo"), QStringLiteral("undo"), QKeySequence::Undo);
   addItem(edit, QStringLiteral("Redo"), QStringLiteral("redo"), QKeySequence::Redo);

@@ -1,5 +1,6 @@
 #include "window/MainWindowController.h"
 
+#include "window/HelpViewController.h"
 #include "window/MainWindow.h"
 #include "window/PaintedWall.h"
 #include "window/TitleBarButton.h"
@@ -11,6 +12,8 @@
 #include "platform/GraphicsContext.h"
 #include "platform/QnLog.h"
 #include "platform/UserDefaults.h"
+#include "stats/LogBookTableViewController.h"
+#include "stats/StatsViewController.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -61,6 +64,7 @@ MainWindowController::MainWindowController(MainWindow& window, UserDefaults& def
   build();
 }
 
+
 void MainWindowController::build() {
   auto* windowLayout = new QVBoxLayout(&window_);
   windowLayout->setContentsMargins(0, 0, 0, 0);
@@ -100,6 +104,11 @@ void MainWindowController::build() {
   buttonWallContainer_->setObjectName(QStringLiteral("buttonWallContainer"));
   buttonWallContainer_->setFixedSize(400, 36);
   column->addWidget(buttonWallContainer_, 0, Qt::AlignRight);
+
+  // The log book and the statistics page. Their views wait for the pad
+  // walls; the statistics page's manager is the shared one from here on.
+  logBookTableViewController_ = std::make_unique<LogBookTableViewController>();
+  statsController_ = std::make_unique<StatsViewController>();
 }
 
 QWidget* MainWindowController::buildTitleBand() {
@@ -151,6 +160,30 @@ QWidget* MainWindowController::buildTitleBand() {
 }
 
 void MainWindowController::setMainMenu(QMenu* menu) { mainMenuButton_->setMenu(menu); }
+
+MainWindowController::~MainWindowController() {
+  // The viewer's view lives in the help window.
+  helpWindow_.reset();
+  helpController_.reset();
+}
+
+HelpViewController& MainWindowController::showHelpPad() {
+  if (!helpController_) {
+    helpController_ = std::make_unique<HelpViewController>();
+    helpController_->build();
+    helpWindow_ = std::make_unique<QWidget>(nullptr, Qt::Window);
+    helpWindow_->setObjectName(QStringLiteral("helpWindow"));
+    helpWindow_->setWindowTitle(QStringLiteral("Korvane-R Help"));
+    auto* layout = new QVBoxLayout(helpWindow_.get());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(helpController_->view());
+    helpWindow_->resize(460, 600);
+  }
+  helpWindow_->show();
+  helpWindow_->raise();
+  helpWindow_->activateWindow();
+  return *helpController_;
+}
 
 void MainWindowController::detachPage() {
   ConstraintLayout::of(infoWallContainer_)->removeConstraints(infoWallConstraints_);

@@ -7,13 +7,18 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
 class QAbstractButton;
 class QMenu;
 class QToolButton;
 
 namespace kr {
 
+class LogBookTableViewController;
+class HelpViewController;
 class MainWindow;
+class StatsViewController;
 class UserDefaults;
 class Wall;
 
@@ -28,6 +33,7 @@ public:
   static constexpr int kHorizontalInset = 8;
 
   MainWindowController(MainWindow& window, UserDefaults& defaults);
+  ~MainWindowController();
 
   MainWindow& window() const { return window_; }
   QWidget* contentWall() const { return contentWall_; }
@@ -39,9 +45,23 @@ public:
   QAbstractButton* closeButton() const { return closeButton_; }
   QAbstractButton* miniaturizeButton() const { return miniaturizeButton_; }
   bool initialPositionAlreadyGiven() const { return initialPositionAlreadyGiven_; }
+  // The statistics page and the log book, made while the window is built (the
+  // statistics page makes the shared statistics manager), kept for the run.
+  StatsViewController* statsController() const { return statsController_.get(); }
+  LogBookTableViewController* logBookTableViewController() const {
+    return logBookTableViewController_.get();
+  }
 
   // The main menu opened by the title band's menu button (not owned).
   void setMainMenu(QMenu* menu);
+
+  // Shows the help viewer, made the first time (so no web engine starts with
+  // the program). Until the window has its pads, the viewer stands in a
+  // window of its own, "Korvane-R Help".
+  HelpViewController& showHelpPad();
+  // The help viewer; none before the help was first shown.
+  HelpViewController* helpController() const { return helpController_.get(); }
+  QWidget* helpWindow() const { return helpWindow_.get(); }
 
   // Shows a state's page: its info wall above, its button wall below, focus
   // on its first responder. The first page places the window.
@@ -85,6 +105,10 @@ private:
   QPointer<QWidget> shownInfoWall_;
   QPointer<QWidget> shownButtonWall_;
   bool initialPositionAlreadyGiven_ = false;
+  std::unique_ptr<LogBookTableViewController> logBookTableViewController_;
+  std::unique_ptr<StatsViewController> statsController_;
+  std::unique_ptr<HelpViewController> helpController_;
+  std::unique_ptr<QWidget> helpWindow_;
 };
 
 } // namespace kr

@@ -5,8 +5,11 @@
 
 #include "engine/Logger.h"
 #include "engine/StateMachine.h"
+#include "platform/FilePanelPresenter.h"
 #include "platform/SupportPaths.h"
+#include "platform/UrlOpenerAPI.h"
 #include "platform/UserDefaults.h"
+#include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"
 #include "shell/MainController.h"
 #include "states/DefineTimeSliceState.h"
@@ -15,10 +18,14 @@
 #include "states/RateTimeSliceState.h"
 #include "states/StateLinkingHelper.h"
 #include "states/TimeSliceRunningState.h"
+#include "stats/FullFeaturedStatisticsManager.h"
+#include "stats/StatsViewController.h"
 #include "support/TestEnvironment.h"
 #include "window/CalendarView.h"
 #include "window/EventView.h"
 #include "window/MainMenu.h"
+#include "window/MainWindow.h"
+#include "window/MainWindowController.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +34,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -278,4 +286,70 @@ TEST(Program, TheSoundsMenuHasTheStandAloneContinuousSound) {
   EXPECT_FALSE(UserDefaults::standard().boolValue(QStringLiteral("standaloneSoundOn")));
   for (const char* action : {"nextSound", "previousSound"})
     EXPECT_TRUE(menu.itemSending(QString::fromLatin1(action))->isEnabled()) << action;
+}
+
+TEST(Program, TheWindowHasTheStatisticsAndTheLogBookAndTaskLinksComeBackHome) {
+  StartedProgram p({{QStringLiteral("loggerIsOn"), true}});
+  const QStringList& steps = p.program->shell().steps();
+  EXPECT_LT(steps.indexOf(QStringLiteral("AppDelegate awakeFromNib: statistics manager shared")),
+            steps.indexOf(QStringLiteral("MainController will finish: statistics data set")));
+  MainWindowController& window = p.program->shell().appDelegate().mainWindow()->controller();
+  ASSERT_NE(window.statsController(), nullptr);
+  ASSERT_NE(window.logBookTableViewController(), nullptr);
+  EXPECT_EQ(&FullFeaturedStatisticsManager::sharedInstance(),
+            window.statsController()->fullFeaturedStatsManager.get());
+  // The File menu's export writes the log where the save panel says.
+  MainMenu& menu = p.program->shell().mainMenu();
+  menu.validate();
+  QAction* exportItem = menu.itemSending(QStringLiteral("exportAsCSV"));
+  ASSERT_NE(exportItem, nullptr);
+  EXPECT_EQ(exportItem->text(), QStringLiteral("Export Logs in CSV Format\u2026"));
+  ASSERT_TRUE(exportItem->isEnabled());
+  {
+    TestFilePanelPresenter panels;
+    FilePanelPresenter::install(&panels);
+    QTemporaryDir folder;
+    panels.answer = folder.filePath(QStringLiteral("log.csv"));
+    exportItem->trigger();
+    FilePanelPresenter::install(nullptr);
+    ASSERT_EQ(panels.saveRequests.size(), 1);
+    QFile written(folder.filePath(QStringLiteral("log.csv")));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(written.readLine().startsWith("uuid,start,end,"));
+  }
+  // A task link chosen in the log book reaches the program's own link handler.
+  test::ConsoleCapture console;
+  EXPECT_TRUE(UrlOpenerAPI::shared().open(QUrl(QStringLiteral("korvaner2things://show?id=7"))));
+  EXPECT_TRUE(console.contains(QStringLiteral("getUrl [started]")));
+}
+
+TEST(Program, PreferencesOpenFromTheMenuAndTheDistractionsRouteStaysChosen) {
+  StartedProgram p;
+  // Reads the open window's pane and closes it with Escape, from inside its run.
+  const auto openAndRead = [&](const std::function<void()>& open) {
+    QString shown;
+    QTimer::singleShot(0, qApp, [&] {
+      QWidget* dialog = QApplication::activeModalWidget();
+      ASSERT_TRUE(dialog);
+      EXPECT_EQ(dialog->objectName(), QStringLiteral("PreferencesPane"));
+      if (auto* panes = dialog->findChild<QStackedWidget*>(QStringLiteral("preferencePanes")))
+        shown = panes->currentWidget()->objectName();
+      QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    open();
+    EXPECT_FALSE(QApplication::activeModalWidget());
+    return shown;
+  };
+  QAction* item =
+      p.program->shell().mainMenu().itemSending(QStringLiteral("showPreferencesDialog"));
+  ASSERT_TRUE(item);
+  EXPECT_EQ(openAndRead([&] { item->trigger(); }), QStringLiteral("Notifications"));
+  EXPECT_EQ(openAndRead([] {
+              MainController::sharedInstance().tryToPerform(
+                  QStringLiteral("showPreferencesDialogWithDistractionPanePreselected"));
+            }),
+            QStringLiteral("Distractions"));
+  EXPECT_EQ(openAndRead([&] { item->trigger(); }), QStringLiteral("Distractions"));
+  EXPECT_EQ(UserDefaults::standard().string(QStringLiteral("preferencesTabViewItemIdentifier")),
+            QStringLiteral("Distractions"));
 }

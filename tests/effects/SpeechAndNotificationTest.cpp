@@ -5,9 +5,12 @@
 #include "platform/TestSpeechSynthesizer.h"
 
 #include "RecordingOutputs.h"
+#include "SoundFixture.h"
 #include "support/TestClock.h"
 
 #include <gtest/gtest.h>
+
+#include <QSignalSpy>
 
 namespace {
 
@@ -28,6 +31,35 @@ TEST_F(SpeechManagerTest, SpeaksAtTheSpeechVolumeAndNotAtAllWhileMuted) {
   EXPECT_EQ(synth.stopCount, 1);
   speech.speakString(QStringLiteral("Time Slice Elapsed"));
   EXPECT_EQ(synth.utterances.size(), 1u);
+}
+
+TEST_F(SpeechManagerTest, FollowsTheSoundManagersMuteOverrideWithoutTheStoredMuteChanging) {
+  kr::test::SoundFixture fixture;
+  std::unique_ptr<kr::SoundManager> sounds = fixture.makeManager();
+  kr::SpeechManager overridden{*fixture.defaults, synth, sounds.get()};
+  QSignalSpy mutes(sounds.get(), &kr::SoundManager::allSoundsAreMutedChanged);
+  sounds->setAllSoundsAreMuted(true);
+  EXPECT_EQ(mutes.size(), 1);
+  overridden.speakString(QStringLiteral("Muted"));
+  EXPECT_TRUE(synth.utterances.empty());
+
+  sounds->setMuteOverride(false);
+  EXPECT_EQ(mutes.size(), 2);
+  overridden.speakString(QStringLiteral("Hello."));
+  EXPECT_EQ(synth.utterances.size(), 1u);
+  // While overridden, the stored mute changes nothing the sounds obey.
+  synth.speaking = true;
+  fixture.defaults->setValue(QStringLiteral("mute"), false);
+  fixture.defaults->setValue(QStringLiteral("mute"), true);
+  EXPECT_EQ(mutes.size(), 2);
+  EXPECT_EQ(synth.stopCount, 0);
+
+  // The override ends: the stored mute applies again and cuts the speech off.
+  sounds->setMuteOverride(std::nullopt);
+  EXPECT_EQ(mutes.size(), 3);
+  EXPECT_EQ(synth.stopCount, 1);
+  EXPECT_TRUE(sounds->allSoundsAreMuted());
+  EXPECT_TRUE(fixture.defaults->boolValue(QStringLiteral("mute")));
 }
 
 TEST_F(SpeechManagerTest, EnglishTextGetsAnEnglishVoiceWhenTheDefaultSpeaksAnotherLanguage) {

@@ -83,6 +83,7 @@ const QStringList kLaunchOrder = {
     QStringLiteral("AppDelegate awakeFromNib: log reload"),
     QStringLiteral("AppDelegate awakeFromNib: log folder monitor"),
     QStringLiteral("AppDelegate awakeFromNib: main window"),
+    QStringLiteral("AppDelegate awakeFromNib: statistics manager shared"),
     QStringLiteral("StateLinkingHelper awake: pages built, initial state, exits linked"),
     QStringLiteral("MainController will finish: link handler"),
     QStringLiteral("MainController will finish: upgrade log files"),

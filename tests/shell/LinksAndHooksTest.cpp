@@ -11,18 +11,29 @@
 #include "platform/QnLog.h"
 #include "platform/TestActivityMonitor.h"
 #include "platform/TestAlertPresenter.h"
+#include "platform/TestHtmlView.h"
 #include "platform/TestTaskManagerBridge.h"
+#include "platform/TestUrlOpener.h"
 #include "platform/UserDefaults.h"
+#include "shell/AppDelegate.h"
+#include "states/PageServices.h"
 #include "states/StateLinkingHelper.h"
 #include "states/TimeSliceRunningState.h"
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"
+#include "window/HelpManager.h"
+#include "window/HelpViewController.h"
+#include "window/MainMenu.h"
+#include "window/MainWindow.h"
+#include "window/MainWindowController.h"
 
 #include "LaunchedMachine.h"
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QFile>
+#include <QMenu>
 #include <QRegularExpression>
 
 using namespace kr;
@@ -136,4 +147,62 @@ TEST(DesktopEntry, HandlesTheLinkSchemeAndOffersTheMainActions) {
     EXPECT_TRUE(ApplicationShell::kDesktopActions.contains(match.captured(1)))
         << match.captured(1).toStdString();
   }
+}
+
+TEST(HelpHooks, TheFirstLaunchShowsTheWelcomePageAndThePagesAndMenusReachTheHelp) {
+  HtmlView::installFactory([](QWidget* parent) { return new TestHtmlView(parent); });
+  TestUrlOpener opener;
+  ScopedUrlOpener scopedOpener(opener);
+  Machine m;
+  m.storage.store(qint64{0}, QStringLiteral("launchManagerLaunchCounter")); // the first launch
+  {
+    ApplicationShell shell(m.context());
+    shell.launch();
+    MainWindowController& window = shell.appDelegate().mainWindow()->controller();
+    ASSERT_NE(window.helpController(), nullptr);
+    auto* web = static_cast<TestHtmlView*>(window.helpController()->webView());
+    ASSERT_NE(web, nullptr);
+    EXPECT_TRUE(window.helpWindow()->isVisible());
+    EXPECT_EQ(window.helpWindow()->windowTitle(), QStringLiteral("Korvane-R Help"));
+    // Welcome once: the second request for the page shown adds nothing.
+    EXPECT_EQ(web->loadedFiles(),
+              QStringList{HelpManager::pageUrl(QStringLiteral("welcome.html")).toLocalFile()});
+
+    // The pages' help buttons, the menu and the integrations' actions.
+    window.helpWindow()->hide();
+    PageServices::shared().callShowHelpPage(QStringLiteral("lock_screen.html"));
+    EXPECT_EQ(web->url().fileName(), QStringLiteral("lock_screen.html"));
+    EXPECT_TRUE(window.helpWindow()->isVisible());
+    PageServices::shared().callShowHelpPage(QStringLiteral("input_monitoring.html"), true);
+    EXPECT_EQ(opener.opened,
+              QList<QUrl>{HelpManager::pageUrl(QStringLiteral("input_monitoring.html"))});
+    // The menu enables the item as it opens.
+    QAction* helpItem = shell.mainMenu().itemSending(QStringLiteral("showHelp"));
+    helpItem->setEnabled(false);
+    for (QAction* top : shell.mainMenu().menu()->actions()) {
+      if (top->menu() && top->menu()->actions().contains(helpItem))
+        Q_EMIT top->menu()->aboutToShow();
+    }
+    EXPECT_TRUE(helpItem->isEnabled());
+    shell.mainMenu().itemSending(QStringLiteral("showHelp"))->trigger();
+    EXPECT_EQ(web->url().fileName(), QStringLiteral("welcome.html"));
+    const std::pair<const char*, const char*> actions[] = {
+        {"showThingsIntegrationHelp", "things.html"},
+        {"showOmniFocusIntegrationHelp", "omnifocus.html"},
+        {"showHushboxIntegrationHelp", "hushbox.html"}};
+    for (const auto& [action, page] : actions) {
+      EXPECT_TRUE(shell.mainController().tryToPerform(QString::fromUtf8(action)));
+      EXPECT_EQ(web->url().fileName(), QString::fromUtf8(page));
+    }
+    EXPECT_EQ(opener.opened.size(), 1); // all of them in the help pad
+    // Hiding the application hides the help with the main window.
+    shell.appDelegate().hide();
+    EXPECT_FALSE(window.helpWindow()->isVisible());
+    shell.appDelegate().makeFront();
+    EXPECT_TRUE(window.helpWindow()->isVisible());
+  }
+  // Once the shell is gone, nothing reaches its help.
+  EXPECT_FALSE(PageServices::shared().showHelpPage);
+  EXPECT_FALSE(HelpManager::showPage(QStringLiteral("index.html"), false));
+  HtmlView::installFactory(nullptr);
 }

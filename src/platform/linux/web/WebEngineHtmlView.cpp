@@ -67,8 +67,12 @@ void WebEngineHtmlView::startEngine() {
   stack_->addWidget(view_);
   connect(page, &QWebEnginePage::loadFinished, this, &WebEngineHtmlView::onLoadFinished);
   connect(page, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) {
-    // A move within the page loads nothing, yet it is a finished load.
-    if (!showingLine_ && url.adjusted(QUrl::RemoveFragment) == lastPage_ && url.hasFragment() &&
+    // A move within the page shown (to an anchor, or back from one) loads
+    // nothing, yet it is a finished load; whichever page a link reached.
+    const QUrl previous = shownUrl_;
+    shownUrl_ = url;
+    if (!showingLine_ && previous.isValid() && url != previous &&
+        url.adjusted(QUrl::RemoveFragment) == previous.adjusted(QUrl::RemoveFragment) &&
         !view_->page()->isLoading())
       Q_EMIT loadFinished(true);
   });
@@ -90,7 +94,6 @@ void WebEngineHtmlView::loadFile(const QString& path) {
     pending_ = url;
     return;
   }
-  lastPage_ = url;
   showingLine_ = false;
   line_->clear();
   stack_->setCurrentWidget(view_);

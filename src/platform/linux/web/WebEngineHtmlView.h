@@ -51,8 +51,8 @@ private:
   QLabel* line_;
   QWebEngineProfile* profile_ = nullptr;
   QWebEngineView* view_ = nullptr;
-  QUrl pending_; // a load asked for before the engine started
-  QUrl lastPage_;
+  QUrl pending_;  // a load asked for before the engine started
+  QUrl shownUrl_; // the page's address as last reported
   bool showingLine_ = true;
 };
 

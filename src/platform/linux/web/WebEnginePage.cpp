@@ -1,6 +1,7 @@
 #include "platform/linux/web/WebEnginePage.h"
 
-#include <QDesktopServices>
+#include "platform/UrlOpenerAPI.h"
+
 #include <QLoggingCategory>
 
 namespace kr {
@@ -13,7 +14,7 @@ WebEnginePage::WebEnginePage(QWebEngineProfile* profile, LinkPolicy staysInside,
 bool WebEnginePage::acceptNavigationRequest(const QUrl& url, NavigationType type,
                                             bool isMainFrame) {
   if (type == NavigationTypeLinkClicked && isMainFrame && staysInside_ && !staysInside_(url)) {
-    QDesktopServices::openUrl(url);
+    UrlOpenerAPI::shared().open(url);
     return false;
   }
   return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);

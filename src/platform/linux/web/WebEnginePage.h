@@ -7,8 +7,8 @@
 namespace kr {
 
 // The page inside the web view: clicked links that should not stay in the
-// view go to the desktop's browser, and script errors go to the console as
-// warnings.
+// view go to the desktop's browser (through the installed URL opener), and script errors go to the
+// console as warnings.
 class WebEnginePage : public QWebEnginePage {
   Q_OBJECT
 

@@ -1,0 +1,99 @@
+#include "shell/DistractionsPane.h"
+
+#include "shell/PreferenceControls.h"
+#include "shell/PreferencesViews.h"
+
+#include "platform/UserDefaults.h"
+#include "platform/ValueTransformer.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include <set>
+
+namespace kr {
+
+namespace {
+
+const QString kListKey = QStringLiteral("excludeApplicationsList");
+const QString kPath = QStringLiteral("path");
+
+} // namespace
+
+DistractionsPane::DistractionsPane(PreferenceControls& controls, std::function<void()> add,
+                                   QWidget* parent)
+    : QWidget(parent), controls_(controls), list_(new QListWidget),
+      add_(new QPushButton(QStringLiteral("Add\u2026"))),
+      remove_(new QPushButton(QStringLiteral("Remove"))) {
+  setObjectName(QStringLiteral("Distractions"));
+  auto* intro = new QLabel(QStringLiteral(
+      "Applications that belong to your work rather than distract you. The list is kept with "
+      "your settings."));
+  intro->setWordWrap(true);
+  list_->setObjectName(QStringLiteral("excludedApplications"));
+  list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list_->setFrameShape(QFrame::NoFrame);
+  auto* frame = new PreferencesBorderedScrollView;
+  frame->setWidgetResizable(true);
+  frame->setWidget(list_);
+  frame->setFrameShape(QFrame::StyledPanel);
+
+  connect(add_, &QPushButton::clicked, this, [add = std::move(add)] { add(); });
+  connect(remove_, &QPushButton::clicked, this, &DistractionsPane::removeSelected);
+  remove_->setEnabled(false);
+  connect(list_, &QListWidget::itemSelectionChanged, this,
+          [this] { remove_->setEnabled(!list_->selectedItems().isEmpty()); });
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(add_);
+  buttons->addWidget(remove_);
+  buttons->addStretch(1);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(20, 16, 20, 16);
+  layout->addWidget(intro);
+  layout->addWidget(frame, 1);
+  layout->addLayout(buttons);
+
+  controls.follow(kListKey, list_, [this] { showStoredList(); });
+}
+
+void DistractionsPane::showStoredList() {
+  const ValueTransformer toName = transformers::pathToAppName();
+  const QSignalBlocker quiet(list_);
+  list_->clear();
+  const QVariantList entries = controls_.defaults().array(kListKey);
+  for (int i = 0; i < entries.size(); ++i) {
+    const QString path = entries.at(i).toMap().value(kPath).toString();
+    // An entry without a path is kept but has nothing to show.
+    if (path.isEmpty())
+      continue;
+    auto* item = new QListWidgetItem(toName.transformedValue(path).toString());
+    item->setToolTip(path);
+    item->setData(Qt::UserRole, i);
+    list_->addItem(item);
+  }
+  remove_->setEnabled(false);
+}
+
+void DistractionsPane::removeSelected() {
+  std::set<int> chosen;
+  for (const QListWidgetItem* item : list_->selectedItems())
+    chosen.insert(item->data(Qt::UserRole).toInt());
+  if (chosen.empty())
+    return;
+  const QVariantList entries = controls_.defaults().array(kListKey);
+  QVariantList kept;
+  for (int i = 0; i < entries.size(); ++i) {
+    if (!chosen.count(i))
+      kept.append(entries.at(i));
+  }
+  controls_.defaults().setValue(kListKey, kept);
+  controls_.defaults().synchronize();
+}
+
+} // namespace kr

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+
+#include <vector>
+
+class QLabel;
+
+namespace kr {
+
+class RecordView;
+
+// The "Shortcuts" pane: one recorder per global shortcut, what the desktop
+// allows, and which shortcuts another program holds.
+class ShortcutsPane final : public QWidget {
+  Q_OBJECT
+
+public:
+  static const QString kInUseText;
+  // The label of each recorder, in the order of PreferencesController::kShortcutRoots.
+  static const QStringList kLabels;
+
+  // availability: what the desktop allows; refusedRoots: the shortcuts the
+  // last registration could not take.
+  ShortcutsPane(const QString& availability, const QStringList& refusedRoots,
+                QWidget* parent = nullptr);
+
+  RecordView* recordView(const QString& root) const;
+  // The "In use by another program" note beside a root, or none.
+  QLabel* inUseNote(const QString& root) const;
+  QLabel* availability() const { return availability_; }
+
+private:
+  QLabel* availability_;
+  std::vector<RecordView*> recorders_;
+  std::vector<QLabel*> notes_;
+};
+
+} // namespace kr

@@ -10,6 +10,8 @@
 #include "shell/ScriptsPane.h"
 #include "shell/ShortcutsPane.h"
 #include "shell/SoundsPane.h"
+#include "shell/SyncPane.h"
+#include "shell/UpdatesPane.h"
 
 #include "effects/EffectsServices.h"
 #include "effects/ScriptLauncher.h"
@@ -37,14 +39,11 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include <set>
-
 namespace kr {
 
 namespace {
 
 const QString kPaneKey = QStringLiteral("preferencesTabViewItemIdentifier");
-const QString kExcludedKey = QStringLiteral("excludeApplicationsList");
 
 std::function<void(const QString&)>& helpPageOpener() {
   static std::function<void(const QString&)> opener;
@@ -91,6 +90,8 @@ PreferencesServices PreferencesServices::standard() {
   services.hotKeys = &SwiftHotKeyManager::shared();
   services.panels = &FilePanelPresenter::shared();
   services.standAloneSound = SoundsPane::backgroundPlayer();
+  services.dropbox = DropboxSyncAPI::installed();
+  services.updater = SoftwareUpdaterAPI::installed();
   services.scripts = &ScriptLauncher::sharedScriptLauncher();
   services.calendars = CalendarManager::sharedInstance().calendarEventStore();
   services.padChoosers = PadsPane::Choosers::standard();
@@ -173,9 +174,11 @@ void PreferencesController::loadWindow() {
   integrations_ = new IntegrationsPane(*controls_, services_.taskManagers, help);
   scripts_ = new ScriptsPane(*services_.scripts, help);
   general_ = new GeneralPane(*controls_);
-  for (QWidget* pane :
-       std::initializer_list<QWidget*>{notifications_, sounds_, shortcuts_, pads_, calendar_,
-                                       distractions_, integrations_, scripts_, general_}) {
+  sync_ = new SyncPane(*controls_, services_.dropbox, help);
+  updates_ = new UpdatesPane(*controls_, services_.updater, [this] { ok(); });
+  for (QWidget* pane : std::initializer_list<QWidget*>{notifications_, sounds_, shortcuts_, pads_,
+                                                       calendar_, distractions_, integrations_,
+                                                       scripts_, sync_, updates_, general_}) {
     panes_->addWidget(pane);
     paneWidgets_[pane->objectName()] = pane;
   }
@@ -197,7 +200,7 @@ void PreferencesController::buildToolbar() {
     item->setObjectName(identifier);
     item->setCheckable(true);
     group->addAction(item);
-    if (paneWidgets_.count(identifier)) {
+    if (isAvailable(identifier)) {
       QObject::connect(item, &QAction::triggered, toolbar_,
                        [this, identifier] { changePane(identifier); });
     } else {
@@ -339,37 +342,6 @@ void PreferencesController::configureRecordView(RecordView& recordView,
                                            *services_.defaults);
 }
 
-void PreferencesController::addApplicationToExclusionList() {
-  FilePanelRequest request;
-  request.title = QStringLiteral("Add");
-  request.prompt = QStringLiteral("Add");
-  request.startFolder = QStringLiteral("/usr/share/applications/");
-  request.allowedExtensions = {QStringLiteral("desktop")};
-  request.typeName = QStringLiteral("Applications");
-  request.allowsOtherFileTypes = false;
-  request.parent = window_.get();
-  const auto chosen = services_.panels->openPanelForFiles(request);
-  if (!chosen)
-    return;
-  UserDefaults& defaults = *services_.defaults;
-  QVariantList entries = defaults.array(kExcludedKey);
-  std::set<QString> listed;
-  for (const QVariant& entry : entries)
-    listed.insert(entry.toMap().value(QStringLiteral("path")).toString());
-  bool added = false;
-  for (const QString& path : *chosen) {
-    if (!path.endsWith(QLatin1String(".desktop")) || listed.count(path))
-      continue;
-    listed.insert(path);
-    entries.append(QVariantMap{{QStringLiteral("path"), path}});
-    added = true;
-  }
-  if (!added)
-    return;
-  defaults.setValue(kExcludedKey, entries);
-  defaults.synchronize();
-}
-
 void PreferencesController::changePane(const QString& identifier) {
   services_.defaults->setValue(kPaneKey, identifier);
   if (!observation_)
@@ -378,7 +350,7 @@ void PreferencesController::changePane(const QString& identifier) {
 
 void PreferencesController::updateTabViewAndToolbar() {
   const auto shown = [this](const QString& identifier) {
-    return paneWidgets_.count(identifier) ? paneWidgets_.at(identifier) : nullptr;
+    return isAvailable(identifier) ? paneWidgets_.at(identifier) : nullptr;
   };
   QString identifier = services_.defaults->string(kPaneKey);
   QWidget* pane = shown(identifier);
@@ -442,9 +414,15 @@ void PreferencesController::opening() {
     const QList<QAction*> items = toolbar_->actions();
     auto* update = new QAction(itemText(kSoftwareUpdateIdentifier), toolbar_);
     update->setObjectName(kSoftwareUpdateIdentifier);
-    // Update checks come with the updater.
-    update->setEnabled(false);
-    update->setToolTip(QStringLiteral("Not available in this version"));
+    update->setCheckable(true);
+    if (auto* group = items.isEmpty() ? nullptr : items.front()->actionGroup())
+      group->addAction(update);
+    update->setEnabled(isAvailable(kSoftwareUpdateIdentifier));
+    if (update->isEnabled())
+      QObject::connect(update, &QAction::triggered, toolbar_,
+                       [this] { changePane(kSoftwareUpdateIdentifier); });
+    else
+      update->setToolTip(QStringLiteral("Not available in this version"));
     toolbar_->insertAction(items.isEmpty() ? nullptr : items.back(), update);
   }
   updateTabViewAndToolbar();

@@ -24,6 +24,7 @@ class CalendarPane;
 class CalendarStore;
 class DistractionsPane;
 class FilePanelPresenter;
+class DropboxSyncAPI;
 class GeneralPane;
 class IntegrationsPane;
 class MainController;
@@ -34,12 +35,15 @@ class RecordView;
 class ScriptLauncher;
 class ScriptsPane;
 class ShortcutsPane;
+class SoftwareUpdaterAPI;
 class SoundManager;
 class SoundsPane;
 class StandAloneNoiseMachine;
 class SpeechManager;
 class SwiftHotKeyManager;
+class SyncPane;
 class TaskManagerBridge;
+class UpdatesPane;
 class UserDefaults;
 class WhiteNoiseMachine;
 
@@ -56,6 +60,9 @@ struct PreferencesServices {
   ScriptLauncher* scripts = nullptr;
   // None: the system's own bridge.
   TaskManagerBridge* taskManagers = nullptr;
+  // None: the Sync and Software Update panes are closed.
+  DropboxSyncAPI* dropbox = nullptr;
+  SoftwareUpdaterAPI* updater = nullptr;
   // None: the calendar list shows its paths alone.
   CalendarStore* calendars = nullptr;
   PadsPane::Choosers padChoosers;
@@ -144,6 +151,8 @@ public:
   CalendarPane* calendarPane() const { return calendar_; }
   IntegrationsPane* integrationsPane() const { return integrations_; }
   ScriptsPane* scriptsPane() const { return scripts_; }
+  SyncPane* syncPane() const { return sync_; }
+  UpdatesPane* updatesPane() const { return updates_; }
   GeneralPane* generalPane() const { return general_; }
   PreferencesPanePullDownButton* soundPopUp(const QString& soundKey) const;
   PreferenceControls& controls() const { return *controls_; }
@@ -154,6 +163,8 @@ private:
   class Window;
 
   void loadWindow();
+  // Whether the pane exists and its back end is there.
+  bool isAvailable(const QString& identifier) const;
   void buildToolbar();
   PreferencesPanePullDownButton* makeSoundPopUp(const QString& soundKey);
   void selectSoundPopUpFromKey(const QString& soundKey);
@@ -182,6 +193,8 @@ private:
   CalendarPane* calendar_ = nullptr;
   IntegrationsPane* integrations_ = nullptr;
   ScriptsPane* scripts_ = nullptr;
+  SyncPane* sync_ = nullptr;
+  UpdatesPane* updates_ = nullptr;
   GeneralPane* general_ = nullptr;
   std::map<QString, QPointer<PreferencesPanePullDownButton>> soundPopUps_;
   std::unique_ptr<QObject> observation_;

@@ -15,9 +15,12 @@
 #include "platform/TestSpeechSynthesizer.h"
 #include "platform/TestTaskManagerBridge.h"
 #include "shell/PreferencesController.h"
+#include "shell/SyncPane.h"
+#include "shell/UpdatesPane.h"
 #include "shortcuts/HotKeyCenter.h"
 #include "shortcuts/SwiftHotKeyManager.h"
 
+#include <QDialog>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -25,6 +28,38 @@
 #include <deque>
 
 namespace kr::test {
+
+// Moves succeed unless told to fail or to be cancelled; each move is logged.
+class DropboxDouble final : public DropboxSyncAPI {
+public:
+  bool isDropboxSyncActive() const override { return active; }
+  void configureForDropbox() override {
+    log << QStringLiteral("to dropbox");
+    if (succeeds)
+      active = true;
+  }
+  void revertToLocal() override {
+    log << QStringLiteral("to local");
+    if (succeeds)
+      active = false;
+  }
+  bool active = false;
+  bool succeeds = true;
+  QStringList log;
+};
+
+class UpdaterDouble final : public SoftwareUpdaterAPI {
+public:
+  void setUpdateCheckInterval(qint64 seconds) override {
+    log << QStringLiteral("interval %1").arg(seconds);
+  }
+  void checkForUpdates() override {
+    log << QStringLiteral("check, window %1")
+               .arg(window && window->isVisible() ? "open" : "closed");
+  }
+  QDialog* window = nullptr;
+  QStringList log;
+};
 
 class PreferencesFixture : public ::testing::Test {
 protected:
@@ -49,6 +84,10 @@ protected:
     s.standAloneSound = &standAlone;
     s.scripts = &scripts;
     s.taskManagers = &taskManagers;
+    if (withBackEnds) {
+      s.dropbox = &dropbox;
+      s.updater = &updater;
+    }
     s.calendars = &calendars;
     s.padChoosers.font = [this](const QFont&, QWidget*) {
       std::optional<QFont> answer;
@@ -98,6 +137,10 @@ protected:
   QTemporaryDir scriptsHome;
   ScriptLauncher scripts{scriptsHome.path() + QStringLiteral("/Scripts")};
   TestCalendarStore calendars;
+  // Whether the Sync and Software Update panes get their doubles.
+  bool withBackEnds = true;
+  DropboxDouble dropbox;
+  UpdaterDouble updater;
   TestTaskManagerBridge taskManagers = [] {
     TestTaskManagerBridge bridge;
     bridge.installed = {TaskManagerBridge::Application::Things,

@@ -351,20 +351,24 @@ void ApplicationShell::quitWithoutAsking() { mainController_->terminateWithoutAs
 void ApplicationShell::saveForSessionEnd() { mainController_->saveAllPadsWithoutAsking(); }
 
 void ApplicationShell::attachStandAloneNoiseMachine(StandAloneNoiseMachine& machine) {
-  machine.setMenus(mainMenu_->continuousSoundsMenu(), nullptr);
-  machine.awakeFromNib();
   UserDefaults& defaults = *context_.defaults;
   const QString onKey = machine.soundOnKey();
+  QPointer<StandAloneNoiseMachine> guarded(&machine);
+  // The same items in the main menu's "Sounds" and the status menu's
+  // "Background Sound": the check item follows the setting wherever it changes.
+  const auto followSetting = [&defaults, onKey](QAction* play) {
+    play->setCheckable(true);
+    play->setChecked(defaults.boolValue(onKey));
+    QObject::connect(&defaults, &UserDefaults::changed, play,
+                     [play, &defaults, onKey](const QString& key) {
+                       if (key == onKey)
+                         play->setChecked(defaults.boolValue(onKey));
+                     });
+  };
   QAction* play = mainMenu_->itemSending(QStringLiteral("toggleStandaloneSound"));
-  play->setChecked(defaults.boolValue(onKey));
-  QObject::connect(&defaults, &UserDefaults::changed, play,
-                   [play, &defaults, onKey](const QString& key) {
-                     if (key == onKey)
-                       play->setChecked(defaults.boolValue(onKey));
-                   });
+  followSetting(play);
   mainMenu_->setHandler(QStringLiteral("toggleStandaloneSound"),
                         [play, &defaults, onKey] { defaults.setValue(onKey, play->isChecked()); });
-  QPointer<StandAloneNoiseMachine> guarded(&machine);
   mainMenu_->setHandler(QStringLiteral("nextSound"), [guarded] {
     if (guarded)
       guarded->nextSound();
@@ -373,6 +377,34 @@ void ApplicationShell::attachStandAloneNoiseMachine(StandAloneNoiseMachine& mach
     if (guarded)
       guarded->previousSound();
   });
+
+  QMenu* traySounds = nullptr;
+  if (statusItemController_) {
+    QMenu* background = statusItemController_->addSubmenu(QStringLiteral("Background Sound"),
+                                                          QStringLiteral("backgroundSoundMenu"));
+    QAction* trayPlay = background->addAction(QStringLiteral("Play Continuous Sound"));
+    trayPlay->setObjectName(QStringLiteral("toggleStandaloneSound"));
+    followSetting(trayPlay);
+    QObject::connect(trayPlay, &QAction::triggered, trayPlay, [trayPlay, &defaults, onKey] {
+      defaults.setValue(onKey, trayPlay->isChecked());
+    });
+    traySounds = background->addMenu(QStringLiteral("Continuous Sound"));
+    traySounds->setObjectName(QStringLiteral("continuousSoundsMenu"));
+    QAction* next = background->addAction(QStringLiteral("Next Sound"));
+    next->setObjectName(QStringLiteral("nextSound"));
+    QObject::connect(next, &QAction::triggered, next, [guarded] {
+      if (guarded)
+        guarded->nextSound();
+    });
+    QAction* previous = background->addAction(QStringLiteral("Previous Sound"));
+    previous->setObjectName(QStringLiteral("previousSound"));
+    QObject::connect(previous, &QAction::triggered, previous, [guarded] {
+      if (guarded)
+        guarded->previousSound();
+    });
+  }
+  machine.setMenus(mainMenu_->continuousSoundsMenu(), traySounds);
+  machine.awakeFromNib();
 }
 
 } // namespace kr

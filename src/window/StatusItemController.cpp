@@ -67,6 +67,16 @@ void StatusItemController::setStatus(const QString& title, int state) {
   show(face);
 }
 
+QMenu* StatusItemController::addSubmenu(const QString& title, const QString& name) {
+  auto* submenu = new QMenu(title, menu_.get());
+  submenu->setObjectName(name);
+  // "Quit Korvane-R" is the last item, its separator the one before it.
+  const QList<QAction*> items = menu_->actions();
+  QAction* before = items.size() >= 2 ? items.at(items.size() - 2) : nullptr;
+  menu_->insertMenu(before, submenu);
+  return submenu;
+}
+
 void StatusItemController::addItem(const QString& title, const QString& action) {
   QAction* item = menu_->addAction(title);
   item->setObjectName(action);

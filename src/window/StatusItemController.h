@@ -37,6 +37,8 @@ public:
   void setStatus(const QString& title, int state);
 
   QMenu& menu() const { return *menu_; }
+  // A submenu of the status menu's own, above "Quit Korvane-R"; the menu owns it.
+  QMenu* addSubmenu(const QString& title, const QString& name);
   // The disabled first item that shows the count-down.
   QAction* titleItem() const { return titleItem_; }
   // Enables exactly the fixed items whose actions would do something now; the

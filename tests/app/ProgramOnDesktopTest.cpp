@@ -9,6 +9,7 @@
 #include "platform/FileBrowserAPI.h"
 #include "platform/HtmlView.h"
 #include "platform/QMessageBoxAlertPresenter.h"
+#include "platform/UserDefaults.h"
 #include "platform/linux/dbus/FreedesktopNotifier.h"
 #include "platform/linux/desktop/DesktopFileBrowser.h"
 #include "platform/linux/media/QtAudioOutput.h"
@@ -21,8 +22,13 @@
 #include "shell/ApplicationShell.h"
 #include "shortcuts/HotKeyCenter.h"
 #include "states/RestBreakHelper.h"
+#include "window/MainMenu.h"
+#include "window/StatusItemController.h"
 
 #include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
 
 #include <typeinfo>
 
@@ -61,4 +67,53 @@ TEST(ProgramOnDesktop, EveryServiceHasItsDesktopImplementationAfterStartUp) {
       << "screen fading";
   EXPECT_EQ(RestBreakHelper::shared().screenFading(), &EffectsServices::shared().screenFading())
       << "one set of screen windows for the rest screen and the dimming";
+}
+
+// The status menu's "Background Sound" holds the main menu's "Sounds" items,
+// above "Quit Korvane-R", and both follow the same setting.
+TEST(ProgramOnDesktop, TheStatusMenuHasTheBackgroundSound) {
+  test::StartedProgram p;
+  MainMenu& menu = p.program->shell().mainMenu();
+  QStringList sounds;
+  for (QAction* item : menu.continuousSoundsMenu()->actions())
+    sounds.append(item->text());
+  ASSERT_FALSE(sounds.isEmpty());
+  QAction* play = menu.itemSending(QStringLiteral("toggleStandaloneSound"));
+  ASSERT_NE(play, nullptr);
+  StatusItemController* status = p.program->shell().statusItemController();
+  ASSERT_NE(status, nullptr);
+  auto* background = status->menu().findChild<QMenu*>(QStringLiteral("backgroundSoundMenu"));
+  ASSERT_NE(background, nullptr);
+  const QList<QAction*> statusItems = status->menu().actions();
+  EXPECT_EQ(statusItems.indexOf(background->menuAction()), statusItems.size() - 3);
+  auto* traySounds = background->findChild<QMenu*>(QStringLiteral("continuousSoundsMenu"));
+  ASSERT_NE(traySounds, nullptr);
+  QStringList traySoundNames;
+  for (QAction* item : traySounds->actions())
+    traySoundNames.append(item->text());
+  EXPECT_EQ(traySoundNames, sounds);
+  auto trayItem = [&](const char* name) {
+    return background->findChild<QAction*>(QString::fromLatin1(name));
+  };
+  ASSERT_NE(trayItem("toggleStandaloneSound"), nullptr);
+  trayItem("toggleStandaloneSound")->trigger();
+  EXPECT_TRUE(UserDefaults::standard().boolValue(QStringLiteral("standaloneSoundOn")));
+  EXPECT_TRUE(play->isChecked()); // the main menu follows
+  trayItem("toggleStandaloneSound")->trigger();
+  EXPECT_FALSE(UserDefaults::standard().boolValue(QStringLiteral("standaloneSoundOn")));
+  // Next Sound moves the choice in both lists; Previous brings it back.
+  const QString before = UserDefaults::standard().string(QStringLiteral("standaloneSound"));
+  trayItem("nextSound")->trigger();
+  const QString after = UserDefaults::standard().string(QStringLiteral("standaloneSound"));
+  EXPECT_NE(after, before);
+  const auto checkedIn = [](QMenu* list) {
+    for (QAction* item : list->actions()) {
+      if (item->isChecked())
+        return item->text();
+    }
+    return QString();
+  };
+  EXPECT_EQ(checkedIn(traySounds), checkedIn(menu.continuousSoundsMenu()));
+  trayItem("previousSound")->trigger();
+  EXPECT_EQ(UserDefaults::standard().string(QStringLiteral("standaloneSound")), before);
 }

@@ -35,6 +35,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMenu>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>

@@ -244,11 +244,14 @@ template <typename Change> void ObjectiveTextView::quietly(Change change) {
 }
 
 void ObjectiveTextView::undo() {
-  quietly([this] { QTextEdit::undo(); });
+  // A locked editor keeps its text: Qt's own undo would ignore the lock.
+  if (!isReadOnly())
+    quietly([this] { QTextEdit::undo(); });
 }
 
 void ObjectiveTextView::redo() {
-  quietly([this] { QTextEdit::redo(); });
+  if (!isReadOnly())
+    quietly([this] { QTextEdit::redo(); });
 }
 
 void ObjectiveTextView::documentChanged() {

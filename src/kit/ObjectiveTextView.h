@@ -52,7 +52,7 @@ public Q_SLOTS:
   void next();
   void previous();
   // Undo and Redo; the typing rules never run for them, and they do not
-  // count as the user's edits.
+  // count as the user's edits. A read-only editor takes neither.
   void undo();
   void redo();
 

@@ -33,6 +33,7 @@
 #include "shell/ActivityMonitor.h"
 #include "shell/ApplicationShell.h"
 #include "shell/PreferencesController.h"
+#include "shell/SoundsPane.h"
 #include "shell/StandardHooks.h"
 #include "shell/UrlHandler.h"
 #include "shortcuts/HotKeyCenter.h"
@@ -189,6 +190,7 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
 Program::~Program() {
   UserDefaults::standard().synchronize();
   // The shell's states and views go first; the services they call go after.
+  SoundsPane::setBackgroundPlayer(nullptr);
   parts_->standAloneSound.reset();
   parts_->urlOpener.routeScheme({}, {});
   parts_->shell.reset();
@@ -221,6 +223,7 @@ void Program::launch(const QStringList& arguments) {
   parts_->standAloneSound = std::make_unique<StandAloneNoiseMachine>(
       UserDefaults::standard(), EffectsServices::shared().soundManager(), parts_->audio);
   shell.attachStandAloneNoiseMachine(*parts_->standAloneSound);
+  SoundsPane::setBackgroundPlayer(parts_->standAloneSound.get());
   MacOSVersion::singleton(); // starts following the desktop's light or dark palette
   qn_log(QStringLiteral("Korvane-R %1 started").arg(QCoreApplication::applicationVersion()));
   shell.openUrls(arguments);

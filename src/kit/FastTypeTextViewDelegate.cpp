@@ -8,11 +8,164 @@
 #include "platform/QnLog.h"
 #include "platform/SmartTimerWrapper.h"
 
+#include <QRegularExpression>
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <algorithm>
+
 namespace kr {
+
+namespace {
+
+// The list markers the rules write: what is typed, the first item's marker.
+struct ListKind {
+  const char16_t* typed;
+  const char16_t* firstMarker;
+};
+const ListKind kLists[] = {{u"* ", u"\u2022"}, {u"1. ", u"(1)"}, {u"+ ", u"\u27a4"}};
+
+// Replaces [from, to) by `text` in the typed text's format as one undo step
+// and leaves the caret `caretBack` characters before the end of `text`.
+void replaceTyped(QTextEdit& view, int from, int to, const QString& text, int caretBack = 0) {
+  QTextCursor edit(view.document());
+  edit.setPosition(from);
+  edit.setPosition(to, QTextCursor::KeepAnchor);
+  edit.beginEditBlock();
+  edit.insertText(text);
+  edit.endEditBlock();
+  edit.setPosition(edit.position() - caretBack);
+  view.setTextCursor(edit);
+}
+
+int firstLetter(const QString& text, int from, int to) {
+  for (int i = from; i < to; ++i) {
+    if (text.at(i).isLetter())
+      return i;
+  }
+  return -1;
+}
+
+// Strikes out [from, to) as one undo step together with `extra`, which runs
+// inside the same step.
+template <typename Extra> void strikeOut(QTextEdit& view, int from, int to, Extra extra) {
+  QTextCursor edit(view.document());
+  edit.beginEditBlock();
+  edit.setPosition(from);
+  edit.setPosition(to, QTextCursor::KeepAnchor);
+  QTextCharFormat struck;
+  struck.setFontStrikeOut(true);
+  edit.mergeCharFormat(struck);
+  extra(edit);
+  edit.endEditBlock();
+}
+
+bool continueList(QTextEdit& view, const QTextCursor& caret) {
+  const QTextBlock block = caret.block();
+  const QTextBlock item = block.previous();
+  if (!item.isValid() || caret.position() != block.position() || !block.text().isEmpty())
+    return false;
+  static const QRegularExpression kItem(
+      QStringLiteral("^\\t(\u2022|\u27a4|\\((\\d{1,6})\\))\\t(.*)$"));
+  const QRegularExpressionMatch match = kItem.match(item.text());
+  if (!match.hasMatch())
+    return false;
+  if (match.capturedLength(3) == 0) {
+    // Return on an empty item ends the list: the marker and the new line go.
+    replaceTyped(view, item.position(), caret.position(), QString());
+    return true;
+  }
+  QString marker = match.captured(1);
+  if (match.capturedLength(2) > 0)
+    marker = QStringLiteral("(%1)").arg(match.captured(2).toLongLong() + 1);
+  replaceTyped(view, caret.position(), caret.position(), u'\t' + marker + u'\t');
+  return true;
+}
+
+} // namespace
+
+const QString& FastTypeTextViewDelegate::separatorLine() {
+  static const QString line = QString(32, QChar(0x2500)) + u'\n';
+  return line;
+}
+
+bool FastTypeTextViewDelegate::applyTypingRules(QTextEdit& view, bool afterReturn) {
+  const QTextCursor caret = view.textCursor();
+  if (caret.hasSelection() || view.isReadOnly())
+    return false;
+  if (afterReturn)
+    return continueList(view, caret);
+  const QTextBlock block = caret.block();
+  const int position = caret.position();
+  const int inBlock = position - block.position();
+  const QString paragraph = block.text();
+  const QString before = paragraph.left(inBlock);
+  const QString dashes = QStringLiteral("--");
+
+  // "--" at the start of a line: a separator line.
+  if (before == dashes) {
+    replaceTyped(view, position - 2, position, separatorLine());
+    return true;
+  }
+  const QString done = QStringLiteral("done'");
+  if (before.endsWith(done)) {
+    replaceTyped(view, position - done.size(), position, QString(QChar(kCheckMark)));
+    return true;
+  }
+  // A line ending in "--": struck out from its first letter (or, with no
+  // letter, from the end of the line before); the dashes go. Only a "--"
+  // that ends the line at the caret counts.
+  if (before.endsWith(dashes) && inBlock == paragraph.size()) {
+    const int markerInBlock = inBlock - 2;
+    const QTextCharFormat typed = caret.charFormat();
+    const int letter = firstLetter(paragraph, 0, markerInBlock);
+    const int start = letter >= 0 ? block.position() + letter : std::max(0, block.position() - 1);
+    strikeOut(view, start, position - 2, [&](QTextCursor& edit) {
+      edit.setPosition(position - 2);
+      edit.setPosition(position, QTextCursor::KeepAnchor);
+      edit.removeSelectedText();
+    });
+    QTextCursor after(view.document());
+    after.setPosition(position - 2);
+    view.setTextCursor(after);
+    // What is typed next is not struck out: it takes the dashes' format.
+    view.setCurrentCharFormat(typed);
+    return true;
+  }
+  for (const ListKind& list : kLists) {
+    if (before == QString::fromUtf16(list.typed)) {
+      // The item's own newline follows it; typing goes on before it.
+      replaceTyped(view, block.position(), position,
+                   u'\t' + QString::fromUtf16(list.firstMarker) + QStringLiteral("\t\n"), 1);
+      return true;
+    }
+  }
+  return false;
+}
+
+void FastTypeTextViewDelegate::strikeOutAndContinue(QTextEdit& view) {
+  if (view.isReadOnly())
+    return;
+  const QTextBlock block = view.textCursor().block();
+  const QString paragraph = block.text();
+  const int letter = firstLetter(paragraph, 0, int(paragraph.size()));
+  const int start = block.position() + std::max(0, letter);
+  const int end = block.position() + int(paragraph.size());
+  if (end > start)
+    strikeOut(view, start, end, [](QTextCursor&) {});
+  QTextCursor caret = view.textCursor();
+  caret.clearSelection();
+  caret.setPosition(end);
+  caret.movePosition(QTextCursor::NextBlock);
+  caret.movePosition(QTextCursor::EndOfBlock);
+  view.setTextCursor(caret);
+}
 
 FastTypeTextViewDelegate::FastTypeTextViewDelegate(NowAndLaterBoardTextView* textView)
     : textView_(textView) {
-  connect(textView, &ObjectiveTextView::dataChanged, this, [this] {
+  connect(textView, &ObjectiveTextView::editedByUser, this, [this] {
     if (textView_ && !textView_->isReadOnly())
       triggerDelayedWrite();
   });

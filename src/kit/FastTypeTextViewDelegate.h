@@ -6,6 +6,8 @@
 
 #include <memory>
 
+class QTextEdit;
+
 namespace kr {
 
 class NowAndLaterBoardTextView;
@@ -14,6 +16,14 @@ class SmartTimerWrapper;
 // Serves one pad editor: writes its sheet back to the pad's store, at the
 // latest about five seconds after the first edit since the last write. A
 // pending write is never pushed back by further typing.
+//
+// The typing rules turn a few sequences typed at the caret into formatting:
+// "--" at the start of a line becomes a separator line, "done'" a check mark,
+// a line ending in "--" is struck out, and "* ", "1. " and "+ " at the start
+// of a line begin a list item. Return at the end of an item starts the next
+// one; Return on an empty item ends the list. Each rule is one undo step of
+// its own, so Undo gives the typed text back. The rules read the caret's
+// paragraph only.
 //
 // A write that fails keeps the text in the editor; the reason goes to the
 // console and, once until a write succeeds again, to the user. The next save
@@ -42,6 +52,17 @@ public:
   void timerFireMethod();
 
   bool isWritePending() const;
+
+  // The typing rules after an edit of the user's that left the caret where it
+  // is; `afterReturn` when the edit was a Return. True when a rule changed
+  // the text.
+  static bool applyTypingRules(QTextEdit& textView, bool afterReturn);
+  // Strikes out the caret's paragraph from its first letter on and moves the
+  // caret to the end of the next paragraph.
+  static void strikeOutAndContinue(QTextEdit& textView);
+
+  static const QString& separatorLine();
+  static constexpr char16_t kCheckMark = u'\u2714';
   // Why the last write failed; empty after a successful one.
   QString failure() const { return failure_; }
 

@@ -1,10 +1,17 @@
 #include "kit/ObjectiveTextView.h"
 
+#include "kit/FastTypeTextViewDelegate.h"
+#include "kit/NowAndLaterBoardTextView.h"
+#include "kit/PadTextSettings.h"
 #include "kit/TextIndicatorsView.h"
 #include "platform/RichTextDocument.h"
 #include "platform/RtfdPackage.h"
 
+#include <QAction>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -87,18 +94,174 @@ void ObjectiveTextView::replaceWholeText(const RichText& text) {
   updateIndicators();
 }
 
+namespace {
+
+enum class Command {
+  none,
+  bold,
+  italic,
+  underline,
+  strikeOut,
+  plain,
+  markAsCompleted,
+  nextField,
+  previousField
+};
+
+Command commandForKey(const QKeyEvent& event) {
+  const Qt::KeyboardModifiers modifiers =
+      event.modifiers() &
+      (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier);
+  const bool control = modifiers == Qt::ControlModifier;
+  const bool controlShift = modifiers == (Qt::ControlModifier | Qt::ShiftModifier);
+  switch (event.key()) {
+  case Qt::Key_B:
+    return control ? Command::bold : Command::none;
+  case Qt::Key_I:
+    return control ? Command::italic : Command::none;
+  case Qt::Key_U:
+    return control ? Command::underline : Command::none;
+  case Qt::Key_X:
+    return controlShift ? Command::strikeOut : Command::none;
+  case Qt::Key_Backslash:
+    return control ? Command::plain : Command::none;
+  case Qt::Key_Return:
+  case Qt::Key_Enter:
+    return control ? Command::markAsCompleted : Command::none;
+  case Qt::Key_J:
+    return control ? Command::nextField : controlShift ? Command::previousField : Command::none;
+  default:
+    return Command::none;
+  }
+}
+
+} // namespace
+
+bool ObjectiveTextView::event(QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    // The editor's own keys win over the window's shortcuts (the Format
+    // menu shows the same keys).
+    if (commandForKey(*key) != Command::none || key->matches(QKeySequence::Undo) ||
+        key->matches(QKeySequence::Redo)) {
+      event->accept();
+      return true;
+    }
+  }
+  return QTextEdit::event(event);
+}
+
 void ObjectiveTextView::keyPressEvent(QKeyEvent* event) {
-  QTextEdit::keyPressEvent(event);
+  switch (commandForKey(*event)) {
+  case Command::bold:
+    toggleBoldAttribute();
+    return;
+  case Command::italic:
+    toggleItalicAttribute();
+    return;
+  case Command::underline:
+    underline();
+    return;
+  case Command::strikeOut:
+    toggleStrikeOutAttribute();
+    return;
+  case Command::plain:
+    makePlainText();
+    return;
+  case Command::markAsCompleted:
+    markAsCompleted();
+    return;
+  case Command::nextField:
+    selectNextField();
+    return;
+  case Command::previousField:
+    selectPreviousField();
+    return;
+  case Command::none:
+    break;
+  }
+  if (event->matches(QKeySequence::Undo)) {
+    undo();
+    return;
+  }
+  if (event->matches(QKeySequence::Redo)) {
+    redo();
+    return;
+  }
+  const bool isReturn = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+                        !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
+  runUserEdit([&] { QTextEdit::keyPressEvent(event); }, isReturn);
   // Return belongs to the editor, a locked one too: it never goes on to the
   // page's default button.
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
     event->accept();
 }
 
+void ObjectiveTextView::inputMethodEvent(QInputMethodEvent* event) {
+  runUserEdit([&] { QTextEdit::inputMethodEvent(event); }, false);
+}
+
+void ObjectiveTextView::insertFromMimeData(const QMimeData* source) {
+  runUserEdit([&] { QTextEdit::insertFromMimeData(source); }, false);
+}
+
+void ObjectiveTextView::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu* menu = createStandardContextMenu(event->pos());
+  // Undo and Redo of the menu go the editor's own way.
+  for (QAction* action : menu->actions()) {
+    if (action->objectName() == QLatin1String("edit-undo") ||
+        action->objectName() == QLatin1String("edit-redo")) {
+      const bool isUndo = action->objectName() == QLatin1String("edit-undo");
+      action->disconnect(SIGNAL(triggered()));
+      action->disconnect(SIGNAL(triggered(bool)));
+      connect(action, &QAction::triggered, this, [this, isUndo] {
+        if (isUndo)
+          undo();
+        else
+          redo();
+      });
+    }
+  }
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->popup(event->globalPos());
+}
+
+void ObjectiveTextView::runUserEdit(const std::function<void()>& edit, bool afterReturn) {
+  const quint64 before = changes_;
+  edit();
+  if (changes_ != before && !isReadOnly())
+    userEdited(afterReturn);
+}
+
+void ObjectiveTextView::userEdited(bool afterReturn) {
+  FastTypeTextViewDelegate::applyTypingRules(*this, afterReturn);
+}
+
+template <typename Change> void ObjectiveTextView::quietly(Change change) {
+  ++quiet_;
+  change();
+  --quiet_;
+}
+
+void ObjectiveTextView::undo() {
+  // A locked editor keeps its text: Qt's own undo would ignore the lock.
+  if (!isReadOnly())
+    quietly([this] { QTextEdit::undo(); });
+}
+
+void ObjectiveTextView::redo() {
+  if (!isReadOnly())
+    quietly([this] { QTextEdit::redo(); });
+}
+
 void ObjectiveTextView::documentChanged() {
   cacheValid_ = false;
-  if (!settingData_)
-    Q_EMIT dataChanged();
+  ++changes_;
+  if (settingData_)
+    return;
+  Q_EMIT dataChanged();
+  if (quiet_ == 0)
+    Q_EMIT editedByUser();
 }
 
 void ObjectiveTextView::setTextIndicatorsView(TextIndicatorsView* view) {
@@ -125,8 +288,13 @@ void ObjectiveTextView::setTextIndicatorsView(TextIndicatorsView* view) {
 }
 
 void ObjectiveTextView::updateIndicators() {
-  if (textIndicatorsView_)
-    textIndicatorsView_->showFormat(currentCharFormat());
+  if (textIndicatorsView_) {
+    // A format without a font of its own shows in the text's default font.
+    QTextCharFormat format = currentCharFormat();
+    format.setFont(format.font().resolve(document()->defaultFont()));
+    textIndicatorsView_->showFormat(format, PadTextSettings::defaultFont(),
+                                    PadTextSettings::textColor());
+  }
 }
 
 QTextCharFormat ObjectiveTextView::referenceFormat() const {
@@ -147,12 +315,24 @@ void ObjectiveTextView::mergeFormat(const QTextCharFormat& modifier) {
 }
 
 void ObjectiveTextView::makePlainText() {
-  QTextCharFormat modifier;
-  modifier.setFontWeight(QFont::Normal);
-  modifier.setFontItalic(false);
-  modifier.setFontUnderline(false);
-  modifier.setFontStrikeOut(false);
-  mergeFormat(modifier);
+  if (isReadOnly())
+    return;
+  QTextCharFormat plain;
+  plain.setFont(PadTextSettings::defaultFont());
+  plain.setForeground(PadTextSettings::textColor());
+  QTextCursor selection = textCursor();
+  if (!selection.hasSelection()) {
+    setCurrentCharFormat(plain);
+    updateIndicators();
+    return;
+  }
+  quietly([&] {
+    selection.beginEditBlock();
+    selection.setCharFormat(plain);
+    selection.setBlockFormat(QTextBlockFormat());
+    selection.endEditBlock();
+  });
+  updateIndicators();
 }
 
 void ObjectiveTextView::toggleBoldAttribute() {
@@ -177,7 +357,24 @@ void ObjectiveTextView::underline() {
 void ObjectiveTextView::toggleStrikeOutAttribute() {
   QTextCharFormat modifier;
   modifier.setFontStrikeOut(!referenceFormat().fontStrikeOut());
-  mergeFormat(modifier);
+  quietly([&] { mergeFormat(modifier); });
 }
+
+void ObjectiveTextView::markAsCompleted() {
+  quietly([this] { FastTypeTextViewDelegate::strikeOutAndContinue(*this); });
+  updateIndicators();
+}
+
+void ObjectiveTextView::selectNextField() {
+  PadTextSettings::selectMarkedText(this, textCursor().selectionEnd(), true);
+}
+
+void ObjectiveTextView::selectPreviousField() {
+  PadTextSettings::selectMarkedText(this, textCursor().selectionStart(), false);
+}
+
+void ObjectiveTextView::next() { moveCursor(QTextCursor::EndOfLine); }
+
+void ObjectiveTextView::previous() { moveCursor(QTextCursor::StartOfLine); }
 
 } // namespace kr

@@ -1,6 +1,11 @@
 #include "kit/TextIndicatorsView.h"
 
+#include "art/KorvaneStyleKit.h"
+
+#include <QColor>
 #include <QFont>
+#include <QIcon>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTextCharFormat>
 
@@ -9,6 +14,23 @@ namespace kr {
 namespace {
 
 const char* const kTitles[TextIndicatorsView::IndicatorCount] = {"N", "B", "i", "U", "S"};
+const char* const kNames[TextIndicatorsView::IndicatorCount] = {"Plain", "Bold", "Italics",
+                                                                "Underline", "Strikethrough"};
+
+DrawnImage indicatorImage(int which) {
+  switch (which) {
+  case TextIndicatorsView::Plain:
+    return KorvaneStyleKit::imageOfPlainIndicator();
+  case TextIndicatorsView::Bold:
+    return KorvaneStyleKit::imageOfBoldIndicator();
+  case TextIndicatorsView::Italics:
+    return KorvaneStyleKit::imageOfItalicsIndicator();
+  case TextIndicatorsView::Underline:
+    return KorvaneStyleKit::imageOfUnderlineIndicator();
+  default:
+    return KorvaneStyleKit::imageOfStrikeThroughIndicator();
+  }
+}
 
 } // namespace
 
@@ -26,27 +48,61 @@ TextIndicatorsView::TextIndicatorsView(QWidget* parent) : QWidget(parent) {
     button->setGeometry(i * (kButtonWidth + kButtonGap), y, kButtonWidth, kButtonHeight);
     buttons_[i] = button;
   }
-  QFont bold = buttons_[Bold]->font();
-  bold.setBold(true);
-  buttons_[Bold]->setFont(bold);
-  QFont italic = buttons_[Italics]->font();
-  italic.setItalic(true);
-  buttons_[Italics]->setFont(italic);
-  QFont underline = buttons_[Underline]->font();
-  underline.setUnderline(true);
-  buttons_[Underline]->setFont(underline);
-  QFont strikeOut = buttons_[StrikeThrough]->font();
-  strikeOut.setStrikeOut(true);
-  buttons_[StrikeThrough]->setFont(strikeOut);
+  initTextBarButtons();
   buttons_[Plain]->hide();
 }
 
-void TextIndicatorsView::showFormat(const QTextCharFormat& format) {
+void TextIndicatorsView::initTextBarButtons() {
+  // The glyphs are drawn black, as they are, at twice the pixels for sharp
+  // edges on scaled screens.
+  for (int i = 0; i < IndicatorCount; ++i) {
+    const QImage image = indicatorImage(i).toImage(2.0);
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setDevicePixelRatio(2.0);
+    buttons_[i]->setIcon(QIcon(pixmap));
+    buttons_[i]->setIconSize(QSize(kButtonHeight - 4, kButtonHeight - 4));
+    buttons_[i]->setText(QString());
+    buttons_[i]->setToolTip(QString::fromLatin1(kNames[i]));
+    buttons_[i]->setAccessibleName(QString::fromLatin1(kNames[i]));
+  }
+}
+
+void TextIndicatorsView::activatePlainAttributeIndicator() { buttons_[Plain]->setChecked(true); }
+void TextIndicatorsView::deactivatePlainAttributeIndicator() { buttons_[Plain]->setChecked(false); }
+void TextIndicatorsView::activateBoldAttributeIndicator() { buttons_[Bold]->setChecked(true); }
+void TextIndicatorsView::deactivateBoldAttributeIndicator() { buttons_[Bold]->setChecked(false); }
+void TextIndicatorsView::activateItalicsAttributeIndicator() {
+  buttons_[Italics]->setChecked(true);
+}
+void TextIndicatorsView::deactivateItalicsAttributeIndicator() {
+  buttons_[Italics]->setChecked(false);
+}
+void TextIndicatorsView::activateUnderlineAttributeIndicator() {
+  buttons_[Underline]->setChecked(true);
+}
+void TextIndicatorsView::deactivateUnderlineAttributeIndicator() {
+  buttons_[Underline]->setChecked(false);
+}
+void TextIndicatorsView::activateStrikeThroughAttributeIndicator() {
+  buttons_[StrikeThrough]->setChecked(true);
+}
+void TextIndicatorsView::deactivateStrikeThroughAttributeIndicator() {
+  buttons_[StrikeThrough]->setChecked(false);
+}
+
+void TextIndicatorsView::showFormat(const QTextCharFormat& format, const QFont& defaultFont,
+                                    const QColor& textColor) {
   const bool bold = format.fontWeight() >= QFont::Bold;
   const bool italic = format.fontItalic();
   const bool underline = format.fontUnderline();
   const bool strikeOut = format.fontStrikeOut();
-  buttons_[Plain]->setChecked(!bold && !italic && !underline && !strikeOut);
+  const bool ownColour =
+      !format.hasProperty(QTextFormat::ForegroundBrush) || format.foreground().color() == textColor;
+  const QFont font = format.font();
+  const bool ownFont =
+      font.family() == defaultFont.family() && font.pointSizeF() == defaultFont.pointSizeF() &&
+      font.weight() == defaultFont.weight() && font.italic() == defaultFont.italic();
+  buttons_[Plain]->setChecked(ownColour && ownFont);
   buttons_[Bold]->setChecked(bold);
   buttons_[Italics]->setChecked(italic);
   buttons_[Underline]->setChecked(underline);

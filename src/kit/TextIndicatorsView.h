@@ -4,12 +4,15 @@
 
 #include <array>
 
+class QColor;
+class QFont;
+
 class QPushButton;
 class QTextCharFormat;
 
 namespace kr {
 
-// A row of five small toggle buttons showing the format at a text editor's
+// A row of five small toggle buttons, drawn as black glyphs, showing the format at a text editor's
 // caret: plain ("N", hidden), bold, italics, underline and strike-through.
 // The editor wires the buttons to its format actions and keeps their checked
 // states in step with the caret.
@@ -34,10 +37,25 @@ public:
   QPushButton* underlineIndicator() const { return buttons_[Underline]; }
   QPushButton* strikeThroughIndicator() const { return buttons_[StrikeThrough]; }
 
-  // Lights the buttons according to `format`.
-  void showFormat(const QTextCharFormat& format);
+  void activatePlainAttributeIndicator();
+  void deactivatePlainAttributeIndicator();
+  void activateBoldAttributeIndicator();
+  void deactivateBoldAttributeIndicator();
+  void activateItalicsAttributeIndicator();
+  void deactivateItalicsAttributeIndicator();
+  void activateUnderlineAttributeIndicator();
+  void deactivateUnderlineAttributeIndicator();
+  void activateStrikeThroughAttributeIndicator();
+  void deactivateStrikeThroughAttributeIndicator();
+
+  // Lights the buttons according to `format`: plain when it has no colour
+  // or `textColor` and its font is `defaultFont`; bold and italics by the
+  // font; underline and strike-through when set.
+  void showFormat(const QTextCharFormat& format, const QFont& defaultFont, const QColor& textColor);
 
 private:
+  void initTextBarButtons();
+
   std::array<QPushButton*, IndicatorCount> buttons_{};
 };
 

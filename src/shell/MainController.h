@@ -108,6 +108,8 @@ private:
   void toggleKorvaneInterface();
   void sendToFocusWidget(const char* slot);
   static bool focusWidgetCanPerform(const QString& action);
+  // The focused text editor's own commands (the Format menu).
+  static bool focusEditorCanPerform(const QString& action);
 
   ShellContext& context_;
   StateMachine& stateMachine_;

@@ -9,6 +9,7 @@
 #include "engine/LogFileManager.h"
 #include "engine/Logger.h"
 #include "engine/StateMachine.h"
+#include "kit/PadTextSettings.h"
 #include "platform/AlertPresenterAPI.h"
 #include "platform/FilePanelPresenter.h"
 #include "platform/QnLog.h"
@@ -26,6 +27,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -55,6 +57,11 @@ const QStringList kEditCommands = {QStringLiteral("undo"),  QStringLiteral("redo
                                    QStringLiteral("cut"),   QStringLiteral("copy"),
                                    QStringLiteral("paste"), QStringLiteral("selectAll")};
 
+// The focused text editor's own commands.
+const char* const kFormatCommands[] = {
+    "toggleBoldAttribute", "toggleItalicAttribute", "underline",       "toggleStrikeOutAttribute",
+    "makePlainText",       "markAsCompleted",       "selectNextField", "selectPreviousField"};
+
 } // namespace
 
 void MainController::addApplicationActions() {
@@ -80,6 +87,8 @@ void MainController::addApplicationActions() {
   addAction(QStringLiteral("copy"), [this] { sendToFocusWidget("copy"); });
   addAction(QStringLiteral("paste"), [this] { sendToFocusWidget("paste"); });
   addAction(QStringLiteral("selectAll"), [this] { sendToFocusWidget("selectAll"); });
+  for (const char* command : kFormatCommands)
+    addAction(QString::fromLatin1(command), [this, command] { sendToFocusWidget(command); });
 
   addAction(QStringLiteral("showPreferencesDialog"), [this] { showPreferencesDialog(); });
   addAction(QStringLiteral("showPreferencesDialogWithDistractionPanePreselected"),
@@ -172,6 +181,10 @@ bool MainController::validateAction(const QString& action) const {
     return applicationIsActive();
   if (kEditCommands.contains(action))
     return focusWidgetCanPerform(action);
+  for (const char* command : kFormatCommands) {
+    if (action == QLatin1String(command))
+      return focusEditorCanPerform(action);
+  }
   MainWindow* window = pseudoAppDelegate_ ? pseudoAppDelegate_->mainWindow() : nullptr;
   if (action == QLatin1String("performMiniaturize"))
     return window && window->isVisible() && !window->isMinimized();
@@ -186,6 +199,54 @@ bool MainController::validateAction(const QString& action) const {
   // The export is there once something can write the file.
   if (action == QLatin1String("exportAsCSV"))
     return static_cast<bool>(context_.hooks.exportLogsAsCSV);
+  return true;
+}
+
+bool MainController::focusEditorCanPerform(const QString& action) {
+  auto* editor = qobject_cast<QTextEdit*>(QApplication::focusWidget());
+  const QByteArray signature = action.toLatin1() + "()";
+  if (!editor || editor->isReadOnly() ||
+      editor->metaObject()->indexOfMethod(signature.constData()) < 0)
+    return false;
+  const QTextCursor cursor = editor->textCursor();
+  const QString text = editor->document()->toPlainText();
+  // Moving between placeholders needs one in that direction; marking as
+  // completed a line with text.
+  if (action == QLatin1String("selectNextField"))
+    return PadTextSettings::findMarkedText(text, cursor.selectionEnd(), true).has_value();
+  if (action == QLatin1String("selectPreviousField"))
+    return PadTextSettings::findMarkedText(text, cursor.selectionStart(), false).has_value();
+  if (action == QLatin1String("markAsCompleted"))
+    return !cursor.block().text().trimmed().isEmpty();
+  if (action == QLatin1String("makePlainText")) {
+    // Only when the selection, or what is typed next, is not plain already.
+    const QFont plain = PadTextSettings::defaultFont();
+    const QFont base = editor->document()->defaultFont();
+    const QColor colour = PadTextSettings::textColor();
+    const auto isPlain = [&](const QTextCharFormat& format) {
+      const QFont font = format.font().resolve(base);
+      const bool ownColour = !format.hasProperty(QTextFormat::ForegroundBrush) ||
+                             format.foreground().color() == colour;
+      return ownColour && !format.isAnchor() && !format.fontUnderline() &&
+             !format.fontStrikeOut() && font.family() == plain.family() &&
+             font.pointSizeF() == plain.pointSizeF() && font.weight() == plain.weight() &&
+             font.italic() == plain.italic();
+    };
+    if (!cursor.hasSelection())
+      return !isPlain(editor->currentCharFormat());
+    const int from = cursor.selectionStart();
+    const int to = cursor.selectionEnd();
+    for (QTextBlock block = editor->document()->findBlock(from);
+         block.isValid() && block.position() < to; block = block.next()) {
+      for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        if (fragment.position() + fragment.length() > from && fragment.position() < to &&
+            !isPlain(fragment.charFormat()))
+          return true;
+      }
+    }
+    return false;
+  }
   return true;
 }
 

@@ -37,6 +37,26 @@ MainMenu::MainMenu(SendAction send, CanPerform canPerform)
   addItem(edit, QStringLiteral("Paste"), QStringLiteral("paste"), QKeySequence::Paste);
   addItem(edit, QStringLiteral("Select All"), QStringLiteral("selectAll"), QKeySequence::SelectAll);
 
+  // The text commands go to the focused editor.
+  QMenu* format = menu_->addMenu(QStringLiteral("Format"));
+  addItem(format, QStringLiteral("Bold"), QStringLiteral("toggleBoldAttribute"),
+          QKeySequence(Qt::CTRL | Qt::Key_B));
+  addItem(format, QStringLiteral("Italic"), QStringLiteral("toggleItalicAttribute"),
+          QKeySequence(Qt::CTRL | Qt::Key_I));
+  addItem(format, QStringLiteral("Underline"), QStringLiteral("underline"),
+          QKeySequence(Qt::CTRL | Qt::Key_U));
+  addItem(format, QStringLiteral("Strikethrough"), QStringLiteral("toggleStrikeOutAttribute"),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_X));
+  addItem(format, QStringLiteral("Plain Text"), QStringLiteral("makePlainText"),
+          QKeySequence(Qt::CTRL | Qt::Key_Backslash));
+  format->addSeparator();
+  addItem(format, QStringLiteral("Mark as Completed"), QStringLiteral("markAsCompleted"),
+          QKeySequence(Qt::CTRL | Qt::Key_Return));
+  addItem(format, QStringLiteral("Next Field"), QStringLiteral("selectNextField"),
+          QKeySequence(Qt::CTRL | Qt::Key_J));
+  addItem(format, QStringLiteral("Previous Field"), QStringLiteral("selectPreviousField"),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_J));
+
   // The work cycle's commands go to the current state.
   QMenu* slice = menu_->addMenu(QStringLiteral("Time Slice"));
   addItem(slice, QStringLiteral("Start Time Slice"),

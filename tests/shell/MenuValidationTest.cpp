@@ -158,7 +158,7 @@ void openMenus(ApplicationShell& shell) {
 
 // What a user could tell apart before and after choosing an item.
 using Fingerprint = std::tuple<const void*, bool, bool, bool, bool, int, std::size_t, int, QString,
-                               int, int, QString, bool, QString, qsizetype, QString>;
+                               int, int, QString, bool, QString, qsizetype, QString, QString>;
 
 // The pads shown beside the page.
 QString shownPads() {
@@ -176,6 +176,7 @@ Fingerprint fingerprint(ApplicationShell& shell, World& world) {
   auto* timed = dynamic_cast<TimedState*>(state);
   QWidget* focus = QApplication::focusWidget();
   QString text;
+  QString formats; // the editor's rich text and what it types next
   int start = -1;
   int end = -1;
   if (auto* line = qobject_cast<QLineEdit*>(focus)) {
@@ -184,6 +185,15 @@ Fingerprint fingerprint(ApplicationShell& shell, World& world) {
     end = start + static_cast<int>(line->selectedText().size());
   } else if (auto* edit = qobject_cast<QTextEdit*>(focus)) {
     text = edit->toPlainText();
+    const QTextCharFormat typing = edit->currentCharFormat();
+    formats =
+        edit->toHtml() + QStringLiteral("|%1 %2 %3 %4 %5 %6 %7")
+                             .arg(typing.font().toString(), typing.foreground().color().name())
+                             .arg(typing.isAnchor())
+                             .arg(typing.fontWeight())
+                             .arg(typing.fontItalic())
+                             .arg(typing.fontUnderline())
+                             .arg(typing.fontStrikeOut());
     start = edit->textCursor().selectionStart();
     end = edit->textCursor().selectionEnd();
   } else if (auto* plain = qobject_cast<QPlainTextEdit*>(focus)) {
@@ -207,7 +217,8 @@ Fingerprint fingerprint(ApplicationShell& shell, World& world) {
           defaults.boolValue(QStringLiteral("standaloneSoundOn")),
           defaults.string(QStringLiteral("standaloneSound")),
           world.audio.loopLog->calls.size(),
-          shownPads()};
+          shownPads(),
+          formats};
 }
 
 // "Title" for an item of a state or of the sound list, "Title action" for an

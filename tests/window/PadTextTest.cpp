@@ -1,0 +1,325 @@
+#include "window/NowAndLaterBoardManager.h"
+#include "window/PadViewController.h"
+
+#include "kit/FastTypeTextViewDelegate.h"
+#include "kit/NowAndLaterBoardTextView.h"
+#include "kit/PadTextSettings.h"
+#include "kit/TextIndicatorsView.h"
+#include "platform/RichTextDocument.h"
+#include "platform/TestAlertPresenter.h"
+#include "platform/UserDefaults.h"
+#include "support/FreshDefaults.h"
+#include "support/TestClock.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+using namespace kr;
+
+namespace {
+
+const QString kSeparator = QString(32, QChar(0x2500));
+
+class PadText : public ::testing::Test {
+protected:
+  PadText() {
+    test::freshStandardDefaults();
+    UserDefaults::standard().registerDefault(QStringLiteral("textColor"),
+                                             QStringLiteral("#000000"));
+    UserDefaults::standard().registerDefault(QStringLiteral("defaultFont"),
+                                             QFont(QStringLiteral("Helvetica"), 12).toString());
+    view.awakeFromNib();
+    view.setTextIndicatorsView(&indicators);
+    view.resize(400, 300);
+    view.show();
+    view.setFocus();
+  }
+
+  QString text() const { return view.toPlainText(); }
+  // An empty text with no format carried over from the last one.
+  void reset() {
+    view.clear();
+    view.setCurrentCharFormat(QTextCharFormat());
+  }
+
+  // Types at the caret, one key at a time, as the user does.
+  void type(const QString& keys) {
+    for (const QChar key : keys) {
+      if (key == u'\n')
+        QTest::keyClick(&view, Qt::Key_Return);
+      else
+        QTest::keyClicks(&view, QString(key));
+    }
+  }
+  void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(&view, key, modifiers);
+  }
+  void undo() { press(Qt::Key_Z, Qt::ControlModifier); }
+  void redo() { press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); }
+
+  QTextCharFormat formatAt(int position) const {
+    QTextCursor cursor(view.document());
+    cursor.setPosition(position + 1);
+    return cursor.charFormat();
+  }
+  bool struckAt(int position) const { return formatAt(position).fontStrikeOut(); }
+  int caret() const { return view.textCursor().position(); }
+  void select(int from, int to) {
+    QTextCursor cursor(view.document());
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    view.setTextCursor(cursor);
+  }
+
+  test::TestClock clock;
+  TextIndicatorsView indicators;
+  NowAndLaterBoardTextView view;
+};
+
+} // namespace
+
+TEST_F(PadText, SeparatorsAtTheStartOfTheTextAndOfALineUndoToTheTypedDashes) {
+  type(QStringLiteral("--"));
+  EXPECT_EQ(text(), kSeparator + u'\n');
+  EXPECT_EQ(caret(), 33);
+  undo();
+  EXPECT_EQ(text(), QStringLiteral("--"));
+  redo();
+  EXPECT_EQ(text(), kSeparator + u'\n') << "redo gives the separator back, once";
+  type(QStringLiteral("abc"));
+  press(Qt::Key_Return);
+  type(QStringLiteral("--"));
+  EXPECT_EQ(text(), kSeparator + QStringLiteral("\nabc\n") + kSeparator + u'\n');
+  // Dashes typed in front of a word that starts a line make a separator too.
+  reset();
+  type(QStringLiteral("word"));
+  view.moveCursor(QTextCursor::Start);
+  type(QStringLiteral("--"));
+  EXPECT_EQ(text(), kSeparator + QStringLiteral("\nword"));
+}
+
+TEST_F(PadText, DoneBecomesACheckMarkAnywhereButOnlyAtTheCaret) {
+  type(QStringLiteral("milk done'"));
+  EXPECT_EQ(text(), QStringLiteral("milk \u2714"));
+  undo();
+  EXPECT_EQ(text(), QStringLiteral("milk done'"));
+  // Pasted text holding the sequences in its middle stays as it is.
+  reset();
+  auto* pasted = new QMimeData;
+  pasted->setText(QStringLiteral("a done' b\n--\nc"));
+  QApplication::clipboard()->setMimeData(pasted);
+  press(Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(text(), QStringLiteral("a done' b\n--\nc"));
+  // One that ends at the caret is turned.
+  reset();
+  auto* ending = new QMimeData;
+  ending->setText(QStringLiteral("x done'"));
+  QApplication::clipboard()->setMimeData(ending);
+  press(Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(text(), QStringLiteral("x \u2714"));
+}
+
+TEST_F(PadText, ALineEndingInTwoDashesIsStruckFromItsFirstLetter) {
+  type(QStringLiteral("first\nBuy milk--"));
+  EXPECT_EQ(text(), QStringLiteral("first\nBuy milk"));
+  EXPECT_FALSE(struckAt(4));
+  for (int i = 6; i < 14; ++i)
+    EXPECT_TRUE(struckAt(i)) << i;
+  EXPECT_EQ(caret(), 14);
+  type(QStringLiteral("!"));
+  EXPECT_FALSE(struckAt(14)) << "typing goes on unstruck";
+  undo();
+  EXPECT_EQ(text(), QStringLiteral("first\nBuy milk"));
+  undo();
+  EXPECT_EQ(text(), QStringLiteral("first\nBuy milk--"));
+  EXPECT_FALSE(struckAt(6));
+  redo();
+  EXPECT_EQ(text(), QStringLiteral("first\nBuy milk"));
+  EXPECT_TRUE(struckAt(6));
+
+  reset();
+  type(QStringLiteral("x\n  12 apples--"));
+  EXPECT_EQ(text(), QStringLiteral("x\n  12 apples"));
+  EXPECT_FALSE(struckAt(4)) << "the digits stay";
+  EXPECT_TRUE(struckAt(7)) << "from the a of apples";
+
+  // A line with no letter: from the end of the line before.
+  reset();
+  type(QStringLiteral("x\n12 --"));
+  EXPECT_EQ(text(), QStringLiteral("x\n12 "));
+  EXPECT_TRUE(struckAt(2));
+  EXPECT_FALSE(struckAt(0));
+
+  // Dashes that do not end their line strike nothing.
+  reset();
+  type(QStringLiteral("tail"));
+  view.moveCursor(QTextCursor::StartOfLine);
+  type(QStringLiteral("a--"));
+  EXPECT_EQ(text(), QStringLiteral("a--tail"));
+  EXPECT_FALSE(struckAt(0));
+}
+
+TEST_F(PadText, ListsBeginContinueAndEndWithReturn) {
+  type(QStringLiteral("* "));
+  EXPECT_EQ(text(), QStringLiteral("\t\u2022\t\n"));
+  EXPECT_EQ(caret(), 3) << "before the item's newline";
+  type(QStringLiteral("milk"));
+  press(Qt::Key_Return);
+  EXPECT_EQ(text(), QStringLiteral("\t\u2022\tmilk\n\t\u2022\t\n"));
+  type(QStringLiteral("eggs"));
+  press(Qt::Key_Return);
+  press(Qt::Key_Return);
+  EXPECT_EQ(text(), QStringLiteral("\t\u2022\tmilk\n\t\u2022\teggs\n\n"))
+      << "an empty item ends it";
+  undo();
+  EXPECT_EQ(text(), QStringLiteral("\t\u2022\tmilk\n\t\u2022\teggs\n\t\u2022\t\n\n"));
+
+  reset();
+  type(QStringLiteral("top\n1. "));
+  EXPECT_EQ(text(), QStringLiteral("top\n\t(1)\t\n"));
+  type(QStringLiteral("a"));
+  press(Qt::Key_Return);
+  type(QStringLiteral("b"));
+  press(Qt::Key_Return);
+  EXPECT_EQ(text(), QStringLiteral("top\n\t(1)\ta\n\t(2)\tb\n\t(3)\t\n"));
+  undo();
+  EXPECT_EQ(text(), QStringLiteral("top\n\t(1)\ta\n\t(2)\tb\n\n"));
+
+  reset();
+  type(QStringLiteral("+ "));
+  EXPECT_EQ(text(), QStringLiteral("\t\u27a4\t\n"));
+  undo();
+  EXPECT_EQ(text(), QStringLiteral("+ "));
+  // Undo and Redo never run the rules again.
+  redo();
+  EXPECT_EQ(text(), QStringLiteral("\t\u27a4\t\n"));
+  undo();
+  undo();
+  redo();
+  EXPECT_EQ(text(), QStringLiteral("+ "));
+}
+
+TEST_F(PadText, BoldItalicStrikeOutAndPlainTextUndoAsOneStep) {
+  type(QStringLiteral("one two"));
+  // Bold on an empty selection sets only what is typed next.
+  press(Qt::Key_B, Qt::ControlModifier);
+  EXPECT_EQ(formatAt(0).fontWeight(), QFont::Normal);
+  type(QStringLiteral("!"));
+  EXPECT_EQ(formatAt(7).fontWeight(), QFont::Bold);
+  // A selection starting on plain text gets bold; one starting bold loses it.
+  select(0, 3);
+  press(Qt::Key_B, Qt::ControlModifier);
+  EXPECT_EQ(formatAt(0).fontWeight(), QFont::Bold);
+  EXPECT_EQ(formatAt(4).fontWeight(), QFont::Normal);
+  select(0, 5);
+  press(Qt::Key_B, Qt::ControlModifier);
+  EXPECT_EQ(formatAt(0).fontWeight(), QFont::Normal);
+  EXPECT_EQ(formatAt(4).fontWeight(), QFont::Normal);
+  undo();
+  EXPECT_EQ(formatAt(0).fontWeight(), QFont::Bold);
+  EXPECT_EQ(formatAt(4).fontWeight(), QFont::Normal);
+
+  // Strike-out goes by the first character of the selection.
+  select(4, 7);
+  press(Qt::Key_X, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(struckAt(5));
+  select(4, 8);
+  press(Qt::Key_X, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_FALSE(struckAt(5));
+  EXPECT_FALSE(struckAt(7));
+  undo();
+  EXPECT_TRUE(struckAt(5));
+  EXPECT_FALSE(struckAt(7));
+
+  // Italics change the slant only; the strike-out stays.
+  select(4, 7);
+  press(Qt::Key_I, Qt::ControlModifier);
+  EXPECT_TRUE(formatAt(5).fontItalic());
+  EXPECT_TRUE(struckAt(5));
+  press(Qt::Key_U, Qt::ControlModifier);
+  EXPECT_TRUE(formatAt(5).fontUnderline());
+}
+
+TEST_F(PadText, PlainTextGivesExactlyThePadsFontAndColourAndDropsLinks) {
+  RichTextDocument::fill(view.document(), RichText(QStringLiteral("see here")));
+  QTextCharFormat link;
+  link.setAnchor(true);
+  link.setAnchorHref(QStringLiteral("https://example.org"));
+  link.setFontUnderline(true);
+  link.setForeground(Qt::blue);
+  link.setFontPointSize(20);
+  QTextCursor cursor(view.document());
+  cursor.setPosition(4);
+  cursor.setPosition(8, QTextCursor::KeepAnchor);
+  cursor.mergeCharFormat(link);
+  view.setTextCursor(cursor);
+  ASSERT_TRUE(formatAt(5).isAnchor());
+  press(Qt::Key_Backslash, Qt::ControlModifier);
+  const QTextCharFormat plain = formatAt(5);
+  EXPECT_FALSE(plain.isAnchor());
+  EXPECT_TRUE(plain.anchorHref().isEmpty());
+  EXPECT_FALSE(plain.fontUnderline());
+  EXPECT_EQ(plain.foreground().color(), QColor(Qt::black));
+  EXPECT_EQ(plain.font().family(), QStringLiteral("Helvetica"));
+  EXPECT_EQ(plain.font().pointSizeF(), 12.0);
+  ASSERT_NE(view.textIndicatorsView(), nullptr);
+  EXPECT_TRUE(view.textIndicatorsView()->plainIndicator()->isChecked());
+  undo();
+  EXPECT_TRUE(formatAt(5).isAnchor());
+}
+
+TEST_F(PadText, MarkAsCompletedStrikesTheLineAndGoesOnFieldsAreSelectedByKey) {
+  type(QStringLiteral("  call Ann\nwrite report\nlast"));
+  select(3, 3);
+  press(Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_EQ(text(), QStringLiteral("  call Ann\nwrite report\nlast")) << "no newline typed";
+  EXPECT_FALSE(struckAt(1));
+  EXPECT_TRUE(struckAt(2));
+  EXPECT_TRUE(struckAt(9));
+  EXPECT_FALSE(struckAt(11));
+  EXPECT_EQ(caret(), 23) << "the end of the next line";
+  undo();
+  EXPECT_FALSE(struckAt(2));
+
+  reset();
+  view.insertPlainText(QStringLiteral("a \u2039one\u203a b \u2039two\u203a"));
+  select(0, 0);
+  press(Qt::Key_J, Qt::ControlModifier);
+  EXPECT_EQ(view.textCursor().selectedText(), QStringLiteral("\u2039one\u203a"));
+  press(Qt::Key_J, Qt::ControlModifier);
+  EXPECT_EQ(view.textCursor().selectedText(), QStringLiteral("\u2039two\u203a"));
+  press(Qt::Key_J, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(view.textCursor().selectedText(), QStringLiteral("\u2039one\u203a"));
+  view.next();
+  EXPECT_EQ(caret(), int(text().size()));
+  view.previous();
+  EXPECT_EQ(caret(), 0);
+}
+
+TEST_F(PadText, UserEditsAndBoldArmTheAutosaveUndoStrikeOutAndPlainTextDoNot) {
+  FastTypeTextViewDelegate* delegate = view.delegate();
+  ASSERT_NE(delegate, nullptr);
+  type(QStringLiteral("abc"));
+  EXPECT_TRUE(delegate->isWritePending());
+  delegate->timerFireMethod();
+  ASSERT_FALSE(delegate->isWritePending());
+  select(0, 2);
+  press(Qt::Key_X, Qt::ControlModifier | Qt::ShiftModifier);
+  press(Qt::Key_Backslash, Qt::ControlModifier);
+  press(Qt::Key_Return, Qt::ControlModifier);
+  undo();
+  redo();
+  EXPECT_FALSE(delegate->isWritePending());
+  select(0, 2);
+  press(Qt::Key_B, Qt::ControlModifier);
+  EXPECT_TRUE(delegate->isWritePending());
+}

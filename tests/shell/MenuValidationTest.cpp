@@ -140,10 +140,16 @@ std::vector<QAction*> itemsOf(ApplicationShell& shell) {
     items.push_back(item);
   for (QAction* item : shell.mainMenu().continuousSoundsMenu()->actions())
     items.push_back(item);
-  for (QAction* item : shell.statusItemController()->menu().actions()) {
-    if (!item->isSeparator() && item != shell.statusItemController()->titleItem())
-      items.push_back(item);
-  }
+  // The status menu's items, those of its submenus in their place.
+  const std::function<void(QMenu&)> addFrom = [&](QMenu& menu) {
+    for (QAction* item : menu.actions()) {
+      if (QMenu* submenu = item->menu())
+        addFrom(*submenu);
+      else if (!item->isSeparator() && item != shell.statusItemController()->titleItem())
+        items.push_back(item);
+    }
+  };
+  addFrom(shell.statusItemController()->menu());
   return items;
 }
 

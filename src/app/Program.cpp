@@ -66,6 +66,7 @@ ShellContext makeContext(const DateProviderAPI& dateProvider, ScreenFadingHelper
   // main window refuses (closing it hides or minimises it).
   context.quitApplication = [] { QCoreApplication::exit(0); };
   StandardHooks::installLogFileHooks(context.hooks);
+  StandardHooks::installIntegrationHooks(context.hooks);
   StandardHooks::installStatisticsHooks(context.hooks);
   return context;
 }

@@ -32,7 +32,9 @@
 #include "platform/linux/web/WebEngineHtmlView.h"
 #include "shell/ActivityMonitor.h"
 #include "shell/ApplicationShell.h"
+#include "shell/DropboxManager.h"
 #include "shell/PreferencesController.h"
+#include "shell/SoundsPane.h"
 #include "shell/StandardHooks.h"
 #include "shell/UrlHandler.h"
 #include "shortcuts/HotKeyCenter.h"
@@ -78,6 +80,7 @@ struct Program::Parts {
   QMessageBoxAlertPresenter alerts;
   DesktopFileBrowser fileBrowser;
   QFileDialogPanelPresenter filePanels;
+  DropboxSyncService dropboxSync;
   DesktopUrlOpener urlOpener;
   QtAudioOutput audio;
   QtSpeechSynthesizer speech;
@@ -129,6 +132,7 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
   FileBrowserAPI::install(&p.fileBrowser);
   FilePanelPresenter::install(&p.filePanels);
   UrlOpenerAPI::install(&p.urlOpener);
+  DropboxSyncAPI::install(&p.dropboxSync);
   // The preferences' help buttons show their pages in the browser.
   PreferencesController::setHelpPageOpener(
       [](const QString& page) { HelpManager::showPage(page, /*inBrowser=*/true); });
@@ -190,6 +194,7 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
 Program::~Program() {
   UserDefaults::standard().synchronize();
   // The shell's states and views go first; the services they call go after.
+  SoundsPane::setBackgroundPlayer(nullptr);
   parts_->standAloneSound.reset();
   parts_->urlOpener.routeScheme({}, {});
   parts_->shell.reset();
@@ -204,6 +209,7 @@ Program::~Program() {
   StandardHooks::removeStatisticsHooks();
   EffectsServices::install(nullptr);
   HtmlView::installFactory(nullptr);
+  DropboxSyncAPI::install(nullptr);
   UrlOpenerAPI::install(nullptr);
   FilePanelPresenter::install(nullptr);
   FileBrowserAPI::install(nullptr);
@@ -222,6 +228,7 @@ void Program::launch(const QStringList& arguments) {
   parts_->standAloneSound = std::make_unique<StandAloneNoiseMachine>(
       UserDefaults::standard(), EffectsServices::shared().soundManager(), parts_->audio);
   shell.attachStandAloneNoiseMachine(*parts_->standAloneSound);
+  SoundsPane::setBackgroundPlayer(parts_->standAloneSound.get());
   MacOSVersion::singleton(); // starts following the desktop's light or dark palette
   qn_log(QStringLiteral("Korvane-R %1 started").arg(QCoreApplication::applicationVersion()));
   shell.openUrls(arguments);

@@ -48,6 +48,12 @@ int main(int argc, char** argv) {
   }
 
   kr::WebEngineHtmlView::prepareApplication(); // before the application object
+  // Repaints travel to the X server over the connection, not through shared
+  // memory: there, each repaint of a region painted before first waits for a
+  // round trip to the server, which wakes the program twice more for every
+  // change of a read-out. A user's own setting stands.
+  if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+    qputenv("QT_XCB_NO_MITSHM", "1");
   QApplication app(argc, argv);
   kr::Program::describeApplication();
 

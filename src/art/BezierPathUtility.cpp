@@ -7,6 +7,7 @@
 #include "platform/UserDefaults.h"
 
 #include <QRegularExpression>
+#include <QSet>
 
 #include <algorithm>
 #include <optional>
@@ -56,10 +57,15 @@ QColor storedColor(const UserDefaults& defaults, const QString& key, const QStri
     if (const std::optional<QColor> stored = readColor(defaults.object(key)))
       return *stored;
     if (registered) {
-      platformLog(QStringLiteral("The colour stored under %1 cannot be read (\"%2\"); using its "
-                                 "registered colour %3")
-                      .arg(key, UserDefaults::toString(defaults.object(key)),
-                           registered->name(QColor::HexRgb)));
+      // Said once for each value, however often the colour is asked for.
+      static QSet<QString> reported;
+      const QString stored = UserDefaults::toString(defaults.object(key));
+      if (!reported.contains(key + u'\n' + stored)) {
+        reported.insert(key + u'\n' + stored);
+        platformLog(QStringLiteral("The colour stored under %1 cannot be read (\"%2\"); using "
+                                   "its registered colour %3")
+                        .arg(key, stored, registered->name(QColor::HexRgb)));
+      }
       return *registered;
     }
   } else if (registered) {

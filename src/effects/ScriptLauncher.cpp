@@ -1,17 +1,16 @@
 #include "effects/ScriptLauncher.h"
 
+#include "platform/FileBrowserAPI.h"
 #include "platform/QnLog.h"
 #include "platform/SmartTimerWrapper.h"
 #include "platform/SupportPaths.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QPointer>
 #include <QProcess>
-#include <QUrl>
 
 #include <limits>
 
@@ -95,7 +94,7 @@ bool ScriptLauncher::isAvailable(QString* detail) const {
 void ScriptLauncher::openScriptFolder() const {
   const QString folder = directoryURL();
   if (!folder.isEmpty())
-    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    FileBrowserAPI::shared().openFolder(folder);
 }
 
 void ScriptLauncher::executeEventHandlerWithoutResult(const QString& handler, const QString& text) {

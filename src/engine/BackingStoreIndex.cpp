@@ -3,9 +3,8 @@
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/Clock.h"
 #include "engine/EngineLog.h"
+#include "platform/FileOperations.h"
 #include "platform/QnLog.h"
-
-#include <QDir>
 
 #include <algorithm>
 
@@ -23,19 +22,18 @@ void BackingStoreIndex::refreshIndexFromDisk() {
     qCWarning(lcEngine).noquote() << error;
 
   const QString root = descriptor_->root();
+  // No entry examined, and the names sorted before the folder is put in
+  // front of them: thousands of logs. Plain code-unit order, without the
+  // locale: dated names sort by day, numbered pages by number.
+  QStringList names = FileOperations::entryNames(folder, root);
+  std::sort(names.begin(), names.end(),
+            [](const QString& a, const QString& b) { return QString::compare(a, b) < 0; });
   QStringList paths;
-  const QStringList names =
-      QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                             QDir::Unsorted); // sorted below, without the locale: thousands of logs
-  for (const QString& name : names) {
-    if (name.startsWith(root, Qt::CaseSensitive))
-      paths << folder + u'/' + name;
-  }
+  paths.reserve(names.size());
+  for (const QString& name : names)
+    paths << folder + u'/' + name;
   if (paths.isEmpty())
     paths << descriptor_->namingStrategy()->generateIDFor(Clock::nowAsDate(), 0);
-  // Plain code-unit order: dated names sort by day, numbered pages by number.
-  std::sort(paths.begin(), paths.end(),
-            [](const QString& a, const QString& b) { return QString::compare(a, b) < 0; });
   {
     QMutexLocker locker(&mutex_);
     indexOfIDs_ = paths;

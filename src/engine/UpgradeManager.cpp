@@ -8,8 +8,6 @@
 #include "platform/FileOperations.h"
 #include "platform/QnLog.h"
 
-#include <QDir>
-
 namespace kr {
 
 UpgradeManager& UpgradeManager::sharedInstance() {
@@ -42,11 +40,10 @@ int UpgradeManager::upgradeLogFolder(const QString& folder, const QString& root,
     return 0;
   }
   int renamed = 0;
-  const QStringList names =
-      QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                             QDir::Unsorted); // any order: thousands of logs
+  // Any order, and no entry examined: thousands of logs.
+  const QStringList names = FileOperations::entryNames(folder, root);
   for (const QString& name : names) {
-    if (!name.startsWith(root) || name.contains(u')'))
+    if (name.contains(u')'))
       continue;
     const qsizetype dot = name.lastIndexOf(u'.');
     const bool hasExtension = dot > root.size() - 1 && dot > 0;

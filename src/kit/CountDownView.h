@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRegion>
 #include <QWidget>
 
 namespace kr {
@@ -9,10 +10,10 @@ class ProportionValueProvider;
 // The large dial of the rest screen: on black, a white ring that pulses
 // gently and a white slice that turns once round as the break runs out. The
 // owner calls refresh() as often as it likes (the rest screen does so every
-// 0.05 s); the view repaints its own rectangle only when the slice or the ring
-// moved by a visible amount. Each drawing reads the time from the application
-// clock and draws its shapes directly, so the view has no timer and keeps no
-// images of its own.
+// 0.05 s); the view repaints only when the slice or the ring moved by a
+// visible amount, and then only where they moved. Each drawing reads the time
+// from the application clock and draws its shapes directly, so the view has
+// no timer and keeps no images of its own.
 class CountDownView : public QWidget {
 public:
   static constexpr double kCircleInset = 100.0;
@@ -41,9 +42,16 @@ public:
   // The ring's scale now: 1.0 to 1.05 and back every 6 s, eased.
   double pulseScaleNow() const;
   // Repaints when the slice or the ring moved visibly since the last painting;
-  // returns whether it asked for a repaint.
+  // returns whether it asked for a repaint. Only the part of the view that
+  // the movement changes is repainted: the band the ring moved through and
+  // the sector the slice's edge swept.
   bool refresh();
   int paintCount() const { return paintCount_; }
+  // The part refresh() last asked to repaint.
+  const QRegion& requestedRegion() const { return requestedRegion_; }
+  // Where a drawing of the slice and ring at `toAngle` and `toScale` differs
+  // from one at `fromAngle` and `fromScale`, with a margin for antialiasing.
+  QRegion changedRegion(double fromAngle, double fromScale, double toAngle, double toScale) const;
 
   // Smallest changes worth a repaint: a quarter of a degree of the slice
   // (about a pixel at its edge) and half a pixel of the ring's radius.
@@ -65,6 +73,7 @@ private:
   double paintedAngle_ = 0.0;
   double paintedScale_ = 0.0;
   bool paintPending_ = false;
+  QRegion requestedRegion_;
   int paintCount_ = 0;
   bool started_ = false;
   double startTime_ = 0.0;

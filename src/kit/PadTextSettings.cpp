@@ -4,6 +4,7 @@
 #include "platform/QnLog.h"
 #include "platform/UserDefaults.h"
 
+#include <QSet>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -37,10 +38,15 @@ QFont PadTextSettings::defaultFont(const UserDefaults& defaults) {
     if (const std::optional<QFont> stored = readFont(defaults.object(kDefaultFont)))
       return *stored;
     const std::optional<QFont> registered = readFont(defaults.registeredValue(kDefaultFont));
-    platformLog(QStringLiteral("The font stored under defaultFont cannot be read (\"%1\"); "
-                               "using its registered font %2")
-                    .arg(UserDefaults::toString(defaults.object(kDefaultFont)),
-                         registered ? registered->toString() : QStringLiteral("(none)")));
+    // Said once for each value, however often the font is asked for.
+    static QSet<QString> reported;
+    const QString stored = UserDefaults::toString(defaults.object(kDefaultFont));
+    if (!reported.contains(stored)) {
+      reported.insert(stored);
+      platformLog(QStringLiteral("The font stored under defaultFont cannot be read (\"%1\"); "
+                                 "using its registered font %2")
+                      .arg(stored, registered ? registered->toString() : QStringLiteral("(none)")));
+    }
     if (registered)
       return *registered;
   } else if (const std::optional<QFont> registered =

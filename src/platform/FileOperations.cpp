@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -69,6 +70,29 @@ bool FileOperations::removePath(const QString& path) {
   if (info.isDir() && !info.isSymLink())
     return QDir(path).removeRecursively();
   return QFile::remove(path);
+}
+
+QStringList FileOperations::entryNames(const QString& folder, const QString& prefix) {
+  QStringList names;
+  DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+  if (!dir)
+    return names;
+  // Names are compared in their encoded form: most never need decoding.
+  const QByteArray encodedPrefix = QFile::encodeName(prefix);
+  while (const dirent* entry = ::readdir(dir)) {
+    const char* name = entry->d_name;
+    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+      continue;
+    if (std::strncmp(name, encodedPrefix.constData(), std::size_t(encodedPrefix.size())) != 0)
+      continue;
+    const QString decoded = QFile::decodeName(name);
+    // A name whose bytes are not valid in the locale's encoding decodes to
+    // something else: compare the decoded prefix as well.
+    if (decoded.startsWith(prefix))
+      names.append(decoded);
+  }
+  ::closedir(dir);
+  return names;
 }
 
 std::optional<QByteArray> FileOperations::readRegularFile(const QString& path, QString* error,

@@ -54,10 +54,11 @@ void FolderContentMonitor::start() {
       });
   watcher_->moveToThread(thread_.get());
   thread_->start();
-  // A lower priority than the GUI thread's: starting up, the window does not
-  // wait for the thousands of watches.
+  // A somewhat lower priority than the GUI thread's: starting up, the window
+  // does not wait for the thousands of watches (lower still, a busy machine
+  // would keep the set-up waiting for long).
   QMetaObject::invokeMethod(
-      watcher_, [] { setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10); },
+      watcher_, [] { setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 5); },
       Qt::QueuedConnection);
   requestSetUp();
 }
@@ -81,9 +82,12 @@ bool FolderContentMonitor::isWatchingEverything() const {
 void FolderContentMonitor::requestSetUp() {
   const quint64 generation = ++generation_;
   QStringList folders;
+  QStringList absolute;
   for (const QString& folder : pathsToWatch_) {
-    if (QFileInfo(folder).isDir()) {
+    const QFileInfo info(folder);
+    if (info.isDir()) {
       folders.append(folder);
+      absolute.append(info.absoluteFilePath());
     } else {
       qCWarning(lcFolderMonitor).noquote()
           << "cannot watch" << folder << "for changes: it is not a folder";
@@ -96,9 +100,12 @@ void FolderContentMonitor::requestSetUp() {
   InotifyFolderWatcher* watcher = watcher_;
   QMetaObject::invokeMethod(
       this,
-      [watcher, folders, generation] {
+      [watcher, folders, absolute, generation] {
         QMetaObject::invokeMethod(
-            watcher, [watcher, folders, generation] { watcher->watch(folders, generation); },
+            watcher,
+            [watcher, folders, absolute, generation] {
+              watcher->watch(folders, absolute, generation);
+            },
             Qt::QueuedConnection);
       },
       Qt::QueuedConnection);

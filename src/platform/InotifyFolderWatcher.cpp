@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
+#include <sched.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,6 +29,15 @@ bool isFolder(DIR* dir, const dirent* entry) {
     return false;
   struct stat info {};
   return fstatat(dirfd(dir), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Whether this thread has a working folder of its own, apart from the
+// process's: then a package is watched by its name inside the folder, which
+// spares the kernel a walk along the whole path for each of thousands of
+// watches, and no other thread notices the change of folder.
+bool hasOwnWorkingFolder() {
+  static thread_local const bool own = unshare(CLONE_FS) == 0;
+  return own;
 }
 
 quint32 flagsOf(quint32 mask) {
@@ -76,36 +86,41 @@ bool InotifyFolderWatcher::reopen() {
   return true;
 }
 
-void InotifyFolderWatcher::watch(const QStringList& folders, quint64 generation) {
+void InotifyFolderWatcher::watch(const QStringList& folders, const QStringList& absolute,
+                                 quint64 generation) {
   roots_ = folders;
+  absoluteRoots_ = absolute;
   bool everything = reopen();
-  for (const QString& folder : folders) {
-    if (!everything)
-      break;
-    if (!addWatch(folder, true)) {
+  for (int root = 0; everything && root < roots_.size(); ++root) {
+    if (!addWatch(QFile::encodeName(absoluteRoots_.value(root)).constData(), root, {})) {
       everything = false;
       continue;
     }
-    watchPackagesOf(folder);
+    watchPackagesOf(root);
   }
   if (setUp_)
     setUp_(generation, everything);
 }
 
-bool InotifyFolderWatcher::addWatch(const QString& path, bool isRoot) {
-  const QByteArray encoded = QFile::encodeName(path);
-  const int wd = inotify_add_watch(fd_, encoded.constData(), kMask);
+QString InotifyFolderWatcher::pathOf(const Watched& watched) const {
+  const QString& root = roots_.at(watched.root);
+  return watched.isRoot() ? root : root + u'/' + QFile::decodeName(watched.name);
+}
+
+bool InotifyFolderWatcher::addWatch(const char* path, int root, const QByteArray& name) {
+  const int wd = inotify_add_watch(fd_, path, kMask);
   if (wd < 0) {
-    if (isRoot) {
+    const int error = errno;
+    if (name.isEmpty()) {
       qCWarning(lcInotify).noquote()
-          << "cannot watch" << path
-          << "for changes:" << QString::fromLocal8Bit(std::strerror(errno));
-    } else if (errno != ENOENT && errno != ENOTDIR) {
-      reportLimitOnce(path, errno);
+          << "cannot watch" << roots_.at(root)
+          << "for changes:" << QString::fromLocal8Bit(std::strerror(error));
+    } else if (error != ENOENT && error != ENOTDIR) {
+      reportLimitOnce(pathOf(Watched{root, name}), error);
     }
     return false;
   }
-  watched_.insert(wd, Watched{path, isRoot});
+  watched_.insert(wd, Watched{root, name});
   return true;
 }
 
@@ -119,16 +134,33 @@ void InotifyFolderWatcher::reportLimitOnce(const QString& path, int error) {
                                                      : "");
 }
 
-void InotifyFolderWatcher::watchPackagesOf(const QString& folder) {
-  DIR* dir = opendir(QFile::encodeName(folder).constData());
+void InotifyFolderWatcher::watchPackagesOf(int root) {
+  QByteArray path = QFile::encodeName(absoluteRoots_.value(root));
+  DIR* dir = opendir(path.constData());
   if (!dir)
     return;
-  const QString prefix = folder + u'/';
+  // One listing and one watch per package, each path built in place: with
+  // thousands of packages the set-up costs little more than the watches.
+  path += '/';
+  const qsizetype prefixLength = path.size();
+  const bool byName = hasOwnWorkingFolder() && fchdir(dirfd(dir)) == 0;
   while (const dirent* entry = readdir(dir)) {
     if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
       continue;
-    if (isFolder(dir, entry))
-      addWatch(prefix + QFile::decodeName(entry->d_name), false);
+    if (!isFolder(dir, entry))
+      continue;
+    if (byName) {
+      addWatch(entry->d_name, root, QByteArray(entry->d_name));
+      continue;
+    }
+    path.truncate(prefixLength);
+    path += entry->d_name;
+    addWatch(path.constData(), root, QByteArray(entry->d_name));
+  }
+  if (byName) {
+    // Out again, so that the folder is not kept busy. Every path this thread
+    // watches by is absolute.
+    [[maybe_unused]] const int ignored = chdir("/");
   }
   closedir(dir);
 }
@@ -175,23 +207,27 @@ void InotifyFolderWatcher::translate(int wd, quint32 mask, const QString& name,
   const Watched watched = it.value();
   if (mask & IN_IGNORED) {
     watched_.remove(wd);
-    if (watched.isRoot && setUp_)
+    if (watched.isRoot() && setUp_)
       setUp_(0, false); // the folder itself is gone or moved: watch it again later
     return;
   }
   if (mask & (IN_DELETE_SELF | IN_MOVE_SELF)) {
-    if (watched.isRoot) {
+    if (watched.isRoot()) {
       changes.push_back(
-          {watched.path, FileSystemEvent::IsDir | FileSystemEvent::Removed |
-                             ((mask & IN_MOVE_SELF) ? quint32(FileSystemEvent::Renamed) : 0u)});
+          {pathOf(watched), FileSystemEvent::IsDir | FileSystemEvent::Removed |
+                                ((mask & IN_MOVE_SELF) ? quint32(FileSystemEvent::Renamed) : 0u)});
       if (mask & IN_MOVE_SELF)
         inotify_rm_watch(fd_, wd); // the watch would follow the folder elsewhere
     }
     return; // a package's own removal is seen in its folder as well
   }
-  const QString path = name.isEmpty() ? watched.path : watched.path + u'/' + name;
-  if (watched.isRoot && (mask & IN_ISDIR) && (mask & (IN_CREATE | IN_MOVED_TO)))
-    addWatch(path, false); // a new package: its text may be written later
+  const QString folder = pathOf(watched);
+  const QString path = name.isEmpty() ? folder : folder + u'/' + name;
+  if (watched.isRoot() && (mask & IN_ISDIR) && (mask & (IN_CREATE | IN_MOVED_TO))) {
+    // A new package: its text may be written later.
+    addWatch(QFile::encodeName(absoluteRoots_.value(watched.root) + u'/' + name).constData(),
+             watched.root, QFile::encodeName(name));
+  }
   changes.push_back({path, flagsOf(mask)});
 }
 

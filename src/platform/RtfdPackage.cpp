@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -165,14 +166,23 @@ std::optional<QString> leftoverOwner(const QString& entry, bool* isOld) {
 // nothing took its place, and goes otherwise.
 int recoverLeftovers(const QString& folder, const std::function<bool(const QString&)>& owns) {
   int dealtWith = 0;
-  const QStringList entries =
-      QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+  // Only the leftovers are looked at, in name order: the folder may hold
+  // thousands of packages, and this runs before every write.
+  QStringList entries = FileOperations::entryNames(folder, QStringLiteral(".kr-"));
+  std::sort(entries.begin(), entries.end(), [](const QString& a, const QString& b) {
+    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+  });
   for (const QString& entry : entries) {
     bool isOld = false;
     const std::optional<QString> name = leftoverOwner(entry, &isOld);
     if (!name || !owns(*name))
       continue;
     const QString full = folder + QLatin1Char('/') + entry;
+    // Folders and files only (followed through links): a dangling link, a
+    // pipe or a socket is not an interrupted write's.
+    const QFileInfo found(full);
+    if (!found.exists() || !(found.isDir() || found.isFile()))
+      continue;
     const QString path = folder + QLatin1Char('/') + *name;
     if (isOld && !QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
       ::rename(QFile::encodeName(full).constData(), QFile::encodeName(path).constData());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/SyncPane.h"
+
 #include <QString>
 
 #include <functional>
@@ -59,6 +61,16 @@ private:
 
   UserDefaults& defaults_;
   FileMoves moves_;
+};
+
+// The Sync pane's switch, on the shared manager.
+class DropboxSyncService final : public DropboxSyncAPI {
+public:
+  bool isDropboxSyncActive() const override {
+    return DropboxManager::sharedInstance().isDropboxSyncActive();
+  }
+  void configureForDropbox() override { DropboxManager::sharedInstance().configureForDropbox(); }
+  void revertToLocal() override { DropboxManager::sharedInstance().revertToLocal(); }
 };
 
 } // namespace kr

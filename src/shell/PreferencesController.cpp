@@ -1,12 +1,20 @@
 #include "shell/PreferencesController.h"
 
+#include "shell/CalendarPane.h"
 #include "shell/DistractionsPane.h"
+#include "shell/GeneralPane.h"
+#include "shell/IntegrationsPane.h"
 #include "shell/NotificationsPane.h"
 #include "shell/PreferenceControls.h"
 #include "shell/PreferencesViews.h"
+#include "shell/ScriptsPane.h"
 #include "shell/ShortcutsPane.h"
+#include "shell/SoundsPane.h"
+#include "shell/SyncPane.h"
+#include "shell/UpdatesPane.h"
 
 #include "effects/EffectsServices.h"
+#include "effects/ScriptLauncher.h"
 #include "effects/SoundManager.h"
 #include "effects/SpeechManager.h"
 #include "effects/WhiteNoiseMachine.h"
@@ -18,6 +26,7 @@
 #include "shortcuts/RecordView.h"
 #include "shortcuts/ShortcutPreferences.h"
 #include "shortcuts/SwiftHotKeyManager.h"
+#include "window/CalendarManager.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -30,14 +39,11 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include <set>
-
 namespace kr {
 
 namespace {
 
 const QString kPaneKey = QStringLiteral("preferencesTabViewItemIdentifier");
-const QString kExcludedKey = QStringLiteral("excludeApplicationsList");
 
 std::function<void(const QString&)>& helpPageOpener() {
   static std::function<void(const QString&)> opener;
@@ -83,6 +89,12 @@ PreferencesServices PreferencesServices::standard() {
   services.continuousSound = &effects.continuousSoundMachine();
   services.hotKeys = &SwiftHotKeyManager::shared();
   services.panels = &FilePanelPresenter::shared();
+  services.standAloneSound = SoundsPane::backgroundPlayer();
+  services.dropbox = DropboxSyncAPI::installed();
+  services.updater = SoftwareUpdaterAPI::installed();
+  services.scripts = &ScriptLauncher::sharedScriptLauncher();
+  services.calendars = CalendarManager::sharedInstance().calendarEventStore();
+  services.padChoosers = PadsPane::Choosers::standard();
   const HotKeyBackend& backend = HotKeyCenter::shared().backend();
   services.shortcutsAvailability =
       backend.isAvailable()
@@ -124,6 +136,8 @@ void PreferencesController::setModalRunnerForTesting(
 
 QDialog* PreferencesController::window() const { return window_.get(); }
 
+void PreferencesController::updateFontPreview() { pads_->updateFontPreview(); }
+
 void PreferencesController::showHelpPage(const QString& pageFileName) const {
   if (helpPageOpener())
     helpPageOpener()(pageFileName);
@@ -151,8 +165,20 @@ void PreferencesController::loadWindow() {
   shortcuts_ =
       new ShortcutsPane(services_.shortcutsAvailability, services_.hotKeys->refusedRoots());
   distractions_ = new DistractionsPane(*controls_, [this] { addApplicationToExclusionList(); });
-  for (QWidget* pane : {static_cast<QWidget*>(notifications_), static_cast<QWidget*>(shortcuts_),
-                        static_cast<QWidget*>(distractions_)}) {
+  sounds_ = new SoundsPane(
+      *controls_, *services_.sounds, makeSoundPopUp(QStringLiteral("standaloneSound")),
+      [this] { playSoundWithNewSettings(QStringLiteral("selectStartSound")); }, help,
+      services_.standAloneSound != nullptr);
+  pads_ = new PadsPane(*controls_, services_.padChoosers);
+  calendar_ = new CalendarPane(*controls_, *services_.panels, services_.calendars);
+  integrations_ = new IntegrationsPane(*controls_, services_.taskManagers, help);
+  scripts_ = new ScriptsPane(*services_.scripts, help);
+  general_ = new GeneralPane(*controls_);
+  sync_ = new SyncPane(*controls_, services_.dropbox, help);
+  updates_ = new UpdatesPane(*controls_, services_.updater, [this] { ok(); });
+  for (QWidget* pane : std::initializer_list<QWidget*>{notifications_, sounds_, shortcuts_, pads_,
+                                                       calendar_, distractions_, integrations_,
+                                                       scripts_, sync_, updates_, general_}) {
     panes_->addWidget(pane);
     paneWidgets_[pane->objectName()] = pane;
   }
@@ -174,7 +200,7 @@ void PreferencesController::buildToolbar() {
     item->setObjectName(identifier);
     item->setCheckable(true);
     group->addAction(item);
-    if (paneWidgets_.count(identifier)) {
+    if (isAvailable(identifier)) {
       QObject::connect(item, &QAction::triggered, toolbar_,
                        [this, identifier] { changePane(identifier); });
     } else {
@@ -316,37 +342,6 @@ void PreferencesController::configureRecordView(RecordView& recordView,
                                            *services_.defaults);
 }
 
-void PreferencesController::addApplicationToExclusionList() {
-  FilePanelRequest request;
-  request.title = QStringLiteral("Add");
-  request.prompt = QStringLiteral("Add");
-  request.startFolder = QStringLiteral("/usr/share/applications/");
-  request.allowedExtensions = {QStringLiteral("desktop")};
-  request.typeName = QStringLiteral("Applications");
-  request.allowsOtherFileTypes = false;
-  request.parent = window_.get();
-  const auto chosen = services_.panels->openPanelForFiles(request);
-  if (!chosen)
-    return;
-  UserDefaults& defaults = *services_.defaults;
-  QVariantList entries = defaults.array(kExcludedKey);
-  std::set<QString> listed;
-  for (const QVariant& entry : entries)
-    listed.insert(entry.toMap().value(QStringLiteral("path")).toString());
-  bool added = false;
-  for (const QString& path : *chosen) {
-    if (!path.endsWith(QLatin1String(".desktop")) || listed.count(path))
-      continue;
-    listed.insert(path);
-    entries.append(QVariantMap{{QStringLiteral("path"), path}});
-    added = true;
-  }
-  if (!added)
-    return;
-  defaults.setValue(kExcludedKey, entries);
-  defaults.synchronize();
-}
-
 void PreferencesController::changePane(const QString& identifier) {
   services_.defaults->setValue(kPaneKey, identifier);
   if (!observation_)
@@ -355,7 +350,7 @@ void PreferencesController::changePane(const QString& identifier) {
 
 void PreferencesController::updateTabViewAndToolbar() {
   const auto shown = [this](const QString& identifier) {
-    return paneWidgets_.count(identifier) ? paneWidgets_.at(identifier) : nullptr;
+    return isAvailable(identifier) ? paneWidgets_.at(identifier) : nullptr;
   };
   QString identifier = services_.defaults->string(kPaneKey);
   QWidget* pane = shown(identifier);
@@ -419,9 +414,15 @@ void PreferencesController::opening() {
     const QList<QAction*> items = toolbar_->actions();
     auto* update = new QAction(itemText(kSoftwareUpdateIdentifier), toolbar_);
     update->setObjectName(kSoftwareUpdateIdentifier);
-    // Update checks come with the updater.
-    update->setEnabled(false);
-    update->setToolTip(QStringLiteral("Not available in this version"));
+    update->setCheckable(true);
+    if (auto* group = items.isEmpty() ? nullptr : items.front()->actionGroup())
+      group->addAction(update);
+    update->setEnabled(isAvailable(kSoftwareUpdateIdentifier));
+    if (update->isEnabled())
+      QObject::connect(update, &QAction::triggered, toolbar_,
+                       [this] { changePane(kSoftwareUpdateIdentifier); });
+    else
+      update->setToolTip(QStringLiteral("Not available in this version"));
     toolbar_->insertAction(items.isEmpty() ? nullptr : items.back(), update);
   }
   updateTabViewAndToolbar();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/PadsPane.h"
+
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -18,17 +20,30 @@ class QWidget;
 
 namespace kr {
 
+class CalendarPane;
+class CalendarStore;
 class DistractionsPane;
 class FilePanelPresenter;
+class DropboxSyncAPI;
+class GeneralPane;
+class IntegrationsPane;
 class MainController;
 class NotificationsPane;
 class PreferenceControls;
 class PreferencesPanePullDownButton;
 class RecordView;
+class ScriptLauncher;
+class ScriptsPane;
 class ShortcutsPane;
+class SoftwareUpdaterAPI;
 class SoundManager;
+class SoundsPane;
+class StandAloneNoiseMachine;
 class SpeechManager;
 class SwiftHotKeyManager;
+class SyncPane;
+class TaskManagerBridge;
+class UpdatesPane;
 class UserDefaults;
 class WhiteNoiseMachine;
 
@@ -38,8 +53,19 @@ struct PreferencesServices {
   SoundManager* sounds = nullptr;
   SpeechManager* speech = nullptr;
   WhiteNoiseMachine* continuousSound = nullptr;
+  // The background sound's player; none: its controls are disabled.
+  StandAloneNoiseMachine* standAloneSound = nullptr;
   SwiftHotKeyManager* hotKeys = nullptr;
   FilePanelPresenter* panels = nullptr;
+  ScriptLauncher* scripts = nullptr;
+  // None: the system's own bridge.
+  TaskManagerBridge* taskManagers = nullptr;
+  // None: the Sync and Software Update panes are closed.
+  DropboxSyncAPI* dropbox = nullptr;
+  SoftwareUpdaterAPI* updater = nullptr;
+  // None: the calendar list shows its paths alone.
+  CalendarStore* calendars = nullptr;
+  PadsPane::Choosers padChoosers;
   // Whether global shortcuts work here, in the user's words.
   QString shortcutsAvailability;
 
@@ -98,8 +124,7 @@ public:
   void playSoundWithNewSettings(const QString& action);
   void changeSpeechVolume();
   void speakWithNewSettings();
-  // The pads' font preview lives on a pane still to come.
-  void updateFontPreview() {}
+  void updateFontPreview();
   void addApplicationToExclusionList();
   void showHelpPage(const QString& pageFileName) const;
 
@@ -121,6 +146,14 @@ public:
   NotificationsPane* notificationsPane() const { return notifications_; }
   ShortcutsPane* shortcutsPane() const { return shortcuts_; }
   DistractionsPane* distractionsPane() const { return distractions_; }
+  SoundsPane* soundsPane() const { return sounds_; }
+  PadsPane* padsPane() const { return pads_; }
+  CalendarPane* calendarPane() const { return calendar_; }
+  IntegrationsPane* integrationsPane() const { return integrations_; }
+  ScriptsPane* scriptsPane() const { return scripts_; }
+  SyncPane* syncPane() const { return sync_; }
+  UpdatesPane* updatesPane() const { return updates_; }
+  GeneralPane* generalPane() const { return general_; }
   PreferencesPanePullDownButton* soundPopUp(const QString& soundKey) const;
   PreferenceControls& controls() const { return *controls_; }
   bool allSoundsWereMutedAtStart() const { return allSoundsWereMutedAtStart_; }
@@ -130,6 +163,8 @@ private:
   class Window;
 
   void loadWindow();
+  // Whether the pane exists and its back end is there.
+  bool isAvailable(const QString& identifier) const;
   void buildToolbar();
   PreferencesPanePullDownButton* makeSoundPopUp(const QString& soundKey);
   void selectSoundPopUpFromKey(const QString& soundKey);
@@ -153,6 +188,14 @@ private:
   NotificationsPane* notifications_ = nullptr;
   ShortcutsPane* shortcuts_ = nullptr;
   DistractionsPane* distractions_ = nullptr;
+  SoundsPane* sounds_ = nullptr;
+  PadsPane* pads_ = nullptr;
+  CalendarPane* calendar_ = nullptr;
+  IntegrationsPane* integrations_ = nullptr;
+  ScriptsPane* scripts_ = nullptr;
+  SyncPane* sync_ = nullptr;
+  UpdatesPane* updates_ = nullptr;
+  GeneralPane* general_ = nullptr;
   std::map<QString, QPointer<PreferencesPanePullDownButton>> soundPopUps_;
   std::unique_ptr<QObject> observation_;
   std::optional<bool> previousMuteOverride_;

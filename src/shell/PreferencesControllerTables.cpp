@@ -61,6 +61,8 @@ const std::vector<PreferencesController::SoundChoice> PreferencesController::kSo
      SoundList::reminder, QStringLiteral("breakSoundReminderVolume")},
     {QStringLiteral("selectBreakEndSound"), QStringLiteral("breakEndSound"), SoundList::end,
      QStringLiteral("breakEndSoundVolume")},
+    {QStringLiteral("selectStandaloneSound"), QStringLiteral("standaloneSound"),
+     SoundList::continuous, QStringLiteral("standaloneVolume")},
 };
 
 const QStringList PreferencesController::kObservedKeys = [] {

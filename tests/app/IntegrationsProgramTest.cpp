@@ -6,6 +6,7 @@
 #include "platform/UserDefaults.h"
 #include "shell/ApplicationShell.h"
 #include "shell/MainController.h"
+#include "shell/SyncPane.h"
 #include "window/MainMenu.h"
 
 #include <QAction>
@@ -71,6 +72,13 @@ TEST(IntegrationsProgram, TheHelpMenuOpensTheMakersPagesAndThereIsNoDebugMenu) {
   // The launch was counted; a launch that is no first one adds no login item.
   EXPECT_EQ(UserDefaults::standard().integer(QStringLiteral("mailing_list_launchCounter")), 1);
   EXPECT_FALSE(QFile::exists(autostartEntry()));
+
+  // The Sync pane's switch is the Dropbox manager's.
+  ASSERT_NE(DropboxSyncAPI::installed(), nullptr);
+  UserDefaults::standard().setValue(QStringLiteral("dropboxSync"), true);
+  EXPECT_TRUE(DropboxSyncAPI::installed()->isDropboxSyncActive());
+  UserDefaults::standard().setValue(QStringLiteral("dropboxSync"), false);
+  EXPECT_FALSE(DropboxSyncAPI::installed()->isDropboxSyncActive());
 }
 
 TEST(IntegrationsProgram, TheSixthLaunchOffersTheMailingListAndTheFirstAddsTheLoginItem) {

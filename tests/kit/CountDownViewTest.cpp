@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace kr;
 
 namespace {
@@ -125,4 +127,55 @@ TEST(BreakTimeStyleKit, LockIconWedgeFollowsTheAngleAndTheShackleOpensOnlyWhenFu
   EXPECT_TRUE(BreakTimeStyleKit::isShackleOpen(360.0));
   EXPECT_FALSE(BreakTimeStyleKit::isShackleOpen(359.9));
   EXPECT_NE(lockIcon(360.0), lockIcon(359.9)) << "the open shackle is drawn differently";
+}
+
+TEST(CountDownView, RepaintsOnlyWhereTheDrawingChangesAndThatCoversEveryChangedPixel) {
+  test::TestClock clock;
+  CountDownView view;
+  view.resize(600, 600);
+  FixedProportion provider;
+  view.setProportionValueProvider(&provider);
+  view.animate(600.0);
+  auto drawing = [&view] {
+    QImage image(view.size(), QImage::Format_RGB32);
+    view.render(&image);
+    return image;
+  };
+  QImage before = drawing();
+  int checked = 0;
+  // Through a whole pulse and round the dial, in steps as the rest screen
+  // takes them, some of them larger.
+  for (int step = 1; step <= 40; ++step) {
+    clock.advance(step % 7 == 0 ? 1.3 : 0.5);
+    provider.value = std::min(1.0, provider.value + (step % 5 == 0 ? 0.11 : 0.004));
+    if (!view.refresh())
+      continue;
+    const QRegion region = view.requestedRegion();
+    const QImage after = drawing();
+    qint64 area = 0;
+    for (const QRect& r : region)
+      area += qint64(r.width()) * r.height();
+    if (step % 5 != 0) {
+      EXPECT_LT(area, 600 * 600 / 4) << step; // a small part of the dial
+    }
+    int outside = 0;
+    for (int y = 0; y < after.height(); ++y) {
+      for (int x = 0; x < after.width(); ++x) {
+        if (before.pixel(x, y) != after.pixel(x, y) && !region.contains(QPoint(x, y)))
+          ++outside;
+      }
+    }
+    EXPECT_EQ(outside, 0) << "changed pixels left out at step " << step;
+    before = after;
+    ++checked;
+  }
+  EXPECT_GE(checked, 30);
+  // The first drawing, and one after a jump of the slice, repaint the whole view.
+  CountDownView fresh;
+  fresh.resize(600, 600);
+  fresh.animate(60.0);
+  clock.advance(1.0);
+  ASSERT_TRUE(fresh.refresh());
+  EXPECT_EQ(fresh.requestedRegion(), QRegion(fresh.rect()));
+  EXPECT_EQ(view.changedRegion(90.0, 1.0, -100.0, 1.0), QRegion(view.rect()));
 }

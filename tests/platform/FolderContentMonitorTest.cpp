@@ -11,6 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using kr::FileSystemEvent;
 using kr::FolderContentMonitor;
 
@@ -157,4 +162,45 @@ TEST(FolderContentMonitorTest, MissingFolderIsReportedAndWatchedOnceAskedAgain) 
   // The folder itself removed: no longer watching everything.
   ASSERT_TRUE(QDir(folder).removeRecursively());
   ASSERT_TRUE(QTest::qWaitFor([&] { return !monitor.isWatchingEverything(); }, 10000));
+}
+
+TEST(FolderContentMonitorTest, FolderGivenRelativelyIsWatchedAndTheWorkingFolderStays) {
+  QTemporaryDir dir;
+  const QString folder = dir.path() + QStringLiteral("/logs");
+  ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/a.rtfd")));
+  // A package whose name is not valid UTF-8 is watched by its bytes.
+  const QByteArray oddName = QFile::encodeName(folder) + "/b\xff.rtfd";
+  ASSERT_EQ(::mkdir(oddName.constData(), 0700), 0);
+  const QString before = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(dir.path()));
+  ChangeRecorder recorder;
+  FolderContentMonitor monitor({QStringLiteral("logs")}, recorder.callback());
+  QSignalSpy setUp(&monitor, &FolderContentMonitor::setUpFinished);
+  monitor.start();
+  ASSERT_TRUE(setUp.wait(10000));
+  EXPECT_TRUE(monitor.isWatchingEverything());
+  // The process's working folder is the one it was.
+  EXPECT_EQ(QDir(QDir::currentPath()).canonicalPath(), QDir(dir.path()).canonicalPath());
+
+  // Changes are named under the folder as it was given.
+  ASSERT_TRUE(appendTo(folder + QStringLiteral("/a.rtfd/TXT.rtf"), "{\\rtf1 a}"));
+  EXPECT_TRUE(recorder.waitFor(QStringLiteral("logs/a.rtfd/TXT.rtf")))
+      << recorder.paths.join(u' ').toStdString();
+  const QByteArray oddText = oddName + "/TXT.rtf";
+  const int fd = ::open(oddText.constData(), O_CREAT | O_WRONLY, 0600);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::write(fd, "x", 1), 1);
+  ::close(fd);
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        return std::any_of(recorder.paths.cbegin(), recorder.paths.cend(), [](const QString& p) {
+          return p.startsWith(QStringLiteral("logs/b")) && p.endsWith(QStringLiteral("/TXT.rtf"));
+        });
+      },
+      10000))
+      << recorder.paths.join(u' ').toStdString();
+  ASSERT_TRUE(QDir::setCurrent(before));
+  // Which the temporary folder cannot name.
+  ::unlink(oddText.constData());
+  ::rmdir(oddName.constData());
 }

@@ -157,6 +157,38 @@ TEST_F(RtfdPackageTest, RestoresASetAsidePackageBeforeDecidingOnTheWrite) {
   EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("Now Pads 000001.rtfd")});
 }
 
+TEST_F(RtfdPackageTest, RecoveryTakesTheFirstCopyByNameAndLeavesDanglingLinksAlone) {
+  // Two copies set aside for the same package: the first by name goes back.
+  ASSERT_TRUE(RtfdPackage::write(path(), RichText(QStringLiteral("b copy"))));
+  putFile(path() + QStringLiteral("/from.txt"), "b");
+  ASSERT_TRUE(
+      QDir().rename(path(), dir.filePath(QStringLiteral(".kr-old-Now Pads 000001.rtfd-bbbbbb"))));
+  ASSERT_TRUE(RtfdPackage::write(path(), RichText(QStringLiteral("A copy"))));
+  putFile(path() + QStringLiteral("/from.txt"), "A");
+  ASSERT_TRUE(
+      QDir().rename(path(), dir.filePath(QStringLiteral(".kr-old-Now Pads 000001.rtfd-AAAAAA"))));
+  // A dangling link that looks like a leftover of another package.
+  const QString link = dir.filePath(QStringLiteral(".kr-old-Now Pads 000002.rtfd-cccccc"));
+  ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("gone")), link));
+  // Many other packages around them.
+  for (int i = 10; i < 60; ++i)
+    ASSERT_TRUE(
+        QDir(dir.path()).mkdir(QStringLiteral("Now Pads %1.rtfd").arg(i, 6, 10, QChar('0'))));
+
+  ASSERT_TRUE(RtfdPackage::write(path(QStringLiteral("Now Pads 000002.rtfd")),
+                                 RichText(QStringLiteral("other"))));
+  EXPECT_TRUE(QFileInfo(link).isSymLink());
+  EXPECT_FALSE(QFileInfo::exists(path())); // not this package's write
+  ASSERT_TRUE(RtfdPackage::write(path(), RichText(QStringLiteral("newer"))));
+  EXPECT_FALSE(
+      QFileInfo::exists(dir.filePath(QStringLiteral(".kr-old-Now Pads 000001.rtfd-AAAAAA"))));
+  EXPECT_FALSE(
+      QFileInfo::exists(dir.filePath(QStringLiteral(".kr-old-Now Pads 000001.rtfd-bbbbbb"))));
+  EXPECT_EQ(RtfdPackage::read(path()).text, RichText(QStringLiteral("newer")));
+  EXPECT_EQ(fileBytes(path() + QStringLiteral("/from.txt")), QByteArray("A"));
+  EXPECT_TRUE(QFileInfo(link).isSymLink());
+}
+
 TEST_F(RtfdPackageTest, DoesNotFollowAttachmentNamesOutOfThePackage) {
   putFile(dir.filePath(QStringLiteral("secret.txt")), "secret");
   ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("evil.rtfd")));

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QPushButton;
+class QSlider;
+
+namespace kr {
+
+class PreferenceControls;
+class SoundManager;
+class StandAloneNoiseMachine;
+
+// The "Sounds" pane: the output device, the mute of every sound, and the
+// background sound that plays on its own, apart from the work cycle.
+class SoundsPane final : public QWidget {
+  Q_OBJECT
+
+public:
+  using HelpOpener = std::function<void(const QString& pageFileName)>;
+
+  // backgroundSoundPopUp: the pop-up of "standaloneSound"; previewStartSound
+  // plays the start sound as the settings now stand; help: none disables the
+  // help button; backgroundPlayer: whether a background player runs (none:
+  // its controls are disabled).
+  SoundsPane(PreferenceControls& controls, SoundManager& sounds, QComboBox* backgroundSoundPopUp,
+             std::function<void()> previewStartSound, HelpOpener help, bool backgroundPlayer,
+             QWidget* parent = nullptr);
+
+  // The program's background sound player (not owned; none while there is
+  // none).
+  static void setBackgroundPlayer(StandAloneNoiseMachine* player);
+  static StandAloneNoiseMachine* backgroundPlayer();
+
+  // Stores the id of the device at the pop-up's index, then plays the start
+  // sound on it.
+  void changeSoundOutputDevice(int index);
+  // Selects the stored device, the first entry (the system default) for an
+  // id not listed.
+  void showStoredDevice();
+
+  QComboBox* devicePopUp() const { return devices_; }
+  QCheckBox* muteBox() const { return mute_; }
+  QCheckBox* backgroundSoundBox() const { return backgroundOn_; }
+  QComboBox* backgroundSoundPopUp() const { return backgroundSound_; }
+  QSlider* backgroundVolume() const { return backgroundVolume_; }
+  QPushButton* helpButton() const { return help_; }
+
+private:
+  void fillDevices();
+
+  PreferenceControls& controls_;
+  SoundManager& sounds_;
+  std::function<void()> previewStartSound_;
+  QComboBox* devices_;
+  QCheckBox* mute_;
+  QCheckBox* backgroundOn_;
+  QComboBox* backgroundSound_;
+  QSlider* backgroundVolume_;
+  QPushButton* help_;
+};
+
+} // namespace kr

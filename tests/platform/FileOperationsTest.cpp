@@ -1,0 +1,65 @@
+#include "platform/FileOperations.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+using kr::FileOperations;
+
+namespace {
+
+QStringList sorted(QStringList names) {
+  names.sort();
+  return names;
+}
+
+} // namespace
+
+TEST(FileOperationsTest, EntryNamesListsEveryKindOfEntryByPrefixWithoutTheDots) {
+  QTemporaryDir dir;
+  const QDir folder(dir.path());
+  ASSERT_TRUE(folder.mkdir(QStringLiteral("System Log Day 2020-01-01 (ab).rtfd")));
+  QFile file(folder.filePath(QStringLiteral("System Log 2008.txt")));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.close();
+  ASSERT_TRUE(folder.mkdir(QStringLiteral(".hidden")));
+  ASSERT_TRUE(QFile::link(folder.filePath(QStringLiteral("nowhere")),
+                          folder.filePath(QStringLiteral("System Log dangling"))));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(folder.filePath(QStringLiteral("System Log fifo"))), 0600),
+            0);
+  ASSERT_TRUE(folder.mkdir(QStringLiteral("Systemic")));
+  // Not valid UTF-8: still listed (decoded as well as it goes).
+  const QByteArray odd = QFile::encodeName(dir.path()) + "/System Log \xff";
+  ASSERT_EQ(::mkdir(odd.constData(), 0700), 0);
+
+  const QStringList all = FileOperations::entryNames(dir.path());
+  EXPECT_EQ(all.size(), 7);
+  EXPECT_FALSE(all.contains(QStringLiteral(".")));
+  EXPECT_FALSE(all.contains(QStringLiteral("..")));
+  EXPECT_TRUE(all.contains(QStringLiteral(".hidden")));
+
+  const QStringList logs = FileOperations::entryNames(dir.path(), QStringLiteral("System Log"));
+  EXPECT_EQ(logs.size(), 5);
+  QStringList named = logs.filter(QStringLiteral("System Log "));
+  EXPECT_EQ(
+      sorted(named).mid(0, 4),
+      (QStringList{QStringLiteral("System Log 2008.txt"),
+                   QStringLiteral("System Log Day 2020-01-01 (ab).rtfd"),
+                   QStringLiteral("System Log dangling"), QStringLiteral("System Log fifo")}));
+  EXPECT_EQ(FileOperations::entryNames(dir.path(), QStringLiteral("Systemic")),
+            QStringList{QStringLiteral("Systemic")});
+  EXPECT_TRUE(FileOperations::entryNames(dir.path(), QStringLiteral("none")).isEmpty());
+
+  // A folder that is missing, or a file: nothing.
+  EXPECT_TRUE(FileOperations::entryNames(folder.filePath(QStringLiteral("missing"))).isEmpty());
+  EXPECT_TRUE(
+      FileOperations::entryNames(folder.filePath(QStringLiteral("System Log 2008.txt"))).isEmpty());
+  // Which the temporary folder cannot name.
+  ::rmdir(odd.constData());
+}

@@ -32,6 +32,7 @@
 #include "platform/linux/web/WebEngineHtmlView.h"
 #include "shell/ActivityMonitor.h"
 #include "shell/ApplicationShell.h"
+#include "shell/DropboxManager.h"
 #include "shell/PreferencesController.h"
 #include "shell/SoundsPane.h"
 #include "shell/StandardHooks.h"
@@ -67,6 +68,7 @@ ShellContext makeContext(const DateProviderAPI& dateProvider, ScreenFadingHelper
   // main window refuses (closing it hides or minimises it).
   context.quitApplication = [] { QCoreApplication::exit(0); };
   StandardHooks::installLogFileHooks(context.hooks);
+  StandardHooks::installIntegrationHooks(context.hooks);
   StandardHooks::installStatisticsHooks(context.hooks);
   return context;
 }
@@ -78,6 +80,7 @@ struct Program::Parts {
   QMessageBoxAlertPresenter alerts;
   DesktopFileBrowser fileBrowser;
   QFileDialogPanelPresenter filePanels;
+  DropboxSyncService dropboxSync;
   DesktopUrlOpener urlOpener;
   QtAudioOutput audio;
   QtSpeechSynthesizer speech;
@@ -129,6 +132,7 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
   FileBrowserAPI::install(&p.fileBrowser);
   FilePanelPresenter::install(&p.filePanels);
   UrlOpenerAPI::install(&p.urlOpener);
+  DropboxSyncAPI::install(&p.dropboxSync);
   // The preferences' help buttons show their pages in the browser.
   PreferencesController::setHelpPageOpener(
       [](const QString& page) { HelpManager::showPage(page, /*inBrowser=*/true); });
@@ -205,6 +209,7 @@ Program::~Program() {
   StandardHooks::removeStatisticsHooks();
   EffectsServices::install(nullptr);
   HtmlView::installFactory(nullptr);
+  DropboxSyncAPI::install(nullptr);
   UrlOpenerAPI::install(nullptr);
   FilePanelPresenter::install(nullptr);
   FileBrowserAPI::install(nullptr);

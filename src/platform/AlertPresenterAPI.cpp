@@ -9,15 +9,17 @@ Q_LOGGING_CATEGORY(lcAlert, "kr.platform.alert")
 
 class ConsoleAlertPresenter final : public AlertPresenterAPI {
 public:
-  int runModal(const Alert& alert) override {
+  AlertAnswer respond(const Alert& alert) override {
     qCWarning(lcAlert).noquote() << alert.messageText << alert.informativeText;
-    return 0;
+    return {0, false};
   }
 };
 
 ConsoleAlertPresenter consolePresenter;
 AlertPresenterAPI* installedPresenter = nullptr;
 } // namespace
+
+QString Alert::suppressionButtonTitle() { return QStringLiteral("Do not show this message again"); }
 
 AlertPresenterAPI& AlertPresenterAPI::shared() {
   return installedPresenter ? *installedPresenter : consolePresenter;

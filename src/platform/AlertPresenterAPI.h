@@ -30,6 +30,21 @@ struct Alert {
   Style style = Style::warning;
   // None: the alert has no "Help" button.
   std::shared_ptr<AlertHelpDelegate> helpDelegate = nullptr;
+  // Shows the check box "Do not show this message again"; its state comes
+  // back in `AlertAnswer::suppressed`.
+  bool showsSuppressionButton = false;
+  // The button the Escape key presses; -1: the presenter's own rule (a
+  // message box with several other buttons ignores Escape).
+  int escapeButton = -1;
+
+  static QString suppressionButtonTitle();
+};
+
+// The button chosen (-1: dismissed without a choice) and whether the
+// suppression check box was ticked.
+struct AlertAnswer {
+  int button = -1;
+  bool suppressed = false;
 };
 
 // The one way every part of the program asks the user something or tells of a
@@ -43,7 +58,9 @@ public:
   // Shows the alert and returns the index of the button chosen, or -1 when it
   // was dismissed without a choice. Its "Help" button is no answer: it runs
   // the help delegate and, when that showed help, shows the alert again.
-  virtual int runModal(const Alert& alert) = 0;
+  int runModal(const Alert& alert) { return respond(alert).button; }
+  // The same, with the state of the suppression check box.
+  virtual AlertAnswer respond(const Alert& alert) = 0;
 
   static AlertPresenterAPI& shared();
   // Not owned; nullptr restores the console presenter.

@@ -77,7 +77,9 @@ void FilePanelPresenter::install(FilePanelPresenter* presenter) { installedPrese
 std::optional<QString> QFileDialogPanelPresenter::openPanel(const FilePanelRequest& request) {
   QFileDialog dialog(request.parent);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setFileMode(request.choosesFolders ? QFileDialog::Directory : QFileDialog::ExistingFile);
+  if (request.choosesFolders)
+    dialog.setOption(QFileDialog::ShowDirsOnly);
   return first(run(dialog, request));
 }
 

@@ -24,6 +24,8 @@ struct FilePanelRequest {
   QString startFolder;
   QString suggestedName;
   QWidget* parent = nullptr;
+  // An open panel that chooses one folder instead of a file.
+  bool choosesFolders = false;
 };
 
 // The program's one way to ask the user for files. Start-up installs the

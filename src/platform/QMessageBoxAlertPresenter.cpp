@@ -1,6 +1,7 @@
 #include "platform/QMessageBoxAlertPresenter.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -8,18 +9,22 @@
 
 namespace kr {
 
-int QMessageBoxAlertPresenter::runModal(const Alert& alert) {
+AlertAnswer QMessageBoxAlertPresenter::respond(const Alert& alert) {
+  bool suppressed = false;
   for (;;) {
     bool helpPressed = false;
-    const int answer = runOnce(alert, &helpPressed);
+    const AlertAnswer answer = runOnce(alert, &helpPressed, suppressed);
     if (!helpPressed)
       return answer;
+    // The box keeps its tick while the help shows.
+    suppressed = answer.suppressed;
     // The help shows beside the alert, which comes back to be answered.
     alert.helpDelegate->alertShowHelp(alert);
   }
 }
 
-int QMessageBoxAlertPresenter::runOnce(const Alert& alert, bool* helpPressed) {
+AlertAnswer QMessageBoxAlertPresenter::runOnce(const Alert& alert, bool* helpPressed,
+                                               bool suppressed) {
   QMessageBox box;
   switch (alert.style) {
   case Alert::Style::warning:
@@ -42,19 +47,29 @@ int QMessageBoxAlertPresenter::runOnce(const Alert& alert, bool* helpPressed) {
     buttons.push_back(box.addButton(titles.at(i), role));
   }
   box.setDefaultButton(qobject_cast<QPushButton*>(buttons.front()));
+  if (alert.escapeButton >= 0 && std::size_t(alert.escapeButton) < buttons.size())
+    box.setEscapeButton(buttons[std::size_t(alert.escapeButton)]);
+  QCheckBox* suppression = nullptr;
+  if (alert.showsSuppressionButton) {
+    suppression = new QCheckBox(Alert::suppressionButtonTitle(), &box);
+    suppression->setChecked(suppressed);
+    box.setCheckBox(suppression);
+  }
   QAbstractButton* help = nullptr;
   if (alert.helpDelegate)
     help = box.addButton(QStringLiteral("Help"), QMessageBox::HelpRole);
   box.exec();
+  AlertAnswer answer;
+  answer.suppressed = suppression && suppression->isChecked();
   if (help && box.clickedButton() == help) {
     *helpPressed = true;
-    return -1;
+    return answer;
   }
   for (std::size_t i = 0; i < buttons.size(); ++i) {
     if (box.clickedButton() == buttons[i])
-      return static_cast<int>(i);
+      answer.button = static_cast<int>(i);
   }
-  return -1;
+  return answer;
 }
 
 } // namespace kr

@@ -5,13 +5,14 @@
 namespace kr {
 
 // Shows alerts as application-modal message boxes; an alert with a help
-// delegate gets a "Help" button.
+// delegate gets a "Help" button, one that asks for it the suppression check
+// box.
 class QMessageBoxAlertPresenter final : public AlertPresenterAPI {
 public:
-  int runModal(const Alert& alert) override;
+  AlertAnswer respond(const Alert& alert) override;
 
 private:
-  static int runOnce(const Alert& alert, bool* helpPressed);
+  static AlertAnswer runOnce(const Alert& alert, bool* helpPressed, bool suppressed);
 };
 
 } // namespace kr

@@ -11,19 +11,25 @@ namespace kr {
 // Keeps every alert it is shown and answers from `answers` in turn, then with
 // `answer`. The answer `pressHelp` presses the alert's "Help" button: its
 // delegate runs and the alert is shown again (an alert without help answers
-// -1 to it). Tests only.
+// -1 to it); `pressEscape` presses the Escape key. The suppression check box
+// is ticked when `tickSuppression` is (only on an alert that shows it).
+// Tests only.
 class TestAlertPresenter final : public AlertPresenterAPI {
 public:
   static constexpr int pressHelp = -2;
+  static constexpr int pressEscape = -3;
 
-  int runModal(const Alert& alert) override {
+  AlertAnswer respond(const Alert& alert) override {
+    const bool suppressed = tickSuppression && alert.showsSuppressionButton;
     for (;;) {
       shown.append(alert);
       const int next = nextAnswer();
+      if (next == pressEscape)
+        return {alert.escapeButton, suppressed};
       if (next != pressHelp)
-        return next;
+        return {next, suppressed};
       if (!alert.helpDelegate)
-        return -1;
+        return {-1, suppressed};
       ++helpPresses;
       alert.helpDelegate->alertShowHelp(alert);
     }
@@ -32,6 +38,7 @@ public:
   int helpPresses = 0;
   std::deque<int> answers;
   int answer = 0;
+  bool tickSuppression = false;
 
 private:
   int nextAnswer() {

@@ -3,6 +3,7 @@
 #include "shell/CommonsHuskFacade.h"
 #include "shell/LaunchManager.h"
 #include "shell/MainController.h"
+#include "shell/ProductSite.h"
 #include "shell/ShellContext.h"
 
 #include "platform/ActivityMonitorAPI.h"
@@ -26,7 +27,7 @@ AppDelegate::~AppDelegate() = default;
 void AppDelegate::finishInitialization() {
   appDescription_ = {QStringLiteral("Korvane-R 3"),
                      QStringLiteral("https://korvaner.io/app/korvane3.xml"),
-                     QStringLiteral("https://korvaner.io/Korvane-R/")};
+                     ProductSite::address()};
 
   commonsHuskFacade_ = std::make_unique<CommonsHuskFacade>();
   willFinishLaunchingCallbackList.push_back(

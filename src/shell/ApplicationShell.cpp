@@ -138,6 +138,7 @@ void ApplicationShell::launch() {
   MainWindow& window = *appDelegate_->mainWindow();
   window.controller().setMainMenu(mainMenu_->menu());
   mainMenu_->installShortcuts(window);
+  installDebugMenu();
   installHotKeys();
   DefaultActionKeys::install(
       window, [this] { mainController_->tryToPerform(QStringLiteral("takeDefaultAction")); });
@@ -213,6 +214,43 @@ void ApplicationShell::performRequestedActions(const QStringList& arguments) {
   }
   for (const QString& action : unknown)
     platformLog(QStringLiteral("Unknown action \"%1\" ignored").arg(action));
+}
+
+void ApplicationShell::installDebugMenu() {
+  // For the developer only: shown when "debug_menu" is on at launch.
+  if (!context_.defaults->boolValue(QStringLiteral("debug_menu")))
+    return;
+  QMenu* debug = mainMenu_->addDebugMenu();
+  DebugManager* manager = debugManager_.get();
+  UserDefaults* defaults = context_.defaults;
+  MainMenu* menu = mainMenu_.get();
+  const QStringList speeds = {QStringLiteral("normalSpeed"), QStringLiteral("fastSpeed"),
+                              QStringLiteral("warpSpeed"), QStringLiteral("warp2Speed")};
+  // The ticks follow the settings each time the menu opens.
+  QObject::connect(debug, &QMenu::aboutToShow, debug, [menu, defaults, speeds] {
+    menu->itemSending(QStringLiteral("toggleLogging"))
+        ->setChecked(defaults->boolValue(QStringLiteral("loggerIsOn")));
+    const qint64 speed = defaults->integer(QStringLiteral("debug_speed"));
+    for (qsizetype i = 0; i < speeds.size(); ++i)
+      menu->itemSending(speeds.at(i))->setChecked(speed == i);
+  });
+  mainMenu_->setHandler(QStringLiteral("toggleLogging"), [defaults] {
+    defaults->setValue(QStringLiteral("loggerIsOn"),
+                       !defaults->boolValue(QStringLiteral("loggerIsOn")));
+    defaults->synchronize();
+  });
+  mainMenu_->setHandler(speeds.at(0), [manager] { manager->normalSpeed(); });
+  mainMenu_->setHandler(speeds.at(1), [manager] { manager->fastSpeed(); });
+  mainMenu_->setHandler(speeds.at(2), [manager] { manager->warpSpeed(); });
+  mainMenu_->setHandler(speeds.at(3), [manager] { manager->warp2Speed(); });
+  mainMenu_->setHandler(QStringLiteral("logCurrentResponderChainFromApplicationDownwards"),
+                        [manager] { manager->logCurrentResponderChainFromApplicationDownwards(); });
+  MainWindow* window = appDelegate_->mainWindow();
+  mainMenu_->setHandler(
+      QStringLiteral("logCurrentResponderChainUpFromFirstResponderOfWindow"),
+      [window] { DebugManager::logCurrentResponderChainUpFromFirstResponderOfWindow(window); });
+  mainMenu_->setHandler(QStringLiteral("logKeyLoopForView"),
+                        [window] { DebugManager::logKeyLoopForView(window); });
 }
 
 void ApplicationShell::installHotKeys() {

@@ -74,6 +74,7 @@ private:
   void installPadServices();
   void installStatusItemHooks();
   void installHotKeys();
+  void installDebugMenu();
   void installNotificationHooks();
   void installHelp();
   void uninstallHelp();

@@ -2,6 +2,7 @@
 
 #include "shell/AppDelegate.h"
 #include "shell/RegisteredDefaults.h"
+#include "shell/SandboxHelper.h"
 #include "shell/ShellContext.h"
 #include "shell/UrlHandler.h"
 
@@ -94,6 +95,8 @@ void MainController::applicationWillFinishLaunching() {
 }
 
 void MainController::applicationDidFinishLaunching() {
+  SandboxHelper::dealWithLaunchFromDiskImage();
+  context_.record(QStringLiteral("MainController did finish: launch path"));
   context_.defaults->setValue(QStringLiteral("version"), QCoreApplication::applicationVersion());
   context_.record(QStringLiteral("MainController did finish: version"));
   ShellHooks::call(context_.hooks.registerAllHotKeys);

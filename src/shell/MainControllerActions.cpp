@@ -3,7 +3,9 @@
 #include "shell/MainController.h"
 
 #include "shell/AppDelegate.h"
+#include "shell/MailingListManager.h"
 #include "shell/PreferencesController.h"
+#include "shell/ProductSite.h"
 #include "shell/ShellContext.h"
 
 #include "engine/LogFileManager.h"
@@ -13,8 +15,10 @@
 #include "platform/AlertPresenterAPI.h"
 #include "platform/FilePanelPresenter.h"
 #include "platform/QnLog.h"
+#include "platform/UrlOpenerAPI.h"
 #include "platform/UserDefaults.h"
 #include "states/BaseState.h"
+#include "states/TimeSliceRunningState.h"
 #include "window/HelpManager.h"
 #include "window/MainWindow.h"
 #include "window/MainWindowController.h"
@@ -149,6 +153,24 @@ void MainController::addHelpActions() {
             [] { HelpManager::showThingsHelp(false); });
   addAction(QStringLiteral("showHushboxIntegrationHelp"),
             [] { HelpManager::showHushboxIntegrationHelp(false); });
+  // The maker's pages, in the browser.
+  addAction(QStringLiteral("showJoinMailingListDialog"),
+            [] { MailingListManager::sharedInstance().openMailingListLink(); });
+  addAction(QStringLiteral("showContactLink"), [] {
+    UrlOpenerAPI::shared().open(ProductSite::makerPage(QStringLiteral("/contact.html")));
+  });
+  addAction(QStringLiteral("openUserManual"), [] {
+    UrlOpenerAPI::shared().open(
+        ProductSite::makerPage(QStringLiteral("/download/Korvane_R_User_Manual.pdf")));
+  });
+  addAction(QStringLiteral("showIPhoneVersionInfo"), [] {
+    UrlOpenerAPI::shared().open(
+        ProductSite::makerPage(QStringLiteral("/iphone/Korvane-R/mac.html")));
+  });
+  addAction(QStringLiteral("setRemainingSecondsTo15"), [this] {
+    if (auto* running = dynamic_cast<TimeSliceRunningState*>(stateMachine_.currentState()))
+      running->setRemainingSecondsForDebuggingOnly(15.0);
+  });
 }
 
 HelpViewController* MainController::showHelpPad() {
@@ -194,6 +216,9 @@ bool MainController::validateAction(const QString& action) const {
     return pseudoAppDelegate_ != nullptr;
   if (action == QLatin1String("readObjectiveAloudHotKey"))
     return NowAndLaterBoardManager::sharedManager().canReadObjectiveAloud();
+  // Only a running slice has a remaining time to set.
+  if (action == QLatin1String("setRemainingSecondsTo15"))
+    return dynamic_cast<TimeSliceRunningState*>(stateMachine_.currentState()) != nullptr;
   if (action == QLatin1String("takeDefaultAction"))
     return dynamic_cast<BaseState*>(stateMachine_.currentState()) != nullptr;
   // The export is there once something can write the file.

@@ -1,5 +1,7 @@
 #include "shell/StandardHooks.h"
 
+#include "shell/MailingListManager.h"
+#include "shell/SandboxHelper.h"
 #include "shell/ShellHooks.h"
 
 #include "effects/EffectsServices.h"
@@ -29,6 +31,15 @@ void StandardHooks::installLogFileHooks(ShellHooks& hooks) {
       manager.monitor().start();
   };
   hooks.upgradeEverything = [] { UpgradeManager::sharedInstance().upgradeEverything(); };
+}
+
+void StandardHooks::installIntegrationHooks(ShellHooks& hooks) {
+  hooks.isLoginItem = [] { return SandboxHelper::isLaunchAtStartup(); };
+  hooks.addLoginItem = [] {
+    if (!SandboxHelper::isLaunchAtStartup())
+      SandboxHelper::toggleLaunchAtStartup();
+  };
+  hooks.mailingListDoIt = [] { MailingListManager::sharedInstance().doIt(); };
 }
 
 void StandardHooks::installStatisticsHooks(ShellHooks& hooks) {

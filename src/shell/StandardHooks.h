@@ -12,6 +12,10 @@ public:
   // and renaming the log files of older versions.
   static void installLogFileHooks(ShellHooks& hooks);
 
+  // The first launch's login item, through the autostart entry; the
+  // mailing-list offer's launch count.
+  static void installIntegrationHooks(ShellHooks& hooks);
+
   // The statistics data set read at start-up and after a slice was logged:
   // both ask the shared statistics manager (made with the main window).
   static void installStatisticsHooks(ShellHooks& hooks);

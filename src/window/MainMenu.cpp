@@ -104,6 +104,10 @@ MainMenu::MainMenu(SendAction send, CanPerform canPerform)
   QMenu* help = menu_->addMenu(QStringLiteral("Help"));
   addItem(help, QStringLiteral("Korvane-R Help"), QStringLiteral("showHelp"),
           QKeySequence(Qt::Key_F1));
+  addItem(help, QStringLiteral("Korvane-R User Manual"), QStringLiteral("openUserManual"));
+  addItem(help, QStringLiteral("Korvane-R for iPhone"), QStringLiteral("showIPhoneVersionInfo"));
+  addItem(help, QStringLiteral("Join the Mailing List\u2026"),
+          QStringLiteral("showJoinMailingListDialog"));
 
   for (QAction* top : menu_->actions()) {
     if (QMenu* submenu = top->menu())
@@ -115,6 +119,34 @@ MainMenu::MainMenu(SendAction send, CanPerform canPerform)
   addWindowKey(QKeySequence(Qt::CTRL | Qt::Key_Plus), QStringLiteral("addOneMinute"));
   addWindowKey(QKeySequence(Qt::CTRL | Qt::Key_Minus), QStringLiteral("subtractOneMinute"));
   addWindowKey(QKeySequence(Qt::CTRL | Qt::Key_T), QStringLiteral("selectTagTokenField"));
+}
+
+QMenu* MainMenu::addDebugMenu() {
+  if (debugMenu_)
+    return debugMenu_;
+  debugMenu_ = menu_->addMenu(QStringLiteral("Debug"));
+  debugMenu_->setObjectName(QStringLiteral("debugMenu"));
+  QAction* logging =
+      addHandledItem(debugMenu_, QStringLiteral("Logging"), QStringLiteral("toggleLogging"));
+  logging->setCheckable(true);
+  debugMenu_->addSeparator();
+  const QStringList speeds = {QStringLiteral("Normal Speed"), QStringLiteral("Fast Speed"),
+                              QStringLiteral("Warp Speed"), QStringLiteral("Warp 2 Speed")};
+  const QStringList speedActions = {QStringLiteral("normalSpeed"), QStringLiteral("fastSpeed"),
+                                    QStringLiteral("warpSpeed"), QStringLiteral("warp2Speed")};
+  for (qsizetype i = 0; i < speeds.size(); ++i)
+    addHandledItem(debugMenu_, speeds.at(i), speedActions.at(i))->setCheckable(true);
+  debugMenu_->addSeparator();
+  addHandledItem(debugMenu_, QStringLiteral("Log Responder Chain"),
+                 QStringLiteral("logCurrentResponderChainFromApplicationDownwards"));
+  addHandledItem(debugMenu_, QStringLiteral("Log Responder Chain of the Window"),
+                 QStringLiteral("logCurrentResponderChainUpFromFirstResponderOfWindow"));
+  addHandledItem(debugMenu_, QStringLiteral("Log Key Loop"), QStringLiteral("logKeyLoopForView"));
+  debugMenu_->addSeparator();
+  addItem(debugMenu_, QStringLiteral("Set Remaining Time to 15 Seconds"),
+          QStringLiteral("setRemainingSecondsTo15"));
+  connect(debugMenu_, &QMenu::aboutToShow, this, &MainMenu::validate);
+  return debugMenu_;
 }
 
 MainMenu::~MainMenu() {

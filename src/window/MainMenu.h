@@ -38,6 +38,11 @@ public:
   void setHandler(const QString& action, std::function<void()> handler);
   // The submenu that lists the continuous sounds, filled by their player.
   QMenu* continuousSoundsMenu() const { return continuousSoundsMenu_; }
+  // The "Debug" menu, added once: the logging switch, the debug speeds, the
+  // console dumps and the running slice's 15 seconds. Its items other than
+  // the last act through handlers set by whoever owns the debug manager.
+  QMenu* addDebugMenu();
+  QMenu* debugMenu() const { return debugMenu_; }
 
   // Enables exactly the items whose actions would do something now.
   void validate();
@@ -58,6 +63,7 @@ private:
   CanPerform canPerform_;
   std::unique_ptr<QMenu> menu_;
   QMenu* continuousSoundsMenu_ = nullptr;
+  QMenu* debugMenu_ = nullptr;
   QList<QAction*> windowKeys_;
   std::map<QString, std::function<void()>> handlers_;
   QSet<QString> handledActions_;

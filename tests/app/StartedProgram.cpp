@@ -29,6 +29,8 @@ StartedProgram::StartedProgram(const QVariantMap& settings) {
   UserDefaults& defaults = UserDefaults::standard();
   defaults.setValue(QStringLiteral("firstLaunch"), false);
   defaults.setValue(QStringLiteral("launchManagerLaunchCounter"), 5);
+  // Far from the mailing-list offer's sixth launch.
+  defaults.setValue(QStringLiteral("mailing_list_launchCounter"), 0);
   for (auto it = settings.begin(); it != settings.end(); ++it)
     defaults.setValue(it.key(), it.value());
   Program::Options options;

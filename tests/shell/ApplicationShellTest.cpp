@@ -91,6 +91,7 @@ const QStringList kLaunchOrder = {
     QStringLiteral("MainController will finish: link handler"),
     QStringLiteral("MainController will finish: upgrade log files"),
     QStringLiteral("MainController will finish: statistics data set"),
+    QStringLiteral("MainController did finish: launch path"),
     QStringLiteral("MainController did finish: version"),
     QStringLiteral("MainController did finish: hot keys"),
     QStringLiteral("MainController did finish: responder chain"),
@@ -123,9 +124,12 @@ TEST(ApplicationShell, FirstLaunchRunsTheStepsInOrderAndStartsOnWelcome) {
   auto* helpMenu = qobject_cast<QMenu*>(helpItem->parent());
   ASSERT_NE(helpMenu, nullptr);
   const QList<QAction*> items = helpMenu->actions();
-  ASSERT_EQ(items.size(), 3);
-  EXPECT_TRUE(items[1]->isSeparator());
-  EXPECT_EQ(items[2]->text(), QStringLiteral("Contact the Developer"));
+  ASSERT_EQ(items.size(), 6);
+  EXPECT_EQ(items[1]->text(), QStringLiteral("Korvane-R User Manual"));
+  EXPECT_EQ(items[2]->text(), QStringLiteral("Korvane-R for iPhone"));
+  EXPECT_EQ(items[3]->text(), QStringLiteral("Join the Mailing List\u2026"));
+  EXPECT_TRUE(items[4]->isSeparator());
+  EXPECT_EQ(items[5]->text(), QStringLiteral("Contact the Developer"));
   EXPECT_NE(shell.appDelegate().menuItemManager()->menuItemGroups().constFind(
                 QStringLiteral("developer contact")),
             shell.appDelegate().menuItemManager()->menuItemGroups().constEnd());

@@ -10,6 +10,7 @@
 #include "platform/AlertPresenterAPI.h"
 #include "platform/TestAudioOutput.h"
 #include "platform/TestStatusItem.h"
+#include "platform/TestUrlOpener.h"
 #include "platform/UserDefaults.h"
 #include "states/StateLinkingHelper.h"
 #include "states/TimedState.h"
@@ -61,6 +62,8 @@ struct World : test::LaunchedMachine {
   int quits = 0;
   TestStatusItem* tray = nullptr;
   TestAudioOutput audio;
+  TestUrlOpener opener;
+  ScopedUrlOpener installedOpener{opener};
 };
 
 struct Launched {
@@ -163,8 +166,9 @@ void openMenus(ApplicationShell& shell) {
 }
 
 // What a user could tell apart before and after choosing an item.
-using Fingerprint = std::tuple<const void*, bool, bool, bool, bool, int, std::size_t, int, QString,
-                               int, int, QString, bool, QString, qsizetype, QString, QString>;
+using Fingerprint =
+    std::tuple<const void*, bool, bool, bool, bool, int, std::size_t, int, QString, int, int,
+               QString, bool, QString, qsizetype, QString, QString, qsizetype>;
 
 // The pads shown beside the page.
 QString shownPads() {
@@ -224,7 +228,8 @@ Fingerprint fingerprint(ApplicationShell& shell, World& world) {
           defaults.string(QStringLiteral("standaloneSound")),
           world.audio.loopLog->calls.size(),
           shownPads(),
-          formats};
+          formats,
+          world.opener.opened.size()};
 }
 
 // "Title" for an item of a state or of the sound list, "Title action" for an

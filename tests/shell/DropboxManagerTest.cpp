@@ -1,0 +1,223 @@
+// Moving this computer's log files into the Dropbox folder and back.
+#include "shell/DropboxManager.h"
+
+#include "engine/BackingStoreDescriptor.h"
+#include "engine/BackingStoreManager.h"
+#include "engine/Logger.h"
+#include "platform/FilePanelPresenter.h"
+#include "platform/TestAlertPresenter.h"
+#include "platform/UserDefaults.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace kr;
+
+namespace {
+
+class ScopedPanels {
+public:
+  explicit ScopedPanels(FilePanelPresenter& panels) { FilePanelPresenter::install(&panels); }
+  ~ScopedPanels() { FilePanelPresenter::install(nullptr); }
+};
+
+class DropboxTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(dropbox.isValid());
+    defaults().setValue(QStringLiteral("dropboxSync"), false);
+    defaults().setValue(QStringLiteral("dropboxLocation"), dropbox.path());
+    mac = BackingStoreManager::sharedManager().obtainMACAddress();
+    local = manager.getLocalSystemLogsFolderPath();
+    QDir(local).removeRecursively();
+    QDir(manager.getLocalUserLogsFolderPath()).removeRecursively();
+    ASSERT_TRUE(QDir().mkpath(local));
+    alerts.answer = 0;
+  }
+  void TearDown() override {
+    defaults().setValue(QStringLiteral("dropboxSync"), false);
+    Logger::sharedLogger().updateLogFileDescriptors();
+  }
+  static UserDefaults& defaults() { return UserDefaults::standard(); }
+
+  QString ours(int day) const {
+    return QStringLiteral("System Log 2026-12-0%1 (%2).rtfd").arg(day).arg(mac);
+  }
+  static void makePackage(const QString& path, const QByteArray& text) {
+    ASSERT_TRUE(QDir().mkpath(path));
+    QFile file(path + QStringLiteral("/TXT.rtf"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+  }
+  static QByteArray contents(const QString& package) {
+    QFile file(package + QStringLiteral("/TXT.rtf"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+  QString box(const QString& sub) const {
+    return dropbox.path() + QStringLiteral("/Korvane-R/") + sub;
+  }
+  QStringList messages() const {
+    QStringList texts;
+    for (const Alert& alert : alerts.shown)
+      texts << alert.messageText;
+    return texts;
+  }
+
+  QTemporaryDir dropbox;
+  DropboxManager manager{UserDefaults::standard()};
+  TestAlertPresenter alerts;
+  ScopedAlertPresenter installedAlerts{alerts};
+  TestFilePanelPresenter panels;
+  ScopedPanels installedPanels{panels};
+  QString mac;
+  QString local;
+};
+
+TEST_F(DropboxTest, MovesOnlyThisComputersFilesAndTheWriterFollows) {
+  makePackage(local + QLatin1Char('/') + ours(1), "one");
+  makePackage(local + QLatin1Char('/') + ours(2), "two");
+  makePackage(local + QStringLiteral("/System Log 2026-12-01 (0a0b0c0d0e0f).rtfd"), "other");
+  makePackage(manager.getLocalUserLogsFolderPath() + QStringLiteral("/User Log 1.rtfd"), "user");
+
+  ASSERT_TRUE(manager.configureForDropbox());
+  EXPECT_TRUE(panels.openRequests.isEmpty()) << "an existing location asks nothing";
+  EXPECT_EQ(messages(), (QStringList{alerts.shown.first().messageText,
+                                     QStringLiteral("Installation was successful.")}));
+  for (const Alert& alert : alerts.shown)
+    EXPECT_NE(alert.helpDelegate, nullptr) << alert.messageText.toStdString();
+  EXPECT_EQ(contents(box(QStringLiteral("System Logs/")) + ours(1)), "one");
+  EXPECT_EQ(contents(box(QStringLiteral("System Logs/")) + ours(2)), "two");
+  EXPECT_EQ(contents(box(QStringLiteral("User Logs/User Log 1.rtfd"))), "user");
+  EXPECT_FALSE(QFile::exists(local + QLatin1Char('/') + ours(1)));
+  EXPECT_TRUE(QFile::exists(local + QStringLiteral("/System Log 2026-12-01 (0a0b0c0d0e0f).rtfd")))
+      << "another computer's file stays";
+  EXPECT_TRUE(manager.isDropboxSyncActive());
+  EXPECT_EQ(Logger::sharedLogger().systemLogBackingStoreDesc().folderPath(),
+            box(QStringLiteral("System Logs")));
+
+  // Another computer's file in Dropbox never comes back with ours.
+  makePackage(box(QStringLiteral("System Logs/System Log 2026-12-03 (0a0b0c0d0e0f).rtfd")), "x");
+  alerts.shown.clear();
+  ASSERT_TRUE(manager.revertToLocal());
+  EXPECT_EQ(contents(local + QLatin1Char('/') + ours(1)), "one");
+  EXPECT_EQ(contents(local + QLatin1Char('/') + ours(2)), "two");
+  EXPECT_TRUE(
+      QFile::exists(box(QStringLiteral("System Logs/System Log 2026-12-03 (0a0b0c0d0e0f).rtfd"))));
+  EXPECT_FALSE(manager.isDropboxSyncActive());
+  EXPECT_EQ(Logger::sharedLogger().systemLogBackingStoreDesc().folderPath(), local);
+
+  // Reverting again finds none of ours: storage stays where it is.
+  defaults().setValue(QStringLiteral("dropboxSync"), true);
+  alerts.shown.clear();
+  EXPECT_FALSE(manager.revertToLocal());
+  EXPECT_EQ(messages().last(),
+            QStringLiteral("Could not move log files back to local application support folder."));
+  EXPECT_TRUE(defaults().boolValue(QStringLiteral("dropboxSync")));
+}
+
+TEST_F(DropboxTest, CancellingAnyQuestionChangesNothing) {
+  makePackage(local + QLatin1Char('/') + ours(1), "one");
+  alerts.answer = 1; // "Cancel"
+  EXPECT_FALSE(manager.configureForDropbox());
+  EXPECT_EQ(alerts.shown.size(), 1);
+
+  // No Dropbox folder where the settings say: the locate question, cancelled.
+  defaults().setValue(QStringLiteral("dropboxLocation"), dropbox.path() + QStringLiteral("/gone"));
+  alerts.answers = {0, 0}; // "OK", then "Cancel" in the locate alert
+  EXPECT_FALSE(manager.configureForDropbox());
+  EXPECT_EQ(alerts.shown.last().messageText,
+            QStringLiteral("Korvane-R has not found a dropbox folder at the standard location."));
+  EXPECT_TRUE(alerts.shown.last().informativeText.contains(QStringLiteral("on this computer")));
+  EXPECT_TRUE(panels.openRequests.isEmpty());
+
+  // The panel cancelled.
+  alerts.answers = {0, 1}; // "OK", "Locate Dropbox Folder"
+  panels.answer = std::nullopt;
+  EXPECT_FALSE(manager.configureForDropbox());
+  ASSERT_EQ(panels.openRequests.size(), 1);
+  EXPECT_TRUE(panels.openRequests.first().choosesFolders);
+  EXPECT_EQ(panels.openRequests.first().startFolder, QDir::homePath());
+  EXPECT_FALSE(QFile::exists(dropbox.path() + QStringLiteral("/Korvane-R")));
+  EXPECT_TRUE(QFile::exists(local + QLatin1Char('/') + ours(1)));
+  EXPECT_FALSE(defaults().boolValue(QStringLiteral("dropboxSync")));
+
+  // The panel finds it: the location is stored.
+  alerts.answers = {0, 1};
+  panels.answer = dropbox.path();
+  EXPECT_TRUE(manager.configureForDropbox());
+  EXPECT_EQ(defaults().string(QStringLiteral("dropboxLocation")), dropbox.path());
+}
+
+TEST_F(DropboxTest, ATakenNameFailsTheMoveAndNothingSwitchesWhenNoneMoved) {
+  makePackage(local + QLatin1Char('/') + ours(1), "mine");
+  makePackage(box(QStringLiteral("System Logs/")) + ours(1), "theirs");
+  ASSERT_TRUE(QDir().mkpath(box(QStringLiteral("User Logs"))));
+  EXPECT_FALSE(manager.configureForDropbox());
+  EXPECT_EQ(messages().last(), QStringLiteral("Installation failed."));
+  EXPECT_EQ(alerts.shown.last().informativeText,
+            QStringLiteral("Your Dropbox folder could be found but none of your current log "
+                           "files could be moved."));
+  EXPECT_EQ(contents(local + QLatin1Char('/') + ours(1)), "mine");
+  EXPECT_EQ(contents(box(QStringLiteral("System Logs/")) + ours(1)), "theirs") << "never replaced";
+  EXPECT_FALSE(defaults().boolValue(QStringLiteral("dropboxSync")));
+
+  // With one more that moves: a partial failure, and the switch.
+  makePackage(local + QLatin1Char('/') + ours(2), "two");
+  alerts.shown.clear();
+  EXPECT_TRUE(manager.configureForDropbox());
+  EXPECT_EQ(messages().mid(1), (QStringList{QStringLiteral("Some log files could not be moved."),
+                                            QStringLiteral("Installation was successful.")}));
+  EXPECT_EQ(contents(local + QLatin1Char('/') + ours(1)), "mine");
+  EXPECT_TRUE(defaults().boolValue(QStringLiteral("dropboxSync")));
+}
+
+TEST_F(DropboxTest, AFileWhereAFolderBelongsShowsItsOwnError) {
+  makePackage(local + QLatin1Char('/') + ours(1), "one");
+  QFile blocker(dropbox.path() + QStringLiteral("/Korvane-R"));
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  EXPECT_FALSE(manager.configureForDropbox());
+  ASSERT_EQ(alerts.shown.size(), 2);
+  EXPECT_TRUE(
+      alerts.shown.last().messageText.contains(dropbox.path() + QStringLiteral("/Korvane-R")))
+      << alerts.shown.last().messageText.toStdString();
+  EXPECT_EQ(contents(local + QLatin1Char('/') + ours(1)), "one");
+  EXPECT_FALSE(defaults().boolValue(QStringLiteral("dropboxSync")));
+
+  // "~" in the location is the home folder.
+  defaults().setValue(QStringLiteral("dropboxLocation"), QStringLiteral("~/Dropbox"));
+  EXPECT_EQ(manager.dropboxAppFolderPath(),
+            QDir::homePath() + QStringLiteral("/Dropbox/Korvane-R"));
+}
+
+TEST_F(DropboxTest, ACrossDeviceMoveThatFailsLeavesTheSourceWhole) {
+  makePackage(local + QLatin1Char('/') + ours(1), "one");
+  makePackage(local + QLatin1Char('/') + ours(2), "two");
+  DropboxManager::FileMoves moves = DropboxManager::standardFileMoves();
+  moves.sameFileSystem = [](const QString&, const QString&) { return false; };
+  const auto copy = moves.copy;
+  int copies = 0;
+  moves.copy = [&copies, copy](const QString& from, const QString& to, QString* error) {
+    // The second copy breaks half-way.
+    if (++copies == 2) {
+      QDir().mkpath(to);
+      *error = QStringLiteral("device full");
+      return false;
+    }
+    return copy(from, to, error);
+  };
+  manager.setFileMoves(moves);
+  EXPECT_TRUE(manager.configureForDropbox());
+  EXPECT_EQ(contents(box(QStringLiteral("System Logs/")) + ours(1)), "one");
+  EXPECT_FALSE(QFile::exists(local + QLatin1Char('/') + ours(1)));
+  EXPECT_EQ(contents(local + QLatin1Char('/') + ours(2)), "two") << "the source stays whole";
+  EXPECT_FALSE(QFile::exists(box(QStringLiteral("System Logs/")) + ours(2)));
+  const QStringList left = QDir(box(QStringLiteral("System Logs")))
+                               .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+  EXPECT_EQ(left, QStringList{ours(1)}) << "no hidden copy is left";
+}
+
+} // namespace

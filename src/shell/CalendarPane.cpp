@@ -55,36 +55,15 @@ CalendarPane::CalendarPane(PreferenceControls& controls, FilePanelPresenter& pan
   if (!defaults.registeredValue(kCalendarFiles).isValid())
     defaults.registerDefault(kCalendarFiles, QStringList());
 
-  auto* intro = new QLabel(
-      QStringLiteral("The calendars whose events of the coming hour show beside the timer: "
-                     "iCalendar files (.ics)."));
-  intro->setWordWrap(true);
   list_->setObjectName(QStringLiteral("calendarFiles"));
-  list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  list_->setFrameShape(QFrame::NoFrame);
-  auto* frame = new PreferencesBorderedScrollView;
-  frame->setWidgetResizable(true);
-  frame->setWidget(list_);
-  frame->setFrameShape(QFrame::StyledPanel);
-
+  layOutListPane(*this,
+                 QStringLiteral("The calendars whose events of the coming hour show beside the "
+                                "timer: iCalendar files (.ics)."),
+                 *list_, *add_, *remove_);
   connect(add_, &QPushButton::clicked, this, &CalendarPane::addCalendarFiles);
   connect(remove_, &QPushButton::clicked, this, &CalendarPane::removeSelected);
-  remove_->setEnabled(false);
-  connect(list_, &QListWidget::itemSelectionChanged, this,
-          [this] { remove_->setEnabled(!list_->selectedItems().isEmpty()); });
   if (store_)
     connect(store_, &CalendarStore::sourcesRead, this, &CalendarPane::showStoredList);
-
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(add_);
-  buttons->addWidget(remove_);
-  buttons->addStretch(1);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(20, 16, 20, 16);
-  layout->addWidget(intro);
-  layout->addWidget(frame, 1);
-  layout->addLayout(buttons);
 
   controls.follow(kCalendarFiles, list_, [this] {
     // The store reads the new list at once, so its states can be shown.

@@ -30,34 +30,13 @@ DistractionsPane::DistractionsPane(PreferenceControls& controls, std::function<v
       add_(new QPushButton(QStringLiteral("Add\u2026"))),
       remove_(new QPushButton(QStringLiteral("Remove"))) {
   setObjectName(QStringLiteral("Distractions"));
-  auto* intro = new QLabel(QStringLiteral(
-      "Applications that belong to your work rather than distract you. The list is kept with "
-      "your settings."));
-  intro->setWordWrap(true);
   list_->setObjectName(QStringLiteral("excludedApplications"));
-  list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  list_->setFrameShape(QFrame::NoFrame);
-  auto* frame = new PreferencesBorderedScrollView;
-  frame->setWidgetResizable(true);
-  frame->setWidget(list_);
-  frame->setFrameShape(QFrame::StyledPanel);
-
+  layOutListPane(*this,
+                 QStringLiteral("Applications that belong to your work rather than distract you. "
+                                "The list is kept with your settings."),
+                 *list_, *add_, *remove_);
   connect(add_, &QPushButton::clicked, this, [add = std::move(add)] { add(); });
   connect(remove_, &QPushButton::clicked, this, &DistractionsPane::removeSelected);
-  remove_->setEnabled(false);
-  connect(list_, &QListWidget::itemSelectionChanged, this,
-          [this] { remove_->setEnabled(!list_->selectedItems().isEmpty()); });
-
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(add_);
-  buttons->addWidget(remove_);
-  buttons->addStretch(1);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(20, 16, 20, 16);
-  layout->addWidget(intro);
-  layout->addWidget(frame, 1);
-  layout->addLayout(buttons);
 
   controls.follow(kListKey, list_, [this] { showStoredList(); });
 }

@@ -1,5 +1,15 @@
 #include "shell/PreferencesViews.h"
 
+#include <QVBoxLayout>
+
+#include <QPushButton>
+
+#include <QListWidget>
+
+#include <QLabel>
+
+#include <QHBoxLayout>
+
 #include "art/BezierPathUtility.h"
 #include "platform/MacOSXVersion.h"
 
@@ -122,6 +132,33 @@ void PreferencesPanePullDownButton::paintEvent(QPaintEvent* event) {
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(bounds.adjusted(1, 1, -1, -1));
   }
+}
+
+void layOutListPane(QWidget& pane, const QString& intro, QListWidget& list, QPushButton& add,
+                    QPushButton& remove) {
+  auto* text = new QLabel(intro);
+  text->setWordWrap(true);
+  list.setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list.setFrameShape(QFrame::NoFrame);
+  auto* frame = new PreferencesBorderedScrollView;
+  frame->setWidgetResizable(true);
+  frame->setWidget(&list);
+  frame->setFrameShape(QFrame::StyledPanel);
+
+  remove.setEnabled(false);
+  QObject::connect(&list, &QListWidget::itemSelectionChanged, &remove,
+                   [&list, &remove] { remove.setEnabled(!list.selectedItems().isEmpty()); });
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(&add);
+  buttons->addWidget(&remove);
+  buttons->addStretch(1);
+
+  auto* layout = new QVBoxLayout(&pane);
+  layout->setContentsMargins(20, 16, 20, 16);
+  layout->addWidget(text);
+  layout->addWidget(frame, 1);
+  layout->addLayout(buttons);
 }
 
 } // namespace kr

@@ -5,12 +5,21 @@
 #include <QStackedWidget>
 #include <QStyledItemDelegate>
 
+class QListWidget;
+class QPushButton;
+
 namespace kr {
 
 // The grey panel of the preferences' boxes in the light appearance: filled
 // grey 0.88, framed grey 0.75, with a grey 0.56 line along the bottom edge.
 // In the dark appearance the platform draws.
 void paintPreferencesPanel(QPainter& painter, const QRect& bounds);
+
+// Lays out a pane that edits a list: the intro text above the list in its
+// bordered frame, Add and Remove below; Remove is enabled while something is
+// selected.
+void layOutListPane(QWidget& pane, const QString& intro, QListWidget& list, QPushButton& add,
+                    QPushButton& remove);
 
 // A stack of pages without tabs on the grey panel.
 class PreferencesTablessTabView final : public QStackedWidget {

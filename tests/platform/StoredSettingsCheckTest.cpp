@@ -63,7 +63,7 @@ TEST_F(StoredSettingsCheckTest, ValuesTheStoreWritesAreAllKept) {
       {QStringLiteral("single"), QVariantList{app}},
       {QStringLiteral("empty"), QVariantList{}},
       {QStringLiteral("names"), QStringList{QStringLiteral("a"), QStringLiteral("@Variant(b)")}},
-      {QStringLiteral("objective"), QByteArray("{\\rtf1\x00\xff\x01 )", 17)},
+      {QStringLiteral("objective"), QByteArray::fromHex("7b5c72746631 00ff01 2029")},
       {QStringLiteral("text"), QStringLiteral("@Variant(not binary) \"quoted\", ; = ünï ")},
       {QStringLiteral("when"), QDateTime(QDate(2026, 12, 7), QTime(6, 30), QTimeZone::utc())},
       {QStringLiteral("whenZoned"),

@@ -22,7 +22,8 @@ using namespace kr;
 
 namespace {
 
-// Answers every request with one canned response, then closes the connection.
+// Answers every request with one canned response, then closes the connection;
+// "/moved" is sent on to "/feed.xml".
 class FeedServer {
 public:
   FeedServer() {
@@ -30,11 +31,15 @@ public:
     QObject::connect(&server, &QTcpServer::newConnection, [this] {
       while (QTcpSocket* socket = server.nextPendingConnection()) {
         ++requests;
+        request.clear();
         QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
           request += socket->readAll();
           if (!request.contains("\r\n\r\n") || silent)
             return;
-          socket->write(response);
+          socket->write(
+              request.startsWith("GET /moved ")
+                  ? "HTTP/1.1 301 Moved\r\nLocation: /feed.xml\r\nContent-Length: 0\r\n\r\n"
+                  : response);
           socket->disconnectFromHost();
         });
         QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
@@ -202,8 +207,12 @@ TEST_F(SoftwareUpdaterTest, AManualCheckOffersANewerReleaseOrSaysItIsUpToDate) {
   ASSERT_EQ(urls.opened.size(), 1);
   EXPECT_EQ(urls.opened.first(), QUrl(QStringLiteral("https://korvaner.io/download/")));
 
-  alerts.answer = 1; // Not Now
+  // Not Now, after a redirect on this computer.
+  alerts.answer = 1;
+  updater.setFeedURL(server.url().resolved(QUrl(QStringLiteral("/moved"))));
   ASSERT_TRUE(checkNow());
+  EXPECT_EQ(server.requests, 3);
+  EXPECT_EQ(lastMessage(), QStringLiteral("Korvane-R 3.2 is available."));
   EXPECT_EQ(urls.opened.size(), 1);
 
   // A link that is no web page is never opened.

@@ -31,9 +31,11 @@
 #include "platform/linux/tray/TrayStatusItem.h"
 #include "platform/linux/web/WebEngineHtmlView.h"
 #include "shell/ActivityMonitor.h"
+#include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"
 #include "shell/DropboxManager.h"
 #include "shell/PreferencesController.h"
+#include "shell/SoftwareUpdater.h"
 #include "shell/SoundsPane.h"
 #include "shell/StandardHooks.h"
 #include "shell/UrlHandler.h"
@@ -90,6 +92,7 @@ struct Program::Parts {
   std::unique_ptr<HotKeyCenter> hotKeyCenter;
   IcalCalendarStore calendarStore;
   std::unique_ptr<ApplicationShell> shell;
+  std::unique_ptr<SoftwareUpdater> updater;
   // The user's own continuous sound, played from the "Sounds" menu.
   std::unique_ptr<StandAloneNoiseMachine> standAloneSound;
   UnixSignalWatcher signalWatcher{SIGTERM, SIGINT, SIGHUP};
@@ -193,6 +196,8 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
 
 Program::~Program() {
   UserDefaults::standard().synchronize();
+  SoftwareUpdaterAPI::install(nullptr);
+  parts_->updater.reset();
   // The shell's states and views go first; the services they call go after.
   SoundsPane::setBackgroundPlayer(nullptr);
   parts_->standAloneSound.reset();
@@ -220,6 +225,12 @@ Program::~Program() {
 void Program::launch(const QStringList& arguments) {
   ApplicationShell& shell = *parts_->shell;
   shell.launch();
+  // The menu's "Check for Updates…" and the Software Update pane use it; the
+  // feed is the application delegate's.
+  parts_->updater = std::make_unique<SoftwareUpdater>(
+      UserDefaults::standard(), QUrl(shell.appDelegate().appDescription().sparkleFeedURL));
+  SoftwareUpdaterAPI::install(parts_->updater.get());
+  parts_->updater->startAutomaticChecks();
   // Links of our own (a task link in the log book) come straight back to the
   // link handler instead of going round the desktop.
   parts_->urlOpener.routeScheme(QStringLiteral("korvaner2things"), [this](const QUrl& url) {

@@ -7,6 +7,7 @@
 #include "shell/PreferencesController.h"
 #include "shell/ProductSite.h"
 #include "shell/ShellContext.h"
+#include "shell/UpdatesPane.h"
 
 #include "engine/LogFileManager.h"
 #include "engine/Logger.h"
@@ -163,6 +164,10 @@ void MainController::addHelpActions() {
     UrlOpenerAPI::shared().open(
         ProductSite::makerPage(QStringLiteral("/download/Korvane_R_User_Manual.pdf")));
   });
+  addAction(QStringLiteral("checkForUpdates"), [] {
+    if (SoftwareUpdaterAPI* updater = SoftwareUpdaterAPI::installed())
+      updater->checkForUpdates();
+  });
   addAction(QStringLiteral("showIPhoneVersionInfo"), [] {
     UrlOpenerAPI::shared().open(
         ProductSite::makerPage(QStringLiteral("/iphone/Korvane-R/mac.html")));
@@ -221,6 +226,8 @@ bool MainController::validateAction(const QString& action) const {
     return dynamic_cast<TimeSliceRunningState*>(stateMachine_.currentState()) != nullptr;
   if (action == QLatin1String("takeDefaultAction"))
     return dynamic_cast<BaseState*>(stateMachine_.currentState()) != nullptr;
+  if (action == QLatin1String("checkForUpdates"))
+    return SoftwareUpdaterAPI::installed() != nullptr;
   // The export is there once something can write the file.
   if (action == QLatin1String("exportAsCSV"))
     return static_cast<bool>(context_.hooks.exportLogsAsCSV);

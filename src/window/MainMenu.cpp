@@ -14,6 +14,7 @@ MainMenu::MainMenu(SendAction send, CanPerform canPerform)
   menu_->setObjectName(QStringLiteral("mainMenu"));
   QMenu* app = menu_->addMenu(QStringLiteral("Korvane-R"));
   addItem(app, QStringLiteral("About Korvane-R"), QStringLiteral("orderFrontStandardAboutPanel"));
+  addItem(app, QStringLiteral("Check for Updates\u2026"), QStringLiteral("checkForUpdates"));
   app->addSeparator();
   addItem(app, QStringLiteral("Preferences\u2026"), QStringLiteral("showPreferencesDialog"),
           QKeySequence(Qt::CTRL | Qt::Key_Comma));

@@ -2,16 +2,24 @@
 // the mailing-list offer, the login item and the Debug menu.
 #include "StartedProgram.h"
 
+#include "platform/TestAlertPresenter.h"
 #include "platform/TestUrlOpener.h"
 #include "platform/UserDefaults.h"
+#include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"
 #include "shell/MainController.h"
+#include "shell/PreferencesController.h"
+#include "shell/SoftwareUpdater.h"
 #include "shell/SyncPane.h"
 #include "window/MainMenu.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QDialog>
 #include <QFile>
 #include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
@@ -129,6 +137,55 @@ TEST(IntegrationsProgram,
   ASSERT_NE(fifteen, nullptr);
   EXPECT_FALSE(fifteen->isEnabled()) << "no slice runs";
   UserDefaults::standard().setValue(QStringLiteral("loggerIsOn"), true);
+}
+
+TEST(IntegrationsProgram, TheUpdaterReadsTheAppsFeedFromTheMenuAndFromThePreferences) {
+  StartedProgram p;
+  auto* updater = dynamic_cast<SoftwareUpdater*>(SoftwareUpdaterAPI::installed());
+  ASSERT_NE(updater, nullptr);
+  EXPECT_EQ(updater->feedURL(),
+            QUrl(p.program->shell().appDelegate().appDescription().sparkleFeedURL));
+  ASSERT_TRUE(updater->nextCheckTime()) << "automatic checks run after the launch";
+  const double last = UserDefaults::standard().doubleValue(QStringLiteral("SULastCheckTime"));
+  EXPECT_DOUBLE_EQ(*updater->nextCheckTime(), last + 86400);
+
+  // A feed on plain http elsewhere is refused before any network use; the
+  // failure shows that the whole way ran.
+  updater->setFeedURL(QUrl(QStringLiteral("http://192.0.2.1/app/korvane3.xml")));
+  TestAlertPresenter alerts;
+  ScopedAlertPresenter scopedAlerts(alerts);
+  MainMenu& menu = p.program->shell().mainMenu();
+  QAction* item = menu.itemSending(QStringLiteral("checkForUpdates"));
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->text(), QStringLiteral("Check for Updates\u2026"));
+  Q_EMIT topMenu(menu, QStringLiteral("Korvane-R"))->aboutToShow();
+  EXPECT_TRUE(item->isEnabled());
+  QSignalSpy checks(updater, &SoftwareUpdater::checkFinished);
+  item->trigger();
+  ASSERT_TRUE(checks.wait(10000));
+  ASSERT_EQ(alerts.shown.size(), 1);
+  EXPECT_EQ(alerts.shown.first().messageText,
+            QStringLiteral("Korvane-R could not check for updates."));
+
+  bool closedBeforeTheCheck = false;
+  PreferencesController::setModalRunnerForTesting([&](PreferencesController& c) {
+    c.toolbarItem("SoftwareUpdate")->trigger();
+    UpdatesPane* pane = c.updatesPane();
+    ASSERT_TRUE(pane->checkNowButton()->isEnabled());
+    pane->interval()->setCurrentIndex(0);
+    Q_EMIT pane->interval()->activated(0);
+    pane->checkNowButton()->click();
+    closedBeforeTheCheck = !c.window()->isVisible() && updater->isChecking();
+  });
+  p.program->shell().mainController().tryToPerform(QStringLiteral("showPreferencesDialog"));
+  PreferencesController::setModalRunnerForTesting({});
+  EXPECT_TRUE(closedBeforeTheCheck);
+  ASSERT_TRUE(checks.size() == 2 || checks.wait(10000));
+  EXPECT_EQ(alerts.shown.size(), 2);
+  // Hourly now, counted from the last check.
+  EXPECT_EQ(UserDefaults::standard().integer(QStringLiteral("SUScheduledCheckInterval")), 3600);
+  EXPECT_DOUBLE_EQ(*updater->nextCheckTime(),
+                   UserDefaults::standard().doubleValue(QStringLiteral("SULastCheckTime")) + 3600);
 }
 
 } // namespace

@@ -1,0 +1,335 @@
+// The updater's version rules, its feed read from a server on this computer,
+// and its automatic checks on the test clock.
+#include "shell/SoftwareUpdater.h"
+
+#include "platform/QnLog.h"
+#include "platform/TestAlertPresenter.h"
+#include "platform/TestUrlOpener.h"
+#include "platform/UserDefaults.h"
+#include "support/TestClock.h"
+#include "support/TestEnvironment.h"
+
+#include <QCoreApplication>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace kr;
+
+namespace {
+
+// Answers every request with one canned response, then closes the connection;
+// "/moved" is sent on to "/feed.xml".
+class FeedServer {
+public:
+  FeedServer() {
+    EXPECT_TRUE(server.listen(QHostAddress::LocalHost));
+    QObject::connect(&server, &QTcpServer::newConnection, [this] {
+      while (QTcpSocket* socket = server.nextPendingConnection()) {
+        ++requests;
+        request.clear();
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+          request += socket->readAll();
+          if (!request.contains("\r\n\r\n") || silent)
+            return;
+          socket->write(
+              request.startsWith("GET /moved ")
+                  ? "HTTP/1.1 301 Moved\r\nLocation: /feed.xml\r\nContent-Length: 0\r\n\r\n"
+                  : response);
+          socket->disconnectFromHost();
+        });
+        QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+      }
+    });
+  }
+  QUrl url() const {
+    return QUrl(QStringLiteral("http://127.0.0.1:%1/feed.xml").arg(server.serverPort()));
+  }
+  void answer(const QByteArray& body, const QByteArray& status = "200 OK",
+              const QByteArray& headers = {}) {
+    response = "HTTP/1.1 " + status + "\r\nContent-Type: application/rss+xml\r\n" + headers +
+               "Content-Length: " + QByteArray::number(body.size()) +
+               "\r\nConnection: close\r\n\r\n" + body;
+  }
+
+  QTcpServer server;
+  QByteArray response;
+  QByteArray request;
+  int requests = 0;
+  bool silent = false;
+};
+
+QByteArray feed(const QByteArray& items) {
+  return "<?xml version=\"1.0\"?>\n<rss version=\"2.0\" "
+         "xmlns:sparkle=\"http://www.andymatuschak.org/xml-namespaces/sparkle\"><channel>"
+         "<title>Korvane-R</title>" +
+         items + "</channel></rss>";
+}
+
+QByteArray item(const QByteArray& version, const QByteArray& minimum = {},
+                const QByteArray& link = "https://korvaner.io/download/") {
+  QByteArray text = "<item><title>Korvane-R " + version + "</title><sparkle:version>" + version +
+                    "</sparkle:version><link>" + link + "</link>";
+  if (!minimum.isEmpty())
+    text += "<sparkle:minimumSystemVersion>" + minimum + "</sparkle:minimumSystemVersion>";
+  return text + "</item>";
+}
+
+class SoftwareUpdaterTest : public ::testing::Test {
+protected:
+  SoftwareUpdaterTest() {
+    QCoreApplication::setApplicationVersion(QStringLiteral("3.0.0"));
+    defaults.registerDefaults({{QStringLiteral("SUScheduledCheckInterval"), 86400},
+                               {QStringLiteral("SUEnableAutomaticChecks"), true}});
+    updater.setSystemVersion(QStringLiteral("12"));
+    QnLog::setOn(true);
+  }
+  ~SoftwareUpdaterTest() override { QnLog::setOn(false); }
+
+  // Runs `start` and waits for the check it starts to be told.
+  bool checked(const std::function<void()>& start) {
+    QSignalSpy done(&updater, &SoftwareUpdater::checkFinished);
+    start();
+    return done.wait(10000);
+  }
+  bool checkNow() {
+    return checked([this] { updater.checkForUpdates(); });
+  }
+  QString lastMessage() const {
+    return alerts.shown.isEmpty() ? QString() : alerts.shown.last().messageText;
+  }
+
+  test::TestClock clock;
+  QTemporaryDir folder;
+  UserDefaults defaults{folder.filePath(QStringLiteral("settings.conf"))};
+  FeedServer server;
+  SoftwareUpdater updater{defaults, server.url()};
+  TestAlertPresenter alerts;
+  ScopedAlertPresenter scopedAlerts{alerts};
+  TestUrlOpener urls;
+  ScopedUrlOpener scopedUrls{urls};
+};
+
+TEST(VersionOrder, TheStandardComparisonOrdersReleasesAndPreReleases) {
+  struct Row {
+    const char* a;
+    const char* b;
+    int order;
+  };
+  const Row table[] = {{"1.0", "1.0", 0},
+                       {"3.1", "3.1", 0},
+                       {"3.1.1", "3.1.2", -1},
+                       {"3.1.2", "3.1.1", 1},
+                       {"1.0b1", "1.0", -1},
+                       {"1.0", "1.0b1", 1},
+                       {"10.9", "10.10", -1},
+                       {"10.10", "10.9", 1},
+                       {"1.0.1", "1.0", 1},
+                       {"1.0", "1.0.1", -1},
+                       {"3.1b2", "3.1", -1},
+                       {"3.1", "3.1b2", 1},
+                       {"3.1b1", "3.1b2", -1},
+                       {"3.1a1", "3.1b1", -1},
+                       {"2", "10", -1},
+                       {"1.010", "1.9", 1},
+                       {"007", "7", 0},
+                       {"", "1", -1},
+                       {"99999999999999999999", "99999999999999999998", 1}};
+  for (const Row& row : table) {
+    EXPECT_EQ(
+        SoftwareUpdater::compareVersion(QString::fromLatin1(row.a), QString::fromLatin1(row.b)),
+        row.order)
+        << row.a << " vs " << row.b;
+  }
+}
+
+TEST(VersionOrder, TheBestItemIsTheNewestTheSystemMeets) {
+  const auto make = [](QString version, QString minimum) {
+    AppcastItem item;
+    item.versionString = version;
+    item.minimumSystemVersion = minimum;
+    return item;
+  };
+  const QList<AppcastItem> items = {make("3.2", "10.11"), make("3.3", "99.0"), make("3.1", {})};
+  auto best = SoftwareUpdater::bestValidUpdate(items, QStringLiteral("10.15.7"));
+  ASSERT_TRUE(best);
+  EXPECT_EQ(best->versionString, QStringLiteral("3.2"));
+  // The minimum is met exactly; without a minimum an item fits an unknown system.
+  EXPECT_TRUE(SoftwareUpdater::hostSupportsItem(make("4", "12"), QStringLiteral("12")));
+  EXPECT_FALSE(SoftwareUpdater::hostSupportsItem(make("4", "12"), QStringLiteral("11")));
+  best = SoftwareUpdater::bestValidUpdate(items, QString());
+  ASSERT_TRUE(best);
+  EXPECT_EQ(best->versionString, QStringLiteral("3.1"));
+  EXPECT_FALSE(SoftwareUpdater::bestValidUpdate({make("3.3", "99.0")}, QStringLiteral("12")));
+  // Of equal versions the first stays.
+  AppcastItem first = make("3.2", {});
+  first.title = QStringLiteral("first");
+  best = SoftwareUpdater::bestValidUpdate({first, make("3.2", {})}, QStringLiteral("12"));
+  EXPECT_EQ(best->title, QStringLiteral("first"));
+
+  EXPECT_EQ(SoftwareUpdater::versionIdFromOsRelease("NAME=\"Debian\"\nVERSION_ID=\"12\"\n"),
+            QStringLiteral("12"));
+  EXPECT_EQ(SoftwareUpdater::versionIdFromOsRelease("VERSION_ID=22.04\n"), QStringLiteral("22.04"));
+  EXPECT_EQ(SoftwareUpdater::versionIdFromOsRelease("PRETTY_NAME=sid\n"), QString());
+}
+
+TEST(AppcastFeed, ItemsGiveTheirVersionAsElementOrEnclosureAndOthersAreNoFeed) {
+  QString error;
+  const auto items = Appcast::parse(
+      feed(item("3.1", "11") +
+           "<item><enclosure url=\"https://x/y.deb\" sparkle:version=\"310\" "
+           "sparkle:shortVersionString=\"3.1.0\"/><link>https://korvaner.io/</link></item>"
+           "<item><title>no version</title></item>"),
+      &error);
+  ASSERT_TRUE(items) << error.toStdString();
+  ASSERT_EQ(items->size(), 2);
+  EXPECT_EQ(items->at(0).minimumSystemVersion, QStringLiteral("11"));
+  EXPECT_EQ(items->at(1).versionString, QStringLiteral("310"));
+  EXPECT_EQ(items->at(1).displayVersion(), QStringLiteral("3.1.0"));
+  EXPECT_FALSE(Appcast::parse("<html><body>Moved</body></html>", &error));
+  EXPECT_EQ(error, QStringLiteral("It is not an RSS feed."));
+  EXPECT_FALSE(Appcast::parse("", &error));
+}
+
+TEST_F(SoftwareUpdaterTest, AManualCheckOffersANewerReleaseOrSaysItIsUpToDate) {
+  server.answer(feed(item("3.1", "11") + item("3.2", "12") + item("3.5", "13")));
+  ASSERT_TRUE(checkNow());
+  EXPECT_TRUE(server.request.startsWith("GET /feed.xml HTTP/1.1"));
+  ASSERT_EQ(alerts.shown.size(), 1);
+  EXPECT_EQ(lastMessage(), QStringLiteral("Korvane-R 3.2 is available."));
+  EXPECT_EQ(alerts.shown.last().buttons,
+            (QStringList{QStringLiteral("Show Download Page"), QStringLiteral("Not Now")}));
+  EXPECT_EQ(alerts.shown.last().escapeButton, 1);
+  ASSERT_EQ(urls.opened.size(), 1);
+  EXPECT_EQ(urls.opened.first(), QUrl(QStringLiteral("https://korvaner.io/download/")));
+
+  // Not Now, after a redirect on this computer.
+  alerts.answer = 1;
+  updater.setFeedURL(server.url().resolved(QUrl(QStringLiteral("/moved"))));
+  ASSERT_TRUE(checkNow());
+  EXPECT_EQ(server.requests, 3);
+  EXPECT_EQ(lastMessage(), QStringLiteral("Korvane-R 3.2 is available."));
+  EXPECT_EQ(urls.opened.size(), 1);
+
+  // A link that is no web page is never opened.
+  alerts.answer = 0;
+  server.answer(feed(item("3.2", {}, "file:///etc/passwd")));
+  ASSERT_TRUE(checkNow());
+  EXPECT_EQ(alerts.shown.last().buttons, QStringList{QStringLiteral("OK")});
+  EXPECT_EQ(urls.opened.size(), 1);
+
+  server.answer(feed(item("2.9") + item("3.0.0") + item("3.0b4")));
+  ASSERT_TRUE(checkNow());
+  EXPECT_EQ(lastMessage(), QStringLiteral("Korvane-R is up to date."));
+  server.answer(feed({}));
+  ASSERT_TRUE(checkNow());
+  EXPECT_EQ(lastMessage(), QStringLiteral("Korvane-R is up to date."));
+}
+
+TEST_F(SoftwareUpdaterTest, AFeedThatCannotBeReadIsAFailureThatSaysWhy) {
+  struct Case {
+    const char* name;
+    QByteArray response;
+    QString reason;
+  };
+  server.answer(feed(item("3.2")).left(120));
+  const QByteArray malformed = server.response;
+  server.answer("Not here", "404 Not Found");
+  const QByteArray missing = server.response;
+  server.answer(feed(item("3.2")));
+  QByteArray cutOff = server.response;
+  cutOff.chop(40);
+  const QByteArray declaredLarge = "HTTP/1.1 200 OK\r\nContent-Length: 2000000\r\n\r\n<rss>";
+  const QByteArray streamedLarge =
+      "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + QByteArray(1100000, ' ');
+  const QByteArray redirected =
+      "HTTP/1.1 302 Found\r\nLocation: http://example.com/feed.xml\r\nContent-Length: 0\r\n\r\n";
+  const Case cases[] = {
+      {"malformed", malformed, QStringLiteral("The update feed could not be read: ")},
+      {"404", missing, QStringLiteral("The server answered \"404 Not Found\".")},
+      {"cut off", cutOff, QStringLiteral("The update feed arrived cut off: ")},
+      {"declared too large", declaredLarge,
+       QStringLiteral("The update feed is larger than 1 MiB.")},
+      {"too large", streamedLarge, QStringLiteral("The update feed is larger than 1 MiB.")},
+      {"less safe redirect", redirected,
+       QStringLiteral("The update feed's address \"http://example.com/feed.xml\" is not a "
+                      "secure (https) one.")}};
+  for (const Case& c : cases) {
+    server.response = c.response;
+    alerts.shown.clear();
+    ASSERT_TRUE(checkNow()) << c.name;
+    ASSERT_EQ(alerts.shown.size(), 1) << c.name;
+    EXPECT_EQ(lastMessage(), QStringLiteral("Korvane-R could not check for updates.")) << c.name;
+    EXPECT_FALSE(alerts.shown.last().informativeText.isEmpty()) << c.name;
+    EXPECT_TRUE(alerts.shown.last().informativeText.startsWith(c.reason))
+        << c.name << ": " << alerts.shown.last().informativeText.toStdString();
+  }
+  // Plain http elsewhere than this computer is never fetched.
+  const int requests = server.requests;
+  updater.setFeedURL(QUrl(QStringLiteral("http://korvaner.io/app/korvane3.xml")));
+  ASSERT_TRUE(checkNow());
+  EXPECT_TRUE(alerts.shown.last().informativeText.contains(QStringLiteral("not a secure")));
+  EXPECT_EQ(server.requests, requests);
+}
+
+TEST_F(SoftwareUpdaterTest, AServerThatNeverAnswersIsGivenUpAfterThirtySeconds) {
+  server.silent = true;
+  QSignalSpy done(&updater, &SoftwareUpdater::checkFinished);
+  updater.checkForUpdates();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.requests == 1; }, 10000));
+  clock.advance(29.0);
+  EXPECT_TRUE(updater.isChecking());
+  clock.advance(1.0);
+  ASSERT_EQ(done.size(), 1);
+  EXPECT_EQ(alerts.shown.last().informativeText,
+            QStringLiteral("The server did not answer within 30 seconds."));
+}
+
+TEST_F(SoftwareUpdaterTest, AutomaticChecksRunAnIntervalAfterTheLastAndSpeakOnlyOfAnUpdate) {
+  const double start = clock.now();
+  // Never checked: the first check is one interval after the first start.
+  updater.startAutomaticChecks();
+  ASSERT_TRUE(updater.nextCheckTime());
+  EXPECT_DOUBLE_EQ(*updater.nextCheckTime(), start + 86400);
+
+  // Not due: nothing is fetched.
+  defaults.setValue(QStringLiteral("SULastCheckTime"), start - 3600);
+  updater.setUpdateCheckInterval(86400);
+  EXPECT_DOUBLE_EQ(*updater.nextCheckTime(), start + 82800);
+  clock.advance(82799);
+  EXPECT_FALSE(updater.isChecking());
+  EXPECT_EQ(server.requests, 0);
+
+  // Due: an update is offered; none and a failure say nothing.
+  server.answer(feed(item("3.2")));
+  ASSERT_TRUE(checked([&] { clock.advance(1); }));
+  EXPECT_EQ(lastMessage(), QStringLiteral("Korvane-R 3.2 is available."));
+  EXPECT_DOUBLE_EQ(defaults.doubleValue(QStringLiteral("SULastCheckTime")), start + 82800);
+  EXPECT_DOUBLE_EQ(*updater.nextCheckTime(), start + 82800 + 86400);
+
+  alerts.shown.clear();
+  server.answer(feed(item("3.0.0")));
+  ASSERT_TRUE(checked([&] { clock.advance(86400); }));
+  server.answer("gone", "500 Internal Server Error");
+  test::ConsoleCapture console;
+  ASSERT_TRUE(checked([&] { clock.advance(86400); }));
+  EXPECT_TRUE(alerts.shown.isEmpty());
+  EXPECT_EQ(console.lines().filter(QStringLiteral("update check failed")).size(), 1);
+
+  // A shorter interval counts from the last check; off: none are planned.
+  const double last = defaults.doubleValue(QStringLiteral("SULastCheckTime"));
+  updater.setUpdateCheckInterval(3600);
+  EXPECT_DOUBLE_EQ(*updater.nextCheckTime(), last + 3600);
+  defaults.setValue(QStringLiteral("SUEnableAutomaticChecks"), false);
+  EXPECT_FALSE(updater.nextCheckTime());
+  const int requests = server.requests;
+  clock.advance(10 * 86400);
+  EXPECT_EQ(server.requests, requests);
+  EXPECT_EQ(clock.runningTimerCount(), 0);
+}
+
+} // namespace

@@ -13,6 +13,7 @@
 #include "engine/StateMachine.h"
 #include "kit/PadTextSettings.h"
 #include "platform/AlertPresenterAPI.h"
+#include "platform/BundleInfo.h"
 #include "platform/FilePanelPresenter.h"
 #include "platform/QnLog.h"
 #include "platform/UrlOpenerAPI.h"
@@ -346,8 +347,9 @@ void MainController::showAboutBox() {
   Alert about;
   about.style = Alert::Style::informational;
   about.messageText = QStringLiteral("Korvane-R");
-  about.informativeText = QStringLiteral("Version %1\n\nA focus timer that logs your time slices.")
-                              .arg(QStringLiteral(KR_VERSION));
+  about.informativeText =
+      QStringLiteral("Version %1 (build %2)\n\nA focus timer that logs your time slices.")
+          .arg(BundleInfo::versionNumber(), BundleInfo::buildNumber());
   about.buttons = {QStringLiteral("OK")};
   AlertPresenterAPI::shared().runModal(about);
 }

@@ -347,9 +347,8 @@ void MainController::showAboutBox() {
   Alert about;
   about.style = Alert::Style::informational;
   about.messageText = QStringLiteral("Korvane-R");
-  about.informativeText =
-      QStringLiteral("Version %1 (build %2)\n\nA focus timer that logs your time slices.")
-          .arg(BundleInfo::versionNumber(), BundleInfo::buildNumber());
+  about.informativeText = QStringLiteral("Version %1\n\nA focus timer that logs your time slices.")
+                              .arg(BundleInfo::versionNumber());
   about.buttons = {QStringLiteral("OK")};
   AlertPresenterAPI::shared().runModal(about);
 }

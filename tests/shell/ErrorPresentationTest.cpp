@@ -83,10 +83,7 @@ TEST(ErrorPresentation, TheExportsFailedWriteAndTheDropboxFolderErrorReachTheMai
     EXPECT_EQ(m.alerts.shown.last().buttons, QStringList{QStringLiteral("OK")});
     EXPECT_EQ(console.lines().filter(kPresented).size(), 3);
   }
-  // Without the main controller the error is still shown.
   EXPECT_FALSE(ErrorPresentation::isInstalled());
-  ErrorPresentation::present({{QStringLiteral("Alone"), {}, {}}, {}});
-  EXPECT_EQ(m.alerts.shown.last().messageText, QStringLiteral("Alone"));
   StandardHooks::removeStatisticsHooks();
   FilePanelPresenter::install(nullptr);
   UserDefaults::standard().remove(QStringLiteral("dropboxLocation"));

@@ -8,6 +8,7 @@
 #include "engine/Clock.h"
 #include "engine/DataModel.h"
 #include "platform/AlertPresenterAPI.h"
+#include "platform/BundleInfo.h"
 #include "platform/DefaultsStorageAPI.h"
 #include "platform/DesktopUrlOpener.h"
 #include "platform/FileBrowserAPI.h"
@@ -122,7 +123,7 @@ void Program::describeServices() {
 void Program::describeApplication() {
   QCoreApplication::setApplicationName(QStringLiteral("Korvane-R"));
   QCoreApplication::setOrganizationName(QStringLiteral("Korvane-R"));
-  QCoreApplication::setApplicationVersion(QStringLiteral(KR_VERSION));
+  QCoreApplication::setApplicationVersion(BundleInfo::versionNumber());
   QGuiApplication::setDesktopFileName(QStringLiteral("korvane-r"));
 }
 

@@ -27,11 +27,7 @@ EffectsServices::EffectsServices(UserDefaults& defaults, BackEnds backEnds, Scri
     fading_ = ownFading_.get();
   }
   ScreenFadingHelper* fading = fading_;
-  sounds_ = std::make_unique<SoundManager>(
-      defaults, backEnds.audio,
-      std::make_unique<SimpleSoundLibraryLoader>(
-          SoundFolders{SoundFolders::defaultOwnSounds(), SoundFolders::defaultSystemSounds()}),
-      std::make_unique<ContinuousSoundCollectionLoader>());
+  sounds_ = std::make_unique<SoundManager>(defaults, backEnds.audio);
   speech_ = std::make_unique<SpeechManager>(defaults, backEnds.speech, sounds_.get());
   visual_ =
       std::make_unique<QNVisualNotification>(backEnds.notifier, std::move(applicationIsActive));

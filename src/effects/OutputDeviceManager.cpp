@@ -3,47 +3,52 @@
 #include "effects/SoundManager.h"
 #include "platform/UserDefaults.h"
 
-#include <QAction>
-#include <QMenu>
+#include <QComboBox>
+#include <QSignalBlocker>
 
 namespace kr {
 
-OutputDeviceManager::OutputDeviceManager(UserDefaults& defaults, SoundManager& sounds,
-                                         QMenu* outputDeviceMenu,
-                                         Preview playStartSoundWithNewSettings, QObject* parent)
-    : QObject(parent), defaults_(defaults), sounds_(sounds), outputDeviceMenu_(outputDeviceMenu),
-      preview_(std::move(playStartSoundWithNewSettings)) {}
-
-QString OutputDeviceManager::uidForMenuItemTitle(const QString& title) const {
-  return sounds_.audioDeviceUIDWithIndex(sounds_.indexOfDeviceWithName(title));
+namespace {
+const QString kDeviceKey = QStringLiteral("soundOutputDevice");
 }
 
-QString OutputDeviceManager::menuItemTitleForUID(const QString& uid) const {
-  return sounds_.audioDeviceNameWithIndex(sounds_.indexOfDeviceWithUID(uid));
+OutputDeviceManager::OutputDeviceManager(UserDefaults& defaults, SoundManager& sounds,
+                                         QComboBox* outputDevicePopUp,
+                                         Preview playStartSoundWithNewSettings, QObject* parent)
+    : QObject(parent), defaults_(defaults), sounds_(sounds), outputDevicePopUp_(outputDevicePopUp),
+      preview_(std::move(playStartSoundWithNewSettings)) {
+  if (outputDevicePopUp_)
+    connect(outputDevicePopUp_, &QComboBox::activated, this, &OutputDeviceManager::changeDevice);
+  connect(&sounds_, &SoundManager::outputDevicesChanged, this, &OutputDeviceManager::awakeFromNib);
 }
 
 void OutputDeviceManager::awakeFromNib() {
-  if (!outputDeviceMenu_)
+  if (!outputDevicePopUp_)
     return;
-  const QString current = menuItemTitleForUID(sounds_.getCurrentSoundOutputDeviceIdentifier());
-  outputDeviceMenu_->clear();
-  for (const QString& name : sounds_.audioDevices()) {
-    QAction* action = outputDeviceMenu_->addAction(name);
-    action->setCheckable(true);
-    action->setChecked(name == current);
-    connect(action, &QAction::triggered, this, [this, name] { changeDevice(name); });
-  }
+  const QSignalBlocker quiet(outputDevicePopUp_);
+  outputDevicePopUp_->clear();
+  outputDevicePopUp_->addItems(sounds_.audioDevices());
+  showStoredDevice();
 }
 
-void OutputDeviceManager::changeDevice(const QString& title) {
-  const QString uid = uidForMenuItemTitle(title);
+void OutputDeviceManager::showStoredDevice() {
+  if (!outputDevicePopUp_)
+    return;
+  const int index = sounds_.indexOfDeviceWithUID(defaults_.string(kDeviceKey));
+  const QSignalBlocker quiet(outputDevicePopUp_);
+  outputDevicePopUp_->setCurrentIndex(index < 0 ? 0 : index);
+}
+
+void OutputDeviceManager::changeDevice(int index) {
+  const QString uid = sounds_.audioDeviceUIDWithIndex(index);
   if (uid.isEmpty())
     return;
-  if (outputDeviceMenu_) {
-    for (QAction* action : outputDeviceMenu_->actions())
-      action->setChecked(action->text() == title);
+  if (outputDevicePopUp_) {
+    const QSignalBlocker quiet(outputDevicePopUp_);
+    outputDevicePopUp_->setCurrentIndex(index);
   }
-  defaults_.setValue(QStringLiteral("soundOutputDevice"), uid);
+  defaults_.setValue(kDeviceKey, uid);
+  defaults_.synchronize();
   if (preview_)
     preview_();
 }

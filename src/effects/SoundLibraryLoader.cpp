@@ -1,5 +1,6 @@
 #include "effects/SoundLibraryLoader.h"
 
+#include "platform/DynamicConfiguration.h"
 #include "platform/QnLog.h"
 
 #include <QCoreApplication>
@@ -83,6 +84,21 @@ QList<SoundEntry> SimpleSoundLibraryLoader::loadSoundLibraryArray() const {
 
 QStringList ContinuousSoundCollectionLoader::loadPrivateNamesArray() const {
   return readNameList(QStringLiteral(":/sounds/ContinuousSoundPrivateNames.json"));
+}
+
+void registerSoundLoaderClasses() {
+  if (!DynamicConfiguration::isRegistered(QStringLiteral("SimpleSoundLibraryLoader"))) {
+    DynamicConfiguration::registerClass<SoundLibraryLoader>(
+        QStringLiteral("SimpleSoundLibraryLoader"), [] {
+          return std::make_unique<SimpleSoundLibraryLoader>(
+              SoundFolders{SoundFolders::defaultOwnSounds(), SoundFolders::defaultSystemSounds()});
+        });
+  }
+  if (!DynamicConfiguration::isRegistered(QStringLiteral("ContinuousSoundCollectionLoader"))) {
+    DynamicConfiguration::registerClass<ContinuousSoundCollectionLoader,
+                                        ContinuousSoundCollectionLoader>(
+        QStringLiteral("ContinuousSoundCollectionLoader"));
+  }
 }
 
 } // namespace kr

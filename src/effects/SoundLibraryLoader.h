@@ -58,6 +58,10 @@ public:
   static bool hushboxDetected() { return false; }
 };
 
+// Registers the loader classes with DynamicConfiguration under their class
+// names, for the sound manager's configuration ("SoundManager") to name them.
+void registerSoundLoaderClasses();
+
 // Reads a JSON array of strings from a resource; empty when it is missing or damaged.
 QStringList readNameList(const QString& resource);
 

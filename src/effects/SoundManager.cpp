@@ -1,6 +1,7 @@
 #include "effects/SoundManager.h"
 
 #include "platform/AudioOutputAPI.h"
+#include "platform/DynamicConfiguration.h"
 #include "platform/QnLog.h"
 #include "platform/UserDefaults.h"
 
@@ -10,6 +11,22 @@ namespace {
 const QString kMute = QStringLiteral("mute");
 const QString kOutputDevice = QStringLiteral("soundOutputDevice");
 } // namespace
+
+namespace {
+
+template <typename Loader> std::unique_ptr<Loader> configuredLoader(const QString& key) {
+  registerSoundLoaderClasses();
+  return DynamicConfiguration::newObjectForKey<Loader>(key, QStringLiteral("SoundManager"));
+}
+
+} // namespace
+
+SoundManager::SoundManager(UserDefaults& defaults, AudioOutputAPI& audio, QObject* parent)
+    : SoundManager(defaults, audio,
+                   configuredLoader<SoundLibraryLoader>(QStringLiteral("SoundLibraryLoader")),
+                   configuredLoader<ContinuousSoundCollectionLoader>(
+                       QStringLiteral("ContinuousSoundsLoader")),
+                   parent) {}
 
 SoundManager::SoundManager(UserDefaults& defaults, AudioOutputAPI& audio,
                            std::unique_ptr<SoundLibraryLoader> libraryLoader,

@@ -25,6 +25,9 @@ public:
   static constexpr const char* kUseSystemDefault = "useSystemDefault";
   static constexpr const char* kUseSystemDefaultName = "Use Default from System Sound Preferences";
 
+  // The loaders are those the "SoundManager" configuration names (keys
+  // "SoundLibraryLoader" and "ContinuousSoundsLoader", see DynamicConfiguration).
+  SoundManager(UserDefaults& defaults, AudioOutputAPI& audio, QObject* parent = nullptr);
   SoundManager(UserDefaults& defaults, AudioOutputAPI& audio,
                std::unique_ptr<SoundLibraryLoader> libraryLoader,
                std::unique_ptr<ContinuousSoundCollectionLoader> continuousLoader,

@@ -86,6 +86,9 @@ LogFileManager::~LogFileManager() {
 
 void LogFileManager::onFileSystemEvent(const FileSystemEvent& event) {
   qn_log(QStringLiteral("FileSystemFlag: ") + FileSystemEvent::flagNames(event.eventFlags));
+  // The folder monitor asks for the reload here rather than sending the
+  // shell's "forceLogRead" action (the engine does not call the shell); the
+  // effect is the same as choosing "Read Log Files Again".
   if (event.isContentChange())
     update();
 }
@@ -93,12 +96,18 @@ void LogFileManager::onFileSystemEvent(const FileSystemEvent& event) {
 void LogFileManager::update() {
   assertGuiThread();
   followLogFolder();
-  if (waitOneSecondTimerWrapper_)
+  // A timer stopped from outside (its clock went away) no longer holds the
+  // next reload back.
+  if (isReloadPending())
     return;
   waitOneSecondTimerWrapper_ = SmartTimerWrapper::wrapTimer(1.0, false, [this](SmartTimerWrapper&) {
     waitOneSecondTimerWrapper_.reset();
     internalAyncUpdate();
   });
+}
+
+bool LogFileManager::isReloadPending() const {
+  return waitOneSecondTimerWrapper_ && waitOneSecondTimerWrapper_->isValid();
 }
 
 void LogFileManager::followLogFolder() {

@@ -58,7 +58,7 @@ public:
   std::shared_ptr<const RawDataSet> currentRawDataSet() const { return currentRawDataSet_; }
 
   FolderContentMonitor& monitor() const { return *monitor_; }
-  bool isReloadPending() const { return static_cast<bool>(waitOneSecondTimerWrapper_); }
+  bool isReloadPending() const;
   int reloadsStarted() const { return reloadsStarted_; }
 
 Q_SIGNALS:

@@ -30,6 +30,9 @@ public:
   virtual void setToolTip(const QString& text) = 0;
   // The menu a right click pops up; not owned, it must outlive the item.
   virtual void setMenu(QMenu* menu) = 0;
+  // Pops that menu up at the mouse, for a click the tray does not take as a
+  // right click.
+  virtual void popUpMenu() = 0;
   // The icon's place on the screen; empty when the tray does not tell.
   virtual QRect geometry() const = 0;
   // A message balloon beside the icon, shown for `seconds` (0: until it is

@@ -19,6 +19,7 @@ public:
   void setImage(const QImage& image) override { images.append(image); }
   void setToolTip(const QString& text) override { toolTip = text; }
   void setMenu(QMenu* newMenu) override { menu = newMenu; }
+  void popUpMenu() override { ++menuPopUps; }
   QRect geometry() const override { return iconGeometry; }
   bool showMessage(const QString& title, const QString& body, double seconds) override {
     if (!available_)
@@ -40,6 +41,7 @@ public:
   QList<Message> messages;
   QRect iconGeometry;
   int shows = 0;
+  int menuPopUps = 0;
 
 private:
   bool available_;

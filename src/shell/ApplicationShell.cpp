@@ -369,8 +369,9 @@ void ApplicationShell::createStatusItem() {
       *statusItem_, *context_.defaults,
       [this](const QString& action) { mainController_->tryToPerform(action); },
       [this](const QString& action) { return mainController_->canPerform(action); });
-  statusItemButtonController_ =
-      std::make_unique<KorvaneStatusItemButtonController>(*appDelegate_, *context_.defaults);
+  statusItemButtonController_ = std::make_unique<KorvaneStatusItemButtonController>(
+      *appDelegate_, *context_.defaults,
+      KorvaneStatusItemButtonController::Environment{{}, {}, context_.keyboardModifiers});
   context_.hooks.setStatusItem = [this](const QString& title, int state) {
     statusItemController_->setStatus(title, state);
   };

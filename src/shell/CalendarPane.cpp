@@ -47,6 +47,7 @@ CalendarPane::CalendarPane(PreferenceControls& controls, FilePanelPresenter& pan
                            CalendarStore* store, QWidget* parent)
     : QWidget(parent), controls_(controls), panels_(panels), store_(store), list_(new QListWidget),
       add_(new QPushButton(QStringLiteral("Add\u2026"))),
+      addFolder_(new QPushButton(QStringLiteral("Add Folder\u2026"))),
       remove_(new QPushButton(QStringLiteral("Remove"))) {
   setObjectName(QStringLiteral("Calendar"));
   // The calendar reader registers the list when it first reads; the pane
@@ -58,9 +59,12 @@ CalendarPane::CalendarPane(PreferenceControls& controls, FilePanelPresenter& pan
   list_->setObjectName(QStringLiteral("calendarFiles"));
   layOutListPane(*this,
                  QStringLiteral("The calendars whose events of the coming hour show beside the "
-                                "timer: iCalendar files (.ics)."),
-                 *list_, *add_, *remove_);
+                                "timer: iCalendar files (.ics), or folders of them."),
+                 *list_, *add_, *remove_, addFolder_);
+  add_->setToolTip(QStringLiteral("Add calendar files"));
+  addFolder_->setToolTip(QStringLiteral("Add a folder: its calendar files are read"));
   connect(add_, &QPushButton::clicked, this, &CalendarPane::addCalendarFiles);
+  connect(addFolder_, &QPushButton::clicked, this, &CalendarPane::addCalendarFolder);
   connect(remove_, &QPushButton::clicked, this, &CalendarPane::removeSelected);
   if (store_)
     connect(store_, &CalendarStore::sourcesRead, this, &CalendarPane::showStoredList);
@@ -120,11 +124,26 @@ void CalendarPane::addCalendarFiles() {
   request.allowsOtherFileTypes = false;
   request.parent = window();
   const std::optional<QStringList> chosen = panels_.openPanelForFiles(request);
-  if (!chosen)
-    return;
+  if (chosen)
+    addPaths(*chosen);
+}
+
+void CalendarPane::addCalendarFolder() {
+  FilePanelRequest request;
+  request.title = QStringLiteral("Add a Folder of Calendars");
+  request.prompt = QStringLiteral("Add");
+  request.startFolder = QDir::homePath();
+  request.choosesFolders = true;
+  request.parent = window();
+  const std::optional<QString> chosen = panels_.openPanel(request);
+  if (chosen)
+    addPaths({*chosen});
+}
+
+void CalendarPane::addPaths(const QStringList& chosen) {
   QStringList paths = storedPaths();
   bool added = false;
-  for (const QString& choice : *chosen) {
+  for (const QString& choice : chosen) {
     const QString path = QDir::cleanPath(choice);
     if (path.isEmpty() || paths.contains(path))
       continue;

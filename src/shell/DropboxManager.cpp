@@ -4,6 +4,7 @@
 #include "engine/LogFileManager.h"
 #include "engine/Logger.h"
 #include "platform/AlertPresenterAPI.h"
+#include "platform/ErrorPresentation.h"
 #include "platform/FileOperations.h"
 #include "platform/FilePanelPresenter.h"
 #include "platform/GenericAlertHelpDelegate.h"
@@ -231,8 +232,9 @@ bool DropboxManager::configureForDropbox() {
   QString error;
   if (!makeFolder(app, &error) || !makeFolder(userLogs, &error) ||
       !makeFolder(systemLogs, &error)) {
-    AlertPresenterAPI::shared().runModal(
-        Alert{error, {}, {QStringLiteral("OK")}, Alert::Style::critical});
+    // The folder's error goes through the program's error presentation.
+    ErrorPresentation::present(
+        {Alert{error, {}, {QStringLiteral("OK")}, Alert::Style::critical}, {}});
     forceLogSystemToUpdate();
     return false;
   }

@@ -26,20 +26,24 @@ KorvaneStatusItemButtonController::KorvaneStatusItemButtonController(AppDelegate
     environment_.applicationIsActive = [] {
       return QGuiApplication::applicationState() == Qt::ApplicationActive;
     };
+  if (!environment_.keyboardModifiers)
+    environment_.keyboardModifiers = [] { return QGuiApplication::queryKeyboardModifiers(); };
 }
 
 void KorvaneStatusItemButtonController::attach(StatusItem& item) {
   item.setClickHandler([this, &item](StatusItem::Click click) {
-    if (click == StatusItem::Click::right)
-      rightButtonDown();
-    else
+    const bool right = click == StatusItem::Click::right;
+    if (!StatusItemClickRules::popsMenu(right, environment_.keyboardModifiers()))
       leftButtonDown(item);
+    else
+      rightButtonDown(right ? nullptr : &item);
   });
 }
 
-void KorvaneStatusItemButtonController::rightButtonDown() {
-  // The tray pops the shared menu up itself.
+void KorvaneStatusItemButtonController::rightButtonDown(StatusItem* popUp) {
   qn_log(QStringLiteral("rightButtonDown"));
+  if (popUp)
+    popUp->popUpMenu();
 }
 
 void KorvaneStatusItemButtonController::leftButtonDown(const StatusItem& item) {

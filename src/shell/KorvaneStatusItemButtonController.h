@@ -24,6 +24,8 @@ public:
   struct Environment {
     std::function<QPoint()> mouseLocation;
     std::function<bool()> applicationIsActive;
+    // The modifier keys held now (a tray's click carries none).
+    std::function<Qt::KeyboardModifiers()> keyboardModifiers;
   };
 
   KorvaneStatusItemButtonController(AppDelegate& appDelegate, UserDefaults& defaults,
@@ -32,7 +34,9 @@ public:
   // Routes the item's clicks here.
   void attach(StatusItem& item);
   void leftButtonDown(const StatusItem& item);
-  void rightButtonDown();
+  // The tray pops the menu up itself on a right click; a left click with
+  // Super held has the item pop it up (popUp).
+  void rightButtonDown(StatusItem* popUp = nullptr);
 
   // The last location handed to the window placement.
   QPointF temporaryHint() const { return temporaryHint_; }

@@ -17,7 +17,7 @@ MailingListManager::MailingListManager(UserDefaults& defaults)
       informativeText_(QStringLiteral(
           "Be the first to hear about exciting new products, updates & discounted upgrades. It "
           "is easy to join our mailing list and just as easy to unsubscribe later.")),
-      subscriptionUrl_(ProductSite::page(QStringLiteral("/support/subscribe.html"))) {
+      subscriptionUrl_(ProductSite::makerPage(QStringLiteral("/support/subscribe.html"))) {
   defaults_.registerDefault(kLaunchCounterKey, 0);
   defaults_.registerDefault(kSuppressedKey, false);
 }

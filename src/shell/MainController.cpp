@@ -8,6 +8,7 @@
 
 #include "engine/StateMachine.h"
 #include "platform/AlertPresenterAPI.h"
+#include "platform/BundleInfo.h"
 #include "platform/FatalError.h"
 #include "platform/QnLog.h"
 #include "platform/TaskManagerBridge.h"
@@ -74,12 +75,15 @@ MainController::MainController(ShellContext& context, StateMachine& stateMachine
 }
 
 MainController::~MainController() {
-  if (sharedController == this)
+  if (sharedController == this) {
     sharedController = nullptr;
+    ErrorPresentation::install(nullptr);
+  }
 }
 
 void MainController::awakeFromNib() {
   setSharedInstance(this);
+  ErrorPresentation::install([this](const PresentedError& error) { willPresentError(error); });
   ShellHooks::call(context_.hooks.createStatusItem);
   context_.record(QStringLiteral("MainController awakeFromNib: shared instance, status item"));
 }
@@ -97,7 +101,7 @@ void MainController::applicationWillFinishLaunching() {
 void MainController::applicationDidFinishLaunching() {
   SandboxHelper::dealWithLaunchFromDiskImage();
   context_.record(QStringLiteral("MainController did finish: launch path"));
-  context_.defaults->setValue(QStringLiteral("version"), QCoreApplication::applicationVersion());
+  context_.defaults->setValue(QStringLiteral("version"), BundleInfo::buildNumber());
   context_.record(QStringLiteral("MainController did finish: version"));
   ShellHooks::call(context_.hooks.registerAllHotKeys);
   context_.record(QStringLiteral("MainController did finish: hot keys"));
@@ -107,6 +111,22 @@ void MainController::applicationDidFinishLaunching() {
   context_.record(QStringLiteral("MainController did finish: mailing list"));
   stateMachine_.start();
   context_.record(QStringLiteral("MainController did finish: state machine started"));
+}
+
+std::optional<PresentedError> MainController::willPresentError(const PresentedError& error) {
+  const bool recovered = !error.recoveryAttempter || error.recoveryAttempter(0);
+  if (recovered) {
+    Alert alert = error.alert;
+    if (alert.buttons.isEmpty())
+      alert.buttons = {QStringLiteral("OK")};
+    AlertPresenterAPI::shared().runModal(alert);
+    didPresentErrorWithRecovery(recovered);
+  }
+  return std::nullopt;
+}
+
+void MainController::didPresentErrorWithRecovery(bool) {
+  qn_log(QStringLiteral("didPresentErrorWithRecovery called!"));
 }
 
 void MainController::applicationDidBecomeActive() {

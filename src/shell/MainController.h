@@ -1,10 +1,12 @@
 #pragma once
 
+#include "platform/ErrorPresentation.h"
 #include "platform/Responder.h"
 
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 namespace kr {
 
@@ -87,6 +89,12 @@ public:
   // Hides the application, only while it is active (the "Hide" of the menus
   // and the pages, and a state that runs in the background).
   void hideApplication();
+
+  // The program's error presentation: an error that offers recovery is first
+  // asked to recover (option 0); it is shown when it offers none or recovered.
+  // Returns no error, so the caller shows nothing further.
+  std::optional<PresentedError> willPresentError(const PresentedError& error);
+  void didPresentErrorWithRecovery(bool didRecover);
 
 protected:
   bool validateAction(const QString& action) const override;

@@ -14,6 +14,7 @@
 #include "engine/StateMachine.h"
 #include "kit/PadTextSettings.h"
 #include "platform/AlertPresenterAPI.h"
+#include "platform/BundleInfo.h"
 #include "platform/FilePanelPresenter.h"
 #include "platform/QnLog.h"
 #include "platform/UrlOpenerAPI.h"
@@ -354,7 +355,7 @@ void MainController::showAboutBox() {
   about.style = Alert::Style::informational;
   about.messageText = QStringLiteral("Korvane-R");
   about.informativeText = QStringLiteral("Version %1\n\nA focus timer that logs your time slices.")
-                              .arg(QStringLiteral(KR_VERSION));
+                              .arg(BundleInfo::versionNumber());
   about.buttons = {QStringLiteral("OK")};
   AlertPresenterAPI::shared().runModal(about);
 }

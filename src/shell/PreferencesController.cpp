@@ -19,10 +19,9 @@
 #include "effects/SpeechManager.h"
 #include "effects/WhiteNoiseMachine.h"
 #include "platform/FilePanelPresenter.h"
-#include "platform/HotKeyBackend.h"
 #include "platform/QnLog.h"
 #include "platform/UserDefaults.h"
-#include "shortcuts/HotKeyCenter.h"
+#include "shortcuts/InputMonitoringHelper.h"
 #include "shortcuts/RecordView.h"
 #include "shortcuts/ShortcutPreferences.h"
 #include "shortcuts/SwiftHotKeyManager.h"
@@ -95,14 +94,7 @@ PreferencesServices PreferencesServices::standard() {
   services.scripts = &ScriptLauncher::sharedScriptLauncher();
   services.calendars = CalendarManager::sharedInstance().calendarEventStore();
   services.padChoosers = PadsPane::Choosers::standard();
-  const HotKeyBackend& backend = HotKeyCenter::shared().backend();
-  services.shortcutsAvailability =
-      backend.isAvailable()
-          ? QStringLiteral("These shortcuts work in every program.")
-          : QStringLiteral("Global shortcuts are not available here: %1. The shortcuts still "
-                           "work in the Korvane-R window.")
-                .arg(backend.notice().isEmpty() ? QStringLiteral("the desktop allows none")
-                                                : backend.notice());
+  services.shortcutsAvailability = InputMonitoringHelper::availabilityText();
   return services;
 }
 
@@ -163,7 +155,7 @@ void PreferencesController::loadWindow() {
   notifications_ = new NotificationsPane(
       *controls_, [this](const QString& soundKey) { return makeSoundPopUp(soundKey); }, help);
   shortcuts_ =
-      new ShortcutsPane(services_.shortcutsAvailability, services_.hotKeys->refusedRoots());
+      new ShortcutsPane(services_.shortcutsAvailability, services_.hotKeys->refusedRoots(), help);
   distractions_ = new DistractionsPane(*controls_, [this] { addApplicationToExclusionList(); });
   sounds_ = new SoundsPane(
       *controls_, *services_.sounds, makeSoundPopUp(QStringLiteral("standaloneSound")),

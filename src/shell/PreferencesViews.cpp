@@ -135,7 +135,7 @@ void PreferencesPanePullDownButton::paintEvent(QPaintEvent* event) {
 }
 
 void layOutListPane(QWidget& pane, const QString& intro, QListWidget& list, QPushButton& add,
-                    QPushButton& remove) {
+                    QPushButton& remove, QPushButton* addMore) {
   auto* text = new QLabel(intro);
   text->setWordWrap(true);
   list.setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -151,6 +151,8 @@ void layOutListPane(QWidget& pane, const QString& intro, QListWidget& list, QPus
 
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(&add);
+  if (addMore)
+    buttons->addWidget(addMore);
   buttons->addWidget(&remove);
   buttons->addStretch(1);
 

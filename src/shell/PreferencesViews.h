@@ -16,10 +16,10 @@ namespace kr {
 void paintPreferencesPanel(QPainter& painter, const QRect& bounds);
 
 // Lays out a pane that edits a list: the intro text above the list in its
-// bordered frame, Add and Remove below; Remove is enabled while something is
-// selected.
+// bordered frame, Add (and a second add button, where given) and Remove
+// below; Remove is enabled while something is selected.
 void layOutListPane(QWidget& pane, const QString& intro, QListWidget& list, QPushButton& add,
-                    QPushButton& remove);
+                    QPushButton& remove, QPushButton* addMore = nullptr);
 
 // A stack of pages without tabs on the grey panel.
 class PreferencesTablessTabView final : public QStackedWidget {

@@ -7,13 +7,12 @@ namespace kr {
 
 // The maker's web site and the product's pages on it.
 struct ProductSite {
-  // The maker's site: contact, manual, the phone version.
+  // The maker's site: contact, manual, the phone version, the mailing list.
   static QString makerAddress() { return QStringLiteral("https://korvaner.io"); }
-  // The product's own pages: the mailing list.
+  // The product's own pages.
   static QString address() { return QStringLiteral("https://korvaner.io/Korvane-R/"); }
   // `path` begins with "/": "/contact.html" is the maker's contact page.
   static QUrl makerPage(const QString& path) { return join(makerAddress(), path); }
-  static QUrl page(const QString& path) { return join(address(), path); }
 
 private:
   static QUrl join(QString base, const QString& path) {

@@ -3,6 +3,7 @@
 #include "shell/ShellHooks.h"
 
 #include <QStringList>
+#include <Qt>
 
 #include <functional>
 #include <memory>
@@ -31,6 +32,8 @@ struct ShellContext {
   ScreenFadingHelper* screenFading = nullptr;
   // Whether the application is the active one; the desktop's answer when unset.
   std::function<bool()> applicationIsActive;
+  // The modifier keys held now; the desktop's answer when unset.
+  std::function<Qt::KeyboardModifiers()> keyboardModifiers;
   // Ends the event loop (QApplication::quit in the application).
   std::function<void()> quitApplication;
   // The steps of start-up and shutdown, in the order they ran.

@@ -4,7 +4,9 @@
 #include "shortcuts/RecordView.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace kr {
@@ -24,11 +26,16 @@ const QStringList ShortcutsPane::kLabels = {
 };
 
 ShortcutsPane::ShortcutsPane(const QString& availability, const QStringList& refusedRoots,
-                             QWidget* parent)
-    : QWidget(parent), availability_(new QLabel(availability)) {
+                             HelpOpener help, QWidget* parent)
+    : QWidget(parent), availability_(new QLabel(availability)), helpOpener_(std::move(help)),
+      help_(new QPushButton(QStringLiteral("?"))) {
   setObjectName(QStringLiteral("Shortcuts"));
   availability_->setWordWrap(true);
   availability_->setObjectName(QStringLiteral("shortcutsAvailability"));
+  help_->setFixedWidth(28);
+  help_->setToolTip(QStringLiteral("What works on X11, XWayland and Wayland"));
+  help_->setEnabled(static_cast<bool>(helpOpener_));
+  connect(help_, &QPushButton::clicked, this, &ShortcutsPane::showInputMonitoringHelp);
 
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(12);
@@ -61,12 +68,20 @@ ShortcutsPane::ShortcutsPane(const QString& availability, const QStringList& ref
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(20, 16, 20, 16);
-  layout->addWidget(availability_);
+  auto* top = new QHBoxLayout;
+  top->addWidget(availability_, 1);
+  top->addWidget(help_, 0, Qt::AlignTop);
+  layout->addLayout(top);
   layout->addSpacing(8);
   layout->addLayout(grid);
   layout->addSpacing(8);
   layout->addWidget(hint);
   layout->addStretch(1);
+}
+
+void ShortcutsPane::showInputMonitoringHelp() {
+  if (helpOpener_)
+    helpOpener_(QStringLiteral("input_monitoring.html"));
 }
 
 RecordView* ShortcutsPane::recordView(const QString& root) const {

@@ -2,7 +2,7 @@
 
 #include "shell/PreferenceControls.h"
 
-#include "effects/SoundManager.h"
+#include "effects/OutputDeviceManager.h"
 #include "platform/UserDefaults.h"
 
 #include <QCheckBox>
@@ -12,7 +12,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
 
@@ -30,8 +29,9 @@ StandAloneNoiseMachine* SoundsPane::backgroundPlayer() { return installedPlayer;
 SoundsPane::SoundsPane(PreferenceControls& controls, SoundManager& sounds,
                        QComboBox* backgroundSoundPopUp, std::function<void()> previewStartSound,
                        HelpOpener help, bool backgroundPlayer, QWidget* parent)
-    : QWidget(parent), controls_(controls), sounds_(sounds),
-      previewStartSound_(std::move(previewStartSound)), devices_(new QComboBox),
+    : QWidget(parent), controls_(controls), devices_(new QComboBox),
+      deviceManager_(new OutputDeviceManager(controls.defaults(), sounds, devices_,
+                                             std::move(previewStartSound), this)),
       mute_(controls.check(QStringLiteral("Mute all sounds"), QStringLiteral("mute"))),
       backgroundOn_(controls.check(QStringLiteral("Play a background sound"),
                                    QStringLiteral("standaloneSoundOn"))),
@@ -41,8 +41,6 @@ SoundsPane::SoundsPane(PreferenceControls& controls, SoundManager& sounds,
   setObjectName(QStringLiteral("Sounds"));
   devices_->setObjectName(kDeviceKey);
   devices_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-  connect(devices_, &QComboBox::activated, this, &SoundsPane::changeSoundOutputDevice);
-  connect(&sounds, &SoundManager::outputDevicesChanged, this, &SoundsPane::fillDevices);
 
   auto* form = new QFormLayout;
   form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
@@ -91,33 +89,8 @@ SoundsPane::SoundsPane(PreferenceControls& controls, SoundManager& sounds,
   layout->addWidget(background);
   layout->addStretch(1);
 
-  fillDevices();
-  controls.follow(kDeviceKey, devices_, [this] { showStoredDevice(); });
-}
-
-void SoundsPane::fillDevices() {
-  const QSignalBlocker quiet(devices_);
-  devices_->clear();
-  devices_->addItems(sounds_.audioDevices());
-  showStoredDevice();
-}
-
-void SoundsPane::showStoredDevice() {
-  // The items follow the device list one to one, so two devices of one name
-  // stay apart.
-  const int index = sounds_.indexOfDeviceWithUID(controls_.defaults().string(kDeviceKey));
-  const QSignalBlocker quiet(devices_);
-  devices_->setCurrentIndex(index < 0 ? 0 : index);
-}
-
-void SoundsPane::changeSoundOutputDevice(int index) {
-  const QString uid = sounds_.audioDeviceUIDWithIndex(index);
-  if (uid.isEmpty())
-    return;
-  controls_.defaults().setValue(kDeviceKey, uid);
-  controls_.defaults().synchronize();
-  if (previewStartSound_)
-    previewStartSound_();
+  deviceManager_->awakeFromNib();
+  controls.follow(kDeviceKey, devices_, [this] { deviceManager_->showStoredDevice(); });
 }
 
 } // namespace kr

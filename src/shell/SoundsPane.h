@@ -11,6 +11,7 @@ class QSlider;
 
 namespace kr {
 
+class OutputDeviceManager;
 class PreferenceControls;
 class SoundManager;
 class StandAloneNoiseMachine;
@@ -36,14 +37,9 @@ public:
   static void setBackgroundPlayer(StandAloneNoiseMachine* player);
   static StandAloneNoiseMachine* backgroundPlayer();
 
-  // Stores the id of the device at the pop-up's index, then plays the start
-  // sound on it.
-  void changeSoundOutputDevice(int index);
-  // Selects the stored device, the first entry (the system default) for an
-  // id not listed.
-  void showStoredDevice();
-
   QComboBox* devicePopUp() const { return devices_; }
+  // The device list behind the pop-up.
+  OutputDeviceManager* outputDeviceManager() const { return deviceManager_; }
   QCheckBox* muteBox() const { return mute_; }
   QCheckBox* backgroundSoundBox() const { return backgroundOn_; }
   QComboBox* backgroundSoundPopUp() const { return backgroundSound_; }
@@ -51,12 +47,9 @@ public:
   QPushButton* helpButton() const { return help_; }
 
 private:
-  void fillDevices();
-
   PreferenceControls& controls_;
-  SoundManager& sounds_;
-  std::function<void()> previewStartSound_;
   QComboBox* devices_;
+  OutputDeviceManager* deviceManager_;
   QCheckBox* mute_;
   QCheckBox* backgroundOn_;
   QComboBox* backgroundSound_;

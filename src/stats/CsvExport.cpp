@@ -2,7 +2,7 @@
 
 #include "engine/FullDataSet.h"
 #include "engine/Logger.h"
-#include "platform/AlertPresenterAPI.h"
+#include "platform/ErrorPresentation.h"
 #include "platform/QnLog.h"
 #include "stats/StatisticsManager.h"
 
@@ -98,10 +98,11 @@ bool StatisticsManager::exportCSVTo(const QString& path) {
   const bool written = csvexport::writeFile(path, csv, &error);
   if (!written) {
     qn_log(QStringLiteral("Error exporting to %1: %2").arg(path, error));
-    AlertPresenterAPI::shared().runModal(
-        {QStringLiteral("The log could not be exported."),
-         QStringLiteral("\"%1\" could not be written: %2.").arg(path, error),
-         {QStringLiteral("OK")}});
+    ErrorPresentation::present(
+        {{QStringLiteral("The log could not be exported."),
+          QStringLiteral("\"%1\" could not be written: %2.").arg(path, error),
+          {QStringLiteral("OK")}},
+         {}});
   }
   qn_log(QStringLiteral("exportCSVTo [end]"));
   return written;

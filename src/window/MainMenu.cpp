@@ -28,6 +28,8 @@ MainMenu::MainMenu(SendAction send, CanPerform canPerform)
 
   QMenu* file = menu_->addMenu(QStringLiteral("File"));
   addItem(file, QStringLiteral("Export Logs in CSV Format\u2026"), QStringLiteral("exportAsCSV"));
+  file->addSeparator();
+  addItem(file, QStringLiteral("Show Log Folder"), QStringLiteral("revealUserLogFolder"));
 
   QMenu* edit = menu_->addMenu(QStringLiteral("Edit"));
   addItem(edit, QStringLiteral("Undo"), QStringLiteral("undo"), QKeySequence::Undo);
@@ -144,6 +146,7 @@ QMenu* MainMenu::addDebugMenu() {
                  QStringLiteral("logCurrentResponderChainUpFromFirstResponderOfWindow"));
   addHandledItem(debugMenu_, QStringLiteral("Log Key Loop"), QStringLiteral("logKeyLoopForView"));
   debugMenu_->addSeparator();
+  addItem(debugMenu_, QStringLiteral("Read Log Files Again"), QStringLiteral("forceLogRead"));
   addItem(debugMenu_, QStringLiteral("Set Remaining Time to 15 Seconds"),
           QStringLiteral("setRemainingSecondsTo15"));
   connect(debugMenu_, &QMenu::aboutToShow, this, &MainMenu::validate);

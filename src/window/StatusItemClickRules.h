@@ -1,5 +1,7 @@
 #pragma once
 
+#include <Qt>
+
 namespace kr {
 
 // What a left click on the status item does with the main window.
@@ -25,6 +27,13 @@ public:
   };
 
   static Outcome decide(const Situation& situation);
+
+  // Whether a click pops the shared menu up instead: a right click, or a
+  // left click with the control modifier held (Super here, as in the stored
+  // shortcuts).
+  static bool popsMenu(bool rightButton, Qt::KeyboardModifiers modifiers) {
+    return rightButton || modifiers.testFlag(Qt::MetaModifier);
+  }
 };
 
 } // namespace kr

@@ -58,7 +58,9 @@ TEST(IntegrationsProgram, TheHelpMenuOpensTheMakersPagesAndThereIsNoDebugMenu) {
       {QStringLiteral("Korvane-R for iPhone"),
        QStringLiteral("https://korvaner.io/iphone/Korvane-R/mac.html")},
       {QStringLiteral("Join the Mailing List\u2026"),
-       QStringLiteral("https://korvaner.io/Korvane-R/support/subscribe.html")}};
+       QStringLiteral("https://korvaner.io/support/subscribe.html")},
+      {QStringLiteral("Contact the Developer"),
+       QStringLiteral("https://korvaner.io/contact.html")}};
   for (const auto& [title, address] : items) {
     QAction* item = nullptr;
     for (QAction* candidate : help->actions()) {

@@ -2,8 +2,7 @@
 
 #include "SoundFixture.h"
 
-#include <QAction>
-#include <QMenu>
+#include <QComboBox>
 
 #include <gtest/gtest.h>
 
@@ -13,22 +12,22 @@ class OutputDeviceManagerTest : public ::testing::Test, protected kr::test::Soun
 protected:
   QStringList items() {
     QStringList out;
-    for (QAction* a : menu.actions())
-      out << (a->isChecked() ? QStringLiteral("*") : QString()) + a->text();
+    for (int i = 0; i < popUp.count(); ++i)
+      out << (i == popUp.currentIndex() ? QStringLiteral("*") : QString()) + popUp.itemText(i);
     return out;
   }
 
   std::unique_ptr<kr::SoundManager> sounds = makeManager();
-  QMenu menu;
+  QComboBox popUp;
   int previews = 0;
-  kr::OutputDeviceManager manager{*defaults, *sounds, &menu, [this] {
+  kr::OutputDeviceManager manager{*defaults, *sounds, &popUp, [this] {
                                     ++previews;
                                     sounds->playSampleWithPrivateName(
                                         defaults->string(QStringLiteral("startSound")), 1.0f);
                                   }};
 };
 
-TEST_F(OutputDeviceManagerTest, TheMenuListsTheDefaultFirstAndChecksTheStoredDevice) {
+TEST_F(OutputDeviceManagerTest, TheListShowsTheDefaultFirstAndSelectsTheStoredDevice) {
   defaults->setValue(QStringLiteral("soundOutputDevice"), QStringLiteral("alsa_output.pci"));
   manager.awakeFromNib();
   EXPECT_EQ(items(),
@@ -39,7 +38,7 @@ TEST_F(OutputDeviceManagerTest, TheMenuListsTheDefaultFirstAndChecksTheStoredDev
 TEST_F(OutputDeviceManagerTest, ChoosingADeviceStoresItsIdAndPlaysTheStartSoundThere) {
   manager.awakeFromNib();
   EXPECT_EQ(items().first(), QStringLiteral("*Use Default from System Sound Preferences"));
-  menu.actions().at(1)->trigger();
+  Q_EMIT popUp.activated(1);
   EXPECT_EQ(defaults->string(QStringLiteral("soundOutputDevice")),
             QStringLiteral("alsa_output.usb"));
   EXPECT_EQ(items(),
@@ -51,15 +50,15 @@ TEST_F(OutputDeviceManagerTest, ChoosingADeviceStoresItsIdAndPlaysTheStartSoundT
   EXPECT_TRUE(audio.oneShots[0].filePath.endsWith(QStringLiteral("/sosumi.wav")));
 }
 
-TEST_F(OutputDeviceManagerTest, WithoutDevicesTheMenuHasTheOneDefaultItem) {
+TEST_F(OutputDeviceManagerTest, WithoutDevicesTheListHasTheOneDefaultItem) {
   audio.devices.clear();
   auto bare = makeManager();
-  QMenu single;
+  QComboBox single;
   kr::OutputDeviceManager m(*defaults, *bare, &single, {});
   m.awakeFromNib();
-  ASSERT_EQ(single.actions().size(), 1);
-  EXPECT_TRUE(single.actions().first()->isChecked());
-  m.changeDevice(QStringLiteral("Unknown Device"));
+  ASSERT_EQ(single.count(), 1);
+  EXPECT_EQ(single.currentIndex(), 0);
+  m.changeDevice(5); // off the list
   EXPECT_EQ(defaults->string(QStringLiteral("soundOutputDevice")),
             QStringLiteral("useSystemDefault"));
 }

@@ -1,10 +1,25 @@
 #include "SoundFixture.h"
 
+#include "platform/DynamicConfiguration.h"
+
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
 namespace {
+
+// Loaders of the test's own, for a configuration that names them.
+class OneSoundLoader : public kr::SoundLibraryLoader {
+public:
+  QList<kr::SoundEntry> loadSoundLibraryArray() const override {
+    return {{QStringLiteral("Gong"), QStringLiteral("gong"), QStringLiteral("gong"),
+             QStringLiteral("/elsewhere/gong.wav")}};
+  }
+};
+class OneContinuousLoader : public kr::ContinuousSoundCollectionLoader {
+public:
+  QStringList loadPrivateNamesArray() const override { return {QStringLiteral("gong")}; }
+};
 
 class SoundManagerTest : public ::testing::Test, protected kr::test::SoundFixture {
 protected:
@@ -36,6 +51,34 @@ TEST_F(SoundManagerTest, ListsOfferOurSoundsAndTheInstalledSystemSounds) {
   EXPECT_EQ(sounds->getFilePathFromPrivateName(QStringLiteral("bell")),
             theme.path() + QStringLiteral("/bell.oga"));
   EXPECT_FALSE(sounds->hasSound(QStringLiteral("complete"))); // not installed
+}
+
+TEST_F(SoundManagerTest, MakesItsLoadersOfTheClassesItsConfigurationNames) {
+  using kr::DynamicConfiguration;
+  // As built: the program's library and continuous sounds.
+  kr::SoundManager built(*defaults, audio);
+  EXPECT_TRUE(built.hasSound(QStringLiteral("sosumi")));
+  EXPECT_EQ(built.continuousSoundsPrivateNames(), sounds->continuousSoundsPrivateNames());
+
+  // A configuration that names other classes: those load.
+  QTemporaryDir folder(kr::test::temporaryHome() + QStringLiteral("/config-XXXXXX"));
+  QFile file(folder.path() + QStringLiteral("/SoundManager.json"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(R"({"SoundLibraryLoader": "OneSoundLoader",
+                 "ContinuousSoundsLoader": "OneContinuousLoader"})");
+  file.close();
+  DynamicConfiguration::registerClass<kr::SoundLibraryLoader, OneSoundLoader>(
+      QStringLiteral("OneSoundLoader"));
+  DynamicConfiguration::registerClass<kr::ContinuousSoundCollectionLoader, OneContinuousLoader>(
+      QStringLiteral("OneContinuousLoader"));
+  const QString before = DynamicConfiguration::propertyListFolder();
+  DynamicConfiguration::setPropertyListFolder(folder.path());
+  kr::SoundManager other(*defaults, audio);
+  DynamicConfiguration::setPropertyListFolder(before);
+  EXPECT_FALSE(other.hasSound(QStringLiteral("sosumi")));
+  EXPECT_EQ(other.getFilePathFromPrivateName(QStringLiteral("gong")),
+            QStringLiteral("/elsewhere/gong.wav"));
+  EXPECT_EQ(other.continuousSoundsLabels(), QStringList{QStringLiteral("Gong")});
 }
 
 TEST_F(SoundManagerTest, EventSoundsRespectMuteWhilePreviewsDoNot) {

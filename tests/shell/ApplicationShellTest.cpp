@@ -6,9 +6,11 @@
 #include "engine/Clock.h"
 #include "engine/StateMachine.h"
 #include "kit/Wall.h"
+#include "platform/BundleInfo.h"
 #include "platform/DefaultsStorageAPI.h"
 #include "platform/TestActivityMonitor.h"
 #include "platform/TestAlertPresenter.h"
+#include "platform/TestUrlOpener.h"
 #include "platform/UserDefaults.h"
 #include "states/AppDelegateAPI.h"
 #include "states/DefineTimeSliceState.h"
@@ -20,6 +22,7 @@
 #include "window/MainWindow.h"
 #include "window/MainWindowController.h"
 #include "window/MenuItemManager.h"
+#include "window/MenuPlaceHolderHelper.h"
 
 #include <gtest/gtest.h>
 
@@ -133,6 +136,20 @@ TEST(ApplicationShell, FirstLaunchRunsTheStepsInOrderAndStartsOnWelcome) {
   EXPECT_NE(shell.appDelegate().menuItemManager()->menuItemGroups().constFind(
                 QStringLiteral("developer contact")),
             shell.appDelegate().menuItemManager()->menuItemGroups().constEnd());
+  // The placeholder registry makes a fresh contact item that sends the same
+  // action through the URL opener (no menu puts it anywhere yet).
+  TestUrlOpener opener;
+  ScopedUrlOpener installed(opener);
+  const std::unique_ptr<QAction> made = MenuPlaceHolderHelper::shared().makeItem(
+      QStringLiteral("CommonsHuskFacade.MenuItemPlaceHolderKeys.contactTheDeveloper"));
+  ASSERT_TRUE(made);
+  EXPECT_NE(made.get(), items[5]);
+  EXPECT_EQ(made->text(), QStringLiteral("Contact the Developer"));
+  made->trigger();
+  items[5]->trigger();
+  EXPECT_EQ(opener.opened,
+            QList<QUrl>(2, QUrl(QStringLiteral("https://korvaner.io/contact.html"))));
+  EXPECT_FALSE(MenuPlaceHolderHelper::shared().makeItem(QStringLiteral("unknown")));
 }
 
 TEST(ApplicationShell, LaterLaunchStartsOnDefineWithoutFirstLaunchSteps) {
@@ -149,8 +166,8 @@ TEST(ApplicationShell, LaterLaunchStartsOnDefineWithoutFirstLaunchSteps) {
             &second.stateLinkingHelper().defineTimeSliceState());
   EXPECT_TRUE(m.hooksCalled.isEmpty());
   EXPECT_EQ(m.storage.getInteger(QStringLiteral("launchManagerLaunchCounter")), 2);
-  EXPECT_EQ(UserDefaults::standard().string(QStringLiteral("version")),
-            QCoreApplication::applicationVersion());
+  // The build number, not the version, as each launch stores it.
+  EXPECT_EQ(UserDefaults::standard().string(QStringLiteral("version")), BundleInfo::buildNumber());
 }
 
 TEST(ApplicationShell, ActivationRunsTheDelegatesListsAndThePagesReachTheDelegate) {

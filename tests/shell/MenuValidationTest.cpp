@@ -6,8 +6,11 @@
 
 #include "effects/EffectsServices.h"
 #include "effects/StandAloneNoiseMachine.h"
+#include "engine/LogFileManager.h"
 #include "engine/StateMachine.h"
 #include "platform/AlertPresenterAPI.h"
+#include "platform/FileBrowserAPI.h"
+#include "platform/QnLog.h"
 #include "platform/TestAudioOutput.h"
 #include "platform/TestStatusItem.h"
 #include "platform/TestUrlOpener.h"
@@ -20,6 +23,7 @@
 #include "window/StatusItemController.h"
 
 #include "LaunchedMachine.h"
+#include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -49,6 +53,7 @@ struct World : test::LaunchedMachine {
   ShellContext context() {
     ShellContext c = LaunchedMachine::context();
     c.applicationIsActive = [this] { return active; };
+    c.keyboardModifiers = [this] { return modifiers; };
     c.makeStatusItem = [this] {
       auto item = std::make_unique<TestStatusItem>();
       tray = item.get();
@@ -59,11 +64,18 @@ struct World : test::LaunchedMachine {
   }
 
   bool active = true;
+  Qt::KeyboardModifiers modifiers = Qt::NoModifier;
   int quits = 0;
   TestStatusItem* tray = nullptr;
   TestAudioOutput audio;
   TestUrlOpener opener;
   ScopedUrlOpener installedOpener{opener};
+  struct InstalledBrowser {
+    explicit InstalledBrowser(FileBrowserAPI& browser) { FileBrowserAPI::install(&browser); }
+    ~InstalledBrowser() { FileBrowserAPI::install(nullptr); }
+  };
+  TestFileBrowser browser;
+  InstalledBrowser installedBrowser{browser};
 };
 
 struct Launched {
@@ -168,7 +180,7 @@ void openMenus(ApplicationShell& shell) {
 // What a user could tell apart before and after choosing an item.
 using Fingerprint =
     std::tuple<const void*, bool, bool, bool, bool, int, std::size_t, int, QString, int, int,
-               QString, bool, QString, qsizetype, QString, QString, qsizetype>;
+               QString, bool, QString, qsizetype, QString, QString, qsizetype, qsizetype>;
 
 // The pads shown beside the page.
 QString shownPads() {
@@ -229,7 +241,8 @@ Fingerprint fingerprint(ApplicationShell& shell, World& world) {
           world.audio.loopLog->calls.size(),
           shownPads(),
           formats,
-          world.opener.opened.size()};
+          world.opener.opened.size(),
+          world.browser.requests.size()};
 }
 
 // "Title" for an item of a state or of the sound list, "Title action" for an
@@ -252,6 +265,8 @@ const QStringList kStateless = {QStringLiteral("orderFrontStandardAboutPanel"),
                                 QStringLiteral("previousSound"),
                                 QStringLiteral("arrangeInFront"),
                                 QStringLiteral("bringToFront"),
+                                QStringLiteral("revealUserLogFolder"),
+                                QStringLiteral("showContactLink"),
                                 QStringLiteral("Clock"),
                                 QStringLiteral("Noise")};
 
@@ -469,4 +484,70 @@ TEST(MenuValidation, ShortcutsAreValidatedWhenTheirKeyIsPressed) {
   world.active = true;
   QTest::keyClick(&window, Qt::Key_H, Qt::ControlModifier);
   EXPECT_TRUE(shell.appDelegate().isHidden());
+}
+
+TEST(MenuValidation, ASuperClickOnTheTrayPopsTheMenuUpAndLeavesTheWindowAlone) {
+  Defaults defaults;
+  World world;
+  Launched launched(world);
+  ApplicationShell& shell = launched.shell;
+  ASSERT_TRUE(world.tray);
+  MainWindow& window = *shell.appDelegate().mainWindow();
+  const QPoint place = window.pos();
+  const bool hidden = shell.appDelegate().isHidden();
+  const bool logging = QnLog::isOn();
+  QnLog::setOn(true);
+  test::ConsoleCapture console;
+  world.modifiers = Qt::MetaModifier;
+  world.tray->click(StatusItem::Click::left);
+  EXPECT_EQ(world.tray->menuPopUps, 1);
+  EXPECT_EQ(shell.appDelegate().isHidden(), hidden);
+  EXPECT_EQ(window.pos(), place);
+  // The tray pops the menu up itself on a right click.
+  world.tray->click(StatusItem::Click::right);
+  EXPECT_EQ(world.tray->menuPopUps, 1);
+  EXPECT_EQ(shell.appDelegate().isHidden(), hidden);
+  EXPECT_EQ(console.lines().filter(QStringLiteral("rightButtonDown")).size(), 2);
+  EXPECT_FALSE(console.contains(QStringLiteral("leftButtonDown")));
+  // A plain left click takes the window rules, no menu.
+  world.modifiers = Qt::NoModifier;
+  world.tray->click(StatusItem::Click::left);
+  EXPECT_EQ(world.tray->menuPopUps, 1);
+  EXPECT_TRUE(console.contains(QStringLiteral("KorvaneStatusItemButtonController leftButtonDown")));
+  QnLog::setOn(logging);
+}
+
+// The log items in every state: "Show Log Folder" (File menu) shows the folder,
+// "Read Log Files Again" (Debug menu) asks for the reload that runs a second
+// later.
+TEST(MenuValidation, TheLogItemsSendTheirActionsInEveryState) {
+  Defaults defaults;
+  const StoredSettings settings;
+  for (const auto& [name, path] : kStates) {
+    SCOPED_TRACE(name);
+    settings.restore();
+    UserDefaults::standard().setValue(QStringLiteral("debug_menu"), true);
+    World world;
+    Launched launched(world);
+    reach(launched.shell, path);
+    openMenus(launched.shell);
+    MainMenu& menu = launched.shell.mainMenu();
+    QAction* show = menu.itemSending(QStringLiteral("revealUserLogFolder"));
+    QAction* read = menu.itemSending(QStringLiteral("forceLogRead"));
+    ASSERT_TRUE(show && read);
+    EXPECT_EQ(show->text(), QStringLiteral("Show Log Folder"));
+    EXPECT_EQ(read->text(), QStringLiteral("Read Log Files Again"));
+    ASSERT_TRUE(show->isEnabled() && read->isEnabled());
+    show->trigger();
+    ASSERT_EQ(world.browser.requests.size(), 1);
+    EXPECT_TRUE(world.browser.requests.first().startsWith(QStringLiteral("reveal ")));
+    LogFileManager& logs = LogFileManager::sharedInstance();
+    world.clock.advance(2.0); // whatever the launch asked for has run
+    ASSERT_FALSE(logs.isReloadPending());
+    read->trigger();
+    EXPECT_TRUE(logs.isReloadPending());
+    world.clock.advance(2.0);
+    EXPECT_FALSE(logs.isReloadPending());
+  }
+  UserDefaults::standard().remove(QStringLiteral("debug_menu"));
 }

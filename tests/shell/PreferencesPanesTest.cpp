@@ -11,6 +11,8 @@
 
 #include "support/TestEnvironment.h"
 
+#include "effects/OutputDeviceManager.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -146,6 +148,16 @@ TEST_F(PreferencesPanes, CalendarFilesAreAddedOnceRemovedAndShownWithWhatTheStor
     defaults().setValue("calendarFiles", work);
     ASSERT_EQ(pane->list()->count(), 1);
     EXPECT_EQ(pane->list()->item(0)->data(Qt::UserRole).toString(), work);
+
+    // A folder of calendars, once; a cancelled folder panel adds nothing.
+    panels.answer = dir + "/";
+    pane->addFolderButton()->click();
+    EXPECT_TRUE(panels.openRequests.last().choosesFolders);
+    EXPECT_EQ(defaults().object("calendarFiles").toStringList(), (QStringList{work, dir}));
+    pane->addFolderButton()->click();
+    panels.answer.reset();
+    pane->addFolderButton()->click();
+    EXPECT_EQ(pane->list()->count(), 2);
   });
 }
 
@@ -213,6 +225,13 @@ TEST_F(PreferencesPanes, DevicesOfOneNameAreChosenByPlaceAndAnUnknownIdShowsTheS
     Q_EMIT popUp->activated(1);
     EXPECT_EQ(defaults().string("soundOutputDevice"), QStringLiteral("usb-1"));
     EXPECT_EQ(fixture.audio.oneShots.back().deviceId, QStringLiteral("usb-1"));
+
+    // The pane's pop-up is the program's one device list.
+    c.soundsPane()->outputDeviceManager()->changeDevice(2);
+    EXPECT_EQ(popUp->currentIndex(), 2);
+    EXPECT_EQ(defaults().string("soundOutputDevice"), QStringLiteral("usb-2"));
+    defaults().setValue("soundOutputDevice", QStringLiteral("usb-1"));
+    EXPECT_EQ(popUp->currentIndex(), 1);
 
     // Changed elsewhere, and a device unplugged meanwhile.
     defaults().setValue("soundOutputDevice", QStringLiteral("usb-2"));

@@ -16,6 +16,7 @@
 #include "shell/PreferencesViews.h"
 #include "shell/ShortcutsPane.h"
 #include "shortcuts/HotKeyCenter.h"
+#include "shortcuts/InputMonitoringHelper.h"
 #include "shortcuts/RecordView.h"
 #include "shortcuts/SwiftHotKeyManager.h"
 
@@ -285,7 +286,24 @@ TEST_F(PreferencesWindow, ShortcutsPaneSaysWhatTheDesktopAllowsAndWhichKeysAreHe
               QStringLiteral("In use by another program"));
     for (const QString& root : PreferencesController::kShortcutRoots)
       EXPECT_TRUE(pane.recordView(root)) << qPrintable(root);
+    EXPECT_FALSE(pane.helpButton()->isEnabled()) << "no help opener";
   });
+  // The line comes from the input-monitoring answer of the installed centre.
+  HotKeyCenter::install(&center);
+  EXPECT_TRUE(InputMonitoringHelper::inputMonitoringAvailable());
+  EXPECT_EQ(InputMonitoringHelper::availabilityText(),
+            QStringLiteral("These shortcuts work in every program."));
+  backend.available = false;
+  EXPECT_FALSE(InputMonitoringHelper::inputMonitoringAvailable());
+  EXPECT_EQ(InputMonitoringHelper::availabilityText(),
+            QStringLiteral("unavailable The shortcuts still work in the Korvane-R window."));
+  HotKeyCenter::install(nullptr);
+  // The help button explains what works on X11, XWayland and Wayland.
+  QStringList pages;
+  PreferencesController::setHelpPageOpener([&](const QString& page) { pages << page; });
+  runWith([&](PreferencesController& c) { c.shortcutsPane()->helpButton()->click(); });
+  PreferencesController::setHelpPageOpener({});
+  EXPECT_EQ(pages, QStringList{QStringLiteral("input_monitoring.html")});
 }
 
 TEST_F(PreferencesWindow, ARunningContinuousSoundStopsWhileOpenAndResumesAfter) {

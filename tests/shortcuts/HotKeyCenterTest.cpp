@@ -146,5 +146,37 @@ TEST_F(Fixture, AnActionOfAHotKeyGoneMeanwhileIsSkipped) {
   EXPECT_TRUE(fired.isEmpty());
 }
 
+// A target of the target form: records the hot keys it was sent.
+class Receiver : public QObject {
+  Q_OBJECT
+public:
+  Q_INVOKABLE void nowHotKey(kr::HotKey* hotKey) { received.append(hotKey->identifier()); }
+  QStringList received;
+};
+
+TEST_F(Fixture, TheTargetFormSendsTheActionThroughItsQueueOnlyToATargetThatHasIt) {
+  auto receiver = std::make_shared<Receiver>();
+  const SwiftKeyCombo combo = *SwiftKeyCombo::withCarbonModifiers(45, 2304);
+  auto later = HotKey::make("now", combo, receiver, "nowHotKey", HotKey::ActionQueue::main);
+  ASSERT_TRUE(center.registerHotKey(later));
+  receiver.reset(); // the hot key holds its target
+  backend.press(57, kCtrl | kAlt);
+  auto* target = qobject_cast<Receiver*>(later->target().get());
+  EXPECT_TRUE(target->received.isEmpty()) << "the main queue runs it later";
+  run();
+  EXPECT_EQ(target->received, QStringList{"now"});
+
+  auto atOnce =
+      HotKey::make("s", combo, later->target(), "nowHotKey", HotKey::ActionQueue::session);
+  atOnce->invoke();
+  EXPECT_EQ(target->received, (QStringList{"now", "s"}));
+  // No such method, or no target: nothing happens.
+  HotKey::make("x", combo, later->target(), "laterHotKey", HotKey::ActionQueue::session)->invoke();
+  HotKey::make("z", combo, nullptr, "nowHotKey", HotKey::ActionQueue::session)->invoke();
+  EXPECT_EQ(target->received.size(), 2);
+}
+
 } // namespace
 } // namespace kr
+
+#include "HotKeyCenterTest.moc"

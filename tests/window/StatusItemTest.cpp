@@ -208,4 +208,9 @@ TEST(StatusItemClickRules, LeftClickOutcomes) {
   EXPECT_EQ(decide(true, true, true, false, false, true), O::hide);
   // Moving, not active: placed at the icon and brought forward.
   EXPECT_EQ(decide(true, false, true, false, false, false), O::moveAndBringToFront);
+  // A right click, or a left one with Super held, pops the menu up instead.
+  EXPECT_TRUE(StatusItemClickRules::popsMenu(true, Qt::NoModifier));
+  EXPECT_TRUE(StatusItemClickRules::popsMenu(false, Qt::MetaModifier));
+  EXPECT_TRUE(StatusItemClickRules::popsMenu(false, Qt::MetaModifier | Qt::ShiftModifier));
+  EXPECT_FALSE(StatusItemClickRules::popsMenu(false, Qt::ControlModifier | Qt::AltModifier));
 }

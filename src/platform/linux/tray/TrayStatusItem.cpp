@@ -1,6 +1,8 @@
 #include "platform/linux/tray/TrayStatusItem.h"
 
+#include <QCursor>
 #include <QIcon>
+#include <QMenu>
 #include <QMetaObject>
 #include <QPixmap>
 #include <QSystemTrayIcon>
@@ -46,6 +48,11 @@ void TrayStatusItem::setToolTip(const QString& text) { icon_->setToolTip(text); 
 
 // The tray pops the menu up itself on a right click.
 void TrayStatusItem::setMenu(QMenu* menu) { icon_->setContextMenu(menu); }
+
+void TrayStatusItem::popUpMenu() {
+  if (QMenu* menu = icon_->contextMenu())
+    menu->popup(QCursor::pos());
+}
 
 QRect TrayStatusItem::geometry() const { return icon_->geometry(); }
 

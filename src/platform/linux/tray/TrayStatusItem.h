@@ -25,6 +25,7 @@ public:
   void setImage(const QImage& image) override;
   void setToolTip(const QString& text) override;
   void setMenu(QMenu* menu) override;
+  void popUpMenu() override;
   QRect geometry() const override;
   bool showMessage(const QString& title, const QString& body, double seconds) override;
 

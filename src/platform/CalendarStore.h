@@ -16,7 +16,8 @@ struct CalendarEvent {
   bool allDay = false;
 
   // Earlier start first; equal starts by end, then by title, so that the
-  // order never depends on the order of the files.
+  // order never depends on the order of the files. Cheap for times in UTC,
+  // as a store gives them; a local time is converted at each comparison.
   static bool comesBefore(const CalendarEvent& a, const CalendarEvent& b);
   bool overlaps(const QDateTime& from, const QDateTime& to) const;
   bool operator==(const CalendarEvent& other) const = default;
@@ -24,7 +25,18 @@ struct CalendarEvent {
 
 // What became of one calendar file.
 struct CalendarSourceState {
-  enum class Status { Reading, Read, Missing, Unreadable, NotICalendar, TooLarge };
+  // OverBudget: the calendars listed before it fill the budget all
+  // calendars share; TooSlow: reading or expanding it took too long.
+  enum class Status {
+    Reading,
+    Read,
+    Missing,
+    Unreadable,
+    NotICalendar,
+    TooLarge,
+    OverBudget,
+    TooSlow
+  };
   QString path;
   Status status = Status::Reading;
   // Why the file gives no events; empty when it was read.

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -24,6 +25,13 @@ public:
   const QString& label() const { return label_; }
   // The worker thread, to tell where code runs.
   QThread* thread() const;
+
+  // Drops the tasks not yet started and waits at most `limit` for the
+  // running one. True when the thread has ended. Otherwise the queue lets go
+  // of the thread, which ends by itself once its task returns; the task must
+  // then touch nothing the caller is about to destroy. No task may be queued
+  // afterwards.
+  bool stop(std::chrono::milliseconds limit);
 
 private:
   QString label_;

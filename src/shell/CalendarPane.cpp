@@ -35,7 +35,11 @@ QString stateText(const CalendarSourceState* state) {
   case CalendarSourceState::Status::Unreadable:
   case CalendarSourceState::Status::NotICalendar:
   case CalendarSourceState::Status::TooLarge:
+  case CalendarSourceState::Status::TooSlow:
     break;
+  case CalendarSourceState::Status::OverBudget:
+    // Readable, but refused so that all calendars together stay bounded.
+    return QStringLiteral("not read: %1").arg(state->reason);
   }
   return QStringLiteral("cannot be read: %1")
       .arg(state->reason.isEmpty() ? QStringLiteral("unknown reason") : state->reason);

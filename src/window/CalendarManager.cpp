@@ -57,7 +57,8 @@ QList<CalendarEvent> CalendarManager::fetchCalendarEventsForNext60Minutes() {
   QList<CalendarEvent> events;
   if (calendarEventStore_) {
     calendarEventStore_->setSources(calendarFiles());
-    const QDateTime from = Clock::dateFromReferenceSeconds(now);
+    // In UTC: comparing with a local time would convert it anew each time.
+    const QDateTime from = Clock::dateFromReferenceSeconds(now).toUTC();
     events = calendarEventStore_->eventsBetween(from, from.addSecs(3600));
     std::sort(events.begin(), events.end(), &CalendarEvent::comesBefore);
   }

@@ -67,13 +67,19 @@ void CalendarView::updateState() {
     return;
   CalendarManager& manager = calendarManager ? *calendarManager : CalendarManager::sharedInstance();
   const double now = Clock::now();
-  const QDateTime nowDate = Clock::dateFromReferenceSeconds(now);
-  calendarEvents_.clear();
+  const qint64 nowMSecs = Clock::dateFromReferenceSeconds(now).toMSecsSinceEpoch();
+  QList<CalendarEvent> upcoming;
   for (const CalendarEvent& event : manager.fetchCalendarEventsForNext60Minutes()) {
-    if (!event.allDay && nowDate.msecsTo(event.start) > 0)
-      calendarEvents_.append(event);
+    if (!event.allDay && event.start.toMSecsSinceEpoch() > nowMSecs)
+      upcoming.append(event);
   }
-  reading_ = calendarEvents_.isEmpty() && manager.isReadingCalendars();
+  const bool reading = manager.isReadingCalendars();
+  // After a jump of the clock the calendars are read for the new time: until
+  // that read lands, the last events stay rather than "no events" flashing.
+  if (upcoming.isEmpty() && reading && !calendarEvents_.isEmpty())
+    return;
+  calendarEvents_ = upcoming;
+  reading_ = calendarEvents_.isEmpty() && reading;
   tickDelta_ = (width() - 2 * kInset) / 58.0;
   configure(bottomEventView_, 0, now);
   configure(topEventView_, 1, now);

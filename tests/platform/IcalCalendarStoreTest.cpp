@@ -1,15 +1,21 @@
 // Runs with TZ=Europe/Berlin (set by CTest).
 #include "platform/linux/calendar/IcalCalendarStore.h"
+#include "platform/linux/calendar/IcalCalendarReader.h"
 
 #include "support/TestEnvironment.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <memory>
+
+#include <sys/stat.h>
 
 namespace kr {
 namespace {
@@ -76,6 +82,28 @@ protected:
         return state;
     }
     return {};
+  }
+
+  // A calendar of `size` bytes: one event, then a folded description that
+  // runs to the end.
+  QString writeLarge(const QString& name, qint64 size) {
+    QFile file(dir.filePath(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    QByteArray head = calendar(event(name, QStringLiteral("SUMMARY:%1\nDTSTART:20260302T093000\n"
+                                                          "DESCRIPTION:long\n")
+                                               .arg(name))
+                                   .chopped(int(sizeof("END:VEVENT\r\nEND:VCALENDAR\r\n") - 1)))
+                          .toUtf8();
+    const QByteArray tail = "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    file.write(head);
+    const QByteArray fold = "\r\n " + QByteArray(73, 'x');
+    QByteArray block;
+    while (block.size() < (1 << 20))
+      block += fold;
+    for (qint64 left = size - head.size() - tail.size(); left > 0; left -= block.size())
+      file.write(block.left(int(std::min<qint64>(left, block.size()))));
+    file.write(tail);
+    return file.fileName();
   }
 
   QTemporaryDir dir;
@@ -196,7 +224,10 @@ TEST_F(IcalCalendarStoreTest, ParsesAFileAgainOnlyAfterItChanged) {
   EXPECT_TRUE(store.isReading()) << "the answer comes back from the worker";
   ASSERT_EQ(hourFrom(local(2026, 3, 2, 9)).size(), 1);
   hourFrom(local(2026, 3, 2, 9, 0).addSecs(15));
-  // A day later the answer is expanded anew from the parsed file.
+  // A day later the answer is expanded anew from the parsed file; until it
+  // lands the store says it is reading.
+  store.eventsBetween(local(2026, 3, 5, 9), local(2026, 3, 5, 10));
+  EXPECT_TRUE(store.isReading());
   hourFrom(local(2026, 3, 5, 9));
   EXPECT_EQ(store.parseCount(), 1);
   EXPECT_FALSE(store.isReading());
@@ -242,6 +273,115 @@ TEST_F(IcalCalendarStoreTest, DamagedBinaryMissingAndOversizedFilesGiveNoEventsA
   for (const QString& path : {damaged, binary, huge, missing})
     EXPECT_EQ(console.lines().filter(path).size(), 1) << path.toStdString();
   EXPECT_EQ(store.parseCount(), 3);
+}
+
+TEST_F(IcalCalendarStoreTest, APipeACountedRuleAndAHugeLineNeitherBlockNorHideTheGoodCalendar) {
+  const QString good =
+      write(QStringLiteral("good.ics"),
+            calendar(event(QStringLiteral("g"), QStringLiteral("SUMMARY:Good\n"
+                                                               "DTSTART:20260302T093000\n"))));
+  const QString pipe = dir.filePath(QStringLiteral("pipe.ics"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+  // One line of 60 MB, in an event that keeps its other lines.
+  QByteArray huge = calendar(event(QStringLiteral("h"), QStringLiteral("SUMMARY:Huge\n"
+                                                                       "DTSTART:20260302T094000\n"
+                                                                       "DESCRIPTION:@\n")))
+                        .toUtf8();
+  huge.replace("@", QByteArray(60 * 1024 * 1024, 'y'));
+  const QString hugeLine = write(QStringLiteral("line.ics"), huge);
+  huge = {};
+  // Counted from long ago: only the deadline or a stop ends its expansion.
+  const QString counted =
+      write(QStringLiteral("count.ics"),
+            calendar(event(QStringLiteral("c"),
+                           QStringLiteral("SUMMARY:Often\nDTSTART:19900101T000000Z\n"
+                                          "RRULE:FREQ=SECONDLY;COUNT=2000000000\n"))));
+  auto busy = std::make_unique<IcalCalendarStore>();
+  busy->setSources({pipe, hugeLine, good, counted});
+  QSignalSpy read(busy.get(), &CalendarStore::sourcesRead);
+  QList<CalendarEvent> events = busy->eventsBetween(local(2026, 3, 2, 9), local(2026, 3, 2, 10));
+  while (events.size() < 2 && read.wait(10000))
+    events = busy->eventsBetween(local(2026, 3, 2, 9), local(2026, 3, 2, 10));
+  ASSERT_EQ(events.size(), 2);
+  EXPECT_EQ(events[0].title, QStringLiteral("Good"));
+  EXPECT_EQ(events[1].title, QStringLiteral("Huge")) << "the huge line alone is left out";
+  const QList<CalendarSourceState> states = busy->sourceStates();
+  const auto state = [&](const QString& path) {
+    return *std::find_if(states.begin(), states.end(), [&](auto& s) { return s.path == path; });
+  };
+  EXPECT_EQ(state(pipe).status, Status::Unreadable);
+  EXPECT_EQ(state(pipe).reason, QStringLiteral("it is a pipe (FIFO), not a calendar file"));
+  EXPECT_EQ(state(good).status, Status::Read);
+  EXPECT_TRUE(busy->hasReadsInProgress()) << "the counted rule is still being expanded";
+  QElapsedTimer quitting;
+  quitting.start();
+  busy.reset();
+  EXPECT_LT(quitting.elapsed(), 1000);
+}
+
+TEST_F(IcalCalendarStoreTest, LargeCalendarsShareOneBudgetAndAFreedShareLetsTheNextIn) {
+  constexpr qint64 k47MB = 47LL * 1024 * 1024;
+  const QStringList paths{writeLarge(QStringLiteral("a.ics"), k47MB),
+                          writeLarge(QStringLiteral("b.ics"), k47MB),
+                          writeLarge(QStringLiteral("c.ics"), k47MB)};
+  store.setSources(paths);
+  QList<CalendarEvent> events = hourFrom(local(2026, 3, 2, 9));
+  ASSERT_EQ(events.size(), 1);
+  EXPECT_EQ(events[0].title, QStringLiteral("a.ics"));
+  for (const QString& path : {paths[1], paths[2]}) {
+    EXPECT_EQ(stateOf(path).status, Status::OverBudget);
+    EXPECT_EQ(stateOf(path).reason,
+              QStringLiteral("with the calendars listed before it, more than the 64 MB all "
+                             "calendars together may hold"));
+  }
+  store.setSources({paths[1], paths[2]});
+  events = hourFrom(local(2026, 3, 2, 9));
+  ASSERT_EQ(events.size(), 1);
+  EXPECT_EQ(events[0].title, QStringLiteral("b.ics"));
+  EXPECT_EQ(stateOf(paths[2]).status, Status::OverBudget);
+}
+
+TEST_F(IcalCalendarStoreTest, RepeatingEventsKeepABoundedNumberOfOccurrences) {
+  // Weekly since 1601, each occurrence lasting 425 years: about 22,000 run now.
+  const QString centuries =
+      event(QStringLiteral("long"), QStringLiteral("SUMMARY:Centuries\nDTSTART:16010305T091000Z\n"
+                                                   "DTEND:20260305T091000Z\nRRULE:FREQ=WEEKLY\n"));
+  const QString secondly =
+      event(QStringLiteral("often"), QStringLiteral("SUMMARY:Often\nDTSTART:20260302T090000Z\n"
+                                                    "RRULE:FREQ=SECONDLY;COUNT=2000000000\n"));
+  store.setSources({write(QStringLiteral("a.ics"), calendar(centuries + secondly))});
+  const QList<CalendarEvent> events = hourFrom(local(2026, 3, 2, 10));
+  int often = 0;
+  QDateTime latestStart;
+  for (const CalendarEvent& e : events) {
+    if (e.title == QStringLiteral("Often"))
+      ++often;
+    else
+      latestStart = std::max(latestStart, e.start);
+  }
+  EXPECT_EQ(events.size() - often, IcalCalendarReader::kMaximumOccurrencesPerEvent / 2 + 1)
+      << "the last that still run, and the one starting in the hour";
+  EXPECT_EQ(latestStart, local(2026, 3, 2, 10, 10));
+  EXPECT_EQ(often, IcalCalendarReader::kMaximumOccurrencesPerEvent / 2) << "the first in range";
+  EXPECT_EQ(stateOf(dir.filePath(QStringLiteral("a.ics"))).status, Status::Read);
+}
+
+TEST_F(IcalCalendarStoreTest, AWallClockTimeThatOccursTwiceIsItsFirstOccurrence) {
+  // The clocks go back from 03:00 to 02:00 on 2026-10-25 in Berlin.
+  const QString zoned =
+      event(QStringLiteral("z"), QStringLiteral("SUMMARY:Zoned\n"
+                                                "DTSTART;TZID=Europe/Berlin:20261025T022000\n"));
+  const QString floating =
+      event(QStringLiteral("f"), QStringLiteral("SUMMARY:Floating\nDTSTART:20261025T022000\n"));
+  const QString weekly =
+      event(QStringLiteral("w"), QStringLiteral("SUMMARY:Weekly\nRRULE:FREQ=WEEKLY\n"
+                                                "DTSTART;TZID=Europe/Berlin:20261018T022000\n"));
+  store.setSources({write(QStringLiteral("a.ics"), calendar(zoned + floating + weekly, true))});
+  const QDateTime first(QDate(2026, 10, 25), QTime(0, 20), Qt::UTC); // 02:20 summer time
+  const QList<CalendarEvent> events = ask(first.addSecs(-600), first.addSecs(7200));
+  ASSERT_EQ(events.size(), 3);
+  for (const CalendarEvent& e : events)
+    EXPECT_EQ(e.start, first) << e.title.toStdString();
 }
 
 } // namespace

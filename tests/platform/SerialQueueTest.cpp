@@ -1,6 +1,7 @@
 #include "platform/SerialQueue.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTest>
 #include <QThread>
 
@@ -41,4 +42,26 @@ TEST(SerialQueueTest, RunsTasksInOrderOneAtATimeOnItsOwnNamedThread) {
   EXPECT_FALSE(overlapped);
   EXPECT_TRUE(onQueueThread);
   EXPECT_NE(queue.thread(), QCoreApplication::instance()->thread());
+}
+
+TEST(SerialQueueTest, StopWaitsForABusyTaskNoLongerThanItsLimit) {
+  kr::SerialQueue idle(QStringLiteral("idle"));
+  EXPECT_TRUE(idle.stop(std::chrono::milliseconds(1000)));
+
+  auto queue = std::make_unique<kr::SerialQueue>(QStringLiteral("busy"));
+  std::atomic<bool> started{false}, release{false}, finished{false};
+  queue->async([&] {
+    started = true;
+    while (!release)
+      QThread::yieldCurrentThread();
+    finished = true;
+  });
+  ASSERT_TRUE(QTest::qWaitFor([&] { return started.load(); }));
+  QElapsedTimer elapsed;
+  elapsed.start();
+  EXPECT_FALSE(queue->stop(std::chrono::milliseconds(20)));
+  queue.reset(); // no second wait
+  EXPECT_LT(elapsed.elapsed(), 1000);
+  release = true;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return finished.load(); }));
 }

@@ -163,6 +163,24 @@ TEST_F(CalendarViewTest, OneEventHidesTheTopAndNoneDrawsTheEmptyCalendar) {
   EXPECT_EQ(drawnPixels(), 0);
 }
 
+TEST_F(CalendarViewTest, AfterAJumpOfTheClockTheLastEventsStayUntilTheNewReadLands) {
+  store.events = {in(600, 600, QStringLiteral("Before"))};
+  view->updateState();
+  // A day later the store is still reading the new hour.
+  clock.set(clock.now() + 86400);
+  store.reading = true;
+  view->updateState();
+  ASSERT_EQ(view->calendarEvents().size(), 1);
+  EXPECT_EQ(view->calendarEvents()[0].title, QStringLiteral("Before"));
+  EXPECT_TRUE(view->bottomEventView()->isVisibleTo(view));
+  EXPECT_EQ(drawnPixels(), 0) << "no \"No Calendar Events.\" in between";
+  store.events = {in(300, 600, QStringLiteral("After"))};
+  store.finishReading();
+  view->updateState();
+  ASSERT_EQ(view->calendarEvents().size(), 1);
+  EXPECT_EQ(view->calendarEvents()[0].title, QStringLiteral("After"));
+}
+
 TEST_F(CalendarViewTest, AHiddenSectionAsksNothingAndANarrowStripShowsNothing) {
   store.events = {in(600, 600), in(1200, 600)};
   section->hide();

@@ -1,11 +1,19 @@
 #include "platform/linux/calendar/IcalCalendarReader.h"
 
+#include "platform/linux/calendar/CalendarLineReader.h"
+#include "platform/linux/calendar/IcalOccurrences.h"
+
 #include <QFile>
-#include <QSet>
 
 #include <libical/ical.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kr {
 
@@ -13,114 +21,204 @@ namespace {
 
 using Status = CalendarSourceState::Status;
 
-// A time without a zone (floating) or a date means the same wall-clock time
-// wherever the user is: read it as local time.
-bool isWallClock(const icaltimetype& time) {
-  return time.is_date || (time.zone == nullptr && !icaltime_is_utc(time));
+QString megabytes(qint64 bytes) { return QString::number(bytes / (1024 * 1024)); }
+
+// What a path that is not a regular file is, for the user.
+QString kindOf(mode_t mode) {
+  if (S_ISDIR(mode))
+    return QStringLiteral("a folder");
+  if (S_ISFIFO(mode))
+    return QStringLiteral("a pipe (FIFO)");
+  if (S_ISCHR(mode) || S_ISBLK(mode))
+    return QStringLiteral("a device");
+  if (S_ISSOCK(mode))
+    return QStringLiteral("a socket");
+  return QStringLiteral("not a regular file");
 }
 
-QDateTime wallClock(const icaltimetype& time) {
-  const QTime clock = time.is_date ? QTime(0, 0) : QTime(time.hour, time.minute, time.second);
-  return QDateTime(QDate(time.year, time.month, time.day), clock, Qt::LocalTime);
+bool startsWith(const QByteArray& line, const char* prefix) {
+  const qsizetype length = qsizetype(std::strlen(prefix));
+  return line.size() >= length && qstrnicmp(line.constData(), prefix, length) == 0;
 }
 
-QDateTime toDateTime(const icaltimetype& time) {
-  if (isWallClock(time))
-    return wallClock(time);
-  if (icaltime_is_utc(time))
-    return QDateTime(QDate(time.year, time.month, time.day),
-                     QTime(time.hour, time.minute, time.second), Qt::UTC);
-  return QDateTime::fromSecsSinceEpoch(icaltime_as_timet_with_zone(time, time.zone), Qt::UTC);
+QByteArray componentName(const QByteArray& line) {
+  return line.mid(line.indexOf(':') + 1).trimmed().toUpper();
 }
 
-// libical hands each occurrence's start as seconds, reading a wall-clock
-// start as if it were UTC; turn those back into the wall-clock time.
-QDateTime fromSpanStart(time_t seconds, const icaltimetype& start) {
-  const QDateTime utc = QDateTime::fromSecsSinceEpoch(qint64(seconds), Qt::UTC);
-  if (!isWallClock(start))
-    return utc;
-  return QDateTime(utc.date(), utc.time(), Qt::LocalTime);
-}
-
-icaltimetype utcTime(const QDateTime& date) {
-  return icaltime_from_timet_with_zone(time_t(date.toSecsSinceEpoch()), 0,
-                                       icaltimezone_get_utc_timezone());
-}
-
-bool hasProperty(icalcomponent* event, icalproperty_kind kind) {
-  return icalcomponent_get_first_property(event, kind) != nullptr;
-}
-
-// A TZID that neither the file nor the system resolves leaves the time
-// without a zone.
-void noteUnknownZone(icalcomponent* event, const icaltimetype& start, QStringList* unknownZones) {
+// The start's zone was named but is known neither to the file nor to the
+// system: the name, else empty.
+QString unknownZone(icalcomponent* event) {
   icalproperty* property = icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY);
   icalparameter* tzid =
       property ? icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER) : nullptr;
+  const icaltimetype start = icalcomponent_get_dtstart(event);
   if (!tzid || start.zone != nullptr || icaltime_is_utc(start) || start.is_date)
-    return;
-  const QString name = QString::fromUtf8(icalparameter_get_tzid(tzid));
-  if (unknownZones && !unknownZones->contains(name))
-    unknownZones->append(name);
+    return {};
+  return QString::fromUtf8(icalparameter_get_tzid(tzid));
 }
 
-// The end of the occurrence that starts at `start`: DTEND, else DURATION,
-// else a day for a date and no time for a date-time.
-QDateTime occurrenceEnd(icalcomponent* event, const icaltimetype& dtstart, const QDateTime& start) {
-  if (hasProperty(event, ICAL_DTEND_PROPERTY)) {
-    const icaltimetype dtend = icalcomponent_get_dtend(event);
-    if (!icaltime_is_null_time(dtend)) {
-      if (dtstart.is_date) {
-        const qint64 days = QDate(dtstart.year, dtstart.month, dtstart.day)
-                                .daysTo(QDate(dtend.year, dtend.month, dtend.day));
-        return start.addDays(std::max<qint64>(days, 1));
-      }
-      return start.addSecs(std::max<qint64>(0, toDateTime(dtstart).secsTo(toDateTime(dtend))));
-    }
-  }
-  if (icalproperty* duration = icalcomponent_get_first_property(event, ICAL_DURATION_PROPERTY)) {
-    const int seconds = icaldurationtype_as_int(icalproperty_get_duration(duration));
-    if (dtstart.is_date && seconds % 86400 == 0)
-      return start.addDays(std::max(seconds / 86400, 1));
-    return start.addSecs(std::max(seconds, 0));
-  }
-  return dtstart.is_date ? start.addDays(1) : start;
-}
-
-QString occurrenceKey(icalcomponent* event, const QDateTime& start) {
-  return QString::fromUtf8(icalcomponent_get_uid(event)) + QLatin1Char('\n') +
-         QString::number(start.toSecsSinceEpoch());
-}
-
-struct Expansion {
-  icalcomponent* event;
-  icaltimetype dtstart;
-  QString title;
-  const QSet<QString>* replaced;
-  QSet<qint64> seen;
-  QList<CalendarEvent>* out;
-  QDateTime from;
-  QDateTime to;
-};
-
-void addOccurrence(Expansion& expansion, const QDateTime& start) {
-  if (!expansion.seen.contains(start.toSecsSinceEpoch()) &&
-      !expansion.replaced->contains(occurrenceKey(expansion.event, start))) {
-    expansion.seen.insert(start.toSecsSinceEpoch());
-    CalendarEvent occurrence{expansion.title, start,
-                             occurrenceEnd(expansion.event, expansion.dtstart, start),
-                             bool(expansion.dtstart.is_date)};
-    if (occurrence.overlaps(expansion.from, expansion.to))
-      expansion.out->append(occurrence);
-  }
-}
-
-void onRecurrence(icalcomponent*, struct icaltime_span* span, void* data) {
-  auto& expansion = *static_cast<Expansion*>(data);
-  addOccurrence(expansion, fromSpanStart(span->start, expansion.dtstart));
+void note(QStringList& notes, const QString& text) {
+  if (!notes.contains(text) && notes.size() < 20)
+    notes.append(text);
 }
 
 } // namespace
+
+// One file's parse: lines in, events of the file out.
+class IcalCalendarReader::Parse {
+public:
+  Parse(ParsedFile& file, qint64 occurrenceBudget) : file_(file), budget_(occurrenceBudget) {}
+
+  // False ends the read: the file is no calendar, or holds too many events.
+  bool line(const QByteArray& line) {
+    // A byte order mark may precede the first line.
+    const QByteArray text = first_ && line.startsWith("\xEF\xBB\xBF") ? line.mid(3) : line;
+    first_ = false;
+    if (startsWith(text, "BEGIN:")) {
+      const QByteArray name = componentName(text);
+      if (depth_ == 0) {
+        if (name != "VCALENDAR")
+          return refuse(Status::NotICalendar, QStringLiteral("the file is not an iCalendar file"));
+        calendar_ = true;
+      } else if (depth_ == 1) {
+        kind_ = name == "VEVENT" ? Kind::Event : name == "VTIMEZONE" ? Kind::Zone : Kind::Other;
+        chunk_.clear();
+        tooLong_ = false;
+      }
+      ++depth_;
+    } else if (startsWith(text, "END:")) {
+      if (depth_ == 0)
+        return true;
+      --depth_;
+      if (depth_ == 1 || depth_ == 0) {
+        append(text);
+        const bool going = finish();
+        kind_ = Kind::None;
+        return going;
+      }
+    } else if (depth_ == 0) {
+      return true;
+    }
+    append(text);
+    return true;
+  }
+
+  // After the last line: the events set aside until every zone was known.
+  bool end() {
+    if (!calendar_)
+      return refuse(Status::NotICalendar, QStringLiteral("the file is not an iCalendar file"));
+    const QList<QByteArray> waiting = std::exchange(waiting_, {});
+    for (const QByteArray& text : waiting) {
+      if (!event(text, /*last=*/true))
+        return false;
+    }
+    return true;
+  }
+
+private:
+  enum class Kind { None, Event, Zone, Other };
+
+  void append(const QByteArray& text) {
+    if (kind_ != Kind::Event && kind_ != Kind::Zone)
+      return;
+    if (tooLong_ || chunk_.size() + text.size() + 2 > kMaximumEventLength) {
+      tooLong_ = true;
+      chunk_.clear();
+      return;
+    }
+    chunk_.append(text).append("\r\n");
+  }
+
+  bool finish() {
+    if (kind_ != Kind::Event && kind_ != Kind::Zone)
+      return true;
+    if (tooLong_) {
+      note(file_.notes, QStringLiteral("an event longer than %1 MB was left out")
+                            .arg(megabytes(kMaximumEventLength)));
+      return true;
+    }
+    if (kind_ == Kind::Zone) {
+      icalcomponent* zone = icalparser_parse_string(chunk_.constData());
+      if (zone && icalcomponent_isa(zone) == ICAL_VTIMEZONE_COMPONENT && zones_ < kMaximumZones) {
+        icalcomponent_add_component(file_.zones, zone);
+        ++zones_;
+      } else if (zone) {
+        icalcomponent_free(zone);
+      }
+      return true;
+    }
+    return event(chunk_, /*last=*/false);
+  }
+
+  bool event(const QByteArray& text, bool last) {
+    icalcomponent* event = icalparser_parse_string(text.constData());
+    if (!event)
+      return true;
+    if (icalcomponent_isa(event) != ICAL_VEVENT_COMPONENT) {
+      icalcomponent_free(event);
+      return true;
+    }
+    icalcomponent_add_component(file_.zones, event);
+    const QString zone = unknownZone(event);
+    bool going = true;
+    if (!zone.isEmpty() && !last) {
+      // Its zone may come later in the file.
+      waiting_.append(text);
+    } else {
+      if (!zone.isEmpty())
+        note(file_.notes, QStringLiteral("unknown time zone \"%1\", read as local time").arg(zone));
+      going = take(event, text);
+    }
+    icalcomponent_remove_component(file_.zones, event);
+    icalcomponent_free(event);
+    return going;
+  }
+
+  bool take(icalcomponent* event, const QByteArray& text) {
+    const bool cancelled = icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED;
+    if (icalproperty* id = icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY)) {
+      // An occurrence moved elsewhere (or cancelled) replaces the one it names.
+      const icaltimetype time = icalproperty_get_datetime_with_component(id, event);
+      if (!icaltime_is_null_time(time) && icaltime_is_valid_time(time))
+        file_.replaced.insert(IcalOccurrences::occurrenceKey(
+            QString::fromUtf8(icalcomponent_get_uid(event)), IcalOccurrences::instantOf(time)));
+    } else if (icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY) ||
+               icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY)) {
+      if (!cancelled)
+        file_.repeating.append(text);
+      return withinBudget();
+    }
+    CalendarEvent occurrence;
+    if (!cancelled && IcalOccurrences::singleOccurrence(event, &occurrence))
+      file_.single.append(occurrence);
+    return withinBudget();
+  }
+
+  bool withinBudget() {
+    if (file_.occurrences() <= budget_)
+      return true;
+    return refuse(Status::OverBudget,
+                  QStringLiteral("its events pass the %1 that all calendars together may hold")
+                      .arg(kMaximumOccurrences));
+  }
+
+  bool refuse(Status status, const QString& reason) {
+    file_.status = status;
+    file_.reason = reason;
+    return false;
+  }
+
+  ParsedFile& file_;
+  qint64 budget_;
+  int depth_ = 0;
+  bool first_ = true;
+  bool calendar_ = false;
+  Kind kind_ = Kind::None;
+  QByteArray chunk_;
+  bool tooLong_ = false;
+  int zones_ = 0;
+  QList<QByteArray> waiting_;
+};
 
 IcalCalendarReader::IcalCalendarReader() {
   // A damaged file must give an error, never end the program.
@@ -128,123 +226,196 @@ IcalCalendarReader::IcalCalendarReader() {
 }
 
 IcalCalendarReader::~IcalCalendarReader() {
-  for (auto& [path, file] : files_) {
-    if (file.calendar)
-      icalcomponent_free(file.calendar);
-  }
+  for (auto& [path, file] : files_)
+    release(file);
+}
+
+void IcalCalendarReader::release(ParsedFile& file) {
+  if (file.zones)
+    icalcomponent_free(file.zones);
+  file.zones = nullptr;
 }
 
 void IcalCalendarReader::forget(const QString& path) {
   const auto found = files_.find(path);
   if (found == files_.end())
     return;
-  if (found->second.calendar)
-    icalcomponent_free(found->second.calendar);
+  release(found->second);
   files_.erase(found);
+}
+
+IcalCalendarReader::Budget IcalCalendarReader::budgetLeftBeside(const QString& path) const {
+  Budget left{kMaximumBytes, kMaximumOccurrences};
+  for (const auto& [other, file] : files_) {
+    if (other == path || file.status != Status::Read)
+      continue;
+    left.bytes -= file.bytes;
+    left.occurrences -= file.occurrences();
+  }
+  return left;
 }
 
 CalendarFileReading IcalCalendarReader::read(const QString& path,
                                              const CalendarFileFingerprint& print,
                                              const QDateTime& from, const QDateTime& to) {
+  QElapsedTimer clock;
+  clock.start();
   CalendarFileReading reading;
+  if (stopping_) {
+    reading.status = Status::Unreadable;
+    reading.reason = QStringLiteral("reading was stopped");
+    return reading;
+  }
+  const Budget budget = budgetLeftBeside(path);
   auto found = files_.find(path);
-  if (found == files_.end() || !(found->second.print == print)) {
+  if (found == files_.end() || !(found->second.print == print) ||
+      found->second.status == Status::OverBudget) {
     forget(path);
-    found = files_.emplace(path, parse(path, print)).first;
+    found = files_.emplace(path, parse(path, print, budget, clock)).first;
     reading.parsed = true;
   }
-  const ParsedFile& file = found->second;
+  ParsedFile& file = found->second;
+  if (file.status == Status::Read)
+    reading.events = occurrences(file, from.toUTC(), to.toUTC(), budget);
   reading.status = file.status;
   reading.reason = file.reason;
-  reading.unknownZones = file.unknownZones;
-  if (file.calendar)
-    reading.events = occurrences(file.calendar, from, to, nullptr);
+  reading.notes = file.notes;
+  if (file.status != Status::Read && file.zones) {
+    // A file that gives no events keeps nothing but its state.
+    release(file);
+    ParsedFile kept;
+    kept.print = file.print;
+    kept.status = file.status;
+    kept.reason = file.reason;
+    kept.notes = file.notes;
+    file = std::move(kept);
+  }
   return reading;
 }
 
 IcalCalendarReader::ParsedFile IcalCalendarReader::parse(const QString& path,
-                                                         const CalendarFileFingerprint& print) {
+                                                         const CalendarFileFingerprint& print,
+                                                         const Budget& budget,
+                                                         const QElapsedTimer& clock) {
   ++parseCount_;
   ParsedFile file;
   file.print = print;
-  QFile device(path);
-  if (!device.open(QIODevice::ReadOnly)) {
-    file.status = Status::Unreadable;
-    file.reason = QStringLiteral("the file cannot be read (%1)").arg(device.errorString());
+  auto refuse = [&file](Status status, const QString& reason) {
+    file.status = status;
+    file.reason = reason;
+    return std::move(file);
+  };
+  // Never waits: a pipe or a device opens without a writer, and is refused.
+  const int fd =
+      ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) {
+    const int error = errno;
+    if (error == ENOENT)
+      return refuse(Status::Missing, QStringLiteral("the file does not exist"));
+    return refuse(Status::Unreadable, QStringLiteral("the file cannot be read (%1)")
+                                          .arg(QString::fromLocal8Bit(std::strerror(error))));
+  }
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+    return refuse(Status::Unreadable,
+                  QStringLiteral("it is %1, not a calendar file").arg(kindOf(info.st_mode)));
+  if (info.st_size > kMaximumBytes)
+    return refuse(Status::TooLarge,
+                  QStringLiteral("the file is larger than %1 MB").arg(megabytes(kMaximumBytes)));
+  const QString overBudget =
+      QStringLiteral("with the calendars listed before it, more than the %1 MB all calendars "
+                     "together may hold")
+          .arg(megabytes(kMaximumBytes));
+  if (info.st_size > budget.bytes)
+    return refuse(Status::OverBudget, overBudget);
+
+  file.zones = icalcomponent_new(ICAL_VCALENDAR_COMPONENT);
+  Parse parse(file, budget.occurrences);
+  CalendarLineReader lines(fd, budget.bytes, kMaximumLineLength);
+  bool late = false;
+  const auto outcome = lines.read([&parse](const QByteArray& line) { return parse.line(line); },
+                                  [&] {
+                                    late = clock.hasExpired(kReadDeadlineMilliseconds);
+                                    return stopping_ || late;
+                                  });
+  file.bytes = lines.bytesRead();
+  if (lines.skippedLines() > 0)
+    note(file.notes, QStringLiteral("%1 lines longer than %2 KB were left out")
+                         .arg(lines.skippedLines())
+                         .arg(kMaximumLineLength / 1024));
+  switch (outcome) {
+  case CalendarLineReader::Outcome::Done:
+    break;
+  case CalendarLineReader::Outcome::Stopped:
+    return refuse(late ? Status::TooSlow : Status::Unreadable,
+                  late ? QStringLiteral("reading it took longer than %1 seconds")
+                             .arg(kReadDeadlineMilliseconds / 1000)
+                       : QStringLiteral("reading was stopped"));
+  case CalendarLineReader::Outcome::ReadFailed:
+    return refuse(Status::Unreadable,
+                  QStringLiteral("the file cannot be read (%1)").arg(lines.error()));
+  case CalendarLineReader::Outcome::Binary:
+    return refuse(Status::NotICalendar, QStringLiteral("the file is not an iCalendar file"));
+  case CalendarLineReader::Outcome::PastLimit:
+    return refuse(Status::OverBudget, overBudget);
+  }
+  if (file.status != Status::Read || !parse.end())
     return file;
-  }
-  // Read one byte past the limit, so a file that grew after it was looked at
-  // is still caught.
-  const QByteArray data = device.read(kMaximumFileSize + 1);
-  if (data.size() > kMaximumFileSize) {
-    file.status = Status::TooLarge;
-    file.reason = QStringLiteral("the file is larger than 64 MB");
-    return file;
-  }
-  icalcomponent* calendar = nullptr;
-  if (!data.contains('\0'))
-    calendar = icalparser_parse_string(data.constData());
-  if (calendar && icalcomponent_isa(calendar) != ICAL_VCALENDAR_COMPONENT) {
-    icalcomponent_free(calendar);
-    calendar = nullptr;
-  }
-  if (!calendar) {
-    file.status = Status::NotICalendar;
-    file.reason = QStringLiteral("the file is not an iCalendar file");
-    return file;
-  }
-  file.calendar = calendar;
-  for (icalcomponent* event = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
-       event; event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT))
-    noteUnknownZone(event, icalcomponent_get_dtstart(event), &file.unknownZones);
+  std::sort(file.single.begin(), file.single.end(), &CalendarEvent::comesBefore);
   return file;
 }
 
-QList<CalendarEvent> IcalCalendarReader::occurrences(icalcomponent* calendar, const QDateTime& from,
-                                                     const QDateTime& to,
-                                                     QStringList* unknownZones) {
+QList<CalendarEvent> IcalCalendarReader::occurrences(ParsedFile& file, const QDateTime& from,
+                                                     const QDateTime& to, const Budget& budget) {
+  QElapsedTimer clock;
+  clock.start();
   QList<CalendarEvent> result;
-  // An occurrence moved elsewhere (RECURRENCE-ID) replaces the one it names.
-  QSet<QString> replaced;
-  QList<icalcomponent*> masters;
-  for (icalcomponent* event = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
-       event; event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
-    const icaltimetype dtstart = icalcomponent_get_dtstart(event);
-    if (icaltime_is_null_time(dtstart))
-      continue;
-    noteUnknownZone(event, dtstart, unknownZones);
-    if (hasProperty(event, ICAL_RECURRENCEID_PROPERTY)) {
-      icalproperty* property = icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY);
-      const icaltimetype id = icalproperty_get_datetime_with_component(property, event);
-      replaced.insert(occurrenceKey(event, toDateTime(id)));
-    }
-    masters.append(event);
+  for (const CalendarEvent& event : std::as_const(file.single)) {
+    if (event.start >= to)
+      break;
+    if (event.overlaps(from, to))
+      result.append(event);
   }
-  for (icalcomponent* event : masters) {
-    if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED)
+  bool late = false;
+  IcalOccurrences::Expansion expansion;
+  expansion.replaced = &file.replaced;
+  expansion.maximumOccurrences = kMaximumOccurrencesPerEvent;
+  expansion.shouldStop = [&] {
+    late = clock.hasExpired(kExpansionDeadlineMilliseconds);
+    return stopping_ || late;
+  };
+  bool capped = false;
+  for (const QByteArray& text : std::as_const(file.repeating)) {
+    icalcomponent* event = icalparser_parse_string(text.constData());
+    if (!event)
       continue;
-    const bool isOverride = hasProperty(event, ICAL_RECURRENCEID_PROPERTY);
-    const QSet<QString> none;
-    Expansion expansion{event,
-                        icalcomponent_get_dtstart(event),
-                        QString::fromUtf8(icalcomponent_get_summary(event)),
-                        isOverride ? &none : &replaced,
-                        {},
-                        &result,
-                        from,
-                        to};
-    const QDateTime start = toDateTime(expansion.dtstart);
-    const bool repeats =
-        hasProperty(event, ICAL_RRULE_PROPERTY) || hasProperty(event, ICAL_RDATE_PROPERTY);
-    if (isOverride || !repeats) {
-      addOccurrence(expansion, start);
-      continue;
-    }
-    // Start early enough for an occurrence that began before `from` and still
-    // runs, and allow a day either way for wall-clock times read as UTC.
-    const qint64 length = start.secsTo(occurrenceEnd(event, expansion.dtstart, start));
-    icalcomponent_foreach_recurrence(event, utcTime(from.addSecs(-length - 86400)),
-                                     utcTime(to.addSecs(86400)), &onRecurrence, &expansion);
+    icalcomponent_add_component(file.zones, event);
+    result.append(IcalOccurrences::expand(event, from, to, expansion));
+    icalcomponent_remove_component(file.zones, event);
+    icalcomponent_free(event);
+    capped = capped || expansion.capped;
+    if (expansion.stopped || expansion.shouldStop())
+      break;
+  }
+  if (capped)
+    note(file.notes, QStringLiteral("an event repeats too often within a few days; at most "
+                                    "%1 of its occurrences are kept")
+                         .arg(kMaximumOccurrencesPerEvent));
+  file.expanded = result.size();
+  if (stopping_ || late || file.occurrences() > budget.occurrences) {
+    file.status = stopping_ ? Status::Unreadable : late ? Status::TooSlow : Status::OverBudget;
+    file.reason = stopping_ ? QStringLiteral("reading was stopped")
+                  : late    ? QStringLiteral("working out its repeating events took longer "
+                                                "than %1 seconds")
+                               .arg(kExpansionDeadlineMilliseconds / 1000)
+                         : QStringLiteral("its events pass the %1 that all calendars together "
+                                          "may hold")
+                               .arg(kMaximumOccurrences);
+    return {};
   }
   std::sort(result.begin(), result.end(), &CalendarEvent::comesBefore);
   return result;

@@ -3,6 +3,9 @@
 #include "platform/CalendarStore.h"
 #include "platform/linux/calendar/CalendarFileFingerprint.h"
 
+#include <QElapsedTimer>
+#include <QSet>
+
 #include <atomic>
 #include <map>
 
@@ -14,21 +17,37 @@ namespace kr {
 struct CalendarFileReading {
   CalendarSourceState::Status status = CalendarSourceState::Status::Read;
   QString reason;
-  // The occurrences overlapping the asked range, sorted.
+  // The occurrences overlapping the asked range, sorted, in UTC.
   QList<CalendarEvent> events;
-  // Time zones named by the file that neither the file nor the system knows.
-  QStringList unknownZones;
+  // What the file's version holds that could not be followed (unknown time
+  // zones, lines or events too long, events with too many occurrences).
+  QStringList notes;
   // True when this read parsed the file (a new version), false when it reused
   // the parsed file.
   bool parsed = false;
 };
 
 // Reads iCalendar files with libical and expands their events into
-// occurrences. Keeps each file parsed until it changes. Not thread-safe: one
+// occurrences. A file is read a block at a time and parsed one event at a
+// time; what is kept of it is the events that do not repeat (as occurrences)
+// and the text of those that do (expanded for each range asked). All the
+// files read share one budget of bytes and of occurrences; a file past it
+// gives no events and says why. Not thread-safe, except requestStop: one
 // thread (the store's worker) does all the reading.
 class IcalCalendarReader {
 public:
-  static constexpr qint64 kMaximumFileSize = 64LL * 1024 * 1024;
+  // For all calendars together.
+  static constexpr qint64 kMaximumBytes = 64LL * 1024 * 1024;
+  static constexpr qint64 kMaximumOccurrences = 200000;
+  // The occurrences of one repeating event kept for one range.
+  static constexpr int kMaximumOccurrencesPerEvent = 1000;
+  static constexpr int kMaximumLineLength = 256 * 1024;
+  static constexpr int kMaximumEventLength = 1024 * 1024;
+  static constexpr int kMaximumZones = 100;
+  // How long reading one file, and then working out the occurrences of its
+  // repeating events for one range, may take.
+  static constexpr qint64 kReadDeadlineMilliseconds = 30000;
+  static constexpr qint64 kExpansionDeadlineMilliseconds = 5000;
 
   IcalCalendarReader();
   ~IcalCalendarReader();
@@ -36,30 +55,52 @@ public:
   IcalCalendarReader& operator=(const IcalCalendarReader&) = delete;
 
   // The occurrences in [from, to) of the file in the version `print`
-  // describes; the file is parsed again only when that version is new.
+  // describes; the file is parsed again only when that version is new (or
+  // was refused for the budget, which may have room now).
   CalendarFileReading read(const QString& path, const CalendarFileFingerprint& print,
                            const QDateTime& from, const QDateTime& to);
-  // Lets go of a file no longer read.
+  // Lets go of a file no longer read, and of its share of the budget.
   void forget(const QString& path);
   // How many times a file was parsed.
   int parseCount() const { return parseCount_.load(); }
-
-  // The occurrences in [from, to) of a parsed calendar.
-  static QList<CalendarEvent> occurrences(icalcomponent* calendar, const QDateTime& from,
-                                          const QDateTime& to, QStringList* unknownZones);
+  // Asks a running read to end soon; every later read ends at once. Safe
+  // from any thread.
+  void requestStop() { stopping_ = true; }
 
 private:
   struct ParsedFile {
     CalendarFileFingerprint print;
-    icalcomponent* calendar = nullptr;
     CalendarSourceState::Status status = CalendarSourceState::Status::Read;
     QString reason;
-    QStringList unknownZones;
+    QStringList notes;
+    qint64 bytes = 0;
+    // A calendar holding the file's time zones, in which each event is
+    // placed while it is worked out.
+    icalcomponent* zones = nullptr;
+    // The occurrences of the events that do not repeat, sorted.
+    QList<CalendarEvent> single;
+    // The text of each repeating event.
+    QList<QByteArray> repeating;
+    QSet<QString> replaced;
+    qint64 expanded = 0; // occurrences of the last expansion
+    qint64 occurrences() const { return single.size() + repeating.size() + expanded; }
   };
-  ParsedFile parse(const QString& path, const CalendarFileFingerprint& print);
+  struct Budget {
+    qint64 bytes;
+    qint64 occurrences;
+  };
+  class Parse;
+
+  Budget budgetLeftBeside(const QString& path) const;
+  ParsedFile parse(const QString& path, const CalendarFileFingerprint& print, const Budget& budget,
+                   const QElapsedTimer& clock);
+  QList<CalendarEvent> occurrences(ParsedFile& file, const QDateTime& from, const QDateTime& to,
+                                   const Budget& budget);
+  static void release(ParsedFile& file);
 
   std::map<QString, ParsedFile> files_;
   std::atomic<int> parseCount_{0};
+  std::atomic<bool> stopping_{false};
 };
 
 } // namespace kr

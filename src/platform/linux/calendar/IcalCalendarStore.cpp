@@ -18,6 +18,8 @@ using Status = CalendarSourceState::Status;
 // the worker expands again only every other day.
 constexpr qint64 kDaysBefore = 1;
 constexpr qint64 kDaysAfter = 2;
+// How long quitting waits for a running read.
+constexpr std::chrono::milliseconds kStopLimit{500};
 
 bool isCalendarFileName(const QString& name) {
   return name.endsWith(QLatin1String(".ics"), Qt::CaseInsensitive);
@@ -27,11 +29,21 @@ bool isCalendarFileName(const QString& name) {
 
 IcalCalendarStore::IcalCalendarStore(QObject* parent)
     : CalendarStore(parent), reader_(std::make_shared<IcalCalendarReader>()),
-      queue_(std::make_unique<SerialQueue>(QStringLiteral("calendar files"))) {}
+      queue_(std::make_unique<SerialQueue>(QStringLiteral("calendar files"))),
+      link_(std::make_shared<Link>()) {
+  link_->store = this;
+}
 
 IcalCalendarStore::~IcalCalendarStore() {
-  // Waits for a running read; its answer, queued to this object, is dropped.
-  queue_.reset();
+  {
+    const std::lock_guard<std::mutex> lock(link_->mutex);
+    link_->store = nullptr;
+  }
+  // A running read ends at its next check; quitting waits for it only briefly.
+  reader_->requestStop();
+  if (!queue_->stop(kStopLimit))
+    platformLog(QStringLiteral("The calendar files were still being read; quitting without "
+                               "waiting for them"));
 }
 
 int IcalCalendarStore::parseCount() const { return reader_->parseCount(); }
@@ -61,8 +73,13 @@ QStringList IcalCalendarStore::calendarFiles() const {
   return files;
 }
 
-QList<CalendarEvent> IcalCalendarStore::eventsBetween(const QDateTime& from, const QDateTime& to) {
+QList<CalendarEvent> IcalCalendarStore::eventsBetween(const QDateTime& askedFrom,
+                                                      const QDateTime& askedTo) {
+  // The events are in UTC: so are the bounds, so that no comparison converts.
+  const QDateTime from = askedFrom.toUTC();
+  const QDateTime to = askedTo.toUTC();
   const QStringList paths = calendarFiles();
+  bool forgot = false;
   for (auto it = files_.begin(); it != files_.end();) {
     if (paths.contains(it->first)) {
       ++it;
@@ -70,13 +87,19 @@ QList<CalendarEvent> IcalCalendarStore::eventsBetween(const QDateTime& from, con
     }
     queue_->async([reader = reader_, path = it->first] { reader->forget(path); });
     it = files_.erase(it);
+    forgot = true;
   }
   QList<CalendarEvent> events;
   for (const QString& path : paths) {
     File& file = files_[path];
     file.state.path = path;
+    // A file left out for want of room is read again once another goes.
+    if (forgot && file.state.status == Status::OverBudget)
+      file.print = {};
     refresh(path, file, from, to);
     for (const CalendarEvent& event : std::as_const(file.events)) {
+      if (event.start >= to)
+        break;
       if (event.overlaps(from, to))
         events.append(event);
     }
@@ -88,20 +111,22 @@ QList<CalendarEvent> IcalCalendarStore::eventsBetween(const QDateTime& from, con
 void IcalCalendarStore::refresh(const QString& path, File& file, const QDateTime& from,
                                 const QDateTime& to) {
   const CalendarFileFingerprint print = CalendarFileFingerprint::of(path);
-  if (!print.exists || print.isFolder || print.size > IcalCalendarReader::kMaximumFileSize) {
+  if (!print.exists || print.size > IcalCalendarReader::kMaximumBytes) {
     file.print = print;
     file.hasAnswer = true;
+    file.covers = true;
     file.events.clear();
     if (!print.exists)
       settle(file, Status::Missing, QStringLiteral("the file does not exist"));
-    else if (print.isFolder)
-      settle(file, Status::Unreadable, QStringLiteral("the folder cannot be read"));
     else
-      settle(file, Status::TooLarge, QStringLiteral("the file is larger than 64 MB"));
+      settle(file, Status::TooLarge,
+             QStringLiteral("the file is larger than %1 MB")
+                 .arg(IcalCalendarReader::kMaximumBytes / (1024 * 1024)));
     return;
   }
   const bool failed = file.hasAnswer && file.state.status != Status::Read;
   const bool covered = failed || (file.from <= from && to <= file.to);
+  file.covers = file.hasAnswer && covered;
   const bool current = file.hasAnswer && file.print == print && covered;
   if (current || (file.inProgress && file.asked == print))
     return;
@@ -109,11 +134,15 @@ void IcalCalendarStore::refresh(const QString& path, File& file, const QDateTime
   file.asked = print;
   const QDateTime rangeFrom = from.addDays(-kDaysBefore);
   const QDateTime rangeTo = from.addDays(kDaysAfter) > to ? from.addDays(kDaysAfter) : to;
-  queue_->async([this, reader = reader_, path, print, rangeFrom, rangeTo] {
+  queue_->async([link = link_, reader = reader_, path, print, rangeFrom, rangeTo] {
     const CalendarFileReading reading = reader->read(path, print, rangeFrom, rangeTo);
-    QMetaObject::invokeMethod(
-        this, [=, this] { receive(path, print, rangeFrom, rangeTo, reading); },
-        Qt::QueuedConnection);
+    // The store may be gone by now (quitting does not wait for long).
+    const std::lock_guard<std::mutex> lock(link->mutex);
+    if (IcalCalendarStore* store = link->store) {
+      QMetaObject::invokeMethod(
+          store, [=] { store->receive(path, print, rangeFrom, rangeTo, reading); },
+          Qt::QueuedConnection);
+    }
   });
 }
 
@@ -130,12 +159,12 @@ void IcalCalendarStore::receive(const QString& path, const CalendarFileFingerpri
   file.hasAnswer = true;
   file.from = from;
   file.to = to;
+  file.covers = true;
   file.events = reading.events;
   if (reading.parsed) {
     // One line per version of the file, not per question.
-    for (const QString& zone : reading.unknownZones)
-      platformLog(QStringLiteral("Calendar file %1: unknown time zone \"%2\", read as local time")
-                      .arg(path, zone));
+    for (const QString& note : reading.notes)
+      platformLog(QStringLiteral("Calendar file %1: %2").arg(path, note));
     file.loggedReason.clear();
   }
   settle(file, reading.status, reading.reason);
@@ -168,7 +197,8 @@ bool IcalCalendarStore::hasReadsInProgress() const {
 
 bool IcalCalendarStore::isReading() const {
   for (const auto& [path, file] : files_) {
-    if (!file.hasAnswer)
+    // Also after a jump of the clock, until the new range is read.
+    if (!file.hasAnswer || (file.inProgress && !file.covers))
       return true;
   }
   return false;

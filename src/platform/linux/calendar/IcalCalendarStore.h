@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <mutex>
 
 namespace kr {
 
@@ -17,7 +18,9 @@ struct CalendarFileReading;
 // and again only after it changed (modification time, size, inode); the
 // result replaces the previous one on this object's thread. Answers come from
 // the latest results, expanded on the worker for a few days around the time
-// asked about, so a question never waits for a parse.
+// asked about and given in UTC, so a question never waits for a parse and
+// never converts a local time. Destroying the store asks a running read to
+// stop and waits for it at most half a second.
 class IcalCalendarStore final : public CalendarStore {
   Q_OBJECT
 public:
@@ -41,7 +44,8 @@ private:
     CalendarFileFingerprint asked; // the version of the read in progress
     bool inProgress = false;
     bool hasAnswer = false;
-    QDateTime from, to; // the range `events` covers
+    bool covers = false; // the answer covers the range last asked
+    QDateTime from, to;  // the range `events` covers
     QList<CalendarEvent> events;
     QString loggedReason;
   };
@@ -56,6 +60,12 @@ private:
   std::map<QString, File> files_;
   std::shared_ptr<IcalCalendarReader> reader_;
   std::unique_ptr<SerialQueue> queue_;
+  // How a read on the worker finds the store, if it is still there.
+  struct Link {
+    std::mutex mutex;
+    IcalCalendarStore* store = nullptr;
+  };
+  std::shared_ptr<Link> link_;
 };
 
 } // namespace kr

@@ -1,0 +1,253 @@
+#include "platform/linux/calendar/IcalOccurrences.h"
+
+#include <libical/ical.h>
+
+#include <algorithm>
+#include <deque>
+
+namespace kr::IcalOccurrences {
+
+namespace {
+
+constexpr qint64 kTitleLimit = 1000;
+constexpr qint64 kDay = 86400;
+// A change of offset lies at most this far before an ambiguous time.
+constexpr qint64 kLookBack = 3 * 3600;
+
+bool isWallClock(const icaltimetype& time) {
+  return time.is_date || (time.zone == nullptr && !icaltime_is_utc(time));
+}
+
+qint64 wallAsUtc(const icaltimetype& time) {
+  const QTime clock = time.is_date ? QTime(0, 0) : QTime(time.hour, time.minute, time.second);
+  return QDateTime(QDate(time.year, time.month, time.day), clock, Qt::UTC).toSecsSinceEpoch();
+}
+
+int localOffset(qint64 seconds) {
+  return QDateTime::fromSecsSinceEpoch(seconds, Qt::LocalTime).offsetFromUtc();
+}
+
+int zoneOffset(icaltimezone* zone, qint64 seconds) {
+  icaltimetype utc =
+      icaltime_from_timet_with_zone(time_t(seconds), 0, icaltimezone_get_utc_timezone());
+  int daylight = 0;
+  return icaltimezone_get_utc_offset_of_utc_time(zone, &utc, &daylight);
+}
+
+// Where a wall-clock time occurs twice, the offset before the change gives
+// the first occurrence.
+template <typename Offset> qint64 firstOccurrence(qint64 wall, qint64 found, Offset offsetAt) {
+  const int before = offsetAt(found - kLookBack);
+  const qint64 candidate = wall - before;
+  if (candidate < found && offsetAt(candidate) == before)
+    return candidate;
+  return found;
+}
+
+qint64 localInstant(const icaltimetype& time) {
+  const qint64 wall = wallAsUtc(time);
+  const QTime clock = time.is_date ? QTime(0, 0) : QTime(time.hour, time.minute, time.second);
+  const QDateTime local(QDate(time.year, time.month, time.day), clock, Qt::LocalTime);
+  if (!local.isValid())
+    return wall;
+  return firstOccurrence(wall, local.toSecsSinceEpoch(), &localOffset);
+}
+
+QDateTime utc(qint64 seconds) { return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC); }
+
+bool hasProperty(icalcomponent* event, icalproperty_kind kind) {
+  return icalcomponent_get_first_property(event, kind) != nullptr;
+}
+
+QString titleOf(icalcomponent* event) {
+  const char* summary = icalcomponent_get_summary(event);
+  return summary ? QString::fromUtf8(summary).left(kTitleLimit) : QString();
+}
+
+// How long each occurrence lasts: seconds, or whole days for an event on dates.
+struct Length {
+  qint64 seconds = 0;
+  qint64 days = 0;
+};
+
+Length lengthOf(icalcomponent* event, const icaltimetype& dtstart) {
+  Length length;
+  if (hasProperty(event, ICAL_DTEND_PROPERTY)) {
+    const icaltimetype dtend = icalcomponent_get_dtend(event);
+    if (!icaltime_is_null_time(dtend)) {
+      if (dtstart.is_date) {
+        length.days = std::max<qint64>(QDate(dtstart.year, dtstart.month, dtstart.day)
+                                           .daysTo(QDate(dtend.year, dtend.month, dtend.day)),
+                                       1);
+      } else {
+        length.seconds = std::max<qint64>(0, instantOf(dtend) - instantOf(dtstart));
+      }
+      return length;
+    }
+  }
+  if (icalproperty* duration = icalcomponent_get_first_property(event, ICAL_DURATION_PROPERTY)) {
+    const qint64 seconds = icaldurationtype_as_int(icalproperty_get_duration(duration));
+    if (dtstart.is_date && seconds % kDay == 0)
+      length.days = std::max<qint64>(seconds / kDay, 1);
+    else
+      length.seconds = std::max<qint64>(seconds, 0);
+    return length;
+  }
+  if (dtstart.is_date)
+    length.days = 1;
+  return length;
+}
+
+CalendarEvent occurrenceAt(const QString& title, const icaltimetype& start, const Length& length) {
+  const qint64 begin = instantOf(start);
+  qint64 end = begin + length.seconds;
+  if (length.days > 0) {
+    icaltimetype last = start;
+    const QDate day = QDate(start.year, start.month, start.day).addDays(length.days);
+    last.year = day.year();
+    last.month = day.month();
+    last.day = day.day();
+    end = instantOf(last);
+  }
+  return {title, utc(begin), utc(std::max(begin, end)), bool(start.is_date)};
+}
+
+} // namespace
+
+qint64 instantOf(const icaltimetype& time) {
+  if (isWallClock(time))
+    return localInstant(time);
+  const qint64 wall = wallAsUtc(time);
+  if (icaltime_is_utc(time))
+    return wall;
+  auto* zone = const_cast<icaltimezone*>(time.zone);
+  const qint64 found = qint64(icaltime_as_timet_with_zone(time, zone));
+  return firstOccurrence(wall, found, [zone](qint64 at) { return zoneOffset(zone, at); });
+}
+
+QString occurrenceKey(const QString& uid, qint64 startSeconds) {
+  return uid + QLatin1Char('\n') + QString::number(startSeconds);
+}
+
+bool singleOccurrence(icalcomponent* event, CalendarEvent* occurrence) {
+  const icaltimetype dtstart = icalcomponent_get_dtstart(event);
+  if (icaltime_is_null_time(dtstart) || !icaltime_is_valid_time(dtstart))
+    return false;
+  *occurrence = occurrenceAt(titleOf(event), dtstart, lengthOf(event, dtstart));
+  return true;
+}
+
+QList<CalendarEvent> expand(icalcomponent* event, const QDateTime& from, const QDateTime& to,
+                            Expansion& expansion) {
+  const icaltimetype dtstart = icalcomponent_get_dtstart(event);
+  if (icaltime_is_null_time(dtstart) || !icaltime_is_valid_time(dtstart))
+    return {};
+  const QString title = titleOf(event);
+  const QString uid = QString::fromUtf8(icalcomponent_get_uid(event));
+  const Length length = lengthOf(event, dtstart);
+  const qint64 fromSeconds = from.toSecsSinceEpoch();
+  const qint64 toSeconds = to.toSecsSinceEpoch();
+
+  // EXDATEs by instant, or by day for dates. (EXRULE, withdrawn from the
+  // standard, is not followed: it could take without bound to work out.)
+  QSet<qint64> excluded;
+  QSet<QDate> excludedDays;
+  for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY); p;
+       p = icalcomponent_get_next_property(event, ICAL_EXDATE_PROPERTY)) {
+    const icaltimetype time = icalproperty_get_datetime_with_component(p, event);
+    if (icaltime_is_null_time(time) || !icaltime_is_valid_time(time))
+      continue;
+    if (time.is_date)
+      excludedDays.insert(QDate(time.year, time.month, time.day));
+    else
+      excluded.insert(instantOf(time));
+  }
+
+  // Of the occurrences that began before the range and still run, the last
+  // ones are kept; of those that begin in it, the first ones.
+  const int half = std::max(1, expansion.maximumOccurrences / 2);
+  std::deque<CalendarEvent> running;
+  QList<CalendarEvent> later;
+  QSet<qint64> seen;
+  int steps = 0;
+  enum class Next { Go, PastRange, Stop };
+  auto consider = [&](const icaltimetype& time) {
+    if (++steps % 256 == 0 && expansion.shouldStop && expansion.shouldStop()) {
+      expansion.stopped = true;
+      return Next::Stop;
+    }
+    const qint64 start = instantOf(time);
+    if (start >= toSeconds)
+      return Next::PastRange;
+    // Ends at the latest this late (a day may be 25 hours long).
+    const qint64 latestEnd = start + length.seconds + length.days * (kDay + 3600);
+    if (latestEnd < fromSeconds)
+      return Next::Go;
+    if (excluded.contains(start) || excludedDays.contains(QDate(time.year, time.month, time.day)))
+      return Next::Go;
+    if (seen.contains(start) ||
+        (!expansion.replaced->isEmpty() && expansion.replaced->contains(occurrenceKey(uid, start))))
+      return Next::Go;
+    const CalendarEvent occurrence = occurrenceAt(title, time, length);
+    if (!occurrence.overlaps(from, to))
+      return Next::Go;
+    seen.insert(start);
+    if (start >= fromSeconds) {
+      later.append(occurrence);
+      if (later.size() < half)
+        return Next::Go;
+      expansion.capped = true;
+      return Next::Stop;
+    }
+    running.push_back(occurrence);
+    if (int(running.size()) > half) {
+      seen.remove(running.front().start.toSecsSinceEpoch());
+      running.pop_front();
+      expansion.capped = true;
+    }
+    return Next::Go;
+  };
+
+  bool going = consider(dtstart) != Next::Stop;
+  // Occurrences that begin this early can still run into the range.
+  const qint64 reach = length.seconds + (length.days + 2) * kDay;
+  const icaltimetype earliest = icaltime_from_timet_with_zone(time_t(fromSeconds - reach), 0,
+                                                              icaltimezone_get_utc_timezone());
+  for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY); p && going;
+       p = icalcomponent_get_next_property(event, ICAL_RRULE_PROPERTY)) {
+    const icalrecurrencetype rule = icalproperty_get_rrule(p);
+    icalrecur_iterator* it = icalrecur_iterator_new(rule, dtstart);
+    if (!it)
+      continue;
+    // A counted rule must be followed from its start.
+    if (rule.count == 0)
+      icalrecur_iterator_set_start(it, earliest);
+    for (icaltimetype time = icalrecur_iterator_next(it); !icaltime_is_null_time(time);
+         time = icalrecur_iterator_next(it)) {
+      const Next next = consider(time);
+      if (next == Next::PastRange)
+        break;
+      if (next == Next::Stop) {
+        going = false;
+        break;
+      }
+    }
+    icalrecur_iterator_free(it);
+  }
+  for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY); p && going;
+       p = icalcomponent_get_next_property(event, ICAL_RDATE_PROPERTY)) {
+    const icaldatetimeperiodtype rdate = icalproperty_get_rdate(p);
+    icaltimetype time = icaltime_is_null_time(rdate.time) ? rdate.period.start : rdate.time;
+    if (icaltime_is_null_time(time) || !icaltime_is_valid_time(time))
+      continue;
+    if (!time.zone && !icaltime_is_utc(time))
+      time.zone = dtstart.zone;
+    going = consider(time) != Next::Stop;
+  }
+  QList<CalendarEvent> result(running.begin(), running.end());
+  result.append(later);
+  std::sort(result.begin(), result.end(), &CalendarEvent::comesBefore);
+  return result;
+}
+
+} // namespace kr::IcalOccurrences

@@ -29,7 +29,7 @@
 #include "platform/linux/media/QtAudioOutput.h"
 #include "platform/linux/media/QtSpeechSynthesizer.h"
 #include "platform/linux/tray/TrayStatusItem.h"
-#include "platform/linux/web/WebEngineHtmlView.h"
+#include "platform/linux/web/DeferredHtmlView.h"
 #include "shell/ActivityMonitor.h"
 #include "shell/ApplicationShell.h"
 #include "shell/DropboxManager.h"
@@ -136,12 +136,12 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
   // The preferences' help buttons show their pages in the browser.
   PreferencesController::setHelpPageOpener(
       [](const QString& page) { HelpManager::showPage(page, /*inBrowser=*/true); });
-  // Web pages (statistics, help) show in Qt WebEngine; its engine starts with
-  // the first view shown.
+  // Web pages (statistics, help) show in Qt WebEngine; its module is loaded,
+  // and its engine started, when the first view is shown.
   if (options.htmlViews)
     HtmlView::installFactory(options.htmlViews);
   else
-    HtmlView::installFactory([](QWidget* parent) { return new WebEngineHtmlView(parent); });
+    HtmlView::installFactory([](QWidget* parent) { return new DeferredHtmlView(parent); });
 
   // Sound, speech, desktop notifications and the user's script hook drive the
   // notification centre; each back end says what it cannot do.

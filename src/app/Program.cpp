@@ -8,6 +8,7 @@
 #include "engine/Clock.h"
 #include "engine/DataModel.h"
 #include "platform/AlertPresenterAPI.h"
+#include "platform/CaretBlinkRest.h"
 #include "platform/DefaultsStorageAPI.h"
 #include "platform/DesktopUrlOpener.h"
 #include "platform/FileBrowserAPI.h"
@@ -93,6 +94,8 @@ struct Program::Parts {
   // The user's own continuous sound, played from the "Sounds" menu.
   std::unique_ptr<StandAloneNoiseMachine> standAloneSound;
   UnixSignalWatcher signalWatcher{SIGTERM, SIGINT, SIGHUP};
+  // A caret left alone stops blinking, so an idle window stays still.
+  CaretBlinkRest caretBlinkRest;
   // Receives the application's signals for as long as this program lives (a
   // process, a test, may build one program after another).
   QObject receiver;

@@ -44,6 +44,14 @@ Module& module() {
 // a shared OpenGL context, made here rather than at start-up, so a program
 // that never shows a web page never starts OpenGL.
 void prepareSharedContext() {
+  // A window that holds a web view is composed through OpenGL whenever any of
+  // it repaints. Where OpenGL is Mesa's software renderer (no graphics
+  // driver: virtual machines, remote desktops), its default of a thread per
+  // core wakes every core for each composition of a static page; one thread
+  // draws these pages as fast. A user's own setting stands; graphics drivers
+  // ignore it.
+  if (!qEnvironmentVariableIsSet("LP_NUM_THREADS"))
+    qputenv("LP_NUM_THREADS", "1");
   if (!QOpenGLContext::globalShareContext()) {
     auto* context = new QOpenGLContext(QCoreApplication::instance());
     context->setFormat(QSurfaceFormat::defaultFormat());

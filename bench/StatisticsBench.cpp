@@ -10,6 +10,7 @@
 #include "platform/SmartTimerWrapper.h"
 #include "platform/TestHtmlView.h"
 #include "platform/UserDefaults.h"
+#include "platform/linux/web/DeferredHtmlView.h"
 #include "platform/linux/web/WebEngineHtmlView.h"
 #include "stats/FullFeaturedStatisticsManager.h"
 
@@ -164,7 +165,7 @@ int main(int argc, char** argv) {
   qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
   if (qEnvironmentVariableIsEmpty("DISPLAY"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
-  kr::WebEngineHtmlView::prepareApplication();
+  kr::DeferredHtmlView::prepareApplication();
   QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
   folder();

@@ -9,6 +9,7 @@
 #include "engine/DataModel.h"
 #include "platform/AlertPresenterAPI.h"
 #include "platform/BundleInfo.h"
+#include "platform/CaretBlinkRest.h"
 #include "platform/DefaultsStorageAPI.h"
 #include "platform/DesktopUrlOpener.h"
 #include "platform/FileBrowserAPI.h"
@@ -30,7 +31,7 @@
 #include "platform/linux/media/QtAudioOutput.h"
 #include "platform/linux/media/QtSpeechSynthesizer.h"
 #include "platform/linux/tray/TrayStatusItem.h"
-#include "platform/linux/web/WebEngineHtmlView.h"
+#include "platform/linux/web/DeferredHtmlView.h"
 #include "shell/ActivityMonitor.h"
 #include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"
@@ -97,6 +98,8 @@ struct Program::Parts {
   // The user's own continuous sound, played from the "Sounds" menu.
   std::unique_ptr<StandAloneNoiseMachine> standAloneSound;
   UnixSignalWatcher signalWatcher{SIGTERM, SIGINT, SIGHUP};
+  // A caret left alone stops blinking, so an idle window stays still.
+  CaretBlinkRest caretBlinkRest;
   // Receives the application's signals for as long as this program lives (a
   // process, a test, may build one program after another).
   QObject receiver;
@@ -140,12 +143,12 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
   // The preferences' help buttons show their pages in the browser.
   PreferencesController::setHelpPageOpener(
       [](const QString& page) { HelpManager::showPage(page, /*inBrowser=*/true); });
-  // Web pages (statistics, help) show in Qt WebEngine; its engine starts with
-  // the first view shown.
+  // Web pages (statistics, help) show in Qt WebEngine; its module is loaded,
+  // and its engine started, when the first view is shown.
   if (options.htmlViews)
     HtmlView::installFactory(options.htmlViews);
   else
-    HtmlView::installFactory([](QWidget* parent) { return new WebEngineHtmlView(parent); });
+    HtmlView::installFactory([](QWidget* parent) { return new DeferredHtmlView(parent); });
 
   // Sound, speech, desktop notifications and the user's script hook drive the
   // notification centre; each back end says what it cannot do.

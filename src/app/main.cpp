@@ -1,6 +1,6 @@
 #include "app/Program.h"
 #include "platform/linux/dbus/SingleInstance.h"
-#include "platform/linux/web/WebEngineHtmlView.h"
+#include "platform/linux/web/DeferredHtmlView.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  kr::WebEngineHtmlView::prepareApplication(); // before the application object
+  kr::DeferredHtmlView::prepareApplication(); // before the application object
   // Repaints travel to the X server over the connection, not through shared
   // memory: there, each repaint of a region painted before first waits for a
   // round trip to the server, which wakes the program twice more for every

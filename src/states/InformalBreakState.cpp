@@ -20,6 +20,7 @@
 #include "engine/DateHelper.h"
 #include "engine/StateMachine.h"
 #include "platform/SmartTimerWrapper.h"
+#include "platform/UserDefaults.h"
 
 #include <QCheckBox>
 #include <QFontMetricsF>
@@ -36,6 +37,10 @@ namespace {
 constexpr char kHideTagEditorKey[] = "hideTagEditorInInformalBreakState";
 const QString kHideTagEditor = QString::fromLatin1(kHideTagEditorKey);
 const QString kHideAutomaticEnd = QStringLiteral("automaticEndToInformalBreak");
+const QStringList kRuleKeys{QStringLiteral("endInformalBreakAutomatically"),
+                            QStringLiteral("endInformalBreakForLunch"),
+                            QStringLiteral("endInformalBreakForBreakfast"),
+                            QStringLiteral("endInformalBreakAutomaticallyAfterInactivity")};
 } // namespace
 
 InformalBreakState::InformalBreakState() {
@@ -44,7 +49,10 @@ InformalBreakState::InformalBreakState() {
   addAction(QStringLiteral("selectTagTokenField"), [this] { selectTagTokenField(); });
 }
 
-InformalBreakState::~InformalBreakState() { stopTimer(); }
+InformalBreakState::~InformalBreakState() {
+  QObject::disconnect(rulesChanged_);
+  stopTimer();
+}
 
 const StateExits& InformalBreakState::exits() const {
   static const StateExits table{
@@ -57,15 +65,41 @@ void InformalBreakState::activate() {
   ModernUIState::activate();
   initiatedTime_ = Clock::now();
   stopTimer();
-  automaticTransitionTimer_ = SmartTimerWrapper::wrapTimer(
-      kCheckInterval, true, [this](SmartTimerWrapper&) { checkRules(); });
+  scheduleChecks();
+  QObject::disconnect(rulesChanged_);
+  rulesChanged_ = QObject::connect(&UserDefaults::standard(), &UserDefaults::changed,
+                                   &UserDefaults::standard(), [this](const QString& key) {
+                                     if (kRuleKeys.contains(key) && automaticTransitionTimer_)
+                                       scheduleChecks();
+                                   });
   if (objectiveTextView_)
     objectiveTextView_->selectAll();
 }
 
 void InformalBreakState::deactivate() {
   ModernUIState::deactivate();
+  QObject::disconnect(rulesChanged_);
   stopTimer();
+}
+
+bool InformalBreakState::anyRuleSwitchedOn() {
+  const DataModel& model = DataModel::shared();
+  return model.endInformalBreakAutomatically() || model.endInformalBreakForLunch() ||
+         model.endInformalBreakForBreakfast() ||
+         model.endInformalBreakAutomaticallyAfterInactivity();
+}
+
+void InformalBreakState::scheduleChecks() {
+  const double interval = anyRuleSwitchedOn() ? kCheckInterval : kIdleRefreshInterval;
+  if (ruleTimerInterval() == interval)
+    return;
+  stopTimer();
+  automaticTransitionTimer_ =
+      SmartTimerWrapper::wrapTimer(interval, true, [this](SmartTimerWrapper&) { checkRules(); });
+}
+
+double InformalBreakState::ruleTimerInterval() const {
+  return isRuleTimerRunning() ? automaticTransitionTimer_->interval() : 0.0;
 }
 
 void InformalBreakState::stopTimer() {

@@ -19,10 +19,13 @@ class TagTokenField;
 // An informal break without a count-down. It ends when the user goes on, or
 // by itself when a switched-on rule holds: an hour after it began, back from
 // lunch, in the morning, or after five minutes without input. The rules are
-// checked every 0.1 s while the state is active.
+// checked every 0.1 s while the state is active and a rule is switched on;
+// with none switched on, nothing can end the break and the page is only
+// refreshed once a second. Switching a rule on starts the quick checks at once.
 class InformalBreakState : public ModernUIState {
 public:
   static constexpr double kCheckInterval = 0.1;
+  static constexpr double kIdleRefreshInterval = 1.0;
 
   InformalBreakState();
   ~InformalBreakState() override;
@@ -48,6 +51,8 @@ public:
   QLabel* inactiveTimeLeftLabel() const { return inactiveTimeLeftLabel_; }
   QLabel* timeRemainingLabel() const { return timeRemainingLabel_; }
   bool isRuleTimerRunning() const;
+  // The interval of the running check timer; 0 when none runs.
+  double ruleTimerInterval() const;
 
   StateBase* next = nullptr;
   StateBase* welcome = nullptr;
@@ -60,6 +65,11 @@ private:
   TagTokenField* tagTokenField_ = nullptr;
   void updateLabels(double now, double idleSeconds);
   void stopTimer();
+  // (Re)starts the check timer at the interval the switched-on rules need.
+  void scheduleChecks();
+  static bool anyRuleSwitchedOn();
+
+  QMetaObject::Connection rulesChanged_;
 
   std::optional<double> initiatedTime_;
   std::shared_ptr<SmartTimerWrapper> automaticTransitionTimer_;

@@ -3,6 +3,7 @@
 
 #include "kit/PushButtonBrick.h"
 #include "platform/TestUrlOpener.h"
+#include "platform/linux/web/DeferredHtmlView.h"
 #include "platform/linux/web/WebEngineHtmlView.h"
 #include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"
@@ -41,8 +42,12 @@ protected:
   MainWindowController& windowController() const {
     return started.program->shell().appDelegate().mainWindow()->controller();
   }
+  // The engine's view inside the program's web view: the engine's module is
+  // loaded when the help is first shown.
   WebEngineHtmlView* web() const {
-    return qobject_cast<WebEngineHtmlView*>(windowController().helpController()->webView());
+    auto* deferred =
+        qobject_cast<DeferredHtmlView*>(windowController().helpController()->webView());
+    return deferred ? qobject_cast<WebEngineHtmlView*>(deferred->engineView()) : nullptr;
   }
 
   // Runs the script in the shown page and waits for its answer.

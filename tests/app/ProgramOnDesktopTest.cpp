@@ -15,7 +15,7 @@
 #include "platform/linux/media/QtAudioOutput.h"
 #include "platform/linux/media/QtSpeechSynthesizer.h"
 #include "platform/linux/tray/TrayStatusItem.h"
-#include "platform/linux/web/WebEngineHtmlView.h"
+#include "platform/linux/web/DeferredHtmlView.h"
 #include "platform/linux/x11/X11HotKeyBackend.h"
 #include "shell/ActivityMonitor.h"
 #include "shell/AppDelegate.h"
@@ -43,7 +43,7 @@ TEST(ProgramOnDesktop, EveryServiceHasItsDesktopImplementationAfterStartUp) {
       << "file browser";
   // The engine itself starts only when a view is first shown.
   const std::unique_ptr<HtmlView> web(HtmlView::create());
-  EXPECT_NE(dynamic_cast<WebEngineHtmlView*>(web.get()), nullptr) << "web pages";
+  EXPECT_NE(dynamic_cast<DeferredHtmlView*>(web.get()), nullptr) << "web pages";
 
   auto* monitor = dynamic_cast<ActivityMonitor*>(shell.appDelegate().activityMonitor());
   ASSERT_NE(monitor, nullptr) << "idle time";

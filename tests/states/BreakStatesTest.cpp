@@ -289,6 +289,45 @@ TEST(InformalBreak, EachRuleEndsTheBreakAtItsMoment) {
   }
 }
 
+// With no rule switched on nothing can end the break: the page is refreshed
+// once a second. A rule switched on during the break gets its quick checks at
+// once and ends the break at its moment; switched off again, the checks slow.
+TEST(InformalBreak, QuickChecksRunOnlyWhileARuleIsSwitchedOn) {
+  for (const char* key :
+       {"endInformalBreakAutomatically", "endInformalBreakForLunch", "endInformalBreakForBreakfast",
+        "endInformalBreakAutomaticallyAfterInactivity"})
+    store().setValue(QString::fromLatin1(key), false);
+  {
+    BreakFixture f;
+    f.clock.setDate(QDateTime(QDate(2026, 3, 2), QTime(9, 0)));
+    f.startOnPrepare();
+    f.machine.triggerTransition(QStringLiteral("informalBreak"));
+    ASSERT_EQ(f.machine.currentState(), &f.informal());
+    EXPECT_EQ(f.informal().ruleTimerInterval(), InformalBreakState::kIdleRefreshInterval);
+    f.appDelegate.idleTime = 4000.0;
+    f.clock.advance(30.0);
+    EXPECT_EQ(f.machine.currentState(), &f.informal());
+
+    store().setValue(QStringLiteral("endInformalBreakAutomaticallyAfterInactivity"), true);
+    EXPECT_EQ(f.informal().ruleTimerInterval(), InformalBreakState::kCheckInterval);
+    f.clock.advance(0.1);
+    EXPECT_EQ(f.machine.currentState(), &f.define()) << "the next quick check ends it";
+
+    store().setValue(QStringLiteral("endInformalBreakAutomaticallyAfterInactivity"), false);
+  }
+  BreakFixture f;
+  f.startOnPrepare();
+  f.machine.triggerTransition(QStringLiteral("informalBreak"));
+  store().setValue(QStringLiteral("endInformalBreakForLunch"), true);
+  EXPECT_EQ(f.informal().ruleTimerInterval(), InformalBreakState::kCheckInterval);
+  store().setValue(QStringLiteral("endInformalBreakForLunch"), false);
+  EXPECT_EQ(f.informal().ruleTimerInterval(), InformalBreakState::kIdleRefreshInterval);
+  f.machine.triggerTransition(QStringLiteral("next"));
+  EXPECT_EQ(f.informal().ruleTimerInterval(), 0.0);
+  store().setValue(QStringLiteral("endInformalBreakForLunch"), true);
+  EXPECT_EQ(f.informal().ruleTimerInterval(), 0.0) << "no checks once the break has ended";
+}
+
 TEST(InformalBreak, LabelsCountTheHourDownAndSwitchingTheHourOnRestartsIt) {
   BreakFixture f;
   store().setValue(QStringLiteral("endInformalBreakAutomatically"), true);

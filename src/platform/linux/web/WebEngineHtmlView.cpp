@@ -2,14 +2,11 @@
 
 #include "platform/linux/web/WebEnginePage.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QStackedLayout>
 #include <QWebEngineHistory>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
-
-#include <unistd.h>
 
 namespace kr {
 
@@ -37,16 +34,6 @@ WebEngineHtmlView::~WebEngineHtmlView() {
   // The page must go before its profile.
   delete view_;
   delete profile_;
-}
-
-void WebEngineHtmlView::prepareApplication() {
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-  // The engine's sandbox refuses to run as root.
-  if (::geteuid() == 0) {
-    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    if (!flags.contains("--no-sandbox"))
-      qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --no-sandbox").trimmed());
-  }
 }
 
 void WebEngineHtmlView::showEvent(QShowEvent* event) {

@@ -23,9 +23,6 @@ public:
   explicit WebEngineHtmlView(QWidget* parent = nullptr);
   ~WebEngineHtmlView() override;
 
-  // What the engine needs before the application object exists.
-  static void prepareApplication();
-
   void loadFile(const QString& path) override;
   void showBlankPage(const QString& line = {}) override;
   QUrl url() const override;

@@ -1,0 +1,89 @@
+// The program at rest: until a web page is first shown, nothing of the web
+// engine or of OpenGL exists in the process, and only a known set of threads
+// runs. Showing the statistics loads the engine then.
+#include "StartedProgram.h"
+
+#include "platform/HtmlView.h"
+#include "platform/linux/web/DeferredHtmlView.h"
+#include "shell/AppDelegate.h"
+#include "shell/ApplicationShell.h"
+#include "stats/StatsViewController.h"
+#include "window/MainMenu.h"
+#include "window/MainWindow.h"
+#include "window/MainWindowController.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QOpenGLContext>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <algorithm>
+
+using namespace kr;
+
+namespace {
+
+QString procFile(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+bool engineMapped() {
+  return procFile(QStringLiteral("/proc/self/maps")).contains(QLatin1String("WebEngineCore"));
+}
+
+QStringList threadNames() {
+  QStringList names;
+  const QDir tasks(QStringLiteral("/proc/self/task"));
+  for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+    names << procFile(tasks.filePath(task) + QStringLiteral("/comm")).trimmed();
+  return names;
+}
+
+} // namespace
+
+TEST(LeanStart, NoWebEngineNorOpenGLUntilAWebPageIsShown) {
+  test::StartedProgram p;
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(DeferredHtmlView::isEngineLoaded());
+  EXPECT_FALSE(engineMapped()) << "the web engine's libraries are not even loaded";
+  EXPECT_EQ(QOpenGLContext::globalShareContext(), nullptr) << "no OpenGL context";
+  EXPECT_FALSE(QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts));
+
+  // Our own threads carry names; the rest are Qt's and the desktop
+  // libraries' own, none of them a renderer's. The system keeps 15
+  // characters of a name.
+  const QStringList known{QStringLiteral("test_lean_start"), QStringLiteral("QXcbEventQueue"),
+                          QStringLiteral("QDBusConnection"), QStringLiteral("gmain"),
+                          QStringLiteral("gdbus"),           QStringLiteral("dconf worker"),
+                          QStringLiteral("Thread (pooled)"), QStringLiteral("folderContentMonitor"),
+                          QStringLiteral("calendar files"),  QStringLiteral("oneUpdateAtATime")};
+  const QStringList names = threadNames();
+  for (const QString& name : names) {
+    const bool listed = std::any_of(known.begin(), known.end(),
+                                    [&](const QString& k) { return k.left(15) == name; });
+    EXPECT_TRUE(listed) << "unexpected thread " << qPrintable(name);
+  }
+  EXPECT_LE(names.size(), 10) << qPrintable(names.join(QStringLiteral(", ")));
+
+  MainMenu& menu = p.program->shell().mainMenu();
+  QAction* statistics = menu.itemSending(QStringLiteral("toggleStatisticsWindow"));
+  ASSERT_NE(statistics, nullptr);
+  statistics->trigger();
+  MainWindowController& window = p.program->shell().appDelegate().mainWindow()->controller();
+  ASSERT_NE(window.statsController(), nullptr);
+  auto* view = qobject_cast<DeferredHtmlView*>(window.statsController()->webView.data());
+  ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->engineView() != nullptr; }, 20000));
+  EXPECT_TRUE(DeferredHtmlView::isEngineLoaded());
+  EXPECT_TRUE(engineMapped());
+  EXPECT_TRUE(view->failureLine().isEmpty());
+  QSignalSpy loaded(view, &HtmlView::loadFinished);
+  view->loadFile(QStringLiteral(KR_TEST_PAGE));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !loaded.isEmpty(); }, 20000));
+  EXPECT_TRUE(loaded.last().at(0).toBool()) << "the page shows through the loaded engine";
+}

@@ -35,7 +35,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QMenu>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -272,29 +271,6 @@ TEST(Program, ASignalEndsTheProgramWithoutAsking) {
   EXPECT_EQ(runLoopWith(p, [] { std::raise(SIGTERM); }), 0);
   EXPECT_LT(elapsed.elapsed(), 2000);
   EXPECT_TRUE(none.seen.isEmpty()) << "a signal never waits for an answer";
-}
-
-TEST(Program, AnUnreadableSettingsFileIsToldOnceAndLeftAsItIs) {
-  const QString settings = SupportPaths::settingsFile();
-  QFile::remove(settings);
-  ASSERT_TRUE(QDir().mkpath(settings));
-  UserDefaults::resetStandardForTesting();
-  test::ConsoleCapture console;
-  {
-    StartedProgram p(shortSlices());
-    AlertAnswerer ok(QStringLiteral("OK"));
-    EXPECT_EQ(runLoopWith(p, [] { QTimer::singleShot(300, [] { std::raise(SIGTERM); }); }), 0);
-    ASSERT_EQ(ok.seen.size(), 1);
-    EXPECT_TRUE(ok.seen[0].contains(settings)) << ok.seen[0].toStdString();
-    EXPECT_TRUE(ok.seen[0].contains(QStringLiteral("No setting will be kept")));
-    EXPECT_EQ(UserDefaults::standard().integer(QStringLiteral("durationInSeconds")), 120)
-        << "changes last the run";
-  }
-  EXPECT_EQ(console.lines().filter(QStringLiteral("cannot be read")).size(), 1);
-  EXPECT_TRUE(QFileInfo(settings).isDir());
-  EXPECT_TRUE(QDir(settings).isEmpty());
-  QDir(settings).removeRecursively();
-  UserDefaults::resetStandardForTesting();
 }
 
 TEST(Program, TheDefinePageShowsTheEventsOfTheCalendarFilesChosen) {

@@ -47,6 +47,7 @@
 
 #include <QApplication>
 #include <QSessionManager>
+#include <QTimer>
 #include <QUrl>
 
 #include <csignal>
@@ -248,6 +249,26 @@ void Program::launch(const QStringList& arguments) {
   qn_log(QStringLiteral("Korvane-R %1 started").arg(QCoreApplication::applicationVersion()));
   shell.openUrls(arguments);
   shell.performRequestedActions(arguments);
+  tellUnreadableSettings();
+}
+
+void Program::tellUnreadableSettings() {
+  const QString why = UserDefaults::standard().unreadableReason();
+  if (why.isEmpty())
+    return;
+  // Once the event loop runs, so that the window is up and a signal still
+  // ends the program while the alert waits.
+  QTimer::singleShot(0, &parts_->receiver, [why] {
+    Alert alert;
+    alert.messageText = QStringLiteral("The settings file \u201c%1\u201d cannot be read.")
+                            .arg(UserDefaults::standard().filePath());
+    alert.informativeText =
+        QStringLiteral("Korvane-R runs on its standard settings (%1). No setting will be kept "
+                       "until the file can be read, and the file is left as it is.")
+            .arg(why);
+    alert.buttons = {QStringLiteral("OK")};
+    AlertPresenterAPI::shared().runModal(alert);
+  });
 }
 
 int Program::exec() {

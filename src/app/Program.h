@@ -56,6 +56,8 @@ private:
   // Says on the console whether sound, speech, notifications, screen fading
   // and the scripts folder are there.
   void describeServices();
+  // Says once, in an alert, that the settings file could not be read.
+  void tellUnreadableSettings();
 
   struct Parts;
   std::unique_ptr<Parts> parts_;

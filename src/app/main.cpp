@@ -1,4 +1,5 @@
 #include "app/Program.h"
+#include "platform/ConsoleText.h"
 #include "platform/linux/dbus/SingleInstance.h"
 #include "platform/linux/web/DeferredHtmlView.h"
 
@@ -70,11 +71,12 @@ int main(int argc, char** argv) {
     if (singleInstance.handOver(QApplication::arguments().mid(1), &error))
       return 0;
     std::fprintf(stderr, "Korvane-R is already running but did not answer: %s\n",
-                 qPrintable(error));
+                 qPrintable(kr::consoleSafe(error)));
     return 1;
   }
   case kr::SingleInstance::Claim::unavailable:
-    std::fprintf(stderr, "Korvane-R: later launches cannot be forwarded (%s)\n", qPrintable(why));
+    std::fprintf(stderr, "Korvane-R: later launches cannot be forwarded (%s)\n",
+                 qPrintable(kr::consoleSafe(why)));
     break;
   case kr::SingleInstance::Claim::first:
     break;

@@ -3,6 +3,7 @@
 #include "engine/BackingStoreManager.h"
 #include "engine/Clock.h"
 #include "engine/EngineLog.h"
+#include "platform/ConsoleText.h"
 #include "platform/FatalError.h"
 #include "platform/RtfReader.h"
 #include "platform/RtfdPackage.h"
@@ -70,7 +71,7 @@ void BackingStoreDescriptor::finishInitialization() {
   if (recovered > 0)
     qCInfo(lcEngine).noquote() << QStringLiteral(
                                       "%1: put right %2 copies left by an interrupted write")
-                                      .arg(folderPath())
+                                      .arg(consoleSafe(folderPath()))
                                       .arg(recovered);
   index_->refreshIndexFromDisk();
 }
@@ -117,7 +118,8 @@ QString BackingStoreDescriptor::getPathToSelectedFile() {
   QString error;
   if (!ensureFolder(folderPath(), &error) ||
       !RtfdPackage::write(path, RtfReader::read(rtf).text, &error))
-    qCWarning(lcEngine).noquote() << QStringLiteral("could not write %1 (%2)").arg(path, error);
+    qCWarning(lcEngine).noquote() << consoleSafe(
+        QStringLiteral("could not write %1 (%2)").arg(path, error));
   return path;
 }
 

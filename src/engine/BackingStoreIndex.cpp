@@ -3,6 +3,7 @@
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/Clock.h"
 #include "engine/EngineLog.h"
+#include "platform/ConsoleText.h"
 #include "platform/FileOperations.h"
 #include "platform/QnLog.h"
 
@@ -19,7 +20,7 @@ void BackingStoreIndex::refreshIndexFromDisk() {
   // an index of the expected path; writing into it reports the failure.
   QString error;
   if (!BackingStoreDescriptor::ensureFolder(folder, &error))
-    qCWarning(lcEngine).noquote() << error;
+    qCWarning(lcEngine).noquote() << consoleSafe(error);
 
   const QString root = descriptor_->root();
   // No entry examined, and the names sorted before the folder is put in

@@ -6,6 +6,7 @@
 #include "engine/MachineIdentifier.h"
 #include "engine/RTFHelper.h"
 #include "platform/AlertPresenterAPI.h"
+#include "platform/ConsoleText.h"
 #include "platform/FatalError.h"
 #include "platform/FileBrowserAPI.h"
 #include "platform/FileOperations.h"
@@ -84,6 +85,10 @@ BackingStoreManager::readSelectedFile(BackingStoreDescriptor& store) {
   if (!result.wellFormed) {
     file.status = SelectedFile::Status::Partial;
     file.error = QStringLiteral("its text ends before the document does");
+  } else if (result.textAfterEnd) {
+    // A save would keep only the document, and drop what follows it.
+    file.status = SelectedFile::Status::Partial;
+    file.error = QStringLiteral("text follows the end of its document");
   }
   return file;
 }
@@ -94,7 +99,8 @@ bool BackingStoreManager::write(const RichText& text, BackingStoreDescriptor& st
   QString reason;
   if (!BackingStoreDescriptor::ensureFolder(store.folderPath(), &reason) ||
       !RtfdPackage::write(path, text, &reason)) {
-    qCWarning(lcEngine).noquote() << QStringLiteral("could not write %1: %2").arg(path, reason);
+    qCWarning(lcEngine).noquote() << consoleSafe(
+        QStringLiteral("could not write %1: %2").arg(path, reason));
     if (error)
       *error = reason;
     return false;
@@ -104,7 +110,8 @@ bool BackingStoreManager::write(const RichText& text, BackingStoreDescriptor& st
 
 namespace {
 bool failAppend(QString* error, const QString& reason) {
-  qCWarning(lcEngine).noquote() << QStringLiteral("append: toCurrentFile: %1").arg(reason);
+  qCWarning(lcEngine).noquote() << consoleSafe(
+      QStringLiteral("append: toCurrentFile: %1").arg(reason));
   if (error)
     *error = reason;
   return false;
@@ -165,13 +172,14 @@ AppendOutcome performAppend(const RichText& entry, const QString& current, const
   switch (inPlace.outcome) {
   case RtfdPackage::InPlaceResult::Outcome::Appended:
     if (!inPlace.reason.isEmpty())
-      qCWarning(lcEngine).noquote() << QStringLiteral("append: %1: %2").arg(path, inPlace.reason);
+      qCWarning(lcEngine).noquote()
+          << consoleSafe(QStringLiteral("append: %1: %2").arg(path, inPlace.reason));
     return outcome;
   case RtfdPackage::InPlaceResult::Outcome::Failed:
-    qCWarning(lcEngine).noquote()
-        << QStringLiteral("append: could not add the entry at the end of %1 (%2); the day is "
-                          "written anew")
-               .arg(path, inPlace.reason);
+    qCWarning(lcEngine).noquote() << consoleSafe(
+        QStringLiteral("append: could not add the entry at the end of %1 (%2); the "
+                       "day is written anew")
+            .arg(path, inPlace.reason));
     break;
   case RtfdPackage::InPlaceResult::Outcome::Declined:
     qn_log(QStringLiteral("append: the day is written anew: %1").arg(inPlace.reason));
@@ -213,9 +221,9 @@ AppendOutcome performAppend(const RichText& entry, const QString& current, const
 bool reportAppend(const AppendOutcome& outcome, const QString& folder, QString* error) {
   AlertPresenterAPI& alerts = AlertPresenterAPI::shared();
   if (!outcome.aside.isEmpty()) {
-    qCWarning(lcEngine).noquote()
-        << QStringLiteral("the log file %1 cannot be read (%2); it was moved unchanged to %3")
-               .arg(outcome.path, outcome.damage, outcome.aside);
+    qCWarning(lcEngine).noquote() << consoleSafe(
+        QStringLiteral("the log file %1 cannot be read (%2); it was moved unchanged to %3")
+            .arg(outcome.path, outcome.damage, outcome.aside));
     alerts.runModal({QStringLiteral("A damaged log file was set aside"),
                      QStringLiteral("Today's log file \"%1\" could not be read (%2). It was moved, "
                                     "unchanged, to \"%3\", and this entry starts a new log file "

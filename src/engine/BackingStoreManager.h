@@ -40,8 +40,8 @@ public:
 
   // The selected file read for an editor: its text, or why it cannot be
   // edited. A file that reads only in part (its text ends before the document
-  // does) is told apart from one that cannot be read at all; an editor shows
-  // either without ever writing it back.
+  // does, or text follows the document's end) is told apart from one that cannot be read at all; an
+  // editor shows either without ever writing it back.
   struct SelectedFile {
     enum class Status { Ok, Unreadable, Partial };
     Status status = Status::Ok;

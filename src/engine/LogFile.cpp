@@ -3,6 +3,7 @@
 #include "engine/EngineLog.h"
 #include "engine/FullDataSet.h"
 #include "engine/LogTextDecoder.h"
+#include "platform/ConsoleText.h"
 #include "platform/FileOperations.h"
 #include "platform/QnLog.h"
 
@@ -75,7 +76,7 @@ std::optional<QByteArray> LogFile::readBytes(int folderFd, QString* error) const
 bool LogFile::read(const PlainTextStyle& style, int folderFd) {
   if (format_ == Format::Unknown) {
     if (!reportedUnknownName_)
-      qCInfo(lcEngine).noquote() << "not a log file name, skipped:" << fullPath_;
+      qCInfo(lcEngine).noquote() << "not a log file name, skipped:" << consoleSafe(fullPath_);
     reportedUnknownName_ = true;
     return false;
   }
@@ -135,7 +136,8 @@ void LogFile::parse(PendingRead& pending, const PlainTextStyle& style, int folde
 void LogFile::finishRead(PendingRead&& pending) {
   // Reported here, on the reload thread, in the order of the folder.
   if (!pending.problem.isEmpty())
-    qCWarning(lcEngine).noquote() << "log file" << fullPath_ << pending.problem;
+    qCWarning(lcEngine).noquote() << "log file" << consoleSafe(fullPath_)
+                                  << consoleSafe(pending.problem);
   records_ = pending.records ? std::move(pending.records) : std::make_shared<const Records>();
   qn_log(QStringLiteral("LogFile - setting last read"));
   lastRead_ = pending.stamp;

@@ -1,6 +1,7 @@
 #include "engine/TaskManagerMarker.h"
 
 #include "engine/EngineLog.h"
+#include "platform/ConsoleText.h"
 #include "platform/QnLog.h"
 #include "platform/UserDefaults.h"
 
@@ -35,8 +36,9 @@ QString TaskManagerMarker::identifierOfLink(const QString& link, const QString& 
   const QString identifier = link.mid(prefix.size());
   if (safe.match(identifier).hasMatch())
     return identifier;
-  qCWarning(lcEngine).noquote()
-      << QStringLiteral("ignoring a task link with an unusable identifier: %1").arg(link);
+  qCWarning(lcEngine).noquote() << QStringLiteral(
+                                       "ignoring a task link with an unusable identifier: %1")
+                                       .arg(consoleSafe(link));
   return QString();
 }
 

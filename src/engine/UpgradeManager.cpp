@@ -5,6 +5,7 @@
 #include "engine/EngineLog.h"
 #include "engine/Logger.h"
 #include "engine/MachineIdentifier.h"
+#include "platform/ConsoleText.h"
 #include "platform/FileOperations.h"
 #include "platform/QnLog.h"
 
@@ -36,7 +37,7 @@ int UpgradeManager::upgradeLogFolder(const QString& folder, const QString& root,
     qCWarning(lcEngine).noquote()
         << QStringLiteral(
                "not renaming log files: the machine identifier \"%1\" is not hexadecimal")
-               .arg(identifier);
+               .arg(consoleSafe(identifier));
     return 0;
   }
   int renamed = 0;
@@ -56,7 +57,7 @@ int UpgradeManager::upgradeLogFolder(const QString& folder, const QString& root,
     QString error;
     if (!FileOperations::renameNoReplace(oldPath, newPath, &error)) {
       qCWarning(lcEngine).noquote()
-          << QStringLiteral("failed to migrate file: %1 (%2)").arg(oldPath, error);
+          << consoleSafe(QStringLiteral("failed to migrate file: %1 (%2)").arg(oldPath, error));
       continue;
     }
     ++renamed;

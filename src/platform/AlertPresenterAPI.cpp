@@ -1,5 +1,7 @@
 #include "platform/AlertPresenterAPI.h"
 
+#include "platform/ConsoleText.h"
+
 #include <QLoggingCategory>
 
 namespace kr {
@@ -10,7 +12,8 @@ Q_LOGGING_CATEGORY(lcAlert, "kr.platform.alert")
 class ConsoleAlertPresenter final : public AlertPresenterAPI {
 public:
   AlertAnswer respond(const Alert& alert) override {
-    qCWarning(lcAlert).noquote() << alert.messageText << alert.informativeText;
+    qCWarning(lcAlert).noquote() << consoleSafe(alert.messageText)
+                                 << consoleSafe(alert.informativeText, true);
     return {0, false};
   }
 };

@@ -1,5 +1,7 @@
 #include "platform/FatalError.h"
 
+#include "platform/ConsoleText.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,8 +19,8 @@ const char* relativeSourcePath(const char* file) {
 } // namespace
 
 void fatalError(const QString& message, const char* file, int line) {
-  std::fprintf(stderr, "Fatal error: %s: file %s, line %d\n", message.toLocal8Bit().constData(),
-               relativeSourcePath(file), line);
+  std::fprintf(stderr, "Fatal error: %s: file %s, line %d\n",
+               consoleSafe(message).toLocal8Bit().constData(), relativeSourcePath(file), line);
   std::fflush(stderr);
   std::abort();
 }

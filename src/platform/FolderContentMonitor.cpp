@@ -1,5 +1,6 @@
 #include "platform/FolderContentMonitor.h"
 
+#include "platform/ConsoleText.h"
 #include "platform/InotifyFolderWatcher.h"
 
 #include <QFileInfo>
@@ -90,7 +91,7 @@ void FolderContentMonitor::requestSetUp() {
       absolute.append(info.absoluteFilePath());
     } else {
       qCWarning(lcFolderMonitor).noquote()
-          << "cannot watch" << folder << "for changes: it is not a folder";
+          << "cannot watch" << consoleSafe(folder) << "for changes: it is not a folder";
     }
   }
   if (folders.size() != pathsToWatch_.size())

@@ -1,5 +1,7 @@
 #include "platform/InotifyFolderWatcher.h"
 
+#include "platform/ConsoleText.h"
+
 #include <QFile>
 #include <QLoggingCategory>
 #include <QSet>
@@ -113,7 +115,7 @@ bool InotifyFolderWatcher::addWatch(const char* path, int root, const QByteArray
     const int error = errno;
     if (name.isEmpty()) {
       qCWarning(lcInotify).noquote()
-          << "cannot watch" << roots_.at(root)
+          << "cannot watch" << consoleSafe(roots_.at(root))
           << "for changes:" << QString::fromLocal8Bit(std::strerror(error));
     } else if (error != ENOENT && error != ENOTDIR) {
       reportLimitOnce(pathOf(Watched{root, name}), error);
@@ -128,7 +130,7 @@ void InotifyFolderWatcher::reportLimitOnce(const QString& path, int error) {
   if (limitReported_)
     return;
   limitReported_ = true;
-  qCWarning(lcInotify).noquote() << "cannot watch" << path
+  qCWarning(lcInotify).noquote() << "cannot watch" << consoleSafe(path)
                                  << "for changes:" << QString::fromLocal8Bit(std::strerror(error))
                                  << (error == ENOSPC ? "(the limit of inotify watches is reached)"
                                                      : "");

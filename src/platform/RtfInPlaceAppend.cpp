@@ -189,8 +189,12 @@ qsizetype BodyScanner::controlSequence(const char* p, qsizetype n) {
   const bool negative = i > 1 && p[i - 1] == '-';
   const qsizetype digitsStart = i;
   long long value = 0;
-  while (i < n && isDigit(p[i]))
-    value = value * 10 + (p[i++] - '0');
+  // Only the first eleven digits count (more is declined below), so the
+  // value cannot overflow however many follow.
+  for (; i < n && isDigit(p[i]); ++i) {
+    if (i - digitsStart <= 10)
+      value = value * 10 + (p[i] - '0');
+  }
   const qsizetype digits = i - digitsStart;
   if (digits > 10)
     return decline(QStringLiteral("it has an overlong number"));

@@ -16,6 +16,7 @@ const std::unordered_map<std::string_view, RtfKeyword>& keywordTable() {
       {"pc", K::Pc},
       {"pca", K::Pca},
       {"ansicpg", K::AnsiCodePage},
+      {"cocoartf", K::FaceNamedFonts},
       {"deff", K::DefaultFont},
       {"uc", K::UnicodeSkip},
       {"u", K::Unicode},

@@ -13,6 +13,7 @@ enum class RtfKeyword {
   Pc,
   Pca,
   AnsiCodePage,
+  FaceNamedFonts, // the font table names faces ("Helvetica-Bold"), not families
   DefaultFont,
   UnicodeSkip,
   Unicode,

@@ -42,14 +42,13 @@ void appendCapped(QString& text, QLatin1String chunk, int limit) {
     text.append(chunk.left(room));
 }
 
-// Fonts of the other platform are named by their face ("Helvetica-Bold");
-
 } // namespace
 
-// the family and the traits are what rich text keeps.
-RtfParser::Font RtfParser::fontFromName(QString name) {
+RtfParser::Font RtfParser::fontFromName(QString name, bool faceName) {
   name.removeIf([](QChar c) { return c.unicode() < 0x20; });
   name = name.trimmed();
+  if (!faceName)
+    return Font{name, false, false};
   struct Suffix {
     const char* text;
     bool bold;
@@ -99,6 +98,14 @@ RichText RtfParser::run() {
   }
   flush();
   return std::move(result_);
+}
+
+bool RtfParser::textAfterEnd() const {
+  if (!finished_)
+    return false;
+  return std::any_of(p_, end_, [](char c) {
+    return c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '\0';
+  });
 }
 
 void RtfParser::openGroup() {
@@ -382,7 +389,7 @@ void RtfParser::flush() {
 void RtfParser::commitFont() {
   if (fontTableNumber_ >= 0 && !fontName_.trimmed().isEmpty() &&
       (fonts_.size() < kMaxFonts || fonts_.contains(fontTableNumber_)))
-    fonts_.insert(fontTableNumber_, fontFromName(fontName_));
+    fonts_.insert(fontTableNumber_, fontFromName(fontName_, faceNamedFonts_));
   fontName_.clear();
   formatDirty_ = true;
 }

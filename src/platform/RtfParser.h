@@ -41,8 +41,11 @@ public:
     bool italic = false;
   };
 
-  // Font names of the other platform are face names ("Helvetica-Bold").
-  static Font fontFromName(QString name);
+  // The font of a font table entry. Documents of the other platform name
+  // faces ("Helvetica-Bold": the family and its traits); others, this
+  // program's own among them, name families, which are kept as they are
+  // ("x-Italic" is a family of that name).
+  static Font fontFromName(QString name, bool faceName);
   // The URL of a "HYPERLINK" field instruction; empty for other fields.
   static QString hyperlinkTarget(const QString& instruction);
 
@@ -54,6 +57,9 @@ public:
 
   RichText run();
   bool finishedCleanly() const { return finished_ && overflowDepth_ == 0; }
+  // Whether anything but white space or NULs follows the document's
+  // outermost group (after run()).
+  bool textAfterEnd() const;
 
 private:
   Group& top() { return groups_.back(); }
@@ -87,6 +93,7 @@ private:
   const RtfCodePage::Table* table_ = &RtfCodePage::table(RtfCodePage::kWindows1252);
 
   int defaultFont_ = -1;
+  bool faceNamedFonts_ = false;
   QHash<int, Font> fonts_;
   int fontTableNumber_ = -1;
   QString fontName_;

@@ -72,6 +72,9 @@ void RtfParser::controlWord(std::string_view word, bool hasParameter, int parame
   case RtfKeyword::AnsiCodePage:
     table_ = &RtfCodePage::table(hasParameter ? parameter : RtfCodePage::kWindows1252);
     break;
+  case RtfKeyword::FaceNamedFonts:
+    faceNamedFonts_ = true;
+    break;
   case RtfKeyword::DefaultFont:
     defaultFont_ = parameter;
     formatDirty_ = true;

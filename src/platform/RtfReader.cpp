@@ -9,6 +9,7 @@ RtfReader::Result RtfReader::read(const QByteArray& rtf) {
   Result result;
   result.text = parser.run();
   result.wellFormed = looksLikeRtf(rtf) && parser.finishedCleanly();
+  result.textAfterEnd = parser.textAfterEnd();
   return result;
 }
 

@@ -21,6 +21,9 @@ public:
   struct Result {
     RichText text;
     bool wellFormed = false; // began with {\rtf and its groups were balanced
+    // Something other than white space follows the document's closing brace;
+    // the reader stops there, so that text is not in `text`.
+    bool textAfterEnd = false;
   };
 
   static Result read(const QByteArray& rtf);

@@ -225,10 +225,12 @@ bool swapIntoPlace(const QString& fresh, const QString& path, const QString& asi
 }
 
 RichText parseText(const QByteArray& rtf, const std::function<QByteArray(const QString&)>& file,
-                   bool* wellFormed = nullptr) {
+                   bool* wellFormed = nullptr, bool* textAfterEnd = nullptr) {
   RtfReader::Result result = RtfReader::read(rtf);
   if (wellFormed)
     *wellFormed = result.wellFormed;
+  if (textAfterEnd)
+    *textAfterEnd = result.textAfterEnd;
   RichText text = std::move(result.text);
   if (!file)
     return text;
@@ -281,7 +283,7 @@ RtfdPackage::ReadResult RtfdPackage::read(const QString& path, bool withAttachme
           .value_or(QByteArray());
     };
   }
-  result.text = parseText(*rtf, attachment, &result.wellFormed);
+  result.text = parseText(*rtf, attachment, &result.wellFormed, &result.textAfterEnd);
   result.status = Status::Ok;
   return result;
 }

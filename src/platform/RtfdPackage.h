@@ -38,6 +38,8 @@ public:
     // False when the text is cut off or its groups do not close: what could
     // be read is in `text`, but the rest of the file is not.
     bool wellFormed = true;
+    // True when text follows the document's end (which `text` leaves out).
+    bool textAfterEnd = false;
   };
 
   // Only a folder holding a regular "TXT.rtf" is read; a pipe or device in

@@ -6,13 +6,19 @@
 #include "platform/SupportPaths.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QThread>
 #include <QTimer>
 
 #include <QRegularExpression>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <fcntl.h>
 #include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 namespace kr {
@@ -90,9 +96,47 @@ QVariant restoreType(const QVariant& raw, const QVariant& registered) {
   return text;
 }
 
+// Why the settings file cannot be read; empty when it can, or is not there
+// (a first launch). Only the file's kind is looked at, and a regular file is
+// opened without blocking: a pipe or a device there would stop Qt's reader
+// for good.
+QString unreadableReason(const QString& filePath) {
+  const QByteArray path = QFile::encodeName(filePath);
+  struct stat info {};
+  if (::lstat(path.constData(), &info) != 0)
+    return errno == ENOENT ? QString() : QString::fromLocal8Bit(std::strerror(errno));
+  const bool link = S_ISLNK(info.st_mode);
+  if (link && ::stat(path.constData(), &info) != 0)
+    return QStringLiteral("it is a link to %1, which cannot be reached (%2)")
+        .arg(QFile::symLinkTarget(filePath), QString::fromLocal8Bit(std::strerror(errno)));
+  const QString kind = S_ISDIR(info.st_mode)    ? QStringLiteral("a folder")
+                       : S_ISFIFO(info.st_mode) ? QStringLiteral("a pipe")
+                       : S_ISSOCK(info.st_mode) ? QStringLiteral("a socket")
+                       : S_ISREG(info.st_mode)  ? QString()
+                                                : QStringLiteral("a device");
+  if (!kind.isEmpty()) {
+    return link ? QStringLiteral("it is a link to %1, which is %2")
+                      .arg(QFile::symLinkTarget(filePath), kind)
+                : QStringLiteral("it is %1, not a file").arg(kind);
+  }
+  const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0)
+    return QString::fromLocal8Bit(std::strerror(errno));
+  ::close(fd);
+  return {};
+}
+
 // The file is checked before Qt's reader decodes it: a damaged binary value
-// must not take the program's memory (or its life) with it.
-std::unique_ptr<QSettings> openSettings(const QString& filePath) {
+// must not take the program's memory (or its life) with it. None when the
+// file cannot be read.
+std::unique_ptr<QSettings> openSettings(const QString& filePath, QString* unreadable) {
+  *unreadable = unreadableReason(filePath);
+  if (!unreadable->isEmpty()) {
+    platformLog(QStringLiteral("settings: %1 cannot be read: %2. The registered settings are "
+                               "used, and no change is kept until the file can be read.")
+                    .arg(filePath, *unreadable));
+    return nullptr;
+  }
   StoredSettingsCheck::setAsideUnreadableEntries(filePath);
   return std::make_unique<QSettings>(filePath, QSettings::IniFormat);
 }
@@ -100,7 +144,7 @@ std::unique_ptr<QSettings> openSettings(const QString& filePath) {
 } // namespace
 
 UserDefaults::UserDefaults(const QString& filePath, QObject* parent)
-    : QObject(parent), settings_(openSettings(filePath)),
+    : QObject(parent), filePath_(filePath), settings_(openSettings(filePath, &unreadable_)),
       writer_(std::make_unique<OrderedWorker>()), writeTimer_(new QTimer(this)),
       lastWriteOk_(std::make_shared<std::atomic<bool>>(true)) {
   writeTimer_->setSingleShot(true);
@@ -112,7 +156,8 @@ UserDefaults::UserDefaults(const QString& filePath, QObject* parent)
 UserDefaults::~UserDefaults() { flush(); }
 
 void UserDefaults::scheduleWrite() {
-  if (pending_.isEmpty() || writeTimer_->isActive())
+  // A file that could not be read is never written over: changes last the run.
+  if (!settings_ || pending_.isEmpty() || writeTimer_->isActive())
     return;
   // Without an event loop to wait in (before the application exists, or on
   // another thread) the change is written straight away, still off this thread.
@@ -127,14 +172,14 @@ void UserDefaults::scheduleWrite() {
 
 void UserDefaults::startWrite() {
   writeTimer_->stop();
-  if (pending_.isEmpty())
+  if (!settings_ || pending_.isEmpty())
     return;
   const QHash<QString, QVariant> changes = std::exchange(pending_, {});
   for (auto it = changes.cbegin(); it != changes.cend(); ++it)
     inFlight_.insert(it.key(), it.value());
   const quint64 generation = ++writeGeneration_;
   sinceLastWrite_.start();
-  const QString path = settings_->fileName();
+  const QString path = filePath_;
   writer_->async([this, changes, path, generation, ok = lastWriteOk_] {
     // Written through a settings object of this thread; it updates the
     // cache that the reading object shares and replaces the file atomically.
@@ -198,7 +243,7 @@ QVariant UserDefaults::storedObject(const QString& key) const {
   else if (const auto writing = inFlight_.constFind(key); writing != inFlight_.constEnd())
     raw = writing.value();
   else
-    raw = settings_->value(key);
+    raw = settings_ ? settings_->value(key) : QVariant();
   if (!raw.isValid())
     return {};
   const auto range = ranges_.constFind(key);
@@ -259,7 +304,7 @@ bool UserDefaults::hasStoredValue(const QString& key) const {
     return change.value().isValid();
   if (const auto writing = inFlight_.constFind(key); writing != inFlight_.constEnd())
     return writing.value().isValid();
-  return settings_->contains(key);
+  return settings_ && settings_->contains(key);
 }
 
 bool UserDefaults::defined(const QString& key) const {
@@ -312,22 +357,24 @@ bool UserDefaults::synchronize() {
     startWrite();
   else
     scheduleWrite();
-  return lastWriteOk_->load();
+  return settings_ && lastWriteOk_->load();
 }
 
 bool UserDefaults::flush() {
   startWrite();
   writer_->drain();
   inFlight_.clear();
-  return lastWriteOk_->load();
+  return settings_ && lastWriteOk_->load();
 }
 
-QString UserDefaults::filePath() const { return settings_->fileName(); }
+QString UserDefaults::filePath() const { return filePath_; }
 
 QStringList UserDefaults::storedKeys() const {
   QSet<QString> keys;
-  for (const QString& key : settings_->allKeys())
-    keys.insert(key);
+  if (settings_) {
+    for (const QString& key : settings_->allKeys())
+      keys.insert(key);
+  }
   for (const auto* changes : {&inFlight_, &pending_}) {
     for (auto it = changes->cbegin(); it != changes->cend(); ++it) {
       if (it.value().isValid())

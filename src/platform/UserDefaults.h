@@ -79,6 +79,10 @@ public:
   bool flush();
 
   QString filePath() const;
+  // Why the file could not be read when the store opened it (then it is
+  // never written and changes last only the run); empty when it could, or
+  // was not there yet. A link to a regular file is read through.
+  QString unreadableReason() const { return unreadable_; }
   QStringList storedKeys() const;
 
   // Coercions shared with the other typed views of the settings.
@@ -103,6 +107,9 @@ private:
 
   // Read only on this thread: written values reach it through the file's
   // shared cache, which the writer's own settings object updates.
+  QString filePath_;
+  QString unreadable_;
+  // None when the file could not be read.
   std::unique_ptr<QSettings> settings_;
   // Changes not yet handed to the writer, and handed but not yet written
   // (an invalid value is a removal). Reads look here first.

@@ -16,7 +16,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QUuid>
 
 #include <cerrno>
 #include <cstring>
@@ -41,28 +40,6 @@ Alert dropboxAlert(const QString& message, const QString& informative, QStringLi
 
 int ask(const Alert& alert) { return AlertPresenterAPI::shared().runModal(alert); }
 
-bool copyRecursively(const QString& from, const QString& to, QString* error) {
-  const QFileInfo info(from);
-  if (info.isDir() && !info.isSymLink()) {
-    if (!QDir().mkdir(to)) {
-      *error = QStringLiteral("cannot make %1").arg(to);
-      return false;
-    }
-    const QStringList entries =
-        QDir(from).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QString& entry : entries) {
-      if (!copyRecursively(from + QLatin1Char('/') + entry, to + QLatin1Char('/') + entry, error))
-        return false;
-    }
-    return true;
-  }
-  if (!QFile::copy(from, to)) {
-    *error = QStringLiteral("cannot copy %1 to %2").arg(from, to);
-    return false;
-  }
-  return true;
-}
-
 // Makes one folder; its own error when it cannot be made and is not there.
 bool makeFolder(const QString& path, QString* error) {
   const QByteArray native = QFile::encodeName(path);
@@ -84,22 +61,6 @@ DropboxManager::DropboxManager(UserDefaults& defaults)
 DropboxManager& DropboxManager::sharedInstance() {
   static DropboxManager manager(UserDefaults::standard());
   return manager;
-}
-
-DropboxManager::FileMoves DropboxManager::standardFileMoves() {
-  FileMoves moves;
-  moves.sameFileSystem = [](const QString& from, const QString& toFolder) {
-    struct stat source {};
-    struct stat destination {};
-    if (::lstat(QFile::encodeName(from).constData(), &source) != 0 ||
-        ::stat(QFile::encodeName(toFolder).constData(), &destination) != 0)
-      return true; // the rename reports the failure
-    return source.st_dev == destination.st_dev;
-  };
-  moves.copy = [](const QString& from, const QString& to, QString* error) {
-    return copyRecursively(from, to, error);
-  };
-  return moves;
 }
 
 bool DropboxManager::isDropboxSyncActive() const {
@@ -163,55 +124,6 @@ std::optional<QString> DropboxManager::dropboxFolder() {
   return location;
 }
 
-bool DropboxManager::moveOne(const QString& from, const QString& to, QString* error) {
-  if (QFileInfo::exists(to) || QFileInfo(to).isSymLink()) {
-    *error = QStringLiteral("%1 exists already").arg(to);
-    return false;
-  }
-  const QString toFolder = QFileInfo(to).absolutePath();
-  if (moves_.sameFileSystem(from, toFolder))
-    return FileOperations::renameNoReplace(from, to, error);
-  // Across file systems: a hidden copy beside the destination, renamed in,
-  // then the source removed. Any failure removes the copy and keeps the source.
-  const QString hidden = toFolder + QStringLiteral("/.") + QFileInfo(to).fileName() +
-                         QLatin1Char('.') + QUuid::createUuid().toString(QUuid::Id128);
-  if (!moves_.copy(from, hidden, error) || !FileOperations::renameNoReplace(hidden, to, error)) {
-    FileOperations::removePath(hidden);
-    return false;
-  }
-  if (!FileOperations::removePath(from)) {
-    // Both are whole; the source stays where it was found, the copy goes.
-    FileOperations::removePath(to);
-    *error = QStringLiteral("cannot remove %1").arg(from);
-    return false;
-  }
-  return true;
-}
-
-DropboxManager::MoveResult
-DropboxManager::moveEntries(const QString& fromFolder, const QString& toFolder,
-                            const std::function<bool(const QString&)>& accept) {
-  MoveResult result;
-  const QStringList entries =
-      QDir(fromFolder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name);
-  for (const QString& name : entries) {
-    if (!accept(name))
-      continue;
-    const QString from = fromFolder + QLatin1Char('/') + name;
-    const QString to = toFolder + QLatin1Char('/') + name;
-    qn_log(QStringLiteral("move %1 to %2").arg(from, to));
-    QString error;
-    if (moveOne(from, to, &error)) {
-      ++result.moved;
-    } else {
-      ++result.failed;
-      qn_log(QStringLiteral("failed to move file: %1").arg(from));
-      platformLog(QStringLiteral("a log file was not moved: %1").arg(error));
-    }
-  }
-  return result;
-}
-
 bool DropboxManager::configureForDropbox() {
   const QString mac = machine();
   qn_log(QStringLiteral("Configuring for Dropbox"));
@@ -246,8 +158,10 @@ bool DropboxManager::configureForDropbox() {
   qn_log(QStringLiteral("moving user logs"));
   const MoveResult user =
       moveEntries(getLocalUserLogsFolderPath(), userLogs, [](const QString&) { return true; });
-  const int moved = system.moved + user.moved;
-  const int failed = system.failed + user.failed;
+  // A copy whose original stayed is in Dropbox whole: it counts as moved.
+  const qsizetype moved =
+      system.moved.size() + system.copied.size() + user.moved.size() + user.copied.size();
+  const qsizetype failed = system.failed.size() + user.failed.size();
 
   if (failed > 0 && moved == 0) {
     ask(dropboxAlert(QStringLiteral("Installation failed."),
@@ -264,6 +178,7 @@ bool DropboxManager::configureForDropbox() {
                                     "be moved."),
                      {QStringLiteral("OK")}, Alert::Style::warning));
   }
+  tellLeftovers(system.leftovers + user.leftovers, QStringLiteral("your Dropbox folder"));
   defaults_.setValue(kSync, true);
   defaults_.synchronize();
   ask(dropboxAlert(QStringLiteral("Installation was successful."),
@@ -310,19 +225,72 @@ bool DropboxManager::revertToLocal() {
   const MoveResult system = moveEntries(systemLogs, destination, [&mac](const QString& name) {
     return isThisComputersLogFile(name, mac);
   });
-  if (system.moved == 0) {
+  if (system.moved.isEmpty() && system.copied.isEmpty() && system.failed.isEmpty()) {
     ask(dropboxAlert(
         QStringLiteral("Could not move log files back to local application support folder."), {},
         {QStringLiteral("Cancel")}, Alert::Style::warning));
     return false;
   }
-  defaults_.setValue(kSync, false);
-  defaults_.synchronize();
-  ask(dropboxAlert(QStringLiteral("Log files were succesfully moved back into local application "
-                                  "support folder."),
-                   {}, {QStringLiteral("OK")}));
+  if (system.failed.isEmpty() && system.copied.isEmpty()) {
+    tellLeftovers(system.leftovers, QStringLiteral("your local application support folder"));
+    defaults_.setValue(kSync, false);
+    defaults_.synchronize();
+    ask(dropboxAlert(QStringLiteral("Log files were succesfully moved back into local "
+                                    "application support folder."),
+                     {}, {QStringLiteral("OK")}));
+    forceLogSystemToUpdate();
+    return true;
+  }
+
+  // All or nothing: storage stays in Dropbox, so every file goes back there.
+  QStringList leftovers = system.leftovers;
+  QStringList stranded;
+  for (const QString& name : system.moved) {
+    const MoveOutcome back =
+        moveOne(destination + QLatin1Char('/') + name, systemLogs + QLatin1Char('/') + name);
+    if (!back.leftover.isEmpty())
+      leftovers << back.leftover;
+    if (back.kind == MoveOutcome::Kind::NotMoved) {
+      stranded << name;
+      platformLog(QStringLiteral("a log file could not return to Dropbox: %1").arg(back.error));
+    }
+  }
+  // The originals of these are whole in Dropbox: their copies go.
+  for (const QString& name : system.copied) {
+    const QString copy = destination + QLatin1Char('/') + name;
+    if (!moves_.remove(copy))
+      leftovers << copy;
+  }
+  QString informative =
+      QStringLiteral("These log files could not be moved back:\n%1\n\nYour logs stay in your "
+                     "Dropbox folder, which Korvane-R keeps using.")
+          .arg((system.failed + system.copied).join(QLatin1Char('\n')));
+  if (!stranded.isEmpty())
+    informative += QStringLiteral("\n\nThese came back but could not return to your Dropbox "
+                                  "folder; they are in \u201c%1\u201d:\n%2")
+                       .arg(destination, stranded.join(QLatin1Char('\n')));
+  platformLog(QStringLiteral("log files were not moved back from Dropbox: %1")
+                  .arg((system.failed + system.copied).join(QStringLiteral(", "))));
+  ask(dropboxAlert(
+      QStringLiteral("Could not move log files back to local application support folder."),
+      informative, {QStringLiteral("Cancel")}, Alert::Style::warning));
+  tellLeftovers(leftovers, QStringLiteral("your Dropbox folder"));
   forceLogSystemToUpdate();
-  return true;
+  return false;
+}
+
+void DropboxManager::tellLeftovers(const QStringList& leftovers, const QString& whereComplete) {
+  if (leftovers.isEmpty())
+    return;
+  platformLog(QStringLiteral("moved log files left these behind: %1")
+                  .arg(leftovers.join(QStringLiteral(", "))));
+  ask(dropboxAlert(
+      QStringLiteral("Some log files were moved, but what is left at their old place could not be "
+                     "removed."),
+      QStringLiteral("The log files are complete in %1. What is left behind can be removed by "
+                     "hand:\n%2")
+          .arg(whereComplete, leftovers.join(QLatin1Char('\n'))),
+      {QStringLiteral("OK")}, Alert::Style::warning));
 }
 
 void DropboxManager::forceLogSystemToUpdate() {

@@ -3,6 +3,7 @@
 #include "shell/SyncPane.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -22,6 +23,10 @@ public:
     std::function<bool(const QString& from, const QString& toFolder)> sameFileSystem;
     // Copies a file or a whole package to a path that does not exist yet.
     std::function<bool(const QString& from, const QString& to, QString* error)> copy;
+    // Renames without replacing anything.
+    std::function<bool(const QString& from, const QString& to, QString* error)> rename;
+    // Removes a file or a whole package; false when something is left.
+    std::function<bool(const QString& path)> remove;
   };
 
   explicit DropboxManager(UserDefaults& defaults);
@@ -30,8 +35,13 @@ public:
   // The "dropboxSync" setting.
   bool isDropboxSyncActive() const;
   // Moves the log files into Dropbox; true when storage is now in Dropbox.
+  // A file copied across file systems whose original cannot be removed stays
+  // in Dropbox, and the user is told what is left behind.
   bool configureForDropbox();
-  // Moves this computer's system logs back; true when storage is local again.
+  // Moves this computer's system logs back, all or nothing: true when every
+  // one came back and storage is local again. When any cannot, those that
+  // came back return to Dropbox, storage stays there, and the alert names
+  // the files.
   bool revertToLocal();
   // Asks the user where the Dropbox folder is; none when cancelled.
   std::optional<QString> autolocateNonStandardDropboxFolderLocationOrAskUser();
@@ -47,13 +57,30 @@ public:
   static FileMoves standardFileMoves();
 
 private:
+  // One package's move. A complete copy exists at every moment: at the
+  // source until the destination is whole, there from then on.
+  struct MoveOutcome {
+    enum class Kind {
+      NotMoved,         // the source is as it was, nothing at the destination
+      Moved,            // the destination is whole, the source's name free
+      CopiedSourceKept, // both whole: the source could not leave its name
+    };
+    Kind kind = Kind::NotMoved;
+    QString error;
+    QString leftover; // what remains of the source, when it could not be removed
+  };
+  MoveOutcome moveOne(const QString& from, const QString& to);
+  // The names moved, copied (source kept) and not moved, and what was left.
   struct MoveResult {
-    int moved = 0;
-    int failed = 0;
+    QStringList moved;
+    QStringList copied;
+    QStringList failed;
+    QStringList leftovers;
   };
   MoveResult moveEntries(const QString& fromFolder, const QString& toFolder,
                          const std::function<bool(const QString&)>& accept);
-  bool moveOne(const QString& from, const QString& to, QString* error);
+  // Tells the user what moved files left behind, when anything did.
+  void tellLeftovers(const QStringList& leftovers, const QString& whereComplete);
   // The Dropbox folder from the settings, or as the user points to it.
   std::optional<QString> dropboxFolder();
   void forceLogSystemToUpdate();

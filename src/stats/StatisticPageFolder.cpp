@@ -1,9 +1,12 @@
 #include "stats/StatisticPageFolder.h"
 
+#include "platform/FileOperations.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstdio>
@@ -99,10 +102,35 @@ bool StatisticPageFolder::swapIn(const QString& fresh, const QString& target, QS
     removeEntry(fresh); // now the old folder (or link)
     return true;
   }
-  if (errno == ENOENT &&
-      ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
-    return true;
-  setError(error, QStringLiteral("cannot put %1 in place: %2").arg(fresh, systemError()));
+  const int code = errno;
+  QString reason;
+  const QFileInfo old(target);
+  if (code == ENOENT || (!old.exists() && !old.isSymLink())) {
+    // Nothing to exchange with (renamed without replacing, with the same
+    // fallback where the flag is not known).
+    if (FileOperations::renameNoReplace(fresh, target, &reason))
+      return true;
+  } else if (code == EINVAL || code == ENOSYS || code == EXDEV) {
+    // A file system without the exchange (network and FUSE mounts): the old
+    // folder is set aside under a leftover's name, the new one renamed in,
+    // and the old one put back when that fails.
+    const QByteArray aside = QFile::encodeName(
+        QFileInfo(target).path() + u'/' + temporaryPrefix() + QStringLiteral("old-") +
+        QString::number(QRandomGenerator::global()->generate64(), 16));
+    if (::rename(to.constData(), aside.constData()) == 0) {
+      if (::rename(from.constData(), to.constData()) == 0) {
+        removeEntry(QFile::decodeName(aside));
+        return true;
+      }
+      reason = systemError();
+      ::rename(aside.constData(), to.constData());
+    } else {
+      reason = systemError();
+    }
+  } else {
+    reason = QString::fromLocal8Bit(std::strerror(code));
+  }
+  setError(error, QStringLiteral("cannot put %1 in place: %2").arg(fresh, reason));
   removeEntry(fresh);
   return false;
 }

@@ -1,3 +1,4 @@
+#include "platform/ConsoleText.h"
 #include "platform/FatalError.h"
 #include "platform/QnLog.h"
 
@@ -26,4 +27,19 @@ TEST(QnLogTest, WritesOnlyWhileTheSwitchIsOn) {
   kr::QnLog::setOn(false);
   kr::platformLog(QStringLiteral("smart scheduler called with negative delta -3!"));
   EXPECT_TRUE(capture.contains(QStringLiteral("negative delta -3!")));
+}
+
+TEST(QnLogTest, ControlCharactersFromOutsideAreWrittenEscaped) {
+  EXPECT_EQ(kr::consoleSafe(QStringLiteral("plain text, caf\u00e9 \U0001F600")),
+            QStringLiteral("plain text, caf\u00e9 \U0001F600"));
+  EXPECT_EQ(kr::consoleSafe(QStringLiteral("a\x1b]0;title\x07 b\r\nc\u0085\u202e\u2066d\x7f")),
+            QStringLiteral("a\\x1b]0;title\\x07 b\\x0d\\x0ac\\x85\\u202e\\u2066d\\x7f"));
+  EXPECT_EQ(kr::consoleSafe(QStringLiteral("line\nnext\t"), true),
+            QStringLiteral("line\nnext\\x09"));
+  // Every line written goes through it: a link or an action name cannot
+  // start a line of its own or drive the terminal.
+  kr::test::ConsoleCapture capture;
+  kr::platformLog(QStringLiteral("Unknown action \"x\n\x1b[2Jforged\" ignored"));
+  ASSERT_EQ(capture.lines().size(), 1);
+  EXPECT_TRUE(capture.contains(QStringLiteral("\"x\\x0a\\x1b[2Jforged\"")));
 }

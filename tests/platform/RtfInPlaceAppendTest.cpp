@@ -199,6 +199,7 @@ TEST(RtfInPlaceAppend, DeclinesWhatItCannotAppendToSafely) {
   declined(withBody("{\\*\\generator x}"), entry(), "ignorable group");
   declined(withBody("{\\uc0 x}"), entry(), "control word \\uc");
   declined(withBody("\\~"), entry(), "control symbol");
+  declined(withBody("{\\fs99999999999999999999 x}"), entry(), "overlong number");
   declined(withBody("\\'4"), entry(), "hex escape");
   declined(withBody("{{\\NeXTGraphic x.png}}"), entry(), "ends in an attachment");
   // Half a pair at the end: the reader would join it to the entry.

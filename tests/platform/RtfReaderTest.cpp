@@ -213,6 +213,9 @@ TEST(RtfReader, SurvivesDamagedInput) {
   EXPECT_EQ(read("{\\rtf1 ab\\'zz c}").plainText(), QStringLiteral("abzz c"));
   // Unbalanced closing braces are ignored; text after the document's end is not read.
   EXPECT_EQ(read("}}{\\rtf1 a}}b").plainText(), QStringLiteral("a"));
+  EXPECT_TRUE(RtfReader::read("{\\rtf1 a}}b").textAfterEnd);
+  EXPECT_FALSE(RtfReader::read(QByteArray("{\\rtf1 a}\r\n \t\0\n", 15)).textAfterEnd);
+  EXPECT_FALSE(truncated.textAfterEnd);
   // \bin longer than the input.
   EXPECT_EQ(read("{\\rtf1 a\\bin2147483647 xyz").plainText(), QStringLiteral("a"));
   EXPECT_EQ(read("{\\rtf1 a\\bin99999999999999999999 xyz").plainText(), QStringLiteral("a"));

@@ -60,6 +60,20 @@ TEST(RtfWriter, RoundTripsEveryAttribute) {
   EXPECT_EQ(roundTrip(text), text);
 }
 
+TEST(RtfWriter, FontNamesSurviveAWriteAndAReadUnchanged) {
+  RichText text;
+  for (const char* family : {"x-Italic", "Menlo-Regular", "Helvetica-Bold", "Foo-BoldOblique"})
+    text.append(QString::fromLatin1(family) + u' ', font(QString::fromLatin1(family), 12));
+  const RichText back = roundTrip(roundTrip(text));
+  EXPECT_EQ(back, text);
+  // A face name of the other platform still reads as its family and traits.
+  const RichText face = RtfReader::read("{\\rtf1\\ansi\\cocoartf2709{\\fonttbl\\f0\\fnil "
+                                        "x-Italic;}\\f0 a}")
+                            .text;
+  EXPECT_EQ(face.formatAt(0).fontFamily, QStringLiteral("x"));
+  EXPECT_TRUE(face.formatAt(0).italic);
+}
+
 TEST(RtfWriter, RoundTripsNonAsciiAndCharactersRtfGivesAMeaning) {
   const QString special = QStringLiteral("caf\u00e9 \u2039uuid\u203a \U0001F600 \u20ac \u00a0"
                                          "\u4e2d\u6587 {braces} back\\slash ;semi\tTab\u2028"

@@ -5,10 +5,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using kr::UserDefaults;
 
@@ -182,3 +185,60 @@ TEST_F(UserDefaultsTest, ChangesAreSeenAtOnceAndWrittenLaterInOneGoAwayFromTheCa
   }
   EXPECT_EQ(UserDefaults(path()).integer(QStringLiteral("count")), 200);
 }
+
+namespace {
+
+TEST_F(UserDefaultsTest, ASettingsFileThatIsNotARegularFileIsSaidOnceAndNeverWritten) {
+  const QString real = dir.filePath(QStringLiteral("real.conf"));
+  {
+    QFile file(real);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[General]\ncount=3\n");
+  }
+  // A link to a regular file is read, and written, through.
+  ASSERT_TRUE(QFile::link(real, path()));
+  {
+    kr::test::ConsoleCapture console;
+    UserDefaults defaults(path());
+    EXPECT_TRUE(defaults.unreadableReason().isEmpty());
+    EXPECT_EQ(defaults.integer(QStringLiteral("count")), 3);
+    defaults.setValue(QStringLiteral("count"), 4);
+    EXPECT_TRUE(defaults.flush());
+    EXPECT_FALSE(console.contains(QStringLiteral("cannot be read")));
+  }
+  EXPECT_TRUE(QFileInfo(path()).isSymLink());
+  EXPECT_EQ(UserDefaults(real).integer(QStringLiteral("count")), 4);
+  QFile::remove(path());
+
+  const QString fifo = dir.filePath(QStringLiteral("fifo.conf"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const QString folder = dir.filePath(QStringLiteral("folder.conf"));
+  ASSERT_TRUE(QDir().mkdir(folder));
+  const QString device = dir.filePath(QStringLiteral("device.conf"));
+  ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), device));
+  const QString dangling = dir.filePath(QStringLiteral("dangling.conf"));
+  ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("gone")), dangling));
+  for (const QString& unreadable : {fifo, folder, device, dangling}) {
+    const QFileInfo before(unreadable);
+    kr::test::ConsoleCapture console;
+    {
+      UserDefaults defaults(unreadable); // a pipe would block here if it were opened
+      EXPECT_FALSE(defaults.unreadableReason().isEmpty()) << unreadable.toStdString();
+      defaults.registerDefault(QStringLiteral("count"), 7);
+      EXPECT_EQ(defaults.integer(QStringLiteral("count")), 7);
+      defaults.setValue(QStringLiteral("count"), 8);
+      EXPECT_EQ(defaults.integer(QStringLiteral("count")), 8) << "kept for the run";
+      EXPECT_FALSE(defaults.flush()) << "nothing is written";
+    }
+    EXPECT_EQ(console.lines().filter(QStringLiteral("cannot be read")).size(), 1)
+        << unreadable.toStdString();
+    EXPECT_TRUE(console.contains(unreadable));
+    const QFileInfo after(unreadable);
+    EXPECT_EQ(after.isSymLink(), before.isSymLink());
+    EXPECT_EQ(after.isDir(), before.isDir());
+    EXPECT_EQ(after.lastModified(), before.lastModified());
+  }
+  EXPECT_TRUE(QDir(folder).isEmpty());
+}
+
+} // namespace

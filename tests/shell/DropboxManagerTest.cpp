@@ -220,4 +220,83 @@ TEST_F(DropboxTest, ACrossDeviceMoveThatFailsLeavesTheSourceWhole) {
   EXPECT_EQ(left, QStringList{ours(1)}) << "no hidden copy is left";
 }
 
+TEST_F(DropboxTest, ASourceThatCannotBeRemovedKeepsTheCompleteCopyAndIsNamed) {
+  makePackage(local + QLatin1Char('/') + ours(1), "one");
+  QFile picture(local + QLatin1Char('/') + ours(1) + QStringLiteral("/picture.png"));
+  ASSERT_TRUE(picture.open(QIODevice::WriteOnly));
+  picture.write("png");
+  picture.close();
+  makePackage(local + QLatin1Char('/') + ours(2), "two");
+  DropboxManager::FileMoves moves = DropboxManager::standardFileMoves();
+  moves.sameFileSystem = [](const QString&, const QString&) { return false; };
+  const auto rename = moves.rename;
+  // The first source's removal stops half-way; the second cannot leave its name.
+  moves.remove = [](const QString& path) {
+    if (!path.contains(QStringLiteral(".moved.")))
+      return QDir(path).removeRecursively() || QFile::remove(path);
+    QFile::remove(path + QStringLiteral("/TXT.rtf"));
+    return false;
+  };
+  moves.rename = [this, rename](const QString& from, const QString& to, QString* error) {
+    if (from.endsWith(ours(2)) && to.contains(QStringLiteral(".moved."))) {
+      *error = QStringLiteral("read-only folder");
+      return false;
+    }
+    return rename(from, to, error);
+  };
+  manager.setFileMoves(moves);
+  ASSERT_TRUE(manager.configureForDropbox());
+  const QString logs = box(QStringLiteral("System Logs/"));
+  EXPECT_EQ(contents(logs + ours(1)), "one") << "the complete copy stays";
+  EXPECT_TRUE(QFile::exists(logs + ours(1) + QStringLiteral("/picture.png")));
+  EXPECT_EQ(contents(logs + ours(2)), "two");
+  EXPECT_EQ(contents(local + QLatin1Char('/') + ours(2)), "two");
+  EXPECT_FALSE(QFile::exists(local + QLatin1Char('/') + ours(1)))
+      << "what is left never keeps a log's name";
+  const QStringList hidden = QDir(local).entryList(QDir::Hidden | QDir::AllEntries |
+                                                   QDir::NoDotAndDotDot | QDir::NoSymLinks);
+  ASSERT_EQ(hidden.size(), 2);
+  const QString leftover = hidden.first().startsWith(u'.') ? hidden.first() : hidden.last();
+  EXPECT_EQ(messages().mid(1),
+            (QStringList{QStringLiteral("Some log files were moved, but what is left at their "
+                                        "old place could not be removed."),
+                         QStringLiteral("Installation was successful.")}));
+  const QString told = alerts.shown[1].informativeText;
+  EXPECT_TRUE(told.contains(local + QLatin1Char('/') + leftover)) << told.toStdString();
+  EXPECT_TRUE(told.contains(local + QLatin1Char('/') + ours(2))) << told.toStdString();
+  EXPECT_TRUE(manager.isDropboxSyncActive());
+}
+
+TEST_F(DropboxTest, ARevertIsAllOrNothing) {
+  defaults().setValue(QStringLiteral("dropboxSync"), true);
+  Logger::sharedLogger().updateLogFileDescriptors();
+  const QString logs = box(QStringLiteral("System Logs/"));
+  ASSERT_TRUE(QDir().mkpath(box(QStringLiteral("User Logs"))));
+  for (int day = 1; day <= 3; ++day)
+    makePackage(logs + ours(day), QByteArray::number(day));
+  DropboxManager::FileMoves moves = DropboxManager::standardFileMoves();
+  moves.sameFileSystem = [](const QString&, const QString&) { return false; };
+  const auto copy = moves.copy;
+  moves.copy = [this, copy](const QString& from, const QString& to, QString* error) {
+    if (from == box(QStringLiteral("System Logs/")) + ours(2)) {
+      *error = QStringLiteral("device full");
+      return false;
+    }
+    return copy(from, to, error);
+  };
+  manager.setFileMoves(moves);
+  EXPECT_FALSE(manager.revertToLocal());
+  for (int day = 1; day <= 3; ++day) {
+    EXPECT_EQ(contents(logs + ours(day)), QByteArray::number(day)) << day;
+    EXPECT_FALSE(QFile::exists(local + QLatin1Char('/') + ours(day))) << day;
+  }
+  EXPECT_TRUE(defaults().boolValue(QStringLiteral("dropboxSync")));
+  EXPECT_EQ(Logger::sharedLogger().systemLogBackingStoreDesc().folderPath(),
+            box(QStringLiteral("System Logs")));
+  EXPECT_EQ(messages().last(),
+            QStringLiteral("Could not move log files back to local application support folder."));
+  EXPECT_TRUE(alerts.shown.last().informativeText.contains(ours(2)));
+  EXPECT_FALSE(alerts.shown.last().informativeText.contains(ours(1)));
+}
+
 } // namespace

@@ -19,12 +19,34 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cerrno>
 #include <csignal>
+#include <dlfcn.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 using namespace kr;
 using test::berlin;
+
+namespace {
+// When set, renameat2 with flags fails with this error, as it does on file
+// systems that do not know the flags (network and FUSE mounts).
+std::atomic<int> renameFlagsError{0};
+} // namespace
+
+// Interposed for the whole test program; without an error to give it calls
+// the C library's.
+extern "C" int renameat2(int oldFolder, const char* oldPath, int newFolder, const char* newPath,
+                         unsigned int flags) noexcept {
+  if (flags != 0 && renameFlagsError.load() != 0) {
+    errno = renameFlagsError.load();
+    return -1;
+  }
+  using Real = int (*)(int, const char*, int, const char*, unsigned int);
+  static const Real real = reinterpret_cast<Real>(::dlsym(RTLD_NEXT, "renameat2"));
+  return real(oldFolder, oldPath, newFolder, newPath, flags);
+}
 
 namespace {
 
@@ -167,6 +189,32 @@ TEST_F(StatisticsManagerTest, APageReplacesTheWholeFolderAndIsWhatTheStatisticRe
   // Nothing is left beside the folder.
   EXPECT_EQ(QDir(support).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
             QStringList{"stats"});
+}
+
+TEST_F(StatisticsManagerTest, WithoutRenameFlagsThePageIsStillSwappedIn) {
+  manager.awakeFromNib();
+  const QString stats = manager.outputDirectory();
+  ASSERT_TRUE(writeText(stats + QStringLiteral("/index.html"), "old page"));
+  test::ConsoleCapture console;
+  for (const int error : {EINVAL, ENOSYS, EXDEV}) {
+    renameFlagsError = error;
+    manager.load();
+    renameFlagsError = 0;
+    EXPECT_TRUE(page().contains(QStringLiteral("<html")) && page() != QStringLiteral("old page"))
+        << error;
+    EXPECT_EQ(view.loadedFiles().last(), stats + QStringLiteral("/index.html")) << error;
+    EXPECT_EQ(QDir(support).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"stats"})
+        << error;
+    ASSERT_TRUE(writeText(stats + QStringLiteral("/index.html"), "old page"));
+  }
+  // The first page, with no folder there yet.
+  QDir(stats).removeRecursively();
+  renameFlagsError = EINVAL;
+  manager.load();
+  renameFlagsError = 0;
+  EXPECT_TRUE(page().contains(QStringLiteral("<html")));
+  EXPECT_FALSE(console.contains(QStringLiteral("Error Writing")));
 }
 
 TEST_F(StatisticsManagerTest, AFailedWriteShowsABlankPageWithItsLineAndKeepsTheOldFolder) {

@@ -262,6 +262,34 @@ TEST_F(Pads, SheetsThatCannotBeReadInFullAreShownReadOnlyAndLeftAsTheyAre) {
             BackingStoreManager::SelectedFile::Status::Partial);
 }
 
+TEST_F(Pads, ASheetWithTextAfterItsDocumentIsShownReadOnlyAndLeftByteForByte) {
+  const QString folder = dir.path() + QStringLiteral("/Pads/Now Pad");
+  QDir().mkpath(folder);
+  writeSheet(nowSheet(0), QStringLiteral("good\n"));
+  QDir().mkpath(nowSheet(1));
+  {
+    QFile rtf(nowSheet(1) + QStringLiteral("/TXT.rtf"));
+    ASSERT_TRUE(rtf.open(QIODevice::WriteOnly));
+    rtf.write("{\\rtf1\\ansi{\\fonttbl\\f0 Helvetica;}\\f0 inside\\par\n}\n"
+              "and 85 more bytes a save would drop\n");
+  }
+  const auto before = snapshot(folder);
+  auto manager = makeManager();
+  test::ConsoleCapture console;
+  auto pad = makePad(manager->nowStoreDesc());
+  EXPECT_TRUE(pad->textView()->isReadOnly());
+  EXPECT_TRUE(pad->textView()->toPlainText().contains(QStringLiteral("inside")));
+  EXPECT_TRUE(pad->noticeLabel()->text().contains(QStringLiteral("text follows the end")));
+  QTest::keyClicks(pad->textView(), QStringLiteral("typed"));
+  EXPECT_FALSE(pad->textView()->toPlainText().contains(QStringLiteral("typed")));
+  EXPECT_TRUE(PadViewController::saveAllPads().isEmpty());
+  ASSERT_TRUE(pad->previousSheet());
+  ASSERT_TRUE(pad->nextSheet());
+  EXPECT_TRUE(pad->textView()->isReadOnly());
+  EXPECT_EQ(snapshot(folder), before);
+  EXPECT_TRUE(console.contains(QStringLiteral("text follows the end")));
+}
+
 TEST_F(Pads, AFailedWriteKeepsTheTextSaysWhyOnceAndIsTriedAgain) {
   auto manager = makeManager();
   auto pad = makePad(manager->nowStoreDesc());

@@ -1,5 +1,6 @@
 #include "platform/linux/web/WebEnginePage.h"
 
+#include "platform/ConsoleText.h"
 #include "platform/UrlOpenerAPI.h"
 
 #include <QLoggingCategory>
@@ -24,10 +25,10 @@ void WebEnginePage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level
                                              const QString& message, int lineNumber,
                                              const QString& sourceID) {
   if (level == ErrorMessageLevel)
-    qCWarning(lcWeb).noquote() << "script error:" << message << "at" << sourceID << "line"
-                               << lineNumber;
+    qCWarning(lcWeb).noquote() << "script error:" << consoleSafe(message) << "at"
+                               << consoleSafe(sourceID) << "line" << lineNumber;
   else
-    qCInfo(lcWeb).noquote() << "script:" << message;
+    qCInfo(lcWeb).noquote() << "script:" << consoleSafe(message);
 }
 
 } // namespace kr

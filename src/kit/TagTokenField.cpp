@@ -121,14 +121,30 @@ void TagTokenField::keyPressEvent(QKeyEvent* event) {
 }
 
 // Tab after typing ends the edit and stays in the field for the next tag;
-// without typing it moves on as usual.
+// Shift+Tab after typing ends it and moves on with the caret at the end;
+// without typing either moves on as usual.
 bool TagTokenField::focusNextPrevChild(bool next) {
   if (hasStartedEditing_) {
     commit();
-    becomeFirstResponder();
-    return true;
+    if (next) {
+      becomeFirstResponder();
+      return true;
+    }
+    setCursorPosition(int(text().size()));
   }
   return TextField::focusNextPrevChild(next);
+}
+
+// Leaving an edit in any other way (a click elsewhere) puts the caret at the
+// end; a popup or another window taking the focus is no end of the edit.
+void TagTokenField::focusOutEvent(QFocusEvent* event) {
+  TextField::focusOutEvent(event);
+  const Qt::FocusReason reason = event->reason();
+  if (hasStartedEditing_ && reason != Qt::PopupFocusReason &&
+      reason != Qt::ActiveWindowFocusReason) {
+    setCursorPosition(int(text().size()));
+    deselect();
+  }
 }
 
 } // namespace kr

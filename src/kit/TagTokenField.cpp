@@ -31,8 +31,10 @@ TagTokenField::TagTokenField(QWidget* parent)
   connect(this, &QLineEdit::textEdited, this, &TagTokenField::textDidChange);
   connect(this, &QLineEdit::editingFinished, this, &TagTokenField::commit);
   connect(this, &QLineEdit::returnPressed, this, [this] {
-    if (hasStartedEditing_)
+    if (hasStartedEditing_) {
+      startNextToken();
       becomeFirstResponder();
+    }
   });
 }
 
@@ -101,6 +103,13 @@ void TagTokenField::commit() {
   Q_EMIT tokensChanged(now);
 }
 
+// What is typed next is a tag of its own, not the end of the last one.
+void TagTokenField::startNextToken() {
+  const QStringList now = tokens();
+  if (!now.isEmpty() && !text().trimmed().endsWith(u','))
+    setText(now.join(separator) + separator);
+}
+
 void TagTokenField::becomeFirstResponder() {
   setCursorPosition(int(text().size()));
   deselect();
@@ -127,6 +136,7 @@ bool TagTokenField::focusNextPrevChild(bool next) {
   if (hasStartedEditing_) {
     commit();
     if (next) {
+      startNextToken();
       becomeFirstResponder();
       return true;
     }
@@ -140,8 +150,12 @@ bool TagTokenField::focusNextPrevChild(bool next) {
 void TagTokenField::focusOutEvent(QFocusEvent* event) {
   TextField::focusOutEvent(event);
   const Qt::FocusReason reason = event->reason();
-  if (hasStartedEditing_ && reason != Qt::PopupFocusReason &&
-      reason != Qt::ActiveWindowFocusReason) {
+  if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
+    return;
+  // The separator left for a next tag goes when the field is left.
+  if (text().trimmed().endsWith(u','))
+    setText(tokens().join(separator));
+  if (hasStartedEditing_) {
     setCursorPosition(int(text().size()));
     deselect();
   }

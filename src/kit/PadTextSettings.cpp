@@ -4,6 +4,7 @@
 #include "platform/QnLog.h"
 #include "platform/UserDefaults.h"
 
+#include <QRegularExpression>
 #include <QSet>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -30,6 +31,44 @@ std::optional<QFont> readFont(const QVariant& value) {
   if (!font.fromString(text) || font.family().isEmpty())
     return std::nullopt;
   return font;
+}
+// The registered colours, for settings that lack the application's
+// registration (a bare window, a test).
+QColor builtInColor(const QString& key) {
+  if (key == QLatin1String("nowPadBackgroundColor"))
+    return QColor::fromRgbF(1.0f, 1.0f, 0.8f);
+  if (key == QLatin1String("laterPadBackgroundColor"))
+    return QColor::fromRgbF(0.893307f, 0.999776f, 0.862248f);
+  if (key == QLatin1String("scratchPadBackgroundColor"))
+    return QColor::fromRgbF(0.929994f, 0.863978f, 1.0f);
+  if (key == QLatin1String("objectiveBackgroundColor"))
+    return QColor::fromRgbF(0.886275f, 0.933333f, 1.0f);
+  if (key == kTextColor)
+    return Qt::black;
+  return Qt::white;
+}
+
+// A stored colour is "#rrggbb" or "#aarrggbb".
+std::optional<QColor> readColor(const QVariant& value) {
+  static const QRegularExpression pattern(QStringLiteral("^#([0-9a-fA-F]{6}|[0-9a-fA-F]{8})$"));
+  const QString text = UserDefaults::toString(value);
+  if (!value.isValid() || !pattern.match(text).hasMatch())
+    return std::nullopt;
+  QColor color = QColor::fromString(text);
+  color.setAlphaF(1.0f);
+  return color;
+}
+
+// An opaque colour setting: the stored colour, else the registered one (the
+// colour reader says once when a stored value cannot be read).
+QColor settingsColor(const UserDefaults& defaults, const QString& key) {
+  if (readColor(defaults.registeredValue(key)))
+    return BezierPathUtility::colorWithKey(defaults, key);
+  if (defaults.hasStoredValue(key)) {
+    if (const std::optional<QColor> stored = readColor(defaults.object(key)))
+      return *stored;
+  }
+  return builtInColor(key);
 }
 } // namespace
 
@@ -63,24 +102,13 @@ void PadTextSettings::setDefaultFont(UserDefaults& defaults, const QFont& font) 
 }
 
 QColor PadTextSettings::textColor(const UserDefaults& defaults) {
-  if (!defaults.defined(kTextColor))
-    return Qt::black;
-  return BezierPathUtility::colorWithKey(defaults, kTextColor);
+  return settingsColor(defaults, kTextColor);
 }
 
 QColor PadTextSettings::textColor() { return textColor(UserDefaults::standard()); }
 
 QColor PadTextSettings::padColor(const UserDefaults& defaults, const QString& key) {
-  if (defaults.defined(key))
-    return BezierPathUtility::colorWithKey(defaults, key);
-  // Settings without the application's registered values (a bare window).
-  if (key == QLatin1String("nowPadBackgroundColor"))
-    return QColor::fromRgbF(1.0f, 1.0f, 0.8f);
-  if (key == QLatin1String("laterPadBackgroundColor"))
-    return QColor::fromRgbF(0.893307f, 0.999776f, 0.862248f);
-  if (key == QLatin1String("scratchPadBackgroundColor"))
-    return QColor::fromRgbF(0.929994f, 0.863978f, 1.0f);
-  return Qt::white;
+  return settingsColor(defaults, key);
 }
 
 std::optional<std::pair<int, int>> PadTextSettings::findMarkedText(const QString& text,

@@ -24,7 +24,7 @@ public:
   static void setDefaultFont(UserDefaults& defaults, const QFont& font);
   static QColor textColor(const UserDefaults& defaults);
   static QColor textColor();
-  // A pad's background colour (opaque).
+  // A pad's or the objective editor's background colour (opaque).
   static QColor padColor(const UserDefaults& defaults, const QString& key);
 
   static constexpr char16_t kPlaceholderStart = u'\u2039';

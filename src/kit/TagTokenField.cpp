@@ -31,8 +31,10 @@ TagTokenField::TagTokenField(QWidget* parent)
   connect(this, &QLineEdit::textEdited, this, &TagTokenField::textDidChange);
   connect(this, &QLineEdit::editingFinished, this, &TagTokenField::commit);
   connect(this, &QLineEdit::returnPressed, this, [this] {
-    if (hasStartedEditing_)
+    if (hasStartedEditing_) {
+      startNextToken();
       becomeFirstResponder();
+    }
   });
 }
 
@@ -101,6 +103,13 @@ void TagTokenField::commit() {
   Q_EMIT tokensChanged(now);
 }
 
+// What is typed next is a tag of its own, not the end of the last one.
+void TagTokenField::startNextToken() {
+  const QStringList now = tokens();
+  if (!now.isEmpty() && !text().trimmed().endsWith(u','))
+    setText(now.join(separator) + separator);
+}
+
 void TagTokenField::becomeFirstResponder() {
   setCursorPosition(int(text().size()));
   deselect();
@@ -121,14 +130,35 @@ void TagTokenField::keyPressEvent(QKeyEvent* event) {
 }
 
 // Tab after typing ends the edit and stays in the field for the next tag;
-// without typing it moves on as usual.
+// Shift+Tab after typing ends it and moves on with the caret at the end;
+// without typing either moves on as usual.
 bool TagTokenField::focusNextPrevChild(bool next) {
   if (hasStartedEditing_) {
     commit();
-    becomeFirstResponder();
-    return true;
+    if (next) {
+      startNextToken();
+      becomeFirstResponder();
+      return true;
+    }
+    setCursorPosition(int(text().size()));
   }
   return TextField::focusNextPrevChild(next);
+}
+
+// Leaving an edit in any other way (a click elsewhere) puts the caret at the
+// end; a popup or another window taking the focus is no end of the edit.
+void TagTokenField::focusOutEvent(QFocusEvent* event) {
+  TextField::focusOutEvent(event);
+  const Qt::FocusReason reason = event->reason();
+  if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
+    return;
+  // The separator left for a next tag goes when the field is left.
+  if (text().trimmed().endsWith(u','))
+    setText(tokens().join(separator));
+  if (hasStartedEditing_) {
+    setCursorPosition(int(text().size()));
+    deselect();
+  }
 }
 
 } // namespace kr

@@ -16,8 +16,10 @@ class TagManager;
 // it changes when the user ends an edit (Return, Tab, leaving the field) or
 // picks a completion. The delegate (the tag manager) offers completions for
 // the tag being typed. After Return or Tab the field keeps the focus with the
-// caret after the last tag, so the user can go on typing tags; a Return
-// without typing is not the field's and goes on to the page.
+// caret after the last tag and a separator, so the user can go on typing
+// tags (the separator goes when the field is left); a Return
+// without typing is not the field's and goes on to the page. Any other end
+// of an edit leaves the caret after the last tag.
 class TagTokenField : public TextField {
   Q_OBJECT
   Q_PROPERTY(QStringList tokens READ tokens WRITE setTokens NOTIFY tokensChanged)
@@ -44,12 +46,14 @@ Q_SIGNALS:
 
 protected:
   void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   bool focusNextPrevChild(bool next) override;
 
 private:
   void textDidChange();
   void commit();
+  void startNextToken();
   void becomeFirstResponder();
 
   TagManager* delegate_ = nullptr;

@@ -5,6 +5,7 @@
 
 #include "art/KorvaneStyleKit.h"
 #include "engine/DataModel.h"
+#include "kit/BorderedBackgroundView.h"
 #include "kit/BricksFactory.h"
 #include "kit/EndOfLifeBag.h"
 #include "kit/FragmentWall.h"
@@ -13,6 +14,7 @@
 #include "kit/LayoutConstraintMaker.h"
 #include "kit/LayoutConstraintMakerWithRelation.h"
 #include "kit/ObjectiveTextView.h"
+#include "kit/PadTextSettings.h"
 #include "kit/PullDownButtonBrick.h"
 #include "kit/TextIndicatorsView.h"
 #include "kit/TitleFragment.h"
@@ -88,12 +90,17 @@ ModernUIState::createAndInstallObjectiveTextViewFragment(TextIndicatorsView* tex
   wall->setFixedSize(436, 108);
   addSection(wall);
 
-  auto* textView = new ObjectiveTextView;
-  textView->setFixedSize(420, 100);
-  textView->setFrameShape(QFrame::Box);
+  // The editor sits inside the background's one-point frame.
+  auto* background =
+      BorderedBackgroundView::createForColorKey(QStringLiteral("objectiveBackgroundColor"));
+  background->setObjectName(QStringLiteral("objectiveBackground"));
+  background->setFixedSize(420, 100);
+  auto* textView = new ObjectiveTextView(background);
+  textView->setGeometry(1, 1, 418, 98);
+  textView->setFrameShape(QFrame::NoFrame);
   textView->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  ConstraintLayout::addSubview(wall, textView);
-  LayoutConstraintMaker maker(textView);
+  ConstraintLayout::addSubview(wall, background);
+  LayoutConstraintMaker maker(background);
   maker.container().place(A::Top, A::Top).place(A::Left, A::Left);
   ConstraintLayout::of(wall)->addConstraints(maker.constraints());
 
@@ -108,27 +115,27 @@ ModernUIState::createAndInstallObjectiveTextViewFragment(TextIndicatorsView* tex
 }
 
 void ModernUIState::showObjectiveColours(ObjectiveTextView* textView) {
-  // The objective is written in the pads' text colour, dark by default: the
-  // editor shows it on the objective's own light background, not on the dark
-  // page, both as the settings hold them now.
-  const QString kBackground = QStringLiteral("objectiveBackgroundColor");
+  // The objective is written in the pads' text colour, dark by default, on
+  // the background view under the editor, which shows the objective's own
+  // light colour: the editor itself is clear. Values that cannot be read
+  // give the registered colours.
   const QString kText = QStringLiteral("textColor");
-  const auto apply = [textView, kBackground, kText] {
-    const QColor background(UserDefaults::standard().string(kBackground));
-    const QColor text(UserDefaults::standard().string(kText));
+  const auto apply = [textView] {
+    const QColor text = PadTextSettings::textColor(UserDefaults::standard());
     QPalette palette = textView->palette();
     for (int group = 0; group < QPalette::NColorGroups; ++group) {
       const auto g = static_cast<QPalette::ColorGroup>(group);
-      palette.setColor(g, QPalette::Base, background.isValid() ? background : QColor(Qt::white));
-      palette.setColor(g, QPalette::Text, text.isValid() ? text : QColor(Qt::black));
+      palette.setColor(g, QPalette::Base, Qt::transparent);
+      palette.setColor(g, QPalette::Text, text);
     }
     textView->setPalette(palette);
   };
   apply();
-  textView->viewport()->setAutoFillBackground(true);
+  textView->setAutoFillBackground(false);
+  textView->viewport()->setAutoFillBackground(false);
   QObject::connect(&UserDefaults::standard(), &UserDefaults::changed, textView,
-                   [apply, kBackground, kText](const QString& key) {
-                     if (key == kBackground || key == kText)
+                   [apply, kText](const QString& key) {
+                     if (key == kText)
                        apply();
                    });
 }

@@ -74,7 +74,7 @@ protected:
   static QWidget* embedWithSectionInset(QWidget* view);
 
 private:
-  // The editor's background and text colours follow the objective's settings.
+  // The editor's text colour follows the pads' "textColor".
   static void showObjectiveColours(ObjectiveTextView* textView);
 
   QWidget* fragmentStackView_ = nullptr;

@@ -2,19 +2,20 @@
 
 #include "engine/DataModel.h"
 #include "kit/TagTokenField.h"
+#include "kit/TagTokenFieldContainerView.h"
 #include "kit/TagTokenFieldHelper.h"
-#include "kit/Wall.h"
 #include "platform/UserDefaults.h"
 
 namespace kr {
 
 QWidget* TagEditorSection::create(TagTokenField** field) {
-  auto* fragment = new Wall;
+  auto* fragment = new TagTokenFieldContainerView;
   fragment->setObjectName(QStringLiteral("Tag Editor"));
   fragment->setFixedHeight(30);
   TagTokenField* tags = TagTokenFieldHelper::installTagTokenFieldInsideFragment(
       fragment, QStringLiteral("tags"), [](TagTokenField* f) { DataModel::shared().bindTags(f); },
       [](TagTokenField* f) { DataModel::shared().unbindTags(f); }, false);
+  fragment->setTagTokenField(tags);
   if (field)
     *field = tags;
   return fragment;
@@ -24,7 +25,11 @@ void TagEditorSection::select(TagTokenField* field, const QString& hiddenKey) {
   UserDefaults& defaults = UserDefaults::standard();
   if (defaults.boolValue(hiddenKey))
     defaults.setValue(hiddenKey, false);
-  if (field && field->window() && field->window()->isVisible())
+  if (!field || !field->window() || !field->window()->isVisible())
+    return;
+  if (auto* row = qobject_cast<TagTokenFieldContainerView*>(field->parentWidget()))
+    row->selectTagTokenField();
+  else
     field->setFocus(Qt::OtherFocusReason);
 }
 

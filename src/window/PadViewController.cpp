@@ -3,10 +3,9 @@
 #include "art/KorvaneStyleKit.h"
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/BackingStoreManager.h"
+#include "kit/BorderedBackgroundView.h"
 #include "kit/FastTypeTextViewDelegate.h"
-#include "kit/KVOResponder.h"
 #include "kit/NowAndLaterBoardTextView.h"
-#include "kit/PadTextSettings.h"
 #include "kit/TextIndicatorsView.h"
 #include "platform/AlertPresenterAPI.h"
 #include "platform/FatalError.h"
@@ -112,25 +111,6 @@ QToolButton* sheetButton(QWidget* parent, const QString& name, const QString& ti
 
 } // namespace
 
-// PadBackgroundWall
-
-PadBackgroundWall::PadBackgroundWall(const QString& colorStorageKey, QWidget* parent)
-    : Wall(parent), key_(colorStorageKey) {
-  setObjectName(QStringLiteral("PadBackgroundWall"));
-  readColor();
-  kvoResponder_ = std::make_unique<KVOResponder>(key_, &UserDefaults::standard(),
-                                                 [this](UserDefaults*, const QString&) {
-                                                   readColor();
-                                                   update();
-                                                 });
-}
-
-PadBackgroundWall::~PadBackgroundWall() = default;
-
-void PadBackgroundWall::readColor() {
-  setBackgroundColor(PadTextSettings::padColor(UserDefaults::standard(), key_));
-}
-
 // PadViewController
 
 const QString PadViewController::kDeleteQuestion =
@@ -205,7 +185,7 @@ void PadViewController::layoutView() {
 
 QWidget* PadViewController::createTextViewWall() {
   auto* wall = new PlacingWidget;
-  background_ = new PadBackgroundWall(backgroundColorStorageKey, wall);
+  background_ = BorderedBackgroundView::createForColorKey(backgroundColorStorageKey, wall);
   textView_ = new NowAndLaterBoardTextView(background_);
   textView_->setFrameShape(QFrame::NoFrame);
   textView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -253,12 +233,14 @@ void PadViewController::layoutTextViewWall() {
   const QSize size = textViewWall_->size();
   const int backgroundHeight = std::max(0, size.height() - kButtonStrip);
   background_->setGeometry(0, 0, size.width(), backgroundHeight);
-  int top = 0;
+  // Inside the background's one-point frame.
+  const int innerWidth = std::max(0, size.width() - 2);
+  int top = 1;
   if (!noticeLabel_->isHidden()) {
-    noticeLabel_->setGeometry(0, 0, size.width(), noticeLabel_->heightForWidth(size.width()));
-    top = noticeLabel_->height();
+    noticeLabel_->setGeometry(1, 1, innerWidth, noticeLabel_->heightForWidth(innerWidth));
+    top += noticeLabel_->height();
   }
-  textView_->setGeometry(0, top, size.width(), std::max(0, backgroundHeight - top));
+  textView_->setGeometry(1, top, innerWidth, std::max(0, backgroundHeight - top - 1));
   const int inset = 8;
   int right = size.width() - inset;
   const int bottom = size.height() - 11;

@@ -1,14 +1,12 @@
 #pragma once
 
 #include "kit/NiblessViewController.h"
-#include "kit/Wall.h"
 
 #include <QList>
 #include <QPointer>
 #include <QString>
 
 #include <functional>
-#include <memory>
 
 class QLabel;
 class QToolButton;
@@ -16,24 +14,9 @@ class QToolButton;
 namespace kr {
 
 class BackingStoreDescriptor;
-class KVOResponder;
+class BorderedBackgroundView;
 class NowAndLaterBoardTextView;
 class TextIndicatorsView;
-
-// A pad's background: the colour stored under its key, followed at once when
-// the key changes.
-class PadBackgroundWall : public Wall {
-  Q_OBJECT
-
-public:
-  explicit PadBackgroundWall(const QString& colorStorageKey, QWidget* parent = nullptr);
-  ~PadBackgroundWall() override;
-
-private:
-  void readColor();
-  QString key_;
-  std::unique_ptr<KVOResponder> kvoResponder_;
-};
 
 // One note pad: its editor on the pad's colour, the format indicators above
 // and the sheet buttons below. Every page change writes the current sheet
@@ -100,7 +83,7 @@ private:
   NowAndLaterBoardTextView* textView_ = nullptr;
   TextIndicatorsView* textIndicatorsView_ = nullptr;
   QWidget* textViewWall_ = nullptr;
-  PadBackgroundWall* background_ = nullptr;
+  BorderedBackgroundView* background_ = nullptr;
   QLabel* noticeLabel_ = nullptr;
   QToolButton* newSheetButton_ = nullptr;
   QToolButton* nextSheetButton_ = nullptr;

@@ -2,8 +2,10 @@
 // actions, the "Pads" menu and saving on every way out.
 #include "StartedProgram.h"
 
+#include "kit/BorderedBackgroundView.h"
 #include "kit/HideableFragmentWall.h"
 #include "kit/NowAndLaterBoardTextView.h"
+#include "platform/QnLog.h"
 #include "platform/RtfdPackage.h"
 #include "platform/UserDefaults.h"
 #include "shell/AppDelegate.h"
@@ -280,4 +282,46 @@ TEST(PadsProgram, AQuitWhosePadsCannotBeSavedAsksAndASignalOnlyLogs) {
   EXPECT_TRUE(console.contains(QStringLiteral("A pad could not be saved before quitting")));
   ASSERT_TRUE(QFile::remove(folder));
   ASSERT_TRUE(QDir().rename(aside, folder));
+}
+
+TEST(PadsProgram, EachPadShowsItsOwnColourInABlackFrameAndFollowsItsKeyLive) {
+  StartedProgram p(allPadsHidden());
+  UserDefaults& d = UserDefaults::standard();
+  d.setValue(QStringLiteral("scratchPadHidden"), false);
+  settle();
+  const auto background = [&](PadViewController* pad) {
+    return qobject_cast<BorderedBackgroundView*>(pad->textView()->parentWidget());
+  };
+  BorderedBackgroundView* now = background(controller(p).nowPadController());
+  BorderedBackgroundView* later = background(controller(p).laterPadController());
+  BorderedBackgroundView* scratch = background(controller(p).scratchPadController());
+  ASSERT_TRUE(now && later && scratch);
+  EXPECT_EQ(now->backgroundColor(), QColor(QStringLiteral("#ffffcc")));
+  EXPECT_EQ(later->backgroundColor(), QColor(QStringLiteral("#e4ffdc")));
+  EXPECT_EQ(scratch->backgroundColor(), QColor(QStringLiteral("#eddcff")));
+
+  QnLog::setOn(true);
+  test::ConsoleCapture console;
+  d.setValue(QStringLiteral("scratchPadBackgroundColor"), QStringLiteral("#336699"));
+  QnLog::setOn(false);
+  EXPECT_TRUE(console.contains(QStringLiteral(
+      "BorderBackgroundView observeValueForKeyPath: scratchPadBackgroundColor ofObject: ")));
+  EXPECT_EQ(scratch->backgroundColor(), QColor(QStringLiteral("#336699")));
+  EXPECT_EQ(now->backgroundColor(), QColor(QStringLiteral("#ffffcc")));
+  EXPECT_EQ(later->backgroundColor(), QColor(QStringLiteral("#e4ffdc")));
+  // Drawn: the colour inside a one-point black frame, under the clear editor.
+  settle();
+  const QImage image = scratch->grab().toImage();
+  const int w = image.width(), h = image.height();
+  ASSERT_GT(w, 300);
+  for (const QPoint corner : {QPoint(0, 0), QPoint(w - 1, h / 2), QPoint(w / 2, h - 1),
+                              QPoint(0, h / 2), QPoint(w / 2, 0)})
+    EXPECT_EQ(image.pixelColor(corner), QColor(Qt::black)) << corner.x() << "," << corner.y();
+  for (const QPoint inside : {QPoint(1, h / 2), QPoint(w / 2, h - 2), QPoint(w - 2, h - 2)})
+    EXPECT_EQ(image.pixelColor(inside), QColor(QStringLiteral("#336699")))
+        << inside.x() << "," << inside.y();
+
+  // A value that is no colour reads as the registered one.
+  d.setValue(QStringLiteral("scratchPadBackgroundColor"), QStringLiteral("#33669"));
+  EXPECT_EQ(scratch->backgroundColor(), QColor(QStringLiteral("#eddcff")));
 }

@@ -93,6 +93,7 @@ TEST_F(ReturnKey, OnTheDefinePageStartsTheSliceUnlessTheEditorOrTheTagBeingTyped
   EXPECT_EQ(current(), &define);
   EXPECT_TRUE(tags->tokens().contains(QStringLiteral("writing")));
   EXPECT_EQ(window()->focusWidget(), tags);
+  EXPECT_EQ(tags->cursorPosition(), tags->text().size());
 
   // Held down, modified or typed again in the field, Return starts nothing;
   // pressed once more it presses "Start Time Slice".

@@ -4,7 +4,9 @@
 #include "kit/PullDownButtonBrick.h"
 #include "kit/StandardImages.h"
 #include "kit/TagPullDownButtonBrick.h"
+#include "kit/TagSourceTokenField.h"
 #include "kit/TagTokenField.h"
+#include "kit/TagTokenFieldContainerView.h"
 #include "kit/TagTokenFieldHelper.h"
 #include "kit/Wall.h"
 #include "platform/DefaultsBinding.h"
@@ -15,6 +17,9 @@
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"
 
+#include <QVBoxLayout>
+
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -120,7 +125,9 @@ TEST_F(TagFieldsTest, TokenFieldCompletesAndCommitsWhereTheUserEnds) {
   field.setDelegate(&tags);
   QSignalSpy changes(&field, &TagTokenField::tokensChanged);
   field.show();
+  QApplication::setActiveWindow(&field);
   field.setFocus();
+  ASSERT_TRUE(field.hasFocus());
   QTest::keyClicks(&field, QStringLiteral("writing, re"));
   EXPECT_TRUE(field.hasStartedEditing());
   EXPECT_EQ(field.completionsForCurrentToken(),
@@ -134,14 +141,18 @@ TEST_F(TagFieldsTest, TokenFieldCompletesAndCommitsWhereTheUserEnds) {
   QTest::keyClick(&field, Qt::Key_Return);
   EXPECT_EQ(changes.count(), 2);
   EXPECT_FALSE(field.hasStartedEditing());
+  EXPECT_TRUE(field.hasFocus());
+  EXPECT_EQ(field.text(), QStringLiteral("writing, Review, x, "));
   EXPECT_EQ(field.cursorPosition(), field.text().size()); // the caret after the last tag
   // Tab after typing ends the edit and keeps the field for the next tag.
-  QTest::keyClicks(&field, QStringLiteral(", y"));
+  QTest::keyClicks(&field, QStringLiteral("y"));
   QTest::keyClick(&field, Qt::Key_Tab);
   EXPECT_EQ(changes.count(), 3);
   EXPECT_FALSE(field.hasStartedEditing());
   EXPECT_EQ(field.cursorPosition(), field.text().size());
   EXPECT_EQ(field.tokens().last(), QStringLiteral("y"));
+  field.clearFocus(); // leaving drops the separator left for a next tag
+  EXPECT_EQ(field.text(), QStringLiteral("writing, Review, x, y"));
   EXPECT_EQ(TagTokenField::tokensFromText(QStringLiteral(" a ,, b,")),
             (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
 }
@@ -174,4 +185,55 @@ TEST_F(TagFieldsTest, HelperBindsTheFieldForTheLifeOfItsSection) {
     EXPECT_EQ(unbinds, 0);
   }
   EXPECT_EQ(unbinds, 1);
+}
+
+TEST_F(TagFieldsTest, ShiftTabOrAClickAfterTypingLeavesWithTheCaretAfterTheLastTag) {
+  QWidget window;
+  auto* layout = new QVBoxLayout(&window);
+  auto* other = new QLineEdit;
+  auto* field = new TagTokenField;
+  layout->addWidget(other);
+  layout->addWidget(field);
+  window.show();
+  QApplication::setActiveWindow(&window);
+  field->setFocus();
+  QTest::keyClicks(field, QStringLiteral("one, two"));
+  field->setCursorPosition(2);
+  QTest::keyClick(field, Qt::Key_Backtab);
+  EXPECT_TRUE(other->hasFocus());
+  EXPECT_EQ(field->cursorPosition(), field->text().size());
+  EXPECT_EQ(field->tokens(), (QStringList{QStringLiteral("one"), QStringLiteral("two")}));
+  // Without typing, leaving does nothing special.
+  field->setFocus();
+  field->setCursorPosition(1);
+  other->setFocus(Qt::MouseFocusReason);
+  EXPECT_EQ(field->cursorPosition(), 1);
+}
+
+TEST_F(TagFieldsTest, SourceFieldListsEveryTagIgnoringCaseAndTheRowFocusesItsField) {
+  tags.addTagsFromString(QStringLiteral("gamma,alpha"));
+  {
+    TagSourceTokenField source(tags);
+    EXPECT_TRUE(source.isReadOnly());
+    EXPECT_EQ(source.delegate(), &tags);
+    EXPECT_EQ(source.palette().color(QPalette::Text), QColor(Qt::black));
+    EXPECT_EQ(source.tokens(), (QStringList{QStringLiteral("alpha"), QStringLiteral("gamma")}));
+    tags.addTagsFromString(QStringLiteral("Beta"));
+    EXPECT_EQ(source.text(), QStringLiteral("alpha, Beta, gamma"));
+    source.updateWithTagList({QStringLiteral("b"), QStringLiteral("C"), QStringLiteral("A")});
+    EXPECT_EQ(source.tokens(), (QStringList{"A", "b", "C"}));
+  }
+  tags.addTagsFromString(QStringLiteral("delta")); // the gone field is no longer told
+
+  test::ConsoleCapture console;
+  TagTokenFieldContainerView row;
+  row.selectTagTokenField();
+  EXPECT_TRUE(console.contains(QStringLiteral(
+      "TagTokenFieldContainerView selectTagTokenField called but tag token field not set!!")));
+  auto* field = new TagTokenField(&row);
+  row.setTagTokenField(field);
+  row.show();
+  QApplication::setActiveWindow(&row);
+  row.selectTagTokenField();
+  EXPECT_TRUE(field->hasFocus());
 }

@@ -405,7 +405,8 @@ TEST(InformalBreak, TheNextSlicesObjectiveAndTagsAreEditedOnThePage) {
   ASSERT_NE(field, nullptr);
   QWidget* tagEditor = field->parentWidget();
   EXPECT_EQ(page.fragmentStackView()->layout()->indexOf(tagEditor),
-            page.fragmentStackView()->layout()->indexOf(objective->parentWidget()) + 1);
+            page.fragmentStackView()->layout()->indexOf(objective->parentWidget()->parentWidget()) +
+                1);
   EXPECT_EQ(field->tokens(), QStringList{QStringLiteral("writing")});
   field->setText(QStringLiteral("writing, review"));
   Q_EMIT field->editingFinished();

@@ -4,6 +4,7 @@
 #include "states/ModernUIState.h"
 
 #include "engine/ObjectiveText.h"
+#include "kit/BorderedBackgroundView.h"
 #include "kit/Label.h"
 #include "kit/LabelFragment.h"
 #include "kit/ObjectiveTextView.h"
@@ -57,8 +58,13 @@ TEST(ObjectiveEditor, DefinePageBuildsTheSectionsInOrderAndFocusesTheEditor) {
   ObjectiveTextView* editor = f.define().objectiveTextView();
   ASSERT_NE(editor, nullptr);
   EXPECT_EQ(f.define().firstResponder(), editor);
-  EXPECT_EQ(editor->size(), QSize(420, 100));
-  auto* wall = qobject_cast<Wall*>(editor->parentWidget());
+  // On the objective's background, inside its frame.
+  auto* background = qobject_cast<BorderedBackgroundView*>(editor->parentWidget());
+  ASSERT_NE(background, nullptr);
+  EXPECT_EQ(background->colorKey(), QStringLiteral("objectiveBackgroundColor"));
+  EXPECT_EQ(background->size(), QSize(420, 100));
+  EXPECT_EQ(editor->geometry(), QRect(1, 1, 418, 98));
+  auto* wall = qobject_cast<Wall*>(background->parentWidget());
   ASSERT_NE(wall, nullptr);
   EXPECT_EQ(wall->size(), QSize(436, 108));
   // The title, then the objective head, then the editor.
@@ -237,7 +243,7 @@ TEST(ObjectiveEditor, EveryCyclePageEditsTheOneObjective) {
     auto* label = qobject_cast<LabelFragment*>(layout->itemAt(1)->widget());
     ASSERT_NE(label, nullptr);
     EXPECT_TRUE(label->isFirstLabel);
-    EXPECT_EQ(layout->itemAt(2)->widget(), editor->parentWidget());
+    EXPECT_EQ(layout->itemAt(2)->widget(), editor->parentWidget()->parentWidget());
   }
   EXPECT_EQ(
       qobject_cast<LabelFragment*>(informal.fragmentStackView()->layout()->itemAt(1)->widget())
@@ -258,4 +264,30 @@ TEST(ObjectiveEditor, EveryCyclePageEditsTheOneObjective) {
   EXPECT_EQ(storedObjective(), QStringLiteral("Outline and rehearse"));
   EXPECT_EQ(running->toPlainText(), QStringLiteral("Outline and rehearse"));
   EXPECT_EQ(f.define().objectiveTextView()->toPlainText(), QStringLiteral("Outline and rehearse"));
+}
+
+TEST(ObjectiveEditor, ColoursFollowTheSettingsAndUnreadableOnesReadAsRegistered) {
+  test::SliceFixture f;
+  UserDefaults& d = UserDefaults::standard();
+  d.registerDefault(QStringLiteral("objectiveBackgroundColor"), QStringLiteral("#e2eeff"));
+  d.registerDefault(QStringLiteral("textColor"), QStringLiteral("#202020"));
+  d.setValue(QStringLiteral("objectiveBackgroundColor"), QStringLiteral("not a colour"));
+  d.setValue(QStringLiteral("textColor"), QStringLiteral("#12345"));
+  ObjectivePage page;
+  page.build();
+  auto* background = qobject_cast<BorderedBackgroundView*>(page.editor->parentWidget());
+  ASSERT_NE(background, nullptr);
+  EXPECT_EQ(background->backgroundColor(), QColor(QStringLiteral("#e2eeff")));
+  EXPECT_EQ(page.editor->palette().color(QPalette::Text), QColor(QStringLiteral("#202020")));
+  // Changed while shown: both follow at once.
+  d.setValue(QStringLiteral("objectiveBackgroundColor"), QStringLiteral("#336699"));
+  d.setValue(QStringLiteral("textColor"), QStringLiteral("#aa0000"));
+  EXPECT_EQ(background->backgroundColor(), QColor(QStringLiteral("#336699")));
+  EXPECT_EQ(page.editor->palette().color(QPalette::Text), QColor(QStringLiteral("#aa0000")));
+  // The editor is clear: the background shows through it, inside the frame.
+  background->resize(420, 100);
+  const QImage image = background->grab().toImage();
+  EXPECT_EQ(image.pixelColor(200, 90), QColor(QStringLiteral("#336699")));
+  EXPECT_EQ(image.pixelColor(0, 50), QColor(Qt::black));
+  EXPECT_EQ(image.pixelColor(1, 50), QColor(QStringLiteral("#336699")));
 }

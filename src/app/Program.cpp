@@ -1,5 +1,7 @@
 #include "app/Program.h"
 
+#include "app/QuitRequests.h"
+
 #include "effects/EffectsServices.h"
 #include "effects/LiveEventOutputs.h"
 #include "effects/OverlayScreenFadingHelper.h"
@@ -51,7 +53,8 @@ namespace kr {
 
 namespace {
 
-ShellContext makeContext(const DateProviderAPI& dateProvider, ScreenFadingHelper& fading) {
+ShellContext makeContext(const DateProviderAPI& dateProvider, ScreenFadingHelper& fading,
+                         QuitRequests& quits) {
   ShellContext context;
   context.defaults = &UserDefaults::standard();
   context.defaultsStorage = &StandardUserDefaultsStorage::shared();
@@ -64,9 +67,8 @@ ShellContext makeContext(const DateProviderAPI& dateProvider, ScreenFadingHelper
   };
   context.makeStatusItem = [] { return std::make_unique<TrayStatusItem>(); };
   context.screenFading = &fading;
-  // exit(), not quit(): Qt's quit asks every window to close first, and the
-  // main window refuses (closing it hides or minimises it).
-  context.quitApplication = [] { QCoreApplication::exit(0); };
+  context.quitApplication = [&quits] { quits.request(); };
+  context.quitPending = [&quits] { return quits.isPending(); };
   StandardHooks::installLogFileHooks(context.hooks);
   StandardHooks::installIntegrationHooks(context.hooks);
   StandardHooks::installStatisticsHooks(context.hooks);
@@ -93,6 +95,7 @@ struct Program::Parts {
   // The user's own continuous sound, played from the "Sounds" menu.
   std::unique_ptr<StandAloneNoiseMachine> standAloneSound;
   UnixSignalWatcher signalWatcher{SIGTERM, SIGINT, SIGHUP};
+  std::unique_ptr<QuitRequests> quits;
   // Receives the application's signals for as long as this program lives (a
   // process, a test, may build one program after another).
   QObject receiver;
@@ -168,7 +171,13 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
     platformLog(p.hotKeyBackend->notice());
 
   const DateProviderAPI& date = options.dateProvider ? *options.dateProvider : p.systemDate;
-  p.shell = std::make_unique<ApplicationShell>(makeContext(date, p.fading));
+  // The end of the session quits as a signal does, the pads saved first.
+  p.quits = std::make_unique<QuitRequests>(
+      [this] { quitWithoutAsking(QStringLiteral("the end of the session")); });
+  // Alerts shown while the program starts leave the tray usable: its menu can
+  // quit the program from under them.
+  p.alerts.setStartingUp([quits = p.quits.get()] { return !quits->isLoopRunning(); });
+  p.shell = std::make_unique<ApplicationShell>(makeContext(date, p.fading, *p.quits));
 
   QObject::connect(&p.signalWatcher, &UnixSignalWatcher::unixSignal, qApp, [this](int number) {
     quitWithoutAsking(QStringLiteral("signal %1").arg(number));
@@ -215,6 +224,8 @@ Program::~Program() {
   FileBrowserAPI::install(nullptr);
   PreferencesController::setHelpPageOpener({});
   AlertPresenterAPI::install(nullptr);
+  parts_->alerts.setStartingUp({});
+  parts_->quits.reset();
 }
 
 void Program::launch(const QStringList& arguments) {
@@ -236,7 +247,7 @@ void Program::launch(const QStringList& arguments) {
 }
 
 int Program::exec() {
-  const int status = QApplication::exec();
+  const int status = parts_->quits->exec();
   UserDefaults::standard().synchronize();
   return status;
 }
@@ -247,7 +258,10 @@ bool Program::quit() { return parts_->shell->quit(); }
 
 void Program::quitWithoutAsking(const QString& why) {
   qn_log(QStringLiteral("Korvane-R quits on %1").arg(why));
-  parts_->shell->quitWithoutAsking();
+  if (parts_->shell)
+    parts_->shell->quitWithoutAsking();
+  else
+    parts_->quits->request();
 }
 
 ApplicationShell& Program::shell() { return *parts_->shell; }

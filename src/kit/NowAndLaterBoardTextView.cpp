@@ -12,6 +12,8 @@ namespace kr {
 
 NowAndLaterBoardTextView::NowAndLaterBoardTextView(QWidget* parent) : ObjectiveTextView(parent) {
   setObjectName(QStringLiteral("NowAndLaterBoardTextView"));
+  // A pad's text takes tabs.
+  setTabChangesFocus(false);
 }
 
 NowAndLaterBoardTextView::~NowAndLaterBoardTextView() = default;

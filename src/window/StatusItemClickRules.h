@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QPointF>
+#include <QRect>
+
 namespace kr {
 
 // What a left click on the status item does with the main window.
@@ -25,6 +28,12 @@ public:
   };
 
   static Outcome decide(const Situation& situation);
+
+  // The point a click on the icon suggests for the window's top-left corner
+  // (before the window goes 60 to the left of it): the icon's left edge, just
+  // below the icon. A tray that does not tell where the icon is (an empty
+  // rectangle) leaves the mouse's location, which lies on the icon.
+  static QPointF locationAtIcon(const QRect& icon, const QPointF& mouse);
 };
 
 } // namespace kr

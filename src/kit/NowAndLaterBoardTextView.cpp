@@ -34,6 +34,8 @@ void NowAndLaterBoardTextView::applyDefaultTypingAttributes() {
 void NowAndLaterBoardTextView::showSheet(const RichText& text, const QString& notice) {
   notice_ = notice;
   replaceWholeText(text);
+  // As read: nothing to save until it changes.
+  document()->setModified(false);
   setReadOnly(!notice.isEmpty());
 }
 

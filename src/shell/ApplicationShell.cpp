@@ -406,11 +406,14 @@ void ApplicationShell::applyCloseRule() {
   MainWindow* window = appDelegate_ ? appDelegate_->mainWindow() : nullptr;
   if (!window)
     return;
-  // Without a tray nothing could bring a hidden window back: closing minimises.
-  if (withoutTray_)
+  // Without a tray nothing could bring a hidden window back: closing
+  // minimises. With one, closing hides the application.
+  if (withoutTray_) {
     window->setCloseHandler([window] { window->showMinimized(); });
-  else
-    window->setCloseHandler({});
+  } else {
+    AppDelegate* delegate = appDelegate_.get();
+    window->setCloseHandler([delegate] { delegate->hide(); });
+  }
 }
 
 bool ApplicationShell::quit() { return mainController_->terminate(); }

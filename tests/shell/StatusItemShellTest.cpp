@@ -378,6 +378,7 @@ TEST(StatusItemShell, ATrayThatComesOrGoesSwitchesTheCloseRule) {
   EXPECT_GE(m.tray->shows, 1);
   window->close();
   EXPECT_FALSE(window->isVisible()) << "with a tray, closing hides";
+  EXPECT_TRUE(shell.appDelegate().isHidden());
   EXPECT_FALSE(window->isMinimized());
   m.active = false;
   m.tray->click(StatusItem::Click::left);

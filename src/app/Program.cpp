@@ -1,5 +1,7 @@
 #include "app/Program.h"
 
+#include "app/QuitRequests.h"
+
 #include "effects/EffectsServices.h"
 #include "effects/LiveEventOutputs.h"
 #include "effects/OverlayScreenFadingHelper.h"
@@ -56,7 +58,8 @@ namespace kr {
 
 namespace {
 
-ShellContext makeContext(const DateProviderAPI& dateProvider, ScreenFadingHelper& fading) {
+ShellContext makeContext(const DateProviderAPI& dateProvider, ScreenFadingHelper& fading,
+                         QuitRequests& quits) {
   ShellContext context;
   context.defaults = &UserDefaults::standard();
   context.defaultsStorage = &StandardUserDefaultsStorage::shared();
@@ -69,9 +72,8 @@ ShellContext makeContext(const DateProviderAPI& dateProvider, ScreenFadingHelper
   };
   context.makeStatusItem = [] { return std::make_unique<TrayStatusItem>(); };
   context.screenFading = &fading;
-  // exit(), not quit(): Qt's quit asks every window to close first, and the
-  // main window refuses (closing it hides or minimises it).
-  context.quitApplication = [] { QCoreApplication::exit(0); };
+  context.quitApplication = [&quits] { quits.request(); };
+  context.quitPending = [&quits] { return quits.isPending(); };
   StandardHooks::installLogFileHooks(context.hooks);
   StandardHooks::installIntegrationHooks(context.hooks);
   StandardHooks::installStatisticsHooks(context.hooks);
@@ -101,6 +103,7 @@ struct Program::Parts {
   UnixSignalWatcher signalWatcher{SIGTERM, SIGINT, SIGHUP};
   // A caret left alone stops blinking, so an idle window stays still.
   CaretBlinkRest caretBlinkRest;
+  std::unique_ptr<QuitRequests> quits;
   // Receives the application's signals for as long as this program lives (a
   // process, a test, may build one program after another).
   QObject receiver;
@@ -176,7 +179,13 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
     platformLog(p.hotKeyBackend->notice());
 
   const DateProviderAPI& date = options.dateProvider ? *options.dateProvider : p.systemDate;
-  p.shell = std::make_unique<ApplicationShell>(makeContext(date, p.fading));
+  // The end of the session quits as a signal does, the pads saved first.
+  p.quits = std::make_unique<QuitRequests>(
+      [this] { quitWithoutAsking(QStringLiteral("the end of the session")); });
+  // Alerts shown while the program starts leave the tray usable: its menu can
+  // quit the program from under them.
+  p.alerts.setStartingUp([quits = p.quits.get()] { return !quits->isLoopRunning(); });
+  p.shell = std::make_unique<ApplicationShell>(makeContext(date, p.fading, *p.quits));
 
   QObject::connect(&p.signalWatcher, &UnixSignalWatcher::unixSignal, qApp, [this](int number) {
     quitWithoutAsking(QStringLiteral("signal %1").arg(number));
@@ -225,6 +234,8 @@ Program::~Program() {
   FileBrowserAPI::install(nullptr);
   PreferencesController::setHelpPageOpener({});
   AlertPresenterAPI::install(nullptr);
+  parts_->alerts.setStartingUp({});
+  parts_->quits.reset();
 }
 
 void Program::launch(const QStringList& arguments) {
@@ -272,7 +283,7 @@ void Program::tellUnreadableSettings() {
 }
 
 int Program::exec() {
-  const int status = QApplication::exec();
+  const int status = parts_->quits->exec();
   UserDefaults::standard().synchronize();
   return status;
 }
@@ -283,7 +294,10 @@ bool Program::quit() { return parts_->shell->quit(); }
 
 void Program::quitWithoutAsking(const QString& why) {
   qn_log(QStringLiteral("Korvane-R quits on %1").arg(why));
-  parts_->shell->quitWithoutAsking();
+  if (parts_->shell)
+    parts_->shell->quitWithoutAsking();
+  else
+    parts_->quits->request();
 }
 
 ApplicationShell& Program::shell() { return *parts_->shell; }

@@ -1,5 +1,6 @@
 #include "app/Program.h"
 #include "platform/ConsoleText.h"
+#include "platform/UserDefaults.h"
 #include "platform/linux/dbus/SingleInstance.h"
 #include "platform/linux/web/DeferredHtmlView.h"
 
@@ -7,7 +8,21 @@
 #include <QCommandLineParser>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+
+// Under the sanitizers the program is taken down piece by piece at the end,
+// so that LeakSanitizer sees what is left.
+#if defined(__SANITIZE_ADDRESS__)
+#define KR_FULL_TEARDOWN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KR_FULL_TEARDOWN 1
+#endif
+#endif
+#ifndef KR_FULL_TEARDOWN
+#define KR_FULL_TEARDOWN 0
+#endif
 
 namespace {
 
@@ -86,5 +101,18 @@ int main(int argc, char** argv) {
   program.launch(QApplication::arguments().mid(1));
   QObject::connect(&singleInstance, &kr::SingleInstance::activationRequested, &app,
                    [&program](const QStringList& arguments) { program.handOver(arguments); });
-  return program.exec();
+  const int status = program.exec();
+#if !KR_FULL_TEARDOWN
+  // What the user made is on disk by now: the pads were saved when the quit
+  // was asked for, an append under way finished before the event loop ended,
+  // and the settings are written here. Taking the rest down one piece at a
+  // time (the web engine and its processes, the log book's documents, the
+  // worker threads) would only keep the user waiting; the system takes it all
+  // back with the process, the tray icon and the bus name included.
+  kr::UserDefaults::standard().flush();
+  std::fflush(nullptr);
+  std::_Exit(status);
+#else
+  return status;
+#endif
 }

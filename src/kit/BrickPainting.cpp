@@ -1,6 +1,7 @@
 #include "kit/BrickPainting.h"
 
 #include "kit/BricksDrawingHelper.h"
+#include "kit/FocusMark.h"
 #include "platform/GraphicsContext.h"
 
 #include <QAbstractButton>
@@ -15,10 +16,14 @@ bool paintBrick(QWidget* brick, const std::optional<DrawingStack>& stack,
     return false;
   QPainter painter(brick);
   painter.setRenderHint(QPainter::Antialiasing);
-  GraphicsContext context(&painter, brick->height());
-  GraphicsContext::Scope scope(context);
-  BricksDrawingHelper::draw(QRectF(0, 0, brick->width(), brick->height()), stack, function, {},
-                            assets);
+  {
+    GraphicsContext context(&painter, brick->height());
+    GraphicsContext::Scope scope(context);
+    BricksDrawingHelper::draw(QRectF(0, 0, brick->width(), brick->height()), stack, function, {},
+                              assets);
+  }
+  if (FocusMark::isShown(*brick))
+    FocusMark::paint(painter, *brick);
   return true;
 }
 

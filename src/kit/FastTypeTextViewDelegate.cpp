@@ -178,6 +178,10 @@ FastTypeTextViewDelegate::~FastTypeTextViewDelegate() {
 
 bool FastTypeTextViewDelegate::isWritePending() const { return timer_ && timer_->isValid(); }
 
+bool FastTypeTextViewDelegate::hasUnsavedChanges() const {
+  return textView_ && (textView_->document()->isModified() || !failure_.isEmpty());
+}
+
 void FastTypeTextViewDelegate::triggerDelayedWrite() {
   if (!isWritePending()) {
     QPointer<FastTypeTextViewDelegate> self(this);
@@ -205,6 +209,7 @@ bool FastTypeTextViewDelegate::save(Report report) {
              .arg(store.root(), store.folderPath()));
   QString error;
   if (BackingStoreManager::sharedManager().write(textView_->richText(), store, &error)) {
+    textView_->document()->setModified(false);
     failure_.clear();
     failureReported_ = false;
     if (timer_)

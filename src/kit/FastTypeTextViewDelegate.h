@@ -52,6 +52,8 @@ public:
   void timerFireMethod();
 
   bool isWritePending() const;
+  // The text changed since it was read or last saved, or its last save failed.
+  bool hasUnsavedChanges() const;
 
   // The typing rules after an edit of the user's that left the caret where it
   // is; `afterReturn` when the edit was a Return. True when a rule changed

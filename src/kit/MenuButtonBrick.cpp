@@ -2,6 +2,7 @@
 
 #include "kit/BrickPainting.h"
 #include "kit/ControlSize.h"
+#include "kit/FocusMark.h"
 #include "kit/SmartMenuItem.h"
 
 #include <QMenu>
@@ -36,8 +37,12 @@ void MenuButtonBrick::menuWillOpen() {
 void MenuButtonBrick::paintEvent(QPaintEvent* event) {
   const bool pressed = isDown();
   if (!paintBrick(this, pressed ? highlightedDrawingStack : normalDrawingStack,
-                  pressed ? highlightedDrawFunc : normalDrawFunc, buttonAssets(this)))
+                  pressed ? highlightedDrawFunc : normalDrawFunc, buttonAssets(this))) {
     PopUpButton::paintEvent(event);
+    // A borderless button has no bezel for the style to mark.
+    if (isFlat())
+      FocusMark::paintIfShown(*this);
+  }
 }
 
 } // namespace kr

@@ -12,6 +12,8 @@ namespace kr {
 
 NowAndLaterBoardTextView::NowAndLaterBoardTextView(QWidget* parent) : ObjectiveTextView(parent) {
   setObjectName(QStringLiteral("NowAndLaterBoardTextView"));
+  // A pad's text takes tabs.
+  setTabChangesFocus(false);
 }
 
 NowAndLaterBoardTextView::~NowAndLaterBoardTextView() = default;
@@ -32,6 +34,8 @@ void NowAndLaterBoardTextView::applyDefaultTypingAttributes() {
 void NowAndLaterBoardTextView::showSheet(const RichText& text, const QString& notice) {
   notice_ = notice;
   replaceWholeText(text);
+  // As read: nothing to save until it changes.
+  document()->setModified(false);
   setReadOnly(!notice.isEmpty());
 }
 

@@ -26,6 +26,9 @@ ObjectiveTextView::ObjectiveTextView(QWidget* parent) : QTextEdit(parent) {
   setUndoRedoEnabled(true);
   setLineWrapMode(QTextEdit::WidgetWidth);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // The objective is one sentence: Tab walks the page's controls (a tab
+  // that arrives by paste stays). The pads keep Tab for their text.
+  setTabChangesFocus(true);
   connect(document(), &QTextDocument::contentsChanged, this, &ObjectiveTextView::documentChanged);
   connect(this, &QTextEdit::currentCharFormatChanged, this, &ObjectiveTextView::updateIndicators);
   connect(this, &QTextEdit::cursorPositionChanged, this, &ObjectiveTextView::updateIndicators);
@@ -143,7 +146,7 @@ bool ObjectiveTextView::event(QEvent* event) {
     // The editor's own keys win over the window's shortcuts (the Format
     // menu shows the same keys).
     if (commandForKey(*key) != Command::none || key->matches(QKeySequence::Undo) ||
-        key->matches(QKeySequence::Redo)) {
+        key->matches(QKeySequence::Redo) || movesFocusOn(*key)) {
       event->accept();
       return true;
     }
@@ -151,7 +154,21 @@ bool ObjectiveTextView::event(QEvent* event) {
   return QTextEdit::event(event);
 }
 
+bool ObjectiveTextView::movesFocusOn(const QKeyEvent& event) const {
+  if (!tabChangesFocus() || (event.key() != Qt::Key_Tab && event.key() != Qt::Key_Backtab))
+    return false;
+  // Tab, Shift+Tab, and with Ctrl as well; Alt and Meta keep their own meaning.
+  return !(event.modifiers() & (Qt::AltModifier | Qt::MetaModifier));
+}
+
 void ObjectiveTextView::keyPressEvent(QKeyEvent* event) {
+  if (movesFocusOn(*event)) {
+    const bool backwards =
+        event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
+    focusNextPrevChild(!backwards);
+    event->accept();
+    return;
+  }
   switch (commandForKey(*event)) {
   case Command::bold:
     toggleBoldAttribute();

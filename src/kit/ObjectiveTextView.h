@@ -72,6 +72,9 @@ protected:
   // After an edit of the user's (a key, an input method's text, a paste or
   // a drop): the typing rules.
   virtual void userEdited(bool afterReturn);
+  // Tab and Shift+Tab (with or without Ctrl) move the focus on instead of
+  // typing, unless tabChangesFocus() was turned off.
+  bool movesFocusOn(const QKeyEvent& event) const;
   // Replaces the whole text as no edit of the user's: no change is announced
   // and the undo history starts afresh (older records belong to another
   // text). The caret goes to the start.

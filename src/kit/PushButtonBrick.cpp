@@ -4,6 +4,7 @@
 #include "kit/BricksDrawing.h"
 #include "kit/ControlSize.h"
 #include "kit/ControlSkin.h"
+#include "kit/FocusMark.h"
 
 #include <algorithm>
 
@@ -143,12 +144,18 @@ void PushButtonBrick::paintEvent(QPaintEvent* event) {
       painter.drawItemText(textRect, Qt::AlignLeft | Qt::AlignVCenter, palette(), isEnabled(),
                            text(), QPalette::ButtonText);
     }
+    if (FocusMark::isShown(*this))
+      FocusMark::paint(painter, *this);
     return;
   }
   const bool pressed = isDown() || (buttonType_ == ButtonType::onOff && isChecked());
   if (!paintBrick(this, pressed ? highlightedDrawingStack : normalDrawingStack,
-                  pressed ? highlightedDrawFunc : normalDrawFunc, buttonAssets(this)))
+                  pressed ? highlightedDrawFunc : normalDrawFunc, buttonAssets(this))) {
     QPushButton::paintEvent(event);
+    // A borderless button has no bezel for the style to mark.
+    if (isFlat())
+      FocusMark::paintIfShown(*this);
+  }
 }
 
 } // namespace kr

@@ -1,6 +1,7 @@
 #include "kit/SliderBrick.h"
 
 #include "kit/ControlSize.h"
+#include "kit/FocusMark.h"
 #include "platform/FatalError.h"
 #include "platform/GraphicsContext.h"
 #include "platform/QnLog.h"
@@ -72,6 +73,10 @@ void SliderBrick::paintEvent(QPaintEvent* event) {
     style()->drawComplexControl(QStyle::CC_Slider, &option, &painter, this);
   if (normalSliderKnobDrawingStack)
     normalSliderKnobDrawingStack->draw(drawingRect(knob));
+  if (FocusMark::isShown(*this)) {
+    painter.resetTransform();
+    FocusMark::paint(painter, *this, QRectF(knob).adjusted(-2, -2, 2, 2));
+  }
 }
 
 } // namespace kr

@@ -1,5 +1,7 @@
 #include "kit/TextField.h"
 
+#include "kit/FocusMark.h"
+
 #include "kit/ControlSize.h"
 #include "kit/ControlSkin.h"
 
@@ -17,5 +19,11 @@ void TextField::apply(const ControlSkin& skin) {
 }
 
 void TextField::small() { setControlSize(this, ControlSize::small); }
+
+void TextField::paintEvent(QPaintEvent* event) {
+  QLineEdit::paintEvent(event);
+  if (!hasFrame())
+    FocusMark::paintIfShown(*this);
+}
 
 } // namespace kr

@@ -18,6 +18,10 @@ public:
   void apply(const ControlSkin& skin) override;
   // The small control size with the small system font.
   void small() override;
+
+protected:
+  // A field without a frame draws its own focus mark.
+  void paintEvent(QPaintEvent* event) override;
 };
 
 } // namespace kr

@@ -24,8 +24,11 @@ AlertAnswer QMessageBoxAlertPresenter::respond(const Alert& alert) {
 }
 
 AlertAnswer QMessageBoxAlertPresenter::runOnce(const Alert& alert, bool* helpPressed,
-                                               bool suppressed) {
+                                               bool suppressed) const {
   QMessageBox box;
+  // Window-modal without a parent window: blocks nothing else.
+  if (startingUp_ && startingUp_())
+    box.setWindowModality(Qt::WindowModal);
   switch (alert.style) {
   case Alert::Style::warning:
     box.setIcon(QMessageBox::Warning);

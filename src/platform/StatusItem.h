@@ -41,15 +41,25 @@ public:
 
   // Clicks arrive after the mouse event was handled, on the GUI thread.
   void setClickHandler(ClickHandler handler) { clickHandler_ = std::move(handler); }
+  // Runs when a tray comes or goes (a panel started after the program, or
+  // one that quit); isAvailable() then says which.
+  void setAvailabilityHandler(std::function<void()> handler) {
+    availabilityHandler_ = std::move(handler);
+  }
 
 protected:
   void clicked(Click click) {
     if (clickHandler_)
       clickHandler_(click);
   }
+  void availabilityChanged() {
+    if (availabilityHandler_)
+      availabilityHandler_();
+  }
 
 private:
   ClickHandler clickHandler_;
+  std::function<void()> availabilityHandler_;
 };
 
 } // namespace kr

@@ -29,6 +29,11 @@ public:
   }
 
   void click(Click which) { clicked(which); }
+  // A tray comes or goes.
+  void setAvailable(bool available) {
+    available_ = available;
+    availabilityChanged();
+  }
 
   QList<QImage> images;
   QString toolTip;

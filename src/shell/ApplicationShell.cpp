@@ -127,11 +127,7 @@ void ApplicationShell::launch() {
   installPadServices();
   if (statusItemButtonController_)
     statusItemButtonController_->attach(*statusItem_);
-  // Without a tray nothing could bring a hidden window back: closing minimises.
-  if (withoutTray_) {
-    MainWindow* mainWindow = appDelegate_->mainWindow();
-    mainWindow->setCloseHandler([mainWindow] { mainWindow->showMinimized(); });
-  }
+  applyCloseRule();
   mainMenu_ = std::make_unique<MainMenu>(
       [this](const QString& action) { mainController_->tryToPerform(action); },
       [this](const QString& action) { return mainController_->canPerform(action); });
@@ -331,6 +327,9 @@ void ApplicationShell::installHelp() {
   // The first launch shows the welcome page.
   if (!context_.hooks.showWelcomeHelp) {
     context_.hooks.showWelcomeHelp = [this] {
+      // Nothing costly for a program that is about to end.
+      if (context_.quitPending && context_.quitPending())
+        return;
       mainController_->tryToPerform(QStringLiteral("showHelp"));
       HelpManager::showPage(QStringLiteral("welcome.html"), false);
     };
@@ -354,17 +353,25 @@ void ApplicationShell::installNotificationHooks() {
 
 void ApplicationShell::createStatusItem() {
   statusItem_ = context_.makeStatusItem();
-  if (!statusItem_ || !statusItem_->isAvailable()) {
-    describeService(
-        QStringLiteral("tray"), false,
-        QStringLiteral("%1. No status item: the main window stays reachable, closing it "
-                       "minimises it")
-            .arg(statusItem_ ? statusItem_->unavailableReason() : QStringLiteral("none was made")));
-    statusItem_.reset();
+  if (!statusItem_) {
+    describeService(QStringLiteral("tray"), false,
+                    QStringLiteral("none was made. No status item: the main window stays "
+                                   "reachable, closing it minimises it"));
     withoutTray_ = true;
     return;
   }
-  describeService(QStringLiteral("tray"), true);
+  withoutTray_ = !statusItem_->isAvailable();
+  // A tray that starts later (a panel after the program at login) gets the
+  // icon; one that goes leaves the window reachable.
+  statusItem_->setAvailabilityHandler([this] { trayCameOrWent(); });
+  if (withoutTray_) {
+    describeService(QStringLiteral("tray"), false,
+                    QStringLiteral("%1. No status item until a tray starts: the main window "
+                                   "stays reachable, closing it minimises it")
+                        .arg(statusItem_->unavailableReason()));
+  } else {
+    describeService(QStringLiteral("tray"), true);
+  }
   statusItemController_ = std::make_unique<StatusItemController>(
       *statusItem_, *context_.defaults,
       [this](const QString& action) { mainController_->tryToPerform(action); },
@@ -381,6 +388,33 @@ void ApplicationShell::createStatusItem() {
       [this](const QString& title, const QString& body, double seconds) {
         return statusItem_ && statusItem_->showMessage(title, body, seconds);
       });
+}
+
+void ApplicationShell::trayCameOrWent() {
+  withoutTray_ = !statusItem_->isAvailable();
+  platformLog(withoutTray_ ? QStringLiteral("The tray went: closing the main window minimises it")
+                           : QStringLiteral("A tray came: the status item shows there"));
+  applyCloseRule();
+  MainWindow* window = appDelegate_ ? appDelegate_->mainWindow() : nullptr;
+  // Nothing but the tray could bring a hidden window back.
+  if (withoutTray_ && window && appDelegate_->isHidden()) {
+    appDelegate_->makeFront();
+    window->showMinimized();
+  }
+}
+
+void ApplicationShell::applyCloseRule() {
+  MainWindow* window = appDelegate_ ? appDelegate_->mainWindow() : nullptr;
+  if (!window)
+    return;
+  // Without a tray nothing could bring a hidden window back: closing
+  // minimises. With one, closing hides the application.
+  if (withoutTray_) {
+    window->setCloseHandler([window] { window->showMinimized(); });
+  } else {
+    AppDelegate* delegate = appDelegate_.get();
+    window->setCloseHandler([delegate] { delegate->hide(); });
+  }
 }
 
 bool ApplicationShell::quit() { return mainController_->terminate(); }

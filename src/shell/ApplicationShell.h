@@ -79,6 +79,9 @@ private:
   void installHelp();
   void uninstallHelp();
   void createStatusItem();
+  void trayCameOrWent();
+  // Closing the main window hides it with a tray, minimises it without.
+  void applyCloseRule();
 
   ShellContext context_;
   std::unique_ptr<DebugManager> debugManager_;

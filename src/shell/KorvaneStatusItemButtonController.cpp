@@ -60,15 +60,18 @@ void KorvaneStatusItemButtonController::leftButtonDown(const StatusItem& item) {
   QScreen* clickScreen = QGuiApplication::screenAt(location.toPoint());
   QScreen* windowScreen = QGuiApplication::screenAt(window->frameGeometry().topLeft());
   const QRect icon = item.geometry();
-  QScreen* buttonScreen = QGuiApplication::screenAt(icon.topLeft());
+  // A tray that does not tell where the icon is: the click is on the icon.
+  QScreen* buttonScreen = icon.isEmpty() ? clickScreen : QGuiApplication::screenAt(icon.topLeft());
   situation.sameScreen = clickScreen == buttonScreen;
-  // Trays that do not tell where the icon is leave the mouse's location.
-  if (situation.sameScreen && !icon.isEmpty()) {
+  if (situation.sameScreen) {
     qn_log(QStringLiteral("clicked screen and status item button are the same"));
-    qn_log(QStringLiteral("changing mouse location from: %1 to %2:")
+    const QPointF atIcon = StatusItemClickRules::locationAtIcon(icon, location);
+    qn_log(QStringLiteral("changing mouse location from: %1,%2 to %3,%4:")
                .arg(location.x())
-               .arg(icon.left()));
-    location.setX(icon.left());
+               .arg(location.y())
+               .arg(atIcon.x())
+               .arg(atIcon.y()));
+    location = atIcon;
   }
   situation.clickOnOtherScreenThanWindow = clickScreen != windowScreen;
   situation.windowIsMinimized = window->isMinimized();

@@ -36,6 +36,9 @@ struct ShellContext {
   std::function<Qt::KeyboardModifiers()> keyboardModifiers;
   // Ends the event loop (QApplication::quit in the application).
   std::function<void()> quitApplication;
+  // A quit was asked for before the event loop ran: start-up goes on only as
+  // far as it must, starting nothing costly.
+  std::function<bool()> quitPending;
   // The steps of start-up and shutdown, in the order they ran.
   QStringList steps;
 

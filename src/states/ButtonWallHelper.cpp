@@ -1,5 +1,6 @@
 #include "states/ButtonWallHelper.h"
 
+#include "kit/FocusMark.h"
 #include "kit/LayoutConstraintMaker.h"
 #include "platform/ConstraintLayout.h"
 
@@ -9,6 +10,20 @@
 namespace kr {
 
 namespace {
+
+// A page's button. The default one is drawn highlighted whether it has the
+// focus or not: it draws the focus mark over that.
+class PageButton final : public QPushButton {
+public:
+  using QPushButton::QPushButton;
+
+protected:
+  void paintEvent(QPaintEvent* event) override {
+    QPushButton::paintEvent(event);
+    if (isDefault())
+      FocusMark::paintIfShown(*this);
+  }
+};
 
 QHBoxLayout* newRowLayout(QWidget* owner) {
   auto* layout = new QHBoxLayout(owner);
@@ -45,7 +60,7 @@ QHBoxLayout* rowLayout(QWidget* buttonWall) {
 QPushButton* ButtonWallHelper::addButton(QWidget* buttonWall, const QString& title, bool isDefault,
                                          std::function<void()> action) {
   QHBoxLayout* layout = rowLayout(buttonWall);
-  auto* button = new QPushButton(title, layout->parentWidget());
+  auto* button = new PageButton(title, layout->parentWidget());
   button->setObjectName(title);
   button->setDefault(isDefault);
   button->setAutoDefault(false);

@@ -136,7 +136,12 @@ void CountDownViewController::update() {
   // visibly, and the moving parts only a few times a second, together.
   const double now = Clock::now();
   bool frame = now - lastFrame_ >= kFrameInterval || now < lastFrame_;
-  if (tab_->isCurrentWall(remainingWall_)) {
+  // The lock cycle first: when the tab turns back to the read-out, the
+  // read-out is set before it is drawn, never showing the value it had when
+  // the tab turned away.
+  const double angle = LockButtonWall::cycleAngle(now - lockCycleStart_);
+  Wall* const shown = LockButtonWall::isOpenAt(angle) ? buttonWall_ : remainingWall_;
+  if (shown == remainingWall_) {
     const auto seconds = static_cast<qint64>(model.remainingSeconds());
     if (remainingTimeView_->seconds != seconds) {
       remainingTimeView_->seconds = seconds;
@@ -144,16 +149,13 @@ void CountDownViewController::update() {
       frame = true; // flushed anyway: the moving parts come along
     }
   }
-  if (frame)
-    lastFrame_ = now;
-  // The lock cycle.
-  const bool open =
-      lockButton_->applyCycleAngle(LockButtonWall::cycleAngle(now - lockCycleStart_), frame);
-  Wall* const shown = open ? buttonWall_ : remainingWall_;
+  lockButton_->applyCycleAngle(angle, frame);
   if (!tab_->isCurrentWall(shown))
     tab_->switchToWall(shown);
-  if (frame)
+  if (frame) {
+    lastFrame_ = now;
     countDownView_->refresh();
+  }
 }
 
 bool CountDownViewController::eventFilter(QObject* watched, QEvent* event) {

@@ -24,7 +24,7 @@ double LockButtonWall::cycleAngle(double secondsSinceStart) {
 }
 
 bool LockButtonWall::applyCycleAngle(double angle, bool mayRepaint) {
-  const bool open = angle > 360.0;
+  const bool open = isOpenAt(angle);
   enabled = open;
   endAngle_ = open ? 360.0 : angle;
   // The ring grows by about a pixel every few degrees: repaint when it shows.

@@ -25,6 +25,8 @@ public:
   // The ring angle `secondsSinceStart` into the lock cycle: it fills at
   // 26.4 degrees a second and passes 360 after 15 / 1.1 seconds.
   static double cycleAngle(double secondsSinceStart);
+  // The lock opens once its ring is full.
+  static bool isOpenAt(double angle) { return angle > 360.0; }
   // Sets the end angle drawn and `enabled` from the cycle angle; answers
   // whether the lock is open. The icon repaints when it opens or closes and,
   // when `mayRepaint`, when the ring grew visibly.

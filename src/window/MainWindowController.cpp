@@ -1,6 +1,7 @@
 #include "window/MainWindowController.h"
 
 #include "window/HelpViewController.h"
+#include "window/KeyViewLoop.h"
 #include "window/MainWindow.h"
 #include "window/NowAndLaterBoardManager.h"
 #include "window/PadKeys.h"
@@ -275,6 +276,8 @@ void MainWindowController::showPage(QWidget* infoWall, QWidget* buttonWall,
   shownButtonWall_ = buttonWall;
   shownInfoWall_ = infoWall;
   relayout();
+  // Tab walks the new page's controls in the page's order.
+  KeyViewLoop::recalculate(infoWall, buttonWall);
 
   if (!initialPositionAlreadyGiven_) {
     window_.adjustSize();

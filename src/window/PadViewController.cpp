@@ -358,7 +358,8 @@ QStringList PadViewController::saveAllPads() {
   for (PadViewController* controller : allPadViewControllers()) {
     FastTypeTextViewDelegate* delegate =
         controller->textView_ ? controller->textView_->delegate() : nullptr;
-    if (!delegate)
+    // A pad unchanged since it was read or saved is on disk as it stands.
+    if (!delegate || !delegate->hasUnsavedChanges())
       continue;
     if (!delegate->save(FastTypeTextViewDelegate::Report::consoleOnly))
       failures.append(delegate->failure());

@@ -14,4 +14,10 @@ StatusItemClickRules::Outcome StatusItemClickRules::decide(const Situation& s) {
   return s.windowIsMinimized ? Outcome::restore : Outcome::hide;
 }
 
+QPointF StatusItemClickRules::locationAtIcon(const QRect& icon, const QPointF& mouse) {
+  if (icon.isEmpty())
+    return mouse;
+  return {double(icon.left()), double(icon.top() + icon.height())};
+}
+
 } // namespace kr

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <Qt>
+#include <QPointF>
+#include <QRect>
 
 namespace kr {
 
@@ -34,6 +36,12 @@ public:
   static bool popsMenu(bool rightButton, Qt::KeyboardModifiers modifiers) {
     return rightButton || modifiers.testFlag(Qt::MetaModifier);
   }
+
+  // The point a click on the icon suggests for the window's top-left corner
+  // (before the window goes 60 to the left of it): the icon's left edge, just
+  // below the icon. A tray that does not tell where the icon is (an empty
+  // rectangle) leaves the mouse's location, which lies on the icon.
+  static QPointF locationAtIcon(const QRect& icon, const QPointF& mouse);
 };
 
 } // namespace kr

@@ -36,6 +36,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMenu>
+#include <QMessageBox>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -271,6 +272,39 @@ TEST(Program, ASignalEndsTheProgramWithoutAsking) {
   EXPECT_EQ(runLoopWith(p, [] { std::raise(SIGTERM); }), 0);
   EXPECT_LT(elapsed.elapsed(), 2000);
   EXPECT_TRUE(none.seen.isEmpty()) << "a signal never waits for an answer";
+}
+
+// A quit while a start-up dialog is up (the mailing-list offer, before the
+// event loop runs) is not lost: the dialog closes as "Not Now" would, and the
+// loop ends as soon as it starts. A signal and the end of the session alike.
+TEST(Program, AQuitDuringTheStartUpOfferIsNotLost) {
+  for (const bool bySignal : {true, false}) {
+    QStringList offers;
+    QTimer watch;
+    watch.setInterval(5);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box || !box->isVisible() || !offers.isEmpty())
+        return;
+      offers << box->text();
+      if (bySignal)
+        std::raise(SIGTERM);
+      else
+        QCoreApplication::postEvent(qApp, new QEvent(QEvent::Quit));
+    });
+    watch.start();
+    StartedProgram p({{QStringLiteral("mailing_list_launchCounter"), 5}});
+    watch.stop();
+    ASSERT_EQ(offers, QStringList{QStringLiteral("Would you like to join our mailing list?")});
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the offer closed";
+    UserDefaults& defaults = UserDefaults::standard();
+    EXPECT_EQ(defaults.integer(QStringLiteral("mailing_list_launchCounter")), 6);
+    EXPECT_FALSE(defaults.boolValue(QStringLiteral("mailing_list_haveShownJoinMailingListDialog")));
+    QElapsedTimer elapsed;
+    elapsed.start();
+    EXPECT_EQ(runLoopWith(p, [] {}), 0) << (bySignal ? "signal" : "end of the session");
+    EXPECT_LT(elapsed.elapsed(), 1000);
+  }
 }
 
 TEST(Program, TheDefinePageShowsTheEventsOfTheCalendarFilesChosen) {

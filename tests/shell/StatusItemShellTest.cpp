@@ -355,7 +355,7 @@ TEST(StatusItemShell, WithoutATrayItSaysSoOnceAndClosingMinimises) {
   test::ConsoleCapture console;
   ApplicationShell shell(m.context());
   shell.launch();
-  EXPECT_EQ(shell.statusItemController(), nullptr);
+  ASSERT_NE(m.tray, nullptr) << "kept, for a tray that starts later";
   EXPECT_EQ(console.lines().filter(QStringLiteral("No status item")).size(), 1);
   MainWindow* window = shell.appDelegate().mainWindow();
   window->close();
@@ -365,6 +365,32 @@ TEST(StatusItemShell, WithoutATrayItSaysSoOnceAndClosingMinimises) {
   shell.mainController().tryToPerform(QStringLiteral("attemptToTriggerStartTimeSlice"));
   m.clock.advance(2.0);
   EXPECT_EQ(console.lines().filter(QStringLiteral("No status item")).size(), 1);
+}
+
+// A panel that starts after the program (at login) gets the icon, and one
+// that quits leaves the window reachable.
+TEST(StatusItemShell, ATrayThatComesOrGoesSwitchesTheCloseRule) {
+  Machine m(false);
+  ApplicationShell shell(m.context());
+  shell.launch();
+  MainWindow* window = shell.appDelegate().mainWindow();
+  m.tray->setAvailable(true);
+  EXPECT_GE(m.tray->shows, 1);
+  window->close();
+  EXPECT_FALSE(window->isVisible()) << "with a tray, closing hides";
+  EXPECT_TRUE(shell.appDelegate().isHidden());
+  EXPECT_FALSE(window->isMinimized());
+  m.active = false;
+  m.tray->click(StatusItem::Click::left);
+  EXPECT_TRUE(window->isVisible()) << "the icon brings it back";
+
+  shell.appDelegate().hide();
+  m.tray->setAvailable(false);
+  EXPECT_TRUE(window->isVisible()) << "nothing else could bring a hidden window back";
+  EXPECT_TRUE(window->isMinimized());
+  window->showNormal();
+  window->close();
+  EXPECT_TRUE(window->isMinimized()) << "without a tray, closing minimises";
 }
 
 TEST(StatusItemShell, ATimedBreakShowsItsCountDownAndItsItems) {

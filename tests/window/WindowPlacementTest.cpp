@@ -1,4 +1,5 @@
 #include "window/WindowPlacement.h"
+#include "window/StatusItemClickRules.h"
 
 #include <gtest/gtest.h>
 
@@ -113,4 +114,34 @@ TEST(WindowPlacement, TheFirstPlacementOnASmallScreenKeepsTheBottomOnIt) {
   EXPECT_EQ(corner, QPointF(292, 275));
   EXPECT_EQ(WindowPlacement::keepInsideVisibleArea(QRectF(corner, profile), {small}, 0),
             QPointF(292, 218));
+}
+
+// A click on the tray icon: the window hangs below the icon, 60 to its left,
+// kept on the visible area, wherever the tray sits.
+TEST(WindowPlacement, ATrayClickPlacesTheWindowAtTheIconOnEveryEdge) {
+  const QSizeF window(440, 600);
+  const auto placed = [&](const QRect& icon, const QPointF& mouse, const QRectF& visible) {
+    const WindowPlacement::Screen screen{QRectF(0, 0, 1366, 768), visible};
+    const QPointF location = StatusItemClickRules::locationAtIcon(icon, mouse);
+    return WindowPlacement::computeTopLeftPoint(location, QPointF(100, 60), window, {screen}, 0);
+  };
+  const QRectF belowTopPanel(0, 24, 1366, 744);
+  // A panel at the top: below the icon, 60 to its left.
+  EXPECT_EQ(placed(QRect(700, 0, 24, 24), QPointF(710, 12), belowTopPanel), QPointF(640, 24));
+  // Its right end: the right edge stays on the screen.
+  EXPECT_EQ(placed(QRect(1340, 0, 24, 24), QPointF(1350, 12), belowTopPanel),
+            QPointF(1366 - 440, 24));
+  // Its left end: the left edge stays on the screen, never at the stored corner.
+  EXPECT_EQ(placed(QRect(0, 0, 24, 24), QPointF(5, 5), belowTopPanel), QPointF(0, 24));
+  // A panel at the bottom: the window stands on the panel.
+  EXPECT_EQ(placed(QRect(700, 744, 24, 24), QPointF(710, 756), QRectF(0, 0, 1366, 744)),
+            QPointF(640, 144));
+  // Panels on the left and on the right.
+  EXPECT_EQ(placed(QRect(0, 400, 24, 24), QPointF(12, 410), QRectF(24, 0, 1342, 768)),
+            QPointF(24, 168));
+  EXPECT_EQ(placed(QRect(1342, 100, 24, 24), QPointF(1350, 110), QRectF(0, 0, 1342, 768)),
+            QPointF(1342 - 440, 124));
+  // A tray that does not tell where the icon is: at the mouse, which is on it.
+  EXPECT_EQ(placed(QRect(), QPointF(1000, 12), belowTopPanel), QPointF(1366 - 440, 24));
+  EXPECT_EQ(placed(QRect(), QPointF(500, 12), belowTopPanel), QPointF(440, 24));
 }

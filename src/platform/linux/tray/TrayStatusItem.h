@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/StatusItem.h"
+#include "platform/linux/tray/X11TraySelection.h"
 
 #include <QObject>
 
@@ -11,7 +12,8 @@ class QSystemTrayIcon;
 namespace kr {
 
 // The status item on the desktop's tray (StatusNotifierItem or the XEmbed
-// system tray, whichever Qt finds).
+// system tray, whichever Qt finds). It follows the tray: one that starts
+// after the program gets the icon, and the item says when a tray comes or goes.
 class TrayStatusItem final : public QObject, public StatusItem {
   Q_OBJECT
 
@@ -30,7 +32,18 @@ public:
   bool showMessage(const QString& title, const QString& body, double seconds) override;
 
 private:
+  static constexpr int kRechecks = 20;
+  static constexpr int kRecheckMs = 50;
+
+  void followTheTray();
+  // Takes the tray's new state; with `rechecksLeft`, waits a little for Qt
+  // to see what the X server already says.
+  void trayMayHaveChanged(int rechecksLeft);
+
   std::unique_ptr<QSystemTrayIcon> icon_;
+  X11TraySelection traySelection_;
+  bool available_ = false;
+  bool shown_ = false;
 };
 
 } // namespace kr

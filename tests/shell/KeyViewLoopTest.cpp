@@ -1,0 +1,189 @@
+// The keyboard walks every page of the work cycle: Tab goes through the
+// page's controls in the page's order, the objective editor gives Tab up to
+// it, and Space presses the focused button.
+#include "ShownPage.h"
+
+#include "shell/AppDelegate.h"
+#include "states/DefineTimeSliceState.h"
+#include "states/InformalBreakState.h"
+#include "states/PausedState.h"
+#include "states/PrepareTimedBreakState.h"
+#include "states/RateTimeSliceState.h"
+#include "states/SoftBreakState.h"
+#include "states/StateLinkingHelper.h"
+#include "states/TimeSliceRunningState.h"
+#include "states/TimedBreakRunningState.h"
+#include "states/WelcomeState.h"
+#include "window/KeyViewLoop.h"
+#include "window/MainWindow.h"
+#include "window/MainWindowController.h"
+
+#include "kit/NowAndLaterBoardTextView.h"
+#include "kit/ObjectiveTextView.h"
+#include "kit/TagTokenField.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QSlider>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace kr;
+using test::Page;
+using test::ShownPage;
+
+namespace {
+
+BaseState& define(StateLinkingHelper& s) { return s.defineTimeSliceState(); }
+BaseState& welcome(StateLinkingHelper& s) { return s.welcomeState(); }
+BaseState& running(StateLinkingHelper& s) { return s.timeSliceRunningState(); }
+BaseState& paused(StateLinkingHelper& s) { return s.pausedState(); }
+BaseState& softBreak(StateLinkingHelper& s) { return s.softBreakState(); }
+BaseState& rating(StateLinkingHelper& s) { return s.rateTimeSliceState(); }
+BaseState& prepareTimedBreak(StateLinkingHelper& s) { return s.prepareTimedBreakState(); }
+BaseState& timedBreak(StateLinkingHelper& s) { return s.timedBreakRunningState(); }
+BaseState& informalBreak(StateLinkingHelper& s) { return s.informalBreakState(); }
+
+const Page kPages[] = {
+    {"define", {}, define},
+    {"welcome", {"welcome"}, welcome},
+    {"running", {"next"}, running},
+    {"paused", {"next", "pause"}, paused},
+    {"softBreak", {"next", "softBreak"}, softBreak},
+    {"rating", {"next", "aborted"}, rating},
+    {"prepareTimedBreak", {"next", "aborted", "skipLogging"}, prepareTimedBreak},
+    {"timedBreak", {"timedBreak"}, timedBreak},
+    {"informalBreak", {"next", "aborted", "skipLogging", "informalBreak"}, informalBreak},
+};
+
+QString describe(const QWidget* widget) {
+  if (!widget)
+    return QStringLiteral("(none)");
+  QString text;
+  if (auto* button = qobject_cast<const QAbstractButton*>(widget))
+    text = button->text();
+  return QStringLiteral("%1 \"%2\"")
+      .arg(QString::fromLatin1(widget->metaObject()->className()),
+           text.isEmpty() ? widget->objectName() : text);
+}
+
+struct ShownWindow {
+  explicit ShownWindow(const Page& page) : shown(page) {
+    window = shown.shell.appDelegate().mainWindow();
+    window->show();
+    QApplication::setActiveWindow(window);
+    QCoreApplication::processEvents();
+  }
+  MainWindowController& controller() const { return window->controller(); }
+  // The page's controls that Tab can reach now.
+  QList<QWidget*> reachable() const {
+    QList<QWidget*> controls;
+    for (QWidget* control : KeyViewLoop::controlsOf(controller().infoWallContainer(),
+                                                    controller().buttonWallContainer())) {
+      if (control->isVisibleTo(window) && control->isEnabled())
+        controls.append(control);
+    }
+    return controls;
+  }
+  // Presses Tab `count` times from the focus widget, noting where it goes.
+  QStringList walk(int count, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const {
+    QStringList visited;
+    for (int i = 0; i < count; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, modifiers);
+      visited.append(describe(QApplication::focusWidget()));
+    }
+    return visited;
+  }
+
+  ShownPage shown;
+  MainWindow* window = nullptr;
+};
+
+std::string joined(const QStringList& list) {
+  return list.join(QStringLiteral(", ")).toStdString();
+}
+
+QStringList describeAll(const QList<QWidget*>& widgets) {
+  QStringList all;
+  for (const QWidget* widget : widgets)
+    all.append(describe(widget));
+  return all;
+}
+
+class KeyViewLoopOfPage : public ::testing::TestWithParam<Page> {};
+
+} // namespace
+
+// Tab walks each page's visible controls once, in the page's order, the
+// buttons last from left to right; the first responder is among them.
+TEST_P(KeyViewLoopOfPage, TabWalksThePagesControlsInOrder) {
+  ShownWindow w(GetParam());
+  ASSERT_TRUE(w.shown.reached());
+  const QList<QWidget*> controls = w.reachable();
+  ASSERT_FALSE(controls.isEmpty());
+  if (QWidget* first = w.shown.state->firstResponder(); first && first->isVisibleTo(w.window)) {
+    EXPECT_TRUE(controls.contains(first)) << describe(first).toStdString();
+  }
+  controls.first()->setFocus(Qt::OtherFocusReason);
+  QStringList expected = describeAll(controls.mid(1));
+  EXPECT_EQ(joined(w.walk(int(controls.size()) - 1)), joined(expected));
+  // The buttons of the button wall close the walk, left to right.
+  int lastX = -1;
+  for (QWidget* control : controls) {
+    if (!w.controller().buttonWallContainer()->isAncestorOf(control))
+      continue;
+    const int x = control->mapTo(w.window, QPoint()).x();
+    EXPECT_GT(x, lastX) << describe(control).toStdString();
+    lastX = x;
+  }
+  // And back.
+  std::reverse(expected.begin(), expected.end());
+  expected.removeFirst();
+  expected.append(describe(controls.first()));
+  EXPECT_EQ(joined(w.walk(int(controls.size()) - 1, Qt::ShiftModifier)), joined(expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(MainWindow, KeyViewLoopOfPage, ::testing::ValuesIn(kPages),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The define page: from the objective (no tag typed) Tab reaches the tag
+// field, the duration controls and the buttons; Tab types nothing into the
+// objective; Space on "Start Time Slice" starts the slice.
+TEST(KeyViewLoop, TheDefinePageFromTheObjectiveToStartTimeSlice) {
+  ShownWindow w(kPages[0]);
+  auto* objective = qobject_cast<ObjectiveTextView*>(QApplication::focusWidget());
+  ASSERT_NE(objective, nullptr) << describe(QApplication::focusWidget()).toStdString();
+  QTest::keyClicks(objective, QStringLiteral("Write the report"));
+  const QString text = objective->toPlainText();
+
+  const QList<QWidget*> controls = w.reachable();
+  const QStringList walked = w.walk(int(controls.size()) - 1);
+  ASSERT_GE(walked.size(), 3);
+  EXPECT_TRUE(walked.first().startsWith(QStringLiteral("kr::TagTokenField"))) << joined(walked);
+  EXPECT_EQ(walked.filter(QStringLiteral("QSlider")).size(), 1) << joined(walked);
+  EXPECT_EQ(walked.last(), QStringLiteral("QPushButton \"Start Time Slice\""));
+  EXPECT_EQ(objective->toPlainText(), text) << "Tab typed nothing";
+
+  // Back to the objective, with Ctrl as well.
+  objective->setFocus(Qt::OtherFocusReason);
+  QTest::keyClick(objective, Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_NE(QApplication::focusWidget(), objective);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), objective);
+  EXPECT_EQ(objective->toPlainText(), text);
+
+  // A pad keeps Tab for its text.
+  NowAndLaterBoardTextView pad;
+  QTest::keyClick(&pad, Qt::Key_Tab);
+  EXPECT_EQ(pad.toPlainText(), QStringLiteral("\t"));
+
+  // Space on the focused "Start Time Slice".
+  w.walk(int(controls.size()) - 1);
+  QWidget* start = QApplication::focusWidget();
+  ASSERT_EQ(describe(start), QStringLiteral("QPushButton \"Start Time Slice\""));
+  QTest::keyClick(start, Qt::Key_Space);
+  EXPECT_EQ(w.shown.shell.stateMachine().currentState(),
+            static_cast<StateBase*>(&w.shown.shell.stateLinkingHelper().timeSliceRunningState()));
+}

@@ -1,6 +1,7 @@
 #include "effects/OutputDeviceManager.h"
 
 #include "effects/SoundManager.h"
+#include "platform/MenuTitle.h"
 #include "platform/UserDefaults.h"
 
 #include <QAction>
@@ -28,7 +29,7 @@ void OutputDeviceManager::awakeFromNib() {
   const QString current = menuItemTitleForUID(sounds_.getCurrentSoundOutputDeviceIdentifier());
   outputDeviceMenu_->clear();
   for (const QString& name : sounds_.audioDevices()) {
-    QAction* action = outputDeviceMenu_->addAction(name);
+    QAction* action = outputDeviceMenu_->addAction(menuTitle(name));
     action->setCheckable(true);
     action->setChecked(name == current);
     connect(action, &QAction::triggered, this, [this, name] { changeDevice(name); });
@@ -41,7 +42,7 @@ void OutputDeviceManager::changeDevice(const QString& title) {
     return;
   if (outputDeviceMenu_) {
     for (QAction* action : outputDeviceMenu_->actions())
-      action->setChecked(action->text() == title);
+      action->setChecked(action->text() == menuTitle(title));
   }
   defaults_.setValue(QStringLiteral("soundOutputDevice"), uid);
   if (preview_)

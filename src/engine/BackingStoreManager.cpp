@@ -249,7 +249,7 @@ bool reportAppend(const AppendOutcome& outcome, const QString& folder, QString* 
   // nothing can show it, the alert says where it is.
   const QString shown = QFileInfo(folder).isDir() ? folder : QFileInfo(folder).path();
   QString advice =
-      QStringLiteral("Please use 'File' -> 'Get Info' in the 'Finder' to check that you have "
+      QStringLiteral("Please use the file manager's properties to check that you have "
                      "sufficient access privileges to write to the folder that just opened. "
                      "You should have read and write access.");
   if (!FileBrowserAPI::shared().openFolder(shown))

@@ -6,13 +6,15 @@
 namespace kr {
 
 // Shows files and folders in the desktop's file browser. The shell installs
-// the desktop implementation at start-up; until then requests are written to
-// the console and answered false.
+// the desktop implementation at start-up, which tells the user itself when a
+// folder cannot be shown; until then requests are written to the console and
+// answered false.
 class FileBrowserAPI {
 public:
   virtual ~FileBrowserAPI() = default;
 
-  // Opens a window on the folder.
+  // Opens a window on the folder. False when that failed at once; a later
+  // failure is told all the same.
   virtual bool openFolder(const QString& folder) = 0;
   // Opens a window on the folder that holds the path, with the item selected
   // where the browser can select it.

@@ -3,10 +3,10 @@
 #include "shell/SmartAppDelegate.h"
 
 #include "platform/FatalError.h"
+#include "platform/UrlOpenerAPI.h"
 #include "window/MenuItemManager.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QUrl>
 
 namespace kr {
@@ -24,7 +24,7 @@ void CommonsHuskFacade::willFinishLaunching(SmartAppDelegate& delegate) {
   separator_->setSeparator(true);
   contactItem_ = std::make_unique<QAction>(QStringLiteral("Contact the Developer"));
   QObject::connect(contactItem_.get(), &QAction::triggered,
-                   [url] { QDesktopServices::openUrl(url); });
+                   [url] { UrlOpenerAPI::shared().open(url); });
   MenuItemManager* manager = delegate.menuItemManager();
   KR_ASSERT(manager != nullptr, QStringLiteral("the main menu has no item manager"));
   const bool inserted = manager->addMenuItemGroupAfterExistingGroup(

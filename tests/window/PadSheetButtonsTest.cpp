@@ -81,7 +81,7 @@ protected:
       for (QToolButton* button :
            {pad->newSheetButton(), pad->nextSheetButton(), pad->previousSheetButton(),
             pad->deleteSheetButton(), pad->helpButton()}) {
-        SCOPED_TRACE((button->objectName() + (dark ? u" dark" : u" light")).toStdString());
+        SCOPED_TRACE(button->objectName().toStdString() + (dark ? " dark" : " light"));
         const int normal = contrast(button, false);
         const int hovered = contrast(button, true);
         if (button->isEnabled()) {
@@ -99,9 +99,11 @@ protected:
   // Pressing the button changes the sheet exactly when it is enabled.
   void press(QToolButton* button) {
     const std::optional<QString> before = manager->nowStoreDesc().index().selectedID();
+    const bool enabled = button->isEnabled();
     QTest::mouseClick(button, Qt::LeftButton);
-    if (!button->isEnabled())
+    if (!enabled) {
       EXPECT_EQ(manager->nowStoreDesc().index().selectedID(), before);
+    }
   }
 
   QTemporaryDir dir;

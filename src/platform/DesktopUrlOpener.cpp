@@ -90,13 +90,14 @@ bool DesktopUrlOpener::openUrl(const QUrl& url, bool tell) {
                      else if (code != 0)
                        notOpened(url, reasonForExitCode(code), tell);
                    });
-  QObject::connect(process, &QProcess::errorOccurred, &context_,
-                   [this, process, url, tell, program](QProcess::ProcessError error) {
-                     if (error != QProcess::FailedToStart)
-                       return;
-                     release(process);
-                     notOpened(url, QStringLiteral("%1 could not be started").arg(program), tell);
-                   });
+  QObject::connect(
+      process, &QProcess::errorOccurred, &context_,
+      [this, process, url, tell, program](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+          return;
+        release(process);
+        notOpened(url, QStringLiteral("the opener %1 could not be started").arg(program), tell);
+      });
   QTimer::singleShot(kPatienceMs, &context_, [this, process] {
     // Still running: the address was handed on; the process is only reaped.
     if (std::find(processes_.begin(), processes_.end(), process) == processes_.end())

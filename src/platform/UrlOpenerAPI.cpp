@@ -38,22 +38,22 @@ Alert UrlOpenerAPI::notOpenedAlert(const QUrl& url, const QString& reason) {
   if (url.isLocalFile()) {
     shown = url.toLocalFile();
     // A path ending in "/" names a folder, whether or not it is still there.
-    what = QFileInfo(shown).isDir() || shown.endsWith(u'/') ? QStringLiteral("folder")
-                                                            : QStringLiteral("file");
+    if (QFileInfo(shown).isDir() || shown.endsWith(u'/'))
+      what = QStringLiteral("folder");
+    else if (shown.endsWith(QLatin1String(".html")) || shown.endsWith(QLatin1String(".htm")))
+      what = QStringLiteral("page");
+    else
+      what = QStringLiteral("file");
   } else if (url.scheme() == u"http" || url.scheme() == u"https") {
     what = QStringLiteral("web page");
   }
-  const QString because = reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reason);
+  const QString why = reason.isEmpty() ? QStringLiteral("No program on this computer opened it.")
+                                       : reason.left(1).toUpper() + reason.mid(1) + u'.';
   Alert alert;
   alert.messageText = QStringLiteral("Could not open the %1.").arg(what);
   alert.informativeText =
-      url.isLocalFile()
-          ? QStringLiteral("No program on this computer opened it%1. You can copy its path and "
-                           "open it yourself:\n\n%2")
-                .arg(because, shown)
-          : QStringLiteral("No program on this computer opened it%1. You can copy its address "
-                           "and open it yourself:\n\n%2")
-                .arg(because, shown);
+      QStringLiteral("%1 You can copy its %2 and open it yourself:\n\n%3")
+          .arg(why, url.isLocalFile() ? QStringLiteral("path") : QStringLiteral("address"), shown);
   alert.buttons = {QStringLiteral("OK")};
   alert.selectableText = true;
   return alert;

@@ -53,7 +53,8 @@ PadSheetButton::PadSheetButton(Glyph glyph, int size, const QString& name, const
   setAccessibleName(tip);
   setAutoRaise(true);
   setFocusPolicy(Qt::NoFocus);
-  setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 0; background: none; }"));
+  // No style sheet: one would fix the palette the button was made with and
+  // cut it off from the window's skin.
   updateIcon();
 }
 
@@ -99,6 +100,15 @@ QPixmap PadSheetButton::glyphPixmap(Glyph glyph, int size, const QColor& color, 
     painter.fillRect(QRectF(0, 0, kCanvas, kCanvas), QColor(0, 0, 0, color.alpha()));
   }
   return pixmap;
+}
+
+void PadSheetButton::paintEvent(QPaintEvent*) {
+  // Only the image, borderless: its ink says whether it can be pressed.
+  QPainter painter(this);
+  const QIcon::Mode mode = !isEnabled()               ? QIcon::Disabled
+                           : underMouse() || isDown() ? QIcon::Active
+                                                      : QIcon::Normal;
+  icon().paint(&painter, rect(), Qt::AlignCenter, mode, isDown() ? QIcon::On : QIcon::Off);
 }
 
 void PadSheetButton::changeEvent(QEvent* event) {

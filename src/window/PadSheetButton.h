@@ -28,6 +28,7 @@ public:
   static QPixmap glyphPixmap(Glyph glyph, int size, const QColor& color, qreal pixelRatio);
 
 protected:
+  void paintEvent(QPaintEvent* event) override;
   void changeEvent(QEvent* event) override;
 
 private:

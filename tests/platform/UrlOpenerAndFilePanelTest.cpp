@@ -85,7 +85,7 @@ TEST(UrlOpener, AnAddressNoProgramOpensIsToldInOneAlertWithTheAddressToCopy) {
   EXPECT_EQ(alerts.shown.first().messageText, QStringLiteral("Could not open the web page."));
   EXPECT_TRUE(alerts.shown.first().informativeText.contains(QStringLiteral("\n\n") + address));
   EXPECT_TRUE(alerts.shown.first().informativeText.contains(
-      QStringLiteral("no program is set up to open it")));
+      QStringLiteral("No program is set up to open it. You can copy its address")));
   EXPECT_TRUE(alerts.shown.first().selectableText);
   QFile given(fake.given());
   ASSERT_TRUE(given.open(QIODevice::ReadOnly));

@@ -58,6 +58,14 @@ bool openFolderPath(const QString& folder) {
 
 bool DesktopFileBrowser::openFolder(const QString& folder) { return openFolderPath(folder); }
 
+bool DesktopFileBrowser::openFolderQuietly(const QString& folder) {
+  if (!QFileInfo(folder).isDir()) {
+    platformLog(QStringLiteral("cannot show %1: there is no such folder").arg(folder));
+    return false;
+  }
+  return UrlOpenerAPI::shared().openQuietly(QUrl::fromLocalFile(folder));
+}
+
 bool DesktopFileBrowser::revealPath(const QString& path) {
   const QFileInfo info(path);
   const QString folder = info.isDir() ? info.absoluteFilePath() : info.absolutePath();

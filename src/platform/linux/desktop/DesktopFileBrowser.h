@@ -11,6 +11,7 @@ namespace kr {
 class DesktopFileBrowser final : public FileBrowserAPI {
 public:
   bool openFolder(const QString& folder) override;
+  bool openFolderQuietly(const QString& folder) override;
   bool revealPath(const QString& path) override;
 };
 

@@ -23,7 +23,7 @@ class SoundManager : public QObject {
 
 public:
   static constexpr const char* kUseSystemDefault = "useSystemDefault";
-  static constexpr const char* kUseSystemDefaultName = "Use Default from System Sound Preferences";
+  static constexpr const char* kUseSystemDefaultName = "Use the System's Default Output";
 
   // The loaders are those the "SoundManager" configuration names (keys
   // "SoundLibraryLoader" and "ContinuousSoundsLoader", see DynamicConfiguration).

@@ -1,6 +1,7 @@
 #include "effects/StandAloneNoiseMachine.h"
 
 #include "effects/SoundManager.h"
+#include "platform/MenuTitle.h"
 #include "platform/UserDefaults.h"
 
 #include <QAction>
@@ -40,7 +41,7 @@ void StandAloneNoiseMachine::fillMenu(QMenu* menu, const QString& checkedLabel) 
     return;
   menu->clear();
   for (const QString& label : sounds_.continuousSoundsLabels()) {
-    QAction* action = menu->addAction(label);
+    QAction* action = menu->addAction(menuTitle(label));
     action->setCheckable(true);
     action->setChecked(label == checkedLabel);
     connect(action, &QAction::triggered, this, [this, label] { changeSound(label); });
@@ -52,7 +53,7 @@ void StandAloneNoiseMachine::checkLabel(const QString& label) {
     if (!menu)
       continue;
     for (QAction* action : menu->actions())
-      action->setChecked(action->text() == label);
+      action->setChecked(action->text() == menuTitle(label));
   }
 }
 

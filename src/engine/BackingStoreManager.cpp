@@ -253,15 +253,16 @@ bool reportAppend(const AppendOutcome& outcome, const QString& folder, QString* 
   case AppendOutcome::Kind::WriteFailed:
     break;
   }
-  // Show the folder, or the nearest one that exists when it is missing; where
-  // nothing can show it, the alert says where it is.
+  // Show the folder, or the nearest one that exists when it is missing; the
+  // alert says where it is all the same.
   const QString shown = QFileInfo(folder).isDir() ? folder : QFileInfo(folder).path();
   QString advice =
-      QStringLiteral("Please use 'File' -> 'Get Info' in the 'Finder' to check that you have "
+      QStringLiteral("Please use the file manager's properties to check that you have "
                      "sufficient access privileges to write to the folder that just opened. "
                      "You should have read and write access.");
-  if (!FileBrowserAPI::shared().openFolder(shown))
-    advice += QStringLiteral("\n\nThe folder is \"%1\".").arg(folder);
+  // Opened quietly: this alert names the folder, in case nothing can show it.
+  FileBrowserAPI::shared().openFolderQuietly(shown);
+  advice += QStringLiteral("\n\nThe folder is \"%1\".").arg(folder);
   alerts.runModal(
       {QStringLiteral("Could not write to log file folder!"), advice, {QStringLiteral("OK")}});
   return failAppend(error,

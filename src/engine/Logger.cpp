@@ -9,7 +9,6 @@
 #include "engine/RTFHelper.h"
 #include "engine/TaskManagerMarker.h"
 #include "engine/TemplateTextHelper.h"
-#include "platform/AlertPresenterAPI.h"
 #include "platform/FileBrowserAPI.h"
 #include "platform/QnLog.h"
 #include "platform/RichText.h"
@@ -182,13 +181,8 @@ bool Logger::writeToSystemLog(const RichText& entry, QString* error) {
 }
 
 void Logger::revealLogFolder() {
-  const QString folder = currentStore()->folderPath();
-  if (FileBrowserAPI::shared().revealPath(folder))
-    return;
-  AlertPresenterAPI::shared().runModal(
-      {QStringLiteral("Could not show the log folder."),
-       QStringLiteral("No file manager could open it. Your log files are in \"%1\".").arg(folder),
-       {QStringLiteral("OK")}});
+  // The file browser tells the user itself when it cannot show the folder.
+  FileBrowserAPI::shared().revealPath(currentStore()->folderPath());
 }
 
 QStringList Logger::linksOfText(const RichText& text) {

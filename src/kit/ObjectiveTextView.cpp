@@ -8,6 +8,7 @@
 #include "platform/RtfdPackage.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -71,6 +72,13 @@ void ObjectiveTextView::setData(const QByteArray& data) {
   cursor.setPosition(std::clamp(position, 0, end), QTextCursor::KeepAnchor);
   setTextCursor(cursor);
   updateIndicators();
+}
+
+void ObjectiveTextView::selectWholeTextEverywhere() {
+  for (QWidget* widget : QApplication::allWidgets()) {
+    if (auto* editor = qobject_cast<ObjectiveTextView*>(widget))
+      editor->selectAll();
+  }
 }
 
 void ObjectiveTextView::replaceWholeText(const RichText& text) {

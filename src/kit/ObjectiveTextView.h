@@ -26,6 +26,9 @@ public:
   // Replaces the text unless it already holds `data`; the caret keeps its
   // place as far as the new text allows. Unreadable data shows as empty text.
   void setData(const QByteArray& data);
+  // Selects the whole text of every objective editor: after the objective was
+  // replaced by one chosen elsewhere, typing replaces all of it.
+  static void selectWholeTextEverywhere();
 
   TextIndicatorsView* textIndicatorsView() const { return textIndicatorsView_; }
   // The indicators follow the caret's format; their buttons run the actions.

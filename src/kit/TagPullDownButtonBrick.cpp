@@ -3,6 +3,7 @@
 #include "engine/LogFileManager.h"
 #include "engine/TagManager.h"
 #include "kit/SmartMenuItem.h"
+#include "platform/MenuTitle.h"
 #include "platform/UserDefaults.h"
 
 #include <QMenu>
@@ -30,7 +31,7 @@ void TagPullDownButtonBrick::updateMenu() {
   face->setIcon(image_);
   const QString key = storageKey_;
   for (const QString& tag : tags_->allTags())
-    addAction(new SmartMenuItem(tag, [tag, key] { appendTag(tag, key); }));
+    addAction(new SmartMenuItem(menuTitle(tag), [tag, key] { appendTag(tag, key); }));
 }
 
 void TagPullDownButtonBrick::appendTag(const QString& tag, const QString& storageKey) {

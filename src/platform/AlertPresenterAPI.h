@@ -36,6 +36,8 @@ struct Alert {
   // The button the Escape key presses; -1: the presenter's own rule (a
   // message box with several other buttons ignores Escape).
   int escapeButton = -1;
+  // The texts can be selected and copied (an address, a path).
+  bool selectableText = false;
 
   static QString suppressionButtonTitle();
 };

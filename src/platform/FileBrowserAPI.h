@@ -6,14 +6,19 @@
 namespace kr {
 
 // Shows files and folders in the desktop's file browser. The shell installs
-// the desktop implementation at start-up; until then requests are written to
-// the console and answered false.
+// the desktop implementation at start-up, which tells the user itself when a
+// folder cannot be shown; until then requests are written to the console and
+// answered false.
 class FileBrowserAPI {
 public:
   virtual ~FileBrowserAPI() = default;
 
-  // Opens a window on the folder.
+  // Opens a window on the folder. False when that failed at once; a later
+  // failure is told all the same.
   virtual bool openFolder(const QString& folder) = 0;
+  // The same, but a failure only goes to the console: for a caller whose own
+  // alert already names the folder.
+  virtual bool openFolderQuietly(const QString& folder) { return openFolder(folder); }
   // Opens a window on the folder that holds the path, with the item selected
   // where the browser can select it.
   virtual bool revealPath(const QString& path) = 0;

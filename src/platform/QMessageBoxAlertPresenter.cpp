@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -42,6 +43,12 @@ AlertAnswer QMessageBoxAlertPresenter::runOnce(const Alert& alert, bool* helpPre
   }
   box.setText(alert.messageText);
   box.setInformativeText(alert.informativeText);
+  if (alert.selectableText) {
+    for (QLabel* label : box.findChildren<QLabel*>()) {
+      if (!label->text().isEmpty())
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    }
+  }
   std::vector<QAbstractButton*> buttons;
   const QStringList titles =
       alert.buttons.isEmpty() ? QStringList{QStringLiteral("OK")} : alert.buttons;

@@ -13,7 +13,13 @@ public:
     opened.append(url);
     return answer;
   }
+  bool openQuietly(const QUrl& url) override {
+    openedQuietly.append(url);
+    return open(url);
+  }
   QList<QUrl> opened;
+  // Those of `opened` whose failure would go to the console only.
+  QList<QUrl> openedQuietly;
   bool answer = true;
 };
 

@@ -5,9 +5,11 @@
 #include "engine/FullTimeSlice.h"
 #include "engine/LogFileManager.h"
 #include "kit/LayoutConstraintMaker.h"
+#include "kit/ObjectiveTextView.h"
 #include "kit/SmartMenuItem.h"
 #include "kit/Wall.h"
 #include "platform/ConstraintLayout.h"
+#include "platform/MenuTitle.h"
 #include "platform/RichTextDocument.h"
 #include "platform/SystemFont.h"
 #include "platform/UrlOpenerAPI.h"
@@ -44,6 +46,11 @@ const std::vector<const FullTimeSlice*>& noSlices() {
 }
 
 // The title of a link's menu item.
+bool isTaskLink(const QString& text) {
+  return text.startsWith(QLatin1String("korvaner2things:")) ||
+         text.startsWith(QLatin1String("omnifocus:"));
+}
+
 QString linkTitle(const QString& text) {
   if (text.startsWith(QLatin1String("korvaner2things:")))
     return QStringLiteral("Show task in Things");
@@ -250,8 +257,18 @@ std::unique_ptr<QMenu> LogBookTableViewController::makeRowMenu(int row) {
     if (!url.isValid() || url.scheme().isEmpty())
       continue;
     const QString text = QString::fromUtf8(url.toEncoded());
+    // A task link whose application is not on this computer is let go quietly;
+    // any other link that nothing opens is told.
+    const bool taskLink = isTaskLink(text);
     auto* item = new SmartMenuItem(
-        linkTitle(text), [url] { UrlOpenerAPI::shared().open(url); }, {}, menu.get());
+        menuTitle(linkTitle(text)),
+        [url, taskLink] {
+          if (taskLink)
+            UrlOpenerAPI::shared().openQuietly(url);
+          else
+            UrlOpenerAPI::shared().open(url);
+        },
+        {}, menu.get());
     item->setShortcut(QKeySequence());
     menu->addAction(item);
   }
@@ -273,6 +290,7 @@ void LogBookTableViewController::makeCurrentObjective(const FullTimeSlice& slice
   UserDefaults& defaults = defaults_ ? *defaults_ : UserDefaults::standard();
   defaults.setValue(QStringLiteral("objective"), slice.objectiveAsRTFD());
   defaults.setValue(QStringLiteral("tags"), slice.tagString());
+  ObjectiveTextView::selectWholeTextEverywhere();
 }
 
 QColor LogBookTableViewController::labelColor() { return QColor::fromRgbF(0.2f, 0.2f, 0.2f); }

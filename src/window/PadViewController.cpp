@@ -1,6 +1,7 @@
 #include "window/PadViewController.h"
 
-#include "art/KorvaneStyleKit.h"
+#include "window/PadSheetButton.h"
+
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/BackingStoreManager.h"
 #include "kit/BorderedBackgroundView.h"
@@ -14,11 +15,7 @@
 #include "platform/UserDefaults.h"
 
 #include <QFileInfo>
-#include <QIcon>
 #include <QLabel>
-#include <QPainter>
-#include <QPainterPath>
-#include <QPixmap>
 #include <QScrollBar>
 #include <QToolButton>
 
@@ -48,66 +45,6 @@ protected:
       place();
   }
 };
-
-enum class Glyph { add, next, previous, stop };
-
-// The sheet buttons' images where the icon theme has none.
-QIcon drawnIcon(Glyph glyph) {
-  QPixmap pixmap(36, 36);
-  pixmap.setDevicePixelRatio(2.0);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
-  painter.setRenderHint(QPainter::Antialiasing);
-  const QColor ink(0x44, 0x44, 0x44);
-  painter.setPen(QPen(ink, 2.0, Qt::SolidLine, Qt::RoundCap));
-  painter.setBrush(ink);
-  switch (glyph) {
-  case Glyph::add:
-    painter.drawLine(QPointF(9, 3), QPointF(9, 15));
-    painter.drawLine(QPointF(3, 9), QPointF(15, 9));
-    break;
-  case Glyph::next:
-    painter.setPen(Qt::NoPen);
-    painter.drawPolygon(QPolygonF({QPointF(5, 3), QPointF(14, 9), QPointF(5, 15)}));
-    break;
-  case Glyph::previous:
-    painter.setPen(Qt::NoPen);
-    painter.drawPolygon(QPolygonF({QPointF(13, 3), QPointF(4, 9), QPointF(13, 15)}));
-    break;
-  case Glyph::stop:
-    painter.setBrush(Qt::NoBrush);
-    painter.drawEllipse(QRectF(2.5, 2.5, 13, 13));
-    painter.drawLine(QPointF(6, 6), QPointF(12, 12));
-    painter.drawLine(QPointF(12, 6), QPointF(6, 12));
-    break;
-  }
-  return QIcon(pixmap);
-}
-
-QIcon themedIcon(const char* name, Glyph glyph) {
-  const QIcon themed = QIcon::fromTheme(QString::fromLatin1(name));
-  return themed.isNull() ? drawnIcon(glyph) : themed;
-}
-
-QIcon helpIcon() {
-  return QIcon(QPixmap::fromImage(KorvaneStyleKit::imageOfHelpIcon().toImage(2.0)));
-}
-
-QToolButton* sheetButton(QWidget* parent, const QString& name, const QString& tip,
-                         const QIcon& icon) {
-  auto* button = new QToolButton(parent);
-  button->setObjectName(name);
-  button->setToolTip(tip);
-  button->setAccessibleName(tip);
-  button->setIcon(icon);
-  button->setIconSize(
-      QSize(PadViewController::kSheetButtonSize - 2, PadViewController::kSheetButtonSize - 2));
-  button->setAutoRaise(true);
-  button->setFocusPolicy(Qt::NoFocus);
-  button->setFixedSize(PadViewController::kSheetButtonSize, PadViewController::kSheetButtonSize);
-  button->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 0; }"));
-  return button;
-}
 
 } // namespace
 
@@ -140,10 +77,6 @@ QList<PadViewController*> PadViewController::allPadViewControllers() {
 
 void PadViewController::setShowHelpPage(std::function<void(const QString&)> show) {
   helpPageShower() = std::move(show);
-  for (PadViewController* controller : allPadViewControllers()) {
-    if (controller->helpButton_)
-      controller->helpButton_->setEnabled(static_cast<bool>(helpPageShower()));
-  }
 }
 
 void PadViewController::build() {
@@ -206,20 +139,17 @@ QWidget* PadViewController::createTextViewWall() {
   updateTextView();
 
   // From the right: new, next, previous, delete, help.
-  newSheetButton_ =
-      sheetButton(wall, QStringLiteral("newSheetButton"), QStringLiteral("Create A New Sheet"),
-                  themedIcon("list-add", Glyph::add));
-  nextSheetButton_ =
-      sheetButton(wall, QStringLiteral("nextSheetButton"), QStringLiteral("Next / New Pad"),
-                  themedIcon("go-next", Glyph::next));
+  using Glyph = PadSheetButton::Glyph;
+  const auto button = [wall](Glyph glyph, const char* name, const QString& tip) {
+    return new PadSheetButton(glyph, kSheetButtonSize, QString::fromLatin1(name), tip, wall);
+  };
+  newSheetButton_ = button(Glyph::add, "newSheetButton", QStringLiteral("Create A New Sheet"));
+  nextSheetButton_ = button(Glyph::next, "nextSheetButton", QStringLiteral("Next / New Pad"));
   previousSheetButton_ =
-      sheetButton(wall, QStringLiteral("previousSheetButton"), QStringLiteral("Previous Pad"),
-                  themedIcon("go-previous", Glyph::previous));
+      button(Glyph::previous, "previousSheetButton", QStringLiteral("Previous Pad"));
   deleteSheetButton_ =
-      sheetButton(wall, QStringLiteral("deleteSheetButton"), QStringLiteral("Delete Current Pad"),
-                  themedIcon("process-stop", Glyph::stop));
-  helpButton_ = sheetButton(wall, QStringLiteral("helpButton"),
-                            QStringLiteral("More Information\u2026"), helpIcon());
+      button(Glyph::stop, "deleteSheetButton", QStringLiteral("Delete Current Pad"));
+  helpButton_ = button(Glyph::help, "helpButton", QStringLiteral("More Information\u2026"));
   connect(newSheetButton_, &QToolButton::clicked, this, [this] { newSheet(); });
   connect(nextSheetButton_, &QToolButton::clicked, this, [this] { nextSheet(); });
   connect(previousSheetButton_, &QToolButton::clicked, this, [this] { previousSheet(); });
@@ -311,8 +241,11 @@ bool PadViewController::deleteSheet() {
 }
 
 void PadViewController::showHelp() {
+  const QString page = QStringLiteral("fast_type_syntax.html");
   if (helpPageShower())
-    helpPageShower()(QStringLiteral("fast_type_syntax.html"));
+    helpPageShower()(page);
+  else
+    platformLog(QStringLiteral("no help viewer to show %1").arg(page));
 }
 
 void PadViewController::focus() {
@@ -350,7 +283,7 @@ void PadViewController::updateToolbarButtons() {
   previousSheetButton_->setEnabled(index.hasPreviousID());
   deleteSheetButton_->setEnabled(index.hasNextID() || index.hasPreviousID());
   newSheetButton_->setEnabled(true);
-  helpButton_->setEnabled(static_cast<bool>(helpPageShower()));
+  helpButton_->setEnabled(true);
 }
 
 QStringList PadViewController::saveAllPads() {

@@ -70,8 +70,8 @@ public:
   // ("<sheet>: <reason>"), none when all were written.
   static QStringList saveAllPads();
 
-  // Opens a help page in the help pad; installed by the application. The
-  // help button stays disabled without it.
+  // Opens a help page in the help pad; installed by the application.
+  // Without it the help button only names the page on the console.
   static void setShowHelpPage(std::function<void(const QString& page)> show);
 
 private:

@@ -1,5 +1,6 @@
 #include "window/StatusItemController.h"
 
+#include "platform/MenuTitle.h"
 #include "platform/StatusItem.h"
 #include "platform/UserDefaults.h"
 #include "window/StatusItemMenuManager.h"
@@ -58,7 +59,7 @@ void StatusItemController::setStatus(const QString& title, int state) {
   state_ = state;
   const QString text = title.trimmed();
   item_.setToolTip(text.isEmpty() ? QCoreApplication::applicationName() : text);
-  titleItem_->setText(text);
+  titleItem_->setText(menuTitle(text));
   titleItem_->setVisible(!text.isEmpty());
   const StatusIconFace face =
       StatusIconFace::forStatus(title, state, defaults_.integer(kIconChoice));

@@ -31,18 +31,18 @@ TEST_F(OutputDeviceManagerTest, TheListShowsTheDefaultFirstAndSelectsTheStoredDe
   defaults->setValue(QStringLiteral("soundOutputDevice"), QStringLiteral("alsa_output.pci"));
   manager.awakeFromNib();
   EXPECT_EQ(items(),
-            (QStringList{QStringLiteral("Use Default from System Sound Preferences"),
+            (QStringList{QStringLiteral("Use the System's Default Output"),
                          QStringLiteral("USB Headset"), QStringLiteral("*Built-in Audio")}));
 }
 
 TEST_F(OutputDeviceManagerTest, ChoosingADeviceStoresItsIdAndPlaysTheStartSoundThere) {
   manager.awakeFromNib();
-  EXPECT_EQ(items().first(), QStringLiteral("*Use Default from System Sound Preferences"));
+  EXPECT_EQ(items().first(), QStringLiteral("*Use the System's Default Output"));
   Q_EMIT popUp.activated(1);
   EXPECT_EQ(defaults->string(QStringLiteral("soundOutputDevice")),
             QStringLiteral("alsa_output.usb"));
   EXPECT_EQ(items(),
-            (QStringList{QStringLiteral("Use Default from System Sound Preferences"),
+            (QStringList{QStringLiteral("Use the System's Default Output"),
                          QStringLiteral("*USB Headset"), QStringLiteral("Built-in Audio")}));
   EXPECT_EQ(previews, 1);
   ASSERT_EQ(audio.oneShots.size(), 1u);

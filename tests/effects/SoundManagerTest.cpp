@@ -119,7 +119,7 @@ TEST_F(SoundManagerTest, AnUnknownSoundPlaysNothingAndSaysSoOnce) {
 
 TEST_F(SoundManagerTest, DevicesAreChosenByIdAndAGoneDeviceLendsItsSoundsToTheSystemDefault) {
   EXPECT_EQ(sounds->audioDevices(),
-            (QStringList{QStringLiteral("Use Default from System Sound Preferences"),
+            (QStringList{QStringLiteral("Use the System's Default Output"),
                          QStringLiteral("USB Headset"), QStringLiteral("Built-in Audio")}));
   EXPECT_EQ(sounds->audioDeviceUIDWithIndex(0), QStringLiteral("useSystemDefault"));
   EXPECT_EQ(sounds->indexOfDeviceWithUID(QStringLiteral("alsa_output.pci")), 2);

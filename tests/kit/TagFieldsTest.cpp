@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QKeySequence>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -117,6 +118,19 @@ TEST_F(TagFieldsTest, PullDownRebuildsItsMenuAfterALogReload) {
   ASSERT_TRUE(writeLog("omega"));
   reload();
   EXPECT_TRUE(tags.allTags().contains(QStringLiteral("omega")));
+}
+
+TEST_F(TagFieldsTest, PullDownShowsAnAmpersandInATagAsTyped) {
+  defaults().setValue(QStringLiteral("tagFilter"), QString());
+  tags.addTagsFromString(QStringLiteral("R&D"));
+  TagPullDownButtonBrick pullDown(StandardImages::addTemplate(), QStringLiteral("tagFilter"),
+                                  manager.get(), &tags);
+  ASSERT_EQ(pullDown.numberOfItems(), 2);
+  // Doubled, the "&" is shown as itself and marks no mnemonic.
+  EXPECT_EQ(pullDown.itemTitleAt(1), QStringLiteral("R&&D"));
+  EXPECT_TRUE(QKeySequence::mnemonic(pullDown.itemTitleAt(1)).isEmpty());
+  pullDown.itemAt(1)->trigger();
+  EXPECT_EQ(defaults().string(QStringLiteral("tagFilter")), QStringLiteral("R&D"));
 }
 
 TEST_F(TagFieldsTest, TokenFieldCompletesAndCommitsWhereTheUserEnds) {

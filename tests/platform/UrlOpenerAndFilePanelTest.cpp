@@ -4,11 +4,43 @@
 #include "platform/TestUrlOpener.h"
 #include "platform/UrlOpenerAPI.h"
 
+#include "platform/TestAlertPresenter.h"
+#include "platform/linux/desktop/DesktopFileBrowser.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
 using namespace kr;
+
+namespace {
+
+// A PATH whose first folder holds an "xdg-open" that writes down what it was
+// given and ends with `status`.
+class FakeOpener {
+public:
+  explicit FakeOpener(int status) : oldPath_(qgetenv("PATH")) {
+    QFile script(dir_.path() + QStringLiteral("/xdg-open"));
+    EXPECT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1'\nexit %2\n")
+                     .arg(given(), QString::number(status))
+                     .toUtf8());
+    script.close();
+    script.setPermissions(script.permissions() | QFile::ExeOwner);
+    qputenv("PATH", dir_.path().toUtf8() + ':' + oldPath_);
+  }
+  ~FakeOpener() { qputenv("PATH", oldPath_); }
+  QString given() const { return dir_.path() + QStringLiteral("/given"); }
+
+private:
+  QTemporaryDir dir_;
+  QByteArray oldPath_;
+};
+
+} // namespace
 
 TEST(UrlOpener, WithoutADesktopOpenerAnAddressIsOnlyNamedOnTheConsole) {
   test::ConsoleCapture console;
@@ -39,6 +71,45 @@ TEST(UrlOpener, OurOwnLinksGoToTheirHandlerAndAnInvalidAddressToNoOne) {
   opener.routeScheme({}, {});
   EXPECT_FALSE(opener.open(QUrl(QStringLiteral("http://[::1"))));
   EXPECT_EQ(handled.size(), 1);
+}
+
+TEST(UrlOpener, AnAddressNoProgramOpensIsToldInOneAlertWithTheAddressToCopy) {
+  TestAlertPresenter alerts;
+  ScopedAlertPresenter scopedAlerts(alerts);
+  FakeOpener fake(3);
+  DesktopUrlOpener opener;
+  ScopedUrlOpener installed(opener);
+  const QString address = QStringLiteral("https://example.org/a?b=1&c=2");
+  EXPECT_TRUE(opener.open(QUrl(address)));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !alerts.shown.isEmpty(); }, 10000));
+  EXPECT_EQ(alerts.shown.first().messageText, QStringLiteral("Could not open the web page."));
+  EXPECT_TRUE(alerts.shown.first().informativeText.contains(QStringLiteral("\n\n") + address));
+  EXPECT_TRUE(alerts.shown.first().informativeText.contains(
+      QStringLiteral("No program is set up to open it. You can copy its address")));
+  EXPECT_TRUE(alerts.shown.first().selectableText);
+  QFile given(fake.given());
+  ASSERT_TRUE(given.open(QIODevice::ReadOnly));
+  EXPECT_EQ(QString::fromUtf8(given.readAll()), address);
+
+  // A folder that nothing opens, as the file browser shows it.
+  QTemporaryDir folder;
+  DesktopFileBrowser browser;
+  EXPECT_TRUE(browser.openFolder(folder.path()));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return alerts.shown.size() == 2; }, 10000));
+  EXPECT_EQ(alerts.shown.last().messageText, QStringLiteral("Could not open the folder."));
+  EXPECT_TRUE(alerts.shown.last().informativeText.endsWith(QStringLiteral("\n\n") + folder.path()));
+  // A folder that is gone is told at once.
+  EXPECT_FALSE(browser.openFolder(folder.path() + QStringLiteral("/gone")));
+  ASSERT_EQ(alerts.shown.size(), 3);
+  EXPECT_EQ(alerts.shown.last().messageText, QStringLiteral("Could not open the folder."));
+
+  // A task link's failure goes to the console only.
+  test::ConsoleCapture console;
+  EXPECT_TRUE(opener.openQuietly(QUrl(QStringLiteral("omnifocus:///task/x"))));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return console.contains(QStringLiteral("No application opened omnifocus")); }, 10000));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(alerts.shown.size(), 3);
 }
 
 TEST(FilePanelPresenter, WithoutPanelsEveryRequestIsCancelledAndNamed) {

@@ -1,10 +1,12 @@
 // The log book over hand-made logs: order, texts, looks, row heights, the row
 // menus and what they do, and how it keeps up with a long log.
 #include "art/KorvaneStyleKit.h"
+#include "engine/DataModel.h"
 #include "engine/DateHelper.h"
 #include "engine/FullDataSet.h"
 #include "engine/FullTimeSlice.h"
 #include "engine/LogFileManager.h"
+#include "kit/ObjectiveTextView.h"
 #include "platform/RichText.h"
 #include "platform/RtfdPackage.h"
 #include "platform/SystemFont.h"
@@ -29,6 +31,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
 #include <ctime>
 
 #include <gtest/gtest.h>
@@ -275,6 +278,9 @@ TEST_F(LogBookTest, RowMenusOfferTheObjectiveAndOneItemPerLink) {
   one->actions().at(1)->trigger();
   EXPECT_EQ(opener.opened, (QList<QUrl>{QUrl(QStringLiteral("https://example.org/q3")),
                                         QUrl(QStringLiteral("korvaner2things://show?id=A1"))}));
+  // Only the task link is let go quietly when nothing takes it.
+  EXPECT_EQ(opener.openedQuietly,
+            QList<QUrl>{QUrl(QStringLiteral("korvaner2things://show?id=A1"))});
   EXPECT_EQ(controller->makeRowMenu(5), nullptr);
   EXPECT_EQ(controller->makeRowMenu(-1), nullptr);
 }
@@ -305,6 +311,34 @@ TEST_F(LogBookTest, MakeCurrentObjectiveWritesTheSliceTheRowShowedAfterAReload) 
   EXPECT_EQ(defaults.string(QStringLiteral("tags")), QStringLiteral("f"));
   controller->makeCurrentObjective(99);
   EXPECT_EQ(defaults.string(QStringLiteral("tags")), QStringLiteral("f"));
+}
+
+TEST_F(LogBookTest, LinkItemsShowAmpersandsAsTypedAndANewObjectiveIsSelectedWhole) {
+  RichText linked(QStringLiteral("read "));
+  linked.append(QStringLiteral("this"), linkTo(QStringLiteral("https://example.org/?a=1&b=2")));
+  writeLog({{"A", test::berlin(2026, 3, 1, 9), 600, "good", "R&D", linked}});
+  reload();
+  const auto menu = controller->makeRowMenu(0);
+  ASSERT_EQ(menu->actions().size(), 2);
+  QAction* link = menu->actions().at(1);
+  EXPECT_EQ(link->text(), QStringLiteral("Open \"https://example.org/?a=1&&b=2\""));
+  EXPECT_TRUE(QKeySequence::mnemonic(link->text()).isEmpty());
+  link->trigger();
+  EXPECT_EQ(opener.opened, QList<QUrl>{QUrl(QStringLiteral("https://example.org/?a=1&b=2"))});
+
+  // The editor had part of the old objective selected.
+  UserDefaults::standard().setValue(QStringLiteral("objective"),
+                                    RtfdPackage::toData(RichText(QStringLiteral("old text"))));
+  ObjectiveTextView editor;
+  DataModel::shared().bindObjective(&editor);
+  QTextCursor cursor = editor.textCursor();
+  cursor.setPosition(1);
+  cursor.setPosition(3, QTextCursor::KeepAnchor);
+  editor.setTextCursor(cursor);
+  menu->actions().at(0)->trigger();
+  EXPECT_EQ(editor.toPlainText().trimmed(), QStringLiteral("read this"));
+  EXPECT_EQ(editor.textCursor().selectedText().trimmed(), QStringLiteral("read this"));
+  EXPECT_EQ(UserDefaults::standard().string(QStringLiteral("tags")), QStringLiteral("R&D"));
 }
 
 TEST_F(LogBookTest, TheNewestSliceIsRowZeroAfterItWasLogged) {

@@ -1,20 +1,26 @@
 #include "platform/linux/desktop/DesktopFileBrowser.h"
 
 #include "platform/QnLog.h"
+#include "platform/UrlOpenerAPI.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDesktopServices>
+#include <QDBusPendingCallWatcher>
 #include <QFileInfo>
 #include <QUrl>
+
+#include <functional>
 
 namespace kr {
 
 namespace {
 const QString kFileManagerService = QStringLiteral("org.freedesktop.FileManager1");
+constexpr int kFileManagerTimeoutMs = 5000;
 
-bool fileManagerShowsItem(const QString& path) {
+// Asks a running file manager to show the item, without waiting for it; when
+// it cannot, `otherwise` runs.
+bool fileManagerShowsItem(const QString& path, std::function<void()> otherwise) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected() || !bus.interface())
     return false;
@@ -25,26 +31,48 @@ bool fileManagerShowsItem(const QString& path) {
       kFileManagerService, QStringLiteral("/org/freedesktop/FileManager1"), kFileManagerService,
       QStringLiteral("ShowItems"));
   call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
-  return bus.call(call, QDBus::Block, 2000).type() == QDBusMessage::ReplyMessage;
+  auto* watcher =
+      new QDBusPendingCallWatcher(bus.asyncCall(call, kFileManagerTimeoutMs), bus.interface());
+  QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+                   [otherwise = std::move(otherwise)](QDBusPendingCallWatcher* done) {
+                     if (done->isError()) {
+                       platformLog(QStringLiteral("the file manager did not show the item: %1")
+                                       .arg(done->error().message()));
+                       otherwise();
+                     }
+                     done->deleteLater();
+                   });
+  return true;
+}
+
+bool openFolderPath(const QString& folder) {
+  if (!QFileInfo(folder).isDir()) {
+    const QString named = folder.endsWith(u'/') ? folder : folder + u'/';
+    UrlOpenerAPI::tellNotOpened(QUrl::fromLocalFile(named),
+                                QStringLiteral("there is no such folder"));
+    return false;
+  }
+  return UrlOpenerAPI::shared().open(QUrl::fromLocalFile(folder));
 }
 } // namespace
 
-bool DesktopFileBrowser::openFolder(const QString& folder) {
+bool DesktopFileBrowser::openFolder(const QString& folder) { return openFolderPath(folder); }
+
+bool DesktopFileBrowser::openFolderQuietly(const QString& folder) {
   if (!QFileInfo(folder).isDir()) {
     platformLog(QStringLiteral("cannot show %1: there is no such folder").arg(folder));
     return false;
   }
-  if (QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
-    return true;
-  platformLog(QStringLiteral("no file manager opened %1").arg(folder));
-  return false;
+  return UrlOpenerAPI::shared().openQuietly(QUrl::fromLocalFile(folder));
 }
 
 bool DesktopFileBrowser::revealPath(const QString& path) {
   const QFileInfo info(path);
-  if (info.exists() && fileManagerShowsItem(info.absoluteFilePath()))
+  const QString folder = info.isDir() ? info.absoluteFilePath() : info.absolutePath();
+  if (info.exists() &&
+      fileManagerShowsItem(info.absoluteFilePath(), [folder] { openFolderPath(folder); }))
     return true;
-  return openFolder(info.isDir() ? info.absoluteFilePath() : info.absolutePath());
+  return openFolder(folder);
 }
 
 } // namespace kr

@@ -181,6 +181,13 @@ void UserDefaults::startWrite() {
   sinceLastWrite_.start();
   const QString path = filePath_;
   writer_->async([this, changes, path, generation, ok = lastWriteOk_] {
+    // What is there now must still be a settings file (or nothing): a link
+    // turned to a device or a pipe put in its place since it was read is
+    // never replaced, as replacing would put the settings where it stood.
+    if (!kr::unreadableReason(path).isEmpty()) {
+      ok->store(false);
+      return;
+    }
     // Written through a settings object of this thread; it updates the
     // cache that the reading object shares and replaces the file atomically.
     QSettings file(path, QSettings::IniFormat);

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 using kr::UserDefaults;
 
@@ -214,8 +215,13 @@ TEST_F(UserDefaultsTest, ASettingsFileThatIsNotARegularFileIsSaidOnceAndNeverWri
   ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
   const QString folder = dir.filePath(QStringLiteral("folder.conf"));
   ASSERT_TRUE(QDir().mkdir(folder));
+  // A device of the test's own (the zero device's numbers), so a fault that
+  // wrote through the link could never replace the machine's /dev/zero.
+  const QString zero = dir.filePath(QStringLiteral("zero"));
+  const bool ownDevice =
+      ::mknod(QFile::encodeName(zero).constData(), S_IFCHR | 0666, makedev(1, 5)) == 0;
   const QString device = dir.filePath(QStringLiteral("device.conf"));
-  ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), device));
+  ASSERT_TRUE(QFile::link(ownDevice ? zero : QStringLiteral("/dev/zero"), device));
   const QString dangling = dir.filePath(QStringLiteral("dangling.conf"));
   ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("gone")), dangling));
   for (const QString& unreadable : {fifo, folder, device, dangling}) {
@@ -238,6 +244,24 @@ TEST_F(UserDefaultsTest, ASettingsFileThatIsNotARegularFileIsSaidOnceAndNeverWri
     EXPECT_EQ(after.isDir(), before.isDir());
     EXPECT_EQ(after.lastModified(), before.lastModified());
   }
+
+  // A link read as a settings file and then turned to a pipe is not written
+  // through: the pipe stays a pipe.
+  const QString target = dir.filePath(QStringLiteral("target.conf"));
+  QFile(target).open(QIODevice::WriteOnly);
+  const QString turned = dir.filePath(QStringLiteral("turned.conf"));
+  ASSERT_TRUE(QFile::link(target, turned));
+  {
+    UserDefaults defaults(turned);
+    ASSERT_TRUE(defaults.unreadableReason().isEmpty());
+    ASSERT_TRUE(QFile::remove(target));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+    defaults.setValue(QStringLiteral("count"), 9);
+    EXPECT_FALSE(defaults.flush()) << "nothing is written over the pipe";
+  }
+  struct stat info {};
+  ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
   EXPECT_TRUE(QDir(folder).isEmpty());
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <Qt>
 #include <QPointF>
 #include <QRect>
+#include <Qt>
 
 namespace kr {
 

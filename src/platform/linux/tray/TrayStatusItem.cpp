@@ -1,7 +1,7 @@
 #include "platform/linux/tray/TrayStatusItem.h"
 
-#include <QCursor>
 #include <QApplication>
+#include <QCursor>
 #include <QDBusConnection>
 #include <QDBusServiceWatcher>
 #include <QGuiApplication>

@@ -36,28 +36,6 @@ using test::ShownPage;
 
 namespace {
 
-BaseState& define(StateLinkingHelper& s) { return s.defineTimeSliceState(); }
-BaseState& welcome(StateLinkingHelper& s) { return s.welcomeState(); }
-BaseState& running(StateLinkingHelper& s) { return s.timeSliceRunningState(); }
-BaseState& paused(StateLinkingHelper& s) { return s.pausedState(); }
-BaseState& softBreak(StateLinkingHelper& s) { return s.softBreakState(); }
-BaseState& rating(StateLinkingHelper& s) { return s.rateTimeSliceState(); }
-BaseState& prepareTimedBreak(StateLinkingHelper& s) { return s.prepareTimedBreakState(); }
-BaseState& timedBreak(StateLinkingHelper& s) { return s.timedBreakRunningState(); }
-BaseState& informalBreak(StateLinkingHelper& s) { return s.informalBreakState(); }
-
-const Page kPages[] = {
-    {"define", {}, define},
-    {"welcome", {"welcome"}, welcome},
-    {"running", {"next"}, running},
-    {"paused", {"next", "pause"}, paused},
-    {"softBreak", {"next", "softBreak"}, softBreak},
-    {"rating", {"next", "aborted"}, rating},
-    {"prepareTimedBreak", {"next", "aborted", "skipLogging"}, prepareTimedBreak},
-    {"timedBreak", {"timedBreak"}, timedBreak},
-    {"informalBreak", {"next", "aborted", "skipLogging", "informalBreak"}, informalBreak},
-};
-
 QString describe(const QWidget* widget) {
   if (!widget)
     return QStringLiteral("(none)");
@@ -145,14 +123,14 @@ TEST_P(KeyViewLoopOfPage, TabWalksThePagesControlsInOrder) {
   EXPECT_EQ(joined(w.walk(int(controls.size()) - 1, Qt::ShiftModifier)), joined(expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(MainWindow, KeyViewLoopOfPage, ::testing::ValuesIn(kPages),
+INSTANTIATE_TEST_SUITE_P(MainWindow, KeyViewLoopOfPage, ::testing::ValuesIn(test::kWorkCyclePages),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The define page: from the objective (no tag typed) Tab reaches the tag
 // field, the duration controls and the buttons; Tab types nothing into the
 // objective; Space on "Start Time Slice" starts the slice.
 TEST(KeyViewLoop, TheDefinePageFromTheObjectiveToStartTimeSlice) {
-  ShownWindow w(kPages[0]);
+  ShownWindow w(test::kWorkCyclePages[0]);
   auto* objective = qobject_cast<ObjectiveTextView*>(QApplication::focusWidget());
   ASSERT_NE(objective, nullptr) << describe(QApplication::focusWidget()).toStdString();
   QTest::keyClicks(objective, QStringLiteral("Write the report"));

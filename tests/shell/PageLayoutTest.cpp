@@ -54,15 +54,7 @@ namespace {
 // page, on which every launch after the first starts.
 using test::Page;
 
-BaseState& define(StateLinkingHelper& s) { return s.defineTimeSliceState(); }
-BaseState& welcome(StateLinkingHelper& s) { return s.welcomeState(); }
-BaseState& running(StateLinkingHelper& s) { return s.timeSliceRunningState(); }
-BaseState& paused(StateLinkingHelper& s) { return s.pausedState(); }
-BaseState& softBreak(StateLinkingHelper& s) { return s.softBreakState(); }
-BaseState& rating(StateLinkingHelper& s) { return s.rateTimeSliceState(); }
-BaseState& prepareTimedBreak(StateLinkingHelper& s) { return s.prepareTimedBreakState(); }
-BaseState& timedBreak(StateLinkingHelper& s) { return s.timedBreakRunningState(); }
-BaseState& informalBreak(StateLinkingHelper& s) { return s.informalBreakState(); }
+using namespace test::pages;
 
 const Page kPages[] = {
     {"define", {}, define},

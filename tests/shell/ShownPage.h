@@ -5,7 +5,16 @@
 #include "engine/StateMachine.h"
 #include "platform/UserDefaults.h"
 #include "states/BaseState.h"
+#include "states/DefineTimeSliceState.h"
+#include "states/InformalBreakState.h"
+#include "states/PausedState.h"
+#include "states/PrepareTimedBreakState.h"
+#include "states/RateTimeSliceState.h"
+#include "states/SoftBreakState.h"
 #include "states/StateLinkingHelper.h"
+#include "states/TimeSliceRunningState.h"
+#include "states/TimedBreakRunningState.h"
+#include "states/WelcomeState.h"
 
 #include "LaunchedMachine.h"
 
@@ -29,6 +38,34 @@ struct Page {
 };
 
 inline std::ostream& operator<<(std::ostream& out, const Page& page) { return out << page.name; }
+
+// The states of the pages, for the tables of pages.
+namespace pages {
+inline BaseState& define(StateLinkingHelper& s) { return s.defineTimeSliceState(); }
+inline BaseState& welcome(StateLinkingHelper& s) { return s.welcomeState(); }
+inline BaseState& running(StateLinkingHelper& s) { return s.timeSliceRunningState(); }
+inline BaseState& paused(StateLinkingHelper& s) { return s.pausedState(); }
+inline BaseState& softBreak(StateLinkingHelper& s) { return s.softBreakState(); }
+inline BaseState& rating(StateLinkingHelper& s) { return s.rateTimeSliceState(); }
+inline BaseState& prepareTimedBreak(StateLinkingHelper& s) { return s.prepareTimedBreakState(); }
+inline BaseState& timedBreak(StateLinkingHelper& s) { return s.timedBreakRunningState(); }
+inline BaseState& informalBreak(StateLinkingHelper& s) { return s.informalBreakState(); }
+} // namespace pages
+
+// Each page of the work cycle once, with its registered settings.
+inline const Page kWorkCyclePages[] = {
+    {"define", {}, pages::define},
+    {"welcome", {"welcome"}, pages::welcome},
+    {"running", {"next"}, pages::running},
+    {"paused", {"next", "pause"}, pages::paused},
+    {"softBreak", {"next", "softBreak"}, pages::softBreak},
+    {"rating", {"next", "aborted"}, pages::rating},
+    {"prepareTimedBreak", {"next", "aborted", "skipLogging"}, pages::prepareTimedBreak},
+    {"timedBreak", {"timedBreak"}, pages::timedBreak},
+    {"informalBreak",
+     {"next", "aborted", "skipLogging", "informalBreak"},
+     pages::informalBreak},
+};
 
 // Writes a page's settings (and no rest screen, which would cover the screens
 // during a timed break) and takes them back when it goes.

@@ -98,7 +98,8 @@ Command commandForKey(const QKeyEvent& event) {
 
 } // namespace
 
-NowAndLaterBoardTextView::NowAndLaterBoardTextView(QWidget* parent) : QTextEdit(parent) {
+NowAndLaterBoardTextView::NowAndLaterBoardTextView(QWidget* parent, Selection selection)
+    : QTextEdit(parent) {
   setObjectName(QStringLiteral("NowAndLaterBoardTextView"));
   setAcceptRichText(true);
   setUndoRedoEnabled(true);
@@ -109,8 +110,10 @@ NowAndLaterBoardTextView::NowAndLaterBoardTextView(QWidget* parent) : QTextEdit(
   for (int group = 0; group < QPalette::NColorGroups; ++group) {
     const auto g = static_cast<QPalette::ColorGroup>(group);
     colours.setColor(g, QPalette::Text, Qt::black);
-    colours.setColor(g, QPalette::Highlight, QColor(0, 122, 255));
-    colours.setColor(g, QPalette::HighlightedText, Qt::white);
+    if (selection == Selection::pads) {
+      colours.setColor(g, QPalette::Highlight, QColor(0, 122, 255));
+      colours.setColor(g, QPalette::HighlightedText, Qt::white);
+    }
   }
   setPalette(colours);
   highlighter_ = new SpellingHighlighter(this);

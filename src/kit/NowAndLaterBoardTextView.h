@@ -52,7 +52,10 @@ public:
     bool dataDetectorsOn = false;
   };
 
-  explicit NowAndLaterBoardTextView(QWidget* parent = nullptr);
+  // The selection in the system blue with white text, or in the desktop's colours.
+  enum class Selection { pads, desktop };
+  explicit NowAndLaterBoardTextView(QWidget* parent = nullptr,
+                                    Selection selection = Selection::pads);
   ~NowAndLaterBoardTextView() override;
 
   BackingStoreDescriptor* backingStoreDescriptor() const { return backingStoreDescriptor_; }

@@ -11,7 +11,8 @@
 
 namespace kr {
 
-ObjectiveTextView::ObjectiveTextView(QWidget* parent) : NowAndLaterBoardTextView(parent) {
+ObjectiveTextView::ObjectiveTextView(QWidget* parent)
+    : NowAndLaterBoardTextView(parent, Selection::desktop) {
   setObjectName(QStringLiteral("ObjectiveTextView"));
 }
 

@@ -9,7 +9,9 @@ namespace kr {
 // The editor of the objective: the pads' editor without a store (its
 // delegate's save writes nothing). Its "data" property is the text as RTFD
 // data, the form the objective is stored in; the notify signal fires on the
-// user's edits only, never when the data is set from outside.
+// user's edits only, never when the data is set from outside. Its whole
+// text stands selected on the pages: it keeps the desktop's selection
+// colours, which the pages' reading contrast is made for.
 class ObjectiveTextView : public NowAndLaterBoardTextView {
   Q_OBJECT
   Q_PROPERTY(QByteArray data READ data WRITE setData NOTIFY dataChanged)

@@ -157,6 +157,15 @@ void SpellingHighlighter::highlightBlock(const QString& text) {
     state->marked = false;
     state->generation = 0;
   }
+  // Links show as links: blue and underlined, on screen only.
+  QTextCharFormat link;
+  link.setForeground(QColor(0, 102, 204));
+  link.setFontUnderline(true);
+  for (auto it = block.begin(); !it.atEnd(); ++it) {
+    const QTextFragment fragment = it.fragment();
+    if (fragment.charFormat().isAnchor())
+      setFormat(fragment.position() - block.position(), fragment.length(), link);
+  }
   // Off, or not on screen and not edited: checked when it shows.
   if (!enabled_ || (!forced_ && !inEdit_ && !isVisible(block)))
     return;

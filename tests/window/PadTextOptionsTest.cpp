@@ -23,6 +23,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextLayout>
+#include <functional>
 
 using namespace kr;
 
@@ -325,4 +326,37 @@ TEST_F(PadTextOptions, SeparatorsStayOnOneLineAndListsUseTheTwentyEightPointStop
   // Tab, bullet, tab, text: the text starts at the second stop.
   EXPECT_NEAR(line.cursorToX(3), 2 * stop, 1.0);
   EXPECT_NEAR(line.cursorToX(1), stop, 1.0);
+}
+
+TEST_F(PadTextOptions, PlainTextIsOfferedExactlyWhenTheKeyWouldChangeSomething) {
+  const auto formatted = [](const std::function<void(QTextCharFormat&)>& set) {
+    QTextCharFormat format;
+    set(format);
+    return format;
+  };
+  const QList<QTextCharFormat> kinds = {
+      formatted([](QTextCharFormat& f) { f.setFontWeight(QFont::Bold); }),
+      formatted([](QTextCharFormat& f) { f.setFontItalic(true); }),
+      formatted([](QTextCharFormat& f) { f.setFontUnderline(true); }),
+      formatted([](QTextCharFormat& f) { f.setFontStrikeOut(true); }),
+      formatted([](QTextCharFormat& f) {
+        f.setAnchor(true);
+        f.setAnchorHref(QStringLiteral("https://x.example/"));
+      })};
+  for (const QTextCharFormat& kind : kinds) {
+    one.clear();
+    type(&one, QStringLiteral("a word"));
+    QTextCursor word(one.document());
+    word.setPosition(2);
+    word.setPosition(6, QTextCursor::KeepAnchor);
+    word.mergeCharFormat(kind);
+    one.setTextCursor(word);
+    EXPECT_TRUE(one.canMakePlainText());
+    QTest::keyClick(&one, Qt::Key_Backslash, Qt::ControlModifier);
+    EXPECT_FALSE(one.canMakePlainText()) << "plain now: the menu item is greyed";
+    EXPECT_FALSE(formatAt(one, 3).isAnchor());
+    EXPECT_LT(formatAt(one, 3).fontWeight(), int(QFont::Bold));
+    EXPECT_FALSE(formatAt(one, 3).fontStrikeOut() || formatAt(one, 3).fontUnderline() ||
+                 formatAt(one, 3).fontItalic());
+  }
 }

@@ -32,6 +32,7 @@
 #include "platform/linux/desktop/DesktopFileBrowser.h"
 #include "platform/linux/media/QtAudioOutput.h"
 #include "platform/linux/media/QtSpeechSynthesizer.h"
+#include "platform/linux/spelling/HunspellSpellChecker.h"
 #include "platform/linux/tray/TrayStatusItem.h"
 #include "platform/linux/web/DeferredHtmlView.h"
 #include "shell/ActivityMonitor.h"
@@ -48,6 +49,7 @@
 #include "window/HelpManager.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QSessionManager>
 #include <QTimer>
 #include <QUrl>
@@ -89,6 +91,7 @@ struct Program::Parts {
   QFileDialogPanelPresenter filePanels;
   DropboxSyncService dropboxSync;
   DesktopUrlOpener urlOpener;
+  HunspellSpellChecker spelling{QLocale::system().name()};
   QtAudioOutput audio;
   QtSpeechSynthesizer speech;
   FreedesktopNotifier notifier;
@@ -122,6 +125,8 @@ void Program::describeServices() {
                   tints ? QString()
                         : noTint + QStringLiteral("; dimming and flashes are skipped, the rest "
                                                   "screen still shows"));
+  describeService(QStringLiteral("spelling"), p.spelling.isAvailable(),
+                  p.spelling.unavailableReason());
   QString scriptsFolder;
   const bool scripts = ScriptLauncher::sharedScriptLauncher().isAvailable(&scriptsFolder);
   describeService(QStringLiteral("scripts folder"), scripts, scriptsFolder);
@@ -143,6 +148,7 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
   FileBrowserAPI::install(&p.fileBrowser);
   FilePanelPresenter::install(&p.filePanels);
   UrlOpenerAPI::install(&p.urlOpener);
+  SpellCheckerAPI::install(&p.spelling);
   DropboxSyncAPI::install(&p.dropboxSync);
   // The preferences' help buttons show their pages in the browser.
   PreferencesController::setHelpPageOpener(
@@ -230,6 +236,7 @@ Program::~Program() {
   HtmlView::installFactory(nullptr);
   DropboxSyncAPI::install(nullptr);
   UrlOpenerAPI::install(nullptr);
+  SpellCheckerAPI::install(nullptr);
   FilePanelPresenter::install(nullptr);
   FileBrowserAPI::install(nullptr);
   PreferencesController::setHelpPageOpener({});

@@ -31,10 +31,14 @@ QStringList TaskManagerMarker::findLinks(const QStringList& linkRuns, const QStr
   return links;
 }
 
-QString TaskManagerMarker::identifierOfLink(const QString& link, const QString& prefix) {
+bool TaskManagerMarker::isSafeIdentifier(const QString& identifier) {
   static const QRegularExpression safe(QStringLiteral("^[A-Za-z0-9._-]{1,200}$"));
+  return safe.match(identifier).hasMatch();
+}
+
+QString TaskManagerMarker::identifierOfLink(const QString& link, const QString& prefix) {
   const QString identifier = link.mid(prefix.size());
-  if (safe.match(identifier).hasMatch())
+  if (isSafeIdentifier(identifier))
     return identifier;
   qCWarning(lcEngine).noquote() << QStringLiteral(
                                        "ignoring a task link with an unusable identifier: %1")

@@ -28,6 +28,8 @@ public:
   static QStringList findLinks(const QStringList& linkRuns, const QString& prefix);
   // The identifier after the prefix, or empty when it is not a safe identifier.
   static QString identifierOfLink(const QString& link, const QString& prefix);
+  // Whether a task manager's identifier may go into a link and a script.
+  static bool isSafeIdentifier(const QString& identifier);
   static QString omniFocusScript(const QString& identifier);
   static void
   recursivelyExtractAllTasksFromTheHitList(const TaskManagerBridge::HitListObject& group,

@@ -86,6 +86,23 @@ bool continueList(QTextEdit& view, const QTextCursor& caret) {
 
 } // namespace
 
+void FastTypeTextViewDelegate::keepUnbroken(QTextCursor& line) {
+  QTextBlockFormat format = line.blockFormat();
+  format.setNonBreakableLines(true);
+  line.setBlockFormat(format);
+}
+
+void FastTypeTextViewDelegate::keepSeparatorsUnbroken(QTextDocument* document) {
+  const QString separator = separatorLine().chopped(1);
+  for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+    if (block.length() != separator.size() + 1 || block.blockFormat().nonBreakableLines() ||
+        block.text() != separator)
+      continue;
+    QTextCursor line(block);
+    keepUnbroken(line);
+  }
+}
+
 const QString& FastTypeTextViewDelegate::separatorLine() {
   static const QString line = QString(32, QChar(0x2500)) + u'\n';
   return line;
@@ -107,6 +124,12 @@ bool FastTypeTextViewDelegate::applyTypingRules(QTextEdit& view, bool afterRetur
   // "--" at the start of a line: a separator line.
   if (before == dashes) {
     replaceTyped(view, position - 2, position, separatorLine());
+    // The separator's paragraph never wraps, in the same undo step.
+    QTextCursor line(view.document());
+    line.setPosition(position - 2);
+    line.joinPreviousEditBlock();
+    keepUnbroken(line);
+    line.endEditBlock();
     return true;
   }
   const QString done = QStringLiteral("done'");
@@ -165,7 +188,7 @@ void FastTypeTextViewDelegate::strikeOutAndContinue(QTextEdit& view) {
 
 FastTypeTextViewDelegate::FastTypeTextViewDelegate(NowAndLaterBoardTextView* textView)
     : textView_(textView) {
-  connect(textView, &ObjectiveTextView::editedByUser, this, [this] {
+  connect(textView, &NowAndLaterBoardTextView::editedByUser, this, [this] {
     if (textView_ && !textView_->isReadOnly())
       triggerDelayedWrite();
   });

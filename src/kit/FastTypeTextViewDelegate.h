@@ -6,6 +6,8 @@
 
 #include <memory>
 
+class QTextCursor;
+class QTextDocument;
 class QTextEdit;
 
 namespace kr {
@@ -64,6 +66,10 @@ public:
   static void strikeOutAndContinue(QTextEdit& textView);
 
   static const QString& separatorLine();
+  // Separator paragraphs are drawn on one line, cut at the editor's edge,
+  // whatever its width. For a text set from outside.
+  static void keepSeparatorsUnbroken(QTextDocument* document);
+  static void keepUnbroken(QTextCursor& line);
   static constexpr char16_t kCheckMark = u'\u2714';
   // Why the last write failed; empty after a successful one.
   QString failure() const { return failure_; }

@@ -2,33 +2,219 @@
 
 #include "kit/FastTypeTextViewDelegate.h"
 #include "kit/PadTextSettings.h"
+#include "kit/SmartTyping.h"
+#include "kit/SpellingHighlighter.h"
+#include "kit/TextIndicatorsView.h"
 #include "platform/RichTextDocument.h"
+#include "platform/UrlOpenerAPI.h"
+#include "platform/UserDefaults.h"
 
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QTextFrame>
 
 namespace kr {
 
-NowAndLaterBoardTextView::NowAndLaterBoardTextView(QWidget* parent) : ObjectiveTextView(parent) {
-  setObjectName(QStringLiteral("NowAndLaterBoardTextView"));
-  // A pad's text takes tabs.
-  setTabChangesFocus(false);
+namespace {
+
+const QStringList kOptionKeys = {QStringLiteral("dataDetectorsOn"),
+                                 QStringLiteral("continuousSpellChecking"),
+                                 QStringLiteral("automaticSpellingCorrection"),
+                                 QStringLiteral("grammarChecking"),
+                                 QStringLiteral("textReplacement"),
+                                 QStringLiteral("smartLinks"),
+                                 QStringLiteral("smartQuotes"),
+                                 QStringLiteral("smartDashes"),
+                                 QStringLiteral("smartInsertAndDelete")};
+
+bool option(const QString& key, bool fallback) {
+  const UserDefaults& defaults = UserDefaults::standard();
+  return defaults.defined(key) ? defaults.boolValue(key) : fallback;
 }
 
-NowAndLaterBoardTextView::~NowAndLaterBoardTextView() = default;
+// Tab stops every 28 points, as in the pads' files.
+constexpr double kTabInterval = 28.0;
+
+// The text sits 5 points below the top and above the end, flush at the sides.
+void applyInset(QTextDocument* document, double dpi) {
+  QTextOption option = document->defaultTextOption();
+  option.setTabStopDistance(kTabInterval * dpi / 72.0);
+  document->setDefaultTextOption(option);
+  document->setDocumentMargin(0);
+  QTextFrameFormat frame = document->rootFrame()->frameFormat();
+  frame.setLeftMargin(0);
+  frame.setRightMargin(0);
+  frame.setTopMargin(5);
+  frame.setBottomMargin(5);
+  document->rootFrame()->setFrameFormat(frame);
+}
+
+enum class Command {
+  none,
+  bold,
+  italic,
+  underline,
+  strikeOut,
+  plain,
+  markAsCompleted,
+  nextField,
+  previousField
+};
+
+Command commandForKey(const QKeyEvent& event) {
+  const Qt::KeyboardModifiers modifiers =
+      event.modifiers() &
+      (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier);
+  const bool control = modifiers == Qt::ControlModifier;
+  const bool controlShift = modifiers == (Qt::ControlModifier | Qt::ShiftModifier);
+  switch (event.key()) {
+  case Qt::Key_B:
+    return control ? Command::bold : Command::none;
+  case Qt::Key_I:
+    return control ? Command::italic : Command::none;
+  case Qt::Key_U:
+    return control ? Command::underline : Command::none;
+  case Qt::Key_X:
+    return controlShift ? Command::strikeOut : Command::none;
+  case Qt::Key_Backslash:
+    return control ? Command::plain : Command::none;
+  case Qt::Key_Return:
+  case Qt::Key_Enter:
+    return control ? Command::markAsCompleted : Command::none;
+  case Qt::Key_J:
+    return control ? Command::nextField : controlShift ? Command::previousField : Command::none;
+  default:
+    return Command::none;
+  }
+}
+
+} // namespace
+
+NowAndLaterBoardTextView::NowAndLaterBoardTextView(QWidget* parent, Selection selection)
+    : QTextEdit(parent) {
+  setObjectName(QStringLiteral("NowAndLaterBoardTextView"));
+  setAcceptRichText(true);
+  setUndoRedoEnabled(true);
+  setLineWrapMode(QTextEdit::WidgetWidth);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // A black caret; the selection in the system blue with white text.
+  QPalette colours = palette();
+  for (int group = 0; group < QPalette::NColorGroups; ++group) {
+    const auto g = static_cast<QPalette::ColorGroup>(group);
+    colours.setColor(g, QPalette::Text, Qt::black);
+    if (selection == Selection::pads) {
+      colours.setColor(g, QPalette::Highlight, QColor(0, 122, 255));
+      colours.setColor(g, QPalette::HighlightedText, Qt::white);
+    }
+  }
+  setPalette(colours);
+  highlighter_ = new SpellingHighlighter(this);
+  attachDocument(document());
+  connect(this, &QTextEdit::currentCharFormatChanged, this,
+          &NowAndLaterBoardTextView::updateIndicators);
+  connect(this, &QTextEdit::cursorPositionChanged, this,
+          &NowAndLaterBoardTextView::updateIndicators);
+}
+
+NowAndLaterBoardTextView::~NowAndLaterBoardTextView() {
+  // The highlighter lets go of the document while this editor is whole: its
+  // last changes to the document must not reach a half-destroyed editor.
+  disconnect(document(), nullptr, this, nullptr);
+  highlighter_->setDocument(nullptr);
+  delete highlighter_;
+}
+
+void NowAndLaterBoardTextView::attachDocument(QTextDocument* document) {
+  const bool undo = document->isUndoRedoEnabled();
+  document->setUndoRedoEnabled(false);
+  applyInset(document, logicalDpiX());
+  document->setUndoRedoEnabled(undo);
+  connect(document, &QTextDocument::contentsChanged, this,
+          &NowAndLaterBoardTextView::onContentsChanged, Qt::UniqueConnection);
+  highlighter_->followDocument();
+}
 
 void NowAndLaterBoardTextView::awakeFromNib() {
   if (!delegate_)
     delegate_ = std::make_unique<FastTypeTextViewDelegate>(this);
   applyDefaultTypingAttributes();
+  updateTextViewFeatures();
+  if (awake_)
+    return;
+  awake_ = true;
+  connect(&UserDefaults::standard(), &UserDefaults::changed, this,
+          &NowAndLaterBoardTextView::followSetting);
+}
+
+void NowAndLaterBoardTextView::updateTextViewFeatures() {
+  Options o;
+  o.continuousSpellChecking = option(QStringLiteral("continuousSpellChecking"), true);
+  o.automaticSpellingCorrection = option(QStringLiteral("automaticSpellingCorrection"), false);
+  o.smartQuotes = option(QStringLiteral("smartQuotes"), true);
+  o.smartDashes = option(QStringLiteral("smartDashes"), true);
+  o.smartLinks = option(QStringLiteral("smartLinks"), true);
+  o.smartInsertAndDelete = option(QStringLiteral("smartInsertAndDelete"), true);
+  o.textReplacement = option(QStringLiteral("textReplacement"), true);
+  o.grammarChecking = option(QStringLiteral("grammarChecking"), false);
+  o.dataDetectorsOn = option(QStringLiteral("dataDetectorsOn"), false);
+  options_ = o;
+  highlighter_->setEnabled(o.continuousSpellChecking);
+}
+
+void NowAndLaterBoardTextView::followSetting(const QString& key) {
+  if (key == QLatin1String("textColor"))
+    recolourWholeText();
+  else if (key == QLatin1String("defaultFont"))
+    refontWholeText();
+  else if (kOptionKeys.contains(key))
+    updateTextViewFeatures();
 }
 
 void NowAndLaterBoardTextView::applyDefaultTypingAttributes() {
   document()->setDefaultFont(PadTextSettings::defaultFont());
-  QPalette colours = palette();
-  colours.setColor(QPalette::Text, PadTextSettings::textColor());
-  setPalette(colours);
+  QTextCharFormat typing = currentCharFormat();
+  typing.setForeground(PadTextSettings::textColor());
+  setCurrentCharFormat(typing);
+}
+
+void NowAndLaterBoardTextView::recolourWholeText() {
+  // A changed setting, not an edit of this text: Undo does not take it back.
+  QTextCharFormat colour;
+  colour.setForeground(PadTextSettings::textColor());
+  quietly([&] {
+    document()->setUndoRedoEnabled(false);
+    QTextCursor all(document());
+    all.select(QTextCursor::Document);
+    all.mergeCharFormat(colour);
+    document()->setUndoRedoEnabled(true);
+  });
+  applyDefaultTypingAttributes();
+  updateIndicators();
+}
+
+void NowAndLaterBoardTextView::refontWholeText() {
+  QTextCharFormat font;
+  font.setFont(PadTextSettings::defaultFont(), QTextCharFormat::FontPropertiesAll);
+  quietly([&] {
+    document()->setUndoRedoEnabled(false);
+    QTextCursor all(document());
+    all.select(QTextCursor::Document);
+    all.mergeCharFormat(font);
+    document()->setUndoRedoEnabled(true);
+  });
+  applyDefaultTypingAttributes();
+  QTextCharFormat typing = currentCharFormat();
+  typing.setFont(PadTextSettings::defaultFont(), QTextCharFormat::FontPropertiesAll);
+  setCurrentCharFormat(typing);
+  updateIndicators();
 }
 
 void NowAndLaterBoardTextView::showSheet(const RichText& text, const QString& notice) {
@@ -53,6 +239,252 @@ void NowAndLaterBoardTextView::insertAtStart(const RichText& text) {
   cursor.movePosition(QTextCursor::Start);
   cursor.insertFragment(QTextDocumentFragment(&scratch));
   cursor.endEditBlock();
+}
+
+void NowAndLaterBoardTextView::replaceWholeText(const RichText& text) {
+  // A long text is built in a document of its own and then swapped in: filled
+  // in place, every piece inserted would be laid out again.
+  // The editor deletes a document it made itself; one made here is not
+  // its child and goes here.
+  QPointer<QTextDocument> old = document();
+  auto* fresh = new QTextDocument(this);
+  fresh->setDefaultFont(old->defaultFont());
+  fresh->setDefaultTextOption(old->defaultTextOption());
+  fresh->setUndoRedoEnabled(false);
+  RichTextDocument::fill(fresh, text);
+  FastTypeTextViewDelegate::keepSeparatorsUnbroken(fresh);
+  fresh->setUndoRedoEnabled(true);
+  settingText_ = true;
+  setDocument(fresh);
+  settingText_ = false;
+  if (old && old->parent() == this)
+    old->deleteLater();
+  attachDocument(fresh);
+  documentChanged(true);
+  setTextCursor(QTextCursor(fresh));
+  if (awake_)
+    applyDefaultTypingAttributes();
+  updateIndicators();
+}
+
+bool NowAndLaterBoardTextView::event(QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    // The editor's own keys win over the window's shortcuts (the Format
+    // menu shows the same keys).
+    if (commandForKey(*key) != Command::none || key->matches(QKeySequence::Undo) ||
+        key->matches(QKeySequence::Redo) || movesFocusOn(*key)) {
+      event->accept();
+      return true;
+    }
+  }
+  return QTextEdit::event(event);
+}
+
+bool NowAndLaterBoardTextView::movesFocusOn(const QKeyEvent& event) const {
+  if (!tabChangesFocus() || (event.key() != Qt::Key_Tab && event.key() != Qt::Key_Backtab))
+    return false;
+  // Tab, Shift+Tab, and with Ctrl as well; Alt and Meta keep their own meaning.
+  return !(event.modifiers() & (Qt::AltModifier | Qt::MetaModifier));
+}
+
+void NowAndLaterBoardTextView::keyPressEvent(QKeyEvent* event) {
+  if (movesFocusOn(*event)) {
+    const bool backwards =
+        event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
+    focusNextPrevChild(!backwards);
+    event->accept();
+    return;
+  }
+  switch (commandForKey(*event)) {
+  case Command::bold:
+    toggleBoldAttribute();
+    return;
+  case Command::italic:
+    toggleItalicAttribute();
+    return;
+  case Command::underline:
+    underline();
+    return;
+  case Command::strikeOut:
+    toggleStrikeOutAttribute();
+    return;
+  case Command::plain:
+    if (canMakePlainText())
+      makePlainText();
+    return;
+  case Command::markAsCompleted:
+    markAsCompleted();
+    return;
+  case Command::nextField:
+    selectNextField();
+    return;
+  case Command::previousField:
+    selectPreviousField();
+    return;
+  case Command::none:
+    break;
+  }
+  if (event->matches(QKeySequence::Undo)) {
+    undo();
+    return;
+  }
+  if (event->matches(QKeySequence::Redo)) {
+    redo();
+    return;
+  }
+  UserEdit what;
+  what.afterReturn = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+                     !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
+  const QString typed = event->text();
+  if (!typed.isEmpty() && typed.at(0).isPrint())
+    what.typed = typed;
+  what.deleted = event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete ||
+                 event->matches(QKeySequence::Cut);
+  runUserEdit([&] { QTextEdit::keyPressEvent(event); }, what);
+  // Return belongs to the editor, a locked one too: it never goes on to the
+  // page's default button.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+    event->accept();
+}
+
+void NowAndLaterBoardTextView::inputMethodEvent(QInputMethodEvent* event) {
+  UserEdit what;
+  what.typed = event->commitString();
+  runUserEdit([&] { QTextEdit::inputMethodEvent(event); }, what);
+}
+
+void NowAndLaterBoardTextView::mousePressEvent(QMouseEvent* event) {
+  // Ctrl+click opens a link.
+  if (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ControlModifier)) {
+    const QString href = anchorAt(event->position().toPoint());
+    if (!href.isEmpty()) {
+      UrlOpenerAPI::shared().open(QUrl(href));
+      event->accept();
+      return;
+    }
+  }
+  QTextEdit::mousePressEvent(event);
+}
+
+void NowAndLaterBoardTextView::mouseMoveEvent(QMouseEvent* event) {
+  const bool overLink = (event->modifiers() & Qt::ControlModifier) &&
+                        !anchorAt(event->position().toPoint()).isEmpty();
+  viewport()->setCursor(overLink ? Qt::PointingHandCursor : Qt::IBeamCursor);
+  QTextEdit::mouseMoveEvent(event);
+}
+
+void NowAndLaterBoardTextView::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu* menu = createStandardContextMenu(event->pos());
+  // Undo and Redo of the menu go the editor's own way.
+  for (QAction* action : menu->actions()) {
+    if (action->objectName() == QLatin1String("edit-undo") ||
+        action->objectName() == QLatin1String("edit-redo")) {
+      const bool isUndo = action->objectName() == QLatin1String("edit-undo");
+      action->disconnect(SIGNAL(triggered()));
+      action->disconnect(SIGNAL(triggered(bool)));
+      connect(action, &QAction::triggered, this, [this, isUndo] {
+        if (isUndo)
+          undo();
+        else
+          redo();
+      });
+    }
+  }
+  SmartTyping::addSpellingSuggestions(*this, *menu, cursorForPosition(event->pos()));
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->popup(event->globalPos());
+}
+
+void NowAndLaterBoardTextView::scrollContentsBy(int dx, int dy) {
+  QTextEdit::scrollContentsBy(dx, dy);
+  highlighter_->checkVisibleSoon();
+}
+
+void NowAndLaterBoardTextView::resizeEvent(QResizeEvent* event) {
+  QTextEdit::resizeEvent(event);
+  highlighter_->checkVisibleSoon();
+}
+
+void NowAndLaterBoardTextView::runUserEdit(const std::function<void()>& edit, UserEdit what) {
+  const quint64 before = changes_;
+  edit();
+  if (changes_ == before || isReadOnly())
+    return;
+  if (what.insertedFrom >= 0)
+    what.insertedTo = textCursor().position();
+  userEdited(what);
+}
+
+void NowAndLaterBoardTextView::userEdited(const UserEdit& edit) {
+  if (FastTypeTextViewDelegate::applyTypingRules(*this, edit.afterReturn))
+    return;
+  SmartTyping::Edit smart;
+  smart.afterReturn = edit.afterReturn;
+  smart.typed = edit.typed;
+  smart.insertedFrom = edit.insertedFrom;
+  smart.insertedTo = edit.insertedTo;
+  smart.deleted = edit.deleted;
+  SmartTyping::apply(*this, options_, smart);
+}
+
+void NowAndLaterBoardTextView::quietly(const std::function<void()>& change) {
+  ++quiet_;
+  change();
+  --quiet_;
+}
+
+void NowAndLaterBoardTextView::undo() {
+  // A locked editor keeps its text: Qt's own undo would ignore the lock.
+  if (!isReadOnly())
+    quietly([this] { QTextEdit::undo(); });
+}
+
+void NowAndLaterBoardTextView::redo() {
+  if (!isReadOnly())
+    quietly([this] { QTextEdit::redo(); });
+}
+
+void NowAndLaterBoardTextView::onContentsChanged() { documentChanged(settingText_); }
+
+void NowAndLaterBoardTextView::documentChanged(bool fromOutside) {
+  ++changes_;
+  if (!fromOutside && quiet_ == 0)
+    Q_EMIT editedByUser();
+}
+
+void NowAndLaterBoardTextView::setTextIndicatorsView(TextIndicatorsView* view) {
+  if (textIndicatorsView_)
+    textIndicatorsView_->disconnect(this);
+  textIndicatorsView_ = view;
+  if (!view)
+    return;
+  using I = TextIndicatorsView;
+  using Action = void (NowAndLaterBoardTextView::*)();
+  const std::pair<I::Indicator, Action> actions[] = {
+      {I::Plain, &NowAndLaterBoardTextView::makePlainText},
+      {I::Bold, &NowAndLaterBoardTextView::toggleBoldAttribute},
+      {I::Italics, &NowAndLaterBoardTextView::toggleItalicAttribute},
+      {I::Underline, &NowAndLaterBoardTextView::underline},
+      {I::StrikeThrough, &NowAndLaterBoardTextView::toggleStrikeOutAttribute}};
+  for (const auto& [indicator, action] : actions) {
+    connect(view->indicator(indicator), &QPushButton::clicked, this, [this, action = action] {
+      (this->*action)();
+      // The button toggled itself; the format decides what it shows.
+      updateIndicators();
+    });
+  }
+  updateIndicators();
+}
+
+void NowAndLaterBoardTextView::updateIndicators() {
+  if (textIndicatorsView_) {
+    // A format without a font of its own shows in the text's default font.
+    QTextCharFormat format = currentCharFormat();
+    format.setFont(format.font().resolve(document()->defaultFont()));
+    textIndicatorsView_->showFormat(format, PadTextSettings::defaultFont(),
+                                    PadTextSettings::textColor());
+  }
 }
 
 } // namespace kr

@@ -1,33 +1,74 @@
 #pragma once
 
-#include "kit/ObjectiveTextView.h"
+#include "kit/TextIndicatorsView.h"
+#include "platform/RichText.h"
 
+#include <QPointer>
 #include <QString>
+#include <QTextEdit>
 
+#include <functional>
 #include <memory>
+
+class QMimeData;
 
 namespace kr {
 
 class BackingStoreDescriptor;
 class FastTypeTextViewDelegate;
+class SpellingHighlighter;
 
-// The editor of a note pad (and of the objective). A pad's editor shows one
-// sheet of its store: the sheet's text replaces the whole text as no edit,
-// and the delegate writes it back after the user's edits. A sheet that could
-// not be read in full is shown read-only and is never written.
-class NowAndLaterBoardTextView : public ObjectiveTextView {
+// The rich-text editor of the note pads and, through its subclass, of the
+// objective. A pad's editor shows one sheet of its store: the sheet's text
+// replaces the whole text as no edit, and the delegate writes it back after
+// the user's edits. A sheet that could not be read in full is shown
+// read-only and is never written. Without a store nothing is written.
+//
+// The format actions act on the selection, or on the typing format without
+// one. The text options of the settings ("continuousSpellChecking",
+// "automaticSpellingCorrection", "smartQuotes", "smartDashes", "smartLinks",
+// "smartInsertAndDelete") apply at once in every editor when they change.
+class NowAndLaterBoardTextView : public QTextEdit {
   Q_OBJECT
 
 public:
-  explicit NowAndLaterBoardTextView(QWidget* parent = nullptr);
+  // The to-do types of the task manager Things, and OmniFocus's task type.
+  static const QString kThingsActionType;
+  static const QStringList kThingsPasteTypes;
+  static const QString kOmniFocusTasksType;
+  static const QString kThingsLinkPrefix;
+
+  // The options in effect, as the settings hold them.
+  struct Options {
+    bool continuousSpellChecking = true;
+    bool automaticSpellingCorrection = false;
+    bool smartQuotes = true;
+    bool smartDashes = true;
+    bool smartLinks = true;
+    bool smartInsertAndDelete = true;
+    // Read and kept; this system has no such service.
+    bool textReplacement = true;
+    bool grammarChecking = false;
+    bool dataDetectorsOn = false;
+  };
+
+  // The selection in the system blue with white text, or in the desktop's colours.
+  enum class Selection { pads, desktop };
+  explicit NowAndLaterBoardTextView(QWidget* parent = nullptr,
+                                    Selection selection = Selection::pads);
   ~NowAndLaterBoardTextView() override;
 
   BackingStoreDescriptor* backingStoreDescriptor() const { return backingStoreDescriptor_; }
   void setBackingStoreDescriptor(BackingStoreDescriptor* store) { backingStoreDescriptor_ = store; }
 
-  // Sets the delegate up and the pads' font and colour for new text.
+  // Sets the delegate up, the pads' font and colour for new text and the
+  // text options, and follows their settings from then on.
   void awakeFromNib();
   FastTypeTextViewDelegate* delegate() const { return delegate_.get(); }
+  const Options& options() const { return options_; }
+  // Reads the text options from the settings.
+  void updateTextViewFeatures();
+  SpellingHighlighter* spellingHighlighter() const { return highlighter_; }
 
   // Shows a sheet. `notice` empty: the sheet is editable; otherwise it says
   // why the sheet is shown read-only.
@@ -41,10 +82,117 @@ public:
   // The pads' font and colour for text typed where no text sets them.
   void applyDefaultTypingAttributes();
 
+  TextIndicatorsView* textIndicatorsView() const { return textIndicatorsView_; }
+  // The indicators follow the caret's format; their buttons run the actions.
+  void setTextIndicatorsView(TextIndicatorsView* view);
+
+  // Whether "Plain Text" would change anything: the selection (or, without
+  // one, the typing format) has a format besides the pads' font and colour.
+  // The Format menu and the key decide with it.
+  bool canMakePlainText() const;
+
+  // What a drop at the caret does: the task managers' types first, then
+  // images, then the platform's drop.
+  void performDragOperation(const QMimeData& source);
+  // Drops and pastes of the task managers' types; true when handled.
+  bool insertThingsToDo(const QMimeData& source);
+  bool takeOmniFocusTask(const QMimeData& source);
+
+public Q_SLOTS:
+  // The format commands; each is one undo step. Without a selection they set
+  // the format of what is typed next.
+  //
+  // The pads' font and text colour with the default paragraph format: bold,
+  // italics, underline, strike-out and links go.
+  void makePlainText();
+  // Bold and italics change only the weight or the slant of the font.
+  void toggleBoldAttribute();
+  void toggleItalicAttribute();
+  void underline();
+  void toggleStrikeOutAttribute();
+  // Strikes out the caret's paragraph and goes on to the end of the next one.
+  void markAsCompleted();
+  // Selects the next (previous) placeholder between "‹" and "›".
+  void selectNextField();
+  void selectPreviousField();
+  // The caret to the end (the start) of its line.
+  void next();
+  void previous();
+  // Undo and Redo; the typing rules never run for them, and they do not
+  // count as the user's edits. A read-only editor takes neither.
+  void undo();
+  void redo();
+
+Q_SIGNALS:
+  // The user changed the text: typing, pasting, dropping, bold or italics.
+  // Not sent for Undo, Redo, a text set from outside, strike-out, plain
+  // text and mark as completed.
+  void editedByUser();
+
+protected:
+  // What the user's edit was, for the rules that follow it.
+  struct UserEdit {
+    bool afterReturn = false;
+    // The text typed by a key or an input method; empty for other edits.
+    QString typed;
+    // A paste or a drop: where its text went.
+    int insertedFrom = -1;
+    int insertedTo = -1;
+    // A deletion of a selection, or of a character by Backspace or Delete.
+    bool deleted = false;
+  };
+
+  bool event(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  bool canInsertFromMimeData(const QMimeData* source) const override;
+  void insertFromMimeData(const QMimeData* source) override;
+  void dropEvent(QDropEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
+  void resizeEvent(QResizeEvent* event) override;
+  // After an edit of the user's: the typing rules, then the text options.
+  virtual void userEdited(const UserEdit& edit);
+  // Replaces the whole text as no edit of the user's: no change is announced
+  // and the undo history starts afresh (older records belong to another
+  // text). The caret goes to the start.
+  void replaceWholeText(const RichText& text);
+  // Tab and Shift+Tab (with or without Ctrl) move the focus on instead of
+  // typing, while tabChangesFocus() is on (the objective; a pad takes tabs).
+  bool movesFocusOn(const QKeyEvent& event) const;
+  // The document's content changed; `fromOutside` while the text is set.
+  virtual void documentChanged(bool fromOutside);
+  void updateIndicators();
+  // Runs `change` as a change that is no edit of the user's.
+  void quietly(const std::function<void()>& change);
+  // True while a text set from outside fills the document.
+  bool settingText_ = false;
+
 private:
+  void onContentsChanged();
+  void attachDocument(QTextDocument* document);
+  // The format the toggles look at: the selection's first character, or the typing format.
+  QTextCharFormat referenceFormat() const;
+  void mergeFormat(const QTextCharFormat& modifier);
+  void runUserEdit(const std::function<void()>& edit, UserEdit what);
+  void followSetting(const QString& key);
+  void recolourWholeText();
+  void refontWholeText();
+  // Pasted or dropped images become attachments; false when `source` has none.
+  bool insertImages(const QMimeData& source);
+
+  QPointer<TextIndicatorsView> textIndicatorsView_;
   BackingStoreDescriptor* backingStoreDescriptor_ = nullptr;
   std::unique_ptr<FastTypeTextViewDelegate> delegate_;
+  SpellingHighlighter* highlighter_ = nullptr;
+  Options options_;
   QString notice_;
+  int quiet_ = 0;
+  quint64 changes_ = 0;
+  bool awake_ = false;
+  bool dropping_ = false;
 };
 
 } // namespace kr

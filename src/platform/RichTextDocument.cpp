@@ -126,6 +126,29 @@ void RichTextDocument::fill(QTextDocument* document, const RichText& text) {
   cursor.endEditBlock();
 }
 
+void RichTextDocument::insertAttachment(QTextCursor& cursor, const QString& fileName,
+                                        const QByteArray& data) {
+  QTextDocument* document = cursor.document();
+  document->addResource(QTextDocument::ImageResource, resourceUrl(fileName), data);
+  QTextImageFormat image;
+  image.merge(cursor.charFormat());
+  image.setName(resourceUrl(fileName).toString());
+  image.setProperty(kAttachmentNameProperty, fileName);
+  cursor.insertImage(image);
+}
+
+QSet<QString> RichTextDocument::attachmentNames(const QTextDocument& document) {
+  QSet<QString> names;
+  for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      const QTextCharFormat format = it.fragment().charFormat();
+      if (format.isImageFormat())
+        names.insert(format.property(kAttachmentNameProperty).toString());
+    }
+  }
+  return names;
+}
+
 RichText RichTextDocument::fromDocument(const QTextDocument& document) {
   RichText result;
   for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {

@@ -2,8 +2,10 @@
 
 #include "platform/RichText.h"
 
+#include <QSet>
 #include <QTextCharFormat>
 
+class QTextCursor;
 class QTextDocument;
 
 namespace kr {
@@ -19,6 +21,13 @@ public:
   // Replaces the document's content by `text`.
   static void fill(QTextDocument* document, const RichText& text);
   static RichText fromDocument(const QTextDocument& document);
+
+  // Inserts an image at the cursor as the attachment file `fileName` holding
+  // `data`, in the cursor's character format.
+  static void insertAttachment(QTextCursor& cursor, const QString& fileName,
+                               const QByteArray& data);
+  // The attachment file names the document's images use.
+  static QSet<QString> attachmentNames(const QTextDocument& document);
 
   static QTextCharFormat toCharFormat(const CharFormat& format);
   static CharFormat fromCharFormat(const QTextCharFormat& format);

@@ -12,6 +12,7 @@
 #include "engine/LogFileManager.h"
 #include "engine/Logger.h"
 #include "engine/StateMachine.h"
+#include "kit/NowAndLaterBoardTextView.h"
 #include "kit/PadTextSettings.h"
 #include "platform/AlertPresenterAPI.h"
 #include "platform/BundleInfo.h"
@@ -252,33 +253,10 @@ bool MainController::focusEditorCanPerform(const QString& action) {
   if (action == QLatin1String("markAsCompleted"))
     return !cursor.block().text().trimmed().isEmpty();
   if (action == QLatin1String("makePlainText")) {
-    // Only when the selection, or what is typed next, is not plain already.
-    const QFont plain = PadTextSettings::defaultFont();
-    const QFont base = editor->document()->defaultFont();
-    const QColor colour = PadTextSettings::textColor();
-    const auto isPlain = [&](const QTextCharFormat& format) {
-      const QFont font = format.font().resolve(base);
-      const bool ownColour = !format.hasProperty(QTextFormat::ForegroundBrush) ||
-                             format.foreground().color() == colour;
-      return ownColour && !format.isAnchor() && !format.fontUnderline() &&
-             !format.fontStrikeOut() && font.family() == plain.family() &&
-             font.pointSizeF() == plain.pointSizeF() && font.weight() == plain.weight() &&
-             font.italic() == plain.italic();
-    };
-    if (!cursor.hasSelection())
-      return !isPlain(editor->currentCharFormat());
-    const int from = cursor.selectionStart();
-    const int to = cursor.selectionEnd();
-    for (QTextBlock block = editor->document()->findBlock(from);
-         block.isValid() && block.position() < to; block = block.next()) {
-      for (auto it = block.begin(); !it.atEnd(); ++it) {
-        const QTextFragment fragment = it.fragment();
-        if (fragment.position() + fragment.length() > from && fragment.position() < to &&
-            !isPlain(fragment.charFormat()))
-          return true;
-      }
-    }
-    return false;
+    // Decided as the editor's key decides: only when the selection, or what
+    // is typed next, is not plain already.
+    auto* pad = qobject_cast<NowAndLaterBoardTextView*>(editor);
+    return pad && pad->canMakePlainText();
   }
   return true;
 }

@@ -3,9 +3,11 @@
 #include "shell/PreferenceControls.h"
 
 #include "kit/PadTextSettings.h"
+#include "platform/SpellCheckerAPI.h"
 #include "platform/UserDefaults.h"
 #include "window/NowAndLaterBoardManager.h"
 
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QFontDialog>
 #include <QFormLayout>
@@ -30,6 +32,16 @@ const std::vector<std::pair<QString, QString>> kColorLabels = {
     {QStringLiteral("laterPadBackgroundColor"), QStringLiteral("Later pad:")},
     {QStringLiteral("scratchPadBackgroundColor"), QStringLiteral("Scratch pad:")},
     {QStringLiteral("objectiveBackgroundColor"), QStringLiteral("Objective:")}};
+
+const std::vector<std::pair<QString, QString>> kTypingOptions = {
+    {QStringLiteral("smartQuotes"), QStringLiteral("Smart quotes (\u201c \u201d \u2018 \u2019)")},
+    {QStringLiteral("smartDashes"), QStringLiteral("Smart dashes (-- becomes \u2014)")},
+    {QStringLiteral("smartLinks"), QStringLiteral("Web and mail addresses become links")},
+    {QStringLiteral("smartInsertAndDelete"),
+     QStringLiteral("Mend the spaces around pasted and deleted words")},
+    {QStringLiteral("continuousSpellChecking"), QStringLiteral("Check spelling while typing")},
+    {QStringLiteral("automaticSpellingCorrection"),
+     QStringLiteral("Correct spelling automatically")}};
 
 QString displayName(const QFont& font) {
   const double size = font.pointSizeF() > 0 ? font.pointSizeF() : double(font.pixelSize());
@@ -107,6 +119,14 @@ PadsPane::PadsPane(PreferenceControls& controls, Choosers choosers, QWidget* par
   layout->addSpacing(12);
   layout->addWidget(new QLabel(QStringLiteral("Colours:")));
   layout->addLayout(colors);
+  layout->addSpacing(12);
+  layout->addWidget(new QLabel(QStringLiteral("While typing:")));
+  for (const auto& [key, label] : kTypingOptions) {
+    // Spelling only where a dictionary is installed.
+    if (key.contains(QLatin1String("Spell")) && !SpellCheckerAPI::shared().isAvailable())
+      continue;
+    layout->addWidget(controls.check(label, key));
+  }
   layout->addStretch(1);
 
   controls.follow(kDefaultFont, preview_, [this] { updateFontPreview(); });

@@ -109,6 +109,7 @@ ModernUIState::createAndInstallObjectiveTextViewFragment(TextIndicatorsView* tex
     if (view)
       DataModel::shared().unbindObjective(view);
   });
+  textView->awakeFromNib();
   showObjectiveColours(textView);
   textView->setTextIndicatorsView(textIndicatorsView);
   return {textView, wall};

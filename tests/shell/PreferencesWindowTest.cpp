@@ -6,6 +6,7 @@
 #include "effects/WhiteNoiseMachine.h"
 #include "platform/FilePanelPresenter.h"
 #include "platform/MacOSXVersion.h"
+#include "platform/SpellCheckerAPI.h"
 #include "platform/TestAlertPresenter.h"
 #include "platform/TestHotKeyBackend.h"
 #include "platform/TestSpeechSynthesizer.h"
@@ -114,6 +115,13 @@ QStringList expectedKeys() {
   keys << "dropboxLocation"
        << "SUEnableAutomaticChecks"
        << "SUScheduledCheckInterval";
+  keys << "smartQuotes"
+       << "smartDashes"
+       << "smartLinks"
+       << "smartInsertAndDelete";
+  if (SpellCheckerAPI::shared().isAvailable())
+    keys << "continuousSpellChecking"
+         << "automaticSpellingCorrection";
   keys << "calendarFiles"
        << "menubarIconChoice"
        << "clickMovesWindowBelowIcon";

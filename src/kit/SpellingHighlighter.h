@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QSyntaxHighlighter>
+#include <QTextBlock>
+
+#include <utility>
+#include <vector>
+
+class QTextEdit;
+
+namespace kr {
+
+// Underlines misspelt words in an editor while checking is on. Only the
+// paragraphs on screen and those the user edits are checked: a long text
+// loaded, or a key typed, never has the whole text checked. Paragraphs that
+// scroll into view are checked then.
+class SpellingHighlighter : public QSyntaxHighlighter {
+  Q_OBJECT
+
+public:
+  explicit SpellingHighlighter(QTextEdit* editor);
+
+  bool isEnabled() const { return enabled_; }
+  // On: the visible paragraphs are checked; off: every underline goes.
+  void setEnabled(bool enabled);
+  // Follows the editor's document (after it was replaced).
+  void followDocument();
+  // Checks the visible paragraphs not checked yet (after a scroll or a resize).
+  void checkVisibleSoon();
+  void checkVisible();
+
+  // The words of `text` that a spelling check looks at: start and length.
+  static std::vector<std::pair<int, int>> words(const QString& text);
+  // How many paragraphs were checked since the editor was made (for tests).
+  int checkedParagraphs() const { return checkedParagraphs_; }
+
+protected:
+  void highlightBlock(const QString& text) override;
+
+private:
+  bool isVisible(const QTextBlock& block) const;
+  void setSuspended(bool suspended);
+
+  QTextEdit* editor_;
+  bool enabled_ = false;
+  // Set around an edit's own re-highlighting: the edited paragraph is checked.
+  bool inEdit_ = false;
+  bool forced_ = false;
+  bool checkPending_ = false;
+  int generation_ = 1;
+  int checkedParagraphs_ = 0;
+};
+
+} // namespace kr

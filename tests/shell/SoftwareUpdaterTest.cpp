@@ -30,16 +30,20 @@ public:
     EXPECT_TRUE(server.listen(QHostAddress::LocalHost));
     QObject::connect(&server, &QTcpServer::newConnection, [this] {
       while (QTcpSocket* socket = server.nextPendingConnection()) {
-        ++requests;
         request.clear();
         QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
           request += socket->readAll();
-          if (!request.contains("\r\n\r\n") || silent)
+          if (!request.contains("\r\n\r\n"))
             return;
-          socket->write(
-              request.startsWith("GET /moved ")
-                  ? "HTTP/1.1 301 Moved\r\nLocation: /feed.xml\r\nContent-Length: 0\r\n\r\n"
-                  : response);
+          // Requests are counted, not connections: the client may open a
+          // connection it never uses.
+          ++requests;
+          if (silent)
+            return;
+          socket->write(request.startsWith("GET /moved ")
+                            ? "HTTP/1.1 301 Moved\r\nLocation: /feed.xml\r\nContent-Length: "
+                              "0\r\nConnection: close\r\n\r\n"
+                            : response);
           socket->disconnectFromHost();
         });
         QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);

@@ -80,16 +80,3 @@ BENCHMARK(BM_TypeAtTheEndOfAMegabyteSheet)->Unit(benchmark::kMillisecond)->Itera
 BENCHMARK(BM_TypeInTheMiddleOfAMegabyteSheet)->Unit(benchmark::kMillisecond)->Iterations(200);
 
 } // namespace
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QTemporaryDir home;
-  qputenv("HOME", home.path().toUtf8());
-  qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toUtf8());
-  qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/.local/share")).toUtf8());
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

@@ -62,9 +62,7 @@ inline const Page kWorkCyclePages[] = {
     {"rating", {"next", "aborted"}, pages::rating},
     {"prepareTimedBreak", {"next", "aborted", "skipLogging"}, pages::prepareTimedBreak},
     {"timedBreak", {"timedBreak"}, pages::timedBreak},
-    {"informalBreak",
-     {"next", "aborted", "skipLogging", "informalBreak"},
-     pages::informalBreak},
+    {"informalBreak", {"next", "aborted", "skipLogging", "informalBreak"}, pages::informalBreak},
 };
 
 // Writes a page's settings (and no rest screen, which would cover the screens

@@ -244,7 +244,7 @@ TEST(Program, TheQuitActionEndsTheEventLoopAndAsksOnlyDuringASlice) {
   QElapsedTimer elapsed;
   elapsed.start();
   EXPECT_EQ(runLoopWith(p, [&] { controller.tryToPerform(QStringLiteral("terminate")); }), 0);
-  EXPECT_LT(elapsed.elapsed(), 2000);
+  EXPECT_LT(elapsed.elapsed(), 5000) << "the loop ended, not a time-out";
 
   p.click(QStringLiteral("Start Time Slice"));
   ASSERT_EQ(current(p), &states(p).timeSliceRunningState());

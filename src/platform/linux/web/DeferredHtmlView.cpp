@@ -42,8 +42,9 @@ Module& module() {
 
 // What the engine expects of the application before its library is loaded:
 // a shared OpenGL context, made here rather than at start-up, so a program
-// that never shows a web page never starts OpenGL.
-void prepareSharedContext() {
+// that never shows a web page never starts OpenGL. False where OpenGL cannot
+// be had.
+bool prepareSharedContext() {
   // A window that holds a web view is composed through OpenGL whenever any of
   // it repaints. Where OpenGL is Mesa's software renderer (no graphics
   // driver: virtual machines, remote desktops), its default of a thread per
@@ -52,21 +53,28 @@ void prepareSharedContext() {
   // ignore it.
   if (!qEnvironmentVariableIsSet("LP_NUM_THREADS"))
     qputenv("LP_NUM_THREADS", "1");
-  if (!QOpenGLContext::globalShareContext()) {
-    auto* context = new QOpenGLContext(QCoreApplication::instance());
-    context->setFormat(QSurfaceFormat::defaultFormat());
-    context->create();
-    qt_gl_set_global_share_context(context);
+  if (QOpenGLContext* shared = QOpenGLContext::globalShareContext())
+    return shared->isValid();
+  // Without OpenGL (no driver, or a display that offers none) the engine's
+  // view would take the window down at its first repaint: no engine then.
+  auto* context = new QOpenGLContext(QCoreApplication::instance());
+  context->setFormat(QSurfaceFormat::defaultFormat());
+  if (!context->create()) {
+    delete context;
+    return false;
   }
+  qt_gl_set_global_share_context(context);
+  return true;
 }
 
 MakeView loadModule(QString* error) {
   Module& m = module();
   if (!m.tried) {
     m.tried = true;
-    prepareSharedContext();
     const QString path = DeferredHtmlView::modulePath();
-    if (path.isEmpty()) {
+    if (!prepareSharedContext()) {
+      m.error = QStringLiteral("this display offers no OpenGL, which the web engine needs");
+    } else if (path.isEmpty()) {
       m.error = QStringLiteral("%1 was not found").arg(QString::fromLatin1(kModuleFile));
     } else {
       QLibrary library(path);

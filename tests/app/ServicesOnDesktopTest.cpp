@@ -50,7 +50,7 @@ TEST(ServicesOnDesktop, StartUpSaysOnceForEachServiceWhetherItIsThere) {
 
 TEST(ServicesOnDesktop, WithoutANotificationServerTheTrayShowsTheNotification) {
   test::StartedProgram p;
-  ASSERT_TRUE(QTest::qWaitFor([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 10000));
+  ASSERT_TRUE(QTest::qWaitFor([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 30000));
   // Becoming active withdraws what was shown before; this one comes after.
   // (A window manager may never activate the program; then nothing is withdrawn.)
   static_cast<void>(QTest::qWaitFor(

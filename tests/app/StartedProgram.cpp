@@ -22,7 +22,7 @@ namespace kr::test {
 StartedProgram::StartedProgram(const QVariantMap& settings) {
   // On a virtual desktop the tray host may still be taking its place.
   if (QGuiApplication::platformName() == QLatin1String("xcb") && qgetenv("KR_TRAY") != "none") {
-    EXPECT_TRUE(QTest::qWaitFor([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 10000))
+    EXPECT_TRUE(QTest::qWaitFor([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 30000))
         << "no tray host took its place";
   }
   date.testCurrentTimeIntervalFromReferenceDate = clock.now();

@@ -65,7 +65,8 @@ StateLinkingHelper& states(StartedProgram& p) { return p.program->shell().stateL
 
 // Runs the event loop as main() does, with `action` performed from inside it;
 // a loop still running after `limitMs` is ended with status 99.
-int runLoopWith(StartedProgram& p, const std::function<void()>& action, int limitMs = 3000) {
+int runLoopWith(StartedProgram& p, const std::function<void()>& action,
+                long long limitMs = kr::test::timeLimit(3000)) {
   QTimer::singleShot(0, qApp, action);
   QTimer limit;
   limit.setSingleShot(true);
@@ -244,7 +245,7 @@ TEST(Program, TheQuitActionEndsTheEventLoopAndAsksOnlyDuringASlice) {
   QElapsedTimer elapsed;
   elapsed.start();
   EXPECT_EQ(runLoopWith(p, [&] { controller.tryToPerform(QStringLiteral("terminate")); }), 0);
-  EXPECT_LT(elapsed.elapsed(), 5000) << "the loop ended, not a time-out";
+  EXPECT_LT(elapsed.elapsed(), kr::test::timeLimit(5000)) << "the loop ended, not a time-out";
 
   p.click(QStringLiteral("Start Time Slice"));
   ASSERT_EQ(current(p), &states(p).timeSliceRunningState());
@@ -270,7 +271,7 @@ TEST(Program, ASignalEndsTheProgramWithoutAsking) {
   QElapsedTimer elapsed;
   elapsed.start();
   EXPECT_EQ(runLoopWith(p, [] { std::raise(SIGTERM); }), 0);
-  EXPECT_LT(elapsed.elapsed(), 2000);
+  EXPECT_LT(elapsed.elapsed(), kr::test::timeLimit(2000));
   EXPECT_TRUE(none.seen.isEmpty()) << "a signal never waits for an answer";
 }
 
@@ -303,7 +304,7 @@ TEST(Program, AQuitDuringTheStartUpOfferIsNotLost) {
     QElapsedTimer elapsed;
     elapsed.start();
     EXPECT_EQ(runLoopWith(p, [] {}), 0) << (bySignal ? "signal" : "end of the session");
-    EXPECT_LT(elapsed.elapsed(), 1000);
+    EXPECT_LT(elapsed.elapsed(), kr::test::timeLimit(1000));
   }
 }
 

@@ -20,6 +20,7 @@
 #include "StatsFixture.h"
 #include "support/FreshDefaults.h"
 #include "support/TestClock.h"
+#include "support/TestEnvironment.h"
 
 #include <QAction>
 #include <QApplication>
@@ -429,13 +430,8 @@ TEST_F(LogBookTest, TwentyFiveThousandSlicesNeverHoldTheWindowUp) {
     }
     return longest;
   };
-  // The sanitizers slow every step several times over: there the limits are
-  // not the product's.
-#if defined(__SANITIZE_ADDRESS__)
-  constexpr qint64 kScale = 5;
-#else
-  constexpr qint64 kScale = 1;
-#endif
+  // Under the sanitizers the limits are not the product's.
+  constexpr qint64 kScale = kr::test::timeLimit(1);
 
   const qint64 reloadStart = threadMilliseconds();
   controller->reloadSystemLog();

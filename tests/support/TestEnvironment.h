@@ -5,6 +5,17 @@
 
 namespace kr::test {
 
+// A bound on wall-clock time for a step under test. The sanitizers slow every
+// step several times over, and their test run shares the machine with seven
+// others: there a bound is the product's times five.
+constexpr long long timeLimit(long long milliseconds) {
+#if defined(__SANITIZE_ADDRESS__)
+  return milliseconds * 5;
+#else
+  return milliseconds;
+#endif
+}
+
 // The temporary folder that stands in for the user's home during a test run.
 // HOME and the XDG folders point inside it; it is removed when the run ends.
 QString temporaryHome();

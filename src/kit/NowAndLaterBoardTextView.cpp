@@ -226,7 +226,10 @@ void NowAndLaterBoardTextView::showSheet(const RichText& text, const QString& no
 }
 
 RichText NowAndLaterBoardTextView::richText() const {
-  return RichTextDocument::fromDocument(*document());
+  RichText text = RichTextDocument::fromDocument(*document());
+  // The sheets' files carry the stops the editor shows.
+  text.setTabInterval(kTabInterval);
+  return text;
 }
 
 void NowAndLaterBoardTextView::insertAtStart(const RichText& text) {

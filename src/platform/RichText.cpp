@@ -51,6 +51,7 @@ void RichText::appendAttachment(const QString& fileName, const QByteArray& data,
 
 RichText RichText::mid(int position, int length) const {
   RichText result;
+  result.tabInterval_ = tabInterval_;
   position = std::clamp(position, 0, this->length());
   const int end = length < 0 ? this->length() : std::min(this->length(), position + length);
   if (position >= end)
@@ -145,7 +146,8 @@ void RichText::setAttachmentData(const QString& fileName, const QByteArray& data
 }
 
 bool RichText::operator==(const RichText& other) const {
-  return text_ == other.text_ && runs_ == other.runs_ && attachmentData_ == other.attachmentData_;
+  return text_ == other.text_ && runs_ == other.runs_ && attachmentData_ == other.attachmentData_ &&
+         tabInterval_ == other.tabInterval_;
 }
 
 } // namespace kr

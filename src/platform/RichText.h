@@ -64,6 +64,12 @@ public:
   const QMap<QString, QByteArray>& attachmentData() const { return attachmentData_; }
   void setAttachmentData(const QString& fileName, const QByteArray& data);
 
+  // The distance between the paragraphs' tab stops, in points; 0 when the
+  // text sets none and a reader's own default applies. One value for the
+  // whole text: the editors know no other kind of stop.
+  double tabInterval() const { return tabInterval_; }
+  void setTabInterval(double points) { tabInterval_ = points > 0 ? points : 0; }
+
   bool operator==(const RichText& other) const;
   bool operator!=(const RichText& other) const { return !(*this == other); }
 
@@ -74,6 +80,7 @@ private:
   QString text_;
   std::vector<Run> runs_;
   QMap<QString, QByteArray> attachmentData_;
+  double tabInterval_ = 0;
 };
 
 } // namespace kr

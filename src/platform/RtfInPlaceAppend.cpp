@@ -46,11 +46,15 @@ WordUse useOf(std::string_view word) {
       return WordUse::Anywhere;
     return word[0] == 'f' || word[0] == 'b' || word[0] == 'i' ? WordUse::InGroup : WordUse::Never;
   case 2:
+    // The tab stops a day from elsewhere keeps (\pard\txN...) are one
+    // style for the whole text; the appended text takes it too.
+    if (word == "tx")
+      return WordUse::Anywhere;
     return word == "fs" || word == "ul" || word == "cf" ? WordUse::InGroup : WordUse::Never;
   case 3:
     return word == "par" || word == "tab" ? WordUse::Anywhere : WordUse::Never;
   case 4:
-    return word == "line" ? WordUse::Anywhere : WordUse::Never;
+    return word == "line" || word == "pard" ? WordUse::Anywhere : WordUse::Never;
   case 5:
     return word == "field" ? WordUse::InGroup : WordUse::Never;
   case 6:

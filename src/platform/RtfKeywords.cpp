@@ -94,6 +94,8 @@ const std::unordered_map<std::string_view, RtfKeyword>& keywordTable() {
       {"red", K::Red},
       {"green", K::Green},
       {"blue", K::Blue},
+      {"pard", K::ParagraphDefault},
+      {"tx", K::TabStop},
       {"par", K::Paragraph},
       {"sect", K::Paragraph},
       {"page", K::Paragraph},

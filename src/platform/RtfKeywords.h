@@ -40,6 +40,9 @@ enum class RtfKeyword {
   Red,
   Green,
   Blue,
+  // paragraph formatting
+  ParagraphDefault,
+  TabStop,
   // words that stand for a character
   Paragraph,
   Line,

@@ -96,6 +96,7 @@ RichText RtfParser::run() {
     highSurrogate_ = 0;
     sink(0xFFFD);
   }
+  takeTabStops();
   flush();
   return std::move(result_);
 }

@@ -92,6 +92,12 @@ private:
   char16_t highSurrogate_ = 0;
   const RtfCodePage::Table* table_ = &RtfCodePage::table(RtfCodePage::kWindows1252);
 
+  // The tab stops of the paragraph being read (bounded), and whether the
+  // text's tab interval has been taken from a paragraph's stops yet.
+  std::vector<int> tabStops_;
+  bool tabStopsTaken_ = false;
+  void takeTabStops();
+
   int defaultFont_ = -1;
   bool faceNamedFonts_ = false;
   QHash<int, Font> fonts_;

@@ -8,6 +8,8 @@ namespace kr {
 namespace {
 
 constexpr int kMaxUnicodeSkip = 16;
+constexpr size_t kMaxTabStops = 64;
+constexpr int kMaxTabTwips = 20 * 72 * 22; // the widest page
 
 } // namespace
 
@@ -133,6 +135,20 @@ void RtfParser::controlWord(std::string_view word, bool hasParameter, int parame
     colorHasComponent_ = true;
     break;
   }
+  case RtfKeyword::ParagraphDefault:
+    if (group.destination == Destination::Text) {
+      takeTabStops();
+      tabStops_.clear();
+    }
+    break;
+  case RtfKeyword::TabStop:
+    if (group.destination == Destination::Text && hasParameter && tabStops_.size() < kMaxTabStops)
+      tabStops_.push_back(parameter);
+    break;
+  case RtfKeyword::Paragraph:
+    takeTabStops();
+    character(u'\n');
+    break;
   case RtfKeyword::UnicodeSkip:
     group.unicodeSkip = std::clamp(parameter, 0, kMaxUnicodeSkip);
     break;
@@ -173,6 +189,22 @@ void RtfParser::controlWord(std::string_view word, bool hasParameter, int parame
     break;
   }
   }
+}
+
+// The first paragraph that sets stops gives the text its tab interval, when
+// they fall at even steps from the margin (the only kind the editors show).
+void RtfParser::takeTabStops() {
+  if (tabStopsTaken_ || tabStops_.empty())
+    return;
+  tabStopsTaken_ = true;
+  const int step = tabStops_.front();
+  if (step <= 0 || step > kMaxTabTwips)
+    return;
+  for (size_t i = 0; i < tabStops_.size(); ++i) {
+    if (tabStops_[i] != step * int(i + 1))
+      return;
+  }
+  result_.setTabInterval(step / 20.0);
 }
 
 void RtfParser::destinationWord(RtfKeyword keyword) {

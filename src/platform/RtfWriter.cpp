@@ -4,6 +4,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -46,6 +47,9 @@ private:
   std::vector<RgbColor> colors_;
 };
 
+constexpr int kTabStopsWritten = 12;
+constexpr int kMaxTabTwips = 20 * 72 * 4; // four inches
+
 quint32 key(const RgbColor& c) { return (quint32(c.red) << 16) | (quint32(c.green) << 8) | c.blue; }
 
 bool isPlain(const CharFormat& f) {
@@ -87,6 +91,17 @@ void Writer::writeHeader() {
 }
 
 void Writer::writeBody() {
+  if (text_.tabInterval() > 0) {
+    // One paragraph style for the whole text, set once: a dozen stops, as
+    // word processors write them; every paragraph keeps them.
+    const int twips = std::clamp(int(std::lround(text_.tabInterval() * 20)), 1, kMaxTabTwips);
+    out_.append("\\pard");
+    for (int stop = 1; stop <= kTabStopsWritten; ++stop) {
+      out_.append("\\tx");
+      number(twips * stop);
+    }
+    out_ += '\n';
+  }
   const auto& runs = text_.runs();
   for (size_t i = 0; i < runs.size();) {
     const QString& link = runs[i].format.link;

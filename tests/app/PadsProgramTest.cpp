@@ -68,7 +68,8 @@ void settle() {
   QCoreApplication::processEvents();
 }
 
-int runLoopWith(StartedProgram& p, const std::function<void()>& action, int limitMs = 3000) {
+int runLoopWith(StartedProgram& p, const std::function<void()>& action,
+                long long limitMs = kr::test::timeLimit(3000)) {
   QTimer::singleShot(0, qApp, action);
   QTimer limit;
   limit.setSingleShot(true);
@@ -239,6 +240,10 @@ TEST(PadsProgram, ThePadsAreSavedWhenTheProgramQuits) {
   EXPECT_EQ(runLoopWith(p, [&] { mainController(p).tryToPerform(QStringLiteral("terminate")); }),
             0);
   EXPECT_TRUE(currentNowSheet().contains(QStringLiteral("quit-text")));
+  // The sheet's file carries the stops the pad shows, so a list stands in
+  // the same place wherever the file is opened.
+  auto& store = NowAndLaterBoardManager::sharedManager().nowStoreDesc();
+  EXPECT_EQ(RtfdPackage::read(*store.index().selectedID()).text.tabInterval(), 28.0);
 }
 
 TEST(PadsProgram, ThePadsAreSavedOnASignalAndAtLogout) {

@@ -60,6 +60,43 @@ TEST(RtfWriter, RoundTripsEveryAttribute) {
   EXPECT_EQ(roundTrip(text), text);
 }
 
+// A text's tab interval is written once, as a dozen stops at the start, and
+// read back from them; a text without one (every log entry) writes no
+// paragraph codes at all. Of what others wrote, the first paragraph that
+// sets stops counts, and only stops at even steps make an interval.
+TEST(RtfWriter, TabStopsAreWrittenOnceAndReadBack) {
+  RichText list(QStringLiteral("\t\u2022\tone\n\t\u2022\ttwo"));
+  list.setTabInterval(28);
+  const QByteArray rtf = RtfWriter::write(list);
+  EXPECT_EQ(rtf.count("\\pard"), 1);
+  EXPECT_TRUE(rtf.contains("\\pard\\tx560\\tx1120\\tx1680")) << rtf.constData();
+  EXPECT_TRUE(rtf.contains("\\tx6720\n")) << rtf.constData();
+  EXPECT_FALSE(rtf.contains("\\tx7280"));
+  EXPECT_EQ(roundTrip(list), list);
+  EXPECT_EQ(RtfReader::read(RtfWriter::write(list.mid(3, 4))).text.tabInterval(), 28);
+
+  const RichText entry(QStringLiteral("an entry\twith a tab"));
+  EXPECT_FALSE(RtfWriter::write(entry).contains("\\pard"));
+  EXPECT_FALSE(RtfWriter::write(entry).contains("\\tx"));
+  EXPECT_EQ(roundTrip(entry).tabInterval(), 0);
+
+  const auto interval = [](const char* rtf) {
+    return RtfReader::read(QByteArray(rtf)).text.tabInterval();
+  };
+  EXPECT_EQ(interval("{\\rtf1 \\pard\\tx720\\tx1440 a\\par \\pard\\tx560 b}"), 36);
+  EXPECT_EQ(interval("{\\rtf1 \\pard\\tx560 a}"), 28) << "a stop in the only paragraph";
+  EXPECT_EQ(interval("{\\rtf1 \\pard\\tx220\\tx720 a\\par \\pard\\tx560 b}"), 0)
+      << "a list's own stops are not an interval, and the first paragraph decides";
+  EXPECT_EQ(interval("{\\rtf1 \\pard\\tx-560\\tx-1120 a}"), 0);
+  EXPECT_EQ(interval("{\\rtf1 \\pard\\tx999999999 a}"), 0);
+  EXPECT_EQ(interval("{\\rtf1 {\\fonttbl\\tx560 x;}\\pard a}"), 0)
+      << "a stop outside the text does not count";
+  QByteArray many("{\\rtf1 \\pard");
+  for (int i = 1; i <= 100000; ++i)
+    many += "\\tx" + QByteArray::number(20 * i);
+  EXPECT_EQ(interval((many + " a}").constData()), 1) << "the stops kept are bounded";
+}
+
 TEST(RtfWriter, FontNamesSurviveAWriteAndAReadUnchanged) {
   RichText text;
   for (const char* family : {"x-Italic", "Menlo-Regular", "Helvetica-Bold", "Foo-BoldOblique"})

@@ -47,8 +47,11 @@ QMap<QString, QByteArray> snapshot(const QString& folder) {
   return files;
 }
 
+// A sheet as a pad writes it: its tab stops every 28 points.
 void writeSheet(const QString& path, const QString& text) {
-  ASSERT_TRUE(RtfdPackage::write(path, RichText(text)));
+  RichText sheet(text);
+  sheet.setTabInterval(28);
+  ASSERT_TRUE(RtfdPackage::write(path, sheet));
 }
 
 class Pads : public ::testing::Test {

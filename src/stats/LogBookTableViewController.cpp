@@ -14,10 +14,10 @@
 #include "platform/SystemFont.h"
 #include "platform/UrlOpenerAPI.h"
 #include "platform/UserDefaults.h"
+#include "stats/LogBookHeightEstimate.h"
 #include "stats/LogBookTableView.h"
 
 #include <QAbstractListModel>
-#include <QFontMetricsF>
 #include <QMenu>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -104,12 +104,14 @@ class LogBookTableViewController::Heights final : public LogBookTableView::RowHe
 public:
   explicit Heights(LogBookTableViewController& owner) : owner_(owner) {}
   int estimatedRowHeight(int row, int columnWidth) override {
-    if (row < 0 || row >= owner_.numberOfRows())
-      return int(kExtraHeightWithoutTags);
-    return int(std::ceil(LogBookTableViewController::estimatedRowHeight(
-        *owner_.dataSet()[std::size_t(row)], columnWidth)));
+    // The paragraph lengths of a data set are taken at its first estimate.
+    if (!estimate.isPrepared())
+      estimate.prepare(owner_.dataSet());
+    return int(std::ceil(estimate.rowHeight(row, columnWidth)));
   }
   int measuredRowHeight(int row, int) override { return int(std::ceil(owner_.heightOfRow(row))); }
+
+  LogBookHeightEstimate estimate;
 
 private:
   LogBookTableViewController& owner_;
@@ -180,6 +182,7 @@ const std::vector<const FullTimeSlice*>& LogBookTableViewController::dataSet() c
 void LogBookTableViewController::reloadSystemLog() {
   auto change = [this] {
     fullDataSet_ = logFiles_->currentFullDataSet();
+    rowHeights_->estimate.clear();
     heights_.clear();
     documents_.clear();
   };
@@ -231,35 +234,7 @@ std::shared_ptr<QTextDocument> LogBookTableViewController::documentOfRow(int row
 
 double LogBookTableViewController::estimatedRowHeight(const FullTimeSlice& slice,
                                                       double columnWidth) {
-  // Lines of the objective's size, as many characters of average width to a
-  // line as fit, less what word wrapping leaves at the ends.
-  struct Metrics {
-    double characterWidth;
-    double lineHeight;
-  };
-  static const Metrics metrics = [] {
-    const QFontMetricsF font(helvetica(12.0));
-    return Metrics{std::max(1.0, font.averageCharWidth()), font.lineSpacing()};
-  }();
-  const double lineWidth = std::max(1.0, columnWidth - LogBookColumnView::kObjectiveWidthReduction);
-  const qsizetype perLine =
-      std::max<qsizetype>(1, qsizetype(lineWidth * 0.9 / metrics.characterWidth));
-  const QString& text = slice.objective();
-  qsizetype end = text.size();
-  if (end > 0 && text.at(end - 1) == QChar(RichText::kParagraphEnd))
-    --end;
-  qsizetype lines = 0;
-  for (qsizetype start = 0;;) {
-    qsizetype next = text.indexOf(QChar(RichText::kParagraphEnd), start);
-    if (next < 0 || next > end)
-      next = end;
-    lines += std::max<qsizetype>(1, (next - start + perLine - 1) / perLine);
-    if (next >= end)
-      break;
-    start = next + 1;
-  }
-  return double(lines) * metrics.lineHeight +
-         (slice.tagString().isEmpty() ? kExtraHeightWithoutTags : kExtraHeightWithTags);
+  return LogBookHeightEstimate::rowHeight(slice, columnWidth);
 }
 
 std::shared_ptr<QTextDocument>

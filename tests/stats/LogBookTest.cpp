@@ -490,7 +490,14 @@ TEST_F(LogBookTest, TheScrollRangeCoversEveryRowBeforeAnyIsMeasured) {
   const int measured = controller->measuredRowCount();
   EXPECT_GT(measured, 0);
   EXPECT_LT(measured, 40);
-  EXPECT_FALSE(layout.isMeasured(kSlices - 1));
+  // Rows not measured have their estimated heights, each its own slice's.
+  for (int row : {measured + 1, kSlices / 2, kSlices - 1}) {
+    EXPECT_FALSE(layout.isMeasured(row));
+    EXPECT_EQ(layout.height(row),
+              int(std::ceil(LogBookTableViewController::estimatedRowHeight(
+                  *controller->dataSet()[std::size_t(row)], table->columnWidth()))))
+        << row;
+  }
   EXPECT_GE(layout.totalHeight(), qint64(kSlices) * 33);
   EXPECT_EQ(bar->maximum() + table->viewport()->height(), layout.totalHeight());
   // The rows in view have their measured heights.

@@ -96,6 +96,16 @@ void LogBookTableView::settleVisibleRows() {
     const int value = bar->value();
     const bool atEnd = value > 0 && value >= bar->maximum();
     const int first = layout_.rowAt(value);
+    // The row that stays in place: the first in view that was measured
+    // before (rows coming in above it then push nothing), else the first.
+    int kept = -1;
+    for (int row = first; row < layout_.count() && layout_.top(row) < value + page; ++row) {
+      if (layout_.isMeasured(row)) {
+        kept = row;
+        break;
+      }
+    }
+    const qint64 keptAt = kept >= 0 ? layout_.top(kept) - value : 0;
     const qint64 within = value - layout_.top(first);
     bool measured = false;
     for (int row = first; row < layout_.count() && layout_.top(row) < value + page; ++row) {
@@ -107,10 +117,14 @@ void LogBookTableView::settleVisibleRows() {
     if (!measured)
       break;
     updateScrollRange();
-    const qint64 target =
-        atEnd ? bar->maximum()
-              : layout_.top(first) + std::min<qint64>(within, layout_.height(first) - 1);
-    bar->setValue(int(std::min<qint64>(target, INT_MAX)));
+    qint64 target = 0;
+    if (atEnd)
+      target = bar->maximum();
+    else if (kept >= 0)
+      target = layout_.top(kept) - keptAt;
+    else
+      target = layout_.top(first) + std::min<qint64>(within, layout_.height(first) - 1);
+    bar->setValue(int(std::clamp<qint64>(target, 0, INT_MAX)));
   }
   viewport()->update();
 }

@@ -538,6 +538,18 @@ TEST_F(LogBookTest, EndKeyAndTheThumbDraggedToTheBottomShowTheOldestEntry) {
   QTest::keyClick(table, Qt::Key_End);
   EXPECT_TRUE(showsTheOldest());
   EXPECT_EQ(table->currentIndex().row(), kSlices - 1);
+  // Scrolling up brings rows of estimated height into view above: the rows
+  // already shown stay where they were, moved by the scrolled distance only.
+  for (int step = 0; step < 30; ++step) {
+    const QModelIndex shown = table->indexAt(QPoint(20, 10));
+    const int shownTop = table->visualRect(shown).top();
+    const int measuredBefore = controller->measuredRowCount();
+    bar->setValue(bar->value() - 100);
+    ASSERT_EQ(table->visualRect(shown).top(), shownTop + 100) << step;
+    if (controller->measuredRowCount() > measuredBefore)
+      break;
+    ASSERT_LT(step, 29) << "no row came into view";
+  }
   QTest::keyClick(table, Qt::Key_Home);
   EXPECT_TRUE(showsTheNewest());
   EXPECT_EQ(table->currentIndex().row(), 0);

@@ -2,13 +2,17 @@
 
 // Ten years of generated logs: 2,500 day packages holding 25,000 entries with
 // rich objectives, links and tags, all rated "highly focused" and tagged
-// "writing" and one of "client-0" to "client-6".
+// "writing" and one of "client-0" to "client-6". Longer logs, of any number of
+// days, for the benchmarks that need more entries.
 #include <QByteArray>
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
+
+#include <map>
+#include <memory>
 
 namespace kr::bench {
 
@@ -55,9 +59,9 @@ inline QString packagePath(const QString& folder, const QDate& day) {
 
 // The generated folder, made once per run.
 struct LogFolder {
-  LogFolder() {
+  explicit LogFolder(int days = kDays) {
     QDate day(2015, 1, 1);
-    for (int i = 0; i < kDays; ++i, day = day.addDays(1)) {
+    for (int i = 0; i < days; ++i, day = day.addDays(1)) {
       const QString package = packagePath(dir.path(), day);
       QDir().mkpath(package);
       QFile file(package + QStringLiteral("/TXT.rtf"));
@@ -74,6 +78,16 @@ struct LogFolder {
 inline LogFolder& folder() {
   static LogFolder instance;
   return instance;
+}
+
+// A folder of `days` generated days (kEntriesPerDay entries each), made on
+// first use and kept for the run.
+inline LogFolder& folderOfDays(int days) {
+  static std::map<int, std::unique_ptr<LogFolder>> folders;
+  std::unique_ptr<LogFolder>& made = folders[days];
+  if (!made)
+    made = std::make_unique<LogFolder>(days);
+  return *made;
 }
 
 } // namespace kr::bench

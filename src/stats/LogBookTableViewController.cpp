@@ -14,6 +14,7 @@
 #include "platform/SystemFont.h"
 #include "platform/UrlOpenerAPI.h"
 #include "platform/UserDefaults.h"
+#include "stats/LogBookHeightEstimate.h"
 #include "stats/LogBookTableView.h"
 
 #include <QAbstractListModel>
@@ -83,14 +84,6 @@ private:
 class LogBookTableViewController::Delegate final : public QStyledItemDelegate {
 public:
   explicit Delegate(LogBookTableViewController& owner) : owner_(owner) {}
-  QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const override {
-    // A list nobody sees measures nothing; it lays its rows out again when shown.
-    LogBookTableView* table = owner_.tableView();
-    if (!table || !table->isVisible())
-      return QSize(0, int(kExtraHeightWithoutTags));
-    const double height = owner_.heightOfRow(index.row());
-    return QSize(int(owner_.columnWidth()), int(std::ceil(height)));
-  }
   void paint(QPainter* painter, const QStyleOptionViewItem& option,
              const QModelIndex& index) const override {
     const std::optional<LogBookColumnView> row = owner_.rowView(index.row());
@@ -105,10 +98,41 @@ private:
   LogBookTableViewController& owner_;
 };
 
+// The rows' heights for the list: estimated from the objectives' lengths, or
+// measured.
+class LogBookTableViewController::Heights final : public LogBookTableView::RowHeights {
+public:
+  explicit Heights(LogBookTableViewController& owner) : owner_(owner) {}
+  int estimatedRowHeight(int row, int columnWidth) override {
+    // The paragraph lengths of a data set are taken at its first estimate.
+    if (!estimate.isPrepared())
+      estimate.prepare(owner_.dataSet());
+    return int(std::ceil(estimate.rowHeight(row, columnWidth)));
+  }
+  int measuredRowHeight(int row, int) override { return int(std::ceil(owner_.heightOfRow(row))); }
+
+  LogBookHeightEstimate estimate;
+
+private:
+  LogBookTableViewController& owner_;
+};
+
+namespace {
+
+// Measured heights kept, over all rows and widths.
+constexpr int kHeightsKept = 50000;
+// Laid-out objectives kept: each costs its characters and this much more.
+constexpr int kDocumentOverhead = 500;
+constexpr int kDocumentCostKept = 400 * kDocumentOverhead;
+
+} // namespace
+
 LogBookTableViewController::LogBookTableViewController(bool delayed, LogFileManager* logFiles,
                                                        UserDefaults* defaults)
     : NiblessViewController(delayed),
-      logFiles_(logFiles ? logFiles : &LogFileManager::sharedInstance()), defaults_(defaults) {
+      logFiles_(logFiles ? logFiles : &LogFileManager::sharedInstance()), defaults_(defaults),
+      rowHeights_(std::make_unique<Heights>(*this)), heights_(kHeightsKept),
+      documents_(kDocumentCostKept) {
   if (!delayedBuild)
     build();
 }
@@ -118,6 +142,7 @@ LogBookTableViewController::~LogBookTableViewController() {
   if (QWidget* root = view(); root && !root->parent())
     setView(nullptr);
   else if (tableView_) {
+    tableView_->setRowHeights(nullptr);
     tableView_->setItemDelegate(nullptr);
     tableView_->setModel(nullptr);
   }
@@ -136,12 +161,13 @@ void LogBookTableViewController::build() {
   delegate_->setParent(this);
   tableView_->setModel(model_);
   tableView_->setItemDelegate(delegate_);
+  tableView_->setRowHeights(rowHeights_.get());
+  // The keys reach the list whenever the pad has the focus.
+  root->setFocusProxy(tableView_);
   ConstraintLayout::addSubview(root, tableView_);
   LayoutConstraintMaker make(tableView_);
   make.fillContainer();
   ConstraintLayout::of(root)->addConstraints(make.constraints());
-  connect(tableView_, &LogBookTableView::columnWidthChanged, this,
-          [this] { columnWidthChanged(); });
   connect(tableView_, &LogBookTableView::pullDownClicked, this,
           [this](int row, const QPoint& anchor) { openRowMenu(row, anchor); });
 
@@ -156,8 +182,8 @@ const std::vector<const FullTimeSlice*>& LogBookTableViewController::dataSet() c
 void LogBookTableViewController::reloadSystemLog() {
   auto change = [this] {
     fullDataSet_ = logFiles_->currentFullDataSet();
-    heights_.assign(dataSet().size(), -1.0);
-    measuredRows_ = 0;
+    rowHeights_->estimate.clear();
+    heights_.clear();
     documents_.clear();
   };
   if (model_)
@@ -172,37 +198,43 @@ double LogBookTableViewController::columnWidth() const {
   return tableView_ ? double(tableView_->columnWidth()) : 0.0;
 }
 
-void LogBookTableViewController::columnWidthChanged() {
-  // The list may have asked for a few heights at the new width already; the
-  // whole list is laid out again all the same.
-  measuredWidth_ = columnWidth();
-  std::fill(heights_.begin(), heights_.end(), -1.0);
-  measuredRows_ = 0;
-  documents_.clear();
-  if (tableView_)
-    tableView_->relayoutRows();
+quint64 LogBookTableViewController::rowAtWidth(int row, double width) {
+  return (quint64(quint32(row)) << 32) | quint32(qRound(width));
+}
+
+int LogBookTableViewController::measuredRowCount() const {
+  return tableView_ ? tableView_->rowLayout().measuredCount() : 0;
 }
 
 double LogBookTableViewController::heightOfRow(int row) {
   if (row < 0 || row >= numberOfRows())
     return 0.0;
-  const double width = columnWidth();
-  if (width != measuredWidth_) {
-    measuredWidth_ = width;
-    std::fill(heights_.begin(), heights_.end(), -1.0);
-    measuredRows_ = 0;
-    documents_.clear();
-  }
-  double& height = heights_[std::size_t(row)];
-  if (height < 0) {
-    const FullTimeSlice& slice = *dataSet()[std::size_t(row)];
-    auto document = objectiveDocument(slice, width);
-    height = document->size().height() +
-             (slice.tagString().isEmpty() ? kExtraHeightWithoutTags : kExtraHeightWithTags);
-    ++measuredRows_;
-    documents_.insert(row, new std::shared_ptr<QTextDocument>(std::move(document)));
-  }
+  const quint64 key = rowAtWidth(row, columnWidth());
+  if (const double* known = heights_.object(key))
+    return *known;
+  const FullTimeSlice& slice = *dataSet()[std::size_t(row)];
+  const double height =
+      documentOfRow(row)->size().height() +
+      (slice.tagString().isEmpty() ? kExtraHeightWithoutTags : kExtraHeightWithTags);
+  heights_.insert(key, new double(height));
   return height;
+}
+
+std::shared_ptr<QTextDocument> LogBookTableViewController::documentOfRow(int row) {
+  const double width = columnWidth();
+  const quint64 key = rowAtWidth(row, width);
+  if (const auto* cached = documents_.object(key))
+    return *cached;
+  auto document = objectiveDocument(*dataSet()[std::size_t(row)], width);
+  // One longer than everything kept is not kept.
+  documents_.insert(key, new std::shared_ptr<QTextDocument>(document),
+                    qsizetype(document->characterCount()) + kDocumentOverhead);
+  return document;
+}
+
+double LogBookTableViewController::estimatedRowHeight(const FullTimeSlice& slice,
+                                                      double columnWidth) {
+  return LogBookHeightEstimate::rowHeight(slice, columnWidth);
 }
 
 std::shared_ptr<QTextDocument>
@@ -232,14 +264,7 @@ double LogBookTableViewController::rowHeight(const FullTimeSlice& slice, double 
 std::optional<LogBookColumnView> LogBookTableViewController::rowView(int row) {
   if (row < 0 || row >= numberOfRows())
     return std::nullopt;
-  std::shared_ptr<QTextDocument> document;
-  if (auto* cached = documents_.object(row)) {
-    document = *cached;
-  } else {
-    document = objectiveDocument(*dataSet()[std::size_t(row)], columnWidth());
-    documents_.insert(row, new std::shared_ptr<QTextDocument>(document));
-  }
-  return LogBookColumnView::forSlice(*dataSet()[std::size_t(row)], std::move(document));
+  return LogBookColumnView::forSlice(*dataSet()[std::size_t(row)], documentOfRow(row));
 }
 
 std::unique_ptr<QMenu> LogBookTableViewController::makeRowMenu(int row) {

@@ -25,8 +25,10 @@ class UserDefaults;
 // as its whole objective needs. It keeps the data set it copied at the last
 // reload, so the rows (and any open row menu) stay valid until the next one.
 //
-// Row heights are measured as the list lays its rows out, in batches between
-// events, and kept until the column width or the data set changes.
+// Every row gets a height estimated from its objective's length at once; the
+// rows that come into view are measured (their objectives laid out at the
+// column's width). Measured heights and laid-out objectives are kept per row
+// and width, a bounded number of each, until the data set changes.
 class LogBookTableViewController final : public NiblessViewController,
                                          public LogFileManagerListener {
   Q_OBJECT
@@ -54,7 +56,12 @@ public:
 
   // The height of a row at the current column width (measured once per width).
   double heightOfRow(int row);
-  int measuredRowCount() const { return measuredRows_; }
+  // The rows whose heights are measured at the current width; the others
+  // have estimated heights.
+  int measuredRowCount() const;
+  // A slice's row height at a column width as estimated from the length of
+  // its objective's lines, without laying it out.
+  static double estimatedRowHeight(const FullTimeSlice& slice, double columnWidth);
   // A slice's row height at a column width, and its objective's height.
   static double rowHeight(const FullTimeSlice& slice, double columnWidth);
   static double objectiveHeight(const FullTimeSlice& slice, double columnWidth);
@@ -88,10 +95,13 @@ public:
 private:
   class Model;
   class Delegate;
+  class Heights;
 
-  void columnWidthChanged();
   void openRowMenu(int row, const QPoint& anchor);
   double columnWidth() const;
+  static quint64 rowAtWidth(int row, double width);
+  // The row's laid-out objective at the current width, from the cache or made.
+  std::shared_ptr<QTextDocument> documentOfRow(int row);
 
   LogFileManager* logFiles_;
   UserDefaults* defaults_; // none: the standard settings at the time of use
@@ -99,12 +109,11 @@ private:
   QPointer<LogBookTableView> tableView_;
   Model* model_ = nullptr;
   Delegate* delegate_ = nullptr;
-  // Row heights at `measuredWidth_`; negative: not measured yet.
-  std::vector<double> heights_;
-  double measuredWidth_ = -1.0;
-  int measuredRows_ = 0;
-  // The laid-out objectives of recently drawn rows.
-  QCache<int, std::shared_ptr<QTextDocument>> documents_{400};
+  std::unique_ptr<Heights> rowHeights_;
+  // Measured row heights and laid-out objectives, by row and width
+  // (rowAtWidth()); the documents cost their characters.
+  QCache<quint64, double> heights_;
+  QCache<quint64, std::shared_ptr<QTextDocument>> documents_;
 };
 
 } // namespace kr

@@ -2,16 +2,21 @@
 // actions, the "Pads" menu and saving on every way out.
 #include "StartedProgram.h"
 
+#include "engine/FullTimeSlice.h"
 #include "kit/BorderedBackgroundView.h"
 #include "kit/HideableFragmentWall.h"
 #include "kit/NowAndLaterBoardTextView.h"
 #include "platform/QnLog.h"
+#include "platform/RichText.h"
 #include "platform/RtfdPackage.h"
+#include "platform/SupportPaths.h"
 #include "platform/UserDefaults.h"
 #include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"
 #include "shell/MainController.h"
 #include "states/PageServices.h"
+#include "stats/LogBookTableView.h"
+#include "stats/LogBookTableViewController.h"
 #include "support/TestEnvironment.h"
 #include "window/MainWindow.h"
 #include "window/MainWindowController.h"
@@ -28,6 +33,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -329,4 +335,46 @@ TEST(PadsProgram, EachPadShowsItsOwnColourInABlackFrameAndFollowsItsKeyLive) {
   // A value that is no colour reads as the registered one.
   d.setValue(QStringLiteral("scratchPadBackgroundColor"), QStringLiteral("#33669"));
   EXPECT_EQ(scratch->backgroundColor(), QColor(QStringLiteral("#eddcff")));
+}
+
+// The log book, shown, takes the keyboard at a click, and End shows the
+// oldest of many logged slices at once.
+TEST(PadsProgram, TheLogBookTakesTheKeyboardAndEndShowsTheOldestSlice) {
+  const QString logs = SupportPaths::supportFolder() + QStringLiteral("/System Logs");
+  ASSERT_TRUE(QDir().mkpath(logs));
+  constexpr int kSlices = 400;
+  RichText log;
+  for (int i = 0; i < kSlices; ++i) {
+    const QString start = QDateTime(QDate(2001, 1, 1), QTime(9, 0))
+                              .addSecs(qint64(i) * 3600)
+                              .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    log.append(QStringLiteral("#TimeSlice\nOLD-%1\n#objective\nobjective %1\n#duration\n1500\n"
+                              "#actualDuration\n1500\n#startDate\n%2\n#endDate\n%2\n"
+                              "#completed\nYES\n#focusRating\ngood\n#tags\nt\n")
+                   .arg(i)
+                   .arg(start));
+  }
+  ASSERT_TRUE(RtfdPackage::write(logs + "/System Log Day 2001-01-01 (abc).rtfd", log));
+  const auto removeLog = qScopeGuard([&] { QDir(logs).removeRecursively(); });
+
+  StartedProgram p(allPadsHidden());
+  LogBookTableViewController* book = controller(p).logBookTableViewController();
+  // The log is read a second after start-up.
+  p.clock.advance(1.5);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return book->numberOfRows() >= kSlices; }, 20000));
+  controller(p).showPad(QStringLiteral("logBookPadHidden"));
+  settle();
+  LogBookTableView* table = book->tableView();
+  ASSERT_TRUE(table->isVisible());
+  const QRect first = table->visualRect(table->model()->index(0, 0));
+  QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, first.center());
+  EXPECT_TRUE(table->hasFocus());
+  EXPECT_EQ(table->currentIndex().row(), 0);
+
+  QTest::keyClick(table, Qt::Key_End);
+  const int height = table->viewport()->height();
+  const QModelIndex bottom = table->indexAt(QPoint(20, height - 1));
+  ASSERT_TRUE(bottom.isValid());
+  EXPECT_EQ(book->dataSet()[std::size_t(bottom.row())]->uuid(), QStringLiteral("OLD-0"));
+  EXPECT_EQ(table->visualRect(bottom).bottom(), height - 1);
 }

@@ -115,7 +115,8 @@ TEST(StatsPadsWebTest, TheStatisticsPadWithFiltersAndTheLogBookWithEveryKindOfRo
     book->resize(420, 560);
     book->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(book));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return logBook.measuredRowCount() == 20; }, kWaitMs));
+    // The rows in view are measured as the pad shows.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return logBook.measuredRowCount() > 0; }, kWaitMs));
     save(book, QStringLiteral("log-book.png"));
     EXPECT_EQ(logBook.numberOfRows(), 20);
 

@@ -2,6 +2,8 @@
 // actions, the "Pads" menu and saving on every way out.
 #include "StartedProgram.h"
 
+#include "engine/BackingStoreDescriptor.h"
+#include "engine/BackingStoreIndex.h"
 #include "kit/BorderedBackgroundView.h"
 #include "kit/HideableFragmentWall.h"
 #include "kit/NowAndLaterBoardTextView.h"
@@ -349,26 +351,68 @@ struct PaintSpy : QObject {
 
 } // namespace
 
-// Not met yet: the spelling highlighter's first pass over every paragraph of
-// a new text (about three seconds for 50 MB) holds the first key back, and
-// letting go of the text at quit takes over a second.
-TEST(PadsProgram, DISABLED_AFiftyMegabyteSheetTakesKeysAndQuitsWhileItIsLaidOut) {
+QString fiftyMegabyteSheet() {
   const QString folder = SupportPaths::supportFolder() + QStringLiteral("/Pads/Now Pad");
   QDir().mkpath(folder);
   const QString big = folder + QStringLiteral("/Now Pads 000900.rtfd");
-  {
-    QString text;
-    text.reserve(50 << 20);
-    for (int line = 0; text.size() < (50 << 20); ++line)
-      text +=
-          QStringLiteral("%1: a line of notes about the work of the day, with words.\n").arg(line);
-    ASSERT_TRUE(RtfdPackage::write(big, RichText(text)));
+  QString text;
+  text.reserve(50 << 20);
+  for (int line = 0; text.size() < (50 << 20); ++line)
+    text +=
+        QStringLiteral("%1: a line of notes about the work of the day, with words.\n").arg(line);
+  EXPECT_TRUE(RtfdPackage::write(big, RichText(text)));
+  return big;
+}
+
+// The Now pad on the sheet at `path` (a pad keeps its sheet from one program
+// to the next in a process).
+NowAndLaterBoardTextView* showSheet(StartedProgram& p, const QString& path) {
+  PadViewController* pad = controller(p).nowPadController();
+  BackingStoreDescriptor& store = NowAndLaterBoardManager::sharedManager().nowStoreDesc();
+  if (store.index().selectedID() != path) {
+    store.index().refreshIndexFromDisk();
+    store.pointToFileWithID(path);
+    pad->updateTextView();
   }
+  settle();
+  return pad->textView();
+}
+
+QVariantMap nowPadShown() {
   QVariantMap settings = allPadsHidden();
   settings[QStringLiteral("nowPadHidden")] = false;
+  return settings;
+}
+
+TEST(PadsProgram, AFiftyMegabyteSheetQuitsAtOnceWhileItIsLaidOut) {
+  const QString big = fiftyMegabyteSheet();
   {
-    StartedProgram p(settings);
-    NowAndLaterBoardTextView* view = controller(p).nowPadController()->textView();
+    StartedProgram p(nowPadShown());
+    NowAndLaterBoardTextView* view = showSheet(p, big);
+    ASSERT_TRUE(view->isVisible());
+    bool laidOutAtQuit = true;
+    QElapsedTimer quitting;
+    EXPECT_EQ(runLoopWith(p,
+                          [&] {
+                            laidOutAtQuit = laidOutToTheEnd(*view);
+                            quitting.start();
+                            mainController(p).tryToPerform(QStringLiteral("terminate"));
+                          }),
+              0);
+    EXPECT_LT(quitting.elapsed(), test::timeLimit(500));
+    EXPECT_FALSE(laidOutAtQuit);
+  }
+  ASSERT_TRUE(QDir(big).removeRecursively());
+}
+
+// Not met yet: each key re-places every paragraph laid out so far below the
+// caret, and the spelling highlighter's first pass over every paragraph of
+// a new text holds the first key back (seconds for 50 MB).
+TEST(PadsProgram, DISABLED_AFiftyMegabyteSheetRepaintsKeyPressesWithin100Ms) {
+  const QString big = fiftyMegabyteSheet();
+  {
+    StartedProgram p(nowPadShown());
+    NowAndLaterBoardTextView* view = showSheet(p, big);
     ASSERT_TRUE(view->isVisible());
     PaintSpy spy;
     view->viewport()->installEventFilter(&spy);
@@ -387,21 +431,6 @@ TEST(PadsProgram, DISABLED_AFiftyMegabyteSheetTakesKeysAndQuitsWhileItIsLaidOut)
     EXPECT_LT(worst, test::timeLimit(100));
     EXPECT_TRUE(view->document()->firstBlock().text().startsWith(QString(10, u'x')));
     EXPECT_FALSE(laidOutToTheEnd(*view));
-  }
-  {
-    StartedProgram p(settings);
-    NowAndLaterBoardTextView* view = controller(p).nowPadController()->textView();
-    bool laidOutAtQuit = true;
-    QElapsedTimer quitting;
-    EXPECT_EQ(runLoopWith(p,
-                          [&] {
-                            laidOutAtQuit = laidOutToTheEnd(*view);
-                            quitting.start();
-                            mainController(p).tryToPerform(QStringLiteral("terminate"));
-                          }),
-              0);
-    EXPECT_LT(quitting.elapsed(), test::timeLimit(500));
-    EXPECT_FALSE(laidOutAtQuit);
   }
   ASSERT_TRUE(QDir(big).removeRecursively());
 }

@@ -1,6 +1,8 @@
 // Paging a note pad between two sheets of 1 MB of text each, the current one
-// changed before every page turn: writing it, reading the other and building
-// its document. The editor's layout of the new text is measured apart.
+// changed before every page turn: from the click on the page-turn button to
+// the first paint of the new sheet, layout included. The sheet left is
+// written in the background; that write, and the layout of the text beyond
+// the first screen, are measured apart.
 #include "engine/BackingStoreDescriptor.h"
 #include "kit/NowAndLaterBoardTextView.h"
 #include "platform/RichText.h"
@@ -17,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QToolButton>
 
 #include <benchmark/benchmark.h>
 
@@ -48,23 +51,43 @@ void BM_PageBetweenTwoMegabyteSheets(benchmark::State& state) {
   pad.view()->resize(400, 600);
   pad.view()->show();
   QApplication::processEvents();
+  // The first paint of the editor after a page turn.
+  struct PaintSpy : QObject {
+    bool painted = false;
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Paint)
+        painted = true;
+      return false;
+    }
+  } spy;
+  pad.textView()->viewport()->installEventFilter(&spy);
+  double writeSeconds = 0;
   double layoutSeconds = 0;
   bool forwards = false;
   for (auto _ : state) {
+    state.PauseTiming();
     QTextCursor cursor = pad.textView()->textCursor();
     cursor.insertText(QStringLiteral("x"));
-    forwards ? pad.nextSheet() : pad.previousSheet();
-    forwards = !forwards;
-    state.PauseTiming();
-    QElapsedTimer layout;
-    layout.start();
     QApplication::processEvents();
+    spy.painted = false;
+    state.ResumeTiming();
+    (forwards ? pad.nextSheetButton() : pad.previousSheetButton())->click();
+    while (!spy.painted)
+      QApplication::processEvents();
+    state.PauseTiming();
+    forwards = !forwards;
+    QElapsedTimer timer;
+    timer.start();
+    kr::PadViewController::saveAllPads();
+    writeSeconds += timer.nsecsElapsed() / 1e9;
+    timer.restart();
     pad.textView()->document()->documentLayout()->documentSize();
-    layoutSeconds += layout.nsecsElapsed() / 1e9;
+    layoutSeconds += timer.nsecsElapsed() / 1e9;
     state.ResumeTiming();
   }
-  state.counters["layout_ms_per_page"] =
-      benchmark::Counter(layoutSeconds * 1000.0 / double(state.iterations()));
+  const double n = double(state.iterations());
+  state.counters["background_write_ms"] = benchmark::Counter(writeSeconds * 1000.0 / n);
+  state.counters["rest_of_layout_ms"] = benchmark::Counter(layoutSeconds * 1000.0 / n);
 }
 BENCHMARK(BM_PageBetweenTwoMegabyteSheets)->Unit(benchmark::kMillisecond)->Iterations(10);
 

@@ -95,9 +95,13 @@ BackingStoreManager::readSelectedFile(BackingStoreDescriptor& store) {
 
 bool BackingStoreManager::write(const RichText& text, BackingStoreDescriptor& store,
                                 QString* error) {
-  const QString path = store.getPathToSelectedFile();
+  return writeFile(text, store.getPathToSelectedFile(), store.folderPath(), error);
+}
+
+bool BackingStoreManager::writeFile(const RichText& text, const QString& path,
+                                    const QString& folder, QString* error) {
   QString reason;
-  if (!BackingStoreDescriptor::ensureFolder(store.folderPath(), &reason) ||
+  if (!BackingStoreDescriptor::ensureFolder(folder, &reason) ||
       !RtfdPackage::write(path, text, &reason)) {
     qCWarning(lcEngine).noquote() << consoleSafe(
         QStringLiteral("could not write %1: %2").arg(path, reason));

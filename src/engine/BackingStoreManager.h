@@ -53,6 +53,10 @@ public:
   // Replaces the selected file with the text, atomically. False, with the
   // reason, when it could not be written; the old file then stays.
   bool write(const RichText& text, BackingStoreDescriptor& store, QString* error = nullptr);
+  // The same for the sheet at `path` in `folder` (made when missing); safe
+  // on any thread.
+  bool writeFile(const RichText& text, const QString& path, const QString& folder,
+                 QString* error = nullptr);
   // Appends the entry at the end of the store's current file (for the log:
   // today's file of this machine), re-creating a removed folder: in place
   // when the file is one this program wrote, else by replacing the package

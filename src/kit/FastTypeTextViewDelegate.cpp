@@ -1,6 +1,7 @@
 #include "kit/FastTypeTextViewDelegate.h"
 
 #include "kit/NowAndLaterBoardTextView.h"
+#include "kit/PadSheetWriter.h"
 
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/BackingStoreManager.h"
@@ -202,7 +203,12 @@ FastTypeTextViewDelegate::~FastTypeTextViewDelegate() {
 bool FastTypeTextViewDelegate::isWritePending() const { return timer_ && timer_->isValid(); }
 
 bool FastTypeTextViewDelegate::hasUnsavedChanges() const {
-  return textView_ && (textView_->document()->isModified() || !failure_.isEmpty());
+  if (!textView_)
+    return false;
+  if (textView_->document()->isModified() || !failure_.isEmpty())
+    return true;
+  const BackingStoreDescriptor* store = textView_->backingStoreDescriptor();
+  return store && PadSheetWriter::shared().hasFailures(store->folderPath());
 }
 
 void FastTypeTextViewDelegate::triggerDelayedWrite() {
@@ -225,23 +231,72 @@ void FastTypeTextViewDelegate::timerFireMethod() {
 }
 
 bool FastTypeTextViewDelegate::save(Report report) {
-  if (!textView_ || !textView_->backingStoreDescriptor() || !textView_->isSheetWritable())
+  if (!textView_ || !textView_->backingStoreDescriptor())
     return true;
   BackingStoreDescriptor& store = *textView_->backingStoreDescriptor();
-  qn_log(QStringLiteral("saving backing store descriptor: %1 in %2")
-             .arg(store.root(), store.folderPath()));
-  QString error;
-  if (BackingStoreManager::sharedManager().write(textView_->richText(), store, &error)) {
-    textView_->document()->setModified(false);
+  PadSheetWriter& writer = PadSheetWriter::shared();
+  const QString current = store.getPathToSelectedFile();
+  // Sheets left earlier whose writes failed go first; the sheet shown holds
+  // the newest text of its own.
+  std::vector<std::pair<QString, QString>> failures =
+      writer.retryFailed(store.folderPath(), current);
+  if (textView_->isSheetWritable()) {
+    qn_log(QStringLiteral("saving backing store descriptor: %1 in %2")
+               .arg(store.root(), store.folderPath()));
+    QString error;
+    if (BackingStoreManager::sharedManager().write(textView_->richText(), store, &error)) {
+      textView_->document()->setModified(false);
+      writer.forget(current);
+      if (timer_)
+        timer_->stop();
+      timer_.reset();
+    } else {
+      failures.insert(failures.begin(), {current, error});
+    }
+  }
+  if (failures.empty()) {
     failure_.clear();
     failureReported_ = false;
-    if (timer_)
-      timer_->stop();
-    timer_.reset();
     return true;
   }
-  const QString path = store.index().selectedID().value_or(store.folderPath());
+  QStringList lines;
+  for (const auto& [path, error] : failures)
+    lines.append(QStringLiteral("%1: %2").arg(path, error));
+  failure_ = lines.join(u'\n');
+  reportFailure(failures.front().first, failures.front().second, report);
+  return false;
+}
+
+bool FastTypeTextViewDelegate::writeBeforeLeaving() {
+  if (!textView_ || !textView_->backingStoreDescriptor())
+    return true;
+  if (!failure_.isEmpty())
+    return save();
+  if (!textView_->isSheetWritable() || !textView_->document()->isModified())
+    return true;
+  BackingStoreDescriptor& store = *textView_->backingStoreDescriptor();
+  const QString path = store.getPathToSelectedFile();
+  if (timer_)
+    timer_->stop();
+  timer_.reset();
+  textView_->document()->setModified(false);
+  PadSheetWriter::shared().write(
+      path, store.folderPath(), textView_->richText(), this,
+      [this, path](bool written, const QString& error) { leftSheetWritten(path, written, error); });
+  return true;
+}
+
+void FastTypeTextViewDelegate::leftSheetWritten(const QString& path, bool written,
+                                                const QString& error) {
+  if (written)
+    return;
   failure_ = QStringLiteral("%1: %2").arg(path, error);
+  reportFailure(path, error, Report::alert);
+  Q_EMIT leftSheetNotWritten(path);
+}
+
+void FastTypeTextViewDelegate::reportFailure(const QString& path, const QString& error,
+                                             Report report) {
   platformLog(QStringLiteral("The sheet %1 could not be saved (%2); its text stays in the pad "
                              "and is saved again with the next change")
                   .arg(path, error));
@@ -255,7 +310,6 @@ bool FastTypeTextViewDelegate::save(Report report) {
              .arg(path, error),
          {QStringLiteral("OK")}});
   }
-  return false;
 }
 
 } // namespace kr

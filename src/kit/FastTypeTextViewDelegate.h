@@ -48,13 +48,19 @@ public:
   // written, or when there is nothing to write (no store; a sheet shown
   // read-only). A pending autosave is dropped once the text is written.
   bool save(Report report = Report::alert);
+  // Before the pad turns away from its sheet: a changed sheet is handed to
+  // the sheet writer and written in the background. After a failed save it
+  // is written here and now instead, and false means that it could not be:
+  // the page does not turn away from text that is not on disk.
+  bool writeBeforeLeaving();
   // Arms the autosave unless it is pending already.
   void triggerDelayedWrite();
   // The autosave's firing.
   void timerFireMethod();
 
   bool isWritePending() const;
-  // The text changed since it was read or last saved, or its last save failed.
+  // The text changed since it was read or last saved, or its last save
+  // failed, or a sheet the pad left could not be written.
   bool hasUnsavedChanges() const;
 
   // The typing rules after an edit of the user's that left the caret where it
@@ -74,7 +80,15 @@ public:
   // Why the last write failed; empty after a successful one.
   QString failure() const { return failure_; }
 
+Q_SIGNALS:
+  // A sheet the pad turned away from could not be written; its text is kept
+  // by the sheet writer until a save succeeds.
+  void leftSheetNotWritten(const QString& path);
+
 private:
+  void leftSheetWritten(const QString& path, bool written, const QString& error);
+  void reportFailure(const QString& path, const QString& error, Report report);
+
   QPointer<NowAndLaterBoardTextView> textView_;
   std::shared_ptr<SmartTimerWrapper> timer_;
   QString failure_;

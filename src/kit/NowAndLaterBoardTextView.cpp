@@ -44,12 +44,20 @@ bool option(const QString& key, bool fallback) {
 constexpr double kTabInterval = 28.0;
 
 // The text sits 5 points below the top and above the end, flush at the sides.
+// Each of these changes has the whole text laid out again at once: a
+// document that has them already is left alone.
 void applyInset(QTextDocument* document, double dpi) {
   QTextOption option = document->defaultTextOption();
-  option.setTabStopDistance(kTabInterval * dpi / 72.0);
-  document->setDefaultTextOption(option);
-  document->setDocumentMargin(0);
+  if (option.tabStopDistance() != kTabInterval * dpi / 72.0) {
+    option.setTabStopDistance(kTabInterval * dpi / 72.0);
+    document->setDefaultTextOption(option);
+  }
+  if (document->documentMargin() != 0)
+    document->setDocumentMargin(0);
   QTextFrameFormat frame = document->rootFrame()->frameFormat();
+  if (frame.leftMargin() == 0 && frame.rightMargin() == 0 && frame.topMargin() == 5 &&
+      frame.bottomMargin() == 5)
+    return;
   frame.setLeftMargin(0);
   frame.setRightMargin(0);
   frame.setTopMargin(5);
@@ -128,8 +136,16 @@ NowAndLaterBoardTextView::~NowAndLaterBoardTextView() {
   // The highlighter lets go of the document while this editor is whole: its
   // last changes to the document must not reach a half-destroyed editor.
   disconnect(document(), nullptr, this, nullptr);
+  retireDocument(document());
   highlighter_->setDocument(nullptr);
   delete highlighter_;
+}
+
+void NowAndLaterBoardTextView::retireDocument(QTextDocument* document) {
+  // A document without a page size is laid out no more: letting go of it
+  // (the highlighter clears the formats of every paragraph) costs no layout
+  // of the whole text.
+  document->setPageSize(QSizeF(0, 0));
 }
 
 void NowAndLaterBoardTextView::attachDocument(QTextDocument* document) {
@@ -179,7 +195,10 @@ void NowAndLaterBoardTextView::followSetting(const QString& key) {
 }
 
 void NowAndLaterBoardTextView::applyDefaultTypingAttributes() {
-  document()->setDefaultFont(PadTextSettings::defaultFont());
+  const QFont font = PadTextSettings::defaultFont();
+  // A new default font lays the whole text out again.
+  if (document()->defaultFont() != font)
+    document()->setDefaultFont(font);
   QTextCharFormat typing = currentCharFormat();
   typing.setForeground(PadTextSettings::textColor());
   setCurrentCharFormat(typing);
@@ -249,17 +268,26 @@ void NowAndLaterBoardTextView::replaceWholeText(const RichText& text) {
   // in place, every piece inserted would be laid out again.
   // The editor deletes a document it made itself; one made here is not
   // its child and goes here.
+  // Whatever concerns the whole document is set while it is empty: set
+  // later, it would have the whole text laid out at once. Shown, the text is
+  // laid out as far as the screen reaches, and the rest in steps between
+  // the events.
   QPointer<QTextDocument> old = document();
   auto* fresh = new QTextDocument(this);
-  fresh->setDefaultFont(old->defaultFont());
-  fresh->setDefaultTextOption(old->defaultTextOption());
   fresh->setUndoRedoEnabled(false);
+  fresh->setDefaultFont(awake_ ? PadTextSettings::defaultFont() : old->defaultFont());
+  fresh->setDefaultTextOption(old->defaultTextOption());
+  applyInset(fresh, logicalDpiX());
   RichTextDocument::fill(fresh, text);
   FastTypeTextViewDelegate::keepSeparatorsUnbroken(fresh);
   fresh->setUndoRedoEnabled(true);
   settingText_ = true;
   setDocument(fresh);
   settingText_ = false;
+  if (old) {
+    disconnect(old, nullptr, this, nullptr);
+    retireDocument(old);
+  }
   if (old && old->parent() == this)
     old->deleteLater();
   attachDocument(fresh);

@@ -173,6 +173,7 @@ protected:
 private:
   void onContentsChanged();
   void attachDocument(QTextDocument* document);
+  static void retireDocument(QTextDocument* document);
   // The format the toggles look at: the selection's first character, or the typing format.
   QTextCharFormat referenceFormat() const;
   void mergeFormat(const QTextCharFormat& modifier);

@@ -113,7 +113,7 @@ void SpellingHighlighter::followDocument() {
 }
 
 void SpellingHighlighter::checkVisibleSoon() {
-  if (!enabled_ || checkPending_)
+  if (checkPending_)
     return;
   checkPending_ = true;
   QTimer::singleShot(0, this, [this] {
@@ -133,7 +133,7 @@ bool SpellingHighlighter::isVisible(const QTextBlock& block) const {
 }
 
 void SpellingHighlighter::checkVisible() {
-  if (!enabled_ || !document())
+  if (!document())
     return;
   QTextBlock block = editor_->cursorForPosition(QPoint(0, 0)).block();
   const int bottom = editor_->verticalScrollBar()->value() + editor_->viewport()->height();
@@ -157,6 +157,16 @@ void SpellingHighlighter::highlightBlock(const QString& text) {
     state->marked = false;
     state->generation = 0;
   }
+  // Not on screen and not edited: seen to when it shows. A paragraph given
+  // a format here is laid out again, and with it the text up to it: a long
+  // text shown is never given formats as a whole.
+  if (!forced_ && !inEdit_ && !isVisible(block))
+    return;
+  if (!state) {
+    state = new SpellingState;
+    setCurrentBlockUserData(state);
+  }
+  state->generation = generation_;
   // Links show as links: blue and underlined, on screen only.
   QTextCharFormat link;
   link.setForeground(QColor(0, 102, 204));
@@ -166,14 +176,8 @@ void SpellingHighlighter::highlightBlock(const QString& text) {
     if (fragment.charFormat().isAnchor())
       setFormat(fragment.position() - block.position(), fragment.length(), link);
   }
-  // Off, or not on screen and not edited: checked when it shows.
-  if (!enabled_ || (!forced_ && !inEdit_ && !isVisible(block)))
+  if (!enabled_)
     return;
-  if (!state) {
-    state = new SpellingState;
-    setCurrentBlockUserData(state);
-  }
-  state->generation = generation_;
   ++checkedParagraphs_;
   SpellCheckerAPI& checker = SpellCheckerAPI::shared();
   QTextCharFormat misspelt;

@@ -7,6 +7,7 @@
 #include "kit/BorderedBackgroundView.h"
 #include "kit/FastTypeTextViewDelegate.h"
 #include "kit/NowAndLaterBoardTextView.h"
+#include "kit/PadSheetWriter.h"
 #include "kit/TextIndicatorsView.h"
 #include "platform/AlertPresenterAPI.h"
 #include "platform/FatalError.h"
@@ -103,6 +104,8 @@ void PadViewController::build() {
   textView_->setTextIndicatorsView(textIndicatorsView_);
   updateToolbarButtons();
   textView_->awakeFromNib();
+  connect(textView_->delegate(), &FastTypeTextViewDelegate::leftSheetNotWritten, this,
+          &PadViewController::turnBackTo);
   controllers().append(this);
 }
 
@@ -183,7 +186,21 @@ void PadViewController::layoutTextViewWall() {
 
 bool PadViewController::writeCurrentSheet() {
   FastTypeTextViewDelegate* delegate = textView_ ? textView_->delegate() : nullptr;
-  return !delegate || delegate->save();
+  return !delegate || delegate->writeBeforeLeaving();
+}
+
+void PadViewController::turnBackTo(const QString& path) {
+  BackingStoreDescriptor& store = *backingStoreDescriptor;
+  if (store.index().selectedID() == path || !store.index().indexOfIDs().contains(path))
+    return;
+  // Typing has begun on the sheet shown: it stays, and the other text is
+  // kept for when the pad comes back to it (and written with every save of
+  // this pad until that succeeds).
+  if (textView_->document()->isModified())
+    return;
+  store.pointToFileWithID(path);
+  updateTextView();
+  updateToolbarButtons();
 }
 
 bool PadViewController::newSheet() {
@@ -221,7 +238,10 @@ bool PadViewController::deleteSheet() {
   BackingStoreIndex& index = backingStoreDescriptor->index();
   if (!index.hasNextID() && !index.hasPreviousID())
     return false;
-  if (!writeCurrentSheet())
+  // The sheet may be deleted: it is written here and now, not behind the
+  // deletion's back.
+  FastTypeTextViewDelegate* delegate = textView_->delegate();
+  if (delegate && !delegate->save())
     return false;
   Alert alert{kDeleteQuestion, {}, {QStringLiteral("OK"), QStringLiteral("Cancel")}};
   alert.style = Alert::Style::informational;
@@ -235,6 +255,7 @@ bool PadViewController::deleteSheet() {
     backingStoreDescriptor->pointToFileWithID(*next);
   BackingStoreManager::sharedManager().removeSheetFromDescriptor(*backingStoreDescriptor,
                                                                  *selected);
+  PadSheetWriter::shared().forget(*selected);
   updateTextView();
   updateToolbarButtons();
   return true;
@@ -255,6 +276,18 @@ void PadViewController::focus() {
 
 void PadViewController::updateTextView() {
   BackingStoreDescriptor& store = *backingStoreDescriptor;
+  // A sheet whose text has not reached the disk yet shows that text, still
+  // to be saved.
+  if (std::optional<RichText> kept =
+          PadSheetWriter::shared().unwrittenText(store.getPathToSelectedFile())) {
+    textView_->showSheet(*kept);
+    textView_->document()->setModified(true);
+    noticeLabel_->hide();
+    if (textViewWall_)
+      layoutTextViewWall();
+    store.index().refreshIndexFromDisk();
+    return;
+  }
   using File = BackingStoreManager::SelectedFile;
   const File file = BackingStoreManager::sharedManager().readSelectedFile(store);
   QString notice;
@@ -287,6 +320,8 @@ void PadViewController::updateToolbarButtons() {
 }
 
 QStringList PadViewController::saveAllPads() {
+  // Sheets the pads turned away from are written first.
+  PadSheetWriter::shared().drain();
   QStringList failures;
   for (PadViewController* controller : allPadViewControllers()) {
     FastTypeTextViewDelegate* delegate =

@@ -77,6 +77,8 @@ public:
 private:
   QWidget* createTextViewWall();
   bool writeCurrentSheet();
+  // Back to a sheet left whose text could not be written.
+  void turnBackTo(const QString& path);
   void layoutView();
   void layoutTextViewWall();
 

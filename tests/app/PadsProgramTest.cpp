@@ -3,6 +3,8 @@
 #include "StartedProgram.h"
 
 #include "engine/FullTimeSlice.h"
+#include "engine/BackingStoreDescriptor.h"
+#include "engine/BackingStoreIndex.h"
 #include "kit/BorderedBackgroundView.h"
 #include "kit/HideableFragmentWall.h"
 #include "kit/NowAndLaterBoardTextView.h"
@@ -30,12 +32,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 #include <QToolButton>
 
@@ -377,4 +383,104 @@ TEST(PadsProgram, TheLogBookTakesTheKeyboardAndEndShowsTheOldestSlice) {
   ASSERT_TRUE(bottom.isValid());
   EXPECT_EQ(book->dataSet()[std::size_t(bottom.row())]->uuid(), QStringLiteral("OLD-0"));
   EXPECT_EQ(table->visualRect(bottom).bottom(), height - 1);
+namespace {
+
+bool laidOutToTheEnd(const NowAndLaterBoardTextView& view) {
+  return view.document()->lastBlock().layout()->lineCount() > 0;
+}
+
+// The first repaint of a widget from now on.
+struct PaintSpy : QObject {
+  bool painted = false;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint)
+      painted = true;
+    return false;
+  }
+};
+
+} // namespace
+
+QString fiftyMegabyteSheet() {
+  const QString folder = SupportPaths::supportFolder() + QStringLiteral("/Pads/Now Pad");
+  QDir().mkpath(folder);
+  const QString big = folder + QStringLiteral("/Now Pads 000900.rtfd");
+  QString text;
+  text.reserve(50 << 20);
+  for (int line = 0; text.size() < (50 << 20); ++line)
+    text +=
+        QStringLiteral("%1: a line of notes about the work of the day, with words.\n").arg(line);
+  EXPECT_TRUE(RtfdPackage::write(big, RichText(text)));
+  return big;
+}
+
+// The Now pad on the sheet at `path` (a pad keeps its sheet from one program
+// to the next in a process).
+NowAndLaterBoardTextView* showSheet(StartedProgram& p, const QString& path) {
+  PadViewController* pad = controller(p).nowPadController();
+  BackingStoreDescriptor& store = NowAndLaterBoardManager::sharedManager().nowStoreDesc();
+  if (store.index().selectedID() != path) {
+    store.index().refreshIndexFromDisk();
+    store.pointToFileWithID(path);
+    pad->updateTextView();
+  }
+  settle();
+  return pad->textView();
+}
+
+QVariantMap nowPadShown() {
+  QVariantMap settings = allPadsHidden();
+  settings[QStringLiteral("nowPadHidden")] = false;
+  return settings;
+}
+
+TEST(PadsProgram, AFiftyMegabyteSheetQuitsAtOnceWhileItIsLaidOut) {
+  const QString big = fiftyMegabyteSheet();
+  {
+    StartedProgram p(nowPadShown());
+    NowAndLaterBoardTextView* view = showSheet(p, big);
+    ASSERT_TRUE(view->isVisible());
+    bool laidOutAtQuit = true;
+    QElapsedTimer quitting;
+    EXPECT_EQ(runLoopWith(p,
+                          [&] {
+                            laidOutAtQuit = laidOutToTheEnd(*view);
+                            quitting.start();
+                            mainController(p).tryToPerform(QStringLiteral("terminate"));
+                          }),
+              0);
+    EXPECT_LT(quitting.elapsed(), test::timeLimit(500));
+    EXPECT_FALSE(laidOutAtQuit);
+  }
+  ASSERT_TRUE(QDir(big).removeRecursively());
+}
+
+// Not met yet: each key re-places every paragraph laid out so far below the
+// caret, and the spelling highlighter's first pass over every paragraph of
+// a new text holds the first key back (seconds for 50 MB).
+TEST(PadsProgram, DISABLED_AFiftyMegabyteSheetRepaintsKeyPressesWithin100Ms) {
+  const QString big = fiftyMegabyteSheet();
+  {
+    StartedProgram p(nowPadShown());
+    NowAndLaterBoardTextView* view = showSheet(p, big);
+    ASSERT_TRUE(view->isVisible());
+    PaintSpy spy;
+    view->viewport()->installEventFilter(&spy);
+    // Each key waits in the queue for the step of the layout under way.
+    qint64 worst = 0;
+    for (int key = 0; key < 10; ++key) {
+      spy.painted = false;
+      QElapsedTimer timer;
+      timer.start();
+      QCoreApplication::postEvent(
+          view, new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x")));
+      while (!spy.painted && timer.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+      worst = std::max(worst, timer.elapsed());
+    }
+    EXPECT_LT(worst, test::timeLimit(100));
+    EXPECT_TRUE(view->document()->firstBlock().text().startsWith(QString(10, u'x')));
+    EXPECT_FALSE(laidOutToTheEnd(*view));
+  }
+  ASSERT_TRUE(QDir(big).removeRecursively());
 }

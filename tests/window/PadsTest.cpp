@@ -6,6 +6,7 @@
 #include "engine/BackingStoreManager.h"
 #include "kit/FastTypeTextViewDelegate.h"
 #include "kit/NowAndLaterBoardTextView.h"
+#include "kit/PadSheetWriter.h"
 #include "kit/PadTextSettings.h"
 #include "platform/RtfdPackage.h"
 #include "platform/TestAlertPresenter.h"
@@ -18,11 +19,14 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextLayout>
 #include <QToolButton>
 
 using namespace kr;
@@ -181,6 +185,7 @@ TEST_F(Pads, TextTypedJustBeforeAPageChangeIsKeptAndTheUndoHistoryStartsAfresh) 
   clock.advance(1.0); // well before the autosave
   EXPECT_FALSE(sheetText(nowSheet(0)).contains(QStringLiteral("typed now")));
   ASSERT_TRUE(pad->nextSheet());
+  PadSheetWriter::shared().drain();
   EXPECT_TRUE(sheetText(nowSheet(0)).contains(QStringLiteral("typed now")));
   // The sheet shown has no undo records of the other one.
   EXPECT_FALSE(pad->textView()->document()->isUndoAvailable());
@@ -325,6 +330,88 @@ TEST_F(Pads, AFailedWriteKeepsTheTextSaysWhyOnceAndIsTriedAgain) {
   EXPECT_TRUE(PadViewController::saveAllPads().isEmpty());
   EXPECT_TRUE(sheetText(nowSheet(1)).contains(QStringLiteral("precious")));
   EXPECT_TRUE(pad->textView()->delegate()->failure().isEmpty());
+}
+
+RichText notes(int size, char tag) {
+  QString text;
+  for (int line = 0; text.size() < size; ++line)
+    text += QStringLiteral("%1 %2: a line of notes about the work of the day.\n")
+                .arg(QLatin1Char(tag))
+                .arg(line);
+  return RichText(text);
+}
+
+bool laidOutToTheEnd(const NowAndLaterBoardTextView& view) {
+  return view.document()->lastBlock().layout()->lineCount() > 0;
+}
+
+TEST_F(Pads, ASheetIsWholeAfterAPageTurnThatReturnedBeforeItWasLaidOut) {
+  QDir().mkpath(dir.path() + QStringLiteral("/Pads/Now Pad"));
+  const RichText first = notes(2 << 20, 'a');
+  const RichText second = notes(2 << 20, 'b');
+  ASSERT_TRUE(RtfdPackage::write(nowSheet(0), first));
+  ASSERT_TRUE(RtfdPackage::write(nowSheet(1), second));
+  auto manager = makeManager();
+  auto pad = makePad(manager->nowStoreDesc());
+  NowAndLaterBoardTextView& view = *pad->textView();
+  EXPECT_FALSE(laidOutToTheEnd(view));
+  // Typed at the top, then the page turns away and straight back, while the
+  // text left is written in the background.
+  QTest::keyClicks(&view, QStringLiteral("on top "));
+  ASSERT_TRUE(pad->previousSheet());
+  EXPECT_FALSE(laidOutToTheEnd(view));
+  EXPECT_EQ(view.toPlainText(), first.plainText());
+  ASSERT_TRUE(pad->nextSheet());
+  EXPECT_FALSE(laidOutToTheEnd(view));
+  EXPECT_EQ(view.toPlainText(), QStringLiteral("on top ") + second.plainText());
+  // The rest of the layout comes in steps between the events.
+  QElapsedTimer waited;
+  waited.start();
+  while (!laidOutToTheEnd(view) && waited.elapsed() < test::timeLimit(20000))
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  EXPECT_TRUE(laidOutToTheEnd(view));
+  EXPECT_EQ(view.toPlainText(), QStringLiteral("on top ") + second.plainText());
+  PadSheetWriter::shared().drain();
+  EXPECT_EQ(sheetText(nowSheet(1)), QStringLiteral("on top ") + second.plainText());
+  EXPECT_EQ(sheetText(nowSheet(0)), first.plainText());
+}
+
+TEST_F(Pads, ASheetLeftWhoseWriteFailsIsReportedAndShownAgainWithItsText) {
+  auto manager = makeManager();
+  auto pad = makePad(manager->nowStoreDesc());
+  pad->newSheet();
+  type(*pad, QStringLiteral(" precious"));
+  // A file that is no sheet took the sheet's place: it is never written over.
+  const QString aside = dir.path() + QStringLiteral("/aside");
+  ASSERT_TRUE(QDir().rename(nowSheet(1), aside));
+  {
+    QFile blocker(nowSheet(1));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.write("not a sheet");
+  }
+  test::ConsoleCapture console;
+  test::ExpectWarnings expected({QStringLiteral("could not write")});
+  // The page turns at once; the write fails behind it.
+  ASSERT_TRUE(pad->previousSheet());
+  PadSheetWriter::shared().drain();
+  QCoreApplication::processEvents();
+  ASSERT_EQ(alerts.shown.size(), 1);
+  EXPECT_EQ(alerts.shown[0].messageText, QStringLiteral("The sheet could not be saved"));
+  EXPECT_TRUE(alerts.shown[0].informativeText.contains(nowSheet(1)));
+  EXPECT_TRUE(console.contains(QStringLiteral("could not be saved")));
+  // The pad is back on that sheet, its text whole and still to be saved.
+  EXPECT_EQ(manager->nowStoreDesc().index().selectedID(), nowSheet(1));
+  EXPECT_TRUE(pad->textView()->toPlainText().endsWith(QStringLiteral(" precious")));
+  EXPECT_FALSE(pad->textView()->isReadOnly());
+  EXPECT_FALSE(pad->previousSheet());
+  EXPECT_EQ(PadViewController::saveAllPads().size(), 1);
+  EXPECT_EQ(alerts.shown.size(), 1);
+
+  ASSERT_TRUE(QFile::remove(nowSheet(1)));
+  ASSERT_TRUE(QDir().rename(aside, nowSheet(1)));
+  EXPECT_TRUE(PadViewController::saveAllPads().isEmpty());
+  EXPECT_TRUE(sheetText(nowSheet(1)).endsWith(QStringLiteral(" precious")));
+  EXPECT_TRUE(pad->previousSheet());
 }
 
 TEST_F(Pads, SaveAllPadsWritesEveryPadInTheOrderTheyWereBuilt) {

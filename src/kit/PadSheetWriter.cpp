@@ -1,0 +1,129 @@
+#include "kit/PadSheetWriter.h"
+
+#include "engine/BackingStoreManager.h"
+#include "platform/OrderedWorker.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+
+namespace kr {
+
+PadSheetWriter& PadSheetWriter::shared() {
+  static PadSheetWriter writer;
+  return writer;
+}
+
+PadSheetWriter::PadSheetWriter() : worker_(std::make_unique<OrderedWorker>()) {}
+
+PadSheetWriter::~PadSheetWriter() = default;
+
+bool PadSheetWriter::writeNow(const QString& path, const QString& folder, const RichText& text,
+                              QString* error) {
+  return BackingStoreManager::sharedManager().writeFile(text, path, folder, error);
+}
+
+void PadSheetWriter::write(const QString& path, const QString& folder, const RichText& text,
+                           QObject* context, Done done) {
+  quint64 ticket = 0;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    ticket = ++lastTicket_;
+    Entry& entry = entries_[path];
+    entry.text = text;
+    entry.folder = folder;
+    entry.error.clear();
+    entry.inFlight = true;
+    entry.ticket = ticket;
+  }
+  QPointer<QObject> receiver(context);
+  worker_->async([this, path, folder, text, ticket, receiver, done = std::move(done)] {
+    QString error;
+    const bool written = writeNow(path, folder, text, &error);
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      auto it = entries_.find(path);
+      // A later write of the same sheet owns the entry from then on.
+      if (it != entries_.end() && it->second.ticket == ticket) {
+        if (written) {
+          entries_.erase(it);
+        } else {
+          it->second.inFlight = false;
+          it->second.error = error;
+        }
+      }
+    }
+    if (!done || !QCoreApplication::instance())
+      return;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [receiver, done, written, error] {
+          if (receiver)
+            done(written, error);
+        },
+        Qt::QueuedConnection);
+  });
+}
+
+bool PadSheetWriter::isInFlight(const QString& path) const {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  const auto it = entries_.find(path);
+  return it != entries_.end() && it->second.inFlight;
+}
+
+std::optional<RichText> PadSheetWriter::unwrittenText(const QString& path) {
+  if (isInFlight(path))
+    drain();
+  const std::lock_guard<std::mutex> lock(mutex_);
+  const auto it = entries_.find(path);
+  if (it == entries_.end())
+    return std::nullopt;
+  return it->second.text;
+}
+
+bool PadSheetWriter::hasFailures(const QString& folder, const QString& except) const {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  for (const auto& [path, entry] : entries_) {
+    if (entry.folder == folder && path != except && !entry.inFlight && !entry.error.isEmpty())
+      return true;
+  }
+  return false;
+}
+
+std::vector<std::pair<QString, QString>> PadSheetWriter::retryFailed(const QString& folder,
+                                                                     const QString& except) {
+  std::map<QString, RichText> failed;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    for (const auto& [path, entry] : entries_) {
+      if (entry.folder == folder && path != except && !entry.inFlight && !entry.error.isEmpty())
+        failed[path] = entry.text;
+    }
+  }
+  std::vector<std::pair<QString, QString>> failures;
+  for (const auto& [path, text] : failed) {
+    QString error;
+    const bool written = writeNow(path, folder, text, &error);
+    const std::lock_guard<std::mutex> lock(mutex_);
+    auto it = entries_.find(path);
+    if (it == entries_.end() || it->second.inFlight)
+      continue;
+    if (written) {
+      entries_.erase(it);
+    } else {
+      it->second.error = error;
+      failures.emplace_back(path, error);
+    }
+  }
+  return failures;
+}
+
+void PadSheetWriter::forget(const QString& path) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  const auto it = entries_.find(path);
+  if (it != entries_.end() && !it->second.inFlight)
+    entries_.erase(it);
+}
+
+void PadSheetWriter::drain() { worker_->drain(); }
+
+} // namespace kr

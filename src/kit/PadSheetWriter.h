@@ -1,0 +1,77 @@
+#pragma once
+
+#include "platform/RichText.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <utility>
+#include <vector>
+
+class QObject;
+
+namespace kr {
+
+class OrderedWorker;
+
+// Writes the sheets the pads turn away from on a thread of its own, one after
+// another in the order given, so that a page turn never waits for a file.
+// Until a sheet is on disk its text is kept here: a pad that comes back to it
+// shows this text, never an older one from the disk, and a failed write keeps
+// the text until a later write succeeds.
+class PadSheetWriter {
+public:
+  static PadSheetWriter& shared();
+  PadSheetWriter();
+  ~PadSheetWriter();
+  PadSheetWriter(const PadSheetWriter&) = delete;
+  PadSheetWriter& operator=(const PadSheetWriter&) = delete;
+
+  // Runs on the window's thread once the write is over, unless `context` is
+  // gone by then.
+  using Done = std::function<void(bool written, const QString& error)>;
+  // Queues the write of `text` to the sheet at `path` in `folder` (made
+  // when missing).
+  void write(const QString& path, const QString& folder, const RichText& text, QObject* context,
+             Done done);
+
+  // The text of the sheet at `path` when it is not on disk: a write in
+  // flight is waited for first, so this is the text of a write that failed.
+  std::optional<RichText> unwrittenText(const QString& path);
+  // Whether a sheet of `folder` other than `except` failed to be written.
+  bool hasFailures(const QString& folder, const QString& except = {}) const;
+  // Writes the sheets of `folder` whose writes failed (but `except`) here
+  // and now; the sheets that failed again, with the reasons.
+  std::vector<std::pair<QString, QString>> retryFailed(const QString& folder,
+                                                       const QString& except = {});
+  // The sheet at `path` is on disk as the pad shows it, or gone: its kept
+  // text goes (unless a write of it is in flight).
+  void forget(const QString& path);
+  // Waits for every write in flight.
+  void drain();
+
+private:
+  struct Entry {
+    RichText text;
+    QString folder;
+    QString error;
+    bool inFlight = false;
+    quint64 ticket = 0;
+  };
+  // The file work, on whichever thread calls it.
+  static bool writeNow(const QString& path, const QString& folder, const RichText& text,
+                       QString* error);
+  bool isInFlight(const QString& path) const;
+
+  mutable std::mutex mutex_;
+  std::map<QString, Entry> entries_;
+  quint64 lastTicket_ = 0;
+  std::unique_ptr<OrderedWorker> worker_;
+};
+
+} // namespace kr

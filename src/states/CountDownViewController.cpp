@@ -175,7 +175,9 @@ void CountDownViewController::update() {
   lockButton_->applyCycleAngle(angle);
   if (!tab_->isCurrentWall(shown))
     tab_->switchToWall(shown);
-  countDownView_->refresh();
+  const bool dialDue = now - lastDialFrame_ >= kDialFrameInterval - 1e-6 || now < lastDialFrame_;
+  if (dialDue && countDownView_->refresh())
+    lastDialFrame_ = now;
 }
 
 bool CountDownViewController::eventFilter(QObject* watched, QEvent* event) {

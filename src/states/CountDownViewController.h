@@ -32,6 +32,9 @@ class Wall;
 class CountDownViewController final : public QObject {
 public:
   static constexpr double kUpdateInterval = 0.05;
+  // The dial's ring and slice repaint at most this often: each repaint costs
+  // a band round the whole ring, however little it moved.
+  static constexpr double kDialFrameInterval = 0.5;
 
   explicit CountDownViewController(TimedBreakRunningState& state);
   ~CountDownViewController() override;
@@ -79,6 +82,7 @@ private:
   std::shared_ptr<SmartTimerWrapper> uiUpdateTimer_;
   SecondTicker::Heartbeat heartbeat_;
   double lockCycleStart_ = 0.0;
+  double lastDialFrame_ = -1.0e300;
   bool takenDown_ = false;
 
   void startTimer();

@@ -1,6 +1,7 @@
 #include "engine/LogFileCache.h"
 
 #include "platform/QnLog.h"
+#include "platform/ThreadName.h"
 
 #include <QFile>
 #include <QThread>
@@ -42,7 +43,10 @@ void parallelFor(std::size_t count, int threadLimit, const std::function<void(st
   helpers.reserve(threads - 1);
   for (std::size_t t = 1; t < threads; ++t) {
     try {
-      helpers.emplace_back(worker);
+      helpers.emplace_back([&worker] {
+        nameCurrentThread("logFileReader");
+        worker();
+      });
     } catch (const std::system_error&) {
       break; // no more threads to be had: the ones running share the rest
     }

@@ -16,7 +16,10 @@ class SmartTimerWrapper;
 // reminders), the page read-outs and the once-a-second checks. It fires on
 // each whole second of the application clock and calls its subscribers in
 // order of rank, then of subscription; it runs only while someone subscribes,
-// so a program that waits wakes once a second, not once per timer.
+// so a program that waits wakes once a second, not once per timer. While a
+// faster timer runs anyway (the rest screen's), that timer's heartbeat
+// carries the second's work and the ticker keeps no timer of its own, so the
+// two never wake the program separately.
 class SecondTicker {
 public:
   enum class Rank { scheduler = 0, views = 1, checks = 2 };
@@ -41,6 +44,28 @@ public:
     quint64 id_ = 0;
   };
 
+  // While it lives the ticker has no timer of its own: beat() must be
+  // called often (the holder's timer, better on the ticker's seconds) and
+  // runs the subscribers once their second has come.
+  class Heartbeat {
+  public:
+    Heartbeat() = default;
+    ~Heartbeat() { reset(); }
+    Heartbeat(Heartbeat&& other) noexcept : ticker_(std::exchange(other.ticker_, nullptr)) {}
+    Heartbeat& operator=(Heartbeat&& other) noexcept;
+    Heartbeat(const Heartbeat&) = delete;
+    Heartbeat& operator=(const Heartbeat&) = delete;
+
+    void beat();
+    void reset();
+    bool isActive() const { return ticker_ != nullptr; }
+
+  private:
+    friend class SecondTicker;
+    explicit Heartbeat(SecondTicker* ticker) : ticker_(ticker) {}
+    SecondTicker* ticker_ = nullptr;
+  };
+
   static SecondTicker& shared();
 
   SecondTicker() = default;
@@ -50,6 +75,8 @@ public:
 
   // A subscriber added while the ticker fires is first called at the next second.
   [[nodiscard]] Subscription subscribe(Rank rank, Callback callback);
+  [[nodiscard]] Heartbeat driveByHeartbeat();
+  // Whether it has subscribers and something runs them: its timer or a heartbeat.
   bool isRunning() const;
   int subscriberCount() const { return static_cast<int>(entries_.size()); }
 
@@ -65,7 +92,10 @@ private:
 
   void unsubscribe(quint64 id);
   void arm();
+  void armFor(double target);
   void fire();
+  void beat();
+  void releaseHeartbeat();
 
   std::vector<Entry> entries_;
   // A firing this close before its second waits for the second.
@@ -75,6 +105,7 @@ private:
   double target_ = 0.0; // the clock second the timer is set for
   quint64 nextId_ = 1;
   bool firing_ = false;
+  int heartbeats_ = 0;
 };
 
 } // namespace kr

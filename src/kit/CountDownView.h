@@ -54,9 +54,9 @@ public:
   QRegion changedRegion(double fromAngle, double fromScale, double toAngle, double toScale) const;
 
   // Smallest changes worth a repaint: a quarter of a degree of the slice
-  // (about a pixel at its edge) and half a pixel of the ring's radius.
+  // (about a pixel at its edge) and a pixel of the ring's radius.
   static constexpr double kVisibleAngle = 0.25;
-  static constexpr double kVisibleRadius = 0.5;
+  static constexpr double kVisibleRadius = 1.0;
 
   QSize sizeHint() const override { return {600, 600}; }
 

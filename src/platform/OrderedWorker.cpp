@@ -1,8 +1,10 @@
 #include "platform/OrderedWorker.h"
 
+#include "platform/ThreadName.h"
+
 namespace kr {
 
-OrderedWorker::OrderedWorker() : thread_([this] { loop(); }) {}
+OrderedWorker::OrderedWorker(const char* name) : name_(name), thread_([this] { loop(); }) {}
 
 OrderedWorker::~OrderedWorker() {
   {
@@ -27,6 +29,7 @@ void OrderedWorker::drain() {
 }
 
 void OrderedWorker::loop() {
+  nameCurrentThread(name_);
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     wake_.wait(lock, [this] { return stopping_ || !tasks_.empty(); });

@@ -14,7 +14,8 @@ namespace kr {
 // Destroying it runs the tasks still queued, then ends the thread.
 class OrderedWorker {
 public:
-  OrderedWorker();
+  // `name` names the thread (15 characters kept).
+  explicit OrderedWorker(const char* name);
   ~OrderedWorker();
   OrderedWorker(const OrderedWorker&) = delete;
   OrderedWorker& operator=(const OrderedWorker&) = delete;
@@ -26,6 +27,7 @@ public:
 private:
   void loop();
 
+  const char* name_;
   std::mutex mutex_;
   std::condition_variable wake_;
   std::condition_variable idle_;

@@ -145,7 +145,7 @@ std::unique_ptr<QSettings> openSettings(const QString& filePath, QString* unread
 
 UserDefaults::UserDefaults(const QString& filePath, QObject* parent)
     : QObject(parent), filePath_(filePath), settings_(openSettings(filePath, &unreadable_)),
-      writer_(std::make_unique<OrderedWorker>()), writeTimer_(new QTimer(this)),
+      writer_(std::make_unique<OrderedWorker>("settingsWriter")), writeTimer_(new QTimer(this)),
       lastWriteOk_(std::make_shared<std::atomic<bool>>(true)) {
   writeTimer_->setSingleShot(true);
   connect(writeTimer_, &QTimer::timeout, this, &UserDefaults::startWrite);

@@ -19,6 +19,9 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
+#include <cmath>
+
 namespace kr {
 
 namespace {
@@ -94,11 +97,34 @@ void CountDownViewController::build() {
   startTimer();
 }
 
+double CountDownViewController::delayToNextTick(double clockTime) {
+  // A millisecond past the twentieth, so that a whole second has begun when
+  // its tick runs.
+  constexpr double kPast = 0.001;
+  const double next = (std::floor((clockTime - kPast) / kUpdateInterval) + 1.0) * kUpdateInterval;
+  return std::clamp(next + kPast - clockTime, 0.0, kUpdateInterval);
+}
+
 void CountDownViewController::startTimer() {
   if (takenDown_ || isTimerRunning())
     return;
-  uiUpdateTimer_ =
-      SmartTimerWrapper::wrapTimer(kUpdateInterval, true, [this](SmartTimerWrapper&) { update(); });
+  // First a wait for the next twentieth of a clock second; from there the
+  // 0.05 s timer stays on the twentieths, and so on the whole seconds.
+  uiUpdateTimer_ = SmartTimerWrapper::wrapTimer(
+      delayToNextTick(Clock::now()), false, [this](SmartTimerWrapper&) {
+        uiUpdateTimer_ = SmartTimerWrapper::wrapTimer(kUpdateInterval, true,
+                                                      [this](SmartTimerWrapper&) { tick(); });
+        tick();
+      });
+  heartbeat_ = SecondTicker::shared().driveByHeartbeat();
+}
+
+void CountDownViewController::tick() {
+  // The second's work may end the break and take this screen down.
+  QPointer<CountDownViewController> alive(this);
+  heartbeat_.beat();
+  if (alive && !takenDown_)
+    update();
 }
 
 void CountDownViewController::takeDown() {
@@ -116,6 +142,7 @@ void CountDownViewController::viewDidDisappear() {
     uiUpdateTimer_->stop();
     uiUpdateTimer_.reset();
   }
+  heartbeat_.reset();
 }
 
 bool CountDownViewController::isShowingEndBreak() const {
@@ -132,10 +159,7 @@ void CountDownViewController::update() {
     return;
   TimedStateMachineViewModel& model = *module->viewModel();
   model.freezeTime();
-  // Twenty times a second, but each part repaints only when it changed
-  // visibly, and the moving parts only a few times a second, together.
   const double now = Clock::now();
-  bool frame = now - lastFrame_ >= kFrameInterval || now < lastFrame_;
   // The lock cycle first: when the tab turns back to the read-out, the
   // read-out is set before it is drawn, never showing the value it had when
   // the tab turned away.
@@ -146,16 +170,14 @@ void CountDownViewController::update() {
     if (remainingTimeView_->seconds != seconds) {
       remainingTimeView_->seconds = seconds;
       remainingTimeView_->update();
-      frame = true; // flushed anyway: the moving parts come along
     }
   }
-  lockButton_->applyCycleAngle(angle, frame);
+  lockButton_->applyCycleAngle(angle);
   if (!tab_->isCurrentWall(shown))
     tab_->switchToWall(shown);
-  if (frame) {
-    lastFrame_ = now;
-    countDownView_->refresh();
-  }
+  const bool dialDue = now - lastDialFrame_ >= kDialFrameInterval - 1e-6 || now < lastDialFrame_;
+  if (dialDue && countDownView_->refresh())
+    lastDialFrame_ = now;
 }
 
 bool CountDownViewController::eventFilter(QObject* watched, QEvent* event) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/SecondTicker.h"
+
 #include <QObject>
 #include <QPointer>
 
@@ -22,14 +24,17 @@ class Wall;
 // dial, and below it the lock icon beside a tab that shows the remaining time
 // while the lock is closed and "End Break" while it is open. A 0.05 s timer
 // refreshes the read-out and runs the lock cycle; it stops as soon as the view
-// is hidden (the rest screen taken down) or the controller goes.
+// is hidden (the rest screen taken down) or the controller goes. Each part
+// repaints only its own rectangle and only when its drawing changed by a
+// pixel or more. The timer fires on the clock's twentieths of a second and
+// carries the program's once-a-second work meanwhile, so the rest screen
+// wakes the program twenty times a second and no more.
 class CountDownViewController final : public QObject {
 public:
   static constexpr double kUpdateInterval = 0.05;
-  // The moving parts (the dial's slice and ring, the lock's ring) repaint at
-  // most this often, together and with the read-out's change of second, so
-  // the screen is flushed only a few times a second.
-  static constexpr double kFrameInterval = 0.5;
+  // The dial's ring and slice repaint at most this often: each repaint costs
+  // a band round the whole ring, however little it moved.
+  static constexpr double kDialFrameInterval = 0.5;
 
   explicit CountDownViewController(TimedBreakRunningState& state);
   ~CountDownViewController() override;
@@ -55,6 +60,8 @@ public:
   bool isTimerRunning() const;
   // One run of the 0.05 s timer's block.
   void update();
+  // The delay from `clockTime` to the timer's next twentieth of a second.
+  static double delayToNextTick(double clockTime);
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -73,11 +80,13 @@ private:
   SmallDurationView* remainingTimeView_ = nullptr;
   QPushButton* endBreakButton_ = nullptr;
   std::shared_ptr<SmartTimerWrapper> uiUpdateTimer_;
+  SecondTicker::Heartbeat heartbeat_;
   double lockCycleStart_ = 0.0;
-  double lastFrame_ = -1.0e300;
+  double lastDialFrame_ = -1.0e300;
   bool takenDown_ = false;
 
   void startTimer();
+  void tick();
 };
 
 } // namespace kr

@@ -5,16 +5,21 @@
 
 #include "SliceTestFixture.h"
 #include "effects/OverlayScreenFadingHelper.h"
+#include "engine/SecondTicker.h"
 #include "engine/TimedStateMachineModule.h"
 #include "engine/TimedStateMachineViewModel.h"
+#include "kit/CountDownView.h"
 #include "kit/SmallDurationView.h"
 #include "platform/ScreenOverlayWindows.h"
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QPaintEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+
+#include <cmath>
 
 #include <gtest/gtest.h>
 
@@ -60,6 +65,31 @@ struct RestScreenFixture : test::SliceFixture {
   }
 
   OverlayScreenFadingHelper fading;
+};
+
+// The paintings of the rest screen's parts, each as the rectangle it covered
+// in the rest screen's own coordinates.
+class PaintRecorder final : public QObject {
+public:
+  explicit PaintRecorder(QWidget* root) : root_(root) { qApp->installEventFilter(this); }
+  ~PaintRecorder() override { qApp->removeEventFilter(this); }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (event->type() == QEvent::Paint && widget &&
+        (widget == root_ || root_->isAncestorOf(widget))) {
+      const QRect r = static_cast<QPaintEvent*>(event)->rect();
+      painted.push_back({widget, QRect(widget->mapTo(root_, r.topLeft()), r.size())});
+    }
+    return false;
+  }
+  int countOf(const QWidget* widget) const {
+    return int(std::count_if(painted.begin(), painted.end(),
+                             [&](const auto& p) { return p.first == widget; }));
+  }
+  std::vector<std::pair<QWidget*, QRect>> painted;
+
+private:
+  QWidget* root_;
 };
 
 } // namespace
@@ -190,4 +220,88 @@ TEST(RestScreen, WithoutScreenEffectsTheBreakRunsOnThePageOnly) {
   EXPECT_FALSE(f.timedBreak().isRestScreenUp());
   EXPECT_EQ(overlayWindowCount(), 0);
   f.machine.triggerTransition(QStringLiteral("aborted"));
+}
+
+TEST(RestScreen, RepaintsOnlyWhatMovedByAPixelAndNewDigitsOnlyInTheirRectangle) {
+  RestScreenFixture f;
+  // A long break: its slice moves by a pixel only every few seconds.
+  UserDefaults::standard().setValue(QStringLiteral("breakDurationInSeconds"), 1800);
+  f.startBreak();
+  CountDownViewController& screen = f.screen();
+  f.clock.advance(6.0); // the fades are over
+  PaintRecorder paints(screen.view());
+  QCoreApplication::processEvents();
+  paints.painted.clear();
+
+  // Ticks while nothing moves (the clock stands) request no painting.
+  for (int i = 0; i < 40; ++i) {
+    screen.update();
+    QCoreApplication::processEvents();
+  }
+  EXPECT_TRUE(paints.painted.empty()) << paints.painted.size() << " paintings";
+
+  // Longer by a minute: the read-out changes, the slice by far less than a
+  // pixel. Only the read-out's rectangle is painted.
+  f.timedBreak().extendBreakBy(1);
+  screen.update();
+  QCoreApplication::processEvents();
+  const QWidget* digits = screen.remainingTimeView();
+  const QRect digitsRect(digits->mapTo(screen.view(), QPoint(0, 0)), digits->size());
+  ASSERT_FALSE(paints.painted.empty());
+  QRect covered;
+  for (const auto& [widget, rect] : paints.painted) {
+    EXPECT_TRUE(digitsRect.contains(rect)) << qPrintable(widget->objectName());
+    covered |= rect;
+  }
+  EXPECT_EQ(covered, digitsRect);
+  EXPECT_EQ(paints.countOf(screen.countDownView()), 0);
+  EXPECT_EQ(paints.countOf(screen.lockButton()), 0);
+
+  // Three seconds of running ticks (60): the read-out paints once a second,
+  // the lock's ring every 4 degrees (26.4 a second), the dial as its ring and
+  // slice move, at most twice a second; none of them at every tick.
+  paints.painted.clear();
+  for (int i = 0; i < 60; ++i) {
+    f.clock.advance(CountDownViewController::kUpdateInterval);
+    QCoreApplication::processEvents();
+  }
+  EXPECT_LE(paints.countOf(digits), 4);
+  EXPECT_GE(paints.countOf(digits), 3);
+  EXPECT_LE(paints.countOf(screen.lockButton()), 21);
+  EXPECT_GE(paints.countOf(screen.lockButton()), 15);
+  EXPECT_LE(paints.countOf(screen.countDownView()), 7);
+  EXPECT_GE(paints.countOf(screen.countDownView()), 3);
+}
+
+// The rest screen's timer fires on the clock's twentieths of a second and
+// carries the once-a-second work, so the program wakes once per tick.
+TEST(RestScreen, TheTimerKeepsToTheTwentiethsAndCarriesTheSecondsWork) {
+  EXPECT_NEAR(CountDownViewController::delayToNextTick(100.0), 0.001, 1e-9);
+  EXPECT_NEAR(CountDownViewController::delayToNextTick(100.0012), 0.0498, 1e-9);
+  EXPECT_NEAR(CountDownViewController::delayToNextTick(100.9995), 0.0015, 1e-9);
+
+  RestScreenFixture f;
+  f.clock.advance(0.37);
+  f.startBreak();
+  f.clock.advance(6.0); // the fades are over
+  const std::size_t from = f.clock.wakeUps().size();
+  const qint64 shown = f.screen().remainingTimeView()->seconds;
+  f.clock.advance(2.0);
+  const std::vector<double> wakes(f.clock.wakeUps().begin() + std::ptrdiff_t(from),
+                                  f.clock.wakeUps().end());
+  EXPECT_EQ(wakes.size(), 40u) << "one wake-up per tick, the seconds' work included";
+  for (double t : wakes)
+    EXPECT_NEAR(std::fmod(t, 0.05), 0.001, 1e-4) << std::fixed << t;
+  EXPECT_EQ(f.screen().remainingTimeView()->seconds, shown - 2)
+      << "the scheduler ticked through the beats";
+  // Once the rest screen goes, the ticker runs on its own timer again.
+  f.machine.triggerTransition(QStringLiteral("aborted"));
+  EXPECT_FALSE(f.screen().isTimerRunning());
+  f.expectAllOverlaysGone();
+  EXPECT_EQ(SecondTicker::shared().isRunning(), SecondTicker::shared().subscriberCount() > 0);
+  if (SecondTicker::shared().subscriberCount() > 0) {
+    const std::size_t after = f.clock.wakeUps().size();
+    f.clock.advance(2.0);
+    EXPECT_EQ(f.clock.wakeUps().size() - after, 2u) << "once a second";
+  }
 }

@@ -39,6 +39,8 @@ void TestClock::advance(double seconds) {
   const double target = now_ + seconds;
   while (Entry* entry = nextDue(target)) {
     now_ = std::max(now_, entry->due);
+    if (wakeUps_.empty() || now_ - wakeUps_.back() > 1e-6)
+      wakeUps_.push_back(now_);
     SmartTimerWrapper* timer = entry->timer;
     if (timer->repeats()) {
       entry->due += std::max(timer->interval(), 1e-3);

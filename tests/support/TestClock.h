@@ -34,6 +34,9 @@ public:
   void setDate(const QDateTime& date);
 
   int runningTimerCount() const;
+  // The times at which advance() fired timers, each once however many fired
+  // then: the program's wake-ups.
+  const std::vector<double>& wakeUps() const { return wakeUps_; }
 
   void start(SmartTimerWrapper& timer) override;
   void stop(SmartTimerWrapper& timer) override;
@@ -48,6 +51,7 @@ private:
 
   double now_;
   std::vector<Entry> entries_;
+  std::vector<double> wakeUps_;
   unsigned long long nextOrder_ = 0;
 };
 

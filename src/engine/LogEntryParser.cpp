@@ -3,6 +3,8 @@
 #include "engine/LogEntryValues.h"
 
 #include <algorithm>
+#include <string_view>
+#include <utility>
 
 namespace kr {
 
@@ -20,24 +22,28 @@ QString focusRatingText(QStringView line) {
 }
 } // namespace
 
+LogEntryParser::LogEntryParser() : zone_(LogEntryValues::systemTimeZone()) {}
+
 LogEntryParser::Pending LogEntryParser::keywordOf(QStringView line, bool* isKeyword) {
   *isKeyword = false;
-  if (!line.startsWith(u'#'))
+  if (line.size() < 5 || line.front() != u'#')
     return Pending::None;
-  static const std::pair<QLatin1StringView, Pending> keywords[] = {
-      {QLatin1StringView("#TimeSlice"), Pending::Identifier},
-      {QLatin1StringView("#duration"), Pending::Duration},
-      {QLatin1StringView("#actualDuration"), Pending::ActualDuration},
-      {QLatin1StringView("#startDate"), Pending::StartDate},
-      {QLatin1StringView("#endDate"), Pending::EndDate},
-      {QLatin1StringView("#completed"), Pending::Completed},
-      {QLatin1StringView("#success"), Pending::Success},
-      {QLatin1StringView("#focusRating"), Pending::FocusRating},
-      {QLatin1StringView("#tags"), Pending::Tags},
-      {QLatin1StringView("#objective"), Pending::Objective},
+  static constexpr std::pair<std::string_view, Pending> keywords[] = {
+      {"#TimeSlice", Pending::Identifier},
+      {"#duration", Pending::Duration},
+      {"#actualDuration", Pending::ActualDuration},
+      {"#startDate", Pending::StartDate},
+      {"#endDate", Pending::EndDate},
+      {"#completed", Pending::Completed},
+      {"#success", Pending::Success},
+      {"#focusRating", Pending::FocusRating},
+      {"#tags", Pending::Tags},
+      {"#objective", Pending::Objective},
   };
   for (const auto& [text, pending] : keywords) {
-    if (line.size() == text.size() && line == text) {
+    if (line.size() == qsizetype(text.size()) &&
+        std::equal(text.begin() + 1, text.end(), line.utf16() + 1,
+                   [](char a, char16_t b) { return char16_t(a) == b; })) {
       *isKeyword = true;
       return pending;
     }
@@ -92,7 +98,7 @@ void LogEntryParser::applyValue(QStringView line, int lineNumber) {
   }
   case Pending::StartDate:
   case Pending::EndDate: {
-    const auto date = LogEntryValues::dateValue(line);
+    const auto date = LogEntryValues::dateValue(line, zone_);
     if (!date)
       markFaulty();
     if (pending_ == Pending::StartDate)

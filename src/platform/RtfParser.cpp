@@ -16,6 +16,9 @@ constexpr int kMaxFonts = 4096;
 constexpr int kMaxColors = 4096;
 constexpr int kMaxNameLength = 1024;
 constexpr int kMaxInstructionLength = 65536;
+// The body text's first allocation at most, and at least.
+constexpr qsizetype kMaxInitialText = 1 << 20;
+constexpr qsizetype kMinimumText = 64;
 
 bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
@@ -66,7 +69,14 @@ RtfParser::Font RtfParser::fontFromName(QString name, bool faceName) {
   return Font{name, false, false};
 }
 
-// The URL of a field instruction "HYPERLINK "url"" (switches before or after
+RtfParser::RtfParser(const QByteArray& data)
+    : p_(data.constData()), end_(data.constData() + data.size()) {
+  groups_.reserve(16);
+  groups_.emplace_back();
+  // Every character of body text takes at least one byte of RTF: the text is
+  // never longer than the document.
+  initialCapacity_ = std::min<qsizetype>(data.size(), kMaxInitialText);
+}
 
 RichText RtfParser::run() {
   while (p_ < end_ && !finished_) {
@@ -96,7 +106,7 @@ RichText RtfParser::run() {
     highSurrogate_ = 0;
     sink(0xFFFD);
   }
-  flush();
+  finishText();
   return std::move(result_);
 }
 
@@ -146,18 +156,35 @@ void RtfParser::plainText() {
   // whole. Every code page maps these bytes to themselves.
   if (skipFallback_ == 0 && !highSurrogate_) {
     const Destination destination = top().destination;
-    // In the font and colour tables a semicolon ends an entry.
-    const bool tableEntry =
-        destination == Destination::FontTable || destination == Destination::ColorTable;
-    const quint8 wanted = tableEntry ? kPlainInTable : kPlain;
-    const char* const start = p_;
-    const char* p = start;
-    while (p < end_ && (kPlainBytes[quint8(*p)] & wanted))
-      ++p;
-    if (p > start) {
-      p_ = p;
-      plainRun(destination, QLatin1String(start, p - start));
-      return;
+    if (destination == Destination::Text) {
+      const char* p = p_;
+      while (p < end_ && (kPlainBytes[quint8(*p)] & kPlain))
+        ++p;
+      if (p > p_) {
+        // What follows an attachment is plain text here, never its stand-in.
+        placeholderDepth_ = -1;
+        prepareText(p - p_);
+        char16_t* out = out_;
+        for (const char* in = p_; in < p; ++in)
+          *out++ = char16_t(quint8(*in));
+        out_ = out;
+        p_ = p;
+        return;
+      }
+    } else {
+      // In the font and colour tables a semicolon ends an entry.
+      const bool tableEntry =
+          destination == Destination::FontTable || destination == Destination::ColorTable;
+      const quint8 wanted = tableEntry ? kPlainInTable : kPlain;
+      const char* const start = p_;
+      const char* p = start;
+      while (p < end_ && (kPlainBytes[quint8(*p)] & wanted))
+        ++p;
+      if (p > start) {
+        p_ = p;
+        plainRun(destination, QLatin1String(start, p - start));
+        return;
+      }
     }
   }
   const quint8 byte = quint8(*p_++);
@@ -173,19 +200,6 @@ void RtfParser::plainText() {
 
 void RtfParser::plainRun(Destination destination, QLatin1String chunk) {
   switch (destination) {
-  case Destination::Text:
-    // What follows an attachment is plain text here, never its stand-in.
-    placeholderDepth_ = -1;
-    if (formatDirty_) {
-      const CharFormat format = resolvedFormat();
-      if (!(format == pendingFormat_)) {
-        flush();
-        pendingFormat_ = format;
-      }
-      formatDirty_ = false;
-    }
-    pending_.append(chunk);
-    break;
   case Destination::FontTable:
     appendCapped(fontName_, chunk, kMaxNameLength);
     break;
@@ -195,6 +209,7 @@ void RtfParser::plainRun(Destination destination, QLatin1String chunk) {
   case Destination::Attachment:
     appendCapped(attachmentName_, chunk, kMaxNameLength);
     break;
+  case Destination::Text: // taken by plainText()
   case Destination::ColorTable:
   case Destination::Skip:
     break;
@@ -280,9 +295,9 @@ void RtfParser::controlSequence() {
   controlWord(std::string_view(word, size_t(length)), hasParameter, int(negative ? -value : value));
 }
 
-CharFormat RtfParser::resolvedFormat() {
-  const Group& group = top();
-  CharFormat format = group.format;
+void RtfParser::resolveFormat(CharFormat& format) const {
+  const Group& group = groups_.back();
+  format = group.format;
   const int fontNumber = group.fontNumber >= 0 ? group.fontNumber : defaultFont_;
   const auto font = fonts_.constFind(fontNumber);
   if (font != fonts_.constEnd()) {
@@ -292,7 +307,6 @@ CharFormat RtfParser::resolvedFormat() {
   }
   if (group.colorIndex > 0 && group.colorIndex < int(colors_.size()))
     format.foreground = colors_[size_t(group.colorIndex)];
-  return format;
 }
 
 void RtfParser::character(char16_t unit, bool literal) {
@@ -354,36 +368,81 @@ void RtfParser::sink(char16_t ch) {
   }
 }
 
-void RtfParser::emitText(char16_t ch, const CharFormat* special) {
-  if (placeholderDepth_ >= 0 && !special) {
+void RtfParser::emitText(char16_t ch) {
+  if (placeholderDepth_ >= 0) {
     placeholderDepth_ = -1;
     // The character written after an attachment group stands in for the
     // attachment in readers that do not know it.
     if (ch == 0x00AC || ch == RichText::kAttachmentCharacter)
       return;
   }
-  if (special) {
-    if (!(*special == pendingFormat_)) {
-      flush();
-      pendingFormat_ = *special;
-    }
-    formatDirty_ = true;
-  } else if (formatDirty_) {
-    const CharFormat format = resolvedFormat();
-    if (!(format == pendingFormat_)) {
-      flush();
-      pendingFormat_ = format;
-    }
-    formatDirty_ = false;
-  }
-  pending_.append(QChar(ch));
+  prepareText(1);
+  *out_++ = ch;
 }
 
-void RtfParser::flush() {
-  if (pending_.isEmpty())
+// A character in a format of its own (an attachment's); the text after it
+// goes back to the group's format.
+void RtfParser::emitSpecial(char16_t ch, const CharFormat& format) {
+  reserveText(1);
+  startRun(format);
+  *out_++ = ch;
+  formatDirty_ = true;
+}
+
+void RtfParser::prepareText(qsizetype count) {
+  reserveText(count);
+  if (formatDirty_) {
+    formatDirty_ = false;
+    resolveFormat(current_);
+    runOpen_ = false;
+  }
+  if (!runOpen_)
+    startRun(current_);
+}
+
+// Neighbouring runs always differ: a run starts only where the format
+// differs from the last one's.
+void RtfParser::startRun(const CharFormat& format) {
+  std::vector<RichText::Run>& runs = result_.runs_;
+  const int position = int(out_ - reinterpret_cast<char16_t*>(result_.text_.data()));
+  if (!runs.empty()) {
+    RichText::Run& last = runs.back();
+    last.length = position - last.start;
+    if (last.format == format) {
+      runOpen_ = true;
+      return;
+    }
+  }
+  runs.push_back(RichText::Run{position, 0, format});
+  runOpen_ = true;
+}
+
+void RtfParser::reserveText(qsizetype count) {
+  if (outEnd_ - out_ >= count)
     return;
-  result_.append(pending_, pendingFormat_);
-  pending_.truncate(0);
+  QString& text = result_.text_;
+  const qsizetype used = out_ ? out_ - reinterpret_cast<char16_t*>(text.data()) : 0;
+  const qsizetype capacity =
+      std::max({used + count, used * 2, initialCapacity_, qsizetype(kMinimumText)});
+  text.resize(capacity); // the characters beyond `used` are written before they are read
+  char16_t* begin = reinterpret_cast<char16_t*>(text.data());
+  out_ = begin + used;
+  outEnd_ = begin + capacity;
+}
+
+void RtfParser::finishText() {
+  QString& text = result_.text_;
+  if (!out_)
+    return; // no body text
+  const qsizetype length = out_ - reinterpret_cast<char16_t*>(text.data());
+  if (!result_.runs_.empty())
+    result_.runs_.back().length = int(length - result_.runs_.back().start);
+  text.truncate(length);
+  // Markup that is no text (pictures, long tables) leaves room that is given
+  // back.
+  if (text.capacity() - length > std::max<qsizetype>(length, kMinimumText))
+    text.squeeze();
+  out_ = outEnd_ = nullptr;
 }
 
 void RtfParser::commitFont() {
@@ -415,9 +474,10 @@ void RtfParser::finishAttachment() {
     emitText(0xFFFD);
   }
   placeholderDepth_ = -1;
-  CharFormat format = resolvedFormat();
+  CharFormat format;
+  resolveFormat(format);
   format.attachment = name;
-  emitText(RichText::kAttachmentCharacter, &format);
+  emitSpecial(RichText::kAttachmentCharacter, format);
   placeholderDepth_ = int(groups_.size());
 }
 

@@ -49,11 +49,7 @@ public:
   // The URL of a "HYPERLINK" field instruction; empty for other fields.
   static QString hyperlinkTarget(const QString& instruction);
 
-  explicit RtfParser(const QByteArray& data)
-      : p_(data.constData()), end_(data.constData() + data.size()) {
-    groups_.emplace_back();
-    pending_.reserve(256);
-  }
+  explicit RtfParser(const QByteArray& data);
 
   RichText run();
   bool finishedCleanly() const { return finished_ && overflowDepth_ == 0; }
@@ -73,12 +69,18 @@ private:
   void character(char16_t unit, bool literal = false);
   void unicodeUnit(char16_t unit);
   void sink(char16_t ch);
-  void emitText(char16_t ch, const CharFormat* special = nullptr);
-  void flush();
+  void emitText(char16_t ch);
+  void emitSpecial(char16_t ch, const CharFormat& format);
+  // Makes room for `count` more characters of body text in the current
+  // format, starting a run where the format changed.
+  void prepareText(qsizetype count);
+  void startRun(const CharFormat& format);
+  void reserveText(qsizetype count);
+  void finishText();
   void commitFont();
   void commitColor();
   void finishAttachment();
-  CharFormat resolvedFormat();
+  void resolveFormat(CharFormat& format) const;
 
   const char* p_;
   const char* end_;
@@ -103,10 +105,16 @@ private:
   std::vector<QString> fieldInstructions_;
   QString attachmentName_;
 
+  // Body text goes straight into the result: its characters through `out_`
+  // (the string is kept longer than the text until the end), its runs as the
+  // format changes. `runOpen_`: the last run has the current format.
   RichText result_;
-  QString pending_;
-  CharFormat pendingFormat_;
+  char16_t* out_ = nullptr;
+  char16_t* outEnd_ = nullptr;
+  qsizetype initialCapacity_ = 0;
+  CharFormat current_;
   bool formatDirty_ = true;
+  bool runOpen_ = false;
 };
 
 } // namespace kr

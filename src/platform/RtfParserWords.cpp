@@ -11,13 +11,14 @@ constexpr int kMaxUnicodeSkip = 16;
 
 } // namespace
 
+// The URL of a field instruction "HYPERLINK "url"" (switches before or after
 // the quoted URL are ignored); empty for other fields.
 QString RtfParser::hyperlinkTarget(const QString& instruction) {
-  const QString text = instruction.trimmed();
+  const QStringView text = QStringView(instruction).trimmed();
   static const QLatin1String keyword("HYPERLINK");
   if (!text.startsWith(keyword, Qt::CaseInsensitive))
     return {};
-  QStringView rest = QStringView(text).mid(keyword.size());
+  const QStringView rest = text.mid(keyword.size());
   if (!rest.isEmpty() && !rest.front().isSpace() && rest.front() != u'"')
     return {};
   const qsizetype quote = rest.indexOf(u'"');
@@ -25,9 +26,15 @@ QString RtfParser::hyperlinkTarget(const QString& instruction) {
     const qsizetype close = rest.indexOf(u'"', quote + 1);
     return (close < 0 ? rest.mid(quote + 1) : rest.mid(quote + 1, close - quote - 1)).toString();
   }
-  for (QStringView token : rest.split(u' ', Qt::SkipEmptyParts)) {
-    if (!token.startsWith(u'\\'))
+  // The first of the words between spaces that is not a switch.
+  for (qsizetype start = 0; start < rest.size();) {
+    qsizetype end = rest.indexOf(u' ', start);
+    if (end < 0)
+      end = rest.size();
+    const QStringView token = rest.mid(start, end - start);
+    if (!token.isEmpty() && !token.startsWith(u'\\'))
       return token.trimmed().toString();
+    start = end + 1;
   }
   return {};
 }

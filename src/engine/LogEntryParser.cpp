@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <string_view>
-#include <utility>
 
 namespace kr {
 
@@ -28,27 +27,39 @@ LogEntryParser::Pending LogEntryParser::keywordOf(QStringView line, bool* isKeyw
   *isKeyword = false;
   if (line.size() < 5 || line.front() != u'#')
     return Pending::None;
-  static constexpr std::pair<std::string_view, Pending> keywords[] = {
-      {"#TimeSlice", Pending::Identifier},
-      {"#duration", Pending::Duration},
-      {"#actualDuration", Pending::ActualDuration},
-      {"#startDate", Pending::StartDate},
-      {"#endDate", Pending::EndDate},
-      {"#completed", Pending::Completed},
-      {"#success", Pending::Success},
-      {"#focusRating", Pending::FocusRating},
-      {"#tags", Pending::Tags},
-      {"#objective", Pending::Objective},
+  // Told apart by length and, among those of one length, by the letter
+  // after "#"; then compared whole.
+  const auto is = [&](std::string_view keyword, Pending pending) {
+    const bool same = std::equal(keyword.begin(), keyword.end(), line.utf16(),
+                                 [](char a, char16_t b) { return char16_t(a) == b; });
+    *isKeyword = same;
+    return same ? pending : Pending::None;
   };
-  for (const auto& [text, pending] : keywords) {
-    if (line.size() == qsizetype(text.size()) &&
-        std::equal(text.begin() + 1, text.end(), line.utf16() + 1,
-                   [](char a, char16_t b) { return char16_t(a) == b; })) {
-      *isKeyword = true;
-      return pending;
+  switch (line.size()) {
+  case 5:
+    return is("#tags", Pending::Tags);
+  case 8:
+    return line[1] == u'e' ? is("#endDate", Pending::EndDate) : is("#success", Pending::Success);
+  case 9:
+    return is("#duration", Pending::Duration);
+  case 10:
+    switch (line[1].unicode()) {
+    case u'T':
+      return is("#TimeSlice", Pending::Identifier);
+    case u's':
+      return is("#startDate", Pending::StartDate);
+    case u'c':
+      return is("#completed", Pending::Completed);
+    default:
+      return is("#objective", Pending::Objective);
     }
+  case 12:
+    return is("#focusRating", Pending::FocusRating);
+  case 15:
+    return is("#actualDuration", Pending::ActualDuration);
+  default:
+    return Pending::None;
   }
-  return Pending::None;
 }
 
 void LogEntryParser::addLine(QStringView line, int lineNumber) {

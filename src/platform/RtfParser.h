@@ -7,8 +7,10 @@
 #include <QByteArray>
 #include <QHash>
 
+#include <array>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kr {
@@ -66,16 +68,35 @@ private:
   void destinationWord(RtfKeyword keyword);
   void plainText();
   void plainRun(Destination destination, QLatin1String chunk);
-  void character(char16_t unit, bool literal = false);
+  // One character; a semicolon in a table when `literal` (not escaped).
+  void character(char16_t unit, bool literal = false) {
+    // Mostly a character of body text that needs no pairing: added at once.
+    if (!highSurrogate_ && placeholderDepth_ < 0 && unit != 0 && (unit & 0xF800) != 0xD800 &&
+        top().destination == Destination::Text) {
+      prepareText(1);
+      *out_++ = unit;
+      return;
+    }
+    otherCharacter(unit, literal);
+  }
+  void otherCharacter(char16_t unit, bool literal);
   void unicodeUnit(char16_t unit);
   void sink(char16_t ch);
   void emitText(char16_t ch);
   void emitSpecial(char16_t ch, const CharFormat& format);
   // Makes room for `count` more characters of body text in the current
   // format, starting a run where the format changed.
-  void prepareText(qsizetype count);
-  void startRun(const CharFormat& format);
-  void reserveText(qsizetype count);
+  void prepareText(qsizetype count) {
+    if (outEnd_ - out_ < count)
+      growText(count);
+    if (formatDirty_)
+      findFormat();
+    if (!runOpen_)
+      startRun();
+  }
+  void growText(qsizetype count);
+  void findFormat();
+  void startRun();
   void finishText();
   void commitFont();
   void commitColor();
@@ -112,9 +133,25 @@ private:
   char16_t* out_ = nullptr;
   char16_t* outEnd_ = nullptr;
   qsizetype initialCapacity_ = 0;
-  CharFormat current_;
   bool formatDirty_ = true;
   bool runOpen_ = false;
+
+  // The formats last found for the group values that chose them, so that
+  // fonts and colours are not resolved again until a table changes.
+  struct FormatKey {
+    int font = 0;
+    int color = 0;
+    double size = 0;
+    int flags = 0;
+    QString link;
+    CharFormat format;
+  };
+  void resetFormatKeys() { formatKeyCount_ = nextFormatKey_ = 0; }
+  std::array<FormatKey, 16> formatKeys_;
+  int formatKeyCount_ = 0;
+  int nextFormatKey_ = 0;
+  const CharFormat* currentFormat_ = nullptr; // read only by startRun()
+  CharFormat special_;
 };
 
 } // namespace kr

@@ -9,6 +9,21 @@ namespace {
 
 constexpr int kMaxUnicodeSkip = 16;
 
+// Whether `text` starts with the upper-case ASCII `keyword`, ignoring case as
+// Qt does; ASCII letters, all there mostly are, are compared directly.
+bool startsWithKeyword(QStringView text, QLatin1String keyword) {
+  if (text.size() < keyword.size())
+    return false;
+  for (qsizetype i = 0; i < keyword.size(); ++i) {
+    const char16_t c = text[i].unicode();
+    if (c >= 0x80)
+      return text.startsWith(keyword, Qt::CaseInsensitive);
+    if ((c >= u'a' && c <= u'z' ? c - 0x20 : c) != char16_t(keyword[i].unicode()))
+      return false;
+  }
+  return true;
+}
+
 } // namespace
 
 // The URL of a field instruction "HYPERLINK "url"" (switches before or after
@@ -16,7 +31,7 @@ constexpr int kMaxUnicodeSkip = 16;
 QString RtfParser::hyperlinkTarget(const QString& instruction) {
   const QStringView text = QStringView(instruction).trimmed();
   static const QLatin1String keyword("HYPERLINK");
-  if (!text.startsWith(keyword, Qt::CaseInsensitive))
+  if (!startsWithKeyword(text, keyword))
     return {};
   const QStringView rest = text.mid(keyword.size());
   if (!rest.isEmpty() && !rest.front().isSpace() && rest.front() != u'"')
@@ -195,6 +210,7 @@ void RtfParser::destinationWord(RtfKeyword keyword) {
   case RtfKeyword::ColorTable:
     group.destination = Destination::ColorTable;
     colors_.clear();
+    resetFormatKeys();
     red_ = green_ = blue_ = 0;
     colorHasComponent_ = false;
     break;

@@ -3,6 +3,7 @@
 #include "engine/LogEntryValues.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace kr {
 
@@ -20,29 +21,45 @@ QString focusRatingText(QStringView line) {
 }
 } // namespace
 
+LogEntryParser::LogEntryParser() : zone_(LogEntryValues::systemTimeZone()) {}
+
 LogEntryParser::Pending LogEntryParser::keywordOf(QStringView line, bool* isKeyword) {
   *isKeyword = false;
-  if (!line.startsWith(u'#'))
+  if (line.size() < 5 || line.front() != u'#')
     return Pending::None;
-  static const std::pair<QLatin1StringView, Pending> keywords[] = {
-      {QLatin1StringView("#TimeSlice"), Pending::Identifier},
-      {QLatin1StringView("#duration"), Pending::Duration},
-      {QLatin1StringView("#actualDuration"), Pending::ActualDuration},
-      {QLatin1StringView("#startDate"), Pending::StartDate},
-      {QLatin1StringView("#endDate"), Pending::EndDate},
-      {QLatin1StringView("#completed"), Pending::Completed},
-      {QLatin1StringView("#success"), Pending::Success},
-      {QLatin1StringView("#focusRating"), Pending::FocusRating},
-      {QLatin1StringView("#tags"), Pending::Tags},
-      {QLatin1StringView("#objective"), Pending::Objective},
+  // Told apart by length and, among those of one length, by the letter
+  // after "#"; then compared whole.
+  const auto is = [&](std::string_view keyword, Pending pending) {
+    const bool same = std::equal(keyword.begin(), keyword.end(), line.utf16(),
+                                 [](char a, char16_t b) { return char16_t(a) == b; });
+    *isKeyword = same;
+    return same ? pending : Pending::None;
   };
-  for (const auto& [text, pending] : keywords) {
-    if (line.size() == text.size() && line == text) {
-      *isKeyword = true;
-      return pending;
+  switch (line.size()) {
+  case 5:
+    return is("#tags", Pending::Tags);
+  case 8:
+    return line[1] == u'e' ? is("#endDate", Pending::EndDate) : is("#success", Pending::Success);
+  case 9:
+    return is("#duration", Pending::Duration);
+  case 10:
+    switch (line[1].unicode()) {
+    case u'T':
+      return is("#TimeSlice", Pending::Identifier);
+    case u's':
+      return is("#startDate", Pending::StartDate);
+    case u'c':
+      return is("#completed", Pending::Completed);
+    default:
+      return is("#objective", Pending::Objective);
     }
+  case 12:
+    return is("#focusRating", Pending::FocusRating);
+  case 15:
+    return is("#actualDuration", Pending::ActualDuration);
+  default:
+    return Pending::None;
   }
-  return Pending::None;
 }
 
 void LogEntryParser::addLine(QStringView line, int lineNumber) {
@@ -92,7 +109,7 @@ void LogEntryParser::applyValue(QStringView line, int lineNumber) {
   }
   case Pending::StartDate:
   case Pending::EndDate: {
-    const auto date = LogEntryValues::dateValue(line);
+    const auto date = LogEntryValues::dateValue(line, zone_);
     if (!date)
       markFaulty();
     if (pending_ == Pending::StartDate)

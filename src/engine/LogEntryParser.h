@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <QTimeZone>
 
 #include <vector>
 
@@ -22,6 +23,8 @@ public:
     // the record's objective is left to be set from them.
     std::vector<int> objectiveLines;
   };
+
+  LogEntryParser();
 
   void addLine(QStringView line, int lineNumber);
   std::vector<Entry> takeEntries();
@@ -51,6 +54,7 @@ private:
   Entry* current_ = &loose_;
   Pending pending_ = Pending::None;
   std::vector<bool> faulty_;
+  QTimeZone zone_; // the system time zone, taken once for all dates of a file
 };
 
 } // namespace kr

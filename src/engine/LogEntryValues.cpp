@@ -25,7 +25,7 @@ qsizetype skipDigits(QStringView line, qsizetype i) {
 }
 
 // Reads "yyyy-MM-dd HH:mm:ss" exactly, without going through a formatter.
-std::optional<QDateTime> fastDate(QStringView text) {
+std::optional<QDateTime> fastDate(QStringView text, const QTimeZone& zone) {
   static constexpr char shape[] = "dddd-dd-dd dd:dd:dd";
   if (text.size() != qsizetype(sizeof(shape) - 1))
     return std::nullopt;
@@ -44,7 +44,27 @@ std::optional<QDateTime> fastDate(QStringView text) {
   const QTime time(number(11, 2), number(14, 2), number(17, 2));
   if (!date.isValid() || !time.isValid())
     return std::nullopt;
-  return QDateTime(date, time, LogEntryValues::systemTimeZone());
+  return QDateTime(date, time, zone);
+}
+
+// A whole number of at most seven digits, as the writer puts durations: a
+// float holds it exactly, so it needs no general conversion.
+std::optional<float> shortWholeNumber(QStringView line, qsizetype start, qsizetype end) {
+  qsizetype i = start;
+  const bool negative = i < end && line.at(i) == u'-';
+  if (negative)
+    ++i;
+  if (i == end || end - i > 7)
+    return std::nullopt;
+  int value = 0;
+  for (; i < end; ++i) {
+    const char16_t c = line.at(i).unicode();
+    if (c < u'0' || c > u'9')
+      return std::nullopt;
+    value = value * 10 + (c - u'0');
+  }
+  const float result = float(value);
+  return negative ? -result : result; // "-0" is negative zero, as in the general reading
 }
 
 } // namespace
@@ -76,6 +96,8 @@ std::optional<float> LogEntryValues::floatValue(QStringView line) {
     if (exponentEnd > e)
       i = exponentEnd;
   }
+  if (const auto whole = shortWholeNumber(line, start, i))
+    return whole;
   bool ok = false;
   const float value = line.mid(start, i - start).toLatin1().toFloat(&ok);
   // Out of range for a float: the sign decides, as with the C library.
@@ -94,7 +116,11 @@ bool LogEntryValues::boolValue(QStringView line) {
 }
 
 std::optional<QDateTime> LogEntryValues::dateValue(QStringView line) {
-  if (auto date = fastDate(line))
+  return dateValue(line, systemTimeZone());
+}
+
+std::optional<QDateTime> LogEntryValues::dateValue(QStringView line, const QTimeZone& systemZone) {
+  if (auto date = fastDate(line, systemZone))
     return date;
   // The writer's own reading, which also takes the digits of the user's locale.
   const QDateTime date = Logger::dateFromSystemLogString(line.toString());

@@ -19,6 +19,9 @@ public:
   static bool boolValue(QStringView line);
   // A log date "yyyy-MM-dd HH:mm:ss" in local time; nothing when unreadable.
   static std::optional<QDateTime> dateValue(QStringView line);
+  // The same with the system time zone as taken by the caller, who reads
+  // many dates.
+  static std::optional<QDateTime> dateValue(QStringView line, const QTimeZone& systemZone);
   // The system time zone (LocalTimeZone): converting through it avoids the C
   // library's look at the zone file on every local-time conversion.
   static QTimeZone systemTimeZone();

@@ -53,18 +53,27 @@ RichText RichText::mid(int position, int length) const {
   RichText result;
   result.tabInterval_ = tabInterval_;
   position = std::clamp(position, 0, this->length());
-  const int end = length < 0 ? this->length() : std::min(this->length(), position + length);
+  const int end = length < 0 ? this->length()
+                             : int(std::min<qint64>(this->length(), qint64(position) + length));
   if (position >= end)
     return result;
-  result.text_.reserve(end - position);
-  for (int i = runIndexAt(position); i < int(runs_.size()) && runs_[size_t(i)].start < end; ++i) {
-    const Run& run = runs_[size_t(i)];
-    const int from = std::max(run.start, position);
-    const int to = std::min(run.start + run.length, end);
-    result.append(QStringView(text_).mid(from, to - from), run.format);
-    if (!run.format.attachment.isEmpty() && attachmentData_.contains(run.format.attachment))
-      result.attachmentData_.insert(run.format.attachment,
-                                    attachmentData_.value(run.format.attachment));
+  result.text_ = position == 0 && end == this->length()
+                     ? text_
+                     : QString(text_.constData() + position, end - position);
+  const auto first = runs_.begin() + runIndexAt(position);
+  const auto last = std::lower_bound(first, runs_.end(), end,
+                                     [](const Run& run, int at) { return run.start < at; });
+  result.runs_.reserve(std::size_t(last - first));
+  for (auto run = first; run != last; ++run) {
+    const int from = std::max(run->start, position);
+    const int to = std::min(run->start + run->length, end);
+    if (!result.runs_.empty() && result.runs_.back().format == run->format)
+      result.runs_.back().length += to - from;
+    else
+      result.runs_.push_back(Run{from - position, to - from, run->format});
+    if (!run->format.attachment.isEmpty() && attachmentData_.contains(run->format.attachment))
+      result.attachmentData_.insert(run->format.attachment,
+                                    attachmentData_.value(run->format.attachment));
   }
   return result;
 }

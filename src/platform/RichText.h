@@ -74,6 +74,8 @@ public:
   bool operator!=(const RichText& other) const { return !(*this == other); }
 
 private:
+  friend class RtfParser; // builds its result in place
+
   int runIndexAt(int position) const;
   void normalize();
 

@@ -1,7 +1,9 @@
 #include "platform/RtfKeywords.h"
 
+#include <array>
+#include <cstdint>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 
 namespace kr {
 
@@ -9,126 +11,156 @@ namespace {
 
 using K = RtfKeyword;
 
-const std::unordered_map<std::string_view, RtfKeyword>& keywordTable() {
-  static const std::unordered_map<std::string_view, RtfKeyword> table = {
-      {"ansi", K::Ansi},
-      {"mac", K::Mac},
-      {"pc", K::Pc},
-      {"pca", K::Pca},
-      {"ansicpg", K::AnsiCodePage},
-      {"cocoartf", K::FaceNamedFonts},
-      {"deff", K::DefaultFont},
-      {"uc", K::UnicodeSkip},
-      {"u", K::Unicode},
-      {"bin", K::Bin},
-      {"fonttbl", K::FontTable},
-      {"colortbl", K::ColorTable},
-      {"fldinst", K::FieldInstruction},
-      // Destinations whose content is never body text.
-      {"stylesheet", K::SkippedDestination},
-      {"info", K::SkippedDestination},
-      {"pict", K::SkippedDestination},
-      {"object", K::SkippedDestination},
-      {"objdata", K::SkippedDestination},
-      {"nonshppict", K::SkippedDestination},
-      {"header", K::SkippedDestination},
-      {"headerl", K::SkippedDestination},
-      {"headerr", K::SkippedDestination},
-      {"headerf", K::SkippedDestination},
-      {"footer", K::SkippedDestination},
-      {"footerl", K::SkippedDestination},
-      {"footerr", K::SkippedDestination},
-      {"footerf", K::SkippedDestination},
-      {"footnote", K::SkippedDestination},
-      {"annotation", K::SkippedDestination},
-      {"atnid", K::SkippedDestination},
-      {"atnauthor", K::SkippedDestination},
-      {"listtable", K::SkippedDestination},
-      {"listoverridetable", K::SkippedDestination},
-      {"revtbl", K::SkippedDestination},
-      {"rsidtbl", K::SkippedDestination},
-      {"filetbl", K::SkippedDestination},
-      {"pgdsctbl", K::SkippedDestination},
-      {"themedata", K::SkippedDestination},
-      {"colorschememapping", K::SkippedDestination},
-      {"datastore", K::SkippedDestination},
-      {"latentstyles", K::SkippedDestination},
-      {"xmlnstbl", K::SkippedDestination},
-      {"generator", K::SkippedDestination},
-      {"userprops", K::SkippedDestination},
-      {"expandedcolortbl", K::SkippedDestination},
-      {"bkmkstart", K::SkippedDestination},
-      {"bkmkend", K::SkippedDestination},
-      {"xe", K::SkippedDestination},
-      {"tc", K::SkippedDestination},
-      {"txe", K::SkippedDestination},
-      {"field", K::Field},
-      {"fldrslt", K::FieldResult},
-      {"NeXTGraphic", K::Attachment},
-      {"f", K::Font},
-      {"fs", K::FontSize},
-      {"b", K::Bold},
-      {"i", K::Italic},
-      {"ul", K::Underline},
-      {"uld", K::Underline},
-      {"uldash", K::Underline},
-      {"uldashd", K::Underline},
-      {"uldashdd", K::Underline},
-      {"uldb", K::Underline},
-      {"ulhwave", K::Underline},
-      {"ulldash", K::Underline},
-      {"ulth", K::Underline},
-      {"ulthd", K::Underline},
-      {"ulthdash", K::Underline},
-      {"ulthdashd", K::Underline},
-      {"ulthdashdd", K::Underline},
-      {"ulthldash", K::Underline},
-      {"ululdbwave", K::Underline},
-      {"ulw", K::Underline},
-      {"ulwave", K::Underline},
-      {"ulnone", K::UnderlineNone},
-      {"strike", K::Strike},
-      {"striked", K::Strike},
-      {"cf", K::ColorForeground},
-      {"plain", K::Plain},
-      {"red", K::Red},
-      {"green", K::Green},
-      {"blue", K::Blue},
-      {"pard", K::ParagraphDefault},
-      {"tx", K::TabStop},
-      {"par", K::Paragraph},
-      {"sect", K::Paragraph},
-      {"page", K::Paragraph},
-      {"line", K::Line},
-      {"tab", K::Tab},
-      {"cell", K::Cell},
-      {"nestcell", K::Cell},
-      {"row", K::Row},
-      {"nestrow", K::Row},
-      {"lquote", K::LeftSingleQuote},
-      {"rquote", K::RightSingleQuote},
-      {"ldblquote", K::LeftDoubleQuote},
-      {"rdblquote", K::RightDoubleQuote},
-      {"bullet", K::Bullet},
-      {"emdash", K::EmDash},
-      {"endash", K::EnDash},
-      {"emspace", K::EmSpace},
-      {"enspace", K::EnSpace},
-      {"qmspace", K::QuarterEmSpace},
-      {"zwj", K::ZeroWidthJoiner},
-      {"zwnj", K::ZeroWidthNonJoiner},
-      {"ltrmark", K::LeftToRightMark},
-      {"rtlmark", K::RightToLeftMark},
-  };
-  return table;
+constexpr std::pair<std::string_view, RtfKeyword> kKeywords[] = {
+    {"ansi", K::Ansi},
+    {"mac", K::Mac},
+    {"pc", K::Pc},
+    {"pca", K::Pca},
+    {"ansicpg", K::AnsiCodePage},
+    {"cocoartf", K::FaceNamedFonts},
+    {"deff", K::DefaultFont},
+    {"uc", K::UnicodeSkip},
+    {"u", K::Unicode},
+    {"bin", K::Bin},
+    {"fonttbl", K::FontTable},
+    {"colortbl", K::ColorTable},
+    {"fldinst", K::FieldInstruction},
+    // Destinations whose content is never body text.
+    {"stylesheet", K::SkippedDestination},
+    {"info", K::SkippedDestination},
+    {"pict", K::SkippedDestination},
+    {"object", K::SkippedDestination},
+    {"objdata", K::SkippedDestination},
+    {"nonshppict", K::SkippedDestination},
+    {"header", K::SkippedDestination},
+    {"headerl", K::SkippedDestination},
+    {"headerr", K::SkippedDestination},
+    {"headerf", K::SkippedDestination},
+    {"footer", K::SkippedDestination},
+    {"footerl", K::SkippedDestination},
+    {"footerr", K::SkippedDestination},
+    {"footerf", K::SkippedDestination},
+    {"footnote", K::SkippedDestination},
+    {"annotation", K::SkippedDestination},
+    {"atnid", K::SkippedDestination},
+    {"atnauthor", K::SkippedDestination},
+    {"listtable", K::SkippedDestination},
+    {"listoverridetable", K::SkippedDestination},
+    {"revtbl", K::SkippedDestination},
+    {"rsidtbl", K::SkippedDestination},
+    {"filetbl", K::SkippedDestination},
+    {"pgdsctbl", K::SkippedDestination},
+    {"themedata", K::SkippedDestination},
+    {"colorschememapping", K::SkippedDestination},
+    {"datastore", K::SkippedDestination},
+    {"latentstyles", K::SkippedDestination},
+    {"xmlnstbl", K::SkippedDestination},
+    {"generator", K::SkippedDestination},
+    {"userprops", K::SkippedDestination},
+    {"expandedcolortbl", K::SkippedDestination},
+    {"bkmkstart", K::SkippedDestination},
+    {"bkmkend", K::SkippedDestination},
+    {"xe", K::SkippedDestination},
+    {"tc", K::SkippedDestination},
+    {"txe", K::SkippedDestination},
+    {"field", K::Field},
+    {"fldrslt", K::FieldResult},
+    {"NeXTGraphic", K::Attachment},
+    {"f", K::Font},
+    {"fs", K::FontSize},
+    {"b", K::Bold},
+    {"i", K::Italic},
+    {"ul", K::Underline},
+    {"uld", K::Underline},
+    {"uldash", K::Underline},
+    {"uldashd", K::Underline},
+    {"uldashdd", K::Underline},
+    {"uldb", K::Underline},
+    {"ulhwave", K::Underline},
+    {"ulldash", K::Underline},
+    {"ulth", K::Underline},
+    {"ulthd", K::Underline},
+    {"ulthdash", K::Underline},
+    {"ulthdashd", K::Underline},
+    {"ulthdashdd", K::Underline},
+    {"ulthldash", K::Underline},
+    {"ululdbwave", K::Underline},
+    {"ulw", K::Underline},
+    {"ulwave", K::Underline},
+    {"ulnone", K::UnderlineNone},
+    {"strike", K::Strike},
+    {"striked", K::Strike},
+    {"cf", K::ColorForeground},
+    {"plain", K::Plain},
+    {"red", K::Red},
+    {"green", K::Green},
+    {"blue", K::Blue},
+    {"pard", K::ParagraphDefault},
+    {"tx", K::TabStop},
+    {"par", K::Paragraph},
+    {"sect", K::Paragraph},
+    {"page", K::Paragraph},
+    {"line", K::Line},
+    {"tab", K::Tab},
+    {"cell", K::Cell},
+    {"nestcell", K::Cell},
+    {"row", K::Row},
+    {"nestrow", K::Row},
+    {"lquote", K::LeftSingleQuote},
+    {"rquote", K::RightSingleQuote},
+    {"ldblquote", K::LeftDoubleQuote},
+    {"rdblquote", K::RightDoubleQuote},
+    {"bullet", K::Bullet},
+    {"emdash", K::EmDash},
+    {"endash", K::EnDash},
+    {"emspace", K::EmSpace},
+    {"enspace", K::EnSpace},
+    {"qmspace", K::QuarterEmSpace},
+    {"zwj", K::ZeroWidthJoiner},
+    {"zwnj", K::ZeroWidthNonJoiner},
+    {"ltrmark", K::LeftToRightMark},
+    {"rtlmark", K::RightToLeftMark},
+};
+
+// The words in an open-addressed table, made at compile time: a lookup
+// hashes the word once and mostly compares it with one entry.
+constexpr std::size_t kSlots = 512;
+
+constexpr std::uint32_t wordHash(std::string_view word) {
+  std::uint32_t hash = 2166136261u;
+  for (const char c : word)
+    hash = (hash ^ std::uint8_t(c)) * 16777619u;
+  return hash;
 }
+
+struct Slot {
+  std::string_view word; // empty: a free slot
+  RtfKeyword keyword = RtfKeyword::Unknown;
+};
+
+constexpr std::array<Slot, kSlots> kTable = [] {
+  std::array<Slot, kSlots> table{};
+  for (const auto& [word, keyword] : kKeywords) {
+    std::size_t i = wordHash(word) % kSlots;
+    while (!table[i].word.empty())
+      i = (i + 1) % kSlots;
+    table[i] = Slot{word, keyword};
+  }
+  return table;
+}();
 
 } // namespace
 
 RtfKeyword rtfKeyword(std::string_view word) {
-  const auto& table = keywordTable();
-  const auto it = table.find(word);
-  return it == table.end() ? RtfKeyword::Unknown : it->second;
+  if (word.empty())
+    return RtfKeyword::Unknown;
+  for (std::size_t i = wordHash(word) % kSlots;; i = (i + 1) % kSlots) {
+    const Slot& slot = kTable[i];
+    if (slot.word.empty())
+      return RtfKeyword::Unknown;
+    if (slot.word == word)
+      return slot.keyword;
+  }
 }
 
 bool isDestination(RtfKeyword keyword) {

@@ -7,6 +7,10 @@
 #include <array>
 #include <climits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kr {
 
 namespace {
@@ -16,6 +20,10 @@ constexpr int kMaxFonts = 4096;
 constexpr int kMaxColors = 4096;
 constexpr int kMaxNameLength = 1024;
 constexpr int kMaxInstructionLength = 65536;
+// The body text's first allocation at most, and at least.
+constexpr qsizetype kMaxInitialText = 1 << 20;
+constexpr qsizetype kMinimumText = 64;
+constexpr qsizetype kWidenSlack = 16;
 
 bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
@@ -34,6 +42,64 @@ constexpr std::array<quint8, 256> kPlainBytes = [] {
   }
   return table;
 }();
+
+// The end of the stretch of body-text bytes (kPlain) from `p`.
+const char* plainTextEnd(const char* p, const char* end) {
+#if defined(__SSE2__)
+  // Sixteen bytes at a time: printable ASCII is above 0x1F and below 0x7F
+  // when compared as signed bytes (bytes from 0x80 are negative).
+  const __m128i belowPrintable = _mm_set1_epi8(0x1F);
+  const __m128i delete_ = _mm_set1_epi8(0x7F);
+  const __m128i backslash = _mm_set1_epi8('\\');
+  const __m128i openBrace = _mm_set1_epi8('{');
+  const __m128i closeBrace = _mm_set1_epi8('}');
+  for (; end - p >= 16; p += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i printable =
+        _mm_and_si128(_mm_cmpgt_epi8(v, belowPrintable), _mm_cmplt_epi8(v, delete_));
+    const __m128i special =
+        _mm_or_si128(_mm_cmpeq_epi8(v, backslash),
+                     _mm_or_si128(_mm_cmpeq_epi8(v, openBrace), _mm_cmpeq_epi8(v, closeBrace)));
+    const int other = _mm_movemask_epi8(_mm_andnot_si128(special, printable)) ^ 0xFFFF;
+    if (other != 0)
+      return p + __builtin_ctz(unsigned(other));
+  }
+#endif
+  while (p < end && (kPlainBytes[quint8(*p)] & kPlain))
+    ++p;
+  return p;
+}
+
+// Writes the ASCII bytes from `in` to `end` as UTF-16. Sixteen at a time
+// where the input has them, so up to 15 characters more may be written
+// after the last (the output keeps that much room).
+void widen(const char* in, const char* end, const char* inputEnd, char16_t* out) {
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  for (; in < end && inputEnd - in >= 16; in += 16, out += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(v, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(v, zero));
+  }
+#else
+  Q_UNUSED(inputEnd);
+#endif
+  while (in < end)
+    *out++ = char16_t(quint8(*in++));
+}
+
+inline bool sameText(const QString& a, const QString& b) {
+  return a.size() == b.size() && (a.constData() == b.constData() || a == b);
+}
+
+// CharFormat's equality, cheapest comparisons first: formats mostly differ
+// in a flag or size, and their texts are mostly shared.
+bool sameFormat(const CharFormat& a, const CharFormat& b) {
+  return a.fontSize == b.fontSize && a.bold == b.bold && a.italic == b.italic &&
+         a.underline == b.underline && a.strikeThrough == b.strikeThrough &&
+         a.foreground == b.foreground && sameText(a.fontFamily, b.fontFamily) &&
+         sameText(a.link, b.link) && sameText(a.attachment, b.attachment);
+}
 
 // Appends what fits below `limit` characters, as appending one by one would.
 void appendCapped(QString& text, QLatin1String chunk, int limit) {
@@ -66,7 +132,14 @@ RtfParser::Font RtfParser::fontFromName(QString name, bool faceName) {
   return Font{name, false, false};
 }
 
-// The URL of a field instruction "HYPERLINK "url"" (switches before or after
+RtfParser::RtfParser(const QByteArray& data)
+    : p_(data.constData()), end_(data.constData() + data.size()) {
+  groups_.reserve(16);
+  groups_.emplace_back();
+  // Every character of body text takes at least one byte of RTF: the text is
+  // never longer than the document.
+  initialCapacity_ = std::min<qsizetype>(data.size(), kMaxInitialText);
+}
 
 RichText RtfParser::run() {
   while (p_ < end_ && !finished_) {
@@ -97,7 +170,7 @@ RichText RtfParser::run() {
     sink(0xFFFD);
   }
   takeTabStops();
-  flush();
+  finishText();
   return std::move(result_);
 }
 
@@ -147,18 +220,31 @@ void RtfParser::plainText() {
   // whole. Every code page maps these bytes to themselves.
   if (skipFallback_ == 0 && !highSurrogate_) {
     const Destination destination = top().destination;
-    // In the font and colour tables a semicolon ends an entry.
-    const bool tableEntry =
-        destination == Destination::FontTable || destination == Destination::ColorTable;
-    const quint8 wanted = tableEntry ? kPlainInTable : kPlain;
-    const char* const start = p_;
-    const char* p = start;
-    while (p < end_ && (kPlainBytes[quint8(*p)] & wanted))
-      ++p;
-    if (p > start) {
-      p_ = p;
-      plainRun(destination, QLatin1String(start, p - start));
-      return;
+    if (destination == Destination::Text) {
+      const char* const p = plainTextEnd(p_, end_);
+      if (p > p_) {
+        // What follows an attachment is plain text here, never its stand-in.
+        placeholderDepth_ = -1;
+        prepareText(p - p_);
+        widen(p_, p, end_, out_);
+        out_ += p - p_;
+        p_ = p;
+        return;
+      }
+    } else {
+      // In the font and colour tables a semicolon ends an entry.
+      const bool tableEntry =
+          destination == Destination::FontTable || destination == Destination::ColorTable;
+      const quint8 wanted = tableEntry ? kPlainInTable : kPlain;
+      const char* const start = p_;
+      const char* p = start;
+      while (p < end_ && (kPlainBytes[quint8(*p)] & wanted))
+        ++p;
+      if (p > start) {
+        p_ = p;
+        plainRun(destination, QLatin1String(start, p - start));
+        return;
+      }
     }
   }
   const quint8 byte = quint8(*p_++);
@@ -174,19 +260,6 @@ void RtfParser::plainText() {
 
 void RtfParser::plainRun(Destination destination, QLatin1String chunk) {
   switch (destination) {
-  case Destination::Text:
-    // What follows an attachment is plain text here, never its stand-in.
-    placeholderDepth_ = -1;
-    if (formatDirty_) {
-      const CharFormat format = resolvedFormat();
-      if (!(format == pendingFormat_)) {
-        flush();
-        pendingFormat_ = format;
-      }
-      formatDirty_ = false;
-    }
-    pending_.append(chunk);
-    break;
   case Destination::FontTable:
     appendCapped(fontName_, chunk, kMaxNameLength);
     break;
@@ -196,6 +269,7 @@ void RtfParser::plainRun(Destination destination, QLatin1String chunk) {
   case Destination::Attachment:
     appendCapped(attachmentName_, chunk, kMaxNameLength);
     break;
+  case Destination::Text: // taken by plainText()
   case Destination::ColorTable:
   case Destination::Skip:
     break;
@@ -255,13 +329,11 @@ void RtfParser::controlSequence() {
     }
     return;
   }
-  char word[33];
-  int length = 0;
-  while (p_ < end_ && isLetter(*p_)) {
-    if (length < 32)
-      word[length++] = *p_;
+  // The word's first 32 letters name it.
+  const char* const word = p_;
+  while (p_ < end_ && isLetter(*p_))
     ++p_;
-  }
+  const std::size_t length = std::min<std::size_t>(std::size_t(p_ - word), 32);
   bool negative = false;
   if (p_ + 1 < end_ && *p_ == '-' && isDigit(p_[1])) {
     negative = true;
@@ -278,12 +350,12 @@ void RtfParser::controlSequence() {
   if (p_ < end_ && *p_ == ' ')
     ++p_;
   value = std::min<long long>(value, INT_MAX);
-  controlWord(std::string_view(word, size_t(length)), hasParameter, int(negative ? -value : value));
+  controlWord(std::string_view(word, length), hasParameter, int(negative ? -value : value));
 }
 
-CharFormat RtfParser::resolvedFormat() {
-  const Group& group = top();
-  CharFormat format = group.format;
+void RtfParser::resolveFormat(CharFormat& format) const {
+  const Group& group = groups_.back();
+  format = group.format;
   const int fontNumber = group.fontNumber >= 0 ? group.fontNumber : defaultFont_;
   const auto font = fonts_.constFind(fontNumber);
   if (font != fonts_.constEnd()) {
@@ -293,10 +365,9 @@ CharFormat RtfParser::resolvedFormat() {
   }
   if (group.colorIndex > 0 && group.colorIndex < int(colors_.size()))
     format.foreground = colors_[size_t(group.colorIndex)];
-  return format;
 }
 
-void RtfParser::character(char16_t unit, bool literal) {
+void RtfParser::otherCharacter(char16_t unit, bool literal) {
   if (literal && unit == u';') {
     if (top().destination == Destination::FontTable) {
       commitFont();
@@ -355,36 +426,99 @@ void RtfParser::sink(char16_t ch) {
   }
 }
 
-void RtfParser::emitText(char16_t ch, const CharFormat* special) {
-  if (placeholderDepth_ >= 0 && !special) {
+void RtfParser::emitText(char16_t ch) {
+  if (placeholderDepth_ >= 0) {
     placeholderDepth_ = -1;
     // The character written after an attachment group stands in for the
     // attachment in readers that do not know it.
     if (ch == 0x00AC || ch == RichText::kAttachmentCharacter)
       return;
   }
-  if (special) {
-    if (!(*special == pendingFormat_)) {
-      flush();
-      pendingFormat_ = *special;
-    }
-    formatDirty_ = true;
-  } else if (formatDirty_) {
-    const CharFormat format = resolvedFormat();
-    if (!(format == pendingFormat_)) {
-      flush();
-      pendingFormat_ = format;
-    }
-    formatDirty_ = false;
-  }
-  pending_.append(QChar(ch));
+  prepareText(1);
+  *out_++ = ch;
 }
 
-void RtfParser::flush() {
-  if (pending_.isEmpty())
-    return;
-  result_.append(pending_, pendingFormat_);
-  pending_.truncate(0);
+// A character in a format of its own (an attachment's); the text after it
+// goes back to the group's format.
+void RtfParser::emitSpecial(char16_t ch, const CharFormat& format) {
+  if (outEnd_ == out_)
+    growText(1);
+  special_ = format;
+  currentFormat_ = &special_;
+  startRun();
+  *out_++ = ch;
+  formatDirty_ = true;
+}
+
+void RtfParser::findFormat() {
+  formatDirty_ = false;
+  runOpen_ = false;
+  const Group& group = groups_.back();
+  const int font = group.fontNumber >= 0 ? group.fontNumber : defaultFont_;
+  const CharFormat& f = group.format;
+  const int flags =
+      int(f.bold) | int(f.italic) << 1 | int(f.underline) << 2 | int(f.strikeThrough) << 3;
+  for (int i = 0; i < formatKeyCount_; ++i) {
+    const FormatKey& key = formatKeys_[size_t(i)];
+    if (key.font == font && key.color == group.colorIndex && key.size == f.fontSize &&
+        key.flags == flags && (f.link.isEmpty() ? key.link.isEmpty() : key.link == f.link)) {
+      currentFormat_ = &key.format;
+      return;
+    }
+  }
+  FormatKey& key = formatKeys_[size_t(nextFormatKey_)];
+  nextFormatKey_ = (nextFormatKey_ + 1) % int(formatKeys_.size());
+  formatKeyCount_ = std::min(formatKeyCount_ + 1, int(formatKeys_.size()));
+  key.font = font;
+  key.color = group.colorIndex;
+  key.size = f.fontSize;
+  key.flags = flags;
+  key.link = f.link;
+  resolveFormat(key.format);
+  currentFormat_ = &key.format;
+}
+
+// Neighbouring runs always differ: a run starts only where the format
+// differs from the last one's.
+void RtfParser::startRun() {
+  runOpen_ = true;
+  std::vector<RichText::Run>& runs = result_.runs_;
+  const int position = int(out_ - reinterpret_cast<char16_t*>(result_.text_.data()));
+  if (!runs.empty()) {
+    RichText::Run& last = runs.back();
+    last.length = position - last.start;
+    if (sameFormat(last.format, *currentFormat_))
+      return;
+  }
+  runs.push_back(RichText::Run{position, 0, *currentFormat_});
+}
+
+void RtfParser::growText(qsizetype count) {
+  QString& text = result_.text_;
+  const qsizetype used = out_ ? out_ - reinterpret_cast<char16_t*>(text.data()) : 0;
+  const qsizetype capacity =
+      std::max({used + count, used * 2, initialCapacity_, qsizetype(kMinimumText)});
+  // The characters beyond `used` are written before they are read; the last
+  // kWidenSlack are room for widen() only.
+  text.resize(capacity + kWidenSlack);
+  char16_t* begin = reinterpret_cast<char16_t*>(text.data());
+  out_ = begin + used;
+  outEnd_ = begin + capacity;
+}
+
+void RtfParser::finishText() {
+  QString& text = result_.text_;
+  if (!out_)
+    return; // no body text
+  const qsizetype length = out_ - reinterpret_cast<char16_t*>(text.data());
+  if (!result_.runs_.empty())
+    result_.runs_.back().length = int(length - result_.runs_.back().start);
+  text.truncate(length);
+  // Markup that is no text (pictures, long tables) leaves room that is given
+  // back.
+  if (text.capacity() - length > std::max<qsizetype>(length, kMinimumText))
+    text.squeeze();
+  out_ = outEnd_ = nullptr;
 }
 
 void RtfParser::commitFont() {
@@ -393,6 +527,7 @@ void RtfParser::commitFont() {
     fonts_.insert(fontTableNumber_, fontFromName(fontName_, faceNamedFonts_));
   fontName_.clear();
   formatDirty_ = true;
+  resetFormatKeys();
 }
 
 void RtfParser::commitColor() {
@@ -404,6 +539,7 @@ void RtfParser::commitColor() {
   red_ = green_ = blue_ = 0;
   colorHasComponent_ = false;
   formatDirty_ = true;
+  resetFormatKeys();
 }
 
 void RtfParser::finishAttachment() {
@@ -416,9 +552,10 @@ void RtfParser::finishAttachment() {
     emitText(0xFFFD);
   }
   placeholderDepth_ = -1;
-  CharFormat format = resolvedFormat();
+  CharFormat format;
+  resolveFormat(format);
   format.attachment = name;
-  emitText(RichText::kAttachmentCharacter, &format);
+  emitSpecial(RichText::kAttachmentCharacter, format);
   placeholderDepth_ = int(groups_.size());
 }
 

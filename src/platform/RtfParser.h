@@ -7,8 +7,10 @@
 #include <QByteArray>
 #include <QHash>
 
+#include <array>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kr {
@@ -49,11 +51,7 @@ public:
   // The URL of a "HYPERLINK" field instruction; empty for other fields.
   static QString hyperlinkTarget(const QString& instruction);
 
-  explicit RtfParser(const QByteArray& data)
-      : p_(data.constData()), end_(data.constData() + data.size()) {
-    groups_.emplace_back();
-    pending_.reserve(256);
-  }
+  explicit RtfParser(const QByteArray& data);
 
   RichText run();
   bool finishedCleanly() const { return finished_ && overflowDepth_ == 0; }
@@ -70,15 +68,40 @@ private:
   void destinationWord(RtfKeyword keyword);
   void plainText();
   void plainRun(Destination destination, QLatin1String chunk);
-  void character(char16_t unit, bool literal = false);
+  // One character; a semicolon in a table when `literal` (not escaped).
+  void character(char16_t unit, bool literal = false) {
+    // Mostly a character of body text that needs no pairing: added at once.
+    if (!highSurrogate_ && placeholderDepth_ < 0 && unit != 0 && (unit & 0xF800) != 0xD800 &&
+        top().destination == Destination::Text) {
+      prepareText(1);
+      *out_++ = unit;
+      return;
+    }
+    otherCharacter(unit, literal);
+  }
+  void otherCharacter(char16_t unit, bool literal);
   void unicodeUnit(char16_t unit);
   void sink(char16_t ch);
-  void emitText(char16_t ch, const CharFormat* special = nullptr);
-  void flush();
+  void emitText(char16_t ch);
+  void emitSpecial(char16_t ch, const CharFormat& format);
+  // Makes room for `count` more characters of body text in the current
+  // format, starting a run where the format changed.
+  void prepareText(qsizetype count) {
+    if (outEnd_ - out_ < count)
+      growText(count);
+    if (formatDirty_)
+      findFormat();
+    if (!runOpen_)
+      startRun();
+  }
+  void growText(qsizetype count);
+  void findFormat();
+  void startRun();
+  void finishText();
   void commitFont();
   void commitColor();
   void finishAttachment();
-  CharFormat resolvedFormat();
+  void resolveFormat(CharFormat& format) const;
 
   const char* p_;
   const char* end_;
@@ -109,10 +132,32 @@ private:
   std::vector<QString> fieldInstructions_;
   QString attachmentName_;
 
+  // Body text goes straight into the result: its characters through `out_`
+  // (the string is kept longer than the text until the end), its runs as the
+  // format changes. `runOpen_`: the last run has the current format.
   RichText result_;
-  QString pending_;
-  CharFormat pendingFormat_;
+  char16_t* out_ = nullptr;
+  char16_t* outEnd_ = nullptr;
+  qsizetype initialCapacity_ = 0;
   bool formatDirty_ = true;
+  bool runOpen_ = false;
+
+  // The formats last found for the group values that chose them, so that
+  // fonts and colours are not resolved again until a table changes.
+  struct FormatKey {
+    int font = 0;
+    int color = 0;
+    double size = 0;
+    int flags = 0;
+    QString link;
+    CharFormat format;
+  };
+  void resetFormatKeys() { formatKeyCount_ = nextFormatKey_ = 0; }
+  std::array<FormatKey, 16> formatKeys_;
+  int formatKeyCount_ = 0;
+  int nextFormatKey_ = 0;
+  const CharFormat* currentFormat_ = nullptr; // read only by startRun()
+  CharFormat special_;
 };
 
 } // namespace kr

@@ -11,15 +11,31 @@ constexpr int kMaxUnicodeSkip = 16;
 constexpr size_t kMaxTabStops = 64;
 constexpr int kMaxTabTwips = 20 * 72 * 22; // the widest page
 
+// Whether `text` starts with the upper-case ASCII `keyword`, ignoring case as
+// Qt does; ASCII letters, all there mostly are, are compared directly.
+bool startsWithKeyword(QStringView text, QLatin1String keyword) {
+  if (text.size() < keyword.size())
+    return false;
+  for (qsizetype i = 0; i < keyword.size(); ++i) {
+    const char16_t c = text[i].unicode();
+    if (c >= 0x80)
+      return text.startsWith(keyword, Qt::CaseInsensitive);
+    if ((c >= u'a' && c <= u'z' ? c - 0x20 : c) != char16_t(keyword[i].unicode()))
+      return false;
+  }
+  return true;
+}
+
 } // namespace
 
+// The URL of a field instruction "HYPERLINK "url"" (switches before or after
 // the quoted URL are ignored); empty for other fields.
 QString RtfParser::hyperlinkTarget(const QString& instruction) {
-  const QString text = instruction.trimmed();
+  const QStringView text = QStringView(instruction).trimmed();
   static const QLatin1String keyword("HYPERLINK");
-  if (!text.startsWith(keyword, Qt::CaseInsensitive))
+  if (!startsWithKeyword(text, keyword))
     return {};
-  QStringView rest = QStringView(text).mid(keyword.size());
+  const QStringView rest = text.mid(keyword.size());
   if (!rest.isEmpty() && !rest.front().isSpace() && rest.front() != u'"')
     return {};
   const qsizetype quote = rest.indexOf(u'"');
@@ -27,9 +43,15 @@ QString RtfParser::hyperlinkTarget(const QString& instruction) {
     const qsizetype close = rest.indexOf(u'"', quote + 1);
     return (close < 0 ? rest.mid(quote + 1) : rest.mid(quote + 1, close - quote - 1)).toString();
   }
-  for (QStringView token : rest.split(u' ', Qt::SkipEmptyParts)) {
-    if (!token.startsWith(u'\\'))
+  // The first of the words between spaces that is not a switch.
+  for (qsizetype start = 0; start < rest.size();) {
+    qsizetype end = rest.indexOf(u' ', start);
+    if (end < 0)
+      end = rest.size();
+    const QStringView token = rest.mid(start, end - start);
+    if (!token.isEmpty() && !token.startsWith(u'\\'))
       return token.trimmed().toString();
+    start = end + 1;
   }
   return {};
 }
@@ -220,6 +242,7 @@ void RtfParser::destinationWord(RtfKeyword keyword) {
   case RtfKeyword::ColorTable:
     group.destination = Destination::ColorTable;
     colors_.clear();
+    resetFormatKeys();
     red_ = green_ = blue_ = 0;
     colorHasComponent_ = false;
     break;

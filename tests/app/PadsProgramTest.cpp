@@ -383,6 +383,8 @@ TEST(PadsProgram, TheLogBookTakesTheKeyboardAndEndShowsTheOldestSlice) {
   ASSERT_TRUE(bottom.isValid());
   EXPECT_EQ(book->dataSet()[std::size_t(bottom.row())]->uuid(), QStringLiteral("OLD-0"));
   EXPECT_EQ(table->visualRect(bottom).bottom(), height - 1);
+}
+
 namespace {
 
 bool laidOutToTheEnd(const NowAndLaterBoardTextView& view) {

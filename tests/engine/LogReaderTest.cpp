@@ -1,4 +1,5 @@
 #include "engine/FullDataSet.h"
+#include "engine/LogEntryParser.h"
 #include "engine/LogEntryValues.h"
 #include "engine/LogFile.h"
 #include "engine/LogFileCache.h"
@@ -14,6 +15,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 using namespace kr;
 
@@ -70,6 +73,13 @@ TEST(LogEntryValuesTest, NumbersBooleansAndDatesReadAsTheLogWritesThem) {
   EXPECT_FALSE(LogEntryValues::floatValue(u"twenty").has_value());
   EXPECT_FALSE(LogEntryValues::floatValue(u"").has_value());
   EXPECT_FALSE(LogEntryValues::floatValue(u"-").has_value());
+  // Whole numbers read without the general conversion read as with it.
+  EXPECT_TRUE(std::signbit(LogEntryValues::floatValue(u"-0").value()));
+  EXPECT_EQ(LogEntryValues::floatValue(u"9999999").value(), 9999999.0f);
+  EXPECT_EQ(LogEntryValues::floatValue(u"0009999999").value(), 9999999.0f);
+  EXPECT_EQ(LogEntryValues::floatValue(u"16777217").value(), 16777216.0f);
+  EXPECT_EQ(LogEntryValues::floatValue(u"+12").value(), 12.0f);
+  EXPECT_EQ(LogEntryValues::floatValue(u"12abc").value(), 12.0f);
 
   EXPECT_TRUE(LogEntryValues::boolValue(u"YES"));
   EXPECT_TRUE(LogEntryValues::boolValue(u"  true"));
@@ -84,6 +94,24 @@ TEST(LogEntryValuesTest, NumbersBooleansAndDatesReadAsTheLogWritesThem) {
   EXPECT_FALSE(LogEntryValues::dateValue(QStringLiteral("yesterday")).has_value());
 }
 
+TEST(LogEntryParserTest, OnlyWholeKeywordLinesAreKeywords) {
+  LogEntryParser parser;
+  const QStringList lines = {
+      "#TimeSlice",  "id-1",     "#objective",          "#TimeSlicE", "#tags ", "#Tags",
+      "#startDat",   "#endDate", "2020-03-07 09:05:00", "#success",   "YES",    "#objective",
+      "#completedX", "#tags",    "#objective"};
+  for (int n = 0; n < lines.size(); ++n)
+    parser.addLine(lines[n], n);
+  std::vector<LogEntryParser::Entry> entries = parser.takeEntries();
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].slice->uuid(), QStringLiteral("id-1"));
+  EXPECT_EQ(entries[0].objectiveLines, (std::vector<int>{3, 4, 5, 6, 12}));
+  EXPECT_EQ(entries[0].slice->endDate(), local(2020, 3, 7, 9, 5));
+  EXPECT_TRUE(entries[0].slice->success());
+  // The line after "#tags" is the tags, even when it reads like a keyword.
+  EXPECT_EQ(entries[0].slice->tagString(), QStringLiteral("#objective"));
+}
+
 TEST(LogLineSplitterTest, EveryTerminatorEndsALineAndCrLfIsOne) {
   EXPECT_EQ(lines(QStringLiteral("a\r\nb")), (QStringList{"a", "b"}));
   EXPECT_EQ(lines(QStringLiteral("a\n\nb")), (QStringList{"a", "", "b"}));
@@ -91,6 +119,14 @@ TEST(LogLineSplitterTest, EveryTerminatorEndsALineAndCrLfIsOne) {
   EXPECT_EQ(lines(QString::fromUtf16(u"a\u2028b\u0085c\u2029d\fe")),
             (QStringList{"a", "b", "c", "d", "e"}));
   EXPECT_EQ(lines(QStringLiteral("a\n\rb")), (QStringList{"a", "", "b"}));
+  // Terminators at and around every place of a block of eight characters.
+  for (int at = 0; at < 20; ++at) {
+    for (const char16_t terminator : {u'\n', u'\v', u'\r', char16_t(0x85), char16_t(0x2029)}) {
+      const QString before(at, u'x');
+      const QString text = before + QChar(terminator) + QStringLiteral("y\u2027\u0086\u000e");
+      EXPECT_EQ(lines(text), (QStringList{before, QStringLiteral("y\u2027\u0086\u000e")}));
+    }
+  }
 }
 
 TEST(LogTextDecoderTest, BomThenUtf8ThenMacRoman) {

@@ -151,6 +151,48 @@ TEST(RtfReader, AppliesAndScopesCharacterFormatting) {
   EXPECT_FALSE(at(u'K').bold);
 }
 
+TEST(RtfReader, LongPlainStretchesReadLikeTheirEscapedForms) {
+  // Stretches longer than sixteen bytes, with an escape, a code-page byte or
+  // a brace right at and beside every position of a block.
+  const QByteArray letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  for (int cut = 0; cut < 40; ++cut) {
+    for (const char* breaker : {"\\'e9", "\\u8364?", "{\\b}", "\\\\", "\xe9", "\t"}) {
+      const QByteArray body = letters.left(cut) + breaker + letters.mid(cut);
+      QByteArray escaped;
+      for (const char c : letters.left(cut))
+        escaped += "\\'" + QByteArray::number(quint8(c), 16);
+      escaped += breaker;
+      for (const char c : letters.mid(cut))
+        escaped += "\\'" + QByteArray::number(quint8(c), 16);
+      const RichText plain = read("{\\rtf1\\ansi\\ansicpg1252 " + body + "}");
+      EXPECT_EQ(plain, read("{\\rtf1\\ansi\\ansicpg1252 " + escaped + "}")) << body.constData();
+      EXPECT_EQ(plain.length(), letters.size() + (QByteArray(breaker) == "{\\b}" ? 0 : 1));
+    }
+  }
+}
+
+TEST(RtfReader, FormatsFollowTablesThatComeAfterText) {
+  // A format met before the font and colour tables is found again after them
+  // with the tables' fonts and colours, and runs merge only where the whole
+  // formats are the same.
+  const RichText text = read("{\\rtf1\\cocoartf1\\deff0 a{\\b b}c"
+                             "{\\fonttbl\\f0 Times-Italic;\\f1 Times-Italic;}"
+                             "{\\colortbl;\\red9\\green8\\blue7;}"
+                             "d{\\b e}f\\f1 g\\f0\\cf1 h\\cf0 i}");
+  EXPECT_EQ(text.plainText(), QStringLiteral("abcdefghi"));
+  EXPECT_EQ(text.formatAt(0), CharFormat{});
+  EXPECT_TRUE(text.formatAt(1).bold);
+  EXPECT_EQ(text.formatAt(3).fontFamily, QStringLiteral("Times"));
+  EXPECT_TRUE(text.formatAt(3).italic);
+  EXPECT_TRUE(text.formatAt(4).bold && text.formatAt(4).italic);
+  EXPECT_EQ(text.formatAt(7).foreground, (RgbColor{9, 8, 7}));
+  // d..i: "d", bold "e", then "fg" (fonts 0 and 1 are alike), coloured "h", "i".
+  std::vector<int> lengths;
+  for (const RichText::Run& run : text.runs())
+    lengths.push_back(run.length);
+  EXPECT_EQ(lengths, (std::vector<int>{1, 1, 1, 1, 1, 2, 1, 1}));
+}
+
 TEST(RtfReader, SkipsDestinationsAndUnknownWords) {
   const RichText text =
       read("{\\rtf1\\cocoartf2709\\cocoatextscaling0{\\*\\expandedcolortbl;;\\csgray\\c0;}"

@@ -13,7 +13,7 @@ PadSheetWriter& PadSheetWriter::shared() {
   return writer;
 }
 
-PadSheetWriter::PadSheetWriter() : worker_(std::make_unique<OrderedWorker>()) {}
+PadSheetWriter::PadSheetWriter() = default;
 
 PadSheetWriter::~PadSheetWriter() = default;
 
@@ -36,6 +36,9 @@ void PadSheetWriter::write(const QString& path, const QString& folder, const Ric
     entry.ticket = ticket;
   }
   QPointer<QObject> receiver(context);
+  // The thread starts with the first sheet left, not with the program.
+  if (!worker_)
+    worker_ = std::make_unique<OrderedWorker>("padSheetWriter");
   worker_->async([this, path, folder, text, ticket, receiver, done = std::move(done)] {
     QString error;
     const bool written = writeNow(path, folder, text, &error);
@@ -124,6 +127,9 @@ void PadSheetWriter::forget(const QString& path) {
     entries_.erase(it);
 }
 
-void PadSheetWriter::drain() { worker_->drain(); }
+void PadSheetWriter::drain() {
+  if (worker_)
+    worker_->drain();
+}
 
 } // namespace kr

@@ -71,7 +71,7 @@ private:
   mutable std::mutex mutex_;
   std::map<QString, Entry> entries_;
   quint64 lastTicket_ = 0;
-  std::unique_ptr<OrderedWorker> worker_;
+  std::unique_ptr<OrderedWorker> worker_; // made and used on the window's thread
 };
 
 } // namespace kr

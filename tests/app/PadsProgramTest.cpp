@@ -360,8 +360,10 @@ TEST(PadsProgram, TheLogBookTakesTheKeyboardAndEndShowsTheOldestSlice) {
                    .arg(i)
                    .arg(start));
   }
-  ASSERT_TRUE(RtfdPackage::write(logs + "/System Log Day 2001-01-01 (abc).rtfd", log));
-  const auto removeLog = qScopeGuard([&] { QDir(logs).removeRecursively(); });
+  const QString day = logs + "/System Log Day 2001-01-01 (abc).rtfd";
+  ASSERT_TRUE(RtfdPackage::write(day, log));
+  // The folder stays: the next test's program watches it.
+  const auto removeLog = qScopeGuard([&] { QDir(day).removeRecursively(); });
 
   StartedProgram p(allPadsHidden());
   LogBookTableViewController* book = controller(p).logBookTableViewController();

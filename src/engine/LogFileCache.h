@@ -22,7 +22,11 @@ public:
     QStringList tagStringsParsed; // the "#tags" values of the files parsed now
   };
 
-  FolderRead readFolder(const QString& folder, const PlainTextStyle& style = {});
+  // `ownAppends`: the entries this program appended in place since the last
+  // read, oldest first; a day that is exactly as they left it takes their
+  // records without being read again.
+  FolderRead readFolder(const QString& folder, const PlainTextStyle& style = {},
+                        const std::vector<OwnAppend>& ownAppends = {});
   LogFile& createOrRetrieveLogFile(const QString& fullPath);
   int size() const { return int(logFiles_.size()); }
   // How many threads at most examine and parse files at once (1: the reload

@@ -104,14 +104,15 @@ FullDataSet::FileContents FullDataSet::loadRTFDFile(const QString& path) {
   const std::optional<QByteArray> rtf =
       FileOperations::readRegularFile(path + QStringLiteral("/TXT.rtf"), &error, options);
   if (!rtf)
-    return {{}, QStringLiteral("cannot be read: ") + error};
+    return {{}, QStringLiteral("cannot be read: ") + error, false};
   return createTimeSlicesFromRtf(*rtf);
 }
 
-FullDataSet::FileContents FullDataSet::createTimeSlicesFromRtf(const QByteArray& rtf) {
+FullDataSet::FileContents FullDataSet::createTimeSlicesFromRtf(QByteArray rtf) {
   if (!RtfReader::looksLikeRtf(rtf))
-    return {{}, QStringLiteral("did not contain any legal data and was skipped")};
+    return {{}, QStringLiteral("did not contain any legal data and was skipped"), false};
   const RtfReader::Result read = RtfReader::read(rtf);
+  rtf = QByteArray();
   FileContents contents = createTimeSlicesFromRichText(read.text);
   if (!read.wellFormed) {
     // What could be read is kept: a cut-off entry is still the user's data.
@@ -133,7 +134,7 @@ FullDataSet::FileContents FullDataSet::loadPlainTextFile(const QString& path,
   QString error;
   const std::optional<QByteArray> bytes = FileOperations::readRegularFile(path, &error);
   if (!bytes)
-    return {{}, QStringLiteral("cannot be read: ") + error};
+    return {{}, QStringLiteral("cannot be read: ") + error, false};
   return createTimeSlicesFromText(LogTextDecoder::decode(*bytes), style);
 }
 

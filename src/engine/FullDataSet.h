@@ -23,8 +23,9 @@ public:
   // given font and colour (the note pads' defaults).
   static FileContents loadRTFDFile(const QString& path);
   static FileContents loadPlainTextFile(const QString& path, const PlainTextStyle& style = {});
-  // The records of a log package's "TXT.rtf".
-  static FileContents createTimeSlicesFromRtf(const QByteArray& rtf);
+  // The records of a log package's "TXT.rtf". The bytes are let go as soon
+  // as they are read into rich text, so a large day is not held twice.
+  static FileContents createTimeSlicesFromRtf(QByteArray rtf);
   // The records of the rich text of a log.
   static FileContents createTimeSlicesFromRichText(const RichText& text);
   static FileContents createTimeSlicesFromText(const QString& text,

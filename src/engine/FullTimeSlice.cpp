@@ -5,6 +5,7 @@
 #include <QHash>
 
 #include <cmath>
+#include <cstring>
 #include <mutex>
 
 namespace kr {
@@ -50,7 +51,40 @@ std::size_t ObjectiveFormats::Hash::operator()(const CharFormat& format) const {
   return hash;
 }
 
-FullTimeSlice::FullTimeSlice() : uuid_(dummy()), objective_(dummy()), endDate_(distantPast()) {
+namespace {
+void appendNumber(QByteArray& block, quint64 number) {
+  do {
+    const char low = char(number & 0x7f);
+    number >>= 7;
+    block.append(number ? char(low | 0x80) : low);
+  } while (number);
+}
+
+// Reads a number at `at`, moving past it; 0 at the end of the block.
+quint64 readNumber(const char*& at, const char* end) {
+  quint64 number = 0;
+  for (int shift = 0; at < end && shift < 64; shift += 7) {
+    const auto byte = quint8(*at++);
+    number |= quint64(byte & 0x7f) << shift;
+    if (!(byte & 0x80))
+      break;
+  }
+  return number;
+}
+
+// The objective's text as stored, and where the stretches begin.
+QString plainOf(const QByteArray& block, const char** rest = nullptr) {
+  const char* at = block.constData();
+  const char* const end = at + block.size();
+  const quint64 length = std::min<quint64>(readNumber(at, end), quint64(end - at));
+  if (rest)
+    *rest = at + length;
+  return QString::fromUtf8(at, qsizetype(length));
+}
+} // namespace
+
+FullTimeSlice::FullTimeSlice() : uuid_(dummy()), endDate_(distantPast()) {
+  storePlainObjective(dummy());
   setStartDate(distantPast());
 }
 
@@ -59,11 +93,12 @@ FullTimeSlice::~FullTimeSlice() = default;
 FullTimeSlice::FullTimeSlice(const FullTimeSlice& other)
     : RawTimeSlice(other), uuid_(other.uuid_), objective_(other.objective_),
       endDate_(other.endDate_), actualDurationAsLogged_(other.actualDurationAsLogged_),
-      kind_(other.kind_), formats_(other.formats_), stretches_(other.stretches_),
-      links_(other.links_) {
+      kind_(other.kind_), formats_(other.formats_) {
   const std::lock_guard<std::mutex> lock(lazyValuesMutex());
   if (other.rare_)
     rare_ = std::make_unique<Rare>(*other.rare_);
+  if (other.raw_)
+    raw_ = std::make_unique<const RawTimeSlice>(*other.raw_);
 }
 
 FullTimeSlice::Rare& FullTimeSlice::rare() const {
@@ -72,20 +107,43 @@ FullTimeSlice::Rare& FullTimeSlice::rare() const {
   return *rare_;
 }
 
+QString FullTimeSlice::objective() const {
+  if (rare_ && rare_->plain)
+    return *rare_->plain;
+  return plainOf(objective_);
+}
+
+void FullTimeSlice::storePlainObjective(const QString& objective) {
+  objective_.clear();
+  const QByteArray utf8 = objective.toUtf8();
+  appendNumber(objective_, quint64(utf8.size()));
+  objective_.append(utf8);
+  if (QString::fromUtf8(utf8) != objective)
+    rare().plain = objective; // unpaired surrogates
+  else if (rare_)
+    rare_->plain.reset();
+}
+
+// Setters run while a record is filled, before anyone else reads it; only
+// what is worked out on request takes the lock.
+void FullTimeSlice::dropObjectiveText() {
+  kind_ = Kind::Empty;
+  formats_.reset();
+  rare_.reset();
+}
+
 void FullTimeSlice::setObjective(const QString& objective) {
-  // The stretches lie over the plain text: a rich text that no longer reads
-  // as the objective is kept whole.
-  if (kind_ == Kind::Stretches && objective != objective_) {
+  if (kind_ == Kind::Stretches) {
+    if (objective == this->objective())
+      return;
+    // The stretches lie over the plain text: a rich text that no longer
+    // reads as the objective is kept whole.
     RichText text = textFromStretches();
-    const std::lock_guard<std::mutex> lock(lazyValuesMutex());
-    rare().text = std::move(text);
-    rare().links = links_;
+    dropObjectiveText();
     kind_ = Kind::Whole;
-    formats_.reset();
-    stretches_ = {};
-    links_ = {};
+    rare().text = std::move(text);
   }
-  objective_ = objective;
+  storePlainObjective(objective);
 }
 
 const QByteArray& FullTimeSlice::objectiveAsRTFD() const {
@@ -107,15 +165,11 @@ const QByteArray& FullTimeSlice::objectiveAsRTFD() const {
 }
 
 void FullTimeSlice::setObjectiveAsRTFD(const QByteArray& data) {
-  const std::lock_guard<std::mutex> lock(lazyValuesMutex());
-  RawTimeSlicePtr raw = rare_ ? std::move(rare_->raw) : nullptr;
-  rare_ = std::make_unique<Rare>();
-  rare_->raw = std::move(raw);
-  rare_->data = data;
+  const QString plain = objective();
+  dropObjectiveText();
+  storePlainObjective(plain);
   kind_ = Kind::Data;
-  formats_.reset();
-  stretches_ = {};
-  links_ = {};
+  rare().data = data;
 }
 
 std::optional<RichText> FullTimeSlice::objectiveRichText() const {
@@ -126,39 +180,62 @@ std::optional<RichText> FullTimeSlice::objectiveRichText() const {
   }
   case Kind::Stretches:
     return textFromStretches();
-  case Kind::Whole: {
-    const std::lock_guard<std::mutex> lock(lazyValuesMutex());
+  case Kind::Whole:
     return rare_->text;
-  }
   case Kind::Data:
     break;
   }
   return RtfdPackage::fromData(objectiveAsRTFD());
 }
 
+QStringList FullTimeSlice::linksOfStretches() const {
+  const char* at = nullptr;
+  plainOf(objective_, &at);
+  const char* const end = objective_.constData() + objective_.size();
+  const quint64 count = readNumber(at, end);
+  for (quint64 i = 0; i < count * 3; ++i)
+    readNumber(at, end);
+  QStringList links;
+  while (at < end) {
+    const quint64 length = std::min<quint64>(readNumber(at, end), quint64(end - at));
+    links.append(QString::fromUtf8(at, qsizetype(length)));
+    at += length;
+  }
+  return links;
+}
+
 RichText FullTimeSlice::textFromStretches() const {
+  const QStringList links = linksOfStretches();
+  const char* at = nullptr;
+  const QString plain = rare_ && rare_->plain ? *rare_->plain : plainOf(objective_, &at);
+  if (!at)
+    plainOf(objective_, &at);
+  const char* const end = objective_.constData() + objective_.size();
   RichText text;
   qsizetype start = 0;
-  for (const Stretch& stretch : stretches_) {
-    CharFormat format = formats_->at(stretch.format);
-    if (stretch.link > 0)
-      format.link = links_.at(qsizetype(stretch.link) - 1);
-    text.append(QStringView(objective_).mid(start, stretch.length), format);
-    start += stretch.length;
+  const quint64 count = readNumber(at, end);
+  for (quint64 i = 0; i < count; ++i) {
+    const quint64 length = readNumber(at, end);
+    CharFormat format = formats_->at(quint32(readNumber(at, end)));
+    const quint64 link = readNumber(at, end);
+    if (link > 0)
+      format.link = links.value(qsizetype(link) - 1);
+    text.append(QStringView(plain).mid(start, qsizetype(length)), format);
+    start += qsizetype(length);
   }
   return text;
 }
 
 void FullTimeSlice::setObjectiveText(const RichText& text,
                                      const std::shared_ptr<ObjectiveFormats>& formats) {
-  std::vector<Stretch> stretches;
-  QStringList links;
   // Only runs that cover the text one after the other, without attachment
   // files, give back the same rich text; anything else is kept whole.
   bool fits = text.attachmentData().isEmpty();
   std::shared_ptr<ObjectiveFormats> table =
       formats ? formats : std::make_shared<ObjectiveFormats>();
-  stretches.reserve(text.runs().size());
+  QByteArray stretches;
+  QStringList links;
+  appendNumber(stretches, quint64(text.runs().size()));
   int expectedStart = 0;
   for (const RichText::Run& run : text.runs()) {
     if (!fits || run.start != expectedStart || run.length <= 0) {
@@ -177,33 +254,32 @@ void FullTimeSlice::setObjectiveText(const RichText& text,
     }
     CharFormat withoutLink = run.format;
     withoutLink.link.clear();
-    stretches.push_back({quint32(run.length), table->indexOf(withoutLink), link});
+    appendNumber(stretches, quint64(run.length));
+    appendNumber(stretches, table->indexOf(withoutLink));
+    appendNumber(stretches, link);
   }
   fits = fits && expectedStart == text.length();
   if (!formats)
     table->finish();
 
-  const std::lock_guard<std::mutex> lock(lazyValuesMutex());
-  objective_ = text.plainText();
-  RawTimeSlicePtr raw = rare_ ? std::move(rare_->raw) : nullptr;
-  rare_.reset();
-  if (raw)
-    rare().raw = std::move(raw);
+  dropObjectiveText();
+  storePlainObjective(text.plainText());
   if (fits) {
+    objective_.append(stretches);
+    for (const QString& link : links) {
+      const QByteArray utf8 = link.toUtf8();
+      appendNumber(objective_, quint64(utf8.size()));
+      objective_.append(utf8);
+    }
+    objective_.squeeze();
     kind_ = Kind::Stretches;
     formats_ = std::move(table);
-    stretches_ = std::move(stretches);
-    links_ = std::move(links);
   } else {
     kind_ = Kind::Whole;
-    formats_.reset();
-    stretches_ = {};
-    links_ = {};
     rare().text = text;
   }
 }
-
-QStringList FullTimeSlice::linksOf(const RichText& text) const {
+QStringList FullTimeSlice::linksOf(const RichText& text) {
   QStringList links;
   for (const RichText::Run& run : text.runs()) {
     if (!run.format.link.isEmpty() && !links.contains(run.format.link))
@@ -213,25 +289,23 @@ QStringList FullTimeSlice::linksOf(const RichText& text) const {
 }
 
 const QStringList& FullTimeSlice::extractedLinks() const {
-  switch (kind_) {
-  case Kind::Empty:
+  if (kind_ == Kind::Empty)
     return noLinks();
-  case Kind::Stretches:
-    return links_;
-  case Kind::Data:
-  case Kind::Whole:
-    break;
-  }
   {
     const std::lock_guard<std::mutex> lock(lazyValuesMutex());
-    if (rare_->links)
+    if (rare_ && rare_->links)
       return *rare_->links;
   }
-  const std::optional<RichText> text = objectiveRichText();
-  QStringList links = text ? linksOf(*text) : QStringList();
+  QStringList links;
+  if (kind_ == Kind::Stretches) {
+    links = linksOfStretches();
+  } else {
+    const std::optional<RichText> text = objectiveRichText();
+    links = text ? linksOf(*text) : QStringList();
+  }
   const std::lock_guard<std::mutex> lock(lazyValuesMutex());
-  if (!rare_->links)
-    rare_->links = std::move(links);
+  if (!rare().links)
+    rare().links = std::move(links);
   return *rare_->links;
 }
 
@@ -246,16 +320,19 @@ bool FullTimeSlice::readsAsRawTimeSlice() const {
 }
 
 void FullTimeSlice::prepareRawTimeSlice() {
-  RawTimeSlicePtr raw = readsAsRawTimeSlice() ? nullptr : toRawTimeSlice();
-  const std::lock_guard<std::mutex> lock(lazyValuesMutex());
-  if (raw || rare_)
-    rare().raw = std::move(raw);
+  if (readsAsRawTimeSlice()) {
+    raw_.reset();
+    return;
+  }
+  auto raw = std::make_unique<RawTimeSlice>(static_cast<const RawTimeSlice&>(*this));
+  raw->setActualDuration(actualDurationAsLogged_);
+  raw->setSuccess(false);
+  raw_ = std::move(raw);
 }
 
 const RawTimeSlice& FullTimeSlice::asRawTimeSlice() const {
-  const std::lock_guard<std::mutex> lock(lazyValuesMutex());
-  if (rare_ && rare_->raw)
-    return *rare_->raw;
+  if (raw_)
+    return *raw_;
   return *this;
 }
 

@@ -35,9 +35,9 @@ private:
 };
 
 // What the log book needs of one logged time slice, on top of the raw record.
-// The objective's rich text is kept as its plain text (shared with
-// objective()) and a short list of formatted stretches over it; its RTFD data
-// and the document the log book draws are made only when asked for.
+// The objective is kept in one block: its plain text in UTF-8 and the
+// formatted stretches over it, with their links; its RTFD data and the
+// document the log book draws are made only when asked for.
 class FullTimeSlice : public RawTimeSlice {
 public:
   FullTimeSlice();
@@ -47,7 +47,7 @@ public:
 
   const QString& uuid() const { return uuid_; }
   void setUuid(const QString& uuid) { uuid_ = uuid; }
-  const QString& objective() const { return objective_; }
+  QString objective() const;
   // Sets the plain objective alone; the rich text stays as it was.
   void setObjective(const QString& objective);
   // The objective as RTFD data. When it was given as rich text, the data is
@@ -85,37 +85,37 @@ public:
   const RawTimeSlice& asRawTimeSlice() const;
 
 private:
-  // One stretch of the objective in one format: its length, its format in
-  // the shared table and its link (0: none, n: the n-th link).
-  struct Stretch {
-    quint32 length;
-    quint32 format;
-    quint32 link;
-  };
   // What few records need: an objective given as data or one that cannot be
   // kept as stretches, and what was made on request.
   struct Rare {
     std::optional<QByteArray> data;     // given as RTFD data
     std::optional<RichText> text;       // kept whole
+    std::optional<QString> plain;       // a plain text that UTF-8 does not keep as it is
     std::optional<QByteArray> madeData; // RTFD data made from the rich text
-    std::optional<QStringList> links;   // extractedLinks() of data or whole text
-    RawTimeSlicePtr raw;                // where it reads otherwise than this record
+    std::optional<QStringList> links;   // extractedLinks(), once asked for
   };
   enum class Kind : quint8 { Empty, Stretches, Data, Whole };
 
   Rare& rare() const;
   RichText textFromStretches() const;
-  QStringList linksOf(const RichText& text) const;
+  QStringList linksOfStretches() const;
+  static QStringList linksOf(const RichText& text);
+  void dropObjectiveText();
+  void storePlainObjective(const QString& objective);
 
   QString uuid_;
-  QString objective_;
+  // The objective's plain text in UTF-8, as a count of bytes and the bytes;
+  // for an objective kept as stretches, then the number of stretches, each
+  // as its length, its format in formats_ and its link (0: none, n: the n-th
+  // link), then each link as a count of bytes and its UTF-8. Counts are
+  // unsigned numbers in 7-bit groups, the lowest first.
+  QByteArray objective_;
   QDateTime endDate_;
   double actualDurationAsLogged_ = 0.0;
   Kind kind_ = Kind::Empty;
   std::shared_ptr<const ObjectiveFormats> formats_;
-  std::vector<Stretch> stretches_;
-  QStringList links_; // of the stretches
   mutable std::unique_ptr<Rare> rare_;
+  std::unique_ptr<const RawTimeSlice> raw_; // where the raw record reads otherwise
 };
 
 using FullTimeSlicePtr = std::shared_ptr<FullTimeSlice>;

@@ -195,12 +195,12 @@ std::optional<LogFile::PendingRead> LogFile::beginRead(int folderFd) const {
 void LogFile::parse(PendingRead& pending, const PlainTextStyle& style, int folderFd) const {
   FullDataSet::FileContents contents;
   QString error;
-  const std::optional<QByteArray> bytes = readBytes(folderFd, &error);
+  std::optional<QByteArray> bytes = readBytes(folderFd, &error);
   if (!bytes) {
     contents.problem = pending.stamp ? QStringLiteral("cannot be read: ") + error
                                      : QStringLiteral("has gone: ") + error;
   } else if (format_ == Format::Rtfd) {
-    contents = FullDataSet::createTimeSlicesFromRtf(*bytes);
+    contents = FullDataSet::createTimeSlicesFromRtf(std::move(*bytes));
   } else {
     contents = FullDataSet::createTimeSlicesFromText(LogTextDecoder::decode(*bytes), style);
   }

@@ -117,6 +117,7 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
     if (!job.read)
       continue;
     job.file->finishRead(std::move(*job.read));
+    ++result.filesParsed;
     result.tagStringsParsed.append(job.file->tagStringsInFile());
   }
   ::close(folderFd);

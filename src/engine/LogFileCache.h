@@ -20,6 +20,7 @@ public:
   struct FolderRead {
     std::vector<std::shared_ptr<const LogFile>> files;
     QStringList tagStringsParsed; // the "#tags" values of the files parsed now
+    int filesParsed = 0;
   };
 
   // `ownAppends`: the entries this program appended in place since the last

@@ -19,6 +19,8 @@
 #include <algorithm>
 #include <utility>
 
+#include <malloc.h>
+
 namespace kr {
 
 namespace {
@@ -134,6 +136,10 @@ void LogFileManager::internalAyncUpdate() {
         full->loadFromFiles(read.files, read.tagStringsParsed);
         auto raw = std::make_shared<RawDataSet>();
         raw->loadFromFiles(read.files, read.tagStringsParsed);
+        // What parsing used and let go goes back to the system: the program
+        // holds the records, not the heap of the biggest read it ever made.
+        if (read.filesParsed > 0)
+          ::malloc_trim(0);
         // The whole reload: listing, parsing and both data sets.
         RawDataSet::logLoaded(full->timeSlices().size(), timer.elapsed());
         QStringList tagStrings = read.tagStringsParsed;

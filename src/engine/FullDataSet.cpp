@@ -224,12 +224,12 @@ void FullDataSet::generateUUIDMap() {
   // In list order, so that of several records with one identifier the last
   // in the list, the oldest, stays.
   for (std::size_t n = 0; n < fullTimeSlices_.size(); ++n) {
-    const QString& uuid = fullTimeSlices_[n]->uuid();
-    for (std::size_t i = qHash(uuid) & mask;; i = (i + 1) & mask) {
+    const FullTimeSlice::UuidKey key = fullTimeSlices_[n]->uuidKey();
+    for (std::size_t i = key.hash & mask;; i = (i + 1) & mask) {
       quint32& slot = uuidTable_[i];
       if (slot == 0)
         ++uuidCount_;
-      else if (fullTimeSlices_[slot - 1]->uuid() != uuid)
+      else if (!fullTimeSlices_[slot - 1]->hasUuid(key))
         continue;
       slot = quint32(n + 1);
       break;
@@ -240,12 +240,13 @@ void FullDataSet::generateUUIDMap() {
 const FullTimeSlice* FullDataSet::timeSliceWithUuid(const QString& uuid) const {
   if (uuidTable_.empty())
     return nullptr;
+  const FullTimeSlice::UuidKey key = FullTimeSlice::uuidKey(uuid);
   const std::size_t mask = uuidTable_.size() - 1;
-  for (std::size_t i = qHash(uuid) & mask;; i = (i + 1) & mask) {
+  for (std::size_t i = key.hash & mask;; i = (i + 1) & mask) {
     const quint32 slot = uuidTable_[i];
     if (slot == 0)
       return nullptr;
-    if (fullTimeSlices_[slot - 1]->uuid() == uuid)
+    if (fullTimeSlices_[slot - 1]->hasUuid(key))
       return fullTimeSlices_[slot - 1];
   }
 }

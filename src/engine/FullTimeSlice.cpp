@@ -83,7 +83,7 @@ QString plainOf(const QByteArray& block, const char** rest = nullptr) {
 }
 } // namespace
 
-FullTimeSlice::FullTimeSlice() : uuid_(dummy()), endDate_(distantPast()) {
+FullTimeSlice::FullTimeSlice() : uuidText_(dummy()), endDate_(distantPast()) {
   storePlainObjective(dummy());
   setStartDate(distantPast());
 }
@@ -91,9 +91,10 @@ FullTimeSlice::FullTimeSlice() : uuid_(dummy()), endDate_(distantPast()) {
 FullTimeSlice::~FullTimeSlice() = default;
 
 FullTimeSlice::FullTimeSlice(const FullTimeSlice& other)
-    : RawTimeSlice(other), uuid_(other.uuid_), objective_(other.objective_),
-      endDate_(other.endDate_), actualDurationAsLogged_(other.actualDurationAsLogged_),
-      kind_(other.kind_), formats_(other.formats_) {
+    : RawTimeSlice(other), uuid_(other.uuid_), uuidText_(other.uuidText_),
+      uuidIsBinary_(other.uuidIsBinary_), objective_(other.objective_), endDate_(other.endDate_),
+      actualDurationAsLogged_(other.actualDurationAsLogged_), kind_(other.kind_),
+      formats_(other.formats_) {
   const std::lock_guard<std::mutex> lock(lazyValuesMutex());
   if (other.rare_)
     rare_ = std::make_unique<Rare>(*other.rare_);
@@ -105,6 +106,56 @@ FullTimeSlice::Rare& FullTimeSlice::rare() const {
   if (!rare_)
     rare_ = std::make_unique<Rare>();
   return *rare_;
+}
+
+QString FullTimeSlice::uuid() const {
+  return uuidIsBinary_ ? uuid_.toString(QUuid::WithoutBraces).toUpper() : uuidText_;
+}
+
+namespace {
+// Whether a text is an identifier as the writer writes it: 32 upper-case
+// hexadecimal digits in groups of 8-4-4-4-12.
+// Over all 16 bytes: identifiers that differ in a few places only must not
+// collide.
+std::size_t hashOf(const QUuid& uuid) { return qHashBits(&uuid, sizeof uuid); }
+
+bool isWrittenUuid(QStringView text) {
+  if (text.size() != 36)
+    return false;
+  for (qsizetype i = 0; i < 36; ++i) {
+    const char16_t c = text[i].unicode();
+    if (i == 8 || i == 13 || i == 18 || i == 23) {
+      if (c != u'-')
+        return false;
+    } else if (!((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'))) {
+      return false;
+    }
+  }
+  return true;
+}
+} // namespace
+
+FullTimeSlice::UuidKey FullTimeSlice::uuidKey(const QString& uuid) {
+  if (isWrittenUuid(uuid)) {
+    const QUuid binary = QUuid::fromString(uuid);
+    return {binary, {}, true, hashOf(binary)};
+  }
+  return {{}, uuid, false, qHash(uuid) ^ 1u};
+}
+
+FullTimeSlice::UuidKey FullTimeSlice::uuidKey() const {
+  return uuidIsBinary_ ? UuidKey{uuid_, {}, true, hashOf(uuid_)}
+                       : UuidKey{{}, uuidText_, false, qHash(uuidText_) ^ 1u};
+}
+
+bool FullTimeSlice::hasUuid(const UuidKey& key) const {
+  return key.binary == uuidIsBinary_ && (key.binary ? key.uuid == uuid_ : key.text == uuidText_);
+}
+
+void FullTimeSlice::setUuid(const QString& uuid) {
+  uuidIsBinary_ = isWrittenUuid(uuid);
+  uuid_ = uuidIsBinary_ ? QUuid::fromString(uuid) : QUuid();
+  uuidText_ = uuidIsBinary_ ? QString() : uuid;
 }
 
 QString FullTimeSlice::objective() const {

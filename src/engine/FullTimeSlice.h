@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QStringList>
+#include <QUuid>
 
 #include <memory>
 #include <optional>
@@ -45,8 +46,18 @@ public:
   FullTimeSlice(const FullTimeSlice& other);
   FullTimeSlice& operator=(const FullTimeSlice&) = delete;
 
-  const QString& uuid() const { return uuid_; }
-  void setUuid(const QString& uuid) { uuid_ = uuid; }
+  QString uuid() const;
+  void setUuid(const QString& uuid);
+  // An identifier as the records compare it, with its hash.
+  struct UuidKey {
+    QUuid uuid;
+    QString text;
+    bool binary = false;
+    std::size_t hash = 0;
+  };
+  static UuidKey uuidKey(const QString& uuid);
+  UuidKey uuidKey() const;
+  bool hasUuid(const UuidKey& key) const;
   QString objective() const;
   // Sets the plain objective alone; the rich text stays as it was.
   void setObjective(const QString& objective);
@@ -103,7 +114,11 @@ private:
   void dropObjectiveText();
   void storePlainObjective(const QString& objective);
 
-  QString uuid_;
+  // An identifier in the writer's form (upper-case hexadecimal in groups)
+  // is kept as its 16 bytes; any other as its text.
+  QUuid uuid_;
+  QString uuidText_;
+  bool uuidIsBinary_ = false;
   // The objective's plain text in UTF-8, as a count of bytes and the bytes;
   // for an objective kept as stretches, then the number of stretches, each
   // as its length, its format in formats_ and its link (0: none, n: the n-th

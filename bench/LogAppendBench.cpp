@@ -6,6 +6,9 @@
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/BackingStoreManager.h"
 #include "engine/DailyNamingStrategy.h"
+#include "engine/FullDataSet.h"
+#include "engine/LogFileCache.h"
+#include "engine/RawDataSet.h"
 #include "platform/RichText.h"
 #include "platform/RtfWriter.h"
 
@@ -14,7 +17,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <utility>
+
 #include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -36,6 +43,26 @@ long peakKilobytes() {
       return line.mid(6).trimmed().split(' ').first().toLong();
   }
   return 0;
+}
+
+// Resident memory now, in kilobytes.
+long residentKilobytes() {
+  QFile status(QStringLiteral("/proc/self/status"));
+  if (!status.open(QIODevice::ReadOnly))
+    return 0;
+  for (const QByteArray& line : status.readAll().split('\n')) {
+    if (line.startsWith("VmRSS:"))
+      return line.mid(6).trimmed().split(' ').first().toLong();
+  }
+  return 0;
+}
+
+// Processor time of the whole process so far, in seconds.
+double processorSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // Lowers the peak to the present use, so that each measurement starts anew.
@@ -103,7 +130,54 @@ void appendToLargeDay(benchmark::State& state, bool inText) {
 void BM_AppendToADayOf60MBOfPictures(benchmark::State& state) { appendToLargeDay(state, false); }
 void BM_AppendToADayOf60MBOfText(benchmark::State& state) { appendToLargeDay(state, true); }
 
+// What logging one slice into a large day costs the program as a whole: the
+// append, then the reload that the log file manager runs after it, with the
+// data sets of the last reload held as the program holds them.
+void BM_AppendAndReloadADayOf60MBOfText(benchmark::State& state) {
+  Day day(true);
+  const QString folder = day.dir.path();
+  kr::LogFileCache cache;
+  std::vector<kr::OwnAppend> appended;
+  auto reload = [&](std::shared_ptr<kr::FullDataSet>& full, std::shared_ptr<kr::RawDataSet>& raw) {
+    const kr::LogFileCache::FolderRead read =
+        cache.readFolder(folder, {}, std::exchange(appended, {}));
+    auto newFull = std::make_shared<kr::FullDataSet>();
+    newFull->loadFromFiles(read.files, read.tagStringsParsed);
+    auto newRaw = std::make_shared<kr::RawDataSet>();
+    newRaw->loadFromFiles(read.files, read.tagStringsParsed);
+    full = std::move(newFull);
+    raw = std::move(newRaw);
+  };
+  std::shared_ptr<kr::FullDataSet> full;
+  std::shared_ptr<kr::RawDataSet> raw;
+  reload(full, raw);
+  int n = 1000000;
+  long addedKilobytes = 0;
+  long grownKilobytes = 0;
+  double seconds = 0;
+  for (auto _ : state) {
+    resetPeak();
+    const long before = peakKilobytes();
+    const long residentBefore = residentKilobytes();
+    const double processorBefore = processorSeconds();
+    std::optional<kr::OwnAppend> own;
+    if (!kr::BackingStoreManager::sharedManager().append(entry(n++), *day.store, nullptr, &own))
+      state.SkipWithError("the append failed");
+    if (own) // as the writer tells the log file manager
+      appended.push_back(std::move(*own));
+    reload(full, raw);
+    seconds = std::max(seconds, processorSeconds() - processorBefore);
+    addedKilobytes = std::max(addedKilobytes, peakKilobytes() - before);
+    grownKilobytes = std::max(grownKilobytes, residentKilobytes() - residentBefore);
+  }
+  state.counters["entries"] = double(full->timeSlices().size());
+  state.counters["cpu_s"] = seconds;
+  state.counters["peak_added_MB"] = double(addedKilobytes) / 1024.0;
+  state.counters["grown_MB"] = double(grownKilobytes) / 1024.0;
+}
+
 BENCHMARK(BM_AppendToADayOf60MBOfPictures)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_AppendToADayOf60MBOfText)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_AppendAndReloadADayOf60MBOfText)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace

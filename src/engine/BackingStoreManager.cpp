@@ -146,8 +146,9 @@ struct AppendOutcome {
   Kind kind = Kind::Written;
   QString path;
   QString reason;
-  QString damage; // why a package was set aside
-  QString aside;  // where it went
+  QString damage;                     // why a package was set aside
+  QString aside;                      // where it went
+  std::optional<WrittenFile> inPlace; // the text file, when the entry went in place
 };
 
 // The file work of an append, away from the window. Touches nothing but the
@@ -175,6 +176,7 @@ AppendOutcome performAppend(const RichText& entry, const QString& current, const
   const RtfdPackage::InPlaceResult inPlace = RtfdPackage::appendInPlace(path, entry);
   switch (inPlace.outcome) {
   case RtfdPackage::InPlaceResult::Outcome::Appended:
+    outcome.inPlace = inPlace.written;
     if (!inPlace.reason.isEmpty())
       qCWarning(lcEngine).noquote()
           << consoleSafe(QStringLiteral("append: %1: %2").arg(path, inPlace.reason));
@@ -275,7 +277,9 @@ bool reportAppend(const AppendOutcome& outcome, const QString& folder, QString* 
 } // namespace
 
 bool BackingStoreManager::append(const RichText& entry, BackingStoreDescriptor& store,
-                                 QString* error) {
+                                 QString* error, std::optional<OwnAppend>* added) {
+  if (added)
+    added->reset();
   qn_log(QStringLiteral("append: toCurrentFile: [start]"));
   const QString current = store.getPathToCurrentFile();
   qn_log(QStringLiteral("appending to current file path: %1").arg(current));
@@ -286,6 +290,10 @@ bool BackingStoreManager::append(const RichText& entry, BackingStoreDescriptor& 
   WorkAwayFromTheWindow::run([&] { outcome = performAppend(entry, current, folder, now); });
   if (!reportAppend(outcome, folder, error))
     return false;
+  // Only where the package is the store's own (not a link to elsewhere) is
+  // the day that a reload reads the one written.
+  if (added && outcome.inPlace && outcome.path == current)
+    *added = OwnAppend{current, entry, *outcome.inPlace};
   qn_log(QStringLiteral("append: toCurrentFile: [end]"));
   return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/OwnAppend.h"
 #include "platform/RichText.h"
 
 #include <QByteArray>
@@ -64,7 +65,10 @@ public:
   // A missing file counts as empty; an existing file that cannot be read is
   // never replaced. A failure is written to the console and shown in an
   // alert, and the entry is not written.
-  bool append(const RichText& entry, BackingStoreDescriptor& store, QString* error = nullptr);
+  // `added`, when given, is set when the entry went in place at the end of
+  // the day's text, and says how that file was before and after.
+  bool append(const RichText& entry, BackingStoreDescriptor& store, QString* error = nullptr,
+              std::optional<OwnAppend>* added = nullptr);
 
   // ~/.local/share/Korvane-R (or the temporary folder's Korvane-R).
   QString applicationSupportDirectory() const;

@@ -9,9 +9,9 @@
 #include "platform/RtfdPackage.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
-#include <cstdint>
 
 namespace kr {
 
@@ -49,6 +49,50 @@ RichText objectiveOf(const RichText& text, const std::vector<LogLineSplitter::Li
   return objective;
 }
 
+// Whether a text that begins with a "#TimeSlice" line, added after `text`,
+// is read as new records after this text's unchanged ones: the text ends in
+// a line end, and its last entry waits for no value that the next line would
+// give (nor for more lines of its objective, which that line end would have
+// ended with an empty line).
+bool endsCleanly(const QString& text, const std::vector<LogLineSplitter::Line>& lines) {
+  if (text.isEmpty())
+    return true;
+  if (!LogLineSplitter::isLineTerminator(text.back()) || lines.empty())
+    return false;
+  enum class Waiting { Nothing, Value, Objective, Tags };
+  static const QLatin1StringView keywords[] = {
+      QLatin1StringView("#TimeSlice"),      QLatin1StringView("#duration"),
+      QLatin1StringView("#actualDuration"), QLatin1StringView("#startDate"),
+      QLatin1StringView("#endDate"),        QLatin1StringView("#completed"),
+      QLatin1StringView("#success"),        QLatin1StringView("#focusRating"),
+      QLatin1StringView("#tags"),           QLatin1StringView("#objective")};
+  Waiting waiting = Waiting::Nothing;
+  bool objectiveHasLines = false;
+  // The last line is the empty one after the final line end.
+  for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+    const QStringView line = QStringView(text).mid(lines[i].start, lines[i].length);
+    const QLatin1StringView* keyword = nullptr;
+    if (line.startsWith(u'#')) {
+      for (const QLatin1StringView& candidate : keywords) {
+        if (line == candidate)
+          keyword = &candidate;
+      }
+    }
+    if (!keyword || waiting == Waiting::Tags) {
+      if (waiting == Waiting::Objective)
+        objectiveHasLines = objectiveHasLines || !line.isEmpty();
+      else
+        waiting = Waiting::Nothing;
+    } else if (*keyword == QLatin1StringView("#objective")) {
+      waiting = Waiting::Objective;
+      objectiveHasLines = false;
+    } else {
+      waiting = *keyword == QLatin1StringView("#tags") ? Waiting::Tags : Waiting::Value;
+    }
+  }
+  return waiting == Waiting::Nothing || (waiting == Waiting::Objective && !objectiveHasLines);
+}
+
 } // namespace
 
 FullDataSet::FileContents FullDataSet::loadRTFDFile(const QString& path) {
@@ -60,14 +104,15 @@ FullDataSet::FileContents FullDataSet::loadRTFDFile(const QString& path) {
   const std::optional<QByteArray> rtf =
       FileOperations::readRegularFile(path + QStringLiteral("/TXT.rtf"), &error, options);
   if (!rtf)
-    return {{}, QStringLiteral("cannot be read: ") + error};
+    return {{}, QStringLiteral("cannot be read: ") + error, false};
   return createTimeSlicesFromRtf(*rtf);
 }
 
-FullDataSet::FileContents FullDataSet::createTimeSlicesFromRtf(const QByteArray& rtf) {
+FullDataSet::FileContents FullDataSet::createTimeSlicesFromRtf(QByteArray rtf) {
   if (!RtfReader::looksLikeRtf(rtf))
-    return {{}, QStringLiteral("did not contain any legal data and was skipped")};
+    return {{}, QStringLiteral("did not contain any legal data and was skipped"), false};
   const RtfReader::Result read = RtfReader::read(rtf);
+  rtf = QByteArray();
   FileContents contents = createTimeSlicesFromRichText(read.text);
   if (!read.wellFormed) {
     // What could be read is kept: a cut-off entry is still the user's data.
@@ -89,7 +134,7 @@ FullDataSet::FileContents FullDataSet::loadPlainTextFile(const QString& path,
   QString error;
   const std::optional<QByteArray> bytes = FileOperations::readRegularFile(path, &error);
   if (!bytes)
-    return {{}, QStringLiteral("cannot be read: ") + error};
+    return {{}, QStringLiteral("cannot be read: ") + error, false};
   return createTimeSlicesFromText(LogTextDecoder::decode(*bytes), style);
 }
 
@@ -114,20 +159,29 @@ FullDataSet::FileContents FullDataSet::createTimeSlicesFromRichText(const RichTe
     contents.problem = faultyEntriesProblem(faulty);
   std::vector<LogEntryParser::Entry> entries = parser.takeEntries();
   contents.timeSlices.reserve(entries.size());
+  // The records of a file share their objectives' formats and their tag texts.
+  const auto formats = std::make_shared<ObjectiveFormats>();
+  QSet<QString> tagTexts;
   for (LogEntryParser::Entry& entry : entries) {
     if (!entry.objectiveLines.empty())
-      entry.slice->setObjectiveText(objectiveOf(text, lines, entry.objectiveLines));
+      entry.slice->setObjectiveText(objectiveOf(text, lines, entry.objectiveLines), formats);
+    if (!entry.slice->tagString().isEmpty()) {
+      const auto known = tagTexts.constFind(entry.slice->tagString());
+      if (known != tagTexts.constEnd())
+        entry.slice->setTagString(*known);
+      else
+        tagTexts.insert(entry.slice->tagString());
+    }
     contents.timeSlices.push_back(std::move(entry.slice));
   }
+  formats->finish();
+  contents.endsCleanly = endsCleanly(plain, lines);
   return contents;
 }
 
 void FullDataSet::appendFile(const LogFile& file) {
-  const LogFile::Records& records = *file.records();
-  for (const FullTimeSlicePtr& slice : records.timeSlices)
+  for (const FullTimeSlicePtr& slice : file.timeSlicesInFile())
     fullTimeSlices_.push_back(slice.get());
-  starts_.insert(starts_.end(), records.startMSecs.begin(), records.startMSecs.end());
-  hashes_.insert(hashes_.end(), records.uuidHashes.begin(), records.uuidHashes.end());
 }
 
 void FullDataSet::finishLoading() {
@@ -136,52 +190,48 @@ void FullDataSet::finishLoading() {
   // usually that order already and needs no sort.
   const std::size_t count = fullTimeSlices_.size();
   bool strictlyAscending = true;
-  for (std::size_t i = 1; i < count && strictlyAscending; ++i)
-    strictlyAscending = starts_[i - 1] < starts_[i];
-  if (strictlyAscending) {
-    std::reverse(fullTimeSlices_.begin(), fullTimeSlices_.end());
-    std::reverse(hashes_.begin(), hashes_.end());
-  } else {
-    std::vector<std::pair<qint64, std::uint32_t>> keys;
-    keys.reserve(count);
-    for (std::size_t i = 0; i < count; ++i)
-      keys.emplace_back(-starts_[i], std::uint32_t(i));
-    std::sort(keys.begin(), keys.end());
-    std::vector<const FullTimeSlice*> sorted;
-    std::vector<std::size_t> sortedHashes;
-    sorted.reserve(count);
-    sortedHashes.reserve(count);
-    for (const auto& key : keys) {
-      sorted.push_back(fullTimeSlices_[key.second]);
-      sortedHashes.push_back(hashes_[key.second]);
-    }
-    fullTimeSlices_ = std::move(sorted);
-    hashes_ = std::move(sortedHashes);
+  bool newestFirst = true;
+  for (std::size_t i = 1; i < count && (strictlyAscending || newestFirst); ++i) {
+    const qint64 previous = fullTimeSlices_[i - 1]->startMSecsSinceEpoch();
+    const qint64 next = fullTimeSlices_[i]->startMSecsSinceEpoch();
+    strictlyAscending = strictlyAscending && previous < next;
+    newestFirst = newestFirst && previous >= next;
   }
-  timeSlices_.assign(fullTimeSlices_.begin(), fullTimeSlices_.end());
+  if (strictlyAscending && count > 1) {
+    std::reverse(fullTimeSlices_.begin(), fullTimeSlices_.end());
+  } else if (!newestFirst) {
+    std::stable_sort(fullTimeSlices_.begin(), fullTimeSlices_.end(),
+                     [](const FullTimeSlice* a, const FullTimeSlice* b) {
+                       return a->startMSecsSinceEpoch() > b->startMSecsSinceEpoch();
+                     });
+  }
+  timeSlices_ = {};
+  rawViewMade_ = false;
   generateUUIDMap();
-  starts_ = {};
-  hashes_ = {};
+}
+
+void FullDataSet::makeRawView() const {
+  timeSlices_.assign(fullTimeSlices_.begin(), fullTimeSlices_.end());
 }
 
 void FullDataSet::generateUUIDMap() {
   std::size_t size = 16;
   while (size < fullTimeSlices_.size() * 2)
     size *= 2;
-  uuidTable_.assign(size, UuidSlot());
+  uuidTable_.assign(size, 0);
   uuidCount_ = 0;
   const std::size_t mask = size - 1;
   // In list order, so that of several records with one identifier the last
   // in the list, the oldest, stays.
   for (std::size_t n = 0; n < fullTimeSlices_.size(); ++n) {
-    const std::size_t hash = hashes_[n];
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-      UuidSlot& slot = uuidTable_[i];
-      if (!slot.slice)
+    const FullTimeSlice::UuidKey key = fullTimeSlices_[n]->uuidKey();
+    for (std::size_t i = key.hash & mask;; i = (i + 1) & mask) {
+      quint32& slot = uuidTable_[i];
+      if (slot == 0)
         ++uuidCount_;
-      else if (slot.hash != hash || slot.slice->uuid() != fullTimeSlices_[n]->uuid())
+      else if (!fullTimeSlices_[slot - 1]->hasUuid(key))
         continue;
-      slot = {hash, fullTimeSlices_[n]};
+      slot = quint32(n + 1);
       break;
     }
   }
@@ -190,12 +240,14 @@ void FullDataSet::generateUUIDMap() {
 const FullTimeSlice* FullDataSet::timeSliceWithUuid(const QString& uuid) const {
   if (uuidTable_.empty())
     return nullptr;
-  const std::size_t hash = qHash(uuid);
+  const FullTimeSlice::UuidKey key = FullTimeSlice::uuidKey(uuid);
   const std::size_t mask = uuidTable_.size() - 1;
-  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-    const UuidSlot& slot = uuidTable_[i];
-    if (!slot.slice || (slot.hash == hash && slot.slice->uuid() == uuid))
-      return slot.slice;
+  for (std::size_t i = key.hash & mask;; i = (i + 1) & mask) {
+    const quint32 slot = uuidTable_[i];
+    if (slot == 0)
+      return nullptr;
+    if (fullTimeSlices_[slot - 1]->hasUuid(key))
+      return fullTimeSlices_[slot - 1];
   }
 }
 

@@ -14,14 +14,18 @@ public:
   struct FileContents {
     std::vector<FullTimeSlicePtr> timeSlices;
     QString problem; // why (part of) the file could not be read; empty when fine
+    // Whether records read from text added after this text's end follow
+    // these unchanged (see LogFile::takeOwnAppend()).
+    bool endsCleanly = false;
   };
 
   // The per-file readers. An old plain-text log's objectives are set in the
   // given font and colour (the note pads' defaults).
   static FileContents loadRTFDFile(const QString& path);
   static FileContents loadPlainTextFile(const QString& path, const PlainTextStyle& style = {});
-  // The records of a log package's "TXT.rtf".
-  static FileContents createTimeSlicesFromRtf(const QByteArray& rtf);
+  // The records of a log package's "TXT.rtf". The bytes are let go as soon
+  // as they are read into rich text, so a large day is not held twice.
+  static FileContents createTimeSlicesFromRtf(QByteArray rtf);
   // The records of the rich text of a log.
   static FileContents createTimeSlicesFromRichText(const RichText& text);
   static FileContents createTimeSlicesFromText(const QString& text,
@@ -38,20 +42,15 @@ public:
 protected:
   void appendFile(const LogFile& file) override;
   void finishLoading() override;
+  void makeRawView() const override;
 
 private:
   void generateUUIDMap();
 
   std::vector<const FullTimeSlice*> fullTimeSlices_;
-  // While loading: start and identifier hash of each record, in list order.
-  std::vector<qint64> starts_;
-  std::vector<std::size_t> hashes_;
-  // Open addressing over a power-of-two table; empty slots hold no record.
-  struct UuidSlot {
-    std::size_t hash = 0;
-    const FullTimeSlice* slice = nullptr;
-  };
-  std::vector<UuidSlot> uuidTable_;
+  // Open addressing over a power-of-two table: each slot holds a position in
+  // fullTimeSlices_ plus one, or 0 when empty.
+  std::vector<quint32> uuidTable_;
   int uuidCount_ = 0;
 };
 

@@ -2,7 +2,10 @@
 
 #include "platform/RtfdPackage.h"
 
+#include <QHash>
+
 #include <cmath>
+#include <cstring>
 #include <mutex>
 
 namespace kr {
@@ -24,68 +27,364 @@ const QByteArray& emptyRtfd() {
   static const QByteArray data = RtfdPackage::toData(RichText());
   return data;
 }
+
+const QStringList& noLinks() {
+  static const QStringList none;
+  return none;
+}
 } // namespace
 
-FullTimeSlice::FullTimeSlice()
-    : uuid_(dummy()), objective_(dummy()), objectiveAsRTFD_(emptyRtfd()), endDate_(distantPast()) {
+quint32 ObjectiveFormats::indexOf(const CharFormat& format) {
+  const auto [it, added] = lookup_.try_emplace(format, quint32(formats_.size()));
+  if (added)
+    formats_.push_back(format);
+  return it->second;
+}
+
+std::size_t ObjectiveFormats::Hash::operator()(const CharFormat& format) const {
+  std::size_t hash =
+      qHashMulti(0, format.fontFamily, format.fontSize, format.bold, format.italic,
+                 format.underline, format.strikeThrough, format.link, format.attachment);
+  if (format.foreground)
+    hash =
+        qHashMulti(hash, format.foreground->red, format.foreground->green, format.foreground->blue);
+  return hash;
+}
+
+namespace {
+void appendNumber(QByteArray& block, quint64 number) {
+  do {
+    const char low = char(number & 0x7f);
+    number >>= 7;
+    block.append(number ? char(low | 0x80) : low);
+  } while (number);
+}
+
+// Reads a number at `at`, moving past it; 0 at the end of the block.
+quint64 readNumber(const char*& at, const char* end) {
+  quint64 number = 0;
+  for (int shift = 0; at < end && shift < 64; shift += 7) {
+    const auto byte = quint8(*at++);
+    number |= quint64(byte & 0x7f) << shift;
+    if (!(byte & 0x80))
+      break;
+  }
+  return number;
+}
+
+// The objective's text as stored, and where the stretches begin.
+QString plainOf(const QByteArray& block, const char** rest = nullptr) {
+  const char* at = block.constData();
+  const char* const end = at + block.size();
+  const quint64 length = std::min<quint64>(readNumber(at, end), quint64(end - at));
+  if (rest)
+    *rest = at + length;
+  return QString::fromUtf8(at, qsizetype(length));
+}
+} // namespace
+
+FullTimeSlice::FullTimeSlice() : uuidText_(dummy()), endDate_(distantPast()) {
+  storePlainObjective(dummy());
   setStartDate(distantPast());
+}
+
+FullTimeSlice::~FullTimeSlice() = default;
+
+FullTimeSlice::FullTimeSlice(const FullTimeSlice& other)
+    : RawTimeSlice(other), uuid_(other.uuid_), uuidText_(other.uuidText_),
+      uuidIsBinary_(other.uuidIsBinary_), objective_(other.objective_), endDate_(other.endDate_),
+      actualDurationAsLogged_(other.actualDurationAsLogged_), kind_(other.kind_),
+      formats_(other.formats_) {
+  const std::lock_guard<std::mutex> lock(lazyValuesMutex());
+  if (other.rare_)
+    rare_ = std::make_unique<Rare>(*other.rare_);
+  if (other.raw_)
+    raw_ = std::make_unique<const RawTimeSlice>(*other.raw_);
+}
+
+FullTimeSlice::Rare& FullTimeSlice::rare() const {
+  if (!rare_)
+    rare_ = std::make_unique<Rare>();
+  return *rare_;
+}
+
+QString FullTimeSlice::uuid() const {
+  return uuidIsBinary_ ? uuid_.toString(QUuid::WithoutBraces).toUpper() : uuidText_;
+}
+
+namespace {
+// Whether a text is an identifier as the writer writes it: 32 upper-case
+// hexadecimal digits in groups of 8-4-4-4-12.
+// Over all 16 bytes: identifiers that differ in a few places only must not
+// collide.
+std::size_t hashOf(const QUuid& uuid) { return qHashBits(&uuid, sizeof uuid); }
+
+bool isWrittenUuid(QStringView text) {
+  if (text.size() != 36)
+    return false;
+  for (qsizetype i = 0; i < 36; ++i) {
+    const char16_t c = text[i].unicode();
+    if (i == 8 || i == 13 || i == 18 || i == 23) {
+      if (c != u'-')
+        return false;
+    } else if (!((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'))) {
+      return false;
+    }
+  }
+  return true;
+}
+} // namespace
+
+FullTimeSlice::UuidKey FullTimeSlice::uuidKey(const QString& uuid) {
+  if (isWrittenUuid(uuid)) {
+    const QUuid binary = QUuid::fromString(uuid);
+    return {binary, {}, true, hashOf(binary)};
+  }
+  return {{}, uuid, false, qHash(uuid) ^ 1u};
+}
+
+FullTimeSlice::UuidKey FullTimeSlice::uuidKey() const {
+  return uuidIsBinary_ ? UuidKey{uuid_, {}, true, hashOf(uuid_)}
+                       : UuidKey{{}, uuidText_, false, qHash(uuidText_) ^ 1u};
+}
+
+bool FullTimeSlice::hasUuid(const UuidKey& key) const {
+  return key.binary == uuidIsBinary_ && (key.binary ? key.uuid == uuid_ : key.text == uuidText_);
+}
+
+void FullTimeSlice::setUuid(const QString& uuid) {
+  uuidIsBinary_ = isWrittenUuid(uuid);
+  uuid_ = uuidIsBinary_ ? QUuid::fromString(uuid) : QUuid();
+  uuidText_ = uuidIsBinary_ ? QString() : uuid;
+}
+
+QString FullTimeSlice::objective() const {
+  if (rare_ && rare_->plain)
+    return *rare_->plain;
+  return plainOf(objective_);
+}
+
+void FullTimeSlice::storePlainObjective(const QString& objective) {
+  objective_.clear();
+  const QByteArray utf8 = objective.toUtf8();
+  appendNumber(objective_, quint64(utf8.size()));
+  objective_.append(utf8);
+  if (QString::fromUtf8(utf8) != objective)
+    rare().plain = objective; // unpaired surrogates
+  else if (rare_)
+    rare_->plain.reset();
+}
+
+// Setters run while a record is filled, before anyone else reads it; only
+// what is worked out on request takes the lock.
+void FullTimeSlice::dropObjectiveText() {
+  kind_ = Kind::Empty;
+  formats_.reset();
+  rare_.reset();
+}
+
+void FullTimeSlice::setObjective(const QString& objective) {
+  if (kind_ == Kind::Stretches) {
+    if (objective == this->objective())
+      return;
+    // The stretches lie over the plain text: a rich text that no longer
+    // reads as the objective is kept whole.
+    RichText text = textFromStretches();
+    dropObjectiveText();
+    kind_ = Kind::Whole;
+    rare().text = std::move(text);
+  }
+  storePlainObjective(objective);
 }
 
 const QByteArray& FullTimeSlice::objectiveAsRTFD() const {
   const std::lock_guard<std::mutex> lock(lazyValuesMutex());
-  if (!objectiveAsRTFDMade_) {
-    objectiveAsRTFD_ = RtfdPackage::toData(*objectiveText_);
-    objectiveAsRTFDMade_ = true;
+  switch (kind_) {
+  case Kind::Empty:
+    return emptyRtfd();
+  case Kind::Data:
+    return *rare_->data;
+  case Kind::Stretches:
+  case Kind::Whole:
+    break;
   }
-  return objectiveAsRTFD_;
+  Rare& values = rare();
+  if (!values.madeData)
+    values.madeData =
+        RtfdPackage::toData(kind_ == Kind::Whole ? *values.text : textFromStretches());
+  return *values.madeData;
 }
 
 void FullTimeSlice::setObjectiveAsRTFD(const QByteArray& data) {
-  const std::lock_guard<std::mutex> lock(lazyValuesMutex());
-  objectiveText_.reset();
-  objectiveAsRTFD_ = data;
-  objectiveAsRTFDMade_ = true;
+  const QString plain = objective();
+  dropObjectiveText();
+  storePlainObjective(plain);
+  kind_ = Kind::Data;
+  rare().data = data;
 }
 
 std::optional<RichText> FullTimeSlice::objectiveRichText() const {
-  {
-    const std::lock_guard<std::mutex> lock(lazyValuesMutex());
-    if (objectiveText_)
-      return objectiveText_;
+  switch (kind_) {
+  case Kind::Empty: {
+    static const std::optional<RichText> empty = RtfdPackage::fromData(emptyRtfd());
+    return empty;
+  }
+  case Kind::Stretches:
+    return textFromStretches();
+  case Kind::Whole:
+    return rare_->text;
+  case Kind::Data:
+    break;
   }
   return RtfdPackage::fromData(objectiveAsRTFD());
 }
 
-void FullTimeSlice::setObjectiveText(const RichText& text) {
-  const std::lock_guard<std::mutex> lock(lazyValuesMutex());
-  objective_ = text.plainText();
-  objectiveText_ = text;
-  objectiveAsRTFDMade_ = false;
+QStringList FullTimeSlice::linksOfStretches() const {
+  const char* at = nullptr;
+  plainOf(objective_, &at);
+  const char* const end = objective_.constData() + objective_.size();
+  const quint64 count = readNumber(at, end);
+  for (quint64 i = 0; i < count * 3; ++i)
+    readNumber(at, end);
+  QStringList links;
+  while (at < end) {
+    const quint64 length = std::min<quint64>(readNumber(at, end), quint64(end - at));
+    links.append(QString::fromUtf8(at, qsizetype(length)));
+    at += length;
+  }
+  return links;
+}
+
+RichText FullTimeSlice::textFromStretches() const {
+  const QStringList links = linksOfStretches();
+  const char* at = nullptr;
+  const QString plain = rare_ && rare_->plain ? *rare_->plain : plainOf(objective_, &at);
+  if (!at)
+    plainOf(objective_, &at);
+  const char* const end = objective_.constData() + objective_.size();
+  RichText text;
+  qsizetype start = 0;
+  const quint64 count = readNumber(at, end);
+  for (quint64 i = 0; i < count; ++i) {
+    const quint64 length = readNumber(at, end);
+    CharFormat format = formats_->at(quint32(readNumber(at, end)));
+    const quint64 link = readNumber(at, end);
+    if (link > 0)
+      format.link = links.value(qsizetype(link) - 1);
+    text.append(QStringView(plain).mid(start, qsizetype(length)), format);
+    start += qsizetype(length);
+  }
+  return text;
+}
+
+void FullTimeSlice::setObjectiveText(const RichText& text,
+                                     const std::shared_ptr<ObjectiveFormats>& formats) {
+  // Only runs that cover the text one after the other, without attachment
+  // files, give back the same rich text; anything else is kept whole.
+  bool fits = text.attachmentData().isEmpty();
+  std::shared_ptr<ObjectiveFormats> table =
+      formats ? formats : std::make_shared<ObjectiveFormats>();
+  QByteArray stretches;
+  QStringList links;
+  appendNumber(stretches, quint64(text.runs().size()));
+  int expectedStart = 0;
+  for (const RichText::Run& run : text.runs()) {
+    if (!fits || run.start != expectedStart || run.length <= 0) {
+      fits = false;
+      break;
+    }
+    expectedStart += run.length;
+    quint32 link = 0;
+    if (!run.format.link.isEmpty()) {
+      qsizetype at = links.indexOf(run.format.link);
+      if (at < 0) {
+        links.append(run.format.link);
+        at = links.size() - 1;
+      }
+      link = quint32(at + 1);
+    }
+    CharFormat withoutLink = run.format;
+    withoutLink.link.clear();
+    appendNumber(stretches, quint64(run.length));
+    appendNumber(stretches, table->indexOf(withoutLink));
+    appendNumber(stretches, link);
+  }
+  fits = fits && expectedStart == text.length();
+  if (!formats)
+    table->finish();
+
+  dropObjectiveText();
+  storePlainObjective(text.plainText());
+  if (fits) {
+    objective_.append(stretches);
+    for (const QString& link : links) {
+      const QByteArray utf8 = link.toUtf8();
+      appendNumber(objective_, quint64(utf8.size()));
+      objective_.append(utf8);
+    }
+    objective_.squeeze();
+    kind_ = Kind::Stretches;
+    formats_ = std::move(table);
+  } else {
+    kind_ = Kind::Whole;
+    rare().text = text;
+  }
+}
+QStringList FullTimeSlice::linksOf(const RichText& text) {
+  QStringList links;
+  for (const RichText::Run& run : text.runs()) {
+    if (!run.format.link.isEmpty() && !links.contains(run.format.link))
+      links.append(run.format.link);
+  }
+  return links;
 }
 
 const QStringList& FullTimeSlice::extractedLinks() const {
+  if (kind_ == Kind::Empty)
+    return noLinks();
   {
     const std::lock_guard<std::mutex> lock(lazyValuesMutex());
-    if (cachedLinks_)
-      return *cachedLinks_;
+    if (rare_ && rare_->links)
+      return *rare_->links;
   }
-  const std::optional<RichText> text = objectiveRichText();
   QStringList links;
-  if (text) {
-    for (const RichText::Run& run : text->runs()) {
-      if (!run.format.link.isEmpty() && !links.contains(run.format.link))
-        links.append(run.format.link);
-    }
+  if (kind_ == Kind::Stretches) {
+    links = linksOfStretches();
+  } else {
+    const std::optional<RichText> text = objectiveRichText();
+    links = text ? linksOf(*text) : QStringList();
   }
   const std::lock_guard<std::mutex> lock(lazyValuesMutex());
-  if (!cachedLinks_)
-    cachedLinks_ = std::move(links);
-  return *cachedLinks_;
+  if (!rare().links)
+    rare().links = std::move(links);
+  return *rare_->links;
 }
 
 void FullTimeSlice::setActualDurationAsLogged(double seconds) {
   actualDurationAsLogged_ = seconds;
   setActualDuration(std::fabs(seconds));
+}
+
+bool FullTimeSlice::readsAsRawTimeSlice() const {
+  return !success() && !std::signbit(actualDurationAsLogged_) &&
+         actualDuration() == actualDurationAsLogged_;
+}
+
+void FullTimeSlice::prepareRawTimeSlice() {
+  if (readsAsRawTimeSlice()) {
+    raw_.reset();
+    return;
+  }
+  auto raw = std::make_unique<RawTimeSlice>(static_cast<const RawTimeSlice&>(*this));
+  raw->setActualDuration(actualDurationAsLogged_);
+  raw->setSuccess(false);
+  raw_ = std::move(raw);
+}
+
+const RawTimeSlice& FullTimeSlice::asRawTimeSlice() const {
+  if (raw_)
+    return *raw_;
+  return *this;
 }
 
 RawTimeSlicePtr FullTimeSlice::toRawTimeSlice() const {

@@ -5,20 +5,62 @@
 
 #include <QByteArray>
 #include <QStringList>
+#include <QUuid>
 
+#include <memory>
 #include <optional>
+#include <unordered_map>
+#include <vector>
 
 namespace kr {
 
+// The character formats of the objectives of one log file, shared by its
+// records: a day's objectives use a handful of fonts and colours between
+// them. Links are kept by the records themselves. Filled while the file is
+// read, only read afterwards.
+class ObjectiveFormats {
+public:
+  // The index of the format, added when new.
+  quint32 indexOf(const CharFormat& format);
+  const CharFormat& at(quint32 index) const { return formats_[index]; }
+  std::size_t size() const { return formats_.size(); }
+  // Drops what finding formats needs once no more are added.
+  void finish() { lookup_ = {}; }
+
+private:
+  struct Hash {
+    std::size_t operator()(const CharFormat& format) const;
+  };
+  std::vector<CharFormat> formats_;
+  std::unordered_map<CharFormat, quint32, Hash> lookup_;
+};
+
 // What the log book needs of one logged time slice, on top of the raw record.
+// The objective is kept in one block: its plain text in UTF-8 and the
+// formatted stretches over it, with their links; its RTFD data and the
+// document the log book draws are made only when asked for.
 class FullTimeSlice : public RawTimeSlice {
 public:
   FullTimeSlice();
+  ~FullTimeSlice() override;
+  FullTimeSlice(const FullTimeSlice& other);
+  FullTimeSlice& operator=(const FullTimeSlice&) = delete;
 
-  const QString& uuid() const { return uuid_; }
-  void setUuid(const QString& uuid) { uuid_ = uuid; }
-  const QString& objective() const { return objective_; }
-  void setObjective(const QString& objective) { objective_ = objective; }
+  QString uuid() const;
+  void setUuid(const QString& uuid);
+  // An identifier as the records compare it, with its hash.
+  struct UuidKey {
+    QUuid uuid;
+    QString text;
+    bool binary = false;
+    std::size_t hash = 0;
+  };
+  static UuidKey uuidKey(const QString& uuid);
+  UuidKey uuidKey() const;
+  bool hasUuid(const UuidKey& key) const;
+  QString objective() const;
+  // Sets the plain objective alone; the rich text stays as it was.
+  void setObjective(const QString& objective);
   // The objective as RTFD data. When it was given as rich text, the data is
   // made on the first request (the log book asks for few of many records).
   const QByteArray& objectiveAsRTFD() const;
@@ -26,8 +68,10 @@ public:
   // The objective's rich text, read from the RTFD data when it was given as
   // data; none when that data cannot be read.
   std::optional<RichText> objectiveRichText() const;
-  // Sets the objective's rich text and, from it, its plain text.
-  void setObjectiveText(const RichText& text);
+  // Sets the objective's rich text and, from it, its plain text. Records of
+  // one file share `formats` (null: the record keeps its own).
+  void setObjectiveText(const RichText& text,
+                        const std::shared_ptr<ObjectiveFormats>& formats = nullptr);
   const QDateTime& endDate() const { return endDate_; }
   void setEndDate(const QDateTime& date) { endDate_ = date; }
 
@@ -42,16 +86,51 @@ public:
 
   // The raw record of the same entry (signed worked seconds, no success).
   RawTimeSlicePtr toRawTimeSlice() const;
+  // Whether the raw record reads the same as this one, so that this record
+  // may stand for it.
+  bool readsAsRawTimeSlice() const;
+  // Makes the raw record where it differs from this one (a negative worked
+  // time, a success); once the record is filled.
+  void prepareRawTimeSlice();
+  // This record, or the raw record prepareRawTimeSlice() made.
+  const RawTimeSlice& asRawTimeSlice() const;
 
 private:
-  QString uuid_;
-  QString objective_;
-  std::optional<RichText> objectiveText_;
-  mutable QByteArray objectiveAsRTFD_;
-  mutable bool objectiveAsRTFDMade_ = true;
+  // What few records need: an objective given as data or one that cannot be
+  // kept as stretches, and what was made on request.
+  struct Rare {
+    std::optional<QByteArray> data;     // given as RTFD data
+    std::optional<RichText> text;       // kept whole
+    std::optional<QString> plain;       // a plain text that UTF-8 does not keep as it is
+    std::optional<QByteArray> madeData; // RTFD data made from the rich text
+    std::optional<QStringList> links;   // extractedLinks(), once asked for
+  };
+  enum class Kind : quint8 { Empty, Stretches, Data, Whole };
+
+  Rare& rare() const;
+  RichText textFromStretches() const;
+  QStringList linksOfStretches() const;
+  static QStringList linksOf(const RichText& text);
+  void dropObjectiveText();
+  void storePlainObjective(const QString& objective);
+
+  // An identifier in the writer's form (upper-case hexadecimal in groups)
+  // is kept as its 16 bytes; any other as its text.
+  QUuid uuid_;
+  QString uuidText_;
+  bool uuidIsBinary_ = false;
+  // The objective's plain text in UTF-8, as a count of bytes and the bytes;
+  // for an objective kept as stretches, then the number of stretches, each
+  // as its length, its format in formats_ and its link (0: none, n: the n-th
+  // link), then each link as a count of bytes and its UTF-8. Counts are
+  // unsigned numbers in 7-bit groups, the lowest first.
+  QByteArray objective_;
   QDateTime endDate_;
   double actualDurationAsLogged_ = 0.0;
-  mutable std::optional<QStringList> cachedLinks_;
+  Kind kind_ = Kind::Empty;
+  std::shared_ptr<const ObjectiveFormats> formats_;
+  mutable std::unique_ptr<Rare> rare_;
+  std::unique_ptr<const RawTimeSlice> raw_; // where the raw record reads otherwise
 };
 
 using FullTimeSlicePtr = std::shared_ptr<FullTimeSlice>;

@@ -2,17 +2,22 @@
 
 #include "engine/EngineLog.h"
 #include "engine/FullDataSet.h"
+#include "engine/LogLineSplitter.h"
 #include "engine/LogTextDecoder.h"
 #include "platform/ConsoleText.h"
 #include "platform/FileOperations.h"
 #include "platform/QnLog.h"
+#include "platform/RtfWriter.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -53,8 +58,90 @@ std::optional<LogFile::Stamp> LogFile::currentStamp(int folderFd) const {
                    &info);
   if (result != 0)
     return std::nullopt;
-  return Stamp{qint64(info.st_mtim.tv_sec), qint64(info.st_mtim.tv_nsec), qint64(info.st_size),
-               quint64(info.st_ino)};
+  return FileStamp::of(info);
+}
+
+void LogFile::Records::add(std::vector<FullTimeSlicePtr>&& slices) {
+  QSet<QString> knownTags(tagStrings.begin(), tagStrings.end());
+  for (FullTimeSlicePtr& slice : slices) {
+    slice->prepareRawTimeSlice();
+    if (!slice->tagString().isEmpty() && !knownTags.contains(slice->tagString())) {
+      knownTags.insert(slice->tagString());
+      tagStrings.append(slice->tagString());
+    }
+    timeSlices.push_back(std::move(slice));
+  }
+}
+
+std::vector<const RawTimeSlice*> LogFile::rawTimeSlicesInFile() const {
+  std::vector<const RawTimeSlice*> raw;
+  raw.reserve(records_->timeSlices.size());
+  for (const FullTimeSlicePtr& slice : records_->timeSlices)
+    raw.push_back(&slice->asRawTimeSlice());
+  return raw;
+}
+
+bool LogFile::stillAsWritten(const WrittenFile& file, int folderFd) const {
+  if (currentStamp(folderFd) != file.after)
+    return false;
+  // The same size and time could still hide a rewrite of the last bytes.
+  const QByteArray path =
+      folderFd >= 0 ? statName_
+                    : QFile::encodeName(QFileInfo(fullPath_).path()).append('/').append(statName_);
+  const int fd = ::openat(folderFd >= 0 ? folderFd : AT_FDCWD, path.constData(),
+                          O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0)
+    return false;
+  QByteArray end(file.end.size(), '\0');
+  const std::optional<FileStamp> opened = FileStamp::ofDescriptor(fd);
+  const bool same =
+      opened == file.after &&
+      ::pread(fd, end.data(), size_t(end.size()), file.after.size - end.size()) == end.size() &&
+      end == file.end;
+  ::close(fd);
+  return same;
+}
+
+std::optional<QStringList> LogFile::takeOwnAppends(const std::vector<const OwnAppend*>& appends,
+                                                   int folderFd) {
+  if (format_ != Format::Rtfd || !parsed_ || !lastRead_ || !records_->endsCleanly)
+    return std::nullopt;
+  // The appends this file's last read already holds are passed over.
+  auto first = std::find_if(appends.begin(), appends.end(), [this](const OwnAppend* append) {
+    return append->file.before == *lastRead_;
+  });
+  if (first == appends.end())
+    return std::nullopt;
+  for (auto it = first; it + 1 != appends.end(); ++it) {
+    if ((*(it + 1))->file.before != (*it)->file.after)
+      return std::nullopt;
+  }
+  const WrittenFile& last = appends.back()->file;
+  if (!stillAsWritten(last, folderFd))
+    return std::nullopt;
+  // Each entry reads as a document of its own would: the text that was
+  // added in place is read in a group of its own.
+  std::vector<FullTimeSlicePtr> added;
+  bool endsCleanly = true;
+  for (auto it = first; it != appends.end(); ++it) {
+    const RichText& entry = (*it)->entry;
+    if (!entry.plainText().startsWith(QLatin1StringView("#TimeSlice")) || entry.length() <= 10 ||
+        !LogLineSplitter::isLineTerminator(entry.plainText().at(10)))
+      return std::nullopt;
+    FullDataSet::FileContents contents =
+        FullDataSet::createTimeSlicesFromRtf(RtfWriter::write(entry));
+    if (!contents.problem.isEmpty())
+      qCWarning(lcEngine).noquote()
+          << "log file" << consoleSafe(fullPath_) << consoleSafe(contents.problem);
+    endsCleanly = contents.endsCleanly;
+    std::move(contents.timeSlices.begin(), contents.timeSlices.end(), std::back_inserter(added));
+  }
+  qn_log(QStringLiteral("LogFile - took the entries appended by this program"));
+  const qsizetype knownTags = records_->tagStrings.size();
+  records_->add(std::move(added));
+  records_->endsCleanly = endsCleanly;
+  lastRead_ = last.after;
+  return records_->tagStrings.mid(knownTags);
 }
 
 std::optional<QByteArray> LogFile::readBytes(int folderFd, QString* error) const {
@@ -108,26 +195,23 @@ std::optional<LogFile::PendingRead> LogFile::beginRead(int folderFd) const {
 void LogFile::parse(PendingRead& pending, const PlainTextStyle& style, int folderFd) const {
   FullDataSet::FileContents contents;
   QString error;
-  const std::optional<QByteArray> bytes = readBytes(folderFd, &error);
+  std::optional<QByteArray> bytes = readBytes(folderFd, &error);
   if (!bytes) {
     contents.problem = pending.stamp ? QStringLiteral("cannot be read: ") + error
                                      : QStringLiteral("has gone: ") + error;
   } else if (format_ == Format::Rtfd) {
-    contents = FullDataSet::createTimeSlicesFromRtf(*bytes);
+    contents = FullDataSet::createTimeSlicesFromRtf(std::move(*bytes));
   } else {
     contents = FullDataSet::createTimeSlicesFromText(LogTextDecoder::decode(*bytes), style);
   }
   auto records = std::make_shared<Records>();
-  records->timeSlices = std::move(contents.timeSlices);
-  records->rawTimeSlices.reserve(records->timeSlices.size());
-  records->startMSecs.reserve(records->timeSlices.size());
-  records->uuidHashes.reserve(records->timeSlices.size());
-  for (const FullTimeSlicePtr& slice : records->timeSlices) {
-    records->rawTimeSlices.push_back(slice->toRawTimeSlice());
-    records->startMSecs.push_back(slice->startMSecsSinceEpoch());
-    records->uuidHashes.push_back(qHash(slice->uuid()));
-    if (!slice->tagString().isEmpty())
-      records->tagStrings.append(slice->tagString());
+  records->add(std::move(contents.timeSlices));
+  records->endsCleanly = contents.endsCleanly;
+  // A file that changed while it was read may hold more than its stamp says:
+  // it counts as never read, and is read again, in full, next time.
+  if (bytes && currentStamp(folderFd) != pending.stamp) {
+    pending.stamp.reset();
+    pending.unsettled = true;
   }
   pending.records = std::move(records);
   pending.problem = std::move(contents.problem);
@@ -138,10 +222,10 @@ void LogFile::finishRead(PendingRead&& pending) {
   if (!pending.problem.isEmpty())
     qCWarning(lcEngine).noquote() << "log file" << consoleSafe(fullPath_)
                                   << consoleSafe(pending.problem);
-  records_ = pending.records ? std::move(pending.records) : std::make_shared<const Records>();
+  records_ = pending.records ? std::move(pending.records) : std::make_shared<Records>();
   qn_log(QStringLiteral("LogFile - setting last read"));
   lastRead_ = pending.stamp;
-  parsed_ = true;
+  parsed_ = !pending.unsettled;
   qn_log(QStringLiteral("LogFile - read end"));
 }
 

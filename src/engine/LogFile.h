@@ -1,11 +1,14 @@
 #pragma once
 
 #include "engine/FullTimeSlice.h"
+#include "engine/OwnAppend.h"
 #include "engine/RawDataSet.h"
+#include "platform/FileStamp.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -31,25 +34,20 @@ public:
 
   // What tells a changed file: modification time, size and identity of what
   // is read (the text of a package).
-  struct Stamp {
-    qint64 modifiedSeconds = 0;
-    qint64 modifiedNanoseconds = 0;
-    qint64 size = 0;
-    quint64 inode = 0;
-    bool operator==(const Stamp&) const = default;
-  };
-  // The records of one parse. Never changed: a new parse makes new ones, so
-  // data sets may keep them alive and point into them.
+  using Stamp = FileStamp;
+  // The records of the file. A new parse makes new ones; an entry this
+  // program appended only adds at the end. Data sets keep them alive and
+  // point to the records themselves, never into these lists, and only the
+  // reload thread touches the lists.
   struct Records {
-    std::vector<FullTimeSlicePtr> timeSlices;
-    // Raw records derived from the full ones.
-    std::vector<RawTimeSlicePtr> rawTimeSlices;
-    // The "#tags" values.
+    std::deque<FullTimeSlicePtr> timeSlices;
+    // The distinct "#tags" values, in order of first appearance.
     QStringList tagStrings;
-    // Per record, what building a data set needs, kept compact: the start
-    // and the hash of the identifier.
-    std::vector<qint64> startMSecs;
-    std::vector<std::size_t> uuidHashes;
+    // Whether entries added after the end read as records after these.
+    bool endsCleanly = false;
+
+    // Adds the records of a read (each filled already).
+    void add(std::vector<FullTimeSlicePtr>&& slices);
   };
 
   // One read in its three steps, so that several files can be examined and
@@ -59,8 +57,9 @@ public:
   // reload thread. A name of no known format is reported by read() only.
   struct PendingRead {
     std::optional<Stamp> stamp; // taken before the parse
-    std::shared_ptr<const Records> records;
-    QString problem; // why (part of) the file could not be read
+    std::shared_ptr<Records> records;
+    QString problem;        // why (part of) the file could not be read
+    bool unsettled = false; // the file changed while it was read
   };
   std::optional<PendingRead> beginRead(int folderFd = -1) const;
   void parse(PendingRead& pending, const PlainTextStyle& style = {}, int folderFd = -1) const;
@@ -68,15 +67,22 @@ public:
 
   const QString& fullPath() const { return fullPath_; }
   Format format() const { return format_; }
-  const std::shared_ptr<const Records>& records() const { return records_; }
-  const std::vector<FullTimeSlicePtr>& timeSlicesInFile() const { return records_->timeSlices; }
-  const std::vector<RawTimeSlicePtr>& rawTimeSlicesInFile() const {
-    return records_->rawTimeSlices;
-  }
+  std::shared_ptr<const Records> records() const { return records_; }
+  const std::deque<FullTimeSlicePtr>& timeSlicesInFile() const { return records_->timeSlices; }
+  std::vector<const RawTimeSlice*> rawTimeSlicesInFile() const;
   const QStringList& tagStringsInFile() const { return records_->tagStrings; }
+
+  // Takes the entries this program appended, in order, as the file's new
+  // records without reading the file again: only when the file was last
+  // read just as the first of them found it, each found it as the one before
+  // left it, and the file is still exactly as the last left it. Returns the
+  // "#tags" values of the records added; none when the file must be read.
+  std::optional<QStringList> takeOwnAppends(const std::vector<const OwnAppend*>& appends,
+                                            int folderFd = -1);
 
 private:
   std::optional<Stamp> currentStamp(int folderFd) const;
+  bool stillAsWritten(const WrittenFile& file, int folderFd) const;
   std::optional<QByteArray> readBytes(int folderFd, QString* error) const;
 
   QString fullPath_;
@@ -85,7 +91,7 @@ private:
   bool parsed_ = false;
   std::optional<Stamp> lastRead_;
   bool reportedUnknownName_ = false;
-  std::shared_ptr<const Records> records_;
+  std::shared_ptr<Records> records_;
 };
 
 } // namespace kr

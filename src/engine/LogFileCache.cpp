@@ -59,7 +59,8 @@ void parallelFor(std::size_t count, int threadLimit, const std::function<void(st
 } // namespace
 
 LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
-                                                  const PlainTextStyle& style) {
+                                                  const PlainTextStyle& style,
+                                                  const std::vector<OwnAppend>& ownAppends) {
   FolderRead result;
   const int folderFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
   if (folderFd < 0)
@@ -90,11 +91,23 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
       it = logFiles_.constFind(path);
     }
     LogFile& file = **it;
-    if (file.format() == LogFile::Format::Unknown)
-      file.read(style, folderFd); // only says that it is skipped
-    else
-      jobs.push_back({&file, std::nullopt});
     result.files.push_back(*it);
+    if (file.format() == LogFile::Format::Unknown) {
+      file.read(style, folderFd); // only says that it is skipped
+      continue;
+    }
+    std::vector<const OwnAppend*> appends;
+    for (const OwnAppend& append : ownAppends) {
+      if (append.path == path)
+        appends.push_back(&append);
+    }
+    if (!appends.empty()) {
+      if (std::optional<QStringList> tags = file.takeOwnAppends(appends, folderFd)) {
+        result.tagStringsParsed.append(*tags);
+        continue;
+      }
+    }
+    jobs.push_back({&file, std::nullopt});
   }
   // Examining and parsing only read the LogFile objects, which nothing
   // changes until every file is done.
@@ -108,6 +121,7 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
     if (!job.read)
       continue;
     job.file->finishRead(std::move(*job.read));
+    ++result.filesParsed;
     result.tagStringsParsed.append(job.file->tagStringsInFile());
   }
   ::close(folderFd);

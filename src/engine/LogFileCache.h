@@ -20,9 +20,14 @@ public:
   struct FolderRead {
     std::vector<std::shared_ptr<const LogFile>> files;
     QStringList tagStringsParsed; // the "#tags" values of the files parsed now
+    int filesParsed = 0;
   };
 
-  FolderRead readFolder(const QString& folder, const PlainTextStyle& style = {});
+  // `ownAppends`: the entries this program appended in place since the last
+  // read, oldest first; a day that is exactly as they left it takes their
+  // records without being read again.
+  FolderRead readFolder(const QString& folder, const PlainTextStyle& style = {},
+                        const std::vector<OwnAppend>& ownAppends = {});
   LogFile& createOrRetrieveLogFile(const QString& fullPath);
   int size() const { return int(logFiles_.size()); }
   // How many threads at most examine and parse files at once (1: the reload

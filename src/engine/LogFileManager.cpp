@@ -17,6 +17,9 @@
 #include <QThread>
 
 #include <algorithm>
+#include <utility>
+
+#include <malloc.h>
 
 namespace kr {
 
@@ -56,7 +59,10 @@ LogFileManager& LogFileManager::sharedInstance() {
     // Each rebuild of the log store (Dropbox on or off) moves the watch along.
     connect(&Logger::sharedLogger(), &Logger::systemLogBackingStoreChanged, manager.get(),
             &LogFileManager::followLogFolder);
-    // An append asks for a reload even where the folder cannot be watched.
+    // An append asks for a reload even where the folder cannot be watched;
+    // one made in place spares that reload the reading of its day.
+    connect(&Logger::sharedLogger(), &Logger::systemLogAppended, manager.get(),
+            &LogFileManager::noteOwnAppend);
     connect(&Logger::sharedLogger(), &Logger::systemLogWritten, manager.get(),
             &LogFileManager::update);
     return manager;
@@ -120,26 +126,36 @@ void LogFileManager::internalAyncUpdate() {
   ++reloadsStarted_;
   const QString folder = logFolder_();
   const PlainTextStyle style = plainTextStyle_ ? plainTextStyle_() : PlainTextStyle();
-  oneUpdateAtATimeDispatcherQueue_->async([this, folder, style] {
-    QElapsedTimer timer;
-    timer.start();
-    // The folder is listed and each changed file parsed once, for both data sets.
-    const LogFileCache::FolderRead read = logFiles_.readFolder(folder, style);
-    auto full = std::make_shared<FullDataSet>();
-    full->loadFromFiles(read.files, read.tagStringsParsed);
-    auto raw = std::make_shared<RawDataSet>();
-    raw->loadFromFiles(read.files, read.tagStringsParsed);
-    // The whole reload: listing, parsing and both data sets.
-    RawDataSet::logLoaded(full->timeSlices().size(), timer.elapsed());
-    QStringList tagStrings = read.tagStringsParsed;
-    tagStrings.removeDuplicates();
-    QMetaObject::invokeMethod(
-        this,
-        [this, full = std::move(full), raw = std::move(raw), tagStrings] {
-          handOver(full, raw, tagStrings);
-        },
-        Qt::QueuedConnection);
-  });
+  oneUpdateAtATimeDispatcherQueue_->async(
+      [this, folder, style, appends = std::exchange(ownAppends_, {})] {
+        QElapsedTimer timer;
+        timer.start();
+        // The folder is listed and each changed file parsed once, for both data sets.
+        const LogFileCache::FolderRead read = logFiles_.readFolder(folder, style, appends);
+        auto full = std::make_shared<FullDataSet>();
+        full->loadFromFiles(read.files, read.tagStringsParsed);
+        auto raw = std::make_shared<RawDataSet>();
+        raw->loadFromFiles(read.files, read.tagStringsParsed);
+        // What parsing used and let go goes back to the system: the program
+        // holds the records, not the heap of the biggest read it ever made.
+        if (read.filesParsed > 0)
+          ::malloc_trim(0);
+        // The whole reload: listing, parsing and both data sets.
+        RawDataSet::logLoaded(full->timeSlices().size(), timer.elapsed());
+        QStringList tagStrings = read.tagStringsParsed;
+        tagStrings.removeDuplicates();
+        QMetaObject::invokeMethod(
+            this,
+            [this, full = std::move(full), raw = std::move(raw), tagStrings] {
+              handOver(full, raw, tagStrings);
+            },
+            Qt::QueuedConnection);
+      });
+}
+
+void LogFileManager::noteOwnAppend(const OwnAppend& append) {
+  assertGuiThread();
+  ownAppends_.push_back(append);
 }
 
 void LogFileManager::handOver(std::shared_ptr<const FullDataSet> full,

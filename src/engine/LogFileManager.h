@@ -2,6 +2,7 @@
 
 #include "engine/FullDataSet.h"
 #include "engine/LogFileCache.h"
+#include "engine/OwnAppend.h"
 #include "engine/RawDataSet.h"
 
 #include <QObject>
@@ -49,6 +50,10 @@ public:
   void followLogFolder();
   // Starts a reload on the worker thread now.
   void internalAyncUpdate();
+  // An entry this program added in place at the end of a day: the next
+  // reload takes its records without reading that day again, if the day is
+  // still exactly as the append left it.
+  void noteOwnAppend(const OwnAppend& append);
   void signalToListeners();
   void addListener(LogFileManagerListener* listener);
   void removeListener(LogFileManagerListener* listener);
@@ -79,7 +84,8 @@ private:
   std::shared_ptr<const RawDataSet> currentRawDataSet_;
   std::shared_ptr<SmartTimerWrapper> waitOneSecondTimerWrapper_;
   int reloadsStarted_ = 0;
-  LogFileCache logFiles_; // touched on the worker thread only
+  std::vector<OwnAppend> ownAppends_; // since the last reload started
+  LogFileCache logFiles_;             // touched on the worker thread only
   std::unique_ptr<SerialQueue> oneUpdateAtATimeDispatcherQueue_;
 };
 

@@ -171,10 +171,14 @@ void Logger::markLinkedTasksOfWrittenEntry(const RichText& entry) {
 
 bool Logger::writeToSystemLog(const RichText& entry, QString* error) {
   qn_log(QStringLiteral("writeToSystemLog [start]"));
-  const bool written = BackingStoreManager::sharedManager().append(entry, *currentStore(), error);
+  std::optional<OwnAppend> added;
+  const bool written =
+      BackingStoreManager::sharedManager().append(entry, *currentStore(), error, &added);
   qn_log(QStringLiteral("writeToUserLog [end]"));
   if (written) {
     markLinkedTasksOfWrittenEntry(entry);
+    if (added)
+      Q_EMIT systemLogAppended(*added);
     Q_EMIT systemLogWritten();
   }
   return written;

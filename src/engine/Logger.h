@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/OwnAppend.h"
+
 #include <QDateTime>
 #include <QMutex>
 #include <QObject>
@@ -84,6 +86,9 @@ public:
 Q_SIGNALS:
   // The log store was rebuilt (its folder may have moved).
   void systemLogBackingStoreChanged();
+  // An entry was added in place at the end of a day of the log; told just
+  // before systemLogWritten().
+  void systemLogAppended(const kr::OwnAppend& append);
   // An entry was appended to the log.
   void systemLogWritten();
 

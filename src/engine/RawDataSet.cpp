@@ -14,7 +14,7 @@ void RawDataSet::loadFromDisk(const QString& folder, LogFileCache& files,
   timer.start();
   const LogFileCache::FolderRead read = files.readFolder(folder, style);
   loadFromFiles(read.files, read.tagStringsParsed);
-  logLoaded(timeSlices_.size(), timer.elapsed());
+  logLoaded(timeSlices().size(), timer.elapsed());
 }
 
 void RawDataSet::logLoaded(std::size_t timeSlices, qint64 milliseconds) {
@@ -25,6 +25,7 @@ void RawDataSet::logLoaded(std::size_t timeSlices, qint64 milliseconds) {
 void RawDataSet::loadFromFiles(const std::vector<std::shared_ptr<const LogFile>>& files,
                                const QStringList& tagStringsParsed) {
   timeSlices_.clear();
+  rawViewMade_ = true;
   keepAlive_.clear();
   keepAlive_.reserve(files.size());
   tagStringsParsed_ = tagStringsParsed;
@@ -35,9 +36,17 @@ void RawDataSet::loadFromFiles(const std::vector<std::shared_ptr<const LogFile>>
   finishLoading();
 }
 
+const std::vector<const RawTimeSlice*>& RawDataSet::timeSlices() const {
+  if (!rawViewMade_) {
+    makeRawView();
+    rawViewMade_ = true;
+  }
+  return timeSlices_;
+}
+
 void RawDataSet::appendFile(const LogFile& file) {
-  for (const RawTimeSlicePtr& slice : file.rawTimeSlicesInFile())
-    timeSlices_.push_back(slice.get());
+  for (const FullTimeSlicePtr& slice : file.timeSlicesInFile())
+    timeSlices_.push_back(&slice->asRawTimeSlice());
 }
 
 } // namespace kr

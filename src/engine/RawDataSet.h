@@ -40,16 +40,20 @@ public:
   // The console line "data set: N time slices loaded in M ms".
   static void logLoaded(std::size_t timeSlices, qint64 milliseconds);
 
-  // The records stay valid while the data set lives.
-  const std::vector<const RawTimeSlice*>& timeSlices() const { return timeSlices_; }
+  // The records stay valid while the data set lives. Read on one thread.
+  const std::vector<const RawTimeSlice*>& timeSlices() const;
   // The "#tags" values of the files this load parsed (not of cached ones).
   const QStringList& tagStringsParsed() const { return tagStringsParsed_; }
 
 protected:
   virtual void appendFile(const LogFile& file);
   virtual void finishLoading() {}
+  // Fills timeSlices_ when first asked for, in a data set that keeps its
+  // records in a list of its own (and so clears rawViewMade_).
+  virtual void makeRawView() const {}
 
-  std::vector<const RawTimeSlice*> timeSlices_;
+  mutable std::vector<const RawTimeSlice*> timeSlices_;
+  mutable bool rawViewMade_ = true;
   // What the record pointers point into.
   std::vector<std::shared_ptr<const void>> keepAlive_;
 

@@ -52,7 +52,15 @@ void RawTimeSlice::setStartDate(const QDateTime& date) {
   // through the zone object keeps the C library's zone file out of it.
   const QTimeZone zone = LogEntryValues::systemTimeZone();
   const bool inZone = date.timeSpec() == Qt::TimeZone && date.timeZone() == zone;
-  dayString_ = dayStringOf(inZone ? date.date() : date.toTimeZone(zone).date());
+  const QDate day = inZone ? date.date() : date.toTimeZone(zone).date();
+  // The slices of a log file mostly share their day: they share its text too.
+  thread_local QDate lastDay;
+  thread_local QString lastDayString;
+  if (day != lastDay || lastDayString.isEmpty()) {
+    lastDay = day;
+    lastDayString = dayStringOf(day);
+  }
+  dayString_ = lastDayString;
 }
 
 bool RawTimeSlice::beginsAfter(const std::optional<QDateTime>& date) const {

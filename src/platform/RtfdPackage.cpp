@@ -397,7 +397,7 @@ RtfdPackage::InPlaceResult RtfdPackage::appendInPlace(const QString& path, const
   const int folder =
       ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (folder < 0)
-    return {Outcome::Declined, QStringLiteral("it is not a package folder")};
+    return {Outcome::Declined, QStringLiteral("it is not a package folder"), {}};
   const QByteArray name(kTextFileName);
   // Examined before it is opened: opening a device, even without blocking,
   // may do something. A file with a second name (a backup made of links,
@@ -410,11 +410,12 @@ RtfdPackage::InPlaceResult RtfdPackage::appendInPlace(const QString& path, const
     fd = ::openat(folder, name.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   ::close(folder);
   if (fd < 0)
-    return {Outcome::Declined, QStringLiteral("its text is not a file that can be changed here")};
+    return {
+        Outcome::Declined, QStringLiteral("its text is not a file that can be changed here"), {}};
   InPlaceResult result;
   if (::fstat(fd, &opened) != 0 || opened.st_dev != before.st_dev ||
       opened.st_ino != before.st_ino || opened.st_nlink != 1) {
-    result = {Outcome::Declined, QStringLiteral("its text changed while it was opened")};
+    result = {Outcome::Declined, QStringLiteral("its text changed while it was opened"), {}};
   } else {
     const RtfInPlaceAppend::Result appended =
         RtfInPlaceAppend::appendToFile(fd, text, kMaxTextFileSize);
@@ -422,6 +423,14 @@ RtfdPackage::InPlaceResult RtfdPackage::appendInPlace(const QString& path, const
     result.outcome = appended.outcome == RtfInPlaceAppend::Outcome::Appended ? Outcome::Appended
                      : appended.outcome == RtfInPlaceAppend::Outcome::Failed ? Outcome::Failed
                                                                              : Outcome::Declined;
+    const std::optional<FileStamp> after = FileStamp::ofDescriptor(fd);
+    if (result.outcome == Outcome::Appended && after) {
+      WrittenFile written{FileStamp::of(opened), *after, {}};
+      const qint64 endSize = std::min<qint64>(after->size, WrittenFile::kEndBytes);
+      written.end.resize(qsizetype(endSize));
+      if (::pread(fd, written.end.data(), size_t(endSize), after->size - endSize) == endSize)
+        result.written = std::move(written);
+    }
   }
   ::close(fd);
   return result;

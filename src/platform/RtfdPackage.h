@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileStamp.h"
 #include "platform/RichText.h"
 
 #include <QByteArray>
@@ -60,10 +61,13 @@ public:
   // there (see RtfInPlaceAppend), is a regular file with no other link to it,
   // and `path` is a package folder, not a link. Declined leaves the package
   // as it was, and the caller writes the package anew; so does Failed.
+  // An append reports how the text file was before and after it, from the
+  // open file itself.
   struct InPlaceResult {
     enum class Outcome { Appended, Declined, Failed };
     Outcome outcome = Outcome::Declined;
     QString reason;
+    std::optional<WrittenFile> written; // when Appended and the file could be examined
   };
   static InPlaceResult appendInPlace(const QString& path, const RichText& text);
 

@@ -1,6 +1,7 @@
 #include "engine/FullTimeSlice.h"
 #include "engine/TagManager.h"
 #include "engine/TagTokenFieldAPI.h"
+#include "platform/RtfdPackage.h"
 
 #include <gtest/gtest.h>
 
@@ -145,4 +146,67 @@ TEST(TimeSliceRecordTest, FreshFullRecordHasNoLinks) {
   FullTimeSlice full;
   EXPECT_TRUE(full.extractedLinks().isEmpty());
   EXPECT_FALSE(full.objectiveAsRTFD().isEmpty()); // the empty rich text, not no data
+}
+
+// Records keep their objectives compactly; each gives back exactly the text
+// it was given, whichever way it is kept.
+TEST(TimeSliceRecordTest, StoredObjectiveGivesBackTheSameTextAndRichText) {
+  CharFormat plain;
+  plain.fontFamily = QStringLiteral("Helvetica");
+  plain.fontSize = 12;
+  CharFormat bold = plain;
+  bold.bold = true;
+  bold.foreground = RgbColor{200, 30, 30};
+  CharFormat link = plain;
+  link.link = QStringLiteral("korvaner2things://show?id=\u00e9");
+  CharFormat otherLink = bold;
+  otherLink.link = QStringLiteral("https://example.org/");
+
+  RichText objective;
+  objective.append(QStringLiteral("Write \U0001F4DD the "), plain);
+  objective.append(QStringLiteral("report"), bold);
+  objective.append(QStringLiteral(" see "), plain);
+  objective.append(QStringLiteral("the task"), link);
+  objective.append(QStringLiteral("\nand "), plain);
+  objective.append(QStringLiteral("this"), otherLink);
+  objective.append(QStringLiteral(" and the task again"), link);
+  RichText withPicture = objective;
+  withPicture.appendAttachment(QStringLiteral("picture.png"), QByteArray("png bytes"), plain);
+  RichText unpaired(QString(QChar(0xD800)) + QStringLiteral(" half a pair"), bold);
+
+  // Two records of one file share their formats; a third keeps its own.
+  const auto formats = std::make_shared<ObjectiveFormats>();
+  for (const RichText& given : {objective, withPicture, unpaired, RichText()}) {
+    FullTimeSlice shared;
+    FullTimeSlice alone;
+    shared.setObjectiveText(given, formats);
+    alone.setObjectiveText(given);
+    for (const FullTimeSlice* slice : {&shared, &alone}) {
+      const FullTimeSlice copy(*slice);
+      for (const FullTimeSlice* s : {slice, &copy}) {
+        EXPECT_EQ(s->objective(), given.plainText());
+        ASSERT_TRUE(s->objectiveRichText().has_value());
+        EXPECT_TRUE(*s->objectiveRichText() == given) << given.plainText().toStdString();
+        EXPECT_EQ(s->objectiveAsRTFD(), RtfdPackage::toData(given));
+      }
+    }
+  }
+  EXPECT_LE(formats->size(), 3u); // plain, bold, and plain for the picture's character
+
+  FullTimeSlice slice;
+  slice.setObjectiveText(objective, formats);
+  EXPECT_EQ(slice.extractedLinks(), (QStringList{QStringLiteral("korvaner2things://show?id=\u00e9"),
+                                                 QStringLiteral("https://example.org/")}));
+  // Setting the plain text alone leaves the rich text as it was.
+  slice.setObjective(QStringLiteral("other"));
+  EXPECT_EQ(slice.objective(), QStringLiteral("other"));
+  EXPECT_TRUE(*slice.objectiveRichText() == objective);
+  EXPECT_EQ(slice.extractedLinks().size(), 2);
+  // Given as data, the objective reads from it; the plain text stays.
+  const QByteArray data = RtfdPackage::toData(RichText(QStringLiteral("from data"), bold));
+  slice.setObjectiveAsRTFD(data);
+  EXPECT_EQ(slice.objectiveAsRTFD(), data);
+  EXPECT_EQ(slice.objectiveRichText()->plainText(), QStringLiteral("from data"));
+  EXPECT_EQ(slice.objective(), QStringLiteral("other"));
+  EXPECT_TRUE(slice.extractedLinks().isEmpty());
 }

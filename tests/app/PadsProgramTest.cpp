@@ -2,9 +2,9 @@
 // actions, the "Pads" menu and saving on every way out.
 #include "StartedProgram.h"
 
-#include "engine/FullTimeSlice.h"
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/BackingStoreIndex.h"
+#include "engine/FullTimeSlice.h"
 #include "kit/BorderedBackgroundView.h"
 #include "kit/HideableFragmentWall.h"
 #include "kit/NowAndLaterBoardTextView.h"

@@ -12,6 +12,7 @@
 #include "platform/RtfdPackage.h"
 #include "platform/TestAlertPresenter.h"
 
+#include "support/LogFormats.h"
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"
 
@@ -28,19 +29,11 @@
 #include <unistd.h>
 
 using namespace kr;
+using kr::test::helvetica;
 
 namespace {
 
 const QString kMachine = QStringLiteral("abc123");
-
-CharFormat helvetica(bool bold = false) {
-  CharFormat f;
-  f.fontFamily = QStringLiteral("Helvetica");
-  f.fontSize = 12;
-  f.bold = bold;
-  f.foreground = RgbColor{0, 0, 0};
-  return f;
-}
 
 // An entry as the log template makes it, with some of the objective's own
 // formatting.

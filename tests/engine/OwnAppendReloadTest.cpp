@@ -11,6 +11,7 @@
 #include "platform/QnLog.h"
 #include "platform/TestAlertPresenter.h"
 
+#include "support/LogFormats.h"
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"
 
@@ -28,17 +29,9 @@
 #include <sys/stat.h>
 
 using namespace kr;
+using kr::test::helvetica;
 
 namespace {
-
-CharFormat helvetica(bool bold = false) {
-  CharFormat f;
-  f.fontFamily = QStringLiteral("Helvetica");
-  f.fontSize = 12;
-  f.bold = bold;
-  f.foreground = RgbColor{0, 0, 0};
-  return f;
-}
 
 // An entry in the template's order, with a formatted objective holding a link.
 RichText entry(int n, const QString& tags, bool objectiveLast = false) {

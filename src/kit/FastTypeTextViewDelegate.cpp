@@ -2,6 +2,7 @@
 
 #include "kit/NowAndLaterBoardTextView.h"
 #include "kit/PadSheetWriter.h"
+#include "kit/TextReplacement.h"
 
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/BackingStoreManager.h"
@@ -31,12 +32,7 @@ const ListKind kLists[] = {{u"* ", u"\u2022"}, {u"1. ", u"(1)"}, {u"+ ", u"\u27a
 // Replaces [from, to) by `text` in the typed text's format as one undo step
 // and leaves the caret `caretBack` characters before the end of `text`.
 void replaceTyped(QTextEdit& view, int from, int to, const QString& text, int caretBack = 0) {
-  QTextCursor edit(view.document());
-  edit.setPosition(from);
-  edit.setPosition(to, QTextCursor::KeepAnchor);
-  edit.beginEditBlock();
-  edit.insertText(text);
-  edit.endEditBlock();
+  QTextCursor edit = replaceAsOneStep(view.document(), from, to, text);
   edit.setPosition(edit.position() - caretBack);
   view.setTextCursor(edit);
 }

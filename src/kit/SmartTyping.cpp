@@ -1,6 +1,7 @@
 #include "kit/SmartTyping.h"
 
 #include "kit/SpellingHighlighter.h"
+#include "kit/TextReplacement.h"
 #include "platform/SpellCheckerAPI.h"
 
 #include <QMenu>
@@ -18,12 +19,7 @@ namespace {
 // undo step; the caret keeps its place after the replaced range.
 void replaceRange(QTextEdit& view, int from, int to, const QString& text) {
   const int caret = view.textCursor().position();
-  QTextCursor edit(view.document());
-  edit.setPosition(from);
-  edit.setPosition(to, QTextCursor::KeepAnchor);
-  edit.beginEditBlock();
-  edit.insertText(text);
-  edit.endEditBlock();
+  replaceAsOneStep(view.document(), from, to, text);
   QTextCursor after(view.document());
   after.setPosition(caret >= to ? caret + int(text.size()) - (to - from) : caret);
   view.setTextCursor(after);

@@ -58,6 +58,14 @@ void writeSheet(const QString& path, const QString& text) {
   ASSERT_TRUE(RtfdPackage::write(path, sheet));
 }
 
+// A sheet whose text file holds exactly `bytes`, whatever they are.
+void writeRawSheet(const QString& path, const QByteArray& bytes) {
+  QDir().mkpath(path);
+  QFile rtf(path + QStringLiteral("/TXT.rtf"));
+  ASSERT_TRUE(rtf.open(QIODevice::WriteOnly));
+  rtf.write(bytes);
+}
+
 class Pads : public ::testing::Test {
 protected:
   Pads() {
@@ -71,6 +79,10 @@ protected:
     defaults().registerDefault(QStringLiteral("defaultFont"),
                                QFont(QStringLiteral("Helvetica"), 12).toString());
   }
+
+  // A sheet left at the end of a test is written in the background: it lands
+  // before the test's folder goes.
+  ~Pads() override { PadSheetWriter::shared().drain(); }
 
   static UserDefaults& defaults() { return UserDefaults::standard(); }
 
@@ -223,12 +235,8 @@ TEST_F(Pads, SheetsThatCannotBeReadInFullAreShownReadOnlyAndLeftAsTheyAre) {
   QDir().mkpath(folder);
   writeSheet(nowSheet(0), QStringLiteral("good\n"));
   // Cut off in the middle of its text.
-  QDir().mkpath(nowSheet(1));
-  {
-    QFile rtf(nowSheet(1) + QStringLiteral("/TXT.rtf"));
-    ASSERT_TRUE(rtf.open(QIODevice::WriteOnly));
-    rtf.write("{\\rtf1\\ansi{\\fonttbl\\f0 Helvetica;}\\f0 the first half of a long");
-  }
+  writeRawSheet(nowSheet(1),
+                "{\\rtf1\\ansi{\\fonttbl\\f0 Helvetica;}\\f0 the first half of a long");
   // No text file at all.
   QDir().mkpath(nowSheet(2));
   {
@@ -273,13 +281,8 @@ TEST_F(Pads, ASheetWithTextAfterItsDocumentIsShownReadOnlyAndLeftByteForByte) {
   const QString folder = dir.path() + QStringLiteral("/Pads/Now Pad");
   QDir().mkpath(folder);
   writeSheet(nowSheet(0), QStringLiteral("good\n"));
-  QDir().mkpath(nowSheet(1));
-  {
-    QFile rtf(nowSheet(1) + QStringLiteral("/TXT.rtf"));
-    ASSERT_TRUE(rtf.open(QIODevice::WriteOnly));
-    rtf.write("{\\rtf1\\ansi{\\fonttbl\\f0 Helvetica;}\\f0 inside\\par\n}\n"
-              "and 85 more bytes a save would drop\n");
-  }
+  writeRawSheet(nowSheet(1), "{\\rtf1\\ansi{\\fonttbl\\f0 Helvetica;}\\f0 inside\\par\n}\n"
+                             "and 85 more bytes a save would drop\n");
   const auto before = snapshot(folder);
   auto manager = makeManager();
   test::ConsoleCapture console;

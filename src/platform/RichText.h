@@ -67,8 +67,12 @@ public:
   // The distance between the paragraphs' tab stops, in points; 0 when the
   // text sets none and a reader's own default applies. One value for the
   // whole text: the editors know no other kind of stop.
+  // At most the width of the widest page.
+  static constexpr double kMaxTabInterval = 22 * 72;
   double tabInterval() const { return tabInterval_; }
-  void setTabInterval(double points) { tabInterval_ = points > 0 ? points : 0; }
+  void setTabInterval(double points) {
+    tabInterval_ = points > 0 ? (points < kMaxTabInterval ? points : kMaxTabInterval) : 0;
+  }
 
   bool operator==(const RichText& other) const;
   bool operator!=(const RichText& other) const { return !(*this == other); }

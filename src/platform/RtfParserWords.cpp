@@ -9,7 +9,7 @@ namespace {
 
 constexpr int kMaxUnicodeSkip = 16;
 constexpr size_t kMaxTabStops = 64;
-constexpr int kMaxTabTwips = 20 * 72 * 22; // the widest page
+constexpr int kMaxTabTwips = int(RichText::kMaxTabInterval * 20);
 
 // Whether `text` starts with the upper-case ASCII `keyword`, ignoring case as
 // Qt does; ASCII letters, all there mostly are, are compared directly.

@@ -48,7 +48,7 @@ private:
 };
 
 constexpr int kTabStopsWritten = 12;
-constexpr int kMaxTabTwips = 20 * 72 * 4; // four inches
+constexpr int kMaxTabTwips = int(RichText::kMaxTabInterval * 20);
 
 quint32 key(const RgbColor& c) { return (quint32(c.red) << 16) | (quint32(c.green) << 8) | c.blue; }
 

@@ -89,6 +89,14 @@ TEST(RtfWriter, TabStopsAreWrittenOnceAndReadBack) {
       << "a list's own stops are not an interval, and the first paragraph decides";
   EXPECT_EQ(interval("{\\rtf1 \\pard\\tx-560\\tx-1120 a}"), 0);
   EXPECT_EQ(interval("{\\rtf1 \\pard\\tx999999999 a}"), 0);
+  // Any interval read is written back as read.
+  for (const char* wide :
+       {"{\\rtf1 \\pard\\tx17001 a}", "{\\rtf1 \\pard\\tx31680 a}", "{\\rtf1 \\pard\\tx1 a}"}) {
+    const RichText read = RtfReader::read(QByteArray(wide)).text;
+    EXPECT_GT(read.tabInterval(), 0) << wide;
+    EXPECT_EQ(roundTrip(read), read) << wide;
+  }
+  EXPECT_EQ(interval("{\\rtf1 \\pard\\tx31681 a}"), 0) << "wider than the widest page";
   EXPECT_EQ(interval("{\\rtf1 {\\fonttbl\\tx560 x;}\\pard a}"), 0)
       << "a stop outside the text does not count";
   QByteArray many("{\\rtf1 \\pard");

@@ -15,6 +15,7 @@
 #include "support/LogFormats.h"
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"
+#include "support/TodaysLogFixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,8 +33,6 @@ using namespace kr;
 using kr::test::helvetica;
 
 namespace {
-
-const QString kMachine = QStringLiteral("abc123");
 
 // An entry as the log template makes it, with some of the objective's own
 // formatting.
@@ -61,26 +60,8 @@ RichText joined(RichText first, const RichText& second) {
   return first;
 }
 
-class LogAppendInPlaceTest : public ::testing::Test {
+class LogAppendInPlaceTest : public test::TodaysLogFixture {
 protected:
-  void SetUp() override {
-    BackingStoreManager::sharedManager().setMachineIdentifierForTesting(kMachine);
-    clock.setDate(QDateTime(QDate(2026, 12, 7), QTime(10, 15, 2), Qt::LocalTime));
-    AlertPresenterAPI::install(&alerts);
-    FileBrowserAPI::install(&browser);
-    store.setFolderPath(dir.path() + QStringLiteral("/System Logs"));
-    store.setRoot(QStringLiteral("System Log"));
-    store.setNamingStrategy(std::make_unique<DailyNamingStrategy>());
-    store.finishInitialization();
-    day = store.getPathToCurrentFile();
-    text = day + QStringLiteral("/TXT.rtf");
-  }
-  void TearDown() override {
-    AlertPresenterAPI::install(nullptr);
-    FileBrowserAPI::install(nullptr);
-    BackingStoreManager::sharedManager().setMachineIdentifierForTesting({});
-  }
-
   bool append(const RichText& added) {
     return BackingStoreManager::sharedManager().append(added, store);
   }
@@ -105,14 +86,6 @@ protected:
     EXPECT_TRUE(read.wellFormed);
     return read.text;
   }
-
-  QTemporaryDir dir;
-  test::TestClock clock;
-  TestAlertPresenter alerts;
-  TestFileBrowser browser;
-  BackingStoreDescriptor store;
-  QString day;
-  QString text;
 };
 
 TEST_F(LogAppendInPlaceTest, OrdinaryDayTakesEntriesInPlaceAndReadsAsIfWrittenAnew) {

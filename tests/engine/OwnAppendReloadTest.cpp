@@ -14,6 +14,7 @@
 #include "support/LogFormats.h"
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"
+#include "support/TodaysLogFixture.h"
 
 #include <QFile>
 #include <QScopeGuard>
@@ -96,26 +97,16 @@ QStringList describe(const LogFileManager& manager) {
   return lines;
 }
 
-class OwnAppendReloadTest : public ::testing::Test {
+class OwnAppendReloadTest : public test::TodaysLogFixture {
 protected:
   void SetUp() override {
-    BackingStoreManager::sharedManager().setMachineIdentifierForTesting(QStringLiteral("abc123"));
-    clock.setDate(QDateTime(QDate(2026, 12, 7), QTime(10, 15, 2), Qt::LocalTime));
-    AlertPresenterAPI::install(&alerts);
-    FileBrowserAPI::install(&browser);
-    store.setFolderPath(dir.path() + QStringLiteral("/System Logs"));
-    store.setRoot(QStringLiteral("System Log"));
-    store.setNamingStrategy(std::make_unique<DailyNamingStrategy>());
-    store.finishInitialization();
-    text = store.getPathToCurrentFile() + QStringLiteral("/TXT.rtf");
+    TodaysLogFixture::SetUp();
     manager = makeManager(&tags);
     QnLog::setOn(true); // the readers say on the console what they read
   }
   void TearDown() override {
     QnLog::setOn(false);
-    AlertPresenterAPI::install(nullptr);
-    FileBrowserAPI::install(nullptr);
-    BackingStoreManager::sharedManager().setMachineIdentifierForTesting({});
+    TodaysLogFixture::TearDown();
   }
 
   std::unique_ptr<LogFileManager> makeManager(TagManager* tagManager) {
@@ -149,12 +140,6 @@ protected:
     return {describe(*fresh), freshTags.allTags()};
   }
 
-  QTemporaryDir dir;
-  test::TestClock clock;
-  TestAlertPresenter alerts;
-  TestFileBrowser browser;
-  BackingStoreDescriptor store;
-  QString text;
   TagManager tags;
   std::unique_ptr<LogFileManager> manager;
 };

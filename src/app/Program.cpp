@@ -51,6 +51,7 @@
 #include <QApplication>
 #include <QLocale>
 #include <QSessionManager>
+#include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
 
@@ -83,6 +84,9 @@ ShellContext makeContext(const DateProviderAPI& dateProvider, ScreenFadingHelper
 }
 
 } // namespace
+
+// How long a thread of the shared pool waits for more work before it ends.
+constexpr int kIdlePoolThreadMs = 2000;
 
 struct Program::Parts {
   DateProvider systemDate;
@@ -143,6 +147,9 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
   describeApplication();
   // The program lives in the tray and hides its window: it ends only when asked.
   QApplication::setQuitOnLastWindowClosed(false);
+  // Qt paints large areas with the shared pool's threads, which otherwise
+  // stay 30 s after each use: a timer that waits all day keeps none.
+  QThreadPool::globalInstance()->setExpiryTimeout(kIdlePoolThreadMs);
   Parts& p = *parts_;
   AlertPresenterAPI::install(&p.alerts);
   FileBrowserAPI::install(&p.fileBrowser);

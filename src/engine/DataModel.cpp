@@ -20,10 +20,6 @@ const QString kSecondMinutes = QStringLiteral("secondPomodoroBreakDurationInMinu
 const QString kThirdMinutes = QStringLiteral("thirdPomodoroBreakDurationInMinutes");
 const QString kFourthMinutes = QStringLiteral("fourthPomodoroBreakDurationInMinutes");
 
-const QString kObjectivePlaceholder = QStringLiteral(
-    "Give a one sentence description of your objective for the next time slice. Be as specific "
-    "as possible and clearly set the limits of what you are going to do.");
-
 QVariantMap registeredDefaults() {
   QVariantMap d;
   d.insert(kTags, QString());
@@ -56,6 +52,10 @@ QVariantMap registeredDefaults() {
 }
 
 } // namespace
+
+const QString DataModel::kObjectivePlaceholder = QStringLiteral(
+    "Give a one sentence description of your objective for the next time slice. Be as specific "
+    "as possible and clearly set the limits of what you are going to do.");
 
 DataModel::DataModel(QObject* parent) : QObject(parent) {}
 

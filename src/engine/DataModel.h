@@ -36,6 +36,9 @@ public:
   static constexpr const char* kButtonValueProperty = "checked";
   static constexpr const char* kNumberFieldValueProperty = "value";
 
+  // The objective until the user writes one: a prompt, in the program's words.
+  static const QString kObjectivePlaceholder;
+
   static constexpr qint64 kMinimumPomodoroBreakMinutes = 2;
   static constexpr qint64 kMaximumPomodoroBreakMinutes = 60;
   // Slice and break lengths: 2 to 60 minutes, as the sliders allow.

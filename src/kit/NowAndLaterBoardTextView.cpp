@@ -182,7 +182,11 @@ void NowAndLaterBoardTextView::updateTextViewFeatures() {
   o.grammarChecking = option(QStringLiteral("grammarChecking"), false);
   o.dataDetectorsOn = option(QStringLiteral("dataDetectorsOn"), false);
   options_ = o;
-  highlighter_->setEnabled(o.continuousSpellChecking);
+  updateSpellChecking();
+}
+
+void NowAndLaterBoardTextView::updateSpellChecking() {
+  highlighter_->setEnabled(options_.continuousSpellChecking && checksSpelling());
 }
 
 void NowAndLaterBoardTextView::followSetting(const QString& key) {
@@ -434,6 +438,11 @@ void NowAndLaterBoardTextView::scrollContentsBy(int dx, int dy) {
 
 void NowAndLaterBoardTextView::resizeEvent(QResizeEvent* event) {
   QTextEdit::resizeEvent(event);
+  highlighter_->checkVisibleSoon();
+}
+
+void NowAndLaterBoardTextView::showEvent(QShowEvent* event) {
+  QTextEdit::showEvent(event);
   highlighter_->checkVisibleSoon();
 }
 

@@ -153,6 +153,7 @@ protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   // After an edit of the user's: the typing rules, then the text options.
   virtual void userEdited(const UserEdit& edit);
   // Replaces the whole text as no edit of the user's: no change is announced
@@ -164,6 +165,10 @@ protected:
   bool movesFocusOn(const QKeyEvent& event) const;
   // The document's content changed; `fromOutside` while the text is set.
   virtual void documentChanged(bool fromOutside);
+  // Whether the text is to be checked for spelling while the option is on:
+  // not a text the program wrote itself.
+  virtual bool checksSpelling() const { return true; }
+  void updateSpellChecking();
   void updateIndicators();
   // Runs `change` as a change that is no edit of the user's.
   void quietly(const std::function<void()>& change);

@@ -1,5 +1,6 @@
 #include "kit/ObjectiveTextView.h"
 
+#include "engine/DataModel.h"
 #include "kit/FastTypeTextViewDelegate.h"
 #include "platform/RichTextDocument.h"
 #include "platform/RtfdPackage.h"
@@ -67,8 +68,16 @@ void ObjectiveTextView::setData(const QByteArray& data) {
   updateIndicators();
 }
 
+bool ObjectiveTextView::checksSpelling() const {
+  const QString& prompt = DataModel::kObjectivePlaceholder;
+  // The prompt and a newline at most; a longer text is not it.
+  return document()->characterCount() > prompt.size() + 2 ||
+         document()->toPlainText().trimmed() != prompt;
+}
+
 void ObjectiveTextView::documentChanged(bool fromOutside) {
   cacheValid_ = false;
+  updateSpellChecking();
   NowAndLaterBoardTextView::documentChanged(fromOutside);
   if (!fromOutside)
     Q_EMIT dataChanged();

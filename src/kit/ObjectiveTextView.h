@@ -32,6 +32,9 @@ Q_SIGNALS:
 
 protected:
   void documentChanged(bool fromOutside) override;
+  // Not the prompt that stands until the user writes an objective: its
+  // words are ours, and its dictionary need not be read for them.
+  bool checksSpelling() const override;
 
 private:
   mutable QByteArray cachedData_;

@@ -30,7 +30,18 @@ bool isApostrophe(QChar c) { return c == u'\'' || c == u'\u2019'; }
 } // namespace
 
 SpellingHighlighter::SpellingHighlighter(QTextEdit* editor)
-    : QSyntaxHighlighter(static_cast<QObject*>(editor)), editor_(editor) {}
+    : QSyntaxHighlighter(static_cast<QObject*>(editor)), editor_(editor) {
+  // Words checked before the dictionary came counted as spelt right.
+  dictionaryListener_ = SpellCheckerAPI::addDictionaryListener([this] {
+    ++generation_;
+    if (enabled_)
+      checkVisibleSoon();
+  });
+}
+
+SpellingHighlighter::~SpellingHighlighter() {
+  SpellCheckerAPI::removeDictionaryListener(dictionaryListener_);
+}
 
 std::vector<std::pair<int, int>> SpellingHighlighter::words(const QString& text) {
   std::vector<std::pair<int, int>> result;
@@ -123,6 +134,9 @@ void SpellingHighlighter::checkVisibleSoon() {
 }
 
 bool SpellingHighlighter::isVisible(const QTextBlock& block) const {
+  // A hidden editor (a pad not shown) is checked when it shows.
+  if (!editor_->isVisible())
+    return false;
   const QTextLayout* layout = block.layout();
   if (!layout || layout->lineCount() == 0)
     return false;
@@ -133,7 +147,7 @@ bool SpellingHighlighter::isVisible(const QTextBlock& block) const {
 }
 
 void SpellingHighlighter::checkVisible() {
-  if (!document())
+  if (!document() || !editor_->isVisible())
     return;
   QTextBlock block = editor_->cursorForPosition(QPoint(0, 0)).block();
   const int bottom = editor_->verticalScrollBar()->value() + editor_->viewport()->height();

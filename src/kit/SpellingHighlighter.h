@@ -19,6 +19,7 @@ class SpellingHighlighter : public QSyntaxHighlighter {
 
 public:
   explicit SpellingHighlighter(QTextEdit* editor);
+  ~SpellingHighlighter() override;
 
   bool isEnabled() const { return enabled_; }
   // On: the visible paragraphs are checked; off: every underline goes.
@@ -49,6 +50,7 @@ private:
   bool checkPending_ = false;
   int generation_ = 1;
   int checkedParagraphs_ = 0;
+  int dictionaryListener_ = 0;
 };
 
 } // namespace kr

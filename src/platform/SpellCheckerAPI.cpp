@@ -1,5 +1,7 @@
 #include "platform/SpellCheckerAPI.h"
 
+#include <map>
+
 namespace kr {
 
 namespace {
@@ -17,6 +19,12 @@ public:
 NoSpellChecker noChecker;
 SpellCheckerAPI* installedChecker = nullptr;
 
+std::map<int, SpellCheckerAPI::DictionaryListener>& listeners() {
+  static std::map<int, SpellCheckerAPI::DictionaryListener> all;
+  return all;
+}
+int lastListenerId = 0;
+
 } // namespace
 
 SpellCheckerAPI& SpellCheckerAPI::shared() {
@@ -24,5 +32,21 @@ SpellCheckerAPI& SpellCheckerAPI::shared() {
 }
 
 void SpellCheckerAPI::install(SpellCheckerAPI* checker) { installedChecker = checker; }
+
+int SpellCheckerAPI::addDictionaryListener(DictionaryListener listener) {
+  listeners().emplace(++lastListenerId, std::move(listener));
+  return lastListenerId;
+}
+
+void SpellCheckerAPI::removeDictionaryListener(int id) { listeners().erase(id); }
+
+void SpellCheckerAPI::dictionaryArrived() {
+  // A listener may add or remove listeners.
+  const auto copy = listeners();
+  for (const auto& [id, listener] : copy) {
+    if (listeners().count(id))
+      listener();
+  }
+}
 
 } // namespace kr

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace kr {
 
 // Checks the spelling of single words. Start-up installs the system's
@@ -18,6 +20,15 @@ public:
   virtual bool isCorrect(const QString& word) = 0;
   // The best suggestion first; empty when there is none.
   virtual QStringList suggestions(const QString& word) = 0;
+
+  // A checker whose dictionary arrives later takes every word as spelt right
+  // until then, and says so here when it arrives: what was checked before is
+  // to be checked again.
+  using DictionaryListener = std::function<void()>;
+  // Returns an identifier for removeDictionaryListener.
+  static int addDictionaryListener(DictionaryListener listener);
+  static void removeDictionaryListener(int id);
+  static void dictionaryArrived();
 
   static SpellCheckerAPI& shared();
   // Not owned; nullptr restores the checker that checks nothing.

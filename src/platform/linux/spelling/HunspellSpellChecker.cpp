@@ -1,12 +1,18 @@
 #include "platform/linux/spelling/HunspellSpellChecker.h"
 
 #include "platform/QnLog.h"
+#include "platform/ThreadName.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
 #include <hunspell/hunspell.hxx>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
 
 namespace kr {
 
@@ -44,8 +50,23 @@ QString findAffixFile(const QString& localeName, const QStringList& folders, QSt
 
 } // namespace
 
+namespace {
+std::atomic<int> readsRunning{0};
+} // namespace
+
+int HunspellSpellChecker::readsUnderWay() { return readsRunning.load(); }
+
+// A dictionary being read. The thread hands its result over through here;
+// the checker lets go of `receiver` before it goes, so that a read that ends
+// after the checker (or at quit) delivers nothing and is not waited for.
+struct HunspellSpellChecker::Reading {
+  std::mutex mutex;
+  QObject* receiver = nullptr;
+  std::unique_ptr<Hunspell> result;
+};
+
 HunspellSpellChecker::HunspellSpellChecker(const QString& localeName, QStringList folders)
-    : localeName_(localeName) {
+    : localeName_(localeName), receiver_(std::make_unique<QObject>()) {
   if (folders.isEmpty()) {
     for (const QString& data :
          QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
@@ -56,40 +77,81 @@ HunspellSpellChecker::HunspellSpellChecker(const QString& localeName, QStringLis
   affixPath_ = findAffixFile(localeName, folders, &dictionaryName_);
 }
 
-HunspellSpellChecker::~HunspellSpellChecker() = default;
+HunspellSpellChecker::~HunspellSpellChecker() {
+  if (reading_) {
+    const std::lock_guard lock(reading_->mutex);
+    reading_->receiver = nullptr;
+  }
+}
 
 QString HunspellSpellChecker::unavailableReason() const {
-  if (affixPath_.isEmpty())
-    return QStringLiteral("no Hunspell dictionary for %1 or en_US").arg(localeName_);
   if (loadFailed_)
     return QStringLiteral("the dictionary %1 could not be read").arg(affixPath_);
+  if (affixPath_.isEmpty())
+    return QStringLiteral("no Hunspell dictionary for %1 or en_US").arg(localeName_);
   return {};
 }
 
-bool HunspellSpellChecker::load() {
+bool HunspellSpellChecker::ensureLoaded() {
   if (hunspell_)
     return true;
-  if (affixPath_.isEmpty() || loadFailed_)
+  if (affixPath_.isEmpty() || loadFailed_ || reading_)
     return false;
-  const QString dictionary = affixPath_.chopped(4) + QStringLiteral(".dic");
-  hunspell_ = std::make_unique<Hunspell>(QFile::encodeName(affixPath_).constData(),
-                                         QFile::encodeName(dictionary).constData());
-  const QString encoding = QString::fromStdString(hunspell_->get_dict_encoding());
+  const QByteArray affix = QFile::encodeName(affixPath_);
+  const QByteArray dictionary = QFile::encodeName(affixPath_.chopped(4) + QStringLiteral(".dic"));
+  if (!QCoreApplication::instance()) {
+    take(std::make_unique<Hunspell>(affix.constData(), dictionary.constData()));
+    return hunspell_ != nullptr;
+  }
+  reading_ = std::make_shared<Reading>();
+  reading_->receiver = receiver_.get();
+  ++readsRunning;
+  std::thread([reading = reading_, checker = this, affix, dictionary] {
+    nameCurrentThread("spellingReader");
+    auto loaded = std::make_unique<Hunspell>(affix.constData(), dictionary.constData());
+    const std::lock_guard lock(reading->mutex);
+    --readsRunning;
+    if (!reading->receiver)
+      return;
+    reading->result = std::move(loaded);
+    // Posted while the lock keeps the receiver alive.
+    QMetaObject::invokeMethod(
+        reading->receiver,
+        [reading, checker] {
+          // On the checker's thread: the checker is there while the
+          // receiver is.
+          std::unique_ptr<Hunspell> result;
+          {
+            const std::lock_guard lock(reading->mutex);
+            if (!reading->receiver)
+              return;
+            result = std::move(reading->result);
+          }
+          if (result)
+            checker->take(std::move(result));
+        },
+        Qt::QueuedConnection);
+  }).detach();
+  return false;
+}
+
+void HunspellSpellChecker::take(std::unique_ptr<Hunspell> loaded) {
+  reading_.reset();
+  const QString encoding = QString::fromStdString(loaded->get_dict_encoding());
   encoder_ = QStringEncoder(encoding.toLatin1().constData());
   decoder_ = QStringDecoder(encoding.toLatin1().constData());
   if (!encoder_.isValid() || !decoder_.isValid()) {
     platformLog(QStringLiteral("Spelling: the dictionary %1 is in %2, which cannot be read")
                     .arg(affixPath_, encoding));
-    hunspell_.reset();
     loadFailed_ = true;
-    affixPath_.clear();
-    return false;
+    return;
   }
-  return true;
+  hunspell_ = std::move(loaded);
+  SpellCheckerAPI::dictionaryArrived();
 }
 
 bool HunspellSpellChecker::isCorrect(const QString& word) {
-  if (word.isEmpty() || !load())
+  if (word.isEmpty() || !ensureLoaded())
     return true;
   const QByteArray bytes = encoder_.encode(word);
   if (encoder_.hasError()) {
@@ -103,7 +165,7 @@ bool HunspellSpellChecker::isCorrect(const QString& word) {
 
 QStringList HunspellSpellChecker::suggestions(const QString& word) {
   QStringList result;
-  if (word.isEmpty() || !load())
+  if (word.isEmpty() || !ensureLoaded())
     return result;
   const QByteArray bytes = encoder_.encode(word);
   if (encoder_.hasError() || bytes.size() > kLongestWord) {

@@ -30,6 +30,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <QThreadPool>
 
 #include <algorithm>
 
@@ -88,7 +89,11 @@ TEST(LeanStart, NoWebEngineNorOpenGLUntilAWebPageIsShown) {
                                     [&](const QString& k) { return k.left(15) == name; });
     EXPECT_TRUE(listed) << "unexpected thread " << qPrintable(name);
   }
-  EXPECT_LE(names.size(), 10) << qPrintable(names.join(QStringLiteral(", ")));
+  // Qt paints large areas with the shared pool's threads, as many as the
+  // machine has cores; they end soon after.
+  const qsizetype pooled = names.count(QStringLiteral("Thread (pooled)"));
+  EXPECT_LE(names.size() - pooled, 8) << qPrintable(names.join(QStringLiteral(", ")));
+  EXPECT_LE(QThreadPool::globalInstance()->expiryTimeout(), 2000);
   EXPECT_EQ(names.count(QStringLiteral("test_lean_start")), 1)
       << "every thread but the main one has a name of its own";
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)

@@ -92,8 +92,7 @@ bool writesRightToLeft(QStringView text) {
 // such letter hands the choice back to each paragraph. Either change lays
 // the whole text out again, so a document already right is left alone.
 void settleDirection(QTextDocument* document, bool rightToLeftText) {
-  const Qt::LayoutDirection direction =
-      rightToLeftText ? Qt::LayoutDirectionAuto : Qt::LeftToRight;
+  const Qt::LayoutDirection direction = rightToLeftText ? Qt::LayoutDirectionAuto : Qt::LeftToRight;
   QTextOption option = document->defaultTextOption();
   if (option.textDirection() == direction)
     return;

@@ -15,8 +15,8 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
-#include <QInputMethodEvent>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>

@@ -21,6 +21,8 @@
 #include <QTextDocumentFragment>
 #include <QTextFrame>
 
+#include <algorithm>
+
 namespace kr {
 
 namespace {
@@ -63,6 +65,39 @@ void applyInset(QTextDocument* document, double dpi) {
   frame.setTopMargin(5);
   frame.setBottomMargin(5);
   document->rootFrame()->setFrameFormat(frame);
+}
+
+// Whether `text` holds a letter written from right to left: the characters
+// by which a paragraph without a direction of its own takes that direction.
+bool writesRightToLeft(QStringView text) {
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    char32_t c = text[i].unicode();
+    if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+      c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+      ++i;
+    }
+    const QChar::Direction direction = QChar::direction(c);
+    if (direction == QChar::DirR || direction == QChar::DirAL)
+      return true;
+  }
+  return false;
+}
+
+// A paragraph without a direction of its own reads it from its first letter
+// written in either direction, or runs left to right without one. Qt looks
+// for that letter in every paragraph it lays out, and places again every
+// paragraph below an edit: in a long text that search is most of a key's
+// time. A text without a letter written from right to left has every such
+// paragraph run left to right, and says so once for all of them; the first
+// such letter hands the choice back to each paragraph. Either change lays
+// the whole text out again, so a document already right is left alone.
+void settleDirection(QTextDocument* document, bool rightToLeftText) {
+  const Qt::LayoutDirection direction = rightToLeftText ? Qt::LayoutDirectionAuto : Qt::LeftToRight;
+  QTextOption option = document->defaultTextOption();
+  if (option.textDirection() == direction)
+    return;
+  option.setTextDirection(direction);
+  document->setDefaultTextOption(option);
 }
 
 enum class Command {
@@ -125,6 +160,7 @@ NowAndLaterBoardTextView::NowAndLaterBoardTextView(QWidget* parent, Selection se
   }
   setPalette(colours);
   highlighter_ = new SpellingHighlighter(this);
+  settleDirection(document(), writesRightToLeft(document()->toRawText()));
   attachDocument(document());
   connect(this, &QTextEdit::currentCharFormatChanged, this,
           &NowAndLaterBoardTextView::updateIndicators);
@@ -155,6 +191,8 @@ void NowAndLaterBoardTextView::attachDocument(QTextDocument* document) {
   document->setUndoRedoEnabled(undo);
   connect(document, &QTextDocument::contentsChanged, this,
           &NowAndLaterBoardTextView::onContentsChanged, Qt::UniqueConnection);
+  connect(document, &QTextDocument::contentsChange, this,
+          &NowAndLaterBoardTextView::onContentsChange, Qt::UniqueConnection);
   highlighter_->followDocument();
 }
 
@@ -282,6 +320,7 @@ void NowAndLaterBoardTextView::replaceWholeText(const RichText& text) {
   fresh->setDefaultFont(awake_ ? PadTextSettings::defaultFont() : old->defaultFont());
   fresh->setDefaultTextOption(old->defaultTextOption());
   applyInset(fresh, logicalDpiX());
+  settleDirection(fresh, writesRightToLeft(text.plainText()));
   RichTextDocument::fill(fresh, text);
   FastTypeTextViewDelegate::keepSeparatorsUnbroken(fresh);
   fresh->setUndoRedoEnabled(true);
@@ -486,6 +525,17 @@ void NowAndLaterBoardTextView::redo() {
 }
 
 void NowAndLaterBoardTextView::onContentsChanged() { documentChanged(settingText_); }
+
+void NowAndLaterBoardTextView::onContentsChange(int from, int /*removed*/, int added) {
+  QTextDocument* text = document();
+  if (added <= 0 || text->defaultTextOption().textDirection() == Qt::LayoutDirectionAuto)
+    return;
+  QTextCursor inserted(text);
+  inserted.setPosition(std::min(from + added, text->characterCount() - 1));
+  inserted.setPosition(std::min(from, inserted.position()), QTextCursor::KeepAnchor);
+  if (writesRightToLeft(inserted.selectedText()))
+    settleDirection(text, true);
+}
 
 void NowAndLaterBoardTextView::documentChanged(bool fromOutside) {
   ++changes_;

@@ -177,6 +177,8 @@ protected:
 
 private:
   void onContentsChanged();
+  // Inserted text written from right to left gives each paragraph its own direction again.
+  void onContentsChange(int from, int removed, int added);
   void attachDocument(QTextDocument* document);
   static void retireDocument(QTextDocument* document);
   // The format the toggles look at: the selection's first character, or the typing format.

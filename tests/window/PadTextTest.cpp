@@ -13,8 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -322,4 +324,37 @@ TEST_F(PadText, UserEditsAndBoldArmTheAutosaveUndoStrikeOutAndPlainTextDoNot) {
   select(0, 2);
   press(Qt::Key_B, Qt::ControlModifier);
   EXPECT_TRUE(delegate->isWritePending());
+}
+
+// Paragraphs take their direction from their first letter written in either
+// direction, whether the text came with such letters or they were typed later.
+TEST_F(PadText, ParagraphsReadRightToLeftWhenTheirFirstLetterDoes) {
+  const auto direction = [&](int paragraph) {
+    const QTextBlock block = view.document()->findBlockByNumber(paragraph);
+    view.document()->documentLayout()->blockBoundingRect(block);
+    return block.layout()->textOption().textDirection();
+  };
+  const QString hebrew = QStringLiteral("\u05e9\u05dc\u05d5\u05dd");
+  view.showSheet(RichText(QStringLiteral("notes\n12 ") + hebrew + QStringLiteral(" notes\n")));
+  EXPECT_EQ(direction(0), Qt::LeftToRight);
+  EXPECT_EQ(direction(1), Qt::RightToLeft);
+
+  view.showSheet(RichText(QStringLiteral("notes\n12: \n")));
+  EXPECT_EQ(direction(1), Qt::LeftToRight);
+  QTextCursor caret(view.document()->findBlockByNumber(1));
+  caret.movePosition(QTextCursor::EndOfBlock);
+  view.setTextCursor(caret);
+  QInputMethodEvent typed;
+  typed.setCommitString(hebrew);
+  QApplication::sendEvent(&view, &typed);
+  EXPECT_EQ(direction(0), Qt::LeftToRight);
+  EXPECT_EQ(direction(1), Qt::RightToLeft);
+  // Undone, the paragraph reads left to right again.
+  undo();
+  EXPECT_EQ(direction(1), Qt::LeftToRight);
+
+  // A letter beyond the basic plane counts too (Adlam).
+  view.showSheet(RichText(QStringLiteral("\U0001E900 notes\nnotes\n")));
+  EXPECT_EQ(direction(0), Qt::RightToLeft);
+  EXPECT_EQ(direction(1), Qt::LeftToRight);
 }

@@ -71,8 +71,12 @@ QByteArray BackingStoreManager::contentOfSelectedFile(BackingStoreDescriptor& st
 
 BackingStoreManager::SelectedFile
 BackingStoreManager::readSelectedFile(BackingStoreDescriptor& store) {
+  return readSheet(store.getPathToSelectedFile());
+}
+
+BackingStoreManager::SelectedFile BackingStoreManager::readSheet(const QString& path) {
   SelectedFile file;
-  file.path = store.getPathToSelectedFile();
+  file.path = path;
   RtfdPackage::ReadResult result = RtfdPackage::read(file.path);
   if (result.status != RtfdPackage::Status::Ok) {
     file.status = SelectedFile::Status::Unreadable;

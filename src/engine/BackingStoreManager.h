@@ -51,6 +51,8 @@ public:
     QString error;
   };
   SelectedFile readSelectedFile(BackingStoreDescriptor& store);
+  // The same for the sheet at `path`, on whichever thread calls it.
+  static SelectedFile readSheet(const QString& path);
   // Replaces the selected file with the text, atomically. False, with the
   // reason, when it could not be written; the old file then stays.
   bool write(const RichText& text, BackingStoreDescriptor& store, QString* error = nullptr);

@@ -279,11 +279,53 @@ void NowAndLaterBoardTextView::refontWholeText() {
 }
 
 void NowAndLaterBoardTextView::showSheet(const RichText& text, const QString& notice) {
+  loading_ = false;
   notice_ = notice;
   replaceWholeText(text);
   // As read: nothing to save until it changes.
   document()->setModified(false);
   setReadOnly(!notice.isEmpty());
+}
+
+void NowAndLaterBoardTextView::showSheetLoading() {
+  loading_ = true;
+  notice_.clear();
+  replaceWholeText(RichText());
+  document()->setModified(false);
+  setReadOnly(true);
+}
+
+void NowAndLaterBoardTextView::showSheetDocument(QTextDocument* built, const QString& notice) {
+  loading_ = false;
+  notice_ = notice;
+  swapInDocument(built);
+  document()->setModified(false);
+  setReadOnly(!notice.isEmpty());
+}
+
+NowAndLaterBoardTextView::SheetLook NowAndLaterBoardTextView::sheetLook() const {
+  SheetLook look;
+  look.font = awake_ ? PadTextSettings::defaultFont() : document()->defaultFont();
+  look.option = document()->defaultTextOption();
+  look.dpi = logicalDpiX();
+  return look;
+}
+
+QTextDocument* NowAndLaterBoardTextView::buildSheetDocument(const RichText& text,
+                                                            const SheetLook& look) {
+  // Whatever concerns the whole document is set while it is empty: set
+  // later, it would have the whole text laid out at once. No layout is made
+  // here: the editor that shows the document makes it.
+  auto* fresh = new QTextDocument;
+  fresh->setUndoRedoEnabled(false);
+  fresh->setDefaultFont(look.font);
+  fresh->setDefaultTextOption(look.option);
+  applyInset(fresh, look.dpi);
+  settleDirection(fresh, writesRightToLeft(text.plainText()));
+  RichTextDocument::fill(fresh, text);
+  FastTypeTextViewDelegate::keepSeparatorsUnbroken(fresh);
+  fresh->setUndoRedoEnabled(true);
+  return fresh;
 }
 
 RichText NowAndLaterBoardTextView::richText() const {
@@ -306,24 +348,17 @@ void NowAndLaterBoardTextView::insertAtStart(const RichText& text) {
 }
 
 void NowAndLaterBoardTextView::replaceWholeText(const RichText& text) {
+  swapInDocument(buildSheetDocument(text, sheetLook()));
+}
+
+void NowAndLaterBoardTextView::swapInDocument(QTextDocument* fresh) {
   // A long text is built in a document of its own and then swapped in: filled
   // in place, every piece inserted would be laid out again.
-  // The editor deletes a document it made itself; one made here is not
-  // its child and goes here.
-  // Whatever concerns the whole document is set while it is empty: set
-  // later, it would have the whole text laid out at once. Shown, the text is
-  // laid out as far as the screen reaches, and the rest in steps between
-  // the events.
+  // The editor deletes a document it made itself; one made here is its
+  // child and goes here. Shown, the text is laid out as far as the screen
+  // reaches, and the rest in steps between the events.
   QPointer<QTextDocument> old = document();
-  auto* fresh = new QTextDocument(this);
-  fresh->setUndoRedoEnabled(false);
-  fresh->setDefaultFont(awake_ ? PadTextSettings::defaultFont() : old->defaultFont());
-  fresh->setDefaultTextOption(old->defaultTextOption());
-  applyInset(fresh, logicalDpiX());
-  settleDirection(fresh, writesRightToLeft(text.plainText()));
-  RichTextDocument::fill(fresh, text);
-  FastTypeTextViewDelegate::keepSeparatorsUnbroken(fresh);
-  fresh->setUndoRedoEnabled(true);
+  fresh->setParent(this);
   settingText_ = true;
   setDocument(fresh);
   settingText_ = false;

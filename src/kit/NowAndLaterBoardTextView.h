@@ -3,9 +3,11 @@
 #include "kit/TextIndicatorsView.h"
 #include "platform/RichText.h"
 
+#include <QFont>
 #include <QPointer>
 #include <QString>
 #include <QTextEdit>
+#include <QTextOption>
 
 #include <functional>
 #include <memory>
@@ -73,7 +75,25 @@ public:
   // Shows a sheet. `notice` empty: the sheet is editable; otherwise it says
   // why the sheet is shown read-only.
   void showSheet(const RichText& text, const QString& notice = {});
-  bool isSheetWritable() const { return notice_.isEmpty(); }
+  bool isSheetWritable() const { return notice_.isEmpty() && !loading_; }
+
+  // A long sheet is read and built away from the window's thread:
+  // - sheetLook() gives what its document takes from this editor (read here);
+  // - buildSheetDocument() builds it on any thread, for the caller to own
+  //   (and to move to this editor's thread before it is shown);
+  // - showSheetLoading() meanwhile shows no text, and nothing can be edited
+  //   or written;
+  // - showSheetDocument() shows it as showSheet() would, and takes it over.
+  struct SheetLook {
+    QFont font;
+    QTextOption option;
+    double dpi = 96;
+  };
+  SheetLook sheetLook() const;
+  static QTextDocument* buildSheetDocument(const RichText& text, const SheetLook& look);
+  void showSheetLoading();
+  bool isLoadingSheet() const { return loading_; }
+  void showSheetDocument(QTextDocument* built, const QString& notice = {});
   QString sheetNotice() const { return notice_; }
   RichText richText() const;
 
@@ -179,6 +199,8 @@ private:
   void onContentsChanged();
   // Inserted text written from right to left gives each paragraph its own direction again.
   void onContentsChange(int from, int removed, int added);
+  // Shows `fresh` (made by buildSheetDocument) in place of the document shown.
+  void swapInDocument(QTextDocument* fresh);
   void attachDocument(QTextDocument* document);
   static void retireDocument(QTextDocument* document);
   // The format the toggles look at: the selection's first character, or the typing format.
@@ -200,6 +222,7 @@ private:
   int quiet_ = 0;
   quint64 changes_ = 0;
   bool awake_ = false;
+  bool loading_ = false;
   bool dropping_ = false;
 };
 

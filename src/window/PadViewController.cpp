@@ -13,12 +13,19 @@
 #include "platform/FatalError.h"
 #include "platform/GraphicsContext.h"
 #include "platform/QnLog.h"
+#include "platform/RtfdPackage.h"
+#include "platform/ThreadName.h"
 #include "platform/UserDefaults.h"
 
 #include <QFileInfo>
 #include <QLabel>
 #include <QScrollBar>
+#include <QTextDocument>
+#include <QThread>
 #include <QToolButton>
+
+#include <mutex>
+#include <thread>
 
 namespace kr {
 
@@ -49,6 +56,34 @@ protected:
 
 } // namespace
 
+// A sheet read and built on a thread of its own. The controller lets go of it
+// (under the lock) when it goes or turns to another sheet; the thread then
+// drops what it built, and nobody waits for it.
+struct PadViewController::SheetBuild {
+  std::mutex mutex;
+  PadViewController* receiver = nullptr;
+  bool wanted() {
+    const std::lock_guard<std::mutex> lock(mutex);
+    return receiver != nullptr;
+  }
+};
+
+// A document built for a controller, deleted unless it takes it over.
+struct BuiltDocument {
+  QTextDocument* document = nullptr;
+  BuiltDocument() = default;
+  BuiltDocument(const BuiltDocument&) = delete;
+  BuiltDocument& operator=(const BuiltDocument&) = delete;
+  ~BuiltDocument() { delete document; }
+};
+
+// What was read of a sheet, without its text (the document holds that).
+struct PadViewController::ReadSheet {
+  BackingStoreManager::SelectedFile::Status status = BackingStoreManager::SelectedFile::Status::Ok;
+  QString path;
+  QString error;
+};
+
 // PadViewController
 
 const QString PadViewController::kDeleteQuestion =
@@ -58,6 +93,7 @@ PadViewController::PadViewController(bool delayedBuild, QObject* parent)
     : NiblessViewController(delayedBuild, parent) {}
 
 PadViewController::~PadViewController() {
+  dropSheetBuild();
   controllers().removeAll(this);
   // The views may outlive the controller inside the window: they stop
   // calling it.
@@ -236,7 +272,7 @@ bool PadViewController::previousSheet() {
 
 bool PadViewController::deleteSheet() {
   BackingStoreIndex& index = backingStoreDescriptor->index();
-  if (!index.hasNextID() && !index.hasPreviousID())
+  if ((!index.hasNextID() && !index.hasPreviousID()) || isLoadingSheet())
     return false;
   // The sheet may be deleted: it is written here and now, not behind the
   // deletion's back.
@@ -275,46 +311,116 @@ void PadViewController::focus() {
 }
 
 void PadViewController::updateTextView() {
+  dropSheetBuild();
   BackingStoreDescriptor& store = *backingStoreDescriptor;
+  const QString path = store.getPathToSelectedFile();
   // A sheet whose text has not reached the disk yet shows that text, still
   // to be saved.
-  if (std::optional<RichText> kept =
-          PadSheetWriter::shared().unwrittenText(store.getPathToSelectedFile())) {
+  if (std::optional<RichText> kept = PadSheetWriter::shared().unwrittenText(path)) {
     textView_->showSheet(*kept);
     textView_->document()->setModified(true);
     noticeLabel_->hide();
     if (textViewWall_)
       layoutTextViewWall();
     store.index().refreshIndexFromDisk();
+    Q_EMIT sheetShown();
     return;
   }
-  using File = BackingStoreManager::SelectedFile;
-  const File file = BackingStoreManager::sharedManager().readSelectedFile(store);
+  store.index().refreshIndexFromDisk();
+  const QFileInfo textFile(path + u'/' + QLatin1String(RtfdPackage::kTextFileName));
+  if (textFile.isFile() && textFile.size() > kLongSheetBytes) {
+    buildSheetInBackground(path);
+    return;
+  }
+  BackingStoreManager::SelectedFile file = BackingStoreManager::readSheet(path);
+  showReadSheet({file.status, file.path, file.error},
+                NowAndLaterBoardTextView::buildSheetDocument(file.text, textView_->sheetLook()));
+}
+
+void PadViewController::buildSheetInBackground(const QString& path) {
+  textView_->showSheetLoading();
+  noticeLabel_->hide();
+  if (textViewWall_)
+    layoutTextViewWall();
+  updateToolbarButtons();
+  auto build = std::make_shared<SheetBuild>();
+  build->receiver = this;
+  sheetBuild_ = build;
+  const NowAndLaterBoardTextView::SheetLook look = textView_->sheetLook();
+  QThread* home = thread();
+  std::thread([build, path, look, home] {
+    nameCurrentThread("padSheetReader");
+    BackingStoreManager::SelectedFile file = BackingStoreManager::readSheet(path);
+    if (!build->wanted())
+      return;
+    std::unique_ptr<QTextDocument> built(
+        NowAndLaterBoardTextView::buildSheetDocument(file.text, look));
+    file.text = RichText();
+    const std::lock_guard<std::mutex> lock(build->mutex);
+    if (!build->receiver)
+      return;
+    // Deleted with the call when the controller goes before it runs.
+    built->moveToThread(home);
+    auto document = std::make_shared<BuiltDocument>();
+    document->document = built.release();
+    PadViewController* receiver = build->receiver;
+    const ReadSheet sheet{file.status, file.path, file.error};
+    QMetaObject::invokeMethod(
+        receiver,
+        [receiver, build, document, sheet] {
+          if (receiver->sheetBuild_ != build)
+            return;
+          receiver->sheetBuild_.reset();
+          receiver->showReadSheet(sheet, std::exchange(document->document, nullptr));
+        },
+        Qt::QueuedConnection);
+  }).detach();
+}
+
+void PadViewController::dropSheetBuild() {
+  if (!sheetBuild_)
+    return;
+  {
+    const std::lock_guard<std::mutex> lock(sheetBuild_->mutex);
+    sheetBuild_->receiver = nullptr;
+  }
+  sheetBuild_.reset();
+}
+
+bool PadViewController::isLoadingSheet() const { return sheetBuild_ != nullptr; }
+
+void PadViewController::showReadSheet(const ReadSheet& sheet, QTextDocument* built) {
+  using Status = BackingStoreManager::SelectedFile::Status;
   QString notice;
-  if (file.status != File::Status::Ok) {
-    const QString name = QFileInfo(file.path).fileName();
-    notice = file.status == File::Status::Partial
+  if (sheet.status != Status::Ok) {
+    const QString name = QFileInfo(sheet.path).fileName();
+    notice = sheet.status == Status::Partial
                  ? QStringLiteral("Only part of the sheet \"%1\" could be read (%2). It is shown "
                                   "read-only and will not be changed.")
-                       .arg(name, file.error)
+                       .arg(name, sheet.error)
                  : QStringLiteral("The sheet \"%1\" could not be read (%2). It is shown "
                                   "read-only and will not be changed.")
-                       .arg(name, file.error);
-    platformLog(QStringLiteral("%1 (%2)").arg(notice, file.path));
+                       .arg(name, sheet.error);
+    platformLog(QStringLiteral("%1 (%2)").arg(notice, sheet.path));
   }
-  textView_->showSheet(file.text, notice);
+  textView_->showSheetDocument(built, notice);
   noticeLabel_->setText(notice);
   noticeLabel_->setVisible(!notice.isEmpty());
   if (textViewWall_)
     layoutTextViewWall();
-  store.index().refreshIndexFromDisk();
+  updateToolbarButtons();
+  Q_EMIT sheetShown();
 }
 
 void PadViewController::updateToolbarButtons() {
+  // Not made yet while the first sheet is shown.
+  if (!nextSheetButton_)
+    return;
   const BackingStoreIndex& index = backingStoreDescriptor->index();
   nextSheetButton_->setEnabled(index.hasNextID());
   previousSheetButton_->setEnabled(index.hasPreviousID());
-  deleteSheetButton_->setEnabled(index.hasNextID() || index.hasPreviousID());
+  // The sheet being read is not deleted under the reader.
+  deleteSheetButton_->setEnabled((index.hasNextID() || index.hasPreviousID()) && !isLoadingSheet());
   newSheetButton_->setEnabled(true);
   helpButton_->setEnabled(true);
 }

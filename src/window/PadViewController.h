@@ -7,8 +7,10 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QLabel;
+class QTextDocument;
 class QToolButton;
 
 namespace kr {
@@ -60,7 +62,11 @@ public:
   bool deleteSheet();
   void showHelp();
   void focus();
+  // Shows the selected sheet. A long one is read and built on a thread of
+  // its own: the page turns at once, with the old text gone and nothing to
+  // edit (or delete) until the new text is shown whole.
   void updateTextView();
+  bool isLoadingSheet() const;
   void updateToolbarButtons();
 
   // The controllers in the order they were built (Now, Later, Scratch).
@@ -74,7 +80,21 @@ public:
   // Without it the help button only names the page on the console.
   static void setShowHelpPage(std::function<void(const QString& page)> show);
 
+  // Sheets whose text file is longer are read and built away from the
+  // window's thread.
+  static constexpr qint64 kLongSheetBytes = 256 * 1024;
+
+Q_SIGNALS:
+  // The selected sheet is shown whole, editable unless it says why not.
+  void sheetShown();
+
 private:
+  struct SheetBuild;
+  struct ReadSheet;
+  void buildSheetInBackground(const QString& path);
+  void showReadSheet(const ReadSheet& sheet, QTextDocument* built);
+  // Stops a build under way from being shown.
+  void dropSheetBuild();
   QWidget* createTextViewWall();
   bool writeCurrentSheet();
   // Back to a sheet left whose text could not be written.
@@ -92,6 +112,7 @@ private:
   QToolButton* previousSheetButton_ = nullptr;
   QToolButton* deleteSheetButton_ = nullptr;
   QToolButton* helpButton_ = nullptr;
+  std::shared_ptr<SheetBuild> sheetBuild_;
 };
 
 } // namespace kr

@@ -46,6 +46,7 @@
 #include <QToolButton>
 
 #include <csignal>
+#include <functional>
 
 using namespace kr;
 using kr::test::AlertAnswerer;
@@ -428,6 +429,12 @@ NowAndLaterBoardTextView* showSheet(StartedProgram& p, const QString& path) {
     store.pointToFileWithID(path);
     pad->updateTextView();
   }
+  // A long sheet is read and built in the background first.
+  QElapsedTimer waited;
+  waited.start();
+  while (pad->isLoadingSheet() && waited.elapsed() < test::timeLimit(60000))
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  EXPECT_FALSE(pad->isLoadingSheet());
   settle();
   return pad->textView();
 }
@@ -467,6 +474,49 @@ TEST(PadsProgram, AFiftyMegabyteSheetQuitsAtOnceWhileItIsLaidOut) {
     EXPECT_LT(quitting.elapsed(), test::timeLimit(500))
         << "the request came " << askedAfter << " ms into the loop";
     EXPECT_FALSE(laidOutAtQuit) << "the request came " << askedAfter << " ms into the loop";
+  }
+  ASSERT_TRUE(QDir(big).removeRecursively());
+}
+
+TEST(PadsProgram, AFiftyMegabyteSheetServesEventsAndQuitsAtOnceWhileItIsRead) {
+  const QString big = fiftyMegabyteSheet();
+  {
+    StartedProgram p(nowPadShown());
+    settle();
+    PadViewController* pad = controller(p).nowPadController();
+    BackingStoreDescriptor& store = NowAndLaterBoardManager::sharedManager().nowStoreDesc();
+    store.index().refreshIndexFromDisk();
+    store.pointToFileWithID(big);
+    QElapsedTimer turning;
+    turning.start();
+    pad->updateTextView();
+    EXPECT_LT(turning.elapsed(), test::timeLimit(100));
+    ASSERT_TRUE(pad->isLoadingSheet());
+    // The window's events go on while the sheet is read and built.
+    qint64 worst = 0;
+    bool loadingAtQuit = false;
+    QElapsedTimer quitting;
+    int served = 0;
+    std::function<void()> serve = [&] {
+      QElapsedTimer waited;
+      waited.start();
+      QTimer::singleShot(0, qApp, [&, waited] {
+        worst = std::max(worst, waited.elapsed());
+        if (++served < 10) {
+          serve();
+          return;
+        }
+        loadingAtQuit = pad->isLoadingSheet();
+        quitting.start();
+        mainController(p).tryToPerform(QStringLiteral("terminate"));
+      });
+    };
+    const int result = runLoopWith(p, serve, test::timeLimit(30000));
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(served, 10);
+    EXPECT_LT(worst, test::timeLimit(100));
+    EXPECT_TRUE(loadingAtQuit);
+    EXPECT_LT(quitting.elapsed(), test::timeLimit(500));
   }
   ASSERT_TRUE(QDir(big).removeRecursively());
 }

@@ -348,6 +348,15 @@ bool laidOutToTheEnd(const NowAndLaterBoardTextView& view) {
   return view.document()->lastBlock().layout()->lineCount() > 0;
 }
 
+// Until a long sheet read and built in the background is shown.
+bool waitForSheet(const PadViewController& pad) {
+  QElapsedTimer waited;
+  waited.start();
+  while (pad.isLoadingSheet() && waited.elapsed() < test::timeLimit(20000))
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  return !pad.isLoadingSheet();
+}
+
 TEST_F(Pads, ASheetIsWholeAfterAPageTurnThatReturnedBeforeItWasLaidOut) {
   QDir().mkpath(dir.path() + QStringLiteral("/Pads/Now Pad"));
   const RichText first = notes(2 << 20, 'a');
@@ -357,14 +366,17 @@ TEST_F(Pads, ASheetIsWholeAfterAPageTurnThatReturnedBeforeItWasLaidOut) {
   auto manager = makeManager();
   auto pad = makePad(manager->nowStoreDesc());
   NowAndLaterBoardTextView& view = *pad->textView();
+  ASSERT_TRUE(waitForSheet(*pad));
   EXPECT_FALSE(laidOutToTheEnd(view));
   // Typed at the top, then the page turns away and straight back, while the
   // text left is written in the background.
   QTest::keyClicks(&view, QStringLiteral("on top "));
   ASSERT_TRUE(pad->previousSheet());
+  ASSERT_TRUE(waitForSheet(*pad));
   EXPECT_FALSE(laidOutToTheEnd(view));
   EXPECT_EQ(view.toPlainText(), first.plainText());
   ASSERT_TRUE(pad->nextSheet());
+  ASSERT_TRUE(waitForSheet(*pad));
   EXPECT_FALSE(laidOutToTheEnd(view));
   EXPECT_EQ(view.toPlainText(), QStringLiteral("on top ") + second.plainText());
   // The rest of the layout comes in steps between the events.
@@ -377,6 +389,79 @@ TEST_F(Pads, ASheetIsWholeAfterAPageTurnThatReturnedBeforeItWasLaidOut) {
   PadSheetWriter::shared().drain();
   EXPECT_EQ(sheetText(nowSheet(1)), QStringLiteral("on top ") + second.plainText());
   EXPECT_EQ(sheetText(nowSheet(0)), first.plainText());
+}
+
+TEST_F(Pads, ALongSheetIsBuiltInTheBackgroundAndShownWholeAndEditable) {
+  QDir().mkpath(dir.path() + QStringLiteral("/Pads/Now Pad"));
+  const RichText first = notes(1 << 20, 'a');
+  const RichText last = notes(1 << 20, 'c');
+  ASSERT_TRUE(RtfdPackage::write(nowSheet(0), first));
+  writeSheet(nowSheet(1), QStringLiteral("a short sheet"));
+  ASSERT_TRUE(RtfdPackage::write(nowSheet(2), last));
+  const auto before = snapshot(dir.path());
+  auto manager = makeManager();
+  auto pad = makePad(manager->nowStoreDesc());
+  NowAndLaterBoardTextView& view = *pad->textView();
+  int shown = 0;
+  QObject::connect(pad.get(), &PadViewController::sheetShown, [&] { ++shown; });
+  // While the last sheet is built: no text, nothing to edit, write or delete.
+  ASSERT_TRUE(pad->isLoadingSheet());
+  EXPECT_TRUE(view.toPlainText().isEmpty());
+  EXPECT_TRUE(view.isReadOnly());
+  EXPECT_FALSE(view.isSheetWritable());
+  EXPECT_FALSE(pad->deleteSheetButton()->isEnabled());
+  EXPECT_FALSE(pad->deleteSheet());
+  QTest::keyClicks(&view, QStringLiteral("lost"));
+  EXPECT_TRUE(view.toPlainText().isEmpty());
+  EXPECT_TRUE(PadViewController::saveAllPads().isEmpty());
+  // The page turns on before the build is over: a short sheet is shown at
+  // once, and the build left behind never shows.
+  ASSERT_TRUE(pad->previousSheet());
+  EXPECT_FALSE(pad->isLoadingSheet());
+  EXPECT_EQ(view.toPlainText(), QStringLiteral("a short sheet"));
+  EXPECT_EQ(shown, 1);
+  ASSERT_TRUE(pad->previousSheet());
+  ASSERT_TRUE(waitForSheet(*pad));
+  EXPECT_EQ(shown, 2);
+  EXPECT_EQ(view.toPlainText(), first.plainText());
+  EXPECT_FALSE(view.isReadOnly());
+  EXPECT_TRUE(view.isSheetWritable());
+  EXPECT_FALSE(view.document()->isModified());
+  EXPECT_FALSE(view.document()->isUndoAvailable());
+  EXPECT_TRUE(pad->deleteSheetButton()->isEnabled());
+  EXPECT_TRUE(pad->noticeLabel()->isHidden());
+  EXPECT_EQ(snapshot(dir.path()), before);
+  // Edited like any sheet: typed, undone, written back.
+  QTest::keyClicks(&view, QStringLiteral("top "));
+  EXPECT_TRUE(view.document()->isModified());
+  view.undo();
+  EXPECT_EQ(view.toPlainText(), first.plainText());
+  QTest::keyClicks(&view, QStringLiteral("kept "));
+  EXPECT_TRUE(PadViewController::saveAllPads().isEmpty());
+  EXPECT_EQ(sheetText(nowSheet(0)), QStringLiteral("kept ") + first.plainText());
+  EXPECT_EQ(sheetText(nowSheet(2)), last.plainText());
+  EXPECT_EQ(shown, 2);
+}
+
+TEST_F(Pads, ALongSheetReadOnlyInPartIsShownReadOnlyAfterItsBuild) {
+  QDir().mkpath(dir.path() + QStringLiteral("/Pads/Now Pad"));
+  QByteArray rtf = "{\\rtf1\\ansi ";
+  while (rtf.size() < (1 << 20))
+    rtf += "a line of notes about the work of the day\\par\n";
+  writeRawSheet(nowSheet(0), rtf);
+  const auto before = snapshot(dir.path());
+  auto manager = makeManager();
+  auto pad = makePad(manager->nowStoreDesc());
+  ASSERT_TRUE(pad->isLoadingSheet());
+  EXPECT_TRUE(pad->noticeLabel()->isHidden());
+  ASSERT_TRUE(waitForSheet(*pad));
+  EXPECT_TRUE(pad->textView()->isReadOnly());
+  EXPECT_FALSE(pad->noticeLabel()->isHidden());
+  EXPECT_TRUE(pad->noticeLabel()->text().contains(QStringLiteral("Only part")));
+  EXPECT_TRUE(pad->textView()->toPlainText().startsWith(QStringLiteral("a line of notes")));
+  QTest::keyClicks(pad->textView(), QStringLiteral("lost"));
+  EXPECT_TRUE(PadViewController::saveAllPads().isEmpty());
+  EXPECT_EQ(snapshot(dir.path()), before);
 }
 
 TEST_F(Pads, ASheetLeftWhoseWriteFailsIsReportedAndShownAgainWithItsText) {

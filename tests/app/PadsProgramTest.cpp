@@ -451,6 +451,8 @@ TEST(PadsProgram, AFiftyMegabyteSheetQuitsAtOnceWhileItIsLaidOut) {
     StartedProgram p(nowPadShown());
     NowAndLaterBoardTextView* view = showSheet(p, big);
     ASSERT_TRUE(view->isVisible());
+    ASSERT_GT(view->document()->characterCount(), 40 << 20)
+        << "the sheet shown: " << qPrintable(view->sheetNotice());
     bool asked = false;
     bool laidOutAtQuit = true;
     QElapsedTimer running;

@@ -205,6 +205,7 @@ void FullDataSet::finishLoading() {
                        return a->startMSecsSinceEpoch() > b->startMSecsSinceEpoch();
                      });
   }
+  fullTimeSlices_.shrink_to_fit();
   timeSlices_ = {};
   rawViewMade_ = false;
   generateUUIDMap();

@@ -73,8 +73,8 @@ quint64 readNumber(const char*& at, const char* end) {
 }
 
 // The objective's text as stored, and where the stretches begin.
-QString plainOf(const QByteArray& block, const char** rest = nullptr) {
-  const char* at = block.constData();
+QString plainOf(QByteArrayView block, const char** rest = nullptr) {
+  const char* at = block.data();
   const char* const end = at + block.size();
   const quint64 length = std::min<quint64>(readNumber(at, end), quint64(end - at));
   if (rest)
@@ -83,17 +83,35 @@ QString plainOf(const QByteArray& block, const char** rest = nullptr) {
 }
 } // namespace
 
-FullTimeSlice::FullTimeSlice() : uuidText_(dummy()), endDate_(distantPast()) {
+FullTimeSlice::Block::Block(QByteArrayView bytes) {
+  if (bytes.isEmpty())
+    return;
+  const auto count = quint32(bytes.size());
+  bytes_ = std::make_unique_for_overwrite<char[]>(sizeof count + std::size_t(count));
+  std::memcpy(bytes_.get(), &count, sizeof count);
+  std::memcpy(bytes_.get() + sizeof count, bytes.data(), std::size_t(count));
+}
+
+QByteArrayView FullTimeSlice::Block::view() const {
+  if (!bytes_)
+    return {};
+  quint32 count = 0;
+  std::memcpy(&count, bytes_.get(), sizeof count);
+  return {bytes_.get() + sizeof count, qsizetype(count)};
+}
+
+FullTimeSlice::FullTimeSlice() {
   storePlainObjective(dummy());
-  setStartDate(distantPast());
+  setStartDate(distantPast()); // the end date is distantPast() already
 }
 
 FullTimeSlice::~FullTimeSlice() = default;
 
 FullTimeSlice::FullTimeSlice(const FullTimeSlice& other)
-    : RawTimeSlice(other), uuid_(other.uuid_), uuidText_(other.uuidText_),
-      uuidIsBinary_(other.uuidIsBinary_), objective_(other.objective_), endDate_(other.endDate_),
-      actualDurationAsLogged_(other.actualDurationAsLogged_), kind_(other.kind_),
+    : RawTimeSlice(other), kind_(other.kind_), uuidIsBinary_(other.uuidIsBinary_),
+      uuid_(other.uuid_),
+      uuidText_(other.uuidText_ ? std::make_unique<const QString>(*other.uuidText_) : nullptr),
+      objective_(other.objective_), actualDurationAsLogged_(other.actualDurationAsLogged_),
       formats_(other.formats_) {
   const std::lock_guard<std::mutex> lock(lazyValuesMutex());
   if (other.rare_)
@@ -108,8 +126,10 @@ FullTimeSlice::Rare& FullTimeSlice::rare() const {
   return *rare_;
 }
 
+const QString& FullTimeSlice::uuidText() const { return uuidText_ ? *uuidText_ : dummy(); }
+
 QString FullTimeSlice::uuid() const {
-  return uuidIsBinary_ ? uuid_.toString(QUuid::WithoutBraces).toUpper() : uuidText_;
+  return uuidIsBinary_ ? uuid_.toString(QUuid::WithoutBraces).toUpper() : uuidText();
 }
 
 namespace {
@@ -145,30 +165,33 @@ FullTimeSlice::UuidKey FullTimeSlice::uuidKey(const QString& uuid) {
 
 FullTimeSlice::UuidKey FullTimeSlice::uuidKey() const {
   return uuidIsBinary_ ? UuidKey{uuid_, {}, true, hashOf(uuid_)}
-                       : UuidKey{{}, uuidText_, false, qHash(uuidText_) ^ 1u};
+                       : UuidKey{{}, uuidText(), false, qHash(uuidText()) ^ 1u};
 }
 
 bool FullTimeSlice::hasUuid(const UuidKey& key) const {
-  return key.binary == uuidIsBinary_ && (key.binary ? key.uuid == uuid_ : key.text == uuidText_);
+  return key.binary == uuidIsBinary_ && (key.binary ? key.uuid == uuid_ : key.text == uuidText());
 }
 
 void FullTimeSlice::setUuid(const QString& uuid) {
   uuidIsBinary_ = isWrittenUuid(uuid);
   uuid_ = uuidIsBinary_ ? QUuid::fromString(uuid) : QUuid();
-  uuidText_ = uuidIsBinary_ ? QString() : uuid;
+  uuidText_ = uuidIsBinary_ ? nullptr : std::make_unique<const QString>(uuid);
 }
 
 QString FullTimeSlice::objective() const {
   if (rare_ && rare_->plain)
     return *rare_->plain;
-  return plainOf(objective_);
+  return plainOf(objective_.view());
 }
 
-void FullTimeSlice::storePlainObjective(const QString& objective) {
-  objective_.clear();
+void FullTimeSlice::storePlainObjective(const QString& objective, QByteArrayView tail) {
   const QByteArray utf8 = objective.toUtf8();
-  appendNumber(objective_, quint64(utf8.size()));
-  objective_.append(utf8);
+  QByteArray block;
+  block.reserve(utf8.size() + tail.size() + 10);
+  appendNumber(block, quint64(utf8.size()));
+  block.append(utf8);
+  block.append(tail);
+  objective_ = Block(block);
   if (QString::fromUtf8(utf8) != objective)
     rare().plain = objective; // unpaired surrogates
   else if (rare_)
@@ -241,8 +264,9 @@ std::optional<RichText> FullTimeSlice::objectiveRichText() const {
 
 QStringList FullTimeSlice::linksOfStretches() const {
   const char* at = nullptr;
-  plainOf(objective_, &at);
-  const char* const end = objective_.constData() + objective_.size();
+  const QByteArrayView block = objective_.view();
+  plainOf(block, &at);
+  const char* const end = block.data() + block.size();
   const quint64 count = readNumber(at, end);
   for (quint64 i = 0; i < count * 3; ++i)
     readNumber(at, end);
@@ -258,10 +282,11 @@ QStringList FullTimeSlice::linksOfStretches() const {
 RichText FullTimeSlice::textFromStretches() const {
   const QStringList links = linksOfStretches();
   const char* at = nullptr;
-  const QString plain = rare_ && rare_->plain ? *rare_->plain : plainOf(objective_, &at);
+  const QByteArrayView block = objective_.view();
+  const QString plain = rare_ && rare_->plain ? *rare_->plain : plainOf(block, &at);
   if (!at)
-    plainOf(objective_, &at);
-  const char* const end = objective_.constData() + objective_.size();
+    plainOf(block, &at);
+  const char* const end = block.data() + block.size();
   RichText text;
   qsizetype start = 0;
   const quint64 count = readNumber(at, end);
@@ -314,18 +339,17 @@ void FullTimeSlice::setObjectiveText(const RichText& text,
     table->finish();
 
   dropObjectiveText();
-  storePlainObjective(text.plainText());
   if (fits) {
-    objective_.append(stretches);
     for (const QString& link : links) {
       const QByteArray utf8 = link.toUtf8();
-      appendNumber(objective_, quint64(utf8.size()));
-      objective_.append(utf8);
+      appendNumber(stretches, quint64(utf8.size()));
+      stretches.append(utf8);
     }
-    objective_.squeeze();
+    storePlainObjective(text.plainText(), stretches);
     kind_ = Kind::Stretches;
     formats_ = std::move(table);
   } else {
+    storePlainObjective(text.plainText());
     kind_ = Kind::Whole;
     rare().text = text;
   }

@@ -4,6 +4,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <mutex>
@@ -39,6 +40,41 @@ quint32 ObjectiveFormats::indexOf(const CharFormat& format) {
   if (added)
     formats_.push_back(format);
   return it->second;
+}
+
+namespace {
+// Equal, and alike in which texts are null.
+bool sameFormat(const CharFormat& a, const CharFormat& b) {
+  return a == b && a.fontFamily.isNull() == b.fontFamily.isNull() &&
+         a.link.isNull() == b.link.isNull() && a.attachment.isNull() == b.attachment.isNull();
+}
+} // namespace
+
+std::shared_ptr<const ObjectiveFormats>
+ObjectiveFormats::shared(const std::shared_ptr<const ObjectiveFormats>& table) {
+  static std::mutex mutex;
+  // The tables in use, by the hash of their formats; an entry goes with
+  // its table, at the latest when the map has doubled since it was cleaned.
+  static std::unordered_multimap<std::size_t, std::weak_ptr<const ObjectiveFormats>> tables;
+  static std::size_t cleanedAt = 0;
+  std::size_t hash = table->formats_.size();
+  for (const CharFormat& format : table->formats_)
+    hash = hash * 31 + Hash()(format);
+  const std::lock_guard<std::mutex> lock(mutex);
+  const auto [first, last] = tables.equal_range(hash);
+  for (auto it = first; it != last; ++it) {
+    if (std::shared_ptr<const ObjectiveFormats> known = it->second.lock()) {
+      if (std::equal(known->formats_.begin(), known->formats_.end(), table->formats_.begin(),
+                     table->formats_.end(), sameFormat))
+        return known;
+    }
+  }
+  if (tables.size() >= 2 * cleanedAt + 64) {
+    std::erase_if(tables, [](const auto& entry) { return entry.second.expired(); });
+    cleanedAt = tables.size();
+  }
+  tables.emplace(hash, table);
+  return table;
 }
 
 std::size_t ObjectiveFormats::Hash::operator()(const CharFormat& format) const {
@@ -109,10 +145,8 @@ FullTimeSlice::~FullTimeSlice() = default;
 
 FullTimeSlice::FullTimeSlice(const FullTimeSlice& other)
     : RawTimeSlice(other), kind_(other.kind_), uuidIsBinary_(other.uuidIsBinary_),
-      uuid_(other.uuid_),
-      uuidText_(other.uuidText_ ? std::make_unique<const QString>(*other.uuidText_) : nullptr),
-      objective_(other.objective_), actualDurationAsLogged_(other.actualDurationAsLogged_),
-      formats_(other.formats_) {
+      uuid_(other.uuid_), objective_(other.objective_),
+      actualDurationAsLogged_(other.actualDurationAsLogged_), formats_(other.formats_) {
   const std::lock_guard<std::mutex> lock(lazyValuesMutex());
   if (other.rare_)
     rare_ = std::make_unique<Rare>(*other.rare_);
@@ -126,7 +160,9 @@ FullTimeSlice::Rare& FullTimeSlice::rare() const {
   return *rare_;
 }
 
-const QString& FullTimeSlice::uuidText() const { return uuidText_ ? *uuidText_ : dummy(); }
+const QString& FullTimeSlice::uuidText() const {
+  return rare_ && rare_->uuidText ? *rare_->uuidText : dummy();
+}
 
 QString FullTimeSlice::uuid() const {
   return uuidIsBinary_ ? uuid_.toString(QUuid::WithoutBraces).toUpper() : uuidText();
@@ -175,7 +211,10 @@ bool FullTimeSlice::hasUuid(const UuidKey& key) const {
 void FullTimeSlice::setUuid(const QString& uuid) {
   uuidIsBinary_ = isWrittenUuid(uuid);
   uuid_ = uuidIsBinary_ ? QUuid::fromString(uuid) : QUuid();
-  uuidText_ = uuidIsBinary_ ? nullptr : std::make_unique<const QString>(uuid);
+  if (!uuidIsBinary_)
+    rare().uuidText = uuid;
+  else if (rare_)
+    rare_->uuidText.reset();
 }
 
 QString FullTimeSlice::objective() const {
@@ -203,7 +242,13 @@ void FullTimeSlice::storePlainObjective(const QString& objective, QByteArrayView
 void FullTimeSlice::dropObjectiveText() {
   kind_ = Kind::Empty;
   formats_.reset();
-  rare_.reset();
+  if (rare_ && rare_->uuidText) {
+    const QString uuidText = *rare_->uuidText;
+    *rare_ = Rare();
+    rare_->uuidText = uuidText;
+  } else {
+    rare_.reset();
+  }
 }
 
 void FullTimeSlice::setObjective(const QString& objective) {
@@ -354,6 +399,13 @@ void FullTimeSlice::setObjectiveText(const RichText& text,
     rare().text = text;
   }
 }
+
+void FullTimeSlice::shareFormats(const std::shared_ptr<const ObjectiveFormats>& filled,
+                                 const std::shared_ptr<const ObjectiveFormats>& same) {
+  if (formats_ == filled)
+    formats_ = same;
+}
+
 QStringList FullTimeSlice::linksOf(const RichText& text) {
   QStringList links;
   for (const RichText::Run& run : text.runs()) {

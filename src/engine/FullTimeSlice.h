@@ -25,7 +25,15 @@ public:
   const CharFormat& at(quint32 index) const { return formats_[index]; }
   std::size_t size() const { return formats_.size(); }
   // Drops what finding formats needs once no more are added.
-  void finish() { lookup_ = {}; }
+  void finish() {
+    lookup_ = {};
+    formats_.shrink_to_fit();
+  }
+  // A table with the same formats in the same order made for another file
+  // and still in use, else `table` itself, kept for the files read next:
+  // most days use the same few formats.
+  static std::shared_ptr<const ObjectiveFormats>
+  shared(const std::shared_ptr<const ObjectiveFormats>& table);
 
 private:
   struct Hash {
@@ -42,7 +50,7 @@ private:
 class FullTimeSlice : public RawTimeSlice {
 public:
   FullTimeSlice();
-  ~FullTimeSlice() override;
+  ~FullTimeSlice();
   FullTimeSlice(const FullTimeSlice& other);
   FullTimeSlice& operator=(const FullTimeSlice&) = delete;
 
@@ -72,6 +80,10 @@ public:
   // one file share `formats` (null: the record keeps its own).
   void setObjectiveText(const RichText& text,
                         const std::shared_ptr<ObjectiveFormats>& formats = nullptr);
+  // Uses `same` in place of the formats table `filled`, which holds the same
+  // formats in the same order; once the record is filled.
+  void shareFormats(const std::shared_ptr<const ObjectiveFormats>& filled,
+                    const std::shared_ptr<const ObjectiveFormats>& same);
   // The date as it was set (same time spec and zone).
   QDateTime endDate() const { return storedEndDate(); }
   void setEndDate(const QDateTime& date) { storeEndDate(date); }
@@ -105,6 +117,8 @@ private:
     std::optional<QString> plain;       // a plain text that UTF-8 does not keep as it is
     std::optional<QByteArray> madeData; // RTFD data made from the rich text
     std::optional<QStringList> links;   // extractedLinks(), once asked for
+    // Set while the record is filled, so that readers find the block made.
+    std::optional<QString> uuidText; // an identifier not in the writer's form
   };
   enum class Kind : quint8 { Empty, Stretches, Data, Whole };
 
@@ -134,9 +148,9 @@ private:
   Kind kind_ = Kind::Empty;
   bool uuidIsBinary_ = false;
   // An identifier in the writer's form (upper-case hexadecimal in groups)
-  // is kept as its 16 bytes; any other as its text (none: "dummy").
+  // is kept as its 16 bytes; any other as its text, in the rare values
+  // (none there: "dummy").
   QUuid uuid_;
-  std::unique_ptr<const QString> uuidText_;
   // The objective's plain text in UTF-8, as a count of bytes and the bytes;
   // for an objective kept as stretches, then the number of stretches, each
   // as its length, its format in formats_ and its link (0: none, n: the n-th

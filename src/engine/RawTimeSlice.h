@@ -36,11 +36,13 @@ const QString* empty();
 } // namespace shared_text
 
 // What the statistics need of one logged time slice. Filled by the log
-// readers, read only afterwards.
+// readers, read only afterwards. Not polymorphic (a full record is deleted as
+// what it is: its shared pointer was made for its own type), which spares
+// every record a table pointer.
 class RawTimeSlice {
 public:
   RawTimeSlice();
-  virtual ~RawTimeSlice();
+  ~RawTimeSlice();
   RawTimeSlice(const RawTimeSlice& other);
   RawTimeSlice& operator=(const RawTimeSlice& other);
 

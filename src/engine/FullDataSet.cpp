@@ -175,6 +175,10 @@ FullDataSet::FileContents FullDataSet::createTimeSlicesFromRichText(const RichTe
     contents.timeSlices.push_back(std::move(entry.slice));
   }
   formats->finish();
+  if (const auto shared = ObjectiveFormats::shared(formats); shared != formats) {
+    for (const FullTimeSlicePtr& slice : contents.timeSlices)
+      slice->shareFormats(formats, shared);
+  }
   contents.endsCleanly = endsCleanly(plain, lines);
   return contents;
 }
@@ -205,6 +209,7 @@ void FullDataSet::finishLoading() {
                        return a->startMSecsSinceEpoch() > b->startMSecsSinceEpoch();
                      });
   }
+  fullTimeSlices_.shrink_to_fit();
   timeSlices_ = {};
   rawViewMade_ = false;
   generateUUIDMap();

@@ -4,6 +4,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <mutex>
@@ -41,6 +42,41 @@ quint32 ObjectiveFormats::indexOf(const CharFormat& format) {
   return it->second;
 }
 
+namespace {
+// Equal, and alike in which texts are null.
+bool sameFormat(const CharFormat& a, const CharFormat& b) {
+  return a == b && a.fontFamily.isNull() == b.fontFamily.isNull() &&
+         a.link.isNull() == b.link.isNull() && a.attachment.isNull() == b.attachment.isNull();
+}
+} // namespace
+
+std::shared_ptr<const ObjectiveFormats>
+ObjectiveFormats::shared(const std::shared_ptr<const ObjectiveFormats>& table) {
+  static std::mutex mutex;
+  // The tables in use, by the hash of their formats; an entry goes with
+  // its table, at the latest when the map has doubled since it was cleaned.
+  static std::unordered_multimap<std::size_t, std::weak_ptr<const ObjectiveFormats>> tables;
+  static std::size_t cleanedAt = 0;
+  std::size_t hash = table->formats_.size();
+  for (const CharFormat& format : table->formats_)
+    hash = hash * 31 + Hash()(format);
+  const std::lock_guard<std::mutex> lock(mutex);
+  const auto [first, last] = tables.equal_range(hash);
+  for (auto it = first; it != last; ++it) {
+    if (std::shared_ptr<const ObjectiveFormats> known = it->second.lock()) {
+      if (std::equal(known->formats_.begin(), known->formats_.end(), table->formats_.begin(),
+                     table->formats_.end(), sameFormat))
+        return known;
+    }
+  }
+  if (tables.size() >= 2 * cleanedAt + 64) {
+    std::erase_if(tables, [](const auto& entry) { return entry.second.expired(); });
+    cleanedAt = tables.size();
+  }
+  tables.emplace(hash, table);
+  return table;
+}
+
 std::size_t ObjectiveFormats::Hash::operator()(const CharFormat& format) const {
   std::size_t hash =
       qHashMulti(0, format.fontFamily, format.fontSize, format.bold, format.italic,
@@ -73,8 +109,8 @@ quint64 readNumber(const char*& at, const char* end) {
 }
 
 // The objective's text as stored, and where the stretches begin.
-QString plainOf(const QByteArray& block, const char** rest = nullptr) {
-  const char* at = block.constData();
+QString plainOf(QByteArrayView block, const char** rest = nullptr) {
+  const char* at = block.data();
   const char* const end = at + block.size();
   const quint64 length = std::min<quint64>(readNumber(at, end), quint64(end - at));
   if (rest)
@@ -83,18 +119,34 @@ QString plainOf(const QByteArray& block, const char** rest = nullptr) {
 }
 } // namespace
 
-FullTimeSlice::FullTimeSlice() : uuidText_(dummy()), endDate_(distantPast()) {
+FullTimeSlice::Block::Block(QByteArrayView bytes) {
+  if (bytes.isEmpty())
+    return;
+  const auto count = quint32(bytes.size());
+  bytes_ = std::make_unique_for_overwrite<char[]>(sizeof count + std::size_t(count));
+  std::memcpy(bytes_.get(), &count, sizeof count);
+  std::memcpy(bytes_.get() + sizeof count, bytes.data(), std::size_t(count));
+}
+
+QByteArrayView FullTimeSlice::Block::view() const {
+  if (!bytes_)
+    return {};
+  quint32 count = 0;
+  std::memcpy(&count, bytes_.get(), sizeof count);
+  return {bytes_.get() + sizeof count, qsizetype(count)};
+}
+
+FullTimeSlice::FullTimeSlice() {
   storePlainObjective(dummy());
-  setStartDate(distantPast());
+  setStartDate(distantPast()); // the end date is distantPast() already
 }
 
 FullTimeSlice::~FullTimeSlice() = default;
 
 FullTimeSlice::FullTimeSlice(const FullTimeSlice& other)
-    : RawTimeSlice(other), uuid_(other.uuid_), uuidText_(other.uuidText_),
-      uuidIsBinary_(other.uuidIsBinary_), objective_(other.objective_), endDate_(other.endDate_),
-      actualDurationAsLogged_(other.actualDurationAsLogged_), kind_(other.kind_),
-      formats_(other.formats_) {
+    : RawTimeSlice(other), kind_(other.kind_), uuidIsBinary_(other.uuidIsBinary_),
+      uuid_(other.uuid_), objective_(other.objective_),
+      actualDurationAsLogged_(other.actualDurationAsLogged_), formats_(other.formats_) {
   const std::lock_guard<std::mutex> lock(lazyValuesMutex());
   if (other.rare_)
     rare_ = std::make_unique<Rare>(*other.rare_);
@@ -108,8 +160,12 @@ FullTimeSlice::Rare& FullTimeSlice::rare() const {
   return *rare_;
 }
 
+const QString& FullTimeSlice::uuidText() const {
+  return rare_ && rare_->uuidText ? *rare_->uuidText : dummy();
+}
+
 QString FullTimeSlice::uuid() const {
-  return uuidIsBinary_ ? uuid_.toString(QUuid::WithoutBraces).toUpper() : uuidText_;
+  return uuidIsBinary_ ? uuid_.toString(QUuid::WithoutBraces).toUpper() : uuidText();
 }
 
 namespace {
@@ -145,30 +201,36 @@ FullTimeSlice::UuidKey FullTimeSlice::uuidKey(const QString& uuid) {
 
 FullTimeSlice::UuidKey FullTimeSlice::uuidKey() const {
   return uuidIsBinary_ ? UuidKey{uuid_, {}, true, hashOf(uuid_)}
-                       : UuidKey{{}, uuidText_, false, qHash(uuidText_) ^ 1u};
+                       : UuidKey{{}, uuidText(), false, qHash(uuidText()) ^ 1u};
 }
 
 bool FullTimeSlice::hasUuid(const UuidKey& key) const {
-  return key.binary == uuidIsBinary_ && (key.binary ? key.uuid == uuid_ : key.text == uuidText_);
+  return key.binary == uuidIsBinary_ && (key.binary ? key.uuid == uuid_ : key.text == uuidText());
 }
 
 void FullTimeSlice::setUuid(const QString& uuid) {
   uuidIsBinary_ = isWrittenUuid(uuid);
   uuid_ = uuidIsBinary_ ? QUuid::fromString(uuid) : QUuid();
-  uuidText_ = uuidIsBinary_ ? QString() : uuid;
+  if (!uuidIsBinary_)
+    rare().uuidText = uuid;
+  else if (rare_)
+    rare_->uuidText.reset();
 }
 
 QString FullTimeSlice::objective() const {
   if (rare_ && rare_->plain)
     return *rare_->plain;
-  return plainOf(objective_);
+  return plainOf(objective_.view());
 }
 
-void FullTimeSlice::storePlainObjective(const QString& objective) {
-  objective_.clear();
+void FullTimeSlice::storePlainObjective(const QString& objective, QByteArrayView tail) {
   const QByteArray utf8 = objective.toUtf8();
-  appendNumber(objective_, quint64(utf8.size()));
-  objective_.append(utf8);
+  QByteArray block;
+  block.reserve(utf8.size() + tail.size() + 10);
+  appendNumber(block, quint64(utf8.size()));
+  block.append(utf8);
+  block.append(tail);
+  objective_ = Block(block);
   if (QString::fromUtf8(utf8) != objective)
     rare().plain = objective; // unpaired surrogates
   else if (rare_)
@@ -180,7 +242,13 @@ void FullTimeSlice::storePlainObjective(const QString& objective) {
 void FullTimeSlice::dropObjectiveText() {
   kind_ = Kind::Empty;
   formats_.reset();
-  rare_.reset();
+  if (rare_ && rare_->uuidText) {
+    const QString uuidText = *rare_->uuidText;
+    *rare_ = Rare();
+    rare_->uuidText = uuidText;
+  } else {
+    rare_.reset();
+  }
 }
 
 void FullTimeSlice::setObjective(const QString& objective) {
@@ -241,8 +309,9 @@ std::optional<RichText> FullTimeSlice::objectiveRichText() const {
 
 QStringList FullTimeSlice::linksOfStretches() const {
   const char* at = nullptr;
-  plainOf(objective_, &at);
-  const char* const end = objective_.constData() + objective_.size();
+  const QByteArrayView block = objective_.view();
+  plainOf(block, &at);
+  const char* const end = block.data() + block.size();
   const quint64 count = readNumber(at, end);
   for (quint64 i = 0; i < count * 3; ++i)
     readNumber(at, end);
@@ -258,10 +327,11 @@ QStringList FullTimeSlice::linksOfStretches() const {
 RichText FullTimeSlice::textFromStretches() const {
   const QStringList links = linksOfStretches();
   const char* at = nullptr;
-  const QString plain = rare_ && rare_->plain ? *rare_->plain : plainOf(objective_, &at);
+  const QByteArrayView block = objective_.view();
+  const QString plain = rare_ && rare_->plain ? *rare_->plain : plainOf(block, &at);
   if (!at)
-    plainOf(objective_, &at);
-  const char* const end = objective_.constData() + objective_.size();
+    plainOf(block, &at);
+  const char* const end = block.data() + block.size();
   RichText text;
   qsizetype start = 0;
   const quint64 count = readNumber(at, end);
@@ -314,22 +384,28 @@ void FullTimeSlice::setObjectiveText(const RichText& text,
     table->finish();
 
   dropObjectiveText();
-  storePlainObjective(text.plainText());
   if (fits) {
-    objective_.append(stretches);
     for (const QString& link : links) {
       const QByteArray utf8 = link.toUtf8();
-      appendNumber(objective_, quint64(utf8.size()));
-      objective_.append(utf8);
+      appendNumber(stretches, quint64(utf8.size()));
+      stretches.append(utf8);
     }
-    objective_.squeeze();
+    storePlainObjective(text.plainText(), stretches);
     kind_ = Kind::Stretches;
     formats_ = std::move(table);
   } else {
+    storePlainObjective(text.plainText());
     kind_ = Kind::Whole;
     rare().text = text;
   }
 }
+
+void FullTimeSlice::shareFormats(const std::shared_ptr<const ObjectiveFormats>& filled,
+                                 const std::shared_ptr<const ObjectiveFormats>& same) {
+  if (formats_ == filled)
+    formats_ = same;
+}
+
 QStringList FullTimeSlice::linksOf(const RichText& text) {
   QStringList links;
   for (const RichText::Run& run : text.runs()) {

@@ -25,7 +25,15 @@ public:
   const CharFormat& at(quint32 index) const { return formats_[index]; }
   std::size_t size() const { return formats_.size(); }
   // Drops what finding formats needs once no more are added.
-  void finish() { lookup_ = {}; }
+  void finish() {
+    lookup_ = {};
+    formats_.shrink_to_fit();
+  }
+  // A table with the same formats in the same order made for another file
+  // and still in use, else `table` itself, kept for the files read next:
+  // most days use the same few formats.
+  static std::shared_ptr<const ObjectiveFormats>
+  shared(const std::shared_ptr<const ObjectiveFormats>& table);
 
 private:
   struct Hash {
@@ -42,7 +50,7 @@ private:
 class FullTimeSlice : public RawTimeSlice {
 public:
   FullTimeSlice();
-  ~FullTimeSlice() override;
+  ~FullTimeSlice();
   FullTimeSlice(const FullTimeSlice& other);
   FullTimeSlice& operator=(const FullTimeSlice&) = delete;
 
@@ -72,8 +80,13 @@ public:
   // one file share `formats` (null: the record keeps its own).
   void setObjectiveText(const RichText& text,
                         const std::shared_ptr<ObjectiveFormats>& formats = nullptr);
-  const QDateTime& endDate() const { return endDate_; }
-  void setEndDate(const QDateTime& date) { endDate_ = date; }
+  // Uses `same` in place of the formats table `filled`, which holds the same
+  // formats in the same order; once the record is filled.
+  void shareFormats(const std::shared_ptr<const ObjectiveFormats>& filled,
+                    const std::shared_ptr<const ObjectiveFormats>& same);
+  // The date as it was set (same time spec and zone).
+  QDateTime endDate() const { return storedEndDate(); }
+  void setEndDate(const QDateTime& date) { storeEndDate(date); }
 
   // Stores the worked seconds as the log gives them: actualDuration() holds
   // their absolute value, the raw record made by toRawTimeSlice() the sign.
@@ -104,30 +117,47 @@ private:
     std::optional<QString> plain;       // a plain text that UTF-8 does not keep as it is
     std::optional<QByteArray> madeData; // RTFD data made from the rich text
     std::optional<QStringList> links;   // extractedLinks(), once asked for
+    // Set while the record is filled, so that readers find the block made.
+    std::optional<QString> uuidText; // an identifier not in the writer's form
   };
   enum class Kind : quint8 { Empty, Stretches, Data, Whole };
 
   Rare& rare() const;
+  const QString& uuidText() const;
   RichText textFromStretches() const;
   QStringList linksOfStretches() const;
   static QStringList linksOf(const RichText& text);
   void dropObjectiveText();
-  void storePlainObjective(const QString& objective);
+  // Keeps the objective's plain text, followed in the block by `tail`.
+  void storePlainObjective(const QString& objective, QByteArrayView tail = {});
 
-  // An identifier in the writer's form (upper-case hexadecimal in groups)
-  // is kept as its 16 bytes; any other as its text.
-  QUuid uuid_;
-  QString uuidText_;
+  // Bytes kept behind one pointer: their count (4 bytes), then the bytes.
+  class Block {
+  public:
+    Block() = default;
+    explicit Block(QByteArrayView bytes);
+    Block(const Block& other) : Block(other.view()) {}
+    Block& operator=(Block&& other) = default;
+    QByteArrayView view() const;
+
+  private:
+    std::unique_ptr<char[]> bytes_;
+  };
+
+  // The few flags first: they fill the end of the raw record.
+  Kind kind_ = Kind::Empty;
   bool uuidIsBinary_ = false;
+  // An identifier in the writer's form (upper-case hexadecimal in groups)
+  // is kept as its 16 bytes; any other as its text, in the rare values
+  // (none there: "dummy").
+  QUuid uuid_;
   // The objective's plain text in UTF-8, as a count of bytes and the bytes;
   // for an objective kept as stretches, then the number of stretches, each
   // as its length, its format in formats_ and its link (0: none, n: the n-th
   // link), then each link as a count of bytes and its UTF-8. Counts are
   // unsigned numbers in 7-bit groups, the lowest first.
-  QByteArray objective_;
-  QDateTime endDate_;
+  Block objective_;
   double actualDurationAsLogged_ = 0.0;
-  Kind kind_ = Kind::Empty;
   std::shared_ptr<const ObjectiveFormats> formats_;
   mutable std::unique_ptr<Rare> rare_;
   std::unique_ptr<const RawTimeSlice> raw_; // where the raw record reads otherwise

@@ -69,8 +69,15 @@ void LogFile::Records::add(std::vector<FullTimeSlicePtr>&& slices) {
       knownTags.insert(slice->tagString());
       tagStrings.append(slice->tagString());
     }
-    timeSlices.push_back(std::move(slice));
   }
+  // Kept for as long as the file is: no room beyond the records.
+  if (timeSlices.empty()) {
+    timeSlices = std::move(slices);
+  } else {
+    timeSlices.reserve(timeSlices.size() + slices.size());
+    std::move(slices.begin(), slices.end(), std::back_inserter(timeSlices));
+  }
+  timeSlices.shrink_to_fit();
 }
 
 std::vector<const RawTimeSlice*> LogFile::rawTimeSlicesInFile() const {

@@ -8,7 +8,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -40,7 +39,7 @@ public:
   // point to the records themselves, never into these lists, and only the
   // reload thread touches the lists.
   struct Records {
-    std::deque<FullTimeSlicePtr> timeSlices;
+    std::vector<FullTimeSlicePtr> timeSlices;
     // The distinct "#tags" values, in order of first appearance.
     QStringList tagStrings;
     // Whether entries added after the end read as records after these.
@@ -68,7 +67,7 @@ public:
   const QString& fullPath() const { return fullPath_; }
   Format format() const { return format_; }
   std::shared_ptr<const Records> records() const { return records_; }
-  const std::deque<FullTimeSlicePtr>& timeSlicesInFile() const { return records_->timeSlices; }
+  const std::vector<FullTimeSlicePtr>& timeSlicesInFile() const { return records_->timeSlices; }
   std::vector<const RawTimeSlice*> rawTimeSlicesInFile() const;
   const QStringList& tagStringsInFile() const { return records_->tagStrings; }
 

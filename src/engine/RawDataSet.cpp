@@ -33,6 +33,7 @@ void RawDataSet::loadFromFiles(const std::vector<std::shared_ptr<const LogFile>>
     keepAlive_.push_back(file->records());
     appendFile(*file);
   }
+  timeSlices_.shrink_to_fit();
   finishLoading();
 }
 

@@ -9,19 +9,48 @@
 
 namespace kr {
 
+// A date as its milliseconds since 1970 and a one-byte code for its time
+// spec and zone. A QDateTime in a zone holds a heap block of its own; the
+// records keep the code instead and make the QDateTime when asked, reading
+// exactly as the one given (time spec, zone, date, time and offset).
+namespace packed_date {
+inline constexpr quint8 kNull = 0; // QDateTime()
+inline constexpr quint8 kUtc = 1;
+inline constexpr quint8 kLocalTime = 2;
+inline constexpr quint8 kFirstZone = 3; // kFirstZone + n: the n-th zone met
+inline constexpr quint8 kWhole = 255;   // kept as the QDateTime itself
+// The code of a date (kWhole for an invalid one other than QDateTime(), a
+// fixed offset, or a zone past the 252nd met); `msecs` gets
+// date.toMSecsSinceEpoch() in every case.
+quint8 pack(const QDateTime& date, qint64& msecs);
+// The date of a code other than kWhole.
+QDateTime unpack(qint64 msecs, quint8 code);
+} // namespace packed_date
+
+// One copy per process of the texts many records share (ratings, tag lists,
+// days): a record keeps a pointer to it. The texts stay for the process,
+// bounded by the distinct values read.
+namespace shared_text {
+const QString* of(const QString& text);
+const QString* empty();
+} // namespace shared_text
+
 // What the statistics need of one logged time slice. Filled by the log
-// readers, read only afterwards.
+// readers, read only afterwards. Not polymorphic (a full record is deleted as
+// what it is: its shared pointer was made for its own type), which spares
+// every record a table pointer.
 class RawTimeSlice {
 public:
   RawTimeSlice();
-  virtual ~RawTimeSlice() = default;
-  RawTimeSlice(const RawTimeSlice&) = default;
-  RawTimeSlice& operator=(const RawTimeSlice&) = default;
+  ~RawTimeSlice();
+  RawTimeSlice(const RawTimeSlice& other);
+  RawTimeSlice& operator=(const RawTimeSlice& other);
 
   // The date that stands for "never": 0001-01-01 00:00:00 UTC.
   static QDateTime distantPast();
 
-  const QDateTime& startDate() const { return startDate_; }
+  // The date as it was set (same time spec and zone).
+  QDateTime startDate() const;
   // Stores the date and sets dayString to its local "yyyy-MM-dd".
   void setStartDate(const QDateTime& date);
   // startDate() as milliseconds since 1970 (UTC), for sorting.
@@ -32,11 +61,13 @@ public:
   void setDuration(double seconds) { duration_ = seconds; }
   double actualDuration() const { return actualDuration_; }
   void setActualDuration(double seconds) { actualDuration_ = seconds; }
-  const QString& focusRating() const { return focusRating_; }
-  void setFocusRating(const QString& rating) { focusRating_ = rating; }
-  const std::optional<QString>& dayString() const { return dayString_; }
-  const QString& tagString() const { return tagString_; }
-  void setTagString(const QString& tags) { tagString_ = tags; }
+  const QString& focusRating() const { return *focusRating_; }
+  void setFocusRating(const QString& rating) { focusRating_ = shared_text::of(rating); }
+  std::optional<QString> dayString() const {
+    return dayString_ ? std::optional<QString>(*dayString_) : std::nullopt;
+  }
+  const QString& tagString() const { return *tagString_; }
+  void setTagString(const QString& tags) { tagString_ = shared_text::of(tags); }
   bool success() const { return success_; }
   void setSuccess(bool success) { success_ = success; }
 
@@ -48,15 +79,32 @@ public:
   // comparison); an absent or empty filter matches every slice.
   bool matchesTagFilter(const std::optional<QStringList>& filter) const;
 
+protected:
+  // The end date of a full record, kept here beside the start date: both
+  // share the block of dates the packed form cannot keep.
+  QDateTime storedEndDate() const;
+  void storeEndDate(const QDateTime& date);
+
 private:
-  QDateTime startDate_;
+  struct WholeDates {
+    QDateTime start;
+    QDateTime end;
+  };
+  WholeDates& wholeDates();
+  // Whether the start compares as its milliseconds (a valid packed date).
+  bool startComparesAsMSecs() const;
+
   qint64 startMSecs_;
-  bool completed_ = false;
+  qint64 endMSecs_;
   double duration_ = 0.0;
   double actualDuration_ = 0.0;
-  QString focusRating_;
-  std::optional<QString> dayString_;
-  QString tagString_;
+  const QString* focusRating_;
+  const QString* tagString_;
+  const QString* dayString_ = nullptr; // null: none
+  std::unique_ptr<WholeDates> wholeDates_;
+  quint8 startCode_ = packed_date::kUtc;
+  quint8 endCode_ = packed_date::kUtc;
+  bool completed_ = false;
   bool success_ = false;
 };
 

@@ -126,9 +126,11 @@ public:
   }
   // Every pixel that `box` touches.
   void add(const QRectF& box) {
-    add(static_cast<int>(std::floor(box.top())), static_cast<int>(std::ceil(box.bottom())),
-        static_cast<int>(std::floor(box.left())), static_cast<int>(std::ceil(box.right())));
+    add(static_cast<int>(std::floor(box.top())), lastPixelBefore(box.bottom()),
+        static_cast<int>(std::floor(box.left())), lastPixelBefore(box.right()));
   }
+  // The last pixel that starts before `edge`.
+  static int lastPixelBefore(double edge) { return static_cast<int>(std::ceil(edge)) - 1; }
 
   // The runs of each block joined where less than `gap` apart.
   QRegion region(int gap) {
@@ -243,11 +245,11 @@ QRegion CountDownView::changedRegion(double fromAngle, double fromScale, double 
         const int first = blocks.top(block);
         const int last = blocks.end(block) - 1;
         const int outerLeft = static_cast<int>(std::floor(centre.x() - outer));
-        const int outerRight = static_cast<int>(std::ceil(centre.x() + outer));
+        const int outerRight = RowBlocks::lastPixelBefore(centre.x() + outer);
         if (inner < 1.0) {
           blocks.add(first, last, outerLeft, outerRight);
         } else {
-          blocks.add(first, last, outerLeft, static_cast<int>(std::ceil(centre.x() - inner)));
+          blocks.add(first, last, outerLeft, RowBlocks::lastPixelBefore(centre.x() - inner));
           blocks.add(first, last, static_cast<int>(std::floor(centre.x() + inner)), outerRight);
         }
       }

@@ -94,6 +94,8 @@ namespace {
 constexpr double kMargin = 4.0;
 // The same round an edge that only moved along itself.
 constexpr double kEdgeMargin = 2.0;
+// Round the ring's edges, worked out from the exact ellipses: their antialiasing.
+constexpr double kRingEdgeMargin = 1.0;
 // The slice's parts are measured in pieces of at most this many degrees and
 // this many pixels along the radius.
 constexpr double kStep = 5.0;
@@ -224,10 +226,10 @@ QRegion CountDownView::changedRegion(double fromAngle, double fromScale, double 
     // the sides of the inset square before scaling. Each block of rows takes
     // where the band crosses it, worked out from the ellipses.
     auto band = [&](double in) {
-      const double outX = (inset.width() / 2.0 - in) * high * sx + kEdgeMargin;
-      const double outY = (inset.height() / 2.0 - in) * high * sy + kEdgeMargin;
-      const double inX = (inset.width() / 2.0 - in) * low * sx - kEdgeMargin;
-      const double inY = (inset.height() / 2.0 - in) * low * sy - kEdgeMargin;
+      const double outX = (inset.width() / 2.0 - in) * high * sx + kRingEdgeMargin;
+      const double outY = (inset.height() / 2.0 - in) * high * sy + kRingEdgeMargin;
+      const double inX = (inset.width() / 2.0 - in) * low * sx - kRingEdgeMargin;
+      const double inY = (inset.height() / 2.0 - in) * low * sy - kRingEdgeMargin;
       for (int block = 0; block < blocks.count(); ++block) {
         const double top = blocks.top(block) - centre.y();
         const double bottom = blocks.end(block) - centre.y();

@@ -10,8 +10,8 @@ class ProportionValueProvider;
 // The large dial of the rest screen: on black, a white ring that pulses
 // gently and a white slice that turns once round as the break runs out. The
 // owner calls refresh() as often as it likes (the rest screen does so every
-// 0.05 s); the view repaints only when the slice or the ring moved by a
-// visible amount, and then only where they moved. Each drawing reads the time
+// half second, and at its next ticks while nothing moved); the view repaints only when the slice or
+// the ring moved by a visible amount, and then only where they moved. Each drawing reads the time
 // from the application clock and draws its shapes directly, so the view has
 // no timer and keeps no images of its own.
 class CountDownView : public QWidget {

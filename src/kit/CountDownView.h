@@ -10,8 +10,8 @@ class ProportionValueProvider;
 // The large dial of the rest screen: on black, a white ring that pulses
 // gently and a white slice that turns once round as the break runs out. The
 // owner calls refresh() as often as it likes (the rest screen does so every
-// 0.05 s); the view repaints only when the slice or the ring moved by a
-// visible amount, and then only where they moved. Each drawing reads the time
+// half second, and at its next ticks while nothing moved); the view repaints only when the slice or
+// the ring moved by a visible amount, and then only where they moved. Each drawing reads the time
 // from the application clock and draws its shapes directly, so the view has
 // no timer and keeps no images of its own.
 class CountDownView : public QWidget {
@@ -50,8 +50,16 @@ public:
   // The part refresh() last asked to repaint.
   const QRegion& requestedRegion() const { return requestedRegion_; }
   // Where a drawing of the slice and ring at `toAngle` and `toScale` differs
-  // from one at `fromAngle` and `fromScale`, with a margin for antialiasing.
+  // from one at `fromAngle` and `fromScale`, with a margin for antialiasing:
+  // rectangles kRepaintRows rows tall (the last may be shorter), each over
+  // the columns that change in those rows and the gaps narrower than
+  // kRepaintGap between them. A band round the ring measured to the pixel
+  // would be thousands of one-row rectangles, and each costs its own image
+  // on its way to the screen; these are a few hundred at most, for a few
+  // more pixels.
   QRegion changedRegion(double fromAngle, double fromScale, double toAngle, double toScale) const;
+  static constexpr int kRepaintRows = 8;
+  static constexpr int kRepaintGap = 4;
 
   // Smallest changes worth a repaint: a quarter of a degree of the slice
   // (about a pixel at its edge) and a pixel of the ring's radius.

@@ -108,23 +108,46 @@ double CountDownViewController::delayToNextTick(double clockTime) {
 void CountDownViewController::startTimer() {
   if (takenDown_ || isTimerRunning())
     return;
-  // First a wait for the next twentieth of a clock second; from there the
-  // 0.05 s timer stays on the twentieths, and so on the whole seconds.
-  uiUpdateTimer_ = SmartTimerWrapper::wrapTimer(
-      delayToNextTick(Clock::now()), false, [this](SmartTimerWrapper&) {
-        uiUpdateTimer_ = SmartTimerWrapper::wrapTimer(kUpdateInterval, true,
-                                                      [this](SmartTimerWrapper&) { tick(); });
-        tick();
-      });
+  // First a wait for the next twentieth of a clock second; from there each
+  // tick sets the next one, on the twentieths, and so on the whole seconds.
+  scheduleTick(delayToNextTick(Clock::now()));
   heartbeat_ = SecondTicker::shared().driveByHeartbeat();
+}
+
+void CountDownViewController::scheduleTick(double delay) {
+  uiUpdateTimer_ =
+      SmartTimerWrapper::wrapTimer(delay, false, [this](SmartTimerWrapper&) { tick(); });
+}
+
+double CountDownViewController::nextTickAfter(double now) const {
+  // The next whole second: its work, and a read-out counting whole seconds.
+  double due = std::floor(now) + 1.0;
+  if (lockButton_)
+    due = std::min(due, lockButton_->nextRepaintAfter(now, lockCycleStart_));
+  const TimedStateMachineModule* module = state_.timedStateMachineModule();
+  if (module && module->viewModel()) {
+    const double remaining = module->viewModel()->remainingSeconds();
+    const double fraction = remaining - std::floor(remaining);
+    if (remaining > 0.0 && fraction > 0.0)
+      due = std::min(due, now + fraction);
+  }
+  // The dial: its next frame, or at once while one is due but nothing moved.
+  if (countDownView_ && countDownView_->isAnimating())
+    due = std::min(due, std::max(lastDialFrame_ + kDialFrameInterval, now));
+  // The first twentieth at or after it (a tick a hair early does nothing
+  // and sets the next one), never the tick of `now` itself.
+  return now + std::max(delayToNextTick(now), delayToNextTick(due - 1e-6) + (due - 1e-6 - now));
 }
 
 void CountDownViewController::tick() {
   // The second's work may end the break and take this screen down.
   QPointer<CountDownViewController> alive(this);
   heartbeat_.beat();
-  if (alive && !takenDown_)
-    update();
+  if (!alive || takenDown_)
+    return;
+  update();
+  const double now = Clock::now();
+  scheduleTick(nextTickAfter(now) - now);
 }
 
 void CountDownViewController::takeDown() {

@@ -26,9 +26,10 @@ class Wall;
 // refreshes the read-out and runs the lock cycle; it stops as soon as the view
 // is hidden (the rest screen taken down) or the controller goes. Each part
 // repaints only its own rectangle and only when its drawing changed by a
-// pixel or more. The timer fires on the clock's twentieths of a second and
-// carries the program's once-a-second work meanwhile, so the rest screen
-// wakes the program twenty times a second and no more.
+// pixel or more. The timer fires on the clock's twentieths of a second, only
+// on those where something may change, and carries the program's
+// once-a-second work meanwhile: the rest screen wakes the program about ten
+// times a second, never more than twenty.
 class CountDownViewController final : public QObject {
 public:
   static constexpr double kUpdateInterval = 0.05;
@@ -62,6 +63,11 @@ public:
   void update();
   // The delay from `clockTime` to the timer's next twentieth of a second.
   static double delayToNextTick(double clockTime);
+  // The clock time of the first tick at which update() may change what is
+  // shown, after one at `now`: the lock's ring growing by its visible angle,
+  // the lock opening or closing, the read-out's next second, the dial's next
+  // frame, the next whole second (its work); on a twentieth of a second.
+  double nextTickAfter(double now) const;
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -87,6 +93,7 @@ private:
 
   void startTimer();
   void tick();
+  void scheduleTick(double delay);
 };
 
 } // namespace kr

@@ -36,6 +36,24 @@ bool LockButtonWall::applyCycleAngle(double angle, bool mayRepaint) {
   return open;
 }
 
+double LockButtonWall::nextRepaintAfter(double now, double cycleStart) const {
+  const double intoCycle = std::fmod(std::max(0.0, now - cycleStart), kCycleSeconds);
+  const double cycleBegan = now - intoCycle;
+  const double degreesPerSecond = kOvershoot * 360.0 / kCycleSeconds;
+  const double angle = cycleAngle(now - cycleStart);
+  const double drawn = isOpenAt(angle) ? 360.0 : angle;
+  if (requestedAngle_ < 0.0 || std::fabs(drawn - requestedAngle_) >= kVisibleAngle ||
+      (drawn >= 360.0) != (requestedAngle_ >= 360.0))
+    return now;                             // due already
+  double next = cycleBegan + kCycleSeconds; // the ring empties
+  if (!isOpenAt(angle)) {
+    // The ring grown by the visible angle, or full: the lock opens.
+    const double grown = std::min(requestedAngle_ + kVisibleAngle, 360.0);
+    next = std::min(next, cycleBegan + grown / degreesPerSecond);
+  }
+  return std::max(next, now);
+}
+
 void LockButtonWall::mousePressEvent(QMouseEvent* event) {
   // Never passed on, taken or not.
   event->accept();

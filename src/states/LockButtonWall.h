@@ -32,6 +32,12 @@ public:
   // when `mayRepaint`, when the ring grew visibly.
   bool applyCycleAngle(double angle, bool mayRepaint = true);
   double endAngle() const { return endAngle_; }
+  // The angle drawn by the last repaint asked for; below 0 before the first.
+  double requestedAngle() const { return requestedAngle_; }
+  // The first moment after `now` at which applyCycleAngle() would repaint for
+  // a lock cycle that began at `cycleStart`: the ring grown visibly, the lock
+  // opened or a new cycle begun.
+  double nextRepaintAfter(double now, double cycleStart) const;
 
   QSize sizeHint() const override { return {39, 39}; }
 

@@ -179,3 +179,41 @@ TEST(CountDownView, RepaintsOnlyWhereTheDrawingChangesAndThatCoversEveryChangedP
   EXPECT_EQ(fresh.requestedRegion(), QRegion(fresh.rect()));
   EXPECT_EQ(view.changedRegion(90.0, 1.0, -100.0, 1.0), QRegion(view.rect()));
 }
+
+TEST(CountDownView, ChangedRegionIsFewRowBlocksHuggingWhatMoved) {
+  test::TestClock clock;
+  CountDownView view;
+  view.resize(600, 600);
+  auto area = [](const QRegion& region) {
+    qint64 sum = 0;
+    for (const QRect& r : region)
+      sum += qint64(r.width()) * r.height();
+    return sum;
+  };
+  // A pixel or two of the ring's pulse: its two edges' bands, not its inside
+  // nor the slice's; whole blocks of rows, each with a run for each edge
+  // either side of the ring.
+  const QRegion ring = view.changedRegion(0.0, 1.02, 0.0, 1.025);
+  EXPECT_LE(ring.rectCount(), 4 * 600 / CountDownView::kRepaintRows);
+  EXPECT_LT(area(ring), 60000);
+  EXPECT_FALSE(ring.contains(QPoint(300, 300)));
+  EXPECT_FALSE(ring.contains(QPoint(300, 300 - 200))) << "inside the ring, above the centre";
+  EXPECT_TRUE(ring.contains(QPoint(300 + 284, 300))) << "its outer edge at three o'clock";
+  for (const QRect& r : ring) {
+    EXPECT_EQ(r.top() % CountDownView::kRepaintRows, 0);
+    EXPECT_TRUE(r.height() == CountDownView::kRepaintRows || r.bottom() == 599);
+  }
+  // A quarter degree of the slice past three o'clock: its edge there, a pixel
+  // round the centre and the rim back to three o'clock, where the quarter
+  // it ends in begins; the quarter before it stays as drawn.
+  const QRegion slice = view.changedRegion(-0.25, 1.0, -0.5, 1.0);
+  EXPECT_TRUE(slice.contains(QPoint(300 + 150, 300)));
+  EXPECT_TRUE(slice.contains(QPoint(300, 300)));
+  EXPECT_FALSE(slice.contains(QPoint(300 + 184, 300 - 184))) << "the rim at half past one";
+  EXPECT_FALSE(slice.contains(QPoint(300 - 150, 300)));
+  EXPECT_FALSE(slice.contains(QPoint(300 + 100, 300 - 100)));
+  EXPECT_LT(area(slice), 8000);
+  EXPECT_LT(slice.rectCount(), 50);
+  // Past a quarter the whole quarter's rim may change.
+  EXPECT_TRUE(view.changedRegion(-0.25, 1.0, 0.25, 1.0).contains(QPoint(300 + 184, 300 - 184)));
+}

@@ -305,3 +305,47 @@ TEST(RestScreen, TheTimerKeepsToTheTwentiethsAndCarriesTheSecondsWork) {
     EXPECT_EQ(f.clock.wakeUps().size() - after, 2u) << "once a second";
   }
 }
+
+// The timer ticks only where something may change: each tick that it skips
+// would have changed nothing, and what is painted matches ticking every
+// twentieth.
+TEST(RestScreen, TheTimerSkipsTheTwentiethsWhereNothingChanges) {
+  LockButtonWall lock;
+  EXPECT_DOUBLE_EQ(lock.nextRepaintAfter(100.0, 100.0), 100.0) << "never painted: at once";
+  lock.applyCycleAngle(LockButtonWall::cycleAngle(1.0)); // 26.4 degrees
+  const double perDegree = LockButtonWall::kCycleSeconds / (LockButtonWall::kOvershoot * 360.0);
+  EXPECT_NEAR(lock.nextRepaintAfter(101.0, 100.0), 100.0 + 30.4 * perDegree, 1e-9);
+  lock.applyCycleAngle(358.0);
+  EXPECT_NEAR(lock.nextRepaintAfter(100.0 + 358.0 * perDegree, 100.0), 100.0 + 360.0 * perDegree,
+              1e-9)
+      << "the lock opens before the ring grows visibly";
+  lock.applyCycleAngle(361.0);
+  EXPECT_NEAR(lock.nextRepaintAfter(114.0, 100.0), 115.0, 1e-9) << "open until the cycle ends";
+  EXPECT_NEAR(lock.nextRepaintAfter(131.0, 100.0), 131.0, 1e-9) << "a later cycle: at once";
+
+  RestScreenFixture f;
+  f.clock.advance(0.37);
+  f.startBreak();
+  f.clock.advance(6.0); // the fades are over
+  CountDownViewController& screen = f.screen();
+  PaintRecorder paints(screen.view());
+  QCoreApplication::processEvents();
+  paints.painted.clear();
+  const std::size_t from = f.clock.wakeUps().size();
+  const qint64 shown = screen.remainingTimeView()->seconds;
+  for (int i = 0; i < 60; ++i) {
+    f.clock.advance(CountDownViewController::kUpdateInterval);
+    QCoreApplication::processEvents();
+  }
+  const std::vector<double> wakes(f.clock.wakeUps().begin() + std::ptrdiff_t(from),
+                                  f.clock.wakeUps().end());
+  EXPECT_LE(wakes.size(), 36u) << "three seconds: about ten ticks a second";
+  EXPECT_GE(wakes.size(), 20u);
+  for (double t : wakes)
+    EXPECT_NEAR(std::fmod(t, 0.05), 0.001, 1e-4) << std::fixed << t;
+  EXPECT_EQ(screen.remainingTimeView()->seconds, shown - 3);
+  EXPECT_GE(paints.countOf(screen.lockButton()), 15);
+  EXPECT_LE(paints.countOf(screen.lockButton()), 21);
+  EXPECT_GE(paints.countOf(screen.countDownView()), 3);
+  EXPECT_LE(paints.countOf(screen.countDownView()), 7);
+}

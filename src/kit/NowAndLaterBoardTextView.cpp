@@ -559,7 +559,14 @@ void NowAndLaterBoardTextView::redo() {
     quietly([this] { QTextEdit::redo(); });
 }
 
-void NowAndLaterBoardTextView::onContentsChanged() { documentChanged(settingText_); }
+void NowAndLaterBoardTextView::onContentsChanged() {
+  // Spelling marks and links on screen change only how the text is drawn,
+  // not the text: a document as it was read or saved stays unmodified, and
+  // there is nothing to save.
+  if (!settingText_ && !document()->isModified())
+    return;
+  documentChanged(settingText_);
+}
 
 void NowAndLaterBoardTextView::onContentsChange(int from, int /*removed*/, int added) {
   QTextDocument* text = document();

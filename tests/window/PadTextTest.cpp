@@ -10,6 +10,7 @@
 #include "platform/UserDefaults.h"
 #include "support/FreshDefaults.h"
 #include "support/TestClock.h"
+#include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,7 @@
 #include <QInputMethodEvent>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -323,6 +325,41 @@ TEST_F(PadText, UserEditsAndBoldArmTheAutosaveUndoStrikeOutAndPlainTextDoNot) {
   EXPECT_FALSE(delegate->isWritePending());
   select(0, 2);
   press(Qt::Key_B, Qt::ControlModifier);
+  EXPECT_TRUE(delegate->isWritePending());
+}
+
+// Links and spelling marks drawn on the paragraphs on screen change how the
+// text looks, not the text: reading and scrolling a sheet saves nothing.
+TEST_F(PadText, DrawingLinksAndMarksOnScreenArmsNoAutosave) {
+  FastTypeTextViewDelegate* delegate = view.delegate();
+  ASSERT_NE(delegate, nullptr);
+  RichText sheet;
+  CharFormat link;
+  link.link = QStringLiteral("https://example.org/");
+  for (int line = 0; line < 400; ++line) {
+    sheet.append(QStringLiteral("line %1 with a ").arg(line), CharFormat());
+    sheet.append(QStringLiteral("link"), link);
+    sheet.append(QStringLiteral("\n"), CharFormat());
+  }
+  view.showSheet(sheet);
+  const auto linkDrawnAt = [&](int paragraph) {
+    const QTextBlock block = view.document()->findBlockByNumber(paragraph);
+    for (const QTextLayout::FormatRange& range : block.layout()->formats())
+      if (range.format.fontUnderline())
+        return true;
+    return false;
+  };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return linkDrawnAt(0); }, test::timeLimit(5000)));
+  // To the end, as far as the text is laid out so far.
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
+        return linkDrawnAt(399);
+      },
+      test::timeLimit(5000)));
+  EXPECT_FALSE(view.document()->isModified());
+  EXPECT_FALSE(delegate->isWritePending());
+  type(QStringLiteral("x"));
   EXPECT_TRUE(delegate->isWritePending());
 }
 

@@ -87,6 +87,10 @@ public:
   // The date as it was set (same time spec and zone).
   QDateTime endDate() const { return storedEndDate(); }
   void setEndDate(const QDateTime& date) { storeEndDate(date); }
+  // As setStartInstant(): the end read in `zone` as its instant.
+  void setEndInstant(qint64 msecs, int offsetSeconds, const QTimeZone& zone) {
+    storeEndInstant(msecs, offsetSeconds, zone);
+  }
 
   // Stores the worked seconds as the log gives them: actualDuration() holds
   // their absolute value, the raw record made by toRawTimeSlice() the sign.

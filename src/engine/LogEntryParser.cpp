@@ -21,7 +21,7 @@ QString focusRatingText(QStringView line) {
 }
 } // namespace
 
-LogEntryParser::LogEntryParser() : zone_(LogEntryValues::systemTimeZone()) {}
+LogEntryParser::LogEntryParser() = default;
 
 LogEntryParser::Pending LogEntryParser::keywordOf(QStringView line, bool* isKeyword) {
   *isKeyword = false;
@@ -109,7 +109,14 @@ void LogEntryParser::applyValue(QStringView line, int lineNumber) {
   }
   case Pending::StartDate:
   case Pending::EndDate: {
-    const auto date = LogEntryValues::dateValue(line, zone_);
+    if (const auto instant = LogEntryValues::instantValue(line, times_)) {
+      if (pending_ == Pending::StartDate)
+        slice.setStartInstant(instant->msecs, instant->offsetSeconds, times_.zone());
+      else
+        slice.setEndInstant(instant->msecs, instant->offsetSeconds, times_.zone());
+      break;
+    }
+    const auto date = LogEntryValues::dateValue(line, times_.zone());
     if (!date)
       markFaulty();
     if (pending_ == Pending::StartDate)

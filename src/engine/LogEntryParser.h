@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/FullTimeSlice.h"
+#include "platform/LocalTimeZone.h"
 
 #include <QString>
 #include <QStringView>
@@ -54,7 +55,7 @@ private:
   Entry* current_ = &loose_;
   Pending pending_ = Pending::None;
   std::vector<bool> faulty_;
-  QTimeZone zone_; // the system time zone, taken once for all dates of a file
+  LocalClockTimes times_; // the system time zone, taken once for all dates of a file
 };
 
 } // namespace kr

@@ -24,8 +24,13 @@ qsizetype skipDigits(QStringView line, qsizetype i) {
   return i;
 }
 
+struct DateAndTime {
+  QDate date;
+  QTime time;
+};
+
 // Reads "yyyy-MM-dd HH:mm:ss" exactly, without going through a formatter.
-std::optional<QDateTime> fastDate(QStringView text, const QTimeZone& zone) {
+std::optional<DateAndTime> fastDateAndTime(QStringView text) {
   static constexpr char shape[] = "dddd-dd-dd dd:dd:dd";
   if (text.size() != qsizetype(sizeof(shape) - 1))
     return std::nullopt;
@@ -44,7 +49,13 @@ std::optional<QDateTime> fastDate(QStringView text, const QTimeZone& zone) {
   const QTime time(number(11, 2), number(14, 2), number(17, 2));
   if (!date.isValid() || !time.isValid())
     return std::nullopt;
-  return QDateTime(date, time, zone);
+  return DateAndTime{date, time};
+}
+
+std::optional<QDateTime> fastDate(QStringView text, const QTimeZone& zone) {
+  if (const auto read = fastDateAndTime(text))
+    return QDateTime(read->date, read->time, zone);
+  return std::nullopt;
 }
 
 // A whole number of at most seven digits, as the writer puts durations: a
@@ -127,6 +138,12 @@ std::optional<QDateTime> LogEntryValues::dateValue(QStringView line, const QTime
   if (date == Logger::distantPast())
     return std::nullopt;
   return date;
+}
+
+std::optional<LocalInstant> LogEntryValues::instantValue(QStringView line, LocalClockTimes& times) {
+  if (const auto read = fastDateAndTime(line))
+    return times.instantOf(read->date, read->time);
+  return std::nullopt;
 }
 
 } // namespace kr

@@ -5,6 +5,8 @@
 #include <QStringView>
 #include <QTimeZone>
 
+#include "platform/LocalTimeZone.h"
+
 #include <optional>
 
 namespace kr {
@@ -22,6 +24,9 @@ public:
   // The same with the system time zone as taken by the caller, who reads
   // many dates.
   static std::optional<QDateTime> dateValue(QStringView line, const QTimeZone& systemZone);
+  // The same for a reader of many dates, as the instant: when the line has the
+  // writer's exact form; otherwise nothing, and dateValue() reads it.
+  static std::optional<LocalInstant> instantValue(QStringView line, LocalClockTimes& times);
   // The system time zone (LocalTimeZone): converting through it avoids the C
   // library's look at the zone file on every local-time conversion.
   static QTimeZone systemTimeZone();

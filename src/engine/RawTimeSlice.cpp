@@ -30,6 +30,7 @@ Zones& zones() {
   static Zones* const table = new Zones; // records may outlive the statics
   return *table;
 }
+} // namespace
 
 quint8 codeOfZone(const QTimeZone& zone) {
   // A reader meets one zone for thousands of dates.
@@ -53,7 +54,6 @@ quint8 codeOfZone(const QTimeZone& zone) {
   lastCode = quint8(kFirstZone + index);
   return lastCode;
 }
-} // namespace
 
 quint8 pack(const QDateTime& date, qint64& msecs) {
   msecs = date.toMSecsSinceEpoch();
@@ -235,23 +235,74 @@ void RawTimeSlice::storeEndDate(const QDateTime& date) {
     wholeDates_.reset();
 }
 
+namespace {
+constexpr qint64 kMSecsPerDay = 86400000;
+
+// The local date and time of an instant at `offsetSeconds` from UTC.
+QDateTime clockOf(qint64 msecs, int offsetSeconds) {
+  return QDateTime::fromMSecsSinceEpoch(msecs + qint64(offsetSeconds) * 1000, Qt::UTC);
+}
+
+QDate localDayOf(qint64 msecs, int offsetSeconds) {
+  const qint64 local = msecs + qint64(offsetSeconds) * 1000;
+  const qint64 days = local >= 0 ? local / kMSecsPerDay : -((-local - 1) / kMSecsPerDay) - 1;
+  return QDate::fromJulianDay(days + 2440588); // 1970-01-01
+}
+
+// A date kept whole, made from its clock time in the zone as the reader made
+// it: such a date holds a fifth of the memory of one made from the instant.
+QDateTime wholeDateOf(qint64 msecs, int offsetSeconds, const QTimeZone& zone) {
+  const QDateTime clock = clockOf(msecs, offsetSeconds);
+  return QDateTime(clock.date(), clock.time(), zone);
+}
+
+const QString* distantPastDay() {
+  static const QString* const day =
+      shared_text::of(dayStringOf(RawTimeSlice::distantPast().toLocalTime().date()));
+  return day;
+}
+} // namespace
+
+void RawTimeSlice::storeEndInstant(qint64 msecs, int offsetSeconds, const QTimeZone& zone) {
+  endCode_ = packed_date::codeOfZone(zone);
+  endMSecs_ = msecs;
+  if (endCode_ == packed_date::kWhole)
+    wholeDates().end = wholeDateOf(msecs, offsetSeconds, zone);
+  else if (startCode_ != packed_date::kWhole)
+    wholeDates_.reset();
+}
+
+void RawTimeSlice::setStartInstant(qint64 msecs, int offsetSeconds, const QTimeZone& zone) {
+  startCode_ = packed_date::codeOfZone(zone);
+  startMSecs_ = msecs;
+  if (startCode_ == packed_date::kWhole)
+    wholeDates().start = wholeDateOf(msecs, offsetSeconds, zone);
+  else if (endCode_ != packed_date::kWhole)
+    wholeDates_.reset();
+  if (msecs == distantPastMSecs())
+    dayString_ = distantPastDay();
+  else
+    setDayString(localDayOf(msecs, offsetSeconds));
+}
+
 void RawTimeSlice::setStartDate(const QDateTime& date) {
   startCode_ = packed_date::pack(date, startMSecs_);
   if (startCode_ == packed_date::kWhole)
     wholeDates().start = date;
   else if (endCode_ != packed_date::kWhole)
     wholeDates_.reset();
-  static const QString* const distantPastDay =
-      shared_text::of(dayStringOf(distantPast().toLocalTime().date()));
   if (startMSecs_ == distantPastMSecs() && date.isValid()) {
-    dayString_ = distantPastDay;
+    dayString_ = distantPastDay();
     return;
   }
   // Dates read from logs are in the system zone already; converting others
   // through the zone object keeps the C library's zone file out of it.
   const QTimeZone zone = LogEntryValues::systemTimeZone();
   const bool inZone = date.timeSpec() == Qt::TimeZone && date.timeZone() == zone;
-  const QDate day = inZone ? date.date() : date.toTimeZone(zone).date();
+  setDayString(inZone ? date.date() : date.toTimeZone(zone).date());
+}
+
+void RawTimeSlice::setDayString(const QDate& day) {
   // The slices of a log file mostly share their day.
   thread_local QDate lastDay;
   thread_local const QString* lastDayString = nullptr;

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <QTimeZone>
 
 #include <memory>
 #include <optional>
@@ -25,6 +26,8 @@ inline constexpr quint8 kWhole = 255;   // kept as the QDateTime itself
 quint8 pack(const QDateTime& date, qint64& msecs);
 // The date of a code other than kWhole.
 QDateTime unpack(qint64 msecs, quint8 code);
+// The code of the dates in `zone` (kWhole past the 252nd zone met).
+quint8 codeOfZone(const QTimeZone& zone);
 } // namespace packed_date
 
 // One copy per process of the texts many records share (ratings, tag lists,
@@ -53,6 +56,9 @@ public:
   QDateTime startDate() const;
   // Stores the date and sets dayString to its local "yyyy-MM-dd".
   void setStartDate(const QDateTime& date);
+  // The same for a date in `zone` given as its instant and the zone's offset
+  // from UTC there (seconds), without making the date.
+  void setStartInstant(qint64 msecs, int offsetSeconds, const QTimeZone& zone);
   // startDate() as milliseconds since 1970 (UTC), for sorting.
   qint64 startMSecsSinceEpoch() const { return startMSecs_; }
   bool completed() const { return completed_; }
@@ -84,6 +90,7 @@ protected:
   // share the block of dates the packed form cannot keep.
   QDateTime storedEndDate() const;
   void storeEndDate(const QDateTime& date);
+  void storeEndInstant(qint64 msecs, int offsetSeconds, const QTimeZone& zone);
 
 private:
   struct WholeDates {
@@ -91,6 +98,7 @@ private:
     QDateTime end;
   };
   WholeDates& wholeDates();
+  void setDayString(const QDate& day);
   // Whether the start compares as its milliseconds (a valid packed date).
   bool startComparesAsMSecs() const;
 

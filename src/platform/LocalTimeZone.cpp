@@ -7,9 +7,12 @@
 #include <QPointer>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdlib>
+#include <limits>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kr {
 
@@ -20,6 +23,8 @@ struct ZoneCache {
   std::optional<QTimeZone> zone; // none: to be read
   std::optional<std::string> tz; // TZ when the zone was read (none: unset)
   int readings = 0;
+  quint64 generation = 0; // counts the readings; the stretches belong to the last
+  std::vector<LocalClockTimes::Stretch> stretches;
   QPointer<QFileSystemWatcher> watcher;
   QString watchedFile;
   bool watchWanted = true;
@@ -62,7 +67,116 @@ void startWatching(ZoneCache& c, const QString& file) {
                    [changed](const QString&) { changed(); });
 }
 
+QTimeZone currentZone(ZoneCache& c, quint64* generation) {
+  if (c.watchWanted && !c.watcher && onApplicationThread()) {
+    c.watchWanted = false;
+    startWatching(c, c.watchedFile.isEmpty() ? LocalTimeZone::systemZoneFile() : c.watchedFile);
+  }
+  std::optional<std::string> tz = tzVariable();
+  if (!c.zone || tz != c.tz) {
+    c.zone = QTimeZone::systemTimeZone();
+    c.tz = std::move(tz);
+    ++c.readings;
+    ++c.generation;
+    c.stretches.clear();
+  }
+  if (generation)
+    *generation = c.generation;
+  return *c.zone;
+}
+
+constexpr qint64 kMSecsPerDay = 86400000;
+constexpr qint64 kEpochJulianDay = 2440588; // 1970-01-01
+
+// The stretch of local times around `local` that map to UTC by one offset,
+// kept two days clear of the zone's transitions; none near a transition or
+// where the zone's transitions are not known.
+std::optional<LocalClockTimes::Stretch> stretchAround(const QTimeZone& zone, qint64 local) {
+  constexpr qint64 kMargin = 2 * kMSecsPerDay;
+  constexpr qint64 kEndless = std::numeric_limits<qint64>::max();
+  const QDateTime early = QDateTime::fromMSecsSinceEpoch(local - kMSecsPerDay, Qt::UTC);
+  if (!zone.hasTransitions()) {
+    // A zone of one offset throughout (UTC, a fixed offset).
+    const int offset = zone.offsetFromUtc(early);
+    if (offset != zone.offsetFromUtc(QDateTime::fromMSecsSinceEpoch(0, Qt::UTC)))
+      return std::nullopt;
+    return LocalClockTimes::Stretch{std::numeric_limits<qint64>::min(), kEndless, offset};
+  }
+  // The instant of `local` lies within a day of `early` + 1 day.
+  const QTimeZone::OffsetData before = zone.previousTransition(early.addMSecs(1));
+  const QTimeZone::OffsetData after = zone.nextTransition(early);
+  const int offset = zone.offsetFromUtc(early);
+  qint64 start = std::numeric_limits<qint64>::min();
+  if (before.atUtc.isValid()) {
+    start = before.atUtc.toMSecsSinceEpoch();
+    if (zone.offsetFromUtc(before.atUtc) != offset)
+      return std::nullopt;
+  } else if (zone.offsetFromUtc(QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC)) != offset) {
+    return std::nullopt; // a zone file without transitions (Etc/UTC) has one offset
+  }
+  qint64 end = kEndless;
+  if (after.atUtc.isValid()) {
+    end = after.atUtc.toMSecsSinceEpoch();
+    if (zone.offsetFromUtc(after.atUtc.addMSecs(-1)) != offset)
+      return std::nullopt;
+  } else if (zone.offsetFromUtc(QDateTime(QDate(9999, 1, 1), QTime(0, 0), Qt::UTC)) != offset) {
+    return std::nullopt;
+  }
+  const qint64 shift = qint64(offset) * 1000;
+  LocalClockTimes::Stretch stretch{
+      start == std::numeric_limits<qint64>::min() ? start : start + shift + kMargin,
+      end == kEndless ? kEndless : end + shift - kMargin, offset};
+  if (!stretch.contains(local))
+    return std::nullopt;
+  return stretch;
+}
+
 } // namespace
+
+QDate LocalInstant::localDate() const {
+  const qint64 local = msecs + qint64(offsetSeconds) * 1000;
+  const qint64 days = local >= 0 ? local / kMSecsPerDay : -((-local - 1) / kMSecsPerDay) - 1;
+  return QDate::fromJulianDay(days + kEpochJulianDay);
+}
+
+LocalClockTimes::LocalClockTimes() {
+  ZoneCache& c = cache();
+  const QMutexLocker lock(&c.mutex);
+  zone_ = currentZone(c, &generation_);
+}
+
+std::optional<LocalInstant> LocalClockTimes::instantOf(const QDate& day, const QTime& time) {
+  if (!day.isValid() || !time.isValid() || !zone_.isValid())
+    return std::nullopt;
+  const qint64 local =
+      (day.toJulianDay() - kEpochJulianDay) * kMSecsPerDay + time.msecsSinceStartOfDay();
+  const qint64 localDay = day.toJulianDay();
+  if (!last_.contains(local) && localDay != dayWithoutStretch_) {
+    ZoneCache& c = cache();
+    const QMutexLocker lock(&c.mutex);
+    const bool shared = c.generation == generation_;
+    const auto known = shared
+                           ? std::find_if(c.stretches.begin(), c.stretches.end(),
+                                          [local](const Stretch& s) { return s.contains(local); })
+                           : c.stretches.end();
+    if (known != c.stretches.end()) {
+      last_ = *known;
+    } else if (const auto found = stretchAround(zone_, local)) {
+      last_ = *found;
+      if (shared)
+        c.stretches.push_back(*found);
+    } else {
+      dayWithoutStretch_ = localDay;
+    }
+  }
+  if (last_.contains(local))
+    return LocalInstant{local - qint64(last_.offsetSeconds) * 1000, last_.offsetSeconds};
+  // Near a transition: QDateTime decides what a skipped or repeated time is.
+  const QDateTime date(day, time, zone_);
+  if (!date.isValid())
+    return std::nullopt;
+  return LocalInstant{date.toMSecsSinceEpoch(), date.offsetFromUtc()};
+}
 
 const QString& LocalTimeZone::systemZoneFile() {
   static const QString file = QStringLiteral("/etc/localtime");
@@ -72,17 +186,7 @@ const QString& LocalTimeZone::systemZoneFile() {
 QTimeZone LocalTimeZone::current() {
   ZoneCache& c = cache();
   const QMutexLocker lock(&c.mutex);
-  if (c.watchWanted && !c.watcher && onApplicationThread()) {
-    c.watchWanted = false;
-    startWatching(c, c.watchedFile.isEmpty() ? systemZoneFile() : c.watchedFile);
-  }
-  std::optional<std::string> tz = tzVariable();
-  if (!c.zone || tz != c.tz) {
-    c.zone = QTimeZone::systemTimeZone();
-    c.tz = std::move(tz);
-    ++c.readings;
-  }
-  return *c.zone;
+  return currentZone(c, nullptr);
 }
 
 QDateTime LocalTimeZone::toLocal(const QDateTime& date) {

@@ -4,7 +4,17 @@
 #include <QString>
 #include <QTimeZone>
 
+#include <optional>
+
 namespace kr {
+
+// An instant and the local zone's offset from UTC there.
+struct LocalInstant {
+  qint64 msecs = 0; // since 1970 (UTC)
+  int offsetSeconds = 0;
+  // The local day of the instant.
+  QDate localDate() const;
+};
 
 // The system's time zone, for turning clock times into local dates and times.
 // Qt's own local-time conversions go through the C library, which examines the
@@ -31,6 +41,38 @@ public:
   // Watches `file` (and the folder holding it) instead of /etc/localtime.
   static void watch(const QString& file);
   static const QString& systemZoneFile();
+};
+
+// Turns many local dates and times into instants, as QDateTime does in the
+// system zone, without its several zone look-ups for each one: between two
+// transitions of the zone the offset is one, so each stretch between them is
+// looked up once (and shared by every user of the zone until it changes).
+// Local times within two days of a transition, where a time may be skipped
+// or repeated, go through QDateTime. One instance belongs to one thread.
+class LocalClockTimes {
+public:
+  // Takes the system zone as it is now.
+  LocalClockTimes();
+
+  const QTimeZone& zone() const { return zone_; }
+  // What QDateTime(day, time, zone()) stands for; nothing when that is not
+  // valid (no valid zone, an invalid day or time).
+  std::optional<LocalInstant> instantOf(const QDate& day, const QTime& time);
+
+  // Local milliseconds (since 1970-01-01 00:00 local) that map to UTC by one
+  // offset throughout.
+  struct Stretch {
+    qint64 from = 0;
+    qint64 to = 0; // exclusive
+    int offsetSeconds = 0;
+    bool contains(qint64 local) const { return local >= from && local < to; }
+  };
+
+private:
+  QTimeZone zone_;
+  quint64 generation_ = 0;
+  Stretch last_;
+  qint64 dayWithoutStretch_ = 0; // a day near a transition, as a Julian day
 };
 
 } // namespace kr

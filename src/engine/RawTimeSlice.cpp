@@ -222,6 +222,14 @@ QDateTime RawTimeSlice::startDate() const {
                                            : packed_date::unpack(startMSecs_, startCode_);
 }
 
+std::optional<qint64> RawTimeSlice::startInstant() const {
+  if (startComparesAsMSecs())
+    return startMSecs_;
+  if (startCode_ == packed_date::kWhole && wholeDates_->start.isValid())
+    return startMSecs_;
+  return std::nullopt;
+}
+
 QDateTime RawTimeSlice::storedEndDate() const {
   return endCode_ == packed_date::kWhole ? wholeDates_->end
                                          : packed_date::unpack(endMSecs_, endCode_);

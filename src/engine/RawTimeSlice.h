@@ -61,6 +61,9 @@ public:
   void setStartInstant(qint64 msecs, int offsetSeconds, const QTimeZone& zone);
   // startDate() as milliseconds since 1970 (UTC), for sorting.
   qint64 startMSecsSinceEpoch() const { return startMSecs_; }
+  // The start's instant without making the date; nothing when the start is
+  // not a valid date.
+  std::optional<qint64> startInstant() const;
   bool completed() const { return completed_; }
   void setCompleted(bool completed) { completed_ = completed; }
   double duration() const { return duration_; }

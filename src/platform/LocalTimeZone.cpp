@@ -139,6 +139,12 @@ QDate LocalInstant::localDate() const {
   return QDate::fromJulianDay(days + kEpochJulianDay);
 }
 
+int LocalInstant::localHour() const {
+  const qint64 local = msecs + qint64(offsetSeconds) * 1000;
+  const qint64 inDay = ((local % kMSecsPerDay) + kMSecsPerDay) % kMSecsPerDay;
+  return int(inDay / 3600000);
+}
+
 LocalClockTimes::LocalClockTimes() {
   ZoneCache& c = cache();
   const QMutexLocker lock(&c.mutex);
@@ -176,6 +182,44 @@ std::optional<LocalInstant> LocalClockTimes::instantOf(const QDate& day, const Q
   if (!date.isValid())
     return std::nullopt;
   return LocalInstant{date.toMSecsSinceEpoch(), date.offsetFromUtc()};
+}
+
+std::optional<int> LocalClockTimes::offsetAt(qint64 msecs) {
+  if (lastInstants_.contains(msecs))
+    return lastInstants_.offsetSeconds;
+  if (!zone_.isValid())
+    return std::nullopt;
+  const QDateTime at = QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC);
+  if (!at.isValid())
+    return std::nullopt;
+  const int offset = zone_.offsetFromUtc(at);
+  // The stretch is this instant alone unless the zone's transitions bound it
+  // and the offset holds to them.
+  Stretch stretch{msecs, msecs + 1, offset};
+  if (zone_.hasTransitions()) {
+    // A zone file without transitions (Etc/UTC) may still say it has them
+    // and give none: it then has one offset from the first date to the last.
+    const QTimeZone::OffsetData before = zone_.previousTransition(at.addMSecs(1));
+    const QTimeZone::OffsetData after = zone_.nextTransition(at);
+    if (before.atUtc.isValid()) {
+      if (before.atUtc <= at && zone_.offsetFromUtc(before.atUtc) == offset)
+        stretch.from = before.atUtc.toMSecsSinceEpoch();
+    } else if (zone_.offsetFromUtc(QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC)) == offset) {
+      stretch.from = std::numeric_limits<qint64>::min();
+    }
+    if (after.atUtc.isValid()) {
+      if (after.atUtc > at && zone_.offsetFromUtc(after.atUtc.addMSecs(-1)) == offset)
+        stretch.to = after.atUtc.toMSecsSinceEpoch();
+    } else if (zone_.offsetFromUtc(QDateTime(QDate(9999, 1, 1), QTime(0, 0), Qt::UTC)) == offset) {
+      stretch.to = std::numeric_limits<qint64>::max();
+    }
+  } else if (offset == zone_.offsetFromUtc(QDateTime::fromMSecsSinceEpoch(0, Qt::UTC))) {
+    // One offset throughout (UTC, a fixed offset).
+    stretch =
+        Stretch{std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max(), offset};
+  }
+  lastInstants_ = stretch;
+  return offset;
 }
 
 const QString& LocalTimeZone::systemZoneFile() {

@@ -14,6 +14,8 @@ struct LocalInstant {
   int offsetSeconds = 0;
   // The local day of the instant.
   QDate localDate() const;
+  // The local hour of the day (0 to 23).
+  int localHour() const;
 };
 
 // The system's time zone, for turning clock times into local dates and times.
@@ -58,6 +60,12 @@ public:
   // What QDateTime(day, time, zone()) stands for; nothing when that is not
   // valid (no valid zone, an invalid day or time).
   std::optional<LocalInstant> instantOf(const QDate& day, const QTime& time);
+  // The zone's offset from UTC at an instant (milliseconds since 1970), as
+  // QDateTime::toTimeZone(zone()) gives it; nothing without a valid zone or
+  // outside the dates QDateTime knows. The stretch between the transitions
+  // around the last instant asked is kept, so instants asked in order cost a
+  // comparison each.
+  std::optional<int> offsetAt(qint64 msecs);
 
   // Local milliseconds (since 1970-01-01 00:00 local) that map to UTC by one
   // offset throughout.
@@ -72,6 +80,7 @@ private:
   QTimeZone zone_;
   quint64 generation_ = 0;
   Stretch last_;
+  Stretch lastInstants_;         // in milliseconds since 1970 (UTC), not local
   qint64 dayWithoutStretch_ = 0; // a day near a transition, as a Julian day
 };
 

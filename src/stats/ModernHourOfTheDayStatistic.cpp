@@ -2,6 +2,7 @@
 
 #include "engine/DateHelper.h"
 #include "engine/FullDataSet.h"
+#include "platform/LocalTimeZone.h"
 #include "platform/QnLog.h"
 #include "stats/JavaScriptSource.h"
 #include "stats/StatisticsManager.h"
@@ -48,9 +49,14 @@ double ModernHourOfTheDayStatistic::percentOf(int hour, ConcentrationLevel level
   return percentbars::valueOf(dataByHourOfTheDay_, QString::number(hour), level);
 }
 
-void ModernHourOfTheDayStatistic::add(const RawTimeSlice& slice) {
+void ModernHourOfTheDayStatistic::add(const RawTimeSlice& slice, LocalClockTimes& clock) {
   // A slice without a readable start has no hour: left out.
-  const int hour = DateHelper::sharedHelper().hourOfDay(slice.startDate());
+  int hour = -1;
+  if (const std::optional<qint64> start = slice.startInstant()) {
+    const std::optional<int> offset = clock.offsetAt(*start);
+    hour = offset ? LocalInstant{*start, *offset}.localHour()
+                  : DateHelper::sharedHelper().hourOfDay(slice.startDate());
+  }
   if (hour < 0 || hour >= kHours)
     return;
   percentbars::add(dataByHourOfTheDay_, totalAcrossAllConcentrationLevelsForHourOfTheDay_,
@@ -59,9 +65,11 @@ void ModernHourOfTheDayStatistic::add(const RawTimeSlice& slice) {
 
 void ModernHourOfTheDayStatistic::computeStatistic(const FullDataSet* dataSet) {
   if (dataSet) {
+    // The hours in the local zone as it is now, as the dates would show them.
+    LocalClockTimes clock;
     for (const FullTimeSlice* slice : dataSet->timeSlices()) {
       if (!statisticsManager || statisticsManager->timeSliceMatchesFilterCriteria(*slice))
-        add(*slice);
+        add(*slice, clock);
     }
   }
   if (QnLog::isOn())

@@ -8,6 +8,7 @@
 
 namespace kr {
 
+class LocalClockTimes;
 class RawTimeSlice;
 
 // For each hour of the day in which slices start, how the counted time
@@ -36,7 +37,7 @@ public:
   static QString pageTail();
 
 private:
-  void add(const RawTimeSlice& slice);
+  void add(const RawTimeSlice& slice, LocalClockTimes& clock);
   void prune();
 
   QStringList labelsForHoursOfDayArray_;

@@ -2,6 +2,7 @@
 #include "engine/LogEntryValues.h"
 #include "engine/LogFileCache.h"
 #include "platform/LocalTimeZone.h"
+#include "support/ZoneScope.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,32 +15,9 @@
 #include <random>
 
 using namespace kr;
+using kr::test::ZoneScope;
 
 namespace {
-
-// Sets TZ (and the C library's zone) for one test and puts the old value back.
-class ZoneScope {
-public:
-  explicit ZoneScope(const char* zone)
-      : old_(qgetenv("TZ")), had_(qEnvironmentVariableIsSet("TZ")) {
-    set(zone);
-  }
-  ~ZoneScope() {
-    if (had_)
-      qputenv("TZ", old_);
-    else
-      qunsetenv("TZ");
-    tzset();
-  }
-  void set(const char* zone) {
-    qputenv("TZ", zone);
-    tzset();
-  }
-
-private:
-  QByteArray old_;
-  bool had_;
-};
 
 // What the cached conversion gives against what QDateTime gives; empty when
 // they agree.
@@ -112,6 +90,47 @@ TEST(LocalClockTimes, GiveWhatQDateTimeGivesAcrossTransitionsOldAndFarDatesAndRa
     }
     EXPECT_EQ(found, QStringList());
   }
+}
+
+TEST(LocalClockTimes, GiveTheOffsetAndHourOfQDateTimeForInstantsInAnyOrder) {
+  for (const char* name : kZones) {
+    SCOPED_TRACE(name);
+    ZoneScope scope(name);
+    LocalClockTimes times;
+    const QTimeZone& zone = times.zone();
+    // Every quarter of an hour around each transition, forwards and then
+    // backwards (the kept stretch must not carry over a transition either
+    // way), and random instants far apart.
+    QList<qint64> instants;
+    for (int year : {1965, 1996, 2026, 2040})
+      for (const auto& transition :
+           zone.transitions(QDateTime(QDate(year, 1, 1), QTime(0, 0), Qt::UTC),
+                            QDateTime(QDate(year + 1, 1, 1), QTime(0, 0), Qt::UTC)))
+        for (qint64 q = -96; q <= 96; ++q)
+          instants.append(transition.atUtc.toMSecsSinceEpoch() + q * 900000 + (q == 0 ? 0 : q % 2));
+    const qsizetype around = instants.size();
+    for (qsizetype i = around - 1; i >= 0; --i)
+      instants.append(instants[i]);
+    std::mt19937 random(7122026);
+    std::uniform_int_distribution<qint64> anywhere(
+        QDateTime(QDate(1850, 1, 1), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch(),
+        QDateTime(QDate(2150, 1, 1), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch());
+    for (int i = 0; i < 3000; ++i)
+      instants.append(anywhere(random));
+    QStringList found;
+    for (qint64 msecs : instants) {
+      const QDateTime expected = QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC).toTimeZone(zone);
+      const std::optional<int> offset = times.offsetAt(msecs);
+      if (!offset || *offset != expected.offsetFromUtc() ||
+          LocalInstant{msecs, *offset}.localHour() != expected.time().hour())
+        found.append(expected.toString(Qt::ISODateWithMs) + QStringLiteral(" -> ") +
+                     (offset ? QString::number(*offset) : QStringLiteral("nothing")));
+    }
+    EXPECT_EQ(found, QStringList());
+  }
+  // Before 1970 the hour still counts from midnight.
+  EXPECT_EQ((LocalInstant{-1, 0}.localHour()), 23);
+  EXPECT_EQ((LocalInstant{-3600000 * 25LL, 3600}.localHour()), 0);
 }
 
 TEST(LocalClockTimes, FollowAChangeOfZoneAndKeepTheirOwnZoneMeanwhile) {

@@ -8,6 +8,7 @@
 #include "engine/TimedStateMachineViewModel.h"
 #include "engine/TimedStateType.h"
 #include "support/TestClock.h"
+#include "support/ZoneScope.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,24 +24,11 @@ using namespace kr;
 
 namespace {
 
-// Sets TZ for one test and puts the old value back.
-class ZoneScope {
+// Only the zone's own readers see TZ change here, as after a change of the
+// system's zone.
+class ZoneScope : public kr::test::ZoneScope {
 public:
-  explicit ZoneScope(const char* zone)
-      : old_(qgetenv("TZ")), had_(qEnvironmentVariableIsSet("TZ")) {
-    qputenv("TZ", zone);
-  }
-  ~ZoneScope() {
-    if (had_)
-      qputenv("TZ", old_);
-    else
-      qunsetenv("TZ");
-  }
-  void set(const char* zone) { qputenv("TZ", zone); }
-
-private:
-  QByteArray old_;
-  bool had_;
+  explicit ZoneScope(const char* zone) : kr::test::ZoneScope(zone, CLibrary::NotTold) {}
 };
 
 class CountingState final : public TimedStateType {

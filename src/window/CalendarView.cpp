@@ -74,6 +74,7 @@ void CalendarView::updateState() {
       upcoming.append(event);
   }
   const bool reading = manager.isReadingCalendars();
+  const bool showedNoEvents = calendarEvents_.isEmpty() && !reading_;
   // After a jump of the clock the calendars are read for the new time: until
   // that read lands, the last events stay rather than "no events" flashing.
   if (upcoming.isEmpty() && reading && !calendarEvents_.isEmpty())
@@ -83,7 +84,10 @@ void CalendarView::updateState() {
   tickDelta_ = (width() - 2 * kInset) / 58.0;
   configure(bottomEventView_, 0, now);
   configure(topEventView_, 1, now);
-  update();
+  // The strip itself draws only "no events": refreshed every second, it
+  // repaints when that changes, not with each tick of the clock.
+  if ((calendarEvents_.isEmpty() && !reading_) != showedNoEvents)
+    update();
 }
 
 void CalendarView::configure(EventView* view, int index, double now) {
@@ -95,10 +99,15 @@ void CalendarView::configure(EventView* view, int index, double now) {
   const CalendarEvent& event = calendarEvents_[index];
   const double start = Clock::referenceSecondsFromDate(event.start) - now;
   const double end = Clock::referenceSecondsFromDate(event.end) - now;
-  view->title = QStringLiteral("%1 %2").arg(
+  const QString title = QStringLiteral("%1 %2").arg(
       QLocale().toString(event.start.toLocalTime().time(), shortTimeFormat()), event.title);
-  view->leftArrow = start >= 120.0;
-  view->rightArrow = end < 3000.0;
+  const bool leftArrow = start >= 120.0;
+  const bool rightArrow = end < 3000.0;
+  const bool changed = view->isHidden() || view->title != title || view->leftArrow != leftArrow ||
+                       view->rightArrow != rightArrow;
+  view->title = title;
+  view->leftArrow = leftArrow;
+  view->rightArrow = rightArrow;
   const double s = std::ceil(start / 60.0);
   const double e = std::ceil(end / 60.0);
   const double x = std::max(0.0, (s - 2.0) * tickDelta_ + kInset);
@@ -109,7 +118,8 @@ void CalendarView::configure(EventView* view, int index, double now) {
   const int right = std::max(left, int(std::lround(x + std::max(0.0, w))));
   view->setGeometry(left, view->y(), right - left, view->height());
   view->show();
-  view->update();
+  if (changed) // a move or a resize repaints by itself
+    view->update();
 }
 
 void CalendarView::paintEvent(QPaintEvent*) {

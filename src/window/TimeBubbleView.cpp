@@ -84,23 +84,26 @@ void TimeBubbleView::positionBubbleViews() {
 
   const double c1 = std::floor(offset_ + (durations_[0] - minSliderValue) * tickDelta_);
   std::array<double, 4> x{};
+  // Each arrow is set once: a bubble repaints whenever its arrow moves, and
+  // an arrow set to the middle and then moved back would repaint every second.
+  std::array<double, 4> middle{};
   for (std::size_t k = 0; k < 4; ++k) {
-    BubbleViewWithArrowOnTop* bubble = bubbles_[k];
-    const double half = bubble->width() * 0.5;
+    const double half = bubbles_[k]->width() * 0.5;
     x[k] = std::floor(c1 + tickDelta_ * 15 * double(k) - half);
-    bubble->setMiddleX(std::floor(half));
+    middle[k] = std::floor(half);
   }
   const double half1 = bubbles_[0]->width() * 0.5;
   if (x[0] < viewInset) {
-    bubbles_[0]->setMiddleX(std::floor(half1) + (x[0] - viewInset));
+    middle[0] = std::floor(half1) + (x[0] - viewInset);
     x[0] = viewInset;
   }
   const double w4 = bubbles_[3]->width();
   if (totalWidth_ - viewInset < x[3] + w4) {
-    bubbles_[3]->setMiddleX(std::floor(w4 * 0.5) + (x[3] + w4 - totalWidth_) + viewInset);
+    middle[3] = std::floor(w4 * 0.5) + (x[3] + w4 - totalWidth_) + viewInset;
     x[3] = totalWidth_ - w4 - viewInset;
   }
   for (std::size_t k = 0; k < 4; ++k) {
+    bubbles_[k]->setMiddleX(middle[k]);
     bubbles_[k]->move(int(x[k]), bubbles_[k]->y());
     bubbles_[k]->setVisible(k < 3 || durations_[3] <= 60);
   }

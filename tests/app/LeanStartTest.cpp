@@ -15,6 +15,7 @@
 #include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"
 #include "stats/StatsViewController.h"
+#include "window/DefineDurationTimeIndicatorWall.h"
 #include "window/MainMenu.h"
 #include "window/MainWindow.h"
 #include "window/MainWindowController.h"
@@ -26,6 +27,7 @@
 #include <QDir>
 #include <QFile>
 #include <QOpenGLContext>
+#include <QPaintEvent>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
@@ -33,6 +35,7 @@
 #include <QThreadPool>
 
 #include <algorithm>
+#include <cmath>
 
 using namespace kr;
 
@@ -67,6 +70,7 @@ double residentMegabytes() {
 } // namespace
 
 TEST(LeanStart, NoWebEngineNorOpenGLUntilAWebPageIsShown) {
+  const QByteArray usersRenderer = qgetenv("LP_NUM_THREADS");
   test::StartedProgram p;
   QCoreApplication::processEvents();
   EXPECT_FALSE(DeferredHtmlView::isEngineLoaded());
@@ -119,6 +123,9 @@ TEST(LeanStart, NoWebEngineNorOpenGLUntilAWebPageIsShown) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return view->engineView() != nullptr; }, 20000));
   EXPECT_TRUE(DeferredHtmlView::isEngineLoaded());
   EXPECT_TRUE(engineMapped());
+  // Mesa's software renderer draws on the composing thread, unless the user
+  // chose otherwise.
+  EXPECT_EQ(qgetenv("LP_NUM_THREADS"), usersRenderer.isNull() ? QByteArray("0") : usersRenderer);
   EXPECT_TRUE(view->failureLine().isEmpty());
   QSignalSpy loaded(view, &HtmlView::loadFinished);
   view->loadFile(QStringLiteral(KR_TEST_PAGE));
@@ -131,6 +138,66 @@ TEST(LeanStart, NoWebEngineNorOpenGLUntilAWebPageIsShown) {
   EXPECT_FALSE(view->isVisible());
   p.clock.advance(5.0);
   EXPECT_EQ(p.clock.runningTimerCount(), idleTimers);
+}
+
+namespace {
+
+// Where the widgets of a window repaint, in the window's coordinates.
+class PaintRecorder : public QObject {
+public:
+  explicit PaintRecorder(QWidget* window) : window_(window) {
+    QCoreApplication::instance()->installEventFilter(this);
+  }
+  ~PaintRecorder() override { QCoreApplication::instance()->removeEventFilter(this); }
+  QRegion painted;
+  QStringList widgets;
+
+protected:
+  bool eventFilter(QObject* object, QEvent* event) override {
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (event->type() == QEvent::Paint && widget && widget->window() == window_) {
+      const QRect rect = static_cast<QPaintEvent*>(event)->rect();
+      painted += QRect(widget->mapTo(window_, rect.topLeft()), rect.size());
+      widgets << QString::fromLatin1(widget->metaObject()->className());
+    }
+    return false;
+  }
+
+private:
+  QWidget* window_;
+};
+
+} // namespace
+
+TEST(LeanStart, AClockTickRepaintsOnlyTheReadoutItChanges) {
+  test::StartedProgram p;
+  MainWindow* window = p.program->shell().appDelegate().mainWindow();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+  p.clock.advance(30.0); // the start-up's work done
+  QCoreApplication::processEvents();
+  DefineDurationTimeIndicatorWall* wall = nullptr;
+  for (auto* candidate : window->findChildren<DefineDurationTimeIndicatorWall*>()) {
+    if (candidate->isVisible())
+      wall = candidate;
+  }
+  ASSERT_NE(wall, nullptr);
+  QLabel* ends = wall->endDateField();
+
+  // The page refreshes once a second; the end time it shows changes with
+  // each tick, the calendar strip and the rest of the page do not (within a
+  // minute: the quarter hours of the slider move with the minutes).
+  p.clock.advance(70.0 - std::fmod(p.clock.now(), 60.0));
+  QCoreApplication::processEvents();
+  PaintRecorder recorder(window);
+  const QString before = ends->text();
+  p.clock.advance(1.0);
+  QCoreApplication::processEvents();
+  ASSERT_NE(ends->text(), before);
+  const QRect label(ends->mapTo(window, QPoint()), ends->size());
+  EXPECT_FALSE(recorder.painted.isEmpty()) << "the new time is drawn";
+  EXPECT_EQ(recorder.painted - QRegion(label), QRegion())
+      << "painted beside the clock: " << qPrintable(recorder.widgets.join(u' '));
 }
 
 TEST(LeanStart, TheSpellingDictionaryIsReadForTheUsersOwnWordsOnly) {

@@ -48,11 +48,13 @@ bool prepareSharedContext() {
   // A window that holds a web view is composed through OpenGL whenever any of
   // it repaints. Where OpenGL is Mesa's software renderer (no graphics
   // driver: virtual machines, remote desktops), its default of a thread per
-  // core wakes every core for each composition of a static page; one thread
-  // draws these pages as fast. A user's own setting stands; graphics drivers
-  // ignore it.
+  // core wakes every core for each composition of a static page, and even
+  // one helper thread costs two wake-ups a frame (handing the frame over and
+  // waiting for it): "0" draws on the thread that composes, as fast for a
+  // window of this size. A user's own setting stands; graphics drivers ignore
+  // it. The engine's own processes inherit it and draw without OpenGL.
   if (!qEnvironmentVariableIsSet("LP_NUM_THREADS"))
-    qputenv("LP_NUM_THREADS", "1");
+    qputenv("LP_NUM_THREADS", "0");
   if (QOpenGLContext* shared = QOpenGLContext::globalShareContext())
     return shared->isValid();
   // Without OpenGL (no driver, or a display that offers none) the engine's

@@ -36,6 +36,21 @@ const QStringList& noLinks() {
 } // namespace
 
 quint32 ObjectiveFormats::indexOf(const CharFormat& format) {
+  // A file's objectives mostly use a few formats: those are compared one by
+  // one, and hashed only once there are more.
+  constexpr std::size_t kCompared = 8;
+  if (lookup_.empty()) {
+    for (std::size_t i = 0; i < formats_.size(); ++i) {
+      if (formats_[i] == format)
+        return quint32(i);
+    }
+    if (formats_.size() < kCompared) {
+      formats_.push_back(format);
+      return quint32(formats_.size() - 1);
+    }
+    for (std::size_t i = 0; i < formats_.size(); ++i)
+      lookup_.try_emplace(formats_[i], quint32(i));
+  }
   const auto [it, added] = lookup_.try_emplace(format, quint32(formats_.size()));
   if (added)
     formats_.push_back(format);
@@ -126,6 +141,13 @@ FullTimeSlice::Block::Block(QByteArrayView bytes) {
   bytes_ = std::make_unique_for_overwrite<char[]>(sizeof count + std::size_t(count));
   std::memcpy(bytes_.get(), &count, sizeof count);
   std::memcpy(bytes_.get() + sizeof count, bytes.data(), std::size_t(count));
+}
+
+FullTimeSlice::Block::Block(quint32 count) {
+  if (count == 0)
+    return;
+  bytes_ = std::make_unique_for_overwrite<char[]>(sizeof count + std::size_t(count));
+  std::memcpy(bytes_.get(), &count, sizeof count);
 }
 
 QByteArrayView FullTimeSlice::Block::view() const {
@@ -224,6 +246,31 @@ QString FullTimeSlice::objective() const {
 }
 
 void FullTimeSlice::storePlainObjective(const QString& objective, QByteArrayView tail) {
+  // Mostly ASCII, which is its own UTF-8 and holds no surrogates: written
+  // straight into the block.
+  const auto* const text = reinterpret_cast<const char16_t*>(objective.constData());
+  const qsizetype size = objective.size();
+  if (std::all_of(text, text + size, [](char16_t c) { return c < 0x80; })) {
+    char number[10];
+    char* numberEnd = number;
+    for (quint64 rest = quint64(size);; rest >>= 7) {
+      *numberEnd++ = rest >> 7 ? char((rest & 0x7f) | 0x80) : char(rest & 0x7f);
+      if (!(rest >> 7))
+        break;
+    }
+    const auto numberSize = qsizetype(numberEnd - number);
+    objective_ = Block(quint32(numberSize + size + tail.size()));
+    char* out = objective_.data();
+    std::memcpy(out, number, std::size_t(numberSize));
+    out += numberSize;
+    for (qsizetype i = 0; i < size; ++i)
+      *out++ = char(text[i]);
+    if (!tail.isEmpty())
+      std::memcpy(out, tail.data(), std::size_t(tail.size()));
+    if (rare_)
+      rare_->plain.reset();
+    return;
+  }
   const QByteArray utf8 = objective.toUtf8();
   QByteArray block;
   block.reserve(utf8.size() + tail.size() + 10);

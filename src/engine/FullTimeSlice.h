@@ -140,6 +140,9 @@ private:
   public:
     Block() = default;
     explicit Block(QByteArrayView bytes);
+    // `count` bytes left for the caller to write through data().
+    explicit Block(quint32 count);
+    char* data() { return bytes_ ? bytes_.get() + sizeof(quint32) : nullptr; }
     Block(const Block& other) : Block(other.view()) {}
     Block& operator=(Block&& other) = default;
     QByteArrayView view() const;

@@ -185,6 +185,13 @@ TEST(TimeSliceRecordTest, PackedValuesReadBackExactly) {
   const QString lone = QStringLiteral("a") + QChar(0xd800) + QStringLiteral("b");
   slice.setObjective(lone);
   EXPECT_EQ(slice.objective(), lone);
+  // ASCII objectives around the lengths whose count takes one byte more.
+  for (const int length : {0, 1, 127, 128, 16383, 16384}) {
+    const QString ascii(length, QChar(u'a' + length % 26));
+    slice.setObjective(ascii);
+    EXPECT_EQ(slice.objective(), ascii);
+    EXPECT_EQ(FullTimeSlice(slice).objective(), ascii);
+  }
   for (const QString& uuid : {QStringLiteral("0A1B2C3D-1111-4222-8333-444455556666"),
                               QStringLiteral("0a1b2c3d-1111-4222-8333-444455556666"), QString()}) {
     slice.setUuid(uuid);
@@ -338,6 +345,23 @@ TEST(TimeSliceRecordTest, StoredObjectiveGivesBackTheSameTextAndRichText) {
     }
   }
   EXPECT_LE(formats->size(), 3u); // plain, bold, and plain for the picture's character
+
+  // Beyond the few formats compared one by one the table finds them by hash:
+  // every format keeps one index, also those met before the table grew.
+  RichText sizes;
+  for (int round = 0; round < 2; ++round) {
+    for (int size = 8; size < 28; ++size) {
+      CharFormat sized = plain;
+      sized.fontSize = size;
+      sizes.append(QStringLiteral("%1 ").arg(size), sized);
+    }
+  }
+  const auto many = std::make_shared<ObjectiveFormats>();
+  FullTimeSlice sized;
+  sized.setObjectiveText(sizes, many);
+  EXPECT_EQ(many->size(), 20u);
+  ASSERT_TRUE(sized.objectiveRichText().has_value());
+  EXPECT_TRUE(*sized.objectiveRichText() == sizes);
 
   FullTimeSlice slice;
   slice.setObjectiveText(objective, formats);

@@ -72,10 +72,12 @@ bool endsCleanly(const QString& text, const std::vector<LogLineSplitter::Line>& 
   for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
     const QStringView line = QStringView(text).mid(lines[i].start, lines[i].length);
     const QLatin1StringView* keyword = nullptr;
-    if (line.startsWith(u'#')) {
+    if (line.size() >= 5 && line.size() <= 15 && line.front() == u'#') {
       for (const QLatin1StringView& candidate : keywords) {
-        if (line == candidate)
+        if (line.size() == candidate.size() && line == candidate) {
           keyword = &candidate;
+          break;
+        }
       }
     }
     if (!keyword || waiting == Waiting::Tags) {

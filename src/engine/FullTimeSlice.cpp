@@ -3,6 +3,7 @@
 #include "platform/RtfdPackage.h"
 
 #include <QHash>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cmath>
@@ -103,7 +104,7 @@ std::size_t ObjectiveFormats::Hash::operator()(const CharFormat& format) const {
 }
 
 namespace {
-void appendNumber(QByteArray& block, quint64 number) {
+template <typename Bytes> void appendNumber(Bytes& block, quint64 number) {
   do {
     const char low = char(number & 0x7f);
     number >>= 7;
@@ -401,7 +402,8 @@ void FullTimeSlice::setObjectiveText(const RichText& text,
   bool fits = text.attachmentData().isEmpty();
   std::shared_ptr<ObjectiveFormats> table =
       formats ? formats : std::make_shared<ObjectiveFormats>();
-  QByteArray stretches;
+  // Mostly a few stretches: kept on the stack until stored.
+  QVarLengthArray<char, 256> stretches;
   QStringList links;
   appendNumber(stretches, quint64(text.runs().size()));
   int expectedStart = 0;
@@ -435,9 +437,9 @@ void FullTimeSlice::setObjectiveText(const RichText& text,
     for (const QString& link : links) {
       const QByteArray utf8 = link.toUtf8();
       appendNumber(stretches, quint64(utf8.size()));
-      stretches.append(utf8);
+      stretches.append(utf8.constData(), utf8.size());
     }
-    storePlainObjective(text.plainText(), stretches);
+    storePlainObjective(text.plainText(), QByteArrayView(stretches.constData(), stretches.size()));
     kind_ = Kind::Stretches;
     formats_ = std::move(table);
   } else {

@@ -21,7 +21,8 @@ public:
   struct Entry {
     FullTimeSlicePtr slice;
     // The lines (by number) that make up the objective, joined by line feeds;
-    // the record's objective is left to be set from them.
+    // the record's objective is left to be set from them (an entry without
+    // them has an empty objective).
     std::vector<int> objectiveLines;
   };
 

@@ -212,11 +212,26 @@ bool isWrittenUuid(QStringView text) {
   }
   return true;
 }
+
+// The identifier of a text isWrittenUuid() takes.
+QUuid writtenUuid(QStringView text) {
+  const auto hex = [&](qsizetype from, qsizetype count) {
+    quint32 value = 0;
+    for (qsizetype i = from; i < from + count; ++i) {
+      const char16_t c = text[i].unicode();
+      value = value << 4 | quint32(c <= u'9' ? c - u'0' : c - u'A' + 10);
+    }
+    return value;
+  };
+  return QUuid(hex(0, 8), ushort(hex(9, 4)), ushort(hex(14, 4)), uchar(hex(19, 2)),
+               uchar(hex(21, 2)), uchar(hex(24, 2)), uchar(hex(26, 2)), uchar(hex(28, 2)),
+               uchar(hex(30, 2)), uchar(hex(32, 2)), uchar(hex(34, 2)));
+}
 } // namespace
 
 FullTimeSlice::UuidKey FullTimeSlice::uuidKey(const QString& uuid) {
   if (isWrittenUuid(uuid)) {
-    const QUuid binary = QUuid::fromString(uuid);
+    const QUuid binary = writtenUuid(uuid);
     return {binary, {}, true, hashOf(binary)};
   }
   return {{}, uuid, false, qHash(uuid) ^ 1u};
@@ -231,11 +246,11 @@ bool FullTimeSlice::hasUuid(const UuidKey& key) const {
   return key.binary == uuidIsBinary_ && (key.binary ? key.uuid == uuid_ : key.text == uuidText());
 }
 
-void FullTimeSlice::setUuid(const QString& uuid) {
+void FullTimeSlice::setUuid(QStringView uuid) {
   uuidIsBinary_ = isWrittenUuid(uuid);
-  uuid_ = uuidIsBinary_ ? QUuid::fromString(uuid) : QUuid();
+  uuid_ = uuidIsBinary_ ? writtenUuid(uuid) : QUuid();
   if (!uuidIsBinary_)
-    rare().uuidText = uuid;
+    rare().uuidText = uuid.toString();
   else if (rare_)
     rare_->uuidText.reset();
 }

@@ -55,7 +55,7 @@ public:
   FullTimeSlice& operator=(const FullTimeSlice&) = delete;
 
   QString uuid() const;
-  void setUuid(const QString& uuid);
+  void setUuid(QStringView uuid);
   // An identifier as the records compare it, with its hash.
   struct UuidKey {
     QUuid uuid;

@@ -94,7 +94,7 @@ void LogEntryParser::applyValue(QStringView line, int lineNumber) {
       current_->objectiveLines.push_back(lineNumber);
     return; // the objective stays pending
   case Pending::Identifier:
-    slice.setUuid(line.toString());
+    slice.setUuid(line);
     break;
   case Pending::Duration:
   case Pending::ActualDuration: {

@@ -193,10 +193,15 @@ TEST(TimeSliceRecordTest, PackedValuesReadBackExactly) {
     EXPECT_EQ(FullTimeSlice(slice).objective(), ascii);
   }
   for (const QString& uuid : {QStringLiteral("0A1B2C3D-1111-4222-8333-444455556666"),
+                              QStringLiteral("FEDCBA98-7654-3210-AF09-BCDE0123456F"),
                               QStringLiteral("0a1b2c3d-1111-4222-8333-444455556666"), QString()}) {
     slice.setUuid(uuid);
     EXPECT_EQ(slice.uuid(), uuid);
     EXPECT_TRUE(FullTimeSlice(slice).hasUuid(FullTimeSlice::uuidKey(uuid)));
+    if (FullTimeSlice::uuidKey(uuid).binary) {
+      EXPECT_EQ(FullTimeSlice::uuidKey(uuid).uuid.toString(QUuid::WithoutBraces),
+                QUuid::fromString(uuid).toString(QUuid::WithoutBraces));
+    }
   }
 }
 

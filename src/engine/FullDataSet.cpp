@@ -12,6 +12,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <span>
 
 namespace kr {
 
@@ -24,7 +25,7 @@ QString faultyEntriesProblem(int count) {
 
 // The objective's lines with their attributes, joined by line feeds.
 RichText objectiveOf(const RichText& text, const std::vector<LogLineSplitter::Line>& lines,
-                     const std::vector<int>& numbers) {
+                     std::span<const int> numbers) {
   const LogLineSplitter::Line& first = lines[std::size_t(numbers.front())];
   const LogLineSplitter::Line& last = lines[std::size_t(numbers.back())];
   const qsizetype end = last.start + last.length;

@@ -419,7 +419,7 @@ void FullTimeSlice::setObjectiveText(const RichText& text,
       formats ? formats : std::make_shared<ObjectiveFormats>();
   // Mostly a few stretches: kept on the stack until stored.
   QVarLengthArray<char, 256> stretches;
-  QStringList links;
+  QVarLengthArray<QString, 4> links;
   appendNumber(stretches, quint64(text.runs().size()));
   int expectedStart = 0;
   for (const RichText::Run& run : text.runs()) {
@@ -430,17 +430,19 @@ void FullTimeSlice::setObjectiveText(const RichText& text,
     expectedStart += run.length;
     quint32 link = 0;
     if (!run.format.link.isEmpty()) {
-      qsizetype at = links.indexOf(run.format.link);
-      if (at < 0) {
+      const auto at = std::find(links.begin(), links.end(), run.format.link);
+      if (at == links.end())
         links.append(run.format.link);
-        at = links.size() - 1;
-      }
-      link = quint32(at + 1);
+      link = quint32(at - links.begin() + 1);
     }
-    CharFormat withoutLink = run.format;
-    withoutLink.link.clear();
     appendNumber(stretches, quint64(run.length));
-    appendNumber(stretches, table->indexOf(withoutLink));
+    if (run.format.link.isNull()) {
+      appendNumber(stretches, table->indexOf(run.format));
+    } else {
+      CharFormat withoutLink = run.format;
+      withoutLink.link.clear();
+      appendNumber(stretches, table->indexOf(withoutLink));
+    }
     appendNumber(stretches, link);
   }
   fits = fits && expectedStart == text.length();

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringView>
 #include <QTimeZone>
+#include <QVarLengthArray>
 
 #include <vector>
 
@@ -23,7 +24,7 @@ public:
     // The lines (by number) that make up the objective, joined by line feeds;
     // the record's objective is left to be set from them (an entry without
     // them has an empty objective).
-    std::vector<int> objectiveLines;
+    QVarLengthArray<int, 4> objectiveLines; // mostly a line or two
   };
 
   LogEntryParser();

@@ -261,10 +261,10 @@ QString FullTimeSlice::objective() const {
   return plainOf(objective_.view());
 }
 
-void FullTimeSlice::storePlainObjective(const QString& objective, QByteArrayView tail) {
+void FullTimeSlice::storePlainObjective(QStringView objective, QByteArrayView tail) {
   // Mostly ASCII, which is its own UTF-8 and holds no surrogates: written
   // straight into the block.
-  const auto* const text = reinterpret_cast<const char16_t*>(objective.constData());
+  const char16_t* const text = objective.utf16();
   const qsizetype size = objective.size();
   if (std::all_of(text, text + size, [](char16_t c) { return c < 0x80; })) {
     char number[10];
@@ -295,7 +295,7 @@ void FullTimeSlice::storePlainObjective(const QString& objective, QByteArrayView
   block.append(tail);
   objective_ = Block(block);
   if (QString::fromUtf8(utf8) != objective)
-    rare().plain = objective; // unpaired surrogates
+    rare().plain = objective.toString(); // unpaired surrogates
   else if (rare_)
     rare_->plain.reset();
 }
@@ -410,6 +410,83 @@ RichText FullTimeSlice::textFromStretches() const {
   return text;
 }
 
+namespace {
+// Adds a stretch of one format to a record's stretches, its link to `links`.
+void appendStretch(QVarLengthArray<char, 256>& stretches, QVarLengthArray<QString, 4>& links,
+                   ObjectiveFormats& table, int length, const CharFormat& format) {
+  quint32 link = 0;
+  if (!format.link.isEmpty()) {
+    const auto at = std::find(links.begin(), links.end(), format.link);
+    if (at == links.end())
+      links.append(format.link);
+    link = quint32(at - links.begin() + 1);
+  }
+  appendNumber(stretches, quint64(length));
+  if (format.link.isNull()) {
+    appendNumber(stretches, table.indexOf(format));
+  } else {
+    CharFormat withoutLink = format;
+    withoutLink.link.clear();
+    appendNumber(stretches, table.indexOf(withoutLink));
+  }
+  appendNumber(stretches, link);
+}
+} // namespace
+
+void FullTimeSlice::setObjectiveText(const RichText& text, int position, int length,
+                                     const std::shared_ptr<ObjectiveFormats>& formats) {
+  // The runs over the part, clipped to it, neighbours of one format merged,
+  // as mid() makes them; a text whose runs do not cover the part one after
+  // the other, or that has attachment files, goes through mid().
+  const std::vector<RichText::Run>& runs = text.runs();
+  const int end = position + length;
+  auto first = std::upper_bound(runs.begin(), runs.end(), position,
+                                [](int at, const RichText::Run& run) { return at < run.start; });
+  bool covered = text.attachmentData().isEmpty() && position >= 0 && length > 0 &&
+                 end <= text.length() && first != runs.begin() && formats;
+  struct Part {
+    int length;
+    const CharFormat* format;
+  };
+  QVarLengthArray<Part, 16> parts;
+  if (covered) {
+    --first;
+    int at = position;
+    for (auto run = first; run != runs.end() && at < end; ++run) {
+      if (run->start > at || run->length <= 0 || run->start + run->length <= at) {
+        covered = false;
+        break;
+      }
+      const int to = std::min(run->start + run->length, end);
+      if (!parts.isEmpty() && *parts.back().format == run->format)
+        parts.back().length += to - at;
+      else
+        parts.append(Part{to - at, &run->format});
+      at = to;
+    }
+    covered = covered && at == end;
+  }
+  if (!covered) {
+    setObjectiveText(text.mid(position, length), formats);
+    return;
+  }
+  QVarLengthArray<char, 256> stretches;
+  QVarLengthArray<QString, 4> links;
+  appendNumber(stretches, quint64(parts.size()));
+  for (const Part& part : parts)
+    appendStretch(stretches, links, *formats, part.length, *part.format);
+  dropObjectiveText();
+  for (const QString& link : links) {
+    const QByteArray utf8 = link.toUtf8();
+    appendNumber(stretches, quint64(utf8.size()));
+    stretches.append(utf8.constData(), utf8.size());
+  }
+  storePlainObjective(QStringView(text.plainText()).mid(position, length),
+                      QByteArrayView(stretches.constData(), stretches.size()));
+  kind_ = Kind::Stretches;
+  formats_ = formats;
+}
+
 void FullTimeSlice::setObjectiveText(const RichText& text,
                                      const std::shared_ptr<ObjectiveFormats>& formats) {
   // Only runs that cover the text one after the other, without attachment
@@ -428,22 +505,7 @@ void FullTimeSlice::setObjectiveText(const RichText& text,
       break;
     }
     expectedStart += run.length;
-    quint32 link = 0;
-    if (!run.format.link.isEmpty()) {
-      const auto at = std::find(links.begin(), links.end(), run.format.link);
-      if (at == links.end())
-        links.append(run.format.link);
-      link = quint32(at - links.begin() + 1);
-    }
-    appendNumber(stretches, quint64(run.length));
-    if (run.format.link.isNull()) {
-      appendNumber(stretches, table->indexOf(run.format));
-    } else {
-      CharFormat withoutLink = run.format;
-      withoutLink.link.clear();
-      appendNumber(stretches, table->indexOf(withoutLink));
-    }
-    appendNumber(stretches, link);
+    appendStretch(stretches, links, *table, run.length, run.format);
   }
   fits = fits && expectedStart == text.length();
   if (!formats)

@@ -351,6 +351,26 @@ TEST(TimeSliceRecordTest, StoredObjectiveGivesBackTheSameTextAndRichText) {
   }
   EXPECT_LE(formats->size(), 3u); // plain, bold, and plain for the picture's character
 
+  // A part of a text given by position reads as the same part made first,
+  // for every part of texts with links, attachments and unpaired halves;
+  // both tables take the same formats in the same order.
+  for (const RichText& given : {objective, withPicture, unpaired}) {
+    for (int position = -1; position <= given.length(); ++position) {
+      for (int length = -1; position + length <= given.length() + 1; ++length) {
+        const auto made = std::make_shared<ObjectiveFormats>();
+        const auto viewed = std::make_shared<ObjectiveFormats>();
+        FullTimeSlice fromMid;
+        FullTimeSlice fromRange;
+        fromMid.setObjectiveText(given.mid(position, length), made);
+        fromRange.setObjectiveText(given, position, length, viewed);
+        ASSERT_EQ(fromRange.objective(), fromMid.objective()) << position << " " << length;
+        ASSERT_TRUE(*fromRange.objectiveRichText() == *fromMid.objectiveRichText());
+        ASSERT_EQ(fromRange.extractedLinks(), fromMid.extractedLinks());
+        ASSERT_EQ(viewed->size(), made->size());
+      }
+    }
+  }
+
   // Beyond the few formats compared one by one the table finds them by hash:
   // every format keeps one index, also those met before the table grew.
   RichText sizes;

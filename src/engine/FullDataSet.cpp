@@ -12,6 +12,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <span>
 
 namespace kr {
 
@@ -22,9 +23,11 @@ QString faultyEntriesProblem(int count) {
                     : QStringLiteral("has %1 entries with missing or unreadable values").arg(count);
 }
 
-// The objective's lines with their attributes, joined by line feeds.
-RichText objectiveOf(const RichText& text, const std::vector<LogLineSplitter::Line>& lines,
-                     const std::vector<int>& numbers) {
+// Gives the record its objective: the lines with their attributes, joined
+// by line feeds.
+void setObjectiveOf(FullTimeSlice& slice, const RichText& text,
+                    const std::vector<LogLineSplitter::Line>& lines, std::span<const int> numbers,
+                    const std::shared_ptr<ObjectiveFormats>& formats) {
   const LogLineSplitter::Line& first = lines[std::size_t(numbers.front())];
   const LogLineSplitter::Line& last = lines[std::size_t(numbers.back())];
   const qsizetype end = last.start + last.length;
@@ -37,8 +40,10 @@ RichText objectiveOf(const RichText& text, const std::vector<LogLineSplitter::Li
     lineFeedsOnly = terminator + 1 == lines[std::size_t(numbers[i + 1])].start &&
                     text.plainText().at(terminator) == u'\n';
   }
-  if (lineFeedsOnly)
-    return text.mid(int(first.start), int(end - first.start));
+  if (lineFeedsOnly) {
+    slice.setObjectiveText(text, int(first.start), int(end - first.start), formats);
+    return;
+  }
   RichText objective;
   for (std::size_t i = 0; i < numbers.size(); ++i) {
     if (i > 0)
@@ -46,7 +51,7 @@ RichText objectiveOf(const RichText& text, const std::vector<LogLineSplitter::Li
     const LogLineSplitter::Line& line = lines[std::size_t(numbers[i])];
     objective.append(text.mid(int(line.start), int(line.length)));
   }
-  return objective;
+  slice.setObjectiveText(objective, formats);
 }
 
 // Whether a text that begins with a "#TimeSlice" line, added after `text`,
@@ -72,10 +77,14 @@ bool endsCleanly(const QString& text, const std::vector<LogLineSplitter::Line>& 
   for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
     const QStringView line = QStringView(text).mid(lines[i].start, lines[i].length);
     const QLatin1StringView* keyword = nullptr;
-    if (line.startsWith(u'#')) {
+    if (line.size() >= 5 && line.size() <= 15 && line.front() == u'#') {
       for (const QLatin1StringView& candidate : keywords) {
-        if (line == candidate)
+        if (line.size() == candidate.size() &&
+            std::equal(line.begin(), line.end(), candidate.begin(),
+                       [](QChar a, char b) { return a.unicode() == char16_t(quint8(b)); })) {
           keyword = &candidate;
+          break;
+        }
       }
     }
     if (!keyword || waiting == Waiting::Tags) {
@@ -164,7 +173,7 @@ FullDataSet::FileContents FullDataSet::createTimeSlicesFromRichText(const RichTe
   QSet<QString> tagTexts;
   for (LogEntryParser::Entry& entry : entries) {
     if (!entry.objectiveLines.empty())
-      entry.slice->setObjectiveText(objectiveOf(text, lines, entry.objectiveLines), formats);
+      setObjectiveOf(*entry.slice, text, lines, entry.objectiveLines, formats);
     if (!entry.slice->tagString().isEmpty()) {
       const auto known = tagTexts.constFind(entry.slice->tagString());
       if (known != tagTexts.constEnd())

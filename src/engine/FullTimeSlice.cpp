@@ -3,6 +3,7 @@
 #include "platform/RtfdPackage.h"
 
 #include <QHash>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cmath>
@@ -36,6 +37,21 @@ const QStringList& noLinks() {
 } // namespace
 
 quint32 ObjectiveFormats::indexOf(const CharFormat& format) {
+  // A file's objectives mostly use a few formats: those are compared one by
+  // one, and hashed only once there are more.
+  constexpr std::size_t kCompared = 8;
+  if (lookup_.empty()) {
+    for (std::size_t i = 0; i < formats_.size(); ++i) {
+      if (formats_[i] == format)
+        return quint32(i);
+    }
+    if (formats_.size() < kCompared) {
+      formats_.push_back(format);
+      return quint32(formats_.size() - 1);
+    }
+    for (std::size_t i = 0; i < formats_.size(); ++i)
+      lookup_.try_emplace(formats_[i], quint32(i));
+  }
   const auto [it, added] = lookup_.try_emplace(format, quint32(formats_.size()));
   if (added)
     formats_.push_back(format);
@@ -88,7 +104,7 @@ std::size_t ObjectiveFormats::Hash::operator()(const CharFormat& format) const {
 }
 
 namespace {
-void appendNumber(QByteArray& block, quint64 number) {
+template <typename Bytes> void appendNumber(Bytes& block, quint64 number) {
   do {
     const char low = char(number & 0x7f);
     number >>= 7;
@@ -126,6 +142,13 @@ FullTimeSlice::Block::Block(QByteArrayView bytes) {
   bytes_ = std::make_unique_for_overwrite<char[]>(sizeof count + std::size_t(count));
   std::memcpy(bytes_.get(), &count, sizeof count);
   std::memcpy(bytes_.get() + sizeof count, bytes.data(), std::size_t(count));
+}
+
+FullTimeSlice::Block::Block(quint32 count) {
+  if (count == 0)
+    return;
+  bytes_ = std::make_unique_for_overwrite<char[]>(sizeof count + std::size_t(count));
+  std::memcpy(bytes_.get(), &count, sizeof count);
 }
 
 QByteArrayView FullTimeSlice::Block::view() const {
@@ -189,11 +212,26 @@ bool isWrittenUuid(QStringView text) {
   }
   return true;
 }
+
+// The identifier of a text isWrittenUuid() takes.
+QUuid writtenUuid(QStringView text) {
+  const auto hex = [&](qsizetype from, qsizetype count) {
+    quint32 value = 0;
+    for (qsizetype i = from; i < from + count; ++i) {
+      const char16_t c = text[i].unicode();
+      value = value << 4 | quint32(c <= u'9' ? c - u'0' : c - u'A' + 10);
+    }
+    return value;
+  };
+  return QUuid(hex(0, 8), ushort(hex(9, 4)), ushort(hex(14, 4)), uchar(hex(19, 2)),
+               uchar(hex(21, 2)), uchar(hex(24, 2)), uchar(hex(26, 2)), uchar(hex(28, 2)),
+               uchar(hex(30, 2)), uchar(hex(32, 2)), uchar(hex(34, 2)));
+}
 } // namespace
 
 FullTimeSlice::UuidKey FullTimeSlice::uuidKey(const QString& uuid) {
   if (isWrittenUuid(uuid)) {
-    const QUuid binary = QUuid::fromString(uuid);
+    const QUuid binary = writtenUuid(uuid);
     return {binary, {}, true, hashOf(binary)};
   }
   return {{}, uuid, false, qHash(uuid) ^ 1u};
@@ -208,11 +246,11 @@ bool FullTimeSlice::hasUuid(const UuidKey& key) const {
   return key.binary == uuidIsBinary_ && (key.binary ? key.uuid == uuid_ : key.text == uuidText());
 }
 
-void FullTimeSlice::setUuid(const QString& uuid) {
+void FullTimeSlice::setUuid(QStringView uuid) {
   uuidIsBinary_ = isWrittenUuid(uuid);
-  uuid_ = uuidIsBinary_ ? QUuid::fromString(uuid) : QUuid();
+  uuid_ = uuidIsBinary_ ? writtenUuid(uuid) : QUuid();
   if (!uuidIsBinary_)
-    rare().uuidText = uuid;
+    rare().uuidText = uuid.toString();
   else if (rare_)
     rare_->uuidText.reset();
 }
@@ -223,7 +261,32 @@ QString FullTimeSlice::objective() const {
   return plainOf(objective_.view());
 }
 
-void FullTimeSlice::storePlainObjective(const QString& objective, QByteArrayView tail) {
+void FullTimeSlice::storePlainObjective(QStringView objective, QByteArrayView tail) {
+  // Mostly ASCII, which is its own UTF-8 and holds no surrogates: written
+  // straight into the block.
+  const char16_t* const text = objective.utf16();
+  const qsizetype size = objective.size();
+  if (std::all_of(text, text + size, [](char16_t c) { return c < 0x80; })) {
+    char number[10];
+    char* numberEnd = number;
+    for (quint64 rest = quint64(size);; rest >>= 7) {
+      *numberEnd++ = rest >> 7 ? char((rest & 0x7f) | 0x80) : char(rest & 0x7f);
+      if (!(rest >> 7))
+        break;
+    }
+    const auto numberSize = qsizetype(numberEnd - number);
+    objective_ = Block(quint32(numberSize + size + tail.size()));
+    char* out = objective_.data();
+    std::memcpy(out, number, std::size_t(numberSize));
+    out += numberSize;
+    for (qsizetype i = 0; i < size; ++i)
+      *out++ = char(text[i]);
+    if (!tail.isEmpty())
+      std::memcpy(out, tail.data(), std::size_t(tail.size()));
+    if (rare_)
+      rare_->plain.reset();
+    return;
+  }
   const QByteArray utf8 = objective.toUtf8();
   QByteArray block;
   block.reserve(utf8.size() + tail.size() + 10);
@@ -232,7 +295,7 @@ void FullTimeSlice::storePlainObjective(const QString& objective, QByteArrayView
   block.append(tail);
   objective_ = Block(block);
   if (QString::fromUtf8(utf8) != objective)
-    rare().plain = objective; // unpaired surrogates
+    rare().plain = objective.toString(); // unpaired surrogates
   else if (rare_)
     rare_->plain.reset();
 }
@@ -347,6 +410,83 @@ RichText FullTimeSlice::textFromStretches() const {
   return text;
 }
 
+namespace {
+// Adds a stretch of one format to a record's stretches, its link to `links`.
+void appendStretch(QVarLengthArray<char, 256>& stretches, QVarLengthArray<QString, 4>& links,
+                   ObjectiveFormats& table, int length, const CharFormat& format) {
+  quint32 link = 0;
+  if (!format.link.isEmpty()) {
+    const auto at = std::find(links.begin(), links.end(), format.link);
+    if (at == links.end())
+      links.append(format.link);
+    link = quint32(at - links.begin() + 1);
+  }
+  appendNumber(stretches, quint64(length));
+  if (format.link.isNull()) {
+    appendNumber(stretches, table.indexOf(format));
+  } else {
+    CharFormat withoutLink = format;
+    withoutLink.link.clear();
+    appendNumber(stretches, table.indexOf(withoutLink));
+  }
+  appendNumber(stretches, link);
+}
+} // namespace
+
+void FullTimeSlice::setObjectiveText(const RichText& text, int position, int length,
+                                     const std::shared_ptr<ObjectiveFormats>& formats) {
+  // The runs over the part, clipped to it, neighbours of one format merged,
+  // as mid() makes them; a text whose runs do not cover the part one after
+  // the other, or that has attachment files, goes through mid().
+  const std::vector<RichText::Run>& runs = text.runs();
+  const int end = position + length;
+  auto first = std::upper_bound(runs.begin(), runs.end(), position,
+                                [](int at, const RichText::Run& run) { return at < run.start; });
+  bool covered = text.attachmentData().isEmpty() && position >= 0 && length > 0 &&
+                 end <= text.length() && first != runs.begin() && formats;
+  struct Part {
+    int length;
+    const CharFormat* format;
+  };
+  QVarLengthArray<Part, 16> parts;
+  if (covered) {
+    --first;
+    int at = position;
+    for (auto run = first; run != runs.end() && at < end; ++run) {
+      if (run->start > at || run->length <= 0 || run->start + run->length <= at) {
+        covered = false;
+        break;
+      }
+      const int to = std::min(run->start + run->length, end);
+      if (!parts.isEmpty() && *parts.back().format == run->format)
+        parts.back().length += to - at;
+      else
+        parts.append(Part{to - at, &run->format});
+      at = to;
+    }
+    covered = covered && at == end;
+  }
+  if (!covered) {
+    setObjectiveText(text.mid(position, length), formats);
+    return;
+  }
+  QVarLengthArray<char, 256> stretches;
+  QVarLengthArray<QString, 4> links;
+  appendNumber(stretches, quint64(parts.size()));
+  for (const Part& part : parts)
+    appendStretch(stretches, links, *formats, part.length, *part.format);
+  dropObjectiveText();
+  for (const QString& link : links) {
+    const QByteArray utf8 = link.toUtf8();
+    appendNumber(stretches, quint64(utf8.size()));
+    stretches.append(utf8.constData(), utf8.size());
+  }
+  storePlainObjective(QStringView(text.plainText()).mid(position, length),
+                      QByteArrayView(stretches.constData(), stretches.size()));
+  kind_ = Kind::Stretches;
+  formats_ = formats;
+}
+
 void FullTimeSlice::setObjectiveText(const RichText& text,
                                      const std::shared_ptr<ObjectiveFormats>& formats) {
   // Only runs that cover the text one after the other, without attachment
@@ -354,8 +494,9 @@ void FullTimeSlice::setObjectiveText(const RichText& text,
   bool fits = text.attachmentData().isEmpty();
   std::shared_ptr<ObjectiveFormats> table =
       formats ? formats : std::make_shared<ObjectiveFormats>();
-  QByteArray stretches;
-  QStringList links;
+  // Mostly a few stretches: kept on the stack until stored.
+  QVarLengthArray<char, 256> stretches;
+  QVarLengthArray<QString, 4> links;
   appendNumber(stretches, quint64(text.runs().size()));
   int expectedStart = 0;
   for (const RichText::Run& run : text.runs()) {
@@ -364,20 +505,7 @@ void FullTimeSlice::setObjectiveText(const RichText& text,
       break;
     }
     expectedStart += run.length;
-    quint32 link = 0;
-    if (!run.format.link.isEmpty()) {
-      qsizetype at = links.indexOf(run.format.link);
-      if (at < 0) {
-        links.append(run.format.link);
-        at = links.size() - 1;
-      }
-      link = quint32(at + 1);
-    }
-    CharFormat withoutLink = run.format;
-    withoutLink.link.clear();
-    appendNumber(stretches, quint64(run.length));
-    appendNumber(stretches, table->indexOf(withoutLink));
-    appendNumber(stretches, link);
+    appendStretch(stretches, links, *table, run.length, run.format);
   }
   fits = fits && expectedStart == text.length();
   if (!formats)
@@ -388,9 +516,9 @@ void FullTimeSlice::setObjectiveText(const RichText& text,
     for (const QString& link : links) {
       const QByteArray utf8 = link.toUtf8();
       appendNumber(stretches, quint64(utf8.size()));
-      stretches.append(utf8);
+      stretches.append(utf8.constData(), utf8.size());
     }
-    storePlainObjective(text.plainText(), stretches);
+    storePlainObjective(text.plainText(), QByteArrayView(stretches.constData(), stretches.size()));
     kind_ = Kind::Stretches;
     formats_ = std::move(table);
   } else {

@@ -55,7 +55,7 @@ public:
   FullTimeSlice& operator=(const FullTimeSlice&) = delete;
 
   QString uuid() const;
-  void setUuid(const QString& uuid);
+  void setUuid(QStringView uuid);
   // An identifier as the records compare it, with its hash.
   struct UuidKey {
     QUuid uuid;
@@ -80,6 +80,10 @@ public:
   // one file share `formats` (null: the record keeps its own).
   void setObjectiveText(const RichText& text,
                         const std::shared_ptr<ObjectiveFormats>& formats = nullptr);
+  // The same for the part of `text` that text.mid(position, length) gives,
+  // without making that part first.
+  void setObjectiveText(const RichText& text, int position, int length,
+                        const std::shared_ptr<ObjectiveFormats>& formats);
   // Uses `same` in place of the formats table `filled`, which holds the same
   // formats in the same order; once the record is filled.
   void shareFormats(const std::shared_ptr<const ObjectiveFormats>& filled,
@@ -133,13 +137,16 @@ private:
   static QStringList linksOf(const RichText& text);
   void dropObjectiveText();
   // Keeps the objective's plain text, followed in the block by `tail`.
-  void storePlainObjective(const QString& objective, QByteArrayView tail = {});
+  void storePlainObjective(QStringView objective, QByteArrayView tail = {});
 
   // Bytes kept behind one pointer: their count (4 bytes), then the bytes.
   class Block {
   public:
     Block() = default;
     explicit Block(QByteArrayView bytes);
+    // `count` bytes left for the caller to write through data().
+    explicit Block(quint32 count);
+    char* data() { return bytes_ ? bytes_.get() + sizeof(quint32) : nullptr; }
     Block(const Block& other) : Block(other.view()) {}
     Block& operator=(Block&& other) = default;
     QByteArrayView view() const;

@@ -74,8 +74,8 @@ void LogEntryParser::addLine(QStringView line, int lineNumber) {
   if (pending_ == Pending::Identifier)
     markFaulty(); // "#TimeSlice" without its identifier line
   if (keyword == Pending::Identifier) {
+    // The objective is set once the lines are known (takeEntries()).
     auto slice = std::make_shared<FullTimeSlice>();
-    slice->setObjective(QString());
     entries_.push_back({std::move(slice), {}});
     faulty_.push_back(false);
     current_ = &entries_.back();
@@ -94,7 +94,7 @@ void LogEntryParser::applyValue(QStringView line, int lineNumber) {
       current_->objectiveLines.push_back(lineNumber);
     return; // the objective stays pending
   case Pending::Identifier:
-    slice.setUuid(line.toString());
+    slice.setUuid(line);
     break;
   case Pending::Duration:
   case Pending::ActualDuration: {
@@ -147,6 +147,10 @@ void LogEntryParser::markFaulty() {
 }
 
 std::vector<LogEntryParser::Entry> LogEntryParser::takeEntries() {
+  for (Entry& entry : entries_) {
+    if (entry.objectiveLines.empty())
+      entry.slice->setObjective(QString());
+  }
   current_ = &loose_;
   pending_ = Pending::None;
   return std::move(entries_);

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringView>
 #include <QTimeZone>
+#include <QVarLengthArray>
 
 #include <vector>
 
@@ -21,8 +22,9 @@ public:
   struct Entry {
     FullTimeSlicePtr slice;
     // The lines (by number) that make up the objective, joined by line feeds;
-    // the record's objective is left to be set from them.
-    std::vector<int> objectiveLines;
+    // the record's objective is left to be set from them (an entry without
+    // them has an empty objective).
+    QVarLengthArray<int, 4> objectiveLines; // mostly a line or two
   };
 
   LogEntryParser();

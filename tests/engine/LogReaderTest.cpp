@@ -105,7 +105,7 @@ TEST(LogEntryParserTest, OnlyWholeKeywordLinesAreKeywords) {
   std::vector<LogEntryParser::Entry> entries = parser.takeEntries();
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(entries[0].slice->uuid(), QStringLiteral("id-1"));
-  EXPECT_EQ(entries[0].objectiveLines, (std::vector<int>{3, 4, 5, 6, 12}));
+  EXPECT_EQ(entries[0].objectiveLines, (QVarLengthArray<int, 4>{3, 4, 5, 6, 12}));
   EXPECT_EQ(entries[0].slice->endDate(), local(2020, 3, 7, 9, 5));
   EXPECT_TRUE(entries[0].slice->success());
   // The line after "#tags" is the tags, even when it reads like a keyword.

@@ -185,11 +185,23 @@ TEST(TimeSliceRecordTest, PackedValuesReadBackExactly) {
   const QString lone = QStringLiteral("a") + QChar(0xd800) + QStringLiteral("b");
   slice.setObjective(lone);
   EXPECT_EQ(slice.objective(), lone);
+  // ASCII objectives around the lengths whose count takes one byte more.
+  for (const int length : {0, 1, 127, 128, 16383, 16384}) {
+    const QString ascii(length, QChar(u'a' + length % 26));
+    slice.setObjective(ascii);
+    EXPECT_EQ(slice.objective(), ascii);
+    EXPECT_EQ(FullTimeSlice(slice).objective(), ascii);
+  }
   for (const QString& uuid : {QStringLiteral("0A1B2C3D-1111-4222-8333-444455556666"),
+                              QStringLiteral("FEDCBA98-7654-3210-AF09-BCDE0123456F"),
                               QStringLiteral("0a1b2c3d-1111-4222-8333-444455556666"), QString()}) {
     slice.setUuid(uuid);
     EXPECT_EQ(slice.uuid(), uuid);
     EXPECT_TRUE(FullTimeSlice(slice).hasUuid(FullTimeSlice::uuidKey(uuid)));
+    if (FullTimeSlice::uuidKey(uuid).binary) {
+      EXPECT_EQ(FullTimeSlice::uuidKey(uuid).uuid.toString(QUuid::WithoutBraces),
+                QUuid::fromString(uuid).toString(QUuid::WithoutBraces));
+    }
   }
 }
 
@@ -338,6 +350,43 @@ TEST(TimeSliceRecordTest, StoredObjectiveGivesBackTheSameTextAndRichText) {
     }
   }
   EXPECT_LE(formats->size(), 3u); // plain, bold, and plain for the picture's character
+
+  // A part of a text given by position reads as the same part made first,
+  // for every part of texts with links, attachments and unpaired halves;
+  // both tables take the same formats in the same order.
+  for (const RichText& given : {objective, withPicture, unpaired}) {
+    for (int position = -1; position <= given.length(); ++position) {
+      for (int length = -1; position + length <= given.length() + 1; ++length) {
+        const auto made = std::make_shared<ObjectiveFormats>();
+        const auto viewed = std::make_shared<ObjectiveFormats>();
+        FullTimeSlice fromMid;
+        FullTimeSlice fromRange;
+        fromMid.setObjectiveText(given.mid(position, length), made);
+        fromRange.setObjectiveText(given, position, length, viewed);
+        ASSERT_EQ(fromRange.objective(), fromMid.objective()) << position << " " << length;
+        ASSERT_TRUE(*fromRange.objectiveRichText() == *fromMid.objectiveRichText());
+        ASSERT_EQ(fromRange.extractedLinks(), fromMid.extractedLinks());
+        ASSERT_EQ(viewed->size(), made->size());
+      }
+    }
+  }
+
+  // Beyond the few formats compared one by one the table finds them by hash:
+  // every format keeps one index, also those met before the table grew.
+  RichText sizes;
+  for (int round = 0; round < 2; ++round) {
+    for (int size = 8; size < 28; ++size) {
+      CharFormat sized = plain;
+      sized.fontSize = size;
+      sizes.append(QStringLiteral("%1 ").arg(size), sized);
+    }
+  }
+  const auto many = std::make_shared<ObjectiveFormats>();
+  FullTimeSlice sized;
+  sized.setObjectiveText(sizes, many);
+  EXPECT_EQ(many->size(), 20u);
+  ASSERT_TRUE(sized.objectiveRichText().has_value());
+  EXPECT_TRUE(*sized.objectiveRichText() == sizes);
 
   FullTimeSlice slice;
   slice.setObjectiveText(objective, formats);

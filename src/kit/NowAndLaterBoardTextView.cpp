@@ -173,7 +173,7 @@ NowAndLaterBoardTextView::~NowAndLaterBoardTextView() {
   // last changes to the document must not reach a half-destroyed editor.
   disconnect(document(), nullptr, this, nullptr);
   retireDocument(document());
-  highlighter_->setDocument(nullptr);
+  highlighter_->letGo();
   delete highlighter_;
 }
 

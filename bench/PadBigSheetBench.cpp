@@ -29,8 +29,8 @@ const kr::RichText& fiftyMegabytesOfNotes() {
     QString plain;
     plain.reserve((50 << 20) + 100);
     for (int line = 0; plain.size() < (50 << 20); ++line)
-      plain += QStringLiteral("%1: a line of notes abuot the work of the day, with words.\n")
-                   .arg(line);
+      plain +=
+          QStringLiteral("%1: a line of notes abuot the work of the day, with words.\n").arg(line);
     return kr::RichText(plain);
   }();
   return text;

@@ -173,7 +173,7 @@ NowAndLaterBoardTextView::~NowAndLaterBoardTextView() {
   // last changes to the document must not reach a half-destroyed editor.
   disconnect(document(), nullptr, this, nullptr);
   retireDocument(document());
-  highlighter_->setDocument(nullptr);
+  highlighter_->letGo();
   delete highlighter_;
 }
 
@@ -323,6 +323,10 @@ QTextDocument* NowAndLaterBoardTextView::buildSheetDocument(const RichText& text
   applyInset(fresh, look.dpi);
   settleDirection(fresh, writesRightToLeft(text.plainText()));
   RichTextDocument::fill(fresh, text);
+  // Filling clears the document, and with it the frame's inset: set again
+  // here, before there is a layout, it costs the window's thread no pass
+  // over the whole text when the editor checks it.
+  applyInset(fresh, look.dpi);
   FastTypeTextViewDelegate::keepSeparatorsUnbroken(fresh);
   fresh->setUndoRedoEnabled(true);
   return fresh;

@@ -3,6 +3,7 @@
 #include "platform/SpellCheckerAPI.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
 #include <QScrollBar>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -108,19 +109,54 @@ void SpellingHighlighter::followDocument() {
   QTextDocument* document = editor_->document();
   if (this->document() == document)
     return;
+  letGo();
+  follow(document);
+}
+
+void SpellingHighlighter::letGo() {
+  editsLeftToUs_ = false;
   if (this->document())
     disconnect(this->document(), &QTextDocument::contentsChange, this, nullptr);
   setDocument(nullptr);
+}
+
+void SpellingHighlighter::follow(QTextDocument* document) {
   // Signals reach their receivers in the order they were connected: this
   // mark comes before the highlighter's own handling of an edit, its reset
-  // after. Attaching the document has every paragraph passed here once, not
-  // as an edit: only those on screen are checked then.
+  // after.
   connect(document, &QTextDocument::contentsChange, this, [this] { inEdit_ = true; });
+  // Given a text, the base class queues a pass over every paragraph (seconds
+  // for a long sheet, and the first key waits for it) and leaves edits alone
+  // until it has run. That pass is dropped: the paragraphs on screen are
+  // checked here, and the edited ones as they change.
+  editsLeftToUs_ = !document->isEmpty();
   setDocument(document);
+  if (editsLeftToUs_) {
+    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+    checkPending_ = false;
+    connect(document, &QTextDocument::contentsChange, this, &SpellingHighlighter::checkEdited);
+  }
   connect(document, &QTextDocument::contentsChange, this, [this] { inEdit_ = false; });
   connect(document->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
           &SpellingHighlighter::checkVisibleSoon, Qt::UniqueConnection);
   checkVisibleSoon();
+}
+
+void SpellingHighlighter::checkEdited(int from, int removed, int added) {
+  // A paragraph given its formats here changes the document again; and the
+  // formats cleared when the highlighter lets go are no edit.
+  if (checkingEdit_ || !editsLeftToUs_)
+    return;
+  QTextDocument* text = document();
+  QTextBlock block = text->findBlock(from);
+  const QTextBlock last = text->findBlock(from + added + (removed > 0 ? 1 : 0));
+  const int end = last.isValid() ? last.position() + last.length() : text->characterCount();
+  checkingEdit_ = true;
+  for (; block.isValid() && block.position() < end; block = block.next()) {
+    inEdit_ = true;
+    rehighlightBlock(block);
+  }
+  checkingEdit_ = false;
 }
 
 void SpellingHighlighter::checkVisibleSoon() {
@@ -146,11 +182,31 @@ bool SpellingHighlighter::isVisible(const QTextBlock& block) const {
   return rect.bottom() >= top && rect.top() <= bottom;
 }
 
+QTextBlock SpellingHighlighter::firstBlockReaching(int y) const {
+  // The text is laid out from its start: the paragraphs laid out and ending
+  // above `y` come first (a hit test is not used: right after a long text
+  // is shown it can answer with a paragraph far down).
+  const QTextDocument* text = document();
+  int low = 0;
+  int high = text->blockCount() - 1;
+  while (low < high) {
+    const int middle = low + (high - low) / 2;
+    const QTextLayout* layout = text->findBlockByNumber(middle).layout();
+    if (layout && layout->lineCount() > 0 &&
+        layout->position().y() + layout->boundingRect().height() < y)
+      low = middle + 1;
+    else
+      high = middle;
+  }
+  return text->findBlockByNumber(low);
+}
+
 void SpellingHighlighter::checkVisible() {
   if (!document() || !editor_->isVisible())
     return;
-  QTextBlock block = editor_->cursorForPosition(QPoint(0, 0)).block();
-  const int bottom = editor_->verticalScrollBar()->value() + editor_->viewport()->height();
+  const int top = editor_->verticalScrollBar()->value();
+  const int bottom = top + editor_->viewport()->height();
+  QTextBlock block = firstBlockReaching(top);
   for (; block.isValid(); block = block.next()) {
     const QTextLayout* layout = block.layout();
     if (layout && layout->lineCount() > 0 && layout->position().y() > bottom)
@@ -165,6 +221,7 @@ void SpellingHighlighter::checkVisible() {
 }
 
 void SpellingHighlighter::highlightBlock(const QString& text) {
+  ++passedParagraphs_;
   const QTextBlock block = currentBlock();
   SpellingState* state = stateOf(block);
   if (state) {

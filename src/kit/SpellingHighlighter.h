@@ -26,6 +26,8 @@ public:
   void setEnabled(bool enabled);
   // Follows the editor's document (after it was replaced).
   void followDocument();
+  // Lets go of the document, clearing the marks (before the editor goes).
+  void letGo();
   // Checks the visible paragraphs not checked yet (after a scroll or a resize).
   void checkVisibleSoon();
   void checkVisible();
@@ -34,12 +36,20 @@ public:
   static std::vector<std::pair<int, int>> words(const QString& text);
   // How many paragraphs were checked since the editor was made (for tests).
   int checkedParagraphs() const { return checkedParagraphs_; }
+  // How many paragraphs were handed to the highlighter, checked or not.
+  int passedParagraphs() const { return passedParagraphs_; }
 
 protected:
   void highlightBlock(const QString& text) override;
 
 private:
   bool isVisible(const QTextBlock& block) const;
+  void follow(QTextDocument* document);
+  // The first paragraph laid out that reaches down to `y` or below, or the
+  // first one not laid out yet.
+  QTextBlock firstBlockReaching(int y) const;
+  // Checks the paragraphs an edit touched.
+  void checkEdited(int from, int removed, int added);
   void setSuspended(bool suspended);
 
   QTextEdit* editor_;
@@ -48,8 +58,12 @@ private:
   bool inEdit_ = false;
   bool forced_ = false;
   bool checkPending_ = false;
+  // The base class leaves the edits of the document to checkEdited().
+  bool editsLeftToUs_ = false;
+  bool checkingEdit_ = false;
   int generation_ = 1;
   int checkedParagraphs_ = 0;
+  int passedParagraphs_ = 0;
   int dictionaryListener_ = 0;
 };
 

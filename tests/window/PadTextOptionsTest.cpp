@@ -182,6 +182,17 @@ TEST_F(PadTextOptions, SpellingChecksOnlyVisibleAndEditedParagraphs) {
   EXPECT_EQ(first.layout()->formats().first().start, 12);
   const QTextBlock far = one.document()->findBlockByNumber(2500);
   EXPECT_TRUE(far.layout()->formats().isEmpty());
+  // Nor is every paragraph passed to the highlighter once after the load.
+  for (int i = 0; i < 5; ++i)
+    QApplication::processEvents();
+  EXPECT_LT(one.spellingHighlighter()->passedParagraphs(), 200);
+  // A paragraph changed off screen is checked with the change.
+  QTextCursor offScreen(one.document()->findBlockByNumber(2900));
+  offScreen.insertText(QStringLiteral("wrnog "));
+  const QTextBlock changed = one.document()->findBlockByNumber(2900);
+  ASSERT_FALSE(changed.layout()->formats().isEmpty());
+  EXPECT_EQ(changed.layout()->formats().first().start, 0);
+  EXPECT_EQ(changed.layout()->formats().first().length, 5);
   // A key checks its paragraph only.
   one.moveCursor(QTextCursor::End);
   const int before = one.spellingHighlighter()->checkedParagraphs();

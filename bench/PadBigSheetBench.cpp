@@ -1,0 +1,147 @@
+// A pad showing a sheet of 50 MB of text, with spelling checked by Hunspell:
+// - the swap of the document built away from the window's thread into the
+//   editor (swap_ms), and from there to the first paint of its text
+//   (first_paint_ms);
+// - each key typed at the top, in the middle and at the end of the text,
+//   from the key press to the repainted editor, after the editor had half a
+//   second to lay out more of the text (the argument, in milliseconds).
+#include "kit/NowAndLaterBoardTextView.h"
+#include "platform/RichText.h"
+#include "platform/SpellCheckerAPI.h"
+#include "platform/linux/spelling/HunspellSpellChecker.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+
+namespace {
+
+const kr::RichText& fiftyMegabytesOfNotes() {
+  static const kr::RichText text = [] {
+    QString plain;
+    plain.reserve((50 << 20) + 100);
+    for (int line = 0; plain.size() < (50 << 20); ++line)
+      plain +=
+          QStringLiteral("%1: a line of notes abuot the work of the day, with words.\n").arg(line);
+    return kr::RichText(plain);
+  }();
+  return text;
+}
+
+struct Spelling {
+  kr::HunspellSpellChecker checker{QStringLiteral("en_US")};
+  Spelling() { kr::SpellCheckerAPI::install(&checker); }
+  ~Spelling() { kr::SpellCheckerAPI::install(nullptr); }
+};
+
+// Events served for `ms` milliseconds (the idle layout runs meanwhile).
+void serveEvents(int ms) {
+  QElapsedTimer timer;
+  timer.start();
+  while (timer.elapsed() < ms)
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+bool laidOutToTheEnd(const QTextDocument& document) {
+  return document.lastBlock().layout() && document.lastBlock().layout()->lineCount() > 0;
+}
+
+void BM_SwapInAFiftyMegabyteSheet(benchmark::State& state) {
+  Spelling spelling;
+  kr::NowAndLaterBoardTextView view;
+  view.awakeFromNib();
+  view.resize(400, 600);
+  view.show();
+  QApplication::processEvents();
+  double worstSwap = 0;
+  double worstPaint = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    view.showSheetLoading();
+    QApplication::processEvents();
+    QTextDocument* built =
+        kr::NowAndLaterBoardTextView::buildSheetDocument(fiftyMegabytesOfNotes(), view.sheetLook());
+    state.ResumeTiming();
+    QElapsedTimer timer;
+    timer.start();
+    view.showSheetDocument(built);
+    worstSwap = std::max(worstSwap, timer.nsecsElapsed() / 1e6);
+    view.viewport()->repaint();
+    worstPaint = std::max(worstPaint, timer.nsecsElapsed() / 1e6);
+    state.PauseTiming();
+    serveEvents(500);
+    state.ResumeTiming();
+  }
+  state.counters["swap_ms"] = worstSwap;
+  state.counters["first_paint_ms"] = worstPaint;
+}
+
+void typeKey(QWidget* view, QChar c) {
+  const int key = c == u' ' ? int(Qt::Key_Space) : int(c.toUpper().unicode());
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+  QApplication::sendEvent(view, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+  QApplication::sendEvent(view, &release);
+}
+
+void typeInto(benchmark::State& state, double where) {
+  Spelling spelling;
+  kr::NowAndLaterBoardTextView view;
+  view.awakeFromNib();
+  view.resize(400, 600);
+  view.show();
+  QApplication::processEvents();
+  view.showSheetDocument(
+      kr::NowAndLaterBoardTextView::buildSheetDocument(fiftyMegabytesOfNotes(), view.sheetLook()));
+  QTextCursor caret(view.document());
+  caret.setPosition(std::max(0, int(view.document()->characterCount() * where) - 1));
+  view.setTextCursor(caret);
+  view.ensureCursorVisible();
+  view.setFocus();
+  serveEvents(int(state.range(0)));
+  const QString keys = QStringLiteral("teh quick brown fox jumps over the lazy dog ");
+  int i = 0;
+  double worst = 0;
+  double total = 0;
+  for (auto _ : state) {
+    QElapsedTimer timer;
+    timer.start();
+    typeKey(&view, keys.at(i++ % keys.size()));
+    view.viewport()->repaint();
+    QApplication::processEvents();
+    const double ms = timer.nsecsElapsed() / 1e6;
+    worst = std::max(worst, ms);
+    total += ms;
+  }
+  state.counters["worst_key_ms"] = worst;
+  state.counters["mean_key_ms"] = total / double(state.iterations());
+  state.counters["laid_out_to_end"] = laidOutToTheEnd(*view.document()) ? 1 : 0;
+}
+
+void BM_TypeAtTheTopOfAFiftyMegabyteSheet(benchmark::State& state) { typeInto(state, 0); }
+void BM_TypeInTheMiddleOfAFiftyMegabyteSheet(benchmark::State& state) { typeInto(state, 0.5); }
+void BM_TypeAtTheEndOfAFiftyMegabyteSheet(benchmark::State& state) { typeInto(state, 1); }
+
+BENCHMARK(BM_SwapInAFiftyMegabyteSheet)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_TypeAtTheTopOfAFiftyMegabyteSheet)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20)
+    ->Arg(500);
+BENCHMARK(BM_TypeInTheMiddleOfAFiftyMegabyteSheet)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20)
+    ->Arg(500);
+BENCHMARK(BM_TypeAtTheEndOfAFiftyMegabyteSheet)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20)
+    ->Arg(500);
+
+} // namespace

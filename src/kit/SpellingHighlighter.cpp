@@ -113,6 +113,12 @@ void SpellingHighlighter::followDocument() {
   follow(document);
 }
 
+int SpellingHighlighter::wholePassLimit_ = SpellingHighlighter::kWholePassLimit;
+
+void SpellingHighlighter::setWholePassLimit(int characters) {
+  wholePassLimit_ = characters < 0 ? kWholePassLimit : characters;
+}
+
 void SpellingHighlighter::letGo() {
   editsLeftToUs_ = false;
   if (this->document())
@@ -126,10 +132,13 @@ void SpellingHighlighter::follow(QTextDocument* document) {
   // after.
   connect(document, &QTextDocument::contentsChange, this, [this] { inEdit_ = true; });
   // Given a text, the base class queues a pass over every paragraph (seconds
-  // for a long sheet, and the first key waits for it) and leaves edits alone
-  // until it has run. That pass is dropped: the paragraphs on screen are
-  // checked here, and the edited ones as they change.
-  editsLeftToUs_ = !document->isEmpty();
+  // for a very long sheet, and the first key waits for it) and leaves edits
+  // alone until it has run. For a very long text that pass is dropped: the
+  // paragraphs on screen are checked here, and the edited ones as they
+  // change, at the price of a second layout pass per key (the marks are then
+  // an edit of their own). A shorter text keeps the base class's handling,
+  // whose marks come with the key's own pass.
+  editsLeftToUs_ = document->characterCount() > wholePassLimit_;
   setDocument(document);
   if (editsLeftToUs_) {
     QCoreApplication::removePostedEvents(this, QEvent::MetaCall);

@@ -28,6 +28,13 @@ public:
   void followDocument();
   // Lets go of the document, clearing the marks (before the editor goes).
   void letGo();
+  // Texts of more characters than this are not passed whole through the
+  // highlighter when they are given to it (about a tenth of a second per
+  // million characters, after the first paint).
+  static constexpr int kWholePassLimit = 4 << 20;
+  // Another limit for the documents followed from now on (tests); a negative
+  // one puts kWholePassLimit back.
+  static void setWholePassLimit(int characters);
   // Checks the visible paragraphs not checked yet (after a scroll or a resize).
   void checkVisibleSoon();
   void checkVisible();
@@ -65,6 +72,7 @@ private:
   int checkedParagraphs_ = 0;
   int passedParagraphs_ = 0;
   int dictionaryListener_ = 0;
+  static int wholePassLimit_;
 };
 
 } // namespace kr

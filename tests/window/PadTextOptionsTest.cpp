@@ -171,34 +171,46 @@ TEST_F(PadTextOptions, SpellingChecksOnlyVisibleAndEditedParagraphs) {
   QString text;
   for (int i = 0; i < 3000; ++i)
     text += QStringLiteral("line %1 with wrnog words\n").arg(i);
-  one.showSheet(RichText(text));
-  QApplication::processEvents();
-  QApplication::processEvents();
-  const int afterLoad = one.spellingHighlighter()->checkedParagraphs();
-  EXPECT_GT(afterLoad, 0);
-  EXPECT_LT(afterLoad, 100) << "a long sheet is not checked whole on a load";
-  const QTextBlock first = one.document()->begin();
-  ASSERT_FALSE(first.layout()->formats().isEmpty()) << "the misspelt word on screen is marked";
-  EXPECT_EQ(first.layout()->formats().first().start, 12);
-  const QTextBlock far = one.document()->findBlockByNumber(2500);
-  EXPECT_TRUE(far.layout()->formats().isEmpty());
-  // Nor is every paragraph passed to the highlighter once after the load.
-  for (int i = 0; i < 5; ++i)
+  // A text under the limit is passed whole through the highlighter once
+  // (without checks), one over it is not; each checks alike.
+  struct LimitPutBack {
+    ~LimitPutBack() { SpellingHighlighter::setWholePassLimit(-1); }
+  } putBack;
+  for (const bool veryLong : {false, true}) {
+    SCOPED_TRACE(veryLong ? "very long" : "long");
+    SpellingHighlighter::setWholePassLimit(veryLong ? 1000 : -1);
+    const int checkedBefore = one.spellingHighlighter()->checkedParagraphs();
+    const int passedBefore = one.spellingHighlighter()->passedParagraphs();
+    one.showSheet(RichText(text));
+    for (int i = 0; i < 5; ++i)
+      QApplication::processEvents();
+    const int afterLoad = one.spellingHighlighter()->checkedParagraphs() - checkedBefore;
+    EXPECT_GT(afterLoad, 0);
+    EXPECT_LT(afterLoad, 100) << "a long sheet is not checked whole on a load";
+    const QTextBlock first = one.document()->begin();
+    ASSERT_FALSE(first.layout()->formats().isEmpty()) << "the misspelt word on screen is marked";
+    EXPECT_EQ(first.layout()->formats().first().start, 12);
+    const QTextBlock far = one.document()->findBlockByNumber(2500);
+    EXPECT_TRUE(far.layout()->formats().isEmpty());
+    const int passed = one.spellingHighlighter()->passedParagraphs() - passedBefore;
+    if (veryLong)
+      EXPECT_LT(passed, 200);
+    else
+      EXPECT_GE(passed, 3000);
+    // A paragraph changed off screen is checked with the change.
+    QTextCursor offScreen(one.document()->findBlockByNumber(2900));
+    offScreen.insertText(QStringLiteral("wrnog "));
+    const QTextBlock changed = one.document()->findBlockByNumber(2900);
+    ASSERT_FALSE(changed.layout()->formats().isEmpty());
+    EXPECT_EQ(changed.layout()->formats().first().start, 0);
+    EXPECT_EQ(changed.layout()->formats().first().length, 5);
+    // A key checks its paragraph only.
+    one.moveCursor(QTextCursor::End);
+    const int before = one.spellingHighlighter()->checkedParagraphs();
+    type(&one, QStringLiteral("x"));
     QApplication::processEvents();
-  EXPECT_LT(one.spellingHighlighter()->passedParagraphs(), 200);
-  // A paragraph changed off screen is checked with the change.
-  QTextCursor offScreen(one.document()->findBlockByNumber(2900));
-  offScreen.insertText(QStringLiteral("wrnog "));
-  const QTextBlock changed = one.document()->findBlockByNumber(2900);
-  ASSERT_FALSE(changed.layout()->formats().isEmpty());
-  EXPECT_EQ(changed.layout()->formats().first().start, 0);
-  EXPECT_EQ(changed.layout()->formats().first().length, 5);
-  // A key checks its paragraph only.
-  one.moveCursor(QTextCursor::End);
-  const int before = one.spellingHighlighter()->checkedParagraphs();
-  type(&one, QStringLiteral("x"));
-  QApplication::processEvents();
-  EXPECT_LE(one.spellingHighlighter()->checkedParagraphs() - before, 40);
+    EXPECT_LE(one.spellingHighlighter()->checkedParagraphs() - before, 40);
+  }
   // Off: the marks go.
   UserDefaults::standard().setValue(QStringLiteral("continuousSpellChecking"), false);
   EXPECT_TRUE(one.document()->begin().layout()->formats().isEmpty());

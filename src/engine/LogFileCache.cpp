@@ -62,6 +62,8 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
                                                   const PlainTextStyle& style,
                                                   const std::vector<OwnAppend>& ownAppends) {
   FolderRead result;
+  // Thousands of files make tens of thousands of trace lines: written together.
+  QnLogBatch console;
   const int folderFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
   if (folderFd < 0)
     return result; // no folder: no logs
@@ -118,6 +120,7 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
       job.file->parse(*job.read, style, folderFd);
   });
   for (Job& job : jobs) {
+    job.file->traceBeginRead(job.read.has_value());
     if (!job.read)
       continue;
     job.file->finishRead(std::move(*job.read));

@@ -132,8 +132,10 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
 }
 
 int LogFileCache::defaultThreadLimit() {
-  // Beyond this the reload waits on the disk and the allocator, not on parsing.
-  constexpr int maximumThreads = 16;
+  // Each thread beyond the second costs more processor time than it saves in
+  // waiting: the threads contend for the allocator and the shared texts, and
+  // each leaves an allocator arena of its own behind.
+  constexpr int maximumThreads = 2;
   return std::clamp(QThread::idealThreadCount(), 1, maximumThreads);
 }
 

@@ -6,6 +6,7 @@
 #include "engine/TagManager.h"
 #include "platform/FatalError.h"
 #include "platform/FolderContentMonitor.h"
+#include "platform/FreedMemory.h"
 #include "platform/QnLog.h"
 #include "platform/RgbColor.h"
 #include "platform/SerialQueue.h"
@@ -18,8 +19,6 @@
 
 #include <algorithm>
 #include <utility>
-
-#include <malloc.h>
 
 namespace kr {
 
@@ -139,7 +138,7 @@ void LogFileManager::internalAyncUpdate() {
         // What parsing used and let go goes back to the system: the program
         // holds the records, not the heap of the biggest read it ever made.
         if (read.filesParsed > 0)
-          ::malloc_trim(0);
+          returnFreedMemoryToSystem();
         // The whole reload: listing, parsing and both data sets.
         RawDataSet::logLoaded(full->timeSlices().size(), timer.elapsed());
         QStringList tagStrings = read.tagStringsParsed;

@@ -145,8 +145,13 @@ void LogFileManager::internalAyncUpdate() {
         tagStrings.removeDuplicates();
         QMetaObject::invokeMethod(
             this,
-            [this, full = std::move(full), raw = std::move(raw), tagStrings] {
+            [this, full = std::move(full), raw = std::move(raw), tagStrings,
+             parsed = read.filesParsed > 0] {
               handOver(full, raw, tagStrings);
+              // The listeners built their views of the new records and let
+              // the old ones go: that memory goes back too.
+              if (parsed)
+                returnFreedMemoryToSystem();
             },
             Qt::QueuedConnection);
       });

@@ -175,6 +175,7 @@ bool LogFile::read(const PlainTextStyle& style, int folderFd) {
     return false;
   }
   std::optional<PendingRead> pending = beginRead(folderFd);
+  traceBeginRead(pending.has_value());
   if (!pending)
     return false;
   parse(*pending, style, folderFd);
@@ -183,20 +184,26 @@ bool LogFile::read(const PlainTextStyle& style, int folderFd) {
 }
 
 std::optional<LogFile::PendingRead> LogFile::beginRead(int folderFd) const {
-  qn_log(QStringLiteral("LogFile - read"));
   if (format_ == Format::Unknown)
     return std::nullopt;
   // Taken before the parse: a change made while parsing shows at the next read.
   PendingRead pending;
   pending.stamp = currentStamp(folderFd);
   // A file that could not be examined before and still cannot is not read again.
-  if (parsed_ && pending.stamp == lastRead_) {
-    qn_log(QStringLiteral("LogFile - skip"));
+  if (parsed_ && pending.stamp == lastRead_)
     return std::nullopt;
-  }
-  qn_log(format_ == Format::Rtfd ? QStringLiteral("LogFile - load as rtfd")
-                                 : QStringLiteral("LogFile - load as text"));
   return pending;
+}
+
+void LogFile::traceBeginRead(bool reading) const {
+  qn_log(QStringLiteral("LogFile - read"));
+  if (format_ == Format::Unknown)
+    return;
+  if (!reading)
+    qn_log(QStringLiteral("LogFile - skip"));
+  else
+    qn_log(format_ == Format::Rtfd ? QStringLiteral("LogFile - load as rtfd")
+                                   : QStringLiteral("LogFile - load as text"));
 }
 
 void LogFile::parse(PendingRead& pending, const PlainTextStyle& style, int folderFd) const {

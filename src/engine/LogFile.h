@@ -61,6 +61,9 @@ public:
     bool unsettled = false; // the file changed while it was read
   };
   std::optional<PendingRead> beginRead(int folderFd = -1) const;
+  // The console lines of beginRead(), kept apart so that files examined side
+  // by side are reported in the order of the folder.
+  void traceBeginRead(bool reading) const;
   void parse(PendingRead& pending, const PlainTextStyle& style = {}, int folderFd = -1) const;
   void finishRead(PendingRead&& pending);
 

@@ -62,6 +62,8 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
                                                   const PlainTextStyle& style,
                                                   const std::vector<OwnAppend>& ownAppends) {
   FolderRead result;
+  // Thousands of files make tens of thousands of trace lines: written together.
+  QnLogBatch console;
   const int folderFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
   if (folderFd < 0)
     return result; // no folder: no logs
@@ -118,6 +120,7 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
       job.file->parse(*job.read, style, folderFd);
   });
   for (Job& job : jobs) {
+    job.file->traceBeginRead(job.read.has_value());
     if (!job.read)
       continue;
     job.file->finishRead(std::move(*job.read));
@@ -129,8 +132,10 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
 }
 
 int LogFileCache::defaultThreadLimit() {
-  // Beyond this the reload waits on the disk and the allocator, not on parsing.
-  constexpr int maximumThreads = 16;
+  // Each thread beyond the second costs more processor time than it saves in
+  // waiting: the threads contend for the allocator and the shared texts, and
+  // each leaves an allocator arena of its own behind.
+  constexpr int maximumThreads = 2;
   return std::clamp(QThread::idealThreadCount(), 1, maximumThreads);
 }
 

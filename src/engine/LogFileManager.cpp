@@ -6,6 +6,7 @@
 #include "engine/TagManager.h"
 #include "platform/FatalError.h"
 #include "platform/FolderContentMonitor.h"
+#include "platform/FreedMemory.h"
 #include "platform/QnLog.h"
 #include "platform/RgbColor.h"
 #include "platform/SerialQueue.h"
@@ -18,8 +19,6 @@
 
 #include <algorithm>
 #include <utility>
-
-#include <malloc.h>
 
 namespace kr {
 
@@ -139,15 +138,20 @@ void LogFileManager::internalAyncUpdate() {
         // What parsing used and let go goes back to the system: the program
         // holds the records, not the heap of the biggest read it ever made.
         if (read.filesParsed > 0)
-          ::malloc_trim(0);
+          returnFreedMemoryToSystem();
         // The whole reload: listing, parsing and both data sets.
         RawDataSet::logLoaded(full->timeSlices().size(), timer.elapsed());
         QStringList tagStrings = read.tagStringsParsed;
         tagStrings.removeDuplicates();
         QMetaObject::invokeMethod(
             this,
-            [this, full = std::move(full), raw = std::move(raw), tagStrings] {
+            [this, full = std::move(full), raw = std::move(raw), tagStrings,
+             parsed = read.filesParsed > 0] {
               handOver(full, raw, tagStrings);
+              // The listeners built their views of the new records and let
+              // the old ones go: that memory goes back too.
+              if (parsed)
+                returnFreedMemoryToSystem();
             },
             Qt::QueuedConnection);
       });

@@ -48,8 +48,43 @@ QString consoleSafe(const QString& text, bool keepLineBreaks) {
   return safe;
 }
 
+namespace {
+thread_local QnLogBatch* currentBatch = nullptr;
+// Bounds what a batch holds before it writes.
+constexpr int kBatchLines = 2000;
+} // namespace
+
+QnLogBatch::QnLogBatch() : outer_(currentBatch) { currentBatch = this; }
+
+QnLogBatch::~QnLogBatch() {
+  flush();
+  currentBatch = outer_;
+}
+
+void QnLogBatch::add(const QString& line) {
+  if (lines_ > 0)
+    text_ += u'\n';
+  // Each line escaped as a line of its own would be: only the breaks between
+  // lines stay.
+  text_ += consoleSafe(line);
+  if (++lines_ >= kBatchLines)
+    flush();
+}
+
+void QnLogBatch::flush() {
+  if (lines_ == 0)
+    return;
+  qCInfo(lcQnLog).noquote() << text_;
+  text_.clear();
+  lines_ = 0;
+}
+
 void qn_log(const QString& message) {
-  if (QnLog::isOn())
+  if (!QnLog::isOn())
+    return;
+  if (currentBatch)
+    currentBatch->add(message);
+  else
     qCInfo(lcQnLog).noquote() << consoleSafe(message);
 }
 
@@ -60,7 +95,7 @@ void qn_logf(const char* format, ...) {
   va_start(args, format);
   const QString message = QString::vasprintf(format, args);
   va_end(args);
-  qCInfo(lcQnLog).noquote() << consoleSafe(message);
+  qn_log(message);
 }
 
 void platformLog(const QString& message) {

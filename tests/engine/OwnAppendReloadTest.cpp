@@ -144,9 +144,13 @@ protected:
   std::unique_ptr<LogFileManager> manager;
 };
 
+// A reload writes its trace lines together, several to a console message.
 bool said(const QStringList& console, QLatin1StringView line) {
-  return std::any_of(console.begin(), console.end(),
-                     [line](const QString& said) { return said.endsWith(line); });
+  return std::any_of(console.begin(), console.end(), [line](const QString& message) {
+    const QStringList lines = message.split(u'\n');
+    return std::any_of(lines.begin(), lines.end(),
+                       [line](const QString& said) { return said.endsWith(line); });
+  });
 }
 bool parsedTheDay(const QStringList& console) {
   return said(console, QLatin1StringView("LogFile - load as rtfd"));

@@ -43,3 +43,40 @@ TEST(QnLogTest, ControlCharactersFromOutsideAreWrittenEscaped) {
   ASSERT_EQ(capture.lines().size(), 1);
   EXPECT_TRUE(capture.contains(QStringLiteral("\"x\\x0a\\x1b[2Jforged\"")));
 }
+
+TEST(QnLogTest, ABatchWritesItsLinesTogetherInOrderAndEscapedOneByOne) {
+  kr::test::ConsoleCapture capture;
+  kr::QnLog::setOn(true);
+  {
+    kr::QnLogBatch batch;
+    kr::qn_log(QStringLiteral("first"));
+    kr::qn_logf("second %d", 2);
+    {
+      kr::QnLogBatch inner;
+      kr::qn_log(QStringLiteral("inner"));
+    } // written as the inner batch ends, before the outer one
+    kr::qn_log(QStringLiteral("forged\nline"));
+    EXPECT_EQ(capture.lines().size(), 1);
+    kr::QnLog::setOn(false);
+    kr::qn_log(QStringLiteral("hidden"));
+    kr::QnLog::setOn(true);
+  }
+  ASSERT_EQ(capture.lines().size(), 2);
+  EXPECT_TRUE(capture.lines()[0].endsWith(QStringLiteral("inner")));
+  EXPECT_TRUE(capture.lines()[1].endsWith(QStringLiteral("first\nsecond 2\nforged\\x0aline")));
+  // Without a batch each line is a message of its own again, and a long
+  // batch is written before it ends.
+  kr::qn_log(QStringLiteral("alone"));
+  ASSERT_EQ(capture.lines().size(), 3);
+  {
+    kr::QnLogBatch batch;
+    for (int i = 0; i < 5000; ++i)
+      kr::qn_log(QStringLiteral("step"));
+    EXPECT_GE(capture.lines().size(), 4);
+  }
+  int steps = 0;
+  for (const QString& message : capture.lines())
+    steps += int(message.count(QStringLiteral("step")));
+  EXPECT_EQ(steps, 5000);
+  kr::QnLog::setOn(false);
+}

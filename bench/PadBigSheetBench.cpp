@@ -5,14 +5,12 @@
 // - each key typed at the top, in the middle and at the end of the text,
 //   from the key press to the repainted editor, after the editor had half a
 //   second to lay out more of the text (the argument, in milliseconds).
+#include "PadBenchSupport.h"
 #include "kit/NowAndLaterBoardTextView.h"
 #include "platform/RichText.h"
-#include "platform/SpellCheckerAPI.h"
-#include "platform/linux/spelling/HunspellSpellChecker.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -36,12 +34,6 @@ const kr::RichText& fiftyMegabytesOfNotes() {
   return text;
 }
 
-struct Spelling {
-  kr::HunspellSpellChecker checker{QStringLiteral("en_US")};
-  Spelling() { kr::SpellCheckerAPI::install(&checker); }
-  ~Spelling() { kr::SpellCheckerAPI::install(nullptr); }
-};
-
 // Events served for `ms` milliseconds (the idle layout runs meanwhile).
 void serveEvents(int ms) {
   QElapsedTimer timer;
@@ -55,7 +47,7 @@ bool laidOutToTheEnd(const QTextDocument& document) {
 }
 
 void BM_SwapInAFiftyMegabyteSheet(benchmark::State& state) {
-  Spelling spelling;
+  const kr::bench::InstalledSpelling spelling;
   kr::NowAndLaterBoardTextView view;
   view.awakeFromNib();
   view.resize(400, 600);
@@ -84,16 +76,8 @@ void BM_SwapInAFiftyMegabyteSheet(benchmark::State& state) {
   state.counters["first_paint_ms"] = worstPaint;
 }
 
-void typeKey(QWidget* view, QChar c) {
-  const int key = c == u' ' ? int(Qt::Key_Space) : int(c.toUpper().unicode());
-  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
-  QApplication::sendEvent(view, &press);
-  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
-  QApplication::sendEvent(view, &release);
-}
-
 void typeInto(benchmark::State& state, double where) {
-  Spelling spelling;
+  const kr::bench::InstalledSpelling spelling;
   kr::NowAndLaterBoardTextView view;
   view.awakeFromNib();
   view.resize(400, 600);
@@ -107,22 +91,7 @@ void typeInto(benchmark::State& state, double where) {
   view.ensureCursorVisible();
   view.setFocus();
   serveEvents(int(state.range(0)));
-  const QString keys = QStringLiteral("teh quick brown fox jumps over the lazy dog ");
-  int i = 0;
-  double worst = 0;
-  double total = 0;
-  for (auto _ : state) {
-    QElapsedTimer timer;
-    timer.start();
-    typeKey(&view, keys.at(i++ % keys.size()));
-    view.viewport()->repaint();
-    QApplication::processEvents();
-    const double ms = timer.nsecsElapsed() / 1e6;
-    worst = std::max(worst, ms);
-    total += ms;
-  }
-  state.counters["worst_key_ms"] = worst;
-  state.counters["mean_key_ms"] = total / double(state.iterations());
+  kr::bench::timeKeys(state, view, QStringLiteral("teh quick brown fox jumps over the lazy dog "));
   state.counters["laid_out_to_end"] = laidOutToTheEnd(*view.document()) ? 1 : 0;
 }
 

@@ -10,6 +10,7 @@
 #include "platform/RichTextDocument.h"
 #include "platform/RtfdPackage.h"
 #include "platform/UserDefaults.h"
+#include "support/PaintSpy.h"
 #include "window/NowAndLaterBoardManager.h"
 #include "window/PadViewController.h"
 
@@ -53,14 +54,7 @@ void BM_PageBetweenTwoMegabyteSheets(benchmark::State& state) {
   pad.view()->show();
   QApplication::processEvents();
   // The first paint of the editor after a page turn.
-  struct PaintSpy : QObject {
-    bool painted = false;
-    bool eventFilter(QObject*, QEvent* event) override {
-      if (event->type() == QEvent::Paint)
-        painted = true;
-      return false;
-    }
-  } spy;
+  kr::test::PaintSpy spy;
   pad.textView()->viewport()->installEventFilter(&spy);
   double writeSeconds = 0;
   double layoutSeconds = 0;

@@ -19,6 +19,7 @@
 #include "states/PageServices.h"
 #include "stats/LogBookTableView.h"
 #include "stats/LogBookTableViewController.h"
+#include "support/PaintSpy.h"
 #include "support/TestEnvironment.h"
 #include "window/MainWindow.h"
 #include "window/MainWindowController.h"
@@ -394,15 +395,7 @@ bool laidOutToTheEnd(const NowAndLaterBoardTextView& view) {
   return view.document()->lastBlock().layout()->lineCount() > 0;
 }
 
-// The first repaint of a widget from now on.
-struct PaintSpy : QObject {
-  bool painted = false;
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint)
-      painted = true;
-    return false;
-  }
-};
+using kr::test::PaintSpy;
 
 } // namespace
 

@@ -10,6 +10,8 @@
 #include <QTextLayout>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace kr {
 
 namespace {
@@ -121,6 +123,8 @@ void SpellingHighlighter::setWholePassLimit(int characters) {
 
 void SpellingHighlighter::letGo() {
   editsLeftToUs_ = false;
+  editedFrom_ = QTextCursor();
+  editedTo_ = QTextCursor();
   if (this->document())
     disconnect(this->document(), &QTextDocument::contentsChange, this, nullptr);
   setDocument(nullptr);
@@ -156,16 +160,51 @@ void SpellingHighlighter::checkEdited(int from, int removed, int added) {
   // formats cleared when the highlighter lets go are no edit.
   if (checkingEdit_ || !editsLeftToUs_)
     return;
+  // The marks are given once the edit is done: formats set while the
+  // document still reports the edit are lost when it lays the paragraph out.
+  // The cursors keep the edited stretch in place through later edits.
   QTextDocument* text = document();
-  QTextBlock block = text->findBlock(from);
-  const QTextBlock last = text->findBlock(from + added + (removed > 0 ? 1 : 0));
+  const int last = text->characterCount() - 1;
+  const int start = std::clamp(from, 0, last);
+  const int end = std::clamp(from + added + (removed > 0 ? 1 : 0), 0, last);
+  if (editedFrom_.isNull() || editedTo_.isNull()) {
+    editedFrom_ = QTextCursor(text);
+    editedTo_ = QTextCursor(text);
+    editedFrom_.setPosition(start);
+    editedTo_.setPosition(end);
+  } else {
+    editedFrom_.setPosition(std::min(editedFrom_.position(), start));
+    editedTo_.setPosition(std::max(editedTo_.position(), end));
+  }
+  if (editCheckPending_)
+    return;
+  editCheckPending_ = true;
+  QTimer::singleShot(0, this, &SpellingHighlighter::checkEditedNow);
+}
+
+void SpellingHighlighter::checkEditedNow() {
+  editCheckPending_ = false;
+  QTextDocument* text = document();
+  if (!text || editedFrom_.isNull() || editedTo_.isNull() || editedFrom_.document() != text)
+    return;
+  QTextBlock block = text->findBlock(editedFrom_.position());
+  const QTextBlock last = text->findBlock(editedTo_.position());
+  editedFrom_ = QTextCursor();
+  editedTo_ = QTextCursor();
   const int end = last.isValid() ? last.position() + last.length() : text->characterCount();
   checkingEdit_ = true;
+  forced_ = true;
+  bool onScreen = false;
   for (; block.isValid() && block.position() < end; block = block.next()) {
-    inEdit_ = true;
     rehighlightBlock(block);
+    onScreen = onScreen || isVisible(block);
   }
+  forced_ = false;
   checkingEdit_ = false;
+  // The layout of a text this long asks for no repaint of formats changed
+  // after the edit: the marks on screen are drawn here.
+  if (onScreen)
+    editor_->viewport()->update();
 }
 
 void SpellingHighlighter::checkVisibleSoon() {

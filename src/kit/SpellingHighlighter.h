@@ -2,6 +2,7 @@
 
 #include <QSyntaxHighlighter>
 #include <QTextBlock>
+#include <QTextCursor>
 
 #include <utility>
 #include <vector>
@@ -55,8 +56,9 @@ private:
   // The first paragraph laid out that reaches down to `y` or below, or the
   // first one not laid out yet.
   QTextBlock firstBlockReaching(int y) const;
-  // Checks the paragraphs an edit touched.
+  // Checks the paragraphs an edit touched, once it is done.
   void checkEdited(int from, int removed, int added);
+  void checkEditedNow();
   void setSuspended(bool suspended);
 
   QTextEdit* editor_;
@@ -68,6 +70,9 @@ private:
   // The base class leaves the edits of the document to checkEdited().
   bool editsLeftToUs_ = false;
   bool checkingEdit_ = false;
+  bool editCheckPending_ = false;
+  QTextCursor editedFrom_;
+  QTextCursor editedTo_;
   int generation_ = 1;
   int checkedParagraphs_ = 0;
   int passedParagraphs_ = 0;

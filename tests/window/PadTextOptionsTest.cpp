@@ -197,9 +197,10 @@ TEST_F(PadTextOptions, SpellingChecksOnlyVisibleAndEditedParagraphs) {
       EXPECT_LT(passed, 200);
     else
       EXPECT_GE(passed, 3000);
-    // A paragraph changed off screen is checked with the change.
+    // A paragraph changed off screen is checked once the change is done.
     QTextCursor offScreen(one.document()->findBlockByNumber(2900));
     offScreen.insertText(QStringLiteral("wrnog "));
+    QApplication::processEvents();
     const QTextBlock changed = one.document()->findBlockByNumber(2900);
     ASSERT_FALSE(changed.layout()->formats().isEmpty());
     EXPECT_EQ(changed.layout()->formats().first().start, 0);
@@ -210,6 +211,12 @@ TEST_F(PadTextOptions, SpellingChecksOnlyVisibleAndEditedParagraphs) {
     type(&one, QStringLiteral("x"));
     QApplication::processEvents();
     EXPECT_LE(one.spellingHighlighter()->checkedParagraphs() - before, 40);
+    // A misspelt word typed is marked at once.
+    type(&one, QStringLiteral(" wrnog "));
+    QApplication::processEvents();
+    const QTextBlock typed = one.document()->lastBlock();
+    ASSERT_FALSE(typed.layout()->formats().isEmpty()) << typed.text().toStdString();
+    EXPECT_EQ(typed.layout()->formats().last().start, typed.length() - 7);
   }
   // Off: the marks go.
   UserDefaults::standard().setValue(QStringLiteral("continuousSpellChecking"), false);

@@ -2,6 +2,7 @@
 
 // What the pad benchmarks share: Hunspell installed for a run, keys sent as
 // a user types them, and each key timed to the repainted editor.
+#include "kit/NowAndLaterBoardTextView.h"
 #include "platform/SpellCheckerAPI.h"
 #include "platform/linux/spelling/HunspellSpellChecker.h"
 
@@ -22,6 +23,19 @@ struct InstalledSpelling {
   ~InstalledSpelling() { kr::SpellCheckerAPI::install(nullptr); }
   InstalledSpelling(const InstalledSpelling&) = delete;
   InstalledSpelling& operator=(const InstalledSpelling&) = delete;
+};
+
+// A pad's editor as the benchmarks use it: Hunspell installed, the editor
+// 400 by 600 pixels and shown.
+struct ShownPadEditor {
+  InstalledSpelling spelling;
+  kr::NowAndLaterBoardTextView view;
+  ShownPadEditor() {
+    view.awakeFromNib();
+    view.resize(400, 600);
+    view.show();
+    QApplication::processEvents();
+  }
 };
 
 inline void typeKey(QWidget* view, QChar c) {

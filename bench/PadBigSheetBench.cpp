@@ -47,12 +47,8 @@ bool laidOutToTheEnd(const QTextDocument& document) {
 }
 
 void BM_SwapInAFiftyMegabyteSheet(benchmark::State& state) {
-  const kr::bench::InstalledSpelling spelling;
-  kr::NowAndLaterBoardTextView view;
-  view.awakeFromNib();
-  view.resize(400, 600);
-  view.show();
-  QApplication::processEvents();
+  kr::bench::ShownPadEditor pad;
+  kr::NowAndLaterBoardTextView& view = pad.view;
   double worstSwap = 0;
   double worstPaint = 0;
   for (auto _ : state) {
@@ -77,12 +73,8 @@ void BM_SwapInAFiftyMegabyteSheet(benchmark::State& state) {
 }
 
 void typeInto(benchmark::State& state, double where) {
-  const kr::bench::InstalledSpelling spelling;
-  kr::NowAndLaterBoardTextView view;
-  view.awakeFromNib();
-  view.resize(400, 600);
-  view.show();
-  QApplication::processEvents();
+  kr::bench::ShownPadEditor pad;
+  kr::NowAndLaterBoardTextView& view = pad.view;
   view.showSheetDocument(
       kr::NowAndLaterBoardTextView::buildSheetDocument(fiftyMegabytesOfNotes(), view.sheetLook()));
   QTextCursor caret(view.document());

@@ -23,11 +23,8 @@ kr::RichText megabyteOfNotes() {
 }
 
 void typeInto(benchmark::State& state, bool middle) {
-  const kr::bench::InstalledSpelling spelling;
-  kr::NowAndLaterBoardTextView view;
-  view.awakeFromNib();
-  view.resize(400, 600);
-  view.show();
+  kr::bench::ShownPadEditor pad;
+  kr::NowAndLaterBoardTextView& view = pad.view;
   view.showSheet(megabyteOfNotes());
   QTextCursor caret(view.document());
   if (middle)
@@ -40,7 +37,7 @@ void typeInto(benchmark::State& state, bool middle) {
   QApplication::processEvents();
   kr::bench::timeKeys(state, view,
                       QStringLiteral("teh quick brown fox jumps over \"the\" lazy dog "));
-  state.counters["spelling"] = spelling.checker.isAvailable() ? 1 : 0;
+  state.counters["spelling"] = pad.spelling.checker.isAvailable() ? 1 : 0;
 }
 
 void BM_TypeAtTheEndOfAMegabyteSheet(benchmark::State& state) { typeInto(state, false); }

@@ -267,18 +267,12 @@ void FullTimeSlice::storePlainObjective(QStringView objective, QByteArrayView ta
   const char16_t* const text = objective.utf16();
   const qsizetype size = objective.size();
   if (std::all_of(text, text + size, [](char16_t c) { return c < 0x80; })) {
-    char number[10];
-    char* numberEnd = number;
-    for (quint64 rest = quint64(size);; rest >>= 7) {
-      *numberEnd++ = rest >> 7 ? char((rest & 0x7f) | 0x80) : char(rest & 0x7f);
-      if (!(rest >> 7))
-        break;
-    }
-    const auto numberSize = qsizetype(numberEnd - number);
-    objective_ = Block(quint32(numberSize + size + tail.size()));
+    QVarLengthArray<char, 10> number;
+    appendNumber(number, quint64(size));
+    objective_ = Block(quint32(number.size() + size + tail.size()));
     char* out = objective_.data();
-    std::memcpy(out, number, std::size_t(numberSize));
-    out += numberSize;
+    std::memcpy(out, number.constData(), std::size_t(number.size()));
+    out += number.size();
     for (qsizetype i = 0; i < size; ++i)
       *out++ = char(text[i]);
     if (!tail.isEmpty())
@@ -411,9 +405,14 @@ RichText FullTimeSlice::textFromStretches() const {
 }
 
 namespace {
+// A record's stretches and links while they are built: mostly a few, kept on
+// the stack until stored.
+using Stretches = QVarLengthArray<char, 256>;
+using Links = QVarLengthArray<QString, 4>;
+
 // Adds a stretch of one format to a record's stretches, its link to `links`.
-void appendStretch(QVarLengthArray<char, 256>& stretches, QVarLengthArray<QString, 4>& links,
-                   ObjectiveFormats& table, int length, const CharFormat& format) {
+void appendStretch(Stretches& stretches, Links& links, ObjectiveFormats& table, int length,
+                   const CharFormat& format) {
   quint32 link = 0;
   if (!format.link.isEmpty()) {
     const auto at = std::find(links.begin(), links.end(), format.link);
@@ -430,6 +429,16 @@ void appendStretch(QVarLengthArray<char, 256>& stretches, QVarLengthArray<QStrin
     appendNumber(stretches, table.indexOf(withoutLink));
   }
   appendNumber(stretches, link);
+}
+
+// Ends the stretches with the links they name, as the block keeps them.
+QByteArrayView withLinks(Stretches& stretches, const Links& links) {
+  for (const QString& link : links) {
+    const QByteArray utf8 = link.toUtf8();
+    appendNumber(stretches, quint64(utf8.size()));
+    stretches.append(utf8.constData(), utf8.size());
+  }
+  return QByteArrayView(stretches.constData(), stretches.size());
 }
 } // namespace
 
@@ -470,19 +479,14 @@ void FullTimeSlice::setObjectiveText(const RichText& text, int position, int len
     setObjectiveText(text.mid(position, length), formats);
     return;
   }
-  QVarLengthArray<char, 256> stretches;
-  QVarLengthArray<QString, 4> links;
+  Stretches stretches;
+  Links links;
   appendNumber(stretches, quint64(parts.size()));
   for (const Part& part : parts)
     appendStretch(stretches, links, *formats, part.length, *part.format);
   dropObjectiveText();
-  for (const QString& link : links) {
-    const QByteArray utf8 = link.toUtf8();
-    appendNumber(stretches, quint64(utf8.size()));
-    stretches.append(utf8.constData(), utf8.size());
-  }
   storePlainObjective(QStringView(text.plainText()).mid(position, length),
-                      QByteArrayView(stretches.constData(), stretches.size()));
+                      withLinks(stretches, links));
   kind_ = Kind::Stretches;
   formats_ = formats;
 }
@@ -494,9 +498,8 @@ void FullTimeSlice::setObjectiveText(const RichText& text,
   bool fits = text.attachmentData().isEmpty();
   std::shared_ptr<ObjectiveFormats> table =
       formats ? formats : std::make_shared<ObjectiveFormats>();
-  // Mostly a few stretches: kept on the stack until stored.
-  QVarLengthArray<char, 256> stretches;
-  QVarLengthArray<QString, 4> links;
+  Stretches stretches;
+  Links links;
   appendNumber(stretches, quint64(text.runs().size()));
   int expectedStart = 0;
   for (const RichText::Run& run : text.runs()) {
@@ -513,12 +516,7 @@ void FullTimeSlice::setObjectiveText(const RichText& text,
 
   dropObjectiveText();
   if (fits) {
-    for (const QString& link : links) {
-      const QByteArray utf8 = link.toUtf8();
-      appendNumber(stretches, quint64(utf8.size()));
-      stretches.append(utf8.constData(), utf8.size());
-    }
-    storePlainObjective(text.plainText(), QByteArrayView(stretches.constData(), stretches.size()));
+    storePlainObjective(text.plainText(), withLinks(stretches, links));
     kind_ = Kind::Stretches;
     formats_ = std::move(table);
   } else {

@@ -160,9 +160,9 @@ void SpellingHighlighter::checkEdited(int from, int removed, int added) {
   // formats cleared when the highlighter lets go are no edit.
   if (checkingEdit_ || !editsLeftToUs_)
     return;
-  // The marks are given once the edit is done: formats set while the
-  // document still reports the edit are lost when it lays the paragraph out.
-  // The cursors keep the edited stretch in place through later edits.
+  // The marks are given once the edit is done, in one pass for the edits of
+  // one event. The cursors keep the edited stretch in place through later
+  // edits.
   QTextDocument* text = document();
   const int last = text->characterCount() - 1;
   const int start = std::clamp(from, 0, last);

@@ -88,25 +88,23 @@ QTimeZone currentZone(ZoneCache& c, quint64* generation) {
 constexpr qint64 kMSecsPerDay = 86400000;
 constexpr qint64 kEpochJulianDay = 2440588; // 1970-01-01
 
-// The stretch of local times around `local` that map to UTC by one offset,
-// kept two days clear of the zone's transitions; none near a transition or
-// where the zone's transitions are not known.
-std::optional<LocalClockTimes::Stretch> stretchAround(const QTimeZone& zone, qint64 local) {
-  constexpr qint64 kMargin = 2 * kMSecsPerDay;
+// The instants (milliseconds since 1970, UTC) around `at` throughout which
+// the zone keeps the offset it has at `at`: from its transition at or before
+// `at` to the next one; none where the zone's transitions do not tell.
+std::optional<LocalClockTimes::Stretch> offsetStretchAround(const QTimeZone& zone,
+                                                            const QDateTime& at) {
+  constexpr qint64 kNever = std::numeric_limits<qint64>::min();
   constexpr qint64 kEndless = std::numeric_limits<qint64>::max();
-  const QDateTime early = QDateTime::fromMSecsSinceEpoch(local - kMSecsPerDay, Qt::UTC);
+  const int offset = zone.offsetFromUtc(at);
   if (!zone.hasTransitions()) {
     // A zone of one offset throughout (UTC, a fixed offset).
-    const int offset = zone.offsetFromUtc(early);
     if (offset != zone.offsetFromUtc(QDateTime::fromMSecsSinceEpoch(0, Qt::UTC)))
       return std::nullopt;
-    return LocalClockTimes::Stretch{std::numeric_limits<qint64>::min(), kEndless, offset};
+    return LocalClockTimes::Stretch{kNever, kEndless, offset};
   }
-  // The instant of `local` lies within a day of `early` + 1 day.
-  const QTimeZone::OffsetData before = zone.previousTransition(early.addMSecs(1));
-  const QTimeZone::OffsetData after = zone.nextTransition(early);
-  const int offset = zone.offsetFromUtc(early);
-  qint64 start = std::numeric_limits<qint64>::min();
+  const QTimeZone::OffsetData before = zone.previousTransition(at.addMSecs(1));
+  const QTimeZone::OffsetData after = zone.nextTransition(at);
+  qint64 start = kNever;
   if (before.atUtc.isValid()) {
     start = before.atUtc.toMSecsSinceEpoch();
     if (zone.offsetFromUtc(before.atUtc) != offset)
@@ -122,10 +120,26 @@ std::optional<LocalClockTimes::Stretch> stretchAround(const QTimeZone& zone, qin
   } else if (zone.offsetFromUtc(QDateTime(QDate(9999, 1, 1), QTime(0, 0), Qt::UTC)) != offset) {
     return std::nullopt;
   }
-  const qint64 shift = qint64(offset) * 1000;
-  LocalClockTimes::Stretch stretch{
-      start == std::numeric_limits<qint64>::min() ? start : start + shift + kMargin,
-      end == kEndless ? kEndless : end + shift - kMargin, offset};
+  return LocalClockTimes::Stretch{start, end, offset};
+}
+
+// The stretch of local times around `local` that map to UTC by one offset,
+// kept two days clear of the zone's transitions; none near a transition or
+// where the zone's transitions are not known.
+std::optional<LocalClockTimes::Stretch> stretchAround(const QTimeZone& zone, qint64 local) {
+  constexpr qint64 kMargin = 2 * kMSecsPerDay;
+  constexpr qint64 kNever = std::numeric_limits<qint64>::min();
+  constexpr qint64 kEndless = std::numeric_limits<qint64>::max();
+  // The instant of `local` lies within a day of `early` + 1 day.
+  const QDateTime early = QDateTime::fromMSecsSinceEpoch(local - kMSecsPerDay, Qt::UTC);
+  const std::optional<LocalClockTimes::Stretch> instants = offsetStretchAround(zone, early);
+  if (!instants)
+    return std::nullopt;
+  const qint64 shift = qint64(instants->offsetSeconds) * 1000;
+  const LocalClockTimes::Stretch stretch{
+      instants->from == kNever ? kNever : instants->from + shift + kMargin,
+      instants->to == kEndless ? kEndless : instants->to + shift - kMargin,
+      instants->offsetSeconds};
   if (!stretch.contains(local))
     return std::nullopt;
   return stretch;
@@ -192,34 +206,10 @@ std::optional<int> LocalClockTimes::offsetAt(qint64 msecs) {
   const QDateTime at = QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC);
   if (!at.isValid())
     return std::nullopt;
-  const int offset = zone_.offsetFromUtc(at);
-  // The stretch is this instant alone unless the zone's transitions bound it
-  // and the offset holds to them.
-  Stretch stretch{msecs, msecs + 1, offset};
-  if (zone_.hasTransitions()) {
-    // A zone file without transitions (Etc/UTC) may still say it has them
-    // and give none: it then has one offset from the first date to the last.
-    const QTimeZone::OffsetData before = zone_.previousTransition(at.addMSecs(1));
-    const QTimeZone::OffsetData after = zone_.nextTransition(at);
-    if (before.atUtc.isValid()) {
-      if (before.atUtc <= at && zone_.offsetFromUtc(before.atUtc) == offset)
-        stretch.from = before.atUtc.toMSecsSinceEpoch();
-    } else if (zone_.offsetFromUtc(QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC)) == offset) {
-      stretch.from = std::numeric_limits<qint64>::min();
-    }
-    if (after.atUtc.isValid()) {
-      if (after.atUtc > at && zone_.offsetFromUtc(after.atUtc.addMSecs(-1)) == offset)
-        stretch.to = after.atUtc.toMSecsSinceEpoch();
-    } else if (zone_.offsetFromUtc(QDateTime(QDate(9999, 1, 1), QTime(0, 0), Qt::UTC)) == offset) {
-      stretch.to = std::numeric_limits<qint64>::max();
-    }
-  } else if (offset == zone_.offsetFromUtc(QDateTime::fromMSecsSinceEpoch(0, Qt::UTC))) {
-    // One offset throughout (UTC, a fixed offset).
-    stretch =
-        Stretch{std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max(), offset};
-  }
-  lastInstants_ = stretch;
-  return offset;
+  // Where the transitions do not bound it, the stretch is this instant alone.
+  lastInstants_ =
+      offsetStretchAround(zone_, at).value_or(Stretch{msecs, msecs + 1, zone_.offsetFromUtc(at)});
+  return lastInstants_.offsetSeconds;
 }
 
 const QString& LocalTimeZone::systemZoneFile() {

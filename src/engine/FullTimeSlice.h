@@ -90,6 +90,9 @@ public:
                     const std::shared_ptr<const ObjectiveFormats>& same);
   // The date as it was set (same time spec and zone).
   QDateTime endDate() const { return storedEndDate(); }
+  // The end's instant without making the date; nothing when the end is not a
+  // valid date.
+  std::optional<qint64> endInstant() const { return storedEndInstant(); }
   void setEndDate(const QDateTime& date) { storeEndDate(date); }
   // As setStartInstant(): the end read in `zone` as its instant.
   void setEndInstant(qint64 msecs, int offsetSeconds, const QTimeZone& zone) {

@@ -230,6 +230,14 @@ std::optional<qint64> RawTimeSlice::startInstant() const {
   return std::nullopt;
 }
 
+std::optional<qint64> RawTimeSlice::storedEndInstant() const {
+  if (endCode_ != packed_date::kNull && endCode_ != packed_date::kWhole)
+    return endMSecs_;
+  if (endCode_ == packed_date::kWhole && wholeDates_->end.isValid())
+    return endMSecs_;
+  return std::nullopt;
+}
+
 QDateTime RawTimeSlice::storedEndDate() const {
   return endCode_ == packed_date::kWhole ? wholeDates_->end
                                          : packed_date::unpack(endMSecs_, endCode_);

@@ -92,6 +92,8 @@ protected:
   // The end date of a full record, kept here beside the start date: both
   // share the block of dates the packed form cannot keep.
   QDateTime storedEndDate() const;
+  // As startInstant(), for the end.
+  std::optional<qint64> storedEndInstant() const;
   void storeEndDate(const QDateTime& date);
   void storeEndInstant(qint64 msecs, int offsetSeconds, const QTimeZone& zone);
 

@@ -159,6 +159,31 @@ int LocalInstant::localHour() const {
   return int(inDay / 3600000);
 }
 
+std::optional<QString> LocalInstant::localText() const {
+  const qint64 local = msecs + qint64(offsetSeconds) * 1000;
+  const qint64 days = local >= 0 ? local / kMSecsPerDay : -((-local - 1) / kMSecsPerDay) - 1;
+  const qint64 inDay = local - days * kMSecsPerDay;
+  int year = 0;
+  int month = 0;
+  int day = 0;
+  QDate::fromJulianDay(days + kEpochJulianDay).getDate(&year, &month, &day);
+  if (year < 1 || year > 9999)
+    return std::nullopt;
+  const int seconds = int(inDay / 1000);
+  const int fields[] = {year / 100,     year % 100,        month,       day,
+                        seconds / 3600, seconds / 60 % 60, seconds % 60};
+  static constexpr char16_t kAfter[] = {0, u'-', u'-', u' ', u':', u':', 0};
+  QString text(19, Qt::Uninitialized);
+  QChar* out = text.data();
+  for (int i = 0; i < 7; ++i) {
+    *out++ = QChar(u'0' + fields[i] / 10);
+    *out++ = QChar(u'0' + fields[i] % 10);
+    if (kAfter[i])
+      *out++ = QChar(kAfter[i]);
+  }
+  return text;
+}
+
 LocalClockTimes::LocalClockTimes() {
   ZoneCache& c = cache();
   const QMutexLocker lock(&c.mutex);

@@ -16,6 +16,10 @@ struct LocalInstant {
   QDate localDate() const;
   // The local hour of the day (0 to 23).
   int localHour() const;
+  // The local date and time as "yyyy-MM-dd HH:mm:ss" (seconds truncated, as
+  // QLocale::c() writes them); nothing for a year outside 1 to 9999, which
+  // that form cannot hold in four digits.
+  std::optional<QString> localText() const;
 };
 
 // The system's time zone, for turning clock times into local dates and times.

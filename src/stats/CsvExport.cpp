@@ -3,6 +3,7 @@
 #include "engine/FullDataSet.h"
 #include "engine/Logger.h"
 #include "platform/ErrorPresentation.h"
+#include "platform/LocalTimeZone.h"
 #include "platform/QnLog.h"
 #include "stats/StatisticsManager.h"
 
@@ -24,6 +25,19 @@ QString quoted(QString text) {
 }
 
 QString boolText(bool value) { return value ? QStringLiteral("true") : QStringLiteral("false"); }
+
+// A date as the log writes it, in the local zone: from its instant where it
+// has one the form can hold, else through the date itself.
+template <typename Date>
+QString dateText(std::optional<qint64> instant, LocalClockTimes& clock, Date date) {
+  if (instant) {
+    if (const std::optional<int> offset = clock.offsetAt(*instant)) {
+      if (std::optional<QString> text = LocalInstant{*instant, *offset}.localText())
+        return *std::move(text);
+    }
+  }
+  return Logger::formatDateForSystemLog(date());
+}
 
 } // namespace
 
@@ -52,12 +66,17 @@ QString quotedWhereNeeded(const QString& text) {
 QString objectiveField(const QString& objective) { return quotedWhereNeeded(objective.trimmed()); }
 
 QString record(const FullTimeSlice& slice) {
+  LocalClockTimes clock;
+  return record(slice, clock);
+}
+
+QString record(const FullTimeSlice& slice, LocalClockTimes& clock) {
   // The tags are always quoted, and a quote inside them doubled, so that a
   // quote in a tag cannot end the field early. An identifier is quoted only
   // when a damaged log gave it a comma, a quote or a line end.
   return quotedWhereNeeded(slice.uuid()) + u',' +
-         quoted(Logger::formatDateForSystemLog(slice.startDate())) + u',' +
-         quoted(Logger::formatDateForSystemLog(slice.endDate())) + u',' +
+         quoted(dateText(slice.startInstant(), clock, [&] { return slice.startDate(); })) + u',' +
+         quoted(dateText(slice.endInstant(), clock, [&] { return slice.endDate(); })) + u',' +
          QString::number(wholeSeconds(slice.actualDuration())) + u',' + boolText(slice.success()) +
          u',' + boolText(slice.completed()) + u',' + quoted(slice.tagString()) + u',' +
          objectiveField(slice.objective()) + u'\n';
@@ -66,8 +85,9 @@ QString record(const FullTimeSlice& slice) {
 QString text(const std::vector<const FullTimeSlice*>& slices) {
   QString csv = header() + u'\n';
   csv.reserve(csv.size() + qsizetype(slices.size()) * 160);
+  LocalClockTimes clock;
   for (const FullTimeSlice* slice : slices)
-    csv += record(*slice);
+    csv += record(*slice, clock);
   return csv;
 }
 

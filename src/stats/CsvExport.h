@@ -7,6 +7,7 @@
 namespace kr {
 
 class FullTimeSlice;
+class LocalClockTimes;
 
 // The log as comma-separated values: a header line, then one record per
 // slice in the order given, each line ended by a line feed.
@@ -14,6 +15,9 @@ namespace csvexport {
 
 QString header();
 QString record(const FullTimeSlice& slice);
+// The same, with the local zone's offsets looked up in `clock` (records in
+// order of time share its stretches).
+QString record(const FullTimeSlice& slice, LocalClockTimes& clock);
 QString text(const std::vector<const FullTimeSlice*>& slices);
 // The text, quoted (inner quotes doubled) when it holds a comma, a quote, a
 // line feed or a carriage return.

@@ -2,6 +2,8 @@
 #include "stats/CsvExport.h"
 #include "engine/FullTimeSlice.h"
 #include "engine/LogFileManager.h"
+#include "engine/Logger.h"
+#include "platform/LocalTimeZone.h"
 #include "platform/QnLog.h"
 #include "platform/TestAlertPresenter.h"
 #include "platform/UserDefaults.h"
@@ -10,6 +12,7 @@
 #include "StatsFixture.h"
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"
+#include "support/ZoneScope.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,6 +24,7 @@
 
 #include <csignal>
 #include <limits>
+#include <random>
 #include <sys/resource.h>
 
 using namespace kr;
@@ -121,6 +125,58 @@ TEST(CsvRecordTest, FieldsAreQuotedWhereTheyMustBeAndNothingIsLost) {
   EXPECT_EQ(csvexport::wholeSeconds(std::nan("")), 0);
 
   EXPECT_EQ(csvexport::text({}), QString::fromUtf8(header));
+}
+
+TEST(CsvRecordTest, DatesReadAsTheLogWritesThemInEveryZoneAndEveryForm) {
+  // The records take their dates from their instants; what they write must be
+  // what the log's own date writer makes of the dates themselves, in the local
+  // zone, for dates kept in any form, around transitions, before 1970 (with
+  // milliseconds), and at the ends of four-digit years.
+  for (const char* name : {"Europe/Berlin", "America/St_Johns", "Australia/Lord_Howe",
+                           "Asia/Kathmandu", "Pacific/Apia", "UTC"}) {
+    SCOPED_TRACE(name);
+    const test::ZoneScope scope(name);
+    const QTimeZone zone(name);
+    QList<qint64> instants = {
+        -1,
+        -999,
+        0,
+        QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch(),
+        QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59, 999), Qt::UTC).toMSecsSinceEpoch(),
+        QDateTime(QDate(10000, 1, 2), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch()};
+    for (int year : {1969, 2026})
+      for (const auto& transition :
+           zone.transitions(QDateTime(QDate(year, 1, 1), QTime(0, 0), Qt::UTC),
+                            QDateTime(QDate(year + 1, 1, 1), QTime(0, 0), Qt::UTC)))
+        for (qint64 q = -8; q <= 8; ++q)
+          instants.append(transition.atUtc.toMSecsSinceEpoch() + q * 900000 - (q % 3));
+    std::mt19937 random(8122026);
+    std::uniform_int_distribution<qint64> anywhere(
+        QDateTime(QDate(1850, 1, 1), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch(),
+        QDateTime(QDate(2150, 1, 1), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch());
+    for (int i = 0; i < 500; ++i)
+      instants.append(anywhere(random));
+
+    LocalClockTimes clock;
+    QStringList wrong;
+    for (qint64 msecs : instants) {
+      const QDateTime utc = QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC);
+      for (const QDateTime& date :
+           {utc, utc.toTimeZone(zone), utc.toLocalTime(), utc.toOffsetFromUtc(-34200)}) {
+        FullTimeSlice s = slice(QStringLiteral("x"));
+        s.setStartDate(date);
+        s.setEndDate(date.addSecs(1501));
+        const QString expected = u'"' + Logger::formatDateForSystemLog(s.startDate()) +
+                                 QStringLiteral("\",\"") +
+                                 Logger::formatDateForSystemLog(s.endDate()) + u'"';
+        const QString field = csvexport::record(s, clock).section(u',', 1, 2);
+        if (field != expected)
+          wrong.append(date.toString(Qt::ISODateWithMs) + QStringLiteral(": ") + field +
+                       QStringLiteral(" instead of ") + expected);
+      }
+    }
+    EXPECT_EQ(wrong, QStringList());
+  }
 }
 
 namespace {

@@ -1,5 +1,8 @@
 #include "engine/LogFileCache.h"
 
+#include "engine/DayCache.h"
+#include "engine/EngineLog.h"
+#include "platform/ConsoleText.h"
 #include "platform/QnLog.h"
 #include "platform/ThreadName.h"
 
@@ -77,11 +80,33 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
     ::closedir(listing);
   }
   std::sort(names.begin(), names.end());
+  // The days kept from the last run, for the first read of the folder.
+  std::optional<DayCache> stored;
+  if (!dayCachePath_.isEmpty()) {
+    const QByteArray inputs = DayCache::inputsOf(folder, style);
+    if (!dayCacheConsulted_) {
+      dayCacheConsulted_ = true;
+      QString why;
+      stored = DayCache::read(dayCachePath_, inputs, &why);
+      if (stored)
+        daysOnDisk_ = stored->stamps();
+      else if (!why.isEmpty())
+        qCInfo(lcEngine).noquote()
+            << "log day cache not used, it is made again:" << consoleSafe(why);
+    } else if (inputs != dayCacheInputs_) {
+      dayCacheStopped_ = true;
+    }
+    dayCacheInputs_ = inputs;
+    dayCacheFolder_ = folder;
+  }
   result.files.reserve(std::size_t(names.size()));
   const QString prefix = folder + u'/';
   struct Job {
     LogFile* file;
+    QString name;
     std::optional<LogFile::PendingRead> read;
+    bool fromDayCache = false;
+    bool keepable = false; // its records can go into the day cache
   };
   std::vector<Job> jobs;
   jobs.reserve(std::size_t(names.size()));
@@ -109,26 +134,92 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
         continue;
       }
     }
-    jobs.push_back({&file, std::nullopt});
+    jobs.push_back({&file, name, std::nullopt});
   }
   // Examining and parsing only read the LogFile objects, which nothing
   // changes until every file is done.
   parallelFor(jobs.size(), threadLimit_, [&](std::size_t i) {
     Job& job = jobs[i];
     job.read = job.file->beginRead(folderFd);
-    if (job.read)
-      job.file->parse(*job.read, style, folderFd);
+    if (!job.read)
+      return;
+    if (stored && job.read->stamp) {
+      if (std::shared_ptr<LogFile::Records> records = stored->records(job.name, *job.read->stamp)) {
+        job.read->records = std::move(records);
+        job.fromDayCache = job.keepable = true;
+        return;
+      }
+    }
+    job.file->parse(*job.read, style, folderFd);
+    job.keepable = job.read->records && DayCache::canKeep(*job.read->records);
   });
+  QHash<QString, bool> keepableNow;
   for (Job& job : jobs) {
     job.file->traceBeginRead(job.read.has_value());
     if (!job.read)
       continue;
     job.file->finishRead(std::move(*job.read));
     ++result.filesParsed;
+    result.filesFromDayCache += job.fromDayCache;
+    keepableNow.insert(job.name, job.keepable);
     result.tagStringsParsed.append(job.file->tagStringsInFile());
   }
   ::close(folderFd);
+  if (!dayCachePath_.isEmpty())
+    noteDaysToKeep(names, keepableNow);
   return result;
+}
+
+void LogFileCache::noteDaysToKeep(const QStringList& names,
+                                  const QHash<QString, bool>& keepableNow) {
+  QHash<QString, FileStamp> keep;
+  keep.reserve(names.size());
+  const QString prefix = dayCacheFolder_ + u'/';
+  for (const QString& name : names) {
+    const auto file = logFiles_.constFind(prefix + name);
+    if (file == logFiles_.constEnd())
+      continue;
+    const std::optional<FileStamp> stamp = (*file)->settledStamp();
+    if (!stamp)
+      continue;
+    const auto now = keepableNow.constFind(name);
+    const bool keepable = now != keepableNow.constEnd()
+                              ? *now
+                              : daysToKeep_.contains(name) && daysToKeep_.value(name) == *stamp;
+    if (keepable)
+      keep.insert(name, *stamp);
+  }
+  daysToKeep_ = std::move(keep);
+}
+
+bool LogFileCache::dayCacheOutdated() const {
+  return !dayCachePath_.isEmpty() && dayCacheConsulted_ && !dayCacheStopped_ &&
+         daysToKeep_ != daysOnDisk_;
+}
+
+bool LogFileCache::writeDayCache(const std::atomic<bool>& abandon) {
+  if (!dayCacheOutdated())
+    return false;
+  std::vector<DayCache::Day> days;
+  days.reserve(std::size_t(daysToKeep_.size()));
+  const QString prefix = dayCacheFolder_ + u'/';
+  for (auto it = daysToKeep_.cbegin(); it != daysToKeep_.cend(); ++it) {
+    const auto file = logFiles_.constFind(prefix + it.key());
+    if (file != logFiles_.constEnd())
+      days.push_back({it.key(), it.value(), (*file)->records()});
+  }
+  std::sort(days.begin(), days.end(),
+            [](const DayCache::Day& a, const DayCache::Day& b) { return a.name < b.name; });
+  QString why;
+  const bool written = DayCache::write(dayCachePath_, dayCacheInputs_, days, abandon, &why);
+  if (abandon)
+    return false;
+  // A cache that cannot be written is tried again once the days change.
+  daysOnDisk_ = daysToKeep_;
+  if (!written)
+    qCWarning(lcEngine).noquote() << "log day cache not written:" << consoleSafe(dayCachePath_)
+                                  << consoleSafe(why);
+  return written;
 }
 
 int LogFileCache::defaultThreadLimit() {

@@ -1,6 +1,5 @@
 #include "engine/DayCache.h"
 
-#include "platform/FileOperations.h"
 #include "platform/LocalTimeZone.h"
 
 #include <QDir>
@@ -16,7 +15,14 @@
 #include <type_traits>
 #include <unordered_map>
 
+#include <QScopeGuard>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace kr {
 
@@ -318,12 +324,28 @@ public:
     return covered == quint64(plainLength) && lastLink <= links;
   }
 
+  // The length in UTF-16 units of the record's plain objective.
+  static qsizetype plainLengthOf(const FullTimeSlice& slice, QByteArrayView block) {
+    if (slice.rare_ && slice.rare_->plain)
+      return slice.rare_->plain->size();
+    const char* at = block.data();
+    const char* const end = at + block.size();
+    quint64 length = 0;
+    if (!readBlockNumber(at, end, length) || length > quint64(end - at))
+      return -1;
+    const char* const textEnd = at + length;
+    // Mostly ASCII, whose bytes are its units.
+    if (std::all_of(at, textEnd, [](char c) { return quint8(c) < 0x80; }))
+      return qsizetype(length);
+    return slice.objective().size();
+  }
+
   using TextOf = std::function<const QString*(quint32)>;
 
   static FullTimeSlicePtr read(Reader& in, const TextOf& textOf,
                                const std::vector<quint8>& zoneCodes,
                                const std::vector<std::shared_ptr<const ObjectiveFormats>>& tables) {
-    auto slice = std::make_shared<FullTimeSlice>();
+    auto slice = std::make_shared<FullTimeSlice>(FullTimeSlice::Unfilled());
     FullTimeSlice& s = *slice;
     s.startMSecs_ = in.get<qint64>();
     s.endMSecs_ = in.get<qint64>();
@@ -390,8 +412,8 @@ public:
     s.objective_ = FullTimeSlice::Block(block);
     switch (s.kind_) {
     case FullTimeSlice::Kind::Stretches:
-      if (!s.formats_ ||
-          !stretchesFit(block, s.objective().size(), DayCacheCodec::formatsOf(*s.formats_).size()))
+      if (!s.formats_ || !stretchesFit(block, plainLengthOf(s, block),
+                                       DayCacheCodec::formatsOf(*s.formats_).size()))
         return nullptr;
       break;
     case FullTimeSlice::Kind::Data:
@@ -435,14 +457,50 @@ QByteArray DayCache::inputsOf(const QString& folder, const PlainTextStyle& style
 
 std::optional<DayCache> DayCache::read(const QString& path, const QByteArray& inputs,
                                        QString* why) {
-  FileOperations::ReadOptions options;
-  options.maximumSize = kMaximumSize;
-  if (!QFileInfo::exists(path))
+  const int fd =
+      ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno != ENOENT && why)
+      *why = QString::fromLocal8Bit(std::strerror(errno));
     return std::nullopt;
-  std::optional<QByteArray> bytes = FileOperations::readRegularFile(path, why, options);
-  if (!bytes)
+  }
+  const auto closeFile = qScopeGuard([fd] { ::close(fd); });
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaximumSize ||
+      info.st_size < kHeaderBytes) {
+    if (why)
+      *why = QStringLiteral("not a regular file of a cache's size");
     return std::nullopt;
-  return fromBytes(std::move(*bytes), inputs, why);
+  }
+  // Read into pages of its own, which go back to the system as soon as the
+  // cache is let go, whatever the allocator keeps.
+  const auto size = std::size_t(info.st_size);
+  void* pages = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (pages == MAP_FAILED) {
+    if (why)
+      *why = QStringLiteral("no memory for it");
+    return std::nullopt;
+  }
+  std::shared_ptr<void> mapping(pages, [size](void* at) { ::munmap(at, size); });
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t got = ::read(fd, static_cast<char*>(pages) + done, size - done);
+    if (got < 0 && errno == EINTR)
+      continue;
+    if (got <= 0)
+      break;
+    done += std::size_t(got);
+  }
+  if (done != size) {
+    if (why)
+      *why = QStringLiteral("cut short while read");
+    return std::nullopt;
+  }
+  std::optional<DayCache> cache = fromBytes(
+      QByteArray::fromRawData(static_cast<const char*>(pages), qsizetype(size)), inputs, why);
+  if (cache)
+    cache->mapping_ = std::move(mapping);
+  return cache;
 }
 
 std::optional<DayCache> DayCache::fromBytes(QByteArray bytes, const QByteArray& inputs,
@@ -482,6 +540,15 @@ std::optional<DayCache> DayCache::fromBytes(QByteArray bytes, const QByteArray& 
       return fail("names a zone not known here");
     cache.zoneCodes_.push_back(code);
   }
+  const quint32 tables = in.count(4);
+  for (quint32 t = 0; t < tables && !in.failed(); ++t) {
+    const quint32 count = in.count(kFormatBytes);
+    std::vector<CharFormat> formats;
+    formats.reserve(count);
+    for (quint32 f = 0; f < count; ++f)
+      formats.push_back(getFormat(in));
+    cache.tables_.push_back(DayCacheCodec::tableOf(std::move(formats)));
+  }
   const quint32 days = in.count(kDayBytes);
   cache.sections_.reserve(qsizetype(days));
   for (quint32 i = 0; i < days && !in.failed(); ++i) {
@@ -490,13 +557,28 @@ std::optional<DayCache> DayCache::fromBytes(QByteArray bytes, const QByteArray& 
     section.stamp = in.stamp();
     section.size = in.get<quint32>();
     section.offset = in.at() - bytes.constData();
-    if (in.take(section.size))
+    if (in.take(section.size)) {
       cache.sections_.insert(name, section);
+      cache.digest_.add(name, section.stamp);
+    }
   }
   if (in.failed() || in.left() != 0)
     return fail("damaged");
   cache.bytes_ = std::move(bytes);
   return cache;
+}
+
+void DayCache::Digest::add(const QString& name, const FileStamp& stamp) {
+  const auto mix = [this](quint64 value) {
+    value_ = (value_ ^ value) * 0xff51afd7ed558ccdULL;
+    value_ ^= value_ >> 32;
+  };
+  mix(quint64(name.size()));
+  mix(qHash(name));
+  for (qint64 value :
+       {stamp.modifiedSeconds, stamp.modifiedNanoseconds, stamp.size, qint64(stamp.inode),
+        qint64(stamp.device), stamp.changedSeconds, stamp.changedNanoseconds})
+    mix(quint64(value));
 }
 
 const QString* DayCache::sharedText(quint32 index) const {
@@ -527,22 +609,12 @@ std::shared_ptr<LogFile::Records> DayCache::records(const QString& name,
     return nullptr;
   Reader in(bytes_.constData() + found->offset, found->size);
   const bool endsCleanly = in.get<quint8>() != 0;
-  std::vector<std::shared_ptr<const ObjectiveFormats>> tables;
-  const quint32 tableCount = in.count(4);
-  for (quint32 t = 0; t < tableCount && !in.failed(); ++t) {
-    const quint32 count = in.count(kFormatBytes);
-    std::vector<CharFormat> formats;
-    formats.reserve(count);
-    for (quint32 f = 0; f < count; ++f)
-      formats.push_back(getFormat(in));
-    tables.push_back(DayCacheCodec::tableOf(std::move(formats)));
-  }
   const quint32 count = in.count(kRecordBytes);
   std::vector<FullTimeSlicePtr> slices;
   slices.reserve(count);
   const DayCacheCodec::TextOf textOf = [this](quint32 index) { return sharedText(index); };
   for (quint32 i = 0; i < count; ++i) {
-    FullTimeSlicePtr slice = DayCacheCodec::read(in, textOf, zoneCodes_, tables);
+    FullTimeSlicePtr slice = DayCacheCodec::read(in, textOf, zoneCodes_, tables_);
     if (!slice)
       return nullptr;
     slices.push_back(std::move(slice));
@@ -563,6 +635,8 @@ bool DayCache::canKeep(const LogFile::Records& records) {
 std::optional<QByteArray> DayCache::toBytes(const QByteArray& inputs, const std::vector<Day>& days,
                                             const std::atomic<bool>& abandon) {
   DayCacheCodec::Packing packing;
+  std::unordered_map<const ObjectiveFormats*, quint32> tables;
+  std::vector<const ObjectiveFormats*> tableList;
   QByteArray sections;
   Writer out(sections);
   for (const Day& day : days) {
@@ -574,19 +648,11 @@ std::optional<QByteArray> DayCache::toBytes(const QByteArray& inputs, const std:
     out.put(quint32(0));
     const qsizetype start = out.size();
     out.put(quint8(day.records->endsCleanly));
-    std::unordered_map<const ObjectiveFormats*, quint32> tables;
-    std::vector<const ObjectiveFormats*> tableList;
+    // Days mostly share one table of formats: each table is kept once.
     for (const FullTimeSlicePtr& slice : day.records->timeSlices) {
       const ObjectiveFormats* table = DayCacheCodec::tableOf(*slice);
       if (table && tables.try_emplace(table, quint32(tableList.size())).second)
         tableList.push_back(table);
-    }
-    out.put(quint32(tableList.size()));
-    for (const ObjectiveFormats* table : tableList) {
-      const std::vector<CharFormat>& formats = DayCacheCodec::formatsOf(*table);
-      out.put(quint32(formats.size()));
-      for (const CharFormat& format : formats)
-        putFormat(out, format);
     }
     out.put(quint32(day.records->timeSlices.size()));
     for (const FullTimeSlicePtr& slice : day.records->timeSlices)
@@ -603,6 +669,13 @@ std::optional<QByteArray> DayCache::toBytes(const QByteArray& inputs, const std:
   head.put(quint32(packing.zoneIds.size()));
   for (const QByteArray& id : packing.zoneIds)
     head.putBytes(id);
+  head.put(quint32(tableList.size()));
+  for (const ObjectiveFormats* table : tableList) {
+    const std::vector<CharFormat>& formats = DayCacheCodec::formatsOf(*table);
+    head.put(quint32(formats.size()));
+    for (const CharFormat& format : formats)
+      putFormat(head, format);
+  }
   head.put(quint32(days.size()));
   if (body.size() + sections.size() + kHeaderBytes > kMaximumSize)
     return std::nullopt;

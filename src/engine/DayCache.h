@@ -40,6 +40,18 @@ public:
   // The files kept and their stamps.
   QHash<QString, FileStamp> stamps() const;
 
+  // What tells one set of days kept from another: their names and stamps,
+  // in name order.
+  class Digest {
+  public:
+    void add(const QString& name, const FileStamp& stamp);
+    bool operator==(const Digest&) const = default;
+
+  private:
+    quint64 value_ = 0x84222325cbf29ce4ULL;
+  };
+  const Digest& digest() const { return digest_; }
+
   // Whether records can be kept as they are (the few kept in forms the cache
   // does not hold, such as a rich text with attachments, are parsed each time).
   static bool canKeep(const LogFile::Records& records);
@@ -79,6 +91,9 @@ private:
   const QString* sharedText(quint32 index) const;
 
   QByteArray bytes_;
+  std::shared_ptr<void> mapping_; // what bytes_ points into, when it does not own them
+  Digest digest_;
+  std::vector<std::shared_ptr<const ObjectiveFormats>> tables_;
   std::vector<qsizetype> textOffsets_;
   std::unique_ptr<std::atomic<const QString*>[]> texts_;
   std::vector<quint8> zoneCodes_; // this process's code of each zone kept

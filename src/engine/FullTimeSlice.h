@@ -52,6 +52,12 @@ private:
 class FullTimeSlice : public RawTimeSlice {
 public:
   FullTimeSlice();
+  // A record whose fields are all set next by whoever may name the tag.
+  class Unfilled {
+    friend class DayCacheCodec;
+    Unfilled() = default;
+  };
+  explicit FullTimeSlice(Unfilled) {}
   ~FullTimeSlice();
   FullTimeSlice(const FullTimeSlice& other);
   FullTimeSlice& operator=(const FullTimeSlice&) = delete;

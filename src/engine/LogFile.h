@@ -79,6 +79,10 @@ public:
   std::optional<Stamp> settledStamp() const {
     return settled_ ? lastRead_ : std::optional<Stamp>();
   }
+  // Whether the records of the last read can be kept in the day cache; set
+  // by the cache of files that read it.
+  bool keepable() const { return keepable_; }
+  void setKeepable(bool keepable) { keepable_ = keepable; }
 
   // Takes the entries this program appended, in order, as the file's new
   // records without reading the file again: only when the file was last
@@ -99,6 +103,7 @@ private:
   bool parsed_ = false;
   std::optional<Stamp> lastRead_;
   bool settled_ = false;
+  bool keepable_ = false;
   bool reportedUnknownName_ = false;
   std::shared_ptr<Records> records_;
 };

@@ -1,6 +1,5 @@
 #include "engine/LogFileCache.h"
 
-#include "engine/DayCache.h"
 #include "engine/EngineLog.h"
 #include "platform/ConsoleText.h"
 #include "platform/QnLog.h"
@@ -89,7 +88,7 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
       QString why;
       stored = DayCache::read(dayCachePath_, inputs, &why);
       if (stored)
-        daysOnDisk_ = stored->stamps();
+        daysOnDisk_ = stored->digest();
       else if (!why.isEmpty())
         qCInfo(lcEngine).noquote()
             << "log day cache not used, it is made again:" << consoleSafe(why);
@@ -99,6 +98,7 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
     dayCacheInputs_ = inputs;
     dayCacheFolder_ = folder;
   }
+  lastFiles_.clear();
   result.files.reserve(std::size_t(names.size()));
   const QString prefix = folder + u'/';
   struct Job {
@@ -119,6 +119,8 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
     }
     LogFile& file = **it;
     result.files.push_back(*it);
+    if (!dayCachePath_.isEmpty())
+      lastFiles_.push_back(*it);
     if (file.format() == LogFile::Format::Unknown) {
       file.read(style, folderFd); // only says that it is skipped
       continue;
@@ -166,30 +168,22 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
   }
   ::close(folderFd);
   if (!dayCachePath_.isEmpty())
-    noteDaysToKeep(names, keepableNow);
+    noteDaysToKeep(keepableNow);
   return result;
 }
 
-void LogFileCache::noteDaysToKeep(const QStringList& names,
-                                  const QHash<QString, bool>& keepableNow) {
-  QHash<QString, FileStamp> keep;
-  keep.reserve(names.size());
-  const QString prefix = dayCacheFolder_ + u'/';
-  for (const QString& name : names) {
-    const auto file = logFiles_.constFind(prefix + name);
-    if (file == logFiles_.constEnd())
-      continue;
-    const std::optional<FileStamp> stamp = (*file)->settledStamp();
-    if (!stamp)
-      continue;
+void LogFileCache::noteDaysToKeep(const QHash<QString, bool>& keepableNow) {
+  DayCache::Digest keep;
+  for (const std::shared_ptr<LogFile>& file : lastFiles_) {
+    const QString name = file->fullPath().mid(dayCacheFolder_.size() + 1);
     const auto now = keepableNow.constFind(name);
-    const bool keepable = now != keepableNow.constEnd()
-                              ? *now
-                              : daysToKeep_.contains(name) && daysToKeep_.value(name) == *stamp;
-    if (keepable)
-      keep.insert(name, *stamp);
+    if (now != keepableNow.constEnd())
+      file->setKeepable(*now);
+    const std::optional<FileStamp> stamp = file->settledStamp();
+    if (stamp && file->keepable())
+      keep.add(name, *stamp);
   }
-  daysToKeep_ = std::move(keep);
+  daysToKeep_ = keep;
 }
 
 bool LogFileCache::dayCacheOutdated() const {
@@ -201,15 +195,11 @@ bool LogFileCache::writeDayCache(const std::atomic<bool>& abandon) {
   if (!dayCacheOutdated())
     return false;
   std::vector<DayCache::Day> days;
-  days.reserve(std::size_t(daysToKeep_.size()));
-  const QString prefix = dayCacheFolder_ + u'/';
-  for (auto it = daysToKeep_.cbegin(); it != daysToKeep_.cend(); ++it) {
-    const auto file = logFiles_.constFind(prefix + it.key());
-    if (file != logFiles_.constEnd())
-      days.push_back({it.key(), it.value(), (*file)->records()});
+  for (const std::shared_ptr<LogFile>& file : lastFiles_) {
+    const std::optional<FileStamp> stamp = file->settledStamp();
+    if (stamp && file->keepable())
+      days.push_back({file->fullPath().mid(dayCacheFolder_.size() + 1), *stamp, file->records()});
   }
-  std::sort(days.begin(), days.end(),
-            [](const DayCache::Day& a, const DayCache::Day& b) { return a.name < b.name; });
   QString why;
   const bool written = DayCache::write(dayCachePath_, dayCacheInputs_, days, abandon, &why);
   if (abandon)

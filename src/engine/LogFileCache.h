@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/DayCache.h"
 #include "engine/LogFile.h"
 
 #include <QHash>
@@ -50,7 +51,7 @@ public:
   bool writeDayCache(const std::atomic<bool>& abandon);
 
 private:
-  void noteDaysToKeep(const QStringList& names, const QHash<QString, bool>& keepableNow);
+  void noteDaysToKeep(const QHash<QString, bool>& keepableNow);
 
   QHash<QString, std::shared_ptr<LogFile>> logFiles_;
   int threadLimit_ = defaultThreadLimit();
@@ -61,8 +62,10 @@ private:
   // The inputs changed during the run: the days read before do not match
   // them, and nothing more is written.
   bool dayCacheStopped_ = false;
-  QHash<QString, FileStamp> daysOnDisk_; // what the day cache file holds
-  QHash<QString, FileStamp> daysToKeep_; // what it should hold
+  DayCache::Digest daysOnDisk_; // what the day cache file holds
+  DayCache::Digest daysToKeep_; // what it should hold
+  // The files of the last read, in name order.
+  std::vector<std::shared_ptr<LogFile>> lastFiles_;
 };
 
 } // namespace kr

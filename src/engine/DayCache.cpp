@@ -679,17 +679,19 @@ std::optional<QByteArray> DayCache::toBytes(const QByteArray& inputs, const std:
   head.put(quint32(days.size()));
   if (body.size() + sections.size() + kHeaderBytes > kMaximumSize)
     return std::nullopt;
-  body.append(sections);
-  sections = QByteArray();
+  // Put together once, the checksum filled in last.
   QByteArray bytes;
-  bytes.reserve(kHeaderBytes + body.size());
+  bytes.reserve(kHeaderBytes + body.size() + sections.size());
   bytes.append(kMagic, sizeof kMagic);
   Writer file(bytes);
   file.put(kFormatVersion);
   file.put(kByteOrderMark);
-  file.put(checksumOf(body));
+  file.put(quint64(0));
   bytes.append(body);
-  return bytes;
+  body = QByteArray();
+  bytes.append(sections);
+  sections = QByteArray();
+  return resealed(std::move(bytes));
 }
 
 QByteArray DayCache::resealed(QByteArray bytes) {

@@ -170,8 +170,10 @@ void LogFileManager::internalAyncUpdate() {
             Qt::QueuedConnection);
         // Once the data sets are on their way: the next start reads the
         // days read now without parsing them.
-        if (logFiles_.dayCacheOutdated())
+        if (logFiles_.dayCacheOutdated()) {
           logFiles_.writeDayCache(quitting_);
+          returnFreedMemoryToSystem(); // what the cache's bytes took
+        }
       });
 }
 

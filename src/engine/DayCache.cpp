@@ -1,5 +1,6 @@
 #include "engine/DayCache.h"
 
+#include "engine/DayCacheCodec.h"
 #include "platform/LocalTimeZone.h"
 
 #include <QDir>
@@ -7,17 +8,13 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <QTimeZone>
 
 #include <algorithm>
-#include <cstring>
-#include <functional>
-#include <type_traits>
-#include <unordered_map>
-
-#include <QScopeGuard>
-
 #include <cerrno>
+#include <cstring>
+#include <unordered_map>
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -56,377 +53,10 @@ quint64 checksumOf(QByteArrayView bytes) {
   return hash;
 }
 
-class Writer {
-public:
-  explicit Writer(QByteArray& out) : out_(out) {}
-  template <typename T> void put(T value) {
-    static_assert(std::is_trivially_copyable_v<T>);
-    out_.append(reinterpret_cast<const char*>(&value), sizeof value);
-  }
-  void putBytes(QByteArrayView bytes) {
-    put(quint32(bytes.size()));
-    out_.append(bytes.data(), bytes.size());
-  }
-  // A text as its count of UTF-16 units plus one (0: a null text), then the units.
-  void putText(const QString& text) {
-    put(quint32(text.isNull() ? 0 : text.size() + 1));
-    out_.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-  }
-  void putStamp(const FileStamp& stamp) {
-    for (qint64 value :
-         {stamp.modifiedSeconds, stamp.modifiedNanoseconds, stamp.size, qint64(stamp.inode),
-          qint64(stamp.device), stamp.changedSeconds, stamp.changedNanoseconds})
-      put(value);
-  }
-  qsizetype size() const { return out_.size(); }
-
-private:
-  QByteArray& out_;
-};
-
-// Reads what Writer wrote; the first value that does not fit sets failed()
-// and every later one reads as zero or empty.
-class Reader {
-public:
-  Reader(const char* at, qsizetype size) : at_(at), end_(at + size) {}
-  template <typename T> T get() {
-    T value{};
-    if (!take(sizeof value))
-      return value;
-    std::memcpy(&value, at_ - sizeof value, sizeof value);
-    return value;
-  }
-  QByteArrayView bytes() {
-    const quint32 count = get<quint32>();
-    if (!take(count))
-      return {};
-    return {at_ - count, qsizetype(count)};
-  }
-  QString text() {
-    const quint32 units = get<quint32>();
-    if (units == 0)
-      return {};
-    if (!take(2 * qsizetype(units - 1)))
-      return {};
-    QString text(qsizetype(units - 1), Qt::Uninitialized);
-    std::memcpy(text.data(), at_ - 2 * qsizetype(units - 1), std::size_t(2 * (units - 1)));
-    return text;
-  }
-  // Skips a text, giving where it starts.
-  const char* skipText() {
-    const char* const start = at_;
-    const quint32 units = get<quint32>();
-    if (units > 0)
-      take(2 * qsizetype(units - 1));
-    return start;
-  }
-  FileStamp stamp() {
-    FileStamp stamp;
-    stamp.modifiedSeconds = get<qint64>();
-    stamp.modifiedNanoseconds = get<qint64>();
-    stamp.size = get<qint64>();
-    stamp.inode = quint64(get<qint64>());
-    stamp.device = quint64(get<qint64>());
-    stamp.changedSeconds = get<qint64>();
-    stamp.changedNanoseconds = get<qint64>();
-    return stamp;
-  }
-  // A count of items of at least `itemBytes` each that the bytes left can hold.
-  quint32 count(qsizetype itemBytes) {
-    const quint32 count = get<quint32>();
-    if (qsizetype(count) > left() / itemBytes)
-      failed_ = true;
-    return failed_ ? 0 : count;
-  }
-  bool take(qsizetype count) {
-    if (failed_ || count < 0 || count > left()) {
-      failed_ = true;
-      return false;
-    }
-    at_ += count;
-    return true;
-  }
-  void fail() { failed_ = true; }
-  bool failed() const { return failed_; }
-  qsizetype left() const { return end_ - at_; }
-  const char* at() const { return at_; }
-
-private:
-  const char* at_;
-  const char* end_;
-  bool failed_ = false;
-};
-
-void putFormat(Writer& out, const CharFormat& format) {
-  out.putText(format.fontFamily);
-  out.put(format.fontSize);
-  out.put(quint8(format.bold | format.italic << 1 | format.underline << 2 |
-                 format.strikeThrough << 3 | format.foreground.has_value() << 4));
-  const RgbColor color = format.foreground.value_or(RgbColor());
-  out.put(color.red);
-  out.put(color.green);
-  out.put(color.blue);
-  out.putText(format.link);
-  out.putText(format.attachment);
-}
-
-CharFormat getFormat(Reader& in) {
-  CharFormat format;
-  format.fontFamily = in.text();
-  format.fontSize = in.get<double>();
-  const auto flags = in.get<quint8>();
-  format.bold = flags & 1;
-  format.italic = flags & 2;
-  format.underline = flags & 4;
-  format.strikeThrough = flags & 8;
-  RgbColor color;
-  color.red = in.get<quint8>();
-  color.green = in.get<quint8>();
-  color.blue = in.get<quint8>();
-  if (flags & 16)
-    format.foreground = color;
-  format.link = in.text();
-  format.attachment = in.text();
-  return format;
-}
-
-// A number of the objective block (7-bit groups, the lowest first); false
-// when it runs past the end.
-bool readBlockNumber(const char*& at, const char* end, quint64& number) {
-  number = 0;
-  for (int shift = 0; shift < 64; shift += 7) {
-    if (at >= end)
-      return false;
-    const auto byte = quint8(*at++);
-    number |= quint64(byte & 0x7f) << shift;
-    if (!(byte & 0x80))
-      return true;
-  }
-  return false;
-}
-
 } // namespace
 
-// Packs and unpacks one record; reaches into the records' packed form.
-class DayCacheCodec {
-public:
-  struct Packing {
-    std::unordered_map<const QString*, quint32> texts;
-    std::vector<const QString*> textList;
-    std::unordered_map<quint8, quint8> zones; // code to index of the zone kept
-    std::vector<QByteArray> zoneIds;
-  };
-
-  static bool canKeep(const FullTimeSlice& slice) {
-    // A zone's code is that of a zone met, which stays for the process.
-    const auto codeFits = [](quint8 code) { return code != packed_date::kWhole; };
-    return slice.kind_ != FullTimeSlice::Kind::Whole &&
-           (slice.kind_ != FullTimeSlice::Kind::Stretches || slice.formats_) &&
-           codeFits(slice.startCode_) && codeFits(slice.endCode_);
-  }
-
-  static const std::vector<CharFormat>& formatsOf(const ObjectiveFormats& table) {
-    return table.formats_;
-  }
-
-  static std::shared_ptr<const ObjectiveFormats> tableOf(std::vector<CharFormat> formats) {
-    auto table = std::make_shared<ObjectiveFormats>();
-    table->formats_ = std::move(formats);
-    return ObjectiveFormats::shared(table);
-  }
-
-  static const ObjectiveFormats* tableOf(const FullTimeSlice& slice) {
-    return slice.formats_.get();
-  }
-
-  static quint32 textIndex(Packing& packing, const QString* text) {
-    const auto [it, added] = packing.texts.try_emplace(text, quint32(packing.textList.size()));
-    if (added)
-      packing.textList.push_back(text);
-    return it->second;
-  }
-
-  static quint8 zoneIndex(Packing& packing, quint8 code) {
-    if (code < packed_date::kFirstZone)
-      return code;
-    const auto [it, added] = packing.zones.try_emplace(code, quint8(packing.zoneIds.size()));
-    if (added)
-      packing.zoneIds.push_back(packed_date::unpack(0, code).timeZone().id());
-    return quint8(packed_date::kFirstZone + it->second);
-  }
-
-  static void write(Writer& out, Packing& packing, const FullTimeSlice& slice,
-                    const std::unordered_map<const ObjectiveFormats*, quint32>& tables) {
-    out.put(slice.startMSecs_);
-    out.put(slice.endMSecs_);
-    out.put(slice.duration_);
-    out.put(slice.actualDuration_);
-    out.put(slice.actualDurationAsLogged_);
-    out.put(textIndex(packing, slice.focusRating_));
-    out.put(textIndex(packing, slice.tagString_));
-    out.put(slice.dayString_ ? textIndex(packing, slice.dayString_) + 1 : 0u);
-    out.put(zoneIndex(packing, slice.startCode_));
-    out.put(zoneIndex(packing, slice.endCode_));
-    out.put(quint8(slice.completed_ | slice.success_ << 1 | slice.uuidIsBinary_ << 2));
-    out.put(quint8(slice.kind_));
-    // The values made on request are left out: they are made again.
-    const std::lock_guard<std::mutex> lock(FullTimeSlice::lazyValuesMutex());
-    const FullTimeSlice::Rare* rare = slice.rare_.get();
-    if (slice.uuidIsBinary_) {
-      const QByteArray uuid = slice.uuid_.toRfc4122();
-      out.putBytes(uuid);
-    } else {
-      out.putText(rare && rare->uuidText ? *rare->uuidText : QString());
-    }
-    const auto table = slice.formats_ ? tables.find(slice.formats_.get()) : tables.end();
-    out.put(table == tables.end() ? 0u : table->second + 1);
-    out.putText(rare && rare->plain ? *rare->plain : QString());
-    if (rare && rare->data) {
-      out.put(quint32(rare->data->size() + 1));
-      out.putBytes(*rare->data);
-    } else {
-      out.put(quint32(0));
-    }
-    out.putBytes(slice.objective_.view());
-  }
-
-  // Whether the stretches of an objective block lie over `plainLength`
-  // units of text with formats of the table and links of the block.
-  static bool stretchesFit(QByteArrayView block, qsizetype plainLength, std::size_t formatCount) {
-    const char* at = block.data();
-    const char* const end = at + block.size();
-    quint64 number = 0;
-    if (!readBlockNumber(at, end, number) || number > quint64(end - at))
-      return false;
-    at += number;
-    quint64 count = 0;
-    if (!readBlockNumber(at, end, count) || count > quint64(end - at))
-      return false;
-    quint64 covered = 0;
-    quint64 lastLink = 0;
-    for (quint64 i = 0; i < count; ++i) {
-      quint64 length = 0;
-      quint64 format = 0;
-      quint64 link = 0;
-      if (!readBlockNumber(at, end, length) || !readBlockNumber(at, end, format) ||
-          !readBlockNumber(at, end, link) || format >= formatCount || length > quint64(plainLength))
-        return false;
-      covered += length;
-      lastLink = std::max(lastLink, link);
-    }
-    quint64 links = 0;
-    while (at < end) {
-      if (!readBlockNumber(at, end, number) || number > quint64(end - at))
-        return false;
-      at += number;
-      ++links;
-    }
-    return covered == quint64(plainLength) && lastLink <= links;
-  }
-
-  // The length in UTF-16 units of the record's plain objective.
-  static qsizetype plainLengthOf(const FullTimeSlice& slice, QByteArrayView block) {
-    if (slice.rare_ && slice.rare_->plain)
-      return slice.rare_->plain->size();
-    const char* at = block.data();
-    const char* const end = at + block.size();
-    quint64 length = 0;
-    if (!readBlockNumber(at, end, length) || length > quint64(end - at))
-      return -1;
-    const char* const textEnd = at + length;
-    // Mostly ASCII, whose bytes are its units.
-    if (std::all_of(at, textEnd, [](char c) { return quint8(c) < 0x80; }))
-      return qsizetype(length);
-    return slice.objective().size();
-  }
-
-  using TextOf = std::function<const QString*(quint32)>;
-
-  static FullTimeSlicePtr read(Reader& in, const TextOf& textOf,
-                               const std::vector<quint8>& zoneCodes,
-                               const std::vector<std::shared_ptr<const ObjectiveFormats>>& tables) {
-    auto slice = std::make_shared<FullTimeSlice>(FullTimeSlice::Unfilled());
-    FullTimeSlice& s = *slice;
-    s.startMSecs_ = in.get<qint64>();
-    s.endMSecs_ = in.get<qint64>();
-    s.duration_ = in.get<double>();
-    s.actualDuration_ = in.get<double>();
-    s.actualDurationAsLogged_ = in.get<double>();
-    s.focusRating_ = textOf(in.get<quint32>());
-    s.tagString_ = textOf(in.get<quint32>());
-    const auto day = in.get<quint32>();
-    s.dayString_ = day == 0 ? nullptr : textOf(day - 1);
-    const auto codeOf = [&](quint8 kept) -> quint8 {
-      if (kept < packed_date::kFirstZone)
-        return kept;
-      const std::size_t index = kept - packed_date::kFirstZone;
-      if (index >= zoneCodes.size()) {
-        in.fail();
-        return packed_date::kUtc;
-      }
-      return zoneCodes[index];
-    };
-    s.startCode_ = codeOf(in.get<quint8>());
-    s.endCode_ = codeOf(in.get<quint8>());
-    const auto flags = in.get<quint8>();
-    s.completed_ = flags & 1;
-    s.success_ = flags & 2;
-    s.uuidIsBinary_ = flags & 4;
-    const auto kind = in.get<quint8>();
-    if (kind > quint8(FullTimeSlice::Kind::Data) || !s.focusRating_ || !s.tagString_ ||
-        (day != 0 && !s.dayString_)) {
-      in.fail();
-      return nullptr;
-    }
-    s.kind_ = FullTimeSlice::Kind(kind);
-    if (s.uuidIsBinary_) {
-      const QByteArrayView uuid = in.bytes();
-      if (uuid.size() != 16) {
-        in.fail();
-        return nullptr;
-      }
-      s.uuid_ = QUuid::fromRfc4122(uuid);
-    } else if (QString uuidText = in.text(); !uuidText.isNull()) {
-      s.rare().uuidText = std::move(uuidText);
-    }
-    const auto table = in.get<quint32>();
-    if (table > tables.size()) {
-      in.fail();
-      return nullptr;
-    }
-    if (table > 0)
-      s.formats_ = tables[table - 1];
-    if (QString plain = in.text(); !plain.isNull())
-      s.rare().plain = std::move(plain);
-    if (const auto data = in.get<quint32>(); data > 0) {
-      const QByteArrayView bytes = in.bytes();
-      if (qsizetype(data - 1) != bytes.size()) {
-        in.fail();
-        return nullptr;
-      }
-      s.rare().data = bytes.toByteArray();
-    }
-    const QByteArrayView block = in.bytes();
-    if (in.failed())
-      return nullptr;
-    s.objective_ = FullTimeSlice::Block(block);
-    switch (s.kind_) {
-    case FullTimeSlice::Kind::Stretches:
-      if (!s.formats_ || !stretchesFit(block, plainLengthOf(s, block),
-                                       DayCacheCodec::formatsOf(*s.formats_).size()))
-        return nullptr;
-      break;
-    case FullTimeSlice::Kind::Data:
-      if (!s.rare_ || !s.rare_->data)
-        return nullptr;
-      break;
-    case FullTimeSlice::Kind::Empty:
-    case FullTimeSlice::Kind::Whole:
-      break;
-    }
-    return slice;
-  }
-};
+using day_cache::Reader;
+using day_cache::Writer;
 
 QByteArray DayCache::inputsOf(const QString& folder, const PlainTextStyle& style) {
   QByteArray inputs;
@@ -546,7 +176,7 @@ std::optional<DayCache> DayCache::fromBytes(QByteArray bytes, const QByteArray& 
     std::vector<CharFormat> formats;
     formats.reserve(count);
     for (quint32 f = 0; f < count; ++f)
-      formats.push_back(getFormat(in));
+      formats.push_back(day_cache::getFormat(in));
     cache.tables_.push_back(DayCacheCodec::tableOf(std::move(formats)));
   }
   const quint32 days = in.count(kDayBytes);
@@ -674,7 +304,7 @@ std::optional<QByteArray> DayCache::toBytes(const QByteArray& inputs, const std:
     const std::vector<CharFormat>& formats = DayCacheCodec::formatsOf(*table);
     head.put(quint32(formats.size()));
     for (const CharFormat& format : formats)
-      putFormat(head, format);
+      day_cache::putFormat(head, format);
   }
   head.put(quint32(days.size()));
   if (body.size() + sections.size() + kHeaderBytes > kMaximumSize)

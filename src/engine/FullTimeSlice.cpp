@@ -18,12 +18,6 @@ const QString& dummy() {
   return text;
 }
 
-// Guards what records work out on first request.
-std::mutex& lazyValuesMutex() {
-  static std::mutex mutex;
-  return mutex;
-}
-
 // The RTFD data of an empty text, made once per process.
 const QByteArray& emptyRtfd() {
   static const QByteArray data = RtfdPackage::toData(RichText());
@@ -134,6 +128,11 @@ QString plainOf(QByteArrayView block, const char** rest = nullptr) {
   return QString::fromUtf8(at, qsizetype(length));
 }
 } // namespace
+
+std::mutex& FullTimeSlice::lazyValuesMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
 
 FullTimeSlice::Block::Block(QByteArrayView bytes) {
   if (bytes.isEmpty())

@@ -8,6 +8,7 @@
 #include <QUuid>
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -36,6 +37,7 @@ public:
   shared(const std::shared_ptr<const ObjectiveFormats>& table);
 
 private:
+  friend class DayCacheCodec;
   struct Hash {
     std::size_t operator()(const CharFormat& format) const;
   };
@@ -50,6 +52,12 @@ private:
 class FullTimeSlice : public RawTimeSlice {
 public:
   FullTimeSlice();
+  // A record whose fields are all set next by whoever may name the tag.
+  class Unfilled {
+    friend class DayCacheCodec;
+    Unfilled() = default;
+  };
+  explicit FullTimeSlice(Unfilled) {}
   ~FullTimeSlice();
   FullTimeSlice(const FullTimeSlice& other);
   FullTimeSlice& operator=(const FullTimeSlice&) = delete;
@@ -120,6 +128,10 @@ public:
   const RawTimeSlice& asRawTimeSlice() const;
 
 private:
+  friend class DayCacheCodec; // keeps records between runs in their packed form
+  // Guards what records work out on first request.
+  static std::mutex& lazyValuesMutex();
+
   // What few records need: an objective given as data or one that cannot be
   // kept as stretches, and what was made on request.
   struct Rare {

@@ -148,6 +148,7 @@ std::optional<QStringList> LogFile::takeOwnAppends(const std::vector<const OwnAp
   records_->add(std::move(added));
   records_->endsCleanly = endsCleanly;
   lastRead_ = last.after;
+  settled_ = false;
   return records_->tagStrings.mid(knownTags);
 }
 
@@ -240,6 +241,7 @@ void LogFile::finishRead(PendingRead&& pending) {
   qn_log(QStringLiteral("LogFile - setting last read"));
   lastRead_ = pending.stamp;
   parsed_ = !pending.unsettled;
+  settled_ = parsed_ && pending.stamp && pending.problem.isEmpty();
   qn_log(QStringLiteral("LogFile - read end"));
 }
 

@@ -73,6 +73,16 @@ public:
   const std::vector<FullTimeSlicePtr>& timeSlicesInFile() const { return records_->timeSlices; }
   std::vector<const RawTimeSlice*> rawTimeSlicesInFile() const;
   const QStringList& tagStringsInFile() const { return records_->tagStrings; }
+  // The stamp of the file as its records were last read in full, without a
+  // problem and without the file changing meanwhile; none otherwise (also
+  // after records were taken from this program's own appends).
+  std::optional<Stamp> settledStamp() const {
+    return settled_ ? lastRead_ : std::optional<Stamp>();
+  }
+  // Whether the records of the last read can be kept in the day cache; set
+  // by the cache of files that read it.
+  bool keepable() const { return keepable_; }
+  void setKeepable(bool keepable) { keepable_ = keepable; }
 
   // Takes the entries this program appended, in order, as the file's new
   // records without reading the file again: only when the file was last
@@ -92,6 +102,8 @@ private:
   Format format_;
   bool parsed_ = false;
   std::optional<Stamp> lastRead_;
+  bool settled_ = false;
+  bool keepable_ = false;
   bool reportedUnknownName_ = false;
   std::shared_ptr<Records> records_;
 };

@@ -1,5 +1,7 @@
 #include "engine/LogFileCache.h"
 
+#include "engine/EngineLog.h"
+#include "platform/ConsoleText.h"
 #include "platform/QnLog.h"
 #include "platform/ThreadName.h"
 
@@ -77,11 +79,34 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
     ::closedir(listing);
   }
   std::sort(names.begin(), names.end());
+  // The days kept from the last run, for the first read of the folder.
+  std::optional<DayCache> stored;
+  if (!dayCachePath_.isEmpty()) {
+    const QByteArray inputs = DayCache::inputsOf(folder, style);
+    if (!dayCacheConsulted_) {
+      dayCacheConsulted_ = true;
+      QString why;
+      stored = DayCache::read(dayCachePath_, inputs, &why);
+      if (stored)
+        daysOnDisk_ = stored->digest();
+      else if (!why.isEmpty())
+        qCInfo(lcEngine).noquote()
+            << "log day cache not used, it is made again:" << consoleSafe(why);
+    } else if (inputs != dayCacheInputs_) {
+      dayCacheStopped_ = true;
+    }
+    dayCacheInputs_ = inputs;
+    dayCacheFolder_ = folder;
+  }
+  lastFiles_.clear();
   result.files.reserve(std::size_t(names.size()));
   const QString prefix = folder + u'/';
   struct Job {
     LogFile* file;
+    QString name;
     std::optional<LogFile::PendingRead> read;
+    bool fromDayCache = false;
+    bool keepable = false; // its records can go into the day cache
   };
   std::vector<Job> jobs;
   jobs.reserve(std::size_t(names.size()));
@@ -94,6 +119,8 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
     }
     LogFile& file = **it;
     result.files.push_back(*it);
+    if (!dayCachePath_.isEmpty())
+      lastFiles_.push_back(*it);
     if (file.format() == LogFile::Format::Unknown) {
       file.read(style, folderFd); // only says that it is skipped
       continue;
@@ -109,26 +136,80 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
         continue;
       }
     }
-    jobs.push_back({&file, std::nullopt});
+    jobs.push_back({&file, name, std::nullopt});
   }
   // Examining and parsing only read the LogFile objects, which nothing
   // changes until every file is done.
   parallelFor(jobs.size(), threadLimit_, [&](std::size_t i) {
     Job& job = jobs[i];
     job.read = job.file->beginRead(folderFd);
-    if (job.read)
-      job.file->parse(*job.read, style, folderFd);
+    if (!job.read)
+      return;
+    if (stored && job.read->stamp) {
+      if (std::shared_ptr<LogFile::Records> records = stored->records(job.name, *job.read->stamp)) {
+        job.read->records = std::move(records);
+        job.fromDayCache = job.keepable = true;
+        return;
+      }
+    }
+    job.file->parse(*job.read, style, folderFd);
+    job.keepable = job.read->records && DayCache::canKeep(*job.read->records);
   });
+  QHash<QString, bool> keepableNow;
   for (Job& job : jobs) {
     job.file->traceBeginRead(job.read.has_value());
     if (!job.read)
       continue;
     job.file->finishRead(std::move(*job.read));
     ++result.filesParsed;
+    result.filesFromDayCache += job.fromDayCache;
+    keepableNow.insert(job.name, job.keepable);
     result.tagStringsParsed.append(job.file->tagStringsInFile());
   }
   ::close(folderFd);
+  if (!dayCachePath_.isEmpty())
+    noteDaysToKeep(keepableNow);
   return result;
+}
+
+void LogFileCache::noteDaysToKeep(const QHash<QString, bool>& keepableNow) {
+  DayCache::Digest keep;
+  for (const std::shared_ptr<LogFile>& file : lastFiles_) {
+    const QString name = file->fullPath().mid(dayCacheFolder_.size() + 1);
+    const auto now = keepableNow.constFind(name);
+    if (now != keepableNow.constEnd())
+      file->setKeepable(*now);
+    const std::optional<FileStamp> stamp = file->settledStamp();
+    if (stamp && file->keepable())
+      keep.add(name, *stamp);
+  }
+  daysToKeep_ = keep;
+}
+
+bool LogFileCache::dayCacheOutdated() const {
+  return !dayCachePath_.isEmpty() && dayCacheConsulted_ && !dayCacheStopped_ &&
+         daysToKeep_ != daysOnDisk_;
+}
+
+bool LogFileCache::writeDayCache(const std::atomic<bool>& abandon) {
+  if (!dayCacheOutdated())
+    return false;
+  std::vector<DayCache::Day> days;
+  for (const std::shared_ptr<LogFile>& file : lastFiles_) {
+    const std::optional<FileStamp> stamp = file->settledStamp();
+    if (stamp && file->keepable())
+      days.push_back({file->fullPath().mid(dayCacheFolder_.size() + 1), *stamp, file->records()});
+  }
+  QString why;
+  const bool written = DayCache::write(dayCachePath_, dayCacheInputs_, days, abandon, &why);
+  if (abandon)
+    return false;
+  // A cache that cannot be written is tried again once the days change.
+  daysOnDisk_ = daysToKeep_;
+  if (!written)
+    qCWarning(lcEngine).noquote() << "log day cache not written:" << consoleSafe(dayCachePath_)
+                                  << consoleSafe(why);
+  return written;
 }
 
 int LogFileCache::defaultThreadLimit() {

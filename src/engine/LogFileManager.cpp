@@ -11,6 +11,7 @@
 #include "platform/RgbColor.h"
 #include "platform/SerialQueue.h"
 #include "platform/SmartTimerWrapper.h"
+#include "platform/SupportPaths.h"
 #include "platform/UserDefaults.h"
 
 #include <QCoreApplication>
@@ -55,6 +56,7 @@ LogFileManager& LogFileManager::sharedInstance() {
         style.textColor = defaults.string(QStringLiteral("textColor"));
       return style;
     });
+    manager->setDayCacheFile(defaultDayCacheFile());
     // Each rebuild of the log store (Dropbox on or off) moves the watch along.
     connect(&Logger::sharedLogger(), &Logger::systemLogBackingStoreChanged, manager.get(),
             &LogFileManager::followLogFolder);
@@ -83,10 +85,21 @@ LogFileManager::LogFileManager(FolderProvider logFolder, TagManager* tags, QObje
 LogFileManager::~LogFileManager() {
   if (waitOneSecondTimerWrapper_)
     waitOneSecondTimerWrapper_->stop();
-  // Waits for a running reload; its hand-over is dropped with this object.
+  // Waits for a running reload; its hand-over is dropped with this object,
+  // and a write of the day cache is abandoned.
+  quitting_ = true;
   oneUpdateAtATimeDispatcherQueue_.reset();
   for (LogFileManagerListener* listener : listeners_)
     std::erase(listener->managers_, QPointer<LogFileManager>(this));
+}
+
+QString LogFileManager::defaultDayCacheFile() {
+  return SupportPaths::cacheFolder() + QStringLiteral("/Log Days.cache");
+}
+
+void LogFileManager::setDayCacheFile(const QString& path) {
+  assertGuiThread();
+  oneUpdateAtATimeDispatcherQueue_->async([this, path] { logFiles_.setDayCacheFile(path); });
 }
 
 void LogFileManager::onFileSystemEvent(const FileSystemEvent& event) {
@@ -146,7 +159,8 @@ void LogFileManager::internalAyncUpdate() {
         QMetaObject::invokeMethod(
             this,
             [this, full = std::move(full), raw = std::move(raw), tagStrings,
-             parsed = read.filesParsed > 0] {
+             parsed = read.filesParsed > 0, fromCache = read.filesFromDayCache] {
+              daysFromCacheAtLastReload_ = fromCache;
               handOver(full, raw, tagStrings);
               // The listeners built their views of the new records and let
               // the old ones go: that memory goes back too.
@@ -154,6 +168,12 @@ void LogFileManager::internalAyncUpdate() {
                 returnFreedMemoryToSystem();
             },
             Qt::QueuedConnection);
+        // Once the data sets are on their way: the next start reads the
+        // days read now without parsing them.
+        if (logFiles_.dayCacheOutdated()) {
+          logFiles_.writeDayCache(quitting_);
+          returnFreedMemoryToSystem(); // what the cache's bytes took
+        }
       });
 }
 

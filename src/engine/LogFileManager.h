@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -46,6 +47,12 @@ public:
   // The note pads' font and colour, given to the objectives of plain-text
   // logs; asked on the GUI thread as a reload starts.
   void setPlainTextStyleProvider(StyleProvider provider) { plainTextStyle_ = std::move(provider); }
+  // Keeps the parsed days in the file `path` between runs (empty: nowhere):
+  // the first reload takes unchanged files from it, and a reload that read
+  // files writes it again afterwards, on the worker thread.
+  void setDayCacheFile(const QString& path);
+  // The default place of that file, in the user's cache folder.
+  static QString defaultDayCacheFile();
   // Points the monitor at the log store's current folder.
   void followLogFolder();
   // Starts a reload on the worker thread now.
@@ -65,6 +72,8 @@ public:
   FolderContentMonitor& monitor() const { return *monitor_; }
   bool isReloadPending() const;
   int reloadsStarted() const { return reloadsStarted_; }
+  // How many days the last finished reload took from the day cache.
+  int daysFromCacheAtLastReload() const { return daysFromCacheAtLastReload_; }
 
 Q_SIGNALS:
   // After the listeners were told of a finished reload.
@@ -84,8 +93,10 @@ private:
   std::shared_ptr<const RawDataSet> currentRawDataSet_;
   std::shared_ptr<SmartTimerWrapper> waitOneSecondTimerWrapper_;
   int reloadsStarted_ = 0;
+  int daysFromCacheAtLastReload_ = 0;
   std::vector<OwnAppend> ownAppends_; // since the last reload started
   LogFileCache logFiles_;             // touched on the worker thread only
+  std::atomic<bool> quitting_{false}; // abandons a write of the day cache
   std::unique_ptr<SerialQueue> oneUpdateAtATimeDispatcherQueue_;
 };
 

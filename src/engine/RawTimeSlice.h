@@ -89,6 +89,8 @@ public:
   bool matchesTagFilter(const std::optional<QStringList>& filter) const;
 
 protected:
+  friend class DayCacheCodec; // keeps records between runs in their packed form
+
   // The end date of a full record, kept here beside the start date: both
   // share the block of dates the packed form cannot keep.
   QDateTime storedEndDate() const;

@@ -26,6 +26,10 @@ QString SupportPaths::settingsFile() {
   return configFolder() + u'/' + kAppFolder + QStringLiteral(".conf");
 }
 
+QString SupportPaths::cacheFolder() {
+  return writableOrTemp(QStandardPaths::GenericCacheLocation) + u'/' + kAppFolder;
+}
+
 QString SupportPaths::scriptsFolder() { return configFolder() + QStringLiteral("/Scripts"); }
 
 QString SupportPaths::homeFolder() { return QDir::homePath(); }

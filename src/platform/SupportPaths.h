@@ -15,6 +15,8 @@ public:
   static QString settingsFile();
   // ~/.config/Korvane-R/Scripts: the user's notification handler lives here.
   static QString scriptsFolder();
+  // ~/.cache/Korvane-R: what can be made again, such as the parsed log days.
+  static QString cacheFolder();
   // The user's home folder.
   static QString homeFolder();
   // Replaces a leading "~" (alone or followed by "/") with the home folder.

@@ -62,15 +62,19 @@ LogEntryParser::Pending LogEntryParser::keywordOf(QStringView line, bool* isKeyw
   }
 }
 
-void LogEntryParser::addLine(QStringView line, int lineNumber) {
+void LogEntryParser::addLine(QStringView line, qsizetype start) {
+  cleanBeforeLastLine_ =
+      pending_ == Pending::None || (pending_ == Pending::Objective && !objectiveHasLines_);
   bool isKeyword = false;
   const Pending keyword = keywordOf(line, &isKeyword);
   // The writer puts the tags on the line after "#tags", always: that line is
   // the tags even when a tag reads like a keyword ("#TimeSlice").
   if (!isKeyword || pending_ == Pending::Tags) {
-    applyValue(line, lineNumber);
+    applyValue(line, start);
     return;
   }
+  if (keyword == Pending::Objective)
+    objectiveHasLines_ = false;
   if (pending_ == Pending::Identifier)
     markFaulty(); // "#TimeSlice" without its identifier line
   if (keyword == Pending::Identifier) {
@@ -83,7 +87,18 @@ void LogEntryParser::addLine(QStringView line, int lineNumber) {
   pending_ = keyword;
 }
 
-void LogEntryParser::applyValue(QStringView line, int lineNumber) {
+const QString& LogEntryParser::tagText(QStringView line) {
+  for (const QString& known : recentTags_) {
+    if (!known.isNull() && known == line)
+      return known;
+  }
+  QString& kept = recentTags_[nextTag_];
+  nextTag_ = (nextTag_ + 1) % recentTags_.size();
+  kept = line.toString();
+  return kept;
+}
+
+void LogEntryParser::applyValue(QStringView line, qsizetype start) {
   FullTimeSlice& slice = *current_->slice;
   switch (pending_) {
   case Pending::None:
@@ -91,7 +106,8 @@ void LogEntryParser::applyValue(QStringView line, int lineNumber) {
   case Pending::Objective:
     // Empty lines before the first one with text are dropped.
     if (!current_->objectiveLines.empty() || !line.isEmpty())
-      current_->objectiveLines.push_back(lineNumber);
+      current_->objectiveLines.push_back({start, line.size()});
+    objectiveHasLines_ = objectiveHasLines_ || !line.isEmpty();
     return; // the objective stays pending
   case Pending::Identifier:
     slice.setUuid(line);
@@ -135,7 +151,7 @@ void LogEntryParser::applyValue(QStringView line, int lineNumber) {
     slice.setFocusRating(focusRatingText(line));
     break;
   case Pending::Tags:
-    slice.setTagString(line.toString());
+    slice.setTagString(tagText(line));
     break;
   }
   pending_ = Pending::None;

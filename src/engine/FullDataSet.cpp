@@ -106,6 +106,8 @@ FullDataSet::FileContents FullDataSet::createTimeSlicesFromText(const QString& t
 FullDataSet::FileContents FullDataSet::createTimeSlicesFromRichText(const RichText& text) {
   const QString& plain = text.plainText();
   LogEntryParser parser;
+  // Room for the entries of a day: each takes a few hundred characters.
+  parser.reserve(std::size_t(plain.size() / 256 + 1));
   LogLineSplitter::forEachLine(
       plain, [&parser](QStringView line, qsizetype start) { parser.addLine(line, start); });
   FileContents contents;

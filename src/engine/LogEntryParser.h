@@ -33,6 +33,11 @@ public:
 
   // The next line of the text, which begins at `start` in it.
   void addLine(QStringView line, qsizetype start);
+  // Room for `count` entries, made before the lines come.
+  void reserve(std::size_t count) {
+    entries_.reserve(count);
+    faulty_.reserve(count);
+  }
   std::vector<Entry> takeEntries();
   // Entries with a missing identifier or a value that could not be read.
   int faultyEntryCount() const;

@@ -24,6 +24,10 @@ constexpr int kMaxInstructionLength = 65536;
 constexpr qsizetype kMaxInitialText = 1 << 20;
 constexpr qsizetype kMinimumText = 64;
 constexpr qsizetype kWidenSlack = 16;
+// The runs of body text reserved at first: one per so many bytes of RTF, at
+// most so many.
+constexpr qsizetype kBytesPerRun = 48;
+constexpr qsizetype kMaxRunsReserved = 4096;
 
 bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
@@ -496,6 +500,10 @@ void RtfParser::startRun() {
 void RtfParser::growText(qsizetype count) {
   QString& text = result_.text_;
   const qsizetype used = out_ ? out_ - reinterpret_cast<char16_t*>(text.data()) : 0;
+  // Formatted text changes its format every few dozen bytes of RTF: room for
+  // that many runs is taken at once (and what is left over given back).
+  if (!out_)
+    result_.runs_.reserve(std::size_t(std::min(initialCapacity_ / kBytesPerRun, kMaxRunsReserved)));
   const qsizetype capacity =
       std::max({used + count, used * 2, initialCapacity_, qsizetype(kMinimumText)});
   // The characters beyond `used` are written before they are read; the last
@@ -514,6 +522,9 @@ void RtfParser::finishText() {
   if (!result_.runs_.empty())
     result_.runs_.back().length = int(length - result_.runs_.back().start);
   text.truncate(length);
+  std::vector<RichText::Run>& runs = result_.runs_;
+  if (runs.capacity() > 2 * runs.size() + 16)
+    runs.shrink_to_fit();
   // Markup that is no text (pictures, long tables) leaves room that is given
   // back.
   if (text.capacity() - length > std::max<qsizetype>(length, kMinimumText))

@@ -7,20 +7,6 @@
 
 namespace kr {
 
-namespace {
-// The four ratings the writer uses share one text each.
-QString focusRatingText(QStringView line) {
-  static const QString known[] = {QStringLiteral("distracted"), QStringLiteral("good"),
-                                  QStringLiteral("highly focused"),
-                                  QStringLiteral("experienced flow"), QStringLiteral("undefined")};
-  for (const QString& rating : known) {
-    if (line == rating)
-      return rating;
-  }
-  return line.toString();
-}
-} // namespace
-
 LogEntryParser::LogEntryParser() = default;
 
 LogEntryParser::Pending LogEntryParser::keywordOf(QStringView line, bool* isKeyword) {
@@ -87,15 +73,16 @@ void LogEntryParser::addLine(QStringView line, qsizetype start) {
   pending_ = keyword;
 }
 
-const QString& LogEntryParser::tagText(QStringView line) {
-  for (const QString& known : recentTags_) {
-    if (!known.isNull() && known == line)
-      return known;
+const QString* LogEntryParser::SharedTexts::of(QStringView line) {
+  for (const Known& known : recent_) {
+    if (known.shared && known.text == line)
+      return known.shared;
   }
-  QString& kept = recentTags_[nextTag_];
-  nextTag_ = (nextTag_ + 1) % recentTags_.size();
-  kept = line.toString();
-  return kept;
+  Known& kept = recent_[next_];
+  next_ = (next_ + 1) % recent_.size();
+  kept.text = line.toString();
+  kept.shared = shared_text::of(kept.text);
+  return kept.shared;
 }
 
 void LogEntryParser::applyValue(QStringView line, qsizetype start) {
@@ -148,10 +135,10 @@ void LogEntryParser::applyValue(QStringView line, qsizetype start) {
     slice.setSuccess(LogEntryValues::boolValue(line));
     break;
   case Pending::FocusRating:
-    slice.setFocusRating(focusRatingText(line));
+    slice.setSharedFocusRating(focusRatings_.of(line));
     break;
   case Pending::Tags:
-    slice.setTagString(tagText(line));
+    slice.setSharedTagString(tags_.of(line));
     break;
   }
   pending_ = Pending::None;

@@ -65,8 +65,20 @@ private:
   static Pending keywordOf(QStringView line, bool* isKeyword);
   void applyValue(QStringView line, qsizetype start);
   void markFaulty();
-  // The text of a "#tags" line, shared with the entries before that had it.
-  const QString& tagText(QStringView line);
+  // The texts of value lines that records share (shared_text), found among
+  // those of the lines before; a file's entries mostly repeat a few.
+  class SharedTexts {
+  public:
+    const QString* of(QStringView line);
+
+  private:
+    struct Known {
+      QString text;
+      const QString* shared = nullptr;
+    };
+    std::array<Known, 16> recent_;
+    std::size_t next_ = 0;
+  };
 
   std::vector<Entry> entries_;
   Entry loose_{std::make_shared<FullTimeSlice>(), {}};
@@ -75,9 +87,8 @@ private:
   std::vector<bool> faulty_;
   bool objectiveHasLines_ = false; // since the last "#objective"
   bool cleanBeforeLastLine_ = true;
-  // The tag lines met last: a file's entries mostly repeat a few.
-  std::array<QString, 8> recentTags_;
-  std::size_t nextTag_ = 0;
+  SharedTexts tags_;
+  SharedTexts focusRatings_;
   LocalClockTimes times_; // the system time zone, taken once for all dates of a file
 };
 

@@ -114,6 +114,26 @@ void appendCapped(QString& text, QLatin1String chunk, int limit) {
 
 } // namespace
 
+// Documents mostly name the same few fonts: those made last are kept, per
+// thread, by the names as the tables spell them.
+const RtfParser::Font& RtfParser::fontNamed(const QString& name, bool faceName) {
+  struct Known {
+    QString name;
+    bool faceName = false;
+    Font font;
+  };
+  thread_local std::array<Known, 8> known;
+  thread_local std::size_t next = 0;
+  for (const Known& font : known) {
+    if (!font.name.isNull() && font.faceName == faceName && font.name == name)
+      return font.font;
+  }
+  Known& made = known[next];
+  next = (next + 1) % known.size();
+  made = Known{name, faceName, fontFromName(name, faceName)};
+  return made.font;
+}
+
 RtfParser::Font RtfParser::fontFromName(QString name, bool faceName) {
   name.removeIf([](QChar c) { return c.unicode() < 0x20; });
   name = name.trimmed();
@@ -140,6 +160,7 @@ RtfParser::RtfParser(const QByteArray& data)
     : p_(data.constData()), end_(data.constData() + data.size()) {
   groups_.reserve(16);
   groups_.emplace_back();
+  fieldInstructions_.reserve(16);
   // Every character of body text takes at least one byte of RTF: the text is
   // never longer than the document.
   initialCapacity_ = std::min<qsizetype>(data.size(), kMaxInitialText);
@@ -535,7 +556,7 @@ void RtfParser::finishText() {
 void RtfParser::commitFont() {
   if (fontTableNumber_ >= 0 && !fontName_.trimmed().isEmpty() &&
       (fonts_.size() < kMaxFonts || fonts_.contains(fontTableNumber_)))
-    fonts_.insert(fontTableNumber_, fontFromName(fontName_, faceNamedFonts_));
+    fonts_.insert(fontTableNumber_, fontNamed(fontName_, faceNamedFonts_));
   fontName_.clear();
   formatDirty_ = true;
   resetFormatKeys();

@@ -48,6 +48,8 @@ public:
   // program's own among them, name families, which are kept as they are
   // ("x-Italic" is a family of that name).
   static Font fontFromName(QString name, bool faceName);
+  // fontFromName() of the names met last, kept.
+  static const Font& fontNamed(const QString& name, bool faceName);
   // The URL of a "HYPERLINK" field instruction; empty for other fields.
   static QString hyperlinkTarget(const QString& instruction);
 

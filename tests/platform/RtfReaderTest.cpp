@@ -71,6 +71,21 @@ TEST(RtfReader, ReadsLogEntryWrittenByTheOtherPlatform) {
   EXPECT_EQ(code.fontSize, 11.0);
 }
 
+TEST(RtfReader, FontNamesReadAlikeInEveryDocument) {
+  // The same table entry names a face in one kind of document and a family
+  // in the other, read one after the other and again.
+  const QByteArray faces = "{\\rtf1\\cocoartf2639{\\fonttbl\\f0 Helvetica-Bold;}\\f0 a}";
+  const QByteArray families = "{\\rtf1{\\fonttbl\\f0 Helvetica-Bold;}\\f0 a}";
+  for (int round = 0; round < 2; ++round) {
+    const CharFormat face = read(faces).formatAt(0);
+    EXPECT_EQ(face.fontFamily, QStringLiteral("Helvetica"));
+    EXPECT_TRUE(face.bold);
+    const CharFormat family = read(families).formatAt(0);
+    EXPECT_EQ(family.fontFamily, QStringLiteral("Helvetica-Bold"));
+    EXPECT_FALSE(family.bold);
+  }
+}
+
 TEST(RtfReader, ReadsPadPageWithListMarkersEmojiAndFallbacks) {
   const RichText text = read(sample("cocoa-pad-page.rtf"));
   EXPECT_EQ(text.plainText(), QStringLiteral("\t\u2022\tBuy \u2039milk\u203a\n"

@@ -246,14 +246,20 @@ void RtfParser::plainText() {
   if (skipFallback_ == 0 && !highSurrogate_) {
     const Destination destination = top().destination;
     if (destination == Destination::Text) {
-      const char* const p = plainTextEnd(p_, end_);
+      const char* p = plainTextEnd(p_, end_);
       if (p > p_) {
         // What follows an attachment is plain text here, never its stand-in.
         placeholderDepth_ = -1;
-        prepareText(p - p_);
-        widen(p_, p, end_, out_);
-        out_ += p - p_;
-        p_ = p;
+        // Stretch after stretch, as long as only line ends lie between them.
+        do {
+          prepareText(p - p_);
+          widen(p_, p, end_, out_);
+          out_ += p - p_;
+          p_ = p;
+          if (!lineEnds())
+            return;
+          p = plainTextEnd(p_, end_);
+        } while (p > p_);
         return;
       }
     } else {
@@ -281,6 +287,32 @@ void RtfParser::plainText() {
     character(u'\t', true);
   else if (byte >= 0x20)
     character((*table_)[byte], true);
+}
+
+bool RtfParser::lineEnds() {
+  // As run() and controlSequence() read them in body text with nothing
+  // pending: line ends of the RTF are no text, an escaped one and "\par"
+  // end a paragraph. Anything else is left to them.
+  bool taken = false;
+  while (p_ < end_) {
+    if (*p_ == '\n' || *p_ == '\r') {
+      ++p_;
+    } else if (*p_ != '\\' || end_ - p_ < 2) {
+      break;
+    } else if (p_[1] == '\n' || p_[1] == '\r') {
+      p_ += 2;
+      character(u'\n');
+    } else if (end_ - p_ >= 5 && p_[1] == 'p' && p_[2] == 'a' && p_[3] == 'r' && !ignorableNext_ &&
+               !isLetter(p_[4]) && !isDigit(p_[4]) && p_[4] != '-') {
+      p_ += p_[4] == ' ' ? 5 : 4;
+      takeTabStops();
+      character(u'\n');
+    } else {
+      break;
+    }
+    taken = true;
+  }
+  return taken;
 }
 
 void RtfParser::plainRun(Destination destination, QLatin1String chunk) {

@@ -69,6 +69,9 @@ private:
   void controlWord(std::string_view word, bool hasParameter, int parameter);
   void destinationWord(RtfKeyword keyword);
   void plainText();
+  // Takes the line ends at the position that need no other state; whether
+  // there were any.
+  bool lineEnds();
   void plainRun(Destination destination, QLatin1String chunk);
   // One character; a semicolon in a table when `literal` (not escaped).
   void character(char16_t unit, bool literal = false) {

@@ -3,9 +3,44 @@
 #include "engine/LogEntryValues.h"
 
 #include <algorithm>
+#include <array>
 #include <string_view>
 
 namespace kr {
+
+namespace {
+// The texts of value lines that records share (shared_text), found among
+// those met last on this thread: the entries of a log mostly repeat a few
+// ratings and tag lists. Long lines are not kept here.
+class SharedTexts {
+public:
+  const QString* of(QStringView line) {
+    if (line.size() > kLongest)
+      return shared_text::of(line.toString());
+    for (const Known& known : recent_) {
+      if (known.text.size() == line.size() && known.shared && known.text == line)
+        return known.shared;
+    }
+    Known& kept = recent_[next_];
+    next_ = (next_ + 1) % recent_.size();
+    kept.text = line.toString();
+    kept.shared = shared_text::of(kept.text);
+    return kept.shared;
+  }
+
+private:
+  static constexpr qsizetype kLongest = 256;
+  struct Known {
+    QString text;
+    const QString* shared = nullptr;
+  };
+  std::array<Known, 16> recent_;
+  std::size_t next_ = 0;
+};
+
+thread_local SharedTexts tagTexts;
+thread_local SharedTexts ratingTexts;
+} // namespace
 
 LogEntryParser::LogEntryParser() = default;
 
@@ -73,18 +108,6 @@ void LogEntryParser::addLine(QStringView line, qsizetype start) {
   pending_ = keyword;
 }
 
-const QString* LogEntryParser::SharedTexts::of(QStringView line) {
-  for (const Known& known : recent_) {
-    if (known.shared && known.text == line)
-      return known.shared;
-  }
-  Known& kept = recent_[next_];
-  next_ = (next_ + 1) % recent_.size();
-  kept.text = line.toString();
-  kept.shared = shared_text::of(kept.text);
-  return kept.shared;
-}
-
 void LogEntryParser::applyValue(QStringView line, qsizetype start) {
   FullTimeSlice& slice = *current_->slice;
   switch (pending_) {
@@ -135,10 +158,10 @@ void LogEntryParser::applyValue(QStringView line, qsizetype start) {
     slice.setSuccess(LogEntryValues::boolValue(line));
     break;
   case Pending::FocusRating:
-    slice.setSharedFocusRating(focusRatings_.of(line));
+    slice.setSharedFocusRating(ratingTexts.of(line));
     break;
   case Pending::Tags:
-    slice.setSharedTagString(tags_.of(line));
+    slice.setSharedTagString(tagTexts.of(line));
     break;
   }
   pending_ = Pending::None;

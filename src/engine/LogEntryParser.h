@@ -9,7 +9,6 @@
 #include <QTimeZone>
 #include <QVarLengthArray>
 
-#include <array>
 #include <vector>
 
 namespace kr {
@@ -65,21 +64,6 @@ private:
   static Pending keywordOf(QStringView line, bool* isKeyword);
   void applyValue(QStringView line, qsizetype start);
   void markFaulty();
-  // The texts of value lines that records share (shared_text), found among
-  // those of the lines before; a file's entries mostly repeat a few.
-  class SharedTexts {
-  public:
-    const QString* of(QStringView line);
-
-  private:
-    struct Known {
-      QString text;
-      const QString* shared = nullptr;
-    };
-    std::array<Known, 16> recent_;
-    std::size_t next_ = 0;
-  };
-
   std::vector<Entry> entries_;
   Entry loose_{std::make_shared<FullTimeSlice>(), {}};
   Entry* current_ = &loose_;
@@ -87,8 +71,6 @@ private:
   std::vector<bool> faulty_;
   bool objectiveHasLines_ = false; // since the last "#objective"
   bool cleanBeforeLastLine_ = true;
-  SharedTexts tags_;
-  SharedTexts focusRatings_;
   LocalClockTimes times_; // the system time zone, taken once for all dates of a file
 };
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <array>
-#include <string_view>
+#include <cstring>
 
 namespace kr {
 
@@ -50,34 +50,34 @@ LogEntryParser::Pending LogEntryParser::keywordOf(QStringView line, bool* isKeyw
     return Pending::None;
   // Told apart by length and, among those of one length, by the letter
   // after "#"; then compared whole.
-  const auto is = [&](std::string_view keyword, Pending pending) {
-    const bool same = std::equal(keyword.begin(), keyword.end(), line.utf16(),
-                                 [](char a, char16_t b) { return char16_t(a) == b; });
+  // The lengths are known here: each comparison is a few word compares.
+  const auto is = [&]<std::size_t N>(const char16_t(&keyword)[N], Pending pending) {
+    const bool same = std::memcmp(line.utf16(), keyword, (N - 1) * sizeof(char16_t)) == 0;
     *isKeyword = same;
     return same ? pending : Pending::None;
   };
   switch (line.size()) {
   case 5:
-    return is("#tags", Pending::Tags);
+    return is(u"#tags", Pending::Tags);
   case 8:
-    return line[1] == u'e' ? is("#endDate", Pending::EndDate) : is("#success", Pending::Success);
+    return line[1] == u'e' ? is(u"#endDate", Pending::EndDate) : is(u"#success", Pending::Success);
   case 9:
-    return is("#duration", Pending::Duration);
+    return is(u"#duration", Pending::Duration);
   case 10:
     switch (line[1].unicode()) {
     case u'T':
-      return is("#TimeSlice", Pending::Identifier);
+      return is(u"#TimeSlice", Pending::Identifier);
     case u's':
-      return is("#startDate", Pending::StartDate);
+      return is(u"#startDate", Pending::StartDate);
     case u'c':
-      return is("#completed", Pending::Completed);
+      return is(u"#completed", Pending::Completed);
     default:
-      return is("#objective", Pending::Objective);
+      return is(u"#objective", Pending::Objective);
     }
   case 12:
-    return is("#focusRating", Pending::FocusRating);
+    return is(u"#focusRating", Pending::FocusRating);
   case 15:
-    return is("#actualDuration", Pending::ActualDuration);
+    return is(u"#actualDuration", Pending::ActualDuration);
   default:
     return Pending::None;
   }

@@ -174,18 +174,6 @@ TEST(LogEntryParserTest, EndOfTextIsCleanExactlyWhereNoEntryWaitsForALine) {
   // Both answers occur often among the texts.
   EXPECT_GT(clean, checked / 10);
   EXPECT_LT(clean, checked * 9 / 10);
-  // The texts of the fuzzing corpus, which the reader has met.
-  const QDir corpus(QStringLiteral(KR_TEST_DATA_DIR "/../../fuzz/corpus/log_text"));
-  int files = 0;
-  for (const QString& name : corpus.entryList(QDir::Files)) {
-    QFile file(corpus.filePath(name));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QString text = LogTextDecoder::decode(file.readAll());
-    EXPECT_EQ(FullDataSet::createTimeSlicesFromText(text).endsCleanly, endsCleanlyByLines(text))
-        << name.toStdString();
-    ++files;
-  }
-  EXPECT_GT(files, 0);
 }
 
 TEST(LogLineSplitterTest, EveryTerminatorEndsALineAndCrLfIsOne) {

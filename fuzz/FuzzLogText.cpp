@@ -6,6 +6,7 @@
 #include "engine/LogLineSplitter.h"
 #include "engine/LogTextDecoder.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -29,13 +30,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     end = line.start + line.length;
   }
+  // The lines met one by one are those split() gives.
+  std::size_t visited = 0;
+  kr::LogLineSplitter::forEachLine(text, [&](QStringView line, qsizetype start) {
+    if (visited >= lines.size() || lines[visited].start != start ||
+        lines[visited].length != line.size() || line.data() != text.constData() + start)
+      std::abort();
+    ++visited;
+  });
+  if (visited != lines.size())
+    std::abort();
   kr::LogEntryParser parser;
-  for (int n = 0; n < int(lines.size()); ++n)
-    parser.addLine(QStringView(text).mid(lines[std::size_t(n)].start, lines[std::size_t(n)].length),
-                   n);
+  for (const kr::LogLineSplitter::Line& line : lines)
+    parser.addLine(QStringView(text).mid(line.start, line.length), line.start);
   for (const kr::LogEntryParser::Entry& entry : parser.takeEntries()) {
-    for (int number : entry.objectiveLines) {
-      if (number < 0 || number >= int(lines.size()))
+    for (const kr::LogLineSplitter::Line& kept : entry.objectiveLines) {
+      const auto found = std::find_if(lines.begin(), lines.end(), [&](const auto& line) {
+        return line.start == kept.start && line.length == kept.length;
+      });
+      if (found == lines.end())
         std::abort();
     }
   }

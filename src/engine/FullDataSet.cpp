@@ -8,9 +8,6 @@
 #include "platform/RtfReader.h"
 #include "platform/RtfdPackage.h"
 
-#include <QHash>
-#include <QSet>
-
 #include <algorithm>
 #include <span>
 
@@ -26,80 +23,30 @@ QString faultyEntriesProblem(int count) {
 // Gives the record its objective: the lines with their attributes, joined
 // by line feeds.
 void setObjectiveOf(FullTimeSlice& slice, const RichText& text,
-                    const std::vector<LogLineSplitter::Line>& lines, std::span<const int> numbers,
+                    std::span<const LogLineSplitter::Line> lines,
                     const std::shared_ptr<ObjectiveFormats>& formats) {
-  const LogLineSplitter::Line& first = lines[std::size_t(numbers.front())];
-  const LogLineSplitter::Line& last = lines[std::size_t(numbers.back())];
+  const LogLineSplitter::Line& first = lines.front();
+  const LogLineSplitter::Line& last = lines.back();
   const qsizetype end = last.start + last.length;
   // The lines follow one another: when each ends in a line feed, the stretch
   // of text that holds them is the objective as it stands.
   bool lineFeedsOnly = true;
-  for (std::size_t i = 0; i + 1 < numbers.size() && lineFeedsOnly; ++i) {
-    const LogLineSplitter::Line& line = lines[std::size_t(numbers[i])];
-    const qsizetype terminator = line.start + line.length;
-    lineFeedsOnly = terminator + 1 == lines[std::size_t(numbers[i + 1])].start &&
-                    text.plainText().at(terminator) == u'\n';
+  for (std::size_t i = 0; i + 1 < lines.size() && lineFeedsOnly; ++i) {
+    const qsizetype terminator = lines[i].start + lines[i].length;
+    lineFeedsOnly =
+        terminator + 1 == lines[i + 1].start && text.plainText().at(terminator) == u'\n';
   }
   if (lineFeedsOnly) {
     slice.setObjectiveText(text, int(first.start), int(end - first.start), formats);
     return;
   }
   RichText objective;
-  for (std::size_t i = 0; i < numbers.size(); ++i) {
+  for (std::size_t i = 0; i < lines.size(); ++i) {
     if (i > 0)
       objective.append(u"\n");
-    const LogLineSplitter::Line& line = lines[std::size_t(numbers[i])];
-    objective.append(text.mid(int(line.start), int(line.length)));
+    objective.append(text.mid(int(lines[i].start), int(lines[i].length)));
   }
   slice.setObjectiveText(objective, formats);
-}
-
-// Whether a text that begins with a "#TimeSlice" line, added after `text`,
-// is read as new records after this text's unchanged ones: the text ends in
-// a line end, and its last entry waits for no value that the next line would
-// give (nor for more lines of its objective, which that line end would have
-// ended with an empty line).
-bool endsCleanly(const QString& text, const std::vector<LogLineSplitter::Line>& lines) {
-  if (text.isEmpty())
-    return true;
-  if (!LogLineSplitter::isLineTerminator(text.back()) || lines.empty())
-    return false;
-  enum class Waiting { Nothing, Value, Objective, Tags };
-  static const QLatin1StringView keywords[] = {
-      QLatin1StringView("#TimeSlice"),      QLatin1StringView("#duration"),
-      QLatin1StringView("#actualDuration"), QLatin1StringView("#startDate"),
-      QLatin1StringView("#endDate"),        QLatin1StringView("#completed"),
-      QLatin1StringView("#success"),        QLatin1StringView("#focusRating"),
-      QLatin1StringView("#tags"),           QLatin1StringView("#objective")};
-  Waiting waiting = Waiting::Nothing;
-  bool objectiveHasLines = false;
-  // The last line is the empty one after the final line end.
-  for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
-    const QStringView line = QStringView(text).mid(lines[i].start, lines[i].length);
-    const QLatin1StringView* keyword = nullptr;
-    if (line.size() >= 5 && line.size() <= 15 && line.front() == u'#') {
-      for (const QLatin1StringView& candidate : keywords) {
-        if (line.size() == candidate.size() &&
-            std::equal(line.begin(), line.end(), candidate.begin(),
-                       [](QChar a, char b) { return a.unicode() == char16_t(quint8(b)); })) {
-          keyword = &candidate;
-          break;
-        }
-      }
-    }
-    if (!keyword || waiting == Waiting::Tags) {
-      if (waiting == Waiting::Objective)
-        objectiveHasLines = objectiveHasLines || !line.isEmpty();
-      else
-        waiting = Waiting::Nothing;
-    } else if (*keyword == QLatin1StringView("#objective")) {
-      waiting = Waiting::Objective;
-      objectiveHasLines = false;
-    } else {
-      waiting = *keyword == QLatin1StringView("#tags") ? Waiting::Tags : Waiting::Value;
-    }
-  }
-  return waiting == Waiting::Nothing || (waiting == Waiting::Objective && !objectiveHasLines);
 }
 
 } // namespace
@@ -158,29 +105,23 @@ FullDataSet::FileContents FullDataSet::createTimeSlicesFromText(const QString& t
 
 FullDataSet::FileContents FullDataSet::createTimeSlicesFromRichText(const RichText& text) {
   const QString& plain = text.plainText();
-  const std::vector<LogLineSplitter::Line> lines = LogLineSplitter::split(plain);
   LogEntryParser parser;
-  for (int number = 0; number < int(lines.size()); ++number)
-    parser.addLine(QStringView(plain).mid(lines[number].start, lines[number].length), number);
+  // Room for the entries of a day: each takes a few hundred characters.
+  parser.reserve(std::size_t(plain.size() / 256 + 1));
+  LogLineSplitter::forEachLine(
+      plain, [&parser](QStringView line, qsizetype start) { parser.addLine(line, start); });
   FileContents contents;
   const int faulty = parser.faultyEntryCount();
   if (faulty > 0)
     contents.problem = faultyEntriesProblem(faulty);
   std::vector<LogEntryParser::Entry> entries = parser.takeEntries();
   contents.timeSlices.reserve(entries.size());
-  // The records of a file share their objectives' formats and their tag texts.
+  // The records of a file share their objectives' formats; their tag texts
+  // are shared by the records themselves.
   const auto formats = std::make_shared<ObjectiveFormats>();
-  QSet<QString> tagTexts;
   for (LogEntryParser::Entry& entry : entries) {
     if (!entry.objectiveLines.empty())
-      setObjectiveOf(*entry.slice, text, lines, entry.objectiveLines, formats);
-    if (!entry.slice->tagString().isEmpty()) {
-      const auto known = tagTexts.constFind(entry.slice->tagString());
-      if (known != tagTexts.constEnd())
-        entry.slice->setTagString(*known);
-      else
-        tagTexts.insert(entry.slice->tagString());
-    }
+      setObjectiveOf(*entry.slice, text, entry.objectiveLines, formats);
     contents.timeSlices.push_back(std::move(entry.slice));
   }
   formats->finish();
@@ -188,7 +129,11 @@ FullDataSet::FileContents FullDataSet::createTimeSlicesFromRichText(const RichTe
     for (const FullTimeSlicePtr& slice : contents.timeSlices)
       slice->shareFormats(formats, shared);
   }
-  contents.endsCleanly = endsCleanly(plain, lines);
+  // Entries added after a text that ends in a line end (its last line is
+  // the empty one after it) read as records after these, unchanged, unless
+  // the last entry still waits for a value or more lines of its objective.
+  contents.endsCleanly = plain.isEmpty() || (LogLineSplitter::isLineTerminator(plain.back()) &&
+                                             parser.waitedForNothingBeforeLastLine());
   return contents;
 }
 

@@ -30,13 +30,27 @@ const QStringList& noLinks() {
 }
 } // namespace
 
+namespace {
+// CharFormat's equality, the texts compared by their data first: a file's
+// formats mostly share theirs.
+bool sameText(const QString& a, const QString& b) {
+  return a.size() == b.size() && (a.constData() == b.constData() || a == b);
+}
+bool equalFormats(const CharFormat& a, const CharFormat& b) {
+  return a.fontSize == b.fontSize && a.bold == b.bold && a.italic == b.italic &&
+         a.underline == b.underline && a.strikeThrough == b.strikeThrough &&
+         a.foreground == b.foreground && sameText(a.fontFamily, b.fontFamily) &&
+         sameText(a.link, b.link) && sameText(a.attachment, b.attachment);
+}
+} // namespace
+
 quint32 ObjectiveFormats::indexOf(const CharFormat& format) {
   // A file's objectives mostly use a few formats: those are compared one by
   // one, and hashed only once there are more.
   constexpr std::size_t kCompared = 8;
   if (lookup_.empty()) {
     for (std::size_t i = 0; i < formats_.size(); ++i) {
-      if (formats_[i] == format)
+      if (equalFormats(formats_[i], format))
         return quint32(i);
     }
     if (formats_.size() < kCompared) {
@@ -159,7 +173,8 @@ QByteArrayView FullTimeSlice::Block::view() const {
 }
 
 FullTimeSlice::FullTimeSlice() {
-  storePlainObjective(dummy());
+  // The objective reads "dummy" until one is stored (an empty block: every
+  // objective stored holds at least its length); readers mostly store one.
   setStartDate(distantPast()); // the end date is distantPast() already
 }
 
@@ -257,7 +272,8 @@ void FullTimeSlice::setUuid(QStringView uuid) {
 QString FullTimeSlice::objective() const {
   if (rare_ && rare_->plain)
     return *rare_->plain;
-  return plainOf(objective_.view());
+  const QByteArrayView block = objective_.view();
+  return block.isEmpty() ? dummy() : plainOf(block);
 }
 
 void FullTimeSlice::storePlainObjective(QStringView objective, QByteArrayView tail) {
@@ -466,7 +482,7 @@ void FullTimeSlice::setObjectiveText(const RichText& text, int position, int len
         break;
       }
       const int to = std::min(run->start + run->length, end);
-      if (!parts.isEmpty() && *parts.back().format == run->format)
+      if (!parts.isEmpty() && equalFormats(*parts.back().format, run->format))
         parts.back().length += to - at;
       else
         parts.append(Part{to - at, &run->format});

@@ -3,22 +3,43 @@
 #include "engine/LogEntryValues.h"
 
 #include <algorithm>
-#include <string_view>
+#include <array>
+#include <cstring>
 
 namespace kr {
 
 namespace {
-// The four ratings the writer uses share one text each.
-QString focusRatingText(QStringView line) {
-  static const QString known[] = {QStringLiteral("distracted"), QStringLiteral("good"),
-                                  QStringLiteral("highly focused"),
-                                  QStringLiteral("experienced flow"), QStringLiteral("undefined")};
-  for (const QString& rating : known) {
-    if (line == rating)
-      return rating;
+// The texts of value lines that records share (shared_text), found among
+// those met last on this thread: the entries of a log mostly repeat a few
+// ratings and tag lists. Long lines are not kept here.
+class SharedTexts {
+public:
+  const QString* of(QStringView line) {
+    if (line.size() > kLongest)
+      return shared_text::of(line.toString());
+    for (const Known& known : recent_) {
+      if (known.text.size() == line.size() && known.shared && known.text == line)
+        return known.shared;
+    }
+    Known& kept = recent_[next_];
+    next_ = (next_ + 1) % recent_.size();
+    kept.text = line.toString();
+    kept.shared = shared_text::of(kept.text);
+    return kept.shared;
   }
-  return line.toString();
-}
+
+private:
+  static constexpr qsizetype kLongest = 256;
+  struct Known {
+    QString text;
+    const QString* shared = nullptr;
+  };
+  std::array<Known, 16> recent_;
+  std::size_t next_ = 0;
+};
+
+thread_local SharedTexts tagTexts;
+thread_local SharedTexts ratingTexts;
 } // namespace
 
 LogEntryParser::LogEntryParser() = default;
@@ -29,48 +50,52 @@ LogEntryParser::Pending LogEntryParser::keywordOf(QStringView line, bool* isKeyw
     return Pending::None;
   // Told apart by length and, among those of one length, by the letter
   // after "#"; then compared whole.
-  const auto is = [&](std::string_view keyword, Pending pending) {
-    const bool same = std::equal(keyword.begin(), keyword.end(), line.utf16(),
-                                 [](char a, char16_t b) { return char16_t(a) == b; });
+  // The lengths are known here: each comparison is a few word compares.
+  const auto is = [&]<std::size_t N>(const char16_t(&keyword)[N], Pending pending) {
+    const bool same = std::memcmp(line.utf16(), keyword, (N - 1) * sizeof(char16_t)) == 0;
     *isKeyword = same;
     return same ? pending : Pending::None;
   };
   switch (line.size()) {
   case 5:
-    return is("#tags", Pending::Tags);
+    return is(u"#tags", Pending::Tags);
   case 8:
-    return line[1] == u'e' ? is("#endDate", Pending::EndDate) : is("#success", Pending::Success);
+    return line[1] == u'e' ? is(u"#endDate", Pending::EndDate) : is(u"#success", Pending::Success);
   case 9:
-    return is("#duration", Pending::Duration);
+    return is(u"#duration", Pending::Duration);
   case 10:
     switch (line[1].unicode()) {
     case u'T':
-      return is("#TimeSlice", Pending::Identifier);
+      return is(u"#TimeSlice", Pending::Identifier);
     case u's':
-      return is("#startDate", Pending::StartDate);
+      return is(u"#startDate", Pending::StartDate);
     case u'c':
-      return is("#completed", Pending::Completed);
+      return is(u"#completed", Pending::Completed);
     default:
-      return is("#objective", Pending::Objective);
+      return is(u"#objective", Pending::Objective);
     }
   case 12:
-    return is("#focusRating", Pending::FocusRating);
+    return is(u"#focusRating", Pending::FocusRating);
   case 15:
-    return is("#actualDuration", Pending::ActualDuration);
+    return is(u"#actualDuration", Pending::ActualDuration);
   default:
     return Pending::None;
   }
 }
 
-void LogEntryParser::addLine(QStringView line, int lineNumber) {
+void LogEntryParser::addLine(QStringView line, qsizetype start) {
+  cleanBeforeLastLine_ =
+      pending_ == Pending::None || (pending_ == Pending::Objective && !objectiveHasLines_);
   bool isKeyword = false;
   const Pending keyword = keywordOf(line, &isKeyword);
   // The writer puts the tags on the line after "#tags", always: that line is
   // the tags even when a tag reads like a keyword ("#TimeSlice").
   if (!isKeyword || pending_ == Pending::Tags) {
-    applyValue(line, lineNumber);
+    applyValue(line, start);
     return;
   }
+  if (keyword == Pending::Objective)
+    objectiveHasLines_ = false;
   if (pending_ == Pending::Identifier)
     markFaulty(); // "#TimeSlice" without its identifier line
   if (keyword == Pending::Identifier) {
@@ -83,7 +108,7 @@ void LogEntryParser::addLine(QStringView line, int lineNumber) {
   pending_ = keyword;
 }
 
-void LogEntryParser::applyValue(QStringView line, int lineNumber) {
+void LogEntryParser::applyValue(QStringView line, qsizetype start) {
   FullTimeSlice& slice = *current_->slice;
   switch (pending_) {
   case Pending::None:
@@ -91,7 +116,8 @@ void LogEntryParser::applyValue(QStringView line, int lineNumber) {
   case Pending::Objective:
     // Empty lines before the first one with text are dropped.
     if (!current_->objectiveLines.empty() || !line.isEmpty())
-      current_->objectiveLines.push_back(lineNumber);
+      current_->objectiveLines.push_back({start, line.size()});
+    objectiveHasLines_ = objectiveHasLines_ || !line.isEmpty();
     return; // the objective stays pending
   case Pending::Identifier:
     slice.setUuid(line);
@@ -132,10 +158,10 @@ void LogEntryParser::applyValue(QStringView line, int lineNumber) {
     slice.setSuccess(LogEntryValues::boolValue(line));
     break;
   case Pending::FocusRating:
-    slice.setFocusRating(focusRatingText(line));
+    slice.setSharedFocusRating(ratingTexts.of(line));
     break;
   case Pending::Tags:
-    slice.setTagString(line.toString());
+    slice.setSharedTagString(tagTexts.of(line));
     break;
   }
   pending_ = Pending::None;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/FullTimeSlice.h"
+#include "engine/LogLineSplitter.h"
 #include "platform/LocalTimeZone.h"
 
 #include <QString>
@@ -21,18 +22,30 @@ class LogEntryParser {
 public:
   struct Entry {
     FullTimeSlicePtr slice;
-    // The lines (by number) that make up the objective, joined by line feeds;
-    // the record's objective is left to be set from them (an entry without
-    // them has an empty objective).
-    QVarLengthArray<int, 4> objectiveLines; // mostly a line or two
+    // The lines (where they are in the text) that make up the objective,
+    // joined by line feeds; the record's objective is left to be set from
+    // them (an entry without them has an empty objective).
+    QVarLengthArray<LogLineSplitter::Line, 4> objectiveLines; // mostly a line or two
   };
 
   LogEntryParser();
 
-  void addLine(QStringView line, int lineNumber);
+  // The next line of the text, which begins at `start` in it.
+  void addLine(QStringView line, qsizetype start);
+  // Room for `count` entries, made before the lines come.
+  void reserve(std::size_t count) {
+    entries_.reserve(count);
+    faulty_.reserve(count);
+  }
   std::vector<Entry> takeEntries();
   // Entries with a missing identifier or a value that could not be read.
   int faultyEntryCount() const;
+  // Whether, before the last line added, the parser waited for no value that
+  // a next line would give, nor for more lines of an objective that has some
+  // since its keyword. With a text that ends in a line end (its last line is
+  // the empty one after it), entries added after the text then read as
+  // records after its own, unchanged.
+  bool waitedForNothingBeforeLastLine() const { return cleanBeforeLastLine_; }
 
 private:
   enum class Pending {
@@ -49,14 +62,15 @@ private:
     Objective
   };
   static Pending keywordOf(QStringView line, bool* isKeyword);
-  void applyValue(QStringView line, int lineNumber);
+  void applyValue(QStringView line, qsizetype start);
   void markFaulty();
-
   std::vector<Entry> entries_;
   Entry loose_{std::make_shared<FullTimeSlice>(), {}};
   Entry* current_ = &loose_;
   Pending pending_ = Pending::None;
   std::vector<bool> faulty_;
+  bool objectiveHasLines_ = false; // since the last "#objective"
+  bool cleanBeforeLastLine_ = true;
   LocalClockTimes times_; // the system time zone, taken once for all dates of a file
 };
 

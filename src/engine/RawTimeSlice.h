@@ -72,11 +72,14 @@ public:
   void setActualDuration(double seconds) { actualDuration_ = seconds; }
   const QString& focusRating() const { return *focusRating_; }
   void setFocusRating(const QString& rating) { focusRating_ = shared_text::of(rating); }
+  // The same with a text shared_text::of() gave.
+  void setSharedFocusRating(const QString* rating) { focusRating_ = rating; }
   std::optional<QString> dayString() const {
     return dayString_ ? std::optional<QString>(*dayString_) : std::nullopt;
   }
   const QString& tagString() const { return *tagString_; }
   void setTagString(const QString& tags) { tagString_ = shared_text::of(tags); }
+  void setSharedTagString(const QString* tags) { tagString_ = tags; }
   bool success() const { return success_; }
   void setSuccess(bool success) { success_ = success; }
 

@@ -24,6 +24,10 @@ constexpr int kMaxInstructionLength = 65536;
 constexpr qsizetype kMaxInitialText = 1 << 20;
 constexpr qsizetype kMinimumText = 64;
 constexpr qsizetype kWidenSlack = 16;
+// The runs of body text reserved at first: one per so many bytes of RTF, at
+// most so many.
+constexpr qsizetype kBytesPerRun = 48;
+constexpr qsizetype kMaxRunsReserved = 4096;
 
 bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
@@ -110,6 +114,26 @@ void appendCapped(QString& text, QLatin1String chunk, int limit) {
 
 } // namespace
 
+// Documents mostly name the same few fonts: those made last are kept, per
+// thread, by the names as the tables spell them.
+const RtfParser::Font& RtfParser::fontNamed(const QString& name, bool faceName) {
+  struct Known {
+    QString name;
+    bool faceName = false;
+    Font font;
+  };
+  thread_local std::array<Known, 8> known;
+  thread_local std::size_t next = 0;
+  for (const Known& font : known) {
+    if (!font.name.isNull() && font.faceName == faceName && font.name == name)
+      return font.font;
+  }
+  Known& made = known[next];
+  next = (next + 1) % known.size();
+  made = Known{name, faceName, fontFromName(name, faceName)};
+  return made.font;
+}
+
 RtfParser::Font RtfParser::fontFromName(QString name, bool faceName) {
   name.removeIf([](QChar c) { return c.unicode() < 0x20; });
   name = name.trimmed();
@@ -136,6 +160,7 @@ RtfParser::RtfParser(const QByteArray& data)
     : p_(data.constData()), end_(data.constData() + data.size()) {
   groups_.reserve(16);
   groups_.emplace_back();
+  fieldInstructions_.reserve(16);
   // Every character of body text takes at least one byte of RTF: the text is
   // never longer than the document.
   initialCapacity_ = std::min<qsizetype>(data.size(), kMaxInitialText);
@@ -221,14 +246,20 @@ void RtfParser::plainText() {
   if (skipFallback_ == 0 && !highSurrogate_) {
     const Destination destination = top().destination;
     if (destination == Destination::Text) {
-      const char* const p = plainTextEnd(p_, end_);
+      const char* p = plainTextEnd(p_, end_);
       if (p > p_) {
         // What follows an attachment is plain text here, never its stand-in.
         placeholderDepth_ = -1;
-        prepareText(p - p_);
-        widen(p_, p, end_, out_);
-        out_ += p - p_;
-        p_ = p;
+        // Stretch after stretch, as long as only line ends lie between them.
+        do {
+          prepareText(p - p_);
+          widen(p_, p, end_, out_);
+          out_ += p - p_;
+          p_ = p;
+          if (!lineEnds())
+            return;
+          p = plainTextEnd(p_, end_);
+        } while (p > p_);
         return;
       }
     } else {
@@ -256,6 +287,32 @@ void RtfParser::plainText() {
     character(u'\t', true);
   else if (byte >= 0x20)
     character((*table_)[byte], true);
+}
+
+bool RtfParser::lineEnds() {
+  // As run() and controlSequence() read them in body text with nothing
+  // pending: line ends of the RTF are no text, an escaped one and "\par"
+  // end a paragraph. Anything else is left to them.
+  bool taken = false;
+  while (p_ < end_) {
+    if (*p_ == '\n' || *p_ == '\r') {
+      ++p_;
+    } else if (*p_ != '\\' || end_ - p_ < 2) {
+      break;
+    } else if (p_[1] == '\n' || p_[1] == '\r') {
+      p_ += 2;
+      character(u'\n');
+    } else if (end_ - p_ >= 5 && p_[1] == 'p' && p_[2] == 'a' && p_[3] == 'r' && !ignorableNext_ &&
+               !isLetter(p_[4]) && !isDigit(p_[4]) && p_[4] != '-') {
+      p_ += p_[4] == ' ' ? 5 : 4;
+      takeTabStops();
+      character(u'\n');
+    } else {
+      break;
+    }
+    taken = true;
+  }
+  return taken;
 }
 
 void RtfParser::plainRun(Destination destination, QLatin1String chunk) {
@@ -496,6 +553,10 @@ void RtfParser::startRun() {
 void RtfParser::growText(qsizetype count) {
   QString& text = result_.text_;
   const qsizetype used = out_ ? out_ - reinterpret_cast<char16_t*>(text.data()) : 0;
+  // Formatted text changes its format every few dozen bytes of RTF: room for
+  // that many runs is taken at once (and what is left over given back).
+  if (!out_)
+    result_.runs_.reserve(std::size_t(std::min(initialCapacity_ / kBytesPerRun, kMaxRunsReserved)));
   const qsizetype capacity =
       std::max({used + count, used * 2, initialCapacity_, qsizetype(kMinimumText)});
   // The characters beyond `used` are written before they are read; the last
@@ -514,6 +575,9 @@ void RtfParser::finishText() {
   if (!result_.runs_.empty())
     result_.runs_.back().length = int(length - result_.runs_.back().start);
   text.truncate(length);
+  std::vector<RichText::Run>& runs = result_.runs_;
+  if (runs.capacity() > 2 * runs.size() + 16)
+    runs.shrink_to_fit();
   // Markup that is no text (pictures, long tables) leaves room that is given
   // back.
   if (text.capacity() - length > std::max<qsizetype>(length, kMinimumText))
@@ -524,7 +588,7 @@ void RtfParser::finishText() {
 void RtfParser::commitFont() {
   if (fontTableNumber_ >= 0 && !fontName_.trimmed().isEmpty() &&
       (fonts_.size() < kMaxFonts || fonts_.contains(fontTableNumber_)))
-    fonts_.insert(fontTableNumber_, fontFromName(fontName_, faceNamedFonts_));
+    fonts_.insert(fontTableNumber_, fontNamed(fontName_, faceNamedFonts_));
   fontName_.clear();
   formatDirty_ = true;
   resetFormatKeys();

@@ -48,6 +48,8 @@ public:
   // program's own among them, name families, which are kept as they are
   // ("x-Italic" is a family of that name).
   static Font fontFromName(QString name, bool faceName);
+  // fontFromName() of the names met last, kept.
+  static const Font& fontNamed(const QString& name, bool faceName);
   // The URL of a "HYPERLINK" field instruction; empty for other fields.
   static QString hyperlinkTarget(const QString& instruction);
 
@@ -67,6 +69,9 @@ private:
   void controlWord(std::string_view word, bool hasParameter, int parameter);
   void destinationWord(RtfKeyword keyword);
   void plainText();
+  // Takes the line ends at the position that need no other state; whether
+  // there were any.
+  bool lineEnds();
   void plainRun(Destination destination, QLatin1String chunk);
   // One character; a semicolon in a table when `literal` (not escaped).
   void character(char16_t unit, bool literal = false) {

@@ -105,11 +105,75 @@ TEST(LogEntryParserTest, OnlyWholeKeywordLinesAreKeywords) {
   std::vector<LogEntryParser::Entry> entries = parser.takeEntries();
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(entries[0].slice->uuid(), QStringLiteral("id-1"));
-  EXPECT_EQ(entries[0].objectiveLines, (QVarLengthArray<int, 4>{3, 4, 5, 6, 12}));
+  QList<qsizetype> objectiveLines;
+  for (const LogLineSplitter::Line& line : entries[0].objectiveLines)
+    objectiveLines.append(line.start);
+  EXPECT_EQ(objectiveLines, (QList<qsizetype>{3, 4, 5, 6, 12}));
   EXPECT_EQ(entries[0].slice->endDate(), local(2020, 3, 7, 9, 5));
   EXPECT_TRUE(entries[0].slice->success());
   // The line after "#tags" is the tags, even when it reads like a keyword.
   EXPECT_EQ(entries[0].slice->tagString(), QStringLiteral("#objective"));
+}
+
+// Whether entries added after `text` read as records after its own, worked
+// out over the lines once more: the rule the reader applies as it parses.
+bool endsCleanlyByLines(const QString& text) {
+  if (text.isEmpty())
+    return true;
+  const QStringList all = lines(text);
+  if (!LogLineSplitter::isLineTerminator(text.back()))
+    return false;
+  static const QStringList keywords = {
+      "#TimeSlice", "#duration", "#actualDuration", "#startDate", "#endDate",
+      "#completed", "#success",  "#focusRating",    "#tags",      "#objective"};
+  enum class Waiting { Nothing, Value, Objective, Tags } waiting = Waiting::Nothing;
+  bool objectiveHasLines = false;
+  for (qsizetype i = 0; i + 1 < all.size(); ++i) {
+    const bool keyword = keywords.contains(all[i]);
+    if (!keyword || waiting == Waiting::Tags) {
+      if (waiting == Waiting::Objective)
+        objectiveHasLines = objectiveHasLines || !all[i].isEmpty();
+      else
+        waiting = Waiting::Nothing;
+    } else if (all[i] == u"#objective") {
+      waiting = Waiting::Objective;
+      objectiveHasLines = false;
+    } else {
+      waiting = all[i] == u"#tags" ? Waiting::Tags : Waiting::Value;
+    }
+  }
+  return waiting == Waiting::Nothing || (waiting == Waiting::Objective && !objectiveHasLines);
+}
+
+TEST(LogEntryParserTest, EndOfTextIsCleanExactlyWhereNoEntryWaitsForALine) {
+  // Every text of up to four lines from these, each line ended by one of the
+  // terminators or, for the last, by none.
+  const QStringList pieces = {"#TimeSlice", "#objective", "#tags", "#duration", "", "text"};
+  const QStringList ends = {"\n", "\r\n", QString(QChar(0x2029)), QString()};
+  int clean = 0;
+  int checked = 0;
+  std::vector<QString> texts = {QString()};
+  for (int length = 1; length <= 4; ++length) {
+    std::vector<QString> longer;
+    for (const QString& text : texts) {
+      for (const QString& piece : pieces) {
+        for (const QString& end : ends) {
+          const QString made = text + piece + end;
+          if (!end.isEmpty())
+            longer.push_back(made);
+          const bool expected = endsCleanlyByLines(made);
+          ASSERT_EQ(FullDataSet::createTimeSlicesFromText(made).endsCleanly, expected)
+              << made.toStdString();
+          clean += expected ? 1 : 0;
+          ++checked;
+        }
+      }
+    }
+    texts = std::move(longer);
+  }
+  // Both answers occur often among the texts.
+  EXPECT_GT(clean, checked / 10);
+  EXPECT_LT(clean, checked * 9 / 10);
 }
 
 TEST(LogLineSplitterTest, EveryTerminatorEndsALineAndCrLfIsOne) {

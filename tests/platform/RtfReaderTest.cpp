@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <random>
 
 using kr::CharFormat;
 using kr::RgbColor;
@@ -69,6 +70,63 @@ TEST(RtfReader, ReadsLogEntryWrittenByTheOtherPlatform) {
   const CharFormat code = formatOf(text, QStringLiteral("done"));
   EXPECT_EQ(code.fontFamily, QStringLiteral("Menlo")); // face name "Menlo-Regular"
   EXPECT_EQ(code.fontSize, 11.0);
+}
+
+TEST(RtfReader, FontNamesReadAlikeInEveryDocument) {
+  // The same table entry names a face in one kind of document and a family
+  // in the other, read one after the other and again.
+  const QByteArray faces = "{\\rtf1\\cocoartf2639{\\fonttbl\\f0 Helvetica-Bold;}\\f0 a}";
+  const QByteArray families = "{\\rtf1{\\fonttbl\\f0 Helvetica-Bold;}\\f0 a}";
+  for (int round = 0; round < 2; ++round) {
+    const CharFormat face = read(faces).formatAt(0);
+    EXPECT_EQ(face.fontFamily, QStringLiteral("Helvetica"));
+    EXPECT_TRUE(face.bold);
+    const CharFormat family = read(families).formatAt(0);
+    EXPECT_EQ(family.fontFamily, QStringLiteral("Helvetica-Bold"));
+    EXPECT_FALSE(family.bold);
+  }
+}
+
+TEST(RtfReader, LineEndsBetweenStretchesOfTextReadAsAnywhereElse) {
+  // Documents of random pieces, read as they are and with an empty group
+  // before every line end, which makes the reader take each line end on its
+  // own: the two read alike.
+  const std::vector<QByteArray> text = {
+      "word",    " two words ", "x",        "caf\\'e9",    "a\\u8212?b", "\\{",
+      "\\b ",    "\\b0 ",       "\\i bold", "{\\cf1 red}", "\\tab ",     "\\tx720 ",
+      "\\pard ", "\\par0 ",     "\\par-",   "\\par-1 ",    "\\parx ",    "\\line "};
+  const std::vector<QByteArray> lineEnds = {"\\\n",    "\\\r\n", "\\\r", "\\par",  "\\par ",
+                                            "\\par\n", "\n",     "\r\n", "\\par  "};
+  std::mt19937 random(7);
+  int differentFromPlain = 0;
+  for (int round = 0; round < 3000; ++round) {
+    QByteArray asWritten = "{\\rtf1\\ansi{\\fonttbl\\f0 Helvetica;}{\\colortbl;\\red200\\green0"
+                           "\\blue0;}\\f0 ";
+    QByteArray apart = asWritten;
+    const int pieces = int(random() % 24) + 1;
+    for (int i = 0; i < pieces; ++i) {
+      if (random() % 2) {
+        const QByteArray& piece = lineEnds[random() % lineEnds.size()];
+        asWritten += piece;
+        apart += "{}" + piece;
+      } else {
+        const QByteArray& piece = text[random() % text.size()];
+        asWritten += piece;
+        apart += piece;
+      }
+    }
+    // Sometimes cut off, sometimes closed.
+    if (random() % 4) {
+      asWritten += "}";
+      apart += "}";
+    }
+    const RtfReader::Result read = RtfReader::read(asWritten);
+    const RtfReader::Result readApart = RtfReader::read(apart);
+    ASSERT_EQ(read.text, readApart.text) << asWritten.toStdString();
+    EXPECT_EQ(read.wellFormed, readApart.wellFormed);
+    differentFromPlain += read.text.plainText().count(u'\n') > 0 ? 1 : 0;
+  }
+  EXPECT_GT(differentFromPlain, 2000); // most documents have paragraphs
 }
 
 TEST(RtfReader, ReadsPadPageWithListMarkersEmojiAndFallbacks) {

@@ -8,9 +8,12 @@
 #include "PadBenchSupport.h"
 #include "kit/NowAndLaterBoardTextView.h"
 #include "platform/RichText.h"
+#include "platform/RichTextDocument.h"
+#include "platform/RtfdPackage.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -91,6 +94,30 @@ void BM_TypeAtTheTopOfAFiftyMegabyteSheet(benchmark::State& state) { typeInto(st
 void BM_TypeInTheMiddleOfAFiftyMegabyteSheet(benchmark::State& state) { typeInto(state, 0.5); }
 void BM_TypeAtTheEndOfAFiftyMegabyteSheet(benchmark::State& state) { typeInto(state, 1); }
 
+// Writing a changed 50 MB sheet: its text taken from the editor's document
+// (snapshot_ms), then written as a package (write_ms).
+void BM_SaveAFiftyMegabyteSheet(benchmark::State& state) {
+  kr::bench::ShownPadEditor pad;
+  kr::NowAndLaterBoardTextView& view = pad.view;
+  view.showSheetDocument(
+      kr::NowAndLaterBoardTextView::buildSheetDocument(fiftyMegabytesOfNotes(), view.sheetLook()));
+  QTemporaryDir folder;
+  double snapshot = 0;
+  double write = 0;
+  for (auto _ : state) {
+    QElapsedTimer timer;
+    timer.start();
+    const kr::RichText text = kr::RichTextDocument::fromDocument(*view.document());
+    snapshot = std::max(snapshot, timer.nsecsElapsed() / 1e6);
+    timer.restart();
+    kr::RtfdPackage::write(folder.filePath(QStringLiteral("sheet.rtfd")), text);
+    write = std::max(write, timer.nsecsElapsed() / 1e6);
+  }
+  state.counters["snapshot_ms"] = snapshot;
+  state.counters["write_ms"] = write;
+}
+
+BENCHMARK(BM_SaveAFiftyMegabyteSheet)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_SwapInAFiftyMegabyteSheet)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_TypeAtTheTopOfAFiftyMegabyteSheet)
     ->Unit(benchmark::kMillisecond)

@@ -9,6 +9,8 @@
 #include "effects/StandAloneNoiseMachine.h"
 #include "engine/Clock.h"
 #include "engine/DataModel.h"
+#include "kit/NowAndLaterBoardTextView.h"
+#include "kit/PadSheetWriter.h"
 #include "platform/AlertPresenterAPI.h"
 #include "platform/BundleInfo.h"
 #include "platform/CaretBlinkRest.h"
@@ -203,6 +205,8 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
   QObject::connect(&p.signalWatcher, &UnixSignalWatcher::unixSignal, qApp, [this](int number) {
     quitWithoutAsking(QStringLiteral("signal %1").arg(number));
   });
+  // Keys typed ahead into a long pad sheet wait while a signal to quit is served.
+  NowAndLaterBoardTextView::setBeforeTypedAhead([this] { parts_->signalWatcher.servePending(); });
   // Logging out: the pads are written before the session ends the program.
   QObject::connect(qApp, &QGuiApplication::commitDataRequest, &p.receiver,
                    [this](QSessionManager&) {
@@ -222,6 +226,9 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
 }
 
 Program::~Program() {
+  NowAndLaterBoardTextView::setBeforeTypedAhead({});
+  // Saves left by a quit whose event loop never ran.
+  PadSheetWriter::shared().finish();
   UserDefaults::standard().synchronize();
   SoftwareUpdaterAPI::install(nullptr);
   parts_->updater.reset();
@@ -298,6 +305,13 @@ void Program::tellUnreadableSettings() {
 
 int Program::exec() {
   const int status = parts_->quits->exec();
+  // The pads saved as the program quit reach the disk before it goes on;
+  // meanwhile it shows no window.
+  if (PadSheetWriter::shared().hasDeferredSaves()) {
+    for (QWidget* window : QApplication::topLevelWidgets())
+      window->hide();
+    PadSheetWriter::shared().finish();
+  }
   UserDefaults::standard().synchronize();
   return status;
 }

@@ -201,7 +201,7 @@ bool FastTypeTextViewDelegate::isWritePending() const { return timer_ && timer_-
 bool FastTypeTextViewDelegate::hasUnsavedChanges() const {
   if (!textView_)
     return false;
-  if (textView_->document()->isModified() || !failure_.isEmpty())
+  if (textView_->document()->isModified() || textView_->hasTypedAhead() || !failure_.isEmpty())
     return true;
   const BackingStoreDescriptor* store = textView_->backingStoreDescriptor();
   return store && PadSheetWriter::shared().hasFailures(store->folderPath());
@@ -263,11 +263,12 @@ bool FastTypeTextViewDelegate::save(Report report) {
   return false;
 }
 
-bool FastTypeTextViewDelegate::writeBeforeLeaving() {
+bool FastTypeTextViewDelegate::writeBeforeLeaving(Report report) {
   if (!textView_ || !textView_->backingStoreDescriptor())
     return true;
   if (!failure_.isEmpty())
-    return save();
+    return save(report);
+  textView_->applyTypedAhead();
   if (!textView_->isSheetWritable() || !textView_->document()->isModified())
     return true;
   BackingStoreDescriptor& store = *textView_->backingStoreDescriptor();
@@ -280,6 +281,17 @@ bool FastTypeTextViewDelegate::writeBeforeLeaving() {
       path, store.folderPath(), textView_->richText(), this,
       [this, path](bool written, const QString& error) { leftSheetWritten(path, written, error); });
   return true;
+}
+
+void FastTypeTextViewDelegate::saveWhenFinishing() {
+  if (!hasUnsavedChanges())
+    return;
+  QPointer<FastTypeTextViewDelegate> self(this);
+  PadSheetWriter::shared().deferUntilFinish([self] {
+    if (self && !self->save(Report::consoleOnly))
+      platformLog(
+          QStringLiteral("A pad could not be saved before quitting: %1").arg(self->failure()));
+  });
 }
 
 void FastTypeTextViewDelegate::leftSheetWritten(const QString& path, bool written,

@@ -52,7 +52,10 @@ public:
   // the sheet writer and written in the background. After a failed save it
   // is written here and now instead, and false means that it could not be:
   // the page does not turn away from text that is not on disk.
-  bool writeBeforeLeaving();
+  bool writeBeforeLeaving(Report report = Report::alert);
+  // The program quits: a changed text is saved once its window no longer
+  // needs serving (PadSheetWriter::finish()), as save() does.
+  void saveWhenFinishing();
   // Arms the autosave unless it is pending already.
   void triggerDelayedWrite();
   // The autosave's firing.

@@ -332,7 +332,8 @@ QTextDocument* NowAndLaterBoardTextView::buildSheetDocument(const RichText& text
   return fresh;
 }
 
-RichText NowAndLaterBoardTextView::richText() const {
+RichText NowAndLaterBoardTextView::richText() {
+  applyTypedAhead();
   RichText text = RichTextDocument::fromDocument(*document());
   // The sheets' files carry the stops the editor shows.
   text.setTabInterval(kTabInterval);
@@ -361,6 +362,8 @@ void NowAndLaterBoardTextView::swapInDocument(QTextDocument* fresh) {
   // The editor deletes a document it made itself; one made here is its
   // child and goes here. Shown, the text is laid out as far as the screen
   // reaches, and the rest in steps between the events.
+  applyTypedAhead();
+  layoutStopped_ = false;
   QPointer<QTextDocument> old = document();
   fresh->setParent(this);
   settingText_ = true;
@@ -402,6 +405,9 @@ bool NowAndLaterBoardTextView::movesFocusOn(const QKeyEvent& event) const {
 }
 
 void NowAndLaterBoardTextView::keyPressEvent(QKeyEvent* event) {
+  if (takeTypedAhead(event))
+    return;
+  applyTypedAhead();
   if (movesFocusOn(*event)) {
     const bool backwards =
         event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
@@ -446,6 +452,10 @@ void NowAndLaterBoardTextView::keyPressEvent(QKeyEvent* event) {
     redo();
     return;
   }
+  typeKey(event);
+}
+
+void NowAndLaterBoardTextView::typeKey(QKeyEvent* event) {
   UserEdit what;
   what.afterReturn = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
                      !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
@@ -462,12 +472,14 @@ void NowAndLaterBoardTextView::keyPressEvent(QKeyEvent* event) {
 }
 
 void NowAndLaterBoardTextView::inputMethodEvent(QInputMethodEvent* event) {
+  applyTypedAhead();
   UserEdit what;
   what.typed = event->commitString();
   runUserEdit([&] { QTextEdit::inputMethodEvent(event); }, what);
 }
 
 void NowAndLaterBoardTextView::mousePressEvent(QMouseEvent* event) {
+  applyTypedAhead();
   // Ctrl+click opens a link.
   if (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ControlModifier)) {
     const QString href = anchorAt(event->position().toPoint());
@@ -488,6 +500,7 @@ void NowAndLaterBoardTextView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void NowAndLaterBoardTextView::contextMenuEvent(QContextMenuEvent* event) {
+  applyTypedAhead();
   QMenu* menu = createStandardContextMenu(event->pos());
   // Undo and Redo of the menu go the editor's own way.
   for (QAction* action : menu->actions()) {
@@ -526,8 +539,13 @@ void NowAndLaterBoardTextView::showEvent(QShowEvent* event) {
 
 void NowAndLaterBoardTextView::runUserEdit(const std::function<void()>& edit, UserEdit what) {
   const quint64 before = changes_;
+  // Within a batch of keys typed ahead the document tells of its changes
+  // only at the batch's end.
+  const int length = document()->characterCount();
+  const bool selected = textCursor().hasSelection();
   edit();
-  if (changes_ == before || isReadOnly())
+  const bool changed = changes_ != before || length != document()->characterCount() || selected;
+  if (!changed || isReadOnly())
     return;
   if (what.insertedFrom >= 0)
     what.insertedTo = textCursor().position();
@@ -554,11 +572,13 @@ void NowAndLaterBoardTextView::quietly(const std::function<void()>& change) {
 
 void NowAndLaterBoardTextView::undo() {
   // A locked editor keeps its text: Qt's own undo would ignore the lock.
+  applyTypedAhead();
   if (!isReadOnly())
     quietly([this] { QTextEdit::undo(); });
 }
 
 void NowAndLaterBoardTextView::redo() {
+  applyTypedAhead();
   if (!isReadOnly())
     quietly([this] { QTextEdit::redo(); });
 }

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QMimeData;
 
@@ -95,7 +96,26 @@ public:
   bool isLoadingSheet() const { return loading_; }
   void showSheetDocument(QTextDocument* built, const QString& notice = {});
   QString sheetNotice() const { return notice_; }
-  RichText richText() const;
+  // The whole text, with any keys typed ahead.
+  RichText richText();
+
+  // Keys typed into a long text while an earlier edit is still laid out are
+  // taken together: characters, Backspace, Delete and Return wait until the
+  // window's queued events are through and then go in as one edit (one
+  // layout pass, one undo step). Whatever else reads or changes the text
+  // applies them first. Below this length a key's layout pass is quick
+  // enough (under a tenth of a second) for keys not to pile up.
+  static constexpr int kTypeAheadFrom = 4 << 20;
+  bool hasTypedAhead() const { return !typedAhead_.empty(); }
+  void applyTypedAhead();
+  // Runs before keys typed ahead are laid out: a request to quit that waits
+  // outside the window's events (a signal) is served first.
+  static void setBeforeTypedAhead(std::function<void()> serve);
+  // The program quits: the text is laid out no more, so keys typed ahead
+  // and the save cost no layout pass. resumeLayout() when the quit is
+  // cancelled.
+  void stopLayout();
+  void resumeLayout();
 
   // Puts `text` in front of the whole text as one step that Undo takes back.
   void insertAtStart(const RichText& text);
@@ -207,6 +227,12 @@ private:
   QTextCharFormat referenceFormat() const;
   void mergeFormat(const QTextCharFormat& modifier);
   void runUserEdit(const std::function<void()>& edit, UserEdit what);
+  // A key's edit as the editor makes it, with the typing rules after it.
+  void typeKey(QKeyEvent* event);
+  // Keeps `event` for the next batch when it belongs there.
+  bool takeTypedAhead(QKeyEvent* event);
+  // Keys typed ahead straight into the text, without the editor's layout.
+  void insertTypedAheadUnlaidOut();
   void followSetting(const QString& key);
   void recolourWholeText();
   void refontWholeText();
@@ -224,6 +250,9 @@ private:
   bool awake_ = false;
   bool loading_ = false;
   bool dropping_ = false;
+  std::vector<std::unique_ptr<QKeyEvent>> typedAhead_;
+  bool typeAheadPosted_ = false;
+  bool layoutStopped_ = false;
 };
 
 } // namespace kr

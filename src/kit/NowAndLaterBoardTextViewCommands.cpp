@@ -59,6 +59,7 @@ bool NowAndLaterBoardTextView::canMakePlainText() const {
 }
 
 void NowAndLaterBoardTextView::makePlainText() {
+  applyTypedAhead();
   if (isReadOnly())
     return;
   QTextCharFormat plain;
@@ -80,6 +81,7 @@ void NowAndLaterBoardTextView::makePlainText() {
 }
 
 void NowAndLaterBoardTextView::toggleBoldAttribute() {
+  applyTypedAhead();
   QTextCharFormat modifier;
   modifier.setFontWeight(referenceFormat().fontWeight() >= QFont::Bold ? QFont::Normal
                                                                        : QFont::Bold);
@@ -87,38 +89,50 @@ void NowAndLaterBoardTextView::toggleBoldAttribute() {
 }
 
 void NowAndLaterBoardTextView::toggleItalicAttribute() {
+  applyTypedAhead();
   QTextCharFormat modifier;
   modifier.setFontItalic(!referenceFormat().fontItalic());
   mergeFormat(modifier);
 }
 
 void NowAndLaterBoardTextView::underline() {
+  applyTypedAhead();
   QTextCharFormat modifier;
   modifier.setFontUnderline(!referenceFormat().fontUnderline());
   mergeFormat(modifier);
 }
 
 void NowAndLaterBoardTextView::toggleStrikeOutAttribute() {
+  applyTypedAhead();
   QTextCharFormat modifier;
   modifier.setFontStrikeOut(!referenceFormat().fontStrikeOut());
   quietly([&] { mergeFormat(modifier); });
 }
 
 void NowAndLaterBoardTextView::markAsCompleted() {
+  applyTypedAhead();
   quietly([this] { FastTypeTextViewDelegate::strikeOutAndContinue(*this); });
   updateIndicators();
 }
 
 void NowAndLaterBoardTextView::selectNextField() {
+  applyTypedAhead();
   PadTextSettings::selectMarkedText(this, textCursor().selectionEnd(), true);
 }
 
 void NowAndLaterBoardTextView::selectPreviousField() {
+  applyTypedAhead();
   PadTextSettings::selectMarkedText(this, textCursor().selectionStart(), false);
 }
 
-void NowAndLaterBoardTextView::next() { moveCursor(QTextCursor::EndOfLine); }
+void NowAndLaterBoardTextView::next() {
+  applyTypedAhead();
+  moveCursor(QTextCursor::EndOfLine);
+}
 
-void NowAndLaterBoardTextView::previous() { moveCursor(QTextCursor::StartOfLine); }
+void NowAndLaterBoardTextView::previous() {
+  applyTypedAhead();
+  moveCursor(QTextCursor::StartOfLine);
+}
 
 } // namespace kr

@@ -106,6 +106,7 @@ void NowAndLaterBoardTextView::performDragOperation(const QMimeData& source) {
 }
 
 void NowAndLaterBoardTextView::insertFromMimeData(const QMimeData* source) {
+  applyTypedAhead();
   UserEdit what;
   what.insertedFrom = textCursor().selectionStart();
   runUserEdit(

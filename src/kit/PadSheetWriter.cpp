@@ -127,6 +127,18 @@ void PadSheetWriter::forget(const QString& path) {
     entries_.erase(it);
 }
 
+void PadSheetWriter::deferUntilFinish(std::function<void()> save) {
+  deferred_.push_back(std::move(save));
+}
+
+void PadSheetWriter::finish() {
+  std::vector<std::function<void()>> saves;
+  saves.swap(deferred_);
+  for (const auto& save : saves)
+    save();
+  drain();
+}
+
 void PadSheetWriter::drain() {
   if (worker_)
     worker_->drain();

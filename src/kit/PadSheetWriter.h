@@ -54,6 +54,11 @@ public:
   void forget(const QString& path);
   // Waits for every write in flight.
   void drain();
+  // Saves that the program quitting leaves until its window no longer needs
+  // serving: finish() runs them, then waits for every write.
+  void deferUntilFinish(std::function<void()> save);
+  bool hasDeferredSaves() const { return !deferred_.empty(); }
+  void finish();
 
 private:
   struct Entry {
@@ -71,7 +76,8 @@ private:
   mutable std::mutex mutex_;
   std::map<QString, Entry> entries_;
   quint64 lastTicket_ = 0;
-  std::unique_ptr<OrderedWorker> worker_; // made and used on the window's thread
+  std::unique_ptr<OrderedWorker> worker_;       // made and used on the window's thread
+  std::vector<std::function<void()>> deferred_; // the window's thread
 };
 
 } // namespace kr

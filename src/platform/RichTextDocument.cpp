@@ -9,6 +9,9 @@
 #include <QTextDocument>
 #include <QUrl>
 
+#include <optional>
+#include <vector>
+
 namespace kr {
 
 namespace {
@@ -151,21 +154,39 @@ QSet<QString> RichTextDocument::attachmentNames(const QTextDocument& document) {
 
 RichText RichTextDocument::fromDocument(const QTextDocument& document) {
   RichText result;
+  // A position in the document is the same position in its raw text, taken
+  // whole at once; the many paragraphs of a long text share a few formats,
+  // each converted once.
+  const QString raw = document.toRawText();
+  const QList<QTextFormat> all = document.allFormats();
+  std::vector<std::optional<CharFormat>> converted(std::size_t(all.size()));
+  const auto formatAt = [&](int index) -> const CharFormat& {
+    std::optional<CharFormat>& format = converted.at(std::size_t(index));
+    if (!format)
+      format = fromCharFormat(all.at(index).toCharFormat());
+    return *format;
+  };
+  // Positions are counted along, not looked up for each paragraph.
+  int blockStart = 0;
   for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-    if (block != document.begin())
-      result.append(u"\n", fromCharFormat(block.charFormat()));
+    if (blockStart > 0)
+      result.append(u"\n", formatAt(block.charFormatIndex()));
+    int position = blockStart;
     for (auto it = block.begin(); !it.atEnd(); ++it) {
       const QTextFragment fragment = it.fragment();
-      const QTextCharFormat format = fragment.charFormat();
-      if (format.isImageFormat()) {
-        const auto [name, bytes] = imageFile(document, format.toImageFormat());
-        CharFormat attachmentFormat = fromCharFormat(format);
-        for (qsizetype i = 0; i < fragment.length(); ++i)
+      const int length = fragment.length();
+      if (all.at(fragment.charFormatIndex()).isImageFormat()) {
+        const QTextCharFormat image = fragment.charFormat();
+        const auto [name, bytes] = imageFile(document, image.toImageFormat());
+        CharFormat attachmentFormat = fromCharFormat(image);
+        for (qsizetype i = 0; i < length; ++i)
           result.appendAttachment(name, bytes, attachmentFormat);
-        continue;
+      } else {
+        result.append(QStringView(raw).mid(position, length), formatAt(fragment.charFormatIndex()));
       }
-      result.append(fragment.text(), fromCharFormat(format));
+      position += length;
     }
+    blockStart += block.length();
   }
   return result;
 }

@@ -120,6 +120,11 @@ void ApplicationShell::launch() {
   installHelp();
   if (!context_.hooks.saveAllPads)
     context_.hooks.saveAllPads = [] { return PadViewController::saveAllPads(); };
+  if (!context_.hooks.padsQuitting)
+    context_.hooks.padsQuitting = [](ShellHooks::Quitting quitting) {
+      PadViewController::setQuitting(quitting != ShellHooks::Quitting::cancelled,
+                                     quitting == ShellHooks::Quitting::asking);
+    };
 
   // 4. Waking: the shared controller, the main window, the states' pages and links.
   mainController_->awakeFromNib();

@@ -145,8 +145,11 @@ MainController::TerminateReply MainController::applicationShouldTerminate() {
       return TerminateReply::cancel;
     }
   }
+  setPadsQuitting(ShellHooks::Quitting::asking);
   const QStringList failures = saveBeforeQuitting();
   if (!failures.isEmpty()) {
+    // The pads show their text while the user decides.
+    setPadsQuitting(ShellHooks::Quitting::cancelled);
     const Alert alert{kPadsNotSavedMessage,
                       QStringLiteral("%1\n\nIf you quit now, what was typed since the last "
                                      "save is lost.")
@@ -185,7 +188,13 @@ bool MainController::terminate() {
   return true;
 }
 
+void MainController::setPadsQuitting(ShellHooks::Quitting quitting) {
+  if (context_.hooks.padsQuitting)
+    context_.hooks.padsQuitting(quitting);
+}
+
 void MainController::terminateWithoutAsking() {
+  setPadsQuitting(ShellHooks::Quitting::withoutAsking);
   saveAllPadsWithoutAsking();
   endEventLoop();
 }

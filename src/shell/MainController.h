@@ -2,6 +2,7 @@
 
 #include "platform/ErrorPresentation.h"
 #include "platform/Responder.h"
+#include "shell/ShellHooks.h"
 
 #include <QStringList>
 
@@ -102,6 +103,7 @@ protected:
 private:
   // The pads' failures.
   QStringList saveBeforeQuitting();
+  void setPadsQuitting(ShellHooks::Quitting quitting);
   void addPadActions();
   void endEventLoop();
   void addApplicationActions();

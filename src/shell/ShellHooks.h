@@ -36,6 +36,11 @@ struct ShellHooks {
   // Saves every note pad before quitting; returns what could not be saved
   // ("<sheet>: <reason>").
   std::function<QStringList()> saveAllPads;
+  // The program is about to quit, asking the user about pads that could not
+  // be saved (so their saves are waited for) or not (they are on disk by
+  // the time the process ends); or it stays after all.
+  enum class Quitting { asking, withoutAsking, cancelled };
+  std::function<void(Quitting)> padsQuitting;
   // Removes the notifications this application has shown.
   std::function<void()> removeDeliveredNotifications;
   // A link a later launch handed over ("korvaner2things://...").

@@ -425,10 +425,37 @@ void PadViewController::updateToolbarButtons() {
   helpButton_->setEnabled(true);
 }
 
+namespace {
+bool writesInBackground = false;
+} // namespace
+
+void PadViewController::setQuitting(bool quitting, bool waitForWrites) {
+  writesInBackground = quitting && !waitForWrites;
+  for (PadViewController* controller : allPadViewControllers()) {
+    NowAndLaterBoardTextView* view = controller->textView_;
+    if (!view)
+      continue;
+    if (quitting)
+      view->stopLayout();
+    else
+      view->resumeLayout();
+  }
+}
+
 QStringList PadViewController::saveAllPads() {
+  QStringList failures;
+  if (writesInBackground) {
+    // For this quit's save only. Once the window is no longer served; the
+    // sheets left earlier are written on the writer's thread meanwhile.
+    writesInBackground = false;
+    for (PadViewController* controller : allPadViewControllers()) {
+      if (controller->textView_ && controller->textView_->delegate())
+        controller->textView_->delegate()->saveWhenFinishing();
+    }
+    return {};
+  }
   // Sheets the pads turned away from are written first.
   PadSheetWriter::shared().drain();
-  QStringList failures;
   for (PadViewController* controller : allPadViewControllers()) {
     FastTypeTextViewDelegate* delegate =
         controller->textView_ ? controller->textView_->delegate() : nullptr;

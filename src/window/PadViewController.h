@@ -75,6 +75,13 @@ public:
   // console only (quitting decides what to tell). Returns the failures
   // ("<sheet>: <reason>"), none when all were written.
   static QStringList saveAllPads();
+  // The program is about to quit (true), or stays after all (false): the
+  // pads' text is laid out no more, so that keys typed ahead and the last
+  // save cost no pass over a long text. Without `waitForWrites`,
+  // saveAllPads() leaves the saves until the window is no longer served
+  // (PadSheetWriter::finish(), which the program runs once its event loop
+  // is over): failures then go to the console only.
+  static void setQuitting(bool quitting, bool waitForWrites = true);
 
   // Opens a help page in the help pad; installed by the application.
   // Without it the help button only names the page on the console.

@@ -47,6 +47,7 @@
 #include <QToolButton>
 
 #include <csignal>
+#include <cstdio>
 #include <functional>
 
 using namespace kr;
@@ -518,6 +519,63 @@ TEST(PadsProgram, AFiftyMegabyteSheetServesEventsAndQuitsAtOnceWhileItIsRead) {
     EXPECT_TRUE(loadingAtQuit);
     EXPECT_LT(quitting.elapsed(), test::timeLimit(500));
   }
+  ASSERT_TRUE(QDir(big).removeRecursively());
+}
+
+// Keys for `view`, queued as the window system queues them: Backspace for
+// "\b", Return for "\n".
+void queueKeys(QWidget* view, const QString& keys) {
+  for (const QChar c : keys) {
+    const int key = c == u'\b'   ? int(Qt::Key_Backspace)
+                    : c == u'\n' ? int(Qt::Key_Return)
+                                 : int(c.toUpper().unicode());
+    const QString text = c == u'\b' || c == u'\n' ? QString() : QString(c);
+    QCoreApplication::postEvent(view, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, text));
+  }
+}
+
+TEST(PadsProgram, KeysQueuedInAFiftyMegabyteSheetAreWrittenByAQuitThatWaitsForNone) {
+  const QString big = fiftyMegabyteSheet();
+  // A signal quits at once; the Quit action waits for the write itself (a
+  // sheet that cannot be written is offered to the user), never for the
+  // keys' layout.
+  const QString bySignal = QStringLiteral("signal ab\bc\nd one two three");
+  const QString byAction = QStringLiteral("menu xy\b\bz\n");
+  for (const QString& keys : {bySignal, byAction}) {
+    StartedProgram p(nowPadShown());
+    NowAndLaterBoardTextView* view = showSheet(p, big);
+    ASSERT_GT(view->document()->characterCount(), 40 << 20);
+    QElapsedTimer quitting;
+    qint64 quitMs = -1;
+    // The loop's end; the program then waits for the writes it handed over.
+    QObject ended;
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, &ended,
+                     [&] { quitMs = quitting.elapsed(); });
+    const int result = runLoopWith(
+        p,
+        [&] {
+          queueKeys(view, keys);
+          quitting.start();
+          if (keys == bySignal)
+            std::raise(SIGTERM);
+          else
+            QMetaObject::invokeMethod(
+                qApp, [&] { mainController(p).tryToPerform(QStringLiteral("terminate")); },
+                Qt::QueuedConnection);
+        },
+        test::timeLimit(30000));
+    EXPECT_EQ(result, 0);
+    EXPECT_GE(quitMs, 0);
+    if (keys == bySignal)
+      EXPECT_LT(quitMs, test::timeLimit(500));
+    else
+      EXPECT_LT(quitMs, test::timeLimit(5000)) << "one layout pass per key takes 15 s";
+    std::printf("quit by %s after %lld ms\n", keys == bySignal ? "a signal" : "the menu", quitMs);
+  }
+  const QString saved = RtfdPackage::read(big).text.plainText().left(80);
+  EXPECT_TRUE(
+      saved.startsWith(QStringLiteral("menu z\nsignal ac\nd one two three0: a line of notes")))
+      << qPrintable(saved);
   ASSERT_TRUE(QDir(big).removeRecursively());
 }
 

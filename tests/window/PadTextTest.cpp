@@ -395,3 +395,45 @@ TEST_F(PadText, ParagraphsReadRightToLeftWhenTheirFirstLetterDoes) {
   EXPECT_EQ(direction(0), Qt::RightToLeft);
   EXPECT_EQ(direction(1), Qt::LeftToRight);
 }
+
+TEST_F(PadText, KeysTypedAheadIntoALongTextGoInAsTypedAsOneEdit) {
+  const QString filler(200, u'w');
+  QString lines = QStringLiteral("a line of text\na line\n");
+  while (lines.size() <= NowAndLaterBoardTextView::kTypeAheadFrom)
+    lines += filler + u'\n';
+  view.showSheet(RichText(lines));
+  int edits = 0;
+  QObject counter;
+  QObject::connect(view.document(), &QTextDocument::contentsChange, &counter, [&] { ++edits; });
+  const auto post = [&](Qt::Key key, const QString& typed = {}) {
+    QCoreApplication::postEvent(&view, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, typed));
+  };
+  post(Qt::Key_A, QStringLiteral("a"));
+  post(Qt::Key_B, QStringLiteral("b"));
+  post(Qt::Key_Backspace);
+  post(Qt::Key_C, QStringLiteral("c"));
+  post(Qt::Key_Return);
+  post(Qt::Key_D, QStringLiteral("d"));
+  post(Qt::Key_Delete);
+  // The batch goes in after the events queued with its keys.
+  QCoreApplication::sendPostedEvents();
+  EXPECT_TRUE(view.hasTypedAhead());
+  QCoreApplication::sendPostedEvents();
+  EXPECT_TRUE(text().startsWith(QStringLiteral("ac\nd line of text\na line")));
+  EXPECT_EQ(caret(), 4);
+  EXPECT_EQ(edits, 1) << "the document was laid out again once for the seven keys";
+  EXPECT_TRUE(view.delegate()->isWritePending());
+  // The typing rules still follow each key of a batch, and a key that is
+  // no typing takes the batch in first.
+  type(QStringLiteral("\n--x"));
+  EXPECT_TRUE(view.hasTypedAhead());
+  press(Qt::Key_Home);
+  EXPECT_FALSE(view.hasTypedAhead());
+  EXPECT_TRUE(text().startsWith(QStringLiteral("ac\nd\n") + kSeparator + QStringLiteral("\nx")))
+      << qPrintable(text().left(60));
+  // One undo step per batch.
+  undo();
+  EXPECT_TRUE(text().startsWith(QStringLiteral("ac\nd line of text\n")));
+  undo();
+  EXPECT_TRUE(text().startsWith(QStringLiteral("a line of text\na line")));
+}

@@ -36,6 +36,12 @@ UnixSignalWatcher::UnixSignalWatcher(std::initializer_list<int> signals, QObject
 
 UnixSignalWatcher::~UnixSignalWatcher() = default;
 
+void UnixSignalWatcher::servePending() {
+  unsigned char byte = 0;
+  while (notifier_ && ::recv(signalSockets[1], &byte, 1, MSG_DONTWAIT) == 1)
+    Q_EMIT unixSignal(byte);
+}
+
 void UnixSignalWatcher::readSignal() {
   unsigned char byte = 0;
   if (::read(signalSockets[1], &byte, 1) == 1)

@@ -17,6 +17,10 @@ public:
   explicit UnixSignalWatcher(std::initializer_list<int> signals, QObject* parent = nullptr);
   ~UnixSignalWatcher() override;
 
+  // Serves the signals that came and wait behind the window's events (busy
+  // work between two events asks first), without waiting for any.
+  void servePending();
+
 Q_SIGNALS:
   void unixSignal(int number);
 

@@ -9,8 +9,8 @@
 #include "engine/FullDataSet.h"
 #include "engine/LogFileCache.h"
 #include "engine/RawDataSet.h"
-#include "platform/RichText.h"
-#include "platform/RtfWriter.h"
+#include "platform/richtext/RichText.h"
+#include "platform/richtext/RtfWriter.h"
 
 #include <QCoreApplication>
 #include <QDir>

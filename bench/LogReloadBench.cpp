@@ -5,7 +5,7 @@
 #include "engine/FullDataSet.h"
 #include "engine/LogFileCache.h"
 #include "engine/RawDataSet.h"
-#include "platform/RtfReader.h"
+#include "platform/richtext/RtfReader.h"
 
 #include <QCoreApplication>
 #include <QDate>

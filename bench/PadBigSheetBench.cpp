@@ -7,9 +7,9 @@
 //   second to lay out more of the text (the argument, in milliseconds).
 #include "PadBenchSupport.h"
 #include "kit/NowAndLaterBoardTextView.h"
-#include "platform/RichText.h"
-#include "platform/RichTextDocument.h"
-#include "platform/RtfdPackage.h"
+#include "platform/richtext/RichText.h"
+#include "platform/richtext/RichTextDocument.h"
+#include "platform/richtext/RtfdPackage.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 // the repainted editor, at the end of the text and in its middle.
 #include "PadBenchSupport.h"
 #include "kit/NowAndLaterBoardTextView.h"
-#include "platform/RichText.h"
+#include "platform/richtext/RichText.h"
 
 #include <QApplication>
 #include <QScrollBar>

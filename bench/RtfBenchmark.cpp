@@ -1,6 +1,6 @@
 // Reading and writing a 1 MB RTF document: a daily log file grown large.
-#include "platform/RtfReader.h"
-#include "platform/RtfWriter.h"
+#include "platform/richtext/RtfReader.h"
+#include "platform/richtext/RtfWriter.h"
 
 #include <benchmark/benchmark.h>
 

@@ -7,7 +7,7 @@
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/BackingStoreManager.h"
 #include "engine/SequenceNumberNamingStrategy.h"
-#include "platform/RtfReader.h"
+#include "platform/richtext/RtfReader.h"
 
 #include <QByteArray>
 #include <QDir>

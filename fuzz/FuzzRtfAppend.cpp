@@ -4,9 +4,9 @@
 // before until the closing brace goes, then as the old text followed by the
 // new one. Documents read a block at a time must give the same plan as read
 // at once (when the header is within the first block).
-#include "platform/RtfInPlaceAppend.h"
-#include "platform/RtfReader.h"
-#include "platform/RtfWriter.h"
+#include "platform/richtext/RtfInPlaceAppend.h"
+#include "platform/richtext/RtfReader.h"
+#include "platform/richtext/RtfWriter.h"
 
 #include <algorithm>
 #include <cstdio>

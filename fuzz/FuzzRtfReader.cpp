@@ -1,9 +1,9 @@
 // Feeds arbitrary bytes to the RTF reader and the RTFD data reader. Besides
 // crashes it checks that what was read survives writing: reading the written
 // RTF again gives the same rich text.
-#include "platform/RtfReader.h"
-#include "platform/RtfWriter.h"
-#include "platform/RtfdPackage.h"
+#include "platform/richtext/RtfReader.h"
+#include "platform/richtext/RtfWriter.h"
+#include "platform/richtext/RtfdPackage.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // Reads an RTFD package from disk whose text and attachment are arbitrary
 // bytes: the package reader must neither crash nor block, and it reads the
 // same text with and without the attachment files.
-#include "platform/RtfdPackage.h"
+#include "platform/richtext/RtfdPackage.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -5,8 +5,8 @@
 #include "engine/EngineLog.h"
 #include "platform/ConsoleText.h"
 #include "platform/FatalError.h"
-#include "platform/RtfReader.h"
-#include "platform/RtfdPackage.h"
+#include "platform/richtext/RtfReader.h"
+#include "platform/richtext/RtfdPackage.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -11,10 +11,10 @@
 #include "platform/FileBrowserAPI.h"
 #include "platform/FileOperations.h"
 #include "platform/QnLog.h"
-#include "platform/RichText.h"
-#include "platform/RtfdPackage.h"
 #include "platform/SupportPaths.h"
 #include "platform/WorkAwayFromTheWindow.h"
+#include "platform/richtext/RichText.h"
+#include "platform/richtext/RtfdPackage.h"
 
 #include <QFile>
 #include <QFileInfo>

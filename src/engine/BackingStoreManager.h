@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/OwnAppend.h"
-#include "platform/RichText.h"
+#include "platform/richtext/RichText.h"
 
 #include <QByteArray>
 #include <QMutex>

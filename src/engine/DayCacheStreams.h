@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/CharFormat.h"
 #include "platform/FileStamp.h"
+#include "platform/richtext/CharFormat.h"
 
 #include <QByteArray>
 #include <QString>

@@ -5,8 +5,8 @@
 #include "engine/LogLineSplitter.h"
 #include "engine/LogTextDecoder.h"
 #include "platform/FileOperations.h"
-#include "platform/RtfReader.h"
-#include "platform/RtfdPackage.h"
+#include "platform/richtext/RtfReader.h"
+#include "platform/richtext/RtfdPackage.h"
 
 #include <algorithm>
 #include <span>

@@ -2,7 +2,7 @@
 
 #include "engine/FullTimeSlice.h"
 #include "engine/RawDataSet.h"
-#include "platform/RichText.h"
+#include "platform/richtext/RichText.h"
 
 namespace kr {
 

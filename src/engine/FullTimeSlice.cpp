@@ -1,6 +1,6 @@
 #include "engine/FullTimeSlice.h"
 
-#include "platform/RtfdPackage.h"
+#include "platform/richtext/RtfdPackage.h"
 
 #include <QHash>
 #include <QVarLengthArray>

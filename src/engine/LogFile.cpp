@@ -7,7 +7,7 @@
 #include "platform/ConsoleText.h"
 #include "platform/FileOperations.h"
 #include "platform/QnLog.h"
-#include "platform/RtfWriter.h"
+#include "platform/richtext/RtfWriter.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "engine/LogTextDecoder.h"
 
-#include "platform/RtfCodePage.h"
+#include "platform/richtext/RtfCodePage.h"
 
 #include <QStringDecoder>
 

@@ -11,10 +11,10 @@
 #include "engine/TemplateTextHelper.h"
 #include "platform/FileBrowserAPI.h"
 #include "platform/QnLog.h"
-#include "platform/RichText.h"
 #include "platform/SupportPaths.h"
 #include "platform/TaskManagerBridge.h"
 #include "platform/UserDefaults.h"
+#include "platform/richtext/RichText.h"
 
 #include <QDir>
 #include <QLocale>

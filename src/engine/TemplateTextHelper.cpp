@@ -1,8 +1,8 @@
 #include "engine/TemplateTextHelper.h"
 
 #include "engine/RTFHelper.h"
-#include "platform/RtfReader.h"
-#include "platform/RtfWriter.h"
+#include "platform/richtext/RtfReader.h"
+#include "platform/richtext/RtfWriter.h"
 
 namespace kr {
 

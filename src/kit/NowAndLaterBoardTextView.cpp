@@ -5,9 +5,9 @@
 #include "kit/SmartTyping.h"
 #include "kit/SpellingHighlighter.h"
 #include "kit/TextIndicatorsView.h"
-#include "platform/RichTextDocument.h"
 #include "platform/UrlOpenerAPI.h"
 #include "platform/UserDefaults.h"
+#include "platform/richtext/RichTextDocument.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "kit/TextIndicatorsView.h"
-#include "platform/RichText.h"
+#include "platform/richtext/RichText.h"
 
 #include <QFont>
 #include <QPointer>

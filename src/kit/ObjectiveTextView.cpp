@@ -2,8 +2,8 @@
 
 #include "engine/DataModel.h"
 #include "kit/FastTypeTextViewDelegate.h"
-#include "platform/RichTextDocument.h"
-#include "platform/RtfdPackage.h"
+#include "platform/richtext/RichTextDocument.h"
+#include "platform/richtext/RtfdPackage.h"
 
 #include <QApplication>
 #include <QTextCursor>

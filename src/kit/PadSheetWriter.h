@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/RichText.h"
+#include "platform/richtext/RichText.h"
 
 #include <QString>
 #include <QStringList>

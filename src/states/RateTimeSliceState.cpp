@@ -18,9 +18,9 @@
 #include "kit/TagTokenField.h"
 #include "platform/AlertPresenterAPI.h"
 #include "platform/FatalError.h"
-#include "platform/RichText.h"
 #include "platform/SmartTimerWrapper.h"
 #include "platform/UserDefaults.h"
+#include "platform/richtext/RichText.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

@@ -1,8 +1,8 @@
 #include "stats/LogBookHeightEstimate.h"
 
 #include "engine/FullTimeSlice.h"
-#include "platform/RichText.h"
 #include "platform/SystemFont.h"
+#include "platform/richtext/RichText.h"
 #include "stats/LogBookColumnView.h"
 #include "stats/LogBookTableViewController.h"
 

@@ -10,10 +10,10 @@
 #include "kit/Wall.h"
 #include "platform/ConstraintLayout.h"
 #include "platform/MenuTitle.h"
-#include "platform/RichTextDocument.h"
 #include "platform/SystemFont.h"
 #include "platform/UrlOpenerAPI.h"
 #include "platform/UserDefaults.h"
+#include "platform/richtext/RichTextDocument.h"
 #include "stats/LogBookHeightEstimate.h"
 #include "stats/LogBookTableView.h"
 

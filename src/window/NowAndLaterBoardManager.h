@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/BackingStoreDescriptor.h"
-#include "platform/RichText.h"
+#include "platform/richtext/RichText.h"
 
 #include <QByteArray>
 #include <QColor>

@@ -13,9 +13,9 @@
 #include "platform/FatalError.h"
 #include "platform/GraphicsContext.h"
 #include "platform/QnLog.h"
-#include "platform/RtfdPackage.h"
 #include "platform/ThreadName.h"
 #include "platform/UserDefaults.h"
+#include "platform/richtext/RtfdPackage.h"
 
 #include <QFileInfo>
 #include <QLabel>

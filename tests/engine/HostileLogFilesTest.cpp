@@ -8,9 +8,9 @@
 #include "engine/LogFile.h"
 #include "platform/AlertPresenterAPI.h"
 #include "platform/FileBrowserAPI.h"
-#include "platform/RichText.h"
-#include "platform/RtfdPackage.h"
 #include "platform/TestAlertPresenter.h"
+#include "platform/richtext/RichText.h"
+#include "platform/richtext/RtfdPackage.h"
 
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"

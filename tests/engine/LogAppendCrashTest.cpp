@@ -3,9 +3,9 @@
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/BackingStoreManager.h"
 #include "engine/DailyNamingStrategy.h"
-#include "platform/RichText.h"
-#include "platform/RtfInPlaceAppend.h"
-#include "platform/RtfdPackage.h"
+#include "platform/richtext/RichText.h"
+#include "platform/richtext/RtfInPlaceAppend.h"
+#include "platform/richtext/RtfdPackage.h"
 
 #include "support/TestClock.h"
 

@@ -7,10 +7,10 @@
 #include "engine/FullDataSet.h"
 #include "platform/AlertPresenterAPI.h"
 #include "platform/FileBrowserAPI.h"
-#include "platform/RichText.h"
-#include "platform/RtfWriter.h"
-#include "platform/RtfdPackage.h"
 #include "platform/TestAlertPresenter.h"
+#include "platform/richtext/RichText.h"
+#include "platform/richtext/RtfWriter.h"
+#include "platform/richtext/RtfdPackage.h"
 
 #include "support/LogFormats.h"
 #include "support/TestClock.h"

@@ -5,7 +5,7 @@
 #include "engine/LogFileCache.h"
 #include "engine/LogLineSplitter.h"
 #include "engine/LogTextDecoder.h"
-#include "platform/RtfdPackage.h"
+#include "platform/richtext/RtfdPackage.h"
 
 #include "support/TestEnvironment.h"
 

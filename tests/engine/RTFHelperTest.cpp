@@ -1,6 +1,6 @@
 #include "engine/RTFHelper.h"
 
-#include "platform/RtfdPackage.h"
+#include "platform/richtext/RtfdPackage.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -5,7 +5,7 @@
 #include "engine/RawDataSet.h"
 #include "engine/TagManager.h"
 #include "engine/TagTokenFieldAPI.h"
-#include "platform/RtfdPackage.h"
+#include "platform/richtext/RtfdPackage.h"
 
 #include <gtest/gtest.h>
 

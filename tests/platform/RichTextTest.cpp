@@ -1,4 +1,4 @@
-#include "platform/RichText.h"
+#include "platform/richtext/RichText.h"
 
 #include <gtest/gtest.h>
 

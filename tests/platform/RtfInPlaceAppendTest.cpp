@@ -1,9 +1,9 @@
 // Text added at the end of a document in place reads as if the whole
 // document had been written again, at every step of the append; documents
 // where that cannot be promised are declined.
-#include "platform/RtfInPlaceAppend.h"
-#include "platform/RtfReader.h"
-#include "platform/RtfWriter.h"
+#include "platform/richtext/RtfInPlaceAppend.h"
+#include "platform/richtext/RtfReader.h"
+#include "platform/richtext/RtfWriter.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "platform/RtfReader.h"
+#include "platform/richtext/RtfReader.h"
 
 #include <QFile>
 

@@ -1,5 +1,5 @@
-#include "platform/RtfWriter.h"
-#include "platform/RtfReader.h"
+#include "platform/richtext/RtfWriter.h"
+#include "platform/richtext/RtfReader.h"
 
 #include <QDir>
 #include <QFile>

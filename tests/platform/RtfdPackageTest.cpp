@@ -1,5 +1,5 @@
-#include "platform/RtfdPackage.h"
-#include "platform/RtfReader.h"
+#include "platform/richtext/RtfdPackage.h"
+#include "platform/richtext/RtfReader.h"
 
 #include <QDir>
 #include <QFile>

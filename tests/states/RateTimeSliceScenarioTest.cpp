@@ -15,10 +15,10 @@
 #include "engine/TimedStateMachineModule.h"
 #include "engine/TimedStateMachineViewModel.h"
 #include "platform/FileBrowserAPI.h"
-#include "platform/RichText.h"
-#include "platform/RtfWriter.h"
-#include "platform/RtfdPackage.h"
 #include "platform/SmartTimerWrapper.h"
+#include "platform/richtext/RichText.h"
+#include "platform/richtext/RtfWriter.h"
+#include "platform/richtext/RtfdPackage.h"
 
 #include "support/TestEnvironment.h"
 

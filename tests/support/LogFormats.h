@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/CharFormat.h"
+#include "platform/richtext/CharFormat.h"
 
 namespace kr::test {
 

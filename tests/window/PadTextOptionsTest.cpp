@@ -3,11 +3,11 @@
 #include "kit/ObjectiveTextView.h"
 #include "kit/SmartTyping.h"
 #include "kit/SpellingHighlighter.h"
-#include "platform/RichTextDocument.h"
-#include "platform/RtfdPackage.h"
 #include "platform/SpellCheckerAPI.h"
 #include "platform/UrlOpenerAPI.h"
 #include "platform/UserDefaults.h"
+#include "platform/richtext/RichTextDocument.h"
+#include "platform/richtext/RtfdPackage.h"
 #include "support/FreshDefaults.h"
 
 #include "engine/DataModel.h"

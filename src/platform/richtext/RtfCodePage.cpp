@@ -1,4 +1,4 @@
-#include "platform/RtfCodePage.h"
+#include "platform/richtext/RtfCodePage.h"
 
 #include <QHash>
 #include <QMutex>

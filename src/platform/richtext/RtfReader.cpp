@@ -1,6 +1,6 @@
-#include "platform/RtfReader.h"
+#include "platform/richtext/RtfReader.h"
 
-#include "platform/RtfParser.h"
+#include "platform/richtext/RtfParser.h"
 
 namespace kr {
 

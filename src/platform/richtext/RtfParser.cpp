@@ -1,7 +1,7 @@
-#include "platform/RtfParser.h"
+#include "platform/richtext/RtfParser.h"
 
 #include "platform/HexDigit.h"
-#include "platform/RtfReader.h"
+#include "platform/richtext/RtfReader.h"
 
 #include <algorithm>
 #include <array>

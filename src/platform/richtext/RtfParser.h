@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/RichText.h"
-#include "platform/RtfCodePage.h"
-#include "platform/RtfKeywords.h"
+#include "platform/richtext/RichText.h"
+#include "platform/richtext/RtfCodePage.h"
+#include "platform/richtext/RtfKeywords.h"
 
 #include <QByteArray>
 #include <QHash>

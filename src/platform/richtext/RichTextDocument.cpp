@@ -1,4 +1,4 @@
-#include "platform/RichTextDocument.h"
+#include "platform/richtext/RichTextDocument.h"
 
 #include <QBuffer>
 #include <QColor>

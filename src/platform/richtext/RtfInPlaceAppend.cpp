@@ -1,7 +1,7 @@
-#include "platform/RtfInPlaceAppend.h"
+#include "platform/richtext/RtfInPlaceAppend.h"
 
 #include "platform/HexDigit.h"
-#include "platform/RtfWriter.h"
+#include "platform/richtext/RtfWriter.h"
 
 #include <algorithm>
 #include <array>

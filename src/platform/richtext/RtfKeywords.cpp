@@ -1,4 +1,4 @@
-#include "platform/RtfKeywords.h"
+#include "platform/richtext/RtfKeywords.h"
 
 #include <array>
 #include <cstdint>

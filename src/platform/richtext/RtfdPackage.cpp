@@ -1,9 +1,9 @@
-#include "platform/RtfdPackage.h"
+#include "platform/richtext/RtfdPackage.h"
 
 #include "platform/FileOperations.h"
-#include "platform/RtfInPlaceAppend.h"
-#include "platform/RtfReader.h"
-#include "platform/RtfWriter.h"
+#include "platform/richtext/RtfInPlaceAppend.h"
+#include "platform/richtext/RtfReader.h"
+#include "platform/richtext/RtfWriter.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "platform/RtfWriter.h"
+#include "platform/richtext/RtfWriter.h"
 
-#include "platform/RtfCodePage.h"
+#include "platform/richtext/RtfCodePage.h"
 
 #include <QHash>
 

@@ -1,5 +1,5 @@
 // The control words that change the parser's state.
-#include "platform/RtfParser.h"
+#include "platform/richtext/RtfParser.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // Solving a page of 60 bricks and 240 constraints from scratch: builds the
 // solver, takes the intrinsic sizes and lays every brick out.
-#include "platform/ConstraintLayout.h"
+#include "platform/layout/ConstraintLayout.h"
 
 #include <QApplication>
 #include <QLabel>

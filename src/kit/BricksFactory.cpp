@@ -12,8 +12,8 @@
 #include "kit/Wall.h"
 #include "kit/WallWithSpecialEffectsView.h"
 #include "kit/WallWithUnconfiguredSpecialEffectsView.h"
-#include "platform/ConstraintLayout.h"
 #include "platform/FatalError.h"
+#include "platform/layout/ConstraintLayout.h"
 
 namespace kr {
 

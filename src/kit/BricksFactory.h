@@ -1,7 +1,7 @@
 #pragma once
 
 #include "kit/BrickSize.h"
-#include "platform/LayoutConstraint.h"
+#include "platform/layout/LayoutConstraint.h"
 
 #include <QIcon>
 #include <QPointer>

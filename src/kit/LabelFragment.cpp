@@ -9,9 +9,9 @@
 #include "kit/PushButtonBrick.h"
 #include "kit/SmartMenuItem.h"
 #include "kit/StandardImages.h"
-#include "platform/ConstraintLayout.h"
 #include "platform/DefaultsStorageAPI.h"
 #include "platform/GraphicsContext.h"
+#include "platform/layout/ConstraintLayout.h"
 
 #include <QMenu>
 #include <QPalette>

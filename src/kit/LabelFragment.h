@@ -1,7 +1,7 @@
 #pragma once
 
 #include "kit/HideableFragmentWall.h"
-#include "platform/LayoutConstraint.h"
+#include "platform/layout/LayoutConstraint.h"
 
 #include <QFont>
 #include <QIcon>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "kit/LayoutConstraintMakerWithRelation.h"
-#include "platform/LayoutConstraint.h"
+#include "platform/layout/LayoutConstraint.h"
 
 namespace kr {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/LayoutConstraint.h"
+#include "platform/layout/LayoutConstraint.h"
 
 namespace kr {
 

@@ -2,7 +2,7 @@
 
 #include "kit/LayoutConstraintMaker.h"
 #include "kit/Wall.h"
-#include "platform/ConstraintLayout.h"
+#include "platform/layout/ConstraintLayout.h"
 
 namespace kr {
 

@@ -7,7 +7,7 @@
 #include "kit/TagPullDownButtonBrick.h"
 #include "kit/TagTokenField.h"
 #include "kit/Wall.h"
-#include "platform/ConstraintLayout.h"
+#include "platform/layout/ConstraintLayout.h"
 
 #include <QPalette>
 #include <QPointer>

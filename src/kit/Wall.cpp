@@ -3,8 +3,8 @@
 #include "kit/BricksFactory.h"
 #include "kit/EndOfLifeBag.h"
 #include "kit/LayoutConstraintMaker.h"
-#include "platform/ConstraintLayout.h"
 #include "platform/GraphicsContext.h"
+#include "platform/layout/ConstraintLayout.h"
 
 #include <QPaintEvent>
 #include <QPainter>

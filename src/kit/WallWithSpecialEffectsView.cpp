@@ -3,7 +3,7 @@
 #include "kit/BricksFactory.h"
 #include "kit/LayoutConstraintMaker.h"
 #include "kit/VisualEffectView.h"
-#include "platform/ConstraintLayout.h"
+#include "platform/layout/ConstraintLayout.h"
 
 namespace kr {
 

@@ -1,6 +1,6 @@
 #include "kit/WrapInScrollView.h"
 
-#include "platform/ConstraintLayout.h"
+#include "platform/layout/ConstraintLayout.h"
 
 #include <QScrollArea>
 

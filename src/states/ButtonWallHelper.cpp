@@ -2,7 +2,7 @@
 
 #include "kit/FocusMark.h"
 #include "kit/LayoutConstraintMaker.h"
-#include "platform/ConstraintLayout.h"
+#include "platform/layout/ConstraintLayout.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

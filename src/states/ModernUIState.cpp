@@ -19,9 +19,9 @@
 #include "kit/TextIndicatorsView.h"
 #include "kit/TitleFragment.h"
 #include "kit/Wall.h"
-#include "platform/ConstraintLayout.h"
 #include "platform/FatalError.h"
 #include "platform/UserDefaults.h"
+#include "platform/layout/ConstraintLayout.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

@@ -14,10 +14,10 @@
 #include "kit/FragmentStackView.h"
 #include "kit/LayoutConstraintMaker.h"
 #include "kit/Wall.h"
-#include "platform/ConstraintLayout.h"
 #include "platform/GraphicsContext.h"
 #include "platform/QnLog.h"
 #include "platform/UserDefaults.h"
+#include "platform/layout/ConstraintLayout.h"
 #include "stats/LogBookTableViewController.h"
 #include "stats/StatsViewController.h"
 

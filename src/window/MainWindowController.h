@@ -2,7 +2,7 @@
 
 #include "window/WindowPlacement.h"
 
-#include "platform/LayoutConstraint.h"
+#include "platform/layout/LayoutConstraint.h"
 
 #include <QPointer>
 #include <QStringList>

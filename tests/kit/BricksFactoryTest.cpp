@@ -6,7 +6,7 @@
 #include "kit/VisualEffectView.h"
 #include "kit/Wall.h"
 #include "kit/WallWithSpecialEffectsView.h"
-#include "platform/ConstraintLayout.h"
+#include "platform/layout/ConstraintLayout.h"
 
 #include "support/TestEnvironment.h"
 

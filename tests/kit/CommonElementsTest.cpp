@@ -4,7 +4,7 @@
 #include "kit/PopUpButton.h"
 #include "kit/SmartMenuItem.h"
 #include "kit/WrapInScrollView.h"
-#include "platform/ConstraintLayout.h"
+#include "platform/layout/ConstraintLayout.h"
 
 #include "support/TestEnvironment.h"
 

@@ -5,7 +5,7 @@
 #include "kit/LayoutConstraintMaker.h"
 #include "kit/TabWall.h"
 #include "kit/ViewWithInstrinsicSize.h"
-#include "platform/ConstraintLayout.h"
+#include "platform/layout/ConstraintLayout.h"
 
 #include "support/TestEnvironment.h"
 

@@ -1,4 +1,4 @@
-#include "platform/ConstraintLayout.h"
+#include "platform/layout/ConstraintLayout.h"
 
 #include "support/TestEnvironment.h"
 

@@ -1,4 +1,4 @@
-#include "platform/SimplexSolver.h"
+#include "platform/layout/SimplexSolver.h"
 
 #include <gtest/gtest.h>
 

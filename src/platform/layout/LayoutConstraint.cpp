@@ -1,4 +1,4 @@
-#include "platform/LayoutConstraint.h"
+#include "platform/layout/LayoutConstraint.h"
 
 #include <atomic>
 

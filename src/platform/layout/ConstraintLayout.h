@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/LayoutConstraint.h"
-#include "platform/SimplexSolver.h"
+#include "platform/layout/LayoutConstraint.h"
+#include "platform/layout/SimplexSolver.h"
 
 #include <QHash>
 #include <QLayout>

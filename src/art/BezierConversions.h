@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/BezierPath.h"
+#include "platform/drawing/BezierPath.h"
 
 #include <QFont>
 #include <QString>

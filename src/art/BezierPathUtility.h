@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/BezierPath.h"
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/BezierPath.h"
+#include "platform/drawing/GraphicsContext.h"
 
 #include <QColor>
 #include <QRectF>

@@ -1,6 +1,6 @@
 #include "art/BreakTimeStyleKit.h"
 
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/GraphicsContext.h"
 
 namespace kr {
 

@@ -1,6 +1,6 @@
 #include "art/CountDownStyleKit.h"
 
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/GraphicsContext.h"
 
 #include <QPainter>
 

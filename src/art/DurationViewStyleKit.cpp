@@ -1,6 +1,6 @@
 #include "art/DurationViewStyleKit.h"
 
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/GraphicsContext.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "art/ResizingBehavior.h"
-#include "platform/BezierPath.h"
-#include "platform/DrawnImage.h"
+#include "platform/drawing/BezierPath.h"
+#include "platform/drawing/DrawnImage.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,8 +1,8 @@
 // The kit's window pieces, placeholders, fragment bars and calendar text.
 #include "art/KorvaneStyleKit.h"
 
-#include "platform/GraphicsContext.h"
-#include "platform/SystemFont.h"
+#include "platform/drawing/GraphicsContext.h"
+#include "platform/drawing/SystemFont.h"
 
 namespace kr {
 

@@ -1,8 +1,8 @@
 // The kit's text-style indicators and option icons.
 #include "art/KorvaneStyleKit.h"
 
-#include "platform/GraphicsContext.h"
-#include "platform/SystemFont.h"
+#include "platform/drawing/GraphicsContext.h"
+#include "platform/drawing/SystemFont.h"
 
 #include <optional>
 

@@ -4,7 +4,7 @@
 // the other letters are closed outlines of lines and curves around them.
 #include "art/KorvaneStyleKit.h"
 
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/GraphicsContext.h"
 
 #include <QLineF>
 

@@ -2,8 +2,8 @@
 // cached images.
 #include "art/KorvaneStyleKit.h"
 
-#include "platform/GraphicsContext.h"
-#include "platform/SystemFont.h"
+#include "platform/drawing/GraphicsContext.h"
+#include "platform/drawing/SystemFont.h"
 
 namespace kr {
 

@@ -2,8 +2,8 @@
 // smaller frame-relative pieces.
 #include "art/KorvaneStyleKit.h"
 
-#include "platform/GraphicsContext.h"
-#include "platform/SystemFont.h"
+#include "platform/drawing/GraphicsContext.h"
+#include "platform/drawing/SystemFont.h"
 
 #include <cmath>
 

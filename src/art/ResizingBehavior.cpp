@@ -1,7 +1,7 @@
 #include "art/ResizingBehavior.h"
 
 #include "platform/FatalError.h"
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/GraphicsContext.h"
 
 #include <QHashFunctions>
 

@@ -1,6 +1,6 @@
 #include "art/ShadowDrawing.h"
 
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/GraphicsContext.h"
 
 #include <cmath>
 

@@ -8,11 +8,11 @@
 #include "platform/FolderContentMonitor.h"
 #include "platform/FreedMemory.h"
 #include "platform/QnLog.h"
-#include "platform/RgbColor.h"
 #include "platform/SerialQueue.h"
 #include "platform/SmartTimerWrapper.h"
 #include "platform/SupportPaths.h"
 #include "platform/UserDefaults.h"
+#include "platform/drawing/RgbColor.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #include "engine/ObjectiveText.h"
 
 #include "engine/RTFHelper.h"
-#include "platform/RgbColor.h"
+#include "platform/drawing/RgbColor.h"
 
 namespace kr {
 

@@ -2,7 +2,7 @@
 
 #include "kit/BricksDrawingHelper.h"
 #include "kit/FocusMark.h"
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/GraphicsContext.h"
 
 #include <QAbstractButton>
 #include <QPainter>

@@ -1,7 +1,7 @@
 #include "kit/BricksDrawing.h"
 
 #include "platform/FatalError.h"
-#include "platform/SystemFont.h"
+#include "platform/drawing/SystemFont.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "art/ResizingBehavior.h"
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/GraphicsContext.h"
 
 #include <QColor>
 #include <QRectF>

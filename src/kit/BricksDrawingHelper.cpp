@@ -1,6 +1,6 @@
 #include "kit/BricksDrawingHelper.h"
 
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/GraphicsContext.h"
 
 namespace kr {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/DrawnImage.h"
+#include "platform/drawing/DrawnImage.h"
 
 #include <QRectF>
 #include <QString>

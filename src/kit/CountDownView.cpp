@@ -5,7 +5,7 @@
 #include "art/CountDownStyleKit.h"
 #include "engine/Clock.h"
 
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/GraphicsContext.h"
 
 #include <QPaintEvent>
 #include <QPainter>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/BezierPath.h"
-#include "platform/DrawnImage.h"
+#include "platform/drawing/BezierPath.h"
+#include "platform/drawing/DrawnImage.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/GraphicsContext.h"
 
 #include <QColor>
 

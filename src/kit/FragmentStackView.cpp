@@ -1,7 +1,7 @@
 #include "kit/FragmentStackView.h"
 
 #include "kit/FragmentWall.h"
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/GraphicsContext.h"
 
 #include <QBoxLayout>
 #include <QPainter>

@@ -2,7 +2,7 @@
 
 #include "art/KorvaneStyleKit.h"
 #include "kit/BricksDrawing.h"
-#include "platform/SystemFont.h"
+#include "platform/drawing/SystemFont.h"
 
 #include <QWidget>
 

@@ -10,7 +10,7 @@
 #include "kit/SmartMenuItem.h"
 #include "kit/StandardImages.h"
 #include "platform/DefaultsStorageAPI.h"
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/GraphicsContext.h"
 #include "platform/layout/ConstraintLayout.h"
 
 #include <QMenu>

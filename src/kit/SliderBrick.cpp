@@ -3,8 +3,8 @@
 #include "kit/ControlSize.h"
 #include "kit/FocusMark.h"
 #include "platform/FatalError.h"
-#include "platform/GraphicsContext.h"
 #include "platform/QnLog.h"
+#include "platform/drawing/GraphicsContext.h"
 
 #include <QPainter>
 #include <QStyleOptionSlider>

@@ -3,7 +3,7 @@
 #include "kit/BricksFactory.h"
 #include "kit/EndOfLifeBag.h"
 #include "kit/LayoutConstraintMaker.h"
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/GraphicsContext.h"
 #include "platform/layout/ConstraintLayout.h"
 
 #include <QPaintEvent>

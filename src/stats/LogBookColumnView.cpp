@@ -3,7 +3,7 @@
 #include "art/KorvaneStyleKit.h"
 #include "engine/DateHelper.h"
 #include "engine/FullTimeSlice.h"
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/GraphicsContext.h"
 #include "stats/LogBookTableViewController.h"
 
 #include <QAbstractTextDocumentLayout>

@@ -1,7 +1,7 @@
 #include "stats/LogBookHeightEstimate.h"
 
 #include "engine/FullTimeSlice.h"
-#include "platform/SystemFont.h"
+#include "platform/drawing/SystemFont.h"
 #include "platform/richtext/RichText.h"
 #include "stats/LogBookColumnView.h"
 #include "stats/LogBookTableViewController.h"

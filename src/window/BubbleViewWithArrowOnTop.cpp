@@ -1,7 +1,7 @@
 #include "window/BubbleViewWithArrowOnTop.h"
 
 #include "art/KorvaneStyleKit.h"
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/GraphicsContext.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -5,7 +5,7 @@
 
 #include "art/KorvaneStyleKit.h"
 #include "engine/Clock.h"
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/GraphicsContext.h"
 
 #include <QLocale>
 #include <QPainter>

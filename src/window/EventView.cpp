@@ -1,7 +1,7 @@
 #include "window/EventView.h"
 
 #include "art/KorvaneStyleKit.h"
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/GraphicsContext.h"
 
 #include <QPainter>
 

@@ -1,7 +1,7 @@
 #include "window/PadSheetButton.h"
 
 #include "art/KorvaneStyleKit.h"
-#include "platform/DrawnImage.h"
+#include "platform/drawing/DrawnImage.h"
 
 #include <QEvent>
 #include <QPainter>

@@ -11,10 +11,10 @@
 #include "kit/TextIndicatorsView.h"
 #include "platform/AlertPresenterAPI.h"
 #include "platform/FatalError.h"
-#include "platform/GraphicsContext.h"
 #include "platform/QnLog.h"
 #include "platform/ThreadName.h"
 #include "platform/UserDefaults.h"
+#include "platform/drawing/GraphicsContext.h"
 #include "platform/richtext/RtfdPackage.h"
 
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "window/StatusIconFace.h"
 
-#include "platform/IconManager.h"
+#include "platform/drawing/IconManager.h"
 
 #include <QFont>
 #include <QPainter>

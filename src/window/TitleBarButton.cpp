@@ -1,7 +1,7 @@
 #include "window/TitleBarButton.h"
 
 #include "art/KorvaneStyleKit.h"
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/GraphicsContext.h"
 
 namespace kr {
 

@@ -1,5 +1,5 @@
 #include "art/KorvaneStyleKit.h"
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/GraphicsContext.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "art/ResizingBehavior.h"
 #include "art/KorvaneStyleKit.h"
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/GraphicsContext.h"
 
 #include <QImage>
 

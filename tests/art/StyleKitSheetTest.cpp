@@ -6,7 +6,7 @@
 #include "art/DurationViewStyleKit.h"
 #include "art/KorvaneStyleKit.h"
 #include "kit/BricksDrawing.h"
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/GraphicsContext.h"
 
 #include <QImage>
 #include <QPainter>

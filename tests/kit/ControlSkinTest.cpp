@@ -6,7 +6,7 @@
 #include "kit/KorvaneControlSkin.h"
 #include "kit/Label.h"
 #include "kit/Wall.h"
-#include "platform/SystemFont.h"
+#include "platform/drawing/SystemFont.h"
 
 #include <QFontDatabase>
 #include <QImage>

@@ -4,7 +4,7 @@
 
 #include "art/BreakTimeStyleKit.h"
 #include "art/CountDownStyleKit.h"
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/GraphicsContext.h"
 #include "support/TestClock.h"
 
 #include <QImage>

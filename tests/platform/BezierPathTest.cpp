@@ -1,4 +1,4 @@
-#include "platform/BezierPath.h"
+#include "platform/drawing/BezierPath.h"
 
 #include <gtest/gtest.h>
 

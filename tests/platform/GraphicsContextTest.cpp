@@ -1,5 +1,5 @@
-#include "platform/GraphicsContext.h"
-#include "platform/DrawnImage.h"
+#include "platform/drawing/GraphicsContext.h"
+#include "platform/drawing/DrawnImage.h"
 
 #include <QImage>
 

@@ -12,7 +12,7 @@
 #include "kit/PullDownButtonBrick.h"
 #include "kit/PushButtonBrick.h"
 #include "kit/TitleFragment.h"
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/GraphicsContext.h"
 
 #include <QCoreApplication>
 #include <QImage>

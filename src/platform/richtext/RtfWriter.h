@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/RgbColor.h"
+#include "platform/drawing/RgbColor.h"
 #include "platform/richtext/RichText.h"
 
 #include <QByteArray>

@@ -1,4 +1,4 @@
-#include "platform/SystemFont.h"
+#include "platform/drawing/SystemFont.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>

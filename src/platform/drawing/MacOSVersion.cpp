@@ -1,7 +1,7 @@
-#include "platform/MacOSVersion.h"
+#include "platform/drawing/MacOSVersion.h"
 
 #include "platform/MacOSXVersion.h"
-#include "platform/PaletteChangeWatcher.h"
+#include "platform/drawing/PaletteChangeWatcher.h"
 
 #include <QGuiApplication>
 #include <QPalette>

@@ -1,6 +1,6 @@
-#include "platform/BezierPath.h"
+#include "platform/drawing/BezierPath.h"
 
-#include "platform/BezierFunctions.h"
+#include "platform/drawing/BezierFunctions.h"
 
 #include <cmath>
 

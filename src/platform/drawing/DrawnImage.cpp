@@ -1,6 +1,6 @@
-#include "platform/DrawnImage.h"
+#include "platform/drawing/DrawnImage.h"
 
-#include "platform/GraphicsContext.h"
+#include "platform/drawing/GraphicsContext.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "platform/PaletteChangeWatcher.h"
+#include "platform/drawing/PaletteChangeWatcher.h"
 
 #include <QEvent>
 #include <QGuiApplication>

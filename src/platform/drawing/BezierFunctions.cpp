@@ -1,4 +1,4 @@
-#include "platform/BezierFunctions.h"
+#include "platform/drawing/BezierFunctions.h"
 
 #include "platform/FatalError.h"
 

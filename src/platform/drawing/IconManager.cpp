@@ -1,4 +1,4 @@
-#include "platform/IconManager.h"
+#include "platform/drawing/IconManager.h"
 
 #include "platform/UserDefaults.h"
 

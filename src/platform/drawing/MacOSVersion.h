@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/WeakDarkModeListenerFuncReference.h"
+#include "platform/drawing/WeakDarkModeListenerFuncReference.h"
 
 #include <QLocale>
 #include <QPointer>

@@ -6,10 +6,10 @@
 // the layout of the text beyond the first screen.
 #include "engine/BackingStoreDescriptor.h"
 #include "kit/NowAndLaterBoardTextView.h"
-#include "platform/UserDefaults.h"
 #include "platform/richtext/RichText.h"
 #include "platform/richtext/RichTextDocument.h"
 #include "platform/richtext/RtfdPackage.h"
+#include "platform/settings/UserDefaults.h"
 #include "support/PaintSpy.h"
 #include "window/NowAndLaterBoardManager.h"
 #include "window/PadViewController.h"

@@ -9,9 +9,9 @@
 #include "engine/LogFileManager.h"
 #include "platform/SmartTimerWrapper.h"
 #include "platform/TestHtmlView.h"
-#include "platform/UserDefaults.h"
 #include "platform/linux/web/DeferredHtmlView.h"
 #include "platform/linux/web/WebEngineHtmlView.h"
+#include "platform/settings/UserDefaults.h"
 #include "stats/FullFeaturedStatisticsManager.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // Reads a settings file of arbitrary bytes through the settings store, with
 // keys of every registered kind and ranged lengths: every read must give a
 // value, and a ranged key a value inside its range.
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "app/Program.h"
 #include "platform/ConsoleText.h"
-#include "platform/UserDefaults.h"
 #include "platform/linux/dbus/SingleInstance.h"
 #include "platform/linux/web/DeferredHtmlView.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

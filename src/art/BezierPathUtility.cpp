@@ -3,8 +3,8 @@
 #include "art/BezierConversions.h"
 #include "platform/FatalError.h"
 #include "platform/QnLog.h"
-#include "platform/UserDefaults.h"
 #include "platform/drawing/SystemFont.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QRegularExpression>
 #include <QSet>

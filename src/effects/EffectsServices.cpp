@@ -7,7 +7,7 @@
 #include "effects/SpeechManager.h"
 #include "effects/WhiteNoiseMachine.h"
 #include "platform/UnavailableMediaServices.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 namespace kr {
 

@@ -3,7 +3,7 @@
 #include "effects/EventOutputs.h"
 #include "effects/QNNotificationCenter.h"
 #include "platform/QnLog.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 namespace kr {
 

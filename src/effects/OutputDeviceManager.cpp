@@ -1,7 +1,7 @@
 #include "effects/OutputDeviceManager.h"
 
 #include "effects/SoundManager.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QComboBox>
 #include <QSignalBlocker>

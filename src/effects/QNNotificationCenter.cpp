@@ -10,7 +10,7 @@
 #include "effects/TimedBreakEndNotificationHandler.h"
 #include "effects/TimedBreakNotificationHandler.h"
 #include "effects/TimedBreakStartNotificationHandler.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 namespace kr {
 

@@ -1,7 +1,7 @@
 #include "effects/SoundLibraryLoader.h"
 
-#include "platform/DynamicConfiguration.h"
 #include "platform/QnLog.h"
+#include "platform/settings/DynamicConfiguration.h"
 
 #include <QCoreApplication>
 #include <QDir>

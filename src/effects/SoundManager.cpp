@@ -1,9 +1,9 @@
 #include "effects/SoundManager.h"
 
 #include "platform/AudioOutputAPI.h"
-#include "platform/DynamicConfiguration.h"
 #include "platform/QnLog.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/DynamicConfiguration.h"
+#include "platform/settings/UserDefaults.h"
 
 namespace kr {
 

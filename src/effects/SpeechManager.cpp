@@ -4,7 +4,7 @@
 #include "effects/TextLanguage.h"
 #include "platform/QnLog.h"
 #include "platform/SpeechSynthesizerAPI.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 namespace kr {
 

@@ -2,7 +2,7 @@
 
 #include "effects/SoundManager.h"
 #include "platform/MenuTitle.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QAction>
 #include <QMenu>

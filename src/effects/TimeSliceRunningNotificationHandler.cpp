@@ -4,7 +4,7 @@
 #include "effects/EventOutputs.h"
 #include "effects/NotificationContext.h"
 #include "effects/NotificationHelper.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 namespace kr {
 

@@ -2,7 +2,7 @@
 
 #include "effects/EventOutputs.h"
 #include "effects/NotificationContext.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 namespace kr {
 

@@ -4,7 +4,7 @@
 #include "effects/SoundManager.h"
 #include "platform/QnLog.h"
 #include "platform/SmartTimerWrapper.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 namespace kr {
 

@@ -1,8 +1,8 @@
 #include "engine/DataModel.h"
 
 #include "engine/ValueChangeListener.h"
-#include "platform/DefaultsStorageAPI.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/DefaultsStorageAPI.h"
+#include "platform/settings/UserDefaults.h"
 
 namespace kr {
 

@@ -1,10 +1,10 @@
 // The bind and unbind operations of DataModel.
 #include "engine/DataModel.h"
 
-#include "platform/DefaultsBinding.h"
 #include "platform/FatalError.h"
-#include "platform/UserDefaults.h"
-#include "platform/ValueTransformer.h"
+#include "platform/settings/DefaultsBinding.h"
+#include "platform/settings/UserDefaults.h"
+#include "platform/settings/ValueTransformer.h"
 
 namespace kr {
 

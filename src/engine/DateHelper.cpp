@@ -2,7 +2,7 @@
 #include "platform/LocalTimeZone.h"
 
 #include "engine/Clock.h"
-#include "platform/ValueTransformer.h"
+#include "platform/settings/ValueTransformer.h"
 
 namespace kr {
 

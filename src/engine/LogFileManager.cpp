@@ -11,8 +11,8 @@
 #include "platform/SerialQueue.h"
 #include "platform/SmartTimerWrapper.h"
 #include "platform/SupportPaths.h"
-#include "platform/UserDefaults.h"
 #include "platform/drawing/RgbColor.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -13,8 +13,8 @@
 #include "platform/QnLog.h"
 #include "platform/SupportPaths.h"
 #include "platform/TaskManagerBridge.h"
-#include "platform/UserDefaults.h"
 #include "platform/richtext/RichText.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QDir>
 #include <QLocale>

@@ -2,7 +2,7 @@
 
 #include "engine/LogEntryValues.h"
 #include "engine/Logger.h"
-#include "platform/ValueTransformer.h"
+#include "platform/settings/ValueTransformer.h"
 
 #include <QHash>
 #include <QTimeZone>

@@ -3,7 +3,7 @@
 #include "engine/EngineLog.h"
 #include "platform/ConsoleText.h"
 #include "platform/QnLog.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QRegularExpression>
 

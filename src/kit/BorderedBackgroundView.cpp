@@ -4,7 +4,7 @@
 #include "kit/PadTextSettings.h"
 #include "platform/FatalError.h"
 #include "platform/QnLog.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QPainter>
 

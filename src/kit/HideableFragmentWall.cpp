@@ -4,9 +4,9 @@
 #include "kit/FragmentStackView.h"
 #include "kit/KVOResponder.h"
 #include "kit/LayoutConstraintMaker.h"
-#include "platform/DefaultsStorageAPI.h"
 #include "platform/FatalError.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/DefaultsStorageAPI.h"
+#include "platform/settings/UserDefaults.h"
 
 namespace kr {
 

@@ -2,7 +2,7 @@
 
 #include "kit/EndOfLifeBag.h"
 #include "platform/FatalError.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 namespace kr {
 

@@ -9,9 +9,9 @@
 #include "kit/PushButtonBrick.h"
 #include "kit/SmartMenuItem.h"
 #include "kit/StandardImages.h"
-#include "platform/DefaultsStorageAPI.h"
 #include "platform/drawing/GraphicsContext.h"
 #include "platform/layout/ConstraintLayout.h"
+#include "platform/settings/DefaultsStorageAPI.h"
 
 #include <QMenu>
 #include <QPalette>

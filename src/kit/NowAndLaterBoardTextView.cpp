@@ -6,8 +6,8 @@
 #include "kit/SpellingHighlighter.h"
 #include "kit/TextIndicatorsView.h"
 #include "platform/UrlOpenerAPI.h"
-#include "platform/UserDefaults.h"
 #include "platform/richtext/RichTextDocument.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

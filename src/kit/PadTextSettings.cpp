@@ -2,7 +2,7 @@
 
 #include "art/BezierPathUtility.h"
 #include "platform/QnLog.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QRegularExpression>
 #include <QSet>

@@ -4,7 +4,7 @@
 #include "engine/TagManager.h"
 #include "kit/SmartMenuItem.h"
 #include "platform/MenuTitle.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QMenu>
 

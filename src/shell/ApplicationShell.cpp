@@ -20,7 +20,7 @@
 #include "kit/PadTextSettings.h"
 #include "platform/QnLog.h"
 #include "platform/StatusItem.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "shortcuts/SwiftHotKeyManager.h"
 #include "states/PageServices.h"
 #include "states/RestBreakHelper.h"

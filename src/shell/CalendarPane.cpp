@@ -5,7 +5,7 @@
 
 #include "platform/CalendarStore.h"
 #include "platform/FilePanelPresenter.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QDir>
 #include <QHBoxLayout>

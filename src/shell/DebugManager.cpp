@@ -2,7 +2,7 @@
 
 #include "platform/QnLog.h"
 #include "platform/Responder.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QAbstractButton>
 #include <QSet>

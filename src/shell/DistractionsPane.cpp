@@ -3,8 +3,8 @@
 #include "shell/PreferenceControls.h"
 #include "shell/PreferencesViews.h"
 
-#include "platform/UserDefaults.h"
-#include "platform/ValueTransformer.h"
+#include "platform/settings/UserDefaults.h"
+#include "platform/settings/ValueTransformer.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -10,7 +10,7 @@
 #include "platform/GenericAlertHelpDelegate.h"
 #include "platform/QnLog.h"
 #include "platform/SupportPaths.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "window/HelpManager.h"
 
 #include <QDir>

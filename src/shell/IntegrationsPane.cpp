@@ -3,7 +3,7 @@
 #include "shell/PreferenceControls.h"
 
 #include "platform/TaskManagerBridge.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -4,7 +4,7 @@
 
 #include "platform/QnLog.h"
 #include "platform/StatusItem.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "window/MainWindow.h"
 #include "window/MainWindowController.h"
 

@@ -1,8 +1,8 @@
 #include "shell/LaunchManager.h"
 
 #include "engine/Clock.h"
-#include "platform/DefaultsStorageAPI.h"
 #include "platform/QnLog.h"
+#include "platform/settings/DefaultsStorageAPI.h"
 
 #include <cmath>
 #include <limits>

@@ -4,7 +4,7 @@
 
 #include "platform/AlertPresenterAPI.h"
 #include "platform/UrlOpenerAPI.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 namespace kr {
 

@@ -12,8 +12,8 @@
 #include "platform/FatalError.h"
 #include "platform/QnLog.h"
 #include "platform/TaskManagerBridge.h"
-#include "platform/UserDefaults.h"
-#include "platform/ValueTransformer.h"
+#include "platform/settings/UserDefaults.h"
+#include "platform/settings/ValueTransformer.h"
 #include "states/BaseState.h"
 #include "window/MainWindow.h"
 

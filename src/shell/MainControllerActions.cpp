@@ -19,7 +19,7 @@
 #include "platform/FilePanelPresenter.h"
 #include "platform/QnLog.h"
 #include "platform/UrlOpenerAPI.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "states/BaseState.h"
 #include "states/TimeSliceRunningState.h"
 #include "window/HelpManager.h"

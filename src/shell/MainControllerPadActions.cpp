@@ -2,7 +2,7 @@
 // the templates of the scratch pad.
 #include "shell/MainController.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "window/NowAndLaterBoardManager.h"
 #include "window/PadKeys.h"
 

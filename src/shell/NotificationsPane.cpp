@@ -5,8 +5,8 @@
 #include "shell/PreferencesController.h"
 #include "shell/PreferencesViews.h"
 
-#include "platform/UserDefaults.h"
-#include "platform/ValueTransformer.h"
+#include "platform/settings/UserDefaults.h"
+#include "platform/settings/ValueTransformer.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

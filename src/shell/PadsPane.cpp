@@ -4,7 +4,7 @@
 
 #include "kit/PadTextSettings.h"
 #include "platform/SpellCheckerAPI.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "window/NowAndLaterBoardManager.h"
 
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "shell/PreferenceControls.h"
 
-#include "platform/UserDefaults.h"
-#include "platform/ValueTransformer.h"
+#include "platform/settings/UserDefaults.h"
+#include "platform/settings/ValueTransformer.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -20,7 +20,7 @@
 #include "effects/WhiteNoiseMachine.h"
 #include "platform/FilePanelPresenter.h"
 #include "platform/QnLog.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "shortcuts/InputMonitoringHelper.h"
 #include "shortcuts/RecordView.h"
 #include "shortcuts/ShortcutPreferences.h"

@@ -3,7 +3,7 @@
 #include "shell/PreferencesController.h"
 
 #include "platform/FilePanelPresenter.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 #include "shell/RegisteredDefaults.h"
 
 #include "platform/SupportPaths.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QColor>
 #include <QFont>

@@ -5,7 +5,7 @@
 #include "platform/QnLog.h"
 #include "platform/SmartTimerWrapper.h"
 #include "platform/UrlOpenerAPI.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QCoreApplication>
 #include <QFile>

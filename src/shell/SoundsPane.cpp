@@ -3,7 +3,7 @@
 #include "shell/PreferenceControls.h"
 
 #include "effects/OutputDeviceManager.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -2,7 +2,7 @@
 
 #include "shell/PreferenceControls.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -5,7 +5,7 @@
 
 #include "platform/AlertPresenterAPI.h"
 #include "platform/QnLog.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QPointer>
 

@@ -4,7 +4,7 @@
 #include "shortcuts/KeyCodeTable.h"
 
 #include "platform/QnLog.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QAction>
 #include <QCoreApplication>

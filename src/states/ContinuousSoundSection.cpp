@@ -2,8 +2,8 @@
 
 #include "states/SliceCues.h"
 
-#include "platform/DefaultsBinding.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/DefaultsBinding.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QCheckBox>
 #include <QComboBox>

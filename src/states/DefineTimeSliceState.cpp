@@ -16,7 +16,7 @@
 #include "kit/ObjectiveTextView.h"
 #include "kit/TitleFragment.h"
 #include "platform/SmartTimerWrapper.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -20,7 +20,7 @@
 #include "engine/DateHelper.h"
 #include "engine/StateMachine.h"
 #include "platform/SmartTimerWrapper.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QCheckBox>
 #include <QFontMetricsF>

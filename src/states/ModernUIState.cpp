@@ -20,8 +20,8 @@
 #include "kit/TitleFragment.h"
 #include "kit/Wall.h"
 #include "platform/FatalError.h"
-#include "platform/UserDefaults.h"
 #include "platform/layout/ConstraintLayout.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

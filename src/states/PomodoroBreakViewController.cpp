@@ -5,7 +5,7 @@
 #include "art/KorvaneStyleKit.h"
 #include "engine/DataModel.h"
 #include "kit/Wall.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QCheckBox>
 #include <QFrame>

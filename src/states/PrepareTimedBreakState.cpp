@@ -13,7 +13,7 @@
 #include "kit/LabelFragment.h"
 #include "kit/PushButtonBrick.h"
 #include "kit/TitleFragment.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

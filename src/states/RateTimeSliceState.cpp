@@ -19,8 +19,8 @@
 #include "platform/AlertPresenterAPI.h"
 #include "platform/FatalError.h"
 #include "platform/SmartTimerWrapper.h"
-#include "platform/UserDefaults.h"
 #include "platform/richtext/RichText.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

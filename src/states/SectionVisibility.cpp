@@ -1,6 +1,6 @@
 #include "states/SectionVisibility.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QWidget>
 

@@ -15,7 +15,7 @@
 #include "engine/TimedStateMachineViewModel.h"
 #include "kit/LabelFragment.h"
 #include "kit/TitleFragment.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

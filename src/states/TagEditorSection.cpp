@@ -4,7 +4,7 @@
 #include "kit/TagTokenField.h"
 #include "kit/TagTokenFieldContainerView.h"
 #include "kit/TagTokenFieldHelper.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 namespace kr {
 

@@ -1,6 +1,6 @@
 #include "states/WelcomeProfile.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 namespace kr {
 

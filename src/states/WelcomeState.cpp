@@ -9,7 +9,7 @@
 #include "art/KorvaneStyleKit.h"
 #include "engine/StateMachine.h"
 #include "kit/FragmentWall.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

@@ -2,7 +2,7 @@
 
 #include "kit/FragmentStackView.h"
 #include "kit/KVOResponder.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "stats/StatsViewController.h"
 
 #include <cstdio>

@@ -5,7 +5,7 @@
 #include "engine/TagManager.h"
 #include "platform/FatalError.h"
 #include "platform/QnLog.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "stats/ModernDayOfTheWeekStatistic.h"
 #include "stats/ModernHourOfTheDayStatistic.h"
 #include "stats/ModernOverviewStatistic.h"

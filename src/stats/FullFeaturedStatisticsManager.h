@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ValueTransformer.h"
+#include "platform/settings/ValueTransformer.h"
 #include "stats/StatisticsManager.h"
 
 #include <QDateTime>

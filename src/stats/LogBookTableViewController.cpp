@@ -10,10 +10,10 @@
 #include "kit/Wall.h"
 #include "platform/MenuTitle.h"
 #include "platform/UrlOpenerAPI.h"
-#include "platform/UserDefaults.h"
 #include "platform/drawing/SystemFont.h"
 #include "platform/layout/ConstraintLayout.h"
 #include "platform/richtext/RichTextDocument.h"
+#include "platform/settings/UserDefaults.h"
 #include "stats/LogBookHeightEstimate.h"
 #include "stats/LogBookTableView.h"
 

@@ -9,7 +9,7 @@
 #include "platform/MacOSXVersion.h"
 #include "platform/QnLog.h"
 #include "platform/SmartTimerWrapper.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "stats/Statistic.h"
 #include "stats/StatisticPageFolder.h"
 

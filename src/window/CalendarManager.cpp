@@ -1,7 +1,7 @@
 #include "window/CalendarManager.h"
 
 #include "engine/Clock.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <algorithm>
 #include <cmath>

@@ -15,9 +15,9 @@
 #include "kit/LayoutConstraintMaker.h"
 #include "kit/Wall.h"
 #include "platform/QnLog.h"
-#include "platform/UserDefaults.h"
 #include "platform/drawing/GraphicsContext.h"
 #include "platform/layout/ConstraintLayout.h"
+#include "platform/settings/UserDefaults.h"
 #include "stats/LogBookTableViewController.h"
 #include "stats/StatsViewController.h"
 

@@ -9,8 +9,8 @@
 #include "kit/NowAndLaterBoardTextView.h"
 #include "kit/PadTextSettings.h"
 #include "platform/QnLog.h"
-#include "platform/UserDefaults.h"
 #include "platform/richtext/RtfReader.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QDir>
 

@@ -1,6 +1,6 @@
 #include "window/PadKeys.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 namespace kr {
 

@@ -9,8 +9,8 @@
 #include "kit/FragmentStackView.h"
 #include "kit/HideableFragmentWall.h"
 #include "kit/KVOResponder.h"
-#include "platform/UserDefaults.h"
 #include "platform/drawing/GraphicsContext.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -13,9 +13,9 @@
 #include "platform/FatalError.h"
 #include "platform/QnLog.h"
 #include "platform/ThreadName.h"
-#include "platform/UserDefaults.h"
 #include "platform/drawing/GraphicsContext.h"
 #include "platform/richtext/RtfdPackage.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QFileInfo>
 #include <QLabel>

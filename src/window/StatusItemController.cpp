@@ -2,7 +2,7 @@
 
 #include "platform/MenuTitle.h"
 #include "platform/StatusItem.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "window/StatusItemMenuManager.h"
 
 #include <QAction>

@@ -4,7 +4,7 @@
 
 #include "engine/Clock.h"
 #include "platform/LocalTimeZone.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QLocale>
 #include <QRegularExpression>

@@ -4,7 +4,7 @@
 
 #include "platform/TestAlertPresenter.h"
 #include "platform/TestUrlOpener.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"
 #include "shell/MainController.h"

@@ -9,7 +9,7 @@
 #include "platform/FilePanelPresenter.h"
 #include "platform/SupportPaths.h"
 #include "platform/UrlOpenerAPI.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"
 #include "shell/MainController.h"

@@ -6,7 +6,7 @@
 #include "engine/StateMachine.h"
 #include "kit/ObjectiveTextView.h"
 #include "kit/TagTokenField.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"
 #include "states/DefineTimeSliceState.h"

@@ -2,7 +2,7 @@
 
 #include "platform/TestHtmlView.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"

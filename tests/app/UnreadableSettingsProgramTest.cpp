@@ -2,7 +2,7 @@
 // of its own: the settings store is opened once per process.
 #include "StartedProgram.h"
 #include "platform/SupportPaths.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 #include "art/BezierConversions.h"
 #include "art/RectMapping.h"
 #include "art/ShadowDrawing.h"
-#include "platform/UserDefaults.h"
 #include "platform/drawing/SystemFont.h"
+#include "platform/settings/UserDefaults.h"
 #include "support/FreshDefaults.h"
 #include "support/TestEnvironment.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "effects/EventOutputs.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "shell/RegisteredDefaults.h"
 
 #include "support/TestEnvironment.h"

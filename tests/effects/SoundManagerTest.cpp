@@ -1,6 +1,6 @@
 #include "SoundFixture.h"
 
-#include "platform/DynamicConfiguration.h"
+#include "platform/settings/DynamicConfiguration.h"
 
 #include <QSignalSpy>
 

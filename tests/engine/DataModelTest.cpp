@@ -1,8 +1,8 @@
 #include "engine/DataModel.h"
 #include "engine/ValueChangeListener.h"
 #include "platform/SupportPaths.h"
-#include "platform/UserDefaults.h"
 #include "platform/richtext/RtfdPackage.h"
+#include "platform/settings/UserDefaults.h"
 
 #include "support/TestEnvironment.h"
 

@@ -4,8 +4,8 @@
 #include "engine/Logger.h"
 #include "engine/TagManager.h"
 #include "platform/FolderContentMonitor.h"
-#include "platform/UserDefaults.h"
 #include "platform/richtext/RtfdPackage.h"
+#include "platform/settings/UserDefaults.h"
 
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"

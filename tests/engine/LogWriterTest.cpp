@@ -7,10 +7,10 @@
 #include "platform/FileBrowserAPI.h"
 #include "platform/TestAlertPresenter.h"
 #include "platform/TestTaskManagerBridge.h"
-#include "platform/UserDefaults.h"
 #include "platform/richtext/RichText.h"
 #include "platform/richtext/RtfWriter.h"
 #include "platform/richtext/RtfdPackage.h"
+#include "platform/settings/UserDefaults.h"
 
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"

@@ -4,7 +4,7 @@
 #include "engine/Clock.h"
 #include "engine/DataModel.h"
 #include "platform/SupportPaths.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"

@@ -1,7 +1,7 @@
 #include "engine/TaskManagerMarker.h"
 #include "platform/TestTaskManagerBridge.h"
 #include "platform/UnavailableTaskManagerBridge.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include "support/TestEnvironment.h"
 

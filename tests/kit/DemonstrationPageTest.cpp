@@ -19,8 +19,8 @@
 #include "kit/TagTokenField.h"
 #include "kit/TagTokenFieldHelper.h"
 #include "kit/TitleFragment.h"
-#include "platform/UserDefaults.h"
 #include "platform/layout/ConstraintLayout.h"
+#include "platform/settings/UserDefaults.h"
 
 #include "support/FreshDefaults.h"
 #include "support/TestEnvironment.h"

@@ -2,8 +2,8 @@
 #include "kit/FragmentStackView.h"
 #include "kit/HideableFragmentWall.h"
 #include "kit/KVOResponder.h"
-#include "platform/UserDefaults.h"
 #include "platform/layout/ConstraintLayout.h"
+#include "platform/settings/UserDefaults.h"
 
 #include "support/FreshDefaults.h"
 #include "support/TestEnvironment.h"

@@ -6,8 +6,8 @@
 #include "kit/PushButtonBrick.h"
 #include "kit/SmartMenuItem.h"
 #include "kit/TitleFragment.h"
-#include "platform/UserDefaults.h"
 #include "platform/layout/ConstraintLayout.h"
+#include "platform/settings/UserDefaults.h"
 
 #include "support/FreshDefaults.h"
 #include "support/TestEnvironment.h"

@@ -9,9 +9,9 @@
 #include "kit/TagTokenFieldContainerView.h"
 #include "kit/TagTokenFieldHelper.h"
 #include "kit/Wall.h"
-#include "platform/DefaultsBinding.h"
-#include "platform/UserDefaults.h"
-#include "platform/ValueTransformer.h"
+#include "platform/settings/DefaultsBinding.h"
+#include "platform/settings/UserDefaults.h"
+#include "platform/settings/ValueTransformer.h"
 
 #include "support/FreshDefaults.h"
 #include "support/TestClock.h"

@@ -1,5 +1,5 @@
-#include "platform/DefaultsBinding.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/DefaultsBinding.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QCheckBox>
 #include <QSlider>

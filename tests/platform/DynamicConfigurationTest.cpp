@@ -1,4 +1,4 @@
-#include "platform/DynamicConfiguration.h"
+#include "platform/settings/DynamicConfiguration.h"
 
 #include <QFile>
 #include <QTemporaryDir>

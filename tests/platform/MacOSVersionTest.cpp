@@ -1,8 +1,8 @@
 #include "platform/drawing/MacOSVersion.h"
 #include "platform/MacOSXVersion.h"
 #include "platform/SmartTimerWrapper.h"
-#include "platform/UserDefaults.h"
 #include "platform/drawing/IconManager.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QGuiApplication>
 #include <QPalette>

@@ -1,5 +1,5 @@
-#include "platform/StoredSettingsCheck.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/StoredSettingsCheck.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QColor>
 #include <QDataStream>

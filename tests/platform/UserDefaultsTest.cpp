@@ -1,5 +1,5 @@
-#include "platform/UserDefaults.h"
-#include "platform/DefaultsStorageAPI.h"
+#include "platform/settings/UserDefaults.h"
+#include "platform/settings/DefaultsStorageAPI.h"
 
 #include "support/TestEnvironment.h"
 

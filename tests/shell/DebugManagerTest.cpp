@@ -1,7 +1,7 @@
 #include "shell/DebugManager.h"
 #include "platform/QnLog.h"
 #include "platform/Responder.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include "support/TestEnvironment.h"
 

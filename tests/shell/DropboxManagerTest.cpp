@@ -6,7 +6,7 @@
 #include "engine/Logger.h"
 #include "platform/FilePanelPresenter.h"
 #include "platform/TestAlertPresenter.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QDir>
 #include <QFile>

@@ -8,7 +8,7 @@
 #include "platform/ErrorPresentation.h"
 #include "platform/FilePanelPresenter.h"
 #include "platform/QnLog.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include "LaunchedMachine.h"
 #include "support/TestEnvironment.h"

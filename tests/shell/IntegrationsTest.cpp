@@ -8,7 +8,7 @@
 #include "platform/LoginItems.h"
 #include "platform/TestAlertPresenter.h"
 #include "platform/TestUrlOpener.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "support/TestEnvironment.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "shell/LaunchManager.h"
 
 #include "engine/Clock.h"
-#include "platform/DefaultsStorageAPI.h"
+#include "platform/settings/DefaultsStorageAPI.h"
 
 #include <gtest/gtest.h>
 

@@ -3,10 +3,10 @@
 #include "shell/ApplicationShell.h"
 
 #include "engine/Clock.h"
-#include "platform/DefaultsStorageAPI.h"
 #include "platform/TestActivityMonitor.h"
 #include "platform/TestAlertPresenter.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/DefaultsStorageAPI.h"
+#include "platform/settings/UserDefaults.h"
 #include "support/TestClock.h"
 
 #include <memory>

@@ -4,11 +4,11 @@
 
 #include "engine/Clock.h"
 #include "engine/StateMachine.h"
-#include "platform/DefaultsStorageAPI.h"
 #include "platform/TestActivityMonitor.h"
 #include "platform/TestAlertPresenter.h"
-#include "platform/UserDefaults.h"
 #include "platform/linux/x11/X11IdleTimeBackend.h"
+#include "platform/settings/DefaultsStorageAPI.h"
+#include "platform/settings/UserDefaults.h"
 #include "states/DefineTimeSliceState.h"
 #include "states/StateLinkingHelper.h"
 #include "support/TestClock.h"

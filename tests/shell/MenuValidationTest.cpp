@@ -14,7 +14,7 @@
 #include "platform/TestAudioOutput.h"
 #include "platform/TestStatusItem.h"
 #include "platform/TestUrlOpener.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "states/StateLinkingHelper.h"
 #include "states/TimedState.h"
 #include "window/MainMenu.h"

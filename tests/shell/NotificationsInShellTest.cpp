@@ -10,7 +10,7 @@
 #include "platform/TestDesktopNotifier.h"
 #include "platform/TestSpeechSynthesizer.h"
 #include "platform/TestStatusItem.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "support/TestEnvironment.h"
 
 #include "LaunchedMachine.h"

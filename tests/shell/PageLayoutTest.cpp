@@ -4,8 +4,8 @@
 
 #include "engine/StateMachine.h"
 #include "kit/Wall.h"
-#include "platform/UserDefaults.h"
 #include "platform/layout/ConstraintLayout.h"
+#include "platform/settings/UserDefaults.h"
 #include "states/BaseState.h"
 #include "states/DefineTimeSliceState.h"
 #include "states/InformalBreakState.h"

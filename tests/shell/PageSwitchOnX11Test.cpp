@@ -3,7 +3,7 @@
 #include "shell/AppDelegate.h"
 
 #include "engine/StateMachine.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "window/MainWindow.h"
 
 #include "LaunchedMachine.h"

@@ -9,7 +9,7 @@
 #include "platform/TestAudioOutput.h"
 #include "platform/TestDesktopNotifier.h"
 #include "platform/TestSpeechSynthesizer.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "states/StateLinkingHelper.h"
 #include "states/WelcomeState.h"
 #include "support/TestEnvironment.h"

@@ -8,7 +8,7 @@
 #include "engine/ObjectiveText.h"
 #include "engine/StateMachine.h"
 #include "kit/ObjectiveTextView.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "states/DefineTimeSliceState.h"
 #include "states/RateTimeSliceState.h"
 #include "states/StateLinkingHelper.h"

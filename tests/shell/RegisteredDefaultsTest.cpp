@@ -1,5 +1,5 @@
 #include "shell/RegisteredDefaults.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include "support/TestEnvironment.h"
 

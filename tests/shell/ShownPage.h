@@ -3,7 +3,7 @@
 #include "shell/ApplicationShell.h"
 
 #include "engine/StateMachine.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "states/BaseState.h"
 #include "states/DefineTimeSliceState.h"
 #include "states/InformalBreakState.h"

@@ -5,7 +5,7 @@
 #include "platform/QnLog.h"
 #include "platform/TestAlertPresenter.h"
 #include "platform/TestUrlOpener.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"
 

@@ -5,7 +5,7 @@
 #include "shell/StandardHooks.h"
 
 #include "platform/FilePanelPresenter.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "states/PageServices.h"
 #include "stats/FullFeaturedStatisticsManager.h"
 #include "stats/LogBookTableViewController.h"

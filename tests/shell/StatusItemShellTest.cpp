@@ -5,11 +5,11 @@
 
 #include "engine/Clock.h"
 #include "engine/StateMachine.h"
-#include "platform/DefaultsStorageAPI.h"
 #include "platform/TestActivityMonitor.h"
 #include "platform/TestAlertPresenter.h"
 #include "platform/TestStatusItem.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/DefaultsStorageAPI.h"
+#include "platform/settings/UserDefaults.h"
 #include "states/DefineTimeSliceState.h"
 #include "states/InformalBreakState.h"
 #include "states/PausedState.h"

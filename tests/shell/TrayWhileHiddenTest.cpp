@@ -4,8 +4,8 @@
 #include "shell/MainController.h"
 
 #include "engine/StateMachine.h"
-#include "platform/UserDefaults.h"
 #include "platform/linux/tray/TrayStatusItem.h"
+#include "platform/settings/UserDefaults.h"
 #include "states/StateLinkingHelper.h"
 #include "states/TimeSliceRunningState.h"
 #include "window/MainWindow.h"

@@ -2,11 +2,11 @@
 #include "shell/ApplicationShell.h"
 
 #include "engine/Clock.h"
-#include "platform/DefaultsStorageAPI.h"
 #include "platform/TestActivityMonitor.h"
 #include "platform/TestAlertPresenter.h"
-#include "platform/UserDefaults.h"
 #include "platform/linux/dbus/SingleInstance.h"
+#include "platform/settings/DefaultsStorageAPI.h"
+#include "platform/settings/UserDefaults.h"
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"
 #include "window/MainWindow.h"

@@ -4,8 +4,8 @@
 #include "shortcuts/KeyCodeTransformer.h"
 #include "shortcuts/SwiftHotKeyManager.h"
 
-#include "platform/UserDefaults.h"
 #include "platform/linux/x11/X11HotKeyBackend.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -3,7 +3,7 @@
 #include "shortcuts/SwiftHotKeyManager.h"
 
 #include "platform/TestHotKeyBackend.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <QAction>
 #include <QCoreApplication>

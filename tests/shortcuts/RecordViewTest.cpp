@@ -5,7 +5,7 @@
 #include "shortcuts/SwiftHotKeyManager.h"
 
 #include "platform/TestAlertPresenter.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "support/TestClock.h"
 
 #include <QAction>

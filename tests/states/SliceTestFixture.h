@@ -13,7 +13,7 @@
 #include "engine/Logger.h"
 #include "engine/StateMachine.h"
 #include "platform/TestAlertPresenter.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "support/TestClock.h"
 
 #include <algorithm>

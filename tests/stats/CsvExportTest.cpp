@@ -6,7 +6,7 @@
 #include "platform/LocalTimeZone.h"
 #include "platform/QnLog.h"
 #include "platform/TestAlertPresenter.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "stats/FullFeaturedStatisticsManager.h"
 
 #include "StatsFixture.h"

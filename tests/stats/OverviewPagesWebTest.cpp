@@ -1,7 +1,7 @@
 // The overview pages as the web engine draws them.
 #include "engine/LogFileManager.h"
-#include "platform/UserDefaults.h"
 #include "platform/linux/web/WebEngineHtmlView.h"
+#include "platform/settings/UserDefaults.h"
 #include "stats/FullFeaturedStatisticsManager.h"
 
 #include "StatsFixture.h"

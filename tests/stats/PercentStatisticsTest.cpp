@@ -1,7 +1,7 @@
 // The day-of-week and hour-of-day statistics over hand-made logs.
 #include "engine/LogFileManager.h"
 #include "platform/QnLog.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "stats/FullFeaturedStatisticsManager.h"
 #include "stats/ModernDayOfTheWeekStatistic.h"
 #include "stats/ModernHourOfTheDayStatistic.h"

@@ -1,6 +1,6 @@
 // The report statistic over hand-made logs.
 #include "engine/LogFileManager.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "stats/FullFeaturedStatisticsManager.h"
 #include "stats/PercentBarPage.h"
 #include "stats/ReportsStatistic.h"

@@ -1,8 +1,8 @@
 #include "engine/LogFileManager.h"
 #include "engine/RawTimeSlice.h"
 #include "platform/QnLog.h"
-#include "platform/UserDefaults.h"
-#include "platform/ValueTransformer.h"
+#include "platform/settings/UserDefaults.h"
+#include "platform/settings/ValueTransformer.h"
 #include "stats/FullFeaturedStatisticsManager.h"
 #include "stats/Statistic.h"
 

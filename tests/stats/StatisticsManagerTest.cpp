@@ -2,7 +2,7 @@
 #include "engine/LogFileManager.h"
 #include "platform/QnLog.h"
 #include "platform/TestHtmlView.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "stats/FullFeaturedStatisticsManager.h"
 #include "stats/ModernOverviewStatistic.h"
 #include "stats/StatisticPageFolder.h"

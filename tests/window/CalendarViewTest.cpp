@@ -5,7 +5,7 @@
 #include "window/EventView.h"
 
 #include "platform/TestCalendarStore.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "support/FreshDefaults.h"
 #include "support/TestClock.h"
 

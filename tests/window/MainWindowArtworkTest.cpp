@@ -3,8 +3,8 @@
 #include "window/MainWindowController.h"
 
 #include "art/KorvaneStyleKit.h"
-#include "platform/UserDefaults.h"
 #include "platform/drawing/GraphicsContext.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <gtest/gtest.h>
 

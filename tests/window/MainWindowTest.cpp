@@ -4,7 +4,7 @@
 #include "window/MenuItemManager.h"
 
 #include "kit/Wall.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <gtest/gtest.h>
 

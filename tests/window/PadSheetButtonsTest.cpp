@@ -5,7 +5,7 @@
 
 #include "engine/BackingStoreDescriptor.h"
 #include "platform/TestAlertPresenter.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "support/FreshDefaults.h"
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"

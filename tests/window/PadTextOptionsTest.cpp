@@ -5,9 +5,9 @@
 #include "kit/SpellingHighlighter.h"
 #include "platform/SpellCheckerAPI.h"
 #include "platform/UrlOpenerAPI.h"
-#include "platform/UserDefaults.h"
 #include "platform/richtext/RichTextDocument.h"
 #include "platform/richtext/RtfdPackage.h"
+#include "platform/settings/UserDefaults.h"
 #include "support/FreshDefaults.h"
 
 #include "engine/DataModel.h"

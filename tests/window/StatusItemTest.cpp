@@ -4,7 +4,7 @@
 #include "window/StatusItemMenuManager.h"
 
 #include "platform/TestStatusItem.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 #include "engine/TimedStateMachineViewModel.h"
 #include "engine/TimedStateType.h"
 #include "kit/IntegerTextField.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 #include "support/TestClock.h"
 
 #include <QDate>

@@ -1,6 +1,6 @@
 #include "platform/drawing/IconManager.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 namespace kr {
 

@@ -1,4 +1,4 @@
-#include "platform/StoredSettingsCheck.h"
+#include "platform/settings/StoredSettingsCheck.h"
 
 #include "platform/HexDigit.h"
 #include "platform/QnLog.h"

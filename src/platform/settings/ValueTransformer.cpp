@@ -1,4 +1,4 @@
-#include "platform/ValueTransformer.h"
+#include "platform/settings/ValueTransformer.h"
 
 #include <QDateTime>
 #include <QFileInfo>

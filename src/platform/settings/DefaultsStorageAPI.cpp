@@ -1,6 +1,6 @@
-#include "platform/DefaultsStorageAPI.h"
+#include "platform/settings/DefaultsStorageAPI.h"
 
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 namespace kr {
 

@@ -1,7 +1,7 @@
-#include "platform/DefaultsBinding.h"
+#include "platform/settings/DefaultsBinding.h"
 
 #include "platform/FatalError.h"
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 namespace kr {
 

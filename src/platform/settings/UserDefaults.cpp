@@ -1,9 +1,9 @@
-#include "platform/UserDefaults.h"
+#include "platform/settings/UserDefaults.h"
 
 #include "platform/OrderedWorker.h"
 #include "platform/QnLog.h"
-#include "platform/StoredSettingsCheck.h"
 #include "platform/SupportPaths.h"
+#include "platform/settings/StoredSettingsCheck.h"
 
 #include <QCoreApplication>
 #include <QFile>

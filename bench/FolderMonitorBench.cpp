@@ -3,7 +3,7 @@
 // the program shows its window with 10,000 packages compared with an empty
 // log folder (the program itself, started on the offscreen platform, until it
 // says it started).
-#include "platform/FolderContentMonitor.h"
+#include "platform/files/FolderContentMonitor.h"
 
 #include <QCoreApplication>
 #include <QDate>

@@ -3,7 +3,7 @@
 #include "platform/FileBrowserAPI.h"
 #include "platform/QnLog.h"
 #include "platform/SmartTimerWrapper.h"
-#include "platform/SupportPaths.h"
+#include "platform/files/SupportPaths.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

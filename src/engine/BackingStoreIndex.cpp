@@ -4,8 +4,8 @@
 #include "engine/Clock.h"
 #include "engine/EngineLog.h"
 #include "platform/ConsoleText.h"
-#include "platform/FileOperations.h"
 #include "platform/QnLog.h"
+#include "platform/files/FileOperations.h"
 
 #include <algorithm>
 

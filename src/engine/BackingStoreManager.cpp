@@ -9,10 +9,10 @@
 #include "platform/ConsoleText.h"
 #include "platform/FatalError.h"
 #include "platform/FileBrowserAPI.h"
-#include "platform/FileOperations.h"
 #include "platform/QnLog.h"
-#include "platform/SupportPaths.h"
 #include "platform/WorkAwayFromTheWindow.h"
+#include "platform/files/FileOperations.h"
+#include "platform/files/SupportPaths.h"
 #include "platform/richtext/RichText.h"
 #include "platform/richtext/RtfdPackage.h"
 

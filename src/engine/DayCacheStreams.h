@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FileStamp.h"
+#include "platform/files/FileStamp.h"
 #include "platform/richtext/CharFormat.h"
 
 #include <QByteArray>

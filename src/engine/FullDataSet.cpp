@@ -4,7 +4,7 @@
 #include "engine/LogFile.h"
 #include "engine/LogLineSplitter.h"
 #include "engine/LogTextDecoder.h"
-#include "platform/FileOperations.h"
+#include "platform/files/FileOperations.h"
 #include "platform/richtext/RtfReader.h"
 #include "platform/richtext/RtfdPackage.h"
 

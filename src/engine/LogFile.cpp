@@ -5,8 +5,8 @@
 #include "engine/LogLineSplitter.h"
 #include "engine/LogTextDecoder.h"
 #include "platform/ConsoleText.h"
-#include "platform/FileOperations.h"
 #include "platform/QnLog.h"
+#include "platform/files/FileOperations.h"
 #include "platform/richtext/RtfWriter.h"
 
 #include <QFile>

@@ -3,7 +3,7 @@
 #include "engine/FullTimeSlice.h"
 #include "engine/OwnAppend.h"
 #include "engine/RawDataSet.h"
-#include "platform/FileStamp.h"
+#include "platform/files/FileStamp.h"
 
 #include <QString>
 #include <QStringList>

@@ -5,13 +5,13 @@
 #include "engine/Logger.h"
 #include "engine/TagManager.h"
 #include "platform/FatalError.h"
-#include "platform/FolderContentMonitor.h"
 #include "platform/FreedMemory.h"
 #include "platform/QnLog.h"
 #include "platform/SerialQueue.h"
 #include "platform/SmartTimerWrapper.h"
-#include "platform/SupportPaths.h"
 #include "platform/drawing/RgbColor.h"
+#include "platform/files/FolderContentMonitor.h"
+#include "platform/files/SupportPaths.h"
 #include "platform/settings/UserDefaults.h"
 
 #include <QCoreApplication>

@@ -11,8 +11,8 @@
 #include "engine/TemplateTextHelper.h"
 #include "platform/FileBrowserAPI.h"
 #include "platform/QnLog.h"
-#include "platform/SupportPaths.h"
 #include "platform/TaskManagerBridge.h"
+#include "platform/files/SupportPaths.h"
 #include "platform/richtext/RichText.h"
 #include "platform/settings/UserDefaults.h"
 

@@ -6,8 +6,8 @@
 #include "engine/Logger.h"
 #include "engine/MachineIdentifier.h"
 #include "platform/ConsoleText.h"
-#include "platform/FileOperations.h"
 #include "platform/QnLog.h"
+#include "platform/files/FileOperations.h"
 
 namespace kr {
 

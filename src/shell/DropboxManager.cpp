@@ -5,11 +5,11 @@
 #include "engine/Logger.h"
 #include "platform/AlertPresenterAPI.h"
 #include "platform/ErrorPresentation.h"
-#include "platform/FileOperations.h"
 #include "platform/FilePanelPresenter.h"
 #include "platform/GenericAlertHelpDelegate.h"
 #include "platform/QnLog.h"
-#include "platform/SupportPaths.h"
+#include "platform/files/FileOperations.h"
+#include "platform/files/SupportPaths.h"
 #include "platform/settings/UserDefaults.h"
 #include "window/HelpManager.h"
 

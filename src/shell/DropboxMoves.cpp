@@ -2,8 +2,8 @@
 // folder and the Dropbox folder, keeping a complete copy at every moment.
 #include "shell/DropboxManager.h"
 
-#include "platform/FileOperations.h"
 #include "platform/QnLog.h"
+#include "platform/files/FileOperations.h"
 
 #include <QDir>
 #include <QFile>

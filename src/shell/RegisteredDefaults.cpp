@@ -1,6 +1,6 @@
 #include "shell/RegisteredDefaults.h"
 
-#include "platform/SupportPaths.h"
+#include "platform/files/SupportPaths.h"
 #include "platform/settings/UserDefaults.h"
 
 #include <QColor>

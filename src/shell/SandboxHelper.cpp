@@ -1,8 +1,8 @@
 #include "shell/SandboxHelper.h"
 
 #include "engine/BackingStoreManager.h"
-#include "platform/LoginItems.h"
 #include "platform/QnLog.h"
+#include "platform/files/LoginItems.h"
 
 #include <QCoreApplication>
 

@@ -12,7 +12,7 @@
 #include "effects/WhiteNoiseMachine.h"
 #include "engine/LogFileManager.h"
 #include "engine/UpgradeManager.h"
-#include "platform/FolderContentMonitor.h"
+#include "platform/files/FolderContentMonitor.h"
 #include "states/PageServices.h"
 #include "states/ProfileTestServices.h"
 #include "states/SliceCues.h"

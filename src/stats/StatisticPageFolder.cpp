@@ -1,6 +1,6 @@
 #include "stats/StatisticPageFolder.h"
 
-#include "platform/FileOperations.h"
+#include "platform/files/FileOperations.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -6,7 +6,7 @@
 #include "engine/LogFileCache.h"
 #include "engine/LogFileManager.h"
 #include "engine/TagManager.h"
-#include "platform/SupportPaths.h"
+#include "platform/files/SupportPaths.h"
 #include "support/RecordDescriptions.h"
 #include "support/TestEnvironment.h"
 

@@ -9,7 +9,7 @@
 #include "kit/HideableFragmentWall.h"
 #include "kit/NowAndLaterBoardTextView.h"
 #include "platform/QnLog.h"
-#include "platform/SupportPaths.h"
+#include "platform/files/SupportPaths.h"
 #include "platform/richtext/RichText.h"
 #include "platform/richtext/RtfdPackage.h"
 #include "platform/settings/UserDefaults.h"

@@ -1,7 +1,7 @@
 // The program started over a settings file it cannot read. A test program
 // of its own: the settings store is opened once per process.
 #include "StartedProgram.h"
-#include "platform/SupportPaths.h"
+#include "platform/files/SupportPaths.h"
 #include "platform/settings/UserDefaults.h"
 #include "support/TestEnvironment.h"
 

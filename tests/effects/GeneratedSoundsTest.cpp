@@ -1,5 +1,5 @@
 #include "effects/soundgen/SoundSynth.h"
-#include "platform/WavFile.h"
+#include "platform/files/WavFile.h"
 
 #include <QFile>
 

@@ -1,5 +1,5 @@
 #include "platform/linux/media/LoopingPcmSource.h"
-#include "platform/WavFile.h"
+#include "platform/files/WavFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "effects/ScriptLauncher.h"
-#include "platform/SupportPaths.h"
+#include "platform/files/SupportPaths.h"
 
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"

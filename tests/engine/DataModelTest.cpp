@@ -1,6 +1,6 @@
 #include "engine/DataModel.h"
 #include "engine/ValueChangeListener.h"
-#include "platform/SupportPaths.h"
+#include "platform/files/SupportPaths.h"
 #include "platform/richtext/RtfdPackage.h"
 #include "platform/settings/UserDefaults.h"
 

@@ -3,7 +3,7 @@
 #include "engine/LogFileManagerListener.h"
 #include "engine/Logger.h"
 #include "engine/TagManager.h"
-#include "platform/FolderContentMonitor.h"
+#include "platform/files/FolderContentMonitor.h"
 #include "platform/richtext/RtfdPackage.h"
 #include "platform/settings/UserDefaults.h"
 

@@ -3,7 +3,7 @@
 #include "engine/BackingStoreManager.h"
 #include "engine/Clock.h"
 #include "engine/DataModel.h"
-#include "platform/SupportPaths.h"
+#include "platform/files/SupportPaths.h"
 #include "platform/settings/UserDefaults.h"
 
 #include "support/TestClock.h"

@@ -1,5 +1,5 @@
 #include "engine/UpgradeManager.h"
-#include "platform/FileOperations.h"
+#include "platform/files/FileOperations.h"
 
 #include "support/TestEnvironment.h"
 

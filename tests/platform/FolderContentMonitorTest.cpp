@@ -1,4 +1,4 @@
-#include "platform/FolderContentMonitor.h"
+#include "platform/files/FolderContentMonitor.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 // The autostart entry that starts the program at login.
-#include "platform/LoginItems.h"
+#include "platform/files/LoginItems.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,9 +5,9 @@
 #include "shell/ShellContext.h"
 #include "shell/StandardHooks.h"
 
-#include "platform/LoginItems.h"
 #include "platform/TestAlertPresenter.h"
 #include "platform/TestUrlOpener.h"
+#include "platform/files/LoginItems.h"
 #include "platform/settings/UserDefaults.h"
 #include "support/TestEnvironment.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/WavFile.h"
+#include "platform/files/WavFile.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "platform/richtext/RtfdPackage.h"
 
-#include "platform/FileOperations.h"
+#include "platform/files/FileOperations.h"
 #include "platform/richtext/RtfInPlaceAppend.h"
 #include "platform/richtext/RtfReader.h"
 #include "platform/richtext/RtfWriter.h"

@@ -2,7 +2,7 @@
 
 #include "platform/OrderedWorker.h"
 #include "platform/QnLog.h"
-#include "platform/SupportPaths.h"
+#include "platform/files/SupportPaths.h"
 #include "platform/settings/StoredSettingsCheck.h"
 
 #include <QCoreApplication>

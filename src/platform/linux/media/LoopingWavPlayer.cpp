@@ -1,7 +1,7 @@
 #include "platform/linux/media/LoopingWavPlayer.h"
 
 #include "platform/QnLog.h"
-#include "platform/WavFile.h"
+#include "platform/files/WavFile.h"
 #include "platform/linux/media/LoopingPcmSource.h"
 #include "platform/linux/media/QtAudioOutput.h"
 

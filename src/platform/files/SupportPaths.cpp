@@ -1,4 +1,4 @@
-#include "platform/SupportPaths.h"
+#include "platform/files/SupportPaths.h"
 
 #include <QDir>
 #include <QStandardPaths>

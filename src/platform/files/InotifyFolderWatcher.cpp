@@ -1,4 +1,4 @@
-#include "platform/InotifyFolderWatcher.h"
+#include "platform/files/InotifyFolderWatcher.h"
 
 #include "platform/ConsoleText.h"
 

@@ -1,7 +1,7 @@
-#include "platform/FolderContentMonitor.h"
+#include "platform/files/FolderContentMonitor.h"
 
 #include "platform/ConsoleText.h"
-#include "platform/InotifyFolderWatcher.h"
+#include "platform/files/InotifyFolderWatcher.h"
 
 #include <QFileInfo>
 #include <QLoggingCategory>

@@ -1,4 +1,4 @@
-#include "platform/FileSystemEvent.h"
+#include "platform/files/FileSystemEvent.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FileSystemEvent.h"
+#include "platform/files/FileSystemEvent.h"
 
 #include <QHash>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "platform/WavFile.h"
+#include "platform/files/WavFile.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,4 +1,4 @@
-#include "platform/LoginItems.h"
+#include "platform/files/LoginItems.h"
 
 #include <QCoreApplication>
 #include <QDir>

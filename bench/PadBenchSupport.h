@@ -3,8 +3,8 @@
 // What the pad benchmarks share: Hunspell installed for a run, keys sent as
 // a user types them, and each key timed to the repainted editor.
 #include "kit/NowAndLaterBoardTextView.h"
-#include "platform/SpellCheckerAPI.h"
 #include "platform/linux/spelling/HunspellSpellChecker.h"
+#include "platform/services/SpellCheckerAPI.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -8,9 +8,9 @@
 #include "engine/Clock.h"
 #include "engine/LogFileManager.h"
 #include "platform/SmartTimerWrapper.h"
-#include "platform/TestHtmlView.h"
 #include "platform/linux/web/DeferredHtmlView.h"
 #include "platform/linux/web/WebEngineHtmlView.h"
+#include "platform/services/TestHtmlView.h"
 #include "platform/settings/UserDefaults.h"
 #include "stats/FullFeaturedStatisticsManager.h"
 

@@ -2,7 +2,7 @@
 // a link ("korvaner2things://...") for the URL handler, with and without a
 // task manager to take it, and the command line's "--perform" arguments
 // (the input cut at NUL bytes). Every action read must be a known one.
-#include "platform/TestTaskManagerBridge.h"
+#include "platform/services/TestTaskManagerBridge.h"
 #include "shell/PerformArguments.h"
 #include "shell/UrlHandler.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/HtmlView.h"
+#include "platform/services/HtmlView.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #include "effects/AudioPlayer.h"
 
 #include "effects/SoundManager.h"
-#include "platform/AudioOutputAPI.h"
+#include "platform/services/AudioOutputAPI.h"
 
 namespace kr {
 

@@ -6,7 +6,7 @@
 #include "effects/SoundManager.h"
 #include "effects/SpeechManager.h"
 #include "effects/WhiteNoiseMachine.h"
-#include "platform/UnavailableMediaServices.h"
+#include "platform/services/UnavailableMediaServices.h"
 #include "platform/settings/UserDefaults.h"
 
 namespace kr {

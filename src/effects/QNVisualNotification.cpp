@@ -1,8 +1,8 @@
 #include "effects/QNVisualNotification.h"
 
-#include "platform/DesktopNotifierAPI.h"
 #include "platform/QnLog.h"
 #include "platform/SmartTimerWrapper.h"
+#include "platform/services/DesktopNotifierAPI.h"
 
 #include <QPointer>
 

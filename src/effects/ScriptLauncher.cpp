@@ -1,9 +1,9 @@
 #include "effects/ScriptLauncher.h"
 
-#include "platform/FileBrowserAPI.h"
 #include "platform/QnLog.h"
 #include "platform/SmartTimerWrapper.h"
 #include "platform/files/SupportPaths.h"
+#include "platform/services/FileBrowserAPI.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

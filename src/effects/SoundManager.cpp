@@ -1,7 +1,7 @@
 #include "effects/SoundManager.h"
 
-#include "platform/AudioOutputAPI.h"
 #include "platform/QnLog.h"
+#include "platform/services/AudioOutputAPI.h"
 #include "platform/settings/DynamicConfiguration.h"
 #include "platform/settings/UserDefaults.h"
 

@@ -3,7 +3,7 @@
 #include "effects/SoundManager.h"
 #include "effects/TextLanguage.h"
 #include "platform/QnLog.h"
-#include "platform/SpeechSynthesizerAPI.h"
+#include "platform/services/SpeechSynthesizerAPI.h"
 #include "platform/settings/UserDefaults.h"
 
 namespace kr {

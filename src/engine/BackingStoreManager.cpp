@@ -5,16 +5,16 @@
 #include "engine/EngineLog.h"
 #include "engine/MachineIdentifier.h"
 #include "engine/RTFHelper.h"
-#include "platform/AlertPresenterAPI.h"
 #include "platform/ConsoleText.h"
 #include "platform/FatalError.h"
-#include "platform/FileBrowserAPI.h"
 #include "platform/QnLog.h"
 #include "platform/WorkAwayFromTheWindow.h"
 #include "platform/files/FileOperations.h"
 #include "platform/files/SupportPaths.h"
 #include "platform/richtext/RichText.h"
 #include "platform/richtext/RtfdPackage.h"
+#include "platform/services/AlertPresenterAPI.h"
+#include "platform/services/FileBrowserAPI.h"
 
 #include <QFile>
 #include <QFileInfo>

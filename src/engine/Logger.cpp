@@ -9,11 +9,11 @@
 #include "engine/RTFHelper.h"
 #include "engine/TaskManagerMarker.h"
 #include "engine/TemplateTextHelper.h"
-#include "platform/FileBrowserAPI.h"
 #include "platform/QnLog.h"
-#include "platform/TaskManagerBridge.h"
 #include "platform/files/SupportPaths.h"
 #include "platform/richtext/RichText.h"
+#include "platform/services/FileBrowserAPI.h"
+#include "platform/services/TaskManagerBridge.h"
 #include "platform/settings/UserDefaults.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/TaskManagerBridge.h"
+#include "platform/services/TaskManagerBridge.h"
 
 #include <QStringList>
 

@@ -6,9 +6,9 @@
 
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/BackingStoreManager.h"
-#include "platform/AlertPresenterAPI.h"
 #include "platform/QnLog.h"
 #include "platform/SmartTimerWrapper.h"
+#include "platform/services/AlertPresenterAPI.h"
 
 #include <QRegularExpression>
 

@@ -5,8 +5,8 @@
 #include "kit/SmartTyping.h"
 #include "kit/SpellingHighlighter.h"
 #include "kit/TextIndicatorsView.h"
-#include "platform/UrlOpenerAPI.h"
 #include "platform/richtext/RichTextDocument.h"
+#include "platform/services/UrlOpenerAPI.h"
 #include "platform/settings/UserDefaults.h"
 
 #include <QAction>

@@ -5,9 +5,9 @@
 #include "engine/OmniFocusHelper.h"
 #include "engine/TaskManagerMarker.h"
 #include "platform/QnLog.h"
-#include "platform/TaskManagerBridge.h"
 #include "platform/richtext/RichTextDocument.h"
 #include "platform/richtext/RtfdPackage.h"
+#include "platform/services/TaskManagerBridge.h"
 
 #include <QBuffer>
 #include <QDropEvent>

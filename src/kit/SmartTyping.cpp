@@ -2,7 +2,7 @@
 
 #include "kit/SpellingHighlighter.h"
 #include "kit/TextReplacement.h"
-#include "platform/SpellCheckerAPI.h"
+#include "platform/services/SpellCheckerAPI.h"
 
 #include <QMenu>
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 #include "kit/SpellingHighlighter.h"
 
-#include "platform/SpellCheckerAPI.h"
+#include "platform/services/SpellCheckerAPI.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>

@@ -2,8 +2,8 @@
 
 #include "engine/Clock.h"
 #include "engine/SmartScheduler.h"
-#include "platform/IdleTimeBackend.h"
 #include "platform/QnLog.h"
+#include "platform/services/IdleTimeBackend.h"
 
 #include <QLoggingCategory>
 

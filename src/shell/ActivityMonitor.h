@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ActivityMonitorAPI.h"
+#include "platform/services/ActivityMonitorAPI.h"
 
 #include <QString>
 

@@ -6,8 +6,8 @@
 #include "shell/ProductSite.h"
 #include "shell/ShellContext.h"
 
-#include "platform/ActivityMonitorAPI.h"
 #include "platform/FatalError.h"
+#include "platform/services/ActivityMonitorAPI.h"
 #include "states/BaseState.h"
 #include "stats/FullFeaturedStatisticsManager.h"
 #include "window/MainWindow.h"

@@ -19,7 +19,7 @@
 #include "engine/StateMachine.h"
 #include "kit/PadTextSettings.h"
 #include "platform/QnLog.h"
-#include "platform/StatusItem.h"
+#include "platform/services/StatusItem.h"
 #include "platform/settings/UserDefaults.h"
 #include "shortcuts/SwiftHotKeyManager.h"
 #include "states/PageServices.h"

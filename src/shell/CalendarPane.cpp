@@ -3,8 +3,8 @@
 #include "shell/PreferenceControls.h"
 #include "shell/PreferencesViews.h"
 
-#include "platform/CalendarStore.h"
-#include "platform/FilePanelPresenter.h"
+#include "platform/services/CalendarStore.h"
+#include "platform/services/FilePanelPresenter.h"
 #include "platform/settings/UserDefaults.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "shell/PreferenceControls.h"
 
-#include "platform/TaskManagerBridge.h"
+#include "platform/services/TaskManagerBridge.h"
 #include "platform/settings/UserDefaults.h"
 
 #include <QCheckBox>

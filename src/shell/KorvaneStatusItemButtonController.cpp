@@ -3,7 +3,7 @@
 #include "shell/AppDelegate.h"
 
 #include "platform/QnLog.h"
-#include "platform/StatusItem.h"
+#include "platform/services/StatusItem.h"
 #include "platform/settings/UserDefaults.h"
 #include "window/MainWindow.h"
 #include "window/MainWindowController.h"

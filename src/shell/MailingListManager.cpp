@@ -2,8 +2,8 @@
 
 #include "shell/ProductSite.h"
 
-#include "platform/AlertPresenterAPI.h"
-#include "platform/UrlOpenerAPI.h"
+#include "platform/services/AlertPresenterAPI.h"
+#include "platform/services/UrlOpenerAPI.h"
 #include "platform/settings/UserDefaults.h"
 
 namespace kr {

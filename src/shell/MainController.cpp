@@ -7,11 +7,11 @@
 #include "shell/UrlHandler.h"
 
 #include "engine/StateMachine.h"
-#include "platform/AlertPresenterAPI.h"
 #include "platform/BundleInfo.h"
 #include "platform/FatalError.h"
 #include "platform/QnLog.h"
-#include "platform/TaskManagerBridge.h"
+#include "platform/services/AlertPresenterAPI.h"
+#include "platform/services/TaskManagerBridge.h"
 #include "platform/settings/UserDefaults.h"
 #include "platform/settings/ValueTransformer.h"
 #include "states/BaseState.h"

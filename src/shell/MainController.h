@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/ErrorPresentation.h"
 #include "platform/Responder.h"
+#include "platform/services/ErrorPresentation.h"
 #include "shell/ShellHooks.h"
 
 #include <QStringList>

@@ -3,7 +3,7 @@
 #include "shell/PreferenceControls.h"
 
 #include "kit/PadTextSettings.h"
-#include "platform/SpellCheckerAPI.h"
+#include "platform/services/SpellCheckerAPI.h"
 #include "platform/settings/UserDefaults.h"
 #include "window/NowAndLaterBoardManager.h"
 

@@ -2,7 +2,7 @@
 // panes can be shown.
 #include "shell/PreferencesController.h"
 
-#include "platform/FilePanelPresenter.h"
+#include "platform/services/FilePanelPresenter.h"
 #include "platform/settings/UserDefaults.h"
 
 #include <QDialog>

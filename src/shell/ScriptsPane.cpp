@@ -1,7 +1,7 @@
 #include "shell/ScriptsPane.h"
 
 #include "effects/ScriptLauncher.h"
-#include "platform/FileBrowserAPI.h"
+#include "platform/services/FileBrowserAPI.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>

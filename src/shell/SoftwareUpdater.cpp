@@ -1,10 +1,10 @@
 #include "shell/SoftwareUpdater.h"
 
 #include "engine/Clock.h"
-#include "platform/AlertPresenterAPI.h"
 #include "platform/QnLog.h"
 #include "platform/SmartTimerWrapper.h"
-#include "platform/UrlOpenerAPI.h"
+#include "platform/services/AlertPresenterAPI.h"
+#include "platform/services/UrlOpenerAPI.h"
 #include "platform/settings/UserDefaults.h"
 
 #include <QCoreApplication>

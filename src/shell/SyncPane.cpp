@@ -2,7 +2,7 @@
 
 #include "shell/PreferenceControls.h"
 
-#include "platform/UrlOpenerAPI.h"
+#include "platform/services/UrlOpenerAPI.h"
 #include "platform/settings/UserDefaults.h"
 
 #include <QCheckBox>

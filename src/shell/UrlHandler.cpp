@@ -1,7 +1,7 @@
 #include "shell/UrlHandler.h"
 
 #include "platform/QnLog.h"
-#include "platform/TaskManagerBridge.h"
+#include "platform/services/TaskManagerBridge.h"
 
 #include <QCoreApplication>
 

@@ -4,7 +4,7 @@
 #include "shortcuts/KeyTransformer.h"
 
 #include "platform/QnLog.h"
-#include "platform/UnavailableHotKeyBackend.h"
+#include "platform/services/UnavailableHotKeyBackend.h"
 
 #include <QCoreApplication>
 

@@ -3,7 +3,7 @@
 #include "shortcuts/DoubleTapDetector.h"
 #include "shortcuts/HotKey.h"
 
-#include "platform/HotKeyBackend.h"
+#include "platform/services/HotKeyBackend.h"
 
 #include <QObject>
 

@@ -3,7 +3,7 @@
 #include "shortcuts/KeyCodeTable.h"
 #include "shortcuts/KeyTransformer.h"
 
-#include "platform/KeyboardLayoutAPI.h"
+#include "platform/services/KeyboardLayoutAPI.h"
 
 #include <limits>
 

@@ -3,8 +3,8 @@
 #include "shortcuts/RecordView.h"
 #include "shortcuts/SwiftHotKeyManager.h"
 
-#include "platform/AlertPresenterAPI.h"
 #include "platform/QnLog.h"
+#include "platform/services/AlertPresenterAPI.h"
 #include "platform/settings/UserDefaults.h"
 
 #include <QPointer>

@@ -9,7 +9,7 @@
 
 #include "engine/Logger.h"
 #include "engine/StateMachine.h"
-#include "platform/AlertPresenterAPI.h"
+#include "platform/services/AlertPresenterAPI.h"
 
 namespace kr {
 

@@ -16,10 +16,10 @@
 #include "engine/Logger.h"
 #include "engine/StateMachine.h"
 #include "kit/TagTokenField.h"
-#include "platform/AlertPresenterAPI.h"
 #include "platform/FatalError.h"
 #include "platform/SmartTimerWrapper.h"
 #include "platform/richtext/RichText.h"
+#include "platform/services/AlertPresenterAPI.h"
 #include "platform/settings/UserDefaults.h"
 
 #include <QHBoxLayout>

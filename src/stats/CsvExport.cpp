@@ -2,9 +2,9 @@
 
 #include "engine/FullDataSet.h"
 #include "engine/Logger.h"
-#include "platform/ErrorPresentation.h"
 #include "platform/LocalTimeZone.h"
 #include "platform/QnLog.h"
+#include "platform/services/ErrorPresentation.h"
 #include "stats/StatisticsManager.h"
 
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/LogFileManagerListener.h"
-#include "platform/HtmlView.h"
+#include "platform/services/HtmlView.h"
 
 #include <QObject>
 #include <QPointer>

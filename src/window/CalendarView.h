@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/CalendarStore.h"
+#include "platform/services/CalendarStore.h"
 
 #include <QWidget>
 

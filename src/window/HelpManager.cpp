@@ -2,9 +2,9 @@
 
 #include "window/HelpViewController.h"
 
-#include "platform/GenericAlertHelpDelegate.h"
 #include "platform/QnLog.h"
-#include "platform/UrlOpenerAPI.h"
+#include "platform/services/GenericAlertHelpDelegate.h"
+#include "platform/services/UrlOpenerAPI.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -10,7 +10,7 @@
 #include "kit/PushButtonBrick.h"
 #include "kit/StandardImages.h"
 #include "platform/QnLog.h"
-#include "platform/UrlOpenerAPI.h"
+#include "platform/services/UrlOpenerAPI.h"
 
 #include <QApplication>
 #include <QDir>

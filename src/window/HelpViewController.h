@@ -3,7 +3,7 @@
 #include "kit/FragmentStackView.h"
 #include "kit/NiblessViewController.h"
 #include "kit/PushButtonBrick.h"
-#include "platform/HtmlView.h"
+#include "platform/services/HtmlView.h"
 
 #include <QPointer>
 #include <QString>

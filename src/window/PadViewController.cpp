@@ -9,12 +9,12 @@
 #include "kit/NowAndLaterBoardTextView.h"
 #include "kit/PadSheetWriter.h"
 #include "kit/TextIndicatorsView.h"
-#include "platform/AlertPresenterAPI.h"
 #include "platform/FatalError.h"
 #include "platform/QnLog.h"
 #include "platform/ThreadName.h"
 #include "platform/drawing/GraphicsContext.h"
 #include "platform/richtext/RtfdPackage.h"
+#include "platform/services/AlertPresenterAPI.h"
 #include "platform/settings/UserDefaults.h"
 
 #include <QFileInfo>

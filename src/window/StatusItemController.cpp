@@ -1,7 +1,7 @@
 #include "window/StatusItemController.h"
 
 #include "platform/MenuTitle.h"
-#include "platform/StatusItem.h"
+#include "platform/services/StatusItem.h"
 #include "platform/settings/UserDefaults.h"
 #include "window/StatusItemMenuManager.h"
 

@@ -2,9 +2,9 @@
 #include "StartedProgram.h"
 
 #include "kit/PushButtonBrick.h"
-#include "platform/TestUrlOpener.h"
 #include "platform/linux/web/DeferredHtmlView.h"
 #include "platform/linux/web/WebEngineHtmlView.h"
+#include "platform/services/TestUrlOpener.h"
 #include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"
 #include "window/HelpManager.h"

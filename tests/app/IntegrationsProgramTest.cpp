@@ -2,8 +2,8 @@
 // the mailing-list offer, the login item and the Debug menu.
 #include "StartedProgram.h"
 
-#include "platform/TestAlertPresenter.h"
-#include "platform/TestUrlOpener.h"
+#include "platform/services/TestAlertPresenter.h"
+#include "platform/services/TestUrlOpener.h"
 #include "platform/settings/UserDefaults.h"
 #include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"

@@ -8,10 +8,10 @@
 
 #include "engine/DataModel.h"
 #include "kit/ObjectiveTextView.h"
-#include "platform/HtmlView.h"
-#include "platform/SpellCheckerAPI.h"
 #include "platform/linux/spelling/HunspellSpellChecker.h"
 #include "platform/linux/web/DeferredHtmlView.h"
+#include "platform/services/HtmlView.h"
+#include "platform/services/SpellCheckerAPI.h"
 #include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"
 #include "stats/StatsViewController.h"

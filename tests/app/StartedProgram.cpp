@@ -1,6 +1,6 @@
 #include "StartedProgram.h"
 
-#include "platform/TestHtmlView.h"
+#include "platform/services/TestHtmlView.h"
 
 #include "platform/settings/UserDefaults.h"
 

@@ -6,10 +6,10 @@
 #include "effects/QNNotificationCenter.h"
 #include "effects/ScriptLauncher.h"
 #include "platform/ScreenOverlayWindows.h"
-#include "platform/TestAudioOutput.h"
-#include "platform/TestDesktopNotifier.h"
-#include "platform/TestSpeechSynthesizer.h"
 #include "platform/linux/CompositingCheck.h"
+#include "platform/services/TestAudioOutput.h"
+#include "platform/services/TestDesktopNotifier.h"
+#include "platform/services/TestSpeechSynthesizer.h"
 
 #include "RecordingOutputs.h"
 #include "support/TestClock.h"

@@ -6,9 +6,9 @@
 #include "effects/WhiteNoiseMachine.h"
 #include "engine/DataModel.h"
 #include "engine/ObjectiveText.h"
-#include "platform/TestAudioOutput.h"
-#include "platform/TestDesktopNotifier.h"
-#include "platform/TestSpeechSynthesizer.h"
+#include "platform/services/TestAudioOutput.h"
+#include "platform/services/TestDesktopNotifier.h"
+#include "platform/services/TestSpeechSynthesizer.h"
 
 #include "RecordingOutputs.h"
 #include "support/TestClock.h"

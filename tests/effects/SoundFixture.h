@@ -1,7 +1,7 @@
 #pragma once
 
 #include "effects/SoundManager.h"
-#include "platform/TestAudioOutput.h"
+#include "platform/services/TestAudioOutput.h"
 
 #include "RecordingOutputs.h"
 

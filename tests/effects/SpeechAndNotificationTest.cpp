@@ -1,8 +1,8 @@
 #include "effects/QNVisualNotification.h"
 #include "effects/SpeechManager.h"
 #include "effects/TextLanguage.h"
-#include "platform/TestDesktopNotifier.h"
-#include "platform/TestSpeechSynthesizer.h"
+#include "platform/services/TestDesktopNotifier.h"
+#include "platform/services/TestSpeechSynthesizer.h"
 
 #include "RecordingOutputs.h"
 #include "SoundFixture.h"

@@ -6,10 +6,10 @@
 #include "engine/DailyNamingStrategy.h"
 #include "engine/LogFileManager.h"
 #include "engine/TagManager.h"
-#include "platform/AlertPresenterAPI.h"
-#include "platform/FileBrowserAPI.h"
 #include "platform/QnLog.h"
-#include "platform/TestAlertPresenter.h"
+#include "platform/services/AlertPresenterAPI.h"
+#include "platform/services/FileBrowserAPI.h"
+#include "platform/services/TestAlertPresenter.h"
 
 #include "support/LogFormats.h"
 #include "support/TestClock.h"

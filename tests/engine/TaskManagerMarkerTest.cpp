@@ -1,6 +1,6 @@
 #include "engine/TaskManagerMarker.h"
-#include "platform/TestTaskManagerBridge.h"
-#include "platform/UnavailableTaskManagerBridge.h"
+#include "platform/services/TestTaskManagerBridge.h"
+#include "platform/services/UnavailableTaskManagerBridge.h"
 #include "platform/settings/UserDefaults.h"
 
 #include "support/TestEnvironment.h"

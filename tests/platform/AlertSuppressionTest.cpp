@@ -1,7 +1,7 @@
 // The alert's suppression check box and its Escape button, on the message box
 // and on the test presenter.
-#include "platform/QMessageBoxAlertPresenter.h"
-#include "platform/TestAlertPresenter.h"
+#include "platform/services/QMessageBoxAlertPresenter.h"
+#include "platform/services/TestAlertPresenter.h"
 
 #include <QAbstractButton>
 #include <QApplication>

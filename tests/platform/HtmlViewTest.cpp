@@ -1,6 +1,6 @@
-#include "platform/HtmlView.h"
-#include "platform/BlankHtmlView.h"
-#include "platform/TestHtmlView.h"
+#include "platform/services/HtmlView.h"
+#include "platform/services/BlankHtmlView.h"
+#include "platform/services/TestHtmlView.h"
 
 #include <QSignalSpy>
 

@@ -2,7 +2,7 @@
 // words checked meanwhile count as spelt right, and the listeners hear when
 // it arrives. A checker that goes first takes nothing and waits for nothing.
 #include "platform/linux/spelling/HunspellSpellChecker.h"
-#include "platform/SpellCheckerAPI.h"
+#include "platform/services/SpellCheckerAPI.h"
 
 #include "support/TestEnvironment.h"
 

@@ -1,11 +1,11 @@
 // Opening addresses and asking for files, with and without a desktop behind.
-#include "platform/DesktopUrlOpener.h"
-#include "platform/FilePanelPresenter.h"
-#include "platform/TestUrlOpener.h"
-#include "platform/UrlOpenerAPI.h"
+#include "platform/services/DesktopUrlOpener.h"
+#include "platform/services/FilePanelPresenter.h"
+#include "platform/services/TestUrlOpener.h"
+#include "platform/services/UrlOpenerAPI.h"
 
-#include "platform/TestAlertPresenter.h"
 #include "platform/linux/desktop/DesktopFileBrowser.h"
+#include "platform/services/TestAlertPresenter.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

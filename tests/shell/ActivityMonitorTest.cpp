@@ -1,6 +1,6 @@
 #include "shell/ActivityMonitor.h"
 
-#include "platform/IdleTimeBackend.h"
+#include "platform/services/IdleTimeBackend.h"
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"
 

@@ -4,8 +4,8 @@
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/BackingStoreManager.h"
 #include "engine/Logger.h"
-#include "platform/FilePanelPresenter.h"
-#include "platform/TestAlertPresenter.h"
+#include "platform/services/FilePanelPresenter.h"
+#include "platform/services/TestAlertPresenter.h"
 #include "platform/settings/UserDefaults.h"
 
 #include <QDir>

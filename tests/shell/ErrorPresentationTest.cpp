@@ -5,9 +5,9 @@
 #include "shell/MainController.h"
 #include "shell/StandardHooks.h"
 
-#include "platform/ErrorPresentation.h"
-#include "platform/FilePanelPresenter.h"
 #include "platform/QnLog.h"
+#include "platform/services/ErrorPresentation.h"
+#include "platform/services/FilePanelPresenter.h"
 #include "platform/settings/UserDefaults.h"
 
 #include "LaunchedMachine.h"

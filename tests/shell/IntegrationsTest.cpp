@@ -5,9 +5,9 @@
 #include "shell/ShellContext.h"
 #include "shell/StandardHooks.h"
 
-#include "platform/TestAlertPresenter.h"
-#include "platform/TestUrlOpener.h"
 #include "platform/files/LoginItems.h"
+#include "platform/services/TestAlertPresenter.h"
+#include "platform/services/TestUrlOpener.h"
 #include "platform/settings/UserDefaults.h"
 #include "support/TestEnvironment.h"
 

@@ -3,8 +3,8 @@
 #include "shell/ApplicationShell.h"
 
 #include "engine/Clock.h"
-#include "platform/TestActivityMonitor.h"
-#include "platform/TestAlertPresenter.h"
+#include "platform/services/TestActivityMonitor.h"
+#include "platform/services/TestAlertPresenter.h"
 #include "platform/settings/DefaultsStorageAPI.h"
 #include "platform/settings/UserDefaults.h"
 #include "support/TestClock.h"

@@ -4,9 +4,9 @@
 
 #include "engine/Clock.h"
 #include "engine/StateMachine.h"
-#include "platform/TestActivityMonitor.h"
-#include "platform/TestAlertPresenter.h"
 #include "platform/linux/x11/X11IdleTimeBackend.h"
+#include "platform/services/TestActivityMonitor.h"
+#include "platform/services/TestAlertPresenter.h"
 #include "platform/settings/DefaultsStorageAPI.h"
 #include "platform/settings/UserDefaults.h"
 #include "states/DefineTimeSliceState.h"

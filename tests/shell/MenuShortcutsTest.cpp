@@ -8,8 +8,8 @@
 #include "window/MainMenu.h"
 #include "window/StatusItemController.h"
 
-#include "platform/TestHotKeyBackend.h"
-#include "platform/TestStatusItem.h"
+#include "platform/services/TestHotKeyBackend.h"
+#include "platform/services/TestStatusItem.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 // the updater.
 #include "PreferencesFixture.h"
 
-#include "platform/TestUrlOpener.h"
+#include "platform/services/TestUrlOpener.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -3,8 +3,8 @@
 #include "shell/SoftwareUpdater.h"
 
 #include "platform/QnLog.h"
-#include "platform/TestAlertPresenter.h"
-#include "platform/TestUrlOpener.h"
+#include "platform/services/TestAlertPresenter.h"
+#include "platform/services/TestUrlOpener.h"
 #include "platform/settings/UserDefaults.h"
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"

@@ -4,7 +4,7 @@
 #include "shell/MainController.h"
 #include "shell/StandardHooks.h"
 
-#include "platform/FilePanelPresenter.h"
+#include "platform/services/FilePanelPresenter.h"
 #include "platform/settings/UserDefaults.h"
 #include "states/PageServices.h"
 #include "stats/FullFeaturedStatisticsManager.h"

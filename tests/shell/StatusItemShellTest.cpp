@@ -5,9 +5,9 @@
 
 #include "engine/Clock.h"
 #include "engine/StateMachine.h"
-#include "platform/TestActivityMonitor.h"
-#include "platform/TestAlertPresenter.h"
-#include "platform/TestStatusItem.h"
+#include "platform/services/TestActivityMonitor.h"
+#include "platform/services/TestAlertPresenter.h"
+#include "platform/services/TestStatusItem.h"
 #include "platform/settings/DefaultsStorageAPI.h"
 #include "platform/settings/UserDefaults.h"
 #include "states/DefineTimeSliceState.h"

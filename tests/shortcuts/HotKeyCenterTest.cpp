@@ -1,7 +1,7 @@
 #include "shortcuts/HotKeyCenter.h"
 #include "shortcuts/KeyCodeTable.h"
 
-#include "platform/TestHotKeyBackend.h"
+#include "platform/services/TestHotKeyBackend.h"
 
 #include <QCoreApplication>
 

@@ -2,7 +2,7 @@
 #include "shortcuts/KeyCodeTable.h"
 #include "shortcuts/SwiftHotKeyManager.h"
 
-#include "platform/TestHotKeyBackend.h"
+#include "platform/services/TestHotKeyBackend.h"
 #include "platform/settings/UserDefaults.h"
 
 #include <QAction>

@@ -3,7 +3,7 @@
 #include "shortcuts/KeyTransformer.h"
 #include "shortcuts/SwiftKeyCombo.h"
 
-#include "platform/KeyboardLayoutAPI.h"
+#include "platform/services/KeyboardLayoutAPI.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "shortcuts/ShortcutPreferences.h"
 #include "shortcuts/SwiftHotKeyManager.h"
 
-#include "platform/TestAlertPresenter.h"
+#include "platform/services/TestAlertPresenter.h"
 #include "platform/settings/UserDefaults.h"
 #include "support/TestClock.h"
 

@@ -14,11 +14,11 @@
 #include "engine/FullDataSet.h"
 #include "engine/TimedStateMachineModule.h"
 #include "engine/TimedStateMachineViewModel.h"
-#include "platform/FileBrowserAPI.h"
 #include "platform/SmartTimerWrapper.h"
 #include "platform/richtext/RichText.h"
 #include "platform/richtext/RtfWriter.h"
 #include "platform/richtext/RtfdPackage.h"
+#include "platform/services/FileBrowserAPI.h"
 
 #include "support/TestEnvironment.h"
 

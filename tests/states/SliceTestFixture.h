@@ -12,7 +12,7 @@
 #include "engine/DataModel.h"
 #include "engine/Logger.h"
 #include "engine/StateMachine.h"
-#include "platform/TestAlertPresenter.h"
+#include "platform/services/TestAlertPresenter.h"
 #include "platform/settings/UserDefaults.h"
 #include "support/TestClock.h"
 

@@ -5,7 +5,7 @@
 #include "engine/Logger.h"
 #include "platform/LocalTimeZone.h"
 #include "platform/QnLog.h"
-#include "platform/TestAlertPresenter.h"
+#include "platform/services/TestAlertPresenter.h"
 #include "platform/settings/UserDefaults.h"
 #include "stats/FullFeaturedStatisticsManager.h"
 

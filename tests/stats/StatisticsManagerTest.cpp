@@ -1,7 +1,7 @@
 #include "engine/BackingStoreManager.h"
 #include "engine/LogFileManager.h"
 #include "platform/QnLog.h"
-#include "platform/TestHtmlView.h"
+#include "platform/services/TestHtmlView.h"
 #include "platform/settings/UserDefaults.h"
 #include "stats/FullFeaturedStatisticsManager.h"
 #include "stats/ModernOverviewStatistic.h"

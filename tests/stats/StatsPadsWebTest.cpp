@@ -2,8 +2,8 @@
 // screenshots in the build folder.
 #include "engine/DataModel.h"
 #include "engine/LogFileManager.h"
-#include "platform/HtmlView.h"
 #include "platform/linux/web/WebEngineHtmlView.h"
+#include "platform/services/HtmlView.h"
 #include "platform/settings/UserDefaults.h"
 #include "stats/LogBookTableView.h"
 #include "stats/LogBookTableViewController.h"

@@ -3,9 +3,9 @@
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/BackingStoreManager.h"
 #include "engine/DailyNamingStrategy.h"
-#include "platform/AlertPresenterAPI.h"
-#include "platform/FileBrowserAPI.h"
-#include "platform/TestAlertPresenter.h"
+#include "platform/services/AlertPresenterAPI.h"
+#include "platform/services/FileBrowserAPI.h"
+#include "platform/services/TestAlertPresenter.h"
 
 #include "support/TestClock.h"
 

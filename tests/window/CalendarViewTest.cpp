@@ -4,7 +4,7 @@
 #include "window/CalendarManager.h"
 #include "window/EventView.h"
 
-#include "platform/TestCalendarStore.h"
+#include "platform/services/TestCalendarStore.h"
 #include "platform/settings/UserDefaults.h"
 #include "support/FreshDefaults.h"
 #include "support/TestClock.h"

@@ -2,11 +2,11 @@
 #include "window/HelpManager.h"
 #include "window/HelpViewController.h"
 
-#include "platform/GenericAlertHelpDelegate.h"
-#include "platform/QMessageBoxAlertPresenter.h"
-#include "platform/TestAlertPresenter.h"
-#include "platform/TestHtmlView.h"
-#include "platform/TestUrlOpener.h"
+#include "platform/services/GenericAlertHelpDelegate.h"
+#include "platform/services/QMessageBoxAlertPresenter.h"
+#include "platform/services/TestAlertPresenter.h"
+#include "platform/services/TestHtmlView.h"
+#include "platform/services/TestUrlOpener.h"
 #include "support/TestEnvironment.h"
 
 #include <QAbstractButton>

@@ -4,8 +4,8 @@
 
 #include "kit/FragmentStackView.h"
 #include "kit/PushButtonBrick.h"
-#include "platform/TestHtmlView.h"
-#include "platform/TestUrlOpener.h"
+#include "platform/services/TestHtmlView.h"
+#include "platform/services/TestUrlOpener.h"
 
 #include <QTest>
 

@@ -4,7 +4,7 @@
 #include "window/PadViewController.h"
 
 #include "engine/BackingStoreDescriptor.h"
-#include "platform/TestAlertPresenter.h"
+#include "platform/services/TestAlertPresenter.h"
 #include "platform/settings/UserDefaults.h"
 #include "support/FreshDefaults.h"
 #include "support/TestClock.h"

@@ -3,10 +3,10 @@
 #include "kit/ObjectiveTextView.h"
 #include "kit/SmartTyping.h"
 #include "kit/SpellingHighlighter.h"
-#include "platform/SpellCheckerAPI.h"
-#include "platform/UrlOpenerAPI.h"
 #include "platform/richtext/RichTextDocument.h"
 #include "platform/richtext/RtfdPackage.h"
+#include "platform/services/SpellCheckerAPI.h"
+#include "platform/services/UrlOpenerAPI.h"
 #include "platform/settings/UserDefaults.h"
 #include "support/FreshDefaults.h"
 

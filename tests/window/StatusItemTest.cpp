@@ -3,7 +3,7 @@
 #include "window/StatusItemController.h"
 #include "window/StatusItemMenuManager.h"
 
-#include "platform/TestStatusItem.h"
+#include "platform/services/TestStatusItem.h"
 #include "platform/settings/UserDefaults.h"
 
 #include <gtest/gtest.h>

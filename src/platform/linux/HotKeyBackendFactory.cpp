@@ -1,7 +1,7 @@
 #include "platform/linux/HotKeyBackendFactory.h"
 
-#include "platform/UnavailableHotKeyBackend.h"
 #include "platform/linux/x11/X11HotKeyBackend.h"
+#include "platform/services/UnavailableHotKeyBackend.h"
 
 #include <QGuiApplication>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/HotKeyBackend.h"
+#include "platform/services/HotKeyBackend.h"
 
 #include <memory>
 

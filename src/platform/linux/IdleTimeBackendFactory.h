@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/IdleTimeBackend.h"
+#include "platform/services/IdleTimeBackend.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/CalendarStore.h"
 #include "platform/linux/calendar/CalendarFileFingerprint.h"
+#include "platform/services/CalendarStore.h"
 
 #include <map>
 #include <memory>

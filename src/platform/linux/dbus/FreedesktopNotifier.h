@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/DesktopNotifierAPI.h"
+#include "platform/services/DesktopNotifierAPI.h"
 
 #include <QDBusConnection>
 #include <QObject>

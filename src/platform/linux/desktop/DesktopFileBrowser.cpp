@@ -1,7 +1,7 @@
 #include "platform/linux/desktop/DesktopFileBrowser.h"
 
 #include "platform/QnLog.h"
-#include "platform/UrlOpenerAPI.h"
+#include "platform/services/UrlOpenerAPI.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FileBrowserAPI.h"
+#include "platform/services/FileBrowserAPI.h"
 
 namespace kr {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/AudioOutputAPI.h"
+#include "platform/services/AudioOutputAPI.h"
 
 #include <QObject>
 

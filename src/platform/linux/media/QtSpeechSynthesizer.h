@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/SpeechSynthesizerAPI.h"
+#include "platform/services/SpeechSynthesizerAPI.h"
 
 #include <QLocale>
 #include <QObject>

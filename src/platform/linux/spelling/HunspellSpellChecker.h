@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/SpellCheckerAPI.h"
+#include "platform/services/SpellCheckerAPI.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/StatusItem.h"
 #include "platform/linux/tray/X11TraySelection.h"
+#include "platform/services/StatusItem.h"
 
 #include <QObject>
 

@@ -1,7 +1,7 @@
 #include "platform/linux/web/WebEnginePage.h"
 
 #include "platform/ConsoleText.h"
-#include "platform/UrlOpenerAPI.h"
+#include "platform/services/UrlOpenerAPI.h"
 
 #include <QLoggingCategory>
 

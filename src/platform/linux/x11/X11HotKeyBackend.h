@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/HotKeyBackend.h"
 #include "platform/linux/x11/X11KeyboardLayout.h"
+#include "platform/services/HotKeyBackend.h"
 
 #include <QAbstractNativeEventFilter>
 

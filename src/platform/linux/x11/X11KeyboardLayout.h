@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/KeyboardLayoutAPI.h"
+#include "platform/services/KeyboardLayoutAPI.h"
 
 struct xkb_context;
 struct xkb_keymap;

@@ -1,0 +1,14 @@
+#include "platform/services/GenericAlertHelpDelegate.h"
+
+namespace kr {
+
+GenericAlertHelpDelegate::GenericAlertHelpDelegate(std::function<void()> actionFunc)
+    : actionFunc(std::move(actionFunc)) {}
+
+bool GenericAlertHelpDelegate::alertShowHelp(const Alert&) {
+  if (actionFunc)
+    actionFunc();
+  return true;
+}
+
+} // namespace kr

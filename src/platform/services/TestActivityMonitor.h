@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/services/ActivityMonitorAPI.h"
+
+namespace kr {
+
+// An activity monitor whose idle time the test sets.
+class TestActivityMonitor final : public ActivityMonitorAPI {
+public:
+  double idleTimeInSeconds() const override { return idleTime; }
+  double idleTime = 0.0;
+};
+
+} // namespace kr

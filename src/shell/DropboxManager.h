@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/SyncPane.h"
+#include "preferences/SyncPane.h"
 
 #include <QString>
 #include <QStringList>

@@ -2,12 +2,12 @@
 // the desktop file's actions and the hot keys.
 #include "shell/MainController.h"
 
+#include "preferences/PreferencesController.h"
+#include "preferences/UpdatesPane.h"
 #include "shell/AppDelegate.h"
 #include "shell/MailingListManager.h"
-#include "shell/PreferencesController.h"
 #include "shell/ProductSite.h"
 #include "shell/ShellContext.h"
-#include "shell/UpdatesPane.h"
 
 #include "engine/LogFileManager.h"
 #include "engine/Logger.h"

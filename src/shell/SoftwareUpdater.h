@@ -1,8 +1,8 @@
 #pragma once
 
+#include "preferences/UpdatesPane.h"
 #include "shell/Appcast.h"
 #include "shell/UpdateFeedFetcher.h"
-#include "shell/UpdatesPane.h"
 
 #include <QObject>
 #include <QUrl>

@@ -3,8 +3,8 @@
 #include "StartedProgram.h"
 
 #include "engine/StateMachine.h"
+#include "preferences/CalendarPane.h"
 #include "shell/ApplicationShell.h"
-#include "shell/CalendarPane.h"
 #include "shell/MainController.h"
 #include "states/DefineTimeSliceState.h"
 #include "states/StateLinkingHelper.h"

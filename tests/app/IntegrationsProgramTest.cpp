@@ -5,12 +5,12 @@
 #include "platform/services/TestAlertPresenter.h"
 #include "platform/services/TestUrlOpener.h"
 #include "platform/settings/UserDefaults.h"
+#include "preferences/PreferencesController.h"
+#include "preferences/SyncPane.h"
 #include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"
 #include "shell/MainController.h"
-#include "shell/PreferencesController.h"
 #include "shell/SoftwareUpdater.h"
-#include "shell/SyncPane.h"
 #include "window/MainMenu.h"
 
 #include <QAction>

@@ -1,8 +1,8 @@
 #include "shell/ApplicationShell.h"
 
+#include "preferences/PreferencesController.h"
 #include "shell/AppDelegate.h"
 #include "shell/MainController.h"
-#include "shell/PreferencesController.h"
 
 #include "effects/EffectsServices.h"
 #include "effects/StandAloneNoiseMachine.h"

@@ -14,9 +14,9 @@
 #include "platform/services/TestHotKeyBackend.h"
 #include "platform/services/TestSpeechSynthesizer.h"
 #include "platform/services/TestTaskManagerBridge.h"
-#include "shell/PreferencesController.h"
-#include "shell/SyncPane.h"
-#include "shell/UpdatesPane.h"
+#include "preferences/PreferencesController.h"
+#include "preferences/SyncPane.h"
+#include "preferences/UpdatesPane.h"
 #include "shortcuts/HotKeyCenter.h"
 #include "shortcuts/SwiftHotKeyManager.h"
 

@@ -2,12 +2,12 @@
 // over recording doubles.
 #include "PreferencesFixture.h"
 
-#include "shell/CalendarPane.h"
-#include "shell/GeneralPane.h"
-#include "shell/IntegrationsPane.h"
-#include "shell/PadsPane.h"
-#include "shell/ScriptsPane.h"
-#include "shell/SoundsPane.h"
+#include "preferences/CalendarPane.h"
+#include "preferences/GeneralPane.h"
+#include "preferences/IntegrationsPane.h"
+#include "preferences/PadsPane.h"
+#include "preferences/ScriptsPane.h"
+#include "preferences/SoundsPane.h"
 
 #include "support/TestEnvironment.h"
 

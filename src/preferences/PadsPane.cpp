@@ -1,6 +1,6 @@
-#include "shell/PadsPane.h"
+#include "preferences/PadsPane.h"
 
-#include "shell/PreferenceControls.h"
+#include "preferences/PreferenceControls.h"
 
 #include "kit/PadTextSettings.h"
 #include "platform/services/SpellCheckerAPI.h"

@@ -1,6 +1,6 @@
-#include "shell/SyncPane.h"
+#include "preferences/SyncPane.h"
 
-#include "shell/PreferenceControls.h"
+#include "preferences/PreferenceControls.h"
 
 #include "platform/services/UrlOpenerAPI.h"
 #include "platform/settings/UserDefaults.h"

@@ -1,4 +1,4 @@
-#include "shell/PreferencesViews.h"
+#include "preferences/PreferencesViews.h"
 
 #include <QVBoxLayout>
 

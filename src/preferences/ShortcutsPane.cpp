@@ -1,6 +1,6 @@
-#include "shell/ShortcutsPane.h"
+#include "preferences/ShortcutsPane.h"
 
-#include "shell/PreferencesController.h"
+#include "preferences/PreferencesController.h"
 #include "shortcuts/RecordView.h"
 
 #include <QGridLayout>

@@ -1,6 +1,6 @@
-#include "shell/UpdatesPane.h"
+#include "preferences/UpdatesPane.h"
 
-#include "shell/PreferenceControls.h"
+#include "preferences/PreferenceControls.h"
 
 #include "platform/settings/UserDefaults.h"
 

@@ -1,9 +1,9 @@
-#include "shell/NotificationsPane.h"
+#include "preferences/NotificationsPane.h"
 
-#include "shell/NotificationPages.h"
-#include "shell/PreferenceControls.h"
-#include "shell/PreferencesController.h"
-#include "shell/PreferencesViews.h"
+#include "preferences/NotificationPages.h"
+#include "preferences/PreferenceControls.h"
+#include "preferences/PreferencesController.h"
+#include "preferences/PreferencesViews.h"
 
 #include "platform/settings/UserDefaults.h"
 #include "platform/settings/ValueTransformer.h"

@@ -1,7 +1,7 @@
-#include "shell/CalendarPane.h"
+#include "preferences/CalendarPane.h"
 
-#include "shell/PreferenceControls.h"
-#include "shell/PreferencesViews.h"
+#include "preferences/PreferenceControls.h"
+#include "preferences/PreferencesViews.h"
 
 #include "platform/services/CalendarStore.h"
 #include "platform/services/FilePanelPresenter.h"

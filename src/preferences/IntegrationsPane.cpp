@@ -1,6 +1,6 @@
-#include "shell/IntegrationsPane.h"
+#include "preferences/IntegrationsPane.h"
 
-#include "shell/PreferenceControls.h"
+#include "preferences/PreferenceControls.h"
 
 #include "platform/services/TaskManagerBridge.h"
 #include "platform/settings/UserDefaults.h"

@@ -1,7 +1,7 @@
-#include "shell/DistractionsPane.h"
+#include "preferences/DistractionsPane.h"
 
-#include "shell/PreferenceControls.h"
-#include "shell/PreferencesViews.h"
+#include "preferences/PreferenceControls.h"
+#include "preferences/PreferencesViews.h"
 
 #include "platform/settings/UserDefaults.h"
 #include "platform/settings/ValueTransformer.h"

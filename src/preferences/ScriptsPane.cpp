@@ -1,4 +1,4 @@
-#include "shell/ScriptsPane.h"
+#include "preferences/ScriptsPane.h"
 
 #include "effects/ScriptLauncher.h"
 #include "platform/services/FileBrowserAPI.h"

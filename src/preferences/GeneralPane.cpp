@@ -1,6 +1,6 @@
-#include "shell/GeneralPane.h"
+#include "preferences/GeneralPane.h"
 
-#include "shell/PreferenceControls.h"
+#include "preferences/PreferenceControls.h"
 
 #include <QCheckBox>
 #include <QComboBox>

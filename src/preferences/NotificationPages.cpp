@@ -1,8 +1,8 @@
 // The pages of the notification table: per event its sound, its spoken text
 // and its desktop notification, with the event's own extras.
-#include "shell/NotificationPages.h"
+#include "preferences/NotificationPages.h"
 
-#include "shell/PreferenceControls.h"
+#include "preferences/PreferenceControls.h"
 
 #include <QCheckBox>
 #include <QComboBox>

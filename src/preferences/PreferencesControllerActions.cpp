@@ -1,6 +1,6 @@
 // The preferences window's actions that ask the user for files, and which
 // panes can be shown.
-#include "shell/PreferencesController.h"
+#include "preferences/PreferencesController.h"
 
 #include "platform/services/FilePanelPresenter.h"
 #include "platform/settings/UserDefaults.h"

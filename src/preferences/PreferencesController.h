@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/PadsPane.h"
+#include "preferences/PadsPane.h"
 
 #include <QPointer>
 #include <QString>

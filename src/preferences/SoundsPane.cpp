@@ -1,6 +1,6 @@
-#include "shell/SoundsPane.h"
+#include "preferences/SoundsPane.h"
 
-#include "shell/PreferenceControls.h"
+#include "preferences/PreferenceControls.h"
 
 #include "effects/OutputDeviceManager.h"
 #include "platform/settings/UserDefaults.h"

@@ -1,4 +1,4 @@
-#include "shell/PreferenceControls.h"
+#include "preferences/PreferenceControls.h"
 
 #include "platform/settings/UserDefaults.h"
 #include "platform/settings/ValueTransformer.h"

@@ -1,6 +1,6 @@
 // The preferences window's fixed lists: its panes, the notification table's
 // texts, the shortcut roots, the sound pop-ups and the observed keys.
-#include "shell/PreferencesController.h"
+#include "preferences/PreferencesController.h"
 
 namespace kr {
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/BlockNumbers.h"
 #include "engine/DayCacheStreams.h"
 #include "engine/FullTimeSlice.h"
 
@@ -103,11 +104,11 @@ public:
     const char* at = block.data();
     const char* const end = at + block.size();
     quint64 number = 0;
-    if (!day_cache::readBlockNumber(at, end, number) || number > quint64(end - at))
+    if (!block_number::read(at, end, number) || number > quint64(end - at))
       return false;
     at += number;
     quint64 count = 0;
-    if (!day_cache::readBlockNumber(at, end, count) || count > quint64(end - at))
+    if (!block_number::read(at, end, count) || count > quint64(end - at))
       return false;
     quint64 covered = 0;
     quint64 lastLink = 0;
@@ -115,9 +116,8 @@ public:
       quint64 length = 0;
       quint64 format = 0;
       quint64 link = 0;
-      if (!day_cache::readBlockNumber(at, end, length) ||
-          !day_cache::readBlockNumber(at, end, format) ||
-          !day_cache::readBlockNumber(at, end, link) || format >= formatCount ||
+      if (!block_number::read(at, end, length) || !block_number::read(at, end, format) ||
+          !block_number::read(at, end, link) || format >= formatCount ||
           length > quint64(plainLength))
         return false;
       covered += length;
@@ -125,7 +125,7 @@ public:
     }
     quint64 links = 0;
     while (at < end) {
-      if (!day_cache::readBlockNumber(at, end, number) || number > quint64(end - at))
+      if (!block_number::read(at, end, number) || number > quint64(end - at))
         return false;
       at += number;
       ++links;
@@ -140,7 +140,7 @@ public:
     const char* at = block.data();
     const char* const end = at + block.size();
     quint64 length = 0;
-    if (!day_cache::readBlockNumber(at, end, length) || length > quint64(end - at))
+    if (!block_number::read(at, end, length) || length > quint64(end - at))
       return -1;
     const char* const textEnd = at + length;
     // Mostly ASCII, whose bytes are its units.

@@ -147,19 +147,4 @@ inline CharFormat getFormat(Reader& in) {
   return format;
 }
 
-// A number of the objective block (7-bit groups, the lowest first); false
-// when it runs past the end.
-inline bool readBlockNumber(const char*& at, const char* end, quint64& number) {
-  number = 0;
-  for (int shift = 0; shift < 64; shift += 7) {
-    if (at >= end)
-      return false;
-    const auto byte = quint8(*at++);
-    number |= quint64(byte & 0x7f) << shift;
-    if (!(byte & 0x80))
-      return true;
-  }
-  return false;
-}
-
 } // namespace kr::day_cache

@@ -1,5 +1,7 @@
 #include "engine/FullTimeSlice.h"
 
+#include "engine/BlockNumbers.h"
+
 #include "platform/richtext/RtfdPackage.h"
 
 #include <QHash>
@@ -113,22 +115,14 @@ std::size_t ObjectiveFormats::Hash::operator()(const CharFormat& format) const {
 
 namespace {
 template <typename Bytes> void appendNumber(Bytes& block, quint64 number) {
-  do {
-    const char low = char(number & 0x7f);
-    number >>= 7;
-    block.append(number ? char(low | 0x80) : low);
-  } while (number);
+  block_number::append(block, number);
 }
 
-// Reads a number at `at`, moving past it; 0 at the end of the block.
+// Reads a number at `at`, moving past it; what was read of it at the end of
+// the block.
 quint64 readNumber(const char*& at, const char* end) {
   quint64 number = 0;
-  for (int shift = 0; at < end && shift < 64; shift += 7) {
-    const auto byte = quint8(*at++);
-    number |= quint64(byte & 0x7f) << shift;
-    if (!(byte & 0x80))
-      break;
-  }
+  block_number::read(at, end, number);
   return number;
 }
 

@@ -67,8 +67,10 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
   // Thousands of files make tens of thousands of trace lines: written together.
   QnLogBatch console;
   const int folderFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-  if (folderFd < 0)
+  if (folderFd < 0) {
+    logFiles_.clear();
     return result; // no folder: no logs
+  }
   QStringList names;
   if (DIR* listing = ::fdopendir(::dup(folderFd))) {
     static const QByteArray root = QByteArrayLiteral("System Log");
@@ -110,6 +112,10 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
   };
   std::vector<Job> jobs;
   jobs.reserve(std::size_t(names.size()));
+  // Only the files listed now are kept: a removed day, or a folder left,
+  // is forgotten.
+  QHash<QString, std::shared_ptr<LogFile>> listed;
+  listed.reserve(names.size());
   for (const QString& name : names) {
     const QString path = prefix + name;
     auto it = logFiles_.constFind(path);
@@ -117,6 +123,7 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
       createOrRetrieveLogFile(path);
       it = logFiles_.constFind(path);
     }
+    listed.insert(path, *it);
     LogFile& file = **it;
     result.files.push_back(*it);
     if (!dayCachePath_.isEmpty())
@@ -138,6 +145,7 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
     }
     jobs.push_back({&file, name, std::nullopt});
   }
+  logFiles_ = std::move(listed);
   // Examining and parsing only read the LogFile objects, which nothing
   // changes until every file is done.
   parallelFor(jobs.size(), threadLimit_, [&](std::size_t i) {

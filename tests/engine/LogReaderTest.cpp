@@ -641,4 +641,12 @@ TEST(LogFileCacheTest, FilesReadSideBySideGiveWhatOneThreadGives) {
                                              "301|https://x.org/301|301")));
   EXPECT_FALSE(again.contains(packageName(60)));
   EXPECT_TRUE(again.contains(packageName(61)));
+  // The cache keeps no file the folder no longer lists, and none of a
+  // folder that is gone.
+  EXPECT_EQ(sideBySide.size(), 81);
+  ASSERT_TRUE(QDir(dir.path() + u'/' + packageName(61)).removeRecursively());
+  EXPECT_EQ(sideBySide.readFolder(dir.path()).files.size(), 80u);
+  EXPECT_EQ(sideBySide.size(), 80);
+  EXPECT_TRUE(sideBySide.readFolder(dir.path() + QStringLiteral("/gone")).files.empty());
+  EXPECT_EQ(sideBySide.size(), 0);
 }

@@ -209,8 +209,7 @@ QTextLayout* LongTextDocumentLayout::placed(const QTextBlock& block, int number)
   if (ensureMeasured(block, number))
     heightsChangedLater();
   QTextLayout* layout = block.layout();
-  layout->setPosition(
-      QPointF(metrics_.left, blockTop(number) + block.blockFormat().topMargin()));
+  layout->setPosition(QPointF(metrics_.left, blockTop(number) + block.blockFormat().topMargin()));
   return layout;
 }
 

@@ -1,6 +1,7 @@
 #include "kit/NowAndLaterBoardTextView.h"
 
 #include "kit/FastTypeTextViewDelegate.h"
+#include "kit/LongTextDocumentLayout.h"
 #include "kit/PadTextSettings.h"
 #include "kit/SmartTyping.h"
 #include "kit/SpellingHighlighter.h"
@@ -65,6 +66,14 @@ void applyInset(QTextDocument* document, double dpi) {
   frame.setTopMargin(5);
   frame.setBottomMargin(5);
   document->rootFrame()->setFrameFormat(frame);
+}
+
+// A long text is laid out only where it is seen. Given once the text is in
+// and before the editor gives it a width: its paragraphs are counted once.
+void useLayoutForLength(QTextDocument* document) {
+  if (document->characterCount() > NowAndLaterBoardTextView::kOwnLayoutFrom &&
+      !document->findChild<LongTextDocumentLayout*>(QString(), Qt::FindDirectChildrenOnly))
+    document->setDocumentLayout(new LongTextDocumentLayout(document));
 }
 
 // Whether `text` holds a letter written from right to left: the characters
@@ -328,6 +337,8 @@ QTextDocument* NowAndLaterBoardTextView::buildSheetDocument(const RichText& text
   // over the whole text when the editor checks it.
   applyInset(fresh, look.dpi);
   FastTypeTextViewDelegate::keepSeparatorsUnbroken(fresh);
+  // Its paragraphs are counted here too, away from the window's thread.
+  useLayoutForLength(fresh);
   fresh->setUndoRedoEnabled(true);
   return fresh;
 }
@@ -366,6 +377,7 @@ void NowAndLaterBoardTextView::swapInDocument(QTextDocument* fresh) {
   layoutStopped_ = false;
   QPointer<QTextDocument> old = document();
   fresh->setParent(this);
+  useLayoutForLength(fresh);
   settingText_ = true;
   setDocument(fresh);
   settingText_ = false;

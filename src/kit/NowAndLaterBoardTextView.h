@@ -106,6 +106,9 @@ public:
   // applies them first. Below this length a key's layout pass is quick
   // enough (under a tenth of a second) for keys not to pile up.
   static constexpr int kTypeAheadFrom = 4 << 20;
+  // From this length a text is laid out only where it is seen (see
+  // LongTextDocumentLayout); a shorter one is laid out whole.
+  static constexpr int kOwnLayoutFrom = kTypeAheadFrom;
   bool hasTypedAhead() const { return !typedAhead_.empty(); }
   void applyTypedAhead();
   // Runs before keys typed ahead are laid out: a request to quit that waits

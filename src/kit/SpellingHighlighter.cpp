@@ -1,5 +1,6 @@
 #include "kit/SpellingHighlighter.h"
 
+#include "kit/LongTextDocumentLayout.h"
 #include "platform/services/SpellCheckerAPI.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -221,12 +222,17 @@ bool SpellingHighlighter::isVisible(const QTextBlock& block) const {
   // A hidden editor (a pad not shown) is checked when it shows.
   if (!editor_->isVisible())
     return false;
+  const int top = editor_->verticalScrollBar()->value();
+  const int bottom = top + editor_->viewport()->height();
+  // A long text knows where each paragraph stands, laid out or not.
+  if (const auto* own = longLayout()) {
+    const int number = block.blockNumber();
+    return own->blockTop(number + 1) >= top && own->blockTop(number) <= bottom;
+  }
   const QTextLayout* layout = block.layout();
   if (!layout || layout->lineCount() == 0)
     return false;
   const QRectF rect = layout->boundingRect().translated(layout->position());
-  const int top = editor_->verticalScrollBar()->value();
-  const int bottom = top + editor_->viewport()->height();
   return rect.bottom() >= top && rect.top() <= bottom;
 }
 
@@ -234,6 +240,8 @@ QTextBlock SpellingHighlighter::firstBlockReaching(int y) const {
   // The text is laid out from its start: the paragraphs laid out and ending
   // above `y` come first (a hit test is not used: right after a long text
   // is shown it can answer with a paragraph far down).
+  if (const auto* own = longLayout())
+    return own->blockAt(y);
   const QTextDocument* text = document();
   int low = 0;
   int high = text->blockCount() - 1;
@@ -255,9 +263,11 @@ void SpellingHighlighter::checkVisible() {
   const int top = editor_->verticalScrollBar()->value();
   const int bottom = top + editor_->viewport()->height();
   QTextBlock block = firstBlockReaching(top);
-  for (; block.isValid(); block = block.next()) {
+  const LongTextDocumentLayout* own = longLayout();
+  for (int number = block.blockNumber(); block.isValid(); block = block.next(), ++number) {
     const QTextLayout* layout = block.layout();
-    if (layout && layout->lineCount() > 0 && layout->position().y() > bottom)
+    if (own ? own->blockTop(number) > bottom
+            : layout && layout->lineCount() > 0 && layout->position().y() > bottom)
       break;
     const SpellingState* state = stateOf(block);
     if (state && state->generation == generation_)
@@ -266,6 +276,11 @@ void SpellingHighlighter::checkVisible() {
     rehighlightBlock(block);
     forced_ = false;
   }
+}
+
+const LongTextDocumentLayout* SpellingHighlighter::longLayout() const {
+  const QTextDocument* text = document();
+  return text ? qobject_cast<const LongTextDocumentLayout*>(text->documentLayout()) : nullptr;
 }
 
 void SpellingHighlighter::highlightBlock(const QString& text) {

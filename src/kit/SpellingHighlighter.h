@@ -11,6 +11,8 @@ class QTextEdit;
 
 namespace kr {
 
+class LongTextDocumentLayout;
+
 // Underlines misspelt words in an editor while checking is on. Only the
 // paragraphs on screen and those the user edits are checked: a long text
 // loaded, or a key typed, never has the whole text checked. Paragraphs that
@@ -56,6 +58,8 @@ private:
   // The first paragraph laid out that reaches down to `y` or below, or the
   // first one not laid out yet.
   QTextBlock firstBlockReaching(int y) const;
+  // The layout of a long text, which places every paragraph without laying it out.
+  const LongTextDocumentLayout* longLayout() const;
   // Checks the paragraphs an edit touched, once it is done.
   void checkEdited(int from, int removed, int added);
   void checkEditedNow();

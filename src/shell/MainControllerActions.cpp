@@ -243,13 +243,21 @@ bool MainController::focusEditorCanPerform(const QString& action) {
       editor->metaObject()->indexOfMethod(signature.constData()) < 0)
     return false;
   const QTextCursor cursor = editor->textCursor();
-  const QString text = editor->document()->toPlainText();
   // Moving between placeholders needs one in that direction; marking as
-  // completed a line with text.
+  // completed a line with text. The items are checked at every key: a very
+  // long text is not searched each time, and the move finds out itself.
+  const bool toField =
+      action == QLatin1String("selectNextField") || action == QLatin1String("selectPreviousField");
+  if (toField && editor->document()->characterCount() > NowAndLaterBoardTextView::kTypeAheadFrom)
+    return true;
   if (action == QLatin1String("selectNextField"))
-    return PadTextSettings::findMarkedText(text, cursor.selectionEnd(), true).has_value();
+    return PadTextSettings::findMarkedText(editor->document()->toPlainText(), cursor.selectionEnd(),
+                                           true)
+        .has_value();
   if (action == QLatin1String("selectPreviousField"))
-    return PadTextSettings::findMarkedText(text, cursor.selectionStart(), false).has_value();
+    return PadTextSettings::findMarkedText(editor->document()->toPlainText(),
+                                           cursor.selectionStart(), false)
+        .has_value();
   if (action == QLatin1String("markAsCompleted"))
     return !cursor.block().text().trimmed().isEmpty();
   if (action == QLatin1String("makePlainText")) {

@@ -43,8 +43,10 @@ void UnixSignalWatcher::servePending() {
 }
 
 void UnixSignalWatcher::readSignal() {
+  // servePending() may have taken the byte since the notifier fired: a
+  // blocking read would then hold the window's thread until the next signal.
   unsigned char byte = 0;
-  if (::read(signalSockets[1], &byte, 1) == 1)
+  if (::recv(signalSockets[1], &byte, 1, MSG_DONTWAIT) == 1)
     Q_EMIT unixSignal(byte);
 }
 

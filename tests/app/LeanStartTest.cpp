@@ -33,6 +33,7 @@
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QThreadPool>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -234,4 +235,110 @@ TEST(LeanStart, TheSpellingDictionaryIsReadForTheUsersOwnWordsOnly) {
   ASSERT_TRUE(
       QTest::qWaitFor([&] { return checker->isLoaded() && marked() == 2; }, test::timeLimit(5000)))
       << marked() << " words marked";
+}
+
+namespace {
+
+// The widget of the process with that name; none when there is none.
+QWidget* widgetNamed(const QString& name) {
+  for (QWidget* widget : QApplication::allWidgets()) {
+    if (widget->objectName() == name)
+      return widget;
+  }
+  return nullptr;
+}
+
+// Counts the repaints asked of a window and of its widgets.
+class UpdateCounter : public QObject {
+public:
+  explicit UpdateCounter(QWidget* window) : window_(window) {
+    QCoreApplication::instance()->installEventFilter(this);
+  }
+  ~UpdateCounter() override { QCoreApplication::instance()->removeEventFilter(this); }
+  int count = 0;
+
+protected:
+  bool eventFilter(QObject* object, QEvent* event) override {
+    const bool ours =
+        object == window_->windowHandle() ||
+        (object->isWidgetType() && window_->isAncestorOf(static_cast<QWidget*>(object)));
+    if (ours && (event->type() == QEvent::UpdateRequest || event->type() == QEvent::Paint ||
+                 event->type() == QEvent::Expose))
+      ++count;
+    return false;
+  }
+
+private:
+  QWidget* window_;
+};
+
+// Whether the window's last repaint was composed through
+// OpenGL: Qt makes its context current on the window to compose it (and
+// leaves it so).
+bool composedThroughOpenGL(QWidget* window) {
+  const QOpenGLContext* context = QOpenGLContext::currentContext();
+  return context && context->surface() == static_cast<QSurface*>(window->windowHandle());
+}
+
+void forgetCurrentContext() {
+  if (QOpenGLContext* context = QOpenGLContext::currentContext())
+    context->doneCurrent();
+}
+
+} // namespace
+
+TEST(LeanStart, AWebPageLivesInAWindowOfItsOwnSoTheMainWindowStaysRaster) {
+  test::StartedProgram p;
+  MainWindow* window = p.program->shell().appDelegate().mainWindow();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+  p.clock.advance(30.0);
+  QAction* statistics =
+      p.program->shell().mainMenu().itemSending(QStringLiteral("toggleStatisticsWindow"));
+  ASSERT_NE(statistics, nullptr);
+  statistics->trigger();
+  auto* view =
+      qobject_cast<DeferredHtmlView*>(window->controller().statsController()->webView.data());
+  ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->engineView() != nullptr; }, 20000));
+  QSignalSpy loaded(view, &HtmlView::loadFinished);
+  view->loadFile(QStringLiteral(KR_TEST_PAGE));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !loaded.isEmpty(); }, 20000));
+  ASSERT_TRUE(loaded.last().at(0).toBool());
+
+  // The page is drawn in a window embedded where the view is, which fills
+  // it; the main window is not composed through OpenGL.
+  QWidget* page = widgetNamed(QStringLiteral("Web Page Window"));
+  QWidget* container = widgetNamed(QStringLiteral("Web Page"));
+  ASSERT_NE(page, nullptr);
+  ASSERT_NE(container, nullptr);
+  EXPECT_TRUE(page->isWindow());
+  EXPECT_TRUE(window->isAncestorOf(container));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return page->isVisible(); }, 20000));
+  EXPECT_NE(page->windowHandle()->parent(), nullptr) << "no window of its own on the desktop";
+  EXPECT_EQ(page->windowHandle()->surfaceType(), QSurface::OpenGLSurface);
+  EXPECT_EQ(window->windowHandle()->surfaceType(), QSurface::RasterSurface);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return page->size() == container->size(); }, 5000));
+  EXPECT_EQ(page->size(), view->size());
+  forgetCurrentContext();
+  window->repaint(); // painted and shown at once
+  EXPECT_FALSE(composedThroughOpenGL(window));
+
+  // Hidden: the page's window goes with the pad, and the clock's ticks
+  // repaint the main window alone, as before the page was shown.
+  statistics->trigger();
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(page->isVisible());
+  EXPECT_FALSE(page->windowHandle()->isVisible());
+  EXPECT_EQ(window->windowHandle()->surfaceType(), QSurface::RasterSurface);
+  UpdateCounter pageUpdates(page);
+  UpdateCounter windowUpdates(window);
+  forgetCurrentContext();
+  for (int tick = 0; tick < 5; ++tick) {
+    p.clock.advance(1.0);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(composedThroughOpenGL(window)) << "tick " << tick;
+  }
+  EXPECT_EQ(pageUpdates.count, 0);
+  EXPECT_GT(windowUpdates.count, 0) << "the clock still ticks";
 }

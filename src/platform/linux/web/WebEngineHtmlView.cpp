@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QStackedLayout>
 #include <QVBoxLayout>
@@ -29,9 +30,7 @@ QString rendererStoppedLine() {
 // none in here, so the keyboard goes back to the widgets around the page.
 class PageWindow : public QWidget {
 public:
-  explicit PageWindow(std::function<void(bool next)> leave) : leave_(std::move(leave)) {
-    setWindowFlag(Qt::WindowDoesNotAcceptFocus, false);
-  }
+  explicit PageWindow(std::function<void(bool next)> leave) : leave_(std::move(leave)) {}
 
 protected:
   bool focusNextPrevChild(bool next) override {
@@ -139,17 +138,15 @@ bool WebEngineHtmlView::embedPage() {
   // The page's window is made once the engine's widget is in it, which its
   // first load brings: a window made before is made again for the widget
   // (to be composed through OpenGL), and the container would lose it.
-  if (!view_->focusProxy()) {
-    view_->installEventFilter(this);
+  view_->installEventFilter(this);
+  if (!view_->focusProxy())
     return false;
-  }
-  view_->removeEventFilter(this);
   host_->winId();
   container_ = QWidget::createWindowContainer(host_->windowHandle(), this);
   container_->setObjectName(QStringLiteral("Web Page"));
   container_->setFocusPolicy(Qt::StrongFocus);
   container_->installEventFilter(this);
-  host_->installEventFilter(this);
+  view_->focusProxy()->installEventFilter(this);
   stack_->addWidget(container_);
   return true;
 }
@@ -175,33 +172,50 @@ void WebEngineHtmlView::leavePage(bool next) {
 }
 
 bool WebEngineHtmlView::eventFilter(QObject* watched, QEvent* event) {
+  QWidget* page = view_ ? view_->focusProxy() : nullptr;
   if (watched == view_ && event->type() == QEvent::ChildAdded) {
-    // The engine's widget arrived; embed it once it is settled in.
+    // The engine's widget arrived (or came again after its renderer
+    // stopped): embed it, and hear its clicks, once it is settled in.
     QMetaObject::invokeMethod(
         this,
         [this] {
+          if (QWidget* widget = view_->focusProxy())
+            widget->installEventFilter(this);
           if (!container_ && !showingLine_)
             showPage();
         },
         Qt::QueuedConnection);
   }
-  if (watched == container_ && event->type() == QEvent::FocusIn) {
-    // The keyboard reaches the page: its window takes it, and a Tab starts
-    // at the page's first link (a Shift+Tab at its last).
-    entryReason_ = static_cast<QFocusEvent*>(event)->reason();
-    view_->setFocus(entryReason_);
-    host_->windowHandle()->requestActivate();
+  if (watched == page && event->type() == QEvent::MouseButtonPress && container_)
+    container_->setFocus(Qt::MouseFocusReason);
+  if (watched != container_ || !page)
+    return HtmlView::eventFilter(watched, event);
+  // X11 does not let the window of an embedded widget take the keyboard
+  // from the window around it, as Qt 6.4 has it: the keyboard stays with
+  // the container, which hands its keys and its focus on to the page. A Tab
+  // into the page starts at its first link (a Shift+Tab at its last).
+  switch (event->type()) {
+  case QEvent::FocusIn: {
+    QCoreApplication::sendEvent(page, event);
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) {
+      const bool back = reason == Qt::BacktabFocusReason;
+      QKeyEvent key(QEvent::KeyPress, back ? Qt::Key_Backtab : Qt::Key_Tab,
+                    back ? Qt::ShiftModifier : Qt::NoModifier);
+      QCoreApplication::sendEvent(page, &key);
+    }
     return true;
   }
-  if (watched == host_ && event->type() == QEvent::WindowActivate) {
-    const Qt::FocusReason reason = std::exchange(entryReason_, Qt::OtherFocusReason);
-    if (QWidget* page = view_->focusProxy();
-        page && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)) {
-      page->clearFocus();
-      page->setFocus(reason);
-    }
+  case QEvent::FocusOut:
+  case QEvent::KeyPress:
+  case QEvent::KeyRelease:
+  case QEvent::ShortcutOverride:
+  case QEvent::InputMethod:
+    QCoreApplication::sendEvent(page, event);
+    return true;
+  default:
+    return HtmlView::eventFilter(watched, event);
   }
-  return HtmlView::eventFilter(watched, event);
 }
 
 void WebEngineHtmlView::showLine(const QString& line) {

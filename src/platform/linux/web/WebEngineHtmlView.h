@@ -22,7 +22,8 @@ namespace kr {
 // of it. So the engine's view lives in a window of its own, embedded where
 // this view is: the window around it stays a plain raster window and its
 // other repaints never compose the page. Tab and Shift+Tab go into the page
-// and, past its first or last link, on to the widgets around this view.
+// and, past its first or last link, on to the widgets around this view; the
+// window's shortcuts keep their keys.
 class WebEngineHtmlView : public HtmlView {
   Q_OBJECT
 
@@ -67,9 +68,8 @@ private:
   QWebEngineView* view_ = nullptr;
   QWidget* host_ = nullptr;      // a top-level widget of its own
   QWidget* container_ = nullptr; // embeds host_'s window in the stack
-  Qt::FocusReason entryReason_ = Qt::OtherFocusReason;
-  QUrl pending_;  // a load asked for before the engine started
-  QUrl shownUrl_; // the page's address as last reported
+  QUrl pending_;                 // a load asked for before the engine started
+  QUrl shownUrl_;                // the page's address as last reported
   bool showingLine_ = true;
 };
 

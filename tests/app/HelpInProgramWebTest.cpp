@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -193,3 +194,53 @@ TEST_F(HelpInProgramWebTest, TheMenuShowsTheViewerWhoseButtonsFollowLinksClicked
 }
 
 } // namespace
+
+// Tab stops before and after the page in the window's focus chain; Tab goes
+// into the page and out past its last link, Shift+Tab out before its first.
+TEST_F(HelpInProgramWebTest, TabAndShiftTabLeadIntoThePageAndOutOfIt) {
+  started.program->shell().mainMenu().itemSending(QStringLiteral("showHelp"))->trigger();
+  ASSERT_NE(web(), nullptr);
+  QSignalSpy loaded(web(), &HtmlView::loadFinished);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !loaded.isEmpty(); }, kWaitMs));
+  QWidget* window = &windowController().window();
+  QWidget* container = web()->pageContainer();
+  ASSERT_TRUE(container && container->isVisible());
+  const auto tabStop = [&](bool next) {
+    QWidget* w = container;
+    do
+      w = next ? w->nextInFocusChain() : w->previousInFocusChain();
+    while (w != container && !((w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus &&
+                               !w->focusProxy() && w->isVisible() && w->isEnabled()));
+    return w;
+  };
+  QWidget* before = tabStop(false);
+  QWidget* after = tabStop(true);
+  ASSERT_NE(before, container);
+  const auto focusedIn = [&](QWidget* widget) {
+    return QTest::qWaitFor([&] { return QApplication::focusWidget() == widget; }, kWaitMs);
+  };
+  // The keyboard stays with the window: the container hands it to the page.
+  const auto inPage = [&] {
+    return focusedIn(container) &&
+           QTest::qWaitFor(
+               [&] { return evaluate(QStringLiteral("document.activeElement.tagName")) == "A"; },
+               kWaitMs);
+  };
+  before->setFocus();
+  window->activateWindow();
+  ASSERT_TRUE(focusedIn(before));
+  QTest::keyClick(before, Qt::Key_Tab);
+  ASSERT_TRUE(inPage()) << "at the first link";
+  QTest::keyClick(container, Qt::Key_Backtab, Qt::ShiftModifier);
+  ASSERT_TRUE(focusedIn(before));
+
+  QTest::keyClick(before, Qt::Key_Tab);
+  ASSERT_TRUE(inPage());
+  const int links = evaluate(QStringLiteral("document.querySelectorAll('a[href]').length")).toInt();
+  for (int press = 0; press < links; ++press) {
+    QTest::keyClick(container, Qt::Key_Tab);
+    if (QTest::qWaitFor([&] { return QApplication::focusWidget() == after; }, 500))
+      break;
+  }
+  EXPECT_TRUE(focusedIn(after));
+}

@@ -1,7 +1,8 @@
 // The program at rest: until a web page is first shown, nothing of the web
 // engine or of OpenGL exists in the process, and only a known set of threads
 // runs, in little memory. Showing the statistics loads the engine then, and
-// hiding them leaves no timer of theirs running.
+// hiding them leaves no timer of theirs running, nor the main window composed
+// through OpenGL.
 #include "StartedProgram.h"
 
 #include "support/TestEnvironment.h"
@@ -33,6 +34,7 @@
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QThreadPool>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -66,6 +68,56 @@ double residentMegabytes() {
   }
   return -1.0;
 }
+
+// The widget of the process with that name; none when there is none.
+QWidget* widgetNamed(const QString& name) {
+  for (QWidget* widget : QApplication::allWidgets()) {
+    if (widget->objectName() == name)
+      return widget;
+  }
+  return nullptr;
+}
+
+// Whether the window's last repaint was composed through OpenGL: Qt makes
+// its context current on the window to compose it, and leaves it so.
+bool composedThroughOpenGL(QWidget* window) {
+  const QOpenGLContext* context = QOpenGLContext::currentContext();
+  return context && context->surface() == static_cast<QSurface*>(window->windowHandle());
+}
+
+void forgetCurrentContext() {
+  if (QOpenGLContext* context = QOpenGLContext::currentContext())
+    context->doneCurrent();
+}
+
+} // namespace
+
+namespace {
+
+// Where the widgets of a window repaint, in the window's coordinates.
+class PaintRecorder : public QObject {
+public:
+  explicit PaintRecorder(QWidget* window) : window_(window) {
+    QCoreApplication::instance()->installEventFilter(this);
+  }
+  ~PaintRecorder() override { QCoreApplication::instance()->removeEventFilter(this); }
+  QRegion painted;
+  QStringList widgets;
+
+protected:
+  bool eventFilter(QObject* object, QEvent* event) override {
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (event->type() == QEvent::Paint && widget && widget->window() == window_) {
+      const QRect rect = static_cast<QPaintEvent*>(event)->rect();
+      painted += QRect(widget->mapTo(window_, rect.topLeft()), rect.size());
+      widgets << QString::fromLatin1(widget->metaObject()->className());
+    }
+    return false;
+  }
+
+private:
+  QWidget* window_;
+};
 
 } // namespace
 
@@ -131,43 +183,37 @@ TEST(LeanStart, NoWebEngineNorOpenGLUntilAWebPageIsShown) {
   view->loadFile(QStringLiteral(KR_TEST_PAGE));
   ASSERT_TRUE(QTest::qWaitFor([&] { return !loaded.isEmpty(); }, 20000));
   EXPECT_TRUE(loaded.last().at(0).toBool()) << "the page shows through the loaded engine";
+  // It is drawn in a window embedded where the view is, which fills it; the
+  // main window is not composed through OpenGL.
+  QWidget* mainWindow = &window.window();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(mainWindow));
+  QWidget* page = widgetNamed(QStringLiteral("Web Page Window"));
+  QWidget* container = widgetNamed(QStringLiteral("Web Page"));
+  ASSERT_TRUE(page && container && mainWindow->isAncestorOf(container));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return page->size() == container->size(); }, 5000));
+  EXPECT_TRUE(page->isVisible());
+  EXPECT_NE(page->windowHandle()->parent(), nullptr) << "no window of its own on the desktop";
+  forgetCurrentContext();
+  mainWindow->repaint(); // painted and shown at once
+  EXPECT_FALSE(composedThroughOpenGL(mainWindow));
 
-  // Hidden again: the statistics keep no timer of ours running.
+  // Hidden again: the statistics keep no timer of ours running, the page's
+  // window goes with them, and the clock's ticks repaint the main window
+  // alone, as before the page was shown.
   statistics->trigger();
   QCoreApplication::processEvents();
   EXPECT_FALSE(view->isVisible());
-  p.clock.advance(5.0);
+  EXPECT_FALSE(page->windowHandle()->isVisible());
+  PaintRecorder recorder(mainWindow);
+  forgetCurrentContext();
+  for (int tick = 0; tick < 5; ++tick) {
+    p.clock.advance(1.0);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(composedThroughOpenGL(mainWindow)) << "tick " << tick;
+  }
+  EXPECT_FALSE(recorder.painted.isEmpty()) << "the clock still ticks";
   EXPECT_EQ(p.clock.runningTimerCount(), idleTimers);
 }
-
-namespace {
-
-// Where the widgets of a window repaint, in the window's coordinates.
-class PaintRecorder : public QObject {
-public:
-  explicit PaintRecorder(QWidget* window) : window_(window) {
-    QCoreApplication::instance()->installEventFilter(this);
-  }
-  ~PaintRecorder() override { QCoreApplication::instance()->removeEventFilter(this); }
-  QRegion painted;
-  QStringList widgets;
-
-protected:
-  bool eventFilter(QObject* object, QEvent* event) override {
-    auto* widget = qobject_cast<QWidget*>(object);
-    if (event->type() == QEvent::Paint && widget && widget->window() == window_) {
-      const QRect rect = static_cast<QPaintEvent*>(event)->rect();
-      painted += QRect(widget->mapTo(window_, rect.topLeft()), rect.size());
-      widgets << QString::fromLatin1(widget->metaObject()->className());
-    }
-    return false;
-  }
-
-private:
-  QWidget* window_;
-};
-
-} // namespace
 
 TEST(LeanStart, AClockTickRepaintsOnlyTheReadoutItChanges) {
   test::StartedProgram p;

@@ -2,11 +2,16 @@
 
 #include "platform/linux/web/WebEnginePage.h"
 
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QStackedLayout>
+#include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
+#include <QWindow>
 
 namespace kr {
 
@@ -20,6 +25,29 @@ QString rendererStoppedLine() {
   return QStringLiteral("The web engine stopped while showing this page.");
 }
 
+// The window the engine's view lives in. Tab past the page's last link (or
+// Shift+Tab before its first) asks the window for the next widget; there is
+// none in here, so the keyboard goes back to the widgets around the page.
+class PageWindow : public QWidget {
+public:
+  explicit PageWindow(std::function<void(bool next)> leave) : leave_(std::move(leave)) {}
+
+protected:
+  bool focusNextPrevChild(bool next) override {
+    leave_(next);
+    return true;
+  }
+
+private:
+  std::function<void(bool next)> leave_;
+};
+
+// Whether Tab may stop at the widget, as Qt's own focus chain decides.
+bool takesTabFocus(QWidget* widget, QWidget* window) {
+  return (widget->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && !widget->focusProxy() &&
+         widget->isVisibleTo(window) && widget->isEnabled() && window->isAncestorOf(widget);
+}
+
 } // namespace
 
 WebEngineHtmlView::WebEngineHtmlView(QWidget* parent)
@@ -31,8 +59,9 @@ WebEngineHtmlView::WebEngineHtmlView(QWidget* parent)
 }
 
 WebEngineHtmlView::~WebEngineHtmlView() {
-  // The page must go before its profile.
-  delete view_;
+  // The page's window goes before the container that embeds it (which would
+  // delete the window under its widget), and the page before its profile.
+  delete host_;
   delete profile_;
 }
 
@@ -46,12 +75,16 @@ void WebEngineHtmlView::startEngine() {
   profile_ = new QWebEngineProfile; // no storage name: off the record
   profile_->setHttpCacheType(QWebEngineProfile::NoCache);
   profile_->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-  view_ = new QWebEngineView(this);
+  host_ = new PageWindow([this](bool next) { leavePage(next); });
+  host_->setObjectName(QStringLiteral("Web Page Window"));
+  auto* hostLayout = new QVBoxLayout(host_);
+  hostLayout->setContentsMargins(0, 0, 0, 0);
+  view_ = new QWebEngineView(host_);
   view_->setContextMenuPolicy(Qt::NoContextMenu);
+  hostLayout->addWidget(view_);
   auto* page = new WebEnginePage(
       profile_, [this](const QUrl& url) { return linkStaysInside(url); }, view_);
   view_->setPage(page);
-  stack_->addWidget(view_);
   connect(page, &QWebEnginePage::loadFinished, this, &WebEngineHtmlView::onLoadFinished);
   connect(page, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) {
     // A move within the page shown (to an anchor, or back from one) loads
@@ -83,14 +116,106 @@ void WebEngineHtmlView::loadFile(const QString& path) {
   }
   showingLine_ = false;
   line_->clear();
-  stack_->setCurrentWidget(view_);
   view_->load(url);
+  showPage();
 }
 
 void WebEngineHtmlView::onLoadFinished(bool ok) {
   if (!ok && !showingLine_)
     showLine(notShownLine());
   Q_EMIT loadFinished(ok);
+}
+
+void WebEngineHtmlView::showPage() {
+  showingLine_ = false;
+  if (embedPage())
+    stack_->setCurrentWidget(container_);
+}
+
+bool WebEngineHtmlView::embedPage() {
+  if (container_)
+    return true;
+  // The page's window is made once the engine's widget is in it, which its
+  // first load brings: a window made before is made again for the widget
+  // (to be composed through OpenGL), and the container would lose it.
+  view_->installEventFilter(this);
+  if (!view_->focusProxy())
+    return false;
+  host_->winId();
+  container_ = QWidget::createWindowContainer(host_->windowHandle(), this);
+  container_->setObjectName(QStringLiteral("Web Page"));
+  container_->setFocusPolicy(Qt::StrongFocus);
+  container_->installEventFilter(this);
+  view_->focusProxy()->installEventFilter(this);
+  stack_->addWidget(container_);
+  return true;
+}
+
+void WebEngineHtmlView::leavePage(bool next) {
+  if (!container_)
+    return;
+  QWidget* window = container_->window();
+  QWidget* target = nullptr;
+  for (QWidget* widget = container_;;) {
+    widget = next ? widget->nextInFocusChain() : widget->previousInFocusChain();
+    if (!widget || widget == container_)
+      break;
+    if (takesTabFocus(widget, window)) {
+      target = widget;
+      break;
+    }
+  }
+  if (!target)
+    return;
+  target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+  window->activateWindow();
+}
+
+bool WebEngineHtmlView::eventFilter(QObject* watched, QEvent* event) {
+  QWidget* page = view_ ? view_->focusProxy() : nullptr;
+  if (watched == view_ && event->type() == QEvent::ChildAdded) {
+    // The engine's widget arrived (or came again after its renderer
+    // stopped): embed it, and hear its clicks, once it is settled in.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          if (QWidget* widget = view_->focusProxy())
+            widget->installEventFilter(this);
+          if (!container_ && !showingLine_)
+            showPage();
+        },
+        Qt::QueuedConnection);
+  }
+  if (watched == page && event->type() == QEvent::MouseButtonPress && container_)
+    container_->setFocus(Qt::MouseFocusReason);
+  if (watched != container_ || !page)
+    return HtmlView::eventFilter(watched, event);
+  // X11 does not let the window of an embedded widget take the keyboard
+  // from the window around it, as Qt 6.4 has it: the keyboard stays with
+  // the container, which hands its keys and its focus on to the page. A Tab
+  // into the page starts at its first link (a Shift+Tab at its last).
+  switch (event->type()) {
+  case QEvent::FocusIn: {
+    QCoreApplication::sendEvent(page, event);
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) {
+      const bool back = reason == Qt::BacktabFocusReason;
+      QKeyEvent key(QEvent::KeyPress, back ? Qt::Key_Backtab : Qt::Key_Tab,
+                    back ? Qt::ShiftModifier : Qt::NoModifier);
+      QCoreApplication::sendEvent(page, &key);
+    }
+    return true;
+  }
+  case QEvent::FocusOut:
+  case QEvent::KeyPress:
+  case QEvent::KeyRelease:
+  case QEvent::ShortcutOverride:
+  case QEvent::InputMethod:
+    QCoreApplication::sendEvent(page, event);
+    return true;
+  default:
+    return HtmlView::eventFilter(watched, event);
+  }
 }
 
 void WebEngineHtmlView::showLine(const QString& line) {
@@ -116,16 +241,14 @@ QUrl WebEngineHtmlView::url() const {
 
 void WebEngineHtmlView::back() {
   if (view_ && canGoBack()) {
-    showingLine_ = false;
-    stack_->setCurrentWidget(view_);
+    showPage();
     view_->back();
   }
 }
 
 void WebEngineHtmlView::forward() {
   if (view_ && canGoForward()) {
-    showingLine_ = false;
-    stack_->setCurrentWidget(view_);
+    showPage();
     view_->forward();
   }
 }

@@ -16,6 +16,14 @@ namespace kr {
 // then. Pages come from an off-the-record profile without HTTP cache and
 // have no context menu. When the page cannot be shown or its renderer dies,
 // the view shows one line saying so; the next load tries again.
+//
+// The engine's view draws into an OpenGL texture, and Qt composes every
+// window that holds such a widget through OpenGL at each repaint of any part
+// of it. So the engine's view lives in a window of its own, embedded where
+// this view is: the window around it stays a plain raster window and its
+// other repaints never compose the page. Tab and Shift+Tab go into the page
+// and, past its first or last link, on to the widgets around this view; the
+// window's shortcuts keep their keys.
 class WebEngineHtmlView : public HtmlView {
   Q_OBJECT
 
@@ -35,6 +43,10 @@ public:
   QWebEngineView* engineView() const { return view_; }
   // The line shown instead of a page; empty while a page shows.
   QString shownLine() const;
+  // The window the engine's view lives in, and the widget that embeds it
+  // here; none before the view was first shown.
+  QWidget* pageWindow() const { return host_; }
+  QWidget* pageContainer() const { return container_; }
 
 protected:
   void showEvent(QShowEvent* event) override;
@@ -43,13 +55,21 @@ private:
   void startEngine();
   void showLine(const QString& line);
   void onLoadFinished(bool ok);
+  void showPage();
+  bool embedPage();
+  // Moves the keyboard from the page to the next (or previous) widget
+  // around this view.
+  void leavePage(bool next);
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
   QStackedLayout* stack_;
   QLabel* line_;
   QWebEngineProfile* profile_ = nullptr;
   QWebEngineView* view_ = nullptr;
-  QUrl pending_;  // a load asked for before the engine started
-  QUrl shownUrl_; // the page's address as last reported
+  QWidget* host_ = nullptr;      // a top-level widget of its own
+  QWidget* container_ = nullptr; // embeds host_'s window in the stack
+  QUrl pending_;                 // a load asked for before the engine started
+  QUrl shownUrl_;                // the page's address as last reported
   bool showingLine_ = true;
 };
 

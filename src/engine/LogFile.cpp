@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <iterator>
+#include <string_view>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -25,10 +26,78 @@
 
 namespace kr {
 
+namespace {
+
+// The name after the last slash, as QFileInfo::fileName() gives it.
+QStringView fileNameOf(const QString& path) {
+  return QStringView(path).mid(path.lastIndexOf(u'/') + 1);
+}
+
+bool isAsciiDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+// Whether `text` from `at` starts with the lower-case ASCII `word`, ignoring
+// the case of ASCII letters.
+bool startsWithWord(QStringView text, qsizetype at, std::string_view word) {
+  if (text.size() - at < qsizetype(word.size()))
+    return false;
+  for (const char c : word) {
+    char16_t u = text[at++].unicode();
+    if (u >= u'A' && u <= u'Z')
+      u += 0x20;
+    if (u != char16_t(c))
+      return false;
+  }
+  return true;
+}
+
+// "dddd-dd-dd " at `at`.
+bool dateAt(QStringView text, qsizetype at) {
+  static constexpr std::string_view shape = "dddd-dd-dd ";
+  if (text.size() - at < qsizetype(shape.size()))
+    return false;
+  for (const char c : shape) {
+    const char16_t u = text[at++].unicode();
+    if (c == 'd' ? !isAsciiDigit(u) : u != char16_t(c))
+      return false;
+  }
+  return true;
+}
+
+// formatForName() of a name of printable ASCII, read by hand: the name of
+// every log file of a folder is checked on each reload.
+LogFile::Format asciiFormatForName(QStringView name) {
+  using Format = LogFile::Format;
+  if (!startsWithWord(name, 0, "system log "))
+    return Format::Unknown;
+  if (startsWithWord(name, 11, "day ") && dateAt(name, 15) && name.size() > 26 &&
+      name[26] == u'(' && name.size() >= 27 + 6 &&
+      startsWithWord(name, name.size() - 6, ").rtfd")) {
+    // Hexadecimal digits, of either case, between the parentheses.
+    const QStringView digits = name.mid(27, name.size() - 6 - 27);
+    const bool hex = std::all_of(digits.begin(), digits.end(), [](QChar c) {
+      const char16_t u = c.unicode() | 0x20;
+      return isAsciiDigit(c.unicode()) || (u >= u'a' && u <= u'f');
+    });
+    if (hex)
+      return Format::Rtfd;
+  }
+  // "(a-b-c-d).txt": at least three hyphens between the parentheses, the
+  // opening one right after the date, the closing one anywhere after it.
+  if (dateAt(name, 11) && name.size() > 22 && name[22] == u'(' && name.size() >= 23 + 5 &&
+      startsWithWord(name, name.size() - 5, ").txt")) {
+    const QStringView inside = name.mid(23, name.size() - 5 - 23);
+    if (inside.count(u'-') >= 3)
+      return Format::PlainText;
+  }
+  return Format::Unknown;
+}
+
+} // namespace
+
 LogFile::LogFile(QString fullPath)
-    : fullPath_(std::move(fullPath)), format_(formatForName(QFileInfo(fullPath_).fileName())),
+    : fullPath_(std::move(fullPath)), format_(formatForName(fileNameOf(fullPath_).toString())),
       records_(std::make_shared<Records>()) {
-  statName_ = QFile::encodeName(QFileInfo(fullPath_).fileName());
+  statName_ = QFile::encodeName(fileNameOf(fullPath_).toString());
   if (format_ == Format::Rtfd)
     statName_ += "/TXT.rtf";
   qn_log(QStringLiteral("LogFile - init"));
@@ -36,6 +105,12 @@ LogFile::LogFile(QString fullPath)
 }
 
 LogFile::Format LogFile::formatForName(const QString& fileName) {
+  const bool printableAscii = std::all_of(fileName.begin(), fileName.end(), [](QChar c) {
+    return c.unicode() >= 0x20 && c.unicode() < 0x7F;
+  });
+  if (printableAscii)
+    return asciiFormatForName(fileName);
+  // Other characters follow the expressions' own reading of digits and case.
   static const QRegularExpression rtfdLogFileRegEx(
       QStringLiteral(R"(^System Log Day \d\d\d\d-\d\d-\d\d \([0123456789abcdef]*\)\.rtfd$)"),
       QRegularExpression::CaseInsensitiveOption);
@@ -62,12 +137,27 @@ std::optional<LogFile::Stamp> LogFile::currentStamp(int folderFd) const {
 }
 
 void LogFile::Records::add(std::vector<FullTimeSlicePtr>&& slices) {
-  QSet<QString> knownTags(tagStrings.begin(), tagStrings.end());
+  // A file mostly repeats a few tag lists, which records share: the last
+  // one is compared first, and the others, while few, one by one.
+  constexpr qsizetype kCompared = 16;
+  QSet<QString> knownTags;
+  const QString* last = nullptr;
   for (FullTimeSlicePtr& slice : slices) {
     slice->prepareRawTimeSlice();
-    if (!slice->tagString().isEmpty() && !knownTags.contains(slice->tagString())) {
-      knownTags.insert(slice->tagString());
-      tagStrings.append(slice->tagString());
+    const QString& tags = slice->tagString();
+    if (tags.isEmpty() || &tags == last)
+      continue;
+    last = &tags;
+    if (tagStrings.size() < kCompared && knownTags.isEmpty()) {
+      if (!tagStrings.contains(tags))
+        tagStrings.append(tags);
+      continue;
+    }
+    if (knownTags.isEmpty())
+      knownTags = QSet<QString>(tagStrings.begin(), tagStrings.end());
+    if (!knownTags.contains(tags)) {
+      knownTags.insert(tags);
+      tagStrings.append(tags);
     }
   }
   // Kept for as long as the file is: no room beyond the records.

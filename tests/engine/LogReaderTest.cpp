@@ -301,6 +301,34 @@ TEST(LogFileTest, NamesChooseTheReader) {
   EXPECT_EQ(LogFile::formatForName(QStringLiteral("System Log 2008-01-01 (0019e3aa).txt")),
             F::Unknown);
   EXPECT_EQ(LogFile::formatForName(QStringLiteral("System Log notes.txt")), F::Unknown);
+  // Edges of the shapes: empty or mixed-case digits, brackets and hyphens
+  // inside, missing or extra characters.
+  const std::pair<const char*, F> names[] = {
+      {"System Log Day 2020-03-07 ().rtfd", F::Rtfd},
+      {"System Log Day 2020-03-07 (aBc09F).rtfd", F::Rtfd},
+      {"System Log Day 2020-03-07 (abg).rtfd", F::Unknown},
+      {"System Log Day 2020-03-07 (ab).rtfd ", F::Unknown},
+      {"System Log Day 2020-3-07 (ab).rtfd", F::Unknown},
+      {"System Log Day 2020-03-07(ab).rtfd", F::Unknown},
+      {"System Log Day 2020-03-07 (ab.rtfd", F::Unknown},
+      {"System  Log Day 2020-03-07 (ab).rtfd", F::Unknown},
+      {"System Log 2008-01-01 (---).txt", F::PlainText},
+      {"System Log 2008-01-01 (a-(b)-c-d)).txt", F::PlainText},
+      {"System Log 2008-01-01 (a-b-c).txt", F::Unknown},
+      {"System Log 2008-01-01 (a-b-c-d).TXT", F::PlainText},
+      {"System Log 2008-01-01 (a-b-c-d).txt.bak", F::Unknown},
+      {"System Log Day 2008-01-01 (a-b-c-d).txt", F::Unknown},
+      {"System Log", F::Unknown},
+  };
+  for (const auto& [name, format] : names)
+    EXPECT_EQ(LogFile::formatForName(QLatin1String(name)), format) << name;
+  // Beyond ASCII: digits of other scripts are no digits of a date; any
+  // character may name the plain text's source.
+  EXPECT_EQ(LogFile::formatForName(
+                QStringLiteral("System Log Day \u0662\u0660\u0662\u0660-03-07 (ab).rtfd")),
+            F::Unknown);
+  EXPECT_EQ(LogFile::formatForName(QStringLiteral("System Log 2008-01-01 (\u00e9-b-c-d).txt")),
+            F::PlainText);
 }
 
 TEST(LogFileTest, ParsesAgainOnlyWhenTheFileChanged) {

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -103,7 +104,8 @@ std::optional<QByteArray> FileOperations::readRegularFile(const QString& path, Q
 std::optional<QByteArray> FileOperations::readRegularFile(const QByteArray& encodedPath,
                                                           QString* error,
                                                           const ReadOptions& options) {
-  const QString name = QFile::decodeName(encodedPath);
+  // The name is only needed to tell what went wrong.
+  const auto name = [&encodedPath] { return QFile::decodeName(encodedPath); };
   int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
   if (!options.followLink)
     flags |= O_NOFOLLOW;
@@ -112,26 +114,29 @@ std::optional<QByteArray> FileOperations::readRegularFile(const QByteArray& enco
                      : ::open(encodedPath.constData(), flags);
   if (fd < 0) {
     const int code = errno;
-    setError(error, code == ELOOP ? QStringLiteral("%1 is a link").arg(name)
-                                  : QStringLiteral("%1: %2").arg(name, errnoText(code)));
+    setError(error, code == ELOOP ? QStringLiteral("%1 is a link").arg(name())
+                                  : QStringLiteral("%1: %2").arg(name(), errnoText(code)));
     return std::nullopt;
   }
   struct stat info {};
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);
-    setError(error, QStringLiteral("%1 is not a regular file").arg(name));
+    setError(error, QStringLiteral("%1 is not a regular file").arg(name()));
     return std::nullopt;
   }
   if (info.st_size > options.maximumSize) {
     ::close(fd);
-    setError(error, QStringLiteral("%1 is too large").arg(name));
+    setError(error, QStringLiteral("%1 is too large").arg(name()));
     return std::nullopt;
   }
+  // Read straight into the result, which grows only when the file did.
   QByteArray bytes;
-  bytes.reserve(qsizetype(info.st_size));
-  char buffer[65536];
+  qsizetype used = 0;
+  bytes.resize(qsizetype(info.st_size) + 1);
   for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (used == bytes.size())
+      bytes.resize(std::min<qsizetype>(used * 2, qsizetype(options.maximumSize) + 1));
+    const ssize_t n = ::read(fd, bytes.data() + used, size_t(bytes.size() - used));
     if (n == 0)
       break;
     if (n < 0) {
@@ -139,17 +144,18 @@ std::optional<QByteArray> FileOperations::readRegularFile(const QByteArray& enco
         continue;
       const int code = errno;
       ::close(fd);
-      setError(error, QStringLiteral("%1: %2").arg(name, errnoText(code)));
+      setError(error, QStringLiteral("%1: %2").arg(name(), errnoText(code)));
       return std::nullopt;
     }
-    if (bytes.size() + n > options.maximumSize) {
+    used += n;
+    if (used > options.maximumSize) {
       ::close(fd);
-      setError(error, QStringLiteral("%1 is too large").arg(name));
+      setError(error, QStringLiteral("%1 is too large").arg(name()));
       return std::nullopt;
     }
-    bytes.append(buffer, qsizetype(n));
   }
   ::close(fd);
+  bytes.truncate(used);
   return bytes;
 }
 

@@ -17,6 +17,7 @@
 #include <QPaintEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QSlider>
 #include <QTest>
 
 #include <cmath>
@@ -348,4 +349,26 @@ TEST(RestScreen, TheTimerSkipsTheTwentiethsWhereNothingChanges) {
   EXPECT_LE(paints.countOf(screen.lockButton()), 21);
   EXPECT_GE(paints.countOf(screen.countDownView()), 3);
   EXPECT_LE(paints.countOf(screen.countDownView()), 7);
+}
+
+TEST(RestScreen, ThePageBeneathWaitsWhileCoveredAndIsCurrentWithoutIt) {
+  RestScreenFixture f;
+  f.startBreak();
+  ASSERT_TRUE(f.timedBreak().isPageCovered());
+  QSlider* slider = f.timedBreak().durationSlider();
+  EXPECT_EQ(slider->value(), 5);
+  f.clock.advance(61.0);
+  EXPECT_EQ(slider->value(), 5) << "no refresh of the page beneath the rest screen";
+  EXPECT_EQ(f.screen().remainingTimeView()->seconds, 300 - 61) << "the rest screen is current";
+  f.machine.triggerTransition(QStringLiteral("aborted"));
+  f.expectAllOverlaysGone();
+
+  // Without a rest screen the page counts down on its own.
+  UserDefaults::standard().setValue(QStringLiteral("lockScreenDuringBreak"), false);
+  f.startBreak();
+  EXPECT_FALSE(f.timedBreak().isPageCovered());
+  EXPECT_EQ(slider->value(), 5) << "refreshed at activation";
+  f.clock.advance(61.0);
+  EXPECT_EQ(slider->value(), 4);
+  f.machine.triggerTransition(QStringLiteral("aborted"));
 }

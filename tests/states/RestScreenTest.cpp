@@ -4,6 +4,7 @@
 #include "states/TimedBreakRunningState.h"
 
 #include "SliceTestFixture.h"
+#include "art/BreakTimeStyleKit.h"
 #include "effects/OverlayScreenFadingHelper.h"
 #include "engine/SecondTicker.h"
 #include "engine/TimedStateMachineModule.h"
@@ -11,10 +12,12 @@
 #include "kit/CountDownView.h"
 #include "kit/SmallDurationView.h"
 #include "platform/ScreenOverlayWindows.h"
+#include "platform/drawing/GraphicsContext.h"
 
 #include <QApplication>
 #include <QGuiApplication>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
@@ -371,4 +374,42 @@ TEST(RestScreen, ThePageBeneathWaitsWhileCoveredAndIsCurrentWithoutIt) {
   f.clock.advance(61.0);
   EXPECT_EQ(slider->value(), 4);
   f.machine.triggerTransition(QStringLiteral("aborted"));
+}
+
+TEST(RestScreen, TheLockDrawnFromItsKeptLayersLooksAsDrawnAtOnce) {
+  LockButtonWall lock;
+  auto largestDifference = [&lock](double angle) {
+    lock.applyCycleAngle(angle);
+    QImage kept(lock.size(), QImage::Format_ARGB32_Premultiplied);
+    kept.fill(Qt::black);
+    lock.render(&kept, QPoint(), QRegion(), QWidget::DrawChildren);
+    QImage atOnce(lock.size(), QImage::Format_ARGB32_Premultiplied);
+    atOnce.fill(Qt::black);
+    {
+      QPainter painter(&atOnce);
+      GraphicsContext context(&painter, lock.height());
+      GraphicsContext::Scope scope(context);
+      BreakTimeStyleKit::drawLockIcon(QRectF(QPointF(0, 0), QSizeF(lock.size())),
+                                      ResizingBehavior::fit, lock.endAngle());
+    }
+    int worst = 0;
+    for (int y = 0; y < kept.height(); ++y) {
+      for (int x = 0; x < kept.width(); ++x) {
+        const QRgb a = kept.pixel(x, y);
+        const QRgb b = atOnce.pixel(x, y);
+        worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                          std::abs(qBlue(a) - qBlue(b))});
+      }
+    }
+    return worst;
+  };
+  EXPECT_LE(largestDifference(100.0), 2);
+  const qint64 small = lock.layerImageKey();
+  EXPECT_NE(small, 0);
+  EXPECT_LE(largestDifference(200.0), 2);
+  EXPECT_EQ(lock.layerImageKey(), small) << "kept between paintings";
+  EXPECT_LE(largestDifference(400.0), 2) << "open";
+  lock.setFixedSize(78, 78);
+  EXPECT_LE(largestDifference(100.0), 2) << "made again at the new size";
+  EXPECT_NE(lock.layerImageKey(), small);
 }

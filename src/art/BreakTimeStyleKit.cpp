@@ -10,21 +10,26 @@ const QColor& BreakTimeStyleKit::flashColor() {
 }
 
 void BreakTimeStyleKit::drawLockIcon(const QRectF& frame, ResizingBehavior resizing,
-                                     double endAngle) {
+                                     double endAngle, unsigned layers) {
   GraphicsContext* context = GraphicsContext::current();
   if (!context)
     return;
   ResizedDrawing drawing(*context, QSizeF(39.0, 39.0), frame, resizing);
 
   const QRectF disc(4.0, 3.0, 32.0, 32.0);
-  context->fill(BezierPath::oval(disc), QColor::fromRgbF(0.244f, 0.244f, 0.244f, 1.0f));
+  if (layers & lockDisc)
+    context->fill(BezierPath::oval(disc), QColor::fromRgbF(0.244f, 0.244f, 0.244f, 1.0f));
 
-  BezierPath wedge;
-  wedge.moveTo(disc.center());
-  wedge.appendArc(disc.center(), 16.0, 90.0, 90.0 - endAngle, true);
-  wedge.lineTo(disc.center());
-  wedge.closePath();
-  context->fill(wedge, Qt::white);
+  if (layers & lockWedge) {
+    BezierPath wedge;
+    wedge.moveTo(disc.center());
+    wedge.appendArc(disc.center(), 16.0, 90.0, 90.0 - endAngle, true);
+    wedge.lineTo(disc.center());
+    wedge.closePath();
+    context->fill(wedge, Qt::white);
+  }
+  if (!(layers & lockPadlock))
+    return;
 
   // The body with its keyhole: two closed outlines filled even-odd.
   BezierPath body = BezierPath::roundedRect(QRectF(13.0, 10.0, 14.0, 11.0), 1.5, 1.5);

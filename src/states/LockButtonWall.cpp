@@ -1,8 +1,10 @@
 #include "states/LockButtonWall.h"
 
 #include "art/BreakTimeStyleKit.h"
+#include "platform/drawing/GraphicsContext.h"
 
 #include <QMouseEvent>
+#include <QPainter>
 
 #include <algorithm>
 #include <cmath>
@@ -12,10 +14,43 @@ namespace kr {
 LockButtonWall::LockButtonWall(QWidget* parent) : Wall(parent) {
   setObjectName(QStringLiteral("LockButtonWall"));
   setFixedSize(39, 39);
-  setBackgroundDrawingFunc([this](const QRectF&) {
-    BreakTimeStyleKit::drawLockIcon(QRectF(0, 0, width(), height()), ResizingBehavior::fit,
-                                    endAngle_);
-  });
+  setBackgroundDrawingFunc([this](const QRectF&) { drawIcon(); });
+}
+
+const LockButtonWall::Layers& LockButtonWall::layers() {
+  const double ratio = devicePixelRatioF();
+  if (layers_.size == size() && layers_.ratio == ratio)
+    return layers_;
+  const QRectF frame(0, 0, width(), height());
+  auto drawn = [&](unsigned layer, double endAngle) {
+    QImage image((QSizeF(size()) * ratio).toSize().expandedTo(QSize(1, 1)),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    GraphicsContext context(&painter, height());
+    GraphicsContext::Scope scope(context);
+    BreakTimeStyleKit::drawLockIcon(frame, ResizingBehavior::fit, endAngle, layer);
+    return image;
+  };
+  layers_.size = size();
+  layers_.ratio = ratio;
+  layers_.disc = drawn(BreakTimeStyleKit::lockDisc, 0.0);
+  layers_.padlock[0] = drawn(BreakTimeStyleKit::lockPadlock, 0.0);
+  layers_.padlock[1] = drawn(BreakTimeStyleKit::lockPadlock, 360.0);
+  return layers_;
+}
+
+void LockButtonWall::drawIcon() {
+  GraphicsContext* context = GraphicsContext::current();
+  if (!context)
+    return;
+  const Layers& still = layers();
+  const QRectF frame(0, 0, width(), height());
+  context->drawImage(still.disc, frame);
+  BreakTimeStyleKit::drawLockIcon(frame, ResizingBehavior::fit, endAngle_,
+                                  BreakTimeStyleKit::lockWedge);
+  context->drawImage(still.padlock[BreakTimeStyleKit::isShackleOpen(endAngle_) ? 1 : 0], frame);
 }
 
 double LockButtonWall::cycleAngle(double secondsSinceStart) {

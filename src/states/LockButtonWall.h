@@ -2,6 +2,8 @@
 
 #include "kit/Wall.h"
 
+#include <QImage>
+
 #include <functional>
 
 namespace kr {
@@ -40,11 +42,26 @@ public:
   double nextRepaintAfter(double now, double cycleStart) const;
 
   QSize sizeHint() const override { return {39, 39}; }
+  // The images of the layers kept now (0 before the first painting); they
+  // are made again when the size or the pixel ratio changed.
+  qint64 layerImageKey() const { return layers_.disc.cacheKey(); }
 
 protected:
   void mousePressEvent(QMouseEvent* event) override;
 
 private:
+  // The icon's still layers as images for the current size and pixel ratio:
+  // the disc, and the padlock closed and open. Only the wedge is drawn anew.
+  struct Layers {
+    QSize size;
+    double ratio = 0.0;
+    QImage disc;
+    QImage padlock[2];
+  };
+  void drawIcon();
+  const Layers& layers();
+
+  Layers layers_;
   double endAngle_ = 0.0;
   double requestedAngle_ = -1.0; // the angle of the last repaint asked for
 };

@@ -1,5 +1,6 @@
 #include "states/TimedBreakRunningState.h"
 #include "states/ButtonWallHelper.h"
+#include "states/CountDownViewController.h"
 
 #include "states/RestBreakHelper.h"
 #include "states/SectionVisibility.h"
@@ -11,6 +12,7 @@
 #include "engine/TimedStateMachineModule.h"
 #include "engine/TimedStateMachineViewModel.h"
 #include "kit/LabelFragment.h"
+#include "kit/Wall.h"
 #include "platform/FatalError.h"
 
 #include <QDebug>
@@ -29,7 +31,10 @@ const QString TimedBreakRunningState::kElapsedEventName =
 class TimedBreakRunningState::PageRefresher final : public UpdatedViewType {
 public:
   explicit PageRefresher(TimedBreakRunningState& state) : state_(state) {}
-  void updateState() override { state_.refreshPage(); }
+  void updateState() override {
+    if (!state_.isPageCovered())
+      state_.refreshPage();
+  }
 
 private:
   TimedBreakRunningState& state_;
@@ -111,6 +116,13 @@ QString TimedBreakRunningState::menuItemText() const {
 void TimedBreakRunningState::handleTimerElapsed() {
   postEvent(kElapsedEventName, totalElapsedSeconds(), totalTime());
   StateMachine::sharedStateMachine().triggerTransition(QStringLiteral("elapsed"));
+}
+
+bool TimedBreakRunningState::isPageCovered() const {
+  if (!restScreenUp_)
+    return false;
+  const CountDownViewController* screen = RestBreakHelper::shared().countDownViewController();
+  return screen && screen->view() && screen->view()->isVisible();
 }
 
 double TimedBreakRunningState::currentProportion() const {
@@ -229,7 +241,12 @@ void TimedBreakRunningState::addTimeViews() {
   for (const auto& [section, update, hiddenFlag] : rows) {
     addSection(section->widget);
     SectionVisibility::hideWhileSet(section->widget, hiddenFlag);
-    update->closure = section->update;
+    // Nothing to show while the rest screen hides the page: its labels would
+    // lay the window out again every second for no one.
+    update->closure = [this, refresh = section->update] {
+      if (!isPageCovered() && refresh)
+        refresh();
+    };
     addUpdatableView(*update);
   }
 }

@@ -46,6 +46,10 @@ public:
 
   double currentProportion() const override;
   bool isRestScreenUp() const { return restScreenUp_; }
+  // The rest screen is on show over every screen, the page beneath it: the
+  // page's once-a-second refresh waits (a change of length still shows at
+  // once on the rest screen, and the page is refreshed at each activation).
+  bool isPageCovered() const;
   QSlider* durationSlider() const { return durationSlider_; }
 
 private:

@@ -4,6 +4,7 @@
 #include "states/TimedBreakRunningState.h"
 
 #include "SliceTestFixture.h"
+#include "art/BreakTimeStyleKit.h"
 #include "effects/OverlayScreenFadingHelper.h"
 #include "engine/SecondTicker.h"
 #include "engine/TimedStateMachineModule.h"
@@ -11,12 +12,15 @@
 #include "kit/CountDownView.h"
 #include "kit/SmallDurationView.h"
 #include "platform/ScreenOverlayWindows.h"
+#include "platform/drawing/GraphicsContext.h"
 
 #include <QApplication>
 #include <QGuiApplication>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QSlider>
 #include <QTest>
 
 #include <cmath>
@@ -348,4 +352,64 @@ TEST(RestScreen, TheTimerSkipsTheTwentiethsWhereNothingChanges) {
   EXPECT_LE(paints.countOf(screen.lockButton()), 21);
   EXPECT_GE(paints.countOf(screen.countDownView()), 3);
   EXPECT_LE(paints.countOf(screen.countDownView()), 7);
+}
+
+TEST(RestScreen, ThePageBeneathWaitsWhileCoveredAndIsCurrentWithoutIt) {
+  RestScreenFixture f;
+  f.startBreak();
+  ASSERT_TRUE(f.timedBreak().isPageCovered());
+  QSlider* slider = f.timedBreak().durationSlider();
+  EXPECT_EQ(slider->value(), 5);
+  f.clock.advance(61.0);
+  EXPECT_EQ(slider->value(), 5) << "no refresh of the page beneath the rest screen";
+  EXPECT_EQ(f.screen().remainingTimeView()->seconds, 300 - 61) << "the rest screen is current";
+  f.machine.triggerTransition(QStringLiteral("aborted"));
+  f.expectAllOverlaysGone();
+
+  // Without a rest screen the page counts down on its own.
+  UserDefaults::standard().setValue(QStringLiteral("lockScreenDuringBreak"), false);
+  f.startBreak();
+  EXPECT_FALSE(f.timedBreak().isPageCovered());
+  EXPECT_EQ(slider->value(), 5) << "refreshed at activation";
+  f.clock.advance(61.0);
+  EXPECT_EQ(slider->value(), 4);
+  f.machine.triggerTransition(QStringLiteral("aborted"));
+}
+
+TEST(RestScreen, TheLockDrawnFromItsKeptLayersLooksAsDrawnAtOnce) {
+  LockButtonWall lock;
+  auto largestDifference = [&lock](double angle) {
+    lock.applyCycleAngle(angle);
+    QImage kept(lock.size(), QImage::Format_ARGB32_Premultiplied);
+    kept.fill(Qt::black);
+    lock.render(&kept, QPoint(), QRegion(), QWidget::DrawChildren);
+    QImage atOnce(lock.size(), QImage::Format_ARGB32_Premultiplied);
+    atOnce.fill(Qt::black);
+    {
+      QPainter painter(&atOnce);
+      GraphicsContext context(&painter, lock.height());
+      GraphicsContext::Scope scope(context);
+      BreakTimeStyleKit::drawLockIcon(QRectF(QPointF(0, 0), QSizeF(lock.size())),
+                                      ResizingBehavior::fit, lock.endAngle());
+    }
+    int worst = 0;
+    for (int y = 0; y < kept.height(); ++y) {
+      for (int x = 0; x < kept.width(); ++x) {
+        const QRgb a = kept.pixel(x, y);
+        const QRgb b = atOnce.pixel(x, y);
+        worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                          std::abs(qBlue(a) - qBlue(b))});
+      }
+    }
+    return worst;
+  };
+  EXPECT_LE(largestDifference(100.0), 2);
+  const qint64 small = lock.layerImageKey();
+  EXPECT_NE(small, 0);
+  EXPECT_LE(largestDifference(200.0), 2);
+  EXPECT_EQ(lock.layerImageKey(), small) << "kept between paintings";
+  EXPECT_LE(largestDifference(400.0), 2) << "open";
+  lock.setFixedSize(78, 78);
+  EXPECT_LE(largestDifference(100.0), 2) << "made again at the new size";
+  EXPECT_NE(lock.layerImageKey(), small);
 }

@@ -18,6 +18,7 @@
 #include "engine/Clock.h"
 #include "engine/DataModel.h"
 #include "engine/DateHelper.h"
+#include "engine/SecondTicker.h"
 #include "engine/StateMachine.h"
 #include "platform/SmartTimerWrapper.h"
 #include "platform/settings/UserDefaults.h"
@@ -69,7 +70,7 @@ void InformalBreakState::activate() {
   QObject::disconnect(rulesChanged_);
   rulesChanged_ = QObject::connect(&UserDefaults::standard(), &UserDefaults::changed,
                                    &UserDefaults::standard(), [this](const QString& key) {
-                                     if (kRuleKeys.contains(key) && automaticTransitionTimer_)
+                                     if (kRuleKeys.contains(key) && isRuleTimerRunning())
                                        scheduleChecks();
                                    });
   if (objectiveTextView_)
@@ -94,24 +95,34 @@ void InformalBreakState::scheduleChecks() {
   if (ruleTimerInterval() == interval)
     return;
   stopTimer();
+  if (interval == kIdleRefreshInterval) {
+    // Nothing can end the break: the page's read-outs ride on the program's
+    // own second, so the break wakes the program no more than any page.
+    idleRefresh_ =
+        SecondTicker::shared().subscribe(SecondTicker::Rank::checks, [this] { checkRules(); });
+    return;
+  }
   automaticTransitionTimer_ =
       SmartTimerWrapper::wrapTimer(interval, true, [this](SmartTimerWrapper&) { checkRules(); });
 }
 
 double InformalBreakState::ruleTimerInterval() const {
-  return isRuleTimerRunning() ? automaticTransitionTimer_->interval() : 0.0;
+  if (idleRefresh_.isActive())
+    return kIdleRefreshInterval;
+  return automaticTransitionTimer_ && automaticTransitionTimer_->isValid()
+             ? automaticTransitionTimer_->interval()
+             : 0.0;
 }
 
 void InformalBreakState::stopTimer() {
+  idleRefresh_.reset();
   if (automaticTransitionTimer_) {
     automaticTransitionTimer_->stop();
     automaticTransitionTimer_.reset();
   }
 }
 
-bool InformalBreakState::isRuleTimerRunning() const {
-  return automaticTransitionTimer_ && automaticTransitionTimer_->isValid();
-}
+bool InformalBreakState::isRuleTimerRunning() const { return ruleTimerInterval() > 0.0; }
 
 void InformalBreakState::startTimeSlice() {
   StateMachine::sharedStateMachine().triggerTransition(QStringLiteral("next"));

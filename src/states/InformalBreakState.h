@@ -3,6 +3,7 @@
 #include "states/InformalBreakRules.h"
 #include "states/ModernUIState.h"
 
+#include "engine/SecondTicker.h"
 #include "kit/ObjectiveTextView.h"
 
 #include <QPointer>
@@ -73,6 +74,7 @@ private:
 
   std::optional<double> initiatedTime_;
   std::shared_ptr<SmartTimerWrapper> automaticTransitionTimer_;
+  SecondTicker::Subscription idleRefresh_;
   QCheckBox* hourCheckbox_ = nullptr;
   QCheckBox* inactivityCheckbox_ = nullptr;
   QCheckBox* breakfastCheckbox_ = nullptr;

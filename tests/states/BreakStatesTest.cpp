@@ -304,6 +304,9 @@ TEST(InformalBreak, QuickChecksRunOnlyWhileARuleIsSwitchedOn) {
     f.machine.triggerTransition(QStringLiteral("informalBreak"));
     ASSERT_EQ(f.machine.currentState(), &f.informal());
     EXPECT_EQ(f.informal().ruleTimerInterval(), InformalBreakState::kIdleRefreshInterval);
+    // The slow refresh rides on the program's own second: no timer of its own.
+    EXPECT_EQ(f.clock.runningTimerCount(), 1);
+    EXPECT_TRUE(SecondTicker::shared().isRunning());
     f.appDelegate.idleTime = 4000.0;
     f.clock.advance(30.0);
     EXPECT_EQ(f.machine.currentState(), &f.informal());

@@ -1,5 +1,6 @@
 // The help viewer of the assembled program on the real web engine.
 #include "StartedProgram.h"
+#include "support/PageGrab.h"
 
 #include "kit/PushButtonBrick.h"
 #include "platform/linux/web/DeferredHtmlView.h"
@@ -190,7 +191,8 @@ TEST_F(HelpInProgramWebTest, TheMenuShowsTheViewerWhoseButtonsFollowLinksClicked
   EXPECT_EQ(shown(), QStringLiteral("welcome.html"));
 
   QTest::qWait(0);
-  EXPECT_TRUE(window->grab().save(QStringLiteral(KR_SCREENSHOT_DIR "/help-window.png")));
+  EXPECT_TRUE(
+      test::grabWithPages(window).save(QStringLiteral(KR_SCREENSHOT_DIR "/help-window.png")));
 }
 
 } // namespace

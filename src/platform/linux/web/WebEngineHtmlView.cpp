@@ -243,9 +243,10 @@ bool WebEngineHtmlView::tellPageFocused(bool focused, Qt::FocusReason reason) {
   // the engine when the page gains or loses the keyboard. The scene gives
   // that item the keyboard only while the page's own window is the focused
   // one, which it never is here: the item hears of it directly, so the page
-  // is focused as a page in a window of its own would be (its focused link
-  // shows its ring, and is the focus assistive tools see). A Tab or Shift+Tab
-  // puts the page's first or last link in focus.
+  // is focused and active as a page in a window of its own would be, and its
+  // focused link shows its ring. A Tab or Shift+Tab puts the page's first or
+  // last link in focus. (The scene itself still counts its item unfocused,
+  // and the engine tells assistive tools of focus moves only when it does.)
   if (!focused) {
     if (focusedItem_) {
       QFocusEvent blur(QEvent::FocusOut, reason);

@@ -205,6 +205,8 @@ const QStringList ApplicationShell::kDesktopActions = {
     QStringLiteral("scratchPadHotKey"),
     QStringLiteral("readObjectiveAloudHotKey"),
     QStringLiteral("toggleKorvaneInterface"),
+    QStringLiteral("showHelp"),
+    QStringLiteral("terminate"),
 };
 
 void ApplicationShell::performRequestedActions(const QStringList& arguments) {

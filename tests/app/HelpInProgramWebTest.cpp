@@ -1,5 +1,6 @@
 // The help viewer of the assembled program on the real web engine.
 #include "StartedProgram.h"
+#include "support/PageGrab.h"
 
 #include "kit/PushButtonBrick.h"
 #include "platform/linux/web/DeferredHtmlView.h"
@@ -190,7 +191,8 @@ TEST_F(HelpInProgramWebTest, TheMenuShowsTheViewerWhoseButtonsFollowLinksClicked
   EXPECT_EQ(shown(), QStringLiteral("welcome.html"));
 
   QTest::qWait(0);
-  EXPECT_TRUE(window->grab().save(QStringLiteral(KR_SCREENSHOT_DIR "/help-window.png")));
+  EXPECT_TRUE(
+      test::grabWithPages(window).save(QStringLiteral(KR_SCREENSHOT_DIR "/help-window.png")));
 }
 
 } // namespace
@@ -219,24 +221,51 @@ TEST_F(HelpInProgramWebTest, TabAndShiftTabLeadIntoThePageAndOutOfIt) {
   const auto focusedIn = [&](QWidget* widget) {
     return QTest::qWaitFor([&] { return QApplication::focusWidget() == widget; }, kWaitMs);
   };
-  // The keyboard stays with the window: the container hands it to the page.
-  const auto inPage = [&] {
-    return focusedIn(container) &&
-           QTest::qWaitFor(
-               [&] { return evaluate(QStringLiteral("document.activeElement.tagName")) == "A"; },
-               kWaitMs);
+  // The keyboard stays with the window: the container hands it to the page,
+  // which the engine then sees focused, its link drawn with the focus ring.
+  const auto focusedLink = [&] {
+    return evaluate(QStringLiteral(
+                        "document.hasFocus() && document.activeElement.matches(':focus-visible')"
+                        " ? Array.prototype.indexOf.call(document.querySelectorAll('a[href]'),"
+                        " document.activeElement) : -2"))
+        .toInt();
+  };
+  const int links = evaluate(QStringLiteral("document.querySelectorAll('a[href]').length")).toInt();
+  ASSERT_GT(links, 1);
+  const auto inPage = [&](int link) {
+    return focusedIn(container) && QTest::qWaitFor([&] { return focusedLink() == link; }, kWaitMs);
+  };
+  const auto pageBlurred = [&] {
+    return QTest::qWaitFor(
+        [&] { return !evaluate(QStringLiteral("document.hasFocus()")).toBool(); }, kWaitMs);
   };
   before->setFocus();
   window->activateWindow();
   ASSERT_TRUE(focusedIn(before));
+  EXPECT_FALSE(evaluate(QStringLiteral("document.hasFocus()")).toBool());
   QTest::keyClick(before, Qt::Key_Tab);
-  ASSERT_TRUE(inPage()) << "at the first link";
+  ASSERT_TRUE(inPage(0)) << "at the first link, focused as the engine sees it";
+  QTest::keyClick(container, Qt::Key_Tab);
+  ASSERT_TRUE(inPage(1)) << "Tab within the page";
+  QTest::keyClick(container, Qt::Key_Backtab, Qt::ShiftModifier);
+  ASSERT_TRUE(inPage(0));
   QTest::keyClick(container, Qt::Key_Backtab, Qt::ShiftModifier);
   ASSERT_TRUE(focusedIn(before));
+  EXPECT_TRUE(pageBlurred()) << "the page no longer has the keyboard";
 
+  // Shift+Tab from the widget after the page comes in at its last link.
+  after->setFocus(Qt::OtherFocusReason);
+  ASSERT_TRUE(focusedIn(after));
+  QTest::keyClick(after, Qt::Key_Backtab, Qt::ShiftModifier);
+  ASSERT_TRUE(inPage(links - 1)) << "at the last link";
+  QTest::keyClick(container, Qt::Key_Tab);
+  ASSERT_TRUE(focusedIn(after));
+  EXPECT_TRUE(pageBlurred());
+
+  before->setFocus(Qt::OtherFocusReason);
+  ASSERT_TRUE(focusedIn(before));
   QTest::keyClick(before, Qt::Key_Tab);
-  ASSERT_TRUE(inPage());
-  const int links = evaluate(QStringLiteral("document.querySelectorAll('a[href]').length")).toInt();
+  ASSERT_TRUE(inPage(0));
   for (int press = 0; press < links; ++press) {
     QTest::keyClick(container, Qt::Key_Tab);
     if (QTest::qWaitFor([&] { return QApplication::focusWidget() == after; }, 500))

@@ -114,18 +114,33 @@ TEST(UrlHandler, ThingsLinksAreLookedUpAndOtherLinksOnlyLogged) {
 }
 
 TEST(ApplicationShell, ArgumentsOpenLinksAndPerformOnlyTheDesktopActions) {
+  HtmlView::installFactory([](QWidget* parent) { return new TestHtmlView(parent); });
   Machine m;
-  ApplicationShell shell(m.context());
-  shell.launch();
-  test::ConsoleCapture console;
-  shell.openUrls({QStringLiteral("--perform"), QStringLiteral("korvaner2things://abc")});
-  EXPECT_TRUE(console.contains(QStringLiteral("\"abc\" of the link cannot be shown")));
-  shell.performRequestedActions({QStringLiteral("--perform"), QStringLiteral("terminate")});
-  EXPECT_TRUE(console.contains(QStringLiteral("Unknown action \"terminate\" ignored")));
-  shell.performRequestedActions(
-      {QStringLiteral("--perform"), QStringLiteral("attemptToTriggerStartTimeSlice")});
-  EXPECT_EQ(shell.stateMachine().currentState(),
-            &shell.stateLinkingHelper().timeSliceRunningState());
+  ShellContext context = m.context();
+  bool quit = false;
+  context.quitApplication = [&quit] { quit = true; };
+  {
+    ApplicationShell shell(std::move(context));
+    shell.launch();
+    test::ConsoleCapture console;
+    shell.openUrls({QStringLiteral("--perform"), QStringLiteral("korvaner2things://abc")});
+    EXPECT_TRUE(console.contains(QStringLiteral("\"abc\" of the link cannot be shown")));
+    shell.performRequestedActions({QStringLiteral("--perform"), QStringLiteral("toggleLogBook")});
+    EXPECT_TRUE(console.contains(QStringLiteral("Unknown action \"toggleLogBook\" ignored")));
+    MainWindowController& window = shell.appDelegate().mainWindow()->controller();
+    EXPECT_EQ(window.helpController(), nullptr);
+    shell.performRequestedActions({QStringLiteral("--perform"), QStringLiteral("showHelp")});
+    ASSERT_NE(window.helpController(), nullptr);
+    EXPECT_TRUE(window.helpController()->view()->isVisibleTo(&window.window()));
+    shell.performRequestedActions(
+        {QStringLiteral("--perform"), QStringLiteral("attemptToTriggerStartTimeSlice")});
+    EXPECT_EQ(shell.stateMachine().currentState(),
+              &shell.stateLinkingHelper().timeSliceRunningState());
+    EXPECT_FALSE(quit);
+    shell.performRequestedActions({QStringLiteral("--perform"), QStringLiteral("terminate")});
+    EXPECT_TRUE(quit);
+  }
+  HtmlView::installFactory(nullptr);
 }
 
 TEST(DesktopEntry, HandlesTheLinkSchemeAndOffersTheMainActions) {

@@ -5,6 +5,7 @@
 #include "stats/FullFeaturedStatisticsManager.h"
 
 #include "StatsFixture.h"
+#include "support/PageGrab.h"
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"
 
@@ -84,7 +85,7 @@ protected:
 
   void screenshot(const QString& name) {
     QTest::qWait(0); // let the last frame reach the window
-    EXPECT_TRUE(view.grab().save(QStringLiteral(KR_SCREENSHOT_DIR "/") + name));
+    EXPECT_TRUE(test::grabWithPages(&view).save(QStringLiteral(KR_SCREENSHOT_DIR "/") + name));
   }
 
   test::TestClock clock;

@@ -11,6 +11,7 @@
 
 #include "StatsFixture.h"
 #include "support/FreshDefaults.h"
+#include "support/PageGrab.h"
 #include "support/TestClock.h"
 
 #include <QApplication>
@@ -47,7 +48,7 @@ bool writeEntry(const QString& folder, int id, const QDateTime& start, double se
 
 void save(QWidget* widget, const QString& name) {
   QTest::qWait(0);
-  EXPECT_TRUE(widget->grab().save(QStringLiteral(KR_SCREENSHOT_DIR "/") + name));
+  EXPECT_TRUE(test::grabWithPages(widget).save(QStringLiteral(KR_SCREENSHOT_DIR "/") + name));
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QQuickItem>
+#include <QQuickWidget>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
@@ -46,6 +48,20 @@ private:
 bool takesTabFocus(QWidget* widget, QWidget* window) {
   return (widget->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && !widget->focusProxy() &&
          widget->isVisibleTo(window) && widget->isEnabled() && window->isAncestorOf(widget);
+}
+
+// The item of the engine's scene that takes the keyboard for the page: the
+// one Tab stops at.
+QQuickItem* keyboardItem(QQuickItem* root) {
+  QList<QQuickItem*> items;
+  if (root)
+    items.append(root);
+  for (qsizetype i = 0; i < items.size(); ++i) {
+    if (items[i]->activeFocusOnTab())
+      return items[i];
+    items.append(items[i]->childItems());
+  }
+  return nullptr;
 }
 
 } // namespace
@@ -198,7 +214,8 @@ bool WebEngineHtmlView::eventFilter(QObject* watched, QEvent* event) {
   case QEvent::FocusIn: {
     QCoreApplication::sendEvent(page, event);
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-    if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) {
+    if (!tellPageFocused(true, reason) &&
+        (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)) {
       const bool back = reason == Qt::BacktabFocusReason;
       QKeyEvent key(QEvent::KeyPress, back ? Qt::Key_Backtab : Qt::Key_Tab,
                     back ? Qt::ShiftModifier : Qt::NoModifier);
@@ -207,6 +224,9 @@ bool WebEngineHtmlView::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   case QEvent::FocusOut:
+    QCoreApplication::sendEvent(page, event);
+    tellPageFocused(false, static_cast<QFocusEvent*>(event)->reason());
+    return true;
   case QEvent::KeyPress:
   case QEvent::KeyRelease:
   case QEvent::ShortcutOverride:
@@ -216,6 +236,35 @@ bool WebEngineHtmlView::eventFilter(QObject* watched, QEvent* event) {
   default:
     return HtmlView::eventFilter(watched, event);
   }
+}
+
+bool WebEngineHtmlView::tellPageFocused(bool focused, Qt::FocusReason reason) {
+  // The engine's widget draws through a scene of its own, whose item tells
+  // the engine when the page gains or loses the keyboard. The scene gives
+  // that item the keyboard only while the page's own window is the focused
+  // one, which it never is here: the item hears of it directly, so the page
+  // is focused and active as a page in a window of its own would be, and its
+  // focused link shows its ring. A Tab or Shift+Tab puts the page's first or
+  // last link in focus. (The scene itself still counts its item unfocused,
+  // and the engine tells assistive tools of focus moves only when it does.)
+  if (!focused) {
+    if (focusedItem_) {
+      QFocusEvent blur(QEvent::FocusOut, reason);
+      QCoreApplication::sendEvent(focusedItem_, &blur);
+      focusedItem_.clear();
+    }
+    return true;
+  }
+  auto* scene = qobject_cast<QQuickWidget*>(view_->focusProxy());
+  QQuickItem* item = scene ? keyboardItem(scene->rootObject()) : nullptr;
+  if (!item)
+    return false;
+  if (item->hasActiveFocus() || item == focusedItem_)
+    return true;
+  focusedItem_ = item;
+  QFocusEvent focus(QEvent::FocusIn, reason);
+  QCoreApplication::sendEvent(item, &focus);
+  return true;
 }
 
 void WebEngineHtmlView::showLine(const QString& line) {

@@ -2,6 +2,7 @@
 
 #include "platform/services/HtmlView.h"
 
+#include <QPointer>
 #include <QUrl>
 
 class QLabel;
@@ -61,6 +62,9 @@ private:
   // around this view.
   void leavePage(bool next);
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // Tells the engine its page gained (or lost) the keyboard; false when the
+  // engine's widget offers no way to.
+  bool tellPageFocused(bool focused, Qt::FocusReason reason);
 
   QStackedLayout* stack_;
   QLabel* line_;
@@ -71,6 +75,8 @@ private:
   QUrl pending_;                 // a load asked for before the engine started
   QUrl shownUrl_;                // the page's address as last reported
   bool showingLine_ = true;
+  // The engine's item last told it has the keyboard.
+  QPointer<QObject> focusedItem_;
 };
 
 } // namespace kr

@@ -93,6 +93,8 @@ std::size_t RtfOwnFormReader::runAt(qsizetype position) const {
 }
 
 void RtfOwnFormReader::trim() {
+  if (instructions_.size() > 64)
+    instructions_ = {};
   if (text_.capacity() > kKeptText)
     text_ = QString();
   if (runs_.capacity() > std::size_t(kKeptText / 32))
@@ -137,7 +139,7 @@ bool RtfOwnFormReader::read(QByteArrayView rtf) {
   length_ = 0;
   runs_.clear();
   links_.clear();
-  instructions_.clear();
+  fields_ = 0;
   if (!readHeader(rtf))
     return false;
   // Formats are numbered per document; the attribute sets that found them
@@ -162,6 +164,10 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
   char16_t high = 0; // the first half of a pair, waiting for the second
 
   const auto startRun = [&](Group& group) {
+    // Mostly the run goes on.
+    if (!runs_.empty() && group.format == qint64(runs_.back().format) &&
+        runs_.back().link == group.link) [[likely]]
+      return;
     const quint32 format = group.format >= 0 ? quint32(group.format) : formatOf(group);
     if (runs_.empty() || runs_.back().format != format || runs_.back().link != group.link)
       runs_.push_back(Run{out - begin, format, group.link});
@@ -357,8 +363,12 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
     case 5:
       if (!is(word, length, "field"))
         return false;
-      instructions_.emplace_back();
-      group.field = int(instructions_.size()) - 1;
+      // The instructions' room serves the fields of the next documents.
+      if (fields_ == instructions_.size())
+        instructions_.emplace_back();
+      else
+        instructions_[fields_].resize(0);
+      group.field = int(fields_++);
       break;
     case 6:
       if (!is(word, length, "strike"))

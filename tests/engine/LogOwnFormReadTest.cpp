@@ -50,8 +50,8 @@ RichText writtenDay(int variant) {
       day.append(u"Write the ", value);
       day.append(u"chapter", format(QStringLiteral("Times; New"), 13.5, true, true));
       day.append(u" in ", value);
-      day.append(u"red", format(QStringLiteral("Helvetica"), 12, false, false,
-                                RgbColor{200, 30, 30}));
+      day.append(u"red",
+                 format(QStringLiteral("Helvetica"), 12, false, false, RgbColor{200, 30, 30}));
       CharFormat linked = value;
       linked.link = QStringLiteral("korvaner2things://show?id=\"%1\"&x=\u00e9").arg(i);
       linked.underline = true;
@@ -123,14 +123,12 @@ QString describe(const CharFormat& f) {
 QStringList describe(const FullDataSet::FileContents& contents) {
   QStringList lines{contents.problem, QString::number(contents.endsCleanly)};
   for (const FullTimeSlicePtr& slice : contents.timeSlices) {
-    lines.append(QStringList{slice->uuid(), slice->objective(),
-                             slice->startDate().toString(Qt::ISODateWithMs),
-                             slice->endDate().toString(Qt::ISODateWithMs),
-                             QString::number(slice->duration()),
-                             QString::number(slice->actualDurationAsLogged()),
-                             QString::number(slice->completed()), QString::number(slice->success()),
-                             slice->focusRating(), slice->tagString(),
-                             slice->extractedLinks().join(u' ')}
+    lines.append(QStringList{
+        slice->uuid(), slice->objective(), slice->startDate().toString(Qt::ISODateWithMs),
+        slice->endDate().toString(Qt::ISODateWithMs), QString::number(slice->duration()),
+        QString::number(slice->actualDurationAsLogged()), QString::number(slice->completed()),
+        QString::number(slice->success()), slice->focusRating(), slice->tagString(),
+        slice->extractedLinks().join(u' ')}
                      .join(u'|'));
     const std::optional<RichText> text = slice->objectiveRichText();
     if (!text) {
@@ -225,8 +223,8 @@ TEST(LogOwnFormReadTest, EditedAndDamagedDaysReadAsTheGeneralReaderReadsThem) {
   // Cut off at many points, and with pieces of other documents put in at
   // random places: never a different record.
   std::mt19937 random(20240310);
-  const QByteArray pieces[] = {"{",      "}",          "\\",    "\\par ", "\\u-3?",
-                               "\\'3b",  "\\b0 ",      "{\\*",  "\\fs0 ", "\\f1 ",
+  const QByteArray pieces[] = {"{",      "}",         "\\",   "\\par ", "\\u-3?",
+                               "\\'3b",  "\\b0 ",     "{\\*", "\\fs0 ", "\\f1 ",
                                "\\line", "\\u55357?", "\r\n", "\t",     "\\cf1 "};
   for (int round = 0; round < 400; ++round) {
     QByteArray edited = written;

@@ -120,9 +120,8 @@ bool RtfOwnFormReader::readHeader(QByteArrayView rtf) {
   for (const QString& name : tables.fonts) {
     // Control characters and halves of pairs read otherwise in the general
     // reader's tables.
-    const bool plain = std::all_of(name.begin(), name.end(), [](QChar c) {
-      return c.unicode() >= 0x20 && !c.isSurrogate();
-    });
+    const bool plain = std::all_of(name.begin(), name.end(),
+                                   [](QChar c) { return c.unicode() >= 0x20 && !c.isSurrogate(); });
     if (!plain) {
       families_.clear();
       return false;

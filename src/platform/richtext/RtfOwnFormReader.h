@@ -61,8 +61,8 @@ private:
   std::vector<QString> links_;
   // From the header, kept while the next document begins with it.
   QByteArray header_;
-  std::vector<QString> families_; // null: no font of that number
-  std::vector<RgbColor> colors_;  // \cfN is colors_[N - 1]
+  std::vector<QString> families_;     // null: no font of that number
+  std::vector<RgbColor> colors_;      // \cfN is colors_[N - 1]
   std::vector<QString> instructions_; // the first fields_ are this document's
   std::size_t fields_ = 0;
   // The attribute sets met, with the format each resolved to.

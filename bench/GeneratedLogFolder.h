@@ -2,8 +2,12 @@
 
 // Ten years of generated logs: 2,500 day packages holding 25,000 entries with
 // rich objectives, links and tags, all rated "highly focused" and tagged
-// "writing" and one of "client-0" to "client-6". Longer logs, of any number of
-// days, for the benchmarks that need more entries.
+// "writing" and one of "client-0" to "client-6", as another editor saved
+// them; the same days as this program writes them. Longer logs, of any number
+// of days, for the benchmarks that need more entries.
+#include "platform/richtext/RtfReader.h"
+#include "platform/richtext/RtfWriter.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QDir>
@@ -52,6 +56,11 @@ inline QByteArray dayText(const QDate& day) {
   return rtf;
 }
 
+// The day as this program's own writer writes it.
+inline QByteArray ownFormDayText(const QDate& day) {
+  return kr::RtfWriter::write(kr::RtfReader::read(dayText(day)).text);
+}
+
 inline QString packagePath(const QString& folder, const QDate& day) {
   return folder + QStringLiteral("/System Log Day %1 (a4836e8b9f2).rtfd")
                       .arg(day.toString(QStringLiteral("yyyy-MM-dd")));
@@ -59,14 +68,14 @@ inline QString packagePath(const QString& folder, const QDate& day) {
 
 // The generated folder, made once per run.
 struct LogFolder {
-  explicit LogFolder(int days = kDays) {
+  explicit LogFolder(int days = kDays, bool ownForm = false) {
     QDate day(2015, 1, 1);
     for (int i = 0; i < days; ++i, day = day.addDays(1)) {
       const QString package = packagePath(dir.path(), day);
       QDir().mkpath(package);
       QFile file(package + QStringLiteral("/TXT.rtf"));
       if (file.open(QIODevice::WriteOnly))
-        bytes += file.write(dayText(day));
+        bytes += file.write(ownForm ? ownFormDayText(day) : dayText(day));
     }
     lastDay = day.addDays(-1);
   }
@@ -77,6 +86,12 @@ struct LogFolder {
 
 inline LogFolder& folder() {
   static LogFolder instance;
+  return instance;
+}
+
+// The same folder with the days as this program writes them.
+inline LogFolder& ownFormFolder() {
+  static LogFolder instance(kDays, true);
   return instance;
 }
 

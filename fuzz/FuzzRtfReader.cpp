@@ -1,6 +1,9 @@
 // Feeds arbitrary bytes to the RTF reader and the RTFD data reader. Besides
 // crashes it checks that what was read survives writing: reading the written
-// RTF again gives the same rich text.
+// RTF again gives the same rich text. The reader of the writer's own form
+// must read whatever it takes, the input and the written text, as the
+// general reader does.
+#include "platform/richtext/RtfOwnFormReader.h"
 #include "platform/richtext/RtfReader.h"
 #include "platform/richtext/RtfWriter.h"
 #include "platform/richtext/RtfdPackage.h"
@@ -23,6 +26,33 @@ void dump(const char* title, const kr::RichText& text) {
   }
 }
 
+// The own-form reader's text and formats as rich text.
+kr::RichText ownFormText(const kr::RtfOwnFormReader& reader) {
+  kr::RichText text;
+  const auto& runs = reader.runs();
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const qsizetype end = i + 1 < runs.size() ? runs[i + 1].start : reader.text().size();
+    kr::CharFormat format = reader.formats()[runs[i].format];
+    if (runs[i].link > 0)
+      format.link = reader.links()[runs[i].link - 1];
+    text.append(reader.text().mid(runs[i].start, end - runs[i].start), format);
+  }
+  return text;
+}
+
+void checkOwnForm(const QByteArray& rtf, const kr::RichText& general) {
+  thread_local kr::RtfOwnFormReader reader;
+  if (!reader.read(rtf))
+    return;
+  const kr::RichText own = ownFormText(reader);
+  if (own.plainText() != general.plainText() || own.runs() != general.runs()) {
+    std::fprintf(stderr, "own-form reading differs\n--- input:\n%s\n", rtf.constData());
+    dump("general", general);
+    dump("own form", own);
+    std::abort();
+  }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -37,6 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     dump("second", second.text);
     std::abort();
   }
+  checkOwnForm(input, first);
+  checkOwnForm(written, second.text);
   (void)kr::RtfdPackage::fromData(input);
   return 0;
 }

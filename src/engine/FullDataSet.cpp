@@ -5,11 +5,14 @@
 #include "engine/LogLineSplitter.h"
 #include "engine/LogTextDecoder.h"
 #include "platform/files/FileOperations.h"
+#include "platform/richtext/RtfOwnFormReader.h"
 #include "platform/richtext/RtfReader.h"
 #include "platform/richtext/RtfdPackage.h"
 
 #include <algorithm>
 #include <span>
+
+#include <QVarLengthArray>
 
 namespace kr {
 
@@ -49,6 +52,102 @@ void setObjectiveOf(FullTimeSlice& slice, const RichText& text,
   slice.setObjectiveText(objective, formats);
 }
 
+// The rich text of the document's text from `from` to `to`.
+RichText richTextOf(const RtfOwnFormReader& document, qsizetype from, qsizetype to) {
+  RichText text;
+  const std::vector<RtfOwnFormReader::Run>& runs = document.runs();
+  for (std::size_t r = document.runAt(from); from < to; ++r) {
+    const qsizetype runEnd = r + 1 < runs.size() ? runs[r + 1].start : document.text().size();
+    const qsizetype until = std::min(runEnd, to);
+    CharFormat format = document.formats()[runs[r].format];
+    if (runs[r].link > 0)
+      format.link = document.links()[runs[r].link - 1];
+    text.append(document.text().mid(from, until - from), format);
+    from = until;
+  }
+  return text;
+}
+
+// setObjectiveOf() for a document read in the writer's form: the record
+// gets what the rich text of the same document would give it. The formats
+// are numbered in the file's table as they are first used.
+void setObjectiveOf(FullTimeSlice& slice, const RtfOwnFormReader& document,
+                    std::span<const LogLineSplitter::Line> lines,
+                    const std::shared_ptr<ObjectiveFormats>& formats,
+                    std::vector<qint64>& formatNumbers) {
+  const QStringView text = document.text();
+  const qsizetype from = lines.front().start;
+  const qsizetype to = lines.back().start + lines.back().length;
+  bool lineFeedsOnly = true;
+  for (std::size_t i = 0; i + 1 < lines.size() && lineFeedsOnly; ++i) {
+    const qsizetype terminator = lines[i].start + lines[i].length;
+    lineFeedsOnly = terminator + 1 == lines[i + 1].start && text[terminator] == u'\n';
+  }
+  if (!lineFeedsOnly) {
+    // Lines ended otherwise: rare enough to go through rich text.
+    std::vector<LogLineSplitter::Line> shifted(lines.begin(), lines.end());
+    for (LogLineSplitter::Line& line : shifted)
+      line.start -= from;
+    setObjectiveOf(slice, richTextOf(document, from, to), shifted, formats);
+    return;
+  }
+  QVarLengthArray<FullTimeSlice::Stretch, 16> stretches;
+  const std::vector<RtfOwnFormReader::Run>& runs = document.runs();
+  for (std::size_t r = document.runAt(from); r < runs.size() && runs[r].start < to; ++r) {
+    const RtfOwnFormReader::Run& run = runs[r];
+    const qsizetype runEnd = r + 1 < runs.size() ? runs[r + 1].start : text.size();
+    const int length = int(std::min(runEnd, to) - std::max(run.start, from));
+    qint64& number = formatNumbers[run.format];
+    if (number < 0)
+      number = formats->indexOf(document.formats()[run.format]);
+    const QString* link = run.link > 0 ? &document.links()[run.link - 1] : nullptr;
+    if (!stretches.isEmpty() && stretches.back().format == quint32(number) &&
+        stretches.back().link == link)
+      stretches.back().length += length;
+    else
+      stretches.append(FullTimeSlice::Stretch{length, quint32(number), link});
+  }
+  slice.setObjectiveStretches(text.mid(from, to - from), stretches.constData(),
+                              std::size_t(stretches.size()), formats);
+}
+
+// The records of a log's text; `setObjective(slice, lines, formats)` gives
+// a record its objective from its lines.
+template <typename SetObjective>
+FullDataSet::FileContents recordsOf(QStringView plain, SetObjective&& setObjective) {
+  LogEntryParser parser;
+  // Room for the entries of a day: each takes a few hundred characters.
+  parser.reserve(std::size_t(plain.size() / 256 + 1));
+  LogLineSplitter::forEachLine(
+      plain, [&parser](QStringView line, qsizetype start) { parser.addLine(line, start); });
+  FullDataSet::FileContents contents;
+  const int faulty = parser.faultyEntryCount();
+  if (faulty > 0)
+    contents.problem = faultyEntriesProblem(faulty);
+  std::vector<LogEntryParser::Entry> entries = parser.takeEntries();
+  contents.timeSlices.reserve(entries.size());
+  // The records of a file share their objectives' formats; their tag texts
+  // are shared by the records themselves.
+  const auto formats = std::make_shared<ObjectiveFormats>();
+  for (LogEntryParser::Entry& entry : entries) {
+    if (!entry.objectiveLines.empty())
+      setObjective(*entry.slice, std::span<const LogLineSplitter::Line>(entry.objectiveLines),
+                   formats);
+    contents.timeSlices.push_back(std::move(entry.slice));
+  }
+  formats->finish();
+  if (const auto shared = ObjectiveFormats::shared(formats); shared != formats) {
+    for (const FullTimeSlicePtr& slice : contents.timeSlices)
+      slice->shareFormats(formats, shared);
+  }
+  // Entries added after a text that ends in a line end (its last line is
+  // the empty one after it) read as records after these, unchanged, unless
+  // the last entry still waits for a value or more lines of its objective.
+  contents.endsCleanly = plain.isEmpty() || (LogLineSplitter::isLineTerminator(plain.back()) &&
+                                             parser.waitedForNothingBeforeLastLine());
+  return contents;
+}
+
 } // namespace
 
 FullDataSet::FileContents FullDataSet::loadRTFDFile(const QString& path) {
@@ -64,7 +163,20 @@ FullDataSet::FileContents FullDataSet::loadRTFDFile(const QString& path) {
   return createTimeSlicesFromRtf(*rtf);
 }
 
-FullDataSet::FileContents FullDataSet::createTimeSlicesFromRtf(QByteArray rtf) {
+FullDataSet::FileContents FullDataSet::createTimeSlicesFromRtf(QByteArray rtf, bool generalOnly) {
+  // Its buffers serve every file this thread reads.
+  thread_local RtfOwnFormReader ownForm;
+  if (!generalOnly && ownForm.read(rtf)) {
+    rtf = QByteArray();
+    std::vector<qint64> formatNumbers(ownForm.formats().size(), -1);
+    FileContents contents = recordsOf(
+        ownForm.text(), [&](FullTimeSlice& slice, std::span<const LogLineSplitter::Line> lines,
+                            const std::shared_ptr<ObjectiveFormats>& formats) {
+          setObjectiveOf(slice, ownForm, lines, formats, formatNumbers);
+        });
+    ownForm.trim();
+    return contents;
+  }
   if (!RtfReader::looksLikeRtf(rtf))
     return {{}, QStringLiteral("did not contain any legal data and was skipped"), false};
   const RtfReader::Result read = RtfReader::read(rtf);
@@ -104,37 +216,11 @@ FullDataSet::FileContents FullDataSet::createTimeSlicesFromText(const QString& t
 }
 
 FullDataSet::FileContents FullDataSet::createTimeSlicesFromRichText(const RichText& text) {
-  const QString& plain = text.plainText();
-  LogEntryParser parser;
-  // Room for the entries of a day: each takes a few hundred characters.
-  parser.reserve(std::size_t(plain.size() / 256 + 1));
-  LogLineSplitter::forEachLine(
-      plain, [&parser](QStringView line, qsizetype start) { parser.addLine(line, start); });
-  FileContents contents;
-  const int faulty = parser.faultyEntryCount();
-  if (faulty > 0)
-    contents.problem = faultyEntriesProblem(faulty);
-  std::vector<LogEntryParser::Entry> entries = parser.takeEntries();
-  contents.timeSlices.reserve(entries.size());
-  // The records of a file share their objectives' formats; their tag texts
-  // are shared by the records themselves.
-  const auto formats = std::make_shared<ObjectiveFormats>();
-  for (LogEntryParser::Entry& entry : entries) {
-    if (!entry.objectiveLines.empty())
-      setObjectiveOf(*entry.slice, text, entry.objectiveLines, formats);
-    contents.timeSlices.push_back(std::move(entry.slice));
-  }
-  formats->finish();
-  if (const auto shared = ObjectiveFormats::shared(formats); shared != formats) {
-    for (const FullTimeSlicePtr& slice : contents.timeSlices)
-      slice->shareFormats(formats, shared);
-  }
-  // Entries added after a text that ends in a line end (its last line is
-  // the empty one after it) read as records after these, unchanged, unless
-  // the last entry still waits for a value or more lines of its objective.
-  contents.endsCleanly = plain.isEmpty() || (LogLineSplitter::isLineTerminator(plain.back()) &&
-                                             parser.waitedForNothingBeforeLastLine());
-  return contents;
+  return recordsOf(text.plainText(),
+                   [&text](FullTimeSlice& slice, std::span<const LogLineSplitter::Line> lines,
+                           const std::shared_ptr<ObjectiveFormats>& formats) {
+                     setObjectiveOf(slice, text, lines, formats);
+                   });
 }
 
 void FullDataSet::appendFile(const LogFile& file) {

@@ -24,8 +24,10 @@ public:
   static FileContents loadRTFDFile(const QString& path);
   static FileContents loadPlainTextFile(const QString& path, const PlainTextStyle& style = {});
   // The records of a log package's "TXT.rtf". The bytes are let go as soon
-  // as they are read into rich text, so a large day is not held twice.
-  static FileContents createTimeSlicesFromRtf(QByteArray rtf);
+  // as they are read into rich text, so a large day is not held twice. A
+  // text in the form this program writes is read by a reader of that form
+  // alone, unless `generalOnly`; both give the same records.
+  static FileContents createTimeSlicesFromRtf(QByteArray rtf, bool generalOnly = false);
   // The records of the rich text of a log.
   static FileContents createTimeSlicesFromRichText(const RichText& text);
   static FileContents createTimeSlicesFromText(const QString& text,

@@ -424,10 +424,11 @@ void appendStretch(Stretches& stretches, Links& links, ObjectiveFormats& table, 
                    const CharFormat& format) {
   quint32 link = 0;
   if (!format.link.isEmpty()) {
-    const auto at = std::find(links.begin(), links.end(), format.link);
-    if (at == links.end())
+    // The position is taken before the append, which may move the links.
+    const auto at = std::find(links.begin(), links.end(), format.link) - links.begin();
+    if (at == links.size())
       links.append(format.link);
-    link = quint32(at - links.begin() + 1);
+    link = quint32(at + 1);
   }
   appendNumber(stretches, quint64(length));
   if (format.link.isNull()) {
@@ -496,6 +497,31 @@ void FullTimeSlice::setObjectiveText(const RichText& text, int position, int len
   dropObjectiveText();
   storePlainObjective(QStringView(text.plainText()).mid(position, length),
                       withLinks(stretches, links));
+  kind_ = Kind::Stretches;
+  formats_ = formats;
+}
+
+void FullTimeSlice::setObjectiveStretches(QStringView plain, const Stretch* stretches,
+                                          std::size_t count,
+                                          const std::shared_ptr<ObjectiveFormats>& formats) {
+  Stretches kept;
+  Links links;
+  appendNumber(kept, quint64(count));
+  for (std::size_t i = 0; i < count; ++i) {
+    const Stretch& stretch = stretches[i];
+    quint32 link = 0;
+    if (stretch.link) {
+      const auto at = std::find(links.begin(), links.end(), *stretch.link) - links.begin();
+      if (at == links.size())
+        links.append(*stretch.link);
+      link = quint32(at + 1);
+    }
+    appendNumber(kept, quint64(stretch.length));
+    appendNumber(kept, stretch.format);
+    appendNumber(kept, link);
+  }
+  dropObjectiveText();
+  storePlainObjective(plain, withLinks(kept, links));
   kind_ = Kind::Stretches;
   formats_ = formats;
 }

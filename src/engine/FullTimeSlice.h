@@ -92,6 +92,18 @@ public:
   // without making that part first.
   void setObjectiveText(const RichText& text, int position, int length,
                         const std::shared_ptr<ObjectiveFormats>& formats);
+  // One stretch of an objective given as numbers: its length, its format in
+  // the file's table and its link (null: none).
+  struct Stretch {
+    int length;
+    quint32 format;
+    const QString* link;
+  };
+  // The objective `plain`, formatted by `stretches` (neighbours differ, and
+  // their lengths add up to the text's) with formats in `formats`: what
+  // setObjectiveText() keeps of the same rich text.
+  void setObjectiveStretches(QStringView plain, const Stretch* stretches, std::size_t count,
+                             const std::shared_ptr<ObjectiveFormats>& formats);
   // Uses `same` in place of the formats table `filled`, which holds the same
   // formats in the same order; once the record is filled.
   void shareFormats(const std::shared_ptr<const ObjectiveFormats>& filled,

@@ -242,12 +242,14 @@ std::optional<QStringList> LogFile::takeOwnAppends(const std::vector<const OwnAp
   return records_->tagStrings.mid(knownTags);
 }
 
-std::optional<QByteArray> LogFile::readBytes(int folderFd, QString* error) const {
+std::optional<QByteArray> LogFile::readBytes(int folderFd, QString* error,
+                                             std::optional<Stamp>* stamp) const {
   // A pipe or device named like a log must not block the reload: only a
   // regular file is read, and a package's text is never taken through a link.
   FileOperations::ReadOptions options;
   options.relativeTo = folderFd;
   options.followLink = format_ != Format::Rtfd;
+  options.stampAfterRead = stamp;
   const QByteArray path =
       folderFd >= 0 ? statName_
                     : QFile::encodeName(QFileInfo(fullPath_).path()).append('/').append(statName_);
@@ -300,7 +302,8 @@ void LogFile::traceBeginRead(bool reading) const {
 void LogFile::parse(PendingRead& pending, const PlainTextStyle& style, int folderFd) const {
   FullDataSet::FileContents contents;
   QString error;
-  std::optional<QByteArray> bytes = readBytes(folderFd, &error);
+  std::optional<Stamp> readStamp;
+  std::optional<QByteArray> bytes = readBytes(folderFd, &error, &readStamp);
   if (!bytes) {
     contents.problem = pending.stamp ? QStringLiteral("cannot be read: ") + error
                                      : QStringLiteral("has gone: ") + error;
@@ -313,8 +316,11 @@ void LogFile::parse(PendingRead& pending, const PlainTextStyle& style, int folde
   records->add(std::move(contents.timeSlices));
   records->endsCleanly = contents.endsCleanly;
   // A file that changed while it was read may hold more than its stamp says:
-  // it counts as never read, and is read again, in full, next time.
-  if (bytes && currentStamp(folderFd) != pending.stamp) {
+  // it counts as never read, and is read again, in full, next time. The
+  // stamp is that of the file the bytes came from, as the read left it: a
+  // file put in its place afterwards has a stamp of its own, which the next
+  // read finds changed.
+  if (bytes && readStamp != pending.stamp) {
     pending.stamp.reset();
     pending.unsettled = true;
   }

@@ -95,7 +95,9 @@ public:
 private:
   std::optional<Stamp> currentStamp(int folderFd) const;
   bool stillAsWritten(const WrittenFile& file, int folderFd) const;
-  std::optional<QByteArray> readBytes(int folderFd, QString* error) const;
+  // The file's bytes, and in `stamp` its stamp as the read left it.
+  std::optional<QByteArray> readBytes(int folderFd, QString* error,
+                                      std::optional<Stamp>* stamp) const;
 
   QString fullPath_;
   QByteArray statName_; // what is stat'ed, relative to the folder

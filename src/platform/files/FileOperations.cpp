@@ -154,6 +154,8 @@ std::optional<QByteArray> FileOperations::readRegularFile(const QByteArray& enco
       return std::nullopt;
     }
   }
+  if (options.stampAfterRead)
+    *options.stampAfterRead = FileStamp::ofDescriptor(fd);
   ::close(fd);
   bytes.truncate(used);
   return bytes;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/files/FileStamp.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -14,6 +16,10 @@ struct RegularFileReadOptions {
   int relativeTo = -1;
   bool followLink = true;
   qint64 maximumSize = 512LL * 1024 * 1024;
+  // When given, set to the stamp of the file read as the read left it (none
+  // when it could not be taken): whoever compares it with a stamp taken
+  // before knows whether what was read changed meanwhile.
+  std::optional<FileStamp>* stampAfterRead = nullptr;
 };
 
 // File-system operations that the standard Qt classes do not offer.

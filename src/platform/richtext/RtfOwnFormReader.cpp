@@ -1,0 +1,393 @@
+#include "platform/richtext/RtfOwnFormReader.h"
+
+#include "platform/HexDigit.h"
+#include "platform/richtext/RichText.h"
+#include "platform/richtext/RtfParser.h"
+#include "platform/richtext/RtfPlainBytes.h"
+#include "platform/richtext/RtfWriter.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstring>
+
+namespace kr {
+
+namespace {
+
+// Deeper than the writer nests (a link's instruction is four groups down);
+// well within the general reader's limit, so both read every group.
+constexpr int kMaxDepth = 32;
+// Longer tables than the writer's appends accept; the general reader keeps
+// every entry of such tables.
+constexpr qsizetype kMaxTableEntries = 1024;
+// As the general reader bounds a field's instruction.
+constexpr qsizetype kMaxInstructionLength = 65536;
+// A thread keeps the text of a document up to this size for the next one.
+constexpr qsizetype kKeptText = 1 << 20;
+
+bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+template <std::size_t N> bool is(const char* word, qsizetype length, const char (&name)[N]) {
+  return length == qsizetype(N - 1) && std::memcmp(word, name, N - 1) == 0;
+}
+
+} // namespace
+
+struct RtfOwnFormReader::Group {
+  int font = -1;
+  int color = 0;
+  double size = 0;
+  quint8 flags = 0; // bold, italic, underline, strike-through
+  bool instruction = false;
+  int field = -1;
+  quint32 link = 0;
+  qint64 format = -1; // formatOf(), until an attribute changes
+};
+
+quint32 RtfOwnFormReader::formatOf(Group& group) {
+  // The groups of a day repeat a few attribute sets: those met are kept by
+  // their values, so a format is resolved once per set.
+  const FormatKey key{group.font, group.color, group.size, group.flags};
+  for (const auto& [known, number] : formatKeys_) {
+    if (known == key) {
+      group.format = number;
+      return number;
+    }
+  }
+  CharFormat format;
+  if (group.font >= 0 && group.font < qsizetype(families_.size()))
+    format.fontFamily = families_[std::size_t(group.font)];
+  format.fontSize = group.size;
+  format.bold = group.flags & 1;
+  format.italic = group.flags & 2;
+  format.underline = group.flags & 4;
+  format.strikeThrough = group.flags & 8;
+  if (group.color > 0 && group.color <= qsizetype(colors_.size()))
+    format.foreground = colors_[std::size_t(group.color - 1)];
+  // Neighbouring groups that resolve alike share one number, as the
+  // general reader merges their runs.
+  auto known = std::find(formats_.begin(), formats_.end(), format);
+  if (known == formats_.end())
+    known = formats_.insert(known, std::move(format));
+  group.format = known - formats_.begin();
+  formatKeys_.emplace_back(key, quint32(group.format));
+  return quint32(group.format);
+}
+
+quint32 RtfOwnFormReader::linkNumber(const QString& url) {
+  const auto known = std::find(links_.begin(), links_.end(), url);
+  if (known != links_.end())
+    return quint32(known - links_.begin() + 1);
+  links_.push_back(url);
+  return quint32(links_.size());
+}
+
+std::size_t RtfOwnFormReader::runAt(qsizetype position) const {
+  const auto after = std::upper_bound(runs_.begin(), runs_.end(), position,
+                                      [](qsizetype at, const Run& run) { return at < run.start; });
+  return std::size_t(after - runs_.begin()) - 1;
+}
+
+void RtfOwnFormReader::trim() {
+  if (instructions_.size() > 64)
+    instructions_ = {};
+  if (text_.capacity() > kKeptText)
+    text_ = QString();
+  if (runs_.capacity() > std::size_t(kKeptText / 32))
+    runs_ = {};
+}
+
+bool RtfOwnFormReader::readHeader(QByteArrayView rtf) {
+  // Days mostly begin with the header of the day before: the same bytes
+  // read the same.
+  if (!header_.isEmpty() && rtf.startsWith(header_))
+    return true;
+  header_.clear();
+  families_.clear();
+  colors_.clear();
+  formats_.clear();
+  formatKeys_.clear();
+  const auto header = RtfWriter::readHeader(rtf);
+  if (!header)
+    return false;
+  const RtfWriter::Tables& tables = header->first;
+  if (tables.fonts.size() > kMaxTableEntries || qsizetype(tables.colors.size()) > kMaxTableEntries)
+    return false;
+  for (const QString& name : tables.fonts) {
+    // Control characters and halves of pairs read otherwise in the general
+    // reader's tables.
+    const bool plain = std::all_of(name.begin(), name.end(),
+                                   [](QChar c) { return c.unicode() >= 0x20 && !c.isSurrogate(); });
+    if (!plain) {
+      families_.clear();
+      return false;
+    }
+    const QString trimmed = name.trimmed();
+    families_.push_back(trimmed.isEmpty() ? QString() : RtfParser::fontNamed(name, false).family);
+  }
+  colors_ = tables.colors;
+  header_ = rtf.first(header->second).toByteArray();
+  return true;
+}
+
+bool RtfOwnFormReader::read(QByteArrayView rtf) {
+  length_ = 0;
+  runs_.clear();
+  links_.clear();
+  fields_ = 0;
+  if (!readHeader(rtf))
+    return false;
+  // Formats are numbered per document; the attribute sets that found them
+  // are kept with them.
+  if (formats_.size() > std::size_t(kMaxTableEntries)) {
+    formats_.clear();
+    formatKeys_.clear();
+  }
+  // Every character takes at least one byte; widening writes up to 15 past
+  // the last.
+  const qsizetype room = rtf.size() - header_.size() + 16;
+  if (text_.size() < room)
+    text_.resize(room);
+  return body(rtf.data() + header_.size(), rtf.data() + rtf.size());
+}
+
+bool RtfOwnFormReader::body(const char* p, const char* const end) {
+  std::array<Group, kMaxDepth> groups;
+  int depth = 0; // the document's group
+  char16_t* const begin = reinterpret_cast<char16_t*>(text_.data());
+  char16_t* out = begin;
+  char16_t high = 0; // the first half of a pair, waiting for the second
+
+  const auto startRun = [&](Group& group) {
+    // Mostly the run goes on.
+    if (!runs_.empty() && group.format == qint64(runs_.back().format) &&
+        runs_.back().link == group.link) [[likely]]
+      return;
+    const quint32 format = group.format >= 0 ? quint32(group.format) : formatOf(group);
+    if (runs_.empty() || runs_.back().format != format || runs_.back().link != group.link)
+      runs_.push_back(Run{out - begin, format, group.link});
+  };
+  const auto character = [&](char16_t c) {
+    Group& group = groups[std::size_t(depth)];
+    if (group.instruction) {
+      QString& instruction = instructions_[std::size_t(group.field)];
+      if (instruction.size() < kMaxInstructionLength)
+        instruction.append(QChar(c));
+      return;
+    }
+    startRun(group);
+    *out++ = c;
+  };
+
+  while (p < end) {
+    const char c = *p;
+    if (high && c != '\\')
+      return false; // a half pair that is not followed by its other half
+    if (c == '{') {
+      if (depth + 1 >= kMaxDepth)
+        return false;
+      groups[std::size_t(depth + 1)] = groups[std::size_t(depth)];
+      ++depth;
+      ++p;
+      continue;
+    }
+    if (c == '}') {
+      ++p;
+      if (depth == 0) {
+        length_ = out - begin;
+        return true; // what follows the document is not read
+      }
+      --depth;
+      continue;
+    }
+    if (c == '\r' || c == '\n') {
+      ++p;
+      continue;
+    }
+    if (c != '\\') {
+      const char* const stop = rtf_plain::textEnd(p, end);
+      if (stop == p) {
+        if (c != '\t')
+          return false;
+        character(u'\t');
+        ++p;
+        continue;
+      }
+      Group& group = groups[std::size_t(depth)];
+      if (group.instruction) {
+        QString& instruction = instructions_[std::size_t(group.field)];
+        const qsizetype taken =
+            std::min<qsizetype>(stop - p, kMaxInstructionLength - instruction.size());
+        if (taken > 0)
+          instruction.append(QLatin1String(p, taken));
+      } else {
+        startRun(group);
+        rtf_plain::widen(p, stop, end, out);
+        out += stop - p;
+      }
+      p = stop;
+      continue;
+    }
+    // A control sequence; mostly the end of a paragraph.
+    if (end - p >= 5 && p[1] == 'p' && p[2] == 'a' && p[3] == 'r' && !high &&
+        !groups[std::size_t(depth)].instruction && !isLetter(p[4]) && !isDigit(p[4]) &&
+        p[4] != '-') {
+      p += p[4] == ' ' ? 5 : 4;
+      character(u'\n');
+      continue;
+    }
+    if (end - p < 2)
+      return false;
+    const char symbol = p[1];
+    if (!isLetter(symbol)) {
+      if (high)
+        return false;
+      if (symbol == '\\' || symbol == '{' || symbol == '}') {
+        character(char16_t(symbol));
+        p += 2;
+        continue;
+      }
+      // "\*" only opens a link's instruction.
+      if (symbol != '*' || end - p < 10 || std::memcmp(p + 2, "\\fldinst", 8) != 0)
+        return false;
+      p += 2;
+      continue;
+    }
+    const char* const word = ++p;
+    while (p < end && isLetter(*p))
+      ++p;
+    const qsizetype length = p - word;
+    const bool negative = end - p >= 2 && *p == '-' && isDigit(p[1]);
+    if (negative)
+      ++p;
+    const char* const digits = p;
+    long long value = 0;
+    while (p < end && isDigit(*p) && p - digits < 10)
+      value = value * 10 + (*p++ - '0');
+    if (p < end && isDigit(*p))
+      return false; // an overlong number
+    const bool hasParameter = p > digits;
+    if (p < end && *p == ' ')
+      ++p;
+    const int parameter = int(std::min<long long>(value, INT_MAX) * (negative ? -1 : 1));
+    Group& group = groups[std::size_t(depth)];
+
+    if (is(word, length, "u")) {
+      if (!hasParameter || parameter < -32768 || parameter > 65535)
+        return false;
+      // The fallback the writer puts after it: one character or a hex escape.
+      if (p < end && (rtf_plain::kPlainBytes[quint8(*p)] & rtf_plain::kPlain))
+        ++p;
+      else if (end - p >= 4 && p[0] == '\\' && p[1] == '\'' && hexDigitValue(p[2]) >= 0 &&
+               hexDigitValue(p[3]) >= 0)
+        p += 4;
+      else
+        return false;
+      const char16_t unit = char16_t(parameter < 0 ? parameter + 65536 : parameter);
+      if (high) {
+        if (!isLowSurrogate(unit))
+          return false;
+        character(high);
+        character(unit);
+        high = 0;
+      } else if (isHighSurrogate(unit)) {
+        high = unit;
+      } else if (isLowSurrogate(unit)) {
+        return false;
+      } else if (unit != 0) {
+        character(unit);
+      }
+      continue;
+    }
+    if (high)
+      return false;
+    if (is(word, length, "fldinst")) {
+      if (group.field < 0 || group.instruction)
+        return false;
+      group.instruction = true;
+      continue;
+    }
+    // Every other word of the writer's belongs to the text.
+    if (group.instruction)
+      return false;
+    const bool on = !hasParameter || parameter != 0;
+    const auto setFlag = [&group, on](quint8 flag) {
+      group.flags = on ? quint8(group.flags | flag) : quint8(group.flags & ~flag);
+      group.format = -1;
+    };
+    switch (length) {
+    case 1:
+      if (*word == 'f') {
+        group.font = parameter;
+        group.format = -1;
+      } else if (*word == 'b') {
+        setFlag(1);
+      } else if (*word == 'i') {
+        setFlag(2);
+      } else {
+        return false;
+      }
+      break;
+    case 2:
+      if (is(word, length, "fs")) {
+        group.size = parameter > 0 ? std::min(parameter, 32000) / 2.0 : 0;
+        group.format = -1;
+      } else if (is(word, length, "cf")) {
+        group.color = parameter;
+        group.format = -1;
+      } else if (is(word, length, "ul")) {
+        setFlag(4);
+      } else if (!is(word, length, "tx")) {
+        return false; // tab stops give the text a tab interval, which records do not keep
+      }
+      break;
+    case 3:
+      if (is(word, length, "par"))
+        character(u'\n');
+      else if (is(word, length, "tab"))
+        character(u'\t');
+      else
+        return false;
+      break;
+    case 4:
+      if (is(word, length, "line"))
+        character(RichText::kLineBreak);
+      else if (!is(word, length, "pard"))
+        return false;
+      break;
+    case 5:
+      if (!is(word, length, "field"))
+        return false;
+      // The instructions' room serves the fields of the next documents.
+      if (fields_ == instructions_.size())
+        instructions_.emplace_back();
+      else
+        instructions_[fields_].resize(0);
+      group.field = int(fields_++);
+      break;
+    case 6:
+      if (!is(word, length, "strike"))
+        return false;
+      setFlag(8);
+      break;
+    case 7:
+      if (!is(word, length, "fldrslt"))
+        return false;
+      if (group.field >= 0) {
+        const QString url = RtfParser::hyperlinkTarget(instructions_[std::size_t(group.field)]);
+        if (!url.isEmpty())
+          group.link = linkNumber(url);
+      }
+      break;
+    default:
+      return false;
+    }
+  }
+  return false; // cut off before its end
+}
+
+} // namespace kr

@@ -1,0 +1,240 @@
+// Log texts in the form this program writes are read by a reader of that
+// form alone; whatever it reads must give the records the general reader
+// gives, and whatever it cannot read must go to the general reader.
+#include "engine/FullDataSet.h"
+#include "platform/richtext/RichText.h"
+#include "platform/richtext/RtfInPlaceAppend.h"
+#include "platform/richtext/RtfOwnFormReader.h"
+#include "platform/richtext/RtfWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace kr;
+
+namespace {
+
+CharFormat format(const QString& family, double size, bool bold = false, bool italic = false,
+                  std::optional<RgbColor> colour = std::nullopt) {
+  CharFormat f;
+  f.fontFamily = family;
+  f.fontSize = size;
+  f.bold = bold;
+  f.italic = italic;
+  f.foreground = colour;
+  return f;
+}
+
+// A day as the logger writes it: keyword lines in one font, values in
+// another, objectives in many formats.
+RichText writtenDay(int variant) {
+  const CharFormat keyword = format(QStringLiteral("Helvetica"), 14, true);
+  const CharFormat value = format(QStringLiteral("Helvetica"), 12);
+  const QStringList ratings = {QStringLiteral("highly focused"), QStringLiteral("focused"),
+                               QStringLiteral("distracted"), QString()};
+  RichText day;
+  const auto line = [&](const QString& text, const CharFormat& f) {
+    day.append(text, f);
+    day.append(u"\n", f);
+  };
+  for (int i = 0; i < 6; ++i) {
+    line(QStringLiteral("#TimeSlice"), keyword);
+    line(QStringLiteral("%1-1111-4222-8333-00000000000%2")
+             .arg(QString::number(0x10000000 + variant * 97, 16).toUpper())
+             .arg(i),
+         value);
+    line(QStringLiteral("#objective"), keyword);
+    switch ((i + variant) % 6) {
+    case 0: { // bold, italic, colour, a second font, a link
+      day.append(u"Write the ", value);
+      day.append(u"chapter", format(QStringLiteral("Times; New"), 13.5, true, true));
+      day.append(u" in ", value);
+      day.append(u"red",
+                 format(QStringLiteral("Helvetica"), 12, false, false, RgbColor{200, 30, 30}));
+      CharFormat linked = value;
+      linked.link = QStringLiteral("korvaner2things://show?id=\"%1\"&x=\u00e9").arg(i);
+      linked.underline = true;
+      day.append(u" \\see {it}", linked);
+      day.append(u"\n", value);
+      break;
+    }
+    case 1: // unicode, emoji, right to left, tabs and line breaks
+      day.append(QStringLiteral("Caf\u00e9 \U0001F600 \u05E9\u05DC\u05D5\u05DD\tend") +
+                     QChar(RichText::kLineBreak) + QStringLiteral("more \u2013 text"),
+                 format(QStringLiteral("Gill \u00df Sans"), 18));
+      day.append(u"\n", value);
+      break;
+    case 2: // empty
+      break;
+    case 3: { // several lines, one ending in a carriage return, strike-through
+      CharFormat struck = value;
+      struck.strikeThrough = true;
+      day.append(u"first\r\nsecond", struck);
+      day.append(u"\n\nthird", value);
+      day.append(u"\n", value);
+      break;
+    }
+    case 4: // a control character and a form feed in the text
+      day.append(QStringLiteral("odd") + QChar(1) + QStringLiteral("x") + QChar(0x0C) +
+                     QStringLiteral("y"),
+                 value);
+      day.append(u"\n", value);
+      break;
+    default: // plain, no format at all
+      day.append(u"plain objective\n");
+      break;
+    }
+    line(QStringLiteral("#duration"), keyword);
+    line(QString::number(1500 - i), value);
+    line(QStringLiteral("#actualDuration"), keyword);
+    line(QString::number(i % 2 ? -1490 : 1490), value);
+    line(QStringLiteral("#startDate"), keyword);
+    line(QStringLiteral("2024-03-%1 10:0%2:00 +0100").arg(10 + variant).arg(i), value);
+    line(QStringLiteral("#endDate"), keyword);
+    line(QStringLiteral("2024-03-%1 10:2%2:00 +0100").arg(10 + variant).arg(i), value);
+    line(QStringLiteral("#completed"), keyword);
+    line(i % 2 ? QStringLiteral("NO") : QStringLiteral("YES"), value);
+    line(QStringLiteral("#success"), keyword);
+    line(QStringLiteral("YES"), value);
+    line(QStringLiteral("#focusRating"), keyword);
+    line(ratings[(i + variant) % ratings.size()], value);
+    if (i != 3) {
+      line(QStringLiteral("#tags"), keyword);
+      line(i % 2 ? QStringLiteral("writing,client-%1").arg(i) : QString(), value);
+    }
+  }
+  if (variant % 2)
+    day.setTabInterval(28);
+  return day;
+}
+
+QString describe(const CharFormat& f) {
+  return QStringLiteral("%1/%2/%3%4%5%6/%7/%8/%9")
+      .arg(f.fontFamily, QString::number(f.fontSize))
+      .arg(f.bold)
+      .arg(f.italic)
+      .arg(f.underline)
+      .arg(f.strikeThrough)
+      .arg(f.foreground ? f.foreground->toHex() : QStringLiteral("-"), f.link, f.attachment);
+}
+
+// Everything a reader gives, in a form two reads can be compared by.
+QStringList describe(const FullDataSet::FileContents& contents) {
+  QStringList lines{contents.problem, QString::number(contents.endsCleanly)};
+  for (const FullTimeSlicePtr& slice : contents.timeSlices) {
+    lines.append(QStringList{
+        slice->uuid(), slice->objective(), slice->startDate().toString(Qt::ISODateWithMs),
+        slice->endDate().toString(Qt::ISODateWithMs), QString::number(slice->duration()),
+        QString::number(slice->actualDurationAsLogged()), QString::number(slice->completed()),
+        QString::number(slice->success()), slice->focusRating(), slice->tagString(),
+        slice->extractedLinks().join(u' ')}
+                     .join(u'|'));
+    const std::optional<RichText> text = slice->objectiveRichText();
+    if (!text) {
+      lines.append(QStringLiteral("no rich text"));
+      continue;
+    }
+    for (const RichText::Run& run : text->runs())
+      lines.append(QStringLiteral("  %1+%2 ").arg(run.start).arg(run.length) +
+                   describe(run.format));
+  }
+  return lines;
+}
+
+// Reads `rtf` both ways; whether the writer's form was taken.
+bool readsAlike(const QByteArray& rtf, const char* what) {
+  const QStringList general = describe(FullDataSet::createTimeSlicesFromRtf(rtf, true));
+  const QStringList either = describe(FullDataSet::createTimeSlicesFromRtf(rtf));
+  EXPECT_EQ(either, general) << what << ":\n" << rtf.constData();
+  RtfOwnFormReader reader;
+  return reader.read(rtf);
+}
+
+} // namespace
+
+// What the writer writes, alone and with entries appended in place, is read
+// in its own form, and gives what the general reader gives.
+TEST(LogOwnFormReadTest, WrittenDaysReadInTheirOwnFormAsTheGeneralReaderReadsThem) {
+  for (int variant = 0; variant < 6; ++variant) {
+    const RichText day = writtenDay(variant);
+    const QByteArray written = RtfWriter::write(day);
+    EXPECT_TRUE(readsAlike(written, "written")) << variant;
+    const FullDataSet::FileContents contents = FullDataSet::createTimeSlicesFromRtf(written);
+    EXPECT_EQ(contents.timeSlices.size(), 6u);
+    EXPECT_TRUE(contents.endsCleanly);
+
+    const std::optional<RtfInPlaceAppend::Plan> plan =
+        RtfInPlaceAppend::plan(written, writtenDay(variant + 1));
+    ASSERT_TRUE(plan) << variant;
+    const QByteArray appended =
+        RtfInPlaceAppend::applied(written, *plan, RtfInPlaceAppend::Step::Finished);
+    EXPECT_TRUE(readsAlike(appended, "appended")) << variant;
+    EXPECT_EQ(FullDataSet::createTimeSlicesFromRtf(appended).timeSlices.size(), 12u);
+  }
+  // No text at all.
+  EXPECT_TRUE(readsAlike(RtfWriter::write(RichText()), "empty"));
+}
+
+// The same days as other editors or damage leave them: whatever the reader
+// of the writer's form takes must read the same, and what it must not take
+// (another header, words and groups the writer does not write, hex and
+// unicode escapes it would not write, binary data) it leaves.
+TEST(LogOwnFormReadTest, EditedAndDamagedDaysReadAsTheGeneralReaderReadsThem) {
+  const QByteArray written = RtfWriter::write(writtenDay(0));
+  const qsizetype bodyStart = written.indexOf("}\n", written.indexOf("{\\colortbl")) + 2;
+  struct Edit {
+    const char* what;
+    QByteArray bytes;
+    bool ownForm;
+  };
+  const auto replaced = [&](const char* from, const char* to) {
+    return QByteArray(written).replace(from, to);
+  };
+  const auto inserted = [&](const char* text) {
+    return QByteArray(written).insert(bodyStart, text);
+  };
+  const std::vector<Edit> edits = {
+      {"another header", replaced("\\uc1", "\\uc1\\cocoartf2639"), false},
+      {"a default font", replaced("\\uc1", "\\uc1\\deff0"), false},
+      {"CR LF line ends in the text",
+       written.left(bodyStart) + written.mid(bodyStart).replace("\n", "\r\n"), true},
+      {"CR LF line ends in the header", replaced("\n", "\r\n"), false},
+      {"a space after \\u", replaced("\\u233\\'e9", "\\u233 \\'e9"), true},
+      {"another control word", replaced("\\b ", "\\b\\kerning1\\expnd0 "), false},
+      {"a hex escape in the text", inserted("caf\\'e9\\par\n"), false},
+      {"two fallback characters", inserted("{\\uc2\\u233??}\\par\n"), false},
+      {"a zero-skip \\u", inserted("{\\uc0\\u233 x}\\par\n"), false},
+      {"binary data", inserted("{\\bin3 }}}}\\par\n"), false},
+      {"an ignorable destination", inserted("{\\*\\expandedcolortbl;;}"), false},
+      {"a nested destination", inserted("{\\info{\\title x}}"), false},
+      {"an attachment", inserted("{{\\NeXTGraphic a.png}\\'ac}\\par\n"), false},
+      {"a lone surrogate", inserted("\\u-10179?\\par\n"), false},
+      {"a pair written apart", inserted("\\u-10179?{\\u-8704?}\\par\n"), false},
+      {"a field that is no link", inserted("{\\field{\\*\\fldinst{PAGE}}{\\fldrslt 3}}\\par\n"),
+       true},
+      {"a word with a parameter off", inserted("{\\b0\\i1\\ul0 x}\\par\n"), true},
+      {"an unknown font and colour", inserted("{\\f99\\cf42 x}\\par\n"), true},
+      {"text after the end", written + "#TimeSlice\\par\n", true},
+  };
+  for (const Edit& edit : edits)
+    EXPECT_EQ(readsAlike(edit.bytes, edit.what), edit.ownForm) << edit.what;
+
+  // Cut off at many points, and with pieces of other documents put in at
+  // random places: never a different record.
+  std::mt19937 random(20240310);
+  const QByteArray pieces[] = {"{",      "}",         "\\",   "\\par ", "\\u-3?",
+                               "\\'3b",  "\\b0 ",     "{\\*", "\\fs0 ", "\\f1 ",
+                               "\\line", "\\u55357?", "\r\n", "\t",     "\\cf1 "};
+  for (int round = 0; round < 400; ++round) {
+    QByteArray edited = written;
+    if (round % 2 == 0) {
+      edited.truncate(qsizetype(random() % quint32(written.size())));
+    } else {
+      for (int n = 0; n < 3; ++n)
+        edited.insert(qsizetype(random() % quint32(edited.size())),
+                      pieces[random() % std::size(pieces)]);
+    }
+    readsAlike(edited, "edited");
+  }
+}

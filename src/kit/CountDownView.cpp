@@ -64,6 +64,7 @@ double CountDownView::pulseScaleNow() const {
 void CountDownView::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   rings_.clear();
+  ringSteps_.clear();
   update();
 }
 
@@ -240,24 +241,10 @@ QRegion CountDownView::changedRegion(double fromAngle, double fromScale, double 
                                      double toScale) const {
   const double w = width();
   const double h = height();
+  const QRegion ring = ringRegion(fromScale, toScale);
+  if (fromAngle == toAngle)
+    return ring;
   RowBlocks blocks(kRepaintRows, rect());
-  const QSizeF inset(w - 2 * kCircleInset, h - 2 * kCircleInset);
-  const int fromLevel = ringLevel(fromScale);
-  const int toLevel = ringLevel(toScale);
-  if (fromLevel != toLevel && inset.width() > 0 && inset.height() > 0) {
-    // The ring: the pixels where its drawings at the two sizes differ, from
-    // the pixels kept for each, in rows of device pixels made logical ones.
-    const double ratio = devicePixelRatioF();
-    const CountDownRing& from = ring(ratio, drawnScale(fromScale));
-    const CountDownRing& to = ring(ratio, drawnScale(toScale));
-    const int gap = static_cast<int>(std::ceil(kRepaintGap * ratio));
-    from.forEachDifference(to, gap, [&](int y, int first, int last) {
-      blocks.add(static_cast<int>(std::floor(y / ratio)),
-                 RowBlocks::lastPixelBefore((y + 1) / ratio),
-                 static_cast<int>(std::floor(first / ratio)),
-                 RowBlocks::lastPixelBefore((last + 1) / ratio));
-    });
-  }
   if (fromAngle != toAngle) {
     const double low = std::min(fromAngle, toAngle);
     const double high = std::max(fromAngle, toAngle);
@@ -284,7 +271,39 @@ QRegion CountDownView::changedRegion(double fromAngle, double fromScale, double 
     addRingPart(blocks, centre, low, start, QSizeF(rim, rim * ratio), QSizeF(rim, rim * ratio),
                 kEdgeMargin);
   }
-  return blocks.region(kRepaintGap);
+  const QRegion slice = blocks.region(kRepaintGap);
+  return ring.isEmpty() ? slice : ring | slice;
+}
+
+QRegion CountDownView::ringRegion(double fromScale, double toScale) const {
+  const int fromLevel = ringLevel(fromScale);
+  const int toLevel = ringLevel(toScale);
+  if (fromLevel == toLevel || width() <= 2 * kCircleInset || height() <= 2 * kCircleInset)
+    return {};
+  const double ratio = devicePixelRatioF();
+  const int low = std::min(fromLevel, toLevel);
+  const int high = std::max(fromLevel, toLevel);
+  for (const RingStep& step : ringSteps_) {
+    if (step.ratio == ratio && step.low == low && step.high == high)
+      return step.region;
+  }
+  // The pixels where the ring's drawings at the two sizes differ, from the
+  // pixels kept for each, in rows of device pixels made logical ones. The
+  // pulse takes the same few steps again and again: each is worked out once.
+  RowBlocks blocks(kRepaintRows, rect());
+  const CountDownRing& from = ring(ratio, drawnScale(fromScale));
+  const CountDownRing& to = ring(ratio, drawnScale(toScale));
+  const int gap = static_cast<int>(std::ceil(kRepaintGap * ratio));
+  from.forEachDifference(to, gap, [&](int y, int first, int last) {
+    blocks.add(static_cast<int>(std::floor(y / ratio)), RowBlocks::lastPixelBefore((y + 1) / ratio),
+               static_cast<int>(std::floor(first / ratio)),
+               RowBlocks::lastPixelBefore((last + 1) / ratio));
+  });
+  constexpr size_t kMostSteps = 128;
+  if (ringSteps_.size() >= kMostSteps)
+    ringSteps_.erase(ringSteps_.begin(), ringSteps_.begin() + kMostSteps / 2);
+  ringSteps_.push_back({ratio, low, high, blocks.region(kRepaintGap)});
+  return ringSteps_.back().region;
 }
 
 void CountDownView::paintEvent(QPaintEvent* event) {

@@ -94,6 +94,8 @@ private:
   int ringLevel(double scale) const;
   // The ring's kept pixels at `ratio` and the drawn scale `scale`, made when new.
   const CountDownRing& ring(double ratio, double scale) const;
+  // The part of changedRegion() that the ring's change of size makes.
+  QRegion ringRegion(double fromScale, double toScale) const;
   // Draws the ring at the painted scale where `region` asks for it.
   void drawRing(QPainter& painter, const QRegion& region) const;
 
@@ -106,6 +108,14 @@ private:
   int paintCount_ = 0;
   mutable int ringStrokeCount_ = 0;
   mutable std::vector<std::unique_ptr<CountDownRing>> rings_;
+  // The ring's regions worked out, for a pixel ratio and two radii.
+  struct RingStep {
+    double ratio;
+    int low;
+    int high;
+    QRegion region;
+  };
+  mutable std::vector<RingStep> ringSteps_;
   bool started_ = false;
   double startTime_ = 0.0;
   double totalTime_ = 1.0;

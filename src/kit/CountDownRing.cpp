@@ -45,17 +45,22 @@ CountDownRing::CountDownRing(QSize viewSize, double ratio, double scale, double 
       halfWidth_((device_.width() + 1) / 2), halfHeight_((device_.height() + 1) / 2) {
   if (device_.isEmpty())
     return;
-  // Only the top-left quarter is drawn: the image's edges clip the rest.
-  QImage image(halfWidth_, halfHeight_, QImage::Format_ARGB32_Premultiplied);
-  image.setDevicePixelRatio(ratio);
-  image.fill(Qt::transparent);
+  // Only the top-left quarter is drawn: the image's edges clip the rest. The
+  // image is drawn in again for each ring: made anew each time, it would
+  // leave the heap with holes among the rings' pixels.
+  static QImage scratch;
+  const QSize quarter(halfWidth_, halfHeight_);
+  if (scratch.size() != quarter)
+    scratch = QImage(quarter, QImage::Format_ARGB32_Premultiplied);
+  scratch.setDevicePixelRatio(ratio);
+  scratch.fill(Qt::transparent);
   {
-    QPainter painter(&image);
+    QPainter painter(&scratch);
     stroke(painter, QSizeF(viewSize), scale, circleInset);
   }
   rows_.resize(static_cast<size_t>(halfHeight_));
   for (int y = 0; y < halfHeight_; ++y) {
-    const auto* line = reinterpret_cast<const quint32*>(image.constScanLine(y));
+    const auto* line = reinterpret_cast<const quint32*>(scratch.constScanLine(y));
     int first = 0;
     while (first < halfWidth_ && line[first] == 0)
       ++first;
@@ -64,17 +69,25 @@ CountDownRing::CountDownRing(QSize viewSize, double ratio, double scale, double 
     int last = halfWidth_ - 1;
     while (line[last] == 0)
       --last;
+    rows_[static_cast<size_t>(y)].left = first;
+    rows_[static_cast<size_t>(y)].count = last - first + 1;
+  }
+  size_t total = 0;
+  for (const Row& row : rows_)
+    total += static_cast<size_t>(row.count);
+  pixels_.resize(total);
+  size_t at = 0;
+  for (int y = 0; y < halfHeight_; ++y) {
     Row& row = rows_[static_cast<size_t>(y)];
-    row.left = first;
-    row.pixels.assign(line + first, line + last + 1);
+    const auto* line = reinterpret_cast<const quint32*>(scratch.constScanLine(y));
+    std::copy(line + row.left, line + row.left + row.count, pixels_.begin() + std::ptrdiff_t(at));
+    row.pixels = pixels_.data() + at;
+    at += static_cast<size_t>(row.count);
   }
 }
 
 qint64 CountDownRing::byteCount() const {
-  qint64 bytes = 0;
-  for (const Row& row : rows_)
-    bytes += static_cast<qint64>(row.pixels.size() * sizeof(quint32));
-  return bytes;
+  return static_cast<qint64>(pixels_.size() * sizeof(quint32));
 }
 
 bool CountDownRing::blend(QImage& target, QPoint origin, const QRegion& deviceClip) const {
@@ -91,13 +104,13 @@ bool CountDownRing::blend(QImage& target, QPoint origin, const QRegion& deviceCl
     const int toX = area.right() - origin.x();
     for (int y = area.top(); y <= area.bottom(); ++y) {
       const Row& row = rows_[static_cast<size_t>(quarterRow(y - origin.y()))];
-      if (row.pixels.empty())
+      if (row.count == 0)
         continue;
       auto* line = reinterpret_cast<quint32*>(target.scanLine(y)) + origin.x();
-      const int runEnd = row.left + static_cast<int>(row.pixels.size()); // past the last
+      const int runEnd = row.left + row.count; // past the last
       auto compose = [&](int from, int to) {
         for (int x = from; x <= to; ++x) {
-          const quint32 source = row.pixels[static_cast<size_t>(quarterColumn(x) - row.left)];
+          const quint32 source = row.pixels[quarterColumn(x) - row.left];
           const quint32 alpha = source >> 24;
           if (alpha == 255)
             line[x] = source;
@@ -123,15 +136,15 @@ void CountDownRing::forEachDifference(const CountDownRing& other, int gap,
   for (int q = 0; q < halfHeight_; ++q) {
     const Row& a = rows_[static_cast<size_t>(q)];
     const Row& b = other.rows_[static_cast<size_t>(q)];
-    if (a.pixels.empty() && b.pixels.empty())
+    if (a.count == 0 && b.count == 0)
       continue;
     int from = halfWidth_;
     int to = -1;
     for (const Row* row : {&a, &b}) {
-      if (row->pixels.empty())
+      if (row->count == 0)
         continue;
       from = std::min(from, row->left);
-      to = std::max(to, row->left + static_cast<int>(row->pixels.size()) - 1);
+      to = std::max(to, row->left + row->count - 1);
     }
     runs.clear();
     for (int x = from; x <= to; ++x) {

@@ -23,6 +23,8 @@ public:
   // device pixels per logical one, scaled about the view's centre by `scale`,
   // as stroke() draws it.
   CountDownRing(QSize viewSize, double ratio, double scale, double circleInset);
+  CountDownRing(const CountDownRing&) = delete;
+  CountDownRing& operator=(const CountDownRing&) = delete;
 
   double ratio() const { return ratio_; }
   double scale() const { return scale_; }
@@ -51,13 +53,13 @@ public:
 private:
   struct Row {
     int left = 0; // the first column kept, in the quarter
-    std::vector<quint32> pixels;
+    int count = 0;
+    const quint32* pixels = nullptr; // in pixels_
   };
   // The quarter's pixel at column `x` of `row` (transparent outside its run).
   static quint32 pixelAt(const Row& row, int x) {
     const int i = x - row.left;
-    return i >= 0 && i < static_cast<int>(row.pixels.size()) ? row.pixels[static_cast<size_t>(i)]
-                                                             : 0u;
+    return i >= 0 && i < row.count ? row.pixels[i] : 0u;
   }
   // The quarter's row and column of a device pixel of the view.
   int quarterRow(int y) const { return y < halfHeight_ ? y : device_.height() - 1 - y; }
@@ -69,6 +71,7 @@ private:
   int halfWidth_;  // the columns of the left half, the middle one among them
   int halfHeight_; // the rows of the top half, the middle one among them
   std::vector<Row> rows_;
+  std::vector<quint32> pixels_; // the rows' runs one after another
 };
 
 } // namespace kr

@@ -96,6 +96,8 @@ bool CountDownRing::blend(QImage& target, QPoint origin, const QRegion& deviceCl
     return false;
   const quint32 opaque = format == QImage::Format_RGB32 ? 0xff000000u : 0u;
   const QRect view(origin, device_);
+  uchar* const bits = target.bits(); // detaches once, not at every row
+  const qsizetype stride = target.bytesPerLine();
   for (const QRect& clip : deviceClip) {
     const QRect area = clip & view & target.rect();
     if (area.isEmpty())
@@ -106,7 +108,7 @@ bool CountDownRing::blend(QImage& target, QPoint origin, const QRegion& deviceCl
       const Row& row = rows_[static_cast<size_t>(quarterRow(y - origin.y()))];
       if (row.count == 0)
         continue;
-      auto* line = reinterpret_cast<quint32*>(target.scanLine(y)) + origin.x();
+      auto* line = reinterpret_cast<quint32*>(bits + y * stride) + origin.x();
       const int runEnd = row.left + row.count; // past the last
       auto compose = [&](int from, int to) {
         for (int x = from; x <= to; ++x) {

@@ -1,5 +1,6 @@
 #include "kit/CountDownView.h"
 
+#include "kit/CountDownRing.h"
 #include "kit/ProportionValueProvider.h"
 
 #include "art/CountDownStyleKit.h"
@@ -7,6 +8,7 @@
 
 #include "platform/drawing/GraphicsContext.h"
 
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -16,6 +18,8 @@
 #include <vector>
 
 namespace kr {
+
+CountDownView::~CountDownView() = default;
 
 CountDownView::CountDownView(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -59,6 +63,8 @@ double CountDownView::pulseScaleNow() const {
 
 void CountDownView::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
+  rings_.clear();
+  ringSteps_.clear();
   update();
 }
 
@@ -70,13 +76,39 @@ double CountDownView::ringRadius() const {
   return (inset / 2.0 - 20.0) * width() / inset;
 }
 
+int CountDownView::ringLevel(double scale) const {
+  const double pixels = std::max(1.0, ringRadius() * devicePixelRatioF());
+  return static_cast<int>(std::lround((scale - 1.0) * pixels));
+}
+
+double CountDownView::drawnScale(double scale) const {
+  const double pixels = std::max(1.0, ringRadius() * devicePixelRatioF());
+  return 1.0 + ringLevel(scale) / pixels;
+}
+
+const CountDownRing& CountDownView::ring(double ratio, double scale) const {
+  for (const auto& kept : rings_) {
+    if (kept->ratio() == ratio && kept->scale() == scale)
+      return *kept;
+  }
+  // One pulse needs one ring for each pixel of its radius's growth, at each
+  // pixel ratio painted at: a few dozen at most; more means a change of
+  // screen, and the oldest go.
+  constexpr size_t kMostKept = 64;
+  if (rings_.size() >= kMostKept)
+    rings_.erase(rings_.begin(), rings_.begin() + kMostKept / 2);
+  ++ringStrokeCount_;
+  rings_.push_back(std::make_unique<CountDownRing>(size(), ratio, scale, kCircleInset));
+  return *rings_.back();
+}
+
 bool CountDownView::refresh() {
   if (!started_ || paintPending_)
     return false;
   const double angle = endAngleForProportion(std::clamp(proportionNow(), 0.0, 1.0));
-  const double scale = pulseScaleNow();
+  const double scale = drawnScale(pulseScaleNow());
   const bool sliceMoved = std::fabs(angle - paintedAngle_) >= kVisibleAngle;
-  const bool ringMoved = std::fabs(scale - paintedScale_) * ringRadius() >= kVisibleRadius;
+  const bool ringMoved = scale != paintedScale_;
   if (!sliceMoved && !ringMoved)
     return false;
   paintPending_ = true;
@@ -94,8 +126,6 @@ namespace {
 constexpr double kMargin = 4.0;
 // The same round an edge that only moved along itself.
 constexpr double kEdgeMargin = 2.0;
-// Round the ring's edges, worked out from the exact ellipses: their antialiasing.
-constexpr double kRingEdgeMargin = 1.0;
 // The slice's parts are measured in pieces of at most this many degrees and
 // this many pixels along the radius.
 constexpr double kStep = 5.0;
@@ -211,54 +241,10 @@ QRegion CountDownView::changedRegion(double fromAngle, double fromScale, double 
                                      double toScale) const {
   const double w = width();
   const double h = height();
+  const QRegion ring = ringRegion(fromScale, toScale);
+  if (fromAngle == toAngle)
+    return ring;
   RowBlocks blocks(kRepaintRows, rect());
-  const QSizeF inset(w - 2 * kCircleInset, h - 2 * kCircleInset);
-  if (fromScale != toScale && inset.width() > 0 && inset.height() > 0) {
-    // The ring: an oval 20 in from the inset square, stroked 10 wide, then
-    // stretched over the view and scaled about the centre.
-    const QPointF centre = QRectF(rect()).center();
-    const double sx = w / inset.width();
-    const double sy = h / inset.height();
-    const double low = std::min(fromScale, toScale);
-    const double high = std::max(fromScale, toScale);
-    // Where the stroke is white at both sizes nothing changes: only the bands
-    // its two edges moved through are repainted. An edge stands `in` from
-    // the sides of the inset square before scaling. Each block of rows takes
-    // where the band crosses it, worked out from the ellipses.
-    auto band = [&](double in) {
-      const double outX = (inset.width() / 2.0 - in) * high * sx + kRingEdgeMargin;
-      const double outY = (inset.height() / 2.0 - in) * high * sy + kRingEdgeMargin;
-      const double inX = (inset.width() / 2.0 - in) * low * sx - kRingEdgeMargin;
-      const double inY = (inset.height() / 2.0 - in) * low * sy - kRingEdgeMargin;
-      for (int block = 0; block < blocks.count(); ++block) {
-        const double top = blocks.top(block) - centre.y();
-        const double bottom = blocks.end(block) - centre.y();
-        const double nearest =
-            top <= 0.0 && bottom >= 0.0 ? 0.0 : std::min(std::fabs(top), std::fabs(bottom));
-        const double farthest = std::max(std::fabs(top), std::fabs(bottom));
-        if (nearest >= outY)
-          continue;
-        // The widest the outer edge reaches in these rows, and the narrowest
-        // the inner one does: what lies within that is inside at every row.
-        const double outer = outX * std::sqrt(1.0 - (nearest / outY) * (nearest / outY));
-        const double inner = inX > 0.0 && inY > 0.0 && farthest < inY
-                                 ? inX * std::sqrt(1.0 - (farthest / inY) * (farthest / inY))
-                                 : 0.0;
-        const int first = blocks.top(block);
-        const int last = blocks.end(block) - 1;
-        const int outerLeft = static_cast<int>(std::floor(centre.x() - outer));
-        const int outerRight = RowBlocks::lastPixelBefore(centre.x() + outer);
-        if (inner < 1.0) {
-          blocks.add(first, last, outerLeft, outerRight);
-        } else {
-          blocks.add(first, last, outerLeft, RowBlocks::lastPixelBefore(centre.x() - inner));
-          blocks.add(first, last, static_cast<int>(std::floor(centre.x() + inner)), outerRight);
-        }
-      }
-    };
-    band(15.0);
-    band(25.0);
-  }
   if (fromAngle != toAngle) {
     const double low = std::min(fromAngle, toAngle);
     const double high = std::max(fromAngle, toAngle);
@@ -285,7 +271,39 @@ QRegion CountDownView::changedRegion(double fromAngle, double fromScale, double 
     addRingPart(blocks, centre, low, start, QSizeF(rim, rim * ratio), QSizeF(rim, rim * ratio),
                 kEdgeMargin);
   }
-  return blocks.region(kRepaintGap);
+  const QRegion slice = blocks.region(kRepaintGap);
+  return ring.isEmpty() ? slice : ring | slice;
+}
+
+QRegion CountDownView::ringRegion(double fromScale, double toScale) const {
+  const int fromLevel = ringLevel(fromScale);
+  const int toLevel = ringLevel(toScale);
+  if (fromLevel == toLevel || width() <= 2 * kCircleInset || height() <= 2 * kCircleInset)
+    return {};
+  const double ratio = devicePixelRatioF();
+  const int low = std::min(fromLevel, toLevel);
+  const int high = std::max(fromLevel, toLevel);
+  for (const RingStep& step : ringSteps_) {
+    if (step.ratio == ratio && step.low == low && step.high == high)
+      return step.region;
+  }
+  // The pixels where the ring's drawings at the two sizes differ, from the
+  // pixels kept for each, in rows of device pixels made logical ones. The
+  // pulse takes the same few steps again and again: each is worked out once.
+  RowBlocks blocks(kRepaintRows, rect());
+  const CountDownRing& from = ring(ratio, drawnScale(fromScale));
+  const CountDownRing& to = ring(ratio, drawnScale(toScale));
+  const int gap = static_cast<int>(std::ceil(kRepaintGap * ratio));
+  from.forEachDifference(to, gap, [&](int y, int first, int last) {
+    blocks.add(static_cast<int>(std::floor(y / ratio)), RowBlocks::lastPixelBefore((y + 1) / ratio),
+               static_cast<int>(std::floor(first / ratio)),
+               RowBlocks::lastPixelBefore((last + 1) / ratio));
+  });
+  constexpr size_t kMostSteps = 128;
+  if (ringSteps_.size() >= kMostSteps)
+    ringSteps_.erase(ringSteps_.begin(), ringSteps_.begin() + kMostSteps / 2);
+  ringSteps_.push_back({ratio, low, high, blocks.region(kRepaintGap)});
+  return ringSteps_.back().region;
 }
 
 void CountDownView::paintEvent(QPaintEvent* event) {
@@ -297,23 +315,40 @@ void CountDownView::paintEvent(QPaintEvent* event) {
   if (!started_)
     return;
   paintedAngle_ = endAngleForProportion(std::clamp(proportionNow(), 0.0, 1.0));
-  paintedScale_ = pulseScaleNow();
+  paintedScale_ = drawnScale(pulseScaleNow());
   painter.setRenderHint(QPainter::Antialiasing);
-  GraphicsContext context(&painter, height());
-  GraphicsContext::Scope scope(context);
-  CountDownStyleKit::drawSlice(QRectF(rect()), 90.0, paintedAngle_);
-  // The ring is drawn as in the view inset by the circle inset, stretched over
-  // the whole view and scaled about the centre by the pulse.
-  const QSizeF inset(width() - 2 * kCircleInset, height() - 2 * kCircleInset);
-  if (inset.width() <= 0 || inset.height() <= 0)
-    return;
-  const QPointF centre = QRectF(rect()).center();
-  context.saveState();
-  context.translate(centre.x(), height() - centre.y());
-  context.scale(paintedScale_ * width() / inset.width(), paintedScale_ * height() / inset.height());
-  context.translate(-inset.width() / 2.0, -inset.height() / 2.0);
-  CountDownStyleKit::drawOuterCircle(QRectF(QPointF(0, 0), inset));
-  context.restoreState();
+  {
+    GraphicsContext context(&painter, height());
+    GraphicsContext::Scope scope(context);
+    CountDownStyleKit::drawSlice(QRectF(rect()), 90.0, paintedAngle_);
+  }
+  // The ring lies over the slice.
+  drawRing(painter, event->region());
+}
+
+void CountDownView::drawRing(QPainter& painter, const QRegion& region) const {
+  // The ring's kept pixels are copied straight into the image painted on,
+  // when the painting goes to an image at a whole number of pixels per
+  // point, without turning; otherwise it is stroked.
+  const QTransform& device = painter.deviceTransform();
+  QPaintEngine* engine = painter.paintEngine();
+  const double ratio = device.m11();
+  if (engine && engine->type() == QPaintEngine::Raster && engine->paintDevice() &&
+      engine->paintDevice()->devType() == QInternal::Image &&
+      device.type() <= QTransform::TxScale && device.m22() == ratio && ratio >= 1.0 &&
+      std::floor(ratio) == ratio && std::floor(device.dx()) == device.dx() &&
+      std::floor(device.dy()) == device.dy()) {
+    QRegion clip = device.map(region & rect());
+    const QRegion system = engine->systemClip();
+    if (!system.isEmpty())
+      clip &= system;
+    auto* image = static_cast<QImage*>(engine->paintDevice());
+    const QPoint origin(static_cast<int>(device.dx()), static_cast<int>(device.dy()));
+    if (ring(ratio, paintedScale_).blend(*image, origin, clip))
+      return;
+  }
+  ++ringStrokeCount_;
+  CountDownRing::stroke(painter, QSizeF(size()), paintedScale_, kCircleInset);
 }
 
 } // namespace kr

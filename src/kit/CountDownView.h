@@ -3,8 +3,12 @@
 #include <QRegion>
 #include <QWidget>
 
+#include <memory>
+#include <vector>
+
 namespace kr {
 
+class CountDownRing;
 class ProportionValueProvider;
 
 // The large dial of the rest screen: on black, a white ring that pulses
@@ -12,8 +16,9 @@ class ProportionValueProvider;
 // owner calls refresh() as often as it likes (the rest screen does so every
 // half second, and at its next ticks while nothing moved); the view repaints only when the slice or
 // the ring moved by a visible amount, and then only where they moved. Each drawing reads the time
-// from the application clock and draws its shapes directly, so the view has
-// no timer and keeps no images of its own.
+// from the application clock, so the view has no timer. The slice is drawn
+// anew each time; the ring's radius goes in whole device pixels, and the
+// pixels of the ring at each radius are kept once drawn (see CountDownRing).
 class CountDownView : public QWidget {
 public:
   static constexpr double kCircleInset = 100.0;
@@ -22,6 +27,7 @@ public:
   static constexpr int kPulseRepeats = 1000;
 
   explicit CountDownView(QWidget* parent = nullptr);
+  ~CountDownView() override;
 
   ProportionValueProvider* proportionValueProvider() const { return provider_; }
   // Not owned; when set it decides the slice instead of the animated time.
@@ -41,6 +47,14 @@ public:
   double proportionNow() const;
   // The ring's scale now: 1.0 to 1.05 and back every 6 s, eased.
   double pulseScaleNow() const;
+  // The scale the ring is drawn at for `scale`: the nearest one that gives
+  // its radius a whole number of device pixels more than at scale 1.
+  double drawnScale(double scale) const;
+  // The scale of the last painting; 0 before the first.
+  double paintedScale() const { return paintedScale_; }
+  // The times the ring was stroked: once for each radius kept, and at each
+  // painting that cannot copy the kept pixels (a device other than an image).
+  int ringStrokeCount() const { return ringStrokeCount_; }
   // Repaints when the slice or the ring moved visibly since the last painting;
   // returns whether it asked for a repaint. Only the part of the view that
   // the movement changes is repainted: the band the ring moved through and
@@ -50,7 +64,9 @@ public:
   // The part refresh() last asked to repaint.
   const QRegion& requestedRegion() const { return requestedRegion_; }
   // Where a drawing of the slice and ring at `toAngle` and `toScale` differs
-  // from one at `fromAngle` and `fromScale`, with a margin for antialiasing:
+  // from one at `fromAngle` and `fromScale` (the ring: the pixels that
+  // differ between the two drawn sizes; the slice: with a margin for
+  // antialiasing):
   // rectangles kRepaintRows rows tall (the last may be shorter), each over
   // the columns that change in those rows and the gaps narrower than
   // kRepaintGap between them. A band round the ring measured to the pixel
@@ -61,10 +77,9 @@ public:
   static constexpr int kRepaintRows = 8;
   static constexpr int kRepaintGap = 4;
 
-  // Smallest changes worth a repaint: a quarter of a degree of the slice
-  // (about a pixel at its edge) and a pixel of the ring's radius.
+  // Smallest change worth a repaint: a quarter of a degree of the slice
+  // (about a pixel at its edge); the ring repaints when its drawn scale changed.
   static constexpr double kVisibleAngle = 0.25;
-  static constexpr double kVisibleRadius = 1.0;
 
   QSize sizeHint() const override { return {600, 600}; }
 
@@ -75,6 +90,14 @@ protected:
 private:
   double secondsSinceStart() const;
   double ringRadius() const;
+  // The radius's whole device pixels past its radius at scale 1.
+  int ringLevel(double scale) const;
+  // The ring's kept pixels at `ratio` and the drawn scale `scale`, made when new.
+  const CountDownRing& ring(double ratio, double scale) const;
+  // The part of changedRegion() that the ring's change of size makes.
+  QRegion ringRegion(double fromScale, double toScale) const;
+  // Draws the ring at the painted scale where `region` asks for it.
+  void drawRing(QPainter& painter, const QRegion& region) const;
 
   ProportionValueProvider* provider_ = nullptr;
   bool layerHierarchyCreated_ = false;
@@ -83,6 +106,16 @@ private:
   bool paintPending_ = false;
   QRegion requestedRegion_;
   int paintCount_ = 0;
+  mutable int ringStrokeCount_ = 0;
+  mutable std::vector<std::unique_ptr<CountDownRing>> rings_;
+  // The ring's regions worked out, for a pixel ratio and two radii.
+  struct RingStep {
+    double ratio;
+    int low;
+    int high;
+    QRegion region;
+  };
+  mutable std::vector<RingStep> ringSteps_;
   bool started_ = false;
   double startTime_ = 0.0;
   double totalTime_ = 1.0;

@@ -170,6 +170,32 @@ TEST(CountDownView, RepaintsOnlyWhereTheDrawingChangesAndThatCoversEveryChangedP
     ++checked;
   }
   EXPECT_GE(checked, 30);
+
+  // While only the ring moves, each rectangle repainted holds a changed
+  // pixel, and all of them cover at most about three times the changed
+  // pixels: blocks of eight rows where the ring moves by one pixel.
+  for (int step = 1; step <= 12; ++step) {
+    clock.advance(0.5);
+    if (!view.refresh())
+      continue;
+    const QRegion region = view.requestedRegion();
+    const QImage after = drawing();
+    qint64 area = 0;
+    qint64 changed = 0;
+    for (const QRect& r : region) {
+      area += qint64(r.width()) * r.height();
+      qint64 inRect = 0;
+      for (int y = r.top(); y <= r.bottom(); ++y) {
+        for (int x = r.left(); x <= r.right(); ++x)
+          inRect += before.pixel(x, y) != after.pixel(x, y);
+      }
+      EXPECT_GT(inRect, 0) << "a rectangle with nothing changed at step " << step;
+      changed += inRect;
+    }
+    EXPECT_GT(changed, 0) << step;
+    EXPECT_LE(area, changed * 13 / 4) << step;
+    before = after;
+  }
   // The first drawing, and one after a jump of the slice, repaint the whole view.
   CountDownView fresh;
   fresh.resize(600, 600);
@@ -216,4 +242,66 @@ TEST(CountDownView, ChangedRegionIsFewRowBlocksHuggingWhatMoved) {
   EXPECT_LT(slice.rectCount(), 50);
   // Past a quarter the whole quarter's rim may change.
   EXPECT_TRUE(view.changedRegion(-0.25, 1.0, 0.25, 1.0).contains(QPoint(300 + 184, 300 - 184)));
+}
+
+// The ring copied from its kept pixels looks as the ring stroked over the
+// slice, at several radii of the pulse and at one and two pixels per point.
+TEST(CountDownView, TheKeptRingLooksAsStrokedAtEachRadiusAndPixelRatio) {
+  test::TestClock clock;
+  CountDownView view;
+  view.resize(600, 600);
+  FixedProportion provider;
+  provider.value = 0.3;
+  view.setProportionValueProvider(&provider);
+  view.animate(600.0);
+  auto image = [](int ratio) {
+    QImage result(600 * ratio, 600 * ratio, QImage::Format_RGB32);
+    result.setDevicePixelRatio(ratio);
+    result.fill(Qt::black);
+    return result;
+  };
+  const double start = clock.now();
+  for (const int ratio : {1, 2}) {
+    for (const double t : {0.0, 0.8, 1.5, 2.2, 3.0}) {
+      clock.set(start + t);
+      QImage kept = image(ratio);
+      view.render(&kept);
+      const int strokes = view.ringStrokeCount();
+      view.render(&kept);
+      EXPECT_EQ(view.ringStrokeCount(), strokes) << "copied, not stroked, at " << t;
+      // The ring stroked over the slice as the view drew it before it kept
+      // the ring's pixels.
+      QImage stroked = image(ratio);
+      {
+        QPainter painter(&stroked);
+        painter.setRenderHint(QPainter::Antialiasing);
+        GraphicsContext context(&painter, 600);
+        GraphicsContext::Scope scope(context);
+        CountDownStyleKit::drawSlice(QRectF(0, 0, 600, 600), 90.0,
+                                     CountDownView::endAngleForProportion(provider.value));
+        const double scale = view.paintedScale();
+        context.translate(300, 300);
+        context.scale(scale * 600 / 400, scale * 600 / 400);
+        context.translate(-200, -200);
+        CountDownStyleKit::drawOuterCircle(QRectF(0, 0, 400, 400));
+      }
+      int worst = 0;
+      int white = 0;
+      for (int y = 0; y < kept.height(); ++y) {
+        for (int x = 0; x < kept.width(); ++x) {
+          const QRgb a = kept.pixel(x, y);
+          const QRgb b = stroked.pixel(x, y);
+          worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                            std::abs(qBlue(a) - qBlue(b))});
+          white += qRed(a) == 255;
+        }
+      }
+      EXPECT_LE(worst, 2) << "at " << t << " s, " << ratio << " pixels per point";
+      EXPECT_GT(white, 20000 * ratio * ratio) << "the slice and the ring drawn";
+    }
+  }
+  // Each radius of the pulse is a whole pixel more than the last.
+  EXPECT_DOUBLE_EQ(view.drawnScale(1.0), 1.0);
+  EXPECT_NEAR((view.drawnScale(1.05) - 1.0) * 270.0, 14.0, 1e-9);
+  EXPECT_NEAR((view.drawnScale(1.0251) - 1.0) * 270.0, 7.0, 1e-9);
 }

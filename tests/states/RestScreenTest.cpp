@@ -275,6 +275,24 @@ TEST(RestScreen, RepaintsOnlyWhatMovedByAPixelAndNewDigitsOnlyInTheirRectangle) 
   EXPECT_GE(paints.countOf(screen.lockButton()), 15);
   EXPECT_LE(paints.countOf(screen.countDownView()), 7);
   EXPECT_GE(paints.countOf(screen.countDownView()), 3);
+
+  // Two more pulses (12 s): the dial still paints at most twice a second,
+  // and its ring is stroked only for radii not yet kept: the second pulse
+  // strokes nothing.
+  auto run = [&](double seconds) {
+    for (int i = 0; i < static_cast<int>(std::lround(seconds / 0.05)); ++i) {
+      f.clock.advance(CountDownViewController::kUpdateInterval);
+      QCoreApplication::processEvents();
+    }
+  };
+  const CountDownView& dial = *screen.countDownView();
+  paints.painted.clear();
+  run(6.0);
+  const int strokes = dial.ringStrokeCount();
+  run(6.0);
+  EXPECT_EQ(dial.ringStrokeCount(), strokes) << "every radius of the pulse kept";
+  EXPECT_LE(paints.countOf(&dial), 2 * 12 + 1);
+  EXPECT_GE(paints.countOf(&dial), 12) << "the pulse shows";
 }
 
 // The rest screen's timer fires on the clock's twentieths of a second and

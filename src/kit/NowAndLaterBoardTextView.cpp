@@ -395,8 +395,10 @@ void NowAndLaterBoardTextView::swapInDocument(QTextDocument* fresh) {
     disconnect(old, nullptr, this, nullptr);
     retireDocument(old);
   }
+  // Gone before the highlighter follows the new document, which then has
+  // no marks to clear from every paragraph of the old one.
   if (old && old->parent() == this)
-    old->deleteLater();
+    delete old.data();
   attachDocument(fresh);
   documentChanged(true);
   setTextCursor(QTextCursor(fresh));

@@ -836,3 +836,25 @@ TEST(PadsProgram, AFailedAutosaveOfAFiftyMegabyteSheetKeepsTheOldFileAndTellsThe
   EXPECT_TRUE(savedStart(big).startsWith(QStringLiteral("kept 0: a line")));
   ASSERT_TRUE(QDir(big).removeRecursively());
 }
+
+TEST(PadsProgram, APageTurnFromAnEditedFiftyMegabyteSheetWritesItAwayFromTheWindow) {
+  const QString big = fiftyMegabyteSheet();
+  {
+    StartedProgram p(nowPadShown());
+    QElapsedTimer loading;
+    loading.start();
+    NowAndLaterBoardTextView* view = showSheet(p, big);
+    std::printf("a 50 MB sheet shown after %lld ms\n", loading.elapsed());
+    typeAtStart(view, QStringLiteral("turned "));
+    PadViewController* pad = controller(p).nowPadController();
+    QElapsedTimer turning;
+    turning.start();
+    ASSERT_TRUE(pad->newSheet());
+    const qint64 turnMs = turning.elapsed();
+    std::printf("page turn from the edited 50 MB sheet: %lld ms\n", turnMs);
+    EXPECT_LT(turnMs, test::timeLimit(100));
+    PadSheetWriter::shared().drain();
+    EXPECT_TRUE(savedStart(big).startsWith(QStringLiteral("turned 0: a line")));
+  }
+  ASSERT_TRUE(QDir(big).removeRecursively());
+}

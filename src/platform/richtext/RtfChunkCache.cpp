@@ -85,6 +85,15 @@ int RtfChunkCache::internFormat(const CharFormat& format) {
   return int(formats_.size()) - 1;
 }
 
+bool RtfChunkCache::isImage(int documentIndex) {
+  const auto known = imageFormats_.constFind(documentIndex);
+  if (known != imageFormats_.constEnd())
+    return known.value();
+  const bool image = document_->allFormats().value(documentIndex).isImageFormat();
+  imageFormats_.insert(documentIndex, image);
+  return image;
+}
+
 int RtfChunkCache::formatId(int documentIndex) {
   const auto known = formatIds_.constFind(documentIndex);
   if (known != formatIds_.constEnd())
@@ -100,7 +109,7 @@ int RtfChunkCache::formatId(int documentIndex) {
 // character format; images as attachment characters. Leaves `block` after
 // the last one.
 std::shared_ptr<const EncodedRichText::Chunk>
-RtfChunkCache::encodeBlocks(QTextBlock& block, int count, qsizetype* characters) {
+RtfChunkCache::encodeBlocks(QTextBlock& block, int count, bool atStart, qsizetype* characters) {
   auto chunk = std::make_shared<EncodedRichText::Chunk>();
   std::string bytes;
   const auto add = [&](QStringView text, int format) {
@@ -110,7 +119,8 @@ RtfChunkCache::encodeBlocks(QTextBlock& block, int count, qsizetype* characters)
     if (length == 0)
       return;
     if (!chunk->pieces.empty() &&
-        formats_[std::size_t(chunk->pieces.back().format)] == formats_[std::size_t(format)])
+        (chunk->pieces.back().format == format ||
+         formats_[std::size_t(chunk->pieces.back().format)] == formats_[std::size_t(format)]))
       chunk->pieces.back().length += length;
     else
       chunk->pieces.push_back(EncodedRichText::Piece{format, length});
@@ -118,12 +128,13 @@ RtfChunkCache::encodeBlocks(QTextBlock& block, int count, qsizetype* characters)
   *characters = 0;
   for (int n = 0; n < count && block.isValid(); ++n, block = block.next()) {
     *characters += block.length();
-    if (block.blockNumber() > 0)
+    // (A block's number is looked up, not kept: not asked here for each.)
+    if (n > 0 || !atStart)
       add(u"\n", formatId(block.charFormatIndex()));
     for (auto it = block.begin(); !it.atEnd(); ++it) {
       const QTextFragment fragment = it.fragment();
-      const QTextCharFormat format = fragment.charFormat();
-      if (format.isImageFormat()) {
+      if (isImage(fragment.charFormatIndex())) {
+        const QTextCharFormat format = fragment.charFormat();
         auto [name, data] = RichTextDocument::imageFile(*document_, format.toImageFormat());
         CharFormat attachment = RichTextDocument::fromCharFormat(format);
         attachment.attachment = name;
@@ -171,7 +182,7 @@ bool RtfChunkCache::encodeFor(qint64 budgetMs) {
       QTextBlock block = next.isValid() && next.blockNumber() == start
                              ? next
                              : document_->findBlockByNumber(start);
-      stale.chunk = encodeBlocks(block, stale.blocks, &stale.characters);
+      stale.chunk = encodeBlocks(block, stale.blocks, start == 0, &stale.characters);
       next = block;
     }
     start += slots_[i].blocks;

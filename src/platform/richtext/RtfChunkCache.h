@@ -51,8 +51,10 @@ private:
   void resetAll();
   // A stale slot longer than a chunk becomes stale slots of a chunk each.
   void splitStale(std::size_t index);
+  // `atStart`: `block` is the document's first (no paragraph end before it).
   std::shared_ptr<const EncodedRichText::Chunk> encodeBlocks(QTextBlock& block, int count,
-                                                             qsizetype* characters);
+                                                             bool atStart, qsizetype* characters);
+  bool isImage(int documentIndex);
   int formatId(int documentIndex);
   int internFormat(const CharFormat& format);
 
@@ -61,6 +63,7 @@ private:
   int blockCount_ = 0;
   std::vector<CharFormat> formats_;
   QHash<int, int> formatIds_; // the document's format index to ours
+  QHash<int, bool> imageFormats_;
 };
 
 } // namespace kr

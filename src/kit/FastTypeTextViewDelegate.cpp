@@ -319,11 +319,15 @@ bool FastTypeTextViewDelegate::writeBeforeLeaving(Report report) {
 }
 
 void FastTypeTextViewDelegate::saveWhenFinishing() {
-  if (!hasUnsavedChanges())
+  BackingStoreDescriptor* store = textView_ ? textView_->backingStoreDescriptor() : nullptr;
+  // An autosave still being written may yet fail: then the text is saved again.
+  if (!hasUnsavedChanges() &&
+      !(store && PadSheetWriter::shared().isInFlight(store->getPathToSelectedFile())))
     return;
   QPointer<FastTypeTextViewDelegate> self(this);
   PadSheetWriter::shared().deferUntilFinish([self] {
-    if (self && !self->save(Report::consoleOnly))
+    PadSheetWriter::shared().drain();
+    if (self && self->hasUnsavedChanges() && !self->save(Report::consoleOnly))
       platformLog(
           QStringLiteral("A pad could not be saved before quitting: %1").arg(self->failure()));
   });

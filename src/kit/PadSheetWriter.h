@@ -51,6 +51,8 @@ public:
   // The text of the sheet at `path` when it is not on disk: a write in
   // flight is waited for first, so this is the text of a write that failed.
   std::optional<RichText> unwrittenText(const QString& path);
+  // Whether a write of the sheet at `path` is queued or under way.
+  bool isInFlight(const QString& path) const;
   // Whether a sheet of `folder` other than `except` failed to be written.
   bool hasFailures(const QString& folder, const QString& except = {}) const;
   // Writes the sheets of `folder` whose writes failed (but `except`) here
@@ -83,7 +85,6 @@ private:
   // `outcome`, when given, receives the write's result on the writer's thread.
   void write(const QString& path, const QString& folder, const SheetText& text, QObject* context,
              Done done, std::shared_ptr<std::pair<bool, QString>> outcome);
-  bool isInFlight(const QString& path) const;
 
   mutable std::mutex mutex_;
   std::map<QString, Entry> entries_;

@@ -104,9 +104,20 @@ bool BackingStoreManager::write(const RichText& text, BackingStoreDescriptor& st
 
 bool BackingStoreManager::writeFile(const RichText& text, const QString& path,
                                     const QString& folder, QString* error) {
+  return writeSheet(path, folder, error,
+                    [&](QString* reason) { return RtfdPackage::write(path, text, reason); });
+}
+
+bool BackingStoreManager::writeFile(const EncodedRichText& text, const QString& path,
+                                    const QString& folder, QString* error) {
+  return writeSheet(path, folder, error,
+                    [&](QString* reason) { return RtfdPackage::write(path, text, reason); });
+}
+
+bool BackingStoreManager::writeSheet(const QString& path, const QString& folder, QString* error,
+                                     const std::function<bool(QString*)>& write) {
   QString reason;
-  if (!BackingStoreDescriptor::ensureFolder(folder, &reason) ||
-      !RtfdPackage::write(path, text, &reason)) {
+  if (!BackingStoreDescriptor::ensureFolder(folder, &reason) || !write(&reason)) {
     qCWarning(lcEngine).noquote() << consoleSafe(
         QStringLiteral("could not write %1: %2").arg(path, reason));
     if (error)

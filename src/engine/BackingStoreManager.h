@@ -1,12 +1,14 @@
 #pragma once
 
 #include "engine/OwnAppend.h"
+#include "platform/richtext/EncodedRichText.h"
 #include "platform/richtext/RichText.h"
 
 #include <QByteArray>
 #include <QMutex>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace kr {
@@ -60,6 +62,8 @@ public:
   // on any thread.
   bool writeFile(const RichText& text, const QString& path, const QString& folder,
                  QString* error = nullptr);
+  bool writeFile(const EncodedRichText& text, const QString& path, const QString& folder,
+                 QString* error = nullptr);
   // Appends the entry at the end of the store's current file (for the log:
   // today's file of this machine), re-creating a removed folder: in place
   // when the file is one this program wrote, else by replacing the package
@@ -79,6 +83,8 @@ public:
 
 private:
   BackingStoreManager() = default;
+  static bool writeSheet(const QString& path, const QString& folder, QString* error,
+                         const std::function<bool(QString* reason)>& write);
 
   QMutex mutex_;
   std::optional<QString> machineIdentifier_;

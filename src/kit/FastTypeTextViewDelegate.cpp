@@ -220,7 +220,7 @@ void FastTypeTextViewDelegate::triggerDelayedWrite() {
 
 void FastTypeTextViewDelegate::timerFireMethod() {
   qn_log(QStringLiteral("FastTypeDelegate: saving my text view on timer"));
-  save();
+  saveInBackground();
   if (timer_)
     timer_->stop();
   timer_.reset();
@@ -239,8 +239,10 @@ bool FastTypeTextViewDelegate::save(Report report) {
   if (textView_->isSheetWritable()) {
     qn_log(QStringLiteral("saving backing store descriptor: %1 in %2")
                .arg(store.root(), store.folderPath()));
+    // Whatever a background save still writes is overtaken by this one.
+    ++saveTicket_;
     QString error;
-    if (BackingStoreManager::sharedManager().write(textView_->richText(), store, &error)) {
+    if (writer.writeAndWait(current, store.folderPath(), textView_->encodedText(), &error)) {
       textView_->document()->setModified(false);
       writer.forget(current);
       if (timer_)
@@ -250,6 +252,11 @@ bool FastTypeTextViewDelegate::save(Report report) {
       failures.insert(failures.begin(), {current, error});
     }
   }
+  return settle(std::move(failures), report);
+}
+
+bool FastTypeTextViewDelegate::settle(std::vector<std::pair<QString, QString>> failures,
+                                      Report report) {
   if (failures.empty()) {
     failure_.clear();
     failureReported_ = false;
@@ -261,6 +268,34 @@ bool FastTypeTextViewDelegate::save(Report report) {
   failure_ = lines.join(u'\n');
   reportFailure(failures.front().first, failures.front().second, report);
   return false;
+}
+
+void FastTypeTextViewDelegate::saveInBackground() {
+  if (!textView_ || !textView_->backingStoreDescriptor())
+    return;
+  BackingStoreDescriptor& store = *textView_->backingStoreDescriptor();
+  const QString current = store.getPathToSelectedFile();
+  // Sheets left earlier whose writes failed are retried with this one, here.
+  if (!textView_->isSheetWritable() ||
+      PadSheetWriter::shared().hasFailures(store.folderPath(), current)) {
+    save();
+    return;
+  }
+  qn_log(QStringLiteral("saving backing store descriptor in the background: %1 in %2")
+             .arg(store.root(), store.folderPath()));
+  // Edits from here on make the text modified again, to be saved after this.
+  textView_->document()->setModified(false);
+  const quint64 ticket = ++saveTicket_;
+  PadSheetWriter::shared().write(
+      current, store.folderPath(), textView_->encodedText(), this,
+      [this, ticket, current](bool written, const QString& error) {
+        // A later save tells how the text stands.
+        if (ticket != saveTicket_)
+          return;
+        settle(written ? std::vector<std::pair<QString, QString>>{}
+                       : std::vector<std::pair<QString, QString>>{{current, error}},
+               Report::alert);
+      });
 }
 
 bool FastTypeTextViewDelegate::writeBeforeLeaving(Report report) {
@@ -278,17 +313,21 @@ bool FastTypeTextViewDelegate::writeBeforeLeaving(Report report) {
   timer_.reset();
   textView_->document()->setModified(false);
   PadSheetWriter::shared().write(
-      path, store.folderPath(), textView_->richText(), this,
+      path, store.folderPath(), textView_->encodedText(), this,
       [this, path](bool written, const QString& error) { leftSheetWritten(path, written, error); });
   return true;
 }
 
 void FastTypeTextViewDelegate::saveWhenFinishing() {
-  if (!hasUnsavedChanges())
+  BackingStoreDescriptor* store = textView_ ? textView_->backingStoreDescriptor() : nullptr;
+  // An autosave still being written may yet fail: then the text is saved again.
+  if (!hasUnsavedChanges() &&
+      !(store && PadSheetWriter::shared().isInFlight(store->getPathToSelectedFile())))
     return;
   QPointer<FastTypeTextViewDelegate> self(this);
   PadSheetWriter::shared().deferUntilFinish([self] {
-    if (self && !self->save(Report::consoleOnly))
+    PadSheetWriter::shared().drain();
+    if (self && self->hasUnsavedChanges() && !self->save(Report::consoleOnly))
       platformLog(
           QStringLiteral("A pad could not be saved before quitting: %1").arg(self->failure()));
   });

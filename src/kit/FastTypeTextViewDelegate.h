@@ -5,6 +5,8 @@
 #include <QString>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QTextCursor;
 class QTextDocument;
@@ -48,6 +50,9 @@ public:
   // written, or when there is nothing to write (no store; a sheet shown
   // read-only). A pending autosave is dropped once the text is written.
   bool save(Report report = Report::alert);
+  // The autosave: the text is taken here and written on the sheet writer's
+  // thread; a failure is told as save() tells it, once it is known.
+  void saveInBackground();
   // Before the pad turns away from its sheet: a changed sheet is handed to
   // the sheet writer and written in the background. After a failed save it
   // is written here and now instead, and false means that it could not be:
@@ -91,11 +96,14 @@ Q_SIGNALS:
 private:
   void leftSheetWritten(const QString& path, bool written, const QString& error);
   void reportFailure(const QString& path, const QString& error, Report report);
+  // Keeps and tells the failures (path, reason) of a save; true when none.
+  bool settle(std::vector<std::pair<QString, QString>> failures, Report report);
 
   QPointer<NowAndLaterBoardTextView> textView_;
   std::shared_ptr<SmartTimerWrapper> timer_;
   QString failure_;
   bool failureReported_ = false;
+  quint64 saveTicket_ = 0;
 };
 
 } // namespace kr

@@ -7,6 +7,7 @@
 #include "kit/SpellingHighlighter.h"
 #include "kit/TextIndicatorsView.h"
 #include "platform/richtext/RichTextDocument.h"
+#include "platform/richtext/RtfChunkCache.h"
 #include "platform/services/UrlOpenerAPI.h"
 #include "platform/settings/UserDefaults.h"
 
@@ -339,6 +340,10 @@ QTextDocument* NowAndLaterBoardTextView::buildSheetDocument(const RichText& text
   FastTypeTextViewDelegate::keepSeparatorsUnbroken(fresh);
   // Its paragraphs are counted here too, away from the window's thread.
   useLayoutForLength(fresh);
+  // And a long text is encoded for its file here, so that its saves encode
+  // only what was edited.
+  if (fresh->characterCount() > kOwnLayoutFrom)
+    RtfChunkCache::of(fresh)->encodeFor(-1);
   fresh->setUndoRedoEnabled(true);
   return fresh;
 }
@@ -349,6 +354,11 @@ RichText NowAndLaterBoardTextView::richText() {
   // The sheets' files carry the stops the editor shows.
   text.setTabInterval(kTabInterval);
   return text;
+}
+
+EncodedRichText NowAndLaterBoardTextView::encodedText() {
+  applyTypedAhead();
+  return RtfChunkCache::of(document())->encoded(kTabInterval);
 }
 
 void NowAndLaterBoardTextView::insertAtStart(const RichText& text) {
@@ -385,8 +395,10 @@ void NowAndLaterBoardTextView::swapInDocument(QTextDocument* fresh) {
     disconnect(old, nullptr, this, nullptr);
     retireDocument(old);
   }
+  // Gone before the highlighter follows the new document, which then has
+  // no marks to clear from every paragraph of the old one.
   if (old && old->parent() == this)
-    old->deleteLater();
+    delete old.data();
   attachDocument(fresh);
   documentChanged(true);
   setTextCursor(QTextCursor(fresh));

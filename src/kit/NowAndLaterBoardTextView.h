@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kit/TextIndicatorsView.h"
+#include "platform/richtext/EncodedRichText.h"
 #include "platform/richtext/RichText.h"
 
 #include <QFont>
@@ -98,6 +99,9 @@ public:
   QString sheetNotice() const { return notice_; }
   // The whole text, with any keys typed ahead.
   RichText richText();
+  // The same encoded for a sheet's file: only the paragraphs changed since
+  // the last call are encoded again.
+  EncodedRichText encodedText();
 
   // Keys typed into a long text while an earlier edit is still laid out are
   // taken together: characters, Backspace, Delete and Return wait until the

@@ -2,6 +2,8 @@
 
 #include "engine/BackingStoreManager.h"
 #include "platform/OrderedWorker.h"
+#include "platform/richtext/RtfReader.h"
+#include "platform/richtext/RtfWriter.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -17,13 +19,44 @@ PadSheetWriter::PadSheetWriter() = default;
 
 PadSheetWriter::~PadSheetWriter() = default;
 
-bool PadSheetWriter::writeNow(const QString& path, const QString& folder, const RichText& text,
+bool PadSheetWriter::writeNow(const QString& path, const QString& folder, const SheetText& text,
                               QString* error) {
-  return BackingStoreManager::sharedManager().writeFile(text, path, folder, error);
+  return std::visit(
+      [&](const auto& content) {
+        return BackingStoreManager::sharedManager().writeFile(content, path, folder, error);
+      },
+      text);
 }
 
-void PadSheetWriter::write(const QString& path, const QString& folder, const RichText& text,
+RichText PadSheetWriter::richTextOf(const SheetText& text) {
+  if (const auto* rich = std::get_if<RichText>(&text))
+    return *rich;
+  const auto& encoded = std::get<EncodedRichText>(text);
+  RichText read = RtfReader::read(RtfWriter::write(encoded)).text;
+  const QMap<QString, QByteArray> files = encoded.attachmentData();
+  for (auto it = files.cbegin(); it != files.cend(); ++it)
+    read.setAttachmentData(it.key(), it.value());
+  return read;
+}
+
+bool PadSheetWriter::writeAndWait(const QString& path, const QString& folder, const SheetText& text,
+                                  QString* error) {
+  auto outcome = std::make_shared<std::pair<bool, QString>>(false, QString());
+  write(path, folder, text, nullptr, {}, outcome);
+  drain();
+  if (error)
+    *error = outcome->second;
+  return outcome->first;
+}
+
+void PadSheetWriter::write(const QString& path, const QString& folder, const SheetText& text,
                            QObject* context, Done done) {
+  write(path, folder, text, context, std::move(done), nullptr);
+}
+
+void PadSheetWriter::write(const QString& path, const QString& folder, const SheetText& text,
+                           QObject* context, Done done,
+                           std::shared_ptr<std::pair<bool, QString>> outcome) {
   quint64 ticket = 0;
   {
     const std::lock_guard<std::mutex> lock(mutex_);
@@ -39,9 +72,19 @@ void PadSheetWriter::write(const QString& path, const QString& folder, const Ric
   // The thread starts with the first sheet left, not with the program.
   if (!worker_)
     worker_ = std::make_unique<OrderedWorker>("padSheetWriter");
-  worker_->async([this, path, folder, text, ticket, receiver, done = std::move(done)] {
+  worker_->async([this, path, folder, text, ticket, receiver, outcome, done = std::move(done)] {
     QString error;
-    const bool written = writeNow(path, folder, text, &error);
+    // A later write of the same sheet, queued meanwhile, writes newer text:
+    // this one is left to it.
+    bool superseded = false;
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      const auto it = entries_.find(path);
+      superseded = it != entries_.end() && it->second.ticket != ticket;
+    }
+    const bool written = superseded || writeNow(path, folder, text, &error);
+    if (outcome)
+      *outcome = {written, error};
     {
       const std::lock_guard<std::mutex> lock(mutex_);
       auto it = entries_.find(path);
@@ -80,7 +123,7 @@ std::optional<RichText> PadSheetWriter::unwrittenText(const QString& path) {
   const auto it = entries_.find(path);
   if (it == entries_.end())
     return std::nullopt;
-  return it->second.text;
+  return richTextOf(it->second.text);
 }
 
 bool PadSheetWriter::hasFailures(const QString& folder, const QString& except) const {
@@ -94,7 +137,7 @@ bool PadSheetWriter::hasFailures(const QString& folder, const QString& except) c
 
 std::vector<std::pair<QString, QString>> PadSheetWriter::retryFailed(const QString& folder,
                                                                      const QString& except) {
-  std::map<QString, RichText> failed;
+  std::map<QString, SheetText> failed;
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     for (const auto& [path, entry] : entries_) {

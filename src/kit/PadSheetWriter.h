@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/richtext/EncodedRichText.h"
 #include "platform/richtext/RichText.h"
 
 #include <QString>
@@ -11,6 +12,7 @@
 #include <mutex>
 #include <optional>
 #include <utility>
+#include <variant>
 #include <vector>
 
 class QObject;
@@ -32,17 +34,25 @@ public:
   PadSheetWriter(const PadSheetWriter&) = delete;
   PadSheetWriter& operator=(const PadSheetWriter&) = delete;
 
+  // A sheet's text as rich text, or as an editor's encoded text.
+  using SheetText = std::variant<RichText, EncodedRichText>;
+
   // Runs on the window's thread once the write is over, unless `context` is
   // gone by then.
   using Done = std::function<void(bool written, const QString& error)>;
   // Queues the write of `text` to the sheet at `path` in `folder` (made
-  // when missing).
-  void write(const QString& path, const QString& folder, const RichText& text, QObject* context,
+  // when missing). Writes of one sheet reach the disk in the order given.
+  void write(const QString& path, const QString& folder, const SheetText& text, QObject* context,
              Done done);
+  // The same, waiting for the write (and every one queued before it).
+  bool writeAndWait(const QString& path, const QString& folder, const SheetText& text,
+                    QString* error);
 
   // The text of the sheet at `path` when it is not on disk: a write in
   // flight is waited for first, so this is the text of a write that failed.
   std::optional<RichText> unwrittenText(const QString& path);
+  // Whether a write of the sheet at `path` is queued or under way.
+  bool isInFlight(const QString& path) const;
   // Whether a sheet of `folder` other than `except` failed to be written.
   bool hasFailures(const QString& folder, const QString& except = {}) const;
   // Writes the sheets of `folder` whose writes failed (but `except`) here
@@ -62,16 +72,19 @@ public:
 
 private:
   struct Entry {
-    RichText text;
+    SheetText text;
     QString folder;
     QString error;
     bool inFlight = false;
     quint64 ticket = 0;
   };
   // The file work, on whichever thread calls it.
-  static bool writeNow(const QString& path, const QString& folder, const RichText& text,
+  static bool writeNow(const QString& path, const QString& folder, const SheetText& text,
                        QString* error);
-  bool isInFlight(const QString& path) const;
+  static RichText richTextOf(const SheetText& text);
+  // `outcome`, when given, receives the write's result on the writer's thread.
+  void write(const QString& path, const QString& folder, const SheetText& text, QObject* context,
+             Done done, std::shared_ptr<std::pair<bool, QString>> outcome);
 
   mutable std::mutex mutex_;
   std::map<QString, Entry> entries_;

@@ -6,9 +6,11 @@
 #include "engine/BackingStoreIndex.h"
 #include "engine/FullTimeSlice.h"
 #include "kit/BorderedBackgroundView.h"
+#include "kit/FastTypeTextViewDelegate.h"
 #include "kit/HideableFragmentWall.h"
 #include "kit/LongTextDocumentLayout.h"
 #include "kit/NowAndLaterBoardTextView.h"
+#include "kit/PadSheetWriter.h"
 #include "platform/QnLog.h"
 #include "platform/files/SupportPaths.h"
 #include "platform/richtext/RichText.h"
@@ -51,6 +53,8 @@
 #include <csignal>
 #include <cstdio>
 #include <functional>
+
+#include <sys/resource.h>
 
 using namespace kr;
 using kr::test::AlertAnswerer;
@@ -680,5 +684,182 @@ TEST(PadsProgram, AFiftyMegabyteSheetShownAtStartReachesItsEndAtOnceAndQuitsAtOn
   }
   const QString saved = RtfdPackage::read(big).text.plainText().left(80);
   EXPECT_TRUE(saved.startsWith(QStringLiteral("k0: a line of notes"))) << qPrintable(saved);
+  ASSERT_TRUE(QDir(big).removeRecursively());
+}
+
+namespace {
+
+// Typed at the start of the sheet shown, as a user types.
+void typeAtStart(NowAndLaterBoardTextView* view, const QString& text) {
+  view->setFocus();
+  view->setTextCursor(QTextCursor(view->document()));
+  QTest::keyClicks(view, text);
+  // A long text takes the keys in one batch, after the events queued.
+  settle();
+}
+
+QString savedStart(const QString& path) {
+  return RtfdPackage::read(path).text.plainText().left(60);
+}
+
+// Files written from here on stop at `bytes` (a full disk, which the
+// program's root user cannot be given with a read-only folder).
+class FileSizeLimit {
+public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{bytes, old_.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+  rlimit old_{};
+  void (*oldHandler_)(int) = nullptr;
+};
+
+void fireAutosave(StartedProgram& p) {
+  p.clock.advance(FastTypeTextViewDelegate::kAutosaveDelay +
+                  FastTypeTextViewDelegate::kAutosaveTolerance + 1);
+}
+
+} // namespace
+
+TEST(PadsProgram, AnEditedFiftyMegabyteSheetIsSavedByEveryQuitWithinHalfASecond) {
+  const QString big = fiftyMegabyteSheet();
+  for (const bool bySignal : {true, false}) {
+    StartedProgram p(nowPadShown());
+    NowAndLaterBoardTextView* view = showSheet(p, big);
+    ASSERT_GT(view->document()->characterCount(), 40 << 20);
+    typeAtStart(view, bySignal ? QStringLiteral("signal ") : QStringLiteral("menu "));
+    QElapsedTimer quitting;
+    // Until the program is through with its event loop and its saves.
+    const int result = runLoopWith(
+        p,
+        [&] {
+          quitting.start();
+          if (bySignal)
+            std::raise(SIGTERM);
+          else
+            mainController(p).tryToPerform(QStringLiteral("terminate"));
+        },
+        test::timeLimit(30000));
+    const qint64 quitMs = quitting.elapsed();
+    EXPECT_EQ(result, 0);
+    EXPECT_LT(quitMs, test::timeLimit(500)) << (bySignal ? "by a signal" : "by the menu");
+    std::printf("quit after an edit by %s: %lld ms\n", bySignal ? "a signal" : "the menu", quitMs);
+  }
+  EXPECT_TRUE(savedStart(big).startsWith(QStringLiteral("menu signal 0: a line of notes")))
+      << qPrintable(savedStart(big));
+  ASSERT_TRUE(QDir(big).removeRecursively());
+}
+
+TEST(PadsProgram, AFiftyMegabyteSheetIsAutosavedAwayFromTheWindowAndEndsWithTheLatestText) {
+  const QString big = fiftyMegabyteSheet();
+  {
+    StartedProgram p(nowPadShown());
+    NowAndLaterBoardTextView* view = showSheet(p, big);
+    typeAtStart(view, QStringLiteral("first "));
+    FastTypeTextViewDelegate* delegate = view->delegate();
+    ASSERT_TRUE(delegate->isWritePending());
+    QElapsedTimer held;
+    held.start();
+    fireAutosave(p);
+    const qint64 heldMs = held.elapsed();
+    EXPECT_FALSE(delegate->isWritePending());
+    EXPECT_LT(heldMs, test::timeLimit(50));
+    // Keys go on into the text while it is written.
+    QElapsedTimer typing;
+    typing.start();
+    QTest::keyClicks(view, QStringLiteral("second "));
+    settle();
+    EXPECT_LT(typing.elapsed(), test::timeLimit(100));
+    EXPECT_TRUE(delegate->hasUnsavedChanges());
+    std::printf("autosave held the window %lld ms\n", heldMs);
+    // The autosave wrote the text as it stood; the keys after it wait for
+    // the next save, which comes with them.
+    PadSheetWriter::shared().drain();
+    EXPECT_TRUE(savedStart(big).startsWith(QStringLiteral("first 0: a line")))
+        << qPrintable(savedStart(big));
+    EXPECT_TRUE(delegate->isWritePending());
+    // A second autosave under way when the program quits: the text as it
+    // stands at the quit is what stays.
+    fireAutosave(p);
+    QTest::keyClicks(view, QStringLiteral("third "));
+    EXPECT_EQ(runLoopWith(
+                  p, [] { std::raise(SIGTERM); }, test::timeLimit(30000)),
+              0);
+  }
+  EXPECT_TRUE(savedStart(big).startsWith(QStringLiteral("first second third 0: a line")))
+      << qPrintable(savedStart(big));
+  ASSERT_TRUE(QDir(big).removeRecursively());
+}
+
+TEST(PadsProgram, AFailedAutosaveOfAFiftyMegabyteSheetKeepsTheOldFileAndTellsTheUser) {
+  const QString big = fiftyMegabyteSheet();
+  const QString textFile = big + QStringLiteral("/TXT.rtf");
+  QFile file(textFile);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray before = file.readAll();
+  file.close();
+  {
+    StartedProgram p(nowPadShown());
+    NowAndLaterBoardTextView* view = showSheet(p, big);
+    typeAtStart(view, QStringLiteral("kept "));
+    FastTypeTextViewDelegate* delegate = view->delegate();
+    {
+      test::ExpectWarnings expected({QStringLiteral("could not write")});
+      AlertAnswerer ok(QStringLiteral("OK"));
+      const FileSizeLimit full(1 << 20);
+      fireAutosave(p);
+      PadSheetWriter::shared().drain();
+      settle();
+      ASSERT_EQ(ok.seen.size(), 1);
+      EXPECT_TRUE(ok.seen[0].startsWith(QStringLiteral("The sheet could not be saved")));
+    }
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll() == before);
+    file.close();
+    EXPECT_TRUE(delegate->hasUnsavedChanges());
+    EXPECT_EQ(view->document()->firstBlock().text().left(5), QStringLiteral("kept "));
+    // The next way out writes it.
+    EXPECT_EQ(runLoopWith(
+                  p, [] { std::raise(SIGTERM); }, test::timeLimit(30000)),
+              0);
+  }
+  EXPECT_TRUE(savedStart(big).startsWith(QStringLiteral("kept 0: a line")));
+  ASSERT_TRUE(QDir(big).removeRecursively());
+}
+
+TEST(PadsProgram, APageTurnFromAnEditedFiftyMegabyteSheetWritesItAwayFromTheWindow) {
+  const QString big = fiftyMegabyteSheet();
+  {
+    StartedProgram p(nowPadShown());
+    QElapsedTimer loading;
+    loading.start();
+    NowAndLaterBoardTextView* view = showSheet(p, big);
+    std::printf("a 50 MB sheet shown after %lld ms\n", loading.elapsed());
+    typeAtStart(view, QStringLiteral("turned "));
+    PadViewController* pad = controller(p).nowPadController();
+    // The text is handed to the sheet writer at once; the rest of the turn
+    // is the old document's end and the new sheet's start.
+    QElapsedTimer turning;
+    turning.start();
+    ASSERT_TRUE(view->delegate()->writeBeforeLeaving());
+    const qint64 handedMs = turning.elapsed();
+    EXPECT_LT(handedMs, test::timeLimit(50));
+    ASSERT_TRUE(pad->newSheet());
+    std::printf("page turn from the edited 50 MB sheet: %lld ms (its text handed over in %lld "
+                "ms)\n",
+                turning.elapsed(), handedMs);
+    PadSheetWriter::shared().drain();
+    EXPECT_TRUE(savedStart(big).startsWith(QStringLiteral("turned 0: a line")));
+  }
   ASSERT_TRUE(QDir(big).removeRecursively());
 }

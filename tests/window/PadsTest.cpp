@@ -215,6 +215,8 @@ TEST_F(Pads, TheAutosaveWritesAboutEveryFiveSecondsWhileTypingGoesOn) {
   for (int second = 1; second <= 20; ++second) {
     type(*pad, QStringLiteral("x"));
     clock.advance(1.0);
+    // The autosave writes on the sheet writer's thread.
+    PadSheetWriter::shared().drain();
     const QString onDisk = sheetText(nowSheet(0));
     if (onDisk != lastOnDisk) {
       writes.append(second);
@@ -316,6 +318,9 @@ TEST_F(Pads, AFailedWriteKeepsTheTextSaysWhyOnceAndIsTriedAgain) {
   test::ConsoleCapture console;
   test::ExpectWarnings expected({QStringLiteral("could not write")});
   clock.advance(6.0);
+  // Told once the write on the sheet writer's thread is over.
+  PadSheetWriter::shared().drain();
+  QCoreApplication::processEvents();
   ASSERT_EQ(alerts.shown.size(), 1);
   EXPECT_EQ(alerts.shown[0].messageText, QStringLiteral("The sheet could not be saved"));
   EXPECT_TRUE(console.contains(QStringLiteral("could not be saved")));

@@ -22,10 +22,10 @@ QUrl resourceUrl(const QString& name) {
   return QUrl(kResourceScheme + QString::fromLatin1(QUrl::toPercentEncoding(name)));
 }
 
-// The file name and bytes of an image in the document. Images that came from
-// an attachment keep their bytes; others are stored as PNG.
-std::pair<QString, QByteArray> imageFile(const QTextDocument& document,
-                                         const QTextImageFormat& image) {
+} // namespace
+
+std::pair<QString, QByteArray> RichTextDocument::imageFile(const QTextDocument& document,
+                                                           const QTextImageFormat& image) {
   QString name = image.property(RichTextDocument::kAttachmentNameProperty).toString();
   const QVariant resource = document.resource(QTextDocument::ImageResource, QUrl(image.name()));
   if (name.isEmpty()) {
@@ -45,8 +45,6 @@ std::pair<QString, QByteArray> imageFile(const QTextDocument& document,
   }
   return {name, png};
 }
-
-} // namespace
 
 QTextCharFormat RichTextDocument::toCharFormat(const CharFormat& format) {
   QTextCharFormat result;

@@ -5,8 +5,11 @@
 #include <QSet>
 #include <QTextCharFormat>
 
+#include <utility>
+
 class QTextCursor;
 class QTextDocument;
+class QTextImageFormat;
 
 namespace kr {
 
@@ -28,6 +31,11 @@ public:
                                const QByteArray& data);
   // The attachment file names the document's images use.
   static QSet<QString> attachmentNames(const QTextDocument& document);
+
+  // The file name and bytes of an image in the document. Images that came
+  // from an attachment keep their bytes; others are stored as PNG.
+  static std::pair<QString, QByteArray> imageFile(const QTextDocument& document,
+                                                  const QTextImageFormat& image);
 
   static QTextCharFormat toCharFormat(const CharFormat& format);
   static CharFormat fromCharFormat(const QTextCharFormat& format);

@@ -15,20 +15,84 @@ namespace kr {
 
 namespace {
 
+// The runs of a body, each with its format and a way to write its
+// characters: the runs of rich text, or the pieces of encoded text.
+struct RichTextRuns {
+  const RichText& text;
+  std::size_t size() const { return text.runs().size(); }
+  const CharFormat& format(std::size_t i) const { return text.runs()[i].format; }
+  template <typename W> void writeContent(std::size_t i, W& writer) const {
+    const RichText::Run& run = text.runs()[i];
+    writer.writeCharacters(QStringView(text.plainText()).mid(run.start, run.length), run.format);
+  }
+};
+
+// Neighbouring pieces of one format are one run, as in rich text.
+struct EncodedRuns {
+  struct Run {
+    int format;
+    std::size_t firstSpan;
+    std::size_t endSpan;
+  };
+  const EncodedRichText& text;
+  std::vector<Run> runs;
+  std::vector<QByteArrayView> spans;
+
+  explicit EncodedRuns(const EncodedRichText& encoded) : text(encoded) {
+    for (const auto& chunk : text.chunks) {
+      qsizetype offset = 0;
+      for (const EncodedRichText::Piece& piece : chunk->pieces) {
+        const QByteArrayView bytes(chunk->bytes.constData() + offset, piece.length);
+        offset += piece.length;
+        if (piece.length == 0)
+          continue;
+        if (runs.empty() || !(text.formats[std::size_t(runs.back().format)] ==
+                              text.formats[std::size_t(piece.format)]))
+          runs.push_back(Run{piece.format, spans.size(), spans.size()});
+        spans.push_back(bytes);
+        runs.back().endSpan = spans.size();
+      }
+    }
+  }
+  std::size_t size() const { return runs.size(); }
+  const CharFormat& format(std::size_t i) const {
+    return text.formats[std::size_t(runs[i].format)];
+  }
+  template <typename W> void writeContent(std::size_t i, W& writer) const {
+    for (std::size_t span = runs[i].firstSpan; span < runs[i].endSpan; ++span)
+      writer.writeBytes(spans[span]);
+  }
+};
+
 class Writer {
 public:
-  explicit Writer(const RichText& text) : text_(text) {}
-  QByteArray run();
+  Writer() : out_(own_) {}
+  explicit Writer(std::string& out) : out_(out) {}
+  template <typename Runs> QByteArray run(const Runs& runs, double tabInterval, qsizetype expected);
   // With the tables given, not collected: false when a run needs a font or
   // colour they lack.
-  bool useTables(const RtfWriter::Tables& tables);
+  template <typename Runs> bool useTables(const RtfWriter::Tables& tables, const Runs& runs);
   void writeHeader();
-  void writeBody();
+  template <typename Runs> void writeBody(const Runs& runs, double tabInterval);
   QByteArray result() const { return QByteArray(out_.data(), qsizetype(out_.size())); }
+  // A run's characters, as they stand between its group's attributes and its end.
+  void writeCharacters(QStringView text, const CharFormat& format);
+  void writeBytes(QByteArrayView bytes) {
+    if (inserts_)
+      inserts_->emplace_back(out_.size(), bytes);
+    else
+      out_.append(bytes.constData(), size_t(bytes.size()));
+  }
+  // Bytes given to writeBytes() are not copied from here on but noted with
+  // their place in the output.
+  void noteInserts(std::vector<std::pair<std::size_t, QByteArrayView>>* inserts) {
+    inserts_ = inserts;
+  }
+  std::string take() { return std::move(out_); }
 
 private:
-  void collectTables();
-  void writeRun(const RichText::Run& run);
+  template <typename Runs> void collectTables(const Runs& runs);
+  template <typename Runs> void writeRun(const Runs& runs, std::size_t i);
   void writeAttributes(const CharFormat& format);
   void writeText(QStringView text);
   void writeEscaped(QStringView text, bool inTable);
@@ -39,8 +103,9 @@ private:
     out_.append(buffer, size_t(end - buffer));
   }
 
-  const RichText& text_;
-  std::string out_; // appends of single characters are cheaper here than on QByteArray
+  std::string own_;
+  std::vector<std::pair<std::size_t, QByteArrayView>>* inserts_ = nullptr;
+  std::string& out_; // appends of single characters are cheaper here than on QByteArray
   QHash<QString, int> fontNumbers_;
   QStringList fonts_;
   QHash<quint32, int> colorNumbers_;
@@ -57,11 +122,12 @@ bool isPlain(const CharFormat& f) {
          !f.strikeThrough && !f.foreground;
 }
 
-QByteArray Writer::run() {
-  out_.reserve(size_t(text_.length()) * 3 / 2 + 256);
-  collectTables();
+template <typename Runs>
+QByteArray Writer::run(const Runs& runs, double tabInterval, qsizetype expected) {
+  out_.reserve(size_t(expected) + 256);
+  collectTables(runs);
   writeHeader();
-  writeBody();
+  writeBody(runs, tabInterval);
   out_.append("}\n");
   return result();
 }
@@ -90,11 +156,11 @@ void Writer::writeHeader() {
   out_.append("}\n");
 }
 
-void Writer::writeBody() {
-  if (text_.tabInterval() > 0) {
+template <typename Runs> void Writer::writeBody(const Runs& runs, double tabInterval) {
+  if (tabInterval > 0) {
     // One paragraph style for the whole text, set once: a dozen stops, as
     // word processors write them; every paragraph keeps them.
-    const int twips = std::clamp(int(std::lround(text_.tabInterval() * 20)), 1, kMaxTabTwips);
+    const int twips = std::clamp(int(std::lround(tabInterval * 20)), 1, kMaxTabTwips);
     out_.append("\\pard");
     for (int stop = 1; stop <= kTabStopsWritten; ++stop) {
       out_.append("\\tx");
@@ -102,11 +168,10 @@ void Writer::writeBody() {
     }
     out_ += '\n';
   }
-  const auto& runs = text_.runs();
   for (size_t i = 0; i < runs.size();) {
-    const QString& link = runs[i].format.link;
+    const QString& link = runs.format(i).link;
     if (link.isEmpty()) {
-      writeRun(runs[i++]);
+      writeRun(runs, i++);
       continue;
     }
     // One field for every neighbouring run with the same link.
@@ -115,13 +180,13 @@ void Writer::writeBody() {
     target.replace(QLatin1Char('"'), QLatin1String("%22"));
     writeEscaped(target, false);
     out_.append("\"}}{\\fldrslt ");
-    while (i < runs.size() && runs[i].format.link == link)
-      writeRun(runs[i++]);
+    while (i < runs.size() && runs.format(i).link == link)
+      writeRun(runs, i++);
     out_.append("}}");
   }
 }
 
-bool Writer::useTables(const RtfWriter::Tables& tables) {
+template <typename Runs> bool Writer::useTables(const RtfWriter::Tables& tables, const Runs& runs) {
   fonts_ = tables.fonts;
   colors_ = tables.colors;
   for (int i = 0; i < fonts_.size(); ++i) {
@@ -130,8 +195,8 @@ bool Writer::useTables(const RtfWriter::Tables& tables) {
   }
   for (int i = int(colors_.size()) - 1; i >= 0; --i)
     colorNumbers_.insert(key(colors_[size_t(i)]), i + 1);
-  for (const RichText::Run& run : text_.runs()) {
-    const CharFormat& f = run.format;
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const CharFormat& f = runs.format(i);
     if (!f.fontFamily.isEmpty() && !fontNumbers_.contains(f.fontFamily))
       return false;
     if (f.foreground && !colorNumbers_.contains(key(*f.foreground)))
@@ -140,9 +205,9 @@ bool Writer::useTables(const RtfWriter::Tables& tables) {
   return true;
 }
 
-void Writer::collectTables() {
-  for (const RichText::Run& run : text_.runs()) {
-    const CharFormat& f = run.format;
+template <typename Runs> void Writer::collectTables(const Runs& runs) {
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const CharFormat& f = runs.format(i);
     if (!f.fontFamily.isEmpty() && !fontNumbers_.contains(f.fontFamily)) {
       fontNumbers_.insert(f.fontFamily, int(fonts_.size()));
       fonts_.append(f.fontFamily);
@@ -154,26 +219,29 @@ void Writer::collectTables() {
   }
 }
 
-void Writer::writeRun(const RichText::Run& run) {
-  const CharFormat& f = run.format;
-  const QStringView text = QStringView(text_.plainText()).mid(run.start, run.length);
+template <typename Runs> void Writer::writeRun(const Runs& runs, std::size_t i) {
+  const CharFormat& f = runs.format(i);
   const bool grouped = !isPlain(f);
   if (grouped) {
     out_ += '{';
     writeAttributes(f);
   }
-  if (!f.attachment.isEmpty()) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-      if (text[i] == QChar(RichText::kAttachmentCharacter))
-        writeAttachment(f.attachment);
-      else
-        writeText(text.mid(i, 1));
-    }
-  } else {
-    writeText(text);
-  }
+  runs.writeContent(i, *this);
   if (grouped)
     out_ += '}';
+}
+
+void Writer::writeCharacters(QStringView text, const CharFormat& f) {
+  if (f.attachment.isEmpty()) {
+    writeText(text);
+    return;
+  }
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] == QChar(RichText::kAttachmentCharacter))
+      writeAttachment(f.attachment);
+    else
+      writeText(text.mid(i, 1));
+  }
 }
 
 void Writer::writeAttributes(const CharFormat& f) {
@@ -256,21 +324,71 @@ void Writer::writeEscaped(QStringView text, bool inTable) {
 
 } // namespace
 
-QByteArray RtfWriter::write(const RichText& text) { return Writer(text).run(); }
+QByteArray RtfWriter::write(const RichText& text) {
+  return Writer().run(RichTextRuns{text}, text.tabInterval(), qsizetype(text.length()) * 3 / 2);
+}
+
+QByteArray RtfWriter::write(const EncodedRichText& text) {
+  const Pieces pieces = writePieces(text);
+  QByteArray joined;
+  joined.reserve(pieces.size());
+  for (const QByteArrayView piece : pieces.views())
+    joined.append(piece);
+  return joined;
+}
+
+RtfWriter::Pieces RtfWriter::writePieces(const EncodedRichText& text) {
+  Pieces pieces;
+  pieces.text = text;
+  Writer writer;
+  writer.noteInserts(&pieces.inserts);
+  writer.run(EncodedRuns(pieces.text), text.tabInterval, 0);
+  pieces.markup = writer.take();
+  return pieces;
+}
+
+std::vector<QByteArrayView> RtfWriter::Pieces::views() const {
+  std::vector<QByteArrayView> views;
+  views.reserve(inserts.size() * 2 + 1);
+  std::size_t done = 0;
+  const auto markupTo = [&](std::size_t end) {
+    if (end > done)
+      views.emplace_back(markup.data() + done, qsizetype(end - done));
+    done = end;
+  };
+  for (const auto& [at, bytes] : inserts) {
+    markupTo(at);
+    views.push_back(bytes);
+  }
+  markupTo(markup.size());
+  return views;
+}
+
+qsizetype RtfWriter::Pieces::size() const {
+  qsizetype total = qsizetype(markup.size());
+  for (const auto& insert : inserts)
+    total += insert.second.size();
+  return total;
+}
+
+void RtfWriter::encodeCharacters(QStringView text, const CharFormat& format, std::string& out) {
+  Writer(out).writeCharacters(text, format);
+}
 
 QByteArray RtfWriter::header(const Tables& tables) {
   const RichText none;
-  Writer writer(none);
-  writer.useTables(tables);
+  Writer writer;
+  writer.useTables(tables, RichTextRuns{none});
   writer.writeHeader();
   return writer.result();
 }
 
 std::optional<QByteArray> RtfWriter::body(const RichText& text, const Tables& tables) {
-  Writer writer(text);
-  if (!writer.useTables(tables))
+  Writer writer;
+  const RichTextRuns runs{text};
+  if (!writer.useTables(tables, runs))
     return std::nullopt;
-  writer.writeBody();
+  writer.writeBody(runs, text.tabInterval());
   return writer.result();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/drawing/RgbColor.h"
+#include "platform/richtext/EncodedRichText.h"
 #include "platform/richtext/RichText.h"
 
 #include <QByteArray>
@@ -8,6 +9,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -27,6 +29,23 @@ public:
   };
 
   static QByteArray write(const RichText& text);
+  // The same bytes as write() gives for the rich text that `text` encodes.
+  static QByteArray write(const EncodedRichText& text);
+  // The same bytes as pieces to be written one after another: the markup
+  // around the text's chunks, and the chunks' own bytes, not copied.
+  struct Pieces {
+    EncodedRichText text; // keeps the chunks the pieces show
+    std::string markup;
+    // Bytes of the chunks, each with its place in the markup.
+    std::vector<std::pair<std::size_t, QByteArrayView>> inserts;
+    std::vector<QByteArrayView> views() const;
+    qsizetype size() const;
+  };
+  static Pieces writePieces(const EncodedRichText& text);
+  // Appends the characters of a run of `format` as write() writes them
+  // inside the run's group. Each character is encoded on its own, so the
+  // encoding of a text is that of its parts one after another.
+  static void encodeCharacters(QStringView text, const CharFormat& format, std::string& out);
 
   // The header write() puts before the runs of a text with these tables.
   static QByteArray header(const Tables& tables);

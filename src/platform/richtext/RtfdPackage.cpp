@@ -15,10 +15,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <map>
+#include <mutex>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace kr {
@@ -33,6 +37,48 @@ const QLatin1String kOldPrefix(".kr-old-");
 
 QString textFileName() { return QString::fromLatin1(RtfdPackage::kTextFileName); }
 
+// The text files this process read whole or wrote, with the attachment names
+// they held, by the stamp they had then. While a package's text file keeps
+// that stamp, a write need not read (parse) it again to know its attachments.
+class KnownTexts {
+public:
+  static KnownTexts& shared() {
+    static KnownTexts known;
+    return known;
+  }
+  static std::optional<FileStamp> stampOf(const QString& package) {
+    struct stat info {};
+    if (::lstat(QFile::encodeName(package + QLatin1Char('/') + textFileName()).constData(),
+                &info) != 0 ||
+        !S_ISREG(info.st_mode))
+      return std::nullopt;
+    return FileStamp::of(info);
+  }
+  void remember(const QString& package, const std::optional<FileStamp>& stamp,
+                const QStringList& attachments) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (!stamp) {
+      texts_.erase(package);
+      return;
+    }
+    // A handful of sheets at a time; the oldest knowledge goes first.
+    if (texts_.size() >= 64 && !texts_.contains(package))
+      texts_.clear();
+    texts_[package] = {*stamp, attachments};
+  }
+  std::optional<QStringList> attachments(const QString& package, const FileStamp& stamp) const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const auto it = texts_.find(package);
+    if (it == texts_.end() || !(it->second.first == stamp))
+      return std::nullopt;
+    return it->second.second;
+  }
+
+private:
+  mutable std::mutex mutex_;
+  std::map<QString, std::pair<FileStamp, QStringList>> texts_;
+};
+
 bool fail(QString* error, const QString& message) {
   if (error)
     *error = message;
@@ -46,6 +92,49 @@ bool syncPath(const QString& path) {
   const bool ok = ::fsync(fd) == 0;
   ::close(fd);
   return ok;
+}
+
+// Writes `pieces` one after another, many at a call.
+bool writeFile(const QString& path, const std::vector<QByteArrayView>& pieces, QString* error) {
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+    return fail(error, QStringLiteral("Could not create %1: %2").arg(path, file.errorString()));
+  const int fd = file.handle();
+  std::vector<iovec> batch;
+  std::size_t next = 0;
+  int failure = 0;
+  while (next < pieces.size() && failure == 0) {
+    batch.clear();
+    for (; next < pieces.size() && batch.size() < 512; ++next) {
+      if (!pieces[next].isEmpty())
+        batch.push_back({const_cast<char*>(pieces[next].data()), size_t(pieces[next].size())});
+    }
+    // A short write goes on where it stopped.
+    std::size_t first = 0;
+    while (first < batch.size()) {
+      const ssize_t written = ::writev(fd, batch.data() + first, int(batch.size() - first));
+      if (written < 0) {
+        if (errno == EINTR)
+          continue;
+        failure = errno;
+        break;
+      }
+      std::size_t left = std::size_t(written);
+      while (first < batch.size() && left >= batch[first].iov_len)
+        left -= batch[first++].iov_len;
+      if (first < batch.size()) {
+        batch[first].iov_base = static_cast<char*>(batch[first].iov_base) + left;
+        batch[first].iov_len -= left;
+      }
+    }
+  }
+  if (failure == 0 && ::fsync(fd) != 0)
+    failure = errno;
+  if (failure != 0)
+    return fail(error, QStringLiteral("Could not write %1: %2")
+                           .arg(path, QString::fromLocal8Bit(std::strerror(failure))));
+  file.close();
+  return true;
 }
 
 bool writeFile(const QString& path, const QByteArray& data, QString* error) {
@@ -265,6 +354,7 @@ RtfdPackage::ReadResult RtfdPackage::read(const QString& path, bool withAttachme
   FileOperations::ReadOptions options;
   options.followLink = false;
   options.maximumSize = kMaxTextFileSize;
+  const std::optional<FileStamp> before = KnownTexts::stampOf(path);
   const std::optional<QByteArray> rtf = FileOperations::readRegularFile(
       path + QLatin1Char('/') + textFileName(), &result.error, options);
   if (!rtf)
@@ -285,6 +375,11 @@ RtfdPackage::ReadResult RtfdPackage::read(const QString& path, bool withAttachme
   }
   result.text = parseText(*rtf, attachment, &result.wellFormed, &result.textAfterEnd);
   result.status = Status::Ok;
+  // Known only when the file read is the one stamped (it did not change
+  // while it was read).
+  const std::optional<FileStamp> after = KnownTexts::stampOf(path);
+  KnownTexts::shared().remember(path, before && before == after ? after : std::nullopt,
+                                result.text.attachmentNames());
   return result;
 }
 
@@ -315,6 +410,26 @@ int RtfdPackage::recoverLeftoversIn(const QString& folder,
 }
 
 bool RtfdPackage::write(const QString& requestedPath, const RichText& text, QString* error) {
+  return writePackage(requestedPath, PackageContent::of(text), error);
+}
+
+bool RtfdPackage::write(const QString& requestedPath, const EncodedRichText& text, QString* error) {
+  return writePackage(requestedPath, PackageContent::of(text), error);
+}
+
+RtfdPackage::PackageContent RtfdPackage::PackageContent::of(const RichText& text) {
+  auto rtf = std::make_shared<const QByteArray>(RtfWriter::write(text));
+  return {{QByteArrayView(*rtf)}, rtf, text.attachmentNames(), text.attachmentData()};
+}
+
+RtfdPackage::PackageContent RtfdPackage::PackageContent::of(const EncodedRichText& text) {
+  // The chunks' bytes are written as they are, not copied into one text.
+  auto pieces = std::make_shared<const RtfWriter::Pieces>(RtfWriter::writePieces(text));
+  return {pieces->views(), pieces, text.attachmentNames(), text.attachmentData()};
+}
+
+bool RtfdPackage::writePackage(const QString& requestedPath, const PackageContent& content,
+                               QString* error) {
   // A link to a package is followed, never replaced by a folder of its own.
   const std::optional<QString> resolved = resolvePackageLink(requestedPath, error);
   if (!resolved)
@@ -324,12 +439,25 @@ bool RtfdPackage::write(const QString& requestedPath, const RichText& text, QStr
   recoverLeftovers(info.absolutePath(), [&name](const QString& owner) { return owner == name; });
   // The old text tells which of its files are attachments; their bytes are
   // not needed, since every file of the old package that the new text does
-  // not replace is carried over as it is.
-  return write(*resolved, text, read(*resolved, false), error);
+  // not replace is carried over as it is. A text file as this process last
+  // read or wrote it is not read again.
+  if (const std::optional<FileStamp> stamp = KnownTexts::stampOf(*resolved)) {
+    if (std::optional<QStringList> names = KnownTexts::shared().attachments(*resolved, *stamp))
+      return writePackage(*resolved, content, OldPackage{Status::Ok, {}, *names}, error);
+  }
+  const ReadResult old = read(*resolved, false);
+  return writePackage(*resolved, content,
+                      OldPackage{old.status, old.error, old.text.attachmentNames()}, error);
 }
 
 bool RtfdPackage::write(const QString& path, const RichText& text, const ReadResult& old,
                         QString* error) {
+  return writePackage(path, PackageContent::of(text),
+                      OldPackage{old.status, old.error, old.text.attachmentNames()}, error);
+}
+
+bool RtfdPackage::writePackage(const QString& path, const PackageContent& content,
+                               const OldPackage& old, QString* error) {
   const QFileInfo info(path);
   const QString folder = info.absolutePath();
   const QString name = info.fileName();
@@ -351,15 +479,15 @@ bool RtfdPackage::write(const QString& path, const RichText& text, const ReadRes
     return fail(error,
                 QStringLiteral("Could not write in %1: %2").arg(folder, fresh.errorString()));
   const QString freshPath = fresh.path();
-  if (!writeFile(freshPath + QLatin1Char('/') + textFileName(), RtfWriter::write(text), error))
+  if (!writeFile(freshPath + QLatin1Char('/') + textFileName(), content.rtf, error))
     return false;
 
   QSet<QString> written;
-  for (const QString& attachment : text.attachmentNames()) {
+  for (const QString& attachment : content.attachmentNames) {
     if (!isSafeAttachmentName(attachment) || written.contains(attachment))
       continue;
-    const auto data = text.attachmentData().constFind(attachment);
-    if (data != text.attachmentData().constEnd()) {
+    const auto data = content.attachmentData.constFind(attachment);
+    if (data != content.attachmentData.constEnd()) {
       if (!writeFile(freshPath + QLatin1Char('/') + attachment, data.value(), error))
         return false;
       written.insert(attachment);
@@ -368,9 +496,8 @@ bool RtfdPackage::write(const QString& path, const RichText& text, const ReadRes
   if (old.status == Status::Ok) {
     // Files the old text did not use are someone else's: keep them. So are
     // files the new text uses but whose bytes it does not hold.
-    const QStringList oldList = old.text.attachmentNames();
-    const QSet<QString> oldNames(oldList.cbegin(), oldList.cend());
-    const QStringList newList = text.attachmentNames();
+    const QSet<QString> oldNames(old.attachmentNames.cbegin(), old.attachmentNames.cend());
+    const QStringList& newList = content.attachmentNames;
     const QSet<QString> newNames(newList.cbegin(), newList.cend());
     for (const QString& entry : QDir(path).entryList(QDir::AllEntries | QDir::Hidden |
                                                      QDir::System | QDir::NoDotAndDotDot)) {
@@ -385,10 +512,16 @@ bool RtfdPackage::write(const QString& path, const RichText& text, const ReadRes
   syncPath(freshPath);
 
   const QString aside = folder + QLatin1Char('/') + kOldPrefix + name + freshPath.right(7);
+  const std::optional<FileStamp> stamp = KnownTexts::stampOf(freshPath);
   if (!swapIntoPlace(freshPath, path, aside, error))
     return false;
   fresh.setAutoRemove(false); // its path now holds nothing of ours
   syncPath(folder);
+  // The same file, renamed: its stamp stays but for the time of the change.
+  const std::optional<FileStamp> placed = KnownTexts::stampOf(path);
+  KnownTexts::shared().remember(
+      path, stamp && placed && placed->inode == stamp->inode ? placed : std::nullopt,
+      content.attachmentNames);
   return true;
 }
 

@@ -1,13 +1,16 @@
 #pragma once
 
 #include "platform/files/FileStamp.h"
+#include "platform/richtext/EncodedRichText.h"
 #include "platform/richtext/RichText.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace kr {
 
@@ -51,6 +54,7 @@ public:
   // when the folder is missing or unwritable, or when `path` holds something
   // that cannot be read as a package.
   static bool write(const QString& path, const RichText& text, QString* error = nullptr);
+  static bool write(const QString& path, const EncodedRichText& text, QString* error = nullptr);
   // The same for a caller that has just read the package at `path` (not a
   // link) with read(path, false): it is not read again.
   static bool write(const QString& path, const RichText& text, const ReadResult& old,
@@ -89,6 +93,26 @@ public:
   // holding the link, else nothing (with the reason). A path that is not a
   // link is given back as it is.
   static std::optional<QString> resolvePackageLink(const QString& path, QString* error = nullptr);
+
+private:
+  // What a package is written from: its text file and attachment files.
+  struct PackageContent {
+    std::vector<QByteArrayView> rtf;  // the text file's bytes, in pieces
+    std::shared_ptr<const void> keep; // what the pieces show
+    QStringList attachmentNames;
+    QMap<QString, QByteArray> attachmentData;
+    static PackageContent of(const RichText& text);
+    static PackageContent of(const EncodedRichText& text);
+  };
+  static bool writePackage(const QString& path, const PackageContent& content, QString* error);
+  // What a write needs of the package it replaces.
+  struct OldPackage {
+    Status status = Status::Missing;
+    QString error;
+    QStringList attachmentNames;
+  };
+  static bool writePackage(const QString& path, const PackageContent& content,
+                           const OldPackage& old, QString* error);
 };
 
 } // namespace kr

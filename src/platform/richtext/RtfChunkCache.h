@@ -1,0 +1,69 @@
+#pragma once
+
+#include "platform/richtext/CharFormat.h"
+#include "platform/richtext/EncodedRichText.h"
+
+#include <QHash>
+#include <QObject>
+
+#include <memory>
+#include <vector>
+
+class QTextBlock;
+class QTextDocument;
+
+namespace kr {
+
+// The RTF of a document's paragraphs, kept in chunks of paragraphs and
+// encoded again only where the text changed since (the document's
+// contentsChange tells where). Writing a long text then costs the encoding
+// of the paragraphs edited since the last write, not of all of them; the
+// bytes are those RtfWriter::write() gives for
+// RichTextDocument::fromDocument() of the same document.
+//
+// A child of its document, on the document's thread, and used there only.
+class RtfChunkCache : public QObject {
+  Q_OBJECT
+
+public:
+  static constexpr int kBlocksPerChunk = 256;
+
+  // The document's cache, made on first use with nothing encoded yet.
+  static RtfChunkCache* of(QTextDocument* document);
+
+  // The whole text, encoding the chunks that changed since the last call.
+  EncodedRichText encoded(double tabInterval);
+  // Paragraphs to be encoded before the next encoded() is ready.
+  int staleBlocks() const;
+  // Encodes stale chunks, in document order, until none is left or about
+  // `budgetMs` milliseconds have passed (at least one chunk; no limit when
+  // negative); true when none is left.
+  bool encodeFor(qint64 budgetMs);
+
+private:
+  explicit RtfChunkCache(QTextDocument* document);
+  struct Slot {
+    int blocks = 0;
+    qsizetype characters = 0;                            // the blocks' lengths; valid when encoded
+    std::shared_ptr<const EncodedRichText::Chunk> chunk; // none while stale
+  };
+  void contentsChange(int position, int removed, int added);
+  void resetAll();
+  // A stale slot longer than a chunk becomes stale slots of a chunk each.
+  void splitStale(std::size_t index);
+  // `atStart`: `block` is the document's first (no paragraph end before it).
+  std::shared_ptr<const EncodedRichText::Chunk> encodeBlocks(QTextBlock& block, int count,
+                                                             bool atStart, qsizetype* characters);
+  bool isImage(int documentIndex);
+  int formatId(int documentIndex);
+  int internFormat(const CharFormat& format);
+
+  QTextDocument* document_;
+  std::vector<Slot> slots_;
+  int blockCount_ = 0;
+  std::vector<CharFormat> formats_;
+  QHash<int, int> formatIds_; // the document's format index to ours
+  QHash<int, bool> imageFormats_;
+};
+
+} // namespace kr

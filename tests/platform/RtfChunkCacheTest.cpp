@@ -1,0 +1,175 @@
+#include "platform/richtext/RtfChunkCache.h"
+
+#include "platform/richtext/RichTextDocument.h"
+#include "platform/richtext/RtfWriter.h"
+
+#include <QBuffer>
+#include <QColor>
+#include <QImage>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextTable>
+
+#include <gtest/gtest.h>
+
+using kr::CharFormat;
+using kr::RgbColor;
+using kr::RichText;
+using kr::RichTextDocument;
+using kr::RtfChunkCache;
+using kr::RtfWriter;
+
+namespace {
+
+constexpr double kTabs = 28;
+
+QByteArray pngBytes(Qt::GlobalColor colour) {
+  QImage image(3, 2, QImage::Format_RGB32);
+  image.fill(colour);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  return bytes;
+}
+
+// Many paragraphs (several chunks) of mixed formats: fonts, sizes, colours,
+// bold and italics, links, list items, tabs and line breaks, text beyond
+// Latin-1 and beyond the basic plane, and attachments.
+RichText mixedText() {
+  RichText text;
+  for (int line = 0; line < 1500; ++line) {
+    CharFormat f;
+    switch (line % 7) {
+    case 0:
+      text.append(QStringLiteral("\t\u2022\titem %1 plain\n").arg(line));
+      break;
+    case 1:
+      f.fontFamily = line % 2 ? QStringLiteral("DejaVu Sans") : QStringLiteral("Serif;{x}");
+      f.fontSize = 9 + line % 5;
+      f.bold = true;
+      text.append(QStringLiteral("bold %1 \\{}").arg(line), f);
+      f.bold = false;
+      f.italic = true;
+      text.append(u" then italic\u2028new line\n", f);
+      break;
+    case 2:
+      f.foreground = RgbColor{quint8(line % 256), 20, 200};
+      f.underline = true;
+      text.append(QStringLiteral("colour %1 caf\u00e9 \u65e5\u672c \U0001F600\n").arg(line), f);
+      break;
+    case 3:
+      f.link = QStringLiteral("https://example.org/%1?q=\"a\"").arg(line % 3);
+      text.append(u"linked ", f);
+      f.strikeThrough = true;
+      text.append(u"struck link", f);
+      text.append(u"\n");
+      break;
+    case 4:
+      text.append(u"see ");
+      text.appendAttachment(QStringLiteral("pic%1.png").arg(line % 4),
+                            pngBytes(line % 2 ? Qt::red : Qt::green));
+      text.append(u" here\n");
+      break;
+    default:
+      text.append(QStringLiteral("%1: a line of notes about the day\n").arg(line));
+    }
+  }
+  return text;
+}
+
+void expectSameAsWholeDocument(QTextDocument& document, RtfChunkCache& cache, const char* step) {
+  RichText whole = RichTextDocument::fromDocument(document);
+  whole.setTabInterval(kTabs);
+  const kr::EncodedRichText encoded = cache.encoded(kTabs);
+  const QByteArray expected = RtfWriter::write(whole);
+  const QByteArray got = RtfWriter::write(encoded);
+  ASSERT_EQ(got.size(), expected.size()) << step;
+  ASSERT_TRUE(got == expected) << step;
+  EXPECT_EQ(encoded.attachmentNames(), whole.attachmentNames()) << step;
+  EXPECT_EQ(encoded.attachmentData().keys(), whole.attachmentData().keys()) << step;
+  for (const QString& name : whole.attachmentNames())
+    EXPECT_EQ(encoded.attachmentData().value(name), whole.attachmentData().value(name)) << step;
+  EXPECT_EQ(cache.staleBlocks(), 0);
+}
+
+} // namespace
+
+TEST(RtfChunkCache, GivesTheWholeDocumentWritersBytesThroughEveryKindOfEdit) {
+  QTextDocument document;
+  RichTextDocument::fill(&document, mixedText());
+  RtfChunkCache& cache = *RtfChunkCache::of(&document);
+  EXPECT_EQ(RtfChunkCache::of(&document), &cache);
+  expectSameAsWholeDocument(document, cache, "as filled");
+
+  QTextCursor cursor(&document);
+  // A character typed in the middle: one chunk is encoded again.
+  cursor.setPosition(document.findBlockByNumber(700).position() + 3);
+  cursor.insertText(QStringLiteral("typed"));
+  EXPECT_EQ(cache.staleBlocks(), RtfChunkCache::kBlocksPerChunk);
+  expectSameAsWholeDocument(document, cache, "typed");
+
+  // New paragraphs, and a paragraph end taken away at a chunk's edge.
+  cursor.insertBlock();
+  cursor.insertText(QStringLiteral("a new paragraph\nand one more"));
+  expectSameAsWholeDocument(document, cache, "paragraphs added");
+  cursor.setPosition(document.findBlockByNumber(RtfChunkCache::kBlocksPerChunk).position());
+  cursor.deletePreviousChar();
+  expectSameAsWholeDocument(document, cache, "joined at a chunk's edge");
+
+  // A selection over several chunks: removed, formatted, replaced at once.
+  cursor.setPosition(document.findBlockByNumber(100).position() + 2);
+  cursor.setPosition(document.findBlockByNumber(900).position() + 5, QTextCursor::KeepAnchor);
+  QTextCharFormat red;
+  red.setForeground(QColor(255, 0, 0));
+  cursor.mergeCharFormat(red);
+  expectSameAsWholeDocument(document, cache, "formatted over chunks");
+  cursor.beginEditBlock();
+  cursor.insertText(QStringLiteral("replaced \u00fc"));
+  cursor.movePosition(QTextCursor::End);
+  cursor.insertText(QStringLiteral(" at the end"));
+  cursor.movePosition(QTextCursor::Start);
+  cursor.insertText(QStringLiteral("at the start\n"));
+  cursor.endEditBlock();
+  expectSameAsWholeDocument(document, cache, "one edit block in three places");
+
+  // An image and a table pasted in; then undone step by step.
+  cursor.setPosition(document.findBlockByNumber(300).position());
+  RichTextDocument::insertAttachment(cursor, QStringLiteral("new.png"), pngBytes(Qt::blue));
+  QTextTable* table = cursor.insertTable(2, 2);
+  table->cellAt(1, 1).firstCursorPosition().insertText(QStringLiteral("cell"));
+  expectSameAsWholeDocument(document, cache, "image and table");
+  for (int step = 0; step < 5 && document.isUndoAvailable(); ++step) {
+    document.undo();
+    expectSameAsWholeDocument(document, cache, "undone");
+  }
+  document.redo();
+  expectSameAsWholeDocument(document, cache, "redone");
+
+  // Everything at once, and an empty document.
+  document.setPlainText(QStringLiteral("short\ntext"));
+  expectSameAsWholeDocument(document, cache, "set whole");
+  document.clear();
+  expectSameAsWholeDocument(document, cache, "cleared");
+}
+
+TEST(RtfChunkCache, EncodesAStaleTextInStepsAndKeepsWhatDidNotChange) {
+  QTextDocument document;
+  RichTextDocument::fill(&document, mixedText());
+  RtfChunkCache& cache = *RtfChunkCache::of(&document);
+  EXPECT_EQ(cache.staleBlocks(), document.blockCount());
+  // A zero budget encodes one chunk per call.
+  EXPECT_FALSE(cache.encodeFor(0));
+  EXPECT_EQ(cache.staleBlocks(), document.blockCount() - RtfChunkCache::kBlocksPerChunk);
+  EXPECT_TRUE(cache.encodeFor(60000));
+  const kr::EncodedRichText before = cache.encoded(kTabs);
+  QTextCursor cursor(document.lastBlock());
+  cursor.insertText(QStringLiteral("x"));
+  const kr::EncodedRichText after = cache.encoded(kTabs);
+  ASSERT_EQ(before.chunks.size(), after.chunks.size());
+  // The chunks before the edit are the same bytes, not copies.
+  for (std::size_t i = 0; i + 1 < after.chunks.size(); ++i)
+    EXPECT_EQ(before.chunks[i], after.chunks[i]) << i;
+  EXPECT_NE(before.chunks.back(), after.chunks.back());
+}

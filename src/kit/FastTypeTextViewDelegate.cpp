@@ -249,6 +249,9 @@ bool FastTypeTextViewDelegate::save(Report report) {
         timer_->stop();
       timer_.reset();
     } else {
+      // The shown text is still in the editor: its failure stays with this
+      // pad, not in the writer's list of sheets left unwritten.
+      writer.forget(current);
       failures.insert(failures.begin(), {current, error});
     }
   }

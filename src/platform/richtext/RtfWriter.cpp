@@ -483,7 +483,6 @@ RtfWriter::readHeader(QByteArrayView document) {
   if (!reader.expect("}\n{\\colortbl;"))
     return std::nullopt;
   while (reader.expect("\\red")) {
-    RgbColor color;
     std::optional<int> red = reader.number(0, 255);
     std::optional<int> green =
         red && reader.expect("\\green") ? reader.number(0, 255) : std::nullopt;

@@ -7,30 +7,22 @@
 #include "platform/richtext/RtfOwnFormReader.h"
 #include "platform/richtext/RtfWriter.h"
 
+#include "support/LogFormats.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 
 using namespace kr;
+using kr::test::charFormat;
 
 namespace {
-
-CharFormat format(const QString& family, double size, bool bold = false, bool italic = false,
-                  std::optional<RgbColor> colour = std::nullopt) {
-  CharFormat f;
-  f.fontFamily = family;
-  f.fontSize = size;
-  f.bold = bold;
-  f.italic = italic;
-  f.foreground = colour;
-  return f;
-}
 
 // A day as the logger writes it: keyword lines in one font, values in
 // another, objectives in many formats.
 RichText writtenDay(int variant) {
-  const CharFormat keyword = format(QStringLiteral("Helvetica"), 14, true);
-  const CharFormat value = format(QStringLiteral("Helvetica"), 12);
+  const CharFormat keyword = charFormat(QStringLiteral("Helvetica"), 14, true);
+  const CharFormat value = charFormat(QStringLiteral("Helvetica"), 12);
   const QStringList ratings = {QStringLiteral("highly focused"), QStringLiteral("focused"),
                                QStringLiteral("distracted"), QString()};
   RichText day;
@@ -48,10 +40,10 @@ RichText writtenDay(int variant) {
     switch ((i + variant) % 6) {
     case 0: { // bold, italic, colour, a second font, a link
       day.append(u"Write the ", value);
-      day.append(u"chapter", format(QStringLiteral("Times; New"), 13.5, true, true));
+      day.append(u"chapter", charFormat(QStringLiteral("Times; New"), 13.5, true, true));
       day.append(u" in ", value);
       day.append(u"red",
-                 format(QStringLiteral("Helvetica"), 12, false, false, RgbColor{200, 30, 30}));
+                 charFormat(QStringLiteral("Helvetica"), 12, false, false, RgbColor{200, 30, 30}));
       CharFormat linked = value;
       linked.link = QStringLiteral("korvaner2things://show?id=\"%1\"&x=\u00e9").arg(i);
       linked.underline = true;
@@ -62,7 +54,7 @@ RichText writtenDay(int variant) {
     case 1: // unicode, emoji, right to left, tabs and line breaks
       day.append(QStringLiteral("Caf\u00e9 \U0001F600 \u05E9\u05DC\u05D5\u05DD\tend") +
                      QChar(RichText::kLineBreak) + QStringLiteral("more \u2013 text"),
-                 format(QStringLiteral("Gill \u00df Sans"), 18));
+                 charFormat(QStringLiteral("Gill \u00df Sans"), 18));
       day.append(u"\n", value);
       break;
     case 2: // empty

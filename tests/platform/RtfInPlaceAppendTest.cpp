@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "support/LogFormats.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -17,6 +19,7 @@
 #include <unistd.h>
 
 using namespace kr;
+using kr::test::charFormat;
 
 namespace kr {
 // Failures show the runs, not the bytes of the object.
@@ -36,17 +39,6 @@ namespace {
 
 using Step = RtfInPlaceAppend::Step;
 
-CharFormat format(const QString& family, double size = 0, bool bold = false,
-                  std::optional<RgbColor> color = std::nullopt, const QString& link = {}) {
-  CharFormat f;
-  f.fontFamily = family;
-  f.fontSize = size;
-  f.bold = bold;
-  f.foreground = color;
-  f.link = link;
-  return f;
-}
-
 const RgbColor kBlack{0, 0, 0};
 const RgbColor kRed{190, 20, 20};
 
@@ -54,12 +46,13 @@ const RgbColor kRed{190, 20, 20};
 // picture, characters outside ASCII and beyond the first plane.
 RichText day() {
   RichText text;
-  text.append(u"#TimeSlice\n", format(QStringLiteral("Helvetica"), 12, true, kBlack));
+  text.append(u"#TimeSlice\n", charFormat(QStringLiteral("Helvetica"), 12, true, false, kBlack));
   text.append(u"Notes: caf\u00e9 \u20ac5\ttab\u2028line \U0001F600 ",
-              format(QStringLiteral("Helvetica"), 12, false, kBlack));
-  text.append(u"the plan", format(QStringLiteral("Helvetica"), 12, false, kBlack,
-                                  QStringLiteral("https://example.org/a?b=c&d")));
-  text.append(u" {braces} and \\ back\n", format(QStringLiteral("Menlo; Mono"), 9, false, kRed));
+              charFormat(QStringLiteral("Helvetica"), 12, false, false, kBlack));
+  text.append(u"the plan", charFormat(QStringLiteral("Helvetica"), 12, false, false, kBlack,
+                                      QStringLiteral("https://example.org/a?b=c&d")));
+  text.append(u" {braces} and \\ back\n",
+              charFormat(QStringLiteral("Menlo; Mono"), 9, false, false, kRed));
   text.appendAttachment(QStringLiteral("picture.png"), QByteArray("png"));
   text.append(u"\nplain end");
   return text;
@@ -67,11 +60,11 @@ RichText day() {
 
 RichText entry() {
   RichText text(QStringLiteral("#TimeSlice\n"),
-                format(QStringLiteral("Helvetica"), 12, true, kBlack));
+                charFormat(QStringLiteral("Helvetica"), 12, true, false, kBlack));
   text.append(u"Write the report \u00e9\U0001F680\n",
-              format(QStringLiteral("Helvetica"), 12, false, kBlack));
+              charFormat(QStringLiteral("Helvetica"), 12, false, false, kBlack));
   text.append(u"plain and ");
-  text.append(u"red", format(QStringLiteral("Menlo; Mono"), 9, false, kRed));
+  text.append(u"red", charFormat(QStringLiteral("Menlo; Mono"), 9, false, false, kRed));
   return text;
 }
 
@@ -125,11 +118,11 @@ TEST(RtfInPlaceAppend, WritersHeaderGivesBackItsTables) {
 
 TEST(RtfInPlaceAppend, AppendedTextReadsAsTheWholeDocumentWrittenAgain) {
   RichText endsWithLink = day();
-  endsWithLink.append(u"the plan", format(QStringLiteral("Helvetica"), 12, false, kBlack,
-                                          QStringLiteral("https://example.org/a?b=c&d")));
+  endsWithLink.append(u"the plan", charFormat(QStringLiteral("Helvetica"), 12, false, false, kBlack,
+                                              QStringLiteral("https://example.org/a?b=c&d")));
   RichText startsWithLink(QStringLiteral("more of the plan"),
-                          format(QStringLiteral("Helvetica"), 12, false, kBlack,
-                                 QStringLiteral("https://example.org/a?b=c&d")));
+                          charFormat(QStringLiteral("Helvetica"), 12, false, false, kBlack,
+                                     QStringLiteral("https://example.org/a?b=c&d")));
   RichText endsWithPicture = day();
   endsWithPicture.appendAttachment(QStringLiteral("last.png"), QByteArray("png"));
   RichText startsWithStandIn(QStringLiteral("\u00ac not a stand-in"));
@@ -182,9 +175,10 @@ TEST(RtfInPlaceAppend, DeclinesWhatItCannotAppendToSafely) {
   auto withBody = [&](const char* body) {
     return document.left(end) + QByteArray(body) + document.mid(end);
   };
-  declined(document, RichText(QStringLiteral("x"), format(QStringLiteral("Times"))),
+  declined(document, RichText(QStringLiteral("x"), charFormat(QStringLiteral("Times"))),
            "font or colour");
-  declined(document, RichText(QStringLiteral("x"), format({}, 0, false, RgbColor{1, 2, 3})),
+  declined(document,
+           RichText(QStringLiteral("x"), charFormat({}, 0, false, false, RgbColor{1, 2, 3})),
            "font or colour");
   RichText picture;
   picture.appendAttachment(QStringLiteral("new.png"), QByteArray("png"));
@@ -304,7 +298,7 @@ TEST_F(TextFile, FileTakesTheEntryInPlace) {
   EXPECT_EQ(RtfInPlaceAppend::appendToFile(again, entry(), now.size() + 10).outcome,
             RtfInPlaceAppend::Outcome::Declined);
   EXPECT_EQ(RtfInPlaceAppend::appendToFile(
-                again, RichText(QStringLiteral("x"), format(QStringLiteral("Times"))), 1 << 20)
+                again, RichText(QStringLiteral("x"), charFormat(QStringLiteral("Times"))), 1 << 20)
                 .outcome,
             RtfInPlaceAppend::Outcome::Declined);
   ::close(again);

@@ -151,6 +151,36 @@ bool LongTextDocumentLayout::isMeasured(int number) const {
 
 int LongTextDocumentLayout::measuredCount() const { return measuredCount_; }
 
+qreal LongTextDocumentLayout::measureScrolledTo(qreal top, qreal bottom, qreal shownTop) {
+  const qreal height = bottom - top;
+  if (heights_.empty() || width() <= 0 || height <= 0 || std::abs(shownTop - top) >= height)
+    return 0;
+  // The paragraph at the top of what was shown, and where it stood.
+  const int anchor = indexAt(shownTop);
+  const qreal anchorTop = blockTop(anchor);
+  qreal shift = 0;
+  bool changed = false;
+  // Following the anchor moves the view, which can bring more unmeasured
+  // paragraphs into it; a few rounds settle it.
+  for (int round = 0; round < 4; ++round) {
+    bool measuredMore = false;
+    int number = indexAt(top + shift);
+    for (QTextBlock block = document()->findBlockByNumber(number); block.isValid();
+         block = block.next(), ++number) {
+      if (blockTop(number) > bottom + shift)
+        break;
+      measuredMore |= ensureMeasured(block, number);
+    }
+    if (!measuredMore)
+      break;
+    changed = true;
+    shift = blockTop(anchor) - anchorTop;
+  }
+  if (changed)
+    heightsChangedLater();
+  return shift;
+}
+
 QTextBlock LongTextDocumentLayout::blockAt(qreal y) const {
   const int number = indexAt(y);
   return number < 0 ? QTextBlock() : document()->findBlockByNumber(number);

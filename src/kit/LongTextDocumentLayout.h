@@ -41,6 +41,12 @@ public:
   // Whether paragraph `number`'s height is measured rather than estimated.
   bool isMeasured(int number) const;
   int measuredCount() const;
+  // Lays out the paragraphs a view shows from `top` to `bottom` when it has
+  // just scrolled there from `shownTop`, before it draws them. Measuring
+  // paragraphs above what was shown moves that text; the result is how far,
+  // for the view to scroll by so that the text the user saw stays where it
+  // was (0 when the new place does not overlap the old one).
+  qreal measureScrolledTo(qreal top, qreal bottom, qreal shownTop);
 
 protected:
   void documentChanged(int from, int removed, int added) override;

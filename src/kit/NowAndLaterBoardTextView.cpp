@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -547,6 +548,25 @@ void NowAndLaterBoardTextView::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void NowAndLaterBoardTextView::scrollContentsBy(int dx, int dy) {
+  // The scroll that keeps the text in place is part of this one.
+  if (anchoring_)
+    return;
+  // In a long text the paragraphs coming into view are laid out only now;
+  // where they were estimated wrongly above what the user was reading, that
+  // text would jump by the error. The view moves with it instead.
+  auto* layout = qobject_cast<LongTextDocumentLayout*>(document()->documentLayout());
+  if (dy != 0 && layout) {
+    QScrollBar* bar = verticalScrollBar();
+    const int value = bar->value();
+    const int shift =
+        qRound(layout->measureScrolledTo(value, value + viewport()->height(), value + dy));
+    if (shift != 0) {
+      anchoring_ = true;
+      bar->setValue(value + shift);
+      anchoring_ = false;
+      dy -= bar->value() - value;
+    }
+  }
   QTextEdit::scrollContentsBy(dx, dy);
   highlighter_->checkVisibleSoon();
 }

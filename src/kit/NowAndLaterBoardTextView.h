@@ -257,6 +257,7 @@ private:
   bool awake_ = false;
   bool loading_ = false;
   bool dropping_ = false;
+  bool anchoring_ = false; // scrolling to keep the text read in place
   std::vector<std::unique_ptr<QKeyEvent>> typedAhead_;
   bool typeAheadPosted_ = false;
   bool layoutStopped_ = false;

@@ -2,6 +2,7 @@
 #include "window/PadViewController.h"
 
 #include "kit/FastTypeTextViewDelegate.h"
+#include "kit/LongTextDocumentLayout.h"
 #include "kit/NowAndLaterBoardTextView.h"
 #include "kit/PadTextSettings.h"
 #include "kit/TextIndicatorsView.h"
@@ -436,4 +437,51 @@ TEST_F(PadText, KeysTypedAheadIntoALongTextGoInAsTypedAsOneEdit) {
   EXPECT_TRUE(text().startsWith(QStringLiteral("ac\nd line of text\n")));
   undo();
   EXPECT_TRUE(text().startsWith(QStringLiteral("a line of text\na line")));
+}
+
+TEST_F(PadText, ScrollingUpALongTextKeepsTheTextReadInPlaceWhileParagraphsAreLaidOut) {
+  // Paragraphs whose laid-out heights differ from the estimates: some in a
+  // large type, some wrapping over many lines.
+  RichText sheet;
+  CharFormat large;
+  large.fontSize = 30;
+  const QString words = QStringLiteral("wrapping words ");
+  int i = 0;
+  while (sheet.plainText().size() <= NowAndLaterBoardTextView::kOwnLayoutFrom) {
+    QString chunk;
+    for (int j = 0; j < 4; ++j, ++i)
+      chunk += words.repeated(i * 13 % 29) + u'\n';
+    sheet.append(chunk);
+    sheet.append(u"a large line\n", large);
+  }
+  view.showSheet(sheet);
+  ASSERT_TRUE(qobject_cast<LongTextDocumentLayout*>(view.document()->documentLayout()));
+  QScrollBar* bar = view.verticalScrollBar();
+  QCoreApplication::processEvents();
+  ASSERT_GT(bar->maximum(), 100000);
+
+  // A jump with the thumb lands where it was sent.
+  const int middle = bar->maximum() / 2;
+  bar->setValue(middle);
+  EXPECT_EQ(bar->value(), middle);
+  view.viewport()->grab();
+  QCoreApplication::processEvents();
+
+  // Going up step by step, the text at the top of the view moves down by
+  // exactly each step, however wrong the estimates above it were.
+  int moved = 0;
+  for (int step = 0; step < 40; ++step) {
+    const int position = view.cursorForPosition(QPoint(10, 2)).position();
+    QTextCursor at(view.document());
+    at.setPosition(position);
+    const int before = view.cursorRect(at).top();
+    const int value = bar->value();
+    bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    view.viewport()->grab();
+    QCoreApplication::processEvents();
+    const int after = view.cursorRect(at).top();
+    EXPECT_NEAR(after - before, bar->singleStep(), 1) << "step " << step;
+    moved += bar->value() - (value - bar->singleStep());
+  }
+  EXPECT_NE(moved, 0) << "the estimates above were all right: nothing was tested";
 }

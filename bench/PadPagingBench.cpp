@@ -140,7 +140,8 @@ kr::RichText fiftyMegabytesOfNotes() {
   QString text;
   text.reserve((50 << 20) + 100);
   for (int line = 0; text.size() < (50 << 20); ++line)
-    text += QStringLiteral("%1: a line of notes about the work of the day, with words.\n").arg(line);
+    text +=
+        QStringLiteral("%1: a line of notes about the work of the day, with words.\n").arg(line);
   return kr::RichText(text);
 }
 

@@ -67,43 +67,43 @@ PadSheetWriter::write(const QString& path, const QString& folder, const SheetTex
   // The thread starts with the first sheet left, not with the program.
   if (!worker_)
     worker_ = std::make_unique<OrderedWorker>("padSheetWriter");
-  worker_->async([this, path, folder, text, ticket, receiver, outcome, keptBy,
-                  done = std::move(done)] {
-    QString error;
-    // A later write of the same sheet, queued meanwhile, writes newer text:
-    // this one is left to it.
-    bool superseded = false;
-    {
-      const std::lock_guard<std::mutex> lock(mutex_);
-      const auto it = entries_.find(path);
-      superseded = it != entries_.end() && it->second.ticket != ticket;
-    }
-    const bool written = superseded || writeNow(path, folder, text, &error);
-    outcome->written = written;
-    outcome->error = error;
-    {
-      const std::lock_guard<std::mutex> lock(mutex_);
-      auto it = entries_.find(path);
-      // A later write of the same sheet owns the entry from then on.
-      if (it != entries_.end() && it->second.ticket == ticket) {
-        if (written || keptBy == KeptBy::caller) {
-          entries_.erase(it);
-        } else {
-          it->second.inFlight = false;
-          it->second.error = error;
+  worker_->async(
+      [this, path, folder, text, ticket, receiver, outcome, keptBy, done = std::move(done)] {
+        QString error;
+        // A later write of the same sheet, queued meanwhile, writes newer text:
+        // this one is left to it.
+        bool superseded = false;
+        {
+          const std::lock_guard<std::mutex> lock(mutex_);
+          const auto it = entries_.find(path);
+          superseded = it != entries_.end() && it->second.ticket != ticket;
         }
-      }
-    }
-    if (!done || !QCoreApplication::instance())
-      return;
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [receiver, done, written, error] {
-          if (receiver)
-            done(written, error);
-        },
-        Qt::QueuedConnection);
-  });
+        const bool written = superseded || writeNow(path, folder, text, &error);
+        outcome->written = written;
+        outcome->error = error;
+        {
+          const std::lock_guard<std::mutex> lock(mutex_);
+          auto it = entries_.find(path);
+          // A later write of the same sheet owns the entry from then on.
+          if (it != entries_.end() && it->second.ticket == ticket) {
+            if (written || keptBy == KeptBy::caller) {
+              entries_.erase(it);
+            } else {
+              it->second.inFlight = false;
+              it->second.error = error;
+            }
+          }
+        }
+        if (!done || !QCoreApplication::instance())
+          return;
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [receiver, done, written, error] {
+              if (receiver)
+                done(written, error);
+            },
+            Qt::QueuedConnection);
+      });
   return outcome;
 }
 

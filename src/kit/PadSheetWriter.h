@@ -25,7 +25,7 @@ class OrderedWorker;
 // another in the order given, so that a page turn never waits for a file.
 // Until a sheet is on disk its text is kept here: a pad that comes back to it
 // shows this text, never an older one from the disk, and a failed write keeps
-// the text until a later write succeeds.
+// the text until a later write succeeds (unless its caller keeps it).
 class PadSheetWriter {
 public:
   static PadSheetWriter& shared();

@@ -95,13 +95,19 @@ void BM_TypeAtTheTopOfAFiftyMegabyteSheet(benchmark::State& state) { typeInto(st
 void BM_TypeInTheMiddleOfAFiftyMegabyteSheet(benchmark::State& state) { typeInto(state, 0.5); }
 void BM_TypeAtTheEndOfAFiftyMegabyteSheet(benchmark::State& state) { typeInto(state, 1); }
 
-// Saves of a 50 MB sheet shown in the editor: before each, `edit` changes
-// it; its text is taken by `take` (snapshot_ms, the window's part), then
-// written as a package (write_ms).
+// Saves of a 50 MB sheet shown in the editor, once its text is encoded for
+// its file in steps between the events (encoded_after_ms): before each,
+// `edit` changes it; its text is taken by `take` (snapshot_ms, the window's
+// part), then written as a package (write_ms).
 template <typename Edit, typename Take>
 void timeSaves(benchmark::State& state, kr::NowAndLaterBoardTextView& view, Edit edit, Take take) {
   view.showSheetDocument(
       kr::NowAndLaterBoardTextView::buildSheetDocument(fiftyMegabytesOfNotes(), view.sheetLook()));
+  QElapsedTimer encoding;
+  encoding.start();
+  while (view.isEncodingInSteps())
+    QApplication::processEvents();
+  state.counters["encoded_after_ms"] = encoding.nsecsElapsed() / 1e6;
   QTemporaryDir folder;
   double snapshot = 0;
   double write = 0;

@@ -241,17 +241,16 @@ bool FastTypeTextViewDelegate::save(Report report) {
                .arg(store.root(), store.folderPath()));
     // Whatever a background save still writes is overtaken by this one.
     ++saveTicket_;
+    // The shown text is still in the editor: a failure stays with this pad,
+    // not in the writer's list of sheets left unwritten.
     QString error;
-    if (writer.writeAndWait(current, store.folderPath(), textView_->encodedText(), &error)) {
+    if (writer.writeAndWait(current, store.folderPath(), textView_->encodedText(), &error,
+                            PadSheetWriter::KeptBy::caller)) {
       textView_->document()->setModified(false);
-      writer.forget(current);
       if (timer_)
         timer_->stop();
       timer_.reset();
     } else {
-      // The shown text is still in the editor: its failure stays with this
-      // pad, not in the writer's list of sheets left unwritten.
-      writer.forget(current);
       failures.insert(failures.begin(), {current, error});
     }
   }

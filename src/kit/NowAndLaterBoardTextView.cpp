@@ -23,6 +23,7 @@
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 #include <QTextFrame>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -170,6 +171,10 @@ NowAndLaterBoardTextView::NowAndLaterBoardTextView(QWidget* parent, Selection se
     }
   }
   setPalette(colours);
+  // Each step is an event of its own: keys and paints go between them.
+  encodeSteps_ = new QTimer(this);
+  encodeSteps_->setInterval(0);
+  connect(encodeSteps_, &QTimer::timeout, this, &NowAndLaterBoardTextView::encodeStep);
   highlighter_ = new SpellingHighlighter(this);
   settleDirection(document(), writesRightToLeft(document()->toRawText()));
   attachDocument(document());
@@ -205,6 +210,31 @@ void NowAndLaterBoardTextView::attachDocument(QTextDocument* document) {
   connect(document, &QTextDocument::contentsChange, this,
           &NowAndLaterBoardTextView::onContentsChange, Qt::UniqueConnection);
   highlighter_->followDocument();
+  encodeInStepsWhenDue();
+}
+
+bool NowAndLaterBoardTextView::isEncodingInSteps() const { return encodeSteps_->isActive(); }
+
+void NowAndLaterBoardTextView::encodeInStepsWhenDue() {
+  if (encodeSteps_->isActive() || !isSheetWritable())
+    return;
+  // A sheet's text saved before, or one too long to be left to its first
+  // save; a text that is never saved is never encoded.
+  RtfChunkCache* cache = RtfChunkCache::find(document());
+  if (!cache && backingStoreDescriptor_ && document()->characterCount() >= kEncodeInStepsFrom)
+    cache = RtfChunkCache::of(document());
+  // A change within a chunk of paragraphs is left to the save: a step
+  // encodes a chunk at least, and an edit's chunk changes again with the
+  // next key.
+  if (cache && cache->staleBlocks() > RtfChunkCache::kBlocksPerChunk &&
+      cache->staleCharacters() >= kEncodeInStepsFrom)
+    encodeSteps_->start();
+}
+
+void NowAndLaterBoardTextView::encodeStep() {
+  RtfChunkCache* cache = RtfChunkCache::find(document());
+  if (!cache || !isSheetWritable() || cache->encodeFor(kEncodeStepMs))
+    encodeSteps_->stop();
 }
 
 void NowAndLaterBoardTextView::awakeFromNib() {
@@ -341,10 +371,10 @@ QTextDocument* NowAndLaterBoardTextView::buildSheetDocument(const RichText& text
   FastTypeTextViewDelegate::keepSeparatorsUnbroken(fresh);
   // Its paragraphs are counted here too, away from the window's thread.
   useLayoutForLength(fresh);
-  // And a long text is encoded for its file here, so that its saves encode
-  // only what was edited.
+  // Its file's encoding is kept by paragraphs from the start (a long text
+  // has its layout by now); the editor encodes it in steps once it is shown.
   if (fresh->characterCount() > kOwnLayoutFrom)
-    RtfChunkCache::of(fresh)->encodeFor(-1);
+    RtfChunkCache::of(fresh);
   fresh->setUndoRedoEnabled(true);
   return fresh;
 }
@@ -628,6 +658,7 @@ void NowAndLaterBoardTextView::redo() {
 }
 
 void NowAndLaterBoardTextView::onContentsChanged() {
+  encodeInStepsWhenDue();
   // Spelling marks and links on screen change only how the text is drawn,
   // not the text: a document as it was read or saved stays unmodified, and
   // there is nothing to save.

@@ -15,6 +15,7 @@
 #include <vector>
 
 class QMimeData;
+class QTimer;
 
 namespace kr {
 
@@ -102,6 +103,15 @@ public:
   // The same encoded for a sheet's file: only the paragraphs changed since
   // the last call are encoded again.
   EncodedRichText encodedText();
+  // A long sheet just shown, or a change of many paragraphs at once (the
+  // whole text recoloured, a long paste), leaves much of the text to be
+  // encoded again. From this many characters in more than a chunk of
+  // paragraphs, it is encoded in steps of a few milliseconds between the
+  // window's events, so that the next save finds it done; less is left to
+  // the save.
+  static constexpr qsizetype kEncodeInStepsFrom = 256 * 1024;
+  static constexpr qint64 kEncodeStepMs = 4;
+  bool isEncodingInSteps() const;
 
   // Keys typed into a long text while an earlier edit is still laid out are
   // taken together: characters, Backspace, Delete and Return wait until the
@@ -245,6 +255,9 @@ private:
   void refontWholeText();
   // Pasted or dropped images become attachments; false when `source` has none.
   bool insertImages(const QMimeData& source);
+  // Starts the steps of encoding when the text has enough to encode.
+  void encodeInStepsWhenDue();
+  void encodeStep();
 
   QPointer<TextIndicatorsView> textIndicatorsView_;
   BackingStoreDescriptor* backingStoreDescriptor_ = nullptr;
@@ -261,6 +274,7 @@ private:
   std::vector<std::unique_ptr<QKeyEvent>> typedAhead_;
   bool typeAheadPosted_ = false;
   bool layoutStopped_ = false;
+  QTimer* encodeSteps_ = nullptr;
 };
 
 } // namespace kr

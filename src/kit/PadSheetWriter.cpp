@@ -40,23 +40,17 @@ RichText PadSheetWriter::richTextOf(const SheetText& text) {
 }
 
 bool PadSheetWriter::writeAndWait(const QString& path, const QString& folder, const SheetText& text,
-                                  QString* error) {
-  auto outcome = std::make_shared<std::pair<bool, QString>>(false, QString());
-  write(path, folder, text, nullptr, {}, outcome);
+                                  QString* error, KeptBy keptBy) {
+  const std::shared_ptr<const Outcome> outcome = write(path, folder, text, nullptr, {}, keptBy);
   drain();
   if (error)
-    *error = outcome->second;
-  return outcome->first;
+    *error = outcome->error;
+  return outcome->written;
 }
 
-void PadSheetWriter::write(const QString& path, const QString& folder, const SheetText& text,
-                           QObject* context, Done done) {
-  write(path, folder, text, context, std::move(done), nullptr);
-}
-
-void PadSheetWriter::write(const QString& path, const QString& folder, const SheetText& text,
-                           QObject* context, Done done,
-                           std::shared_ptr<std::pair<bool, QString>> outcome) {
+std::shared_ptr<const PadSheetWriter::Outcome>
+PadSheetWriter::write(const QString& path, const QString& folder, const SheetText& text,
+                      QObject* context, Done done, KeptBy keptBy) {
   quint64 ticket = 0;
   {
     const std::lock_guard<std::mutex> lock(mutex_);
@@ -68,46 +62,49 @@ void PadSheetWriter::write(const QString& path, const QString& folder, const She
     entry.inFlight = true;
     entry.ticket = ticket;
   }
+  auto outcome = std::make_shared<Outcome>();
   QPointer<QObject> receiver(context);
   // The thread starts with the first sheet left, not with the program.
   if (!worker_)
     worker_ = std::make_unique<OrderedWorker>("padSheetWriter");
-  worker_->async([this, path, folder, text, ticket, receiver, outcome, done = std::move(done)] {
-    QString error;
-    // A later write of the same sheet, queued meanwhile, writes newer text:
-    // this one is left to it.
-    bool superseded = false;
-    {
-      const std::lock_guard<std::mutex> lock(mutex_);
-      const auto it = entries_.find(path);
-      superseded = it != entries_.end() && it->second.ticket != ticket;
-    }
-    const bool written = superseded || writeNow(path, folder, text, &error);
-    if (outcome)
-      *outcome = {written, error};
-    {
-      const std::lock_guard<std::mutex> lock(mutex_);
-      auto it = entries_.find(path);
-      // A later write of the same sheet owns the entry from then on.
-      if (it != entries_.end() && it->second.ticket == ticket) {
-        if (written) {
-          entries_.erase(it);
-        } else {
-          it->second.inFlight = false;
-          it->second.error = error;
+  worker_->async(
+      [this, path, folder, text, ticket, receiver, outcome, keptBy, done = std::move(done)] {
+        QString error;
+        // A later write of the same sheet, queued meanwhile, writes newer text:
+        // this one is left to it.
+        bool superseded = false;
+        {
+          const std::lock_guard<std::mutex> lock(mutex_);
+          const auto it = entries_.find(path);
+          superseded = it != entries_.end() && it->second.ticket != ticket;
         }
-      }
-    }
-    if (!done || !QCoreApplication::instance())
-      return;
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [receiver, done, written, error] {
-          if (receiver)
-            done(written, error);
-        },
-        Qt::QueuedConnection);
-  });
+        const bool written = superseded || writeNow(path, folder, text, &error);
+        outcome->written = written;
+        outcome->error = error;
+        {
+          const std::lock_guard<std::mutex> lock(mutex_);
+          auto it = entries_.find(path);
+          // A later write of the same sheet owns the entry from then on.
+          if (it != entries_.end() && it->second.ticket == ticket) {
+            if (written || keptBy == KeptBy::caller) {
+              entries_.erase(it);
+            } else {
+              it->second.inFlight = false;
+              it->second.error = error;
+            }
+          }
+        }
+        if (!done || !QCoreApplication::instance())
+          return;
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [receiver, done, written, error] {
+              if (receiver)
+                done(written, error);
+            },
+            Qt::QueuedConnection);
+      });
+  return outcome;
 }
 
 bool PadSheetWriter::isInFlight(const QString& path) const {

@@ -25,7 +25,7 @@ class OrderedWorker;
 // another in the order given, so that a page turn never waits for a file.
 // Until a sheet is on disk its text is kept here: a pad that comes back to it
 // shows this text, never an older one from the disk, and a failed write keeps
-// the text until a later write succeeds.
+// the text until a later write succeeds (unless its caller keeps it).
 class PadSheetWriter {
 public:
   static PadSheetWriter& shared();
@@ -40,13 +40,25 @@ public:
   // Runs on the window's thread once the write is over, unless `context` is
   // gone by then.
   using Done = std::function<void(bool written, const QString& error)>;
+  // Who keeps the text of a write that fails: this writer, until a later
+  // write of the sheet succeeds (a sheet the pad left), or the caller, who
+  // still has it (the sheet shown): then the failure leaves nothing here.
+  enum class KeptBy { writer, caller };
+  // How a write went; filled on the writer's thread, to be read once the
+  // write is over (after drain()).
+  struct Outcome {
+    bool written = false;
+    QString error;
+  };
   // Queues the write of `text` to the sheet at `path` in `folder` (made
-  // when missing). Writes of one sheet reach the disk in the order given.
-  void write(const QString& path, const QString& folder, const SheetText& text, QObject* context,
-             Done done);
-  // The same, waiting for the write (and every one queued before it).
+  // when missing). Writes of one sheet reach the disk in the order given; a
+  // write overtaken by a later one of the same sheet is left to it.
+  std::shared_ptr<const Outcome> write(const QString& path, const QString& folder,
+                                       const SheetText& text, QObject* context = nullptr,
+                                       Done done = {}, KeptBy keptBy = KeptBy::writer);
+  // The same write, waited for (with every one queued before it).
   bool writeAndWait(const QString& path, const QString& folder, const SheetText& text,
-                    QString* error);
+                    QString* error, KeptBy keptBy = KeptBy::writer);
 
   // The text of the sheet at `path` when it is not on disk: a write in
   // flight is waited for first, so this is the text of a write that failed.
@@ -82,9 +94,6 @@ private:
   static bool writeNow(const QString& path, const QString& folder, const SheetText& text,
                        QString* error);
   static RichText richTextOf(const SheetText& text);
-  // `outcome`, when given, receives the write's result on the writer's thread.
-  void write(const QString& path, const QString& folder, const SheetText& text, QObject* context,
-             Done done, std::shared_ptr<std::pair<bool, QString>> outcome);
 
   mutable std::mutex mutex_;
   std::map<QString, Entry> entries_;

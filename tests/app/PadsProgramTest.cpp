@@ -451,7 +451,13 @@ NowAndLaterBoardTextView* showSheet(StartedProgram& p, const QString& path) {
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
   EXPECT_FALSE(pad->isLoadingSheet());
   settle();
-  return pad->textView();
+  // Shown, it is encoded for its file in steps between the events, as while
+  // a user reads it before editing.
+  NowAndLaterBoardTextView* view = pad->textView();
+  while (view->isEncodingInSteps() && waited.elapsed() < test::timeLimit(60000))
+    QCoreApplication::processEvents();
+  EXPECT_FALSE(view->isEncodingInSteps());
+  return view;
 }
 
 QVariantMap nowPadShown() {

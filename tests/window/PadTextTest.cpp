@@ -7,6 +7,8 @@
 #include "kit/PadTextSettings.h"
 #include "kit/TextIndicatorsView.h"
 #include "platform/richtext/RichTextDocument.h"
+#include "platform/richtext/RtfChunkCache.h"
+#include "platform/richtext/RtfWriter.h"
 #include "platform/services/TestAlertPresenter.h"
 #include "platform/settings/UserDefaults.h"
 #include "support/FreshDefaults.h"
@@ -19,6 +21,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
@@ -484,4 +487,52 @@ TEST_F(PadText, ScrollingUpALongTextKeepsTheTextReadInPlaceWhileParagraphsAreLai
     moved += bar->value() - (value - bar->singleStep());
   }
   EXPECT_NE(moved, 0) << "the estimates above were all right: nothing was tested";
+}
+
+TEST_F(PadText, ALongTextRecolouredIsEncodedInStepsBetweenKeysAndSavedWhole) {
+  QString notes;
+  for (int line = 0; notes.size() < (768 << 10); ++line)
+    notes += QStringLiteral("%1: a line of notes about the work of the day.\n").arg(line);
+  view.showSheet(RichText(notes));
+  // Saved once: its encoding is kept by paragraphs from then on.
+  view.encodedText();
+  RtfChunkCache* cache = RtfChunkCache::find(view.document());
+  ASSERT_NE(cache, nullptr);
+  EXPECT_FALSE(view.isEncodingInSteps());
+  // A new text colour changes every paragraph at once.
+  UserDefaults::standard().setValue(QStringLiteral("textColor"), QStringLiteral("#204080"));
+  ASSERT_TRUE(view.isEncodingInSteps());
+  EXPECT_EQ(cache->staleBlocks(), view.document()->blockCount());
+  // Each turn of the event loop serves a key queued meanwhile and takes one
+  // step: the keys go in while the encoding is still under way.
+  view.moveCursor(QTextCursor::End);
+  int turns = 0;
+  int keysServedMidway = 0;
+  while (view.isEncodingInSteps() && turns < 100000) {
+    const int staleBefore = cache->staleBlocks();
+    if (turns < 3)
+      QCoreApplication::postEvent(
+          &view, new QKeyEvent(QEvent::KeyPress, Qt::Key_K, Qt::NoModifier, QStringLiteral("k")));
+    QCoreApplication::processEvents();
+    ++turns;
+    if (turns <= 3) {
+      EXPECT_TRUE(view.document()->lastBlock().text().endsWith(QString(turns, u'k'))) << turns;
+      if (view.isEncodingInSteps())
+        ++keysServedMidway;
+    }
+    // A step encodes a few chunks, never the whole text at once.
+    if (turns == 1) {
+      EXPECT_LT(staleBefore - cache->staleBlocks(), staleBefore);
+    }
+  }
+  EXPECT_GT(keysServedMidway, 0);
+  // The steps left nothing for the save, which writes what the whole-document
+  // writer writes.
+  EXPECT_FALSE(view.isEncodingInSteps());
+  EXPECT_EQ(cache->staleBlocks(), 0);
+  RichText whole = RichTextDocument::fromDocument(*view.document());
+  whole.setTabInterval(28);
+  const QByteArray expected = RtfWriter::write(whole);
+  EXPECT_TRUE(expected.contains("\\red32\\green64\\blue128"));
+  EXPECT_TRUE(RtfWriter::write(view.encodedText()) == expected);
 }

@@ -8,6 +8,9 @@
 #include "kit/NowAndLaterBoardTextView.h"
 #include "kit/PadSheetWriter.h"
 #include "kit/PadTextSettings.h"
+#include "platform/richtext/RichTextDocument.h"
+#include "platform/richtext/RtfChunkCache.h"
+#include "platform/richtext/RtfWriter.h"
 #include "platform/richtext/RtfdPackage.h"
 #include "platform/services/TestAlertPresenter.h"
 #include "platform/settings/UserDefaults.h"
@@ -331,6 +334,10 @@ TEST_F(Pads, AFailedWriteKeepsTheTextSaysWhyOnceAndIsTriedAgain) {
   EXPECT_EQ(alerts.shown.size(), 1);
   EXPECT_EQ(PadViewController::saveAllPads().size(), 1);
   EXPECT_EQ(alerts.shown.size(), 1);
+  // The failure stays with the pad, which still has the text: the sheet
+  // writer keeps nothing of it.
+  EXPECT_FALSE(PadSheetWriter::shared().hasFailures(folder));
+  EXPECT_FALSE(PadSheetWriter::shared().unwrittenText(nowSheet(1)).has_value());
 
   // The folder is back: the next save writes the text.
   ASSERT_TRUE(QFile::remove(folder));
@@ -446,6 +453,32 @@ TEST_F(Pads, ALongSheetIsBuiltInTheBackgroundAndShownWholeAndEditable) {
   EXPECT_EQ(sheetText(nowSheet(0)), QStringLiteral("kept ") + first.plainText());
   EXPECT_EQ(sheetText(nowSheet(2)), last.plainText());
   EXPECT_EQ(shown, 2);
+}
+
+TEST_F(Pads, ALongSheetSavedBeforeItsEncodingInStepsIsOverIsWrittenWhole) {
+  QDir().mkpath(dir.path() + QStringLiteral("/Pads/Now Pad"));
+  ASSERT_TRUE(RtfdPackage::write(nowSheet(0), notes(1 << 20, 'a')));
+  auto manager = makeManager();
+  auto pad = makePad(manager->nowStoreDesc());
+  NowAndLaterBoardTextView& view = *pad->textView();
+  ASSERT_TRUE(waitForSheet(*pad));
+  // Shown first; its text is encoded for its file in steps from then on.
+  EXPECT_TRUE(view.isEncodingInSteps());
+  const RtfChunkCache* cache = RtfChunkCache::find(view.document());
+  ASSERT_NE(cache, nullptr);
+  EXPECT_GT(cache->staleBlocks(), RtfChunkCache::kBlocksPerChunk);
+  // Edited in the middle, and the page turns before the steps are over.
+  view.setTextCursor(
+      QTextCursor(view.document()->findBlockByNumber(view.document()->blockCount() / 2)));
+  QTest::keyClicks(&view, QStringLiteral("middle "));
+  RichText expected = RichTextDocument::fromDocument(*view.document());
+  expected.setTabInterval(28);
+  ASSERT_TRUE(pad->newSheet());
+  PadSheetWriter::shared().drain();
+  QFile written(nowSheet(0) + QStringLiteral("/TXT.rtf"));
+  ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(written.readAll() == RtfWriter::write(expected));
+  EXPECT_TRUE(sheetText(nowSheet(0)).contains(QStringLiteral("middle a ")));
 }
 
 TEST_F(Pads, ALongSheetReadOnlyInPartIsShownReadOnlyAfterItsBuild) {

@@ -13,9 +13,13 @@
 namespace kr {
 
 RtfChunkCache* RtfChunkCache::of(QTextDocument* document) {
-  if (auto* cache = document->findChild<RtfChunkCache*>(QString(), Qt::FindDirectChildrenOnly))
+  if (auto* cache = find(document))
     return cache;
   return new RtfChunkCache(document);
+}
+
+RtfChunkCache* RtfChunkCache::find(const QTextDocument* document) {
+  return document->findChild<RtfChunkCache*>(QString(), Qt::FindDirectChildrenOnly);
 }
 
 RtfChunkCache::RtfChunkCache(QTextDocument* document) : QObject(document), document_(document) {
@@ -75,6 +79,15 @@ int RtfChunkCache::staleBlocks() const {
       stale += slot.blocks;
   }
   return stale;
+}
+
+qsizetype RtfChunkCache::staleCharacters() const {
+  qsizetype encoded = 0;
+  for (const Slot& slot : slots_) {
+    if (slot.chunk)
+      encoded += slot.characters;
+  }
+  return std::max<qsizetype>(0, document_->characterCount() - encoded);
 }
 
 int RtfChunkCache::internFormat(const CharFormat& format) {

@@ -30,11 +30,15 @@ public:
 
   // The document's cache, made on first use with nothing encoded yet.
   static RtfChunkCache* of(QTextDocument* document);
+  // The document's cache if it has one.
+  static RtfChunkCache* find(const QTextDocument* document);
 
   // The whole text, encoding the chunks that changed since the last call.
   EncodedRichText encoded(double tabInterval);
   // Paragraphs to be encoded before the next encoded() is ready.
   int staleBlocks() const;
+  // The characters of those paragraphs.
+  qsizetype staleCharacters() const;
   // Encodes stale chunks, in document order, until none is left or about
   // `budgetMs` milliseconds have passed (at least one chunk; no limit when
   // negative); true when none is left.

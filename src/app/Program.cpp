@@ -121,8 +121,13 @@ struct Program::Parts {
 void Program::describeServices() {
   // One line per service; the tray and the idle time say theirs as the shell makes them.
   Parts& p = *parts_;
-  describeService(QStringLiteral("sound"), p.audio.isAvailable(), p.audio.unavailableReason());
-  describeService(QStringLiteral("speech"), p.speech.isAvailable(), p.speech.unavailableReason());
+  // Sound and speech are set up when first used (the sound server's connection,
+  // the speech server): until then only what is installed is said.
+  platformLog(QStringLiteral("sound: set up at the first sound"));
+  if (QtSpeechSynthesizer::isEngineInstalled())
+    platformLog(QStringLiteral("speech: set up when something is first said"));
+  else
+    describeService(QStringLiteral("speech"), false, p.speech.unavailableReason());
   describeService(QStringLiteral("notifications"), p.notifier.isAvailable(),
                   p.notifier.unavailableReason());
   QString noTint;

@@ -7,8 +7,13 @@
 
 #include "support/TestEnvironment.h"
 
+#include "effects/EffectsServices.h"
+#include "effects/SoundManager.h"
+#include "effects/SpeechManager.h"
 #include "engine/DataModel.h"
 #include "kit/ObjectiveTextView.h"
+#include "platform/linux/media/QtAudioOutput.h"
+#include "platform/linux/media/QtSpeechSynthesizer.h"
 #include "platform/linux/spelling/HunspellSpellChecker.h"
 #include "platform/linux/web/DeferredHtmlView.h"
 #include "platform/services/HtmlView.h"
@@ -48,9 +53,11 @@ QString procFile(const QString& path) {
   return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-bool engineMapped() {
-  return procFile(QStringLiteral("/proc/self/maps")).contains(QLatin1String("WebEngineCore"));
+bool mapped(const char* library) {
+  return procFile(QStringLiteral("/proc/self/maps")).contains(QLatin1String(library));
 }
+
+bool engineMapped() { return mapped("WebEngineCore"); }
 
 QStringList threadNames() {
   QStringList names;
@@ -280,4 +287,51 @@ TEST(LeanStart, TheSpellingDictionaryIsReadForTheUsersOwnWordsOnly) {
   ASSERT_TRUE(
       QTest::qWaitFor([&] { return checker->isLoaded() && marked() == 2; }, test::timeLimit(5000)))
       << marked() << " words marked";
+}
+
+TEST(LeanStart, SoundAndSpeechAreSetUpAtTheirFirstUseAndNotBefore) {
+  test::ConsoleCapture console;
+  test::StartedProgram p;
+  QCoreApplication::processEvents();
+  const EffectsServices::BackEnds& backEnds = EffectsServices::shared().backEnds();
+  auto* audio = dynamic_cast<QtAudioOutput*>(&backEnds.audio);
+  auto* speech = dynamic_cast<QtSpeechSynthesizer*>(&backEnds.speech);
+  ASSERT_TRUE(audio && speech);
+  SoundManager& sounds = EffectsServices::shared().soundManager();
+  // At rest, muting and unmuting (which cut sounds and speech off) included.
+  p.clock.advance(30.0);
+  sounds.setMuteOverride(true);
+  sounds.setMuteOverride(std::nullopt);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(audio->isSetUp()) << "no connection to the sound server";
+  EXPECT_FALSE(speech->isStarted()) << "no speech server";
+  EXPECT_FALSE(mapped("plugins/texttospeech")) << "the speech engine is not even loaded";
+  const auto saidOf = [&](const char* service) {
+    return console.lines().filter(QStringLiteral("kr.platform: %1: ").arg(QLatin1String(service)));
+  };
+  ASSERT_EQ(saidOf("sound").size(), 1);
+
+  // The first sound sets the sound system up and is played, or said once
+  // not to be where no device plays it.
+  sounds.playSampleWithPrivateName(QStringLiteral("pop"), 0.0f);
+  EXPECT_TRUE(audio->isSetUp());
+  const QStringList soundSaid = saidOf("sound");
+  ASSERT_EQ(soundSaid.size(), 2) << "the set-up says whether sound plays";
+  const bool plays = audio->isAvailable();
+  EXPECT_EQ(soundSaid.last().contains(QLatin1String(": available")), plays)
+      << qPrintable(soundSaid.last());
+  EXPECT_EQ(sounds.audioDevices().size(), audio->outputDevices().size() + 1)
+      << "the device list follows the system's, after the system default";
+  sounds.playSoundWithPrivateName(QStringLiteral("pop"), 0.0f);
+  EXPECT_EQ(console.lines().filter(QStringLiteral("No sound: ")).size(), plays ? 0 : 1);
+  audio->stopOneShots();
+
+  // The first thing said starts the speech engine.
+  EffectsServices::shared().speechManager().speakString(QStringLiteral("Break"));
+  EXPECT_TRUE(speech->isStarted());
+  EXPECT_TRUE(mapped("plugins/texttospeech"));
+  if (!speech->isAvailable()) {
+    EXPECT_EQ(console.lines().filter(QStringLiteral("No speech: ")).size(), 1);
+  }
+  speech->stop();
 }

@@ -13,6 +13,7 @@
 #include "kit/PadSheetWriter.h"
 #include "platform/BundleInfo.h"
 #include "platform/CaretBlinkRest.h"
+#include "platform/FreedMemory.h"
 #include "platform/QnLog.h"
 #include "platform/drawing/MacOSVersion.h"
 #include "platform/linux/CompositingCheck.h"
@@ -89,6 +90,8 @@ ShellContext makeContext(const DateProviderAPI& dateProvider, ScreenFadingHelper
 
 // How long a thread of the shared pool waits for more work before it ends.
 constexpr int kIdlePoolThreadMs = 2000;
+// How long after launch start-up's work is done (the window shown, the log read).
+constexpr int kStartSettledMs = 5000;
 
 struct Program::Parts {
   DateProvider systemDate;
@@ -287,6 +290,10 @@ void Program::launch(const QStringList& arguments) {
   shell.openUrls(arguments);
   shell.performRequestedActions(arguments);
   tellUnreadableSettings();
+  // What start-up built and dropped (parsed resources, first layouts, the
+  // first paint's buffers) goes back to the system once the first page is
+  // up, rather than staying with the program all day.
+  QTimer::singleShot(kStartSettledMs, &parts_->receiver, [] { returnFreedMemoryToSystem(); });
 }
 
 void Program::tellUnreadableSettings() {

@@ -5,6 +5,7 @@
 #include "kit/KorvaneControlSkin.h"
 #include "platform/QnLog.h"
 
+#include <QBackingStore>
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QScreen>
@@ -90,6 +91,17 @@ void MainWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   // Pages shown while the window was hidden may have changed its size.
   controller_->ensureThatWindowIsCompletelyOnScreen();
+}
+
+void MainWindow::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  // Hidden by the program (not minimized), the window keeps no picture of
+  // itself while it waits: its backing store shrinks to a pixel, and the
+  // next show draws the whole window afresh at its size.
+  if (!event->spontaneous()) {
+    if (QBackingStore* store = backingStore())
+      store->resize(QSize(1, 1));
+  }
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {

@@ -30,10 +30,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBackingStore>
 #include <QDir>
 #include <QFile>
 #include <QOpenGLContext>
 #include <QPaintEvent>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
@@ -334,4 +336,41 @@ TEST(LeanStart, SoundAndSpeechAreSetUpAtTheirFirstUseAndNotBefore) {
     EXPECT_EQ(console.lines().filter(QStringLiteral("No speech: ")).size(), 1);
   }
   speech->stop();
+}
+
+TEST(LeanStart, AHiddenWindowKeepsNoPictureOfItselfAndIsDrawnWholeWhenShown) {
+  test::StartedProgram p;
+  MainWindow* window = p.program->shell().appDelegate().mainWindow();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+  p.clock.advance(5.0);
+  QCoreApplication::processEvents();
+  QBackingStore* store = window->backingStore();
+  ASSERT_NE(store, nullptr);
+  const QSize shown = store->size();
+  ASSERT_GT(shown.width() * shown.height(), 10000);
+
+  window->hide();
+  QCoreApplication::processEvents();
+  EXPECT_LE(store->size().width() * store->size().height(), 1) << "no picture while hidden";
+  p.clock.advance(5.0); // the clock ticks on while hidden
+  QCoreApplication::processEvents();
+  EXPECT_LE(store->size().width() * store->size().height(), 1);
+
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return store->size() == shown; }, test::timeLimit(5000)));
+  QCoreApplication::processEvents();
+  // Every pixel on the screen is drawn again: it is what the window draws.
+  const QImage picture =
+      window->screen()->grabWindow(window->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+  const QImage drawn = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(picture.size(), drawn.size());
+  qsizetype differing = 0;
+  for (int y = 0; y < drawn.height(); ++y) {
+    for (int x = 0; x < drawn.width(); ++x)
+      differing += picture.pixel(x, y) != drawn.pixel(x, y) ? 1 : 0;
+  }
+  // A caret may blink between the two.
+  EXPECT_LT(differing, drawn.width() * drawn.height() / 100) << differing << " pixels differ";
 }

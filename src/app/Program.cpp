@@ -155,6 +155,9 @@ void Program::describeApplication() {
 
 Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
   describeApplication();
+  // The window's pictures come and go with its size and pages; their memory
+  // goes back to the system with them.
+  keepLargeBlocksOutOfTheHeap();
   // The program lives in the tray and hides its window: it ends only when asked.
   QApplication::setQuitOnLastWindowClosed(false);
   // Qt paints large areas with the shared pool's threads, which otherwise

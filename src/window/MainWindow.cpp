@@ -3,6 +3,7 @@
 #include "window/MainWindowController.h"
 
 #include "kit/KorvaneControlSkin.h"
+#include "platform/FreedMemory.h"
 #include "platform/QnLog.h"
 
 #include <QBackingStore>
@@ -101,6 +102,7 @@ void MainWindow::hideEvent(QHideEvent* event) {
   if (!event->spontaneous()) {
     if (QBackingStore* store = backingStore())
       store->resize(QSize(1, 1));
+    returnFreedMemoryToSystemSoon();
   }
 }
 

@@ -215,9 +215,6 @@ QWidget* PadSection::createPadSelectorForPadWall(int selectedIndex) {
         QIcon(QPixmap::fromImage(KorvaneStyleKit::imageOfEmptyPlaceholderIcon().toImage(2.0)));
   }
   auto* row = new QWidget;
-  // One style for the row's buttons, read once rather than for each button.
-  row->setStyleSheet(QStringLiteral(
-      "QToolButton { color: #e0e0e0; border: none; background: transparent; padding: 0; }"));
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(2);
@@ -241,6 +238,8 @@ QWidget* PadSection::createPadSelectorForPadWall(int selectedIndex) {
     // The placeholder keeps the image's room free; the wall draws the image.
     button->setIcon(placeholderIcon_);
     button->setIconSize(QSize(20, 18));
+    button->setStyleSheet(QStringLiteral(
+        "QToolButton { color: #e0e0e0; border: none; background: transparent; padding: 0; }"));
     if (selected) {
       button->setText(titles[i]);
       button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);

@@ -13,6 +13,7 @@
 #include "kit/PadSheetWriter.h"
 #include "platform/BundleInfo.h"
 #include "platform/CaretBlinkRest.h"
+#include "platform/FreedMemory.h"
 #include "platform/QnLog.h"
 #include "platform/drawing/MacOSVersion.h"
 #include "platform/linux/CompositingCheck.h"
@@ -89,6 +90,8 @@ ShellContext makeContext(const DateProviderAPI& dateProvider, ScreenFadingHelper
 
 // How long a thread of the shared pool waits for more work before it ends.
 constexpr int kIdlePoolThreadMs = 2000;
+// How long after launch start-up's work is done (the window shown, the log read).
+constexpr int kStartSettledMs = 5000;
 
 struct Program::Parts {
   DateProvider systemDate;
@@ -121,8 +124,13 @@ struct Program::Parts {
 void Program::describeServices() {
   // One line per service; the tray and the idle time say theirs as the shell makes them.
   Parts& p = *parts_;
-  describeService(QStringLiteral("sound"), p.audio.isAvailable(), p.audio.unavailableReason());
-  describeService(QStringLiteral("speech"), p.speech.isAvailable(), p.speech.unavailableReason());
+  // Sound and speech are set up when first used (the sound server's connection,
+  // the speech server): until then only what is installed is said.
+  platformLog(QStringLiteral("sound: set up at the first sound"));
+  if (QtSpeechSynthesizer::isEngineInstalled())
+    platformLog(QStringLiteral("speech: set up when something is first said"));
+  else
+    describeService(QStringLiteral("speech"), false, p.speech.unavailableReason());
   describeService(QStringLiteral("notifications"), p.notifier.isAvailable(),
                   p.notifier.unavailableReason());
   QString noTint;
@@ -147,6 +155,9 @@ void Program::describeApplication() {
 
 Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
   describeApplication();
+  // The window's pictures come and go with its size and pages; their memory
+  // goes back to the system with them.
+  keepLargeBlocksOutOfTheHeap();
   // The program lives in the tray and hides its window: it ends only when asked.
   QApplication::setQuitOnLastWindowClosed(false);
   // Qt paints large areas with the shared pool's threads, which otherwise
@@ -282,6 +293,10 @@ void Program::launch(const QStringList& arguments) {
   shell.openUrls(arguments);
   shell.performRequestedActions(arguments);
   tellUnreadableSettings();
+  // What start-up built and dropped (parsed resources, first layouts, the
+  // first paint's buffers) goes back to the system once the first page is
+  // up, rather than staying with the program all day.
+  QTimer::singleShot(kStartSettledMs, &parts_->receiver, [] { returnFreedMemoryToSystem(); });
 }
 
 void Program::tellUnreadableSettings() {

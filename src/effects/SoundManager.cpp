@@ -36,7 +36,6 @@ SoundManager::SoundManager(UserDefaults& defaults, AudioOutputAPI& audio,
       soundLibraryLoader_(std::move(libraryLoader)),
       continuousSoundsLoader_(std::move(continuousLoader)) {
   loadLibrary();
-  refreshOutputDevices();
   audio_.setDevicesChangedHandler([this] {
     refreshOutputDevices();
     // Sounds that play on move to the system default while the chosen device
@@ -158,7 +157,15 @@ bool SoundManager::play(const QString& privateName, float volume, bool sample) {
                             device == defaultOutputDeviceUID() ? QString() : device, sample);
 }
 
-void SoundManager::refreshOutputDevices() {
+void SoundManager::ensureOutputDevices() const {
+  if (!outputDevicesRead_)
+    readOutputDevices();
+}
+
+void SoundManager::refreshOutputDevices() { readOutputDevices(); }
+
+void SoundManager::readOutputDevices() const {
+  outputDevicesRead_ = true;
   audioDeviceNameList_ = {QString::fromLatin1(kUseSystemDefaultName)};
   audioDeviceUIDList_ = {defaultOutputDeviceUID()};
   for (const AudioOutputDevice& device : audio_.outputDevices()) {
@@ -172,7 +179,7 @@ QString SoundManager::getCurrentSoundOutputDeviceIdentifier() const {
   const QString stored = defaults_.string(kOutputDevice);
   // The choice is kept while its device is unplugged: a brief unplug must not
   // lose it.
-  return audioDeviceUIDList_.contains(stored) ? stored : defaultOutputDeviceUID();
+  return audioDeviceUIDs().contains(stored) ? stored : defaultOutputDeviceUID();
 }
 
 } // namespace kr

@@ -63,18 +63,21 @@ public:
   const QStringList& continuousSoundsPrivateNames() const { return continuousNames_; }
   const QStringList& continuousSoundsLabels() const { return continuousLabels_; }
 
-  // Output devices: entry 0 stands for the system default.
-  const QStringList& audioDevices() const { return audioDeviceNameList_; }
-  const QStringList& audioDeviceUIDs() const { return audioDeviceUIDList_; }
+  // Output devices: entry 0 stands for the system default. The list is read
+  // when first asked for, so that the sound system is set up only then.
+  const QStringList& audioDevices() const {
+    ensureOutputDevices();
+    return audioDeviceNameList_;
+  }
+  const QStringList& audioDeviceUIDs() const {
+    ensureOutputDevices();
+    return audioDeviceUIDList_;
+  }
   static QString defaultOutputDeviceUID() { return QString::fromLatin1(kUseSystemDefault); }
-  QString audioDeviceNameWithIndex(int index) const { return audioDeviceNameList_.value(index); }
-  QString audioDeviceUIDWithIndex(int index) const { return audioDeviceUIDList_.value(index); }
-  int indexOfDeviceWithUID(const QString& uid) const {
-    return int(audioDeviceUIDList_.indexOf(uid));
-  }
-  int indexOfDeviceWithName(const QString& name) const {
-    return int(audioDeviceNameList_.indexOf(name));
-  }
+  QString audioDeviceNameWithIndex(int index) const { return audioDevices().value(index); }
+  QString audioDeviceUIDWithIndex(int index) const { return audioDeviceUIDs().value(index); }
+  int indexOfDeviceWithUID(const QString& uid) const { return int(audioDeviceUIDs().indexOf(uid)); }
+  int indexOfDeviceWithName(const QString& name) const { return int(audioDevices().indexOf(name)); }
   // The stored device while it is plugged in; otherwise the system default.
   // The stored choice is left as it is, so the device is used again when it
   // returns.
@@ -103,7 +106,11 @@ private:
   QHash<QString, QString> labels_;
   QStringList reminderNames_, reminderLabels_, endNames_, endLabels_, continuousNames_,
       continuousLabels_;
-  QStringList audioDeviceNameList_, audioDeviceUIDList_;
+  void ensureOutputDevices() const;
+  void readOutputDevices() const;
+
+  mutable QStringList audioDeviceNameList_, audioDeviceUIDList_;
+  mutable bool outputDevicesRead_ = false;
   mutable QSet<QString> reportedMissing_;
   bool reportedNoAudio_ = false;
   std::optional<bool> muteOverride_;

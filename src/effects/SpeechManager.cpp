@@ -51,7 +51,8 @@ void SpeechManager::speakString(const QString& text) {
 }
 
 void SpeechManager::cutOffInMidSentence() {
-  if (synth_.isAvailable() && synth_.isSpeaking())
+  // Asked in this order, a synthesizer that never spoke is not started here.
+  if (synth_.isSpeaking() && synth_.isAvailable())
     synth_.stop();
 }
 

@@ -44,7 +44,10 @@ LabelFragment::LabelFragment(QWidget* parent) : HideableFragmentWall(parent) {
   bricks.internalAddBrick(alternativeUIButton_, [](LayoutConstraintMaker& make) {
     make.previous().pin(A::Right, A::Left, 0).pin(A::CenterY, A::CenterY, 0);
   });
-  alternativeUIButton_->setIcon(StandardImages::icon(KorvaneStyleKit::imageOfAlternativeUIIcon()));
+  // Every section shows the same image: drawn once, shared by all.
+  static const QIcon alternativeUIIcon =
+      StandardImages::icon(KorvaneStyleKit::imageOfAlternativeUIIcon());
+  alternativeUIButton_->setIcon(alternativeUIIcon);
   alternativeUIButton_->setToolTip(tr("Switch to next alternative control"));
   alternativeUIButton_->hide();
   label_->hide();

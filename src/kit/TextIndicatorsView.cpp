@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QTextCharFormat>
 
+#include <array>
+
 namespace kr {
 
 namespace {
@@ -32,6 +34,21 @@ DrawnImage indicatorImage(int which) {
   }
 }
 
+// The glyphs are drawn black, as they are, at twice the pixels for sharp
+// edges on scaled screens; drawn once and shared by every text bar.
+const QIcon& indicatorIcon(int which) {
+  static const std::array<QIcon, TextIndicatorsView::IndicatorCount> icons = [] {
+    std::array<QIcon, TextIndicatorsView::IndicatorCount> drawn;
+    for (int i = 0; i < TextIndicatorsView::IndicatorCount; ++i) {
+      QPixmap pixmap = QPixmap::fromImage(indicatorImage(i).toImage(2.0));
+      pixmap.setDevicePixelRatio(2.0);
+      drawn[size_t(i)] = QIcon(pixmap);
+    }
+    return drawn;
+  }();
+  return icons[size_t(which)];
+}
+
 } // namespace
 
 TextIndicatorsView::TextIndicatorsView(QWidget* parent) : QWidget(parent) {
@@ -53,13 +70,8 @@ TextIndicatorsView::TextIndicatorsView(QWidget* parent) : QWidget(parent) {
 }
 
 void TextIndicatorsView::initTextBarButtons() {
-  // The glyphs are drawn black, as they are, at twice the pixels for sharp
-  // edges on scaled screens.
   for (int i = 0; i < IndicatorCount; ++i) {
-    const QImage image = indicatorImage(i).toImage(2.0);
-    QPixmap pixmap = QPixmap::fromImage(image);
-    pixmap.setDevicePixelRatio(2.0);
-    buttons_[i]->setIcon(QIcon(pixmap));
+    buttons_[i]->setIcon(indicatorIcon(i));
     buttons_[i]->setIconSize(QSize(kButtonHeight - 4, kButtonHeight - 4));
     buttons_[i]->setText(QString());
     buttons_[i]->setToolTip(QString::fromLatin1(kNames[i]));

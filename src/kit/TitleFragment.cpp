@@ -28,7 +28,9 @@ TitleFragment* TitleFragment::titleFragment(const QString& title,
 }
 
 QIcon TitleFragment::wheelIcon() const {
-  return StandardImages::icon(KorvaneStyleKit::imageOfStatePreferencesIcon());
+  // The same image on every page's title: drawn once, shared by all.
+  static const QIcon icon = StandardImages::icon(KorvaneStyleKit::imageOfStatePreferencesIcon());
+  return icon;
 }
 
 void TitleFragment::drawBarShape(const QRectF& frame) {

@@ -7,4 +7,17 @@ namespace kr {
 // it keeps, not the peak). Does nothing where the library offers no way.
 void returnFreedMemoryToSystem();
 
+// The same a few seconds from now, once for any number of calls meanwhile:
+// after the window changed its page or hid, when what it dropped is freed.
+void returnFreedMemoryToSystemSoon();
+
+// Large blocks (a window's picture, a decoded image) get pages of their own,
+// given back to the system as soon as they are freed. Otherwise the C library
+// puts a large block in the heap once one of that size was freed, where its
+// pages stay with the program after it is gone. Called once at start.
+void keepLargeBlocksOutOfTheHeap();
+
+// The size from which a block gets pages of its own.
+constexpr int kLargeBlockBytes = 128 * 1024;
+
 } // namespace kr

@@ -3,8 +3,10 @@
 #include "window/MainWindowController.h"
 
 #include "kit/KorvaneControlSkin.h"
+#include "platform/FreedMemory.h"
 #include "platform/QnLog.h"
 
+#include <QBackingStore>
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QScreen>
@@ -90,6 +92,18 @@ void MainWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   // Pages shown while the window was hidden may have changed its size.
   controller_->ensureThatWindowIsCompletelyOnScreen();
+}
+
+void MainWindow::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  // Hidden by the program (not minimized), the window keeps no picture of
+  // itself while it waits: its backing store shrinks to a pixel, and the
+  // next show draws the whole window afresh at its size.
+  if (!event->spontaneous()) {
+    if (QBackingStore* store = backingStore())
+      store->resize(QSize(1, 1));
+    returnFreedMemoryToSystemSoon();
+  }
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {

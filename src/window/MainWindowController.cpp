@@ -14,6 +14,7 @@
 #include "kit/FragmentStackView.h"
 #include "kit/LayoutConstraintMaker.h"
 #include "kit/Wall.h"
+#include "platform/FreedMemory.h"
 #include "platform/QnLog.h"
 #include "platform/drawing/GraphicsContext.h"
 #include "platform/layout/ConstraintLayout.h"
@@ -294,6 +295,8 @@ void MainWindowController::showPage(QWidget* infoWall, QWidget* buttonWall,
   }
   if (firstResponder)
     firstResponder->setFocus(Qt::OtherFocusReason);
+  // What the page before needed to draw and lay out goes back to the system.
+  returnFreedMemoryToSystemSoon();
 }
 
 void MainWindowController::relayout() {

@@ -210,6 +210,10 @@ QWidget* PadSection::createPadSelector() {
 }
 
 QWidget* PadSection::createPadSelectorForPadWall(int selectedIndex) {
+  if (placeholderIcon_.isNull()) {
+    placeholderIcon_ =
+        QIcon(QPixmap::fromImage(KorvaneStyleKit::imageOfEmptyPlaceholderIcon().toImage(2.0)));
+  }
   auto* row = new QWidget;
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -232,8 +236,7 @@ QWidget* PadSection::createPadSelectorForPadWall(int selectedIndex) {
     button->setFocusPolicy(Qt::NoFocus);
     button->setAutoRaise(true);
     // The placeholder keeps the image's room free; the wall draws the image.
-    button->setIcon(
-        QIcon(QPixmap::fromImage(KorvaneStyleKit::imageOfEmptyPlaceholderIcon().toImage(2.0))));
+    button->setIcon(placeholderIcon_);
     button->setIconSize(QSize(20, 18));
     button->setStyleSheet(QStringLiteral(
         "QToolButton { color: #e0e0e0; border: none; background: transparent; padding: 0; }"));

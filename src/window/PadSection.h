@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QList>
 #include <QPointer>
 #include <QString>
@@ -91,6 +92,8 @@ private:
   std::array<std::unique_ptr<PadViewController>, 3> pads_;
   std::array<QWidget*, 3> slots_{};
   QPointer<QWidget> padSelector_;
+  // The empty image beside each pad's name in the pads' rows, drawn once for all.
+  QIcon placeholderIcon_;
   std::vector<std::unique_ptr<KVOResponder>> kvoResponders_;
 };
 

@@ -4,6 +4,7 @@
 #include "platform/drawing/DrawnImage.h"
 
 #include <QEvent>
+#include <QHash>
 #include <QPainter>
 #include <QPixmap>
 
@@ -120,13 +121,25 @@ void PadSheetButton::changeEvent(QEvent* event) {
 void PadSheetButton::updateIcon() {
   const int size = std::min(width(), height());
   const qreal ratio = std::max<qreal>(2.0, devicePixelRatioF());
-  QIcon icon;
-  for (QIcon::Mode mode : {QIcon::Normal, QIcon::Active, QIcon::Disabled}) {
-    const QPixmap pixmap = glyphPixmap(glyph_, size - 2, ink(palette(), mode), ratio);
-    icon.addPixmap(pixmap, mode, QIcon::Off);
-    icon.addPixmap(pixmap, mode, QIcon::On);
+  // Buttons of one glyph, size and ink (every pad has the same) share their
+  // images. The inks come from the few palettes of the skins, so the images
+  // stay few.
+  static QHash<QString, QIcon> drawn;
+  QString key = QStringLiteral("%1 %2 %3").arg(int(glyph_)).arg(size).arg(ratio);
+  const QIcon::Mode modes[] = {QIcon::Normal, QIcon::Active, QIcon::Disabled};
+  for (QIcon::Mode mode : modes)
+    key += QStringLiteral(" %1").arg(ink(palette(), mode).rgba(), 0, 16);
+  auto found = drawn.constFind(key);
+  if (found == drawn.constEnd()) {
+    QIcon icon;
+    for (QIcon::Mode mode : modes) {
+      const QPixmap pixmap = glyphPixmap(glyph_, size - 2, ink(palette(), mode), ratio);
+      icon.addPixmap(pixmap, mode, QIcon::Off);
+      icon.addPixmap(pixmap, mode, QIcon::On);
+    }
+    found = drawn.insert(key, icon);
   }
-  setIcon(icon);
+  setIcon(*found);
   setIconSize(QSize(size - 2, size - 2));
 }
 

@@ -7,8 +7,13 @@
 
 #include "support/TestEnvironment.h"
 
+#include "effects/EffectsServices.h"
+#include "effects/SoundManager.h"
+#include "effects/SpeechManager.h"
 #include "engine/DataModel.h"
 #include "kit/ObjectiveTextView.h"
+#include "platform/linux/media/QtAudioOutput.h"
+#include "platform/linux/media/QtSpeechSynthesizer.h"
 #include "platform/linux/spelling/HunspellSpellChecker.h"
 #include "platform/linux/web/DeferredHtmlView.h"
 #include "platform/services/HtmlView.h"
@@ -25,10 +30,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBackingStore>
 #include <QDir>
 #include <QFile>
 #include <QOpenGLContext>
 #include <QPaintEvent>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
@@ -48,9 +55,11 @@ QString procFile(const QString& path) {
   return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-bool engineMapped() {
-  return procFile(QStringLiteral("/proc/self/maps")).contains(QLatin1String("WebEngineCore"));
+bool mapped(const char* library) {
+  return procFile(QStringLiteral("/proc/self/maps")).contains(QLatin1String(library));
 }
+
+bool engineMapped() { return mapped("WebEngineCore"); }
 
 QStringList threadNames() {
   QStringList names;
@@ -280,4 +289,88 @@ TEST(LeanStart, TheSpellingDictionaryIsReadForTheUsersOwnWordsOnly) {
   ASSERT_TRUE(
       QTest::qWaitFor([&] { return checker->isLoaded() && marked() == 2; }, test::timeLimit(5000)))
       << marked() << " words marked";
+}
+
+TEST(LeanStart, SoundAndSpeechAreSetUpAtTheirFirstUseAndNotBefore) {
+  test::ConsoleCapture console;
+  test::StartedProgram p;
+  QCoreApplication::processEvents();
+  const EffectsServices::BackEnds& backEnds = EffectsServices::shared().backEnds();
+  auto* audio = dynamic_cast<QtAudioOutput*>(&backEnds.audio);
+  auto* speech = dynamic_cast<QtSpeechSynthesizer*>(&backEnds.speech);
+  ASSERT_TRUE(audio && speech);
+  SoundManager& sounds = EffectsServices::shared().soundManager();
+  // At rest, muting and unmuting (which cut sounds and speech off) included.
+  p.clock.advance(30.0);
+  sounds.setMuteOverride(true);
+  sounds.setMuteOverride(std::nullopt);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(audio->isSetUp()) << "no connection to the sound server";
+  EXPECT_FALSE(speech->isStarted()) << "no speech server";
+  EXPECT_FALSE(mapped("plugins/texttospeech")) << "the speech engine is not even loaded";
+  const auto saidOf = [&](const char* service) {
+    return console.lines().filter(QStringLiteral("kr.platform: %1: ").arg(QLatin1String(service)));
+  };
+  ASSERT_EQ(saidOf("sound").size(), 1);
+
+  // The first sound sets the sound system up and is played, or said once
+  // not to be where no device plays it.
+  sounds.playSampleWithPrivateName(QStringLiteral("pop"), 0.0f);
+  EXPECT_TRUE(audio->isSetUp());
+  const QStringList soundSaid = saidOf("sound");
+  ASSERT_EQ(soundSaid.size(), 2) << "the set-up says whether sound plays";
+  const bool plays = audio->isAvailable();
+  EXPECT_EQ(soundSaid.last().contains(QLatin1String(": available")), plays)
+      << qPrintable(soundSaid.last());
+  EXPECT_EQ(sounds.audioDevices().size(), audio->outputDevices().size() + 1)
+      << "the device list follows the system's, after the system default";
+  sounds.playSoundWithPrivateName(QStringLiteral("pop"), 0.0f);
+  EXPECT_EQ(console.lines().filter(QStringLiteral("No sound: ")).size(), plays ? 0 : 1);
+  audio->stopOneShots();
+
+  // The first thing said starts the speech engine.
+  EffectsServices::shared().speechManager().speakString(QStringLiteral("Break"));
+  EXPECT_TRUE(speech->isStarted());
+  EXPECT_TRUE(mapped("plugins/texttospeech"));
+  if (!speech->isAvailable()) {
+    EXPECT_EQ(console.lines().filter(QStringLiteral("No speech: ")).size(), 1);
+  }
+  speech->stop();
+}
+
+TEST(LeanStart, AHiddenWindowKeepsNoPictureOfItselfAndIsDrawnWholeWhenShown) {
+  test::StartedProgram p;
+  MainWindow* window = p.program->shell().appDelegate().mainWindow();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+  p.clock.advance(5.0);
+  QCoreApplication::processEvents();
+  QBackingStore* store = window->backingStore();
+  ASSERT_NE(store, nullptr);
+  const QSize shown = store->size();
+  ASSERT_GT(shown.width() * shown.height(), 10000);
+
+  window->hide();
+  QCoreApplication::processEvents();
+  EXPECT_LE(store->size().width() * store->size().height(), 1) << "no picture while hidden";
+  p.clock.advance(5.0); // the clock ticks on while hidden
+  QCoreApplication::processEvents();
+  EXPECT_LE(store->size().width() * store->size().height(), 1);
+
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return store->size() == shown; }, test::timeLimit(5000)));
+  QCoreApplication::processEvents();
+  // Every pixel on the screen is drawn again: it is what the window draws.
+  const QImage picture =
+      window->screen()->grabWindow(window->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+  const QImage drawn = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(picture.size(), drawn.size());
+  qsizetype differing = 0;
+  for (int y = 0; y < drawn.height(); ++y) {
+    for (int x = 0; x < drawn.width(); ++x)
+      differing += picture.pixel(x, y) != drawn.pixel(x, y) ? 1 : 0;
+  }
+  // A caret may blink between the two.
+  EXPECT_LT(differing, drawn.width() * drawn.height() / 100) << differing << " pixels differ";
 }

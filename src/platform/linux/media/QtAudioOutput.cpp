@@ -10,23 +10,39 @@
 
 namespace kr {
 
-QtAudioOutput::QtAudioOutput(QObject* parent) : QObject(parent), devices_(new QMediaDevices(this)) {
-  connect(devices_, &QMediaDevices::audioOutputsChanged, this, [this] {
-    if (devicesChanged_)
-      devicesChanged_();
-  });
-}
+namespace {
+const char* const kNoDevice = "no audio output device (is a sound server running?)";
+} // namespace
+
+QtAudioOutput::QtAudioOutput(QObject* parent) : QObject(parent) {}
 
 QtAudioOutput::~QtAudioOutput() { stopOneShots(); }
 
-bool QtAudioOutput::isAvailable() const { return !QMediaDevices::audioOutputs().isEmpty(); }
+void QtAudioOutput::setUp() const {
+  if (devices_)
+    return;
+  auto* self = const_cast<QtAudioOutput*>(this);
+  devices_ = new QMediaDevices(self);
+  connect(devices_, &QMediaDevices::audioOutputsChanged, self, [self] {
+    if (self->devicesChanged_)
+      self->devicesChanged_();
+  });
+  const bool available = !QMediaDevices::audioOutputs().isEmpty();
+  describeService(QStringLiteral("sound"), available,
+                  available ? QString() : QString::fromLatin1(kNoDevice));
+}
+
+bool QtAudioOutput::isAvailable() const {
+  setUp();
+  return !QMediaDevices::audioOutputs().isEmpty();
+}
 
 QString QtAudioOutput::unavailableReason() const {
-  return isAvailable() ? QString()
-                       : QStringLiteral("no audio output device (is a sound server running?)");
+  return isAvailable() ? QString() : QString::fromLatin1(kNoDevice);
 }
 
 QList<AudioOutputDevice> QtAudioOutput::outputDevices() const {
+  setUp();
   QList<AudioOutputDevice> list;
   for (const QAudioDevice& device : QMediaDevices::audioOutputs())
     list.append({QString::fromUtf8(device.id()), device.description()});
@@ -45,6 +61,7 @@ QAudioDevice QtAudioOutput::deviceWithId(const QString& id) {
 
 bool QtAudioOutput::playOneShot(const QString& filePath, float volume, const QString& deviceId,
                                 bool lastSecondOnly) {
+  setUp();
   const QAudioDevice device = deviceWithId(deviceId);
   if (device.isNull())
     return false;
@@ -91,6 +108,7 @@ void QtAudioOutput::setDevicesChangedHandler(std::function<void()> handler) {
 }
 
 std::unique_ptr<LoopPlayerAPI> QtAudioOutput::createLoopPlayer() {
+  setUp();
   return std::make_unique<LoopingWavPlayer>();
 }
 

@@ -8,8 +8,12 @@ QtSpeechSynthesizer::QtSpeechSynthesizer(QObject* parent) : QObject(parent) {}
 
 QtSpeechSynthesizer::~QtSpeechSynthesizer() = default;
 
+bool QtSpeechSynthesizer::isEngineInstalled() {
+  return !QTextToSpeech::availableEngines().isEmpty();
+}
+
 QTextToSpeech* QtSpeechSynthesizer::engine() const {
-  if (!tts_ && !QTextToSpeech::availableEngines().isEmpty()) {
+  if (!tts_ && isEngineInstalled()) {
     tts_ = std::make_unique<QTextToSpeech>();
     defaultLocale_ = tts_->locale();
   }

@@ -12,7 +12,9 @@ class QTextToSpeech;
 namespace kr {
 
 // Speech through Qt's text-to-speech (speech-dispatcher with espeak-ng on
-// these systems). The engine is started at the first use.
+// these systems). The engine is started when something is first said (or
+// asked about it): starting it connects to the speech server, which may be
+// launched for it.
 class QtSpeechSynthesizer final : public QObject, public SpeechSynthesizerAPI {
   Q_OBJECT
 
@@ -26,6 +28,11 @@ public:
   void speak(const QString& text, float volume, bool englishVoice) override;
   bool isSpeaking() const override;
   void stop() override;
+
+  // Whether a speech engine is installed; starts none.
+  static bool isEngineInstalled();
+  // Whether the engine has been started.
+  bool isStarted() const { return tts_ != nullptr; }
 
 private:
   QTextToSpeech* engine() const;

@@ -74,6 +74,9 @@ void CountDownViewController::build() {
   buttonRow->setGeometry((kRootWidth - 145) / 2, dialTop + kDialSize + 20, 145, 40);
   lockButton_ = new LockButtonWall(buttonRow);
   lockButton_->move(0, 40 - 39);
+  // The rest screen's black: the lock's frames, several a second, paint the
+  // icon alone.
+  lockButton_->setBackdrop(QColor(Qt::black));
   tab_ = new TabWall(buttonRow);
   tab_->setGeometry(45, 0, 100, 40);
   remainingWall_ = tab_->createNewWall();

@@ -47,10 +47,18 @@ void LockButtonWall::drawIcon() {
     return;
   const Layers& still = layers();
   const QRectF frame(0, 0, width(), height());
+  if (backdrop_.isValid())
+    context->fillRect(frame, backdrop_);
   context->drawImage(still.disc, frame);
   BreakTimeStyleKit::drawLockIcon(frame, ResizingBehavior::fit, endAngle_,
                                   BreakTimeStyleKit::lockWedge);
   context->drawImage(still.padlock[BreakTimeStyleKit::isShackleOpen(endAngle_) ? 1 : 0], frame);
+}
+
+void LockButtonWall::setBackdrop(const QColor& color) {
+  backdrop_ = color.isValid() && color.alpha() == 255 ? color : QColor();
+  setAttribute(Qt::WA_OpaquePaintEvent, backdrop_.isValid());
+  update();
 }
 
 double LockButtonWall::cycleAngle(double secondsSinceStart) {

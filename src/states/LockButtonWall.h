@@ -41,6 +41,10 @@ public:
   // opened or a new cycle begun.
   double nextRepaintAfter(double now, double cycleStart) const;
 
+  // Paints `color` (opaque) behind the icon itself, so that a repaint of the
+  // icon leaves the walls behind it alone; without it they show through.
+  void setBackdrop(const QColor& color);
+
   QSize sizeHint() const override { return {39, 39}; }
   // The images of the layers kept now (0 before the first painting); they
   // are made again when the size or the pixel ratio changed.
@@ -62,6 +66,7 @@ private:
   const Layers& layers();
 
   Layers layers_;
+  QColor backdrop_;
   double endAngle_ = 0.0;
   double requestedAngle_ = -1.0; // the angle of the last repaint asked for
 };

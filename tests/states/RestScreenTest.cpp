@@ -405,10 +405,10 @@ TEST(RestScreen, ThePageBeneathWaitsWhileCoveredAndIsCurrentWithoutIt) {
 
 TEST(RestScreen, TheLockDrawnFromItsKeptLayersLooksAsDrawnAtOnce) {
   LockButtonWall lock;
-  auto largestDifference = [&lock](double angle) {
+  auto largestDifference = [&lock](double angle, QColor under = Qt::black) {
     lock.applyCycleAngle(angle);
     QImage kept(lock.size(), QImage::Format_ARGB32_Premultiplied);
-    kept.fill(Qt::black);
+    kept.fill(under);
     lock.render(&kept, QPoint(), QRegion(), QWidget::DrawChildren);
     QImage atOnce(lock.size(), QImage::Format_ARGB32_Premultiplied);
     atOnce.fill(Qt::black);
@@ -439,6 +439,13 @@ TEST(RestScreen, TheLockDrawnFromItsKeptLayersLooksAsDrawnAtOnce) {
   lock.setFixedSize(78, 78);
   EXPECT_LE(largestDifference(100.0), 2) << "made again at the new size";
   EXPECT_NE(lock.layerImageKey(), small);
+  // With a black backdrop the icon paints it itself, under everything: what
+  // lay beneath never shows.
+  EXPECT_GT(largestDifference(100.0, Qt::red), 200);
+  lock.setBackdrop(Qt::black);
+  EXPECT_TRUE(lock.testAttribute(Qt::WA_OpaquePaintEvent));
+  for (const double angle : {0.0, 100.0, 400.0})
+    EXPECT_LE(largestDifference(angle, Qt::red), 2) << angle;
 }
 
 // The dial's frames come at their pace of two a second, each within the
@@ -455,6 +462,8 @@ TEST(RestScreen, TheDialsFramesKeepTheirPaceAndRideTheLocksTicks) {
   QCoreApplication::processEvents();
   int dialFrames = 0;
   int alone = 0;
+  const QRect lockRect(screen.lockButton()->mapTo(screen.view(), QPoint(0, 0)),
+                       screen.lockButton()->size());
   const double start = f.clock.now();
   // Through the lock's open phase (13.6 s to 15 s into its cycle).
   while (f.clock.now() < start + 12.0) {
@@ -462,6 +471,12 @@ TEST(RestScreen, TheDialsFramesKeepTheirPaceAndRideTheLocksTicks) {
     const double due = screen.dialFrameDue();
     f.clock.advance(0.005);
     QCoreApplication::processEvents();
+    // The lock's frames paint the icon alone, not the walls behind it.
+    for (const auto& [widget, rect] : paints.painted) {
+      if (widget != screen.lockButton()) {
+        EXPECT_FALSE(rect.intersects(lockRect)) << qPrintable(widget->objectName());
+      }
+    }
     if (paints.countOf(screen.countDownView()) == 0)
       continue;
     if (++dialFrames == 1)

@@ -205,14 +205,19 @@ void CountDownViewController::update() {
   // the tab turned away.
   const double angle = LockButtonWall::cycleAngle(now - lockCycleStart_);
   Wall* const shown = LockButtonWall::isOpenAt(angle) ? buttonWall_ : remainingWall_;
+  bool readOutChanged = false;
   if (shown == remainingWall_) {
     const auto seconds = static_cast<qint64>(model.remainingSeconds());
     if (remainingTimeView_->seconds != seconds) {
       remainingTimeView_->seconds = seconds;
       remainingTimeView_->update();
+      readOutChanged = true;
     }
   }
-  lockButton_->applyCycleAngle(angle);
+  // With new digits the lock's ring takes its step now, however small: its
+  // steps, five a second, then fall on the read-out's seconds, and each
+  // second paints once for both, not twice.
+  lockButton_->applyCycleAngle(angle, readOutChanged ? 0.0 : LockButtonWall::kVisibleAngle);
   if (!tab_->isCurrentWall(shown))
     tab_->switchToWall(shown);
   // The dial asks for no tick before its frame's time: a tick within the

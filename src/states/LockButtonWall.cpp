@@ -66,13 +66,14 @@ double LockButtonWall::cycleAngle(double secondsSinceStart) {
   return a / kCycleSeconds * kOvershoot * 360.0;
 }
 
-bool LockButtonWall::applyCycleAngle(double angle, bool mayRepaint) {
+bool LockButtonWall::applyCycleAngle(double angle, double step) {
   const bool open = isOpenAt(angle);
   enabled = open;
   endAngle_ = open ? 360.0 : angle;
   // The ring grows by about a pixel every few degrees: repaint when it shows.
   const bool fullnessChanged = (endAngle_ >= 360.0) != (requestedAngle_ >= 360.0);
-  if ((mayRepaint && std::fabs(endAngle_ - requestedAngle_) >= kVisibleAngle) || fullnessChanged) {
+  const double grown = std::fabs(endAngle_ - requestedAngle_);
+  if ((grown > 0.0 && grown >= step) || fullnessChanged) {
     requestedAngle_ = endAngle_;
     update();
   }

@@ -30,9 +30,10 @@ public:
   // The lock opens once its ring is full.
   static bool isOpenAt(double angle) { return angle > 360.0; }
   // Sets the end angle drawn and `enabled` from the cycle angle; answers
-  // whether the lock is open. The icon repaints when it opens or closes and,
-  // when `mayRepaint`, when the ring grew visibly.
-  bool applyCycleAngle(double angle, bool mayRepaint = true);
+  // whether the lock is open. The icon repaints when it opens or closes and
+  // when the ring grew by `step` degrees (its visible angle unless told) or
+  // more since the last repaint.
+  bool applyCycleAngle(double angle, double step = kVisibleAngle);
   double endAngle() const { return endAngle_; }
   // The angle drawn by the last repaint asked for; below 0 before the first.
   double requestedAngle() const { return requestedAngle_; }

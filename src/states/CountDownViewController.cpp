@@ -75,7 +75,7 @@ void CountDownViewController::build() {
   lockButton_ = new LockButtonWall(buttonRow);
   lockButton_->move(0, 40 - 39);
   // The rest screen's black: the lock's frames, several a second, paint the
-  // icon alone.
+  // icon alone (and new digits the read-out alone).
   lockButton_->setBackdrop(QColor(Qt::black));
   tab_ = new TabWall(buttonRow);
   tab_->setGeometry(45, 0, 100, 40);
@@ -84,6 +84,7 @@ void CountDownViewController::build() {
   remainingTimeView_->disabled = true;
   remainingTimeView_->seconds = 100;
   remainingTimeView_->setGeometry(0, 0, 100, 40);
+  remainingTimeView_->setBackdrop(QColor(Qt::black));
   buttonWall_ = tab_->createNewWall();
   buttonWall_->setObjectName(QStringLiteral("buttonTabContentView"));
   endBreakButton_ = new QPushButton(QStringLiteral("End Break"), buttonWall_);

@@ -1,6 +1,7 @@
 #include "kit/CountDownView.h"
 #include "kit/DurationView.h"
 #include "kit/ProportionValueProvider.h"
+#include "kit/SmallDurationView.h"
 
 #include "art/BreakTimeStyleKit.h"
 #include "art/CountDownStyleKit.h"
@@ -116,6 +117,32 @@ TEST(DurationView, ReadOutShowsMinutesAndSecondsBelowAnHourThenHoursAndMinutes) 
   EXPECT_TRUE(same(DurationView::textsFor(360000, true), T{"H", "M", "100", "00"}));
   EXPECT_TRUE(same(DurationView::textsFor(42, false), T{"", "", "--", "--"}));
   EXPECT_DOUBLE_EQ(DurationViewStyleKit::textGrey(true), 0.7);
+}
+
+// With a black backdrop the rest screen's read-out paints it itself, under
+// the digits: what lies beneath never shows, and it looks as it did over black.
+TEST(SmallDurationView, WithABackdropLooksAsOverItAndHidesWhatLiesBeneath) {
+  SmallDurationView view;
+  view.resize(100, 40);
+  view.seconds = 754;
+  view.disabled = true;
+  auto drawn = [&view](QColor under) {
+    QImage image(view.size(), QImage::Format_RGB32);
+    image.fill(under);
+    view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+  };
+  const QImage overBlack = drawn(Qt::black);
+  EXPECT_NE(drawn(Qt::red), overBlack) << "without a backdrop what lies beneath shows";
+  view.setBackdrop(Qt::black);
+  EXPECT_TRUE(view.testAttribute(Qt::WA_OpaquePaintEvent));
+  EXPECT_EQ(drawn(Qt::red), overBlack);
+  int lit = 0;
+  for (int y = 0; y < overBlack.height(); ++y) {
+    for (int x = 0; x < overBlack.width(); ++x)
+      lit += qGray(overBlack.pixel(x, y)) > 100;
+  }
+  EXPECT_GT(lit, 40) << "the digits are drawn";
 }
 
 TEST(BreakTimeStyleKit, LockIconWedgeFollowsTheAngleAndTheShackleOpensOnlyWhenFull) {

@@ -458,8 +458,8 @@ TEST(RestScreen, TheLockDrawnFromItsKeptLayersLooksAsDrawnAtOnce) {
 // slack of its time, and share the lock's ticks while its ring runs: they
 // add no painting and no wake-up of their own then. While the lock stands
 // open the dial keeps its pace on ticks of its own. The read-out's new
-// digits come with a step of the lock's ring, and the lock's frames paint
-// the icon alone.
+// digits come with a step of the lock's ring; the lock's frames paint the
+// icon alone and new digits the read-out alone.
 TEST(RestScreen, TheDialsFramesKeepTheirPaceAndRideTheLocksTicks) {
   RestScreenFixture f;
   f.clock.advance(0.37);
@@ -473,14 +473,19 @@ TEST(RestScreen, TheDialsFramesKeepTheirPaceAndRideTheLocksTicks) {
   int readOuts = 0;
   const QRect lockRect(screen.lockButton()->mapTo(screen.view(), QPoint(0, 0)),
                        screen.lockButton()->size());
+  const QRect digitsRect(screen.remainingTimeView()->mapTo(screen.view(), QPoint(0, 0)),
+                         screen.remainingTimeView()->size());
   const double start = f.clock.now();
   // Through the lock's open phase (13.6 s to 15 s into its cycle).
   while (f.clock.now() < start + 12.0) {
     paints.painted.clear();
     const double due = screen.dialFrameDue();
+    const bool endBreakBefore = screen.isShowingEndBreak();
     f.clock.advance(0.005);
     QCoreApplication::processEvents();
-    // The lock's frames paint the icon alone, not the walls behind it.
+    const bool tabTurned = screen.isShowingEndBreak() != endBreakBefore;
+    // The lock's frames and new digits paint the icon and the read-out
+    // alone, not the walls behind them.
     // New digits come in the same painting as a step of the lock's ring.
     if (paints.countOf(screen.remainingTimeView()) > 0) {
       ++readOuts;
@@ -489,6 +494,9 @@ TEST(RestScreen, TheDialsFramesKeepTheirPaceAndRideTheLocksTicks) {
     for (const auto& [widget, rect] : paints.painted) {
       if (widget != screen.lockButton()) {
         EXPECT_FALSE(rect.intersects(lockRect)) << qPrintable(widget->objectName());
+      }
+      if (widget != screen.remainingTimeView() && !tabTurned) {
+        EXPECT_FALSE(rect.intersects(digitsRect)) << qPrintable(widget->objectName());
       }
     }
     if (paints.countOf(screen.countDownView()) == 0)

@@ -71,10 +71,12 @@ public:
   // the columns that change in those rows and the gaps narrower than
   // kRepaintGap between them. A band round the ring measured to the pixel
   // would be thousands of one-row rectangles, and each costs its own image
-  // on its way to the screen; these are a few hundred at most, for a few
-  // more pixels.
+  // on its way to the screen; these are a few hundred, for a few more
+  // pixels. Taller blocks would be fewer but would send half again as many
+  // pixels, and a frame that large fills the X server's socket: the program
+  // then waits on it.
   QRegion changedRegion(double fromAngle, double fromScale, double toAngle, double toScale) const;
-  static constexpr int kRepaintRows = 8;
+  static constexpr int kRepaintRows = 4;
   static constexpr int kRepaintGap = 4;
 
   // Smallest change worth a repaint: a quarter of a degree of the slice

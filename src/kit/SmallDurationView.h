@@ -2,6 +2,8 @@
 
 #include "kit/DurationView.h"
 
+#include <QColor>
+
 namespace kr {
 
 // The small read-out of the rest screen.
@@ -11,8 +13,16 @@ public:
   DurationViewStyleKit::Sizes sizes() const override { return {32.0, 5.0, 10.0}; }
   QSize sizeHint() const override { return {100, 40}; }
 
+  // Paints `color` (opaque) behind the digits itself, so that new digits
+  // repaint the read-out alone, not the walls behind it; without it they
+  // show through.
+  void setBackdrop(const QColor& color);
+
 protected:
   void drawReadOut() override;
+
+private:
+  QColor backdrop_;
 };
 
 } // namespace kr

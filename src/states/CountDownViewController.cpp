@@ -74,6 +74,9 @@ void CountDownViewController::build() {
   buttonRow->setGeometry((kRootWidth - 145) / 2, dialTop + kDialSize + 20, 145, 40);
   lockButton_ = new LockButtonWall(buttonRow);
   lockButton_->move(0, 40 - 39);
+  // The rest screen's black: the lock's frames, several a second, paint the
+  // icon alone (and new digits the read-out alone).
+  lockButton_->setBackdrop(QColor(Qt::black));
   tab_ = new TabWall(buttonRow);
   tab_->setGeometry(45, 0, 100, 40);
   remainingWall_ = tab_->createNewWall();
@@ -81,6 +84,7 @@ void CountDownViewController::build() {
   remainingTimeView_->disabled = true;
   remainingTimeView_->seconds = 100;
   remainingTimeView_->setGeometry(0, 0, 100, 40);
+  remainingTimeView_->setBackdrop(QColor(Qt::black));
   buttonWall_ = tab_->createNewWall();
   buttonWall_->setObjectName(QStringLiteral("buttonTabContentView"));
   endBreakButton_ = new QPushButton(QStringLiteral("End Break"), buttonWall_);
@@ -119,6 +123,18 @@ void CountDownViewController::scheduleTick(double delay) {
       SmartTimerWrapper::wrapTimer(delay, false, [this](SmartTimerWrapper&) { tick(); });
 }
 
+namespace {
+
+// The clock time of the first tick at or after `due`, for a tick at `now`:
+// a twentieth of a second, never the tick of `now` itself (a tick a hair
+// early does nothing and sets the next one).
+double tickFor(double due, double now) {
+  return now + std::max(CountDownViewController::delayToNextTick(now),
+                        CountDownViewController::delayToNextTick(due - 1e-6) + (due - 1e-6 - now));
+}
+
+} // namespace
+
 double CountDownViewController::nextTickAfter(double now) const {
   // The next whole second: its work, and a read-out counting whole seconds.
   double due = std::floor(now) + 1.0;
@@ -131,12 +147,14 @@ double CountDownViewController::nextTickAfter(double now) const {
     if (remaining > 0.0 && fraction > 0.0)
       due = std::min(due, now + fraction);
   }
-  // The dial: its next frame, or at once while one is due but nothing moved.
-  if (countDownView_ && countDownView_->isAnimating())
-    due = std::min(due, std::max(lastDialFrame_ + kDialFrameInterval, now));
-  // The first twentieth at or after it (a tick a hair early does nothing
-  // and sets the next one), never the tick of `now` itself.
-  return now + std::max(delayToNextTick(now), delayToNextTick(due - 1e-6) + (due - 1e-6 - now));
+  // The dial: its next frame, or at once while one is due but nothing moved;
+  // a tick that comes anyway up to the slack after it takes the frame along.
+  if (countDownView_ && countDownView_->isAnimating()) {
+    const double frame = now < lastDialFrame_ ? now : std::max(dialDue_, now);
+    if (tickFor(due, now) > tickFor(frame, now) + kDialFrameSlack + 1e-6)
+      due = frame;
+  }
+  return tickFor(due, now);
 }
 
 void CountDownViewController::tick() {
@@ -188,19 +206,33 @@ void CountDownViewController::update() {
   // the tab turned away.
   const double angle = LockButtonWall::cycleAngle(now - lockCycleStart_);
   Wall* const shown = LockButtonWall::isOpenAt(angle) ? buttonWall_ : remainingWall_;
+  bool readOutChanged = false;
   if (shown == remainingWall_) {
     const auto seconds = static_cast<qint64>(model.remainingSeconds());
     if (remainingTimeView_->seconds != seconds) {
       remainingTimeView_->seconds = seconds;
       remainingTimeView_->update();
+      readOutChanged = true;
     }
   }
-  lockButton_->applyCycleAngle(angle);
+  // With new digits the lock's ring takes its step now, however small: its
+  // steps, five a second, then fall on the read-out's seconds, and each
+  // second paints once for both, not twice.
+  lockButton_->applyCycleAngle(angle, readOutChanged ? 0.0 : LockButtonWall::kVisibleAngle);
   if (!tab_->isCurrentWall(shown))
     tab_->switchToWall(shown);
-  const bool dialDue = now - lastDialFrame_ >= kDialFrameInterval - 1e-6 || now < lastDialFrame_;
-  if (dialDue && countDownView_->refresh())
+  // The dial asks for no tick before its frame's time: a tick within the
+  // slack before it came for something else and takes the frame along.
+  const bool clockWentBack = now < lastDialFrame_;
+  const bool dialDue = now >= dialDue_ - kDialFrameSlack - 1e-6 || clockWentBack;
+  if (dialDue && countDownView_->refresh()) {
     lastDialFrame_ = now;
+    // The frames keep their pace whether a frame came early or late; after
+    // a long wait (a sleeping machine) the pace starts again from now.
+    dialDue_ = clockWentBack ? now + kDialFrameInterval
+                             : std::max(dialDue_ + kDialFrameInterval,
+                                        now + kDialFrameInterval - kDialFrameSlack);
+  }
 }
 
 bool CountDownViewController::eventFilter(QObject* watched, QEvent* event) {

@@ -28,14 +28,21 @@ class Wall;
 // repaints only its own rectangle and only when its drawing changed by a
 // pixel or more. The timer fires on the clock's twentieths of a second, only
 // on those where something may change, and carries the program's
-// once-a-second work meanwhile: the rest screen wakes the program about ten
-// times a second, never more than twenty.
+// once-a-second work meanwhile; the dial's frames ride on the lock's ticks:
+// the rest screen wakes the program about seven times a second, never more
+// than twenty.
 class CountDownViewController final : public QObject {
 public:
   static constexpr double kUpdateInterval = 0.05;
   // The dial's ring and slice repaint at most this often: each repaint costs
   // a band round the whole ring, however little it moved.
   static constexpr double kDialFrameInterval = 0.5;
+  // A dial frame is taken at a tick that comes anyway (the lock's ring, the
+  // read-out, the second's work) up to this long before or after its time,
+  // so that it shares that tick's painting and its trip to the screen; it
+  // has a tick of its own only when none comes that near. The frames keep
+  // their pace of two a second.
+  static constexpr double kDialFrameSlack = 0.1;
 
   explicit CountDownViewController(TimedBreakRunningState& state);
   ~CountDownViewController() override;
@@ -67,7 +74,12 @@ public:
   // shown, after one at `now`: the lock's ring growing by its visible angle,
   // the lock opening or closing, the read-out's next second, the dial's next
   // frame, the next whole second (its work); on a twentieth of a second.
+  // The dial's frame asks for no tick of its own when another one comes
+  // within kDialFrameSlack of its time.
   double nextTickAfter(double now) const;
+  // The time of the dial's next frame (its ticks may come kDialFrameSlack
+  // before or after it).
+  double dialFrameDue() const { return dialDue_; }
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -89,6 +101,7 @@ private:
   SecondTicker::Heartbeat heartbeat_;
   double lockCycleStart_ = 0.0;
   double lastDialFrame_ = -1.0e300;
+  double dialDue_ = -1.0e300;
   bool takenDown_ = false;
 
   void startTimer();

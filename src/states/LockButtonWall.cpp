@@ -47,10 +47,18 @@ void LockButtonWall::drawIcon() {
     return;
   const Layers& still = layers();
   const QRectF frame(0, 0, width(), height());
+  if (backdrop_.isValid())
+    context->fillRect(frame, backdrop_);
   context->drawImage(still.disc, frame);
   BreakTimeStyleKit::drawLockIcon(frame, ResizingBehavior::fit, endAngle_,
                                   BreakTimeStyleKit::lockWedge);
   context->drawImage(still.padlock[BreakTimeStyleKit::isShackleOpen(endAngle_) ? 1 : 0], frame);
+}
+
+void LockButtonWall::setBackdrop(const QColor& color) {
+  backdrop_ = color.isValid() && color.alpha() == 255 ? color : QColor();
+  setAttribute(Qt::WA_OpaquePaintEvent, backdrop_.isValid());
+  update();
 }
 
 double LockButtonWall::cycleAngle(double secondsSinceStart) {
@@ -58,13 +66,14 @@ double LockButtonWall::cycleAngle(double secondsSinceStart) {
   return a / kCycleSeconds * kOvershoot * 360.0;
 }
 
-bool LockButtonWall::applyCycleAngle(double angle, bool mayRepaint) {
+bool LockButtonWall::applyCycleAngle(double angle, double step) {
   const bool open = isOpenAt(angle);
   enabled = open;
   endAngle_ = open ? 360.0 : angle;
   // The ring grows by about a pixel every few degrees: repaint when it shows.
   const bool fullnessChanged = (endAngle_ >= 360.0) != (requestedAngle_ >= 360.0);
-  if ((mayRepaint && std::fabs(endAngle_ - requestedAngle_) >= kVisibleAngle) || fullnessChanged) {
+  const double grown = std::fabs(endAngle_ - requestedAngle_);
+  if ((grown > 0.0 && grown >= step) || fullnessChanged) {
     requestedAngle_ = endAngle_;
     update();
   }

@@ -30,9 +30,10 @@ public:
   // The lock opens once its ring is full.
   static bool isOpenAt(double angle) { return angle > 360.0; }
   // Sets the end angle drawn and `enabled` from the cycle angle; answers
-  // whether the lock is open. The icon repaints when it opens or closes and,
-  // when `mayRepaint`, when the ring grew visibly.
-  bool applyCycleAngle(double angle, bool mayRepaint = true);
+  // whether the lock is open. The icon repaints when it opens or closes and
+  // when the ring grew by `step` degrees (its visible angle unless told) or
+  // more since the last repaint.
+  bool applyCycleAngle(double angle, double step = kVisibleAngle);
   double endAngle() const { return endAngle_; }
   // The angle drawn by the last repaint asked for; below 0 before the first.
   double requestedAngle() const { return requestedAngle_; }
@@ -40,6 +41,10 @@ public:
   // a lock cycle that began at `cycleStart`: the ring grown visibly, the lock
   // opened or a new cycle begun.
   double nextRepaintAfter(double now, double cycleStart) const;
+
+  // Paints `color` (opaque) behind the icon itself, so that a repaint of the
+  // icon leaves the walls behind it alone; without it they show through.
+  void setBackdrop(const QColor& color);
 
   QSize sizeHint() const override { return {39, 39}; }
   // The images of the layers kept now (0 before the first painting); they
@@ -62,6 +67,7 @@ private:
   const Layers& layers();
 
   Layers layers_;
+  QColor backdrop_;
   double endAngle_ = 0.0;
   double requestedAngle_ = -1.0; // the angle of the last repaint asked for
 };

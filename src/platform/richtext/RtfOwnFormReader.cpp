@@ -6,6 +6,8 @@
 #include "platform/richtext/RtfPlainBytes.h"
 #include "platform/richtext/RtfWriter.h"
 
+#include <QHash>
+
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -79,10 +81,13 @@ quint32 RtfOwnFormReader::formatOf(Group& group) {
 }
 
 quint32 RtfOwnFormReader::linkNumber(const QString& url) {
-  const auto known = std::find(links_.begin(), links_.end(), url);
-  if (known != links_.end())
-    return quint32(known - links_.begin() + 1);
+  const std::size_t hash = qHash(url);
+  for (std::size_t i = 0; i < links_.size(); ++i) {
+    if (linkHashes_[i] == hash && links_[i] == url)
+      return quint32(i + 1);
+  }
   links_.push_back(url);
+  linkHashes_.push_back(hash);
   return quint32(links_.size());
 }
 
@@ -138,6 +143,7 @@ bool RtfOwnFormReader::read(QByteArrayView rtf) {
   length_ = 0;
   runs_.clear();
   links_.clear();
+  linkHashes_.clear();
   fields_ = 0;
   if (!readHeader(rtf))
     return false;

@@ -455,14 +455,20 @@ QByteArrayView withLinks(Stretches& stretches, const Links& links) {
   for (const QString& link : links) {
     // Mostly ASCII, which is its own UTF-8.
     const auto* const text = reinterpret_cast<const char16_t*>(link.constData());
-    if (std::all_of(text, text + link.size(), [](char16_t c) { return c < 0x80; })) {
-      appendNumber(stretches, quint64(link.size()));
-      const qsizetype at = stretches.size();
-      stretches.resize(at + link.size());
-      for (qsizetype i = 0; i < link.size(); ++i)
-        stretches[at + i] = char(text[i]);
-      continue;
+    const qsizetype size = link.size();
+    const qsizetype start = stretches.size();
+    appendNumber(stretches, quint64(size));
+    const qsizetype at = stretches.size();
+    stretches.resize(at + size);
+    char* const out = stretches.data() + at;
+    char16_t all = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+      all |= text[i];
+      out[i] = char(text[i]);
     }
+    if (all < 0x80)
+      continue;
+    stretches.resize(start);
     const QByteArray utf8 = link.toUtf8();
     appendNumber(stretches, quint64(utf8.size()));
     stretches.append(utf8.constData(), utf8.size());

@@ -165,6 +165,12 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
     job.keepable = job.read->records && DayCache::canKeep(*job.read->records);
   });
   QHash<QString, bool> keepableNow;
+  qsizetype tagStrings = result.tagStringsParsed.size();
+  for (const Job& job : jobs) {
+    if (job.read && job.read->records)
+      tagStrings += job.read->records->tagStrings.size();
+  }
+  result.tagStringsParsed.reserve(tagStrings);
   for (Job& job : jobs) {
     job.file->traceBeginRead(job.read.has_value());
     if (!job.read)

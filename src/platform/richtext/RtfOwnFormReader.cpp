@@ -6,8 +6,6 @@
 #include "platform/richtext/RtfPlainBytes.h"
 #include "platform/richtext/RtfWriter.h"
 
-#include <QHash>
-
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -81,13 +79,13 @@ quint32 RtfOwnFormReader::formatOf(Group& group) {
 }
 
 quint32 RtfOwnFormReader::linkNumber(const QString& url) {
-  const std::size_t hash = qHash(url);
+  // Compared from their ends: a day's links mostly differ there alone.
   for (std::size_t i = 0; i < links_.size(); ++i) {
-    if (linkHashes_[i] == hash && links_[i] == url)
+    const QString& link = links_[i];
+    if (link.size() == url.size() && std::equal(link.rbegin(), link.rend(), url.rbegin()))
       return quint32(i + 1);
   }
   links_.push_back(url);
-  linkHashes_.push_back(hash);
   return quint32(links_.size());
 }
 
@@ -143,7 +141,6 @@ bool RtfOwnFormReader::read(QByteArrayView rtf) {
   length_ = 0;
   runs_.clear();
   links_.clear();
-  linkHashes_.clear();
   fields_ = 0;
   if (!readHeader(rtf))
     return false;

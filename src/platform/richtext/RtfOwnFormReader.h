@@ -59,7 +59,6 @@ private:
   std::vector<Run> runs_;
   std::vector<CharFormat> formats_;
   std::vector<QString> links_;
-  std::vector<std::size_t> linkHashes_; // of links_: a day's links differ mostly at their end
   // From the header, kept while the next document begins with it.
   QByteArray header_;
   std::vector<QString> families_;     // null: no font of that number

@@ -223,6 +223,12 @@ FullDataSet::FileContents FullDataSet::createTimeSlicesFromRichText(const RichTe
                    });
 }
 
+void FullDataSet::beginLoading(std::size_t records) {
+  // A load replaces what an earlier one left.
+  fullTimeSlices_.clear();
+  fullTimeSlices_.reserve(records);
+}
+
 void FullDataSet::appendFile(const LogFile& file) {
   for (const FullTimeSlicePtr& slice : file.timeSlicesInFile())
     fullTimeSlices_.push_back(slice.get());

@@ -186,7 +186,32 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
     *out++ = c;
   };
 
+  // The writer opens a group for each run and sets its attributes at once,
+  // mostly the same few sets in a day: the bytes of each set met in a group
+  // of the document's own, up to the space that ends them, are kept with
+  // the group they made, and the same bytes there later make it again. Any
+  // attribute of the document's group changed forgets them.
+  struct Attributes {
+    const char* bytes;
+    qsizetype length;
+    Group group;
+  };
+  std::array<Attributes, 8> knownAttributes;
+  std::size_t attributesKnown = 0;
+  // While the attribute words of a new group are being read: where they
+  // began and end, and the group as they left it.
+  const char* wordsFrom = nullptr;
+  const char* wordsEnd = nullptr;
+  Group wordsMade;
+
   while (p < end) {
+    if (wordsFrom && p != wordsEnd) {
+      // Something other than an attribute word came: the words are kept
+      // when a space ended them, so that the same bytes read the same.
+      if (wordsEnd > wordsFrom && wordsEnd[-1] == ' ' && attributesKnown < knownAttributes.size())
+        knownAttributes[attributesKnown++] = {wordsFrom, wordsEnd - wordsFrom, wordsMade};
+      wordsFrom = nullptr;
+    }
     const char c = *p;
     if (high && c != '\\')
       return false; // a half pair that is not followed by its other half
@@ -196,6 +221,19 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
       groups[std::size_t(depth + 1)] = groups[std::size_t(depth)];
       ++depth;
       ++p;
+      if (depth == 1) {
+        const auto known = std::find_if(
+            knownAttributes.begin(), knownAttributes.begin() + attributesKnown,
+            [p, end](const Attributes& a) {
+              return end - p >= a.length && std::memcmp(p, a.bytes, std::size_t(a.length)) == 0;
+            });
+        if (known != knownAttributes.begin() + attributesKnown) {
+          groups[1] = known->group;
+          p += known->length;
+        } else {
+          wordsFrom = wordsEnd = p;
+        }
+      }
       continue;
     }
     if (c == '}') {
@@ -278,6 +316,15 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
       ++p;
     const int parameter = int(std::min<long long>(value, INT_MAX) * (negative ? -1 : 1));
     Group& group = groups[std::size_t(depth)];
+    if (depth == 0)
+      attributesKnown = 0; // the groups of the document may read otherwise now
+    // Reached only right after the group's brace or its last attribute word.
+    const auto attributeWord = [&] {
+      if (wordsFrom) {
+        wordsEnd = p;
+        wordsMade = group;
+      }
+    };
 
     if (is(word, length, "u")) {
       if (!hasParameter || parameter < -32768 || parameter > 65535)
@@ -334,16 +381,20 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
       } else {
         return false;
       }
+      attributeWord();
       break;
     case 2:
       if (is(word, length, "fs")) {
         group.size = parameter > 0 ? std::min(parameter, 32000) / 2.0 : 0;
         group.format = -1;
+        attributeWord();
       } else if (is(word, length, "cf")) {
         group.color = parameter;
         group.format = -1;
+        attributeWord();
       } else if (is(word, length, "ul")) {
         setFlag(4);
+        attributeWord();
       } else if (!is(word, length, "tx")) {
         return false; // tab stops give the text a tab interval, which records do not keep
       }
@@ -376,6 +427,7 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
       if (!is(word, length, "strike"))
         return false;
       setFlag(8);
+      attributeWord();
       break;
     case 7:
       if (!is(word, length, "fldrslt"))

@@ -78,6 +78,13 @@ bool sameFormat(const CharFormat& a, const CharFormat& b) {
 
 std::shared_ptr<const ObjectiveFormats>
 ObjectiveFormats::shared(const std::shared_ptr<const ObjectiveFormats>& table) {
+  // Mostly the table this thread found for the file before.
+  thread_local std::weak_ptr<const ObjectiveFormats> lastFound;
+  if (std::shared_ptr<const ObjectiveFormats> last = lastFound.lock()) {
+    if (last != table && std::equal(last->formats_.begin(), last->formats_.end(),
+                                    table->formats_.begin(), table->formats_.end(), sameFormat))
+      return last;
+  }
   static std::mutex mutex;
   // The tables in use, by the hash of their formats; an entry goes with
   // its table, at the latest when the map has doubled since it was cleaned.
@@ -91,8 +98,10 @@ ObjectiveFormats::shared(const std::shared_ptr<const ObjectiveFormats>& table) {
   for (auto it = first; it != last; ++it) {
     if (std::shared_ptr<const ObjectiveFormats> known = it->second.lock()) {
       if (std::equal(known->formats_.begin(), known->formats_.end(), table->formats_.begin(),
-                     table->formats_.end(), sameFormat))
+                     table->formats_.end(), sameFormat)) {
+        lastFound = known;
         return known;
+      }
     }
   }
   if (tables.size() >= 2 * cleanedAt + 64) {
@@ -100,6 +109,7 @@ ObjectiveFormats::shared(const std::shared_ptr<const ObjectiveFormats>& table) {
     cleanedAt = tables.size();
   }
   tables.emplace(hash, table);
+  lastFound = table;
   return table;
 }
 

@@ -95,9 +95,11 @@ LogFile::Format asciiFormatForName(QStringView name) {
 } // namespace
 
 LogFile::LogFile(QString fullPath)
-    : fullPath_(std::move(fullPath)), format_(formatForName(fileNameOf(fullPath_).toString())),
+    : fullPath_(std::move(fullPath)), format_(Format::Unknown),
       records_(std::make_shared<Records>()) {
-  statName_ = QFile::encodeName(fileNameOf(fullPath_).toString());
+  const QString name = fileNameOf(fullPath_).toString();
+  format_ = formatForName(name);
+  statName_ = QFile::encodeName(name);
   if (format_ == Format::Rtfd)
     statName_ += "/TXT.rtf";
   qn_log(QStringLiteral("LogFile - init"));

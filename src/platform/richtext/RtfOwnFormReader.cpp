@@ -102,6 +102,8 @@ void RtfOwnFormReader::trim() {
     text_ = QString();
   if (runs_.capacity() > std::size_t(kKeptText / 32))
     runs_ = {};
+  if (lineEnds_.capacity() > std::size_t(kKeptText / 32))
+    lineEnds_ = {};
 }
 
 bool RtfOwnFormReader::readHeader(QByteArrayView rtf) {
@@ -141,6 +143,7 @@ bool RtfOwnFormReader::read(QByteArrayView rtf) {
   length_ = 0;
   runs_.clear();
   links_.clear();
+  lineEnds_.clear();
   fields_ = 0;
   if (!readHeader(rtf))
     return false;
@@ -183,6 +186,10 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
       return;
     }
     startRun(group);
+    // Every character that ends a line comes here: body text between the
+    // writer's words is printable ASCII.
+    if (c <= 0x0D ? c >= 0x0A : (c == 0x85 || c == 0x2028 || c == 0x2029))
+      lineEnds_.push_back(out - begin);
     *out++ = c;
   };
 

@@ -202,6 +202,14 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
     const char* bytes;
     qsizetype length;
     Group group;
+    quint64 head; // the first eight bytes (fewer: the rest zero)
+    quint64 headMask;
+  };
+  // Up to eight bytes from `at`, as a number.
+  const auto headAt = [](const char* at, qsizetype count) {
+    quint64 head = 0;
+    std::memcpy(&head, at, std::size_t(std::min<qsizetype>(count, 8)));
+    return head;
   };
   std::array<Attributes, 8> knownAttributes;
   std::size_t attributesKnown = 0;
@@ -216,7 +224,9 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
       // Something other than an attribute word came: the words are kept
       // when a space ended them, so that the same bytes read the same.
       if (wordsEnd > wordsFrom && wordsEnd[-1] == ' ' && attributesKnown < knownAttributes.size())
-        knownAttributes[attributesKnown++] = {wordsFrom, wordsEnd - wordsFrom, wordsMade};
+        knownAttributes[attributesKnown++] = {
+            wordsFrom, wordsEnd - wordsFrom, wordsMade, headAt(wordsFrom, wordsEnd - wordsFrom),
+            headAt("\xff\xff\xff\xff\xff\xff\xff\xff", wordsEnd - wordsFrom)};
       wordsFrom = nullptr;
     }
     const char c = *p;
@@ -229,11 +239,14 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
       ++depth;
       ++p;
       if (depth == 1) {
-        const auto known = std::find_if(
-            knownAttributes.begin(), knownAttributes.begin() + attributesKnown,
-            [p, end](const Attributes& a) {
-              return end - p >= a.length && std::memcmp(p, a.bytes, std::size_t(a.length)) == 0;
-            });
+        const quint64 head = headAt(p, end - p);
+        const auto known =
+            std::find_if(knownAttributes.begin(), knownAttributes.begin() + attributesKnown,
+                         [p, end, head](const Attributes& a) {
+                           return (head & a.headMask) == a.head && end - p >= a.length &&
+                                  (a.length <= 8 ||
+                                   std::memcmp(p + 8, a.bytes + 8, std::size_t(a.length - 8)) == 0);
+                         });
         if (known != knownAttributes.begin() + attributesKnown) {
           groups[1] = known->group;
           p += known->length;

@@ -112,14 +112,21 @@ void setObjectiveOf(FullTimeSlice& slice, const RtfOwnFormReader& document,
 }
 
 // The records of a log's text; `setObjective(slice, lines, formats)` gives
-// a record its objective from its lines.
+// a record its objective from its lines. `lineEnds`, when given, holds where
+// the text's lines end.
 template <typename SetObjective>
-FullDataSet::FileContents recordsOf(QStringView plain, SetObjective&& setObjective) {
+FullDataSet::FileContents recordsOf(QStringView plain, SetObjective&& setObjective,
+                                    const std::vector<qsizetype>* lineEnds = nullptr) {
   LogEntryParser parser;
   // Room for the entries of a day: each takes a few hundred characters.
   parser.reserve(std::size_t(plain.size() / 256 + 1));
-  LogLineSplitter::forEachLine(
-      plain, [&parser](QStringView line, qsizetype start) { parser.addLine(line, start); });
+  const auto addLine = [&parser](QStringView line, qsizetype start) {
+    parser.addLine(line, start);
+  };
+  if (lineEnds)
+    LogLineSplitter::forEachLine(plain, *lineEnds, addLine);
+  else
+    LogLineSplitter::forEachLine(plain, addLine);
   FullDataSet::FileContents contents;
   const int faulty = parser.faultyEntryCount();
   if (faulty > 0)
@@ -170,10 +177,12 @@ FullDataSet::FileContents FullDataSet::createTimeSlicesFromRtf(QByteArray rtf, b
     rtf = QByteArray();
     std::vector<qint64> formatNumbers(ownForm.formats().size(), -1);
     FileContents contents = recordsOf(
-        ownForm.text(), [&](FullTimeSlice& slice, std::span<const LogLineSplitter::Line> lines,
-                            const std::shared_ptr<ObjectiveFormats>& formats) {
+        ownForm.text(),
+        [&](FullTimeSlice& slice, std::span<const LogLineSplitter::Line> lines,
+            const std::shared_ptr<ObjectiveFormats>& formats) {
           setObjectiveOf(slice, ownForm, lines, formats, formatNumbers);
-        });
+        },
+        &ownForm.lineEnds());
     ownForm.trim();
     return contents;
   }
@@ -221,6 +230,12 @@ FullDataSet::FileContents FullDataSet::createTimeSlicesFromRichText(const RichTe
                            const std::shared_ptr<ObjectiveFormats>& formats) {
                      setObjectiveOf(slice, text, lines, formats);
                    });
+}
+
+void FullDataSet::beginLoading(std::size_t records) {
+  // A load replaces what an earlier one left.
+  fullTimeSlices_.clear();
+  fullTimeSlices_.reserve(records);
 }
 
 void FullDataSet::appendFile(const LogFile& file) {

@@ -42,6 +42,7 @@ public:
   int uuidCount() const { return uuidCount_; }
 
 protected:
+  void beginLoading(std::size_t records) override;
   void appendFile(const LogFile& file) override;
   void finishLoading() override;
   void makeRawView() const override;

@@ -78,6 +78,13 @@ bool sameFormat(const CharFormat& a, const CharFormat& b) {
 
 std::shared_ptr<const ObjectiveFormats>
 ObjectiveFormats::shared(const std::shared_ptr<const ObjectiveFormats>& table) {
+  // Mostly the table this thread found for the file before.
+  thread_local std::weak_ptr<const ObjectiveFormats> lastFound;
+  if (std::shared_ptr<const ObjectiveFormats> last = lastFound.lock()) {
+    if (last != table && std::equal(last->formats_.begin(), last->formats_.end(),
+                                    table->formats_.begin(), table->formats_.end(), sameFormat))
+      return last;
+  }
   static std::mutex mutex;
   // The tables in use, by the hash of their formats; an entry goes with
   // its table, at the latest when the map has doubled since it was cleaned.
@@ -91,8 +98,10 @@ ObjectiveFormats::shared(const std::shared_ptr<const ObjectiveFormats>& table) {
   for (auto it = first; it != last; ++it) {
     if (std::shared_ptr<const ObjectiveFormats> known = it->second.lock()) {
       if (std::equal(known->formats_.begin(), known->formats_.end(), table->formats_.begin(),
-                     table->formats_.end(), sameFormat))
+                     table->formats_.end(), sameFormat)) {
+        lastFound = known;
         return known;
+      }
     }
   }
   if (tables.size() >= 2 * cleanedAt + 64) {
@@ -100,6 +109,7 @@ ObjectiveFormats::shared(const std::shared_ptr<const ObjectiveFormats>& table) {
     cleanedAt = tables.size();
   }
   tables.emplace(hash, table);
+  lastFound = table;
   return table;
 }
 
@@ -169,7 +179,8 @@ QByteArrayView FullTimeSlice::Block::view() const {
 FullTimeSlice::FullTimeSlice() {
   // The objective reads "dummy" until one is stored (an empty block: every
   // objective stored holds at least its length); readers mostly store one.
-  setStartDate(distantPast()); // the end date is distantPast() already
+  // As setStartDate(distantPast()); the end date is distantPast() already.
+  setDistantPastStartOfNewRecord();
 }
 
 FullTimeSlice::~FullTimeSlice() = default;
@@ -275,20 +286,28 @@ void FullTimeSlice::storePlainObjective(QStringView objective, QByteArrayView ta
   // straight into the block.
   const char16_t* const text = objective.utf16();
   const qsizetype size = objective.size();
-  if (std::all_of(text, text + size, [](char16_t c) { return c < 0x80; })) {
+  {
     QVarLengthArray<char, 10> number;
     appendNumber(number, quint64(size));
-    objective_ = Block(quint32(number.size() + size + tail.size()));
-    char* out = objective_.data();
+    Block block(quint32(number.size() + size + tail.size()));
+    char* out = block.data();
     std::memcpy(out, number.constData(), std::size_t(number.size()));
     out += number.size();
-    for (qsizetype i = 0; i < size; ++i)
-      *out++ = char(text[i]);
-    if (!tail.isEmpty())
-      std::memcpy(out, tail.data(), std::size_t(tail.size()));
-    if (rare_)
-      rare_->plain.reset();
-    return;
+    // Narrowed and checked in one pass; a character outside ASCII shows in
+    // the bits gathered.
+    char16_t all = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+      all |= text[i];
+      out[i] = char(text[i]);
+    }
+    if (all < 0x80) {
+      if (!tail.isEmpty())
+        std::memcpy(out + size, tail.data(), std::size_t(tail.size()));
+      objective_ = std::move(block);
+      if (rare_)
+        rare_->plain.reset();
+      return;
+    }
   }
   const QByteArray utf8 = objective.toUtf8();
   QByteArray block;
@@ -444,6 +463,22 @@ void appendStretch(Stretches& stretches, Links& links, ObjectiveFormats& table, 
 // Ends the stretches with the links they name, as the block keeps them.
 QByteArrayView withLinks(Stretches& stretches, const Links& links) {
   for (const QString& link : links) {
+    // Mostly ASCII, which is its own UTF-8.
+    const auto* const text = reinterpret_cast<const char16_t*>(link.constData());
+    const qsizetype size = link.size();
+    const qsizetype start = stretches.size();
+    appendNumber(stretches, quint64(size));
+    const qsizetype at = stretches.size();
+    stretches.resize(at + size);
+    char* const out = stretches.data() + at;
+    char16_t all = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+      all |= text[i];
+      out[i] = char(text[i]);
+    }
+    if (all < 0x80)
+      continue;
+    stretches.resize(start);
     const QByteArray utf8 = link.toUtf8();
     appendNumber(stretches, quint64(utf8.size()));
     stretches.append(utf8.constData(), utf8.size());

@@ -18,7 +18,9 @@ public:
     if (line.size() > kLongest)
       return shared_text::of(line.toString());
     for (const Known& known : recent_) {
-      if (known.text.size() == line.size() && known.shared && known.text == line)
+      // Their last characters tell most of them apart.
+      if (known.text.size() == line.size() && known.shared &&
+          (line.isEmpty() || known.text.back() == line.back()) && known.text == line)
         return known.shared;
     }
     Known& kept = recent_[next_];
@@ -109,6 +111,10 @@ void LogEntryParser::addLine(QStringView line, qsizetype start) {
 }
 
 void LogEntryParser::applyValue(QStringView line, qsizetype start) {
+  if (pending_ == Pending::None)
+    return;
+  if (!current_->slice)
+    current_->slice = std::make_shared<FullTimeSlice>();
   FullTimeSlice& slice = *current_->slice;
   switch (pending_) {
   case Pending::None:

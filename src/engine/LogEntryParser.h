@@ -65,7 +65,9 @@ private:
   void applyValue(QStringView line, qsizetype start);
   void markFaulty();
   std::vector<Entry> entries_;
-  Entry loose_{std::make_shared<FullTimeSlice>(), {}};
+  // Made when a value comes before the first "#TimeSlice", which the
+  // writer never leaves.
+  Entry loose_;
   Entry* current_ = &loose_;
   Pending pending_ = Pending::None;
   std::vector<bool> faulty_;

@@ -45,7 +45,19 @@ std::optional<DateAndTime> fastDateAndTime(QStringView text) {
       value = value * 10 + (text.at(i).unicode() - u'0');
     return value;
   };
-  const QDate date(number(0, 4), number(5, 2), number(8, 2));
+  // The dates of a log mostly share their day with the one read before.
+  thread_local int lastDay[3] = {0, 0, 0};
+  thread_local QDate lastDate;
+  const int year = number(0, 4);
+  const int month = number(5, 2);
+  const int day = number(8, 2);
+  if (year != lastDay[0] || month != lastDay[1] || day != lastDay[2]) {
+    lastDate = QDate(year, month, day);
+    lastDay[0] = year;
+    lastDay[1] = month;
+    lastDay[2] = day;
+  }
+  const QDate date = lastDate;
   const QTime time(number(11, 2), number(14, 2), number(17, 2));
   if (!date.isValid() || !time.isValid())
     return std::nullopt;

@@ -95,9 +95,11 @@ LogFile::Format asciiFormatForName(QStringView name) {
 } // namespace
 
 LogFile::LogFile(QString fullPath)
-    : fullPath_(std::move(fullPath)), format_(formatForName(fileNameOf(fullPath_).toString())),
+    : fullPath_(std::move(fullPath)), format_(Format::Unknown),
       records_(std::make_shared<Records>()) {
-  statName_ = QFile::encodeName(fileNameOf(fullPath_).toString());
+  const QString name = fileNameOf(fullPath_).toString();
+  format_ = formatForName(name);
+  statName_ = QFile::encodeName(name);
   if (format_ == Format::Rtfd)
     statName_ += "/TXT.rtf";
   qn_log(QStringLiteral("LogFile - init"));
@@ -243,13 +245,15 @@ std::optional<QStringList> LogFile::takeOwnAppends(const std::vector<const OwnAp
 }
 
 std::optional<QByteArray> LogFile::readBytes(int folderFd, QString* error,
-                                             std::optional<Stamp>* stamp) const {
+                                             std::optional<Stamp>* stamp,
+                                             std::optional<Stamp>* opened) const {
   // A pipe or device named like a log must not block the reload: only a
   // regular file is read, and a package's text is never taken through a link.
   FileOperations::ReadOptions options;
   options.relativeTo = folderFd;
   options.followLink = format_ != Format::Rtfd;
   options.stampAfterRead = stamp;
+  options.stampBeforeRead = opened;
   const QByteArray path =
       folderFd >= 0 ? statName_
                     : QFile::encodeName(QFileInfo(fullPath_).path()).append('/').append(statName_);
@@ -276,11 +280,15 @@ bool LogFile::read(const PlainTextStyle& style, int folderFd) {
   return true;
 }
 
-std::optional<LogFile::PendingRead> LogFile::beginRead(int folderFd) const {
+std::optional<LogFile::PendingRead> LogFile::beginRead(int folderFd, bool stampWhenOpened) const {
   if (format_ == Format::Unknown)
     return std::nullopt;
   // Taken before the parse: a change made while parsing shows at the next read.
   PendingRead pending;
+  if (!parsed_ && stampWhenOpened) {
+    pending.stampWhenOpened = true;
+    return pending;
+  }
   pending.stamp = currentStamp(folderFd);
   // A file that could not be examined before and still cannot is not read again.
   if (parsed_ && pending.stamp == lastRead_)
@@ -303,7 +311,15 @@ void LogFile::parse(PendingRead& pending, const PlainTextStyle& style, int folde
   FullDataSet::FileContents contents;
   QString error;
   std::optional<Stamp> readStamp;
-  std::optional<QByteArray> bytes = readBytes(folderFd, &error, &readStamp);
+  std::optional<Stamp> openedStamp;
+  std::optional<QByteArray> bytes =
+      readBytes(folderFd, &error, &readStamp, pending.stampWhenOpened ? &openedStamp : nullptr);
+  if (pending.stampWhenOpened) {
+    // A file that could not be opened is stamped as it stands, as
+    // beginRead() would have.
+    pending.stamp = bytes ? openedStamp : currentStamp(folderFd);
+    pending.stampWhenOpened = false;
+  }
   if (!bytes) {
     contents.problem = pending.stamp ? QStringLiteral("cannot be read: ") + error
                                      : QStringLiteral("has gone: ") + error;

@@ -59,8 +59,13 @@ public:
     std::shared_ptr<Records> records;
     QString problem;        // why (part of) the file could not be read
     bool unsettled = false; // the file changed while it was read
+    // The stamp is taken by parse(), of the file it opens, before reading.
+    bool stampWhenOpened = false;
   };
-  std::optional<PendingRead> beginRead(int folderFd = -1) const;
+  // With `stampWhenOpened`, a file never parsed is stamped by parse() as it
+  // opens it, which spares looking the file up twice; the stamp is then
+  // unknown until parse() ran.
+  std::optional<PendingRead> beginRead(int folderFd = -1, bool stampWhenOpened = false) const;
   // The console lines of beginRead(), kept apart so that files examined side
   // by side are reported in the order of the folder.
   void traceBeginRead(bool reading) const;
@@ -96,8 +101,9 @@ private:
   std::optional<Stamp> currentStamp(int folderFd) const;
   bool stillAsWritten(const WrittenFile& file, int folderFd) const;
   // The file's bytes, and in `stamp` its stamp as the read left it.
-  std::optional<QByteArray> readBytes(int folderFd, QString* error,
-                                      std::optional<Stamp>* stamp) const;
+  // With `opened`, that is set to the stamp of the file as it was opened.
+  std::optional<QByteArray> readBytes(int folderFd, QString* error, std::optional<Stamp>* stamp,
+                                      std::optional<Stamp>* opened = nullptr) const;
 
   QString fullPath_;
   QByteArray statName_; // what is stat'ed, relative to the folder

@@ -150,7 +150,8 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
   // changes until every file is done.
   parallelFor(jobs.size(), threadLimit_, [&](std::size_t i) {
     Job& job = jobs[i];
-    job.read = job.file->beginRead(folderFd);
+    // Without kept days nothing needs the stamp before the file is opened.
+    job.read = job.file->beginRead(folderFd, !stored);
     if (!job.read)
       return;
     if (stored && job.read->stamp) {
@@ -164,6 +165,12 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
     job.keepable = job.read->records && DayCache::canKeep(*job.read->records);
   });
   QHash<QString, bool> keepableNow;
+  qsizetype tagStrings = result.tagStringsParsed.size();
+  for (const Job& job : jobs) {
+    if (job.read && job.read->records)
+      tagStrings += job.read->records->tagStrings.size();
+  }
+  result.tagStringsParsed.reserve(tagStrings);
   for (Job& job : jobs) {
     job.file->traceBeginRead(job.read.has_value());
     if (!job.read)
@@ -171,7 +178,8 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
     job.file->finishRead(std::move(*job.read));
     ++result.filesParsed;
     result.filesFromDayCache += job.fromDayCache;
-    keepableNow.insert(job.name, job.keepable);
+    if (!dayCachePath_.isEmpty())
+      keepableNow.insert(job.name, job.keepable);
     result.tagStringsParsed.append(job.file->tagStringsInFile());
   }
   ::close(folderFd);
@@ -232,7 +240,8 @@ LogFile& LogFileCache::createOrRetrieveLogFile(const QString& fullPath) {
   auto it = logFiles_.find(fullPath);
   if (it != logFiles_.end())
     return **it;
-  qn_log(QStringLiteral("reading log file at: ") + fullPath);
+  if (QnLog::isOn()) // a start-up makes thousands
+    qn_log(QStringLiteral("reading log file at: ") + fullPath);
   auto file = std::make_shared<LogFile>(fullPath);
   qn_log(QStringLiteral("--everything read."));
   it = logFiles_.insert(fullPath, std::move(file));

@@ -25,6 +25,10 @@ public:
   // Calls `visit(QStringView line, qsizetype start)` for each line in order,
   // the lines split() gives, without keeping them.
   template <typename Visit> static void forEachLine(QStringView text, Visit&& visit);
+  // The same for a text whose terminators are known: `ends` holds the
+  // position of each, in order.
+  template <typename Visit>
+  static void forEachLine(QStringView text, const std::vector<qsizetype>& ends, Visit&& visit);
   static bool isLineTerminator(QChar c) { return isTerminator(c.unicode()); }
 
 private:
@@ -76,6 +80,23 @@ template <typename Visit> void LogLineSplitter::forEachLine(QStringView text, Vi
     start = ++p;
   }
   visit(QStringView(start, end - start), qsizetype(start - begin));
+}
+
+template <typename Visit>
+void LogLineSplitter::forEachLine(QStringView text, const std::vector<qsizetype>& ends,
+                                  Visit&& visit) {
+  const char16_t* const begin = text.utf16();
+  qsizetype start = 0;
+  for (std::size_t i = 0; i < ends.size(); ++i) {
+    const qsizetype at = ends[i];
+    visit(QStringView(begin + start, at - start), start);
+    // CR LF ends one line.
+    if (begin[at] == u'\r' && i + 1 < ends.size() && ends[i + 1] == at + 1 &&
+        begin[at + 1] == u'\n')
+      ++i;
+    start = ends[i] + 1;
+  }
+  visit(QStringView(begin + start, text.size() - start), start);
 }
 
 } // namespace kr

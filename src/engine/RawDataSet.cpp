@@ -29,6 +29,11 @@ void RawDataSet::loadFromFiles(const std::vector<std::shared_ptr<const LogFile>>
   keepAlive_.clear();
   keepAlive_.reserve(files.size());
   tagStringsParsed_ = tagStringsParsed;
+  // Made in one piece rather than grown and copied over and over.
+  std::size_t records = 0;
+  for (const auto& file : files)
+    records += file->timeSlicesInFile().size();
+  beginLoading(records);
   for (const auto& file : files) {
     keepAlive_.push_back(file->records());
     appendFile(*file);

@@ -46,6 +46,8 @@ public:
   const QStringList& tagStringsParsed() const { return tagStringsParsed_; }
 
 protected:
+  // Before the files are appended: they hold `records` records.
+  virtual void beginLoading(std::size_t records) { timeSlices_.reserve(records); }
   virtual void appendFile(const LogFile& file);
   virtual void finishLoading() {}
   // Fills timeSlices_ when first asked for, in a data set that keeps its

@@ -318,6 +318,11 @@ void RawTimeSlice::setStartDate(const QDateTime& date) {
   setDayString(inZone ? date.date() : date.toTimeZone(zone).date());
 }
 
+void RawTimeSlice::setDistantPastStartOfNewRecord() {
+  // A new record starts there already, as a date in UTC; only its day is set.
+  dayString_ = distantPastDay();
+}
+
 void RawTimeSlice::setDayString(const QDate& day) {
   // The slices of a log file mostly share their day.
   thread_local QDate lastDay;

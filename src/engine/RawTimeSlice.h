@@ -101,6 +101,8 @@ protected:
   std::optional<qint64> storedEndInstant() const;
   void storeEndDate(const QDateTime& date);
   void storeEndInstant(qint64 msecs, int offsetSeconds, const QTimeZone& zone);
+  // What setStartDate(distantPast()) does to a record just made.
+  void setDistantPastStartOfNewRecord();
 
 private:
   struct WholeDates {

@@ -186,6 +186,11 @@ TEST(LogOwnFormReadTest, EditedAndDamagedDaysReadAsTheGeneralReaderReadsThem) {
   const auto inserted = [&](const char* text) {
     return QByteArray(written).insert(bodyStart, text);
   };
+  // Put at the start of the first objective.
+  const auto inObjective = [&](const char* text) {
+    const qsizetype at = written.indexOf("#objective\\par\n}") + 16;
+    return QByteArray(written).insert(at, text);
+  };
   const std::vector<Edit> edits = {
       {"another header", replaced("\\uc1", "\\uc1\\cocoartf2639"), false},
       {"a default font", replaced("\\uc1", "\\uc1\\deff0"), false},
@@ -207,6 +212,14 @@ TEST(LogOwnFormReadTest, EditedAndDamagedDaysReadAsTheGeneralReaderReadsThem) {
        true},
       {"a word with a parameter off", inserted("{\\b0\\i1\\ul0 x}\\par\n"), true},
       {"an unknown font and colour", inserted("{\\f99\\cf42 x}\\par\n"), true},
+      // Groups that open with the same attribute words read alike only
+      // while the document's own attributes stay, and only the same words.
+      {"attributes of the document between like groups",
+       inObjective("{\\b\\fs30 x}\\i {\\b\\fs30 x}\\i0\\cf1 {\\b\\fs30 x}\\cf0\\par\n"), true},
+      {"like groups with more words or another number",
+       inObjective("{\\b\\fs30 x}{\\b\\fs300 y}{\\b\\fs30\\i z}{\\b\\fs30\\par\n}{\\b\\fs30{\\i "
+                   "w}}\\par\n"),
+       true},
       {"text after the end", written + "#TimeSlice\\par\n", true},
   };
   for (const Edit& edit : edits)

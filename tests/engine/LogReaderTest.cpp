@@ -411,6 +411,11 @@ TEST(DataSetTest, FullDataSetIsNewestFirstWithTheOldestOfEachIdentifierInTheMap)
   EXPECT_EQ(full.timeSliceWithUuid(QStringLiteral("no such identifier")), nullptr);
   EXPECT_EQ(full.RawDataSet::timeSlices().size(), full.timeSlices().size());
   EXPECT_TRUE(full.tagStringsParsed().contains(QStringLiteral("writing,client-a")));
+  // Loading again replaces the records rather than adding to them.
+  full.loadFromDisk(folder.path(), cache);
+  EXPECT_EQ(uuids(full.timeSlices()),
+            (QStringList{"F22", "F12", "F11", "F02", "F03", "F01", "F11", "mmy"}));
+  EXPECT_EQ(full.uuidCount(), 7);
 }
 
 TEST(DataSetTest, RawDataSetKeepsFileAndEntryOrderAndSignedDurations) {

@@ -124,6 +124,8 @@ std::optional<QByteArray> FileOperations::readRegularFile(const QByteArray& enco
     setError(error, QStringLiteral("%1 is not a regular file").arg(name()));
     return std::nullopt;
   }
+  if (options.stampBeforeRead)
+    *options.stampBeforeRead = FileStamp::of(info);
   if (info.st_size > options.maximumSize) {
     ::close(fd);
     setError(error, QStringLiteral("%1 is too large").arg(name()));

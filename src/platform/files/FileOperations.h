@@ -20,6 +20,9 @@ struct RegularFileReadOptions {
   // when it could not be taken): whoever compares it with a stamp taken
   // before knows whether what was read changed meanwhile.
   std::optional<FileStamp>* stampAfterRead = nullptr;
+  // When given, set to the stamp of the file opened, before any of it is
+  // read (none when it could not be opened).
+  std::optional<FileStamp>* stampBeforeRead = nullptr;
 };
 
 // File-system operations that the standard Qt classes do not offer.

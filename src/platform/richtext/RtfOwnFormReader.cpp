@@ -79,9 +79,12 @@ quint32 RtfOwnFormReader::formatOf(Group& group) {
 }
 
 quint32 RtfOwnFormReader::linkNumber(const QString& url) {
-  const auto known = std::find(links_.begin(), links_.end(), url);
-  if (known != links_.end())
-    return quint32(known - links_.begin() + 1);
+  // Compared from their ends: a day's links mostly differ there alone.
+  for (std::size_t i = 0; i < links_.size(); ++i) {
+    const QString& link = links_[i];
+    if (link.size() == url.size() && std::equal(link.rbegin(), link.rend(), url.rbegin()))
+      return quint32(i + 1);
+  }
   links_.push_back(url);
   return quint32(links_.size());
 }
@@ -99,6 +102,8 @@ void RtfOwnFormReader::trim() {
     text_ = QString();
   if (runs_.capacity() > std::size_t(kKeptText / 32))
     runs_ = {};
+  if (lineEnds_.capacity() > std::size_t(kKeptText / 32))
+    lineEnds_ = {};
 }
 
 bool RtfOwnFormReader::readHeader(QByteArrayView rtf) {
@@ -138,6 +143,7 @@ bool RtfOwnFormReader::read(QByteArrayView rtf) {
   length_ = 0;
   runs_.clear();
   links_.clear();
+  lineEnds_.clear();
   fields_ = 0;
   if (!readHeader(rtf))
     return false;
@@ -180,10 +186,49 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
       return;
     }
     startRun(group);
+    // Every character that ends a line comes here: body text between the
+    // writer's words is printable ASCII.
+    if (c <= 0x0D ? c >= 0x0A : (c == 0x85 || c == 0x2028 || c == 0x2029))
+      lineEnds_.push_back(out - begin);
     *out++ = c;
   };
 
+  // The writer opens a group for each run and sets its attributes at once,
+  // mostly the same few sets in a day: the bytes of each set met in a group
+  // of the document's own, up to the space that ends them, are kept with
+  // the group they made, and the same bytes there later make it again. Any
+  // attribute of the document's group changed forgets them.
+  struct Attributes {
+    const char* bytes;
+    qsizetype length;
+    Group group;
+    quint64 head; // the first eight bytes (fewer: the rest zero)
+    quint64 headMask;
+  };
+  // Up to eight bytes from `at`, as a number.
+  const auto headAt = [](const char* at, qsizetype count) {
+    quint64 head = 0;
+    std::memcpy(&head, at, std::size_t(std::min<qsizetype>(count, 8)));
+    return head;
+  };
+  std::array<Attributes, 8> knownAttributes;
+  std::size_t attributesKnown = 0;
+  // While the attribute words of a new group are being read: where they
+  // began and end, and the group as they left it.
+  const char* wordsFrom = nullptr;
+  const char* wordsEnd = nullptr;
+  Group wordsMade;
+
   while (p < end) {
+    if (wordsFrom && p != wordsEnd) {
+      // Something other than an attribute word came: the words are kept
+      // when a space ended them, so that the same bytes read the same.
+      if (wordsEnd > wordsFrom && wordsEnd[-1] == ' ' && attributesKnown < knownAttributes.size())
+        knownAttributes[attributesKnown++] = {
+            wordsFrom, wordsEnd - wordsFrom, wordsMade, headAt(wordsFrom, wordsEnd - wordsFrom),
+            headAt("\xff\xff\xff\xff\xff\xff\xff\xff", wordsEnd - wordsFrom)};
+      wordsFrom = nullptr;
+    }
     const char c = *p;
     if (high && c != '\\')
       return false; // a half pair that is not followed by its other half
@@ -193,6 +238,22 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
       groups[std::size_t(depth + 1)] = groups[std::size_t(depth)];
       ++depth;
       ++p;
+      if (depth == 1) {
+        const quint64 head = headAt(p, end - p);
+        const auto known =
+            std::find_if(knownAttributes.begin(), knownAttributes.begin() + attributesKnown,
+                         [p, end, head](const Attributes& a) {
+                           return (head & a.headMask) == a.head && end - p >= a.length &&
+                                  (a.length <= 8 ||
+                                   std::memcmp(p + 8, a.bytes + 8, std::size_t(a.length - 8)) == 0);
+                         });
+        if (known != knownAttributes.begin() + attributesKnown) {
+          groups[1] = known->group;
+          p += known->length;
+        } else {
+          wordsFrom = wordsEnd = p;
+        }
+      }
       continue;
     }
     if (c == '}') {
@@ -275,6 +336,15 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
       ++p;
     const int parameter = int(std::min<long long>(value, INT_MAX) * (negative ? -1 : 1));
     Group& group = groups[std::size_t(depth)];
+    if (depth == 0)
+      attributesKnown = 0; // the groups of the document may read otherwise now
+    // Reached only right after the group's brace or its last attribute word.
+    const auto attributeWord = [&] {
+      if (wordsFrom) {
+        wordsEnd = p;
+        wordsMade = group;
+      }
+    };
 
     if (is(word, length, "u")) {
       if (!hasParameter || parameter < -32768 || parameter > 65535)
@@ -331,16 +401,20 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
       } else {
         return false;
       }
+      attributeWord();
       break;
     case 2:
       if (is(word, length, "fs")) {
         group.size = parameter > 0 ? std::min(parameter, 32000) / 2.0 : 0;
         group.format = -1;
+        attributeWord();
       } else if (is(word, length, "cf")) {
         group.color = parameter;
         group.format = -1;
+        attributeWord();
       } else if (is(word, length, "ul")) {
         setFlag(4);
+        attributeWord();
       } else if (!is(word, length, "tx")) {
         return false; // tab stops give the text a tab interval, which records do not keep
       }
@@ -373,6 +447,7 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
       if (!is(word, length, "strike"))
         return false;
       setFlag(8);
+      attributeWord();
       break;
     case 7:
       if (!is(word, length, "fldrslt"))

@@ -42,6 +42,9 @@ public:
   // Each without a link: runs name their link apart.
   const std::vector<CharFormat>& formats() const { return formats_; }
   const std::vector<QString>& links() const { return links_; }
+  // Where the text holds a character that ends a line (U+000A to U+000D,
+  // U+0085, U+2028 or U+2029), in order.
+  const std::vector<qsizetype>& lineEnds() const { return lineEnds_; }
   // The last run that begins at or before `position` (which is in the text).
   std::size_t runAt(qsizetype position) const;
   // Gives back room beyond what a usual day needs.
@@ -59,6 +62,7 @@ private:
   std::vector<Run> runs_;
   std::vector<CharFormat> formats_;
   std::vector<QString> links_;
+  std::vector<qsizetype> lineEnds_;
   // From the header, kept while the next document begins with it.
   QByteArray header_;
   std::vector<QString> families_;     // null: no font of that number

@@ -162,9 +162,9 @@ void UpdateFeedFetcher::release() {
   if (QNetworkReply* reply = reply_.data()) {
     reply_.clear();
     disconnect(reply, nullptr, this, nullptr);
-    // Not from inside the reply's own signal: the abort runs next, then the
-    // reply goes.
-    QMetaObject::invokeMethod(reply, &QNetworkReply::abort, Qt::QueuedConnection);
+    // Not from inside the reply's own signal: the reply goes next, and its
+    // request with it. Aborting it instead could race an error the reply
+    // is about to report, which the network code takes as a second error.
     reply->deleteLater();
   }
 }

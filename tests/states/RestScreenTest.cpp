@@ -60,6 +60,12 @@ struct RestScreenFixture : test::SliceFixture {
     machine.triggerTransition(QStringLiteral("timedBreak"));
     ASSERT_EQ(machine.currentState(), &timedBreak());
   }
+  // A break started off a whole second, its fades over.
+  void startBreakPastTheFades() {
+    clock.advance(0.37);
+    startBreak();
+    clock.advance(6.0);
+  }
   // After the fade back, no overlay is left, shown or hidden.
   void expectAllOverlaysGone() {
     clock.advance(OverlayScreenFadingHelper::kFadeBackSeconds + 0.1);
@@ -315,9 +321,7 @@ TEST(RestScreen, TheTimerKeepsToTheTwentiethsAndCarriesTheSecondsWork) {
   EXPECT_NEAR(CountDownViewController::delayToNextTick(100.9995), 0.0015, 1e-9);
 
   RestScreenFixture f;
-  f.clock.advance(0.37);
-  f.startBreak();
-  f.clock.advance(6.0); // the fades are over
+  f.startBreakPastTheFades();
   const std::size_t from = f.clock.wakeUps().size();
   const qint64 shown = f.screen().remainingTimeView()->seconds;
   f.clock.advance(2.0);
@@ -359,9 +363,7 @@ TEST(RestScreen, TheTimerSkipsTheTwentiethsWhereNothingChanges) {
   EXPECT_NEAR(lock.nextRepaintAfter(131.0, 100.0), 131.0, 1e-9) << "a later cycle: at once";
 
   RestScreenFixture f;
-  f.clock.advance(0.37);
-  f.startBreak();
-  f.clock.advance(6.0); // the fades are over
+  f.startBreakPastTheFades();
   CountDownViewController& screen = f.screen();
   PaintRecorder paints(screen.view());
   QCoreApplication::processEvents();
@@ -462,9 +464,7 @@ TEST(RestScreen, TheLockDrawnFromItsKeptLayersLooksAsDrawnAtOnce) {
 // icon alone and new digits the read-out alone.
 TEST(RestScreen, TheDialsFramesKeepTheirPaceAndRideTheLocksTicks) {
   RestScreenFixture f;
-  f.clock.advance(0.37);
-  f.startBreak();
-  f.clock.advance(6.0); // the fades are over
+  f.startBreakPastTheFades();
   CountDownViewController& screen = f.screen();
   PaintRecorder paints(screen.view());
   QCoreApplication::processEvents();

@@ -367,8 +367,10 @@ TEST(CountDownView, PaintingFrameByFrameOnlyWhereAskedLooksAsAFullPainting) {
       if (!view.refresh())
         continue;
       const QRegion region = view.requestedRegion();
-      // render() puts the region's top-left corner at the offset given.
-      view.render(&kept, region.boundingRect().topLeft(), region);
+      // render() puts the region's top-left corner at the offset given, and
+      // paints all of the view for an empty region.
+      if (!region.isEmpty())
+        view.render(&kept, region.boundingRect().topLeft(), region);
       QImage full = blank();
       view.render(&full);
       int differing = 0;

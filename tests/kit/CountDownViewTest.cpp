@@ -344,7 +344,7 @@ TEST(CountDownView, TheKeptRingLooksAsStrokedAtEachRadiusAndPixelRatio) {
 // Clipping to the region changes no pixel of the antialiased edges, so any
 // difference is a pixel the region left out.
 TEST(CountDownView, PaintingFrameByFrameOnlyWhereAskedLooksAsAFullPainting) {
-  for (const double ratio : {1.0, 1.5, 2.0}) {
+  for (const double ratio : {1.0, 1.25, 1.5, 2.0}) {
     test::TestClock clock;
     CountDownView view;
     view.resize(600, 600);

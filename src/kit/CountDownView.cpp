@@ -76,13 +76,17 @@ double CountDownView::ringRadius() const {
   return (inset / 2.0 - 20.0) * width() / inset;
 }
 
+double CountDownView::pixelRatio() const {
+  return paintedRatio_ > 0.0 ? paintedRatio_ : devicePixelRatioF();
+}
+
 int CountDownView::ringLevel(double scale) const {
-  const double pixels = std::max(1.0, ringRadius() * devicePixelRatioF());
+  const double pixels = std::max(1.0, ringRadius() * pixelRatio());
   return static_cast<int>(std::lround((scale - 1.0) * pixels));
 }
 
 double CountDownView::drawnScale(double scale) const {
-  const double pixels = std::max(1.0, ringRadius() * devicePixelRatioF());
+  const double pixels = std::max(1.0, ringRadius() * pixelRatio());
   return 1.0 + ringLevel(scale) / pixels;
 }
 
@@ -280,7 +284,7 @@ QRegion CountDownView::ringRegion(double fromScale, double toScale) const {
   const int toLevel = ringLevel(toScale);
   if (fromLevel == toLevel || width() <= 2 * kCircleInset || height() <= 2 * kCircleInset)
     return {};
-  const double ratio = devicePixelRatioF();
+  const double ratio = pixelRatio();
   const int low = std::min(fromLevel, toLevel);
   const int high = std::max(fromLevel, toLevel);
   for (const RingStep& step : ringSteps_) {
@@ -294,10 +298,15 @@ QRegion CountDownView::ringRegion(double fromScale, double toScale) const {
   const CountDownRing& from = ring(ratio, drawnScale(fromScale));
   const CountDownRing& to = ring(ratio, drawnScale(toScale));
   const int gap = static_cast<int>(std::ceil(kRepaintGap * ratio));
+  // At a fractional ratio the ring is stroked whole rather than copied from
+  // its mirrored quarter, and its antialiasing is not quite symmetrical: a
+  // device pixel more round each run takes that in.
+  const int spread = std::floor(ratio) == ratio ? 0 : 1;
   from.forEachDifference(to, gap, [&](int y, int first, int last) {
-    blocks.add(static_cast<int>(std::floor(y / ratio)), RowBlocks::lastPixelBefore((y + 1) / ratio),
-               static_cast<int>(std::floor(first / ratio)),
-               RowBlocks::lastPixelBefore((last + 1) / ratio));
+    blocks.add(static_cast<int>(std::floor((y - spread) / ratio)),
+               RowBlocks::lastPixelBefore((y + 1 + spread) / ratio),
+               static_cast<int>(std::floor((first - spread) / ratio)),
+               RowBlocks::lastPixelBefore((last + 1 + spread) / ratio));
   });
   constexpr size_t kMostSteps = 128;
   if (ringSteps_.size() >= kMostSteps)
@@ -315,6 +324,11 @@ void CountDownView::paintEvent(QPaintEvent* event) {
   if (!started_)
     return;
   paintedAngle_ = endAngleForProportion(std::clamp(proportionNow(), 0.0, 1.0));
+  // The regions to repaint are worked out in the pixels this painting goes
+  // to, which need not be the screen's the view reports (a painting into an
+  // image of its own ratio).
+  const double ratio = painter.deviceTransform().m11();
+  paintedRatio_ = ratio > 0.0 ? ratio : devicePixelRatioF();
   paintedScale_ = drawnScale(pulseScaleNow());
   painter.setRenderHint(QPainter::Antialiasing);
   {

@@ -48,7 +48,8 @@ public:
   // The ring's scale now: 1.0 to 1.05 and back every 6 s, eased.
   double pulseScaleNow() const;
   // The scale the ring is drawn at for `scale`: the nearest one that gives
-  // its radius a whole number of device pixels more than at scale 1.
+  // its radius a whole number of device pixels (those of the last painting)
+  // more than at scale 1.
   double drawnScale(double scale) const;
   // The scale of the last painting; 0 before the first.
   double paintedScale() const { return paintedScale_; }
@@ -92,6 +93,8 @@ protected:
 private:
   double secondsSinceStart() const;
   double ringRadius() const;
+  // Device pixels per logical one: the last painting's, else the screen's.
+  double pixelRatio() const;
   // The radius's whole device pixels past its radius at scale 1.
   int ringLevel(double scale) const;
   // The ring's kept pixels at `ratio` and the drawn scale `scale`, made when new.
@@ -105,6 +108,7 @@ private:
   bool layerHierarchyCreated_ = false;
   double paintedAngle_ = 0.0;
   double paintedScale_ = 0.0;
+  double paintedRatio_ = 0.0; // device pixels per logical one of the last painting
   bool paintPending_ = false;
   QRegion requestedRegion_;
   int paintCount_ = 0;

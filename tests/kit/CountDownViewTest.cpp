@@ -327,8 +327,66 @@ TEST(CountDownView, TheKeptRingLooksAsStrokedAtEachRadiusAndPixelRatio) {
       EXPECT_GT(white, 20000 * ratio * ratio) << "the slice and the ring drawn";
     }
   }
-  // Each radius of the pulse is a whole pixel more than the last.
-  EXPECT_DOUBLE_EQ(view.drawnScale(1.0), 1.0);
-  EXPECT_NEAR((view.drawnScale(1.05) - 1.0) * 270.0, 14.0, 1e-9);
-  EXPECT_NEAR((view.drawnScale(1.0251) - 1.0) * 270.0, 7.0, 1e-9);
+  // Each radius of the pulse is a whole device pixel more than the last: of
+  // the screen before any painting, then of the last painting (here two per
+  // point).
+  CountDownView unpainted;
+  unpainted.resize(600, 600);
+  EXPECT_DOUBLE_EQ(unpainted.drawnScale(1.0), 1.0);
+  EXPECT_NEAR((unpainted.drawnScale(1.05) - 1.0) * 270.0, 14.0, 1e-9);
+  EXPECT_NEAR((unpainted.drawnScale(1.0251) - 1.0) * 270.0, 7.0, 1e-9);
+  EXPECT_NEAR((view.drawnScale(1.05) - 1.0) * 540.0, 27.0, 1e-9);
+}
+
+// The rest screen paints only the region refresh() asks for, over what the
+// screen still shows: frame after frame, that must look exactly as a full
+// painting of the same moment, at whole and fractional pixel ratios alike.
+// Clipping to the region changes no pixel of the antialiased edges, so any
+// difference is a pixel the region left out.
+TEST(CountDownView, PaintingFrameByFrameOnlyWhereAskedLooksAsAFullPainting) {
+  for (const double ratio : {1.0, 1.25, 1.5, 2.0}) {
+    test::TestClock clock;
+    CountDownView view;
+    view.resize(600, 600);
+    FixedProportion provider;
+    view.setProportionValueProvider(&provider);
+    view.animate(600.0);
+    auto blank = [ratio] {
+      const int side = static_cast<int>(600 * ratio);
+      QImage image(side, side, QImage::Format_RGB32);
+      image.setDevicePixelRatio(ratio);
+      image.fill(Qt::red); // shows any pixel nobody painted
+      return image;
+    };
+    QImage kept = blank();
+    view.render(&kept);
+    int frames = 0;
+    for (int step = 1; step <= 40; ++step) {
+      clock.advance(step % 7 == 0 ? 1.3 : 0.5);
+      provider.value = std::min(1.0, provider.value + (step % 5 == 0 ? 0.11 : 0.004));
+      if (!view.refresh())
+        continue;
+      const QRegion region = view.requestedRegion();
+      // render() puts the region's top-left corner at the offset given, and
+      // paints all of the view for an empty region.
+      if (!region.isEmpty())
+        view.render(&kept, region.boundingRect().topLeft(), region);
+      QImage full = blank();
+      view.render(&full);
+      int differing = 0;
+      QPoint first;
+      for (int y = 0; y < full.height(); ++y) {
+        const auto* a = reinterpret_cast<const QRgb*>(kept.constScanLine(y));
+        const auto* b = reinterpret_cast<const QRgb*>(full.constScanLine(y));
+        for (int x = 0; x < full.width(); ++x) {
+          if (a[x] != b[x] && differing++ == 0)
+            first = QPoint(x, y);
+        }
+      }
+      EXPECT_EQ(differing, 0) << "stale pixels at " << ratio << " pixels per point, step " << step
+                              << ", first at device pixel " << first.x() << "," << first.y();
+      ++frames;
+    }
+    EXPECT_GE(frames, 30) << ratio;
+  }
 }

@@ -40,6 +40,25 @@ QImage lockIcon(double endAngle) {
   return image;
 }
 
+// A rest screen's dial at 600x600 through a whole pulse and round the dial,
+// in steps as the rest screen takes them, some of them larger.
+struct SteppedDial {
+  SteppedDial() {
+    view.resize(600, 600);
+    view.setProportionValueProvider(&provider);
+    view.animate(600.0);
+  }
+  // Whether step `step` (from 1) asks for a repaint.
+  bool step(int step) {
+    clock.advance(step % 7 == 0 ? 1.3 : 0.5);
+    provider.value = std::min(1.0, provider.value + (step % 5 == 0 ? 0.11 : 0.004));
+    return view.refresh();
+  }
+  test::TestClock clock;
+  CountDownView view;
+  FixedProportion provider;
+};
+
 } // namespace
 
 TEST(CountDownView, SliceAngleTurnsClockwiseFromTwelveOClockOnceRound) {
@@ -157,12 +176,8 @@ TEST(BreakTimeStyleKit, LockIconWedgeFollowsTheAngleAndTheShackleOpensOnlyWhenFu
 }
 
 TEST(CountDownView, RepaintsOnlyWhereTheDrawingChangesAndThatCoversEveryChangedPixel) {
-  test::TestClock clock;
-  CountDownView view;
-  view.resize(600, 600);
-  FixedProportion provider;
-  view.setProportionValueProvider(&provider);
-  view.animate(600.0);
+  SteppedDial dial;
+  CountDownView& view = dial.view;
   auto drawing = [&view] {
     QImage image(view.size(), QImage::Format_RGB32);
     view.render(&image);
@@ -170,12 +185,8 @@ TEST(CountDownView, RepaintsOnlyWhereTheDrawingChangesAndThatCoversEveryChangedP
   };
   QImage before = drawing();
   int checked = 0;
-  // Through a whole pulse and round the dial, in steps as the rest screen
-  // takes them, some of them larger.
   for (int step = 1; step <= 40; ++step) {
-    clock.advance(step % 7 == 0 ? 1.3 : 0.5);
-    provider.value = std::min(1.0, provider.value + (step % 5 == 0 ? 0.11 : 0.004));
-    if (!view.refresh())
+    if (!dial.step(step))
       continue;
     const QRegion region = view.requestedRegion();
     const QImage after = drawing();
@@ -202,7 +213,7 @@ TEST(CountDownView, RepaintsOnlyWhereTheDrawingChangesAndThatCoversEveryChangedP
   // pixel, and all of them cover at most about twice the changed
   // pixels: blocks of four rows where the ring moves by a pixel or two.
   for (int step = 1; step <= 12; ++step) {
-    clock.advance(0.5);
+    dial.clock.advance(0.5);
     if (!view.refresh())
       continue;
     const QRegion region = view.requestedRegion();
@@ -227,7 +238,7 @@ TEST(CountDownView, RepaintsOnlyWhereTheDrawingChangesAndThatCoversEveryChangedP
   CountDownView fresh;
   fresh.resize(600, 600);
   fresh.animate(60.0);
-  clock.advance(1.0);
+  dial.clock.advance(1.0);
   ASSERT_TRUE(fresh.refresh());
   EXPECT_EQ(fresh.requestedRegion(), QRegion(fresh.rect()));
   EXPECT_EQ(view.changedRegion(90.0, 1.0, -100.0, 1.0), QRegion(view.rect()));
@@ -345,12 +356,8 @@ TEST(CountDownView, TheKeptRingLooksAsStrokedAtEachRadiusAndPixelRatio) {
 // difference is a pixel the region left out.
 TEST(CountDownView, PaintingFrameByFrameOnlyWhereAskedLooksAsAFullPainting) {
   for (const double ratio : {1.0, 1.25, 1.5, 2.0}) {
-    test::TestClock clock;
-    CountDownView view;
-    view.resize(600, 600);
-    FixedProportion provider;
-    view.setProportionValueProvider(&provider);
-    view.animate(600.0);
+    SteppedDial dial;
+    CountDownView& view = dial.view;
     auto blank = [ratio] {
       const int side = static_cast<int>(600 * ratio);
       QImage image(side, side, QImage::Format_RGB32);
@@ -362,9 +369,7 @@ TEST(CountDownView, PaintingFrameByFrameOnlyWhereAskedLooksAsAFullPainting) {
     view.render(&kept);
     int frames = 0;
     for (int step = 1; step <= 40; ++step) {
-      clock.advance(step % 7 == 0 ? 1.3 : 0.5);
-      provider.value = std::min(1.0, provider.value + (step % 5 == 0 ? 0.11 : 0.004));
-      if (!view.refresh())
+      if (!dial.step(step))
         continue;
       const QRegion region = view.requestedRegion();
       // render() puts the region's top-left corner at the offset given, and

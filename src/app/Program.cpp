@@ -116,6 +116,9 @@ struct Program::Parts {
   // A caret left alone stops blinking, so an idle window stays still.
   CaretBlinkRest caretBlinkRest;
   std::unique_ptr<QuitRequests> quits;
+  // The alert that the settings cannot be read is up: it is start-up's news,
+  // so it blocks no window and the program can be quit from under it.
+  bool settingsAlertShows = false;
   // Receives the application's signals for as long as this program lives (a
   // process, a test, may build one program after another).
   QObject receiver;
@@ -210,7 +213,7 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
       [this] { quitWithoutAsking(QStringLiteral("the end of the session")); });
   // Alerts shown while the program starts leave the tray usable: its menu can
   // quit the program from under them.
-  p.alerts.setStartingUp([quits = p.quits.get()] { return !quits->isLoopRunning(); });
+  p.alerts.setStartingUp([&p] { return !p.quits->isLoopRunning() || p.settingsAlertShows; });
   p.shell = std::make_unique<ApplicationShell>(makeContext(date, p.fading, *p.quits));
 
   QObject::connect(&p.signalWatcher, &UnixSignalWatcher::unixSignal, qApp, [this](int number) {
@@ -305,7 +308,7 @@ void Program::tellUnreadableSettings() {
     return;
   // Once the event loop runs, so that the window is up and a signal still
   // ends the program while the alert waits.
-  QTimer::singleShot(0, &parts_->receiver, [why] {
+  QTimer::singleShot(0, &parts_->receiver, [this, why] {
     Alert alert;
     alert.messageText = QStringLiteral("The settings file \u201c%1\u201d cannot be read.")
                             .arg(UserDefaults::standard().filePath());
@@ -314,7 +317,9 @@ void Program::tellUnreadableSettings() {
                        "until the file can be read, and the file is left as it is.")
             .arg(why);
     alert.buttons = {QStringLiteral("OK")};
+    parts_->settingsAlertShows = true;
     AlertPresenterAPI::shared().runModal(alert);
+    parts_->settingsAlertShows = false;
   });
 }
 

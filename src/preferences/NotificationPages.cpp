@@ -124,6 +124,8 @@ public:
     grid_->setRowStretch(row_, 1);
     auto* scroll = new QScrollArea;
     scroll->setFrameShape(QFrame::NoFrame);
+    // Tab goes to the controls it holds, not to the scroller.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidgetResizable(true);
     scroll->setWidget(page_);
     // The panel behind shows through.

@@ -57,6 +57,8 @@ NotificationsPane::NotificationsPane(PreferenceControls& controls,
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // The arrow keys choose the row; Tab goes on to the row's settings.
+  table_->setTabKeyNavigation(false);
   table_->setShowGrid(false);
   table_->setFixedWidth(170);
   table_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -203,6 +203,22 @@ void PreferencesController::buildToolbar() {
   }
 }
 
+void PreferencesController::letTabReachTheToolbar() {
+  // A toolbar's buttons take no focus of their own; here they are the only way
+  // to another pane, so Tab stops at each, in the order they show, and Space
+  // chooses it.
+  QWidget* previous = nullptr;
+  for (QAction* item : toolbar_->actions()) {
+    QWidget* button = toolbar_->widgetForAction(item);
+    if (!button)
+      continue;
+    button->setFocusPolicy(Qt::TabFocus);
+    if (previous)
+      QWidget::setTabOrder(previous, button);
+    previous = button;
+  }
+}
+
 QAction* PreferencesController::toolbarItem(const QString& identifier) const {
   for (QAction* item : toolbar_->actions()) {
     if (item->objectName() == identifier)
@@ -417,6 +433,7 @@ void PreferencesController::opening() {
       update->setToolTip(QStringLiteral("Not available in this version"));
     toolbar_->insertAction(items.isEmpty() ? nullptr : items.back(), update);
   }
+  letTabReachTheToolbar();
   updateTabViewAndToolbar();
 }
 

@@ -166,6 +166,7 @@ private:
   // Whether the pane exists and its back end is there.
   bool isAvailable(const QString& identifier) const;
   void buildToolbar();
+  void letTabReachTheToolbar();
   PreferencesPanePullDownButton* makeSoundPopUp(const QString& soundKey);
   void selectSoundPopUpFromKey(const QString& soundKey);
   const QStringList& privateNames(SoundList list) const;

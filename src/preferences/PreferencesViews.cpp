@@ -57,7 +57,10 @@ void PreferencesTablessTabView::paintEvent(QPaintEvent* event) {
 }
 
 PreferencesBorderedScrollView::PreferencesBorderedScrollView(QWidget* parent)
-    : QScrollArea(parent) {}
+    : QScrollArea(parent) {
+  // A frame round the controls it holds, which take the focus themselves.
+  setFocusPolicy(Qt::NoFocus);
+}
 
 void PreferencesBorderedScrollView::paintEvent(QPaintEvent* event) {
   if (MacOSXVersion::isInDarkMode()) {

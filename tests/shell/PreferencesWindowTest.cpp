@@ -23,7 +23,9 @@
 
 #include "effects/SoundFixture.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -34,6 +36,7 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStackedWidget>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -569,3 +572,69 @@ TEST(PreferencesViews, ThePanelIsGreyWithAFrameAndADarkerBottomLineOnlyInTheLigh
 }
 
 } // namespace
+
+TEST_F(PreferencesWindow, TabReachesEveryPaneAndEveryControlOnItAndSpaceChoosesThePane) {
+  runWith([&](PreferencesController& c) {
+    QDialog* window = c.window();
+    QApplication::setActiveWindow(window);
+    QCoreApplication::processEvents();
+    QList<QWidget*> toolbarButtons;
+    QToolBar* toolbar = window->findChild<QToolBar*>();
+    ASSERT_TRUE(toolbar);
+    for (QAction* item : toolbar->actions())
+      toolbarButtons.append(toolbar->widgetForAction(item));
+    for (const QString& identifier : c.toolbarIdentifiers()) {
+      QAction* item = c.toolbarItem(identifier);
+      if (!item->isEnabled())
+        continue;
+      // The pane's button is reached and chosen from the keyboard.
+      QWidget* button = toolbar->widgetForAction(item);
+      button->setFocus(Qt::TabFocusReason);
+      QTest::keyClick(button, Qt::Key_Space);
+      ASSERT_EQ(c.shownPane(), identifier);
+      // A full round of Tab from there: the pane's controls, then the
+      // toolbar's buttons in the order they show.
+      QList<QWidget*> visited;
+      for (int i = 0; i < 80; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* focus = QApplication::focusWidget();
+        if (focus == button)
+          break;
+        visited.append(focus);
+      }
+      ASSERT_EQ(QApplication::focusWidget(), button) << identifier.toStdString();
+      QWidget* pane =
+          window->findChild<QStackedWidget*>(QStringLiteral("preferencePanes"))->currentWidget();
+      for (QWidget* control : pane->findChildren<QWidget*>()) {
+        if (control->isVisibleTo(window) && control->isEnabled() &&
+            (control->focusPolicy() & Qt::TabFocus) && !control->focusProxy() &&
+            !qobject_cast<QLineEdit*>(control->parentWidget())) { // a combo's own field
+          EXPECT_TRUE(visited.contains(control))
+              << identifier.toStdString() << ": " << control->metaObject()->className() << " "
+              << control->objectName().toStdString();
+        }
+      }
+      for (QWidget* stop : std::as_const(visited)) {
+        // A scroller round controls is no stop of its own; a list is.
+        if (auto* scroller = qobject_cast<QAbstractScrollArea*>(stop)) {
+          EXPECT_TRUE(qobject_cast<QAbstractItemView*>(scroller)) << identifier.toStdString();
+        }
+        // One Tab leaves a list or a table.
+        EXPECT_EQ(visited.count(stop), 1) << identifier.toStdString();
+      }
+      QList<QWidget*> reachedButtons;
+      for (QWidget* stop : std::as_const(visited))
+        if (toolbarButtons.contains(stop))
+          reachedButtons.append(stop);
+      reachedButtons.append(button);
+      std::sort(reachedButtons.begin(), reachedButtons.end(), [&](QWidget* a, QWidget* b) {
+        return toolbarButtons.indexOf(a) < toolbarButtons.indexOf(b);
+      });
+      QList<QWidget*> shownButtons;
+      for (QWidget* b : std::as_const(toolbarButtons))
+        if (b && b->isVisibleTo(window) && b->isEnabled())
+          shownButtons.append(b);
+      EXPECT_EQ(reachedButtons, shownButtons) << identifier.toStdString();
+    }
+  });
+}

@@ -453,10 +453,14 @@ bool NowAndLaterBoardTextView::event(QEvent* event) {
 }
 
 bool NowAndLaterBoardTextView::movesFocusOn(const QKeyEvent& event) const {
-  if (!tabChangesFocus() || (event.key() != Qt::Key_Tab && event.key() != Qt::Key_Backtab))
+  if (event.key() != Qt::Key_Tab && event.key() != Qt::Key_Backtab)
     return false;
-  // Tab, Shift+Tab, and with Ctrl as well; Alt and Meta keep their own meaning.
-  return !(event.modifiers() & (Qt::AltModifier | Qt::MetaModifier));
+  // Alt and Meta keep their own meaning.
+  if (event.modifiers() & (Qt::AltModifier | Qt::MetaModifier))
+    return false;
+  // Tab and Shift+Tab where they move on, and with Ctrl as well; where Tab is
+  // typed into the text, Ctrl+Tab still leaves it for the page's other controls.
+  return tabChangesFocus() || (event.modifiers() & Qt::ControlModifier);
 }
 
 void NowAndLaterBoardTextView::keyPressEvent(QKeyEvent* event) {
@@ -466,7 +470,8 @@ void NowAndLaterBoardTextView::keyPressEvent(QKeyEvent* event) {
   if (movesFocusOn(*event)) {
     const bool backwards =
         event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
-    focusNextPrevChild(!backwards);
+    // Past the text editor's own refusal to move on while it takes tabs.
+    QWidget::focusNextPrevChild(!backwards);
     event->accept();
     return;
   }

@@ -218,7 +218,8 @@ protected:
   // text). The caret goes to the start.
   void replaceWholeText(const RichText& text);
   // Tab and Shift+Tab (with or without Ctrl) move the focus on instead of
-  // typing, while tabChangesFocus() is on (the objective; a pad takes tabs).
+  // typing while tabChangesFocus() is on (the objective); a pad takes tabs,
+  // and Ctrl+Tab, Ctrl+Shift+Tab move on from it.
   bool movesFocusOn(const QKeyEvent& event) const;
   // The document's content changed; `fromOutside` while the text is set.
   virtual void documentChanged(bool fromOutside);

@@ -25,6 +25,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QPushButton>
 #include <QSlider>
 #include <QTest>
 
@@ -152,10 +153,26 @@ TEST(KeyViewLoop, TheDefinePageFromTheObjectiveToStartTimeSlice) {
   EXPECT_EQ(QApplication::focusWidget(), objective);
   EXPECT_EQ(objective->toPlainText(), text);
 
-  // A pad keeps Tab for its text.
-  NowAndLaterBoardTextView pad;
-  QTest::keyClick(&pad, Qt::Key_Tab);
-  EXPECT_EQ(pad.toPlainText(), QStringLiteral("\t"));
+  // A pad keeps Tab for its text; Ctrl+Tab leaves it, Shift+Tab comes back
+  // and Ctrl+Shift+Tab leaves it backwards, typing nothing.
+  QWidget padPage;
+  auto* pad = new NowAndLaterBoardTextView(&padPage);
+  auto* next = new QPushButton(QStringLiteral("Next"), &padPage);
+  padPage.show();
+  QApplication::setActiveWindow(&padPage);
+  pad->setFocus(Qt::OtherFocusReason);
+  QTest::keyClick(pad, Qt::Key_Tab);
+  EXPECT_EQ(pad->toPlainText(), QStringLiteral("\t"));
+  EXPECT_EQ(QApplication::focusWidget(), pad);
+  QTest::keyClick(pad, Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::focusWidget(), next);
+  QTest::keyClick(next, Qt::Key_Tab, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), pad);
+  QTest::keyClick(pad, Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), next);
+  EXPECT_EQ(pad->toPlainText(), QStringLiteral("\t"));
+  padPage.hide();
+  QApplication::setActiveWindow(w.window);
 
   // Space on the focused "Start Time Slice".
   w.walk(int(controls.size()) - 1);

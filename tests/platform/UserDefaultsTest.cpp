@@ -224,7 +224,15 @@ TEST_F(UserDefaultsTest, ASettingsFileThatIsNotARegularFileIsSaidOnceAndNeverWri
   ASSERT_TRUE(QFile::link(ownDevice ? zero : QStringLiteral("/dev/zero"), device));
   const QString dangling = dir.filePath(QStringLiteral("dangling.conf"));
   ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("gone")), dangling));
-  for (const QString& unreadable : {fifo, folder, device, dangling}) {
+  // Far larger than any settings file (and sparse, so it costs no disk).
+  const QString huge = dir.filePath(QStringLiteral("huge.conf"));
+  {
+    QFile file(huge);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[General]\ncount=3\n");
+    ASSERT_TRUE(file.resize(UserDefaults::kLargestSettingsFile + 1));
+  }
+  for (const QString& unreadable : {fifo, folder, device, dangling, huge}) {
     const QFileInfo before(unreadable);
     kr::test::ConsoleCapture console;
     {
@@ -243,6 +251,7 @@ TEST_F(UserDefaultsTest, ASettingsFileThatIsNotARegularFileIsSaidOnceAndNeverWri
     EXPECT_EQ(after.isSymLink(), before.isSymLink());
     EXPECT_EQ(after.isDir(), before.isDir());
     EXPECT_EQ(after.lastModified(), before.lastModified());
+    EXPECT_EQ(after.size(), before.size());
   }
 
   // A link read as a settings file and then turned to a pipe is not written

@@ -123,6 +123,15 @@ QString unreadableReason(const QString& filePath) {
   if (fd < 0)
     return QString::fromLocal8Bit(std::strerror(errno));
   ::close(fd);
+  // The program's own settings take kilobytes (megabytes with a long pasted
+  // objective); a file of hundreds of megabytes is something else put there,
+  // whose reading would hold the start for many seconds and take its size in
+  // memory several times over, perhaps more than the machine has.
+  if (info.st_size > UserDefaults::kLargestSettingsFile) {
+    return QStringLiteral("it is %1 MB, and a settings file is never larger than %2 MB")
+        .arg(double(info.st_size) / (1024 * 1024), 0, 'f', 1)
+        .arg(UserDefaults::kLargestSettingsFile / (1024 * 1024));
+  }
   return {};
 }
 

@@ -83,6 +83,8 @@ public:
   // never written and changes last only the run); empty when it could, or
   // was not there yet. A link to a regular file is read through.
   QString unreadableReason() const { return unreadable_; }
+  // A settings file larger than this is not read (nor written over).
+  static constexpr qint64 kLargestSettingsFile = qint64(256) * 1024 * 1024;
   QStringList storedKeys() const;
 
   // Coercions shared with the other typed views of the settings.

@@ -28,6 +28,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
+#include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -162,7 +163,7 @@ QWidget* MainWindowController::buildTitleBand() {
   mainMenuButton_ = new QToolButton;
   mainMenuButton_->setObjectName(QStringLiteral("mainMenuButton"));
   mainMenuButton_->setText(QStringLiteral("\u2630"));
-  mainMenuButton_->setToolTip(QStringLiteral("Menu"));
+  mainMenuButton_->setToolTip(QStringLiteral("Menu (F10)"));
   mainMenuButton_->setAutoRaise(true);
   mainMenuButton_->setPopupMode(QToolButton::InstantPopup);
   mainMenuButton_->setFocusPolicy(Qt::NoFocus);
@@ -171,6 +172,13 @@ QWidget* MainWindowController::buildTitleBand() {
                      "QToolButton::menu-indicator { image: none; }")
           .arg(kLogoText.name()));
   controlRow->addWidget(mainMenuButton_, 0, Qt::AlignVCenter);
+  // The button takes no focus in the title band; F10 opens its menu from
+  // anywhere in the window, as on the desktop's other programs.
+  auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), &window_);
+  QObject::connect(menuKey, &QShortcut::activated, mainMenuButton_, [this] {
+    if (mainMenuButton_->menu() && mainMenuButton_->isEnabled())
+      mainMenuButton_->showMenu();
+  });
   row->addWidget(controls, 0, Qt::AlignLeft | Qt::AlignVCenter);
   auto* logo = new PaintedWall(drawLogo);
   logo->setObjectName(QStringLiteral("custom title bar"));

@@ -10,12 +10,14 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QWindow>
 
@@ -164,6 +166,17 @@ TEST(MainMenu, ItemsSendTheirActionsAndTheTitleBandButtonOpensTheMenu) {
   }
   EXPECT_TRUE(changeDurationKey);
   EXPECT_EQ(sent.last(), QStringLiteral("changeDuration"));
+
+  // F10 opens the menu from the keyboard, wherever the focus is in the window.
+  window->show();
+  QApplication::setActiveWindow(window.get());
+  bool opened = false;
+  QObject::connect(menu.menu(), &QMenu::aboutToShow, menu.menu(), [&] {
+    opened = true;
+    QTimer::singleShot(0, menu.menu(), [&menu] { menu.menu()->close(); });
+  });
+  QTest::keyClick(window.get(), Qt::Key_F10);
+  EXPECT_TRUE(opened);
 }
 
 TEST(MenuItemManager, NamesTheGroupsAndInsertsAfterANamedGroup) {

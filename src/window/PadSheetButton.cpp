@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QPainter>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 namespace kr {
 
@@ -53,7 +55,8 @@ PadSheetButton::PadSheetButton(Glyph glyph, int size, const QString& name, const
   setToolTip(tip);
   setAccessibleName(tip);
   setAutoRaise(true);
-  setFocusPolicy(Qt::NoFocus);
+  // Reached by Tab (a click leaves the focus in the text); Space presses it.
+  setFocusPolicy(Qt::TabFocus);
   // No style sheet: one would fix the palette the button was made with and
   // cut it off from the window's skin.
   updateIcon();
@@ -104,12 +107,18 @@ QPixmap PadSheetButton::glyphPixmap(Glyph glyph, int size, const QColor& color, 
 }
 
 void PadSheetButton::paintEvent(QPaintEvent*) {
-  // Only the image, borderless: its ink says whether it can be pressed.
+  // Only the image, borderless: its ink says whether it can be pressed; the
+  // keyboard's focus draws the style's focus frame round it.
   QPainter painter(this);
-  const QIcon::Mode mode = !isEnabled()               ? QIcon::Disabled
-                           : underMouse() || isDown() ? QIcon::Active
-                                                      : QIcon::Normal;
+  const QIcon::Mode mode = !isEnabled()                             ? QIcon::Disabled
+                           : underMouse() || isDown() || hasFocus() ? QIcon::Active
+                                                                    : QIcon::Normal;
   icon().paint(&painter, rect(), Qt::AlignCenter, mode, isDown() ? QIcon::On : QIcon::Off);
+  if (hasFocus()) {
+    QStyleOptionFocusRect frame;
+    frame.initFrom(this);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
+  }
 }
 
 void PadSheetButton::changeEvent(QEvent* event) {

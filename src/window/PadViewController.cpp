@@ -24,6 +24,7 @@
 #include <QThread>
 #include <QToolButton>
 
+#include <array>
 #include <mutex>
 #include <thread>
 
@@ -194,6 +195,11 @@ QWidget* PadViewController::createTextViewWall() {
   connect(previousSheetButton_, &QToolButton::clicked, this, [this] { previousSheet(); });
   connect(deleteSheetButton_, &QToolButton::clicked, this, [this] { deleteSheet(); });
   connect(helpButton_, &QToolButton::clicked, this, [this] { showHelp(); });
+  // Tab goes through them as they show, from the left.
+  const std::array<QWidget*, 5> fromTheLeft = {
+      helpButton_, deleteSheetButton_, previousSheetButton_, nextSheetButton_, newSheetButton_};
+  for (std::size_t i = 1; i < fromTheLeft.size(); ++i)
+    QWidget::setTabOrder(fromTheLeft[i - 1], fromTheLeft[i]);
   wall->place = [this] { layoutTextViewWall(); };
   return wall;
 }

@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -141,7 +142,20 @@ TEST_F(Pads, AFirstRunMakesSheetZeroFromItsTemplateAndNewSheetsCountOnFromTheLas
   EXPECT_EQ(pad->helpButton()->toolTip(), QStringLiteral("More Information\u2026"));
   EXPECT_TRUE(pad->helpButton()->isEnabled());
 
-  pad->newSheetButton()->click();
+  // The keyboard reaches the enabled sheet buttons from the text and presses them.
+  pad->view()->window()->activateWindow();
+  QApplication::setActiveWindow(pad->view()->window());
+  pad->textView()->setFocus(Qt::OtherFocusReason);
+  QTest::keyClick(pad->textView(), Qt::Key_Tab, Qt::ControlModifier);
+  QList<QWidget*> reached;
+  for (int i = 0; i < 4 && QApplication::focusWidget() != pad->textView(); ++i) {
+    reached.append(QApplication::focusWidget());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  // From the left, as they show; the disabled ones are passed over.
+  EXPECT_EQ(reached, (QList<QWidget*>{pad->helpButton(), pad->newSheetButton()}));
+  pad->newSheetButton()->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(pad->newSheetButton(), Qt::Key_Space);
   EXPECT_TRUE(QFileInfo::exists(nowSheet(1)));
   EXPECT_TRUE(pad->previousSheetButton()->isEnabled());
   EXPECT_TRUE(pad->deleteSheetButton()->isEnabled());

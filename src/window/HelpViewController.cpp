@@ -106,7 +106,8 @@ PushButtonBrick* rowButton(BricksFactory& factory, const QIcon& icon, const QStr
   button->setToolTip(toolTip);
   button->setAccessibleName(toolTip);
   button->setFixedHeight(int(HelpViewController::kButtonHeight));
-  button->setFocusPolicy(Qt::NoFocus);
+  // Reached by Tab, not taken by a click (the page keeps the keys).
+  button->setFocusPolicy(Qt::TabFocus);
   return button;
 }
 

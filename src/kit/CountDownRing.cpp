@@ -110,20 +110,28 @@ bool CountDownRing::blend(QImage& target, QPoint origin, const QRegion& deviceCl
         continue;
       auto* line = reinterpret_cast<quint32*>(bits + y * stride) + origin.x();
       const int runEnd = row.left + row.count; // past the last
-      auto compose = [&](int from, int to) {
-        for (int x = from; x <= to; ++x) {
-          const quint32 source = row.pixels[quarterColumn(x) - row.left];
-          const quint32 alpha = source >> 24;
+      // Columns from..to of the line from the quarter's pixels, read forwards
+      // from `first` (the one for `from`) or, mirrored, backwards.
+      auto compose = [&](int from, int to, int first, bool mirrored) {
+        if (from > to)
+          return;
+        const quint32* source = row.pixels + (first - row.left);
+        const std::ptrdiff_t step = mirrored ? -1 : 1;
+        for (int x = from; x <= to; ++x, source += step) {
+          const quint32 pixel = *source;
+          const quint32 alpha = pixel >> 24;
           if (alpha == 255)
-            line[x] = source;
+            line[x] = pixel;
           else if (alpha != 0)
-            line[x] = (source + byteMul(line[x], 255 - alpha)) | opaque;
+            line[x] = (pixel + byteMul(line[x], 255 - alpha)) | opaque;
         }
       };
       // The run in the left half, and its mirror image in the right half.
-      compose(std::max(fromX, row.left), std::min({toX, runEnd - 1, halfWidth_ - 1}));
+      const int leftFrom = std::max(fromX, row.left);
+      compose(leftFrom, std::min({toX, runEnd - 1, halfWidth_ - 1}), leftFrom, false);
       const int w = device_.width();
-      compose(std::max({fromX, w - runEnd, halfWidth_}), std::min(toX, w - 1 - row.left));
+      const int rightFrom = std::max({fromX, w - runEnd, halfWidth_});
+      compose(rightFrom, std::min(toX, w - 1 - row.left), w - 1 - rightFrom, true);
     }
   }
   return true;

@@ -61,9 +61,8 @@ private:
     const int i = x - row.left;
     return i >= 0 && i < row.count ? row.pixels[i] : 0u;
   }
-  // The quarter's row and column of a device pixel of the view.
+  // The quarter's row of a device pixel of the view.
   int quarterRow(int y) const { return y < halfHeight_ ? y : device_.height() - 1 - y; }
-  int quarterColumn(int x) const { return x < halfWidth_ ? x : device_.width() - 1 - x; }
 
   double ratio_;
   double scale_;

@@ -115,11 +115,18 @@ bool CountDownView::refresh() {
   const bool ringMoved = scale != paintedScale_;
   if (!sliceMoved && !ringMoved)
     return false;
-  paintPending_ = true;
   // Before the first painting everything is new.
   requestedRegion_ = paintedScale_ > 0.0
                          ? changedRegion(paintedAngle_, paintedScale_, angle, scale) & rect()
                          : QRegion(rect());
+  if (requestedRegion_.isEmpty()) {
+    // Nothing to paint (a view too small to show the dial): the frame is
+    // taken as painted, and no painting is waited for that never comes.
+    paintedAngle_ = angle;
+    paintedScale_ = scale;
+    return true;
+  }
+  paintPending_ = true;
   update(requestedRegion_);
   return true;
 }
@@ -135,8 +142,10 @@ constexpr double kEdgeMargin = 2.0;
 constexpr double kStep = 5.0;
 constexpr double kRadialStep = 16.0;
 
-// Column runs gathered in blocks of rows, made into one rectangle per run and
-// block: how a region of many thin rectangles becomes one of few.
+// Column runs gathered in blocks of rows, made into rectangles: how a region
+// of many thin rectangles becomes one of few. Each block's runs are joined
+// where close, and blocks one under the other become one band where their
+// runs line up and the band covers few pixels more than they did.
 class RowBlocks {
 public:
   RowBlocks(int rowHeight, const QRect& bounds)
@@ -160,6 +169,7 @@ public:
          ++block)
       runs_[static_cast<size_t>(block)].emplace_back(left, right);
   }
+  void add(const QRect& rect) { add(rect.top(), rect.bottom(), rect.left(), rect.right()); }
   // Every pixel that `box` touches.
   void add(const QRectF& box) {
     add(static_cast<int>(std::floor(box.top())), lastPixelBefore(box.bottom()),
@@ -168,38 +178,91 @@ public:
   // The last pixel that starts before `edge`.
   static int lastPixelBefore(double edge) { return static_cast<int>(std::ceil(edge)) - 1; }
 
-  // The runs of each block joined where less than `gap` apart.
-  QRegion region(int gap) {
+  // The runs of each block joined where less than `gap` apart; a block and
+  // the band above it as one band when that covers fewer than `cost` pixels
+  // more for each rectangle it saves.
+  QRegion region(int gap, int cost) {
     std::vector<QRect> rects;
+    Band open;
+    Band next;
     for (int block = 0; block < count(); ++block) {
-      auto& runs = runs_[static_cast<size_t>(block)];
-      if (runs.empty())
+      next.top = top(block);
+      next.bottom = end(block) - 1;
+      joinRuns(runs_[static_cast<size_t>(block)], gap, next.runs);
+      if (!open.runs.empty() && open.bottom + 1 == next.top && open.absorb(next, cost))
         continue;
-      std::sort(runs.begin(), runs.end());
-      const int y = top(block);
-      const int height = end(block) - y;
-      int left = runs.front().first;
-      int right = runs.front().second;
-      for (const auto& [from, to] : runs) {
-        if (from - right - 1 >= gap) {
-          rects.emplace_back(left, y, right - left + 1, height);
-          left = from;
-        }
-        right = std::max(right, to);
-      }
-      rects.emplace_back(left, y, right - left + 1, height);
+      open.addTo(rects);
+      std::swap(open, next);
     }
+    open.addTo(rects);
     QRegion result;
     // Sorted by row and then by column, apart within a row, the rows of a
-    // block alike: already the form a region keeps.
+    // band alike: already the form a region keeps.
     result.setRects(rects.data(), static_cast<int>(rects.size()));
     return result;
   }
 
 private:
+  using Runs = std::vector<std::pair<int, int>>;
+
+  // Rows top..bottom over the same runs of columns.
+  struct Band {
+    int top = 0;
+    int bottom = -1;
+    Runs runs;
+
+    qint64 area() const {
+      qint64 columns = 0;
+      for (const auto& [from, to] : runs)
+        columns += to - from + 1;
+      return columns * (bottom - top + 1);
+    }
+    // Takes in `below`, the band just under this one, when it has as many
+    // runs, each run widened to both bands' columns stays apart from the
+    // next, and all of them cover fewer than `cost` pixels more per run.
+    bool absorb(const Band& below, int cost) {
+      if (below.runs.size() != runs.size())
+        return false;
+      joined_.resize(runs.size());
+      qint64 columns = 0;
+      for (size_t i = 0; i < runs.size(); ++i) {
+        joined_[i] = {std::min(runs[i].first, below.runs[i].first),
+                      std::max(runs[i].second, below.runs[i].second)};
+        if (i > 0 && joined_[i].first <= joined_[i - 1].second + 1)
+          return false;
+        columns += joined_[i].second - joined_[i].first + 1;
+      }
+      const qint64 added = columns * (below.bottom - top + 1) - area() - below.area();
+      if (added >= qint64(cost) * qint64(runs.size()))
+        return false;
+      std::swap(runs, joined_);
+      bottom = below.bottom;
+      return true;
+    }
+    void addTo(std::vector<QRect>& rects) const {
+      for (const auto& [from, to] : runs)
+        rects.emplace_back(from, top, to - from + 1, bottom - top + 1);
+    }
+
+  private:
+    Runs joined_; // kept for its storage
+  };
+
+  // `runs` sorted, and joined where less than `gap` apart into `joined`.
+  static void joinRuns(Runs& runs, int gap, Runs& joined) {
+    joined.clear();
+    std::sort(runs.begin(), runs.end());
+    for (const auto& [from, to] : runs) {
+      if (!joined.empty() && from - joined.back().second - 1 < gap)
+        joined.back().second = std::max(joined.back().second, to);
+      else
+        joined.emplace_back(from, to);
+    }
+  }
+
   int rows_;
   QRect bounds_;
-  std::vector<std::vector<std::pair<int, int>>> runs_;
+  std::vector<Runs> runs_;
 };
 
 // The point at `degrees` (counter-clockwise from three o'clock) of the
@@ -248,35 +311,36 @@ QRegion CountDownView::changedRegion(double fromAngle, double fromScale, double 
   const QRegion ring = ringRegion(fromScale, toScale);
   if (fromAngle == toAngle)
     return ring;
+  const double low = std::min(fromAngle, toAngle);
+  const double high = std::max(fromAngle, toAngle);
+  if (high - low >= 180.0)
+    return QRegion(rect()); // the slice jumped: all of it
+  // The ring's region and the slice's are joined into one, block by block:
+  // as the union of two regions, each would cut the other's bands.
   RowBlocks blocks(kRepaintRows, rect());
-  if (fromAngle != toAngle) {
-    const double low = std::min(fromAngle, toAngle);
-    const double high = std::max(fromAngle, toAngle);
-    if (high - low >= 180.0)
-      return QRegion(rect()); // the slice jumped: all of it
-    // The slice: a sector of the ellipse inscribed in the slice rectangle
-    // (whose corner is given from the bottom); between the two edges it swept,
-    // each edge moved out by the margin, the apex covered too.
-    const QRectF s = CountDownStyleKit::sliceRect(QRectF(0, 0, w, h));
-    const QPointF centre(s.center().x(), h - s.center().y());
-    const double rx = s.width() / 2.0 + kMargin;
-    const double ratio = s.height() / s.width();
-    for (double r = 0.0; r < rx; r += kRadialStep) {
-      const double outer = std::min(rx, r + kRadialStep);
-      addRingPart(blocks, centre, low, high, QSizeF(r, r * ratio), QSizeF(outer, outer * ratio),
-                  kMargin);
-    }
-    // The slice's rim back to the quarter the slice ended in: its curve is
-    // drawn in pieces, a whole one per quarter of the dial already passed and
-    // a last one that depends on how far it reaches, so the last one's edge
-    // pixels may all change.
-    const double start = std::min(90.0, std::ceil(high / 90.0) * 90.0);
-    const double rim = s.width() / 2.0;
-    addRingPart(blocks, centre, low, start, QSizeF(rim, rim * ratio), QSizeF(rim, rim * ratio),
-                kEdgeMargin);
+  for (const QRect& r : ring)
+    blocks.add(r);
+  // The slice: a sector of the ellipse inscribed in the slice rectangle
+  // (whose corner is given from the bottom); between the two edges it swept,
+  // each edge moved out by the margin, the apex covered too.
+  const QRectF s = CountDownStyleKit::sliceRect(QRectF(0, 0, w, h));
+  const QPointF centre(s.center().x(), h - s.center().y());
+  const double rx = s.width() / 2.0 + kMargin;
+  const double ratio = s.height() / s.width();
+  for (double r = 0.0; r < rx; r += kRadialStep) {
+    const double outer = std::min(rx, r + kRadialStep);
+    addRingPart(blocks, centre, low, high, QSizeF(r, r * ratio), QSizeF(outer, outer * ratio),
+                kMargin);
   }
-  const QRegion slice = blocks.region(kRepaintGap);
-  return ring.isEmpty() ? slice : ring | slice;
+  // The slice's rim back to the quarter the slice ended in: its curve is
+  // drawn in pieces, a whole one per quarter of the dial already passed and
+  // a last one that depends on how far it reaches, so the last one's edge
+  // pixels may all change.
+  const double start = std::min(90.0, std::ceil(high / 90.0) * 90.0);
+  const double rim = s.width() / 2.0;
+  addRingPart(blocks, centre, low, start, QSizeF(rim, rim * ratio), QSizeF(rim, rim * ratio),
+              kEdgeMargin);
+  return blocks.region(kRepaintGap, kRepaintJoinCost);
 }
 
 QRegion CountDownView::ringRegion(double fromScale, double toScale) const {
@@ -311,15 +375,17 @@ QRegion CountDownView::ringRegion(double fromScale, double toScale) const {
   constexpr size_t kMostSteps = 128;
   if (ringSteps_.size() >= kMostSteps)
     ringSteps_.erase(ringSteps_.begin(), ringSteps_.begin() + kMostSteps / 2);
-  ringSteps_.push_back({ratio, low, high, blocks.region(kRepaintGap)});
+  ringSteps_.push_back({ratio, low, high, blocks.region(kRepaintGap, kRepaintJoinCost)});
   return ringSteps_.back().region;
 }
 
 void CountDownView::paintEvent(QPaintEvent* event) {
   ++paintCount_;
   paintPending_ = false;
+  // The painter keeps to the region asked for already (its system clip): a
+  // clip set here as well would make the paint engine lay out the region's
+  // spans a second time.
   QPainter painter(this);
-  painter.setClipRegion(event->region());
   painter.fillRect(rect(), Qt::black);
   if (!started_)
     return;

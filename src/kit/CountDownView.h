@@ -57,7 +57,8 @@ public:
   // painting that cannot copy the kept pixels (a device other than an image).
   int ringStrokeCount() const { return ringStrokeCount_; }
   // Repaints when the slice or the ring moved visibly since the last painting;
-  // returns whether it asked for a repaint. Only the part of the view that
+  // returns whether it took a frame: asked for a repaint, or found that the
+  // movement changes no pixel of the view. Only the part of the view that
   // the movement changes is repainted: the band the ring moved through and
   // the sector the slice's edge swept.
   bool refresh();
@@ -67,18 +68,19 @@ public:
   // Where a drawing of the slice and ring at `toAngle` and `toScale` differs
   // from one at `fromAngle` and `fromScale` (the ring: the pixels that
   // differ between the two drawn sizes; the slice: with a margin for
-  // antialiasing):
-  // rectangles kRepaintRows rows tall (the last may be shorter), each over
-  // the columns that change in those rows and the gaps narrower than
-  // kRepaintGap between them. A band round the ring measured to the pixel
-  // would be thousands of one-row rectangles, and each costs its own image
-  // on its way to the screen; these are a few hundred, for a few more
-  // pixels. Taller blocks would be fewer but would send half again as many
-  // pixels, and a frame that large fills the X server's socket: the program
-  // then waits on it.
+  // antialiasing), as few rectangles: in each block of kRepaintRows rows
+  // (the last may be shorter) the columns that change, joined across gaps
+  // narrower than kRepaintGap, and blocks one under the other as one band
+  // where their runs line up and joining them covers fewer than
+  // kRepaintJoinCost pixels more for each rectangle saved. Each rectangle
+  // costs its own image on its way to the screen, and the paint engine lays
+  // out the region's spans row by row for every rectangle; pixels to spare
+  // cost less, up to a point: a frame much larger fills the X server's
+  // socket, and the program then waits on it.
   QRegion changedRegion(double fromAngle, double fromScale, double toAngle, double toScale) const;
   static constexpr int kRepaintRows = 4;
   static constexpr int kRepaintGap = 4;
+  static constexpr int kRepaintJoinCost = 32;
 
   // Smallest change worth a repaint: a quarter of a degree of the slice
   // (about a pixel at its edge); the ring repaints when its drawn scale changed.

@@ -48,11 +48,30 @@ void LockButtonWall::drawIcon() {
   const Layers& still = layers();
   const QRectF frame(0, 0, width(), height());
   if (backdrop_.isValid())
-    context->fillRect(frame, backdrop_);
+    fillBackdrop(*context, frame);
   context->drawImage(still.disc, frame);
   BreakTimeStyleKit::drawLockIcon(frame, ResizingBehavior::fit, endAngle_,
                                   BreakTimeStyleKit::lockWedge);
   context->drawImage(still.padlock[BreakTimeStyleKit::isShackleOpen(endAngle_) ? 1 : 0], frame);
+}
+
+void LockButtonWall::fillBackdrop(GraphicsContext& context, const QRectF& frame) const {
+  // Where the view covers whole device pixels, without turning, the
+  // backdrop is those pixels filled: the same as the rectangle's path,
+  // without laying out a path five times a second.
+  QPainter* painter = context.painter();
+  const QTransform& world = painter->worldTransform();
+  const QRectF device = painter->deviceTransform().mapRect(frame);
+  const bool whole = device.toRect() == device && !device.isEmpty();
+  if (world.type() > QTransform::TxScale || !whole) {
+    context.fillRect(frame, backdrop_);
+    return;
+  }
+  const QRectF logical = world.mapRect(frame);
+  painter->save();
+  painter->resetTransform();
+  painter->fillRect(logical, backdrop_);
+  painter->restore();
 }
 
 void LockButtonWall::setBackdrop(const QColor& color) {

@@ -8,6 +8,8 @@
 
 namespace kr {
 
+class GraphicsContext;
+
 // The lock icon of the rest screen. Its ring fills over each 15-second lock
 // cycle; only while it is full (the open phase) does a click reach
 // buttonClickFunc. Starts disabled: nothing ends the break before the first
@@ -64,6 +66,7 @@ private:
     QImage padlock[2];
   };
   void drawIcon();
+  void fillBackdrop(GraphicsContext& context, const QRectF& frame) const;
   const Layers& layers();
 
   Layers layers_;

@@ -12,8 +12,9 @@
 #include "platform/QnLog.h"
 #include "platform/services/UrlOpenerAPI.h"
 
-#include <QApplication>
+#include <QAbstractButton>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPainterPath>
@@ -30,38 +31,56 @@ using A = LayoutAttribute;
 const QString kWelcomePage = QStringLiteral("welcome.html");
 const QString kIndexPage = QStringLiteral("index.html");
 
-// A 16-point glyph in the buttons' text colour, for desktops whose icon theme
-// lacks one.
-QIcon drawnIcon(const std::function<void(QPainter&)>& paint) {
-  QPixmap pixmap(32, 32);
-  pixmap.setDevicePixelRatio(2.0);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
-  painter.setRenderHint(QPainter::Antialiasing);
-  const QColor ink = QApplication::palette().color(QPalette::ButtonText);
-  painter.setPen(QPen(ink, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-  painter.setBrush(ink);
-  paint(painter);
-  return QIcon(pixmap);
-}
+// An icon drawn in the ink it is given.
+using InkedIcon = std::function<QIcon(const QColor& ink)>;
 
-// A template image in the buttons' text colour, so it shows on light and dark
-// backgrounds alike.
-QIcon templateIcon(const DrawnImage& image) {
-  QPixmap pixmap = StandardImages::icon(image).pixmap(QSize(16, 18), 2.0);
-  QPainter painter(&pixmap);
-  painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-  painter.fillRect(pixmap.rect(), QApplication::palette().color(QPalette::ButtonText));
+// The glyph in the ink, and faint while its button is disabled.
+QIcon inkedIcon(const QColor& ink, const std::function<QPixmap(const QColor&)>& draw) {
+  QIcon icon;
+  icon.addPixmap(draw(ink), QIcon::Normal);
+  // Faded as a whole, so strokes that cross stay as faint as the rest.
+  QPixmap faint = draw(ink);
+  QPainter painter(&faint);
+  painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+  painter.fillRect(QRectF(QPointF(0, 0), faint.deviceIndependentSize()), QColor(0, 0, 0, 77));
   painter.end();
-  return QIcon(pixmap);
+  icon.addPixmap(faint, QIcon::Disabled);
+  return icon;
 }
 
-QIcon triangleIcon(bool pointsLeft) {
+// A 16-point glyph, for desktops whose icon theme lacks one.
+QIcon drawnIcon(const QColor& ink, const std::function<void(QPainter&)>& paint) {
+  return inkedIcon(ink, [&paint](const QColor& color) {
+    QPixmap pixmap(32, 32);
+    pixmap.setDevicePixelRatio(2.0);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(color, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(color);
+    paint(painter);
+    return pixmap;
+  });
+}
+
+// A template image in the ink, so it shows on light and dark backgrounds alike.
+QIcon templateIcon(const DrawnImage& image, const QColor& ink) {
+  return inkedIcon(ink, [&image](const QColor& color) {
+    QPixmap pixmap = StandardImages::icon(image).pixmap(QSize(16, 18), 2.0);
+    QPainter painter(&pixmap);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(pixmap.rect(), color);
+    painter.end();
+    return pixmap;
+  });
+}
+
+QIcon triangleIcon(bool pointsLeft, const QColor& ink) {
   const QIcon themed =
       QIcon::fromTheme(pointsLeft ? QStringLiteral("go-previous") : QStringLiteral("go-next"));
   if (!themed.isNull())
     return themed;
-  return drawnIcon([pointsLeft](QPainter& p) {
+  return drawnIcon(ink, [pointsLeft](QPainter& p) {
     QPainterPath triangle;
     if (pointsLeft) {
       triangle.moveTo(5, 8);
@@ -77,11 +96,11 @@ QIcon triangleIcon(bool pointsLeft) {
   });
 }
 
-QIcon followLinkIcon() {
+QIcon followLinkIcon(const QColor& ink) {
   const QIcon themed = QIcon::fromTheme(QStringLiteral("document-open-remote"));
   if (!themed.isNull())
     return themed;
-  return drawnIcon([](QPainter& p) {
+  return drawnIcon(ink, [](QPainter& p) {
     // An arrow leaving a box at its top right corner.
     p.setBrush(Qt::NoBrush);
     QPainterPath box;
@@ -97,12 +116,36 @@ QIcon followLinkIcon() {
   });
 }
 
+// Keeps a button's icon in the ink of the band it sits on: drawn again when
+// the button's palette changes (the window's skin, the desktop's light or dark
+// appearance).
+class IconInk final : public QObject {
+public:
+  IconInk(QAbstractButton* button, InkedIcon draw)
+      : QObject(button), button_(button), draw_(std::move(draw)) {
+    button->installEventFilter(this);
+    apply();
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == button_ && event->type() == QEvent::PaletteChange)
+      apply();
+    return false;
+  }
+
+private:
+  void apply() { button_->setIcon(draw_(button_->palette().color(QPalette::WindowText))); }
+
+  QAbstractButton* button_;
+  InkedIcon draw_;
+};
+
 // A small, borderless icon button of the row, 20 points high.
-PushButtonBrick* rowButton(BricksFactory& factory, const QIcon& icon, const QString& toolTip,
+PushButtonBrick* rowButton(BricksFactory& factory, InkedIcon icon, const QString& toolTip,
                            std::function<void()> action, const BricksFactory::Constraints& place) {
   PushButtonBrick* button = factory.borderlessButton(QString(), std::move(action), place);
   button->small(); // the small control size and its font
-  button->setIcon(icon);
+  new IconInk(button, std::move(icon));
   button->setToolTip(toolTip);
   button->setAccessibleName(toolTip);
   button->setFixedHeight(int(HelpViewController::kButtonHeight));
@@ -142,23 +185,27 @@ void HelpViewController::build() {
   buttonWall->setIdentifier(QStringLiteral("Help Buttons"));
   BricksFactory& buttons = *buttonWall->factory();
   indexButton_ = rowButton(
-      buttons, templateIcon(KorvaneStyleKit::imageOfHelpIndexIcon()), QStringLiteral("Help Index"),
-      [this] { showIndex(); },
+      buttons,
+      [](const QColor& ink) { return templateIcon(KorvaneStyleKit::imageOfHelpIndexIcon(), ink); },
+      QStringLiteral("Help Index"), [this] { showIndex(); },
       [](LayoutConstraintMaker& make) {
         make.container().pin(A::Left, A::Left, 0).pin(A::Top, A::Top, 0);
       });
   backButton_ = rowButton(
-      buttons, triangleIcon(true), QStringLiteral("Previous"), [this] { goBack(); },
+      buttons, [](const QColor& ink) { return triangleIcon(true, ink); },
+      QStringLiteral("Previous"), [this] { goBack(); },
       [](LayoutConstraintMaker& make) {
         make.previous().place(A::Left, A::Right).pin(A::CenterY, A::CenterY, 0);
       });
   forwardButton_ = rowButton(
-      buttons, triangleIcon(false), QStringLiteral("Next"), [this] { goForward(); },
+      buttons, [](const QColor& ink) { return triangleIcon(false, ink); }, QStringLiteral("Next"),
+      [this] { goForward(); },
       [](LayoutConstraintMaker& make) {
         make.previous().place(A::Left, A::Right).pin(A::CenterY, A::CenterY, 0);
       });
   openInBrowserButton_ = rowButton(
-      buttons, followLinkIcon(), QStringLiteral("Open in Browser..."), [this] { openInBrowser(); },
+      buttons, [](const QColor& ink) { return followLinkIcon(ink); },
+      QStringLiteral("Open in Browser..."), [this] { openInBrowser(); },
       [](LayoutConstraintMaker& make) {
         make.previous().pin(A::CenterY, A::CenterY, 0);
         make.container().pin(A::Right, A::Right, 0).pin(A::Bottom, A::Bottom, -2.0);

@@ -179,3 +179,37 @@ TEST_F(HelpViewControllerTest, AMissingPageShowsALineSayingSo) {
 }
 
 } // namespace
+
+namespace {
+
+// The lightness of the icon's inked pixels, most opaque first, in that mode.
+int inkLightness(const PushButtonBrick* button, QIcon::Mode mode, int* alpha) {
+  const QImage image = button->icon().pixmap(QSize(16, 16), 2.0, mode).toImage();
+  QColor strongest(Qt::transparent);
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (image.pixelColor(x, y).alpha() > strongest.alpha())
+        strongest = image.pixelColor(x, y);
+  *alpha = strongest.alpha();
+  return strongest.lightness();
+}
+
+} // namespace
+
+TEST_F(HelpViewControllerTest, TheRowsIconsTakeTheInkOfTheBandTheySitOnAndFadeWhenDisabled) {
+  viewer.build();
+  QPalette band = viewer.view()->palette();
+  for (const QColor& ink : {QColor(Qt::white), QColor(Qt::black)}) {
+    band.setColor(QPalette::WindowText, ink);
+    viewer.view()->setPalette(band);
+    for (PushButtonBrick* button : {viewer.indexButton(), viewer.openInBrowserButton()}) {
+      int alpha = 0;
+      EXPECT_EQ(inkLightness(button, QIcon::Normal, &alpha), ink.lightness())
+          << button->toolTip().toStdString();
+      EXPECT_GT(alpha, 200);
+      int faint = 0;
+      inkLightness(button, QIcon::Disabled, &faint);
+      EXPECT_LT(faint, alpha / 2) << "faint while disabled";
+    }
+  }
+}

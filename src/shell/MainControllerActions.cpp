@@ -127,7 +127,7 @@ void MainController::addWorkCycleActions() {
 }
 
 void MainController::exportAsCSV() {
-  if (!context_.hooks.exportLogsAsCSV)
+  if (!validateAction(QStringLiteral("exportAsCSV")))
     return;
   const QFileInfo suggested(context_.defaults->string(QStringLiteral("exportAsCSVPath")));
   FilePanelRequest request;
@@ -230,9 +230,11 @@ bool MainController::validateAction(const QString& action) const {
     return dynamic_cast<BaseState*>(stateMachine_.currentState()) != nullptr;
   if (action == QLatin1String("checkForUpdates"))
     return SoftwareUpdaterAPI::installed() != nullptr;
-  // The export is there once something can write the file.
+  // The export is there once something can write the file, and waits while
+  // one is being written.
   if (action == QLatin1String("exportAsCSV"))
-    return static_cast<bool>(context_.hooks.exportLogsAsCSV);
+    return context_.hooks.exportLogsAsCSV &&
+           !(context_.hooks.exportingLogs && context_.hooks.exportingLogs());
   return true;
 }
 

@@ -25,9 +25,12 @@ struct ShellHooks {
   std::function<void()> upgradeEverything;
   // The statistics data set read at start-up.
   std::function<void()> prepareStatisticsDataSet;
-  // Writes every logged slice as CSV to the path; whether it was written.
-  // A failed write is told to the user by the exporter, with its reason.
+  // Starts writing every logged slice as CSV to the path, off the window's
+  // thread; false when an export is already under way. A failed write is
+  // told to the user by the exporter, with its reason.
   std::function<bool(const QString& path)> exportLogsAsCSV;
+  // An export is under way (the menu item waits for it).
+  std::function<bool()> exportingLogs;
   std::function<void()> registerAllHotKeys;
   // Counts the launch for the mailing-list offer.
   std::function<void()> mailingListDoIt;

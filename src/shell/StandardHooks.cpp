@@ -46,7 +46,10 @@ void StandardHooks::installStatisticsHooks(ShellHooks& hooks) {
   auto prepare = [] { FullFeaturedStatisticsManager::sharedInstance().prepareDataSet(); };
   hooks.prepareStatisticsDataSet = prepare;
   hooks.exportLogsAsCSV = [](const QString& path) {
-    return FullFeaturedStatisticsManager::sharedInstance().exportCSVTo(path);
+    return FullFeaturedStatisticsManager::sharedInstance().exportCSVInBackground(path);
+  };
+  hooks.exportingLogs = [] {
+    return FullFeaturedStatisticsManager::sharedInstance().isExportingCSV();
   };
   PageServices::shared().refreshStatistics = prepare;
 }

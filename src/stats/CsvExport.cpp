@@ -10,6 +10,10 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <mutex>
+#include <thread>
+#include <utility>
+
 #include <cmath>
 #include <limits>
 
@@ -82,16 +86,21 @@ QString record(const FullTimeSlice& slice, LocalClockTimes& clock) {
          objectiveField(slice.objective()) + u'\n';
 }
 
-QString text(const std::vector<const FullTimeSlice*>& slices) {
+QString text(const std::vector<const FullTimeSlice*>& slices, const std::atomic<bool>* cancelled) {
   QString csv = header() + u'\n';
   csv.reserve(csv.size() + qsizetype(slices.size()) * 160);
   LocalClockTimes clock;
-  for (const FullTimeSlice* slice : slices)
+  std::size_t count = 0;
+  for (const FullTimeSlice* slice : slices) {
+    if (cancelled && ++count % 1024 == 0 && cancelled->load())
+      break;
     csv += record(*slice, clock);
+  }
   return csv;
 }
 
-bool writeFile(const QString& path, const QString& text, QString* error) {
+bool writeFile(const QString& path, const QString& text, QString* error,
+               const std::atomic<bool>* cancelled) {
   if (QFileInfo(path).isDir()) {
     *error = QStringLiteral("it is a folder");
     return false;
@@ -100,8 +109,16 @@ bool writeFile(const QString& path, const QString& text, QString* error) {
   const QByteArray bytes = text.toUtf8();
   // The flush is checked on its own: commit() replaces the old file even
   // when the last buffered bytes could not be written.
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
-      !file.commit()) {
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()) {
+    *error = file.errorString().isEmpty() ? QStringLiteral("unknown error") : file.errorString();
+    return false;
+  }
+  if (cancelled && cancelled->load()) {
+    file.cancelWriting();
+    *error = QStringLiteral("the export was cancelled");
+    return false;
+  }
+  if (!file.commit()) {
     *error = file.errorString().isEmpty() ? QStringLiteral("unknown error") : file.errorString();
     return false;
   }
@@ -110,22 +127,87 @@ bool writeFile(const QString& path, const QString& text, QString* error) {
 
 } // namespace csvexport
 
+namespace {
+
+const std::vector<const FullTimeSlice*>& slicesOf(const std::shared_ptr<const FullDataSet>& data) {
+  static const std::vector<const FullTimeSlice*> none;
+  return data ? data->timeSlices() : none;
+}
+
+void tellExportFailed(const QString& path, const QString& error) {
+  qn_log(QStringLiteral("Error exporting to %1: %2").arg(path, error));
+  ErrorPresentation::present({{QStringLiteral("The log could not be exported."),
+                               QStringLiteral("\"%1\" could not be written: %2.").arg(path, error),
+                               {QStringLiteral("OK")}},
+                              {}});
+}
+
+} // namespace
+
 bool StatisticsManager::exportCSVTo(const QString& path) {
   qn_log(QStringLiteral("exportCSVTo [start]"));
-  static const std::vector<const FullTimeSlice*> none;
-  const QString csv = csvexport::text(fullData_ ? fullData_->timeSlices() : none);
+  const QString csv = csvexport::text(slicesOf(fullData_));
   QString error;
   const bool written = csvexport::writeFile(path, csv, &error);
-  if (!written) {
-    qn_log(QStringLiteral("Error exporting to %1: %2").arg(path, error));
-    ErrorPresentation::present(
-        {{QStringLiteral("The log could not be exported."),
-          QStringLiteral("\"%1\" could not be written: %2.").arg(path, error),
-          {QStringLiteral("OK")}},
-         {}});
-  }
+  if (!written)
+    tellExportFailed(path, error);
   qn_log(QStringLiteral("exportCSVTo [end]"));
   return written;
+}
+
+// What the export's thread shares with the manager: whether it is still
+// wanted (the manager goes when the program quits, which never waits for
+// it), and the manager to tell while it is there.
+struct StatisticsManager::CsvExportJob {
+  std::atomic<bool> cancelled{false};
+  std::mutex mutex;
+  StatisticsManager* receiver = nullptr;
+};
+
+bool StatisticsManager::exportCSVInBackground(const QString& path) {
+  if (csvExport_)
+    return false;
+  qn_log(QStringLiteral("exportCSVTo [start]"));
+  auto job = std::make_shared<CsvExportJob>();
+  job->receiver = this;
+  csvExport_ = job;
+  // The data set is never changed once made: held here, its records stay
+  // valid while the thread reads them.
+  std::thread([job, data = fullData_, path] {
+    const QString csv = csvexport::text(slicesOf(data), &job->cancelled);
+    QString error;
+    const bool written =
+        !job->cancelled.load() && csvexport::writeFile(path, csv, &error, &job->cancelled);
+    const std::lock_guard<std::mutex> lock(job->mutex);
+    if (!job->receiver)
+      return;
+    StatisticsManager* receiver = job->receiver;
+    QMetaObject::invokeMethod(
+        receiver,
+        [receiver, job, written, path, error] {
+          if (receiver->csvExport_ == job)
+            receiver->csvExportEnded(written, path, error);
+        },
+        Qt::QueuedConnection);
+  }).detach();
+  return true;
+}
+
+void StatisticsManager::dropCsvExport() {
+  if (!csvExport_)
+    return;
+  const std::shared_ptr<CsvExportJob> job = std::exchange(csvExport_, nullptr);
+  job->cancelled.store(true);
+  const std::lock_guard<std::mutex> lock(job->mutex);
+  job->receiver = nullptr;
+}
+
+void StatisticsManager::csvExportEnded(bool written, const QString& path, const QString& error) {
+  csvExport_.reset();
+  if (!written)
+    tellExportFailed(path, error);
+  qn_log(QStringLiteral("exportCSVTo [end]"));
+  Q_EMIT csvExportFinished(written);
 }
 
 } // namespace kr

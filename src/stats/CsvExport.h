@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <vector>
 
 namespace kr {
@@ -18,7 +19,10 @@ QString record(const FullTimeSlice& slice);
 // The same, with the local zone's offsets looked up in `clock` (records in
 // order of time share its stretches).
 QString record(const FullTimeSlice& slice, LocalClockTimes& clock);
-QString text(const std::vector<const FullTimeSlice*>& slices);
+// `cancelled`, where given, is looked at between records: once it is set the
+// text is left unfinished.
+QString text(const std::vector<const FullTimeSlice*>& slices,
+             const std::atomic<bool>* cancelled = nullptr);
 // The text, quoted (inner quotes doubled) when it holds a comma, a quote, a
 // line feed or a carriage return.
 QString quotedWhereNeeded(const QString& text);
@@ -30,7 +34,9 @@ int wholeSeconds(double seconds);
 // Replaces the file at `path` with `text` in UTF-8 in one step: either the
 // whole new file is there or the old one is untouched. False with the
 // system's reason in `error` when it could not be written.
-bool writeFile(const QString& path, const QString& text, QString* error);
+// Set `cancelled` before the new file is put in place, the old one stays.
+bool writeFile(const QString& path, const QString& text, QString* error,
+               const std::atomic<bool>* cancelled = nullptr);
 
 } // namespace csvexport
 

@@ -40,6 +40,10 @@ StatisticsManager::StatisticsManager(LogFileManager* logFiles, UserDefaults* def
 StatisticsManager::~StatisticsManager() {
   if (updateTimer_)
     updateTimer_->stop();
+  // An export under way stops where it is and leaves the old file; the
+  // program never waits for it.
+  if (csvExport_)
+    dropCsvExport();
 }
 
 void StatisticsManager::awakeFromNib() {

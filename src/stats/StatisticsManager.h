@@ -66,6 +66,11 @@ public:
   // Writes every slice of the data set, unfiltered, to a CSV file at `path`;
   // on failure tells the user once and returns false.
   bool exportCSVTo(const QString& path);
+  // The same on a thread of its own, so that the window goes on with a long
+  // log: false, and nothing done, while an export is under way. A failure is
+  // told once, on this thread, when the export ends (csvExportFinished).
+  bool exportCSVInBackground(const QString& path);
+  bool isExportingCSV() const { return csvExport_ != nullptr; }
 
   // The data set of the last preparation; its records stay valid while held.
   const std::shared_ptr<const FullDataSet>& fullData() const { return fullData_; }
@@ -80,7 +85,14 @@ public:
 protected:
   UserDefaults& defaults() const { return *defaults_; }
 
+Q_SIGNALS:
+  void csvExportFinished(bool written);
+
 private:
+  struct CsvExportJob;
+  void csvExportEnded(bool written, const QString& path, const QString& error);
+  // The export's thread stops where it is and tells no one.
+  void dropCsvExport();
   QString supportFolder() const;
   bool writePage(const Statistic& statistic);
 
@@ -90,6 +102,8 @@ private:
   std::shared_ptr<SmartTimerWrapper> updateTimer_;
   QPointer<HtmlView> statisticsWebView_;
   std::vector<std::unique_ptr<KVOResponder>> responders_;
+  // The export under way, shared with its thread.
+  std::shared_ptr<CsvExportJob> csvExport_;
 };
 
 } // namespace kr

@@ -17,7 +17,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -126,7 +128,17 @@ TEST(StatisticsWiring, TheMenuExportsThroughTheSharedManagerAndSaysOnceWhenItFai
 
     QTemporaryDir folder;
     answered.panels.answer = folder.filePath(QStringLiteral("log.csv"));
+    // Written off the window's thread; the item waits while it is.
+    FullFeaturedStatisticsManager& manager = FullFeaturedStatisticsManager::sharedInstance();
+    QSignalSpy finished(&manager, &StatisticsManager::csvExportFinished);
     controller.tryToPerform(QStringLiteral("exportAsCSV"));
+    EXPECT_TRUE(manager.isExportingCSV());
+    EXPECT_FALSE(controller.canPerform(QStringLiteral("exportAsCSV")));
+    controller.tryToPerform(QStringLiteral("exportAsCSV"));
+    EXPECT_EQ(answered.panels.saveRequests.size(), 1) << "no second panel meanwhile";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !finished.isEmpty(); }, 10000));
+    EXPECT_TRUE(finished.first().first().toBool());
+    EXPECT_TRUE(controller.canPerform(QStringLiteral("exportAsCSV")));
     QFile written(folder.filePath(QStringLiteral("log.csv")));
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_TRUE(written.readLine().startsWith("uuid,start,end,"));
@@ -135,6 +147,8 @@ TEST(StatisticsWiring, TheMenuExportsThroughTheSharedManagerAndSaysOnceWhenItFai
     // A folder where the file should go cannot be replaced.
     answered.panels.answer = folder.path();
     controller.tryToPerform(QStringLiteral("exportAsCSV"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.size() == 2; }, 10000));
+    EXPECT_FALSE(finished.last().first().toBool());
     ASSERT_EQ(m.alerts.shown.size(), 1);
     EXPECT_EQ(m.alerts.shown.first().messageText, QStringLiteral("The log could not be exported."));
   }

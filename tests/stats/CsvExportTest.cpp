@@ -16,6 +16,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -293,4 +294,35 @@ TEST_F(CsvExportTest, ATargetThatCannotBeWrittenIsReportedOnceAndLeavesTheOldFil
   EXPECT_TRUE(manager.exportCSVTo(target()));
   EXPECT_TRUE(readAll(target()).startsWith(header + "1,\"2026-03-30 09:00:00\","));
   EXPECT_EQ(alerts.shown.size(), 3);
+}
+
+TEST_F(CsvExportTest,
+       TheExportOffTheWindowsThreadWritesTheSameBytesAndAStoppedOneLeavesTheOldFile) {
+  for (int i = 0; i < 3; ++i)
+    ASSERT_TRUE(logs.add(berlin(2026, 3, 28 + i, 9), 600, QStringLiteral("good")));
+  reloadLogs();
+  ASSERT_TRUE(manager.exportCSVTo(target(QStringLiteral("at-once.csv"))));
+
+  QSignalSpy finished(&manager, &StatisticsManager::csvExportFinished);
+  EXPECT_TRUE(manager.exportCSVInBackground(target()));
+  EXPECT_TRUE(manager.isExportingCSV());
+  EXPECT_FALSE(manager.exportCSVInBackground(target(QStringLiteral("second.csv"))))
+      << "one at a time";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !finished.isEmpty(); }, 10000));
+  EXPECT_TRUE(finished.first().first().toBool());
+  EXPECT_FALSE(manager.isExportingCSV());
+  EXPECT_EQ(readAll(target()), readAll(target(QStringLiteral("at-once.csv"))));
+  EXPECT_FALSE(QFileInfo::exists(target(QStringLiteral("second.csv"))));
+  EXPECT_TRUE(alerts.shown.isEmpty());
+
+  // Stopped before it is put in place (the program quits): the old file stays,
+  // and nothing is left beside it.
+  const QByteArray old = "an older export\n";
+  ASSERT_TRUE(writeBytes(target(), old));
+  const std::atomic<bool> stopped{true};
+  QString error;
+  EXPECT_FALSE(csvexport::writeFile(target(), QStringLiteral("new\n"), &error, &stopped));
+  EXPECT_EQ(readAll(target()), old);
+  EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden),
+            (QStringList{"at-once.csv", "Korvane-R Log.csv"}));
 }

@@ -233,8 +233,10 @@ void NowAndLaterBoardTextView::encodeInStepsWhenDue() {
 
 void NowAndLaterBoardTextView::encodeStep() {
   RtfChunkCache* cache = RtfChunkCache::find(document());
-  if (!cache || !isSheetWritable() || cache->encodeFor(kEncodeStepMs))
+  if (!cache || !isSheetWritable() || cache->encodeFor(kEncodeStepMs)) {
     encodeSteps_->stop();
+    Q_EMIT encodedInSteps();
+  }
 }
 
 void NowAndLaterBoardTextView::awakeFromNib() {

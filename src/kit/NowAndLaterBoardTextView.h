@@ -108,7 +108,9 @@ public:
   // encoded again. From this many characters in more than a chunk of
   // paragraphs, it is encoded in steps of a few milliseconds between the
   // window's events, so that the next save finds it done; less is left to
-  // the save.
+  // the save. An autosave that comes meanwhile waits for the steps
+  // (encodedInSteps()); any other save shares what is left among helper
+  // threads.
   static constexpr qsizetype kEncodeInStepsFrom = 256 * 1024;
   static constexpr qint64 kEncodeStepMs = 4;
   bool isEncodingInSteps() const;
@@ -185,6 +187,9 @@ Q_SIGNALS:
   // Not sent for Undo, Redo, a text set from outside, strike-out, plain
   // text and mark as completed.
   void editedByUser();
+  // The encoding in steps is over (done, or given up for a text that is not
+  // saved).
+  void encodedInSteps();
 
 protected:
   // What the user's edit was, for the rules that follow it.

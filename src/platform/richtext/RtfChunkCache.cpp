@@ -262,8 +262,8 @@ bool RtfChunkCache::encodeFor(qint64 budgetMs) {
 }
 
 int RtfChunkCache::encodingThreads() {
-  // Past four the threads gain little: they contend for the allocator.
-  constexpr int maximumThreads = 4;
+  // Past eight the threads gain little: they contend for the allocator.
+  constexpr int maximumThreads = 8;
   return std::clamp(QThread::idealThreadCount(), 1, maximumThreads);
 }
 

@@ -187,8 +187,8 @@ TEST(RtfChunkCache, ChunksSharedAmongThreadsGiveTheWholeDocumentWritersBytes) {
   RtfChunkCache& cache = *RtfChunkCache::of(&document);
   ASSERT_GT(cache.staleBlocks(), 4 * RtfChunkCache::kBlocksPerChunk);
   expectSameAsWholeDocument(document, cache, "as filled");
-  // A new format met first by a helper, across most chunks, and a picture
-  // in a chunk of its own: each is encoded again, the rest kept.
+  // A new format met first by a helper, across most chunks, a table, and a
+  // picture in a chunk of its own: each is encoded again, the rest kept.
   const kr::EncodedRichText before = cache.encoded(kTabs);
   QTextCursor cursor(&document);
   cursor.setPosition(document.findBlockByNumber(300).position());
@@ -197,6 +197,8 @@ TEST(RtfChunkCache, ChunksSharedAmongThreadsGiveTheWholeDocumentWritersBytes) {
   marked.setFontFamilies({QStringLiteral("Marker;Felt")});
   marked.setForeground(QColor(1, 2, 3));
   cursor.mergeCharFormat(marked);
+  cursor.setPosition(document.findBlockByNumber(1000).position());
+  cursor.insertTable(2, 2)->cellAt(1, 1).firstCursorPosition().insertText(QStringLiteral("cell"));
   cursor.setPosition(document.findBlockByNumber(1400).position());
   RichTextDocument::insertAttachment(cursor, QStringLiteral("late.png"), pngBytes(Qt::blue));
   expectSameAsWholeDocument(document, cache, "marked over chunks");

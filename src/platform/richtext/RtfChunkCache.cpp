@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <new>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -304,8 +305,12 @@ void RtfChunkCache::encodeAll() {
       for (std::size_t j = next++; j < jobs.size(); j = next++) {
         Slot& slot = slots_[jobs[j].slot];
         QTextBlock block = jobs[j].first;
-        slot.chunk = encodeRange(block, slot.blocks, jobs[j].atStart, formats_, &slot.characters,
-                                 idOf, noImage);
+        try {
+          slot.chunk = encodeRange(block, slot.blocks, jobs[j].atStart, formats_, &slot.characters,
+                                   idOf, noImage);
+        } catch (const std::bad_alloc&) {
+          // Left stale: tried again below, on this thread alone.
+        }
       }
     };
     std::vector<std::thread> helpers;

@@ -21,7 +21,8 @@ namespace kr {
 // bytes are those RtfWriter::write() gives for
 // RichTextDocument::fromDocument() of the same document.
 //
-// A child of its document, on the document's thread, and used there only.
+// A child of its document, on the document's thread, and used there only
+// (encodeAll()'s helpers read the document while that thread waits for them).
 class RtfChunkCache : public QObject {
   Q_OBJECT
 

@@ -113,6 +113,9 @@ public:
   // threads.
   static constexpr qsizetype kEncodeInStepsFrom = 256 * 1024;
   static constexpr qint64 kEncodeStepMs = 4;
+  // From this many characters left, each step shares its chunks among helper
+  // threads: a very long text is done sooner, each step still as short.
+  static constexpr qsizetype kEncodeStepsSharedFrom = 8 << 20;
   bool isEncodingInSteps() const;
 
   // Keys typed into a long text while an earlier edit is still laid out are

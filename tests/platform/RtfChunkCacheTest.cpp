@@ -186,6 +186,12 @@ TEST(RtfChunkCache, ChunksSharedAmongThreadsGiveTheWholeDocumentWritersBytes) {
   RichTextDocument::fill(&document, mixedText(200));
   RtfChunkCache& cache = *RtfChunkCache::of(&document);
   ASSERT_GT(cache.staleBlocks(), 4 * RtfChunkCache::kBlocksPerChunk);
+  // Shared in steps: a zero budget encodes one chunk a call (its picture on
+  // this thread), none of them a second time.
+  EXPECT_FALSE(cache.encodeSharedFor(0));
+  EXPECT_EQ(cache.staleBlocks(), document.blockCount() - RtfChunkCache::kBlocksPerChunk);
+  EXPECT_FALSE(cache.encodeSharedFor(0));
+  EXPECT_EQ(cache.staleBlocks(), document.blockCount() - 2 * RtfChunkCache::kBlocksPerChunk);
   expectSameAsWholeDocument(document, cache, "as filled");
   // A new format met first by a helper, across most chunks, a table, and a
   // picture in a chunk of its own: each is encoded again, the rest kept.

@@ -269,68 +269,81 @@ int RtfChunkCache::encodingThreads() {
 }
 
 void RtfChunkCache::encodeAll() {
+  encodeSharedFor(-1);
+  // Whatever a helper could not encode (out of memory) is encoded here.
+  encodeFor(-1);
+}
+
+bool RtfChunkCache::encodeSharedFor(qint64 budgetMs) {
+  QElapsedTimer timer;
+  timer.start();
   struct Job {
     std::size_t slot;
-    QTextBlock first;
-    bool atStart;
+    int start; // the number of the slot's first block
+    bool failed = false;
   };
   std::vector<Job> jobs;
   int start = 0;
   for (std::size_t i = 0; i < slots_.size(); ++i) {
     if (!slots_[i].chunk) {
       splitStale(i);
-      jobs.push_back(Job{i, QTextBlock(), start == 0});
+      jobs.push_back(Job{i, start});
     }
     start += slots_[i].blocks;
   }
   const int threads = std::min(encodingThreads(), int(jobs.size()));
-  if (threads > 1) {
-    // Every format the helpers meet is ours before they start: they only
-    // read the tables. A chunk with an image (its file is read from the
-    // document's resources) is left to this thread.
-    const std::vector<int> ids = resolveAllFormats();
-    const auto idOf = [&ids](int index) {
-      return index >= 0 && std::size_t(index) < ids.size() ? ids[std::size_t(index)] : kOtherFormat;
-    };
-    const auto noImage = [](const QTextFragment&, ChunkBuilder&) { return false; };
-    start = 0;
-    std::size_t job = 0;
-    for (std::size_t i = 0; i < slots_.size() && job < jobs.size(); ++i) {
-      if (jobs[job].slot == i)
-        jobs[job++].first = document_->findBlockByNumber(start);
-      start += slots_[i].blocks;
-    }
-    std::atomic<std::size_t> next{0};
-    const auto work = [&] {
-      for (std::size_t j = next++; j < jobs.size(); j = next++) {
-        Slot& slot = slots_[jobs[j].slot];
-        QTextBlock block = jobs[j].first;
-        try {
-          slot.chunk = encodeRange(block, slot.blocks, jobs[j].atStart, formats_, &slot.characters,
-                                   idOf, noImage);
-        } catch (const std::bad_alloc&) {
-          // Left stale: tried again below, on this thread alone.
-        }
-      }
-    };
-    std::vector<std::thread> helpers;
-    helpers.reserve(std::size_t(threads - 1));
-    for (int t = 1; t < threads; ++t) {
+  if (threads <= 1)
+    return encodeFor(budgetMs);
+  // Every format the helpers meet is ours before they start: they only read
+  // the tables. A chunk with an image (its file is read from the document's
+  // resources) is left to this thread.
+  const std::vector<int> ids = resolveAllFormats();
+  const auto idOf = [&ids](int index) {
+    return index >= 0 && std::size_t(index) < ids.size() ? ids[std::size_t(index)] : kOtherFormat;
+  };
+  const auto noImage = [](const QTextFragment&, ChunkBuilder&) { return false; };
+  std::atomic<std::size_t> next{0};
+  const auto work = [&] {
+    for (std::size_t j = next++; j < jobs.size(); j = next++) {
+      // The first chunk at least, whatever the budget.
+      if (j > 0 && budgetMs >= 0 && timer.elapsed() >= budgetMs)
+        return;
+      Slot& slot = slots_[jobs[j].slot];
+      QTextBlock block = document_->findBlockByNumber(jobs[j].start);
       try {
-        helpers.emplace_back([&work] {
-          nameCurrentThread("sheetEncoder");
-          work();
-        });
-      } catch (const std::system_error&) {
-        break; // no more threads to be had: the ones running share the rest
+        slot.chunk = encodeRange(block, slot.blocks, jobs[j].start == 0, formats_, &slot.characters,
+                                 idOf, noImage);
+        jobs[j].failed = !slot.chunk;
+      } catch (const std::bad_alloc&) {
+        // Left stale, for a later call.
       }
     }
-    work();
-    for (std::thread& helper : helpers)
-      helper.join();
+  };
+  std::vector<std::thread> helpers;
+  helpers.reserve(std::size_t(threads - 1));
+  for (int t = 1; t < threads; ++t) {
+    try {
+      helpers.emplace_back([&work] {
+        nameCurrentThread("sheetEncoder");
+        work();
+      });
+    } catch (const std::system_error&) {
+      break; // no more threads to be had: the ones running share the rest
+    }
   }
-  // Whatever is left (all of it on one thread) is encoded here.
-  encodeFor(-1);
+  work();
+  for (std::thread& helper : helpers)
+    helper.join();
+  bool left = false;
+  for (const Job& job : jobs) {
+    Slot& slot = slots_[job.slot];
+    if (job.failed) {
+      QTextBlock block = document_->findBlockByNumber(job.start);
+      slot.chunk = encodeBlocks(block, slot.blocks, job.start == 0, &slot.characters);
+    }
+    left = left || !slot.chunk;
+  }
+  return !left;
 }
 
 EncodedRichText RtfChunkCache::encoded(double tabInterval) {

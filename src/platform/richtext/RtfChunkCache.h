@@ -49,6 +49,9 @@ public:
   // threads that read the document while this thread waits (nothing else may
   // change or read it meanwhile). The chunks are those encodeFor() gives.
   void encodeAll();
+  // Encodes stale chunks as encodeFor() does, shared among helper threads in
+  // the same way; true when none is left.
+  bool encodeSharedFor(qint64 budgetMs);
   // Threads (this one among them) that encodeAll() shares its chunks among.
   static int encodingThreads();
 

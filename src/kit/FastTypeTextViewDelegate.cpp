@@ -189,6 +189,13 @@ FastTypeTextViewDelegate::FastTypeTextViewDelegate(NowAndLaterBoardTextView* tex
     if (textView_ && !textView_->isReadOnly())
       triggerDelayedWrite();
   });
+  connect(textView, &NowAndLaterBoardTextView::encodedInSteps, this, [this] {
+    if (!saveAfterSteps_)
+      return;
+    saveAfterSteps_ = false;
+    if (hasUnsavedChanges())
+      saveInBackground();
+  });
 }
 
 FastTypeTextViewDelegate::~FastTypeTextViewDelegate() {
@@ -196,7 +203,9 @@ FastTypeTextViewDelegate::~FastTypeTextViewDelegate() {
     timer_->stop();
 }
 
-bool FastTypeTextViewDelegate::isWritePending() const { return timer_ && timer_->isValid(); }
+bool FastTypeTextViewDelegate::isWritePending() const {
+  return (timer_ && timer_->isValid()) || saveAfterSteps_;
+}
 
 bool FastTypeTextViewDelegate::hasUnsavedChanges() const {
   if (!textView_)
@@ -208,6 +217,9 @@ bool FastTypeTextViewDelegate::hasUnsavedChanges() const {
 }
 
 void FastTypeTextViewDelegate::triggerDelayedWrite() {
+  // An autosave waiting for the encoding in steps takes this edit too.
+  if (saveAfterSteps_)
+    return;
   if (!isWritePending()) {
     QPointer<FastTypeTextViewDelegate> self(this);
     timer_ = SmartTimerWrapper::wrapTimer(kAutosaveDelay, false, [self](SmartTimerWrapper&) {
@@ -250,6 +262,7 @@ bool FastTypeTextViewDelegate::save(Report report) {
       if (timer_)
         timer_->stop();
       timer_.reset();
+      saveAfterSteps_ = false;
     } else {
       failures.insert(failures.begin(), {current, error});
     }
@@ -277,6 +290,14 @@ void FastTypeTextViewDelegate::saveInBackground() {
     return;
   BackingStoreDescriptor& store = *textView_->backingStoreDescriptor();
   const QString current = store.getPathToSelectedFile();
+  // Encoded in steps between the window's events, the text is saved once
+  // they are over: at once, the rest would be encoded here while the window
+  // waits. Edits meanwhile go into that save.
+  if (textView_->isEncodingInSteps() && textView_->isSheetWritable()) {
+    saveAfterSteps_ = true;
+    return;
+  }
+  saveAfterSteps_ = false;
   // Sheets left earlier whose writes failed are retried with this one, here.
   if (!textView_->isSheetWritable() ||
       PadSheetWriter::shared().hasFailures(store.folderPath(), current)) {
@@ -313,6 +334,7 @@ bool FastTypeTextViewDelegate::writeBeforeLeaving(Report report) {
   if (timer_)
     timer_->stop();
   timer_.reset();
+  saveAfterSteps_ = false;
   textView_->document()->setModified(false);
   PadSheetWriter::shared().write(
       path, store.folderPath(), textView_->encodedText(), this,

@@ -51,7 +51,9 @@ public:
   // read-only). A pending autosave is dropped once the text is written.
   bool save(Report report = Report::alert);
   // The autosave: the text is taken here and written on the sheet writer's
-  // thread; a failure is told as save() tells it, once it is known.
+  // thread; a failure is told as save() tells it, once it is known. While
+  // the editor encodes a long text in steps, the autosave waits for them
+  // (pending meanwhile) rather than encode the rest at once.
   void saveInBackground();
   // Before the pad turns away from its sheet: a changed sheet is handed to
   // the sheet writer and written in the background. After a failed save it
@@ -104,6 +106,7 @@ private:
   QString failure_;
   bool failureReported_ = false;
   quint64 saveTicket_ = 0;
+  bool saveAfterSteps_ = false; // an autosave waits for the encoding in steps
 };
 
 } // namespace kr

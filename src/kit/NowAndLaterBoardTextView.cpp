@@ -233,8 +233,15 @@ void NowAndLaterBoardTextView::encodeInStepsWhenDue() {
 
 void NowAndLaterBoardTextView::encodeStep() {
   RtfChunkCache* cache = RtfChunkCache::find(document());
-  if (!cache || !isSheetWritable() || cache->encodeFor(kEncodeStepMs))
+  const auto step = [&] {
+    return cache->staleCharacters() >= kEncodeStepsSharedFrom
+               ? cache->encodeSharedFor(kEncodeStepMs)
+               : cache->encodeFor(kEncodeStepMs);
+  };
+  if (!cache || !isSheetWritable() || step()) {
     encodeSteps_->stop();
+    Q_EMIT encodedInSteps();
+  }
 }
 
 void NowAndLaterBoardTextView::awakeFromNib() {

@@ -108,9 +108,14 @@ public:
   // encoded again. From this many characters in more than a chunk of
   // paragraphs, it is encoded in steps of a few milliseconds between the
   // window's events, so that the next save finds it done; less is left to
-  // the save.
+  // the save. An autosave that comes meanwhile waits for the steps
+  // (encodedInSteps()); any other save shares what is left among helper
+  // threads.
   static constexpr qsizetype kEncodeInStepsFrom = 256 * 1024;
   static constexpr qint64 kEncodeStepMs = 4;
+  // From this many characters left, each step shares its chunks among helper
+  // threads: a very long text is done sooner, each step still as short.
+  static constexpr qsizetype kEncodeStepsSharedFrom = 8 << 20;
   bool isEncodingInSteps() const;
 
   // Keys typed into a long text while an earlier edit is still laid out are
@@ -185,6 +190,9 @@ Q_SIGNALS:
   // Not sent for Undo, Redo, a text set from outside, strike-out, plain
   // text and mark as completed.
   void editedByUser();
+  // The encoding in steps is over (done, or given up for a text that is not
+  // saved).
+  void encodedInSteps();
 
 protected:
   // What the user's edit was, for the rules that follow it.

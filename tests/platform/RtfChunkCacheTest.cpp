@@ -36,8 +36,9 @@ QByteArray pngBytes(Qt::GlobalColor colour) {
 
 // Many paragraphs (several chunks) of mixed formats: fonts, sizes, colours,
 // bold and italics, links, list items, tabs and line breaks, text beyond
-// Latin-1 and beyond the basic plane, and attachments.
-RichText mixedText() {
+// Latin-1 and beyond the basic plane, and attachments (in the lines before
+// `attachmentsUpTo`).
+RichText mixedText(int attachmentsUpTo = 1500) {
   RichText text;
   for (int line = 0; line < 1500; ++line) {
     CharFormat f;
@@ -67,6 +68,10 @@ RichText mixedText() {
       text.append(u"\n");
       break;
     case 4:
+      if (line >= attachmentsUpTo) {
+        text.append(QStringLiteral("no picture \u00a0%1\n").arg(line));
+        break;
+      }
       text.append(u"see ");
       text.appendAttachment(QStringLiteral("pic%1.png").arg(line % 4),
                             pngBytes(line % 2 ? Qt::red : Qt::green));
@@ -172,4 +177,39 @@ TEST(RtfChunkCache, EncodesAStaleTextInStepsAndKeepsWhatDidNotChange) {
   for (std::size_t i = 0; i + 1 < after.chunks.size(); ++i)
     EXPECT_EQ(before.chunks[i], after.chunks[i]) << i;
   EXPECT_NE(before.chunks.back(), after.chunks.back());
+}
+
+TEST(RtfChunkCache, ChunksSharedAmongThreadsGiveTheWholeDocumentWritersBytes) {
+  ASSERT_GT(RtfChunkCache::encodingThreads(), 1) << "one processor: nothing shared to test";
+  // Pictures in the first chunk only: the chunks after it go to the helpers.
+  QTextDocument document;
+  RichTextDocument::fill(&document, mixedText(200));
+  RtfChunkCache& cache = *RtfChunkCache::of(&document);
+  ASSERT_GT(cache.staleBlocks(), 4 * RtfChunkCache::kBlocksPerChunk);
+  // Shared in steps: a zero budget encodes one chunk a call (its picture on
+  // this thread), none of them a second time.
+  EXPECT_FALSE(cache.encodeSharedFor(0));
+  EXPECT_EQ(cache.staleBlocks(), document.blockCount() - RtfChunkCache::kBlocksPerChunk);
+  EXPECT_FALSE(cache.encodeSharedFor(0));
+  EXPECT_EQ(cache.staleBlocks(), document.blockCount() - 2 * RtfChunkCache::kBlocksPerChunk);
+  expectSameAsWholeDocument(document, cache, "as filled");
+  // A new format met first by a helper, across most chunks, a table, and a
+  // picture in a chunk of its own: each is encoded again, the rest kept.
+  const kr::EncodedRichText before = cache.encoded(kTabs);
+  QTextCursor cursor(&document);
+  cursor.setPosition(document.findBlockByNumber(300).position());
+  cursor.setPosition(document.findBlockByNumber(1300).position(), QTextCursor::KeepAnchor);
+  QTextCharFormat marked;
+  marked.setFontFamilies({QStringLiteral("Marker;Felt")});
+  marked.setForeground(QColor(1, 2, 3));
+  cursor.mergeCharFormat(marked);
+  cursor.setPosition(document.findBlockByNumber(1000).position());
+  cursor.insertTable(2, 2)->cellAt(1, 1).firstCursorPosition().insertText(QStringLiteral("cell"));
+  cursor.setPosition(document.findBlockByNumber(1400).position());
+  RichTextDocument::insertAttachment(cursor, QStringLiteral("late.png"), pngBytes(Qt::blue));
+  expectSameAsWholeDocument(document, cache, "marked over chunks");
+  const kr::EncodedRichText after = cache.encoded(kTabs);
+  ASSERT_EQ(before.chunks.size(), after.chunks.size());
+  EXPECT_EQ(before.chunks.front(), after.chunks.front());
+  EXPECT_NE(before.chunks[2], after.chunks[2]);
 }

@@ -495,6 +495,53 @@ TEST_F(Pads, ALongSheetSavedBeforeItsEncodingInStepsIsOverIsWrittenWhole) {
   EXPECT_TRUE(sheetText(nowSheet(0)).contains(QStringLiteral("middle a ")));
 }
 
+TEST_F(Pads, ALongSheetEditedRightAfterItIsShownIsAutosavedWholeOnceItsStepsAreOver) {
+  QDir().mkpath(dir.path() + QStringLiteral("/Pads/Now Pad"));
+  ASSERT_TRUE(RtfdPackage::write(nowSheet(0), notes(1 << 20, 'a')));
+  // Read anew each time: a save puts a new file in the old one's place.
+  const auto onDisk = [&] {
+    QFile file(nowSheet(0) + QStringLiteral("/TXT.rtf"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  };
+  const QByteArray before = onDisk();
+  auto manager = makeManager();
+  auto pad = makePad(manager->nowStoreDesc());
+  NowAndLaterBoardTextView& view = *pad->textView();
+  ASSERT_TRUE(waitForSheet(*pad));
+  ASSERT_TRUE(view.isEncodingInSteps());
+  const RtfChunkCache* cache = RtfChunkCache::find(view.document());
+  ASSERT_NE(cache, nullptr);
+  view.setTextCursor(QTextCursor(view.document()));
+  QTest::keyClicks(&view, QStringLiteral("early "));
+  const int staleBefore = cache->staleBlocks();
+  ASSERT_GT(staleBefore, 4 * RtfChunkCache::kBlocksPerChunk);
+  // The autosave comes before the steps are over: it leaves the rest of the
+  // text to them, writes nothing yet, and stays pending.
+  clock.advance(FastTypeTextViewDelegate::kAutosaveDelay +
+                FastTypeTextViewDelegate::kAutosaveTolerance + 1);
+  PadSheetWriter::shared().drain();
+  EXPECT_EQ(cache->staleBlocks(), staleBefore);
+  EXPECT_TRUE(view.delegate()->isWritePending());
+  EXPECT_TRUE(onDisk() == before);
+  // Keys go on meanwhile, each turn of the event loop a step of a few
+  // chunks at most; the autosave follows the last step with all of them.
+  QTest::keyClicks(&view, QStringLiteral("more "));
+  int turns = 0;
+  for (; view.isEncodingInSteps() && turns < 100000; ++turns) {
+    const int stale = cache->staleBlocks();
+    QCoreApplication::processEvents();
+    EXPECT_LT(stale - cache->staleBlocks(), staleBefore / 2) << turns;
+  }
+  EXPECT_GT(turns, 2);
+  PadSheetWriter::shared().drain();
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(view.delegate()->hasUnsavedChanges());
+  RichText whole = RichTextDocument::fromDocument(*view.document());
+  whole.setTabInterval(28);
+  EXPECT_TRUE(onDisk() == RtfWriter::write(whole));
+  EXPECT_TRUE(sheetText(nowSheet(0)).startsWith(QStringLiteral("early more a 0: a line")));
+}
+
 TEST_F(Pads, ALongSheetReadOnlyInPartIsShownReadOnlyAfterItsBuild) {
   QDir().mkpath(dir.path() + QStringLiteral("/Pads/Now Pad"));
   QByteArray rtf = "{\\rtf1\\ansi ";

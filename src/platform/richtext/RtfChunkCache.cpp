@@ -1,14 +1,20 @@
 #include "platform/richtext/RtfChunkCache.h"
 
+#include "platform/ThreadName.h"
 #include "platform/richtext/RichTextDocument.h"
 #include "platform/richtext/RtfWriter.h"
 
 #include <QElapsedTimer>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QThread>
 
 #include <algorithm>
+#include <atomic>
+#include <new>
 #include <string>
+#include <system_error>
+#include <thread>
 
 namespace kr {
 
@@ -117,53 +123,106 @@ int RtfChunkCache::formatId(int documentIndex) {
   return id;
 }
 
-// The text of `count` blocks from `block` as fromDocument() takes it: each
-// block but the document's first after a paragraph end in the block's
-// character format; images as attachment characters. Leaves `block` after
-// the last one.
-std::shared_ptr<const EncodedRichText::Chunk>
-RtfChunkCache::encodeBlocks(QTextBlock& block, int count, bool atStart, qsizetype* characters) {
-  auto chunk = std::make_shared<EncodedRichText::Chunk>();
-  std::string bytes;
-  const auto add = [&](QStringView text, int format) {
-    const std::size_t before = bytes.size();
-    RtfWriter::encodeCharacters(text, formats_[std::size_t(format)], bytes);
-    const qsizetype length = qsizetype(bytes.size() - before);
+namespace {
+
+using Chunk = EncodedRichText::Chunk;
+
+// A chunk's bytes and pieces as they are added: neighbouring characters of
+// one format (by value) are one piece.
+class ChunkBuilder {
+public:
+  explicit ChunkBuilder(const std::vector<CharFormat>& formats)
+      : formats_(formats), chunk_(std::make_shared<Chunk>()) {}
+  void add(QStringView text, int format) {
+    const std::size_t before = bytes_.size();
+    RtfWriter::encodeCharacters(text, formats_[std::size_t(format)], bytes_);
+    const qsizetype length = qsizetype(bytes_.size() - before);
     if (length == 0)
       return;
-    if (!chunk->pieces.empty() &&
-        (chunk->pieces.back().format == format ||
-         formats_[std::size_t(chunk->pieces.back().format)] == formats_[std::size_t(format)]))
-      chunk->pieces.back().length += length;
+    auto& pieces = chunk_->pieces;
+    if (!pieces.empty() &&
+        (pieces.back().format == format ||
+         formats_[std::size_t(pieces.back().format)] == formats_[std::size_t(format)]))
+      pieces.back().length += length;
     else
-      chunk->pieces.push_back(EncodedRichText::Piece{format, length});
-  };
+      pieces.push_back(EncodedRichText::Piece{format, length});
+  }
+  Chunk& chunk() { return *chunk_; }
+  std::shared_ptr<const Chunk> finish() {
+    chunk_->bytes = QByteArray(bytes_.data(), qsizetype(bytes_.size()));
+    return std::move(chunk_);
+  }
+
+private:
+  const std::vector<CharFormat>& formats_; // may grow meanwhile, never on another thread
+  std::string bytes_;
+  std::shared_ptr<Chunk> chunk_;
+};
+
+// The text of `count` blocks from `block` as fromDocument() takes it: each
+// block but the document's first after a paragraph end in the block's
+// character format; images by `image`. Leaves `block` after the last one.
+// `idOf` gives our format for a document's format index, or a negative
+// number for one it leaves to `image`, which adds the fragment or says it
+// cannot: then nothing is encoded.
+template <typename IdOf, typename Image>
+std::shared_ptr<const Chunk> encodeRange(QTextBlock& block, int count, bool atStart,
+                                         const std::vector<CharFormat>& formats,
+                                         qsizetype* characters, IdOf idOf, Image image) {
+  ChunkBuilder out(formats);
   *characters = 0;
   for (int n = 0; n < count && block.isValid(); ++n, block = block.next()) {
     *characters += block.length();
     // (A block's number is looked up, not kept: not asked here for each.)
-    if (n > 0 || !atStart)
-      add(u"\n", formatId(block.charFormatIndex()));
+    if (n > 0 || !atStart) {
+      const int id = idOf(block.charFormatIndex());
+      if (id < 0)
+        return nullptr;
+      out.add(u"\n", id);
+    }
     for (auto it = block.begin(); !it.atEnd(); ++it) {
       const QTextFragment fragment = it.fragment();
-      if (isImage(fragment.charFormatIndex())) {
-        const QTextCharFormat format = fragment.charFormat();
-        auto [name, data] = RichTextDocument::imageFile(*document_, format.toImageFormat());
-        CharFormat attachment = RichTextDocument::fromCharFormat(format);
-        attachment.attachment = name;
-        const int id = internFormat(attachment);
-        const QChar character(RichText::kAttachmentCharacter);
-        for (int i = 0; i < fragment.length(); ++i) {
-          add(QStringView(&character, 1), id);
-          chunk->attachments.emplace_back(name, data);
-        }
-      } else {
-        add(fragment.text(), formatId(fragment.charFormatIndex()));
-      }
+      const int id = idOf(fragment.charFormatIndex());
+      if (id >= 0)
+        out.add(fragment.text(), id);
+      else if (!image(fragment, out))
+        return nullptr;
     }
   }
-  chunk->bytes = QByteArray(bytes.data(), qsizetype(bytes.size()));
-  return chunk;
+  return out.finish();
+}
+
+} // namespace
+
+std::shared_ptr<const EncodedRichText::Chunk>
+RtfChunkCache::encodeBlocks(QTextBlock& block, int count, bool atStart, qsizetype* characters) {
+  const auto idOf = [this](int index) { return isImage(index) ? kImageFormat : formatId(index); };
+  const auto image = [this](const QTextFragment& fragment, ChunkBuilder& out) {
+    const QTextCharFormat format = fragment.charFormat();
+    auto [name, data] = RichTextDocument::imageFile(*document_, format.toImageFormat());
+    CharFormat attachment = RichTextDocument::fromCharFormat(format);
+    attachment.attachment = name;
+    const int id = internFormat(attachment);
+    const QChar character(RichText::kAttachmentCharacter);
+    for (int i = 0; i < fragment.length(); ++i) {
+      out.add(QStringView(&character, 1), id);
+      out.chunk().attachments.emplace_back(name, data);
+    }
+    return true;
+  };
+  return encodeRange(block, count, atStart, formats_, characters, idOf, image);
+}
+
+std::vector<int> RtfChunkCache::resolveAllFormats() {
+  const QList<QTextFormat> all = document_->allFormats();
+  std::vector<int> ids(std::size_t(all.size()), kOtherFormat);
+  for (int i = 0; i < int(all.size()); ++i) {
+    if (isImage(i))
+      ids[std::size_t(i)] = kImageFormat;
+    else if (all.at(i).isCharFormat())
+      ids[std::size_t(i)] = formatId(i);
+  }
+  return ids;
 }
 
 void RtfChunkCache::splitStale(std::size_t index) {
@@ -203,6 +262,90 @@ bool RtfChunkCache::encodeFor(qint64 budgetMs) {
   return true;
 }
 
+int RtfChunkCache::encodingThreads() {
+  // Past eight the threads gain little: they contend for the allocator.
+  constexpr int maximumThreads = 8;
+  return std::clamp(QThread::idealThreadCount(), 1, maximumThreads);
+}
+
+void RtfChunkCache::encodeAll() {
+  encodeSharedFor(-1);
+  // Whatever a helper could not encode (out of memory) is encoded here.
+  encodeFor(-1);
+}
+
+bool RtfChunkCache::encodeSharedFor(qint64 budgetMs) {
+  QElapsedTimer timer;
+  timer.start();
+  struct Job {
+    std::size_t slot;
+    int start; // the number of the slot's first block
+    bool failed = false;
+  };
+  std::vector<Job> jobs;
+  int start = 0;
+  for (std::size_t i = 0; i < slots_.size(); ++i) {
+    if (!slots_[i].chunk) {
+      splitStale(i);
+      jobs.push_back(Job{i, start});
+    }
+    start += slots_[i].blocks;
+  }
+  const int threads = std::min(encodingThreads(), int(jobs.size()));
+  if (threads <= 1)
+    return encodeFor(budgetMs);
+  // Every format the helpers meet is ours before they start: they only read
+  // the tables. A chunk with an image (its file is read from the document's
+  // resources) is left to this thread.
+  const std::vector<int> ids = resolveAllFormats();
+  const auto idOf = [&ids](int index) {
+    return index >= 0 && std::size_t(index) < ids.size() ? ids[std::size_t(index)] : kOtherFormat;
+  };
+  const auto noImage = [](const QTextFragment&, ChunkBuilder&) { return false; };
+  std::atomic<std::size_t> next{0};
+  const auto work = [&] {
+    for (std::size_t j = next++; j < jobs.size(); j = next++) {
+      // The first chunk at least, whatever the budget.
+      if (j > 0 && budgetMs >= 0 && timer.elapsed() >= budgetMs)
+        return;
+      Slot& slot = slots_[jobs[j].slot];
+      QTextBlock block = document_->findBlockByNumber(jobs[j].start);
+      try {
+        slot.chunk = encodeRange(block, slot.blocks, jobs[j].start == 0, formats_, &slot.characters,
+                                 idOf, noImage);
+        jobs[j].failed = !slot.chunk;
+      } catch (const std::bad_alloc&) {
+        // Left stale, for a later call.
+      }
+    }
+  };
+  std::vector<std::thread> helpers;
+  helpers.reserve(std::size_t(threads - 1));
+  for (int t = 1; t < threads; ++t) {
+    try {
+      helpers.emplace_back([&work] {
+        nameCurrentThread("sheetEncoder");
+        work();
+      });
+    } catch (const std::system_error&) {
+      break; // no more threads to be had: the ones running share the rest
+    }
+  }
+  work();
+  for (std::thread& helper : helpers)
+    helper.join();
+  bool left = false;
+  for (const Job& job : jobs) {
+    Slot& slot = slots_[job.slot];
+    if (job.failed) {
+      QTextBlock block = document_->findBlockByNumber(job.start);
+      slot.chunk = encodeBlocks(block, slot.blocks, job.start == 0, &slot.characters);
+    }
+    left = left || !slot.chunk;
+  }
+  return !left;
+}
+
 EncodedRichText RtfChunkCache::encoded(double tabInterval) {
   // Every paragraph is in one chunk, and the chunks hold the document's
   // characters: a change that was not told about starts over.
@@ -211,13 +354,13 @@ EncodedRichText RtfChunkCache::encoded(double tabInterval) {
     blocks += slot.blocks;
   if (blocks != document_->blockCount())
     resetAll();
-  encodeFor(-1);
+  encodeAll();
   qsizetype characters = 0;
   for (const Slot& slot : slots_)
     characters += slot.characters;
   if (characters != document_->characterCount()) {
     resetAll();
-    encodeFor(-1);
+    encodeAll();
   }
   EncodedRichText text;
   text.formats = formats_;

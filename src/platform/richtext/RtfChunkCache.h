@@ -21,7 +21,8 @@ namespace kr {
 // bytes are those RtfWriter::write() gives for
 // RichTextDocument::fromDocument() of the same document.
 //
-// A child of its document, on the document's thread, and used there only.
+// A child of its document, on the document's thread, and used there only
+// (encodeAll()'s helpers read the document while that thread waits for them).
 class RtfChunkCache : public QObject {
   Q_OBJECT
 
@@ -33,7 +34,8 @@ public:
   // The document's cache if it has one.
   static RtfChunkCache* find(const QTextDocument* document);
 
-  // The whole text, encoding the chunks that changed since the last call.
+  // The whole text, encoding the chunks that changed since the last call;
+  // many of them are encoded by helper threads while the caller waits.
   EncodedRichText encoded(double tabInterval);
   // Paragraphs to be encoded before the next encoded() is ready.
   int staleBlocks() const;
@@ -43,6 +45,15 @@ public:
   // `budgetMs` milliseconds have passed (at least one chunk; no limit when
   // negative); true when none is left.
   bool encodeFor(qint64 budgetMs);
+  // Encodes every stale chunk: with more than one, shared among helper
+  // threads that read the document while this thread waits (nothing else may
+  // change or read it meanwhile). The chunks are those encodeFor() gives.
+  void encodeAll();
+  // Encodes stale chunks as encodeFor() does, shared among helper threads in
+  // the same way; true when none is left.
+  bool encodeSharedFor(qint64 budgetMs);
+  // Threads (this one among them) that encodeAll() shares its chunks among.
+  static int encodingThreads();
 
 private:
   explicit RtfChunkCache(QTextDocument* document);
@@ -58,6 +69,12 @@ private:
   // `atStart`: `block` is the document's first (no paragraph end before it).
   std::shared_ptr<const EncodedRichText::Chunk> encodeBlocks(QTextBlock& block, int count,
                                                              bool atStart, qsizetype* characters);
+  // Our format for each of the document's formats, all of them interned
+  // first: kImageFormat for images, kOtherFormat for what is no character
+  // format.
+  static constexpr int kImageFormat = -1;
+  static constexpr int kOtherFormat = -2;
+  std::vector<int> resolveAllFormats();
   bool isImage(int documentIndex);
   int formatId(int documentIndex);
   int internFormat(const CharFormat& format);

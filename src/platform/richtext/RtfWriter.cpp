@@ -296,8 +296,26 @@ void Writer::writeText(QStringView text) {
 // printable ASCII as \uN with a fallback. In a table ';' ends an entry, so
 // there it is written as a hex escape.
 void Writer::writeEscaped(QStringView text, bool inTable) {
-  for (const QChar qc : text) {
-    const char16_t c = qc.unicode();
+  const qsizetype size = text.size();
+  for (qsizetype i = 0; i < size;) {
+    // A run of printable ASCII that needs no escape is copied as it is.
+    qsizetype end = i;
+    while (end < size) {
+      const char16_t c = text[end].unicode();
+      if (c < 0x20 || c >= 0x7F || c == u'\\' || c == u'{' || c == u'}' || (inTable && c == u';'))
+        break;
+      ++end;
+    }
+    if (end > i) {
+      const std::size_t at = out_.size();
+      out_.resize(at + std::size_t(end - i));
+      char* to = out_.data() + at;
+      for (qsizetype k = i; k < end; ++k)
+        *to++ = char(text[k].unicode());
+      i = end;
+      continue;
+    }
+    const char16_t c = text[i++].unicode();
     if (c >= 0x20 && c < 0x7F) {
       if (c == u'\\' || c == u'{' || c == u'}')
         out_ += '\\';

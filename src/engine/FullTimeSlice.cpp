@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <mutex>
+#include <optional>
 
 namespace kr {
 
@@ -211,48 +212,41 @@ QString FullTimeSlice::uuid() const {
 }
 
 namespace {
-// Whether a text is an identifier as the writer writes it: 32 upper-case
-// hexadecimal digits in groups of 8-4-4-4-12.
 // Over all 16 bytes: identifiers that differ in a few places only must not
 // collide.
 std::size_t hashOf(const QUuid& uuid) { return qHashBits(&uuid, sizeof uuid); }
 
-bool isWrittenUuid(QStringView text) {
+// The identifier of a text as the writer writes it: 32 upper-case
+// hexadecimal digits in groups of 8-4-4-4-12; none for any other text.
+std::optional<QUuid> writtenUuid(QStringView text) {
   if (text.size() != 36)
-    return false;
-  for (qsizetype i = 0; i < 36; ++i) {
-    const char16_t c = text[i].unicode();
-    if (i == 8 || i == 13 || i == 18 || i == 23) {
-      if (c != u'-')
-        return false;
-    } else if (!((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'))) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// The identifier of a text isWrittenUuid() takes.
-QUuid writtenUuid(QStringView text) {
+    return std::nullopt;
+  const char16_t* const c = text.utf16();
+  if (c[8] != u'-' || c[13] != u'-' || c[18] != u'-' || c[23] != u'-')
+    return std::nullopt;
+  bool digits = true;
   const auto hex = [&](qsizetype from, qsizetype count) {
     quint32 value = 0;
     for (qsizetype i = from; i < from + count; ++i) {
-      const char16_t c = text[i].unicode();
-      value = value << 4 | quint32(c <= u'9' ? c - u'0' : c - u'A' + 10);
+      const char16_t d = c[i];
+      const bool decimal = d >= u'0' && d <= u'9';
+      digits = digits && (decimal || (d >= u'A' && d <= u'F'));
+      value = value << 4 | quint32(decimal ? d - u'0' : d - u'A' + 10);
     }
     return value;
   };
-  return QUuid(hex(0, 8), ushort(hex(9, 4)), ushort(hex(14, 4)), uchar(hex(19, 2)),
-               uchar(hex(21, 2)), uchar(hex(24, 2)), uchar(hex(26, 2)), uchar(hex(28, 2)),
-               uchar(hex(30, 2)), uchar(hex(32, 2)), uchar(hex(34, 2)));
+  const QUuid uuid(hex(0, 8), ushort(hex(9, 4)), ushort(hex(14, 4)), uchar(hex(19, 2)),
+                   uchar(hex(21, 2)), uchar(hex(24, 2)), uchar(hex(26, 2)), uchar(hex(28, 2)),
+                   uchar(hex(30, 2)), uchar(hex(32, 2)), uchar(hex(34, 2)));
+  if (!digits)
+    return std::nullopt;
+  return uuid;
 }
 } // namespace
 
 FullTimeSlice::UuidKey FullTimeSlice::uuidKey(const QString& uuid) {
-  if (isWrittenUuid(uuid)) {
-    const QUuid binary = writtenUuid(uuid);
-    return {binary, {}, true, hashOf(binary)};
-  }
+  if (const std::optional<QUuid> binary = writtenUuid(uuid))
+    return {*binary, {}, true, hashOf(*binary)};
   return {{}, uuid, false, qHash(uuid) ^ 1u};
 }
 
@@ -266,8 +260,9 @@ bool FullTimeSlice::hasUuid(const UuidKey& key) const {
 }
 
 void FullTimeSlice::setUuid(QStringView uuid) {
-  uuidIsBinary_ = isWrittenUuid(uuid);
-  uuid_ = uuidIsBinary_ ? writtenUuid(uuid) : QUuid();
+  const std::optional<QUuid> binary = writtenUuid(uuid);
+  uuidIsBinary_ = binary.has_value();
+  uuid_ = binary.value_or(QUuid());
   if (!uuidIsBinary_)
     rare().uuidText = uuid.toString();
   else if (rare_)

@@ -168,7 +168,10 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
   char16_t* out = begin;
   char16_t high = 0; // the first half of a pair, waiting for the second
 
-  const auto startRun = [&](Group& group) {
+  // For the text that follows in the current group. Both are inlined:
+  // they run for nearly every line of text.
+  const auto startRun = [&]() __attribute__((always_inline)) {
+    Group& group = groups[std::size_t(depth)];
     // Mostly the run goes on.
     if (!runs_.empty() && group.format == qint64(runs_.back().format) &&
         runs_.back().link == group.link) [[likely]]
@@ -177,7 +180,7 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
     if (runs_.empty() || runs_.back().format != format || runs_.back().link != group.link)
       runs_.push_back(Run{out - begin, format, group.link});
   };
-  const auto character = [&](char16_t c) {
+  const auto character = [&](char16_t c) __attribute__((always_inline)) {
     Group& group = groups[std::size_t(depth)];
     if (group.instruction) {
       QString& instruction = instructions_[std::size_t(group.field)];
@@ -185,7 +188,7 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
         instruction.append(QChar(c));
       return;
     }
-    startRun(group);
+    startRun();
     // Every character that ends a line comes here: body text between the
     // writer's words is printable ASCII.
     if (c <= 0x0D ? c >= 0x0A : (c == 0x85 || c == 0x2028 || c == 0x2029))
@@ -223,10 +226,15 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
     if (wordsFrom && p != wordsEnd) {
       // Something other than an attribute word came: the words are kept
       // when a space ended them, so that the same bytes read the same.
-      if (wordsEnd > wordsFrom && wordsEnd[-1] == ' ' && attributesKnown < knownAttributes.size())
+      // Kept with the format they resolve to, which their text then needs
+      // not look up again.
+      if (wordsEnd > wordsFrom && wordsEnd[-1] == ' ' && attributesKnown < knownAttributes.size()) {
+        if (wordsMade.format < 0)
+          formatOf(wordsMade);
         knownAttributes[attributesKnown++] = {
             wordsFrom, wordsEnd - wordsFrom, wordsMade, headAt(wordsFrom, wordsEnd - wordsFrom),
             headAt("\xff\xff\xff\xff\xff\xff\xff\xff", wordsEnd - wordsFrom)};
+      }
       wordsFrom = nullptr;
     }
     const char c = *p;
@@ -286,7 +294,7 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
         if (taken > 0)
           instruction.append(QLatin1String(p, taken));
       } else {
-        startRun(group);
+        startRun();
         rtf_plain::widen(p, stop, end, out);
         out += stop - p;
       }
@@ -298,6 +306,10 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
         !groups[std::size_t(depth)].instruction && !isLetter(p[4]) && !isDigit(p[4]) &&
         p[4] != '-') {
       p += p[4] == ' ' ? 5 : 4;
+      // The writer ends the line of the document after it, which reads as
+      // nothing.
+      if (p < end && *p == '\n')
+        ++p;
       character(u'\n');
       continue;
     }

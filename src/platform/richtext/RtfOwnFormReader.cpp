@@ -95,6 +95,10 @@ std::size_t RtfOwnFormReader::runAt(qsizetype position) const {
   return std::size_t(after - runs_.begin()) - 1;
 }
 
+void RtfOwnFormReader::moreRoomForLineEnds() {
+  lineEnds_.resize(std::max<std::size_t>(256, lineEnds_.size() * 2));
+}
+
 void RtfOwnFormReader::trim() {
   if (instructions_.size() > 64)
     instructions_ = {};
@@ -102,7 +106,7 @@ void RtfOwnFormReader::trim() {
     text_ = QString();
   if (runs_.capacity() > std::size_t(kKeptText / 32))
     runs_ = {};
-  if (lineEnds_.capacity() > std::size_t(kKeptText / 32))
+  if (lineEnds_.size() > std::size_t(kKeptText / 32))
     lineEnds_ = {};
 }
 
@@ -143,7 +147,7 @@ bool RtfOwnFormReader::read(QByteArrayView rtf) {
   length_ = 0;
   runs_.clear();
   links_.clear();
-  lineEnds_.clear();
+  lineCount_ = 0;
   fields_ = 0;
   if (!readHeader(rtf))
     return false;
@@ -168,6 +172,22 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
   char16_t* out = begin;
   char16_t high = 0; // the first half of a pair, waiting for the second
 
+  const auto lineEnd = [&](qsizetype at) __attribute__((always_inline)) {
+    if (lineCount_ == lineEnds_.size()) [[unlikely]]
+      moreRoomForLineEnds();
+    lineEnds_[lineCount_++] = at;
+  };
+  // Whether "\\par" begins at `at`, a whole word without a parameter.
+  const auto isParagraphEnd = [end](const char* at) __attribute__((always_inline)) {
+    return end - at >= 5 && at[0] == '\\' && at[1] == 'p' && at[2] == 'a' && at[3] == 'r' &&
+           !isLetter(at[4]) && !isDigit(at[4]) && at[4] != '-';
+  };
+  // Past such a word, its space, and the line end the writer puts after
+  // it, which reads as nothing.
+  const auto pastParagraphEnd = [end](const char* at) __attribute__((always_inline)) {
+    at += at[4] == ' ' ? 5 : 4;
+    return at < end && *at == '\n' ? at + 1 : at;
+  };
   // For the text that follows in the current group. Both are inlined:
   // they run for nearly every line of text.
   const auto startRun = [&]() __attribute__((always_inline)) {
@@ -192,7 +212,7 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
     // Every character that ends a line comes here: body text between the
     // writer's words is printable ASCII.
     if (c <= 0x0D ? c >= 0x0A : (c == 0x85 || c == 0x2028 || c == 0x2029))
-      lineEnds_.push_back(out - begin);
+      lineEnd(out - begin);
     *out++ = c;
   };
 
@@ -297,19 +317,21 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
         startRun();
         rtf_plain::widen(p, stop, end, out);
         out += stop - p;
+        // Mostly the text is a line that the end of its paragraph follows,
+        // which goes on the run just begun.
+        if (isParagraphEnd(stop)) {
+          p = pastParagraphEnd(stop);
+          lineEnd(out - begin);
+          *out++ = u'\n';
+          continue;
+        }
       }
       p = stop;
       continue;
     }
     // A control sequence; mostly the end of a paragraph.
-    if (end - p >= 5 && p[1] == 'p' && p[2] == 'a' && p[3] == 'r' && !high &&
-        !groups[std::size_t(depth)].instruction && !isLetter(p[4]) && !isDigit(p[4]) &&
-        p[4] != '-') {
-      p += p[4] == ' ' ? 5 : 4;
-      // The writer ends the line of the document after it, which reads as
-      // nothing.
-      if (p < end && *p == '\n')
-        ++p;
+    if (!high && isParagraphEnd(p) && !groups[std::size_t(depth)].instruction) {
+      p = pastParagraphEnd(p);
       character(u'\n');
       continue;
     }

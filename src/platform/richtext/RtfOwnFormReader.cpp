@@ -31,6 +31,18 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
+// The target of a link's instruction, as RtfParser::hyperlinkTarget() reads
+// it; the writer's own form, HYPERLINK and the quoted URL alone, is taken
+// at once.
+QString linkTarget(const QString& instruction) {
+  static const QLatin1StringView written("HYPERLINK \"");
+  const qsizetype size = instruction.size();
+  if (size > written.size() && instruction.startsWith(written) && instruction.back() == u'"' &&
+      instruction.indexOf(u'"', written.size()) == size - 1)
+    return instruction.sliced(written.size(), size - written.size() - 1);
+  return RtfParser::hyperlinkTarget(instruction);
+}
+
 template <std::size_t N> bool is(const char* word, qsizetype length, const char (&name)[N]) {
   return length == qsizetype(N - 1) && std::memcmp(word, name, N - 1) == 0;
 }
@@ -487,7 +499,7 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
       if (!is(word, length, "fldrslt"))
         return false;
       if (group.field >= 0) {
-        const QString url = RtfParser::hyperlinkTarget(instructions_[std::size_t(group.field)]);
+        const QString url = linkTarget(instructions_[std::size_t(group.field)]);
         if (!url.isEmpty())
           group.link = linkNumber(url);
       }

@@ -13,6 +13,10 @@
 #include <mutex>
 #include <optional>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kr {
 
 namespace {
@@ -125,6 +129,35 @@ std::size_t ObjectiveFormats::Hash::operator()(const CharFormat& format) const {
 }
 
 namespace {
+// Writes `size` characters as bytes, each its low byte; whether all were
+// ASCII (otherwise what was written is meaningless).
+bool narrowedAscii(const char16_t* text, qsizetype size, char* out) {
+  qsizetype i = 0;
+  char16_t all = 0;
+#if defined(__SSE2__)
+  // Sixteen at a time: packed to bytes, a character from U+0080 to U+7FFF
+  // sets its byte's high bit; one from U+8000 sets the high bit of its
+  // upper byte.
+  __m128i wide = _mm_setzero_si128();
+  __m128i narrow = _mm_setzero_si128();
+  for (; size - i >= 16; i += 16) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i + 8));
+    const __m128i packed = _mm_packus_epi16(a, b);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), packed);
+    wide = _mm_or_si128(wide, _mm_or_si128(a, b));
+    narrow = _mm_or_si128(narrow, packed);
+  }
+  if (_mm_movemask_epi8(_mm_or_si128(wide, narrow)) != 0)
+    return false;
+#endif
+  for (; i < size; ++i) {
+    all |= text[i];
+    out[i] = char(text[i]);
+  }
+  return all < 0x80;
+}
+
 template <typename Bytes> void appendNumber(Bytes& block, quint64 number) {
   block_number::append(block, number);
 }
@@ -288,14 +321,7 @@ void FullTimeSlice::storePlainObjective(QStringView objective, QByteArrayView ta
     char* out = block.data();
     std::memcpy(out, number.constData(), std::size_t(number.size()));
     out += number.size();
-    // Narrowed and checked in one pass; a character outside ASCII shows in
-    // the bits gathered.
-    char16_t all = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-      all |= text[i];
-      out[i] = char(text[i]);
-    }
-    if (all < 0x80) {
+    if (narrowedAscii(text, size, out)) {
       if (!tail.isEmpty())
         std::memcpy(out + size, tail.data(), std::size_t(tail.size()));
       objective_ = std::move(block);
@@ -465,13 +491,7 @@ QByteArrayView withLinks(Stretches& stretches, const Links& links) {
     appendNumber(stretches, quint64(size));
     const qsizetype at = stretches.size();
     stretches.resize(at + size);
-    char* const out = stretches.data() + at;
-    char16_t all = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-      all |= text[i];
-      out[i] = char(text[i]);
-    }
-    if (all < 0x80)
+    if (narrowedAscii(text, size, stretches.data() + at))
       continue;
     stretches.resize(start);
     const QByteArray utf8 = link.toUtf8();

@@ -116,7 +116,7 @@ void setObjectiveOf(FullTimeSlice& slice, const RtfOwnFormReader& document,
 // the text's lines end.
 template <typename SetObjective>
 FullDataSet::FileContents recordsOf(QStringView plain, SetObjective&& setObjective,
-                                    const std::vector<qsizetype>* lineEnds = nullptr) {
+                                    const std::span<const qsizetype>* lineEnds = nullptr) {
   LogEntryParser parser;
   // Room for the entries of a day: each takes a few hundred characters.
   parser.reserve(std::size_t(plain.size() / 256 + 1));
@@ -176,13 +176,14 @@ FullDataSet::FileContents FullDataSet::createTimeSlicesFromRtf(QByteArray rtf, b
   if (!generalOnly && ownForm.read(rtf)) {
     rtf = QByteArray();
     std::vector<qint64> formatNumbers(ownForm.formats().size(), -1);
+    const std::span<const qsizetype> lineEnds = ownForm.lineEnds();
     FileContents contents = recordsOf(
         ownForm.text(),
         [&](FullTimeSlice& slice, std::span<const LogLineSplitter::Line> lines,
             const std::shared_ptr<ObjectiveFormats>& formats) {
           setObjectiveOf(slice, ownForm, lines, formats, formatNumbers);
         },
-        &ownForm.lineEnds());
+        &lineEnds);
     ownForm.trim();
     return contents;
   }

@@ -11,6 +11,11 @@
 #include <cmath>
 #include <cstring>
 #include <mutex>
+#include <optional>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace kr {
 
@@ -124,6 +129,35 @@ std::size_t ObjectiveFormats::Hash::operator()(const CharFormat& format) const {
 }
 
 namespace {
+// Writes `size` characters as bytes, each its low byte; whether all were
+// ASCII (otherwise what was written is meaningless).
+bool narrowedAscii(const char16_t* text, qsizetype size, char* out) {
+  qsizetype i = 0;
+  char16_t all = 0;
+#if defined(__SSE2__)
+  // Sixteen at a time: packed to bytes, a character from U+0080 to U+7FFF
+  // sets its byte's high bit; one from U+8000 sets the high bit of its
+  // upper byte.
+  __m128i wide = _mm_setzero_si128();
+  __m128i narrow = _mm_setzero_si128();
+  for (; size - i >= 16; i += 16) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i + 8));
+    const __m128i packed = _mm_packus_epi16(a, b);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), packed);
+    wide = _mm_or_si128(wide, _mm_or_si128(a, b));
+    narrow = _mm_or_si128(narrow, packed);
+  }
+  if (_mm_movemask_epi8(_mm_or_si128(wide, narrow)) != 0)
+    return false;
+#endif
+  for (; i < size; ++i) {
+    all |= text[i];
+    out[i] = char(text[i]);
+  }
+  return all < 0x80;
+}
+
 template <typename Bytes> void appendNumber(Bytes& block, quint64 number) {
   block_number::append(block, number);
 }
@@ -211,48 +245,41 @@ QString FullTimeSlice::uuid() const {
 }
 
 namespace {
-// Whether a text is an identifier as the writer writes it: 32 upper-case
-// hexadecimal digits in groups of 8-4-4-4-12.
 // Over all 16 bytes: identifiers that differ in a few places only must not
 // collide.
 std::size_t hashOf(const QUuid& uuid) { return qHashBits(&uuid, sizeof uuid); }
 
-bool isWrittenUuid(QStringView text) {
+// The identifier of a text as the writer writes it: 32 upper-case
+// hexadecimal digits in groups of 8-4-4-4-12; none for any other text.
+std::optional<QUuid> writtenUuid(QStringView text) {
   if (text.size() != 36)
-    return false;
-  for (qsizetype i = 0; i < 36; ++i) {
-    const char16_t c = text[i].unicode();
-    if (i == 8 || i == 13 || i == 18 || i == 23) {
-      if (c != u'-')
-        return false;
-    } else if (!((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'))) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// The identifier of a text isWrittenUuid() takes.
-QUuid writtenUuid(QStringView text) {
+    return std::nullopt;
+  const char16_t* const c = text.utf16();
+  if (c[8] != u'-' || c[13] != u'-' || c[18] != u'-' || c[23] != u'-')
+    return std::nullopt;
+  bool digits = true;
   const auto hex = [&](qsizetype from, qsizetype count) {
     quint32 value = 0;
     for (qsizetype i = from; i < from + count; ++i) {
-      const char16_t c = text[i].unicode();
-      value = value << 4 | quint32(c <= u'9' ? c - u'0' : c - u'A' + 10);
+      const char16_t d = c[i];
+      const bool decimal = d >= u'0' && d <= u'9';
+      digits = digits && (decimal || (d >= u'A' && d <= u'F'));
+      value = value << 4 | quint32(decimal ? d - u'0' : d - u'A' + 10);
     }
     return value;
   };
-  return QUuid(hex(0, 8), ushort(hex(9, 4)), ushort(hex(14, 4)), uchar(hex(19, 2)),
-               uchar(hex(21, 2)), uchar(hex(24, 2)), uchar(hex(26, 2)), uchar(hex(28, 2)),
-               uchar(hex(30, 2)), uchar(hex(32, 2)), uchar(hex(34, 2)));
+  const QUuid uuid(hex(0, 8), ushort(hex(9, 4)), ushort(hex(14, 4)), uchar(hex(19, 2)),
+                   uchar(hex(21, 2)), uchar(hex(24, 2)), uchar(hex(26, 2)), uchar(hex(28, 2)),
+                   uchar(hex(30, 2)), uchar(hex(32, 2)), uchar(hex(34, 2)));
+  if (!digits)
+    return std::nullopt;
+  return uuid;
 }
 } // namespace
 
 FullTimeSlice::UuidKey FullTimeSlice::uuidKey(const QString& uuid) {
-  if (isWrittenUuid(uuid)) {
-    const QUuid binary = writtenUuid(uuid);
-    return {binary, {}, true, hashOf(binary)};
-  }
+  if (const std::optional<QUuid> binary = writtenUuid(uuid))
+    return {*binary, {}, true, hashOf(*binary)};
   return {{}, uuid, false, qHash(uuid) ^ 1u};
 }
 
@@ -266,8 +293,9 @@ bool FullTimeSlice::hasUuid(const UuidKey& key) const {
 }
 
 void FullTimeSlice::setUuid(QStringView uuid) {
-  uuidIsBinary_ = isWrittenUuid(uuid);
-  uuid_ = uuidIsBinary_ ? writtenUuid(uuid) : QUuid();
+  const std::optional<QUuid> binary = writtenUuid(uuid);
+  uuidIsBinary_ = binary.has_value();
+  uuid_ = binary.value_or(QUuid());
   if (!uuidIsBinary_)
     rare().uuidText = uuid.toString();
   else if (rare_)
@@ -293,14 +321,7 @@ void FullTimeSlice::storePlainObjective(QStringView objective, QByteArrayView ta
     char* out = block.data();
     std::memcpy(out, number.constData(), std::size_t(number.size()));
     out += number.size();
-    // Narrowed and checked in one pass; a character outside ASCII shows in
-    // the bits gathered.
-    char16_t all = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-      all |= text[i];
-      out[i] = char(text[i]);
-    }
-    if (all < 0x80) {
+    if (narrowedAscii(text, size, out)) {
       if (!tail.isEmpty())
         std::memcpy(out + size, tail.data(), std::size_t(tail.size()));
       objective_ = std::move(block);
@@ -470,13 +491,7 @@ QByteArrayView withLinks(Stretches& stretches, const Links& links) {
     appendNumber(stretches, quint64(size));
     const qsizetype at = stretches.size();
     stretches.resize(at + size);
-    char* const out = stretches.data() + at;
-    char16_t all = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-      all |= text[i];
-      out[i] = char(text[i]);
-    }
-    if (all < 0x80)
+    if (narrowedAscii(text, size, stretches.data() + at))
       continue;
     stretches.resize(start);
     const QByteArray utf8 = link.toUtf8();

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <span>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -28,7 +29,7 @@ public:
   // The same for a text whose terminators are known: `ends` holds the
   // position of each, in order.
   template <typename Visit>
-  static void forEachLine(QStringView text, const std::vector<qsizetype>& ends, Visit&& visit);
+  static void forEachLine(QStringView text, std::span<const qsizetype> ends, Visit&& visit);
   static bool isLineTerminator(QChar c) { return isTerminator(c.unicode()); }
 
 private:
@@ -83,7 +84,7 @@ template <typename Visit> void LogLineSplitter::forEachLine(QStringView text, Vi
 }
 
 template <typename Visit>
-void LogLineSplitter::forEachLine(QStringView text, const std::vector<qsizetype>& ends,
+void LogLineSplitter::forEachLine(QStringView text, std::span<const qsizetype> ends,
                                   Visit&& visit) {
   const char16_t* const begin = text.utf16();
   qsizetype start = 0;

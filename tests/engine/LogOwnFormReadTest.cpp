@@ -210,6 +210,20 @@ TEST(LogOwnFormReadTest, EditedAndDamagedDaysReadAsTheGeneralReaderReadsThem) {
       {"a pair written apart", inserted("\\u-10179?{\\u-8704?}\\par\n"), false},
       {"a field that is no link", inserted("{\\field{\\*\\fldinst{PAGE}}{\\fldrslt 3}}\\par\n"),
        true},
+      // Links as other writers put them: more quotes, switches, spaces,
+      // another case, no target, no closing quote.
+      {"links written otherwise",
+       inObjective("{\\field{\\*\\fldinst{HYPERLINK \"a\" \"b\"}}{\\fldrslt 1}}"
+                   "{\\field{\\*\\fldinst{HYPERLINK \"c\" \\\\o \"tip\"}}{\\fldrslt 2}}"
+                   "{\\field{\\*\\fldinst{ HYPERLINK \"d\" }}{\\fldrslt 3}}"
+                   "{\\field{\\*\\fldinst{hyperlink \"e\"}}{\\fldrslt 4}}"
+                   "{\\field{\\*\\fldinst{HYPERLINK \"\"}}{\\fldrslt 5}}"
+                   "{\\field{\\*\\fldinst{HYPERLINK \"f}}{\\fldrslt 6}}"
+                   "{\\field{\\*\\fldinst{HYPERLINK g}}{\\fldrslt 7}}\\par\n"),
+       true},
+      // Words after a line's text that begin like the end of a paragraph.
+      {"paragraph words after text",
+       inObjective("a\\pard b\\par1 c\\par-d\\par\r\ne\\par\n\nf\\par\n"), true},
       {"a word with a parameter off", inserted("{\\b0\\i1\\ul0 x}\\par\n"), true},
       {"an unknown font and colour", inserted("{\\f99\\cf42 x}\\par\n"), true},
       // Groups that open with the same attribute words read alike only

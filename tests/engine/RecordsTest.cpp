@@ -300,6 +300,26 @@ TEST(TagManagerDeathTest, AddingTagsOffTheGuiThreadStops) {
       "outside the GUI thread");
 }
 
+// A character outside ASCII, of any width, anywhere in a long objective or
+// link, is kept as it was given.
+TEST(TimeSliceRecordTest, ObjectivesAndLinksKeepCharactersOutsideAsciiAnywhere) {
+  const QString ascii = QStringLiteral("0123456789abcdefghijklmnopqrstuvwxyzABCD");
+  for (const char16_t odd : {u'\u0080', u'\u00e9', u'\u07ff', u'\u8a9e', u'\uffff'}) {
+    for (qsizetype at = 0; at < ascii.size(); ++at) {
+      QString text = ascii;
+      text[at] = QChar(odd);
+      CharFormat linked;
+      linked.link = text;
+      RichText objective(text, CharFormat());
+      objective.append(QStringLiteral(" see"), linked);
+      FullTimeSlice slice;
+      slice.setObjectiveText(objective);
+      ASSERT_EQ(slice.objective(), text + QStringLiteral(" see")) << int(odd) << " " << at;
+      ASSERT_EQ(slice.extractedLinks(), QStringList{text}) << int(odd) << " " << at;
+    }
+  }
+}
+
 TEST(TimeSliceRecordTest, FreshFullRecordHasNoLinks) {
   FullTimeSlice full;
   EXPECT_TRUE(full.extractedLinks().isEmpty());

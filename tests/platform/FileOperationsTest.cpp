@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -62,4 +63,43 @@ TEST(FileOperationsTest, EntryNamesListsEveryKindOfEntryByPrefixWithoutTheDots) 
       FileOperations::entryNames(folder.filePath(QStringLiteral("System Log 2008.txt"))).isEmpty());
   // Which the temporary folder cannot name.
   ::rmdir(odd.constData());
+}
+
+// A file is read whole, however its size falls against the reads, and the
+// stamps taken before and after an unchanged file's read agree. A file whose
+// size says less than it holds (as the kernel's own files do) is still read
+// to its end.
+TEST(FileOperationsTest, ReadRegularFileReadsToTheEndWithTheStampsOfTheFileRead) {
+  QTemporaryDir dir;
+  for (const qsizetype size : {0, 1, 4095, 4096, 4097, 70000}) {
+    const QString path = dir.filePath(QStringLiteral("f%1").arg(size));
+    QByteArray content(size, 'x');
+    for (qsizetype i = 0; i < size; ++i)
+      content[i] = char('a' + i % 26);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(content), size);
+    file.close();
+    std::optional<kr::FileStamp> before;
+    std::optional<kr::FileStamp> after;
+    FileOperations::ReadOptions options;
+    options.stampBeforeRead = &before;
+    options.stampAfterRead = &after;
+    EXPECT_EQ(FileOperations::readRegularFile(path, nullptr, options), content) << size;
+    ASSERT_TRUE(before && after) << size;
+    EXPECT_EQ(*after, *before) << size;
+    EXPECT_EQ(after->size, size);
+    EXPECT_EQ(FileOperations::readRegularFile(path), content) << size;
+  }
+  const QString status = QStringLiteral("/proc/self/status");
+  if (QFileInfo(status).size() == 0 && QFile::exists(status)) {
+    std::optional<kr::FileStamp> after;
+    FileOperations::ReadOptions options;
+    options.stampAfterRead = &after;
+    const std::optional<QByteArray> read =
+        FileOperations::readRegularFile(status, nullptr, options);
+    ASSERT_TRUE(read);
+    EXPECT_TRUE(read->contains("Name:")) << read->constData();
+    EXPECT_TRUE(read->endsWith('\n'));
+  }
 }

@@ -135,6 +135,7 @@ std::optional<QByteArray> FileOperations::readRegularFile(const QByteArray& enco
   QByteArray bytes;
   qsizetype used = 0;
   bytes.resize(qsizetype(info.st_size) + 1);
+  bool stampedAtEnd = false;
   for (;;) {
     if (used == bytes.size())
       bytes.resize(std::min<qsizetype>(used * 2, qsizetype(options.maximumSize) + 1));
@@ -155,8 +156,17 @@ std::optional<QByteArray> FileOperations::readRegularFile(const QByteArray& enco
       setError(error, QStringLiteral("%1 is too large").arg(name()));
       return std::nullopt;
     }
+    // All the bytes the file had when opened: when its stamp, wanted anyway,
+    // says it still has no more, asking for its end again tells nothing new.
+    // A file changed meanwhile shows in that stamp.
+    if (options.stampAfterRead && used == qsizetype(info.st_size)) {
+      *options.stampAfterRead = FileStamp::ofDescriptor(fd);
+      stampedAtEnd = *options.stampAfterRead && (*options.stampAfterRead)->size == used;
+      if (stampedAtEnd)
+        break;
+    }
   }
-  if (options.stampAfterRead)
+  if (options.stampAfterRead && !stampedAtEnd)
     *options.stampAfterRead = FileStamp::ofDescriptor(fd);
   ::close(fd);
   bytes.truncate(used);

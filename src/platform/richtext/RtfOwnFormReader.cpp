@@ -31,6 +31,18 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
+// The target of a link's instruction, as RtfParser::hyperlinkTarget() reads
+// it; the writer's own form, HYPERLINK and the quoted URL alone, is taken
+// at once.
+QString linkTarget(const QString& instruction) {
+  static const QLatin1StringView written("HYPERLINK \"");
+  const qsizetype size = instruction.size();
+  if (size > written.size() && instruction.startsWith(written) && instruction.back() == u'"' &&
+      instruction.indexOf(u'"', written.size()) == size - 1)
+    return instruction.sliced(written.size(), size - written.size() - 1);
+  return RtfParser::hyperlinkTarget(instruction);
+}
+
 template <std::size_t N> bool is(const char* word, qsizetype length, const char (&name)[N]) {
   return length == qsizetype(N - 1) && std::memcmp(word, name, N - 1) == 0;
 }
@@ -95,6 +107,10 @@ std::size_t RtfOwnFormReader::runAt(qsizetype position) const {
   return std::size_t(after - runs_.begin()) - 1;
 }
 
+void RtfOwnFormReader::moreRoomForLineEnds() {
+  lineEnds_.resize(std::max<std::size_t>(256, lineEnds_.size() * 2));
+}
+
 void RtfOwnFormReader::trim() {
   if (instructions_.size() > 64)
     instructions_ = {};
@@ -102,7 +118,7 @@ void RtfOwnFormReader::trim() {
     text_ = QString();
   if (runs_.capacity() > std::size_t(kKeptText / 32))
     runs_ = {};
-  if (lineEnds_.capacity() > std::size_t(kKeptText / 32))
+  if (lineEnds_.size() > std::size_t(kKeptText / 32))
     lineEnds_ = {};
 }
 
@@ -143,7 +159,7 @@ bool RtfOwnFormReader::read(QByteArrayView rtf) {
   length_ = 0;
   runs_.clear();
   links_.clear();
-  lineEnds_.clear();
+  lineCount_ = 0;
   fields_ = 0;
   if (!readHeader(rtf))
     return false;
@@ -168,7 +184,26 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
   char16_t* out = begin;
   char16_t high = 0; // the first half of a pair, waiting for the second
 
-  const auto startRun = [&](Group& group) {
+  const auto lineEnd = [&](qsizetype at) __attribute__((always_inline)) {
+    if (lineCount_ == lineEnds_.size()) [[unlikely]]
+      moreRoomForLineEnds();
+    lineEnds_[lineCount_++] = at;
+  };
+  // Whether "\\par" begins at `at`, a whole word without a parameter.
+  const auto isParagraphEnd = [end](const char* at) __attribute__((always_inline)) {
+    return end - at >= 5 && at[0] == '\\' && at[1] == 'p' && at[2] == 'a' && at[3] == 'r' &&
+           !isLetter(at[4]) && !isDigit(at[4]) && at[4] != '-';
+  };
+  // Past such a word, its space, and the line end the writer puts after
+  // it, which reads as nothing.
+  const auto pastParagraphEnd = [end](const char* at) __attribute__((always_inline)) {
+    at += at[4] == ' ' ? 5 : 4;
+    return at < end && *at == '\n' ? at + 1 : at;
+  };
+  // For the text that follows in the current group. Both are inlined:
+  // they run for nearly every line of text.
+  const auto startRun = [&]() __attribute__((always_inline)) {
+    Group& group = groups[std::size_t(depth)];
     // Mostly the run goes on.
     if (!runs_.empty() && group.format == qint64(runs_.back().format) &&
         runs_.back().link == group.link) [[likely]]
@@ -177,7 +212,7 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
     if (runs_.empty() || runs_.back().format != format || runs_.back().link != group.link)
       runs_.push_back(Run{out - begin, format, group.link});
   };
-  const auto character = [&](char16_t c) {
+  const auto character = [&](char16_t c) __attribute__((always_inline)) {
     Group& group = groups[std::size_t(depth)];
     if (group.instruction) {
       QString& instruction = instructions_[std::size_t(group.field)];
@@ -185,11 +220,11 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
         instruction.append(QChar(c));
       return;
     }
-    startRun(group);
+    startRun();
     // Every character that ends a line comes here: body text between the
     // writer's words is printable ASCII.
     if (c <= 0x0D ? c >= 0x0A : (c == 0x85 || c == 0x2028 || c == 0x2029))
-      lineEnds_.push_back(out - begin);
+      lineEnd(out - begin);
     *out++ = c;
   };
 
@@ -223,10 +258,15 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
     if (wordsFrom && p != wordsEnd) {
       // Something other than an attribute word came: the words are kept
       // when a space ended them, so that the same bytes read the same.
-      if (wordsEnd > wordsFrom && wordsEnd[-1] == ' ' && attributesKnown < knownAttributes.size())
+      // Kept with the format they resolve to, which their text then needs
+      // not look up again.
+      if (wordsEnd > wordsFrom && wordsEnd[-1] == ' ' && attributesKnown < knownAttributes.size()) {
+        if (wordsMade.format < 0)
+          formatOf(wordsMade);
         knownAttributes[attributesKnown++] = {
             wordsFrom, wordsEnd - wordsFrom, wordsMade, headAt(wordsFrom, wordsEnd - wordsFrom),
             headAt("\xff\xff\xff\xff\xff\xff\xff\xff", wordsEnd - wordsFrom)};
+      }
       wordsFrom = nullptr;
     }
     const char c = *p;
@@ -286,18 +326,24 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
         if (taken > 0)
           instruction.append(QLatin1String(p, taken));
       } else {
-        startRun(group);
+        startRun();
         rtf_plain::widen(p, stop, end, out);
         out += stop - p;
+        // Mostly the text is a line that the end of its paragraph follows,
+        // which goes on the run just begun.
+        if (isParagraphEnd(stop)) {
+          p = pastParagraphEnd(stop);
+          lineEnd(out - begin);
+          *out++ = u'\n';
+          continue;
+        }
       }
       p = stop;
       continue;
     }
     // A control sequence; mostly the end of a paragraph.
-    if (end - p >= 5 && p[1] == 'p' && p[2] == 'a' && p[3] == 'r' && !high &&
-        !groups[std::size_t(depth)].instruction && !isLetter(p[4]) && !isDigit(p[4]) &&
-        p[4] != '-') {
-      p += p[4] == ' ' ? 5 : 4;
+    if (!high && isParagraphEnd(p) && !groups[std::size_t(depth)].instruction) {
+      p = pastParagraphEnd(p);
       character(u'\n');
       continue;
     }
@@ -453,7 +499,7 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
       if (!is(word, length, "fldrslt"))
         return false;
       if (group.field >= 0) {
-        const QString url = RtfParser::hyperlinkTarget(instructions_[std::size_t(group.field)]);
+        const QString url = linkTarget(instructions_[std::size_t(group.field)]);
         if (!url.isEmpty())
           group.link = linkNumber(url);
       }

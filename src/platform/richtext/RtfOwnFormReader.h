@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -44,7 +45,7 @@ public:
   const std::vector<QString>& links() const { return links_; }
   // Where the text holds a character that ends a line (U+000A to U+000D,
   // U+0085, U+2028 or U+2029), in order.
-  const std::vector<qsizetype>& lineEnds() const { return lineEnds_; }
+  std::span<const qsizetype> lineEnds() const { return {lineEnds_.data(), lineCount_}; }
   // The last run that begins at or before `position` (which is in the text).
   std::size_t runAt(qsizetype position) const;
   // Gives back room beyond what a usual day needs.
@@ -56,13 +57,16 @@ private:
   bool body(const char* p, const char* end);
   quint32 formatOf(Group& group);
   quint32 linkNumber(const QString& url);
+  void moreRoomForLineEnds();
 
   QString text_;
   qsizetype length_ = 0;
   std::vector<Run> runs_;
   std::vector<CharFormat> formats_;
   std::vector<QString> links_;
+  // The first lineCount_ are this document's; the rest is room.
   std::vector<qsizetype> lineEnds_;
+  std::size_t lineCount_ = 0;
   // From the header, kept while the next document begins with it.
   QByteArray header_;
   std::vector<QString> families_;     // null: no font of that number

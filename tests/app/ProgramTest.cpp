@@ -387,6 +387,11 @@ TEST(Program, TheWindowHasTheStatisticsAndTheLogBookAndTaskLinksComeBackHome) {
     exportItem->trigger();
     FilePanelPresenter::install(nullptr);
     ASSERT_EQ(panels.saveRequests.size(), 1);
+    // Written off the window's thread; the item waits meanwhile.
+    menu.validate();
+    EXPECT_FALSE(exportItem->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [] { return !FullFeaturedStatisticsManager::sharedInstance().isExportingCSV(); }, 10000));
     QFile written(folder.filePath(QStringLiteral("log.csv")));
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_TRUE(written.readLine().startsWith("uuid,start,end,"));

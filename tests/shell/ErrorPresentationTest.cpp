@@ -15,6 +15,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -47,6 +48,7 @@ TEST(ErrorPresentation, TheExportsFailedWriteAndTheDropboxFolderErrorReachTheMai
     QTemporaryDir folder;
     panels.answer = folder.path();
     shell.mainController().tryToPerform(QStringLiteral("exportAsCSV"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m.alerts.shown.isEmpty(); }, 10000));
     ASSERT_EQ(m.alerts.shown.size(), 1);
     EXPECT_EQ(m.alerts.shown.last().messageText, QStringLiteral("The log could not be exported."));
     EXPECT_EQ(console.lines().filter(kPresented).size(), 1);

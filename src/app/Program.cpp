@@ -299,7 +299,7 @@ void Program::launch(const QStringList& arguments) {
   // What start-up built and dropped (parsed resources, first layouts, the
   // first paint's buffers) goes back to the system once the first page is
   // up, rather than staying with the program all day.
-  QTimer::singleShot(kStartSettledMs, &parts_->receiver, [] { returnFreedMemoryToSystem(); });
+  returnFreedMemoryToSystemSoon(kStartSettledMs);
 }
 
 void Program::tellUnreadableSettings() {

@@ -11,25 +11,19 @@
 
 namespace kr {
 
-namespace {
-// Long enough for a change of page to have settled (its repaints, the
-// window's new size).
-constexpr int kSettleMs = 3000;
-} // namespace
-
 void returnFreedMemoryToSystem() {
 #if defined(__GLIBC__)
   ::malloc_trim(0);
 #endif
 }
 
-void returnFreedMemoryToSystemSoon() {
+void returnFreedMemoryToSystemSoon(int afterMs) {
   static bool pending = false;
   QCoreApplication* application = QCoreApplication::instance();
   if (pending || !application)
     return;
   pending = true;
-  QTimer::singleShot(kSettleMs, application, [] {
+  QTimer::singleShot(afterMs, application, [] {
     pending = false;
     returnFreedMemoryToSystem();
   });

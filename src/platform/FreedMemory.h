@@ -7,9 +7,14 @@ namespace kr {
 // it keeps, not the peak). Does nothing where the library offers no way.
 void returnFreedMemoryToSystem();
 
+// Long enough for a change of page to have settled (its repaints, the
+// window's new size).
+constexpr int kPageSettledMs = 3000;
+
 // The same a few seconds from now, once for any number of calls meanwhile:
-// after the window changed its page or hid, when what it dropped is freed.
-void returnFreedMemoryToSystemSoon();
+// after the window changed its page or hid, when what it dropped is freed,
+// or once start-up's first page is up.
+void returnFreedMemoryToSystemSoon(int afterMs = kPageSettledMs);
 
 // Large blocks (a window's picture, a decoded image) get pages of their own,
 // given back to the system as soon as they are freed. Otherwise the C library

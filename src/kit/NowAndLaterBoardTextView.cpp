@@ -450,20 +450,25 @@ void NowAndLaterBoardTextView::swapInDocument(QTextDocument* fresh,
   }
   // Gone before the highlighter follows the new document, which then has
   // no marks to clear from every paragraph of the old one. A document handed
-  // over keeps its marks, and the highlighter that made them: the editor
-  // gets a new one.
-  if (old && old->parent() == this) {
-    if (left) {
-      highlighter_->stayWithDocument();
-      *left = std::make_shared<LeftDocument>(old.data(), kTabInterval,
-                                             std::exchange(highlighter_, nullptr));
-      highlighter_ = new SpellingHighlighter(this);
-    } else {
-      delete old.data();
-    }
+  // over, or a long one (whose deletion takes a while) deleted on the sheet
+  // writer's thread, keeps its marks, and the highlighter that made them:
+  // the editor gets a new one.
+  const bool handedOver =
+      old && old->parent() == this && (left || old->characterCount() > kOwnLayoutFrom);
+  if (handedOver) {
+    highlighter_->stayWithDocument();
+    auto leaving = std::make_shared<LeftDocument>(old.data(), kTabInterval,
+                                                  std::exchange(highlighter_, nullptr));
+    highlighter_ = new SpellingHighlighter(this);
+    if (left)
+      *left = std::move(leaving);
+    else
+      PadSheetWriter::shared().dispose(std::move(leaving));
+  } else if (old && old->parent() == this) {
+    delete old.data();
   }
   attachDocument(fresh);
-  if (left)
+  if (handedOver)
     updateSpellChecking();
   documentChanged(true);
   setTextCursor(QTextCursor(fresh));

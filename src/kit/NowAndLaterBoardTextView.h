@@ -253,7 +253,8 @@ private:
   // Inserted text written from right to left gives each paragraph its own direction again.
   void onContentsChange(int from, int removed, int added);
   // Shows `fresh` (made by buildSheetDocument) in place of the document shown,
-  // which is deleted, or handed over in `left` when that is given.
+  // which is handed over in `left` when that is given, and deleted otherwise
+  // (a long one on the sheet writer's thread).
   void swapInDocument(QTextDocument* fresh, std::shared_ptr<LeftDocument>* left = nullptr);
   void attachDocument(QTextDocument* document);
   static void retireDocument(QTextDocument* document);

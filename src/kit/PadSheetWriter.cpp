@@ -227,6 +227,12 @@ void PadSheetWriter::finish() {
   drain();
 }
 
+void PadSheetWriter::dispose(std::shared_ptr<LeftDocument> left) {
+  if (!worker_)
+    worker_ = std::make_unique<OrderedWorker>("padSheetWriter");
+  worker_->async([left = std::move(left)] { left->drop(); });
+}
+
 void PadSheetWriter::drain() {
   if (worker_)
     worker_->drain();

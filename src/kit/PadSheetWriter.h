@@ -106,6 +106,9 @@ public:
   // The sheet at `path` is on disk as the pad shows it, or gone: its kept
   // text goes (unless a write of it is in flight).
   void forget(const QString& path);
+  // Deletes `left` unencoded on the writer's thread, after the writes
+  // queued before.
+  void dispose(std::shared_ptr<LeftDocument> left);
   // Waits for every write in flight.
   void drain();
   // Saves that the program quitting leaves until its window no longer needs

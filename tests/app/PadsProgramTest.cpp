@@ -44,11 +44,13 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPointer>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QTextLayout>
 #include <QTimer>
 #include <QToolButton>
@@ -931,6 +933,26 @@ TEST(PadsProgram, AFailedAutosaveOfAFiftyMegabyteSheetKeepsTheOldFileAndTellsThe
               0);
   }
   EXPECT_TRUE(savedStart(big).startsWith(QStringLiteral("kept 0: a line")));
+  ASSERT_TRUE(QDir(big).removeRecursively());
+}
+
+TEST(PadsProgram, APageTurnFromAnUneditedFiftyMegabyteSheetDeletesItAwayFromTheWindow) {
+  const QString big = fiftyMegabyteSheet();
+  {
+    StartedProgram p(nowPadShown());
+    NowAndLaterBoardTextView* view = showSheet(p, big, false);
+    const QPointer<QTextDocument> shown = view->document();
+    QElapsedTimer turning;
+    turning.start();
+    ASSERT_TRUE(controller(p).nowPadController()->newSheet());
+    const qint64 turnMs = turning.elapsed();
+    EXPECT_LT(turnMs, test::timeLimit(50));
+    std::printf("page turn from an unedited 50 MB sheet: %lld ms\n", turnMs);
+    // Nothing to write; the document goes all the same.
+    EXPECT_FALSE(PadSheetWriter::shared().isInFlight(big));
+    PadSheetWriter::shared().drain();
+    EXPECT_TRUE(shown.isNull());
+  }
   ASSERT_TRUE(QDir(big).removeRecursively());
 }
 

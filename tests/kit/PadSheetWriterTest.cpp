@@ -83,23 +83,25 @@ TEST(PadSheetWriter, ALeftDocumentIsEncodedAndDeletedOnTheWritersThreadAndKeptWh
   const QString folder = dir.path() + QStringLiteral("/Pad");
   const QString sheet = folder + QStringLiteral("/Sheet 000000.rtfd");
   PadSheetWriter writer;
-  // Written or overtaken, each goes on the writer's thread; what was to
-  // outlive it goes after it, on its own thread.
+  // Written, overtaken or only let go of, each goes on the writer's thread;
+  // what was to outlive it goes after it, on its own thread.
   Left written(QStringLiteral("left behind"));
   Left overtaken(QStringLiteral("overtaken"));
+  Left unchanged(QStringLiteral("unchanged"));
   writer.write(sheet, folder, written.left);
   writer.write(sheet, folder, overtaken.left);
   writer.write(sheet, folder, RichText(QStringLiteral("latest")));
+  writer.dispose(std::exchange(unchanged.left, nullptr));
   writer.drain();
   EXPECT_EQ(RtfdPackage::read(sheet).text.plainText(), QStringLiteral("latest"));
-  for (const Left* left : {&written, &overtaken}) {
+  for (const Left* left : {&written, &overtaken, &unchanged}) {
     EXPECT_TRUE(left->document.isNull());
     EXPECT_NE(left->deletedOn, nullptr);
     EXPECT_NE(left->deletedOn, QCoreApplication::instance()->thread());
     EXPECT_FALSE(left->after.isNull());
   }
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_TRUE(written.after.isNull() && overtaken.after.isNull());
+  EXPECT_TRUE(written.after.isNull() && overtaken.after.isNull() && unchanged.after.isNull());
 
   // A file where the folder should be: the text stays for the pad that
   // comes back to the sheet.

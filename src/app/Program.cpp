@@ -326,12 +326,13 @@ void Program::tellUnreadableSettings() {
 int Program::exec() {
   const int status = parts_->quits->exec();
   // The pads saved as the program quit reach the disk before it goes on;
-  // meanwhile it shows no window.
+  // meanwhile it shows no window. So do the sheets left earlier whose writes
+  // are still under way: the program ends without waiting for its threads.
   if (PadSheetWriter::shared().hasDeferredSaves()) {
     for (QWidget* window : QApplication::topLevelWidgets())
       window->hide();
-    PadSheetWriter::shared().finish();
   }
+  PadSheetWriter::shared().finish();
   UserDefaults::standard().synchronize();
   return status;
 }

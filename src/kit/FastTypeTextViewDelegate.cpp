@@ -337,7 +337,7 @@ bool FastTypeTextViewDelegate::writeBeforeLeaving(Report report) {
   saveAfterSteps_ = false;
   textView_->document()->setModified(false);
   PadSheetWriter::shared().write(
-      path, store.folderPath(), textView_->encodedText(), this,
+      path, store.folderPath(), textView_->takeTextForPageTurn(), this,
       [this, path](bool written, const QString& error) { leftSheetWritten(path, written, error); });
   return true;
 }

@@ -55,8 +55,9 @@ public:
   // the editor encodes a long text in steps, the autosave waits for them
   // (pending meanwhile) rather than encode the rest at once.
   void saveInBackground();
-  // Before the pad turns away from its sheet: a changed sheet is handed to
-  // the sheet writer and written in the background. After a failed save it
+  // Before the pad turns away from its sheet, for certain: a changed sheet
+  // is handed to the sheet writer and written in the background (a long
+  // one with its document, which leaves the editor). After a failed save it
   // is written here and now instead, and false means that it could not be:
   // the page does not turn away from text that is not on disk.
   bool writeBeforeLeaving(Report report = Report::alert);

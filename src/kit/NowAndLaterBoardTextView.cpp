@@ -343,6 +343,20 @@ void NowAndLaterBoardTextView::showSheetLoading() {
   setReadOnly(true);
 }
 
+PadSheetWriter::SheetText NowAndLaterBoardTextView::takeTextForPageTurn() {
+  applyTypedAhead();
+  // A long text would cost the window its encoding and its deletion.
+  if (document()->characterCount() <= kOwnLayoutFrom || document()->parent() != this)
+    return encodedText();
+  std::shared_ptr<LeftDocument> left;
+  loading_ = true;
+  notice_.clear();
+  swapInDocument(buildSheetDocument(RichText(), sheetLook()), &left);
+  document()->setModified(false);
+  setReadOnly(true);
+  return left;
+}
+
 void NowAndLaterBoardTextView::showSheetDocument(QTextDocument* built, const QString& notice) {
   loading_ = false;
   notice_ = notice;
@@ -415,7 +429,8 @@ void NowAndLaterBoardTextView::replaceWholeText(const RichText& text) {
   swapInDocument(buildSheetDocument(text, sheetLook()));
 }
 
-void NowAndLaterBoardTextView::swapInDocument(QTextDocument* fresh) {
+void NowAndLaterBoardTextView::swapInDocument(QTextDocument* fresh,
+                                              std::shared_ptr<LeftDocument>* left) {
   // A long text is built in a document of its own and then swapped in: filled
   // in place, every piece inserted would be laid out again.
   // The editor deletes a document it made itself; one made here is its
@@ -434,10 +449,27 @@ void NowAndLaterBoardTextView::swapInDocument(QTextDocument* fresh) {
     retireDocument(old);
   }
   // Gone before the highlighter follows the new document, which then has
-  // no marks to clear from every paragraph of the old one.
-  if (old && old->parent() == this)
+  // no marks to clear from every paragraph of the old one. A document handed
+  // over, or a long one (whose deletion takes a while) deleted on the sheet
+  // writer's thread, keeps its marks, and the highlighter that made them:
+  // the editor gets a new one.
+  const bool handedOver =
+      old && old->parent() == this && (left || old->characterCount() > kOwnLayoutFrom);
+  if (handedOver) {
+    highlighter_->stayWithDocument();
+    auto leaving = std::make_shared<LeftDocument>(old.data(), kTabInterval,
+                                                  std::exchange(highlighter_, nullptr));
+    highlighter_ = new SpellingHighlighter(this);
+    if (left)
+      *left = std::move(leaving);
+    else
+      PadSheetWriter::shared().dispose(std::move(leaving));
+  } else if (old && old->parent() == this) {
     delete old.data();
+  }
   attachDocument(fresh);
+  if (handedOver)
+    updateSpellChecking();
   documentChanged(true);
   setTextCursor(QTextCursor(fresh));
   if (awake_)

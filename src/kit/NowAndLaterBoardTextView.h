@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kit/PadSheetWriter.h"
 #include "kit/TextIndicatorsView.h"
 #include "platform/richtext/EncodedRichText.h"
 #include "platform/richtext/RichText.h"
@@ -103,6 +104,12 @@ public:
   // The same encoded for a sheet's file: only the paragraphs changed since
   // the last call are encoded again.
   EncodedRichText encodedText();
+  // The text of the sheet shown for its file, as the page turns away from it
+  // for certain: a long text's document itself, which leaves the editor to be
+  // encoded (what is left of it) and deleted on the sheet writer's thread;
+  // the editor then shows no text and takes no edit until the next sheet is
+  // shown. A shorter text is encoded here and stays.
+  PadSheetWriter::SheetText takeTextForPageTurn();
   // A long sheet just shown, or a change of many paragraphs at once (the
   // whole text recoloured, a long paste), leaves much of the text to be
   // encoded again. From this many characters in more than a chunk of
@@ -245,8 +252,10 @@ private:
   void onContentsChanged();
   // Inserted text written from right to left gives each paragraph its own direction again.
   void onContentsChange(int from, int removed, int added);
-  // Shows `fresh` (made by buildSheetDocument) in place of the document shown.
-  void swapInDocument(QTextDocument* fresh);
+  // Shows `fresh` (made by buildSheetDocument) in place of the document shown,
+  // which is handed over in `left` when that is given, and deleted otherwise
+  // (a long one on the sheet writer's thread).
+  void swapInDocument(QTextDocument* fresh, std::shared_ptr<LeftDocument>* left = nullptr);
   void attachDocument(QTextDocument* document);
   static void retireDocument(QTextDocument* document);
   // The format the toggles look at: the selection's first character, or the typing format.

@@ -2,13 +2,54 @@
 
 #include "engine/BackingStoreManager.h"
 #include "platform/OrderedWorker.h"
+#include "platform/richtext/RtfChunkCache.h"
 #include "platform/richtext/RtfReader.h"
 #include "platform/richtext/RtfWriter.h"
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <QTextDocument>
+#include <QThread>
 
 namespace kr {
+
+LeftDocument::LeftDocument(QTextDocument* document, double tabInterval, QObject* after)
+    : document_(document), tabInterval_(tabInterval), after_(after) {
+  // No thread owns it from here on: the one that encodes it takes it.
+  document_->setParent(nullptr);
+  document_->moveToThread(nullptr);
+}
+
+LeftDocument::~LeftDocument() { deleteDocument(); }
+
+void LeftDocument::deleteDocument() {
+  if (!document_)
+    return;
+  // Taken over by this thread, whose object it then is to delete.
+  document_->moveToThread(QThread::currentThread());
+  delete std::exchange(document_, nullptr);
+  if (after_)
+    std::exchange(after_, nullptr)->deleteLater();
+}
+
+EncodedRichText LeftDocument::encoded() {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  if (!encoded_) {
+    if (document_) {
+      document_->moveToThread(QThread::currentThread());
+      encoded_ = RtfChunkCache::of(document_)->encoded(tabInterval_);
+    } else {
+      encoded_ = EncodedRichText(); // dropped: its write was overtaken, and nobody asks
+    }
+    deleteDocument();
+  }
+  return *encoded_;
+}
+
+void LeftDocument::drop() {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  deleteDocument();
+}
 
 PadSheetWriter& PadSheetWriter::shared() {
   static PadSheetWriter writer;
@@ -21,17 +62,20 @@ PadSheetWriter::~PadSheetWriter() = default;
 
 bool PadSheetWriter::writeNow(const QString& path, const QString& folder, const SheetText& text,
                               QString* error) {
-  return std::visit(
-      [&](const auto& content) {
-        return BackingStoreManager::sharedManager().writeFile(content, path, folder, error);
-      },
-      text);
+  BackingStoreManager& store = BackingStoreManager::sharedManager();
+  if (const auto* rich = std::get_if<RichText>(&text))
+    return store.writeFile(*rich, path, folder, error);
+  if (const auto* encoded = std::get_if<EncodedRichText>(&text))
+    return store.writeFile(*encoded, path, folder, error);
+  return store.writeFile(std::get<std::shared_ptr<LeftDocument>>(text)->encoded(), path, folder,
+                         error);
 }
 
 RichText PadSheetWriter::richTextOf(const SheetText& text) {
   if (const auto* rich = std::get_if<RichText>(&text))
     return *rich;
-  const auto& encoded = std::get<EncodedRichText>(text);
+  const auto* left = std::get_if<std::shared_ptr<LeftDocument>>(&text);
+  const EncodedRichText encoded = left ? (*left)->encoded() : std::get<EncodedRichText>(text);
   RichText read = RtfReader::read(RtfWriter::write(encoded)).text;
   const QMap<QString, QByteArray> files = encoded.attachmentData();
   for (auto it = files.cbegin(); it != files.cend(); ++it)
@@ -78,6 +122,10 @@ PadSheetWriter::write(const QString& path, const QString& folder, const SheetTex
           const auto it = entries_.find(path);
           superseded = it != entries_.end() && it->second.ticket != ticket;
         }
+        // Nor is a document left encoded for it.
+        const auto* left = std::get_if<std::shared_ptr<LeftDocument>>(&text);
+        if (left && superseded)
+          (*left)->drop();
         const bool written = superseded || writeNow(path, folder, text, &error);
         outcome->written = written;
         outcome->error = error;
@@ -177,6 +225,12 @@ void PadSheetWriter::finish() {
   for (const auto& save : saves)
     save();
   drain();
+}
+
+void PadSheetWriter::dispose(std::shared_ptr<LeftDocument> left) {
+  if (!worker_)
+    worker_ = std::make_unique<OrderedWorker>("padSheetWriter");
+  worker_->async([left = std::move(left)] { left->drop(); });
 }
 
 void PadSheetWriter::drain() {

@@ -16,10 +16,41 @@
 #include <vector>
 
 class QObject;
+class QTextDocument;
 
 namespace kr {
 
 class OrderedWorker;
+
+// The document of a sheet the pad turned away from, its text still to be
+// encoded for its file: the sheet writer encodes it on its own thread and
+// deletes it there, so that a page turn from a long text costs the window
+// neither. Made on the document's thread, which no longer owns it from then
+// on and touches it no more. `after` (what may not go before the document)
+// is deleted on its own thread once the document is gone.
+class LeftDocument {
+public:
+  LeftDocument(QTextDocument* document, double tabInterval, QObject* after);
+  ~LeftDocument();
+  LeftDocument(const LeftDocument&) = delete;
+  LeftDocument& operator=(const LeftDocument&) = delete;
+
+  // The text for its file, encoded by the first call (on whichever thread),
+  // which then deletes the document; later calls give the same text.
+  EncodedRichText encoded();
+  // The document goes unencoded: its write was overtaken by a later one of
+  // the same sheet.
+  void drop();
+
+private:
+  void deleteDocument();
+
+  std::mutex mutex_;
+  QTextDocument* document_;
+  double tabInterval_;
+  QObject* after_;
+  std::optional<EncodedRichText> encoded_;
+};
 
 // Writes the sheets the pads turn away from on a thread of its own, one after
 // another in the order given, so that a page turn never waits for a file.
@@ -34,8 +65,9 @@ public:
   PadSheetWriter(const PadSheetWriter&) = delete;
   PadSheetWriter& operator=(const PadSheetWriter&) = delete;
 
-  // A sheet's text as rich text, or as an editor's encoded text.
-  using SheetText = std::variant<RichText, EncodedRichText>;
+  // A sheet's text as rich text, as an editor's encoded text, or as the
+  // document a pad let go of.
+  using SheetText = std::variant<RichText, EncodedRichText, std::shared_ptr<LeftDocument>>;
 
   // Runs on the window's thread once the write is over, unless `context` is
   // gone by then.
@@ -74,6 +106,9 @@ public:
   // The sheet at `path` is on disk as the pad shows it, or gone: its kept
   // text goes (unless a write of it is in flight).
   void forget(const QString& path);
+  // Deletes `left` unencoded on the writer's thread, after the writes
+  // queued before.
+  void dispose(std::shared_ptr<LeftDocument> left);
   // Waits for every write in flight.
   void drain();
   // Saves that the program quitting leaves until its window no longer needs

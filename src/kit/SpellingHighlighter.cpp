@@ -131,6 +131,22 @@ void SpellingHighlighter::letGo() {
   setDocument(nullptr);
 }
 
+void SpellingHighlighter::stayWithDocument() {
+  SpellCheckerAPI::removeDictionaryListener(dictionaryListener_);
+  enabled_ = false;
+  editedFrom_ = QTextCursor();
+  editedTo_ = QTextCursor();
+  if (QTextDocument* text = document()) {
+    // The base class's own handling of edits goes too.
+    disconnect(text, nullptr, this, nullptr);
+    if (QAbstractTextDocumentLayout* layout = text->documentLayout())
+      disconnect(layout, nullptr, this, nullptr);
+  }
+  // Checks and passes queued for it.
+  QCoreApplication::removePostedEvents(this);
+  setParent(nullptr);
+}
+
 void SpellingHighlighter::follow(QTextDocument* document) {
   // Signals reach their receivers in the order they were connected: this
   // mark comes before the highlighter's own handling of an edit, its reset

@@ -31,6 +31,12 @@ public:
   void followDocument();
   // Lets go of the document, clearing the marks (before the editor goes).
   void letGo();
+  // Stays with the document, which leaves the editor with its marks: from
+  // here on nothing is checked, marked or read. Letting go of it would clear
+  // every paragraph (a pass over a long text, and a change of a document
+  // that another thread may be reading by then), so this highlighter is to
+  // be deleted only once the document is gone. It leaves its editor.
+  void stayWithDocument();
   // Texts of more characters than this are not passed whole through the
   // highlighter when they are given to it (about a tenth of a second per
   // million characters, after the first paint).

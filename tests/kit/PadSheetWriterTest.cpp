@@ -3,11 +3,18 @@
 #include "platform/richtext/RtfdPackage.h"
 #include "support/TestEnvironment.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QPointer>
 #include <QTemporaryDir>
+#include <QTextDocument>
+#include <QThread>
+
+#include <memory>
 
 #include <gtest/gtest.h>
 
+using kr::LeftDocument;
 using kr::PadSheetWriter;
 using kr::RichText;
 using kr::RtfdPackage;
@@ -50,4 +57,66 @@ TEST(PadSheetWriter, WritesOneSheetInOrderAndKeepsAFailedTextOnlyWhenAskedTo) {
   EXPECT_FALSE(error.isEmpty());
   EXPECT_FALSE(writer.hasFailures(blocked));
   EXPECT_FALSE(writer.unwrittenText(stuck).has_value());
+}
+
+namespace {
+
+// A document left to the writer, which tells on which thread it went.
+struct Left {
+  explicit Left(const QString& text) : document(new QTextDocument), after(new QObject) {
+    document->setPlainText(text);
+    QObject::connect(
+        document, &QObject::destroyed, document, [this] { deletedOn = QThread::currentThread(); },
+        Qt::DirectConnection);
+    left = std::make_shared<LeftDocument>(document, 28, after);
+  }
+  QPointer<QTextDocument> document;
+  QPointer<QObject> after;
+  std::shared_ptr<LeftDocument> left;
+  QThread* deletedOn = nullptr;
+};
+
+} // namespace
+
+TEST(PadSheetWriter, ALeftDocumentIsEncodedAndDeletedOnTheWritersThreadAndKeptWhenItFails) {
+  QTemporaryDir dir;
+  const QString folder = dir.path() + QStringLiteral("/Pad");
+  const QString sheet = folder + QStringLiteral("/Sheet 000000.rtfd");
+  PadSheetWriter writer;
+  // Written, overtaken or only let go of, each goes on the writer's thread;
+  // what was to outlive it goes after it, on its own thread.
+  Left written(QStringLiteral("left behind"));
+  Left overtaken(QStringLiteral("overtaken"));
+  Left unchanged(QStringLiteral("unchanged"));
+  writer.write(sheet, folder, written.left);
+  writer.write(sheet, folder, overtaken.left);
+  writer.write(sheet, folder, RichText(QStringLiteral("latest")));
+  writer.dispose(std::exchange(unchanged.left, nullptr));
+  writer.drain();
+  EXPECT_EQ(RtfdPackage::read(sheet).text.plainText(), QStringLiteral("latest"));
+  for (const Left* left : {&written, &overtaken, &unchanged}) {
+    EXPECT_TRUE(left->document.isNull());
+    EXPECT_NE(left->deletedOn, nullptr);
+    EXPECT_NE(left->deletedOn, QCoreApplication::instance()->thread());
+    EXPECT_FALSE(left->after.isNull());
+  }
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(written.after.isNull() && overtaken.after.isNull() && unchanged.after.isNull());
+
+  // A file where the folder should be: the text stays for the pad that
+  // comes back to the sheet.
+  const QString blocked = dir.path() + QStringLiteral("/Blocked");
+  const QString stuck = blocked + QStringLiteral("/Sheet 000000.rtfd");
+  {
+    QFile blocker(blocked);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  }
+  kr::test::ExpectWarnings expected({QStringLiteral("could not write")});
+  Left failed(QStringLiteral("kept\ntext"));
+  writer.write(stuck, blocked, failed.left);
+  writer.drain();
+  EXPECT_TRUE(failed.document.isNull());
+  EXPECT_TRUE(writer.hasFailures(blocked));
+  ASSERT_TRUE(writer.unwrittenText(stuck).has_value());
+  EXPECT_EQ(writer.unwrittenText(stuck)->plainText(), QStringLiteral("kept\ntext"));
 }

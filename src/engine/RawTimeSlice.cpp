@@ -324,14 +324,23 @@ void RawTimeSlice::setDistantPastStartOfNewRecord() {
 }
 
 void RawTimeSlice::setDayString(const QDate& day) {
-  // The slices of a log file mostly share their day.
-  thread_local QDate lastDay;
-  thread_local const QString* lastDayString = nullptr;
-  if (day != lastDay || !lastDayString) {
-    lastDay = day;
-    lastDayString = shared_text::of(dayStringOf(day));
-  }
-  dayString_ = lastDayString;
+  // The slices of a log file mostly share their day, and a reload meets the
+  // days of the last one again: the texts of the days met on this thread are
+  // kept by their number, each in a place of its own for eleven years of
+  // days running, so that finding one compares no text.
+  struct KnownDay {
+    qint64 number = 0;
+    const QString* text = nullptr;
+  };
+  constexpr std::size_t kKnownDays = 4096;
+  thread_local std::unique_ptr<std::array<KnownDay, kKnownDays>> knownDays;
+  if (!knownDays) [[unlikely]]
+    knownDays = std::make_unique<std::array<KnownDay, kKnownDays>>();
+  const qint64 number = day.toJulianDay();
+  KnownDay& known = (*knownDays)[std::size_t(number) % kKnownDays];
+  if (known.number != number || !known.text)
+    known = {number, shared_text::of(dayStringOf(day))};
+  dayString_ = known.text;
 }
 
 bool RawTimeSlice::startComparesAsMSecs() const {

@@ -60,6 +60,13 @@ TEST(TimeSliceRecordTest, StartDateSetsTheLocalDayAndBoundsCompareAsSpecified) {
   EXPECT_FALSE(slice.beginsAfter(start.addSecs(1)));
   EXPECT_TRUE(slice.beginsAfter(std::nullopt));
   EXPECT_TRUE(slice.beginsBefore(std::nullopt));
+  // Days met one after the other keep their own texts, also those a whole
+  // number of the kept days apart, which share a place among them.
+  const QDate day(2020, 3, 7);
+  for (const QDate& other : {day.addDays(4096), day, day.addDays(-8192), QDate(2020, 3, 8), day}) {
+    slice.setStartDate(QDateTime(other, QTime(12, 0), Qt::LocalTime));
+    EXPECT_EQ(slice.dayString().value(), other.toString(Qt::ISODate));
+  }
 }
 
 TEST(TimeSliceRecordTest, TagFilterNeedsEveryTagExactly) {

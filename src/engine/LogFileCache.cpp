@@ -118,16 +118,15 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
   listed.reserve(names.size());
   for (const QString& name : names) {
     const QString path = prefix + name;
-    auto it = logFiles_.constFind(path);
-    if (it == logFiles_.constEnd()) {
-      createOrRetrieveLogFile(path);
-      it = logFiles_.constFind(path);
-    }
-    listed.insert(path, *it);
-    LogFile& file = **it;
-    result.files.push_back(*it);
+    // Each path is looked up once in the files known and once put among
+    // those listed, which replace them.
+    const auto known = logFiles_.constFind(path);
+    const std::shared_ptr<LogFile>& kept =
+        *listed.insert(path, known != logFiles_.constEnd() ? *known : newLogFile(path));
+    LogFile& file = *kept;
+    result.files.push_back(kept);
     if (!dayCachePath_.isEmpty())
-      lastFiles_.push_back(*it);
+      lastFiles_.push_back(kept);
     if (file.format() == LogFile::Format::Unknown) {
       file.read(style, folderFd); // only says that it is skipped
       continue;
@@ -237,16 +236,19 @@ int LogFileCache::defaultThreadLimit() {
 }
 
 LogFile& LogFileCache::createOrRetrieveLogFile(const QString& fullPath) {
-  auto it = logFiles_.find(fullPath);
-  if (it != logFiles_.end())
-    return **it;
+  auto it = logFiles_.constFind(fullPath);
+  if (it == logFiles_.constEnd())
+    it = logFiles_.insert(fullPath, newLogFile(fullPath));
+  return **it;
+}
+
+std::shared_ptr<LogFile> LogFileCache::newLogFile(const QString& fullPath) {
   if (QnLog::isOn()) // a start-up makes thousands
     qn_log(QStringLiteral("reading log file at: ") + fullPath);
   auto file = std::make_shared<LogFile>(fullPath);
   qn_log(QStringLiteral("--everything read."));
-  it = logFiles_.insert(fullPath, std::move(file));
   qn_log(QStringLiteral("--stored."));
-  return **it;
+  return file;
 }
 
 } // namespace kr

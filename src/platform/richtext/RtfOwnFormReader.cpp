@@ -310,7 +310,7 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
       continue;
     }
     if (c != '\\') {
-      const char* const stop = rtf_plain::textEnd(p, end);
+      const char* stop = rtf_plain::textEnd(p, end);
       if (stop == p) {
         if (c != '\t')
           return false;
@@ -327,16 +327,23 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
           instruction.append(QLatin1String(p, taken));
       } else {
         startRun();
-        rtf_plain::widen(p, stop, end, out);
-        out += stop - p;
         // Mostly the text is a line that the end of its paragraph follows,
-        // which goes on the run just begun.
-        if (isParagraphEnd(stop)) {
+        // which goes on the run just begun, and the group's next line
+        // follows at once.
+        for (;;) {
+          rtf_plain::widen(p, stop, end, out);
+          out += stop - p;
+          p = stop;
+          if (!isParagraphEnd(stop))
+            break;
           p = pastParagraphEnd(stop);
           lineEnd(out - begin);
           *out++ = u'\n';
-          continue;
+          if (p == end || !(rtf_plain::kPlainBytes[quint8(*p)] & rtf_plain::kPlain))
+            break;
+          stop = rtf_plain::textEnd(p, end);
         }
+        continue;
       }
       p = stop;
       continue;

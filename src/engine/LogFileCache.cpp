@@ -109,6 +109,7 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
     std::optional<LogFile::PendingRead> read;
     bool fromDayCache = false;
     bool keepable = false; // its records can go into the day cache
+    qsizetype tagStrings = 0;
   };
   std::vector<Job> jobs;
   jobs.reserve(std::size_t(names.size()));
@@ -157,18 +158,20 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
       if (std::shared_ptr<LogFile::Records> records = stored->records(job.name, *job.read->stamp)) {
         job.read->records = std::move(records);
         job.fromDayCache = job.keepable = true;
+        job.tagStrings = job.read->records->tagStrings.size();
         return;
       }
     }
     job.file->parse(*job.read, style, folderFd);
     job.keepable = job.read->records && DayCache::canKeep(*job.read->records);
+    // Counted while the records are at hand.
+    if (job.read->records)
+      job.tagStrings = job.read->records->tagStrings.size();
   });
   QHash<QString, bool> keepableNow;
   qsizetype tagStrings = result.tagStringsParsed.size();
-  for (const Job& job : jobs) {
-    if (job.read && job.read->records)
-      tagStrings += job.read->records->tagStrings.size();
-  }
+  for (const Job& job : jobs)
+    tagStrings += job.tagStrings;
   result.tagStringsParsed.reserve(tagStrings);
   for (Job& job : jobs) {
     job.file->traceBeginRead(job.read.has_value());

@@ -481,9 +481,13 @@ void appendStretch(Stretches& stretches, Links& links, ObjectiveFormats& table, 
   appendNumber(stretches, link);
 }
 
+const QString& textOf(const QString& link) { return link; }
+const QString& textOf(const QString* link) { return *link; }
+
 // Ends the stretches with the links they name, as the block keeps them.
-QByteArrayView withLinks(Stretches& stretches, const Links& links) {
-  for (const QString& link : links) {
+template <typename LinkList> QByteArrayView withLinks(Stretches& stretches, const LinkList& links) {
+  for (const auto& each : links) {
+    const QString& link = textOf(each);
     // Mostly ASCII, which is its own UTF-8.
     const auto* const text = reinterpret_cast<const char16_t*>(link.constData());
     const qsizetype size = link.size();
@@ -554,22 +558,33 @@ void FullTimeSlice::setObjectiveText(const RichText& text, int position, int len
 void FullTimeSlice::setObjectiveStretches(QStringView plain, const Stretch* stretches,
                                           std::size_t count,
                                           const std::shared_ptr<ObjectiveFormats>& formats) {
+  // Room for the largest numbers is made at once, and each is written
+  // straight into it: the count, then three numbers for each stretch, each
+  // of up to ten bytes.
   Stretches kept;
-  Links links;
-  appendNumber(kept, quint64(count));
+  kept.resize(qsizetype(10 + count * 30));
+  char* out = kept.data();
+  block_number::put(out, quint64(count));
+  // A document's stretches mostly name one text for one link.
+  QVarLengthArray<const QString*, 4> links;
   for (std::size_t i = 0; i < count; ++i) {
     const Stretch& stretch = stretches[i];
     quint32 link = 0;
     if (stretch.link) {
-      const auto at = std::find(links.begin(), links.end(), *stretch.link) - links.begin();
+      const auto at = std::find_if(links.begin(), links.end(),
+                                   [&stretch](const QString* known) {
+                                     return known == stretch.link || *known == *stretch.link;
+                                   }) -
+                      links.begin();
       if (at == links.size())
-        links.append(*stretch.link);
+        links.append(stretch.link);
       link = quint32(at + 1);
     }
-    appendNumber(kept, quint64(stretch.length));
-    appendNumber(kept, stretch.format);
-    appendNumber(kept, link);
+    block_number::put(out, quint64(stretch.length));
+    block_number::put(out, stretch.format);
+    block_number::put(out, link);
   }
+  kept.resize(out - kept.data());
   dropObjectiveText();
   storePlainObjective(plain, withLinks(kept, links));
   kind_ = Kind::Stretches;

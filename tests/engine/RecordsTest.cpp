@@ -378,6 +378,25 @@ TEST(TimeSliceRecordTest, StoredObjectiveGivesBackTheSameTextAndRichText) {
   }
   EXPECT_LE(formats->size(), 3u); // plain, bold, and plain for the picture's character
 
+  // Given as stretches over numbered formats, each link named by a text of
+  // its own, the objective reads as given whole, each link kept once.
+  const auto numbered = std::make_shared<ObjectiveFormats>();
+  std::vector<QString> linkTexts;
+  linkTexts.reserve(objective.runs().size());
+  std::vector<FullTimeSlice::Stretch> stretches;
+  for (const RichText::Run& run : objective.runs()) {
+    CharFormat withoutLink = run.format;
+    withoutLink.link = QString();
+    linkTexts.push_back(QString(run.format.link.constData(), run.format.link.size()));
+    stretches.push_back({run.length, numbered->indexOf(withoutLink),
+                         run.format.link.isEmpty() ? nullptr : &linkTexts.back()});
+  }
+  FullTimeSlice fromStretches;
+  fromStretches.setObjectiveStretches(objective.plainText(), stretches.data(), stretches.size(),
+                                      numbered);
+  EXPECT_TRUE(*fromStretches.objectiveRichText() == objective);
+  EXPECT_EQ(fromStretches.extractedLinks(), (QStringList{link.link, otherLink.link}));
+
   // A part of a text given by position reads as the same part made first,
   // for every part of texts with links, attachments and unpaired halves;
   // both tables take the same formats in the same order.

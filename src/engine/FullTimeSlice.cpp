@@ -257,6 +257,53 @@ std::optional<QUuid> writtenUuid(QStringView text) {
   const char16_t* const c = text.utf16();
   if (c[8] != u'-' || c[13] != u'-' || c[18] != u'-' || c[23] != u'-')
     return std::nullopt;
+#if defined(__SSE2__)
+  // The 32 digits side by side, then sixteen at a time: each character is
+  // narrowed to a byte (one above U+00FF to 0 or 0xFF, neither a digit),
+  // told a digit by its distance from '0' or 'A', and each pair of digits
+  // joined to the byte it writes.
+  char16_t digitChars[32];
+  std::memcpy(digitChars, c, 8 * sizeof(char16_t));
+  std::memcpy(digitChars + 8, c + 9, 4 * sizeof(char16_t));
+  std::memcpy(digitChars + 12, c + 14, 4 * sizeof(char16_t));
+  std::memcpy(digitChars + 16, c + 19, 4 * sizeof(char16_t));
+  std::memcpy(digitChars + 20, c + 24, 12 * sizeof(char16_t));
+  const auto chars = [&digitChars](int from) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(digitChars + from));
+  };
+  // At most `most`, as unsigned bytes.
+  const auto atMost = [](__m128i v, char most) {
+    return _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(most)), v);
+  };
+  quint8 bytes[16];
+  int allDigits = 0xFFFF;
+  for (int half = 0; half < 2; ++half) {
+    const __m128i narrow = _mm_packus_epi16(chars(half * 16), chars(half * 16 + 8));
+    const __m128i decimal = _mm_sub_epi8(narrow, _mm_set1_epi8('0'));
+    const __m128i letter = _mm_sub_epi8(narrow, _mm_set1_epi8('A'));
+    const __m128i isDecimal = atMost(decimal, 9);
+    const __m128i isLetter = atMost(letter, 5);
+    allDigits &= _mm_movemask_epi8(_mm_or_si128(isDecimal, isLetter));
+    const __m128i value =
+        _mm_or_si128(_mm_and_si128(isDecimal, decimal),
+                     _mm_and_si128(isLetter, _mm_add_epi8(letter, _mm_set1_epi8(10))));
+    // Each pair: the first digit in the low byte, the second in the high.
+    const __m128i joined = _mm_or_si128(
+        _mm_slli_epi16(_mm_and_si128(value, _mm_set1_epi16(0xFF)), 4), _mm_srli_epi16(value, 8));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(bytes + half * 8),
+                     _mm_packus_epi16(joined, joined));
+  }
+  if (allDigits != 0xFFFF)
+    return std::nullopt;
+  const auto number = [&bytes](int from, int count) {
+    quint32 value = 0;
+    for (int i = from; i < from + count; ++i)
+      value = value << 8 | bytes[i];
+    return value;
+  };
+  return QUuid(number(0, 4), ushort(number(4, 2)), ushort(number(6, 2)), bytes[8], bytes[9],
+               bytes[10], bytes[11], bytes[12], bytes[13], bytes[14], bytes[15]);
+#else
   bool digits = true;
   const auto hex = [&](qsizetype from, qsizetype count) {
     quint32 value = 0;
@@ -274,6 +321,7 @@ std::optional<QUuid> writtenUuid(QStringView text) {
   if (!digits)
     return std::nullopt;
   return uuid;
+#endif
 }
 } // namespace
 

@@ -210,6 +210,26 @@ TEST(TimeSliceRecordTest, PackedValuesReadBackExactly) {
                 QUuid::fromString(uuid).toString(QUuid::WithoutBraces));
     }
   }
+  // Any one character changed: kept as its 16 bytes only while every digit
+  // is an upper-case hexadecimal one; read back as given either way.
+  const QString written = QStringLiteral("0123ABCD-4567-89EF-FEDC-BA9876543210");
+  for (qsizetype at = 0; at < written.size(); ++at) {
+    for (const char16_t other : {u'0', u'9', u'A', u'F', u'/', u':', u'@', u'G', u'`', u'a', u'f',
+                                 u'-', u'\u0130', u'\u0141', u'\u8030', u'\uff10'}) {
+      QString uuid = written;
+      uuid[at] = QChar(other);
+      const bool digitPlace = at != 8 && at != 13 && at != 18 && at != 23;
+      const bool form =
+          digitPlace ? QStringLiteral("0123456789ABCDEF").contains(QChar(other)) : other == u'-';
+      const FullTimeSlice::UuidKey key = FullTimeSlice::uuidKey(uuid);
+      ASSERT_EQ(key.binary, form) << at << " " << int(other);
+      if (form) {
+        ASSERT_EQ(key.uuid, QUuid::fromString(uuid)) << at << " " << int(other);
+      }
+      slice.setUuid(uuid);
+      ASSERT_EQ(slice.uuid(), uuid);
+    }
+  }
 }
 
 // What each further slice holds, in the reload benchmark's terms (the cache,

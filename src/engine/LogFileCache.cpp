@@ -173,7 +173,17 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
   for (const Job& job : jobs)
     tagStrings += job.tagStrings;
   result.tagStringsParsed.reserve(tagStrings);
-  for (Job& job : jobs) {
+  // The files and their records lie far apart: those a few ahead are asked
+  // for early.
+  constexpr std::size_t kAhead = 4;
+  for (std::size_t i = 0; i < jobs.size(); ++i) {
+    if (i + kAhead < jobs.size()) {
+      const Job& ahead = jobs[i + kAhead];
+      __builtin_prefetch(ahead.file);
+      if (ahead.read && ahead.read->records)
+        __builtin_prefetch(ahead.read->records.get());
+    }
+    Job& job = jobs[i];
     job.file->traceBeginRead(job.read.has_value());
     if (!job.read)
       continue;

@@ -243,7 +243,10 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
   // Up to eight bytes from `at`, as a number.
   const auto headAt = [](const char* at, qsizetype count) {
     quint64 head = 0;
-    std::memcpy(&head, at, std::size_t(std::min<qsizetype>(count, 8)));
+    if (count >= 8) [[likely]]
+      std::memcpy(&head, at, 8); // one load
+    else
+      std::memcpy(&head, at, std::size_t(count));
     return head;
   };
   std::array<Attributes, 8> knownAttributes;

@@ -258,19 +258,22 @@ std::optional<QUuid> writtenUuid(QStringView text) {
   if (c[8] != u'-' || c[13] != u'-' || c[18] != u'-' || c[23] != u'-')
     return std::nullopt;
 #if defined(__SSE2__)
-  // The 32 digits side by side, then sixteen at a time: each character is
-  // narrowed to a byte (one above U+00FF to 0 or 0xFF, neither a digit),
-  // told a digit by its distance from '0' or 'A', and each pair of digits
-  // joined to the byte it writes.
-  char16_t digitChars[32];
-  std::memcpy(digitChars, c, 8 * sizeof(char16_t));
-  std::memcpy(digitChars + 8, c + 9, 4 * sizeof(char16_t));
-  std::memcpy(digitChars + 12, c + 14, 4 * sizeof(char16_t));
-  std::memcpy(digitChars + 16, c + 19, 4 * sizeof(char16_t));
-  std::memcpy(digitChars + 20, c + 24, 12 * sizeof(char16_t));
-  const auto chars = [&digitChars](int from) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(digitChars + from));
+  // The 32 digits side by side, in four loads of eight characters (two
+  // groups of four are each made of two loads), then sixteen at a time:
+  // each character is narrowed to a byte (one above U+00FF to 0 or 0xFF,
+  // neither a digit), told a digit by its distance from '0' or 'A', and each
+  // pair of digits joined to the byte it writes.
+  const auto load = [c](int from) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + from));
   };
+  const __m128i upperHalf = _mm_set_epi16(-1, -1, -1, -1, 0, 0, 0, 0);
+  const auto joinedFours = [&](int first, int second) {
+    // The four characters from `first`, then the four from `second`, the
+    // one right after the first four's dash.
+    return _mm_or_si128(_mm_andnot_si128(upperHalf, load(first)),
+                        _mm_and_si128(upperHalf, load(second - 4)));
+  };
+  const __m128i digitChars[4] = {load(0), joinedFours(9, 14), joinedFours(19, 24), load(28)};
   // At most `most`, as unsigned bytes.
   const auto atMost = [](__m128i v, char most) {
     return _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(most)), v);
@@ -278,7 +281,7 @@ std::optional<QUuid> writtenUuid(QStringView text) {
   quint8 bytes[16];
   int allDigits = 0xFFFF;
   for (int half = 0; half < 2; ++half) {
-    const __m128i narrow = _mm_packus_epi16(chars(half * 16), chars(half * 16 + 8));
+    const __m128i narrow = _mm_packus_epi16(digitChars[2 * half], digitChars[2 * half + 1]);
     const __m128i decimal = _mm_sub_epi8(narrow, _mm_set1_epi8('0'));
     const __m128i letter = _mm_sub_epi8(narrow, _mm_set1_epi8('A'));
     const __m128i isDecimal = atMost(decimal, 9);

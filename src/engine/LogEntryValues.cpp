@@ -106,6 +106,18 @@ std::optional<float> shortWholeNumber(QStringView line, qsizetype start, qsizety
 QTimeZone LogEntryValues::systemTimeZone() { return LocalTimeZone::current(); }
 
 std::optional<float> LogEntryValues::floatValue(QStringView line) {
+  // Mostly a few digits alone, as the writer puts durations: read at once.
+  if (!line.isEmpty() && line.size() <= 7) {
+    int value = 0;
+    unsigned notDigits = 0;
+    for (const QChar c : line) {
+      const unsigned digit = unsigned(c.unicode()) - u'0';
+      notDigits |= unsigned(digit > 9);
+      value = value * 10 + int(digit);
+    }
+    if (!notDigits)
+      return float(value);
+  }
   const qsizetype start = skipWhiteSpace(line);
   qsizetype i = start;
   if (i < line.size() && (line.at(i) == u'+' || line.at(i) == u'-'))

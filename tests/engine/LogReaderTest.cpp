@@ -76,6 +76,10 @@ TEST(LogEntryValuesTest, NumbersBooleansAndDatesReadAsTheLogWritesThem) {
   // Whole numbers read without the general conversion read as with it.
   EXPECT_TRUE(std::signbit(LogEntryValues::floatValue(u"-0").value()));
   EXPECT_EQ(LogEntryValues::floatValue(u"9999999").value(), 9999999.0f);
+  EXPECT_EQ(LogEntryValues::floatValue(u"0001500").value(), 1500.0f);
+  EXPECT_FALSE(std::signbit(LogEntryValues::floatValue(u"0").value()));
+  EXPECT_EQ(LogEntryValues::floatValue(u" 15/").value(), 15.0f);
+  EXPECT_EQ(LogEntryValues::floatValue(u"15:").value(), 15.0f);
   EXPECT_EQ(LogEntryValues::floatValue(u"0009999999").value(), 9999999.0f);
   EXPECT_EQ(LogEntryValues::floatValue(u"16777217").value(), 16777216.0f);
   EXPECT_EQ(LogEntryValues::floatValue(u"+12").value(), 12.0f);

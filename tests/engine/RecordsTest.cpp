@@ -60,13 +60,21 @@ TEST(TimeSliceRecordTest, StartDateSetsTheLocalDayAndBoundsCompareAsSpecified) {
   EXPECT_FALSE(slice.beginsAfter(start.addSecs(1)));
   EXPECT_TRUE(slice.beginsAfter(std::nullopt));
   EXPECT_TRUE(slice.beginsBefore(std::nullopt));
-  // Days met one after the other keep their own texts, also those a whole
-  // number of the kept days apart, which share a place among them.
-  const QDate day(2020, 3, 7);
-  for (const QDate& other : {day.addDays(4096), day, day.addDays(-8192), QDate(2020, 3, 8), day}) {
-    slice.setStartDate(QDateTime(other, QTime(12, 0), Qt::LocalTime));
-    EXPECT_EQ(slice.dayString().value(), other.toString(Qt::ISODate));
-  }
+  // Days met one after the other keep their own texts: on a thread that met
+  // few days, and on one that met so many that it keeps them by number, also
+  // days a whole number of the kept days apart, which share a place there.
+  std::thread([] {
+    RawTimeSlice read;
+    const QDate day(2020, 3, 7);
+    QList<QDate> days;
+    for (int i = 0; i < 4200; ++i)
+      days.append(day.addDays(i % 2 ? i : -i));
+    days.append({day.addDays(4096), day, day.addDays(-8192), QDate(2020, 3, 8), day});
+    for (const QDate& other : days) {
+      read.setStartDate(QDateTime(other, QTime(12, 0), Qt::LocalTime));
+      ASSERT_EQ(read.dayString().value(), other.toString(Qt::ISODate));
+    }
+  }).join();
 }
 
 TEST(TimeSliceRecordTest, TagFilterNeedsEveryTagExactly) {

@@ -34,13 +34,15 @@ struct DateAndTime {
 // wrap around), which sets `notDigits`.
 __attribute__((always_inline)) inline int digitsAt(const char16_t* c, int from, int length,
                                                    unsigned& notDigits) {
-  int value = 0;
+  // Unsigned, so that what other characters make of it wraps around: it is
+  // then not used.
+  unsigned value = 0;
   for (int i = from; i < from + length; ++i) {
     const unsigned digit = unsigned(c[i]) - u'0';
     notDigits |= unsigned(digit > 9);
-    value = value * 10 + int(digit);
+    value = value * 10 + digit;
   }
-  return value;
+  return int(value);
 }
 
 // Reads "yyyy-MM-dd HH:mm:ss" exactly, without going through a formatter.
@@ -108,12 +110,12 @@ QTimeZone LogEntryValues::systemTimeZone() { return LocalTimeZone::current(); }
 std::optional<float> LogEntryValues::floatValue(QStringView line) {
   // Mostly a few digits alone, as the writer puts durations: read at once.
   if (!line.isEmpty() && line.size() <= 7) {
-    int value = 0;
+    unsigned value = 0; // wraps around for other characters, unused then
     unsigned notDigits = 0;
     for (const QChar c : line) {
       const unsigned digit = unsigned(c.unicode()) - u'0';
       notDigits |= unsigned(digit > 9);
-      value = value * 10 + int(digit);
+      value = value * 10 + digit;
     }
     if (!notDigits)
       return float(value);

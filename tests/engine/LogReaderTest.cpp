@@ -80,6 +80,8 @@ TEST(LogEntryValuesTest, NumbersBooleansAndDatesReadAsTheLogWritesThem) {
   EXPECT_FALSE(std::signbit(LogEntryValues::floatValue(u"0").value()));
   EXPECT_EQ(LogEntryValues::floatValue(u" 15/").value(), 15.0f);
   EXPECT_EQ(LogEntryValues::floatValue(u"15:").value(), 15.0f);
+  // Characters far above the digits in their places read as no number.
+  EXPECT_FALSE(LogEntryValues::floatValue(u"\uffff\uffff\uffff\uffff\uffff\uffff\uffff"));
   EXPECT_EQ(LogEntryValues::floatValue(u"0009999999").value(), 9999999.0f);
   EXPECT_EQ(LogEntryValues::floatValue(u"16777217").value(), 16777216.0f);
   EXPECT_EQ(LogEntryValues::floatValue(u"+12").value(), 12.0f);
@@ -104,7 +106,8 @@ TEST(LogEntryValuesTest, NumbersBooleansAndDatesReadAsTheLogWritesThem) {
   for (const char16_t* other :
        {u"2020-03-07 24:00:00", u"2020-03-07 09:60:00", u"2020-03-07 09:05:60",
         u"2020-02-30 09:05:00", u"2020-03-07 09:05:0/", u"2020-03-07 09:05:0:",
-        u"2020-03-07T09:05:00", u"2020-03-07 09:05:0\uff10", u"2020-03-07 09:05:00 "})
+        u"2020-03-07T09:05:00", u"2020-03-07 09:05:0\uff10", u"2020-03-07 09:05:00 ",
+        u"\uffff\uffff\uffff\uffff-\uffff\uffff-07 \uffff\uffff:05:00"})
     EXPECT_FALSE(LogEntryValues::instantValue(other, times).has_value())
         << QString::fromUtf16(other).toStdString();
 }

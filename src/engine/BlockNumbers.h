@@ -15,6 +15,16 @@ template <typename Bytes> void append(Bytes& block, quint64 number) {
   } while (number);
 }
 
+// The same written at `out`, which has room for it (at most ten bytes), moving
+// past it.
+inline void put(char*& out, quint64 number) {
+  while (number >= 0x80) {
+    *out++ = char((number & 0x7f) | 0x80);
+    number >>= 7;
+  }
+  *out++ = char(number);
+}
+
 // Reads a number at `at`, moving past it; false when it runs past `end` or
 // past ten groups (`number` then holds the groups read).
 inline bool read(const char*& at, const char* end, quint64& number) {

@@ -18,6 +18,9 @@ namespace kr {
 
 namespace {
 
+// How many records ahead a pass over the records asks for the one it reads.
+constexpr std::size_t kRecordsAhead = 8;
+
 QString faultyEntriesProblem(int count) {
   return count == 1 ? QStringLiteral("has 1 entry with a missing or unreadable value")
                     : QStringLiteral("has %1 entries with missing or unreadable values").arg(count);
@@ -252,6 +255,9 @@ void FullDataSet::finishLoading() {
   bool strictlyAscending = true;
   bool newestFirst = true;
   for (std::size_t i = 1; i < count && (strictlyAscending || newestFirst); ++i) {
+    // The records lie far apart: those to come are asked for early.
+    if (i + kRecordsAhead < count)
+      fullTimeSlices_[i + kRecordsAhead]->prefetchStart();
     const qint64 previous = fullTimeSlices_[i - 1]->startMSecsSinceEpoch();
     const qint64 next = fullTimeSlices_[i]->startMSecsSinceEpoch();
     strictlyAscending = strictlyAscending && previous < next;
@@ -285,6 +291,8 @@ void FullDataSet::generateUUIDMap() {
   // In list order, so that of several records with one identifier the last
   // in the list, the oldest, stays.
   for (std::size_t n = 0; n < fullTimeSlices_.size(); ++n) {
+    if (n + kRecordsAhead < fullTimeSlices_.size())
+      fullTimeSlices_[n + kRecordsAhead]->prefetchUuid();
     const FullTimeSlice::UuidKey key = fullTimeSlices_[n]->uuidKey();
     for (std::size_t i = key.hash & mask;; i = (i + 1) & mask) {
       quint32& slot = uuidTable_[i];

@@ -257,6 +257,56 @@ std::optional<QUuid> writtenUuid(QStringView text) {
   const char16_t* const c = text.utf16();
   if (c[8] != u'-' || c[13] != u'-' || c[18] != u'-' || c[23] != u'-')
     return std::nullopt;
+#if defined(__SSE2__)
+  // The 32 digits side by side, in four loads of eight characters (two
+  // groups of four are each made of two loads), then sixteen at a time:
+  // each character is narrowed to a byte (one above U+00FF to 0 or 0xFF,
+  // neither a digit), told a digit by its distance from '0' or 'A', and each
+  // pair of digits joined to the byte it writes.
+  const auto load = [c](int from) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + from));
+  };
+  const __m128i upperHalf = _mm_set_epi16(-1, -1, -1, -1, 0, 0, 0, 0);
+  const auto joinedFours = [&](int first, int second) {
+    // The four characters from `first`, then the four from `second`, the
+    // one right after the first four's dash.
+    return _mm_or_si128(_mm_andnot_si128(upperHalf, load(first)),
+                        _mm_and_si128(upperHalf, load(second - 4)));
+  };
+  const __m128i digitChars[4] = {load(0), joinedFours(9, 14), joinedFours(19, 24), load(28)};
+  // At most `most`, as unsigned bytes.
+  const auto atMost = [](__m128i v, char most) {
+    return _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(most)), v);
+  };
+  quint8 bytes[16];
+  int allDigits = 0xFFFF;
+  for (int half = 0; half < 2; ++half) {
+    const __m128i narrow = _mm_packus_epi16(digitChars[2 * half], digitChars[2 * half + 1]);
+    const __m128i decimal = _mm_sub_epi8(narrow, _mm_set1_epi8('0'));
+    const __m128i letter = _mm_sub_epi8(narrow, _mm_set1_epi8('A'));
+    const __m128i isDecimal = atMost(decimal, 9);
+    const __m128i isLetter = atMost(letter, 5);
+    allDigits &= _mm_movemask_epi8(_mm_or_si128(isDecimal, isLetter));
+    const __m128i value =
+        _mm_or_si128(_mm_and_si128(isDecimal, decimal),
+                     _mm_and_si128(isLetter, _mm_add_epi8(letter, _mm_set1_epi8(10))));
+    // Each pair: the first digit in the low byte, the second in the high.
+    const __m128i joined = _mm_or_si128(
+        _mm_slli_epi16(_mm_and_si128(value, _mm_set1_epi16(0xFF)), 4), _mm_srli_epi16(value, 8));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(bytes + half * 8),
+                     _mm_packus_epi16(joined, joined));
+  }
+  if (allDigits != 0xFFFF)
+    return std::nullopt;
+  const auto number = [&bytes](int from, int count) {
+    quint32 value = 0;
+    for (int i = from; i < from + count; ++i)
+      value = value << 8 | bytes[i];
+    return value;
+  };
+  return QUuid(number(0, 4), ushort(number(4, 2)), ushort(number(6, 2)), bytes[8], bytes[9],
+               bytes[10], bytes[11], bytes[12], bytes[13], bytes[14], bytes[15]);
+#else
   bool digits = true;
   const auto hex = [&](qsizetype from, qsizetype count) {
     quint32 value = 0;
@@ -274,6 +324,7 @@ std::optional<QUuid> writtenUuid(QStringView text) {
   if (!digits)
     return std::nullopt;
   return uuid;
+#endif
 }
 } // namespace
 
@@ -481,9 +532,13 @@ void appendStretch(Stretches& stretches, Links& links, ObjectiveFormats& table, 
   appendNumber(stretches, link);
 }
 
+const QString& textOf(const QString& link) { return link; }
+const QString& textOf(const QString* link) { return *link; }
+
 // Ends the stretches with the links they name, as the block keeps them.
-QByteArrayView withLinks(Stretches& stretches, const Links& links) {
-  for (const QString& link : links) {
+template <typename LinkList> QByteArrayView withLinks(Stretches& stretches, const LinkList& links) {
+  for (const auto& each : links) {
+    const QString& link = textOf(each);
     // Mostly ASCII, which is its own UTF-8.
     const auto* const text = reinterpret_cast<const char16_t*>(link.constData());
     const qsizetype size = link.size();
@@ -554,22 +609,33 @@ void FullTimeSlice::setObjectiveText(const RichText& text, int position, int len
 void FullTimeSlice::setObjectiveStretches(QStringView plain, const Stretch* stretches,
                                           std::size_t count,
                                           const std::shared_ptr<ObjectiveFormats>& formats) {
+  // Room for the largest numbers is made at once, and each is written
+  // straight into it: the count, then three numbers for each stretch, each
+  // of up to ten bytes.
   Stretches kept;
-  Links links;
-  appendNumber(kept, quint64(count));
+  kept.resize(qsizetype(10 + count * 30));
+  char* out = kept.data();
+  block_number::put(out, quint64(count));
+  // A document's stretches mostly name one text for one link.
+  QVarLengthArray<const QString*, 4> links;
   for (std::size_t i = 0; i < count; ++i) {
     const Stretch& stretch = stretches[i];
     quint32 link = 0;
     if (stretch.link) {
-      const auto at = std::find(links.begin(), links.end(), *stretch.link) - links.begin();
+      const auto at = std::find_if(links.begin(), links.end(),
+                                   [&stretch](const QString* known) {
+                                     return known == stretch.link || *known == *stretch.link;
+                                   }) -
+                      links.begin();
       if (at == links.size())
-        links.append(*stretch.link);
+        links.append(stretch.link);
       link = quint32(at + 1);
     }
-    appendNumber(kept, quint64(stretch.length));
-    appendNumber(kept, stretch.format);
-    appendNumber(kept, link);
+    block_number::put(out, quint64(stretch.length));
+    block_number::put(out, stretch.format);
+    block_number::put(out, link);
   }
+  kept.resize(out - kept.data());
   dropObjectiveText();
   storePlainObjective(plain, withLinks(kept, links));
   kind_ = Kind::Stretches;

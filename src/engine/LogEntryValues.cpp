@@ -29,39 +29,52 @@ struct DateAndTime {
   QTime time;
 };
 
+// The number of the `length` digits from `from`. Every digit is checked at
+// once: a character that is not one has a value above 9 (those below '0'
+// wrap around), which sets `notDigits`.
+__attribute__((always_inline)) inline int digitsAt(const char16_t* c, int from, int length,
+                                                   unsigned& notDigits) {
+  // Unsigned, so that what other characters make of it wraps around: it is
+  // then not used.
+  unsigned value = 0;
+  for (int i = from; i < from + length; ++i) {
+    const unsigned digit = unsigned(c[i]) - u'0';
+    notDigits |= unsigned(digit > 9);
+    value = value * 10 + digit;
+  }
+  return int(value);
+}
+
 // Reads "yyyy-MM-dd HH:mm:ss" exactly, without going through a formatter.
 std::optional<DateAndTime> fastDateAndTime(QStringView text) {
-  static constexpr char shape[] = "dddd-dd-dd dd:dd:dd";
-  if (text.size() != qsizetype(sizeof(shape) - 1))
+  if (text.size() != 19)
     return std::nullopt;
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const bool digit = isAsciiDigit(text.at(i));
-    if (shape[i] == 'd' ? !digit : text.at(i) != QLatin1Char(shape[i]))
-      return std::nullopt;
-  }
-  auto number = [&](int from, int length) {
-    int value = 0;
-    for (int i = from; i < from + length; ++i)
-      value = value * 10 + (text.at(i).unicode() - u'0');
-    return value;
-  };
+  const char16_t* const c = text.utf16();
+  if (c[4] != u'-' || c[7] != u'-' || c[10] != u' ' || c[13] != u':' || c[16] != u':')
+    return std::nullopt;
+  unsigned notDigits = 0;
+  const int year = digitsAt(c, 0, 4, notDigits);
+  const int month = digitsAt(c, 5, 2, notDigits);
+  const int day = digitsAt(c, 8, 2, notDigits);
+  const int hour = digitsAt(c, 11, 2, notDigits);
+  const int minute = digitsAt(c, 14, 2, notDigits);
+  const int second = digitsAt(c, 17, 2, notDigits);
+  if (notDigits)
+    return std::nullopt;
   // The dates of a log mostly share their day with the one read before.
   thread_local int lastDay[3] = {0, 0, 0};
   thread_local QDate lastDate;
-  const int year = number(0, 4);
-  const int month = number(5, 2);
-  const int day = number(8, 2);
   if (year != lastDay[0] || month != lastDay[1] || day != lastDay[2]) {
     lastDate = QDate(year, month, day);
     lastDay[0] = year;
     lastDay[1] = month;
     lastDay[2] = day;
   }
-  const QDate date = lastDate;
-  const QTime time(number(11, 2), number(14, 2), number(17, 2));
-  if (!date.isValid() || !time.isValid())
+  // What QTime(hour, minute, second) takes as valid.
+  if (!lastDate.isValid() || hour > 23 || minute > 59 || second > 59)
     return std::nullopt;
-  return DateAndTime{date, time};
+  return DateAndTime{lastDate,
+                     QTime::fromMSecsSinceStartOfDay((hour * 3600 + minute * 60 + second) * 1000)};
 }
 
 std::optional<QDateTime> fastDate(QStringView text, const QTimeZone& zone) {
@@ -95,6 +108,18 @@ std::optional<float> shortWholeNumber(QStringView line, qsizetype start, qsizety
 QTimeZone LogEntryValues::systemTimeZone() { return LocalTimeZone::current(); }
 
 std::optional<float> LogEntryValues::floatValue(QStringView line) {
+  // Mostly a few digits alone, as the writer puts durations: read at once.
+  if (!line.isEmpty() && line.size() <= 7) {
+    unsigned value = 0; // wraps around for other characters, unused then
+    unsigned notDigits = 0;
+    for (const QChar c : line) {
+      const unsigned digit = unsigned(c.unicode()) - u'0';
+      notDigits |= unsigned(digit > 9);
+      value = value * 10 + digit;
+    }
+    if (!notDigits)
+      return float(value);
+  }
   const qsizetype start = skipWhiteSpace(line);
   qsizetype i = start;
   if (i < line.size() && (line.at(i) == u'+' || line.at(i) == u'-'))

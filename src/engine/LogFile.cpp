@@ -97,9 +97,9 @@ LogFile::Format asciiFormatForName(QStringView name) {
 LogFile::LogFile(QString fullPath)
     : fullPath_(std::move(fullPath)), format_(Format::Unknown),
       records_(std::make_shared<Records>()) {
-  const QString name = fileNameOf(fullPath_).toString();
+  const QStringView name = fileNameOf(fullPath_);
   format_ = formatForName(name);
-  statName_ = QFile::encodeName(name);
+  statName_ = name.toLocal8Bit(); // as QFile::encodeName() encodes it
   if (format_ == Format::Rtfd)
     statName_ += "/TXT.rtf";
   qn_log(QStringLiteral("LogFile - init"));
@@ -107,6 +107,10 @@ LogFile::LogFile(QString fullPath)
 }
 
 LogFile::Format LogFile::formatForName(const QString& fileName) {
+  return formatForName(QStringView(fileName));
+}
+
+LogFile::Format LogFile::formatForName(QStringView fileName) {
   const bool printableAscii = std::all_of(fileName.begin(), fileName.end(), [](QChar c) {
     return c.unicode() >= 0x20 && c.unicode() < 0x7F;
   });

@@ -25,6 +25,7 @@ public:
   // Which reader a file name asks for: "System Log Day yyyy-MM-dd (hex).rtfd"
   // or "System Log yyyy-MM-dd (a-b-c-d).txt", ignoring case.
   static Format formatForName(const QString& fileName);
+  static Format formatForName(QStringView fileName);
 
   // Parses the file unless it is unchanged since the last parse. Returns
   // whether it parsed.

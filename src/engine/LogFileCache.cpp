@@ -109,6 +109,7 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
     std::optional<LogFile::PendingRead> read;
     bool fromDayCache = false;
     bool keepable = false; // its records can go into the day cache
+    qsizetype tagStrings = 0;
   };
   std::vector<Job> jobs;
   jobs.reserve(std::size_t(names.size()));
@@ -118,16 +119,15 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
   listed.reserve(names.size());
   for (const QString& name : names) {
     const QString path = prefix + name;
-    auto it = logFiles_.constFind(path);
-    if (it == logFiles_.constEnd()) {
-      createOrRetrieveLogFile(path);
-      it = logFiles_.constFind(path);
-    }
-    listed.insert(path, *it);
-    LogFile& file = **it;
-    result.files.push_back(*it);
+    // Each path is looked up once in the files known and once put among
+    // those listed, which replace them.
+    const auto known = logFiles_.constFind(path);
+    const std::shared_ptr<LogFile>& kept =
+        *listed.insert(path, known != logFiles_.constEnd() ? *known : newLogFile(path));
+    LogFile& file = *kept;
+    result.files.push_back(kept);
     if (!dayCachePath_.isEmpty())
-      lastFiles_.push_back(*it);
+      lastFiles_.push_back(kept);
     if (file.format() == LogFile::Format::Unknown) {
       file.read(style, folderFd); // only says that it is skipped
       continue;
@@ -158,20 +158,32 @@ LogFileCache::FolderRead LogFileCache::readFolder(const QString& folder,
       if (std::shared_ptr<LogFile::Records> records = stored->records(job.name, *job.read->stamp)) {
         job.read->records = std::move(records);
         job.fromDayCache = job.keepable = true;
+        job.tagStrings = job.read->records->tagStrings.size();
         return;
       }
     }
     job.file->parse(*job.read, style, folderFd);
     job.keepable = job.read->records && DayCache::canKeep(*job.read->records);
+    // Counted while the records are at hand.
+    if (job.read->records)
+      job.tagStrings = job.read->records->tagStrings.size();
   });
   QHash<QString, bool> keepableNow;
   qsizetype tagStrings = result.tagStringsParsed.size();
-  for (const Job& job : jobs) {
-    if (job.read && job.read->records)
-      tagStrings += job.read->records->tagStrings.size();
-  }
+  for (const Job& job : jobs)
+    tagStrings += job.tagStrings;
   result.tagStringsParsed.reserve(tagStrings);
-  for (Job& job : jobs) {
+  // The files and their records lie far apart: those a few ahead are asked
+  // for early.
+  constexpr std::size_t kAhead = 4;
+  for (std::size_t i = 0; i < jobs.size(); ++i) {
+    if (i + kAhead < jobs.size()) {
+      const Job& ahead = jobs[i + kAhead];
+      __builtin_prefetch(ahead.file);
+      if (ahead.read && ahead.read->records)
+        __builtin_prefetch(ahead.read->records.get());
+    }
+    Job& job = jobs[i];
     job.file->traceBeginRead(job.read.has_value());
     if (!job.read)
       continue;
@@ -237,16 +249,19 @@ int LogFileCache::defaultThreadLimit() {
 }
 
 LogFile& LogFileCache::createOrRetrieveLogFile(const QString& fullPath) {
-  auto it = logFiles_.find(fullPath);
-  if (it != logFiles_.end())
-    return **it;
+  auto it = logFiles_.constFind(fullPath);
+  if (it == logFiles_.constEnd())
+    it = logFiles_.insert(fullPath, newLogFile(fullPath));
+  return **it;
+}
+
+std::shared_ptr<LogFile> LogFileCache::newLogFile(const QString& fullPath) {
   if (QnLog::isOn()) // a start-up makes thousands
     qn_log(QStringLiteral("reading log file at: ") + fullPath);
   auto file = std::make_shared<LogFile>(fullPath);
   qn_log(QStringLiteral("--everything read."));
-  it = logFiles_.insert(fullPath, std::move(file));
   qn_log(QStringLiteral("--stored."));
-  return **it;
+  return file;
 }
 
 } // namespace kr

@@ -51,6 +51,8 @@ public:
   bool writeDayCache(const std::atomic<bool>& abandon);
 
 private:
+  // A file not read before, as createOrRetrieveLogFile() makes it.
+  static std::shared_ptr<LogFile> newLogFile(const QString& fullPath);
   void noteDaysToKeep(const QHash<QString, bool>& keepableNow);
 
   QHash<QString, std::shared_ptr<LogFile>> logFiles_;

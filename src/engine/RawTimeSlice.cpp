@@ -327,11 +327,37 @@ void RawTimeSlice::setDayString(const QDate& day) {
   // The slices of a log file mostly share their day.
   thread_local QDate lastDay;
   thread_local const QString* lastDayString = nullptr;
-  if (day != lastDay || !lastDayString) {
-    lastDay = day;
-    lastDayString = shared_text::of(dayStringOf(day));
+  if (day == lastDay && lastDayString) {
+    dayString_ = lastDayString;
+    return;
   }
-  dayString_ = lastDayString;
+  // A thread that reads the same days again, as a reload does, keeps the
+  // texts of the days it met by their number, each in a place of its own for
+  // eleven years of days running, so that finding one compares no text. They
+  // are kept once the thread met more days than that: one that reads a
+  // folder once keeps nothing.
+  struct KnownDay {
+    qint64 number = 0;
+    const QString* text = nullptr;
+  };
+  constexpr std::size_t kKnownDays = 4096;
+  thread_local std::unique_ptr<std::array<KnownDay, kKnownDays>> knownDays;
+  thread_local std::size_t daysMet = 0;
+  const QString* text = nullptr;
+  if (knownDays) {
+    const qint64 number = day.toJulianDay();
+    KnownDay& known = (*knownDays)[std::size_t(number) % kKnownDays];
+    if (known.number != number || !known.text)
+      known = {number, shared_text::of(dayStringOf(day))};
+    text = known.text;
+  } else {
+    text = shared_text::of(dayStringOf(day));
+    if (++daysMet > kKnownDays)
+      knownDays = std::make_unique<std::array<KnownDay, kKnownDays>>();
+  }
+  lastDay = day;
+  lastDayString = text;
+  dayString_ = text;
 }
 
 bool RawTimeSlice::startComparesAsMSecs() const {

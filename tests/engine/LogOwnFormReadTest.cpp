@@ -224,6 +224,12 @@ TEST(LogOwnFormReadTest, EditedAndDamagedDaysReadAsTheGeneralReaderReadsThem) {
       // Words after a line's text that begin like the end of a paragraph.
       {"paragraph words after text",
        inObjective("a\\pard b\\par1 c\\par-d\\par\r\ne\\par\n\nf\\par\n"), true},
+      // Lines of one group one after the other, their paragraphs ended in
+      // every way, the next line beginning otherwise than with plain text.
+      {"lines that follow one another",
+       inObjective("one\\par\ntwo\\par three\\par\n\tfour\\par\n\nfive\\par\r\nsix\\par\n"
+                   "\\\\seven\\par\n{eight}\\par\nnine\\par\n{ten\\par\neleven\\par\n}"),
+       true},
       {"a word with a parameter off", inserted("{\\b0\\i1\\ul0 x}\\par\n"), true},
       {"an unknown font and colour", inserted("{\\f99\\cf42 x}\\par\n"), true},
       // Groups that open with the same attribute words read alike only

@@ -76,6 +76,12 @@ TEST(LogEntryValuesTest, NumbersBooleansAndDatesReadAsTheLogWritesThem) {
   // Whole numbers read without the general conversion read as with it.
   EXPECT_TRUE(std::signbit(LogEntryValues::floatValue(u"-0").value()));
   EXPECT_EQ(LogEntryValues::floatValue(u"9999999").value(), 9999999.0f);
+  EXPECT_EQ(LogEntryValues::floatValue(u"0001500").value(), 1500.0f);
+  EXPECT_FALSE(std::signbit(LogEntryValues::floatValue(u"0").value()));
+  EXPECT_EQ(LogEntryValues::floatValue(u" 15/").value(), 15.0f);
+  EXPECT_EQ(LogEntryValues::floatValue(u"15:").value(), 15.0f);
+  // Characters far above the digits in their places read as no number.
+  EXPECT_FALSE(LogEntryValues::floatValue(u"\uffff\uffff\uffff\uffff\uffff\uffff\uffff"));
   EXPECT_EQ(LogEntryValues::floatValue(u"0009999999").value(), 9999999.0f);
   EXPECT_EQ(LogEntryValues::floatValue(u"16777217").value(), 16777216.0f);
   EXPECT_EQ(LogEntryValues::floatValue(u"+12").value(), 12.0f);
@@ -92,6 +98,18 @@ TEST(LogEntryValuesTest, NumbersBooleansAndDatesReadAsTheLogWritesThem) {
             local(2020, 3, 7, 9, 5));
   EXPECT_FALSE(LogEntryValues::dateValue(QStringLiteral("2020-02-30 09:05:00")).has_value());
   EXPECT_FALSE(LogEntryValues::dateValue(QStringLiteral("yesterday")).has_value());
+  // The writer's exact form is read as its instant at once; any other
+  // character in a digit's place, or a time out of range, is not.
+  LocalClockTimes times;
+  EXPECT_EQ(LogEntryValues::instantValue(u"2020-03-07 23:59:59", times).value().msecs,
+            local(2020, 3, 7, 23, 59, 59).toMSecsSinceEpoch());
+  for (const char16_t* other :
+       {u"2020-03-07 24:00:00", u"2020-03-07 09:60:00", u"2020-03-07 09:05:60",
+        u"2020-02-30 09:05:00", u"2020-03-07 09:05:0/", u"2020-03-07 09:05:0:",
+        u"2020-03-07T09:05:00", u"2020-03-07 09:05:0\uff10", u"2020-03-07 09:05:00 ",
+        u"\uffff\uffff\uffff\uffff-\uffff\uffff-07 \uffff\uffff:05:00"})
+    EXPECT_FALSE(LogEntryValues::instantValue(other, times).has_value())
+        << QString::fromUtf16(other).toStdString();
 }
 
 TEST(LogEntryParserTest, OnlyWholeKeywordLinesAreKeywords) {

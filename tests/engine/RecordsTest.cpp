@@ -60,6 +60,21 @@ TEST(TimeSliceRecordTest, StartDateSetsTheLocalDayAndBoundsCompareAsSpecified) {
   EXPECT_FALSE(slice.beginsAfter(start.addSecs(1)));
   EXPECT_TRUE(slice.beginsAfter(std::nullopt));
   EXPECT_TRUE(slice.beginsBefore(std::nullopt));
+  // Days met one after the other keep their own texts: on a thread that met
+  // few days, and on one that met so many that it keeps them by number, also
+  // days a whole number of the kept days apart, which share a place there.
+  std::thread([] {
+    RawTimeSlice read;
+    const QDate day(2020, 3, 7);
+    QList<QDate> days;
+    for (int i = 0; i < 4200; ++i)
+      days.append(day.addDays(i % 2 ? i : -i));
+    days.append({day.addDays(4096), day, day.addDays(-8192), QDate(2020, 3, 8), day});
+    for (const QDate& other : days) {
+      read.setStartDate(QDateTime(other, QTime(12, 0), Qt::LocalTime));
+      ASSERT_EQ(read.dayString().value(), other.toString(Qt::ISODate));
+    }
+  }).join();
 }
 
 TEST(TimeSliceRecordTest, TagFilterNeedsEveryTagExactly) {
@@ -201,6 +216,26 @@ TEST(TimeSliceRecordTest, PackedValuesReadBackExactly) {
     if (FullTimeSlice::uuidKey(uuid).binary) {
       EXPECT_EQ(FullTimeSlice::uuidKey(uuid).uuid.toString(QUuid::WithoutBraces),
                 QUuid::fromString(uuid).toString(QUuid::WithoutBraces));
+    }
+  }
+  // Any one character changed: kept as its 16 bytes only while every digit
+  // is an upper-case hexadecimal one; read back as given either way.
+  const QString written = QStringLiteral("0123ABCD-4567-89EF-FEDC-BA9876543210");
+  for (qsizetype at = 0; at < written.size(); ++at) {
+    for (const char16_t other : {u'0', u'9', u'A', u'F', u'/', u':', u'@', u'G', u'`', u'a', u'f',
+                                 u'-', u'\u0130', u'\u0141', u'\u8030', u'\uff10'}) {
+      QString uuid = written;
+      uuid[at] = QChar(other);
+      const bool digitPlace = at != 8 && at != 13 && at != 18 && at != 23;
+      const bool form =
+          digitPlace ? QStringLiteral("0123456789ABCDEF").contains(QChar(other)) : other == u'-';
+      const FullTimeSlice::UuidKey key = FullTimeSlice::uuidKey(uuid);
+      ASSERT_EQ(key.binary, form) << at << " " << int(other);
+      if (form) {
+        ASSERT_EQ(key.uuid, QUuid::fromString(uuid)) << at << " " << int(other);
+      }
+      slice.setUuid(uuid);
+      ASSERT_EQ(slice.uuid(), uuid);
     }
   }
 }
@@ -370,6 +405,25 @@ TEST(TimeSliceRecordTest, StoredObjectiveGivesBackTheSameTextAndRichText) {
     }
   }
   EXPECT_LE(formats->size(), 3u); // plain, bold, and plain for the picture's character
+
+  // Given as stretches over numbered formats, each link named by a text of
+  // its own, the objective reads as given whole, each link kept once.
+  const auto numbered = std::make_shared<ObjectiveFormats>();
+  std::vector<QString> linkTexts;
+  linkTexts.reserve(objective.runs().size());
+  std::vector<FullTimeSlice::Stretch> stretches;
+  for (const RichText::Run& run : objective.runs()) {
+    CharFormat withoutLink = run.format;
+    withoutLink.link = QString();
+    linkTexts.push_back(QString(run.format.link.constData(), run.format.link.size()));
+    stretches.push_back({run.length, numbered->indexOf(withoutLink),
+                         run.format.link.isEmpty() ? nullptr : &linkTexts.back()});
+  }
+  FullTimeSlice fromStretches;
+  fromStretches.setObjectiveStretches(objective.plainText(), stretches.data(), stretches.size(),
+                                      numbered);
+  EXPECT_TRUE(*fromStretches.objectiveRichText() == objective);
+  EXPECT_EQ(fromStretches.extractedLinks(), (QStringList{link.link, otherLink.link}));
 
   // A part of a text given by position reads as the same part made first,
   // for every part of texts with links, attachments and unpaired halves;

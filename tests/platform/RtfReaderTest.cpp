@@ -1,4 +1,5 @@
 #include "platform/richtext/RtfReader.h"
+#include "platform/richtext/RtfPlainBytes.h"
 
 #include <QFile>
 
@@ -6,6 +7,7 @@
 
 #include <chrono>
 #include <random>
+#include <vector>
 
 using kr::CharFormat;
 using kr::RgbColor;
@@ -349,4 +351,28 @@ TEST(RtfReader, HandlesExtremeNestingWithoutRecursion) {
   // Never closed: reads what is there.
   const QByteArray open = QByteArray("{\\rtf1 x") + QByteArray(depth, '{') + "y";
   EXPECT_EQ(read(open).plainText(), QStringLiteral("xy"));
+}
+
+// A stretch of plain bytes widened as its end is looked for, from every
+// length up to past sixteen bytes and ended by each kind of byte, or by the
+// end of the input itself: exactly the bytes up to that end are written.
+TEST(RtfReader, PlainBytesWidenUpToTheFirstOtherByte) {
+  for (const char stop : {'\\', '{', '}', '\n', '\t', '\x7f', '\x80', '\0'}) {
+    for (int length = 0; length <= 40; ++length) {
+      QByteArray input(length, 'a');
+      for (int i = 0; i < length; ++i)
+        input[i] = char('!' + (i * 7) % 90 == '\\' ? 'x' : '!' + (i * 7) % 90);
+      input.replace('{', 'y').replace('}', 'z');
+      if (stop != '\0')
+        input.append(stop).append("trailing bytes after the stop");
+      std::vector<char16_t> out(std::size_t(input.size()) + 16, u'#');
+      char16_t* written = out.data();
+      const char* end =
+          kr::rtf_plain::widenText(input.constData(), input.constData() + input.size(), written);
+      ASSERT_EQ(end - input.constData(), length) << int(stop) << " " << length;
+      ASSERT_EQ(written - out.data(), length);
+      for (int i = 0; i < length; ++i)
+        ASSERT_EQ(out[std::size_t(i)], char16_t(quint8(input[i]))) << i;
+    }
+  }
 }

@@ -243,7 +243,10 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
   // Up to eight bytes from `at`, as a number.
   const auto headAt = [](const char* at, qsizetype count) {
     quint64 head = 0;
-    std::memcpy(&head, at, std::size_t(std::min<qsizetype>(count, 8)));
+    if (count >= 8) [[likely]]
+      std::memcpy(&head, at, 8); // one load
+    else
+      std::memcpy(&head, at, std::size_t(count));
     return head;
   };
   std::array<Attributes, 8> knownAttributes;
@@ -310,8 +313,7 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
       continue;
     }
     if (c != '\\') {
-      const char* const stop = rtf_plain::textEnd(p, end);
-      if (stop == p) {
+      if (!(rtf_plain::kPlainBytes[quint8(c)] & rtf_plain::kPlain)) {
         if (c != '\t')
           return false;
         character(u'\t');
@@ -320,25 +322,29 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
       }
       Group& group = groups[std::size_t(depth)];
       if (group.instruction) {
+        const char* const stop = rtf_plain::textEnd(p, end);
         QString& instruction = instructions_[std::size_t(group.field)];
         const qsizetype taken =
             std::min<qsizetype>(stop - p, kMaxInstructionLength - instruction.size());
         if (taken > 0)
           instruction.append(QLatin1String(p, taken));
-      } else {
-        startRun();
-        rtf_plain::widen(p, stop, end, out);
-        out += stop - p;
-        // Mostly the text is a line that the end of its paragraph follows,
-        // which goes on the run just begun.
-        if (isParagraphEnd(stop)) {
-          p = pastParagraphEnd(stop);
-          lineEnd(out - begin);
-          *out++ = u'\n';
-          continue;
-        }
+        p = stop;
+        continue;
       }
-      p = stop;
+      startRun();
+      // Mostly the text is a line that the end of its paragraph follows,
+      // which goes on the run just begun, and the group's next line follows
+      // at once.
+      for (;;) {
+        p = rtf_plain::widenText(p, end, out);
+        if (!isParagraphEnd(p))
+          break;
+        p = pastParagraphEnd(p);
+        lineEnd(out - begin);
+        *out++ = u'\n';
+        if (p == end || !(rtf_plain::kPlainBytes[quint8(*p)] & rtf_plain::kPlain))
+          break;
+      }
       continue;
     }
     // A control sequence; mostly the end of a paragraph.

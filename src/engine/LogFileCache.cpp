@@ -3,7 +3,7 @@
 #include "engine/EngineLog.h"
 #include "platform/ConsoleText.h"
 #include "platform/QnLog.h"
-#include "platform/ThreadName.h"
+#include "platform/SharedWork.h"
 
 #include <QFile>
 #include <QThread>
@@ -12,8 +12,6 @@
 #include <atomic>
 #include <cstring>
 #include <functional>
-#include <system_error>
-#include <thread>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -41,21 +39,7 @@ void parallelFor(std::size_t count, int threadLimit, const std::function<void(st
     for (std::size_t i = next++; i < count; i = next++)
       work(i);
   };
-  std::vector<std::thread> helpers;
-  helpers.reserve(threads - 1);
-  for (std::size_t t = 1; t < threads; ++t) {
-    try {
-      helpers.emplace_back([&worker] {
-        nameCurrentThread("logFileReader");
-        worker();
-      });
-    } catch (const std::system_error&) {
-      break; // no more threads to be had: the ones running share the rest
-    }
-  }
-  worker();
-  for (std::thread& helper : helpers)
-    helper.join();
+  shareAmongThreads(int(threads), "logFileReader", worker);
 }
 
 } // namespace

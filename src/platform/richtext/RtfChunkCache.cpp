@@ -1,6 +1,6 @@
 #include "platform/richtext/RtfChunkCache.h"
 
-#include "platform/ThreadName.h"
+#include "platform/SharedWork.h"
 #include "platform/richtext/RichTextDocument.h"
 #include "platform/richtext/RtfWriter.h"
 
@@ -13,8 +13,6 @@
 #include <atomic>
 #include <new>
 #include <string>
-#include <system_error>
-#include <thread>
 
 namespace kr {
 
@@ -319,21 +317,7 @@ bool RtfChunkCache::encodeSharedFor(qint64 budgetMs) {
       }
     }
   };
-  std::vector<std::thread> helpers;
-  helpers.reserve(std::size_t(threads - 1));
-  for (int t = 1; t < threads; ++t) {
-    try {
-      helpers.emplace_back([&work] {
-        nameCurrentThread("sheetEncoder");
-        work();
-      });
-    } catch (const std::system_error&) {
-      break; // no more threads to be had: the ones running share the rest
-    }
-  }
-  work();
-  for (std::thread& helper : helpers)
-    helper.join();
+  shareAmongThreads(threads, "sheetEncoder", work);
   bool left = false;
   for (const Job& job : jobs) {
     Slot& slot = slots_[job.slot];

@@ -148,11 +148,20 @@ constexpr double kRadialStep = 16.0;
 // runs line up and the band covers few pixels more than they did.
 class RowBlocks {
 public:
-  RowBlocks(int rowHeight, const QRect& bounds)
-      : rows_(std::max(1, rowHeight)), bounds_(bounds),
-        runs_(static_cast<size_t>(std::max(0, (bounds.height() + rows_ - 1) / rows_))) {}
+  using Runs = std::vector<std::pair<int, int>>;
 
-  int count() const { return static_cast<int>(runs_.size()); }
+  // The blocks' runs go in `storage`, emptied first: kept from one frame to
+  // the next, it is not allocated again block by block at every frame.
+  RowBlocks(int rowHeight, const QRect& bounds, std::vector<Runs>& storage)
+      : rows_(std::max(1, rowHeight)), bounds_(bounds), runs_(storage),
+        count_(std::max(0, (bounds.height() + rows_ - 1) / rows_)) {
+    if (runs_.size() < static_cast<size_t>(count_))
+      runs_.resize(static_cast<size_t>(count_));
+    for (int block = 0; block < count_; ++block)
+      runs_[static_cast<size_t>(block)].clear();
+  }
+
+  int count() const { return count_; }
   int top(int block) const { return bounds_.top() + block * rows_; }
   // The row after the block's last one.
   int end(int block) const { return std::min(top(block) + rows_, bounds_.bottom() + 1); }
@@ -203,8 +212,6 @@ public:
   }
 
 private:
-  using Runs = std::vector<std::pair<int, int>>;
-
   // Rows top..bottom over the same runs of columns.
   struct Band {
     int top = 0;
@@ -262,7 +269,8 @@ private:
 
   int rows_;
   QRect bounds_;
-  std::vector<Runs> runs_;
+  std::vector<Runs>& runs_;
+  int count_;
 };
 
 // The point at `degrees` (counter-clockwise from three o'clock) of the
@@ -317,7 +325,7 @@ QRegion CountDownView::changedRegion(double fromAngle, double fromScale, double 
     return QRegion(rect()); // the slice jumped: all of it
   // The ring's region and the slice's are joined into one, block by block:
   // as the union of two regions, each would cut the other's bands.
-  RowBlocks blocks(kRepaintRows, rect());
+  RowBlocks blocks(kRepaintRows, rect(), blockRuns_);
   for (const QRect& r : ring)
     blocks.add(r);
   // The slice: a sector of the ellipse inscribed in the slice rectangle
@@ -358,7 +366,7 @@ QRegion CountDownView::ringRegion(double fromScale, double toScale) const {
   // The pixels where the ring's drawings at the two sizes differ, from the
   // pixels kept for each, in rows of device pixels made logical ones. The
   // pulse takes the same few steps again and again: each is worked out once.
-  RowBlocks blocks(kRepaintRows, rect());
+  RowBlocks blocks(kRepaintRows, rect(), blockRuns_);
   const CountDownRing& from = ring(ratio, drawnScale(fromScale));
   const CountDownRing& to = ring(ratio, drawnScale(toScale));
   const int gap = static_cast<int>(std::ceil(kRepaintGap * ratio));

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace kr {
@@ -124,6 +125,9 @@ private:
     QRegion region;
   };
   mutable std::vector<RingStep> ringSteps_;
+  // The runs of the blocks of rows changedRegion() gathers, kept for their
+  // storage from one frame to the next.
+  mutable std::vector<std::vector<std::pair<int, int>>> blockRuns_;
   bool started_ = false;
   double startTime_ = 0.0;
   double totalTime_ = 1.0;

@@ -298,6 +298,13 @@ TEST(CountDownView, ChangedRegionIsFewRowBlocksHuggingWhatMoved) {
   EXPECT_LT(slice.rectCount(), 50);
   // Past a quarter the whole quarter's rim may change.
   EXPECT_TRUE(view.changedRegion(-0.25, 1.0, 0.25, 1.0).contains(QPoint(300 + 184, 300 - 184)));
+  // Each answer starts from nothing: after a larger one, and on another
+  // view, the same.
+  view.changedRegion(-10.0, 1.0, -70.0, 1.02);
+  EXPECT_EQ(view.changedRegion(-0.25, 1.0, -0.5, 1.0), slice);
+  CountDownView other;
+  other.resize(600, 600);
+  EXPECT_EQ(other.changedRegion(-0.25, 1.0, -0.5, 1.0), slice);
 }
 
 // The ring copied from its kept pixels looks as the ring stroked over the

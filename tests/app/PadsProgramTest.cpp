@@ -749,9 +749,12 @@ private:
   void (*oldHandler_)(int) = nullptr;
 };
 
-// What this disk takes, now, to store `bytes` and have them on it: the part of
-// a quit that is the disk's rather than the program's.
-qint64 diskStoreMs(const QString& folder, qint64 bytes) {
+// What this disk takes, now, to store as many bytes as the sheet at `sheet`
+// holds, beside it, and have them on it: the part of a quit that is the
+// disk's rather than the program's.
+qint64 diskStoreMs(const QString& sheet) {
+  const QString folder = QFileInfo(sheet).path();
+  const qint64 bytes = QFileInfo(sheet + QStringLiteral("/TXT.rtf")).size();
   QFile file(folder + QStringLiteral("/disk-probe"));
   if (!file.open(QIODevice::WriteOnly))
     return 0;
@@ -765,6 +768,20 @@ qint64 diskStoreMs(const QString& folder, qint64 bytes) {
   const qint64 ms = storing.elapsed();
   file.remove();
   return ms;
+}
+
+// Ends the program by a signal from inside its loop: how long the quit took.
+qint64 quitBySignalMs(StartedProgram& p) {
+  QElapsedTimer quitting;
+  EXPECT_EQ(runLoopWith(
+                p,
+                [&] {
+                  quitting.start();
+                  std::raise(SIGTERM);
+                },
+                test::timeLimit(30000)),
+            0);
+  return quitting.elapsed();
 }
 
 // The part of a quit that encodes what a long sheet's steps had not yet
@@ -805,8 +822,7 @@ TEST(PadsProgram, AnEditedFiftyMegabyteSheetIsSavedByEveryQuitWithinHalfASecond)
     EXPECT_EQ(result, 0);
     // Half a second on a quiet disk; a busy one (other tests writing) adds
     // what it takes to store the sheet's bytes, which no program can save.
-    const qint64 diskMs =
-        diskStoreMs(QFileInfo(big).path(), QFileInfo(big + QStringLiteral("/TXT.rtf")).size());
+    const qint64 diskMs = diskStoreMs(big);
     EXPECT_LT(quitMs, test::timeLimit(500) + diskMs) << (bySignal ? "by a signal" : "by the menu");
     std::printf("quit after an edit by %s: %lld ms (the disk alone: %lld ms)\n",
                 bySignal ? "a signal" : "the menu", quitMs, diskMs);
@@ -887,18 +903,8 @@ TEST(PadsProgram, AFiftyMegabyteSheetEditedAsItAppearsIsSavedWholeWithoutHolding
     // The program quits before the steps are over: what is left is encoded
     // by helper threads before the file is written.
     ASSERT_TRUE(view->isEncodingInSteps());
-    QElapsedTimer quitting;
-    EXPECT_EQ(runLoopWith(
-                  p,
-                  [&] {
-                    quitting.start();
-                    std::raise(SIGTERM);
-                  },
-                  test::timeLimit(30000)),
-              0);
-    const qint64 quitMs = quitting.elapsed();
-    const qint64 diskMs =
-        diskStoreMs(QFileInfo(big).path(), QFileInfo(big + QStringLiteral("/TXT.rtf")).size());
+    const qint64 quitMs = quitBySignalMs(p);
+    const qint64 diskMs = diskStoreMs(big);
     EXPECT_LT(quitMs, quitWithEncodingLeftMs() + diskMs);
     std::printf("autosave right after a 50 MB sheet appeared held the window %lld ms; the quit "
                 "after it took %lld ms (the disk alone: %lld ms)\n",
@@ -996,19 +1002,9 @@ TEST(PadsProgram, APageTurnFromAnEditedFiftyMegabyteSheetWritesItAwayFromTheWind
     // written before the program ends (which waits for no thread of its own).
     ASSERT_FALSE(view->delegate()->hasUnsavedChanges());
     ASSERT_TRUE(PadSheetWriter::shared().isInFlight(big));
-    QElapsedTimer quitting;
-    EXPECT_EQ(runLoopWith(
-                  p,
-                  [&] {
-                    quitting.start();
-                    std::raise(SIGTERM);
-                  },
-                  test::timeLimit(30000)),
-              0);
-    const qint64 quitMs = quitting.elapsed();
+    const qint64 quitMs = quitBySignalMs(p);
     EXPECT_FALSE(PadSheetWriter::shared().isInFlight(big));
-    const qint64 diskMs =
-        diskStoreMs(QFileInfo(big).path(), QFileInfo(big + QStringLiteral("/TXT.rtf")).size());
+    const qint64 diskMs = diskStoreMs(big);
     // What is left to encode and the file's write, on the writer's thread.
     EXPECT_LT(quitMs, quitWithEncodingLeftMs() + diskMs);
     std::printf("page turn from the 50 MB sheet edited as it appeared: %lld ms; a quit right "

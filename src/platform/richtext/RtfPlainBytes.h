@@ -27,24 +27,26 @@ inline constexpr std::array<quint8, 256> kPlainBytes = [] {
   return table;
 }();
 
+#if defined(__SSE2__)
+// One bit for each of the sixteen bytes of `v` that is not body text (kPlain).
+// Printable ASCII is above 0x1F and below 0x7F when compared as signed bytes
+// (bytes from 0x80 are negative).
+inline int notBodyText(__m128i v) {
+  const __m128i printable =
+      _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(0x1F)), _mm_cmplt_epi8(v, _mm_set1_epi8(0x7F)));
+  const __m128i special = _mm_or_si128(
+      _mm_cmpeq_epi8(v, _mm_set1_epi8('\\')),
+      _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('{')), _mm_cmpeq_epi8(v, _mm_set1_epi8('}'))));
+  return _mm_movemask_epi8(_mm_andnot_si128(special, printable)) ^ 0xFFFF;
+}
+#endif
+
 // The end of the stretch of body-text bytes (kPlain) from `p`.
 inline const char* textEnd(const char* p, const char* end) {
 #if defined(__SSE2__)
-  // Sixteen bytes at a time: printable ASCII is above 0x1F and below 0x7F
-  // when compared as signed bytes (bytes from 0x80 are negative).
-  const __m128i belowPrintable = _mm_set1_epi8(0x1F);
-  const __m128i delete_ = _mm_set1_epi8(0x7F);
-  const __m128i backslash = _mm_set1_epi8('\\');
-  const __m128i openBrace = _mm_set1_epi8('{');
-  const __m128i closeBrace = _mm_set1_epi8('}');
+  // Sixteen bytes at a time.
   for (; end - p >= 16; p += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i printable =
-        _mm_and_si128(_mm_cmpgt_epi8(v, belowPrintable), _mm_cmplt_epi8(v, delete_));
-    const __m128i special =
-        _mm_or_si128(_mm_cmpeq_epi8(v, backslash),
-                     _mm_or_si128(_mm_cmpeq_epi8(v, openBrace), _mm_cmpeq_epi8(v, closeBrace)));
-    const int other = _mm_movemask_epi8(_mm_andnot_si128(special, printable)) ^ 0xFFFF;
+    const int other = notBodyText(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
     if (other != 0)
       return p + __builtin_ctz(unsigned(other));
   }
@@ -78,22 +80,12 @@ inline void widen(const char* in, const char* end, const char* inputEnd, char16_
 // may be written after the stretch (the output keeps that much room).
 inline const char* widenText(const char* p, const char* end, char16_t*& out) {
 #if defined(__SSE2__)
-  const __m128i belowPrintable = _mm_set1_epi8(0x1F);
-  const __m128i delete_ = _mm_set1_epi8(0x7F);
-  const __m128i backslash = _mm_set1_epi8('\\');
-  const __m128i openBrace = _mm_set1_epi8('{');
-  const __m128i closeBrace = _mm_set1_epi8('}');
   const __m128i zero = _mm_setzero_si128();
   for (; end - p >= 16; p += 16, out += 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(v, zero));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(v, zero));
-    const __m128i printable =
-        _mm_and_si128(_mm_cmpgt_epi8(v, belowPrintable), _mm_cmplt_epi8(v, delete_));
-    const __m128i special =
-        _mm_or_si128(_mm_cmpeq_epi8(v, backslash),
-                     _mm_or_si128(_mm_cmpeq_epi8(v, openBrace), _mm_cmpeq_epi8(v, closeBrace)));
-    const int other = _mm_movemask_epi8(_mm_andnot_si128(special, printable)) ^ 0xFFFF;
+    const int other = notBodyText(v);
     if (other != 0) {
       const int length = __builtin_ctz(unsigned(other));
       out += length;

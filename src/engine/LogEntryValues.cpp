@@ -110,13 +110,8 @@ QTimeZone LogEntryValues::systemTimeZone() { return LocalTimeZone::current(); }
 std::optional<float> LogEntryValues::floatValue(QStringView line) {
   // Mostly a few digits alone, as the writer puts durations: read at once.
   if (!line.isEmpty() && line.size() <= 7) {
-    unsigned value = 0; // wraps around for other characters, unused then
     unsigned notDigits = 0;
-    for (const QChar c : line) {
-      const unsigned digit = unsigned(c.unicode()) - u'0';
-      notDigits |= unsigned(digit > 9);
-      value = value * 10 + digit;
-    }
+    const int value = digitsAt(line.utf16(), 0, int(line.size()), notDigits);
     if (!notDigits)
       return float(value);
   }

@@ -114,6 +114,12 @@ bool BackingStoreManager::writeFile(const EncodedRichText& text, const QString& 
                     [&](QString* reason) { return RtfdPackage::write(path, text, reason); });
 }
 
+bool BackingStoreManager::writeFile(const std::shared_ptr<StreamedRichText>& text,
+                                    const QString& path, const QString& folder, QString* error) {
+  return writeSheet(path, folder, error,
+                    [&](QString* reason) { return RtfdPackage::write(path, text, reason); });
+}
+
 bool BackingStoreManager::writeSheet(const QString& path, const QString& folder, QString* error,
                                      const std::function<bool(QString*)>& write) {
   QString reason;

@@ -9,9 +9,12 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace kr {
+
+class StreamedRichText;
 
 class BackingStoreDescriptor;
 
@@ -64,6 +67,8 @@ public:
                  QString* error = nullptr);
   bool writeFile(const EncodedRichText& text, const QString& path, const QString& folder,
                  QString* error = nullptr);
+  bool writeFile(const std::shared_ptr<StreamedRichText>& text, const QString& path,
+                 const QString& folder, QString* error = nullptr);
   // Appends the entry at the end of the store's current file (for the log:
   // today's file of this machine), re-creating a removed folder: in place
   // when the file is one this program wrote, else by replacing the package

@@ -256,8 +256,7 @@ bool FastTypeTextViewDelegate::save(Report report) {
     // The shown text is still in the editor: a failure stays with this pad,
     // not in the writer's list of sheets left unwritten.
     QString error;
-    if (writer.writeAndWait(current, store.folderPath(), textView_->encodedText(), &error,
-                            PadSheetWriter::KeptBy::caller)) {
+    if (textView_->writeTextAndWait(current, store.folderPath(), &error)) {
       textView_->document()->setModified(false);
       if (timer_)
         timer_->stop();

@@ -413,6 +413,29 @@ EncodedRichText NowAndLaterBoardTextView::encodedText() {
   return RtfChunkCache::of(document())->encoded(kTabInterval);
 }
 
+bool NowAndLaterBoardTextView::writeTextAndWait(const QString& path, const QString& folder,
+                                                QString* error) {
+  PadSheetWriter& writer = PadSheetWriter::shared();
+  applyTypedAhead();
+  RtfChunkCache* cache = RtfChunkCache::of(document());
+  if (cache->staleCharacters() >= RtfChunkCache::kStreamFrom) {
+    if (const std::shared_ptr<StreamedRichText> stream = cache->stream(kTabInterval)) {
+      const auto outcome =
+          writer.write(path, folder, stream, nullptr, {}, PadSheetWriter::KeptBy::caller);
+      const bool whole = cache->encodeInto(*stream);
+      writer.drain();
+      if (whole) {
+        if (error)
+          *error = outcome->error;
+        return outcome->written;
+      }
+      // The write stopped short, leaving the file as it was; the text is
+      // encoded again from the start and written whole.
+    }
+  }
+  return writer.writeAndWait(path, folder, encodedText(), error, PadSheetWriter::KeptBy::caller);
+}
+
 void NowAndLaterBoardTextView::insertAtStart(const RichText& text) {
   if (isReadOnly() || text.isEmpty())
     return;

@@ -104,6 +104,11 @@ public:
   // The same encoded for a sheet's file: only the paragraphs changed since
   // the last call are encoded again.
   EncodedRichText encodedText();
+  // Writes the whole text to the sheet at `path` in `folder` through the
+  // sheet writer and waits for it, a failure left to the caller (the text
+  // stays here). With many characters still to encode, the chunks encoded
+  // already are written while the others are encoded.
+  bool writeTextAndWait(const QString& path, const QString& folder, QString* error);
   // The text of the sheet shown for its file, as the page turns away from it
   // for certain: a long text's document itself, which leaves the editor to be
   // encoded (what is left of it) and deleted on the sheet writer's thread;

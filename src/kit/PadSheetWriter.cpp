@@ -2,6 +2,7 @@
 
 #include "engine/BackingStoreManager.h"
 #include "platform/OrderedWorker.h"
+#include "platform/SharedWork.h"
 #include "platform/richtext/RtfChunkCache.h"
 #include "platform/richtext/RtfReader.h"
 #include "platform/richtext/RtfWriter.h"
@@ -46,6 +47,30 @@ EncodedRichText LeftDocument::encoded() {
   return *encoded_;
 }
 
+std::shared_ptr<StreamedRichText> LeftDocument::stream() {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  if (encoded_ || !document_)
+    return nullptr;
+  document_->moveToThread(QThread::currentThread());
+  RtfChunkCache* cache = RtfChunkCache::of(document_);
+  if (cache->staleCharacters() < RtfChunkCache::kStreamFrom)
+    return nullptr;
+  return cache->stream(tabInterval_);
+}
+
+bool LeftDocument::encodeStream(StreamedRichText& stream) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  if (encoded_ || !document_) {
+    stream.abandon(QStringLiteral("the text was encoded already"));
+    return false;
+  }
+  if (!RtfChunkCache::of(document_)->encodeInto(stream))
+    return false;
+  encoded_ = stream.whole();
+  deleteDocument();
+  return true;
+}
+
 void LeftDocument::drop() {
   const std::lock_guard<std::mutex> lock(mutex_);
   deleteDocument();
@@ -67,15 +92,44 @@ bool PadSheetWriter::writeNow(const QString& path, const QString& folder, const 
     return store.writeFile(*rich, path, folder, error);
   if (const auto* encoded = std::get_if<EncodedRichText>(&text))
     return store.writeFile(*encoded, path, folder, error);
-  return store.writeFile(std::get<std::shared_ptr<LeftDocument>>(text)->encoded(), path, folder,
-                         error);
+  if (const auto* streamed = std::get_if<std::shared_ptr<StreamedRichText>>(&text))
+    return store.writeFile(*streamed, path, folder, error);
+  const std::shared_ptr<LeftDocument>& left = std::get<std::shared_ptr<LeftDocument>>(text);
+  if (const std::shared_ptr<StreamedRichText> stream = left->stream()) {
+    // What is left is encoded on this thread, which holds the document now,
+    // while the file is written on another; without a second thread, one
+    // after the other.
+    QThread* const holder = QThread::currentThread();
+    bool encoded = false;
+    bool writing = false;
+    bool written = false;
+    shareAmongThreads(2, "sheetStreamer", [&] {
+      if (QThread::currentThread() == holder) {
+        encoded = left->encodeStream(*stream);
+      } else {
+        writing = true;
+        written = store.writeFile(stream, path, folder, error);
+      }
+    });
+    if (!writing)
+      written = store.writeFile(stream, path, folder, error);
+    if (encoded)
+      return written;
+    // The stream fell short and its write with it: the text is encoded again.
+  }
+  return store.writeFile(left->encoded(), path, folder, error);
 }
 
 RichText PadSheetWriter::richTextOf(const SheetText& text) {
   if (const auto* rich = std::get_if<RichText>(&text))
     return *rich;
-  const auto* left = std::get_if<std::shared_ptr<LeftDocument>>(&text);
-  const EncodedRichText encoded = left ? (*left)->encoded() : std::get<EncodedRichText>(text);
+  EncodedRichText encoded;
+  if (const auto* left = std::get_if<std::shared_ptr<LeftDocument>>(&text))
+    encoded = (*left)->encoded();
+  else if (const auto* streamed = std::get_if<std::shared_ptr<StreamedRichText>>(&text))
+    encoded = (*streamed)->whole().value_or(EncodedRichText());
+  else
+    encoded = std::get<EncodedRichText>(text);
   RichText read = RtfReader::read(RtfWriter::write(encoded)).text;
   const QMap<QString, QByteArray> files = encoded.attachmentData();
   for (auto it = files.cbegin(); it != files.cend(); ++it)

@@ -2,6 +2,7 @@
 
 #include "platform/richtext/EncodedRichText.h"
 #include "platform/richtext/RichText.h"
+#include "platform/richtext/StreamedRichText.h"
 
 #include <QString>
 #include <QStringList>
@@ -41,6 +42,13 @@ public:
   // The document goes unencoded: its write was overtaken by a later one of
   // the same sheet.
   void drop();
+  // For a long text with much left to encode: its text as a stream, to be
+  // written while encodeStream() encodes what it lacks; none otherwise.
+  std::shared_ptr<StreamedRichText> stream();
+  // Encodes what `stream` lacks (on one thread while another writes it);
+  // then the document goes and encoded() gives the stream's text. False when
+  // the stream fell short: encoded() encodes the text again.
+  bool encodeStream(StreamedRichText& stream);
 
 private:
   void deleteDocument();
@@ -65,9 +73,10 @@ public:
   PadSheetWriter(const PadSheetWriter&) = delete;
   PadSheetWriter& operator=(const PadSheetWriter&) = delete;
 
-  // A sheet's text as rich text, as an editor's encoded text, or as the
-  // document a pad let go of.
-  using SheetText = std::variant<RichText, EncodedRichText, std::shared_ptr<LeftDocument>>;
+  // A sheet's text as rich text, as an editor's encoded text, as the
+  // document a pad let go of, or as encoded text still being encoded.
+  using SheetText = std::variant<RichText, EncodedRichText, std::shared_ptr<LeftDocument>,
+                                 std::shared_ptr<StreamedRichText>>;
 
   // Runs on the window's thread once the write is over, unless `context` is
   // gone by then.

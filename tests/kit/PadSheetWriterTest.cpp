@@ -1,5 +1,6 @@
 #include "kit/PadSheetWriter.h"
 
+#include "platform/richtext/RtfChunkCache.h"
 #include "platform/richtext/RtfdPackage.h"
 #include "support/TestEnvironment.h"
 
@@ -61,10 +62,15 @@ TEST(PadSheetWriter, WritesOneSheetInOrderAndKeepsAFailedTextOnlyWhenAskedTo) {
 
 namespace {
 
-// A document left to the writer, which tells on which thread it went.
+// A document left to the writer, which tells on which thread it went. An
+// editor's document comes with its encoded chunks (all stale when it was
+// only just shown).
 struct Left {
-  explicit Left(const QString& text) : document(new QTextDocument), after(new QObject) {
+  explicit Left(const QString& text, bool fromEditor = false)
+      : document(new QTextDocument), after(new QObject) {
     document->setPlainText(text);
+    if (fromEditor)
+      kr::RtfChunkCache::of(document);
     QObject::connect(
         document, &QObject::destroyed, document, [this] { deletedOn = QThread::currentThread(); },
         Qt::DirectConnection);
@@ -119,4 +125,35 @@ TEST(PadSheetWriter, ALeftDocumentIsEncodedAndDeletedOnTheWritersThreadAndKeptWh
   EXPECT_TRUE(writer.hasFailures(blocked));
   ASSERT_TRUE(writer.unwrittenText(stuck).has_value());
   EXPECT_EQ(writer.unwrittenText(stuck)->plainText(), QStringLiteral("kept\ntext"));
+}
+
+TEST(PadSheetWriter, ALongLeftDocumentIsWrittenWhileItIsEncodedAndKeptWhenItFails) {
+  QTemporaryDir dir;
+  const QString folder = dir.path() + QStringLiteral("/Pad");
+  const QString sheet = folder + QStringLiteral("/Sheet 000000.rtfd");
+  QString text;
+  for (int line = 0; text.size() <= kr::RtfChunkCache::kStreamFrom * 2; ++line)
+    text += QStringLiteral("%1: a long sheet's line \u00e9\n").arg(line);
+  text.chop(1);
+  PadSheetWriter writer;
+  Left written(text, true);
+  writer.write(sheet, folder, written.left);
+  writer.drain();
+  EXPECT_EQ(RtfdPackage::read(sheet).text.plainText(), text);
+  EXPECT_TRUE(written.document.isNull());
+  EXPECT_NE(written.deletedOn, QCoreApplication::instance()->thread());
+
+  const QString blocked = dir.path() + QStringLiteral("/Blocked");
+  const QString stuck = blocked + QStringLiteral("/Sheet 000000.rtfd");
+  {
+    QFile blocker(blocked);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  }
+  kr::test::ExpectWarnings expected({QStringLiteral("could not write")});
+  Left failed(text, true);
+  writer.write(stuck, blocked, failed.left);
+  writer.drain();
+  EXPECT_TRUE(failed.document.isNull());
+  ASSERT_TRUE(writer.unwrittenText(stuck).has_value());
+  EXPECT_EQ(writer.unwrittenText(stuck)->plainText(), text);
 }

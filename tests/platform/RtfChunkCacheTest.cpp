@@ -1,7 +1,9 @@
 #include "platform/richtext/RtfChunkCache.h"
 
 #include "platform/richtext/RichTextDocument.h"
+#include "platform/richtext/RtfReader.h"
 #include "platform/richtext/RtfWriter.h"
+#include "platform/richtext/StreamedRichText.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -13,11 +15,15 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <thread>
+
 using kr::CharFormat;
 using kr::RgbColor;
 using kr::RichText;
 using kr::RichTextDocument;
 using kr::RtfChunkCache;
+using kr::RtfReader;
 using kr::RtfWriter;
 
 namespace {
@@ -212,4 +218,86 @@ TEST(RtfChunkCache, ChunksSharedAmongThreadsGiveTheWholeDocumentWritersBytes) {
   ASSERT_EQ(before.chunks.size(), after.chunks.size());
   EXPECT_EQ(before.chunks.front(), after.chunks.front());
   EXPECT_NE(before.chunks[2], after.chunks[2]);
+}
+
+namespace {
+
+// Takes a streamed text's bytes part by part, as a file writer does.
+std::optional<QByteArray> readStream(kr::StreamedRichText& stream, QString* error) {
+  QByteArray bytes;
+  for (bool last = false; !last;) {
+    const auto part = stream.next(&last, error);
+    if (!part)
+      return std::nullopt;
+    for (const QByteArrayView piece : *part)
+      bytes.append(piece);
+  }
+  return bytes;
+}
+
+} // namespace
+
+TEST(RtfChunkCache, AStreamIsWrittenWhileItsLastChunksAreEncodedAndHoldsTheWholeText) {
+  QTextDocument document;
+  RichTextDocument::fill(&document, mixedText(0));
+  RtfChunkCache& cache = *RtfChunkCache::of(&document);
+  cache.encodeFor(-1);
+  EXPECT_EQ(cache.stream(kTabs), nullptr) << "nothing left to encode";
+  // A colour over most chunks; the first of them encoded again, the others
+  // still stale when the writer starts.
+  QTextCursor cursor(&document);
+  cursor.setPosition(document.findBlockByNumber(100).position());
+  cursor.setPosition(document.findBlockByNumber(1300).position(), QTextCursor::KeepAnchor);
+  QTextCharFormat marked;
+  marked.setForeground(QColor(1, 2, 3));
+  cursor.mergeCharFormat(marked);
+  EXPECT_FALSE(cache.encodeFor(0));
+  const std::shared_ptr<kr::StreamedRichText> stream = cache.stream(kTabs);
+  ASSERT_TRUE(stream);
+  EXPECT_GT(stream->missing(), 2u);
+  std::optional<QByteArray> written;
+  QString error;
+  std::thread writer([&] { written = readStream(*stream, &error); });
+  EXPECT_TRUE(cache.encodeInto(*stream));
+  writer.join();
+  ASSERT_TRUE(written) << qPrintable(error);
+  EXPECT_EQ(cache.staleBlocks(), 0);
+  EXPECT_EQ(stream->missing(), 0u);
+  // Read and written again, it is the whole document's text.
+  RichText whole = RichTextDocument::fromDocument(document);
+  whole.setTabInterval(kTabs);
+  EXPECT_TRUE(RtfWriter::write(RtfReader::read(*written).text) == RtfWriter::write(whole));
+  const std::optional<kr::EncodedRichText> streamed = stream->whole();
+  ASSERT_TRUE(streamed);
+  EXPECT_TRUE(RtfWriter::write(*streamed) == RtfWriter::write(whole));
+
+  // A document with pictures is not streamed: their formats come with them.
+  QTextDocument pictures;
+  RichTextDocument::fill(&pictures, mixedText(200));
+  EXPECT_EQ(RtfChunkCache::of(&pictures)->stream(kTabs), nullptr);
+}
+
+TEST(RtfChunkCache, AStreamsWriterWaitingForAChunkIsToldWhenNoneComes) {
+  auto chunk = std::make_shared<kr::EncodedRichText::Chunk>();
+  chunk->bytes = QByteArrayLiteral("abc");
+  chunk->pieces.push_back({0, 3});
+  kr::StreamedRichText stream({CharFormat{}}, 0, {chunk, nullptr, chunk});
+  EXPECT_EQ(stream.missing(), 1u);
+  bool last = false;
+  QString error;
+  ASSERT_TRUE(stream.next(&last, &error)); // the header
+  const auto first = stream.next(&last, &error);
+  ASSERT_TRUE(first);
+  EXPECT_FALSE(last);
+  QByteArray firstBytes;
+  for (const QByteArrayView piece : *first)
+    firstBytes.append(piece);
+  EXPECT_EQ(firstBytes, QByteArrayLiteral("abc"));
+  std::optional<QByteArray> rest = QByteArray();
+  std::thread writer([&] { rest = readStream(stream, &error); });
+  stream.abandon(QStringLiteral("gone"));
+  writer.join();
+  EXPECT_FALSE(rest);
+  EXPECT_EQ(error, QStringLiteral("gone"));
+  EXPECT_FALSE(stream.whole());
 }

@@ -3,6 +3,7 @@
 #include "platform/SharedWork.h"
 #include "platform/richtext/RichTextDocument.h"
 #include "platform/richtext/RtfWriter.h"
+#include "platform/richtext/StreamedRichText.h"
 
 #include <QElapsedTimer>
 #include <QTextBlock>
@@ -234,7 +235,9 @@ void RtfChunkCache::splitStale(std::size_t index) {
   slots_.insert(slots_.begin() + std::ptrdiff_t(index) + 1, parts.begin(), parts.end());
 }
 
-bool RtfChunkCache::encodeFor(qint64 budgetMs) {
+bool RtfChunkCache::encodeFor(qint64 budgetMs) { return encodeFor(budgetMs, {}); }
+
+bool RtfChunkCache::encodeFor(qint64 budgetMs, const Encoded& encoded) {
   QElapsedTimer timer;
   timer.start();
   int start = 0;
@@ -254,6 +257,8 @@ bool RtfChunkCache::encodeFor(qint64 budgetMs) {
                              : document_->findBlockByNumber(start);
       stale.chunk = encodeBlocks(block, stale.blocks, start == 0, &stale.characters);
       next = block;
+      if (encoded)
+        encoded(i);
     }
     start += slots_[i].blocks;
   }
@@ -272,7 +277,9 @@ void RtfChunkCache::encodeAll() {
   encodeFor(-1);
 }
 
-bool RtfChunkCache::encodeSharedFor(qint64 budgetMs) {
+bool RtfChunkCache::encodeSharedFor(qint64 budgetMs) { return encodeSharedFor(budgetMs, {}); }
+
+bool RtfChunkCache::encodeSharedFor(qint64 budgetMs, const Encoded& encoded) {
   QElapsedTimer timer;
   timer.start();
   struct Job {
@@ -291,7 +298,7 @@ bool RtfChunkCache::encodeSharedFor(qint64 budgetMs) {
   }
   const int threads = std::min(encodingThreads(), int(jobs.size()));
   if (threads <= 1)
-    return encodeFor(budgetMs);
+    return encodeFor(budgetMs, encoded);
   // Every format the helpers meet is ours before they start: they only read
   // the tables. A chunk with an image (its file is read from the document's
   // resources) is left to this thread.
@@ -312,6 +319,8 @@ bool RtfChunkCache::encodeSharedFor(qint64 budgetMs) {
         slot.chunk = encodeRange(block, slot.blocks, jobs[j].start == 0, formats_, &slot.characters,
                                  idOf, noImage);
         jobs[j].failed = !slot.chunk;
+        if (slot.chunk && encoded)
+          encoded(jobs[j].slot);
       } catch (const std::bad_alloc&) {
         // Left stale, for a later call.
       }
@@ -324,6 +333,8 @@ bool RtfChunkCache::encodeSharedFor(qint64 budgetMs) {
     if (job.failed) {
       QTextBlock block = document_->findBlockByNumber(job.start);
       slot.chunk = encodeBlocks(block, slot.blocks, job.start == 0, &slot.characters);
+      if (encoded)
+        encoded(job.slot);
     }
     left = left || !slot.chunk;
   }
@@ -339,10 +350,7 @@ EncodedRichText RtfChunkCache::encoded(double tabInterval) {
   if (blocks != document_->blockCount())
     resetAll();
   encodeAll();
-  qsizetype characters = 0;
-  for (const Slot& slot : slots_)
-    characters += slot.characters;
-  if (characters != document_->characterCount()) {
+  if (encodedCharacters() != document_->characterCount()) {
     resetAll();
     encodeAll();
   }
@@ -353,6 +361,56 @@ EncodedRichText RtfChunkCache::encoded(double tabInterval) {
   for (const Slot& slot : slots_)
     text.chunks.push_back(slot.chunk);
   return text;
+}
+
+qsizetype RtfChunkCache::encodedCharacters() const {
+  qsizetype characters = 0;
+  for (const Slot& slot : slots_)
+    characters += slot.characters;
+  return characters;
+}
+
+std::shared_ptr<StreamedRichText> RtfChunkCache::stream(double tabInterval) {
+  int blocks = 0;
+  for (const Slot& slot : slots_)
+    blocks += slot.blocks;
+  if (blocks != document_->blockCount() || staleBlocks() == 0)
+    return nullptr;
+  // Every format is ours before a chunk is encoded, so the tables are known.
+  const std::vector<int> ids = resolveAllFormats();
+  if (std::find(ids.begin(), ids.end(), kImageFormat) != ids.end())
+    return nullptr;
+  // The slots as encodeInto() will encode them.
+  for (std::size_t i = 0; i < slots_.size(); ++i) {
+    if (!slots_[i].chunk)
+      splitStale(i);
+  }
+  std::vector<std::shared_ptr<const EncodedRichText::Chunk>> chunks;
+  chunks.reserve(slots_.size());
+  for (const Slot& slot : slots_)
+    chunks.push_back(slot.chunk);
+  return std::make_shared<StreamedRichText>(formats_, tabInterval, std::move(chunks));
+}
+
+bool RtfChunkCache::encodeInto(StreamedRichText& stream) {
+  // However this ends, a writer waiting for a chunk is not left waiting.
+  struct Abandon {
+    StreamedRichText& stream;
+    bool done = false;
+    ~Abandon() {
+      if (!done)
+        stream.abandon(QStringLiteral("the text could not be encoded"));
+    }
+  } abandon{stream};
+  const auto put = [this, &stream](std::size_t slot) { stream.put(slot, slots_[slot].chunk); };
+  encodeSharedFor(-1, put);
+  encodeFor(-1, put);
+  if (encodedCharacters() != document_->characterCount() || stream.missing() != 0) {
+    resetAll();
+    return false;
+  }
+  abandon.done = true;
+  return true;
 }
 
 } // namespace kr

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QObject>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -13,6 +14,8 @@ class QTextBlock;
 class QTextDocument;
 
 namespace kr {
+
+class StreamedRichText;
 
 // The RTF of a document's paragraphs, kept in chunks of paragraphs and
 // encoded again only where the text changed since (the document's
@@ -55,8 +58,28 @@ public:
   // Threads (this one among them) that encodeAll() shares its chunks among.
   static int encodingThreads();
 
+  // From this many characters still to encode, a text is written as a
+  // stream, its chunks encoded while the file is written.
+  static constexpr qsizetype kStreamFrom = 1 << 20;
+  // The whole text as a stream, for a writer to take while encodeInto()
+  // encodes the stale chunks: the chunks encoded so far, the others to come.
+  // None when nothing is stale, when the document holds pictures (their
+  // formats are only known once encoded) or when the chunks no longer match
+  // its paragraphs: encoded() then gives the text.
+  std::shared_ptr<StreamedRichText> stream(double tabInterval);
+  // Encodes every stale chunk as encodeAll() does, handing each to `stream`
+  // (made by stream(), nothing changed since) as soon as it is encoded. False
+  // when the chunks turn out not to hold the document's characters: the
+  // stream is abandoned and encoded() starts over.
+  bool encodeInto(StreamedRichText& stream);
+
 private:
   explicit RtfChunkCache(QTextDocument* document);
+  // Called with a slot's index once it is encoded (on whichever thread).
+  using Encoded = std::function<void(std::size_t slot)>;
+  bool encodeFor(qint64 budgetMs, const Encoded& encoded);
+  bool encodeSharedFor(qint64 budgetMs, const Encoded& encoded);
+  qsizetype encodedCharacters() const;
   struct Slot {
     int blocks = 0;
     qsizetype characters = 0;                            // the blocks' lengths; valid when encoded

@@ -27,41 +27,12 @@ struct RichTextRuns {
   }
 };
 
-// Neighbouring pieces of one format are one run, as in rich text.
-struct EncodedRuns {
-  struct Run {
-    int format;
-    std::size_t firstSpan;
-    std::size_t endSpan;
-  };
-  const EncodedRichText& text;
-  std::vector<Run> runs;
-  std::vector<QByteArrayView> spans;
-
-  explicit EncodedRuns(const EncodedRichText& encoded) : text(encoded) {
-    for (const auto& chunk : text.chunks) {
-      qsizetype offset = 0;
-      for (const EncodedRichText::Piece& piece : chunk->pieces) {
-        const QByteArrayView bytes(chunk->bytes.constData() + offset, piece.length);
-        offset += piece.length;
-        if (piece.length == 0)
-          continue;
-        if (runs.empty() || !(text.formats[std::size_t(runs.back().format)] ==
-                              text.formats[std::size_t(piece.format)]))
-          runs.push_back(Run{piece.format, spans.size(), spans.size()});
-        spans.push_back(bytes);
-        runs.back().endSpan = spans.size();
-      }
-    }
-  }
-  std::size_t size() const { return runs.size(); }
-  const CharFormat& format(std::size_t i) const {
-    return text.formats[std::size_t(runs[i].format)];
-  }
-  template <typename W> void writeContent(std::size_t i, W& writer) const {
-    for (std::size_t span = runs[i].firstSpan; span < runs[i].endSpan; ++span)
-      writer.writeBytes(spans[span]);
-  }
+// The formats of a list of them, by index: as runs, for the tables.
+struct FormatRuns {
+  const std::vector<CharFormat>& formats;
+  const std::vector<int>& ids;
+  std::size_t size() const { return ids.size(); }
+  const CharFormat& format(std::size_t i) const { return formats[std::size_t(ids[i])]; }
 };
 
 class Writer {
@@ -72,8 +43,16 @@ public:
   // With the tables given, not collected: false when a run needs a font or
   // colour they lack.
   template <typename Runs> bool useTables(const RtfWriter::Tables& tables, const Runs& runs);
+  template <typename Runs> void collectTables(const Runs& runs);
+  RtfWriter::Tables tables() const { return {fonts_, colors_}; }
   void writeHeader();
+  void writeParagraphStyle(double tabInterval);
   template <typename Runs> void writeBody(const Runs& runs, double tabInterval);
+  // Encoded text, piece by piece: neighbouring pieces of equal formats are
+  // one run, neighbouring runs with one link one field, as writeBody() makes
+  // them. endPieces() closes what the last piece left open.
+  void writePiece(const std::vector<CharFormat>& formats, int format, QByteArrayView bytes);
+  void endPieces();
   QByteArray result() const { return QByteArray(out_.data(), qsizetype(out_.size())); }
   // A run's characters, as they stand between its group's attributes and its end.
   void writeCharacters(QStringView text, const CharFormat& format);
@@ -90,13 +69,16 @@ public:
   }
   std::string take() { return std::move(out_); }
 
+  std::string& out() { return out_; }
+
 private:
-  template <typename Runs> void collectTables(const Runs& runs);
   template <typename Runs> void writeRun(const Runs& runs, std::size_t i);
   void writeAttributes(const CharFormat& format);
   void writeText(QStringView text);
   void writeEscaped(QStringView text, bool inTable);
   void writeAttachment(const QString& name);
+  void openField(const QString& link);
+  void closeRun();
   void number(int value) {
     char buffer[16];
     const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
@@ -110,6 +92,11 @@ private:
   QStringList fonts_;
   QHash<quint32, int> colorNumbers_;
   std::vector<RgbColor> colors_;
+  // What writePiece() left open: a run (its format's index) and a field.
+  int openRun_ = -1;
+  bool runGrouped_ = false;
+  bool fieldOpen_ = false;
+  QString fieldLink_;
 };
 
 constexpr int kTabStopsWritten = 12;
@@ -156,7 +143,7 @@ void Writer::writeHeader() {
   out_.append("}\n");
 }
 
-template <typename Runs> void Writer::writeBody(const Runs& runs, double tabInterval) {
+void Writer::writeParagraphStyle(double tabInterval) {
   if (tabInterval > 0) {
     // One paragraph style for the whole text, set once: a dozen stops, as
     // word processors write them; every paragraph keeps them.
@@ -168,6 +155,18 @@ template <typename Runs> void Writer::writeBody(const Runs& runs, double tabInte
     }
     out_ += '\n';
   }
+}
+
+void Writer::openField(const QString& link) {
+  out_.append("{\\field{\\*\\fldinst{HYPERLINK \"");
+  QString target = link;
+  target.replace(QLatin1Char('"'), QLatin1String("%22"));
+  writeEscaped(target, false);
+  out_.append("\"}}{\\fldrslt ");
+}
+
+template <typename Runs> void Writer::writeBody(const Runs& runs, double tabInterval) {
+  writeParagraphStyle(tabInterval);
   for (size_t i = 0; i < runs.size();) {
     const QString& link = runs.format(i).link;
     if (link.isEmpty()) {
@@ -175,11 +174,7 @@ template <typename Runs> void Writer::writeBody(const Runs& runs, double tabInte
       continue;
     }
     // One field for every neighbouring run with the same link.
-    out_.append("{\\field{\\*\\fldinst{HYPERLINK \"");
-    QString target = link;
-    target.replace(QLatin1Char('"'), QLatin1String("%22"));
-    writeEscaped(target, false);
-    out_.append("\"}}{\\fldrslt ");
+    openField(link);
     while (i < runs.size() && runs.format(i).link == link)
       writeRun(runs, i++);
     out_.append("}}");
@@ -217,6 +212,44 @@ template <typename Runs> void Writer::collectTables(const Runs& runs) {
       colorNumbers_.insert(key(*f.foreground), int(colors_.size())); // 0 is "automatic"
     }
   }
+}
+
+void Writer::writePiece(const std::vector<CharFormat>& formats, int format, QByteArrayView bytes) {
+  if (bytes.isEmpty())
+    return;
+  const CharFormat& f = formats[std::size_t(format)];
+  if (openRun_ < 0 || !(formats[std::size_t(openRun_)] == f)) {
+    closeRun();
+    if (fieldOpen_ && fieldLink_ != f.link) {
+      out_.append("}}");
+      fieldOpen_ = false;
+    }
+    if (!fieldOpen_ && !f.link.isEmpty()) {
+      openField(f.link);
+      fieldOpen_ = true;
+      fieldLink_ = f.link;
+    }
+    openRun_ = format;
+    runGrouped_ = !isPlain(f);
+    if (runGrouped_) {
+      out_ += '{';
+      writeAttributes(f);
+    }
+  }
+  writeBytes(bytes);
+}
+
+void Writer::closeRun() {
+  if (openRun_ >= 0 && runGrouped_)
+    out_ += '}';
+  openRun_ = -1;
+}
+
+void Writer::endPieces() {
+  closeRun();
+  if (fieldOpen_)
+    out_.append("}}");
+  fieldOpen_ = false;
 }
 
 template <typename Runs> void Writer::writeRun(const Runs& runs, std::size_t i) {
@@ -355,17 +388,42 @@ QByteArray RtfWriter::write(const EncodedRichText& text) {
   return joined;
 }
 
+RtfWriter::Tables RtfWriter::usedTables(const EncodedRichText& text) {
+  std::vector<int> used;
+  for (const auto& chunk : text.chunks) {
+    for (const EncodedRichText::Piece& piece : chunk->pieces) {
+      if (piece.length > 0 && (used.empty() || used.back() != piece.format))
+        used.push_back(piece.format);
+    }
+  }
+  Writer writer;
+  writer.collectTables(FormatRuns{text.formats, used});
+  return writer.tables();
+}
+
+RtfWriter::Tables RtfWriter::tablesOf(const std::vector<CharFormat>& formats) {
+  std::vector<int> all(formats.size());
+  for (std::size_t i = 0; i < all.size(); ++i)
+    all[i] = int(i);
+  Writer writer;
+  writer.collectTables(FormatRuns{formats, all});
+  return writer.tables();
+}
+
 RtfWriter::Pieces RtfWriter::writePieces(const EncodedRichText& text) {
   Pieces pieces;
   pieces.text = text;
-  Writer writer;
-  writer.noteInserts(&pieces.inserts);
-  writer.run(EncodedRuns(pieces.text), text.tabInterval, 0);
-  pieces.markup = writer.take();
+  ChunkWriter writer(text.formats, usedTables(text), text.tabInterval);
+  for (const auto& chunk : pieces.text.chunks)
+    writer.add(*chunk);
+  writer.end();
+  writer.release(&pieces.markup, &pieces.inserts);
   return pieces;
 }
 
-std::vector<QByteArrayView> RtfWriter::Pieces::views() const {
+namespace {
+
+std::vector<QByteArrayView> viewsOf(const std::string& markup, const RtfWriter::Inserts& inserts) {
   std::vector<QByteArrayView> views;
   views.reserve(inserts.size() * 2 + 1);
   std::size_t done = 0;
@@ -380,6 +438,66 @@ std::vector<QByteArrayView> RtfWriter::Pieces::views() const {
   }
   markupTo(markup.size());
   return views;
+}
+
+} // namespace
+
+std::vector<QByteArrayView> RtfWriter::Pieces::views() const { return viewsOf(markup, inserts); }
+
+struct RtfWriter::ChunkWriter::State {
+  std::vector<CharFormat> formats;
+  Writer writer;
+  Inserts inserts;
+  bool taken = false;
+};
+
+RtfWriter::ChunkWriter::ChunkWriter(std::vector<CharFormat> formats, const Tables& tables,
+                                    double tabInterval)
+    : state_(std::make_unique<State>()) {
+  state_->formats = std::move(formats);
+  Writer& writer = state_->writer;
+  writer.noteInserts(&state_->inserts);
+  const RichText none;
+  writer.useTables(tables, RichTextRuns{none});
+  writer.writeHeader();
+  writer.writeParagraphStyle(tabInterval);
+}
+
+RtfWriter::ChunkWriter::~ChunkWriter() = default;
+
+void RtfWriter::ChunkWriter::startPart() {
+  if (!std::exchange(state_->taken, false))
+    return;
+  state_->writer.out().clear();
+  state_->inserts.clear();
+}
+
+void RtfWriter::ChunkWriter::add(const EncodedRichText::Chunk& chunk) {
+  startPart();
+  qsizetype offset = 0;
+  for (const EncodedRichText::Piece& piece : chunk.pieces) {
+    state_->writer.writePiece(state_->formats, piece.format,
+                              QByteArrayView(chunk.bytes.constData() + offset, piece.length));
+    offset += piece.length;
+  }
+}
+
+void RtfWriter::ChunkWriter::end() {
+  startPart();
+  state_->writer.endPieces();
+  state_->writer.out().append("}\n");
+}
+
+std::vector<QByteArrayView> RtfWriter::ChunkWriter::take() {
+  state_->taken = true;
+  return viewsOf(state_->writer.out(), state_->inserts);
+}
+
+void RtfWriter::ChunkWriter::release(std::string* markup, Inserts* inserts) {
+  *markup = std::move(state_->writer.out());
+  *inserts = std::move(state_->inserts);
+  state_->writer.out().clear();
+  state_->inserts.clear();
 }
 
 qsizetype RtfWriter::Pieces::size() const {

@@ -8,6 +8,7 @@
 #include <QByteArrayView>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -31,17 +32,49 @@ public:
   static QByteArray write(const RichText& text);
   // The same bytes as write() gives for the rich text that `text` encodes.
   static QByteArray write(const EncodedRichText& text);
+  // Bytes of encoded chunks, each with its place in the markup around them.
+  using Inserts = std::vector<std::pair<std::size_t, QByteArrayView>>;
   // The same bytes as pieces to be written one after another: the markup
   // around the text's chunks, and the chunks' own bytes, not copied.
   struct Pieces {
     EncodedRichText text; // keeps the chunks the pieces show
     std::string markup;
-    // Bytes of the chunks, each with its place in the markup.
-    std::vector<std::pair<std::size_t, QByteArrayView>> inserts;
+    Inserts inserts;
     std::vector<QByteArrayView> views() const;
     qsizetype size() const;
   };
   static Pieces writePieces(const EncodedRichText& text);
+  // The fonts and colours the runs of `text` use, as write() numbers them.
+  static Tables usedTables(const EncodedRichText& text);
+  // The fonts and colours of every one of `formats`, in their order.
+  static Tables tablesOf(const std::vector<CharFormat>& formats);
+
+  // Writes encoded text chunk by chunk, so that its first chunks can be
+  // written out while the last are still being encoded: the tables are
+  // given first and must hold every font and colour the chunks' formats use.
+  // With usedTables() of the whole text, the bytes are those of write().
+  class ChunkWriter {
+  public:
+    // Begins with the header and the paragraph style.
+    ChunkWriter(std::vector<CharFormat> formats, const Tables& tables, double tabInterval);
+    ~ChunkWriter();
+    ChunkWriter(const ChunkWriter&) = delete;
+    ChunkWriter& operator=(const ChunkWriter&) = delete;
+    // The next chunk's runs; its bytes are shown, not copied.
+    void add(const EncodedRichText::Chunk& chunk);
+    // Closes the text after the last chunk.
+    void end();
+    // What was written since the last take(): views of this writer's markup
+    // (valid until the next add() or end()) and of the chunks' bytes.
+    std::vector<QByteArrayView> take();
+    // Everything written, when nothing was taken.
+    void release(std::string* markup, Inserts* inserts);
+
+  private:
+    void startPart();
+    struct State;
+    std::unique_ptr<State> state_;
+  };
   // Appends the characters of a run of `format` as write() writes them
   // inside the run's group. Each character is encoded on its own, so the
   // encoding of a text is that of its parts one after another.

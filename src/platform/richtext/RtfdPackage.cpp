@@ -4,6 +4,7 @@
 #include "platform/richtext/RtfInPlaceAppend.h"
 #include "platform/richtext/RtfReader.h"
 #include "platform/richtext/RtfWriter.h"
+#include "platform/richtext/StreamedRichText.h"
 
 #include <QDir>
 #include <QFile>
@@ -94,37 +95,47 @@ bool syncPath(const QString& path) {
   return ok;
 }
 
-// Writes `pieces` one after another, many at a call.
-bool writeFile(const QString& path, const std::vector<QByteArrayView>& pieces, QString* error) {
+// Writes the bytes `parts` gives, part after part until its last, each part's
+// pieces many at a call.
+using TextParts =
+    std::function<std::optional<std::vector<QByteArrayView>>(bool* last, QString* error)>;
+bool writeFile(const QString& path, const TextParts& parts, QString* error) {
   QFile file(path);
   if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
     return fail(error, QStringLiteral("Could not create %1: %2").arg(path, file.errorString()));
   const int fd = file.handle();
   std::vector<iovec> batch;
-  std::size_t next = 0;
   int failure = 0;
-  while (next < pieces.size() && failure == 0) {
-    batch.clear();
-    for (; next < pieces.size() && batch.size() < 512; ++next) {
-      if (!pieces[next].isEmpty())
-        batch.push_back({const_cast<char*>(pieces[next].data()), size_t(pieces[next].size())});
-    }
-    // A short write goes on where it stopped.
-    std::size_t first = 0;
-    while (first < batch.size()) {
-      const ssize_t written = ::writev(fd, batch.data() + first, int(batch.size() - first));
-      if (written < 0) {
-        if (errno == EINTR)
-          continue;
-        failure = errno;
-        break;
+  for (bool last = false; !last && failure == 0;) {
+    QString reason;
+    const std::optional<std::vector<QByteArrayView>> pieces = parts(&last, &reason);
+    if (!pieces)
+      return fail(error, QStringLiteral("Could not write %1: %2").arg(path, reason));
+    std::size_t next = 0;
+    while (next < pieces->size() && failure == 0) {
+      batch.clear();
+      for (; next < pieces->size() && batch.size() < 512; ++next) {
+        const QByteArrayView piece = (*pieces)[next];
+        if (!piece.isEmpty())
+          batch.push_back({const_cast<char*>(piece.data()), size_t(piece.size())});
       }
-      std::size_t left = std::size_t(written);
-      while (first < batch.size() && left >= batch[first].iov_len)
-        left -= batch[first++].iov_len;
-      if (first < batch.size()) {
-        batch[first].iov_base = static_cast<char*>(batch[first].iov_base) + left;
-        batch[first].iov_len -= left;
+      // A short write goes on where it stopped.
+      std::size_t first = 0;
+      while (first < batch.size()) {
+        const ssize_t written = ::writev(fd, batch.data() + first, int(batch.size() - first));
+        if (written < 0) {
+          if (errno == EINTR)
+            continue;
+          failure = errno;
+          break;
+        }
+        std::size_t left = std::size_t(written);
+        while (first < batch.size() && left >= batch[first].iov_len)
+          left -= batch[first++].iov_len;
+        if (first < batch.size()) {
+          batch[first].iov_base = static_cast<char*>(batch[first].iov_base) + left;
+          batch[first].iov_len -= left;
+        }
       }
     }
   }
@@ -419,13 +430,26 @@ bool RtfdPackage::write(const QString& requestedPath, const EncodedRichText& tex
 
 RtfdPackage::PackageContent RtfdPackage::PackageContent::of(const RichText& text) {
   auto rtf = std::make_shared<const QByteArray>(RtfWriter::write(text));
-  return {{QByteArrayView(*rtf)}, rtf, text.attachmentNames(), text.attachmentData()};
+  return {{QByteArrayView(*rtf)}, rtf, text.attachmentNames(), text.attachmentData(), nullptr};
+}
+
+bool RtfdPackage::write(const QString& requestedPath, const std::shared_ptr<StreamedRichText>& text,
+                        QString* error) {
+  return writePackage(requestedPath, PackageContent::of(text), error);
+}
+
+RtfdPackage::PackageContent
+RtfdPackage::PackageContent::of(const std::shared_ptr<StreamedRichText>& text) {
+  PackageContent content;
+  content.streamed = text;
+  content.keep = text;
+  return content;
 }
 
 RtfdPackage::PackageContent RtfdPackage::PackageContent::of(const EncodedRichText& text) {
   // The chunks' bytes are written as they are, not copied into one text.
   auto pieces = std::make_shared<const RtfWriter::Pieces>(RtfWriter::writePieces(text));
-  return {pieces->views(), pieces, text.attachmentNames(), text.attachmentData()};
+  return {pieces->views(), pieces, text.attachmentNames(), text.attachmentData(), nullptr};
 }
 
 bool RtfdPackage::writePackage(const QString& requestedPath, const PackageContent& content,
@@ -479,7 +503,15 @@ bool RtfdPackage::writePackage(const QString& path, const PackageContent& conten
     return fail(error,
                 QStringLiteral("Could not write in %1: %2").arg(folder, fresh.errorString()));
   const QString freshPath = fresh.path();
-  if (!writeFile(freshPath + QLatin1Char('/') + textFileName(), content.rtf, error))
+  const TextParts parts = content.streamed
+                              ? TextParts([&content](bool* last, QString* reason) {
+                                  return content.streamed->next(last, reason);
+                                })
+                              : TextParts([&content](bool* last, QString*) {
+                                  *last = true;
+                                  return std::optional<std::vector<QByteArrayView>>(content.rtf);
+                                });
+  if (!writeFile(freshPath + QLatin1Char('/') + textFileName(), parts, error))
     return false;
 
   QSet<QString> written;

@@ -14,6 +14,8 @@
 
 namespace kr {
 
+class StreamedRichText;
+
 // RTFD: rich text with its attachment files.
 //
 // On disk a package is a folder holding "TXT.rtf" and one file per
@@ -55,6 +57,10 @@ public:
   // that cannot be read as a package.
   static bool write(const QString& path, const RichText& text, QString* error = nullptr);
   static bool write(const QString& path, const EncodedRichText& text, QString* error = nullptr);
+  // Writes the text's bytes as its chunks come. A streamed text has no
+  // pictures, so the package gets no attachment of its own.
+  static bool write(const QString& path, const std::shared_ptr<StreamedRichText>& text,
+                    QString* error = nullptr);
   // The same for a caller that has just read the package at `path` (not a
   // link) with read(path, false): it is not read again.
   static bool write(const QString& path, const RichText& text, const ReadResult& old,
@@ -101,8 +107,10 @@ private:
     std::shared_ptr<const void> keep; // what the pieces show
     QStringList attachmentNames;
     QMap<QString, QByteArray> attachmentData;
+    std::shared_ptr<StreamedRichText> streamed; // or the text file's bytes as they come
     static PackageContent of(const RichText& text);
     static PackageContent of(const EncodedRichText& text);
+    static PackageContent of(const std::shared_ptr<StreamedRichText>& text);
   };
   static bool writePackage(const QString& path, const PackageContent& content, QString* error);
   // What a write needs of the package it replaces.

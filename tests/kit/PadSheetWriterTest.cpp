@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QPlainTextDocumentLayout>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTextDocument>
@@ -63,14 +64,17 @@ TEST(PadSheetWriter, WritesOneSheetInOrderAndKeepsAFailedTextOnlyWhenAskedTo) {
 namespace {
 
 // A document left to the writer, which tells on which thread it went. An
-// editor's document comes with its encoded chunks (all stale when it was
-// only just shown).
+// editor's document comes laid out and with its encoded chunks (all stale
+// when it was only just shown); the plain layout keeps no timers that would
+// have to move with it.
 struct Left {
   explicit Left(const QString& text, bool fromEditor = false)
       : document(new QTextDocument), after(new QObject) {
-    document->setPlainText(text);
-    if (fromEditor)
+    if (fromEditor) {
+      document->setDocumentLayout(new QPlainTextDocumentLayout(document));
       kr::RtfChunkCache::of(document);
+    }
+    document->setPlainText(text);
     QObject::connect(
         document, &QObject::destroyed, document, [this] { deletedOn = QThread::currentThread(); },
         Qt::DirectConnection);

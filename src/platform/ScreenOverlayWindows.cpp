@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QGraphicsOpacityEffect>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
 
@@ -71,12 +72,18 @@ ScreenOverlayWindows::~ScreenOverlayWindows() {
 }
 
 void ScreenOverlayWindows::coverAllScreens(QWidget* content, double fadeIn, double contentFadeIn) {
+  // Some window systems hand the keyboard to a window as it shows: the
+  // window that had it is noted first (under a cover replaced, the one
+  // before that cover).
+  const QPointer<QWidget> keyboardBefore =
+      keyboardBefore_ ? keyboardBefore_ : QPointer<QWidget>(QApplication::activeWindow());
   removeAll(0.0);
   covering_ = true;
   color_ = Qt::black;
   inputTransparent_ = false;
   contentFullyShown_ = false;
   content_ = content;
+  keyboardBefore_ = keyboardBefore;
   for (QScreen* screen : QGuiApplication::screens())
     createWindowFor(screen);
   placeContent();
@@ -85,6 +92,8 @@ void ScreenOverlayWindows::coverAllScreens(QWidget* content, double fadeIn, doub
   to_ = 1.0;
   if (fadeIn > 0.0)
     startAnimation(0.0, 1.0, fadeIn, false, false, 0.0);
+  // The keyboard as the mouse: from the start nothing beneath the cover takes it.
+  takeKeyboard();
 
   if (content_) {
     contentDuration_ = std::max(0.0, contentFadeIn);
@@ -124,6 +133,7 @@ void ScreenOverlayWindows::removeAll(double fadeOut) {
   const bool wasCovering = covering_;
   covering_ = false;
   contentFullyShown_ = false;
+  giveKeyboardBack();
   if (contentTimer_) {
     contentTimer_->stop();
     contentTimer_.reset();
@@ -290,6 +300,60 @@ void ScreenOverlayWindows::stopTimers() {
     contentTimer_->stop();
     contentTimer_.reset();
   }
+}
+
+bool ScreenOverlayWindows::isOverlayWindow(const QWidget* window) const {
+  return window && std::any_of(overlays_.begin(), overlays_.end(),
+                               [window](const auto& overlay) { return overlay->window == window; });
+}
+
+void ScreenOverlayWindows::takeKeyboard() {
+  QWidget* window = content_ ? content_->window() : nullptr;
+  if (!window || !content_->isVisible())
+    return;
+  // Window managers may keep the focus on a managed window (the one beneath
+  // the cover): its keys are sent on to the content as well.
+  if (!holdsKeyboard_)
+    qApp->installEventFilter(this);
+  holdsKeyboard_ = true;
+  window->activateWindow();
+  content_->setFocus(Qt::OtherFocusReason);
+}
+
+void ScreenOverlayWindows::giveKeyboardBack() {
+  if (holdsKeyboard_)
+    qApp->removeEventFilter(this);
+  holdsKeyboard_ = false;
+  QPointer<QWidget> before = keyboardBefore_;
+  keyboardBefore_.clear();
+  // Only while the keyboard is still the cover's: a window the user turned
+  // to meanwhile keeps it.
+  QWidget* active = QApplication::activeWindow();
+  if (before && before->isVisible() && (!active || isOverlayWindow(active)))
+    before->activateWindow();
+}
+
+bool ScreenOverlayWindows::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (!holdsKeyboard_ || !content_ ||
+      (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride))
+    return false;
+  // Keys on their way to a window under the cover: its shortcuts are held
+  // back and the keys go to the content.
+  auto* widget = qobject_cast<QWidget*>(watched);
+  QWidget* target = widget ? widget->window() : nullptr;
+  if (!target || isOverlayWindow(target))
+    return false;
+  if (type == QEvent::ShortcutOverride) {
+    event->accept();
+    return true;
+  }
+  auto* key = static_cast<QKeyEvent*>(event);
+  QWidget* receiver = content_->focusWidget() ? content_->focusWidget() : content_.data();
+  QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(),
+                 static_cast<quint16>(key->count()));
+  QCoreApplication::sendEvent(receiver, &copy);
+  return true;
 }
 
 } // namespace kr

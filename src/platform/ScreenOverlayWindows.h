@@ -33,8 +33,10 @@ public:
   // Covers every screen with black, fading the windows in over `fadeIn`
   // seconds. `content` is placed in the centre of the primary screen's window
   // and owned by it from then on; it fades in over `contentFadeIn` seconds and
-  // receives no mouse input until it is fully shown. A cover already up is
-  // replaced.
+  // receives no mouse input until it is fully shown. It takes the keyboard
+  // at once, so that keys never reach the windows hidden beneath; the window
+  // that had the keyboard gets it back when the cover comes down.
+  // A cover already up is replaced.
   void coverAllScreens(QWidget* content, double fadeIn, double contentFadeIn);
   // Tints every screen towards `color` by `alpha` over half the duration and
   // back over the other half. The tint never takes input. Returns false (and
@@ -53,8 +55,13 @@ public:
   // The window on `screen`, if any.
   QWidget* windowOn(const QScreen* screen) const;
 
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
   struct Overlay;
+
+  bool isOverlayWindow(const QWidget* window) const;
 
   void createWindowFor(QScreen* screen);
   void placeContent();
@@ -66,9 +73,14 @@ private:
   void applyContentOpacity(double opacity);
   void destroyWindows();
   void stopTimers();
+  void takeKeyboard();
+  void giveKeyboardBack();
 
   std::vector<std::unique_ptr<Overlay>> overlays_;
   QPointer<QWidget> content_;
+  // The window that had the keyboard before the content took it.
+  QPointer<QWidget> keyboardBefore_;
+  bool holdsKeyboard_ = false;
   QColor color_ = Qt::black;
   bool covering_ = false;
   bool contentFullyShown_ = false;

@@ -16,6 +16,7 @@
 
 #include <QEvent>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -54,6 +55,9 @@ void CountDownViewController::build() {
   root->setFixedSize(kRootWidth, kRootHeight);
   rootObject_ = root;
   root->installEventFilter(this);
+  // It takes the keyboard once fully shown (Tab reaches the End Break button
+  // while it shows).
+  root->setFocusPolicy(Qt::StrongFocus);
 
   const int dialTop = (kRootHeight - kDialSize) / 2;
   countDownView_ = new CountDownView(root);
@@ -236,6 +240,16 @@ void CountDownViewController::update() {
 }
 
 bool CountDownViewController::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == rootObject_ && event->type() == QEvent::KeyPress) {
+    // Return, Enter and Space do what a click on the lock does: end the
+    // break while the lock is open, nothing while it is closed.
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+      if (lockButton_ && lockButton_->enabled && lockButton_->buttonClickFunc)
+        lockButton_->buttonClickFunc();
+      return true;
+    }
+  }
   if (watched == rootObject_ && event->type() == QEvent::Hide)
     viewDidDisappear();
   else if (watched == rootObject_ && event->type() == QEvent::Show)

@@ -24,11 +24,13 @@
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
 #include <QShortcut>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -176,8 +178,20 @@ QWidget* MainWindowController::buildTitleBand() {
   // anywhere in the window, as on the desktop's other programs.
   auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), &window_);
   QObject::connect(menuKey, &QShortcut::activated, mainMenuButton_, [this] {
-    if (mainMenuButton_->menu() && mainMenuButton_->isEnabled())
-      mainMenuButton_->showMenu();
+    QMenu* menu = mainMenuButton_->menu();
+    if (!menu || !mainMenuButton_->isEnabled())
+      return;
+    // Opened from the keyboard, the menu shows its first item chosen, so that
+    // Right opens it and Return takes it at once (as on the desktop's other
+    // programs).
+    QTimer::singleShot(0, menu, [menu] {
+      // As the Down key chooses it: its submenu stays closed.
+      if (menu->isVisible() && !menu->activeAction()) {
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QCoreApplication::sendEvent(menu, &down);
+      }
+    });
+    mainMenuButton_->showMenu();
   });
   row->addWidget(controls, 0, Qt::AlignLeft | Qt::AlignVCenter);
   auto* logo = new PaintedWall(drawLogo);

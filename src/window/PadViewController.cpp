@@ -190,7 +190,14 @@ QWidget* PadViewController::createTextViewWall() {
   deleteSheetButton_ =
       button(Glyph::stop, "deleteSheetButton", QStringLiteral("Delete Current Pad"));
   helpButton_ = button(Glyph::help, "helpButton", QStringLiteral("More Information\u2026"));
-  connect(newSheetButton_, &QToolButton::clicked, this, [this] { newSheet(); });
+  connect(newSheetButton_, &QToolButton::clicked, this, [this] {
+    // Pressed from the keyboard, the button had the focus: the new sheet
+    // takes it, as after a click, so that typing goes onto the sheet and a
+    // second Space does not make another.
+    const bool fromKeyboard = newSheetButton_->hasFocus();
+    if (newSheet() && fromKeyboard)
+      textView_->setFocus(Qt::OtherFocusReason);
+  });
   connect(nextSheetButton_, &QToolButton::clicked, this, [this] { nextSheet(); });
   connect(previousSheetButton_, &QToolButton::clicked, this, [this] { previousSheet(); });
   connect(deleteSheetButton_, &QToolButton::clicked, this, [this] { deleteSheet(); });

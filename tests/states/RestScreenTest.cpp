@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -164,6 +165,42 @@ TEST(RestScreen, IgnoresClicksUntilShownAndTheLockOpensOnlyAtTheEndOfEachCycle) 
   QTest::mouseClick(screen.lockButton(), Qt::LeftButton);
   EXPECT_EQ(f.machine.currentState(), &f.define()) << "the open lock ends the break";
   EXPECT_EQ(f.countEvents(QStringLiteral("Korvane_R_3.TimedBreakRunningState.end")), 1);
+  f.expectAllOverlaysGone();
+}
+
+// Keys typed on the rest screen never reach the window hidden beneath it; the
+// keys that end the break are a click's: ignored while the lock is closed.
+TEST(RestScreen, TakesTheKeyboardWhileShownAndReturnEndsTheBreakOnlyThroughTheOpenLock) {
+  RestScreenFixture f;
+  QLineEdit page;
+  page.show();
+  page.activateWindow();
+  QCoreApplication::processEvents();
+  ASSERT_EQ(QApplication::activeWindow(), &page);
+  f.startBreak();
+  CountDownViewController& screen = f.screen();
+  // From the start, while the screen still fades in, and until the lock opens.
+  for (double at : {0.0, 13.5}) {
+    f.clock.advance(at);
+    QCoreApplication::processEvents();
+    QWidget* cover = f.fading.overlays().windowOn(QGuiApplication::primaryScreen());
+    EXPECT_EQ(QApplication::activeWindow(), cover) << at;
+    ASSERT_EQ(QApplication::focusWidget(), screen.view()) << at;
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space})
+      QTest::keyClick(QApplication::focusWidget(), key);
+    // A window manager may leave the focus on the window beneath.
+    QTest::keyClicks(&page, QStringLiteral("ab "));
+    QTest::keyClick(&page, Qt::Key_Return);
+    EXPECT_EQ(f.machine.currentState(), &f.timedBreak()) << "the lock is closed at " << at;
+    EXPECT_EQ(page.text(), QString()) << at;
+  }
+
+  f.clock.advance(0.5);
+  ASSERT_TRUE(screen.lockButton()->enabled);
+  QTest::keyClick(&page, Qt::Key_Return);
+  EXPECT_EQ(f.machine.currentState(), &f.define()) << "the open lock ends the break";
+  QCoreApplication::processEvents();
+  EXPECT_EQ(QApplication::activeWindow(), &page) << "the keyboard goes back";
   f.expectAllOverlaysGone();
 }
 

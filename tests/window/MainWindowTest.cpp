@@ -171,12 +171,24 @@ TEST(MainMenu, ItemsSendTheirActionsAndTheTitleBandButtonOpensTheMenu) {
   window->show();
   QApplication::setActiveWindow(window.get());
   bool opened = false;
+  QAction* chosen = nullptr;
   QObject::connect(menu.menu(), &QMenu::aboutToShow, menu.menu(), [&] {
     opened = true;
-    QTimer::singleShot(0, menu.menu(), [&menu] { menu.menu()->close(); });
+    QTimer::singleShot(0, menu.menu(), [&menu, &chosen] {
+      chosen = menu.menu()->activeAction();
+      for (QAction* item : menu.menu()->actions()) {
+        if (item->menu() && item->menu()->isVisible())
+          chosen = nullptr;
+      }
+      menu.menu()->close();
+    });
   });
   QTest::keyClick(window.get(), Qt::Key_F10);
   EXPECT_TRUE(opened);
+  // Its first item is chosen, for the arrows and Return to work at once, its
+  // submenu still closed.
+  ASSERT_FALSE(menu.menu()->actions().isEmpty());
+  EXPECT_EQ(chosen, menu.menu()->actions().constFirst());
 }
 
 TEST(MenuItemManager, NamesTheGroupsAndInsertsAfterANamedGroup) {

@@ -157,6 +157,12 @@ TEST_F(Pads, AFirstRunMakesSheetZeroFromItsTemplateAndNewSheetsCountOnFromTheLas
   pad->newSheetButton()->setFocus(Qt::TabFocusReason);
   QTest::keyClick(pad->newSheetButton(), Qt::Key_Space);
   EXPECT_TRUE(QFileInfo::exists(nowSheet(1)));
+  // The new sheet has the focus: what is typed next goes onto it, and a
+  // space is a space, not a second new sheet.
+  EXPECT_EQ(QApplication::focusWidget(), pad->textView());
+  QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("on one"));
+  EXPECT_TRUE(pad->textView()->toPlainText().contains(QStringLiteral("on one")));
+  EXPECT_FALSE(QFileInfo::exists(nowSheet(2)));
   EXPECT_TRUE(pad->previousSheetButton()->isEnabled());
   EXPECT_TRUE(pad->deleteSheetButton()->isEnabled());
   EXPECT_FALSE(pad->nextSheetButton()->isEnabled());

@@ -334,6 +334,9 @@ int Program::exec() {
   }
   PadSheetWriter::shared().finish();
   UserDefaults::standard().synchronize();
+  // A hook script still running (one that hangs, or left a process behind)
+  // ends with the program, which quits without taking its objects down.
+  ScriptLauncher::sharedScriptLauncher().stopAllRuns();
   return status;
 }
 

@@ -42,10 +42,14 @@ ScriptLauncher::ScriptLauncher(QString folder, QObject* parent)
 
 ScriptLauncher::~ScriptLauncher() {
   // Runs still going are stopped with the application.
-  for (QProcess* process : findChildren<QProcess*>()) {
-    killRun(*process);
+  stopAllRuns();
+  for (QProcess* process : findChildren<QProcess*>())
     process->waitForFinished(1000);
-  }
+}
+
+void ScriptLauncher::stopAllRuns() {
+  for (QProcess* process : findChildren<QProcess*>())
+    killRun(*process);
 }
 
 ScriptLauncher& ScriptLauncher::sharedScriptLauncher() {

@@ -47,6 +47,9 @@ public:
   // Runs going on at most at once; further events are skipped meanwhile.
   static constexpr int kMaximumRuns = 8;
   int runningCount() const;
+  // Stops every run still going, with the processes it started, without
+  // waiting for them: the program ends without taking its objects down.
+  void stopAllRuns();
   // Waits for every run to end. Tests only.
   bool waitForAllForTesting(int milliseconds);
 

@@ -1,13 +1,17 @@
 #include "effects/soundgen/SoundSynth.h"
 #include "platform/files/WavFile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -102,6 +106,22 @@ TEST(WavFileTest, RejectsDamagedFilesWithAReason) {
   EXPECT_FALSE(kr::WavFile::parse(QByteArray(), &error));
   EXPECT_FALSE(kr::WavFile::read(QStringLiteral("/nonexistent/x.wav"), &error));
   EXPECT_TRUE(error.contains(QStringLiteral("cannot open")));
+}
+
+TEST(GeneratedSounds, ASoundThatIsAPipeADeviceOrAFolderIsRefusedAtOnce) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  const QString pipe = folder.filePath(QStringLiteral("pipe.wav"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+  const QString device = folder.filePath(QStringLiteral("zero.wav"));
+  ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), device));
+  const QString inner = folder.filePath(QStringLiteral("folder.wav"));
+  ASSERT_TRUE(QDir().mkpath(inner));
+  for (const QString& path : {pipe, device, inner}) {
+    QString error;
+    EXPECT_FALSE(kr::WavFile::read(path, &error)) << path.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("not a regular file"))) << error.toStdString();
+  }
 }
 
 } // namespace

@@ -8,8 +8,11 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 namespace {
 
@@ -204,3 +207,36 @@ TEST_F(ScriptLauncherTest, AHookFloodingItsErrorOutputKeepsOnlyWhatTheReportQuot
       << line.toStdString();
   EXPECT_TRUE(line.endsWith(QString(200 - 25, u'e'))) << line.size();
 }
+
+namespace {
+
+// A process that is gone, or has ended and waits only to be collected.
+bool processEnded(qint64 pid) {
+  QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+  if (!stat.open(QIODevice::ReadOnly))
+    return true;
+  const QByteArray text = stat.readAll();
+  const qsizetype close = text.lastIndexOf(')');
+  return close < 0 || text.mid(close + 2, 1) == "Z";
+}
+
+TEST_F(ScriptLauncherTest, StoppingAllRunsEndsAHangingRunAndWhatItStartedWithoutWaiting) {
+  writeScript("sleep 1000 &\necho $! > \"$(dirname \"$0\")/child.pid\"\nsleep 1000\n");
+  launcher.executeEventHandlerWithoutResult(QStringLiteral("time_slice_start"), QString());
+  QFile pidFile(folder.path() + QStringLiteral("/child.pid"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return pidFile.size() > 0; }, 10000));
+  ASSERT_TRUE(pidFile.open(QIODevice::ReadOnly));
+  const qint64 child = pidFile.readAll().trimmed().toLongLong();
+  ASSERT_GT(child, 0);
+  ASSERT_EQ(launcher.runningCount(), 1);
+  ASSERT_FALSE(processEnded(child));
+
+  launcher.stopAllRuns();
+  EXPECT_TRUE(launcher.waitForAllForTesting(10000));
+  EXPECT_EQ(launcher.runningCount(), 0);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return processEnded(child); }, 10000));
+  if (!processEnded(child))
+    ::kill(pid_t(child), SIGKILL);
+}
+
+} // namespace

@@ -1,5 +1,7 @@
 #include "platform/files/WavFile.h"
 
+#include "platform/files/FileOperations.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <QtEndian>
@@ -29,10 +31,15 @@ std::optional<WavFile> fail(QString* error, const QString& why) {
 } // namespace
 
 std::optional<WavFile> WavFile::read(const QString& path, QString* error) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    return fail(error, QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
-  return parse(file.readAll(), error);
+  // Opened without blocking and bounded: a pipe or a device put where a sound
+  // was expected must not stop the program, nor take all its memory.
+  FileOperations::ReadOptions options;
+  options.maximumSize = kLargestFile;
+  QString why;
+  const std::optional<QByteArray> bytes = FileOperations::readRegularFile(path, &why, options);
+  if (!bytes)
+    return fail(error, QStringLiteral("cannot open the sound: %1").arg(why));
+  return parse(*bytes, error);
 }
 
 std::optional<WavFile> WavFile::parse(const QByteArray& bytes, QString* error) {

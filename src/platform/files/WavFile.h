@@ -20,8 +20,12 @@ struct WavFile {
     return sampleRate > 0 ? double(frameCount()) / sampleRate : 0.0;
   }
 
+  // The largest file read: ten minutes of CD-quality stereo, with room.
+  static constexpr qint64 kLargestFile = 128LL * 1024 * 1024;
+
   // Reads a RIFF/WAVE file with a PCM "fmt " chunk and a "data" chunk; other
-  // chunks are skipped. Answers nothing, with the reason, for anything else.
+  // chunks are skipped. Answers nothing, with the reason, for anything else
+  // (a pipe, a device, a folder or a file larger than kLargestFile).
   static std::optional<WavFile> read(const QString& path, QString* error = nullptr);
   static std::optional<WavFile> parse(const QByteArray& bytes, QString* error = nullptr);
   // Writes atomically; false with the reason when the file cannot be written.

@@ -364,6 +364,27 @@ TEST_F(IcalCalendarStoreTest, RepeatingEventsKeepABoundedNumberOfOccurrences) {
   EXPECT_EQ(latestStart, local(2026, 3, 2, 10, 10));
   EXPECT_EQ(often, IcalCalendarReader::kMaximumOccurrencesPerEvent / 2) << "the first in range";
   EXPECT_EQ(stateOf(dir.filePath(QStringLiteral("a.ics"))).status, Status::Read);
+
+  // Every minute since the year 1, each lasting to the year 9999: the last
+  // that run into the hour are found without going through the two thousand
+  // years before, and the file's other events stay.
+  const QString ages = event(QStringLiteral("ages"),
+                             QStringLiteral("SUMMARY:Ages\nDTSTART:00010101T000000Z\n"
+                                            "DTEND:99991231T000000Z\nRRULE:FREQ=MINUTELY\n"));
+  const QString good =
+      event(QStringLiteral("good"), QStringLiteral("SUMMARY:Good\nDTSTART:20260302T103000\n"));
+  store.setSources({write(QStringLiteral("b.ics"), calendar(ages + good))});
+  QElapsedTimer expanding;
+  expanding.start();
+  const QList<CalendarEvent> aged = hourFrom(local(2026, 3, 2, 10));
+  EXPECT_LT(expanding.elapsed(), kr::test::timeLimit(2000));
+  EXPECT_EQ(stateOf(dir.filePath(QStringLiteral("b.ics"))).status, Status::Read);
+  const auto agesRunning = std::count_if(aged.begin(), aged.end(), [](const CalendarEvent& e) {
+    return e.title == QStringLiteral("Ages");
+  });
+  EXPECT_EQ(aged.size() - agesRunning, 1) << "the good one";
+  EXPECT_GE(agesRunning, IcalCalendarReader::kMaximumOccurrencesPerEvent / 2);
+  EXPECT_LE(agesRunning, IcalCalendarReader::kMaximumOccurrencesPerEvent);
 }
 
 TEST_F(IcalCalendarStoreTest, AWallClockTimeThatOccursTwiceIsItsFirstOccurrence) {

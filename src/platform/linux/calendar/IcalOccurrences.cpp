@@ -13,6 +13,9 @@ constexpr qint64 kTitleLimit = 1000;
 constexpr qint64 kDay = 86400;
 // A change of offset lies at most this far before an ambiguous time.
 constexpr qint64 kLookBack = 3 * 3600;
+// How far before the range a rule is first followed from: as far as an
+// occurrence of most events can begin and still run into it.
+constexpr qint64 kFirstLookBack = 8 * kDay;
 
 bool isWallClock(const icaltimetype& time) {
   return time.is_date || (time.zone == nullptr && !icaltime_is_utc(time));
@@ -208,31 +211,44 @@ QList<CalendarEvent> expand(icalcomponent* event, const QDateTime& from, const Q
     return Next::Go;
   };
 
-  bool going = consider(dtstart) != Next::Stop;
   // Occurrences that begin this early can still run into the range.
   const qint64 reach = length.seconds + (length.days + 2) * kDay;
-  const icaltimetype earliest = icaltime_from_timet_with_zone(time_t(fromSeconds - reach), 0,
-                                                              icaltimezone_get_utc_timezone());
-  for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY); p && going;
-       p = icalcomponent_get_next_property(event, ICAL_RRULE_PROPERTY)) {
-    const icalrecurrencetype rule = icalproperty_get_rrule(p);
-    icalrecur_iterator* it = icalrecur_iterator_new(rule, dtstart);
-    if (!it)
-      continue;
-    // A counted rule must be followed from its start.
-    if (rule.count == 0)
-      icalrecur_iterator_set_start(it, earliest);
-    for (icaltimetype time = icalrecur_iterator_next(it); !icaltime_is_null_time(time);
-         time = icalrecur_iterator_next(it)) {
-      const Next next = consider(time);
-      if (next == Next::PastRange)
-        break;
-      if (next == Next::Stop) {
-        going = false;
-        break;
+  // Each rule is followed from a little before the range, further back only
+  // while too few occurrences before the range were found: of an event that
+  // lasts for ages, only the last ones that run into the range are kept, so
+  // the ages before need not be gone through.
+  qint64 lookBack = std::min(reach, kFirstLookBack);
+  bool going = true;
+  for (bool furtherBack = true; furtherBack;) {
+    running.clear();
+    later.clear();
+    seen.clear();
+    going = consider(dtstart) != Next::Stop;
+    const icaltimetype earliest = icaltime_from_timet_with_zone(time_t(fromSeconds - lookBack), 0,
+                                                                icaltimezone_get_utc_timezone());
+    for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY); p && going;
+         p = icalcomponent_get_next_property(event, ICAL_RRULE_PROPERTY)) {
+      const icalrecurrencetype rule = icalproperty_get_rrule(p);
+      icalrecur_iterator* it = icalrecur_iterator_new(rule, dtstart);
+      if (!it)
+        continue;
+      // A counted rule must be followed from its start.
+      if (rule.count == 0)
+        icalrecur_iterator_set_start(it, earliest);
+      for (icaltimetype time = icalrecur_iterator_next(it); !icaltime_is_null_time(time);
+           time = icalrecur_iterator_next(it)) {
+        const Next next = consider(time);
+        if (next == Next::PastRange)
+          break;
+        if (next == Next::Stop) {
+          going = false;
+          break;
+        }
       }
+      icalrecur_iterator_free(it);
     }
-    icalrecur_iterator_free(it);
+    furtherBack = going && lookBack < reach && int(running.size()) < half;
+    lookBack = std::min(reach, lookBack * 4);
   }
   for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY); p && going;
        p = icalcomponent_get_next_property(event, ICAL_RDATE_PROPERTY)) {

@@ -771,6 +771,23 @@ qint64 diskStoreMs(const QString& sheet) {
   return ms;
 }
 
+// The bytes a pad writes for `document`, as the whole-text writer writes them.
+QByteArray writtenAsAPad(const QTextDocument& document) {
+  RichText whole = RichTextDocument::fromDocument(document);
+  whole.setTabInterval(28); // the stops a pad writes
+  return RtfWriter::write(whole);
+}
+
+// The sheet at `sheet` holds the text of `expected`, then goes. A sheet
+// written while it was encoded names every font and colour its document held,
+// used or not, in its tables: read and written again, it is the same.
+void expectSavedAndRemove(const QString& sheet, const QByteArray& expected) {
+  QFile written(sheet + QStringLiteral("/TXT.rtf"));
+  ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(RtfWriter::write(RtfReader::read(written.readAll()).text) == expected);
+  ASSERT_TRUE(QDir(sheet).removeRecursively());
+}
+
 // Ends the program by a signal from inside its loop: how long the quit took.
 qint64 quitBySignalMs(StartedProgram& p) {
   QElapsedTimer quitting;
@@ -897,9 +914,7 @@ TEST(PadsProgram, AFiftyMegabyteSheetEditedAsItAppearsIsSavedWholeWithoutHolding
     QTest::keyClicks(view, QStringLiteral("more "));
     settle();
     EXPECT_LT(typing.elapsed(), test::timeLimit(100));
-    RichText whole = RichTextDocument::fromDocument(*view->document());
-    whole.setTabInterval(28); // the stops a pad writes
-    expected = RtfWriter::write(whole);
+    expected = writtenAsAPad(*view->document());
     // The program quits before the steps are over: what is left is encoded
     // by helper threads while what was encoded is written.
     ASSERT_TRUE(view->isEncodingInSteps());
@@ -910,12 +925,7 @@ TEST(PadsProgram, AFiftyMegabyteSheetEditedAsItAppearsIsSavedWholeWithoutHolding
                 "after it took %lld ms (the disk alone: %lld ms)\n",
                 heldMs, quitMs, diskMs);
   }
-  // Written while encoded, its tables name every font and colour the
-  // document holds, used or not; the text is the same.
-  QFile written(big + QStringLiteral("/TXT.rtf"));
-  ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-  EXPECT_TRUE(RtfWriter::write(RtfReader::read(written.readAll()).text) == expected);
-  ASSERT_TRUE(QDir(big).removeRecursively());
+  expectSavedAndRemove(big, expected);
 }
 
 TEST(PadsProgram, AFailedAutosaveOfAFiftyMegabyteSheetKeepsTheOldFileAndTellsTheUser) {
@@ -987,9 +997,7 @@ TEST(PadsProgram, APageTurnFromAnEditedFiftyMegabyteSheetWritesItAwayFromTheWind
     std::printf("a 50 MB sheet shown after %lld ms\n", loading.elapsed());
     typeAtStart(view, QStringLiteral("turned "));
     ASSERT_TRUE(view->isEncodingInSteps());
-    RichText whole = RichTextDocument::fromDocument(*view->document());
-    whole.setTabInterval(28); // the stops a pad writes
-    expected = RtfWriter::write(whole);
+    expected = writtenAsAPad(*view->document());
     PadViewController* pad = controller(p).nowPadController();
     // The document goes to the sheet writer with what is left to encode: the
     // window neither encodes nor deletes it.
@@ -1013,8 +1021,5 @@ TEST(PadsProgram, APageTurnFromAnEditedFiftyMegabyteSheetWritesItAwayFromTheWind
                 "after it: %lld ms (the disk alone: %lld ms)\n",
                 turnMs, quitMs, diskMs);
   }
-  QFile written(big + QStringLiteral("/TXT.rtf"));
-  ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-  EXPECT_TRUE(RtfWriter::write(RtfReader::read(written.readAll()).text) == expected);
-  ASSERT_TRUE(QDir(big).removeRecursively());
+  expectSavedAndRemove(big, expected);
 }

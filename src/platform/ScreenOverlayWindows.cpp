@@ -344,11 +344,14 @@ bool ScreenOverlayWindows::eventFilter(QObject* watched, QEvent* event) {
   QWidget* target = widget ? widget->window() : nullptr;
   if (!target || isOverlayWindow(target))
     return false;
+  // Quitting (the menu's Ctrl+Q) stays at hand, as before the cover came up.
+  auto* key = static_cast<QKeyEvent*>(event);
+  if (QKeySequence(key->keyCombination()) == QKeySequence(Qt::CTRL | Qt::Key_Q))
+    return false;
   if (type == QEvent::ShortcutOverride) {
     event->accept();
     return true;
   }
-  auto* key = static_cast<QKeyEvent*>(event);
   QWidget* receiver = content_->focusWidget() ? content_->focusWidget() : content_.data();
   QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(),
                  static_cast<quint16>(key->count()));

@@ -16,11 +16,13 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSlider>
 #include <QTest>
 
@@ -194,6 +196,15 @@ TEST(RestScreen, TakesTheKeyboardWhileShownAndReturnEndsTheBreakOnlyThroughTheOp
     EXPECT_EQ(f.machine.currentState(), &f.timedBreak()) << "the lock is closed at " << at;
     EXPECT_EQ(page.text(), QString()) << at;
   }
+  // The window's shortcuts are held back, but for quitting.
+  const auto heldBack = [&page](QKeyCombination keys) {
+    QKeyEvent override(QEvent::ShortcutOverride, keys.key(), keys.keyboardModifiers());
+    override.ignore();
+    QCoreApplication::sendEvent(&page, &override);
+    return override.isAccepted();
+  };
+  EXPECT_TRUE(heldBack(Qt::CTRL | Qt::Key_H));
+  EXPECT_FALSE(heldBack(Qt::CTRL | Qt::Key_Q));
 
   f.clock.advance(0.5);
   ASSERT_TRUE(screen.lockButton()->enabled);

@@ -28,6 +28,7 @@
 #include "platform/linux/spelling/HunspellSpellChecker.h"
 #include "platform/linux/tray/TrayStatusItem.h"
 #include "platform/linux/web/DeferredHtmlView.h"
+#include "platform/linux/x11/X11SendBuffer.h"
 #include "platform/services/AlertPresenterAPI.h"
 #include "platform/services/DesktopUrlOpener.h"
 #include "platform/services/FileBrowserAPI.h"
@@ -166,6 +167,9 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
   // Qt paints large areas with the shared pool's threads, which otherwise
   // stay 30 s after each use: a timer that waits all day keeps none.
   QThreadPool::globalInstance()->setExpiryTimeout(kIdlePoolThreadMs);
+  // A repaint of the rest screen's dial is written to the X server at once,
+  // without sleeping until the server has read its first part.
+  X11SendBuffer::widen();
   Parts& p = *parts_;
   AlertPresenterAPI::install(&p.alerts);
   FileBrowserAPI::install(&p.fileBrowser);

@@ -28,10 +28,9 @@ DefineDurationTimeIndicatorWall::DefineDurationTimeIndicatorWall(QWidget* parent
           [] { return toInt32(DataModel::shared().durationInSeconds() / 60); }) {}
 
 void DefineDurationTimeIndicatorWall::updateState() {
-  durationTextField()->setText(QString::number(obtainDurationInMinutesFunc()));
+  showFirst(QString::number(obtainDurationInMinutesFunc()));
   const QDateTime end = Clock::nowAsDate().addSecs(obtainDurationInSecondsFunc());
-  endDateField()->setText(
-      DateHelper::sharedHelper().formatDateAsTimeWithAmPmIfAppropriate(end).plainText());
+  showSecond(DateHelper::sharedHelper().formatDateAsTimeWithAmPmIfAppropriate(end).plainText());
 }
 
 } // namespace kr

@@ -73,8 +73,10 @@ void TimeBubbleView::positionBubbleViews() {
     first = first.addSecs(15 * 60);
   }
   // The titles name quarter hours: the locale's short time without seconds.
+  // (The pattern is made once: made anew, it was compiled every second.)
+  static const QRegularExpression seconds(QStringLiteral("[:.]ss?"));
   QString format = QLocale().timeFormat(QLocale::ShortFormat);
-  format.remove(QRegularExpression(QStringLiteral("[:.]ss?")));
+  format.remove(seconds);
   for (std::size_t k = 0; k < 4; ++k) {
     durations_[k] = d1 + 15 * int(k);
     dates_[k] = first.addSecs(qint64(k) * 15 * 60);

@@ -4,6 +4,8 @@
 
 #include <QHBoxLayout>
 
+#include <algorithm>
+
 namespace kr {
 
 namespace {
@@ -47,6 +49,7 @@ TimeReadoutWall::TimeReadoutWall(const QString& firstLabel, const QString& first
                                  const QString& secondInitial, QWidget* parent,
                                  Arrangement arrangement)
     : QWidget(parent) {
+  firstHasUnit_ = !firstUnit.isEmpty();
   firstField_ = valueField(firstInitial, this);
   secondField_ = valueField(secondInitial, this);
   // The left half stands one inset in from the line's left edge; the right
@@ -62,6 +65,22 @@ TimeReadoutWall::TimeReadoutWall(const QString& firstLabel, const QString& first
   layout->setSpacing(0);
   layout->addWidget(half(new QLabel(firstLabel, this), firstField_, firstUnit, left, this), 1);
   layout->addWidget(half(new QLabel(secondLabel, this), secondField_, {}, right, this), 1);
+}
+
+void TimeReadoutWall::showIn(QLabel* field, const QString& text, bool keepsWidestSize) {
+  if (field->text() == text)
+    return;
+  // Of a fixed size, the field tells its layout nothing when its text
+  // changes (a layout of the whole page); it asks for more room only when
+  // the new text needs it. The room it keeps beyond its text goes to the
+  // stretch that ends its half.
+  field->setText(text);
+  if (!keepsWidestSize)
+    return;
+  const QSize hint = field->sizeHint();
+  const bool fixed = field->minimumSize() == field->maximumSize();
+  if (!fixed || hint.width() > field->width() || hint.height() != field->height())
+    field->setFixedSize(std::max(hint.width(), fixed ? field->width() : 0), hint.height());
 }
 
 } // namespace kr

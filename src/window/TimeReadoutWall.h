@@ -26,11 +26,20 @@ public:
 
   QLabel* firstField() const { return firstField_; }
   QLabel* secondField() const { return secondField_; }
+  // Show `text` in a field. A field with no unit after it keeps the widest
+  // size its texts have asked for: a reading no wider than those before it
+  // changes the size of nothing, and the page is not laid out again for it
+  // (once a second, for a clock).
+  void showFirst(const QString& text) { showIn(firstField_, text, !firstHasUnit_); }
+  void showSecond(const QString& text) { showIn(secondField_, text, true); }
 
   static constexpr int kInset = 8;
   static constexpr int kAlignedLabelWidth = 80;
 
 private:
+  static void showIn(QLabel* field, const QString& text, bool keepsWidestSize);
+
+  bool firstHasUnit_ = false;
   QLabel* firstField_ = nullptr;
   QLabel* secondField_ = nullptr;
 };

@@ -16,10 +16,10 @@ void TimeSliceElapsedAndEndTimeIndicatorHideableFragmentWall::updateState() {
     return;
   model->freezeTime();
   const std::int64_t remaining = static_cast<std::int64_t>(model->remainingSeconds());
-  firstField()->setText(DateHelper::formatNumberOfSeconds(sliceTotal() - remaining));
-  secondField()->setText(DateHelper::sharedHelper()
-                             .formatDateAsTimeWithAmPmIfAppropriate(model->endDate())
-                             .plainText());
+  showFirst(DateHelper::formatNumberOfSeconds(sliceTotal() - remaining));
+  showSecond(DateHelper::sharedHelper()
+                 .formatDateAsTimeWithAmPmIfAppropriate(model->endDate())
+                 .plainText());
 }
 
 } // namespace kr

@@ -16,8 +16,8 @@ void TimeSliceRemainingAndTotalTimeIndicatorHideableFragmentWall::updateState() 
     return;
   model->freezeTime();
   const std::int64_t remaining = static_cast<std::int64_t>(model->remainingSeconds());
-  firstField()->setText(DateHelper::formatNumberOfSeconds(remaining));
-  secondField()->setText(DateHelper::formatNumberOfSeconds(sliceTotal()));
+  showFirst(DateHelper::formatNumberOfSeconds(remaining));
+  showSecond(DateHelper::formatNumberOfSeconds(sliceTotal()));
 }
 
 } // namespace kr

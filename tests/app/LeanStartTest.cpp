@@ -16,6 +16,7 @@
 #include "platform/linux/media/QtSpeechSynthesizer.h"
 #include "platform/linux/spelling/HunspellSpellChecker.h"
 #include "platform/linux/web/DeferredHtmlView.h"
+#include "platform/linux/x11/X11SendBuffer.h"
 #include "platform/services/HtmlView.h"
 #include "platform/services/SpellCheckerAPI.h"
 #include "shell/AppDelegate.h"
@@ -253,6 +254,51 @@ TEST(LeanStart, AClockTickRepaintsOnlyTheReadoutItChanges) {
   EXPECT_FALSE(recorder.painted.isEmpty()) << "the new time is drawn";
   EXPECT_EQ(recorder.painted - QRegion(label), QRegion())
       << "painted beside the clock: " << qPrintable(recorder.widgets.join(u' '));
+
+  // Nor is the page laid out again for a new time no wider than the field
+  // already is: only a reading that needs more room asks for it.
+  struct LayoutCounter : QObject {
+    QWidget* window = nullptr;
+    int requests = 0;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      auto* widget = qobject_cast<QWidget*>(watched);
+      if (event->type() == QEvent::LayoutRequest && widget && widget->window() == window)
+        ++requests;
+      return false;
+    }
+  } counter;
+  counter.window = window;
+  qApp->installEventFilter(&counter);
+  int narrowTicks = 0;
+  // A layout asks its parent's in turn, one round of events later.
+  const auto settle = [] {
+    for (int round = 0; round < 20; ++round)
+      QCoreApplication::processEvents();
+  };
+  for (int tick = 0; tick < 20; ++tick) {
+    settle();
+    const int room = ends->width();
+    counter.requests = 0;
+    p.clock.advance(1.0);
+    settle();
+    if (ends->sizeHint().width() > room)
+      continue;
+    ++narrowTicks;
+    EXPECT_EQ(counter.requests, 0) << "laid out for " << qPrintable(ends->text());
+  }
+  qApp->removeEventFilter(&counter);
+  EXPECT_GT(narrowTicks, 10);
+}
+
+TEST(LeanStart, TheConnectionToTheXServerHasRoomForADialFrame) {
+  test::StartedProgram p;
+  // The system grants at most its own largest room, and counts it twice.
+  QFile limit(QStringLiteral("/proc/sys/net/core/wmem_max"));
+  ASSERT_TRUE(limit.open(QIODevice::ReadOnly));
+  const qint64 largest = limit.readAll().trimmed().toLongLong();
+  ASSERT_GT(largest, 0);
+  EXPECT_GE(qint64(X11SendBuffer::current()),
+            2 * std::min<qint64>(X11SendBuffer::kWanted, largest));
 }
 
 TEST(LeanStart, TheSpellingDictionaryIsReadForTheUsersOwnWordsOnly) {

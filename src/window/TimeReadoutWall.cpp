@@ -4,11 +4,11 @@
 
 #include <QHBoxLayout>
 
-#include <algorithm>
-
 namespace kr {
 
 namespace {
+
+using ReadoutHalfLayout = TimeReadoutWall::ReadoutHalfLayout;
 
 QLabel* valueField(const QString& initial, QWidget* parent) {
   auto* field = new QLabel(initial, parent);
@@ -25,7 +25,7 @@ struct HalfPlacement {
 QWidget* half(QLabel* label, QLabel* field, const QString& unit, const HalfPlacement& placement,
               QWidget* parent) {
   auto* wall = new QWidget(parent);
-  auto* layout = new QHBoxLayout(wall);
+  auto* layout = new ReadoutHalfLayout(wall);
   layout->setContentsMargins(placement.leadingInset, 0, 0, 0);
   layout->setSpacing(placement.gap);
   if (placement.labelWidth > 0) {
@@ -67,20 +67,30 @@ TimeReadoutWall::TimeReadoutWall(const QString& firstLabel, const QString& first
   layout->addWidget(half(new QLabel(secondLabel, this), secondField_, {}, right, this), 1);
 }
 
-void TimeReadoutWall::showIn(QLabel* field, const QString& text, bool keepsWidestSize) {
+void TimeReadoutWall::ReadoutHalfLayout::invalidate() {
+  if (!held_)
+    QHBoxLayout::invalidate();
+}
+
+void TimeReadoutWall::showIn(QLabel* field, const QString& text, bool mayKeepItsRoom) {
   if (field->text() == text)
     return;
-  // Of a fixed size, the field tells its layout nothing when its text
-  // changes (a layout of the whole page); it asks for more room only when
-  // the new text needs it. The room it keeps beyond its text goes to the
-  // stretch that ends its half.
-  field->setText(text);
-  if (!keepsWidestSize)
+  auto* layout =
+      mayKeepItsRoom ? dynamic_cast<ReadoutHalfLayout*>(field->parentWidget()->layout()) : nullptr;
+  if (!layout) {
+    field->setText(text);
     return;
+  }
+  // A new text tells the field's layout that its size may have changed,
+  // and the whole page is laid out again: once a second, for a clock. A
+  // text that fits the room the field has keeps it (what is left goes to
+  // the stretch that ends the half); only one that needs more asks.
+  layout->hold(true);
+  field->setText(text);
+  layout->hold(false);
   const QSize hint = field->sizeHint();
-  const bool fixed = field->minimumSize() == field->maximumSize();
-  if (!fixed || hint.width() > field->width() || hint.height() != field->height())
-    field->setFixedSize(std::max(hint.width(), fixed ? field->width() : 0), hint.height());
+  if (hint.width() > field->width() || hint.height() > field->height() || !field->isVisible())
+    layout->invalidate();
 }
 
 } // namespace kr

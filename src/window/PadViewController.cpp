@@ -20,6 +20,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QThread>
 #include <QToolButton>
@@ -259,6 +261,17 @@ bool PadViewController::newSheet() {
   const QString path = BackingStoreManager::sharedManager().newFile(store);
   store.pointToFileWithID(path);
   updateTextView();
+  // A new sheet holds its pad's template, a heading over empty lines: what
+  // is typed goes on the first empty line, under the heading, not into it.
+  QTextCursor cursor = textView_->textCursor();
+  cursor.movePosition(QTextCursor::End);
+  for (QTextBlock block = textView_->document()->begin(); block.isValid(); block = block.next()) {
+    if (block.length() == 1) { // its paragraph mark alone
+      cursor.setPosition(block.position());
+      break;
+    }
+  }
+  textView_->setTextCursor(cursor);
   updateToolbarButtons();
   return true;
 }

@@ -161,7 +161,10 @@ TEST_F(Pads, AFirstRunMakesSheetZeroFromItsTemplateAndNewSheetsCountOnFromTheLas
   // space is a space, not a second new sheet.
   EXPECT_EQ(QApplication::focusWidget(), pad->textView());
   QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("on one"));
-  EXPECT_TRUE(pad->textView()->toPlainText().contains(QStringLiteral("on one")));
+  // Under the template's heading, not run into it nor in its bold.
+  EXPECT_TRUE(pad->textView()->toPlainText().startsWith(QStringLiteral("Now\non one\n")))
+      << qPrintable(pad->textView()->toPlainText());
+  EXPECT_FALSE(pad->textView()->textCursor().charFormat().font().bold());
   EXPECT_FALSE(QFileInfo::exists(nowSheet(2)));
   EXPECT_TRUE(pad->previousSheetButton()->isEnabled());
   EXPECT_TRUE(pad->deleteSheetButton()->isEnabled());

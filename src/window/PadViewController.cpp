@@ -193,11 +193,10 @@ QWidget* PadViewController::createTextViewWall() {
       button(Glyph::stop, "deleteSheetButton", QStringLiteral("Delete Current Pad"));
   helpButton_ = button(Glyph::help, "helpButton", QStringLiteral("More Information\u2026"));
   connect(newSheetButton_, &QToolButton::clicked, this, [this] {
-    // Pressed from the keyboard, the button had the focus: the new sheet
-    // takes it, as after a click, so that typing goes onto the sheet and a
-    // second Space does not make another.
-    const bool fromKeyboard = newSheetButton_->hasFocus();
-    if (newSheet() && fromKeyboard)
+    // The new sheet takes the focus, pressed from the keyboard or clicked:
+    // what is typed next goes onto it (not into the page's objective), and a
+    // second Space does not make another sheet.
+    if (newSheet())
       textView_->setFocus(Qt::OtherFocusReason);
   });
   connect(nextSheetButton_, &QToolButton::clicked, this, [this] { nextSheet(); });

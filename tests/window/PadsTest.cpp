@@ -169,6 +169,11 @@ TEST_F(Pads, AFirstRunMakesSheetZeroFromItsTemplateAndNewSheetsCountOnFromTheLas
   EXPECT_TRUE(pad->previousSheetButton()->isEnabled());
   EXPECT_TRUE(pad->deleteSheetButton()->isEnabled());
   EXPECT_FALSE(pad->nextSheetButton()->isEnabled());
+  // Clicked, the button gives the new sheet the focus as well.
+  pad->helpButton()->setFocus(Qt::OtherFocusReason);
+  QTest::mouseClick(pad->newSheetButton(), Qt::LeftButton);
+  EXPECT_TRUE(QFileInfo::exists(nowSheet(2)));
+  EXPECT_EQ(QApplication::focusWidget(), pad->textView());
 
   // Gaps are never refilled: after 000001 and 000003 comes 000004.
   writeSheet(nowSheet(3), QStringLiteral("three\n"));

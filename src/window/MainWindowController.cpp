@@ -22,6 +22,7 @@
 #include "stats/LogBookTableViewController.h"
 #include "stats/StatsViewController.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -256,7 +257,36 @@ HelpViewController& MainWindowController::showHelpPad() {
   return ensureHelpController();
 }
 
+namespace {
+
+// Whether `widget` is `ancestor` or lies under it, windows of their own (a
+// menu opened from a button) included.
+bool liesUnder(const QWidget* widget, const QWidget* ancestor) {
+  for (; widget; widget = widget->parentWidget()) {
+    if (widget == ancestor)
+      return true;
+  }
+  return false;
+}
+
+} // namespace
+
+void MainWindowController::closeMenusOf(const QWidget* page) {
+  // A menu of the page still open when the page changes under it (a slice
+  // that ended meanwhile) goes with it: its choices were the old page's.
+  // Each close takes the innermost menu; a menu that stays open ends it.
+  for (int open = 0; open < 16; ++open) {
+    QWidget* popup = QApplication::activePopupWidget();
+    if (!popup || !liesUnder(popup, page) || !popup->close())
+      return;
+  }
+}
+
 void MainWindowController::detachPage() {
+  for (QWidget* wall : {shownButtonWall_.data(), shownInfoWall_.data()}) {
+    if (wall)
+      closeMenusOf(wall);
+  }
   ConstraintLayout::of(infoWallContainer_)->removeConstraints(infoWallConstraints_);
   ConstraintLayout::of(buttonWallContainer_)->removeConstraints(buttonWallConstraints_);
   infoWallConstraints_.clear();

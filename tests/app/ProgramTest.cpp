@@ -6,6 +6,7 @@
 #include "engine/FullDataSet.h"
 #include "engine/Logger.h"
 #include "engine/StateMachine.h"
+#include "kit/PopUpButton.h"
 #include "platform/files/SupportPaths.h"
 #include "platform/services/FilePanelPresenter.h"
 #include "platform/services/UrlOpenerAPI.h"
@@ -41,6 +42,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <csignal>
 #include <sys/stat.h>
@@ -261,6 +263,40 @@ TEST(Program, TheQuitActionEndsTheEventLoopAndAsksOnlyDuringASlice) {
   AlertAnswerer ok(QStringLiteral("OK"));
   EXPECT_EQ(runLoopWith(p, [&] { controller.tryToPerform(QStringLiteral("terminate")); }), 0);
   EXPECT_EQ(ok.seen.size(), 1);
+}
+
+TEST(Program, AMenuOfThePageClosesWhenThePageChangesUnderIt) {
+  StartedProgram p(shortSlices());
+  MainWindow* window = p.program->shell().appDelegate().mainWindow();
+  window->show();
+  PopUpButton* gear = nullptr;
+  for (auto* button : window->findChildren<PopUpButton*>()) {
+    if (button->isVisible() && !button->itemMenu()->actions().isEmpty())
+      gear = button;
+  }
+  ASSERT_NE(gear, nullptr) << "the define page has a menu";
+  QMenu* menu = gear->itemMenu();
+  menu->popup(gear->mapToGlobal(QPoint(0, gear->height())));
+  QCoreApplication::processEvents();
+  ASSERT_EQ(QApplication::activePopupWidget(), menu);
+
+  // The slice starts from outside the window (a global shortcut, the tray):
+  // the running page replaces the define page, and its menu goes with it.
+  p.program->shell().mainController().tryToPerform(QStringLiteral("startTimeSlice"));
+  QCoreApplication::processEvents();
+  ASSERT_EQ(current(p), &states(p).timeSliceRunningState());
+  EXPECT_FALSE(menu->isVisible());
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+
+  // The window's own menu is not the page's: a page change leaves it open.
+  QMenu* main = window->controller().mainMenuButton()->menu();
+  ASSERT_NE(main, nullptr);
+  main->popup(window->mapToGlobal(QPoint(10, 10)));
+  QCoreApplication::processEvents();
+  p.program->shell().mainController().tryToPerform(QStringLiteral("pauseOrResumeTimeSlice"));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(QApplication::activePopupWidget(), main);
+  main->close();
 }
 
 TEST(Program, ASignalEndsTheProgramWithoutAsking) {

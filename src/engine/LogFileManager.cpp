@@ -187,6 +187,7 @@ void LogFileManager::handOver(std::shared_ptr<const FullDataSet> full,
                               const QStringList& tagStrings) {
   currentFullDataSet_ = std::move(full);
   currentRawDataSet_ = std::move(raw);
+  ++reloadsFinished_;
   for (const QString& tags : tagStrings)
     tags_->addTagsFromString(tags);
   signalToListeners();

@@ -72,6 +72,9 @@ public:
   FolderContentMonitor& monitor() const { return *monitor_; }
   bool isReloadPending() const;
   int reloadsStarted() const { return reloadsStarted_; }
+  // Whether a reload has handed its data sets over: before, they are empty
+  // because nothing has been read yet.
+  bool hasFinishedAReload() const { return reloadsFinished_ > 0; }
   // How many days the last finished reload took from the day cache.
   int daysFromCacheAtLastReload() const { return daysFromCacheAtLastReload_; }
 
@@ -89,6 +92,7 @@ private:
   TagManager* tags_;
   FolderContentMonitor* monitor_; // child of this
   std::vector<LogFileManagerListener*> listeners_;
+  int reloadsFinished_ = 0;
   std::shared_ptr<const FullDataSet> currentFullDataSet_;
   std::shared_ptr<const RawDataSet> currentRawDataSet_;
   std::shared_ptr<SmartTimerWrapper> waitOneSecondTimerWrapper_;

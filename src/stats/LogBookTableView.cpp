@@ -241,12 +241,25 @@ void LogBookTableView::scrollContentsBy(int, int) {
   viewport()->update();
 }
 
+void LogBookTableView::setEmptyText(const QString& text) {
+  if (emptyText_ == text)
+    return;
+  emptyText_ = text;
+  viewport()->update();
+}
+
 void LogBookTableView::paintEvent(QPaintEvent* event) {
   QPainter painter(viewport());
   // The line along the left edge, under the rows.
   painter.fillRect(QRectF(0, 0, 0.5, viewport()->height()), KorvaneStyleKit::n10());
-  if (!model() || layout_.count() == 0)
+  if (!model() || layout_.count() == 0) {
+    if (!emptyText_.isEmpty()) {
+      painter.setPen(palette().color(QPalette::Disabled, QPalette::Text));
+      painter.drawText(viewport()->rect().adjusted(12, 12, -12, -12),
+                       Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, emptyText_);
+    }
     return;
+  }
   QStyleOptionViewItem option;
   initViewItemOption(&option);
   const QRect area = event->rect();

@@ -34,6 +34,9 @@ public:
   explicit LogBookTableView(QWidget* parent = nullptr);
 
   void setRowHeights(RowHeights* heights);
+  // What the view says while it has no rows; nothing while empty.
+  void setEmptyText(const QString& text);
+  const QString& emptyText() const { return emptyText_; }
   // The width of the only column.
   int columnWidth() const;
   // The row whose pull-down is shown pressed; -1 for none.
@@ -85,6 +88,7 @@ private:
   bool settling_ = false;
   // Rows changed while the list was hidden.
   bool layoutPending_ = false;
+  QString emptyText_;
 };
 
 } // namespace kr

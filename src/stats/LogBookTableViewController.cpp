@@ -190,6 +190,11 @@ void LogBookTableViewController::reloadSystemLog() {
     model_->reset(change);
   else
     change();
+  // An empty book says so once the logs have been read, not while they are.
+  if (tableView_)
+    tableView_->setEmptyText(dataSet().empty() && logFiles_->hasFinishedAReload()
+                                 ? QStringLiteral("No time slices logged yet.")
+                                 : QString());
 }
 
 void LogBookTableViewController::logFilesWereUpdated() { reloadSystemLog(); }

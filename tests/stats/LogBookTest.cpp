@@ -145,6 +145,18 @@ TEST_F(LogBookTest, BeforeTheFirstReadThereAreNoRows) {
   EXPECT_FALSE(UserDefaults::standard().object(QStringLiteral("tags")).isValid());
 }
 
+TEST_F(LogBookTest, AnEmptyBookSaysSoOnceTheLogsHaveBeenRead) {
+  EXPECT_EQ(controller->tableView()->emptyText(), QString()) << "nothing read yet";
+  ASSERT_TRUE(QDir().mkpath(folder()));
+  reload();
+  EXPECT_EQ(controller->numberOfRows(), 0);
+  EXPECT_EQ(controller->tableView()->emptyText(), QStringLiteral("No time slices logged yet."));
+  writeLog(fiveKinds());
+  reload();
+  EXPECT_EQ(controller->numberOfRows(), 5);
+  EXPECT_EQ(controller->tableView()->emptyText(), QString());
+}
+
 TEST_F(LogBookTest, RowsShowTheSlicesNewestFirstWithTheirTextsAndLooks) {
   writeLog(fiveKinds());
   reload();

@@ -3,6 +3,9 @@
 #include "shell/MainController.h"
 
 #include "platform/settings/UserDefaults.h"
+#include "shell/AppDelegate.h"
+#include "window/MainWindow.h"
+#include "window/MainWindowController.h"
 #include "window/NowAndLaterBoardManager.h"
 #include "window/PadKeys.h"
 
@@ -12,8 +15,8 @@ namespace {
 
 NowAndLaterBoardManager& pads() { return NowAndLaterBoardManager::sharedManager(); }
 
-void togglePadKey(const char* key) {
-  PadKeys::togglePad(UserDefaults::standard(), QString::fromLatin1(key));
+bool togglePadKey(const char* key) {
+  return PadKeys::togglePad(UserDefaults::standard(), QString::fromLatin1(key));
 }
 
 } // namespace
@@ -42,9 +45,20 @@ void MainController::addPadActions() {
   addAction(QStringLiteral("readObjectiveAloudHotKey"), [] { pads().readObjectiveAloud(); });
   addAction(QStringLiteral("insertBreadcrumbsTemplate"), [] { pads().addBreadcrumbsTemplate(); });
   addAction(QStringLiteral("insertPrimingTemplate"), [] { pads().addPrimingTemplate(); });
-  addAction(QStringLiteral("toggleLogBook"), [] { togglePadKey("logBookPadHidden"); });
-  addAction(QStringLiteral("toggleHelpPad"), [] { togglePadKey("helpPadHidden"); });
-  addAction(QStringLiteral("toggleStatisticsWindow"), [] { togglePadKey("statsPadHidden"); });
+  // The log book, the statistics and the help, shown from the menu, take the
+  // keyboard: what the user asked for is where the keys go, not the page.
+  const auto togglePadWithFocus = [this](const char* key) {
+    return [this, key] {
+      if (!togglePadKey(key))
+        return;
+      AppDelegate* delegate = pseudoAppDelegate();
+      if (MainWindow* window = delegate ? delegate->mainWindow() : nullptr)
+        window->controller().focusPad(QString::fromLatin1(key));
+    };
+  };
+  addAction(QStringLiteral("toggleLogBook"), togglePadWithFocus("logBookPadHidden"));
+  addAction(QStringLiteral("toggleHelpPad"), togglePadWithFocus("helpPadHidden"));
+  addAction(QStringLiteral("toggleStatisticsWindow"), togglePadWithFocus("statsPadHidden"));
 }
 
 } // namespace kr

@@ -220,6 +220,19 @@ void MainWindowController::hideAllPadsExcept(const QString& key) {
 
 void MainWindowController::showPad(const QString& key) { padSection_->showPad(key); }
 
+void MainWindowController::focusPad(const QString& key) {
+  QWidget* target = nullptr;
+  if (key == QLatin1String("logBookPadHidden"))
+    target = logBookTableViewController_->tableView();
+  else if (key == QLatin1String("statsPadHidden"))
+    target = statsController_->statisticPopUp();
+  else if (key == QLatin1String("helpPadHidden"))
+    target = ensureHelpController().webView();
+  // A pad still on its way to the screen takes it as it shows.
+  if (target)
+    target->setFocus(Qt::OtherFocusReason);
+}
+
 void MainWindowController::showCurrentWeekStatisticsPad() {
   padSection_->showCurrentWeekStatisticsPad();
 }

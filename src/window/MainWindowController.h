@@ -74,6 +74,10 @@ public:
   HelpViewController& showHelpPad();
   // The help viewer; none before the help was first shown.
   HelpViewController* helpController() const { return helpController_.get(); }
+  // Gives the keyboard to the main control of the pad stored under `key`
+  // ("logBookPadHidden", "statsPadHidden", "helpPadHidden"): the list of
+  // slices, the statistic chooser, the help page.
+  void focusPad(const QString& key);
 
   // Shows a state's page: its info wall above, its button wall below, focus
   // on its first responder. The first page places the window.

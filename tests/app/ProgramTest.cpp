@@ -21,6 +21,7 @@
 #include "states/StateLinkingHelper.h"
 #include "states/TimeSliceRunningState.h"
 #include "stats/FullFeaturedStatisticsManager.h"
+#include "stats/LogBookTableViewController.h"
 #include "stats/StatsViewController.h"
 #include "support/TestEnvironment.h"
 #include "window/CalendarView.h"
@@ -297,6 +298,34 @@ TEST(Program, AMenuOfThePageClosesWhenThePageChangesUnderIt) {
   QCoreApplication::processEvents();
   EXPECT_EQ(QApplication::activePopupWidget(), main);
   main->close();
+}
+
+TEST(Program, TheLogBookAndTheStatisticsShownFromTheMenuTakeTheKeyboard) {
+  StartedProgram p(shortSlices());
+  MainWindow* window = p.program->shell().appDelegate().mainWindow();
+  window->show();
+  QApplication::setActiveWindow(window);
+  MainController& controller = p.program->shell().mainController();
+  MainWindowController& windowController = window->controller();
+  const auto show = [&](const char* action) {
+    controller.tryToPerform(QString::fromLatin1(action));
+    QCoreApplication::processEvents();
+  };
+
+  show("toggleStatisticsWindow");
+  QWidget* chooser = windowController.statsController()->statisticPopUp();
+  ASSERT_TRUE(chooser->isVisible());
+  EXPECT_EQ(QApplication::focusWidget(), chooser);
+
+  show("toggleLogBook");
+  QWidget* list = windowController.logBookTableViewController()->tableView();
+  ASSERT_TRUE(list->isVisible());
+  EXPECT_EQ(QApplication::focusWidget(), list);
+
+  // Hidden again, the pad leaves the keyboard to the page.
+  show("toggleLogBook");
+  EXPECT_FALSE(list->isVisible());
+  EXPECT_NE(QApplication::focusWidget(), list);
 }
 
 TEST(Program, ASignalEndsTheProgramWithoutAsking) {

@@ -12,6 +12,7 @@
 #include "effects/SpeechManager.h"
 #include "engine/DataModel.h"
 #include "kit/ObjectiveTextView.h"
+#include "platform/CaretBlinkRest.h"
 #include "platform/linux/media/QtAudioOutput.h"
 #include "platform/linux/media/QtSpeechSynthesizer.h"
 #include "platform/linux/spelling/HunspellSpellChecker.h"
@@ -214,6 +215,10 @@ TEST(LeanStart, NoWebEngineNorOpenGLUntilAWebPageIsShown) {
   QCoreApplication::processEvents();
   EXPECT_FALSE(view->isVisible());
   EXPECT_FALSE(page->windowHandle()->isVisible());
+  // The keyboard the pad had goes back to the page; a caret there blinks
+  // until it rests.
+  p.clock.advance(CaretBlinkRest::kRestAfterSeconds);
+  QCoreApplication::processEvents();
   PaintRecorder recorder(mainWindow);
   forgetCurrentContext();
   for (int tick = 0; tick < 5; ++tick) {

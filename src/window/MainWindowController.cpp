@@ -282,9 +282,8 @@ bool liesUnder(const QWidget* widget, const QWidget* ancestor) {
   return false;
 }
 
-} // namespace
-
-void MainWindowController::closeMenusOf(const QWidget* page) {
+// Closes the menus of `page` still open.
+void closeMenusOf(const QWidget* page) {
   // A menu of the page still open when the page changes under it (a slice
   // that ended meanwhile) goes with it: its choices were the old page's.
   // Each close takes the innermost menu; a menu that stays open ends it.
@@ -295,17 +294,16 @@ void MainWindowController::closeMenusOf(const QWidget* page) {
   }
 }
 
+} // namespace
+
 void MainWindowController::detachPage() {
-  for (QWidget* wall : {shownButtonWall_.data(), shownInfoWall_.data()}) {
-    if (wall)
-      closeMenusOf(wall);
-  }
   ConstraintLayout::of(infoWallContainer_)->removeConstraints(infoWallConstraints_);
   ConstraintLayout::of(buttonWallContainer_)->removeConstraints(buttonWallConstraints_);
   infoWallConstraints_.clear();
   buttonWallConstraints_.clear();
   for (QWidget* wall : {shownButtonWall_.data(), shownInfoWall_.data()}) {
     if (wall) {
+      closeMenusOf(wall);
       wall->hide();
       wall->setParent(nullptr);
     }

@@ -83,7 +83,6 @@ public:
   // on its first responder. The first page places the window.
   void showPage(QWidget* infoWall, QWidget* buttonWall, QWidget* firstResponder);
   // Gives the shown page's walls back to their owner.
-  static void closeMenusOf(const QWidget* page);
   void detachPage();
 
   void windowDidMove();

@@ -8,7 +8,19 @@ namespace kr {
 
 namespace {
 
-using ReadoutHalfLayout = TimeReadoutWall::ReadoutHalfLayout;
+// The layout of one half, whose invalidation a new text can hold back.
+class ReadoutHalfLayout final : public QHBoxLayout {
+public:
+  using QHBoxLayout::QHBoxLayout;
+  void invalidate() override {
+    if (!held_)
+      QHBoxLayout::invalidate();
+  }
+  void hold(bool on) { held_ = on; }
+
+private:
+  bool held_ = false;
+};
 
 QLabel* valueField(const QString& initial, QWidget* parent) {
   auto* field = new QLabel(initial, parent);
@@ -42,6 +54,27 @@ QWidget* half(QLabel* label, QLabel* field, const QString& unit, const HalfPlace
   return wall;
 }
 
+void showIn(QLabel* field, const QString& text, bool mayKeepItsRoom) {
+  if (field->text() == text)
+    return;
+  auto* layout =
+      mayKeepItsRoom ? dynamic_cast<ReadoutHalfLayout*>(field->parentWidget()->layout()) : nullptr;
+  if (!layout) {
+    field->setText(text);
+    return;
+  }
+  // A new text tells the field's layout that its size may have changed,
+  // and the whole page is laid out again: once a second, for a clock. A
+  // text that fits the room the field has keeps it (what is left goes to
+  // the stretch that ends the half); only one that needs more asks.
+  layout->hold(true);
+  field->setText(text);
+  layout->hold(false);
+  const QSize hint = field->sizeHint();
+  if (hint.width() > field->width() || hint.height() > field->height() || !field->isVisible())
+    layout->invalidate();
+}
+
 } // namespace
 
 TimeReadoutWall::TimeReadoutWall(const QString& firstLabel, const QString& firstInitial,
@@ -67,30 +100,8 @@ TimeReadoutWall::TimeReadoutWall(const QString& firstLabel, const QString& first
   layout->addWidget(half(new QLabel(secondLabel, this), secondField_, {}, right, this), 1);
 }
 
-void TimeReadoutWall::ReadoutHalfLayout::invalidate() {
-  if (!held_)
-    QHBoxLayout::invalidate();
-}
+void TimeReadoutWall::showFirst(const QString& text) { showIn(firstField_, text, !firstHasUnit_); }
 
-void TimeReadoutWall::showIn(QLabel* field, const QString& text, bool mayKeepItsRoom) {
-  if (field->text() == text)
-    return;
-  auto* layout =
-      mayKeepItsRoom ? dynamic_cast<ReadoutHalfLayout*>(field->parentWidget()->layout()) : nullptr;
-  if (!layout) {
-    field->setText(text);
-    return;
-  }
-  // A new text tells the field's layout that its size may have changed,
-  // and the whole page is laid out again: once a second, for a clock. A
-  // text that fits the room the field has keeps it (what is left goes to
-  // the stretch that ends the half); only one that needs more asks.
-  layout->hold(true);
-  field->setText(text);
-  layout->hold(false);
-  const QSize hint = field->sizeHint();
-  if (hint.width() > field->width() || hint.height() > field->height() || !field->isVisible())
-    layout->invalidate();
-}
+void TimeReadoutWall::showSecond(const QString& text) { showIn(secondField_, text, true); }
 
 } // namespace kr

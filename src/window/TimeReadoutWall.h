@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QWidget>
 
@@ -31,26 +30,13 @@ public:
   // has while its texts fit: a reading no wider than the field changes the
   // size of nothing, and the page is not laid out again for it (once a
   // second, for a clock).
-  void showFirst(const QString& text) { showIn(firstField_, text, !firstHasUnit_); }
-  void showSecond(const QString& text) { showIn(secondField_, text, true); }
-
-  // The layout of one half, whose invalidation a new text can hold back.
-  class ReadoutHalfLayout : public QHBoxLayout {
-  public:
-    using QHBoxLayout::QHBoxLayout;
-    void invalidate() override;
-    void hold(bool on) { held_ = on; }
-
-  private:
-    bool held_ = false;
-  };
+  void showFirst(const QString& text);
+  void showSecond(const QString& text);
 
   static constexpr int kInset = 8;
   static constexpr int kAlignedLabelWidth = 80;
 
 private:
-  static void showIn(QLabel* field, const QString& text, bool mayKeepItsRoom);
-
   bool firstHasUnit_ = false;
   QLabel* firstField_ = nullptr;
   QLabel* secondField_ = nullptr;

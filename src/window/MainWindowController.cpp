@@ -13,6 +13,7 @@
 #include "art/KorvaneStyleKit.h"
 #include "kit/FragmentStackView.h"
 #include "kit/LayoutConstraintMaker.h"
+#include "kit/PageCheckBoxStyle.h"
 #include "kit/Wall.h"
 #include "platform/FreedMemory.h"
 #include "platform/QnLog.h"
@@ -339,6 +340,8 @@ void MainWindowController::showPage(QWidget* infoWall, QWidget* buttonWall,
   infoWall->show();
   shownButtonWall_ = buttonWall;
   shownInfoWall_ = infoWall;
+  PageCheckBoxStyle::applyTo(infoWall);
+  PageCheckBoxStyle::applyTo(buttonWall);
   relayout();
   // Tab walks the new page's controls in the page's order.
   KeyViewLoop::recalculate(infoWall, buttonWall);

@@ -235,6 +235,44 @@ QStringList faintTexts(const QWidget* wall, const QWidget* window, const QImage&
   return faults;
 }
 
+// Every check box of a wall, rendered in `shot`, whose box stands out from the
+// page round it by less than 3 : 1, as the usual rules ask of a control's
+// bounds: the box's edge is the pixel of its outer ring that differs most
+// from the colour most of the band just outside it shows.
+QStringList faintCheckBoxes(const QWidget* wall, const QWidget* window, const QImage& shot) {
+  QStringList faults;
+  for (const QCheckBox* box : wall->findChildren<QCheckBox*>()) {
+    if (!box->isVisibleTo(window) || !box->isEnabled() || box->size().isEmpty())
+      continue;
+    QStyleOptionButton option;
+    option.initFrom(box);
+    const QRect indicator =
+        box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
+    const QRect onShot = QRect(box->mapTo(window, indicator.topLeft()), indicator.size());
+    const QRect around = onShot.adjusted(-2, -2, 2, 2);
+    if (!QRect(QPoint(), shot.size()).contains(around))
+      continue;
+    QHash<QRgb, int> counts;
+    for (int y = around.top(); y <= around.bottom(); ++y)
+      for (int x = around.left(); x <= around.right(); ++x)
+        if (!onShot.contains(x, y))
+          ++counts[shot.pixel(x, y) | 0xff000000u];
+    const QRgb page = std::max_element(counts.cbegin(), counts.cend()).key();
+    double best = 1.0;
+    for (int y = onShot.top(); y <= onShot.bottom(); ++y)
+      for (int x = onShot.left(); x <= onShot.right(); ++x)
+        if (!onShot.adjusted(1, 1, -1, -1).contains(x, y))
+          best = std::max(best, contrast(shot.pixel(x, y), page));
+    if (best < 3.0) {
+      faults.append(QStringLiteral("check box \"%1\": contrast %2 on %3")
+                        .arg(box->text())
+                        .arg(best, 0, 'f', 2)
+                        .arg(QColor(page).name()));
+    }
+  }
+  return faults;
+}
+
 // How many pixels two renderings differ in, and where the first lies.
 std::pair<int, QPoint> difference(const QImage& a, const QImage& b) {
   if (a.size() != b.size())
@@ -257,8 +295,9 @@ class PageTheme : public ::testing::TestWithParam<Page> {};
 } // namespace
 
 // Each page is drawn under a light and a dark desktop palette: the two
-// drawings are the same, and every text of the page stands out from what is
-// behind it by at least 4.5 : 1. Both drawings are saved for a look.
+// drawings are the same, every text of the page stands out from what is
+// behind it by at least 4.5 : 1, and every check box's edge from the page by
+// 3 : 1. Both drawings are saved for a look.
 TEST_P(PageTheme, PagesLookTheSameAndStayReadableUnderALightAndADarkDesktop) {
   const Page& page = GetParam();
   const QPalette desktop = QApplication::palette();
@@ -300,6 +339,7 @@ TEST_P(PageTheme, PagesLookTheSameAndStayReadableUnderALightAndADarkDesktop) {
     EXPECT_TRUE(shots[i].save(path)) << path.toStdString();
     QStringList faults = faintTexts(state.infoWall(), window, shots[i]);
     faults += faintTexts(state.buttonWall(), window, shots[i]);
+    faults += faintCheckBoxes(state.infoWall(), window, shots[i]);
     EXPECT_EQ(faults.join(QLatin1Char('\n')).toStdString(), "")
         << "under the " << name << " desktop palette";
   }

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QPainter>
+#include <QRadioButton>
 #include <QStyleFactory>
 #include <QStyleOption>
 
@@ -25,9 +26,10 @@ void PageCheckBoxStyle::applyTo(QWidget* wall) {
   if (!wall)
     return;
   PageCheckBoxStyle* style = shared();
-  for (QCheckBox* box : wall->findChildren<QCheckBox*>()) {
-    if (box->style() != style)
-      box->setStyle(style);
+  for (QAbstractButton* button : wall->findChildren<QAbstractButton*>()) {
+    if ((qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button)) &&
+        button->style() != style)
+      button->setStyle(style);
   }
 }
 
@@ -36,7 +38,8 @@ QColor PageCheckBoxStyle::rimColor() { return BricksDrawing::darkStroke(); }
 void PageCheckBoxStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
                                       QPainter* painter, const QWidget* widget) const {
   QProxyStyle::drawPrimitive(element, option, painter, widget);
-  if (element != PE_IndicatorCheckBox || !option || !painter)
+  if ((element != PE_IndicatorCheckBox && element != PE_IndicatorRadioButton) || !option ||
+      !painter)
     return;
   const bool keyboardFocus =
       option->state.testFlag(State_HasFocus) && option->state.testFlag(State_KeyboardFocusChange);
@@ -46,10 +49,18 @@ void PageCheckBoxStyle::drawPrimitive(PrimitiveElement element, const QStyleOpti
   if (!option->state.testFlag(State_Enabled))
     rim.setAlphaF(0.5);
   painter->save();
-  painter->setRenderHint(QPainter::Antialiasing, false);
   painter->setBrush(Qt::NoBrush);
   painter->setPen(QPen(rim, 1.0));
-  painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+  const QRect& r = option->rect;
+  if (element == PE_IndicatorCheckBox) {
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    painter->drawRect(r.adjusted(0, 0, -1, -1));
+  } else {
+    // Over the style's own circle: its centre and radius as the style has them.
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    const double radius = (r.width() + (r.width() + 1) % 2) / 2.0 - 1.0;
+    painter->drawEllipse(QPointF(r.center() + QPoint(1, 1)), radius, radius);
+  }
   painter->restore();
 }
 

@@ -4,17 +4,17 @@
 
 namespace kr {
 
-// The check boxes of the dark pages. The desktop's style rims a check box in a
-// shade of the page a little darker than the page itself, which there is all
-// but invisible: an unticked box could not be told from the page. This style
-// draws the desktop style's box and, on a dark palette, a light rim round it,
-// as the kit's own dark check boxes have; the keyboard's focus rim stays the
-// style's own.
+// The check boxes and radio buttons of the dark pages. The desktop's style
+// rims them in a shade of the page a little darker than the page itself, which
+// there is all but invisible: an unticked box could not be told from the page.
+// This style draws the desktop style's box or circle and, on a dark palette, a
+// light rim round it, as the kit's own dark check boxes have; the keyboard's
+// focus rim stays the style's own.
 class PageCheckBoxStyle final : public QProxyStyle {
 public:
   // One for the application, made at the first call (the application exists).
   static PageCheckBoxStyle* shared();
-  // Gives every check box under `wall` this style.
+  // Gives every check box and radio button under `wall` this style.
   static void applyTo(QWidget* wall);
   // The rim's colour.
   static QColor rimColor();

@@ -235,20 +235,22 @@ QStringList faintTexts(const QWidget* wall, const QWidget* window, const QImage&
   return faults;
 }
 
-// Every check box of a wall, rendered in `shot`, whose box stands out from the
-// page round it by less than 3 : 1, as the usual rules ask of a control's
-// bounds: the box's edge is the pixel of its outer ring that differs most
-// from the colour most of the band just outside it shows.
-QStringList faintCheckBoxes(const QWidget* wall, const QWidget* window, const QImage& shot) {
+// Every unticked check box and radio button of a wall, rendered in `shot`,
+// whose box or circle stands out from the page round it by less than 3 : 1, as
+// the usual rules ask of a control's bounds: the pixel of the indicator that
+// differs most from the colour most of the band just outside it shows.
+QStringList faintIndicators(const QWidget* wall, const QWidget* window, const QImage& shot) {
   QStringList faults;
-  for (const QCheckBox* box : wall->findChildren<QCheckBox*>()) {
-    if (!box->isVisibleTo(window) || !box->isEnabled() || box->size().isEmpty())
+  for (const QAbstractButton* button : wall->findChildren<QAbstractButton*>()) {
+    const bool box = qobject_cast<const QCheckBox*>(button) != nullptr;
+    if ((!box && !qobject_cast<const QRadioButton*>(button)) || button->isChecked() ||
+        !button->isVisibleTo(window) || !button->isEnabled() || button->size().isEmpty())
       continue;
     QStyleOptionButton option;
-    option.initFrom(box);
-    const QRect indicator =
-        box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
-    const QRect onShot = QRect(box->mapTo(window, indicator.topLeft()), indicator.size());
+    option.initFrom(button);
+    const QRect indicator = button->style()->subElementRect(
+        box ? QStyle::SE_CheckBoxIndicator : QStyle::SE_RadioButtonIndicator, &option, button);
+    const QRect onShot = QRect(button->mapTo(window, indicator.topLeft()), indicator.size());
     const QRect around = onShot.adjusted(-2, -2, 2, 2);
     if (!QRect(QPoint(), shot.size()).contains(around))
       continue;
@@ -261,11 +263,11 @@ QStringList faintCheckBoxes(const QWidget* wall, const QWidget* window, const QI
     double best = 1.0;
     for (int y = onShot.top(); y <= onShot.bottom(); ++y)
       for (int x = onShot.left(); x <= onShot.right(); ++x)
-        if (!onShot.adjusted(1, 1, -1, -1).contains(x, y))
-          best = std::max(best, contrast(shot.pixel(x, y), page));
+        best = std::max(best, contrast(shot.pixel(x, y), page));
     if (best < 3.0) {
-      faults.append(QStringLiteral("check box \"%1\": contrast %2 on %3")
-                        .arg(box->text())
+      faults.append(QStringLiteral("%1 \"%2\": contrast %3 on %4")
+                        .arg(box ? QStringLiteral("check box") : QStringLiteral("radio button"),
+                             button->text())
                         .arg(best, 0, 'f', 2)
                         .arg(QColor(page).name()));
     }
@@ -296,8 +298,8 @@ class PageTheme : public ::testing::TestWithParam<Page> {};
 
 // Each page is drawn under a light and a dark desktop palette: the two
 // drawings are the same, every text of the page stands out from what is
-// behind it by at least 4.5 : 1, and every check box's edge from the page by
-// 3 : 1. Both drawings are saved for a look.
+// behind it by at least 4.5 : 1, and every unticked check box and radio
+// button from the page by 3 : 1. Both drawings are saved for a look.
 TEST_P(PageTheme, PagesLookTheSameAndStayReadableUnderALightAndADarkDesktop) {
   const Page& page = GetParam();
   const QPalette desktop = QApplication::palette();
@@ -339,7 +341,7 @@ TEST_P(PageTheme, PagesLookTheSameAndStayReadableUnderALightAndADarkDesktop) {
     EXPECT_TRUE(shots[i].save(path)) << path.toStdString();
     QStringList faults = faintTexts(state.infoWall(), window, shots[i]);
     faults += faintTexts(state.buttonWall(), window, shots[i]);
-    faults += faintCheckBoxes(state.infoWall(), window, shots[i]);
+    faults += faintIndicators(state.infoWall(), window, shots[i]);
     EXPECT_EQ(faults.join(QLatin1Char('\n')).toStdString(), "")
         << "under the " << name << " desktop palette";
   }

@@ -1,40 +1,28 @@
 #pragma once
 
-#include <condition_variable>
-#include <deque>
+#include "platform/TaskThread.h"
+
 #include <functional>
-#include <mutex>
-#include <thread>
 
 namespace kr {
 
-// A thread of its own that runs tasks one after another in the order they
-// were given. Unlike SerialQueue it needs no event loop, so it also works
-// while the application is being torn down (settings written at exit).
-// Destroying it runs the tasks still queued, then ends the thread.
+// Runs tasks one after another in the order they were given, on a thread of
+// its own while it has any (see TaskThread). It needs no event loop, so it
+// also works while the application is being torn down (settings written at
+// exit). Destroying it runs the tasks still queued and waits for them.
 class OrderedWorker {
 public:
   // `name` names the thread (15 characters kept).
-  explicit OrderedWorker(const char* name);
-  ~OrderedWorker();
-  OrderedWorker(const OrderedWorker&) = delete;
-  OrderedWorker& operator=(const OrderedWorker&) = delete;
+  explicit OrderedWorker(const char* name) : tasks_(name) {}
 
-  void async(std::function<void()> task);
+  void async(std::function<void()> task) { tasks_.post(std::move(task)); }
   // Waits until every task given so far has run.
-  void drain();
+  void drain() { tasks_.drain(); }
+  // Whether a thread exists now: only while tasks are queued or running.
+  bool hasThread() const { return tasks_.hasThread(); }
 
 private:
-  void loop();
-
-  const char* name_;
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  std::condition_variable idle_;
-  std::deque<std::function<void()>> tasks_;
-  bool running_ = false;
-  bool stopping_ = false;
-  std::thread thread_;
+  TaskThread tasks_;
 };
 
 } // namespace kr

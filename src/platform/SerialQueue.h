@@ -1,19 +1,18 @@
 #pragma once
 
+#include "platform/TaskThread.h"
+
 #include <QString>
 
 #include <chrono>
 #include <functional>
-#include <memory>
-
-class QThread;
-class QObject;
 
 namespace kr {
 
 // A serial queue: tasks run one after another, in the order they were queued,
-// on one worker thread of its own (named after the label). Destroying the
-// queue waits for the running task and drops the ones not yet started.
+// on a worker thread of its own (named after the label) that exists while
+// there are tasks (see TaskThread). Destroying the queue waits for the running
+// task and drops the ones not yet started.
 class SerialQueue {
 public:
   explicit SerialQueue(const QString& label);
@@ -21,22 +20,23 @@ public:
   SerialQueue(const SerialQueue&) = delete;
   SerialQueue& operator=(const SerialQueue&) = delete;
 
-  void async(std::function<void()> task);
+  void async(std::function<void()> task) { tasks_.post(std::move(task)); }
   const QString& label() const { return label_; }
-  // The worker thread, to tell where code runs.
-  QThread* thread() const;
+  // Whether the caller runs on the queue's thread.
+  bool isCurrentThread() const { return tasks_.isCurrentThread(); }
+  // Whether a thread exists now: only while tasks are queued or running.
+  bool hasThread() const { return tasks_.hasThread(); }
 
   // Drops the tasks not yet started and waits at most `limit` for the
   // running one. True when the thread has ended. Otherwise the queue lets go
   // of the thread, which ends by itself once its task returns; the task must
-  // then touch nothing the caller is about to destroy. No task may be queued
-  // afterwards.
+  // then touch nothing the caller is about to destroy. Tasks queued
+  // afterwards are ignored.
   bool stop(std::chrono::milliseconds limit);
 
 private:
   QString label_;
-  std::unique_ptr<QThread> thread_;
-  std::unique_ptr<QObject> worker_; // lives on the worker thread; runs the tasks
+  TaskThread tasks_;
 };
 
 } // namespace kr

@@ -174,6 +174,17 @@ TEST(LeanStart, NoWebEngineNorOpenGLUntilAWebPageIsShown) {
   // The program's own timers on the define page, once the start-up's are done.
   p.clock.advance(30.0);
   const int idleTimers = p.clock.runningTimerCount();
+  // Workers waiting for their next job hold no thread: once the start-up's
+  // reads and writes are done, the settings writer, the log reloads' queue and
+  // the calendar reader have none.
+  const QStringList workers{QStringLiteral("settingsWriter"), QStringLiteral("oneUpdateAtATim"),
+                            QStringLiteral("calendar files")};
+  const auto workersGone = [&] {
+    const QStringList now = threadNames();
+    return std::none_of(workers.begin(), workers.end(),
+                        [&](const QString& worker) { return now.contains(worker); });
+  };
+  EXPECT_TRUE(QTest::qWaitFor(workersGone, 10000)) << qPrintable(threadNames().join(u','));
 
   MainMenu& menu = p.program->shell().mainMenu();
   QAction* statistics = menu.itemSending(QStringLiteral("toggleStatisticsWindow"));

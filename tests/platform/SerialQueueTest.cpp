@@ -1,4 +1,5 @@
 #include "platform/SerialQueue.h"
+#include "platform/OrderedWorker.h"
 #include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
@@ -8,9 +9,21 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
 #include <atomic>
 #include <mutex>
 #include <vector>
+
+namespace {
+
+QString currentThreadName() {
+  char name[16] = {};
+  pthread_getname_np(pthread_self(), name, sizeof name);
+  return QString::fromLatin1(name);
+}
+
+} // namespace
 
 TEST(SerialQueueTest, RunsTasksInOrderOneAtATimeOnItsOwnNamedThread) {
   kr::SerialQueue queue(QStringLiteral("oneUpdateAtATimeDispatcherQueue"));
@@ -23,8 +36,8 @@ TEST(SerialQueueTest, RunsTasksInOrderOneAtATimeOnItsOwnNamedThread) {
     queue.async([&, i] {
       if (running.fetch_add(1) != 0)
         overlapped = true;
-      onQueueThread = onQueueThread && QThread::currentThread() == queue.thread() &&
-                      QThread::currentThread()->objectName() == queue.label();
+      onQueueThread =
+          onQueueThread && queue.isCurrentThread() && currentThreadName() == queue.label().left(15);
       {
         const std::lock_guard<std::mutex> lock(mutex);
         order.push_back(i);
@@ -42,7 +55,7 @@ TEST(SerialQueueTest, RunsTasksInOrderOneAtATimeOnItsOwnNamedThread) {
   EXPECT_EQ(order, expected);
   EXPECT_FALSE(overlapped);
   EXPECT_TRUE(onQueueThread);
-  EXPECT_NE(queue.thread(), QCoreApplication::instance()->thread());
+  EXPECT_FALSE(queue.isCurrentThread());
 }
 
 TEST(SerialQueueTest, StopWaitsForABusyTaskNoLongerThanItsLimit) {
@@ -65,4 +78,49 @@ TEST(SerialQueueTest, StopWaitsForABusyTaskNoLongerThanItsLimit) {
   EXPECT_LT(elapsed.elapsed(), kr::test::timeLimit(1000));
   release = true;
   EXPECT_TRUE(QTest::qWaitFor([&] { return finished.load(); }));
+}
+
+// A worker waiting for its next job holds no thread: the first task starts one,
+// it ends once the queue is empty, and the next task starts another under the
+// same name. Destroying an ordered worker still runs what was queued.
+TEST(SerialQueueTest, AThreadLivesOnlyWhileThereIsWork) {
+  kr::SerialQueue queue(QStringLiteral("calendar files"));
+  EXPECT_FALSE(queue.hasThread());
+  std::atomic<bool> release{false};
+  std::atomic<int> done{0};
+  queue.async([&] {
+    while (!release)
+      QThread::yieldCurrentThread();
+    ++done;
+  });
+  queue.async([&] { ++done; });
+  EXPECT_TRUE(queue.hasThread());
+  release = true;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return done == 2 && !queue.hasThread(); }));
+  QString name;
+  queue.async([&] {
+    name = currentThreadName();
+    ++done;
+  });
+  ASSERT_TRUE(QTest::qWaitFor([&] { return done == 3 && !queue.hasThread(); }));
+  EXPECT_EQ(name, QStringLiteral("calendar files"));
+
+  std::vector<int> ran;
+  std::atomic<bool> go{false};
+  {
+    kr::OrderedWorker worker("settingsWriter");
+    EXPECT_FALSE(worker.hasThread());
+    worker.async([&] { ran.push_back(1); });
+    worker.drain();
+    EXPECT_EQ(ran, std::vector<int>{1});
+    EXPECT_FALSE(worker.hasThread()) << "drained means its thread has ended";
+    worker.async([&] {
+      while (!go)
+        QThread::yieldCurrentThread();
+      ran.push_back(2);
+    });
+    worker.async([&] { ran.push_back(3); });
+    go = true;
+  } // the queued tasks run before the worker goes
+  EXPECT_EQ(ran, (std::vector<int>{1, 2, 3}));
 }

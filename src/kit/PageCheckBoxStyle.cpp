@@ -33,8 +33,6 @@ void PageCheckBoxStyle::applyTo(QWidget* wall) {
   }
 }
 
-QColor PageCheckBoxStyle::rimColor() { return BricksDrawing::darkStroke(); }
-
 void PageCheckBoxStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
                                       QPainter* painter, const QWidget* widget) const {
   QProxyStyle::drawPrimitive(element, option, painter, widget);
@@ -45,7 +43,7 @@ void PageCheckBoxStyle::drawPrimitive(PrimitiveElement element, const QStyleOpti
       option->state.testFlag(State_HasFocus) && option->state.testFlag(State_KeyboardFocusChange);
   if (keyboardFocus || option->palette.color(QPalette::Window).lightnessF() >= 0.5)
     return;
-  QColor rim = rimColor();
+  QColor rim = BricksDrawing::darkStroke();
   if (!option->state.testFlag(State_Enabled))
     rim.setAlphaF(0.5);
   painter->save();

@@ -12,18 +12,16 @@ namespace kr {
 // focus rim stays the style's own.
 class PageCheckBoxStyle final : public QProxyStyle {
 public:
-  // One for the application, made at the first call (the application exists).
-  static PageCheckBoxStyle* shared();
   // Gives every check box and radio button under `wall` this style.
   static void applyTo(QWidget* wall);
-  // The rim's colour.
-  static QColor rimColor();
 
   void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget = nullptr) const override;
 
 private:
   explicit PageCheckBoxStyle(QStyle* base);
+  // One for the application, made at the first call (the application exists).
+  static PageCheckBoxStyle* shared();
 };
 
 } // namespace kr

@@ -17,9 +17,8 @@ struct TaskThread::State {
   std::deque<std::function<void()>> tasks;
   std::thread thread;
   std::thread::id threadId;
-  bool alive = false;   // a thread runs the loop below
-  bool running = false; // it runs a task now
-  bool closed = false;  // finish() was called
+  bool alive = false;  // a thread runs the loop below
+  bool closed = false; // finish() was called
 
   static void loop(const std::shared_ptr<State>& state) {
     nameCurrentThread(state->name.c_str());
@@ -27,12 +26,10 @@ struct TaskThread::State {
     while (!state->tasks.empty()) {
       std::function<void()> task = std::move(state->tasks.front());
       state->tasks.pop_front();
-      state->running = true;
       lock.unlock();
       task();
       task = nullptr; // what it holds goes before the next one starts
       lock.lock();
-      state->running = false;
     }
     state->alive = false;
     state->threadId = {};
@@ -63,7 +60,8 @@ void TaskThread::post(std::function<void()> task) {
 
 void TaskThread::drain() {
   std::unique_lock<std::mutex> lock(state_->mutex);
-  state_->changed.wait(lock, [this] { return state_->tasks.empty() && !state_->alive; });
+  // A thread runs while any task is queued: its end is the queue's.
+  state_->changed.wait(lock, [this] { return !state_->alive; });
 }
 
 bool TaskThread::finish(Queued queued, std::optional<std::chrono::milliseconds> limit) {

@@ -407,3 +407,33 @@ TEST_F(IcalCalendarStoreTest, AWallClockTimeThatOccursTwiceIsItsFirstOccurrence)
 
 } // namespace
 } // namespace kr
+
+namespace kr {
+
+// A zone whose observance repeats every hour from 1601 would have the zone
+// library work out every change up to 2026, hours of work for one event:
+// such a rule is left out, and the event is still read, in the zone's offset.
+TEST_F(IcalCalendarStoreTest, AZoneRuleRepeatingHourlyNeitherHoldsTheReadNorHidesTheEvent) {
+  const QString zone = QStringLiteral(
+      "BEGIN:VTIMEZONE\nTZID:Hourly\n"
+      "BEGIN:STANDARD\nTZOFFSETFROM:+0000\nTZOFFSETTO:+0000\n"
+      "DTSTART:16010101T000000\nRRULE:FREQ=HOURLY\nEND:STANDARD\n"
+      "BEGIN:DAYLIGHT\nTZOFFSETFROM:+0000\nTZOFFSETTO:+0000\n"
+      "DTSTART:16010101T003000\nRRULE:FREQ=YEARLY;BYMONTH=1,2,3,4,5,6,7,8,9,10,11,12;"
+      "BYMONTHDAY=1,2,3,4,5,6,7,8,9,10,11,12,13,14,15\nEND:DAYLIGHT\nEND:VTIMEZONE\n");
+  const QString path = write(
+      QStringLiteral("hourly.ics"),
+      calendar(zone + event(QStringLiteral("e"),
+                            QStringLiteral("SUMMARY:Meeting\nDTSTART;TZID=Hourly:20260302T090000\n"
+                                           "DURATION:PT1H\n"))));
+  store.setSources({path});
+  QElapsedTimer timer;
+  timer.start();
+  const QList<CalendarEvent> events = ask(local(2026, 3, 1, 0), local(2026, 3, 4, 0));
+  EXPECT_LT(timer.elapsed(), test::timeLimit(2000));
+  ASSERT_EQ(events.size(), 1);
+  EXPECT_EQ(events.first().title, QStringLiteral("Meeting"));
+  EXPECT_EQ(stateOf(path).status, Status::Read);
+}
+
+} // namespace kr

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -60,6 +61,46 @@ QString unknownZone(icalcomponent* event) {
 void note(QStringList& notes, const QString& text) {
   if (!notes.contains(text) && notes.size() < 20)
     notes.append(text);
+}
+
+template <std::size_t N> int countOf(const short (&values)[N]) {
+  int n = 0;
+  while (std::size_t(n) < N && values[n] != ICAL_RECURRENCE_ARRAY_MAX)
+    ++n;
+  return n;
+}
+
+// Whether a rule of a time zone's observance changes the zone at most once a
+// year, as the rules of real zones do. The zone library works out every
+// change from the observance's start up to the time asked about, so a rule
+// that repeats hourly from the year 1601 would hold a read for minutes.
+bool changesAtMostYearly(const icalrecurrencetype& rule) {
+  return rule.freq == ICAL_YEARLY_RECURRENCE && countOf(rule.by_month) <= 1 &&
+         countOf(rule.by_hour) <= 1 && countOf(rule.by_minute) <= 1 &&
+         countOf(rule.by_second) <= 1 && countOf(rule.by_year_day) == 0 &&
+         countOf(rule.by_week_no) == 0 && countOf(rule.by_set_pos) <= 1 &&
+         (countOf(rule.by_day) <= 1 || countOf(rule.by_month_day) > 0);
+}
+
+// Takes out of a zone the rules that would change it more often than once a
+// year; true when there were any.
+bool dropFrequentZoneRules(icalcomponent* zone) {
+  bool dropped = false;
+  for (icalcomponent* observance = icalcomponent_get_first_component(zone, ICAL_ANY_COMPONENT);
+       observance; observance = icalcomponent_get_next_component(zone, ICAL_ANY_COMPONENT)) {
+    std::vector<icalproperty*> frequent;
+    for (icalproperty* rule = icalcomponent_get_first_property(observance, ICAL_RRULE_PROPERTY);
+         rule; rule = icalcomponent_get_next_property(observance, ICAL_RRULE_PROPERTY)) {
+      if (!changesAtMostYearly(icalproperty_get_rrule(rule)))
+        frequent.push_back(rule);
+    }
+    for (icalproperty* rule : frequent) {
+      icalcomponent_remove_property(observance, rule);
+      icalproperty_free(rule);
+    }
+    dropped = dropped || !frequent.empty();
+  }
+  return dropped;
 }
 
 } // namespace
@@ -140,6 +181,10 @@ private:
     if (kind_ == Kind::Zone) {
       icalcomponent* zone = icalparser_parse_string(chunk_.constData());
       if (zone && icalcomponent_isa(zone) == ICAL_VTIMEZONE_COMPONENT && zones_ < kMaximumZones) {
+        if (dropFrequentZoneRules(zone))
+          note(file_.notes,
+               QStringLiteral(
+                   "a time zone's rule that changes it more than once a year was left out"));
         icalcomponent_add_component(file_.zones, zone);
         ++zones_;
       } else if (zone) {

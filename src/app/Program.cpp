@@ -22,6 +22,7 @@
 #include "platform/linux/UnixSignalWatcher.h"
 #include "platform/linux/calendar/IcalCalendarStore.h"
 #include "platform/linux/dbus/FreedesktopNotifier.h"
+#include "platform/linux/dbus/LogindSleepWatcher.h"
 #include "platform/linux/desktop/DesktopFileBrowser.h"
 #include "platform/linux/media/QtAudioOutput.h"
 #include "platform/linux/media/QtSpeechSynthesizer.h"
@@ -74,8 +75,16 @@ ShellContext makeContext(const DateProviderAPI& dateProvider, ScreenFadingHelper
   context.makeActivityMonitor = [] {
     QStringList reasons;
     auto backend = IdleTimeBackendFactory::create(&reasons);
-    return std::make_unique<ActivityMonitor>(std::move(backend),
-                                             reasons.join(QStringLiteral("; ")));
+    auto monitor =
+        std::make_unique<ActivityMonitor>(std::move(backend), reasons.join(QStringLiteral("; ")));
+    monitor->setSleepWatcher(LogindSleepWatcher::watch(QDBusConnection::systemBus(),
+                                                       [m = monitor.get()](bool goingToSleep) {
+                                                         if (goingToSleep)
+                                                           m->onSleep();
+                                                         else
+                                                           m->onWake();
+                                                       }));
+    return monitor;
   };
   context.makeStatusItem = [] { return std::make_unique<TrayStatusItem>(); };
   context.screenFading = &fading;

@@ -3,6 +3,7 @@
 #include "engine/BackingStoreManager.h"
 #include "engine/LogFileManager.h"
 #include "engine/Logger.h"
+#include "platform/MacOSXVersion.h"
 #include "platform/QnLog.h"
 #include "platform/files/FileOperations.h"
 #include "platform/files/SupportPaths.h"
@@ -27,7 +28,6 @@ namespace {
 
 const QString kSync = QStringLiteral("dropboxSync");
 const QString kLocation = QStringLiteral("dropboxLocation");
-const QString kAppFolder = QStringLiteral("Korvane-R");
 const QString kSystemLogs = QStringLiteral("System Logs");
 const QString kUserLogs = QStringLiteral("User Logs");
 
@@ -81,7 +81,7 @@ QString DropboxManager::getLocalUserLogsFolderPath() const {
 
 QString DropboxManager::dropboxAppFolderPath() const {
   return QDir::cleanPath(SupportPaths::expandTilde(defaults_.string(kLocation)) + QLatin1Char('/') +
-                         kAppFolder);
+                         MacOSXVersion::applicationFolderName());
 }
 
 QString DropboxManager::machine() const {
@@ -129,10 +129,10 @@ bool DropboxManager::configureForDropbox() {
   qn_log(QStringLiteral("Configuring for Dropbox"));
   qn_log(QStringLiteral("Local Machine MAC: %1").arg(mac));
   if (ask(dropboxAlert(
-          QStringLiteral(
-              "Korvane-R will now attempt to create a new folder called \"Korvane-R\" in "
-              "your existing Dropbox folder and will then try to move all your existing "
-              "log files into this folder."),
+          QStringLiteral("Korvane-R will now attempt to create a new folder called \"%1\" in "
+                         "your existing Dropbox folder and will then try to move all your existing "
+                         "log files into this folder.")
+              .arg(MacOSXVersion::applicationFolderName()),
           {}, {QStringLiteral("OK"), QStringLiteral("Cancel")})) != 0)
     return false;
   if (!dropboxFolder())
@@ -206,7 +206,8 @@ bool DropboxManager::revertToLocal() {
   const QString userLogs = app + QLatin1Char('/') + kUserLogs;
   if (!QFileInfo(app).isDir() || !QFileInfo(systemLogs).isDir() || !QFileInfo(userLogs).isDir()) {
     AlertPresenterAPI::shared().runModal(
-        Alert{QStringLiteral("No Korvane-R log folder could be found in your Dropbox folder."),
+        Alert{QStringLiteral("No %1 log folder could be found in your Dropbox folder.")
+                  .arg(MacOSXVersion::applicationFolderName()),
               QStringLiteral("Your log files were not moved."),
               {QStringLiteral("OK")}});
     return false;

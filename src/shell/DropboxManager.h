@@ -48,7 +48,7 @@ public:
 
   QString getLocalSystemLogsFolderPath() const;
   QString getLocalUserLogsFolderPath() const;
-  // The "Korvane-R" folder inside the Dropbox folder the settings name.
+  // The edition's folder ("Korvane-R") inside the Dropbox folder the settings name.
   QString dropboxAppFolderPath() const;
   // Whether a file of a log folder was written by this computer.
   static bool isThisComputersLogFile(const QString& fileName, const QString& machine);

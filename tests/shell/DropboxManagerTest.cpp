@@ -4,12 +4,14 @@
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/BackingStoreManager.h"
 #include "engine/Logger.h"
+#include "platform/BundleInfo.h"
 #include "platform/services/FilePanelPresenter.h"
 #include "platform/services/TestAlertPresenter.h"
 #include "platform/settings/UserDefaults.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -300,3 +302,32 @@ TEST_F(DropboxTest, ARevertIsAllOrNothing) {
 }
 
 } // namespace
+
+// Built as "Korvane-C", the move, the revert and the log writer all use that
+// edition's folders, in Dropbox and locally, and never the other edition's.
+TEST_F(DropboxTest, TheSiblingEditionMovesAndRevertsUnderItsOwnName) {
+  BundleInfo::setCustomApplicationNameForTesting(QStringLiteral("Korvane-C"));
+  const QString siblingLocal = manager.getLocalSystemLogsFolderPath();
+  // Beside this edition's support folder, under the sibling's name.
+  const QString dataFolder = QFileInfo(QFileInfo(local).path()).path();
+  EXPECT_EQ(siblingLocal, dataFolder + QStringLiteral("/Korvane-C/System Logs"));
+  ASSERT_TRUE(QDir().mkpath(siblingLocal));
+  makePackage(siblingLocal + QLatin1Char('/') + ours(1), "sibling");
+  makePackage(local + QLatin1Char('/') + ours(2), "this edition's own");
+  const QString sibling = dropbox.path() + QStringLiteral("/Korvane-C/System Logs/");
+
+  ASSERT_TRUE(manager.configureForDropbox());
+  EXPECT_TRUE(alerts.shown.first().messageText.contains(QStringLiteral("called \"Korvane-C\"")));
+  EXPECT_EQ(contents(sibling + ours(1)), "sibling");
+  EXPECT_FALSE(QFile::exists(box(QString())));
+  EXPECT_EQ(contents(local + QLatin1Char('/') + ours(2)), "this edition's own");
+  EXPECT_EQ(Logger::sharedLogger().systemLogBackingStoreDesc().folderPath(),
+            QDir::cleanPath(sibling));
+
+  ASSERT_TRUE(manager.revertToLocal());
+  EXPECT_EQ(contents(siblingLocal + QLatin1Char('/') + ours(1)), "sibling");
+  EXPECT_FALSE(QFile::exists(sibling + ours(1)));
+  EXPECT_EQ(Logger::sharedLogger().systemLogBackingStoreDesc().folderPath(), siblingLocal);
+  QDir(siblingLocal).removeRecursively();
+  BundleInfo::setCustomApplicationNameForTesting(std::nullopt);
+}

@@ -13,6 +13,7 @@
 
 namespace kr {
 
+class DetachedJob;
 class FullDataSet;
 class KVOResponder;
 class LogFileManager;
@@ -89,7 +90,6 @@ Q_SIGNALS:
   void csvExportFinished(bool written);
 
 private:
-  struct CsvExportJob;
   void csvExportEnded(bool written, const QString& path, const QString& error);
   // The export's thread stops where it is and tells no one.
   void dropCsvExport();
@@ -103,7 +103,7 @@ private:
   QPointer<HtmlView> statisticsWebView_;
   std::vector<std::unique_ptr<KVOResponder>> responders_;
   // The export under way, shared with its thread.
-  std::shared_ptr<CsvExportJob> csvExport_;
+  std::shared_ptr<DetachedJob> csvExport_;
 };
 
 } // namespace kr

@@ -2,6 +2,7 @@
 // real web engine, shown again after every other pad took their place, in
 // every order: each time the pane shows its page, read from the screen.
 #include "StartedProgram.h"
+#include "support/DarkPalette.h"
 
 #include "platform/linux/web/WebEngineHtmlView.h"
 #include "shell/AppDelegate.h"
@@ -158,19 +159,9 @@ protected:
   int shown_ = kNone;
 };
 
-QPalette darkPalette() {
-  QPalette dark(QColor(0x35, 0x35, 0x35));
-  dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
-  dark.setColor(QPalette::WindowText, Qt::white);
-  dark.setColor(QPalette::Text, Qt::white);
-  dark.setColor(QPalette::ButtonText, Qt::white);
-  dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
-  return dark;
-}
-
 class WebPadsShownAgainDark : public WebPadsShownAgain {
 protected:
-  WebPadsShownAgainDark() : WebPadsShownAgain(darkPalette()) {}
+  WebPadsShownAgainDark() : WebPadsShownAgain(test::darkDesktopPalette()) {}
 };
 
 } // namespace

@@ -309,6 +309,10 @@ void Program::launch(const QStringList& arguments) {
   shell.openUrls(arguments);
   shell.performRequestedActions(arguments);
   tellUnreadableSettings();
+  // A move of the log files that the last quit cut short goes on once the
+  // window is up.
+  QTimer::singleShot(0, &parts_->receiver,
+                     [] { DropboxManager::sharedInstance().finishUnfinishedMove(); });
   // What start-up built and dropped (parsed resources, first layouts, the
   // first paint's buffers) goes back to the system once the first page is
   // up, rather than staying with the program all day.

@@ -30,6 +30,7 @@ BackingStoreManager& BackingStoreManager::sharedManager() {
 
 QByteArray BackingStoreManager::loadTemplateDataFromBundle(const QString& name) const {
   QFile file(QStringLiteral(":/templates/%1.rtf").arg(name));
+  // own-file: a template built into the program
   if (!file.open(QIODevice::ReadOnly))
     KR_FATAL(QStringLiteral("could not load now and later board template: '%1'").arg(name));
   return file.readAll();

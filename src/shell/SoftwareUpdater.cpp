@@ -1,5 +1,7 @@
 #include "shell/SoftwareUpdater.h"
 
+#include "platform/files/FileOperations.h"
+
 #include "engine/Clock.h"
 #include "platform/QnLog.h"
 #include "platform/SmartTimerWrapper.h"
@@ -139,9 +141,11 @@ QString SoftwareUpdater::versionIdFromOsRelease(const QByteArray& text) {
 
 QString SoftwareUpdater::systemVersionString() {
   for (const char* path : {"/etc/os-release", "/usr/lib/os-release"}) {
-    QFile file(QString::fromLatin1(path));
-    if (file.open(QIODevice::ReadOnly))
-      return versionIdFromOsRelease(file.read(64 * 1024));
+    RegularFileReadOptions bounded;
+    bounded.maximumSize = 64 * 1024;
+    if (const std::optional<QByteArray> text =
+            FileOperations::readRegularFile(QString::fromLatin1(path), nullptr, bounded))
+      return versionIdFromOsRelease(*text);
   }
   return {};
 }

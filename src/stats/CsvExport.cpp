@@ -1,6 +1,7 @@
 #include "stats/CsvExport.h"
 
 #include "engine/FullDataSet.h"
+#include "engine/LogFileManager.h"
 #include "engine/Logger.h"
 #include "platform/LocalTimeZone.h"
 #include "platform/QnLog.h"
@@ -146,7 +147,7 @@ void tellExportFailed(const QString& path, const QString& error) {
 
 bool StatisticsManager::exportCSVTo(const QString& path) {
   qn_log(QStringLiteral("exportCSVTo [start]"));
-  const QString csv = csvexport::text(slicesOf(fullData_));
+  const QString csv = csvexport::text(slicesOf(logFiles_->currentFullDataSet()));
   QString error;
   const bool written = csvexport::writeFile(path, csv, &error);
   if (!written)
@@ -173,7 +174,7 @@ bool StatisticsManager::exportCSVInBackground(const QString& path) {
   csvExport_ = job;
   // The data set is never changed once made: held here, its records stay
   // valid while the thread reads them.
-  std::thread([job, data = fullData_, path] {
+  std::thread([job, data = logFiles_->currentFullDataSet(), path] {
     const QString csv = csvexport::text(slicesOf(data), &job->cancelled);
     QString error;
     const bool written =

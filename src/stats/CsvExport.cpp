@@ -1,6 +1,7 @@
 #include "stats/CsvExport.h"
 
 #include "engine/FullDataSet.h"
+#include "engine/LogFileManager.h"
 #include "engine/Logger.h"
 #include "platform/DetachedJob.h"
 #include "platform/LocalTimeZone.h"
@@ -145,7 +146,7 @@ void tellExportFailed(const QString& path, const QString& error) {
 
 bool StatisticsManager::exportCSVTo(const QString& path) {
   qn_log(QStringLiteral("exportCSVTo [start]"));
-  const QString csv = csvexport::text(slicesOf(fullData_));
+  const QString csv = csvexport::text(slicesOf(logFiles_->currentFullDataSet()));
   QString error;
   const bool written = csvexport::writeFile(path, csv, &error);
   if (!written)
@@ -160,8 +161,8 @@ bool StatisticsManager::exportCSVInBackground(const QString& path) {
   qn_log(QStringLiteral("exportCSVTo [start]"));
   // The data set is never changed once made: held here, its records stay
   // valid while the thread reads them. The program's quit never waits for it.
-  csvExport_ =
-      DetachedJob::start(this, "csvExport", [this, data = fullData_, path](DetachedJob& job) {
+  csvExport_ = DetachedJob::start(
+      this, "csvExport", [this, data = logFiles_->currentFullDataSet(), path](DetachedJob& job) {
         const std::atomic<bool>* cancelled = job.releasedFlag();
         const QString csv = csvexport::text(slicesOf(data), cancelled);
         QString error;

@@ -55,8 +55,16 @@ public:
   virtual bool timeSliceMatchesFilterCriteria(const RawTimeSlice& slice) const;
   virtual QStringList additionalKeyPathsToObserve() const;
 
+  // Works out and shows the page; while the page is not shown, only marks it
+  // out of date.
   void load();
   void showCurrentStatistic();
+  // Whether the page is on screen (so it is taken to be without a view that
+  // says otherwise). Nothing is worked out while it is not; a page marked out
+  // of date meanwhile is worked out when it shows.
+  void setPageShown(bool shown);
+  bool isPageShown() const { return pageShown_; }
+  bool isPageOutOfDate() const { return outOfDate_; }
   // Restarts the half-second wait before a refresh.
   void triggerDelayedUpdate();
   void triggerUpdate();
@@ -74,6 +82,7 @@ public:
   bool isExportingCSV() const { return csvExport_ != nullptr; }
 
   // The data set of the last preparation; its records stay valid while held.
+  // Exports take the newest one, shown or not.
   const std::shared_ptr<const FullDataSet>& fullData() const { return fullData_; }
   HtmlView* statisticsWebView() const { return statisticsWebView_; }
   void setStatisticsWebView(HtmlView* view) { statisticsWebView_ = view; }
@@ -104,6 +113,8 @@ private:
   std::vector<std::unique_ptr<KVOResponder>> responders_;
   // The export under way, shared with its thread.
   std::shared_ptr<DetachedJob> csvExport_;
+  bool pageShown_ = true;
+  bool outOfDate_ = false;
 };
 
 } // namespace kr

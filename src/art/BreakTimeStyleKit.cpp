@@ -10,6 +10,16 @@ namespace {
 // The desktop's dark grey.
 const QColor darkGrey = QColor::fromRgbF(1.0f / 3, 1.0f / 3, 1.0f / 3);
 
+// The slice of the disc round `centre` from angle `from` clockwise to `to`.
+BezierPath clockwiseWedge(QPointF centre, double radius, double from, double to) {
+  BezierPath wedge;
+  wedge.moveTo(centre);
+  wedge.appendArc(centre, radius, from, to, true);
+  wedge.lineTo(centre);
+  wedge.closePath();
+  return wedge;
+}
+
 BezierPath playTriangle() { return BezierPath::polygon({{4, 2}, {4, 14}, {14, 8}}); }
 
 void fillAtHalfOpacity(GraphicsContext& context, const BezierPath& path) {
@@ -49,12 +59,7 @@ void BreakTimeStyleKit::drawLockIcon(const QRectF& frame, ResizingBehavior resiz
     context->fill(BezierPath::oval(disc), QColor::fromRgbF(0.244f, 0.244f, 0.244f, 1.0f));
 
   if (layers & lockWedge) {
-    BezierPath wedge;
-    wedge.moveTo(disc.center());
-    wedge.appendArc(disc.center(), 16.0, 90.0, 90.0 - endAngle, true);
-    wedge.lineTo(disc.center());
-    wedge.closePath();
-    context->fill(wedge, Qt::white);
+    context->fill(clockwiseWedge(disc.center(), 16.0, 90.0, 90.0 - endAngle), Qt::white);
   }
   if (!(layers & lockPadlock))
     return;
@@ -82,12 +87,7 @@ void BreakTimeStyleKit::drawStatusItem(double endAngle) {
     return;
   context->stroke(BezierPath::oval(QRectF(2.5, 2.5, 12.5, 12.5)), darkGrey, 1.5, Qt::RoundCap);
   const QRectF disc(4.0, 4.0, 9.5, 9.5);
-  BezierPath wedge;
-  wedge.moveTo(disc.center());
-  wedge.appendArc(disc.center(), 4.75, 90.0, endAngle + 90.0, true);
-  wedge.lineTo(disc.center());
-  wedge.closePath();
-  context->fill(wedge, darkGrey);
+  context->fill(clockwiseWedge(disc.center(), 4.75, 90.0, endAngle + 90.0), darkGrey);
 }
 
 DrawnImage BreakTimeStyleKit::imageOfStatusItem(double endAngle) {

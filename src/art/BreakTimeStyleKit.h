@@ -28,9 +28,10 @@ public:
                            unsigned layers = lockAll);
   static bool isShackleOpen(double endAngle) { return endAngle == 360.0; }
 
-  // An 18 x 18 dial in fixed coordinates: a dark grey ring and a dark grey
-  // wedge from twelve o'clock clockwise to `endAngle` + 90 degrees
-  // counter-clockwise from three o'clock. The image is made anew on every call.
+  // An 18 x 18 dial in fixed coordinates: a dark grey ring round a dark grey
+  // wedge that runs clockwise from twelve o'clock to the angle `endAngle` + 90
+  // (degrees counter-clockwise from three o'clock): 270 gives a quarter, 90
+  // three quarters. The image is made anew on every call.
   static void drawStatusItem(double endAngle);
   static DrawnImage imageOfStatusItem(double endAngle);
 

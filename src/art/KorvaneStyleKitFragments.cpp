@@ -1,6 +1,7 @@
 // The kit's window pieces, placeholders, fragment bars and calendar text.
 #include "art/KorvaneStyleKit.h"
 
+#include "art/ShadowDrawing.h"
 #include "platform/drawing/GraphicsContext.h"
 #include "platform/drawing/SystemFont.h"
 
@@ -33,26 +34,6 @@ QRectF secondRowFromTop(const QRectF& frame) {
 
 QRectF topRow(const QRectF& frame) {
   return QRectF(frame.x(), frame.y() + frame.height() - 1, frame.width(), 1);
-}
-
-// The shadow falls inside `rect` from its edges: what lies outside the filled
-// rectangle casts it, drawn only where the rectangle is.
-void drawInnerShadow(const QRectF& rect, const Shadow& shadow) {
-  GraphicsContext& gc = context();
-  gc.saveState();
-  gc.clipToRect(rect);
-  gc.clearShadow();
-  gc.setAlpha(shadow.color.alphaF());
-  gc.beginTransparencyLayer();
-  QColor opaque = shadow.color;
-  opaque.setAlphaF(1.0f);
-  gc.setShadow(Shadow{opaque, shadow.offset, shadow.blurRadius});
-  gc.setCompositionMode(QPainter::CompositionMode_SourceOut);
-  gc.beginTransparencyLayer();
-  gc.fillRect(rect, opaque);
-  gc.endTransparencyLayer();
-  gc.endTransparencyLayer();
-  gc.restoreState();
 }
 
 void drawOptionBar(const QRectF& frame, const QColor& barColor) {
@@ -130,7 +111,8 @@ void KorvaneStyleKit::drawLabelFragmentBar(const QRectF& frame) {
   context().fillRect(secondRowFromTop(frame), n2());
   const QRectF top = topRow(frame);
   context().fillRect(top, n4());
-  drawInnerShadow(top, Shadow{QColor::fromRgbF(0, 0, 0, 0.09f), QPointF(3, -3), 5});
+  drawInnerShadow(BezierPath::rect(top),
+                  Shadow{QColor::fromRgbF(0, 0, 0, 0.09f), QPointF(3, -3), 5});
 }
 
 void KorvaneStyleKit::drawOptionFragmentBar(const QRectF& frame) { drawOptionBar(frame, n3()); }
@@ -170,7 +152,7 @@ void KorvaneStyleKit::drawCanvas1(const QRectF& frame, ResizingBehavior resizing
                 QPointF(0, 2));
   const QRectF inner(20, 20, 160, 70);
   gc.fill(BezierPath::rect(inner), systemGreen);
-  drawInnerShadow(inner, shadow);
+  drawInnerShadow(BezierPath::rect(inner), shadow);
   drawTextInBox(QStringLiteral("Inner Fill"), inner, font, Qt::black, Qt::AlignHCenter,
                 QPointF(0, 2));
 }

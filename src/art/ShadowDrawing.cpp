@@ -19,4 +19,22 @@ void fillWithShadowAtDegrees(const BezierPath& path, const QColor& color, float 
   context.restoreState();
 }
 
+void drawInnerShadow(const BezierPath& shape, const Shadow& shadow) {
+  GraphicsContext& gc = *GraphicsContext::current();
+  gc.saveState();
+  gc.clip(shape);
+  gc.clearShadow();
+  gc.setAlpha(shadow.color.alphaF());
+  gc.beginTransparencyLayer();
+  QColor opaque = shadow.color;
+  opaque.setAlphaF(1.0f);
+  gc.setShadow(Shadow{opaque, shadow.offset, shadow.blurRadius});
+  gc.setCompositionMode(QPainter::CompositionMode_SourceOut);
+  gc.beginTransparencyLayer();
+  gc.fill(shape, opaque);
+  gc.endTransparencyLayer();
+  gc.endTransparencyLayer();
+  gc.restoreState();
+}
+
 } // namespace kr

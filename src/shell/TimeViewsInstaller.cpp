@@ -1,6 +1,8 @@
 #include "shell/TimeViewsInstaller.h"
 
 #include "states/TimeViewFactory.h"
+#include "window/BreakElapsedAndEndTimeIndicatorHideableFragmentWall.h"
+#include "window/BreakRemainingAndTotalTimeIndicatorHideableFragmentWall.h"
 #include "window/BubbleViewForTimedState.h"
 #include "window/CalendarView.h"
 #include "window/DefineDurationTimeIndicatorWall.h"
@@ -13,13 +15,20 @@ namespace kr {
 
 namespace {
 
+// A row that reads a timer's view model.
+template <typename Row> PageSection timerRow(TimeViewFactory::ViewModelSource viewModel) {
+  auto* row = new Row;
+  row->viewModel = std::move(viewModel);
+  return {row, [row] { row->updateState(); }};
+}
+
+// A row of the running slice, which also reads the slice's whole length.
 template <typename Row>
 PageSection sliceRow(TimeViewFactory::ViewModelSource viewModel,
                      TimeViewFactory::SecondsSource sliceTotal) {
-  auto* row = new Row;
-  row->viewModel = std::move(viewModel);
-  row->sliceTotal = std::move(sliceTotal);
-  return {row, [row] { row->updateState(); }};
+  PageSection section = timerRow<Row>(std::move(viewModel));
+  static_cast<Row*>(section.widget)->sliceTotal = std::move(sliceTotal);
+  return section;
 }
 
 } // namespace
@@ -54,6 +63,10 @@ TimeViewsInstaller::TimeViewsInstaller() {
       &sliceRow<TimeSliceElapsedAndEndTimeIndicatorHideableFragmentWall>;
   factory.makeSliceRemainingAndTotalTimeWall =
       &sliceRow<TimeSliceRemainingAndTotalTimeIndicatorHideableFragmentWall>;
+  factory.makeBreakElapsedAndEndTimeWall =
+      &timerRow<BreakElapsedAndEndTimeIndicatorHideableFragmentWall>;
+  factory.makeBreakRemainingAndTotalTimeWall =
+      &timerRow<BreakRemainingAndTotalTimeIndicatorHideableFragmentWall>;
   factory.makeCalendarView = [] {
     CalendarView* strip = CalendarView::createCalendarView();
     strip->prepare();

@@ -93,6 +93,10 @@ void PomodoroBreakViewController::decorateQuarterWall(QWidget* column, int index
   grid->addWidget(selector, 0, 0, 1, 2);
   grid->addWidget(field, 1, 0);
   grid->addWidget(new QLabel(QStringLiteral("Minutes"), column), 1, 1, Qt::AlignRight);
+  // The columns are as tall as the tallest (one with its "Enable" box shown);
+  // what a shorter one has to spare goes below its controls, so that every
+  // selector heads its column on the same line.
+  grid->setRowStretch(3, 1);
   selectors_[index] = selector;
   inputFields_[index] = field;
   if (index < 2)

@@ -42,6 +42,10 @@ struct TimeViewFactory {
       makeSliceElapsedAndEndTimeWall;
   std::function<PageSection(ViewModelSource viewModel, SecondsSource sliceTotal)>
       makeSliceRemainingAndTotalTimeWall;
+  // The timed break's rows "Elapsed:"/"Ends:" and "Remaining:"/"Total:", all
+  // read from its timer.
+  std::function<PageSection(ViewModelSource viewModel)> makeBreakElapsedAndEndTimeWall;
+  std::function<PageSection(ViewModelSource viewModel)> makeBreakRemainingAndTotalTimeWall;
   // The strip of the coming hour's calendar events.
   std::function<PageSection()> makeCalendarView;
   // Opens the quick duration dialog at `anchor` with `initialMinutes`;

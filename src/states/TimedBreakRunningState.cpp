@@ -224,16 +224,14 @@ void TimedBreakRunningState::addTimeViews() {
   auto model = [this]() -> TimedStateMachineViewModel* {
     return timedStateMachineModule() ? timedStateMachineModule()->viewModel() : nullptr;
   };
-  auto total = [this]() -> std::int64_t { return timedStateMachineModule() ? totalTime() : 0; };
   PageSection bubbles = TimeViewFactory::make(factory.makeTimedStateBubbleView, model,
                                               [this](std::int64_t workingDuration) {
                                                 if (timedStateMachineModule())
                                                   changeWorkingDuration(workingDuration);
                                               });
-  PageSection elapsedRow =
-      TimeViewFactory::make(factory.makeSliceElapsedAndEndTimeWall, model, total);
+  PageSection elapsedRow = TimeViewFactory::make(factory.makeBreakElapsedAndEndTimeWall, model);
   PageSection remainingRow =
-      TimeViewFactory::make(factory.makeSliceRemainingAndTotalTimeWall, model, total);
+      TimeViewFactory::make(factory.makeBreakRemainingAndTotalTimeWall, model);
   const std::tuple<PageSection*, GenericUpdateViewTypeImplementation*, QString> rows[] = {
       {&bubbles, &bubbleUpdate_, QStringLiteral("hideBubblesInTBRunningState")},
       {&elapsedRow, &elapsedRowUpdate_, QStringLiteral("hideDurationAndEndDateInTimedBreak")},

@@ -34,13 +34,18 @@ MenuItemManager::MenuItemManager(QMenu* mainMenu) {
 }
 
 QString MenuItemManager::groupName(const QString& title) {
+  // Besides the names other code looks up, two groups are named here: the
+  // text-format items ("Text" / "Texte") form "FormatText" and the group that
+  // holds the page set-up item forms "FilePrint".
   static const QHash<QString, QString> exact = {
       {QStringLiteral("New"), QStringLiteral("FileNew")},
       {QStringLiteral("Nouveau"), QStringLiteral("FileNew")},
       {QStringLiteral("Close"), QStringLiteral("FileClose")},
       {QStringLiteral("Fermer"), QStringLiteral("FileClose")},
       {QStringLiteral("Cut"), QStringLiteral("EditCut")},
+      {QStringLiteral("Couper"), QStringLiteral("EditCut")},
       {QStringLiteral("Find"), QStringLiteral("EditFind")},
+      {QStringLiteral("Rechercher"), QStringLiteral("EditFind")},
       {QStringLiteral("Undo"), QStringLiteral("EditUndo")},
       {QStringLiteral("Annuler"), QStringLiteral("EditUndo")},
       {QStringLiteral("Bring All to Front"), QStringLiteral("WindowBringAllToFront")},
@@ -50,16 +55,18 @@ QString MenuItemManager::groupName(const QString& title) {
       {QStringLiteral("Start Dictation"), QStringLiteral("EditStartDictation")},
       {QStringLiteral("Font"), QStringLiteral("FormatFont")},
       {QStringLiteral("Police"), QStringLiteral("FormatFont")},
+      {QStringLiteral("Text"), QStringLiteral("FormatText")},
+      {QStringLiteral("Texte"), QStringLiteral("FormatText")},
       {QStringLiteral("Show Toolbar"), QStringLiteral("View")},
       {QStringLiteral("Afficher la barre d'outil"), QStringLiteral("View")},
   };
   const auto found = exact.constFind(title);
   if (found != exact.constEnd())
     return found.value();
-  if (title.contains(QLatin1String("About ")) || title.startsWith(QLatin1String("\u00C0 propos")))
+  if (title.contains(QLatin1String("About ")) || title.startsWith(QStringView(u"\u00C0 propos")))
     return QStringLiteral("About");
   if (title.contains(QLatin1String("Preferences")) ||
-      title.contains(QLatin1String("Pr\u00E9f\u00E9rences")))
+      title.contains(QStringView(u"Pr\u00E9f\u00E9rences")))
     return QStringLiteral("Preferences");
   if (title.contains(QLatin1String("Hide ")) || title.contains(QLatin1String("Masquer")))
     return QStringLiteral("Hide");
@@ -69,6 +76,9 @@ QString MenuItemManager::groupName(const QString& title) {
     return QStringLiteral("Help");
   if (title.contains(QLatin1String("Start Dictation")))
     return QStringLiteral("EditStartDictation");
+  // "Page Setup…" or "Page Setup...".
+  if (title.contains(QLatin1String("Page Setup")))
+    return QStringLiteral("FilePrint");
   return title;
 }
 

@@ -1,5 +1,6 @@
 #include "window/TimeReadoutWall.h"
 
+#include "engine/DateHelper.h"
 #include "kit/KorvaneControlSkin.h"
 
 #include <QHBoxLayout>
@@ -103,5 +104,9 @@ TimeReadoutWall::TimeReadoutWall(const QString& firstLabel, const QString& first
 void TimeReadoutWall::showFirst(const QString& text) { showIn(firstField_, text, !firstHasUnit_); }
 
 void TimeReadoutWall::showSecond(const QString& text) { showIn(secondField_, text, true); }
+
+void TimeReadoutWall::showSecondAsTimeOfDay(const QDateTime& date) {
+  showSecond(DateHelper::sharedHelper().formatDateAsTimeWithAmPmIfAppropriate(date).plainText());
+}
 
 } // namespace kr

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QLabel>
 #include <QWidget>
 
@@ -32,6 +33,8 @@ public:
   // second, for a clock).
   void showFirst(const QString& text);
   void showSecond(const QString& text);
+  // Shows the time of day of `date` in the second field, as the clock reads it.
+  void showSecondAsTimeOfDay(const QDateTime& date);
 
   static constexpr int kInset = 8;
   static constexpr int kAlignedLabelWidth = 80;

@@ -17,9 +17,7 @@ void TimeSliceElapsedAndEndTimeIndicatorHideableFragmentWall::updateState() {
   model->freezeTime();
   const std::int64_t remaining = static_cast<std::int64_t>(model->remainingSeconds());
   showFirst(DateHelper::formatNumberOfSeconds(sliceTotal() - remaining));
-  showSecond(DateHelper::sharedHelper()
-                 .formatDateAsTimeWithAmPmIfAppropriate(model->endDate())
-                 .plainText());
+  showSecondAsTimeOfDay(model->endDate());
 }
 
 } // namespace kr

@@ -22,6 +22,8 @@
 #include "states/TimeSliceRunningState.h"
 #include "states/TimedBreakRunningState.h"
 #include "states/WelcomeState.h"
+#include "window/BreakElapsedAndEndTimeIndicatorHideableFragmentWall.h"
+#include "window/BreakRemainingAndTotalTimeIndicatorHideableFragmentWall.h"
 #include "window/MainWindow.h"
 
 #include "ShownPage.h"
@@ -344,6 +346,25 @@ TEST_P(PageTheme, PagesLookTheSameAndStayReadableUnderALightAndADarkDesktop) {
     faults += faintIndicators(state.infoWall(), window, shots[i]);
     EXPECT_EQ(faults.join(QLatin1Char('\n')).toStdString(), "")
         << "under the " << name << " desktop palette";
+  }
+  // The pomodoro slots' selectors head their columns on one line.
+  if (const auto* slotsView =
+          state.infoWall()->findChild<QWidget*>(QStringLiteral("PomodoroBreakView"));
+      slotsView && slotsView->isVisibleTo(window)) {
+    QList<int> tops;
+    for (const QRadioButton* selector : slotsView->findChildren<QRadioButton*>())
+      tops.append(selector->mapTo(window, QPoint(0, 0)).y());
+    ASSERT_EQ(tops.size(), 4);
+    const auto [low, high] = std::minmax_element(tops.cbegin(), tops.cend());
+    EXPECT_LE(*high - *low, 1) << "the selectors' tops run from " << *low << " to " << *high;
+  }
+  // The timed break shows its own read-outs, taken from its timer alone.
+  if (std::string(page.name) == "timedBreak") {
+    EXPECT_NE(state.infoWall()->findChild<BreakElapsedAndEndTimeIndicatorHideableFragmentWall*>(),
+              nullptr);
+    EXPECT_NE(
+        state.infoWall()->findChild<BreakRemainingAndTotalTimeIndicatorHideableFragmentWall*>(),
+        nullptr);
   }
   const auto [count, first] = difference(shots[0], shots[1]);
   EXPECT_EQ(count, 0) << "the drawings differ, first at " << first.x() << "," << first.y();

@@ -220,6 +220,58 @@ TEST(MenuItemManager, NamesTheGroupsAndInsertsAfterANamedGroup) {
             QStringLiteral("Quit"));
 }
 
+// A full menu in either language: every group is named by the title of its
+// first item, whatever the application is called; separators start groups.
+TEST(MenuItemManager, NamesEveryGroupOfAnEnglishAndAFrenchMenu) {
+  struct Language {
+    QList<QStringList> menus; // "-" is a separator
+    QStringList groups;
+  };
+  const QStringList names{
+      "About",      "Preferences", "Hide",     "Quit",           "FileNew",
+      "FileClose",  "FilePrint",   "EditUndo", "EditCut",        "EditFind",
+      "FormatFont", "FormatText",  "View",     "WindowMinimize", "WindowBringAllToFront",
+      "Help"};
+  const Language languages[] = {
+      {{{"About Zeit", "-", "Preferences\u2026", "-", "Hide Zeit", "Hide Others", "-", "Quit Zeit"},
+        {"New", "Open\u2026", "-", "Close", "Save", "-", "Page Setup\u2026", "Print\u2026"},
+        {"Undo", "Redo", "-", "Cut", "Copy", "Paste", "-", "Find"},
+        {"Font", "-", "Text"},
+        {"Show Toolbar"},
+        {"Minimize", "Zoom", "-", "Bring All to Front"},
+        {"Zeit Help"}},
+       names},
+      {{{"\u00C0 propos de Zeit", "-", "Pr\u00E9f\u00E9rences\u2026", "-", "Masquer Zeit", "-",
+         "Quitter Zeit"},
+        {"Nouveau", "Ouvrir\u2026", "-", "Fermer", "-", "Format d'impression\u2026"},
+        {"Annuler", "-", "Couper", "Copier", "-", "Rechercher"},
+        {"Police", "-", "Texte"},
+        {"Afficher la barre d'outil"},
+        {"Placer dans le Dock", "-", "Ramener tout au premier plan"},
+        {"Aide Zeit"}},
+       // The page set-up rule knows the English title only.
+       QStringList(names).replaceInStrings(QStringLiteral("FilePrint"),
+                                           QStringLiteral("Format d'impression\u2026"))},
+  };
+  for (const Language& language : languages) {
+    QMenu bar;
+    for (const QStringList& titles : language.menus) {
+      QMenu* menu = bar.addMenu(QStringLiteral("menu"));
+      for (const QString& title : titles)
+        title == QLatin1String("-") ? menu->addSeparator() : menu->addAction(title);
+    }
+    MenuItemManager manager(&bar);
+    QStringList found = manager.menuItemGroups().keys();
+    QStringList expected = language.groups;
+    found.sort();
+    expected.sort();
+    EXPECT_EQ(found.join(QStringLiteral(", ")).toStdString(),
+              expected.join(QStringLiteral(", ")).toStdString());
+    EXPECT_EQ(manager.menuItemGroups().value(QStringLiteral("Hide")).items.size(),
+              language.menus.first().contains(QStringLiteral("Hide Others")) ? 2 : 1);
+  }
+}
+
 // The frameless window's own controls, drawn with the kit's round title-bar
 // button: close runs the close handler (the application hides), minimise
 // minimises.

@@ -1,3 +1,5 @@
+#include "window/BreakElapsedAndEndTimeIndicatorHideableFragmentWall.h"
+#include "window/BreakRemainingAndTotalTimeIndicatorHideableFragmentWall.h"
 #include "window/BubbleViewForTimedState.h"
 #include "window/DefineDurationTimeIndicatorWall.h"
 #include "window/QuickDurationChangingViewController.h"
@@ -258,6 +260,34 @@ TEST(TimeReadouts, SliceRowsCountTheWholeSlice) {
   EXPECT_EQ(elapsedRow.endDateField()->text(),
             DateHelper::sharedHelper()
                 .formatDateAsTimeWithAmPmIfAppropriate(clock.nowAsDate().addSecs(1190))
+                .plainText());
+}
+
+// The break's rows read every figure from its timer, each with the fraction
+// of a second dropped.
+TEST(TimeReadouts, BreakRowsReadTheirTimer) {
+  test::TestClock clock;
+  BreakElapsedAndEndTimeIndicatorHideableFragmentWall elapsedRow;
+  BreakRemainingAndTotalTimeIndicatorHideableFragmentWall remainingRow;
+  elapsedRow.updateState();
+  remainingRow.updateState();
+  EXPECT_EQ(elapsedRow.elapsedTextField()->text(), QStringLiteral("00"));
+  EXPECT_EQ(elapsedRow.endDateField()->text(), QString());
+  EXPECT_EQ(remainingRow.remainingTextField()->text(), QStringLiteral("00"));
+  EXPECT_EQ(remainingRow.totalDurationField()->text(), QStringLiteral("Total"));
+
+  Timer timer(600);
+  elapsedRow.viewModel = [&] { return timer.viewModel(); };
+  remainingRow.viewModel = [&] { return timer.viewModel(); };
+  clock.advance(75.4);
+  elapsedRow.updateState();
+  remainingRow.updateState();
+  EXPECT_EQ(elapsedRow.elapsedTextField()->text(), QStringLiteral("01′15″"));
+  EXPECT_EQ(remainingRow.remainingTextField()->text(), QStringLiteral("08′44″"));
+  EXPECT_EQ(remainingRow.totalDurationField()->text(), QStringLiteral("10′00″"));
+  EXPECT_EQ(elapsedRow.endDateField()->text(),
+            DateHelper::sharedHelper()
+                .formatDateAsTimeWithAmPmIfAppropriate(clock.nowAsDate().addMSecs(524600))
                 .plainText());
 }
 

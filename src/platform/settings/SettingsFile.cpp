@@ -107,7 +107,7 @@ std::optional<SettingsFile::Values> SettingsFile::read(const QString& path, QStr
     return std::nullopt;
   }
   Values values;
-  QSettings copy(copyName(folder), QSettings::IniFormat);
+  QSettings copy(copyName(folder), QSettings::IniFormat); // our private copy
   for (const QString& key : copy.allKeys())
     values.insert(key, copy.value(key));
   if (copy.status() == QSettings::FormatError) {
@@ -167,7 +167,7 @@ SettingsFile::WriteResult SettingsFile::write(const QString& path, const Values&
   if (!work.isValid() || !writeCopy(copyName(work), bytes))
     return failure(
         QStringLiteral("the folder %1 cannot be written (%2)").arg(folder, work.errorString()));
-  QSettings copy(copyName(work), QSettings::IniFormat);
+  QSettings copy(copyName(work), QSettings::IniFormat); // our private copy
   for (auto it = changes.cbegin(); it != changes.cend(); ++it) {
     if (it.value().isValid())
       copy.setValue(it.key(), it.value());

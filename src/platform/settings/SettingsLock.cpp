@@ -75,6 +75,8 @@ bool SettingsLock::acquire(std::chrono::milliseconds wait, QString* why) {
 
 SettingsLock::Attempt SettingsLock::tryOnce(QString* why) {
   const QByteArray path = QFile::encodeName(path_);
+  // Never through a link, never waiting on a pipe; the kind is checked
+  // before a byte is read.
   constexpr int kFlags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
   int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | kFlags, 0644);
   if (fd >= 0) {

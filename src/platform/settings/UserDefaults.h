@@ -82,7 +82,7 @@ public:
   // unwritten are named on the console). Called at quit and when the store
   // goes.
   bool flush();
-  static constexpr int kFlushLimitMilliseconds = 500;
+  static constexpr int kFlushLimitMilliseconds = 300;
   // Why changes cannot be written now; empty while they can.
   QString writeProblem() const { return writeProblem_; }
 

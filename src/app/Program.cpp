@@ -320,19 +320,33 @@ void Program::launch(const QStringList& arguments) {
 }
 
 void Program::tellUnreadableSettings() {
-  const QString why = UserDefaults::standard().unreadableReason();
+  UserDefaults& settings = UserDefaults::standard();
+  // Changes that cannot be written are kept for the run; the user hears why.
+  QObject::connect(
+      &settings, &UserDefaults::cannotWrite, &parts_->receiver, [this](const QString& why) {
+        tellAboutSettings(QStringLiteral("Changes to the settings cannot be kept for now."),
+                          QStringLiteral("Korvane-R cannot write its settings, as %1. Your changes "
+                                         "are kept while it runs, and written as soon as that "
+                                         "can be done.")
+                              .arg(why));
+      });
+  const QString why = settings.unreadableReason();
   if (why.isEmpty())
     return;
+  tellAboutSettings(
+      QStringLiteral("The settings file \u201c%1\u201d cannot be read.").arg(settings.filePath()),
+      QStringLiteral("Korvane-R runs on its standard settings (%1). No setting will be kept "
+                     "until the file can be read, and the file is left as it is.")
+          .arg(why));
+}
+
+void Program::tellAboutSettings(const QString& message, const QString& information) {
   // Once the event loop runs, so that the window is up and a signal still
   // ends the program while the alert waits.
-  QTimer::singleShot(0, &parts_->receiver, [this, why] {
+  QTimer::singleShot(0, &parts_->receiver, [this, message, information] {
     Alert alert;
-    alert.messageText = QStringLiteral("The settings file \u201c%1\u201d cannot be read.")
-                            .arg(UserDefaults::standard().filePath());
-    alert.informativeText =
-        QStringLiteral("Korvane-R runs on its standard settings (%1). No setting will be kept "
-                       "until the file can be read, and the file is left as it is.")
-            .arg(why);
+    alert.messageText = message;
+    alert.informativeText = information;
     alert.buttons = {QStringLiteral("OK")};
     parts_->settingsAlertShows = true;
     AlertPresenterAPI::shared().runModal(alert);

@@ -58,6 +58,8 @@ private:
   void describeServices();
   // Says once, in an alert, that the settings file could not be read.
   void tellUnreadableSettings();
+  // Shows an alert about the settings file once the event loop runs.
+  void tellAboutSettings(const QString& message, const QString& information);
 
   struct Parts;
   std::unique_ptr<Parts> parts_;

@@ -1,8 +1,14 @@
 #include "engine/DataModel.h"
 
 #include "engine/ValueChangeListener.h"
+#include "platform/QnLog.h"
+#include "platform/richtext/RtfdPackage.h"
 #include "platform/settings/DefaultsStorageAPI.h"
 #include "platform/settings/UserDefaults.h"
+
+#include <QStringDecoder>
+
+#include <algorithm>
 
 namespace kr {
 
@@ -51,6 +57,17 @@ QVariantMap registeredDefaults() {
   return d;
 }
 
+// Valid UTF-8 without control characters other than line ends and tabs.
+bool isPlainText(const QByteArray& bytes) {
+  QStringDecoder decoder(QStringDecoder::Utf8);
+  const QString text = decoder(bytes);
+  if (decoder.hasError())
+    return false;
+  return std::none_of(text.cbegin(), text.cend(), [](QChar c) {
+    return c.category() == QChar::Other_Control && c != u'\n' && c != u'\r' && c != u'\t';
+  });
+}
+
 } // namespace
 
 const QString DataModel::kObjectivePlaceholder = QStringLiteral(
@@ -72,6 +89,7 @@ UserDefaults& DataModel::defaults() { return UserDefaults::standard(); }
 DefaultsStorageAPI& DataModel::storage() { return StandardUserDefaultsStorage::shared(); }
 
 void DataModel::prepare() {
+  adoptStoredObjective();
   objectiveData();
   defaults().registerDefaults(registeredDefaults());
   // Lengths as the sliders and steppers allow them, whatever the file holds.
@@ -149,11 +167,35 @@ ObjectiveText DataModel::objectiveData() {
   const QVariant stored = defaults().object(kObjective);
   if (stored.isValid() && !stored.toByteArray().isEmpty())
     return ObjectiveText(stored.toByteArray());
-  const ObjectiveText::Style style =
-      objectiveStyleProvider_ ? objectiveStyleProvider_() : ObjectiveText::Style{};
-  ObjectiveText objective = ObjectiveText::fromPlainText(kObjectivePlaceholder, style);
+  ObjectiveText objective = ObjectiveText::fromPlainText(kObjectivePlaceholder, objectiveStyle());
   defaults().setValue(kObjective, objective.data());
   return objective;
+}
+
+ObjectiveText::Style DataModel::objectiveStyle() const {
+  return objectiveStyleProvider_ ? objectiveStyleProvider_() : ObjectiveText::Style{};
+}
+
+void DataModel::adoptStoredObjective() {
+  const QVariant stored = defaults().object(kObjective);
+  const QByteArray bytes = stored.toByteArray();
+  if (!stored.isValid() || bytes.isEmpty() || RtfdPackage::fromData(bytes))
+    return;
+  // Text written by hand or by an older version: the words are kept, in the
+  // pads' font and colour.
+  const int type = stored.metaType().id();
+  const bool text = type == QMetaType::QString || type == QMetaType::LongLong ||
+                    type == QMetaType::Double || type == QMetaType::Bool ||
+                    (type == QMetaType::QByteArray && isPlainText(bytes));
+  if (text) {
+    platformLog(QStringLiteral("settings: the stored objective is plain text; it is kept as the "
+                               "objective's text"));
+    defaults().setValue(kObjective,
+                        ObjectiveText::fromPlainText(stored.toString(), objectiveStyle()).data());
+    return;
+  }
+  defaults().keepDamagedCopy(kObjective);
+  defaults().remove(kObjective);
 }
 
 bool DataModel::useOmnifocusContextAsTag() const {

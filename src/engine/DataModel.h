@@ -164,6 +164,10 @@ private:
   };
 
   static UserDefaults& defaults();
+  // An objective stored in a form the editor cannot show: plain text is
+  // turned into the editor's form, anything else set aside.
+  void adoptStoredObjective();
+  ObjectiveText::Style objectiveStyle() const;
   static DefaultsStorageAPI& storage();
   static void callListeners(const std::vector<WeakListenerWrapper>& listeners);
   static void stepMinutes(const QString& key, int step);

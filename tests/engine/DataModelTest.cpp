@@ -181,6 +181,50 @@ TEST_F(DataModelTest, StoredObjectiveIsKeptAndDefaultObjectiveUsesThePadStyle) {
   EXPECT_EQ(store().object(QStringLiteral("objective")).toByteArray(), created.data());
 }
 
+// An objective stored in a form the editor cannot show: text (as an older
+// version or a hand edit left it) is shown as text; anything else gives way
+// to the prompt, with the file as it was kept beside it.
+TEST_F(DataModelTest, AnObjectiveInAnotherFormIsShownAsTextOrKeptAside) {
+  const QString settings = kr::SupportPaths::settingsFile();
+  const QString damaged = settings + QStringLiteral(".damaged");
+  for (const QVariant& text :
+       {QVariant(QStringLiteral("Write the report")), QVariant(QByteArray("Write the report"))}) {
+    UserDefaults::resetStandardForTesting();
+    QFile::remove(damaged);
+    store().setValue(QStringLiteral("objective"), text);
+    ASSERT_TRUE(store().flush());
+    UserDefaults::resetStandardForTesting();
+    DataModel reopened;
+    reopened.prepare();
+    EXPECT_EQ(reopened.objectiveData().plainText().trimmed(), QStringLiteral("Write the report"));
+    EXPECT_TRUE(
+        kr::RtfdPackage::fromData(store().object(QStringLiteral("objective")).toByteArray()));
+    EXPECT_FALSE(QFile::exists(damaged));
+  }
+
+  kr::test::ConsoleCapture console;
+  UserDefaults::resetStandardForTesting();
+  const QByteArray garbage("\x01\xff\x00\x9c damaged", 12);
+  store().setValue(QStringLiteral("objective"), garbage);
+  ASSERT_TRUE(store().flush());
+  QFile file(settings);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray before = file.readAll();
+  file.close();
+  UserDefaults::resetStandardForTesting();
+  {
+    DataModel reopened;
+    reopened.prepare();
+    EXPECT_EQ(reopened.objectiveData().plainText().trimmed(), kPlaceholder);
+    ASSERT_TRUE(store().flush());
+  }
+  QFile kept(damaged);
+  ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+  EXPECT_EQ(kept.readAll(), before);
+  EXPECT_EQ(console.lines().filter(damaged).size(), 1);
+  EXPECT_NE(UserDefaults(settings).object(QStringLiteral("objective")).toByteArray(), garbage);
+}
+
 TEST(ObjectiveTextTest, PlainTextLeavesOutFormatsAndAttachments) {
   const QString text = QStringLiteral("Fix {braces} \\ and ümlauts 😀\nsecond\tline");
   EXPECT_EQ(kr::ObjectiveText::fromPlainText(text, {}).plainText(), text);

@@ -2,10 +2,10 @@
 
 #include "platform/HexDigit.h"
 #include "platform/QnLog.h"
+#include "platform/files/FileOperations.h"
+#include "platform/settings/SettingsFile.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <array>
@@ -438,46 +438,49 @@ StoredSettingsCheck::unreadableEntries(QByteArrayView data) {
   return found;
 }
 
-QStringList StoredSettingsCheck::setAsideUnreadableEntries(const QString& path) {
-  const QFileInfo info(path);
-  if (!info.isFile())
-    return {};
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    return {};
-  const QByteArray data = file.readAll();
-  file.close();
-  const QList<UnreadableEntry> entries = unreadableEntries(data);
-  if (entries.isEmpty())
-    return {};
-
+QByteArray StoredSettingsCheck::withoutEntries(QByteArrayView data,
+                                               const QList<UnreadableEntry>& entries) {
   QByteArray kept;
   kept.reserve(data.size());
   qsizetype from = 0;
-  QStringList keys;
   for (const UnreadableEntry& entry : entries) {
     kept.append(data.sliced(from, entry.start - from));
     from = entry.start + entry.length;
-    keys.append(entry.key);
   }
   kept.append(data.sliced(from));
+  return kept;
+}
 
+QStringList StoredSettingsCheck::setAsideUnreadableEntries(const QString& path) {
+  const QFileInfo info(path);
+  // A link is read, and written, through.
+  const QString target = info.isSymLink() ? info.canonicalFilePath() : path;
+  RegularFileReadOptions options;
+  options.maximumSize = SettingsFile::kLargestFile;
+  const std::optional<QByteArray> data = FileOperations::readRegularFile(target, nullptr, options);
+  if (!data)
+    return {};
+  const QList<UnreadableEntry> entries = unreadableEntries(*data);
+  if (entries.isEmpty())
+    return {};
+  QStringList keys;
+  for (const UnreadableEntry& entry : entries) {
+    keys.append(entry.key);
+    platformLog(QStringLiteral("settings: the stored value of \"%1\" is damaged and is not read")
+                    .arg(entry.key));
+  }
   const QString damagedPath = path + QStringLiteral(".damaged");
-  QFile::remove(damagedPath);
-  const bool copied = QFile::copy(path, damagedPath);
-  QSaveFile out(path);
-  const bool written =
-      out.open(QIODevice::WriteOnly) && out.write(kept) == kept.size() && out.commit();
-  for (const QString& key : keys) {
-    platformLog(
-        QStringLiteral("settings: the stored value of \"%1\" is damaged and is not read").arg(key));
+  QString why;
+  if (!SettingsFile::replace(damagedPath, *data, &why)) {
+    // Left as it is: the damaged values are not read, and stay for later.
+    platformLog(QStringLiteral("settings: %1 could not be kept aside (%2) and is left as it is")
+                    .arg(path, why));
+    return keys;
   }
-  if (copied)
-    platformLog(QStringLiteral("settings: the file as it was is kept as %1").arg(damagedPath));
-  if (!written) {
-    platformLog(
-        QStringLiteral("settings: %1 could not be written without the damaged values").arg(path));
-  }
+  platformLog(QStringLiteral("settings: the file as it was is kept as %1").arg(damagedPath));
+  if (!SettingsFile::replace(target, withoutEntries(*data, entries), &why))
+    platformLog(QStringLiteral("settings: %1 could not be written without the damaged values: %2")
+                    .arg(path, why));
   return keys;
 }
 

@@ -31,6 +31,9 @@ public:
   // anything that is not a binary value is.
   static bool isSafeToDecode(const QString& unescapedValue);
 
+  // `data` without the given entries (found in it by unreadableEntries()).
+  static QByteArray withoutEntries(QByteArrayView data, const QList<UnreadableEntry>& entries);
+
   // Checks the file at `path`; when it holds unreadable entries, keeps the
   // original beside it as "<path>.damaged", writes it back without them and
   // logs each key. Returns the keys set aside.

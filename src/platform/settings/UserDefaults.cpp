@@ -3,29 +3,30 @@
 #include "platform/OrderedWorker.h"
 #include "platform/QnLog.h"
 #include "platform/files/SupportPaths.h"
-#include "platform/settings/StoredSettingsCheck.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QThread>
 #include <QTimer>
 
 #include <QRegularExpression>
 
-#include <cerrno>
 #include <cmath>
-#include <cstring>
-#include <fcntl.h>
+#include <condition_variable>
 #include <limits>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <mutex>
 #include <utility>
+#include <vector>
 
 namespace kr {
 
 namespace {
 
 constexpr int kWriteIntervalMilliseconds = 1000;
+// A writer of the file holds its lock for milliseconds.
+constexpr int kLockWaitMilliseconds = 1000;
+// Changes that could not be written are tried again this often.
+constexpr int kRetryMilliseconds = 5000;
+constexpr int kLongestWrite = 5000;
 
 std::unique_ptr<UserDefaults>& standardInstance() {
   static std::unique_ptr<UserDefaults> instance;
@@ -96,68 +97,42 @@ QVariant restoreType(const QVariant& raw, const QVariant& registered) {
   return text;
 }
 
-// Why the settings file cannot be read; empty when it can, or is not there
-// (a first launch). Only the file's kind is looked at, and a regular file is
-// opened without blocking: a pipe or a device there would stop Qt's reader
-// for good.
-QString unreadableReason(const QString& filePath) {
-  const QByteArray path = QFile::encodeName(filePath);
-  struct stat info {};
-  if (::lstat(path.constData(), &info) != 0)
-    return errno == ENOENT ? QString() : QString::fromLocal8Bit(std::strerror(errno));
-  const bool link = S_ISLNK(info.st_mode);
-  if (link && ::stat(path.constData(), &info) != 0)
-    return QStringLiteral("it is a link to %1, which cannot be reached (%2)")
-        .arg(QFile::symLinkTarget(filePath), QString::fromLocal8Bit(std::strerror(errno)));
-  const QString kind = S_ISDIR(info.st_mode)    ? QStringLiteral("a folder")
-                       : S_ISFIFO(info.st_mode) ? QStringLiteral("a pipe")
-                       : S_ISSOCK(info.st_mode) ? QStringLiteral("a socket")
-                       : S_ISREG(info.st_mode)  ? QString()
-                                                : QStringLiteral("a device");
-  if (!kind.isEmpty()) {
-    return link ? QStringLiteral("it is a link to %1, which is %2")
-                      .arg(QFile::symLinkTarget(filePath), kind)
-                : QStringLiteral("it is %1, not a file").arg(kind);
-  }
-  const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0)
-    return QString::fromLocal8Bit(std::strerror(errno));
-  ::close(fd);
-  // The program's own settings take kilobytes (megabytes with a long pasted
-  // objective); a file of hundreds of megabytes is something else put there,
-  // whose reading would hold the start for many seconds and take its size in
-  // memory several times over, perhaps more than the machine has.
-  if (info.st_size > UserDefaults::kLargestSettingsFile) {
-    return QStringLiteral("it is %1 MB, and a settings file is never larger than %2 MB")
-        .arg(double(info.st_size) / (1024 * 1024), 0, 'f', 1)
-        .arg(UserDefaults::kLargestSettingsFile / (1024 * 1024));
-  }
-  return {};
-}
-
-// The file is checked before Qt's reader decodes it: a damaged binary value
-// must not take the program's memory (or its life) with it. None when the
-// file cannot be read.
-std::unique_ptr<QSettings> openSettings(const QString& filePath, QString* unreadable) {
-  *unreadable = unreadableReason(filePath);
-  if (!unreadable->isEmpty()) {
+// The file's values; none when it cannot be read (then it is never written).
+std::optional<SettingsFile::Values> readSettings(const QString& filePath, QString* unreadable) {
+  std::optional<SettingsFile::Values> values = SettingsFile::read(filePath, unreadable);
+  if (!values) {
     platformLog(QStringLiteral("settings: %1 cannot be read: %2. The registered settings are "
                                "used, and no change is kept until the file can be read.")
                     .arg(filePath, *unreadable));
-    return nullptr;
   }
-  StoredSettingsCheck::setAsideUnreadableEntries(filePath);
-  return std::make_unique<QSettings>(filePath, QSettings::IniFormat);
+  return values;
 }
 
 } // namespace
 
+struct UserDefaults::Outcomes {
+  struct Outcome {
+    quint64 generation;
+    SettingsFile::Values changes;
+    SettingsFile::WriteResult result;
+  };
+  std::mutex mutex;
+  std::condition_variable done;
+  std::vector<Outcome> list;
+  quint64 finished = 0;
+  // The last write that had the lock: once it has, only the disk is waited for.
+  quint64 locked = 0;
+};
+
 UserDefaults::UserDefaults(const QString& filePath, QObject* parent)
-    : QObject(parent), filePath_(filePath), settings_(openSettings(filePath, &unreadable_)),
+    : QObject(parent), filePath_(filePath), stored_(readSettings(filePath, &unreadable_)),
+      outcomes_(std::make_shared<Outcomes>()),
       writer_(std::make_unique<OrderedWorker>("settingsWriter")), writeTimer_(new QTimer(this)),
-      lastWriteOk_(std::make_shared<std::atomic<bool>>(true)) {
+      retryTimer_(new QTimer(this)) {
   writeTimer_->setSingleShot(true);
   connect(writeTimer_, &QTimer::timeout, this, &UserDefaults::startWrite);
+  retryTimer_->setSingleShot(true);
+  connect(retryTimer_, &QTimer::timeout, this, &UserDefaults::startWrite);
   if (QCoreApplication* app = QCoreApplication::instance())
     connect(app, &QCoreApplication::aboutToQuit, this, &UserDefaults::flush);
 }
@@ -166,7 +141,7 @@ UserDefaults::~UserDefaults() { flush(); }
 
 void UserDefaults::scheduleWrite() {
   // A file that could not be read is never written over: changes last the run.
-  if (!settings_ || pending_.isEmpty() || writeTimer_->isActive())
+  if (!stored_ || pending_.isEmpty() || writeTimer_->isActive())
     return;
   // Without an event loop to wait in (before the application exists, or on
   // another thread) the change is written straight away, still off this thread.
@@ -181,41 +156,80 @@ void UserDefaults::scheduleWrite() {
 
 void UserDefaults::startWrite() {
   writeTimer_->stop();
-  if (!settings_ || pending_.isEmpty())
+  retryTimer_->stop();
+  if (!stored_ || pending_.isEmpty())
     return;
-  const QHash<QString, QVariant> changes = std::exchange(pending_, {});
-  for (auto it = changes.cbegin(); it != changes.cend(); ++it)
-    inFlight_.insert(it.key(), it.value());
+  const SettingsFile::Values changes = std::exchange(pending_, {});
   const quint64 generation = ++writeGeneration_;
+  for (auto it = changes.cbegin(); it != changes.cend(); ++it)
+    inFlight_.insert(it.key(), Unwritten{it.value(), generation});
   sinceLastWrite_.start();
-  const QString path = filePath_;
-  writer_->async([this, changes, path, generation, ok = lastWriteOk_] {
-    // What is there now must still be a settings file (or nothing): a link
-    // turned to a device or a pipe put in its place since it was read is
-    // never replaced, as replacing would put the settings where it stood.
-    if (!kr::unreadableReason(path).isEmpty()) {
-      ok->store(false);
-      return;
+  writer_->async([this, changes, path = filePath_, generation, outcomes = outcomes_] {
+    SettingsFile::WriteResult result = SettingsFile::write(
+        path, changes, std::chrono::milliseconds(kLockWaitMilliseconds), [&outcomes, generation] {
+          const std::lock_guard<std::mutex> lock(outcomes->mutex);
+          outcomes->locked = generation;
+        });
+    {
+      const std::lock_guard<std::mutex> lock(outcomes->mutex);
+      outcomes->list.push_back({generation, changes, std::move(result)});
+      outcomes->finished = generation;
     }
-    // Written through a settings object of this thread; it updates the
-    // cache that the reading object shares and replaces the file atomically.
-    QSettings file(path, QSettings::IniFormat);
-    for (auto it = changes.cbegin(); it != changes.cend(); ++it) {
-      if (it.value().isValid())
-        file.setValue(it.key(), it.value());
-      else
-        file.remove(it.key());
-    }
-    file.sync();
-    ok->store(file.status() == QSettings::NoError);
-    QMetaObject::invokeMethod(
-        this,
-        [this, generation] {
-          if (generation == writeGeneration_)
-            inFlight_.clear();
-        },
-        Qt::QueuedConnection);
+    outcomes->done.notify_all();
+    QMetaObject::invokeMethod(this, &UserDefaults::takeOutcomes, Qt::QueuedConnection);
   });
+}
+
+void UserDefaults::takeOutcomes() {
+  std::vector<Outcomes::Outcome> list;
+  {
+    const std::lock_guard<std::mutex> lock(outcomes_->mutex);
+    list.swap(outcomes_->list);
+  }
+  for (const Outcomes::Outcome& outcome : list) {
+    const bool written = outcome.result.written;
+    for (auto it = outcome.changes.cbegin(); it != outcome.changes.cend(); ++it) {
+      if (written && it.value().isValid())
+        stored_->insert(it.key(), it.value());
+      else if (written)
+        stored_->remove(it.key());
+      const auto writing = inFlight_.constFind(it.key());
+      if (writing == inFlight_.constEnd() || writing->generation != outcome.generation)
+        continue; // a later write has it
+      inFlight_.erase(writing);
+      // Kept until it can be written, unless changed again meanwhile.
+      if (!written && !pending_.contains(it.key()))
+        pending_.insert(it.key(), it.value());
+    }
+    if (written && !writeProblem_.isEmpty()) {
+      platformLog(QStringLiteral("settings: %1 is written again").arg(filePath_));
+      writeProblem_.clear();
+      lastSaidNotWritten_.clear();
+    } else if (!written && writeProblem_.isEmpty()) {
+      writeProblem_ = outcome.result.why;
+      platformLog(QStringLiteral("settings: changes cannot be kept for now, as %1. They are kept "
+                                 "in memory and written as soon as that can be done.")
+                      .arg(writeProblem_));
+      Q_EMIT cannotWrite(writeProblem_);
+    }
+  }
+  if (!writeProblem_.isEmpty() && !pending_.isEmpty() && !retryTimer_->isActive() &&
+      QCoreApplication::instance() && QThread::currentThread() == thread())
+    retryTimer_->start(kRetryMilliseconds);
+}
+
+void UserDefaults::sayNotWritten() {
+  QStringList keys = pending_.keys();
+  for (auto it = inFlight_.cbegin(); it != inFlight_.cend(); ++it)
+    keys.append(it.key());
+  keys.sort();
+  if (keys.isEmpty() || keys == lastSaidNotWritten_)
+    return;
+  lastSaidNotWritten_ = keys;
+  const QString why =
+      writeProblem_.isEmpty() ? QStringLiteral("the write did not end in time") : writeProblem_;
+  platformLog(QStringLiteral("settings: these changes were not written to %1, as %2: %3")
+                  .arg(filePath_, why, keys.join(QStringLiteral(", "))));
 }
 
 UserDefaults& UserDefaults::standard() {
@@ -257,9 +271,9 @@ QVariant UserDefaults::storedObject(const QString& key) const {
   if (const auto change = pending_.constFind(key); change != pending_.constEnd())
     raw = change.value();
   else if (const auto writing = inFlight_.constFind(key); writing != inFlight_.constEnd())
-    raw = writing.value();
+    raw = writing->value;
   else
-    raw = settings_ ? settings_->value(key) : QVariant();
+    raw = stored_ ? stored_->value(key) : QVariant();
   if (!raw.isValid())
     return {};
   const auto range = ranges_.constFind(key);
@@ -319,8 +333,8 @@ bool UserDefaults::hasStoredValue(const QString& key) const {
   if (const auto change = pending_.constFind(key); change != pending_.constEnd())
     return change.value().isValid();
   if (const auto writing = inFlight_.constFind(key); writing != inFlight_.constEnd())
-    return writing.value().isValid();
-  return settings_ && settings_->contains(key);
+    return writing->value.isValid();
+  return stored_ && stored_->contains(key);
 }
 
 bool UserDefaults::defined(const QString& key) const {
@@ -368,36 +382,69 @@ void UserDefaults::remove(const QString& key) {
 
 bool UserDefaults::synchronize() {
   // Soon, but not more often than once a second.
-  if (!pending_.isEmpty() &&
+  if (!pending_.isEmpty() && !retryTimer_->isActive() &&
       (!sinceLastWrite_.isValid() || sinceLastWrite_.elapsed() >= kWriteIntervalMilliseconds))
     startWrite();
   else
     scheduleWrite();
-  return settings_ && lastWriteOk_->load();
+  return stored_ && writeProblem_.isEmpty();
 }
 
 bool UserDefaults::flush() {
+  if (!stored_)
+    return false;
   startWrite();
-  writer_->drain();
-  inFlight_.clear();
-  return settings_ && lastWriteOk_->load();
+  const quint64 last = writeGeneration_;
+  {
+    // A write a flush already gave up on is not waited for again: a quit
+    // flushes more than once, and waits once.
+    const auto limit = std::chrono::milliseconds(abandoned_ == last ? 0 : kFlushLimitMilliseconds);
+    std::unique_lock<std::mutex> lock(outcomes_->mutex);
+    const auto done = [&] { return outcomes_->finished >= last; };
+    bool ended = outcomes_->done.wait_for(lock, limit, done);
+    // A write that has the lock has only the disk left: megabytes of pasted
+    // objective are let finish.
+    if (!ended && outcomes_->locked > outcomes_->finished)
+      ended = outcomes_->done.wait_for(lock, std::chrono::milliseconds(kLongestWrite), done);
+    if (!ended)
+      abandoned_ = last;
+  }
+  takeOutcomes();
+  if (pending_.isEmpty() && inFlight_.isEmpty())
+    return writeProblem_.isEmpty();
+  sayNotWritten();
+  return false;
+}
+
+void UserDefaults::keepDamagedCopy(const QString& key) {
+  if (!stored_)
+    return;
+  // On the writer's thread, before any write that replaces the value.
+  writer_->async([path = filePath_, key] {
+    SettingsFile::keepDamaged(path,
+                              QStringLiteral("the stored value of \"%1\" cannot be read").arg(key));
+  });
 }
 
 QString UserDefaults::filePath() const { return filePath_; }
 
 QStringList UserDefaults::storedKeys() const {
   QSet<QString> keys;
-  if (settings_) {
-    for (const QString& key : settings_->allKeys())
-      keys.insert(key);
+  if (stored_) {
+    for (auto it = stored_->cbegin(); it != stored_->cend(); ++it)
+      keys.insert(it.key());
   }
-  for (const auto* changes : {&inFlight_, &pending_}) {
-    for (auto it = changes->cbegin(); it != changes->cend(); ++it) {
-      if (it.value().isValid())
-        keys.insert(it.key());
-      else
-        keys.remove(it.key());
-    }
+  for (auto it = inFlight_.cbegin(); it != inFlight_.cend(); ++it) {
+    if (it->value.isValid())
+      keys.insert(it.key());
+    else
+      keys.remove(it.key());
+  }
+  for (auto it = pending_.cbegin(); it != pending_.cend(); ++it) {
+    if (it.value().isValid())
+      keys.insert(it.key());
+    else
+      keys.remove(it.key());
   }
   QStringList list(keys.cbegin(), keys.cend());
   list.sort();

@@ -1,16 +1,17 @@
 #pragma once
 
+#include "platform/settings/SettingsFile.h"
+
 #include <QElapsedTimer>
 #include <QHash>
 #include <QMutex>
 #include <QObject>
 #include <QSet>
-#include <QSettings>
 #include <QString>
 #include <QVariant>
 
-#include <atomic>
 #include <memory>
+#include <optional>
 
 class QTimer;
 
@@ -21,12 +22,14 @@ class OrderedWorker;
 // The settings store: flat keys with registered fallbacks.
 //
 // Registered values live in memory for the run and are never written; stored
-// values live in an INI file. A change is seen at once by every reader; the
-// file is written on a thread of its own, at most once a second (the first
-// change after a write waits a second for the ones that follow it), at
-// flush() and when the application quits. Each write replaces the file
-// atomically. Reading a key gives its stored value, else its
-// registered value, else nothing. `changed(key)` is emitted whenever the value a
+// values live in an INI file, read once into memory. A change is seen at once
+// by every reader; the file is written on a thread of its own, at most once a
+// second (the first change after a write waits a second for the ones that
+// follow it), at flush() and when the application quits. Each write replaces
+// the file atomically. Readers never wait for the writer: they read memory.
+// A change that cannot be written (the file or its folder read-only, its lock
+// in the way) is kept in memory and tried again every few seconds. Reading a key gives its stored
+// value, else its registered value, else nothing. `changed(key)` is emitted whenever the value a
 // key reads actually changes, whoever caused it (a write, a removal, or a
 // registration that changes what an unset key reads).
 class UserDefaults : public QObject {
@@ -74,9 +77,19 @@ public:
   // Has pending changes written soon, away from the calling thread, at most
   // once a second. False when the last write failed.
   bool synchronize();
-  // Writes pending changes now and waits until they are on disk; false when
-  // the file cannot be written. Called at quit and when the store goes.
+  // Writes pending changes now and waits until they are on disk, but never
+  // longer than kFlushLimit; false when they are not (the keys left
+  // unwritten are named on the console). Called at quit and when the store
+  // goes.
   bool flush();
+  static constexpr int kFlushLimitMilliseconds = 300;
+  // Why changes cannot be written now; empty while they can.
+  QString writeProblem() const { return writeProblem_; }
+
+  // Keeps the file as it is now beside it as "<file>.damaged", and says so
+  // on the console: for a stored value of `key` the program cannot read,
+  // before it is replaced.
+  void keepDamagedCopy(const QString& key);
 
   QString filePath() const;
   // Why the file could not be read when the store opened it (then it is
@@ -84,7 +97,7 @@ public:
   // was not there yet. A link to a regular file is read through.
   QString unreadableReason() const { return unreadable_; }
   // A settings file larger than this is not read (nor written over).
-  static constexpr qint64 kLargestSettingsFile = qint64(256) * 1024 * 1024;
+  static constexpr qint64 kLargestSettingsFile = SettingsFile::kLargestFile;
   QStringList storedKeys() const;
 
   // Coercions shared with the other typed views of the settings.
@@ -95,33 +108,48 @@ public:
 
 Q_SIGNALS:
   void changed(const QString& key);
+  // Changes could be written and now cannot (once until they can again).
+  void cannotWrite(const QString& why);
 
 private:
   struct Range {
     qint64 minimum;
     qint64 maximum;
   };
+  struct Outcomes;
+  struct Unwritten {
+    QVariant value; // invalid: a removal
+    quint64 generation;
+  };
   QVariant storedObject(const QString& key) const;
   void scheduleWrite();
   void startWrite();
+  // Takes in what the writer has done since last asked.
+  void takeOutcomes();
+  void sayNotWritten();
   QVariant withinRange(const QString& key, const QVariant& stored, const Range& range) const;
   static bool sameValue(const QVariant& a, const QVariant& b);
 
-  // Read only on this thread: written values reach it through the file's
-  // shared cache, which the writer's own settings object updates.
+  // Read and changed on this thread only.
   QString filePath_;
   QString unreadable_;
-  // None when the file could not be read.
-  std::unique_ptr<QSettings> settings_;
+  // What the file held when read, with the changes written since; none when
+  // the file could not be read.
+  std::optional<SettingsFile::Values> stored_;
   // Changes not yet handed to the writer, and handed but not yet written
   // (an invalid value is a removal). Reads look here first.
   QHash<QString, QVariant> pending_;
-  QHash<QString, QVariant> inFlight_;
+  QHash<QString, Unwritten> inFlight_;
   quint64 writeGeneration_ = 0;
+  std::shared_ptr<Outcomes> outcomes_;
   std::unique_ptr<OrderedWorker> writer_;
   QTimer* writeTimer_ = nullptr;
+  QTimer* retryTimer_ = nullptr;
   QElapsedTimer sinceLastWrite_;
-  std::shared_ptr<std::atomic<bool>> lastWriteOk_;
+  QString writeProblem_;
+  // A flush gave up waiting for this write: later ones do not wait for it.
+  quint64 abandoned_ = 0;
+  QStringList lastSaidNotWritten_;
   QVariantMap registered_;
   QHash<QString, Range> ranges_;
   // Stored values already named on the console as out of range.

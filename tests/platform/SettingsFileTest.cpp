@@ -1,0 +1,206 @@
+// The settings file's lock and writes that cannot be done: what is in the
+// way is named once, nothing waits on it, and the changes are kept until
+// they can be written.
+#include "platform/settings/SettingsFile.h"
+#include "platform/settings/UserDefaults.h"
+
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+#include <utime.h>
+
+using kr::SettingsFile;
+using kr::UserDefaults;
+
+namespace {
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+  QTemporaryDir dir;
+  QString path() const { return dir.filePath(QStringLiteral("settings.conf")); }
+  QString lock() const { return SettingsFile::lockPath(path()); }
+  QByteArray encodedLock() const { return QFile::encodeName(lock()); }
+  void writeLock(const QByteArray& text) {
+    QFile file(lock());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+  }
+  // A change made with the obstacle in place: kept, said once, written
+  // once the obstacle is gone.
+  void expectKeptUntilWritable(const char* obstacle, const QString& named,
+                               const std::function<void()>& clear) {
+    SCOPED_TRACE(obstacle);
+    QFile::remove(path());
+    kr::test::ConsoleCapture console;
+    UserDefaults defaults(path());
+    QSignalSpy told(&defaults, &UserDefaults::cannotWrite);
+    defaults.setValue(QStringLiteral("count"), 5);
+    QElapsedTimer took;
+    took.start();
+    EXPECT_FALSE(defaults.flush());
+    EXPECT_LT(took.elapsed(), UserDefaults::kFlushLimitMilliseconds + 200);
+    defaults.setValue(QStringLiteral("other"), 6);
+    EXPECT_FALSE(defaults.flush());
+    EXPECT_EQ(defaults.integer(QStringLiteral("count")), 5) << "kept in memory";
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0][0].toString().contains(named)) << told[0][0].toString().toStdString();
+    EXPECT_EQ(console.lines().filter(QStringLiteral("cannot be kept")).size(), 1);
+    EXPECT_TRUE(console.lines()
+                    .filter(QStringLiteral("not written"))
+                    .last()
+                    .contains(QStringLiteral("count, other")));
+    EXPECT_FALSE(QFile::exists(path()));
+    clear();
+    EXPECT_TRUE(defaults.flush());
+    EXPECT_EQ(UserDefaults(path()).integer(QStringLiteral("other")), 6);
+    EXPECT_EQ(UserDefaults(path()).integer(QStringLiteral("count")), 5);
+  }
+};
+
+TEST_F(SettingsFileTest, ALockInTheWayIsNamedAndNeverWaitedOn) {
+  // A pipe there would stop an opener that waits for a writer.
+  ASSERT_EQ(::mkfifo(encodedLock().constData(), 0600), 0);
+  expectKeptUntilWritable("pipe", lock(), [&] { QFile::remove(lock()); });
+
+  ASSERT_TRUE(QDir().mkdir(lock()));
+  expectKeptUntilWritable("folder", lock(), [&] { QDir().rmdir(lock()); });
+
+  // A device of the test's own (the zero device's numbers): read, it never ends.
+  const QString zero = dir.filePath(QStringLiteral("zero"));
+  const bool ownDevice =
+      ::mknod(QFile::encodeName(zero).constData(), S_IFCHR | 0666, makedev(1, 5)) == 0;
+  ASSERT_TRUE(QFile::link(ownDevice ? zero : QStringLiteral("/dev/zero"), lock()));
+  expectKeptUntilWritable("link to a device", lock(), [&] { QFile::remove(lock()); });
+
+  // Another user's lock (one left by a run as root) is not ours to take.
+  writeLock("1\nKorvane-R\n\n");
+  ASSERT_EQ(::chown(encodedLock().constData(), 65534, 65534), 0);
+  expectKeptUntilWritable("another user's", QStringLiteral("another user"),
+                          [&] { QFile::remove(lock()); });
+
+  // A lock a running writer holds: the quit does not wait for it, and says
+  // what it leaves unwritten; the write goes on once the lock is free.
+  QFile::remove(path());
+  writeLock(QByteArray::number(qint64(::getpid())) + "\nKorvane-R\n\n");
+  const int held = ::open(encodedLock().constData(), O_RDONLY);
+  ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+  {
+    kr::test::ConsoleCapture console;
+    UserDefaults defaults(path());
+    defaults.setValue(QStringLiteral("count"), 8);
+    QElapsedTimer took;
+    took.start();
+    EXPECT_FALSE(defaults.flush());
+    EXPECT_LT(took.elapsed(), UserDefaults::kFlushLimitMilliseconds + 200);
+    EXPECT_TRUE(console.lines()
+                    .filter(QStringLiteral("not written"))
+                    .value(0)
+                    .contains(QStringLiteral(": count")));
+    ::close(held);
+  }
+  EXPECT_EQ(UserDefaults(path()).integer(QStringLiteral("count")), 8);
+  EXPECT_FALSE(QFileInfo::exists(lock())) << "the lock is given back";
+}
+
+TEST_F(SettingsFileTest, AStaleLockOfThisUserIsTakenOver) {
+  // Its process is gone.
+  writeLock("2147483646\nKorvane-R\n\n");
+  {
+    UserDefaults defaults(path());
+    defaults.setValue(QStringLiteral("count"), 1);
+    EXPECT_TRUE(defaults.flush());
+  }
+  EXPECT_FALSE(QFileInfo::exists(lock()));
+  // Its process runs (the pid came round again), but no write takes minutes.
+  writeLock("1\nKorvane-R\n\n");
+  const struct utimbuf old { std::time(nullptr) - 600, std::time(nullptr) - 600 };
+  ASSERT_EQ(::utime(encodedLock().constData(), &old), 0);
+  {
+    UserDefaults defaults(path());
+    defaults.setValue(QStringLiteral("count"), 2);
+    EXPECT_TRUE(defaults.flush());
+  }
+  EXPECT_EQ(UserDefaults(path()).integer(QStringLiteral("count")), 2);
+}
+
+// A read-only file or folder is the user's word: nothing is written there,
+// and the changes wait in memory until it can be.
+TEST_F(SettingsFileTest, ASettingsFileOrFolderThatIsReadOnlyIsNamedAndWaitedFor) {
+  const QByteArray file = QFile::encodeName(path());
+  {
+    UserDefaults defaults(path());
+    defaults.setValue(QStringLiteral("first"), 1);
+    ASSERT_TRUE(defaults.flush());
+  }
+  ASSERT_EQ(::chmod(file.constData(), 0444), 0);
+  kr::test::ConsoleCapture console;
+  {
+    UserDefaults defaults(path());
+    QSignalSpy told(&defaults, &UserDefaults::cannotWrite);
+    defaults.setValue(QStringLiteral("count"), 5);
+    EXPECT_FALSE(defaults.flush());
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0][0].toString().contains(QStringLiteral("read-only")));
+    EXPECT_TRUE(told[0][0].toString().contains(path()));
+    ASSERT_EQ(::chmod(file.constData(), 0644), 0);
+    EXPECT_TRUE(defaults.flush());
+  }
+  EXPECT_EQ(UserDefaults(path()).integer(QStringLiteral("count")), 5);
+  EXPECT_EQ(UserDefaults(path()).integer(QStringLiteral("first")), 1);
+
+  const QByteArray folder = QFile::encodeName(dir.path());
+  ASSERT_EQ(::chmod(folder.constData(), 0555), 0);
+  {
+    UserDefaults defaults(path());
+    QSignalSpy told(&defaults, &UserDefaults::cannotWrite);
+    defaults.setValue(QStringLiteral("count"), 7);
+    EXPECT_FALSE(defaults.flush());
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0][0].toString().contains(QStringLiteral("folder")));
+    ASSERT_EQ(::chmod(folder.constData(), 0755), 0);
+    EXPECT_TRUE(defaults.flush());
+  }
+  EXPECT_EQ(UserDefaults(path()).integer(QStringLiteral("count")), 7);
+  EXPECT_EQ(console.lines().filter(QStringLiteral("cannot be kept")).size(), 2);
+}
+
+// A file that is not an INI file at all is kept as it was before a new one
+// is written.
+TEST_F(SettingsFileTest, AFileOfRandomBytesIsKeptBeforeItIsWrittenAnew) {
+  QByteArray noise(4096, '\0');
+  QRandomGenerator random(56);
+  for (char& byte : noise)
+    byte = char(random.bounded(256));
+  {
+    QFile file(path());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(noise);
+  }
+  kr::test::ConsoleCapture console;
+  {
+    UserDefaults defaults(path());
+    defaults.setValue(QStringLiteral("count"), 3);
+    EXPECT_TRUE(defaults.flush());
+  }
+  QFile kept(path() + QStringLiteral(".damaged"));
+  ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+  EXPECT_EQ(kept.readAll(), noise);
+  EXPECT_EQ(console.lines().filter(kept.fileName()).size(), 1);
+  EXPECT_EQ(UserDefaults(path()).integer(QStringLiteral("count")), 3);
+}
+
+} // namespace

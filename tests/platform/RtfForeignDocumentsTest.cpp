@@ -106,6 +106,11 @@ TEST(RtfForeignDocuments, ReadsWhatLibreOfficeAndPandocWrite) {
   EXPECT_EQ(plain.unkept, 0u);
   EXPECT_EQ(plain.text.plainText(),
             QStringLiteral("日本語のテキスト ソフト\n中文 한글\nПривет Γειά\n"));
+  // A sheet of ours that LibreOffice saved again holds nothing we leave out.
+  const RtfReader::Result resaved =
+      RtfReader::read(sample(QStringLiteral("libreoffice-resaved-sheet.rtf")));
+  EXPECT_EQ(resaved.unkept, 0u);
+  EXPECT_EQ(resaved.text.plainText(), QStringLiteral("Ωmega 😀? café\n"));
   for (const char* name : {"pandoc-footnote.rtf", "libreoffice-footnote.rtf"}) {
     const RtfReader::Result noted = RtfReader::read(sample(QLatin1String(name)));
     EXPECT_TRUE(noted.unkept & RtfReader::Footnotes) << name;

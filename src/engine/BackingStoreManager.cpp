@@ -1,5 +1,7 @@
 #include "engine/BackingStoreManager.h"
 
+#include "platform/richtext/RtfReader.h"
+
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/Clock.h"
 #include "engine/EngineLog.h"
@@ -12,6 +14,7 @@
 #include "platform/files/FileOperations.h"
 #include "platform/files/SupportPaths.h"
 #include "platform/richtext/RichText.h"
+#include "platform/richtext/RtfReader.h"
 #include "platform/richtext/RtfdPackage.h"
 #include "platform/services/AlertPresenterAPI.h"
 #include "platform/services/FileBrowserAPI.h"
@@ -94,6 +97,14 @@ BackingStoreManager::SelectedFile BackingStoreManager::readSheet(const QString& 
     // A save would keep only the document, and drop what follows it.
     file.status = SelectedFile::Status::Partial;
     file.error = QStringLiteral("text follows the end of its document");
+  } else if (result.unkept != 0) {
+    // A save would write the text without them.
+    file.status = SelectedFile::Status::Unkept;
+    QStringList names = RtfReader::unkeptNames(result.unkept);
+    const QString last = names.takeLast();
+    file.error = names.isEmpty()
+                     ? last
+                     : QStringLiteral("%1 and %2").arg(names.join(QLatin1String(", ")), last);
   }
   return file;
 }

@@ -46,10 +46,11 @@ public:
 
   // The selected file read for an editor: its text, or why it cannot be
   // edited. A file that reads only in part (its text ends before the document
-  // does, or text follows the document's end) is told apart from one that cannot be read at all; an
-  // editor shows either without ever writing it back.
+  // does, or text follows the document's end) is told apart from one that cannot be read at all,
+  // and both from one that holds what the editor cannot keep (Unkept: `error` names what); an
+  // editor shows each without ever writing it back.
   struct SelectedFile {
-    enum class Status { Ok, Unreadable, Partial };
+    enum class Status { Ok, Unreadable, Partial, Unkept };
     Status status = Status::Ok;
     QString path;
     RichText text; // all of it when Ok, what could be read when Partial

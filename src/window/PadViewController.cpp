@@ -392,13 +392,18 @@ void PadViewController::showReadSheet(const ReadSheet& sheet, QTextDocument* bui
   QString notice;
   if (sheet.status != Status::Ok) {
     const QString name = QFileInfo(sheet.path).fileName();
-    notice = sheet.status == Status::Partial
-                 ? QStringLiteral("Only part of the sheet \"%1\" could be read (%2). It is shown "
-                                  "read-only and will not be changed.")
-                       .arg(name, sheet.error)
-                 : QStringLiteral("The sheet \"%1\" could not be read (%2). It is shown "
-                                  "read-only and will not be changed.")
-                       .arg(name, sheet.error);
+    if (sheet.status == Status::Unkept)
+      notice = QStringLiteral("The sheet \"%1\" holds %2, which this editor cannot keep. It is "
+                              "shown read-only and will not be changed.")
+                   .arg(name, sheet.error);
+    else if (sheet.status == Status::Partial)
+      notice = QStringLiteral("Only part of the sheet \"%1\" could be read (%2). It is shown "
+                              "read-only and will not be changed.")
+                   .arg(name, sheet.error);
+    else
+      notice = QStringLiteral("The sheet \"%1\" could not be read (%2). It is shown "
+                              "read-only and will not be changed.")
+                   .arg(name, sheet.error);
     platformLog(QStringLiteral("%1 (%2)").arg(notice, sheet.path));
   }
   textView_->showSheetDocument(built, notice);

@@ -135,7 +135,8 @@ TEST(RtfWriter, RoundTripsNonAsciiAndCharactersRtfGivesAMeaning) {
   EXPECT_TRUE(rtf.contains("\\u233\\'e9")) << rtf.constData();  // Windows-1252 fallback
   EXPECT_TRUE(rtf.contains("\\u8249\\'8b")) << rtf.constData(); // the placeholder quote
   EXPECT_TRUE(rtf.contains("\\{\\\\\\}")) << rtf.constData();
-  EXPECT_TRUE(rtf.contains("\\u-10179?\\u-8704?")) << rtf.constData(); // surrogates, "?"
+  EXPECT_TRUE(rtf.contains("\\u-10179\\'3f\\u-8704\\'3f"))
+      << rtf.constData(); // surrogates, an escaped "?"
 }
 
 TEST(RtfWriter, RoundTripsLinksAsHyperlinkFields) {

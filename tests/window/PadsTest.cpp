@@ -334,6 +334,36 @@ TEST_F(Pads, ASheetWithTextAfterItsDocumentIsShownReadOnlyAndLeftByteForByte) {
   EXPECT_TRUE(console.contains(QStringLiteral("text follows the end")));
 }
 
+TEST_F(Pads, ASheetHoldingWhatTheEditorCannotKeepIsShownReadOnlyAndLeftByteForByte) {
+  const QString folder = dir.path() + QStringLiteral("/Pads/Now Pad");
+  QDir().mkpath(folder);
+  writeSheet(nowSheet(0), QStringLiteral("good\n"));
+  // As pandoc writes a note.
+  writeRawSheet(nowSheet(1),
+                "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 \\fswiss Helvetica;}}\n"
+                "{\\pard \\f0 Notes{\\super\\chftn}{\\*\\footnote\\chftn\\~\\plain"
+                "\\pard {\\pard \\f0 The note.\\par}\n} and {\\highlight3 more}.\\par}\n}\n");
+  const auto before = snapshot(folder);
+  auto manager = makeManager();
+  auto pad = makePad(manager->nowStoreDesc());
+  EXPECT_TRUE(pad->textView()->isReadOnly());
+  EXPECT_TRUE(pad->textView()->toPlainText().contains(QStringLiteral("Notes and more.")));
+  EXPECT_TRUE(pad->noticeLabel()->text().contains(
+      QStringLiteral("holds footnotes, superscript or subscript and highlighting, which this "
+                     "editor cannot keep. It is shown read-only and will not be changed.")))
+      << pad->noticeLabel()->text().toStdString();
+  QTest::keyClicks(pad->textView(), QStringLiteral("typed"));
+  EXPECT_FALSE(pad->textView()->toPlainText().contains(QStringLiteral("typed")));
+  clock.advance(30.0);
+  PadSheetWriter::shared().drain();
+  EXPECT_TRUE(PadViewController::saveAllPads().isEmpty());
+  ASSERT_TRUE(pad->previousSheet());
+  EXPECT_FALSE(pad->textView()->isReadOnly());
+  ASSERT_TRUE(pad->nextSheet());
+  EXPECT_TRUE(pad->textView()->isReadOnly());
+  EXPECT_EQ(snapshot(folder), before);
+}
+
 TEST_F(Pads, AFailedWriteKeepsTheTextSaysWhyOnceAndIsTriedAgain) {
   auto manager = makeManager();
   auto pad = makePad(manager->nowStoreDesc());

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QMutex>
+#include <QStringDecoder>
 
 #include <iconv.h>
 
@@ -89,7 +90,113 @@ std::unique_ptr<RtfCodePage::Table> tableFromIconv(int codePage) {
   return table;
 }
 
+// The converter names of the double-byte pages as Qt knows them.
+const char* doubleByteName(int codePage) {
+  switch (codePage) {
+  case 932:
+    return "windows-31j";
+  case 936:
+    return "GBK";
+  case 949:
+    return "windows-949";
+  case 950:
+    return "Big5";
+  default:
+    return nullptr;
+  }
+}
+
+// The table of a code page through Qt's converters: those of pages the C
+// library does not convert byte by byte (1255 and 1258 wait for combining
+// marks) and of the double-byte pages, whose lead bytes stand for nothing
+// alone.
+std::unique_ptr<RtfCodePage::Table> tableFromDecoder(int codePage) {
+  const char* doubleByte = doubleByteName(codePage);
+  const QByteArray name =
+      doubleByte ? QByteArray(doubleByte) : "windows-" + QByteArray::number(codePage);
+  QStringDecoder decoder(name.constData(), QStringDecoder::Flag::Stateless);
+  if (!decoder.isValid())
+    return nullptr;
+  auto table = std::make_unique<RtfCodePage::Table>(table1252());
+  for (int byte = 0x80; byte < 0x100; ++byte) {
+    if (RtfCodePage::isLeadByte(codePage, quint8(byte))) {
+      (*table)[size_t(byte)] = 0xFFFD;
+      continue;
+    }
+    const char in = char(byte);
+    const QString out = decoder(QByteArrayView(&in, 1));
+    (*table)[size_t(byte)] = out.size() == 1 ? out.front().unicode() : char16_t(0xFFFD);
+  }
+  return table;
+}
+
 } // namespace
+
+QString RtfCodePage::decodePair(int codePage, quint8 lead, quint8 trail) {
+  struct Decoder {
+    int codePage = 0;
+    QStringDecoder decoder;
+  };
+  // One converter per page and thread, made when first needed.
+  thread_local std::array<Decoder, 4> decoders;
+  const char* name = doubleByteName(codePage);
+  if (!name)
+    return QString(QChar(0xFFFD));
+  Decoder* found = nullptr;
+  for (Decoder& d : decoders) {
+    if (d.codePage == codePage || d.codePage == 0) {
+      found = &d;
+      break;
+    }
+  }
+  if (found->codePage == 0) {
+    found->codePage = codePage;
+    found->decoder = QStringDecoder(name, QStringDecoder::Flag::Stateless);
+  }
+  if (!found->decoder.isValid())
+    return QString(QChar(0xFFFD));
+  const char in[2] = {char(lead), char(trail)};
+  QString out = found->decoder(QByteArrayView(in, 2));
+  // A pair that is no character decodes to more than one.
+  if (out.isEmpty() || (out.size() > 1 && !out.front().isHighSurrogate()))
+    return QString(QChar(0xFFFD));
+  return out;
+}
+
+int RtfCodePage::ofCharset(int charset) {
+  switch (charset) {
+  case 0:
+    return kWindows1252;
+  case 128:
+    return 932;
+  case 129:
+    return 949;
+  case 134:
+    return 936;
+  case 136:
+    return 950;
+  case 161:
+    return 1253;
+  case 162:
+    return 1254;
+  case 163:
+    return 1258;
+  case 177:
+    return 1255;
+  case 178:
+    return 1256;
+  case 186:
+    return 1257;
+  case 204:
+    return 1251;
+  case 222:
+    return 874;
+  case 238:
+    return 1250;
+  default:
+    return 0;
+  }
+}
 
 const RtfCodePage::Table& RtfCodePage::table(int codePage) {
   if (codePage == kWindows1252 || codePage <= 0)
@@ -106,8 +213,11 @@ const RtfCodePage::Table& RtfCodePage::table(int codePage) {
     // Keep the cache small whatever documents claim: past the limit unknown
     // pages are not looked up any more.
     std::shared_ptr<Table> made;
-    if (cache.size() < 64 && codePage < 100000)
-      made = tableFromIconv(codePage);
+    if (cache.size() < 64 && codePage < 100000) {
+      made = doubleByteName(codePage) ? nullptr : tableFromIconv(codePage);
+      if (!made)
+        made = tableFromDecoder(codePage);
+    }
     if (cache.size() < 256)
       it = cache.insert(codePage, std::move(made));
     else

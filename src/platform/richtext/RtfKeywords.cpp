@@ -19,6 +19,8 @@ constexpr std::pair<std::string_view, RtfKeyword> kKeywords[] = {
     {"ansicpg", K::AnsiCodePage},
     {"cocoartf", K::FaceNamedFonts},
     {"deff", K::DefaultFont},
+    {"fcharset", K::FontCharset},
+    {"cpg", K::FontCodePage},
     {"uc", K::UnicodeSkip},
     {"u", K::Unicode},
     {"bin", K::Bin},
@@ -28,19 +30,19 @@ constexpr std::pair<std::string_view, RtfKeyword> kKeywords[] = {
     // Destinations whose content is never body text.
     {"stylesheet", K::SkippedDestination},
     {"info", K::SkippedDestination},
-    {"pict", K::SkippedDestination},
-    {"object", K::SkippedDestination},
+    {"pict", K::Picture},
+    {"object", K::EmbeddedObject},
     {"objdata", K::SkippedDestination},
     {"nonshppict", K::SkippedDestination},
-    {"header", K::SkippedDestination},
-    {"headerl", K::SkippedDestination},
-    {"headerr", K::SkippedDestination},
-    {"headerf", K::SkippedDestination},
-    {"footer", K::SkippedDestination},
-    {"footerl", K::SkippedDestination},
-    {"footerr", K::SkippedDestination},
-    {"footerf", K::SkippedDestination},
-    {"footnote", K::SkippedDestination},
+    {"header", K::HeaderFooter},
+    {"headerl", K::HeaderFooter},
+    {"headerr", K::HeaderFooter},
+    {"headerf", K::HeaderFooter},
+    {"footer", K::HeaderFooter},
+    {"footerl", K::HeaderFooter},
+    {"footerr", K::HeaderFooter},
+    {"footerf", K::HeaderFooter},
+    {"footnote", K::Footnote},
     {"annotation", K::SkippedDestination},
     {"atnid", K::SkippedDestination},
     {"atnauthor", K::SkippedDestination},
@@ -63,6 +65,24 @@ constexpr std::pair<std::string_view, RtfKeyword> kKeywords[] = {
     {"xe", K::SkippedDestination},
     {"tc", K::SkippedDestination},
     {"txe", K::SkippedDestination},
+    {"shppict", K::Picture},
+    {"shp", K::Drawing},
+    {"do", K::Drawing},
+    {"v", K::Hidden},
+    {"super", K::SuperSub},
+    {"sub", K::SuperSub},
+    {"up", K::Raised},
+    {"dn", K::Raised},
+    {"highlight", K::Highlight},
+    {"page", K::Break},
+    {"sect", K::Break},
+    {"column", K::Break},
+    {"listtext", K::ListText},
+    {"pntext", K::ListText},
+    {"ls", K::ListLevel},
+    {"ilvl", K::ListLevel},
+    {"trowd", K::TableRow},
+    {"intbl", K::TableRow},
     {"field", K::Field},
     {"fldrslt", K::FieldResult},
     {"NeXTGraphic", K::Attachment},
@@ -98,8 +118,6 @@ constexpr std::pair<std::string_view, RtfKeyword> kKeywords[] = {
     {"pard", K::ParagraphDefault},
     {"tx", K::TabStop},
     {"par", K::Paragraph},
-    {"sect", K::Paragraph},
-    {"page", K::Paragraph},
     {"line", K::Line},
     {"tab", K::Tab},
     {"cell", K::Cell},
@@ -164,13 +182,26 @@ RtfKeyword rtfKeyword(std::string_view word) {
 }
 
 bool isDestination(RtfKeyword keyword) {
-  return keyword == K::FontTable || keyword == K::ColorTable || keyword == K::FieldInstruction ||
-         keyword == K::SkippedDestination;
+  switch (keyword) {
+  case K::FontTable:
+  case K::ColorTable:
+  case K::FieldInstruction:
+  case K::SkippedDestination:
+  case K::Footnote:
+  case K::HeaderFooter:
+  case K::Picture:
+  case K::EmbeddedObject:
+  case K::Drawing:
+    return true;
+  default:
+    return false;
+  }
 }
 
 char16_t rtfKeywordCharacter(RtfKeyword keyword) {
   switch (keyword) {
   case K::Paragraph:
+  case K::Break:
   case K::Row:
     return u'\n';
   case K::Line:

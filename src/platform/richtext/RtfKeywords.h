@@ -14,6 +14,8 @@ enum class RtfKeyword {
   Pca,
   AnsiCodePage,
   FaceNamedFonts, // the font table names faces ("Helvetica-Bold"), not families
+  FontCharset,
+  FontCodePage,
   DefaultFont,
   UnicodeSkip,
   Unicode,
@@ -23,6 +25,12 @@ enum class RtfKeyword {
   ColorTable,
   FieldInstruction,
   SkippedDestination,
+  // destinations whose content the reader leaves out
+  Footnote,
+  HeaderFooter,
+  Picture,
+  EmbeddedObject,
+  Drawing,
   // groups with a meaning of their own
   Field,
   FieldResult,
@@ -40,9 +48,18 @@ enum class RtfKeyword {
   Red,
   Green,
   Blue,
+  // formatting the reader leaves out
+  Hidden,
+  SuperSub,
+  Raised,
+  Highlight,
   // paragraph formatting
   ParagraphDefault,
   TabStop,
+  Break,
+  ListText,
+  ListLevel,
+  TableRow,
   // words that stand for a character
   Paragraph,
   Line,

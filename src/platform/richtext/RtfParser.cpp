@@ -134,6 +134,10 @@ RichText RtfParser::run() {
       break;
     }
   }
+  if (leadByte_) {
+    leadByte_ = 0;
+    unicodeUnit(0xFFFD);
+  }
   if (highSurrogate_) {
     highSurrogate_ = 0;
     sink(0xFFFD);
@@ -187,7 +191,7 @@ void RtfParser::closeGroup() {
 void RtfParser::plainText() {
   // Fast path: a stretch of printable ASCII with nothing pending, taken as a
   // whole. Every code page maps these bytes to themselves.
-  if (skipFallback_ == 0 && !highSurrogate_) {
+  if (skipFallback_ == 0 && !highSurrogate_ && !leadByte_) {
     const Destination destination = top().destination;
     if (destination == Destination::Text) {
       const char* p = textEnd(p_, end_);
@@ -230,7 +234,7 @@ void RtfParser::plainText() {
   if (byte == '\t')
     character(u'\t', true);
   else if (byte >= 0x20)
-    character((*table_)[byte], true);
+    byteText(byte, true);
 }
 
 bool RtfParser::lineEnds() {
@@ -298,7 +302,7 @@ void RtfParser::controlSequence() {
       }
       const int byte = high * 16 + low;
       if (byte >= 0x20 || byte == '\t')
-        character((*table_)[size_t(byte)]);
+        byteText(quint8(byte), false);
       return;
     }
     if (symbol == '*') {
@@ -313,7 +317,11 @@ void RtfParser::controlSequence() {
     case '\\':
     case '{':
     case '}':
-      character(char16_t(symbol));
+      // Also the trail byte of a double-byte character.
+      if (leadByte_)
+        byteText(quint8(symbol), false);
+      else
+        character(char16_t(symbol));
       break;
     case '~':
       character(0x00A0);
@@ -325,8 +333,13 @@ void RtfParser::controlSequence() {
     case '\r':
       character(u'\n');
       break;
+    case '-':
+      // An optional hyphen: the text has none.
+      if (top().destination == Destination::Text)
+        unkept_ |= RtfReader::SoftHyphens;
+      break;
     default:
-      break; // optional hyphens, index marks and unknown symbols
+      break; // index marks and unknown symbols
     }
     return;
   }
@@ -382,8 +395,13 @@ void RtfParser::otherCharacter(char16_t unit, bool literal) {
   unicodeUnit(unit);
 }
 
-// Pairs surrogates; a lone half becomes U+FFFD.
+// Pairs surrogates; a lone half becomes U+FFFD, as does a lead byte that
+// no trail byte follows.
 void RtfParser::unicodeUnit(char16_t unit) {
+  if (leadByte_) {
+    leadByte_ = 0;
+    unicodeUnit(0xFFFD);
+  }
   if (highSurrogate_) {
     const char16_t high = highSurrogate_;
     highSurrogate_ = 0;
@@ -530,6 +548,10 @@ void RtfParser::finishText() {
 }
 
 void RtfParser::commitFont() {
+  if (fontTableNumber_ >= 0 && fontTableCodePage_ != 0 &&
+      (fontCodePages_.size() < kMaxFonts || fontCodePages_.contains(fontTableNumber_)))
+    fontCodePages_.insert(fontTableNumber_, fontTableCodePage_);
+  fontTableCodePage_ = 0;
   if (fontTableNumber_ >= 0 && !fontName_.trimmed().isEmpty() &&
       (fonts_.size() < kMaxFonts || fonts_.contains(fontTableNumber_)))
     fonts_.insert(fontTableNumber_, fontNamed(fontName_, faceNamedFonts_));

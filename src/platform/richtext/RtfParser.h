@@ -60,6 +60,8 @@ public:
   // Whether anything but white space or NULs follows the document's
   // outermost group (after run()).
   bool textAfterEnd() const;
+  // What the text leaves out, as RtfReader::Unkept flags (after run()).
+  quint32 unkept() const { return unkept_; }
 
 private:
   Group& top() { return groups_.back(); }
@@ -76,8 +78,8 @@ private:
   // One character; a semicolon in a table when `literal` (not escaped).
   void character(char16_t unit, bool literal = false) {
     // Mostly a character of body text that needs no pairing: added at once.
-    if (!highSurrogate_ && placeholderDepth_ < 0 && unit != 0 && (unit & 0xF800) != 0xD800 &&
-        top().destination == Destination::Text) {
+    if (!highSurrogate_ && !leadByte_ && placeholderDepth_ < 0 && unit != 0 &&
+        (unit & 0xF800) != 0xD800 && top().destination == Destination::Text) {
       prepareText(1);
       *out_++ = unit;
       return;
@@ -85,6 +87,12 @@ private:
     otherCharacter(unit, literal);
   }
   void otherCharacter(char16_t unit, bool literal);
+  // A byte of text (a literal one or a hex escape) in the code page of the
+  // current font; a lead byte waits for its trail byte.
+  void byteText(quint8 byte, bool literal);
+  // The code page that bytes of text are read in where they are met.
+  int textCodePage() const;
+  void setCodePage(int codePage);
   void unicodeUnit(char16_t unit);
   void sink(char16_t ch);
   void emitText(char16_t ch);
@@ -112,6 +120,7 @@ private:
   const char* end_;
   std::vector<Group> groups_;
   int overflowDepth_ = 0;
+  quint32 unkept_ = 0;
   bool started_ = false;
   bool finished_ = false;
   bool ignorableNext_ = false;
@@ -119,6 +128,15 @@ private:
   int placeholderDepth_ = -1;
   char16_t highSurrogate_ = 0;
   const RtfCodePage::Table* table_ = &RtfCodePage::table(RtfCodePage::kWindows1252);
+  int codePage_ = RtfCodePage::kWindows1252; // the document's
+  // A lead byte of a double-byte page waiting for its trail byte, and its
+  // page.
+  quint8 leadByte_ = 0;
+  int leadPage_ = 0;
+  // The code pages the fonts' charsets name (fonts without one have none),
+  // and that of the font table entry being read.
+  QHash<int, int> fontCodePages_;
+  int fontTableCodePage_ = 0;
 
   // The tab stops of the paragraph being read (bounded), and whether the
   // text's tab interval has been taken from a paragraph's stops yet.

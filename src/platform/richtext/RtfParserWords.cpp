@@ -1,6 +1,8 @@
 // The control words that change the parser's state.
 #include "platform/richtext/RtfParser.h"
 
+#include "platform/richtext/RtfReader.h"
+
 #include <algorithm>
 
 namespace kr {
@@ -24,6 +26,40 @@ bool startsWithKeyword(QStringView text, QLatin1String keyword) {
       return false;
   }
   return true;
+}
+
+// What text in body text that this word starts or formats leaves out, as
+// RtfReader::Unkept flags.
+quint32 unkeptBy(RtfKeyword keyword, bool hasParameter, int parameter) {
+  const bool on = !hasParameter || parameter != 0;
+  switch (keyword) {
+  case RtfKeyword::Footnote:
+    return RtfReader::Footnotes;
+  case RtfKeyword::HeaderFooter:
+    return RtfReader::HeadersFooters;
+  case RtfKeyword::Picture:
+    return RtfReader::Pictures;
+  case RtfKeyword::EmbeddedObject:
+    return RtfReader::Objects;
+  case RtfKeyword::Drawing:
+    return RtfReader::Drawings;
+  case RtfKeyword::Hidden:
+    return on ? quint32(RtfReader::HiddenText) : 0;
+  case RtfKeyword::SuperSub:
+  case RtfKeyword::Raised:
+    return on ? quint32(RtfReader::SuperSubscript) : 0;
+  case RtfKeyword::Highlight:
+    return hasParameter && parameter > 0 ? quint32(RtfReader::Highlighting) : 0;
+  case RtfKeyword::Break:
+    return RtfReader::Breaks;
+  case RtfKeyword::ListText:
+  case RtfKeyword::ListLevel:
+    return RtfReader::Lists;
+  case RtfKeyword::TableRow:
+    return RtfReader::Tables;
+  default:
+    return 0;
+  }
 }
 
 } // namespace
@@ -72,6 +108,8 @@ void RtfParser::controlWord(std::string_view word, bool hasParameter, int parame
     --skipFallback_;
     return;
   }
+  if (top().destination == Destination::Text)
+    unkept_ |= unkeptBy(keyword, hasParameter, parameter);
   if (isDestination(keyword) || ignorable) {
     destinationWord(keyword);
     return;
@@ -82,19 +120,27 @@ void RtfParser::controlWord(std::string_view word, bool hasParameter, int parame
   const bool on = !hasParameter || parameter != 0;
   switch (keyword) {
   case RtfKeyword::Ansi:
-    table_ = &RtfCodePage::table(RtfCodePage::kWindows1252);
+    setCodePage(RtfCodePage::kWindows1252);
     break;
   case RtfKeyword::Mac:
-    table_ = &RtfCodePage::table(RtfCodePage::kMacRoman);
+    setCodePage(RtfCodePage::kMacRoman);
     break;
   case RtfKeyword::Pc:
-    table_ = &RtfCodePage::table(437);
+    setCodePage(437);
     break;
   case RtfKeyword::Pca:
-    table_ = &RtfCodePage::table(850);
+    setCodePage(850);
     break;
   case RtfKeyword::AnsiCodePage:
-    table_ = &RtfCodePage::table(hasParameter ? parameter : RtfCodePage::kWindows1252);
+    setCodePage(hasParameter && parameter > 0 ? parameter : RtfCodePage::kWindows1252);
+    break;
+  case RtfKeyword::FontCharset:
+    if (group.destination == Destination::FontTable)
+      fontTableCodePage_ = RtfCodePage::ofCharset(parameter);
+    break;
+  case RtfKeyword::FontCodePage:
+    if (group.destination == Destination::FontTable && parameter > 0)
+      fontTableCodePage_ = parameter;
     break;
   case RtfKeyword::FaceNamedFonts:
     faceNamedFonts_ = true;
@@ -168,6 +214,7 @@ void RtfParser::controlWord(std::string_view word, bool hasParameter, int parame
       tabStops_.push_back(parameter);
     break;
   case RtfKeyword::Paragraph:
+  case RtfKeyword::Break:
     takeTabStops();
     character(u'\n');
     break;
@@ -195,6 +242,8 @@ void RtfParser::controlWord(std::string_view word, bool hasParameter, int parame
       const QString url = hyperlinkTarget(fieldInstructions_[size_t(group.field)]);
       if (!url.isEmpty())
         group.format.link = url;
+      else
+        unkept_ |= RtfReader::Fields;
       formatDirty_ = true;
     }
     break;

@@ -2,6 +2,8 @@
 
 #include "platform/richtext/RtfParser.h"
 
+#include <iterator>
+
 namespace kr {
 
 RtfReader::Result RtfReader::read(const QByteArray& rtf) {
@@ -10,6 +12,29 @@ RtfReader::Result RtfReader::read(const QByteArray& rtf) {
   result.text = parser.run();
   result.wellFormed = looksLikeRtf(rtf) && parser.finishedCleanly();
   result.textAfterEnd = parser.textAfterEnd();
+  result.unkept = parser.unkept();
+  return result;
+}
+
+QStringList RtfReader::unkeptNames(quint32 unkept) {
+  static const char* const names[] = {"footnotes",
+                                      "headers or footers",
+                                      "soft hyphens",
+                                      "page or section breaks",
+                                      "hidden text",
+                                      "superscript or subscript",
+                                      "highlighting",
+                                      "lists",
+                                      "embedded objects",
+                                      "fields other than links",
+                                      "drawings",
+                                      "pictures",
+                                      "tables"};
+  QStringList result;
+  for (std::size_t i = 0; i < std::size(names); ++i) {
+    if (unkept & (1u << i))
+      result.append(QLatin1String(names[i]));
+  }
   return result;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/richtext/RichText.h"
 
 #include <QByteArray>
+#include <QStringList>
 
 namespace kr {
 
@@ -18,12 +19,33 @@ class RtfReader {
 public:
   static constexpr int kMaxDepth = 256;
 
+  // Content of other word processors that the text leaves out or changes,
+  // so that writing the text back would lose it.
+  enum Unkept : quint32 {
+    Footnotes = 1 << 0,
+    HeadersFooters = 1 << 1,
+    SoftHyphens = 1 << 2,
+    Breaks = 1 << 3,
+    HiddenText = 1 << 4,
+    SuperSubscript = 1 << 5,
+    Highlighting = 1 << 6,
+    Lists = 1 << 7,
+    Objects = 1 << 8,
+    Fields = 1 << 9,
+    Drawings = 1 << 10,
+    Pictures = 1 << 11,
+    Tables = 1 << 12,
+  };
+  // What each kind in `unkept` is called, in the order above.
+  static QStringList unkeptNames(quint32 unkept);
+
   struct Result {
     RichText text;
     bool wellFormed = false; // began with {\rtf and its groups were balanced
     // Something other than white space follows the document's closing brace;
     // the reader stops there, so that text is not in `text`.
     bool textAfterEnd = false;
+    quint32 unkept = 0; // of Unkept
   };
 
   static Result read(const QByteArray& rtf);

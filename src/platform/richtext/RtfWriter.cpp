@@ -368,7 +368,9 @@ void Writer::writeEscaped(QStringView text, bool inTable) {
       out_ += digits[quint8(fallback) >> 4];
       out_ += digits[quint8(fallback) & 15];
     } else {
-      out_ += '?';
+      // A question mark, escaped: some readers drop the character after a
+      // literal one.
+      out_.append("\\'3f");
     }
   }
 }

@@ -328,8 +328,11 @@ bool swapIntoPlace(const QString& fresh, const QString& path, const QString& asi
 }
 
 RichText parseText(const QByteArray& rtf, const std::function<QByteArray(const QString&)>& file,
-                   bool* wellFormed = nullptr, bool* textAfterEnd = nullptr) {
+                   bool* wellFormed = nullptr, bool* textAfterEnd = nullptr,
+                   quint32* unkept = nullptr) {
   RtfReader::Result result = RtfReader::read(rtf);
+  if (unkept)
+    *unkept = result.unkept;
   if (wellFormed)
     *wellFormed = result.wellFormed;
   if (textAfterEnd)
@@ -387,7 +390,8 @@ RtfdPackage::ReadResult RtfdPackage::read(const QString& path, bool withAttachme
           .value_or(QByteArray());
     };
   }
-  result.text = parseText(*rtf, attachment, &result.wellFormed, &result.textAfterEnd);
+  result.text =
+      parseText(*rtf, attachment, &result.wellFormed, &result.textAfterEnd, &result.unkept);
   result.status = Status::Ok;
   // Known only when the file read is the one stamped (it did not change
   // while it was read).

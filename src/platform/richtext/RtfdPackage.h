@@ -46,6 +46,8 @@ public:
     bool wellFormed = true;
     // True when text follows the document's end (which `text` leaves out).
     bool textAfterEnd = false;
+    // What the text leaves out of the file (RtfReader::Unkept flags).
+    quint32 unkept = 0;
   };
 
   // Only a folder holding a regular "TXT.rtf" is read; a pipe or device in

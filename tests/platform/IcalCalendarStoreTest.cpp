@@ -1,8 +1,9 @@
-// Runs with TZ=Europe/Berlin (set by CTest).
+// Runs in Berlin's time.
 #include "platform/linux/calendar/IcalCalendarStore.h"
 #include "platform/linux/calendar/IcalCalendarReader.h"
 
 #include "support/TestEnvironment.h"
+#include "support/ZoneScope.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -19,6 +20,8 @@
 
 namespace kr {
 namespace {
+
+const test::ProgramZone berlin("Europe/Berlin");
 
 using Status = CalendarSourceState::Status;
 

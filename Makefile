@@ -3,8 +3,11 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+# `make install` puts the program under PREFIX; DESTDIR stages it elsewhere.
+PREFIX ?= /usr/local
+DESTDIR ?=
 
-.PHONY: setup configure build run test clean
+.PHONY: setup configure build run test install clean
 
 setup:
 	bash scripts/setup
@@ -20,6 +23,9 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 clean:
 	rm -rf $(BUILD)

@@ -22,6 +22,7 @@
 #include "platform/linux/UnixSignalWatcher.h"
 #include "platform/linux/calendar/IcalCalendarStore.h"
 #include "platform/linux/dbus/FreedesktopNotifier.h"
+#include "platform/linux/dbus/LogindSleepWatcher.h"
 #include "platform/linux/desktop/DesktopFileBrowser.h"
 #include "platform/linux/media/QtAudioOutput.h"
 #include "platform/linux/media/QtSpeechSynthesizer.h"
@@ -74,8 +75,16 @@ ShellContext makeContext(const DateProviderAPI& dateProvider, ScreenFadingHelper
   context.makeActivityMonitor = [] {
     QStringList reasons;
     auto backend = IdleTimeBackendFactory::create(&reasons);
-    return std::make_unique<ActivityMonitor>(std::move(backend),
-                                             reasons.join(QStringLiteral("; ")));
+    auto monitor =
+        std::make_unique<ActivityMonitor>(std::move(backend), reasons.join(QStringLiteral("; ")));
+    monitor->setSleepWatcher(LogindSleepWatcher::watch(QDBusConnection::systemBus(),
+                                                       [m = monitor.get()](bool goingToSleep) {
+                                                         if (goingToSleep)
+                                                           m->onSleep();
+                                                         else
+                                                           m->onWake();
+                                                       }));
+    return monitor;
   };
   context.makeStatusItem = [] { return std::make_unique<TrayStatusItem>(); };
   context.screenFading = &fading;
@@ -300,6 +309,10 @@ void Program::launch(const QStringList& arguments) {
   shell.openUrls(arguments);
   shell.performRequestedActions(arguments);
   tellUnreadableSettings();
+  // A move of the log files that the last quit cut short goes on once the
+  // window is up.
+  QTimer::singleShot(0, &parts_->receiver,
+                     [] { DropboxManager::sharedInstance().finishUnfinishedMove(); });
   // What start-up built and dropped (parsed resources, first layouts, the
   // first paint's buffers) goes back to the system once the first page is
   // up, rather than staying with the program all day.

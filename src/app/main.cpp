@@ -3,6 +3,7 @@
 #include "platform/linux/dbus/SingleInstance.h"
 #include "platform/linux/web/DeferredHtmlView.h"
 #include "platform/settings/UserDefaults.h"
+#include "shell/ApplicationShell.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -33,7 +34,8 @@ void configure(QCommandLineParser& parser) {
   parser.addVersionOption();
   parser.addOption(QCommandLineOption(
       QStringLiteral("perform"),
-      QStringLiteral("Performs one of the main actions (as the desktop file's entries do)."),
+      QStringLiteral("Performs one of the main actions (as the desktop file's entries do): %1.")
+          .arg(kr::ApplicationShell::kDesktopActions.join(QStringLiteral(", "))),
       QStringLiteral("action")));
   parser.addPositionalArgument(QStringLiteral("url"),
                                QStringLiteral("A korvaner2things:// link to open."),

@@ -1,9 +1,8 @@
 #include "effects/OverlayScreenFadingHelper.h"
 
+#include "platform/LogCategories.h"
 #include "platform/QnLog.h"
 #include "platform/ScreenOverlayWindows.h"
-
-#include <QDebug>
 
 namespace kr {
 
@@ -35,7 +34,7 @@ void OverlayScreenFadingHelper::fadeAllScreensToBlack(QWidget* view) {
 }
 
 void OverlayScreenFadingHelper::fadeAllScreensBackToNormal() {
-  qDebug().noquote() << "remove all windows anyway";
+  qCDebug(lcEffects).noquote() << "remove all windows anyway";
   overlays_->removeAll(overlays_->isCovering() ? kFadeBackSeconds : 0.0);
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/QnLog.h"
 #include "platform/SmartTimerWrapper.h"
+#include "platform/files/FileOperations.h"
 #include "platform/files/SupportPaths.h"
 #include "platform/services/FileBrowserAPI.h"
 
@@ -11,6 +12,8 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QProcess>
+#include <QProcessEnvironment>
+#include <QRandomGenerator>
 
 #include <limits>
 
@@ -29,11 +32,58 @@ const char* kErrorsProperty = "kr_errors";
 constexpr int kQuotedCharacters = 200;
 constexpr qsizetype kKeptErrorBytes = 4 * kQuotedCharacters;
 
-// Stops a run and every process it started.
+// Stops a run and every process of its group.
 void killRun(QProcess& process) {
   const qint64 pid = process.processId();
   if (process.state() != QProcess::NotRunning && pid > 0)
     ::kill(-pid_t(pid), SIGKILL);
+}
+
+// Every process a hook starts inherits this in its environment, with this
+// program's own value: what a hook left running is found by it, also when it
+// outlived its run or left the run's process group (setsid), and nothing
+// else is (a browser the program opened, the web engine's helpers).
+const char* const kHookMarker = "KORVANE_R_HOOK_OF";
+
+const QByteArray& hookToken() {
+  static const QByteArray token = QByteArray::number(::getpid()) + '.' +
+                                  QByteArray::number(QRandomGenerator::system()->generate64());
+  return token;
+}
+
+bool descendsFromOurHooks(const QByteArray& pid) {
+  RegularFileReadOptions bounded;
+  bounded.maximumSize = 1024 * 1024;
+  const std::optional<QByteArray> environment =
+      FileOperations::readRegularFile(QByteArray("/proc/" + pid + "/environ"), nullptr, bounded);
+  if (!environment)
+    return false; // gone, or another user's
+  const QByteArray entry = QByteArray(kHookMarker) + '=' + hookToken();
+  qsizetype from = 0;
+  while ((from = environment->indexOf(entry, from)) >= 0) {
+    const qsizetype end = from + entry.size();
+    if ((from == 0 || environment->at(from - 1) == '\0') &&
+        (end == environment->size() || environment->at(end) == '\0'))
+      return true;
+    from = end;
+  }
+  return false;
+}
+
+// Ends every process that descends from one of this program's hook runs.
+// Twice over: one that forked as the first round read its parent is
+// caught by the second.
+void endHookDescendants() {
+  const QByteArray self = QByteArray::number(::getpid());
+  for (int round = 0; round < 2; ++round) {
+    for (const QString& name : FileOperations::entryNames(QStringLiteral("/proc"))) {
+      const QByteArray pid = name.toLatin1();
+      bool number = false;
+      const qint64 value = name.toLongLong(&number);
+      if (number && value > 1 && pid != self && descendsFromOurHooks(pid))
+        ::kill(pid_t(value), SIGKILL);
+    }
+  }
 }
 } // namespace
 
@@ -50,6 +100,8 @@ ScriptLauncher::~ScriptLauncher() {
 void ScriptLauncher::stopAllRuns() {
   for (QProcess* process : findChildren<QProcess*>())
     killRun(*process);
+  if (startedAny_)
+    endHookDescendants();
 }
 
 ScriptLauncher& ScriptLauncher::sharedScriptLauncher() {
@@ -158,6 +210,10 @@ void ScriptLauncher::run(const QStringList& arguments) {
   process->setWorkingDirectory(folder_);
   process->setStandardInputFile(QProcess::nullDevice());
   process->setStandardOutputFile(QProcess::nullDevice());
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QString::fromLatin1(kHookMarker), QString::fromLatin1(hookToken()));
+  process->setProcessEnvironment(environment);
+  startedAny_ = true;
   // Its own process group, so a run that is stopped takes its children with it.
   process->setChildProcessModifier([] { ::setpgid(0, 0); });
 

@@ -47,8 +47,10 @@ public:
   // Runs going on at most at once; further events are skipped meanwhile.
   static constexpr int kMaximumRuns = 8;
   int runningCount() const;
-  // Stops every run still going, with the processes it started, without
-  // waiting for them: the program ends without taking its objects down.
+  // Stops every run still going, and every process a run started that is
+  // still going (also one left behind by a run that ended, or one that left
+  // the run's process group), without waiting for them: the program ends
+  // without taking its objects down.
   void stopAllRuns();
   // Waits for every run to end. Tests only.
   bool waitForAllForTesting(int milliseconds);
@@ -62,6 +64,7 @@ private:
   double timeLimit_ = 30.0;
   // The version of the script whose failure was reported last.
   QString reportedVersion_;
+  bool startedAny_ = false;
 };
 
 } // namespace kr

@@ -18,6 +18,7 @@ const QString kSystemPrefix = QStringLiteral("system_");
 
 QJsonArray readArray(const QString& path) {
   QFile file(path);
+  // own-file: the sound lists built into the program (a test gives its own)
   if (!file.open(QIODevice::ReadOnly)) {
     platformLog(QStringLiteral("Sound list %1 is missing.").arg(path));
     return {};

@@ -30,6 +30,7 @@ BackingStoreManager& BackingStoreManager::sharedManager() {
 
 QByteArray BackingStoreManager::loadTemplateDataFromBundle(const QString& name) const {
   QFile file(QStringLiteral(":/templates/%1.rtf").arg(name));
+  // own-file: a template built into the program
   if (!file.open(QIODevice::ReadOnly))
     KR_FATAL(QStringLiteral("could not load now and later board template: '%1'").arg(name));
   return file.readAll();
@@ -244,6 +245,18 @@ AppendOutcome performAppend(const RichText& entry, const QString& current, const
   return outcome;
 }
 
+// What the system said of a failed write, without the paths the message
+// around it names: the text after its last ": " when that is no path ("No
+// space left on device"), else the whole message.
+QString systemReason(const QString& reason) {
+  const qsizetype colon = reason.lastIndexOf(QLatin1String(": "));
+  const QString tail = colon < 0 ? QString() : reason.mid(colon + 2).trimmed();
+  QString said = tail.isEmpty() || tail.contains(QLatin1Char('/')) ? reason.trimmed() : tail;
+  while (said.endsWith(QLatin1Char('.')))
+    said.chop(1);
+  return said;
+}
+
 // Tells the user and the console what the append did.
 bool reportAppend(const AppendOutcome& outcome, const QString& folder, QString* error) {
   AlertPresenterAPI& alerts = AlertPresenterAPI::shared();
@@ -290,6 +303,8 @@ bool reportAppend(const AppendOutcome& outcome, const QString& folder, QString* 
   // Opened quietly: this alert names the folder, in case nothing can show it.
   FileBrowserAPI::shared().openFolderQuietly(shown);
   advice += QStringLiteral("\n\nThe folder is \"%1\".").arg(folder);
+  if (const QString said = systemReason(outcome.reason); !said.isEmpty())
+    advice += QStringLiteral(" The system gave this reason: %1.").arg(said);
   alerts.runModal(
       {QStringLiteral("Could not write to log file folder!"), advice, {QStringLiteral("OK")}});
   return failAppend(error,

@@ -4,7 +4,9 @@
 #include "platform/FatalError.h"
 #include "platform/SmartTimerWrapper.h"
 
+#include <algorithm>
 #include <cmath>
+#include <ctime>
 
 namespace kr {
 
@@ -12,6 +14,18 @@ namespace {
 Clock::NowFunction& nowFunction() {
   static Clock::NowFunction function;
   return function;
+}
+
+Clock::NowFunction& asleepFunction() {
+  static Clock::NowFunction function;
+  return function;
+}
+
+double readClock(clockid_t id) {
+  timespec t{};
+  if (::clock_gettime(id, &t) != 0)
+    return 0.0;
+  return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
 } // namespace
 
@@ -52,5 +66,19 @@ Clock::timerWithSystemTimeInterval(double seconds, bool repeats,
 }
 
 void Clock::setNowFunction(NowFunction function) { nowFunction() = std::move(function); }
+
+double Clock::secondsAsleep() {
+  if (const NowFunction& function = asleepFunction())
+    return function();
+  // Read monotonic last: a reading between the two can only make the
+  // difference smaller, never show a sleep that did not happen.
+  const double boot = readClock(CLOCK_BOOTTIME);
+  const double monotonic = readClock(CLOCK_MONOTONIC);
+  return std::max(0.0, boot - monotonic);
+}
+
+void Clock::setSecondsAsleepFunction(NowFunction function) {
+  asleepFunction() = std::move(function);
+}
 
 } // namespace kr

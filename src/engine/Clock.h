@@ -36,6 +36,13 @@ public:
 
   // Replaces the time source (an empty function restores the system clock). Tests only.
   static void setNowFunction(NowFunction function);
+
+  // The seconds the machine has spent asleep (suspended) since it started:
+  // the boot-time clock less the monotonic clock, which stands still while
+  // the machine sleeps. Growth between two readings means a sleep between them.
+  static double secondsAsleep();
+  // Replaces its source (an empty function restores the system's). Tests only.
+  static void setSecondsAsleepFunction(NowFunction function);
 };
 
 // The replaceable current-time source of the launch manager.

@@ -346,6 +346,7 @@ bool DayCache::write(const QString& path, const QByteArray& inputs, const std::v
     return false;
   }
   QSaveFile file(path);
+  // own-file: the program's cache of read days, written beside and renamed
   if (!file.open(QIODevice::WriteOnly)) {
     if (why)
       *why = file.errorString();

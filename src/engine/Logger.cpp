@@ -9,6 +9,7 @@
 #include "engine/RTFHelper.h"
 #include "engine/TaskManagerMarker.h"
 #include "engine/TemplateTextHelper.h"
+#include "platform/MacOSXVersion.h"
 #include "platform/QnLog.h"
 #include "platform/files/SupportPaths.h"
 #include "platform/richtext/RichText.h"
@@ -18,6 +19,7 @@
 
 #include <QDir>
 #include <QLocale>
+#include <QRegularExpression>
 
 namespace kr {
 
@@ -47,6 +49,56 @@ RichText withoutTrailingLineEnds(RichText text) {
     --end;
   return end == text.length() ? text : text.mid(0, end);
 }
+// The locale's own formats stand for the five styles: the long date without
+// its weekday for the long style, with the month's short name for the
+// medium one, and the long time without its zone for the medium time.
+QString withoutToken(QString format, const QString& token) {
+  const QRegularExpression pattern(
+      QStringLiteral("[,\\s]*(?<![A-Za-z'])%1(?![A-Za-z'])[,.\\s]*").arg(token));
+  const QRegularExpressionMatch match = pattern.match(format);
+  if (!match.hasMatch())
+    return format;
+  // Between two other parts the separators after it stay.
+  const bool inner = match.capturedStart() > 0 && match.capturedEnd() < format.size();
+  const QString kept =
+      inner ? match.captured().mid(match.captured().indexOf(token) + token.size()) : QString();
+  return format.replace(match.capturedStart(), match.capturedLength(), kept).trimmed();
+}
+
+QString dateFormatFor(const QLocale& locale, Logger::DateFormatterStyle style) {
+  using Style = Logger::DateFormatterStyle;
+  const QString full = locale.dateFormat(QLocale::LongFormat);
+  switch (style) {
+  case Style::none:
+    return {};
+  case Style::shortStyle:
+    return locale.dateFormat(QLocale::ShortFormat);
+  case Style::medium:
+    return withoutToken(full, QStringLiteral("dddd"))
+        .replace(QStringLiteral("MMMM"), QStringLiteral("MMM"));
+  case Style::longStyle:
+    return withoutToken(full, QStringLiteral("dddd"));
+  case Style::full:
+    return full;
+  }
+  return {};
+}
+
+QString timeFormatFor(const QLocale& locale, Logger::DateFormatterStyle style) {
+  using Style = Logger::DateFormatterStyle;
+  switch (style) {
+  case Style::none:
+    return {};
+  case Style::shortStyle:
+    return locale.timeFormat(QLocale::ShortFormat);
+  case Style::medium:
+    return withoutToken(locale.timeFormat(QLocale::LongFormat), QStringLiteral("t"));
+  case Style::longStyle:
+  case Style::full:
+    return locale.timeFormat(QLocale::LongFormat);
+  }
+  return {};
+}
 } // namespace
 
 // The entry of a completed slice and the objective whose linked tasks are
@@ -73,7 +125,10 @@ QString Logger::logFolderFromSettings() const {
   if (defaults_.boolValue(QStringLiteral("dropboxSync"))) {
     const QString dropbox =
         SupportPaths::expandTilde(defaults_.string(QStringLiteral("dropboxLocation")));
-    return QDir::cleanPath(dropbox + QStringLiteral("/Korvane-R/System Logs"));
+    // The folder the Dropbox manager moves the logs into, under the
+    // edition's own name.
+    return QDir::cleanPath(dropbox + QLatin1Char('/') + MacOSXVersion::applicationFolderName() +
+                           QStringLiteral("/System Logs"));
   }
   return BackingStoreManager::sharedManager().applicationSupportDirectory() +
          QStringLiteral("/System Logs");
@@ -253,6 +308,18 @@ QString Logger::durationStringForTimeInterval(double seconds) {
       words << QString::fromLatin1(parts[i] == 1 ? singular[i] : plural[i]).arg(parts[i]);
   }
   return words.isEmpty() ? QStringLiteral("0 seconds") : words.join(u' ');
+}
+
+QString Logger::localizedStringFromDate(const QDateTime& date, DateFormatterStyle dateStyle,
+                                        DateFormatterStyle timeStyle) {
+  const QLocale locale; // the user's, unless the program chose another
+  const QDateTime local = LocalTimeZone::toLocal(date);
+  QStringList parts;
+  if (const QString format = dateFormatFor(locale, dateStyle); !format.isEmpty())
+    parts << locale.toString(local.date(), format);
+  if (const QString format = timeFormatFor(locale, timeStyle); !format.isEmpty())
+    parts << locale.toString(local, format);
+  return parts.join(QStringLiteral(", "));
 }
 
 } // namespace kr

@@ -74,6 +74,13 @@ public:
   static QDateTime distantPast();
   static QString concentrationLevelStringForTag(qint64 tag);
   static QString durationStringForTimeInterval(double seconds);
+  // The lengths of the date and of the time in a localised date text; none
+  // leaves that part out.
+  enum class DateFormatterStyle { none, shortStyle, medium, longStyle, full };
+  // The date (in local time) in the user's locale, its date and its time in
+  // the given styles.
+  static QString localizedStringFromDate(const QDateTime& date, DateFormatterStyle dateStyle,
+                                         DateFormatterStyle timeStyle);
 
   // Task-manager links of a completed slice's objective.
   void performOmniFocusMarking(const RichText& objective);

@@ -1,5 +1,7 @@
 #include "engine/MachineIdentifier.h"
 
+#include "platform/files/FileOperations.h"
+
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
@@ -14,10 +16,10 @@ namespace kr {
 
 namespace {
 QByteArray readSmallFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    return {};
-  return file.read(256);
+  // System files (/etc, /sys): read as any file, never waiting on one.
+  RegularFileReadOptions bounded;
+  bounded.maximumSize = 64 * 1024;
+  return FileOperations::readRegularFile(path, nullptr, bounded).value_or(QByteArray()).left(256);
 }
 
 QByteArray parseHardwareAddress(const QString& text) {

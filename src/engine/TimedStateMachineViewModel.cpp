@@ -1,15 +1,14 @@
 #include "engine/TimedStateMachineViewModel.h"
 
 #include "engine/Clock.h"
+#include "engine/EngineLog.h"
 #include "engine/TimedStateMachine.h"
 #include "platform/FatalError.h"
-
-#include <QDebug>
 
 namespace kr {
 
 namespace {
-void debugPrint(const char* text) { qDebug().noquote() << text; }
+void debugPrint(const char* text) { qCDebug(lcEngine).noquote() << text; }
 } // namespace
 
 TimedStateMachineViewModel::TimedStateMachineViewModel(

@@ -1,11 +1,11 @@
 #include "kit/EndOfLifeBag.h"
 
-#include <QDebug>
+#include "platform/LogCategories.h"
 
 namespace kr {
 
 EndOfLifeBag::~EndOfLifeBag() {
-  qDebug() << QStringLiteral("disposing of end of life bag");
+  qCDebug(lcKit) << QStringLiteral("disposing of end of life bag");
   if (!closures_)
     return;
   for (const auto& closure : *closures_)

@@ -5,6 +5,7 @@
 #include "engine/OmniFocusHelper.h"
 #include "engine/TaskManagerMarker.h"
 #include "platform/QnLog.h"
+#include "platform/files/FileOperations.h"
 #include "platform/richtext/RichTextDocument.h"
 #include "platform/richtext/RtfdPackage.h"
 #include "platform/services/TaskManagerBridge.h"
@@ -67,18 +68,22 @@ QList<std::pair<QString, QByteArray>> imageFiles(const QMimeData& source) {
   for (const QUrl& url : source.urls()) {
     if (!url.isLocalFile())
       continue;
-    QFile file(url.toLocalFile());
-    const QFileInfo info(file);
-    if (!info.isFile() || info.size() > kLargestImageFile ||
-        QImageReader::imageFormat(file.fileName()).isEmpty() || !file.open(QIODevice::ReadOnly))
+    // Whatever was dropped is read as any user file: a pipe or a device is
+    // refused without waiting, and so is a file too large to attach.
+    const QFileInfo info(url.toLocalFile());
+    RegularFileReadOptions bounded;
+    bounded.maximumSize = kLargestImageFile;
+    std::optional<QByteArray> bytes =
+        FileOperations::readRegularFile(info.filePath(), nullptr, bounded);
+    if (!bytes)
       continue;
-    const QByteArray bytes = file.read(kLargestImageFile + 1);
-    if (bytes.size() > kLargestImageFile)
+    QBuffer buffer(&*bytes);
+    if (QImageReader::imageFormat(&buffer).isEmpty())
       continue;
     QString name = info.fileName();
     if (!RtfdPackage::isSafeAttachmentName(name))
       name = QStringLiteral("Dropped Graphic.") + info.suffix();
-    files.append({name, bytes});
+    files.append({name, *bytes});
   }
   return files;
 }
@@ -198,6 +203,7 @@ bool NowAndLaterBoardTextView::insertImages(const QMimeData& source) {
     const QImage image = qvariant_cast<QImage>(source.imageData());
     QByteArray png;
     QBuffer buffer(&png);
+    // own-file: a buffer in memory, no file
     if (!image.isNull() && buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG"))
       files.append({QStringLiteral("Pasted Graphic.png"), png});
   }

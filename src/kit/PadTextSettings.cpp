@@ -1,6 +1,7 @@
 #include "kit/PadTextSettings.h"
 
 #include "art/BezierPathUtility.h"
+#include "kit/PlaceholderIndex.h"
 #include "platform/QnLog.h"
 #include "platform/settings/UserDefaults.h"
 
@@ -133,11 +134,14 @@ std::optional<std::pair<int, int>> PadTextSettings::findMarkedText(const QString
   return std::make_pair(int(start), int(end - start + 1));
 }
 
+std::optional<std::pair<int, int>> PadTextSettings::findMarkedText(QTextDocument* document,
+                                                                   int location, bool forwards) {
+  return PlaceholderIndex::of(document)->find(location, forwards);
+}
+
 bool PadTextSettings::selectMarkedText(QTextEdit* textView, int location, bool forwards) {
-  // The document's plain text has one character per cursor position
-  // (paragraph ends become "\n"), so positions agree with the cursor's.
-  const QString text = textView->document()->toPlainText();
-  const std::optional<std::pair<int, int>> found = findMarkedText(text, location, forwards);
+  const std::optional<std::pair<int, int>> found =
+      findMarkedText(textView->document(), location, forwards);
   if (!found)
     return false;
   QTextCursor cursor(textView->document());

@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+class QTextDocument;
 class QTextEdit;
 
 namespace kr {
@@ -35,6 +36,9 @@ public:
   // it back to the last "‹" before that. Start and length, both marks
   // included; none when either mark is missing.
   static std::optional<std::pair<int, int>> findMarkedText(const QString& text, int location,
+                                                           bool forwards);
+  // The same over the document's text, without copying it.
+  static std::optional<std::pair<int, int>> findMarkedText(QTextDocument* document, int location,
                                                            bool forwards);
   // Selects that placeholder in the editor; leaves the selection as it is
   // when there is none. Returns whether one was selected.

@@ -9,6 +9,11 @@ QString valueOrNotDefined(const char* value) {
   return text.isEmpty() ? BundleInfo::notDefined() : text;
 }
 
+std::optional<QString>& customNameForTesting() {
+  static std::optional<QString> name;
+  return name;
+}
+
 } // namespace
 
 QString BundleInfo::versionNumber() {
@@ -25,6 +30,20 @@ QString BundleInfo::buildNumber() {
 #else
   return valueOrNotDefined(nullptr);
 #endif
+}
+
+QString BundleInfo::customApplicationName() {
+  if (customNameForTesting())
+    return *customNameForTesting();
+#ifdef KR_CUSTOM_APPLICATION_NAME
+  return QString::fromUtf8(KR_CUSTOM_APPLICATION_NAME).trimmed();
+#else
+  return {};
+#endif
+}
+
+void BundleInfo::setCustomApplicationNameForTesting(std::optional<QString> name) {
+  customNameForTesting() = std::move(name);
 }
 
 } // namespace kr

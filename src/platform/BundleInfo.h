@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace kr {
 
 // What the build says about the program: the project's version and the build
@@ -11,6 +13,11 @@ class BundleInfo {
 public:
   static QString versionNumber();
   static QString buildNumber();
+  // The information value "CustomApplicationName": the edition the program
+  // was built as (KR_CUSTOM_APPLICATION_NAME); empty when the build named none.
+  static QString customApplicationName();
+  // Tests only: another value of "CustomApplicationName"; none restores the build's.
+  static void setCustomApplicationNameForTesting(std::optional<QString> name);
   static QString notDefined() { return QStringLiteral("N.D."); }
 };
 

@@ -1,8 +1,8 @@
 #include "platform/MacOSXVersion.h"
 
+#include "platform/BundleInfo.h"
 #include "platform/SmartTimerWrapper.h"
 
-#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QSysInfo>
 
@@ -47,7 +47,11 @@ void MacOSXVersion::setDarkModeProbe(std::function<bool()> probe) {
 }
 
 bool MacOSXVersion::isKorvaneC() {
-  return QCoreApplication::applicationName() == QStringLiteral("Korvane-C");
+  return BundleInfo::customApplicationName() == QStringLiteral("Korvane-C");
+}
+
+QString MacOSXVersion::applicationFolderName() {
+  return isKorvaneC() ? QStringLiteral("Korvane-C") : QStringLiteral("Korvane-R");
 }
 
 bool MacOSXVersion::isElCapitanOrLater() { return true; }

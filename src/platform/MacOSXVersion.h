@@ -31,8 +31,12 @@ public:
   static bool isInDarkMode();
   static void setDarkModeProbe(std::function<bool()> probe);
 
-  // True for the sibling edition, which keeps its data under its own folder names.
+  // True when the build's "CustomApplicationName" is "Korvane-C": the sibling
+  // edition, which keeps its data under its own folder names.
   static bool isKorvaneC();
+  // The name of the folders the edition keeps its data in (the support
+  // folder, the folder inside Dropbox): "Korvane-C" or "Korvane-R".
+  static QString applicationFolderName();
   // The application always runs on a system newer than the releases this
   // question was asked about.
   static bool isElCapitanOrLater();

@@ -2,6 +2,7 @@
 
 #include "platform/services/ActivityMonitorAPI.h"
 
+#include <QObject>
 #include <QString>
 
 #include <cstdint>
@@ -19,9 +20,6 @@ class IdleTimeBackend;
 // reports the user active.
 class ActivityMonitor final : public ActivityMonitorAPI {
 public:
-  // The distant future, as a time that has not happened yet.
-  static constexpr double kDistantFuture = 63113904000.0;
-
   // `backend` may be null when no source is available; `unavailableReason`
   // then says why.
   ActivityMonitor(std::unique_ptr<IdleTimeBackend> backend, const QString& unavailableReason = {});
@@ -32,8 +30,8 @@ public:
   double idleTimeInSeconds() const override;
   // Whether a source of the desktop's idle time answers.
   bool hasIdleTimeSource() const { return backend_ != nullptr; }
-  double lastTimeWoken() const { return lastTimeWoken_; }
-  double lastTimePutToSleep() const { return lastTimePutToSleep_; }
+  double lastTimeWoken() const override { return lastTimeWoken_; }
+  double lastTimePutToSleep() const override { return lastTimePutToSleep_; }
   double lastTimeProgramWasLaunched() const { return lastTimeProgramWasLaunched_; }
 
   // Takes a sample now.
@@ -42,6 +40,9 @@ public:
   int samplesTaken() const { return samplesTaken_; }
   void onWake();
   void onSleep();
+  // Keeps what tells it of sleep and wake (and calls onSleep and onWake)
+  // for as long as the monitor lives.
+  void setSleepWatcher(std::unique_ptr<QObject> watcher) { sleepWatcher_ = std::move(watcher); }
 
 private:
   void sample() const;
@@ -56,6 +57,7 @@ private:
   double lastTimePutToSleep_ = kDistantFuture;
   double lastTimeProgramWasLaunched_;
   mutable bool unavailableReported_ = false;
+  std::unique_ptr<QObject> sleepWatcher_;
 };
 
 } // namespace kr

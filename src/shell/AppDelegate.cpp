@@ -132,6 +132,15 @@ double AppDelegate::idleTimeInSeconds() const {
   return activityMonitor_ ? activityMonitor_->idleTimeInSeconds() : 0.0;
 }
 
+double AppDelegate::lastTimeWoken() const {
+  return activityMonitor_ ? activityMonitor_->lastTimeWoken() : ActivityMonitorAPI::kDistantFuture;
+}
+
+double AppDelegate::lastTimePutToSleep() const {
+  return activityMonitor_ ? activityMonitor_->lastTimePutToSleep()
+                          : ActivityMonitorAPI::kDistantFuture;
+}
+
 bool AppDelegate::applicationShouldTerminate() {
   return MainController::sharedInstance().applicationShouldTerminate() ==
          MainController::TerminateReply::now;

@@ -60,6 +60,8 @@ public:
   void addWillBecomeActiveCallback(AppDelegateAPI::Callback callback) override;
   void addDidResignActiveCallback(AppDelegateAPI::Callback callback) override;
   double idleTimeInSeconds() const override;
+  double lastTimeWoken() const override;
+  double lastTimePutToSleep() const override;
 
 protected:
   void finishInitialization() override;

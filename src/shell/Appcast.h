@@ -32,7 +32,9 @@ struct AppcastItem {
 class Appcast {
 public:
   // The items in feed order; none, with the reason, when the text is no
-  // well-formed RSS feed. Items without a version are left out.
+  // well-formed RSS feed, holds more than 1000 items or a version, display
+  // version, minimum system version or link longer than 256 characters.
+  // Items without a version are left out.
   static std::optional<QList<AppcastItem>> parse(const QByteArray& feed, QString* error);
 };
 

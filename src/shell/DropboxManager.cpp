@@ -3,7 +3,9 @@
 #include "engine/BackingStoreManager.h"
 #include "engine/LogFileManager.h"
 #include "engine/Logger.h"
+#include "platform/MacOSXVersion.h"
 #include "platform/QnLog.h"
+#include "platform/TaskThread.h"
 #include "platform/files/FileOperations.h"
 #include "platform/files/SupportPaths.h"
 #include "platform/services/AlertPresenterAPI.h"
@@ -27,9 +29,13 @@ namespace {
 
 const QString kSync = QStringLiteral("dropboxSync");
 const QString kLocation = QStringLiteral("dropboxLocation");
-const QString kAppFolder = QStringLiteral("Korvane-R");
 const QString kSystemLogs = QStringLiteral("System Logs");
 const QString kUserLogs = QStringLiteral("User Logs");
+// Set while log files move, so that a move a quit cut short goes on at the
+// next start: "toDropbox" or "toLocal".
+const QString kUnfinishedMove = QStringLiteral("dropboxMoveUnfinished");
+const QString kToDropbox = QStringLiteral("toDropbox");
+const QString kToLocal = QStringLiteral("toLocal");
 
 Alert dropboxAlert(const QString& message, const QString& informative, QStringList buttons,
                    Alert::Style style = Alert::Style::informational) {
@@ -81,7 +87,7 @@ QString DropboxManager::getLocalUserLogsFolderPath() const {
 
 QString DropboxManager::dropboxAppFolderPath() const {
   return QDir::cleanPath(SupportPaths::expandTilde(defaults_.string(kLocation)) + QLatin1Char('/') +
-                         kAppFolder);
+                         MacOSXVersion::applicationFolderName());
 }
 
 QString DropboxManager::machine() const {
@@ -125,14 +131,16 @@ std::optional<QString> DropboxManager::dropboxFolder() {
 }
 
 bool DropboxManager::configureForDropbox() {
+  if (moving_)
+    return false;
   const QString mac = machine();
   qn_log(QStringLiteral("Configuring for Dropbox"));
   qn_log(QStringLiteral("Local Machine MAC: %1").arg(mac));
   if (ask(dropboxAlert(
-          QStringLiteral(
-              "Korvane-R will now attempt to create a new folder called \"Korvane-R\" in "
-              "your existing Dropbox folder and will then try to move all your existing "
-              "log files into this folder."),
+          QStringLiteral("Korvane-R will now attempt to create a new folder called \"%1\" in "
+                         "your existing Dropbox folder and will then try to move all your existing "
+                         "log files into this folder.")
+              .arg(MacOSXVersion::applicationFolderName()),
           {}, {QStringLiteral("OK"), QStringLiteral("Cancel")})) != 0)
     return false;
   if (!dropboxFolder())
@@ -151,13 +159,35 @@ bool DropboxManager::configureForDropbox() {
     return false;
   }
 
-  qn_log(QStringLiteral("moving system logs"));
-  const MoveResult system =
-      moveEntries(getLocalSystemLogsFolderPath(), systemLogs,
-                  [&mac](const QString& name) { return isThisComputersLogFile(name, mac); });
-  qn_log(QStringLiteral("moving user logs"));
-  const MoveResult user =
-      moveEntries(getLocalUserLogsFolderPath(), userLogs, [](const QString&) { return true; });
+  return moveToDropbox();
+}
+
+bool DropboxManager::moveToDropbox() {
+  const QString mac = machine();
+  const QString systemLogs = dropboxAppFolderPath() + QLatin1Char('/') + kSystemLogs;
+  const QString userLogs = dropboxAppFolderPath() + QLatin1Char('/') + kUserLogs;
+  const QString localSystemLogs = getLocalSystemLogsFolderPath();
+  const QString localUserLogs = getLocalUserLogsFolderPath();
+  defaults_.setValue(kUnfinishedMove, kToDropbox);
+  defaults_.synchronize();
+  struct Results {
+    MoveResult system;
+    MoveResult user;
+  };
+  auto results = std::make_shared<Results>();
+  if (!runAwayFromTheWindow([=](const FileMoves& moves, const std::atomic_bool& stop) {
+        qn_log(QStringLiteral("moving system logs"));
+        results->system = moveEntries(
+            moves, localSystemLogs, systemLogs,
+            [mac](const QString& name) { return isThisComputersLogFile(name, mac); }, stop);
+        qn_log(QStringLiteral("moving user logs"));
+        results->user = moveEntries(
+            moves, localUserLogs, userLogs, [](const QString&) { return true; }, stop);
+      }))
+    return false;
+  defaults_.remove(kUnfinishedMove);
+  const MoveResult& system = results->system;
+  const MoveResult& user = results->user;
   // A copy whose original stayed is in Dropbox whole: it counts as moved.
   const qsizetype moved =
       system.moved.size() + system.copied.size() + user.moved.size() + user.copied.size();
@@ -172,10 +202,14 @@ bool DropboxManager::configureForDropbox() {
     return false;
   }
   if (failed > 0) {
+    QStringList stayed{namedFailures(system.failed, localSystemLogs),
+                       namedFailures(user.failed, localUserLogs)};
+    stayed.removeAll(QString());
     ask(dropboxAlert(QStringLiteral("Some log files could not be moved."),
                      QStringLiteral("Your Dropbox folder was found and some of your log files were "
                                     "moved into it successfully. Some files, however, could not "
-                                    "be moved."),
+                                    "be moved.\n\n") +
+                         stayed.join(QStringLiteral("\n\n")),
                      {QStringLiteral("OK")}, Alert::Style::warning));
   }
   tellLeftovers(system.leftovers + user.leftovers, QStringLiteral("your Dropbox folder"));
@@ -190,6 +224,8 @@ bool DropboxManager::configureForDropbox() {
 }
 
 bool DropboxManager::revertToLocal() {
+  if (moving_)
+    return false;
   const QString mac = machine();
   qn_log(QStringLiteral("DropboxManager: revert to local"));
   qn_log(QStringLiteral("Local Machine MAC: %1").arg(mac));
@@ -206,25 +242,67 @@ bool DropboxManager::revertToLocal() {
   const QString userLogs = app + QLatin1Char('/') + kUserLogs;
   if (!QFileInfo(app).isDir() || !QFileInfo(systemLogs).isDir() || !QFileInfo(userLogs).isDir()) {
     AlertPresenterAPI::shared().runModal(
-        Alert{QStringLiteral("No Korvane-R log folder could be found in your Dropbox folder."),
+        Alert{QStringLiteral("No %1 log folder could be found in your Dropbox folder.")
+                  .arg(MacOSXVersion::applicationFolderName()),
               QStringLiteral("Your log files were not moved."),
               {QStringLiteral("OK")}});
     return false;
   }
-  const QString destination = getLocalSystemLogsFolderPath();
-  QString error;
-  if (!QDir().mkpath(destination)) {
+  if (!QDir().mkpath(getLocalSystemLogsFolderPath())) {
     AlertPresenterAPI::shared().runModal(
-        Alert{QStringLiteral("The folder \u201c%1\u201d could not be made.").arg(destination),
+        Alert{QStringLiteral("The folder \u201c%1\u201d could not be made.")
+                  .arg(getLocalSystemLogsFolderPath()),
               {},
               {QStringLiteral("OK")},
               Alert::Style::critical});
     return false;
   }
-  qn_log(QStringLiteral("moving system logs"));
-  const MoveResult system = moveEntries(systemLogs, destination, [&mac](const QString& name) {
-    return isThisComputersLogFile(name, mac);
-  });
+  return moveBackToLocal();
+}
+
+bool DropboxManager::moveBackToLocal() {
+  const QString mac = machine();
+  const QString systemLogs = dropboxAppFolderPath() + QLatin1Char('/') + kSystemLogs;
+  const QString destination = getLocalSystemLogsFolderPath();
+  defaults_.setValue(kUnfinishedMove, kToLocal);
+  defaults_.synchronize();
+  struct Results {
+    MoveResult system;
+    QStringList leftovers;
+    QStringList stranded;
+  };
+  auto results = std::make_shared<Results>();
+  if (!runAwayFromTheWindow([=](const FileMoves& moves, const std::atomic_bool& stop) {
+        qn_log(QStringLiteral("moving system logs"));
+        results->system = moveEntries(
+            moves, systemLogs, destination,
+            [mac](const QString& name) { return isThisComputersLogFile(name, mac); }, stop);
+        const MoveResult& system = results->system;
+        results->leftovers = system.leftovers;
+        if (system.failed.isEmpty() && system.copied.isEmpty())
+          return;
+        // All or nothing: storage stays in Dropbox, so every file goes back there.
+        for (const QString& name : system.moved) {
+          const MoveOutcome back = moveOne(moves, destination + QLatin1Char('/') + name,
+                                           systemLogs + QLatin1Char('/') + name);
+          if (!back.leftover.isEmpty())
+            results->leftovers << back.leftover;
+          if (back.kind == MoveOutcome::Kind::NotMoved) {
+            results->stranded << name;
+            platformLog(
+                QStringLiteral("a log file could not return to Dropbox: %1").arg(back.error));
+          }
+        }
+        // The originals of these are whole in Dropbox: their copies go.
+        for (const QString& name : system.copied) {
+          const QString copy = destination + QLatin1Char('/') + name;
+          if (!moves.remove(copy))
+            results->leftovers << copy;
+        }
+      }))
+    return false;
+  defaults_.remove(kUnfinishedMove);
+  const MoveResult& system = results->system;
   if (system.moved.isEmpty() && system.copied.isEmpty() && system.failed.isEmpty()) {
     ask(dropboxAlert(
         QStringLiteral("Could not move log files back to local application support folder."), {},
@@ -241,26 +319,8 @@ bool DropboxManager::revertToLocal() {
     forceLogSystemToUpdate();
     return true;
   }
-
-  // All or nothing: storage stays in Dropbox, so every file goes back there.
-  QStringList leftovers = system.leftovers;
-  QStringList stranded;
-  for (const QString& name : system.moved) {
-    const MoveOutcome back =
-        moveOne(destination + QLatin1Char('/') + name, systemLogs + QLatin1Char('/') + name);
-    if (!back.leftover.isEmpty())
-      leftovers << back.leftover;
-    if (back.kind == MoveOutcome::Kind::NotMoved) {
-      stranded << name;
-      platformLog(QStringLiteral("a log file could not return to Dropbox: %1").arg(back.error));
-    }
-  }
-  // The originals of these are whole in Dropbox: their copies go.
-  for (const QString& name : system.copied) {
-    const QString copy = destination + QLatin1Char('/') + name;
-    if (!moves_.remove(copy))
-      leftovers << copy;
-  }
+  const QStringList& leftovers = results->leftovers;
+  const QStringList& stranded = results->stranded;
   QString informative =
       QStringLiteral("These log files could not be moved back:\n%1\n\nYour logs stay in your "
                      "Dropbox folder, which Korvane-R keeps using.")
@@ -277,6 +337,23 @@ bool DropboxManager::revertToLocal() {
   tellLeftovers(leftovers, QStringLiteral("your Dropbox folder"));
   forceLogSystemToUpdate();
   return false;
+}
+
+void DropboxManager::finishUnfinishedMove() {
+  const QString unfinished = defaults_.string(kUnfinishedMove);
+  if (unfinished.isEmpty() || moving_)
+    return;
+  if (!QFileInfo(dropboxAppFolderPath()).isDir()) {
+    platformLog(QStringLiteral("an unfinished move of the log files cannot go on: %1 is gone")
+                    .arg(dropboxAppFolderPath()));
+    defaults_.remove(kUnfinishedMove);
+    return;
+  }
+  platformLog(QStringLiteral("finishing the move of the log files the last quit cut short"));
+  if (unfinished == kToDropbox)
+    moveToDropbox();
+  else
+    moveBackToLocal();
 }
 
 void DropboxManager::tellLeftovers(const QStringList& leftovers, const QString& whereComplete) {

@@ -5,11 +5,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace kr {
 
+class TaskThread;
 class UserDefaults;
 
 // Moves this computer's log files between the application's support folder
@@ -30,6 +33,7 @@ public:
   };
 
   explicit DropboxManager(UserDefaults& defaults);
+  ~DropboxManager();
   static DropboxManager& sharedInstance();
 
   // The "dropboxSync" setting.
@@ -43,12 +47,17 @@ public:
   // came back return to Dropbox, storage stays there, and the alert names
   // the files.
   bool revertToLocal();
+  // Whether log files are being moved now (the window goes on meanwhile).
+  bool isMoving() const { return moving_; }
+  // Finishes a move that a quit cut short: what it left half-copied goes, and
+  // the move runs again from where it stopped, as when it was asked for.
+  void finishUnfinishedMove();
   // Asks the user where the Dropbox folder is; none when cancelled.
   std::optional<QString> autolocateNonStandardDropboxFolderLocationOrAskUser();
 
   QString getLocalSystemLogsFolderPath() const;
   QString getLocalUserLogsFolderPath() const;
-  // The "Korvane-R" folder inside the Dropbox folder the settings name.
+  // The edition's folder ("Korvane-R") inside the Dropbox folder the settings name.
   QString dropboxAppFolderPath() const;
   // Whether a file of a log folder was written by this computer.
   static bool isThisComputersLogFile(const QString& fileName, const QString& machine);
@@ -69,7 +78,7 @@ private:
     QString error;
     QString leftover; // what remains of the source, when it could not be removed
   };
-  MoveOutcome moveOne(const QString& from, const QString& to);
+  static MoveOutcome moveOne(const FileMoves& moves, const QString& from, const QString& to);
   // The names moved, copied (source kept) and not moved, and what was left.
   struct MoveResult {
     QStringList moved;
@@ -77,8 +86,23 @@ private:
     QStringList failed;
     QStringList leftovers;
   };
-  MoveResult moveEntries(const QString& fromFolder, const QString& toFolder,
-                         const std::function<bool(const QString&)>& accept);
+  // Stops before the next package once `stop` is set.
+  static MoveResult moveEntries(const FileMoves& moves, const QString& fromFolder,
+                                const QString& toFolder,
+                                const std::function<bool(const QString&)>& accept,
+                                const std::atomic_bool& stop);
+  // A move of the log files: off the window's thread, which goes on drawing
+  // and answering a quit meanwhile. False when a quit cut it short: the work
+  // is let go (it stops after the package it is moving) and the move is left
+  // marked as unfinished for the next start.
+  using Moving = std::function<void(const FileMoves& moves, const std::atomic_bool& stop)>;
+  bool runAwayFromTheWindow(const Moving& work);
+  // The two moves once the user has agreed.
+  bool moveToDropbox();
+  bool moveBackToLocal();
+  // Names the log files that stayed where they were, and where they are: the
+  // first few in the alert, all of them on the console.
+  static QString namedFailures(const QStringList& names, const QString& folder);
   // Tells the user what moved files left behind, when anything did.
   void tellLeftovers(const QStringList& leftovers, const QString& whereComplete);
   // The Dropbox folder from the settings, or as the user points to it.
@@ -88,6 +112,8 @@ private:
 
   UserDefaults& defaults_;
   FileMoves moves_;
+  std::unique_ptr<TaskThread> mover_;
+  bool moving_ = false;
 };
 
 // The Sync pane's switch, on the shared manager.

@@ -35,7 +35,7 @@ public:
   void attach(StatusItem& item);
   void leftButtonDown(const StatusItem& item);
   // The tray pops the menu up itself on a right click; a left click with
-  // Super held has the item pop it up (popUp).
+  // Ctrl or Super held has the item pop it up (popUp).
   void rightButtonDown(StatusItem* popUp = nullptr);
 
   // The last location handed to the window placement.

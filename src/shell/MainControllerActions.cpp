@@ -246,19 +246,18 @@ bool MainController::focusEditorCanPerform(const QString& action) {
     return false;
   const QTextCursor cursor = editor->textCursor();
   // Moving between placeholders needs one in that direction; marking as
-  // completed a line with text. The items are checked at every key: a very
-  // long text is not searched each time, and the move finds out itself.
+  // completed a line with text. The items are checked at every key that
+  // matches a shortcut: the placeholders are looked up, the text not copied,
+  // and a very long text is not searched at all (the move finds out itself).
   const bool toField =
       action == QLatin1String("selectNextField") || action == QLatin1String("selectPreviousField");
   if (toField && editor->document()->characterCount() > NowAndLaterBoardTextView::kTypeAheadFrom)
     return true;
   if (action == QLatin1String("selectNextField"))
-    return PadTextSettings::findMarkedText(editor->document()->toPlainText(), cursor.selectionEnd(),
-                                           true)
+    return PadTextSettings::findMarkedText(editor->document(), cursor.selectionEnd(), true)
         .has_value();
   if (action == QLatin1String("selectPreviousField"))
-    return PadTextSettings::findMarkedText(editor->document()->toPlainText(),
-                                           cursor.selectionStart(), false)
+    return PadTextSettings::findMarkedText(editor->document(), cursor.selectionStart(), false)
         .has_value();
   if (action == QLatin1String("markAsCompleted"))
     return !cursor.block().text().trimmed().isEmpty();

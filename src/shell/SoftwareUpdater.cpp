@@ -1,5 +1,7 @@
 #include "shell/SoftwareUpdater.h"
 
+#include "platform/files/FileOperations.h"
+
 #include "engine/Clock.h"
 #include "platform/QnLog.h"
 #include "platform/SmartTimerWrapper.h"
@@ -22,6 +24,14 @@ const QString kLastCheckTimeKey = QStringLiteral("SULastCheckTime");
 
 // A long wait is taken in steps, so a changed clock is noticed within a day.
 constexpr double kLongestWait = 86400.0;
+// What an alert shows of a text built from the feed or the server's answer.
+constexpr qsizetype kLongestAlertText = 2000;
+
+QString shortenedForAlert(const QString& text) {
+  if (text.size() <= kLongestAlertText)
+    return text;
+  return text.left(kLongestAlertText - 1) + QChar(0x2026);
+}
 
 // One part of a version text: a period, a run of digits or a run of anything else.
 struct VersionPart {
@@ -139,9 +149,11 @@ QString SoftwareUpdater::versionIdFromOsRelease(const QByteArray& text) {
 
 QString SoftwareUpdater::systemVersionString() {
   for (const char* path : {"/etc/os-release", "/usr/lib/os-release"}) {
-    QFile file(QString::fromLatin1(path));
-    if (file.open(QIODevice::ReadOnly))
-      return versionIdFromOsRelease(file.read(64 * 1024));
+    RegularFileReadOptions bounded;
+    bounded.maximumSize = 64 * 1024;
+    if (const std::optional<QByteArray> text =
+            FileOperations::readRegularFile(QString::fromLatin1(path), nullptr, bounded))
+      return versionIdFromOsRelease(*text);
   }
   return {};
 }
@@ -261,19 +273,20 @@ void SoftwareUpdater::feedArrived(const QByteArray& body, const QString& error) 
 
 void SoftwareUpdater::reportFailure(Kind kind, const QString& reason) {
   if (kind == Kind::automatic) {
-    qn_log(QStringLiteral("the automatic update check failed: %1").arg(reason));
+    qn_log(QStringLiteral("the automatic update check failed: %1").arg(shortenedForAlert(reason)));
     return;
   }
   Alert alert;
   alert.messageText = QStringLiteral("Korvane-R could not check for updates.");
-  alert.informativeText = reason;
+  alert.informativeText = shortenedForAlert(reason);
   alert.buttons = {QStringLiteral("OK")};
   AlertPresenterAPI::shared().runModal(alert);
 }
 
 void SoftwareUpdater::offer(const AppcastItem& item) {
   Alert alert;
-  alert.messageText = QStringLiteral("Korvane-R %1 is available.").arg(item.displayVersion());
+  alert.messageText =
+      shortenedForAlert(QStringLiteral("Korvane-R %1 is available.").arg(item.displayVersion()));
   alert.informativeText =
       QStringLiteral("You have version %1.").arg(QCoreApplication::applicationVersion());
   alert.style = Alert::Style::informational;

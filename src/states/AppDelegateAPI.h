@@ -26,6 +26,10 @@ public:
   // Whole seconds since the user's last keyboard or mouse input, as the
   // activity monitor last sampled them.
   virtual double idleTimeInSeconds() const = 0;
+  // When the machine last woke and last went to sleep, as the activity
+  // monitor heard (clock seconds); far in the future until it has.
+  virtual double lastTimeWoken() const = 0;
+  virtual double lastTimePutToSleep() const = 0;
 
   // The installed delegate, or nullptr.
   static AppDelegateAPI* installed();

@@ -4,9 +4,8 @@
 
 #include "effects/ScreenFadingHelper.h"
 #include "kit/Wall.h"
+#include "platform/LogCategories.h"
 #include "platform/QnLog.h"
-
-#include <QDebug>
 
 namespace kr {
 
@@ -34,7 +33,7 @@ void RestBreakHelper::forgetState(const TimedBreakRunningState& state) {
 }
 
 bool RestBreakHelper::bringUpRestScreen(TimedBreakRunningState& state) {
-  qDebug().noquote() << "bringUpRestScreen";
+  qCDebug(lcStates).noquote() << "bringUpRestScreen";
   if (!fading_) {
     if (!reportedMissingFading_)
       platformLog(QStringLiteral("The rest screen is not available: the break shows in the "

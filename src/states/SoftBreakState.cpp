@@ -63,6 +63,7 @@ const StateExits& SoftBreakState::exits() const {
 void SoftBreakState::activate() {
   running_ = true;
   activationTime_ = Clock::now();
+  lateTicks_.start(activationTime_);
   TimedState::activate();
   StateHost& host = StateHost::instance();
   host.removeAllStatusMenuItems();
@@ -79,14 +80,18 @@ void SoftBreakState::deactivate() {
   TimedState::deactivate();
 }
 
-double SoftBreakState::idleSeconds(std::int64_t seconds) const {
+double SoftBreakState::idleSeconds(std::int64_t seconds) {
   const AppDelegateAPI* delegate = AppDelegateAPI::installed();
-  const double sampled = delegate ? delegate->idleTimeInSeconds() : 0.0;
-  // A tick that comes late (the machine slept and now catches up on its
-  // seconds) proves a pause of the user's input as long as the delay, even
-  // when the idle monitor has not sampled since the wake-up.
-  const double delay = Clock::now() - (activationTime_ + double(seconds));
-  return std::max(sampled, delay);
+  if (!delegate)
+    return 0.0;
+  const double sampled = delegate->idleTimeInSeconds();
+  // A tick that comes late after a sleep proves a pause of the user's input
+  // as long as the delay, even when the idle monitor has not sampled since
+  // the wake-up; one late because the program stalled proves nothing.
+  const double now = Clock::now();
+  const double delay = now - (activationTime_ + double(seconds));
+  return std::max(sampled, lateTicks_.idleSecondsProven(now, delay, delegate->lastTimePutToSleep(),
+                                                        delegate->lastTimeWoken()));
 }
 
 void SoftBreakState::eachTick(std::int64_t seconds) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "states/LateTickJudge.h"
 #include "states/TimedState.h"
 
 #include <QPointer>
@@ -48,13 +49,14 @@ public:
 
 private:
   // Seconds since the user's last input as far as this tick can tell.
-  double idleSeconds(std::int64_t seconds) const;
+  double idleSeconds(std::int64_t seconds);
 
   // Set from activation until the state ends (by any of its exits) or is
   // left: a late tick, a button of a page no longer shown or a second end in
   // one burst of ticks after a sleep finds it false and does nothing.
   bool running_ = false;
   double activationTime_ = 0.0;
+  LateTickJudge lateTicks_;
   QPointer<QPushButton> finishButton_;
 };
 

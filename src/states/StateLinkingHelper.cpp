@@ -11,6 +11,9 @@
 #include "states/WelcomeState.h"
 
 #include "engine/StateMachine.h"
+#include "kit/BorderedBackgroundView.h"
+#include "kit/ObjectiveBackgroundManager.h"
+#include "kit/Wall.h"
 
 namespace kr {
 
@@ -56,11 +59,24 @@ void StateLinkingHelper::awake(StateMachine& stateMachine, qint64 launchCounter)
                  softBreakState_.get()};
   for (BaseState* state : buildOrder_)
     state->build();
+  connectObjectiveBackgrounds();
   if (launchCounter == 0)
     stateMachine.setInitialState(welcomeState_.get());
   else
     stateMachine.setInitialState(defineTimeSliceState_.get());
   linkExits();
+}
+
+void StateLinkingHelper::connectObjectiveBackgrounds() {
+  const auto background = [](BaseState& state) {
+    return state.infoWall()->findChild<BorderedBackgroundView*>(
+        QStringLiteral("objectiveBackground"));
+  };
+  objectiveBackgroundManager_ = std::make_unique<ObjectiveBackgroundManager>();
+  objectiveBackgroundManager_->objectiveBorderedBackgroundView = background(*defineTimeSliceState_);
+  objectiveBackgroundManager_->rateYourTimeSliceBorderedBackgroundView =
+      background(*rateTimeSliceState_);
+  objectiveBackgroundManager_->awakeFromNib();
 }
 
 void StateLinkingHelper::linkExits() {

@@ -9,6 +9,7 @@
 namespace kr {
 
 class BaseState;
+class ObjectiveBackgroundManager;
 class DefineTimeSliceState;
 class InformalBreakState;
 class PausedState;
@@ -58,8 +59,15 @@ public:
   const std::vector<BaseState*>& creationOrder() const { return creationOrder_; }
   const std::vector<BaseState*>& buildOrder() const { return buildOrder_; }
 
+  // Colours the define and rating pages' objective backgrounds as the
+  // setting changes; made with the pages.
+  ObjectiveBackgroundManager* objectiveBackgroundManager() const {
+    return objectiveBackgroundManager_.get();
+  }
+
 private:
   void linkExits();
+  void connectObjectiveBackgrounds();
 
   std::unique_ptr<WelcomeState> welcomeState_;
   std::unique_ptr<WelcomeState> welcomeStateCopyForPrepareTimedBreakState_;
@@ -72,6 +80,7 @@ private:
   std::unique_ptr<TimedBreakRunningState> timedBreakRunningState_;
   std::unique_ptr<InformalBreakState> informalBreakState_;
   std::unique_ptr<SoftBreakState> softBreakState_;
+  std::unique_ptr<ObjectiveBackgroundManager> objectiveBackgroundManager_;
   std::vector<BaseState*> creationOrder_;
   std::vector<BaseState*> buildOrder_;
 };

@@ -14,8 +14,8 @@
 #include "kit/LabelFragment.h"
 #include "kit/Wall.h"
 #include "platform/FatalError.h"
+#include "platform/LogCategories.h"
 
-#include <QDebug>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -98,7 +98,7 @@ void TimedBreakRunningState::deactivate() {
   // Decided by what activation did, not by the setting now: a setting
   // changed during the break must never leave the screens black.
   if (restScreenUp_) {
-    qDebug().noquote() << "removeRestScreen";
+    qCDebug(lcStates).noquote() << "removeRestScreen";
     restScreenUp_ = false;
     RestBreakHelper::shared().takeDownRestScreen();
   }

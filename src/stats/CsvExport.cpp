@@ -1,7 +1,9 @@
 #include "stats/CsvExport.h"
 
 #include "engine/FullDataSet.h"
+#include "engine/LogFileManager.h"
 #include "engine/Logger.h"
+#include "platform/DetachedJob.h"
 #include "platform/LocalTimeZone.h"
 #include "platform/QnLog.h"
 #include "platform/services/ErrorPresentation.h"
@@ -10,8 +12,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include <mutex>
-#include <thread>
 #include <utility>
 
 #include <cmath>
@@ -146,7 +146,7 @@ void tellExportFailed(const QString& path, const QString& error) {
 
 bool StatisticsManager::exportCSVTo(const QString& path) {
   qn_log(QStringLiteral("exportCSVTo [start]"));
-  const QString csv = csvexport::text(slicesOf(fullData_));
+  const QString csv = csvexport::text(slicesOf(logFiles_->currentFullDataSet()));
   QString error;
   const bool written = csvexport::writeFile(path, csv, &error);
   if (!written)
@@ -155,51 +155,26 @@ bool StatisticsManager::exportCSVTo(const QString& path) {
   return written;
 }
 
-// What the export's thread shares with the manager: whether it is still
-// wanted (the manager goes when the program quits, which never waits for
-// it), and the manager to tell while it is there.
-struct StatisticsManager::CsvExportJob {
-  std::atomic<bool> cancelled{false};
-  std::mutex mutex;
-  StatisticsManager* receiver = nullptr;
-};
-
 bool StatisticsManager::exportCSVInBackground(const QString& path) {
   if (csvExport_)
     return false;
   qn_log(QStringLiteral("exportCSVTo [start]"));
-  auto job = std::make_shared<CsvExportJob>();
-  job->receiver = this;
-  csvExport_ = job;
   // The data set is never changed once made: held here, its records stay
-  // valid while the thread reads them.
-  std::thread([job, data = fullData_, path] {
-    const QString csv = csvexport::text(slicesOf(data), &job->cancelled);
-    QString error;
-    const bool written =
-        !job->cancelled.load() && csvexport::writeFile(path, csv, &error, &job->cancelled);
-    const std::lock_guard<std::mutex> lock(job->mutex);
-    if (!job->receiver)
-      return;
-    StatisticsManager* receiver = job->receiver;
-    QMetaObject::invokeMethod(
-        receiver,
-        [receiver, job, written, path, error] {
-          if (receiver->csvExport_ == job)
-            receiver->csvExportEnded(written, path, error);
-        },
-        Qt::QueuedConnection);
-  }).detach();
+  // valid while the thread reads them. The program's quit never waits for it.
+  csvExport_ = DetachedJob::start(
+      this, "csvExport", [this, data = logFiles_->currentFullDataSet(), path](DetachedJob& job) {
+        const std::atomic<bool>* cancelled = job.releasedFlag();
+        const QString csv = csvexport::text(slicesOf(data), cancelled);
+        QString error;
+        const bool written = job.wanted() && csvexport::writeFile(path, csv, &error, cancelled);
+        job.handBack([this, written, path, error] { csvExportEnded(written, path, error); });
+      });
   return true;
 }
 
 void StatisticsManager::dropCsvExport() {
-  if (!csvExport_)
-    return;
-  const std::shared_ptr<CsvExportJob> job = std::exchange(csvExport_, nullptr);
-  job->cancelled.store(true);
-  const std::lock_guard<std::mutex> lock(job->mutex);
-  job->receiver = nullptr;
+  if (csvExport_)
+    std::exchange(csvExport_, nullptr)->release();
 }
 
 void StatisticsManager::csvExportEnded(bool written, const QString& path, const QString& error) {

@@ -54,6 +54,7 @@ QString StatisticPageFolder::build(const QString& parent, const QString& page, Q
   QFile index(indexPath);
   const QByteArray bytes = page.toUtf8();
   bool written = copyChartFiles(folder, error) &&
+                 // own-file: in a folder of our own, just made under a name no one else has
                  index.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
                  index.write(bytes) == bytes.size();
   index.close();
@@ -82,6 +83,7 @@ bool StatisticPageFolder::copyChartFiles(const QString& folder, QString* error) 
     }
     QFile from(source);
     QFile to(target);
+    // own-file: the chart files built into the program, into the folder just made
     if (!from.open(QIODevice::ReadOnly) || !to.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
       setError(error, QStringLiteral("cannot copy %1: %2").arg(source, to.errorString()));
       return false;

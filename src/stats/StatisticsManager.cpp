@@ -84,7 +84,22 @@ bool StatisticsManager::timeSliceMatchesFilterCriteria(const RawTimeSlice&) cons
 
 QStringList StatisticsManager::additionalKeyPathsToObserve() const { return {}; }
 
-void StatisticsManager::load() { showCurrentStatistic(); }
+void StatisticsManager::load() {
+  if (!pageShown_) {
+    if (!outOfDate_)
+      qn_log(QStringLiteral("the statistics page is not shown: it is worked out when it is"));
+    outOfDate_ = true;
+    return;
+  }
+  outOfDate_ = false;
+  showCurrentStatistic();
+}
+
+void StatisticsManager::setPageShown(bool shown) {
+  pageShown_ = shown;
+  if (shown && outOfDate_)
+    load();
+}
 
 void StatisticsManager::showCurrentStatistic() { performCalculations(); }
 

@@ -13,6 +13,7 @@
 
 namespace kr {
 
+class DetachedJob;
 class FullDataSet;
 class KVOResponder;
 class LogFileManager;
@@ -54,8 +55,16 @@ public:
   virtual bool timeSliceMatchesFilterCriteria(const RawTimeSlice& slice) const;
   virtual QStringList additionalKeyPathsToObserve() const;
 
+  // Works out and shows the page; while the page is not shown, only marks it
+  // out of date.
   void load();
   void showCurrentStatistic();
+  // Whether the page is on screen (so it is taken to be without a view that
+  // says otherwise). Nothing is worked out while it is not; a page marked out
+  // of date meanwhile is worked out when it shows.
+  void setPageShown(bool shown);
+  bool isPageShown() const { return pageShown_; }
+  bool isPageOutOfDate() const { return outOfDate_; }
   // Restarts the half-second wait before a refresh.
   void triggerDelayedUpdate();
   void triggerUpdate();
@@ -73,6 +82,7 @@ public:
   bool isExportingCSV() const { return csvExport_ != nullptr; }
 
   // The data set of the last preparation; its records stay valid while held.
+  // Exports take the newest one, shown or not.
   const std::shared_ptr<const FullDataSet>& fullData() const { return fullData_; }
   HtmlView* statisticsWebView() const { return statisticsWebView_; }
   void setStatisticsWebView(HtmlView* view) { statisticsWebView_ = view; }
@@ -89,7 +99,6 @@ Q_SIGNALS:
   void csvExportFinished(bool written);
 
 private:
-  struct CsvExportJob;
   void csvExportEnded(bool written, const QString& path, const QString& error);
   // The export's thread stops where it is and tells no one.
   void dropCsvExport();
@@ -103,7 +112,9 @@ private:
   QPointer<HtmlView> statisticsWebView_;
   std::vector<std::unique_ptr<KVOResponder>> responders_;
   // The export under way, shared with its thread.
-  std::shared_ptr<CsvExportJob> csvExport_;
+  std::shared_ptr<DetachedJob> csvExport_;
+  bool pageShown_ = true;
+  bool outOfDate_ = false;
 };
 
 } // namespace kr

@@ -22,6 +22,7 @@
 #include "stats/FullFeaturedStatisticsManager.h"
 #include "stats/Statistic.h"
 
+#include <QEvent>
 #include <QPointer>
 
 namespace kr {
@@ -152,8 +153,17 @@ void StatsViewController::build() {
     if (popUp)
       DataModel::shared().unbindStatsMode(popUp);
   });
-  // 9. The first page.
+  // 9. The first page, once the pad shows.
+  fullFeaturedStatsManager->setPageShown(root->isVisible());
+  root->installEventFilter(this);
   fullFeaturedStatsManager->load();
+}
+
+bool StatsViewController::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == view() && fullFeaturedStatsManager &&
+      (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+    fullFeaturedStatsManager->setPageShown(view()->isVisible());
+  return NiblessViewController::eventFilter(watched, event);
 }
 
 void StatsViewController::buildChooser() {

@@ -25,8 +25,8 @@ class LogFileManager;
 // The statistics pad: the statistic chooser with the "Filter" switch, the
 // date filter row, the tag filter row and the web view that shows the page.
 // Every control follows its setting both ways; the page computes nothing.
-// Building it creates the program's statistics manager, makes it the shared
-// one and shows the first page.
+// Building it creates the program's statistics manager and makes it the
+// shared one; the first page is worked out when the pad first shows.
 class StatsViewController final : public NiblessViewController {
   Q_OBJECT
 
@@ -58,6 +58,10 @@ public:
   FilterFragmentWall* dateFilterRow() const { return dateRow_; }
   FilterFragmentWall* tagFilterRow() const { return tagRow_; }
   FragmentWall* webViewFragment() const { return webFragment_; }
+
+protected:
+  // The page is worked out only while the pad is shown.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
   void buildChooser();

@@ -9,9 +9,9 @@
 #include "kit/NowAndLaterBoardTextView.h"
 #include "kit/PadSheetWriter.h"
 #include "kit/TextIndicatorsView.h"
+#include "platform/DetachedJob.h"
 #include "platform/FatalError.h"
 #include "platform/QnLog.h"
-#include "platform/ThreadName.h"
 #include "platform/drawing/GraphicsContext.h"
 #include "platform/richtext/RtfdPackage.h"
 #include "platform/services/AlertPresenterAPI.h"
@@ -27,8 +27,6 @@
 #include <QToolButton>
 
 #include <array>
-#include <mutex>
-#include <thread>
 
 namespace kr {
 
@@ -58,18 +56,6 @@ protected:
 };
 
 } // namespace
-
-// A sheet read and built on a thread of its own. The controller lets go of it
-// (under the lock) when it goes or turns to another sheet; the thread then
-// drops what it built, and nobody waits for it.
-struct PadViewController::SheetBuild {
-  std::mutex mutex;
-  PadViewController* receiver = nullptr;
-  bool wanted() {
-    const std::lock_guard<std::mutex> lock(mutex);
-    return receiver != nullptr;
-  }
-};
 
 // A document built for a controller, deleted unless it takes it over.
 struct BuiltDocument {
@@ -363,53 +349,40 @@ void PadViewController::updateTextView() {
 }
 
 void PadViewController::buildSheetInBackground(const QString& path) {
+  dropSheetBuild();
   textView_->showSheetLoading();
   noticeLabel_->hide();
   if (textViewWall_)
     layoutTextViewWall();
   updateToolbarButtons();
-  auto build = std::make_shared<SheetBuild>();
-  build->receiver = this;
-  sheetBuild_ = build;
   const NowAndLaterBoardTextView::SheetLook look = textView_->sheetLook();
   QThread* home = thread();
-  std::thread([build, path, look, home] {
-    nameCurrentThread("padSheetReader");
-    BackingStoreManager::SelectedFile file = BackingStoreManager::readSheet(path);
-    if (!build->wanted())
-      return;
-    std::unique_ptr<QTextDocument> built(
-        NowAndLaterBoardTextView::buildSheetDocument(file.text, look));
-    file.text = RichText();
-    const std::lock_guard<std::mutex> lock(build->mutex);
-    if (!build->receiver)
-      return;
-    // Deleted with the call when the controller goes before it runs.
-    built->moveToThread(home);
-    auto document = std::make_shared<BuiltDocument>();
-    document->document = built.release();
-    PadViewController* receiver = build->receiver;
-    const ReadSheet sheet{file.status, file.path, file.error};
-    QMetaObject::invokeMethod(
-        receiver,
-        [receiver, build, document, sheet] {
-          if (receiver->sheetBuild_ != build)
-            return;
-          receiver->sheetBuild_.reset();
-          receiver->showReadSheet(sheet, std::exchange(document->document, nullptr));
-        },
-        Qt::QueuedConnection);
-  }).detach();
+  // A sheet read and built on a thread of its own. The controller lets go of
+  // it when it goes or turns to another sheet; the thread then drops what it
+  // built, and nobody waits for it.
+  sheetBuild_ =
+      DetachedJob::start(this, "padSheetReader", [this, path, look, home](DetachedJob& job) {
+        BackingStoreManager::SelectedFile file = BackingStoreManager::readSheet(path);
+        if (!job.wanted())
+          return;
+        std::unique_ptr<QTextDocument> built(
+            NowAndLaterBoardTextView::buildSheetDocument(file.text, look));
+        file.text = RichText();
+        // Deleted with the call when the controller goes before it runs.
+        built->moveToThread(home);
+        auto document = std::make_shared<BuiltDocument>();
+        document->document = built.release();
+        const ReadSheet sheet{file.status, file.path, file.error};
+        job.handBack([this, document, sheet] {
+          sheetBuild_.reset();
+          showReadSheet(sheet, std::exchange(document->document, nullptr));
+        });
+      });
 }
 
 void PadViewController::dropSheetBuild() {
-  if (!sheetBuild_)
-    return;
-  {
-    const std::lock_guard<std::mutex> lock(sheetBuild_->mutex);
-    sheetBuild_->receiver = nullptr;
-  }
-  sheetBuild_.reset();
+  if (sheetBuild_)
+    std::exchange(sheetBuild_, nullptr)->release();
 }
 
 bool PadViewController::isLoadingSheet() const { return sheetBuild_ != nullptr; }

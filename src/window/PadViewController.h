@@ -17,6 +17,7 @@ namespace kr {
 
 class BackingStoreDescriptor;
 class BorderedBackgroundView;
+class DetachedJob;
 class NowAndLaterBoardTextView;
 class TextIndicatorsView;
 
@@ -96,7 +97,6 @@ Q_SIGNALS:
   void sheetShown();
 
 private:
-  struct SheetBuild;
   struct ReadSheet;
   void buildSheetInBackground(const QString& path);
   void showReadSheet(const ReadSheet& sheet, QTextDocument* built);
@@ -119,7 +119,7 @@ private:
   QToolButton* previousSheetButton_ = nullptr;
   QToolButton* deleteSheetButton_ = nullptr;
   QToolButton* helpButton_ = nullptr;
-  std::shared_ptr<SheetBuild> sheetBuild_;
+  std::shared_ptr<DetachedJob> sheetBuild_;
 };
 
 } // namespace kr

@@ -31,10 +31,11 @@ public:
   static Outcome decide(const Situation& situation);
 
   // Whether a click pops the shared menu up instead: a right click, or a
-  // left click with the control modifier held (Super here, as in the stored
-  // shortcuts).
+  // left click with Ctrl held (the key a user here holds for a context
+  // click) or with Super (where the stored shortcuts put that modifier).
   static bool popsMenu(bool rightButton, Qt::KeyboardModifiers modifiers) {
-    return rightButton || modifiers.testFlag(Qt::MetaModifier);
+    return rightButton || modifiers.testFlag(Qt::ControlModifier) ||
+           modifiers.testFlag(Qt::MetaModifier);
   }
 
   // The point a click on the icon suggests for the window's top-left corner

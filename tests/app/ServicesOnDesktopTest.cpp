@@ -32,7 +32,7 @@ TEST(ServicesOnDesktop, StartUpSaysOnceForEachServiceWhetherItIsThere) {
   test::ConsoleCapture console;
   test::StartedProgram p;
   for (const char* service : {"sound", "speech", "notifications", "screen fading", "scripts folder",
-                              "idle time", "tray"}) {
+                              "idle time", "tray", "sleep and wake"}) {
     const QString prefix = QStringLiteral("kr.platform: %1: ").arg(QLatin1String(service));
     int said = 0;
     for (const QString& line : console.lines())

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -237,6 +238,37 @@ TEST_F(ScriptLauncherTest, StoppingAllRunsEndsAHangingRunAndWhatItStartedWithout
   EXPECT_TRUE(QTest::qWaitFor([&] { return processEnded(child); }, 10000));
   if (!processEnded(child))
     ::kill(pid_t(child), SIGKILL);
+}
+
+// At quit every process a hook started ends: one left behind when the script
+// ended, and one that left the run's process group; a program the user opened
+// from Korvane-R (a browser) stays.
+TEST_F(ScriptLauncherTest, StoppingAllRunsEndsWhatHooksLeftBehindAndNothingElse) {
+  writeScript("cd \"$(dirname \"$0\")\"\n"
+              "sleep 1000 &\necho $! > left.pid\n"
+              "setsid sleep 1000 &\necho $! > session.pid\n");
+  launcher.executeEventHandlerWithoutResult(QStringLiteral("time_slice_start"), QString());
+  settle();
+  const auto pidIn = [this](const char* name) {
+    QFile file(folder.path() + u'/' + QLatin1String(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toLongLong() : 0;
+  };
+  const qint64 left = pidIn("left.pid");
+  const qint64 session = pidIn("session.pid");
+  ASSERT_GT(left, 0);
+  ASSERT_GT(session, 0);
+  qint64 browser = 0;
+  ASSERT_TRUE(
+      QProcess::startDetached(QStringLiteral("sleep"), {QStringLiteral("1000")}, {}, &browser));
+  ASSERT_EQ(launcher.runningCount(), 0);
+  ASSERT_FALSE(processEnded(left));
+  ASSERT_FALSE(processEnded(session));
+
+  launcher.stopAllRuns();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return processEnded(left) && processEnded(session); }, 10000));
+  EXPECT_FALSE(processEnded(browser)) << "not a hook's";
+  for (const qint64 pid : {left, session, browser})
+    ::kill(pid_t(pid), SIGKILL);
 }
 
 } // namespace

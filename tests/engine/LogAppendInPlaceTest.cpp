@@ -24,7 +24,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -201,6 +203,12 @@ TEST_F(LogAppendInPlaceTest, FullDiskLeavesTheDayAsItWasAndSaysSo) {
   ASSERT_EQ(alerts.shown.size(), 1);
   EXPECT_EQ(alerts.shown.first().messageText,
             QStringLiteral("Could not write to log file folder!"));
+  // The alert keeps its advice and names what the system said.
+  const QString said = alerts.shown.first().informativeText;
+  EXPECT_TRUE(said.contains(QStringLiteral("sufficient access privileges"))) << said.toStdString();
+  EXPECT_TRUE(said.endsWith(QStringLiteral(" The system gave this reason: %1.")
+                                .arg(QString::fromLocal8Bit(std::strerror(EFBIG)))))
+      << said.toStdString();
 
   // With room again, the next entry goes in place.
   const ino_t inPlace = inode();

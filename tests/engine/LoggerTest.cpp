@@ -3,6 +3,7 @@
 #include "engine/BackingStoreManager.h"
 #include "engine/Clock.h"
 #include "engine/DataModel.h"
+#include "platform/BundleInfo.h"
 #include "platform/files/SupportPaths.h"
 #include "platform/settings/UserDefaults.h"
 
@@ -50,6 +51,56 @@ TEST_F(LoggerTest, LogFolderFollowsTheDropboxSettings) {
   EXPECT_EQ(logger.systemLogBackingStoreDesc().folderPath(), dropbox);
   EXPECT_TRUE(QFileInfo(dropbox).isDir());
   EXPECT_EQ(before->folderPath(), local); // a reader holding the old store still can use it
+}
+
+// Built as "Korvane-C", the logs live in that edition's folders, local and
+// in Dropbox, where its Dropbox manager moves them.
+TEST_F(LoggerTest, TheSiblingEditionLogsUnderItsOwnName) {
+  BundleInfo::setCustomApplicationNameForTesting(QStringLiteral("Korvane-C"));
+  Logger logger(defaults, model);
+  const QString data = QFileInfo(SupportPaths::supportFolder()).path();
+  EXPECT_EQ(logger.systemLogBackingStoreDesc().folderPath(),
+            data + QStringLiteral("/Korvane-C/System Logs"));
+  defaults.setValue(QStringLiteral("dropboxSync"), true);
+  defaults.setValue(QStringLiteral("dropboxLocation"), QStringLiteral("~/Dropbox/"));
+  logger.updateLogFileDescriptors();
+  EXPECT_EQ(logger.systemLogBackingStoreDesc().folderPath(),
+            SupportPaths::homeFolder() + QStringLiteral("/Dropbox/Korvane-C/System Logs"));
+  BundleInfo::setCustomApplicationNameForTesting(std::nullopt);
+  EXPECT_EQ(logger.logFolderFromSettings(),
+            SupportPaths::homeFolder() + QStringLiteral("/Dropbox/Korvane-R/System Logs"));
+}
+
+TEST_F(LoggerTest, LocalizedDateTextsFollowTheUserLocaleAndStyles) {
+  using Style = Logger::DateFormatterStyle;
+  const QDateTime evening(QDate(2020, 3, 7), QTime(21, 5, 9), Qt::LocalTime);
+  QStringList texts;
+  for (const QLocale& locale : {QLocale(QLocale::English, QLocale::UnitedStates),
+                                QLocale(QLocale::German, QLocale::Germany)}) {
+    QLocale::setDefault(locale);
+    for (const auto& [date, time] :
+         {std::pair{Style::shortStyle, Style::shortStyle}, std::pair{Style::medium, Style::medium},
+          std::pair{Style::longStyle, Style::none}, std::pair{Style::full, Style::none},
+          std::pair{Style::none, Style::shortStyle}, std::pair{Style::none, Style::none}})
+      texts << Logger::localizedStringFromDate(evening, date, time);
+  }
+  QLocale::setDefault(QLocale::c());
+  EXPECT_EQ(texts, (QStringList{
+                       // en_US
+                       QStringLiteral("3/7/20, 9:05 PM"),
+                       QStringLiteral("Mar 7, 2020, 9:05:09 PM"),
+                       QStringLiteral("March 7, 2020"),
+                       QStringLiteral("Saturday, March 7, 2020"),
+                       QStringLiteral("9:05 PM"),
+                       QString(),
+                       // de_DE
+                       QStringLiteral("07.03.20, 21:05"),
+                       QString::fromUtf8("7. M\xc3\xa4rz 2020, 21:05:09"),
+                       QString::fromUtf8("7. M\xc3\xa4rz 2020"),
+                       QString::fromUtf8("Samstag, 7. M\xc3\xa4rz 2020"),
+                       QStringLiteral("21:05"),
+                       QString(),
+                   }));
 }
 
 TEST_F(LoggerTest, WorkedSecondsCountCallsAndRememberTheFirstAndLastSecond) {

@@ -49,7 +49,7 @@ TEST(TimeSliceRecordTest, FreshRecordsHoldTheirInitialValues) {
   EXPECT_TRUE(full.dayString().has_value());
 }
 
-TEST(TimeSliceRecordTest, StartDateSetsTheLocalDayAndBoundsCompareAsSpecified) {
+TEST(TimeSliceRecordTest, StartDateSetsTheLocalDayAndTheStartCountsAsAfterButNotBefore) {
   RawTimeSlice slice;
   const QDateTime start = local(2020, 3, 7, 23, 59, 30);
   slice.setStartDate(start);

@@ -1,11 +1,11 @@
 #include "engine/TimedStateMachineModule.h"
 #include "engine/Clock.h"
 #include "engine/SmartScheduler.h"
-#include "engine/TestEventExecutor.h"
 #include "engine/TimedStateFunctions.h"
 #include "engine/TimedStateMachine.h"
 #include "engine/TimedStateMachineViewModel.h"
 #include "engine/TimedStateType.h"
+#include "support/TestEventExecutor.h"
 
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"

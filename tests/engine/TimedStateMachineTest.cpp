@@ -1,7 +1,7 @@
 #include "engine/TimedStateMachine.h"
-#include "engine/TestEventExecutor.h"
-#include "engine/TestScheduler.h"
 #include "engine/TimedStateFunctions.h"
+#include "support/TestEventExecutor.h"
+#include "support/TestScheduler.h"
 
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"

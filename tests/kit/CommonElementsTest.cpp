@@ -1,9 +1,9 @@
 #include "kit/IntegerTextField.h"
 #include "kit/Label.h"
 #include "kit/NiblessViewController.h"
+#include "kit/PadScrollView.h"
 #include "kit/PopUpButton.h"
 #include "kit/SmartMenuItem.h"
-#include "kit/WrapInScrollView.h"
 #include "platform/layout/ConstraintLayout.h"
 
 #include "support/TestEnvironment.h"
@@ -103,8 +103,9 @@ TEST(CommonElementsTest, StandardPullDownLabelAndScrollView) {
   EXPECT_EQ(label->textInteractionFlags(), Qt::NoTextInteraction);
 
   auto* content = new QWidget();
-  std::unique_ptr<QScrollArea> scroll(wrapInScrollView(content));
+  std::unique_ptr<PadScrollView> scroll(PadScrollView::wrap(content));
   EXPECT_EQ(scroll->widget(), content);
+  EXPECT_FALSE(scroll->allowsVibrancy());
   EXPECT_EQ(ConstraintLayout::contentCompressionResistancePriority(scroll.get(), Qt::Vertical),
             750.0f);
 }

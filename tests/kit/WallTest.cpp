@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QImage>
+#include <QLoggingCategory>
 #include <QPainter>
 
 #include <gtest/gtest.h>
@@ -200,8 +201,13 @@ TEST(WallDrawingTest, BorderBandsFollowTheFlags) {
 TEST(EndOfLifeBagTest, RunsClosuresInOrderWhenItsWallGoesAway) {
   QStringList runs;
   {
+    // The line is a debug line, off unless its category is switched on.
     test::ConsoleCapture console;
+    { EndOfLifeBag quiet; }
+    EXPECT_FALSE(console.contains(QStringLiteral("disposing of end of life bag")));
+    QLoggingCategory::setFilterRules(QStringLiteral("kr.kit.debug=true"));
     { EndOfLifeBag empty; }
+    QLoggingCategory::setFilterRules(QString());
     EXPECT_TRUE(console.contains(QStringLiteral("\"disposing of end of life bag\"")));
   }
   auto* wall = new Wall();

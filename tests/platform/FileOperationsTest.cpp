@@ -103,3 +103,38 @@ TEST(FileOperationsTest, ReadRegularFileReadsToTheEndWithTheStampsOfTheFileRead)
     EXPECT_TRUE(read->endsWith('\n'));
   }
 }
+
+// The guarded writer replaces only regular files, whole, and copies only
+// regular files: what else stands at a path is left as it is.
+TEST(FileOperationsTest, WritesAndCopiesOnlyRegularFilesAndNeverThroughALink) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString file = dir.filePath(QStringLiteral("entry"));
+  ASSERT_TRUE(FileOperations::writeRegularFile(file, "one"));
+  ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0640), 0);
+  ASSERT_TRUE(FileOperations::writeRegularFile(file, "two"));
+  EXPECT_EQ(FileOperations::readRegularFile(file).value_or("?"), QByteArray("two"));
+  EXPECT_EQ(QFileInfo(file).permissions() & QFile::ReadOther, QFile::Permissions());
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList{QStringLiteral("entry")}); // nothing left beside
+
+  const QString fifo = dir.filePath(QStringLiteral("fifo"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const QString link = dir.filePath(QStringLiteral("link"));
+  ASSERT_TRUE(QFile::link(file, link));
+  QString error;
+  for (const QString& path : {fifo, link, dir.path()}) {
+    EXPECT_FALSE(FileOperations::writeRegularFile(path, "three", &error)) << path.toStdString();
+    EXPECT_FALSE(
+        FileOperations::copyRegularFile(path, dir.filePath(QStringLiteral("copy")), &error))
+        << path.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("copy"))));
+  }
+  EXPECT_EQ(FileOperations::readRegularFile(file).value_or("?"), QByteArray("two"));
+
+  ASSERT_TRUE(FileOperations::copyRegularFile(file, dir.filePath(QStringLiteral("copy"))));
+  EXPECT_EQ(FileOperations::readRegularFile(dir.filePath(QStringLiteral("copy"))).value_or("?"),
+            QByteArray("two"));
+  EXPECT_FALSE(FileOperations::copyRegularFile(file, dir.filePath(QStringLiteral("copy")), &error))
+      << "a copy never replaces what exists";
+}

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMap>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -406,6 +407,60 @@ TEST_F(IcalCalendarStoreTest, AWallClockTimeThatOccursTwiceIsItsFirstOccurrence)
   ASSERT_EQ(events.size(), 3);
   for (const CalendarEvent& e : events)
     EXPECT_EQ(e.start, first) << e.title.toStdString();
+}
+
+// A time in the hour skipped when the clocks go forward is read with the
+// offset before the change, at the start and at the end, and the event keeps
+// the length it was written with.
+TEST_F(IcalCalendarStoreTest, ATimeInTheSkippedHourIsReadWithTheOffsetBeforeIt) {
+  test::ZoneScope berlin("Europe/Berlin");
+  // 2026-03-29: Berlin goes from 02:00 to 03:00 (01:00 UTC); 2026-03-08: New
+  // York goes from 02:00 to 03:00 (07:00 UTC).
+  const auto lines = [](const char* zone, const char* day, const char* start, const char* end) {
+    const QString at =
+        zone ? QStringLiteral(";TZID=%1:").arg(QLatin1String(zone)) : QStringLiteral(":");
+    return QStringLiteral("DTSTART%1%2T%3\nDTEND%1%2T%4\n")
+        .arg(at, QLatin1String(day), QLatin1String(start), QLatin1String(end));
+  };
+  const QString zoned =
+      event(QStringLiteral("z"), QStringLiteral("SUMMARY:Zoned\n") +
+                                     lines("Europe/Berlin", "20260329", "023000", "033000"));
+  const QString floating =
+      event(QStringLiteral("f"),
+            QStringLiteral("SUMMARY:Floating\n") + lines(nullptr, "20260329", "023000", "033000"));
+  const QString endSkipped =
+      event(QStringLiteral("e"), QStringLiteral("SUMMARY:End skipped\n") +
+                                     lines(nullptr, "20260329", "013000", "023000"));
+  const QString weekly =
+      event(QStringLiteral("w"), QStringLiteral("SUMMARY:Weekly\nRRULE:FREQ=WEEKLY\n") +
+                                     lines("Europe/Berlin", "20260322", "023000", "033000"));
+  const QString system =
+      event(QStringLiteral("n"), QStringLiteral("SUMMARY:New York\n") +
+                                     lines("America/New_York", "20260308", "023000", "033000"));
+  store.setSources({write(QStringLiteral("with-zone.ics"), calendar(zoned + weekly, true)),
+                    write(QStringLiteral("without.ics"), calendar(floating + endSkipped)),
+                    write(QStringLiteral("system.ics"), calendar(system))});
+
+  const QDateTime change(QDate(2026, 3, 29), QTime(1, 0), Qt::UTC);
+  const QList<CalendarEvent> events = ask(change.addSecs(-3 * 3600), change.addSecs(3 * 3600));
+  QMap<QString, CalendarEvent> byTitle;
+  for (const CalendarEvent& e : events)
+    byTitle.insert(e.title, e);
+  ASSERT_EQ(byTitle.keys(), (QStringList{QStringLiteral("End skipped"), QStringLiteral("Floating"),
+                                         QStringLiteral("Weekly"), QStringLiteral("Zoned")}));
+  for (const QString& title :
+       {QStringLiteral("Zoned"), QStringLiteral("Floating"), QStringLiteral("Weekly")}) {
+    EXPECT_EQ(byTitle[title].start, change.addSecs(1800)) << title.toStdString(); // 03:30 CEST
+    EXPECT_EQ(byTitle[title].end, change.addSecs(5400)) << title.toStdString();
+  }
+  EXPECT_EQ(byTitle[QStringLiteral("End skipped")].start, change.addSecs(-1800)); // 01:30 CET
+  EXPECT_EQ(byTitle[QStringLiteral("End skipped")].end, change.addSecs(1800));
+
+  const QDateTime newYork(QDate(2026, 3, 8), QTime(7, 0), Qt::UTC);
+  const QList<CalendarEvent> there = ask(newYork.addSecs(-3 * 3600), newYork.addSecs(3 * 3600));
+  ASSERT_EQ(there.size(), 1);
+  EXPECT_EQ(there.first().start, newYork.addSecs(1800)); // 03:30 EDT
+  EXPECT_EQ(there.first().end, newYork.addSecs(5400));
 }
 
 } // namespace

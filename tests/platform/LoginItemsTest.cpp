@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 using namespace kr;
@@ -123,6 +125,36 @@ TEST_F(LoginItemsTest, WithoutAnInstalledEntryAPlainOneIsWrittenAndAFolderInTheW
   EXPECT_FALSE(items.addThisProgram(&error));
   EXPECT_TRUE(error.contains(QStringLiteral("autostart"))) << error.toStdString();
   EXPECT_FALSE(items.containsThisProgram());
+}
+
+// Whatever a user or another program puts where the entry belongs is read
+// without blocking and within bounds, and never written through.
+TEST_F(LoginItemsTest, AnEntryThatIsNoFileIsNoLoginItemAndIsLeftAsItIs) {
+  const QString path = XdgAutostartLoginItems::entryPath();
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
+  XdgAutostartLoginItems items(program, installed);
+
+  ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+  EXPECT_FALSE(items.containsThisProgram()); // a pipe: no writer ever comes
+  QString error;
+  EXPECT_FALSE(items.addThisProgram(&error));
+  EXPECT_TRUE(error.contains(QStringLiteral("not a regular file"))) << error.toStdString();
+  EXPECT_TRUE(QFileInfo(path).exists() && !QFileInfo(path).isFile());
+  ASSERT_TRUE(QFile::remove(path));
+
+  ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path));
+  EXPECT_FALSE(items.containsThisProgram()); // endless: never read whole
+
+  // A link to a file elsewhere is read through, but never written through.
+  ASSERT_TRUE(QFile::remove(path));
+  const QString elsewhere = config.filePath(QStringLiteral("elsewhere.desktop"));
+  write(elsewhere,
+        "[Desktop Entry]\nExec=" + XdgAutostartLoginItems::execOfProgram(program).toUtf8() + "\n");
+  ASSERT_TRUE(QFile::link(elsewhere, path));
+  EXPECT_TRUE(items.containsThisProgram());
+  EXPECT_FALSE(items.addThisProgram(&error));
+  EXPECT_TRUE(error.contains(QStringLiteral("is a link"))) << error.toStdString();
+  EXPECT_TRUE(QFileInfo(path).isSymLink());
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "platform/drawing/MacOSVersion.h"
+#include "platform/BundleInfo.h"
 #include "platform/MacOSXVersion.h"
 #include "platform/SmartTimerWrapper.h"
 #include "platform/drawing/IconManager.h"
@@ -151,13 +152,23 @@ TEST(MacOSXVersionTest, TimerToleranceIsSetOnTheTimer) {
   timer->stop();
 }
 
-TEST(MacOSXVersionTest, TheSiblingEditionIsRecognisedByItsName) {
-  const QString name = QCoreApplication::applicationName();
-  QCoreApplication::setApplicationName(QStringLiteral("Korvane-R"));
+TEST(MacOSXVersionTest, TheSiblingEditionIsRecognisedByItsCustomApplicationName) {
+  // The build gives none: this is the edition of its own name.
+  EXPECT_TRUE(kr::BundleInfo::customApplicationName().isEmpty());
   EXPECT_FALSE(MacOSXVersion::isKorvaneC());
+  EXPECT_EQ(MacOSXVersion::applicationFolderName(), QStringLiteral("Korvane-R"));
+  // The application's own name does not decide it.
+  const QString name = QCoreApplication::applicationName();
   QCoreApplication::setApplicationName(QStringLiteral("Korvane-C"));
-  EXPECT_TRUE(MacOSXVersion::isKorvaneC());
+  EXPECT_FALSE(MacOSXVersion::isKorvaneC());
   QCoreApplication::setApplicationName(name);
+  kr::BundleInfo::setCustomApplicationNameForTesting(QStringLiteral("Korvane-C"));
+  EXPECT_TRUE(MacOSXVersion::isKorvaneC());
+  EXPECT_EQ(MacOSXVersion::applicationFolderName(), QStringLiteral("Korvane-C"));
+  kr::BundleInfo::setCustomApplicationNameForTesting(QStringLiteral("korvane-c"));
+  EXPECT_FALSE(MacOSXVersion::isKorvaneC());
+  kr::BundleInfo::setCustomApplicationNameForTesting(std::nullopt);
+  EXPECT_FALSE(MacOSXVersion::isKorvaneC());
 }
 
 TEST(IconManagerTest, MenuBarIconIsThePlainOneForAnyChoiceButZero) {

@@ -1,4 +1,5 @@
 #include "platform/SerialQueue.h"
+#include "platform/DetachedJob.h"
 #include "platform/OrderedWorker.h"
 #include "support/TestEnvironment.h"
 
@@ -12,6 +13,7 @@
 #include <pthread.h>
 
 #include <atomic>
+#include <future>
 #include <mutex>
 #include <vector>
 
@@ -123,4 +125,37 @@ TEST(SerialQueueTest, AThreadLivesOnlyWhileThereIsWork) {
     go = true;
   } // the queued tasks run before the worker goes
   EXPECT_EQ(ran, (std::vector<int>{1, 2, 3}));
+}
+
+TEST(DetachedJobTest, HandsBackOnTheReceiversThreadOnlyWhileHeld) {
+  QObject receiver;
+  const QThread* receiverThread = QThread::currentThread();
+  auto runJob = [&](bool releaseBeforeHandBack, bool releaseBeforeDelivery) {
+    std::promise<void> go;
+    std::shared_future<void> goSignal = go.get_future().share();
+    std::promise<bool> handedBack;
+    std::future<bool> handedBackResult = handedBack.get_future();
+    std::atomic<bool> deliveredOnReceiverThread{false};
+    std::atomic<int> deliveries{0};
+    auto job = kr::DetachedJob::start(&receiver, "detachedTest", [&](kr::DetachedJob& self) {
+      goSignal.wait();
+      handedBack.set_value(self.handBack([&] {
+        deliveredOnReceiverThread = QThread::currentThread() == receiverThread;
+        ++deliveries;
+      }));
+    });
+    if (releaseBeforeHandBack)
+      job->release();
+    EXPECT_EQ(job->wanted(), !releaseBeforeHandBack);
+    EXPECT_EQ(job->releasedFlag()->load(), releaseBeforeHandBack);
+    go.set_value();
+    EXPECT_EQ(handedBackResult.get(), !releaseBeforeHandBack);
+    if (releaseBeforeDelivery)
+      job->release();
+    QCoreApplication::sendPostedEvents();
+    return std::pair<int, bool>(deliveries.load(), deliveredOnReceiverThread.load());
+  };
+  EXPECT_EQ(runJob(false, false), std::make_pair(1, true));
+  EXPECT_EQ(runJob(true, false), std::make_pair(0, false));
+  EXPECT_EQ(runJob(false, true), std::make_pair(0, false));
 }

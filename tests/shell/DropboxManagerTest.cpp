@@ -4,15 +4,25 @@
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/BackingStoreManager.h"
 #include "engine/Logger.h"
+#include "platform/BundleInfo.h"
 #include "platform/services/FilePanelPresenter.h"
 #include "platform/services/TestAlertPresenter.h"
 #include "platform/settings/UserDefaults.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+#include <sys/stat.h>
 
 using namespace kr;
 
@@ -299,4 +309,116 @@ TEST_F(DropboxTest, ARevertIsAllOrNothing) {
   EXPECT_FALSE(alerts.shown.last().informativeText.contains(ours(1)));
 }
 
+// What another computer's sync can put in a log folder (a pipe, in a package
+// or as one) is never read: those days stay where they are and are named.
+TEST_F(DropboxTest, ADayHoldingAnythingButFilesAndFoldersStaysAndIsNamed) {
+  for (int day = 1; day <= 24; ++day) {
+    const QString package = local + QLatin1Char('/') + ours(day);
+    makePackage(package, "pipe");
+    ASSERT_EQ(
+        ::mkfifo(QFile::encodeName(package + QStringLiteral("/picture.png")).constData(), 0600), 0);
+  }
+  ASSERT_EQ(::mkfifo(QFile::encodeName(local + QLatin1Char('/') + ours(25)).constData(), 0600), 0);
+  makePackage(local + QLatin1Char('/') + ours(26), "whole");
+  DropboxManager::FileMoves moves = DropboxManager::standardFileMoves();
+  moves.sameFileSystem = [](const QString&, const QString&) { return false; };
+  manager.setFileMoves(moves);
+  ASSERT_TRUE(manager.configureForDropbox());
+  EXPECT_TRUE(manager.isDropboxSyncActive());
+  const QString logs = box(QStringLiteral("System Logs"));
+  EXPECT_EQ(QDir(logs).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList{ours(26)});
+  for (int day = 1; day <= 24; ++day)
+    EXPECT_EQ(contents(local + QLatin1Char('/') + ours(day)), "pipe") << day;
+  ASSERT_TRUE(messages().contains(QStringLiteral("Some log files could not be moved.")));
+  const QString told =
+      alerts.shown[messages().indexOf(QStringLiteral("Some log files could not be moved."))]
+          .informativeText;
+  EXPECT_TRUE(told.contains(local)) << told.toStdString();
+  EXPECT_EQ(told.count(QStringLiteral(" (") + mac + QLatin1Char(')')), 20) << told.toStdString();
+  EXPECT_TRUE(told.endsWith(QStringLiteral("and 5 more"))) << told.toStdString();
+}
+
+// A quit while the files move ends the wait at once; one whole copy of every
+// day is left, and the next start finishes the move.
+TEST_F(DropboxTest, AQuitDuringAMoveEndsItAndTheNextStartFinishesIt) {
+  makePackage(local + QLatin1Char('/') + ours(1), "one");
+  makePackage(local + QLatin1Char('/') + ours(2), "two");
+  DropboxManager::FileMoves moves = DropboxManager::standardFileMoves();
+  moves.sameFileSystem = [](const QString&, const QString&) { return false; };
+  const auto copy = moves.copy;
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  auto copies = std::make_shared<std::atomic_int>(0);
+  moves.copy = [copy, released, copies](const QString& from, const QString& to, QString* error) {
+    if ((*copies)++ == 0) {
+      // The first copy is slow: the program is asked to quit meanwhile.
+      QMetaObject::invokeMethod(
+          qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+      released.wait();
+    }
+    return copy(from, to, error);
+  };
+  manager.setFileMoves(moves);
+  QElapsedTimer quitting;
+  quitting.start();
+  EXPECT_FALSE(manager.configureForDropbox());
+  EXPECT_LT(quitting.elapsed(), 1000);
+  EXPECT_FALSE(manager.isDropboxSyncActive());
+  EXPECT_EQ(contents(local + QLatin1Char('/') + ours(1)), "one") << "the source is whole";
+  // The move let go finishes the package under way and stops there.
+  release.set_value();
+  const QString first = box(QStringLiteral("System Logs/")) + ours(1);
+  for (int wait = 0;
+       wait < 500 && (contents(first) != "one" || QFile::exists(local + u'/' + ours(1))); ++wait)
+    QThread::msleep(10);
+  QThread::msleep(50);
+  EXPECT_EQ(copies->load(), 1);
+  // The quit is over: the next start's event loops run again.
+  QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+  QCoreApplication::exec();
+  // A hidden copy a kill left half-made goes with the next start.
+  makePackage(box(QStringLiteral("System Logs/.")) + ours(2) +
+                  QStringLiteral(".copy.0123456789abcdef0123456789abcdef"),
+              "t");
+  manager.finishUnfinishedMove();
+  EXPECT_TRUE(manager.isDropboxSyncActive());
+  EXPECT_EQ(QDir(box(QStringLiteral("System Logs")))
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            (QStringList{ours(1), ours(2)}));
+  EXPECT_EQ(contents(box(QStringLiteral("System Logs/")) + ours(2)), "two");
+  const int shown = int(alerts.shown.size());
+  manager.finishUnfinishedMove();
+  EXPECT_EQ(alerts.shown.size(), shown) << "nothing is left to finish";
+}
+
 } // namespace
+
+// Built as "Korvane-C", the move, the revert and the log writer all use that
+// edition's folders, in Dropbox and locally, and never the other edition's.
+TEST_F(DropboxTest, TheSiblingEditionMovesAndRevertsUnderItsOwnName) {
+  BundleInfo::setCustomApplicationNameForTesting(QStringLiteral("Korvane-C"));
+  const QString siblingLocal = manager.getLocalSystemLogsFolderPath();
+  // Beside this edition's support folder, under the sibling's name.
+  const QString dataFolder = QFileInfo(QFileInfo(local).path()).path();
+  EXPECT_EQ(siblingLocal, dataFolder + QStringLiteral("/Korvane-C/System Logs"));
+  ASSERT_TRUE(QDir().mkpath(siblingLocal));
+  makePackage(siblingLocal + QLatin1Char('/') + ours(1), "sibling");
+  makePackage(local + QLatin1Char('/') + ours(2), "this edition's own");
+  const QString sibling = dropbox.path() + QStringLiteral("/Korvane-C/System Logs/");
+
+  ASSERT_TRUE(manager.configureForDropbox());
+  EXPECT_TRUE(alerts.shown.first().messageText.contains(QStringLiteral("called \"Korvane-C\"")));
+  EXPECT_EQ(contents(sibling + ours(1)), "sibling");
+  EXPECT_FALSE(QFile::exists(box(QString())));
+  EXPECT_EQ(contents(local + QLatin1Char('/') + ours(2)), "this edition's own");
+  EXPECT_EQ(Logger::sharedLogger().systemLogBackingStoreDesc().folderPath(),
+            QDir::cleanPath(sibling));
+
+  ASSERT_TRUE(manager.revertToLocal());
+  EXPECT_EQ(contents(siblingLocal + QLatin1Char('/') + ours(1)), "sibling");
+  EXPECT_FALSE(QFile::exists(sibling + ours(1)));
+  EXPECT_EQ(Logger::sharedLogger().systemLogBackingStoreDesc().folderPath(), siblingLocal);
+  QDir(siblingLocal).removeRecursively();
+  BundleInfo::setCustomApplicationNameForTesting(std::nullopt);
+}

@@ -53,7 +53,8 @@ struct World : test::LaunchedMachine {
   ShellContext context() {
     ShellContext c = LaunchedMachine::context();
     c.applicationIsActive = [this] { return active; };
-    c.keyboardModifiers = [this] { return modifiers; };
+    if (!desktopModifiers)
+      c.keyboardModifiers = [this] { return modifiers; };
     c.makeStatusItem = [this] {
       auto item = std::make_unique<TestStatusItem>();
       tray = item.get();
@@ -65,6 +66,8 @@ struct World : test::LaunchedMachine {
 
   bool active = true;
   Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+  // The modifiers held as the desktop tells them when the click comes.
+  bool desktopModifiers = false;
   int quits = 0;
   TestStatusItem* tray = nullptr;
   TestAudioOutput audio;
@@ -511,6 +514,37 @@ TEST(MenuValidation, ASuperClickOnTheTrayPopsTheMenuUpAndLeavesTheWindowAlone) {
   EXPECT_FALSE(console.contains(QStringLiteral("leftButtonDown")));
   // A plain left click takes the window rules, no menu.
   world.modifiers = Qt::NoModifier;
+  world.tray->click(StatusItem::Click::left);
+  EXPECT_EQ(world.tray->menuPopUps, 1);
+  EXPECT_TRUE(console.contains(QStringLiteral("KorvaneStatusItemButtonController leftButtonDown")));
+  QnLog::setOn(logging);
+}
+
+// Ctrl held on the keyboard, as the click reads it from the desktop: the
+// menu pops up and the window stays where and as it is.
+TEST(MenuValidation, ACtrlClickOnTheTrayPopsTheMenuUpAndLeavesTheWindowAlone) {
+  Defaults defaults;
+  World world;
+  world.desktopModifiers = true;
+  Launched launched(world);
+  ApplicationShell& shell = launched.shell;
+  ASSERT_TRUE(world.tray);
+  MainWindow& window = *shell.appDelegate().mainWindow();
+  shell.appDelegate().makeFront();
+  const QPoint place = window.pos();
+  const bool logging = QnLog::isOn();
+  QnLog::setOn(true);
+  test::ConsoleCapture console;
+  QTest::keyPress(&window, Qt::Key_Control, Qt::ControlModifier);
+  ASSERT_EQ(QGuiApplication::queryKeyboardModifiers(), Qt::ControlModifier);
+  world.tray->click(StatusItem::Click::left);
+  EXPECT_EQ(world.tray->menuPopUps, 1);
+  EXPECT_FALSE(shell.appDelegate().isHidden());
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_EQ(window.pos(), place);
+  EXPECT_FALSE(console.contains(QStringLiteral("leftButtonDown")));
+  // Released: the same click takes the window rules.
+  QTest::keyRelease(&window, Qt::Key_Control, Qt::NoModifier);
   world.tray->click(StatusItem::Click::left);
   EXPECT_EQ(world.tray->menuPopUps, 1);
   EXPECT_TRUE(console.contains(QStringLiteral("KorvaneStatusItemButtonController leftButtonDown")));

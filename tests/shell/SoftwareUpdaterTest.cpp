@@ -280,6 +280,66 @@ TEST_F(SoftwareUpdaterTest, AFeedThatCannotBeReadIsAFailureThatSaysWhy) {
   EXPECT_EQ(server.requests, requests);
 }
 
+TEST_F(SoftwareUpdaterTest, OverlongValuesOrTooManyItemsMakeTheFeedUnreadable) {
+  const QByteArray longest(256, '7');
+  const QByteArray tooLong(257, '7');
+  QByteArray nines;
+  while (nines.size() < 1000000)
+    nines += "9.";
+  const auto bare = [](const QByteArray& version) {
+    return "<item><sparkle:version>" + version + "</sparkle:version></item>";
+  };
+  QByteArray manyItems;
+  for (int i = 0; i < 1001; ++i)
+    manyItems += item("3.2");
+  struct Case {
+    const char* name;
+    QByteArray feed;
+    QString reason;
+  };
+  const Case cases[] = {
+      {"a version of a million digits", feed(bare(QByteArray(1000000, '9'))),
+       QStringLiteral("An item's version is longer than 256 characters.")},
+      {"a version of a million parts", feed(bare(nines)),
+       QStringLiteral("An item's version is longer than 256 characters.")},
+      {"an enclosure's display version",
+       feed("<item><enclosure sparkle:version=\"4\" sparkle:shortVersionString=\"" + tooLong +
+            "\"/></item>"),
+       QStringLiteral("An item's display version is longer than 256 characters.")},
+      {"a minimum system version", feed(item("4", tooLong)),
+       QStringLiteral("An item's minimum system version is longer than 256 characters.")},
+      {"a link", feed(item("4", {}, "https://korvaner.io/" + tooLong)),
+       QStringLiteral("An item's link is longer than 256 characters.")},
+      {"1001 items", feed(manyItems), QStringLiteral("It holds more than 1000 items.")}};
+  for (const Case& c : cases) {
+    server.answer(c.feed);
+    alerts.shown.clear();
+    ASSERT_TRUE(checkNow()) << c.name;
+    ASSERT_EQ(alerts.shown.size(), 1) << c.name;
+    EXPECT_EQ(lastMessage(), QStringLiteral("Korvane-R could not check for updates.")) << c.name;
+    EXPECT_EQ(alerts.shown.last().informativeText,
+              QStringLiteral("The update feed could not be read: ") + c.reason)
+        << c.name;
+  }
+
+  // At the bounds the feed is read; no alert text built from it is over 2000
+  // characters, a long error of the XML reader neither.
+  QByteArray mostItems;
+  for (int i = 0; i < 999; ++i)
+    mostItems += item("3.1");
+  server.answer(feed(mostItems + item(longest)));
+  ASSERT_TRUE(checkNow());
+  ASSERT_TRUE(lastMessage().contains(QString::fromLatin1(longest)));
+  server.answer(feed("<item>&" + QByteArray(5000, 'x') + ";</item>"));
+  ASSERT_TRUE(checkNow());
+  EXPECT_TRUE(alerts.shown.last().informativeText.startsWith(
+      QStringLiteral("The update feed could not be read: ")));
+  for (const Alert& alert : alerts.shown) {
+    EXPECT_LE(alert.messageText.size(), 2000);
+    EXPECT_LE(alert.informativeText.size(), 2000);
+  }
+}
+
 TEST_F(SoftwareUpdaterTest, AServerThatNeverAnswersIsGivenUpAfterThirtySeconds) {
   server.silent = true;
   QSignalSpy done(&updater, &SoftwareUpdater::checkFinished);

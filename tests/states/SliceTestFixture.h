@@ -38,6 +38,8 @@ public:
     ++idleReads;
     return idleTime;
   }
+  double lastTimeWoken() const override { return woken; }
+  double lastTimePutToSleep() const override { return putToSleep; }
 
   void resignActive() {
     for (const auto& callback : didResignActive)
@@ -52,6 +54,8 @@ public:
   std::vector<Callback> didResignActive;
   int frontCount = 0;
   double idleTime = 0.0;
+  double woken = 63113904000.0; // the distant future: not yet
+  double putToSleep = 63113904000.0;
   mutable int idleReads = 0;
 };
 

@@ -136,6 +136,68 @@ TEST(SoftBreakScenario, LongSleepEndsTheSoftBreakOnceAsAborted) {
   }
 }
 
+// A program stopped for four seconds while the user goes on working (a
+// stalled window): its ticks come late and catch up, and the soft break
+// goes on counting.
+TEST(SoftBreakScenario, AStallOfTheProgramIsNoPauseOfTheUser) {
+  test::SliceFixture f(120);
+  CueRecorder cues;
+  runSliceIntoSoftBreak(f, 120.0);
+  f.clock.advance(5.0);
+  f.clock.stall(4.0);
+  EXPECT_EQ(f.machine.currentState(), &f.helper.softBreakState());
+  f.clock.advance(2.0);
+  EXPECT_EQ(f.machine.currentState(), &f.helper.softBreakState());
+  EXPECT_EQ(f.worked(), 120 + 11) << "the stalled seconds count as worked";
+  EXPECT_EQ(cues.heard, QStringList{QStringLiteral("still active@120")});
+}
+
+// Across a sleep the late tick ends the soft break, whether the activity
+// monitor heard of the sleep before the tick, or only just after it (then
+// the boot-time clock may not tell either).
+TEST(SoftBreakScenario, ASleepHeardBeforeOrAfterTheLateTickEndsTheSoftBreak) {
+  for (const bool heardBefore : {true, false}) {
+    SCOPED_TRACE(heardBefore);
+    test::SliceFixture f(120);
+    CueRecorder cues;
+    runSliceIntoSoftBreak(f, 120.0);
+    f.clock.advance(5.0);
+    const double asleep = f.clock.now() + 0.2;
+    if (heardBefore) {
+      f.appDelegate.putToSleep = asleep;
+      f.appDelegate.woken = asleep + 10.0;
+    }
+    f.clock.stall(10.5);
+    EXPECT_EQ(f.machine.currentState() == &f.rate(), heardBefore);
+    if (!heardBefore) {
+      // The wake is heard just after the tick that came late.
+      f.appDelegate.putToSleep = asleep;
+      f.appDelegate.woken = f.clock.now() + 0.1;
+      f.clock.advance(1.0);
+    }
+    EXPECT_EQ(f.machine.currentState(), &f.rate());
+    EXPECT_EQ(f.countEvents(kSoftBreakPrefix + QStringLiteral(".end")), 1);
+    EXPECT_EQ(cues.heard.mid(cues.heard.size() - 2),
+              (QStringList{QStringLiteral("tock@%1").arg(f.worked()),
+                           QStringLiteral("script@%1").arg(f.worked())}));
+    // Heard before, the sleep ends the break at its first late tick; heard
+    // after, the ticks that caught up count (the break went on until then).
+    EXPECT_EQ(f.worked(), heardBefore ? 125 : 135);
+  }
+}
+
+// A sleep long ago, before this soft break, explains no late tick of it.
+TEST(SoftBreakScenario, AnEarlierSleepExplainsNoLaterStall) {
+  test::SliceFixture f(120);
+  f.appDelegate.putToSleep = f.clock.now() - 3600.0;
+  f.appDelegate.woken = f.clock.now() - 3000.0;
+  runSliceIntoSoftBreak(f, 120.0);
+  f.clock.advance(3.0);
+  f.clock.stall(5.0);
+  f.clock.advance(3.0);
+  EXPECT_EQ(f.machine.currentState(), &f.helper.softBreakState());
+}
+
 TEST(SoftBreakScenario, FinishAndTheEndTimeSliceCommandAbort) {
   test::SliceFixture f(120);
   CueRecorder cues;

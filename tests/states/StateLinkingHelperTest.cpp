@@ -12,6 +12,10 @@
 
 #include "StateTestDoubles.h"
 #include "engine/StateMachine.h"
+#include "kit/BorderedBackgroundView.h"
+#include "kit/ObjectiveBackgroundManager.h"
+#include "kit/Wall.h"
+#include "platform/settings/UserDefaults.h"
 #include "support/TestClock.h"
 
 #include <gtest/gtest.h>
@@ -171,4 +175,41 @@ TEST(StateLinkingHelper, WelcomeCopiesReturnWhereTheyWereReachedFrom) {
   // Each page was shown as its state became current.
   EXPECT_EQ(f.host.shownStates.back(), &h.defineTimeSliceState());
   EXPECT_EQ(f.host.shownStates.size(), 12u);
+}
+
+// A colour chosen for the objective (stored as the Pads pane of the
+// preferences stores it) recolours the define and rating pages' objective
+// backgrounds at once, through the pages' own backgrounds and the objective
+// background manager alike.
+TEST(StateLinkingHelper, AnObjectiveColourChosenRecoloursTheDefineAndRatingPages) {
+  Fixture f;
+  f.helper.awake(f.machine, 1);
+  ObjectiveBackgroundManager* manager = f.helper.objectiveBackgroundManager();
+  ASSERT_NE(manager, nullptr);
+  EXPECT_EQ(ObjectiveBackgroundManager::sharedInstance(), manager);
+  const auto background = [](BaseState& state) {
+    return state.infoWall()->findChild<BorderedBackgroundView*>(
+        QStringLiteral("objectiveBackground"));
+  };
+  BorderedBackgroundView* define = background(f.helper.defineTimeSliceState());
+  BorderedBackgroundView* rate = background(f.helper.rateTimeSliceState());
+  ASSERT_TRUE(define && rate);
+  EXPECT_EQ(manager->objectiveBorderedBackgroundView, define);
+  EXPECT_EQ(manager->rateYourTimeSliceBorderedBackgroundView, rate);
+  EXPECT_EQ(manager->infoWindowScrollView, nullptr); // the older views are not built
+  const QColor registered = *define->backgroundColor();
+  EXPECT_EQ(manager->color(), registered);
+
+  UserDefaults& defaults = UserDefaults::standard();
+  defaults.setValue(QStringLiteral("objectiveBackgroundColor"), QStringLiteral("#336699"));
+  for (BorderedBackgroundView* view : {define, rate})
+    EXPECT_EQ(view->backgroundColor(), QColor(0x33, 0x66, 0x99));
+  EXPECT_EQ(manager->color(), QColor(0x33, 0x66, 0x99));
+  // Drawn so: the inside of the one-point frame shows the new colour.
+  define->resize(40, 20);
+  EXPECT_EQ(define->grab().toImage().pixelColor(20, 10), QColor(0x33, 0x66, 0x99));
+  // Back to the registered colour ("Reset Colors").
+  defaults.remove(QStringLiteral("objectiveBackgroundColor"));
+  EXPECT_EQ(rate->backgroundColor(), registered);
+  EXPECT_EQ(manager->color(), registered);
 }

@@ -10,6 +10,7 @@
 #include "stats/StatsViewController.h"
 
 #include "StatsFixture.h"
+#include "support/DarkPalette.h"
 #include "support/FreshDefaults.h"
 #include "support/PageGrab.h"
 #include "support/TestClock.h"
@@ -123,13 +124,7 @@ TEST(StatsPadsWebTest, TheStatisticsPadWithFiltersAndTheLogBookWithEveryKindOfRo
 
     // The same under a dark desktop palette.
     const QPalette light = QApplication::palette();
-    QPalette dark(QColor(0x35, 0x35, 0x35));
-    dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
-    dark.setColor(QPalette::WindowText, Qt::white);
-    dark.setColor(QPalette::Text, Qt::white);
-    dark.setColor(QPalette::ButtonText, Qt::white);
-    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
-    QApplication::setPalette(dark);
+    QApplication::setPalette(test::darkDesktopPalette());
     QCoreApplication::processEvents();
     save(statsView, QStringLiteral("stats-pad-filters-28-days-dark.png"));
     save(book, QStringLiteral("log-book-dark.png"));

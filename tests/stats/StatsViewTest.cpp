@@ -21,6 +21,7 @@
 #include "support/TestClock.h"
 
 #include <QAction>
+#include <QFile>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
@@ -50,6 +51,8 @@ protected:
                                                {QStringLiteral("tagFilter"), ""}});
     HtmlView::installFactory([](QWidget* parent) { return new TestHtmlView(parent); });
     controller = std::make_unique<StatsViewController>(false, &logFiles);
+    // The pad is on screen unless a test hides it.
+    controller->view()->show();
   }
   void TearDown() override {
     controller.reset();
@@ -272,6 +275,48 @@ TEST_F(StatsViewTest, TheTagFieldFollowsTheTagFilter) {
   EXPECT_EQ(field->property(DataModel::kTokenFieldValueProperty).toStringList(),
             (QStringList{"a", "b"}));
   EXPECT_EQ(field->placeholderText(), QStringLiteral("<Enter Tags to Filter>"));
+}
+
+TEST_F(StatsViewTest, NothingIsWorkedOutWhileThePadIsHiddenAndAStalePageWhenItShows) {
+  controller.reset();
+  controller = std::make_unique<StatsViewController>(false, &logFiles);
+  FullFeaturedStatisticsManager& manager = *controller->fullFeaturedStatsManager;
+  const QString page = manager.outputDirectory() + QStringLiteral("/index.html");
+  QFile::remove(page);
+  const auto reload = [this] {
+    QSignalSpy finished(&logFiles, &LogFileManager::reloadFinished);
+    logFiles.internalAyncUpdate();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !finished.isEmpty(); }, 10000));
+    clock.advance(1.0); // past the reload's refresh
+  };
+
+  // Built, reloaded and refreshed, never shown: no page.
+  ASSERT_TRUE(logs.add(test::berlin(2026, 3, 30, 10), 1500, QStringLiteral("good"), "a"));
+  reload();
+  EXPECT_TRUE(view().loadedFiles().isEmpty());
+  EXPECT_FALSE(QFile::exists(page));
+  EXPECT_TRUE(manager.isPageOutOfDate());
+
+  // Shown: the page is worked out once, with the reloaded slice.
+  controller->view()->show();
+  ASSERT_EQ(view().loadedFiles().size(), 1);
+  EXPECT_TRUE(QFile::exists(page));
+  EXPECT_FALSE(manager.isPageOutOfDate());
+  ASSERT_TRUE(manager.fullData());
+  EXPECT_EQ(manager.fullData()->timeSlices().size(), 1u);
+
+  // Hidden again: a reload and another statistic only mark the page; shown,
+  // it is worked out once more.
+  controller->view()->hide();
+  ASSERT_TRUE(logs.add(test::berlin(2026, 3, 30, 11), 1500, QStringLiteral("good"), "a"));
+  reload();
+  defaults().setValue(kStatistic, 6);
+  EXPECT_EQ(view().loadedFiles().size(), 1);
+  controller->view()->show();
+  EXPECT_EQ(view().loadedFiles().size(), 2);
+  EXPECT_EQ(manager.fullData()->timeSlices().size(), 2u);
+  clock.advance(5.0);
+  EXPECT_EQ(view().loadedFiles().size(), 2);
 }
 
 TEST_F(StatsViewTest, AFilterChangeLoadsOnePageHalfASecondLater) {

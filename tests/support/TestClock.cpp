@@ -9,6 +9,7 @@ namespace kr::test {
 
 TestClock::TestClock(double start) : now_(start) {
   Clock::setNowFunction([this] { return now_; });
+  Clock::setSecondsAsleepFunction([this] { return asleep_; });
   SmartTimerWrapper::setBackend(this);
 }
 
@@ -20,6 +21,7 @@ TestClock::~TestClock() {
   }
   SmartTimerWrapper::setBackend(nullptr);
   Clock::setNowFunction({});
+  Clock::setSecondsAsleepFunction({});
 }
 
 QDateTime TestClock::nowAsDate() const { return Clock::dateFromReferenceSeconds(now_); }
@@ -53,6 +55,13 @@ void TestClock::advance(double seconds) {
 }
 
 void TestClock::sleep(double seconds) {
+  asleep_ += seconds;
+  catchUp(seconds);
+}
+
+void TestClock::stall(double seconds) { catchUp(seconds); }
+
+void TestClock::catchUp(double seconds) {
   now_ += seconds;
   std::vector<SmartTimerWrapper*> overdue;
   for (Entry& e : entries_) {

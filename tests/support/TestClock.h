@@ -27,8 +27,13 @@ public:
   void advance(double seconds);
   // Moves time forward as a sleeping machine does: nothing fires on the way;
   // on waking each overdue timer fires once and a repeating one is rescheduled
-  // one interval after the wake-up.
+  // one interval after the wake-up. The seconds count as asleep
+  // (Clock::secondsAsleep), as the boot-time clock tells them.
   void sleep(double seconds);
+  // The same for a program that was stopped while the machine ran on: the
+  // timers catch up alike, but no second counts as asleep.
+  void stall(double seconds);
+  double secondsAsleep() const { return asleep_; }
   // Sets the time without firing anything (also backwards).
   void set(double seconds);
   void setDate(const QDateTime& date);
@@ -48,8 +53,10 @@ private:
     unsigned long long order;
   };
   Entry* nextDue(double limit);
+  void catchUp(double seconds);
 
   double now_;
+  double asleep_ = 0.0;
   std::vector<Entry> entries_;
   std::vector<double> wakeUps_;
   unsigned long long nextOrder_ = 0;

@@ -30,6 +30,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextLayout>
 #include <QToolButton>
 
@@ -693,6 +694,37 @@ TEST(PadPlaceholders, SearchForwardsAndBackwards) {
   EXPECT_EQ(PadTextSettings::findMarkedText(text, 6, false), std::nullopt);
   EXPECT_EQ(PadTextSettings::findMarkedText(QStringLiteral("\u203a\u2039"), 2, false),
             std::nullopt);
+}
+
+// The search over a document, read in place, finds what the search over its
+// plain text finds, from every place, across paragraphs, and after edits and
+// their undo.
+TEST(PadPlaceholders, TheDocumentsSearchFollowsItsEdits) {
+  QTextDocument document;
+  document.setPlainText(QStringLiteral("a \u2039one\nline\u203a b\n\u2039two\u203a c \u2039open"));
+  const auto agree = [&](const char* when) {
+    const QString text = document.toPlainText();
+    for (int at = -1; at <= text.size() + 1; ++at) {
+      for (bool forwards : {true, false})
+        ASSERT_EQ(PadTextSettings::findMarkedText(&document, at, forwards),
+                  PadTextSettings::findMarkedText(text, at, forwards))
+            << when << " from " << at << (forwards ? " forwards" : " backwards");
+    }
+  };
+  agree("at first");
+  QTextCursor cursor(&document);
+  cursor.movePosition(QTextCursor::End);
+  cursor.insertText(QStringLiteral("\u203a"));
+  agree("after closing the last one");
+  EXPECT_EQ(PadTextSettings::findMarkedText(&document, 20, true), std::make_pair(23, 6));
+  cursor.setPosition(2);
+  cursor.setPosition(3, QTextCursor::KeepAnchor);
+  cursor.removeSelectedText();
+  agree("after removing the first mark");
+  document.undo();
+  agree("after the undo");
+  document.setPlainText(QStringLiteral("no marks"));
+  agree("with none");
 }
 
 TEST_F(Pads, TheToggleRulesKeepAtMostOnePadShown) {

@@ -208,9 +208,10 @@ TEST(StatusItemClickRules, LeftClickOutcomes) {
   EXPECT_EQ(decide(true, true, true, false, false, true), O::hide);
   // Moving, not active: placed at the icon and brought forward.
   EXPECT_EQ(decide(true, false, true, false, false, false), O::moveAndBringToFront);
-  // A right click, or a left one with Super held, pops the menu up instead.
+  // A right click, or a left one with Super or Ctrl held, pops the menu up instead.
   EXPECT_TRUE(StatusItemClickRules::popsMenu(true, Qt::NoModifier));
   EXPECT_TRUE(StatusItemClickRules::popsMenu(false, Qt::MetaModifier));
   EXPECT_TRUE(StatusItemClickRules::popsMenu(false, Qt::MetaModifier | Qt::ShiftModifier));
-  EXPECT_FALSE(StatusItemClickRules::popsMenu(false, Qt::ControlModifier | Qt::AltModifier));
+  EXPECT_TRUE(StatusItemClickRules::popsMenu(false, Qt::ControlModifier | Qt::AltModifier));
+  EXPECT_FALSE(StatusItemClickRules::popsMenu(false, Qt::AltModifier | Qt::ShiftModifier));
 }

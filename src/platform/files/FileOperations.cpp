@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QUuid>
 
 #include <algorithm>
 #include <cerrno>
@@ -171,6 +172,122 @@ std::optional<QByteArray> FileOperations::readRegularFile(const QByteArray& enco
   ::close(fd);
   bytes.truncate(used);
   return bytes;
+}
+
+namespace {
+// Writes all of `bytes` to `fd`; false with errno set when it cannot.
+bool writeAll(int fd, const char* bytes, qsizetype size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, bytes, size_t(size));
+    if (n < 0) {
+      if (errno == EINTR)
+        continue;
+      return false;
+    }
+    bytes += n;
+    size -= n;
+  }
+  return true;
+}
+
+// Opens a new file at `path` for writing, never through a link and never
+// over anything that exists.
+int createNew(const QByteArray& path, mode_t mode) {
+  return ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+}
+
+// Ends a write to `fd`: the bytes on the disk and the file closed. On a
+// failure the file at `path` goes and `error` says why.
+bool finishWrite(int fd, const QByteArray& path, bool written, const QString& what,
+                 QString* error) {
+  int code = written ? 0 : errno;
+  if (written && ::fsync(fd) != 0)
+    code = errno;
+  if (::close(fd) != 0 && code == 0)
+    code = errno;
+  if (code == 0)
+    return true;
+  ::unlink(path.constData());
+  setError(error, QStringLiteral("%1: %2").arg(what, errnoText(code)));
+  return false;
+}
+} // namespace
+
+bool FileOperations::writeRegularFile(const QString& path, const QByteArray& bytes,
+                                      QString* error) {
+  const QByteArray target = QFile::encodeName(path);
+  struct stat existing {};
+  const bool replaces = ::lstat(target.constData(), &existing) == 0;
+  if (replaces && !S_ISREG(existing.st_mode)) {
+    setError(error, S_ISLNK(existing.st_mode)
+                        ? QStringLiteral("%1 is a link").arg(path)
+                        : QStringLiteral("%1 is not a regular file").arg(path));
+    return false;
+  }
+  const QFileInfo info(path);
+  const QByteArray beside =
+      QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
+                        QLatin1Char('.') + QUuid::createUuid().toString(QUuid::Id128).left(12));
+  const int fd = createNew(beside, 0666);
+  if (fd < 0) {
+    setError(error, QStringLiteral("%1: %2").arg(path, errnoText(errno)));
+    return false;
+  }
+  const bool written = (!replaces || ::fchmod(fd, existing.st_mode & 07777) == 0) &&
+                       writeAll(fd, bytes.constData(), bytes.size());
+  if (!finishWrite(fd, beside, written, path, error))
+    return false;
+  if (::rename(beside.constData(), target.constData()) != 0) {
+    const int code = errno;
+    ::unlink(beside.constData());
+    setError(error, QStringLiteral("%1: %2").arg(path, errnoText(code)));
+    return false;
+  }
+  return true;
+}
+
+bool FileOperations::copyRegularFile(const QString& from, const QString& to, QString* error) {
+  const int in = ::open(QFile::encodeName(from).constData(),
+                        O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW);
+  if (in < 0) {
+    const int code = errno;
+    setError(error, code == ELOOP ? QStringLiteral("%1 is a link").arg(from)
+                                  : QStringLiteral("%1: %2").arg(from, errnoText(code)));
+    return false;
+  }
+  struct stat info {};
+  if (::fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(in);
+    setError(error, QStringLiteral("%1 is not a regular file").arg(from));
+    return false;
+  }
+  const QByteArray target = QFile::encodeName(to);
+  const int out = createNew(target, info.st_mode & 0777);
+  if (out < 0) {
+    setError(error, QStringLiteral("%1: %2").arg(to, errnoText(errno)));
+    ::close(in);
+    return false;
+  }
+  QByteArray buffer(256 * 1024, Qt::Uninitialized);
+  bool written = true;
+  for (;;) {
+    const ssize_t n = ::read(in, buffer.data(), size_t(buffer.size()));
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0) {
+      written = n == 0;
+      break;
+    }
+    if (!writeAll(out, buffer.constData(), n)) {
+      written = false;
+      break;
+    }
+  }
+  const int readCode = errno;
+  ::close(in);
+  errno = readCode;
+  return finishWrite(out, target, written, QStringLiteral("cannot copy %1 to %2").arg(from, to),
+                     error);
 }
 
 bool FileOperations::isRegularFile(const QString& path, bool followLink) {

@@ -55,6 +55,20 @@ public:
   // folder of thousands of packages is listed in a few milliseconds.
   static QStringList entryNames(const QString& folder, const QString& prefix = {});
 
+  // Writes `bytes` as the whole of the file at `path`: written beside it
+  // under a hidden name, flushed to the disk, then renamed over it, so that a
+  // reader sees the old file or the new one, never a part. Only a regular
+  // file is replaced: a link, a pipe, a device or a folder at `path` is
+  // refused and left as it is (a link is never written through). A file
+  // replaced keeps its permissions.
+  static bool writeRegularFile(const QString& path, const QByteArray& bytes,
+                               QString* error = nullptr);
+  // Copies the regular file `from` (a link is refused, as is anything that
+  // is not a regular file, without blocking) to `to`, which must not exist
+  // yet; the copy is on the disk when this returns. A failure leaves nothing
+  // at `to`.
+  static bool copyRegularFile(const QString& from, const QString& to, QString* error = nullptr);
+
   // True when `path` is a regular file (a link to one counts when
   // `followLink`).
   static bool isRegularFile(const QString& path, bool followLink = true);

@@ -1,20 +1,16 @@
 #include "platform/files/FolderContentMonitor.h"
 
 #include "platform/ConsoleText.h"
+#include "platform/LogCategories.h"
 #include "platform/files/InotifyFolderWatcher.h"
 
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QThread>
 
 #include <sys/resource.h>
 #include <unistd.h>
 
 namespace kr {
-
-namespace {
-Q_LOGGING_CATEGORY(lcFolderMonitor, "kr.platform.monitor")
-} // namespace
 
 FolderContentMonitor::FolderContentMonitor(QStringList pathsToWatch, Callback callback,
                                            QObject* parent)

@@ -1,9 +1,9 @@
 #include "platform/files/InotifyFolderWatcher.h"
 
 #include "platform/ConsoleText.h"
+#include "platform/LogCategories.h"
 
 #include <QFile>
-#include <QLoggingCategory>
 #include <QSet>
 #include <QSocketNotifier>
 
@@ -18,7 +18,6 @@
 namespace kr {
 
 namespace {
-Q_LOGGING_CATEGORY(lcInotify, "kr.platform.monitor")
 
 constexpr quint32 kMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_MODIFY |
                           IN_CLOSE_WRITE | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR |
@@ -79,8 +78,8 @@ bool InotifyFolderWatcher::reopen() {
   close();
   fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   if (fd_ < 0) {
-    qCWarning(lcInotify).noquote() << "cannot watch the log folder for changes:"
-                                   << QString::fromLocal8Bit(std::strerror(errno));
+    qCWarning(lcFolderMonitor).noquote() << "cannot watch the log folder for changes:"
+                                         << QString::fromLocal8Bit(std::strerror(errno));
     return false;
   }
   notifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read, this);
@@ -114,7 +113,7 @@ bool InotifyFolderWatcher::addWatch(const char* path, int root, const QByteArray
   if (wd < 0) {
     const int error = errno;
     if (name.isEmpty()) {
-      qCWarning(lcInotify).noquote()
+      qCWarning(lcFolderMonitor).noquote()
           << "cannot watch" << consoleSafe(roots_.at(root))
           << "for changes:" << QString::fromLocal8Bit(std::strerror(error));
     } else if (error != ENOENT && error != ENOTDIR) {
@@ -130,10 +129,10 @@ void InotifyFolderWatcher::reportLimitOnce(const QString& path, int error) {
   if (limitReported_)
     return;
   limitReported_ = true;
-  qCWarning(lcInotify).noquote() << "cannot watch" << consoleSafe(path)
-                                 << "for changes:" << QString::fromLocal8Bit(std::strerror(error))
-                                 << (error == ENOSPC ? "(the limit of inotify watches is reached)"
-                                                     : "");
+  qCWarning(lcFolderMonitor).noquote()
+      << "cannot watch" << consoleSafe(path)
+      << "for changes:" << QString::fromLocal8Bit(std::strerror(error))
+      << (error == ENOSPC ? "(the limit of inotify watches is reached)" : "");
 }
 
 void InotifyFolderWatcher::watchPackagesOf(int root) {

@@ -1,10 +1,11 @@
 #include "platform/files/LoginItems.h"
 
+#include "platform/files/FileOperations.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace kr {
@@ -73,6 +74,21 @@ std::optional<QString> mainGroupValue(const QStringList& lines, const QString& k
   return std::nullopt;
 }
 
+// A desktop entry is a few hundred bytes; anything near this is no entry.
+constexpr qint64 kMaximumEntrySize = 256 * 1024;
+
+// The lines of the desktop entry at `path`, read as any file a user or
+// another program can put there: nothing when it is no regular file (a pipe,
+// a device, a folder) or too large.
+std::optional<QStringList> entryLines(const QString& path) {
+  RegularFileReadOptions options;
+  options.maximumSize = kMaximumEntrySize;
+  const std::optional<QByteArray> bytes = FileOperations::readRegularFile(path, nullptr, options);
+  if (!bytes)
+    return std::nullopt;
+  return QString::fromUtf8(*bytes).split(QLatin1Char('\n'));
+}
+
 QString installedEntryPath() {
   return QStandardPaths::locate(QStandardPaths::ApplicationsLocation, kEntryName);
 }
@@ -128,10 +144,10 @@ QString XdgAutostartLoginItems::execOfProgram(const QString& program) {
 
 std::optional<QString> XdgAutostartLoginItems::itemForThisProgram() const {
   const QString path = entryPath();
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+  const std::optional<QStringList> read = entryLines(path);
+  if (!read)
     return std::nullopt;
-  const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+  const QStringList& lines = *read;
   if (mainGroupValue(lines, QStringLiteral("Hidden")).value_or(QString()) == QStringLiteral("true"))
     return std::nullopt;
   const std::optional<QString> exec = mainGroupValue(lines, QStringLiteral("Exec"));
@@ -147,9 +163,8 @@ std::optional<QString> XdgAutostartLoginItems::itemForThisProgram() const {
 bool XdgAutostartLoginItems::addThisProgram(QString* error) {
   const QString source = installedEntry_.isEmpty() ? installedEntryPath() : installedEntry_;
   QStringList lines;
-  QFile installed(source);
-  if (!source.isEmpty() && installed.open(QIODevice::ReadOnly | QIODevice::Text))
-    lines = QString::fromUtf8(installed.readAll()).split(QLatin1Char('\n'));
+  if (!source.isEmpty())
+    lines = entryLines(source).value_or(QStringList());
   if (!mainGroupValue(lines, QStringLiteral("Type"))) {
     lines = QStringList{QStringLiteral("[Desktop Entry]"), QStringLiteral("Type=Application"),
                         QStringLiteral("Name=Korvane-R"), QStringLiteral("Terminal=false")};
@@ -183,12 +198,11 @@ bool XdgAutostartLoginItems::addThisProgram(QString* error) {
       *error = QStringLiteral("could not make the folder %1").arg(QFileInfo(path).absolutePath());
     return false;
   }
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Text) ||
-      file.write((entry.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8()) < 0 ||
-      !file.commit()) {
+  QString why;
+  if (!FileOperations::writeRegularFile(
+          path, (entry.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8(), &why)) {
     if (error)
-      *error = QStringLiteral("could not write %1: %2").arg(path, file.errorString());
+      *error = QStringLiteral("could not write %1: %2").arg(path, why);
     return false;
   }
   return true;

@@ -1,5 +1,7 @@
 #include "platform/files/SupportPaths.h"
 
+#include "platform/MacOSXVersion.h"
+
 #include <QDir>
 #include <QStandardPaths>
 
@@ -15,7 +17,9 @@ QString writableOrTemp(QStandardPaths::StandardLocation location) {
 } // namespace
 
 QString SupportPaths::supportFolder() {
-  return writableOrTemp(QStandardPaths::GenericDataLocation) + u'/' + kAppFolder;
+  // The sibling edition keeps its data apart, under its own name.
+  return writableOrTemp(QStandardPaths::GenericDataLocation) + u'/' +
+         MacOSXVersion::applicationFolderName();
 }
 
 QString SupportPaths::configFolder() {

@@ -7,7 +7,8 @@ namespace kr {
 // Where the application keeps its files.
 class SupportPaths {
 public:
-  // ~/.local/share/Korvane-R: logs, pads and statistics pages.
+  // ~/.local/share/Korvane-R (Korvane-C for that edition): logs, pads and
+  // statistics pages.
   static QString supportFolder();
   // ~/.config/Korvane-R
   static QString configFolder();

@@ -3,7 +3,6 @@
 #include "platform/files/FileOperations.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 
 namespace kr {
@@ -106,11 +105,11 @@ QByteArray WavFile::serialize() const {
 }
 
 bool WavFile::write(const QString& path, QString* error) const {
-  QSaveFile file(path);
-  if (file.open(QIODevice::WriteOnly) && file.write(serialize()) >= 0 && file.commit())
+  QString why;
+  if (FileOperations::writeRegularFile(path, serialize(), &why))
     return true;
   if (error)
-    *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    *error = QStringLiteral("cannot write %1: %2").arg(path, why);
   return false;
 }
 

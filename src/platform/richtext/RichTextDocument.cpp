@@ -40,7 +40,7 @@ std::pair<QString, QByteArray> RichTextDocument::imageFile(const QTextDocument& 
   QByteArray png;
   if (resource.canConvert<QImage>()) {
     QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
+    buffer.open(QIODevice::WriteOnly); // own-file: a buffer in memory, no file
     resource.value<QImage>().save(&buffer, "PNG");
   }
   return {name, png};

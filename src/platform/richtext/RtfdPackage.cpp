@@ -87,6 +87,7 @@ bool fail(QString* error, const QString& message) {
 }
 
 bool syncPath(const QString& path) {
+  // own-file: a file or folder this program has just written, flushed to the disk
   const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
   if (fd < 0)
     return false;
@@ -101,6 +102,7 @@ using TextParts =
     std::function<std::optional<std::vector<QByteArrayView>>(bool* last, QString* error)>;
 bool writeFile(const QString& path, const TextParts& parts, QString* error) {
   QFile file(path);
+  // own-file: a new file (never one that exists) in a package written beside its log
   if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
     return fail(error, QStringLiteral("Could not create %1: %2").arg(path, file.errorString()));
   const int fd = file.handle();
@@ -150,6 +152,7 @@ bool writeFile(const QString& path, const TextParts& parts, QString* error) {
 
 bool writeFile(const QString& path, const QByteArray& data, QString* error) {
   QFile file(path);
+  // own-file: a new file (never one that exists) in a package written beside its log
   if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
     return fail(error, QStringLiteral("Could not create %1: %2").arg(path, file.errorString()));
   if (file.write(data) != data.size() || !file.flush() || ::fsync(file.handle()) != 0)

@@ -11,8 +11,6 @@ namespace {
 
 constexpr qint64 kTitleLimit = 1000;
 constexpr qint64 kDay = 86400;
-// A change of offset lies at most this far before an ambiguous time.
-constexpr qint64 kLookBack = 3 * 3600;
 // How far before the range a rule is first followed from: as far as an
 // occurrence of most events can begin and still run into it.
 constexpr qint64 kFirstLookBack = 8 * kDay;
@@ -37,23 +35,39 @@ int zoneOffset(icaltimezone* zone, qint64 seconds) {
   return icaltimezone_get_utc_offset_of_utc_time(zone, &utc, &daylight);
 }
 
-// Where a wall-clock time occurs twice, the offset before the change gives
-// the first occurrence.
-template <typename Offset> qint64 firstOccurrence(qint64 wall, qint64 found, Offset offsetAt) {
-  const int before = offsetAt(found - kLookBack);
-  const qint64 candidate = wall - before;
-  if (candidate < found && offsetAt(candidate) == before)
-    return candidate;
-  return found;
+// The instant a wall-clock time (given as if it were UTC) stands for in a
+// zone whose offset at an instant `offsetAt` gives. Where the time occurs
+// twice (the hour the clocks go back) it is the first occurrence; where it
+// does not occur at all (the hour skipped when they go forward) it is read
+// with the offset before the change, so 02:30 on a day the clocks go from
+// 02:00 to 03:00 is 03:30. Zones change at most once within a day either side.
+struct Reading {
+  qint64 instant = 0;
+  bool skipped = false; // the time falls in a skipped hour
+};
+
+template <typename Offset> Reading readWallClock(qint64 wall, Offset offsetAt) {
+  const int before = offsetAt(wall - kDay);
+  const int after = offsetAt(wall + kDay);
+  if (before == after)
+    return {wall - before, false};
+  const qint64 early = wall - std::max(before, after);
+  const qint64 late = wall - std::min(before, after);
+  if (offsetAt(early) == wall - early)
+    return {early, false};
+  if (offsetAt(late) == wall - late)
+    return {late, false};
+  return {wall - before, true};
 }
 
-qint64 localInstant(const icaltimetype& time) {
+Reading readTime(const icaltimetype& time) {
   const qint64 wall = wallAsUtc(time);
-  const QTime clock = time.is_date ? QTime(0, 0) : QTime(time.hour, time.minute, time.second);
-  const QDateTime local(QDate(time.year, time.month, time.day), clock, Qt::LocalTime);
-  if (!local.isValid())
-    return wall;
-  return firstOccurrence(wall, local.toSecsSinceEpoch(), &localOffset);
+  if (isWallClock(time))
+    return readWallClock(wall, &localOffset);
+  if (icaltime_is_utc(time))
+    return {wall, false};
+  auto* zone = const_cast<icaltimezone*>(time.zone);
+  return readWallClock(wall, [zone](qint64 at) { return zoneOffset(zone, at); });
 }
 
 QDateTime utc(qint64 seconds) { return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC); }
@@ -82,8 +96,12 @@ Length lengthOf(icalcomponent* event, const icaltimetype& dtstart) {
         length.days = std::max<qint64>(QDate(dtstart.year, dtstart.month, dtstart.day)
                                            .daysTo(QDate(dtend.year, dtend.month, dtend.day)),
                                        1);
+      } else if (const Reading start = readTime(dtstart); start.skipped) {
+        // A start in a skipped hour moves on by the hour: the event keeps the
+        // length it was written with.
+        length.seconds = std::max<qint64>(0, wallAsUtc(dtend) - wallAsUtc(dtstart));
       } else {
-        length.seconds = std::max<qint64>(0, instantOf(dtend) - instantOf(dtstart));
+        length.seconds = std::max<qint64>(0, instantOf(dtend) - start.instant);
       }
       return length;
     }
@@ -117,16 +135,7 @@ CalendarEvent occurrenceAt(const QString& title, const icaltimetype& start, cons
 
 } // namespace
 
-qint64 instantOf(const icaltimetype& time) {
-  if (isWallClock(time))
-    return localInstant(time);
-  const qint64 wall = wallAsUtc(time);
-  if (icaltime_is_utc(time))
-    return wall;
-  auto* zone = const_cast<icaltimezone*>(time.zone);
-  const qint64 found = qint64(icaltime_as_timet_with_zone(time, zone));
-  return firstOccurrence(wall, found, [zone](qint64 at) { return zoneOffset(zone, at); });
-}
+qint64 instantOf(const icaltimetype& time) { return readTime(time).instant; }
 
 QString occurrenceKey(const QString& uid, qint64 startSeconds) {
   return uid + QLatin1Char('\n') + QString::number(startSeconds);

@@ -18,7 +18,9 @@ namespace IcalOccurrences {
 
 // Seconds since the epoch of a time: UTC, in its zone, or, without a zone
 // (floating, or a date), as local time. A wall-clock time that occurs twice
-// (the hour the clocks go back) is its first occurrence.
+// (the hour the clocks go back) is its first occurrence; one that does not
+// occur (the hour skipped when they go forward) is read with the offset
+// before the change, as the standard says.
 qint64 instantOf(const icaltimetype& time);
 
 // The single occurrence an event that does not repeat describes (or the

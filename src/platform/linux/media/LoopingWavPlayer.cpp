@@ -44,6 +44,7 @@ bool LoopingWavPlayer::play(const QString& filePath, const QString& deviceId) {
   sink_ = std::make_unique<QAudioSink>(device, format);
   sink_->setVolume(volume_);
   source_ = std::make_unique<LoopingPcmSource>(wav->pcm, wav->bytesPerFrame());
+  // own-file: the sound's samples in memory, no file
   source_->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
   sink_->start(source_.get());
   if (sink_->error() != QAudio::NoError) {

@@ -1,6 +1,7 @@
 #include "platform/linux/media/QtAudioOutput.h"
 
 #include "platform/QnLog.h"
+#include "platform/files/FileOperations.h"
 #include "platform/linux/media/LoopingWavPlayer.h"
 
 #include <QAudioOutput>
@@ -61,6 +62,16 @@ QAudioDevice QtAudioOutput::deviceWithId(const QString& id) {
 
 bool QtAudioOutput::playOneShot(const QString& filePath, float volume, const QString& deviceId,
                                 bool lastSecondOnly) {
+  // The media framework opens the file itself, waiting on a pipe: only a
+  // regular file is handed to it.
+  if (!FileOperations::isRegularFile(filePath)) {
+    if (!reported_.contains(filePath)) {
+      reported_.insert(filePath);
+      platformLog(
+          QStringLiteral("Sound %1 cannot be played: it is not a regular file").arg(filePath));
+    }
+    return false;
+  }
   setUp();
   const QAudioDevice device = deviceWithId(deviceId);
   if (device.isNull())

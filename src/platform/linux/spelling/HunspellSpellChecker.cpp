@@ -1,7 +1,7 @@
 #include "platform/linux/spelling/HunspellSpellChecker.h"
 
+#include "platform/DetachedJob.h"
 #include "platform/QnLog.h"
-#include "platform/ThreadName.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -11,8 +11,6 @@
 #include <hunspell/hunspell.hxx>
 
 #include <atomic>
-#include <mutex>
-#include <thread>
 
 namespace kr {
 
@@ -56,15 +54,6 @@ std::atomic<int> readsRunning{0};
 
 int HunspellSpellChecker::readsUnderWay() { return readsRunning.load(); }
 
-// A dictionary being read. The thread hands its result over through here;
-// the checker lets go of `receiver` before it goes, so that a read that ends
-// after the checker (or at quit) delivers nothing and is not waited for.
-struct HunspellSpellChecker::Reading {
-  std::mutex mutex;
-  QObject* receiver = nullptr;
-  std::unique_ptr<Hunspell> result;
-};
-
 HunspellSpellChecker::HunspellSpellChecker(const QString& localeName, QStringList folders)
     : localeName_(localeName), receiver_(std::make_unique<QObject>()) {
   if (folders.isEmpty()) {
@@ -78,10 +67,8 @@ HunspellSpellChecker::HunspellSpellChecker(const QString& localeName, QStringLis
 }
 
 HunspellSpellChecker::~HunspellSpellChecker() {
-  if (reading_) {
-    const std::lock_guard lock(reading_->mutex);
-    reading_->receiver = nullptr;
-  }
+  if (reading_)
+    reading_->release();
 }
 
 QString HunspellSpellChecker::unavailableReason() const {
@@ -103,35 +90,15 @@ bool HunspellSpellChecker::ensureLoaded() {
     take(std::make_unique<Hunspell>(affix.constData(), dictionary.constData()));
     return hunspell_ != nullptr;
   }
-  reading_ = std::make_shared<Reading>();
-  reading_->receiver = receiver_.get();
   ++readsRunning;
-  std::thread([reading = reading_, checker = this, affix, dictionary] {
-    nameCurrentThread("spellingReader");
-    auto loaded = std::make_unique<Hunspell>(affix.constData(), dictionary.constData());
-    const std::lock_guard lock(reading->mutex);
-    --readsRunning;
-    if (!reading->receiver)
-      return;
-    reading->result = std::move(loaded);
-    // Posted while the lock keeps the receiver alive.
-    QMetaObject::invokeMethod(
-        reading->receiver,
-        [reading, checker] {
-          // On the checker's thread: the checker is there while the
-          // receiver is.
-          std::unique_ptr<Hunspell> result;
-          {
-            const std::lock_guard lock(reading->mutex);
-            if (!reading->receiver)
-              return;
-            result = std::move(reading->result);
-          }
-          if (result)
-            checker->take(std::move(result));
-        },
-        Qt::QueuedConnection);
-  }).detach();
+  reading_ = DetachedJob::start(
+      receiver_.get(), "spellingReader", [checker = this, affix, dictionary](DetachedJob& job) {
+        auto loaded = std::make_shared<std::unique_ptr<Hunspell>>(
+            std::make_unique<Hunspell>(affix.constData(), dictionary.constData()));
+        --readsRunning;
+        // On the checker's thread: the checker is there while the job is held.
+        job.handBack([checker, loaded] { checker->take(std::move(*loaded)); });
+      });
   return false;
 }
 

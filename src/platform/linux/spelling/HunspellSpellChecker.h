@@ -12,6 +12,8 @@ class QObject;
 
 namespace kr {
 
+class DetachedJob;
+
 // Spelling by Hunspell with the dictionary of the locale's language (for
 // "de_AT" "de_AT", then any "de_*"), else "en_US", looked up in the
 // "hunspell" and "myspell" folders of the system's data folders. The
@@ -37,7 +39,6 @@ public:
   static int readsUnderWay();
 
 private:
-  struct Reading;
   // True when the dictionary is in memory; otherwise starts reading it
   // unless that is under way or failed.
   bool ensureLoaded();
@@ -47,8 +48,10 @@ private:
   QString affixPath_;
   QString dictionaryName_;
   std::unique_ptr<Hunspell> hunspell_;
-  // The read under way, shared with its thread; it may outlive the checker.
-  std::shared_ptr<Reading> reading_;
+  // The read under way, shared with its thread; it may outlive the checker,
+  // which lets go of it as it goes, so that a read that ends after the
+  // checker (or at quit) delivers nothing and is not waited for.
+  std::shared_ptr<DetachedJob> reading_;
   // Where the read's result is delivered, on the checker's thread.
   std::unique_ptr<QObject> receiver_;
   bool loadFailed_ = false;

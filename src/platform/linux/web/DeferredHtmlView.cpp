@@ -21,7 +21,8 @@ namespace kr {
 
 namespace {
 
-Q_LOGGING_CATEGORY(lcWebLoader, "kr.platform.web")
+// The loading of the web engine's module; the pages log as "kr.platform.web".
+Q_LOGGING_CATEGORY(lcWebLoader, "kr.platform.web.loader")
 
 using MakeView = HtmlView* (*)(QWidget* parent);
 

@@ -93,6 +93,11 @@ void WebEngineHtmlView::startEngine() {
   profile_->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
   host_ = new PageWindow([this](bool next) { leavePage(next); });
   host_->setObjectName(QStringLiteral("Web Page Window"));
+  // Its size is the container's, set by the container as it resizes. A
+  // window never resized by hand is fitted to its contents each time it is
+  // shown: the page's window, shown again with its pad, shrank to the engine
+  // widget's least size and left the rest of the pane black.
+  host_->setAttribute(Qt::WA_Resized);
   auto* hostLayout = new QVBoxLayout(host_);
   hostLayout->setContentsMargins(0, 0, 0, 0);
   view_ = new QWebEngineView(host_);

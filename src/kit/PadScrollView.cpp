@@ -1,13 +1,13 @@
-#include "kit/WrapInScrollView.h"
+#include "kit/PadScrollView.h"
 
 #include "platform/layout/ConstraintLayout.h"
 
-#include <QScrollArea>
-
 namespace kr {
 
-QScrollArea* wrapInScrollView(QWidget* view) {
-  auto* scrollView = new QScrollArea();
+PadScrollView::PadScrollView(QWidget* parent) : QScrollArea(parent) {}
+
+PadScrollView* PadScrollView::wrap(QWidget* view) {
+  auto* scrollView = new PadScrollView;
   scrollView->setWidget(view);
   scrollView->setWidgetResizable(true);
   ConstraintLayout::setContentCompressionResistancePriority(scrollView, Qt::Vertical,

@@ -1,8 +1,0 @@
-#include "kit/WallWithInstrinsicSize.h"
-
-namespace kr {
-
-WallWithInstrinsicSize::WallWithInstrinsicSize(const QRect& frame, QWidget* parent)
-    : Wall(frame, parent), myIntrinsicSize_(frame.size()) {}
-
-} // namespace kr

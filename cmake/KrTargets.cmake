@@ -9,11 +9,16 @@ function(kr_add_library name)
   target_link_libraries(${name} PUBLIC ${ARG_LIBS})
 endfunction()
 
-# Under the sanitizers the tests run without OpenGL on X11: the web engine,
-# linked into the program, makes a shared GL context at start-up, and the GL
-# driver keeps a few bytes of it that LeakSanitizer cannot see past. Leaks
-# inside other libraries we only call are listed in tests/lsan.supp.
-function(kr_sanitizer_environment test)
+# What every test gets from its launcher. The desktop programs it might start
+# (the opener, a file manager, a browser) are the stand-ins of
+# tests/support/fake-bin, first in PATH, which only write down how they were
+# called. Under the sanitizers the tests run without OpenGL on X11: the web
+# engine, linked into the program, makes a shared GL context at start-up, and
+# the GL driver keeps a few bytes of it that LeakSanitizer cannot see past.
+# Leaks inside other libraries we only call are listed in tests/lsan.supp.
+function(kr_test_environment test)
+  set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT_MODIFICATION
+               "PATH=path_list_prepend:${PROJECT_SOURCE_DIR}/tests/support/fake-bin")
   if(KR_SANITIZE)
     set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT QT_XCB_GL_INTEGRATION=none
                  "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0")
@@ -24,11 +29,15 @@ endfunction()
 # One executable per test file. The label chooses the launcher:
 #   unit, widget: Qt offscreen platform (set by the test main)
 #   x11:          a private X server (xvfb-run -a) with the xcb platform
-#   dbus:         a private session bus (dbus-run-session)
+#   dbus:         a private session bus (dbus-run-session) that starts no
+#                 service installed on the machine (scripts/session-bus.conf)
 #   desktop:      a virtual desktop at 1366x768 with a window manager, a tray
-#                 host and a session bus (scripts/desktop-session), xcb platform
+#                 host and such a session bus (scripts/desktop-session), xcb
+#                 platform
 #   web:          a private X server with the xcb platform and Qt WebEngine
 #                 without sandbox and GPU
+# Only "dbus" and "desktop" tests keep the session bus they are given (marked
+# by KR_PRIVATE_SESSION_BUS); the test main gives the others none.
 function(kr_add_test name)
   cmake_parse_arguments(ARG "" "LABEL" "SOURCES;LIBS" ${ARGN})
   if(NOT ARG_LABEL)
@@ -45,9 +54,10 @@ function(kr_add_test name)
   elseif(ARG_LABEL STREQUAL "desktop")
     set(cmd ${PROJECT_SOURCE_DIR}/scripts/desktop-session env KR_TEST_PLATFORM=xcb ${cmd})
   elseif(ARG_LABEL STREQUAL "dbus")
-    set(cmd dbus-run-session -- ${cmd})
+    set(cmd dbus-run-session --config-file=${PROJECT_SOURCE_DIR}/scripts/session-bus.conf --
+        env KR_PRIVATE_SESSION_BUS=1 ${cmd})
   endif()
   add_test(NAME ${name} COMMAND ${cmd})
   set_tests_properties(${name} PROPERTIES LABELS ${ARG_LABEL} TIMEOUT 300)
-  kr_sanitizer_environment(${name})
+  kr_test_environment(${name})
 endfunction()

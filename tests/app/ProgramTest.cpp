@@ -465,6 +465,19 @@ TEST(Program, TheWindowHasTheStatisticsAndTheLogBookAndTaskLinksComeBackHome) {
   test::ConsoleCapture console;
   EXPECT_TRUE(UrlOpenerAPI::shared().open(QUrl(QStringLiteral("korvaner2things://show?id=7"))));
   EXPECT_TRUE(console.contains(QStringLiteral("getUrl [started]")));
+  // Any other goes to the desktop's opener: in the tests, its stand-in, which
+  // writes down the call in the home folder and opens nothing.
+  EXPECT_TRUE(UrlOpenerAPI::shared().open(QUrl(QStringLiteral("https://example.org/t?id=7"))));
+  QFile calls(test::temporaryHome() + QStringLiteral("/desktop-calls"));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        if (!calls.open(QIODevice::ReadOnly))
+          return false;
+        const QList<QByteArray> lines = calls.readAll().split('\n');
+        calls.close();
+        return lines.contains("xdg-open\thttps://example.org/t?id=7");
+      },
+      10000));
 }
 
 TEST(Program, PreferencesOpenFromTheMenuAndTheDistractionsRouteStaysChosen) {

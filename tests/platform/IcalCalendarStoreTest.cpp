@@ -1,4 +1,4 @@
-// Runs with TZ=Europe/Berlin (set by CTest).
+// Runs in Berlin's time.
 #include "platform/linux/calendar/IcalCalendarStore.h"
 #include "platform/linux/calendar/IcalCalendarReader.h"
 
@@ -21,6 +21,8 @@
 
 namespace kr {
 namespace {
+
+const test::ProgramZone berlin("Europe/Berlin");
 
 using Status = CalendarSourceState::Status;
 

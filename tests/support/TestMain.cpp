@@ -1,6 +1,7 @@
 // The shared main of every test executable: a temporary home, the offscreen
-// platform unless the test asks for X11, and a failed test for every warning
-// nobody expected.
+// platform unless the test asks for X11, stand-ins for the desktop's programs,
+// no session bus but a private one, and a failed test for every warning nobody
+// expected.
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
@@ -74,6 +75,16 @@ void prepareHome() {
   qputenv("XDG_DATA_HOME", home + "/data");
   qputenv("XDG_CACHE_HOME", home + "/cache");
   qputenv("XDG_RUNTIME_DIR", home + "/runtime");
+  // The opener, the file manager and the browsers a test reaches are the
+  // stand-ins of tests/support/fake-bin, which only write down their calls.
+  const QByteArray path = qgetenv("PATH");
+  qputenv("PATH", QByteArray(KR_FAKE_BIN_DIR) + (path.isEmpty() ? QByteArray() : ':' + path));
+  // Only the private bus of a test launcher (scripts/desktop-session, the
+  // "dbus" label) is used. Any other, the desktop's or one started on demand
+  // for the display, would show notifications and start the programs its
+  // machine has installed.
+  if (qgetenv("KR_PRIVATE_SESSION_BUS") != "1")
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + home + "/runtime/no-session-bus");
   const QByteArray platform = qgetenv("KR_TEST_PLATFORM");
   qputenv("QT_QPA_PLATFORM", platform.isEmpty() ? QByteArray("offscreen") : platform);
 }

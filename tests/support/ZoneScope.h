@@ -42,4 +42,15 @@ private:
   CLibrary library_;
 };
 
+// The zone a whole test program runs in, as if it had been started there:
+// defined at namespace scope in the test's file, it is set before main() and
+// before anything reads the clock, whoever starts the program.
+class ProgramZone {
+public:
+  explicit ProgramZone(const char* zone) {
+    qputenv("TZ", zone);
+    tzset();
+  }
+};
+
 } // namespace kr::test

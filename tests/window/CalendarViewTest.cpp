@@ -1,5 +1,5 @@
-// Runs with TZ=Europe/Berlin (set by CTest). The test clock starts on
-// Monday 2026-03-02 at 10:00 in Berlin.
+// Runs in Berlin's time. The test clock starts on Monday 2026-03-02 at 10:00
+// in Berlin.
 #include "window/CalendarView.h"
 #include "window/CalendarManager.h"
 #include "window/EventView.h"
@@ -8,6 +8,7 @@
 #include "platform/settings/UserDefaults.h"
 #include "support/FreshDefaults.h"
 #include "support/TestClock.h"
+#include "support/ZoneScope.h"
 
 #include <QImage>
 #include <QLocale>
@@ -19,6 +20,8 @@
 
 namespace kr {
 namespace {
+
+const test::ProgramZone berlin("Europe/Berlin");
 
 // 58 minutes of 6 points between the two 7-point insets.
 constexpr int kWidth = 14 + 58 * 6;

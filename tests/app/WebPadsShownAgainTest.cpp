@@ -4,6 +4,7 @@
 #include "StartedProgram.h"
 #include "support/DarkPalette.h"
 
+#include "platform/linux/web/DeferredHtmlView.h"
 #include "platform/linux/web/WebEngineHtmlView.h"
 #include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"
@@ -26,6 +27,13 @@
 using namespace kr;
 
 namespace {
+
+// As main() does before the application object: the engine refuses to start as
+// root with its sandbox on.
+[[maybe_unused]] const bool kEnginePrepared = [] {
+  kr::DeferredHtmlView::prepareApplication();
+  return true;
+}();
 
 constexpr int kStatistics = 4;
 constexpr int kHelp = 5;

@@ -578,6 +578,12 @@ void NowAndLaterBoardTextView::keyPressEvent(QKeyEvent* event) {
 }
 
 void NowAndLaterBoardTextView::typeKey(QKeyEvent* event) {
+  // An Alt or Super chord is a command, never text; AltGr, which types the
+  // keys' third characters, is neither of them.
+  if ((event->modifiers() & (Qt::AltModifier | Qt::MetaModifier)) && !event->text().isEmpty()) {
+    event->ignore();
+    return;
+  }
   UserEdit what;
   what.afterReturn = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
                      !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));

@@ -111,6 +111,12 @@ void NowAndLaterBoardTextView::performDragOperation(const QMimeData& source) {
 }
 
 void NowAndLaterBoardTextView::insertFromMimeData(const QMimeData* source) {
+  // Data in no format has nothing to insert, and the text edit's own
+  // insertion reads its first format without asking whether there is one:
+  // a middle-click while the primary selection is empty (nobody holds it, or
+  // its holder offers nothing) would end the program.
+  if (!source || source->formats().isEmpty())
+    return;
   applyTypedAhead();
   UserEdit what;
   what.insertedFrom = textCursor().selectionStart();

@@ -6,6 +6,7 @@
 #include "platform/richtext/RtfdPackage.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -66,6 +67,20 @@ void ObjectiveTextView::setData(const QByteArray& data) {
   cursor.setPosition(std::clamp(position, 0, end), QTextCursor::KeepAnchor);
   setTextCursor(cursor);
   updateIndicators();
+}
+
+void ObjectiveTextView::keyPressEvent(QKeyEvent* event) {
+  const bool isReturn = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (!isReturn || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+    NowAndLaterBoardTextView::keyPressEvent(event);
+    return;
+  }
+  // The objective is one sentence, pre-selected on the pages so that typing
+  // replaces it: a Return meant to go on would replace it with an empty line.
+  if (isReadOnly())
+    event->accept();
+  else
+    event->ignore();
 }
 
 bool ObjectiveTextView::checksSpelling() const {

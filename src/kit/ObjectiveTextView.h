@@ -31,6 +31,9 @@ Q_SIGNALS:
   void dataChanged();
 
 protected:
+  // Return and Enter go on to the page's default button; Shift+Return types
+  // a line break. A locked editor keeps them from the page.
+  void keyPressEvent(QKeyEvent* event) override;
   void documentChanged(bool fromOutside) override;
   // Not the prompt that stands until the user writes an objective: its
   // words are ours, and its dictionary need not be read for them.

@@ -30,9 +30,13 @@ TagTokenField::TagTokenField(QWidget* parent)
           &TagTokenField::insertCompletion);
   connect(this, &QLineEdit::textEdited, this, &TagTokenField::textDidChange);
   connect(this, &QLineEdit::editingFinished, this, &TagTokenField::commit);
+  // Return ends the edit: the tags as typed, without a separator left
+  // behind, and no list of completions still open over the page.
   connect(this, &QLineEdit::returnPressed, this, [this] {
+    completer_->popup()->hide();
     if (hasStartedEditing_) {
-      startNextToken();
+      commit();
+      setText(tokens().join(separator));
       becomeFirstResponder();
     }
   });

@@ -435,7 +435,7 @@ void ApplicationShell::attachStandAloneNoiseMachine(StandAloneNoiseMachine& mach
   const QString onKey = machine.soundOnKey();
   QPointer<StandAloneNoiseMachine> guarded(&machine);
   // The same items in the main menu's "Sounds" and the status menu's
-  // "Background Sound": the check item follows the setting wherever it changes.
+  // "Continuous Sound": the check item follows the setting wherever it changes.
   const auto followSetting = [&defaults, onKey](QAction* play) {
     play->setCheckable(true);
     play->setChecked(defaults.boolValue(onKey));
@@ -460,7 +460,7 @@ void ApplicationShell::attachStandAloneNoiseMachine(StandAloneNoiseMachine& mach
 
   QMenu* traySounds = nullptr;
   if (statusItemController_) {
-    QMenu* background = statusItemController_->addSubmenu(QStringLiteral("Background Sound"),
+    QMenu* background = statusItemController_->addSubmenu(QStringLiteral("Continuous Sound"),
                                                           QStringLiteral("backgroundSoundMenu"));
     QAction* trayPlay = background->addAction(QStringLiteral("Play Continuous Sound"));
     trayPlay->setObjectName(QStringLiteral("toggleStandaloneSound"));

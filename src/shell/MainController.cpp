@@ -213,8 +213,16 @@ void MainController::activateView(BaseState& state) {
 
 void MainController::getUrl(const QString& url) { urlHandler_->getUrl(url); }
 
-void MainController::sendToFocusWidget(const char* slot) {
+QWidget* MainController::editingFocusWidget() {
   QWidget* focus = QApplication::focusWidget();
+  if (!focus || focus->window()->windowType() != Qt::Popup)
+    return focus;
+  QWidget* active = QApplication::activeWindow();
+  return active ? active->focusWidget() : nullptr;
+}
+
+void MainController::sendToFocusWidget(const char* slot) {
+  QWidget* focus = editingFocusWidget();
   if (!focus)
     return;
   // A read-only control (such as the rating page's objective while it is

@@ -9,6 +9,8 @@
 #include <memory>
 #include <optional>
 
+class QWidget;
+
 namespace kr {
 
 class AppDelegate;
@@ -117,6 +119,9 @@ private:
   void showAboutBox();
   void toggleKorvaneInterface();
   void sendToFocusWidget(const char* slot);
+  // The control the Edit and Format commands are for: the focused one, or,
+  // while a menu holds the keyboard, the one focused in the active window.
+  static QWidget* editingFocusWidget();
   static bool focusWidgetCanPerform(const QString& action);
   // The focused text editor's own commands (the Format menu).
   static bool focusEditorCanPerform(const QString& action);

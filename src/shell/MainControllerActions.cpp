@@ -239,7 +239,7 @@ bool MainController::validateAction(const QString& action) const {
 }
 
 bool MainController::focusEditorCanPerform(const QString& action) {
-  auto* editor = qobject_cast<QTextEdit*>(QApplication::focusWidget());
+  auto* editor = qobject_cast<QTextEdit*>(editingFocusWidget());
   const QByteArray signature = action.toLatin1() + "()";
   if (!editor || editor->isReadOnly() ||
       editor->metaObject()->indexOfMethod(signature.constData()) < 0)
@@ -271,7 +271,7 @@ bool MainController::focusEditorCanPerform(const QString& action) {
 }
 
 bool MainController::focusWidgetCanPerform(const QString& action) {
-  QWidget* focus = QApplication::focusWidget();
+  QWidget* focus = editingFocusWidget();
   if (!focus)
     return false;
   const bool changesText = action != QLatin1String("copy") && action != QLatin1String("selectAll");

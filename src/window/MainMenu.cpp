@@ -120,6 +120,8 @@ MainMenu::MainMenu(SendAction send, CanPerform canPerform)
   // Commands of the pages that have keys but no menu item.
   addWindowKey(QKeySequence(Qt::CTRL | Qt::Key_D), QStringLiteral("changeDuration"));
   addWindowKey(QKeySequence(Qt::CTRL | Qt::Key_Plus), QStringLiteral("addOneMinute"));
+  // Where "+" needs Shift (as on a US keyboard), Ctrl+= is what is pressed.
+  addWindowKey(QKeySequence(Qt::CTRL | Qt::Key_Equal), QStringLiteral("addOneMinute"));
   addWindowKey(QKeySequence(Qt::CTRL | Qt::Key_Minus), QStringLiteral("subtractOneMinute"));
   addWindowKey(QKeySequence(Qt::CTRL | Qt::Key_T), QStringLiteral("selectTagTokenField"));
 }

@@ -1,6 +1,7 @@
 #include "window/PadViewController.h"
 
 #include "window/PadSheetButton.h"
+#include "window/SheetCaretMemory.h"
 
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/BackingStoreManager.h"
@@ -148,6 +149,9 @@ QWidget* PadViewController::createTextViewWall() {
   auto* wall = new PlacingWidget;
   background_ = BorderedBackgroundView::createForColorKey(backgroundColorStorageKey, wall);
   textView_ = new NowAndLaterBoardTextView(background_);
+  caretMemory_ = new SheetCaretMemory(
+      *textView_, [store = backingStoreDescriptor] { return store->getPathToSelectedFile(); });
+  connect(this, &PadViewController::sheetShown, caretMemory_, &SheetCaretMemory::sheetShown);
   textView_->setFrameShape(QFrame::NoFrame);
   textView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   textView_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -317,12 +321,15 @@ void PadViewController::showHelp() {
 }
 
 void PadViewController::focus() {
-  if (view() && textView_ && view()->window() && view()->isVisible())
-    textView_->setFocus(Qt::OtherFocusReason);
+  if (!view() || !textView_ || !view()->window() || !view()->isVisible())
+    return;
+  caretMemory_->placeForKeyboard();
+  textView_->setFocus(Qt::OtherFocusReason);
 }
 
 void PadViewController::updateTextView() {
   dropSheetBuild();
+  caretMemory_->sheetLeaving();
   BackingStoreDescriptor& store = *backingStoreDescriptor;
   const QString path = store.getPathToSelectedFile();
   // A sheet whose text has not reached the disk yet shows that text, still

@@ -19,6 +19,7 @@ class BackingStoreDescriptor;
 class BorderedBackgroundView;
 class DetachedJob;
 class NowAndLaterBoardTextView;
+class SheetCaretMemory;
 class TextIndicatorsView;
 
 // One note pad: its editor on the pad's colour, the format indicators above
@@ -110,6 +111,7 @@ private:
   void layoutTextViewWall();
 
   NowAndLaterBoardTextView* textView_ = nullptr;
+  SheetCaretMemory* caretMemory_ = nullptr;
   TextIndicatorsView* textIndicatorsView_ = nullptr;
   QWidget* textViewWall_ = nullptr;
   BorderedBackgroundView* background_ = nullptr;

@@ -234,6 +234,39 @@ TEST(PadsProgram, APadsHotKeyShowsItFromTheBackgroundAndTogglesItInFront) {
   EXPECT_FALSE(hidden("helpPadHidden"));
 }
 
+TEST(PadsProgram, APadsHotKeyPutsTheCaretWhereItWasInTheSheetOrAtItsEnd) {
+  StartedProgram p(allPadsHidden());
+  window(p).show();
+  window(p).activateWindow();
+  settle();
+  ASSERT_EQ(QGuiApplication::applicationState(), Qt::ApplicationActive);
+  PadViewController* later = controller(p).laterPadController();
+  NowAndLaterBoardTextView* view = later->textView();
+  const auto hotKey = [&] {
+    mainController(p).tryToPerform(QStringLiteral("laterHotKey"));
+    settle();
+  };
+  hotKey();
+  ASSERT_FALSE(hidden("laterPadHidden"));
+  const int end = view->document()->characterCount() - 1;
+  ASSERT_GT(end, 2);
+  EXPECT_EQ(view->textCursor().position(), end) << "after the title, not before it";
+  EXPECT_TRUE(view->hasFocus());
+  QTextCursor moved = view->textCursor();
+  moved.setPosition(2);
+  view->setTextCursor(moved);
+  hotKey(); // hides
+  hotKey(); // shows again
+  EXPECT_EQ(view->textCursor().position(), 2);
+  // Back from another sheet, the caret is where it was.
+  ASSERT_TRUE(later->newSheet());
+  ASSERT_TRUE(later->previousSheet());
+  settle();
+  hotKey();
+  hotKey();
+  EXPECT_EQ(view->textCursor().position(), 2);
+}
+
 TEST(PadsProgram, ThePadsMenuSendsThePadActions) {
   StartedProgram p(allPadsHidden());
   settle();

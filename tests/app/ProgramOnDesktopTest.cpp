@@ -5,6 +5,7 @@
 
 #include "effects/EffectsServices.h"
 #include "effects/OverlayScreenFadingHelper.h"
+#include "kit/NowAndLaterBoardTextView.h"
 #include "platform/linux/dbus/FreedesktopNotifier.h"
 #include "platform/linux/desktop/DesktopFileBrowser.h"
 #include "platform/linux/media/QtAudioOutput.h"
@@ -23,12 +24,20 @@
 #include "shortcuts/HotKeyCenter.h"
 #include "states/RestBreakHelper.h"
 #include "window/MainMenu.h"
+#include "window/MainWindow.h"
+#include "window/MainWindowController.h"
+#include "window/PadViewController.h"
 #include "window/StatusItemController.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QMimeData>
+#include <QTest>
+#include <QTextBlock>
 
 #include <typeinfo>
 
@@ -69,7 +78,7 @@ TEST(ProgramOnDesktop, EveryServiceHasItsDesktopImplementationAfterStartUp) {
       << "one set of screen windows for the rest screen and the dimming";
 }
 
-// The status menu's "Background Sound" holds the main menu's "Sounds" items,
+// The status menu's "Continuous Sound" holds the main menu's "Sounds" items,
 // above "Quit Korvane-R", and both follow the same setting.
 TEST(ProgramOnDesktop, TheStatusMenuHasTheBackgroundSound) {
   test::StartedProgram p;
@@ -84,6 +93,7 @@ TEST(ProgramOnDesktop, TheStatusMenuHasTheBackgroundSound) {
   ASSERT_NE(status, nullptr);
   auto* background = status->menu().findChild<QMenu*>(QStringLiteral("backgroundSoundMenu"));
   ASSERT_NE(background, nullptr);
+  EXPECT_EQ(background->title(), QStringLiteral("Continuous Sound"));
   const QList<QAction*> statusItems = status->menu().actions();
   EXPECT_EQ(statusItems.indexOf(background->menuAction()), statusItems.size() - 3);
   auto* traySounds = background->findChild<QMenu*>(QStringLiteral("continuousSoundsMenu"));
@@ -116,4 +126,38 @@ TEST(ProgramOnDesktop, TheStatusMenuHasTheBackgroundSound) {
   EXPECT_EQ(checkedIn(traySounds), checkedIn(menu.continuousSoundsMenu()));
   trayItem("previousSound")->trigger();
   EXPECT_EQ(UserDefaults::standard().string(QStringLiteral("standaloneSound")), before);
+}
+
+// A middle-click pastes the primary selection into a pad: an empty one, held
+// by nobody or by the program itself, pastes nothing (and ends nothing);
+// text the program holds arrives.
+TEST(ProgramOnDesktop, AMiddleClickIntoAPadPastesThePrimarySelection) {
+  test::StartedProgram p({{QStringLiteral("nowPadHidden"), false}});
+  MainWindow* window = p.program->shell().appDelegate().mainWindow();
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+  NowAndLaterBoardTextView* pad = window->controller().nowPadController()->textView();
+  ASSERT_TRUE(pad->isVisible());
+  pad->setFocus(Qt::MouseFocusReason);
+  const QString before = pad->toPlainText();
+  const QPoint end = pad->cursorRect(QTextCursor(pad->document()->lastBlock())).center();
+  const auto middleClick = [&] {
+    QTest::mouseClick(pad->viewport(), Qt::MiddleButton, {}, end);
+    QCoreApplication::processEvents();
+  };
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  ASSERT_TRUE(clipboard->supportsSelection());
+  clipboard->clear(QClipboard::Selection);
+  middleClick();
+  EXPECT_EQ(pad->toPlainText(), before);
+  clipboard->setMimeData(new QMimeData, QClipboard::Selection);
+  ASSERT_TRUE(clipboard->ownsSelection());
+  middleClick();
+  EXPECT_EQ(pad->toPlainText(), before);
+
+  clipboard->setText(QStringLiteral("Write the summary"), QClipboard::Selection);
+  ASSERT_TRUE(clipboard->ownsSelection());
+  middleClick();
+  EXPECT_TRUE(pad->toPlainText().contains(QStringLiteral("Write the summary")))
+      << pad->toPlainText().toStdString();
 }

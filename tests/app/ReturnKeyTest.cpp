@@ -1,7 +1,10 @@
 // Return and Enter, typed into the main window, perform the shown page's
-// default action unless the control with the focus uses the key itself.
+// default action unless the control with the focus uses the key itself; the
+// objective editor hands them on. Alt and Super chords type nothing, and the
+// menu opened from the keyboard acts on the control that had the focus.
 #include "StartedProgram.h"
 
+#include "engine/DataModel.h"
 #include "engine/ObjectiveText.h"
 #include "engine/StateMachine.h"
 #include "kit/ObjectiveTextView.h"
@@ -10,6 +13,7 @@
 #include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"
 #include "states/DefineTimeSliceState.h"
+#include "states/PausedState.h"
 #include "states/PrepareTimedBreakState.h"
 #include "states/RateTimeSliceState.h"
 #include "states/SoftBreakState.h"
@@ -17,6 +21,7 @@
 #include "states/TimeSliceRunningState.h"
 #include "states/TimedBreakRunningState.h"
 #include "states/WelcomeState.h"
+#include "window/MainMenu.h"
 #include "window/MainWindow.h"
 
 #include <gtest/gtest.h>
@@ -24,6 +29,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QMenu>
 #include <QSlider>
 #include <QTest>
 #include <QWindow>
@@ -73,18 +79,9 @@ protected:
 
 } // namespace
 
-TEST_F(ReturnKey, OnTheDefinePageStartsTheSliceUnlessTheEditorOrTheTagBeingTypedTakesIt) {
+TEST_F(ReturnKey, OnTheDefinePageStartsTheSliceUnlessTheTagBeingTypedTakesIt) {
   DefineTimeSliceState& define = states().defineTimeSliceState();
   ASSERT_EQ(current(), &define);
-  // The page opens with the focus in the objective editor, which takes
-  // Return as a new line.
-  ObjectiveTextView* editor = define.objectiveTextView();
-  ASSERT_EQ(window()->focusWidget(), editor);
-  const int lines = editor->document()->blockCount();
-  type(Qt::Key_Return);
-  EXPECT_EQ(current(), &define);
-  EXPECT_EQ(editor->document()->blockCount(), lines + 1);
-
   // A tag being typed is ended by Return, and the field keeps the focus.
   TagTokenField* tags = define.tagTokenField();
   ASSERT_NO_FATAL_FAILURE(focus(tags));
@@ -161,16 +158,103 @@ TEST_F(ReturnKey, OnTheRatingPageLogsButNotWhileTheObjectiveIsLocked) {
 
   started.clock.advance(1.5);
   ASSERT_FALSE(editor->isReadOnly());
-  // Unlocked, the editor takes Return for its text.
-  type(Qt::Key_Return);
-  EXPECT_EQ(current(), &rate);
-  EXPECT_NE(editor->toPlainText(), objective);
-  // Elsewhere on the page Return presses "Log".
-  ASSERT_NO_FATAL_FAILURE(focus(rate.completedCheckBox()));
+  // Unlocked, Return in the editor presses "Log" and leaves the objective be.
   type(Qt::Key_Return);
   EXPECT_EQ(current(), &states().prepareTimedBreakState());
+  EXPECT_EQ(editor->toPlainText(), objective);
   UserDefaults::standard().remove(
       QStringLiteral("disableObjectiveEditingForTwoSecondsAfterActivation"));
+}
+
+TEST_F(ReturnKey, InTheSelectedObjectiveStartsTheSliceAndShiftReturnTypesALineBreak) {
+  DefineTimeSliceState& define = states().defineTimeSliceState();
+  ObjectiveTextView* editor = define.objectiveTextView();
+  editor->setData(ObjectiveText::fromPlainText(QStringLiteral("Write the summary"), {}).data());
+  editor->selectAll();
+  ASSERT_EQ(window()->focusWidget(), editor);
+  // Shift+Return is the editor's line break.
+  editor->moveCursor(QTextCursor::End);
+  type(Qt::Key_Return, Qt::ShiftModifier);
+  EXPECT_EQ(editor->toPlainText(), QStringLiteral("Write the summary\n"));
+  EXPECT_EQ(current(), &define);
+  type(Qt::Key_Backspace);
+  // Return with the objective selected goes on and keeps it.
+  editor->selectAll();
+  type(Qt::Key_Return);
+  EXPECT_EQ(current(), &states().timeSliceRunningState());
+  EXPECT_EQ(editor->toPlainText(), QStringLiteral("Write the summary"));
+  EXPECT_EQ(DataModel::shared().objectiveData().plainText(), QStringLiteral("Write the summary"));
+  // On the paused page Enter presses "Resume".
+  go("pause");
+  ASSERT_EQ(current(), &states().pausedState());
+  states().pausedState().objectiveTextView()->setFocus(Qt::TabFocusReason);
+  type(Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_EQ(current(), &states().timeSliceRunningState());
+}
+
+TEST_F(ReturnKey, AltAndSuperChordsTypeNothingButTheThirdLevelDoes) {
+  ObjectiveTextView* editor = states().defineTimeSliceState().objectiveTextView();
+  editor->setData(ObjectiveText::fromPlainText(QStringLiteral("Write the summary"), {}).data());
+  editor->selectAll();
+  ASSERT_EQ(window()->focusWidget(), editor);
+  type(Qt::Key_F, Qt::AltModifier);
+  type(Qt::Key_S, Qt::MetaModifier);
+  type(Qt::Key_Return, Qt::AltModifier);
+  EXPECT_EQ(editor->toPlainText(), QStringLiteral("Write the summary"));
+  // AltGr+Q on a German keyboard: the X server reports the third level as
+  // no Alt.
+  editor->moveCursor(QTextCursor::End);
+  QTest::keyClick(window()->windowHandle(), Qt::Key_At, Qt::GroupSwitchModifier);
+  QTest::simulateEvent(window()->windowHandle(), true, Qt::Key_At, Qt::NoModifier,
+                       QStringLiteral("@"), false);
+  QTest::simulateEvent(window()->windowHandle(), false, Qt::Key_At, Qt::NoModifier,
+                       QStringLiteral("@"), false);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(editor->toPlainText(), QStringLiteral("Write the summary@@"));
+}
+
+// With text selected in the objective, the Edit menu reached with F10 and
+// the arrow keys offers Cut and Copy.
+TEST_F(ReturnKey, TheMenuOpenedFromTheKeyboardActsOnTheObjective) {
+  ObjectiveTextView* editor = states().defineTimeSliceState().objectiveTextView();
+  editor->setData(ObjectiveText::fromPlainText(QStringLiteral("Write the summary"), {}).data());
+  editor->selectAll();
+  ASSERT_EQ(window()->focusWidget(), editor);
+  // Opened as F10 opens it, so that the menu takes the keys.
+  QMenu* menu = shell().mainMenu().menu();
+  menu->popup(window()->mapToGlobal(QPoint(10, 10)));
+  QCoreApplication::processEvents();
+  ASSERT_EQ(QApplication::activePopupWidget(), menu);
+  ASSERT_NE(menu, nullptr);
+  QMenu* edit = nullptr;
+  for (int i = 0; i < 8 && !edit; ++i) {
+    QTest::keyClick(menu, Qt::Key_Down);
+    if (menu->activeAction() && menu->activeAction()->text() == QLatin1String("Edit"))
+      edit = menu->activeAction()->menu();
+  }
+  ASSERT_NE(edit, nullptr);
+  QTest::keyClick(menu, Qt::Key_Right);
+  ASSERT_EQ(QApplication::activePopupWidget(), edit);
+  MainMenu& main = shell().mainMenu();
+  EXPECT_TRUE(main.itemSending(QStringLiteral("cut"))->isEnabled());
+  EXPECT_TRUE(main.itemSending(QStringLiteral("copy"))->isEnabled());
+  EXPECT_TRUE(main.itemSending(QStringLiteral("toggleBoldAttribute"))->isEnabled());
+  edit->close();
+  menu->close();
+}
+
+// "+" needs Shift on many keyboards: Ctrl+= adds the minute as Ctrl+Plus
+// does, from the objective editor too.
+TEST_F(ReturnKey, CtrlEqualsAddsAMinuteAsCtrlPlusDoes) {
+  DataModel& model = DataModel::shared();
+  model.setDurationInSeconds(600);
+  ASSERT_EQ(window()->focusWidget(), states().defineTimeSliceState().objectiveTextView());
+  type(Qt::Key_Equal, Qt::ControlModifier);
+  EXPECT_EQ(model.durationInSeconds(), 660);
+  type(Qt::Key_Plus, Qt::ControlModifier);
+  EXPECT_EQ(model.durationInSeconds(), 720);
+  type(Qt::Key_Minus, Qt::ControlModifier);
+  EXPECT_EQ(model.durationInSeconds(), 660);
 }
 
 TEST_F(ReturnKey, TheSoftBreakHasNoDefaultButton) {

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QSignalSpy>
 
+#include <atomic>
 #include <thread>
 
 using namespace kr;
@@ -33,6 +37,41 @@ TEST(SingleInstance, ALaterLaunchHandsItsArgumentsToTheFirst) {
   EXPECT_EQ(activations.at(0).at(0).toStringList(),
             QStringList{QStringLiteral("korvaner2things://x")});
   QDBusConnection::disconnectFromBus(QStringLiteral("later"));
+}
+
+// An action that asks the user a question runs a nested event loop until it
+// is answered; the later launch has its answer before that.
+TEST(SingleInstance, TheLaterLaunchIsAnsweredBeforeAnActionThatAsksAQuestion) {
+  SingleInstance first;
+  ASSERT_EQ(first.claim(), SingleInstance::Claim::first);
+  std::atomic<bool> launchEnded = false;
+  bool endedDuringTheAction = false;
+  QObject::connect(&first, &SingleInstance::activationRequested, [&] {
+    const QDeadlineTimer question(8000);
+    while (!launchEnded && !question.hasExpired())
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    endedDuringTheAction = launchEnded;
+  });
+  QSignalSpy activations(&first, &SingleInstance::activationRequested);
+
+  QDBusConnection secondBus =
+      QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("asking"));
+  {
+    SingleInstance later(secondBus);
+    ASSERT_EQ(later.claim(), SingleInstance::Claim::running);
+    bool handedOver = false;
+    QString error;
+    std::thread launch([&] {
+      handedOver =
+          later.handOver({QStringLiteral("--perform"), QStringLiteral("terminate")}, &error);
+      launchEnded = true;
+    });
+    EXPECT_TRUE(activations.wait(10000));
+    launch.join();
+    EXPECT_TRUE(handedOver) << error.toStdString();
+  }
+  EXPECT_TRUE(endedDuringTheAction);
+  QDBusConnection::disconnectFromBus(QStringLiteral("asking"));
 }
 
 TEST(SingleInstance, WithoutABusItRunsAloneAndSaysWhy) {

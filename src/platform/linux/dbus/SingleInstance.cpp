@@ -55,7 +55,11 @@ bool SingleInstance::handOver(const QStringList& arguments, QString* error) {
 }
 
 void SingleInstance::Activate(const QStringList& arguments) {
-  Q_EMIT activationRequested(arguments);
+  // The later launch is answered first, and the action runs afterwards: an
+  // action that asks the user a question would otherwise hold the answer
+  // until the question is closed, and the later launch would give up.
+  QMetaObject::invokeMethod(
+      this, [this, arguments] { Q_EMIT activationRequested(arguments); }, Qt::QueuedConnection);
 }
 
 } // namespace kr

@@ -34,7 +34,8 @@ public Q_SLOTS:
   Q_SCRIPTABLE void Activate(const QStringList& arguments);
 
 Q_SIGNALS:
-  // A later launch asked this one to come forward, with its arguments.
+  // A later launch asked this one to come forward, with its arguments; sent
+  // from the event loop once that launch has its answer.
   void activationRequested(const QStringList& arguments);
 
 private:

@@ -16,6 +16,8 @@
 #include <QWebEngineView>
 #include <QWindow>
 
+#include <malloc.h>
+
 namespace kr {
 
 namespace {
@@ -143,6 +145,10 @@ void WebEngineHtmlView::releasePage() {
   delete profile_;
   profile_ = nullptr;
   shownUrl_.clear();
+  // The engine frees the page's memory on its own threads over the next
+  // moments; the allocator then keeps it unless asked to hand it back.
+  SmartTimerWrapper::wrapTimer(kTrimAfterSeconds, false,
+                               [](SmartTimerWrapper&) { ::malloc_trim(0); });
 }
 
 void WebEngineHtmlView::startEngine() {

@@ -60,6 +60,8 @@ public:
   QWidget* pageContainer() const { return container_; }
   // How long the view stays hidden before its page is given back.
   static constexpr double kReleaseAfterSeconds = 60.0;
+  // How long after that the memory freed is handed back to the system.
+  static constexpr double kTrimAfterSeconds = 5.0;
 
 protected:
   void showEvent(QShowEvent* event) override;

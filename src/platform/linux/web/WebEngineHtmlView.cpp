@@ -80,6 +80,8 @@ WebEngineHtmlView::WebEngineHtmlView(QWidget* parent)
 WebEngineHtmlView::~WebEngineHtmlView() {
   if (releaseTimer_)
     releaseTimer_->stop();
+  // The engine may answer the page's last question as the page goes.
+  releaseDue_ = false;
   // The page's window goes before the container that embeds it (which would
   // delete the window under its widget), and the page before its profile.
   delete host_;

@@ -15,12 +15,18 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QHash>
 #include <QImage>
 #include <QPalette>
 #include <QScreen>
 #include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -87,6 +93,25 @@ Pane readPane(const QWidget* container) {
   return {black / area, marks / area};
 }
 
+// The engine's render processes among this program's descendants.
+int renderProcesses() {
+  int count = 0;
+  QStringList pids{QString::number(::getpid())};
+  while (!pids.isEmpty()) {
+    const QString pid = pids.takeLast();
+    QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+    if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains("--type=renderer"))
+      ++count;
+    for (const QString& task : QDir(QStringLiteral("/proc/%1/task").arg(pid))
+                                   .entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+      QFile children(QStringLiteral("/proc/%1/task/%2/children").arg(pid, task));
+      if (children.open(QIODevice::ReadOnly))
+        pids << QString::fromLatin1(children.readAll()).split(u' ', Qt::SkipEmptyParts);
+    }
+  }
+  return count;
+}
+
 class WebPadsShownAgain : public ::testing::Test {
 protected:
   explicit WebPadsShownAgain(const QPalette& palette = QPalette())
@@ -131,11 +156,8 @@ protected:
 
   // The page's window of the web pad shown.
   QWidget* visiblePage() const {
-    for (WebEngineHtmlView* view : window().findChildren<WebEngineHtmlView*>()) {
-      if (view->pageContainer() && view->pageContainer()->isVisible())
-        return view->pageContainer();
-    }
-    return nullptr;
+    WebEngineHtmlView* view = shownView();
+    return view ? view->pageContainer() : nullptr;
   }
 
   // Each web pad shown, another pad (or none) in its place, and the web pad
@@ -162,6 +184,28 @@ protected:
     }
   }
 
+  // The web view whose page shows.
+  WebEngineHtmlView* shownView() const {
+    for (WebEngineHtmlView* view : window().findChildren<WebEngineHtmlView*>()) {
+      if (view->pageContainer() && view->pageContainer()->isVisible())
+        return view;
+    }
+    return nullptr;
+  }
+
+  // The page's vertical scroll, as the page itself reports it.
+  static double scrollY(WebEngineHtmlView* view) {
+    double y = -1;
+    bool answered = false;
+    view->engineView()->page()->runJavaScript(QStringLiteral("window.scrollY"),
+                                              [&](const QVariant& value) {
+                                                y = value.toDouble();
+                                                answered = true;
+                                              });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return answered; }, int(test::timeLimit(5000))));
+    return y;
+  }
+
   QPalette palette_;
   test::StartedProgram started;
   int shown_ = kNone;
@@ -180,4 +224,40 @@ TEST_F(WebPadsShownAgain, EachShowsItsPageAfterEveryOtherPadInALightTheme) {
 
 TEST_F(WebPadsShownAgainDark, EachShowsItsPageAfterEveryOtherPadInADarkTheme) {
   showEachWebPadAgainAfterEveryOther();
+}
+
+TEST_F(WebPadsShownAgain, HiddenForAMinuteGivesItsPageBackAndShowsItAgainWhereItStood) {
+  window().show();
+  window().activateWindow();
+  show(kHelp, "first");
+  WebEngineHtmlView* help = shownView();
+  ASSERT_TRUE(help && help->engineView());
+  help->engineView()->page()->runJavaScript(QStringLiteral("window.scrollTo(0, 300)"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return scrollY(help) > 0; }, int(test::timeLimit(5000))));
+  const double stood = scrollY(help);
+  const QUrl address = help->url();
+  EXPECT_GT(renderProcesses(), 0);
+
+  show(kNone, "hidden");
+  started.clock.advance(59);
+  EXPECT_TRUE(help->engineView()) << "given back before its minute";
+  started.clock.advance(2);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !help->engineView(); }, int(test::timeLimit(5000))));
+  EXPECT_FALSE(help->pageContainer());
+  EXPECT_EQ(help->url(), address);
+  EXPECT_TRUE(QTest::qWaitFor([] { return renderProcesses() == 0; }, int(test::timeLimit(10000))))
+      << renderProcesses() << " render processes left";
+
+  show(kHelp, "again");
+  ASSERT_TRUE(help->engineView());
+  EXPECT_EQ(help->url(), address);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return scrollY(help) == stood; }, int(test::timeLimit(10000))))
+      << "scrolled to " << scrollY(help) << ", stood at " << stood;
+
+  // Shown again within the minute, it keeps its page.
+  show(kNone, "hidden briefly");
+  started.clock.advance(30);
+  show(kHelp, "shown within the minute");
+  started.clock.advance(45);
+  EXPECT_TRUE(help->engineView());
 }

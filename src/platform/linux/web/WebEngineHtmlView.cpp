@@ -1,5 +1,6 @@
 #include "platform/linux/web/WebEngineHtmlView.h"
 
+#include "platform/SmartTimerWrapper.h"
 #include "platform/linux/web/WebEnginePage.h"
 
 #include <QApplication>
@@ -14,6 +15,8 @@
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <QWindow>
+
+#include <malloc.h>
 
 namespace kr {
 
@@ -75,6 +78,10 @@ WebEngineHtmlView::WebEngineHtmlView(QWidget* parent)
 }
 
 WebEngineHtmlView::~WebEngineHtmlView() {
+  if (releaseTimer_)
+    releaseTimer_->stop();
+  // The engine may answer the page's last question as the page goes.
+  releaseDue_ = false;
   // The page's window goes before the container that embeds it (which would
   // delete the window under its widget), and the page before its profile.
   delete host_;
@@ -83,8 +90,67 @@ WebEngineHtmlView::~WebEngineHtmlView() {
 
 void WebEngineHtmlView::showEvent(QShowEvent* event) {
   HtmlView::showEvent(event);
+  releaseDue_ = false;
+  if (releaseTimer_) {
+    releaseTimer_->stop();
+    releaseTimer_.reset();
+  }
   if (!view_)
     startEngine();
+}
+
+void WebEngineHtmlView::hideEvent(QHideEvent* event) {
+  HtmlView::hideEvent(event);
+  if (!view_ || releaseTimer_)
+    return;
+  // The engine's own scroll position lags behind the page's (at times it
+  // reads none at all): the page says where it stands as it is hidden, and
+  // the page is given back once it has.
+  hiddenScroll_.reset();
+  view_->page()->runJavaScript(
+      QStringLiteral("[window.scrollX, window.scrollY]"), [this](const QVariant& value) {
+        const QVariantList xy = value.toList();
+        hiddenScroll_ = xy.size() == 2 ? QPointF(xy[0].toDouble(), xy[1].toDouble()) : QPointF();
+        if (releaseDue_)
+          releasePage();
+      });
+  releaseTimer_ =
+      SmartTimerWrapper::wrapTimer(kReleaseAfterSeconds, false, [this](SmartTimerWrapper&) {
+        releaseTimer_.reset();
+        releaseDue_ = true;
+        if (hiddenScroll_)
+          releasePage();
+      });
+  releaseTimer_->setTolerance(5.0);
+}
+
+void WebEngineHtmlView::releasePage() {
+  releaseDue_ = false;
+  if (!view_ || isVisible())
+    return;
+  // What the page showed comes back with it: its address (a page chosen
+  // while hidden already waits for the next showing) and its scroll.
+  if (!showingLine_ && !pending_.isValid() && view_->url().isValid()) {
+    pending_ = view_->url();
+    scrollBack_ = hiddenScroll_;
+  }
+  view_->page()->disconnect(this);
+  stack_->setCurrentWidget(line_);
+  focusedItem_.clear();
+  // The page's window holds the engine's view and its page; the profile
+  // goes last, once no page uses it.
+  delete host_;
+  host_ = nullptr;
+  view_ = nullptr;
+  delete container_;
+  container_ = nullptr;
+  delete profile_;
+  profile_ = nullptr;
+  shownUrl_.clear();
+  // The engine frees the page's memory on its own threads over the next
+  // moments; the allocator then keeps it unless asked to hand it back.
+  SmartTimerWrapper::wrapTimer(kTrimAfterSeconds, false,
+                               [](SmartTimerWrapper&) { ::malloc_trim(0); });
 }
 
 void WebEngineHtmlView::startEngine() {
@@ -121,16 +187,25 @@ void WebEngineHtmlView::startEngine() {
           [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
             if (status != QWebEnginePage::NormalTerminationStatus)
               showLine(rendererStoppedLine());
+            // Its page answers no more: a page hidden long enough goes now.
+            hiddenScroll_ = QPointF();
+            if (releaseDue_)
+              QMetaObject::invokeMethod(this, &WebEngineHtmlView::releasePage,
+                                        Qt::QueuedConnection);
           });
   if (pending_.isValid()) {
     const QUrl url = pending_;
     pending_.clear();
-    loadFile(url.toLocalFile());
+    loadUrl(url);
   }
 }
 
 void WebEngineHtmlView::loadFile(const QString& path) {
-  const QUrl url = QUrl::fromLocalFile(path);
+  scrollBack_.reset();
+  loadUrl(QUrl::fromLocalFile(path));
+}
+
+void WebEngineHtmlView::loadUrl(const QUrl& url) {
   if (!view_) {
     pending_ = url;
     return;
@@ -142,6 +217,11 @@ void WebEngineHtmlView::loadFile(const QString& path) {
 }
 
 void WebEngineHtmlView::onLoadFinished(bool ok) {
+  if (ok && scrollBack_ && !showingLine_) {
+    view_->page()->runJavaScript(
+        QStringLiteral("window.scrollTo(%1, %2)").arg(scrollBack_->x()).arg(scrollBack_->y()));
+  }
+  scrollBack_.reset();
   if (!ok && !showingLine_)
     showLine(notShownLine());
   Q_EMIT loadFinished(ok);
@@ -280,6 +360,7 @@ void WebEngineHtmlView::showLine(const QString& line) {
 
 void WebEngineHtmlView::showBlankPage(const QString& line) {
   pending_.clear();
+  scrollBack_.reset();
   showLine(line);
 }
 

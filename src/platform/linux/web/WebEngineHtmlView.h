@@ -2,8 +2,12 @@
 
 #include "platform/services/HtmlView.h"
 
+#include <QPointF>
 #include <QPointer>
 #include <QUrl>
+
+#include <memory>
+#include <optional>
 
 class QLabel;
 class QStackedLayout;
@@ -11,6 +15,8 @@ class QWebEngineProfile;
 class QWebEngineView;
 
 namespace kr {
+
+class SmartTimerWrapper;
 
 // The web view on Qt WebEngine. The engine starts when the view is first
 // shown, so start-up stays fast; a load asked for while hidden waits until
@@ -25,6 +31,10 @@ namespace kr {
 // other repaints never compose the page. Tab and Shift+Tab go into the page
 // and, past its first or last link, on to the widgets around this view; the
 // window's shortcuts keep their keys.
+//
+// A view hidden for a minute gives its page back: the page, its window and
+// its profile are deleted, so the engine's render process ends. Shown again,
+// it loads the same address and scrolls back to where the page stood.
 class WebEngineHtmlView : public HtmlView {
   Q_OBJECT
 
@@ -48,12 +58,19 @@ public:
   // here; none before the view was first shown.
   QWidget* pageWindow() const { return host_; }
   QWidget* pageContainer() const { return container_; }
+  // How long the view stays hidden before its page is given back.
+  static constexpr double kReleaseAfterSeconds = 60.0;
+  // How long after that the memory freed is handed back to the system.
+  static constexpr double kTrimAfterSeconds = 5.0;
 
 protected:
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
 private:
   void startEngine();
+  void releasePage();
+  void loadUrl(const QUrl& url);
   void showLine(const QString& line);
   void onLoadFinished(bool ok);
   void showPage();
@@ -75,6 +92,12 @@ private:
   QUrl pending_;                 // a load asked for before the engine started
   QUrl shownUrl_;                // the page's address as last reported
   bool showingLine_ = true;
+  std::shared_ptr<SmartTimerWrapper> releaseTimer_;
+  // Where the page given back stood, put back once it is loaded again.
+  std::optional<QPointF> scrollBack_;
+  // Where the page stood as the view was last hidden, once the page said.
+  std::optional<QPointF> hiddenScroll_;
+  bool releaseDue_ = false; // hidden long enough, waiting for that answer
   // The engine's item last told it has the keyboard.
   QPointer<QObject> focusedItem_;
 };

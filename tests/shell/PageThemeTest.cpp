@@ -27,6 +27,7 @@
 #include "window/MainWindow.h"
 
 #include "ShownPage.h"
+#include "support/DarkPalette.h"
 
 #include <gtest/gtest.h>
 
@@ -103,16 +104,7 @@ QPalette lightDesktop() {
   return palette;
 }
 
-QPalette darkDesktop() {
-  QPalette palette(QColor(0x35, 0x35, 0x35));
-  palette.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
-  palette.setColor(QPalette::WindowText, Qt::white);
-  palette.setColor(QPalette::Text, Qt::white);
-  palette.setColor(QPalette::ButtonText, Qt::white);
-  palette.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
-  palette.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
-  return palette;
-}
+QPalette darkDesktop() { return kr::test::darkDesktopPalette(); }
 
 double relativeLuminance(QRgb rgb) {
   const auto channel = [](int value) {

@@ -13,6 +13,7 @@ inline QPalette darkDesktopPalette() {
   palette.setColor(QPalette::Text, Qt::white);
   palette.setColor(QPalette::ButtonText, Qt::white);
   palette.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+  palette.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
   return palette;
 }
 

@@ -19,6 +19,7 @@ constexpr std::pair<std::string_view, RtfKeyword> kKeywords[] = {
     {"ansicpg", K::AnsiCodePage},
     {"cocoartf", K::FaceNamedFonts},
     {"deff", K::DefaultFont},
+    {"viewfont", K::ViewFont},
     {"fcharset", K::FontCharset},
     {"cpg", K::FontCodePage},
     {"uc", K::UnicodeSkip},

@@ -17,6 +17,7 @@ enum class RtfKeyword {
   FontCharset,
   FontCodePage,
   DefaultFont,
+  ViewFont, // marks the font table entry that only other readers apply
   UnicodeSkip,
   Unicode,
   Bin,

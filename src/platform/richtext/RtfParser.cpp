@@ -552,8 +552,10 @@ void RtfParser::commitFont() {
       (fontCodePages_.size() < kMaxFonts || fontCodePages_.contains(fontTableNumber_)))
     fontCodePages_.insert(fontTableNumber_, fontTableCodePage_);
   fontTableCodePage_ = 0;
-  if (fontTableNumber_ >= 0 && !fontName_.trimmed().isEmpty() &&
-      (fonts_.size() < kMaxFonts || fonts_.contains(fontTableNumber_)))
+  if (fontTableNumber_ >= 0 && fontTableNumber_ == std::exchange(viewFontNumber_, -1)) {
+    result_.defaultFontFamily_ = fontName_.trimmed();
+  } else if (fontTableNumber_ >= 0 && !fontName_.trimmed().isEmpty() &&
+             (fonts_.size() < kMaxFonts || fonts_.contains(fontTableNumber_)))
     fonts_.insert(fontTableNumber_, fontNamed(fontName_, faceNamedFonts_));
   fontName_.clear();
   formatDirty_ = true;

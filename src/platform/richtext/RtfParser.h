@@ -148,6 +148,9 @@ private:
   bool faceNamedFonts_ = false;
   QHash<int, Font> fonts_;
   int fontTableNumber_ = -1;
+  // The entry that names the text's default font for other readers: no run
+  // takes it, the result keeps it as its default font family.
+  int viewFontNumber_ = -1;
   QString fontName_;
   std::vector<std::optional<RgbColor>> colors_;
   int red_ = 0, green_ = 0, blue_ = 0;

@@ -110,6 +110,8 @@ void RtfParser::controlWord(std::string_view word, bool hasParameter, int parame
   }
   if (top().destination == Destination::Text)
     unkept_ |= unkeptBy(keyword, hasParameter, parameter);
+  if (keyword == RtfKeyword::ViewFont && top().destination == Destination::FontTable)
+    viewFontNumber_ = fontTableNumber_;
   if (isDestination(keyword) || ignorable) {
     destinationWord(keyword);
     return;

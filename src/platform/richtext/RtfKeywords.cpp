@@ -66,7 +66,9 @@ constexpr std::pair<std::string_view, RtfKeyword> kKeywords[] = {
     {"xe", K::SkippedDestination},
     {"tc", K::SkippedDestination},
     {"txe", K::SkippedDestination},
-    {"shppict", K::Picture},
+    {"shppict", K::PictureGroup},
+    {"pngblip", K::PngPicture},
+    {"jpegblip", K::JpegPicture},
     {"shp", K::Drawing},
     {"do", K::Drawing},
     {"v", K::Hidden},
@@ -191,6 +193,7 @@ bool isDestination(RtfKeyword keyword) {
   case K::Footnote:
   case K::HeaderFooter:
   case K::Picture:
+  case K::PictureGroup:
   case K::EmbeddedObject:
   case K::Drawing:
     return true;

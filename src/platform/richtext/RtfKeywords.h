@@ -31,7 +31,12 @@ enum class RtfKeyword {
   HeaderFooter,
   Picture,
   EmbeddedObject,
+  // a group around a picture, read as its picture
+  PictureGroup,
   Drawing,
+  // the kind of a picture's data
+  PngPicture,
+  JpegPicture,
   // groups with a meaning of their own
   Field,
   FieldResult,

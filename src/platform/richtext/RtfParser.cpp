@@ -182,6 +182,8 @@ void RtfParser::closeGroup() {
   formatDirty_ = true;
   if (closing == Destination::Attachment && parent != Destination::Attachment)
     finishAttachment();
+  if (closing == Destination::Picture && parent != Destination::Picture)
+    finishPicture();
   if (placeholderDepth_ > int(groups_.size()))
     placeholderDepth_ = -1;
   if (groups_.size() == 1)
@@ -273,6 +275,9 @@ void RtfParser::plainRun(Destination destination, QLatin1String chunk) {
     break;
   case Destination::Attachment:
     appendCapped(attachmentName_, chunk, kMaxNameLength);
+    break;
+  case Destination::Picture:
+    pictureHex_.append(chunk.data(), chunk.size());
     break;
   case Destination::Text: // taken by plainText()
   case Destination::ColorTable:
@@ -439,6 +444,10 @@ void RtfParser::sink(char16_t ch) {
     if (attachmentName_.size() < kMaxNameLength)
       attachmentName_.append(QChar(ch));
     break;
+  case Destination::Picture:
+    if (ch < 0x80)
+      pictureHex_.append(char(ch));
+    break;
   case Destination::ColorTable:
   case Destination::Skip:
     break;
@@ -572,6 +581,34 @@ void RtfParser::commitColor() {
   colorHasComponent_ = false;
   formatDirty_ = true;
   resetFormatKeys();
+}
+
+void RtfParser::finishPicture() {
+  const QByteArray data =
+      pictureBytes_.isEmpty() ? QByteArray::fromHex(pictureHex_) : std::exchange(pictureBytes_, {});
+  pictureHex_.clear();
+  const bool png = pictureKind_ == RtfKeyword::PngPicture && data.startsWith("\x89PNG\r\n\x1a\n");
+  const bool jpeg = pictureKind_ == RtfKeyword::JpegPicture && data.startsWith("\xff\xd8\xff");
+  if (!png && !jpeg) {
+    // Drawn by no editor of ours: left out, and the reader says so.
+    unkept_ |= RtfReader::Pictures;
+    return;
+  }
+  // Kept as a pasted picture is: an attachment with a file name of its own.
+  QString name;
+  do {
+    name = QStringLiteral("Picture %1.%2").arg(++pictures_).arg(png ? u"png" : u"jpg");
+  } while (result_.attachmentData_.contains(name));
+  if (highSurrogate_) {
+    highSurrogate_ = 0;
+    emitText(0xFFFD);
+  }
+  placeholderDepth_ = -1;
+  CharFormat format;
+  resolveFormat(format);
+  format.attachment = name;
+  emitSpecial(RichText::kAttachmentCharacter, format);
+  result_.attachmentData_.insert(name, data);
 }
 
 void RtfParser::finishAttachment() {

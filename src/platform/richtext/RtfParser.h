@@ -25,7 +25,8 @@ public:
     FontTable,
     ColorTable,
     FieldInstruction,
-    Attachment
+    Attachment,
+    Picture
   };
 
   struct Group {
@@ -114,6 +115,7 @@ private:
   void commitFont();
   void commitColor();
   void finishAttachment();
+  void finishPicture();
   void resolveFormat(CharFormat& format) const;
 
   const char* p_;
@@ -157,6 +159,12 @@ private:
   bool colorHasComponent_ = false;
   std::vector<QString> fieldInstructions_;
   QString attachmentName_;
+  // The picture being read: its kind (PngPicture, JpegPicture or Picture
+  // for any other) and its data, as hex digits or after \bin.
+  RtfKeyword pictureKind_ = RtfKeyword::Picture;
+  QByteArray pictureHex_;
+  QByteArray pictureBytes_;
+  int pictures_ = 0;
 
   // Body text goes straight into the result: its characters through `out_`
   // (the string is kept longer than the text until the end), its runs as the

@@ -597,17 +597,9 @@ void RtfParser::finishPicture() {
   // Kept as a pasted picture is: an attachment with a file name of its own.
   QString name;
   do {
-    name = QStringLiteral("Picture %1.%2").arg(++pictures_).arg(png ? u"png" : u"jpg");
-  } while (result_.attachmentData_.contains(name));
-  if (highSurrogate_) {
-    highSurrogate_ = 0;
-    emitText(0xFFFD);
-  }
-  placeholderDepth_ = -1;
-  CharFormat format;
-  resolveFormat(format);
-  format.attachment = name;
-  emitSpecial(RichText::kAttachmentCharacter, format);
+    name = QStringLiteral("Embedded Picture %1.%2").arg(++pictures_).arg(png ? u"png" : u"jpg");
+  } while (result_.attachmentData_.contains(name) || attachmentNames_.contains(name));
+  emitAttachment(name);
   result_.attachmentData_.insert(name, data);
 }
 
@@ -616,6 +608,12 @@ void RtfParser::finishAttachment() {
   attachmentName_.clear();
   if (top().destination != Destination::Text)
     return;
+  attachmentNames_.insert(name);
+  emitAttachment(name);
+  placeholderDepth_ = int(groups_.size());
+}
+
+void RtfParser::emitAttachment(const QString& name) {
   if (highSurrogate_) {
     highSurrogate_ = 0;
     emitText(0xFFFD);
@@ -625,7 +623,6 @@ void RtfParser::finishAttachment() {
   resolveFormat(format);
   format.attachment = name;
   emitSpecial(RichText::kAttachmentCharacter, format);
-  placeholderDepth_ = int(groups_.size());
 }
 
 } // namespace kr

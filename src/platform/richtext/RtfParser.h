@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QSet>
 
 #include <array>
 #include <optional>
@@ -116,6 +117,7 @@ private:
   void commitColor();
   void finishAttachment();
   void finishPicture();
+  void emitAttachment(const QString& name);
   void resolveFormat(CharFormat& format) const;
 
   const char* p_;
@@ -165,6 +167,7 @@ private:
   QByteArray pictureHex_;
   QByteArray pictureBytes_;
   int pictures_ = 0;
+  QSet<QString> attachmentNames_; // of the attachments met, which pictures' names avoid
 
   // Body text goes straight into the result: its characters through `out_`
   // (the string is kept longer than the text until the end), its runs as the

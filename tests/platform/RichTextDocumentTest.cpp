@@ -1,8 +1,13 @@
 #include "platform/richtext/RichTextDocument.h"
+#include "platform/richtext/RtfChunkCache.h"
+#include "platform/richtext/RtfReader.h"
+#include "platform/richtext/RtfdPackage.h"
 
 #include <QBuffer>
 #include <QColor>
+#include <QFile>
 #include <QImage>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -94,4 +99,34 @@ TEST(RichTextDocument, FillingReplacesThePreviousContent) {
   EXPECT_EQ(document.toPlainText(), QStringLiteral("new"));
   RichTextDocument::fill(&document, RichText());
   EXPECT_TRUE(RichTextDocument::fromDocument(document).isEmpty());
+}
+
+TEST(RichTextDocument, PicturesOtherWordProcessorsWriteAreShownAndSavedAfterTyping) {
+  QByteArray first;
+  for (const char* name : {"libreoffice-picture.rtf", "pandoc-picture.rtf", "picture-bin.rtf"}) {
+    QFile file(QStringLiteral(KR_TEST_DATA_DIR "/rtf/") + QLatin1String(name));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    const kr::RtfReader::Result read = kr::RtfReader::read(file.readAll());
+    EXPECT_EQ(read.unkept, 0u) << name;
+    ASSERT_EQ(read.text.attachmentNames().size(), 1) << name;
+    const QByteArray picture = read.text.attachmentData().value(read.text.attachmentNames()[0]);
+    EXPECT_EQ(QImage::fromData(picture).size(), QSize(2, 2)) << name;
+    if (first.isEmpty())
+      first = picture;
+    EXPECT_EQ(picture, first) << name;
+    // Typed into and saved as a sheet is saved, the picture is in the sheet.
+    QTextDocument document;
+    RichTextDocument::fill(&document, read.text);
+    QTextCursor(&document).insertText(QStringLiteral("typed "));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sheet.rtfd"));
+    ASSERT_TRUE(kr::RtfdPackage::write(path, kr::RtfChunkCache::of(&document)->encoded(0)));
+    const kr::RtfdPackage::ReadResult saved = kr::RtfdPackage::read(path);
+    ASSERT_EQ(saved.status, kr::RtfdPackage::Status::Ok) << name;
+    EXPECT_TRUE(saved.text.plainText().contains(
+        QStringLiteral("typed Before the picture \uFFFC after it.")))
+        << name << saved.text.plainText().toStdString();
+    ASSERT_EQ(saved.text.attachmentNames().size(), 1) << name;
+    EXPECT_EQ(saved.text.attachmentData().value(saved.text.attachmentNames()[0]), picture) << name;
+  }
 }

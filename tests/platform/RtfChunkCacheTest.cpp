@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -109,10 +110,12 @@ void expectSameAsWholeDocument(QTextDocument& document, RtfChunkCache& cache, co
 
 TEST(RtfChunkCache, GivesTheWholeDocumentWritersBytesThroughEveryKindOfEdit) {
   QTextDocument document;
+  document.setDefaultFont(QFont(QStringLiteral("Pad Font")));
   RichTextDocument::fill(&document, mixedText());
   RtfChunkCache& cache = *RtfChunkCache::of(&document);
   EXPECT_EQ(RtfChunkCache::of(&document), &cache);
   expectSameAsWholeDocument(document, cache, "as filled");
+  EXPECT_TRUE(RtfWriter::write(cache.encoded(kTabs)).contains("{\\*\\viewfont}Pad Font;"));
 
   QTextCursor cursor(&document);
   // A character typed in the middle: one chunk is encoded again.
@@ -239,6 +242,7 @@ std::optional<QByteArray> readStream(kr::StreamedRichText& stream, QString* erro
 
 TEST(RtfChunkCache, AStreamIsWrittenWhileItsLastChunksAreEncodedAndHoldsTheWholeText) {
   QTextDocument document;
+  document.setDefaultFont(QFont(QStringLiteral("Pad Font")));
   RichTextDocument::fill(&document, mixedText(0));
   RtfChunkCache& cache = *RtfChunkCache::of(&document);
   cache.encodeFor(-1);
@@ -261,6 +265,7 @@ TEST(RtfChunkCache, AStreamIsWrittenWhileItsLastChunksAreEncodedAndHoldsTheWhole
   EXPECT_TRUE(cache.encodeInto(*stream));
   writer.join();
   ASSERT_TRUE(written) << qPrintable(error);
+  EXPECT_TRUE(written->contains("{\\*\\viewfont}Pad Font;"));
   EXPECT_EQ(cache.staleBlocks(), 0);
   EXPECT_EQ(stream->missing(), 0u);
   // Read and written again, it is the whole document's text.
@@ -281,7 +286,7 @@ TEST(RtfChunkCache, AStreamsWriterWaitingForAChunkIsToldWhenNoneComes) {
   auto chunk = std::make_shared<kr::EncodedRichText::Chunk>();
   chunk->bytes = QByteArrayLiteral("abc");
   chunk->pieces.push_back({0, 3});
-  kr::StreamedRichText stream({CharFormat{}}, 0, {chunk, nullptr, chunk});
+  kr::StreamedRichText stream({CharFormat{}}, 0, QString(), {chunk, nullptr, chunk});
   EXPECT_EQ(stream.missing(), 1u);
   bool last = false;
   QString error;

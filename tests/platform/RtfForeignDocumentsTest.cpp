@@ -89,8 +89,11 @@ TEST(RtfForeignDocuments, NamesWhatTheTextLeavesOut) {
             QStringList({QStringLiteral("embedded objects"), QStringLiteral("drawings")}));
   EXPECT_EQ(unkept("{\\field{\\*\\fldinst PAGE}{\\fldrslt 1}}"),
             QStringList{QStringLiteral("fields other than links")});
+  // Pictures no editor here draws: not PNG or JPEG, or not what they claim.
   EXPECT_EQ(unkept("{\\*\\shppict{\\pict\\pngblip 89}}{\\nonshppict{\\pict\\wmetafile8 01}}"),
             QStringList{QStringLiteral("pictures")});
+  EXPECT_EQ(unkept("{\\pict\\wmetafile8 0100}"), QStringList{QStringLiteral("pictures")});
+  EXPECT_EQ(unkept("{\\pict\\jpegblip\\bin4 \x89PNG}"), QStringList{QStringLiteral("pictures")});
   EXPECT_EQ(unkept("\\trowd\\cellx100 a\\cell\\row"), QStringList{QStringLiteral("tables")});
   // What is kept, and formatting of tables that are no text, leaves nothing
   // out.

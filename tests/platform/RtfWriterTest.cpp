@@ -1,4 +1,5 @@
 #include "platform/richtext/RtfWriter.h"
+#include "platform/richtext/RtfInPlaceAppend.h"
 #include "platform/richtext/RtfReader.h"
 
 #include <QDir>
@@ -193,7 +194,11 @@ TEST(RtfWriter, ReadWriteReadKeepsTheSamples) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const RichText first = RtfReader::read(file.readAll()).text;
     EXPECT_FALSE(first.isEmpty()) << name.toStdString();
-    EXPECT_EQ(roundTrip(first), first) << name.toStdString();
+    // The pictures' bytes live in the package, not in the RTF: the rest is the same.
+    const RichText again = roundTrip(first);
+    EXPECT_EQ(again.plainText(), first.plainText()) << name.toStdString();
+    EXPECT_EQ(again.runs(), first.runs()) << name.toStdString();
+    EXPECT_EQ(again.tabInterval(), first.tabInterval()) << name.toStdString();
   }
 }
 
@@ -203,4 +208,39 @@ TEST(RtfWriter, WritesAnEmptyTextAsAValidDocument) {
   const RtfReader::Result result = RtfReader::read(rtf);
   EXPECT_TRUE(result.wellFormed);
   EXPECT_TRUE(result.text.isEmpty());
+}
+
+TEST(RtfWriter, TheDefaultFontIsForOtherReadersAndRunsWithoutAFontKeepNone) {
+  RichText text;
+  text.setDefaultFontFamily(QStringLiteral("Pad;Font"));
+  text.append(u"typed without a font ");
+  text.append(u"in Courier ", font(QStringLiteral("Courier"), 0));
+  text.append(u"and in the pad's font by name", font(QStringLiteral("Pad;Font"), 0));
+  const QByteArray rtf = RtfWriter::write(text);
+  // Other readers show runs without a font in the pad's.
+  EXPECT_TRUE(rtf.startsWith("{\\rtf1\\ansi\\ansicpg1252\\deff2\\uc1\n{\\fonttbl"));
+  EXPECT_TRUE(rtf.contains("\\f2\\fnil\\fcharset0 {\\*\\viewfont}Pad\\'3bFont;}"));
+  const RtfReader::Result read = RtfReader::read(rtf);
+  EXPECT_TRUE(read.wellFormed);
+  EXPECT_EQ(read.text.runs(), text.runs());
+  EXPECT_EQ(read.text.defaultFontFamily(), text.defaultFontFamily());
+  EXPECT_EQ(RtfWriter::write(read.text), rtf);
+
+  const auto header = RtfWriter::readHeader(rtf);
+  ASSERT_TRUE(header);
+  EXPECT_EQ(header->first.fonts, QStringList({"Courier", "Pad;Font"}));
+  EXPECT_EQ(header->first.defaultFont, QStringLiteral("Pad;Font"));
+  // A day written so takes an entry in place, and the entry's runs keep
+  // their (absent) fonts too.
+  const RichText entry(QStringLiteral("\nlogged"));
+  const auto plan = kr::RtfInPlaceAppend::plan(rtf, entry);
+  ASSERT_TRUE(plan);
+  const QByteArray appended =
+      kr::RtfInPlaceAppend::applied(rtf, *plan, kr::RtfInPlaceAppend::Step::Finished);
+  RichText whole = text;
+  whole.append(entry);
+  EXPECT_EQ(RtfReader::read(appended).text.runs(), whole.runs());
+  // Without a default font, nothing of it is written.
+  text.setDefaultFontFamily({});
+  EXPECT_FALSE(RtfWriter::write(text).contains("deff"));
 }

@@ -35,6 +35,7 @@ struct EncodedRichText {
   std::vector<CharFormat> formats;
   std::vector<std::shared_ptr<const Chunk>> chunks;
   double tabInterval = 0;
+  QString defaultFontFamily; // as RichText::defaultFontFamily()
 
   // File names of the attachment characters, in text order, without repeats.
   QStringList attachmentNames() const;

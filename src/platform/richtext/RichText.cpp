@@ -34,6 +34,8 @@ void RichText::append(QStringView text, const CharFormat& format) {
 }
 
 void RichText::append(const RichText& other) {
+  if (defaultFontFamily_.isEmpty())
+    defaultFontFamily_ = other.defaultFontFamily_;
   for (const Run& run : other.runs_)
     append(QStringView(other.text_).mid(run.start, run.length), run.format);
   for (auto it = other.attachmentData_.cbegin(); it != other.attachmentData_.cend(); ++it)
@@ -52,6 +54,7 @@ void RichText::appendAttachment(const QString& fileName, const QByteArray& data,
 RichText RichText::mid(int position, int length) const {
   RichText result;
   result.tabInterval_ = tabInterval_;
+  result.defaultFontFamily_ = defaultFontFamily_;
   position = std::clamp(position, 0, this->length());
   const int end = length < 0 ? this->length()
                              : int(std::min<qint64>(this->length(), qint64(position) + length));

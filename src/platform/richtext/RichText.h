@@ -74,6 +74,13 @@ public:
     tabInterval_ = points > 0 ? (points < kMaxTabInterval ? points : kMaxTabInterval) : 0;
   }
 
+  // The family of the font the text is shown in where a run names none
+  // (the editor's font), for other readers; empty when not known. Runs
+  // without a font keep none: this is no part of the text and takes no part
+  // in comparisons.
+  const QString& defaultFontFamily() const { return defaultFontFamily_; }
+  void setDefaultFontFamily(const QString& family) { defaultFontFamily_ = family; }
+
   bool operator==(const RichText& other) const;
   bool operator!=(const RichText& other) const { return !(*this == other); }
 
@@ -87,6 +94,7 @@ private:
   std::vector<Run> runs_;
   QMap<QString, QByteArray> attachmentData_;
   double tabInterval_ = 0;
+  QString defaultFontFamily_;
 };
 
 } // namespace kr

@@ -150,8 +150,16 @@ QSet<QString> RichTextDocument::attachmentNames(const QTextDocument& document) {
   return names;
 }
 
+QString RichTextDocument::defaultFontFamily(const QTextDocument& document) {
+  const QFont font = document.defaultFont();
+  if (!(font.resolveMask() & (QFont::FamilyResolved | QFont::FamiliesResolved)))
+    return {};
+  return font.family();
+}
+
 RichText RichTextDocument::fromDocument(const QTextDocument& document) {
   RichText result;
+  result.setDefaultFontFamily(defaultFontFamily(document));
   // A position in the document is the same position in its raw text, taken
   // whole at once; the many paragraphs of a long text share a few formats,
   // each converted once.

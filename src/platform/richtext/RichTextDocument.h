@@ -23,7 +23,11 @@ public:
 
   // Replaces the document's content by `text`.
   static void fill(QTextDocument* document, const RichText& text);
+  // With the document's default font as the text's default font family.
   static RichText fromDocument(const QTextDocument& document);
+  // The family of the document's default font when one was set on it, else
+  // empty (the application's font is no choice of the text's).
+  static QString defaultFontFamily(const QTextDocument& document);
 
   // Inserts an image at the cursor as the attachment file `fileName` holding
   // `data`, in the cursor's character format.

@@ -357,6 +357,7 @@ EncodedRichText RtfChunkCache::encoded(double tabInterval) {
   EncodedRichText text;
   text.formats = formats_;
   text.tabInterval = tabInterval;
+  text.defaultFontFamily = RichTextDocument::defaultFontFamily(*document_);
   text.chunks.reserve(slots_.size());
   for (const Slot& slot : slots_)
     text.chunks.push_back(slot.chunk);
@@ -389,7 +390,8 @@ std::shared_ptr<StreamedRichText> RtfChunkCache::stream(double tabInterval) {
   chunks.reserve(slots_.size());
   for (const Slot& slot : slots_)
     chunks.push_back(slot.chunk);
-  return std::make_shared<StreamedRichText>(formats_, tabInterval, std::move(chunks));
+  return std::make_shared<StreamedRichText>(
+      formats_, tabInterval, RichTextDocument::defaultFontFamily(*document_), std::move(chunks));
 }
 
 bool RtfChunkCache::encodeInto(StreamedRichText& stream) {

@@ -19,6 +19,7 @@ constexpr std::pair<std::string_view, RtfKeyword> kKeywords[] = {
     {"ansicpg", K::AnsiCodePage},
     {"cocoartf", K::FaceNamedFonts},
     {"deff", K::DefaultFont},
+    {"viewfont", K::ViewFont},
     {"fcharset", K::FontCharset},
     {"cpg", K::FontCodePage},
     {"uc", K::UnicodeSkip},
@@ -65,7 +66,9 @@ constexpr std::pair<std::string_view, RtfKeyword> kKeywords[] = {
     {"xe", K::SkippedDestination},
     {"tc", K::SkippedDestination},
     {"txe", K::SkippedDestination},
-    {"shppict", K::Picture},
+    {"shppict", K::PictureGroup},
+    {"pngblip", K::PngPicture},
+    {"jpegblip", K::JpegPicture},
     {"shp", K::Drawing},
     {"do", K::Drawing},
     {"v", K::Hidden},
@@ -190,6 +193,7 @@ bool isDestination(RtfKeyword keyword) {
   case K::Footnote:
   case K::HeaderFooter:
   case K::Picture:
+  case K::PictureGroup:
   case K::EmbeddedObject:
   case K::Drawing:
     return true;

@@ -17,6 +17,7 @@ enum class RtfKeyword {
   FontCharset,
   FontCodePage,
   DefaultFont,
+  ViewFont, // marks the font table entry that only other readers apply
   UnicodeSkip,
   Unicode,
   Bin,
@@ -30,7 +31,12 @@ enum class RtfKeyword {
   HeaderFooter,
   Picture,
   EmbeddedObject,
+  // a group around a picture, read as its picture
+  PictureGroup,
   Drawing,
+  // the kind of a picture's data
+  PngPicture,
+  JpegPicture,
   // groups with a meaning of their own
   Field,
   FieldResult,

@@ -182,6 +182,8 @@ void RtfParser::closeGroup() {
   formatDirty_ = true;
   if (closing == Destination::Attachment && parent != Destination::Attachment)
     finishAttachment();
+  if (closing == Destination::Picture && parent != Destination::Picture)
+    finishPicture();
   if (placeholderDepth_ > int(groups_.size()))
     placeholderDepth_ = -1;
   if (groups_.size() == 1)
@@ -273,6 +275,9 @@ void RtfParser::plainRun(Destination destination, QLatin1String chunk) {
     break;
   case Destination::Attachment:
     appendCapped(attachmentName_, chunk, kMaxNameLength);
+    break;
+  case Destination::Picture:
+    pictureHex_.append(chunk.data(), chunk.size());
     break;
   case Destination::Text: // taken by plainText()
   case Destination::ColorTable:
@@ -439,6 +444,10 @@ void RtfParser::sink(char16_t ch) {
     if (attachmentName_.size() < kMaxNameLength)
       attachmentName_.append(QChar(ch));
     break;
+  case Destination::Picture:
+    if (ch < 0x80)
+      pictureHex_.append(char(ch));
+    break;
   case Destination::ColorTable:
   case Destination::Skip:
     break;
@@ -552,8 +561,10 @@ void RtfParser::commitFont() {
       (fontCodePages_.size() < kMaxFonts || fontCodePages_.contains(fontTableNumber_)))
     fontCodePages_.insert(fontTableNumber_, fontTableCodePage_);
   fontTableCodePage_ = 0;
-  if (fontTableNumber_ >= 0 && !fontName_.trimmed().isEmpty() &&
-      (fonts_.size() < kMaxFonts || fonts_.contains(fontTableNumber_)))
+  if (fontTableNumber_ >= 0 && fontTableNumber_ == std::exchange(viewFontNumber_, -1)) {
+    result_.defaultFontFamily_ = fontName_.trimmed();
+  } else if (fontTableNumber_ >= 0 && !fontName_.trimmed().isEmpty() &&
+             (fonts_.size() < kMaxFonts || fonts_.contains(fontTableNumber_)))
     fonts_.insert(fontTableNumber_, fontNamed(fontName_, faceNamedFonts_));
   fontName_.clear();
   formatDirty_ = true;
@@ -572,11 +583,37 @@ void RtfParser::commitColor() {
   resetFormatKeys();
 }
 
+void RtfParser::finishPicture() {
+  const QByteArray data =
+      pictureBytes_.isEmpty() ? QByteArray::fromHex(pictureHex_) : std::exchange(pictureBytes_, {});
+  pictureHex_.clear();
+  const bool png = pictureKind_ == RtfKeyword::PngPicture && data.startsWith("\x89PNG\r\n\x1a\n");
+  const bool jpeg = pictureKind_ == RtfKeyword::JpegPicture && data.startsWith("\xff\xd8\xff");
+  if (!png && !jpeg) {
+    // Drawn by no editor of ours: left out, and the reader says so.
+    unkept_ |= RtfReader::Pictures;
+    return;
+  }
+  // Kept as a pasted picture is: an attachment with a file name of its own.
+  QString name;
+  do {
+    name = QStringLiteral("Embedded Picture %1.%2").arg(++pictures_).arg(png ? u"png" : u"jpg");
+  } while (result_.attachmentData_.contains(name) || attachmentNames_.contains(name));
+  emitAttachment(name);
+  result_.attachmentData_.insert(name, data);
+}
+
 void RtfParser::finishAttachment() {
   const QString name = attachmentName_.trimmed();
   attachmentName_.clear();
   if (top().destination != Destination::Text)
     return;
+  attachmentNames_.insert(name);
+  emitAttachment(name);
+  placeholderDepth_ = int(groups_.size());
+}
+
+void RtfParser::emitAttachment(const QString& name) {
   if (highSurrogate_) {
     highSurrogate_ = 0;
     emitText(0xFFFD);
@@ -586,7 +623,6 @@ void RtfParser::finishAttachment() {
   resolveFormat(format);
   format.attachment = name;
   emitSpecial(RichText::kAttachmentCharacter, format);
-  placeholderDepth_ = int(groups_.size());
 }
 
 } // namespace kr

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QSet>
 
 #include <array>
 #include <optional>
@@ -25,7 +26,8 @@ public:
     FontTable,
     ColorTable,
     FieldInstruction,
-    Attachment
+    Attachment,
+    Picture
   };
 
   struct Group {
@@ -114,6 +116,8 @@ private:
   void commitFont();
   void commitColor();
   void finishAttachment();
+  void finishPicture();
+  void emitAttachment(const QString& name);
   void resolveFormat(CharFormat& format) const;
 
   const char* p_;
@@ -148,12 +152,22 @@ private:
   bool faceNamedFonts_ = false;
   QHash<int, Font> fonts_;
   int fontTableNumber_ = -1;
+  // The entry that names the text's default font for other readers: no run
+  // takes it, the result keeps it as its default font family.
+  int viewFontNumber_ = -1;
   QString fontName_;
   std::vector<std::optional<RgbColor>> colors_;
   int red_ = 0, green_ = 0, blue_ = 0;
   bool colorHasComponent_ = false;
   std::vector<QString> fieldInstructions_;
   QString attachmentName_;
+  // The picture being read: its kind (PngPicture, JpegPicture or Picture
+  // for any other) and its data, as hex digits or after \bin.
+  RtfKeyword pictureKind_ = RtfKeyword::Picture;
+  QByteArray pictureHex_;
+  QByteArray pictureBytes_;
+  int pictures_ = 0;
+  QSet<QString> attachmentNames_; // of the attachments met, which pictures' names avoid
 
   // Body text goes straight into the result: its characters through `out_`
   // (the string is kept longer than the text until the end), its runs as the

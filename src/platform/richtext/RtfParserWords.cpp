@@ -37,8 +37,6 @@ quint32 unkeptBy(RtfKeyword keyword, bool hasParameter, int parameter) {
     return RtfReader::Footnotes;
   case RtfKeyword::HeaderFooter:
     return RtfReader::HeadersFooters;
-  case RtfKeyword::Picture:
-    return RtfReader::Pictures;
   case RtfKeyword::EmbeddedObject:
     return RtfReader::Objects;
   case RtfKeyword::Drawing:
@@ -99,6 +97,8 @@ void RtfParser::controlWord(std::string_view word, bool hasParameter, int parame
   if (keyword == RtfKeyword::Bin) {
     // Binary data is never text; it counts as one fallback character.
     const long long count = std::max(0, parameter);
+    if (top().destination == Destination::Picture)
+      pictureBytes_.append(p_, qsizetype(std::min<long long>(count, end_ - p_)));
     p_ += std::min<long long>(count, end_ - p_);
     if (skipFallback_ > 0)
       --skipFallback_;
@@ -110,6 +110,8 @@ void RtfParser::controlWord(std::string_view word, bool hasParameter, int parame
   }
   if (top().destination == Destination::Text)
     unkept_ |= unkeptBy(keyword, hasParameter, parameter);
+  if (keyword == RtfKeyword::ViewFont && top().destination == Destination::FontTable)
+    viewFontNumber_ = fontTableNumber_;
   if (isDestination(keyword) || ignorable) {
     destinationWord(keyword);
     return;
@@ -144,6 +146,11 @@ void RtfParser::controlWord(std::string_view word, bool hasParameter, int parame
     break;
   case RtfKeyword::FaceNamedFonts:
     faceNamedFonts_ = true;
+    break;
+  case RtfKeyword::PngPicture:
+  case RtfKeyword::JpegPicture:
+    if (group.destination == Destination::Picture)
+      pictureKind_ = keyword;
     break;
   case RtfKeyword::DefaultFont:
     defaultFont_ = parameter;
@@ -297,6 +304,18 @@ void RtfParser::destinationWord(RtfKeyword keyword) {
     break;
   case RtfKeyword::FieldInstruction:
     group.destination = group.field >= 0 ? Destination::FieldInstruction : Destination::Skip;
+    break;
+  case RtfKeyword::PictureGroup:
+    break; // read as the picture it holds
+  case RtfKeyword::Picture:
+    if (group.destination != Destination::Text) {
+      group.destination = Destination::Skip;
+      break;
+    }
+    group.destination = Destination::Picture;
+    pictureKind_ = RtfKeyword::Picture;
+    pictureHex_.clear();
+    pictureBytes_.clear();
     break;
   default:
     // A destination known to hold no body text, or one marked \* that we do

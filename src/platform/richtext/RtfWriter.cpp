@@ -44,7 +44,8 @@ public:
   // colour they lack.
   template <typename Runs> bool useTables(const RtfWriter::Tables& tables, const Runs& runs);
   template <typename Runs> void collectTables(const Runs& runs);
-  RtfWriter::Tables tables() const { return {fonts_, colors_}; }
+  RtfWriter::Tables tables() const { return {fonts_, colors_, defaultFont_}; }
+  void setDefaultFont(const QString& family) { defaultFont_ = family; }
   void writeHeader();
   void writeParagraphStyle(double tabInterval);
   template <typename Runs> void writeBody(const Runs& runs, double tabInterval);
@@ -92,6 +93,7 @@ private:
   QStringList fonts_;
   QHash<quint32, int> colorNumbers_;
   std::vector<RgbColor> colors_;
+  QString defaultFont_;
   // What writePiece() left open: a run (its format's index) and a field.
   int openRun_ = -1;
   bool runGrouped_ = false;
@@ -120,14 +122,30 @@ QByteArray Writer::run(const Runs& runs, double tabInterval, qsizetype expected)
 }
 
 void Writer::writeHeader() {
-  out_.append("{\\rtf1\\ansi\\ansicpg1252\\uc1\n{\\fonttbl");
+  const bool withDefault = !defaultFont_.isEmpty();
+  out_.append("{\\rtf1\\ansi\\ansicpg1252");
+  if (withDefault) {
+    out_.append("\\deff");
+    number(int(fonts_.size()));
+  }
+  out_.append("\\uc1\n{\\fonttbl");
   // A table is expected; when no run has a font, none refers to this one.
-  const QStringList fonts = fonts_.isEmpty() ? QStringList{QStringLiteral("Helvetica")} : fonts_;
+  const QStringList fonts =
+      fonts_.isEmpty() && !withDefault ? QStringList{QStringLiteral("Helvetica")} : fonts_;
   for (int i = 0; i < fonts.size(); ++i) {
     out_.append("\\f");
     number(i);
     out_.append("\\fnil\\fcharset0 ");
     writeEscaped(fonts.at(i), true);
+    out_ += ';';
+  }
+  if (withDefault) {
+    // Runs without a font have none here: other readers show them in this
+    // one, this program's reader leaves them without.
+    out_.append("\\f");
+    number(int(fonts.size()));
+    out_.append("\\fnil\\fcharset0 {\\*\\viewfont}");
+    writeEscaped(defaultFont_, true);
     out_ += ';';
   }
   out_.append("}\n{\\colortbl;");
@@ -184,6 +202,7 @@ template <typename Runs> void Writer::writeBody(const Runs& runs, double tabInte
 template <typename Runs> bool Writer::useTables(const RtfWriter::Tables& tables, const Runs& runs) {
   fonts_ = tables.fonts;
   colors_ = tables.colors;
+  defaultFont_ = tables.defaultFont;
   for (int i = 0; i < fonts_.size(); ++i) {
     if (!fontNumbers_.contains(fonts_.at(i)))
       fontNumbers_.insert(fonts_.at(i), i); // a name listed twice keeps its first number
@@ -378,7 +397,9 @@ void Writer::writeEscaped(QStringView text, bool inTable) {
 } // namespace
 
 QByteArray RtfWriter::write(const RichText& text) {
-  return Writer().run(RichTextRuns{text}, text.tabInterval(), qsizetype(text.length()) * 3 / 2);
+  Writer writer;
+  writer.setDefaultFont(text.defaultFontFamily());
+  return writer.run(RichTextRuns{text}, text.tabInterval(), qsizetype(text.length()) * 3 / 2);
 }
 
 QByteArray RtfWriter::write(const EncodedRichText& text) {
@@ -415,7 +436,9 @@ RtfWriter::Tables RtfWriter::tablesOf(const std::vector<CharFormat>& formats) {
 RtfWriter::Pieces RtfWriter::writePieces(const EncodedRichText& text) {
   Pieces pieces;
   pieces.text = text;
-  ChunkWriter writer(text.formats, usedTables(text), text.tabInterval);
+  Tables tables = usedTables(text);
+  tables.defaultFont = text.defaultFontFamily;
+  ChunkWriter writer(text.formats, tables, text.tabInterval);
   for (const auto& chunk : pieces.text.chunks)
     writer.add(*chunk);
   writer.end();
@@ -607,16 +630,25 @@ std::optional<std::pair<RtfWriter::Tables, qsizetype>>
 RtfWriter::readHeader(QByteArrayView document) {
   HeaderReader reader(document);
   Tables tables;
-  if (!reader.expect("{\\rtf1\\ansi\\ansicpg1252\\uc1\n{\\fonttbl"))
+  if (!reader.expect("{\\rtf1\\ansi\\ansicpg1252"))
     return std::nullopt;
-  while (reader.expect("\\f")) {
+  // The default font's number; header() below checks it is the last entry.
+  if (reader.expect("\\deff") && !reader.number(0, INT_MAX - 1))
+    return std::nullopt;
+  if (!reader.expect("\\uc1\n{\\fonttbl"))
+    return std::nullopt;
+  while (tables.defaultFont.isEmpty() && reader.expect("\\f")) {
     if (reader.number(0, INT_MAX - 1) != tables.fonts.size() ||
         !reader.expect("\\fnil\\fcharset0 "))
       return std::nullopt;
+    const bool isDefault = reader.expect("{\\*\\viewfont}");
     std::optional<QString> name = reader.name();
-    if (!name)
+    if (!name || (isDefault && name->isEmpty()))
       return std::nullopt;
-    tables.fonts.append(*name);
+    if (isDefault)
+      tables.defaultFont = *name;
+    else
+      tables.fonts.append(*name);
   }
   if (!reader.expect("}\n{\\colortbl;"))
     return std::nullopt;

@@ -27,6 +27,10 @@ public:
   struct Tables {
     QStringList fonts;
     std::vector<RgbColor> colors; // numbered from 1: 0 is the automatic colour
+    // The document's default font (\deff), for other readers: an entry
+    // after `fonts` that no run refers to, marked so that this program's
+    // reader gives it to no run either.
+    QString defaultFont;
   };
 
   static QByteArray write(const RichText& text);

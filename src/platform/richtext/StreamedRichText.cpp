@@ -11,8 +11,10 @@ constexpr std::size_t kChunksPerPart = 64;
 } // namespace
 
 StreamedRichText::StreamedRichText(std::vector<CharFormat> formats, double tabInterval,
+                                   QString defaultFontFamily,
                                    std::vector<std::shared_ptr<const Chunk>> chunks)
-    : formats_(std::move(formats)), tabInterval_(tabInterval), chunks_(std::move(chunks)),
+    : formats_(std::move(formats)), tabInterval_(tabInterval),
+      defaultFontFamily_(std::move(defaultFontFamily)), chunks_(std::move(chunks)),
       missing_(std::size_t(std::count(chunks_.begin(), chunks_.end(), nullptr))) {}
 
 StreamedRichText::~StreamedRichText() = default;
@@ -49,8 +51,9 @@ std::optional<std::vector<QByteArrayView>> StreamedRichText::next(bool* last, QS
     std::unique_lock<std::mutex> lock(mutex_);
     if (!writer_) {
       // The header first: its tables need no chunk.
-      writer_ = std::make_unique<RtfWriter::ChunkWriter>(formats_, RtfWriter::tablesOf(formats_),
-                                                         tabInterval_);
+      RtfWriter::Tables tables = RtfWriter::tablesOf(formats_);
+      tables.defaultFont = defaultFontFamily_;
+      writer_ = std::make_unique<RtfWriter::ChunkWriter>(formats_, tables, tabInterval_);
       return writer_->take();
     }
     if (ended_) {
@@ -86,6 +89,7 @@ std::optional<EncodedRichText> StreamedRichText::whole() {
   EncodedRichText text;
   text.formats = formats_;
   text.tabInterval = tabInterval_;
+  text.defaultFontFamily = defaultFontFamily_;
   text.chunks = chunks_;
   return text;
 }

@@ -24,7 +24,7 @@ class StreamedRichText {
 public:
   using Chunk = EncodedRichText::Chunk;
   // `chunks`: the text's chunks in order, none where one is still to come.
-  StreamedRichText(std::vector<CharFormat> formats, double tabInterval,
+  StreamedRichText(std::vector<CharFormat> formats, double tabInterval, QString defaultFontFamily,
                    std::vector<std::shared_ptr<const Chunk>> chunks);
   ~StreamedRichText();
   StreamedRichText(const StreamedRichText&) = delete;
@@ -49,6 +49,7 @@ private:
   std::condition_variable put_;
   const std::vector<CharFormat> formats_;
   const double tabInterval_;
+  const QString defaultFontFamily_;
   std::vector<std::shared_ptr<const Chunk>> chunks_;
   std::size_t missing_ = 0;
   std::optional<QString> abandoned_;

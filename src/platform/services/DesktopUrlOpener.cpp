@@ -26,10 +26,13 @@ DesktopUrlOpener::DesktopUrlOpener(QString command) : command_(std::move(command
 DesktopUrlOpener::~DesktopUrlOpener() {
   for (QProcess* process : processes_) {
     process->disconnect();
-    if (process->state() == QProcess::NotRunning)
+    if (process->state() == QProcess::NotRunning) {
       delete process;
-    else
+    } else {
+      // A browser still starting stays: its process object outlives us.
+      process->setParent(nullptr);
       leftRunning().push_back(process);
+    }
   }
 }
 
@@ -73,7 +76,9 @@ bool DesktopUrlOpener::openUrl(const QUrl& url, bool tell) {
     notOpened(url, {}, tell);
     return false;
   }
-  auto* process = new QProcess;
+  // Owned by the opener, so that one released but not yet deleted (the event
+  // loop ended first) goes with it.
+  auto* process = new QProcess(&context_);
   process->setProgram(program);
   process->setArguments(
       {url.isLocalFile() ? url.toLocalFile() : QString::fromUtf8(url.toEncoded())});

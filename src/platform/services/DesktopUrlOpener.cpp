@@ -15,9 +15,11 @@ namespace kr {
 namespace {
 // Openers still running when the program ends: left to finish on their own
 // (a browser run in the foreground must not be killed with us).
+// Never destroyed: a process object destroyed at exit would end the browser it
+// is starting.
 std::vector<QProcess*>& leftRunning() {
-  static std::vector<QProcess*> processes;
-  return processes;
+  static auto* processes = new std::vector<QProcess*>;
+  return *processes;
 }
 } // namespace
 

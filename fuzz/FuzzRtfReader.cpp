@@ -53,6 +53,13 @@ void checkOwnForm(const QByteArray& rtf, const kr::RichText& general) {
   }
 }
 
+// The same text and formats; the bytes of attachments (pictures read from the
+// RTF) are written into the package beside the text, not into it.
+bool sameText(const kr::RichText& a, const kr::RichText& b) {
+  return a.plainText() == b.plainText() && a.runs() == b.runs() &&
+         a.tabInterval() == b.tabInterval();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -61,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const kr::RichText first = kr::RtfReader::read(input).text;
   const QByteArray written = kr::RtfWriter::write(first);
   const kr::RtfReader::Result second = kr::RtfReader::read(written);
-  if (!second.wellFormed || second.text != first) {
+  if (!second.wellFormed || !sameText(second.text, first)) {
     std::fprintf(stderr, "round trip differs\n--- written:\n%s\n", written.constData());
     dump("first", first);
     dump("second", second.text);

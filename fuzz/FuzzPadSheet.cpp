@@ -74,6 +74,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       fail("a cut-off sheet, or one with text after its end, reads as whole");
     if (!manager.contentOfSelectedFile(pad().store).isEmpty())
       fail("a sheet read in part is handed out as content");
+  } else if (whole.unkept != 0) {
+    // Content the editor cannot keep: the sheet is shown read-only.
+    if (read.status != Status::Unkept)
+      fail("a sheet holding what the editor cannot keep reads as editable");
+    if (!manager.contentOfSelectedFile(pad().store).isEmpty())
+      fail("a sheet shown read-only is handed out as content");
   } else {
     if (read.status != Status::Ok || read.text != whole.text)
       fail("a whole sheet does not read as the reader reads it");

@@ -55,6 +55,9 @@ QByteArray textFile() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
   {
+    // Each input on a sheet of its own: pictures an earlier input left beside
+    // the text would change the names the reader gives this one's.
+    QDir(pad().sheet).removeRecursively();
     QDir().mkpath(pad().sheet);
     QFile file(pad().sheet + QStringLiteral("/TXT.rtf"));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(input) != input.size())

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -65,6 +66,7 @@ void CountDownView::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   rings_.clear();
   ringSteps_.clear();
+  ground_ = QImage();
   update();
 }
 
@@ -394,9 +396,10 @@ void CountDownView::paintEvent(QPaintEvent* event) {
   // clip set here as well would make the paint engine lay out the region's
   // spans a second time.
   QPainter painter(this);
-  painter.fillRect(rect(), Qt::black);
-  if (!started_)
+  if (!started_) {
+    painter.fillRect(rect(), Qt::black);
     return;
+  }
   paintedAngle_ = endAngleForProportion(std::clamp(proportionNow(), 0.0, 1.0));
   // The regions to repaint are worked out in the pixels this painting goes
   // to, which need not be the screen's the view reports (a painting into an
@@ -404,37 +407,97 @@ void CountDownView::paintEvent(QPaintEvent* event) {
   const double ratio = painter.deviceTransform().m11();
   paintedRatio_ = ratio > 0.0 ? ratio : devicePixelRatioF();
   paintedScale_ = drawnScale(pulseScaleNow());
+  QPoint origin;
+  if (QImage* image = directTarget(painter, &origin)) {
+    // The ground, the slice and the ring copied from what is kept, without
+    // the paint engine: it would lay out the region's spans row by row and
+    // rasterize the whole slice for the few pixels of it that changed.
+    QRegion clip = painter.deviceTransform().map(event->region() & rect());
+    const QRegion system = painter.paintEngine()->systemClip();
+    if (!system.isEmpty())
+      clip &= system;
+    copyGround(*image, origin, clip);
+    ring(ratio, paintedScale_).blend(*image, origin, clip);
+    return;
+  }
+  painter.fillRect(rect(), Qt::black);
   painter.setRenderHint(QPainter::Antialiasing);
   {
+    ++sliceDrawCount_;
     GraphicsContext context(&painter, height());
     GraphicsContext::Scope scope(context);
     CountDownStyleKit::drawSlice(QRectF(rect()), 90.0, paintedAngle_);
   }
   // The ring lies over the slice.
-  drawRing(painter, event->region());
+  drawRing(painter);
 }
 
-void CountDownView::drawRing(QPainter& painter, const QRegion& region) const {
-  // The ring's kept pixels are copied straight into the image painted on,
-  // when the painting goes to an image at a whole number of pixels per
-  // point, without turning; otherwise it is stroked.
+QImage* CountDownView::directTarget(QPainter& painter, QPoint* origin) const {
   const QTransform& device = painter.deviceTransform();
   QPaintEngine* engine = painter.paintEngine();
   const double ratio = device.m11();
-  if (engine && engine->type() == QPaintEngine::Raster && engine->paintDevice() &&
-      engine->paintDevice()->devType() == QInternal::Image &&
-      device.type() <= QTransform::TxScale && device.m22() == ratio && ratio >= 1.0 &&
-      std::floor(ratio) == ratio && std::floor(device.dx()) == device.dx() &&
-      std::floor(device.dy()) == device.dy()) {
-    QRegion clip = device.map(region & rect());
-    const QRegion system = engine->systemClip();
-    if (!system.isEmpty())
-      clip &= system;
-    auto* image = static_cast<QImage*>(engine->paintDevice());
-    const QPoint origin(static_cast<int>(device.dx()), static_cast<int>(device.dy()));
-    if (ring(ratio, paintedScale_).blend(*image, origin, clip))
-      return;
+  if (!engine || engine->type() != QPaintEngine::Raster || !engine->paintDevice() ||
+      engine->paintDevice()->devType() != QInternal::Image || device.type() > QTransform::TxScale ||
+      device.m22() != ratio || ratio < 1.0 || std::floor(ratio) != ratio ||
+      std::floor(device.dx()) != device.dx() || std::floor(device.dy()) != device.dy())
+    return nullptr;
+  auto* image = static_cast<QImage*>(engine->paintDevice());
+  if (image->format() != QImage::Format_RGB32 &&
+      image->format() != QImage::Format_ARGB32_Premultiplied)
+    return nullptr;
+  *origin = QPoint(static_cast<int>(device.dx()), static_cast<int>(device.dy()));
+  return image;
+}
+
+const QImage& CountDownView::ground(double ratio, double angle) {
+  const QSize device = (QSizeF(size()) * ratio).toSize();
+  QRect changed; // in logical pixels
+  if (ground_.size() != device || ground_.devicePixelRatio() != ratio) {
+    // 32-bit as the screen's image: the paint engine fills it on its fast
+    // path, and a frame copies its rows as they are.
+    ground_ = QImage(device, QImage::Format_RGB32);
+    ground_.setDevicePixelRatio(ratio);
+    changed = rect();
+  } else if (angle != groundAngle_) {
+    // Where the slice moved, its edges' antialiasing included; the ring
+    // keeps its size here, so its part of the region is empty.
+    const double scale = drawnScale(1.0);
+    changed = changedRegion(groundAngle_, scale, angle, scale).boundingRect() & rect();
   }
+  groundAngle_ = angle;
+  if (changed.isEmpty() || ground_.isNull())
+    return ground_;
+  ++sliceDrawCount_;
+  QPainter painter(&ground_);
+  painter.setClipRect(changed);
+  painter.fillRect(changed, Qt::black);
+  painter.setRenderHint(QPainter::Antialiasing);
+  GraphicsContext context(&painter, height());
+  GraphicsContext::Scope scope(context);
+  CountDownStyleKit::drawSlice(QRectF(rect()), 90.0, angle);
+  return ground_;
+}
+
+void CountDownView::copyGround(QImage& target, QPoint origin, const QRegion& deviceClip) {
+  const QImage& ground = this->ground(paintedRatio_, paintedAngle_);
+  const QRect view(origin, ground.size());
+  uchar* const bits = target.bits(); // detaches once, not at every row
+  const qsizetype stride = target.bytesPerLine();
+  for (const QRect& clip : deviceClip) {
+    const QRect area = clip & view & target.rect();
+    if (area.isEmpty())
+      continue;
+    const size_t bytes = static_cast<size_t>(area.width()) * sizeof(quint32);
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+      std::memcpy(bits + y * stride + area.left() * qsizetype(sizeof(quint32)),
+                  ground.constScanLine(y - origin.y()) +
+                      (area.left() - origin.x()) * qsizetype(sizeof(quint32)),
+                  bytes);
+    }
+  }
+}
+
+void CountDownView::drawRing(QPainter& painter) const {
   ++ringStrokeCount_;
   CountDownRing::stroke(painter, QSizeF(size()), paintedScale_, kCircleInset);
 }

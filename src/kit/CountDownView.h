@@ -17,9 +17,11 @@ class ProportionValueProvider;
 // owner calls refresh() as often as it likes (the rest screen does so every
 // half second, and at its next ticks while nothing moved); the view repaints only when the slice or
 // the ring moved by a visible amount, and then only where they moved. Each drawing reads the time
-// from the application clock, so the view has no timer. The slice is drawn
-// anew each time; the ring's radius goes in whole device pixels, and the
+// from the application clock, so the view has no timer. The black ground
+// with the slice on it is kept in an image of the view's device pixels and
+// drawn again only where the slice moved; the ring's radius goes in whole device pixels, and the
 // pixels of the ring at each radius are kept once drawn (see CountDownRing).
+// A frame copies both into the painted image only where it repaints.
 class CountDownView : public QWidget {
 public:
   static constexpr double kCircleInset = 100.0;
@@ -57,6 +59,12 @@ public:
   // The times the ring was stroked: once for each radius kept, and at each
   // painting that cannot copy the kept pixels (a device other than an image).
   int ringStrokeCount() const { return ringStrokeCount_; }
+  // The times the slice was drawn: into the kept ground when it moved, or
+  // at each painting that cannot copy it (as for the ring).
+  int sliceDrawCount() const { return sliceDrawCount_; }
+  // The kept ground with the slice (null before a painting that copies it):
+  // drawn over in place from one frame to the next, not made anew.
+  const QImage& keptGround() const { return ground_; }
   // Repaints when the slice or the ring moved visibly since the last painting;
   // returns whether it took a frame: asked for a repaint, or found that the
   // movement changes no pixel of the view. Only the part of the view that
@@ -104,8 +112,17 @@ private:
   const CountDownRing& ring(double ratio, double scale) const;
   // The part of changedRegion() that the ring's change of size makes.
   QRegion ringRegion(double fromScale, double toScale) const;
-  // Draws the ring at the painted scale where `region` asks for it.
-  void drawRing(QPainter& painter, const QRegion& region) const;
+  // The image painted on, and the device pixel of the view's top-left
+  // corner in it, when the painting goes straight to a 32-bit image at a
+  // whole number of pixels per point without turning; else null.
+  QImage* directTarget(QPainter& painter, QPoint* origin) const;
+  // The black ground with the slice at `angle` on it, kept at the view's
+  // size and `ratio`: drawn again only where the slice moved.
+  const QImage& ground(double ratio, double angle);
+  // Copies the ground into the target's device pixels `deviceClip`.
+  void copyGround(QImage& target, QPoint origin, const QRegion& deviceClip);
+  // Strokes the ring at the painted scale, for a painting that cannot copy it.
+  void drawRing(QPainter& painter) const;
 
   ProportionValueProvider* provider_ = nullptr;
   bool layerHierarchyCreated_ = false;
@@ -116,6 +133,10 @@ private:
   QRegion requestedRegion_;
   int paintCount_ = 0;
   mutable int ringStrokeCount_ = 0;
+  // The ground and slice, and the slice's angle there.
+  QImage ground_;
+  double groundAngle_ = 0.0;
+  int sliceDrawCount_ = 0;
   mutable std::vector<std::unique_ptr<CountDownRing>> rings_;
   // The ring's regions worked out, for a pixel ratio and two radii.
   struct RingStep {

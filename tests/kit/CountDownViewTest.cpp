@@ -325,13 +325,23 @@ TEST(CountDownView, TheKeptRingLooksAsStrokedAtEachRadiusAndPixelRatio) {
   };
   const double start = clock.now();
   for (const int ratio : {1, 2}) {
+    const uchar* coverage = nullptr;
     for (const double t : {0.0, 0.8, 1.5, 2.2, 3.0}) {
       clock.set(start + t);
+      // The slice moves on too: its kept coverage is drawn again where it moved.
+      provider.value = 0.3 + t / 7.0;
       QImage kept = image(ratio);
       view.render(&kept);
       const int strokes = view.ringStrokeCount();
+      const int slices = view.sliceDrawCount();
       view.render(&kept);
       EXPECT_EQ(view.ringStrokeCount(), strokes) << "copied, not stroked, at " << t;
+      EXPECT_EQ(view.sliceDrawCount(), slices) << "the slice did not move: copied at " << t;
+      // Its coverage is drawn over in place, frame after frame.
+      if (!coverage)
+        coverage = view.keptGround().constBits();
+      EXPECT_EQ(view.keptGround().constBits(), coverage) << "no new image at " << t;
+      EXPECT_EQ(view.keptGround().devicePixelRatio(), ratio);
       // The ring stroked over the slice as the view drew it before it kept
       // the ring's pixels.
       QImage stroked = image(ratio);

@@ -20,6 +20,7 @@
 #include "platform/services/AlertPresenterAPI.h"
 #include "platform/services/FileBrowserAPI.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -515,14 +516,18 @@ bool BackingStoreManager::appendLater(const RichText& entry, BackingStoreDescrip
       pending->finished = true;
     }
     pending->finishedChanged.notify_all();
-    if (!guard)
+    // Handed to the application, which outlives every receiver: the
+    // receiver may go while this thread still runs, and is looked at on the
+    // window's thread only.
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app)
       return;
     QMetaObject::invokeMethod(
-        guard.data(),
-        [this, pending, outcome = std::move(outcome), done = std::move(done)] {
+        app,
+        [this, pending, guard, outcome = std::move(outcome), done = std::move(done)] {
           if (pending_ == pending)
             pending_.reset();
-          if (pending->takenByQuit)
+          if (pending->takenByQuit || !guard)
             return;
           const bool written = reportAppend(outcome, pending->folder, nullptr);
           std::optional<OwnAppend> added;

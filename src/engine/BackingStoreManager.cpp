@@ -554,11 +554,15 @@ void BackingStoreManager::finishAppendsAtQuit(int waitMilliseconds) {
       return;
     pending->takenByQuit = true;
   }
+  // Whatever the worker still does, its copy never replaces the day now: a
+  // copy it has not removed yet goes here, in case the program ends first.
+  const std::optional<QString> package = RtfdPackage::resolvePackageLink(pending->current);
+  QFile::remove(package.value_or(pending->current) + QLatin1Char('/') +
+                QLatin1String(RtfdPackage::kSpliceFileName));
   // The worker stops at its next block and removes its file; the day was
   // never replaced. The entry goes beside the day, which is quick.
   QString reason;
-  const std::optional<QString> resolved = RtfdPackage::resolvePackageLink(pending->current);
-  const QString path = resolved.value_or(pending->current);
+  const QString path = package.value_or(pending->current);
   if (const std::optional<QString> aside =
           writeAside(pending->entry, path, pending->folder, &reason))
     qCWarning(lcEngine).noquote() << consoleSafe(

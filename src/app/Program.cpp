@@ -1,5 +1,7 @@
 #include "app/Program.h"
 
+#include "engine/BackingStoreManager.h"
+
 #include "app/QuitRequests.h"
 
 #include "effects/EffectsServices.h"
@@ -356,6 +358,9 @@ void Program::tellAboutSettings(const QString& message, const QString& informati
 
 int Program::exec() {
   const int status = parts_->quits->exec();
+  // An entry still being written into a large day is not waited for long:
+  // it goes beside the day, which stays as it was.
+  BackingStoreManager::sharedManager().finishAppendsAtQuit();
   // The pads saved as the program quit reach the disk before it goes on;
   // meanwhile it shows no window. So do the sheets left earlier whose writes
   // are still under way: the program ends without waiting for its threads.

@@ -5,6 +5,7 @@
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/Clock.h"
 #include "engine/EngineLog.h"
+#include "engine/LogFile.h"
 #include "engine/MachineIdentifier.h"
 #include "engine/RTFHelper.h"
 #include "platform/ConsoleText.h"
@@ -19,10 +20,17 @@
 #include "platform/services/AlertPresenterAPI.h"
 #include "platform/services/FileBrowserAPI.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QPointer>
 #include <QUuid>
+
+#include <condition_variable>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
 
 namespace kr {
 
@@ -175,19 +183,47 @@ std::optional<QString> setAside(const QString& path, const QDateTime& now, QStri
 
 // What an append did, found on the worker and told on the window's thread.
 struct AppendOutcome {
-  enum class Kind { Written, LinkRefused, Unreadable, WriteFailed };
+  enum class Kind { Written, LinkRefused, Unreadable, WriteFailed, Cancelled };
   Kind kind = Kind::Written;
   QString path;
   QString reason;
   QString damage;                     // why a package was set aside
   QString aside;                      // where it went
   std::optional<WrittenFile> inPlace; // the text file, when the entry went in place
+  QString writtenAside;               // where the entry went instead of the day
 };
+
+// Puts the entry into a package beside the day, which the log readers read
+// as a day too, leaving the day as it is: the first of "... (written
+// aside).rtfd", "(written aside 2)" and on that is missing or takes the
+// entry in place. Small and quick: the entry alone is written.
+std::optional<QString> writeAside(const RichText& entry, const QString& path, const QString& folder,
+                                  QString* reason) {
+  if (!BackingStoreDescriptor::ensureFolder(folder, reason))
+    return std::nullopt;
+  for (int n = 1; n < 100; ++n) {
+    const QString aside = LogFile::writtenAsidePath(path, n);
+    if (!QFileInfo::exists(aside) && !QFileInfo(aside).isSymLink())
+      return RtfdPackage::write(aside, entry, reason) ? std::optional<QString>(aside)
+                                                      : std::nullopt;
+    if (RtfdPackage::appendInPlace(aside, entry).outcome ==
+        RtfdPackage::InPlaceResult::Outcome::Appended)
+      return aside;
+  }
+  *reason = QStringLiteral("no package beside the day takes it");
+  return std::nullopt;
+}
+
+// A day of another program's style up to this size is read and written
+// anew, as this program writes days, when that loses nothing; the next
+// entries then go in place.
+constexpr qint64 kRewrittenDayBytes = 1024 * 1024;
 
 // The file work of an append, away from the window. Touches nothing but the
 // files.
 AppendOutcome performAppend(const RichText& entry, const QString& current, const QString& folder,
-                            const QDateTime& now) {
+                            const QDateTime& now, const std::atomic<bool>* cancel = nullptr,
+                            const std::function<bool()>& mayFinish = {}) {
   AppendOutcome outcome;
   // A link to a package is written through; one that leads elsewhere is
   // left as it is.
@@ -206,7 +242,7 @@ AppendOutcome performAppend(const RichText& entry, const QString& current, const
   // place, however large it is: the text is checked as it is read once and
   // nothing else is read or written. Any other day, and one where that
   // failed, is read in full and written anew below.
-  const RtfdPackage::InPlaceResult inPlace = RtfdPackage::appendInPlace(path, entry);
+  const RtfdPackage::InPlaceResult inPlace = RtfdPackage::appendInPlace(path, entry, mayFinish);
   switch (inPlace.outcome) {
   case RtfdPackage::InPlaceResult::Outcome::Appended:
     outcome.inPlace = inPlace.written;
@@ -221,9 +257,44 @@ AppendOutcome performAppend(const RichText& entry, const QString& current, const
             .arg(path, inPlace.reason));
     break;
   case RtfdPackage::InPlaceResult::Outcome::Declined:
-    qn_log(QStringLiteral("append: the day is written anew: %1").arg(inPlace.reason));
+    qn_log(QStringLiteral("append: not in place: %1").arg(inPlace.reason));
     break;
   }
+  auto cancelled = [cancel] { return cancel && cancel->load(); };
+  if (cancelled()) {
+    outcome.kind = AppendOutcome::Kind::Cancelled;
+    return outcome;
+  }
+
+  // A day in another program's style keeps every byte it holds (pictures,
+  // tables, what this program cannot write) and takes the entry at the end
+  // of its text, copied a block at a time into a file that replaces it:
+  // a large day always, for it is never held in memory whole; a small one
+  // when writing it anew would lose something. True when the entry is in
+  // the day or `outcome` says why not.
+  auto splice = [&]() {
+    const RtfdPackage::InPlaceResult spliced =
+        RtfdPackage::appendBySplice(path, entry, cancel, mayFinish);
+    if (spliced.outcome == RtfdPackage::InPlaceResult::Outcome::Appended) {
+      outcome.inPlace = spliced.written;
+      return true;
+    }
+    if (cancelled()) {
+      outcome.kind = AppendOutcome::Kind::Cancelled;
+      return true;
+    }
+    if (spliced.outcome == RtfdPackage::InPlaceResult::Outcome::Failed) {
+      outcome.reason = spliced.reason;
+      outcome.kind = AppendOutcome::Kind::WriteFailed;
+      return true;
+    }
+    qn_log(QStringLiteral("append: the entry cannot be spliced in: %1").arg(spliced.reason));
+    return false;
+  };
+  QFileInfo text(path + QStringLiteral("/TXT.rtf"));
+  const bool large = text.isFile() && text.size() > kRewrittenDayBytes;
+  if (large && splice())
+    return outcome;
 
   // Only a file that is not there counts as empty. One that is there but
   // cannot be read in full is never overwritten: it is set aside as it
@@ -246,6 +317,42 @@ AppendOutcome performAppend(const RichText& entry, const QString& current, const
     existing = RtfdPackage::ReadResult();
   }
 
+  // A day that holds what the writer cannot keep is never written again
+  // without it: where the entry cannot be spliced in, the day stays as it
+  // is, and the entry goes beside it. (Text after the end of a day that
+  // holds nothing else is what an append cut short left: the reader never
+  // showed it, and the day is written anew without it.)
+  // Pictures in the text itself would be moved into files of their own by
+  // a new write: they stay where they are, too.
+  const auto picturesInText = [&] {
+    const QStringList names = existing.text.attachmentNames();
+    return std::any_of(names.begin(), names.end(), [&](const QString& name) {
+      return !QFileInfo::exists(path + QLatin1Char('/') + name);
+    });
+  };
+  const bool unkept =
+      existing.status == RtfdPackage::Status::Ok && (existing.unkept != 0 || picturesInText());
+  if (unkept && !large && splice())
+    return outcome;
+  if (unkept) {
+    const QString why =
+        existing.unkept == 0
+            ? QStringLiteral("it holds pictures in its text")
+            : QStringLiteral("it holds %1")
+                  .arg(RtfReader::unkeptNames(existing.unkept).join(QStringLiteral(", ")));
+    const std::optional<QString> aside = writeAside(entry, path, folder, &outcome.reason);
+    if (!aside) {
+      outcome.kind = AppendOutcome::Kind::WriteFailed;
+      return outcome;
+    }
+    outcome.writtenAside = *aside;
+    outcome.damage = why;
+    return outcome;
+  }
+  if (cancelled()) {
+    outcome.kind = AppendOutcome::Kind::Cancelled;
+    return outcome;
+  }
   // The new text holds every attachment name of the old one, which is all
   // the write needs of the old text: it is moved, not copied.
   RichText content = std::move(existing.text);
@@ -282,9 +389,15 @@ bool reportAppend(const AppendOutcome& outcome, const QString& folder, QString* 
                          .arg(outcome.path, outcome.damage, outcome.aside),
                      {QStringLiteral("OK")}});
   }
+  if (!outcome.writtenAside.isEmpty())
+    qCWarning(lcEngine).noquote() << consoleSafe(
+        QStringLiteral("the log file %1 was left as it is (%2); the entry went to %3")
+            .arg(outcome.path, outcome.damage, outcome.writtenAside));
   switch (outcome.kind) {
   case AppendOutcome::Kind::Written:
     return true;
+  case AppendOutcome::Kind::Cancelled:
+    return failAppend(error, QStringLiteral("the program quit while the entry was written"));
   case AppendOutcome::Kind::LinkRefused:
     alerts.runModal({QStringLiteral("Could not write to the log file!"),
                      QStringLiteral("Today's log file is a link that cannot be followed: %1. It "
@@ -343,6 +456,123 @@ bool BackingStoreManager::append(const RichText& entry, BackingStoreDescriptor& 
     *added = OwnAppend{current, entry, *outcome.inPlace};
   qn_log(QStringLiteral("append: toCurrentFile: [end]"));
   return true;
+}
+
+// An append under way on its worker. The worker's new file replaces the
+// day only while the quit has not taken the entry, and the quit takes it
+// only while the worker's file has not replaced the day.
+struct BackingStoreManager::PendingAppend {
+  RichText entry;
+  QString current;
+  QString folder;
+  std::atomic<bool> cancel{false};
+  std::mutex mutex;
+  std::condition_variable finishedChanged;
+  bool landed = false; // the worker's write is the one that holds the entry
+  bool takenByQuit = false;
+  bool finished = false;
+};
+
+bool BackingStoreManager::isAppending() const { return pending_ != nullptr; }
+
+bool BackingStoreManager::appendLater(const RichText& entry, BackingStoreDescriptor& store,
+                                      QObject* context, AppendDone done) {
+  if (pending_) {
+    failAppend(nullptr, QStringLiteral("an entry is still being written"));
+    done(false, std::nullopt);
+    return false;
+  }
+  const QString current = store.getPathToCurrentFile();
+  struct stat info {};
+  const QByteArray text = QFile::encodeName(current + QStringLiteral("/TXT.rtf"));
+  if (::stat(text.constData(), &info) != 0 || info.st_size <= backgroundBytes_) {
+    std::optional<OwnAppend> added;
+    const bool written = append(entry, store, nullptr, &added);
+    done(written, added);
+    return false;
+  }
+  qn_log(QStringLiteral("append: toCurrentFile: [start, on a worker]"));
+  auto pending = std::make_shared<PendingAppend>();
+  pending->entry = entry;
+  pending->current = current;
+  pending->folder = store.folderPath();
+  pending_ = pending;
+  const QDateTime now = Clock::nowAsDate();
+  QPointer<QObject> guard(context);
+  std::thread([this, pending, now, guard, done = std::move(done)]() mutable {
+    const auto mayFinish = [pending] {
+      std::lock_guard lock(pending->mutex);
+      if (pending->takenByQuit)
+        return false;
+      pending->landed = true;
+      return true;
+    };
+    AppendOutcome outcome = performAppend(pending->entry, pending->current, pending->folder, now,
+                                          &pending->cancel, mayFinish);
+    {
+      std::lock_guard lock(pending->mutex);
+      if (outcome.kind == AppendOutcome::Kind::Written)
+        pending->landed = true;
+      pending->finished = true;
+    }
+    pending->finishedChanged.notify_all();
+    // Handed to the application, which outlives every receiver: the
+    // receiver may go while this thread still runs, and is looked at on the
+    // window's thread only.
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app)
+      return;
+    QMetaObject::invokeMethod(
+        app,
+        [this, pending, guard, outcome = std::move(outcome), done = std::move(done)] {
+          if (pending_ == pending)
+            pending_.reset();
+          if (pending->takenByQuit || !guard)
+            return;
+          const bool written = reportAppend(outcome, pending->folder, nullptr);
+          std::optional<OwnAppend> added;
+          if (written && outcome.inPlace && outcome.path == pending->current)
+            added = OwnAppend{pending->current, pending->entry, *outcome.inPlace};
+          qn_log(QStringLiteral("append: toCurrentFile: [end, on a worker]"));
+          done(written, added);
+        },
+        Qt::QueuedConnection);
+  }).detach();
+  return true;
+}
+
+void BackingStoreManager::finishAppendsAtQuit(int waitMilliseconds) {
+  const std::shared_ptr<PendingAppend> pending = std::exchange(pending_, nullptr);
+  if (!pending)
+    return;
+  pending->cancel = true;
+  {
+    std::unique_lock lock(pending->mutex);
+    pending->finishedChanged.wait_for(lock, std::chrono::milliseconds(waitMilliseconds),
+                                      [&] { return pending->finished; });
+    if (pending->landed)
+      return;
+    pending->takenByQuit = true;
+  }
+  // Whatever the worker still does, its copy never replaces the day now: a
+  // copy it has not removed yet goes here, in case the program ends first.
+  const std::optional<QString> package = RtfdPackage::resolvePackageLink(pending->current);
+  QFile::remove(package.value_or(pending->current) + QLatin1Char('/') +
+                QLatin1String(RtfdPackage::kSpliceFileName));
+  // The worker stops at its next block and removes its file; the day was
+  // never replaced. The entry goes beside the day, which is quick.
+  QString reason;
+  const QString path = package.value_or(pending->current);
+  if (const std::optional<QString> aside =
+          writeAside(pending->entry, path, pending->folder, &reason))
+    qCWarning(lcEngine).noquote() << consoleSafe(
+        QStringLiteral("the program quit while the entry was added to %1, which was left as it "
+                       "is; the entry went to %2")
+            .arg(path, *aside));
+  else
+    failAppend(nullptr, QStringLiteral("the program quit while the entry was added to %1, and it "
+                                       "could not be written beside it either: %2")
+                            .arg(path, reason));
 }
 
 QString BackingStoreManager::applicationSupportDirectory() const {

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QMutex>
+#include <QObject>
 #include <QString>
 
 #include <functional>
@@ -82,6 +83,25 @@ public:
   bool append(const RichText& entry, BackingStoreDescriptor& store, QString* error = nullptr,
               std::optional<OwnAppend>* added = nullptr);
 
+  // The same, away from the window: a day whose text is over
+  // backgroundBytes() is appended on a worker of its own and `done` runs on
+  // the window's thread, through `context`, once the entry has landed or
+  // failed (told as append() tells it); a smaller day as append() does, with
+  // `done` run before this returns. Returns whether the entry is still being
+  // written. One at a time: while one is under way another fails at once.
+  using AppendDone = std::function<void(bool written, const std::optional<OwnAppend>& added)>;
+  bool appendLater(const RichText& entry, BackingStoreDescriptor& store, QObject* context,
+                   AppendDone done);
+  bool isAppending() const;
+  // At quit: waits at most `waitMilliseconds` for an append under way. One
+  // that has not landed by then is abandoned (its new file removed, the day
+  // left whole) and its entry written beside the day (see LogFile::
+  // writtenAsidePath()) at once.
+  void finishAppendsAtQuit(int waitMilliseconds = 500);
+  static constexpr qint64 kBackgroundBytes = 4LL * 1024 * 1024;
+  qint64 backgroundBytes() const { return backgroundBytes_; }
+  void setBackgroundBytesForTesting(qint64 bytes) { backgroundBytes_ = bytes; }
+
   // ~/.local/share/Korvane-R (or the temporary folder's Korvane-R).
   QString applicationSupportDirectory() const;
   // A new identifier: 32 upper-case hex digits in groups of 8-4-4-4-12.
@@ -92,8 +112,12 @@ private:
   static bool writeSheet(const QString& path, const QString& folder, QString* error,
                          const std::function<bool(QString* reason)>& write);
 
+  struct PendingAppend;
+
   QMutex mutex_;
   std::optional<QString> machineIdentifier_;
+  std::shared_ptr<PendingAppend> pending_; // window's thread only
+  qint64 backgroundBytes_ = kBackgroundBytes;
 };
 
 } // namespace kr

@@ -69,6 +69,17 @@ LogFile::Format asciiFormatForName(QStringView name) {
   using Format = LogFile::Format;
   if (!startsWithWord(name, 0, "system log "))
     return Format::Unknown;
+  // A package of entries written beside the day reads as the day does.
+  static const QRegularExpression aside(
+      QStringLiteral(R"( \(written aside(?: [1-9]\d?)?\)(\.rtfd)$)"),
+      QRegularExpression::CaseInsensitiveOption);
+  if (const QRegularExpressionMatch match = name.contains(u"aside", Qt::CaseInsensitive)
+                                                ? aside.match(name)
+                                                : QRegularExpressionMatch();
+      match.hasMatch()) {
+    const QString day = name.left(match.capturedStart()).toString() + match.captured(1);
+    return asciiFormatForName(day) == Format::Rtfd ? Format::Rtfd : Format::Unknown;
+  }
   if (startsWithWord(name, 11, "day ") && dateAt(name, 15) && name.size() > 26 &&
       name[26] == u'(' && name.size() >= 27 + 6 &&
       startsWithWord(name, name.size() - 6, ").rtfd")) {
@@ -106,6 +117,14 @@ LogFile::LogFile(QString fullPath)
   qn_log(QStringLiteral("LogFile - init [end]"));
 }
 
+QString LogFile::writtenAsidePath(const QString& dayPath, int n) {
+  QString base = dayPath;
+  if (base.endsWith(QStringLiteral(".rtfd")))
+    base.chop(5);
+  return base + (n <= 1 ? QStringLiteral(" (written aside).rtfd")
+                        : QStringLiteral(" (written aside %1).rtfd").arg(n));
+}
+
 LogFile::Format LogFile::formatForName(const QString& fileName) {
   return formatForName(QStringView(fileName));
 }
@@ -123,7 +142,11 @@ LogFile::Format LogFile::formatForName(QStringView fileName) {
   static const QRegularExpression plaintextFileRegEx(
       QStringLiteral(R"(^System Log \d\d\d\d-\d\d-\d\d \(.*-.*-.*-.*\)\.txt$)"),
       QRegularExpression::CaseInsensitiveOption);
-  if (rtfdLogFileRegEx.match(fileName).hasMatch())
+  static const QRegularExpression rtfdAsideFileRegEx(
+      QStringLiteral(R"(^System Log Day \d\d\d\d-\d\d-\d\d \([0123456789abcdef]*\) )"
+                     R"(\(written aside(?: [1-9]\d?)?\)\.rtfd$)"),
+      QRegularExpression::CaseInsensitiveOption);
+  if (rtfdLogFileRegEx.match(fileName).hasMatch() || rtfdAsideFileRegEx.match(fileName).hasMatch())
     return Format::Rtfd;
   if (plaintextFileRegEx.match(fileName).hasMatch())
     return Format::PlainText;

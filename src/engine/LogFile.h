@@ -24,7 +24,12 @@ public:
 
   // Which reader a file name asks for: "System Log Day yyyy-MM-dd (hex).rtfd"
   // or "System Log yyyy-MM-dd (a-b-c-d).txt", ignoring case.
+  // A day's entries that could not go into its package (see
+  // BackingStoreManager::append()) go to "... (hex) (written aside).rtfd"
+  // beside it, or "(written aside 2)" and on: read as days too.
   static Format formatForName(const QString& fileName);
+  // The `n`th such package of the day package at `dayPath`.
+  static QString writtenAsidePath(const QString& dayPath, int n);
   static Format formatForName(QStringView fileName);
 
   // Parses the file unless it is unchanged since the last parse. Returns

@@ -239,6 +239,26 @@ bool Logger::writeToSystemLog(const RichText& entry, QString* error) {
   return written;
 }
 
+bool Logger::writeToSystemLogLater(const RichText& entry, std::function<void(bool written)> done) {
+  qn_log(QStringLiteral("writeToSystemLog [start]"));
+  return BackingStoreManager::sharedManager().appendLater(
+      entry, *currentStore(), this,
+      [this, entry, done = std::move(done)](bool written, const std::optional<OwnAppend>& added) {
+        qn_log(QStringLiteral("writeToUserLog [end]"));
+        if (written) {
+          markLinkedTasksOfWrittenEntry(entry);
+          if (added)
+            Q_EMIT systemLogAppended(*added);
+          Q_EMIT systemLogWritten();
+        }
+        done(written);
+      });
+}
+
+bool Logger::isWritingToSystemLog() const {
+  return BackingStoreManager::sharedManager().isAppending();
+}
+
 void Logger::revealLogFolder() {
   // The file browser tells the user itself when it cannot show the folder.
   FileBrowserAPI::shared().revealPath(currentStore()->folderPath());

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -44,6 +45,13 @@ public:
   // entry marks its linked tasks done, once, however often the write had
   // to be tried.
   bool writeToSystemLog(const RichText& entry, QString* error = nullptr);
+  // The same, with a large day written away from the window: `done` runs on
+  // this thread once the entry has landed (or failed), with whether it was
+  // written. Returns whether it is still being written; false when `done`
+  // has run already.
+  bool writeToSystemLogLater(const RichText& entry, std::function<void(bool written)> done);
+  // Whether an entry is being written away from the window.
+  bool isWritingToSystemLog() const;
   // Shows the log folder in the file browser.
   void revealLogFolder();
 

@@ -143,11 +143,42 @@ bool RateTimeSliceState::logTimeSlice() {
 }
 
 void RateTimeSliceState::logAndContinue() {
-  if (logTimeSlice())
-    StateMachine::sharedStateMachine().triggerTransition(QStringLiteral("next"));
+  if (writingEntry_)
+    return;
+  Logger& logger = Logger::sharedLogger();
+  const RichText entry =
+      logger.prepareTimeSliceSystemLogEntryTextWithUUID(BackingStoreManager::createUUID());
+  writingEntry_ = true;
+  const bool pending = logger.writeToSystemLogLater(
+      entry, [this, page = QPointer<QPushButton>(logButton_)](bool written) {
+        if (!page)
+          return;
+        showWritingEntry(false);
+        if (!written)
+          return; // told already; the page stays and the slice can be logged again
+        PageServices::shared().callRefreshStatistics();
+        Logger::sharedLogger().resetActualSecondsWorked();
+        StateMachine::sharedStateMachine().triggerTransition(QStringLiteral("next"));
+      });
+  if (pending)
+    showWritingEntry(true);
+}
+
+void RateTimeSliceState::showWritingEntry(bool writing) {
+  writingEntry_ = writing;
+  // Nothing that would log the slice again, or leave it unlogged, acts
+  // before the entry has landed.
+  for (QPushButton* button : {logButton_.data(), continueButton_.data(), doNotLogButton_.data()}) {
+    if (button)
+      button->setEnabled(!writing);
+  }
+  if (logButton_)
+    logButton_->setText(writing ? QStringLiteral("Writing the Entry…") : QStringLiteral("Log"));
 }
 
 void RateTimeSliceState::doNotLog() {
+  if (writingEntry_)
+    return;
   const int answer = AlertPresenterAPI::shared().runModal(
       {QStringLiteral("Are you sure you do not want the time spent to be logged in any way?"),
        QString(),
@@ -159,6 +190,8 @@ void RateTimeSliceState::doNotLog() {
 }
 
 void RateTimeSliceState::internalContinue() {
+  if (writingEntry_)
+    return;
   const qint64 worked = Logger::sharedLogger().actualSecondsWorked();
   const qint64 minutes = defaults().integer(kExtensionMinutesKey);
   qint64 total = 0;

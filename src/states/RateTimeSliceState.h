@@ -48,8 +48,11 @@ public:
   // nothing is reset: the page stays as it is and the slice can be logged
   // again. Returns whether the entry was written.
   bool logTimeSlice();
-  // "Log": logs the slice and, once it is written, goes on.
+  // "Log": logs the slice and, once it is written, goes on. While a large
+  // day takes the entry away from the window, the page says so and its
+  // buttons that log, continue or skip the slice are disabled.
   void logAndContinue();
+  bool isWritingEntry() const { return writingEntry_; }
   // Leaves without logging once the user confirms it.
   void doNotLog();
   // Continues the slice for the minutes chosen under
@@ -94,6 +97,8 @@ private:
   QWidget* createTemplateSection(const TemplateSection& kind);
   QWidget* createContinueSection();
   QWidget* createDoNotLogSection();
+  void showWritingEntry(bool writing);
+  bool writingEntry_ = false;
 
   QPointer<QComboBox> focusPopUpButton_;
   QPointer<QCheckBox> completedCheckBox_;

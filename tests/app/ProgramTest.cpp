@@ -3,11 +3,14 @@
 // every way out ends the event loop.
 #include "StartedProgram.h"
 
+#include "engine/BackingStoreDescriptor.h"
 #include "engine/FullDataSet.h"
+#include "engine/LogFile.h"
 #include "engine/Logger.h"
 #include "engine/StateMachine.h"
 #include "kit/PopUpButton.h"
 #include "platform/files/SupportPaths.h"
+#include "platform/richtext/RtfdPackage.h"
 #include "platform/services/FilePanelPresenter.h"
 #include "platform/services/UrlOpenerAPI.h"
 #include "platform/settings/UserDefaults.h"
@@ -37,6 +40,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
 #include <QStackedWidget>
@@ -204,6 +208,95 @@ TEST(Program, ADamagedDayFileIsSetAsideAndTheEntryStartsAFreshOne) {
   QFile fresh(text);
   ASSERT_TRUE(fresh.open(QIODevice::ReadOnly));
   EXPECT_TRUE(fresh.readAll().contains("#TimeSlice")) << "the entry is in a fresh package";
+}
+
+// A day of 40 MB that LibreOffice saved with a picture in an objective: its
+// own two entries, then paragraphs enough to make it large.
+QByteArray largePictureDay() {
+  QFile sample(QStringLiteral(KR_TEST_DATA_DIR "/rtfd-logs-libreoffice/System Log Day "
+                                               "2020-03-07 (a4836e8b9f2).rtfd/TXT.rtf"));
+  if (!sample.open(QIODevice::ReadOnly))
+    return {};
+  QByteArray day = sample.readAll();
+  QByteArray filler;
+  while (filler.size() < 40 * 1024 * 1024)
+    filler += "\\par \\pard\\plain {\\loch notes kept with the day, line after line}\n";
+  return day.insert(day.lastIndexOf('}'), filler);
+}
+
+QString todaysText() {
+  return Logger::sharedLogger().systemLogBackingStoreDesc().getPathToCurrentFile() +
+         QStringLiteral("/TXT.rtf");
+}
+
+void putDay(const QString& text, const QByteArray& bytes) {
+  QDir().mkpath(QFileInfo(text).path());
+  QFile file(text);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+TEST(Program, ALargeDayFromElsewhereTakesTheEntryWhileThePageSaysItIsBeingWritten) {
+  StartedProgram p(shortSlices());
+  const QByteArray old = largePictureDay();
+  ASSERT_FALSE(old.isEmpty());
+  const QString text = todaysText();
+  putDay(text, old);
+  p.click(QStringLiteral("Start Time Slice"));
+  p.clock.advance(121);
+  RateTimeSliceState& rate = states(p).rateTimeSliceState();
+  ASSERT_EQ(current(p), &rate);
+  p.click(QStringLiteral("Log"));
+  ASSERT_TRUE(rate.isWritingEntry());
+  EXPECT_FALSE(rate.logButton()->isEnabled()) << "no second entry while the first is written";
+  EXPECT_FALSE(rate.doNotLogButton()->isEnabled());
+  EXPECT_EQ(rate.logButton()->text(), QStringLiteral("Writing the Entry…"));
+  EXPECT_EQ(current(p), &rate) << "the page stays until the entry has landed";
+  rate.logAndContinue(); // the action again, as a key might send it
+  ASSERT_TRUE(QTest::qWaitFor([&] { return current(p) != &rate; }, test::timeLimit(30000)));
+  EXPECT_TRUE(rate.logButton()->isEnabled());
+  EXPECT_EQ(rate.logButton()->text(), QStringLiteral("Log"));
+
+  QFile day(text);
+  ASSERT_TRUE(day.open(QIODevice::ReadOnly));
+  const QByteArray now = day.readAll();
+  const qsizetype picture = old.indexOf("{\\*\\shppict");
+  EXPECT_TRUE(now.contains(old.mid(picture, old.indexOf("}}", picture) - picture)));
+  EXPECT_LT(now.size(), old.size() + 4096) << "the day is not written anew";
+  EXPECT_EQ(FullDataSet::loadRTFDFile(QFileInfo(text).path()).timeSlices.size(), 3u)
+      << "one entry added, once";
+}
+
+TEST(Program, ASignalWhileALargeDayTakesTheEntryLeavesTheDayWholeAndTheEntryBeside) {
+  StartedProgram p(shortSlices());
+  const QByteArray old = largePictureDay();
+  const QString text = todaysText();
+  putDay(text, old);
+  p.click(QStringLiteral("Start Time Slice"));
+  p.clock.advance(121);
+  ASSERT_EQ(current(p), &states(p).rateTimeSliceState());
+  p.click(QStringLiteral("Log"));
+  ASSERT_TRUE(states(p).rateTimeSliceState().isWritingEntry());
+  test::ExpectWarnings quit({QStringLiteral("the program quit")});
+  QElapsedTimer elapsed;
+  elapsed.start();
+  EXPECT_EQ(runLoopWith(p, [] { std::raise(SIGTERM); }), 0);
+  EXPECT_LT(elapsed.elapsed(), test::timeLimit(2000)) << "the quit waits half a second at most";
+
+  const QString package = QFileInfo(text).path();
+  const QString copy = package + QLatin1Char('/') + RtfdPackage::kSpliceFileName;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !QFileInfo::exists(copy); }, test::timeLimit(30000)))
+      << "the worker's copy is removed";
+  QFile day(text);
+  ASSERT_TRUE(day.open(QIODevice::ReadOnly));
+  const QString beside = LogFile::writtenAsidePath(package, 1);
+  if (day.readAll() == old) {
+    EXPECT_EQ(FullDataSet::loadRTFDFile(beside).timeSlices.size(), 1u) << "the entry is kept";
+  } else {
+    // The copy had replaced the day before the signal came.
+    EXPECT_EQ(FullDataSet::loadRTFDFile(package).timeSlices.size(), 3u);
+    EXPECT_FALSE(QFileInfo::exists(beside));
+  }
 }
 
 TEST(Program, TheDaysSecondEntryGoesIntoItsTextInPlace) {

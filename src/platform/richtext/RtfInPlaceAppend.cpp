@@ -340,7 +340,8 @@ QByteArray RtfInPlaceAppend::applied(const QByteArray& document, const Plan& pla
 }
 
 RtfInPlaceAppend::Result RtfInPlaceAppend::appendToFile(int fd, const RichText& entry,
-                                                        qint64 maximumSize) {
+                                                        qint64 maximumSize,
+                                                        const std::function<bool()>& mayFinish) {
   struct stat info {};
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
     return {Outcome::Declined, QStringLiteral("it is not a regular file")};
@@ -371,6 +372,10 @@ RtfInPlaceAppend::Result RtfInPlaceAppend::appendToFile(int fd, const RichText& 
     const QString reason = systemError();
     (void)!::ftruncate(fd, plan->size);
     return {Outcome::Failed, reason};
+  }
+  if (mayFinish && !mayFinish()) {
+    (void)!::ftruncate(fd, plan->size);
+    return {Outcome::Declined, QStringLiteral("cancelled")};
   }
   // Step 2: the closing brace becomes a line end, if it is still there.
   char brace = 0;

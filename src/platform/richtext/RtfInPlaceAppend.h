@@ -71,7 +71,10 @@ public:
   // Appends `entry` to the regular file open for reading and writing as
   // `fd`, when that can be done in place and the file stays within
   // `maximumSize` bytes.
-  static Result appendToFile(int fd, const RichText& entry, qint64 maximumSize);
+  // `mayFinish`, when given, is asked before step 2: when it says no, the
+  // tail is taken off again and the append is Declined as "cancelled".
+  static Result appendToFile(int fd, const RichText& entry, qint64 maximumSize,
+                             const std::function<bool()>& mayFinish = {});
 };
 
 } // namespace kr

@@ -3,6 +3,7 @@
 #include "platform/files/FileOperations.h"
 #include "platform/richtext/RtfInPlaceAppend.h"
 #include "platform/richtext/RtfReader.h"
+#include "platform/richtext/RtfSpliceAppend.h"
 #include "platform/richtext/RtfWriter.h"
 #include "platform/richtext/StreamedRichText.h"
 
@@ -564,7 +565,8 @@ bool RtfdPackage::writePackage(const QString& path, const PackageContent& conten
   return true;
 }
 
-RtfdPackage::InPlaceResult RtfdPackage::appendInPlace(const QString& path, const RichText& text) {
+RtfdPackage::InPlaceResult RtfdPackage::appendInPlace(const QString& path, const RichText& text,
+                                                      const std::function<bool()>& mayFinish) {
   using Outcome = InPlaceResult::Outcome;
   const int folder =
       ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -590,7 +592,7 @@ RtfdPackage::InPlaceResult RtfdPackage::appendInPlace(const QString& path, const
     result = {Outcome::Declined, QStringLiteral("its text changed while it was opened"), {}};
   } else {
     const RtfInPlaceAppend::Result appended =
-        RtfInPlaceAppend::appendToFile(fd, text, kMaxTextFileSize);
+        RtfInPlaceAppend::appendToFile(fd, text, kMaxTextFileSize, mayFinish);
     result.reason = appended.reason;
     result.outcome = appended.outcome == RtfInPlaceAppend::Outcome::Appended ? Outcome::Appended
                      : appended.outcome == RtfInPlaceAppend::Outcome::Failed ? Outcome::Failed
@@ -605,6 +607,112 @@ RtfdPackage::InPlaceResult RtfdPackage::appendInPlace(const QString& path, const
     }
   }
   ::close(fd);
+  return result;
+}
+
+RtfdPackage::InPlaceResult RtfdPackage::appendBySplice(const QString& path, const RichText& text,
+                                                       const std::atomic<bool>* cancel,
+                                                       const std::function<bool()>& mayReplace) {
+  using Outcome = InPlaceResult::Outcome;
+  const int folder =
+      ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (folder < 0)
+    return {Outcome::Declined, QStringLiteral("it is not a package folder"), {}};
+  const QByteArray name(kTextFileName);
+  const QByteArray spliceName(kSpliceFileName);
+  auto fail = [&](Outcome outcome, const QString& reason, int in, int out) {
+    if (out >= 0) {
+      ::close(out);
+      ::unlinkat(folder, spliceName.constData(), 0);
+    }
+    if (in >= 0)
+      ::close(in);
+    ::close(folder);
+    return InPlaceResult{outcome, reason, {}};
+  };
+  struct stat before {};
+  int in = -1;
+  if (::fstatat(folder, name.constData(), &before, AT_SYMLINK_NOFOLLOW) == 0 &&
+      S_ISREG(before.st_mode) && before.st_nlink == 1)
+    in = ::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  struct stat opened {};
+  if (in < 0 || ::fstat(in, &opened) != 0 || opened.st_ino != before.st_ino ||
+      opened.st_dev != before.st_dev)
+    return fail(Outcome::Declined, QStringLiteral("its text is not a file that can be read here"),
+                in, -1);
+  if (opened.st_size > kMaxTextFileSize)
+    return fail(Outcome::Declined, QStringLiteral("it is too large"), in, -1);
+  // One left by a write that was cut short goes first.
+  ::unlinkat(folder, spliceName.constData(), 0);
+  const int out = ::openat(folder, spliceName.constData(),
+                           O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (out < 0)
+    return fail(Outcome::Failed, QString::fromLocal8Bit(std::strerror(errno)), in, -1);
+
+  // Written a block at a time, as the copy goes.
+  const RtfSpliceAppend::Result spliced = RtfSpliceAppend::splice(
+      [in](qint64 offset, char* buffer, qsizetype length) {
+        while (length > 0) {
+          const ssize_t n = ::pread(in, buffer, size_t(length), offset);
+          if (n < 0 && errno == EINTR)
+            continue;
+          if (n <= 0)
+            return false;
+          buffer += n;
+          length -= qsizetype(n);
+          offset += n;
+        }
+        return true;
+      },
+      qint64(opened.st_size), text,
+      [out](const char* data, qsizetype length) {
+        while (length > 0) {
+          const ssize_t n = ::write(out, data, size_t(length));
+          if (n < 0 && errno == EINTR)
+            continue;
+          if (n <= 0)
+            return false;
+          data += n;
+          length -= qsizetype(n);
+        }
+        return true;
+      },
+      cancel);
+  switch (spliced.outcome) {
+  case RtfSpliceAppend::Outcome::Appended:
+    break;
+  case RtfSpliceAppend::Outcome::Failed:
+    return fail(Outcome::Failed, spliced.reason, in, out);
+  case RtfSpliceAppend::Outcome::Declined:
+  case RtfSpliceAppend::Outcome::Cancelled:
+    return fail(Outcome::Declined, spliced.reason, in, out);
+  }
+  if (::fsync(out) != 0)
+    return fail(Outcome::Failed, QString::fromLocal8Bit(std::strerror(errno)), in, out);
+  // A day changed meanwhile (another machine's sync, an editor) keeps that
+  // change: the copy is dropped.
+  struct stat now {};
+  if (::fstatat(folder, name.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
+      now.st_ino != opened.st_ino || now.st_size != opened.st_size ||
+      now.st_mtim.tv_sec != opened.st_mtim.tv_sec || now.st_mtim.tv_nsec != opened.st_mtim.tv_nsec)
+    return fail(Outcome::Failed, QStringLiteral("it changed while the entry was added"), in, out);
+  if (mayReplace && !mayReplace())
+    return fail(Outcome::Declined, QStringLiteral("cancelled"), in, out);
+  if (::renameat(folder, spliceName.constData(), folder, name.constData()) != 0)
+    return fail(Outcome::Failed, QString::fromLocal8Bit(std::strerror(errno)), in, out);
+  ::fsync(folder);
+  InPlaceResult result{Outcome::Appended, {}, {}};
+  const std::optional<FileStamp> after = FileStamp::ofDescriptor(out);
+  if (after) {
+    WrittenFile written{FileStamp::of(opened), *after, {}};
+    const qint64 endSize = std::min<qint64>(after->size, WrittenFile::kEndBytes);
+    written.end.resize(qsizetype(endSize));
+    if (::pread(out, written.end.data(), size_t(endSize), after->size - endSize) == endSize)
+      result.written = std::move(written);
+  }
+  ::close(out);
+  ::close(in);
+  ::close(folder);
   return result;
 }
 

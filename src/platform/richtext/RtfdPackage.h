@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -81,7 +82,22 @@ public:
     QString reason;
     std::optional<WrittenFile> written; // when Appended and the file could be examined
   };
-  static InPlaceResult appendInPlace(const QString& path, const RichText& text);
+  static InPlaceResult appendInPlace(const QString& path, const RichText& text,
+                                     const std::function<bool()>& mayFinish = {});
+
+  // Adds `text` at the end of the package's text when appendInPlace()
+  // declined it: the text file is copied into a new one beside it, a block
+  // at a time, with the text spliced in (see RtfSpliceAppend), and the new
+  // file takes the old one's name. Every other byte of the text and every
+  // other file of the package stay as they were. Declined (or Failed) leaves
+  // the package as it was. `cancel` stops the copy between blocks; once the
+  // copy is done, the new file takes the old one's place only when
+  // `mayReplace` says so (Declined with the reason "cancelled" otherwise).
+  static InPlaceResult appendBySplice(const QString& path, const RichText& text,
+                                      const std::atomic<bool>* cancel = nullptr,
+                                      const std::function<bool()>& mayReplace = {});
+  // The name of the new text file while a splice writes it.
+  static constexpr const char* kSpliceFileName = ".kr-splice-TXT.rtf";
 
   static QByteArray toData(const RichText& text);
   // The rich text of RTFD data; none for data that is neither RTFD data nor RTF.

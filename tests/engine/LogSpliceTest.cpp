@@ -1,0 +1,193 @@
+// Logging into a day another word processor wrote: a large day takes the
+// entry on a worker and keeps every byte it held; a day that cannot take it
+// safely stays as it is and the entry goes beside it; a quit while the day is
+// copied leaves the day whole and the entry beside it.
+#include "engine/BackingStoreDescriptor.h"
+#include "engine/BackingStoreManager.h"
+#include "engine/DailyNamingStrategy.h"
+#include "engine/FullDataSet.h"
+#include "engine/FullTimeSlice.h"
+#include "engine/LogFile.h"
+#include "engine/LogFileCache.h"
+#include "platform/richtext/RichText.h"
+#include "platform/richtext/RtfdPackage.h"
+#include "platform/services/TestAlertPresenter.h"
+
+#include "support/TestClock.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace kr;
+
+namespace {
+
+const QString kMachine = QStringLiteral("a4836e8b9f2");
+
+QByteArray bytesOf(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+  QDir().mkpath(QFileInfo(path).path());
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+// The day of two entries that LibreOffice saved with a picture in an objective.
+QByteArray pictureDay() {
+  return bytesOf(QStringLiteral(KR_TEST_DATA_DIR "/rtfd-logs-libreoffice/System Log Day "
+                                                 "2020-03-07 (a4836e8b9f2).rtfd/TXT.rtf"));
+}
+
+QByteArray pictureGroupOf(const QByteArray& day) {
+  const qsizetype start = day.indexOf("{\\*\\shppict");
+  return day.mid(start, day.indexOf("}}", start) + 2 - start);
+}
+
+RichText entry(const QString& id) {
+  return RichText(
+      QStringLiteral("#TimeSlice\n%1\n#objective\nSplice the day\n#tags\nsplice\n").arg(id));
+}
+
+class LogSpliceTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    manager().setMachineIdentifierForTesting(kMachine);
+    clock.setDate(QDateTime(QDate(2020, 3, 7), QTime(10, 0), Qt::LocalTime));
+    AlertPresenterAPI::install(&alerts);
+    store.setFolderPath(dir.path());
+    store.setRoot(QStringLiteral("System Log"));
+    store.setNamingStrategy(std::make_unique<DailyNamingStrategy>());
+    store.finishInitialization();
+    day = store.getPathToCurrentFile();
+    text = day + QStringLiteral("/TXT.rtf");
+  }
+  void TearDown() override {
+    AlertPresenterAPI::install(nullptr);
+    manager().setBackgroundBytesForTesting(BackingStoreManager::kBackgroundBytes);
+    manager().setMachineIdentifierForTesting({});
+  }
+  static BackingStoreManager& manager() { return BackingStoreManager::sharedManager(); }
+  static QStringList idsIn(const QString& package) {
+    QStringList ids;
+    for (const FullTimeSlicePtr& slice : FullDataSet::loadRTFDFile(package).timeSlices)
+      ids << slice->uuid();
+    return ids;
+  }
+
+  QTemporaryDir dir;
+  test::TestClock clock;
+  TestAlertPresenter alerts;
+  BackingStoreDescriptor store;
+  QString day;
+  QString text;
+};
+
+TEST_F(LogSpliceTest, ALargeDayFromElsewhereTakesTheEntryOnAWorkerAndKeepsItsPicture) {
+  const QByteArray old = pictureDay();
+  ASSERT_FALSE(old.isEmpty());
+  writeBytes(text, old);
+  LogFileCache cache;
+  ASSERT_EQ(cache.readFolder(dir.path()).filesParsed, 1);
+  manager().setBackgroundBytesForTesting(0);
+
+  QObject context;
+  bool landed = false;
+  std::optional<OwnAppend> added;
+  ASSERT_TRUE(manager().appendLater(entry(QStringLiteral("U-NEW")), store, &context,
+                                    [&](bool written, const std::optional<OwnAppend>& own) {
+                                      landed = written;
+                                      added = own;
+                                    }));
+  EXPECT_TRUE(manager().isAppending()) << "a second write would wait for this one";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !manager().isAppending(); }, 20000));
+  ASSERT_TRUE(landed);
+
+  const QByteArray now = bytesOf(text);
+  EXPECT_TRUE(now.contains(pictureGroupOf(old))) << "the picture stays in the day";
+  EXPECT_FALSE(QFileInfo::exists(day + QLatin1Char('/') + RtfdPackage::kSpliceFileName));
+  const QStringList ids = idsIn(day);
+  ASSERT_EQ(ids.size(), 3);
+  EXPECT_EQ(ids.last(), QStringLiteral("U-NEW"));
+
+  // The reload takes the entry's records from the entry, not from the day.
+  ASSERT_TRUE(added);
+  const LogFileCache::FolderRead reread = cache.readFolder(dir.path(), {}, {*added});
+  EXPECT_EQ(reread.filesParsed, 0);
+  ASSERT_EQ(reread.files.size(), 1u);
+  EXPECT_EQ(reread.files[0]->timeSlicesInFile().size(), 3u);
+}
+
+TEST_F(LogSpliceTest, ADayThatCannotTakeTheEntrySafelyIsLeftAsItIs) {
+  // Text after the day's end: the picture would be lost by a rewrite, and
+  // the end of the day is not certain for a splice.
+  const QByteArray old = pictureDay() + "#TimeSlice\\par half an entry";
+  writeBytes(text, old);
+  test::ExpectWarnings aside({QStringLiteral("written aside")});
+  ASSERT_TRUE(manager().append(entry(QStringLiteral("U-1")), store));
+  ASSERT_TRUE(manager().append(entry(QStringLiteral("U-2")), store));
+  EXPECT_EQ(bytesOf(text), old) << "the day is left byte for byte";
+  const QString beside = LogFile::writtenAsidePath(day, 1);
+  EXPECT_EQ(LogFile::formatForName(QFileInfo(beside).fileName()), LogFile::Format::Rtfd)
+      << "the log readers read the entries beside the day";
+  EXPECT_EQ(idsIn(beside), (QStringList{QStringLiteral("U-1"), QStringLiteral("U-2")}));
+  EXPECT_EQ(LogFile::formatForName(QStringLiteral("System Log Day 2020-03-07 (a4836e8b9f2) "
+                                                  "(written aside 0).rtfd")),
+            LogFile::Format::Unknown);
+
+  // A day whose groups do not close is set aside as it is, as before.
+  QDir(beside).removeRecursively();
+  const QByteArray cut = pictureDay().left(pictureDay().size() / 2);
+  writeBytes(text, cut);
+  test::ExpectWarnings damaged({QStringLiteral("damaged")});
+  ASSERT_TRUE(manager().append(entry(QStringLiteral("U-3")), store));
+  const QStringList set = QDir(dir.path()).entryList({QStringLiteral("* (damaged *).rtfd")});
+  ASSERT_EQ(set.size(), 1);
+  EXPECT_EQ(bytesOf(dir.path() + QLatin1Char('/') + set[0] + QStringLiteral("/TXT.rtf")), cut);
+  EXPECT_EQ(idsIn(day), QStringList{QStringLiteral("U-3")});
+}
+
+TEST_F(LogSpliceTest, AQuitWhileTheDayIsCopiedLeavesItWholeAndKeepsTheEntryBeside) {
+  // A day of 40 MB, as long as a copy that a quit cuts short.
+  QByteArray old = pictureDay();
+  const qsizetype end = old.lastIndexOf('}');
+  QByteArray filler;
+  while (filler.size() < 40 * 1024 * 1024)
+    filler += "\\par \\pard\\plain {\\loch more of the same objective, and more}\n";
+  old.insert(end, filler);
+  writeBytes(text, old);
+  manager().setBackgroundBytesForTesting(0);
+
+  QObject context;
+  test::ExpectWarnings quit({QStringLiteral("the program quit")});
+  ASSERT_TRUE(manager().appendLater(entry(QStringLiteral("U-QUIT")), store, &context,
+                                    [](bool, const std::optional<OwnAppend>&) {}));
+  manager().finishAppendsAtQuit(500);
+  EXPECT_FALSE(manager().isAppending());
+
+  // The worker removes its copy once it sees the quit.
+  const QString copy = day + QLatin1Char('/') + RtfdPackage::kSpliceFileName;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !QFileInfo::exists(copy); }, 20000));
+  const QByteArray now = bytesOf(text);
+  const QString beside = LogFile::writtenAsidePath(day, 1);
+  if (now == old) {
+    EXPECT_EQ(idsIn(beside), QStringList{QStringLiteral("U-QUIT")}) << "the entry is not lost";
+  } else {
+    // The copy had replaced the day before the quit came: the entry is in
+    // the day, once.
+    EXPECT_TRUE(now.startsWith(old.left(100)));
+    EXPECT_TRUE(idsIn(day).contains(QStringLiteral("U-QUIT")));
+    EXPECT_FALSE(QFileInfo::exists(beside));
+  }
+}
+
+} // namespace

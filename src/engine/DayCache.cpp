@@ -37,23 +37,59 @@ constexpr qsizetype kDayBytes = 4 + 7 * 8 + 4;
 constexpr qsizetype kHeaderBytes = sizeof kMagic + 4 + 4 + 8;
 
 // A checksum of the bytes after the header, against damage (not against a
-// maker of hostile files: what is read is checked field by field anyway).
-quint64 checksumOf(QByteArrayView bytes) {
-  quint64 hash = 0x9e3779b97f4a7c15ULL ^ quint64(bytes.size());
-  const char* at = bytes.data();
-  const char* const end = at + bytes.size();
-  for (; end - at >= 8; at += 8) {
+// maker of hostile files: what is read is checked field by field anyway),
+// taken over the parts of those bytes one after another.
+class Checksum {
+public:
+  explicit Checksum(qsizetype totalSize) : hash_(0x9e3779b97f4a7c15ULL ^ quint64(totalSize)) {}
+  void add(QByteArrayView bytes) {
+    const char* at = bytes.data();
+    const char* const end = at + bytes.size();
+    // A word begun by the part before is finished first.
+    while (carried_ > 0 && carried_ < 8 && at < end)
+      carry_[carried_++] = *at++;
+    if (carried_ == 8) {
+      addWord(carry_);
+      carried_ = 0;
+    }
+    for (; end - at >= 8; at += 8)
+      addWord(at);
+    while (at < end)
+      carry_[carried_++] = *at++;
+  }
+  quint64 value() const {
+    quint64 hash = hash_;
+    for (int i = 0; i < carried_; ++i)
+      hash = (hash ^ quint8(carry_[i])) * 0x100000001b3ULL;
+    return hash;
+  }
+
+private:
+  void addWord(const char* at) {
     quint64 word = 0;
     std::memcpy(&word, at, 8);
-    hash = (hash ^ word) * 0xff51afd7ed558ccdULL;
-    hash ^= hash >> 32;
+    hash_ = (hash_ ^ word) * 0xff51afd7ed558ccdULL;
+    hash_ ^= hash_ >> 32;
   }
-  for (; at < end; ++at)
-    hash = (hash ^ quint8(*at)) * 0x100000001b3ULL;
-  return hash;
+  quint64 hash_;
+  char carry_[8] = {};
+  int carried_ = 0;
+};
+
+quint64 checksumOf(QByteArrayView bytes) {
+  Checksum checksum(bytes.size());
+  checksum.add(bytes);
+  return checksum.value();
 }
 
 } // namespace
+
+// The cache's bytes in two parts, which follow one another in the file: the
+// header with everything the days share, and the days.
+struct DayCache::Parts {
+  QByteArray head;
+  QByteArray days;
+};
 
 using day_cache::Reader;
 using day_cache::Writer;
@@ -262,12 +298,21 @@ bool DayCache::canKeep(const LogFile::Records& records) {
                      [](const FullTimeSlicePtr& slice) { return DayCacheCodec::canKeep(*slice); });
 }
 
-std::optional<QByteArray> DayCache::toBytes(const QByteArray& inputs, const std::vector<Day>& days,
-                                            const std::atomic<bool>& abandon) {
+std::optional<DayCache::Parts> DayCache::encode(const QByteArray& inputs,
+                                                const std::vector<Day>& days,
+                                                const std::atomic<bool>& abandon) {
   DayCacheCodec::Packing packing;
   std::unordered_map<const ObjectiveFormats*, quint32> tables;
   std::vector<const ObjectiveFormats*> tableList;
-  QByteArray sections;
+  Parts parts;
+  QByteArray& sections = parts.days;
+  // Room for the records as they mostly are (a few hundred bytes each), so
+  // that tens of megabytes are not moved again and again as they grow.
+  std::size_t records = 0;
+  for (const Day& day : days)
+    records += day.records->timeSlices.size();
+  sections.reserve(qsizetype(std::min<std::size_t>(
+      std::size_t(kMaximumSize), days.size() * (kDayBytes + 128) + records * 320)));
   Writer out(sections);
   for (const Day& day : days) {
     if (abandon.load(std::memory_order_relaxed) || out.size() > kMaximumSize)
@@ -290,38 +335,45 @@ std::optional<QByteArray> DayCache::toBytes(const QByteArray& inputs, const std:
     const auto size = quint32(out.size() - start);
     std::memcpy(sections.data() + sizeAt, &size, sizeof size);
   }
-  QByteArray body;
-  Writer head(body);
-  head.putBytes(inputs);
-  head.put(quint32(packing.textList.size()));
-  for (const QString* text : packing.textList)
-    head.putText(*text);
-  head.put(quint32(packing.zoneIds.size()));
-  for (const QByteArray& id : packing.zoneIds)
-    head.putBytes(id);
-  head.put(quint32(tableList.size()));
-  for (const ObjectiveFormats* table : tableList) {
-    const std::vector<CharFormat>& formats = DayCacheCodec::formatsOf(*table);
-    head.put(quint32(formats.size()));
-    for (const CharFormat& format : formats)
-      day_cache::putFormat(head, format);
-  }
-  head.put(quint32(days.size()));
-  if (body.size() + sections.size() + kHeaderBytes > kMaximumSize)
-    return std::nullopt;
-  // Put together once, the checksum filled in last.
-  QByteArray bytes;
-  bytes.reserve(kHeaderBytes + body.size() + sections.size());
-  bytes.append(kMagic, sizeof kMagic);
-  Writer file(bytes);
+  QByteArray& head = parts.head;
+  head.append(kMagic, sizeof kMagic);
+  Writer file(head);
   file.put(kFormatVersion);
   file.put(kByteOrderMark);
   file.put(quint64(0));
-  bytes.append(body);
-  body = QByteArray();
-  bytes.append(sections);
-  sections = QByteArray();
-  return resealed(std::move(bytes));
+  file.putBytes(inputs);
+  file.put(quint32(packing.textList.size()));
+  for (const QString* text : packing.textList)
+    file.putText(*text);
+  file.put(quint32(packing.zoneIds.size()));
+  for (const QByteArray& id : packing.zoneIds)
+    file.putBytes(id);
+  file.put(quint32(tableList.size()));
+  for (const ObjectiveFormats* table : tableList) {
+    const std::vector<CharFormat>& formats = DayCacheCodec::formatsOf(*table);
+    file.put(quint32(formats.size()));
+    for (const CharFormat& format : formats)
+      day_cache::putFormat(file, format);
+  }
+  file.put(quint32(days.size()));
+  if (head.size() + sections.size() > kMaximumSize)
+    return std::nullopt;
+  // The checksum of what follows the header, filled in last.
+  const QByteArrayView headBody = QByteArrayView(head).sliced(kHeaderBytes);
+  Checksum checksum(headBody.size() + sections.size());
+  checksum.add(headBody);
+  checksum.add(sections);
+  const quint64 sum = checksum.value();
+  std::memcpy(head.data() + kHeaderBytes - sizeof sum, &sum, sizeof sum);
+  return parts;
+}
+
+std::optional<QByteArray> DayCache::toBytes(const QByteArray& inputs, const std::vector<Day>& days,
+                                            const std::atomic<bool>& abandon) {
+  std::optional<Parts> parts = encode(inputs, days, abandon);
+  if (!parts)
+    return std::nullopt;
+  return parts->head + parts->days;
 }
 
 QByteArray DayCache::resealed(QByteArray bytes) {
@@ -334,8 +386,8 @@ QByteArray DayCache::resealed(QByteArray bytes) {
 
 bool DayCache::write(const QString& path, const QByteArray& inputs, const std::vector<Day>& days,
                      const std::atomic<bool>& abandon, QString* why) {
-  std::optional<QByteArray> bytes = toBytes(inputs, days, abandon);
-  if (!bytes) {
+  const std::optional<Parts> parts = encode(inputs, days, abandon);
+  if (!parts) {
     if (why)
       *why = abandon ? QStringLiteral("abandoned") : QStringLiteral("too large");
     return false;
@@ -352,16 +404,18 @@ bool DayCache::write(const QString& path, const QByteArray& inputs, const std::v
       *why = file.errorString();
     return false;
   }
-  // Written in parts, so that a quit waits for one part at most.
-  constexpr qsizetype kPart = 1 << 20;
-  for (qsizetype at = 0; at < bytes->size(); at += kPart) {
-    const qsizetype part = std::min(kPart, bytes->size() - at);
-    if (abandon.load(std::memory_order_relaxed) ||
-        file.write(bytes->constData() + at, part) != part) {
-      if (why)
-        *why = abandon ? QStringLiteral("abandoned") : file.errorString();
-      file.cancelWriting();
-      return false;
+  // Written in pieces, so that a quit waits for one piece at most.
+  constexpr qsizetype kPiece = 1 << 20;
+  for (const QByteArray* bytes : {&parts->head, &parts->days}) {
+    for (qsizetype at = 0; at < bytes->size(); at += kPiece) {
+      const qsizetype piece = std::min(kPiece, bytes->size() - at);
+      if (abandon.load(std::memory_order_relaxed) ||
+          file.write(bytes->constData() + at, piece) != piece) {
+        if (why)
+          *why = abandon ? QStringLiteral("abandoned") : file.errorString();
+        file.cancelWriting();
+        return false;
+      }
     }
   }
   if (!file.commit()) {

@@ -82,6 +82,9 @@ public:
 
 private:
   DayCache() = default;
+  struct Parts;
+  static std::optional<Parts> encode(const QByteArray& inputs, const std::vector<Day>& days,
+                                     const std::atomic<bool>& abandon);
   struct Section {
     FileStamp stamp;
     qsizetype offset = 0;

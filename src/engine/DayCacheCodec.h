@@ -7,6 +7,8 @@
 #include <QTimeZone>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -23,6 +25,11 @@ public:
     std::vector<const QString*> textList;
     std::unordered_map<quint8, quint8> zones; // code to index of the zone kept
     std::vector<QByteArray> zoneIds;
+    // The last texts and zone met, which the next record mostly has again.
+    std::array<std::pair<const QString*, quint32>, 16> recentTexts{};
+    std::size_t nextRecent = 0;
+    quint8 lastZone = packed_date::kWhole;
+    quint8 lastZoneIndex = 0;
   };
 
   static bool canKeep(const FullTimeSlice& slice) {
@@ -48,19 +55,42 @@ public:
   }
 
   static quint32 textIndex(Packing& packing, const QString* text) {
+    for (const auto& [recent, index] : packing.recentTexts) {
+      if (recent == text && text)
+        return index;
+    }
     const auto [it, added] = packing.texts.try_emplace(text, quint32(packing.textList.size()));
     if (added)
       packing.textList.push_back(text);
+    packing.recentTexts[packing.nextRecent] = {text, it->second};
+    packing.nextRecent = (packing.nextRecent + 1) % packing.recentTexts.size();
     return it->second;
   }
 
   static quint8 zoneIndex(Packing& packing, quint8 code) {
     if (code < packed_date::kFirstZone)
       return code;
+    if (code == packing.lastZone)
+      return packing.lastZoneIndex;
     const auto [it, added] = packing.zones.try_emplace(code, quint8(packing.zoneIds.size()));
     if (added)
       packing.zoneIds.push_back(packed_date::unpack(0, code).timeZone().id());
-    return quint8(packed_date::kFirstZone + it->second);
+    packing.lastZone = code;
+    packing.lastZoneIndex = quint8(packed_date::kFirstZone + it->second);
+    return packing.lastZoneIndex;
+  }
+
+  // The identifier's 16 bytes in the order QUuid::toRfc4122() gives them.
+  static void putUuid(day_cache::Writer& out, const QUuid& uuid) {
+    char bytes[16];
+    for (int i = 0; i < 4; ++i)
+      bytes[i] = char(uuid.data1 >> (24 - 8 * i));
+    bytes[4] = char(uuid.data2 >> 8);
+    bytes[5] = char(uuid.data2);
+    bytes[6] = char(uuid.data3 >> 8);
+    bytes[7] = char(uuid.data3);
+    std::memcpy(bytes + 8, uuid.data4, 8);
+    out.putBytes(QByteArrayView(bytes, 16));
   }
 
   static void write(day_cache::Writer& out, Packing& packing, const FullTimeSlice& slice,
@@ -81,8 +111,7 @@ public:
     const std::lock_guard<std::mutex> lock(FullTimeSlice::lazyValuesMutex());
     const FullTimeSlice::Rare* rare = slice.rare_.get();
     if (slice.uuidIsBinary_) {
-      const QByteArray uuid = slice.uuid_.toRfc4122();
-      out.putBytes(uuid);
+      putUuid(out, slice.uuid_);
     } else {
       out.putText(rare && rare->uuidText ? *rare->uuidText : QString());
     }

@@ -27,7 +27,9 @@ public:
   // A text as its count of UTF-16 units plus one (0: a null text), then the units.
   void putText(const QString& text) {
     put(quint32(text.isNull() ? 0 : text.size() + 1));
-    out_.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    // Not utf16(), which makes a null text an empty one in place: the texts
+    // written are the records', which other threads read meanwhile.
+    out_.append(reinterpret_cast<const char*>(text.constData()), text.size() * 2);
   }
   void putStamp(const FileStamp& stamp) {
     for (qint64 value :

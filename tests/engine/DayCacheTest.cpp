@@ -1,4 +1,5 @@
 #include "engine/DayCache.h"
+#include "engine/FullDataSet.h"
 #include "engine/LogFileCache.h"
 
 #include "support/RecordDescriptions.h"
@@ -227,6 +228,39 @@ TEST_F(DayCacheTest, AFailedOrAbandonedWriteCostsOnlyTheCache) {
   ASSERT_EQ(::stat(QFile::encodeName(rich()).constData(), &after), 0);
   EXPECT_EQ(readFile(rich()), day);
   EXPECT_EQ(FileStamp::of(after), FileStamp::of(before)) << "the logs are never written";
+}
+
+TEST_F(DayCacheTest, ACacheWrittenInPartsReadsBackWhateverLengthItsHeadHas) {
+  // The head before the days grows with the inputs: each length a word can
+  // end at is written and read back, and the file holds the cache's bytes.
+  FullDataSet::FileContents contents = FullDataSet::createTimeSlicesFromRtf(kRichDay);
+  ASSERT_EQ(contents.timeSlices.size(), 2u);
+  auto records = std::make_shared<LogFile::Records>();
+  records->add(std::move(contents.timeSlices));
+  QStringList described;
+  for (const FullTimeSlicePtr& slice : records->timeSlices)
+    described.append(test::describeRecord(*slice));
+  const QString name = QStringLiteral("System Log Day 2021-01-01 (a4836e8b9f2).rtfd");
+  FileStamp stamp;
+  stamp.size = 1234;
+  stamp.inode = 99;
+  const std::vector<DayCache::Day> days = {{name, stamp, records}};
+  for (int extra = 0; extra < 16; ++extra) {
+    const QByteArray inputs = QByteArray("inputs") + QByteArray(extra, 'x');
+    QString why;
+    ASSERT_TRUE(DayCache::write(cachePath, inputs, days, noAbandon, &why)) << why.toStdString();
+    // Writing reads the records without changing them: the same bytes again.
+    EXPECT_EQ(readFile(cachePath), DayCache::toBytes(inputs, days, noAbandon).value_or("none"));
+    const std::optional<DayCache> cache = DayCache::read(cachePath, inputs, &why);
+    ASSERT_TRUE(cache) << extra << " " << why.toStdString();
+    const std::shared_ptr<LogFile::Records> read = cache->records(name, stamp);
+    ASSERT_TRUE(read);
+    QStringList readBack;
+    for (const FullTimeSlicePtr& slice : read->timeSlices)
+      readBack.append(test::describeRecord(*slice));
+    EXPECT_EQ(readBack, described);
+    EXPECT_EQ(read->timeSlices.front()->uuid(), records->timeSlices.front()->uuid());
+  }
 }
 
 } // namespace

@@ -86,8 +86,8 @@ QPoint stored() {
 // window comes back there.
 TEST(WindowPlaceOnDesktop, TheWindowComesBackWhereItWasAndOnlyAPlacedWindowsMoveIsRemembered) {
   ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
-  test::StartedProgram p({{QStringLiteral("topLeftX"), 300.0},
-                          {QStringLiteral("topLeftY"), 100.0}});
+  test::StartedProgram p(
+      {{QStringLiteral("topLeftX"), 300.0}, {QStringLiteral("topLeftY"), 100.0}});
   AppDelegate& app = p.program->shell().appDelegate();
   MainWindow* window = app.mainWindow();
   ASSERT_NE(window, nullptr);

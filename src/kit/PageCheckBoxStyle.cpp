@@ -43,23 +43,27 @@ void PageCheckBoxStyle::drawPrimitive(PrimitiveElement element, const QStyleOpti
       option->state.testFlag(State_HasFocus) && option->state.testFlag(State_KeyboardFocusChange);
   if (keyboardFocus || option->palette.color(QPalette::Window).lightnessF() >= 0.5)
     return;
-  QColor rim = BricksDrawing::darkStroke();
-  if (!option->state.testFlag(State_Enabled))
-    rim.setAlphaF(0.5);
-  painter->save();
-  painter->setBrush(Qt::NoBrush);
-  painter->setPen(QPen(rim, 1.0));
-  const QRect& r = option->rect;
+  drawRim(element, *option, *painter, BricksDrawing::darkStroke());
+}
+
+void PageCheckBoxStyle::drawRim(PrimitiveElement element, const QStyleOption& option,
+                                QPainter& painter, QColor colour) {
+  if (!option.state.testFlag(State_Enabled))
+    colour.setAlphaF(0.5);
+  painter.save();
+  painter.setBrush(Qt::NoBrush);
+  painter.setPen(QPen(colour, 1.0));
+  const QRect& r = option.rect;
   if (element == PE_IndicatorCheckBox) {
-    painter->setRenderHint(QPainter::Antialiasing, false);
-    painter->drawRect(r.adjusted(0, 0, -1, -1));
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.drawRect(r.adjusted(0, 0, -1, -1));
   } else {
     // Over the style's own circle: its centre and radius as the style has them.
-    painter->setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::Antialiasing, true);
     const double radius = (r.width() + (r.width() + 1) % 2) / 2.0 - 1.0;
-    painter->drawEllipse(QPointF(r.center() + QPoint(1, 1)), radius, radius);
+    painter.drawEllipse(QPointF(r.center() + QPoint(1, 1)), radius, radius);
   }
-  painter->restore();
+  painter.restore();
 }
 
 } // namespace kr

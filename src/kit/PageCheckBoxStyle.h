@@ -18,6 +18,11 @@ public:
   void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget = nullptr) const override;
 
+  // Draws a rim of `colour` over the style's box or circle in `option`'s
+  // rectangle (dimmed for a disabled control).
+  static void drawRim(PrimitiveElement element, const QStyleOption& option, QPainter& painter,
+                      QColor colour);
+
 private:
   explicit PageCheckBoxStyle(QStyle* base);
   // One for the application, made at the first call (the application exists).

@@ -18,6 +18,7 @@
 #include "effects/SoundManager.h"
 #include "effects/SpeechManager.h"
 #include "effects/WhiteNoiseMachine.h"
+#include "kit/DesktopCheckBoxStyle.h"
 #include "platform/QnLog.h"
 #include "platform/services/FilePanelPresenter.h"
 #include "platform/settings/UserDefaults.h"
@@ -175,6 +176,8 @@ void PreferencesController::loadWindow() {
     paneWidgets_[pane->objectName()] = pane;
   }
   buildToolbar();
+  // Unticked boxes that stand out from the window in a light theme and a dark.
+  DesktopCheckBoxStyle::applyTo(window_.get());
 
   auto* layout = new QVBoxLayout(window_.get());
   layout->setContentsMargins(0, 0, 0, 8);

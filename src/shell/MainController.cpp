@@ -184,6 +184,7 @@ bool MainController::saveAllPadsWithoutAsking() {
 bool MainController::terminate() {
   if (applicationShouldTerminate() != TerminateReply::now)
     return false;
+  qn_log(QStringLiteral("Korvane-R quits on the user's request"));
   endEventLoop();
   return true;
 }

@@ -6,6 +6,7 @@
 #include "shortcuts/RecordViewDelegate.h"
 
 #include "engine/Clock.h"
+#include "platform/drawing/ControlEdge.h"
 
 #include <QApplication>
 #include <QFontMetricsF>
@@ -57,6 +58,17 @@ RecordView::RecordView(QWidget* parent)
 RecordView::~RecordView() = default;
 
 QSize RecordView::sizeHint() const { return {240, 26}; }
+
+QColor RecordView::backgroundColor() const {
+  return backgroundColor_.value_or(palette().color(QPalette::Base));
+}
+
+QColor RecordView::borderColor() const {
+  if (borderColor_)
+    return *borderColor_;
+  // The field sits on the window: its edge is drawn against the window's colour.
+  return ControlEdge::on(palette().color(QPalette::Window), palette().color(QPalette::WindowText));
+}
 
 void RecordView::setBackgroundColor(const QColor& color) {
   backgroundColor_ = color;
@@ -281,10 +293,11 @@ void RecordView::paintEvent(QPaintEvent*) {
   const QRectF bounds = rect();
   QPainterPath background;
   background.addRoundedRect(bounds, cornerRadius_, cornerRadius_);
-  painter.fillPath(background, backgroundColor_);
+  const QColor field = backgroundColor();
+  painter.fillPath(background, field);
   if (borderWidth_ > 0) {
     const qreal half = borderWidth_ / 2.0;
-    painter.setPen(QPen(borderColor_, borderWidth_));
+    painter.setPen(QPen(borderColor(), borderWidth_));
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(bounds.adjusted(half, half, -half, -half), cornerRadius_,
                             cornerRadius_);
@@ -299,13 +312,16 @@ void RecordView::paintEvent(QPaintEvent*) {
   painter.setFont(m.font);
   const QFontMetricsF fm(m.font);
   const int shown = keyCombo_ ? keyCombo_->modifiers() : inputModifiers_;
+  // A modifier not in the combo is named faintly, a quarter of the way from
+  // the field to its text.
+  const QColor faint = ControlEdge::mix(field, palette().color(QPalette::Text), 0.25);
   // Four cells, each as wide as its name, a margin apart.
   qreal x = 1.5 * m.margin;
   for (int i = 0; i < 4; ++i) {
     const qreal cell = fm.horizontalAdvance(kModifierNames.at(i));
     QColor colour = !isEnabled() ? palette().color(QPalette::Disabled, QPalette::Text)
                     : (shown & kModifierValues[i]) != 0 ? tintColor_
-                                                        : QColor(Qt::lightGray);
+                                                        : faint;
     painter.setPen(colour);
     painter.drawText(QRectF(x, 0, cell, height()), Qt::AlignCenter, kModifierNames.at(i));
     x += cell + m.margin;

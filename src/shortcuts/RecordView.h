@@ -27,11 +27,14 @@ public:
   explicit RecordView(QWidget* parent = nullptr);
   ~RecordView() override;
 
-  QColor backgroundColor() const { return backgroundColor_; }
+  // The field and its border follow the palette (its base, and an edge that
+  // stands out from the window round the field) until given colours of their
+  // own.
+  QColor backgroundColor() const;
   void setBackgroundColor(const QColor& color);
   QColor tintColor() const { return tintColor_; }
   void setTintColor(const QColor& color);
-  QColor borderColor() const { return borderColor_; }
+  QColor borderColor() const;
   void setBorderColor(const QColor& color);
   qreal borderWidth() const { return borderWidth_; }
   void setBorderWidth(qreal width);
@@ -87,10 +90,10 @@ private:
   void placeClearButton();
   std::optional<int> keyCodeOf(const QKeyEvent& event) const;
 
-  QColor backgroundColor_ = Qt::white;
+  std::optional<QColor> backgroundColor_;
   QColor tintColor_;
-  QColor borderColor_ = Qt::white;
-  qreal borderWidth_ = 0.0;
+  std::optional<QColor> borderColor_;
+  qreal borderWidth_ = 1.0;
   qreal cornerRadius_ = 0.0;
   bool showsClearButton_ = true;
   RecordViewDelegate* delegate_ = nullptr;

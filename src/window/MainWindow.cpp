@@ -70,6 +70,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
+  // A place counts where the window shows at it. The window system's reports
+  // for a hidden window, or for one shown again but not yet exposed (the
+  // window manager may take it in at 0,0 of a frame it has not yet placed),
+  // are not where the user has it.
+  if (!isVisible())
+    return;
+  if (event->spontaneous() &&
+      (awaitingPlacement_ || !windowHandle() || !windowHandle()->isExposed()))
+    return;
   controller_->windowDidMove();
 }
 
@@ -90,12 +99,34 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 
 void MainWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
+  if (!event->spontaneous()) {
+    QWindow* handle = windowHandle();
+    if (handle && !watchingExposure_) {
+      handle->installEventFilter(this);
+      watchingExposure_ = true;
+    }
+    awaitingPlacement_ = handle != nullptr;
+    // Back where it was, whatever the window system said while it was away.
+    controller_->windowWillShow();
+  }
   // Pages shown while the window was hidden may have changed its size.
   controller_->ensureThatWindowIsCompletelyOnScreen();
 }
 
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == windowHandle() && event->type() == QEvent::Expose && awaitingPlacement_ &&
+      windowHandle()->isExposed()) {
+    awaitingPlacement_ = false;
+    // Where the window manager took the window in is not where it was put:
+    // put it back.
+    controller_->windowWasPlaced();
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
 void MainWindow::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
+  awaitingPlacement_ = false;
   // Hidden by the program (not minimized), the window keeps no picture of
   // itself while it waits: its backing store shrinks to a pixel, and the
   // next show draws the whole window afresh at its size.

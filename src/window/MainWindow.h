@@ -30,6 +30,8 @@ public:
   // matter.
   void zoom();
   bool isZoomed() const { return zoomed_; }
+  // Shown, and not yet exposed by the window system.
+  bool isAwaitingPlacement() const { return awaitingPlacement_; }
 
 protected:
   void closeEvent(QCloseEvent* event) override;
@@ -38,6 +40,7 @@ protected:
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
   explicit MainWindow(UserDefaults& defaults);
@@ -46,6 +49,10 @@ private:
   std::function<void()> closeHandler_;
   bool zoomed_ = false;
   QPoint userTopLeft_;
+  // Shown, and not yet exposed by the window system: where the window
+  // manager reports the window meanwhile is not where it stays.
+  bool awaitingPlacement_ = false;
+  bool watchingExposure_ = false;
 };
 
 } // namespace kr

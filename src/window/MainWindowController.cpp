@@ -356,7 +356,7 @@ void MainWindowController::showPage(QWidget* infoWall, QWidget* buttonWall,
     // a screen that is gone or the window is taller than the space below it.
     const QPointF inside = WindowPlacement::keepInsideVisibleArea(
         QRectF(corner, window_.frameGeometry().size()), screens(), mainScreenIndex());
-    window_.move(inside.toPoint());
+    moveWindowTo(inside.toPoint());
     initialPositionAlreadyGiven_ = true;
   }
   if (firstResponder)
@@ -379,26 +379,54 @@ void MainWindowController::relayout() {
   ConstraintLayout::layoutSubtreeIfNeeded(&window_);
 }
 
-void MainWindowController::windowDidMove() {
-  const QPoint corner = window_.frameGeometry().topLeft();
+void MainWindowController::windowDidMove() { remember(window_.frameGeometry().topLeft()); }
+
+void MainWindowController::remember(const QPoint& corner) {
+  const bool stored = defaults_.doubleValue(kTopLeftX) == corner.x() &&
+                      defaults_.doubleValue(kTopLeftY) == corner.y();
+  if (placedCorner_ == corner && stored)
+    return;
+  placedCorner_ = corner;
   qn_log(QStringLiteral("remembering top left point as %1,%2").arg(corner.x()).arg(corner.y()));
   defaults_.setValue(kTopLeftX, static_cast<double>(corner.x()));
   defaults_.setValue(kTopLeftY, static_cast<double>(corner.y()));
   defaults_.synchronize();
 }
 
+void MainWindowController::moveWindowTo(const QPoint& corner) {
+  remember(corner);
+  if (corner != window_.frameGeometry().topLeft())
+    window_.move(corner);
+}
+
 void MainWindowController::windowDidResize() { ensureThatWindowIsCompletelyOnScreen(); }
 
+void MainWindowController::windowWillShow() {
+  if (placedCorner_ && *placedCorner_ != window_.frameGeometry().topLeft())
+    window_.move(*placedCorner_);
+}
+
+void MainWindowController::windowWasPlaced() {
+  if (placedCorner_ && *placedCorner_ != window_.frameGeometry().topLeft())
+    placeInsideScreen(QRectF(QPointF(*placedCorner_), window_.frameGeometry().size()));
+}
+
 void MainWindowController::ensureThatWindowIsCompletelyOnScreen() {
-  if (window_.isVisible())
-    placeInsideScreen(window_.frameGeometry());
+  if (!window_.isVisible())
+    return;
+  QRectF frame = window_.frameGeometry();
+  // Until the window system has placed the window shown, where it is meant to
+  // be counts, not where the window system has it meanwhile.
+  if (placedCorner_ && window_.isAwaitingPlacement())
+    frame.moveTopLeft(QPointF(*placedCorner_));
+  placeInsideScreen(frame);
 }
 
 void MainWindowController::placeInsideScreen(const QRectF& frame) {
   const QPointF corner =
       WindowPlacement::keepInsideVisibleArea(frame, screens(), mainScreenIndex());
   if (corner != QPointF(window_.frameGeometry().topLeft()))
-    window_.move(corner.toPoint());
+    moveWindowTo(corner.toPoint());
 }
 
 void MainWindowController::setZoomedHeight(int height) {
@@ -424,7 +452,7 @@ void MainWindowController::repositionMainWindowAccordingToSettingsWithHint(
   const QPointF stored(defaults_.floatValue(kTopLeftX), defaults_.floatValue(kTopLeftY));
   const QPointF corner = WindowPlacement::computeTopLeftPoint(
       suggestedLocation, stored, window_.frameGeometry().size(), screens(), mainScreenIndex());
-  window_.move(corner.toPoint());
+  moveWindowTo(corner.toPoint());
 }
 
 std::vector<WindowPlacement::Screen> MainWindowController::screens() {

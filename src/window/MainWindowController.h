@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class QAbstractButton;
 class QMenu;
@@ -85,8 +86,15 @@ public:
   // Gives the shown page's walls back to their owner.
   void detachPage();
 
+  // The window system has moved the shown and exposed window, or the program
+  // has: the place is remembered.
   void windowDidMove();
   void windowDidResize();
+  // The window is about to show again: back to the remembered place.
+  void windowWillShow();
+  // The window system has exposed the window shown: where it took it in, if
+  // not the remembered place, is put right.
+  void windowWasPlaced();
   void ensureThatWindowIsCompletelyOnScreen();
   // Moves the window to where a frame of its coming size lies inside its
   // screen (the window system reports a new size only later).
@@ -109,6 +117,9 @@ private:
   QWidget* buildTitleBand();
   // Lays the window out now, its column first.
   void relayout();
+  // Puts the window's frame at `corner` and remembers it there.
+  void moveWindowTo(const QPoint& corner);
+  void remember(const QPoint& corner);
 
   MainWindow& window_;
   UserDefaults& defaults_;
@@ -125,6 +136,9 @@ private:
   QPointer<QWidget> shownInfoWall_;
   QPointer<QWidget> shownButtonWall_;
   bool initialPositionAlreadyGiven_ = false;
+  // Where the window's frame is meant to be: where the program put it or the
+  // window system moved it while shown.
+  std::optional<QPoint> placedCorner_;
   std::unique_ptr<LogBookTableViewController> logBookTableViewController_;
   std::unique_ptr<StatsViewController> statsController_;
   std::unique_ptr<HelpViewController> helpController_;

@@ -43,6 +43,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -335,13 +336,33 @@ TEST(Program, TheDaysSecondEntryGoesIntoItsTextInPlace) {
   EXPECT_EQ(QDir(logs).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), days);
 }
 
+namespace {
+// What the program logs, kept while a test runs.
+QStringList* loggedLines = nullptr;
+void keepLogLine(QtMsgType, const QMessageLogContext&, const QString& line) {
+  if (loggedLines)
+    loggedLines->append(line);
+}
+} // namespace
+
 TEST(Program, TheQuitActionEndsTheEventLoopAndAsksOnlyDuringASlice) {
   StartedProgram p(shortSlices());
   MainController& controller = p.program->shell().mainController();
+  QStringList logged;
+  loggedLines = &logged;
+  const QtMessageHandler previous = qInstallMessageHandler(keepLogLine);
+  const auto restore = qScopeGuard([&] {
+    qInstallMessageHandler(previous);
+    loggedLines = nullptr;
+  });
+  const auto quitsLogged = [&] {
+    return logged.filter(QStringLiteral("Korvane-R quits on the user's request")).size();
+  };
   QElapsedTimer elapsed;
   elapsed.start();
   EXPECT_EQ(runLoopWith(p, [&] { controller.tryToPerform(QStringLiteral("terminate")); }), 0);
   EXPECT_LT(elapsed.elapsed(), kr::test::timeLimit(5000)) << "the loop ended, not a time-out";
+  EXPECT_EQ(quitsLogged(), 1) << "the log tells why the program ended";
 
   p.click(QStringLiteral("Start Time Slice"));
   ASSERT_EQ(current(p), &states(p).timeSliceRunningState());
@@ -350,6 +371,7 @@ TEST(Program, TheQuitActionEndsTheEventLoopAndAsksOnlyDuringASlice) {
                 p, [&] { controller.tryToPerform(QStringLiteral("terminate")); }, 500),
             99)
       << "Cancel keeps the program running";
+  EXPECT_EQ(quitsLogged(), 1) << "a cancelled quit is not logged as one";
   ASSERT_EQ(cancel.seen.size(), 1);
   EXPECT_TRUE(
       cancel.seen[0].startsWith(QStringLiteral("Are you sure you want to quit Korvane-R?")));
@@ -357,6 +379,7 @@ TEST(Program, TheQuitActionEndsTheEventLoopAndAsksOnlyDuringASlice) {
   AlertAnswerer ok(QStringLiteral("OK"));
   EXPECT_EQ(runLoopWith(p, [&] { controller.tryToPerform(QStringLiteral("terminate")); }), 0);
   EXPECT_EQ(ok.seen.size(), 1);
+  EXPECT_EQ(quitsLogged(), 2);
 }
 
 TEST(Program, AMenuOfThePageClosesWhenThePageChangesUnderIt) {

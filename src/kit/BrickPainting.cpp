@@ -1,7 +1,7 @@
 #include "kit/BrickPainting.h"
 
-#include "kit/BricksDrawingHelper.h"
-#include "kit/FocusMark.h"
+#include "kit/skins/BricksDrawingHelper.h"
+#include "kit/skins/FocusMark.h"
 #include "platform/drawing/GraphicsContext.h"
 
 #include <QAbstractButton>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "kit/ButtonDrawingFuncType.h"
-#include "kit/DrawingAsset.h"
-#include "kit/DrawingStack.h"
+#include "kit/skins/ButtonDrawingFuncType.h"
+#include "kit/skins/DrawingAsset.h"
+#include "kit/skins/DrawingStack.h"
 
 #include <QList>
 

@@ -2,7 +2,6 @@
 
 #include "kit/BrickType.h"
 #include "kit/ControlSize.h"
-#include "kit/ControlSkin.h"
 #include "kit/IntegerTextField.h"
 #include "kit/Label.h"
 #include "kit/LayoutConstraintMaker.h"
@@ -12,6 +11,7 @@
 #include "kit/Wall.h"
 #include "kit/WallWithSpecialEffectsView.h"
 #include "kit/WallWithUnconfiguredSpecialEffectsView.h"
+#include "kit/skins/ControlSkin.h"
 #include "platform/FatalError.h"
 #include "platform/layout/ConstraintLayout.h"
 

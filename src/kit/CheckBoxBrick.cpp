@@ -2,7 +2,7 @@
 
 #include "kit/BrickPainting.h"
 #include "kit/ControlSize.h"
-#include "kit/ControlSkin.h"
+#include "kit/skins/ControlSkin.h"
 
 namespace kr {
 

@@ -1,7 +1,7 @@
 #include "kit/Label.h"
 
 #include "kit/ControlSize.h"
-#include "kit/ControlSkin.h"
+#include "kit/skins/ControlSkin.h"
 
 namespace kr {
 

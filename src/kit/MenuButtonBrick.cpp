@@ -2,8 +2,8 @@
 
 #include "kit/BrickPainting.h"
 #include "kit/ControlSize.h"
-#include "kit/FocusMark.h"
 #include "kit/SmartMenuItem.h"
+#include "kit/skins/FocusMark.h"
 
 #include <QMenu>
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "kit/BrickType.h"
-#include "kit/ButtonDrawingFuncType.h"
-#include "kit/DrawingStack.h"
 #include "kit/PopUpButton.h"
+#include "kit/skins/ButtonDrawingFuncType.h"
+#include "kit/skins/DrawingStack.h"
 
 #include <functional>
 #include <optional>

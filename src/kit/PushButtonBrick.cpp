@@ -1,10 +1,10 @@
 #include "kit/PushButtonBrick.h"
 
 #include "kit/BrickPainting.h"
-#include "kit/BricksDrawing.h"
 #include "kit/ControlSize.h"
-#include "kit/ControlSkin.h"
-#include "kit/FocusMark.h"
+#include "kit/skins/BricksDrawing.h"
+#include "kit/skins/ControlSkin.h"
+#include "kit/skins/FocusMark.h"
 
 #include <algorithm>
 

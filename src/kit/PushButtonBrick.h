@@ -1,8 +1,8 @@
 #pragma once
 
 #include "kit/BrickType.h"
-#include "kit/ButtonDrawingFuncType.h"
-#include "kit/DrawingStack.h"
+#include "kit/skins/ButtonDrawingFuncType.h"
+#include "kit/skins/DrawingStack.h"
 
 #include <QPushButton>
 

@@ -1,7 +1,7 @@
 #include "kit/SliderBrick.h"
 
 #include "kit/ControlSize.h"
-#include "kit/FocusMark.h"
+#include "kit/skins/FocusMark.h"
 #include "platform/FatalError.h"
 #include "platform/QnLog.h"
 #include "platform/drawing/GraphicsContext.h"

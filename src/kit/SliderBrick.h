@@ -1,7 +1,7 @@
 #pragma once
 
 #include "kit/BrickType.h"
-#include "kit/DrawingStack.h"
+#include "kit/skins/DrawingStack.h"
 
 #include <QSlider>
 

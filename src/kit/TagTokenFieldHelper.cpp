@@ -3,10 +3,10 @@
 #include "engine/TagManager.h"
 #include "kit/EndOfLifeBag.h"
 #include "kit/LayoutConstraintMaker.h"
-#include "kit/StandardImages.h"
 #include "kit/TagPullDownButtonBrick.h"
 #include "kit/TagTokenField.h"
 #include "kit/Wall.h"
+#include "kit/skins/StandardImages.h"
 #include "platform/layout/ConstraintLayout.h"
 
 #include <QPalette>

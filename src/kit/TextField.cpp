@@ -1,9 +1,9 @@
 #include "kit/TextField.h"
 
-#include "kit/FocusMark.h"
+#include "kit/skins/FocusMark.h"
 
 #include "kit/ControlSize.h"
-#include "kit/ControlSkin.h"
+#include "kit/skins/ControlSkin.h"
 
 namespace kr {
 

@@ -2,10 +2,10 @@
 
 #include "art/KorvaneStyleKit.h"
 #include "kit/FragmentStackView.h"
-#include "kit/KorvaneControlSkin.h"
 #include "kit/Label.h"
 #include "kit/PullDownButtonBrick.h"
-#include "kit/StandardImages.h"
+#include "kit/skins/KorvaneControlSkin.h"
+#include "kit/skins/StandardImages.h"
 
 namespace kr {
 

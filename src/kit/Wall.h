@@ -1,7 +1,7 @@
 #pragma once
 
-#include "kit/DrawingStack.h"
 #include "kit/SplittingSize.h"
+#include "kit/skins/DrawingStack.h"
 
 #include <QColor>
 #include <QList>

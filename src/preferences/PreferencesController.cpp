@@ -18,7 +18,7 @@
 #include "effects/SoundManager.h"
 #include "effects/SpeechManager.h"
 #include "effects/WhiteNoiseMachine.h"
-#include "kit/DesktopCheckBoxStyle.h"
+#include "kit/skins/DesktopCheckBoxStyle.h"
 #include "platform/QnLog.h"
 #include "platform/services/FilePanelPresenter.h"
 #include "platform/settings/UserDefaults.h"

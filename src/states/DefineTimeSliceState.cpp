@@ -10,11 +10,11 @@
 #include "engine/Clock.h"
 #include "engine/DataModel.h"
 #include "engine/StateMachine.h"
-#include "kit/KorvaneControlSkin.h"
 #include "kit/Label.h"
 #include "kit/LabelFragment.h"
 #include "kit/ObjectiveTextView.h"
 #include "kit/TitleFragment.h"
+#include "kit/skins/KorvaneControlSkin.h"
 #include "platform/SmartTimerWrapper.h"
 #include "platform/settings/UserDefaults.h"
 

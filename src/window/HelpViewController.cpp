@@ -8,7 +8,7 @@
 #include "kit/FragmentWall.h"
 #include "kit/LayoutConstraintMaker.h"
 #include "kit/PushButtonBrick.h"
-#include "kit/StandardImages.h"
+#include "kit/skins/StandardImages.h"
 #include "platform/QnLog.h"
 #include "platform/services/UrlOpenerAPI.h"
 

@@ -2,7 +2,7 @@
 
 #include "window/MainWindowController.h"
 
-#include "kit/KorvaneControlSkin.h"
+#include "kit/skins/KorvaneControlSkin.h"
 #include "platform/FreedMemory.h"
 #include "platform/QnLog.h"
 

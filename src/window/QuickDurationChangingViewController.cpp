@@ -2,7 +2,7 @@
 
 #include "art/KorvaneStyleKit.h"
 #include "kit/IntegerTextField.h"
-#include "kit/KorvaneControlSkin.h"
+#include "kit/skins/KorvaneControlSkin.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
 #include "window/TimeReadoutWall.h"
 
 #include "engine/DateHelper.h"
-#include "kit/KorvaneControlSkin.h"
+#include "kit/skins/KorvaneControlSkin.h"
 
 #include <QHBoxLayout>
 

@@ -5,7 +5,7 @@
 #include "art/CountDownStyleKit.h"
 #include "art/DurationViewStyleKit.h"
 #include "art/KorvaneStyleKit.h"
-#include "kit/BricksDrawing.h"
+#include "kit/skins/BricksDrawing.h"
 #include "platform/drawing/GraphicsContext.h"
 
 #include <QImage>

@@ -1,7 +1,6 @@
 #include "kit/BrickPainting.h"
 #include "kit/BricksFactory.h"
 #include "kit/CheckBoxBrick.h"
-#include "kit/ControlSkin.h"
 #include "kit/IntegerTextField.h"
 #include "kit/PopUpButtonBrick.h"
 #include "kit/PullDownButtonBrick.h"
@@ -10,8 +9,9 @@
 #include "kit/SliderBrick.h"
 #include "kit/SmartMenuItem.h"
 #include "kit/SmartTextField.h"
-#include "kit/StandardImages.h"
 #include "kit/Wall.h"
+#include "kit/skins/ControlSkin.h"
+#include "kit/skins/StandardImages.h"
 #include "platform/QnLog.h"
 
 #include "support/TestEnvironment.h"

@@ -1,11 +1,11 @@
-#include "kit/BricksDrawing.h"
-#include "kit/BricksDrawingHelper.h"
 #include "kit/BricksFactory.h"
-#include "kit/DarkControlSkin.h"
-#include "kit/GenericControlSkin.h"
-#include "kit/KorvaneControlSkin.h"
 #include "kit/Label.h"
 #include "kit/Wall.h"
+#include "kit/skins/BricksDrawing.h"
+#include "kit/skins/BricksDrawingHelper.h"
+#include "kit/skins/DarkControlSkin.h"
+#include "kit/skins/GenericControlSkin.h"
+#include "kit/skins/KorvaneControlSkin.h"
 #include "platform/drawing/SystemFont.h"
 
 #include <QFontDatabase>

@@ -5,10 +5,10 @@
 #include "shell/AppDelegate.h"
 
 #include "engine/StateMachine.h"
-#include "kit/KorvaneControlSkin.h"
 #include "kit/Label.h"
 #include "kit/LabelFragment.h"
 #include "kit/TitleFragment.h"
+#include "kit/skins/KorvaneControlSkin.h"
 #include "platform/layout/ConstraintLayout.h"
 #include "platform/settings/UserDefaults.h"
 #include "states/BaseState.h"

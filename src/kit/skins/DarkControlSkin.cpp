@@ -1,6 +1,6 @@
-#include "kit/DarkControlSkin.h"
+#include "kit/skins/DarkControlSkin.h"
 
-#include "kit/BricksDrawing.h"
+#include "kit/skins/BricksDrawing.h"
 
 namespace kr {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/GenericControlSkin.h"
+#include "kit/skins/GenericControlSkin.h"
 
 namespace kr {
 

@@ -1,4 +1,4 @@
-#include "kit/ControlSkin.h"
+#include "kit/skins/ControlSkin.h"
 
 #include <QAbstractButton>
 #include <QPointer>

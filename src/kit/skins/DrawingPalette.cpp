@@ -1,4 +1,4 @@
-#include "kit/DrawingPalette.h"
+#include "kit/skins/DrawingPalette.h"
 
 namespace kr {
 

@@ -1,4 +1,4 @@
-#include "kit/DrawingStack.h"
+#include "kit/skins/DrawingStack.h"
 
 namespace kr {
 

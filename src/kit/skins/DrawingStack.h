@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/DrawingOperation.h"
+#include "kit/skins/DrawingOperation.h"
 
 #include <QList>
 

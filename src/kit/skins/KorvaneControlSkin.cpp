@@ -1,7 +1,7 @@
-#include "kit/KorvaneControlSkin.h"
+#include "kit/skins/KorvaneControlSkin.h"
 
 #include "art/KorvaneStyleKit.h"
-#include "kit/BricksDrawing.h"
+#include "kit/skins/BricksDrawing.h"
 #include "platform/drawing/SystemFont.h"
 
 #include <QWidget>

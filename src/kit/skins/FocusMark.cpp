@@ -1,4 +1,4 @@
-#include "kit/FocusMark.h"
+#include "kit/skins/FocusMark.h"
 
 #include <QPainter>
 #include <QPen>

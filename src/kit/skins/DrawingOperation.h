@@ -1,7 +1,7 @@
 #pragma once
 
-#include "kit/DrawingAsset.h"
-#include "kit/DrawingPalette.h"
+#include "kit/skins/DrawingAsset.h"
+#include "kit/skins/DrawingPalette.h"
 
 #include <QList>
 #include <QRectF>

@@ -1,4 +1,4 @@
-#include "kit/StandardImages.h"
+#include "kit/skins/StandardImages.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,6 +1,6 @@
-#include "kit/PageCheckBoxStyle.h"
+#include "kit/skins/PageCheckBoxStyle.h"
 
-#include "kit/BricksDrawing.h"
+#include "kit/skins/BricksDrawing.h"
 
 #include <QApplication>
 #include <QCheckBox>

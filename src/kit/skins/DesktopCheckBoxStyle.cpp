@@ -1,6 +1,6 @@
-#include "kit/DesktopCheckBoxStyle.h"
+#include "kit/skins/DesktopCheckBoxStyle.h"
 
-#include "kit/PageCheckBoxStyle.h"
+#include "kit/skins/PageCheckBoxStyle.h"
 #include "platform/drawing/ControlEdge.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "kit/BricksDrawingHelper.h"
+#include "kit/skins/BricksDrawingHelper.h"
 
 #include "platform/drawing/GraphicsContext.h"
 

@@ -1,4 +1,4 @@
-#include "kit/ButtonDrawingFuncType.h"
+#include "kit/skins/ButtonDrawingFuncType.h"
 
 namespace kr {
 

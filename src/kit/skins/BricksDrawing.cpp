@@ -1,4 +1,4 @@
-#include "kit/BricksDrawing.h"
+#include "kit/skins/BricksDrawing.h"
 
 #include "platform/FatalError.h"
 #include "platform/drawing/SystemFont.h"

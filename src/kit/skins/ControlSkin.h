@@ -1,7 +1,7 @@
 #pragma once
 
-#include "kit/DrawingPalette.h"
-#include "kit/DrawingStack.h"
+#include "kit/skins/DrawingPalette.h"
+#include "kit/skins/DrawingStack.h"
 
 #include <memory>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "kit/DrawingAsset.h"
+#include "kit/skins/DrawingAsset.h"
 
 namespace kr {
 

@@ -1,6 +1,6 @@
-#include "kit/GenericControlSkin.h"
+#include "kit/skins/GenericControlSkin.h"
 
-#include "kit/BricksDrawing.h"
+#include "kit/skins/BricksDrawing.h"
 
 namespace kr {
 

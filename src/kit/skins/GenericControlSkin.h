@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/ControlSkin.h"
+#include "kit/skins/ControlSkin.h"
 
 namespace kr {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/StateBase.h"
-#include "kit/Wall.h"
+#include "kit/walls/Wall.h"
 
 #include <QPointer>
 #include <QString>

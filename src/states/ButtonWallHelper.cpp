@@ -1,7 +1,7 @@
 #include "states/ButtonWallHelper.h"
 
-#include "kit/LayoutConstraintMaker.h"
 #include "kit/skins/FocusMark.h"
+#include "kit/walls/LayoutConstraintMaker.h"
 #include "platform/layout/ConstraintLayout.h"
 
 #include <QHBoxLayout>

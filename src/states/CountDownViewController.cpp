@@ -8,10 +8,10 @@
 #include "engine/TimedStateMachineModule.h"
 #include "engine/TimedStateMachineViewModel.h"
 #include "kit/CountDownView.h"
-#include "kit/SmallDurationView.h"
-#include "kit/TabWall.h"
-#include "kit/Wall.h"
 #include "kit/skins/KorvaneControlSkin.h"
+#include "kit/walls/SmallDurationView.h"
+#include "kit/walls/TabWall.h"
+#include "kit/walls/Wall.h"
 #include "platform/SmartTimerWrapper.h"
 
 #include <QEvent>

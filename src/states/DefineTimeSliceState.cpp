@@ -11,10 +11,10 @@
 #include "engine/DataModel.h"
 #include "engine/StateMachine.h"
 #include "kit/Label.h"
-#include "kit/LabelFragment.h"
 #include "kit/ObjectiveTextView.h"
-#include "kit/TitleFragment.h"
 #include "kit/skins/KorvaneControlSkin.h"
+#include "kit/walls/LabelFragment.h"
+#include "kit/walls/TitleFragment.h"
 #include "platform/SmartTimerWrapper.h"
 #include "platform/settings/UserDefaults.h"
 

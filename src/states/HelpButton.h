@@ -1,7 +1,7 @@
 #pragma once
 
-#include "kit/BricksFactory.h"
 #include "kit/PushButtonBrick.h"
+#include "kit/walls/BricksFactory.h"
 
 #include <QString>
 

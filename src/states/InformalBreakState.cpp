@@ -1,12 +1,12 @@
 #include "states/InformalBreakState.h"
 
-#include "kit/BricksFactory.h"
 #include "kit/Label.h"
-#include "kit/LabelFragment.h"
-#include "kit/LayoutConstraintMaker.h"
 #include "kit/PushButtonBrick.h"
-#include "kit/TitleFragment.h"
 #include "kit/skins/KorvaneControlSkin.h"
+#include "kit/walls/BricksFactory.h"
+#include "kit/walls/LabelFragment.h"
+#include "kit/walls/LayoutConstraintMaker.h"
+#include "kit/walls/TitleFragment.h"
 #include "states/ButtonWallHelper.h"
 #include "states/HelpButton.h"
 

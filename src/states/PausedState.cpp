@@ -1,6 +1,6 @@
 #include "states/PausedState.h"
 
-#include "kit/LabelFragment.h"
+#include "kit/walls/LabelFragment.h"
 
 #include "states/ButtonWallHelper.h"
 #include "states/SectionVisibility.h"

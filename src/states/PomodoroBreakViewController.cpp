@@ -4,7 +4,7 @@
 
 #include "art/KorvaneStyleKit.h"
 #include "engine/DataModel.h"
-#include "kit/Wall.h"
+#include "kit/walls/Wall.h"
 #include "platform/settings/UserDefaults.h"
 
 #include <QCheckBox>

@@ -10,9 +10,9 @@
 
 #include "engine/DataModel.h"
 #include "engine/StateMachine.h"
-#include "kit/LabelFragment.h"
 #include "kit/PushButtonBrick.h"
-#include "kit/TitleFragment.h"
+#include "kit/walls/LabelFragment.h"
+#include "kit/walls/TitleFragment.h"
 #include "platform/settings/UserDefaults.h"
 
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "states/RateTimeSliceState.h"
 
-#include "kit/LabelFragment.h"
-#include "kit/TitleFragment.h"
+#include "kit/walls/LabelFragment.h"
+#include "kit/walls/TitleFragment.h"
 
 #include "states/AppDelegateAPI.h"
 #include "states/ButtonWallHelper.h"

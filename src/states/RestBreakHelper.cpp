@@ -3,7 +3,7 @@
 #include "states/CountDownViewController.h"
 
 #include "effects/ScreenFadingHelper.h"
-#include "kit/Wall.h"
+#include "kit/walls/Wall.h"
 #include "platform/LogCategories.h"
 #include "platform/QnLog.h"
 

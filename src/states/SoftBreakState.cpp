@@ -13,8 +13,8 @@
 #include "engine/StateMachine.h"
 #include "engine/TimedStateMachineModule.h"
 #include "engine/TimedStateMachineViewModel.h"
-#include "kit/LabelFragment.h"
-#include "kit/TitleFragment.h"
+#include "kit/walls/LabelFragment.h"
+#include "kit/walls/TitleFragment.h"
 #include "platform/settings/UserDefaults.h"
 
 #include <QCheckBox>

@@ -13,7 +13,7 @@
 #include "engine/StateMachine.h"
 #include "kit/BorderedBackgroundView.h"
 #include "kit/ObjectiveBackgroundManager.h"
-#include "kit/Wall.h"
+#include "kit/walls/Wall.h"
 
 namespace kr {
 

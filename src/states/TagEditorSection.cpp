@@ -2,8 +2,8 @@
 
 #include "engine/DataModel.h"
 #include "kit/TagTokenField.h"
-#include "kit/TagTokenFieldContainerView.h"
-#include "kit/TagTokenFieldHelper.h"
+#include "kit/walls/TagTokenFieldContainerView.h"
+#include "kit/walls/TagTokenFieldHelper.h"
 #include "platform/settings/UserDefaults.h"
 
 namespace kr {

@@ -14,8 +14,8 @@
 #include "engine/TimedStateMachine.h"
 #include "engine/TimedStateMachineModule.h"
 #include "engine/TimedStateMachineViewModel.h"
-#include "kit/LabelFragment.h"
-#include "kit/TitleFragment.h"
+#include "kit/walls/LabelFragment.h"
+#include "kit/walls/TitleFragment.h"
 #include "platform/FatalError.h"
 
 #include <QHBoxLayout>

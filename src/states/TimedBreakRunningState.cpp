@@ -11,8 +11,8 @@
 #include "engine/StateMachine.h"
 #include "engine/TimedStateMachineModule.h"
 #include "engine/TimedStateMachineViewModel.h"
-#include "kit/LabelFragment.h"
-#include "kit/Wall.h"
+#include "kit/walls/LabelFragment.h"
+#include "kit/walls/Wall.h"
 #include "platform/FatalError.h"
 #include "platform/LogCategories.h"
 

@@ -8,7 +8,7 @@
 
 #include "art/KorvaneStyleKit.h"
 #include "engine/StateMachine.h"
-#include "kit/FragmentWall.h"
+#include "kit/walls/FragmentWall.h"
 #include "platform/settings/UserDefaults.h"
 
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "stats/FilterFragmentWall.h"
 
-#include "kit/FragmentStackView.h"
 #include "kit/KVOResponder.h"
+#include "kit/walls/FragmentStackView.h"
 #include "platform/settings/UserDefaults.h"
 #include "stats/StatsViewController.h"
 

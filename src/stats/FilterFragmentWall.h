@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/FragmentWall.h"
+#include "kit/walls/FragmentWall.h"
 
 #include <QPointer>
 

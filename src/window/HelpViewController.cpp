@@ -3,12 +3,12 @@
 #include "window/HelpManager.h"
 
 #include "art/KorvaneStyleKit.h"
-#include "kit/BricksFactory.h"
-#include "kit/FragmentStackView.h"
-#include "kit/FragmentWall.h"
-#include "kit/LayoutConstraintMaker.h"
 #include "kit/PushButtonBrick.h"
 #include "kit/skins/StandardImages.h"
+#include "kit/walls/BricksFactory.h"
+#include "kit/walls/FragmentStackView.h"
+#include "kit/walls/FragmentWall.h"
+#include "kit/walls/LayoutConstraintMaker.h"
 #include "platform/QnLog.h"
 #include "platform/services/UrlOpenerAPI.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "kit/FragmentStackView.h"
 #include "kit/NiblessViewController.h"
 #include "kit/PushButtonBrick.h"
+#include "kit/walls/FragmentStackView.h"
 #include "platform/services/HtmlView.h"
 
 #include <QPointer>

@@ -11,10 +11,10 @@
 #include "window/TitleBarButton.h"
 
 #include "art/KorvaneStyleKit.h"
-#include "kit/FragmentStackView.h"
-#include "kit/LayoutConstraintMaker.h"
-#include "kit/Wall.h"
 #include "kit/skins/PageCheckBoxStyle.h"
+#include "kit/walls/FragmentStackView.h"
+#include "kit/walls/LayoutConstraintMaker.h"
+#include "kit/walls/Wall.h"
 #include "platform/FreedMemory.h"
 #include "platform/QnLog.h"
 #include "platform/drawing/GraphicsContext.h"

@@ -6,9 +6,9 @@
 #include "window/PaintedWall.h"
 
 #include "art/KorvaneStyleKit.h"
-#include "kit/FragmentStackView.h"
-#include "kit/HideableFragmentWall.h"
 #include "kit/KVOResponder.h"
+#include "kit/walls/FragmentStackView.h"
+#include "kit/walls/HideableFragmentWall.h"
 #include "platform/drawing/GraphicsContext.h"
 #include "platform/settings/UserDefaults.h"
 

@@ -1,5 +1,4 @@
 #include "kit/BrickPainting.h"
-#include "kit/BricksFactory.h"
 #include "kit/CheckBoxBrick.h"
 #include "kit/IntegerTextField.h"
 #include "kit/PopUpButtonBrick.h"
@@ -9,9 +8,10 @@
 #include "kit/SliderBrick.h"
 #include "kit/SmartMenuItem.h"
 #include "kit/SmartTextField.h"
-#include "kit/Wall.h"
 #include "kit/skins/ControlSkin.h"
 #include "kit/skins/StandardImages.h"
+#include "kit/walls/BricksFactory.h"
+#include "kit/walls/Wall.h"
 #include "platform/QnLog.h"
 
 #include "support/TestEnvironment.h"

@@ -1,11 +1,11 @@
-#include "kit/BricksFactory.h"
 #include "kit/Label.h"
-#include "kit/Wall.h"
 #include "kit/skins/BricksDrawing.h"
 #include "kit/skins/BricksDrawingHelper.h"
 #include "kit/skins/DarkControlSkin.h"
 #include "kit/skins/GenericControlSkin.h"
 #include "kit/skins/KorvaneControlSkin.h"
+#include "kit/walls/BricksFactory.h"
+#include "kit/walls/Wall.h"
 #include "platform/drawing/SystemFont.h"
 
 #include <QFontDatabase>

@@ -1,7 +1,7 @@
 #include "kit/CountDownView.h"
-#include "kit/DurationView.h"
 #include "kit/ProportionValueProvider.h"
-#include "kit/SmallDurationView.h"
+#include "kit/walls/DurationView.h"
+#include "kit/walls/SmallDurationView.h"
 
 #include "art/BreakTimeStyleKit.h"
 #include "art/CountDownStyleKit.h"

@@ -1,7 +1,7 @@
-#include "kit/BricksFactory.h"
-#include "kit/FragmentStackView.h"
-#include "kit/HideableFragmentWall.h"
 #include "kit/KVOResponder.h"
+#include "kit/walls/BricksFactory.h"
+#include "kit/walls/FragmentStackView.h"
+#include "kit/walls/HideableFragmentWall.h"
 #include "platform/layout/ConstraintLayout.h"
 #include "platform/settings/UserDefaults.h"
 

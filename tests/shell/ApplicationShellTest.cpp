@@ -5,7 +5,7 @@
 
 #include "engine/Clock.h"
 #include "engine/StateMachine.h"
-#include "kit/Wall.h"
+#include "kit/walls/Wall.h"
 #include "platform/BundleInfo.h"
 #include "platform/services/TestActivityMonitor.h"
 #include "platform/services/TestAlertPresenter.h"

@@ -3,7 +3,7 @@
 #include "shell/AppDelegate.h"
 
 #include "engine/StateMachine.h"
-#include "kit/Wall.h"
+#include "kit/walls/Wall.h"
 #include "platform/layout/ConstraintLayout.h"
 #include "platform/settings/UserDefaults.h"
 #include "states/BaseState.h"

@@ -6,9 +6,9 @@
 
 #include "engine/StateMachine.h"
 #include "kit/Label.h"
-#include "kit/LabelFragment.h"
-#include "kit/TitleFragment.h"
 #include "kit/skins/KorvaneControlSkin.h"
+#include "kit/walls/LabelFragment.h"
+#include "kit/walls/TitleFragment.h"
 #include "platform/layout/ConstraintLayout.h"
 #include "platform/settings/UserDefaults.h"
 #include "states/BaseState.h"

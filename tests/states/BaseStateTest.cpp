@@ -5,7 +5,7 @@
 #include "StateTestDoubles.h"
 #include "engine/StateMachine.h"
 #include "kit/Label.h"
-#include "kit/TitleFragment.h"
+#include "kit/walls/TitleFragment.h"
 #include "support/TestClock.h"
 
 #include <gtest/gtest.h>

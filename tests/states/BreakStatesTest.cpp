@@ -6,11 +6,11 @@
 #include "SliceTestFixture.h"
 #include "engine/TimedStateMachineModule.h"
 #include "engine/TimedStateMachineViewModel.h"
-#include "kit/LabelFragment.h"
 #include "kit/PullDownButtonBrick.h"
 #include "kit/SmartMenuItem.h"
 #include "kit/TagTokenField.h"
-#include "kit/TitleFragment.h"
+#include "kit/walls/LabelFragment.h"
+#include "kit/walls/TitleFragment.h"
 
 #include <QApplication>
 #include <QLayout>

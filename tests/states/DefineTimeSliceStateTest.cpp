@@ -8,7 +8,7 @@
 #include "kit/PullDownButtonBrick.h"
 
 #include "kit/TagTokenField.h"
-#include "kit/TitleFragment.h"
+#include "kit/walls/TitleFragment.h"
 #include <QMenu>
 
 #include <QDate>

@@ -4,7 +4,7 @@
 
 #include "SliceTestFixture.h"
 #include "kit/PushButtonBrick.h"
-#include "kit/Wall.h"
+#include "kit/walls/Wall.h"
 
 #include <QAbstractButton>
 

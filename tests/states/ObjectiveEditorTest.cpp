@@ -6,11 +6,11 @@
 #include "engine/ObjectiveText.h"
 #include "kit/BorderedBackgroundView.h"
 #include "kit/Label.h"
-#include "kit/LabelFragment.h"
 #include "kit/ObjectiveTextView.h"
 #include "kit/PullDownButtonBrick.h"
 #include "kit/TextIndicatorsView.h"
-#include "kit/Wall.h"
+#include "kit/walls/LabelFragment.h"
+#include "kit/walls/Wall.h"
 
 #include <QMenu>
 #include <QPushButton>

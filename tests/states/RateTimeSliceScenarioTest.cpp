@@ -7,7 +7,7 @@
 #include "kit/PullDownButtonBrick.h"
 #include "kit/SmartMenuItem.h"
 #include "kit/TagTokenField.h"
-#include "kit/TitleFragment.h"
+#include "kit/walls/TitleFragment.h"
 
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/BackingStoreManager.h"

@@ -10,7 +10,7 @@
 #include "engine/TimedStateMachineModule.h"
 #include "engine/TimedStateMachineViewModel.h"
 #include "kit/CountDownView.h"
-#include "kit/SmallDurationView.h"
+#include "kit/walls/SmallDurationView.h"
 #include "platform/ScreenOverlayWindows.h"
 #include "platform/drawing/GraphicsContext.h"
 

@@ -6,12 +6,12 @@
 
 #include "SliceTestFixture.h"
 #include "art/KorvaneStyleKit.h"
-#include "kit/FragmentWall.h"
 #include "kit/Label.h"
-#include "kit/LabelFragment.h"
 #include "kit/PullDownButtonBrick.h"
 #include "kit/PushButtonBrick.h"
-#include "kit/TitleFragment.h"
+#include "kit/walls/FragmentWall.h"
+#include "kit/walls/LabelFragment.h"
+#include "kit/walls/TitleFragment.h"
 #include "platform/drawing/GraphicsContext.h"
 
 #include <QCoreApplication>

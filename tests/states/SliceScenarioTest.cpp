@@ -7,7 +7,7 @@
 #include "engine/TimedStateMachineViewModel.h"
 #include "kit/PullDownButtonBrick.h"
 #include "kit/SmartMenuItem.h"
-#include "kit/TitleFragment.h"
+#include "kit/walls/TitleFragment.h"
 
 #include <QAction>
 #include <QMenu>

@@ -14,7 +14,7 @@
 #include "engine/StateMachine.h"
 #include "kit/BorderedBackgroundView.h"
 #include "kit/ObjectiveBackgroundManager.h"
-#include "kit/Wall.h"
+#include "kit/walls/Wall.h"
 #include "platform/settings/UserDefaults.h"
 #include "support/TestClock.h"
 

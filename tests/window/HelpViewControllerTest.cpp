@@ -2,8 +2,8 @@
 #include "window/HelpViewController.h"
 #include "window/HelpManager.h"
 
-#include "kit/FragmentStackView.h"
 #include "kit/PushButtonBrick.h"
+#include "kit/walls/FragmentStackView.h"
 #include "platform/services/TestHtmlView.h"
 #include "platform/services/TestUrlOpener.h"
 

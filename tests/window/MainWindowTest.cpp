@@ -3,7 +3,7 @@
 #include "window/MainWindowController.h"
 #include "window/MenuItemManager.h"
 
-#include "kit/Wall.h"
+#include "kit/walls/Wall.h"
 #include "platform/settings/UserDefaults.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
-#include "kit/Wall.h"
+#include "kit/walls/Wall.h"
 
-#include "kit/BricksFactory.h"
 #include "kit/EndOfLifeBag.h"
-#include "kit/LayoutConstraintMaker.h"
+#include "kit/walls/BricksFactory.h"
+#include "kit/walls/LayoutConstraintMaker.h"
 #include "platform/drawing/GraphicsContext.h"
 #include "platform/layout/ConstraintLayout.h"
 

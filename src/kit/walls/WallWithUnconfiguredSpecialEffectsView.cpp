@@ -1,4 +1,4 @@
-#include "kit/WallWithUnconfiguredSpecialEffectsView.h"
+#include "kit/walls/WallWithUnconfiguredSpecialEffectsView.h"
 
 namespace kr {
 

@@ -1,6 +1,6 @@
-#include "kit/LayoutConstraintMaker.h"
+#include "kit/walls/LayoutConstraintMaker.h"
 
-#include "kit/BricksFactory.h"
+#include "kit/walls/BricksFactory.h"
 #include "platform/FatalError.h"
 
 namespace kr {

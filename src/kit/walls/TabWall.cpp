@@ -1,7 +1,7 @@
-#include "kit/TabWall.h"
+#include "kit/walls/TabWall.h"
 
-#include "kit/LayoutConstraintMaker.h"
-#include "kit/Wall.h"
+#include "kit/walls/LayoutConstraintMaker.h"
+#include "kit/walls/Wall.h"
 #include "platform/layout/ConstraintLayout.h"
 
 namespace kr {

@@ -1,7 +1,7 @@
-#include "kit/LayoutConstraintMakerWithRelation.h"
+#include "kit/walls/LayoutConstraintMakerWithRelation.h"
 
-#include "kit/BricksFactory.h"
-#include "kit/LayoutConstraintMaker.h"
+#include "kit/walls/BricksFactory.h"
+#include "kit/walls/LayoutConstraintMaker.h"
 #include "platform/FatalError.h"
 
 namespace kr {

@@ -1,9 +1,9 @@
-#include "kit/HideableFragmentWall.h"
+#include "kit/walls/HideableFragmentWall.h"
 
-#include "kit/BricksFactory.h"
-#include "kit/FragmentStackView.h"
 #include "kit/KVOResponder.h"
-#include "kit/LayoutConstraintMaker.h"
+#include "kit/walls/BricksFactory.h"
+#include "kit/walls/FragmentStackView.h"
+#include "kit/walls/LayoutConstraintMaker.h"
 #include "platform/FatalError.h"
 #include "platform/settings/DefaultsStorageAPI.h"
 #include "platform/settings/UserDefaults.h"

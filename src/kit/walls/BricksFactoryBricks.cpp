@@ -1,5 +1,5 @@
 // The bricks factory's creation operations for the kit's own bricks.
-#include "kit/BricksFactory.h"
+#include "kit/walls/BricksFactory.h"
 
 #include "kit/CheckBoxBrick.h"
 #include "kit/PopUpButtonBrick.h"

@@ -1,4 +1,4 @@
-#include "kit/FragmentWall.h"
+#include "kit/walls/FragmentWall.h"
 
 namespace kr {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/WallWithSpecialEffectsView.h"
+#include "kit/walls/WallWithSpecialEffectsView.h"
 
 namespace kr {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "kit/FragmentStackView.h"
-#include "kit/FragmentWall.h"
+#include "kit/walls/FragmentStackView.h"
+#include "kit/walls/FragmentWall.h"
 
 #include <QPointer>
 #include <QStringList>

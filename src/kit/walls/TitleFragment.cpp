@@ -1,11 +1,11 @@
-#include "kit/TitleFragment.h"
+#include "kit/walls/TitleFragment.h"
 
 #include "art/KorvaneStyleKit.h"
-#include "kit/FragmentStackView.h"
 #include "kit/Label.h"
 #include "kit/PullDownButtonBrick.h"
 #include "kit/skins/KorvaneControlSkin.h"
 #include "kit/skins/StandardImages.h"
+#include "kit/walls/FragmentStackView.h"
 
 namespace kr {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/HideableFragmentWall.h"
+#include "kit/walls/HideableFragmentWall.h"
 #include "platform/layout/LayoutConstraint.h"
 
 #include <QFont>

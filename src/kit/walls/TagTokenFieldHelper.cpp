@@ -1,12 +1,12 @@
-#include "kit/TagTokenFieldHelper.h"
+#include "kit/walls/TagTokenFieldHelper.h"
 
 #include "engine/TagManager.h"
 #include "kit/EndOfLifeBag.h"
-#include "kit/LayoutConstraintMaker.h"
 #include "kit/TagPullDownButtonBrick.h"
 #include "kit/TagTokenField.h"
-#include "kit/Wall.h"
 #include "kit/skins/StandardImages.h"
+#include "kit/walls/LayoutConstraintMaker.h"
+#include "kit/walls/Wall.h"
 #include "platform/layout/ConstraintLayout.h"
 
 #include <QPalette>

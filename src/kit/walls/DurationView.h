@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/Wall.h"
+#include "kit/walls/Wall.h"
 
 #include "art/DurationViewStyleKit.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/DurationView.h"
+#include "kit/walls/DurationView.h"
 
 #include <QColor>
 

@@ -1,8 +1,8 @@
-#include "kit/WallWithSpecialEffectsView.h"
+#include "kit/walls/WallWithSpecialEffectsView.h"
 
-#include "kit/BricksFactory.h"
-#include "kit/LayoutConstraintMaker.h"
 #include "kit/VisualEffectView.h"
+#include "kit/walls/BricksFactory.h"
+#include "kit/walls/LayoutConstraintMaker.h"
 #include "platform/layout/ConstraintLayout.h"
 
 namespace kr {

@@ -1,4 +1,4 @@
-#include "kit/DurationView.h"
+#include "kit/walls/DurationView.h"
 
 namespace kr {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/LayoutConstraintMakerWithRelation.h"
+#include "kit/walls/LayoutConstraintMakerWithRelation.h"
 #include "platform/layout/LayoutConstraint.h"
 
 namespace kr {

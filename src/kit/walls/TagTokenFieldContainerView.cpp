@@ -1,4 +1,4 @@
-#include "kit/TagTokenFieldContainerView.h"
+#include "kit/walls/TagTokenFieldContainerView.h"
 
 #include "kit/TagTokenField.h"
 #include "platform/QnLog.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/LabelFragment.h"
+#include "kit/walls/LabelFragment.h"
 
 namespace kr {
 

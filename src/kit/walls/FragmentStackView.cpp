@@ -1,6 +1,6 @@
-#include "kit/FragmentStackView.h"
+#include "kit/walls/FragmentStackView.h"
 
-#include "kit/FragmentWall.h"
+#include "kit/walls/FragmentWall.h"
 #include "platform/drawing/GraphicsContext.h"
 
 #include <QBoxLayout>

@@ -1,4 +1,4 @@
-#include "kit/SmallDurationView.h"
+#include "kit/walls/SmallDurationView.h"
 
 #include "platform/drawing/GraphicsContext.h"
 

@@ -2,7 +2,7 @@
 
 #include "states/PageServices.h"
 
-#include "kit/PushButtonBrick.h"
+#include "kit/bricks/PushButtonBrick.h"
 
 namespace kr {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/PushButtonBrick.h"
+#include "kit/bricks/PushButtonBrick.h"
 #include "kit/walls/BricksFactory.h"
 
 #include <QString>

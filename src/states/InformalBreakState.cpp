@@ -1,7 +1,7 @@
 #include "states/InformalBreakState.h"
 
 #include "kit/Label.h"
-#include "kit/PushButtonBrick.h"
+#include "kit/bricks/PushButtonBrick.h"
 #include "kit/skins/KorvaneControlSkin.h"
 #include "kit/walls/BricksFactory.h"
 #include "kit/walls/LabelFragment.h"

@@ -10,7 +10,7 @@
 
 #include "engine/DataModel.h"
 #include "engine/StateMachine.h"
-#include "kit/PushButtonBrick.h"
+#include "kit/bricks/PushButtonBrick.h"
 #include "kit/walls/LabelFragment.h"
 #include "kit/walls/TitleFragment.h"
 #include "platform/settings/UserDefaults.h"

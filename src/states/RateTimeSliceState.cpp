@@ -15,7 +15,7 @@
 #include "engine/DataModel.h"
 #include "engine/Logger.h"
 #include "engine/StateMachine.h"
-#include "kit/TagTokenField.h"
+#include "kit/bricks/TagTokenField.h"
 #include "platform/FatalError.h"
 #include "platform/SmartTimerWrapper.h"
 #include "platform/richtext/RichText.h"

@@ -4,7 +4,7 @@
 
 #include "kit/ObjectiveTextView.h"
 
-#include "kit/TagTokenField.h"
+#include "kit/bricks/TagTokenField.h"
 
 #include <QCheckBox>
 #include <QComboBox>

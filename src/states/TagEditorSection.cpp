@@ -1,7 +1,7 @@
 #include "states/TagEditorSection.h"
 
 #include "engine/DataModel.h"
-#include "kit/TagTokenField.h"
+#include "kit/bricks/TagTokenField.h"
 #include "kit/walls/TagTokenFieldContainerView.h"
 #include "kit/walls/TagTokenFieldHelper.h"
 #include "platform/settings/UserDefaults.h"

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "kit/DatePickerBrick.h"
 #include "kit/NiblessViewController.h"
-#include "kit/PopUpButtonBrick.h"
-#include "kit/PushButtonBrick.h"
-#include "kit/TagTokenField.h"
+#include "kit/bricks/DatePickerBrick.h"
+#include "kit/bricks/PopUpButtonBrick.h"
+#include "kit/bricks/PushButtonBrick.h"
+#include "kit/bricks/TagTokenField.h"
 #include "stats/FilterFragmentWall.h"
 
 #include <QList>

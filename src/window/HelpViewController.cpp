@@ -3,7 +3,7 @@
 #include "window/HelpManager.h"
 
 #include "art/KorvaneStyleKit.h"
-#include "kit/PushButtonBrick.h"
+#include "kit/bricks/PushButtonBrick.h"
 #include "kit/skins/StandardImages.h"
 #include "kit/walls/BricksFactory.h"
 #include "kit/walls/FragmentStackView.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "kit/NiblessViewController.h"
-#include "kit/PushButtonBrick.h"
+#include "kit/bricks/PushButtonBrick.h"
 #include "kit/walls/FragmentStackView.h"
 #include "platform/services/HtmlView.h"
 

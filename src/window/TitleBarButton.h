@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/PushButtonBrick.h"
+#include "kit/bricks/PushButtonBrick.h"
 
 namespace kr {
 

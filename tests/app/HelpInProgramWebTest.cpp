@@ -2,7 +2,7 @@
 #include "StartedProgram.h"
 #include "support/PageGrab.h"
 
-#include "kit/PushButtonBrick.h"
+#include "kit/bricks/PushButtonBrick.h"
 #include "platform/linux/web/DeferredHtmlView.h"
 #include "platform/linux/web/WebEngineHtmlView.h"
 #include "platform/services/TestUrlOpener.h"

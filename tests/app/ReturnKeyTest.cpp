@@ -8,7 +8,7 @@
 #include "engine/ObjectiveText.h"
 #include "engine/StateMachine.h"
 #include "kit/ObjectiveTextView.h"
-#include "kit/TagTokenField.h"
+#include "kit/bricks/TagTokenField.h"
 #include "platform/settings/UserDefaults.h"
 #include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"

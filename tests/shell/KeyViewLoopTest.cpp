@@ -20,7 +20,7 @@
 
 #include "kit/NowAndLaterBoardTextView.h"
 #include "kit/ObjectiveTextView.h"
-#include "kit/TagTokenField.h"
+#include "kit/bricks/TagTokenField.h"
 
 #include <QAbstractButton>
 #include <QApplication>

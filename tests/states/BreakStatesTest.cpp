@@ -6,9 +6,9 @@
 #include "SliceTestFixture.h"
 #include "engine/TimedStateMachineModule.h"
 #include "engine/TimedStateMachineViewModel.h"
-#include "kit/PullDownButtonBrick.h"
 #include "kit/SmartMenuItem.h"
-#include "kit/TagTokenField.h"
+#include "kit/bricks/PullDownButtonBrick.h"
+#include "kit/bricks/TagTokenField.h"
 #include "kit/walls/LabelFragment.h"
 #include "kit/walls/TitleFragment.h"
 

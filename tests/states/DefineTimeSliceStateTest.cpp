@@ -5,9 +5,9 @@
 #include "states/TimedBreakRunningState.h"
 #include "states/WelcomeState.h"
 
-#include "kit/PullDownButtonBrick.h"
+#include "kit/bricks/PullDownButtonBrick.h"
 
-#include "kit/TagTokenField.h"
+#include "kit/bricks/TagTokenField.h"
 #include "kit/walls/TitleFragment.h"
 #include <QMenu>
 

@@ -3,7 +3,7 @@
 #include "states/PrepareTimedBreakState.h"
 
 #include "SliceTestFixture.h"
-#include "kit/PushButtonBrick.h"
+#include "kit/bricks/PushButtonBrick.h"
 #include "kit/walls/Wall.h"
 
 #include <QAbstractButton>

@@ -7,8 +7,8 @@
 #include "kit/BorderedBackgroundView.h"
 #include "kit/Label.h"
 #include "kit/ObjectiveTextView.h"
-#include "kit/PullDownButtonBrick.h"
 #include "kit/TextIndicatorsView.h"
+#include "kit/bricks/PullDownButtonBrick.h"
 #include "kit/walls/LabelFragment.h"
 #include "kit/walls/Wall.h"
 

@@ -4,9 +4,9 @@
 #include "states/PrepareTimedBreakState.h"
 
 #include "kit/ObjectiveTextView.h"
-#include "kit/PullDownButtonBrick.h"
 #include "kit/SmartMenuItem.h"
-#include "kit/TagTokenField.h"
+#include "kit/bricks/PullDownButtonBrick.h"
+#include "kit/bricks/TagTokenField.h"
 #include "kit/walls/TitleFragment.h"
 
 #include "engine/BackingStoreDescriptor.h"

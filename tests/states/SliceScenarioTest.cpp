@@ -5,8 +5,8 @@
 
 #include "engine/TimedStateMachineModule.h"
 #include "engine/TimedStateMachineViewModel.h"
-#include "kit/PullDownButtonBrick.h"
 #include "kit/SmartMenuItem.h"
+#include "kit/bricks/PullDownButtonBrick.h"
 #include "kit/walls/TitleFragment.h"
 
 #include <QAction>

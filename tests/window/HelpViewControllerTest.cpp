@@ -2,7 +2,7 @@
 #include "window/HelpViewController.h"
 #include "window/HelpManager.h"
 
-#include "kit/PushButtonBrick.h"
+#include "kit/bricks/PushButtonBrick.h"
 #include "kit/walls/FragmentStackView.h"
 #include "platform/services/TestHtmlView.h"
 #include "platform/services/TestUrlOpener.h"

@@ -1,13 +1,13 @@
 // The bricks factory's creation operations for the kit's own bricks.
 #include "kit/walls/BricksFactory.h"
 
-#include "kit/CheckBoxBrick.h"
-#include "kit/PopUpButtonBrick.h"
-#include "kit/PullDownButtonBrick.h"
-#include "kit/PushButtonBrick.h"
-#include "kit/SegmentedControlBrick.h"
-#include "kit/SliderBrick.h"
 #include "kit/SmartTextField.h"
+#include "kit/bricks/CheckBoxBrick.h"
+#include "kit/bricks/PopUpButtonBrick.h"
+#include "kit/bricks/PullDownButtonBrick.h"
+#include "kit/bricks/PushButtonBrick.h"
+#include "kit/bricks/SegmentedControlBrick.h"
+#include "kit/bricks/SliderBrick.h"
 
 namespace kr {
 

@@ -2,9 +2,9 @@
 
 #include "art/KorvaneStyleKit.h"
 #include "kit/Label.h"
-#include "kit/PullDownButtonBrick.h"
-#include "kit/PushButtonBrick.h"
 #include "kit/SmartMenuItem.h"
+#include "kit/bricks/PullDownButtonBrick.h"
+#include "kit/bricks/PushButtonBrick.h"
 #include "kit/skins/KorvaneControlSkin.h"
 #include "kit/skins/StandardImages.h"
 #include "kit/walls/BricksFactory.h"

@@ -1,6 +1,6 @@
 #include "kit/walls/TagTokenFieldContainerView.h"
 
-#include "kit/TagTokenField.h"
+#include "kit/bricks/TagTokenField.h"
 #include "platform/QnLog.h"
 
 namespace kr {

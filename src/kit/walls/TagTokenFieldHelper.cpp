@@ -2,8 +2,8 @@
 
 #include "engine/TagManager.h"
 #include "kit/EndOfLifeBag.h"
-#include "kit/TagPullDownButtonBrick.h"
-#include "kit/TagTokenField.h"
+#include "kit/bricks/TagPullDownButtonBrick.h"
+#include "kit/bricks/TagTokenField.h"
 #include "kit/skins/StandardImages.h"
 #include "kit/walls/LayoutConstraintMaker.h"
 #include "kit/walls/Wall.h"

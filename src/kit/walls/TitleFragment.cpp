@@ -2,7 +2,7 @@
 
 #include "art/KorvaneStyleKit.h"
 #include "kit/Label.h"
-#include "kit/PullDownButtonBrick.h"
+#include "kit/bricks/PullDownButtonBrick.h"
 #include "kit/skins/KorvaneControlSkin.h"
 #include "kit/skins/StandardImages.h"
 #include "kit/walls/FragmentStackView.h"

@@ -1,4 +1,4 @@
-#include "kit/BrickPainting.h"
+#include "kit/bricks/BrickPainting.h"
 
 #include "kit/skins/BricksDrawingHelper.h"
 #include "kit/skins/FocusMark.h"

@@ -1,7 +1,7 @@
-#include "kit/PushButtonBrick.h"
+#include "kit/bricks/PushButtonBrick.h"
 
-#include "kit/BrickPainting.h"
 #include "kit/ControlSize.h"
+#include "kit/bricks/BrickPainting.h"
 #include "kit/skins/BricksDrawing.h"
 #include "kit/skins/ControlSkin.h"
 #include "kit/skins/FocusMark.h"

@@ -1,4 +1,4 @@
-#include "kit/SegmentedControlBrick.h"
+#include "kit/bricks/SegmentedControlBrick.h"
 
 #include "kit/ControlSize.h"
 

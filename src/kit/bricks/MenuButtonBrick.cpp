@@ -1,8 +1,8 @@
-#include "kit/MenuButtonBrick.h"
+#include "kit/bricks/MenuButtonBrick.h"
 
-#include "kit/BrickPainting.h"
 #include "kit/ControlSize.h"
 #include "kit/SmartMenuItem.h"
+#include "kit/bricks/BrickPainting.h"
 #include "kit/skins/FocusMark.h"
 
 #include <QMenu>

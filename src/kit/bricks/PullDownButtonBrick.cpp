@@ -1,4 +1,4 @@
-#include "kit/PullDownButtonBrick.h"
+#include "kit/bricks/PullDownButtonBrick.h"
 
 #include "kit/ControlSize.h"
 #include "kit/skins/ControlSkin.h"

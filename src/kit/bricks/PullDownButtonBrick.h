@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/MenuButtonBrick.h"
+#include "kit/bricks/MenuButtonBrick.h"
 
 #include <QIcon>
 

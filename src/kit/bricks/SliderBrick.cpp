@@ -1,4 +1,4 @@
-#include "kit/SliderBrick.h"
+#include "kit/bricks/SliderBrick.h"
 
 #include "kit/ControlSize.h"
 #include "kit/skins/FocusMark.h"

@@ -1,4 +1,4 @@
-#include "kit/TagSourceTokenField.h"
+#include "kit/bricks/TagSourceTokenField.h"
 
 #include "engine/TagManager.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/LogFileManagerListener.h"
-#include "kit/PullDownButtonBrick.h"
+#include "kit/bricks/PullDownButtonBrick.h"
 
 namespace kr {
 

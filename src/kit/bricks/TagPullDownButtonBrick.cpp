@@ -1,4 +1,4 @@
-#include "kit/TagPullDownButtonBrick.h"
+#include "kit/bricks/TagPullDownButtonBrick.h"
 
 #include "engine/LogFileManager.h"
 #include "engine/TagManager.h"

@@ -1,4 +1,4 @@
-#include "kit/PopUpButtonBrick.h"
+#include "kit/bricks/PopUpButtonBrick.h"
 
 #include <QAction>
 #include <QMenu>

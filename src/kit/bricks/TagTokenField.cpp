@@ -1,4 +1,4 @@
-#include "kit/TagTokenField.h"
+#include "kit/bricks/TagTokenField.h"
 
 #include "engine/TagManager.h"
 

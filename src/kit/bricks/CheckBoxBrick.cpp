@@ -1,7 +1,7 @@
-#include "kit/CheckBoxBrick.h"
+#include "kit/bricks/CheckBoxBrick.h"
 
-#include "kit/BrickPainting.h"
 #include "kit/ControlSize.h"
+#include "kit/bricks/BrickPainting.h"
 #include "kit/skins/ControlSkin.h"
 
 namespace kr {

@@ -1,4 +1,4 @@
-#include "kit/DatePickerBrick.h"
+#include "kit/bricks/DatePickerBrick.h"
 
 #include "kit/ControlSize.h"
 

@@ -2,7 +2,7 @@
 
 // What the pad benchmarks share: Hunspell installed for a run, keys sent as
 // a user types them, and each key timed to the repainted editor.
-#include "kit/NowAndLaterBoardTextView.h"
+#include "kit/text/NowAndLaterBoardTextView.h"
 #include "platform/linux/spelling/HunspellSpellChecker.h"
 #include "platform/services/SpellCheckerAPI.h"
 

@@ -6,7 +6,7 @@
 //   from the key press to the repainted editor, after the editor had half a
 //   second to lay out more of the text (the argument, in milliseconds).
 #include "PadBenchSupport.h"
-#include "kit/NowAndLaterBoardTextView.h"
+#include "kit/text/NowAndLaterBoardTextView.h"
 #include "platform/richtext/RichText.h"
 #include "platform/richtext/RichTextDocument.h"
 #include "platform/richtext/RtfChunkCache.h"

@@ -6,7 +6,7 @@
 
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/BackingStoreIndex.h"
-#include "kit/NowAndLaterBoardTextView.h"
+#include "kit/text/NowAndLaterBoardTextView.h"
 #include "platform/files/SupportPaths.h"
 #include "platform/richtext/RichText.h"
 #include "platform/richtext/RtfdPackage.h"

@@ -9,7 +9,7 @@
 // (worst_event_ms), and from the paint to its text encoded for its file with
 // the window's events served (encoded_after_ms).
 #include "engine/BackingStoreDescriptor.h"
-#include "kit/NowAndLaterBoardTextView.h"
+#include "kit/text/NowAndLaterBoardTextView.h"
 #include "platform/richtext/RichText.h"
 #include "platform/richtext/RichTextDocument.h"
 #include "platform/richtext/RtfChunkCache.h"

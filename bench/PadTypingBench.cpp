@@ -2,7 +2,7 @@
 // defaults and spelling checked by Hunspell: each key, from the key press to
 // the repainted editor, at the end of the text and in its middle.
 #include "PadBenchSupport.h"
-#include "kit/NowAndLaterBoardTextView.h"
+#include "kit/text/NowAndLaterBoardTextView.h"
 #include "platform/richtext/RichText.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 
 #include "preferences/PreferenceControls.h"
 
-#include "kit/PadTextSettings.h"
+#include "kit/text/PadTextSettings.h"
 #include "platform/services/SpellCheckerAPI.h"
 #include "platform/settings/UserDefaults.h"
 #include "window/NowAndLaterBoardManager.h"

@@ -17,7 +17,7 @@
 #include "effects/StandAloneNoiseMachine.h"
 #include "engine/DataModel.h"
 #include "engine/StateMachine.h"
-#include "kit/PadTextSettings.h"
+#include "kit/text/PadTextSettings.h"
 #include "platform/QnLog.h"
 #include "platform/services/StatusItem.h"
 #include "platform/settings/UserDefaults.h"

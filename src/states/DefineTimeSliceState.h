@@ -4,9 +4,9 @@
 #include "states/ModernUIState.h"
 
 #include "engine/ValueChangeListener.h"
-#include "kit/ObjectiveTextView.h"
+#include "kit/text/ObjectiveTextView.h"
 
-#include "kit/ObjectiveTextView.h"
+#include "kit/text/ObjectiveTextView.h"
 #include <QAction>
 #include <QComboBox>
 

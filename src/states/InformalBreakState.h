@@ -4,7 +4,7 @@
 #include "states/ModernUIState.h"
 
 #include "engine/SecondTicker.h"
-#include "kit/ObjectiveTextView.h"
+#include "kit/text/ObjectiveTextView.h"
 
 #include <QPointer>
 

@@ -2,7 +2,7 @@
 
 #include "states/ModernUIState.h"
 
-#include "kit/ObjectiveTextView.h"
+#include "kit/text/ObjectiveTextView.h"
 
 #include "kit/bricks/TagTokenField.h"
 

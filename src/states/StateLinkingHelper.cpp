@@ -11,8 +11,8 @@
 #include "states/WelcomeState.h"
 
 #include "engine/StateMachine.h"
-#include "kit/BorderedBackgroundView.h"
-#include "kit/ObjectiveBackgroundManager.h"
+#include "kit/text/BorderedBackgroundView.h"
+#include "kit/text/ObjectiveBackgroundManager.h"
 #include "kit/walls/Wall.h"
 
 namespace kr {

@@ -3,7 +3,7 @@
 #include "states/GenericUpdateViewTypeImplementation.h"
 #include "states/TimedState.h"
 
-#include "kit/ObjectiveTextView.h"
+#include "kit/text/ObjectiveTextView.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -11,7 +11,7 @@
 #include "effects/SoundManager.h"
 #include "effects/SpeechManager.h"
 #include "engine/DataModel.h"
-#include "kit/ObjectiveTextView.h"
+#include "kit/text/ObjectiveTextView.h"
 #include "platform/CaretBlinkRest.h"
 #include "platform/linux/media/QtAudioOutput.h"
 #include "platform/linux/media/QtSpeechSynthesizer.h"

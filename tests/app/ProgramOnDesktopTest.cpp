@@ -5,7 +5,7 @@
 
 #include "effects/EffectsServices.h"
 #include "effects/OverlayScreenFadingHelper.h"
-#include "kit/NowAndLaterBoardTextView.h"
+#include "kit/text/NowAndLaterBoardTextView.h"
 #include "platform/linux/dbus/FreedesktopNotifier.h"
 #include "platform/linux/desktop/DesktopFileBrowser.h"
 #include "platform/linux/media/QtAudioOutput.h"

@@ -1,9 +1,9 @@
 #include "kit/IntegerTextField.h"
 #include "kit/Label.h"
 #include "kit/NiblessViewController.h"
-#include "kit/PadScrollView.h"
 #include "kit/PopUpButton.h"
 #include "kit/SmartMenuItem.h"
+#include "kit/text/PadScrollView.h"
 #include "platform/layout/ConstraintLayout.h"
 
 #include "support/TestEnvironment.h"

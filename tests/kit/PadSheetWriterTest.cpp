@@ -1,4 +1,4 @@
-#include "kit/PadSheetWriter.h"
+#include "kit/text/PadSheetWriter.h"
 
 #include "platform/richtext/RtfChunkCache.h"
 #include "platform/richtext/RtfdPackage.h"

@@ -18,9 +18,9 @@
 #include "window/MainWindow.h"
 #include "window/MainWindowController.h"
 
-#include "kit/NowAndLaterBoardTextView.h"
-#include "kit/ObjectiveTextView.h"
 #include "kit/bricks/TagTokenField.h"
+#include "kit/text/NowAndLaterBoardTextView.h"
+#include "kit/text/ObjectiveTextView.h"
 
 #include <QAbstractButton>
 #include <QApplication>

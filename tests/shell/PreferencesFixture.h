@@ -6,7 +6,7 @@
 #include "effects/SpeechManager.h"
 #include "effects/StandAloneNoiseMachine.h"
 #include "effects/WhiteNoiseMachine.h"
-#include "kit/PadTextSettings.h"
+#include "kit/text/PadTextSettings.h"
 #include "platform/services/FileBrowserAPI.h"
 #include "platform/services/FilePanelPresenter.h"
 #include "platform/services/TestAlertPresenter.h"

@@ -7,7 +7,7 @@
 #include "engine/DataModel.h"
 #include "engine/ObjectiveText.h"
 #include "engine/StateMachine.h"
-#include "kit/ObjectiveTextView.h"
+#include "kit/text/ObjectiveTextView.h"
 #include "platform/settings/UserDefaults.h"
 #include "states/DefineTimeSliceState.h"
 #include "states/RateTimeSliceState.h"

@@ -4,11 +4,11 @@
 #include "states/ModernUIState.h"
 
 #include "engine/ObjectiveText.h"
-#include "kit/BorderedBackgroundView.h"
 #include "kit/Label.h"
-#include "kit/ObjectiveTextView.h"
-#include "kit/TextIndicatorsView.h"
 #include "kit/bricks/PullDownButtonBrick.h"
+#include "kit/text/BorderedBackgroundView.h"
+#include "kit/text/ObjectiveTextView.h"
+#include "kit/text/TextIndicatorsView.h"
 #include "kit/walls/LabelFragment.h"
 #include "kit/walls/Wall.h"
 

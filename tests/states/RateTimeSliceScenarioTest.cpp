@@ -3,10 +3,10 @@
 #include "states/PageServices.h"
 #include "states/PrepareTimedBreakState.h"
 
-#include "kit/ObjectiveTextView.h"
 #include "kit/SmartMenuItem.h"
 #include "kit/bricks/PullDownButtonBrick.h"
 #include "kit/bricks/TagTokenField.h"
+#include "kit/text/ObjectiveTextView.h"
 #include "kit/walls/TitleFragment.h"
 
 #include "engine/BackingStoreDescriptor.h"

@@ -12,8 +12,8 @@
 
 #include "StateTestDoubles.h"
 #include "engine/StateMachine.h"
-#include "kit/BorderedBackgroundView.h"
-#include "kit/ObjectiveBackgroundManager.h"
+#include "kit/text/BorderedBackgroundView.h"
+#include "kit/text/ObjectiveBackgroundManager.h"
 #include "kit/walls/Wall.h"
 #include "platform/settings/UserDefaults.h"
 #include "support/TestClock.h"

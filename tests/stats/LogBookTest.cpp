@@ -6,7 +6,7 @@
 #include "engine/FullDataSet.h"
 #include "engine/FullTimeSlice.h"
 #include "engine/LogFileManager.h"
-#include "kit/ObjectiveTextView.h"
+#include "kit/text/ObjectiveTextView.h"
 #include "platform/drawing/SystemFont.h"
 #include "platform/richtext/RichText.h"
 #include "platform/richtext/RtfdPackage.h"

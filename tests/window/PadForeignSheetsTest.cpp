@@ -5,9 +5,9 @@
 #include "window/NowAndLaterBoardManager.h"
 #include "window/PadViewController.h"
 
-#include "kit/FastTypeTextViewDelegate.h"
-#include "kit/NowAndLaterBoardTextView.h"
-#include "kit/PadSheetWriter.h"
+#include "kit/text/FastTypeTextViewDelegate.h"
+#include "kit/text/NowAndLaterBoardTextView.h"
+#include "kit/text/PadSheetWriter.h"
 #include "platform/richtext/RtfReader.h"
 #include "platform/richtext/RtfdPackage.h"
 #include "platform/services/TestAlertPresenter.h"

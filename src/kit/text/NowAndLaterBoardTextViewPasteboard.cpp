@@ -1,5 +1,5 @@
 // The pads' editor: what it takes from the clipboard and from drops.
-#include "kit/NowAndLaterBoardTextView.h"
+#include "kit/text/NowAndLaterBoardTextView.h"
 
 #include "engine/DataModel.h"
 #include "engine/OmniFocusHelper.h"

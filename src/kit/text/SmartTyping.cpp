@@ -1,7 +1,7 @@
-#include "kit/SmartTyping.h"
+#include "kit/text/SmartTyping.h"
 
-#include "kit/SpellingHighlighter.h"
-#include "kit/TextReplacement.h"
+#include "kit/text/SpellingHighlighter.h"
+#include "kit/text/TextReplacement.h"
 #include "platform/services/SpellCheckerAPI.h"
 
 #include <QMenu>

@@ -1,7 +1,7 @@
-#include "kit/ObjectiveTextView.h"
+#include "kit/text/ObjectiveTextView.h"
 
 #include "engine/DataModel.h"
-#include "kit/FastTypeTextViewDelegate.h"
+#include "kit/text/FastTypeTextViewDelegate.h"
 #include "platform/richtext/RichTextDocument.h"
 #include "platform/richtext/RtfdPackage.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "kit/PadSheetWriter.h"
-#include "kit/TextIndicatorsView.h"
+#include "kit/text/PadSheetWriter.h"
+#include "kit/text/TextIndicatorsView.h"
 #include "platform/richtext/EncodedRichText.h"
 #include "platform/richtext/RichText.h"
 

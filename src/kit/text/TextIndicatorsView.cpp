@@ -1,4 +1,4 @@
-#include "kit/TextIndicatorsView.h"
+#include "kit/text/TextIndicatorsView.h"
 
 #include "art/KorvaneStyleKit.h"
 

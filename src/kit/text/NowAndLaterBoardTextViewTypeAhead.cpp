@@ -1,6 +1,6 @@
 // The pads' editor: keys typed ahead into a long text, and its layout while
 // the program quits.
-#include "kit/NowAndLaterBoardTextView.h"
+#include "kit/text/NowAndLaterBoardTextView.h"
 
 #include <QKeyEvent>
 #include <QResizeEvent>

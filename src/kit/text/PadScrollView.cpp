@@ -1,4 +1,4 @@
-#include "kit/PadScrollView.h"
+#include "kit/text/PadScrollView.h"
 
 #include "platform/layout/ConstraintLayout.h"
 

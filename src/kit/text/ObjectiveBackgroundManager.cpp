@@ -1,8 +1,8 @@
-#include "kit/ObjectiveBackgroundManager.h"
+#include "kit/text/ObjectiveBackgroundManager.h"
 
-#include "kit/BorderedBackgroundView.h"
 #include "kit/KVOResponder.h"
-#include "kit/PadTextSettings.h"
+#include "kit/text/BorderedBackgroundView.h"
+#include "kit/text/PadTextSettings.h"
 #include "platform/settings/UserDefaults.h"
 
 #include <QAbstractScrollArea>

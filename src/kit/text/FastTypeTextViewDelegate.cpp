@@ -1,8 +1,8 @@
-#include "kit/FastTypeTextViewDelegate.h"
+#include "kit/text/FastTypeTextViewDelegate.h"
 
-#include "kit/NowAndLaterBoardTextView.h"
-#include "kit/PadSheetWriter.h"
-#include "kit/TextReplacement.h"
+#include "kit/text/NowAndLaterBoardTextView.h"
+#include "kit/text/PadSheetWriter.h"
+#include "kit/text/TextReplacement.h"
 
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/BackingStoreManager.h"

@@ -1,6 +1,6 @@
-#include "kit/PlaceholderIndex.h"
+#include "kit/text/PlaceholderIndex.h"
 
-#include "kit/PadTextSettings.h"
+#include "kit/text/PadTextSettings.h"
 
 #include <QTextBlock>
 #include <QTextDocument>

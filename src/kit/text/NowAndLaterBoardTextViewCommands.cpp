@@ -1,8 +1,8 @@
 // The pads' editor: the format commands and the caret's moves.
-#include "kit/NowAndLaterBoardTextView.h"
+#include "kit/text/NowAndLaterBoardTextView.h"
 
-#include "kit/FastTypeTextViewDelegate.h"
-#include "kit/PadTextSettings.h"
+#include "kit/text/FastTypeTextViewDelegate.h"
+#include "kit/text/PadTextSettings.h"
 
 #include <QTextBlock>
 #include <QTextCursor>

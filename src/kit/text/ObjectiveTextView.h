@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kit/NowAndLaterBoardTextView.h"
+#include "kit/text/NowAndLaterBoardTextView.h"
 
 #include <QByteArray>
 

@@ -1,7 +1,7 @@
-#include "kit/BorderedBackgroundView.h"
+#include "kit/text/BorderedBackgroundView.h"
 
 #include "kit/KVOResponder.h"
-#include "kit/PadTextSettings.h"
+#include "kit/text/PadTextSettings.h"
 #include "platform/FatalError.h"
 #include "platform/QnLog.h"
 #include "platform/settings/UserDefaults.h"

@@ -1,4 +1,4 @@
-#include "kit/LongTextDocumentLayout.h"
+#include "kit/text/LongTextDocumentLayout.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -1,6 +1,6 @@
-#include "kit/SpellingHighlighter.h"
+#include "kit/text/SpellingHighlighter.h"
 
-#include "kit/LongTextDocumentLayout.h"
+#include "kit/text/LongTextDocumentLayout.h"
 #include "platform/services/SpellCheckerAPI.h"
 
 #include <QAbstractTextDocumentLayout>

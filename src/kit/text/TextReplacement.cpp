@@ -1,4 +1,4 @@
-#include "kit/TextReplacement.h"
+#include "kit/text/TextReplacement.h"
 
 #include <QString>
 #include <QTextDocument>

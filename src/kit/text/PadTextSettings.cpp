@@ -1,7 +1,7 @@
-#include "kit/PadTextSettings.h"
+#include "kit/text/PadTextSettings.h"
 
 #include "art/BezierPathUtility.h"
-#include "kit/PlaceholderIndex.h"
+#include "kit/text/PlaceholderIndex.h"
 #include "platform/QnLog.h"
 #include "platform/settings/UserDefaults.h"
 

@@ -1,4 +1,4 @@
-#include "kit/PadSheetWriter.h"
+#include "kit/text/PadSheetWriter.h"
 
 #include "engine/BackingStoreManager.h"
 #include "platform/OrderedWorker.h"

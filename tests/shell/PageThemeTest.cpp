@@ -106,19 +106,7 @@ QPalette lightDesktop() {
 
 QPalette darkDesktop() { return kr::test::darkDesktopPalette(); }
 
-double relativeLuminance(QRgb rgb) {
-  const auto channel = [](int value) {
-    const double c = value / 255.0;
-    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-  };
-  return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) + 0.0722 * channel(qBlue(rgb));
-}
-
-double contrast(QRgb a, QRgb b) {
-  const double la = relativeLuminance(a);
-  const double lb = relativeLuminance(b);
-  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
+double contrast(QRgb a, QRgb b) { return kr::test::contrastRatio(a, b); }
 
 // Where a widget draws its text, in its own coordinates, with the text; an
 // empty rectangle for a widget that shows no text.

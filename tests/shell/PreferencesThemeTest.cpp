@@ -53,19 +53,7 @@ QPalette darkGtkDesktop() {
   return palette;
 }
 
-double luminance(QRgb rgb) {
-  const auto channel = [](int value) {
-    const double c = value / 255.0;
-    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-  };
-  return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) + 0.0722 * channel(qBlue(rgb));
-}
-
-double contrast(QRgb a, QRgb b) {
-  const double la = luminance(a);
-  const double lb = luminance(b);
-  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
+double contrast(QRgb a, QRgb b) { return kr::test::contrastRatio(a, b); }
 
 // The colour most pixels of `shot` in `area` but outside `inner` show.
 QRgb mostIn(const QImage& shot, const QRect& area, const QRect& inner = {}) {
@@ -173,10 +161,10 @@ TEST_F(PreferencesTheme, UntickedBoxesAndShortcutFieldsStandOutUnderALightAndADa
           EXPECT_GE(out, 3.0) << root.toStdString();
           field = mostIn(shot, onShot.adjusted(3, 3, -3, -3));
           if (dark)
-            EXPECT_LT(luminance(field), 0.1)
+            EXPECT_LT(kr::test::relativeLuminance(field), 0.1)
                 << root.toStdString() << " " << QColor(field).name().toStdString();
           else
-            EXPECT_GT(luminance(field), 0.6)
+            EXPECT_GT(kr::test::relativeLuminance(field), 0.6)
                 << root.toStdString() << " " << QColor(field).name().toStdString();
           // The one with the keyboard focus has the focus rim instead.
           if (!recorder->hasFocus())

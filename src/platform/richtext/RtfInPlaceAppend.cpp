@@ -339,6 +339,22 @@ QByteArray RtfInPlaceAppend::applied(const QByteArray& document, const Plan& pla
   return result;
 }
 
+RtfInPlaceAppend::ReadAt RtfInPlaceAppend::readerOf(int fd) {
+  return [fd](qint64 offset, char* buffer, qsizetype length) {
+    while (length > 0) {
+      const ssize_t n = ::pread(fd, buffer, size_t(length), offset);
+      if (n < 0 && errno == EINTR)
+        continue;
+      if (n <= 0)
+        return false;
+      buffer += n;
+      length -= qsizetype(n);
+      offset += n;
+    }
+    return true;
+  };
+}
+
 RtfInPlaceAppend::Result RtfInPlaceAppend::appendToFile(int fd, const RichText& entry,
                                                         qint64 maximumSize,
                                                         const std::function<bool()>& mayFinish) {
@@ -346,21 +362,8 @@ RtfInPlaceAppend::Result RtfInPlaceAppend::appendToFile(int fd, const RichText& 
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
     return {Outcome::Declined, QStringLiteral("it is not a regular file")};
   QString why;
-  const std::optional<Plan> plan = RtfInPlaceAppend::plan(
-      [fd](qint64 offset, char* buffer, qsizetype length) {
-        while (length > 0) {
-          const ssize_t n = ::pread(fd, buffer, size_t(length), offset);
-          if (n < 0 && errno == EINTR)
-            continue;
-          if (n <= 0)
-            return false;
-          buffer += n;
-          length -= qsizetype(n);
-          offset += n;
-        }
-        return true;
-      },
-      qint64(info.st_size), entry, &why);
+  const std::optional<Plan> plan =
+      RtfInPlaceAppend::plan(readerOf(fd), qint64(info.st_size), entry, &why);
   if (!plan)
     return {Outcome::Declined, why};
   if (plan->size + plan->tail.size() + 1 > maximumSize)

@@ -38,6 +38,8 @@ public:
 
   // Reads `length` bytes at `offset` into `buffer`; false when it cannot.
   using ReadAt = std::function<bool(qint64 offset, char* buffer, qsizetype length)>;
+  // Reads from the file open as `fd`, through short reads and interruptions.
+  static ReadAt readerOf(int fd);
 
   struct Plan {
     qint64 closingBrace = -1; // the document's closing brace, which becomes a line end

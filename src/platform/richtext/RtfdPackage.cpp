@@ -651,20 +651,7 @@ RtfdPackage::InPlaceResult RtfdPackage::appendBySplice(const QString& path, cons
 
   // Written a block at a time, as the copy goes.
   const RtfSpliceAppend::Result spliced = RtfSpliceAppend::splice(
-      [in](qint64 offset, char* buffer, qsizetype length) {
-        while (length > 0) {
-          const ssize_t n = ::pread(in, buffer, size_t(length), offset);
-          if (n < 0 && errno == EINTR)
-            continue;
-          if (n <= 0)
-            return false;
-          buffer += n;
-          length -= qsizetype(n);
-          offset += n;
-        }
-        return true;
-      },
-      qint64(opened.st_size), text,
+      RtfInPlaceAppend::readerOf(in), qint64(opened.st_size), text,
       [out](const char* data, qsizetype length) {
         while (length > 0) {
           const ssize_t n = ::write(out, data, size_t(length));

@@ -113,8 +113,13 @@ TEST(WindowPlaceOnDesktop, TheWindowComesBackWhereItWasAndOnlyAPlacedWindowsMove
     }
     app.hide();
     ASSERT_FALSE(window->isVisible());
-    reportPlace(*window, QPoint(0, 0));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->pos() == QPoint(0, 0); }, 5000));
+    // Told again if the window manager's own word on the last show came after.
+    bool atCorner = false;
+    for (int tries = 0; tries < 10 && !atCorner; ++tries) {
+      reportPlace(*window, QPoint(0, 0));
+      atCorner = QTest::qWaitFor([&] { return window->pos() == QPoint(0, 0); }, 500);
+    }
+    ASSERT_TRUE(atCorner) << testing::PrintToString(window->pos());
     EXPECT_EQ(stored(), expected) << "a hidden window's place is not remembered";
 
     app.makeFront();

@@ -465,7 +465,8 @@ std::optional<QByteArray> RtfSpliceAppend::spliced(QByteArrayView document, cons
       [document](qint64 offset, char* buffer, qsizetype length) {
         if (offset < 0 || offset + length > document.size())
           return false;
-        std::memcpy(buffer, document.constData() + offset, size_t(length));
+        if (length > 0)
+          std::memcpy(buffer, document.constData() + offset, size_t(length));
         return true;
       },
       document.size(), entry,

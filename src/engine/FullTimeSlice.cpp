@@ -90,10 +90,13 @@ ObjectiveFormats::shared(const std::shared_ptr<const ObjectiveFormats>& table) {
                                     table->formats_.begin(), table->formats_.end(), sameFormat))
       return last;
   }
-  static std::mutex mutex;
+  // Never destroyed: a reload still reading when the program exits goes on
+  // using them while the exit runs.
+  static std::mutex& mutex = *new std::mutex;
   // The tables in use, by the hash of their formats; an entry goes with
   // its table, at the latest when the map has doubled since it was cleaned.
-  static std::unordered_multimap<std::size_t, std::weak_ptr<const ObjectiveFormats>> tables;
+  static auto& tables =
+      *new std::unordered_multimap<std::size_t, std::weak_ptr<const ObjectiveFormats>>;
   static std::size_t cleanedAt = 0;
   std::size_t hash = table->formats_.size();
   for (const CharFormat& format : table->formats_)
@@ -182,7 +185,8 @@ QString plainOf(QByteArrayView block, const char** rest = nullptr) {
 } // namespace
 
 std::mutex& FullTimeSlice::lazyValuesMutex() {
-  static std::mutex mutex;
+  // Never destroyed, as the formats' tables above.
+  static std::mutex& mutex = *new std::mutex;
   return mutex;
 }
 

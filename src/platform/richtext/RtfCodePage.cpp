@@ -53,7 +53,9 @@ RtfCodePage::Table makeMacRoman() {
 }
 
 const RtfCodePage::Table& table1252() {
-  static const RtfCodePage::Table table = make1252();
+  // The tables are never destroyed: a reader still at work on another
+  // thread when the program exits goes on using them while the exit runs.
+  static const RtfCodePage::Table& table = *new RtfCodePage::Table(make1252());
   return table;
 }
 
@@ -202,11 +204,11 @@ const RtfCodePage::Table& RtfCodePage::table(int codePage) {
   if (codePage == kWindows1252 || codePage <= 0)
     return table1252();
   if (codePage == kMacRoman) {
-    static const Table macRoman = makeMacRoman();
+    static const Table& macRoman = *new Table(makeMacRoman());
     return macRoman;
   }
-  static QMutex mutex;
-  static QHash<int, std::shared_ptr<Table>> cache;
+  static QMutex& mutex = *new QMutex;
+  static auto& cache = *new QHash<int, std::shared_ptr<Table>>;
   QMutexLocker locker(&mutex);
   auto it = cache.constFind(codePage);
   if (it == cache.constEnd()) {

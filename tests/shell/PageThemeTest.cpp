@@ -95,14 +95,7 @@ const Page kPages[] = {
 };
 
 // A desktop's light palette and a dark one.
-QPalette lightDesktop() {
-  QPalette palette(QColor(0xef, 0xef, 0xef));
-  palette.setColor(QPalette::WindowText, Qt::black);
-  palette.setColor(QPalette::Text, Qt::black);
-  palette.setColor(QPalette::ButtonText, Qt::black);
-  palette.setColor(QPalette::Base, Qt::white);
-  return palette;
-}
+QPalette lightDesktop() { return kr::test::lightDesktopPalette(); }
 
 QPalette darkDesktop() { return kr::test::darkDesktopPalette(); }
 

@@ -33,14 +33,7 @@ namespace {
 
 class PreferencesTheme : public test::PreferencesFixture {};
 
-QPalette lightDesktop() {
-  QPalette palette(QColor(0xef, 0xef, 0xef));
-  palette.setColor(QPalette::WindowText, Qt::black);
-  palette.setColor(QPalette::Text, Qt::black);
-  palette.setColor(QPalette::ButtonText, Qt::black);
-  palette.setColor(QPalette::Base, Qt::white);
-  return palette;
-}
+QPalette lightDesktop() { return kr::test::lightDesktopPalette(); }
 
 // A dark GTK theme's colours as the desktop hands them over (its window a
 // little lighter than its fields).

@@ -8,6 +8,16 @@
 
 namespace kr::test {
 
+// A light desktop's palette.
+inline QPalette lightDesktopPalette() {
+  QPalette palette(QColor(0xef, 0xef, 0xef));
+  palette.setColor(QPalette::WindowText, Qt::black);
+  palette.setColor(QPalette::Text, Qt::black);
+  palette.setColor(QPalette::ButtonText, Qt::black);
+  palette.setColor(QPalette::Base, Qt::white);
+  return palette;
+}
+
 // A dark desktop's palette, as a dark desktop theme gives the program.
 inline QPalette darkDesktopPalette() {
   QPalette palette(QColor(0x35, 0x35, 0x35));

@@ -46,7 +46,8 @@ void checkOwnForm(const QByteArray& rtf, const kr::RichText& general) {
     return;
   const kr::RichText own = ownFormText(reader);
   if (own.plainText() != general.plainText() || own.runs() != general.runs()) {
-    std::fprintf(stderr, "own-form reading differs\n--- input:\n%s\n", rtf.constData());
+    std::fprintf(stderr, "own-form reading differs\n--- input:\n%.*s\n", int(rtf.size()),
+                 rtf.constData());
     dump("general", general);
     dump("own form", own);
     std::abort();
@@ -69,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const QByteArray written = kr::RtfWriter::write(first);
   const kr::RtfReader::Result second = kr::RtfReader::read(written);
   if (!second.wellFormed || !sameText(second.text, first)) {
-    std::fprintf(stderr, "round trip differs\n--- written:\n%s\n", written.constData());
+    std::fprintf(stderr, "round trip differs\n--- written:\n%.*s\n", int(written.size()),
+                 written.constData());
     dump("first", first);
     dump("second", second.text);
     std::abort();

@@ -198,10 +198,11 @@ TEST(LogOwnFormReadTest, EditedAndDamagedDaysReadAsTheGeneralReaderReadsThem) {
        written.left(bodyStart) + written.mid(bodyStart).replace("\n", "\r\n"), true},
       {"CR LF line ends in the header", replaced("\n", "\r\n"), false},
       {"a space after \\u", replaced("\\u233\\'e9", "\\u233 \\'e9"), true},
-      {"another control word", replaced("\\b ", "\\b\\kerning1\\expnd0 "), false},
-      {"a hex escape in the text", inserted("caf\\'e9\\par\n"), false},
+      // Words the general reader ignores, and escapes it reads alike.
+      {"another control word", replaced("\\b ", "\\b\\kerning1\\expnd0 "), true},
+      {"a hex escape in the text", inserted("caf\\'e9\\par\n"), true},
       {"two fallback characters", inserted("{\\uc2\\u233??}\\par\n"), false},
-      {"a zero-skip \\u", inserted("{\\uc0\\u233 x}\\par\n"), false},
+      {"a zero-skip \\u", inserted("{\\uc0\\u233 x}\\par\n"), true},
       {"binary data", inserted("{\\bin3 }}}}\\par\n"), false},
       {"an ignorable destination", inserted("{\\*\\expandedcolortbl;;}"), false},
       {"a nested destination", inserted("{\\info{\\title x}}"), false},
@@ -255,6 +256,112 @@ TEST(LogOwnFormReadTest, EditedAndDamagedDaysReadAsTheGeneralReaderReadsThem) {
     QByteArray edited = written;
     if (round % 2 == 0) {
       edited.truncate(qsizetype(random() % quint32(written.size())));
+    } else {
+      for (int n = 0; n < 3; ++n)
+        edited.insert(qsizetype(random() % quint32(edited.size())),
+                      pieces[random() % std::size(pieces)]);
+    }
+    readsAlike(edited, "edited");
+  }
+}
+
+namespace {
+
+// A day as the other platform's editors save it: their header, attributes
+// set in the document's own group, lines ended by escaped line ends, faces
+// named in the font table.
+QByteArray otherPlatformDay(const char* objective, const char* lineEnd = "\n") {
+  QByteArray day =
+      "{\\rtf1\\ansi\\ansicpg1252\\cocoartf2709\n"
+      "\\cocoatextscaling0\\cocoaplatform0{\\fonttbl\\f0\\fswiss\\fcharset0 Helvetica;"
+      "\\f1\\fswiss\\fcharset0 Helvetica-Bold;\\f2\\fnil\\fcharset204 Menlo-Italic;\n}\n"
+      "{\\colortbl;\\red255\\green255\\blue255;\\red200\\green30\\blue30;}\n"
+      "{\\*\\expandedcolortbl;;\\cssrgb\\c82000\\c18000\\c15000;}\n"
+      "\\paperw11900\\paperh16840\\margl1440\\margr1440\\vieww12000\\viewh15840\\viewkind0\n"
+      "\\pard\\tx566\\tx1133\\pardirnatural\\partightenfactor0\n\n";
+  for (int i = 0; i < 3; ++i) {
+    const QByteArray n = QByteArray::number(i);
+    day += "\\f1\\b\\fs28 \\cf0 #TimeSlice\\@\\f0\\b0\\fs24 0A0B0C0D-1111-4222-8333-00000000000" +
+           n + "\\@#objective\\@" + objective + "\\@#duration\\@1500\\@#startDate\\@2020-03-0" +
+           QByteArray::number(i + 1) + " 10:00:00 +0100\\@#endDate\\@2020-03-0" +
+           QByteArray::number(i + 1) + " 10:25:00 +0100\\@#completed\\@YES\\@#focusRating\\@" +
+           "highly focused\\@#tags\\@writing,client-" + n + "\\@";
+  }
+  day += "}\n";
+  return day.replace("\\@", QByteArray("\\") + lineEnd);
+}
+
+} // namespace
+
+// Days saved by the other platform's editors in their plain form are read
+// without the general reader where nothing in them needs it, and give the
+// same records; what needs more goes to the general reader.
+TEST(LogOwnFormReadTest, DaysOfTheOtherPlatformReadAsTheGeneralReaderReadsThem) {
+  struct Day {
+    const char* what;
+    QByteArray bytes;
+    bool ownForm;
+  };
+  const std::vector<Day> days = {
+      {"a link, bold and a colour in a line",
+       otherPlatformDay("Work on the \\b chapter\\b0  draft of the \\cf2 quarterly\\cf0  report\\\n"
+                        "see {\\field{\\*\\fldinst{HYPERLINK \"korvaner2things://show?id=7\"}}"
+                        "{\\fldrslt the task}} and notes"),
+       true},
+      {"CR LF line ends", otherPlatformDay("one\\\r\ntwo", "\r\n"), true},
+      // A face that is bold or italic by its name, in a code page of its own.
+      {"faces and code pages",
+       otherPlatformDay("\\f1 bold \\f2 \\'e0\\'e1 \\f0 caf\\'e9 \\'80\\'09x\\'01y"), true},
+      {"unicode escapes",
+       otherPlatformDay("\\uc0\\u8230 \\u55357 \\u56832  {\\uc1\\u8212 -}\\u8211 - \\emdash  "
+                        "\\lquote x\\rquote "),
+       true},
+      {"underlines and strike-through as these editors write them",
+       otherPlatformDay("\\ul \\ulc2 under\\ulnone  \\strike \\strikec0 gone\\strike0  "
+                        "\\uldb twice\\ul0  \\i\\expnd0\\expndtw0\\kerning0 \\outl0\\strokewidth0 "
+                        "\\strokec2 it\\i0 "),
+       true},
+      {"a default font", otherPlatformDay("x").replace("\\cocoartf2709", "\\cocoartf2709\\deff2"),
+       true},
+      {"a double-byte code page",
+       otherPlatformDay("\\f2 \\'82\\'a0").replace("\\fcharset204", "\\fcharset128"), false},
+      {"an attachment", otherPlatformDay("{{\\NeXTGraphic a.png \\width10 \\height10}\\'ac}"),
+       false},
+      {"a word that changes the group's defaults in the header",
+       otherPlatformDay("x").replace("\\cocoaplatform0", "\\cocoaplatform0\\uc0"), false},
+      {"a word the general reader takes otherwise", otherPlatformDay("a \\plain b"), false},
+      {"two fallback characters", otherPlatformDay("{\\uc2\\u233 ??}"), false},
+      // An ignorable word that only begins like a link's instruction.
+      {"a longer word marked ignorable",
+       otherPlatformDay("{\\field{\\*\\fldinstX{HYPERLINK \"a\"}}{\\fldrslt b}}"), false},
+      {"a table group cut off", otherPlatformDay("x").left(120), false},
+  };
+  for (const Day& day : days) {
+    EXPECT_EQ(readsAlike(day.bytes, day.what), day.ownForm) << day.what;
+    EXPECT_EQ(FullDataSet::createTimeSlicesFromRtf(day.bytes).timeSlices.size(),
+              day.bytes.size() > 200 ? 3u : 0u)
+        << day.what;
+  }
+  // The face's name makes the first slice's keyword line bold, as the
+  // general reader reads it.
+  const FullDataSet::FileContents faces = FullDataSet::createTimeSlicesFromRtf(days[2].bytes);
+  ASSERT_EQ(faces.timeSlices.size(), 3u);
+  const std::optional<RichText> objective = faces.timeSlices[0]->objectiveRichText();
+  ASSERT_TRUE(objective);
+  EXPECT_EQ(objective->plainText(), QStringLiteral("bold \u0430\u0431 caf\u00e9 \u20ac\txy"));
+  EXPECT_TRUE(objective->runs().front().format.bold);
+  EXPECT_EQ(objective->runs().front().format.fontFamily, QStringLiteral("Helvetica"));
+
+  // Cut off and with pieces put in at random places: never a different record.
+  std::mt19937 random(20261209);
+  const QByteArray day = days[0].bytes;
+  const QByteArray pieces[] = {"{",       "}",        "\\",     "\\\n",     "\\'e9", "\\uc0 ",
+                               "\\u233",  "\\ulnone", "\\b0 ",  "{\\*",     "\\f1 ", "\\'8",
+                               "\\deff1", "\r\n",     "\\cf2 ", "\\fonttbl"};
+  for (int round = 0; round < 400; ++round) {
+    QByteArray edited = day;
+    if (round % 2 == 0) {
+      edited.truncate(qsizetype(random() % quint32(day.size())));
     } else {
       for (int n = 0; n < 3; ++n)
         edited.insert(qsizetype(random() % quint32(edited.size())),

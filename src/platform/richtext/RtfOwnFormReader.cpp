@@ -2,6 +2,8 @@
 
 #include "platform/HexDigit.h"
 #include "platform/richtext/RichText.h"
+#include "platform/richtext/RtfCodePage.h"
+#include "platform/richtext/RtfKeywords.h"
 #include "platform/richtext/RtfParser.h"
 #include "platform/richtext/RtfPlainBytes.h"
 #include "platform/richtext/RtfWriter.h"
@@ -10,6 +12,7 @@
 #include <array>
 #include <climits>
 #include <cstring>
+#include <string_view>
 
 namespace kr {
 
@@ -25,6 +28,8 @@ constexpr qsizetype kMaxTableEntries = 1024;
 constexpr qsizetype kMaxInstructionLength = 65536;
 // A thread keeps the text of a document up to this size for the next one.
 constexpr qsizetype kKeptText = 1 << 20;
+// The other platform's header is looked for this far into the document.
+constexpr qsizetype kMaxOtherHeader = 1 << 20;
 
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -47,13 +52,100 @@ template <std::size_t N> bool is(const char* word, qsizetype length, const char 
   return length == qsizetype(N - 1) && std::memcmp(word, name, N - 1) == 0;
 }
 
+// Past the control word at `p` (its backslash) with its parameter and the
+// space that ends it; its letters are [word, wordEnd).
+const char* pastWord(const char* p, const char* end, const char*& word, const char*& wordEnd) {
+  word = ++p;
+  while (p < end && isLetter(*p))
+    ++p;
+  wordEnd = p;
+  if (end - p >= 2 && *p == '-' && isDigit(p[1]))
+    ++p;
+  while (p < end && isDigit(*p))
+    ++p;
+  return p < end && *p == ' ' ? p + 1 : p;
+}
+
+// Past the group that begins at `p`, escaped braces and hex escapes
+// followed; null when it does not end before `end` or holds binary data.
+const char* pastGroup(const char* p, const char* end) {
+  int depth = 0;
+  while (p < end) {
+    const char c = *p;
+    if (c == '{') {
+      ++depth;
+      ++p;
+    } else if (c == '}') {
+      ++p;
+      if (--depth == 0)
+        return p;
+    } else if (c != '\\') {
+      ++p;
+    } else if (end - p >= 2 && !isLetter(p[1])) {
+      p += 2;
+    } else {
+      const char *word, *wordEnd;
+      p = pastWord(p, end, word, wordEnd);
+      if (is(word, wordEnd - word, "bin"))
+        return nullptr;
+    }
+  }
+  return nullptr;
+}
+
+// Where the header of a document in the other platform's form ends: after
+// "{\rtf1", the words that set its code page and how its fonts are named,
+// and its font, colour and expanded colour tables, in any order, up to the
+// end of the last table. -1 when the document does not begin so. The words
+// there change no group's attributes, so its body reads from the
+// document's defaults.
+qsizetype otherHeaderEnd(QByteArrayView rtf) {
+  if (!rtf.startsWith("{\\rtf1"))
+    return -1;
+  const char* const begin = rtf.data();
+  const char* const end = begin + std::min(rtf.size(), kMaxOtherHeader);
+  const char* p = begin + 1;
+  const char* headerEnd = nullptr;
+  while (p < end) {
+    if (*p == '\n' || *p == '\r') {
+      ++p;
+    } else if (*p == '\\') {
+      const char *word, *wordEnd;
+      const char* const next = pastWord(p, end, word, wordEnd);
+      const qsizetype length = wordEnd - word;
+      if (!is(word, length, "rtf") && !is(word, length, "ansi") && !is(word, length, "mac") &&
+          !is(word, length, "pc") && !is(word, length, "pca") && !is(word, length, "ansicpg") &&
+          !is(word, length, "cocoartf") && !is(word, length, "cocoatextscaling") &&
+          !is(word, length, "cocoaplatform") && !is(word, length, "deff"))
+        break;
+      p = next;
+    } else if (*p == '{') {
+      const QByteArrayView rest(p, end - p);
+      const auto tableNamed = [&rest](QByteArrayView name) {
+        return rest.startsWith(name) && rest.size() > name.size() && !isLetter(rest[name.size()]);
+      };
+      if (!tableNamed("{\\fonttbl") && !tableNamed("{\\colortbl") &&
+          !tableNamed("{\\*\\expandedcolortbl"))
+        break;
+      p = pastGroup(p, end);
+      if (!p)
+        return -1;
+      headerEnd = p;
+    } else {
+      break;
+    }
+  }
+  return headerEnd ? headerEnd - begin : -1;
+}
+
 } // namespace
 
 struct RtfOwnFormReader::Group {
   int font = -1;
   int color = 0;
   double size = 0;
-  quint8 flags = 0; // bold, italic, underline, strike-through
+  quint8 flags = 0;       // bold, italic, underline, strike-through
+  quint8 unicodeSkip = 1; // the fallback characters after \u: 0 or 1
   bool instruction = false;
   int field = -1;
   quint32 link = 0;
@@ -71,13 +163,19 @@ quint32 RtfOwnFormReader::formatOf(Group& group) {
     }
   }
   CharFormat format;
-  if (group.font >= 0 && group.font < qsizetype(families_.size()))
-    format.fontFamily = families_[std::size_t(group.font)];
   format.fontSize = group.size;
   format.bold = group.flags & 1;
   format.italic = group.flags & 2;
   format.underline = group.flags & 4;
   format.strikeThrough = group.flags & 8;
+  // A face's name may make it bold or italic (\f-1 is the default font).
+  const int font = group.font >= 0 ? group.font : defaultFont_;
+  if (font >= 0 && font < qsizetype(fonts_.size()) && !fonts_[std::size_t(font)].family.isNull()) {
+    const Font& face = fonts_[std::size_t(font)];
+    format.fontFamily = face.family;
+    format.bold = format.bold || face.bold;
+    format.italic = format.italic || face.italic;
+  }
   if (group.color > 0 && group.color <= qsizetype(colors_.size()))
     format.foreground = colors_[std::size_t(group.color - 1)];
   // Neighbouring groups that resolve alike share one number, as the
@@ -128,13 +226,15 @@ bool RtfOwnFormReader::readHeader(QByteArrayView rtf) {
   if (!header_.isEmpty() && rtf.startsWith(header_))
     return true;
   header_.clear();
-  families_.clear();
+  fonts_.clear();
   colors_.clear();
   formats_.clear();
   formatKeys_.clear();
+  defaultFont_ = -1;
+  codePage_ = RtfCodePage::kWindows1252;
   const auto header = RtfWriter::readHeader(rtf);
   if (!header)
-    return false;
+    return readOtherHeader(rtf);
   const RtfWriter::Tables& tables = header->first;
   if (tables.fonts.size() > kMaxTableEntries || qsizetype(tables.colors.size()) > kMaxTableEntries)
     return false;
@@ -144,14 +244,50 @@ bool RtfOwnFormReader::readHeader(QByteArrayView rtf) {
     const bool plain = std::all_of(name.begin(), name.end(),
                                    [](QChar c) { return c.unicode() >= 0x20 && !c.isSurrogate(); });
     if (!plain) {
-      families_.clear();
+      fonts_.clear();
       return false;
     }
     const QString trimmed = name.trimmed();
-    families_.push_back(trimmed.isEmpty() ? QString() : RtfParser::fontNamed(name, false).family);
+    fonts_.push_back({trimmed.isEmpty() ? QString() : RtfParser::fontNamed(name, false).family});
   }
-  colors_ = tables.colors;
+  colors_.assign(tables.colors.begin(), tables.colors.end());
   header_ = rtf.first(header->second).toByteArray();
+  return true;
+}
+
+bool RtfOwnFormReader::readOtherHeader(QByteArrayView rtf) {
+  const qsizetype end = otherHeaderEnd(rtf);
+  if (end < 0)
+    return false;
+  // The general reader reads the header as a document of its own, so that
+  // its tables read exactly as they do there.
+  QByteArray header = rtf.first(end).toByteArray();
+  header.append('}');
+  RtfParser parser(header);
+  if (!parser.run().plainText().isEmpty() || !parser.finishedCleanly())
+    return false;
+  for (auto font = parser.fonts().cbegin(); font != parser.fonts().cend(); ++font) {
+    if (font.key() >= kMaxTableEntries)
+      return false;
+    if (std::size_t(font.key()) >= fonts_.size())
+      fonts_.resize(std::size_t(font.key()) + 1);
+    fonts_[std::size_t(font.key())] = {font->family, font->bold, font->italic, 0};
+  }
+  for (auto page = parser.fontCodePages().cbegin(); page != parser.fontCodePages().cend(); ++page) {
+    if (page.key() >= kMaxTableEntries)
+      return false;
+    if (std::size_t(page.key()) >= fonts_.size())
+      fonts_.resize(std::size_t(page.key()) + 1);
+    fonts_[std::size_t(page.key())].codePage = page.value();
+  }
+  const auto& colors = parser.colors();
+  if (qsizetype(colors.size()) > kMaxTableEntries)
+    return false;
+  if (!colors.empty())
+    colors_.assign(colors.begin() + 1, colors.end());
+  defaultFont_ = parser.defaultFont();
+  codePage_ = parser.documentCodePage();
+  header_ = rtf.first(end).toByteArray();
   return true;
 }
 
@@ -199,6 +335,11 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
   const auto pastParagraphEnd = [end](const char* at) __attribute__((always_inline)) {
     at += at[4] == ' ' ? 5 : 4;
     return at < end && *at == '\n' ? at + 1 : at;
+  };
+  // Whether an escaped line end, which the other platform's editors end
+  // lines with, begins at `at`.
+  const auto isEscapedLineEnd = [end](const char* at) __attribute__((always_inline)) {
+    return end - at >= 2 && at[0] == '\\' && (at[1] == '\n' || at[1] == '\r');
   };
   // For the text that follows in the current group. Both are inlined:
   // they run for nearly every line of text.
@@ -337,9 +478,12 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
       // at once.
       for (;;) {
         p = rtf_plain::widenText(p, end, out);
-        if (!isParagraphEnd(p))
+        if (isParagraphEnd(p))
+          p = pastParagraphEnd(p);
+        else if (isEscapedLineEnd(p))
+          p += 2;
+        else
           break;
-        p = pastParagraphEnd(p);
         lineEnd(out - begin);
         *out++ = u'\n';
         if (p == end || !(rtf_plain::kPlainBytes[quint8(*p)] & rtf_plain::kPlain))
@@ -364,8 +508,39 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
         p += 2;
         continue;
       }
-      // "\*" only opens a link's instruction.
-      if (symbol != '*' || end - p < 10 || std::memcmp(p + 2, "\\fldinst", 8) != 0)
+      if (symbol == '\n' || symbol == '\r') {
+        character(u'\n');
+        p += 2;
+        continue;
+      }
+      if (symbol == '\'') {
+        // A byte of a single-byte code page: the font's, else the document's.
+        const int high = end - p >= 4 ? hexDigitValue(p[2]) : -1;
+        const int low = high >= 0 ? hexDigitValue(p[3]) : -1;
+        if (low < 0)
+          return false;
+        p += 4;
+        const Group& group = groups[std::size_t(depth)];
+        const int font = group.font >= 0 ? group.font : defaultFont_;
+        const int page =
+            font >= 0 && font < qsizetype(fonts_.size()) && fonts_[std::size_t(font)].codePage != 0
+                ? fonts_[std::size_t(font)].codePage
+                : codePage_;
+        const quint8 byte = quint8(high * 16 + low);
+        if (byte < 0x20 && byte != '\t')
+          continue; // no text
+        if (RtfCodePage::isLeadByte(page, byte))
+          return false; // the first of a pair
+        const char16_t unit = RtfCodePage::table(page)[byte];
+        if (unit == 0 || (unit >= 0xD800 && unit <= 0xDFFF))
+          return false;
+        character(unit);
+        continue;
+      }
+      // "\*" only opens a link's instruction: the whole word, not a longer
+      // one that begins so, which marks a destination to skip.
+      if (symbol != '*' || end - p < 11 || std::memcmp(p + 2, "\\fldinst", 8) != 0 ||
+          isLetter(p[10]))
         return false;
       p += 2;
       continue;
@@ -401,8 +576,11 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
     if (is(word, length, "u")) {
       if (!hasParameter || parameter < -32768 || parameter > 65535)
         return false;
-      // The fallback the writer puts after it: one character or a hex escape.
-      if (p < end && (rtf_plain::kPlainBytes[quint8(*p)] & rtf_plain::kPlain))
+      // The fallback the writer puts after it: one character or a hex
+      // escape; none after \uc0.
+      if (group.unicodeSkip == 0)
+        ;
+      else if (p < end && (rtf_plain::kPlainBytes[quint8(*p)] & rtf_plain::kPlain))
         ++p;
       else if (end - p >= 4 && p[0] == '\\' && p[1] == '\'' && hexDigitValue(p[2]) >= 0 &&
                hexDigitValue(p[3]) >= 0)
@@ -441,77 +619,78 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
       group.flags = on ? quint8(group.flags | flag) : quint8(group.flags & ~flag);
       group.format = -1;
     };
-    switch (length) {
-    case 1:
-      if (*word == 'f') {
-        group.font = parameter;
-        group.format = -1;
-      } else if (*word == 'b') {
-        setFlag(1);
-      } else if (*word == 'i') {
-        setFlag(2);
-      } else {
-        return false;
-      }
+    // The writer's words first; the others as the general reader takes them.
+    if (length == 1 && *word == 'f') {
+      group.font = parameter;
+      group.format = -1;
       attributeWord();
-      break;
-    case 2:
-      if (is(word, length, "fs")) {
-        group.size = parameter > 0 ? std::min(parameter, 32000) / 2.0 : 0;
-        group.format = -1;
-        attributeWord();
-      } else if (is(word, length, "cf")) {
-        group.color = parameter;
-        group.format = -1;
-        attributeWord();
-      } else if (is(word, length, "ul")) {
-        setFlag(4);
-        attributeWord();
-      } else if (!is(word, length, "tx")) {
-        return false; // tab stops give the text a tab interval, which records do not keep
-      }
-      break;
-    case 3:
-      if (is(word, length, "par"))
-        character(u'\n');
-      else if (is(word, length, "tab"))
-        character(u'\t');
-      else
-        return false;
-      break;
-    case 4:
-      if (is(word, length, "line"))
-        character(RichText::kLineBreak);
-      else if (!is(word, length, "pard"))
-        return false;
-      break;
-    case 5:
-      if (!is(word, length, "field"))
-        return false;
+    } else if (length == 1 && *word == 'b') {
+      setFlag(1);
+      attributeWord();
+    } else if (length == 1 && *word == 'i') {
+      setFlag(2);
+      attributeWord();
+    } else if (is(word, length, "fs")) {
+      group.size = parameter > 0 ? std::min(parameter, 32000) / 2.0 : 0;
+      group.format = -1;
+      attributeWord();
+    } else if (is(word, length, "cf")) {
+      group.color = parameter;
+      group.format = -1;
+      attributeWord();
+    } else if (is(word, length, "par")) {
+      character(u'\n');
+    } else if (is(word, length, "pard") || is(word, length, "tx")) {
+      // Tab stops give the text a tab interval, which records do not keep.
+    } else if (is(word, length, "field")) {
       // The instructions' room serves the fields of the next documents.
       if (fields_ == instructions_.size())
         instructions_.emplace_back();
       else
         instructions_[fields_].resize(0);
       group.field = int(fields_++);
-      break;
-    case 6:
-      if (!is(word, length, "strike"))
-        return false;
-      setFlag(8);
-      attributeWord();
-      break;
-    case 7:
-      if (!is(word, length, "fldrslt"))
-        return false;
+    } else if (is(word, length, "fldrslt")) {
       if (group.field >= 0) {
         const QString url = linkTarget(instructions_[std::size_t(group.field)]);
         if (!url.isEmpty())
           group.link = linkNumber(url);
       }
-      break;
-    default:
-      return false;
+    } else {
+      // The general reader names a word by its first 32 letters.
+      const RtfKeyword keyword =
+          rtfKeyword(std::string_view(word, std::size_t(std::min<qsizetype>(length, 32))));
+      switch (keyword) {
+      case RtfKeyword::Unknown:
+        break; // ignored there too
+      case RtfKeyword::Underline:
+        setFlag(4);
+        attributeWord();
+        break;
+      case RtfKeyword::UnderlineNone:
+        group.flags = quint8(group.flags & ~4);
+        group.format = -1;
+        attributeWord();
+        break;
+      case RtfKeyword::Strike:
+        setFlag(8);
+        attributeWord();
+        break;
+      case RtfKeyword::UnicodeSkip:
+        // Longer fallbacks are left to the general reader.
+        if (parameter > 1)
+          return false;
+        group.unicodeSkip = parameter > 0 ? 1 : 0;
+        break;
+      default: {
+        // Words that stand for a character; any other changes more than is
+        // read here.
+        const char16_t ch = rtfKeywordCharacter(keyword);
+        if (ch == 0)
+          return false;
+        character(ch);
+        break;
+      }
+      }
     }
   }
   return false; // cut off before its end

@@ -7,23 +7,28 @@
 #include <QString>
 #include <QStringView>
 
+#include <optional>
 #include <span>
 #include <utility>
 #include <vector>
 
 namespace kr {
 
-// Reads an RTF document in exactly the form RtfWriter writes it (with the
-// groups RtfInPlaceAppend adds), in one pass and without a format per run:
+// Reads an RTF document in the form RtfWriter writes it (with the groups
+// RtfInPlaceAppend adds), or in the plain form of the other platform's
+// editors (their header, attributes set in the document's own group, lines
+// ended by an escaped line end), in one pass and without a format per run:
 // the text, and over it the stretches of each format as numbers into a table
 // of the document's distinct formats and links.
 //
-// Whatever is outside that form (another header, another control word or
-// group, hex escapes in the body, a \u without its fallback, an unpaired
-// surrogate, attachments, a document cut off) makes read() give up; the
-// caller then reads the document with RtfReader, which gives the same text
-// and formats for every document read() takes. The tab interval of the
-// text is not read.
+// Whatever is outside those forms (another header, a control word that
+// changes more than the attributes read here, another group, a hex escape
+// in a double-byte code page, a \u whose fallback is not one character, an
+// unpaired surrogate, attachments, a document cut off) makes read() give
+// up; the caller then reads the document with RtfReader, which gives the
+// same text and formats for every document read() takes. Control words
+// that reader ignores are ignored here too. The tab interval of the text
+// is not read.
 class RtfOwnFormReader {
 public:
   // One format begins at `start` and holds to the next run's start.
@@ -54,6 +59,9 @@ public:
 private:
   struct Group;
   bool readHeader(QByteArrayView rtf);
+  // The other platform's header, read by the general reader; false when the
+  // document does not begin with one.
+  bool readOtherHeader(QByteArrayView rtf);
   bool body(const char* p, const char* end);
   quint32 formatOf(Group& group);
   quint32 linkNumber(const QString& url);
@@ -69,8 +77,16 @@ private:
   std::size_t lineCount_ = 0;
   // From the header, kept while the next document begins with it.
   QByteArray header_;
-  std::vector<QString> families_;     // null: no font of that number
-  std::vector<RgbColor> colors_;      // \cfN is colors_[N - 1]
+  struct Font {
+    QString family; // null: no font of that number
+    bool bold = false;
+    bool italic = false;
+    int codePage = 0; // 0: the document's
+  };
+  std::vector<Font> fonts_;
+  std::vector<std::optional<RgbColor>> colors_; // \cfN is colors_[N - 1]
+  int defaultFont_ = -1;
+  int codePage_ = 0;                  // the document's
   std::vector<QString> instructions_; // the first fields_ are this document's
   std::size_t fields_ = 0;
   // The attribute sets met, with the format each resolved to.

@@ -64,6 +64,15 @@ public:
   bool textAfterEnd() const;
   // What the text leaves out, as RtfReader::Unkept flags (after run()).
   quint32 unkept() const { return unkept_; }
+  // The document's tables and settings as read (after run()): fonts by
+  // number, colours by index (0, the automatic colour, is never used), the
+  // code page of each font that names one, the document's code page and its
+  // default font (-1: none).
+  const QHash<int, Font>& fonts() const { return fonts_; }
+  const std::vector<std::optional<RgbColor>>& colors() const { return colors_; }
+  const QHash<int, int>& fontCodePages() const { return fontCodePages_; }
+  int documentCodePage() const { return codePage_; }
+  int defaultFont() const { return defaultFont_; }
 
 private:
   Group& top() { return groups_.back(); }

@@ -6,12 +6,14 @@
 #include "platform/richtext/RtfKeywords.h"
 #include "platform/richtext/RtfParser.h"
 #include "platform/richtext/RtfPlainBytes.h"
+#include "platform/richtext/RtfScanning.h"
 #include "platform/richtext/RtfWriter.h"
 
 #include <algorithm>
 #include <array>
 #include <climits>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 
 namespace kr {
@@ -52,47 +54,6 @@ template <std::size_t N> bool is(const char* word, qsizetype length, const char 
   return length == qsizetype(N - 1) && std::memcmp(word, name, N - 1) == 0;
 }
 
-// Past the control word at `p` (its backslash) with its parameter and the
-// space that ends it; its letters are [word, wordEnd).
-const char* pastWord(const char* p, const char* end, const char*& word, const char*& wordEnd) {
-  word = ++p;
-  while (p < end && isLetter(*p))
-    ++p;
-  wordEnd = p;
-  if (end - p >= 2 && *p == '-' && isDigit(p[1]))
-    ++p;
-  while (p < end && isDigit(*p))
-    ++p;
-  return p < end && *p == ' ' ? p + 1 : p;
-}
-
-// Past the group that begins at `p`, escaped braces and hex escapes
-// followed; null when it does not end before `end` or holds binary data.
-const char* pastGroup(const char* p, const char* end) {
-  int depth = 0;
-  while (p < end) {
-    const char c = *p;
-    if (c == '{') {
-      ++depth;
-      ++p;
-    } else if (c == '}') {
-      ++p;
-      if (--depth == 0)
-        return p;
-    } else if (c != '\\') {
-      ++p;
-    } else if (end - p >= 2 && !isLetter(p[1])) {
-      p += 2;
-    } else {
-      const char *word, *wordEnd;
-      p = pastWord(p, end, word, wordEnd);
-      if (is(word, wordEnd - word, "bin"))
-        return nullptr;
-    }
-  }
-  return nullptr;
-}
-
 // Where the header of a document in the other platform's form ends: after
 // "{\rtf1", the words that set its code page and how its fonts are named,
 // and its font, colour and expanded colour tables, in any order, up to the
@@ -102,40 +63,38 @@ const char* pastGroup(const char* p, const char* end) {
 qsizetype otherHeaderEnd(QByteArrayView rtf) {
   if (!rtf.startsWith("{\\rtf1"))
     return -1;
-  const char* const begin = rtf.data();
-  const char* const end = begin + std::min(rtf.size(), kMaxOtherHeader);
-  const char* p = begin + 1;
-  const char* headerEnd = nullptr;
-  while (p < end) {
-    if (*p == '\n' || *p == '\r') {
-      ++p;
-    } else if (*p == '\\') {
-      const char *word, *wordEnd;
-      const char* const next = pastWord(p, end, word, wordEnd);
-      const qsizetype length = wordEnd - word;
-      if (!is(word, length, "rtf") && !is(word, length, "ansi") && !is(word, length, "mac") &&
-          !is(word, length, "pc") && !is(word, length, "pca") && !is(word, length, "ansicpg") &&
-          !is(word, length, "cocoartf") && !is(word, length, "cocoatextscaling") &&
-          !is(word, length, "cocoaplatform") && !is(word, length, "deff"))
+  const QByteArrayView head = rtf.first(std::min(rtf.size(), kMaxOtherHeader));
+  qsizetype i = 1;
+  qsizetype headerEnd = -1;
+  while (i < head.size()) {
+    if (head[i] == '\n' || head[i] == '\r') {
+      ++i;
+    } else if (head[i] == '\\') {
+      const auto word = rtf_scan::controlWordAt(head.data() + i, head.size() - i);
+      static constexpr std::string_view kHeaderWords[] = {
+          "rtf",           "ansi", "mac", "pc", "pca", "ansicpg", "cocoartf", "cocoatextscaling",
+          "cocoaplatform", "deff"};
+      if (!word || std::find(std::begin(kHeaderWords), std::end(kHeaderWords), word->word) ==
+                       std::end(kHeaderWords))
         break;
-      p = next;
-    } else if (*p == '{') {
-      const QByteArrayView rest(p, end - p);
+      i += word->length;
+    } else if (head[i] == '{') {
+      const QByteArrayView rest = head.sliced(i);
       const auto tableNamed = [&rest](QByteArrayView name) {
         return rest.startsWith(name) && rest.size() > name.size() && !isLetter(rest[name.size()]);
       };
       if (!tableNamed("{\\fonttbl") && !tableNamed("{\\colortbl") &&
           !tableNamed("{\\*\\expandedcolortbl"))
         break;
-      p = pastGroup(p, end);
-      if (!p)
+      i = rtf_scan::groupEnd(head, i);
+      if (i < 0)
         return -1;
-      headerEnd = p;
+      headerEnd = i;
     } else {
       break;
     }
   }
-  return headerEnd ? headerEnd - begin : -1;
+  return headerEnd;
 }
 
 } // namespace

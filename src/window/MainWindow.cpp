@@ -6,6 +6,7 @@
 #include "platform/FreedMemory.h"
 #include "platform/QnLog.h"
 
+#include <QApplication>
 #include <QBackingStore>
 #include <QCloseEvent>
 #include <QMouseEvent>
@@ -138,13 +139,37 @@ void MainWindow::hideEvent(QHideEvent* event) {
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {
-  // Presses that no control took land here: drag the window by its background.
+  // Presses that no control took land here: the window is dragged by its
+  // background. The window manager's move starts only once the pointer has
+  // moved with the button held: started at the press, a click whose release
+  // comes before the window manager takes the pointer (a tap on a touchpad)
+  // would leave the window following the pointer until the next click.
   if (event->button() == Qt::LeftButton && windowHandle()) {
-    windowHandle()->startSystemMove();
+    backgroundPress_ = event->globalPosition().toPoint();
     event->accept();
     return;
   }
   QWidget::mousePressEvent(event);
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent* event) {
+  if (backgroundPress_ && (event->buttons() & Qt::LeftButton) && windowHandle()) {
+    if ((event->globalPosition().toPoint() - *backgroundPress_).manhattanLength() >=
+        QApplication::startDragDistance()) {
+      backgroundPress_.reset();
+      windowHandle()->startSystemMove();
+    }
+    event->accept();
+    return;
+  }
+  backgroundPress_.reset();
+  QWidget::mouseMoveEvent(event);
+}
+
+void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton)
+    backgroundPress_.reset();
+  QWidget::mouseReleaseEvent(event);
 }
 
 } // namespace kr

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QPoint>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace kr {
 
@@ -40,6 +42,8 @@ protected:
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -52,6 +56,8 @@ private:
   // Shown, and not yet exposed by the window system: where the window
   // manager reports the window meanwhile is not where it stays.
   bool awaitingPlacement_ = false;
+  // Where a press on the background was, while its button is held.
+  std::optional<QPoint> backgroundPress_;
   bool watchingExposure_ = false;
 };
 

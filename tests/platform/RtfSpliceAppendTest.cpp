@@ -40,10 +40,11 @@ RichText entry() {
   return text;
 }
 
-// The body between the colour table and the closing brace: what the splice
+// The body between the colour tables and the closing brace: what the splice
 // must carry over byte for byte.
 QByteArray bodyOf(const QByteArray& day) {
-  const qsizetype colours = day.indexOf("{\\colortbl");
+  const qsizetype expanded = day.indexOf("{\\*\\expandedcolortbl");
+  const qsizetype colours = expanded >= 0 ? expanded : day.indexOf("{\\colortbl");
   const qsizetype start = day.indexOf('}', colours) + 1;
   return day.mid(start, day.lastIndexOf('}') - start);
 }
@@ -74,6 +75,14 @@ TEST(RtfSpliceAppend, ADayFromElsewhereKeepsItsBytesAndReadsBackWithTheEntry) {
     const RichText added = after.text.mid(old);
     EXPECT_EQ(added.plainText(), entry().plainText());
     EXPECT_EQ(added.runs(), entry().runs());
+    // The other platform's expanded colour table keeps one entry per colour.
+    const auto entries = [&](const char* table) {
+      const qsizetype start = spliced->indexOf(table);
+      return start < 0 ? -1 : spliced->mid(start, spliced->indexOf('}', start) - start).count(';');
+    };
+    if (day.contains("expandedcolortbl")) {
+      EXPECT_EQ(entries("{\\*\\expandedcolortbl"), entries("{\\colortbl"));
+    }
   }
   // The picture LibreOffice kept of the objective is still in the day.
   const QByteArray day = libreOfficePictureDay();

@@ -141,6 +141,7 @@ std::optional<Header> newHeader(QByteArrayView block, const RichText& entry, QSt
     return decline(QStringLiteral("it is not an RTF document"));
   Table fonts;
   Table colors;
+  Table expandedColors; // the other platform's, one entry for each colour
   qsizetype copyFrom = 1;
   for (qsizetype i = 1; i < block.size();) {
     const char c = block[i];
@@ -153,6 +154,8 @@ std::optional<Header> newHeader(QByteArrayView block, const RichText& entry, QSt
         fonts = {i, end};
       else if (inside.startsWith("\\colortbl") && colors.start < 0)
         colors = {i, end};
+      else if (inside.startsWith("\\*\\expandedcolortbl") && expandedColors.start < 0)
+        expandedColors = {i, end};
       i = end;
       copyFrom = end;
     } else if (c == '\\') {
@@ -189,6 +192,7 @@ std::optional<Header> newHeader(QByteArrayView block, const RichText& entry, QSt
   // What the new text needs that the tables lack, added at their ends.
   QByteArray addedFonts;
   QByteArray addedColors;
+  int addedColorCount = 0;
   QHash<quint32, bool> known;
   for (const RgbColor& colour : tables.colors)
     known.insert(colourKey(colour), true);
@@ -212,6 +216,7 @@ std::optional<Header> newHeader(QByteArrayView block, const RichText& entry, QSt
                      QByteArray::number(key & 0xFF) + ';';
       known.insert(key, true);
       tables.colors.push_back(*f.foreground);
+      ++addedColorCount;
     }
   }
   if (!addedFonts.isEmpty() && fonts.start < 0)
@@ -233,6 +238,16 @@ std::optional<Header> newHeader(QByteArrayView block, const RichText& entry, QSt
       if (!before.trimmed().endsWith(';'))
         addedColors.prepend(';');
       inserts.emplace_back(colors.end - 1, addedColors);
+      // The expanded table keeps step with it: an empty entry is the colour
+      // as the table above gives it.
+      if (expandedColors.start >= 0) {
+        QByteArray empty(addedColorCount, ';');
+        const QByteArrayView expanded =
+            block.sliced(expandedColors.start, expandedColors.end - 1 - expandedColors.start);
+        if (!expanded.trimmed().endsWith(';') && !expanded.trimmed().endsWith("expandedcolortbl"))
+          empty.prepend(';');
+        inserts.emplace_back(expandedColors.end - 1, empty);
+      }
     } else {
       const qsizetype at = fonts.start >= 0 ? fonts.end : copyFrom;
       inserts.emplace_back(at, "{\\colortbl;" + addedColors + '}');

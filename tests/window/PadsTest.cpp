@@ -542,7 +542,9 @@ TEST_F(Pads, ALongSheetSavedBeforeItsEncodingInStepsIsOverIsWrittenWhole) {
 
 TEST_F(Pads, ALongSheetEditedRightAfterItIsShownIsAutosavedWholeOnceItsStepsAreOver) {
   QDir().mkpath(dir.path() + QStringLiteral("/Pads/Now Pad"));
-  ASSERT_TRUE(RtfdPackage::write(nowSheet(0), notes(1 << 20, 'a')));
+  // Long enough that a step's few milliseconds encode a fifth of it even on a
+  // fast machine (a megabyte came within a step of half).
+  ASSERT_TRUE(RtfdPackage::write(nowSheet(0), notes(2 << 20, 'a')));
   // Read anew each time: a save puts a new file in the old one's place.
   const auto onDisk = [&] {
     QFile file(nowSheet(0) + QStringLiteral("/TXT.rtf"));

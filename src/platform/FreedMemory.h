@@ -1,5 +1,8 @@
 #pragma once
 
+#include <initializer_list>
+#include <string_view>
+
 namespace kr {
 
 // Hands the heap memory that was freed back to the system, where the C
@@ -21,6 +24,14 @@ void returnFreedMemoryToSystemSoon(int afterMs = kPageSettledMs);
 // puts a large block in the heap once one of that size was freed, where its
 // pages stay with the program after it is gone. Called once at start.
 void keepLargeBlocksOutOfTheHeap();
+
+// Asks the system to take back the pages of the program's read-only
+// mappings of files whose paths hold one of `names`: the code and constant
+// data of libraries it no longer uses. Pages used again are read back from
+// the file (or the file cache); writable mappings, whose pages may hold the
+// program's data, are left alone. Returns the kilobytes of the mappings
+// given back; none where the system offers no way.
+long pageOutMappedFiles(std::initializer_list<std::string_view> names);
 
 // The size from which a block gets pages of its own.
 constexpr int kLargeBlockBytes = 128 * 1024;

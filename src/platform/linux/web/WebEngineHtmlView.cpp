@@ -1,5 +1,7 @@
 #include "platform/linux/web/WebEngineHtmlView.h"
 
+#include "platform/FreedMemory.h"
+
 #include "platform/SmartTimerWrapper.h"
 #include "platform/linux/web/WebEnginePage.h"
 
@@ -148,9 +150,15 @@ void WebEngineHtmlView::releasePage() {
   profile_ = nullptr;
   shownUrl_.clear();
   // The engine frees the page's memory on its own threads over the next
-  // moments; the allocator then keeps it unless asked to hand it back.
-  SmartTimerWrapper::wrapTimer(kTrimAfterSeconds, false,
-                               [](SmartTimerWrapper&) { ::malloc_trim(0); });
+  // moments; the allocator then keeps it unless asked to hand it back. The
+  // pages of the engine's code and of the OpenGL software renderer that
+  // drew the page are given back too: the engine stays loaded (it cannot
+  // be unloaded) but idle, and reads back the little it runs.
+  SmartTimerWrapper::wrapTimer(kTrimAfterSeconds, false, [](SmartTimerWrapper&) {
+    ::malloc_trim(0);
+    pageOutMappedFiles(
+        {"libQt6WebEngineCore.so", "libLLVM", "/dri/", "libQt6Quick.so", "libQt6Qml.so"});
+  });
 }
 
 void WebEngineHtmlView::startEngine() {

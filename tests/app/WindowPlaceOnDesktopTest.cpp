@@ -6,6 +6,7 @@
 #include "platform/settings/UserDefaults.h"
 #include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"
+#include "support/TestEnvironment.h"
 #include "window/MainWindow.h"
 
 #include <gtest/gtest.h>
@@ -99,7 +100,8 @@ TEST(WindowPlaceOnDesktop, TheWindowComesBackWhereItWasAndOnlyAPlacedWindowsMove
     return window->windowHandle()->isExposed() && window->pos() == expected &&
            onScreen(*window) == expected;
   };
-  ASSERT_TRUE(QTest::qWaitFor(placedAt, 5000)) << testing::PrintToString(window->pos());
+  ASSERT_TRUE(QTest::qWaitFor(placedAt, int(test::timeLimit(5000))))
+      << testing::PrintToString(window->pos());
   EXPECT_EQ(stored(), expected);
 
   for (int round = 0; round < 4; ++round) {
@@ -108,16 +110,24 @@ TEST(WindowPlaceOnDesktop, TheWindowComesBackWhereItWasAndOnlyAPlacedWindowsMove
       // The user moves the shown window.
       expected = QPoint(420, 160);
       askForPlace(*window, expected);
-      ASSERT_TRUE(QTest::qWaitFor(placedAt, 5000));
+      ASSERT_TRUE(QTest::qWaitFor(placedAt, int(test::timeLimit(5000))));
       EXPECT_EQ(stored(), expected);
     }
     app.hide();
     ASSERT_FALSE(window->isVisible());
     // Told again if the window manager's own word on the last show came after.
+    // A place Qt's window already holds makes no move (a request to go where
+    // the window stands brings no answer from the window system, so Qt's
+    // window may still hold the 0,0 of an earlier report): another place first.
     bool atCorner = false;
     for (int tries = 0; tries < 10 && !atCorner; ++tries) {
+      reportPlace(*window, QPoint(1, 1));
+      if (!QTest::qWaitFor([&] { return window->pos() == QPoint(1, 1); },
+                           int(test::timeLimit(500))))
+        continue;
       reportPlace(*window, QPoint(0, 0));
-      atCorner = QTest::qWaitFor([&] { return window->pos() == QPoint(0, 0); }, 500);
+      atCorner =
+          QTest::qWaitFor([&] { return window->pos() == QPoint(0, 0); }, int(test::timeLimit(500)));
     }
     ASSERT_TRUE(atCorner) << testing::PrintToString(window->pos());
     EXPECT_EQ(stored(), expected) << "a hidden window's place is not remembered";
@@ -125,7 +135,7 @@ TEST(WindowPlaceOnDesktop, TheWindowComesBackWhereItWasAndOnlyAPlacedWindowsMove
     app.makeFront();
     // Before the window manager has mapped and placed it.
     reportPlace(*window, QPoint(0, 0));
-    EXPECT_TRUE(QTest::qWaitFor(placedAt, 5000))
+    EXPECT_TRUE(QTest::qWaitFor(placedAt, int(test::timeLimit(5000))))
         << testing::PrintToString(window->pos()) << ", on screen at "
         << testing::PrintToString(onScreen(*window));
     EXPECT_EQ(stored(), expected);

@@ -4,7 +4,6 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <cstring>
 
 #include <sys/mman.h>
 

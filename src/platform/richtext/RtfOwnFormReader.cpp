@@ -33,8 +33,8 @@ constexpr qsizetype kKeptText = 1 << 20;
 // The other platform's header is looked for this far into the document.
 constexpr qsizetype kMaxOtherHeader = 1 << 20;
 
-bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+using rtf_scan::isDigit;
+using rtf_scan::isLetter;
 bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
@@ -111,6 +111,12 @@ struct RtfOwnFormReader::Group {
   qint64 format = -1; // formatOf(), until an attribute changes
 };
 
+const RtfOwnFormReader::Font* RtfOwnFormReader::fontOf(const Group& group) const {
+  // \f-1 is the default font.
+  const int font = group.font >= 0 ? group.font : defaultFont_;
+  return font >= 0 && font < qsizetype(fonts_.size()) ? &fonts_[std::size_t(font)] : nullptr;
+}
+
 quint32 RtfOwnFormReader::formatOf(Group& group) {
   // The groups of a day repeat a few attribute sets: those met are kept by
   // their values, so a format is resolved once per set.
@@ -127,13 +133,11 @@ quint32 RtfOwnFormReader::formatOf(Group& group) {
   format.italic = group.flags & 2;
   format.underline = group.flags & 4;
   format.strikeThrough = group.flags & 8;
-  // A face's name may make it bold or italic (\f-1 is the default font).
-  const int font = group.font >= 0 ? group.font : defaultFont_;
-  if (font >= 0 && font < qsizetype(fonts_.size()) && !fonts_[std::size_t(font)].family.isNull()) {
-    const Font& face = fonts_[std::size_t(font)];
-    format.fontFamily = face.family;
-    format.bold = format.bold || face.bold;
-    format.italic = format.italic || face.italic;
+  // A face's name may make it bold or italic.
+  if (const Font* face = fontOf(group); face && !face->family.isNull()) {
+    format.fontFamily = face->family;
+    format.bold = format.bold || face->bold;
+    format.italic = format.italic || face->italic;
   }
   if (group.color > 0 && group.color <= qsizetype(colors_.size()))
     format.foreground = colors_[std::size_t(group.color - 1)];
@@ -479,19 +483,15 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
         if (low < 0)
           return false;
         p += 4;
-        const Group& group = groups[std::size_t(depth)];
-        const int font = group.font >= 0 ? group.font : defaultFont_;
-        const int page =
-            font >= 0 && font < qsizetype(fonts_.size()) && fonts_[std::size_t(font)].codePage != 0
-                ? fonts_[std::size_t(font)].codePage
-                : codePage_;
+        const Font* font = fontOf(groups[std::size_t(depth)]);
+        const int page = font && font->codePage != 0 ? font->codePage : codePage_;
         const quint8 byte = quint8(high * 16 + low);
         if (byte < 0x20 && byte != '\t')
           continue; // no text
         if (RtfCodePage::isLeadByte(page, byte))
           return false; // the first of a pair
         const char16_t unit = RtfCodePage::table(page)[byte];
-        if (unit == 0 || (unit >= 0xD800 && unit <= 0xDFFF))
+        if (unit == 0 || isHighSurrogate(unit) || isLowSurrogate(unit))
           return false;
         character(unit);
         continue;
@@ -537,15 +537,15 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
         return false;
       // The fallback the writer puts after it: one character or a hex
       // escape; none after \uc0.
-      if (group.unicodeSkip == 0)
-        ;
-      else if (p < end && (rtf_plain::kPlainBytes[quint8(*p)] & rtf_plain::kPlain))
-        ++p;
-      else if (end - p >= 4 && p[0] == '\\' && p[1] == '\'' && hexDigitValue(p[2]) >= 0 &&
-               hexDigitValue(p[3]) >= 0)
-        p += 4;
-      else
-        return false;
+      if (group.unicodeSkip > 0) {
+        if (p < end && (rtf_plain::kPlainBytes[quint8(*p)] & rtf_plain::kPlain))
+          ++p;
+        else if (end - p >= 4 && p[0] == '\\' && p[1] == '\'' && hexDigitValue(p[2]) >= 0 &&
+                 hexDigitValue(p[3]) >= 0)
+          p += 4;
+        else
+          return false;
+      }
       const char16_t unit = char16_t(parameter < 0 ? parameter + 65536 : parameter);
       if (high) {
         if (!isLowSurrogate(unit))

@@ -63,6 +63,9 @@ private:
   // document does not begin with one.
   bool readOtherHeader(QByteArrayView rtf);
   bool body(const char* p, const char* end);
+  struct Font;
+  // The font a group's text is in; none where the tables have no such number.
+  const Font* fontOf(const Group& group) const;
   quint32 formatOf(Group& group);
   quint32 linkNumber(const QString& url);
   void moreRoomForLineEnds();

@@ -1,7 +1,6 @@
 #include "platform/linux/web/WebEngineHtmlView.h"
 
 #include "platform/FreedMemory.h"
-
 #include "platform/SmartTimerWrapper.h"
 #include "platform/linux/web/WebEnginePage.h"
 

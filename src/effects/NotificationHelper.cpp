@@ -2,6 +2,8 @@
 
 #include "effects/EventOutputs.h"
 #include "effects/QNNotificationCenter.h"
+
+#include "art/BreakTimeStyleKit.h"
 #include "platform/QnLog.h"
 #include "platform/settings/UserDefaults.h"
 
@@ -29,7 +31,7 @@ bool NotificationHelper::playSoundIfOn(const char* onKey, const char* soundKey,
 
 void NotificationHelper::flashIf(bool flash) {
   if (flash)
-    outputs_.quickFadeAllScreens(flashColor_, 0.25f, 0.2);
+    outputs_.quickFadeAllScreens(BreakTimeStyleKit::flashColor(), 0.25f, 0.2);
 }
 
 void NotificationHelper::playFirstTick() {

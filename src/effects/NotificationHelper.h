@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QColor>
-
 namespace kr {
 
 class EventOutputs;
@@ -26,10 +24,6 @@ public:
   void speakAndDisplayForcedBreakMessages();
   void executeEndOfTimeSliceScript();
 
-  // The colour of the flash (the break artwork's flash colour).
-  void setFlashColor(const QColor& color) { flashColor_ = color; }
-  QColor flashColor() const { return flashColor_; }
-
 private:
   bool playSoundIfOn(const char* onKey, const char* soundKey, const char* volumeKey);
   void flashIf(bool flash);
@@ -39,7 +33,6 @@ private:
 
   UserDefaults& defaults_;
   EventOutputs& outputs_;
-  QColor flashColor_ = QColor::fromRgbF(0.214f, 0.24f, 0.325f);
 };
 
 } // namespace kr

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kit/BrickType.h"
+#include "platform/richtext/RichText.h"
 
 #include <QLabel>
 
@@ -20,6 +21,15 @@ public:
   void apply(const ControlSkin& skin) override;
   void small() override;
   QColor textColor() const;
+
+  // Shows `text` in `label`: as it stands when it has no attributes, else as
+  // markup in which each run keeps its own font (a family that is not
+  // installed gives way to the system font of the same size), weight,
+  // slant, lines and colour. Answers whether the label's text changed.
+  static bool showRichText(QLabel* label, const RichText& text);
+  // The markup of a text with attributes; links and attachments show as
+  // their plain text.
+  static QString markup(const RichText& text);
 };
 
 } // namespace kr

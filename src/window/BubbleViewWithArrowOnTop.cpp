@@ -1,5 +1,6 @@
 #include "window/BubbleViewWithArrowOnTop.h"
 
+#include "art/BezierPathUtility.h"
 #include "art/KorvaneStyleKit.h"
 #include "platform/drawing/GraphicsContext.h"
 
@@ -11,7 +12,7 @@
 namespace kr {
 
 BubbleViewWithArrowOnTop::BubbleViewWithArrowOnTop(const QRect& frame, QWidget* parent)
-    : QWidget(parent) {
+    : QWidget(parent), gradient_(BezierPathUtility::whiteGradient()) {
   setGeometry(frame);
   setCursor(Qt::PointingHandCursor);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/drawing/GraphicsContext.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -11,6 +13,9 @@ class BubbleViewWithArrowOnTop : public QWidget {
   Q_OBJECT
 
 public:
+  // Where a row makes its bubbles, before their first placing.
+  static constexpr QRect kFrameInRow{58, 1, 60, 25};
+
   explicit BubbleViewWithArrowOnTop(const QRect& frame, QWidget* parent = nullptr);
 
   QString title() const { return title_; }
@@ -19,6 +24,9 @@ public:
   // Rounded to whole points; 0 becomes 1 and anything above 42 becomes 45,
   // so the arrow never sits on the rounded corners.
   void setMiddleX(double x);
+  // Kept for the row that sets it; the bubble's look is the style kit's alone.
+  const Gradient& gradient() const { return gradient_; }
+  void setGradient(const Gradient& gradient) { gradient_ = gradient; }
 
 Q_SIGNALS:
   void clicked(BubbleViewWithArrowOnTop* bubble);
@@ -30,6 +38,7 @@ protected:
 private:
   QString title_;
   double middleX_ = 5.0;
+  Gradient gradient_;
 };
 
 } // namespace kr

@@ -2,7 +2,6 @@
 
 #include "engine/Clock.h"
 #include "engine/DataModel.h"
-#include "engine/DateHelper.h"
 #include "platform/FatalError.h"
 
 #include <limits>
@@ -29,8 +28,7 @@ DefineDurationTimeIndicatorWall::DefineDurationTimeIndicatorWall(QWidget* parent
 
 void DefineDurationTimeIndicatorWall::updateState() {
   showFirst(QString::number(obtainDurationInMinutesFunc()));
-  const QDateTime end = Clock::nowAsDate().addSecs(obtainDurationInSecondsFunc());
-  showSecond(DateHelper::sharedHelper().formatDateAsTimeWithAmPmIfAppropriate(end).plainText());
+  showSecondAsTimeOfDay(Clock::nowAsDate().addSecs(obtainDurationInSecondsFunc()));
 }
 
 } // namespace kr

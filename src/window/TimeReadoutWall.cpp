@@ -1,6 +1,7 @@
 #include "window/TimeReadoutWall.h"
 
 #include "engine/DateHelper.h"
+#include "kit/Label.h"
 #include "kit/skins/KorvaneControlSkin.h"
 
 #include <QHBoxLayout>
@@ -55,13 +56,11 @@ QWidget* half(QLabel* label, QLabel* field, const QString& unit, const HalfPlace
   return wall;
 }
 
-void showIn(QLabel* field, const QString& text, bool mayKeepItsRoom) {
-  if (field->text() == text)
-    return;
+void showIn(QLabel* field, const RichText& text, bool mayKeepItsRoom) {
   auto* layout =
       mayKeepItsRoom ? dynamic_cast<ReadoutHalfLayout*>(field->parentWidget()->layout()) : nullptr;
   if (!layout) {
-    field->setText(text);
+    Label::showRichText(field, text);
     return;
   }
   // A new text tells the field's layout that its size may have changed,
@@ -69,8 +68,10 @@ void showIn(QLabel* field, const QString& text, bool mayKeepItsRoom) {
   // text that fits the room the field has keeps it (what is left goes to
   // the stretch that ends the half); only one that needs more asks.
   layout->hold(true);
-  field->setText(text);
+  const bool changed = Label::showRichText(field, text);
   layout->hold(false);
+  if (!changed)
+    return;
   const QSize hint = field->sizeHint();
   if (hint.width() > field->width() || hint.height() > field->height() || !field->isVisible())
     layout->invalidate();
@@ -101,12 +102,16 @@ TimeReadoutWall::TimeReadoutWall(const QString& firstLabel, const QString& first
   layout->addWidget(half(new QLabel(secondLabel, this), secondField_, {}, right, this), 1);
 }
 
-void TimeReadoutWall::showFirst(const QString& text) { showIn(firstField_, text, !firstHasUnit_); }
+void TimeReadoutWall::showFirst(const QString& text) {
+  showIn(firstField_, RichText(text), !firstHasUnit_);
+}
 
-void TimeReadoutWall::showSecond(const QString& text) { showIn(secondField_, text, true); }
+void TimeReadoutWall::showSecond(const QString& text) { showSecond(RichText(text)); }
+
+void TimeReadoutWall::showSecond(const RichText& text) { showIn(secondField_, text, true); }
 
 void TimeReadoutWall::showSecondAsTimeOfDay(const QDateTime& date) {
-  showSecond(DateHelper::sharedHelper().formatDateAsTimeWithAmPmIfAppropriate(date).plainText());
+  showSecond(DateHelper::sharedHelper().formatDateAsTimeWithAmPmIfAppropriate(date));
 }
 
 } // namespace kr

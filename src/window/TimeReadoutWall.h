@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/richtext/RichText.h"
+
 #include <QDateTime>
 #include <QLabel>
 #include <QWidget>
@@ -33,7 +35,9 @@ public:
   // second, for a clock).
   void showFirst(const QString& text);
   void showSecond(const QString& text);
-  // Shows the time of day of `date` in the second field, as the clock reads it.
+  void showSecond(const RichText& text);
+  // Shows the time of day of `date` in the second field, as the clock reads
+  // it, its day-half marker in the marker's own font.
   void showSecondAsTimeOfDay(const QDateTime& date);
 
   static constexpr int kInset = 8;

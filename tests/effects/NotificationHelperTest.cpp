@@ -2,6 +2,8 @@
 
 #include "RecordingOutputs.h"
 
+#include "art/BreakTimeStyleKit.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -25,7 +27,10 @@ protected:
 };
 
 TEST_F(NotificationHelperTest, TheFlashChoiceDecidesWhichTicksFlash) {
-  const QString flash = QStringLiteral("fade #373d53 0.25 0.2");
+  // The flash fades towards the break artwork's colour.
+  const QString flash =
+      QStringLiteral("fade %1 0.25 0.2").arg(kr::BreakTimeStyleKit::flashColor().name());
+  ASSERT_EQ(flash, QStringLiteral("fade #373d53 0.25 0.2"));
   const QString morse = QStringLiteral("sound morse 1.00");
   const QString pop = QStringLiteral("sound pop 1.00");
   EXPECT_EQ(allTicks(), (QStringList{morse, morse, morse, pop}));

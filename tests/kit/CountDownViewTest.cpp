@@ -1,5 +1,6 @@
 #include "kit/CountDownView.h"
 #include "kit/ProportionValueProvider.h"
+#include "kit/ReadoutLayer.h"
 #include "kit/walls/DurationView.h"
 #include "kit/walls/SmallDurationView.h"
 
@@ -11,10 +12,13 @@
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
+#include <QSet>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <utility>
 
 using namespace kr;
 
@@ -136,6 +140,54 @@ TEST(CountDownStyleKit, WedgeFillsTheQuarterFromTwelveToThreeInTheInsetEllipse) 
   const QImage full = CountDownStyleKit::imageOfSlice(QSizeF(200, 200), 90.0, -270.0);
   EXPECT_TRUE(isWhite(full, 70, 70));
   EXPECT_EQ(CountDownStyleKit::imageOfReadOut(QStringLiteral("02′05″")).size(), QSize(300, 40));
+}
+
+TEST(ReadoutLayer, ShowsTheTimeLeftAndRunsToANewOneFromWhatIsOnScreen) {
+  for (const auto& [seconds, text] : {std::pair{125.9, "02′05″"},
+                                      {0.0, "00′00″"},
+                                      {3725.0, "62′05″"},
+                                      {1e9, "546′07″"},
+                                      {std::nan(""), "00′00″"}}) {
+    EXPECT_EQ(ReadoutLayer::readoutText(seconds), QString::fromUtf8(text)) << seconds;
+  }
+  test::TestClock clock;
+  ReadoutLayer layer;
+  EXPECT_EQ(layer.shownText(), QStringLiteral("00′00″"));
+  EXPECT_EQ(layer.contents().size(), QSize(300, 40));
+  struct Step {
+    double setTo; // < 0: no new value
+    double advance;
+    double presented;
+  };
+  const Step steps[] = {
+      {100.0, 0.125, 50.0}, // half way from 0
+      {-1.0, 0.2, 100.0},   // arrived
+      {40.0, 0.1, 76.0},    // 100 to 40, 0.4 of the way
+      {0.0, 0.125, 38.0},   // from the 76 on screen towards 0
+  };
+  for (const Step& step : steps) {
+    if (step.setTo >= 0.0)
+      layer.setTimeLeft(step.setTo);
+    clock.advance(step.advance);
+    EXPECT_NEAR(layer.presentedTimeLeft(), step.presented, 1e-3) << step.setTo;
+    if (step.setTo < 0.0) {
+      EXPECT_FALSE(layer.isAnimating());
+      EXPECT_EQ(layer.shownText(), QStringLiteral("01′40″"));
+    }
+  }
+  clock.advance(1.0);
+  EXPECT_EQ(layer.shownText(), QStringLiteral("00′00″"));
+  // The text is drawn anew at the frames on the way, not only at the end.
+  layer.setTimeLeft(60.0);
+  QSet<QString> seen;
+  for (int i = 0; i < 10; ++i) {
+    clock.advance(0.03);
+    seen.insert(layer.shownText());
+  }
+  EXPECT_GE(seen.size(), 6);
+  EXPECT_EQ(layer.shownText(), QStringLiteral("01′00″"));
+  EXPECT_FALSE(layer.isAnimating());
+  EXPECT_EQ(clock.runningTimerCount(), 0) << "no frames once the text stands";
 }
 
 TEST(DurationView, ReadOutShowsMinutesAndSecondsBelowAnHourThenHoursAndMinutes) {

@@ -5,6 +5,7 @@
 #include "kit/walls/BricksFactory.h"
 #include "kit/walls/LayoutConstraintMaker.h"
 #include "kit/walls/TabWall.h"
+#include "kit/walls/WallWithInstrinsicSize.h"
 #include "platform/layout/ConstraintLayout.h"
 
 #include "support/TestEnvironment.h"
@@ -140,6 +141,30 @@ TEST(WallLayoutTest, MinimumWidthBeatsSmallerIntrinsicSize) {
   ConstraintLayout::layoutSubtreeIfNeeded(&wall);
   EXPECT_EQ(label->width(), 150);
   EXPECT_EQ(label->height(), label->sizeHint().height());
+}
+
+TEST(WallLayoutTest, WallWithIntrinsicSizeKeepsTheSizeOfItsFrame) {
+  // The same content makes a plain wall 200 x 60 (with the insets).
+  const auto fill = [](Wall* wall) {
+    wall->factory()->viewWithIntrinicSize(QSizeF(184, 44), [](LayoutConstraintMaker& m) {
+      m.container().place(A::Left, A::Left).place(A::Top, A::Top);
+      m.container().place(A::Right, A::Right).place(A::Bottom, A::Bottom);
+    });
+  };
+  Wall page;
+  auto* fixed = new WallWithInstrinsicSize(QRect(30, 20, 120, 40));
+  fill(fixed);
+  page.factory()->internalAddBrick(fixed, [](LayoutConstraintMaker& m) {
+    m.container().place(A::Left, A::Left).place(A::Top, A::Top);
+  });
+  Wall* plain = page.factory()->wall({}, [](LayoutConstraintMaker& m) {
+    m.container().place(A::Right, A::Right).place(A::Top, A::Top);
+  });
+  fill(plain);
+  page.resize(500, 200);
+  ConstraintLayout::layoutSubtreeIfNeeded(&page);
+  EXPECT_EQ(fixed->geometry(), QRect(8, 8, 120, 40));
+  EXPECT_EQ(plain->size(), QSize(200, 60));
 }
 
 TEST(WallDrawingTest, FirstBackgroundThatIsSetWinsAndFunctionGetsDirtyRect) {

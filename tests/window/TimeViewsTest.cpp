@@ -291,6 +291,42 @@ TEST(TimeReadouts, BreakRowsReadTheirTimer) {
                 .plainText());
 }
 
+// The end times keep the day-half marker in its own font; a time without
+// one stays plain text.
+TEST(TimeReadouts, EndTimesSetTheDayHalfMarkerInItsOwnFont) {
+  test::TestClock clock;
+  clock.setDate(at(14, 5, 30));
+  DataModel::shared().setDurationInSeconds(1500);
+  DefineDurationTimeIndicatorWall durationLine;
+  TimeSliceElapsedAndEndTimeIndicatorHideableFragmentWall elapsedRow;
+  Timer timer(1500);
+  elapsedRow.viewModel = [&] { return timer.viewModel(); };
+  elapsedRow.sliceTotal = [] { return std::int64_t{1500}; };
+  struct Case {
+    QLocale locale;
+    Qt::TextFormat format;
+    const char* text;
+  };
+  const Case cases[] = {
+      {QLocale(QLocale::English, QLocale::UnitedStates), Qt::RichText, "2:30:30<span"},
+      {QLocale(QLocale::German, QLocale::Germany), Qt::PlainText, "14:30:30"},
+  };
+  for (const Case& c : cases) {
+    QLocale::setDefault(c.locale);
+    durationLine.updateState();
+    elapsedRow.updateState();
+    for (const QLabel* field : {durationLine.endDateField(), elapsedRow.endDateField()}) {
+      EXPECT_EQ(field->textFormat(), c.format) << c.text;
+      EXPECT_TRUE(field->text().startsWith(QLatin1String(c.text))) << field->text().toStdString();
+      if (c.format == Qt::RichText) {
+        EXPECT_TRUE(field->text().contains(QStringLiteral("font-size:20px")));
+        EXPECT_TRUE(field->text().endsWith(QStringLiteral(" PM</span>")));
+      }
+    }
+  }
+  QLocale::setDefault(QLocale::c());
+}
+
 TEST(QuickDurationDialog, ReturnSetsTheMinutesEscapeLeavesThem) {
   QuickDurationChangingViewController dialog;
   int set = -1;

@@ -18,6 +18,7 @@
 #include "platform/FreedMemory.h"
 #include "platform/QnLog.h"
 #include "platform/drawing/MacOSVersion.h"
+#include "platform/linux/ActiveWindowFactory.h"
 #include "platform/linux/CompositingCheck.h"
 #include "platform/linux/HotKeyBackendFactory.h"
 #include "platform/linux/IdleTimeBackendFactory.h"
@@ -116,7 +117,9 @@ struct Program::Parts {
   QtAudioOutput audio;
   QtSpeechSynthesizer speech;
   FreedesktopNotifier notifier;
-  OverlayScreenFadingHelper fading{&CompositingCheck::translucentWindowsShow};
+  // The window in front before the rest screen, active again after it.
+  std::unique_ptr<ActiveWindowAPI> activeWindow = ActiveWindowFactory::create();
+  OverlayScreenFadingHelper fading{&CompositingCheck::translucentWindowsShow, activeWindow.get()};
   std::unique_ptr<HotKeyBackend> hotKeyBackend;
   std::unique_ptr<HotKeyCenter> hotKeyCenter;
   IcalCalendarStore calendarStore;
@@ -154,6 +157,11 @@ void Program::describeServices() {
                   tints ? QString()
                         : noTint + QStringLiteral("; dimming and flashes are skipped, the rest "
                                                   "screen still shows"));
+  const bool activates = p.activeWindow->isAvailable();
+  describeService(QStringLiteral("the window in front before the rest screen"), activates,
+                  activates ? QStringLiteral("made active again when the rest screen goes")
+                            : p.activeWindow->unavailableReason() +
+                                  QStringLiteral("; after the rest screen Korvane-R is in front"));
   describeService(QStringLiteral("spelling"), p.spelling.isAvailable(),
                   p.spelling.unavailableReason());
   QString scriptsFolder;

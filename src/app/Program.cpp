@@ -49,6 +49,7 @@
 #include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"
 #include "shell/DropboxManager.h"
+#include "shell/SandboxHelper.h"
 #include "shell/SoftwareUpdater.h"
 #include "shell/StandardHooks.h"
 #include "shell/UrlHandler.h"
@@ -298,6 +299,10 @@ Program::~Program() {
 
 void Program::launch(const QStringList& arguments) {
   ApplicationShell& shell = *parts_->shell;
+  // A confined build reaches the logs in Dropbox only through the folder the
+  // user chose; this one reaches every folder.
+  if (SandboxHelper::isSandboxOn())
+    DropboxManager::sharedInstance().obtainAccessToDropboxFolder();
   shell.launch();
   // The menu's "Check for Updates…" and the Software Update pane use it; the
   // feed is the application delegate's.
@@ -381,6 +386,8 @@ int Program::exec() {
   // A hook script still running (one that hangs, or left a process behind)
   // ends with the program, which quits without taking its objects down.
   ScriptLauncher::sharedScriptLauncher().stopAllRuns();
+  if (SandboxHelper::isSandboxOn())
+    DropboxManager::sharedInstance().relinquishAccessToDropboxFolder();
   return status;
 }
 

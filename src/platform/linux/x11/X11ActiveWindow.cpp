@@ -50,13 +50,22 @@ std::optional<xcb_sync_counter_t> serverTimeCounter(xcb_connection_t* connection
       connection, xcb_sync_list_system_counters(connection), nullptr));
   if (!list)
     return std::nullopt;
+  // Each counter: its id (4 bytes), resolution (8), name length (2) and
+  // name, padded to 4 bytes. Read by hand: libxcb's iterator takes the
+  // header for 16 bytes and misreads every name.
   static constexpr char kName[] = "SERVERTIME";
-  for (auto it = xcb_sync_list_system_counters_counters_iterator(list.get()); it.rem;
-       xcb_sync_systemcounter_next(&it)) {
-    const int length = xcb_sync_systemcounter_name_length(it.data);
-    if (length == int(sizeof kName - 1) &&
-        std::memcmp(xcb_sync_systemcounter_name(it.data), kName, sizeof kName - 1) == 0)
-      return it.data->counter;
+  const auto* entry = reinterpret_cast<const quint8*>(list.get() + 1);
+  const auto* end = reinterpret_cast<const quint8*>(list.get()) + sizeof *list + list->length * 4;
+  for (quint32 i = 0; i < list->counters_len && entry + 14 <= end; ++i) {
+    quint32 counter = 0;
+    quint16 length = 0;
+    std::memcpy(&counter, entry, sizeof counter);
+    std::memcpy(&length, entry + 12, sizeof length);
+    if (entry + 14 + length > end)
+      break;
+    if (length == sizeof kName - 1 && std::memcmp(entry + 14, kName, length) == 0)
+      return counter;
+    entry += (14 + length + 3) & ~3u;
   }
   return std::nullopt;
 }

@@ -48,12 +48,13 @@ Alert dropboxAlert(const QString& message, const QString& informative, QStringLi
 
 int ask(const Alert& alert) { return AlertPresenterAPI::shared().runModal(alert); }
 
-// A folder panel for the Dropbox folder; none when cancelled.
-std::optional<QString> askForDropboxFolder(const QString& startFolder) {
+// A folder panel for the Dropbox folder, starting in the home folder; none
+// when cancelled.
+std::optional<QString> askForDropboxFolder() {
   FilePanelRequest request;
   request.title = QStringLiteral("Please locate your Dropbox folder.");
   request.prompt = QStringLiteral("OK");
-  request.startFolder = startFolder;
+  request.startFolder = QDir::homePath();
   request.choosesFolders = true;
   return FilePanelPresenter::shared().openPanel(request);
 }
@@ -122,7 +123,7 @@ std::optional<QString> DropboxManager::autolocateNonStandardDropboxFolderLocatio
       {QStringLiteral("Cancel"), QStringLiteral("Locate Dropbox Folder")});
   if (ask(alert) != 1)
     return std::nullopt;
-  return askForDropboxFolder(QDir::homePath());
+  return askForDropboxFolder();
 }
 
 void DropboxManager::obtainAccessToDropboxFolder() {
@@ -156,7 +157,7 @@ void DropboxManager::relinquishAccessToDropboxFolder() {
 }
 
 bool DropboxManager::locateDropboxFolderAndSaveSecurityScopedURL() {
-  const std::optional<QString> chosen = askForDropboxFolder(QDir::homePath());
+  const std::optional<QString> chosen = askForDropboxFolder();
   if (!chosen)
     return false;
   const std::optional<QByteArray> bookmark =

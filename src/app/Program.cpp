@@ -18,6 +18,7 @@
 #include "platform/FreedMemory.h"
 #include "platform/QnLog.h"
 #include "platform/drawing/MacOSVersion.h"
+#include "platform/linux/ActiveWindowFactory.h"
 #include "platform/linux/CompositingCheck.h"
 #include "platform/linux/HotKeyBackendFactory.h"
 #include "platform/linux/IdleTimeBackendFactory.h"
@@ -48,6 +49,7 @@
 #include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"
 #include "shell/DropboxManager.h"
+#include "shell/SandboxHelper.h"
 #include "shell/SoftwareUpdater.h"
 #include "shell/StandardHooks.h"
 #include "shell/UrlHandler.h"
@@ -116,7 +118,9 @@ struct Program::Parts {
   QtAudioOutput audio;
   QtSpeechSynthesizer speech;
   FreedesktopNotifier notifier;
-  OverlayScreenFadingHelper fading{&CompositingCheck::translucentWindowsShow};
+  // The window in front before the rest screen, active again after it.
+  std::unique_ptr<ActiveWindowAPI> activeWindow = ActiveWindowFactory::create();
+  OverlayScreenFadingHelper fading{&CompositingCheck::translucentWindowsShow, activeWindow.get()};
   std::unique_ptr<HotKeyBackend> hotKeyBackend;
   std::unique_ptr<HotKeyCenter> hotKeyCenter;
   IcalCalendarStore calendarStore;
@@ -154,6 +158,11 @@ void Program::describeServices() {
                   tints ? QString()
                         : noTint + QStringLiteral("; dimming and flashes are skipped, the rest "
                                                   "screen still shows"));
+  const bool activates = p.activeWindow->isAvailable();
+  describeService(QStringLiteral("the window in front before the rest screen"), activates,
+                  activates ? QStringLiteral("made active again when the rest screen goes")
+                            : p.activeWindow->unavailableReason() +
+                                  QStringLiteral("; after the rest screen Korvane-R is in front"));
   describeService(QStringLiteral("spelling"), p.spelling.isAvailable(),
                   p.spelling.unavailableReason());
   QString scriptsFolder;
@@ -290,6 +299,10 @@ Program::~Program() {
 
 void Program::launch(const QStringList& arguments) {
   ApplicationShell& shell = *parts_->shell;
+  // A confined build reaches the logs in Dropbox only through the folder the
+  // user chose; this one reaches every folder.
+  if (SandboxHelper::isSandboxOn())
+    DropboxManager::sharedInstance().obtainAccessToDropboxFolder();
   shell.launch();
   // The menu's "Check for Updates…" and the Software Update pane use it; the
   // feed is the application delegate's.
@@ -373,6 +386,8 @@ int Program::exec() {
   // A hook script still running (one that hangs, or left a process behind)
   // ends with the program, which quits without taking its objects down.
   ScriptLauncher::sharedScriptLauncher().stopAllRuns();
+  if (SandboxHelper::isSandboxOn())
+    DropboxManager::sharedInstance().relinquishAccessToDropboxFolder();
   return status;
 }
 

@@ -6,8 +6,10 @@
 
 namespace kr {
 
-OverlayScreenFadingHelper::OverlayScreenFadingHelper(TranslucencyCheck translucency)
-    : overlays_(std::make_unique<ScreenOverlayWindows>()), translucency_(std::move(translucency)) {}
+OverlayScreenFadingHelper::OverlayScreenFadingHelper(TranslucencyCheck translucency,
+                                                     ActiveWindowAPI* activeWindow)
+    : overlays_(std::make_unique<ScreenOverlayWindows>()), translucency_(std::move(translucency)),
+      activeWindow_(activeWindow) {}
 
 OverlayScreenFadingHelper::~OverlayScreenFadingHelper() = default;
 
@@ -30,12 +32,19 @@ void OverlayScreenFadingHelper::quickFadeAllScreens(const QColor& color, float b
 }
 
 void OverlayScreenFadingHelper::fadeAllScreensToBlack(QWidget* view) {
+  // Asked before the cover takes the keyboard. A cover already up is in
+  // front itself: the window remembered before it stays.
+  if (!overlays_->isCovering())
+    tempPreviousApp_ = activeWindow_ ? activeWindow_->activeWindowOfAnotherProgram() : std::nullopt;
   overlays_->coverAllScreens(view, kFadeToBlackSeconds, kContentFadeInSeconds);
 }
 
 void OverlayScreenFadingHelper::fadeAllScreensBackToNormal() {
   qCDebug(lcEffects).noquote() << "remove all windows anyway";
   overlays_->removeAll(overlays_->isCovering() ? kFadeBackSeconds : 0.0);
+  if (tempPreviousApp_ && activeWindow_)
+    activeWindow_->activate(*tempPreviousApp_);
+  tempPreviousApp_.reset();
 }
 
 } // namespace kr

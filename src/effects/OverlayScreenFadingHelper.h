@@ -1,9 +1,11 @@
 #pragma once
 
 #include "effects/ScreenFadingHelper.h"
+#include "platform/services/ActiveWindowAPI.h"
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace kr {
 
@@ -19,6 +21,10 @@ class ScreenOverlayWindows;
 // show translucent windows (X11 without a compositing manager) it would
 // cover every screen solid, so it is skipped and that is said once on the
 // console. The rest screen is opaque black anyway and is always shown.
+//
+// When the rest screen comes while another program's window is active (the
+// user works in an editor), that window is asked to become active again when
+// the rest screen goes.
 class OverlayScreenFadingHelper final : public ScreenFadingHelper {
 public:
   static constexpr double kFadeToBlackSeconds = 1.0;
@@ -29,7 +35,10 @@ public:
   // translucent windows show solid. None: they always show.
   using TranslucencyCheck = std::function<bool(QString* why)>;
 
-  explicit OverlayScreenFadingHelper(TranslucencyCheck translucency = {});
+  // `activeWindow` (not owned) tells the window in front before the rest
+  // screen; none: nothing is given back.
+  explicit OverlayScreenFadingHelper(TranslucencyCheck translucency = {},
+                                     ActiveWindowAPI* activeWindow = nullptr);
   ~OverlayScreenFadingHelper() override;
 
   // Whether dimming and flashes can be shown now; `why` tells when not.
@@ -38,14 +47,19 @@ public:
   void quickFadeAllScreens(const QColor& color, float blendFraction, double duration) override;
   void fadeAllScreensToBlack(QWidget* view) override;
   // Fades back only after a fade to black; removing the windows is always
-  // done and always safe.
+  // done and always safe. Then the window in front before, if it was
+  // another program's, is made active and forgotten.
   void fadeAllScreensBackToNormal() override;
 
   ScreenOverlayWindows& overlays() const { return *overlays_; }
+  ActiveWindowAPI* activeWindow() const { return activeWindow_; }
 
 private:
   std::unique_ptr<ScreenOverlayWindows> overlays_;
   TranslucencyCheck translucency_;
+  ActiveWindowAPI* activeWindow_;
+  // Another program's window that was active when the rest screen came.
+  std::optional<ActiveWindowAPI::WindowId> tempPreviousApp_;
   bool reportedNoTint_ = false;
 };
 

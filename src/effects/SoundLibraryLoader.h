@@ -1,5 +1,7 @@
 #pragma once
 
+#include "effects/SoundCollectionLoader.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -25,11 +27,11 @@ struct SoundFolders {
   static QString defaultSystemSounds();
 };
 
-// Builds the sound library from the mapping resource.
+// Builds the sound library; the base gives an empty one.
 class SoundLibraryLoader {
 public:
   virtual ~SoundLibraryLoader() = default;
-  virtual QList<SoundEntry> loadSoundLibraryArray() const = 0;
+  virtual QList<SoundEntry> loadSoundLibraryArray() const { return {}; }
 };
 
 // The program's sounds and the desktop sounds that are installed; a system
@@ -39,27 +41,29 @@ public:
   explicit SimpleSoundLibraryLoader(SoundFolders folders, QString mappingFile = QString());
   QList<SoundEntry> loadSoundLibraryArray() const override;
 
+protected:
+  // The entries of a mapping list that name a sound and a file, without paths;
+  // none when the list is missing or damaged.
+  static QList<SoundEntry> readMapping(const QString& path);
+  // The entry's file name without its "system_" mark.
+  static QString soundFileName(const SoundEntry& entry);
+  // Where the desktop's sound theme keeps the sound of that file name.
+  QString systemSoundPath(const QString& fileName) const;
+
 private:
   SoundFolders folders_;
   QString mappingFile_;
 };
 
-// The private names offered for continuous sound.
-class ContinuousSoundCollectionLoader {
+// The private names offered for continuous sound: the program's list.
+class ContinuousSoundCollectionLoader : public SoundCollectionLoader {
 public:
-  virtual ~ContinuousSoundCollectionLoader() = default;
-  virtual QStringList loadPrivateNamesArray() const;
+  QStringList loadPrivateNamesArray() const override;
 };
 
-// The external sound application Hushbox exists only on the other desktop, so
-// its sounds never join the library here.
-class HushboxDetector {
-public:
-  static bool hushboxDetected() { return false; }
-};
-
-// Registers the loader classes with DynamicConfiguration under their class
-// names, for the sound manager's configuration ("SoundManager") to name them.
+// Registers the loader classes, the compound ones among them, with
+// DynamicConfiguration under their class names, for the sound manager's
+// configuration ("SoundManager") to name them.
 void registerSoundLoaderClasses();
 
 // Reads a JSON array of strings from a resource; empty when it is missing or damaged.

@@ -22,16 +22,15 @@ template <typename Loader> std::unique_ptr<Loader> configuredLoader(const QStrin
 } // namespace
 
 SoundManager::SoundManager(UserDefaults& defaults, AudioOutputAPI& audio, QObject* parent)
-    : SoundManager(defaults, audio,
-                   configuredLoader<SoundLibraryLoader>(QStringLiteral("SoundLibraryLoader")),
-                   configuredLoader<ContinuousSoundCollectionLoader>(
-                       QStringLiteral("ContinuousSoundsLoader")),
-                   parent) {}
+    : SoundManager(
+          defaults, audio,
+          configuredLoader<SoundLibraryLoader>(QStringLiteral("SoundLibraryLoader")),
+          configuredLoader<SoundCollectionLoader>(QStringLiteral("ContinuousSoundsLoader")),
+          parent) {}
 
 SoundManager::SoundManager(UserDefaults& defaults, AudioOutputAPI& audio,
                            std::unique_ptr<SoundLibraryLoader> libraryLoader,
-                           std::unique_ptr<ContinuousSoundCollectionLoader> continuousLoader,
-                           QObject* parent)
+                           std::unique_ptr<SoundCollectionLoader> continuousLoader, QObject* parent)
     : QObject(parent), defaults_(defaults), audio_(audio),
       soundLibraryLoader_(std::move(libraryLoader)),
       continuousSoundsLoader_(std::move(continuousLoader)) {
@@ -124,6 +123,8 @@ void SoundManager::muteChanged() {
 }
 
 void SoundManager::stopAllCurrentSounds() { audio_.stopOneShots(); }
+
+void SoundManager::checkSounds() { audio_.dropFinishedOneShots(); }
 
 void SoundManager::playSoundWithPrivateName(const QString& privateName, float volume) {
   if (allSoundsAreMuted())

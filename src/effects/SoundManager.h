@@ -30,8 +30,7 @@ public:
   SoundManager(UserDefaults& defaults, AudioOutputAPI& audio, QObject* parent = nullptr);
   SoundManager(UserDefaults& defaults, AudioOutputAPI& audio,
                std::unique_ptr<SoundLibraryLoader> libraryLoader,
-               std::unique_ptr<ContinuousSoundCollectionLoader> continuousLoader,
-               QObject* parent = nullptr);
+               std::unique_ptr<SoundCollectionLoader> continuousLoader, QObject* parent = nullptr);
   ~SoundManager() override;
 
   // The one way to play an event sound; silent while "mute" is on.
@@ -39,6 +38,8 @@ public:
   // The preferences' preview: ignores "mute" and plays only the last second.
   void playSampleWithPrivateName(const QString& privateName, float volume);
   void stopAllCurrentSounds();
+  // Forgets the event sounds that have finished playing.
+  void checkSounds();
   // The mute the sounds obey: the override while one is set, else "mute".
   bool allSoundsAreMuted() const;
   // Stores "mute".
@@ -100,7 +101,7 @@ private:
   UserDefaults& defaults_;
   AudioOutputAPI& audio_;
   std::unique_ptr<SoundLibraryLoader> soundLibraryLoader_;
-  std::unique_ptr<ContinuousSoundCollectionLoader> continuousSoundsLoader_;
+  std::unique_ptr<SoundCollectionLoader> continuousSoundsLoader_;
   QList<SoundEntry> soundLibrary_;
   QStringList privateNames_;
   QHash<QString, QString> labels_;

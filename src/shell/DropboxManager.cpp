@@ -13,6 +13,7 @@
 #include "platform/services/FilePanelPresenter.h"
 #include "platform/services/GenericAlertHelpDelegate.h"
 #include "platform/settings/UserDefaults.h"
+#include "shell/SandboxHelper.h"
 #include "window/HelpManager.h"
 
 #include <QDir>
@@ -29,6 +30,7 @@ namespace {
 
 const QString kSync = QStringLiteral("dropboxSync");
 const QString kLocation = QStringLiteral("dropboxLocation");
+const QString kBookmark = QStringLiteral("dropboxFolderBookmark");
 const QString kSystemLogs = QStringLiteral("System Logs");
 const QString kUserLogs = QStringLiteral("User Logs");
 // Set while log files move, so that a move a quit cut short goes on at the
@@ -45,6 +47,17 @@ Alert dropboxAlert(const QString& message, const QString& informative, QStringLi
 }
 
 int ask(const Alert& alert) { return AlertPresenterAPI::shared().runModal(alert); }
+
+// A folder panel for the Dropbox folder, starting in the home folder; none
+// when cancelled.
+std::optional<QString> askForDropboxFolder() {
+  FilePanelRequest request;
+  request.title = QStringLiteral("Please locate your Dropbox folder.");
+  request.prompt = QStringLiteral("OK");
+  request.startFolder = QDir::homePath();
+  request.choosesFolders = true;
+  return FilePanelPresenter::shared().openPanel(request);
+}
 
 // Makes one folder; its own error when it cannot be made and is not there.
 bool makeFolder(const QString& path, QString* error) {
@@ -110,12 +123,47 @@ std::optional<QString> DropboxManager::autolocateNonStandardDropboxFolderLocatio
       {QStringLiteral("Cancel"), QStringLiteral("Locate Dropbox Folder")});
   if (ask(alert) != 1)
     return std::nullopt;
-  FilePanelRequest request;
-  request.title = QStringLiteral("Please locate your Dropbox folder.");
-  request.prompt = QStringLiteral("OK");
-  request.startFolder = QDir::homePath();
-  request.choosesFolders = true;
-  return FilePanelPresenter::shared().openPanel(request);
+  return askForDropboxFolder();
+}
+
+void DropboxManager::obtainAccessToDropboxFolder() {
+  if (!defaults_.boolValue(kSync))
+    return;
+  const auto stored = [] {
+    return SandboxHelper::resolveSecurityScopedBookmark(
+        SandboxHelper::unarchiveSecurityBookmarkFromUserDefaultsKey(kBookmark));
+  };
+  std::optional<QUrl> folder = stored();
+  // A folder that has gone since is asked for as one never chosen.
+  if (!folder || !SandboxHelper::startUsingSecurityScopedBookmark(*folder)) {
+    AlertPresenterAPI::shared().runModal(
+        Alert{QStringLiteral("Please locate your Dropbox folder."),
+              QStringLiteral("Your log files are kept in your Dropbox folder. Please show "
+                             "Korvane-R where it is, so that it may use it."),
+              {QStringLiteral("OK")}});
+    if (!locateDropboxFolderAndSaveSecurityScopedURL())
+      return;
+    folder = stored();
+    if (!folder || !SandboxHelper::startUsingSecurityScopedBookmark(*folder))
+      return;
+  }
+  accessedDropboxFolder_ = folder;
+}
+
+void DropboxManager::relinquishAccessToDropboxFolder() {
+  if (accessedDropboxFolder_)
+    SandboxHelper::stopUsingSecurityScopedBookmark(*accessedDropboxFolder_);
+  accessedDropboxFolder_.reset();
+}
+
+bool DropboxManager::locateDropboxFolderAndSaveSecurityScopedURL() {
+  const std::optional<QString> chosen = askForDropboxFolder();
+  if (!chosen)
+    return false;
+  const std::optional<QByteArray> bookmark =
+      SandboxHelper::getApplicationSecurityScopedBookmark(QUrl::fromLocalFile(*chosen));
+  SandboxHelper::archiveSecurityBookmark(bookmark, kBookmark);
+  return bookmark.has_value();
 }
 
 std::optional<QString> DropboxManager::dropboxFolder() {

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 #include <atomic>
 #include <functional>
@@ -55,8 +56,22 @@ public:
   // Asks the user where the Dropbox folder is; none when cancelled.
   std::optional<QString> autolocateNonStandardDropboxFolderLocationOrAskUser();
 
+  // The Dropbox folder of a confined build, which may reach only the folders
+  // the user chose (start-up and quit ask for it only while
+  // SandboxHelper::isSandboxOn(), which this build never is). With
+  // "dropboxSync" on, starts using the folder stored under
+  // "dropboxFolderBookmark"; where none is stored, or it is gone, the user is
+  // asked where it is, and that folder is stored and used.
+  void obtainAccessToDropboxFolder();
+  void relinquishAccessToDropboxFolder();
+  // Asks for the Dropbox folder in a folder panel starting in the home folder
+  // and stores its bookmark; whether one was chosen.
+  bool locateDropboxFolderAndSaveSecurityScopedURL();
+
   QString getLocalSystemLogsFolderPath() const;
   QString getLocalUserLogsFolderPath() const;
+  // None: the log writer finds the Dropbox logs through "dropboxLocation".
+  std::optional<QString> getDropboxSystemLogsFolderPath() const { return std::nullopt; }
   // The edition's folder ("Korvane-R") inside the Dropbox folder the settings name.
   QString dropboxAppFolderPath() const;
   // Whether a file of a log folder was written by this computer.
@@ -111,6 +126,8 @@ private:
   QString machine() const;
 
   UserDefaults& defaults_;
+  // The Dropbox folder in use through its bookmark, if any.
+  std::optional<QUrl> accessedDropboxFolder_;
   FileMoves moves_;
   std::unique_ptr<TaskThread> mover_;
   bool moving_ = false;

@@ -12,6 +12,7 @@
 #include "platform/linux/media/QtSpeechSynthesizer.h"
 #include "platform/linux/tray/TrayStatusItem.h"
 #include "platform/linux/web/DeferredHtmlView.h"
+#include "platform/linux/x11/X11ActiveWindow.h"
 #include "platform/linux/x11/X11HotKeyBackend.h"
 #include "platform/services/AlertPresenterAPI.h"
 #include "platform/services/FileBrowserAPI.h"
@@ -71,9 +72,11 @@ TEST(ProgramOnDesktop, EveryServiceHasItsDesktopImplementationAfterStartUp) {
   EXPECT_NE(dynamic_cast<QtAudioOutput*>(&effects.audio), nullptr) << "sound";
   EXPECT_NE(dynamic_cast<QtSpeechSynthesizer*>(&effects.speech), nullptr) << "speech";
   EXPECT_NE(dynamic_cast<FreedesktopNotifier*>(&effects.notifier), nullptr) << "notifications";
-  EXPECT_NE(dynamic_cast<OverlayScreenFadingHelper*>(RestBreakHelper::shared().screenFading()),
-            nullptr)
-      << "screen fading";
+  auto* fading = dynamic_cast<OverlayScreenFadingHelper*>(RestBreakHelper::shared().screenFading());
+  ASSERT_NE(fading, nullptr) << "screen fading";
+  EXPECT_NE(dynamic_cast<X11ActiveWindow*>(fading->activeWindow()), nullptr)
+      << "the window in front before the rest screen";
+  EXPECT_TRUE(fading->activeWindow()->isAvailable()) << "openbox names the active window";
   EXPECT_EQ(RestBreakHelper::shared().screenFading(), &EffectsServices::shared().screenFading())
       << "one set of screen windows for the rest screen and the dimming";
 }

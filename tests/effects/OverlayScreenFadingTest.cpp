@@ -2,6 +2,7 @@
 // flashes are skipped (once said on the console), the rest screen still shows.
 #include "effects/OverlayScreenFadingHelper.h"
 #include "platform/ScreenOverlayWindows.h"
+#include "platform/services/TestActiveWindow.h"
 
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"
@@ -75,6 +76,47 @@ TEST(OverlayScreenFading, WithoutACheckTranslucencyIsTakenForGranted) {
   EXPECT_EQ(overlaysShown(), int(QGuiApplication::screens().size()));
   clock.advance(2.1);
   EXPECT_EQ(overlaysShown(), 0);
+}
+
+// Another program's window in front when the rest screen comes is made
+// active when it goes, once; one of ours in front, or no window manager that
+// tells, gives nothing back. A cover that replaces the rest screen keeps the
+// window in front before the first.
+TEST(OverlayScreenFading, TheRestScreenGivesTheWindowInFrontBeforeItBack) {
+  kr::test::TestClock clock;
+  using Window = std::optional<kr::ActiveWindowAPI::WindowId>;
+  // 'c': the rest screen comes with that window in front (none: one of
+  // ours); 'b': it goes.
+  using Steps = std::vector<std::pair<char, Window>>;
+  const struct {
+    const char* name;
+    bool available;
+    Steps steps;
+    std::vector<kr::ActiveWindowAPI::WindowId> activated;
+  } cases[] = {
+      {"another program's", true, {{'c', 42}, {'b', {}}}, {42}},
+      {"ours", true, {{'c', {}}, {'b', {}}}, {}},
+      {"no window manager", false, {{'c', 42}, {'b', {}}}, {}},
+      {"no rest screen", true, {{'b', {}}}, {}},
+      {"given back once", true, {{'c', 42}, {'b', {}}, {'b', {}}, {'c', {}}, {'b', {}}}, {42}},
+      {"cover replaced", true, {{'c', 42}, {'c', {}}, {'b', {}}}, {42}},
+      {"each its own", true, {{'c', 42}, {'b', {}}, {'c', 7}, {'b', {}}}, {42, 7}},
+  };
+  for (const auto& c : cases) {
+    kr::TestActiveWindow active;
+    active.available = c.available;
+    kr::OverlayScreenFadingHelper fading({}, &active);
+    for (const auto& [step, window] : c.steps) {
+      active.otherProgramsWindow = window;
+      if (step == 'c')
+        fading.fadeAllScreensToBlack(new QWidget);
+      else
+        fading.fadeAllScreensBackToNormal();
+    }
+    EXPECT_EQ(active.activated, c.activated) << c.name;
+    clock.advance(kr::OverlayScreenFadingHelper::kFadeBackSeconds + 0.1);
+    EXPECT_EQ(overlaysShown(), 0) << c.name;
+  }
 }
 
 } // namespace

@@ -1,7 +1,11 @@
 #include "SoundFixture.h"
 
+#include "effects/CompoundContinuousSoundCollectionLoader.h"
+#include "effects/CompoundSoundLibraryLoader.h"
+#include "effects/HushboxDetector.h"
 #include "platform/settings/DynamicConfiguration.h"
 
+#include <QDir>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -16,7 +20,7 @@ public:
              QStringLiteral("/elsewhere/gong.wav")}};
   }
 };
-class OneContinuousLoader : public kr::ContinuousSoundCollectionLoader {
+class OneContinuousLoader : public kr::SoundCollectionLoader {
 public:
   QStringList loadPrivateNamesArray() const override { return {QStringLiteral("gong")}; }
 };
@@ -55,7 +59,14 @@ TEST_F(SoundManagerTest, ListsOfferOurSoundsAndTheInstalledSystemSounds) {
 
 TEST_F(SoundManagerTest, MakesItsLoadersOfTheClassesItsConfigurationNames) {
   using kr::DynamicConfiguration;
-  // As built: the program's library and continuous sounds.
+  // As built: the compound loaders, which give the program's library and
+  // continuous sounds while Hushbox is not installed.
+  EXPECT_EQ(DynamicConfiguration::classNameForKey(QStringLiteral("SoundLibraryLoader"),
+                                                  QStringLiteral("SoundManager")),
+            QStringLiteral("CompoundSoundLibraryLoader"));
+  EXPECT_EQ(DynamicConfiguration::classNameForKey(QStringLiteral("ContinuousSoundsLoader"),
+                                                  QStringLiteral("SoundManager")),
+            QStringLiteral("CompoundContinuousSoundCollectionLoader"));
   kr::SoundManager built(*defaults, audio);
   EXPECT_TRUE(built.hasSound(QStringLiteral("sosumi")));
   EXPECT_EQ(built.continuousSoundsPrivateNames(), sounds->continuousSoundsPrivateNames());
@@ -69,7 +80,7 @@ TEST_F(SoundManagerTest, MakesItsLoadersOfTheClassesItsConfigurationNames) {
   file.close();
   DynamicConfiguration::registerClass<kr::SoundLibraryLoader, OneSoundLoader>(
       QStringLiteral("OneSoundLoader"));
-  DynamicConfiguration::registerClass<kr::ContinuousSoundCollectionLoader, OneContinuousLoader>(
+  DynamicConfiguration::registerClass<kr::SoundCollectionLoader, OneContinuousLoader>(
       QStringLiteral("OneContinuousLoader"));
   const QString before = DynamicConfiguration::propertyListFolder();
   DynamicConfiguration::setPropertyListFolder(folder.path());
@@ -171,6 +182,68 @@ TEST(SoundLibraryLoaderTest, AMissingOrDamagedMappingGivesAnEmptyLibrary) {
       kr::SimpleSoundLibraryLoader(kr::SoundFolders{}, damaged).loadSoundLibraryArray().isEmpty());
   EXPECT_EQ(console.lines().size(), 2);
   EXPECT_FALSE(kr::HushboxDetector::hushboxDetected());
+}
+
+// Hushbox's sounds join the library after the program's: the first of its
+// ".m4a", its ".aif" and the theme's sound that exists; a name the library
+// has, or a sound with no file, is left out.
+TEST_F(SoundManagerTest, HushboxSoundsAreMergedAfterTheProgramsOwn) {
+  QTemporaryDir app(kr::test::temporaryHome() + QStringLiteral("/Hushbox-XXXXXX"));
+  const QString res = app.path() + QStringLiteral("/Contents/Resources/");
+  ASSERT_TRUE(QDir().mkpath(res));
+  const auto write = [&](const QString& name, const QByteArray& bytes) {
+    QFile file(res + name);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+  };
+  write(QStringLiteral("SoundMappingFile.json"), R"([
+    {"Label": "Rain", "PrivateName": "rain", "FileName": "rain"},
+    {"Label": "Brook", "PrivateName": "brook", "FileName": "brook"},
+    {"Label": "Wind", "PrivateName": "wind", "FileName": "wind"},
+    {"Label": "Hushbox Pop", "PrivateName": "pop", "FileName": "pop"},
+    {"Label": "Gone", "PrivateName": "gone", "FileName": "gone"},
+    {"Label": "Bell Again", "PrivateName": "bell2", "FileName": "system_bell"},
+    {"Label": "Rain Again", "PrivateName": "rain", "FileName": "brook"}])");
+  write(QStringLiteral("ContinuousSoundPrivateNames.json"), R"(["rain", "pink_noise", "brook"])");
+  for (const char* file :
+       {"rain.m4a", "brook.aif", "brook.m4a", "wind.aif", "pop.m4a", "gone.aiff"})
+    write(QString::fromLatin1(file), "sound");
+  kr::HushboxDetector::setApplicationPath(app.path());
+  auto merged = std::make_unique<kr::SoundManager>(
+      *defaults, audio,
+      std::make_unique<kr::CompoundSoundLibraryLoader>(
+          kr::SoundFolders{QStringLiteral("/own"), theme.path()}),
+      std::make_unique<kr::CompoundContinuousSoundCollectionLoader>());
+  kr::HushboxDetector::setApplicationPath({});
+
+  QStringList names;
+  for (const kr::SoundEntry& entry : merged->soundLibrary())
+    names << entry.privateName;
+  EXPECT_EQ(names.mid(sounds->soundLibrary().size()),
+            (QStringList{QStringLiteral("rain"), QStringLiteral("brook"), QStringLiteral("wind"),
+                         QStringLiteral("bell2")}));
+  const struct {
+    const char* name;
+    QString path;
+  } files[] = {{"rain", res + QStringLiteral("rain.m4a")},
+               {"brook", res + QStringLiteral("brook.m4a")},
+               {"wind", res + QStringLiteral("wind.aif")},
+               {"bell2", theme.path() + QStringLiteral("/bell.oga")},
+               {"pop", QStringLiteral("/own/pop.wav")},
+               {"gone", QString()}};
+  for (const auto& file : files) {
+    EXPECT_EQ(merged->getFilePathFromPrivateName(QString::fromLatin1(file.name)), file.path)
+        << file.name;
+  }
+  EXPECT_EQ(merged->labelOf(QStringLiteral("pop")), QStringLiteral("Pop"));
+  EXPECT_EQ(merged->continuousSoundsPrivateNames(),
+            (QStringList{QStringLiteral("clock1_c"), QStringLiteral("pink_noise"),
+                         QStringLiteral("rain"), QStringLiteral("brook")}));
+  EXPECT_EQ(merged->continuousSoundsLabels().mid(2),
+            (QStringList{QStringLiteral("Rain"), QStringLiteral("Brook")}));
+  // Where Hushbox is not, the program's own list alone.
+  EXPECT_EQ(kr::CompoundContinuousSoundCollectionLoader().loadPrivateNamesArray(),
+            sounds->continuousSoundsPrivateNames());
 }
 
 } // namespace

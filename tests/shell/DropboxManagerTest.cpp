@@ -8,6 +8,7 @@
 #include "platform/services/FilePanelPresenter.h"
 #include "platform/services/TestAlertPresenter.h"
 #include "platform/settings/UserDefaults.h"
+#include "shell/SandboxHelper.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -126,6 +127,54 @@ TEST_F(DropboxTest, MovesOnlyThisComputersFilesAndTheWriterFollows) {
   EXPECT_EQ(messages().last(),
             QStringLiteral("Could not move log files back to local application support folder."));
   EXPECT_TRUE(defaults().boolValue(QStringLiteral("dropboxSync")));
+}
+
+// A confined build's Dropbox folder, only while the logs are in Dropbox: used
+// from its stored bookmark, asked for where none is stored or it has gone,
+// and given up at quit.
+TEST_F(DropboxTest, TheConfinedBuildsFolderIsUsedFromItsBookmarkOrAskedFor) {
+  const QString key = QStringLiteral("dropboxFolderBookmark");
+  const QString other = dropbox.path() + QStringLiteral("/Other");
+  ASSERT_TRUE(QDir().mkpath(other));
+  const struct {
+    const char* name;
+    bool sync;
+    QString stored;
+    std::optional<QString> chosen;
+    bool asked;
+    QString inUse; // and stored afterwards
+  } cases[] = {
+      {"logs kept here", false, {}, other, false, {}},
+      {"stored", true, dropbox.path(), other, false, dropbox.path()},
+      {"none stored", true, {}, other, true, other},
+      {"stored one gone", true, dropbox.path() + QStringLiteral("/gone"), other, true, other},
+      {"panel cancelled", true, {}, std::nullopt, true, {}},
+  };
+  for (const auto& c : cases) {
+    defaults().setValue(QStringLiteral("dropboxSync"), c.sync);
+    defaults().setValue(key, c.stored);
+    alerts.shown.clear();
+    panels.openRequests.clear();
+    panels.answer = c.chosen;
+    manager.obtainAccessToDropboxFolder();
+    ASSERT_EQ(alerts.shown.size(), c.asked ? 1 : 0) << c.name;
+    ASSERT_EQ(panels.openRequests.size(), c.asked ? 1 : 0) << c.name;
+    if (c.asked) {
+      EXPECT_EQ(messages(), QStringList{QStringLiteral("Please locate your Dropbox folder.")});
+      EXPECT_EQ(alerts.shown[0].buttons, QStringList{QStringLiteral("OK")});
+      EXPECT_TRUE(panels.openRequests[0].choosesFolders);
+      EXPECT_EQ(panels.openRequests[0].startFolder, QDir::homePath());
+    }
+    EXPECT_EQ(defaults().string(key), c.asked ? c.inUse : c.stored) << c.name;
+    for (const QString& folder : {dropbox.path(), other}) {
+      EXPECT_EQ(SandboxHelper::isUsingSecurityScopedBookmark(QUrl::fromLocalFile(folder)),
+                folder == c.inUse)
+          << c.name;
+    }
+    manager.relinquishAccessToDropboxFolder();
+    EXPECT_FALSE(SandboxHelper::isUsingSecurityScopedBookmark(QUrl::fromLocalFile(c.inUse)));
+  }
+  EXPECT_FALSE(manager.getDropboxSystemLogsFolderPath());
 }
 
 TEST_F(DropboxTest, CancellingAnyQuestionChangesNothing) {

@@ -13,8 +13,11 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 using namespace kr;
 
@@ -78,6 +81,52 @@ TEST(LoginItemAtFirstLaunch, AddedOnceAndNotAgainAfterTheUserRemovedIt) {
   EXPECT_TRUE(SandboxHelper::isLaunchAtStartup());
   EXPECT_FALSE(SandboxHelper::isSandboxOn());
   SandboxHelper::installLoginItems(nullptr);
+}
+
+// A bookmark here is the path of a file or folder that exists, used while it
+// is there; access is the system's own test.
+TEST(SandboxBookmarks, AreThePathsOfWhatExists) {
+  QTemporaryDir folder(test::temporaryHome() + QStringLiteral("/bookmarks-XXXXXX"));
+  const QUrl url = QUrl::fromLocalFile(folder.path());
+  const QUrl gone = QUrl::fromLocalFile(folder.path() + QStringLiteral("/gone"));
+  const QUrl web(QStringLiteral("https://korvaner.io/"));
+  const std::optional<QByteArray> bookmark =
+      SandboxHelper::getApplicationSecurityScopedBookmark(url);
+  ASSERT_TRUE(bookmark);
+  EXPECT_EQ(SandboxHelper::resolveSecurityScopedBookmark(bookmark), url);
+  EXPECT_FALSE(SandboxHelper::getApplicationSecurityScopedBookmark(gone));
+  EXPECT_FALSE(SandboxHelper::getApplicationSecurityScopedBookmark(web));
+  EXPECT_FALSE(SandboxHelper::resolveSecurityScopedBookmark(std::nullopt));
+
+  const QString key = QStringLiteral("testFolderBookmark");
+  SandboxHelper::archiveSecurityBookmark(bookmark, key);
+  SandboxHelper::archiveSecurityBookmark(std::nullopt, key); // keeps what is stored
+  EXPECT_EQ(UserDefaults::standard().string(key), folder.path());
+  EXPECT_EQ(SandboxHelper::unarchiveSecurityBookmarkFromUserDefaultsKey(key), bookmark);
+  EXPECT_FALSE(SandboxHelper::unarchiveSecurityBookmarkFromUserDefaultsKey(QStringLiteral("none")));
+
+  EXPECT_TRUE(SandboxHelper::securityBookmarksAreAvailable());
+  EXPECT_TRUE(SandboxHelper::startUsingSecurityScopedBookmark(url));
+  EXPECT_TRUE(SandboxHelper::isUsingSecurityScopedBookmark(url));
+  EXPECT_TRUE(SandboxHelper::stopUsingSecurityScopedBookmark(url));
+  EXPECT_FALSE(SandboxHelper::isUsingSecurityScopedBookmark(url));
+  EXPECT_FALSE(SandboxHelper::startUsingSecurityScopedBookmark(gone));
+  EXPECT_FALSE(SandboxHelper::stopUsingSecurityScopedBookmark(web));
+
+  QFile plain(folder.path() + QStringLiteral("/plain"));
+  ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+  const struct {
+    QString path;
+    int kind;
+    bool accessible;
+  } cases[] = {{folder.path(), F_OK, true},
+               {folder.path(), R_OK | X_OK, true},
+               {plain.fileName(), R_OK, true},
+               {plain.fileName(), X_OK, false},
+               {gone.toLocalFile(), F_OK, false}};
+  for (const auto& c : cases)
+    EXPECT_EQ(SandboxHelper::isPathAccessible(c.path, c.kind), c.accessible)
+        << c.path.toStdString();
 }
 
 TEST(LoginItemAtFirstLaunch, TheStandardItemIsTheAutostartEntryOfTheRunningProgram) {

@@ -3,6 +3,7 @@
 #include "window/StatusItemController.h"
 #include "window/StatusItemMenuManager.h"
 
+#include "platform/drawing/IconManager.h"
 #include "platform/services/TestStatusItem.h"
 #include "platform/settings/UserDefaults.h"
 
@@ -82,6 +83,20 @@ TEST(StatusIconFace, DrawsLegibleDigitsAt22Pixels) {
     EXPECT_LT(wide.pixelColor(21, y).lightness(), 200);
   }
   EXPECT_EQ(StatusIconFace().image(22, 2.0).size(), QSize(44, 44));
+}
+
+// The application icon is the plain badge the build draws, in each size.
+TEST(StatusIconFace, IsTheApplicationIconTheBuildDraws) {
+  const QIcon icon = kr::IconManager::applicationIcon();
+  const QList<QSize> sizes = icon.availableSizes();
+  StatusIconFace face;
+  face.iconName = kr::IconManager::menuBarIconNameForChoice(0);
+  for (const int size : {16, 22, 48, 256}) {
+    ASSERT_TRUE(sizes.contains(QSize(size, size))) << size;
+    EXPECT_EQ(icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32),
+              face.image(size).convertToFormat(QImage::Format_ARGB32))
+        << size;
+  }
 }
 
 TEST(StatusItemController, RedrawsOnlyWhenTheFaceChanges) {

@@ -48,6 +48,9 @@ public:
                            bool lastSecondOnly) = 0;
   // Stops every one-shot sound still playing.
   virtual void stopOneShots() = 0;
+  // Forgets the one-shot sounds that have finished; an output that keeps
+  // none has nothing to do.
+  virtual void dropFinishedOneShots() {}
 
   virtual std::unique_ptr<LoopPlayerAPI> createLoopPlayer() = 0;
 

@@ -114,6 +114,19 @@ void QtAudioOutput::stopOneShots() {
   players_.clear();
 }
 
+void QtAudioOutput::dropFinishedOneShots() {
+  // A player that reached its end has gone already; one that stopped
+  // without reaching it (an error) goes now.
+  players_.removeIf([](const QPointer<QMediaPlayer>& player) {
+    if (!player)
+      return true;
+    if (player->playbackState() != QMediaPlayer::StoppedState)
+      return false;
+    player->deleteLater();
+    return true;
+  });
+}
+
 void QtAudioOutput::setDevicesChangedHandler(std::function<void()> handler) {
   devicesChanged_ = std::move(handler);
 }

@@ -31,6 +31,7 @@ public:
   bool playOneShot(const QString& filePath, float volume, const QString& deviceId,
                    bool lastSecondOnly) override;
   void stopOneShots() override;
+  void dropFinishedOneShots() override;
   std::unique_ptr<LoopPlayerAPI> createLoopPlayer() override;
   void setDevicesChangedHandler(std::function<void()> handler) override;
 

@@ -57,6 +57,8 @@ public:
   void setFormat(int position, int length, const CharFormat& format);
   // Changes the format of every run overlapping a range through `change`.
   void updateFormat(int position, int length, const std::function<void(CharFormat&)>& change);
+  // Gives every paragraph the default format, keeping the characters' own.
+  void clearParagraphFormats();
 
   // File names of the attachment characters, in text order, without repeats.
   QStringList attachmentNames() const;

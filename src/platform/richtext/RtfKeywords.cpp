@@ -1,151 +1,622 @@
 #include "platform/richtext/RtfKeywords.h"
 
+#include "platform/richtext/RtfReader.h"
+
 #include <array>
 #include <cstdint>
 #include <string_view>
-#include <utility>
 
 namespace kr {
 
 namespace {
 
 using K = RtfKeyword;
+using When = RtfWord::When;
+using U = RtfReader::Unkept;
 
-constexpr std::pair<std::string_view, RtfKeyword> kKeywords[] = {
-    {"ansi", K::Ansi},
-    {"mac", K::Mac},
-    {"pc", K::Pc},
-    {"pca", K::Pca},
-    {"ansicpg", K::AnsiCodePage},
-    {"cocoartf", K::FaceNamedFonts},
-    {"deff", K::DefaultFont},
-    {"viewfont", K::ViewFont},
-    {"fcharset", K::FontCharset},
-    {"cpg", K::FontCodePage},
-    {"uc", K::UnicodeSkip},
-    {"u", K::Unicode},
-    {"bin", K::Bin},
-    {"fonttbl", K::FontTable},
-    {"colortbl", K::ColorTable},
-    {"fldinst", K::FieldInstruction},
-    // Destinations whose content is never body text.
-    {"stylesheet", K::SkippedDestination},
-    {"info", K::SkippedDestination},
-    {"pict", K::Picture},
-    {"object", K::EmbeddedObject},
-    {"objdata", K::SkippedDestination},
-    {"nonshppict", K::SkippedDestination},
-    {"header", K::HeaderFooter},
-    {"headerl", K::HeaderFooter},
-    {"headerr", K::HeaderFooter},
-    {"headerf", K::HeaderFooter},
-    {"footer", K::HeaderFooter},
-    {"footerl", K::HeaderFooter},
-    {"footerr", K::HeaderFooter},
-    {"footerf", K::HeaderFooter},
-    {"footnote", K::Footnote},
-    {"annotation", K::SkippedDestination},
-    {"atnid", K::SkippedDestination},
-    {"atnauthor", K::SkippedDestination},
-    {"listtable", K::SkippedDestination},
-    {"listoverridetable", K::SkippedDestination},
-    {"revtbl", K::SkippedDestination},
-    {"rsidtbl", K::SkippedDestination},
-    {"filetbl", K::SkippedDestination},
-    {"pgdsctbl", K::SkippedDestination},
-    {"themedata", K::SkippedDestination},
-    {"colorschememapping", K::SkippedDestination},
-    {"datastore", K::SkippedDestination},
-    {"latentstyles", K::SkippedDestination},
-    {"xmlnstbl", K::SkippedDestination},
-    {"generator", K::SkippedDestination},
-    {"userprops", K::SkippedDestination},
-    {"expandedcolortbl", K::SkippedDestination},
-    {"bkmkstart", K::SkippedDestination},
-    {"bkmkend", K::SkippedDestination},
-    {"xe", K::SkippedDestination},
-    {"tc", K::SkippedDestination},
-    {"txe", K::SkippedDestination},
-    {"shppict", K::PictureGroup},
-    {"pngblip", K::PngPicture},
-    {"jpegblip", K::JpegPicture},
-    {"shp", K::Drawing},
-    {"do", K::Drawing},
-    {"v", K::Hidden},
-    {"super", K::SuperSub},
-    {"sub", K::SuperSub},
-    {"up", K::Raised},
-    {"dn", K::Raised},
-    {"highlight", K::Highlight},
-    {"page", K::Break},
-    {"sect", K::Break},
-    {"column", K::Break},
-    {"listtext", K::ListText},
-    {"pntext", K::ListText},
-    {"ls", K::ListLevel},
-    {"ilvl", K::ListLevel},
-    {"trowd", K::TableRow},
-    {"intbl", K::TableRow},
-    {"field", K::Field},
-    {"fldrslt", K::FieldResult},
-    {"NeXTGraphic", K::Attachment},
-    {"f", K::Font},
-    {"fs", K::FontSize},
-    {"b", K::Bold},
-    {"i", K::Italic},
-    {"ul", K::Underline},
-    {"uld", K::Underline},
-    {"uldash", K::Underline},
-    {"uldashd", K::Underline},
-    {"uldashdd", K::Underline},
-    {"uldb", K::Underline},
-    {"ulhwave", K::Underline},
-    {"ulldash", K::Underline},
-    {"ulth", K::Underline},
-    {"ulthd", K::Underline},
-    {"ulthdash", K::Underline},
-    {"ulthdashd", K::Underline},
-    {"ulthdashdd", K::Underline},
-    {"ulthldash", K::Underline},
-    {"ululdbwave", K::Underline},
-    {"ulw", K::Underline},
-    {"ulwave", K::Underline},
-    {"ulnone", K::UnderlineNone},
-    {"strike", K::Strike},
-    {"striked", K::Strike},
-    {"cf", K::ColorForeground},
-    {"plain", K::Plain},
-    {"red", K::Red},
-    {"green", K::Green},
-    {"blue", K::Blue},
-    {"pard", K::ParagraphDefault},
-    {"tx", K::TabStop},
-    {"par", K::Paragraph},
-    {"line", K::Line},
-    {"tab", K::Tab},
-    {"cell", K::Cell},
-    {"nestcell", K::Cell},
-    {"row", K::Row},
-    {"nestrow", K::Row},
-    {"lquote", K::LeftSingleQuote},
-    {"rquote", K::RightSingleQuote},
-    {"ldblquote", K::LeftDoubleQuote},
-    {"rdblquote", K::RightDoubleQuote},
-    {"bullet", K::Bullet},
-    {"emdash", K::EmDash},
-    {"endash", K::EnDash},
-    {"emspace", K::EmSpace},
-    {"enspace", K::EnSpace},
-    {"qmspace", K::QuarterEmSpace},
-    {"zwj", K::ZeroWidthJoiner},
-    {"zwnj", K::ZeroWidthNonJoiner},
-    {"ltrmark", K::LeftToRightMark},
-    {"rtlmark", K::RightToLeftMark},
+struct Entry {
+  std::string_view word;
+  RtfWord meaning;
+};
+
+constexpr Entry act(std::string_view word, RtfKeyword keyword) { return {word, {keyword}}; }
+constexpr Entry loses(std::string_view word, RtfKeyword keyword, quint32 unkept,
+                      When when = When::Always) {
+  return {word, {keyword, unkept, when}};
+}
+constexpr Entry ignored(std::string_view word, quint32 unkept = 0, When when = When::Always) {
+  return {word, {K::Ignored, unkept, when}};
+}
+constexpr Entry skipped(std::string_view word, quint32 unkept = 0) {
+  return {word, {K::SkippedDestination, unkept}};
+}
+
+// The words the reader acts on, and what they lose where the text cannot
+// keep their effect.
+constexpr Entry kActed[] = {
+    act("ansi", K::Ansi),
+    act("mac", K::Mac),
+    act("pc", K::Pc),
+    act("pca", K::Pca),
+    act("ansicpg", K::AnsiCodePage),
+    act("cocoartf", K::FaceNamedFonts),
+    act("deff", K::DefaultFont),
+    act("viewfont", K::ViewFont),
+    act("fcharset", K::FontCharset),
+    act("cpg", K::FontCodePage),
+    act("uc", K::UnicodeSkip),
+    act("u", K::Unicode),
+    act("bin", K::Bin),
+    act("fonttbl", K::FontTable),
+    act("colortbl", K::ColorTable),
+    act("fldinst", K::FieldInstruction),
+    act("pict", K::Picture),
+    act("shppict", K::PictureGroup),
+    act("pngblip", K::PngPicture),
+    act("jpegblip", K::JpegPicture),
+    act("field", K::Field),
+    act("fldrslt", K::FieldResult),
+    act("NeXTGraphic", K::Attachment),
+    loses("object", K::EmbeddedObject, U::Objects),
+    loses("header", K::HeaderFooter, U::HeadersFooters),
+    loses("headerl", K::HeaderFooter, U::HeadersFooters),
+    loses("headerr", K::HeaderFooter, U::HeadersFooters),
+    loses("headerf", K::HeaderFooter, U::HeadersFooters),
+    loses("footer", K::HeaderFooter, U::HeadersFooters),
+    loses("footerl", K::HeaderFooter, U::HeadersFooters),
+    loses("footerr", K::HeaderFooter, U::HeadersFooters),
+    loses("footerf", K::HeaderFooter, U::HeadersFooters),
+    loses("footnote", K::Footnote, U::Footnotes),
+    loses("shp", K::Drawing, U::Drawings),
+    loses("do", K::Drawing, U::Drawings),
+    loses("background", K::Drawing, U::Drawings),
+    // character formatting
+    act("plain", K::Plain),
+    act("f", K::Font),
+    act("fs", K::FontSize),
+    act("b", K::Bold),
+    act("i", K::Italic),
+    act("ul", K::Underline),
+    act("ulnone", K::UnderlineNone),
+    act("strike", K::Strike),
+    act("striked", K::DoubleStrike),
+    act("caps", K::Capitals),
+    act("expnd", K::Expand),
+    act("expndtw", K::ExpandTwips),
+    act("cf", K::ColorForeground),
+    act("cb", K::ColorBackground),
+    act("chcbpat", K::ColorBackground),
+    act("highlight", K::ColorBackground),
+    act("red", K::Red),
+    act("green", K::Green),
+    act("blue", K::Blue),
+    // Underlines of other kinds show as the one kind the editor draws.
+    loses("uld", K::Underline, U::OtherFormatting, When::UnlessZero),
+    loses("uldash", K::Underline, U::OtherFormatting, When::UnlessZero),
+    loses("uldashd", K::Underline, U::OtherFormatting, When::UnlessZero),
+    loses("uldashdd", K::Underline, U::OtherFormatting, When::UnlessZero),
+    loses("uldb", K::Underline, U::OtherFormatting, When::UnlessZero),
+    loses("ulhwave", K::Underline, U::OtherFormatting, When::UnlessZero),
+    loses("ulldash", K::Underline, U::OtherFormatting, When::UnlessZero),
+    loses("ulth", K::Underline, U::OtherFormatting, When::UnlessZero),
+    loses("ulthd", K::Underline, U::OtherFormatting, When::UnlessZero),
+    loses("ulthdash", K::Underline, U::OtherFormatting, When::UnlessZero),
+    loses("ulthdashd", K::Underline, U::OtherFormatting, When::UnlessZero),
+    loses("ulthdashdd", K::Underline, U::OtherFormatting, When::UnlessZero),
+    loses("ulthldash", K::Underline, U::OtherFormatting, When::UnlessZero),
+    loses("ululdbwave", K::Underline, U::OtherFormatting, When::UnlessZero),
+    loses("ulw", K::Underline, U::OtherFormatting, When::UnlessZero),
+    loses("ulwave", K::Underline, U::OtherFormatting, When::UnlessZero),
+    loses("deleted", K::Deleted, U::TrackedChanges, When::UnlessZero),
+    loses("v", K::Hidden, U::HiddenText, When::UnlessZero),
+    loses("super", K::SuperSub, U::SuperSubscript),
+    loses("sub", K::SuperSub, U::SuperSubscript),
+    loses("up", K::Raised, U::SuperSubscript, When::UnlessZero),
+    loses("dn", K::Raised, U::SuperSubscript, When::UnlessZero),
+    // paragraph formatting
+    act("pard", K::ParagraphDefault),
+    act("ql", K::AlignLeft),
+    act("qnatural", K::AlignLeft),
+    act("qc", K::AlignCenter),
+    act("qr", K::AlignRight),
+    act("qj", K::AlignJustified),
+    act("pardirnatural", K::NaturalDirection),
+    act("ltrpar", K::LeftToRight),
+    act("rtlpar", K::RightToLeft),
+    act("li", K::LeftIndent),
+    act("ri", K::RightIndent),
+    act("fi", K::FirstLineIndent),
+    act("sb", K::SpaceBefore),
+    act("sa", K::SpaceAfter),
+    act("sl", K::LineSpacing),
+    act("slmult", K::LineSpacingMultiple),
+    act("tx", K::TabStop),
+    act("tqc", K::TabCenter),
+    act("tqr", K::TabRight),
+    act("tqdec", K::TabDecimal),
+    loses("page", K::Break, U::Breaks),
+    loses("sect", K::Break, U::Breaks),
+    loses("column", K::Break, U::Breaks),
+    loses("listtext", K::ListText, U::Lists),
+    loses("pntext", K::ListText, U::Lists),
+    loses("ls", K::ListLevel, U::Lists),
+    loses("ilvl", K::ListLevel, U::Lists),
+    loses("trowd", K::TableRow, U::Tables),
+    loses("intbl", K::TableRow, U::Tables),
+    // words that stand for a character
+    act("par", K::Paragraph),
+    act("line", K::Line),
+    act("tab", K::Tab),
+    loses("cell", K::Cell, U::Tables),
+    loses("nestcell", K::Cell, U::Tables),
+    loses("row", K::Row, U::Tables),
+    loses("nestrow", K::Row, U::Tables),
+    act("lquote", K::LeftSingleQuote),
+    act("rquote", K::RightSingleQuote),
+    act("ldblquote", K::LeftDoubleQuote),
+    act("rdblquote", K::RightDoubleQuote),
+    act("bullet", K::Bullet),
+    act("emdash", K::EmDash),
+    act("endash", K::EnDash),
+    act("emspace", K::EmSpace),
+    act("enspace", K::EnSpace),
+    act("qmspace", K::QuarterEmSpace),
+    act("zwj", K::ZeroWidthJoiner),
+    act("zwnj", K::ZeroWidthNonJoiner),
+    act("ltrmark", K::LeftToRightMark),
+    act("rtlmark", K::RightToLeftMark),
+};
+
+// Destinations whose content is never body text: the document's tables and
+// settings, which change nothing a user sees, and what the text loses.
+constexpr Entry kSkipped[] = {
+    skipped("stylesheet"),
+    skipped("info"),
+    skipped("objdata"),
+    // The same picture again for readers that know no other kind.
+    skipped("nonshppict"),
+    skipped("listtable"),
+    skipped("listoverridetable"),
+    skipped("revtbl"),
+    skipped("rsidtbl"),
+    skipped("filetbl"),
+    skipped("pgdsctbl"),
+    skipped("themedata"),
+    skipped("colorschememapping"),
+    skipped("datastore"),
+    skipped("latentstyles"),
+    skipped("xmlnstbl"),
+    skipped("generator"),
+    skipped("userprops"),
+    skipped("expandedcolortbl"),
+    skipped("defchp"),
+    skipped("defpap"),
+    skipped("pnseclvl"),
+    skipped("mmathPr"),
+    skipped("wgrffmtfilter"),
+    skipped("docvar"),
+    skipped("listpicture"),
+    skipped("protusertbl"),
+    skipped("pgptbl"),
+    skipped("fchars"),
+    skipped("lchars"),
+    // What separates the notes from the text: shown only with notes.
+    skipped("ftnsep"),
+    skipped("ftnsepc"),
+    skipped("ftncn"),
+    skipped("aftnsep"),
+    skipped("aftnsepc"),
+    skipped("aftncn"),
+    skipped("annotation", U::Comments),
+    skipped("atnid", U::Comments),
+    skipped("atnauthor", U::Comments),
+    skipped("atndate", U::Comments),
+    skipped("atnref", U::Comments),
+    skipped("atnicn", U::Comments),
+    skipped("atnparent", U::Comments),
+    skipped("atntime", U::Comments),
+    skipped("atrfstart", U::Comments),
+    skipped("atrfend", U::Comments),
+    skipped("bkmkstart", U::Bookmarks),
+    skipped("bkmkend", U::Bookmarks),
+    skipped("xe", U::Fields),
+    skipped("tc", U::Fields),
+    skipped("txe", U::Fields),
+    skipped("oldcprops", U::TrackedChanges),
+    skipped("oldpprops", U::TrackedChanges),
+    skipped("oldsprops", U::TrackedChanges),
+    skipped("oldtprops", U::TrackedChanges),
+    skipped("pn", U::Lists),
+    skipped("nesttableprops", U::Tables),
+    // The text of nested tables again, for readers that know none.
+    skipped("nonesttables", U::Tables),
+};
+
+// Words that change nothing a user sees: page setup and the layout of
+// printed pages, languages, the fonts other scripts take, styles named by
+// number (their formats are written out), revision-save ids, compatibility
+// settings; and the words that only mark what the groups below name.
+constexpr Entry kIgnored[] = {
+    // document and section
+    ignored("rtf"),
+    ignored("fbidis"),
+    ignored("ltrdoc"),
+    ignored("ltrsect"),
+    ignored("rtlsect"),
+    ignored("deflang"),
+    ignored("deflangfe"),
+    ignored("adeflang"),
+    ignored("adeff"),
+    ignored("stshfdbch"),
+    ignored("stshfloch"),
+    ignored("stshfhich"),
+    ignored("stshfbi"),
+    ignored("deftab"),
+    ignored("pardeftab"),
+    ignored("hyphauto"),
+    ignored("hyphhotz"),
+    ignored("hyphconsec"),
+    ignored("hyphcaps"),
+    ignored("viewscale"),
+    ignored("viewkind"),
+    ignored("viewzk"),
+    ignored("viewbksp"),
+    ignored("vieww"),
+    ignored("viewh"),
+    ignored("viewnobound"),
+    ignored("formshade"),
+    ignored("formprot"),
+    ignored("fet"),
+    ignored("paperw"),
+    ignored("paperh"),
+    ignored("psz"),
+    ignored("margl"),
+    ignored("margr"),
+    ignored("margt"),
+    ignored("margb"),
+    ignored("gutter"),
+    ignored("ogutter"),
+    ignored("margmirror"),
+    ignored("landscape"),
+    ignored("facingp"),
+    ignored("widowctrl"),
+    ignored("cocoatextscaling"),
+    ignored("cocoaplatform"),
+    ignored("cocoasubrtf"),
+    ignored("sectd"),
+    ignored("sectunlocked"),
+    ignored("sbknone"),
+    ignored("sbkpage"),
+    ignored("sbkcol"),
+    ignored("sbkeven"),
+    ignored("sbkodd"),
+    ignored("pgwsxn"),
+    ignored("pghsxn"),
+    ignored("marglsxn"),
+    ignored("margrsxn"),
+    ignored("margtsxn"),
+    ignored("margbsxn"),
+    ignored("guttersxn"),
+    ignored("lndscpsxn"),
+    ignored("headery"),
+    ignored("footery"),
+    ignored("titlepg"),
+    ignored("endnhere"),
+    ignored("pgndec"),
+    ignored("pgnucrm"),
+    ignored("pgnlcrm"),
+    ignored("pgnucltr"),
+    ignored("pgnlcltr"),
+    ignored("pgnstart"),
+    ignored("pgnstarts"),
+    ignored("pgnrestart"),
+    ignored("pgncont"),
+    ignored("pgnx"),
+    ignored("pgny"),
+    ignored("pgdscno"),
+    ignored("cols"),
+    ignored("colsx"),
+    ignored("vertalt"),
+    ignored("linex"),
+    // notes, numbered as they are
+    ignored("ftnbj"),
+    ignored("ftntj"),
+    ignored("ftnstart"),
+    ignored("ftnrstcont"),
+    ignored("ftnrstpg"),
+    ignored("ftnrestart"),
+    ignored("ftnnar"),
+    ignored("ftnnalc"),
+    ignored("ftnnauc"),
+    ignored("ftnnrlc"),
+    ignored("ftnnruc"),
+    ignored("ftnnchi"),
+    ignored("aenddoc"),
+    ignored("aendnotes"),
+    ignored("aftnbj"),
+    ignored("aftntj"),
+    ignored("aftnstart"),
+    ignored("aftnrstcont"),
+    ignored("aftnrestart"),
+    ignored("aftnnar"),
+    ignored("aftnnalc"),
+    ignored("aftnnauc"),
+    ignored("aftnnrlc"),
+    ignored("aftnnruc"),
+    ignored("aftnnchi"),
+    ignored("enddoc"),
+    ignored("endnotes"),
+    ignored("sftnbj"),
+    ignored("sftntj"),
+    ignored("sftnstart"),
+    ignored("sftnrstcont"),
+    ignored("sftnrstpg"),
+    ignored("sftnrestart"),
+    ignored("sftnnar"),
+    ignored("sftnnalc"),
+    ignored("sftnnauc"),
+    ignored("sftnnrlc"),
+    ignored("sftnnruc"),
+    ignored("sftnnchi"),
+    ignored("saftnnar"),
+    ignored("saftnnalc"),
+    ignored("saftnnauc"),
+    ignored("saftnnrlc"),
+    ignored("saftnnruc"),
+    ignored("saftnnchi"),
+    ignored("saftnstart"),
+    ignored("saftnrstcont"),
+    ignored("saftnrestart"),
+    // compatibility settings of word processors
+    ignored("noxlattoyen"),
+    ignored("expshrtn"),
+    ignored("noultrlspc"),
+    ignored("dntblnsbdb"),
+    ignored("nospaceforul"),
+    ignored("horzdoc"),
+    ignored("dghspace"),
+    ignored("dgvspace"),
+    ignored("dghorigin"),
+    ignored("dgvorigin"),
+    ignored("dghshow"),
+    ignored("dgvshow"),
+    ignored("dgmargin"),
+    ignored("jcompress"),
+    ignored("jexpand"),
+    ignored("lytprtmet"),
+    ignored("lytcalctblwd"),
+    ignored("lyttblrtgr"),
+    ignored("lnbrkrule"),
+    ignored("alntblind"),
+    ignored("lnongrid"),
+    ignored("nolnhtadjtbl"),
+    ignored("nobrkwrptbl"),
+    ignored("snaptogridincell"),
+    ignored("allowfieldendsel"),
+    ignored("wrppunct"),
+    ignored("asianbrkrule"),
+    ignored("newtblstyruls"),
+    ignored("nogrowautofit"),
+    ignored("usenormstyforlist"),
+    ignored("noindnmbrts"),
+    ignored("felnbrelev"),
+    ignored("nocxsptable"),
+    ignored("indrlsweleven"),
+    ignored("noafcnsttbl"),
+    ignored("afelev"),
+    ignored("utinl"),
+    ignored("hwelev"),
+    ignored("spltpgpar"),
+    ignored("notcvasp"),
+    ignored("notbrkcnstfrctbl"),
+    ignored("notvatxbx"),
+    ignored("krnprsnet"),
+    ignored("cachedcolbal"),
+    ignored("nouicompat"),
+    ignored("donotembedsysfont"),
+    ignored("donotembedlingdata"),
+    ignored("grfdocevents"),
+    ignored("validatexml"),
+    ignored("showplaceholdtext"),
+    ignored("ignoremixedcontent"),
+    ignored("saveinvalidxml"),
+    ignored("showxmlerrors"),
+    ignored("themelang"),
+    ignored("themelangfe"),
+    ignored("themelangcs"),
+    ignored("relyonvml"),
+    ignored("htmautsp"),
+    ignored("useltbaln"),
+    ignored("nojkernpunct"),
+    ignored("rsidroot"),
+    ignored("trackformatting"),
+    ignored("defformat"),
+    ignored("linkstyles"),
+    ignored("makebackup"),
+    ignored("doctemp"),
+    ignored("allprot"),
+    ignored("annotprot"),
+    ignored("readprot"),
+    ignored("revprot"),
+    ignored("protlevel"),
+    ignored("readonlyrecommended"),
+    ignored("enforceprot"),
+    ignored("splytwnine"),
+    ignored("ftnlytwnine"),
+    ignored("bdbfhdr"),
+    // languages, the fonts of other scripts, styles and ids
+    ignored("lang"),
+    ignored("langfe"),
+    ignored("langnp"),
+    ignored("langfenp"),
+    ignored("alang"),
+    ignored("noproof"),
+    ignored("loch"),
+    ignored("hich"),
+    ignored("dbch"),
+    ignored("af"),
+    ignored("afs"),
+    ignored("ab"),
+    ignored("ai"),
+    ignored("fcs"),
+    ignored("ltrch"),
+    ignored("rtlch"),
+    ignored("kerning"),
+    ignored("cgrid"),
+    ignored("gcw"),
+    ignored("nosupersub"),
+    ignored("s"),
+    ignored("cs"),
+    ignored("ds"),
+    ignored("ts"),
+    ignored("rsid"),
+    ignored("insrsid"),
+    ignored("charrsid"),
+    ignored("delrsid"),
+    ignored("pararsid"),
+    ignored("sectrsid"),
+    ignored("styrsid"),
+    ignored("tblrsid"),
+    ignored("CocoaLigature"),
+    ignored("webhidden"),
+    // An underline's colour and an outline's, which writers give the
+    // text's; the editor draws them in it.
+    ignored("ulc"),
+    ignored("strokec"),
+    ignored("outl", U::OtherFormatting, When::UnlessZero),
+    ignored("strokewidth", U::OtherFormatting, When::UnlessZero),
+    ignored("shad", U::OtherFormatting, When::UnlessZero),
+    ignored("scaps", U::OtherFormatting, When::UnlessZero),
+    ignored("embo", U::OtherFormatting, When::UnlessZero),
+    ignored("impr", U::OtherFormatting, When::UnlessZero),
+    ignored("charscalex", U::OtherFormatting, When::UnlessHundred),
+    // shading: its pattern's colour shows only where it covers some
+    ignored("chshdng", U::OtherFormatting, When::UnlessZero),
+    ignored("chcfpat"),
+    // paragraphs: pages, lines broken or hyphenated, grids and their
+    // indents again as the start and end of their direction
+    ignored("nowidctlpar"),
+    ignored("widctlpar"),
+    ignored("hyphpar"),
+    ignored("keep"),
+    ignored("keepn"),
+    ignored("noline"),
+    ignored("nooverflow"),
+    ignored("aspalpha"),
+    ignored("aspnum"),
+    ignored("adjustright"),
+    ignored("faauto"),
+    ignored("fahang"),
+    ignored("facenter"),
+    ignored("faroman"),
+    ignored("favar"),
+    ignored("fafixed"),
+    ignored("nosnaplinegrid"),
+    ignored("outlinelevel"),
+    ignored("wrapdefault"),
+    ignored("partightenfactor"),
+    ignored("lin"),
+    ignored("rin"),
+    ignored("yts"),
+    ignored("sbauto", U::OtherFormatting, When::UnlessZero),
+    ignored("saauto", U::OtherFormatting, When::UnlessZero),
+    ignored("contextualspace", U::OtherFormatting, When::UnlessZero),
+    ignored("pagebb", U::Breaks, When::UnlessZero),
+    // The kind of a border, which its side says is a cell's or a
+    // paragraph's.
+    ignored("brdrs"),
+    ignored("brdrth"),
+    ignored("brdrsh"),
+    ignored("brdrdb"),
+    ignored("brdrdot"),
+    ignored("brdrdash"),
+    ignored("brdrhair"),
+    ignored("brdrinset"),
+    ignored("brdroutset"),
+    ignored("brdrtriple"),
+    ignored("brdrwavy"),
+    ignored("brdrnone"),
+    ignored("brdrw"),
+    ignored("brdrcf"),
+    ignored("brsp"),
+    // tables
+    ignored("itap", U::Tables, When::UnlessZero),
+    ignored("cellx", U::Tables),
+    ignored("lastrow", U::Tables),
+    ignored("ltrrow", U::Tables),
+    ignored("rtlrow", U::Tables),
+    ignored("trgaph", U::Tables),
+    ignored("trleft", U::Tables),
+    ignored("trrh", U::Tables),
+    ignored("trkeep", U::Tables),
+    ignored("trhdr", U::Tables),
+    ignored("trql", U::Tables),
+    ignored("trqc", U::Tables),
+    ignored("trqr", U::Tables),
+    ignored("trautofit", U::Tables),
+    ignored("trftsWidth", U::Tables),
+    ignored("trwWidth", U::Tables),
+    ignored("trpaddt", U::Tables),
+    ignored("trpaddb", U::Tables),
+    ignored("trpaddl", U::Tables),
+    ignored("trpaddr", U::Tables),
+    ignored("trpaddft", U::Tables),
+    ignored("trpaddfb", U::Tables),
+    ignored("trpaddfl", U::Tables),
+    ignored("trpaddfr", U::Tables),
+    ignored("trbrdrt", U::Tables),
+    ignored("trbrdrb", U::Tables),
+    ignored("trbrdrl", U::Tables),
+    ignored("trbrdrr", U::Tables),
+    ignored("trbrdrh", U::Tables),
+    ignored("trbrdrv", U::Tables),
+    ignored("tblind", U::Tables),
+    ignored("tblindtype", U::Tables),
+    ignored("clbrdrt", U::Tables),
+    ignored("clbrdrb", U::Tables),
+    ignored("clbrdrl", U::Tables),
+    ignored("clbrdrr", U::Tables),
+    ignored("clpadt", U::Tables),
+    ignored("clpadb", U::Tables),
+    ignored("clpadl", U::Tables),
+    ignored("clpadr", U::Tables),
+    ignored("clpadft", U::Tables),
+    ignored("clpadfb", U::Tables),
+    ignored("clpadfl", U::Tables),
+    ignored("clpadfr", U::Tables),
+    ignored("clvertalt", U::Tables),
+    ignored("clvertalc", U::Tables),
+    ignored("clvertalb", U::Tables),
+    ignored("clcbpat", U::Tables),
+    ignored("clcfpat", U::Tables),
+    ignored("clshdng", U::Tables),
+    ignored("clftsWidth", U::Tables),
+    ignored("clwWidth", U::Tables),
+    ignored("clvmgf", U::Tables),
+    ignored("clvmrg", U::Tables),
+    ignored("clmgf", U::Tables),
+    ignored("clmrg", U::Tables),
+    // marks of what the groups name
+    ignored("chftn", U::Footnotes),
+    ignored("chatn", U::Comments),
+    ignored("revised", U::TrackedChanges, When::UnlessZero),
+    ignored("revauth", U::TrackedChanges),
+    ignored("revauthdel", U::TrackedChanges),
+    ignored("revdttm", U::TrackedChanges),
+    ignored("revdttmdel", U::TrackedChanges),
+    ignored("revisions", U::TrackedChanges),
+    ignored("crauth", U::TrackedChanges),
+    ignored("crdate", U::TrackedChanges),
+    ignored("pnrauth", U::TrackedChanges),
+    ignored("pnrdate", U::TrackedChanges),
+    ignored("pnrnot", U::TrackedChanges),
+    ignored("mvf", U::TrackedChanges),
+    ignored("mvt", U::TrackedChanges),
 };
 
 // The words in an open-addressed table, made at compile time: a lookup
 // hashes the word once and mostly compares it with one entry.
-constexpr std::size_t kSlots = 512;
+constexpr std::size_t kSlots = 2048;
 
 constexpr std::uint32_t wordHash(std::string_view word) {
   std::uint32_t hash = 2166136261u;
@@ -156,32 +627,56 @@ constexpr std::uint32_t wordHash(std::string_view word) {
 
 struct Slot {
   std::string_view word; // empty: a free slot
-  RtfKeyword keyword = RtfKeyword::Unknown;
+  RtfWord meaning;
 };
+
+template <std::size_t N>
+constexpr void enter(std::array<Slot, kSlots>& table, const Entry (&entries)[N]) {
+  for (const Entry& entry : entries) {
+    std::size_t i = wordHash(entry.word) % kSlots;
+    for (; !table[i].word.empty(); i = (i + 1) % kSlots) {
+      if (table[i].word == entry.word)
+        throw "a word listed twice"; // stops the build
+    }
+    table[i] = Slot{entry.word, entry.meaning};
+  }
+}
 
 constexpr std::array<Slot, kSlots> kTable = [] {
   std::array<Slot, kSlots> table{};
-  for (const auto& [word, keyword] : kKeywords) {
-    std::size_t i = wordHash(word) % kSlots;
-    while (!table[i].word.empty())
-      i = (i + 1) % kSlots;
-    table[i] = Slot{word, keyword};
-  }
+  enter(table, kActed);
+  enter(table, kSkipped);
+  enter(table, kIgnored);
   return table;
 }();
 
 } // namespace
 
-RtfKeyword rtfKeyword(std::string_view word) {
-  if (word.empty())
-    return RtfKeyword::Unknown;
-  for (std::size_t i = wordHash(word) % kSlots;; i = (i + 1) % kSlots) {
-    const Slot& slot = kTable[i];
-    if (slot.word.empty())
-      return RtfKeyword::Unknown;
-    if (slot.word == word)
-      return slot.keyword;
+RtfWord rtfWord(std::string_view word) {
+  if (!word.empty()) {
+    for (std::size_t i = wordHash(word) % kSlots;; i = (i + 1) % kSlots) {
+      const Slot& slot = kTable[i];
+      if (slot.word.empty())
+        break;
+      if (slot.word == word)
+        return slot.meaning;
+    }
   }
+  return RtfWord{RtfKeyword::Unknown, RtfReader::OtherFormatting};
+}
+
+RtfKeyword rtfKeyword(std::string_view word) { return rtfWord(word).keyword; }
+
+quint32 rtfUnkept(const RtfWord& word, bool hasParameter, int parameter) {
+  switch (word.when) {
+  case When::Always:
+    return word.unkept;
+  case When::UnlessZero:
+    return hasParameter && parameter == 0 ? 0 : word.unkept;
+  case When::UnlessHundred:
+    return hasParameter && parameter == 100 ? 0 : word.unkept;
+  }
+  return word.unkept;
 }
 
 bool isDestination(RtfKeyword keyword) {
@@ -196,6 +691,33 @@ bool isDestination(RtfKeyword keyword) {
   case K::PictureGroup:
   case K::EmbeddedObject:
   case K::Drawing:
+    return true;
+  default:
+    return false;
+  }
+}
+
+bool isParagraphKeyword(RtfKeyword keyword) {
+  switch (keyword) {
+  case K::ParagraphDefault:
+  case K::AlignLeft:
+  case K::AlignCenter:
+  case K::AlignRight:
+  case K::AlignJustified:
+  case K::NaturalDirection:
+  case K::LeftToRight:
+  case K::RightToLeft:
+  case K::LeftIndent:
+  case K::RightIndent:
+  case K::FirstLineIndent:
+  case K::SpaceBefore:
+  case K::SpaceAfter:
+  case K::LineSpacing:
+  case K::LineSpacingMultiple:
+  case K::TabStop:
+  case K::TabCenter:
+  case K::TabRight:
+  case K::TabDecimal:
     return true;
   default:
     return false;

@@ -18,7 +18,7 @@ void dump(const char* title, const kr::RichText& text) {
   std::fprintf(stderr, "--- %s\n", title);
   for (const kr::RichText::Run& run : text.runs()) {
     const kr::CharFormat& f = run.format;
-    const kr::ParagraphFormat& p = f.paragraph;
+    const kr::ParagraphFormat& p = *f.paragraph;
     std::fprintf(
         stderr,
         "[%s] font=%s size=%g b=%d i=%d u=%d s=%d s2=%d caps=%d sp=%d fg=%s bg=%s link=%s att=%s "

@@ -140,49 +140,51 @@ TEST(RichTextDocument, PicturesOtherWordProcessorsWriteAreShownAndSavedAfterTypi
 TEST(RichTextDocument, EachFormatOfASheetRoundTripsExactly) {
   using P = kr::ParagraphFormat;
   using Kind = P::TabStop::Kind;
-  const std::pair<const char*, std::function<void(CharFormat&)>> formats[] = {
-      {"centred", [](CharFormat& f) { f.paragraph.alignment = P::Alignment::Center; }},
-      {"on the right", [](CharFormat& f) { f.paragraph.alignment = P::Alignment::Right; }},
-      {"justified", [](CharFormat& f) { f.paragraph.alignment = P::Alignment::Justified; }},
-      {"right to left", [](CharFormat& f) { f.paragraph.direction = P::Direction::RightToLeft; }},
-      {"left to right", [](CharFormat& f) { f.paragraph.direction = P::Direction::LeftToRight; }},
+  const std::pair<const char*, std::function<void(CharFormat&, P&)>> formats[] = {
+      {"centred", [](CharFormat&, P& p) { p.alignment = P::Alignment::Center; }},
+      {"on the right", [](CharFormat&, P& p) { p.alignment = P::Alignment::Right; }},
+      {"justified", [](CharFormat&, P& p) { p.alignment = P::Alignment::Justified; }},
+      {"right to left", [](CharFormat&, P& p) { p.direction = P::Direction::RightToLeft; }},
+      {"left to right", [](CharFormat&, P& p) { p.direction = P::Direction::LeftToRight; }},
       {"indents",
-       [](CharFormat& f) {
-         f.paragraph.leftIndent = 1440;
-         f.paragraph.rightIndent = 720;
-         f.paragraph.firstLineIndent = -360;
+       [](CharFormat&, P& p) {
+         p.leftIndent = 1440;
+         p.rightIndent = 720;
+         p.firstLineIndent = -360;
        }},
       {"spacing",
-       [](CharFormat& f) {
-         f.paragraph.spaceBefore = 240;
-         f.paragraph.spaceAfter = 130;
+       [](CharFormat&, P& p) {
+         p.spaceBefore = 240;
+         p.spaceAfter = 130;
        }},
       {"lines 1.5 apart",
-       [](CharFormat& f) {
-         f.paragraph.lineSpacing = 360;
-         f.paragraph.lineSpacingMultiple = true;
+       [](CharFormat&, P& p) {
+         p.lineSpacing = 360;
+         p.lineSpacingMultiple = true;
        }},
-      {"lines exactly apart", [](CharFormat& f) { f.paragraph.lineSpacing = -432; }},
-      {"lines at least apart", [](CharFormat& f) { f.paragraph.lineSpacing = 300; }},
+      {"lines exactly apart", [](CharFormat&, P& p) { p.lineSpacing = -432; }},
+      {"lines at least apart", [](CharFormat&, P& p) { p.lineSpacing = 300; }},
       {"tab stops",
-       [](CharFormat& f) {
-         f.paragraph.tabStops = {
+       [](CharFormat&, P& p) {
+         p.tabStops = {
              {1440, Kind::Left}, {3600, Kind::Center}, {5760, Kind::Right}, {7201, Kind::Decimal}};
        }},
       {"background",
-       [](CharFormat& f) {
+       [](CharFormat& f, P&) {
          f.background = RgbColor{255, 255, 0};
        }},
-      {"capitals", [](CharFormat& f) { f.capitals = true; }},
-      {"spaced out", [](CharFormat& f) { f.letterSpacing = 63; }},
-      {"condensed", [](CharFormat& f) { f.letterSpacing = -20; }},
-      {"struck twice", [](CharFormat& f) { f.strikeThrough = f.doubleStrike = true; }}};
+      {"capitals", [](CharFormat& f, P&) { f.capitals = true; }},
+      {"spaced out", [](CharFormat& f, P&) { f.letterSpacing = 63; }},
+      {"condensed", [](CharFormat& f, P&) { f.letterSpacing = -20; }},
+      {"struck twice", [](CharFormat& f, P&) { f.strikeThrough = f.doubleStrike = true; }}};
   for (const auto& [name, change] : formats) {
     SCOPED_TRACE(name);
     RichText text(QStringLiteral("Before\n"));
     CharFormat format;
     format.bold = true;
-    change(format);
+    P paragraph;
+    change(format, paragraph);
+    format.paragraph = paragraph;
     text.append(u"formatted\tand ", format);
     format.link = QStringLiteral("https://example.org");
     text.append(u"linked", format);

@@ -87,12 +87,16 @@ RichText mixedText(int attachmentsUpTo = 1500) {
       break;
     default:
       if (line % 14 == 5) {
-        f.paragraph.alignment = kr::ParagraphFormat::Alignment::Center;
-        f.paragraph.leftIndent = 720;
-        f.paragraph.spaceAfter = 120;
+        kr::ParagraphFormat centred;
+        centred.alignment = kr::ParagraphFormat::Alignment::Center;
+        centred.leftIndent = 720;
+        centred.spaceAfter = 120;
+        f.paragraph = centred;
       } else if (line % 14 == 6) {
-        f.paragraph.direction = kr::ParagraphFormat::Direction::RightToLeft;
-        f.paragraph.tabStops = {{1440, kr::ParagraphFormat::TabStop::Kind::Right}};
+        kr::ParagraphFormat rightToLeft;
+        rightToLeft.direction = kr::ParagraphFormat::Direction::RightToLeft;
+        rightToLeft.tabStops = {{1440, kr::ParagraphFormat::TabStop::Kind::Right}};
+        f.paragraph = rightToLeft;
         f.background = RgbColor{255, 255, 0};
         f.capitals = true;
         f.letterSpacing = 40;

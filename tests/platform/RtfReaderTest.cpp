@@ -388,9 +388,9 @@ TEST(RtfReader, ReadsTheFormatsOfParagraphsAndCharacters) {
     std::function<bool(const CharFormat&)> holds;
   };
   const auto centred = [](const CharFormat& f) {
-    return f.paragraph.alignment == P::Alignment::Center;
+    return f.paragraph->alignment == P::Alignment::Center;
   };
-  const auto left = [](const CharFormat& f) { return f.paragraph.isDefault(); };
+  const auto left = [](const CharFormat& f) { return f.paragraph->isDefault(); };
   const QList<P::TabStop> ownStops = {{100, P::TabStop::Kind::Left},
                                       {300, P::TabStop::Kind::Right}};
   const Case cases[] = {
@@ -399,10 +399,10 @@ TEST(RtfReader, ReadsTheFormatsOfParagraphsAndCharacters) {
       {"\\qc{\\pard x}y\\par", "x", centred},
       {"{\\pard\\qc a\\par}b", "b", left},
       {"\\qr last", "last",
-       [](const CharFormat& f) { return f.paragraph.alignment == P::Alignment::Right; }},
+       [](const CharFormat& f) { return f.paragraph->alignment == P::Alignment::Right; }},
       {"\\li720\\fi-360\\ri-20\\sb99\\sa1\\sl-300 x\\par", "x",
        [](const CharFormat& f) {
-         const P& p = f.paragraph;
+         const P& p = *f.paragraph;
          return p.leftIndent == 720 && p.firstLineIndent == -360 && p.rightIndent == -20 &&
                 p.spaceBefore == 99 && p.spaceAfter == 1 && p.lineSpacing == -300 &&
                 !p.lineSpacingMultiple;
@@ -411,9 +411,10 @@ TEST(RtfReader, ReadsTheFormatsOfParagraphsAndCharacters) {
        "\\tx6160\\tx6720 x",
        "x", left},
       {"\\pard\\tx100\\tqr\\tx300 x", "x",
-       [&](const CharFormat& f) { return f.paragraph.tabStops == ownStops; }},
+       [&](const CharFormat& f) { return f.paragraph->tabStops == ownStops; }},
+      {"\\slmult1 x", "x", left},
       {"\\rtlpar x\\par\\pardirnatural y", "x",
-       [](const CharFormat& f) { return f.paragraph.direction == P::Direction::RightToLeft; }},
+       [](const CharFormat& f) { return f.paragraph->direction == P::Direction::RightToLeft; }},
       {"{\\expnd4\\expndtw21 x}", "x", [](const CharFormat& f) { return f.letterSpacing == 21; }},
       {"{\\expnd-4 x}", "x", [](const CharFormat& f) { return f.letterSpacing == -20; }},
       {"{\\striked1 x}", "x",

@@ -276,27 +276,27 @@ TEST_F(ForeignSheets, EverySampleKeepsItsTextAndPicturesThroughASaveOrStaysByteF
        {{},
         QStringLiteral("Centred."),
         0,
-        [](const CharFormat& f) { return f.paragraph.alignment == Alignment::Center; }}},
+        [](const CharFormat& f) { return f.paragraph->alignment == Alignment::Center; }}},
       {QStringLiteral("libreoffice-right-to-left.rtf"),
        {{},
         QStringLiteral("שלום עולם"),
         0,
         [](const CharFormat& f) {
-          return f.paragraph.direction == ParagraphFormat::Direction::RightToLeft;
+          return f.paragraph->direction == ParagraphFormat::Direction::RightToLeft;
         }}},
       {QStringLiteral("libreoffice-indents.rtf"),
        {{},
         QStringLiteral("Hanging:"),
         0,
         [](const CharFormat& f) {
-          return f.paragraph.leftIndent == 720 && f.paragraph.firstLineIndent == -720;
+          return f.paragraph->leftIndent == 720 && f.paragraph->firstLineIndent == -720;
         }}},
       {QStringLiteral("libreoffice-spacing.rtf"),
        {{},
         QStringLiteral("Space before"),
         0,
         [](const CharFormat& f) {
-          const ParagraphFormat& p = f.paragraph;
+          const ParagraphFormat& p = *f.paragraph;
           return p.spaceBefore == 360 && p.spaceAfter == 180 && p.lineSpacing == 360 &&
                  p.lineSpacingMultiple;
         }}},
@@ -305,10 +305,10 @@ TEST_F(ForeignSheets, EverySampleKeepsItsTextAndPicturesThroughASaveOrStaysByteF
         QStringLiteral("Task\tleft\tcentre\tright\t12.50"),
         0,
         [](const CharFormat& f) {
-          return f.paragraph.tabStops == QList<ParagraphFormat::TabStop>{{1440, Kind::Left},
-                                                                         {3600, Kind::Center},
-                                                                         {5760, Kind::Right},
-                                                                         {7200, Kind::Decimal}};
+          return f.paragraph->tabStops == QList<ParagraphFormat::TabStop>{{1440, Kind::Left},
+                                                                          {3600, Kind::Center},
+                                                                          {5760, Kind::Right},
+                                                                          {7200, Kind::Decimal}};
         }}},
       {QStringLiteral("libreoffice-background.rtf"),
        {{},
@@ -331,7 +331,7 @@ TEST_F(ForeignSheets, EverySampleKeepsItsTextAndPicturesThroughASaveOrStaysByteF
         [](const CharFormat& f) { return f.strikeThrough && f.doubleStrike; }}},
       {QStringLiteral("pandoc-block-quote.rtf"),
        {{}, QStringLiteral("A quoted paragraph"), 0, [](const CharFormat& f) {
-          return f.paragraph.leftIndent == 720 && f.paragraph.spaceAfter == 180;
+          return f.paragraph->leftIndent == 720 && f.paragraph->spaceAfter == 180;
         }}}};
 
   QMap<QString, QString> paths;

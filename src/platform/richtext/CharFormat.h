@@ -27,7 +27,7 @@ struct CharFormat {
   QString attachment; // file name of an attachment; only on U+FFFC characters
   // The format of the paragraph the character is in. A paragraph's end
   // ("\n") belongs to the paragraph it ends.
-  ParagraphFormat paragraph;
+  SharedParagraphFormat paragraph;
 
   bool operator==(const CharFormat&) const = default;
 };

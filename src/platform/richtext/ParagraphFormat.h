@@ -3,6 +3,8 @@
 #include <QList>
 #include <QtGlobal>
 
+#include <memory>
+
 namespace kr {
 
 // The layout of a paragraph that rich text keeps: what the editors can show
@@ -44,6 +46,30 @@ struct ParagraphFormat {
 
   bool operator==(const ParagraphFormat&) const = default;
   bool isDefault() const { return *this == ParagraphFormat{}; }
+};
+
+// A paragraph format that the characters of a paragraph share: copied by
+// reference, none kept for the default (most text has it), compared by
+// value.
+class SharedParagraphFormat {
+public:
+  SharedParagraphFormat() = default;
+  // Implicit: a format is set by assigning it.
+  SharedParagraphFormat(const ParagraphFormat& format)
+      : format_(format.isDefault() ? nullptr : std::make_shared<const ParagraphFormat>(format)) {}
+
+  const ParagraphFormat& operator*() const { return format_ ? *format_ : none(); }
+  const ParagraphFormat* operator->() const { return &**this; }
+  bool operator==(const SharedParagraphFormat& other) const {
+    return format_ == other.format_ || **this == *other;
+  }
+
+private:
+  static const ParagraphFormat& none() {
+    static const ParagraphFormat format;
+    return format;
+  }
+  std::shared_ptr<const ParagraphFormat> format_;
 };
 
 } // namespace kr

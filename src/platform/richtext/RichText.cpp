@@ -129,9 +129,9 @@ void RichText::updateFormat(int position, int length,
 
 void RichText::clearParagraphFormats() {
   const bool any = std::any_of(runs_.begin(), runs_.end(),
-                               [](const Run& run) { return !run.format.paragraph.isDefault(); });
+                               [](const Run& run) { return !run.format.paragraph->isDefault(); });
   if (any)
-    updateFormat(0, -1, [](CharFormat& format) { format.paragraph = ParagraphFormat(); });
+    updateFormat(0, -1, [](CharFormat& format) { format.paragraph = SharedParagraphFormat(); });
 }
 
 void RichText::normalize() {

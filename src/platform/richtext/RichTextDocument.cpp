@@ -235,8 +235,8 @@ void RichTextDocument::fill(QTextDocument* document, const RichText& text) {
   const std::vector<RichText::Run>& runs = text.runs();
   QTextCursor cursor(document);
   cursor.beginEditBlock();
-  if (!runs.empty() && !runs.front().format.paragraph.isDefault())
-    cursor.setBlockFormat(blockFormat(runs.front().format.paragraph));
+  if (!runs.empty() && !runs.front().format.paragraph->isDefault())
+    cursor.setBlockFormat(blockFormat(*runs.front().format.paragraph));
   for (std::size_t r = 0; r < runs.size(); ++r) {
     const RichText::Run& run = runs[r];
     const QTextCharFormat format = toCharFormat(run.format, dpi);
@@ -252,8 +252,8 @@ void RichTextDocument::fill(QTextDocument* document, const RichText& text) {
       if (!end && c == u'\n') {
         // The separator's format is kept as the new block's character
         // format; the block takes the format of the paragraph that follows.
-        const ParagraphFormat& next = i + 1 < runText.size() ? run.format.paragraph
-                                      : r + 1 < runs.size()  ? runs[r + 1].format.paragraph
+        const ParagraphFormat& next = i + 1 < runText.size() ? *run.format.paragraph
+                                      : r + 1 < runs.size()  ? *runs[r + 1].format.paragraph
                                                              : none;
         cursor.insertBlock(blockFormat(next), format);
       } else if (!end) {

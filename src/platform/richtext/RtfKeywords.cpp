@@ -2,6 +2,7 @@
 
 #include "platform/richtext/RtfReader.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string_view>
@@ -232,257 +233,74 @@ constexpr Entry kSkipped[] = {
     skipped("nonesttables", U::Tables),
 };
 
-// Words that change nothing a user sees: page setup and the layout of
-// printed pages, languages, the fonts other scripts take, styles named by
-// number (their formats are written out), revision-save ids, compatibility
-// settings; and the words that only mark what the groups below name.
-constexpr Entry kIgnored[] = {
+// Words that change nothing a user sees, between spaces: page setup and the
+// layout of printed pages, languages, the fonts other scripts take, styles
+// named by number (their formats are written out), revision-save ids,
+// compatibility settings.
+constexpr std::string_view kNeutral[] = {
     // document and section
-    ignored("rtf"),
-    ignored("fbidis"),
-    ignored("ltrdoc"),
-    ignored("ltrsect"),
-    ignored("rtlsect"),
-    ignored("deflang"),
-    ignored("deflangfe"),
-    ignored("adeflang"),
-    ignored("adeff"),
-    ignored("stshfdbch"),
-    ignored("stshfloch"),
-    ignored("stshfhich"),
-    ignored("stshfbi"),
-    ignored("deftab"),
-    ignored("pardeftab"),
-    ignored("hyphauto"),
-    ignored("hyphhotz"),
-    ignored("hyphconsec"),
-    ignored("hyphcaps"),
-    ignored("viewscale"),
-    ignored("viewkind"),
-    ignored("viewzk"),
-    ignored("viewbksp"),
-    ignored("vieww"),
-    ignored("viewh"),
-    ignored("viewnobound"),
-    ignored("formshade"),
-    ignored("formprot"),
-    ignored("fet"),
-    ignored("paperw"),
-    ignored("paperh"),
-    ignored("psz"),
-    ignored("margl"),
-    ignored("margr"),
-    ignored("margt"),
-    ignored("margb"),
-    ignored("gutter"),
-    ignored("ogutter"),
-    ignored("margmirror"),
-    ignored("landscape"),
-    ignored("facingp"),
-    ignored("widowctrl"),
-    ignored("cocoatextscaling"),
-    ignored("cocoaplatform"),
-    ignored("cocoasubrtf"),
-    ignored("sectd"),
-    ignored("sectunlocked"),
-    ignored("sbknone"),
-    ignored("sbkpage"),
-    ignored("sbkcol"),
-    ignored("sbkeven"),
-    ignored("sbkodd"),
-    ignored("pgwsxn"),
-    ignored("pghsxn"),
-    ignored("marglsxn"),
-    ignored("margrsxn"),
-    ignored("margtsxn"),
-    ignored("margbsxn"),
-    ignored("guttersxn"),
-    ignored("lndscpsxn"),
-    ignored("headery"),
-    ignored("footery"),
-    ignored("titlepg"),
-    ignored("endnhere"),
-    ignored("pgndec"),
-    ignored("pgnucrm"),
-    ignored("pgnlcrm"),
-    ignored("pgnucltr"),
-    ignored("pgnlcltr"),
-    ignored("pgnstart"),
-    ignored("pgnstarts"),
-    ignored("pgnrestart"),
-    ignored("pgncont"),
-    ignored("pgnx"),
-    ignored("pgny"),
-    ignored("pgdscno"),
-    ignored("cols"),
-    ignored("colsx"),
-    ignored("vertalt"),
-    ignored("linex"),
+    "rtf fbidis ltrdoc ltrsect rtlsect deflang deflangfe adeflang adeff stshfdbch stshfloch "
+    "stshfhich stshfbi deftab pardeftab hyphauto hyphhotz hyphconsec hyphcaps viewscale "
+    "viewkind viewzk viewbksp vieww viewh viewnobound formshade formprot fet paperw paperh "
+    "psz margl margr margt margb gutter ogutter margmirror landscape facingp widowctrl "
+    "cocoatextscaling cocoaplatform cocoasubrtf sectd sectunlocked sbknone sbkpage sbkcol "
+    "sbkeven sbkodd pgwsxn pghsxn marglsxn margrsxn margtsxn margbsxn guttersxn lndscpsxn "
+    "headery footery titlepg endnhere pgndec pgnucrm pgnlcrm pgnucltr pgnlcltr pgnstart "
+    "pgnstarts pgnrestart pgncont pgnx pgny pgdscno cols colsx vertalt linex",
     // notes, numbered as they are
-    ignored("ftnbj"),
-    ignored("ftntj"),
-    ignored("ftnstart"),
-    ignored("ftnrstcont"),
-    ignored("ftnrstpg"),
-    ignored("ftnrestart"),
-    ignored("ftnnar"),
-    ignored("ftnnalc"),
-    ignored("ftnnauc"),
-    ignored("ftnnrlc"),
-    ignored("ftnnruc"),
-    ignored("ftnnchi"),
-    ignored("aenddoc"),
-    ignored("aendnotes"),
-    ignored("aftnbj"),
-    ignored("aftntj"),
-    ignored("aftnstart"),
-    ignored("aftnrstcont"),
-    ignored("aftnrestart"),
-    ignored("aftnnar"),
-    ignored("aftnnalc"),
-    ignored("aftnnauc"),
-    ignored("aftnnrlc"),
-    ignored("aftnnruc"),
-    ignored("aftnnchi"),
-    ignored("enddoc"),
-    ignored("endnotes"),
-    ignored("sftnbj"),
-    ignored("sftntj"),
-    ignored("sftnstart"),
-    ignored("sftnrstcont"),
-    ignored("sftnrstpg"),
-    ignored("sftnrestart"),
-    ignored("sftnnar"),
-    ignored("sftnnalc"),
-    ignored("sftnnauc"),
-    ignored("sftnnrlc"),
-    ignored("sftnnruc"),
-    ignored("sftnnchi"),
-    ignored("saftnnar"),
-    ignored("saftnnalc"),
-    ignored("saftnnauc"),
-    ignored("saftnnrlc"),
-    ignored("saftnnruc"),
-    ignored("saftnnchi"),
-    ignored("saftnstart"),
-    ignored("saftnrstcont"),
-    ignored("saftnrestart"),
+    "ftnbj ftntj ftnstart ftnrstcont ftnrstpg ftnrestart ftnnar ftnnalc ftnnauc ftnnrlc "
+    "ftnnruc ftnnchi aenddoc aendnotes aftnbj aftntj aftnstart aftnrstcont aftnrestart "
+    "aftnnar aftnnalc aftnnauc aftnnrlc aftnnruc aftnnchi enddoc endnotes sftnbj sftntj "
+    "sftnstart sftnrstcont sftnrstpg sftnrestart sftnnar sftnnalc sftnnauc sftnnrlc sftnnruc "
+    "sftnnchi saftnnar saftnnalc saftnnauc saftnnrlc saftnnruc saftnnchi saftnstart "
+    "saftnrstcont saftnrestart",
     // compatibility settings of word processors
-    ignored("noxlattoyen"),
-    ignored("expshrtn"),
-    ignored("noultrlspc"),
-    ignored("dntblnsbdb"),
-    ignored("nospaceforul"),
-    ignored("horzdoc"),
-    ignored("dghspace"),
-    ignored("dgvspace"),
-    ignored("dghorigin"),
-    ignored("dgvorigin"),
-    ignored("dghshow"),
-    ignored("dgvshow"),
-    ignored("dgmargin"),
-    ignored("jcompress"),
-    ignored("jexpand"),
-    ignored("lytprtmet"),
-    ignored("lytcalctblwd"),
-    ignored("lyttblrtgr"),
-    ignored("lnbrkrule"),
-    ignored("alntblind"),
-    ignored("lnongrid"),
-    ignored("nolnhtadjtbl"),
-    ignored("nobrkwrptbl"),
-    ignored("snaptogridincell"),
-    ignored("allowfieldendsel"),
-    ignored("wrppunct"),
-    ignored("asianbrkrule"),
-    ignored("newtblstyruls"),
-    ignored("nogrowautofit"),
-    ignored("usenormstyforlist"),
-    ignored("noindnmbrts"),
-    ignored("felnbrelev"),
-    ignored("nocxsptable"),
-    ignored("indrlsweleven"),
-    ignored("noafcnsttbl"),
-    ignored("afelev"),
-    ignored("utinl"),
-    ignored("hwelev"),
-    ignored("spltpgpar"),
-    ignored("notcvasp"),
-    ignored("notbrkcnstfrctbl"),
-    ignored("notvatxbx"),
-    ignored("krnprsnet"),
-    ignored("cachedcolbal"),
-    ignored("nouicompat"),
-    ignored("donotembedsysfont"),
-    ignored("donotembedlingdata"),
-    ignored("grfdocevents"),
-    ignored("validatexml"),
-    ignored("showplaceholdtext"),
-    ignored("ignoremixedcontent"),
-    ignored("saveinvalidxml"),
-    ignored("showxmlerrors"),
-    ignored("themelang"),
-    ignored("themelangfe"),
-    ignored("themelangcs"),
-    ignored("relyonvml"),
-    ignored("htmautsp"),
-    ignored("useltbaln"),
-    ignored("nojkernpunct"),
-    ignored("rsidroot"),
-    ignored("trackformatting"),
-    ignored("defformat"),
-    ignored("linkstyles"),
-    ignored("makebackup"),
-    ignored("doctemp"),
-    ignored("allprot"),
-    ignored("annotprot"),
-    ignored("readprot"),
-    ignored("revprot"),
-    ignored("protlevel"),
-    ignored("readonlyrecommended"),
-    ignored("enforceprot"),
-    ignored("splytwnine"),
-    ignored("ftnlytwnine"),
-    ignored("bdbfhdr"),
+    "noxlattoyen expshrtn noultrlspc dntblnsbdb nospaceforul horzdoc dghspace dgvspace "
+    "dghorigin dgvorigin dghshow dgvshow dgmargin jcompress jexpand lytprtmet lytcalctblwd "
+    "lyttblrtgr lnbrkrule alntblind lnongrid nolnhtadjtbl nobrkwrptbl snaptogridincell "
+    "allowfieldendsel wrppunct asianbrkrule newtblstyruls nogrowautofit usenormstyforlist "
+    "noindnmbrts felnbrelev nocxsptable indrlsweleven noafcnsttbl afelev utinl hwelev "
+    "spltpgpar notcvasp notbrkcnstfrctbl notvatxbx krnprsnet cachedcolbal nouicompat "
+    "donotembedsysfont donotembedlingdata grfdocevents validatexml showplaceholdtext "
+    "ignoremixedcontent saveinvalidxml showxmlerrors themelang themelangfe themelangcs "
+    "relyonvml htmautsp useltbaln nojkernpunct rsidroot trackformatting defformat linkstyles "
+    "makebackup doctemp allprot annotprot readprot revprot protlevel readonlyrecommended "
+    "enforceprot splytwnine ftnlytwnine bdbfhdr",
     // languages, the fonts of other scripts, styles and ids
-    ignored("lang"),
-    ignored("langfe"),
-    ignored("langnp"),
-    ignored("langfenp"),
-    ignored("alang"),
-    ignored("noproof"),
-    ignored("loch"),
-    ignored("hich"),
-    ignored("dbch"),
-    ignored("af"),
-    ignored("afs"),
-    ignored("ab"),
-    ignored("ai"),
-    ignored("fcs"),
-    ignored("ltrch"),
-    ignored("rtlch"),
-    ignored("kerning"),
-    ignored("cgrid"),
-    ignored("gcw"),
-    ignored("nosupersub"),
-    ignored("s"),
-    ignored("cs"),
-    ignored("ds"),
-    ignored("ts"),
-    ignored("rsid"),
-    ignored("insrsid"),
-    ignored("charrsid"),
-    ignored("delrsid"),
-    ignored("pararsid"),
-    ignored("sectrsid"),
-    ignored("styrsid"),
-    ignored("tblrsid"),
-    ignored("CocoaLigature"),
-    ignored("webhidden"),
+    "lang langfe langnp langfenp alang noproof loch hich dbch af afs ab ai fcs ltrch rtlch "
+    "kerning cgrid gcw nosupersub s cs ds ts rsid insrsid charrsid delrsid pararsid sectrsid "
+    "styrsid tblrsid CocoaLigature webhidden",
     // An underline's colour and an outline's, which writers give the
     // text's; the editor draws them in it.
-    ignored("ulc"),
-    ignored("strokec"),
+    "ulc strokec",
+    // shading: its pattern's colour shows only where it covers some
+    "chcfpat",
+    // paragraphs: pages, lines broken or hyphenated, grids and their
+    // indents again as the start and end of their direction
+    "nowidctlpar widctlpar hyphpar keep keepn noline nooverflow aspalpha aspnum adjustright "
+    "faauto fahang facenter faroman favar fafixed nosnaplinegrid outlinelevel wrapdefault "
+    "partightenfactor lin rin yts",
+    // The kind of a border, which its side says is a cell's or a
+    // paragraph's.
+    "brdrs brdrth brdrsh brdrdb brdrdot brdrdash brdrhair brdrinset brdroutset brdrtriple "
+    "brdrwavy brdrnone brdrw brdrcf brsp",
+};
+
+// The words of tables, between spaces: the text reads a table as lines of
+// cells between tabs.
+constexpr std::string_view kTableWords[] = {
+    "cellx lastrow ltrrow rtlrow trgaph trleft trrh trkeep trhdr trql trqc trqr trautofit "
+    "trftsWidth trwWidth trpaddt trpaddb trpaddl trpaddr trpaddft trpaddfb trpaddfl trpaddfr "
+    "trbrdrt trbrdrb trbrdrl trbrdrr trbrdrh trbrdrv tblind tblindtype clbrdrt clbrdrb "
+    "clbrdrl clbrdrr clpadt clpadb clpadl clpadr clpadft clpadfb clpadfl clpadfr clvertalt "
+    "clvertalc clvertalb clcbpat clcfpat clshdng clftsWidth clwWidth clvmgf clvmrg clmgf "
+    "clmrg",
+};
+
+// Other words that change no character of the text, but lose what they
+// set or mark.
+constexpr Entry kLosing[] = {
+    // what the editor does not draw
     ignored("outl", U::OtherFormatting, When::UnlessZero),
     ignored("strokewidth", U::OtherFormatting, When::UnlessZero),
     ignored("shad", U::OtherFormatting, When::UnlessZero),
@@ -490,112 +308,13 @@ constexpr Entry kIgnored[] = {
     ignored("embo", U::OtherFormatting, When::UnlessZero),
     ignored("impr", U::OtherFormatting, When::UnlessZero),
     ignored("charscalex", U::OtherFormatting, When::UnlessHundred),
-    // shading: its pattern's colour shows only where it covers some
     ignored("chshdng", U::OtherFormatting, When::UnlessZero),
-    ignored("chcfpat"),
-    // paragraphs: pages, lines broken or hyphenated, grids and their
-    // indents again as the start and end of their direction
-    ignored("nowidctlpar"),
-    ignored("widctlpar"),
-    ignored("hyphpar"),
-    ignored("keep"),
-    ignored("keepn"),
-    ignored("noline"),
-    ignored("nooverflow"),
-    ignored("aspalpha"),
-    ignored("aspnum"),
-    ignored("adjustright"),
-    ignored("faauto"),
-    ignored("fahang"),
-    ignored("facenter"),
-    ignored("faroman"),
-    ignored("favar"),
-    ignored("fafixed"),
-    ignored("nosnaplinegrid"),
-    ignored("outlinelevel"),
-    ignored("wrapdefault"),
-    ignored("partightenfactor"),
-    ignored("lin"),
-    ignored("rin"),
-    ignored("yts"),
+    // paragraphs spaced otherwise, or on a page of their own
     ignored("sbauto", U::OtherFormatting, When::UnlessZero),
     ignored("saauto", U::OtherFormatting, When::UnlessZero),
     ignored("contextualspace", U::OtherFormatting, When::UnlessZero),
     ignored("pagebb", U::Breaks, When::UnlessZero),
-    // The kind of a border, which its side says is a cell's or a
-    // paragraph's.
-    ignored("brdrs"),
-    ignored("brdrth"),
-    ignored("brdrsh"),
-    ignored("brdrdb"),
-    ignored("brdrdot"),
-    ignored("brdrdash"),
-    ignored("brdrhair"),
-    ignored("brdrinset"),
-    ignored("brdroutset"),
-    ignored("brdrtriple"),
-    ignored("brdrwavy"),
-    ignored("brdrnone"),
-    ignored("brdrw"),
-    ignored("brdrcf"),
-    ignored("brsp"),
-    // tables
     ignored("itap", U::Tables, When::UnlessZero),
-    ignored("cellx", U::Tables),
-    ignored("lastrow", U::Tables),
-    ignored("ltrrow", U::Tables),
-    ignored("rtlrow", U::Tables),
-    ignored("trgaph", U::Tables),
-    ignored("trleft", U::Tables),
-    ignored("trrh", U::Tables),
-    ignored("trkeep", U::Tables),
-    ignored("trhdr", U::Tables),
-    ignored("trql", U::Tables),
-    ignored("trqc", U::Tables),
-    ignored("trqr", U::Tables),
-    ignored("trautofit", U::Tables),
-    ignored("trftsWidth", U::Tables),
-    ignored("trwWidth", U::Tables),
-    ignored("trpaddt", U::Tables),
-    ignored("trpaddb", U::Tables),
-    ignored("trpaddl", U::Tables),
-    ignored("trpaddr", U::Tables),
-    ignored("trpaddft", U::Tables),
-    ignored("trpaddfb", U::Tables),
-    ignored("trpaddfl", U::Tables),
-    ignored("trpaddfr", U::Tables),
-    ignored("trbrdrt", U::Tables),
-    ignored("trbrdrb", U::Tables),
-    ignored("trbrdrl", U::Tables),
-    ignored("trbrdrr", U::Tables),
-    ignored("trbrdrh", U::Tables),
-    ignored("trbrdrv", U::Tables),
-    ignored("tblind", U::Tables),
-    ignored("tblindtype", U::Tables),
-    ignored("clbrdrt", U::Tables),
-    ignored("clbrdrb", U::Tables),
-    ignored("clbrdrl", U::Tables),
-    ignored("clbrdrr", U::Tables),
-    ignored("clpadt", U::Tables),
-    ignored("clpadb", U::Tables),
-    ignored("clpadl", U::Tables),
-    ignored("clpadr", U::Tables),
-    ignored("clpadft", U::Tables),
-    ignored("clpadfb", U::Tables),
-    ignored("clpadfl", U::Tables),
-    ignored("clpadfr", U::Tables),
-    ignored("clvertalt", U::Tables),
-    ignored("clvertalc", U::Tables),
-    ignored("clvertalb", U::Tables),
-    ignored("clcbpat", U::Tables),
-    ignored("clcfpat", U::Tables),
-    ignored("clshdng", U::Tables),
-    ignored("clftsWidth", U::Tables),
-    ignored("clwWidth", U::Tables),
-    ignored("clvmgf", U::Tables),
-    ignored("clvmrg", U::Tables),
-    ignored("clmgf", U::Tables),
-    ignored("clmrg", U::Tables),
     // marks of what the groups name
     ignored("chftn", U::Footnotes),
     ignored("chatn", U::Comments),
@@ -630,15 +349,29 @@ struct Slot {
   RtfWord meaning;
 };
 
+constexpr void enter(std::array<Slot, kSlots>& table, std::string_view word, RtfWord meaning) {
+  std::size_t i = wordHash(word) % kSlots;
+  for (; !table[i].word.empty(); i = (i + 1) % kSlots) {
+    if (table[i].word == word)
+      throw "a word listed twice"; // stops the build
+  }
+  table[i] = Slot{word, meaning};
+}
 template <std::size_t N>
 constexpr void enter(std::array<Slot, kSlots>& table, const Entry (&entries)[N]) {
-  for (const Entry& entry : entries) {
-    std::size_t i = wordHash(entry.word) % kSlots;
-    for (; !table[i].word.empty(); i = (i + 1) % kSlots) {
-      if (table[i].word == entry.word)
-        throw "a word listed twice"; // stops the build
+  for (const Entry& entry : entries)
+    enter(table, entry.word, entry.meaning);
+}
+template <std::size_t N>
+constexpr void enter(std::array<Slot, kSlots>& table, const std::string_view (&lists)[N],
+                     RtfWord meaning) {
+  for (std::string_view list : lists) {
+    while (!list.empty()) {
+      const std::size_t space = std::min(list.find(' '), list.size());
+      if (space > 0)
+        enter(table, list.substr(0, space), meaning);
+      list.remove_prefix(std::min(space + 1, list.size()));
     }
-    table[i] = Slot{entry.word, entry.meaning};
   }
 }
 
@@ -646,7 +379,9 @@ constexpr std::array<Slot, kSlots> kTable = [] {
   std::array<Slot, kSlots> table{};
   enter(table, kActed);
   enter(table, kSkipped);
-  enter(table, kIgnored);
+  enter(table, kNeutral, RtfWord{K::Ignored});
+  enter(table, kTableWords, RtfWord{K::Ignored, U::Tables});
+  enter(table, kLosing);
   return table;
 }();
 

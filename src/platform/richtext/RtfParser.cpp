@@ -121,6 +121,16 @@ RichText RtfParser::run() {
       break;
     }
   }
+  endPending();
+  takeTabStops();
+  settleParagraph(paragraphOf(top()));
+  finishText();
+  return std::move(result_);
+}
+
+// A lead byte or half a pair that nothing followed is a replacement
+// character.
+void RtfParser::endPending() {
   if (leadByte_) {
     leadByte_ = 0;
     unicodeUnit(0xFFFD);
@@ -129,10 +139,6 @@ RichText RtfParser::run() {
     highSurrogate_ = 0;
     sink(0xFFFD);
   }
-  takeTabStops();
-  settleParagraph();
-  finishText();
-  return std::move(result_);
 }
 
 bool RtfParser::textAfterEnd() const {
@@ -166,10 +172,13 @@ void RtfParser::closeGroup() {
   const Destination parent = groups_[groups_.size() - 2].destination;
   if (closing == Destination::FontTable)
     commitFont();
+  // The document ends: its last paragraph takes the format in effect, with
+  // what the group's end still adds to it.
+  std::optional<SharedParagraphFormat> last;
   if (groups_.size() == 2) {
-    // The document ends: its last paragraph takes the format in effect.
+    endPending();
     takeTabStops();
-    settleParagraph();
+    last = paragraphOf(top());
   }
   groups_.pop_back();
   formatDirty_ = true;
@@ -177,6 +186,8 @@ void RtfParser::closeGroup() {
     finishAttachment();
   if (closing == Destination::Picture && parent != Destination::Picture)
     finishPicture();
+  if (last)
+    settleParagraph(*last);
   if (placeholderDepth_ > int(groups_.size()))
     placeholderDepth_ = -1;
   if (groups_.size() == 1)

@@ -96,7 +96,8 @@ private:
   // The end of a paragraph: its tab stops taken, its "\n" emitted, its
   // characters given its format.
   void paragraphEnd();
-  void settleParagraph();
+  void endPending();
+  void settleParagraph(const SharedParagraphFormat& format);
   // The paragraph format of a group's text: its tab stops without those
   // that only set the text's tab interval.
   static ParagraphFormat paragraphOf(const Group& group);

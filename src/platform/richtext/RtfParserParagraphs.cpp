@@ -103,19 +103,24 @@ void RtfParser::paragraphWord(RtfKeyword keyword, bool hasParameter, int paramet
   formatDirty_ = true;
 }
 
-// The first paragraph that sets stops gives the text its tab interval, when
-// they fall at even steps from the margin (the only kind the editors show).
+// The first paragraph whose stops set a distance between the text's tabs
+// gives the text its tab interval; fewer stops, or stops at uneven steps,
+// are a paragraph's own.
 void RtfParser::takeTabStops() {
   const QList<Stop>& stops = top().paragraph.tabStops;
-  if (tabStopsTaken_ || stops.isEmpty())
+  if (tabStopsTaken_ || stops.size() < ParagraphFormat::kIntervalStops)
     return;
-  tabStopsTaken_ = true;
-  if (const int step = evenStep(stops); step > 0)
+  if (const int step = evenStep(stops); step > 0) {
+    tabStopsTaken_ = true;
     result_.setTabInterval(step / 20.0);
+  }
 }
 
 ParagraphFormat RtfParser::paragraphOf(const Group& group) {
+  // The stops that set the text's tab interval are no stops of its own.
   ParagraphFormat paragraph = group.paragraph;
+  // Single spacing is single spacing, in lines or not.
+  paragraph.lineSpacingMultiple = paragraph.lineSpacingMultiple && paragraph.lineSpacing != 0;
   if (paragraph.tabStops.size() >= ParagraphFormat::kIntervalStops &&
       evenStep(paragraph.tabStops) > 0)
     paragraph.tabStops.clear();
@@ -125,14 +130,15 @@ ParagraphFormat RtfParser::paragraphOf(const Group& group) {
 void RtfParser::paragraphEnd() {
   takeTabStops();
   character(u'\n');
+  // The paragraph end's own format, found for it, holds the paragraph's.
   if (top().destination == Destination::Text)
-    settleParagraph();
+    settleParagraph(currentFormat_->paragraph);
 }
 
 // A paragraph takes the format in effect at its end: where its characters
 // were given another (a word that set it after some of its text, text in a
 // group of its own format), they take the paragraph's.
-void RtfParser::settleParagraph() {
+void RtfParser::settleParagraph(const SharedParagraphFormat& wanted) {
   if (!out_)
     return;
   std::vector<RichText::Run>& runs = result_.runs_;
@@ -141,7 +147,6 @@ void RtfParser::settleParagraph() {
   if (runs.empty() || start >= end)
     return;
   runs.back().length = end - runs.back().start;
-  const ParagraphFormat wanted = paragraphOf(top());
   std::size_t first = runs.size();
   bool differs = false;
   while (first > 0 && runs[first - 1].start + runs[first - 1].length > start) {

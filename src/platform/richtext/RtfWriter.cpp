@@ -246,7 +246,7 @@ void Writer::openField(const QString& link) {
 template <typename Runs> void Writer::writeBody(const Runs& runs, double tabInterval) {
   writeParagraphStyle(tabInterval);
   for (size_t i = 0; i < runs.size();) {
-    useParagraph(runs.format(i).paragraph);
+    useParagraph(*runs.format(i).paragraph);
     const QString& link = runs.format(i).link;
     if (link.isEmpty()) {
       writeRun(runs, i++);
@@ -255,7 +255,8 @@ template <typename Runs> void Writer::writeBody(const Runs& runs, double tabInte
     // One field for every neighbouring run with the same link and
     // paragraph format: a paragraph's format is set outside any group.
     openField(link);
-    while (i < runs.size() && runs.format(i).link == link && runs.format(i).paragraph == paragraph_)
+    while (i < runs.size() && runs.format(i).link == link &&
+           *runs.format(i).paragraph == paragraph_)
       writeRun(runs, i++);
     out_.append("}}");
   }

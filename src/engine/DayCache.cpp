@@ -27,11 +27,11 @@ namespace {
 
 constexpr char kMagic[8] = {'K', 'R', 'D', 'A', 'Y', 'S', '\0', '\1'};
 // Raised with every change of what is kept or of how a record is packed.
-constexpr quint32 kFormatVersion = 1;
+constexpr quint32 kFormatVersion = 2;
 constexpr quint32 kByteOrderMark = 0x01020304;
 // The fewest bytes a record, a character format, a text and a day take.
 constexpr qsizetype kRecordBytes = 76;
-constexpr qsizetype kFormatBytes = 24;
+constexpr qsizetype kFormatBytes = 31;
 constexpr qsizetype kTextBytes = 4;
 constexpr qsizetype kDayBytes = 4 + 7 * 8 + 4;
 constexpr qsizetype kHeaderBytes = sizeof kMagic + 4 + 4 + 8;

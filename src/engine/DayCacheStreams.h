@@ -120,11 +120,16 @@ inline void putFormat(Writer& out, const CharFormat& format) {
   out.putText(format.fontFamily);
   out.put(format.fontSize);
   out.put(quint8(format.bold | format.italic << 1 | format.underline << 2 |
-                 format.strikeThrough << 3 | format.foreground.has_value() << 4));
-  const RgbColor color = format.foreground.value_or(RgbColor());
-  out.put(color.red);
-  out.put(color.green);
-  out.put(color.blue);
+                 format.strikeThrough << 3 | format.foreground.has_value() << 4 |
+                 format.background.has_value() << 5 | format.capitals << 6 |
+                 format.doubleStrike << 7));
+  for (const std::optional<RgbColor>& given : {format.foreground, format.background}) {
+    const RgbColor color = given.value_or(RgbColor());
+    out.put(color.red);
+    out.put(color.green);
+    out.put(color.blue);
+  }
+  out.put(qint32(format.letterSpacing));
   out.putText(format.link);
   out.putText(format.attachment);
 }
@@ -138,12 +143,17 @@ inline CharFormat getFormat(Reader& in) {
   format.italic = flags & 2;
   format.underline = flags & 4;
   format.strikeThrough = flags & 8;
-  RgbColor color;
-  color.red = in.get<quint8>();
-  color.green = in.get<quint8>();
-  color.blue = in.get<quint8>();
-  if (flags & 16)
-    format.foreground = color;
+  format.capitals = flags & 64;
+  format.doubleStrike = flags & 128;
+  for (const auto& [given, flag] : {std::pair(&format.foreground, 16), {&format.background, 32}}) {
+    RgbColor color;
+    color.red = in.get<quint8>();
+    color.green = in.get<quint8>();
+    color.blue = in.get<quint8>();
+    if (flags & flag)
+      *given = color;
+  }
+  format.letterSpacing = in.get<qint32>();
   format.link = in.text();
   format.attachment = in.text();
   return format;

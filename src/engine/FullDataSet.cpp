@@ -192,8 +192,11 @@ FullDataSet::FileContents FullDataSet::createTimeSlicesFromRtf(QByteArray rtf, b
   }
   if (!RtfReader::looksLikeRtf(rtf))
     return {{}, QStringLiteral("did not contain any legal data and was skipped"), false};
-  const RtfReader::Result read = RtfReader::read(rtf);
+  RtfReader::Result read = RtfReader::read(rtf);
   rtf = QByteArray();
+  // A record's objective keeps its characters' formats; the layout of the
+  // paragraphs it stands in is the day's.
+  read.text.clearParagraphFormats();
   FileContents contents = createTimeSlicesFromRichText(read.text);
   if (!read.wellFormed) {
     // What could be read is kept: a cut-off entry is still the user's data.

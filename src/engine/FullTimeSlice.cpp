@@ -37,27 +37,13 @@ const QStringList& noLinks() {
 }
 } // namespace
 
-namespace {
-// CharFormat's equality, the texts compared by their data first: a file's
-// formats mostly share theirs.
-bool sameText(const QString& a, const QString& b) {
-  return a.size() == b.size() && (a.constData() == b.constData() || a == b);
-}
-bool equalFormats(const CharFormat& a, const CharFormat& b) {
-  return a.fontSize == b.fontSize && a.bold == b.bold && a.italic == b.italic &&
-         a.underline == b.underline && a.strikeThrough == b.strikeThrough &&
-         a.foreground == b.foreground && sameText(a.fontFamily, b.fontFamily) &&
-         sameText(a.link, b.link) && sameText(a.attachment, b.attachment);
-}
-} // namespace
-
 quint32 ObjectiveFormats::indexOf(const CharFormat& format) {
   // A file's objectives mostly use a few formats: those are compared one by
   // one, and hashed only once there are more.
   constexpr std::size_t kCompared = 8;
   if (lookup_.empty()) {
     for (std::size_t i = 0; i < formats_.size(); ++i) {
-      if (equalFormats(formats_[i], format))
+      if (sameCharFormat(formats_[i], format))
         return quint32(i);
     }
     if (formats_.size() < kCompared) {
@@ -586,7 +572,7 @@ void FullTimeSlice::setObjectiveText(const RichText& text, int position, int len
         break;
       }
       const int to = std::min(run->start + run->length, end);
-      if (!parts.isEmpty() && equalFormats(*parts.back().format, run->format))
+      if (!parts.isEmpty() && sameCharFormat(*parts.back().format, run->format))
         parts.back().length += to - at;
       else
         parts.append(Part{to - at, &run->format});

@@ -184,8 +184,11 @@ RichText Logger::prepareTimeSliceSystemLogEntryTextWithUUID(const QString& uuid)
       QString::fromLatin1(kEntryTemplateName)));
   helper.substitute(singleLine(uuid), QStringLiteral("uuid"));
 
-  const RichText objective =
+  RichText objective =
       RTFHelper::sharedInstance().attributedStringFromData(dataModel_.objectiveData().data());
+  // The entry's lines are a record: the objective's characters keep their
+  // formats, its lines take the day's paragraphs.
+  objective.clearParagraphFormats();
   helper.substituteRichText(withoutTrailingLineEnds(objective), QStringLiteral("objective"));
   const bool completed = dataModel_.completed();
   helper.substitute(completed ? QStringLiteral("YES") : QStringLiteral("NO"),

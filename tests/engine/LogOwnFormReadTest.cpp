@@ -208,6 +208,8 @@ TEST(LogOwnFormReadTest, EditedAndDamagedDaysReadAsTheGeneralReaderReadsThem) {
     const qsizetype at = written.indexOf("#objective\\par\n}") + 16;
     return QByteArray(written).insert(at, text);
   };
+  const QByteArray withParagraphs =
+      replaced("\\par\n", "\\qc\\rtlpar\\li720\\fi-360\\sb20\\sl-300\\tqr\\tx99\\par\n");
   const std::vector<Edit> edits = {
       {"another header", replaced("\\uc1", "\\uc1\\cocoartf2639"), false},
       {"a default font", replaced("\\uc1", "\\uc1\\deff0"), false},
@@ -259,9 +261,18 @@ TEST(LogOwnFormReadTest, EditedAndDamagedDaysReadAsTheGeneralReaderReadsThem) {
                    "w}}\\par\n"),
        true},
       {"text after the end", written + "#TimeSlice\\par\n", true},
+      // Records keep no paragraph formats: a day that has them reads as one
+      // without; characters of a format the own form knows no word for go
+      // to the general reader.
+      {"paragraph formats", withParagraphs, true},
+      {"a background", inObjective("{\\cb1\\chcbpat1 x}\\par\n"), false},
+      {"deleted text", inObjective("{\\deleted gone}\\par\n"), false},
   };
   for (const Edit& edit : edits)
     EXPECT_EQ(readsAlike(edit.bytes, edit.what), edit.ownForm) << edit.what;
+  EXPECT_EQ(describe(FullDataSet::createTimeSlicesFromRtf(withParagraphs, true)),
+            describe(FullDataSet::createTimeSlicesFromRtf(written, true)))
+      << "the same records with paragraph formats";
 
   // Cut off at many points, and with pieces of other documents put in at
   // random places: never a different record.

@@ -43,8 +43,8 @@ QByteArray pngBytes(Qt::GlobalColor colour) {
 
 // Many paragraphs (several chunks) of mixed formats: fonts, sizes, colours,
 // bold and italics, links, list items, tabs and line breaks, text beyond
-// Latin-1 and beyond the basic plane, and attachments (in the lines before
-// `attachmentsUpTo`).
+// Latin-1 and beyond the basic plane, paragraphs of their own formats, and
+// attachments (in the lines before `attachmentsUpTo`).
 RichText mixedText(int attachmentsUpTo = 1500) {
   RichText text;
   for (int line = 0; line < 1500; ++line) {
@@ -71,6 +71,7 @@ RichText mixedText(int attachmentsUpTo = 1500) {
       f.link = QStringLiteral("https://example.org/%1?q=\"a\"").arg(line % 3);
       text.append(u"linked ", f);
       f.strikeThrough = true;
+      f.doubleStrike = line % 2;
       text.append(u"struck link", f);
       text.append(u"\n");
       break;
@@ -85,7 +86,22 @@ RichText mixedText(int attachmentsUpTo = 1500) {
       text.append(u" here\n");
       break;
     default:
-      text.append(QStringLiteral("%1: a line of notes about the day\n").arg(line));
+      if (line % 14 == 5) {
+        kr::ParagraphFormat centred;
+        centred.alignment = kr::ParagraphFormat::Alignment::Center;
+        centred.leftIndent = 720;
+        centred.spaceAfter = 120;
+        f.paragraph = centred;
+      } else if (line % 14 == 6) {
+        kr::ParagraphFormat rightToLeft;
+        rightToLeft.direction = kr::ParagraphFormat::Direction::RightToLeft;
+        rightToLeft.tabStops = {{1440, kr::ParagraphFormat::TabStop::Kind::Right}};
+        f.paragraph = rightToLeft;
+        f.background = RgbColor{255, 255, 0};
+        f.capitals = true;
+        f.letterSpacing = 40;
+      }
+      text.append(QStringLiteral("%1: a line of notes about the day\n").arg(line), f);
     }
   }
   return text;
@@ -116,6 +132,12 @@ TEST(RtfChunkCache, GivesTheWholeDocumentWritersBytesThroughEveryKindOfEdit) {
   EXPECT_EQ(RtfChunkCache::of(&document), &cache);
   expectSameAsWholeDocument(document, cache, "as filled");
   EXPECT_TRUE(RtfWriter::write(cache.encoded(kTabs)).contains("{\\*\\viewfont}Pad Font;"));
+  // The format of a chunk's last paragraph, whose end the next chunk holds.
+  QTextBlockFormat centred;
+  centred.setAlignment(Qt::AlignHCenter);
+  QTextCursor(document.findBlockByNumber(RtfChunkCache::kBlocksPerChunk - 1))
+      .setBlockFormat(centred);
+  expectSameAsWholeDocument(document, cache, "a paragraph's format at a chunk's edge");
 
   QTextCursor cursor(&document);
   // A character typed in the middle: one chunk is encoded again.
@@ -286,7 +308,7 @@ TEST(RtfChunkCache, AStreamsWriterWaitingForAChunkIsToldWhenNoneComes) {
   auto chunk = std::make_shared<kr::EncodedRichText::Chunk>();
   chunk->bytes = QByteArrayLiteral("abc");
   chunk->pieces.push_back({0, 3});
-  kr::StreamedRichText stream({CharFormat{}}, 0, QString(), {chunk, nullptr, chunk});
+  kr::StreamedRichText stream({CharFormat{}}, {}, 0, QString(), {chunk, nullptr, chunk});
   EXPECT_EQ(stream.missing(), 1u);
   bool last = false;
   QString error;

@@ -82,8 +82,6 @@ TEST(RtfForeignDocuments, NamesWhatTheTextLeavesOut) {
   EXPECT_EQ(
       unkept("{\\v hidden}\\v0 {\\up6 x}{\\dn0 y}"),
       QStringList({QStringLiteral("hidden text"), QStringLiteral("superscript or subscript")}));
-  EXPECT_EQ(unkept("{\\highlight3 x}{\\highlight0 y}"),
-            QStringList{QStringLiteral("highlighting")});
   EXPECT_EQ(unkept("{\\listtext 1.\\tab}\\ls1\\ilvl1 item"), QStringList{QStringLiteral("lists")});
   EXPECT_EQ(unkept("{\\object\\objemb{\\*\\objdata 01}}{\\*\\do\\dobxcolumn}"),
             QStringList({QStringLiteral("embedded objects"), QStringLiteral("drawings")}));
@@ -95,12 +93,26 @@ TEST(RtfForeignDocuments, NamesWhatTheTextLeavesOut) {
   EXPECT_EQ(unkept("{\\pict\\wmetafile8 0100}"), QStringList{QStringLiteral("pictures")});
   EXPECT_EQ(unkept("{\\pict\\jpegblip\\bin4 \x89PNG}"), QStringList{QStringLiteral("pictures")});
   EXPECT_EQ(unkept("\\trowd\\cellx100 a\\cell\\row"), QStringList{QStringLiteral("tables")});
+  EXPECT_EQ(unkept("{\\*\\atnid A}{\\*\\atnauthor Ada}\\chatn{\\*\\annotation{\\*\\atnref 0} x}"),
+            QStringList{QStringLiteral("comments")});
+  EXPECT_EQ(unkept("{\\deleted\\revauthdel1 gone}{\\revised new}"),
+            QStringList{QStringLiteral("tracked changes")});
+  EXPECT_EQ(unkept("{\\*\\bkmkstart m}x{\\*\\bkmkend m}"),
+            QStringList{QStringLiteral("bookmarks")});
+  EXPECT_EQ(unkept("\\pagebb x"), QStringList{QStringLiteral("page or section breaks")});
+  // Whatever the reader does not know, a word or a destination.
+  for (const char* other : {"{\\scaps x}", "{\\*\\unheardof y}", "\\uldb z", "\\charscalex90 a"})
+    EXPECT_EQ(unkept(other), QStringList{QStringLiteral("other formatting")}) << other;
+  // Words that change nothing a user sees, and others that are turned off.
+  EXPECT_EQ(unkept("\\sectd\\pgwsxn12240\\lang1033\\loch\\hich\\kerning1\\insrsid5 {\\scaps0\\v0"
+                   "\\up0\\itap0\\charscalex100\\deleted0\\pagebb0 a}"),
+            QStringList{});
   // What is kept, and formatting of tables that are no text, leaves nothing
-  // out.
-  EXPECT_EQ(
-      unkept("{\\stylesheet{\\s1\\super\\v\\highlight2 Note;}}{\\field{\\*\\fldinst "
-             "HYPERLINK \"https://example.org\"}{\\fldrslt link}}{\\b\\i\\ul\\strike x}\\~\\_"),
-      QStringList{});
+  // out; highlighting is kept as the text's background.
+  EXPECT_EQ(unkept("{\\stylesheet{\\s1\\super\\v\\highlight2 Note;}}{\\field{\\*\\fldinst "
+                   "HYPERLINK \"https://example.org\"}{\\fldrslt link}}{\\b\\i\\ul\\strike x}\\~\\_"
+                   "{\\highlight3 x}{\\highlight0 y}"),
+            QStringList{});
 }
 
 TEST(RtfForeignDocuments, ReadsWhatLibreOfficeAndPandocWrite) {

@@ -42,11 +42,18 @@ using Step = RtfInPlaceAppend::Step;
 const RgbColor kBlack{0, 0, 0};
 const RgbColor kRed{190, 20, 20};
 
-// A day as the log keeps it: entries in Helvetica, a link, another font, a
-// picture, characters outside ASCII and beyond the first plane.
+// A day as the log keeps it: entries in Helvetica, a link, another font,
+// characters of the other formats the editor keeps, a picture, characters
+// outside ASCII and beyond the first plane.
 RichText day() {
   RichText text;
   text.append(u"#TimeSlice\n", charFormat(QStringLiteral("Helvetica"), 12, true, false, kBlack));
+  CharFormat marked = charFormat(QStringLiteral("Helvetica"), 12, false, false, kBlack);
+  marked.background = kRed;
+  marked.capitals = true;
+  marked.letterSpacing = 30;
+  marked.strikeThrough = marked.doubleStrike = true;
+  text.append(u"marked ", marked);
   text.append(u"Notes: caf\u00e9 \u20ac5\ttab\u2028line \U0001F600 ",
               charFormat(QStringLiteral("Helvetica"), 12, false, false, kBlack));
   text.append(u"the plan", charFormat(QStringLiteral("Helvetica"), 12, false, false, kBlack,

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -375,4 +376,65 @@ TEST(RtfReader, PlainBytesWidenUpToTheFirstOtherByte) {
         ASSERT_EQ(out[std::size_t(i)], char16_t(quint8(input[i]))) << i;
     }
   }
+}
+
+// A paragraph takes the format in effect at its end, wherever its words
+// stand; characters take theirs as words and groups set them.
+TEST(RtfReader, ReadsTheFormatsOfParagraphsAndCharacters) {
+  using P = kr::ParagraphFormat;
+  struct Case {
+    const char* body;
+    const char* piece;
+    std::function<bool(const CharFormat&)> holds;
+  };
+  const auto centred = [](const CharFormat& f) {
+    return f.paragraph->alignment == P::Alignment::Center;
+  };
+  const auto left = [](const CharFormat& f) { return f.paragraph->isDefault(); };
+  const QList<P::TabStop> ownStops = {{100, P::TabStop::Kind::Left},
+                                      {300, P::TabStop::Kind::Right}};
+  const Case cases[] = {
+      {"a\\qc\\par b", "a", centred},
+      {"a\\qc\\par\\pard b", "b", left},
+      {"\\qc{\\pard x}y\\par", "x", centred},
+      {"{\\pard\\qc a\\par}b", "b", left},
+      {"\\qr last", "last",
+       [](const CharFormat& f) { return f.paragraph->alignment == P::Alignment::Right; }},
+      {"\\li720\\fi-360\\ri-20\\sb99\\sa1\\sl-300 x\\par", "x",
+       [](const CharFormat& f) {
+         const P& p = *f.paragraph;
+         return p.leftIndent == 720 && p.firstLineIndent == -360 && p.rightIndent == -20 &&
+                p.spaceBefore == 99 && p.spaceAfter == 1 && p.lineSpacing == -300 &&
+                !p.lineSpacingMultiple;
+       }},
+      {"\\pard\\tx560\\tx1120\\tx1680\\tx2240\\tx2800\\tx3360\\tx3920\\tx4480\\tx5040\\tx5600"
+       "\\tx6160\\tx6720 x",
+       "x", left},
+      {"\\pard\\tx100\\tqr\\tx300 x", "x",
+       [&](const CharFormat& f) { return f.paragraph->tabStops == ownStops; }},
+      {"\\slmult1 x", "x", left},
+      {"\\rtlpar x\\par\\pardirnatural y", "x",
+       [](const CharFormat& f) { return f.paragraph->direction == P::Direction::RightToLeft; }},
+      {"{\\expnd4\\expndtw21 x}", "x", [](const CharFormat& f) { return f.letterSpacing == 21; }},
+      {"{\\expnd-4 x}", "x", [](const CharFormat& f) { return f.letterSpacing == -20; }},
+      {"{\\striked1 x}", "x",
+       [](const CharFormat& f) { return f.doubleStrike && f.strikeThrough; }},
+      {"{\\striked1\\strike x}", "x",
+       [](const CharFormat& f) { return !f.doubleStrike && f.strikeThrough; }},
+      {"{\\highlight1 x}", "x",
+       [](const CharFormat& f) {
+         return f.background == RgbColor{1, 2, 3};
+       }},
+      {"{\\cb1\\caps x\\plain y}", "y",
+       [](const CharFormat& f) { return !f.background && !f.capitals; }},
+  };
+  for (const Case& c : cases) {
+    const RichText text =
+        read(QByteArray("{\\rtf1{\\colortbl;\\red1\\green2\\blue3;}") + c.body + "}");
+    EXPECT_TRUE(c.holds(formatOf(text, QString::fromLatin1(c.piece))))
+        << c.body << " at " << c.piece;
+  }
+  // Text deleted under change tracking is no text; text inserted so is.
+  EXPECT_EQ(read("{\\rtf1 Keep {\\deleted gone \\par }{\\revised new }words.}").plainText(),
+            QStringLiteral("Keep new words."));
 }

@@ -81,23 +81,31 @@ TEST(RtfWriter, TabStopsAreWrittenOnceAndReadBack) {
   EXPECT_FALSE(RtfWriter::write(entry).contains("\\tx"));
   EXPECT_EQ(roundTrip(entry).tabInterval(), 0);
 
-  const auto interval = [](const char* rtf) {
-    return RtfReader::read(QByteArray(rtf)).text.tabInterval();
+  const auto interval = [](const QByteArray& rtf) {
+    return RtfReader::read(rtf).text.tabInterval();
   };
-  EXPECT_EQ(interval("{\\rtf1 \\pard\\tx720\\tx1440 a\\par \\pard\\tx560 b}"), 36);
-  EXPECT_EQ(interval("{\\rtf1 \\pard\\tx560 a}"), 28) << "a stop in the only paragraph";
+  // A dozen stops at even steps set the distance between tabs, as writers
+  // put them in every paragraph; fewer or others are a paragraph's own.
+  const auto dozen = [](int step) {
+    QByteArray stops = "\\pard";
+    for (int i = 1; i <= 12; ++i)
+      stops += "\\tx" + QByteArray::number(step * i);
+    return stops;
+  };
+  EXPECT_EQ(
+      interval("{\\rtf1 \\pard\\tx720 a\\par " + dozen(720) + " b\\par " + dozen(560) + " c}"), 36);
+  EXPECT_EQ(interval("{\\rtf1 \\pard\\tx560 a}"), 0) << "a stop of the only paragraph's own";
   EXPECT_EQ(interval("{\\rtf1 \\pard\\tx220\\tx720 a\\par \\pard\\tx560 b}"), 0)
-      << "a list's own stops are not an interval, and the first paragraph decides";
-  EXPECT_EQ(interval("{\\rtf1 \\pard\\tx-560\\tx-1120 a}"), 0);
-  EXPECT_EQ(interval("{\\rtf1 \\pard\\tx999999999 a}"), 0);
+      << "a list's own stops are not an interval";
+  EXPECT_EQ(interval("{\\rtf1 " + dozen(-560) + " a}"), 0);
+  EXPECT_EQ(interval("{\\rtf1 " + dozen(99999999) + " a}"), 0);
   // Any interval read is written back as read.
-  for (const char* wide :
-       {"{\\rtf1 \\pard\\tx17001 a}", "{\\rtf1 \\pard\\tx31680 a}", "{\\rtf1 \\pard\\tx1 a}"}) {
-    const RichText read = RtfReader::read(QByteArray(wide)).text;
+  for (const int wide : {17001, 31680, 1}) {
+    const RichText read = RtfReader::read("{\\rtf1 " + dozen(wide) + " a}").text;
     EXPECT_GT(read.tabInterval(), 0) << wide;
     EXPECT_EQ(roundTrip(read), read) << wide;
   }
-  EXPECT_EQ(interval("{\\rtf1 \\pard\\tx31681 a}"), 0) << "wider than the widest page";
+  EXPECT_EQ(interval("{\\rtf1 " + dozen(31681) + " a}"), 0) << "wider than the widest page";
   EXPECT_EQ(interval("{\\rtf1 {\\fonttbl\\tx560 x;}\\pard a}"), 0)
       << "a stop outside the text does not count";
   QByteArray many("{\\rtf1 \\pard");
@@ -199,6 +207,13 @@ TEST(RtfWriter, ReadWriteReadKeepsTheSamples) {
     EXPECT_EQ(again.plainText(), first.plainText()) << name.toStdString();
     EXPECT_EQ(again.runs(), first.runs()) << name.toStdString();
     EXPECT_EQ(again.tabInterval(), first.tabInterval()) << name.toStdString();
+  }
+  // Paragraph formats set where they seem to say more than they do.
+  for (const char* odd : {"{{{}}a\\NeXTGraphic\\tx7}", "{\\rtf1\\slmult1 a\\par b}",
+                          "{0{\\fonttbl{\\f\\fcharset136}}\\f\\'a4\\a\\sl-432}",
+                          "{\\rtf1\\pard\\tx10\\tx33 a\\par\\pard\\tx560\\tx1120\\tx1680 b}"}) {
+    const RichText first = RtfReader::read(odd).text;
+    EXPECT_EQ(roundTrip(first), first) << odd;
   }
 }
 

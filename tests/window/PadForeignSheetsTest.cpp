@@ -5,6 +5,9 @@
 #include "window/NowAndLaterBoardManager.h"
 #include "window/PadViewController.h"
 
+#include "engine/BackingStoreDescriptor.h"
+#include "engine/BackingStoreManager.h"
+#include "engine/DailyNamingStrategy.h"
 #include "kit/text/FastTypeTextViewDelegate.h"
 #include "kit/text/NowAndLaterBoardTextView.h"
 #include "kit/text/PadSheetWriter.h"
@@ -25,6 +28,7 @@
 #include <QTest>
 #include <QTextCursor>
 
+#include <functional>
 #include <map>
 
 using namespace kr;
@@ -51,6 +55,36 @@ QMap<QString, QByteArray> snapshot(const QString& folder) {
     files[path] = bytesOf(path);
   }
   return files;
+}
+
+// `rtf` as today's log, a slice logged into it: where the reader finds what
+// the editor cannot keep, the day takes the entry after its own text, every
+// byte of that text kept.
+void expectLoggedIntoByteForByte(const QByteArray& rtf, const QString& shown) {
+  QTemporaryDir folder;
+  BackingStoreDescriptor store;
+  store.setFolderPath(folder.path());
+  store.setRoot(QStringLiteral("System Log"));
+  store.setNamingStrategy(std::make_unique<DailyNamingStrategy>());
+  store.finishInitialization();
+  const QString day = store.getPathToCurrentFile();
+  QDir().mkpath(day);
+  QFile file(day + QStringLiteral("/TXT.rtf"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(rtf);
+  file.close();
+  const RichText entry(QStringLiteral("#TimeSlice\nU-1\n#objective\nLogged\n"));
+  ASSERT_TRUE(BackingStoreManager::sharedManager().append(entry, store));
+  const QByteArray now = bytesOf(file.fileName());
+  // The text between the colour table and the closing brace, which holds
+  // what the editor cannot keep.
+  const qsizetype colours = rtf.indexOf("{\\colortbl");
+  const qsizetype body = rtf.indexOf('}', colours) + 1;
+  EXPECT_TRUE(now.contains(rtf.mid(body, rtf.lastIndexOf('}') - body)));
+  const RtfReader::Result read = RtfReader::read(now);
+  EXPECT_NE(read.unkept, 0u);
+  EXPECT_TRUE(read.text.plainText().contains(shown));
+  EXPECT_TRUE(read.text.plainText().endsWith(entry.plainText()));
 }
 
 // The pictures of a text, in text order.
@@ -176,13 +210,19 @@ TEST_F(ForeignSheets, TablesAreShownWithTheirCellsReadOnlyAndLeftByteForByte) {
 
 // Every sample another program wrote, as a sheet a character is typed into
 // and that is saved: either it is written again with its text, formats and
-// pictures, or it was read-only and is as it was.
+// pictures, or it was read-only and is as it was, and stays so as a day a
+// slice is logged into.
 TEST_F(ForeignSheets, EverySampleKeepsItsTextAndPicturesThroughASaveOrStaysByteForByte) {
+  using Format = std::function<bool(const CharFormat&)>;
   struct Expected {
     QString unkept; // what the notice names; empty for a sheet that can be edited
     QString text;   // a part of its text, in its characters
     int pictures = 0;
+    Format format = {};  // what the characters at `text` show, read and saved
+    QString hidden = {}; // text that is not the document's and never shows
   };
+  using Alignment = ParagraphFormat::Alignment;
+  using Kind = ParagraphFormat::TabStop::Kind;
   const QString picture = QStringLiteral("Before the picture \uFFFC after it.");
   const std::map<QString, Expected> expected = {
       {QStringLiteral("libreoffice-picture.rtf"), {{}, picture, 1}},
@@ -196,9 +236,9 @@ TEST_F(ForeignSheets, EverySampleKeepsItsTextAndPicturesThroughASaveOrStaysByteF
       {QStringLiteral("pandoc-nested-table.rtf"),
        {QStringLiteral("tables"), QStringLiteral("Inner two")}},
       {QStringLiteral("libreoffice-footnote.rtf"),
-       {QStringLiteral("footnotes and superscript"), QStringLiteral("Ωmega 😀")}},
+       {QStringLiteral("footnotes and superscript or subscript"), QStringLiteral("Ωmega 😀")}},
       {QStringLiteral("pandoc-footnote.rtf"),
-       {QStringLiteral("footnotes and superscript"), QStringLiteral("Ωmega 😀")}},
+       {QStringLiteral("footnotes and superscript or subscript"), QStringLiteral("Ωmega 😀")}},
       {QStringLiteral("shift-jis.rtf"), {{}, QStringLiteral("日本語のテキスト - ソフト")}},
       {QStringLiteral("windows-936.rtf"), {{}, QStringLiteral("简体中文的文本 - ok。")}},
       {QStringLiteral("windows-949.rtf"), {{}, QStringLiteral("한국어 텍스트 - ok.")}},
@@ -213,7 +253,86 @@ TEST_F(ForeignSheets, EverySampleKeepsItsTextAndPicturesThroughASaveOrStaysByteF
       // An attachment whose file is not beside the text: its name is kept.
       {QStringLiteral("cocoa-log-entry.rtf"), {{}, QStringLiteral("urgent and café"), 1}},
       {QStringLiteral("libreoffice-day-log"),
-       {{}, QStringLiteral("Draft the report \uFFFC for the team"), 1}}};
+       {{}, QStringLiteral("Draft the report \uFFFC for the team"), 1}},
+      {QStringLiteral("libreoffice-comment.rtf"),
+       {QStringLiteral("comments"),
+        QStringLiteral("Before the commented word, after it."),
+        0,
+        {},
+        QStringLiteral("Check this word.")}},
+      {QStringLiteral("libreoffice-tracked-changes.rtf"),
+       {QStringLiteral("tracked changes"),
+        QStringLiteral("Keep this and added words."),
+        0,
+        {},
+        QStringLiteral("removed")}},
+      {QStringLiteral("libreoffice-bookmark.rtf"),
+       {QStringLiteral("bookmarks"), QStringLiteral("Before the marked words, after them.")}},
+      {QStringLiteral("libreoffice-page-break.rtf"),
+       {QStringLiteral("page or section breaks"), QStringLiteral("The first page.\nThe second")}},
+      {QStringLiteral("pandoc-small-capitals.rtf"),
+       {QStringLiteral("other formatting"), QStringLiteral("Before small capitals after.")}},
+      {QStringLiteral("libreoffice-alignment.rtf"),
+       {{},
+        QStringLiteral("Centred."),
+        0,
+        [](const CharFormat& f) { return f.paragraph->alignment == Alignment::Center; }}},
+      {QStringLiteral("libreoffice-right-to-left.rtf"),
+       {{},
+        QStringLiteral("שלום עולם"),
+        0,
+        [](const CharFormat& f) {
+          return f.paragraph->direction == ParagraphFormat::Direction::RightToLeft;
+        }}},
+      {QStringLiteral("libreoffice-indents.rtf"),
+       {{},
+        QStringLiteral("Hanging:"),
+        0,
+        [](const CharFormat& f) {
+          return f.paragraph->leftIndent == 720 && f.paragraph->firstLineIndent == -720;
+        }}},
+      {QStringLiteral("libreoffice-spacing.rtf"),
+       {{},
+        QStringLiteral("Space before"),
+        0,
+        [](const CharFormat& f) {
+          const ParagraphFormat& p = *f.paragraph;
+          return p.spaceBefore == 360 && p.spaceAfter == 180 && p.lineSpacing == 360 &&
+                 p.lineSpacingMultiple;
+        }}},
+      {QStringLiteral("libreoffice-tab-stops.rtf"),
+       {{},
+        QStringLiteral("Task\tleft\tcentre\tright\t12.50"),
+        0,
+        [](const CharFormat& f) {
+          return f.paragraph->tabStops == QList<ParagraphFormat::TabStop>{{1440, Kind::Left},
+                                                                          {3600, Kind::Center},
+                                                                          {5760, Kind::Right},
+                                                                          {7200, Kind::Decimal}};
+        }}},
+      {QStringLiteral("libreoffice-background.rtf"),
+       {{},
+        QStringLiteral("on yellow"),
+        0,
+        [](const CharFormat& f) {
+          return f.background == RgbColor{255, 255, 0};
+        }}},
+      {QStringLiteral("libreoffice-capitals.rtf"),
+       {{}, QStringLiteral("in capitals"), 0, [](const CharFormat& f) { return f.capitals; }}},
+      {QStringLiteral("libreoffice-letter-spacing.rtf"),
+       {{},
+        QStringLiteral("spaced out"),
+        0,
+        [](const CharFormat& f) { return f.letterSpacing == 60; }}},
+      {QStringLiteral("libreoffice-double-strike.rtf"),
+       {{},
+        QStringLiteral("struck twice"),
+        0,
+        [](const CharFormat& f) { return f.strikeThrough && f.doubleStrike; }}},
+      {QStringLiteral("pandoc-block-quote.rtf"),
+       {{}, QStringLiteral("A quoted paragraph"), 0, [](const CharFormat& f) {
+          return f.paragraph->leftIndent == 720 && f.paragraph->spaceAfter == 180;
+        }}}};
 
   QMap<QString, QString> paths;
   for (const QString& name : QDir(kSamples).entryList({QStringLiteral("*.rtf")}, QDir::Files))
@@ -227,18 +346,26 @@ TEST_F(ForeignSheets, EverySampleKeepsItsTextAndPicturesThroughASaveOrStaysByteF
     const Expected& want = expected.at(name);
     const QByteArray bytes = bytesOf(it.value());
     const RtfReader::Result original = RtfReader::read(bytes);
-    ASSERT_TRUE(original.text.plainText().contains(want.text));
+    const int at = int(original.text.plainText().indexOf(want.text));
+    ASSERT_GE(at, 0);
     ASSERT_EQ(picturesOf(original.text).size(), want.pictures);
+    if (want.format) {
+      EXPECT_TRUE(want.format(original.text.formatAt(at))) << "read";
+    }
 
     OpenSheet open(bytes);
     EXPECT_TRUE(open.shown().contains(want.text)) << open.shown().toStdString();
+    if (!want.hidden.isEmpty()) {
+      EXPECT_FALSE(open.shown().contains(want.hidden)) << open.shown().toStdString();
+    }
     open.typeAt(QTextCursor::End, QStringLiteral("Z"));
     save();
     if (!want.unkept.isEmpty()) {
       EXPECT_TRUE(open.readOnly());
-      EXPECT_TRUE(open.notice().contains(QStringLiteral("holds ") + want.unkept))
+      EXPECT_TRUE(open.notice().contains(QStringLiteral("holds ") + want.unkept + u','))
           << open.notice().toStdString();
       EXPECT_EQ(snapshot(open.root.path()), open.before);
+      expectLoggedIntoByteForByte(bytes, want.text);
       continue;
     }
     EXPECT_FALSE(open.readOnly());
@@ -248,13 +375,23 @@ TEST_F(ForeignSheets, EverySampleKeepsItsTextAndPicturesThroughASaveOrStaysByteF
     EXPECT_EQ(saved.unkept, 0u);
     EXPECT_EQ(saved.text.plainText(), original.text.plainText() + u'Z');
     EXPECT_EQ(picturesOf(saved.text), picturesOf(original.text));
-    // Bold, italic, colours and links stay where they were.
+    if (want.format) {
+      EXPECT_TRUE(want.format(saved.text.formatAt(at))) << "saved";
+    }
+    // Bold, italic, colours, the other attributes the editor keeps, links
+    // and the paragraphs' formats stay where they were.
     for (const RichText::Run& run : original.text.runs()) {
       const CharFormat now = saved.text.formatAt(run.start);
       EXPECT_EQ(now.bold, run.format.bold) << run.start;
       EXPECT_EQ(now.italic, run.format.italic) << run.start;
+      EXPECT_EQ(now.strikeThrough, run.format.strikeThrough) << run.start;
+      EXPECT_EQ(now.doubleStrike, run.format.doubleStrike) << run.start;
+      EXPECT_EQ(now.capitals, run.format.capitals) << run.start;
+      EXPECT_EQ(now.letterSpacing, run.format.letterSpacing) << run.start;
       EXPECT_EQ(now.foreground, run.format.foreground) << run.start;
+      EXPECT_EQ(now.background, run.format.background) << run.start;
       EXPECT_EQ(now.link, run.format.link) << run.start;
+      EXPECT_TRUE(now.paragraph == run.format.paragraph) << run.start;
     }
   }
 }

@@ -349,8 +349,8 @@ TEST_F(Pads, ASheetHoldingWhatTheEditorCannotKeepIsShownReadOnlyAndLeftByteForBy
   EXPECT_TRUE(pad->textView()->isReadOnly());
   EXPECT_TRUE(pad->textView()->toPlainText().contains(QStringLiteral("Notes and more.")));
   EXPECT_TRUE(pad->noticeLabel()->text().contains(
-      QStringLiteral("holds footnotes, superscript or subscript and highlighting, which this "
-                     "editor cannot keep. It is shown read-only and will not be changed.")))
+      QStringLiteral("holds footnotes and superscript or subscript, which this editor cannot "
+                     "keep. It is shown read-only and will not be changed.")))
       << pad->noticeLabel()->text().toStdString();
   QTest::keyClicks(pad->textView(), QStringLiteral("typed"));
   EXPECT_FALSE(pad->textView()->toPlainText().contains(QStringLiteral("typed")));

@@ -129,6 +129,8 @@ QTextDocument* NowAndLaterBoardTextView::buildSheetDocument(const RichText& text
   fresh->setDefaultTextOption(look.option);
   applyInset(fresh, look.dpi);
   settleDirection(fresh, writesRightToLeft(text.plainText()));
+  // Indents, spacing and stops in the screen's points, as the text's size.
+  RichTextDocument::setDotsPerInch(fresh, look.dpi);
   RichTextDocument::fill(fresh, text);
   // Filling clears the document, and with it the frame's inset: set again
   // here, before there is a layout, it costs the window's thread no pass
@@ -185,6 +187,7 @@ void NowAndLaterBoardTextView::insertAtStart(const RichText& text) {
   if (isReadOnly() || text.isEmpty())
     return;
   QTextDocument scratch;
+  RichTextDocument::setDotsPerInch(&scratch, RichTextDocument::dotsPerInch(*document()));
   RichTextDocument::fill(&scratch, text);
   QTextCursor cursor(document());
   cursor.beginEditBlock();

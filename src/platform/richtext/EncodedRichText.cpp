@@ -27,6 +27,13 @@ QMap<QString, QByteArray> EncodedRichText::attachmentData() const {
   return data;
 }
 
+const ParagraphFormat& EncodedRichText::paragraphAt(const std::vector<ParagraphFormat>& paragraphs,
+                                                    int index) {
+  static const ParagraphFormat none;
+  return index >= 0 && std::size_t(index) < paragraphs.size() ? paragraphs[std::size_t(index)]
+                                                              : none;
+}
+
 qsizetype EncodedRichText::byteCount() const {
   qsizetype count = 0;
   for (const auto& chunk : chunks)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/richtext/CharFormat.h"
+#include "platform/richtext/ParagraphFormat.h"
 
 #include <QByteArray>
 #include <QMap>
@@ -24,6 +25,7 @@ struct EncodedRichText {
   struct Piece {
     int format = 0; // index into `formats`
     qsizetype length = 0;
+    int paragraph = 0; // index into `paragraphs`
   };
   struct Chunk {
     QByteArray bytes; // the pieces' bytes, one after another
@@ -32,7 +34,10 @@ struct EncodedRichText {
     std::vector<std::pair<QString, QByteArray>> attachments;
   };
 
+  // The characters' formats, each in the default paragraph format; the
+  // paragraphs' formats apart (none: every paragraph has the default).
   std::vector<CharFormat> formats;
+  std::vector<ParagraphFormat> paragraphs;
   std::vector<std::shared_ptr<const Chunk>> chunks;
   double tabInterval = 0;
   QString defaultFontFamily; // as RichText::defaultFontFamily()
@@ -42,6 +47,9 @@ struct EncodedRichText {
   // Bytes of the attachment files by name (a name used twice keeps its last bytes).
   QMap<QString, QByteArray> attachmentData() const;
   qsizetype byteCount() const;
+  // The format of `paragraphs` numbered `index`, the default beyond them.
+  static const ParagraphFormat& paragraphAt(const std::vector<ParagraphFormat>& paragraphs,
+                                            int index);
 };
 
 } // namespace kr

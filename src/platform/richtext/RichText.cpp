@@ -127,6 +127,13 @@ void RichText::updateFormat(int position, int length,
   normalize();
 }
 
+void RichText::clearParagraphFormats() {
+  const bool any = std::any_of(runs_.begin(), runs_.end(),
+                               [](const Run& run) { return !run.format.paragraph->isDefault(); });
+  if (any)
+    updateFormat(0, -1, [](CharFormat& format) { format.paragraph = SharedParagraphFormat(); });
+}
+
 void RichText::normalize() {
   std::vector<Run> merged;
   merged.reserve(runs_.size());

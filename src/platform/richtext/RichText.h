@@ -57,6 +57,8 @@ public:
   void setFormat(int position, int length, const CharFormat& format);
   // Changes the format of every run overlapping a range through `change`.
   void updateFormat(int position, int length, const std::function<void(CharFormat&)>& change);
+  // Gives every paragraph the default format, keeping the characters' own.
+  void clearParagraphFormats();
 
   // File names of the attachment characters, in text order, without repeats.
   QStringList attachmentNames() const;
@@ -64,9 +66,9 @@ public:
   const QMap<QString, QByteArray>& attachmentData() const { return attachmentData_; }
   void setAttachmentData(const QString& fileName, const QByteArray& data);
 
-  // The distance between the paragraphs' tab stops, in points; 0 when the
-  // text sets none and a reader's own default applies. One value for the
-  // whole text: the editors know no other kind of stop.
+  // The distance between the tab stops of paragraphs without stops of their
+  // own, in points; 0 when the text sets none and a reader's own default
+  // applies. Files hold it as a dozen stops at even steps.
   // At most the width of the widest page.
   static constexpr double kMaxTabInterval = 22 * 72;
   double tabInterval() const { return tabInterval_; }

@@ -117,8 +117,24 @@ int RtfChunkCache::formatId(int documentIndex) {
   if (known != formatIds_.constEnd())
     return known.value();
   const QTextFormat format = document_->allFormats().value(documentIndex);
-  const int id = internFormat(RichTextDocument::fromCharFormat(format.toCharFormat()));
+  const int id = internFormat(RichTextDocument::fromCharFormat(
+      format.toCharFormat(), RichTextDocument::dotsPerInch(*document_)));
   formatIds_.insert(documentIndex, id);
+  return id;
+}
+
+int RtfChunkCache::paragraphId(int documentIndex) {
+  const auto known = paragraphIds_.constFind(documentIndex);
+  if (known != paragraphIds_.constEnd())
+    return known.value();
+  const ParagraphFormat paragraph = RichTextDocument::fromBlockFormat(
+      document_->allFormats().value(documentIndex).toBlockFormat(),
+      RichTextDocument::dotsPerInch(*document_));
+  auto it = std::find(paragraphs_.begin(), paragraphs_.end(), paragraph);
+  if (it == paragraphs_.end())
+    it = paragraphs_.insert(it, paragraph);
+  const int id = int(it - paragraphs_.begin());
+  paragraphIds_.insert(documentIndex, id);
   return id;
 }
 
@@ -132,19 +148,20 @@ class ChunkBuilder {
 public:
   explicit ChunkBuilder(const std::vector<CharFormat>& formats)
       : formats_(formats), chunk_(std::make_shared<Chunk>()) {}
-  void add(QStringView text, int format) {
+  // Paragraph formats are numbered by value.
+  void add(QStringView text, int format, int paragraph) {
     const std::size_t before = bytes_.size();
     RtfWriter::encodeCharacters(text, formats_[std::size_t(format)], bytes_);
     const qsizetype length = qsizetype(bytes_.size() - before);
     if (length == 0)
       return;
     auto& pieces = chunk_->pieces;
-    if (!pieces.empty() &&
+    if (!pieces.empty() && pieces.back().paragraph == paragraph &&
         (pieces.back().format == format ||
          formats_[std::size_t(pieces.back().format)] == formats_[std::size_t(format)]))
       pieces.back().length += length;
     else
-      pieces.push_back(EncodedRichText::Piece{format, length});
+      pieces.push_back(EncodedRichText::Piece{format, length, paragraph});
   }
   Chunk& chunk() { return *chunk_; }
   std::shared_ptr<const Chunk> finish() {
@@ -160,31 +177,38 @@ private:
 
 // The text of `count` blocks from `block` as fromDocument() takes it: each
 // block but the document's first after a paragraph end in the block's
-// character format; images by `image`. Leaves `block` after the last one.
-// `idOf` gives our format for a document's format index, or a negative
-// number for one it leaves to `image`, which adds the fragment or says it
-// cannot: then nothing is encoded.
-template <typename IdOf, typename Image>
-std::shared_ptr<const Chunk> encodeRange(QTextBlock& block, int count, bool atStart,
-                                         const std::vector<CharFormat>& formats,
-                                         qsizetype* characters, IdOf idOf, Image image) {
+// character format and the format of the paragraph before; images by
+// `image`. Leaves `block` after the last one. `idOf` gives our format for a
+// document's format index, or a negative number for one it leaves to
+// `image`, which adds the fragment or says it cannot: then nothing is
+// encoded. `paragraphOf` gives our paragraph format for a document's, or a
+// negative number where it cannot: then nothing is encoded either.
+template <typename IdOf, typename ParagraphOf, typename Image>
+std::shared_ptr<const Chunk>
+encodeRange(QTextBlock& block, int count, bool atStart, const std::vector<CharFormat>& formats,
+            qsizetype* characters, IdOf idOf, ParagraphOf paragraphOf, Image image) {
   ChunkBuilder out(formats);
   *characters = 0;
+  int before = atStart || !block.isValid() ? 0 : paragraphOf(block.previous().blockFormatIndex());
   for (int n = 0; n < count && block.isValid(); ++n, block = block.next()) {
     *characters += block.length();
+    const int paragraph = paragraphOf(block.blockFormatIndex());
+    if (paragraph < 0 || before < 0)
+      return nullptr;
     // (A block's number is looked up, not kept: not asked here for each.)
     if (n > 0 || !atStart) {
       const int id = idOf(block.charFormatIndex());
       if (id < 0)
         return nullptr;
-      out.add(u"\n", id);
+      out.add(u"\n", id, before);
     }
+    before = paragraph;
     for (auto it = block.begin(); !it.atEnd(); ++it) {
       const QTextFragment fragment = it.fragment();
       const int id = idOf(fragment.charFormatIndex());
       if (id >= 0)
-        out.add(fragment.text(), id);
-      else if (!image(fragment, out))
+        out.add(fragment.text(), id, paragraph);
+      else if (!image(fragment, out, paragraph))
         return nullptr;
     }
   }
@@ -196,30 +220,35 @@ std::shared_ptr<const Chunk> encodeRange(QTextBlock& block, int count, bool atSt
 std::shared_ptr<const EncodedRichText::Chunk>
 RtfChunkCache::encodeBlocks(QTextBlock& block, int count, bool atStart, qsizetype* characters) {
   const auto idOf = [this](int index) { return isImage(index) ? kImageFormat : formatId(index); };
-  const auto image = [this](const QTextFragment& fragment, ChunkBuilder& out) {
+  const auto paragraphOf = [this](int index) { return paragraphId(index); };
+  const auto image = [this](const QTextFragment& fragment, ChunkBuilder& out, int paragraph) {
     const QTextCharFormat format = fragment.charFormat();
     auto [name, data] = RichTextDocument::imageFile(*document_, format.toImageFormat());
-    CharFormat attachment = RichTextDocument::fromCharFormat(format);
+    CharFormat attachment =
+        RichTextDocument::fromCharFormat(format, RichTextDocument::dotsPerInch(*document_));
     attachment.attachment = name;
     const int id = internFormat(attachment);
     const QChar character(RichText::kAttachmentCharacter);
     for (int i = 0; i < fragment.length(); ++i) {
-      out.add(QStringView(&character, 1), id);
+      out.add(QStringView(&character, 1), id, paragraph);
       out.chunk().attachments.emplace_back(name, data);
     }
     return true;
   };
-  return encodeRange(block, count, atStart, formats_, characters, idOf, image);
+  return encodeRange(block, count, atStart, formats_, characters, idOf, paragraphOf, image);
 }
 
-std::vector<int> RtfChunkCache::resolveAllFormats() {
+RtfChunkCache::Resolved RtfChunkCache::resolveAllFormats() {
   const QList<QTextFormat> all = document_->allFormats();
-  std::vector<int> ids(std::size_t(all.size()), kOtherFormat);
+  Resolved ids{std::vector<int>(std::size_t(all.size()), kOtherFormat),
+               std::vector<int>(std::size_t(all.size()), kOtherFormat)};
   for (int i = 0; i < int(all.size()); ++i) {
     if (isImage(i))
-      ids[std::size_t(i)] = kImageFormat;
+      ids.formats[std::size_t(i)] = kImageFormat;
     else if (all.at(i).isCharFormat())
-      ids[std::size_t(i)] = formatId(i);
+      ids.formats[std::size_t(i)] = formatId(i);
+    else if (all.at(i).isBlockFormat())
+      ids.paragraphs[std::size_t(i)] = paragraphId(i);
   }
   return ids;
 }
@@ -302,11 +331,17 @@ bool RtfChunkCache::encodeSharedFor(qint64 budgetMs, const Encoded& encoded) {
   // Every format the helpers meet is ours before they start: they only read
   // the tables. A chunk with an image (its file is read from the document's
   // resources) is left to this thread.
-  const std::vector<int> ids = resolveAllFormats();
+  const Resolved ids = resolveAllFormats();
   const auto idOf = [&ids](int index) {
-    return index >= 0 && std::size_t(index) < ids.size() ? ids[std::size_t(index)] : kOtherFormat;
+    return index >= 0 && std::size_t(index) < ids.formats.size() ? ids.formats[std::size_t(index)]
+                                                                 : kOtherFormat;
   };
-  const auto noImage = [](const QTextFragment&, ChunkBuilder&) { return false; };
+  const auto paragraphOf = [&ids](int index) {
+    return index >= 0 && std::size_t(index) < ids.paragraphs.size()
+               ? ids.paragraphs[std::size_t(index)]
+               : kOtherFormat;
+  };
+  const auto noImage = [](const QTextFragment&, ChunkBuilder&, int) { return false; };
   std::atomic<std::size_t> next{0};
   const auto work = [&] {
     for (std::size_t j = next++; j < jobs.size(); j = next++) {
@@ -317,7 +352,7 @@ bool RtfChunkCache::encodeSharedFor(qint64 budgetMs, const Encoded& encoded) {
       QTextBlock block = document_->findBlockByNumber(jobs[j].start);
       try {
         slot.chunk = encodeRange(block, slot.blocks, jobs[j].start == 0, formats_, &slot.characters,
-                                 idOf, noImage);
+                                 idOf, paragraphOf, noImage);
         jobs[j].failed = !slot.chunk;
         if (slot.chunk && encoded)
           encoded(jobs[j].slot);
@@ -356,6 +391,7 @@ EncodedRichText RtfChunkCache::encoded(double tabInterval) {
   }
   EncodedRichText text;
   text.formats = formats_;
+  text.paragraphs = paragraphs_;
   text.tabInterval = tabInterval;
   text.defaultFontFamily = RichTextDocument::defaultFontFamily(*document_);
   text.chunks.reserve(slots_.size());
@@ -378,8 +414,8 @@ std::shared_ptr<StreamedRichText> RtfChunkCache::stream(double tabInterval) {
   if (blocks != document_->blockCount() || staleBlocks() == 0)
     return nullptr;
   // Every format is ours before a chunk is encoded, so the tables are known.
-  const std::vector<int> ids = resolveAllFormats();
-  if (std::find(ids.begin(), ids.end(), kImageFormat) != ids.end())
+  const Resolved ids = resolveAllFormats();
+  if (std::find(ids.formats.begin(), ids.formats.end(), kImageFormat) != ids.formats.end())
     return nullptr;
   // The slots as encodeInto() will encode them.
   for (std::size_t i = 0; i < slots_.size(); ++i) {
@@ -390,8 +426,9 @@ std::shared_ptr<StreamedRichText> RtfChunkCache::stream(double tabInterval) {
   chunks.reserve(slots_.size());
   for (const Slot& slot : slots_)
     chunks.push_back(slot.chunk);
-  return std::make_shared<StreamedRichText>(
-      formats_, tabInterval, RichTextDocument::defaultFontFamily(*document_), std::move(chunks));
+  return std::make_shared<StreamedRichText>(formats_, paragraphs_, tabInterval,
+                                            RichTextDocument::defaultFontFamily(*document_),
+                                            std::move(chunks));
 }
 
 bool RtfChunkCache::encodeInto(StreamedRichText& stream) {

@@ -94,12 +94,18 @@ private:
                                                              bool atStart, qsizetype* characters);
   // Our format for each of the document's formats, all of them interned
   // first: kImageFormat for images, kOtherFormat for what is no character
-  // format.
+  // format; and our paragraph format for each of them, kOtherFormat for
+  // what is no block format.
   static constexpr int kImageFormat = -1;
   static constexpr int kOtherFormat = -2;
-  std::vector<int> resolveAllFormats();
+  struct Resolved {
+    std::vector<int> formats;
+    std::vector<int> paragraphs;
+  };
+  Resolved resolveAllFormats();
   bool isImage(int documentIndex);
   int formatId(int documentIndex);
+  int paragraphId(int documentIndex);
   int internFormat(const CharFormat& format);
 
   QTextDocument* document_;
@@ -107,6 +113,8 @@ private:
   int blockCount_ = 0;
   std::vector<CharFormat> formats_;
   QHash<int, int> formatIds_; // the document's format index to ours
+  std::vector<ParagraphFormat> paragraphs_{ParagraphFormat()};
+  QHash<int, int> paragraphIds_;
   QHash<int, bool> imageFormats_;
 };
 

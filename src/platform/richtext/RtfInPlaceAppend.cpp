@@ -50,17 +50,22 @@ WordUse useOf(std::string_view word) {
     // style for the whole text; the appended text takes it too.
     if (word == "tx")
       return WordUse::Anywhere;
-    return word == "fs" || word == "ul" || word == "cf" ? WordUse::InGroup : WordUse::Never;
+    return word == "fs" || word == "ul" || word == "cf" || word == "cb" ? WordUse::InGroup
+                                                                        : WordUse::Never;
   case 3:
     return word == "par" || word == "tab" ? WordUse::Anywhere : WordUse::Never;
   case 4:
+    if (word == "caps")
+      return WordUse::InGroup;
     return word == "line" || word == "pard" ? WordUse::Anywhere : WordUse::Never;
   case 5:
-    return word == "field" ? WordUse::InGroup : WordUse::Never;
+    return word == "field" || word == "expnd" ? WordUse::InGroup : WordUse::Never;
   case 6:
     return word == "strike" ? WordUse::InGroup : WordUse::Never;
   case 7:
-    return word == "fldrslt" ? WordUse::InGroup : WordUse::Never;
+    return word == "fldrslt" || word == "striked" || word == "expndtw" || word == "chcbpat"
+               ? WordUse::InGroup
+               : WordUse::Never;
   case 11:
     return word == "NeXTGraphic" ? WordUse::InGroup : WordUse::Never;
   default:

@@ -600,7 +600,7 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
     } else if (is(word, length, "par")) {
       character(u'\n');
     } else if (is(word, length, "pard") || is(word, length, "tx")) {
-      // Tab stops give the text a tab interval, which records do not keep.
+      // Paragraphs' formats and tab stops, which records do not keep.
     } else if (is(word, length, "field")) {
       // The instructions' room serves the fields of the next documents.
       if (fields_ == instructions_.size())
@@ -620,7 +620,8 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
           rtfKeyword(std::string_view(word, std::size_t(std::min<qsizetype>(length, 32))));
       switch (keyword) {
       case RtfKeyword::Unknown:
-        break; // ignored there too
+      case RtfKeyword::Ignored:
+        break; // no text, no character format there either
       case RtfKeyword::Underline:
         setFlag(4);
         attributeWord();
@@ -634,6 +635,13 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
         setFlag(8);
         attributeWord();
         break;
+      case RtfKeyword::Expand:
+      case RtfKeyword::ExpandTwips:
+        // No spacing, as the other platform's editors say in every run.
+        if (parameter != 0)
+          return false;
+        attributeWord();
+        break;
       case RtfKeyword::UnicodeSkip:
         // Longer fallbacks are left to the general reader.
         if (parameter > 1)
@@ -641,6 +649,8 @@ bool RtfOwnFormReader::body(const char* p, const char* const end) {
         group.unicodeSkip = parameter > 0 ? 1 : 0;
         break;
       default: {
+        if (isParagraphKeyword(keyword))
+          break; // records keep no paragraph formats
         // Words that stand for a character; any other changes more than is
         // read here.
         const char16_t ch = rtfKeywordCharacter(keyword);

@@ -26,9 +26,10 @@ namespace kr {
 // in a double-byte code page, a \u whose fallback is not one character, an
 // unpaired surrogate, attachments, a document cut off) makes read() give
 // up; the caller then reads the document with RtfReader, which gives the
-// same text and formats for every document read() takes. Control words
-// that reader ignores are ignored here too. The tab interval of the text
-// is not read.
+// same text and character formats for every document read() takes. Control
+// words that reader ignores are ignored here too. The paragraphs' formats
+// and the tab interval of the text are not read: the records of a day keep
+// neither.
 class RtfOwnFormReader {
 public:
   // One format begins at `start` and holds to the next run's start.

@@ -36,19 +36,6 @@ bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-inline bool sameText(const QString& a, const QString& b) {
-  return a.size() == b.size() && (a.constData() == b.constData() || a == b);
-}
-
-// CharFormat's equality, cheapest comparisons first: formats mostly differ
-// in a flag or size, and their texts are mostly shared.
-bool sameFormat(const CharFormat& a, const CharFormat& b) {
-  return a.fontSize == b.fontSize && a.bold == b.bold && a.italic == b.italic &&
-         a.underline == b.underline && a.strikeThrough == b.strikeThrough &&
-         a.foreground == b.foreground && sameText(a.fontFamily, b.fontFamily) &&
-         sameText(a.link, b.link) && sameText(a.attachment, b.attachment);
-}
-
 // Appends what fits below `limit` characters, as appending one by one would.
 void appendCapped(QString& text, QLatin1String chunk, int limit) {
   const qsizetype room = limit - text.size();
@@ -134,6 +121,16 @@ RichText RtfParser::run() {
       break;
     }
   }
+  endPending();
+  takeTabStops();
+  settleParagraph(paragraphOf(top()));
+  finishText();
+  return std::move(result_);
+}
+
+// A lead byte or half a pair that nothing followed is a replacement
+// character.
+void RtfParser::endPending() {
   if (leadByte_) {
     leadByte_ = 0;
     unicodeUnit(0xFFFD);
@@ -142,9 +139,6 @@ RichText RtfParser::run() {
     highSurrogate_ = 0;
     sink(0xFFFD);
   }
-  takeTabStops();
-  finishText();
-  return std::move(result_);
 }
 
 bool RtfParser::textAfterEnd() const {
@@ -178,12 +172,22 @@ void RtfParser::closeGroup() {
   const Destination parent = groups_[groups_.size() - 2].destination;
   if (closing == Destination::FontTable)
     commitFont();
+  // The document ends: its last paragraph takes the format in effect, with
+  // what the group's end still adds to it.
+  std::optional<SharedParagraphFormat> last;
+  if (groups_.size() == 2) {
+    endPending();
+    takeTabStops();
+    last = paragraphOf(top());
+  }
   groups_.pop_back();
   formatDirty_ = true;
   if (closing == Destination::Attachment && parent != Destination::Attachment)
     finishAttachment();
   if (closing == Destination::Picture && parent != Destination::Picture)
     finishPicture();
+  if (last)
+    settleParagraph(*last);
   if (placeholderDepth_ > int(groups_.size()))
     placeholderDepth_ = -1;
   if (groups_.size() == 1)
@@ -251,12 +255,11 @@ bool RtfParser::lineEnds() {
       break;
     } else if (p_[1] == '\n' || p_[1] == '\r') {
       p_ += 2;
-      character(u'\n');
+      paragraphEnd();
     } else if (end_ - p_ >= 5 && p_[1] == 'p' && p_[2] == 'a' && p_[3] == 'r' && !ignorableNext_ &&
                !isLetter(p_[4]) && !isDigit(p_[4]) && p_[4] != '-') {
       p_ += p_[4] == ' ' ? 5 : 4;
-      takeTabStops();
-      character(u'\n');
+      paragraphEnd();
     } else {
       break;
     }
@@ -336,7 +339,7 @@ void RtfParser::controlSequence() {
       break;
     case '\n':
     case '\r':
-      character(u'\n');
+      paragraphEnd();
       break;
     case '-':
       // An optional hyphen: the text has none.
@@ -384,6 +387,9 @@ void RtfParser::resolveFormat(CharFormat& format) const {
   }
   if (group.colorIndex > 0 && group.colorIndex < int(colors_.size()))
     format.foreground = colors_[size_t(group.colorIndex)];
+  if (group.backgroundIndex > 0 && group.backgroundIndex < int(colors_.size()))
+    format.background = colors_[size_t(group.backgroundIndex)];
+  format.paragraph = paragraphOf(group);
 }
 
 void RtfParser::otherCharacter(char16_t unit, bool literal) {
@@ -484,12 +490,15 @@ void RtfParser::findFormat() {
   const Group& group = groups_.back();
   const int font = group.fontNumber >= 0 ? group.fontNumber : defaultFont_;
   const CharFormat& f = group.format;
-  const int flags =
-      int(f.bold) | int(f.italic) << 1 | int(f.underline) << 2 | int(f.strikeThrough) << 3;
+  const int flags = int(f.bold) | int(f.italic) << 1 | int(f.underline) << 2 |
+                    int(f.strikeThrough) << 3 | int(f.doubleStrike) << 4 | int(f.capitals) << 5;
   for (int i = 0; i < formatKeyCount_; ++i) {
     const FormatKey& key = formatKeys_[size_t(i)];
-    if (key.font == font && key.color == group.colorIndex && key.size == f.fontSize &&
-        key.flags == flags && (f.link.isEmpty() ? key.link.isEmpty() : key.link == f.link)) {
+    if (key.font == font && key.color == group.colorIndex &&
+        key.background == group.backgroundIndex && key.size == f.fontSize && key.flags == flags &&
+        key.letterSpacing == f.letterSpacing &&
+        (f.link.isEmpty() ? key.link.isEmpty() : key.link == f.link) &&
+        key.paragraph == group.paragraph) {
       currentFormat_ = &key.format;
       return;
     }
@@ -499,9 +508,12 @@ void RtfParser::findFormat() {
   formatKeyCount_ = std::min(formatKeyCount_ + 1, int(formatKeys_.size()));
   key.font = font;
   key.color = group.colorIndex;
+  key.background = group.backgroundIndex;
   key.size = f.fontSize;
   key.flags = flags;
+  key.letterSpacing = f.letterSpacing;
   key.link = f.link;
+  key.paragraph = group.paragraph;
   resolveFormat(key.format);
   currentFormat_ = &key.format;
 }
@@ -515,7 +527,7 @@ void RtfParser::startRun() {
   if (!runs.empty()) {
     RichText::Run& last = runs.back();
     last.length = position - last.start;
-    if (sameFormat(last.format, *currentFormat_))
+    if (sameCharFormat(last.format, *currentFormat_))
       return;
   }
   runs.push_back(RichText::Run{position, 0, *currentFormat_});

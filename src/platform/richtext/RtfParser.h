@@ -31,12 +31,19 @@ public:
   };
 
   struct Group {
-    CharFormat format; // fontFamily and foreground are resolved when text is emitted
+    // fontFamily, the colours and the paragraph are resolved when text is
+    // emitted
+    CharFormat format;
     int fontNumber = -1;
     int colorIndex = 0;
+    int backgroundIndex = 0;
     int unicodeSkip = 1;
     int field = -1;
     Destination destination = Destination::Text;
+    // The paragraph's format as its words set it, its tab stops all of
+    // them, and the kind of the next stop.
+    ParagraphFormat paragraph;
+    ParagraphFormat::TabStop::Kind tabKind = ParagraphFormat::TabStop::Kind::Left;
   };
 
   struct Font {
@@ -81,10 +88,19 @@ private:
   void controlSequence();
   void controlWord(std::string_view word, bool hasParameter, int parameter);
   void destinationWord(RtfKeyword keyword);
+  void paragraphWord(RtfKeyword keyword, bool hasParameter, int parameter);
   void plainText();
   // Takes the line ends at the position that need no other state; whether
   // there were any.
   bool lineEnds();
+  // The end of a paragraph: its tab stops taken, its "\n" emitted, its
+  // characters given its format.
+  void paragraphEnd();
+  void endPending();
+  void settleParagraph(const SharedParagraphFormat& format);
+  // The paragraph format of a group's text: its tab stops without those
+  // that only set the text's tab interval.
+  static ParagraphFormat paragraphOf(const Group& group);
   void plainRun(Destination destination, QLatin1String chunk);
   // One character; a semicolon in a table when `literal` (not escaped).
   void character(char16_t unit, bool literal = false) {
@@ -151,11 +167,12 @@ private:
   QHash<int, int> fontCodePages_;
   int fontTableCodePage_ = 0;
 
-  // The tab stops of the paragraph being read (bounded), and whether the
-  // text's tab interval has been taken from a paragraph's stops yet.
-  std::vector<int> tabStops_;
+  // Whether the text's tab interval has been taken from a paragraph's stops
+  // yet.
   bool tabStopsTaken_ = false;
   void takeTabStops();
+  // Where the paragraph being read begins in the text.
+  qsizetype paragraphStart_ = 0;
 
   int defaultFont_ = -1;
   bool faceNamedFonts_ = false;
@@ -193,9 +210,12 @@ private:
   struct FormatKey {
     int font = 0;
     int color = 0;
+    int background = 0;
     double size = 0;
     int flags = 0;
+    int letterSpacing = 0;
     QString link;
+    ParagraphFormat paragraph; // as the group has it
     CharFormat format;
   };
   void resetFormatKeys() { formatKeyCount_ = nextFormatKey_ = 0; }

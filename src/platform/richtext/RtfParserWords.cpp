@@ -10,8 +10,8 @@ namespace kr {
 namespace {
 
 constexpr int kMaxUnicodeSkip = 16;
-constexpr size_t kMaxTabStops = 64;
-constexpr int kMaxTabTwips = int(RichText::kMaxTabInterval * 20);
+// Letter spacing beyond this many twips either way is taken as this.
+constexpr int kMaxLetterSpacing = 2000;
 
 // Whether `text` starts with the upper-case ASCII `keyword`, ignoring case as
 // Qt does; ASCII letters, all there mostly are, are compared directly.
@@ -26,38 +26,6 @@ bool startsWithKeyword(QStringView text, QLatin1String keyword) {
       return false;
   }
   return true;
-}
-
-// What text in body text that this word starts or formats leaves out, as
-// RtfReader::Unkept flags.
-quint32 unkeptBy(RtfKeyword keyword, bool hasParameter, int parameter) {
-  const bool on = !hasParameter || parameter != 0;
-  switch (keyword) {
-  case RtfKeyword::Footnote:
-    return RtfReader::Footnotes;
-  case RtfKeyword::HeaderFooter:
-    return RtfReader::HeadersFooters;
-  case RtfKeyword::EmbeddedObject:
-    return RtfReader::Objects;
-  case RtfKeyword::Drawing:
-    return RtfReader::Drawings;
-  case RtfKeyword::Hidden:
-    return on ? quint32(RtfReader::HiddenText) : 0;
-  case RtfKeyword::SuperSub:
-  case RtfKeyword::Raised:
-    return on ? quint32(RtfReader::SuperSubscript) : 0;
-  case RtfKeyword::Highlight:
-    return hasParameter && parameter > 0 ? quint32(RtfReader::Highlighting) : 0;
-  case RtfKeyword::Break:
-    return RtfReader::Breaks;
-  case RtfKeyword::ListText:
-  case RtfKeyword::ListLevel:
-    return RtfReader::Lists;
-  case RtfKeyword::TableRow:
-    return RtfReader::Tables;
-  default:
-    return 0;
-  }
 }
 
 } // namespace
@@ -93,7 +61,8 @@ QString RtfParser::hyperlinkTarget(const QString& instruction) {
 void RtfParser::controlWord(std::string_view word, bool hasParameter, int parameter) {
   const bool ignorable = ignorableNext_;
   ignorableNext_ = false;
-  const RtfKeyword keyword = rtfKeyword(word);
+  const RtfWord meaning = rtfWord(word);
+  const RtfKeyword keyword = meaning.keyword;
   if (keyword == RtfKeyword::Bin) {
     // Binary data is never text; it counts as one fallback character.
     const long long count = std::max(0, parameter);
@@ -109,7 +78,7 @@ void RtfParser::controlWord(std::string_view word, bool hasParameter, int parame
     return;
   }
   if (top().destination == Destination::Text)
-    unkept_ |= unkeptBy(keyword, hasParameter, parameter);
+    unkept_ |= rtfUnkept(meaning, hasParameter, parameter);
   if (keyword == RtfKeyword::ViewFont && top().destination == Destination::FontTable)
     viewFontNumber_ = fontTableNumber_;
   if (isDestination(keyword) || ignorable) {
@@ -119,6 +88,10 @@ void RtfParser::controlWord(std::string_view word, bool hasParameter, int parame
   Group& group = top();
   if (group.destination == Destination::Skip)
     return;
+  if (isParagraphKeyword(keyword)) {
+    paragraphWord(keyword, hasParameter, parameter);
+    return;
+  }
   const bool on = !hasParameter || parameter != 0;
   switch (keyword) {
   case RtfKeyword::Ansi:
@@ -186,12 +159,38 @@ void RtfParser::controlWord(std::string_view word, bool hasParameter, int parame
     formatDirty_ = true;
     break;
   case RtfKeyword::Strike:
+  case RtfKeyword::DoubleStrike:
+    // The last word says how many lines strike the text through.
     group.format.strikeThrough = on;
+    group.format.doubleStrike = on && keyword == RtfKeyword::DoubleStrike;
     formatDirty_ = true;
     break;
+  case RtfKeyword::Capitals:
+    group.format.capitals = on;
+    formatDirty_ = true;
+    break;
+  case RtfKeyword::Expand:
+  case RtfKeyword::ExpandTwips: {
+    // \expnd in quarter points, \expndtw in twips: writers give both, the
+    // finer last.
+    const int limit = keyword == RtfKeyword::Expand ? kMaxLetterSpacing / 5 : kMaxLetterSpacing;
+    const int value = std::clamp(parameter, -limit, limit);
+    group.format.letterSpacing = keyword == RtfKeyword::Expand ? value * 5 : value;
+    formatDirty_ = true;
+    break;
+  }
   case RtfKeyword::ColorForeground:
     group.colorIndex = parameter;
     formatDirty_ = true;
+    break;
+  case RtfKeyword::ColorBackground:
+    group.backgroundIndex = parameter;
+    formatDirty_ = true;
+    break;
+  case RtfKeyword::Deleted:
+    // Text deleted under change tracking is no longer the document's text.
+    if (on && group.destination == Destination::Text)
+      group.destination = Destination::Skip;
     break;
   case RtfKeyword::Plain: {
     const CharFormat kept = group.format;
@@ -199,6 +198,7 @@ void RtfParser::controlWord(std::string_view word, bool hasParameter, int parame
     group.format.link = kept.link;
     group.fontNumber = -1;
     group.colorIndex = 0;
+    group.backgroundIndex = 0;
     formatDirty_ = true;
     break;
   }
@@ -210,20 +210,9 @@ void RtfParser::controlWord(std::string_view word, bool hasParameter, int parame
     colorHasComponent_ = true;
     break;
   }
-  case RtfKeyword::ParagraphDefault:
-    if (group.destination == Destination::Text) {
-      takeTabStops();
-      tabStops_.clear();
-    }
-    break;
-  case RtfKeyword::TabStop:
-    if (group.destination == Destination::Text && hasParameter && tabStops_.size() < kMaxTabStops)
-      tabStops_.push_back(parameter);
-    break;
   case RtfKeyword::Paragraph:
   case RtfKeyword::Break:
-    takeTabStops();
-    character(u'\n');
+    paragraphEnd();
     break;
   case RtfKeyword::UnicodeSkip:
     group.unicodeSkip = std::clamp(parameter, 0, kMaxUnicodeSkip);
@@ -267,22 +256,6 @@ void RtfParser::controlWord(std::string_view word, bool hasParameter, int parame
     break;
   }
   }
-}
-
-// The first paragraph that sets stops gives the text its tab interval, when
-// they fall at even steps from the margin (the only kind the editors show).
-void RtfParser::takeTabStops() {
-  if (tabStopsTaken_ || tabStops_.empty())
-    return;
-  tabStopsTaken_ = true;
-  const int step = tabStops_.front();
-  if (step <= 0 || step > kMaxTabTwips)
-    return;
-  for (size_t i = 0; i < tabStops_.size(); ++i) {
-    if (tabStops_[i] != step * int(i + 1))
-      return;
-  }
-  result_.setTabInterval(step / 20.0);
 }
 
 void RtfParser::destinationWord(RtfKeyword keyword) {

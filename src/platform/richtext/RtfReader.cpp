@@ -23,13 +23,16 @@ QStringList RtfReader::unkeptNames(quint32 unkept) {
                                       "page or section breaks",
                                       "hidden text",
                                       "superscript or subscript",
-                                      "highlighting",
                                       "lists",
                                       "embedded objects",
                                       "fields other than links",
                                       "drawings",
                                       "pictures",
-                                      "tables"};
+                                      "tables",
+                                      "comments",
+                                      "tracked changes",
+                                      "bookmarks",
+                                      "other formatting"};
   QStringList result;
   for (std::size_t i = 0; i < std::size(names); ++i) {
     if (unkept & (1u << i))

@@ -127,9 +127,10 @@ struct Header {
 
 // The new text's group and the new closing brace. The text reads as in a
 // document of its own: no paragraph or character format of the document, one
-// fallback character per \u, and a line of its own.
+// fallback character per \u, and a line of its own. The document's last
+// paragraph, ended here where it has no end, keeps its format.
 QByteArray tailOf(const QByteArray& body, bool afterLineEnd) {
-  return "{\\pard\\plain\\uc1 " + QByteArray(afterLineEnd ? "" : "\\par ") + body + "}}\n";
+  return "{" + QByteArray(afterLineEnd ? "" : "\\par ") + "\\pard\\plain\\uc1 " + body + "}}\n";
 }
 
 std::optional<Header> newHeader(QByteArrayView block, const RichText& entry, QString* why) {

@@ -17,7 +17,8 @@ namespace kr {
 //   - Its font and colour tables gain the fonts and colours of the new text
 //     that they lack (appended, so no number the document uses changes).
 //   - Its closing brace gives way to the new text, in a group of its own that
-//     starts with \pard\plain, so no format of the document reaches it.
+//     ends the document's last paragraph where it has no end and then starts
+//     with \pard\plain, so no format of the document reaches it.
 //   - A new closing brace and a line end end it.
 // Everything else (pictures, tables, objects, what no reader here knows) is
 // copied byte for byte, and the document does not grow but by the new text.

@@ -15,6 +15,8 @@ namespace kr {
 
 namespace {
 
+quint32 key(const RgbColor& c) { return (quint32(c.red) << 16) | (quint32(c.green) << 8) | c.blue; }
+
 // The runs of a body, each with its format and a way to write its
 // characters: the runs of rich text, or the pieces of encoded text.
 struct RichTextRuns {
@@ -52,7 +54,8 @@ public:
   // Encoded text, piece by piece: neighbouring pieces of equal formats are
   // one run, neighbouring runs with one link one field, as writeBody() makes
   // them. endPieces() closes what the last piece left open.
-  void writePiece(const std::vector<CharFormat>& formats, int format, QByteArrayView bytes);
+  void writePiece(const std::vector<CharFormat>& formats, int format,
+                  const ParagraphFormat& paragraph, QByteArrayView bytes);
   void endPieces();
   QByteArray result() const { return QByteArray(out_.data(), qsizetype(out_.size())); }
   // A run's characters, as they stand between its group's attributes and its end.
@@ -75,6 +78,14 @@ public:
 private:
   template <typename Runs> void writeRun(const Runs& runs, std::size_t i);
   void writeAttributes(const CharFormat& format);
+  // Sets the paragraph format of the text that follows, outside any group,
+  // where it differs from the one in effect.
+  void useParagraph(const ParagraphFormat& paragraph);
+  void writeIntervalStops();
+  void addColor(const std::optional<RgbColor>& color);
+  bool hasColor(const std::optional<RgbColor>& color) const {
+    return !color || colorNumbers_.contains(key(*color));
+  }
   void writeText(QStringView text);
   void writeEscaped(QStringView text, bool inTable);
   void writeAttachment(const QString& name);
@@ -94,6 +105,10 @@ private:
   QHash<quint32, int> colorNumbers_;
   std::vector<RgbColor> colors_;
   QString defaultFont_;
+  // The paragraph format in effect, and the distance of the text's tab
+  // stops that a paragraph without stops of its own is given.
+  ParagraphFormat paragraph_;
+  double tabInterval_ = 0;
   // What writePiece() left open: a run (its format's index) and a field.
   int openRun_ = -1;
   bool runGrouped_ = false;
@@ -101,14 +116,11 @@ private:
   QString fieldLink_;
 };
 
-constexpr int kTabStopsWritten = 12;
 constexpr int kMaxTabTwips = int(RichText::kMaxTabInterval * 20);
-
-quint32 key(const RgbColor& c) { return (quint32(c.red) << 16) | (quint32(c.green) << 8) | c.blue; }
 
 bool isPlain(const CharFormat& f) {
   return f.fontFamily.isEmpty() && f.fontSize <= 0 && !f.bold && !f.italic && !f.underline &&
-         !f.strikeThrough && !f.foreground;
+         !f.strikeThrough && !f.capitals && f.letterSpacing == 0 && !f.foreground && !f.background;
 }
 
 template <typename Runs>
@@ -162,17 +174,65 @@ void Writer::writeHeader() {
 }
 
 void Writer::writeParagraphStyle(double tabInterval) {
+  tabInterval_ = tabInterval;
   if (tabInterval > 0) {
-    // One paragraph style for the whole text, set once: a dozen stops, as
-    // word processors write them; every paragraph keeps them.
-    const int twips = std::clamp(int(std::lround(tabInterval * 20)), 1, kMaxTabTwips);
+    // One paragraph style for the whole text, set once; every paragraph
+    // keeps it.
     out_.append("\\pard");
-    for (int stop = 1; stop <= kTabStopsWritten; ++stop) {
-      out_.append("\\tx");
-      number(twips * stop);
-    }
+    writeIntervalStops();
     out_ += '\n';
   }
+}
+
+void Writer::writeIntervalStops() {
+  if (tabInterval_ <= 0)
+    return;
+  // A dozen stops, as word processors write them.
+  const int twips = std::clamp(int(std::lround(tabInterval_ * 20)), 1, kMaxTabTwips);
+  for (int stop = 1; stop <= ParagraphFormat::kIntervalStops; ++stop) {
+    out_.append("\\tx");
+    number(twips * stop);
+  }
+}
+
+void Writer::useParagraph(const ParagraphFormat& p) {
+  if (p == paragraph_)
+    return;
+  paragraph_ = p;
+  using Alignment = ParagraphFormat::Alignment;
+  using Direction = ParagraphFormat::Direction;
+  using Kind = ParagraphFormat::TabStop::Kind;
+  // \pard takes the stops too: a paragraph without its own has the text's.
+  out_.append("\\pard");
+  if (p.tabStops.isEmpty())
+    writeIntervalStops();
+  for (const ParagraphFormat::TabStop& stop : p.tabStops) {
+    out_.append(stop.kind == Kind::Center    ? "\\tqc"
+                : stop.kind == Kind::Right   ? "\\tqr"
+                : stop.kind == Kind::Decimal ? "\\tqdec"
+                                             : "");
+    out_.append("\\tx");
+    number(stop.position);
+  }
+  out_.append(p.alignment == Alignment::Center      ? "\\qc"
+              : p.alignment == Alignment::Right     ? "\\qr"
+              : p.alignment == Alignment::Justified ? "\\qj"
+                                                    : "");
+  out_.append(p.direction == Direction::LeftToRight   ? "\\ltrpar"
+              : p.direction == Direction::RightToLeft ? "\\rtlpar"
+                                                      : "");
+  const std::pair<const char*, int> lengths[] = {
+      {"\\li", p.leftIndent},  {"\\ri", p.rightIndent}, {"\\fi", p.firstLineIndent},
+      {"\\sb", p.spaceBefore}, {"\\sa", p.spaceAfter},  {"\\sl", p.lineSpacing}};
+  for (const auto& [word, value] : lengths) {
+    if (value != 0) {
+      out_.append(word);
+      number(value);
+    }
+  }
+  if (p.lineSpacing != 0)
+    out_.append(p.lineSpacingMultiple ? "\\slmult1" : "\\slmult0");
+  out_ += '\n';
 }
 
 void Writer::openField(const QString& link) {
@@ -186,14 +246,17 @@ void Writer::openField(const QString& link) {
 template <typename Runs> void Writer::writeBody(const Runs& runs, double tabInterval) {
   writeParagraphStyle(tabInterval);
   for (size_t i = 0; i < runs.size();) {
+    useParagraph(*runs.format(i).paragraph);
     const QString& link = runs.format(i).link;
     if (link.isEmpty()) {
       writeRun(runs, i++);
       continue;
     }
-    // One field for every neighbouring run with the same link.
+    // One field for every neighbouring run with the same link and
+    // paragraph format: a paragraph's format is set outside any group.
     openField(link);
-    while (i < runs.size() && runs.format(i).link == link)
+    while (i < runs.size() && runs.format(i).link == link &&
+           *runs.format(i).paragraph == paragraph_)
       writeRun(runs, i++);
     out_.append("}}");
   }
@@ -213,10 +276,17 @@ template <typename Runs> bool Writer::useTables(const RtfWriter::Tables& tables,
     const CharFormat& f = runs.format(i);
     if (!f.fontFamily.isEmpty() && !fontNumbers_.contains(f.fontFamily))
       return false;
-    if (f.foreground && !colorNumbers_.contains(key(*f.foreground)))
+    if (!hasColor(f.foreground) || !hasColor(f.background))
       return false;
   }
   return true;
+}
+
+void Writer::addColor(const std::optional<RgbColor>& color) {
+  if (color && !colorNumbers_.contains(key(*color))) {
+    colors_.push_back(*color);
+    colorNumbers_.insert(key(*color), int(colors_.size())); // 0 is "automatic"
+  }
 }
 
 template <typename Runs> void Writer::collectTables(const Runs& runs) {
@@ -226,23 +296,24 @@ template <typename Runs> void Writer::collectTables(const Runs& runs) {
       fontNumbers_.insert(f.fontFamily, int(fonts_.size()));
       fonts_.append(f.fontFamily);
     }
-    if (f.foreground && !colorNumbers_.contains(key(*f.foreground))) {
-      colors_.push_back(*f.foreground);
-      colorNumbers_.insert(key(*f.foreground), int(colors_.size())); // 0 is "automatic"
-    }
+    addColor(f.foreground);
+    addColor(f.background);
   }
 }
 
-void Writer::writePiece(const std::vector<CharFormat>& formats, int format, QByteArrayView bytes) {
+void Writer::writePiece(const std::vector<CharFormat>& formats, int format,
+                        const ParagraphFormat& paragraph, QByteArrayView bytes) {
   if (bytes.isEmpty())
     return;
   const CharFormat& f = formats[std::size_t(format)];
-  if (openRun_ < 0 || !(formats[std::size_t(openRun_)] == f)) {
+  const bool newParagraph = !(paragraph == paragraph_);
+  if (openRun_ < 0 || !(formats[std::size_t(openRun_)] == f) || newParagraph) {
     closeRun();
-    if (fieldOpen_ && fieldLink_ != f.link) {
+    if (fieldOpen_ && (fieldLink_ != f.link || newParagraph)) {
       out_.append("}}");
       fieldOpen_ = false;
     }
+    useParagraph(paragraph);
     if (!fieldOpen_ && !f.link.isEmpty()) {
       openField(f.link);
       fieldOpen_ = true;
@@ -312,10 +383,28 @@ void Writer::writeAttributes(const CharFormat& f) {
   if (f.underline)
     out_.append("\\ul");
   if (f.strikeThrough)
-    out_.append("\\strike");
+    out_.append(f.doubleStrike ? "\\striked1" : "\\strike");
+  if (f.capitals)
+    out_.append("\\caps");
+  if (f.letterSpacing != 0) {
+    // In quarter points for readers that know no other unit, then exactly.
+    out_.append("\\expnd");
+    number(int(std::lround(f.letterSpacing / 5.0)));
+    out_.append("\\expndtw");
+    number(f.letterSpacing);
+  }
   if (f.foreground) {
     out_.append("\\cf");
     number(colorNumbers_.value(key(*f.foreground)));
+  }
+  if (f.background) {
+    // The word each kind of reader knows: the other platform's, then the
+    // one word processors read.
+    const int color = colorNumbers_.value(key(*f.background));
+    out_.append("\\cb");
+    number(color);
+    out_.append("\\chcbpat");
+    number(color);
   }
   out_ += ' ';
 }
@@ -438,7 +527,7 @@ RtfWriter::Pieces RtfWriter::writePieces(const EncodedRichText& text) {
   pieces.text = text;
   Tables tables = usedTables(text);
   tables.defaultFont = text.defaultFontFamily;
-  ChunkWriter writer(text.formats, tables, text.tabInterval);
+  ChunkWriter writer(text.formats, text.paragraphs, tables, text.tabInterval);
   for (const auto& chunk : pieces.text.chunks)
     writer.add(*chunk);
   writer.end();
@@ -471,15 +560,18 @@ std::vector<QByteArrayView> RtfWriter::Pieces::views() const { return viewsOf(ma
 
 struct RtfWriter::ChunkWriter::State {
   std::vector<CharFormat> formats;
+  std::vector<ParagraphFormat> paragraphs;
   Writer writer;
   Inserts inserts;
   bool taken = false;
 };
 
-RtfWriter::ChunkWriter::ChunkWriter(std::vector<CharFormat> formats, const Tables& tables,
+RtfWriter::ChunkWriter::ChunkWriter(std::vector<CharFormat> formats,
+                                    std::vector<ParagraphFormat> paragraphs, const Tables& tables,
                                     double tabInterval)
     : state_(std::make_unique<State>()) {
   state_->formats = std::move(formats);
+  state_->paragraphs = std::move(paragraphs);
   Writer& writer = state_->writer;
   writer.noteInserts(&state_->inserts);
   const RichText none;
@@ -502,6 +594,7 @@ void RtfWriter::ChunkWriter::add(const EncodedRichText::Chunk& chunk) {
   qsizetype offset = 0;
   for (const EncodedRichText::Piece& piece : chunk.pieces) {
     state_->writer.writePiece(state_->formats, piece.format,
+                              EncodedRichText::paragraphAt(state_->paragraphs, piece.paragraph),
                               QByteArrayView(chunk.bytes.constData() + offset, piece.length));
     offset += piece.length;
   }

@@ -60,7 +60,8 @@ public:
   class ChunkWriter {
   public:
     // Begins with the header and the paragraph style.
-    ChunkWriter(std::vector<CharFormat> formats, const Tables& tables, double tabInterval);
+    ChunkWriter(std::vector<CharFormat> formats, std::vector<ParagraphFormat> paragraphs,
+                const Tables& tables, double tabInterval);
     ~ChunkWriter();
     ChunkWriter(const ChunkWriter&) = delete;
     ChunkWriter& operator=(const ChunkWriter&) = delete;

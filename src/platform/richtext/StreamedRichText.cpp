@@ -10,10 +10,11 @@ namespace {
 constexpr std::size_t kChunksPerPart = 64;
 } // namespace
 
-StreamedRichText::StreamedRichText(std::vector<CharFormat> formats, double tabInterval,
+StreamedRichText::StreamedRichText(std::vector<CharFormat> formats,
+                                   std::vector<ParagraphFormat> paragraphs, double tabInterval,
                                    QString defaultFontFamily,
                                    std::vector<std::shared_ptr<const Chunk>> chunks)
-    : formats_(std::move(formats)), tabInterval_(tabInterval),
+    : formats_(std::move(formats)), paragraphs_(std::move(paragraphs)), tabInterval_(tabInterval),
       defaultFontFamily_(std::move(defaultFontFamily)), chunks_(std::move(chunks)),
       missing_(std::size_t(std::count(chunks_.begin(), chunks_.end(), nullptr))) {}
 
@@ -53,7 +54,8 @@ std::optional<std::vector<QByteArrayView>> StreamedRichText::next(bool* last, QS
       // The header first: its tables need no chunk.
       RtfWriter::Tables tables = RtfWriter::tablesOf(formats_);
       tables.defaultFont = defaultFontFamily_;
-      writer_ = std::make_unique<RtfWriter::ChunkWriter>(formats_, tables, tabInterval_);
+      writer_ =
+          std::make_unique<RtfWriter::ChunkWriter>(formats_, paragraphs_, tables, tabInterval_);
       return writer_->take();
     }
     if (ended_) {
@@ -88,6 +90,7 @@ std::optional<EncodedRichText> StreamedRichText::whole() {
     return std::nullopt;
   EncodedRichText text;
   text.formats = formats_;
+  text.paragraphs = paragraphs_;
   text.tabInterval = tabInterval_;
   text.defaultFontFamily = defaultFontFamily_;
   text.chunks = chunks_;

@@ -24,7 +24,8 @@ class StreamedRichText {
 public:
   using Chunk = EncodedRichText::Chunk;
   // `chunks`: the text's chunks in order, none where one is still to come.
-  StreamedRichText(std::vector<CharFormat> formats, double tabInterval, QString defaultFontFamily,
+  StreamedRichText(std::vector<CharFormat> formats, std::vector<ParagraphFormat> paragraphs,
+                   double tabInterval, QString defaultFontFamily,
                    std::vector<std::shared_ptr<const Chunk>> chunks);
   ~StreamedRichText();
   StreamedRichText(const StreamedRichText&) = delete;
@@ -48,6 +49,7 @@ private:
   mutable std::mutex mutex_;
   std::condition_variable put_;
   const std::vector<CharFormat> formats_;
+  const std::vector<ParagraphFormat> paragraphs_;
   const double tabInterval_;
   const QString defaultFontFamily_;
   std::vector<std::shared_ptr<const Chunk>> chunks_;

@@ -8,6 +8,7 @@
 #include "platform/services/FilePanelPresenter.h"
 #include "platform/services/TestAlertPresenter.h"
 #include "platform/settings/UserDefaults.h"
+#include "support/EditionNameScope.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -397,7 +398,7 @@ TEST_F(DropboxTest, AQuitDuringAMoveEndsItAndTheNextStartFinishesIt) {
 // Built as "Korvane-C", the move, the revert and the log writer all use that
 // edition's folders, in Dropbox and locally, and never the other edition's.
 TEST_F(DropboxTest, TheSiblingEditionMovesAndRevertsUnderItsOwnName) {
-  BundleInfo::setCustomApplicationNameForTesting(QStringLiteral("Korvane-C"));
+  const test::EditionNameScope edition(QStringLiteral("Korvane-C"));
   const QString siblingLocal = manager.getLocalSystemLogsFolderPath();
   // Beside this edition's support folder, under the sibling's name.
   const QString dataFolder = QFileInfo(QFileInfo(local).path()).path();
@@ -420,5 +421,4 @@ TEST_F(DropboxTest, TheSiblingEditionMovesAndRevertsUnderItsOwnName) {
   EXPECT_FALSE(QFile::exists(sibling + ours(1)));
   EXPECT_EQ(Logger::sharedLogger().systemLogBackingStoreDesc().folderPath(), siblingLocal);
   QDir(siblingLocal).removeRecursively();
-  BundleInfo::setCustomApplicationNameForTesting(std::nullopt);
 }

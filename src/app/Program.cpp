@@ -383,8 +383,8 @@ int Program::exec() {
   }
   PadSheetWriter::shared().finish();
   UserDefaults::standard().synchronize();
-  // A hook script still running (one that hangs, or left a process behind)
-  // ends with the program, which quits without taking its objects down.
+  // A hook script still running is asked to end, and killed after a short
+  // grace; what a hook left running when it ended is the user's and stays.
   ScriptLauncher::sharedScriptLauncher().stopAllRuns();
   if (SandboxHelper::isSandboxOn())
     DropboxManager::sharedInstance().relinquishAccessToDropboxFolder();

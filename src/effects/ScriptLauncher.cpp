@@ -2,22 +2,24 @@
 
 #include "platform/QnLog.h"
 #include "platform/SmartTimerWrapper.h"
-#include "platform/files/FileOperations.h"
 #include "platform/files/SupportPaths.h"
 #include "platform/services/FileBrowserAPI.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QPointer>
 #include <QProcess>
-#include <QProcessEnvironment>
-#include <QRandomGenerator>
 
 #include <limits>
 
+#include <vector>
+
+#include <cerrno>
 #include <csignal>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace kr {
@@ -25,65 +27,48 @@ namespace kr {
 namespace {
 const char* kHandlerProperty = "kr_handler";
 const char* kTimedOutProperty = "kr_timedOut";
+const char* kStoppedAtQuitProperty = "kr_stoppedAtQuit";
 const char* kErrorsProperty = "kr_errors";
 // The report quotes the first 200 characters of what a run wrote to its
 // error output; enough bytes for those are kept, and the rest is dropped as
 // it arrives, however much a run writes.
 constexpr int kQuotedCharacters = 200;
 constexpr qsizetype kKeptErrorBytes = 4 * kQuotedCharacters;
+// How long the runs still going at quit have, all together, to end on
+// SIGTERM before they are killed.
+constexpr int kQuitGraceMs = 300;
 
-// Stops a run and every process of its group.
-void killRun(QProcess& process) {
+// Whether a run's own process has not ended yet, asked without reaping it.
+//
+// A run's process leads its process group, and the group is signalled by the
+// leader's number. That number is ours to use only while the leader is our
+// child not yet reaped, running or a zombie: until then the kernel gives it to
+// no other process or group. Once reaped, a group of that number may still
+// hold what the run left behind (the user's), or, once that is gone too,
+// belong to anyone. QProcess reaps its child only as it reports the end, on
+// this thread, before its state turns NotRunning; `WNOWAIT` asks without
+// reaping. ECHILD: reaped already. A zombie: the run has ended, and what is
+// left in its group is the user's. Else the run still goes.
+bool runStillGoing(const QProcess& process) {
   const qint64 pid = process.processId();
-  if (process.state() != QProcess::NotRunning && pid > 0)
-    ::kill(-pid_t(pid), SIGKILL);
+  if (process.state() == QProcess::NotRunning || pid <= 0)
+    return false;
+  siginfo_t info{};
+  if (::waitid(P_PID, id_t(pid), &info, WEXITED | WNOHANG | WNOWAIT | __WALL) != 0)
+    return false;
+  return info.si_pid == 0;
 }
 
-// Every process a hook starts inherits this in its environment, with this
-// program's own value: what a hook left running is found by it, also when it
-// outlived its run or left the run's process group (setsid), and nothing
-// else is (a browser the program opened, the web engine's helpers).
-const char* const kHookMarker = "KORVANE_R_HOOK_OF";
-
-const QByteArray& hookToken() {
-  static const QByteArray token = QByteArray::number(::getpid()) + '.' +
-                                  QByteArray::number(QRandomGenerator::system()->generate64());
-  return token;
-}
-
-bool descendsFromOurHooks(const QByteArray& pid) {
-  RegularFileReadOptions bounded;
-  bounded.maximumSize = 1024 * 1024;
-  const std::optional<QByteArray> environment =
-      FileOperations::readRegularFile(QByteArray("/proc/" + pid + "/environ"), nullptr, bounded);
-  if (!environment)
-    return false; // gone, or another user's
-  const QByteArray entry = QByteArray(kHookMarker) + '=' + hookToken();
-  qsizetype from = 0;
-  while ((from = environment->indexOf(entry, from)) >= 0) {
-    const qsizetype end = from + entry.size();
-    if ((from == 0 || environment->at(from - 1) == '\0') &&
-        (end == environment->size() || environment->at(end) == '\0'))
-      return true;
-    from = end;
-  }
-  return false;
-}
-
-// Ends every process that descends from one of this program's hook runs.
-// Twice over: one that forked as the first round read its parent is
-// caught by the second.
-void endHookDescendants() {
-  const QByteArray self = QByteArray::number(::getpid());
-  for (int round = 0; round < 2; ++round) {
-    for (const QString& name : FileOperations::entryNames(QStringLiteral("/proc"))) {
-      const QByteArray pid = name.toLatin1();
-      bool number = false;
-      const qint64 value = name.toLongLong(&number);
-      if (number && value > 1 && pid != self && descendsFromOurHooks(pid))
-        ::kill(pid_t(value), SIGKILL);
-    }
-  }
+// Sends `signal` to a run's process group while the run itself still goes;
+// true when it did.
+bool signalRun(const QProcess& process, int signal) {
+  if (!runStillGoing(process))
+    return false;
+  const auto pid = pid_t(process.processId());
+  // Just started, the run may not have made its own group yet.
+  if (::kill(-pid, signal) != 0 && errno == ESRCH)
+    ::kill(pid, signal);
+  return true;
 }
 } // namespace
 
@@ -98,10 +83,30 @@ ScriptLauncher::~ScriptLauncher() {
 }
 
 void ScriptLauncher::stopAllRuns() {
-  for (QProcess* process : findChildren<QProcess*>())
-    killRun(*process);
-  if (startedAny_)
-    endHookDescendants();
+  // A run still going gets SIGTERM for its whole group (an editor or a
+  // browser it opened meanwhile saves and closes), and SIGKILL if it is still
+  // there when the grace is over. What a run left running when it ended, or
+  // what left its group, is the user's and never touched.
+  std::vector<QPointer<QProcess>> stopped;
+  for (QProcess* process : findChildren<QProcess*>()) {
+    if (signalRun(*process, SIGTERM)) {
+      process->setProperty(kStoppedAtQuitProperty, true);
+      stopped.emplace_back(process);
+    }
+  }
+  if (stopped.empty())
+    return;
+  // Waiting on the processes themselves, not on a timer: each ends the wait
+  // as it ends.
+  QDeadlineTimer grace(kQuitGraceMs);
+  for (const QPointer<QProcess>& process : stopped) {
+    if (process && process->state() != QProcess::NotRunning)
+      process->waitForFinished(int(grace.remainingTime()));
+  }
+  for (const QPointer<QProcess>& process : stopped) {
+    if (process)
+      signalRun(*process, SIGKILL);
+  }
 }
 
 ScriptLauncher& ScriptLauncher::sharedScriptLauncher() {
@@ -210,10 +215,6 @@ void ScriptLauncher::run(const QStringList& arguments) {
   process->setWorkingDirectory(folder_);
   process->setStandardInputFile(QProcess::nullDevice());
   process->setStandardOutputFile(QProcess::nullDevice());
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QString::fromLatin1(kHookMarker), QString::fromLatin1(hookToken()));
-  process->setProcessEnvironment(environment);
-  startedAny_ = true;
   // Its own process group, so a run that is stopped takes its children with it.
   process->setChildProcessModifier([] { ::setpgid(0, 0); });
 
@@ -234,6 +235,10 @@ void ScriptLauncher::run(const QStringList& arguments) {
   connect(
       process, &QProcess::finished, this,
       [this, process](int exitCode, QProcess::ExitStatus status) {
+        process->deleteLater();
+        // Stopped as the program quits: no failure of the script's.
+        if (process->property(kStoppedAtQuitProperty).toBool())
+          return;
         const QString handler = process->property(kHandlerProperty).toString();
         QByteArray kept = process->property(kErrorsProperty).toByteArray();
         kept.append(process->readAllStandardError().left(kKeptErrorBytes));
@@ -249,7 +254,6 @@ void ScriptLauncher::run(const QStringList& arguments) {
                             .arg(status == QProcess::NormalExit ? exitCode : -1)
                             .arg(errors.isEmpty() ? QString() : QStringLiteral(": ") + errors));
         }
-        process->deleteLater();
       });
 
   QPointer<QProcess> guard(process);
@@ -257,7 +261,7 @@ void ScriptLauncher::run(const QStringList& arguments) {
     if (!guard || guard->state() == QProcess::NotRunning)
       return;
     guard->setProperty(kTimedOutProperty, true);
-    killRun(*guard);
+    signalRun(*guard, SIGKILL);
   });
   process->start();
 }

@@ -47,10 +47,10 @@ public:
   // Runs going on at most at once; further events are skipped meanwhile.
   static constexpr int kMaximumRuns = 8;
   int runningCount() const;
-  // Stops every run still going, and every process a run started that is
-  // still going (also one left behind by a run that ended, or one that left
-  // the run's process group), without waiting for them: the program ends
-  // without taking its objects down.
+  // The program quits: each run still going is asked to end (SIGTERM to its
+  // process group) and killed with its group after at most 0.3 s for all of
+  // them. A program that a run left running when it ended, or that left the
+  // run's process group, is the user's and stays.
   void stopAllRuns();
   // Waits for every run to end. Tests only.
   bool waitForAllForTesting(int milliseconds);
@@ -64,7 +64,6 @@ private:
   double timeLimit_ = 30.0;
   // The version of the script whose failure was reported last.
   QString reportedVersion_;
-  bool startedAny_ = false;
 };
 
 } // namespace kr

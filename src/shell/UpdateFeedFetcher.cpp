@@ -51,18 +51,27 @@ QString UpdateFeedFetcher::refusalFor(const QUrl& url) {
 void UpdateFeedFetcher::fetch(const QUrl& url) {
   release();
   body_.clear();
+  redirects_ = 0;
   if (const QString refusal = refusalFor(url); !refusal.isEmpty()) {
-    // Said later, as every other outcome is.
-    QMetaObject::invokeMethod(
-        this, [this, refusal] { Q_EMIT finished({}, refusal); }, Qt::QueuedConnection);
+    tellLater({}, refusal);
     return;
   }
   if (!network_)
     network_ = new QNetworkAccessManager(this);
+  request(url);
+  timeout_ = Clock::timerWithSystemTimeInterval(kTimeoutSeconds, false, [this](SmartTimerWrapper&) {
+    finish({}, QStringLiteral("The server did not answer within %1 seconds.")
+                   .arg(static_cast<int>(kTimeoutSeconds)));
+  });
+}
+
+void UpdateFeedFetcher::request(const QUrl& url) {
   QNetworkRequest request(url);
+  // Redirects are followed here, each checked and counted: the network
+  // code's own following lost count of a server redirecting to itself and
+  // ended with neither an answer nor an error.
   request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                       QNetworkRequest::UserVerifiedRedirectPolicy);
-  request.setMaximumRedirectsAllowed(kMaximumRedirects);
+                       QNetworkRequest::ManualRedirectPolicy);
   request.setHeader(QNetworkRequest::UserAgentHeader,
                     QStringLiteral("%1/%2").arg(QCoreApplication::applicationName(),
                                                 QCoreApplication::applicationVersion()));
@@ -75,12 +84,7 @@ void UpdateFeedFetcher::fetch(const QUrl& url) {
     if (known && length > kMaximumBytes)
       finish({}, tooLarge());
   });
-  connect(reply_, &QNetworkReply::redirected, this, &UpdateFeedFetcher::redirected);
   connect(reply_, &QNetworkReply::finished, this, &UpdateFeedFetcher::replyFinished);
-  timeout_ = Clock::timerWithSystemTimeInterval(kTimeoutSeconds, false, [this](SmartTimerWrapper&) {
-    finish({}, QStringLiteral("The server did not answer within %1 seconds.")
-                   .arg(static_cast<int>(kTimeoutSeconds)));
-  });
 }
 
 bool UpdateFeedFetcher::isFetching() const { return !reply_.isNull(); }
@@ -99,8 +103,10 @@ void UpdateFeedFetcher::received() {
 }
 
 void UpdateFeedFetcher::redirected(const QUrl& target) {
-  if (!reply_)
+  if (++redirects_ > kMaximumRedirects) {
+    finish({}, QStringLiteral("The server redirected too often."));
     return;
+  }
   const QUrl from = reply_->url();
   const QUrl to = from.resolved(target);
   QString refusal = refusalFor(to);
@@ -114,7 +120,9 @@ void UpdateFeedFetcher::redirected(const QUrl& target) {
     finish({}, refusal);
     return;
   }
-  Q_EMIT reply_->redirectAllowed();
+  dropReply();
+  body_.clear();
+  request(to);
 }
 
 void UpdateFeedFetcher::replyFinished() {
@@ -123,6 +131,11 @@ void UpdateFeedFetcher::replyFinished() {
   received();
   if (!reply_)
     return; // too large
+  if (const QVariant target = reply_->attribute(QNetworkRequest::RedirectionTargetAttribute);
+      target.isValid()) {
+    redirected(target.toUrl());
+    return;
+  }
   const QVariant status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute);
   const QString reason =
       reply_->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().trimmed();
@@ -151,21 +164,43 @@ void UpdateFeedFetcher::finish(const QByteArray& body, const QString& error) {
   release();
   const QByteArray kept = body;
   body_.clear();
-  Q_EMIT finished(kept, error);
+  tellLater(kept, error);
+}
+
+void UpdateFeedFetcher::tellLater(const QByteArray& body, const QString& error) {
+  // After the reply's deletion, queued before: what is told may run an event
+  // loop of its own (an alert), and the reply must not go on downloading
+  // meanwhile. A fetch given up or started again meanwhile is not told.
+  QMetaObject::invokeMethod(
+      this,
+      [this, body, error, fetch = fetches_] {
+        if (fetch == fetches_)
+          Q_EMIT finished(body, error);
+      },
+      Qt::QueuedConnection);
 }
 
 void UpdateFeedFetcher::release() {
+  ++fetches_;
   if (timeout_) {
     timeout_->stop();
     timeout_.reset();
   }
+  dropReply();
+}
+
+void UpdateFeedFetcher::dropReply() {
   if (QNetworkReply* reply = reply_.data()) {
     reply_.clear();
     disconnect(reply, nullptr, this, nullptr);
-    // Not from inside the reply's own signal: the reply goes next, and its
-    // request with it. Aborting it instead could race an error the reply
-    // is about to report, which the network code takes as a second error.
-    reply->deleteLater();
+    // Deleted, which ends its download, as soon as the window's thread
+    // handles its events: not from within the reply's own signal, where this
+    // may be, and not by deleteLater(), which would wait for the end of an
+    // alert's event loop. Unlike an abort, a deletion cannot meet an error
+    // the reply is about to report, which the network code would take as a
+    // second error.
+    QMetaObject::invokeMethod(
+        reply, [reply] { delete reply; }, Qt::QueuedConnection);
   }
 }
 

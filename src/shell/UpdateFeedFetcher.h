@@ -17,8 +17,8 @@ class SmartTimerWrapper;
 
 // Fetches the update feed, and nothing else: over https only (plain http
 // only from this computer itself), never following a redirect to a less safe
-// address, at most 1 MiB and 30 seconds. The network access starts with the
-// first fetch.
+// address, through at most 5 redirects, at most 1 MiB (a longer reply is cut
+// off there) and 30 seconds. The network access starts with the first fetch.
 class UpdateFeedFetcher final : public QObject {
   Q_OBJECT
 
@@ -44,15 +44,21 @@ Q_SIGNALS:
   void finished(const QByteArray& body, const QString& error);
 
 private:
+  void request(const QUrl& url);
   void received();
   void redirected(const QUrl& target);
   void replyFinished();
   void finish(const QByteArray& body, const QString& error);
+  void tellLater(const QByteArray& body, const QString& error);
   void release();
+  void dropReply();
 
   QNetworkAccessManager* network_ = nullptr;
   QPointer<QNetworkReply> reply_;
   QByteArray body_;
+  int redirects_ = 0;
+  // Counts the fetches given up or ended, so that one is told only once.
+  quint64 fetches_ = 0;
   std::shared_ptr<SmartTimerWrapper> timeout_;
 };
 

@@ -475,10 +475,8 @@ QString fiftyMegabyteSheet() {
 }
 
 // The Now pad on the sheet at `path` (a pad keeps its sheet from one program
-// to the next in a process).
-// `untilEncoded`: and until its encoding in steps is over.
-NowAndLaterBoardTextView* showSheet(StartedProgram& p, const QString& path,
-                                    bool untilEncoded = true) {
+// to the next in a process), once it is read and shown.
+NowAndLaterBoardTextView* turnToSheet(StartedProgram& p, const QString& path) {
   PadViewController* pad = controller(p).nowPadController();
   BackingStoreDescriptor& store = NowAndLaterBoardManager::sharedManager().nowStoreDesc();
   if (store.index().selectedID() != path) {
@@ -493,9 +491,17 @@ NowAndLaterBoardTextView* showSheet(StartedProgram& p, const QString& path,
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
   EXPECT_FALSE(pad->isLoadingSheet());
   settle();
+  return pad->textView();
+}
+
+// The same, and `untilEncoded`: until its encoding in steps is over.
+NowAndLaterBoardTextView* showSheet(StartedProgram& p, const QString& path,
+                                    bool untilEncoded = true) {
+  QElapsedTimer waited;
+  waited.start();
   // Shown, it is encoded for its file in steps between the events, as while
   // a user reads it before editing.
-  NowAndLaterBoardTextView* view = pad->textView();
+  NowAndLaterBoardTextView* view = turnToSheet(p, path);
   while (untilEncoded && view->isEncodingInSteps() && waited.elapsed() < test::timeLimit(60000))
     QCoreApplication::processEvents();
   EXPECT_NE(view->isEncodingInSteps(), untilEncoded);
@@ -1064,4 +1070,56 @@ TEST(PadsProgram, APageTurnFromAnEditedFiftyMegabyteSheetWritesItAwayFromTheWind
                 turnMs, quit.ms, quit.diskMs);
   }
   expectSavedAndRemove(big, expected);
+}
+
+// After every key in a sheet still laid out in steps (1.46 MB in 4,000
+// paragraphs), the caret and what was typed are in view, and stay there once
+// the layout has reached the end: with a link that the pad draws as one as
+// soon as it shows, or a key typed at the sheet's start before the layout's
+// last step.
+TEST(PadsProgram, TheCaretIsInViewAfterEveryKeyInASheetLaidOutInSteps) {
+  struct Case {
+    const char* name;
+    bool link;
+    bool typedAtStart;
+  };
+  const Case cases[] = {{"a link on screen", true, false}, {"a key at the start", false, true}};
+  const QString sheet =
+      SupportPaths::supportFolder() + QStringLiteral("/Pads/Now Pad/Now Pads 000901.rtfd");
+  for (const Case& c : cases) {
+    RichText text;
+    CharFormat link;
+    link.link = QStringLiteral("https://korvaner.io/");
+    text.append(QStringLiteral("korvaner.io"), c.link ? link : CharFormat());
+    const QString words = QStringLiteral("notes about the work of the day, with words to read ");
+    for (int i = 0; i < 4000; ++i)
+      text.append((u' ' + QString::number(i) + QStringLiteral(": ") + words.repeated(7)).left(365) +
+                  u'\n');
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(sheet).path()));
+    ASSERT_TRUE(RtfdPackage::write(sheet, text));
+    StartedProgram p(nowPadShown());
+    NowAndLaterBoardTextView* view = turnToSheet(p, sheet);
+    QTextDocument* document = view->document();
+    ASSERT_EQ(document->lastBlock().layout()->lineCount(), 0) << c.name << ": laid out at once";
+    view->setFocus();
+    const auto caretShown = [&] { return view->viewport()->rect().contains(view->cursorRect()); };
+    if (c.typedAtStart)
+      QTest::keyClick(view, Qt::Key_X);
+    EXPECT_TRUE(caretShown()) << c.name;
+    QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_TRUE(caretShown()) << c.name << ": after Ctrl+End";
+    QTest::keyClick(view, Qt::Key_Z);
+    EXPECT_TRUE(caretShown()) << c.name << ": after a key at the end";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return document->lastBlock().layout()->lineCount() > 0; },
+                                int(test::timeLimit(10000))));
+    settle();
+    // The whole text fills the scroll range, at least a line a paragraph.
+    const double height = document->documentLayout()->documentSize().height();
+    EXPECT_GT(height, 4000 * QFontMetricsF(document->defaultFont()).height()) << c.name;
+    EXPECT_NEAR(view->verticalScrollBar()->maximum() + view->viewport()->height(), height, 2)
+        << c.name;
+    EXPECT_TRUE(caretShown()) << c.name << ": once laid out";
+    EXPECT_TRUE(document->lastBlock().text().endsWith(u'z')) << c.name;
+  }
+  ASSERT_TRUE(QDir(sheet).removeRecursively());
 }

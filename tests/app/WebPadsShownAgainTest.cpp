@@ -26,6 +26,8 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
+#include <memory>
+
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -195,15 +197,20 @@ protected:
 
   // The page's vertical scroll, as the page itself reports it.
   static double scrollY(WebEngineHtmlView* view) {
-    double y = -1;
-    bool answered = false;
+    // Shared with the callback: an answer that comes after the wait gave up
+    // still has a place to go.
+    struct Answer {
+      double y = -1;
+      bool given = false;
+    };
+    const auto answer = std::make_shared<Answer>();
     view->engineView()->page()->runJavaScript(QStringLiteral("window.scrollY"),
-                                              [&](const QVariant& value) {
-                                                y = value.toDouble();
-                                                answered = true;
+                                              [answer](const QVariant& value) {
+                                                answer->y = value.toDouble();
+                                                answer->given = true;
                                               });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return answered; }, int(test::timeLimit(5000))));
-    return y;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return answer->given; }, int(test::timeLimit(5000))));
+    return answer->y;
   }
 
   QPalette palette_;

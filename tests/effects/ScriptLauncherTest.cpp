@@ -6,14 +6,16 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -240,35 +242,82 @@ TEST_F(ScriptLauncherTest, StoppingAllRunsEndsAHangingRunAndWhatItStartedWithout
     ::kill(pid_t(child), SIGKILL);
 }
 
-// At quit every process a hook started ends: one left behind when the script
-// ended, and one that left the run's process group; a program the user opened
-// from Korvane-R (a browser) stays.
-TEST_F(ScriptLauncherTest, StoppingAllRunsEndsWhatHooksLeftBehindAndNothingElse) {
-  writeScript("cd \"$(dirname \"$0\")\"\n"
-              "sleep 1000 &\necho $! > left.pid\n"
-              "setsid sleep 1000 &\necho $! > session.pid\n");
-  launcher.executeEventHandlerWithoutResult(QStringLiteral("time_slice_start"), QString());
-  settle();
-  const auto pidIn = [this](const char* name) {
-    QFile file(folder.path() + u'/' + QLatin1String(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toLongLong() : 0;
-  };
-  const qint64 left = pidIn("left.pid");
-  const qint64 session = pidIn("session.pid");
-  ASSERT_GT(left, 0);
-  ASSERT_GT(session, 0);
-  qint64 browser = 0;
-  ASSERT_TRUE(
-      QProcess::startDetached(QStringLiteral("sleep"), {QStringLiteral("1000")}, {}, &browser));
-  ASSERT_EQ(launcher.runningCount(), 0);
-  ASSERT_FALSE(processEnded(left));
-  ASSERT_FALSE(processEnded(session));
+// How a process ended: the signal that ended it, or 0 when it ended
+// otherwise or is not this test's to collect.
+int endingSignal(qint64 pid) {
+  int status = 0;
+  if (::waitpid(pid_t(pid), &status, 0) != pid_t(pid))
+    return 0;
+  return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+}
 
-  launcher.stopAllRuns();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return processEnded(left) && processEnded(session); }, 10000));
-  EXPECT_FALSE(processEnded(browser)) << "not a hook's";
-  for (const qint64 pid : {left, session, browser})
-    ::kill(pid_t(pid), SIGKILL);
+// Whether the process runs `sleep` by now: its shell has forked and, for
+// setsid, left the group.
+bool runsSleep(qint64 pid) {
+  QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+  return comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == "sleep";
+}
+
+// At quit a hook still going gets SIGTERM with its process group, and SIGKILL
+// after a grace if it ignores that; a program a hook left running when it
+// ended, or that left the hook's group, is the user's and stays. Each hook
+// starts two programs (one in its group, one in a session of its own); this
+// test adopts them, and ends each that is still there with SIGUSR1, so the
+// signal each ended with tells who ended it.
+TEST_F(ScriptLauncherTest, StoppingAllRunsEndsRunsStillGoingAndLeavesWhatHooksLeftBehind) {
+  ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+  const auto file = [this](const char* name) { return folder.filePath(QLatin1String(name)); };
+  const auto pidIn = [&](const char* name) {
+    QFile pid(file(name));
+    return pid.open(QIODevice::ReadOnly) ? pid.readAll().trimmed().toLongLong() : 0;
+  };
+  struct Case {
+    const char* name;
+    QByteArray trap; // what the hook does on SIGTERM
+    bool waits;      // whether it waits for what it started
+    int group;       // the signal its group's program ends with
+    bool termed;     // whether the hook took SIGTERM itself
+    qint64 atLeastMs;
+  };
+  const Case cases[] = {
+      {"a hook that ends on SIGTERM", "trap 'echo > termed; exit 0' TERM\n", true, SIGTERM, true,
+       0},
+      {"a hook that ignores SIGTERM", "trap '' TERM\n", true, SIGKILL, false, 250},
+      {"a hook that ended", "", false, SIGUSR1, false, 0}};
+  for (const Case& c : cases) {
+    for (const char* name : {"ready", "termed", "group.pid", "session.pid"})
+      QFile::remove(file(name));
+    // Started from subshells that end at once, as an opener starts a
+    // browser: their hook never collects them.
+    writeScript(c.trap +
+                "cd \"$(dirname \"$0\")\"\n"
+                "(sleep 1000 & echo $! > group.pid)\n"
+                "(setsid sleep 1000 & echo $! > session.pid)\n"
+                "echo > ready\n" +
+                (c.waits ? "sleep 1000 & wait $!\n" : ""));
+    launcher.executeEventHandlerWithoutResult(QStringLiteral("time_slice_start"), QString());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(file("ready")); }, 10000)) << c.name;
+    const qint64 group = pidIn("group.pid");
+    const qint64 session = pidIn("session.pid");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return runsSleep(group) && runsSleep(session); }, 10000))
+        << c.name;
+    if (!c.waits)
+      settle();
+    ASSERT_EQ(launcher.runningCount(), c.waits ? 1 : 0) << c.name;
+
+    QElapsedTimer quit;
+    quit.start();
+    launcher.stopAllRuns();
+    const qint64 took = quit.elapsed();
+    EXPECT_GE(took, c.atLeastMs) << c.name;
+    EXPECT_LT(took, kr::test::timeLimit(500)) << c.name;
+    settle();
+    EXPECT_EQ(QFile::exists(file("termed")), c.termed) << c.name;
+    for (const qint64 pid : {group, session})
+      ::kill(pid_t(pid), SIGUSR1);
+    EXPECT_EQ(endingSignal(group), c.group) << c.name;
+    EXPECT_EQ(endingSignal(session), SIGUSR1) << c.name << ": a session of its own stays";
+  }
 }
 
 } // namespace

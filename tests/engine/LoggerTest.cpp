@@ -7,6 +7,7 @@
 #include "platform/files/SupportPaths.h"
 #include "platform/settings/UserDefaults.h"
 
+#include "support/EditionNameScope.h"
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"
 
@@ -15,6 +16,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 using namespace kr;
 
@@ -56,7 +59,7 @@ TEST_F(LoggerTest, LogFolderFollowsTheDropboxSettings) {
 // Built as "Korvane-C", the logs live in that edition's folders, local and
 // in Dropbox, where its Dropbox manager moves them.
 TEST_F(LoggerTest, TheSiblingEditionLogsUnderItsOwnName) {
-  BundleInfo::setCustomApplicationNameForTesting(QStringLiteral("Korvane-C"));
+  std::optional<test::EditionNameScope> edition(std::in_place, QStringLiteral("Korvane-C"));
   Logger logger(defaults, model);
   const QString data = QFileInfo(SupportPaths::supportFolder()).path();
   EXPECT_EQ(logger.systemLogBackingStoreDesc().folderPath(),
@@ -66,7 +69,7 @@ TEST_F(LoggerTest, TheSiblingEditionLogsUnderItsOwnName) {
   logger.updateLogFileDescriptors();
   EXPECT_EQ(logger.systemLogBackingStoreDesc().folderPath(),
             SupportPaths::homeFolder() + QStringLiteral("/Dropbox/Korvane-C/System Logs"));
-  BundleInfo::setCustomApplicationNameForTesting(std::nullopt);
+  edition.reset();
   EXPECT_EQ(logger.logFolderFromSettings(),
             SupportPaths::homeFolder() + QStringLiteral("/Dropbox/Korvane-R/System Logs"));
 }

@@ -4,6 +4,7 @@
 #include "platform/SmartTimerWrapper.h"
 #include "platform/drawing/IconManager.h"
 #include "platform/settings/UserDefaults.h"
+#include "support/EditionNameScope.h"
 
 #include <QGuiApplication>
 #include <QPalette>
@@ -162,12 +163,13 @@ TEST(MacOSXVersionTest, TheSiblingEditionIsRecognisedByItsCustomApplicationName)
   QCoreApplication::setApplicationName(QStringLiteral("Korvane-C"));
   EXPECT_FALSE(MacOSXVersion::isKorvaneC());
   QCoreApplication::setApplicationName(name);
-  kr::BundleInfo::setCustomApplicationNameForTesting(QStringLiteral("Korvane-C"));
-  EXPECT_TRUE(MacOSXVersion::isKorvaneC());
-  EXPECT_EQ(MacOSXVersion::applicationFolderName(), QStringLiteral("Korvane-C"));
-  kr::BundleInfo::setCustomApplicationNameForTesting(QStringLiteral("korvane-c"));
-  EXPECT_FALSE(MacOSXVersion::isKorvaneC());
-  kr::BundleInfo::setCustomApplicationNameForTesting(std::nullopt);
+  {
+    kr::test::EditionNameScope edition(QStringLiteral("Korvane-C"));
+    EXPECT_TRUE(MacOSXVersion::isKorvaneC());
+    EXPECT_EQ(MacOSXVersion::applicationFolderName(), QStringLiteral("Korvane-C"));
+    edition.set(QStringLiteral("korvane-c"));
+    EXPECT_FALSE(MacOSXVersion::isKorvaneC());
+  }
   EXPECT_FALSE(MacOSXVersion::isKorvaneC());
 }
 

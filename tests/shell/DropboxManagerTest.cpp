@@ -9,6 +9,7 @@
 #include "platform/services/TestAlertPresenter.h"
 #include "platform/settings/UserDefaults.h"
 #include "shell/SandboxHelper.h"
+#include "support/EditionNameScope.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -446,7 +447,7 @@ TEST_F(DropboxTest, AQuitDuringAMoveEndsItAndTheNextStartFinishesIt) {
 // Built as "Korvane-C", the move, the revert and the log writer all use that
 // edition's folders, in Dropbox and locally, and never the other edition's.
 TEST_F(DropboxTest, TheSiblingEditionMovesAndRevertsUnderItsOwnName) {
-  BundleInfo::setCustomApplicationNameForTesting(QStringLiteral("Korvane-C"));
+  const test::EditionNameScope edition(QStringLiteral("Korvane-C"));
   const QString siblingLocal = manager.getLocalSystemLogsFolderPath();
   // Beside this edition's support folder, under the sibling's name.
   const QString dataFolder = QFileInfo(QFileInfo(local).path()).path();
@@ -469,5 +470,4 @@ TEST_F(DropboxTest, TheSiblingEditionMovesAndRevertsUnderItsOwnName) {
   EXPECT_FALSE(QFile::exists(sibling + ours(1)));
   EXPECT_EQ(Logger::sharedLogger().systemLogBackingStoreDesc().folderPath(), siblingLocal);
   QDir(siblingLocal).removeRecursively();
-  BundleInfo::setCustomApplicationNameForTesting(std::nullopt);
 }

@@ -1,6 +1,7 @@
 // The updater's version rules, its feed read from a server on this computer,
 // and its automatic checks on the test clock.
 #include "shell/SoftwareUpdater.h"
+#include "shell/UpdateFeedFetcher.h"
 
 #include "platform/QnLog.h"
 #include "platform/services/TestAlertPresenter.h"
@@ -10,11 +11,13 @@
 #include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -30,16 +33,22 @@ public:
     EXPECT_TRUE(server.listen(QHostAddress::LocalHost));
     QObject::connect(&server, &QTcpServer::newConnection, [this] {
       while (QTcpSocket* socket = server.nextPendingConnection()) {
-        request.clear();
-        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-          request += socket->readAll();
-          if (!request.contains("\r\n\r\n"))
+        // Each connection's own: the client may open one while it uses another.
+        auto received = std::make_shared<QByteArray>();
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, received] {
+          *received += socket->readAll();
+          if (!received->contains("\r\n\r\n"))
             return;
+          request = *received;
           // Requests are counted, not connections: the client may open a
           // connection it never uses.
           ++requests;
           if (silent)
             return;
+          if (request.startsWith("GET /endless ")) {
+            stream(socket);
+            return;
+          }
           socket->write(request.startsWith("GET /moved ")
                             ? "HTTP/1.1 301 Moved\r\nLocation: /feed.xml\r\nContent-Length: "
                               "0\r\nConnection: close\r\n\r\n"
@@ -60,11 +69,27 @@ public:
                "\r\nConnection: close\r\n\r\n" + body;
   }
 
+  // "/endless" answers with a body that goes on until the client closes the
+  // connection (or, at the latest, 256 MiB).
+  void stream(QTcpSocket* socket) {
+    socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml\r\n\r\n<rss>");
+    const auto more = [this, socket] {
+      while (socket->bytesToWrite() < 256 * 1024 && streamed < (qint64(256) << 20)) {
+        streamed += socket->write(QByteArray(64 * 1024, ' '));
+      }
+    };
+    QObject::connect(socket, &QTcpSocket::bytesWritten, socket, more);
+    QObject::connect(socket, &QTcpSocket::disconnected, socket, [this] { streamClosed = true; });
+    more();
+  }
+
   QTcpServer server;
   QByteArray response;
   QByteArray request;
   int requests = 0;
   bool silent = false;
+  qint64 streamed = 0;
+  bool streamClosed = false;
 };
 
 QByteArray feed(const QByteArray& items) {
@@ -252,6 +277,8 @@ TEST_F(SoftwareUpdaterTest, AFeedThatCannotBeReadIsAFailureThatSaysWhy) {
       "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + QByteArray(1100000, ' ');
   const QByteArray redirected =
       "HTTP/1.1 302 Found\r\nLocation: http://example.com/feed.xml\r\nContent-Length: 0\r\n\r\n";
+  const QByteArray redirectLoop =
+      "HTTP/1.1 302 Found\r\nLocation: /feed.xml\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
   const Case cases[] = {
       {"malformed", malformed, QStringLiteral("The update feed could not be read: ")},
       {"404", missing, QStringLiteral("The server answered \"404 Not Found\".")},
@@ -259,6 +286,7 @@ TEST_F(SoftwareUpdaterTest, AFeedThatCannotBeReadIsAFailureThatSaysWhy) {
       {"declared too large", declaredLarge,
        QStringLiteral("The update feed is larger than 1 MiB.")},
       {"too large", streamedLarge, QStringLiteral("The update feed is larger than 1 MiB.")},
+      {"redirect loop", redirectLoop, QStringLiteral("The server redirected too often.")},
       {"less safe redirect", redirected,
        QStringLiteral("The update feed's address \"http://example.com/feed.xml\" is not a "
                       "secure (https) one.")}};
@@ -278,6 +306,56 @@ TEST_F(SoftwareUpdaterTest, AFeedThatCannotBeReadIsAFailureThatSaysWhy) {
   ASSERT_TRUE(checkNow());
   EXPECT_TRUE(alerts.shown.last().informativeText.contains(QStringLiteral("not a secure")));
   EXPECT_EQ(server.requests, requests);
+}
+
+namespace {
+// Shows each alert as a message box does, in an event loop of its own, until
+// `shownUntil` (asked first as the alert shows) says so or 10 seconds have
+// passed.
+class ModalAlertPresenter final : public AlertPresenterAPI {
+public:
+  AlertAnswer respond(const Alert& alert) override {
+    shown.append(alert);
+    if (shownUntil())
+      return {0, false};
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+      if (shownUntil())
+        loop.quit();
+    });
+    poll.start(1);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return {0, false};
+  }
+  std::function<bool()> shownUntil;
+  QList<Alert> shown;
+};
+} // namespace
+
+// A feed that never ends is cut off at the limit, before the alert says so,
+// and the connection closed: nothing more is downloaded while the alert is
+// open.
+TEST_F(SoftwareUpdaterTest, AFeedThatNeverEndsIsCutOffAtTheLimitBeforeTheAlertShows) {
+  ModalAlertPresenter modal;
+  ScopedAlertPresenter scopedModal{modal};
+  qint64 streamedWhenShown = -1;
+  modal.shownUntil = [&] {
+    if (streamedWhenShown < 0)
+      streamedWhenShown = server.streamed;
+    return server.streamClosed || server.streamed >= (qint64(64) << 20);
+  };
+  updater.setFeedURL(server.url().resolved(QUrl(QStringLiteral("/endless"))));
+  ASSERT_TRUE(checkNow());
+  ASSERT_EQ(modal.shown.size(), 1);
+  EXPECT_EQ(modal.shown.last().informativeText,
+            QStringLiteral("The update feed is larger than 1 MiB."));
+  EXPECT_TRUE(server.streamClosed) << server.streamed << " bytes sent, and more to come";
+  // What the connection held on its way counts in; far less than what an
+  // open reply takes in meanwhile.
+  EXPECT_LT(server.streamed, qint64(16) << 20);
+  EXPECT_GE(streamedWhenShown, UpdateFeedFetcher::kMaximumBytes);
 }
 
 TEST_F(SoftwareUpdaterTest, OverlongValuesOrTooManyItemsMakeTheFeedUnreadable) {
@@ -348,7 +426,7 @@ TEST_F(SoftwareUpdaterTest, AServerThatNeverAnswersIsGivenUpAfterThirtySeconds) 
   clock.advance(29.0);
   EXPECT_TRUE(updater.isChecking());
   clock.advance(1.0);
-  ASSERT_EQ(done.size(), 1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return done.size() == 1; }, 10000));
   EXPECT_EQ(alerts.shown.last().informativeText,
             QStringLiteral("The server did not answer within 30 seconds."));
 }

@@ -182,8 +182,9 @@ TEST_F(PadTextOptions, SpellingChecksOnlyVisibleAndEditedParagraphs) {
     const int checkedBefore = one.spellingHighlighter()->checkedParagraphs();
     const int passedBefore = one.spellingHighlighter()->passedParagraphs();
     one.showSheet(RichText(text));
-    for (int i = 0; i < 5; ++i)
-      QApplication::processEvents();
+    // Checked once the text is laid out to its end, in steps.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return one.spellingHighlighter()->checkedParagraphs() > checkedBefore; }, 5000));
     const int afterLoad = one.spellingHighlighter()->checkedParagraphs() - checkedBefore;
     EXPECT_GT(afterLoad, 0);
     EXPECT_LT(afterLoad, 100) << "a long sheet is not checked whole on a load";

@@ -60,6 +60,14 @@ LongTextDocumentLayout::LongTextDocumentLayout(QTextDocument* document)
   updateMetrics();
 }
 
+bool LongTextDocumentLayout::laidOutToTheEnd(const QTextDocument& document) {
+  if (qobject_cast<const LongTextDocumentLayout*>(document.documentLayout()))
+    return true;
+  // Every paragraph laid out has a line, an empty one too.
+  const QTextLayout* last = document.lastBlock().layout();
+  return last && last->lineCount() > 0;
+}
+
 double LongTextDocumentLayout::width() const { return document()->pageSize().width(); }
 
 void LongTextDocumentLayout::updateMetrics() {

@@ -26,6 +26,13 @@ class LongTextDocumentLayout : public QAbstractTextDocumentLayout {
 public:
   explicit LongTextDocumentLayout(QTextDocument* document);
 
+  // Whether `document`'s layout has reached the end of the text. This one
+  // places every paragraph at once. Qt's own layout lays a long text out in
+  // steps between the events, and a change of the text (or of a paragraph's
+  // formats) before its last step leaves the paragraphs it had not reached
+  // with no lines and no height, and the layout taken as done.
+  static bool laidOutToTheEnd(const QTextDocument& document);
+
   void draw(QPainter* painter, const PaintContext& context) override;
   int hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) const override;
   int pageCount() const override { return 1; }

@@ -14,9 +14,11 @@
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace kr {
 
@@ -337,6 +339,8 @@ void NowAndLaterBoardTextView::redo() {
 }
 
 void NowAndLaterBoardTextView::onContentsChanged() {
+  if (mendLayoutFrom_ >= 0)
+    mendLayout();
   encodeInStepsWhenDue();
   // Spelling marks and links on screen change only how the text is drawn,
   // not the text: a document as it was read or saved stays unmodified, and
@@ -348,13 +352,29 @@ void NowAndLaterBoardTextView::onContentsChanged() {
 
 void NowAndLaterBoardTextView::onContentsChange(int from, int /*removed*/, int added) {
   QTextDocument* text = document();
-  if (added <= 0 || text->defaultTextOption().textDirection() == Qt::LayoutDirectionAuto)
-    return;
-  QTextCursor inserted(text);
-  inserted.setPosition(std::min(from + added, text->characterCount() - 1));
-  inserted.setPosition(std::min(from, inserted.position()), QTextCursor::KeepAnchor);
-  if (writesRightToLeft(inserted.selectedText()))
-    settleDirection(text, true);
+  if (added > 0 && text->defaultTextOption().textDirection() != Qt::LayoutDirectionAuto) {
+    QTextCursor inserted(text);
+    inserted.setPosition(std::min(from + added, text->characterCount() - 1));
+    inserted.setPosition(std::min(from, inserted.position()), QTextCursor::KeepAnchor);
+    if (writesRightToLeft(inserted.selectedText()))
+      settleDirection(text, true);
+  }
+  // The layout hears of the change next: before its last step, it would
+  // leave the paragraphs it had not reached without height.
+  if (!LongTextDocumentLayout::laidOutToTheEnd(*text))
+    mendLayoutFrom_ = mendLayoutFrom_ < 0 ? from : std::min(mendLayoutFrom_, from);
+}
+
+void NowAndLaterBoardTextView::mendLayout() {
+  QTextDocument* text = document();
+  const int from = std::min(std::exchange(mendLayoutFrom_, -1), text->characterCount() - 1);
+  QTextBlock block = text->findBlock(from);
+  while (block.isValid() && block.layout()->lineCount() > 0)
+    block = block.next();
+  // Laid out now, the rest of the text in one pass: the caret placed after
+  // this edit, and the scroll range, take the text's true height.
+  if (block.isValid())
+    text->markContentsDirty(block.position(), text->characterCount() - block.position());
 }
 
 void NowAndLaterBoardTextView::documentChanged(bool fromOutside) {

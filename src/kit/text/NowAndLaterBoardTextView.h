@@ -255,8 +255,12 @@ protected:
 
 private:
   void onContentsChanged();
-  // Inserted text written from right to left gives each paragraph its own direction again.
+  // Inserted text written from right to left gives each paragraph its own
+  // direction again. A change that comes while Qt's layout is still laying
+  // the text out in steps has the rest laid out once the layout has taken
+  // it (mendLayout()).
   void onContentsChange(int from, int removed, int added);
+  void mendLayout();
   // Shows `fresh` (made by buildSheetDocument) in place of the document shown,
   // which is handed over in `left` when that is given, and deleted otherwise
   // (a long one on the sheet writer's thread).
@@ -294,6 +298,7 @@ private:
   bool loading_ = false;
   bool dropping_ = false;
   bool anchoring_ = false; // scrolling to keep the text read in place
+  int mendLayoutFrom_ = -1;
   std::vector<std::unique_ptr<QKeyEvent>> typedAhead_;
   bool typeAheadPosted_ = false;
   bool layoutStopped_ = false;

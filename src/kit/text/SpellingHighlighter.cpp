@@ -95,9 +95,12 @@ void SpellingHighlighter::setEnabled(bool enabled) {
     checkVisibleSoon();
     return;
   }
-  // Only the paragraphs with underlines need their formats cleared.
+  // Only the paragraphs with underlines need their formats cleared, once
+  // the text is laid out to its end (see checkVisible()).
   if (!document())
     return;
+  if (!LongTextDocumentLayout::laidOutToTheEnd(*document()))
+    document()->documentLayout()->documentSize();
   for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
     SpellingState* state = stateOf(block);
     if (state && state->marked) {
@@ -274,7 +277,9 @@ QTextBlock SpellingHighlighter::firstBlockReaching(int y) const {
 }
 
 void SpellingHighlighter::checkVisible() {
-  if (!document() || !editor_->isVisible())
+  // Marks given before the text is laid out to its end would cut its layout
+  // short; the layout's next step brings the check back.
+  if (!document() || !editor_->isVisible() || !LongTextDocumentLayout::laidOutToTheEnd(*document()))
     return;
   const int top = editor_->verticalScrollBar()->value();
   const int bottom = top + editor_->viewport()->height();
@@ -309,8 +314,10 @@ void SpellingHighlighter::highlightBlock(const QString& text) {
   }
   // Not on screen and not edited: seen to when it shows. A paragraph given
   // a format here is laid out again, and with it the text up to it: a long
-  // text shown is never given formats as a whole.
-  if (!forced_ && !inEdit_ && !isVisible(block))
+  // text shown is never given formats as a whole. Nor is one before the text
+  // is laid out to its end (see checkVisible()).
+  if (!inEdit_ &&
+      ((!forced_ && !isVisible(block)) || !LongTextDocumentLayout::laidOutToTheEnd(*document())))
     return;
   if (!state) {
     state = new SpellingState;

@@ -133,11 +133,18 @@ UserDefaults::UserDefaults(const QString& filePath, QObject* parent)
   connect(writeTimer_, &QTimer::timeout, this, &UserDefaults::startWrite);
   retryTimer_->setSingleShot(true);
   connect(retryTimer_, &QTimer::timeout, this, &UserDefaults::startWrite);
-  if (QCoreApplication* app = QCoreApplication::instance())
+  if (QCoreApplication* app = QCoreApplication::instance()) {
+    underApplication_ = true;
     connect(app, &QCoreApplication::aboutToQuit, this, &UserDefaults::flush);
+  }
 }
 
-UserDefaults::~UserDefaults() { flush(); }
+UserDefaults::~UserDefaults() {
+  // The shared store goes after the application: what its last flush could
+  // not write stays unwritten (and was named then).
+  if (!underApplication_ || QCoreApplication::instance())
+    flush();
+}
 
 void UserDefaults::scheduleWrite() {
   // A file that could not be read is never written over: changes last the run.

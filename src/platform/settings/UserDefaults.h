@@ -149,6 +149,9 @@ private:
   QString writeProblem_;
   // A flush gave up waiting for this write: later ones do not wait for it.
   quint64 abandoned_ = 0;
+  // Made while an application ran: what the store holds is written while it
+  // goes (flush() at its end), never once its Qt is gone.
+  bool underApplication_ = false;
   QStringList lastSaidNotWritten_;
   QVariantMap registered_;
   QHash<QString, Range> ranges_;

@@ -9,6 +9,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <optional>
 
 namespace kr {
 
@@ -178,22 +179,32 @@ ObjectiveText::Style DataModel::objectiveStyle() const {
 
 void DataModel::adoptStoredObjective() {
   const QVariant stored = defaults().object(kObjective);
-  const QByteArray bytes = stored.toByteArray();
-  if (!stored.isValid() || bytes.isEmpty() || RtfdPackage::fromData(bytes))
+  if (!stored.isValid())
     return;
   // Text written by hand or by an older version: the words are kept, in the
-  // pads' font and colour.
-  const int type = stored.metaType().id();
-  const bool text = type == QMetaType::QString || type == QMetaType::LongLong ||
-                    type == QMetaType::Double || type == QMetaType::Bool ||
-                    (type == QMetaType::QByteArray && isPlainText(bytes));
+  // pads' font and colour. A line written by hand is taken whole, whatever
+  // the INI reading made of it (a list at its commas, ...).
+  std::optional<QString> text = defaults().handWrittenText(kObjective);
+  if (!text) {
+    const QByteArray bytes = stored.toByteArray();
+    const int type = stored.metaType().id();
+    const bool scalar = type == QMetaType::QString || type == QMetaType::LongLong ||
+                        type == QMetaType::Double || type == QMetaType::Bool;
+    // An empty objective gives way to the prompt.
+    if ((bytes.isEmpty() && (scalar || type == QMetaType::QByteArray)) ||
+        RtfdPackage::fromData(bytes))
+      return;
+    if (scalar || (type == QMetaType::QByteArray && isPlainText(bytes)))
+      text = stored.toString();
+  }
   if (text) {
     platformLog(QStringLiteral("settings: the stored objective is plain text; it is kept as the "
                                "objective's text"));
-    defaults().setValue(kObjective,
-                        ObjectiveText::fromPlainText(stored.toString(), objectiveStyle()).data());
+    defaults().setValue(kObjective, ObjectiveText::fromPlainText(*text, objectiveStyle()).data());
     return;
   }
+  // Anything else (a list, a number of another kind) cannot be shown: the
+  // file as it is is kept before the prompt takes its place.
   defaults().keepDamagedCopy(kObjective);
   defaults().remove(kObjective);
 }

@@ -225,6 +225,53 @@ TEST_F(DataModelTest, AnObjectiveInAnotherFormIsShownAsTextOrKeptAside) {
   EXPECT_NE(UserDefaults(settings).object(QStringLiteral("objective")).toByteArray(), garbage);
 }
 
+// An objective and a text setting written into the file by hand are read
+// whole, where Qt's reader would split the line at its commas, cut it at a
+// ';' or drop its quotes; the next write stores them as text.
+TEST_F(DataModelTest, TextsWrittenByHandAreReadWhole) {
+  const struct {
+    const char* line;
+    const char* text;
+  } cases[] = {
+      {"Plain text objective, written by hand", "Plain text objective, written by hand"},
+      {"Buy milk; eggs, bread", "Buy milk; eggs, bread"},
+      {"Read \"Dune\" today", "Read \"Dune\" today"},
+      {" \t spaced, out  ", "spaced, out"},
+      {"C:\\\\work\\\\notes, then \\d as written", "C:\\work\\notes, then \\d as written"},
+      {"one\\ttab, two\\nlines", "one\ttab, two\nlines"},
+      {"caf\u00e9 \U0001f600, \u00fcn\u00efcode", "caf\u00e9 \U0001f600, \u00fcn\u00efcode"},
+      {"\"quoted, as Qt writes text\"", "quoted, as Qt writes text"},
+  };
+  const QString settings = kr::SupportPaths::settingsFile();
+  const QString tags = QStringLiteral("tags");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    const QString text = QString::fromUtf8(c.text);
+    UserDefaults::resetStandardForTesting();
+    QFile::remove(settings + QStringLiteral(".damaged"));
+    {
+      QFile file(settings);
+      ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+      file.write(QByteArray("[General]\nobjective=") + c.line + "\ntags=" + c.line + "\n");
+    }
+    {
+      DataModel reopened;
+      reopened.prepare();
+      EXPECT_EQ(reopened.objectiveData().plainText().trimmed(), text);
+      EXPECT_EQ(store().string(tags), text);
+      EXPECT_EQ(store().object(tags).toString(), text) << "registered as text";
+      ASSERT_TRUE(store().flush());
+    }
+    EXPECT_FALSE(QFile::exists(settings + QStringLiteral(".damaged")));
+    UserDefaults::resetStandardForTesting();
+    EXPECT_EQ(kr::ObjectiveText(store().object(QStringLiteral("objective")).toByteArray())
+                  .plainText()
+                  .trimmed(),
+              text);
+    EXPECT_EQ(store().object(tags), QVariant(text)) << "written back as text";
+  }
+}
+
 TEST(ObjectiveTextTest, PlainTextLeavesOutFormatsAndAttachments) {
   const QString text = QStringLiteral("Fix {braces} \\ and ümlauts 😀\nsecond\tline");
   EXPECT_EQ(kr::ObjectiveText::fromPlainText(text, {}).plainText(), text);

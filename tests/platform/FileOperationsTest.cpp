@@ -117,6 +117,21 @@ TEST(FileOperationsTest, WritesAndCopiesOnlyRegularFilesAndNeverThroughALink) {
   EXPECT_EQ(QFileInfo(file).permissions() & QFile::ReadOther, QFile::Permissions());
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
             QStringList{QStringLiteral("entry")}); // nothing left beside
+  // Its owner and group too, where this user may give them (as root), and
+  // other permissions where asked for.
+  const QByteArray encoded = QFile::encodeName(file);
+  struct stat info {};
+  if (::chown(encoded.constData(), 65534, 65534) == 0) {
+    ASSERT_TRUE(FileOperations::writeRegularFile(file, "two"));
+    ASSERT_EQ(::stat(encoded.constData(), &info), 0);
+    EXPECT_EQ(info.st_uid, 65534u);
+    EXPECT_EQ(info.st_gid, 65534u);
+  }
+  kr::RegularFileWriteOptions narrower;
+  narrower.permissions = 0400;
+  ASSERT_TRUE(FileOperations::writeRegularFile(file, "two", nullptr, narrower));
+  ASSERT_EQ(::stat(encoded.constData(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0400u);
 
   const QString fifo = dir.filePath(QStringLiteral("fifo"));
   ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);

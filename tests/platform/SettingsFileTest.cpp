@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -25,6 +26,7 @@
 
 using kr::SettingsFile;
 using kr::UserDefaults;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -135,6 +137,50 @@ TEST_F(SettingsFileTest, AStaleLockOfThisUserIsTakenOver) {
     EXPECT_TRUE(defaults.flush());
   }
   EXPECT_EQ(UserDefaults(path()).integer(QStringLiteral("count")), 2);
+  // An empty one may be another writer's, made and about to be locked: it is
+  // left behind only once it is older than that takes.
+  QFile::remove(lock());
+  writeLock("");
+  EXPECT_TRUE(SettingsFile::write(path(), {{QStringLiteral("count"), 3}}, 50ms).lockInTheWay);
+  ASSERT_EQ(::utime(encodedLock().constData(), &old), 0);
+  EXPECT_TRUE(SettingsFile::write(path(), {{QStringLiteral("count"), 4}}, 50ms).written);
+  EXPECT_EQ(UserDefaults(path()).integer(QStringLiteral("count")), 4);
+}
+
+// Two programs writing the settings at once, as fast as they can: each write
+// is made under the lock from the file as the other left it, so no key is
+// lost, also when one finds the lock file the other just made still empty.
+TEST_F(SettingsFileTest, TwoWritersAtOnceLoseNothing) {
+  constexpr int kKeys = 500;
+  // In memory where the system has a folder there: the disk's syncs of the
+  // file and of the private copies would take most of the time.
+  const QTemporaryDir memory(QStringLiteral("/dev/shm/kr-settings-XXXXXX"));
+  const QString folder = memory.isValid() ? memory.path() : dir.path();
+  const QString file = folder + QStringLiteral("/settings.conf");
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("TMPDIR"), folder);
+  QProcess writers[2];
+  const QString prefixes[2] = {QStringLiteral("first"), QStringLiteral("second")};
+  for (int i = 0; i < 2; ++i) {
+    writers[i].setProcessEnvironment(environment);
+    writers[i].start(QStringLiteral(KR_SETTINGS_WRITER),
+                     {file, prefixes[i], QString::number(kKeys), QStringLiteral("--slow-lock")});
+  }
+  for (QProcess& writer : writers) {
+    ASSERT_TRUE(writer.waitForFinished(240000));
+    EXPECT_EQ(writer.exitCode(), 0) << writer.readAllStandardError().toStdString();
+  }
+  const UserDefaults written(file);
+  QStringList lost;
+  for (const QString& prefix : prefixes) {
+    for (int i = 0; i < kKeys; ++i) {
+      if (written.integer(prefix + QString::number(i)) != i)
+        lost << prefix + QString::number(i);
+    }
+  }
+  EXPECT_TRUE(lost.isEmpty()) << lost.size() << " lost, among them "
+                              << lost.mid(0, 10).join(u' ').toStdString();
+  EXPECT_FALSE(QFileInfo::exists(SettingsFile::lockPath(file)));
 }
 
 // A read-only file or folder is the user's word: nothing is written there,

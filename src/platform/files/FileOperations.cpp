@@ -211,10 +211,35 @@ bool finishWrite(int fd, const QByteArray& path, bool written, const QString& wh
   setError(error, QStringLiteral("%1: %2").arg(what, errnoText(code)));
   return false;
 }
+
+// Gives the new file `fd` the owner and group of the file it replaces, as far
+// as the system lets this user: the group alone where the owner cannot be
+// given (another user's file this user may write).
+void keepOwner(int fd, const struct stat& replaced) {
+  struct stat made {};
+  if (::fstat(fd, &made) != 0 || (made.st_uid == replaced.st_uid && made.st_gid == replaced.st_gid))
+    return;
+  if (::fchown(fd, replaced.st_uid, replaced.st_gid) == 0 || made.st_gid == replaced.st_gid)
+    return;
+  // Otherwise the new file keeps this user's group: it is written all the same.
+  const bool groupGiven = ::fchown(fd, uid_t(-1), replaced.st_gid) == 0;
+  Q_UNUSED(groupGiven);
+}
+
+// A rename is on the disk once its folder is: without this, a power cut soon
+// after can bring back the old file, or none. A file system that cannot sync
+// a folder has nothing to sync.
+void syncFolder(const QByteArray& folder) {
+  const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0)
+    return;
+  (void)::fsync(fd);
+  ::close(fd);
+}
 } // namespace
 
-bool FileOperations::writeRegularFile(const QString& path, const QByteArray& bytes,
-                                      QString* error) {
+bool FileOperations::writeRegularFile(const QString& path, const QByteArray& bytes, QString* error,
+                                      const WriteOptions& options) {
   const QByteArray target = QFile::encodeName(path);
   struct stat existing {};
   const bool replaces = ::lstat(target.constData(), &existing) == 0;
@@ -233,7 +258,14 @@ bool FileOperations::writeRegularFile(const QString& path, const QByteArray& byt
     setError(error, QStringLiteral("%1: %2").arg(path, errnoText(errno)));
     return false;
   }
-  const bool written = (!replaces || ::fchmod(fd, existing.st_mode & 07777) == 0) &&
+  if (replaces)
+    keepOwner(fd, existing);
+  // Set after the owner: a change of owner clears the set-id bits.
+  const std::optional<mode_t> permissions =
+      options.permissions ? std::optional<mode_t>(mode_t(*options.permissions & 07777))
+      : replaces          ? std::optional<mode_t>(existing.st_mode & 07777)
+                          : std::nullopt;
+  const bool written = (!permissions || ::fchmod(fd, *permissions) == 0) &&
                        writeAll(fd, bytes.constData(), bytes.size());
   if (!finishWrite(fd, beside, written, path, error))
     return false;
@@ -243,6 +275,7 @@ bool FileOperations::writeRegularFile(const QString& path, const QByteArray& byt
     setError(error, QStringLiteral("%1: %2").arg(path, errnoText(code)));
     return false;
   }
+  syncFolder(QFile::encodeName(info.absolutePath()));
   return true;
 }
 

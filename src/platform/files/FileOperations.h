@@ -25,6 +25,13 @@ struct RegularFileReadOptions {
   std::optional<FileStamp>* stampBeforeRead = nullptr;
 };
 
+// How FileOperations::writeRegularFile writes a file.
+struct RegularFileWriteOptions {
+  // The permission bits of the file written. By default a file replaced
+  // keeps its own, and a new one has what the umask leaves of 0666.
+  std::optional<unsigned> permissions;
+};
+
 // File-system operations that the standard Qt classes do not offer.
 class FileOperations {
 public:
@@ -56,13 +63,17 @@ public:
   static QStringList entryNames(const QString& folder, const QString& prefix = {});
 
   // Writes `bytes` as the whole of the file at `path`: written beside it
-  // under a hidden name, flushed to the disk, then renamed over it, so that a
-  // reader sees the old file or the new one, never a part. Only a regular
-  // file is replaced: a link, a pipe, a device or a folder at `path` is
-  // refused and left as it is (a link is never written through). A file
-  // replaced keeps its permissions.
+  // under a hidden name, flushed to the disk, then renamed over it (and the
+  // rename flushed to the disk with its folder), so that a reader sees the
+  // old file or the new one, never a part, also after a power cut. Only a
+  // regular file is replaced: a link, a pipe, a device or a folder at `path`
+  // is refused and left as it is (a link is never written through). A file
+  // replaced keeps its permissions, and its owner and group where the
+  // system lets the program give them.
+  using WriteOptions = RegularFileWriteOptions;
   static bool writeRegularFile(const QString& path, const QByteArray& bytes,
-                               QString* error = nullptr);
+                               QString* error = nullptr,
+                               const WriteOptions& options = WriteOptions());
   // Copies the regular file `from` (a link is refused, as is anything that
   // is not a regular file, without blocking) to `to`, which must not exist
   // yet; the copy is on the disk when this returns. A failure leaves nothing

@@ -2,6 +2,7 @@
 
 #include "platform/QnLog.h"
 #include "platform/files/FileOperations.h"
+#include "platform/settings/IniLines.h"
 #include "platform/settings/SettingsLock.h"
 #include "platform/settings/StoredSettingsCheck.h"
 
@@ -10,7 +11,6 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QTemporaryFile>
 
 #include <cerrno>
 #include <cstring>
@@ -39,6 +39,43 @@ bool writeCopy(const QString& path, const QByteArray& bytes) {
 void forget(QSettings& copy) {
   copy.clear();
   copy.sync();
+}
+
+RegularFileReadOptions settingsFileOptions() {
+  RegularFileReadOptions options;
+  options.maximumSize = SettingsFile::kLargestFile;
+  return options;
+}
+
+// `current` (the settings file's bytes) with `changes` applied, as Qt's INI
+// writer writes them, in a private copy.
+std::optional<QByteArray> withChanges(const QByteArray& current,
+                                      const SettingsFile::Values& changes, QString* why) {
+  // Values damaged since the file was read are left out, not decoded.
+  const QByteArray safe =
+      StoredSettingsCheck::withoutEntries(current, StoredSettingsCheck::unreadableEntries(current));
+  const QTemporaryDir work;
+  if (!work.isValid() || !writeCopy(copyName(work), safe)) {
+    *why = QStringLiteral("no private copy could be made to write it (%1)").arg(work.errorString());
+    return std::nullopt;
+  }
+  QSettings copy(copyName(work), QSettings::IniFormat); // our private copy
+  for (auto it = changes.cbegin(); it != changes.cend(); ++it) {
+    if (it.value().isValid())
+      copy.setValue(it.key(), it.value());
+    else
+      copy.remove(it.key());
+  }
+  copy.sync();
+  // A file that was not all INI text reads as what could be read (kept
+  // aside when it was read) and is written anew: only a failed write counts.
+  std::optional<QByteArray> bytes;
+  if (copy.status() != QSettings::AccessError)
+    bytes = FileOperations::readRegularFile(copyName(work), why, settingsFileOptions());
+  else
+    *why = QStringLiteral("its private copy could not be written");
+  forget(copy);
+  return bytes;
 }
 
 // Whether the program may write at `path` (a file or a folder): its
@@ -85,16 +122,16 @@ QString SettingsFile::unreadableReason(const QString& filePath) {
   return {};
 }
 
-std::optional<SettingsFile::Values> SettingsFile::read(const QString& path, QString* why) {
+std::optional<SettingsFile::Values> SettingsFile::read(const QString& path, QString* why,
+                                                       Texts* wholeTexts) {
   *why = unreadableReason(path);
   if (!why->isEmpty())
     return std::nullopt;
   if (!QFileInfo::exists(path))
     return Values{}; // a first launch
   StoredSettingsCheck::setAsideUnreadableEntries(path);
-  RegularFileReadOptions options;
-  options.maximumSize = kLargestFile;
-  const std::optional<QByteArray> bytes = FileOperations::readRegularFile(path, why, options);
+  const std::optional<QByteArray> bytes =
+      FileOperations::readRegularFile(path, why, settingsFileOptions());
   if (!bytes)
     return std::nullopt;
   const QTemporaryDir folder;
@@ -118,12 +155,31 @@ std::optional<SettingsFile::Values> SettingsFile::read(const QString& path, QStr
                 *bytes);
   }
   forget(copy);
+  if (wholeTexts) {
+    const Texts texts = IniLines::wholeTexts(safe);
+    for (auto it = texts.cbegin(); it != texts.cend(); ++it) {
+      if (values.contains(it.key()))
+        wholeTexts->insert(it.key(), it.value());
+    }
+  }
   return values;
 }
 
 SettingsFile::WriteResult SettingsFile::write(const QString& path, const Values& changes,
                                               std::chrono::milliseconds lockWait,
                                               const std::function<void()>& locked) {
+  return rewrite(
+      path, lockWait,
+      [&changes](const QByteArray& current, QString* why) {
+        return withChanges(current, changes, why);
+      },
+      locked);
+}
+
+SettingsFile::WriteResult SettingsFile::rewrite(const QString& path,
+                                                std::chrono::milliseconds lockWait,
+                                                const Rewriter& rewriter,
+                                                const std::function<void()>& locked) {
   // What is there now must still be a settings file (or nothing): a link
   // turned to a device or a pipe put in its place since it was read is never
   // replaced, as replacing would put the settings where it stood.
@@ -134,11 +190,11 @@ SettingsFile::WriteResult SettingsFile::write(const QString& path, const Values&
   const QString folder = QFileInfo(target).absolutePath();
   if (!QDir().mkpath(folder))
     return failure(QStringLiteral("the folder %1 cannot be made").arg(folder));
+  // A file made read-only is the user's word, though its folder would let
+  // a new file be renamed over it.
   struct stat info {};
   const QByteArray encodedTarget = QFile::encodeName(target);
-  const bool exists = ::stat(encodedTarget.constData(), &info) == 0;
-  const mode_t mode = exists ? info.st_mode & 07777 : 0644;
-  if (exists && !writable(encodedTarget, info))
+  if (::stat(encodedTarget.constData(), &info) == 0 && !writable(encodedTarget, info))
     return failure(QStringLiteral("the file %1 is read-only").arg(target));
   const QByteArray encodedFolder = QFile::encodeName(folder);
   if (::stat(encodedFolder.constData(), &info) != 0 || !writable(encodedFolder, info))
@@ -150,80 +206,46 @@ SettingsFile::WriteResult SettingsFile::write(const QString& path, const Values&
     return failure(QStringLiteral("the lock file %1 %2").arg(lock.path(), why), true);
   if (locked)
     locked();
-
-  QByteArray bytes;
-  if (exists) {
-    RegularFileReadOptions options;
-    options.maximumSize = kLargestFile;
-    std::optional<QByteArray> current = FileOperations::readRegularFile(target, &why, options);
-    if (!current)
+  // Read once the lock is had: another writer may have made or changed the
+  // file meanwhile.
+  QByteArray current;
+  if (::stat(encodedTarget.constData(), &info) == 0) {
+    std::optional<QByteArray> bytes =
+        FileOperations::readRegularFile(target, &why, settingsFileOptions());
+    if (!bytes)
       return failure(why);
-    // Values damaged since the file was read are left out, not decoded.
-    bytes = StoredSettingsCheck::withoutEntries(*current,
-                                                StoredSettingsCheck::unreadableEntries(*current));
+    current = std::move(*bytes);
   }
-  const QTemporaryDir work(folder + QStringLiteral("/.") + QFileInfo(target).fileName() +
-                           QStringLiteral("-XXXXXX"));
-  if (!work.isValid() || !writeCopy(copyName(work), bytes))
-    return failure(
-        QStringLiteral("the folder %1 cannot be written (%2)").arg(folder, work.errorString()));
-  QSettings copy(copyName(work), QSettings::IniFormat); // our private copy
-  for (auto it = changes.cbegin(); it != changes.cend(); ++it) {
-    if (it.value().isValid())
-      copy.setValue(it.key(), it.value());
-    else
-      copy.remove(it.key());
-  }
-  copy.sync();
-  const QByteArray written = QFile::encodeName(copyName(work));
+  const std::optional<QByteArray> next = rewriter(current, &why);
+  if (!next)
+    return failure(why);
+  if (!FileOperations::writeRegularFile(target, *next, &why))
+    return failure(QStringLiteral("it cannot be written (%1)").arg(why));
   WriteResult result;
-  // A file that was not all INI text reads as what could be read (kept
-  // aside when it was read) and is written anew: only a failed write counts.
-  if (copy.status() == QSettings::AccessError) {
-    result.why = QStringLiteral("the folder %1 cannot be written").arg(folder);
-  } else if (::chmod(written.constData(), mode) != 0 ||
-             ::rename(written.constData(), encodedTarget.constData()) != 0) {
-    result.why = QStringLiteral("%1 cannot be replaced (%2)").arg(target, errnoText(errno));
-  } else {
-    result.written = true;
-  }
-  forget(copy);
+  result.written = true;
   return result;
 }
 
-void SettingsFile::keepDamaged(const QString& path, const QString& what,
+bool SettingsFile::keepDamaged(const QString& path, const QString& what,
                                std::optional<QByteArray> bytes) {
   QString why;
-  if (!bytes) {
-    RegularFileReadOptions options;
-    options.maximumSize = kLargestFile;
-    bytes = FileOperations::readRegularFile(path, &why, options);
-  }
+  if (!bytes)
+    bytes = FileOperations::readRegularFile(path, &why, settingsFileOptions());
+  // Whoever could not read the file cannot read the copy either.
+  struct stat info {};
+  RegularFileWriteOptions options;
+  options.permissions = ::stat(QFile::encodeName(path).constData(), &info) == 0
+                            ? unsigned(info.st_mode & 0666)
+                            : 0600u;
   const QString damaged = path + QStringLiteral(".damaged");
-  if (bytes && replace(damaged, *bytes, &why)) {
+  if (bytes && FileOperations::writeRegularFile(damaged, *bytes, &why, options)) {
     platformLog(
         QStringLiteral("settings: %1; the file as it was is kept as %2").arg(what, damaged));
-  } else {
-    platformLog(
-        QStringLiteral("settings: %1, and the file could not be kept aside: %2").arg(what, why));
+    return true;
   }
-}
-
-bool SettingsFile::replace(const QString& path, const QByteArray& bytes, QString* why) {
-  const QFileInfo info(path);
-  QTemporaryFile file(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                      QStringLiteral("-XXXXXX"));
-  if (!file.open() || file.write(bytes) != bytes.size() || !file.flush()) {
-    *why = file.errorString();
-    return false;
-  }
-  const QByteArray from = QFile::encodeName(file.fileName());
-  if (::rename(from.constData(), QFile::encodeName(path).constData()) != 0) {
-    *why = errnoText(errno);
-    return false;
-  }
-  file.setAutoRemove(false);
-  return true;
+  platformLog(
+      QStringLiteral("settings: %1, and the file could not be kept aside: %2").arg(what, why));
+  return false;
 }
 
 } // namespace kr

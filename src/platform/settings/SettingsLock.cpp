@@ -1,14 +1,14 @@
 #include "platform/settings/SettingsLock.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSysInfo>
 #include <QThread>
 
-#include <QElapsedTimer>
-
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -16,11 +16,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <utility>
+
 namespace kr {
 
 namespace {
 
-constexpr int kRetryMilliseconds = 20;
+// A writer holds the lock for milliseconds: tried again soon at first, then
+// less often, for a lock held longer.
+constexpr unsigned long kFirstRetryMilliseconds = 1;
+constexpr unsigned long kRetryMilliseconds = 20;
+
+void (*afterMaking)() = nullptr;
 
 QString errnoText(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
 
@@ -49,13 +57,25 @@ bool holderRuns(const QByteArray& text) {
   return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
 }
 
+// Whether a lock file that no one has locked was left behind: by the age of
+// an empty one (its writer may be about to lock it), else by its writer.
+bool isStale(const QByteArray& holder, time_t modified) {
+  const auto age = std::abs(std::time(nullptr) - modified);
+  if (holder.isEmpty())
+    return age > SettingsLock::kEmptyStaleAge.count();
+  return !holderRuns(holder) || age > SettingsLock::kStaleAge.count();
+}
+
 } // namespace
+
+void SettingsLock::setAfterMakingForTesting(void (*hook)()) { afterMaking = hook; }
 
 bool SettingsLock::acquire(std::chrono::milliseconds wait, QString* why) {
   if (fd_ >= 0)
     return true;
   QElapsedTimer waited;
   waited.start();
+  unsigned long pause = kFirstRetryMilliseconds;
   for (;;) {
     switch (tryOnce(why)) {
     case Attempt::Taken:
@@ -69,24 +89,24 @@ bool SettingsLock::acquire(std::chrono::milliseconds wait, QString* why) {
       *why = QStringLiteral("is held by another running program");
       return false;
     }
-    QThread::msleep(kRetryMilliseconds);
+    QThread::msleep(pause);
+    pause = std::min(pause * 2, kRetryMilliseconds);
   }
 }
 
 SettingsLock::Attempt SettingsLock::tryOnce(QString* why) {
+  if (made_ >= 0)
+    return lockMade(why);
   const QByteArray path = QFile::encodeName(path_);
   // Never through a link, never waiting on a pipe; the kind is checked
   // before a byte is read.
   constexpr int kFlags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
   int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | kFlags, 0644);
   if (fd >= 0) {
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !writeHolder(fd)) {
-      ::unlink(path.constData());
-      ::close(fd);
-      return Attempt::Busy;
-    }
-    fd_ = fd;
-    return Attempt::Taken;
+    if (afterMaking)
+      afterMaking();
+    made_ = fd;
+    return lockMade(why);
   }
   if (errno != EEXIST) {
     *why = QStringLiteral("cannot be made (%1)").arg(errnoText(errno));
@@ -117,52 +137,83 @@ SettingsLock::Attempt SettingsLock::tryOnce(QString* why) {
   return takeOver(fd, why);
 }
 
+// The lock file this writer made: while another writer holds it to look
+// into it, it is left to them and locked at the next try. The file is never
+// removed unlocked: the one looking may have taken it.
+SettingsLock::Attempt SettingsLock::lockMade(QString* why) {
+  if (::flock(made_, LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EWOULDBLOCK || errno == EINTR)
+      return Attempt::Busy;
+    *why = QStringLiteral("cannot be locked (%1)").arg(errnoText(errno));
+    return Attempt::Refused; // the made file goes with the lock's release
+  }
+  const int fd = std::exchange(made_, -1);
+  // Taken over as left behind and given back meanwhile: made again.
+  if (!stillAtPath(fd)) {
+    ::close(fd);
+    return Attempt::Busy;
+  }
+  return hold(fd, why);
+}
+
 // `fd` is the lock file someone left: it is taken when no one holds it and
-// its writer is gone; the file is kept and rewritten, so that no other
-// process can take it at the same moment (the flock decides).
+// it was left behind; the file is kept and rewritten, never removed and made
+// again, so that no other writer can take it at the same moment (the flock
+// decides).
 SettingsLock::Attempt SettingsLock::takeOver(int fd, QString* why) {
   struct stat info {};
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
     ::close(fd);
     return Attempt::Busy;
   }
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  // A running writer holds it, or it was given back (removed) since it was
+  // opened.
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !stillAtPath(fd)) {
     ::close(fd);
-    return Attempt::Busy; // a running writer holds it
+    return Attempt::Busy;
   }
   char text[512];
   const ssize_t n = ::pread(fd, text, sizeof text, 0);
-  const QByteArray holder = n > 0 ? QByteArray(text, n) : QByteArray();
-  const bool old = std::time(nullptr) - info.st_mtime > kStaleAge.count();
-  if (holderRuns(holder) && !old) {
+  if (n < 0 || ::fstat(fd, &info) != 0 || !isStale(QByteArray(text, n), info.st_mtime)) {
     ::close(fd);
     return Attempt::Busy;
   }
-  // Still the file at the path (not one removed meanwhile) once it is ours.
-  struct stat now {};
-  const QByteArray path = QFile::encodeName(path_);
-  if (!writeHolder(fd) || ::lstat(path.constData(), &now) != 0 || now.st_ino != info.st_ino ||
-      now.st_dev != info.st_dev) {
+  return hold(fd, why);
+}
+
+// `fd` is locked and named by the path: it is ours once it names us.
+SettingsLock::Attempt SettingsLock::hold(int fd, QString* why) {
+  if (!writeHolder(fd)) {
+    *why = QStringLiteral("cannot be written (%1)").arg(errnoText(errno));
+    ::unlink(QFile::encodeName(path_).constData());
     ::close(fd);
-    return Attempt::Busy;
+    return Attempt::Refused;
   }
-  Q_UNUSED(why);
   fd_ = fd;
   return Attempt::Taken;
 }
 
-void SettingsLock::release() {
-  if (fd_ < 0)
-    return;
-  // Removed only while the path is still our file.
+bool SettingsLock::stillAtPath(int fd) const {
   struct stat mine {};
   struct stat there {};
-  const QByteArray path = QFile::encodeName(path_);
-  if (::fstat(fd_, &mine) == 0 && ::lstat(path.constData(), &there) == 0 &&
-      mine.st_ino == there.st_ino && mine.st_dev == there.st_dev)
-    ::unlink(path.constData());
-  ::close(fd_);
-  fd_ = -1;
+  return ::fstat(fd, &mine) == 0 && ::lstat(QFile::encodeName(path_).constData(), &there) == 0 &&
+         mine.st_ino == there.st_ino && mine.st_dev == there.st_dev;
+}
+
+void SettingsLock::release() {
+  // A lock file made and never locked is removed only if it can be locked
+  // now: otherwise it may be another writer's already.
+  if (made_ >= 0) {
+    if (::flock(made_, LOCK_EX | LOCK_NB) == 0 && stillAtPath(made_))
+      ::unlink(QFile::encodeName(path_).constData());
+    ::close(std::exchange(made_, -1));
+  }
+  if (fd_ < 0)
+    return;
+  // Removed while locked, and only while the path is still our file.
+  if (stillAtPath(fd_))
+    ::unlink(QFile::encodeName(path_).constData());
+  ::close(std::exchange(fd_, -1));
 }
 
 } // namespace kr

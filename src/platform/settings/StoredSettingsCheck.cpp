@@ -1,214 +1,20 @@
 #include "platform/settings/StoredSettingsCheck.h"
 
-#include "platform/HexDigit.h"
 #include "platform/QnLog.h"
 #include "platform/files/FileOperations.h"
+#include "platform/settings/IniLines.h"
 #include "platform/settings/SettingsFile.h"
 
-#include <QFileInfo>
-#include <QStringDecoder>
-
-#include <array>
-#include <cstdint>
+#include <chrono>
 #include <optional>
 
 namespace kr {
 
 namespace {
 
-// ---- How the INI reader splits a file into entries ----
-
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-bool isSpecial(char c) {
-  return c == '\n' || c == '\r' || c == '"' || c == ';' || c == '=' || c == '\\';
-}
-
-struct Line {
-  qsizetype start = 0;
-  qsizetype length = 0;
-  qsizetype equals = -1; // position in the data, or -1
-};
-
-// One logical line from `pos`: quotes and a backslash before a line end
-// carry it over; a ';' at its start makes it a comment, elsewhere ends it.
-std::optional<Line> nextLine(QByteArrayView data, qsizetype& pos) {
-  const qsizetype size = data.size();
-  bool inQuotes = false;
-  Line line;
-  line.start = pos;
-  while (line.start < size && isSpace(data[line.start]))
-    ++line.start;
-  qsizetype i = line.start;
-  while (i < size) {
-    char ch = data[i];
-    while (!isSpecial(ch)) {
-      if (++i == size)
-        goto done;
-      ch = data[i];
-    }
-    ++i;
-    if (ch == '=') {
-      if (!inQuotes && line.equals == -1)
-        line.equals = i - 1;
-    } else if (ch == '\n' || ch == '\r') {
-      if (i == line.start + 1) {
-        ++line.start;
-      } else if (!inQuotes) {
-        --i;
-        goto done;
-      }
-    } else if (ch == '\\') {
-      if (i < size) {
-        const char escaped = data[i++];
-        if (i < size) {
-          const char next = data[i];
-          if ((escaped == '\n' && next == '\r') || (escaped == '\r' && next == '\n'))
-            ++i;
-        }
-      }
-    } else if (ch == '"') {
-      inQuotes = !inQuotes;
-    } else { // ';'
-      if (i == line.start + 1) {
-        // A comment runs to the end of its line. Stopping at either line
-        // end reads the shorter comment, so nothing after it goes unchecked.
-        while (i < size && data[i] != '\n' && data[i] != '\r')
-          ++i;
-        while (i < size && isSpace(data[i]))
-          ++i;
-        line.start = i;
-      } else if (!inQuotes) {
-        --i;
-        goto done;
-      }
-    }
-  }
-done:
-  pos = i;
-  line.length = i - line.start;
-  if (line.length <= 0)
-    return std::nullopt;
-  return line;
-}
-
-int octValue(char c) { return c >= '0' && c <= '7' ? c - '0' : -1; }
-
-void chopTrailingSpaces(QString& s, qsizetype limit) {
-  while (s.size() > limit && (s.back() == u' ' || s.back() == u'\t'))
-    s.chop(1);
-}
-
-// A value as the INI reader unescapes it: one string, or the items of a
-// comma-separated list.
-QStringList unescapedItems(QByteArrayView text) {
-  static constexpr std::array<std::pair<char, char>, 11> simpleEscapes{{{'a', '\a'},
-                                                                        {'b', '\b'},
-                                                                        {'f', '\f'},
-                                                                        {'n', '\n'},
-                                                                        {'r', '\r'},
-                                                                        {'t', '\t'},
-                                                                        {'v', '\v'},
-                                                                        {'"', '"'},
-                                                                        {'?', '?'},
-                                                                        {'\'', '\''},
-                                                                        {'\\', '\\'}}};
-  QStringList items;
-  QString current;
-  bool isList = false;
-  bool inQuotes = false;
-  bool currentQuoted = false;
-  QStringDecoder fromUtf8(QStringDecoder::Utf8);
-  qsizetype i = 0;
-  const qsizetype size = text.size();
-  auto skipSpaces = [&] {
-    while (i < size && (text[i] == ' ' || text[i] == '\t'))
-      ++i;
-  };
-  // Reads a numeric escape's digits; the value wraps at 16 bits as the
-  // reader's does.
-  auto numericEscape = [&](char16_t value, int shift, int (*digit)(char)) {
-    while (i < size) {
-      const int d = digit(text[i]);
-      if (d < 0)
-        break;
-      value = char16_t((value << shift) + d);
-      ++i;
-    }
-    current += QChar(value);
-  };
-
-  skipSpaces();
-  qsizetype chopLimit = 0;
-  bool endedEarly = false; // a lone escape at the end keeps trailing spaces
-  while (i < size) {
-    const char c = text[i];
-    if (c == '\\') {
-      ++i;
-      if (i >= size) {
-        endedEarly = true;
-        break;
-      }
-      const char e = text[i++];
-      bool simple = false;
-      for (const auto& [code, value] : simpleEscapes) {
-        if (e == code) {
-          current += QLatin1Char(value);
-          simple = true;
-          break;
-        }
-      }
-      if (simple) {
-        chopLimit = current.size();
-        continue;
-      }
-      if (e == 'x') {
-        if (i >= size) {
-          endedEarly = true;
-          break;
-        }
-        if (hexDigitValue(text[i]) >= 0)
-          numericEscape(0, 4, hexDigitValue);
-      } else if (octValue(e) >= 0) {
-        numericEscape(char16_t(octValue(e)), 3, octValue);
-      } else if (e == '\n' || e == '\r') {
-        if (i < size && (text[i] == '\n' || text[i] == '\r') && text[i] != e)
-          ++i;
-      }
-      chopLimit = current.size();
-    } else if (c == '"') {
-      ++i;
-      currentQuoted = true;
-      inQuotes = !inQuotes;
-      if (!inQuotes) {
-        skipSpaces();
-        chopLimit = current.size();
-      }
-    } else if (c == ',' && !inQuotes) {
-      if (!currentQuoted)
-        chopTrailingSpaces(current, chopLimit);
-      isList = true;
-      items.append(current);
-      current.clear();
-      currentQuoted = false;
-      ++i;
-      skipSpaces();
-      chopLimit = 0;
-    } else {
-      qsizetype j = i + 1;
-      while (j < size && text[j] != '\\' && text[j] != '"' && text[j] != ',')
-        ++j;
-      current += fromUtf8(text.sliced(i, j - i));
-      i = j;
-    }
-  }
-  if (!endedEarly && !currentQuoted)
-    chopTrailingSpaces(current, chopLimit);
-  if (isList)
-    items.append(current);
-  else
-    items = QStringList{current};
-  return items;
-}
+// The file is checked as the program starts: another writer's lock is not
+// waited for long.
+constexpr std::chrono::milliseconds kLockWaitAtRead{300};
 
 // ---- Walking a binary value without allocating ----
 
@@ -419,13 +225,13 @@ QList<StoredSettingsCheck::UnreadableEntry>
 StoredSettingsCheck::unreadableEntries(QByteArrayView data) {
   QList<UnreadableEntry> found;
   qsizetype pos = 0;
-  while (const std::optional<Line> line = nextLine(data, pos)) {
+  while (const std::optional<IniLines::Line> line = IniLines::next(data, pos)) {
     // Section headers and lines without a key are not decoded.
     if (data[line->start] == '[' || line->equals < 0)
       continue;
     const qsizetype valueStart = line->equals + 1;
     const QByteArrayView value = data.sliced(valueStart, line->start + line->length - valueStart);
-    const QStringList items = unescapedItems(value);
+    const QStringList items = IniLines::unescapedItems(value);
     for (const QString& item : items) {
       if (!isSafeItem(item)) {
         const QByteArrayView key = data.sliced(line->start, line->equals - line->start).trimmed();
@@ -452,12 +258,10 @@ QByteArray StoredSettingsCheck::withoutEntries(QByteArrayView data,
 }
 
 QStringList StoredSettingsCheck::setAsideUnreadableEntries(const QString& path) {
-  const QFileInfo info(path);
-  // A link is read, and written, through.
-  const QString target = info.isSymLink() ? info.canonicalFilePath() : path;
   RegularFileReadOptions options;
   options.maximumSize = SettingsFile::kLargestFile;
-  const std::optional<QByteArray> data = FileOperations::readRegularFile(target, nullptr, options);
+  // A link is read, and written, through.
+  const std::optional<QByteArray> data = FileOperations::readRegularFile(path, nullptr, options);
   if (!data)
     return {};
   const QList<UnreadableEntry> entries = unreadableEntries(*data);
@@ -469,18 +273,24 @@ QStringList StoredSettingsCheck::setAsideUnreadableEntries(const QString& path) 
     platformLog(QStringLiteral("settings: the stored value of \"%1\" is damaged and is not read")
                     .arg(entry.key));
   }
-  const QString damagedPath = path + QStringLiteral(".damaged");
-  QString why;
-  if (!SettingsFile::replace(damagedPath, *data, &why)) {
-    // Left as it is: the damaged values are not read, and stay for later.
-    platformLog(QStringLiteral("settings: %1 could not be kept aside (%2) and is left as it is")
-                    .arg(path, why));
+  // Left as it is when no copy can be kept: the damaged values are not
+  // read, and stay for later.
+  if (!SettingsFile::keepDamaged(
+          path, QStringLiteral("%1 holds values that cannot be read").arg(path), *data))
     return keys;
+  // The file as it is by the time its lock is had: another writer may have
+  // changed it meanwhile.
+  const SettingsFile::WriteResult result = SettingsFile::rewrite(
+      path, kLockWaitAtRead, [](const QByteArray& current, QString*) -> std::optional<QByteArray> {
+        const QList<UnreadableEntry> damaged = unreadableEntries(current);
+        if (damaged.isEmpty())
+          return std::nullopt;
+        return withoutEntries(current, damaged);
+      });
+  if (!result.written && !result.why.isEmpty()) {
+    platformLog(QStringLiteral("settings: %1 keeps the damaged values, which are not read, as %2")
+                    .arg(path, result.why));
   }
-  platformLog(QStringLiteral("settings: the file as it was is kept as %1").arg(damagedPath));
-  if (!SettingsFile::replace(target, withoutEntries(*data, entries), &why))
-    platformLog(QStringLiteral("settings: %1 could not be written without the damaged values: %2")
-                    .arg(path, why));
   return keys;
 }
 

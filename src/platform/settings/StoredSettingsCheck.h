@@ -35,8 +35,9 @@ public:
   static QByteArray withoutEntries(QByteArrayView data, const QList<UnreadableEntry>& entries);
 
   // Checks the file at `path`; when it holds unreadable entries, keeps the
-  // original beside it as "<path>.damaged", writes it back without them and
-  // logs each key. Returns the keys set aside.
+  // original beside it as "<path>.damaged", writes it back without them
+  // (unless it is read-only, or its lock is held for long) and logs each
+  // key. Returns the keys set aside.
   static QStringList setAsideUnreadableEntries(const QString& path);
 };
 

@@ -8,11 +8,8 @@
 #include <QThread>
 #include <QTimer>
 
-#include <QRegularExpression>
-
 #include <cmath>
 #include <condition_variable>
-#include <limits>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -33,73 +30,11 @@ std::unique_ptr<UserDefaults>& standardInstance() {
   return instance;
 }
 
-bool isNumeric(const QVariant& v) {
-  switch (v.metaType().id()) {
-  case QMetaType::Int:
-  case QMetaType::UInt:
-  case QMetaType::LongLong:
-  case QMetaType::ULongLong:
-  case QMetaType::Long:
-  case QMetaType::ULong:
-  case QMetaType::Short:
-  case QMetaType::UShort:
-  case QMetaType::Double:
-  case QMetaType::Float:
-    return true;
-  default:
-    return false;
-  }
-}
-
-qint64 truncateToInteger(double d) {
-  if (!std::isfinite(d))
-    return 0;
-  if (d >= static_cast<double>(std::numeric_limits<qint64>::max()))
-    return std::numeric_limits<qint64>::max();
-  if (d <= static_cast<double>(std::numeric_limits<qint64>::min()))
-    return std::numeric_limits<qint64>::min();
-  return static_cast<qint64>(d); // truncates toward zero
-}
-
-// The INI file keeps scalars as text; give them back their type.
-QVariant restoreType(const QVariant& raw, const QVariant& registered) {
-  if (raw.metaType().id() != QMetaType::QString)
-    return raw;
-  const QString text = raw.toString();
-  switch (registered.metaType().id()) {
-  case QMetaType::Bool:
-    return UserDefaults::toBool(text);
-  case QMetaType::Int:
-  case QMetaType::LongLong:
-  case QMetaType::UInt:
-  case QMetaType::ULongLong: {
-    bool ok = false;
-    const qint64 i = text.toLongLong(&ok);
-    return ok ? QVariant(i) : QVariant(UserDefaults::toInteger(text));
-  }
-  case QMetaType::Double:
-  case QMetaType::Float:
-    return UserDefaults::toDouble(text);
-  case QMetaType::QString:
-    return text;
-  default:
-    break;
-  }
-  if (text == QStringLiteral("true") || text == QStringLiteral("false"))
-    return text == QStringLiteral("true");
-  static const QRegularExpression integerPattern(QStringLiteral("^-?[0-9]{1,18}$"));
-  if (integerPattern.match(text).hasMatch())
-    return text.toLongLong();
-  static const QRegularExpression doublePattern(
-      QStringLiteral("^-?([0-9]+\\.[0-9]*|\\.[0-9]+)([eE][-+]?[0-9]+)?$"));
-  if (doublePattern.match(text).hasMatch())
-    return text.toDouble();
-  return text;
-}
-
 // The file's values; none when it cannot be read (then it is never written).
-std::optional<SettingsFile::Values> readSettings(const QString& filePath, QString* unreadable) {
-  std::optional<SettingsFile::Values> values = SettingsFile::read(filePath, unreadable);
+std::optional<SettingsFile::Values> readSettings(const QString& filePath, QString* unreadable,
+                                                 SettingsFile::Texts* handWritten) {
+  std::optional<SettingsFile::Values> values =
+      SettingsFile::read(filePath, unreadable, handWritten);
   if (!values) {
     platformLog(QStringLiteral("settings: %1 cannot be read: %2. The registered settings are "
                                "used, and no change is kept until the file can be read.")
@@ -125,7 +60,8 @@ struct UserDefaults::Outcomes {
 };
 
 UserDefaults::UserDefaults(const QString& filePath, QObject* parent)
-    : QObject(parent), filePath_(filePath), stored_(readSettings(filePath, &unreadable_)),
+    : QObject(parent), filePath_(filePath),
+      stored_(readSettings(filePath, &unreadable_, &handWritten_)),
       outcomes_(std::make_shared<Outcomes>()),
       writer_(std::make_unique<OrderedWorker>("settingsWriter")), writeTimer_(new QTimer(this)),
       retryTimer_(new QTimer(this)) {
@@ -133,11 +69,18 @@ UserDefaults::UserDefaults(const QString& filePath, QObject* parent)
   connect(writeTimer_, &QTimer::timeout, this, &UserDefaults::startWrite);
   retryTimer_->setSingleShot(true);
   connect(retryTimer_, &QTimer::timeout, this, &UserDefaults::startWrite);
-  if (QCoreApplication* app = QCoreApplication::instance())
+  if (QCoreApplication* app = QCoreApplication::instance()) {
+    underApplication_ = true;
     connect(app, &QCoreApplication::aboutToQuit, this, &UserDefaults::flush);
+  }
 }
 
-UserDefaults::~UserDefaults() { flush(); }
+UserDefaults::~UserDefaults() {
+  // The shared store goes after the application: what its last flush could
+  // not write stays unwritten (and was named then).
+  if (!underApplication_ || QCoreApplication::instance())
+    flush();
+}
 
 void UserDefaults::scheduleWrite() {
   // A file that could not be read is never written over: changes last the run.
@@ -159,7 +102,14 @@ void UserDefaults::startWrite() {
   retryTimer_->stop();
   if (!stored_ || pending_.isEmpty())
     return;
-  const SettingsFile::Values changes = std::exchange(pending_, {});
+  SettingsFile::Values changes = std::exchange(pending_, {});
+  // Hand-written texts of keys read as text go with it, written as text
+  // (Qt's writer would give back what its reader made of them).
+  for (auto it = handWritten_.cbegin(); it != handWritten_.cend(); ++it) {
+    if (registered_.value(it.key()).metaType().id() == QMetaType::QString &&
+        !changes.contains(it.key()) && !inFlight_.contains(it.key()))
+      changes.insert(it.key(), it.value());
+  }
   const quint64 generation = ++writeGeneration_;
   for (auto it = changes.cbegin(); it != changes.cend(); ++it)
     inFlight_.insert(it.key(), Unwritten{it.value(), generation});
@@ -193,6 +143,8 @@ void UserDefaults::takeOutcomes() {
         stored_->insert(it.key(), it.value());
       else if (written)
         stored_->remove(it.key());
+      if (written)
+        handWritten_.remove(it.key());
       const auto writing = inFlight_.constFind(it.key());
       if (writing == inFlight_.constEnd() || writing->generation != outcome.generation)
         continue; // a later write has it
@@ -260,7 +212,7 @@ void UserDefaults::registerDefaults(const QVariantMap& values) {
 void UserDefaults::registerDefault(const QString& key, const QVariant& value) {
   const QVariant before = object(key);
   registered_.insert(key, value);
-  if (!hasStoredValue(key) && !sameValue(before, value))
+  if (!hasStoredValue(key) && !StoredValue::same(before, value))
     Q_EMIT changed(key);
 }
 
@@ -279,7 +231,19 @@ QVariant UserDefaults::storedObject(const QString& key) const {
   const auto range = ranges_.constFind(key);
   if (range != ranges_.constEnd())
     return withinRange(key, raw, range.value());
-  return restoreType(raw, registered_.value(key));
+  const QVariant registered = registered_.value(key);
+  if (registered.metaType().id() == QMetaType::QString) {
+    if (const std::optional<QString> text = handWrittenText(key))
+      return *text;
+  }
+  return StoredValue::withType(raw, registered);
+}
+
+std::optional<QString> UserDefaults::handWrittenText(const QString& key) const {
+  const auto text = handWritten_.constFind(key);
+  if (text == handWritten_.constEnd() || pending_.contains(key) || inFlight_.contains(key))
+    return std::nullopt;
+  return *text;
 }
 
 void UserDefaults::registerRange(const QString& key, qint64 minimum, qint64 maximum) {
@@ -294,7 +258,7 @@ QVariant UserDefaults::withinRange(const QString& key, const QVariant& stored,
   double value = 0.0;
   if (stored.metaType().id() == QMetaType::QString) {
     value = stored.toString().trimmed().toDouble(&isNumber);
-  } else if (isNumeric(stored)) {
+  } else if (StoredValue::isNumeric(stored)) {
     value = stored.toDouble();
     isNumber = true;
   }
@@ -351,7 +315,11 @@ float UserDefaults::floatValue(const QString& key) const {
   return static_cast<float>(doubleValue(key));
 }
 
-QString UserDefaults::string(const QString& key) const { return toString(object(key)); }
+QString UserDefaults::string(const QString& key) const {
+  if (std::optional<QString> text = handWrittenText(key))
+    return *std::move(text);
+  return toString(object(key));
+}
 
 QVariantList UserDefaults::array(const QString& key) const {
   const QVariant v = object(key);
@@ -366,7 +334,7 @@ void UserDefaults::setValue(const QString& key, const QVariant& value) {
   const QVariant before = object(key);
   pending_.insert(key, value);
   scheduleWrite();
-  if (!sameValue(before, value))
+  if (!StoredValue::same(before, value))
     Q_EMIT changed(key);
 }
 
@@ -376,7 +344,7 @@ void UserDefaults::remove(const QString& key) {
   const QVariant before = object(key);
   pending_.insert(key, QVariant());
   scheduleWrite();
-  if (!sameValue(before, object(key)))
+  if (!StoredValue::same(before, object(key)))
     Q_EMIT changed(key);
 }
 
@@ -449,91 +417,6 @@ QStringList UserDefaults::storedKeys() const {
   QStringList list(keys.cbegin(), keys.cend());
   list.sort();
   return list;
-}
-
-bool UserDefaults::toBool(const QVariant& value) {
-  if (!value.isValid())
-    return false;
-  if (value.metaType().id() == QMetaType::Bool)
-    return value.toBool();
-  if (isNumeric(value))
-    return value.toDouble() != 0.0;
-  if (value.metaType().id() == QMetaType::QString) {
-    const QString text = value.toString().trimmed();
-    if (text.compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0 ||
-        text.compare(QStringLiteral("yes"), Qt::CaseInsensitive) == 0)
-      return true;
-    return text.toDouble() != 0.0;
-  }
-  return false;
-}
-
-qint64 UserDefaults::toInteger(const QVariant& value) {
-  if (!value.isValid())
-    return 0;
-  switch (value.metaType().id()) {
-  case QMetaType::Bool:
-    return value.toBool() ? 1 : 0;
-  case QMetaType::Int:
-  case QMetaType::LongLong:
-  case QMetaType::Long:
-  case QMetaType::Short:
-    return value.toLongLong();
-  case QMetaType::UInt:
-  case QMetaType::ULongLong:
-  case QMetaType::ULong:
-  case QMetaType::UShort:
-    return static_cast<qint64>(value.toULongLong());
-  case QMetaType::Double:
-  case QMetaType::Float:
-    return truncateToInteger(value.toDouble());
-  case QMetaType::QString: {
-    bool ok = false;
-    const QString text = value.toString().trimmed();
-    const qint64 i = text.toLongLong(&ok);
-    return ok ? i : truncateToInteger(text.toDouble());
-  }
-  default:
-    return 0;
-  }
-}
-
-double UserDefaults::toDouble(const QVariant& value) {
-  if (!value.isValid())
-    return 0.0;
-  if (value.metaType().id() == QMetaType::Bool)
-    return value.toBool() ? 1.0 : 0.0;
-  if (isNumeric(value))
-    return value.toDouble();
-  if (value.metaType().id() == QMetaType::QString)
-    return value.toString().trimmed().toDouble();
-  return 0.0;
-}
-
-QString UserDefaults::toString(const QVariant& value) {
-  if (!value.isValid())
-    return {};
-  if (value.metaType().id() == QMetaType::QString)
-    return value.toString();
-  if (value.metaType().id() == QMetaType::Bool)
-    return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-  if (isNumeric(value))
-    return value.toString();
-  return {};
-}
-
-bool UserDefaults::sameValue(const QVariant& a, const QVariant& b) {
-  if (a.isValid() != b.isValid())
-    return false;
-  if (!a.isValid())
-    return true;
-  const bool aScalar = isNumeric(a) || a.metaType().id() == QMetaType::Bool;
-  const bool bScalar = isNumeric(b) || b.metaType().id() == QMetaType::Bool;
-  if (aScalar && bScalar)
-    return toDouble(a) == toDouble(b);
-  if (aScalar != bScalar)
-    return toString(a) == toString(b) && a.metaType() == b.metaType();
-  return a == b;
 }
 
 } // namespace kr

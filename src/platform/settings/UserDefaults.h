@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/settings/SettingsFile.h"
+#include "platform/settings/StoredValue.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -71,6 +72,12 @@ public:
   float floatValue(const QString& key) const;
   QString string(const QString& key) const;
   QVariantList array(const QString& key) const;
+  // The whole text of the stored entry of `key` as written by hand, where
+  // the INI reading gives it back otherwise (as a list, cut at a ';',
+  // without its quotes): string() and a key registered as text read it, and
+  // the next write stores it as text. None for any other key, and once the
+  // key is changed.
+  std::optional<QString> handWrittenText(const QString& key) const;
 
   void setValue(const QString& key, const QVariant& value);
   void remove(const QString& key);
@@ -101,10 +108,10 @@ public:
   QStringList storedKeys() const;
 
   // Coercions shared with the other typed views of the settings.
-  static bool toBool(const QVariant& value);
-  static qint64 toInteger(const QVariant& value);
-  static double toDouble(const QVariant& value);
-  static QString toString(const QVariant& value);
+  static bool toBool(const QVariant& value) { return StoredValue::toBool(value); }
+  static qint64 toInteger(const QVariant& value) { return StoredValue::toInteger(value); }
+  static double toDouble(const QVariant& value) { return StoredValue::toDouble(value); }
+  static QString toString(const QVariant& value) { return StoredValue::toString(value); }
 
 Q_SIGNALS:
   void changed(const QString& key);
@@ -128,11 +135,12 @@ private:
   void takeOutcomes();
   void sayNotWritten();
   QVariant withinRange(const QString& key, const QVariant& stored, const Range& range) const;
-  static bool sameValue(const QVariant& a, const QVariant& b);
 
   // Read and changed on this thread only.
   QString filePath_;
   QString unreadable_;
+  // Hand-written texts of keys not changed since the file was read.
+  SettingsFile::Texts handWritten_;
   // What the file held when read, with the changes written since; none when
   // the file could not be read.
   std::optional<SettingsFile::Values> stored_;
@@ -149,6 +157,9 @@ private:
   QString writeProblem_;
   // A flush gave up waiting for this write: later ones do not wait for it.
   quint64 abandoned_ = 0;
+  // Made while an application ran: what the store holds is written while it
+  // goes (flush() at its end), never once its Qt is gone.
+  bool underApplication_ = false;
   QStringList lastSaidNotWritten_;
   QVariantMap registered_;
   QHash<QString, Range> ranges_;

@@ -1,0 +1,37 @@
+// A second program writing the settings beside a test, through the
+// program's own settings code, as fast as it can:
+//   settings_writer <file> <key prefix> <count> [--slow-lock]
+// writes the keys <prefix>0 ... one write each. --slow-lock widens the moment
+// between making a lock file and locking it, in which the other writer may
+// find it empty. Ends with 0 once every write was made.
+#include "platform/settings/SettingsFile.h"
+#include "platform/settings/SettingsLock.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  const QStringList arguments = app.arguments();
+  if (arguments.size() < 4)
+    return 2;
+  if (arguments.contains(QStringLiteral("--slow-lock"))) {
+    kr::SettingsLock::setAfterMakingForTesting(
+        [] { std::this_thread::sleep_for(std::chrono::milliseconds(2)); });
+  }
+  const int count = arguments[3].toInt();
+  for (int i = 0; i < count; ++i) {
+    const QString key = arguments[2] + QString::number(i);
+    const kr::SettingsFile::WriteResult result =
+        kr::SettingsFile::write(arguments[1], {{key, i}}, std::chrono::seconds(60));
+    if (!result.written) {
+      std::fprintf(stderr, "%s not written: %s\n", qPrintable(key), qPrintable(result.why));
+      return 1;
+    }
+  }
+  return 0;
+}

@@ -20,8 +20,10 @@ int main(int argc, char** argv) {
   if (arguments.size() < 4)
     return 2;
   if (arguments.contains(QStringLiteral("--slow-lock"))) {
-    kr::SettingsLock::setAfterMakingForTesting(
-        [] { std::this_thread::sleep_for(std::chrono::milliseconds(2)); });
+    kr::SettingsLock::setAfterMakingForTesting([] {
+      for (int i = 0; i < 64; ++i)
+        std::this_thread::yield();
+    });
   }
   const int count = arguments[3].toInt();
   for (int i = 0; i < count; ++i) {

@@ -4,6 +4,7 @@
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/EngineLog.h"
 #include "engine/LogFile.h"
+#include "engine/SplicesUnderWay.h"
 #include "platform/ConsoleText.h"
 #include "platform/QnLog.h"
 #include "platform/files/FileOperations.h"
@@ -80,6 +81,10 @@ private:
 // replaces its text. True when that settled the append, one way or another.
 bool splice(const RichText& entry, const QString& path, Steps& steps, DayAppend::Outcome& outcome,
             QString* declined) {
+  // Noted where there is a text to copy (not for a day yet to begin).
+  const bool noted = FileOperations::isRegularFile(path + QStringLiteral("/TXT.rtf"), false);
+  if (noted)
+    SplicesUnderWay::begin(path);
   const RtfdPackage::InPlaceResult spliced = RtfdPackage::appendBySplice(
       path, entry,
       [&steps] {
@@ -88,6 +93,8 @@ bool splice(const RichText& entry, const QString& path, Steps& steps, DayAppend:
       },
       steps.claimer(Step::Replace));
   steps.settle(spliced.outcome == Done::Appended);
+  if (noted)
+    SplicesUnderWay::end(path);
   if (spliced.outcome == Done::Appended) {
     outcome.inPlace = spliced.written;
     return true;

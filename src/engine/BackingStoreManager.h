@@ -100,8 +100,8 @@ public:
   // At quit: stops an append under way at the worker's next block and waits
   // at most `waitMilliseconds` for it to finish. Where the worker is by then
   // in a step that writes the entry (the copy replacing the day's text, the
-  // entry's last byte in place, the entry written beside the day), that
-  // short step is waited for (at most AppendHandover::kClaimedStepWait more,
+  // entry's last byte in place, the entry written beside the day or as a new
+  // day), that short step is waited for (at most AppendHandover::kClaimedStepWait more,
   // for a disk that stalls), and the entry is where it put it. Otherwise the
   // worker writes nothing more: a copy it made is removed, the day is left as
   // it was (or with a tail no reader reads, which the next append writes

@@ -283,28 +283,33 @@ TEST_F(LogSpliceTest, AQuitAtEachStepOfAnAppendOnItsWorkerLeavesTheEntryOnce) {
       writeBytes(text, c.day == Elsewhere         ? elsewhere
                        : c.day == TextAfterItsEnd ? elsewhere + "#TimeSlice\\par half"
                                                   : elsewhere.left(elsewhere.size() / 2));
-    std::promise<void> atStep;
-    std::promise<void> goOn;
-    std::promise<void> finished;
-    bool seen = false;
-    manager().setAppendHookForTesting([&](Step step, bool claimed) {
+    // The promises live with the hook, for as long as the worker holds it.
+    struct Signals {
+      std::promise<void> atStep, goOn, finished;
+      bool seen = false;
+    };
+    const auto signals = std::make_shared<Signals>();
+    std::future<void> atStep = signals->atStep.get_future();
+    std::future<void> finished = signals->finished.get_future();
+    const std::shared_future<void> goOn = signals->goOn.get_future().share();
+    manager().setAppendHookForTesting([signals, goOn, c](Step step, bool claimed) {
       if (step == Step::QuitWaits)
-        goOn.set_value(); // the quit, on this thread, waits for the worker's step
+        signals->goOn.set_value(); // the quit, on this thread, waits for the worker's step
       else if (step == Step::Finished)
-        finished.set_value();
-      else if (step == c.step && claimed == c.claimed && !std::exchange(seen, true)) {
-        atStep.set_value();
-        goOn.get_future().wait();
+        signals->finished.set_value();
+      else if (step == c.step && claimed == c.claimed && !std::exchange(signals->seen, true)) {
+        signals->atStep.set_value();
+        goOn.wait();
       }
     });
     QObject context;
     ASSERT_TRUE(manager().appendLater(entry(id), store, &context,
                                       [](bool, const std::optional<OwnAppend>&) {}));
-    ASSERT_EQ(atStep.get_future().wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    ASSERT_EQ(atStep.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     manager().finishAppendsAtQuit(0);
     if (!c.claimed)
-      goOn.set_value();
-    ASSERT_EQ(finished.get_future().wait_for(std::chrono::seconds(60)), std::future_status::ready);
+      signals->goOn.set_value();
+    ASSERT_EQ(finished.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     manager().setAppendHookForTesting({});
 
     int inDay = 0, beside = 0;

@@ -61,9 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       document.size(), entry, nullptr, block);
   // A header is looked for in the first block only.
   const auto header = kr::RtfWriter::readHeader(document.first(std::min(document.size(), block)));
-  if (header &&
-      (bool(plan) != bool(inBlocks) ||
-       (plan && (plan->closingBrace != inBlocks->closingBrace || plan->tail != inBlocks->tail))))
+  if (header && (bool(plan) != bool(inBlocks) ||
+                 (plan && (plan->closingBrace != inBlocks->closingBrace ||
+                           plan->size != inBlocks->size || plan->tail != inBlocks->tail))))
     fail("reading in blocks differs", document);
   if (!plan)
     return 0;

@@ -1,14 +1,12 @@
 #include "engine/BackingStoreManager.h"
 
-#include "platform/richtext/RtfReader.h"
-
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/Clock.h"
+#include "engine/DayAppend.h"
 #include "engine/EngineLog.h"
-#include "engine/LogFile.h"
 #include "engine/MachineIdentifier.h"
-#include "engine/RTFHelper.h"
 #include "platform/ConsoleText.h"
+#include "platform/DetachedJob.h"
 #include "platform/FatalError.h"
 #include "platform/QnLog.h"
 #include "platform/WorkAwayFromTheWindow.h"
@@ -23,14 +21,10 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QPointer>
 #include <QUuid>
 
-#include <condition_variable>
-#include <mutex>
 #include <sys/stat.h>
-#include <thread>
 
 namespace kr {
 
@@ -162,206 +156,7 @@ bool failAppend(QString* error, const QString& reason) {
   return false;
 }
 
-// Beside the package, under a name the log readers do not take for a log:
-// "System Log Day 2026-12-07 (a1b2c3) (damaged 2026-12-07 10.15.02).rtfd".
-std::optional<QString> setAside(const QString& path, const QDateTime& now, QString* error) {
-  QString base = path;
-  if (base.endsWith(QStringLiteral(".rtfd")))
-    base.chop(5);
-  base += QStringLiteral(" (damaged %1")
-              .arg(QLocale::c().toString(now.toLocalTime(), QStringLiteral("yyyy-MM-dd HH.mm.ss")));
-  for (int n = 1; n < 100; ++n) {
-    const QString aside =
-        base + (n == 1 ? QString() : QStringLiteral(" %1").arg(n)) + QStringLiteral(").rtfd");
-    if (FileOperations::renameNoReplace(path, aside, error))
-      return aside;
-    if (!QFileInfo::exists(aside) && !QFileInfo(aside).isSymLink())
-      return std::nullopt;
-  }
-  return std::nullopt;
-}
-
-// What an append did, found on the worker and told on the window's thread.
-struct AppendOutcome {
-  enum class Kind { Written, LinkRefused, Unreadable, WriteFailed, Cancelled };
-  Kind kind = Kind::Written;
-  QString path;
-  QString reason;
-  QString damage;                     // why a package was set aside
-  QString aside;                      // where it went
-  std::optional<WrittenFile> inPlace; // the text file, when the entry went in place
-  QString writtenAside;               // where the entry went instead of the day
-};
-
-// Puts the entry into a package beside the day, which the log readers read
-// as a day too, leaving the day as it is: the first of "... (written
-// aside).rtfd", "(written aside 2)" and on that is missing or takes the
-// entry in place. Small and quick: the entry alone is written.
-std::optional<QString> writeAside(const RichText& entry, const QString& path, const QString& folder,
-                                  QString* reason) {
-  if (!BackingStoreDescriptor::ensureFolder(folder, reason))
-    return std::nullopt;
-  for (int n = 1; n < 100; ++n) {
-    const QString aside = LogFile::writtenAsidePath(path, n);
-    if (!QFileInfo::exists(aside) && !QFileInfo(aside).isSymLink())
-      return RtfdPackage::write(aside, entry, reason) ? std::optional<QString>(aside)
-                                                      : std::nullopt;
-    if (RtfdPackage::appendInPlace(aside, entry).outcome ==
-        RtfdPackage::InPlaceResult::Outcome::Appended)
-      return aside;
-  }
-  *reason = QStringLiteral("no package beside the day takes it");
-  return std::nullopt;
-}
-
-// A day of another program's style up to this size is read and written
-// anew, as this program writes days, when that loses nothing; the next
-// entries then go in place.
-constexpr qint64 kRewrittenDayBytes = 1024 * 1024;
-
-// The file work of an append, away from the window. Touches nothing but the
-// files.
-AppendOutcome performAppend(const RichText& entry, const QString& current, const QString& folder,
-                            const QDateTime& now, const std::atomic<bool>* cancel = nullptr,
-                            const std::function<bool()>& mayFinish = {}) {
-  AppendOutcome outcome;
-  // A link to a package is written through; one that leads elsewhere is
-  // left as it is.
-  const std::optional<QString> resolved = RtfdPackage::resolvePackageLink(current, &outcome.reason);
-  if (!resolved) {
-    outcome.kind = AppendOutcome::Kind::LinkRefused;
-    return outcome;
-  }
-  outcome.path = *resolved;
-  const QString& path = outcome.path;
-  const QString name = QFileInfo(path).fileName();
-  RtfdPackage::recoverLeftoversIn(QFileInfo(path).absolutePath(),
-                                  [&name](const QString& owner) { return owner == name; });
-
-  // A day this program wrote takes the entry at the end of its text, in
-  // place, however large it is: the text is checked as it is read once and
-  // nothing else is read or written. Any other day, and one where that
-  // failed, is read in full and written anew below.
-  const RtfdPackage::InPlaceResult inPlace = RtfdPackage::appendInPlace(path, entry, mayFinish);
-  switch (inPlace.outcome) {
-  case RtfdPackage::InPlaceResult::Outcome::Appended:
-    outcome.inPlace = inPlace.written;
-    if (!inPlace.reason.isEmpty())
-      qCWarning(lcEngine).noquote()
-          << consoleSafe(QStringLiteral("append: %1: %2").arg(path, inPlace.reason));
-    return outcome;
-  case RtfdPackage::InPlaceResult::Outcome::Failed:
-    qCWarning(lcEngine).noquote() << consoleSafe(
-        QStringLiteral("append: could not add the entry at the end of %1 (%2); the "
-                       "day is written anew")
-            .arg(path, inPlace.reason));
-    break;
-  case RtfdPackage::InPlaceResult::Outcome::Declined:
-    qn_log(QStringLiteral("append: not in place: %1").arg(inPlace.reason));
-    break;
-  }
-  auto cancelled = [cancel] { return cancel && cancel->load(); };
-  if (cancelled()) {
-    outcome.kind = AppendOutcome::Kind::Cancelled;
-    return outcome;
-  }
-
-  // A day in another program's style keeps every byte it holds (pictures,
-  // tables, what this program cannot write) and takes the entry at the end
-  // of its text, copied a block at a time into a file that replaces it:
-  // a large day always, for it is never held in memory whole; a small one
-  // when writing it anew would lose something. True when the entry is in
-  // the day or `outcome` says why not.
-  auto splice = [&]() {
-    const RtfdPackage::InPlaceResult spliced =
-        RtfdPackage::appendBySplice(path, entry, cancel, mayFinish);
-    if (spliced.outcome == RtfdPackage::InPlaceResult::Outcome::Appended) {
-      outcome.inPlace = spliced.written;
-      return true;
-    }
-    if (cancelled()) {
-      outcome.kind = AppendOutcome::Kind::Cancelled;
-      return true;
-    }
-    if (spliced.outcome == RtfdPackage::InPlaceResult::Outcome::Failed) {
-      outcome.reason = spliced.reason;
-      outcome.kind = AppendOutcome::Kind::WriteFailed;
-      return true;
-    }
-    qn_log(QStringLiteral("append: the entry cannot be spliced in: %1").arg(spliced.reason));
-    return false;
-  };
-  QFileInfo text(path + QStringLiteral("/TXT.rtf"));
-  const bool large = text.isFile() && text.size() > kRewrittenDayBytes;
-  if (large && splice())
-    return outcome;
-
-  // Only a file that is not there counts as empty. One that is there but
-  // cannot be read in full is never overwritten: it is set aside as it
-  // stands, and the entry starts a new package in its place. The text is
-  // read once and the attachment files not at all: the write carries every
-  // file it does not change over as it is.
-  RtfdPackage::ReadResult existing = RtfdPackage::read(path, false);
-  if (existing.status == RtfdPackage::Status::Ok && !existing.wellFormed) {
-    existing.status = RtfdPackage::Status::Unreadable;
-    existing.error = QStringLiteral("its text ends before the document does");
-  }
-  if (existing.status == RtfdPackage::Status::Unreadable) {
-    outcome.damage = existing.error;
-    const std::optional<QString> aside = setAside(path, now, &outcome.reason);
-    if (!aside) {
-      outcome.kind = AppendOutcome::Kind::Unreadable;
-      return outcome;
-    }
-    outcome.aside = *aside;
-    existing = RtfdPackage::ReadResult();
-  }
-
-  // A day that holds what the writer cannot keep is never written again
-  // without it: where the entry cannot be spliced in, the day stays as it
-  // is, and the entry goes beside it. (Text after the end of a day that
-  // holds nothing else is what an append cut short left: the reader never
-  // showed it, and the day is written anew without it.)
-  // Pictures in the text itself would be moved into files of their own by
-  // a new write: they stay where they are, too.
-  const auto picturesInText = [&] {
-    const QStringList names = existing.text.attachmentNames();
-    return std::any_of(names.begin(), names.end(), [&](const QString& name) {
-      return !QFileInfo::exists(path + QLatin1Char('/') + name);
-    });
-  };
-  const bool unkept =
-      existing.status == RtfdPackage::Status::Ok && (existing.unkept != 0 || picturesInText());
-  if (unkept && !large && splice())
-    return outcome;
-  if (unkept) {
-    const QString why =
-        existing.unkept == 0
-            ? QStringLiteral("it holds pictures in its text")
-            : QStringLiteral("it holds %1")
-                  .arg(RtfReader::unkeptNames(existing.unkept).join(QStringLiteral(", ")));
-    const std::optional<QString> aside = writeAside(entry, path, folder, &outcome.reason);
-    if (!aside) {
-      outcome.kind = AppendOutcome::Kind::WriteFailed;
-      return outcome;
-    }
-    outcome.writtenAside = *aside;
-    outcome.damage = why;
-    return outcome;
-  }
-  if (cancelled()) {
-    outcome.kind = AppendOutcome::Kind::Cancelled;
-    return outcome;
-  }
-  // The new text holds every attachment name of the old one, which is all
-  // the write needs of the old text: it is moved, not copied.
-  RichText content = std::move(existing.text);
-  content.append(entry);
-  if (!BackingStoreDescriptor::ensureFolder(folder, &outcome.reason) ||
-      !RtfdPackage::write(path, content, existing, &outcome.reason))
-    outcome.kind = AppendOutcome::Kind::WriteFailed;
-  return outcome;
-}
+using AppendOutcome = DayAppend::Outcome;
 
 // What the system said of a failed write, without the paths the message
 // around it names: the text after its last ": " when that is no path ("No
@@ -447,7 +242,7 @@ bool BackingStoreManager::append(const RichText& entry, BackingStoreDescriptor& 
   const QDateTime now = Clock::nowAsDate();
   // A large day takes a while to write: the window keeps drawing meanwhile.
   AppendOutcome outcome;
-  WorkAwayFromTheWindow::run([&] { outcome = performAppend(entry, current, folder, now); });
+  WorkAwayFromTheWindow::run([&] { outcome = DayAppend::perform(entry, current, folder, now); });
   if (!reportAppend(outcome, folder, error))
     return false;
   // Only where the package is the store's own (not a link to elsewhere) is
@@ -458,19 +253,14 @@ bool BackingStoreManager::append(const RichText& entry, BackingStoreDescriptor& 
   return true;
 }
 
-// An append under way on its worker. The worker's new file replaces the
-// day only while the quit has not taken the entry, and the quit takes it
-// only while the worker's file has not replaced the day.
+// An append under way on its worker, and who writes its entry.
 struct BackingStoreManager::PendingAppend {
+  explicit PendingAppend(AppendHandover::Hook hook) : handover(std::move(hook)) {}
   RichText entry;
   QString current;
   QString folder;
-  std::atomic<bool> cancel{false};
-  std::mutex mutex;
-  std::condition_variable finishedChanged;
-  bool landed = false; // the worker's write is the one that holds the entry
-  bool takenByQuit = false;
-  bool finished = false;
+  AppendHandover handover;
+  std::shared_ptr<DetachedJob> job;
 };
 
 bool BackingStoreManager::isAppending() const { return pending_ != nullptr; }
@@ -492,52 +282,35 @@ bool BackingStoreManager::appendLater(const RichText& entry, BackingStoreDescrip
     return false;
   }
   qn_log(QStringLiteral("append: toCurrentFile: [start, on a worker]"));
-  auto pending = std::make_shared<PendingAppend>();
+  auto pending = std::make_shared<PendingAppend>(appendHook_);
   pending->entry = entry;
   pending->current = current;
   pending->folder = store.folderPath();
   pending_ = pending;
   const QDateTime now = Clock::nowAsDate();
   QPointer<QObject> guard(context);
-  std::thread([this, pending, now, guard, done = std::move(done)]() mutable {
-    const auto mayFinish = [pending] {
-      std::lock_guard lock(pending->mutex);
-      if (pending->takenByQuit)
-        return false;
-      pending->landed = true;
-      return true;
-    };
-    AppendOutcome outcome = performAppend(pending->entry, pending->current, pending->folder, now,
-                                          &pending->cancel, mayFinish);
-    {
-      std::lock_guard lock(pending->mutex);
-      if (outcome.kind == AppendOutcome::Kind::Written)
-        pending->landed = true;
-      pending->finished = true;
-    }
-    pending->finishedChanged.notify_all();
-    // Handed to the application, which outlives every receiver: the
-    // receiver may go while this thread still runs, and is looked at on the
-    // window's thread only.
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app)
-      return;
-    QMetaObject::invokeMethod(
-        app,
-        [this, pending, guard, outcome = std::move(outcome), done = std::move(done)] {
-          if (pending_ == pending)
+  // Handed back to the application, which outlives every receiver: the
+  // receiver may go while the worker still runs, and is looked at on the
+  // window's thread only. A quit lets go of the job first.
+  pending->job = DetachedJob::start(
+      QCoreApplication::instance(), "logFileWriter",
+      [this, append = pending, now, guard, done = std::move(done)](DetachedJob& job) mutable {
+        const AppendOutcome outcome = DayAppend::perform(append->entry, append->current,
+                                                         append->folder, now, &append->handover);
+        job.handBack([this, append, guard, outcome, done = std::move(done)] {
+          if (pending_ == append)
             pending_.reset();
-          if (pending->takenByQuit || !guard)
+          if (!guard)
             return;
-          const bool written = reportAppend(outcome, pending->folder, nullptr);
+          const bool written = reportAppend(outcome, append->folder, nullptr);
           std::optional<OwnAppend> added;
-          if (written && outcome.inPlace && outcome.path == pending->current)
-            added = OwnAppend{pending->current, pending->entry, *outcome.inPlace};
+          if (written && outcome.inPlace && outcome.path == append->current)
+            added = OwnAppend{append->current, append->entry, *outcome.inPlace};
           qn_log(QStringLiteral("append: toCurrentFile: [end, on a worker]"));
           done(written, added);
-        },
-        Qt::QueuedConnection);
-  }).detach();
+        });
+        append->handover.finish(outcome.kind == AppendOutcome::Kind::Written);
+      });
   return true;
 }
 
@@ -545,26 +318,20 @@ void BackingStoreManager::finishAppendsAtQuit(int waitMilliseconds) {
   const std::shared_ptr<PendingAppend> pending = std::exchange(pending_, nullptr);
   if (!pending)
     return;
-  pending->cancel = true;
-  {
-    std::unique_lock lock(pending->mutex);
-    pending->finishedChanged.wait_for(lock, std::chrono::milliseconds(waitMilliseconds),
-                                      [&] { return pending->finished; });
-    if (pending->landed)
-      return;
-    pending->takenByQuit = true;
-  }
-  // Whatever the worker still does, its copy never replaces the day now: a
-  // copy it has not removed yet goes here, in case the program ends first.
+  const bool taken = pending->handover.takeAtQuit(std::chrono::milliseconds(waitMilliseconds));
+  // Nothing of the append is told after the quit.
+  pending->job->release();
+  if (!taken)
+    return;
+  // The worker writes nothing more: its copy, should it still be there, never
+  // replaces the day, and goes now, in case the program ends first.
   const std::optional<QString> package = RtfdPackage::resolvePackageLink(pending->current);
-  QFile::remove(package.value_or(pending->current) + QLatin1Char('/') +
-                QLatin1String(RtfdPackage::kSpliceFileName));
-  // The worker stops at its next block and removes its file; the day was
-  // never replaced. The entry goes beside the day, which is quick.
-  QString reason;
   const QString path = package.value_or(pending->current);
+  QFile::remove(path + QLatin1Char('/') + QLatin1String(RtfdPackage::kSpliceFileName));
+  // The entry goes beside the day, which is quick.
+  QString reason;
   if (const std::optional<QString> aside =
-          writeAside(pending->entry, path, pending->folder, &reason))
+          DayAppend::writeAside(pending->entry, path, pending->folder, &reason))
     qCWarning(lcEngine).noquote() << consoleSafe(
         QStringLiteral("the program quit while the entry was added to %1, which was left as it "
                        "is; the entry went to %2")
@@ -573,6 +340,10 @@ void BackingStoreManager::finishAppendsAtQuit(int waitMilliseconds) {
     failAppend(nullptr, QStringLiteral("the program quit while the entry was added to %1, and it "
                                        "could not be written beside it either: %2")
                             .arg(path, reason));
+}
+
+void BackingStoreManager::setAppendHookForTesting(AppendHandover::Hook hook) {
+  appendHook_ = std::move(hook);
 }
 
 QString BackingStoreManager::applicationSupportDirectory() const {

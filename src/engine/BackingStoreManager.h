@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/AppendHandover.h"
 #include "engine/OwnAppend.h"
 #include "platform/richtext/EncodedRichText.h"
 #include "platform/richtext/RichText.h"
@@ -73,34 +74,45 @@ public:
                  const QString& folder, QString* error = nullptr);
   // Appends the entry at the end of the store's current file (for the log:
   // today's file of this machine), re-creating a removed folder: in place
-  // when the file is one this program wrote, else by replacing the package
-  // atomically; a kill at any moment leaves the old or the new day.
-  // A missing file counts as empty; an existing file that cannot be read is
-  // never replaced. A failure is written to the console and shown in an
-  // alert, and the entry is not written.
+  // when the file is one this program wrote, else spliced in after its text
+  // in a copy that replaces the text file (see DayAppend); a kill at any
+  // moment leaves the old or the new day. A missing file counts as empty; an
+  // existing file that cannot be read in full is set aside unchanged, and
+  // one the splice declines stays as it is, the entry going beside it. A
+  // failure is written to the console and shown in an alert, and the entry
+  // is not written.
   // `added`, when given, is set when the entry went in place at the end of
   // the day's text, and says how that file was before and after.
   bool append(const RichText& entry, BackingStoreDescriptor& store, QString* error = nullptr,
               std::optional<OwnAppend>* added = nullptr);
 
   // The same, away from the window: a day whose text is over
-  // backgroundBytes() is appended on a worker of its own and `done` runs on
-  // the window's thread, through `context`, once the entry has landed or
-  // failed (told as append() tells it); a smaller day as append() does, with
-  // `done` run before this returns. Returns whether the entry is still being
-  // written. One at a time: while one is under way another fails at once.
+  // backgroundBytes() is appended on a worker of its own ("logFileWriter")
+  // and `done` runs on the window's thread, through `context`, once the
+  // entry has landed or failed (told as append() tells it); a smaller day as
+  // append() does, with `done` run before this returns. Returns whether the
+  // entry is still being written. One at a time: while one is under way
+  // another fails at once.
   using AppendDone = std::function<void(bool written, const std::optional<OwnAppend>& added)>;
   bool appendLater(const RichText& entry, BackingStoreDescriptor& store, QObject* context,
                    AppendDone done);
   bool isAppending() const;
-  // At quit: waits at most `waitMilliseconds` for an append under way. One
-  // that has not landed by then is abandoned (its new file removed, the day
-  // left whole) and its entry written beside the day (see LogFile::
-  // writtenAsidePath()) at once.
+  // At quit: stops an append under way at the worker's next block and waits
+  // at most `waitMilliseconds` for it to finish. Where the worker is by then
+  // in a step that writes the entry (the copy replacing the day's text, the
+  // entry's last byte in place, the entry written beside the day or as a new
+  // day), that short step is waited for (at most AppendHandover::kClaimedStepWait more,
+  // for a disk that stalls), and the entry is where it put it. Otherwise the
+  // worker writes nothing more: a copy it made is removed, the day is left as
+  // it was (or with a tail no reader reads, which the next append writes
+  // over), and the quit writes the entry beside the day (see LogFile::
+  // writtenAsidePath()). Either way the entry is written once.
   void finishAppendsAtQuit(int waitMilliseconds = 500);
   static constexpr qint64 kBackgroundBytes = 4LL * 1024 * 1024;
   qint64 backgroundBytes() const { return backgroundBytes_; }
   void setBackgroundBytesForTesting(qint64 bytes) { backgroundBytes_ = bytes; }
+  // Tests only: told the steps of the appends on a worker started from now.
+  void setAppendHookForTesting(AppendHandover::Hook hook);
 
   // ~/.local/share/Korvane-R (or the temporary folder's Korvane-R).
   QString applicationSupportDirectory() const;
@@ -118,6 +130,7 @@ private:
   std::optional<QString> machineIdentifier_;
   std::shared_ptr<PendingAppend> pending_; // window's thread only
   qint64 backgroundBytes_ = kBackgroundBytes;
+  AppendHandover::Hook appendHook_;
 };
 
 } // namespace kr

@@ -5,6 +5,7 @@
 #include "engine/EngineLog.h"
 #include "engine/Logger.h"
 #include "engine/MachineIdentifier.h"
+#include "engine/SplicesUnderWay.h"
 #include "platform/ConsoleText.h"
 #include "platform/QnLog.h"
 #include "platform/files/FileOperations.h"
@@ -18,6 +19,8 @@ UpgradeManager& UpgradeManager::sharedInstance() {
 
 void UpgradeManager::upgradeEverything() {
   qn_log(QStringLiteral("UpgradeManager upgradeEverything [start]"));
+  // Copies that a splice killed before it was done left in a day's package.
+  SplicesUnderWay::removeLeftovers();
   upgradeSystemLogs();
   qn_log(QStringLiteral("UpgradeManager upgradeEverything [end]"));
 }

@@ -6,7 +6,8 @@ namespace kr {
 
 // Brings the names of log files written by early versions up to date: a name
 // without a closing parenthesis gets this machine's identifier before its
-// extension. Runs at launch, before anything reads the log folder.
+// extension. Runs at launch, before anything reads the log folder, after
+// removing what a splice that was killed left (see SplicesUnderWay).
 class UpgradeManager {
 public:
   static UpgradeManager& sharedInstance();

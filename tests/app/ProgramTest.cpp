@@ -7,6 +7,7 @@
 #include "engine/FullDataSet.h"
 #include "engine/LogFile.h"
 #include "engine/Logger.h"
+#include "engine/SplicesUnderWay.h"
 #include "engine/StateMachine.h"
 #include "kit/PopUpButton.h"
 #include "platform/files/SupportPaths.h"
@@ -266,6 +267,28 @@ TEST(Program, ALargeDayFromElsewhereTakesTheEntryWhileThePageSaysItIsBeingWritte
   EXPECT_LT(now.size(), old.size() + 4096) << "the day is not written anew";
   EXPECT_EQ(FullDataSet::loadRTFDFile(QFileInfo(text).path()).timeSlices.size(), 3u)
       << "one entry added, once";
+}
+
+TEST(Program, TheNextStartRemovesTheCopyThatAKilledSpliceLeftAndKeepsTheDay) {
+  QString text;
+  QString copy;
+  QByteArray old;
+  {
+    StartedProgram first;
+    text = todaysText();
+    old = "{\\rtf1\\ansi a day from elsewhere\\par }";
+    putDay(text, old);
+    // What a kill during a splice leaves: its copy, and the note naming the day.
+    SplicesUnderWay::begin(QFileInfo(text).path());
+    copy = QFileInfo(text).path() + QLatin1Char('/') + RtfdPackage::kSpliceFileName;
+    putDay(copy, old.left(20));
+  }
+  StartedProgram next;
+  EXPECT_FALSE(QFileInfo::exists(copy));
+  EXPECT_FALSE(QFileInfo::exists(SplicesUnderWay::notePath()));
+  QFile day(text);
+  ASSERT_TRUE(day.open(QIODevice::ReadOnly));
+  EXPECT_EQ(day.readAll(), old);
 }
 
 TEST(Program, ASignalWhileALargeDayTakesTheEntryLeavesTheDayWholeAndTheEntryBeside) {

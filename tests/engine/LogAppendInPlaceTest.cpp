@@ -1,10 +1,11 @@
 // An entry appended to a day this program wrote goes to the end of the day's
 // text in place and reads back as if the whole day had been written again;
-// every other day is still written anew, with the checks that go with it.
+// every other day keeps every byte before the entry, or stays as it is.
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/BackingStoreManager.h"
 #include "engine/DailyNamingStrategy.h"
 #include "engine/FullDataSet.h"
+#include "engine/LogFile.h"
 #include "platform/richtext/RichText.h"
 #include "platform/richtext/RtfWriter.h"
 #include "platform/richtext/RtfdPackage.h"
@@ -13,6 +14,7 @@
 #include "platform/services/TestAlertPresenter.h"
 
 #include "support/LogFormats.h"
+#include "support/SplicedBytes.h"
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"
 #include "support/TodaysLogFixture.h"
@@ -123,54 +125,60 @@ TEST_F(LogAppendInPlaceTest, OrdinaryDayTakesEntriesInPlaceAndReadsAsIfWrittenAn
   EXPECT_TRUE(alerts.shown.isEmpty());
 }
 
-TEST_F(LogAppendInPlaceTest, UnusualDaysAreWrittenAnew) {
-  // A day another program wrote: read in full and written anew; from then
-  // on it is one of ours.
+TEST_F(LogAppendInPlaceTest, UnusualDaysKeepEveryByteBeforeTheEntryOrStayAsTheyAre) {
+  // A day another program wrote: the entry is spliced in after its text,
+  // every byte before it kept, entry after entry.
   QDir().mkpath(day);
   QFile::copy(QStringLiteral(KR_TEST_DATA_DIR
                              "/rtfd-logs/System Log Day 2020-03-07 (a4836e8b9f2).rtfd/TXT.rtf"),
               text);
   RichText expected = readDay();
-  ino_t before = inode();
-  ASSERT_TRUE(append(entry(1)));
-  expected.append(entry(1));
-  EXPECT_NE(inode(), before);
-  EXPECT_EQ(readDay(), expected);
-  before = inode();
-  ASSERT_TRUE(append(entry(2)));
-  expected.append(entry(2));
-  EXPECT_EQ(inode(), before);
-  EXPECT_EQ(readDay(), expected);
-
-  // An entry in a colour the day has no number for.
+  // The last in a colour the day has no number for, added to its table.
   RichText red(QStringLiteral("red\n"), helvetica());
   CharFormat redFormat = helvetica();
   redFormat.foreground = RgbColor{200, 0, 0};
   red.setFormat(0, 3, redFormat);
-  ASSERT_TRUE(append(red));
-  expected.append(red);
-  EXPECT_NE(inode(), before);
-  EXPECT_EQ(readDay(), expected);
-
-  // What an append killed before it was done left after the text's end.
-  const QByteArray clean = bytesOf(text);
-  writeFile(text, clean + "{{\\b #TimeSlice\n}\\par\n0E4");
-  before = inode();
-  ASSERT_TRUE(append(entry(3)));
-  expected.append(entry(3));
-  EXPECT_NE(inode(), before);
-  EXPECT_EQ(readDay(), expected);
-  EXPECT_EQ(bytesOf(text), RtfWriter::write(expected)); // nothing of the cut-off tail
+  for (const RichText& added : {entry(1), entry(2), red}) {
+    const QByteArray before = bytesOf(text);
+    ASSERT_TRUE(append(added));
+    expected.append(added);
+    EXPECT_TRUE(test::splicedAfter(before, bytesOf(text)));
+    EXPECT_EQ(readDay(), expected);
+  }
 
   // A text file with a second name, which must not change with it.
   const QString secondName = dir.path() + QStringLiteral("/backup TXT.rtf");
   ASSERT_EQ(::link(QFile::encodeName(text).constData(), QFile::encodeName(secondName).constData()),
             0);
   const QByteArray backedUp = bytesOf(secondName);
-  ASSERT_TRUE(append(entry(4)));
-  expected.append(entry(4));
+  ASSERT_TRUE(append(entry(3)));
+  expected.append(entry(3));
   EXPECT_EQ(bytesOf(secondName), backedUp);
   EXPECT_EQ(readDay(), expected);
+
+  // Text after the end of a day from elsewhere: where the entry would go is
+  // not certain, and the day stays byte for byte; the entry goes beside it.
+  const QByteArray cut = bytesOf(text) + "{{\\b #TimeSlice\n}\\par\n0E4";
+  writeFile(text, cut);
+  {
+    test::ExpectWarnings aside({QStringLiteral("follows the document's end")});
+    ASSERT_TRUE(append(entry(4)));
+  }
+  EXPECT_EQ(bytesOf(text), cut);
+  EXPECT_EQ(FullDataSet::loadRTFDFile(LogFile::writtenAsidePath(day, 1)).timeSlices.size(), 1u);
+
+  // What an append of ours killed before it was done left after the end of
+  // one of our days: the next entry goes in place, in its stead.
+  QDir(day).removeRecursively();
+  ASSERT_TRUE(append(entry(5)));
+  const QByteArray ours = bytesOf(text);
+  writeFile(text, ours + "{{\\b #TimeSlice\n}\\par\n0E4");
+  const ino_t inPlace = inode();
+  ASSERT_TRUE(append(entry(6)));
+  EXPECT_EQ(inode(), inPlace);
+  EXPECT_EQ(readDay(), joined(entry(5), entry(6)));
+  EXPECT_TRUE(bytesOf(text).startsWith(ours.chopped(2) + "\n\n")); // its brace now a line end
+  EXPECT_FALSE(bytesOf(text).contains("0E4\n"));
   EXPECT_TRUE(alerts.shown.isEmpty());
 }
 

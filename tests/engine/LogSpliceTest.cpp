@@ -13,6 +13,8 @@
 #include "platform/richtext/RtfdPackage.h"
 #include "platform/services/TestAlertPresenter.h"
 
+#include "support/LogFormats.h"
+#include "support/SplicedBytes.h"
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"
 
@@ -23,6 +25,9 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <future>
+#include <map>
 
 using namespace kr;
 
@@ -74,6 +79,7 @@ protected:
   void TearDown() override {
     AlertPresenterAPI::install(nullptr);
     manager().setBackgroundBytesForTesting(BackingStoreManager::kBackgroundBytes);
+    manager().setAppendHookForTesting({});
     manager().setMachineIdentifierForTesting({});
   }
   static BackingStoreManager& manager() { return BackingStoreManager::sharedManager(); }
@@ -82,6 +88,12 @@ protected:
     for (const FullTimeSlicePtr& slice : FullDataSet::loadRTFDFile(package).timeSlices)
       ids << slice->uuid();
     return ids;
+  }
+  static QStringList objectivesIn(const QString& package) {
+    QStringList objectives;
+    for (const FullTimeSlicePtr& slice : FullDataSet::loadRTFDFile(package).timeSlices)
+      objectives << slice->objective();
+    return objectives;
   }
 
   QTemporaryDir dir;
@@ -154,6 +166,162 @@ TEST_F(LogSpliceTest, ADayThatCannotTakeTheEntrySafelyIsLeftAsItIs) {
   ASSERT_EQ(set.size(), 1);
   EXPECT_EQ(bytesOf(dir.path() + QLatin1Char('/') + set[0] + QStringLiteral("/TXT.rtf")), cut);
   EXPECT_EQ(idsIn(day), QStringList{QStringLiteral("U-3")});
+}
+
+TEST_F(LogSpliceTest, EverySampleLoggedIntoKeepsItsBytesBeforeTheEntryOrStaysAsItIs) {
+  // What logging into each sample does: the entry spliced in after its text,
+  // or the sample left as it is and the entry written aside; and the words
+  // deleted under change tracking, which stay so. A sample added to either
+  // folder needs its line here.
+  enum Logged { Spliced, Aside };
+  const std::map<QString, Logged> logged = {
+      {"cocoa-log-entry.rtf", Spliced},
+      {"cocoa-pad-page.rtf", Spliced},
+      {"font-charsets.rtf", Spliced},
+      {"libreoffice-footnote.rtf", Spliced},
+      {"libreoffice-nested-table.rtf", Spliced},
+      {"libreoffice-picture.rtf", Spliced},
+      {"libreoffice-plain-unicode.rtf", Spliced},
+      {"libreoffice-resaved-sheet.rtf", Spliced},
+      {"libreoffice-table.rtf", Spliced},
+      {"pandoc-footnote.rtf", Spliced},
+      {"pandoc-nested-table.rtf", Spliced},
+      {"pandoc-picture.rtf", Spliced},
+      {"pandoc-table.rtf", Spliced},
+      {"picture-bin.rtf", Spliced},
+      {"shift-jis.rtf", Spliced},
+      {"windows-1251.rtf", Spliced},
+      {"windows-936.rtf", Spliced},
+      {"windows-949.rtf", Spliced},
+      {"windows-950.rtf", Spliced},
+      {"System Log Day 2020-03-07 (a4836e8b9f2).rtfd", Spliced},
+      {"System Log Day 2020-03-08 (a4836e8b9f2).rtfd", Spliced}};
+  const std::map<QString, QByteArray> deleted = {
+      {QStringLiteral("System Log Day 2020-03-08 (a4836e8b9f2).rtfd"), "quarterly"}};
+
+  QMap<QString, QString> samples;
+  const QDir sheets(QStringLiteral(KR_TEST_DATA_DIR "/rtf"));
+  for (const QString& name : sheets.entryList({QStringLiteral("*.rtf")}, QDir::Files))
+    samples[name] = sheets.filePath(name);
+  const QDir days(QStringLiteral(KR_TEST_DATA_DIR "/rtfd-logs-libreoffice"));
+  for (const QString& name : days.entryList({QStringLiteral("*.rtfd")}, QDir::Dirs))
+    samples[name] = days.filePath(name) + QStringLiteral("/TXT.rtf");
+  ASSERT_GE(samples.size(), 21);
+  // An entry as the log template writes it.
+  RichText added;
+  for (const char* line :
+       {"#TimeSlice", "U-SAMPLE", "#objective", "Log into a sample", "#tags", "x"})
+    added.append(QString::fromLatin1(line) + u'\n', test::helvetica(line[0] == '#'));
+  const QString beside = LogFile::writtenAsidePath(day, 1);
+  for (auto it = samples.cbegin(); it != samples.cend(); ++it) {
+    SCOPED_TRACE(it.key().toStdString());
+    ASSERT_TRUE(logged.count(it.key())) << "no expectation for " << it.key().toStdString();
+    QDir(day).removeRecursively();
+    QDir(beside).removeRecursively();
+    const QByteArray old = bytesOf(it.value());
+    writeBytes(text, old);
+    QStringList objectives = objectivesIn(day);
+    {
+      test::ExpectWarnings aside({QStringLiteral("written aside")});
+      ASSERT_TRUE(manager().append(added, store));
+      EXPECT_EQ(aside.seen(), logged.at(it.key()) == Aside ? 1 : 0);
+    }
+    const QByteArray now = bytesOf(text);
+    if (logged.at(it.key()) == Spliced) {
+      EXPECT_TRUE(test::splicedAfter(old, now));
+      objectives << QStringLiteral("Log into a sample");
+    } else {
+      EXPECT_EQ(now, old);
+      EXPECT_EQ(idsIn(beside), QStringList{QStringLiteral("U-SAMPLE")});
+    }
+    // The entry once, the day's own records as before, and a word deleted
+    // under change tracking still marked deleted, in a group of its own.
+    EXPECT_EQ(objectivesIn(day).join(u'|').toStdString(), objectives.join(u'|').toStdString());
+    if (deleted.count(it.key())) {
+      const qsizetype word = now.indexOf(deleted.at(it.key()));
+      EXPECT_EQ(now.lastIndexOf('{', word), now.lastIndexOf("{\\deleted", word));
+    }
+  }
+}
+
+// A quit at each step of an append on its worker, run at exactly that step
+// through the worker's hook: the entry is written once, in the day or beside
+// it, as the statistics read the log folder.
+TEST_F(LogSpliceTest, AQuitAtEachStepOfAnAppendOnItsWorkerLeavesTheEntryOnce) {
+  using Step = AppendHandover::Step;
+  enum Day { Ours, Elsewhere, TextAfterItsEnd, Damaged };
+  // The day, the step the quit comes at, whether the worker then holds the
+  // claim of that step, and whether the entry ends in the day (or beside it).
+  struct Case {
+    Day day;
+    Step step;
+    bool claimed;
+    bool inDay;
+  };
+  const Case cases[] = {{Ours, Step::InPlace, false, false},
+                        {Ours, Step::InPlace, true, true},
+                        {Elsewhere, Step::Copy, false, false},
+                        {Elsewhere, Step::Replace, false, false},
+                        {Elsewhere, Step::Replace, true, true},
+                        {TextAfterItsEnd, Step::Read, false, false},
+                        {TextAfterItsEnd, Step::WriteAside, false, false},
+                        {TextAfterItsEnd, Step::WriteAside, true, false},
+                        {Damaged, Step::NewDay, false, false},
+                        {Damaged, Step::NewDay, true, true}};
+  manager().setBackgroundBytesForTesting(0);
+  test::ExpectWarnings expected({QStringLiteral("the program quit"), QStringLiteral("is damaged")});
+  const QByteArray elsewhere = pictureDay();
+  int n = 0;
+  for (const Case& c : cases) {
+    const QString id = QStringLiteral("U-QUIT-%1").arg(++n);
+    SCOPED_TRACE(id.toStdString());
+    for (const QString& name : QDir(dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+      QDir(dir.filePath(name)).removeRecursively();
+    if (c.day == Ours)
+      ASSERT_TRUE(manager().append(entry(QStringLiteral("U-OURS")), store));
+    else
+      writeBytes(text, c.day == Elsewhere         ? elsewhere
+                       : c.day == TextAfterItsEnd ? elsewhere + "#TimeSlice\\par half"
+                                                  : elsewhere.left(elsewhere.size() / 2));
+    // The promises live with the hook, for as long as the worker holds it.
+    struct Signals {
+      std::promise<void> atStep, goOn, finished;
+      bool seen = false;
+    };
+    const auto signals = std::make_shared<Signals>();
+    std::future<void> atStep = signals->atStep.get_future();
+    std::future<void> finished = signals->finished.get_future();
+    const std::shared_future<void> goOn = signals->goOn.get_future().share();
+    manager().setAppendHookForTesting([signals, goOn, c](Step step, bool claimed) {
+      if (step == Step::QuitWaits)
+        signals->goOn.set_value(); // the quit, on this thread, waits for the worker's step
+      else if (step == Step::Finished)
+        signals->finished.set_value();
+      else if (step == c.step && claimed == c.claimed && !std::exchange(signals->seen, true)) {
+        signals->atStep.set_value();
+        goOn.wait();
+      }
+    });
+    QObject context;
+    ASSERT_TRUE(manager().appendLater(entry(id), store, &context,
+                                      [](bool, const std::optional<OwnAppend>&) {}));
+    ASSERT_EQ(atStep.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    manager().finishAppendsAtQuit(0);
+    if (!c.claimed)
+      signals->goOn.set_value();
+    ASSERT_EQ(finished.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    manager().setAppendHookForTesting({});
+
+    int inDay = 0, beside = 0;
+    LogFileCache cache;
+    for (const auto& file : cache.readFolder(dir.path()).files) {
+      for (const FullTimeSlicePtr& slice : file->timeSlicesInFile())
+        (file->fullPath() == day ? inDay : beside) += slice->uuid() == id ? 1 : 0;
+    }
+    EXPECT_EQ(inDay + beside, 1);
+    EXPECT_EQ(inDay, c.inDay ? 1 : 0);
+    EXPECT_FALSE(QFileInfo::exists(day + QLatin1Char('/') + RtfdPackage::kSpliceFileName));
+  }
 }
 
 TEST_F(LogSpliceTest, AQuitWhileTheDayIsCopiedLeavesItWholeAndKeepsTheEntryBeside) {

@@ -193,7 +193,13 @@ TEST(RtfInPlaceAppend, DeclinesWhatItCannotAppendToSafely) {
 
   declined(document.left(end), entry(), "groups do not close");
   declined(document.left(document.size() / 2), entry(), "");
-  declined(document + "{tail of an append cut short", entry(), "follows the document's end");
+  // The tail of an append of ours cut short gives way to the entry's own.
+  const QByteArray cutShort = document + "\n{tail of an append cut short";
+  const auto overTail = RtfInPlaceAppend::plan(cutShort, entry());
+  ASSERT_TRUE(overTail);
+  EXPECT_EQ(overTail->size, document.size() + 1);
+  EXPECT_EQ(RtfInPlaceAppend::applied(cutShort, *overTail, Step::Finished),
+            RtfInPlaceAppend::applied(document + "\n", *overTail, Step::Finished));
   declined(document + " ", entry(), "follows the document's end");
   declined(withBody("\\b bold from here on"), entry(), "control word \\b");
   declined(withBody("{\\bin5 }}}}}}"), entry(), "control word \\bin");
@@ -203,6 +209,12 @@ TEST(RtfInPlaceAppend, DeclinesWhatItCannotAppendToSafely) {
   declined(withBody("{\\fs99999999999999999999 x}"), entry(), "overlong number");
   declined(withBody("\\'4"), entry(), "hex escape");
   declined(withBody("{{\\NeXTGraphic x.png}}"), entry(), "ends in an attachment");
+  // A link's address, a zero byte are no characters of the text: the
+  // stand-in is still due.
+  declined(document.left(end) + "{{\\NeXTGraphic x.png}}" + QByteArray(1, '\0') + document.mid(end),
+           entry(), "ends in an attachment");
+  declined(withBody("{{\\NeXTGraphic x.png}}{\\field{\\*\\fldinst{HYPERLINK \"u\"}}{\\fldrslt }}"),
+           entry(), "ends in an attachment");
   // Half a pair at the end: the reader would join it to the entry.
   declined(withBody("\\u-10179?"), entry(), "half a character");
   declined(withBody("{\\b \\u55357?}"), entry(), "half a character");

@@ -89,6 +89,8 @@ public:
   bool declined() const { return !why_.isEmpty(); }
   const QString& why() const { return why_; }
   qint64 closingBrace() const { return closingBrace_; }
+  // Where the tail of an append cut short begins, when one follows the end.
+  qint64 leftover() const { return leftover_; }
 
 private:
   qsizetype decline(const QString& why) {
@@ -106,11 +108,19 @@ private:
   // next, which would be the first of the appended text.
   int attachmentDepth_ = -1;
   bool standInPending_ = false;
+  // The depth of a field's instruction: its text is no character of the
+  // document's, and leaves a stand-in pending.
+  int instructionDepth_ = -1;
+  void character() {
+    if (instructionDepth_ < 0)
+      standInPending_ = false;
+  }
   // Whether the last \u gave the first half of a pair. Where the document
   // ends with it alone, the reader would pair it with the appended text's
   // first character or put its replacement into that character's format.
   bool lastUnicodeWasHigh_ = false;
   qint64 closingBrace_ = -1;
+  qint64 leftover_ = -1;
   QString why_;
 };
 
@@ -119,8 +129,13 @@ qsizetype BodyScanner::scan(const char* p, qsizetype n, qint64 offset, bool atEn
   while (i < n && !declined()) {
     const char c = p[i];
     if (closingBrace_ >= 0) {
-      // After the document only line ends may come. Anything else is most
-      // likely the tail of an append that was cut short.
+      // After the document only line ends may come, and the tail of an
+      // append of ours that was cut short: a group, which no reader reads
+      // and the next tail takes the place of. Anything else is declined.
+      if (c == '{') {
+        leftover_ = offset + i;
+        return n;
+      }
       if (c != '\n' && c != '\r')
         return decline(QStringLiteral("something follows the document's end"));
       ++i;
@@ -137,6 +152,8 @@ qsizetype BodyScanner::scan(const char* p, qsizetype n, qint64 offset, bool atEn
         attachmentDepth_ = -1;
         standInPending_ = true;
       }
+      if (depth_ < instructionDepth_)
+        instructionDepth_ = -1;
       if (depth_ == 0) {
         if (standInPending_)
           return decline(QStringLiteral("it ends in an attachment without its stand-in"));
@@ -149,9 +166,10 @@ qsizetype BodyScanner::scan(const char* p, qsizetype n, qint64 offset, bool atEn
       const qsizetype start = i++;
       while (i < n && !kSpecial[quint8(p[i])])
         ++i;
-      if (standInPending_)
-        standInPending_ =
-            std::all_of(p + start, p + i, [](char b) { return b == '\n' || b == '\r'; });
+      // Control bytes but the tab are no text to the reader: line ends, a
+      // zero byte.
+      if (!std::all_of(p + start, p + i, [](char b) { return quint8(b) < 0x20 && b != '\t'; }))
+        character();
     } else {
       if (!atEnd && n - i < kLookahead)
         break;
@@ -172,13 +190,13 @@ qsizetype BodyScanner::controlSequence(const char* p, qsizetype n) {
     if (starred_)
       return decline(QStringLiteral("it has an ignorable group of its own"));
     if (symbol == '\\' || symbol == '{' || symbol == '}') {
-      standInPending_ = false;
+      character();
       return 2;
     }
     if (symbol == '\'') {
       if (n < 4 || hexDigitValue(p[2]) < 0 || hexDigitValue(p[3]) < 0)
         return decline(QStringLiteral("it has a broken hex escape"));
-      standInPending_ = false;
+      character();
       return 4;
     }
     if (symbol == '*' && depth_ > 1) {
@@ -213,6 +231,8 @@ qsizetype BodyScanner::controlSequence(const char* p, qsizetype n) {
     if (word != "fldinst")
       return decline(QStringLiteral("it has an ignorable group of its own"));
     starred_ = false;
+    if (instructionDepth_ < 0)
+      instructionDepth_ = depth_;
     return i;
   }
   const WordUse use = useOf(word);
@@ -227,7 +247,7 @@ qsizetype BodyScanner::controlSequence(const char* p, qsizetype n) {
     lastUnicodeWasHigh_ = unit >= 0xD800 && unit <= 0xDBFF;
   }
   if (use == WordUse::Anywhere)
-    standInPending_ = false; // a character of the text
+    character(); // of the text
   else if (word == "NeXTGraphic" && attachmentDepth_ < 0)
     attachmentDepth_ = depth_;
   return i;
@@ -295,7 +315,7 @@ std::optional<RtfInPlaceAppend::Plan> RtfInPlaceAppend::plan(const ReadAt& read,
     const qsizetype taken = scanner.scan(buffer.constData(), have, bufferOffset, atEnd);
     if (scanner.declined())
       return decline(scanner.why());
-    if (atEnd)
+    if (atEnd || scanner.leftover() >= 0)
       break;
     have -= taken;
     std::memmove(buffer.data(), buffer.constData() + taken, size_t(have));
@@ -311,7 +331,7 @@ std::optional<RtfInPlaceAppend::Plan> RtfInPlaceAppend::plan(const ReadAt& read,
     return decline(scanner.why());
 
   result.closingBrace = scanner.closingBrace();
-  result.size = size;
+  result.size = scanner.leftover() >= 0 ? scanner.leftover() : size;
   result.tail.reserve(body->size() + 3);
   result.tail.append('{').append(*body).append("}}");
   return result;
@@ -331,7 +351,7 @@ std::optional<RtfInPlaceAppend::Plan> RtfInPlaceAppend::plan(QByteArrayView docu
 
 QByteArray RtfInPlaceAppend::applied(const QByteArray& document, const Plan& plan, Step step,
                                      qsizetype tailBytes) {
-  QByteArray result = document;
+  QByteArray result = document.left(qsizetype(plan.size));
   if (step == Step::Tail) {
     const qsizetype bytes =
         tailBytes < 0 ? plan.tail.size() : std::min(tailBytes, plan.tail.size());
@@ -374,9 +394,11 @@ RtfInPlaceAppend::Result RtfInPlaceAppend::appendToFile(int fd, const RichText& 
   if (plan->size + plan->tail.size() + 1 > maximumSize)
     return {Outcome::Declined, QStringLiteral("it would grow too large")};
 
-  // Step 1: the tail after the end, on the disk before the brace goes.
+  // Step 1: the tail after the end, on the disk before the brace goes. What
+  // is left of a tail cut short beyond it goes.
+  const qint64 end = plan->size + plan->tail.size();
   if (!writeAll(fd, plan->tail.constData(), plan->tail.size(), plan->size) ||
-      ::fdatasync(fd) != 0) {
+      (info.st_size > end && ::ftruncate(fd, end) != 0) || ::fdatasync(fd) != 0) {
     const QString reason = systemError();
     (void)!::ftruncate(fd, plan->size);
     return {Outcome::Failed, reason};
@@ -399,7 +421,7 @@ RtfInPlaceAppend::Result RtfInPlaceAppend::appendToFile(int fd, const RichText& 
   // Step 3. Neither a final line end that cannot be written nor a sync that
   // fails takes the entry out again: every reader sees it already.
   Result result{Outcome::Appended, {}};
-  if (!writeAll(fd, "\n", 1, plan->size + plan->tail.size()) || ::fdatasync(fd) != 0)
+  if (!writeAll(fd, "\n", 1, end) || ::fdatasync(fd) != 0)
     result.reason = QStringLiteral("the entry was added but could not be synced to the disk: %1")
                         .arg(systemError());
   return result;

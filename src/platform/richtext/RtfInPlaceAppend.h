@@ -17,17 +17,18 @@ namespace kr {
 // The document is read once, front to back, a block at a time: its header
 // must be byte for byte what RtfWriter writes, its body may use only the
 // writer's own control words, its groups must close, with nothing but line
-// ends after the last one, and its tables must hold every font and colour
-// of the new text. Such a document reads the same when the new text, in a
-// group of its own, takes the place of its closing brace; any other
-// document is declined, and the caller rewrites it whole.
+// ends after the last one (and what step 1 below left of an append cut
+// short), and its tables must hold every font and colour of the new text.
+// Such a document reads the same when the new text, in a group of its own,
+// takes the place of its closing brace; any other document is declined, and
+// the caller finds another way (see RtfSpliceAppend).
 //
 // The file is changed in three steps, each of which leaves a document that
 // reads in full:
 //   1. The new text and a new closing brace go after the end of the file.
 //      Readers stop at the document's first closing brace, so until step 2
-//      the file reads as before; a file left this way by a kill has text
-//      after its end and is declined by the next append, which rewrites it.
+//      the file reads as before; a file left this way by a kill has a group
+//      after its end, which the next append's tail takes the place of.
 //   2. The old closing brace becomes a line end, which RTF ignores: one
 //      byte, written at once. From here the file holds the new text.
 //   3. A final line end: the file's size changes with the text, so a reader
@@ -43,12 +44,12 @@ public:
 
   struct Plan {
     qint64 closingBrace = -1; // the document's closing brace, which becomes a line end
-    qint64 size = 0;          // the document's size, where the tail goes
+    qint64 size = 0;          // where the tail goes: the end, before any tail cut short
     QByteArray tail;          // the new text in a group, and the new closing brace
   };
 
   // How a document of `size` bytes takes `entry`; none, with the reason,
-  // when it must be rewritten whole instead.
+  // when it cannot take it in place.
   static std::optional<Plan> plan(const ReadAt& read, qint64 size, const RichText& entry,
                                   QString* why = nullptr, qsizetype blockSize = kBlockSize);
   static std::optional<Plan> plan(QByteArrayView document, const RichText& entry,
@@ -63,7 +64,7 @@ public:
 
   enum class Outcome {
     Appended, // the file holds the entry
-    Declined, // nothing was written: the document must be rewritten whole
+    Declined, // nothing was written: the document cannot take the entry in place
     Failed    // a write failed; the file reads as it did before
   };
   struct Result {

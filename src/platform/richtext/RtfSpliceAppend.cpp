@@ -353,9 +353,8 @@ private:
 
 RtfSpliceAppend::Result RtfSpliceAppend::splice(const ReadAt& read, qint64 size,
                                                 const RichText& entry, const Write& write,
-                                                const std::atomic<bool>* cancel,
+                                                const std::function<bool()>& cancelled,
                                                 qsizetype blockSize) {
-  auto cancelled = [cancel] { return cancel && cancel->load(); };
   if (!entry.attachmentNames().isEmpty())
     return {Outcome::Declined, QStringLiteral("the new text has attachments")};
   blockSize = std::max(blockSize, 2 * kLookahead);
@@ -378,7 +377,7 @@ RtfSpliceAppend::Result RtfSpliceAppend::splice(const ReadAt& read, qint64 size,
   qint64 next = first;
   qint64 copied = header->copyFrom; // the next byte of the document to write
   for (;;) {
-    if (cancelled())
+    if (cancelled && cancelled())
       return {Outcome::Cancelled, QStringLiteral("the append was cancelled")};
     const bool atEnd = next >= size;
     const qsizetype taken = scanner.scan(buffer.constData(), have, bufferOffset, atEnd);
@@ -429,7 +428,7 @@ std::optional<QByteArray> RtfSpliceAppend::spliced(QByteArrayView document, cons
         out.append(data, length);
         return true;
       },
-      nullptr, blockSize);
+      {}, blockSize);
   if (result.outcome != Outcome::Appended) {
     if (why)
       *why = result.reason;

@@ -6,7 +6,6 @@
 #include <QByteArrayView>
 #include <QString>
 
-#include <atomic>
 #include <functional>
 
 namespace kr {
@@ -37,7 +36,7 @@ public:
     Appended, // every byte of the new document was given to `write`
     Declined, // the document cannot take the text so
     Failed,   // a read or a write failed
-    Cancelled // `cancel` was set
+    Cancelled // `cancelled` said so
   };
   struct Result {
     Outcome outcome = Outcome::Declined;
@@ -45,10 +44,11 @@ public:
   };
 
   // Writes the document of `size` bytes with `entry` added through `write`.
-  // Holds about two blocks of the document at a time. `cancel`, when given,
-  // is looked at before each block.
+  // Holds about two blocks of the document at a time. `cancelled`, when
+  // given, is asked before each block.
   static Result splice(const ReadAt& read, qint64 size, const RichText& entry, const Write& write,
-                       const std::atomic<bool>* cancel = nullptr, qsizetype blockSize = kBlockSize);
+                       const std::function<bool()>& cancelled = {},
+                       qsizetype blockSize = kBlockSize);
   // The same in memory; none (with the reason) when declined.
   static std::optional<QByteArray> spliced(QByteArrayView document, const RichText& entry,
                                            QString* why = nullptr,

@@ -611,7 +611,7 @@ RtfdPackage::InPlaceResult RtfdPackage::appendInPlace(const QString& path, const
 }
 
 RtfdPackage::InPlaceResult RtfdPackage::appendBySplice(const QString& path, const RichText& text,
-                                                       const std::atomic<bool>* cancel,
+                                                       const std::function<bool()>& cancelled,
                                                        const std::function<bool()>& mayReplace) {
   using Outcome = InPlaceResult::Outcome;
   const int folder =
@@ -630,10 +630,12 @@ RtfdPackage::InPlaceResult RtfdPackage::appendBySplice(const QString& path, cons
     ::close(folder);
     return InPlaceResult{outcome, reason, {}};
   };
+  // A second name of the text file (a backup made of links) keeps the old
+  // text: the copy takes this name only.
   struct stat before {};
   int in = -1;
   if (::fstatat(folder, name.constData(), &before, AT_SYMLINK_NOFOLLOW) == 0 &&
-      S_ISREG(before.st_mode) && before.st_nlink == 1)
+      S_ISREG(before.st_mode))
     in = ::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   struct stat opened {};
   if (in < 0 || ::fstat(in, &opened) != 0 || opened.st_ino != before.st_ino ||
@@ -650,26 +652,32 @@ RtfdPackage::InPlaceResult RtfdPackage::appendBySplice(const QString& path, cons
     return fail(Outcome::Failed, QString::fromLocal8Bit(std::strerror(errno)), in, -1);
 
   // Written a block at a time, as the copy goes.
+  int writeError = 0; // what the system said of a write that failed
   const RtfSpliceAppend::Result spliced = RtfSpliceAppend::splice(
       RtfInPlaceAppend::readerOf(in), qint64(opened.st_size), text,
-      [out](const char* data, qsizetype length) {
+      [out, &writeError](const char* data, qsizetype length) {
         while (length > 0) {
           const ssize_t n = ::write(out, data, size_t(length));
           if (n < 0 && errno == EINTR)
             continue;
-          if (n <= 0)
+          if (n <= 0) {
+            writeError = n < 0 ? errno : ENOSPC;
             return false;
+          }
           data += n;
           length -= qsizetype(n);
         }
         return true;
       },
-      cancel);
+      cancelled);
   switch (spliced.outcome) {
   case RtfSpliceAppend::Outcome::Appended:
     break;
   case RtfSpliceAppend::Outcome::Failed:
-    return fail(Outcome::Failed, spliced.reason, in, out);
+    return fail(Outcome::Failed,
+                writeError != 0 ? QString::fromLocal8Bit(std::strerror(writeError))
+                                : spliced.reason,
+                in, out);
   case RtfSpliceAppend::Outcome::Declined:
   case RtfSpliceAppend::Outcome::Cancelled:
     return fail(Outcome::Declined, spliced.reason, in, out);

@@ -7,7 +7,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -73,7 +72,7 @@ public:
   // other file, when the text file is one this program wrote and can take it
   // there (see RtfInPlaceAppend), is a regular file with no other link to it,
   // and `path` is a package folder, not a link. Declined leaves the package
-  // as it was, and the caller writes the package anew; so does Failed.
+  // as it was; so does Failed.
   // An append reports how the text file was before and after it, from the
   // open file itself.
   struct InPlaceResult {
@@ -89,12 +88,13 @@ public:
   // declined it: the text file is copied into a new one beside it, a block
   // at a time, with the text spliced in (see RtfSpliceAppend), and the new
   // file takes the old one's name. Every other byte of the text and every
-  // other file of the package stay as they were. Declined (or Failed) leaves
-  // the package as it was. `cancel` stops the copy between blocks; once the
-  // copy is done, the new file takes the old one's place only when
+  // other file of the package stay as they were (another name of the old
+  // text file keeps the old text). Declined (or Failed) leaves the package
+  // as it was. `cancelled` is asked between blocks and stops the copy; once
+  // the copy is done, the new file takes the old one's place only when
   // `mayReplace` says so (Declined with the reason "cancelled" otherwise).
   static InPlaceResult appendBySplice(const QString& path, const RichText& text,
-                                      const std::atomic<bool>* cancel = nullptr,
+                                      const std::function<bool()>& cancelled = {},
                                       const std::function<bool()>& mayReplace = {});
   // The name of the new text file while a splice writes it.
   static constexpr const char* kSpliceFileName = ".kr-splice-TXT.rtf";

@@ -22,7 +22,11 @@ inline qsizetype groupEnd(const QByteArray& rtf, qsizetype start) {
 // `before` up to its closing brace is there, in its place, but for the fonts
 // and colours added at the ends of its tables, and a group of its own follows.
 inline ::testing::AssertionResult splicedAfter(const QByteArray& before, const QByteArray& now) {
-  const qsizetype added = now.lastIndexOf("{\\pard\\plain\\uc1 ");
+  // The new group opens "{\pard\plain\uc1 ", or "{\par \pard..." where
+  // it ends the document's last paragraph first.
+  qsizetype added = now.lastIndexOf("{\\pard\\plain\\uc1 ");
+  if (const qsizetype ended = now.lastIndexOf("{\\par \\pard\\plain\\uc1 "); ended > added)
+    added = ended;
   QByteArray kept = now.left(added);
   const QByteArray old = before.left(before.lastIndexOf('}'));
   for (const char* table : {"{\\fonttbl", "{\\colortbl", "{\\*\\expandedcolortbl"}) {

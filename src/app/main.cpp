@@ -4,6 +4,7 @@
 #include "platform/linux/web/DeferredHtmlView.h"
 #include "platform/settings/UserDefaults.h"
 #include "shell/ApplicationShell.h"
+#include "shell/PerformArguments.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -84,8 +85,15 @@ int main(int argc, char** argv) {
   QString why;
   switch (singleInstance.claim(&why)) {
   case kr::SingleInstance::Claim::running: {
+    const QStringList arguments = QApplication::arguments().mid(1);
+    // The running program would say so only on its own console.
+    QStringList unknown;
+    kr::PerformArguments::actions(arguments, kr::ApplicationShell::kDesktopActions, &unknown);
+    for (const QString& action : unknown)
+      std::fprintf(stderr, "Korvane-R: unknown action \"%s\" ignored (see --help)\n",
+                   qPrintable(kr::consoleSafe(action)));
     QString error;
-    if (singleInstance.handOver(QApplication::arguments().mid(1), &error))
+    if (singleInstance.handOver(arguments, &error))
       return 0;
     std::fprintf(stderr, "Korvane-R is already running but did not answer: %s\n",
                  qPrintable(kr::consoleSafe(error)));

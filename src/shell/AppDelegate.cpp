@@ -87,6 +87,10 @@ void AppDelegate::makeFront() {
     hiddenWindows_.clear();
     hidden_ = false;
   }
+  // Raising and activating leave a minimised window iconic: it comes back as
+  // it was before (a maximised one maximised), however it was minimised.
+  if (mainWindow_->isMinimized())
+    mainWindow_->setWindowState(mainWindow_->windowState() & ~Qt::WindowMinimized);
   mainWindow_->show();
   mainWindow_->raise();
   mainWindow_->activateWindow();

@@ -45,7 +45,8 @@ public:
   void awakeFromNib();
 
   void showState(BaseState& state);
-  // Unhides the application and brings the main window to the front.
+  // Unhides the application, shows a minimised main window again and brings
+  // it to the front: every way of bringing the window forward comes here.
   void makeFront() override;
   // Hides every window of the application, remembering which were shown.
   // The tray icon is not one of them: it stays, with its menu.

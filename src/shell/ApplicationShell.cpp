@@ -181,7 +181,14 @@ void ApplicationShell::resignedActive() {
 void ApplicationShell::handOver(const QStringList& arguments) {
   qn_log(QStringLiteral("a later launch handed over: %1").arg(arguments.join(QLatin1Char(' '))));
   openUrls(arguments);
-  performRequestedActions(arguments);
+  // A launch that names actions gets only them, each as its hot key does it
+  // (the desktop's own shortcuts run them so where no program may grab
+  // keys): one that hides the window or starts a slice behind it leaves the
+  // window hidden. Any other later launch brings the window forward.
+  if (!PerformArguments::requested(arguments).isEmpty()) {
+    performRequestedActions(arguments);
+    return;
+  }
   appDelegate_->makeFront();
 }
 
@@ -385,7 +392,8 @@ void ApplicationShell::createStatusItem() {
       [this](const QString& action) { return mainController_->canPerform(action); });
   statusItemButtonController_ = std::make_unique<KorvaneStatusItemButtonController>(
       *appDelegate_, *context_.defaults,
-      KorvaneStatusItemButtonController::Environment{{}, {}, context_.keyboardModifiers});
+      KorvaneStatusItemButtonController::Environment{
+          {}, context_.applicationIsActive, context_.keyboardModifiers});
   context_.hooks.setStatusItem = [this](const QString& title, int state) {
     statusItemController_->setStatus(title, state);
   };

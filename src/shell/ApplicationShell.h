@@ -38,7 +38,9 @@ public:
   // The application became active, or went to the background.
   void becameActive();
   void resignedActive();
-  // A later launch asked this one to come forward with its arguments.
+  // A later launch handed its arguments over: its links are opened, and its
+  // "--perform" actions performed; one that names none brings the window
+  // forward.
   void handOver(const QStringList& arguments);
   // Opens the "korvaner2things:" links among the arguments.
   void openUrls(const QStringList& arguments);

@@ -101,7 +101,6 @@ void KorvaneStatusItemButtonController::perform(Outcome outcome, const QPointF& 
   case Outcome::restore:
     qn_log(QStringLiteral("   the click was on the same screen as the popup window, but the window "
                           "was minimized, so just un-minimize it"));
-    window.showNormal();
     appDelegate_.makeFront();
     break;
   case Outcome::moveAndBringToFront:

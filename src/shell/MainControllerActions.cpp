@@ -382,11 +382,10 @@ void MainController::hideApplication() {
 void MainController::toggleKorvaneInterface() {
   qn_log(QStringLiteral("--"));
   qn_log(QStringLiteral("toggleKorvaneInterface"));
+  // A minimised window is shown normal again by makeFront(), as on every way
+  // it is brought forward.
   if (!pseudoAppDelegate_ || !pseudoAppDelegate_->mainWindow())
     return;
-  MainWindow& window = *pseudoAppDelegate_->mainWindow();
-  if (window.isMinimized())
-    window.showNormal();
   if (applicationIsActive()) {
     qn_log(QStringLiteral("isActive -> hide"));
     hideApplication();

@@ -21,7 +21,7 @@ public:
   // the background).
   virtual void addDidResignActiveCallback(Callback callback) = 0;
   // Unhides and activates the application and brings the main window to the
-  // front.
+  // front, showing it normal again when it was minimised.
   virtual void makeFront() = 0;
   // Whole seconds since the user's last keyboard or mouse input, as the
   // activity monitor last sampled them.

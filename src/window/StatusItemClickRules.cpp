@@ -3,14 +3,16 @@
 namespace kr {
 
 StatusItemClickRules::Outcome StatusItemClickRules::decide(const Situation& s) {
+  // A minimised window is not one the user sees: a click brings it back.
   if (!s.clickMovesWindowBelowIcon) {
-    const bool hide = s.sameScreen ? s.applicationIsActive : s.windowIsVisible;
+    const bool hide =
+        s.sameScreen ? s.applicationIsActive : s.windowIsVisible && !s.windowIsMinimized;
     return hide ? Outcome::hide : Outcome::bringToFront;
   }
   if (!s.applicationIsActive)
     return Outcome::moveAndBringToFront;
   if (s.clickOnOtherScreenThanWindow)
-    return Outcome::moveWindow;
+    return s.windowIsMinimized ? Outcome::moveAndBringToFront : Outcome::moveWindow;
   return s.windowIsMinimized ? Outcome::restore : Outcome::hide;
 }
 

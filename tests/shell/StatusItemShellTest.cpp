@@ -35,6 +35,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <functional>
+
 using namespace kr;
 
 namespace {
@@ -495,4 +497,29 @@ TEST(StatusItemShell, AStateHidesTheApplicationOnlyWhileItIsActive) {
   EXPECT_TRUE(shell.appDelegate().isHidden());
   EXPECT_FALSE(shell.appDelegate().mainWindow()->isVisible());
   defaults.remove(QStringLiteral("shouldHideOnTimeSliceRunningActivation"));
+}
+
+// A window the window manager minimised leaves the application inactive;
+// every way of bringing the window forward shows it normal again.
+TEST(StatusItemShell, EveryWayForwardShowsAMinimisedWindowNormalAgain) {
+  const std::function<void(ApplicationShell&, Machine&)> ways[] = {
+      [](ApplicationShell&, Machine& m) { m.tray->click(StatusItem::Click::left); },
+      [](ApplicationShell& s, Machine&) { s.mainController().tryToPerform("bringToFront"); },
+      [](ApplicationShell& s, Machine&) {
+        s.mainController().tryToPerform("toggleKorvaneInterface");
+      },
+      [](ApplicationShell& s, Machine&) { s.handOver({}); },
+      [](ApplicationShell& s, Machine&) { s.stateMachine().triggerTransition("welcome"); }};
+  for (const auto& bringForward : ways) {
+    SCOPED_TRACE(&bringForward - ways);
+    Machine m;
+    ApplicationShell shell(m.context());
+    shell.launch();
+    MainWindow* window = shell.appDelegate().mainWindow();
+    window->showMinimized();
+    m.active = false;
+    bringForward(shell, m);
+    EXPECT_FALSE(window->isMinimized());
+    EXPECT_TRUE(window->isVisible());
+  }
 }

@@ -217,6 +217,9 @@ TEST(StatusItemClickRules, LeftClickOutcomes) {
   EXPECT_EQ(decide(false, false, true, false, false, true), O::bringToFront);
   EXPECT_EQ(decide(false, true, false, false, false, true), O::hide);
   EXPECT_EQ(decide(false, true, false, false, false, false), O::bringToFront);
+  // A minimised window counts as not shown: it is brought back.
+  EXPECT_EQ(decide(false, true, false, false, true, true), O::bringToFront);
+  EXPECT_EQ(decide(true, true, true, true, true, true), O::moveAndBringToFront);
   // Moving, active.
   EXPECT_EQ(decide(true, true, true, true, false, true), O::moveWindow);
   EXPECT_EQ(decide(true, true, true, false, true, true), O::restore);

@@ -4,12 +4,21 @@
 
 #include <QMenu>
 
+#include <algorithm>
+#include <utility>
+
 namespace kr {
 
 PopUpButton::PopUpButton(bool pullsDown, QWidget* parent)
     : QPushButton(parent), menu_(new QMenu(this)), pullsDown_(pullsDown) {
+  // Connected before the button's own opening of its menu on the same press,
+  // so that it runs first.
+  connect(this, &QAbstractButton::pressed, this, &PopUpButton::openUnlessEmpty);
   setMenu(menu_);
-  connect(menu_, &QMenu::aboutToShow, this, &PopUpButton::prepareMenu);
+  connect(menu_, &QMenu::aboutToShow, this, [this] {
+    if (!std::exchange(preparedForOpening_, false))
+      menuWillOpen();
+  });
   connect(menu_, &QMenu::triggered, this, [this](QAction* action) {
     const int index = int(menu_->actions().indexOf(action));
     // A separator is never chosen.
@@ -97,9 +106,30 @@ void PopUpButton::refreshFace() {
   }
 }
 
+// An empty menu would still open as a bare frame that holds the pointer and
+// the keyboard until the next click, which it swallows: a press that finds
+// nothing to choose leaves it closed and says so instead.
+void PopUpButton::openUnlessEmpty() {
+  menuWillOpen();
+  if (offersAChoice()) {
+    preparedForOpening_ = true;
+    return;
+  }
+  // The button opens its menu only while it is down.
+  setDown(false);
+  Q_EMIT pressedWithNothingToChoose();
+}
+
+bool PopUpButton::offersAChoice() const {
+  const QList<QAction*> actions = menu_->actions();
+  return std::any_of(actions.begin(), actions.end(), [](const QAction* action) {
+    return action->isVisible() && !action->isSeparator();
+  });
+}
+
 // A pull-down's first item is its face, not an entry of the opened menu; the
 // other items are validated as the menu opens.
-void PopUpButton::prepareMenu() {
+void PopUpButton::menuWillOpen() {
   const QList<QAction*> actions = menu_->actions();
   for (qsizetype i = 0; i < actions.size(); ++i) {
     actions[i]->setVisible(!(pullsDown_ && i == 0));

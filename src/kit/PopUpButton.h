@@ -36,17 +36,26 @@ public:
   QString titleOfSelectedItem() const;
   // The face title; for a pull-down also the first item's title.
   void setTitle(const QString& title);
+  // Brings the items up to date as the menu is about to open: a pull-down's
+  // face item stays out of it, a pop-up checks its selected item.
+  virtual void menuWillOpen();
+  // Whether the opened menu would show an item (separators aside).
+  bool offersAChoice() const;
 
 Q_SIGNALS:
   void itemChosen(int index);
+  // A press found nothing to choose in the menu, which stayed closed.
+  void pressedWithNothingToChoose();
 
 private:
   void refreshFace();
-  void prepareMenu();
+  void openUnlessEmpty();
 
   QMenu* menu_;
   bool pullsDown_;
   int selected_ = -1;
+  // The press brought the menu up to date for the opening that follows.
+  bool preparedForOpening_ = false;
 };
 
 } // namespace kr

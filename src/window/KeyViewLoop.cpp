@@ -1,12 +1,10 @@
 #include "window/KeyViewLoop.h"
 
-#include "kit/PopUpButton.h"
-
-#include <QBoxLayout>
-#include <QComboBox>
+#include <QRect>
 #include <QWidget>
 
 #include <algorithm>
+#include <vector>
 
 namespace kr {
 
@@ -32,43 +30,59 @@ void collect(QWidget* widget, QList<QWidget*>& into) {
   }
 }
 
-// The place from the left of a widget in its parent's row layout, or -1.
-int placeInRow(QWidget* widget) {
-  auto* row = widget->parentWidget() ? qobject_cast<QBoxLayout*>(widget->parentWidget()->layout())
-                                     : nullptr;
-  if (!row ||
-      (row->direction() != QBoxLayout::LeftToRight && row->direction() != QBoxLayout::RightToLeft))
-    return -1;
-  const int index = row->indexOf(widget);
-  if (index < 0)
-    return -1;
-  return row->direction() == QBoxLayout::RightToLeft ? row->count() - 1 - index : index;
+struct Placed {
+  QWidget* control;
+  QRect frame;
+};
+
+// Two controls share a row when the middle of either lies within the
+// other's height: a pop-up beside a taller button, a mini button on a text
+// field's baseline.
+bool shareARow(const QRect& a, const QRect& b) {
+  const auto within = [](int y, const QRect& frame) {
+    return y >= frame.top() && y <= frame.bottom();
+  };
+  return within(a.center().y(), b) || within(b.center().y(), a);
+}
+
+// The wall's controls as the page draws them: row by row from the top, each
+// row from the left; the hidden ones, whose places are not on the page, after
+// them. Controls not laid out yet keep the order they were added.
+QList<QWidget*> inPageOrder(QWidget* wall) {
+  QList<QWidget*> collected;
+  collect(wall, collected);
+  std::vector<Placed> placed;
+  QList<QWidget*> hidden;
+  for (QWidget* control : collected) {
+    if (control->isVisibleTo(wall))
+      placed.push_back({control, QRect(control->mapTo(wall, QPoint()), control->size())});
+    else
+      hidden.append(control);
+  }
+  std::stable_sort(placed.begin(), placed.end(),
+                   [](const Placed& a, const Placed& b) { return a.frame.top() < b.frame.top(); });
+  QList<QWidget*> ordered;
+  for (auto row = placed.begin(); row != placed.end();) {
+    auto end = std::next(row);
+    while (end != placed.end() && shareARow(row->frame, end->frame))
+      ++end;
+    std::stable_sort(
+        row, end, [](const Placed& a, const Placed& b) { return a.frame.left() < b.frame.left(); });
+    for (auto it = row; it != end; ++it)
+      ordered.append(it->control);
+    row = end;
+  }
+  return ordered + hidden;
 }
 
 } // namespace
 
 QList<QWidget*> KeyViewLoop::controlsOf(QWidget* infoWall, QWidget* buttonWall) {
   QList<QWidget*> controls;
-  if (infoWall)
-    collect(infoWall, controls);
-  // The pop-ups (the sections' menus, the tag list, the break's length) after
-  // the fields and the duration controls.
-  std::stable_partition(controls.begin(), controls.end(), [](QWidget* control) {
-    return !qobject_cast<QComboBox*>(control) && !qobject_cast<PopUpButton*>(control);
-  });
-  if (buttonWall) {
-    QList<QWidget*> buttons;
-    collect(buttonWall, buttons);
-    // Laid out from the right: ordered by where they show, which their
-    // row's layout says before it has placed them.
-    std::stable_sort(buttons.begin(), buttons.end(), [buttonWall](QWidget* a, QWidget* b) {
-      const int rowA = placeInRow(a);
-      const int rowB = placeInRow(b);
-      if (rowA >= 0 && rowB >= 0 && a->parentWidget() == b->parentWidget())
-        return rowA < rowB;
-      return a->mapTo(buttonWall, QPoint()).x() < b->mapTo(buttonWall, QPoint()).x();
-    });
-    controls.append(buttons);
+  // The button row lies below the info wall.
+  for (QWidget* wall : {infoWall, buttonWall}) {
+    if (wall)
+      controls.append(inPageOrder(wall));
   }
   return controls;
 }

@@ -110,8 +110,10 @@ void MainWindow::showEvent(QShowEvent* event) {
     // Back where it was, whatever the window system said while it was away.
     controller_->windowWillShow();
   }
-  // Pages shown while the window was hidden may have changed its size.
+  // Pages shown while the window was hidden may have changed its size, and
+  // they are laid out only now: Tab follows the page as it is drawn.
   controller_->ensureThatWindowIsCompletelyOnScreen();
+  controller_->recalculateKeyViewLoop();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -136,6 +138,12 @@ void MainWindow::hideEvent(QHideEvent* event) {
       store->resize(QSize(1, 1));
     returnFreedMemoryToSystemSoon();
   }
+}
+
+bool MainWindow::focusNextPrevChild(bool next) {
+  // Sections shown or hidden since the page came change its order.
+  controller_->recalculateKeyViewLoop();
+  return QWidget::focusNextPrevChild(next);
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {

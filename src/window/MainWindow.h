@@ -45,6 +45,8 @@ protected:
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // Tab and Shift+Tab follow the page as it stands when they are pressed.
+  bool focusNextPrevChild(bool next) override;
 
 private:
   explicit MainWindow(UserDefaults& defaults);

@@ -37,6 +37,8 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <utility>
+
 namespace kr {
 
 namespace {
@@ -302,15 +304,17 @@ void MainWindowController::detachPage() {
   ConstraintLayout::of(buttonWallContainer_)->removeConstraints(buttonWallConstraints_);
   infoWallConstraints_.clear();
   buttonWallConstraints_.clear();
-  for (QWidget* wall : {shownButtonWall_.data(), shownInfoWall_.data()}) {
+  // No longer the shown page before they go: hiding the focused control
+  // moves the focus on, which orders Tab through the shown page.
+  const QPointer<QWidget> walls[] = {std::exchange(shownButtonWall_, nullptr),
+                                     std::exchange(shownInfoWall_, nullptr)};
+  for (QWidget* wall : walls) {
     if (wall) {
       closeMenusOf(wall);
       wall->hide();
       wall->setParent(nullptr);
     }
   }
-  shownButtonWall_ = nullptr;
-  shownInfoWall_ = nullptr;
 }
 
 void MainWindowController::showPage(QWidget* infoWall, QWidget* buttonWall,
@@ -344,7 +348,7 @@ void MainWindowController::showPage(QWidget* infoWall, QWidget* buttonWall,
   PageCheckBoxStyle::applyTo(buttonWall);
   relayout();
   // Tab walks the new page's controls in the page's order.
-  KeyViewLoop::recalculate(infoWall, buttonWall);
+  recalculateKeyViewLoop();
 
   if (!initialPositionAlreadyGiven_) {
     window_.adjustSize();
@@ -363,6 +367,11 @@ void MainWindowController::showPage(QWidget* infoWall, QWidget* buttonWall,
     firstResponder->setFocus(Qt::OtherFocusReason);
   // What the page before needed to draw and lay out goes back to the system.
   returnFreedMemoryToSystemSoon();
+}
+
+void MainWindowController::recalculateKeyViewLoop() {
+  if (shownInfoWall_ && shownButtonWall_)
+    KeyViewLoop::recalculate(shownInfoWall_, shownButtonWall_);
 }
 
 void MainWindowController::relayout() {

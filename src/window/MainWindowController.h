@@ -85,6 +85,8 @@ public:
   void showPage(QWidget* infoWall, QWidget* buttonWall, QWidget* firstResponder);
   // Gives the shown page's walls back to their owner.
   void detachPage();
+  // Orders Tab through the shown page as it stands now.
+  void recalculateKeyViewLoop();
 
   // The window system has moved the shown and exposed window, or the program
   // has: the place is remembered.

@@ -1,12 +1,15 @@
 // Return and Enter, typed into the main window, perform the shown page's
 // default action unless the control with the focus uses the key itself; the
 // objective editor hands them on. Alt and Super chords type nothing, and the
-// menu opened from the keyboard acts on the control that had the focus.
+// menu opened from the keyboard acts on the control that had the focus. Tags
+// typed after "+" with none known to choose reach the tag field.
 #include "StartedProgram.h"
 
 #include "engine/DataModel.h"
 #include "engine/ObjectiveText.h"
 #include "engine/StateMachine.h"
+#include "engine/TagManager.h"
+#include "kit/bricks/TagPullDownButtonBrick.h"
 #include "kit/bricks/TagTokenField.h"
 #include "kit/text/ObjectiveTextView.h"
 #include "platform/settings/UserDefaults.h"
@@ -32,7 +35,10 @@
 #include <QMenu>
 #include <QSlider>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
+
+#include <string_view>
 
 using namespace kr;
 
@@ -266,4 +272,29 @@ TEST_F(ReturnKey, TheSoftBreakHasNoDefaultButton) {
   ASSERT_NO_FATAL_FAILURE(focus(softBreak.finishButton()));
   type(Qt::Key_Return);
   EXPECT_EQ(current(), &softBreak) << "Return does not end the soft break";
+}
+
+// With no tags known "+" opens no menu, which would hold the pointer and the
+// keyboard: it puts the caret in the tag field, and the click in the field
+// and the tags typed there reach it; Return ends them and they are stored.
+TEST_F(ReturnKey, EndsTheTagsTypedAfterPlusWithNoTagsKnown) {
+  ASSERT_TRUE(TagManager::sharedInstance().allTags().isEmpty());
+  TagTokenField* tags = states().defineTimeSliceState().tagTokenField();
+  auto* plus = tags->parentWidget()->findChild<TagPullDownButtonBrick*>();
+  // A menu runs its own loop until it closes: it is noted and closed there.
+  QWidget* opened = nullptr;
+  QTimer::singleShot(0, window(), [&opened] {
+    if ((opened = QApplication::activePopupWidget()))
+      opened->close();
+  });
+  QTest::mouseClick(plus, Qt::LeftButton);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(opened, nullptr) << "a menu opened";
+  EXPECT_EQ(window()->focusWidget(), tags);
+  QTest::mouseClick(tags, Qt::LeftButton);
+  for (const char key : std::string_view("alpha,beta"))
+    QTest::keyClick(window()->windowHandle(), key);
+  type(Qt::Key_Return);
+  EXPECT_EQ(current(), &states().defineTimeSliceState());
+  EXPECT_EQ(UserDefaults::standard().string(QStringLiteral("tags")), QStringLiteral("alpha,beta"));
 }

@@ -26,6 +26,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
+#include <QRect>
 #include <QSlider>
 #include <QTest>
 
@@ -95,8 +96,9 @@ class KeyViewLoopOfPage : public ::testing::TestWithParam<Page> {};
 
 } // namespace
 
-// Tab walks each page's visible controls once, in the page's order, the
-// buttons last from left to right; the first responder is among them.
+// Tab walks each page's visible controls once as the page is drawn, each
+// in a lower row than the one before or in its row further right, the
+// buttons last, and wraps; the first responder is among them.
 TEST_P(KeyViewLoopOfPage, TabWalksThePagesControlsInOrder) {
   ShownWindow w(GetParam());
   ASSERT_TRUE(w.shown.reached());
@@ -106,22 +108,19 @@ TEST_P(KeyViewLoopOfPage, TabWalksThePagesControlsInOrder) {
     EXPECT_TRUE(controls.contains(first)) << describe(first).toStdString();
   }
   controls.first()->setFocus(Qt::OtherFocusReason);
-  QStringList expected = describeAll(controls.mid(1));
-  EXPECT_EQ(joined(w.walk(int(controls.size()) - 1)), joined(expected));
-  // The buttons of the button wall close the walk, left to right.
-  int lastX = -1;
-  for (QWidget* control : controls) {
-    if (!w.controller().buttonWallContainer()->isAncestorOf(control))
-      continue;
-    const int x = control->mapTo(w.window, QPoint()).x();
-    EXPECT_GT(x, lastX) << describe(control).toStdString();
-    lastX = x;
+  QStringList expected = describeAll(controls.mid(1) << controls.first());
+  EXPECT_EQ(joined(w.walk(int(controls.size()))), joined(expected));
+  for (qsizetype i = 1; i < controls.size(); ++i) {
+    const QRect a(controls[i - 1]->mapTo(w.window, QPoint()), controls[i - 1]->size());
+    const QRect b(controls[i]->mapTo(w.window, QPoint()), controls[i]->size());
+    EXPECT_TRUE(b.center().y() > a.bottom() || (b.center().y() >= a.top() && b.left() > a.left()))
+        << joined(describeAll({controls[i - 1], controls[i]}));
   }
   // And back.
   std::reverse(expected.begin(), expected.end());
   expected.removeFirst();
   expected.append(describe(controls.first()));
-  EXPECT_EQ(joined(w.walk(int(controls.size()) - 1, Qt::ShiftModifier)), joined(expected));
+  EXPECT_EQ(joined(w.walk(int(controls.size()), Qt::ShiftModifier)), joined(expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(MainWindow, KeyViewLoopOfPage, ::testing::ValuesIn(test::kWorkCyclePages),
@@ -137,12 +136,17 @@ TEST(KeyViewLoop, TheDefinePageFromTheObjectiveToStartTimeSlice) {
   QTest::keyClicks(objective, QStringLiteral("Write the report"));
   const QString text = objective->toPlainText();
 
-  const QList<QWidget*> controls = w.reachable();
-  const QStringList walked = w.walk(int(controls.size()) - 1);
-  ASSERT_GE(walked.size(), 3);
-  EXPECT_TRUE(walked.first().startsWith(QStringLiteral("kr::TagTokenField"))) << joined(walked);
-  EXPECT_EQ(walked.filter(QStringLiteral("QSlider")).size(), 1) << joined(walked);
-  EXPECT_EQ(walked.last(), QStringLiteral("QPushButton \"Start Time Slice\""));
+  // Down the page to its buttons, round to the title's and the objective's
+  // menus, and back.
+  const QString menu = QStringLiteral("kr::PullDownButtonBrick \"\"");
+  const QStringList walked = w.walk(12);
+  EXPECT_EQ(
+      joined(walked.mid(0, 9)),
+      "kr::TagTokenField \"\", kr::TagPullDownButtonBrick \"\", kr::PullDownButtonBrick \"\", "
+      "QSlider \"\", QPushButton \"Start with a Timed Break\", QComboBox \"\", "
+      "QToolButton \"Lock Screen Pull-Down\", QPushButton \"Hide\", "
+      "QPushButton \"Start Time Slice\"");
+  EXPECT_EQ(walked.mid(9), QStringList({menu, menu, describe(objective)}));
   EXPECT_EQ(objective->toPlainText(), text) << "Tab typed nothing";
 
   // Back to the objective, with Ctrl as well.
@@ -175,7 +179,7 @@ TEST(KeyViewLoop, TheDefinePageFromTheObjectiveToStartTimeSlice) {
   QApplication::setActiveWindow(w.window);
 
   // Space on the focused "Start Time Slice".
-  w.walk(int(controls.size()) - 1);
+  w.walk(9);
   QWidget* start = QApplication::focusWidget();
   ASSERT_EQ(describe(start), QStringLiteral("QPushButton \"Start Time Slice\""));
   QTest::keyClick(start, Qt::Key_Space);

@@ -240,7 +240,9 @@ TEST_F(PadTextOptions, FontAndColourChangesReformatTheWholeText) {
   type(&one, QStringLiteral("!"));
   EXPECT_EQ(formatAt(one, 10).foreground().color(), QColor(0x33, 0x66, 0x99));
   EXPECT_EQ(one.palette().color(QPalette::Text), QColor(Qt::black)) << "the caret stays black";
-  EXPECT_EQ(one.palette().color(QPalette::Highlight), QColor(0, 122, 255));
+  EXPECT_EQ(one.palette().color(QPalette::Active, QPalette::Highlight), QColor(0, 122, 255));
+  EXPECT_EQ(one.palette().color(QPalette::Inactive, QPalette::HighlightedText),
+            QColor(0x33, 0x66, 0x99));
 }
 
 TEST_F(PadTextOptions, ImagesTasksAndRoundTrips) {

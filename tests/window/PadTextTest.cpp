@@ -536,3 +536,17 @@ TEST_F(PadText, ALongTextRecolouredIsEncodedInStepsBetweenKeysAndSavedWhole) {
   EXPECT_TRUE(expected.contains("\\red32\\green64\\blue128"));
   EXPECT_TRUE(RtfWriter::write(view.encodedText()) == expected);
 }
+
+// A selection in an editor without the focus stands back: the pads and the
+// objective draw it in inactive colours of their own, in the text's colour.
+TEST_F(PadText, ASelectionWithoutTheFocusIsDrawnInTheInactiveColours) {
+  using Selection = NowAndLaterBoardTextView::Selection;
+  for (const Selection selection : {Selection::pads, Selection::desktop}) {
+    NowAndLaterBoardTextView editor(nullptr, selection);
+    editor.awakeFromNib();
+    const QPalette colours = editor.palette();
+    EXPECT_NE(colours.color(QPalette::Inactive, QPalette::Highlight),
+              colours.color(QPalette::Active, QPalette::Highlight));
+    EXPECT_EQ(colours.color(QPalette::Inactive, QPalette::HighlightedText), Qt::black);
+  }
+}

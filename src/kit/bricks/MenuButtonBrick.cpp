@@ -11,7 +11,6 @@ namespace kr {
 
 MenuButtonBrick::MenuButtonBrick(bool pullsDown, QWidget* parent) : PopUpButton(pullsDown, parent) {
   setAutoDefault(false);
-  connect(itemMenu(), &QMenu::aboutToShow, this, &MenuButtonBrick::menuWillOpen);
   connect(this, &PopUpButton::itemChosen, this, [this](int index) {
     if (!this->pullsDown())
       Q_EMIT currentIndexChanged(index);
@@ -21,6 +20,7 @@ MenuButtonBrick::MenuButtonBrick(bool pullsDown, QWidget* parent) : PopUpButton(
 void MenuButtonBrick::small() { setControlSize(this, ControlSize::small); }
 
 void MenuButtonBrick::menuWillOpen() {
+  PopUpButton::menuWillOpen();
   if (buttonPressFunction)
     buttonPressFunction();
   SmartMenuItem::updateItemsOf(itemMenu());

@@ -29,7 +29,7 @@ public:
 
   void small() override;
   // Run as the menu is about to open.
-  void menuWillOpen();
+  void menuWillOpen() override;
 
 Q_SIGNALS:
   // The user chose another item of a pop-up.

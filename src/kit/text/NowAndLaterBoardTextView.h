@@ -58,7 +58,8 @@ public:
     bool dataDetectorsOn = false;
   };
 
-  // The selection in the system blue with white text, or in the desktop's colours.
+  // The selection in the system blue with white text, or in the desktop's
+  // colours; while the editor has no focus, a veil of the text's colour.
   enum class Selection { pads, desktop };
   explicit NowAndLaterBoardTextView(QWidget* parent = nullptr,
                                     Selection selection = Selection::pads);
@@ -67,8 +68,9 @@ public:
   BackingStoreDescriptor* backingStoreDescriptor() const { return backingStoreDescriptor_; }
   void setBackingStoreDescriptor(BackingStoreDescriptor* store) { backingStoreDescriptor_ = store; }
 
-  // Sets the delegate up, the pads' font and colour for new text and the
-  // text options, and follows their settings from then on.
+  // Sets the delegate up, the pads' font and colour for new text and for the
+  // selection without the focus, and the text options, and follows their
+  // settings from then on.
   void awakeFromNib();
   FastTypeTextViewDelegate* delegate() const { return delegate_.get(); }
   const Options& options() const { return options_; }
@@ -279,6 +281,8 @@ private:
   void insertTypedAheadUnlaidOut();
   void followSetting(const QString& key);
   void recolourWholeText();
+  // Without the focus the selection stands back, in the text's colour.
+  void showInactiveSelection();
   void refontWholeText();
   // Pasted or dropped images become attachments; false when `source` has none.
   bool insertImages(const QMimeData& source);

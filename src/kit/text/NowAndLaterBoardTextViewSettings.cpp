@@ -6,6 +6,7 @@
 #include "kit/text/TextIndicatorsView.h"
 #include "platform/settings/UserDefaults.h"
 
+#include <QPalette>
 #include <QPushButton>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -38,6 +39,7 @@ void NowAndLaterBoardTextView::awakeFromNib() {
   if (!delegate_)
     delegate_ = std::make_unique<FastTypeTextViewDelegate>(this);
   applyDefaultTypingAttributes();
+  showInactiveSelection();
   updateTextViewFeatures();
   if (awake_)
     return;
@@ -96,7 +98,22 @@ void NowAndLaterBoardTextView::recolourWholeText() {
     document()->setUndoRedoEnabled(true);
   });
   applyDefaultTypingAttributes();
+  showInactiveSelection();
   updateIndicators();
+}
+
+void NowAndLaterBoardTextView::showInactiveSelection() {
+  // The editor draws its selection in the inactive colours while another
+  // control or window has the focus: not the bright selection of the
+  // editor being typed in, so the eye finds where the keys go. A veil of
+  // the text's own colour shows on whatever background the user chose.
+  const QColor text = PadTextSettings::textColor();
+  QColor veil = text;
+  veil.setAlphaF(0.2F);
+  QPalette colours = palette();
+  colours.setColor(QPalette::Inactive, QPalette::Highlight, veil);
+  colours.setColor(QPalette::Inactive, QPalette::HighlightedText, text);
+  setPalette(colours);
 }
 
 void NowAndLaterBoardTextView::refontWholeText() {

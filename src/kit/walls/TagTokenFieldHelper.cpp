@@ -59,6 +59,10 @@ TagTokenField* TagTokenFieldHelper::installTagTokenFieldInsideFragment(Wall* fra
   });
   pullDown->mini();
   pullDown->setBorderless(true);
+  // With no tags known yet there is nothing to choose: the button puts the
+  // caret in the field, where the first tags are typed.
+  QObject::connect(pullDown, &PopUpButton::pressedWithNothingToChoose, field,
+                   [field] { field->setFocus(Qt::OtherFocusReason); });
   return field;
 }
 

@@ -15,15 +15,11 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <QWindow>
-
-#include <iterator>
-#include <vector>
 
 using namespace kr;
 
@@ -402,49 +398,4 @@ TEST(MainWindow, ATallerPageKeepsTheWindowsBottomOnTheScreen) {
   EXPECT_EQ(window->frameGeometry().bottom(), area.bottom());
   EXPECT_EQ(window->x(), area.x() + 20);
   controller.detachPage();
-}
-
-// A drag by the window's background: the window follows the pointer from the
-// press on, the drag distance and a quick flick included; a press that moves
-// less than the drag distance is a click and leaves the window where it was.
-TEST(MainWindow, ADragByTheBackgroundMovesTheWindowAsFarAsThePointer) {
-  forgetPosition();
-  auto window = MainWindow::makeMainWindow(UserDefaults::standard());
-  Page page;
-  window->controller().showPage(&page.info, &page.buttons, nullptr);
-  window->show();
-  const int near = QApplication::startDragDistance() - 1;
-  const struct {
-    const char* name;
-    std::vector<QPoint> moves; // from the press
-    QPoint release;
-    QPoint moved;
-  } cases[] = {
-      {"a click", {}, {0, 0}, {0, 0}},
-      {"a wobble under the drag distance", {{near, 0}, {0, -near}}, {1, 0}, {0, 0}},
-      {"a slow drag", {{2, 0}, {4, 1}, {6, 1}, {40, 10}, {100, 20}}, {100, 20}, {100, 20}},
-      {"a flick", {{-100, 60}}, {-100, 60}, {-100, 60}},
-      {"a release past the last move", {{30, 0}}, {50, -5}, {50, -5}},
-  };
-  const QPoint local(20, window->height() - 3);
-  auto send = [&](QEvent::Type type, QPoint global, Qt::MouseButtons held) {
-    QMouseEvent event(type, QPointF(local), QPointF(global),
-                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held,
-                      Qt::NoModifier);
-    QApplication::sendEvent(window.get(), &event);
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    window->move(200, 150);
-    const QPoint press = window->mapToGlobal(local);
-    send(QEvent::MouseButtonPress, press, Qt::LeftButton);
-    for (const QPoint& to : c.moves)
-      send(QEvent::MouseMove, press + to, Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, press + c.release, Qt::NoButton);
-    EXPECT_EQ(window->pos(), QPoint(200, 150) + c.moved);
-  }
-  // A move without the button held after a release moves nothing.
-  send(QEvent::MouseMove, window->mapToGlobal(local) + QPoint(80, 80), Qt::NoButton);
-  EXPECT_EQ(window->pos(), QPoint(200, 150) + cases[std::size(cases) - 1].moved);
-  window->controller().detachPage();
 }

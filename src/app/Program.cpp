@@ -71,7 +71,7 @@ namespace kr {
 namespace {
 
 ShellContext makeContext(const DateProviderAPI& dateProvider, ScreenFadingHelper& fading,
-                         QuitRequests& quits) {
+                         ActiveWindowAPI& activeWindow, QuitRequests& quits) {
   ShellContext context;
   context.defaults = &UserDefaults::standard();
   context.defaultsStorage = &StandardUserDefaultsStorage::shared();
@@ -92,6 +92,7 @@ ShellContext makeContext(const DateProviderAPI& dateProvider, ScreenFadingHelper
   };
   context.makeStatusItem = [] { return std::make_unique<TrayStatusItem>(); };
   context.screenFading = &fading;
+  context.activeWindow = &activeWindow;
   context.quitApplication = [&quits] { quits.request(); };
   context.quitPending = [&quits] { return quits.isPending(); };
   StandardHooks::installLogFileHooks(context.hooks);
@@ -238,7 +239,8 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
   // Alerts shown while the program starts leave the tray usable: its menu can
   // quit the program from under them.
   p.alerts.setStartingUp([&p] { return !p.quits->isLoopRunning() || p.settingsAlertShows; });
-  p.shell = std::make_unique<ApplicationShell>(makeContext(date, p.fading, *p.quits));
+  p.shell =
+      std::make_unique<ApplicationShell>(makeContext(date, p.fading, *p.activeWindow, *p.quits));
 
   QObject::connect(&p.signalWatcher, &UnixSignalWatcher::unixSignal, qApp, [this](int number) {
     quitWithoutAsking(QStringLiteral("signal %1").arg(number));

@@ -3,10 +3,11 @@
 #include "platform/SmartTimerWrapper.h"
 
 #include <QApplication>
-#include <QGraphicsOpacityEffect>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QScreen>
 
 #include <algorithm>
@@ -40,6 +41,37 @@ protected:
   void mousePressEvent(QMouseEvent* event) override { event->accept(); }
   void mouseReleaseEvent(QMouseEvent* event) override { event->accept(); }
   void mouseDoubleClickEvent(QMouseEvent* event) override { event->accept(); }
+};
+
+// The cover's colour laid over the content while it fades in, thinner at
+// each step. Beneath it the content paints as it always does, each part only
+// where it changed: the window system's copy of the screen holds the whole
+// content at the step's shade at every moment. (An opacity effect on the
+// content would not: Qt leaves the content's opaque parts out of the effect's
+// repaints, and they would show only where they changed, each at the shade of
+// its moment.)
+class ContentVeil final : public QWidget {
+public:
+  explicit ContentVeil(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("ScreenOverlayContentVeil"));
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+  }
+  void setShade(const QColor& shade) {
+    if (shade == shade_)
+      return;
+    shade_ = shade;
+    update();
+  }
+
+protected:
+  void paintEvent(QPaintEvent* event) override {
+    QPainter painter(this);
+    painter.fillRect(event->rect(), shade_);
+  }
+
+private:
+  QColor shade_ = Qt::transparent;
 };
 
 } // namespace
@@ -140,6 +172,7 @@ void ScreenOverlayWindows::removeAll(double fadeOut) {
   }
   if (content_)
     content_->hide();
+  delete veil_.data();
   if (overlays_.empty()) {
     stopTimers();
     return;
@@ -201,6 +234,17 @@ void ScreenOverlayWindows::placeContent() {
   content_->setAttribute(Qt::WA_TransparentForMouseEvents, !contentFullyShown_);
   content_->show();
   content_->raise();
+  placeVeil();
+}
+
+void ScreenOverlayWindows::placeVeil() {
+  if (!veil_ || !content_)
+    return;
+  if (veil_->parentWidget() != content_->parentWidget())
+    veil_->setParent(content_->parentWidget());
+  veil_->setGeometry(content_->geometry());
+  veil_->show();
+  veil_->raise();
 }
 
 void ScreenOverlayWindows::removeWindowFor(QScreen* screen) {
@@ -264,19 +308,21 @@ void ScreenOverlayWindows::applyContentOpacity(double opacity) {
   if (!content_)
     return;
   if (opacity >= 1.0) {
-    // Fully shown: the effect goes (it would render every frame offscreen)
-    // and the content starts taking clicks.
-    content_->setGraphicsEffect(nullptr);
+    // Fully shown: the veil goes, and the content starts taking clicks.
+    delete veil_.data();
     contentFullyShown_ = covering_;
     content_->setAttribute(Qt::WA_TransparentForMouseEvents, !contentFullyShown_);
     return;
   }
-  auto* effect = qobject_cast<QGraphicsOpacityEffect*>(content_->graphicsEffect());
-  if (!effect) {
-    effect = new QGraphicsOpacityEffect(content_);
-    content_->setGraphicsEffect(effect);
+  if (!veil_ && content_->parentWidget()) {
+    veil_ = new ContentVeil(content_->parentWidget());
+    placeVeil();
   }
-  effect->setOpacity(opacity);
+  if (!veil_)
+    return;
+  QColor shade = color_;
+  shade.setAlphaF(static_cast<float>(std::clamp(1.0 - opacity, 0.0, 1.0)));
+  static_cast<ContentVeil*>(veil_.data())->setShade(shade);
 }
 
 void ScreenOverlayWindows::destroyWindows() {

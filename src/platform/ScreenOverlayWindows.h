@@ -65,6 +65,7 @@ private:
 
   void createWindowFor(QScreen* screen);
   void placeContent();
+  void placeVeil();
   void removeWindowFor(QScreen* screen);
   void startAnimation(double from, double to, double duration, bool thenRemove, bool thenReverse,
                       double reverseDuration);
@@ -78,6 +79,8 @@ private:
 
   std::vector<std::unique_ptr<Overlay>> overlays_;
   QPointer<QWidget> content_;
+  // Over the content while it fades in.
+  QPointer<QWidget> veil_;
   // The window that had the keyboard before the content took it.
   QPointer<QWidget> keyboardBefore_;
   bool holdsKeyboard_ = false;

@@ -7,6 +7,7 @@
 #include "shell/ShellContext.h"
 
 #include "platform/FatalError.h"
+#include "platform/services/ActiveWindowAPI.h"
 #include "platform/services/ActivityMonitorAPI.h"
 #include "states/BaseState.h"
 #include "stats/FullFeaturedStatisticsManager.h"
@@ -14,6 +15,7 @@
 #include "window/MainWindowController.h"
 
 #include <QApplication>
+#include <QWindow>
 
 namespace kr {
 
@@ -79,6 +81,13 @@ void AppDelegate::showState(BaseState& state) {
 
 void AppDelegate::makeFront() {
   KR_ASSERT(mainWindow_ != nullptr, QStringLiteral("no main window to bring to the front"));
+  // Shown and yet not on the screen: the window manager keeps the window on
+  // another desktop than the one in view (a turn of the wheel over the
+  // desktop's background changes desktops), or minimised. The user asked
+  // for it: it comes to the desktop in view, where a request to activate it
+  // alone is refused.
+  QWindow* handle = mainWindow_->windowHandle();
+  const bool takenAway = !hidden_ && mainWindow_->isVisible() && handle && !handle->isExposed();
   if (hidden_) {
     for (const QPointer<QWidget>& window : hiddenWindows_) {
       if (window)
@@ -94,6 +103,8 @@ void AppDelegate::makeFront() {
   mainWindow_->show();
   mainWindow_->raise();
   mainWindow_->activateWindow();
+  if (takenAway && context_.activeWindow)
+    context_.activeWindow->bringToDesktopInView(mainWindow_->winId());
 }
 
 bool AppDelegate::isOwnWindow(const QWidget& window) {

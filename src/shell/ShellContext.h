@@ -10,6 +10,7 @@
 
 namespace kr {
 
+class ActiveWindowAPI;
 class ActivityMonitorAPI;
 class DateProviderAPI;
 class DefaultsStorageAPI;
@@ -30,6 +31,9 @@ struct ShellContext {
   // The screens' effects shared with the notification centre; none: the
   // shell makes its own.
   ScreenFadingHelper* screenFading = nullptr;
+  // The window manager's active window, asked for the main window where a
+  // bring to front alone does not show it; none: that is not asked.
+  ActiveWindowAPI* activeWindow = nullptr;
   // Whether the application is the active one; the desktop's answer when unset.
   std::function<bool()> applicationIsActive;
   // The modifier keys held now; the desktop's answer when unset.

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QBackingStore>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QWindow>
@@ -148,35 +149,60 @@ bool MainWindow::focusNextPrevChild(bool next) {
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {
   // Presses that no control took land here: the window is dragged by its
-  // background. The window manager's move starts only once the pointer has
-  // moved with the button held: started at the press, a click whose release
-  // comes before the window manager takes the pointer (a tap on a touchpad)
-  // would leave the window following the pointer until the next click.
+  // background, once the pointer has moved the drag distance with the button
+  // held. A click, or a tap on a touchpad, leaves the window where it is.
   if (event->button() == Qt::LeftButton && windowHandle()) {
-    backgroundPress_ = event->globalPosition().toPoint();
+    backgroundDrag_ = BackgroundDrag{event->globalPosition().toPoint(), pos(), false};
     event->accept();
     return;
   }
   QWidget::mousePressEvent(event);
 }
 
+namespace {
+
+// Where the window system lets a program place its own windows. Elsewhere
+// (Wayland) only the compositor's move can take a window along.
+bool programPlacesWindows() {
+  return !QGuiApplication::platformName().startsWith(QStringLiteral("wayland"));
+}
+
+} // namespace
+
 void MainWindow::mouseMoveEvent(QMouseEvent* event) {
-  if (backgroundPress_ && (event->buttons() & Qt::LeftButton) && windowHandle()) {
-    if ((event->globalPosition().toPoint() - *backgroundPress_).manhattanLength() >=
-        QApplication::startDragDistance()) {
-      backgroundPress_.reset();
-      windowHandle()->startSystemMove();
-    }
-    event->accept();
+  if (!backgroundDrag_ || !(event->buttons() & Qt::LeftButton) || !windowHandle()) {
+    backgroundDrag_.reset();
+    QWidget::mouseMoveEvent(event);
     return;
   }
-  backgroundPress_.reset();
-  QWidget::mouseMoveEvent(event);
+  event->accept();
+  const QPoint pointer = event->globalPosition().toPoint();
+  BackgroundDrag& drag = *backgroundDrag_;
+  if (!drag.moving && (pointer - drag.press).manhattanLength() < QApplication::startDragDistance())
+    return;
+  if (!programPlacesWindows()) {
+    backgroundDrag_.reset();
+    windowHandle()->startSystemMove();
+    return;
+  }
+  // The window keeps the place it had under the pointer at the press, the
+  // drag distance included: the window manager's own move would start from
+  // where the pointer is when it takes over, and the window would trail the
+  // pointer by the distance already dragged, by all of it after a quick
+  // flick.
+  drag.moving = true;
+  move(drag.windowAtPress + pointer - drag.press);
 }
 
 void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton)
-    backgroundPress_.reset();
+  if (event->button() == Qt::LeftButton && backgroundDrag_) {
+    if (backgroundDrag_->moving)
+      move(backgroundDrag_->windowAtPress + event->globalPosition().toPoint() -
+           backgroundDrag_->press);
+    backgroundDrag_.reset();
+    event->accept();
+    return;
+  }
   QWidget::mouseReleaseEvent(event);
 }
 

@@ -58,8 +58,14 @@ private:
   // Shown, and not yet exposed by the window system: where the window
   // manager reports the window meanwhile is not where it stays.
   bool awaitingPlacement_ = false;
-  // Where a press on the background was, while its button is held.
-  std::optional<QPoint> backgroundPress_;
+  // A press on the background, while its button is held: where the pointer
+  // and the window were, and whether the window follows the pointer yet.
+  struct BackgroundDrag {
+    QPoint press;
+    QPoint windowAtPress;
+    bool moving = false;
+  };
+  std::optional<BackgroundDrag> backgroundDrag_;
   bool watchingExposure_ = false;
 };
 

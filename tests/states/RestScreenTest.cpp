@@ -18,6 +18,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QLineF>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -564,4 +565,42 @@ TEST(RestScreen, TheDialsFramesKeepTheirPaceAndRideTheLocksTicks) {
   // two or three frames then are painted alone.
   EXPECT_GE(alone, 2);
   EXPECT_LE(alone, 4);
+}
+
+// The rest screen's first seconds as the window system holds them: from its
+// first frames the dial's ring is whole, evenly shaded all round, and the
+// read-out shows its current digits only, as a fresh drawing of it does.
+TEST(RestScreen, FadesInWithTheWholeDialAndOnlyTheCurrentDigits) {
+  RestScreenFixture f;
+  f.clock.advance(0.37);
+  f.startBreak();
+  QWidget* window = f.fading.overlays().windowOn(QGuiApplication::primaryScreen());
+  ASSERT_TRUE(window && QTest::qWaitForWindowExposed(window));
+  const QWidget* dial = f.screen().countDownView();
+  const QPointF centre = QRectF(dial->mapTo(window, QPoint(0, 0)), dial->size()).center();
+  const QWidget* digits = f.screen().remainingTimeView();
+  const QRect digitsRect(digits->mapTo(window, QPoint(0, 0)), digits->size());
+  for (int frame = 1; frame <= 90; ++frame) {
+    f.clock.advance(0.05);
+    QCoreApplication::processEvents();
+    if (frame % 5 != 0)
+      continue;
+    SCOPED_TRACE(testing::Message() << "at " << frame * 0.05 << " s");
+    const QImage held = window->screen()->grabWindow(window->winId()).toImage();
+    // The ring's brightest pixel on each of 72 rays, in the band it pulses in.
+    int dimmest = 255;
+    int brightest = 0;
+    for (int degrees = 0; degrees < 360; degrees += 5) {
+      int peak = 0;
+      for (double r = 0.4 * dial->width(); r < 0.5 * dial->width(); r += 0.5)
+        peak = std::max(peak,
+                        qGray(held.pixel((centre + QLineF::fromPolar(r, degrees).p2()).toPoint())));
+      dimmest = std::min(dimmest, peak);
+      brightest = std::max(brightest, peak);
+    }
+    EXPECT_GT(brightest, frame * 0.05 / 5 * 255 / 2) << "the ring shows as the dial fades in";
+    EXPECT_GE(dimmest, brightest * 3 / 4) << "the ring is whole";
+    const QImage fresh = window->grab(digitsRect).toImage().convertToFormat(held.format());
+    EXPECT_TRUE(held.copy(digitsRect) == fresh) << "the read-out shows its current digits only";
+  }
 }

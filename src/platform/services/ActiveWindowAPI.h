@@ -8,7 +8,8 @@ namespace kr {
 
 // The window the desktop has made active, as its window manager reports it,
 // and a way to make another program's window active again: the rest screen
-// gives the window the user worked in back when it goes.
+// gives the window the user worked in back when it goes. The main window,
+// asked for by the user, is brought to the desktop in view.
 class ActiveWindowAPI {
 public:
   using WindowId = quint64;
@@ -26,6 +27,9 @@ public:
   // Asks the window manager to make the window active, as a task bar does
   // for the user. A window that has gone meanwhile is left alone by it.
   virtual void activate(WindowId window) = 0;
+  // Asks the window manager to make one of our windows active on the
+  // desktop in view, moved there when it keeps the window on another one.
+  virtual void bringToDesktopInView(WindowId window) = 0;
 };
 
 } // namespace kr

@@ -14,6 +14,7 @@ public:
   QString unavailableReason() const override { return reason_; }
   std::optional<WindowId> activeWindowOfAnotherProgram() override { return std::nullopt; }
   void activate(WindowId) override {}
+  void bringToDesktopInView(WindowId) override {}
 
 private:
   QString reason_;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -25,12 +26,12 @@ template <typename Reply> using ReplyPtr = std::unique_ptr<Reply, FreeReply>;
 
 xcb_connection_t* xcb(void* connection) { return static_cast<xcb_connection_t*>(connection); }
 
-// The 32-bit values of a root window property (none when it is not set or of
+// The 32-bit values of a window's property (none when it is not set or of
 // another type).
-std::vector<quint32> rootProperty32(xcb_connection_t* connection, xcb_window_t root,
-                                    xcb_atom_t name, xcb_atom_t type, quint32 longest) {
+std::vector<quint32> property32(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t name,
+                                xcb_atom_t type, quint32 longest) {
   ReplyPtr<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-      connection, xcb_get_property(connection, 0, root, name, type, 0, longest), nullptr));
+      connection, xcb_get_property(connection, 0, window, name, type, 0, longest), nullptr));
   if (!reply || reply->type != type || reply->format != 32)
     return {};
   const auto* values = static_cast<const quint32*>(xcb_get_property_value(reply.get()));
@@ -93,7 +94,8 @@ std::unique_ptr<X11ActiveWindow> X11ActiveWindow::create(QString* why) {
 
 X11ActiveWindow::X11ActiveWindow(void* connection, quint32 root)
     : connection_(connection), root_(root), activeWindowAtom_(atom("_NET_ACTIVE_WINDOW")),
-      supportedAtom_(atom("_NET_SUPPORTED")) {}
+      supportedAtom_(atom("_NET_SUPPORTED")), currentDesktopAtom_(atom("_NET_CURRENT_DESKTOP")),
+      windowDesktopAtom_(atom("_NET_WM_DESKTOP")) {}
 
 quint32 X11ActiveWindow::atom(const char* name) const {
   xcb_connection_t* connection = xcb(connection_);
@@ -108,7 +110,7 @@ bool X11ActiveWindow::isAvailable() const {
   // A window manager lists what it keeps up to date; one that has gone may
   // have left its list, but then nothing answers the requests anyway.
   const std::vector<quint32> supported =
-      rootProperty32(xcb(connection_), root_, supportedAtom_, XCB_ATOM_ATOM, 1024);
+      property32(xcb(connection_), root_, supportedAtom_, XCB_ATOM_ATOM, 1024);
   return std::find(supported.begin(), supported.end(), activeWindowAtom_) != supported.end();
 }
 
@@ -132,7 +134,7 @@ std::optional<ActiveWindowAPI::WindowId> X11ActiveWindow::activeWindowOfAnotherP
   if (!isAvailable())
     return std::nullopt;
   const std::vector<quint32> active =
-      rootProperty32(xcb(connection_), root_, activeWindowAtom_, XCB_ATOM_WINDOW, 1);
+      property32(xcb(connection_), root_, activeWindowAtom_, XCB_ATOM_WINDOW, 1);
   if (active.empty() || active.front() == XCB_WINDOW_NONE)
     return std::nullopt;
   for (QWindow* window : QGuiApplication::allWindows()) {
@@ -154,26 +156,44 @@ quint32 X11ActiveWindow::serverTime() const {
   return reply ? reply->counter_value.lo : XCB_CURRENT_TIME;
 }
 
-void X11ActiveWindow::activate(WindowId window) {
-  if (!isAvailable())
-    return;
+void X11ActiveWindow::sendToWindowManager(WindowId window, quint32 type,
+                                          const quint32 (&data)[3]) const {
   xcb_client_message_event_t event;
   std::memset(&event, 0, sizeof event);
   event.response_type = XCB_CLIENT_MESSAGE;
   event.format = 32;
   event.window = xcb_window_t(window);
-  event.type = activeWindowAtom_;
-  // Source 2: the request of a task bar or pager, made for the user, whom
-  // the window manager lets change the focus. The window was the user's
-  // choice before the rest screen took the screens.
-  event.data.data32[0] = 2;
-  event.data.data32[1] = serverTime();
-  event.data.data32[2] = xcb_window_t(ownActiveWindow().value_or(XCB_WINDOW_NONE));
+  event.type = type;
+  std::copy(std::begin(data), std::end(data), event.data.data32);
   xcb_connection_t* connection = xcb(connection_);
   xcb_send_event(connection, 0, root_,
                  XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                  reinterpret_cast<const char*>(&event));
   xcb_flush(connection);
+}
+
+void X11ActiveWindow::activate(WindowId window) {
+  if (!isAvailable())
+    return;
+  // Source 2: the request of a task bar or pager, made for the user, whom
+  // the window manager lets change the focus. The window was the user's
+  // choice before the rest screen took the screens.
+  sendToWindowManager(window, activeWindowAtom_,
+                      {2, serverTime(), xcb_window_t(ownActiveWindow().value_or(XCB_WINDOW_NONE))});
+}
+
+void X11ActiveWindow::bringToDesktopInView(WindowId window) {
+  if (!isAvailable())
+    return;
+  const std::vector<quint32> current =
+      property32(xcb(connection_), root_, currentDesktopAtom_, XCB_ATOM_CARDINAL, 1);
+  const std::vector<quint32> own =
+      property32(xcb(connection_), xcb_window_t(window), windowDesktopAtom_, XCB_ATOM_CARDINAL, 1);
+  // On all desktops (0xFFFFFFFF), a window is in view already.
+  if (!current.empty() && !own.empty() && own.front() != current.front() &&
+      own.front() != 0xFFFFFFFFu)
+    sendToWindowManager(window, windowDesktopAtom_, {current.front(), 2, 0});
+  activate(window);
 }
 
 } // namespace kr

@@ -20,6 +20,10 @@ public:
   // Sent as a task bar sends it (the user's own request), stamped with the
   // X server's time.
   void activate(WindowId window) override;
+  // The window's desktop (_NET_WM_DESKTOP) set to the current one first,
+  // where it differs: a request to activate a window on another desktop is
+  // refused by some window managers (openbox).
+  void bringToDesktopInView(WindowId window) override;
 
 private:
   // The top-level window of ours the desktop has made active, if any.
@@ -30,11 +34,15 @@ private:
   // The server's clock, which stamps its events; "the current time" where
   // it cannot be read.
   quint32 serverTime() const;
+  // Sends a client message about `window` to the window manager.
+  void sendToWindowManager(WindowId window, quint32 type, const quint32 (&data)[3]) const;
 
   void* connection_;
   quint32 root_;
   quint32 activeWindowAtom_;
   quint32 supportedAtom_;
+  quint32 currentDesktopAtom_;
+  quint32 windowDesktopAtom_;
   // The server's clock counter, looked up when first needed (inner none:
   // the server has none).
   mutable std::optional<std::optional<quint32>> serverTimeCounter_;

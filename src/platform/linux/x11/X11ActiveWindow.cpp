@@ -1,5 +1,7 @@
 #include "platform/linux/x11/X11ActiveWindow.h"
 
+#include "platform/linux/x11/X11Connection.h"
+
 #include "platform/linux/CompositingCheck.h"
 
 #include <QGuiApplication>
@@ -74,13 +76,9 @@ std::optional<xcb_sync_counter_t> serverTimeCounter(xcb_connection_t* connection
 } // namespace
 
 std::unique_ptr<X11ActiveWindow> X11ActiveWindow::create(QString* why) {
-  auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-  if (!x11 || !x11->connection()) {
-    if (why)
-      *why = QStringLiteral("the application does not run on an X11 display");
+  xcb_connection_t* connection = qtX11Connection(why);
+  if (!connection)
     return nullptr;
-  }
-  xcb_connection_t* connection = x11->connection();
   auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
   for (int i = CompositingCheck::x11ScreenNumber(); i > 0 && screens.rem > 1; --i)
     xcb_screen_next(&screens);

@@ -1,5 +1,7 @@
 #include "platform/linux/x11/X11HotKeyBackend.h"
 
+#include "platform/linux/x11/X11Connection.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 
@@ -33,13 +35,9 @@ bool hasExtension(xcb_connection_t* c, const char* name) {
 } // namespace
 
 std::unique_ptr<X11HotKeyBackend> X11HotKeyBackend::create(QString* why) {
-  auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-  if (!x11 || !x11->connection()) {
-    if (why)
-      *why = QStringLiteral("the application does not run on an X11 display");
+  xcb_connection_t* c = qtX11Connection(why);
+  if (!c)
     return nullptr;
-  }
-  xcb_connection_t* c = x11->connection();
   const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
   if (!screen) {
     if (why)

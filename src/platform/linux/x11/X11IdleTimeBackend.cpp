@@ -1,5 +1,7 @@
 #include "platform/linux/x11/X11IdleTimeBackend.h"
 
+#include "platform/linux/x11/X11Connection.h"
+
 #include <QGuiApplication>
 
 #include <xcb/screensaver.h>
@@ -10,13 +12,9 @@
 namespace kr {
 
 std::unique_ptr<X11IdleTimeBackend> X11IdleTimeBackend::create(QString* why) {
-  auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-  if (!x11 || !x11->connection()) {
-    if (why)
-      *why = QStringLiteral("the application does not run on an X11 display");
+  xcb_connection_t* connection = qtX11Connection(why);
+  if (!connection)
     return nullptr;
-  }
-  xcb_connection_t* connection = x11->connection();
   const xcb_query_extension_reply_t* extension =
       xcb_get_extension_data(connection, &xcb_screensaver_id);
   if (!extension || !extension->present) {

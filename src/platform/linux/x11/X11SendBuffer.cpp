@@ -1,5 +1,7 @@
 #include "platform/linux/x11/X11SendBuffer.h"
 
+#include "platform/linux/x11/X11Connection.h"
+
 #include <QGuiApplication>
 
 #include <sys/socket.h>
@@ -10,9 +12,7 @@ namespace kr {
 namespace {
 
 int connectionSocket() {
-  auto* app = qGuiApp;
-  auto* x11 = app ? app->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-  xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+  xcb_connection_t* connection = qtX11Connection();
   return connection ? xcb_get_file_descriptor(connection) : -1;
 }
 

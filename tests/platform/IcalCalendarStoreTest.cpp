@@ -495,3 +495,35 @@ TEST_F(IcalCalendarStoreTest, AZoneRuleRepeatingHourlyNeitherHoldsTheReadNorHide
 }
 
 } // namespace kr
+
+namespace kr {
+
+// Rules that libical would search years ahead for in one step, each beside
+// an event of the range.
+TEST_F(IcalCalendarStoreTest, ARuleMatchingOnlyFarAheadNeitherHoldsTheReadNorHidesTheOthers) {
+  const char* const rules[] = {"FREQ=HOURLY;BYMONTH=3;BYDAY=-1SU",
+                               "FREQ=MINUTELY;BYMONTH=3;BYDAY=-1SU",
+                               "FREQ=HOURLY;COUNT=40;BYMONTH=3;BYDAY=-1SU"};
+  for (int i = 0; i < int(std::size(rules)); ++i) {
+    const char* rule = rules[i];
+    SCOPED_TRACE(rule);
+    const QString path =
+        write(QStringLiteral("seldom-%1.ics").arg(i),
+              calendar(event(QStringLiteral("s"),
+                             QStringLiteral("SUMMARY:Seldom\nDTSTART:20261026T150000\nRRULE:%1\n")
+                                 .arg(QLatin1String(rule))) +
+                       event(QStringLiteral("m"),
+                             QStringLiteral("SUMMARY:Meeting\nDTSTART:20261027T090000\n"))));
+    store.setSources({path});
+    QElapsedTimer timer;
+    timer.start();
+    const QList<CalendarEvent> events = ask(local(2026, 10, 26, 0), local(2026, 10, 28, 0));
+    EXPECT_LT(timer.elapsed(), test::timeLimit(2000));
+    ASSERT_EQ(events.size(), 2);
+    EXPECT_EQ(events[0].title, QStringLiteral("Seldom"));
+    EXPECT_EQ(events[1].title, QStringLiteral("Meeting"));
+    EXPECT_EQ(stateOf(path).status, Status::Read);
+  }
+}
+
+} // namespace kr

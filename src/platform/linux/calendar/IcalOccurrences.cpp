@@ -227,6 +227,10 @@ QList<CalendarEvent> expand(icalcomponent* event, const QDateTime& from, const Q
   // lasts for ages, only the last ones that run into the range are kept, so
   // the ages before need not be gone through.
   qint64 lookBack = std::min(reach, kFirstLookBack);
+  // Two days after the range, beyond any time zone's offset, as a date for
+  // a rule of dates.
+  const icaltimetype bound = icaltime_from_timet_with_zone(
+      time_t(toSeconds + 2 * kDay), dtstart.is_date, icaltimezone_get_utc_timezone());
   bool going = true;
   for (bool furtherBack = true; furtherBack;) {
     running.clear();
@@ -237,7 +241,12 @@ QList<CalendarEvent> expand(icalcomponent* event, const QDateTime& from, const Q
                                                                 icaltimezone_get_utc_timezone());
     for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY); p && going;
          p = icalcomponent_get_next_property(event, ICAL_RRULE_PROPERTY)) {
-      const icalrecurrencetype rule = icalproperty_get_rrule(p);
+      icalrecurrencetype rule = icalproperty_get_rrule(p);
+      // Nothing after the range is wanted: a rule that ends there keeps
+      // libical from searching years ahead in one step for a rule that
+      // matches seldom or never (hourly in the last week of one month).
+      if (icaltime_is_null_time(rule.until) || icaltime_compare(rule.until, bound) > 0)
+        rule.until = bound;
       icalrecur_iterator* it = icalrecur_iterator_new(rule, dtstart);
       if (!it)
         continue;

@@ -2,8 +2,9 @@
 // text to append, the rest is the document. Whenever the append takes a
 // document, the document must read in full at every step of the append: as
 // before until the closing brace goes, then as the old text followed by the
-// new one. Documents read a block at a time must give the same plan as read
-// at once (when the header is within the first block).
+// new one, which takes the tab stops in effect at the end. Documents read a
+// block at a time must give the same plan as read at once (when the header is
+// within the first block).
 #include "platform/richtext/RtfInPlaceAppend.h"
 #include "platform/richtext/RtfReader.h"
 #include "platform/richtext/RtfWriter.h"
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -78,12 +80,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!cutShort.wellFormed || cutShort.text != before.text)
       fail("an append cut short changes the document", document);
   }
-  kr::RichText expected = before.text;
-  expected.append(entry);
   for (Step step : {Step::Brace, Step::Finished}) {
     const kr::RtfReader::Result after =
         kr::RtfReader::read(kr::RtfInPlaceAppend::applied(document, *plan, step));
-    if (!after.wellFormed || after.text != expected)
+    if (!after.wellFormed)
+      fail("the appended document does not read in full", document);
+    // Tab stops set outside a group hold on past the document's last
+    // paragraph, as in any RTF reader: the appended text takes them and no
+    // other paragraph format.
+    kr::ParagraphFormat taken = *after.text.formatAt(before.text.length()).paragraph;
+    const QList<kr::ParagraphFormat::TabStop> stops = std::exchange(taken.tabStops, {});
+    if (!taken.isDefault())
+      fail("the appended text takes a paragraph format of the document", document);
+    kr::RichText newText = entry;
+    newText.updateFormat(0, newText.length(), [&stops](kr::CharFormat& format) {
+      kr::ParagraphFormat paragraph = *format.paragraph;
+      paragraph.tabStops = stops;
+      format.paragraph = paragraph;
+    });
+    kr::RichText expected = before.text;
+    expected.append(newText);
+    if (after.text != expected)
       fail("the appended document does not read as the old text and the new", document);
   }
   return 0;

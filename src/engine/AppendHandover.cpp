@@ -7,6 +7,11 @@ void AppendHandover::reached(Step step, bool claimed) const {
     hook_(step, claimed);
 }
 
+bool AppendHandover::taken() {
+  const std::lock_guard lock(mutex_);
+  return taken_;
+}
+
 bool AppendHandover::claim(Step step) {
   reached(step);
   {

@@ -19,6 +19,7 @@ class AppendHandover {
 public:
   // The points of an append on a worker, in the order they may come.
   enum class Step {
+    Lock,       // the day's lock is waited for (another writer of the day may hold it)
     InPlace,    // the entry's end goes on the day's text in place
     Copy,       // the day is being copied with the entry spliced in (between blocks)
     Replace,    // the copy replaces the day's text
@@ -37,6 +38,8 @@ public:
 
   // The worker's side.
   bool cancelled() const { return cancel_.load(); }
+  // Whether the quit has taken the entry over: the worker writes nothing more.
+  bool taken();
   void reached(Step step, bool claimed = false) const;
   // Before a step that writes: true when the worker may write it; it then
   // holds the claim until settle().

@@ -5,6 +5,8 @@
 #include "engine/EngineLog.h"
 #include "platform/ConsoleText.h"
 #include "platform/FatalError.h"
+#include "platform/files/FileLock.h"
+#include "platform/files/SupportPaths.h"
 #include "platform/richtext/RtfReader.h"
 #include "platform/richtext/RtfdPackage.h"
 
@@ -116,7 +118,13 @@ QString BackingStoreDescriptor::getPathToSelectedFile() {
     return path;
   const QByteArray rtf = BackingStoreManager::sharedManager().loadTemplateDataFromBundle(*name);
   QString error;
-  if (!ensureFolder(folderPath(), &error) ||
+  // Made once, also by two copies of the program that start together.
+  FileLock lock(SupportPaths::packageLockFile(path));
+  if (!lock.acquire(BackingStoreManager::kSheetLockWait, &error))
+    error = QStringLiteral("its lock file %1 %2").arg(lock.path(), error);
+  else if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
+    return path;
+  if (!lock.isHeld() || !ensureFolder(folderPath(), &error) ||
       !RtfdPackage::write(path, RtfReader::read(rtf).text, &error))
     qCWarning(lcEngine).noquote() << consoleSafe(
         QStringLiteral("could not write %1 (%2)").arg(path, error));

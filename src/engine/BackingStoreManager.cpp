@@ -10,6 +10,7 @@
 #include "platform/FatalError.h"
 #include "platform/QnLog.h"
 #include "platform/WorkAwayFromTheWindow.h"
+#include "platform/files/FileLock.h"
 #include "platform/files/FileOperations.h"
 #include "platform/files/SupportPaths.h"
 #include "platform/richtext/RichText.h"
@@ -137,14 +138,18 @@ bool BackingStoreManager::writeFile(const std::shared_ptr<StreamedRichText>& tex
 bool BackingStoreManager::writeSheet(const QString& path, const QString& folder, QString* error,
                                      const std::function<bool(QString*)>& write) {
   QString reason;
-  if (!BackingStoreDescriptor::ensureFolder(folder, &reason) || !write(&reason)) {
-    qCWarning(lcEngine).noquote() << consoleSafe(
-        QStringLiteral("could not write %1: %2").arg(path, reason));
-    if (error)
-      *error = reason;
-    return false;
-  }
-  return true;
+  // One writer of the sheet at a time, also among copies of the program:
+  // what one leaves behind while it writes is the other's to keep.
+  FileLock lock(SupportPaths::packageLockFile(path));
+  if (!lock.acquire(kSheetLockWait, &reason))
+    reason = QStringLiteral("its lock file %1 %2").arg(lock.path(), reason);
+  else if (BackingStoreDescriptor::ensureFolder(folder, &reason) && write(&reason))
+    return true;
+  qCWarning(lcEngine).noquote() << consoleSafe(
+      QStringLiteral("could not write %1: %2").arg(path, reason));
+  if (error)
+    *error = reason;
+  return false;
 }
 
 namespace {
@@ -170,9 +175,33 @@ QString systemReason(const QString& reason) {
   return said;
 }
 
+} // namespace
+
 // Tells the user and the console what the append did.
-bool reportAppend(const AppendOutcome& outcome, const QString& folder, QString* error) {
+bool BackingStoreManager::reportAppend(const DayAppend::Outcome& outcome, const QString& folder,
+                                       QString* error) {
   AlertPresenterAPI& alerts = AlertPresenterAPI::shared();
+  // A read-only day is told once: its next entries go beside it quietly,
+  // until it takes one again.
+  if (!outcome.readOnly && outcome.kind == AppendOutcome::Kind::Written)
+    toldReadOnly_.remove(outcome.path);
+  if (outcome.readOnly && !toldReadOnly_.contains(outcome.path)) {
+    toldReadOnly_.insert(outcome.path);
+    qCWarning(lcEngine).noquote() << consoleSafe(
+        QStringLiteral("the log file %1 is read-only; it is left as it is, and its entries go "
+                       "to %2")
+            .arg(outcome.path, outcome.writtenAside));
+    alerts.runModal({QStringLiteral("Today's log file is read-only."),
+                     QStringLiteral("Korvane-R leaves \"%1\" as it is, as it is read-only. This "
+                                    "entry, and the day's next ones while it stays so, are "
+                                    "written beside it, to \"%2\", which the statistics and "
+                                    "the log book read too.")
+                         .arg(outcome.path, outcome.writtenAside),
+                     {QStringLiteral("OK")}});
+  } else if (outcome.readOnly) {
+    qn_log(QStringLiteral("the log file %1 is read-only; the entry went to %2")
+               .arg(outcome.path, outcome.writtenAside));
+  }
   if (!outcome.aside.isEmpty()) {
     qCWarning(lcEngine).noquote() << consoleSafe(
         QStringLiteral("the log file %1 cannot be read (%2); it was moved unchanged to %3")
@@ -184,7 +213,7 @@ bool reportAppend(const AppendOutcome& outcome, const QString& folder, QString* 
                          .arg(outcome.path, outcome.damage, outcome.aside),
                      {QStringLiteral("OK")}});
   }
-  if (!outcome.writtenAside.isEmpty())
+  if (!outcome.writtenAside.isEmpty() && !outcome.readOnly)
     qCWarning(lcEngine).noquote() << consoleSafe(
         QStringLiteral("the log file %1 was left as it is (%2); the entry went to %3")
             .arg(outcome.path, outcome.damage, outcome.writtenAside));
@@ -209,6 +238,14 @@ bool reportAppend(const AppendOutcome& outcome, const QString& folder, QString* 
     return failAppend(error, QStringLiteral("the log file %1 cannot be read (%2) nor set aside "
                                             "(%3); the entry was not written")
                                  .arg(outcome.path, outcome.damage, outcome.reason));
+  case AppendOutcome::Kind::LockUnavailable:
+    alerts.runModal({QStringLiteral("Could not write to the log file!"),
+                     QStringLiteral("Korvane-R did not write today's log file \"%1\", as %2: "
+                                    "two programs writing it at once would lose entries. This "
+                                    "entry was not written; you can log it again.")
+                         .arg(outcome.path, outcome.reason),
+                     {QStringLiteral("OK")}});
+    return failAppend(error, outcome.reason + QStringLiteral("; the entry was not written"));
   case AppendOutcome::Kind::WriteFailed:
     break;
   }
@@ -229,7 +266,6 @@ bool reportAppend(const AppendOutcome& outcome, const QString& folder, QString* 
   return failAppend(error,
                     QStringLiteral("could not write %1: %2").arg(outcome.path, outcome.reason));
 }
-} // namespace
 
 bool BackingStoreManager::append(const RichText& entry, BackingStoreDescriptor& store,
                                  QString* error, std::optional<OwnAppend>* added) {
@@ -260,6 +296,7 @@ struct BackingStoreManager::PendingAppend {
   QString current;
   QString folder;
   AppendHandover handover;
+  DayAppend::SharedLock lock;
   std::shared_ptr<DetachedJob> job;
 };
 
@@ -295,8 +332,8 @@ bool BackingStoreManager::appendLater(const RichText& entry, BackingStoreDescrip
   pending->job = DetachedJob::start(
       QCoreApplication::instance(), "logFileWriter",
       [this, append = pending, now, guard, done = std::move(done)](DetachedJob& job) mutable {
-        const AppendOutcome outcome = DayAppend::perform(append->entry, append->current,
-                                                         append->folder, now, &append->handover);
+        const AppendOutcome outcome = DayAppend::perform(
+            append->entry, append->current, append->folder, now, &append->handover, &append->lock);
         job.handBack([this, append, guard, outcome, done = std::move(done)] {
           if (pending_ == append)
             pending_.reset();
@@ -323,15 +360,23 @@ void BackingStoreManager::finishAppendsAtQuit(int waitMilliseconds) {
   pending->job->release();
   if (!taken)
     return;
-  // The worker writes nothing more: its copy, should it still be there, never
-  // replaces the day, and goes now, in case the program ends first.
   const std::optional<QString> package = RtfdPackage::resolvePackageLink(pending->current);
   const QString path = package.value_or(pending->current);
-  QFile::remove(path + QLatin1Char('/') + QLatin1String(RtfdPackage::kSpliceFileName));
-  // The entry goes beside the day, which is quick.
+  // The entry goes beside the day, which is quick, under the day's lock:
+  // the worker's, or taken now unless another writer of the day holds it.
+  // Without it, the entry takes a new package of its own.
+  const std::lock_guard guard(pending->lock.mutex);
+  std::optional<FileLock>& lock = pending->lock.lock;
+  if (!lock)
+    lock.emplace(SupportPaths::packageLockFile(path));
   QString reason;
+  const bool locked = lock->isHeld() || lock->acquire(std::chrono::milliseconds(0), &reason);
+  // The worker writes nothing more: its copy, should it still be there, never
+  // replaces the day, and goes now, in case the program ends first.
+  if (locked)
+    RtfdPackage::removeSpliceCopies(path);
   if (const std::optional<QString> aside =
-          DayAppend::writeAside(pending->entry, path, pending->folder, &reason))
+          DayAppend::writeAside(pending->entry, path, pending->folder, &reason, locked))
     qCWarning(lcEngine).noquote() << consoleSafe(
         QStringLiteral("the program quit while the entry was added to %1, which was left as it "
                        "is; the entry went to %2")
@@ -340,6 +385,7 @@ void BackingStoreManager::finishAppendsAtQuit(int waitMilliseconds) {
     failAppend(nullptr, QStringLiteral("the program quit while the entry was added to %1, and it "
                                        "could not be written beside it either: %2")
                             .arg(path, reason));
+  lock->release();
 }
 
 void BackingStoreManager::setAppendHookForTesting(AppendHandover::Hook hook) {

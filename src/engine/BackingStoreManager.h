@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/AppendHandover.h"
+#include "engine/DayAppend.h"
 #include "engine/OwnAppend.h"
 #include "platform/richtext/EncodedRichText.h"
 #include "platform/richtext/RichText.h"
@@ -8,6 +9,7 @@
 #include <QByteArray>
 #include <QMutex>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -119,10 +121,14 @@ public:
   // A new identifier: 32 upper-case hex digits in groups of 8-4-4-4-12.
   static QString createUUID();
 
+  // How long a sheet's write waits for another writer of it.
+  static constexpr std::chrono::seconds kSheetLockWait{10};
+
 private:
   BackingStoreManager() = default;
   static bool writeSheet(const QString& path, const QString& folder, QString* error,
                          const std::function<bool(QString* reason)>& write);
+  bool reportAppend(const DayAppend::Outcome& outcome, const QString& folder, QString* error);
 
   struct PendingAppend;
 
@@ -131,6 +137,7 @@ private:
   std::shared_ptr<PendingAppend> pending_; // window's thread only
   qint64 backgroundBytes_ = kBackgroundBytes;
   AppendHandover::Hook appendHook_;
+  QSet<QString> toldReadOnly_; // window's thread only
 };
 
 } // namespace kr

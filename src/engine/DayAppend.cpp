@@ -8,6 +8,7 @@
 #include "platform/ConsoleText.h"
 #include "platform/QnLog.h"
 #include "platform/files/FileOperations.h"
+#include "platform/files/SupportPaths.h"
 #include "platform/richtext/RtfdPackage.h"
 
 #include <QFileInfo>
@@ -111,41 +112,40 @@ bool splice(const RichText& entry, const QString& path, Steps& steps, DayAppend:
   return false;
 }
 
-} // namespace
-
-std::optional<QString> DayAppend::writeAside(const RichText& entry, const QString& path,
-                                             const QString& folder, QString* reason) {
-  if (!BackingStoreDescriptor::ensureFolder(folder, reason))
-    return std::nullopt;
-  for (int n = 1; n < 100; ++n) {
-    const QString aside = LogFile::writtenAsidePath(path, n);
-    if (!QFileInfo::exists(aside) && !QFileInfo(aside).isSymLink())
-      return RtfdPackage::write(aside, entry, reason) ? std::optional<QString>(aside)
-                                                      : std::nullopt;
-    if (RtfdPackage::appendInPlace(aside, entry).outcome == Done::Appended)
-      return aside;
+// The entry beside a day that stays as it is, for `why`.
+void appendAside(const RichText& entry, const QString& folder, Steps& steps,
+                 DayAppend::Outcome& outcome, const QString& why) {
+  if (!steps.claim(Step::WriteAside))
+    return;
+  const std::optional<QString> aside =
+      DayAppend::writeAside(entry, outcome.path, folder, &outcome.reason);
+  steps.settle(aside.has_value());
+  if (!aside) {
+    outcome.kind = Kind::WriteFailed;
+    return;
   }
-  *reason = QStringLiteral("no package beside the day takes it");
-  return std::nullopt;
+  outcome.writtenAside = *aside;
+  outcome.damage = why;
 }
 
-DayAppend::Outcome DayAppend::perform(const RichText& entry, const QString& current,
-                                      const QString& folder, const QDateTime& now,
-                                      AppendHandover* handover) {
-  Outcome outcome;
-  // A link to a package is written through; one that leads elsewhere is
-  // left as it is.
-  const std::optional<QString> resolved = RtfdPackage::resolvePackageLink(current, &outcome.reason);
-  if (!resolved) {
-    outcome.kind = Kind::LinkRefused;
-    return outcome;
-  }
-  outcome.path = *resolved;
+// The append, once the day's lock is held.
+void appendLocked(const RichText& entry, const QString& folder, const QDateTime& now, Steps& steps,
+                  DayAppend::Outcome& outcome) {
   const QString& path = outcome.path;
   const QString name = QFileInfo(path).fileName();
+  // What writers killed before they were done left: no other writer of the
+  // day runs while its lock is held.
+  RtfdPackage::removeSpliceCopies(path);
   RtfdPackage::recoverLeftoversIn(QFileInfo(path).absolutePath(),
                                   [&name](const QString& owner) { return owner == name; });
-  Steps steps(outcome, handover);
+
+  // A day made read-only is the user's word, though the folder would let a
+  // copy be renamed over it (and root may write it).
+  if (!RtfdPackage::ownerMayWrite(path)) {
+    outcome.readOnly = true;
+    appendAside(entry, folder, steps, outcome, QStringLiteral("it is read-only"));
+    return;
+  }
 
   // A day this program wrote takes the entry at the end of its text, in
   // place, however large it is: the text is checked as it is read once and
@@ -159,7 +159,7 @@ DayAppend::Outcome DayAppend::perform(const RichText& entry, const QString& curr
     if (!inPlace.reason.isEmpty())
       qCWarning(lcEngine).noquote()
           << consoleSafe(QStringLiteral("append: %1: %2").arg(path, inPlace.reason));
-    return outcome;
+    return;
   case Done::Failed:
     qCWarning(lcEngine).noquote() << consoleSafe(
         QStringLiteral("append: could not add the entry at the end of %1 (%2); it is added to "
@@ -171,10 +171,10 @@ DayAppend::Outcome DayAppend::perform(const RichText& entry, const QString& curr
     break;
   }
   if (outcome.kind == Kind::Cancelled || steps.cancelled())
-    return outcome;
+    return;
   QString declined;
   if (splice(entry, path, steps, outcome, &declined))
-    return outcome;
+    return;
 
   // The splice found no certain end of the day's text, or no text at all.
   // Only a day that is not there counts as empty. One that is there but
@@ -184,20 +184,12 @@ DayAppend::Outcome DayAppend::perform(const RichText& entry, const QString& curr
   RtfdPackage::ReadResult existing = RtfdPackage::read(path, false);
   steps.reached(Step::Read);
   if (existing.status == RtfdPackage::Status::Ok && existing.wellFormed) {
-    if (!steps.claim(Step::WriteAside))
-      return outcome;
-    const std::optional<QString> aside = writeAside(entry, path, folder, &outcome.reason);
-    steps.settle(aside.has_value());
-    if (!aside) {
-      outcome.kind = Kind::WriteFailed;
-      return outcome;
-    }
-    outcome.writtenAside = *aside;
-    outcome.damage = QStringLiteral("the entry cannot be added after its text: %1").arg(declined);
-    return outcome;
+    appendAside(entry, folder, steps, outcome,
+                QStringLiteral("the entry cannot be added after its text: %1").arg(declined));
+    return;
   }
   if (!steps.claim(Step::NewDay))
-    return outcome;
+    return;
   if (existing.status != RtfdPackage::Status::Missing) {
     outcome.damage = existing.wellFormed ? existing.error
                                          : QStringLiteral("its text ends before the document does");
@@ -205,7 +197,7 @@ DayAppend::Outcome DayAppend::perform(const RichText& entry, const QString& curr
     if (!aside) {
       steps.settle(false);
       outcome.kind = Kind::Unreadable;
-      return outcome;
+      return;
     }
     outcome.aside = *aside;
   }
@@ -214,6 +206,72 @@ DayAppend::Outcome DayAppend::perform(const RichText& entry, const QString& curr
   steps.settle(written);
   if (!written)
     outcome.kind = Kind::WriteFailed;
+}
+
+} // namespace
+
+std::optional<QString> DayAppend::writeAside(const RichText& entry, const QString& path,
+                                             const QString& folder, QString* reason, bool locked) {
+  if (!BackingStoreDescriptor::ensureFolder(folder, reason))
+    return std::nullopt;
+  for (int n = 1; n < 100; ++n) {
+    const QString aside = LogFile::writtenAsidePath(path, n);
+    if (!QFileInfo::exists(aside) && !QFileInfo(aside).isSymLink()) {
+      if (RtfdPackage::write(aside, entry, reason))
+        return aside;
+      // Without the lock, another writer may have taken the name meanwhile.
+      if (locked || !QFileInfo::exists(aside))
+        return std::nullopt;
+    } else if (locked && RtfdPackage::appendInPlace(aside, entry).outcome == Done::Appended) {
+      return aside;
+    }
+  }
+  *reason = QStringLiteral("no package beside the day takes it");
+  return std::nullopt;
+}
+
+DayAppend::Outcome DayAppend::perform(const RichText& entry, const QString& current,
+                                      const QString& folder, const QDateTime& now,
+                                      AppendHandover* handover, SharedLock* shared) {
+  Outcome outcome;
+  // A link to a package is written through; one that leads elsewhere is
+  // left as it is.
+  const std::optional<QString> resolved = RtfdPackage::resolvePackageLink(current, &outcome.reason);
+  if (!resolved) {
+    outcome.kind = Kind::LinkRefused;
+    return outcome;
+  }
+  outcome.path = *resolved;
+  Steps steps(outcome, handover);
+  std::optional<FileLock> own;
+  FileLock* lock = nullptr;
+  steps.reached(Step::Lock);
+  {
+    std::unique_lock<std::mutex> guard;
+    if (shared)
+      guard = std::unique_lock(shared->mutex);
+    // Never taken once the quit has come: it may have let go of it already.
+    if (steps.cancelled())
+      return outcome;
+    std::optional<FileLock>& slot = shared ? shared->lock : own;
+    lock = &slot.emplace(SupportPaths::packageLockFile(outcome.path));
+    QString why;
+    if (!lock->acquire(kLockWait, &why, [&steps] { return steps.cancelled(); })) {
+      if (outcome.kind != Kind::Cancelled) {
+        outcome.kind = Kind::LockUnavailable;
+        outcome.reason = QStringLiteral("its lock file %1 %2").arg(lock->path(), why);
+      }
+      return outcome;
+    }
+  }
+  appendLocked(entry, folder, now, steps, outcome);
+  // Held on for a quit that took the entry over, which writes it under it
+  // and then lets go of it.
+  if (shared) {
+    const std::lock_guard guard(shared->mutex);
+    if (!handover || !handover->taken())
+      lock->release();
+  }
   return outcome;
 }
 

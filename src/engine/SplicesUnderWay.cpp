@@ -2,6 +2,7 @@
 
 #include "engine/EngineLog.h"
 #include "platform/ConsoleText.h"
+#include "platform/files/FileLock.h"
 #include "platform/files/FileOperations.h"
 #include "platform/files/SupportPaths.h"
 #include "platform/richtext/RtfdPackage.h"
@@ -10,12 +11,15 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <functional>
 #include <mutex>
-#include <sys/stat.h>
 
 namespace kr {
 
 namespace {
+
+// Another program changes the note for milliseconds.
+constexpr std::chrono::seconds kNoteLockWait{2};
 
 std::mutex noteMutex;
 
@@ -33,6 +37,11 @@ QByteArrayList packagesIn(const QString& note) {
   return packages;
 }
 
+void warn(const QString& note, const QString& error) {
+  qCWarning(lcEngine).noquote() << consoleSafe(
+      QStringLiteral("could not write the note of splices under way %1: %2").arg(note, error));
+}
+
 void writeNote(const QString& note, const QByteArrayList& packages) {
   QString error;
   if (packages.isEmpty()) {
@@ -44,8 +53,24 @@ void writeNote(const QString& note, const QByteArrayList& packages) {
     error = QStringLiteral("its folder cannot be made");
   }
   if (!error.isEmpty())
-    qCWarning(lcEngine).noquote() << consoleSafe(
-        QStringLiteral("could not write the note of splices under way %1: %2").arg(note, error));
+    warn(note, error);
+}
+
+// Changes the note under its lock, in this process and among programs.
+bool changeNote(const QString& note, const std::function<void(QByteArrayList&)>& change) {
+  const std::lock_guard lock(noteMutex);
+  FileLock held(note + QStringLiteral(".lock"));
+  QString why;
+  if (!held.acquire(kNoteLockWait, &why)) {
+    warn(note, QStringLiteral("the lock file %1 %2").arg(held.path(), why));
+    return false;
+  }
+  QByteArrayList packages = packagesIn(note);
+  const QByteArrayList before = packages;
+  change(packages);
+  if (packages != before)
+    writeNote(note, packages);
+  return true;
 }
 
 } // namespace
@@ -55,34 +80,34 @@ QString SplicesUnderWay::notePath() {
 }
 
 void SplicesUnderWay::begin(const QString& package, const QString& note) {
-  const std::lock_guard lock(noteMutex);
-  QByteArrayList packages = packagesIn(note);
-  packages.append(QFile::encodeName(package));
-  writeNote(note, packages);
+  changeNote(note, [&](QByteArrayList& packages) { packages.append(QFile::encodeName(package)); });
 }
 
 void SplicesUnderWay::end(const QString& package, const QString& note) {
-  const std::lock_guard lock(noteMutex);
-  QByteArrayList packages = packagesIn(note);
   // One name off: the same day may be spliced twice at once.
-  if (packages.removeOne(QFile::encodeName(package)))
-    writeNote(note, packages);
+  changeNote(note,
+             [&](QByteArrayList& packages) { packages.removeOne(QFile::encodeName(package)); });
 }
 
 int SplicesUnderWay::removeLeftovers(const QString& note) {
-  const std::lock_guard lock(noteMutex);
   int removed = 0;
-  for (const QByteArray& package : packagesIn(note)) {
-    if (!package.startsWith('/') || !package.endsWith(".rtfd"))
-      continue;
-    const QByteArray copy = package + '/' + RtfdPackage::kSpliceFileName;
-    struct stat info {};
-    if (::lstat(copy.constData(), &info) == 0 && S_ISREG(info.st_mode) &&
-        ::unlink(copy.constData()) == 0)
-      ++removed;
-  }
-  if (QFileInfo(note).isFile() && !QFileInfo(note).isSymLink())
-    QFile::remove(note);
+  changeNote(note, [&removed](QByteArrayList& packages) {
+    QByteArrayList writing;
+    for (const QByteArray& package : packages) {
+      if (!package.startsWith('/') || !package.endsWith(".rtfd"))
+        continue;
+      const QString path = QFile::decodeName(package);
+      // A writer that runs holds the package's lock, and keeps its copy.
+      FileLock lock(SupportPaths::packageLockFile(path));
+      QString why;
+      if (!lock.acquire(std::chrono::milliseconds(0), &why)) {
+        writing.append(package);
+        continue;
+      }
+      removed += RtfdPackage::removeSpliceCopies(path);
+    }
+    packages = writing;
+  });
   if (removed > 0)
     qCInfo(lcEngine).noquote()
         << QStringLiteral("removed %1 copies left by a splice cut short").arg(removed);

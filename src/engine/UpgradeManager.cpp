@@ -19,7 +19,8 @@ UpgradeManager& UpgradeManager::sharedInstance() {
 
 void UpgradeManager::upgradeEverything() {
   qn_log(QStringLiteral("UpgradeManager upgradeEverything [start]"));
-  // Copies that a splice killed before it was done left in a day's package.
+  // Copies that a splice killed before it was done left in a day's package
+  // (not those of another copy of the program that is splicing now).
   SplicesUnderWay::removeLeftovers();
   upgradeSystemLogs();
   qn_log(QStringLiteral("UpgradeManager upgradeEverything [end]"));

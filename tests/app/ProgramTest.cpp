@@ -167,6 +167,18 @@ TEST(Program, AFailedLogShowsTheAlertAndKeepsTheRatingPage) {
   EXPECT_EQ(days.size(), 1);
 }
 
+// Runs a slice to its rating page, from the define page or the break offer.
+void runSliceToTheRatingPage(StartedProgram& p) {
+  if (current(p) != &states(p).defineTimeSliceState())
+    p.program->shell().mainController().tryToPerform(
+        QStringLiteral("attemptToTriggerStartTimeSlice"));
+  if (current(p) == &states(p).defineTimeSliceState())
+    p.click(QStringLiteral("Start Time Slice"));
+  ASSERT_EQ(current(p), &states(p).timeSliceRunningState());
+  p.clock.advance(121);
+  ASSERT_EQ(current(p), &states(p).rateTimeSliceState());
+}
+
 TEST(Program, ADamagedDayFileIsSetAsideAndTheEntryStartsAFreshOne) {
   StartedProgram p(shortSlices());
   const QString logs = SupportPaths::supportFolder() + QStringLiteral("/System Logs");
@@ -188,12 +200,7 @@ TEST(Program, ADamagedDayFileIsSetAsideAndTheEntryStartsAFreshOne) {
 
   test::ExpectWarnings damage({QStringLiteral("damaged")});
   // The next slice, from the menu's command on the break offer.
-  p.program->shell().mainController().tryToPerform(
-      QStringLiteral("attemptToTriggerStartTimeSlice"));
-  if (current(p) == &states(p).defineTimeSliceState())
-    p.click(QStringLiteral("Start Time Slice"));
-  ASSERT_EQ(current(p), &states(p).timeSliceRunningState());
-  p.clock.advance(121);
+  runSliceToTheRatingPage(p);
   ASSERT_EQ(current(p), &states(p).rateTimeSliceState());
   {
     AlertAnswerer ok(QStringLiteral("OK"));
@@ -212,16 +219,16 @@ TEST(Program, ADamagedDayFileIsSetAsideAndTheEntryStartsAFreshOne) {
   EXPECT_TRUE(fresh.readAll().contains("#TimeSlice")) << "the entry is in a fresh package";
 }
 
-// A day of 40 MB that LibreOffice saved with a picture in an objective: its
-// own two entries, then paragraphs enough to make it large.
-QByteArray largePictureDay() {
+// A day of 40 MB (or `megabytes`) that LibreOffice saved with a picture in
+// an objective: its own two entries, then paragraphs enough to make it large.
+QByteArray largePictureDay(int megabytes = 40) {
   QFile sample(QStringLiteral(KR_TEST_DATA_DIR "/rtfd-logs-libreoffice/System Log Day "
                                                "2020-03-07 (a4836e8b9f2).rtfd/TXT.rtf"));
   if (!sample.open(QIODevice::ReadOnly))
     return {};
   QByteArray day = sample.readAll();
   QByteArray filler;
-  while (filler.size() < 40 * 1024 * 1024)
+  while (filler.size() < megabytes * 1024 * 1024)
     filler += "\\par \\pard\\plain {\\loch notes kept with the day, line after line}\n";
   return day.insert(day.lastIndexOf('}'), filler);
 }
@@ -280,7 +287,8 @@ TEST(Program, TheNextStartRemovesTheCopyThatAKilledSpliceLeftAndKeepsTheDay) {
     putDay(text, old);
     // What a kill during a splice leaves: its copy, and the note naming the day.
     SplicesUnderWay::begin(QFileInfo(text).path());
-    copy = QFileInfo(text).path() + QLatin1Char('/') + RtfdPackage::kSpliceFileName;
+    copy = QFileInfo(text).path() + QLatin1Char('/') + QLatin1String(RtfdPackage::kSplicePrefix) +
+           QStringLiteral("TXT.rtf");
     putDay(copy, old.left(20));
   }
   StartedProgram next;
@@ -308,8 +316,8 @@ TEST(Program, ASignalWhileALargeDayTakesTheEntryLeavesTheDayWholeAndTheEntryBesi
   EXPECT_LT(elapsed.elapsed(), test::timeLimit(2000)) << "the quit waits half a second at most";
 
   const QString package = QFileInfo(text).path();
-  const QString copy = package + QLatin1Char('/') + RtfdPackage::kSpliceFileName;
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !QFileInfo::exists(copy); }, test::timeLimit(30000)))
+  EXPECT_TRUE(QTest::qWaitFor([&] { return RtfdPackage::spliceCopiesIn(package).isEmpty(); },
+                              test::timeLimit(30000)))
       << "the worker's copy is removed";
   QFile day(text);
   ASSERT_TRUE(day.open(QIODevice::ReadOnly));
@@ -323,22 +331,62 @@ TEST(Program, ASignalWhileALargeDayTakesTheEntryLeavesTheDayWholeAndTheEntryBesi
   }
 }
 
+// Runs a slice and logs it, from the define page or the break offer.
+void logOneSlice(StartedProgram& p) {
+  runSliceToTheRatingPage(p);
+  p.click(QStringLiteral("Log"));
+  EXPECT_NE(current(p), &states(p).rateTimeSliceState());
+}
+
+TEST(Program, ALoggedDayKeepsItsModeAndOwnerAndAReadOnlyOneIsLeftAsItIs) {
+  // A day another program wrote (spliced) or this one wrote (in place).
+  const std::pair<mode_t, bool> days[] = {
+      {0600, false}, {0640, false}, {0444, false}, {0444, true}};
+  for (const auto& [mode, ours] : days) {
+    SCOPED_TRACE(QStringLiteral("%1 %2").arg(mode, 0, 8).arg(ours).toStdString());
+    QDir(SupportPaths::supportFolder() + QStringLiteral("/System Logs")).removeRecursively();
+    StartedProgram p(shortSlices());
+    const QString text = todaysText();
+    if (ours)
+      logOneSlice(p);
+    else
+      putDay(text, largePictureDay(0));
+    const QByteArray encoded = QFile::encodeName(text);
+    ASSERT_EQ(::chmod(encoded.constData(), mode), 0);
+    // Another user's, where the program may keep that (as root).
+    const bool given = ::chown(encoded.constData(), 65534, 65534) == 0;
+    QFile file(text);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    const bool readOnly = (mode & S_IWUSR) == 0;
+    AlertAnswerer ok(QStringLiteral("OK"));
+    test::ExpectWarnings told({QStringLiteral("is read-only")});
+    logOneSlice(p);
+    logOneSlice(p);
+    struct stat info {};
+    ASSERT_EQ(::stat(encoded.constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, mode);
+    EXPECT_TRUE(!given || info.st_uid == 65534u) << "the day's owner is kept";
+    const QString package = QFileInfo(text).path();
+    const QString aside = LogFile::writtenAsidePath(package, 1);
+    EXPECT_EQ(FullDataSet::loadRTFDFile(readOnly ? aside : package).timeSlices.size(),
+              readOnly ? 2u : 4u);
+    EXPECT_EQ(told.seen(), readOnly ? 1 : 0) << "a read-only day is told once";
+    ASSERT_EQ(ok.seen.size(), readOnly ? 1 : 0);
+    if (readOnly) {
+      EXPECT_TRUE(ok.seen[0].startsWith(QStringLiteral("Today's log file is read-only.")));
+      QFile now(text);
+      ASSERT_TRUE(now.open(QIODevice::ReadOnly));
+      EXPECT_EQ(now.readAll(), before) << "left byte for byte";
+    }
+  }
+}
+
 TEST(Program, TheDaysSecondEntryGoesIntoItsTextInPlace) {
   const QString logs = SupportPaths::supportFolder() + QStringLiteral("/System Logs");
   QDir(logs).removeRecursively(); // what tests before this one logged
   StartedProgram p(shortSlices());
-  auto logOneSlice = [&p] {
-    if (current(p) != &states(p).defineTimeSliceState())
-      p.program->shell().mainController().tryToPerform(
-          QStringLiteral("attemptToTriggerStartTimeSlice"));
-    if (current(p) == &states(p).defineTimeSliceState())
-      p.click(QStringLiteral("Start Time Slice"));
-    ASSERT_EQ(current(p), &states(p).timeSliceRunningState());
-    p.clock.advance(121);
-    ASSERT_EQ(current(p), &states(p).rateTimeSliceState());
-    p.click(QStringLiteral("Log"));
-    EXPECT_NE(current(p), &states(p).rateTimeSliceState());
-  };
+  auto logOneSlice = [&p] { ::logOneSlice(p); };
   auto inode = [](const QString& path) {
     struct stat info {};
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;

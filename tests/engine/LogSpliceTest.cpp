@@ -126,7 +126,7 @@ TEST_F(LogSpliceTest, ALargeDayFromElsewhereTakesTheEntryOnAWorkerAndKeepsItsPic
 
   const QByteArray now = bytesOf(text);
   EXPECT_TRUE(now.contains(pictureGroupOf(old))) << "the picture stays in the day";
-  EXPECT_FALSE(QFileInfo::exists(day + QLatin1Char('/') + RtfdPackage::kSpliceFileName));
+  EXPECT_TRUE(RtfdPackage::spliceCopiesIn(day).isEmpty());
   const QStringList ids = idsIn(day);
   ASSERT_EQ(ids.size(), 3);
   EXPECT_EQ(ids.last(), QStringLiteral("U-NEW"));
@@ -335,7 +335,7 @@ TEST_F(LogSpliceTest, AQuitAtEachStepOfAnAppendOnItsWorkerLeavesTheEntryOnce) {
     }
     EXPECT_EQ(inDay + beside, 1);
     EXPECT_EQ(inDay, c.inDay ? 1 : 0);
-    EXPECT_FALSE(QFileInfo::exists(day + QLatin1Char('/') + RtfdPackage::kSpliceFileName));
+    EXPECT_TRUE(RtfdPackage::spliceCopiesIn(day).isEmpty());
   }
 }
 
@@ -358,8 +358,7 @@ TEST_F(LogSpliceTest, AQuitWhileTheDayIsCopiedLeavesItWholeAndKeepsTheEntryBesid
   EXPECT_FALSE(manager().isAppending());
 
   // The worker removes its copy once it sees the quit.
-  const QString copy = day + QLatin1Char('/') + RtfdPackage::kSpliceFileName;
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !QFileInfo::exists(copy); }, 20000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return RtfdPackage::spliceCopiesIn(day).isEmpty(); }, 20000));
   const QByteArray now = bytesOf(text);
   const QString beside = LogFile::writtenAsidePath(day, 1);
   if (now == old) {

@@ -4,8 +4,8 @@
 // writes the keys <prefix>0 ... one write each. --slow-lock widens the moment
 // between making a lock file and locking it, in which the other writer may
 // find it empty. Ends with 0 once every write was made.
+#include "platform/files/FileLock.h"
 #include "platform/settings/SettingsFile.h"
-#include "platform/settings/SettingsLock.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
   if (arguments.size() < 4)
     return 2;
   if (arguments.contains(QStringLiteral("--slow-lock"))) {
-    kr::SettingsLock::setAfterMakingForTesting([] {
+    kr::FileLock::setAfterMakingForTesting([] {
       for (int i = 0; i < 64; ++i)
         std::this_thread::yield();
     });

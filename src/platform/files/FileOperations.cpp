@@ -238,6 +238,16 @@ void syncFolder(const QByteArray& folder) {
 }
 } // namespace
 
+bool FileOperations::keepModeAndOwner(int fd, const struct stat& replaced) {
+  keepOwner(fd, replaced);
+  // Set after the owner: a change of owner clears the set-id bits.
+  return ::fchmod(fd, replaced.st_mode & 07777) == 0;
+}
+
+bool FileOperations::ownerMayWrite(const struct stat& info) {
+  return (info.st_mode & S_IWUSR) != 0;
+}
+
 bool FileOperations::writeRegularFile(const QString& path, const QByteArray& bytes, QString* error,
                                       const WriteOptions& options) {
   const QByteArray target = QFile::encodeName(path);
@@ -258,15 +268,15 @@ bool FileOperations::writeRegularFile(const QString& path, const QByteArray& byt
     setError(error, QStringLiteral("%1: %2").arg(path, errnoText(errno)));
     return false;
   }
-  if (replaces)
-    keepOwner(fd, existing);
-  // Set after the owner: a change of owner clears the set-id bits.
-  const std::optional<mode_t> permissions =
-      options.permissions ? std::optional<mode_t>(mode_t(*options.permissions & 07777))
-      : replaces          ? std::optional<mode_t>(existing.st_mode & 07777)
-                          : std::nullopt;
-  const bool written = (!permissions || ::fchmod(fd, *permissions) == 0) &&
-                       writeAll(fd, bytes.constData(), bytes.size());
+  bool written = true;
+  if (options.permissions) {
+    if (replaces)
+      keepOwner(fd, existing);
+    written = ::fchmod(fd, mode_t(*options.permissions & 07777)) == 0;
+  } else if (replaces) {
+    written = keepModeAndOwner(fd, existing);
+  }
+  written = written && writeAll(fd, bytes.constData(), bytes.size());
   if (!finishWrite(fd, beside, written, path, error))
     return false;
   if (::rename(beside.constData(), target.constData()) != 0) {

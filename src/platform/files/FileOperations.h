@@ -9,6 +9,8 @@
 
 #include <optional>
 
+struct stat;
+
 namespace kr {
 
 // How FileOperations::readRegularFile opens a file.
@@ -79,6 +81,16 @@ public:
   // yet; the copy is on the disk when this returns. A failure leaves nothing
   // at `to`.
   static bool copyRegularFile(const QString& from, const QString& to, QString* error = nullptr);
+
+  // Gives the new file open at `fd`, which is to replace the file `replaced`
+  // describes, that file's permission bits, and its owner and group as far
+  // as the system lets this user (the group alone where the owner cannot be
+  // given). False, errno set, when the permissions could not be set.
+  static bool keepModeAndOwner(int fd, const struct stat& replaced);
+  // Whether the owner of the file `info` describes may write it by its
+  // permission bits alone: what a user who made a file read-only meant,
+  // also for a program that runs as root, whom the system lets write it.
+  static bool ownerMayWrite(const struct stat& info);
 
   // True when `path` is a regular file (a link to one counts when
   // `followLink`).

@@ -2,7 +2,9 @@
 
 #include "platform/MacOSXVersion.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace kr {
@@ -35,6 +37,18 @@ QString SupportPaths::cacheFolder() {
 }
 
 QString SupportPaths::scriptsFolder() { return configFolder() + QStringLiteral("/Scripts"); }
+
+QString SupportPaths::packageLockFile(const QString& path) {
+  const QFileInfo package(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+  const QByteArray folder =
+      QCryptographicHash::hash(QFile::encodeName(package.absolutePath()), QCryptographicHash::Sha1)
+          .toHex()
+          .left(12);
+  // A name too long for one more suffix is cut: two packages sharing a lock
+  // only wait for each other.
+  return supportFolder() + QStringLiteral("/.kr-locks/") + package.fileName().left(120) + u'-' +
+         QString::fromLatin1(folder) + QStringLiteral(".lock");
+}
 
 QString SupportPaths::homeFolder() { return QDir::homePath(); }
 

@@ -18,6 +18,11 @@ public:
   static QString scriptsFolder();
   // ~/.cache/Korvane-R: what can be made again, such as the parsed log days.
   static QString cacheFolder();
+  // The lock file (see FileLock) that every writer of the package at `path`
+  // holds while it writes it: ~/.local/share/Korvane-R/.kr-locks/<its name>
+  // and a digest of its folder ".lock". Kept apart from the package's own
+  // folder, which a sync service may share with other machines.
+  static QString packageLockFile(const QString& path);
   // The user's home folder.
   static QString homeFolder();
   // Replaces a leading "~" (alone or followed by "/") with the home folder.

@@ -1,9 +1,7 @@
 #include "platform/richtext/RtfdPackage.h"
 
 #include "platform/files/FileOperations.h"
-#include "platform/richtext/RtfInPlaceAppend.h"
 #include "platform/richtext/RtfReader.h"
-#include "platform/richtext/RtfSpliceAppend.h"
 #include "platform/richtext/RtfWriter.h"
 #include "platform/richtext/StreamedRichText.h"
 
@@ -32,7 +30,6 @@ namespace kr {
 namespace {
 
 constexpr char kDataMagic[] = "KRRTFD1\n";
-constexpr qint64 kMaxTextFileSize = 512LL * 1024 * 1024;
 constexpr qint64 kMaxAttachmentSize = 512LL * 1024 * 1024;
 const QLatin1String kNewPrefix(".kr-new-");
 const QLatin1String kOldPrefix(".kr-old-");
@@ -244,6 +241,26 @@ bool carryOver(const QString& from, const QString& to, QString* error) {
                                       "a new copy of the package")
                            .arg(from));
   return copyFileData(source, target, error);
+}
+
+// Gives the new package at `fresh` the permissions and owners of the one at
+// `path` it replaces: of the folder and of the text file.
+void keepModesAndOwners(const QString& path, const QString& fresh) {
+  for (const QString& sub : {QString(), QLatin1Char('/') + textFileName()}) {
+    struct stat old {};
+    if (::lstat(QFile::encodeName(path + sub).constData(), &old) != 0 ||
+        !(S_ISDIR(old.st_mode) || S_ISREG(old.st_mode)))
+      continue;
+    // own-file: the new package's folder or text file, just written here
+    const int fd = ::open(QFile::encodeName(fresh + sub).constData(),
+                          O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+      continue;
+    struct stat made {};
+    if (::fstat(fd, &made) == 0 && (made.st_mode & S_IFMT) == (old.st_mode & S_IFMT))
+      FileOperations::keepModeAndOwner(fd, old);
+    ::close(fd);
+  }
 }
 
 bool removeEntry(const QString& path) {
@@ -549,6 +566,8 @@ bool RtfdPackage::writePackage(const QString& path, const PackageContent& conten
         return false;
     }
   }
+  if (old.status == Status::Ok)
+    keepModesAndOwners(path, freshPath);
   syncPath(freshPath);
 
   const QString aside = folder + QLatin1Char('/') + kOldPrefix + name + freshPath.right(7);
@@ -563,152 +582,6 @@ bool RtfdPackage::writePackage(const QString& path, const PackageContent& conten
       path, stamp && placed && placed->inode == stamp->inode ? placed : std::nullopt,
       content.attachmentNames);
   return true;
-}
-
-RtfdPackage::InPlaceResult RtfdPackage::appendInPlace(const QString& path, const RichText& text,
-                                                      const std::function<bool()>& mayFinish) {
-  using Outcome = InPlaceResult::Outcome;
-  const int folder =
-      ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (folder < 0)
-    return {Outcome::Declined, QStringLiteral("it is not a package folder"), {}};
-  const QByteArray name(kTextFileName);
-  // Examined before it is opened: opening a device, even without blocking,
-  // may do something. A file with a second name (a backup made of links,
-  // say) would change under that name too.
-  struct stat before {};
-  struct stat opened {};
-  int fd = -1;
-  if (::fstatat(folder, name.constData(), &before, AT_SYMLINK_NOFOLLOW) == 0 &&
-      S_ISREG(before.st_mode) && before.st_nlink == 1)
-    fd = ::openat(folder, name.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  ::close(folder);
-  if (fd < 0)
-    return {
-        Outcome::Declined, QStringLiteral("its text is not a file that can be changed here"), {}};
-  InPlaceResult result;
-  if (::fstat(fd, &opened) != 0 || opened.st_dev != before.st_dev ||
-      opened.st_ino != before.st_ino || opened.st_nlink != 1) {
-    result = {Outcome::Declined, QStringLiteral("its text changed while it was opened"), {}};
-  } else {
-    const RtfInPlaceAppend::Result appended =
-        RtfInPlaceAppend::appendToFile(fd, text, kMaxTextFileSize, mayFinish);
-    result.reason = appended.reason;
-    result.outcome = appended.outcome == RtfInPlaceAppend::Outcome::Appended ? Outcome::Appended
-                     : appended.outcome == RtfInPlaceAppend::Outcome::Failed ? Outcome::Failed
-                                                                             : Outcome::Declined;
-    const std::optional<FileStamp> after = FileStamp::ofDescriptor(fd);
-    if (result.outcome == Outcome::Appended && after) {
-      WrittenFile written{FileStamp::of(opened), *after, {}};
-      const qint64 endSize = std::min<qint64>(after->size, WrittenFile::kEndBytes);
-      written.end.resize(qsizetype(endSize));
-      if (::pread(fd, written.end.data(), size_t(endSize), after->size - endSize) == endSize)
-        result.written = std::move(written);
-    }
-  }
-  ::close(fd);
-  return result;
-}
-
-RtfdPackage::InPlaceResult RtfdPackage::appendBySplice(const QString& path, const RichText& text,
-                                                       const std::function<bool()>& cancelled,
-                                                       const std::function<bool()>& mayReplace) {
-  using Outcome = InPlaceResult::Outcome;
-  const int folder =
-      ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (folder < 0)
-    return {Outcome::Declined, QStringLiteral("it is not a package folder"), {}};
-  const QByteArray name(kTextFileName);
-  const QByteArray spliceName(kSpliceFileName);
-  auto fail = [&](Outcome outcome, const QString& reason, int in, int out) {
-    if (out >= 0) {
-      ::close(out);
-      ::unlinkat(folder, spliceName.constData(), 0);
-    }
-    if (in >= 0)
-      ::close(in);
-    ::close(folder);
-    return InPlaceResult{outcome, reason, {}};
-  };
-  // A second name of the text file (a backup made of links) keeps the old
-  // text: the copy takes this name only.
-  struct stat before {};
-  int in = -1;
-  if (::fstatat(folder, name.constData(), &before, AT_SYMLINK_NOFOLLOW) == 0 &&
-      S_ISREG(before.st_mode))
-    in = ::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  struct stat opened {};
-  if (in < 0 || ::fstat(in, &opened) != 0 || opened.st_ino != before.st_ino ||
-      opened.st_dev != before.st_dev)
-    return fail(Outcome::Declined, QStringLiteral("its text is not a file that can be read here"),
-                in, -1);
-  if (opened.st_size > kMaxTextFileSize)
-    return fail(Outcome::Declined, QStringLiteral("it is too large"), in, -1);
-  // One left by a write that was cut short goes first.
-  ::unlinkat(folder, spliceName.constData(), 0);
-  const int out = ::openat(folder, spliceName.constData(),
-                           O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (out < 0)
-    return fail(Outcome::Failed, QString::fromLocal8Bit(std::strerror(errno)), in, -1);
-
-  // Written a block at a time, as the copy goes.
-  int writeError = 0; // what the system said of a write that failed
-  const RtfSpliceAppend::Result spliced = RtfSpliceAppend::splice(
-      RtfInPlaceAppend::readerOf(in), qint64(opened.st_size), text,
-      [out, &writeError](const char* data, qsizetype length) {
-        while (length > 0) {
-          const ssize_t n = ::write(out, data, size_t(length));
-          if (n < 0 && errno == EINTR)
-            continue;
-          if (n <= 0) {
-            writeError = n < 0 ? errno : ENOSPC;
-            return false;
-          }
-          data += n;
-          length -= qsizetype(n);
-        }
-        return true;
-      },
-      cancelled);
-  switch (spliced.outcome) {
-  case RtfSpliceAppend::Outcome::Appended:
-    break;
-  case RtfSpliceAppend::Outcome::Failed:
-    return fail(Outcome::Failed,
-                writeError != 0 ? QString::fromLocal8Bit(std::strerror(writeError))
-                                : spliced.reason,
-                in, out);
-  case RtfSpliceAppend::Outcome::Declined:
-  case RtfSpliceAppend::Outcome::Cancelled:
-    return fail(Outcome::Declined, spliced.reason, in, out);
-  }
-  if (::fsync(out) != 0)
-    return fail(Outcome::Failed, QString::fromLocal8Bit(std::strerror(errno)), in, out);
-  // A day changed meanwhile (another machine's sync, an editor) keeps that
-  // change: the copy is dropped.
-  struct stat now {};
-  if (::fstatat(folder, name.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
-      now.st_ino != opened.st_ino || now.st_size != opened.st_size ||
-      now.st_mtim.tv_sec != opened.st_mtim.tv_sec || now.st_mtim.tv_nsec != opened.st_mtim.tv_nsec)
-    return fail(Outcome::Failed, QStringLiteral("it changed while the entry was added"), in, out);
-  if (mayReplace && !mayReplace())
-    return fail(Outcome::Declined, QStringLiteral("cancelled"), in, out);
-  if (::renameat(folder, spliceName.constData(), folder, name.constData()) != 0)
-    return fail(Outcome::Failed, QString::fromLocal8Bit(std::strerror(errno)), in, out);
-  ::fsync(folder);
-  InPlaceResult result{Outcome::Appended, {}, {}};
-  const std::optional<FileStamp> after = FileStamp::ofDescriptor(out);
-  if (after) {
-    WrittenFile written{FileStamp::of(opened), *after, {}};
-    const qint64 endSize = std::min<qint64>(after->size, WrittenFile::kEndBytes);
-    written.end.resize(qsizetype(endSize));
-    if (::pread(out, written.end.data(), size_t(endSize), after->size - endSize) == endSize)
-      result.written = std::move(written);
-  }
-  ::close(out);
-  ::close(in);
-  ::close(folder);
-  return result;
 }
 
 QByteArray RtfdPackage::toData(const RichText& text) {

@@ -70,9 +70,10 @@ public:
 
   // Adds `text` at the end of the package's text in place, touching no
   // other file, when the text file is one this program wrote and can take it
-  // there (see RtfInPlaceAppend), is a regular file with no other link to it,
-  // and `path` is a package folder, not a link. Declined leaves the package
-  // as it was; so does Failed.
+  // there (see RtfInPlaceAppend), is a regular file with no other link to it
+  // that its owner may write (by its permission bits), and `path` is a
+  // package folder, not a link. Declined leaves the package as it was; so
+  // does Failed.
   // An append reports how the text file was before and after it, from the
   // open file itself.
   struct InPlaceResult {
@@ -87,17 +88,34 @@ public:
   // Adds `text` at the end of the package's text when appendInPlace()
   // declined it: the text file is copied into a new one beside it, a block
   // at a time, with the text spliced in (see RtfSpliceAppend), and the new
-  // file takes the old one's name. Every other byte of the text and every
-  // other file of the package stay as they were (another name of the old
-  // text file keeps the old text). Declined (or Failed) leaves the package
+  // file, given the old one's permissions and owner, takes the old one's
+  // name. Every other byte of the text and every other file of the package
+  // stay as they were (another name of the old text file keeps the old
+  // text). Each splice's copy has a name of its own, beginning with
+  // kSplicePrefix, and a splice removes or renames no other. A text its
+  // owner may not write is declined. Declined (or Failed) leaves the package
   // as it was. `cancelled` is asked between blocks and stops the copy; once
   // the copy is done, the new file takes the old one's place only when
   // `mayReplace` says so (Declined with the reason "cancelled" otherwise).
   static InPlaceResult appendBySplice(const QString& path, const RichText& text,
                                       const std::function<bool()>& cancelled = {},
                                       const std::function<bool()>& mayReplace = {});
-  // The name of the new text file while a splice writes it.
-  static constexpr const char* kSpliceFileName = ".kr-splice-TXT.rtf";
+  // How the names of the splices' copies begin.
+  static constexpr const char* kSplicePrefix = ".kr-splice-";
+  // The copies that splices left in the package (regular files whose names
+  // begin with kSplicePrefix). Only for a writer that holds the package's
+  // lock, when no splice of it can be under way.
+  static QStringList spliceCopiesIn(const QString& path);
+  // Removes them; returns how many were removed.
+  static int removeSpliceCopies(const QString& path);
+
+  // Whether the package's owner may change it, by the permission bits of its
+  // folder and its text file (when there is one): a day made read-only is
+  // left as it is, also by a program that runs as root.
+  static bool ownerMayWrite(const QString& path);
+
+  // The largest text file read or appended to.
+  static constexpr qint64 kMaxTextFileSize = 512LL * 1024 * 1024;
 
   static QByteArray toData(const RichText& text);
   // The rich text of RTFD data; none for data that is neither RTFD data nor RTF.

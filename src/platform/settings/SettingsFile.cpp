@@ -1,9 +1,9 @@
 #include "platform/settings/SettingsFile.h"
 
 #include "platform/QnLog.h"
+#include "platform/files/FileLock.h"
 #include "platform/files/FileOperations.h"
 #include "platform/settings/IniLines.h"
-#include "platform/settings/SettingsLock.h"
 #include "platform/settings/StoredSettingsCheck.h"
 
 #include <QDir>
@@ -200,7 +200,7 @@ SettingsFile::WriteResult SettingsFile::rewrite(const QString& path,
   if (::stat(encodedFolder.constData(), &info) != 0 || !writable(encodedFolder, info))
     return failure(QStringLiteral("the folder %1 is read-only").arg(folder));
 
-  SettingsLock lock(lockPath(path));
+  FileLock lock(lockPath(path));
   QString why;
   if (!lock.acquire(lockWait, &why))
     return failure(QStringLiteral("the lock file %1 %2").arg(lock.path(), why), true);

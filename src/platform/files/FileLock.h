@@ -3,12 +3,16 @@
 #include <QString>
 
 #include <chrono>
+#include <functional>
 
 namespace kr {
 
-// The lock file beside the settings file, kept the way Qt's lock files are
-// (made exclusively, holding "pid\nname\nhost\n", and locked with flock while
-// held), so that any other writer of the file waits for ours and we for its.
+// A lock file that every writer of one file holds while it writes it, kept
+// the way Qt's lock files are (made exclusively, holding "pid\nname\nhost\n",
+// and locked with flock while held), so that any other writer of the file,
+// in this program or another, waits for ours and we for its. The settings
+// file has one beside it; the packages of the logs and the pads have theirs
+// in the support folder (see SupportPaths::packageLockFile()).
 //
 // Nothing here ever blocks: the path is opened without following a link and
 // without waiting, and only a regular file of this user is taken. A lock is
@@ -18,22 +22,26 @@ namespace kr {
 // taken over by locking it; an empty one only once it is older than any
 // writer takes to lock the file it made. A pipe, a folder, a link, another
 // user's file or one that cannot be opened is never touched, and said to be
-// in the way.
-class SettingsLock {
+// in the way. A missing folder of the lock file is made.
+class FileLock {
 public:
-  explicit SettingsLock(QString path) : path_(std::move(path)) {}
-  ~SettingsLock() { release(); }
-  SettingsLock(const SettingsLock&) = delete;
-  SettingsLock& operator=(const SettingsLock&) = delete;
+  explicit FileLock(QString path) : path_(std::move(path)) {}
+  ~FileLock() { release(); }
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
 
-  // Tries for at most `wait` while another writer holds it; false with the
-  // reason (to follow the lock file's name) when it cannot be had.
-  bool acquire(std::chrono::milliseconds wait, QString* why);
+  // Tries for at most `wait` while another writer holds it, and no longer
+  // once `stop` (asked between tries) says so; false with the reason (to
+  // follow the lock file's name) when it cannot be had. A wait of zero
+  // tries once.
+  bool acquire(std::chrono::milliseconds wait, QString* why,
+               const std::function<bool()>& stop = {});
   void release();
+  bool isHeld() const { return fd_ >= 0; }
   QString path() const { return path_; }
 
-  // A lock not taken within this age is left behind by a writer that never
-  // finished: a write takes milliseconds.
+  // A lock file no one has locked, older than this, was left behind by a
+  // writer that never finished (a writer that runs keeps it locked).
   static constexpr std::chrono::seconds kStaleAge{30};
   // A writer locks the lock file it made within milliseconds: one still
   // empty after this long was left by a writer that stopped in between.
@@ -42,6 +50,8 @@ public:
   // Called between making a new lock file and locking it, the moment in
   // which another writer may find it empty. Tests only.
   static void setAfterMakingForTesting(void (*hook)());
+  // Called each time a try finds the lock held by another writer. Tests only.
+  static void setWhenBusyForTesting(void (*hook)());
 
 private:
   enum class Attempt { Taken, Busy, Refused };

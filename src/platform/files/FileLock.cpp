@@ -1,8 +1,10 @@
-#include "platform/settings/SettingsLock.h"
+#include "platform/files/FileLock.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSysInfo>
 #include <QThread>
 
@@ -29,6 +31,7 @@ constexpr unsigned long kFirstRetryMilliseconds = 1;
 constexpr unsigned long kRetryMilliseconds = 20;
 
 void (*afterMaking)() = nullptr;
+void (*whenBusy)() = nullptr;
 
 QString errnoText(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
 
@@ -62,15 +65,39 @@ bool holderRuns(const QByteArray& text) {
 bool isStale(const QByteArray& holder, time_t modified) {
   const auto age = std::abs(std::time(nullptr) - modified);
   if (holder.isEmpty())
-    return age > SettingsLock::kEmptyStaleAge.count();
-  return !holderRuns(holder) || age > SettingsLock::kStaleAge.count();
+    return age > FileLock::kEmptyStaleAge.count();
+  return !holderRuns(holder) || age > FileLock::kStaleAge.count();
+}
+
+// Who holds the lock file at `path`, as its text names them: " (name,
+// process 123)", or nothing when it names no one.
+QString holderOf(const QByteArray& path) {
+  const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  if (fd < 0)
+    return {};
+  char text[512];
+  struct stat info {};
+  const ssize_t n =
+      ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? ::pread(fd, text, sizeof text, 0) : -1;
+  ::close(fd);
+  const QList<QByteArray> lines = QByteArray(text, n > 0 ? n : 0).split('\n');
+  bool ok = false;
+  const qint64 pid = lines.value(0).toLongLong(&ok);
+  if (!ok || pid <= 0)
+    return {};
+  const QString name = QString::fromUtf8(lines.value(1)).left(40);
+  return name.isEmpty() ? QStringLiteral(" (process %1)").arg(pid)
+                        : QStringLiteral(" (%1, process %2)").arg(name).arg(pid);
 }
 
 } // namespace
 
-void SettingsLock::setAfterMakingForTesting(void (*hook)()) { afterMaking = hook; }
+void FileLock::setAfterMakingForTesting(void (*hook)()) { afterMaking = hook; }
 
-bool SettingsLock::acquire(std::chrono::milliseconds wait, QString* why) {
+void FileLock::setWhenBusyForTesting(void (*hook)()) { whenBusy = hook; }
+
+bool FileLock::acquire(std::chrono::milliseconds wait, QString* why,
+                       const std::function<bool()>& stop) {
   if (fd_ >= 0)
     return true;
   QElapsedTimer waited;
@@ -83,10 +110,13 @@ bool SettingsLock::acquire(std::chrono::milliseconds wait, QString* why) {
     case Attempt::Refused:
       return false;
     case Attempt::Busy:
+      if (whenBusy)
+        whenBusy();
       break;
     }
-    if (waited.elapsed() >= wait.count()) {
-      *why = QStringLiteral("is held by another running program");
+    if (waited.elapsed() >= wait.count() || (stop && stop())) {
+      *why =
+          QStringLiteral("is held by another running program") + holderOf(QFile::encodeName(path_));
       return false;
     }
     QThread::msleep(pause);
@@ -94,7 +124,7 @@ bool SettingsLock::acquire(std::chrono::milliseconds wait, QString* why) {
   }
 }
 
-SettingsLock::Attempt SettingsLock::tryOnce(QString* why) {
+FileLock::Attempt FileLock::tryOnce(QString* why) {
   if (made_ >= 0)
     return lockMade(why);
   const QByteArray path = QFile::encodeName(path_);
@@ -102,6 +132,8 @@ SettingsLock::Attempt SettingsLock::tryOnce(QString* why) {
   // before a byte is read.
   constexpr int kFlags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
   int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | kFlags, 0644);
+  if (fd < 0 && errno == ENOENT && QDir().mkpath(QFileInfo(path_).path()))
+    fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | kFlags, 0644);
   if (fd >= 0) {
     if (afterMaking)
       afterMaking();
@@ -140,7 +172,7 @@ SettingsLock::Attempt SettingsLock::tryOnce(QString* why) {
 // The lock file this writer made: while another writer holds it to look
 // into it, it is left to them and locked at the next try. The file is never
 // removed unlocked: the one looking may have taken it.
-SettingsLock::Attempt SettingsLock::lockMade(QString* why) {
+FileLock::Attempt FileLock::lockMade(QString* why) {
   if (::flock(made_, LOCK_EX | LOCK_NB) != 0) {
     if (errno == EWOULDBLOCK || errno == EINTR)
       return Attempt::Busy;
@@ -160,7 +192,7 @@ SettingsLock::Attempt SettingsLock::lockMade(QString* why) {
 // it was left behind; the file is kept and rewritten, never removed and made
 // again, so that no other writer can take it at the same moment (the flock
 // decides).
-SettingsLock::Attempt SettingsLock::takeOver(int fd, QString* why) {
+FileLock::Attempt FileLock::takeOver(int fd, QString* why) {
   struct stat info {};
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
     ::close(fd);
@@ -182,7 +214,7 @@ SettingsLock::Attempt SettingsLock::takeOver(int fd, QString* why) {
 }
 
 // `fd` is locked and named by the path: it is ours once it names us.
-SettingsLock::Attempt SettingsLock::hold(int fd, QString* why) {
+FileLock::Attempt FileLock::hold(int fd, QString* why) {
   if (!writeHolder(fd)) {
     *why = QStringLiteral("cannot be written (%1)").arg(errnoText(errno));
     ::unlink(QFile::encodeName(path_).constData());
@@ -193,14 +225,14 @@ SettingsLock::Attempt SettingsLock::hold(int fd, QString* why) {
   return Attempt::Taken;
 }
 
-bool SettingsLock::stillAtPath(int fd) const {
+bool FileLock::stillAtPath(int fd) const {
   struct stat mine {};
   struct stat there {};
   return ::fstat(fd, &mine) == 0 && ::lstat(QFile::encodeName(path_).constData(), &there) == 0 &&
          mine.st_ino == there.st_ino && mine.st_dev == there.st_dev;
 }
 
-void SettingsLock::release() {
+void FileLock::release() {
   // A lock file made and never locked is removed only if it can be locked
   // now: otherwise it may be another writer's already.
   if (made_ >= 0) {

@@ -1,0 +1,71 @@
+// A second program writing beside a test through the program's own code:
+//   day_writer append <day package> <entry id> [<step>[+][#n]]
+//     adds an entry to the day, saying each step it reaches on a line of its
+//     own ("Copy", "Replace+" once it holds the step's claim); at the step
+//     named (its n-th time) it says "stopped" and waits for a line on its
+//     input. Ends with 0 once the entry is written.
+//   day_writer start-up
+//     removes what splices cut short left, as each start of the program does.
+#include "engine/AppendHandover.h"
+#include "engine/DayAppend.h"
+#include "engine/SplicesUnderWay.h"
+#include "platform/richtext/RichText.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+using namespace kr;
+
+namespace {
+
+const char* const kSteps[] = {"Lock",       "InPlace", "Copy",      "Replace", "Read",
+                              "WriteAside", "NewDay",  "QuitWaits", "Finished"};
+
+void say(const QString& line) {
+  std::printf("%s\n", qPrintable(line));
+  std::fflush(stdout);
+}
+
+void waitForALine() {
+  std::string line;
+  std::getline(std::cin, line);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  const QStringList arguments = app.arguments();
+  const QString mode = arguments.value(1);
+  if (mode == QStringLiteral("start-up")) {
+    say(QString::number(SplicesUnderWay::removeLeftovers()));
+    return 0;
+  }
+  if (mode != QStringLiteral("append") || arguments.size() < 4)
+    return 2;
+  const QString stop = arguments.value(4).section(u'#', 0, 0);
+  int count = std::max(1, arguments.value(4).section(u'#', 1).toInt());
+  AppendHandover handover([&](AppendHandover::Step step, bool claimed) {
+    const QString name =
+        QString::fromLatin1(kSteps[int(step)]) + (claimed ? QStringLiteral("+") : QString());
+    say(name);
+    if (name == stop && --count == 0) {
+      say(QStringLiteral("stopped"));
+      waitForALine();
+    }
+  });
+  const QString day = arguments[2];
+  const RichText entry(
+      QStringLiteral("#TimeSlice\n%1\n#objective\nTwo writers\n#tags\n\n").arg(arguments[3]));
+  DayAppend::SharedLock lock;
+  const DayAppend::Outcome outcome = DayAppend::perform(
+      entry, day, QFileInfo(day).path(), QDateTime::currentDateTime(), &handover, &lock);
+  say(QStringLiteral("outcome %1 %2").arg(int(outcome.kind)).arg(outcome.reason));
+  return outcome.kind == DayAppend::Outcome::Kind::Written ? 0 : 1;
+}

@@ -70,7 +70,8 @@ protected:
     QSignalSpy read(&store, &CalendarStore::sourcesRead);
     QList<CalendarEvent> events = store.eventsBetween(from, to);
     while (store.hasReadsInProgress()) {
-      if (!read.wait(5000)) {
+      // Generous: a large calendar under the sanitizers on a busy machine.
+      if (!read.wait(60000)) {
         ADD_FAILURE() << "a calendar read did not come back";
         break;
       }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/AskedAbout.h"
 #include "platform/Responder.h"
 
 #include <QString>
@@ -29,8 +30,15 @@ public:
   void start();
   // Deactivates the current state, activates the successor it holds under the
   // name and puts that successor behind the machine in the responder chain.
-  // An unknown or unlinked name stops the program.
+  // A name the current state does not link is a fault of the program that
+  // must not end it: it is logged as critical, and the state stays current
+  // and active.
   void triggerTransition(const QString& name);
+
+  // The current state's present activation, for a question that the state
+  // asks: it holds while no transition has happened since, not even one
+  // back to the same state.
+  static AskedAbout currentActivation();
 
   // Clock seconds since the start of the last transition (or since creation).
   double timeIntervalSinceLastTransition() const;
@@ -42,6 +50,9 @@ private:
   StateBase* currentState_ = nullptr;
   StateBase* initialState_ = nullptr;
   double lastTransitionTime_;
+  // Counts the activations, so that a state left and entered again is told
+  // from the activation before.
+  quint64 activations_ = 0;
 };
 
 } // namespace kr

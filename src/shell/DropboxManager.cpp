@@ -46,7 +46,9 @@ Alert dropboxAlert(const QString& message, const QString& informative, QStringLi
   return alert;
 }
 
-int ask(const Alert& alert) { return AlertPresenterAPI::shared().runModal(alert); }
+int ask(const Alert& alert, const AskedAbout& about = {}) {
+  return AlertPresenterAPI::shared().runModal(alert, about);
+}
 
 // A folder panel for the Dropbox folder, starting in the home folder; none
 // when cancelled.
@@ -112,7 +114,8 @@ bool DropboxManager::isThisComputersLogFile(const QString& fileName, const QStri
          fileName.contains(QLatin1Char('(') + machine + QLatin1Char(')'));
 }
 
-std::optional<QString> DropboxManager::autolocateNonStandardDropboxFolderLocationOrAskUser() {
+std::optional<QString>
+DropboxManager::autolocateNonStandardDropboxFolderLocationOrAskUser(const AskedAbout& about) {
   Alert alert = dropboxAlert(
       QStringLiteral("Korvane-R has not found a dropbox folder at the standard location."),
       QStringLiteral("Please note that you need to sign up for a free Dropbox account and install "
@@ -121,9 +124,12 @@ std::optional<QString> DropboxManager::autolocateNonStandardDropboxFolderLocatio
                      "your Dropbox folder, please use the 'Locate Dropbox Folder' button below to "
                      "locate the custom location."),
       {QStringLiteral("Cancel"), QStringLiteral("Locate Dropbox Folder")});
-  if (ask(alert) != 1)
+  if (ask(alert, about) != 1)
     return std::nullopt;
-  return askForDropboxFolder();
+  std::optional<QString> chosen = askForDropboxFolder();
+  if (chosen && !about.stillHolds())
+    return std::nullopt;
+  return chosen;
 }
 
 void DropboxManager::obtainAccessToDropboxFolder() {
@@ -166,10 +172,10 @@ bool DropboxManager::locateDropboxFolderAndSaveSecurityScopedURL() {
   return bookmark.has_value();
 }
 
-std::optional<QString> DropboxManager::dropboxFolder() {
+std::optional<QString> DropboxManager::dropboxFolder(const AskedAbout& about) {
   QString location = SupportPaths::expandTilde(defaults_.string(kLocation));
   if (location.isEmpty() || !QFileInfo(location).isDir()) {
-    const std::optional<QString> found = autolocateNonStandardDropboxFolderLocationOrAskUser();
+    const std::optional<QString> found = autolocateNonStandardDropboxFolderLocationOrAskUser(about);
     if (!found)
       return std::nullopt;
     location = *found;
@@ -178,20 +184,28 @@ std::optional<QString> DropboxManager::dropboxFolder() {
   return location;
 }
 
+AskedAbout DropboxManager::askingAboutStorage() const {
+  return AskedAbout(QStringLiteral("Where the log files are kept"), [this] {
+    return identityOf(defaults_.boolValue(kSync), defaults_.string(kLocation), moving_);
+  });
+}
+
 bool DropboxManager::configureForDropbox() {
   if (moving_)
     return false;
   const QString mac = machine();
   qn_log(QStringLiteral("Configuring for Dropbox"));
   qn_log(QStringLiteral("Local Machine MAC: %1").arg(mac));
+  const AskedAbout storage = askingAboutStorage();
   if (ask(dropboxAlert(
-          QStringLiteral("Korvane-R will now attempt to create a new folder called \"%1\" in "
-                         "your existing Dropbox folder and will then try to move all your existing "
-                         "log files into this folder.")
-              .arg(MacOSXVersion::applicationFolderName()),
-          {}, {QStringLiteral("OK"), QStringLiteral("Cancel")})) != 0)
+              QStringLiteral("Korvane-R will now attempt to create a new folder called \"%1\" in "
+                             "your existing Dropbox folder and will then try to move all your "
+                             "existing log files into this folder.")
+                  .arg(MacOSXVersion::applicationFolderName()),
+              {}, {QStringLiteral("OK"), QStringLiteral("Cancel")}),
+          storage) != 0)
     return false;
-  if (!dropboxFolder())
+  if (!dropboxFolder(storage))
     return false;
 
   const QString app = dropboxAppFolderPath();
@@ -277,12 +291,14 @@ bool DropboxManager::revertToLocal() {
   const QString mac = machine();
   qn_log(QStringLiteral("DropboxManager: revert to local"));
   qn_log(QStringLiteral("Local Machine MAC: %1").arg(mac));
+  const AskedAbout storage = askingAboutStorage();
   if (ask(dropboxAlert(QStringLiteral("Korvane-R will now attempt to move all your existing log "
                                       "files from your Dropbox back into your local application "
                                       "support folder."),
-                       {}, {QStringLiteral("OK"), QStringLiteral("Cancel")})) != 0)
+                       {}, {QStringLiteral("OK"), QStringLiteral("Cancel")}),
+          storage) != 0)
     return false;
-  if (!dropboxFolder())
+  if (!dropboxFolder(storage))
     return false;
 
   const QString app = dropboxAppFolderPath();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/AskedAbout.h"
 #include "preferences/SyncPane.h"
 
 #include <QString>
@@ -53,8 +54,10 @@ public:
   // Finishes a move that a quit cut short: what it left half-copied goes, and
   // the move runs again from where it stopped, as when it was asked for.
   void finishUnfinishedMove();
-  // Asks the user where the Dropbox folder is; none when cancelled.
-  std::optional<QString> autolocateNonStandardDropboxFolderLocationOrAskUser();
+  // Asks the user where the Dropbox folder is; none when cancelled, or when
+  // `about` no longer holds by the answer.
+  std::optional<QString>
+  autolocateNonStandardDropboxFolderLocationOrAskUser(const AskedAbout& about = {});
 
   // The Dropbox folder of a confined build, which may reach only the folders
   // the user chose (start-up and quit ask for it only while
@@ -121,7 +124,12 @@ private:
   // Tells the user what moved files left behind, when anything did.
   void tellLeftovers(const QStringList& leftovers, const QString& whereComplete);
   // The Dropbox folder from the settings, or as the user points to it.
-  std::optional<QString> dropboxFolder();
+  std::optional<QString> dropboxFolder(const AskedAbout& about);
+  // Where the logs are kept and whether they are moving, for the questions
+  // before a move: the move the answer starts goes on only while these are
+  // as they were when it was asked (storage switched meanwhile, or a move
+  // under way, and it would move the logs the wrong way or twice).
+  AskedAbout askingAboutStorage() const;
   void forceLogSystemToUpdate();
   QString machine() const;
 

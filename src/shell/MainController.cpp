@@ -140,7 +140,9 @@ MainController::TerminateReply MainController::applicationShouldTerminate() {
   if (state && state->shouldConfirmTerminationWithUser()) {
     const Alert alert{
         kQuitMessage, kQuitInformativeText, {QStringLiteral("OK"), QStringLiteral("Cancel")}};
-    if (AlertPresenterAPI::shared().runModal(alert) != 0) {
+    // Asked about quitting on this page: a slice or break that ends behind
+    // the question leaves another page, about which nothing was asked.
+    if (AlertPresenterAPI::shared().runModal(alert, StateMachine::currentActivation()) != 0) {
       context_.record(QStringLiteral("quit cancelled"));
       return TerminateReply::cancel;
     }

@@ -177,11 +177,9 @@ void DefineTimeSliceState::selectTagTokenField() {
 }
 
 void DefineTimeSliceState::changeDuration() {
-  const auto& open = TimeViewFactory::shared().runQuickDurationDialog;
-  if (!open)
-    return;
-  open(slider_, static_cast<int>(DataModel::shared().durationInSeconds() / 60),
-       [](int minutes) { DataModel::shared().setDurationInSeconds(qint64{minutes} * 60); });
+  TimeViewFactory::shared().openQuickDurationDialog(
+      slider_, static_cast<int>(DataModel::shared().durationInSeconds() / 60),
+      [](int minutes) { DataModel::shared().setDurationInSeconds(qint64{minutes} * 60); });
 }
 
 void DefineTimeSliceState::addOneMinute() {

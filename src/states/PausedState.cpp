@@ -68,7 +68,9 @@ void PausedState::abortTimeSlice() {
           "Are you sure you want to reset the clock and return to defining a time slice?"),
       QStringLiteral("The time you have already spent on this time slice will not be logged."),
       {QStringLiteral("OK"), QStringLiteral("Cancel")}};
-  if (AlertPresenterAPI::shared().runModal(alert) != 0)
+  // The slice may end or resume behind the question (a hot key, a later
+  // launch's action): OK then aborts nothing.
+  if (AlertPresenterAPI::shared().runModal(alert, StateMachine::currentActivation()) != 0)
     return;
   Logger::sharedLogger().resetActualSecondsWorked();
   fire(QStringLiteral("abort"));

@@ -149,12 +149,9 @@ void PrepareTimedBreakState::subtractOneMinute() {
 void PrepareTimedBreakState::changeDuration() {
   const QString control = alternative();
   if (control == kDefault) {
-    const TimeViewFactory& factory = TimeViewFactory::shared();
-    if (factory.runQuickDurationDialog) {
-      factory.runQuickDurationDialog(
-          slider_, static_cast<int>(defaults().integer(kBreakSeconds) / 60),
-          [](int minutes) { defaults().setValue(kBreakSeconds, qint64{minutes} * 60); });
-    }
+    TimeViewFactory::shared().openQuickDurationDialog(
+        slider_, static_cast<int>(defaults().integer(kBreakSeconds) / 60),
+        [](int minutes) { defaults().setValue(kBreakSeconds, qint64{minutes} * 60); });
   } else if (control == kPomodoroStyle) {
     if (QSpinBox* field =
             pomodoro_->inputField(static_cast<int>(DataModel::shared().computedPomodoroCounter())))

@@ -182,7 +182,8 @@ void RateTimeSliceState::doNotLog() {
   const int answer = AlertPresenterAPI::shared().runModal(
       {QStringLiteral("Are you sure you do not want the time spent to be logged in any way?"),
        QString(),
-       {QStringLiteral("OK"), QStringLiteral("Cancel")}});
+       {QStringLiteral("OK"), QStringLiteral("Cancel")}},
+      StateMachine::currentActivation());
   if (answer != 0)
     return;
   Logger::sharedLogger().resetActualSecondsWorked();

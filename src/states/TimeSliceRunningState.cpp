@@ -158,15 +158,12 @@ void TimeSliceRunningState::change(std::int64_t duration) {
 }
 
 void TimeSliceRunningState::changeDuration() {
-  const auto& open = TimeViewFactory::shared().runQuickDurationDialog;
-  if (!open || !timedStateMachineModule())
+  if (!TimeViewFactory::shared().runQuickDurationDialog || !timedStateMachineModule())
     return;
   TimedState::prepareForUITimerUpdate();
-  open(durationSlider_, static_cast<int>(remainingSeconds() / 60.0), [this](int minutes) {
-    // The pop-up may outlive the slice; a finished slice keeps its length.
-    if (StateMachine::sharedStateMachine().currentState() == this)
-      setRemainingMinutes(minutes);
-  });
+  TimeViewFactory::shared().openQuickDurationDialog(
+      durationSlider_, static_cast<int>(remainingSeconds() / 60.0),
+      [this](int minutes) { setRemainingMinutes(minutes); });
   updateUpdatableViews();
 }
 

@@ -56,6 +56,12 @@ struct TimeViewFactory {
 
   static TimeViewFactory& shared();
 
+  // Opens the quick duration dialog for the current page. The minutes typed
+  // reach `setter` only while the page that opened it is still the one shown
+  // (the slice or break may end behind the dialog); without the dialog
+  // nothing opens.
+  void openQuickDurationDialog(QWidget* anchor, int initialMinutes, MinutesSetter setter) const;
+
   // The section the function makes, or an empty placeholder without one.
   template <typename Maker, typename... Args>
   static PageSection make(const Maker& maker, Args&&... args) {

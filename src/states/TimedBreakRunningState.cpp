@@ -182,10 +182,8 @@ void TimedBreakRunningState::changeDuration() {
   KR_ASSERT(module != nullptr, QStringLiteral("the timed break has no timed machine"));
   module->viewModel()->freezeTime();
   const int minutes = static_cast<int>(module->viewModel()->remainingSeconds() / 60.0);
-  const TimeViewFactory& factory = TimeViewFactory::shared();
-  if (factory.runQuickDurationDialog)
-    factory.runQuickDurationDialog(durationSlider_, minutes,
-                                   [this](int typed) { setRemaining(typed); });
+  TimeViewFactory::shared().openQuickDurationDialog(durationSlider_, minutes,
+                                                    [this](int typed) { setRemaining(typed); });
   updateUpdatableViews();
 }
 

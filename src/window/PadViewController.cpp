@@ -296,7 +296,7 @@ bool PadViewController::deleteSheet() {
     return false;
   Alert alert{kDeleteQuestion, {}, {QStringLiteral("OK"), QStringLiteral("Cancel")}};
   alert.style = Alert::Style::informational;
-  if (AlertPresenterAPI::shared().runModal(alert) != 0)
+  if (AlertPresenterAPI::shared().runModal(alert, askingAboutSheet()) != 0)
     return false;
   const std::optional<QString> selected = index.selectedID();
   if (!selected)
@@ -310,6 +310,19 @@ bool PadViewController::deleteSheet() {
   updateTextView();
   updateToolbarButtons();
   return true;
+}
+
+AskedAbout PadViewController::askingAboutSheet() {
+  // The pad, its sheet and the sheet's last write: a sheet another page
+  // turn shows, or another program wrote, is not the one asked about.
+  const auto identity = [self = QPointer<PadViewController>(this)] {
+    if (!self || !self->backingStoreDescriptor)
+      return QVariant();
+    const QString sheet = self->backingStoreDescriptor->index().selectedID().value_or(QString());
+    const QFileInfo text(sheet + QLatin1Char('/') + QLatin1String(RtfdPackage::kTextFileName));
+    return identityOf(sheet, QFileInfo(sheet).lastModified(), text.lastModified(), text.size());
+  };
+  return AskedAbout(QStringLiteral("The pad's sheet"), identity);
 }
 
 void PadViewController::showHelp() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kit/NiblessViewController.h"
+#include "platform/AskedAbout.h"
 
 #include <QList>
 #include <QPointer>
@@ -98,6 +99,8 @@ Q_SIGNALS:
   void sheetShown();
 
 private:
+  // The sheet shown, for the question whether to delete it.
+  AskedAbout askingAboutSheet();
   struct ReadSheet;
   void buildSheetInBackground(const QString& path);
   void showReadSheet(const ReadSheet& sheet, QTextDocument* built);

@@ -14,6 +14,7 @@
 #include "platform/settings/UserDefaults.h"
 #include "states/AppDelegateAPI.h"
 #include "states/DefineTimeSliceState.h"
+#include "states/RateTimeSliceState.h"
 #include "states/StateLinkingHelper.h"
 #include "states/TimeSliceRunningState.h"
 #include "states/WelcomeState.h"
@@ -200,7 +201,7 @@ TEST(ApplicationShell, QuittingOutsideASliceSavesThePadsAndQuitsAtOnce) {
   EXPECT_EQ(m.hooksCalled, QStringList{QStringLiteral("pads saved")});
 }
 
-TEST(ApplicationShell, QuittingARunningSliceAsksAndCancelKeepsItRunning) {
+TEST(ApplicationShell, QuittingARunningSliceAsksAndCancelOrAnOKGivenAfterItEndedQuitsNothing) {
   Machine m;
   markLaunchedBefore(m);
   ApplicationShell shell(contextFor(m));
@@ -222,7 +223,16 @@ TEST(ApplicationShell, QuittingARunningSliceAsksAndCancelKeepsItRunning) {
   EXPECT_TRUE(m.hooksCalled.isEmpty());
   EXPECT_EQ(shell.stateMachine().currentState(), &running);
 
-  m.alerts.answers = {0}; // "OK"
+  // The slice ends behind the question: "OK" was about the running slice.
+  m.alerts.answers = {0};
+  m.alerts.whileOpen = [&](const Alert&) { running.stopTimeSlice(); };
+  EXPECT_FALSE(shell.quit());
+  m.alerts.whileOpen = nullptr;
+  EXPECT_EQ(m.quits, 0);
+  EXPECT_TRUE(m.hooksCalled.isEmpty());
+  EXPECT_EQ(shell.stateMachine().currentState(), &shell.stateLinkingHelper().rateTimeSliceState());
+
+  // The rating page quits without asking.
   EXPECT_TRUE(shell.quit());
   EXPECT_EQ(m.alerts.shown.size(), 2);
   EXPECT_EQ(m.quits, 1);

@@ -25,6 +25,7 @@
 #include <atomic>
 #include <future>
 #include <sys/stat.h>
+#include <vector>
 
 using namespace kr;
 
@@ -209,6 +210,58 @@ TEST_F(DropboxTest, CancellingAnyQuestionChangesNothing) {
   panels.answer = dropbox.path();
   EXPECT_TRUE(manager.configureForDropbox());
   EXPECT_EQ(defaults().string(QStringLiteral("dropboxLocation")), dropbox.path());
+}
+
+// Storage switched, or the Dropbox folder changed, while a question before
+// a move is open (another window, another instance): OK moves nothing.
+TEST_F(DropboxTest, AnAnswerGivenAfterStorageChangedMovesNothing) {
+  const QString other = dropbox.path() + QStringLiteral("/Other");
+  ASSERT_TRUE(QDir().mkpath(other));
+  const struct {
+    const char* name;
+    bool inDropbox;       // where the logs are when asked
+    const char* location; // the Dropbox folder, below the test's; "" for itself
+    std::vector<int> answers;
+    const char* key; // what changes while the first question is open
+    QVariant value;
+  } cases[] = {
+      {"to Dropbox, switched meanwhile", false, "", {0}, "dropboxSync", true},
+      {"to Dropbox, another folder meanwhile", false, "", {0}, "dropboxLocation", other},
+      {"to Dropbox, switched while it asked where", false, "/gone", {0, 1}, "dropboxSync", true},
+      {"back, switched meanwhile", true, "", {0}, "dropboxSync", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    QDir(dropbox.path() + QStringLiteral("/Korvane-R")).removeRecursively();
+    ASSERT_TRUE(QDir(box(QString())).mkpath(QStringLiteral("System Logs")));
+    ASSERT_TRUE(QDir(box(QString())).mkpath(QStringLiteral("User Logs")));
+    makePackage(local + QLatin1Char('/') + ours(1), "here");
+    makePackage(box(QStringLiteral("System Logs/")) + ours(2), "there");
+    defaults().setValue(QStringLiteral("dropboxSync"), c.inDropbox);
+    defaults().setValue(QStringLiteral("dropboxLocation"),
+                        dropbox.path() + QLatin1String(c.location));
+    panels.answer = dropbox.path();
+    panels.openRequests.clear();
+    alerts.answers.assign(c.answers.begin(), c.answers.end());
+    alerts.answer = -1;
+    int asked = 0;
+    alerts.whileOpen = [&](const Alert&) {
+      if (asked++ == int(c.answers.size()) - 1)
+        defaults().setValue(QString::fromLatin1(c.key), c.value);
+    };
+    EXPECT_FALSE(c.inDropbox ? manager.revertToLocal() : manager.configureForDropbox());
+    alerts.whileOpen = nullptr;
+    EXPECT_EQ(asked, int(c.answers.size()));
+    EXPECT_TRUE(panels.openRequests.isEmpty());
+    EXPECT_EQ(contents(local + QLatin1Char('/') + ours(1)), "here");
+    EXPECT_EQ(contents(box(QStringLiteral("System Logs/")) + ours(2)), "there");
+    EXPECT_FALSE(QFile::exists(box(QStringLiteral("System Logs/")) + ours(1)));
+    EXPECT_FALSE(QFile::exists(local + QLatin1Char('/') + ours(2)));
+    EXPECT_EQ(defaults().object(QString::fromLatin1(c.key)).toString(), c.value.toString())
+        << "left as it was changed";
+    QDir(local).removeRecursively();
+    ASSERT_TRUE(QDir().mkpath(local));
+  }
 }
 
 TEST_F(DropboxTest, ATakenNameFailsTheMoveAndNothingSwitchesWhenNoneMoved) {

@@ -219,6 +219,35 @@ TEST_F(Pads, DeletingAsksFirstAndShowsTheNextSheetOrElseThePreviousOne) {
   EXPECT_EQ(alerts.shown.size(), 3);
 }
 
+// The question is about the sheet shown as it was: another page shown, or
+// the sheet written by another program, while it is open, and OK deletes
+// nothing.
+TEST_F(Pads, DeletingDeletesNothingWhenTheSheetChangedWhileItAsked) {
+  const std::pair<const char*, std::function<void(PadViewController&)>> cases[] = {
+      {"another page shown", [](PadViewController& pad) { pad.nextSheet(); }},
+      {"written by another program",
+       [this](PadViewController&) { writeSheet(nowSheet(1), QStringLiteral("elsewhere\n")); }},
+  };
+  for (const auto& [name, change] : cases) {
+    SCOPED_TRACE(name);
+    const auto& meanwhile = change;
+    QDir(dir.path() + QStringLiteral("/Pads")).removeRecursively();
+    QDir().mkpath(dir.path() + QStringLiteral("/Pads/Now Pad"));
+    for (int i = 0; i < 3; ++i)
+      writeSheet(nowSheet(i), QStringLiteral("sheet %1\n").arg(i));
+    auto manager = makeManager();
+    auto pad = makePad(manager->nowStoreDesc());
+    pad->previousSheet();
+    alerts.answer = 0;
+    alerts.whileOpen = [&](const Alert&) { meanwhile(*pad); };
+    EXPECT_FALSE(pad->deleteSheet());
+    alerts.whileOpen = nullptr;
+    for (int i = 0; i < 3; ++i)
+      EXPECT_TRUE(QFileInfo::exists(nowSheet(i))) << i;
+    PadSheetWriter::shared().drain();
+  }
+}
+
 TEST_F(Pads, TextTypedJustBeforeAPageChangeIsKeptAndTheUndoHistoryStartsAfresh) {
   auto manager = makeManager();
   auto pad = makePad(manager->nowStoreDesc());

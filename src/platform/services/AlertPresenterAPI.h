@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/AskedAbout.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -61,6 +63,12 @@ public:
   // was dismissed without a choice. Its "Help" button is no answer: it runs
   // the help delegate and, when that showed help, shows the alert again.
   int runModal(const Alert& alert) { return respond(alert).button; }
+  // The same for a question whose answer acts on something that may change
+  // while it is open: -1, as if dismissed, when `about` no longer holds.
+  int runModal(const Alert& alert, const AskedAbout& about) {
+    const int button = runModal(alert);
+    return button < 0 || about.stillHolds() ? button : -1;
+  }
   // The same, with the state of the suppression check box.
   virtual AlertAnswer respond(const Alert& alert) = 0;
 

@@ -5,6 +5,7 @@
 #include <QList>
 
 #include <deque>
+#include <functional>
 
 namespace kr {
 
@@ -13,6 +14,8 @@ namespace kr {
 // delegate runs and the alert is shown again (an alert without help answers
 // -1 to it); `pressEscape` presses the Escape key. The suppression check box
 // is ticked when `tickSuppression` is (only on an alert that shows it).
+// `whileOpen` runs while each alert is shown, before it is answered: what
+// the program does meanwhile (a hot key, a timer, a later launch's action).
 // Tests only.
 class TestAlertPresenter final : public AlertPresenterAPI {
 public:
@@ -23,6 +26,8 @@ public:
     const bool suppressed = tickSuppression && alert.showsSuppressionButton;
     for (;;) {
       shown.append(alert);
+      if (whileOpen)
+        whileOpen(alert);
       const int next = nextAnswer();
       if (next == pressEscape)
         return {alert.escapeButton, suppressed};
@@ -39,6 +44,7 @@ public:
   std::deque<int> answers;
   int answer = 0;
   bool tickSuppression = false;
+  std::function<void(const Alert&)> whileOpen;
 
 private:
   int nextAnswer() {

@@ -36,7 +36,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const QDateTime now(QDate(2026, 10, 25), QTime(1, 30), Qt::UTC);
   const QDateTime from = now.addDays(-1);
   const QDateTime to = now.addDays(2);
-  kr::IcalCalendarReader reader;
+  // Half the deadline for working out the repeating events: a second read
+  // of the same version may work out the events the first one did not reach,
+  // and both together stay well within the fuzzer's time for one input.
+  kr::IcalCalendarReader reader(kr::IcalCalendarReader::kExpansionDeadlineMilliseconds / 2);
   const kr::CalendarFileReading reading = reader.read(calendarPath(), print, from, to);
   if (reading.status != kr::CalendarSourceState::Status::Read && !reading.events.isEmpty())
     std::abort();
@@ -49,12 +52,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (i > 0 && kr::CalendarEvent::comesBefore(event, reading.events[i - 1]))
       std::abort();
   }
-  // The same version again is not parsed again and, unless its expansion ran
-  // out of time this once (a loaded machine), gives the same answer.
+  // The same version again is not parsed again and, unless the working out
+  // of its repeating events ran out of time either time (a loaded machine),
+  // gives the same answer.
   const kr::CalendarFileReading again = reader.read(calendarPath(), print, from, to);
   if (again.parsed)
     std::abort();
-  if (again.status == reading.status && again.events != reading.events)
+  if (again.status == reading.status && reading.lateEvents == 0 && again.lateEvents == 0 &&
+      again.events != reading.events)
     std::abort();
   return 0;
 }

@@ -26,7 +26,7 @@ struct CalendarEvent {
 // What became of one calendar file.
 struct CalendarSourceState {
   // OverBudget: the calendars listed before it fill the budget all
-  // calendars share; TooSlow: reading or expanding it took too long.
+  // calendars share; TooSlow: reading it took too long.
   enum class Status {
     Reading,
     Read,

@@ -103,6 +103,20 @@ bool dropFrequentZoneRules(icalcomponent* zone) {
   return dropped;
 }
 
+// How long working out a repeating event's occurrences may take (see
+// ParsedFile::repeating): 0 in proportion to the range asked for, 1 to the
+// days since its start, 2 to the hours, minutes or seconds since then.
+int workOf(icalcomponent* event) {
+  int work = 0;
+  for (icalproperty* rule = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY); rule;
+       rule = icalcomponent_get_next_property(event, ICAL_RRULE_PROPERTY)) {
+    const icalrecurrencetype recurrence = icalproperty_get_rrule(rule);
+    if (recurrence.count > 0)
+      work = std::max(work, recurrence.freq < ICAL_DAILY_RECURRENCE ? 2 : 1);
+  }
+  return work;
+}
+
 } // namespace
 
 // One file's parse: lines in, events of the file out.
@@ -230,7 +244,7 @@ private:
     } else if (icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY) ||
                icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY)) {
       if (!cancelled)
-        file_.repeating.append(text);
+        file_.repeating[workOf(event)].append(text);
       return withinBudget();
     }
     CalendarEvent occurrence;
@@ -265,7 +279,8 @@ private:
   QList<QByteArray> waiting_;
 };
 
-IcalCalendarReader::IcalCalendarReader() {
+IcalCalendarReader::IcalCalendarReader(qint64 expansionDeadlineMilliseconds)
+    : expansionDeadline_(expansionDeadlineMilliseconds) {
   // A damaged file must give an error, never end the program.
   icalerror_set_errors_are_fatal(0);
 }
@@ -321,7 +336,7 @@ CalendarFileReading IcalCalendarReader::read(const QString& path,
   }
   ParsedFile& file = found->second;
   if (file.status == Status::Read)
-    reading.events = occurrences(file, from.toUTC(), to.toUTC(), budget);
+    reading.events = occurrences(file, from.toUTC(), to.toUTC(), budget, &reading.lateEvents);
   reading.status = file.status;
   reading.reason = file.reason;
   reading.notes = file.notes;
@@ -415,7 +430,8 @@ IcalCalendarReader::ParsedFile IcalCalendarReader::parse(const QString& path,
 }
 
 QList<CalendarEvent> IcalCalendarReader::occurrences(ParsedFile& file, const QDateTime& from,
-                                                     const QDateTime& to, const Budget& budget) {
+                                                     const QDateTime& to, const Budget& budget,
+                                                     int* lateEvents) {
   QElapsedTimer clock;
   clock.start();
   QList<CalendarEvent> result;
@@ -430,36 +446,58 @@ QList<CalendarEvent> IcalCalendarReader::occurrences(ParsedFile& file, const QDa
   expansion.replaced = &file.replaced;
   expansion.maximumOccurrences = kMaximumOccurrencesPerEvent;
   expansion.shouldStop = [&] {
-    late = clock.hasExpired(kExpansionDeadlineMilliseconds);
+    late = late || clock.hasExpired(expansionDeadline_);
     return stopping_ || late;
   };
   bool capped = false;
-  for (const QByteArray& text : std::as_const(file.repeating)) {
-    icalcomponent* event = icalparser_parse_string(text.constData());
-    if (!event)
-      continue;
-    icalcomponent_add_component(file.zones, event);
-    result.append(IcalOccurrences::expand(event, from, to, expansion));
-    icalcomponent_remove_component(file.zones, event);
-    icalcomponent_free(event);
-    capped = capped || expansion.capped;
-    if (expansion.stopped || expansion.shouldStop())
-      break;
+  // The repeating events not worked out by the deadline are left out, the
+  // others given. The one the deadline cut is left out of this version of the
+  // file for good: it would take as long again.
+  int unreached = 0;
+  QList<QByteArray>* cutFrom = nullptr;
+  qsizetype cutAt = 0;
+  for (QList<QByteArray>& texts : file.repeating) {
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+      if (expansion.shouldStop()) {
+        ++unreached;
+        continue;
+      }
+      icalcomponent* event = icalparser_parse_string(texts.at(i).constData());
+      if (!event)
+        continue;
+      icalcomponent_add_component(file.zones, event);
+      expansion.stopped = false;
+      expansion.capped = false;
+      result.append(IcalOccurrences::expand(event, from, to, expansion));
+      icalcomponent_remove_component(file.zones, event);
+      icalcomponent_free(event);
+      capped = capped || expansion.capped;
+      if (expansion.stopped) {
+        cutFrom = &texts;
+        cutAt = i;
+      }
+    }
+  }
+  if (cutFrom && late) {
+    cutFrom->removeAt(cutAt);
+    ++file.lateEvents;
   }
   if (capped)
     note(file.notes, QStringLiteral("an event repeats too often within a few days; at most "
                                     "%1 of its occurrences are kept")
                          .arg(kMaximumOccurrencesPerEvent));
+  *lateEvents = file.lateEvents + (late ? unreached : 0);
+  if (*lateEvents > 0)
+    note(file.notes, QStringLiteral("repeating events whose occurrences took longer than %1 "
+                                    "seconds to work out were left out")
+                         .arg(double(expansionDeadline_) / 1000));
   file.expanded = result.size();
-  if (stopping_ || late || file.occurrences() > budget.occurrences) {
-    file.status = stopping_ ? Status::Unreadable : late ? Status::TooSlow : Status::OverBudget;
+  if (stopping_ || file.occurrences() > budget.occurrences) {
+    file.status = stopping_ ? Status::Unreadable : Status::OverBudget;
     file.reason = stopping_ ? QStringLiteral("reading was stopped")
-                  : late    ? QStringLiteral("working out its repeating events took longer "
-                                                "than %1 seconds")
-                               .arg(kExpansionDeadlineMilliseconds / 1000)
-                         : QStringLiteral("its events pass the %1 that all calendars together "
-                                          "may hold")
-                               .arg(kMaximumOccurrences);
+                            : QStringLiteral("its events pass the %1 that all calendars "
+                                             "together may hold")
+                                  .arg(kMaximumOccurrences);
     return {};
   }
   std::sort(result.begin(), result.end(), &CalendarEvent::comesBefore);

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QSet>
 
+#include <array>
 #include <atomic>
 #include <map>
 
@@ -22,6 +23,10 @@ struct CalendarFileReading {
   // What the file's version holds that could not be followed (unknown time
   // zones, lines or events too long, events with too many occurrences).
   QStringList notes;
+  // How many repeating events were left out because working them out took
+  // longer than the deadline (this time, or before in this version of the
+  // file); the file's other events are given.
+  int lateEvents = 0;
   // True when this read parsed the file (a new version), false when it reused
   // the parsed file.
   bool parsed = false;
@@ -32,8 +37,9 @@ struct CalendarFileReading {
 // time; what is kept of it is the events that do not repeat (as occurrences)
 // and the text of those that do (expanded for each range asked). All the
 // files read share one budget of bytes and of occurrences; a file past it
-// gives no events and says why. Not thread-safe, except requestStop: one
-// thread (the store's worker) does all the reading.
+// gives no events and says why. The repeating events whose occurrences take
+// longer than a deadline to work out are left out. Not thread-safe, except
+// requestStop: one thread (the store's worker) does all the reading.
 class IcalCalendarReader {
 public:
   // For all calendars together.
@@ -49,7 +55,8 @@ public:
   static constexpr qint64 kReadDeadlineMilliseconds = 30000;
   static constexpr qint64 kExpansionDeadlineMilliseconds = 5000;
 
-  IcalCalendarReader();
+  explicit IcalCalendarReader(
+      qint64 expansionDeadlineMilliseconds = kExpansionDeadlineMilliseconds);
   ~IcalCalendarReader();
   IcalCalendarReader(const IcalCalendarReader&) = delete;
   IcalCalendarReader& operator=(const IcalCalendarReader&) = delete;
@@ -79,11 +86,21 @@ private:
     icalcomponent* zones = nullptr;
     // The occurrences of the events that do not repeat, sorted.
     QList<CalendarEvent> single;
-    // The text of each repeating event.
-    QList<QByteArray> repeating;
+    // The text of each repeating event, by how long working it out may take:
+    // in proportion to the range asked for; or, for a rule that counts its
+    // occurrences and must be followed from its start however long ago, to
+    // the days since then; or to the hours, minutes or seconds since then.
+    // They are worked out in that order.
+    std::array<QList<QByteArray>, 3> repeating;
     QSet<QString> replaced;
     qint64 expanded = 0; // occurrences of the last expansion
-    qint64 occurrences() const { return single.size() + repeating.size() + expanded; }
+    // Repeating events left out: working them out took longer than the
+    // deadline.
+    int lateEvents = 0;
+    qint64 occurrences() const {
+      return single.size() + repeating[0].size() + repeating[1].size() + repeating[2].size() +
+             expanded;
+    }
   };
   struct Budget {
     qint64 bytes;
@@ -95,9 +112,10 @@ private:
   ParsedFile parse(const QString& path, const CalendarFileFingerprint& print, const Budget& budget,
                    const QElapsedTimer& clock);
   QList<CalendarEvent> occurrences(ParsedFile& file, const QDateTime& from, const QDateTime& to,
-                                   const Budget& budget);
+                                   const Budget& budget, int* lateEvents);
   static void release(ParsedFile& file);
 
+  qint64 expansionDeadline_;
   std::map<QString, ParsedFile> files_;
   std::atomic<int> parseCount_{0};
   std::atomic<bool> stopping_{false};

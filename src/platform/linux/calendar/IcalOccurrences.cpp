@@ -1,5 +1,7 @@
 #include "platform/linux/calendar/IcalOccurrences.h"
 
+#include "platform/linux/calendar/IcalRuleWalk.h"
+
 #include <libical/ical.h>
 
 #include <algorithm>
@@ -14,14 +16,12 @@ constexpr qint64 kDay = 86400;
 // How far before the range a rule is first followed from: as far as an
 // occurrence of most events can begin and still run into it.
 constexpr qint64 kFirstLookBack = 8 * kDay;
+// How much work (steps of a rule, days looked at) the search further back for
+// occurrences that still run into the range may take.
+constexpr qint64 kLookBackWork = qint64(1) << 15;
 
 bool isWallClock(const icaltimetype& time) {
   return time.is_date || (time.zone == nullptr && !icaltime_is_utc(time));
-}
-
-qint64 wallAsUtc(const icaltimetype& time) {
-  const QTime clock = time.is_date ? QTime(0, 0) : QTime(time.hour, time.minute, time.second);
-  return QDateTime(QDate(time.year, time.month, time.day), clock, Qt::UTC).toSecsSinceEpoch();
 }
 
 int localOffset(qint64 seconds) {
@@ -68,6 +68,29 @@ Reading readTime(const icaltimetype& time) {
     return {wall, false};
   auto* zone = const_cast<icaltimezone*>(time.zone);
   return readWallClock(wall, [zone](qint64 at) { return zoneOffset(zone, at); });
+}
+
+int offsetOf(const icaltimetype& like, qint64 instant) {
+  if (isWallClock(like))
+    return localOffset(instant);
+  if (icaltime_is_utc(like))
+    return 0;
+  return zoneOffset(const_cast<icaltimezone*>(like.zone), instant);
+}
+
+// The offsets of the clock of times like `like` a day either side of an
+// instant, the lower first. (A zone changes at most once in that time.)
+std::pair<int, int> offsetsAround(const icaltimetype& like, qint64 instant) {
+  return std::minmax(offsetOf(like, instant - kDay), offsetOf(like, instant + kDay));
+}
+
+// The earliest time on the clock of `like` that an instant from `instant` on
+// reads as, and the latest that an instant before it reads as.
+qint64 earliestClock(const icaltimetype& like, qint64 instant) {
+  return instant + offsetsAround(like, instant).first;
+}
+qint64 latestClock(const icaltimetype& like, qint64 instant) {
+  return instant + offsetsAround(like, instant).second;
 }
 
 QDateTime utc(qint64 seconds) { return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC); }
@@ -137,6 +160,10 @@ CalendarEvent occurrenceAt(const QString& title, const icaltimetype& start, cons
 
 qint64 instantOf(const icaltimetype& time) { return readTime(time).instant; }
 
+qint64 clockOf(const icaltimetype& like, qint64 instant) {
+  return instant + offsetOf(like, instant);
+}
+
 QString occurrenceKey(const QString& uid, qint64 startSeconds) {
   return uid + QLatin1Char('\n') + QString::number(startSeconds);
 }
@@ -159,6 +186,9 @@ QList<CalendarEvent> expand(icalcomponent* event, const QDateTime& from, const Q
   const Length length = lengthOf(event, dtstart);
   const qint64 fromSeconds = from.toSecsSinceEpoch();
   const qint64 toSeconds = to.toSecsSinceEpoch();
+  // An occurrence ends at the latest this long after it begins (a day may be
+  // 25 hours long).
+  const qint64 longest = length.seconds + length.days * (kDay + 3600);
 
   // EXDATEs by instant, or by day for dates. (EXRULE, withdrawn from the
   // standard, is not followed: it could take without bound to work out.)
@@ -175,112 +205,153 @@ QList<CalendarEvent> expand(icalcomponent* event, const QDateTime& from, const Q
       excluded.insert(instantOf(time));
   }
 
+  auto stop = [&expansion] {
+    if (!expansion.stopped && expansion.shouldStop && expansion.shouldStop())
+      expansion.stopped = true;
+    return expansion.stopped;
+  };
+  // Where an occurrence beginning at `time` falls: before the range and still
+  // running in it, within it, or after it; None when it is not wanted.
+  enum class Place { None, Before, Within, After };
+  auto place = [&](const icaltimetype& time, CalendarEvent* occurrence) {
+    const qint64 start = instantOf(time);
+    if (start >= toSeconds)
+      return Place::After;
+    if (start + longest < fromSeconds)
+      return Place::None;
+    if (excluded.contains(start) || excludedDays.contains(QDate(time.year, time.month, time.day)))
+      return Place::None;
+    if (!expansion.replaced->isEmpty() && expansion.replaced->contains(occurrenceKey(uid, start)))
+      return Place::None;
+    *occurrence = occurrenceAt(title, time, length);
+    if (!occurrence->overlaps(from, to))
+      return Place::None;
+    return start >= fromSeconds ? Place::Within : Place::Before;
+  };
+
   // Of the occurrences that began before the range and still run, the last
   // ones are kept; of those that begin in it, the first ones.
   const int half = std::max(1, expansion.maximumOccurrences / 2);
-  std::deque<CalendarEvent> running;
-  QList<CalendarEvent> later;
-  QSet<qint64> seen;
-  int steps = 0;
-  enum class Next { Go, PastRange, Stop };
-  auto consider = [&](const icaltimetype& time) {
-    if (++steps % 256 == 0 && expansion.shouldStop && expansion.shouldStop()) {
-      expansion.stopped = true;
-      return Next::Stop;
-    }
-    const qint64 start = instantOf(time);
-    if (start >= toSeconds)
-      return Next::PastRange;
-    // Ends at the latest this late (a day may be 25 hours long).
-    const qint64 latestEnd = start + length.seconds + length.days * (kDay + 3600);
-    if (latestEnd < fromSeconds)
-      return Next::Go;
-    if (excluded.contains(start) || excludedDays.contains(QDate(time.year, time.month, time.day)))
-      return Next::Go;
-    if (seen.contains(start) ||
-        (!expansion.replaced->isEmpty() && expansion.replaced->contains(occurrenceKey(uid, start))))
-      return Next::Go;
-    const CalendarEvent occurrence = occurrenceAt(title, time, length);
-    if (!occurrence.overlaps(from, to))
-      return Next::Go;
-    seen.insert(start);
-    if (start >= fromSeconds) {
-      later.append(occurrence);
-      if (later.size() < half)
-        return Next::Go;
-      expansion.capped = true;
-      return Next::Stop;
-    }
-    running.push_back(occurrence);
-    if (int(running.size()) > half) {
-      seen.remove(running.front().start.toSecsSinceEpoch());
-      running.pop_front();
+  auto keepLast = [&](std::deque<CalendarEvent>& kept, const CalendarEvent& occurrence) {
+    kept.push_back(occurrence);
+    if (int(kept.size()) > half) {
+      kept.pop_front();
       expansion.capped = true;
     }
-    return Next::Go;
   };
+  QList<CalendarEvent> found;
+  auto take = [&](const icaltimetype& time) {
+    CalendarEvent occurrence;
+    const Place where = place(time, &occurrence);
+    if (where == Place::Before || where == Place::Within)
+      found.append(occurrence);
+  };
+  take(dtstart);
 
-  // Occurrences that begin this early can still run into the range.
-  const qint64 reach = length.seconds + (length.days + 2) * kDay;
-  // Each rule is followed from a little before the range, further back only
-  // while too few occurrences before the range were found: of an event that
-  // lasts for ages, only the last ones that run into the range are kept, so
-  // the ages before need not be gone through.
-  qint64 lookBack = std::min(reach, kFirstLookBack);
-  // Two days after the range, beyond any time zone's offset, as a date for
-  // a rule of dates.
-  const icaltimetype bound = icaltime_from_timet_with_zone(
-      time_t(toSeconds + 2 * kDay), dtstart.is_date, icaltimezone_get_utc_timezone());
-  bool going = true;
-  for (bool furtherBack = true; furtherBack;) {
-    running.clear();
-    later.clear();
-    seen.clear();
-    going = consider(dtstart) != Next::Stop;
-    const icaltimetype earliest = icaltime_from_timet_with_zone(time_t(fromSeconds - lookBack), 0,
-                                                                icaltimezone_get_utc_timezone());
-    for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY); p && going;
-         p = icalcomponent_get_next_property(event, ICAL_RRULE_PROPERTY)) {
-      icalrecurrencetype rule = icalproperty_get_rrule(p);
-      // Nothing after the range is wanted: a rule that ends there keeps
-      // libical from searching years ahead in one step for a rule that
-      // matches seldom or never (hourly in the last week of one month).
-      if (icaltime_is_null_time(rule.until) || icaltime_compare(rule.until, bound) > 0)
-        rule.until = bound;
-      icalrecur_iterator* it = icalrecur_iterator_new(rule, dtstart);
-      if (!it)
-        continue;
-      // A counted rule must be followed from its start.
-      if (rule.count == 0)
-        icalrecur_iterator_set_start(it, earliest);
-      for (icaltimetype time = icalrecur_iterator_next(it); !icaltime_is_null_time(time);
-           time = icalrecur_iterator_next(it)) {
-        const Next next = consider(time);
-        if (next == Next::PastRange)
-          break;
-        if (next == Next::Stop) {
-          going = false;
-          break;
-        }
+  for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY); p;
+       p = icalcomponent_get_next_property(event, ICAL_RRULE_PROPERTY)) {
+    const RuleWalk rule(icalproperty_get_rrule(p), dtstart);
+    std::deque<CalendarEvent> before;
+    QList<CalendarEvent> within;
+    int counted = 0;
+    // A counted rule is followed from its start; any other from a little
+    // before the range (as far as most events can begin and still run into
+    // it), then further back only while too few occurrences that still run
+    // were found.
+    const qint64 firstLookBack = std::min({longest, kFirstLookBack, rule.pieceLength()});
+    const qint64 first =
+        rule.count() > 0 ? rule.start() : earliestClock(dtstart, fromSeconds - firstLookBack);
+    qint64 work = 0;
+    RuleWalk::Outcome outcome = rule.walk(
+        first, latestClock(dtstart, toSeconds),
+        [&](const icaltimetype& time) {
+          if (rule.count() > 0 && ++counted > rule.count())
+            return false;
+          CalendarEvent occurrence;
+          switch (place(time, &occurrence)) {
+          case Place::None:
+            return true;
+          case Place::After:
+            return false;
+          case Place::Before:
+            keepLast(before, occurrence);
+            return true;
+          case Place::Within:
+            within.append(occurrence);
+            if (within.size() < half)
+              return true;
+            expansion.capped = true;
+            return false;
+          }
+          return false;
+        },
+        stop, work);
+    if (outcome == RuleWalk::Outcome::Stopped)
+      return {};
+    // Of an event that lasts for ages, only the last occurrences that run
+    // into the range are kept, so the search back ends once they are found,
+    // or after a bounded amount of work: it costs as much for an event of a
+    // thousand years as for one of a week.
+    const qint64 floor =
+        earliestClock(dtstart, std::max(fromSeconds - longest, instantOf(dtstart) - 2 * kDay));
+    work = 0;
+    for (qint64 end = first; rule.count() == 0 && end > std::max(floor, rule.start()) &&
+                             int(before.size()) < half && work < kLookBackWork;) {
+      const qint64 begin = std::max(floor, end - rule.pieceLength());
+      std::deque<CalendarEvent> earlier;
+      outcome = rule.walk(
+          begin, end,
+          [&](const icaltimetype& time) {
+            CalendarEvent occurrence;
+            if (place(time, &occurrence) == Place::Before)
+              keepLast(earlier, occurrence);
+            return true;
+          },
+          stop, work);
+      if (outcome == RuleWalk::Outcome::Stopped)
+        return {};
+      before.insert(before.begin(), earlier.begin(), earlier.end());
+      while (int(before.size()) > half) {
+        before.pop_front();
+        expansion.capped = true;
       }
-      icalrecur_iterator_free(it);
+      // Ended: libical follows the rule no further back.
+      if (outcome == RuleWalk::Outcome::Ended)
+        break;
+      end = begin;
     }
-    furtherBack = going && lookBack < reach && int(running.size()) < half;
-    lookBack = std::min(reach, lookBack * 4);
+    found.append(QList<CalendarEvent>(before.begin(), before.end()));
+    found.append(within);
   }
-  for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY); p && going;
+
+  for (icalproperty* p = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY); p;
        p = icalcomponent_get_next_property(event, ICAL_RDATE_PROPERTY)) {
+    if (stop())
+      return {};
     const icaldatetimeperiodtype rdate = icalproperty_get_rdate(p);
     icaltimetype time = icaltime_is_null_time(rdate.time) ? rdate.period.start : rdate.time;
     if (icaltime_is_null_time(time) || !icaltime_is_valid_time(time))
       continue;
     if (!time.zone && !icaltime_is_utc(time))
       time.zone = dtstart.zone;
-    going = consider(time) != Next::Stop;
+    take(time);
   }
-  QList<CalendarEvent> result(running.begin(), running.end());
-  result.append(later);
-  std::sort(result.begin(), result.end(), &CalendarEvent::comesBefore);
+
+  // Each start once (the start, a rule and a date may name the same one).
+  std::sort(found.begin(), found.end(), &CalendarEvent::comesBefore);
+  found.erase(std::unique(found.begin(), found.end(),
+                          [](const CalendarEvent& a, const CalendarEvent& b) {
+                            return a.start == b.start;
+                          }),
+              found.end());
+  const auto firstWithin = std::partition_point(
+      found.begin(), found.end(), [&](const CalendarEvent& e) { return e.start < from; });
+  const qsizetype before = firstWithin - found.begin();
+  const qsizetype within = found.end() - firstWithin;
+  if (before > half || within > half)
+    expansion.capped = true;
+  QList<CalendarEvent> result(firstWithin - std::min<qsizetype>(before, half), firstWithin);
+  result.append(QList<CalendarEvent>(firstWithin, firstWithin + std::min<qsizetype>(within, half)));
   return result;
 }
 

@@ -101,6 +101,8 @@ void LogEntryParser::addLine(QStringView line, qsizetype start) {
   if (pending_ == Pending::Identifier)
     markFaulty(); // "#TimeSlice" without its identifier line
   if (keyword == Pending::Identifier) {
+    settleEnd();
+    lengths_ = {};
     // The objective is set once the lines are known (takeEntries()).
     auto slice = std::make_shared<FullTimeSlice>();
     entries_.push_back({std::move(slice), {}});
@@ -133,28 +135,39 @@ void LogEntryParser::applyValue(QStringView line, qsizetype start) {
     const auto value = LogEntryValues::floatValue(line);
     if (!value)
       markFaulty();
-    if (pending_ == Pending::Duration)
+    if (pending_ == Pending::Duration) {
       slice.setDuration(value.value_or(0.0f));
-    else
+      lengths_.planned = value;
+    } else {
       slice.setActualDurationAsLogged(value.value_or(0.0f));
+      lengths_.worked = value;
+    }
     break;
   }
-  case Pending::StartDate:
-  case Pending::EndDate: {
+  case Pending::StartDate: {
     if (const auto instant = LogEntryValues::instantValue(line, times_)) {
-      if (pending_ == Pending::StartDate)
-        slice.setStartInstant(instant->msecs, instant->offsetSeconds, times_.zone());
-      else
-        slice.setEndInstant(instant->msecs, instant->offsetSeconds, times_.zone());
+      slice.setStartInstant(instant->msecs, instant->offsetSeconds, times_.zone());
       break;
     }
     const auto date = LogEntryValues::dateValue(line, times_.zone());
     if (!date)
       markFaulty();
-    if (pending_ == Pending::StartDate)
-      slice.setStartDate(date.value_or(RawTimeSlice::distantPast()));
-    else
-      slice.setEndDate(date.value_or(RawTimeSlice::distantPast()));
+    slice.setStartDate(date.value_or(RawTimeSlice::distantPast()));
+    break;
+  }
+  case Pending::EndDate: {
+    endToSettle_.reset();
+    if (const auto instant = LogEntryValues::instantAwayFromTransitions(line, times_)) {
+      slice.setEndInstant(instant->msecs, instant->offsetSeconds, times_.zone());
+      break;
+    }
+    // Which instant a reading near a change of the clocks is depends on the
+    // start and the lengths, which may come later in the entry.
+    endToSettle_ = LogEntryValues::clockValue(line);
+    if (!endToSettle_) {
+      markFaulty();
+      slice.setEndDate(RawTimeSlice::distantPast());
+    }
     break;
   }
   case Pending::Completed:
@@ -173,12 +186,25 @@ void LogEntryParser::applyValue(QStringView line, qsizetype start) {
   pending_ = Pending::None;
 }
 
+void LogEntryParser::settleEnd() {
+  if (!endToSettle_)
+    return;
+  FullTimeSlice& slice = *current_->slice;
+  const QDateTime end =
+      endToSettle_->endDateIn(times_.zone(), slice.startMSecsSinceEpoch(), lengths_);
+  endToSettle_.reset();
+  if (!end.isValid())
+    markFaulty();
+  slice.setEndDate(end.isValid() ? end : RawTimeSlice::distantPast());
+}
+
 void LogEntryParser::markFaulty() {
   if (current_ != &loose_)
     faulty_[current_ - entries_.data()] = true;
 }
 
 std::vector<LogEntryParser::Entry> LogEntryParser::takeEntries() {
+  settleEnd();
   for (Entry& entry : entries_) {
     if (entry.objectiveLines.empty())
       entry.slice->setObjective(QString());

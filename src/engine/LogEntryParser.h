@@ -2,6 +2,7 @@
 
 #include "engine/FullTimeSlice.h"
 #include "engine/LogLineSplitter.h"
+#include "engine/WallClockTime.h"
 #include "platform/LocalTimeZone.h"
 
 #include <QString>
@@ -9,6 +10,7 @@
 #include <QTimeZone>
 #include <QVarLengthArray>
 
+#include <optional>
 #include <vector>
 
 namespace kr {
@@ -63,6 +65,9 @@ private:
   };
   static Pending keywordOf(QStringView line, bool* isKeyword);
   void applyValue(QStringView line, qsizetype start);
+  // Gives the current record the end read near a change of the clocks, now
+  // that its start and lengths are known.
+  void settleEnd();
   void markFaulty();
   std::vector<Entry> entries_;
   // Made when a value comes before the first "#TimeSlice", which the
@@ -73,7 +78,9 @@ private:
   std::vector<bool> faulty_;
   bool objectiveHasLines_ = false; // since the last "#objective"
   bool cleanBeforeLastLine_ = true;
-  LocalClockTimes times_; // the system time zone, taken once for all dates of a file
+  LocalClockTimes times_;               // the system time zone, taken once for all dates of a file
+  WallClockTime::SliceLengths lengths_; // of the current record
+  std::optional<WallClockTime> endToSettle_;
 };
 
 } // namespace kr

@@ -24,11 +24,6 @@ qsizetype skipDigits(QStringView line, qsizetype i) {
   return i;
 }
 
-struct DateAndTime {
-  QDate date;
-  QTime time;
-};
-
 // The number of the `length` digits from `from`. Every digit is checked at
 // once: a character that is not one has a value above 9 (those below '0'
 // wrap around), which sets `notDigits`.
@@ -46,7 +41,7 @@ __attribute__((always_inline)) inline int digitsAt(const char16_t* c, int from, 
 }
 
 // Reads "yyyy-MM-dd HH:mm:ss" exactly, without going through a formatter.
-std::optional<DateAndTime> fastDateAndTime(QStringView text) {
+std::optional<WallClockTime> fastDateAndTime(QStringView text) {
   if (text.size() != 19)
     return std::nullopt;
   const char16_t* const c = text.utf16();
@@ -73,14 +68,8 @@ std::optional<DateAndTime> fastDateAndTime(QStringView text) {
   // What QTime(hour, minute, second) takes as valid.
   if (!lastDate.isValid() || hour > 23 || minute > 59 || second > 59)
     return std::nullopt;
-  return DateAndTime{lastDate,
-                     QTime::fromMSecsSinceStartOfDay((hour * 3600 + minute * 60 + second) * 1000)};
-}
-
-std::optional<QDateTime> fastDate(QStringView text, const QTimeZone& zone) {
-  if (const auto read = fastDateAndTime(text))
-    return QDateTime(read->date, read->time, zone);
-  return std::nullopt;
+  return WallClockTime{
+      lastDate, QTime::fromMSecsSinceStartOfDay((hour * 3600 + minute * 60 + second) * 1000)};
 }
 
 // A whole number of at most seven digits, as the writer puts durations: a
@@ -158,23 +147,38 @@ bool LogEntryValues::boolValue(QStringView line) {
   return c == u'Y' || c == u'y' || c == u'T' || c == u't' || (c >= u'1' && c <= u'9');
 }
 
+std::optional<WallClockTime> LogEntryValues::clockValue(QStringView line) {
+  if (const auto read = fastDateAndTime(line))
+    return read;
+  // The writer's own reading, which also takes the digits of the user's locale.
+  return Logger::wallClockTimeFromSystemLogString(line.toString());
+}
+
 std::optional<QDateTime> LogEntryValues::dateValue(QStringView line) {
   return dateValue(line, systemTimeZone());
 }
 
 std::optional<QDateTime> LogEntryValues::dateValue(QStringView line, const QTimeZone& systemZone) {
-  if (auto date = fastDate(line, systemZone))
-    return date;
-  // The writer's own reading, which also takes the digits of the user's locale.
-  const QDateTime date = Logger::dateFromSystemLogString(line.toString());
-  if (date == Logger::distantPast())
+  const std::optional<WallClockTime> read = clockValue(line);
+  if (!read)
     return std::nullopt;
-  return date;
+  const QDateTime date = read->dateIn(systemZone);
+  return date.isValid() ? std::optional<QDateTime>(date) : std::nullopt;
 }
 
 std::optional<LocalInstant> LogEntryValues::instantValue(QStringView line, LocalClockTimes& times) {
+  const auto read = fastDateAndTime(line);
+  if (!read)
+    return std::nullopt;
+  if (const auto instant = times.instantAwayFromTransitions(read->day, read->time))
+    return instant;
+  return read->instantIn(times.zone());
+}
+
+std::optional<LocalInstant> LogEntryValues::instantAwayFromTransitions(QStringView line,
+                                                                       LocalClockTimes& times) {
   if (const auto read = fastDateAndTime(line))
-    return times.instantOf(read->date, read->time);
+    return times.instantAwayFromTransitions(read->day, read->time);
   return std::nullopt;
 }
 

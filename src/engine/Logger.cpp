@@ -25,6 +25,8 @@ namespace kr {
 
 namespace {
 const QString kLogDateFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+const QString kLogDayFormat = QStringLiteral("yyyy-MM-dd");
+const QString kLogTimeFormat = QStringLiteral("HH:mm:ss");
 
 bool isLineEnd(QChar c) {
   const char16_t u = c.unicode();
@@ -296,10 +298,34 @@ QString Logger::formatDateForSystemLog(const QDateTime& date) {
   return QLocale::c().toString(LocalTimeZone::toLocal(date), kLogDateFormat);
 }
 
+std::optional<WallClockTime> Logger::wallClockTimeFromSystemLogString(const QString& text) {
+  // The day and the time are read apart: read as one local date and time, a
+  // reading the clocks skipped would be refused.
+  const qsizetype gap = text.indexOf(u' ');
+  if (gap < 0)
+    return std::nullopt;
+  const QString day = text.left(gap);
+  const QString time = text.mid(gap + 1);
+  for (const QLocale& locale : {QLocale::c(), QLocale::system()}) {
+    WallClockTime read{locale.toDate(day, kLogDayFormat), locale.toTime(time, kLogTimeFormat)};
+    if (read.day.isValid() && read.time.isValid())
+      return read;
+  }
+  return std::nullopt;
+}
+
 QDateTime Logger::dateFromSystemLogString(const QString& text) {
-  QDateTime date = QLocale::c().toDateTime(text, kLogDateFormat);
-  if (!date.isValid())
-    date = QLocale::system().toDateTime(text, kLogDateFormat);
+  const std::optional<WallClockTime> read = wallClockTimeFromSystemLogString(text);
+  const QDateTime date = read ? read->dateIn(LocalTimeZone::current()) : QDateTime();
+  return date.isValid() ? date : distantPast();
+}
+
+QDateTime Logger::dateFromSystemLogString(const QString& text, const QDateTime& start,
+                                          const WallClockTime::SliceLengths& lengths) {
+  const std::optional<WallClockTime> read = wallClockTimeFromSystemLogString(text);
+  const QDateTime date =
+      read ? read->endDateIn(LocalTimeZone::current(), start.toMSecsSinceEpoch(), lengths)
+           : QDateTime();
   return date.isValid() ? date : distantPast();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/OwnAppend.h"
+#include "engine/WallClockTime.h"
 
 #include <QDateTime>
 #include <QMutex>
@@ -10,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace kr {
@@ -76,9 +78,16 @@ public:
 
   // "yyyy-MM-dd HH:mm:ss" in local time, Gregorian, ASCII digits.
   static QString formatDateForSystemLog(const QDateTime& date);
-  // Reads that form (also with the digits of the user's locale); the distant
-  // past when the text is not such a date. Safe on any thread.
+  // Reads that form (also with the digits of the user's locale) as the
+  // clock's reading; nothing when the text is not such a date.
+  static std::optional<WallClockTime> wallClockTimeFromSystemLogString(const QString& text);
+  // The date of such a text read alone (WallClockTime::instantIn); the
+  // distant past when the text is not such a date. Safe on any thread.
   static QDateTime dateFromSystemLogString(const QString& text);
+  // The same for the end of a slice that began at `start`, with the lengths
+  // its entry gives (WallClockTime::endInstantIn).
+  static QDateTime dateFromSystemLogString(const QString& text, const QDateTime& start,
+                                           const WallClockTime::SliceLengths& lengths);
   static QDateTime distantPast();
   static QString concentrationLevelStringForTag(qint64 tag);
   static QString durationStringForTimeInterval(double seconds);

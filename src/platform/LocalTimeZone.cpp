@@ -190,7 +190,8 @@ LocalClockTimes::LocalClockTimes() {
   zone_ = currentZone(c, &generation_);
 }
 
-std::optional<LocalInstant> LocalClockTimes::instantOf(const QDate& day, const QTime& time) {
+std::optional<LocalInstant> LocalClockTimes::instantAwayFromTransitions(const QDate& day,
+                                                                        const QTime& time) {
   if (!day.isValid() || !time.isValid() || !zone_.isValid())
     return std::nullopt;
   const qint64 local =
@@ -216,11 +217,7 @@ std::optional<LocalInstant> LocalClockTimes::instantOf(const QDate& day, const Q
   }
   if (last_.contains(local))
     return LocalInstant{local - qint64(last_.offsetSeconds) * 1000, last_.offsetSeconds};
-  // Near a transition: QDateTime decides what a skipped or repeated time is.
-  const QDateTime date(day, time, zone_);
-  if (!date.isValid())
-    return std::nullopt;
-  return LocalInstant{date.toMSecsSinceEpoch(), date.offsetFromUtc()};
+  return std::nullopt;
 }
 
 std::optional<int> LocalClockTimes::offsetAt(qint64 msecs) {

@@ -54,16 +54,18 @@ public:
 // transitions of the zone the offset is one, so each stretch between them is
 // looked up once (and shared by every user of the zone until it changes).
 // Local times within two days of a transition, where a time may be skipped
-// or repeated, go through QDateTime. One instance belongs to one thread.
+// or repeated, are left to the caller. One instance belongs to one thread.
 class LocalClockTimes {
 public:
   // Takes the system zone as it is now.
   LocalClockTimes();
 
   const QTimeZone& zone() const { return zone_; }
-  // What QDateTime(day, time, zone()) stands for; nothing when that is not
-  // valid (no valid zone, an invalid day or time).
-  std::optional<LocalInstant> instantOf(const QDate& day, const QTime& time);
+  // What QDateTime(day, time, zone()) stands for, where the zone keeps one
+  // offset for two days either side; nothing nearer a transition (where the
+  // caller decides which instant a skipped or repeated time is), without a
+  // valid zone, or for an invalid day or time.
+  std::optional<LocalInstant> instantAwayFromTransitions(const QDate& day, const QTime& time);
   // The zone's offset from UTC at an instant (milliseconds since 1970), as
   // QDateTime::toTimeZone(zone()) gives it; nothing without a valid zone or
   // outside the dates QDateTime knows. The stretch between the transitions

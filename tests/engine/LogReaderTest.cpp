@@ -5,9 +5,11 @@
 #include "engine/LogFileCache.h"
 #include "engine/LogLineSplitter.h"
 #include "engine/LogTextDecoder.h"
+#include "engine/Logger.h"
 #include "platform/richtext/RtfdPackage.h"
 
 #include "support/TestEnvironment.h"
+#include "support/ZoneScope.h"
 
 #include <QDir>
 #include <QFile>
@@ -304,6 +306,56 @@ TEST(FullLogReaderTest, TextsWithoutEntriesOrFilesGiveNothing) {
   ASSERT_EQ(slices.size(), 1u);
   EXPECT_EQ(slices[0]->objective(), QStringLiteral("line"));
   EXPECT_EQ(slices[0]->tagString(), QStringLiteral("x"));
+}
+
+// Entries another program may have written, around Berlin's changes of the
+// clocks (forward from 02:00 to 03:00 on 2026-03-29, back from 03:00 to 02:00
+// on 2026-10-25): the dates in any order, lengths missing or telling.
+TEST(FullLogReaderTest, ReadingsTheClocksSkippedOrShowedTwiceTakeOneInstantEach) {
+  test::ZoneScope berlin("Europe/Berlin");
+  const auto utc = [](int month, int day, int hour, int minute) {
+    return QDateTime(QDate(2026, month, day), QTime(hour, minute), Qt::UTC);
+  };
+  const struct {
+    const char* values;
+    QDateTime start, end;
+  } cases[] = {
+      // The end before the start and the lengths after both.
+      {"#endDate\n2026-10-25 02:30:00\n#startDate\n2026-10-25 02:30:00\n#actualDuration\n3600\n",
+       utc(10, 25, 0, 30), utc(10, 25, 1, 30)},
+      // No lengths: the end nearer the start.
+      {"#startDate\n2026-10-25 02:30:00\n#endDate\n2026-10-25 02:30:00\n", utc(10, 25, 0, 30),
+       utc(10, 25, 0, 30)},
+      // Lengths that fit neither: never an end before the start.
+      {"#startDate\n2026-10-25 02:50:00\n#endDate\n2026-10-25 02:10:00\n#duration\n7200\n",
+       utc(10, 25, 0, 50), utc(10, 25, 1, 10)},
+      // The seconds worked tell where the planned length does not.
+      {"#duration\n1500\n#actualDuration\n4800\n#startDate\n2026-10-25 02:30:00\n#endDate\n"
+       "2026-10-25 02:50:00\n",
+       utc(10, 25, 0, 30), utc(10, 25, 1, 50)},
+      // A start the clocks skipped is the instant they moved on.
+      {"#startDate\n2026-03-29 02:30:00\n#endDate\n2026-03-29 03:10:00\n#actualDuration\n600\n",
+       utc(3, 29, 1, 0), utc(3, 29, 1, 10)},
+  };
+  const auto text = [](const QDateTime& start, const QDateTime& end) {
+    return start.toUTC().toString(Qt::ISODate) + u' ' + end.toUTC().toString(Qt::ISODate);
+  };
+  QStringList read, expected;
+  for (const auto& c : cases) {
+    const auto contents = FullDataSet::createTimeSlicesFromText(QStringLiteral("#TimeSlice\nU\n") +
+                                                                QString::fromLatin1(c.values));
+    for (const auto& slice : contents.timeSlices)
+      read << text(slice->startDate(), slice->endDate()) + u' ' + contents.problem;
+    expected << text(c.start, c.end) + u' ';
+  }
+  // Read alone, by the writer's reading and by the log reader's.
+  for (const char* skipped :
+       {"2026-03-29 02:00:00", "2026-03-29 02:30:00", "2026-03-29 03:00:00"}) {
+    read << text(Logger::dateFromSystemLogString(QString::fromLatin1(skipped)),
+                 LogEntryValues::dateValue(QString::fromLatin1(skipped)).value_or(QDateTime()));
+    expected << text(utc(3, 29, 1, 0), utc(3, 29, 1, 0));
+  }
+  EXPECT_EQ(read.join(u'\n').toStdString(), expected.join(u'\n').toStdString());
 }
 
 TEST(LogFileTest, NamesChooseTheReader) {

@@ -14,6 +14,7 @@
 
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"
+#include "support/ZoneScope.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -21,6 +22,7 @@
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimeZone>
 
 #include <gtest/gtest.h>
 
@@ -267,6 +269,77 @@ TEST_F(LogWriterTest, WrittenEntriesReadBackWithTheSameValues) {
   EXPECT_FALSE(b.completed());
   EXPECT_EQ(b.focusRating(), QStringLiteral("distracted"));
   EXPECT_EQ(b.tagString(), QString());
+}
+
+// Berlin's clocks go forward from 02:00 to 03:00 on 2026-03-29 and back from
+// 03:00 to 02:00 on 2026-10-25. A slice is written as the program counts it,
+// then read by the log reader and by the writer's own date reading.
+TEST_F(LogWriterTest, SlicesAcrossAChangeOfTheClocksReadBackAtTheirInstants) {
+  test::ZoneScope berlin("Europe/Berlin");
+  const auto utc = [](int month, int day, int hour, int minute) {
+    return QDateTime(QDate(2026, month, day), QTime(hour, minute), Qt::UTC);
+  };
+  struct Slice {
+    QDateTime start, end; // the instants worked
+    QString written;      // the start and end as the log holds them
+    QDateTime readStart, readEnd;
+  };
+  const Slice slices[] = {
+      {utc(3, 29, 0, 50), utc(3, 29, 1, 10), "2026-03-29 01:50:00 2026-03-29 03:10:00",
+       utc(3, 29, 0, 50), utc(3, 29, 1, 10)},
+      {utc(3, 29, 0, 30), utc(3, 29, 1, 30), "2026-03-29 01:30:00 2026-03-29 03:30:00",
+       utc(3, 29, 0, 30), utc(3, 29, 1, 30)},
+      {utc(10, 25, 0, 50), utc(10, 25, 1, 10), "2026-10-25 02:50:00 2026-10-25 02:10:00",
+       utc(10, 25, 0, 50), utc(10, 25, 1, 10)},
+      {utc(10, 25, 0, 30), utc(10, 25, 1, 30), "2026-10-25 02:30:00 2026-10-25 02:30:00",
+       utc(10, 25, 0, 30), utc(10, 25, 1, 30)},
+      // Wholly inside the hour shown twice, which the text cannot tell: the
+      // first occurrence.
+      {utc(10, 25, 1, 20), utc(10, 25, 1, 40), "2026-10-25 02:20:00 2026-10-25 02:40:00",
+       utc(10, 25, 0, 20), utc(10, 25, 0, 40)},
+  };
+  QStringList expected, read;
+  const auto line = [](const QString& written, const QDateTime& start, const QDateTime& end,
+                       const QString& reader) {
+    return written + u' ' + reader + u' ' + start.toUTC().toString(Qt::ISODate) + u' ' +
+           end.toUTC().toString(Qt::ISODate);
+  };
+  for (const Slice& slice : slices) {
+    const qint64 seconds = slice.start.secsTo(slice.end);
+    defaults().setValue(QStringLiteral("durationInSeconds"), seconds);
+    clock.setDate(slice.start.addSecs(1));
+    logger->incrementActualSecondsWorked();
+    for (qint64 s = 1; s < seconds; ++s) {
+      clock.advance(1.0);
+      logger->incrementActualSecondsWorked();
+    }
+    const QString uuid = BackingStoreManager::createUUID();
+    ASSERT_TRUE(logger->writeToSystemLog(logger->prepareTimeSliceSystemLogEntryTextWithUUID(uuid)));
+    logger->resetActualSecondsWorked();
+    const QString day =
+        dayPath(slice.end.toTimeZone(QTimeZone("Europe/Berlin")).date().toString(Qt::ISODate));
+
+    const FullDataSet::FileContents contents = FullDataSet::loadRTFDFile(day);
+    const QStringList lines = plainTextAt(day).split(u'\n');
+    const qsizetype at = lines.indexOf(uuid);
+    ASSERT_GE(at, 0);
+    const auto value = [&lines, at](const char* keyword) {
+      return lines.value(lines.indexOf(QString::fromLatin1(keyword), at) + 1);
+    };
+    const QString written = value("#startDate") + u' ' + value("#endDate");
+    for (const auto& record : contents.timeSlices) {
+      if (record->uuid() == uuid)
+        read << line(written, record->startDate(), record->endDate(), "log");
+    }
+    const QDateTime start = Logger::dateFromSystemLogString(value("#startDate"));
+    const WallClockTime::SliceLengths lengths{value("#duration").toDouble(),
+                                              value("#actualDuration").toDouble()};
+    read << line(written, start, Logger::dateFromSystemLogString(value("#endDate"), start, lengths),
+                 "writer");
+    for (const char* reader : {"log", "writer"})
+      expected << line(slice.written, slice.readStart, slice.readEnd, reader);
+  }
+  EXPECT_EQ(read.join(u'\n').toStdString(), expected.join(u'\n').toStdString());
 }
 
 TEST_F(LogWriterTest, TagsThatReadLikeKeywordsReadBackAsTags) {

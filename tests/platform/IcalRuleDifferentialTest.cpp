@@ -2,6 +2,7 @@
 #include "platform/linux/calendar/IcalCalendarReader.h"
 #include "platform/linux/calendar/IcalOccurrences.h"
 
+#include "support/BerlinZone.h"
 #include "support/ZoneScope.h"
 
 #include <QFile>
@@ -19,20 +20,9 @@ namespace {
 
 const test::ProgramZone berlin("Europe/Berlin");
 
-const char* const kBerlinZone = "BEGIN:VTIMEZONE\n"
-                                "TZID:Europe/Berlin\n"
-                                "BEGIN:DAYLIGHT\n"
-                                "TZOFFSETFROM:+0100\nTZOFFSETTO:+0200\nTZNAME:CEST\n"
-                                "DTSTART:19700329T020000\nRRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=-1SU\n"
-                                "END:DAYLIGHT\n"
-                                "BEGIN:STANDARD\n"
-                                "TZOFFSETFROM:+0200\nTZOFFSETTO:+0100\nTZNAME:CET\n"
-                                "DTSTART:19701025T030000\nRRULE:FREQ=YEARLY;BYMONTH=10;BYDAY=-1SU\n"
-                                "END:STANDARD\n"
-                                "END:VTIMEZONE\n";
-
 QByteArray calendarOf(const char* lines) {
-  QByteArray text = QByteArray("BEGIN:VCALENDAR\nVERSION:2.0\nPRODID:-//test//EN\n") + kBerlinZone +
+  QByteArray text = QByteArray("BEGIN:VCALENDAR\nVERSION:2.0\nPRODID:-//test//EN\n") +
+                    test::kBerlinZone +
                     "BEGIN:VEVENT\nUID:e\nDTSTAMP:20260101T000000Z\nSUMMARY:E\n" + lines +
                     "END:VEVENT\nEND:VCALENDAR\n";
   return text.replace("\n", "\r\n");

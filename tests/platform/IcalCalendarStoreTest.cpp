@@ -2,6 +2,7 @@
 #include "platform/linux/calendar/IcalCalendarStore.h"
 #include "platform/linux/calendar/IcalCalendarReader.h"
 
+#include "support/BerlinZone.h"
 #include "support/TestEnvironment.h"
 #include "support/ZoneScope.h"
 
@@ -30,22 +31,10 @@ QDateTime local(int y, int mo, int d, int h, int mi = 0) {
   return QDateTime(QDate(y, mo, d), QTime(h, mi), Qt::LocalTime);
 }
 
-const char* const kBerlinZone = "BEGIN:VTIMEZONE\n"
-                                "TZID:Europe/Berlin\n"
-                                "BEGIN:DAYLIGHT\n"
-                                "TZOFFSETFROM:+0100\nTZOFFSETTO:+0200\nTZNAME:CEST\n"
-                                "DTSTART:19700329T020000\nRRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=-1SU\n"
-                                "END:DAYLIGHT\n"
-                                "BEGIN:STANDARD\n"
-                                "TZOFFSETFROM:+0200\nTZOFFSETTO:+0100\nTZNAME:CET\n"
-                                "DTSTART:19701025T030000\nRRULE:FREQ=YEARLY;BYMONTH=10;BYDAY=-1SU\n"
-                                "END:STANDARD\n"
-                                "END:VTIMEZONE\n";
-
 QString calendar(const QString& body, bool withZone = false) {
   QString text = QStringLiteral("BEGIN:VCALENDAR\nVERSION:2.0\nPRODID:-//test//EN\n");
   if (withZone)
-    text += QLatin1String(kBerlinZone);
+    text += QLatin1String(test::kBerlinZone);
   text += body + QStringLiteral("END:VCALENDAR\n");
   return text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
 }

@@ -2,6 +2,7 @@
 
 #include "platform/linux/calendar/CalendarLineReader.h"
 #include "platform/linux/calendar/IcalOccurrences.h"
+#include "platform/linux/calendar/IcalRuleWalk.h"
 
 #include <QFile>
 
@@ -108,10 +109,11 @@ bool dropFrequentZoneRules(icalcomponent* zone) {
 // days since its start, 2 to the hours, minutes or seconds since then.
 int workOf(icalcomponent* event) {
   int work = 0;
+  const icaltimetype dtstart = icalcomponent_get_dtstart(event);
   for (icalproperty* rule = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY); rule;
        rule = icalcomponent_get_next_property(event, ICAL_RRULE_PROPERTY)) {
     const icalrecurrencetype recurrence = icalproperty_get_rrule(rule);
-    if (recurrence.count > 0)
+    if (IcalOccurrences::RuleWalk(recurrence, dtstart).followedFromStart())
       work = std::max(work, recurrence.freq < ICAL_DAILY_RECURRENCE ? 2 : 1);
   }
   return work;

@@ -87,8 +87,9 @@ private:
     // The occurrences of the events that do not repeat, sorted.
     QList<CalendarEvent> single;
     // The text of each repeating event, by how long working it out may take:
-    // in proportion to the range asked for; or, for a rule that counts its
-    // occurrences and must be followed from its start however long ago, to
+    // in proportion to the range asked for; or, for a rule that must be
+    // followed from its start however long ago (one that counts its
+    // occurrences, or whose steps libical shifts by what came before), to
     // the days since then; or to the hours, minutes or seconds since then.
     // They are worked out in that order.
     std::array<QList<QByteArray>, 3> repeating;

@@ -259,8 +259,9 @@ QList<CalendarEvent> expand(icalcomponent* event, const QDateTime& from, const Q
     // it), then further back only while too few occurrences that still run
     // were found.
     const qint64 firstLookBack = std::min({longest, kFirstLookBack, rule.pieceLength()});
-    const qint64 first =
-        rule.count() > 0 ? rule.start() : earliestClock(dtstart, fromSeconds - firstLookBack);
+    const qint64 first = rule.followedFromStart()
+                             ? rule.start()
+                             : earliestClock(dtstart, fromSeconds - firstLookBack);
     qint64 work = 0;
     RuleWalk::Outcome outcome = rule.walk(
         first, latestClock(dtstart, toSeconds),
@@ -295,7 +296,7 @@ QList<CalendarEvent> expand(icalcomponent* event, const QDateTime& from, const Q
     const qint64 floor =
         earliestClock(dtstart, std::max(fromSeconds - longest, instantOf(dtstart) - 2 * kDay));
     work = 0;
-    for (qint64 end = first; rule.count() == 0 && end > std::max(floor, rule.start()) &&
+    for (qint64 end = first; !rule.followedFromStart() && end > std::max(floor, rule.start()) &&
                              int(before.size()) < half && work < kLookBackWork;) {
       const qint64 begin = std::max(floor, end - rule.pieceLength());
       std::deque<CalendarEvent> earlier;

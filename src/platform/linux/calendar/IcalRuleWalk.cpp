@@ -156,9 +156,19 @@ RuleWalk::RuleWalk(const icalrecurrencetype& rule, const icaltimetype& dtstart)
   // floating time does. Moving the start by whole steps then changes nothing
   // libical takes from the start (the minutes and seconds an hourly rule
   // repeats at).
-  gridded_ = !dtstart.is_date &&
-             (rule.freq == ICAL_SECONDLY_RECURRENCE || rule.freq == ICAL_MINUTELY_RECURRENCE ||
-              rule.freq == ICAL_HOURLY_RECURRENCE);
+  const bool withinDay = !dtstart.is_date && (rule.freq == ICAL_SECONDLY_RECURRENCE ||
+                                              rule.freq == ICAL_MINUTELY_RECURRENCE ||
+                                              rule.freq == ICAL_HOURLY_RECURRENCE);
+  // libical steps a time in a zone in the zone's real time, so that its steps
+  // shift by the hour each time the clocks change; and it carries the minute
+  // (or second) a step reached over the hours (or minutes) its BYHOUR (or
+  // BYMINUTE) leaves out. Where its steps hang on all those before, the rule
+  // is followed as libical follows it, from the start: such a rule repeating
+  // for years may run past the deadline, and is left out then.
+  plain_ = withinDay && ((dtstart.zone && !icaltime_is_utc(dtstart)) ||
+                         (rule.freq != ICAL_HOURLY_RECURRENCE && isSet(rule.by_hour)) ||
+                         (rule.freq == ICAL_SECONDLY_RECURRENCE && isSet(rule.by_minute)));
+  gridded_ = withinDay && !plain_;
   if (gridded_) {
     rule_.until = icaltime_null_time();
     if (!icaltime_is_null_time(rule.until))
@@ -247,6 +257,8 @@ RuleWalk::Outcome RuleWalk::walk(qint64 from, qint64 to,
     from = floorTo(from, kDay);
     to = floorTo(to + kDay - 1, kDay);
   }
+  if (plain_)
+    return from < to ? piece(from, to, visit, stop, work) : Outcome::Done;
   Outcome outcome = Outcome::Done;
   // Follows [a, b) a piece at a time; false once the walk is over.
   auto follow = [&](qint64 a, qint64 b) {
@@ -324,7 +336,10 @@ RuleWalk::Outcome RuleWalk::piece(qint64 from, qint64 to,
     it = icalrecur_iterator_new(rule, timeAt(start_ + steps, clock));
   } else {
     it = icalrecur_iterator_new(rule, dtstart_);
-    if (it && from > start_ && !icalrecur_iterator_set_start(it, timeAt(from, dtstart_))) {
+    // libical jumps a rule of weeks of the year (BYWEEKNO) to wrong days: it
+    // steps year by year from the start.
+    if (it && from > start_ && !plain_ && !isSet(rule.by_week_no) &&
+        !icalrecur_iterator_set_start(it, timeAt(from, dtstart_))) {
       icalrecur_iterator_free(it);
       it = nullptr;
     }

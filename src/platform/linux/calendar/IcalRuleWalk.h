@@ -32,6 +32,9 @@ public:
   // The number of occurrences the rule counts (COUNT), or 0. The walk does
   // not count: a caller of a counted rule walks from the start and counts.
   int count() const { return count_; }
+  // Whether the rule must be followed from the event's start: it counts, or
+  // libical steps it in a way that depends on where it started (see plain_).
+  bool followedFromStart() const { return count_ > 0 || plain_; }
   // The event's start on the rule's clock.
   qint64 start() const { return start_; }
   // The length of one piece on the rule's clock.
@@ -66,6 +69,9 @@ private:
   // Stepped on a grid of whole steps from the start (within a day).
   bool gridded_ = false;
   bool never_ = false;
+  // Followed by one iterator from the event's start, neither jumped nor
+  // stepped on a grid.
+  bool plain_ = false;
 };
 
 } // namespace kr::IcalOccurrences

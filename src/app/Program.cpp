@@ -119,7 +119,8 @@ struct Program::Parts {
   QtAudioOutput audio;
   QtSpeechSynthesizer speech;
   FreedesktopNotifier notifier;
-  // The window in front before the rest screen, active again after it.
+  // The window in front before the rest screen, active again after it (just
+  // behind the define page, which the end of every break brings forward).
   std::unique_ptr<ActiveWindowAPI> activeWindow = ActiveWindowFactory::create();
   OverlayScreenFadingHelper fading{&CompositingCheck::translucentWindowsShow, activeWindow.get()};
   std::unique_ptr<HotKeyBackend> hotKeyBackend;
@@ -161,7 +162,9 @@ void Program::describeServices() {
                                                   "screen still shows"));
   const bool activates = p.activeWindow->isAvailable();
   describeService(QStringLiteral("the window in front before the rest screen"), activates,
-                  activates ? QStringLiteral("made active again when the rest screen goes")
+                  activates ? QStringLiteral("made active again when the rest screen goes; the "
+                                             "define page the break ends on then comes in "
+                                             "front of it")
                             : p.activeWindow->unavailableReason() +
                                   QStringLiteral("; after the rest screen Korvane-R is in front"));
   describeService(QStringLiteral("spelling"), p.spelling.isAvailable(),

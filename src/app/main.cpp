@@ -54,6 +54,22 @@ bool asksOnlyForInformation(int argc, char** argv) {
   return false;
 }
 
+// An action that does not exist is refused before anything starts: no
+// window, no settings or login item written, nothing handed to a running
+// program. Says which, and which there are; true when one was refused.
+bool refusesUnknownActions(int argc, char** argv) {
+  QStringList arguments;
+  for (int i = 1; i < argc; ++i)
+    arguments.append(QString::fromLocal8Bit(argv[i]));
+  QStringList unknown;
+  kr::PerformArguments::actions(arguments, kr::ApplicationShell::kDesktopActions, &unknown);
+  for (const QString& action : unknown)
+    std::fprintf(stderr, "Korvane-R: there is no action \"%s\"; the actions are: %s\n",
+                 qPrintable(kr::consoleSafe(action)),
+                 qPrintable(kr::ApplicationShell::kDesktopActions.join(QStringLiteral(", "))));
+  return !unknown.isEmpty();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -65,6 +81,9 @@ int main(int argc, char** argv) {
     parser.process(info); // prints and exits
     return 0;
   }
+  // With the status of a command line the parser refuses.
+  if (refusesUnknownActions(argc, argv))
+    return EXIT_FAILURE;
 
   kr::DeferredHtmlView::prepareApplication(); // before the application object
   // Repaints travel to the X server over the connection, not through shared
@@ -85,15 +104,8 @@ int main(int argc, char** argv) {
   QString why;
   switch (singleInstance.claim(&why)) {
   case kr::SingleInstance::Claim::running: {
-    const QStringList arguments = QApplication::arguments().mid(1);
-    // The running program would say so only on its own console.
-    QStringList unknown;
-    kr::PerformArguments::actions(arguments, kr::ApplicationShell::kDesktopActions, &unknown);
-    for (const QString& action : unknown)
-      std::fprintf(stderr, "Korvane-R: unknown action \"%s\" ignored (see --help)\n",
-                   qPrintable(kr::consoleSafe(action)));
     QString error;
-    if (singleInstance.handOver(arguments, &error))
+    if (singleInstance.handOver(QApplication::arguments().mid(1), &error))
       return 0;
     std::fprintf(stderr, "Korvane-R is already running but did not answer: %s\n",
                  qPrintable(kr::consoleSafe(error)));

@@ -454,8 +454,12 @@ void PreferencesController::closing() {
 void PreferencesController::run(QWidget* parent) {
   if (running_)
     return;
-  if (parent)
+  // Modal to the main window alone: the tray's icon and menu, windows of
+  // their own, stay a way back to both while the window runs.
+  if (parent) {
     window_->setParent(parent, window_->windowFlags());
+    window_->setWindowModality(Qt::WindowModal);
+  }
   running_ = true;
   opening();
   if (modalRunner()) {

@@ -96,15 +96,24 @@ void AppDelegate::makeFront() {
     hiddenWindows_.clear();
     hidden_ = false;
   }
-  // Raising and activating leave a minimised window iconic: it comes back as
-  // it was before (a maximised one maximised), however it was minimised.
-  if (mainWindow_->isMinimized())
-    mainWindow_->setWindowState(mainWindow_->windowState() & ~Qt::WindowMinimized);
-  mainWindow_->show();
-  mainWindow_->raise();
-  mainWindow_->activateWindow();
+  showRestored(*mainWindow_);
+  // A modal window that runs over it (Preferences, an alert) comes with it
+  // and takes the keyboard, which the main window cannot take meanwhile.
+  QWidget* modal = QApplication::activeModalWidget();
+  if (modal && modal != mainWindow_.get())
+    showRestored(*modal);
+  (modal ? modal : mainWindow_.get())->activateWindow();
   if (takenAway && context_.activeWindow)
     context_.activeWindow->bringToDesktopInView(mainWindow_->winId());
+}
+
+void AppDelegate::showRestored(QWidget& window) {
+  // Raising and activating leave a minimised window iconic: it comes back as
+  // it was before (a maximised one maximised), however it was minimised.
+  if (window.isMinimized())
+    window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+  window.show();
+  window.raise();
 }
 
 bool AppDelegate::isOwnWindow(const QWidget& window) {

@@ -68,6 +68,9 @@ protected:
   void finishInitialization() override;
 
 private:
+  // Shows the window, un-minimised, above the others.
+  static void showRestored(QWidget& window);
+
   ShellContext& context_;
   AppDescription appDescription_;
   std::unique_ptr<CommonsHuskFacade> commonsHuskFacade_;

@@ -8,6 +8,7 @@
 #include "window/MainWindow.h"
 #include "window/MainWindowController.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
@@ -76,6 +77,7 @@ void KorvaneStatusItemButtonController::leftButtonDown(const StatusItem& item) {
   situation.clickOnOtherScreenThanWindow = clickScreen != windowScreen;
   situation.windowIsMinimized = window->isMinimized();
   situation.windowIsVisible = window->isVisible();
+  situation.modalWindowRuns = QApplication::activeModalWidget() != nullptr;
   if (situation.clickMovesWindowBelowIcon && situation.applicationIsActive)
     qn_log(QStringLiteral("   application was at front already"));
   perform(StatusItemClickRules::decide(situation), location);

@@ -147,7 +147,14 @@ void MainController::exportAsCSV() {
 }
 
 void MainController::addHelpActions() {
-  addAction(QStringLiteral("showHelp"), [] { HelpManager::showWelcome(); });
+  // Asked for while the window is hidden or behind another (a later launch,
+  // the desktop's own shortcut), the help comes forward with the window, as
+  // a pad does by its hot key.
+  addAction(QStringLiteral("showHelp"), [this] {
+    if (!applicationIsActive())
+      bringToFront();
+    HelpManager::showWelcome();
+  });
   addAction(QStringLiteral("showHelpPad"), [this] { showHelpPad(); });
   // The integrations' pages, in the help pad.
   addAction(QStringLiteral("showOmniFocusIntegrationHelp"),

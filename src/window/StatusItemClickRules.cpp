@@ -3,6 +3,13 @@
 namespace kr {
 
 StatusItemClickRules::Outcome StatusItemClickRules::decide(const Situation& s) {
+  const Outcome outcome = decideForWindow(s);
+  // Hidden, a modal window would end its run: while one runs, the click
+  // brings it forward with the main window instead.
+  return outcome == Outcome::hide && s.modalWindowRuns ? Outcome::bringToFront : outcome;
+}
+
+StatusItemClickRules::Outcome StatusItemClickRules::decideForWindow(const Situation& s) {
   // A minimised window is not one the user sees: a click brings it back.
   if (!s.clickMovesWindowBelowIcon) {
     const bool hide =

@@ -26,6 +26,8 @@ public:
     bool clickOnOtherScreenThanWindow = false;
     bool windowIsMinimized = false;
     bool windowIsVisible = false;
+    // A modal window (Preferences) runs over the main window.
+    bool modalWindowRuns = false;
   };
 
   static Outcome decide(const Situation& situation);
@@ -43,6 +45,10 @@ public:
   // below the icon. A tray that does not tell where the icon is (an empty
   // rectangle) leaves the mouse's location, which lies on the icon.
   static QPointF locationAtIcon(const QRect& icon, const QPointF& mouse);
+
+private:
+  // The outcome for the main window alone.
+  static Outcome decideForWindow(const Situation& situation);
 };
 
 } // namespace kr

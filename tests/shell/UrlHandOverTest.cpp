@@ -1,18 +1,15 @@
+#include "LaunchedMachine.h"
+
 #include "shell/AppDelegate.h"
 #include "shell/ApplicationShell.h"
 
-#include "engine/Clock.h"
 #include "platform/linux/dbus/SingleInstance.h"
-#include "platform/services/TestActivityMonitor.h"
-#include "platform/services/TestAlertPresenter.h"
-#include "platform/settings/DefaultsStorageAPI.h"
-#include "platform/settings/UserDefaults.h"
-#include "support/TestClock.h"
 #include "support/TestEnvironment.h"
 #include "window/MainWindow.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QProcess>
 #include <QSignalSpy>
 
@@ -21,19 +18,8 @@ using namespace kr;
 // The running application owns the session name; a second launch of the real
 // program with a link hands it over and ends, and the first one opens it.
 TEST(UrlHandOver, ALinkGivenToASecondLaunchIsOpenedByTheFirst) {
-  test::TestClock clock;
-  TestDefaultsStorage storage;
-  TestDateProvider date;
-  date.testCurrentTimeIntervalFromReferenceDate = clock.now();
-  TestAlertPresenter alerts;
-  ScopedAlertPresenter installedAlerts(alerts);
-  ShellContext context;
-  context.defaults = &UserDefaults::standard();
-  context.defaultsStorage = &storage;
-  context.dateProvider = &date;
-  context.makeActivityMonitor = [] { return std::make_unique<TestActivityMonitor>(); };
-  context.quitApplication = [] {};
-  ApplicationShell shell(std::move(context));
+  test::LaunchedMachine machine;
+  ApplicationShell shell(machine.context());
   shell.launch();
 
   SingleInstance first;
@@ -61,4 +47,43 @@ TEST(UrlHandOver, ALinkGivenToASecondLaunchIsOpenedByTheFirst) {
   // And the first instance came forward.
   EXPECT_FALSE(shell.appDelegate().isHidden());
   EXPECT_TRUE(shell.appDelegate().mainWindow()->isVisible());
+}
+
+// A misspelt action is refused before anything starts, with its name and a
+// failure status: alone, no program starts and nothing is written (settings,
+// login item); beside a running one, nothing is handed over.
+TEST(UrlHandOver, AnUnknownActionIsRefusedWhetherOrNotTheProgramRuns) {
+  const auto refused = [](QProcess& program) {
+    QSignalSpy finished(&program, &QProcess::finished);
+    program.start(QStringLiteral(KR_APP_PATH),
+                  {QStringLiteral("--perform"), QStringLiteral("attemptToTriggerStartTimeSlise")});
+    // The event loop runs meanwhile, so that a running one could answer.
+    const bool ended = program.waitForStarted(10000) && finished.wait(20000);
+    if (!ended) {
+      program.kill();
+      program.waitForFinished();
+    }
+    return ended && program.exitCode() != 0 &&
+           QString::fromLocal8Bit(program.readAllStandardError())
+               .contains(QStringLiteral("no action \"attemptToTriggerStartTimeSlise\""));
+  };
+  const auto written = [] {
+    QStringList entries;
+    for (const char* folder : {"/config", "/data"})
+      entries += QDir(test::temporaryHome() + QLatin1String(folder))
+                     .entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+    return entries;
+  };
+  const QStringList before = written();
+  QProcess alone;
+  EXPECT_TRUE(refused(alone));
+  EXPECT_EQ(written(), before) << "settings or a login item were written";
+
+  SingleInstance first;
+  ASSERT_EQ(first.claim(), SingleInstance::Claim::first);
+  QSignalSpy handedOver(&first, &SingleInstance::activationRequested);
+  QProcess second;
+  EXPECT_TRUE(refused(second));
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(handedOver.isEmpty());
 }

@@ -209,8 +209,9 @@ TEST(StatusItemMenuManager, WithoutASeparatorTheBlockGoesToTheEnd) {
 TEST(StatusItemClickRules, LeftClickOutcomes) {
   using O = StatusItemClickRules::Outcome;
   auto decide = [](bool moves, bool active, bool same, bool otherScreen, bool minimized,
-                   bool visible) {
-    return StatusItemClickRules::decide({moves, active, same, otherScreen, minimized, visible});
+                   bool visible, bool modal = false) {
+    return StatusItemClickRules::decide(
+        {moves, active, same, otherScreen, minimized, visible, modal});
   };
   // Not moving: hide or bring forward.
   EXPECT_EQ(decide(false, true, true, false, false, true), O::hide);
@@ -226,6 +227,12 @@ TEST(StatusItemClickRules, LeftClickOutcomes) {
   EXPECT_EQ(decide(true, true, true, false, false, true), O::hide);
   // Moving, not active: placed at the icon and brought forward.
   EXPECT_EQ(decide(true, false, true, false, false, false), O::moveAndBringToFront);
+  // Under a modal window (Preferences) a click never hides: that would end
+  // the modal window's run. It brings both forward; the other outcomes stay.
+  EXPECT_EQ(decide(true, true, true, false, false, true, true), O::bringToFront);
+  EXPECT_EQ(decide(false, true, true, false, false, true, true), O::bringToFront);
+  EXPECT_EQ(decide(true, true, true, false, true, true, true), O::restore);
+  EXPECT_EQ(decide(true, false, true, false, true, false, true), O::moveAndBringToFront);
   // A right click, or a left one with Super or Ctrl held, pops the menu up instead.
   EXPECT_TRUE(StatusItemClickRules::popsMenu(true, Qt::NoModifier));
   EXPECT_TRUE(StatusItemClickRules::popsMenu(false, Qt::MetaModifier));

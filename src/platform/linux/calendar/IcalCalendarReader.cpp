@@ -21,6 +21,7 @@ namespace kr {
 
 namespace {
 
+using IcalOccurrences::countOf;
 using Status = CalendarSourceState::Status;
 
 QString megabytes(qint64 bytes) { return QString::number(bytes / (1024 * 1024)); }
@@ -62,13 +63,6 @@ QString unknownZone(icalcomponent* event) {
 void note(QStringList& notes, const QString& text) {
   if (!notes.contains(text) && notes.size() < 20)
     notes.append(text);
-}
-
-template <std::size_t N> int countOf(const short (&values)[N]) {
-  int n = 0;
-  while (std::size_t(n) < N && values[n] != ICAL_RECURRENCE_ARRAY_MAX)
-    ++n;
-  return n;
 }
 
 // Whether a rule of a time zone's observance changes the zone at most once a

@@ -61,13 +61,6 @@ template <std::size_t N, typename Match> bool anyOf(const short (&values)[N], Ma
   return false;
 }
 
-template <std::size_t N> int countOf(const short (&values)[N]) {
-  int n = 0;
-  while (std::size_t(n) < N && values[n] != ICAL_RECURRENCE_ARRAY_MAX)
-    ++n;
-  return n;
-}
-
 // The most days one month (or year) of a monthly (or yearly) rule can hold,
 // as libical counts them for BYSETPOS; 366 where that is not worked out.
 int mostDaysInPeriod(const icalrecurrencetype& rule) {

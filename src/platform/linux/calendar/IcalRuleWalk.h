@@ -4,10 +4,19 @@
 
 #include <libical/ical.h>
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 
 namespace kr::IcalOccurrences {
+
+// How many values a BY list of a rule holds.
+template <std::size_t N> int countOf(const short (&values)[N]) {
+  int n = 0;
+  while (std::size_t(n) < N && values[n] != ICAL_RECURRENCE_ARRAY_MAX)
+    ++n;
+  return n;
+}
 
 // Seconds of a time's own clock: its date and time of day read as if they
 // were UTC. A rule steps on this clock, whatever its zone.

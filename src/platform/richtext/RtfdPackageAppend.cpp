@@ -53,12 +53,17 @@ int createCopy(int folder, QByteArray* name) {
   return -1;
 }
 
+// The package folder itself, never one a link points to; -1 when it is none.
+int openPackageFolder(const QString& path) {
+  const QByteArray name = QFile::encodeName(path);
+  return ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
 } // namespace
 
 RtfdPackage::InPlaceResult RtfdPackage::appendInPlace(const QString& path, const RichText& text,
                                                       const std::function<bool()>& mayFinish) {
-  const int folder =
-      ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  const int folder = openPackageFolder(path);
   if (folder < 0)
     return {Outcome::Declined, QStringLiteral("it is not a package folder"), {}};
   const QByteArray name(kTextFileName);
@@ -101,8 +106,7 @@ RtfdPackage::InPlaceResult RtfdPackage::appendInPlace(const QString& path, const
 RtfdPackage::InPlaceResult RtfdPackage::appendBySplice(const QString& path, const RichText& text,
                                                        const std::function<bool()>& cancelled,
                                                        const std::function<bool()>& mayReplace) {
-  const int folder =
-      ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  const int folder = openPackageFolder(path);
   if (folder < 0)
     return {Outcome::Declined, QStringLiteral("it is not a package folder"), {}};
   const QByteArray name(kTextFileName);

@@ -14,6 +14,7 @@ namespace kr {
 namespace {
 
 constexpr int kMaximumRedirects = 5;
+constexpr qint64 kReadAheadBytes = 64 * 1024;
 
 bool isThisComputer(const QString& host) {
   if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
@@ -77,6 +78,11 @@ void UpdateFeedFetcher::request(const QUrl& url) {
                                                 QCoreApplication::applicationVersion()));
   request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
   reply_ = network_->get(request);
+  // The network thread reads no further ahead than this: with no limit it
+  // reads on as fast as the server sends while this thread is busy, and a
+  // feed that never ends would go on downloading until the reply's deletion
+  // came round.
+  reply_->setReadBufferSize(kReadAheadBytes);
   connect(reply_, &QNetworkReply::readyRead, this, &UpdateFeedFetcher::received);
   connect(reply_, &QNetworkReply::metaDataChanged, this, [this] {
     bool known = false;

@@ -200,7 +200,7 @@ TEST_F(ScriptLauncherTest, AHookFloodingItsErrorOutputKeepsOnlyWhatTheReportQuot
   // longer than the other hooks take.
   settle(120000);
   const long grown = peakResidentKilobytes() - before;
-#if !defined(__SANITIZE_ADDRESS__)
+#if !KR_ADDRESS_SANITIZER
   // (AddressSanitizer holds freed memory back for a while, so there the
   // peak tells nothing.)
   EXPECT_LT(grown, 32 * 1024) << "the peak grew by " << grown << " kB";

@@ -1,5 +1,6 @@
 #include "app/Program.h"
 #include "platform/ConsoleText.h"
+#include "platform/Sanitizers.h"
 #include "platform/linux/dbus/SingleInstance.h"
 #include "platform/linux/web/DeferredHtmlView.h"
 #include "platform/settings/UserDefaults.h"
@@ -15,16 +16,7 @@
 
 // Under the sanitizers the program is taken down piece by piece at the end,
 // so that LeakSanitizer sees what is left.
-#if defined(__SANITIZE_ADDRESS__)
-#define KR_FULL_TEARDOWN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KR_FULL_TEARDOWN 1
-#endif
-#endif
-#ifndef KR_FULL_TEARDOWN
-#define KR_FULL_TEARDOWN 0
-#endif
+#define KR_FULL_TEARDOWN KR_ADDRESS_SANITIZER
 
 namespace {
 

@@ -163,7 +163,7 @@ TEST(LeanStart, NoWebEngineNorOpenGLUntilAWebPageIsShown) {
   EXPECT_LE(QThreadPool::globalInstance()->expiryTimeout(), 2000);
   EXPECT_EQ(names.count(QStringLiteral("test_lean_start")), 1)
       << "every thread but the main one has a name of its own";
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+#if !KR_ADDRESS_SANITIZER && !defined(__SANITIZE_THREAD__)
   const double rss = residentMegabytes();
   EXPECT_GT(rss, 0.0);
   // About 38 MB of it are the pages of Qt and the system's libraries that

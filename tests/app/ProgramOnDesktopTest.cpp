@@ -59,9 +59,10 @@ TEST(ProgramOnDesktop, EveryServiceHasItsDesktopImplementationAfterStartUp) {
   ASSERT_NE(monitor, nullptr) << "idle time";
   EXPECT_TRUE(monitor->hasIdleTimeSource()) << "the X server answers for the idle time";
 
-  ASSERT_NE(shell.statusItem(), nullptr) << "status item";
-  EXPECT_NE(dynamic_cast<TrayStatusItem*>(shell.statusItem()), nullptr)
-      << "status item " << typeid(*shell.statusItem()).name();
+  StatusItem* const statusItem = shell.statusItem();
+  ASSERT_NE(statusItem, nullptr) << "status item";
+  EXPECT_NE(dynamic_cast<TrayStatusItem*>(statusItem), nullptr)
+      << "status item " << typeid(*statusItem).name();
   EXPECT_NE(shell.statusItemController(), nullptr);
 
   EXPECT_NE(dynamic_cast<X11HotKeyBackend*>(&HotKeyCenter::shared().backend()), nullptr)

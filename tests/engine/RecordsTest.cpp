@@ -5,6 +5,7 @@
 #include "engine/RawDataSet.h"
 #include "engine/TagManager.h"
 #include "engine/TagTokenFieldAPI.h"
+#include "platform/Sanitizers.h"
 #include "platform/richtext/RtfdPackage.h"
 
 #include <gtest/gtest.h>
@@ -248,7 +249,7 @@ TEST(TimeSliceRecordTest, PackedValuesReadBackExactly) {
 // bytes a slice; a load into free space an earlier one left counts up to
 // about 660, the rounding of reused blocks varying from run to run.
 TEST(TimeSliceRecordTest, ReloadedLogsHoldAtMostSevenHundredTwentyBytesPerSlice) {
-#if defined(__SANITIZE_ADDRESS__)
+#if KR_ADDRESS_SANITIZER
   GTEST_SKIP() << "the sanitizer's allocator keeps its own counts";
 #else
   const kr::bench::LogFolder fewer(100);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Sanitizers.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,7 +11,7 @@ namespace kr::test {
 // step several times over, and their test run shares the machine with seven
 // others: there a bound is the product's times five.
 constexpr long long timeLimit(long long milliseconds) {
-#if defined(__SANITIZE_ADDRESS__)
+#if KR_ADDRESS_SANITIZER
   return milliseconds * 5;
 #else
   return milliseconds;
@@ -20,7 +22,7 @@ constexpr long long timeLimit(long long milliseconds) {
 // without the sanitizers. A bound on work that grows with the data (encoding a
 // 50 MB sheet) is checked only there: an unoptimised sanitizer build spends
 // far more than timeLimit's factor on it, and its tests check what is done.
-#if defined(__OPTIMIZE__) && !defined(__SANITIZE_ADDRESS__)
+#if defined(__OPTIMIZE__) && !KR_ADDRESS_SANITIZER
 constexpr bool kTimedBuild = true;
 #else
 constexpr bool kTimedBuild = false;

@@ -239,8 +239,9 @@ void SmartTyping::addSpellingSuggestions(QTextEdit& view, QMenu& menu, const QTe
     for (const QString& suggestion : suggestions) {
       auto* item = new QAction(QString(suggestion).replace(u'&', QStringLiteral("&&")), &menu);
       const int from = block.position() + start;
-      QObject::connect(item, &QAction::triggered, &view, [&view, from, length, suggestion] {
-        replaceRange(view, from, from + length, suggestion);
+      const int to = from + length;
+      QObject::connect(item, &QAction::triggered, &view, [&view, from, to, suggestion] {
+        replaceRange(view, from, to, suggestion);
       });
       menu.insertAction(first, item);
     }

@@ -123,7 +123,6 @@ private:
   double height_;
   std::vector<State> states_;
   std::vector<std::unique_ptr<Layer>> layers_;
-  GraphicsContext* previous_ = nullptr;
 };
 
 } // namespace kr

@@ -1,0 +1,1 @@
+// The precompiled headers' own target compiles this file, which uses them.

@@ -240,9 +240,8 @@ void SmartTyping::addSpellingSuggestions(QTextEdit& view, QMenu& menu, const QTe
       auto* item = new QAction(QString(suggestion).replace(u'&', QStringLiteral("&&")), &menu);
       const int from = block.position() + start;
       const int to = from + length;
-      QObject::connect(item, &QAction::triggered, &view, [&view, from, to, suggestion] {
-        replaceRange(view, from, to, suggestion);
-      });
+      QObject::connect(item, &QAction::triggered, &view,
+                       [&view, from, to, suggestion] { replaceRange(view, from, to, suggestion); });
       menu.insertAction(first, item);
     }
     if (!suggestions.isEmpty())

@@ -1,6 +1,6 @@
 #include "app/Program.h"
+#include "app/Sanitizers.h"
 #include "platform/ConsoleText.h"
-#include "platform/Sanitizers.h"
 #include "platform/linux/dbus/SingleInstance.h"
 #include "platform/linux/web/DeferredHtmlView.h"
 #include "platform/settings/UserDefaults.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/AskedAbout.h"
 #include "platform/Responder.h"
+#include "platform/services/AskedAbout.h"
 
 #include <QString>
 

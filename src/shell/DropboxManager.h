@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/AskedAbout.h"
+#include "platform/services/AskedAbout.h"
 #include "preferences/SyncPane.h"
 
 #include <QString>

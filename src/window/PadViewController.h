@@ -1,7 +1,7 @@
 #pragma once
 
 #include "kit/NiblessViewController.h"
-#include "platform/AskedAbout.h"
+#include "platform/services/AskedAbout.h"
 
 #include <QList>
 #include <QPointer>

@@ -1,11 +1,11 @@
 #include "../../bench/GeneratedLogFolder.h"
+#include "app/Sanitizers.h"
 #include "engine/FullDataSet.h"
 #include "engine/FullTimeSlice.h"
 #include "engine/LogFileCache.h"
 #include "engine/RawDataSet.h"
 #include "engine/TagManager.h"
 #include "engine/TagTokenFieldAPI.h"
-#include "platform/Sanitizers.h"
 #include "platform/richtext/RtfdPackage.h"
 
 #include <gtest/gtest.h>

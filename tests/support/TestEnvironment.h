@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Sanitizers.h"
+#include "app/Sanitizers.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "platform/AskedAbout.h"
+#include "platform/services/AskedAbout.h"
 
 #include "platform/QnLog.h"
 

@@ -26,6 +26,7 @@
 #include "stats/LogBookTableView.h"
 #include "stats/LogBookTableViewController.h"
 #include "support/PaintSpy.h"
+#include "support/StepTimer.h"
 #include "support/TestEnvironment.h"
 #include "window/MainWindow.h"
 #include "window/MainWindowController.h"
@@ -450,12 +451,19 @@ using kr::test::PaintSpy;
 // waits for the writes it handed over.
 struct LoopEnd {
   LoopEnd() {
-    QObject::connect(qApp, &QCoreApplication::aboutToQuit, &guard,
-                     [this] { ms = clock.elapsed(); });
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, &guard, [this] {
+      ms = clock.elapsed();
+      slowness = clock.slowness();
+    });
   }
   void start() { clock.start(); }
-  QElapsedTimer clock;
+  // A bound of `milliseconds` on this machine as busy as it was meanwhile.
+  long long limit(long long milliseconds) const {
+    return (long long)(double(test::timeLimit(milliseconds)) * slowness);
+  }
+  test::StepTimer clock;
   qint64 ms = -1;
+  double slowness = 1;
   QObject guard;
 };
 
@@ -485,8 +493,7 @@ NowAndLaterBoardTextView* turnToSheet(StartedProgram& p, const QString& path) {
     pad->updateTextView();
   }
   // A long sheet is read and built in the background first.
-  QElapsedTimer waited;
-  waited.start();
+  kr::test::StepTimer waited;
   while (pad->isLoadingSheet() && waited.elapsed() < test::timeLimit(60000))
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
   EXPECT_FALSE(pad->isLoadingSheet());
@@ -497,8 +504,7 @@ NowAndLaterBoardTextView* turnToSheet(StartedProgram& p, const QString& path) {
 // The same, and `untilEncoded`: until its encoding in steps is over.
 NowAndLaterBoardTextView* showSheet(StartedProgram& p, const QString& path,
                                     bool untilEncoded = true) {
-  QElapsedTimer waited;
-  waited.start();
+  kr::test::StepTimer waited;
   // Shown, it is encoded for its file in steps between the events, as while
   // a user reads it before editing.
   NowAndLaterBoardTextView* view = turnToSheet(p, path);
@@ -530,7 +536,7 @@ TEST(PadsProgram, AFiftyMegabyteSheetQuitsAtOnceWhileItIsLaidOut) {
     bool asked = false;
     bool laidOutAtQuit = true;
     QElapsedTimer running;
-    QElapsedTimer quitting;
+    test::StepTimer quitting;
     running.start();
     qint64 askedAfter = -1;
     // The loop's own limit only stops a test that hangs; the bound that
@@ -550,7 +556,7 @@ TEST(PadsProgram, AFiftyMegabyteSheetQuitsAtOnceWhileItIsLaidOut) {
     // A few milliseconds on a quiet machine; the loop still ends the step of
     // the layout that was due with the request, which takes longer on a
     // machine busy with the other tests.
-    EXPECT_LT(quitting.elapsed(), test::timeLimit(1000))
+    EXPECT_LT(quitting.elapsed(), quitting.limit(1000))
         << "the request came " << askedAfter << " ms into the loop";
     EXPECT_FALSE(laidOutAtQuit) << "the request came " << askedAfter << " ms into the loop";
   }
@@ -566,15 +572,14 @@ TEST(PadsProgram, AFiftyMegabyteSheetServesEventsAndQuitsAtOnceWhileItIsRead) {
     BackingStoreDescriptor& store = NowAndLaterBoardManager::sharedManager().nowStoreDesc();
     store.index().refreshIndexFromDisk();
     store.pointToFileWithID(big);
-    QElapsedTimer turning;
-    turning.start();
+    kr::test::StepTimer turning;
     pad->updateTextView();
-    EXPECT_LT(turning.elapsed(), test::timeLimit(100));
+    EXPECT_LT(turning.elapsed(), turning.limit(100));
     ASSERT_TRUE(pad->isLoadingSheet());
     // The window's events go on while the sheet is read and built.
     qint64 worst = 0;
     bool loadingAtQuit = false;
-    QElapsedTimer quitting;
+    test::StepTimer quitting;
     int served = 0;
     std::function<void()> serve = [&] {
       QElapsedTimer waited;
@@ -590,12 +595,13 @@ TEST(PadsProgram, AFiftyMegabyteSheetServesEventsAndQuitsAtOnceWhileItIsRead) {
         mainController(p).tryToPerform(QStringLiteral("terminate"));
       });
     };
+    test::StepTimer serving;
     const int result = runLoopWith(p, serve, test::timeLimit(30000));
     EXPECT_EQ(result, 0);
     EXPECT_EQ(served, 10);
-    EXPECT_LT(worst, test::timeLimit(100));
+    EXPECT_LT(worst, serving.limit(100));
     EXPECT_TRUE(loadingAtQuit);
-    EXPECT_LT(quitting.elapsed(), test::timeLimit(500));
+    EXPECT_LT(quitting.elapsed(), quitting.limit(500));
   }
   ASSERT_TRUE(QDir(big).removeRecursively());
 }
@@ -641,9 +647,9 @@ TEST(PadsProgram, KeysQueuedInAFiftyMegabyteSheetAreWrittenByAQuitThatWaitsForNo
     EXPECT_EQ(result, 0);
     EXPECT_GE(quitting.ms, 0);
     if (keys == bySignal)
-      EXPECT_LT(quitting.ms, test::timeLimit(500));
+      EXPECT_LT(quitting.ms, quitting.limit(500));
     else
-      EXPECT_LT(quitting.ms, test::timeLimit(5000)) << "one layout pass per key takes 15 s";
+      EXPECT_LT(quitting.ms, quitting.limit(5000)) << "one layout pass per key takes 15 s";
     std::printf("quit by %s after %lld ms\n", keys == bySignal ? "a signal" : "the menu",
                 quitting.ms);
   }
@@ -665,6 +671,7 @@ TEST(PadsProgram, AFiftyMegabyteSheetRepaintsKeyPressesWithin100Ms) {
     view->viewport()->installEventFilter(&spy);
     // Each key waits in the queue for the step of the layout under way.
     qint64 worst = 0;
+    test::StepTimer keys;
     for (int key = 0; key < 10; ++key) {
       spy.painted = false;
       QElapsedTimer timer;
@@ -675,7 +682,9 @@ TEST(PadsProgram, AFiftyMegabyteSheetRepaintsKeyPressesWithin100Ms) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
       worst = std::max(worst, timer.elapsed());
     }
-    EXPECT_LT(worst, test::timeLimit(100));
+    // 100 ms on a quiet machine (bench_pad_big_sheet gives the figures).
+    EXPECT_LT(worst, keys.limit(100));
+    std::printf("the slowest of 10 keys repainted after %lld ms\n", worst);
     EXPECT_TRUE(view->document()->firstBlock().text().startsWith(QString(10, u'x')));
     // Only what was shown has been laid out.
     const auto* layout = qobject_cast<LongTextDocumentLayout*>(view->document()->documentLayout());
@@ -704,11 +713,10 @@ TEST(PadsProgram, AFiftyMegabyteSheetShownAtStartReachesItsEndAtOnceAndQuitsAtOn
     };
     coversTheText();
     view->setFocus();
-    QElapsedTimer reaching;
-    reaching.start();
+    kr::test::StepTimer reaching;
     QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
     settle();
-    EXPECT_LT(reaching.elapsed(), test::timeLimit(100));
+    EXPECT_LT(reaching.elapsed(), reaching.limit(100));
     EXPECT_EQ(view->textCursor().position(), end);
     // The last line is on screen, at the bottom, and a click there hits it.
     const QRect caret = view->cursorRect();
@@ -745,7 +753,7 @@ TEST(PadsProgram, AFiftyMegabyteSheetShownAtStartReachesItsEndAtOnceAndQuitsAtOn
         test::timeLimit(30000));
     EXPECT_EQ(result, 0);
     EXPECT_GE(quitting.ms, 0);
-    EXPECT_LT(quitting.ms, test::timeLimit(500));
+    EXPECT_LT(quitting.ms, quitting.limit(500));
   }
   const QString saved = RtfdPackage::read(big).text.plainText().left(80);
   EXPECT_TRUE(saved.startsWith(QStringLiteral("k0: a line of notes"))) << qPrintable(saved);
@@ -799,8 +807,7 @@ qint64 diskStoreMs(const QString& sheet) {
   if (!file.open(QIODevice::WriteOnly))
     return 0;
   const QByteArray block(1 << 20, 'x');
-  QElapsedTimer storing;
-  storing.start();
+  kr::test::StepTimer storing;
   for (qint64 written = 0; written < bytes; written += block.size())
     file.write(block);
   file.flush();
@@ -827,9 +834,10 @@ void expectSavedAndRemove(const QString& sheet, const QByteArray& expected) {
   ASSERT_TRUE(QDir(sheet).removeRecursively());
 }
 
-// Ends the program by a signal from inside its loop: how long the quit took.
-qint64 quitBySignalMs(StartedProgram& p) {
-  QElapsedTimer quitting;
+// Ends the program by a signal from inside its loop: how long the quit took,
+// and how many times as slow as a quiet one the machine ran it in `slowness`.
+qint64 quitBySignalMs(StartedProgram& p, double* slowness) {
+  test::StepTimer quitting;
   EXPECT_EQ(runLoopWith(
                 p,
                 [&] {
@@ -838,7 +846,9 @@ qint64 quitBySignalMs(StartedProgram& p) {
                 },
                 test::timeLimit(30000)),
             0);
-  return quitting.elapsed();
+  const qint64 ms = quitting.elapsed();
+  *slowness = quitting.slowness();
+  return ms;
 }
 
 // A quit by a signal while a long sheet's steps had not yet encoded it all:
@@ -851,13 +861,16 @@ struct TimedQuit {
 };
 TimedQuit quitWithEncodingLeft(StartedProgram& p, const QString& sheet) {
   TimedQuit quit;
-  quit.ms = quitBySignalMs(p);
+  double slowness = 1;
+  quit.ms = quitBySignalMs(p, &slowness);
   quit.diskMs = diskStoreMs(sheet);
   const int cores = std::max(1, QThread::idealThreadCount());
   // (The encoding is the processor's work on the whole sheet: timed in the
   // optimised build only.)
   if (test::kTimedBuild) {
-    EXPECT_LT(quit.ms, test::timeLimit(500) * std::max(1, 8 / cores) + quit.diskMs);
+    EXPECT_LT(quit.ms,
+              (long long)(double(test::timeLimit(500) * std::max(1, 8 / cores)) * slowness) +
+                  quit.diskMs);
   }
   return quit;
 }
@@ -876,7 +889,7 @@ TEST(PadsProgram, AnEditedFiftyMegabyteSheetIsSavedByEveryQuitWithinHalfASecond)
     NowAndLaterBoardTextView* view = showSheet(p, big);
     ASSERT_GT(view->document()->characterCount(), 40 << 20);
     typeAtStart(view, bySignal ? QStringLiteral("signal ") : QStringLiteral("menu "));
-    QElapsedTimer quitting;
+    test::StepTimer quitting;
     // Until the program is through with its event loop and its saves.
     const int result = runLoopWith(
         p,
@@ -889,11 +902,12 @@ TEST(PadsProgram, AnEditedFiftyMegabyteSheetIsSavedByEveryQuitWithinHalfASecond)
         },
         test::timeLimit(30000));
     const qint64 quitMs = quitting.elapsed();
+    const long long limitMs = quitting.limit(500);
     EXPECT_EQ(result, 0);
     // Half a second on a quiet disk; a busy one (other tests writing) adds
     // what it takes to store the sheet's bytes, which no program can save.
     const qint64 diskMs = diskStoreMs(big);
-    EXPECT_LT(quitMs, test::timeLimit(500) + diskMs) << (bySignal ? "by a signal" : "by the menu");
+    EXPECT_LT(quitMs, limitMs + diskMs) << (bySignal ? "by a signal" : "by the menu");
     std::printf("quit after an edit by %s: %lld ms (the disk alone: %lld ms)\n",
                 bySignal ? "a signal" : "the menu", quitMs, diskMs);
   }
@@ -910,18 +924,16 @@ TEST(PadsProgram, AFiftyMegabyteSheetIsAutosavedAwayFromTheWindowAndEndsWithTheL
     typeAtStart(view, QStringLiteral("first "));
     FastTypeTextViewDelegate* delegate = view->delegate();
     ASSERT_TRUE(delegate->isWritePending());
-    QElapsedTimer held;
-    held.start();
+    kr::test::StepTimer held;
     fireAutosave(p);
     const qint64 heldMs = held.elapsed();
     EXPECT_FALSE(delegate->isWritePending());
-    EXPECT_LT(heldMs, test::timeLimit(50));
+    EXPECT_LT(heldMs, held.limit(50));
     // Keys go on into the text while it is written.
-    QElapsedTimer typing;
-    typing.start();
+    kr::test::StepTimer typing;
     QTest::keyClicks(view, QStringLiteral("second "));
     settle();
-    EXPECT_LT(typing.elapsed(), test::timeLimit(100));
+    EXPECT_LT(typing.elapsed(), typing.limit(100));
     EXPECT_TRUE(delegate->hasUnsavedChanges());
     std::printf("autosave held the window %lld ms\n", heldMs);
     // The autosave wrote the text as it stood; the keys after it wait for
@@ -955,18 +967,16 @@ TEST(PadsProgram, AFiftyMegabyteSheetEditedAsItAppearsIsSavedWholeWithoutHolding
     ASSERT_TRUE(view->isEncodingInSteps());
     FastTypeTextViewDelegate* delegate = view->delegate();
     // The autosave leaves the encoding to the steps and waits for them.
-    QElapsedTimer held;
-    held.start();
+    kr::test::StepTimer held;
     fireAutosave(p);
     const qint64 heldMs = held.elapsed();
-    EXPECT_LT(heldMs, test::timeLimit(50));
+    EXPECT_LT(heldMs, held.limit(50));
     EXPECT_TRUE(delegate->isWritePending());
     EXPECT_TRUE(view->isEncodingInSteps());
-    QElapsedTimer typing;
-    typing.start();
+    kr::test::StepTimer typing;
     QTest::keyClicks(view, QStringLiteral("more "));
     settle();
-    EXPECT_LT(typing.elapsed(), test::timeLimit(100));
+    EXPECT_LT(typing.elapsed(), typing.limit(100));
     expected = writtenAsAPad(*view->document());
     // The program quits before the steps are over: what is left is encoded
     // by helper threads while what was encoded is written.
@@ -1021,11 +1031,10 @@ TEST(PadsProgram, APageTurnFromAnUneditedFiftyMegabyteSheetDeletesItAwayFromTheW
     StartedProgram p(nowPadShown());
     NowAndLaterBoardTextView* view = showSheet(p, big, false);
     const QPointer<QTextDocument> shown = view->document();
-    QElapsedTimer turning;
-    turning.start();
+    kr::test::StepTimer turning;
     ASSERT_TRUE(controller(p).nowPadController()->newSheet());
     const qint64 turnMs = turning.elapsed();
-    EXPECT_LT(turnMs, test::timeLimit(50));
+    EXPECT_LT(turnMs, turning.limit(50));
     std::printf("page turn from an unedited 50 MB sheet: %lld ms\n", turnMs);
     // Nothing to write; the document goes all the same.
     EXPECT_FALSE(PadSheetWriter::shared().isInFlight(big));
@@ -1040,8 +1049,7 @@ TEST(PadsProgram, APageTurnFromAnEditedFiftyMegabyteSheetWritesItAwayFromTheWind
   QByteArray expected;
   {
     StartedProgram p(nowPadShown());
-    QElapsedTimer loading;
-    loading.start();
+    kr::test::StepTimer loading;
     // Turned away from as soon as it is shown and edited: most of its text
     // is still to be encoded for its file.
     NowAndLaterBoardTextView* view = showSheet(p, big, false);
@@ -1052,11 +1060,10 @@ TEST(PadsProgram, APageTurnFromAnEditedFiftyMegabyteSheetWritesItAwayFromTheWind
     PadViewController* pad = controller(p).nowPadController();
     // The document goes to the sheet writer with what is left to encode: the
     // window neither encodes nor deletes it.
-    QElapsedTimer turning;
-    turning.start();
+    kr::test::StepTimer turning;
     ASSERT_TRUE(pad->newSheet());
     const qint64 turnMs = turning.elapsed();
-    EXPECT_LT(turnMs, test::timeLimit(50));
+    EXPECT_LT(turnMs, turning.limit(50));
     EXPECT_FALSE(pad->isLoadingSheet());
     EXPECT_LT(view->document()->characterCount(), 1000);
     // A quit at once, with nothing else to save, still has the sheet left

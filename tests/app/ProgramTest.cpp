@@ -27,6 +27,7 @@
 #include "stats/FullFeaturedStatisticsManager.h"
 #include "stats/LogBookTableViewController.h"
 #include "stats/StatsViewController.h"
+#include "support/StepTimer.h"
 #include "support/TestEnvironment.h"
 #include "window/CalendarView.h"
 #include "window/EventView.h"
@@ -310,10 +311,9 @@ TEST(Program, ASignalWhileALargeDayTakesTheEntryLeavesTheDayWholeAndTheEntryBesi
   p.click(QStringLiteral("Log"));
   ASSERT_TRUE(states(p).rateTimeSliceState().isWritingEntry());
   test::ExpectWarnings quit({QStringLiteral("the program quit")});
-  QElapsedTimer elapsed;
-  elapsed.start();
+  kr::test::StepTimer elapsed;
   EXPECT_EQ(runLoopWith(p, [] { std::raise(SIGTERM); }), 0);
-  EXPECT_LT(elapsed.elapsed(), test::timeLimit(2000)) << "the quit waits half a second at most";
+  EXPECT_LT(elapsed.elapsed(), elapsed.limit(2000)) << "the quit waits half a second at most";
 
   const QString package = QFileInfo(text).path();
   EXPECT_TRUE(QTest::qWaitFor([&] { return RtfdPackage::spliceCopiesIn(package).isEmpty(); },
@@ -429,10 +429,9 @@ TEST(Program, TheQuitActionEndsTheEventLoopAndAsksOnlyDuringASlice) {
   const auto quitsLogged = [&] {
     return logged.filter(QStringLiteral("Korvane-R quits on the user's request")).size();
   };
-  QElapsedTimer elapsed;
-  elapsed.start();
+  kr::test::StepTimer elapsed;
   EXPECT_EQ(runLoopWith(p, [&] { controller.tryToPerform(QStringLiteral("terminate")); }), 0);
-  EXPECT_LT(elapsed.elapsed(), kr::test::timeLimit(5000)) << "the loop ended, not a time-out";
+  EXPECT_LT(elapsed.elapsed(), elapsed.limit(5000)) << "the loop ended, not a time-out";
   EXPECT_EQ(quitsLogged(), 1) << "the log tells why the program ended";
 
   p.click(QStringLiteral("Start Time Slice"));
@@ -520,10 +519,9 @@ TEST(Program, ASignalEndsTheProgramWithoutAsking) {
   p.click(QStringLiteral("Start Time Slice"));
   ASSERT_EQ(current(p), &states(p).timeSliceRunningState());
   AlertAnswerer none(QStringLiteral("OK"));
-  QElapsedTimer elapsed;
-  elapsed.start();
+  kr::test::StepTimer elapsed;
   EXPECT_EQ(runLoopWith(p, [] { std::raise(SIGTERM); }), 0);
-  EXPECT_LT(elapsed.elapsed(), kr::test::timeLimit(2000));
+  EXPECT_LT(elapsed.elapsed(), elapsed.limit(2000));
   EXPECT_TRUE(none.seen.isEmpty()) << "a signal never waits for an answer";
 }
 
@@ -553,10 +551,9 @@ TEST(Program, AQuitDuringTheStartUpOfferIsNotLost) {
     UserDefaults& defaults = UserDefaults::standard();
     EXPECT_EQ(defaults.integer(QStringLiteral("mailing_list_launchCounter")), 6);
     EXPECT_FALSE(defaults.boolValue(QStringLiteral("mailing_list_haveShownJoinMailingListDialog")));
-    QElapsedTimer elapsed;
-    elapsed.start();
+    kr::test::StepTimer elapsed;
     EXPECT_EQ(runLoopWith(p, [] {}), 0) << (bySignal ? "signal" : "end of the session");
-    EXPECT_LT(elapsed.elapsed(), kr::test::timeLimit(1000));
+    EXPECT_LT(elapsed.elapsed(), elapsed.limit(1000));
   }
 }
 

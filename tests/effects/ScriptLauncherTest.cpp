@@ -1,6 +1,7 @@
 #include "effects/ScriptLauncher.h"
 #include "platform/files/SupportPaths.h"
 
+#include "support/StepTimer.h"
 #include "support/TestClock.h"
 #include "support/TestEnvironment.h"
 
@@ -309,12 +310,11 @@ TEST_F(ScriptLauncherTest, StoppingAllRunsEndsRunsStillGoingAndLeavesWhatHooksLe
       settle();
     ASSERT_EQ(launcher.runningCount(), c.waits ? 1 : 0) << c.name;
 
-    QElapsedTimer quit;
-    quit.start();
+    kr::test::StepTimer quit;
     launcher.stopAllRuns();
     const qint64 took = quit.elapsed();
     EXPECT_GE(took, c.atLeastMs) << c.name;
-    EXPECT_LT(took, kr::test::timeLimit(500)) << c.name;
+    EXPECT_LT(took, quit.limit(500)) << c.name;
     settle();
     EXPECT_EQ(QFile::exists(file("termed")), c.termed) << c.name;
     for (const qint64 pid : {group, session})

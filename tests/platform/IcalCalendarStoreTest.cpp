@@ -3,6 +3,7 @@
 #include "platform/linux/calendar/IcalCalendarReader.h"
 
 #include "support/BerlinZone.h"
+#include "support/StepTimer.h"
 #include "support/TestEnvironment.h"
 #include "support/ZoneScope.h"
 
@@ -307,10 +308,9 @@ TEST_F(IcalCalendarStoreTest, APipeACountedRuleAndAHugeLineNeitherBlockNorHideTh
   EXPECT_EQ(state(pipe).reason, QStringLiteral("it is a pipe (FIFO), not a calendar file"));
   EXPECT_EQ(state(good).status, Status::Read);
   EXPECT_TRUE(busy->hasReadsInProgress()) << "the counted rule is still being expanded";
-  QElapsedTimer quitting;
-  quitting.start();
+  kr::test::StepTimer quitting;
   busy.reset();
-  EXPECT_LT(quitting.elapsed(), kr::test::timeLimit(1000));
+  EXPECT_LT(quitting.elapsed(), quitting.limit(1000));
 }
 
 TEST_F(IcalCalendarStoreTest, LargeCalendarsShareOneBudgetAndAFreedShareLetsTheNextIn) {
@@ -368,10 +368,9 @@ TEST_F(IcalCalendarStoreTest, RepeatingEventsKeepABoundedNumberOfOccurrences) {
   const QString good =
       event(QStringLiteral("good"), QStringLiteral("SUMMARY:Good\nDTSTART:20260302T103000\n"));
   store.setSources({write(QStringLiteral("b.ics"), calendar(ages + good))});
-  QElapsedTimer expanding;
-  expanding.start();
+  kr::test::StepTimer expanding;
   const QList<CalendarEvent> aged = hourFrom(local(2026, 3, 2, 10));
-  EXPECT_LT(expanding.elapsed(), kr::test::timeLimit(2000));
+  EXPECT_LT(expanding.elapsed(), expanding.limit(2000));
   EXPECT_EQ(stateOf(dir.filePath(QStringLiteral("b.ics"))).status, Status::Read);
   const auto agesRunning = std::count_if(aged.begin(), aged.end(), [](const CalendarEvent& e) {
     return e.title == QStringLiteral("Ages");
@@ -475,10 +474,9 @@ TEST_F(IcalCalendarStoreTest, AZoneRuleRepeatingHourlyNeitherHoldsTheReadNorHide
                             QStringLiteral("SUMMARY:Meeting\nDTSTART;TZID=Hourly:20260302T090000\n"
                                            "DURATION:PT1H\n"))));
   store.setSources({path});
-  QElapsedTimer timer;
-  timer.start();
+  kr::test::StepTimer timer;
   const QList<CalendarEvent> events = ask(local(2026, 3, 1, 0), local(2026, 3, 4, 0));
-  EXPECT_LT(timer.elapsed(), test::timeLimit(2000));
+  EXPECT_LT(timer.elapsed(), timer.limit(2000));
   ASSERT_EQ(events.size(), 1);
   EXPECT_EQ(events.first().title, QStringLiteral("Meeting"));
   EXPECT_EQ(stateOf(path).status, Status::Read);
@@ -531,10 +529,9 @@ TEST_F(IcalCalendarStoreTest, ARuleMatchingOnlyFarAheadNeitherHoldsTheReadNorHid
                                  QStringLiteral("SUMMARY:Meeting\nDTSTART:20261027T090000\n")),
                        true));
     store.setSources({path});
-    QElapsedTimer timer;
-    timer.start();
+    kr::test::StepTimer timer;
     const QList<CalendarEvent> events = ask(local(2026, 10, 26, 0), local(2026, 10, 28, 0));
-    EXPECT_LT(timer.elapsed(), test::timeLimit(1000));
+    EXPECT_LT(timer.elapsed(), timer.limit(1000));
     QList<CalendarEvent> seldom;
     std::copy_if(events.begin(), events.end(), std::back_inserter(seldom),
                  [](const CalendarEvent& e) { return e.title == QStringLiteral("Seldom"); });

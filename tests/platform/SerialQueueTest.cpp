@@ -1,6 +1,7 @@
 #include "platform/SerialQueue.h"
 #include "platform/DetachedJob.h"
 #include "platform/OrderedWorker.h"
+#include "support/StepTimer.h"
 #include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
@@ -73,11 +74,10 @@ TEST(SerialQueueTest, StopWaitsForABusyTaskNoLongerThanItsLimit) {
     finished = true;
   });
   ASSERT_TRUE(QTest::qWaitFor([&] { return started.load(); }));
-  QElapsedTimer elapsed;
-  elapsed.start();
+  kr::test::StepTimer elapsed;
   EXPECT_FALSE(queue->stop(std::chrono::milliseconds(20)));
   queue.reset(); // no second wait
-  EXPECT_LT(elapsed.elapsed(), kr::test::timeLimit(1000));
+  EXPECT_LT(elapsed.elapsed(), elapsed.limit(1000));
   release = true;
   EXPECT_TRUE(QTest::qWaitFor([&] { return finished.load(); }));
 }

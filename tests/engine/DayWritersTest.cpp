@@ -123,6 +123,38 @@ TEST_F(DayWritersTest, TwoWritersOfADayGoOneAfterTheOtherAndAStartKeepsTheCopyUn
   }
 }
 
+TEST_F(DayWritersTest, AStartLeavesWhatAWholeWriteUnderWayHasBesideThePackage) {
+  const QString sheet = dir.filePath(QStringLiteral("Now Pads 000001.rtfd"));
+  const auto leftovers = [this] {
+    return QDir(dir.path())
+        .entryList({QStringLiteral(".kr-*")}, QDir::AllEntries | QDir::Hidden)
+        .join(u' ')
+        .toStdString();
+  };
+  // The writer stopped with its new copy beside the sheet, and with the old
+  // sheet set aside and the new one not yet in its place.
+  for (const char* step : {"Swap", "Aside"}) {
+    SCOPED_TRACE(step);
+    ASSERT_TRUE(BackingStoreManager::sharedManager().writeFile(RichText(QStringLiteral("before")),
+                                                               sheet, dir.path()));
+    Writer first({QStringLiteral("write"), sheet, QStringLiteral("first"), QLatin1String(step)});
+    ASSERT_TRUE(first.says("stopped"));
+    const std::string left = leftovers();
+    ASSERT_EQ(QFileInfo::exists(sheet), step == std::string("Swap"));
+    ASSERT_EQ(left.find(".kr-new-") == 0, true) << left;
+    ASSERT_EQ(left.find(".kr-old-") != std::string::npos, step == std::string("Aside")) << left;
+    EXPECT_TRUE(
+        Writer({QStringLiteral("store-start"), dir.path(), QStringLiteral("Now Pads")}).landed());
+    EXPECT_EQ(leftovers(), left) << "a start took what the writer has under way";
+    Writer second({QStringLiteral("write"), sheet, QStringLiteral("second")});
+    first.goOn();
+    EXPECT_TRUE(first.landed());
+    EXPECT_TRUE(second.landed());
+    EXPECT_EQ(RtfdPackage::read(sheet).text.plainText(), QStringLiteral("second"));
+    EXPECT_EQ(leftovers(), "");
+  }
+}
+
 TEST_F(DayWritersTest, AKillOfEitherWriterAtAnyStepLeavesTheDayWhole) {
   // The first killed while the second waits for it, or the second after the
   // first landed; and where.

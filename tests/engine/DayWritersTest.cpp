@@ -35,7 +35,11 @@ QByteArray bytesOf(const QString& path) {
 
 // The other program (DayWriterProgram.cpp), killed unless it ended.
 struct Writer : QProcess {
-  explicit Writer(const QStringList& arguments) { start(QStringLiteral(KR_DAY_WRITER), arguments); }
+  explicit Writer(const QStringList& arguments, const QProcessEnvironment& environment =
+                                                    QProcessEnvironment::systemEnvironment()) {
+    setProcessEnvironment(environment);
+    start(QStringLiteral(KR_DAY_WRITER), arguments);
+  }
   ~Writer() override { kill(); }
   void kill() {
     QProcess::kill();
@@ -153,6 +157,18 @@ TEST_F(DayWritersTest, AStartLeavesWhatAWholeWriteUnderWayHasBesideThePackage) {
     EXPECT_EQ(RtfdPackage::read(sheet).text.plainText(), QStringLiteral("second"));
     EXPECT_EQ(leftovers(), "");
   }
+  // Where no lock file can be made, a start leaves an interrupted write's
+  // copy; the sheet's next write puts it right.
+  const QString copy = dir.filePath(QStringLiteral(".kr-new-Now Pads 000001.rtfd-a1b2c3"));
+  ASSERT_TRUE(QDir().mkpath(copy));
+  QProcessEnvironment noLocks = QProcessEnvironment::systemEnvironment();
+  noLocks.insert(QStringLiteral("XDG_DATA_HOME"), QStringLiteral("/sys/kr-no-such-folder"));
+  Writer start({QStringLiteral("store-start"), dir.path(), QStringLiteral("Now Pads")}, noLocks);
+  EXPECT_TRUE(start.landed());
+  EXPECT_TRUE(start.readAllStandardError().contains("none can be made in /sys/kr-no-such-folder"));
+  EXPECT_TRUE(QFileInfo::exists(copy));
+  EXPECT_TRUE(Writer({QStringLiteral("write"), sheet, QStringLiteral("third")}, noLocks).landed());
+  EXPECT_EQ(leftovers(), "");
 }
 
 TEST_F(DayWritersTest, AKillOfEitherWriterAtAnyStepLeavesTheDayWhole) {

@@ -166,6 +166,9 @@ void UserDefaults::takeOutcomes() {
       // longer than it is waited for: the retry comes before anything is
       // said.
       heldLockProblem_ = outcome.result.why;
+      platformLog(QStringLiteral("settings: %1; the write is tried again in %2 s")
+                      .arg(heldLockProblem_)
+                      .arg(kRetryMilliseconds / 1000));
     } else if (!written && writeProblem_.isEmpty()) {
       writeProblem_ = outcome.result.why;
       platformLog(QStringLiteral("settings: changes cannot be kept for now, as %1. They are kept "

@@ -354,17 +354,22 @@ FileLock::Attempt FileLock::removeLeftBehind(int fd) {
 // `fd` is locked and named by the path (or, where files cannot be locked,
 // made by this writer): it is ours once it names us.
 FileLock::Attempt FileLock::hold(int fd, QString* why) {
+  // Known as held here before it names this process, lest another writer
+  // of this process find it naming us and take it for left behind.
+  if (byExistence_) {
+    const std::lock_guard guard(stateMutex);
+    heldByExistence.insert(QFile::encodeName(path_));
+  }
   if (!writeHolder(fd)) {
     *why = QStringLiteral("cannot be written (%1)").arg(errnoText(errno));
     if (stillAtPath(fd))
       ::unlink(QFile::encodeName(path_).constData());
     ::close(fd);
-    byExistence_ = false;
+    if (std::exchange(byExistence_, false)) {
+      const std::lock_guard guard(stateMutex);
+      heldByExistence.erase(QFile::encodeName(path_));
+    }
     return Attempt::Refused;
-  }
-  if (byExistence_) {
-    const std::lock_guard guard(stateMutex);
-    heldByExistence.insert(QFile::encodeName(path_));
   }
   fd_ = fd;
   return Attempt::Taken;

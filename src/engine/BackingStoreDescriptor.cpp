@@ -66,14 +66,27 @@ const BackingStoreNamingStrategy* BackingStoreDescriptor::namingStrategy() const
 
 void BackingStoreDescriptor::finishInitialization() {
   // What a write cut short by a crash or a kill left beside this machine's
-  // packages is put right now, not only at the next write to that package.
+  // packages is put right now, not only at the next write to that package;
+  // but only under the package's lock, had at once: what a writer holding
+  // it (another copy of the program) has beside the package is its own.
+  // Without a lock to be had, the package's next write puts it right.
   const BackingStoreNamingStrategy* strategy = namingStrategy();
-  const int recovered = RtfdPackage::recoverLeftoversIn(
-      folderPath(), [strategy](const QString& name) { return strategy->ownsFileName(name); });
+  const QString folder = folderPath();
+  int recovered = 0;
+  for (const QString& name : RtfdPackage::packagesWithLeftoversIn(folder)) {
+    if (!strategy->ownsFileName(name))
+      continue;
+    FileLock lock(SupportPaths::packageLockFile(folder + QLatin1Char('/') + name));
+    QString why;
+    if (!lock.acquire(std::chrono::milliseconds(0), &why) || lock.isWithoutLock())
+      continue;
+    recovered += RtfdPackage::recoverLeftoversIn(
+        folder, [&name](const QString& owner) { return owner == name; });
+  }
   if (recovered > 0)
     qCInfo(lcEngine).noquote() << QStringLiteral(
                                       "%1: put right %2 copies left by an interrupted write")
-                                      .arg(consoleSafe(folderPath()))
+                                      .arg(consoleSafe(folder))
                                       .arg(recovered);
   index_->refreshIndexFromDisk();
 }

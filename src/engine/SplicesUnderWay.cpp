@@ -97,10 +97,11 @@ int SplicesUnderWay::removeLeftovers(const QString& note) {
       if (!package.startsWith('/') || !package.endsWith(".rtfd"))
         continue;
       const QString path = QFile::decodeName(package);
-      // A writer that runs holds the package's lock, and keeps its copy.
+      // A writer that runs holds the package's lock, and keeps its copy
+      // (which, without a lock to be had, the package's next write removes).
       FileLock lock(SupportPaths::packageLockFile(path));
       QString why;
-      if (!lock.acquire(std::chrono::milliseconds(0), &why)) {
+      if (!lock.acquire(std::chrono::milliseconds(0), &why) || lock.isWithoutLock()) {
         writing.append(package);
         continue;
       }

@@ -6,10 +6,21 @@
 //     input. Ends with 0 once the entry is written.
 //   day_writer start-up
 //     removes what splices cut short left, as each start of the program does.
+//   day_writer write <package> <text> [Swap|Aside]
+//     writes the package whole, as a pad's sheet is written, saying "Swap"
+//     once its new copy is beside it and "Aside" once the old one is set
+//     aside; stops at the step named as above. Ends with 0 once written.
+//   day_writer store-start <folder> <root>
+//     starts a store of packages named "<root> <number>.rtfd" in the
+//     folder, as the program's start does, and says "started".
 #include "engine/AppendHandover.h"
+#include "engine/BackingStoreDescriptor.h"
+#include "engine/BackingStoreManager.h"
 #include "engine/DayAppend.h"
+#include "engine/SequenceNumberNamingStrategy.h"
 #include "engine/SplicesUnderWay.h"
 #include "platform/richtext/RichText.h"
+#include "platform/richtext/RtfdPackage.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -37,6 +48,16 @@ void waitForALine() {
   std::getline(std::cin, line);
 }
 
+QString swapStop;
+
+void atSwapStep(const char* step) {
+  say(QString::fromLatin1(step));
+  if (swapStop == QLatin1String(step)) {
+    say(QStringLiteral("stopped"));
+    waitForALine();
+  }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -46,6 +67,24 @@ int main(int argc, char** argv) {
   if (mode == QStringLiteral("start-up")) {
     say(QString::number(SplicesUnderWay::removeLeftovers()));
     return 0;
+  }
+  if (mode == QStringLiteral("store-start") && arguments.size() == 4) {
+    BackingStoreDescriptor store;
+    store.setFolderPath(arguments[2]);
+    store.setRoot(arguments[3]);
+    store.setNamingStrategy(std::make_unique<SequenceNumberNamingStrategy>());
+    store.finishInitialization();
+    say(QStringLiteral("started"));
+    return 0;
+  }
+  if (mode == QStringLiteral("write") && arguments.size() >= 4) {
+    swapStop = arguments.value(4);
+    RtfdPackage::setSwapHookForTesting(atSwapStep);
+    const QString package = arguments[2];
+    return BackingStoreManager::sharedManager().writeFile(RichText(arguments[3]), package,
+                                                          QFileInfo(package).path())
+               ? 0
+               : 1;
   }
   if (mode != QStringLiteral("append") || arguments.size() < 4)
     return 2;

@@ -35,7 +35,11 @@ QByteArray bytesOf(const QString& path) {
 
 // The other program (DayWriterProgram.cpp), killed unless it ended.
 struct Writer : QProcess {
-  explicit Writer(const QStringList& arguments) { start(QStringLiteral(KR_DAY_WRITER), arguments); }
+  explicit Writer(const QStringList& arguments, const QProcessEnvironment& environment =
+                                                    QProcessEnvironment::systemEnvironment()) {
+    setProcessEnvironment(environment);
+    start(QStringLiteral(KR_DAY_WRITER), arguments);
+  }
   ~Writer() override { kill(); }
   void kill() {
     QProcess::kill();
@@ -121,6 +125,50 @@ TEST_F(DayWritersTest, TwoWritersOfADayGoOneAfterTheOtherAndAStartKeepsTheCopyUn
     expectWhole({QStringLiteral("U-FIRST"), QStringLiteral("U-SECOND")});
     EXPECT_TRUE(RtfdPackage::spliceCopiesIn(day).isEmpty());
   }
+}
+
+TEST_F(DayWritersTest, AStartLeavesWhatAWholeWriteUnderWayHasBesideThePackage) {
+  const QString sheet = dir.filePath(QStringLiteral("Now Pads 000001.rtfd"));
+  const auto leftovers = [this] {
+    return QDir(dir.path())
+        .entryList({QStringLiteral(".kr-*")}, QDir::AllEntries | QDir::Hidden)
+        .join(u' ')
+        .toStdString();
+  };
+  // The writer stopped with its new copy beside the sheet, and with the old
+  // sheet set aside and the new one not yet in its place.
+  for (const char* step : {"Swap", "Aside"}) {
+    SCOPED_TRACE(step);
+    ASSERT_TRUE(BackingStoreManager::sharedManager().writeFile(RichText(QStringLiteral("before")),
+                                                               sheet, dir.path()));
+    Writer first({QStringLiteral("write"), sheet, QStringLiteral("first"), QLatin1String(step)});
+    ASSERT_TRUE(first.says("stopped"));
+    const std::string left = leftovers();
+    ASSERT_EQ(QFileInfo::exists(sheet), step == std::string("Swap"));
+    ASSERT_EQ(left.find(".kr-new-") == 0, true) << left;
+    ASSERT_EQ(left.find(".kr-old-") != std::string::npos, step == std::string("Aside")) << left;
+    EXPECT_TRUE(
+        Writer({QStringLiteral("store-start"), dir.path(), QStringLiteral("Now Pads")}).landed());
+    EXPECT_EQ(leftovers(), left) << "a start took what the writer has under way";
+    Writer second({QStringLiteral("write"), sheet, QStringLiteral("second")});
+    first.goOn();
+    EXPECT_TRUE(first.landed());
+    EXPECT_TRUE(second.landed());
+    EXPECT_EQ(RtfdPackage::read(sheet).text.plainText(), QStringLiteral("second"));
+    EXPECT_EQ(leftovers(), "");
+  }
+  // Where no lock file can be made, a start leaves an interrupted write's
+  // copy; the sheet's next write puts it right.
+  const QString copy = dir.filePath(QStringLiteral(".kr-new-Now Pads 000001.rtfd-a1b2c3"));
+  ASSERT_TRUE(QDir().mkpath(copy));
+  QProcessEnvironment noLocks = QProcessEnvironment::systemEnvironment();
+  noLocks.insert(QStringLiteral("XDG_DATA_HOME"), QStringLiteral("/sys/kr-no-such-folder"));
+  Writer start({QStringLiteral("store-start"), dir.path(), QStringLiteral("Now Pads")}, noLocks);
+  EXPECT_TRUE(start.landed());
+  EXPECT_TRUE(start.readAllStandardError().contains("none can be made in /sys/kr-no-such-folder"));
+  EXPECT_TRUE(QFileInfo::exists(copy));
+  EXPECT_TRUE(Writer({QStringLiteral("write"), sheet, QStringLiteral("third")}, noLocks).landed());
+  EXPECT_EQ(leftovers(), "");
 }
 
 TEST_F(DayWritersTest, AKillOfEitherWriterAtAnyStepLeavesTheDayWhole) {

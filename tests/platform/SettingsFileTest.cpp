@@ -2,11 +2,13 @@
 // way is named once, nothing waits on it, and the changes are kept until
 // they can be written.
 #include "platform/settings/SettingsFile.h"
+#include "platform/files/FileLock.h"
 #include "platform/settings/UserDefaults.h"
 
 #include "support/StepTimer.h"
 #include "support/TestEnvironment.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -14,11 +16,14 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QSysInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <fcntl.h>
+#include <memory>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -146,9 +151,106 @@ TEST_F(SettingsFileTest, AStaleLockOfThisUserIsTakenOver) {
   EXPECT_EQ(UserDefaults(path()).integer(QStringLiteral("count")), 4);
 }
 
+// A write the held lock stopped is tried again before anything is said; the
+// alert comes when the retry finds it held too.
+TEST_F(SettingsFileTest, AWriteTheLockHeldUpIsTriedAgainBeforeItIsSaid) {
+  // Events until `done`, or a minute.
+  const auto until = [](const std::function<bool()>& done) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < kr::test::timeLimit(60000))
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  };
+  for (const bool freedBeforeTheRetry : {true, false}) {
+    SCOPED_TRACE(freedBeforeTheRetry);
+    kr::test::ConsoleCapture console;
+    writeLock(QByteArray::number(qint64(::getpid())) + "\nKorvane-R\n\n");
+    const int held = ::open(encodedLock().constData(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    UserDefaults defaults(path());
+    QSignalSpy told(&defaults, &UserDefaults::cannotWrite);
+    defaults.setValue(QStringLiteral("count"), 9);
+    defaults.flush();
+    until([&] { return console.contains(QStringLiteral("tried again")) || !told.isEmpty(); });
+    EXPECT_TRUE(told.isEmpty()) << "said before it was tried again";
+    if (freedBeforeTheRetry) {
+      ::close(held);
+      EXPECT_TRUE(defaults.flush());
+      EXPECT_TRUE(told.isEmpty());
+      continue;
+    }
+    defaults.flush();
+    until([&] { return !told.isEmpty(); });
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0][0].toString().contains(QStringLiteral("held by another running")));
+    ::close(held);
+    EXPECT_TRUE(defaults.flush());
+  }
+  EXPECT_EQ(UserDefaults(path()).integer(QStringLiteral("count")), 9);
+}
+
+int noLocks(int, int) {
+  errno = ENOLCK;
+  return -1;
+}
+
+int lockFails(int, int) {
+  errno = EIO;
+  return -1;
+}
+
+// Where files cannot be locked, the lock file made exclusively is the lock;
+// where none may be made, the write goes ahead without one. Each is said
+// once, for the reason it is.
+TEST_F(SettingsFileTest, WithoutFlockALockFileStillTakesTurns) {
+  kr::test::ConsoleCapture console;
+  kr::FileLock::setLockCallForTesting(noLocks);
+  const std::shared_ptr<void> restore(nullptr,
+                                      [](void*) { kr::FileLock::setLockCallForTesting(nullptr); });
+  QString why;
+  {
+    kr::FileLock first(lock());
+    kr::FileLock second(lock());
+    ASSERT_TRUE(first.acquire(0ms, &why)) << why.toStdString();
+    EXPECT_FALSE(second.acquire(0ms, &why));
+    EXPECT_TRUE(why.startsWith(QStringLiteral("is held by another running program")));
+    first.release();
+    EXPECT_FALSE(QFileInfo::exists(lock()));
+    EXPECT_TRUE(second.acquire(0ms, &why)) << why.toStdString();
+  }
+  // Left by a process that is gone, and empty for longer than any writer
+  // takes to fill it; an empty one just made is a writer's.
+  writeLock("2147483646\nKorvane-R\n" + QSysInfo::machineHostName().toUtf8() + '\n');
+  EXPECT_TRUE(kr::FileLock(lock()).acquire(0ms, &why)) << why.toStdString();
+  writeLock("");
+  EXPECT_FALSE(kr::FileLock(lock()).acquire(0ms, &why));
+  const struct utimbuf old { std::time(nullptr) - 600, std::time(nullptr) - 600 };
+  ASSERT_EQ(::utime(encodedLock().constData(), &old), 0);
+  {
+    UserDefaults defaults(path());
+    defaults.setValue(QStringLiteral("count"), 3);
+    EXPECT_TRUE(defaults.flush());
+  }
+  EXPECT_EQ(console.lines().filter(QStringLiteral("cannot lock files (No locks")).size(), 1);
+  // Any other failure is a refusal, and leaves no empty lock file.
+  kr::FileLock::setLockCallForTesting(lockFails);
+  EXPECT_FALSE(kr::FileLock(lock()).acquire(1s, &why));
+  EXPECT_EQ(why, QStringLiteral("cannot be locked (Input/output error)"));
+  EXPECT_FALSE(QFileInfo::exists(lock()));
+  kr::FileLock::setLockCallForTesting(nullptr);
+  // No folder may be made there.
+  for (int i = 0; i < 2; ++i) {
+    kr::FileLock none(QStringLiteral("/sys/kr-no-such-folder/settings.lock"));
+    EXPECT_TRUE(none.acquire(0ms, &why));
+    EXPECT_TRUE(none.isWithoutLock());
+  }
+  EXPECT_EQ(console.lines().filter(QStringLiteral("none can be made")).size(), 1);
+}
+
 // Two programs writing the settings at once, as fast as they can: each write
 // is made under the lock from the file as the other left it, so no key is
-// lost, also when one finds the lock file the other just made still empty.
+// lost, also when one finds the lock file the other just made still empty,
+// and where files cannot be locked.
 TEST_F(SettingsFileTest, TwoWritersAtOnceLoseNothing) {
   constexpr int kKeys = 500;
   // In memory where the system has a folder there: the disk's syncs of the
@@ -158,28 +260,32 @@ TEST_F(SettingsFileTest, TwoWritersAtOnceLoseNothing) {
   const QString file = folder + QStringLiteral("/settings.conf");
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert(QStringLiteral("TMPDIR"), folder);
-  QProcess writers[2];
-  const QString prefixes[2] = {QStringLiteral("first"), QStringLiteral("second")};
-  for (int i = 0; i < 2; ++i) {
-    writers[i].setProcessEnvironment(environment);
-    writers[i].start(QStringLiteral(KR_SETTINGS_WRITER),
-                     {file, prefixes[i], QString::number(kKeys), QStringLiteral("--slow-lock")});
-  }
-  for (QProcess& writer : writers) {
-    ASSERT_TRUE(writer.waitForFinished(240000));
-    EXPECT_EQ(writer.exitCode(), 0) << writer.readAllStandardError().toStdString();
-  }
-  const UserDefaults written(file);
-  QStringList lost;
-  for (const QString& prefix : prefixes) {
-    for (int i = 0; i < kKeys; ++i) {
-      if (written.integer(prefix + QString::number(i)) != i)
-        lost << prefix + QString::number(i);
+  for (const char* option : {"--slow-lock", "--no-flock"}) {
+    SCOPED_TRACE(option);
+    QFile::remove(file);
+    QProcess writers[2];
+    const QString prefixes[2] = {QStringLiteral("first"), QStringLiteral("second")};
+    for (int i = 0; i < 2; ++i) {
+      writers[i].setProcessEnvironment(environment);
+      writers[i].start(QStringLiteral(KR_SETTINGS_WRITER),
+                       {file, prefixes[i], QString::number(kKeys), QLatin1String(option)});
     }
+    for (QProcess& writer : writers) {
+      ASSERT_TRUE(writer.waitForFinished(240000));
+      EXPECT_EQ(writer.exitCode(), 0) << writer.readAllStandardError().toStdString();
+    }
+    const UserDefaults written(file);
+    QStringList lost;
+    for (const QString& prefix : prefixes) {
+      for (int i = 0; i < kKeys; ++i) {
+        if (written.integer(prefix + QString::number(i)) != i)
+          lost << prefix + QString::number(i);
+      }
+    }
+    EXPECT_TRUE(lost.isEmpty()) << lost.size() << " lost, among them "
+                                << lost.mid(0, 10).join(u' ').toStdString();
+    EXPECT_FALSE(QFileInfo::exists(SettingsFile::lockPath(file)));
   }
-  EXPECT_TRUE(lost.isEmpty()) << lost.size() << " lost, among them "
-                              << lost.mid(0, 10).join(u' ').toStdString();
-  EXPECT_FALSE(QFileInfo::exists(SettingsFile::lockPath(file)));
 }
 
 // A read-only file or folder is the user's word: nothing is written there,

@@ -1,15 +1,17 @@
 // A second program writing the settings beside a test, through the
 // program's own settings code, as fast as it can:
-//   settings_writer <file> <key prefix> <count> [--slow-lock]
+//   settings_writer <file> <key prefix> <count> [--slow-lock] [--no-flock]
 // writes the keys <prefix>0 ... one write each. --slow-lock widens the moment
 // between making a lock file and locking it, in which the other writer may
-// find it empty. Ends with 0 once every write was made.
+// find it empty; --no-flock makes every flock fail as on a file system that
+// cannot lock files. Ends with 0 once every write was made.
 #include "platform/files/FileLock.h"
 #include "platform/settings/SettingsFile.h"
 
 #include <QCoreApplication>
 #include <QStringList>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -23,6 +25,12 @@ int main(int argc, char** argv) {
     kr::FileLock::setAfterMakingForTesting([] {
       for (int i = 0; i < 64; ++i)
         std::this_thread::yield();
+    });
+  }
+  if (arguments.contains(QStringLiteral("--no-flock"))) {
+    kr::FileLock::setLockCallForTesting([](int, int) {
+      errno = ENOLCK;
+      return -1;
     });
   }
   const int count = arguments[3].toInt();

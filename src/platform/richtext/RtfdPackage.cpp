@@ -36,6 +36,8 @@ const QLatin1String kOldPrefix(".kr-old-");
 
 QString textFileName() { return QString::fromLatin1(RtfdPackage::kTextFileName); }
 
+void (*swapHook)(const char* step) = nullptr;
+
 // The text files this process read whole or wrote, with the attachment names
 // they held, by the stamp they had then. While a package's text file keeps
 // that stamp, a write need not read (parse) it again to know its attachments.
@@ -326,7 +328,8 @@ bool swapIntoPlace(const QString& fresh, const QString& path, const QString& asi
                              .arg(path, QString::fromLocal8Bit(strerror(errno))));
     return true;
   }
-  if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) == 0) {
+  if (!swapHook &&
+      ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) == 0) {
     removeEntry(fresh); // now holds the old package
     return true;
   }
@@ -336,6 +339,8 @@ bool swapIntoPlace(const QString& fresh, const QString& path, const QString& asi
   if (::rename(to.constData(), old.constData()) != 0)
     return fail(error, QStringLiteral("Could not replace %1: %2")
                            .arg(path, QString::fromLocal8Bit(strerror(errno))));
+  if (swapHook)
+    swapHook("Aside");
   if (::rename(from.constData(), to.constData()) != 0) {
     const QString reason = QString::fromLocal8Bit(strerror(errno));
     ::rename(old.constData(), to.constData());
@@ -443,6 +448,20 @@ std::optional<QString> RtfdPackage::resolvePackageLink(const QString& path, QStr
 int RtfdPackage::recoverLeftoversIn(const QString& folder,
                                     const std::function<bool(const QString&)>& owns) {
   return recoverLeftovers(folder, owns);
+}
+
+void RtfdPackage::setSwapHookForTesting(void (*hook)(const char* step)) { swapHook = hook; }
+
+QStringList RtfdPackage::packagesWithLeftoversIn(const QString& folder) {
+  QStringList names;
+  for (const QString& entry : FileOperations::entryNames(folder, QStringLiteral(".kr-"))) {
+    bool isOld = false;
+    if (const std::optional<QString> name = leftoverOwner(entry, &isOld);
+        name && !names.contains(*name))
+      names.append(*name);
+  }
+  names.sort();
+  return names;
 }
 
 bool RtfdPackage::write(const QString& requestedPath, const RichText& text, QString* error) {
@@ -572,6 +591,8 @@ bool RtfdPackage::writePackage(const QString& path, const PackageContent& conten
 
   const QString aside = folder + QLatin1Char('/') + kOldPrefix + name + freshPath.right(7);
   const std::optional<FileStamp> stamp = KnownTexts::stampOf(freshPath);
+  if (swapHook)
+    swapHook("Swap");
   if (!swapIntoPlace(freshPath, path, aside, error))
     return false;
   fresh.setAutoRemove(false); // its path now holds nothing of ours

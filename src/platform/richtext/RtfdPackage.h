@@ -130,6 +130,15 @@ public:
   // the number of leftovers dealt with.
   static int recoverLeftoversIn(const QString& folder,
                                 const std::function<bool(const QString& name)>& owns);
+  // The names of the packages in `folder` that interrupted writes (or
+  // writes under way) left something beside.
+  static QStringList packagesWithLeftoversIn(const QString& folder);
+
+  // Called with "Swap" once a whole package's new copy is written beside
+  // it, and with "Aside" once the old package is set aside, the new one not
+  // yet in its place. While it is set, the two are never exchanged in one
+  // step, as on a file system without that. Tests only.
+  static void setSwapHookForTesting(void (*hook)(const char* step));
   // The package a link at `path` leads to, when it is a link: its final
   // target when that is a folder on the same file system as the folder
   // holding the link, else nothing (with the reason). A path that is not a

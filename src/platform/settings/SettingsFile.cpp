@@ -202,8 +202,11 @@ SettingsFile::WriteResult SettingsFile::rewrite(const QString& path,
 
   FileLock lock(lockPath(path));
   QString why;
-  if (!lock.acquire(lockWait, &why))
-    return failure(QStringLiteral("the lock file %1 %2").arg(lock.path(), why), true);
+  if (!lock.acquire(lockWait, &why)) {
+    WriteResult result = failure(QStringLiteral("the lock file %1 %2").arg(lock.path(), why), true);
+    result.lockHeld = lock.foundHeld();
+    return result;
+  }
   if (locked)
     locked();
   // Read once the lock is had: another writer may have made or changed the

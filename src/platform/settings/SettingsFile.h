@@ -46,6 +46,8 @@ public:
     bool written = false;
     // The lock file is in the way (`why` says how), rather than the file.
     bool lockInTheWay = false;
+    // Another writer held the lock all the time it was waited for.
+    bool lockHeld = false;
     // Empty when nothing was written as there was nothing to change.
     QString why;
   };

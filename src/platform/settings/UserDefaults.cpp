@@ -131,6 +131,7 @@ void UserDefaults::startWrite() {
 }
 
 void UserDefaults::takeOutcomes() {
+  const bool canRetry = QCoreApplication::instance() && QThread::currentThread() == thread();
   std::vector<Outcomes::Outcome> list;
   {
     const std::lock_guard<std::mutex> lock(outcomes_->mutex);
@@ -153,10 +154,21 @@ void UserDefaults::takeOutcomes() {
       if (!written && !pending_.contains(it.key()))
         pending_.insert(it.key(), it.value());
     }
+    if (written)
+      heldLockProblem_.clear();
     if (written && !writeProblem_.isEmpty()) {
       platformLog(QStringLiteral("settings: %1 is written again").arg(filePath_));
       writeProblem_.clear();
       lastSaidNotWritten_.clear();
+    } else if (!written && writeProblem_.isEmpty() && outcome.result.lockHeld &&
+               heldLockProblem_.isEmpty() && canRetry) {
+      // Another copy of the program may hold the file's lock a little
+      // longer than it is waited for: the retry comes before anything is
+      // said.
+      heldLockProblem_ = outcome.result.why;
+      platformLog(QStringLiteral("settings: %1; the write is tried again in %2 s")
+                      .arg(heldLockProblem_)
+                      .arg(kRetryMilliseconds / 1000));
     } else if (!written && writeProblem_.isEmpty()) {
       writeProblem_ = outcome.result.why;
       platformLog(QStringLiteral("settings: changes cannot be kept for now, as %1. They are kept "
@@ -165,8 +177,8 @@ void UserDefaults::takeOutcomes() {
       Q_EMIT cannotWrite(writeProblem_);
     }
   }
-  if (!writeProblem_.isEmpty() && !pending_.isEmpty() && !retryTimer_->isActive() &&
-      QCoreApplication::instance() && QThread::currentThread() == thread())
+  if ((!writeProblem_.isEmpty() || !heldLockProblem_.isEmpty()) && !pending_.isEmpty() &&
+      !retryTimer_->isActive() && canRetry)
     retryTimer_->start(kRetryMilliseconds);
 }
 
@@ -178,8 +190,10 @@ void UserDefaults::sayNotWritten() {
   if (keys.isEmpty() || keys == lastSaidNotWritten_)
     return;
   lastSaidNotWritten_ = keys;
-  const QString why =
-      writeProblem_.isEmpty() ? QStringLiteral("the write did not end in time") : writeProblem_;
+  const QString why = !writeProblem_.isEmpty() ? writeProblem_
+                      : !heldLockProblem_.isEmpty()
+                          ? heldLockProblem_
+                          : QStringLiteral("the write did not end in time");
   platformLog(QStringLiteral("settings: these changes were not written to %1, as %2: %3")
                   .arg(filePath_, why, keys.join(QStringLiteral(", "))));
 }

@@ -155,6 +155,9 @@ private:
   QTimer* retryTimer_ = nullptr;
   QElapsedTimer sinceLastWrite_;
   QString writeProblem_;
+  // A write found the file's lock held: said only once the retry finds it
+  // held too.
+  QString heldLockProblem_;
   // A flush gave up waiting for this write: later ones do not wait for it.
   quint64 abandoned_ = 0;
   // Made while an application ran: what the store holds is written while it

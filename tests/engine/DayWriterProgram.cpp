@@ -6,9 +6,12 @@
 //     input. Ends with 0 once the entry is written.
 //   day_writer start-up
 //     removes what splices cut short left, as each start of the program does.
+// With DAY_WRITER_REFUSES set, the extended attribute it names cannot be
+// given to a file, as a file system may refuse it.
 #include "engine/AppendHandover.h"
 #include "engine/DayAppend.h"
 #include "engine/SplicesUnderWay.h"
+#include "platform/files/FileOperations.h"
 #include "platform/richtext/RichText.h"
 
 #include <QCoreApplication>
@@ -42,6 +45,7 @@ void waitForALine() {
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   const QStringList arguments = app.arguments();
+  FileOperations::refuseAttributeForTesting(qgetenv("DAY_WRITER_REFUSES"));
   const QString mode = arguments.value(1);
   if (mode == QStringLiteral("start-up")) {
     say(QString::number(SplicesUnderWay::removeLeftovers()));

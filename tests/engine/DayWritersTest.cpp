@@ -260,9 +260,11 @@ TEST_F(DayWritersTest, ADayKeepsItsAclAndAttributesOrStaysAsItIsWithTheEntryBesi
                  << " keeps no ACL or user attribute: " << std::strerror(errno);
   const uid_t self = ::geteuid();
   const uid_t nobody = 65534;
+  // Where an ACL is: on the text, or the package's for its new files.
+  enum Acl { None, OnText, ForFiles };
   struct Case {
     const char* what;
-    bool acl;
+    Acl acl;
     const char* attribute; // a user attribute the text has
     const char* refused;   // one that cannot be given to a file
     bool asNobody;         // the writer runs as user nobody, the day being that user's
@@ -271,12 +273,14 @@ TEST_F(DayWritersTest, ADayKeepsItsAclAndAttributesOrStaysAsItIsWithTheEntryBesi
     bool spliced; // else the day is left as it is and the entry goes beside it
   };
   const Case cases[] = {
-      {"its ACL kept", true, "", "", false, self, 0640, true},
-      {"its user attribute kept", false, "user.kept", "", false, self, 0600, true},
-      {"an attribute a copy cannot get", true, "user.kept", "user.kept", false, self, 0640, false},
-      {"its own user's ACL kept", true, "user.kept", "", true, nobody, 0640, true},
-      {"another user's text, read-only to it", false, "", "", true, 0, 0644, false},
-      {"another user's text it may write", false, "", "", true, 0, 0666, false}};
+      {"its ACL kept", OnText, "", "", false, self, 0640, true},
+      {"no ACL of the package's given", ForFiles, "", "", false, self, 0640, true},
+      {"its user attribute kept", None, "user.kept", "", false, self, 0600, true},
+      {"an attribute a copy cannot get", OnText, "user.kept", "user.kept", false, self, 0640,
+       false},
+      {"its own user's ACL kept", OnText, "user.kept", "", true, nobody, 0640, true},
+      {"another user's text, read-only to it", None, "", "", true, 0, 0644, false},
+      {"another user's text it may write", None, "", "", true, 0, 0666, false}};
   const QString aside = LogFile::writtenAsidePath(day, 1);
   const QString home = dir.filePath(QStringLiteral("home"));
   for (const Case& row : cases) {
@@ -288,9 +292,11 @@ TEST_F(DayWritersTest, ADayKeepsItsAclAndAttributesOrStaysAsItIsWithTheEntryBesi
     QDir(day).removeRecursively();
     QDir(aside).removeRecursively();
     SetUp();
-    if (row.acl) {
-      ASSERT_EQ(::setxattr(text.constData(), "system.posix_acl_access", acl.constData(),
-                           size_t(acl.size()), 0),
+    if (row.acl != None) {
+      const bool onText = row.acl == OnText;
+      ASSERT_EQ(::setxattr(onText ? text.constData() : QFile::encodeName(day).constData(),
+                           onText ? "system.posix_acl_access" : "system.posix_acl_default",
+                           acl.constData(), size_t(acl.size()), 0),
                 0);
     }
     if (*row.attribute) {
@@ -320,7 +326,7 @@ TEST_F(DayWritersTest, ADayKeepsItsAclAndAttributesOrStaysAsItIsWithTheEntryBesi
     EXPECT_EQ(info.st_uid, row.owner);
     EXPECT_EQ(info.st_mode & 07777, row.mode);
     EXPECT_EQ(attributesOf(text), attributes) << "the ACL and attributes the text had";
-    EXPECT_EQ(attributes.count("system.posix_acl_access"), row.acl ? 1u : 0u);
+    EXPECT_EQ(attributes.count("system.posix_acl_access"), row.acl == OnText ? 1u : 0u);
     EXPECT_TRUE(RtfdPackage::spliceCopiesIn(day).isEmpty());
     if (row.spliced) {
       expectWhole({QStringLiteral("U-ACL")});
@@ -333,6 +339,22 @@ TEST_F(DayWritersTest, ADayKeepsItsAclAndAttributesOrStaysAsItIsWithTheEntryBesi
       EXPECT_EQ(beside, QStringList{QStringLiteral("U-ACL")});
     }
   }
+
+  // A sheet written anew whole keeps them too, its folder's and its text's.
+  const QString sheet = dir.filePath(QStringLiteral("Now Pads 000001.rtfd"));
+  BackingStoreManager& manager = BackingStoreManager::sharedManager();
+  ASSERT_TRUE(manager.writeFile(RichText(QStringLiteral("before\n")), sheet, dir.path()));
+  const QByteArray sheetText = QFile::encodeName(sheet + QStringLiteral("/TXT.rtf"));
+  ASSERT_EQ(::setxattr(sheetText.constData(), "system.posix_acl_access", acl.constData(),
+                       size_t(acl.size()), 0),
+            0);
+  ASSERT_EQ(::setxattr(sheetText.constData(), "user.kept", "a tag", 5, 0), 0);
+  ASSERT_EQ(::setxattr(QFile::encodeName(sheet).constData(), "user.kept", "a tag", 5, 0), 0);
+  const std::map<QByteArray, QByteArray> textAttributes = attributesOf(sheetText);
+  ASSERT_TRUE(manager.writeFile(RichText(QStringLiteral("after")), sheet, dir.path()));
+  EXPECT_EQ(RtfdPackage::read(sheet).text.plainText(), QStringLiteral("after"));
+  EXPECT_EQ(attributesOf(sheetText), textAttributes);
+  EXPECT_EQ(attributesOf(QFile::encodeName(sheet)).count("user.kept"), 1u);
 }
 
 } // namespace

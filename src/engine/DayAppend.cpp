@@ -77,11 +77,27 @@ private:
   AppendHandover* handover_;
 };
 
+// The entry beside a day that stays as it is, for `why`.
+void appendAside(const RichText& entry, const QString& folder, Steps& steps,
+                 DayAppend::Outcome& outcome, const QString& why) {
+  if (!steps.claim(Step::WriteAside))
+    return;
+  const std::optional<QString> aside =
+      DayAppend::writeAside(entry, outcome.path, folder, &outcome.reason);
+  steps.settle(aside.has_value());
+  if (!aside) {
+    outcome.kind = Kind::WriteFailed;
+    return;
+  }
+  outcome.writtenAside = *aside;
+  outcome.damage = why;
+}
+
 // The day in another program's style: copied a block at a time with the
 // entry spliced in after its text, every byte it held kept, into a file that
 // replaces its text. True when that settled the append, one way or another.
-bool splice(const RichText& entry, const QString& path, Steps& steps, DayAppend::Outcome& outcome,
-            QString* declined) {
+bool splice(const RichText& entry, const QString& path, const QString& folder, Steps& steps,
+            DayAppend::Outcome& outcome, QString* declined) {
   // Noted where there is a text to copy (not for a day yet to begin).
   const bool noted = FileOperations::isRegularFile(path + QStringLiteral("/TXT.rtf"), false);
   if (noted)
@@ -107,25 +123,16 @@ bool splice(const RichText& entry, const QString& path, Steps& steps, DayAppend:
     outcome.kind = Kind::WriteFailed;
     return true;
   }
+  // A text the copy could not replace as it is: the day stays as it is.
+  if (spliced.leaveAsIs) {
+    outcome.readOnly = spliced.readOnly;
+    appendAside(entry, folder, steps, outcome,
+                QStringLiteral("the entry cannot be added after its text: %1").arg(spliced.reason));
+    return true;
+  }
   *declined = spliced.reason;
   qn_log(QStringLiteral("append: the entry cannot be spliced in: %1").arg(spliced.reason));
   return false;
-}
-
-// The entry beside a day that stays as it is, for `why`.
-void appendAside(const RichText& entry, const QString& folder, Steps& steps,
-                 DayAppend::Outcome& outcome, const QString& why) {
-  if (!steps.claim(Step::WriteAside))
-    return;
-  const std::optional<QString> aside =
-      DayAppend::writeAside(entry, outcome.path, folder, &outcome.reason);
-  steps.settle(aside.has_value());
-  if (!aside) {
-    outcome.kind = Kind::WriteFailed;
-    return;
-  }
-  outcome.writtenAside = *aside;
-  outcome.damage = why;
 }
 
 // The append, once the day's lock is held.
@@ -141,7 +148,7 @@ void appendLocked(const RichText& entry, const QString& folder, const QDateTime&
 
   // A day made read-only is the user's word, though the folder would let a
   // copy be renamed over it (and root may write it).
-  if (!RtfdPackage::ownerMayWrite(path)) {
+  if (!RtfdPackage::mayWrite(path)) {
     outcome.readOnly = true;
     appendAside(entry, folder, steps, outcome, QStringLiteral("it is read-only"));
     return;
@@ -173,7 +180,7 @@ void appendLocked(const RichText& entry, const QString& folder, const QDateTime&
   if (outcome.kind == Kind::Cancelled || steps.cancelled())
     return;
   QString declined;
-  if (splice(entry, path, steps, outcome, &declined))
+  if (splice(entry, path, folder, steps, outcome, &declined))
     return;
 
   // The splice found no certain end of the day's text, or no text at all.

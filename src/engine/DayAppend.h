@@ -28,8 +28,9 @@ class AppendHandover;
 // spliced in after it, and the copy replaces it. A day the splice declines
 // is read whole: one that is missing, or damaged (it cannot be read in full;
 // it is set aside unchanged), starts anew with the entry; one that reads in
-// full stays as it is, and the entry goes beside it. So does a day its owner
-// may not write (by its permission bits): it is left byte for byte.
+// full stays as it is, and the entry goes beside it. So does a day that is
+// read-only (see RtfdPackage::mayWrite), or whose text has an owner, ACL or
+// user attribute its copy cannot be given: it is left byte for byte.
 class DayAppend {
 public:
   struct Outcome {

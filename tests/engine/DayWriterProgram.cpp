@@ -13,12 +13,15 @@
 //   day_writer store-start <folder> <root>
 //     starts a store of packages named "<root> <number>.rtfd" in the
 //     folder, as the program's start does, and says "started".
+// With DAY_WRITER_REFUSES set, the extended attribute it names cannot be
+// given to a file, as a file system may refuse it.
 #include "engine/AppendHandover.h"
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/BackingStoreManager.h"
 #include "engine/DayAppend.h"
 #include "engine/SequenceNumberNamingStrategy.h"
 #include "engine/SplicesUnderWay.h"
+#include "platform/files/FileOperations.h"
 #include "platform/richtext/RichText.h"
 #include "platform/richtext/RtfdPackage.h"
 
@@ -63,6 +66,7 @@ void atSwapStep(const char* step) {
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   const QStringList arguments = app.arguments();
+  FileOperations::refuseAttributeForTesting(qgetenv("DAY_WRITER_REFUSES"));
   const QString mode = arguments.value(1);
   if (mode == QStringLiteral("start-up")) {
     say(QString::number(SplicesUnderWay::removeLeftovers()));

@@ -5,6 +5,7 @@
 #include "engine/BackingStoreManager.h"
 #include "engine/FullDataSet.h"
 #include "engine/FullTimeSlice.h"
+#include "engine/LogFile.h"
 #include "engine/SplicesUnderWay.h"
 #include "platform/files/FileLock.h"
 #include "platform/richtext/RtfdPackage.h"
@@ -19,10 +20,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdio>
+#include <cstring>
 #include <future>
+#include <map>
 #include <optional>
 #include <sys/stat.h>
+#include <sys/xattr.h>
+#include <tuple>
+#include <unistd.h>
 
 using namespace kr;
 
@@ -33,12 +41,57 @@ QByteArray bytesOf(const QString& path) {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The extended attributes of the file at `path`, by name.
+std::map<QByteArray, QByteArray> attributesOf(const QByteArray& path) {
+  std::map<QByteArray, QByteArray> attributes;
+  QByteArray names(4096, '\0');
+  const ssize_t size = ::llistxattr(path.constData(), names.data(), size_t(names.size()));
+  for (const QByteArray& name : names.left(qsizetype(std::max<ssize_t>(size, 0))).split('\0')) {
+    QByteArray value(4096, '\0');
+    const ssize_t n = ::lgetxattr(path.constData(), name.constData(), value.data(), 4096);
+    if (!name.isEmpty() && n >= 0)
+      attributes[name] = value.left(qsizetype(n));
+  }
+  return attributes;
+}
+
+// A POSIX ACL in the kernel's form: the owner reads and writes, the user
+// `uid` and the group read.
+QByteArray aclLettingRead(quint32 uid) {
+  QByteArray acl;
+  auto add = [&acl](quint32 value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+      acl.append(char((value >> (8 * i)) & 0xff));
+  };
+  add(2, 4); // the form's version
+  const quint32 none = 0xffffffff;
+  for (const auto& [tag, permissions, id] : {std::tuple{0x01u, 6u, none},
+                                             {0x02u, 4u, uid},
+                                             {0x04u, 4u, none},
+                                             {0x10u, 4u, none},
+                                             {0x20u, 0u, none}}) {
+    add(tag, 2);
+    add(permissions, 2);
+    add(id, 4);
+  }
+  return acl;
+}
+
 // The other program (DayWriterProgram.cpp), killed unless it ended.
 struct Writer : QProcess {
   explicit Writer(const QStringList& arguments, const QProcessEnvironment& environment =
                                                     QProcessEnvironment::systemEnvironment()) {
     setProcessEnvironment(environment);
     start(QStringLiteral(KR_DAY_WRITER), arguments);
+  }
+  // Started by `launcher` (another user's, say) in `environment`.
+  Writer(const QStringList& launcher, const QStringList& arguments,
+         const QProcessEnvironment& environment) {
+    setProcessEnvironment(environment);
+    if (launcher.isEmpty())
+      start(QStringLiteral(KR_DAY_WRITER), arguments);
+    else
+      start(launcher[0], launcher.mid(1) + QStringList{QStringLiteral(KR_DAY_WRITER)} + arguments);
   }
   ~Writer() override { kill(); }
   void kill() {
@@ -243,6 +296,113 @@ TEST_F(DayWritersTest, ASheetIsWrittenOnceAnotherWriterOfItIsDone) {
   struct stat info {};
   ASSERT_EQ(::stat(QFile::encodeName(text).constData(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0640u) << "the new sheet keeps the old one's permissions";
+}
+
+TEST_F(DayWritersTest, ADayKeepsItsAclAndAttributesOrStaysAsItIsWithTheEntryBeside) {
+  const QByteArray text = QFile::encodeName(day + QStringLiteral("/TXT.rtf"));
+  const QByteArray acl = aclLettingRead(65534);
+  if (::setxattr(text.constData(), "system.posix_acl_access", acl.constData(), size_t(acl.size()),
+                 0) != 0 ||
+      ::setxattr(text.constData(), "user.probe", "1", 1, 0) != 0)
+    GTEST_SKIP() << "the file system of " << qPrintable(dir.path())
+                 << " keeps no ACL or user attribute: " << std::strerror(errno);
+  const uid_t self = ::geteuid();
+  const uid_t nobody = 65534;
+  // Where an ACL is: on the text, or the package's for its new files.
+  enum Acl { None, OnText, ForFiles };
+  struct Case {
+    const char* what;
+    Acl acl;
+    const char* attribute; // a user attribute the text has
+    const char* refused;   // one that cannot be given to a file
+    bool asNobody;         // the writer runs as user nobody, the day being that user's
+    uid_t owner;
+    mode_t mode;
+    bool spliced; // else the day is left as it is and the entry goes beside it
+  };
+  const Case cases[] = {
+      {"its ACL kept", OnText, "", "", false, self, 0640, true},
+      {"no ACL of the package's given", ForFiles, "", "", false, self, 0640, true},
+      {"its user attribute kept", None, "user.kept", "", false, self, 0600, true},
+      {"an attribute a copy cannot get", OnText, "user.kept", "user.kept", false, self, 0640,
+       false},
+      {"its own user's ACL kept", OnText, "user.kept", "", true, nobody, 0640, true},
+      {"another user's text, read-only to it", None, "", "", true, 0, 0644, false},
+      {"another user's text it may write", None, "", "", true, 0, 0666, false}};
+  const QString aside = LogFile::writtenAsidePath(day, 1);
+  const QString home = dir.filePath(QStringLiteral("home"));
+  for (const Case& row : cases) {
+    SCOPED_TRACE(row.what);
+    if (row.asNobody && self != 0) {
+      std::printf("skipped \"%s\": only root may give a day to user nobody\n", row.what);
+      continue;
+    }
+    QDir(day).removeRecursively();
+    QDir(aside).removeRecursively();
+    SetUp();
+    if (row.acl != None) {
+      const bool onText = row.acl == OnText;
+      ASSERT_EQ(::setxattr(onText ? text.constData() : QFile::encodeName(day).constData(),
+                           onText ? "system.posix_acl_access" : "system.posix_acl_default",
+                           acl.constData(), size_t(acl.size()), 0),
+                0);
+    }
+    if (*row.attribute) {
+      ASSERT_EQ(::setxattr(text.constData(), row.attribute, "a tag", 5, 0), 0);
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DAY_WRITER_REFUSES"), QString::fromLatin1(row.refused));
+    QStringList launcher;
+    if (row.asNobody) {
+      // That user's own home for the locks, and the day's folder and package.
+      QDir().mkpath(home);
+      for (const QString& path : {dir.path(), home, day})
+        ASSERT_EQ(::chown(QFile::encodeName(path).constData(), nobody, nobody), 0);
+      environment.insert(QStringLiteral("HOME"), home);
+      environment.insert(QStringLiteral("XDG_DATA_HOME"), home);
+      launcher = QStringList{QStringLiteral("setpriv"), QStringLiteral("--reuid=65534"),
+                             QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups")};
+    }
+    ASSERT_EQ(::chown(text.constData(), row.owner, row.owner), 0);
+    ASSERT_EQ(::chmod(text.constData(), row.mode), 0);
+    const std::map<QByteArray, QByteArray> attributes = attributesOf(text);
+
+    Writer writer(launcher, append("U-ACL"), environment);
+    EXPECT_TRUE(writer.landed()) << writer.readAll().constData();
+    struct stat info {};
+    ASSERT_EQ(::stat(text.constData(), &info), 0);
+    EXPECT_EQ(info.st_uid, row.owner);
+    EXPECT_EQ(info.st_mode & 07777, row.mode);
+    EXPECT_EQ(attributesOf(text), attributes) << "the ACL and attributes the text had";
+    EXPECT_EQ(attributes.count("system.posix_acl_access"), row.acl == OnText ? 1u : 0u);
+    EXPECT_TRUE(RtfdPackage::spliceCopiesIn(day).isEmpty());
+    if (row.spliced) {
+      expectWhole({QStringLiteral("U-ACL")});
+      EXPECT_FALSE(QFileInfo::exists(aside));
+    } else {
+      EXPECT_EQ(bytesOf(day + QStringLiteral("/TXT.rtf")), old) << "the day byte for byte";
+      QStringList beside;
+      for (const FullTimeSlicePtr& slice : FullDataSet::loadRTFDFile(aside).timeSlices)
+        beside << slice->uuid();
+      EXPECT_EQ(beside, QStringList{QStringLiteral("U-ACL")});
+    }
+  }
+
+  // A sheet written anew whole keeps them too, its folder's and its text's.
+  const QString sheet = dir.filePath(QStringLiteral("Now Pads 000001.rtfd"));
+  BackingStoreManager& manager = BackingStoreManager::sharedManager();
+  ASSERT_TRUE(manager.writeFile(RichText(QStringLiteral("before\n")), sheet, dir.path()));
+  const QByteArray sheetText = QFile::encodeName(sheet + QStringLiteral("/TXT.rtf"));
+  ASSERT_EQ(::setxattr(sheetText.constData(), "system.posix_acl_access", acl.constData(),
+                       size_t(acl.size()), 0),
+            0);
+  ASSERT_EQ(::setxattr(sheetText.constData(), "user.kept", "a tag", 5, 0), 0);
+  ASSERT_EQ(::setxattr(QFile::encodeName(sheet).constData(), "user.kept", "a tag", 5, 0), 0);
+  const std::map<QByteArray, QByteArray> textAttributes = attributesOf(sheetText);
+  ASSERT_TRUE(manager.writeFile(RichText(QStringLiteral("after")), sheet, dir.path()));
+  EXPECT_EQ(RtfdPackage::read(sheet).text.plainText(), QStringLiteral("after"));
+  EXPECT_EQ(attributesOf(sheetText), textAttributes);
+  EXPECT_EQ(attributesOf(QFile::encodeName(sheet)).count("user.kept"), 1u);
 }
 
 } // namespace

@@ -12,7 +12,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
+#include <vector>
 
 namespace kr {
 
@@ -212,20 +214,6 @@ bool finishWrite(int fd, const QByteArray& path, bool written, const QString& wh
   return false;
 }
 
-// Gives the new file `fd` the owner and group of the file it replaces, as far
-// as the system lets this user: the group alone where the owner cannot be
-// given (another user's file this user may write).
-void keepOwner(int fd, const struct stat& replaced) {
-  struct stat made {};
-  if (::fstat(fd, &made) != 0 || (made.st_uid == replaced.st_uid && made.st_gid == replaced.st_gid))
-    return;
-  if (::fchown(fd, replaced.st_uid, replaced.st_gid) == 0 || made.st_gid == replaced.st_gid)
-    return;
-  // Otherwise the new file keeps this user's group: it is written all the same.
-  const bool groupGiven = ::fchown(fd, uid_t(-1), replaced.st_gid) == 0;
-  Q_UNUSED(groupGiven);
-}
-
 // A rename is on the disk once its folder is: without this, a power cut soon
 // after can bring back the old file, or none. A file system that cannot sync
 // a folder has nothing to sync.
@@ -244,8 +232,125 @@ bool FileOperations::keepModeAndOwner(int fd, const struct stat& replaced) {
   return ::fchmod(fd, replaced.st_mode & 07777) == 0;
 }
 
+bool FileOperations::keepOwner(int fd, const struct stat& replaced) {
+  struct stat made {};
+  if (::fstat(fd, &made) != 0)
+    return false;
+  if (made.st_uid == replaced.st_uid && made.st_gid == replaced.st_gid)
+    return true;
+  if (::fchown(fd, replaced.st_uid, replaced.st_gid) == 0)
+    return true;
+  const int code = errno;
+  // Otherwise the new file keeps this user's group: it is written all the same.
+  if (made.st_gid != replaced.st_gid) {
+    const bool groupGiven = ::fchown(fd, uid_t(-1), replaced.st_gid) == 0;
+    Q_UNUSED(groupGiven);
+  }
+  errno = code;
+  return made.st_uid == replaced.st_uid;
+}
+
+namespace {
+constexpr char kAccessAcl[] = "system.posix_acl_access";
+constexpr char kDefaultAcl[] = "system.posix_acl_default";
+
+QByteArray& refusedAttribute() {
+  static QByteArray name;
+  return name;
+}
+
+// Whether an attribute of this name is given to a file that replaces one:
+// its ACLs and what its user set, not what the system or its security
+// modules keep of the file itself.
+bool isKept(const char* name) {
+  return std::strcmp(name, kAccessAcl) == 0 || std::strcmp(name, kDefaultAcl) == 0 ||
+         std::strncmp(name, "user.", 5) == 0;
+}
+
+// The names of `fd`'s extended attributes, each ended by a zero byte: none
+// on a file system without them; nothing, errno set, when they cannot be
+// listed.
+std::optional<QByteArray> attributeNames(int fd) {
+  for (;;) {
+    const ssize_t size = ::flistxattr(fd, nullptr, 0);
+    if (size < 0)
+      return errno == ENOTSUP ? std::optional<QByteArray>(QByteArray()) : std::nullopt;
+    QByteArray names(qsizetype(size), '\0');
+    const ssize_t n = ::flistxattr(fd, names.data(), size_t(size));
+    if (n >= 0)
+      return names.left(qsizetype(n));
+    if (errno != ERANGE) // else more came meanwhile
+      return std::nullopt;
+  }
+}
+
+// The value of `fd`'s attribute `name`; nothing, errno set, when it cannot be
+// read (ENODATA: it went meanwhile).
+std::optional<QByteArray> attributeValue(int fd, const char* name) {
+  for (;;) {
+    const ssize_t size = ::fgetxattr(fd, name, nullptr, 0);
+    if (size < 0)
+      return std::nullopt;
+    QByteArray value(qsizetype(size), '\0');
+    const ssize_t n = ::fgetxattr(fd, name, value.data(), size_t(size));
+    if (n >= 0)
+      return value.left(qsizetype(n));
+    if (errno != ERANGE)
+      return std::nullopt;
+  }
+}
+} // namespace
+
+bool FileOperations::keepAttributes(int from, int to, QString* unkept) {
+  const std::optional<QByteArray> names = attributeNames(from);
+  if (!names) {
+    setError(unkept, QStringLiteral("extended attributes"));
+    return false;
+  }
+  std::vector<const char*> kept;
+  for (const char* name = names->constData(); name < names->constData() + names->size();
+       name += std::strlen(name) + 1) {
+    if (isKept(name))
+      kept.push_back(name);
+  }
+  // An ACL the new one got from its folder goes first: the old one had none
+  // of its own, and its room may be needed for the old one's attributes.
+  for (const char* acl : {kAccessAcl, kDefaultAcl}) {
+    const bool had = std::any_of(kept.begin(), kept.end(),
+                                 [acl](const char* name) { return std::strcmp(name, acl) == 0; });
+    if (!had && ::fremovexattr(to, acl) != 0 && errno != ENODATA && errno != ENOTSUP) {
+      setError(unkept, QString::fromLatin1(acl));
+      return false;
+    }
+  }
+  for (const char* name : kept) {
+    const std::optional<QByteArray> value = attributeValue(from, name);
+    if (!value && errno == ENODATA)
+      continue;
+    const bool refused = !refusedAttribute().isEmpty() && refusedAttribute() == name;
+    if (refused)
+      errno = EPERM;
+    if (!value || refused ||
+        ::fsetxattr(to, name, value->constData(), size_t(value->size()), 0) != 0) {
+      setError(unkept, QString::fromUtf8(name));
+      return false;
+    }
+  }
+  return true;
+}
+
+void FileOperations::refuseAttributeForTesting(const QByteArray& name) {
+  refusedAttribute() = name;
+}
+
 bool FileOperations::ownerMayWrite(const struct stat& info) {
   return (info.st_mode & S_IWUSR) != 0;
+}
+
+bool FileOperations::mayWrite(int folder, const QByteArray& name, const struct stat& info) {
+  if (::geteuid() == 0)
+    return ownerMayWrite(info);
+  return ::faccessat(folder, name.constData(), W_OK, AT_EACCESS) == 0;
 }
 
 bool FileOperations::writeRegularFile(const QString& path, const QByteArray& bytes, QString* error,

@@ -87,10 +87,29 @@ public:
   // as the system lets this user (the group alone where the owner cannot be
   // given). False, errno set, when the permissions could not be set.
   static bool keepModeAndOwner(int fd, const struct stat& replaced);
+  // Gives the new file open at `fd` the owner and group of the file
+  // `replaced` describes, as far as the system lets this user (the group
+  // alone where the owner cannot be given). True when it has the owner.
+  static bool keepOwner(int fd, const struct stat& replaced);
+  // Gives the new file or folder open at `to`, which is to replace the one
+  // open at `from`, that one's POSIX ACLs and user extended attributes
+  // ("user.*"), and takes from it an ACL it got from its folder that `from`
+  // lacks. Before its permission bits are set: an ACL sets some of them.
+  // False, errno set and `unkept` naming the attribute, when one cannot be
+  // given.
+  static bool keepAttributes(int from, int to, QString* unkept = nullptr);
+  // Refuses to give attributes of this name in keepAttributes, as a file
+  // system may (EPERM); none when empty.
+  static void refuseAttributeForTesting(const QByteArray& name);
   // Whether the owner of the file `info` describes may write it by its
   // permission bits alone: what a user who made a file read-only meant,
   // also for a program that runs as root, whom the system lets write it.
   static bool ownerMayWrite(const struct stat& info);
+  // Whether this program may change the file `name` in the open folder
+  // `folder` (as `info` describes it): by its owner's permission bits for a
+  // program run as root, as ownerMayWrite; by the system's answer for this
+  // user otherwise, which counts ACLs too.
+  static bool mayWrite(int folder, const QByteArray& name, const struct stat& info);
 
   // True when `path` is a regular file (a link to one counts when
   // `followLink`).

@@ -245,13 +245,14 @@ bool carryOver(const QString& from, const QString& to, QString* error) {
   return copyFileData(source, target, error);
 }
 
-// Gives the new package at `fresh` the permissions and owners of the one at
-// `path` it replaces: of the folder and of the text file.
+// Gives the new package at `fresh` the permissions, owners, ACLs and user
+// extended attributes of the one at `path` it replaces: of the folder and of
+// the text file, as far as the system lets this user.
 void keepModesAndOwners(const QString& path, const QString& fresh) {
   for (const QString& sub : {QString(), QLatin1Char('/') + textFileName()}) {
     struct stat old {};
-    if (::lstat(QFile::encodeName(path + sub).constData(), &old) != 0 ||
-        !(S_ISDIR(old.st_mode) || S_ISREG(old.st_mode)))
+    const QByteArray oldPath = QFile::encodeName(path + sub);
+    if (::lstat(oldPath.constData(), &old) != 0 || !(S_ISDIR(old.st_mode) || S_ISREG(old.st_mode)))
       continue;
     // own-file: the new package's folder or text file, just written here
     const int fd = ::open(QFile::encodeName(fresh + sub).constData(),
@@ -259,8 +260,19 @@ void keepModesAndOwners(const QString& path, const QString& fresh) {
     if (fd < 0)
       continue;
     struct stat made {};
-    if (::fstat(fd, &made) == 0 && (made.st_mode & S_IFMT) == (old.st_mode & S_IFMT))
-      FileOperations::keepModeAndOwner(fd, old);
+    if (::fstat(fd, &made) == 0 && (made.st_mode & S_IFMT) == (old.st_mode & S_IFMT)) {
+      FileOperations::keepOwner(fd, old);
+      // own-file: the package replaced, its attributes read only (no link, no blocking)
+      const int from = ::open(oldPath.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+      struct stat opened {};
+      if (from >= 0 && ::fstat(from, &opened) == 0 && opened.st_ino == old.st_ino &&
+          opened.st_dev == old.st_dev)
+        FileOperations::keepAttributes(from, fd);
+      if (from >= 0)
+        ::close(from);
+      // Set after the owner and the ACL: both may change them.
+      (void)::fchmod(fd, old.st_mode & 07777);
+    }
     ::close(fd);
   }
 }

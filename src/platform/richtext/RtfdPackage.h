@@ -71,7 +71,7 @@ public:
   // Adds `text` at the end of the package's text in place, touching no
   // other file, when the text file is one this program wrote and can take it
   // there (see RtfInPlaceAppend), is a regular file with no other link to it
-  // that its owner may write (by its permission bits), and `path` is a
+  // that this program may write (see mayWrite), and `path` is a
   // package folder, not a link. Declined leaves the package as it was; so
   // does Failed.
   // An append reports how the text file was before and after it, from the
@@ -81,6 +81,10 @@ public:
     Outcome outcome = Outcome::Declined;
     QString reason;
     std::optional<WrittenFile> written; // when Appended and the file could be examined
+    // Declined: the day is to stay as it is and its entry go beside it, its
+    // text being read-only or having an ACL or attribute its copy cannot get.
+    bool leaveAsIs = false;
+    bool readOnly = false;
   };
   static InPlaceResult appendInPlace(const QString& path, const RichText& text,
                                      const std::function<bool()>& mayFinish = {});
@@ -88,15 +92,15 @@ public:
   // Adds `text` at the end of the package's text when appendInPlace()
   // declined it: the text file is copied into a new one beside it, a block
   // at a time, with the text spliced in (see RtfSpliceAppend), and the new
-  // file, given the old one's permissions and owner, takes the old one's
-  // name. Every other byte of the text and every other file of the package
-  // stay as they were (another name of the old text file keeps the old
-  // text). Each splice's copy has a name of its own, beginning with
-  // kSplicePrefix, and a splice removes or renames no other. A text its
-  // owner may not write is declined. Declined (or Failed) leaves the package
-  // as it was. `cancelled` is asked between blocks and stops the copy; once
-  // the copy is done, the new file takes the old one's place only when
-  // `mayReplace` says so (Declined with the reason "cancelled" otherwise).
+  // file, given the old one's owner, ACLs, user extended attributes and
+  // permissions before a byte goes in, takes the old one's name. Every other byte of the text and
+  // every other file of the package stay as they were (another name of the old text file keeps the
+  // old text). Each splice's copy has a name of its own, beginning with kSplicePrefix, and a splice
+  // removes or renames no other. A text this program may not write (see mayWrite), or whose owner,
+  // ACL or attributes the copy cannot be given, is declined with leaveAsIs (and readOnly but for an
+  // attribute). Declined (or Failed) leaves the package as it was. `cancelled` is asked between
+  // blocks and stops the copy; once the copy is done, the new file takes the old one's place only
+  // when `mayReplace` says so (Declined with the reason "cancelled" otherwise).
   static InPlaceResult appendBySplice(const QString& path, const RichText& text,
                                       const std::function<bool()>& cancelled = {},
                                       const std::function<bool()>& mayReplace = {});
@@ -109,10 +113,12 @@ public:
   // Removes them; returns how many were removed.
   static int removeSpliceCopies(const QString& path);
 
-  // Whether the package's owner may change it, by the permission bits of its
-  // folder and its text file (when there is one): a day made read-only is
-  // left as it is, also by a program that runs as root.
-  static bool ownerMayWrite(const QString& path);
+  // Whether the package may be changed: by its owner's permission bits of
+  // its folder and of its text file (when there is one), a day made
+  // read-only being left as it is also by a program that runs as root; and,
+  // for a program that does not, by whether the system lets this user write
+  // the text (FileOperations::mayWrite).
+  static bool mayWrite(const QString& path);
 
   // The largest text file read or appended to.
   static constexpr qint64 kMaxTextFileSize = 512LL * 1024 * 1024;

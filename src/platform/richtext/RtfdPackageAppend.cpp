@@ -75,9 +75,9 @@ RtfdPackage::InPlaceResult RtfdPackage::appendInPlace(const QString& path, const
   int fd = -1;
   const bool regular = ::fstatat(folder, name.constData(), &before, AT_SYMLINK_NOFOLLOW) == 0 &&
                        S_ISREG(before.st_mode) && before.st_nlink == 1;
-  if (regular && !FileOperations::ownerMayWrite(before)) {
+  if (regular && !FileOperations::mayWrite(folder, name, before)) {
     ::close(folder);
-    return {Outcome::Declined, QStringLiteral("its text is read-only"), {}};
+    return {Outcome::Declined, QStringLiteral("its text is read-only"), {}, true, true};
   }
   if (regular)
     fd = ::openat(folder, name.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
@@ -121,14 +121,21 @@ RtfdPackage::InPlaceResult RtfdPackage::appendBySplice(const QString& path, cons
     ::close(folder);
     return InPlaceResult{outcome, reason, {}};
   };
+  // The day stays as it is, the entry goes beside it.
+  auto leave = [&](const QString& reason, bool readOnly, int in, int out) {
+    InPlaceResult result = fail(Outcome::Declined, reason, in, out);
+    result.leaveAsIs = true;
+    result.readOnly = readOnly;
+    return result;
+  };
   // A second name of the text file (a backup made of links) keeps the old
   // text: the copy takes this name only.
   struct stat before {};
   int in = -1;
   if (::fstatat(folder, name.constData(), &before, AT_SYMLINK_NOFOLLOW) == 0 &&
       S_ISREG(before.st_mode)) {
-    if (!FileOperations::ownerMayWrite(before))
-      return fail(Outcome::Declined, QStringLiteral("its text is read-only"), -1, -1);
+    if (!FileOperations::mayWrite(folder, name, before))
+      return leave(QStringLiteral("its text is read-only"), true, -1, -1);
     in = ::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   }
   struct stat opened {};
@@ -144,8 +151,22 @@ RtfdPackage::InPlaceResult RtfdPackage::appendBySplice(const QString& path, cons
                 QStringLiteral("a copy of its text cannot be made in the package: %1")
                     .arg(errnoText(errno)),
                 in, -1);
-  // The copy replaces the text as the text was: its permissions and owner.
-  if (!FileOperations::keepModeAndOwner(out, opened))
+  // The copy replaces the text as the text was: its owner, its ACL and
+  // extended attributes, its permissions, all before a byte goes in. A text
+  // whose owner a copy cannot have (another user's, to a program not run as
+  // root) is one this program may not replace: read-only to it.
+  if (!FileOperations::keepOwner(out, opened))
+    return leave(QStringLiteral("its text is read-only: a copy of it cannot be given its owner "
+                                "(%1)")
+                     .arg(errnoText(errno)),
+                 true, in, out);
+  QString unkept;
+  if (!FileOperations::keepAttributes(in, out, &unkept))
+    return leave(QStringLiteral("a copy of its text cannot be given its %1 (%2)")
+                     .arg(unkept, errnoText(errno)),
+                 false, in, out);
+  // Set after the owner: a change of owner clears the set-id bits.
+  if (::fchmod(out, opened.st_mode & 07777) != 0)
     return fail(
         Outcome::Failed,
         QStringLiteral("the copy cannot be given the text's permissions: %1").arg(errnoText(errno)),
@@ -218,13 +239,13 @@ int RtfdPackage::removeSpliceCopies(const QString& path) {
   return removed;
 }
 
-bool RtfdPackage::ownerMayWrite(const QString& path) {
+bool RtfdPackage::mayWrite(const QString& path) {
   struct stat info {};
   const QByteArray package = QFile::encodeName(path);
   if (::stat(package.constData(), &info) == 0 && !FileOperations::ownerMayWrite(info))
     return false;
   const QByteArray text = package + '/' + kTextFileName;
-  return ::lstat(text.constData(), &info) != 0 || FileOperations::ownerMayWrite(info);
+  return ::lstat(text.constData(), &info) != 0 || FileOperations::mayWrite(AT_FDCWD, text, info);
 }
 
 } // namespace kr

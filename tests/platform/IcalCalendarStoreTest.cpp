@@ -186,7 +186,13 @@ TEST_F(IcalCalendarStoreTest, ReadsUtcFloatingZonedAndAllDayTimes) {
                                                 "DTEND;TZID=America/New_York:20260302T040000\n")) +
       event(QStringLiteral("d"), QStringLiteral("SUMMARY:Holiday\nDTSTART;VALUE=DATE:20260302\n")) +
       event(QStringLiteral("x"), QStringLiteral("SUMMARY:Mars\n"
-                                                "DTSTART;TZID=Mars/Olympus:20260302T093000\n"));
+                                                "DTSTART;TZID=Mars/Olympus:20260302T093000\n")) +
+      // Extra dates: a period by its start in its own zone, one in a zone not
+      // known in the start's.
+      event(QStringLiteral("r"),
+            QStringLiteral("SUMMARY:Extra\nDTSTART;TZID=Europe/Berlin:20260223T100000\n"
+                           "RDATE;VALUE=PERIOD;TZID=America/New_York:20260302T034500/PT2H\n"
+                           "RDATE;TZID=Venus/Maxwell:20260302T095000\n"));
   store.setSources({write(QStringLiteral("mixed.ics"), calendar(body))});
   test::ConsoleCapture console;
   const QList<CalendarEvent> events = hourFrom(local(2026, 3, 2, 9));
@@ -195,7 +201,8 @@ TEST_F(IcalCalendarStoreTest, ReadsUtcFloatingZonedAndAllDayTimes) {
     titles << e.title;
   ASSERT_EQ(titles, (QStringList{QStringLiteral("Holiday"), QStringLiteral("UTC"),
                                  QStringLiteral("Floating"), QStringLiteral("System zone"),
-                                 QStringLiteral("Mars")}));
+                                 QStringLiteral("Mars"), QStringLiteral("Extra"),
+                                 QStringLiteral("Extra")}));
   EXPECT_TRUE(events[0].allDay);
   EXPECT_EQ(events[0].end, local(2026, 3, 3, 0)) << "a date without an end lasts one day";
   EXPECT_EQ(events[1].start, local(2026, 3, 2, 9));
@@ -204,6 +211,8 @@ TEST_F(IcalCalendarStoreTest, ReadsUtcFloatingZonedAndAllDayTimes) {
   EXPECT_EQ(events[3].start, local(2026, 3, 2, 9, 20));
   EXPECT_EQ(events[3].end, local(2026, 3, 2, 10));
   EXPECT_EQ(events[4].start, local(2026, 3, 2, 9, 30)) << "an unknown zone reads as local time";
+  EXPECT_EQ(events[5].start, local(2026, 3, 2, 9, 45));
+  EXPECT_EQ(events[6].start, local(2026, 3, 2, 9, 50));
   hourFrom(local(2026, 3, 2, 9, 1));
   EXPECT_EQ(console.lines().filter(QStringLiteral("Mars/Olympus")).size(), 1);
 }

@@ -12,6 +12,7 @@ namespace {
 
 constexpr qint64 kMSecsPerDay = 86400000;
 constexpr qint64 kEpochJulianDay = 2440588; // 1970-01-01
+constexpr double kWorkedSlackMSecs = 2000.0;
 
 int offsetAt(const QTimeZone& zone, qint64 msecs) {
   return zone.offsetFromUtc(QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC));
@@ -97,6 +98,14 @@ std::optional<LocalInstant> WallClockTime::endInstantIn(const QTimeZone& zone, q
     return first;
   if (first.msecs < startMSecs)
     return second;
+  // A slice lasts at least as long as it was worked: an end sooner than that
+  // is ruled out while the other is not. (The log keeps whole seconds, and
+  // the last second may be counted as the clock turns: a little slack.)
+  if (lengths.worked) {
+    const double worked = std::abs(*lengths.worked) * 1000.0 - kWorkedSlackMSecs;
+    if (double(first.msecs - startMSecs) < worked && double(second->msecs - startMSecs) >= worked)
+      return second;
+  }
   const bool secondFits =
       missOf(second->msecs, startMSecs, lengths) < missOf(first.msecs, startMSecs, lengths);
   return secondFits ? second : first;

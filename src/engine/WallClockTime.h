@@ -36,9 +36,11 @@ struct WallClockTime {
   // The instant of the end of a slice that started at `startMSecs` (since
   // 1970, UTC): of two, the one not before the start whose distance from it
   // comes nearest to one of `lengths` (to none: the nearer to the start), the
-  // first on a tie or when both lie before the start. The hour the clocks go
-  // back holds no zone in the text: a slice wholly inside it reads as its
-  // first occurrence, start and end alike.
+  // first on a tie or when both lie before the start. One whose distance is
+  // shorter than the seconds worked is ruled out first, unless both are (an
+  // entry edited by hand). The hour the clocks go back holds no zone in the
+  // text: a slice wholly inside it reads as its first occurrence, start and
+  // end alike.
   std::optional<LocalInstant> endInstantIn(const QTimeZone& zone, qint64 startMSecs,
                                            const SliceLengths& lengths) const;
   // The same as dates in `zone`; invalid where there is no instant. Without

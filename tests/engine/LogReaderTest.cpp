@@ -336,6 +336,18 @@ TEST(FullLogReaderTest, ReadingsTheClocksSkippedOrShowedTwiceTakeOneInstantEach)
       // A start the clocks skipped is the instant they moved on.
       {"#startDate\n2026-03-29 02:30:00\n#endDate\n2026-03-29 03:10:00\n#actualDuration\n600\n",
        utc(3, 29, 1, 0), utc(3, 29, 1, 10)},
+      // Worked 25 minutes, paused 45: never an end sooner than the time worked,
+      // however near the planned length it lies.
+      {"#startDate\n2026-10-25 01:50:00\n#endDate\n2026-10-25 02:00:00\n#duration\n1500\n"
+       "#actualDuration\n1500\n",
+       utc(10, 24, 23, 50), utc(10, 25, 1, 0)},
+      {"#startDate\n2026-10-25 01:50:00\n#endDate\n2026-10-25 02:00:00\n#duration\n600\n"
+       "#actualDuration\n-1500\n",
+       utc(10, 24, 23, 50), utc(10, 25, 1, 0)},
+      // Both sooner than the time worked (edited by hand): the nearest.
+      {"#startDate\n2026-10-25 02:30:00\n#endDate\n2026-10-25 02:40:00\n#duration\n600\n"
+       "#actualDuration\n7200\n",
+       utc(10, 25, 0, 30), utc(10, 25, 0, 40)},
   };
   const auto text = [](const QDateTime& start, const QDateTime& end) {
     return start.toUTC().toString(Qt::ISODate) + u' ' + end.toUTC().toString(Qt::ISODate);
@@ -347,6 +359,21 @@ TEST(FullLogReaderTest, ReadingsTheClocksSkippedOrShowedTwiceTakeOneInstantEach)
     for (const auto& slice : contents.timeSlices)
       read << text(slice->startDate(), slice->endDate()) + u' ' + contents.problem;
     expected << text(c.start, c.end) + u' ';
+    // The writer's reading gives the same.
+    const QStringList lines = QString::fromLatin1(c.values).split(u'\n');
+    const auto field = [&lines](const char* keyword) {
+      const qsizetype at = lines.indexOf(QString::fromLatin1(keyword));
+      return at < 0 ? std::optional<QString>() : lines.value(at + 1);
+    };
+    const auto length = [&field](const char* keyword) {
+      const std::optional<QString> text = field(keyword);
+      return text ? std::optional<double>(text->toDouble()) : std::nullopt;
+    };
+    const QDateTime start = Logger::dateFromSystemLogString(*field("#startDate"));
+    read << text(start,
+                 Logger::dateFromSystemLogString(*field("#endDate"), start,
+                                                 {length("#duration"), length("#actualDuration")}));
+    expected << text(c.start, c.end);
   }
   // Read alone, by the writer's reading and by the log reader's.
   for (const char* skipped :

@@ -128,6 +128,26 @@ TEST(IcalRuleDifferentialTest, ARuleReadsAsLibicalFollowsItFromItsStart) {
       "DTSTART:20160301T100000\nDURATION:PT1H\nRRULE:FREQ=HOURLY;BYHOUR=10;BYDAY=MO\n",
       "DTSTART;TZID=Europe/Berlin:20160301T100000\nDURATION:PT1H\n"
       "RRULE:FREQ=MONTHLY;BYDAY=-1SU,1MO\n",
+      // An extra date in a zone of its own, and one floating (the start's
+      // zone). (libical reads no time from a period: the store's test has it.)
+      "DTSTART;TZID=Europe/Berlin:20250106T100000\nDURATION:PT1H\nRRULE:FREQ=WEEKLY\n"
+      "RDATE;TZID=America/New_York:20260304T150000,20261221T150000\n"
+      "RDATE:20260305T150000\n",
+      // An end in another zone, from a start the clocks skipped.
+      "DTSTART;TZID=Europe/Berlin:20250330T023000\n"
+      "DTEND;TZID=America/New_York:20250330T080000\nRRULE:FREQ=DAILY\n",
+      "DTSTART;TZID=Europe/Berlin:20250105T233000\n"
+      "DTEND;TZID=America/New_York:20250105T183000\nRRULE:FREQ=WEEKLY;BYDAY=SU,TU\n",
+      "DTSTART:20250101T090000\nRRULE:FREQ=YEARLY;BYMONTH=3,10;BYDAY=SU;BYSETPOS=1,-1\n",
+      "DTSTART;TZID=Europe/Berlin:20240105T180000\n"
+      "RRULE:FREQ=YEARLY;BYMONTH=3,12;BYDAY=MO,FR;BYSETPOS=2,-3\n",
+      "DTSTART;VALUE=DATE:19620302\nDTEND;VALUE=DATE:19620303\nRRULE:FREQ=WEEKLY;BYDAY=MO,TH\n",
+      "DTSTART;VALUE=DATE:19700301\nRRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=1SU,-1WE\n",
+      // Counted past the first piece of the walk.
+      "DTSTART:20050103T090000\nDURATION:PT1H\nRRULE:FREQ=WEEKLY;BYDAY=MO,WE,FR;COUNT=4000\n",
+      "DTSTART:20200101T080000\nRRULE:FREQ=DAILY;COUNT=3000\n",
+      "DTSTART;TZID=Europe/Berlin:19500105T120000\nRRULE:FREQ=MONTHLY;BYDAY=MO,FR;"
+      "BYSETPOS=1,-1;COUNT=2000\n",
   };
   const QDateTime ranges[][2] = {
       {QDateTime(QDate(2026, 3, 2), QTime(0, 0), Qt::LocalTime),

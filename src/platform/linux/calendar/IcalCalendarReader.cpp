@@ -4,6 +4,7 @@
 #include "platform/linux/calendar/IcalOccurrences.h"
 #include "platform/linux/calendar/IcalRuleWalk.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <libical/ical.h>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -275,8 +277,13 @@ private:
   QList<QByteArray> waiting_;
 };
 
-IcalCalendarReader::IcalCalendarReader(qint64 expansionDeadlineMilliseconds)
-    : expansionDeadline_(expansionDeadlineMilliseconds) {
+IcalCalendarReader::IcalCalendarReader(qint64 expansionDeadlineMilliseconds, Stopwatch stopwatch)
+    : expansionDeadline_(expansionDeadlineMilliseconds), stopwatch_(std::move(stopwatch)) {
+  if (!stopwatch_) {
+    QElapsedTimer clock;
+    clock.start();
+    stopwatch_ = [clock] { return clock.elapsed(); };
+  }
   // A damaged file must give an error, never end the program.
   icalerror_set_errors_are_fatal(0);
 }
@@ -314,8 +321,7 @@ IcalCalendarReader::Budget IcalCalendarReader::budgetLeftBeside(const QString& p
 CalendarFileReading IcalCalendarReader::read(const QString& path,
                                              const CalendarFileFingerprint& print,
                                              const QDateTime& from, const QDateTime& to) {
-  QElapsedTimer clock;
-  clock.start();
+  const qint64 began = stopwatch_();
   CalendarFileReading reading;
   if (stopping_) {
     reading.status = Status::Unreadable;
@@ -327,7 +333,7 @@ CalendarFileReading IcalCalendarReader::read(const QString& path,
   if (found == files_.end() || !(found->second.print == print) ||
       found->second.status == Status::OverBudget) {
     forget(path);
-    found = files_.emplace(path, parse(path, print, budget, clock)).first;
+    found = files_.emplace(path, parse(path, print, budget, began)).first;
     reading.parsed = true;
   }
   ParsedFile& file = found->second;
@@ -351,8 +357,7 @@ CalendarFileReading IcalCalendarReader::read(const QString& path,
 
 IcalCalendarReader::ParsedFile IcalCalendarReader::parse(const QString& path,
                                                          const CalendarFileFingerprint& print,
-                                                         const Budget& budget,
-                                                         const QElapsedTimer& clock) {
+                                                         const Budget& budget, qint64 began) {
   ++parseCount_;
   ParsedFile file;
   file.print = print;
@@ -395,7 +400,7 @@ IcalCalendarReader::ParsedFile IcalCalendarReader::parse(const QString& path,
   bool late = false;
   const auto outcome = lines.read([&parse](const QByteArray& line) { return parse.line(line); },
                                   [&] {
-                                    late = clock.hasExpired(kReadDeadlineMilliseconds);
+                                    late = stopwatch_() - began > kReadDeadlineMilliseconds;
                                     return stopping_ || late;
                                   });
   file.bytes = lines.bytesRead();
@@ -428,8 +433,7 @@ IcalCalendarReader::ParsedFile IcalCalendarReader::parse(const QString& path,
 QList<CalendarEvent> IcalCalendarReader::occurrences(ParsedFile& file, const QDateTime& from,
                                                      const QDateTime& to, const Budget& budget,
                                                      int* lateEvents) {
-  QElapsedTimer clock;
-  clock.start();
+  const qint64 began = stopwatch_();
   QList<CalendarEvent> result;
   for (const CalendarEvent& event : std::as_const(file.single)) {
     if (event.start >= to)
@@ -442,20 +446,24 @@ QList<CalendarEvent> IcalCalendarReader::occurrences(ParsedFile& file, const QDa
   expansion.replaced = &file.replaced;
   expansion.maximumOccurrences = kMaximumOccurrencesPerEvent;
   expansion.shouldStop = [&] {
-    late = late || clock.hasExpired(expansionDeadline_);
+    late = late || stopwatch_() - began > expansionDeadline_;
     return stopping_ || late;
   };
   bool capped = false;
   // The repeating events not worked out by the deadline are left out, the
-  // others given. The one the deadline cut is left out of this version of the
-  // file for good: it would take as long again.
-  int unreached = 0;
+  // others given. The deadline covers them all, so the one it cut may be a
+  // cheap one reached last: it is worked out first at the next read. Only one
+  // cut while it had the deadline to itself (the first worked out) is left
+  // out of this version of the file for good: it would take as long again.
+  int lateNow = 0; // this time: not reached, or cut and tried again next time
   QList<QByteArray>* cutFrom = nullptr;
   qsizetype cutAt = 0;
+  bool first = true;
+  bool cutAlone = false;
   for (QList<QByteArray>& texts : file.repeating) {
     for (qsizetype i = 0; i < texts.size(); ++i) {
       if (expansion.shouldStop()) {
-        ++unreached;
+        ++lateNow;
         continue;
       }
       icalcomponent* event = icalparser_parse_string(texts.at(i).constData());
@@ -464,6 +472,7 @@ QList<CalendarEvent> IcalCalendarReader::occurrences(ParsedFile& file, const QDa
       icalcomponent_add_component(file.zones, event);
       expansion.stopped = false;
       expansion.capped = false;
+      const bool alone = std::exchange(first, false);
       result.append(IcalOccurrences::expand(event, from, to, expansion));
       icalcomponent_remove_component(file.zones, event);
       icalcomponent_free(event);
@@ -471,22 +480,32 @@ QList<CalendarEvent> IcalCalendarReader::occurrences(ParsedFile& file, const QDa
       if (expansion.stopped) {
         cutFrom = &texts;
         cutAt = i;
+        cutAlone = alone;
       }
     }
   }
   if (cutFrom && late) {
-    cutFrom->removeAt(cutAt);
-    ++file.lateEvents;
+    QByteArray cut = cutFrom->takeAt(cutAt);
+    if (cutAlone) {
+      ++file.lateEvents;
+    } else {
+      file.repeating[0].prepend(std::move(cut));
+      ++lateNow;
+    }
   }
   if (capped)
     note(file.notes, QStringLiteral("an event repeats too often within a few days; at most "
                                     "%1 of its occurrences are kept")
                          .arg(kMaximumOccurrencesPerEvent));
-  *lateEvents = file.lateEvents + (late ? unreached : 0);
+  *lateEvents = file.lateEvents + (late ? lateNow : 0);
+  // Said while some are left out: an event tried again may be given next time.
+  const QString lateNote = QStringLiteral("repeating events whose occurrences took longer than "
+                                          "%1 seconds to work out were left out")
+                               .arg(double(expansionDeadline_) / 1000);
   if (*lateEvents > 0)
-    note(file.notes, QStringLiteral("repeating events whose occurrences took longer than %1 "
-                                    "seconds to work out were left out")
-                         .arg(double(expansionDeadline_) / 1000));
+    note(file.notes, lateNote);
+  else
+    file.notes.removeAll(lateNote);
   file.expanded = result.size();
   if (stopping_ || file.occurrences() > budget.occurrences) {
     file.status = stopping_ ? Status::Unreadable : Status::OverBudget;

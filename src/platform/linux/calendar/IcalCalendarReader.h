@@ -3,11 +3,11 @@
 #include "platform/linux/calendar/CalendarFileFingerprint.h"
 #include "platform/services/CalendarStore.h"
 
-#include <QElapsedTimer>
 #include <QSet>
 
 #include <array>
 #include <atomic>
+#include <functional>
 #include <map>
 
 typedef struct icalcomponent_impl icalcomponent;
@@ -25,7 +25,10 @@ struct CalendarFileReading {
   QStringList notes;
   // How many repeating events were left out because working them out took
   // longer than the deadline (this time, or before in this version of the
-  // file); the file's other events are given.
+  // file); the file's other events are given. The deadline covers all of a
+  // file's repeating events: the one it cut after others had their share is
+  // worked out first at the next read; one it cut while it had the deadline
+  // to itself stays out of this version of the file.
   int lateEvents = 0;
   // True when this read parsed the file (a new version), false when it reused
   // the parsed file.
@@ -55,8 +58,12 @@ public:
   static constexpr qint64 kReadDeadlineMilliseconds = 30000;
   static constexpr qint64 kExpansionDeadlineMilliseconds = 5000;
 
-  explicit IcalCalendarReader(
-      qint64 expansionDeadlineMilliseconds = kExpansionDeadlineMilliseconds);
+  // Milliseconds of a clock that never goes back, read for the deadlines.
+  using Stopwatch = std::function<qint64()>;
+
+  // Without a stopwatch, the system's monotonic clock.
+  explicit IcalCalendarReader(qint64 expansionDeadlineMilliseconds = kExpansionDeadlineMilliseconds,
+                              Stopwatch stopwatch = {});
   ~IcalCalendarReader();
   IcalCalendarReader(const IcalCalendarReader&) = delete;
   IcalCalendarReader& operator=(const IcalCalendarReader&) = delete;
@@ -91,7 +98,8 @@ private:
     // followed from its start however long ago (one that counts its
     // occurrences, or whose steps libical shifts by what came before), to
     // the days since then; or to the hours, minutes or seconds since then.
-    // They are worked out in that order.
+    // They are worked out in that order, but for one the deadline cut after
+    // others had their share, put first.
     std::array<QList<QByteArray>, 3> repeating;
     QSet<QString> replaced;
     qint64 expanded = 0; // occurrences of the last expansion
@@ -111,12 +119,13 @@ private:
 
   Budget budgetLeftBeside(const QString& path) const;
   ParsedFile parse(const QString& path, const CalendarFileFingerprint& print, const Budget& budget,
-                   const QElapsedTimer& clock);
+                   qint64 began);
   QList<CalendarEvent> occurrences(ParsedFile& file, const QDateTime& from, const QDateTime& to,
                                    const Budget& budget, int* lateEvents);
   static void release(ParsedFile& file);
 
   qint64 expansionDeadline_;
+  Stopwatch stopwatch_;
   std::map<QString, ParsedFile> files_;
   std::atomic<int> parseCount_{0};
   std::atomic<bool> stopping_{false};

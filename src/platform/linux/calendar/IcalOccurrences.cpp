@@ -95,6 +95,30 @@ qint64 latestClock(const icaltimetype& like, qint64 instant) {
 
 QDateTime utc(qint64 seconds) { return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC); }
 
+// Whether two times read on the same clock: one zone, UTC, or local time.
+bool onOneClock(const icaltimetype& a, const icaltimetype& b) {
+  if (icaltime_is_utc(a) || icaltime_is_utc(b))
+    return icaltime_is_utc(a) && icaltime_is_utc(b);
+  return isWallClock(a) == isWallClock(b) && (isWallClock(a) || a.zone == b.zone);
+}
+
+// The zone a property's TZID names, looked up as libical looks up a start's:
+// in the calendars around `event`, then among the system's zones; none when
+// it names none or an unknown one.
+icaltimezone* namedZone(icalproperty* property, icalcomponent* event) {
+  icalparameter* tzid = icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER);
+  const char* name = tzid ? icalparameter_get_tzid(tzid) : nullptr;
+  if (!name || !*name)
+    return nullptr;
+  for (icalcomponent* c = event; c; c = icalcomponent_get_parent(c)) {
+    if (icaltimezone* zone = icalcomponent_get_timezone(c, name))
+      return zone;
+  }
+  if (icaltimezone* zone = icaltimezone_get_builtin_timezone_from_tzid(name))
+    return zone;
+  return icaltimezone_get_builtin_timezone(name);
+}
+
 bool hasProperty(icalcomponent* event, icalproperty_kind kind) {
   return icalcomponent_get_first_property(event, kind) != nullptr;
 }
@@ -119,9 +143,11 @@ Length lengthOf(icalcomponent* event, const icaltimetype& dtstart) {
         length.days = std::max<qint64>(QDate(dtstart.year, dtstart.month, dtstart.day)
                                            .daysTo(QDate(dtend.year, dtend.month, dtend.day)),
                                        1);
-      } else if (const Reading start = readTime(dtstart); start.skipped) {
+      } else if (const Reading start = readTime(dtstart);
+                 start.skipped && onOneClock(dtstart, dtend)) {
         // A start in a skipped hour moves on by the hour: the event keeps the
-        // length it was written with.
+        // length it was written with. (An end on another clock is an instant
+        // of its own.)
         length.seconds = std::max<qint64>(0, wallAsUtc(dtend) - wallAsUtc(dtstart));
       } else {
         length.seconds = std::max<qint64>(0, instantOf(dtend) - start.instant);
@@ -333,8 +359,12 @@ QList<CalendarEvent> expand(icalcomponent* event, const QDateTime& from, const Q
     icaltimetype time = icaltime_is_null_time(rdate.time) ? rdate.period.start : rdate.time;
     if (icaltime_is_null_time(time) || !icaltime_is_valid_time(time))
       continue;
-    if (!time.zone && !icaltime_is_utc(time))
-      time.zone = dtstart.zone;
+    // In the zone it names, as an EXDATE is; a floating one (or one in a
+    // zone not known) in the start's.
+    if (!time.zone && !icaltime_is_utc(time)) {
+      icaltimezone* zone = time.is_date ? nullptr : namedZone(p, event);
+      time.zone = zone ? zone : dtstart.zone;
+    }
     take(time);
   }
 

@@ -453,7 +453,8 @@ void PadViewController::showReadSheet(const ReadSheet& sheet, QTextDocument* bui
   if (!notice.isEmpty() || quittingNow) {
     notKept = textView_->dropKeysHeldForSheet();
   } else {
-    caretMemory_->place();
+    if (textView_->hasTypedAhead())
+      caretMemory_->place();
     notKept = textView_->applyKeysHeldForSheet();
   }
   if (notKept > 0) {

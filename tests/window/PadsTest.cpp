@@ -556,12 +556,10 @@ TEST_F(Pads, KeysTypedWhileALongSheetIsReadGoInAtTheCaretItIsGiven) {
   ASSERT_TRUE(pad->previousSheet());
   ASSERT_TRUE(pad->isLoadingSheet());
   EXPECT_TRUE(pad->noticeLabel()->text().contains(QStringLiteral("being read")));
-  EXPECT_FALSE(pad->noticeLabel()->isHidden());
   QTest::keyClicks(&view, QStringLiteral("endx"));
   QTest::keyClick(&view, Qt::Key_Backspace);
   QTest::keyClick(&view, Qt::Key_Return);
   QTest::keyClick(&view, Qt::Key_Delete);
-  EXPECT_TRUE(view.toPlainText().isEmpty());
   ASSERT_TRUE(waitForSheet(*pad));
   EXPECT_EQ(view.toPlainText(), first.plainText() + QStringLiteral("end\n"));
   EXPECT_TRUE(view.document()->isModified());
@@ -600,11 +598,9 @@ TEST_F(Pads, KeysTypedForALongSheetLeftOrShownReadOnlyGoNowhereAndTheNoticeSaysS
     const QString folder = home.path() + QStringLiteral("/Pads/Now Pad");
     QDir().mkpath(folder);
     const QString longSheet = folder + QStringLiteral("/Now Pads 000000.rtfd");
-    QByteArray partial = "{\\rtf1\\ansi ";
-    while (partial.size() < (1 << 20))
-      partial += "a line of notes about the work of the day\\par\n";
+    // Without its closing brace: read in part, shown read-only.
     if (then == Then::readOnly)
-      writeRawSheet(longSheet, partial);
+      writeRawSheet(longSheet, "{\\rtf1\\ansi " + notes(1 << 20, 'a').plainText().toUtf8());
     else
       ASSERT_TRUE(RtfdPackage::write(longSheet, notes(1 << 20, 'a')));
     writeSheet(folder + QStringLiteral("/Now Pads 000001.rtfd"), QStringLiteral("short"));

@@ -56,6 +56,7 @@
 #include "shortcuts/HotKeyCenter.h"
 #include "window/CalendarManager.h"
 #include "window/HelpManager.h"
+#include "window/PadViewController.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -376,6 +377,9 @@ void Program::tellAboutSettings(const QString& message, const QString& informati
 
 int Program::exec() {
   const int status = parts_->quits->exec();
+  // Keys held for a long sheet still being read go nowhere: the console says
+  // how many.
+  PadViewController::dropKeysHeldAtQuit();
   // An entry still being written into a large day is waited for half a
   // second at most: one whose worker is by then in its last, short step
   // (the copy replacing the day's text, the entry's end in place, the entry

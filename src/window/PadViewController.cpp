@@ -18,6 +18,7 @@
 #include "platform/services/AlertPresenterAPI.h"
 #include "platform/settings/UserDefaults.h"
 
+#include <QEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QScrollBar>
@@ -73,6 +74,12 @@ struct PadViewController::ReadSheet {
   QString path;
   QString error;
 };
+
+namespace {
+bool writesInBackground = false;
+// Between a quit's start and its end (or its cancellation).
+bool quittingNow = false;
+} // namespace
 
 // PadViewController
 
@@ -132,6 +139,14 @@ void PadViewController::build() {
   textView_->awakeFromNib();
   connect(textView_->delegate(), &FastTypeTextViewDelegate::leftSheetNotWritten, this,
           &PadViewController::turnBackTo);
+  // What was said about keys not kept goes once the user types again.
+  connect(textView_, &NowAndLaterBoardTextView::editedByUser, this, [this] {
+    if (!keysNotice_.isEmpty() && !textView_->isLoadingSheet()) {
+      keysNotice_.clear();
+      showNotice();
+    }
+  });
+  textView_->installEventFilter(this);
   controllers().append(this);
 }
 
@@ -341,6 +356,9 @@ void PadViewController::focus() {
 }
 
 void PadViewController::updateTextView() {
+  // Keys held for a sheet the page turns away from are not kept.
+  if (!dropHeldKeys())
+    keysNotice_.clear();
   dropSheetBuild();
   caretMemory_->sheetLeaving();
   BackingStoreDescriptor& store = *backingStoreDescriptor;
@@ -350,9 +368,7 @@ void PadViewController::updateTextView() {
   if (std::optional<RichText> kept = PadSheetWriter::shared().unwrittenText(path)) {
     textView_->showSheet(*kept);
     textView_->document()->setModified(true);
-    noticeLabel_->hide();
-    if (textViewWall_)
-      layoutTextViewWall();
+    showNotice();
     store.index().refreshIndexFromDisk();
     Q_EMIT sheetShown();
     return;
@@ -371,9 +387,7 @@ void PadViewController::updateTextView() {
 void PadViewController::buildSheetInBackground(const QString& path) {
   dropSheetBuild();
   textView_->showSheetLoading();
-  noticeLabel_->hide();
-  if (textViewWall_)
-    layoutTextViewWall();
+  showNotice();
   updateToolbarButtons();
   const NowAndLaterBoardTextView::SheetLook look = textView_->sheetLook();
   QThread* home = thread();
@@ -427,12 +441,66 @@ void PadViewController::showReadSheet(const ReadSheet& sheet, QTextDocument* bui
     platformLog(QStringLiteral("%1 (%2)").arg(notice, sheet.path));
   }
   textView_->showSheetDocument(built, notice);
+  showNotice();
+  updateToolbarButtons();
+  Q_EMIT sheetShown();
+  if (!textView_->holdsKeysForSheet())
+    return;
+  // The keys typed while it was read go where the caret is given to the
+  // sheet, unless it takes none, or the program is quitting (its last save
+  // may be over).
+  int notKept = 0;
+  if (!notice.isEmpty() || quittingNow) {
+    notKept = textView_->dropKeysHeldForSheet();
+  } else {
+    if (textView_->hasTypedAhead())
+      caretMemory_->place();
+    notKept = textView_->applyKeysHeldForSheet();
+  }
+  if (notKept > 0) {
+    keysNotice_ = notKeptNotice(notKept);
+    if (quittingNow)
+      platformLog(QStringLiteral("%1 (%2)").arg(keysNotice_, sheet.path));
+  }
+  showNotice();
+}
+
+QString PadViewController::notKeptNotice(int characters) {
+  return characters == 1
+             ? QStringLiteral("1 typed character was not kept: the sheet was not shown yet.")
+             : QStringLiteral("%1 typed characters were not kept: the sheet was not shown yet.")
+                   .arg(characters);
+}
+
+bool PadViewController::dropHeldKeys() {
+  if (!textView_ || !textView_->isLoadingSheet() || !textView_->holdsKeysForSheet())
+    return false;
+  const int notKept = textView_->dropKeysHeldForSheet();
+  if (notKept == 0)
+    return false;
+  keysNotice_ = notKeptNotice(notKept);
+  return true;
+}
+
+void PadViewController::showNotice() {
+  QString notice = textView_->sheetNotice();
+  if (textView_->isLoadingSheet())
+    notice = QStringLiteral("The sheet is being read. What you type meanwhile goes into it once it "
+                            "is shown.");
+  if (!keysNotice_.isEmpty())
+    notice = notice.isEmpty() ? keysNotice_ : notice + u' ' + keysNotice_;
   noticeLabel_->setText(notice);
   noticeLabel_->setVisible(!notice.isEmpty());
   if (textViewWall_)
     layoutTextViewWall();
-  updateToolbarButtons();
-  Q_EMIT sheetShown();
+}
+
+bool PadViewController::eventFilter(QObject* watched, QEvent* event) {
+  // The pad hidden (or its window) before the sheet is shown: what was
+  // typed for it is not kept. A quit tells the console instead.
+  if (watched == textView_ && event->type() == QEvent::Hide && !quittingNow && dropHeldKeys())
+    showNotice();
+  return false;
 }
 
 void PadViewController::updateToolbarButtons() {
@@ -448,12 +516,9 @@ void PadViewController::updateToolbarButtons() {
   helpButton_->setEnabled(true);
 }
 
-namespace {
-bool writesInBackground = false;
-} // namespace
-
 void PadViewController::setQuitting(bool quitting, bool waitForWrites) {
   writesInBackground = quitting && !waitForWrites;
+  quittingNow = quitting;
   for (PadViewController* controller : allPadViewControllers()) {
     NowAndLaterBoardTextView* view = controller->textView_;
     if (!view)
@@ -462,6 +527,18 @@ void PadViewController::setQuitting(bool quitting, bool waitForWrites) {
       view->stopLayout();
     else
       view->resumeLayout();
+  }
+}
+
+void PadViewController::dropKeysHeldAtQuit() {
+  for (PadViewController* controller : allPadViewControllers()) {
+    if (!controller->textView_ || !controller->textView_->isLoadingSheet())
+      continue;
+    const int notKept = controller->textView_->dropKeysHeldForSheet();
+    if (notKept > 0)
+      platformLog(QStringLiteral("%1 (%2, still being read as the program quit)")
+                      .arg(notKeptNotice(notKept),
+                           controller->backingStoreDescriptor->getPathToSelectedFile()));
   }
 }
 

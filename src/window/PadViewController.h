@@ -53,7 +53,8 @@ public:
   QToolButton* previousSheetButton() const { return previousSheetButton_; }
   QToolButton* deleteSheetButton() const { return deleteSheetButton_; }
   QToolButton* helpButton() const { return helpButton_; }
-  // The notice over a sheet shown read-only (hidden otherwise).
+  // The notice over a sheet being read or shown read-only, and over keys
+  // typed that were not kept (hidden otherwise).
   QLabel* noticeLabel() const { return noticeLabel_; }
 
   // Each returns false, changing nothing, when the current sheet could not
@@ -67,7 +68,12 @@ public:
   void focus();
   // Shows the selected sheet. A long one is read and built on a thread of
   // its own: the page turns at once, with the old text gone and nothing to
-  // edit (or delete) until the new text is shown whole.
+  // edit (or delete) until the new text is shown whole; the notice says so.
+  // Keys typed meanwhile are held and go in at the caret the sheet is given
+  // (where it was in that sheet, or at its end) once it is shown editable.
+  // Shown read-only, or left before it is shown (another sheet, the pad
+  // hidden, the program quitting), the sheet gets none of them, and the
+  // notice (at a quit, the console) says how many were not kept.
   void updateTextView();
   bool isLoadingSheet() const;
   void updateToolbarButtons();
@@ -85,6 +91,9 @@ public:
   // (PadSheetWriter::finish(), which the program runs once its event loop
   // is over): failures then go to the console only.
   static void setQuitting(bool quitting, bool waitForWrites = true);
+  // The program's event loop is over: keys held for a sheet still being
+  // read are dropped, and the console says so.
+  static void dropKeysHeldAtQuit();
 
   // Opens a help page in the help pad; installed by the application.
   // Without it the help button only names the page on the console.
@@ -101,6 +110,7 @@ Q_SIGNALS:
 private:
   // The sheet shown, for the question whether to delete it.
   AskedAbout askingAboutSheet();
+  bool eventFilter(QObject* watched, QEvent* event) override;
   struct ReadSheet;
   void buildSheetInBackground(const QString& path);
   void showReadSheet(const ReadSheet& sheet, QTextDocument* built);
@@ -111,6 +121,12 @@ private:
   // Back to a sheet left whose text could not be written.
   void turnBackTo(const QString& path);
   void layoutView();
+  // The notice line: the sheet being read or why it is read-only, then any
+  // keys typed that were not kept.
+  void showNotice();
+  // Drops the keys held for the sheet being read; true when some were typed.
+  bool dropHeldKeys();
+  static QString notKeptNotice(int characters);
   void layoutTextViewWall();
 
   NowAndLaterBoardTextView* textView_ = nullptr;
@@ -125,6 +141,7 @@ private:
   QToolButton* deleteSheetButton_ = nullptr;
   QToolButton* helpButton_ = nullptr;
   std::shared_ptr<DetachedJob> sheetBuild_;
+  QString keysNotice_;
 };
 
 } // namespace kr

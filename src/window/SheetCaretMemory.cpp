@@ -27,6 +27,10 @@ void SheetCaretMemory::sheetShown() {
 void SheetCaretMemory::placeForKeyboard() {
   if (placed_ || text_.hasFocus())
     return;
+  place();
+}
+
+void SheetCaretMemory::place() {
   QTextCursor cursor(text_.document());
   const int end = std::max(0, text_.document()->characterCount() - 1);
   cursor.setPosition(std::clamp(carets_.value(sheet_, end), 0, end));

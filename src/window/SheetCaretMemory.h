@@ -28,6 +28,9 @@ public:
   void sheetShown();
   // Puts the caret back before the text view takes the keyboard.
   void placeForKeyboard();
+  // Puts the caret back in any case: keys typed before the sheet was shown
+  // go there.
+  void place();
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

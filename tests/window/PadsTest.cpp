@@ -543,6 +543,102 @@ TEST_F(Pads, ALongSheetIsBuiltInTheBackgroundAndShownWholeAndEditable) {
   EXPECT_EQ(shown, 2);
 }
 
+TEST_F(Pads, KeysTypedWhileALongSheetIsReadGoInAtTheCaretItIsGiven) {
+  QDir().mkpath(dir.path() + QStringLiteral("/Pads/Now Pad"));
+  const RichText first = notes(1 << 20, 'a');
+  ASSERT_TRUE(RtfdPackage::write(nowSheet(0), first));
+  writeSheet(nowSheet(1), QStringLiteral("a short sheet"));
+  auto manager = makeManager();
+  auto pad = makePad(manager->nowStoreDesc());
+  NowAndLaterBoardTextView& view = *pad->textView();
+  // Never visited: the keys go at its end. A Backspace takes back a key
+  // held; Delete would change a text not seen yet and is not kept.
+  ASSERT_TRUE(pad->previousSheet());
+  ASSERT_TRUE(pad->isLoadingSheet());
+  EXPECT_TRUE(pad->noticeLabel()->text().contains(QStringLiteral("being read")));
+  QTest::keyClicks(&view, QStringLiteral("endx"));
+  QTest::keyClick(&view, Qt::Key_Backspace);
+  QTest::keyClick(&view, Qt::Key_Return);
+  QTest::keyClick(&view, Qt::Key_Delete);
+  ASSERT_TRUE(waitForSheet(*pad));
+  EXPECT_EQ(view.toPlainText(), first.plainText() + QStringLiteral("end\n"));
+  EXPECT_TRUE(view.document()->isModified());
+  EXPECT_EQ(pad->noticeLabel()->text(),
+            QStringLiteral("1 typed character was not kept: the sheet was not shown yet."));
+  // One edit, which Undo takes back whole; typing again clears the notice.
+  view.undo();
+  EXPECT_EQ(view.toPlainText(), first.plainText());
+  QTest::keyClicks(&view, QStringLiteral("end"));
+  EXPECT_TRUE(pad->noticeLabel()->isHidden());
+
+  // Visited: where its caret was.
+  pad->focus();
+  QTextCursor caret(view.document());
+  caret.setPosition(10);
+  view.setTextCursor(caret);
+  QString expected = view.toPlainText();
+  expected.insert(10, QStringLiteral("mid"));
+  ASSERT_TRUE(pad->nextSheet());
+  PadSheetWriter::shared().drain();
+  ASSERT_TRUE(pad->previousSheet());
+  ASSERT_TRUE(pad->isLoadingSheet());
+  QTest::keyClicks(&view, QStringLiteral("mid"));
+  ASSERT_TRUE(waitForSheet(*pad));
+  EXPECT_EQ(view.toPlainText(), expected);
+  EXPECT_TRUE(pad->noticeLabel()->isHidden());
+  EXPECT_TRUE(PadViewController::saveAllPads().isEmpty());
+  EXPECT_EQ(sheetText(nowSheet(0)), expected);
+}
+
+TEST_F(Pads, KeysTypedForALongSheetLeftOrShownReadOnlyGoNowhereAndTheNoticeSaysSo) {
+  enum class Then { turnAway, hide, readOnly, quit };
+  for (const Then then : {Then::turnAway, Then::hide, Then::readOnly, Then::quit}) {
+    SCOPED_TRACE(static_cast<int>(then));
+    QTemporaryDir home;
+    const QString folder = home.path() + QStringLiteral("/Pads/Now Pad");
+    QDir().mkpath(folder);
+    const QString longSheet = folder + QStringLiteral("/Now Pads 000000.rtfd");
+    // Without its closing brace: read in part, shown read-only.
+    if (then == Then::readOnly)
+      writeRawSheet(longSheet, "{\\rtf1\\ansi " + notes(1 << 20, 'a').plainText().toUtf8());
+    else
+      ASSERT_TRUE(RtfdPackage::write(longSheet, notes(1 << 20, 'a')));
+    writeSheet(folder + QStringLiteral("/Now Pads 000001.rtfd"), QStringLiteral("short"));
+    const auto before = snapshot(home.path());
+    NowAndLaterBoardManager manager(home.path(), defaults());
+    auto pad = makePad(manager.nowStoreDesc());
+    NowAndLaterBoardTextView& view = *pad->textView();
+    ASSERT_TRUE(pad->previousSheet());
+    ASSERT_TRUE(pad->isLoadingSheet());
+    QTest::keyClicks(&view, QStringLiteral("lost"));
+    QTest::keyClick(&view, Qt::Key_Return);
+    if (then == Then::turnAway) {
+      ASSERT_TRUE(pad->nextSheet());
+      EXPECT_EQ(view.toPlainText(), QStringLiteral("short"));
+    } else if (then == Then::hide) {
+      pad->view()->hide();
+    } else if (then == Then::quit) {
+      PadViewController::dropKeysHeldAtQuit();
+    }
+    ASSERT_TRUE(waitForSheet(*pad));
+    if (then == Then::quit) {
+      EXPECT_TRUE(pad->noticeLabel()->isHidden());
+    } else {
+      EXPECT_TRUE(
+          pad->noticeLabel()->text().contains(QStringLiteral("5 typed characters were not kept")))
+          << pad->noticeLabel()->text().toStdString();
+    }
+    if (then == Then::readOnly) {
+      EXPECT_TRUE(pad->noticeLabel()->text().contains(QStringLiteral("Only part")));
+    }
+    EXPECT_FALSE(view.toPlainText().contains(QStringLiteral("lost")));
+    EXPECT_FALSE(view.document()->isModified());
+    EXPECT_TRUE(PadViewController::saveAllPads().isEmpty());
+    PadSheetWriter::shared().drain();
+    EXPECT_EQ(snapshot(home.path()), before);
+  }
+}
+
 TEST_F(Pads, ALongSheetSavedBeforeItsEncodingInStepsIsOverIsWrittenWhole) {
   QDir().mkpath(dir.path() + QStringLiteral("/Pads/Now Pad"));
   ASSERT_TRUE(RtfdPackage::write(nowSheet(0), notes(1 << 20, 'a')));
@@ -628,7 +724,7 @@ TEST_F(Pads, ALongSheetReadOnlyInPartIsShownReadOnlyAfterItsBuild) {
   auto manager = makeManager();
   auto pad = makePad(manager->nowStoreDesc());
   ASSERT_TRUE(pad->isLoadingSheet());
-  EXPECT_TRUE(pad->noticeLabel()->isHidden());
+  EXPECT_TRUE(pad->noticeLabel()->text().contains(QStringLiteral("being read")));
   ASSERT_TRUE(waitForSheet(*pad));
   EXPECT_TRUE(pad->textView()->isReadOnly());
   EXPECT_FALSE(pad->noticeLabel()->isHidden());

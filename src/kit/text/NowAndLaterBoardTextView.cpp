@@ -137,6 +137,15 @@ void NowAndLaterBoardTextView::keyPressEvent(QKeyEvent* event) {
   if (takeTypedAhead(event))
     return;
   applyTypedAhead();
+  // An edit by command waits for no sheet still being read: it is counted
+  // as not kept.
+  if (loading_ && (commandForKey(*event) != Command::none || event->matches(QKeySequence::Undo) ||
+                   event->matches(QKeySequence::Redo) || event->matches(QKeySequence::Paste) ||
+                   event->matches(QKeySequence::Cut))) {
+    ++keysNotKept_;
+    event->accept();
+    return;
+  }
   if (movesFocusOn(*event)) {
     const bool backwards =
         event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
@@ -208,6 +217,12 @@ void NowAndLaterBoardTextView::typeKey(QKeyEvent* event) {
 }
 
 void NowAndLaterBoardTextView::inputMethodEvent(QInputMethodEvent* event) {
+  if (loading_) {
+    if (!event->commitString().isEmpty())
+      holdCommittedText(event->commitString());
+    event->accept();
+    return;
+  }
   applyTypedAhead();
   UserEdit what;
   what.typed = event->commitString();

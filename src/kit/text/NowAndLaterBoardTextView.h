@@ -144,6 +144,17 @@ public:
   static constexpr int kOwnLayoutFrom = kTypeAheadFrom;
   bool hasTypedAhead() const { return !typedAhead_.empty(); }
   void applyTypedAhead();
+  // Keys typed while a long sheet is read (after showSheetLoading()) are
+  // held for it in the same way: characters, Tab and Return, a Backspace
+  // taking back the last of them. What would change a text not seen yet
+  // (Delete, Backspace past them, the format, undo and paste commands) is
+  // counted as not kept. They wait past showSheetDocument() until the
+  // caller, having placed the caret, applies them as one edit, or drops
+  // them (a sheet shown read-only, a page turned, the pad hidden). Each
+  // returns how many typed characters were not kept.
+  bool holdsKeysForSheet() const { return holdsForSheet_ || keysNotKept_ > 0; }
+  int applyKeysHeldForSheet();
+  int dropKeysHeldForSheet();
   // Runs before keys typed ahead are laid out: a request to quit that waits
   // outside the window's events (a signal) is served first.
   static void setBeforeTypedAhead(std::function<void()> serve);
@@ -277,6 +288,10 @@ private:
   void typeKey(QKeyEvent* event);
   // Keeps `event` for the next batch when it belongs there.
   bool takeTypedAhead(QKeyEvent* event);
+  // The same while a long sheet is read.
+  bool holdForSheet(QKeyEvent* event);
+  void holdCommittedText(const QString& text);
+  static int charactersOf(const std::unique_ptr<QKeyEvent>& key);
   // Keys typed ahead straight into the text, without the editor's layout.
   void insertTypedAheadUnlaidOut();
   void followSetting(const QString& key);
@@ -305,6 +320,8 @@ private:
   int mendLayoutFrom_ = -1;
   std::vector<std::unique_ptr<QKeyEvent>> typedAhead_;
   bool typeAheadPosted_ = false;
+  bool holdsForSheet_ = false;
+  int keysNotKept_ = 0;
   bool layoutStopped_ = false;
   QTimer* encodeSteps_ = nullptr;
 };

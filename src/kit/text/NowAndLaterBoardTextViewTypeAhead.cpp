@@ -1,11 +1,14 @@
-// The pads' editor: keys typed ahead into a long text, and its layout while
-// the program quits.
+// The pads' editor: keys typed ahead into a long text or while a long sheet
+// is read, and its layout while the program quits.
 #include "kit/text/NowAndLaterBoardTextView.h"
 
 #include <QKeyEvent>
 #include <QResizeEvent>
 #include <QTextCursor>
 #include <QTextDocument>
+
+#include <algorithm>
+#include <utility>
 
 namespace kr {
 
@@ -30,7 +33,60 @@ void NowAndLaterBoardTextView::setBeforeTypedAhead(std::function<void()> serve) 
   beforeTypedAhead() = std::move(serve);
 }
 
+int NowAndLaterBoardTextView::charactersOf(const std::unique_ptr<QKeyEvent>& key) {
+  return std::max(1, static_cast<int>(key->text().size()));
+}
+
+bool NowAndLaterBoardTextView::holdForSheet(QKeyEvent* event) {
+  const Qt::KeyboardModifiers modifiers = event->modifiers();
+  if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+    return false;
+  const QString text = event->text();
+  if (event->key() == Qt::Key_Backspace && !typedAhead_.empty()) {
+    // Takes back the last key held, which nobody has seen yet.
+    typedAhead_.pop_back();
+  } else if (isDeletion(*event)) {
+    // It would delete from a text not seen yet.
+    ++keysNotKept_;
+  } else if (isReturn(*event) ||
+             (!text.isEmpty() && (text.at(0).isPrint() || text.at(0) == u'\t'))) {
+    typedAhead_.push_back(std::unique_ptr<QKeyEvent>(static_cast<QKeyEvent*>(event->clone())));
+    holdsForSheet_ = true;
+  } else {
+    return false;
+  }
+  event->accept();
+  return true;
+}
+
+void NowAndLaterBoardTextView::holdCommittedText(const QString& text) {
+  typedAhead_.push_back(std::make_unique<QKeyEvent>(QEvent::KeyPress, 0, Qt::NoModifier, text));
+  holdsForSheet_ = true;
+}
+
+int NowAndLaterBoardTextView::applyKeysHeldForSheet() {
+  const int notKept = std::exchange(keysNotKept_, 0);
+  if (loading_)
+    return notKept;
+  holdsForSheet_ = false;
+  applyTypedAhead();
+  return notKept;
+}
+
+int NowAndLaterBoardTextView::dropKeysHeldForSheet() {
+  int notKept = std::exchange(keysNotKept_, 0);
+  if (!holdsForSheet_)
+    return notKept;
+  for (const auto& key : typedAhead_)
+    notKept += charactersOf(key);
+  typedAhead_.clear();
+  holdsForSheet_ = false;
+  return notKept;
+}
+
 bool NowAndLaterBoardTextView::takeTypedAhead(QKeyEvent* event) {
+  if (loading_)
+    return holdForSheet(event);
   if (isReadOnly() ||
       (typedAhead_.empty() && !layoutStopped_ && document()->characterCount() <= kTypeAheadFrom))
     return false;
@@ -66,7 +122,8 @@ bool NowAndLaterBoardTextView::takeTypedAhead(QKeyEvent* event) {
 }
 
 void NowAndLaterBoardTextView::applyTypedAhead() {
-  if (typedAhead_.empty())
+  // Keys held for a sheet still read wait for it.
+  if (typedAhead_.empty() || holdsForSheet_)
     return;
   if (layoutStopped_) {
     insertTypedAheadUnlaidOut();

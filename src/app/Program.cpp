@@ -17,6 +17,7 @@
 #include "platform/CaretBlinkRest.h"
 #include "platform/FreedMemory.h"
 #include "platform/QnLog.h"
+#include "platform/ScreenOverlayWindows.h"
 #include "platform/drawing/MacOSVersion.h"
 #include "platform/linux/ActiveWindowFactory.h"
 #include "platform/linux/CompositingCheck.h"
@@ -245,6 +246,8 @@ Program::Program(Options options) : parts_(std::make_unique<Parts>()) {
   p.alerts.setStartingUp([&p] { return !p.quits->isLoopRunning() || p.settingsAlertShows; });
   p.shell =
       std::make_unique<ApplicationShell>(makeContext(date, p.fading, *p.activeWindow, *p.quits));
+  // Ctrl+Q on the rest screen quits as the menu's key does.
+  p.fading.overlays().setQuitKeyAction([this] { quit(); });
 
   QObject::connect(&p.signalWatcher, &UnixSignalWatcher::unixSignal, qApp, [this](int number) {
     quitWithoutAsking(QStringLiteral("signal %1").arg(number));

@@ -9,6 +9,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -348,6 +349,10 @@ void ScreenOverlayWindows::stopTimers() {
   }
 }
 
+bool ScreenOverlayWindows::isCoverWindow(const QWidget* window) {
+  return dynamic_cast<const OverlayWindow*>(window) != nullptr;
+}
+
 bool ScreenOverlayWindows::isOverlayWindow(const QWidget* window) const {
   return window && std::any_of(overlays_.begin(), overlays_.end(),
                                [window](const auto& overlay) { return overlay->window == window; });
@@ -388,11 +393,20 @@ bool ScreenOverlayWindows::eventFilter(QObject* watched, QEvent* event) {
   // back and the keys go to the content.
   auto* widget = qobject_cast<QWidget*>(watched);
   QWidget* target = widget ? widget->window() : nullptr;
+  auto* key = static_cast<QKeyEvent*>(event);
+  const bool quitKey = QKeySequence(key->keyCombination()) == QKeySequence(Qt::CTRL | Qt::Key_Q);
+  if (target && quitKey && quitKeyAction_ && isOverlayWindow(target)) {
+    // On the cover itself, which no window's shortcuts reach (and the main
+    // window may be blocked by a question beneath), the key quits as they would.
+    if (type == QEvent::KeyPress && !key->isAutoRepeat())
+      QTimer::singleShot(0, this, quitKeyAction_);
+    event->accept();
+    return true;
+  }
   if (!target || isOverlayWindow(target))
     return false;
   // Quitting (the menu's Ctrl+Q) stays at hand, as before the cover came up.
-  auto* key = static_cast<QKeyEvent*>(event);
-  if (QKeySequence(key->keyCombination()) == QKeySequence(Qt::CTRL | Qt::Key_Q))
+  if (quitKey)
     return false;
   if (type == QEvent::ShortcutOverride) {
     event->accept();

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -54,6 +55,11 @@ public:
   QWidget* content() const { return content_.data(); }
   // The window on `screen`, if any.
   QWidget* windowOn(const QScreen* screen) const;
+  // What Ctrl+Q does while the cover has the keyboard: what the program's
+  // quit key does elsewhere. None: the key does nothing there.
+  void setQuitKeyAction(std::function<void()> action) { quitKeyAction_ = std::move(action); }
+  // A window of a cover or tint (of any instance).
+  static bool isCoverWindow(const QWidget* window);
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -84,6 +90,7 @@ private:
   // The window that had the keyboard before the content took it.
   QPointer<QWidget> keyboardBefore_;
   bool holdsKeyboard_ = false;
+  std::function<void()> quitKeyAction_;
   QColor color_ = Qt::black;
   bool covering_ = false;
   bool contentFullyShown_ = false;

@@ -13,12 +13,14 @@
 #include "kit/walls/SmallDurationView.h"
 #include "platform/ScreenOverlayWindows.h"
 #include "platform/drawing/GraphicsContext.h"
+#include "platform/services/QMessageBoxAlertPresenter.h"
 
 #include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLineF>
+#include <QMessageBox>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -26,6 +28,8 @@
 #include <QShortcut>
 #include <QSlider>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 
 #include <cmath>
 
@@ -214,6 +218,61 @@ TEST(RestScreen, TakesTheKeyboardWhileShownAndReturnEndsTheBreakOnlyThroughTheOp
   QCoreApplication::processEvents();
   EXPECT_EQ(QApplication::activeWindow(), &page) << "the keyboard goes back";
   f.expectAllOverlaysGone();
+}
+
+// A question open on the page when the rest screen comes up blocks only its
+// own window: the rest screen ends the break in its open phase by a click or a
+// key as the window system delivers them, Ctrl+Q quits from it, and the
+// question, answered once the rest screen is gone, acts on nothing.
+TEST(RestScreen, AQuestionOpenBeneathBlocksOnlyItsOwnWindow) {
+  using Way = std::function<void(CountDownViewController&, QWindow*)>;
+  const auto click = [](QWidget* target, QWindow* cover) {
+    QTest::mouseClick(cover, Qt::LeftButton, Qt::NoModifier,
+                      cover->mapFromGlobal(target->mapToGlobal(target->rect().center())));
+  };
+  const auto key = [](Qt::Key pressed) {
+    return [pressed](CountDownViewController&, QWindow* cover) { QTest::keyClick(cover, pressed); };
+  };
+  const std::pair<const char*, Way> ways[] = {
+      {"End Break", [&](auto& screen, QWindow* cover) { click(screen.endBreakButton(), cover); }},
+      {"the lock", [&](auto& screen, QWindow* cover) { click(screen.lockButton(), cover); }},
+      {"Return", key(Qt::Key_Return)},
+      {"Enter", key(Qt::Key_Enter)},
+      {"Space", key(Qt::Key_Space)},
+  };
+  for (const auto& [name, way] : ways) {
+    RestScreenFixture f;
+    int quits = 0;
+    f.fading.overlays().setQuitKeyAction([&quits] { ++quits; });
+    QLineEdit page;
+    page.show();
+    page.activateWindow();
+    QCoreApplication::processEvents();
+    // Within the question's own loop, as the break comes while it waits.
+    QTimer::singleShot(0, [&, name = name, way = way] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr) << name;
+      EXPECT_EQ(box->parentWidget(), &page) << "modal to the window that asks";
+      f.startBreak();
+      f.clock.advance(14.0);
+      QCoreApplication::processEvents();
+      CountDownViewController& screen = f.screen();
+      ASSERT_TRUE(screen.isShowingEndBreak()) << name;
+      QWindow* cover = screen.view()->window()->windowHandle();
+      QTest::keyClick(cover, Qt::Key_Q, Qt::ControlModifier);
+      QCoreApplication::processEvents();
+      EXPECT_EQ(quits, 1) << name << ": Ctrl+Q on the rest screen";
+      way(screen, cover);
+      EXPECT_EQ(f.machine.currentState(), &f.define()) << name << " ends the break";
+      f.expectAllOverlaysGone();
+      box->buttons().constFirst()->click();
+    });
+    // A question the define page asks, as its states ask theirs.
+    const AskedAbout about = StateMachine::currentActivation();
+    const Alert question{QStringLiteral("Delete?"), {}, {QStringLiteral("OK")}};
+    EXPECT_EQ(QMessageBoxAlertPresenter().runModal(question, about), -1)
+        << name << ": answered after the page changed";
+  }
 }
 
 // A busy machine runs the 0.05 s timer late: the first tick after the lock

@@ -1,14 +1,33 @@
 #include "platform/services/QMessageBoxAlertPresenter.h"
 
+#include "platform/ScreenOverlayWindows.h"
+
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
+#include <memory>
 #include <vector>
 
 namespace kr {
+
+namespace {
+
+// The window a question belongs to: the one the user works in as it is
+// asked. Never a cover over the screens nor a pop-up: the question then
+// belongs to no window.
+QWidget* askingWindow() {
+  QWidget* active = QApplication::activeWindow();
+  if (!active || ScreenOverlayWindows::isCoverWindow(active) || active->windowType() == Qt::Popup)
+    return nullptr;
+  return active;
+}
+
+} // namespace
 
 AlertAnswer QMessageBoxAlertPresenter::respond(const Alert& alert) {
   bool suppressed = false;
@@ -26,10 +45,14 @@ AlertAnswer QMessageBoxAlertPresenter::respond(const Alert& alert) {
 
 AlertAnswer QMessageBoxAlertPresenter::runOnce(const Alert& alert, bool* helpPressed,
                                                bool suppressed) const {
-  QMessageBox box;
-  // Window-modal without a parent window: blocks nothing else.
-  if (startingUp_ && startingUp_())
-    box.setWindowModality(Qt::WindowModal);
+  // Modal to the window that asks, and to no other: a rest screen that comes
+  // up meanwhile takes clicks and keys over it, and the question waits
+  // beneath for its answer. While the program starts, and when no window
+  // asks, it blocks nothing else.
+  QWidget* owner = startingUp_ && startingUp_() ? nullptr : askingWindow();
+  QPointer<QMessageBox> guarded = new QMessageBox(owner);
+  QMessageBox& box = *guarded;
+  box.setWindowModality(Qt::WindowModal);
   switch (alert.style) {
   case Alert::Style::warning:
     box.setIcon(QMessageBox::Warning);
@@ -70,6 +93,10 @@ AlertAnswer QMessageBoxAlertPresenter::runOnce(const Alert& alert, bool* helpPre
     help = box.addButton(QStringLiteral("Help"), QMessageBox::HelpRole);
   box.exec();
   AlertAnswer answer;
+  // The window that asked went (and the question with it): no answer.
+  if (!guarded)
+    return answer;
+  const std::unique_ptr<QMessageBox> owned(guarded.data());
   answer.suppressed = suppression && suppression->isChecked();
   if (help && box.clickedButton() == help) {
     *helpPressed = true;

@@ -6,7 +6,8 @@
 
 namespace kr {
 
-// Shows alerts as application-modal message boxes; an alert with a help
+// Shows alerts as message boxes modal to the window that asks (the active
+// one; none: blocking nothing), each answered before it returns; an alert with a help
 // delegate gets a "Help" button, one that asks for it the suppression check
 // box.
 class QMessageBoxAlertPresenter final : public AlertPresenterAPI {

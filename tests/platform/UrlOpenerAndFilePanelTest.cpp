@@ -10,9 +10,20 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+
+#include <functional>
 
 using namespace kr;
 
@@ -127,4 +138,92 @@ TEST(FilePanelPresenter, WithoutPanelsEveryRequestIsCancelledAndNamed) {
   EXPECT_EQ(FilePanelPresenter::shared().savePanel(request), QStringLiteral("/tmp/x.csv"));
   FilePanelPresenter::install(nullptr);
   EXPECT_EQ(panels.saveRequests.size(), 1);
+}
+
+namespace {
+
+// Runs `act` on the folder panel once it shows; a panel still open after ten
+// seconds is cancelled.
+std::optional<QString> chooseFolder(const QString& startFolder,
+                                    const std::function<void(QFileDialog&)>& act) {
+  QTimer poll;
+  QElapsedTimer waited;
+  waited.start();
+  bool acted = false;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog)
+      return;
+    if (!acted) {
+      acted = true;
+      act(*dialog);
+    } else if (waited.elapsed() > 10000) {
+      dialog->reject();
+    }
+  });
+  poll.start(10);
+  FilePanelRequest request;
+  request.title = QStringLiteral("Locate Dropbox Folder");
+  request.choosesFolders = true;
+  request.startFolder = startFolder;
+  return QFileDialogPanelPresenter().openPanel(request);
+}
+
+void clickAccept(QFileDialog& dialog) {
+  for (QAbstractButton* button : dialog.findChild<QDialogButtonBox*>()->buttons())
+    if (dialog.findChild<QDialogButtonBox*>()->buttonRole(button) == QDialogButtonBox::AcceptRole)
+      QTest::mouseClick(button, Qt::LeftButton);
+}
+
+} // namespace
+
+TEST(FilePanelPresenter, AFolderPanelAnswersTheFolderTypedOrPicked) {
+  QTemporaryDir root;
+  const QString parent = root.path() + QStringLiteral("/a b");
+  const QString folder = parent + QStringLiteral("/My Dropbox");
+  ASSERT_TRUE(QDir().mkpath(folder));
+  ASSERT_TRUE(QDir().mkpath(parent + QStringLiteral("/My Other")));
+
+  // Typed into the field (the dialog's completion selects folders on the way),
+  // then Return or the accepting button.
+  const struct {
+    QString typed;
+    bool byReturn;
+  } cases[] = {{folder, true}, {folder, false}, {QStringLiteral("a b/My Dropbox"), true}};
+  for (const auto& typed : cases) {
+    SCOPED_TRACE(
+        (typed.typed + QString::fromLatin1(typed.byReturn ? " Return" : " OK")).toStdString());
+    EXPECT_EQ(chooseFolder(root.path(),
+                           [&](QFileDialog& dialog) {
+                             auto* edit =
+                                 dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                             QTest::keyClicks(edit, typed.typed);
+                             if (typed.byReturn)
+                               QTest::keyClick(edit, Qt::Key_Return);
+                             else
+                               clickAccept(dialog);
+                           }),
+              folder)
+        << "typed";
+  }
+
+  // Typed, then picked with the mouse: the pick.
+  EXPECT_EQ(
+      chooseFolder(
+          parent,
+          [&](QFileDialog& dialog) {
+            QTest::keyClicks(dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")), parent);
+            auto* list = dialog.findChild<QAbstractItemView*>(QStringLiteral("listView"));
+            QModelIndex row;
+            ASSERT_TRUE(QTest::qWaitFor([&] {
+              const QModelIndexList found =
+                  list->model()->match(list->model()->index(0, 0, list->rootIndex()),
+                                       Qt::DisplayRole, QStringLiteral("My Dropbox"));
+              row = found.value(0);
+              return row.isValid();
+            }));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(row).center());
+            clickAccept(dialog);
+          }),
+      folder);
 }

@@ -2,8 +2,13 @@
 
 #include "platform/QnLog.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 
 namespace kr {
 
@@ -46,6 +51,95 @@ QStringList nameFilters(const FilePanelRequest& request) {
   return filters;
 }
 
+// The folder the user typed into a folder panel's name field. While a path is
+// typed into the field without keyboard focus, the dialog's completion selects
+// each folder on the way in its list and rewrites the field as their quoted
+// names, so that the field and selectedFiles() name one of those rows. The
+// user's own edits are applied here to what was typed before, and forgotten
+// once the user picks in the dialog's lists.
+class TypedFolder final : public QObject {
+public:
+  explicit TypedFolder(QFileDialog& dialog) : dialog_(dialog) {
+    auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (!edit)
+      return;
+    edit_ = edit;
+    edit->installEventFilter(this);
+    connect(edit, &QLineEdit::textEdited, this, [this](const QString& text) {
+      applyEdit(field_, text);
+      field_ = text;
+    });
+    QWidget* popup = nullptr;
+    if (QCompleter* completer = edit->completer()) {
+      popup = completer->popup();
+      // A completion the user takes names the whole path.
+      connect(completer, qOverload<const QString&>(&QCompleter::activated), this,
+              [this](const QString& text) { typed_ = text; });
+    }
+    for (QAbstractItemView* view : dialog.findChildren<QAbstractItemView*>()) {
+      if (view == popup)
+        continue;
+      view->installEventFilter(this);
+      view->viewport()->installEventFilter(this);
+    }
+  }
+
+  // The existing folder the typed text names, or none.
+  std::optional<QString> folder() const {
+    QString path = typed_.trimmed();
+    if (path.isEmpty())
+      return std::nullopt;
+    if (path == u'~' || path.startsWith(QStringLiteral("~/")))
+      path = QDir::homePath() + path.mid(1);
+    const QFileInfo info(dialog_.directory().absoluteFilePath(path));
+    if (!info.isDir())
+      return std::nullopt;
+    return QDir::cleanPath(info.absoluteFilePath());
+  }
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    const QEvent::Type type = event->type();
+    if (watched == edit_) {
+      // The field as it stands before the user changes it (the dialog may
+      // have rewritten it since).
+      if (type == QEvent::KeyPress || type == QEvent::InputMethod ||
+          type == QEvent::MouseButtonPress || type == QEvent::ContextMenu || type == QEvent::Drop)
+        field_ = edit_->text();
+      return QObject::eventFilter(watched, event);
+    }
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
+        type == QEvent::KeyPress)
+      typed_.clear();
+    return QObject::eventFilter(watched, event);
+  }
+
+private:
+  // The user changed the field from `before` to `after`: the same change,
+  // counted from the end where it was made, to what the user typed.
+  void applyEdit(const QString& before, const QString& after) {
+    qsizetype head = 0;
+    while (head < before.size() && head < after.size() && before[head] == after[head])
+      ++head;
+    qsizetype tail = 0;
+    while (tail < before.size() - head && tail < after.size() - head &&
+           before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+      ++tail;
+    const qsizetype removed = before.size() - head - tail;
+    const qsizetype kept = typed_.size() - tail - removed;
+    if (kept < 0 || typed_.right(tail + removed) != before.right(tail + removed)) {
+      typed_ = after;
+      return;
+    }
+    typed_ = typed_.left(kept) + after.mid(head, after.size() - head - tail) + typed_.right(tail);
+  }
+
+  QFileDialog& dialog_;
+  QString typed_;
+  QLineEdit* edit_ = nullptr;
+  QString field_;
+};
+
 std::optional<QStringList> run(QFileDialog& dialog, const FilePanelRequest& request) {
   dialog.setWindowTitle(request.title);
   dialog.setNameFilters(nameFilters(request));
@@ -55,7 +149,15 @@ std::optional<QStringList> run(QFileDialog& dialog, const FilePanelRequest& requ
     dialog.setDirectory(request.startFolder);
   if (!request.suggestedName.isEmpty())
     dialog.selectFile(request.suggestedName);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+  std::optional<TypedFolder> typed;
+  if (dialog.fileMode() == QFileDialog::Directory)
+    typed.emplace(dialog);
+  if (dialog.exec() != QDialog::Accepted)
+    return std::nullopt;
+  if (typed)
+    if (std::optional<QString> folder = typed->folder())
+      return QStringList{*folder};
+  if (dialog.selectedFiles().isEmpty())
     return std::nullopt;
   return dialog.selectedFiles();
 }

@@ -6,9 +6,14 @@
 //     input. Ends with 0 once the entry is written.
 //   day_writer start-up
 //     removes what splices cut short left, as each start of the program does.
+//   day_writer hold <day package>
+//     holds the day's lock, as another writer of the day does, says "held"
+//     and lets go of it when a line comes on its input.
 #include "engine/AppendHandover.h"
 #include "engine/DayAppend.h"
 #include "engine/SplicesUnderWay.h"
+#include "platform/files/FileLock.h"
+#include "platform/files/SupportPaths.h"
 #include "platform/richtext/RichText.h"
 
 #include <QCoreApplication>
@@ -45,6 +50,17 @@ int main(int argc, char** argv) {
   const QString mode = arguments.value(1);
   if (mode == QStringLiteral("start-up")) {
     say(QString::number(SplicesUnderWay::removeLeftovers()));
+    return 0;
+  }
+  if (mode == QStringLiteral("hold") && arguments.size() >= 3) {
+    FileLock lock(SupportPaths::packageLockFile(arguments[2]));
+    QString why;
+    if (!lock.acquire(std::chrono::seconds(10), &why)) {
+      say(QStringLiteral("refused: %1").arg(why));
+      return 1;
+    }
+    say(QStringLiteral("held"));
+    waitForALine();
     return 0;
   }
   if (mode != QStringLiteral("append") || arguments.size() < 4)

@@ -383,11 +383,12 @@ int Program::exec() {
   // Keys held for a long sheet still being read go nowhere: the console says
   // how many.
   PadViewController::dropKeysHeldAtQuit();
-  // An entry still being written into a large day is waited for half a
-  // second at most: one whose worker is by then in its last, short step
-  // (the copy replacing the day's text, the entry's end in place, the entry
-  // beside the day or as a new day) lands where the worker puts it; any other goes beside
-  // the day, which stays as it was. The entry is written once either way.
+  // An entry still being written into a large day, or waiting for another
+  // writer of its day, is waited for half a second at most: one whose worker
+  // is by then in its last, short step (the copy replacing the day's text,
+  // the entry's end in place, the entry beside the day or as a new day) lands
+  // where the worker puts it; any other goes beside the day, which stays as
+  // it was. The entry is written once either way.
   BackingStoreManager::sharedManager().finishAppendsAtQuit();
   // The pads saved as the program quit reach the disk before it goes on;
   // meanwhile it shows no window. So do the sheets left earlier whose writes

@@ -269,6 +269,12 @@ bool BackingStoreManager::reportAppend(const DayAppend::Outcome& outcome, const 
 
 bool BackingStoreManager::append(const RichText& entry, BackingStoreDescriptor& store,
                                  QString* error, std::optional<OwnAppend>* added) {
+  return appendHolding(entry, store, error, added, nullptr);
+}
+
+bool BackingStoreManager::appendHolding(const RichText& entry, BackingStoreDescriptor& store,
+                                        QString* error, std::optional<OwnAppend>* added,
+                                        DayAppend::SharedLock* held) {
   if (added)
     added->reset();
   qn_log(QStringLiteral("append: toCurrentFile: [start]"));
@@ -278,7 +284,8 @@ bool BackingStoreManager::append(const RichText& entry, BackingStoreDescriptor& 
   const QDateTime now = Clock::nowAsDate();
   // A large day takes a while to write: the window keeps drawing meanwhile.
   AppendOutcome outcome;
-  WorkAwayFromTheWindow::run([&] { outcome = DayAppend::perform(entry, current, folder, now); });
+  WorkAwayFromTheWindow::run(
+      [&] { outcome = DayAppend::perform(entry, current, folder, now, nullptr, held, lockWait_); });
   if (!reportAppend(outcome, folder, error))
     return false;
   // Only where the package is the store's own (not a link to elsewhere) is
@@ -295,6 +302,7 @@ struct BackingStoreManager::PendingAppend {
   RichText entry;
   QString current;
   QString folder;
+  std::chrono::milliseconds lockWait{DayAppend::kLockWait};
   AppendHandover handover;
   DayAppend::SharedLock lock;
   std::shared_ptr<DetachedJob> job;
@@ -313,16 +321,29 @@ bool BackingStoreManager::appendLater(const RichText& entry, BackingStoreDescrip
   struct stat info {};
   const QByteArray text = QFile::encodeName(current + QStringLiteral("/TXT.rtf"));
   if (::stat(text.constData(), &info) != 0 || info.st_size <= backgroundBytes_) {
-    std::optional<OwnAppend> added;
-    const bool written = append(entry, store, nullptr, &added);
-    done(written, added);
-    return false;
+    // A small day is written at once, under its lock had at once; a day
+    // that is a link that cannot be followed is refused at once. Only the
+    // wait for another writer of the day goes to the worker.
+    DayAppend::SharedLock held;
+    const std::optional<QString> package = RtfdPackage::resolvePackageLink(current);
+    QString why;
+    if (!package || held.lock.emplace(SupportPaths::packageLockFile(*package))
+                        .acquire(std::chrono::milliseconds(0), &why)) {
+      std::optional<OwnAppend> added;
+      const bool written = appendHolding(entry, store, nullptr, &added, &held);
+      done(written, added);
+      return false;
+    }
+    held.lock.reset();
+    qn_log(QStringLiteral("append: the day's lock %1 %2; waited for on a worker")
+               .arg(SupportPaths::packageLockFile(*package), why));
   }
   qn_log(QStringLiteral("append: toCurrentFile: [start, on a worker]"));
   auto pending = std::make_shared<PendingAppend>(appendHook_);
   pending->entry = entry;
   pending->current = current;
   pending->folder = store.folderPath();
+  pending->lockWait = lockWait_;
   pending_ = pending;
   const QDateTime now = Clock::nowAsDate();
   QPointer<QObject> guard(context);
@@ -332,8 +353,9 @@ bool BackingStoreManager::appendLater(const RichText& entry, BackingStoreDescrip
   pending->job = DetachedJob::start(
       QCoreApplication::instance(), "logFileWriter",
       [this, append = pending, now, guard, done = std::move(done)](DetachedJob& job) mutable {
-        const AppendOutcome outcome = DayAppend::perform(
-            append->entry, append->current, append->folder, now, &append->handover, &append->lock);
+        const AppendOutcome outcome =
+            DayAppend::perform(append->entry, append->current, append->folder, now,
+                               &append->handover, &append->lock, append->lockWait);
         job.handBack([this, append, guard, outcome, done = std::move(done)] {
           if (pending_ == append)
             pending_.reset();

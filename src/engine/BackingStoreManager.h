@@ -89,12 +89,14 @@ public:
               std::optional<OwnAppend>* added = nullptr);
 
   // The same, away from the window: a day whose text is over
-  // backgroundBytes() is appended on a worker of its own ("logFileWriter")
-  // and `done` runs on the window's thread, through `context`, once the
-  // entry has landed or failed (told as append() tells it); a smaller day as
-  // append() does, with `done` run before this returns. Returns whether the
-  // entry is still being written. One at a time: while one is under way
-  // another fails at once.
+  // backgroundBytes(), or whose lock another writer holds, is appended on a
+  // worker of its own ("logFileWriter") and `done` runs on the window's
+  // thread, through `context`, once the entry has landed or failed (told as
+  // append() tells it); a smaller day whose lock is had at once as append()
+  // does, under that lock, with `done` run before this returns. The window
+  // thus never waits for another writer of the day, and a quit never waits
+  // for the lock. Returns whether the entry is still being written. One at a
+  // time: while one is under way another fails at once.
   using AppendDone = std::function<void(bool written, const std::optional<OwnAppend>& added)>;
   bool appendLater(const RichText& entry, BackingStoreDescriptor& store, QObject* context,
                    AppendDone done);
@@ -115,6 +117,9 @@ public:
   void setBackgroundBytesForTesting(qint64 bytes) { backgroundBytes_ = bytes; }
   // Tests only: told the steps of the appends on a worker started from now.
   void setAppendHookForTesting(AppendHandover::Hook hook);
+  // Tests only: how long an append waits for another writer of the day
+  // (DayAppend::kLockWait unless set).
+  void setLockWaitForTesting(std::chrono::milliseconds wait) { lockWait_ = wait; }
 
   // ~/.local/share/Korvane-R (or the temporary folder's Korvane-R).
   QString applicationSupportDirectory() const;
@@ -129,6 +134,9 @@ private:
   static bool writeSheet(const QString& path, const QString& folder, QString* error,
                          const std::function<bool(QString* reason)>& write);
   bool reportAppend(const DayAppend::Outcome& outcome, const QString& folder, QString* error);
+  // append(), under the day's lock when `held` holds it already.
+  bool appendHolding(const RichText& entry, BackingStoreDescriptor& store, QString* error,
+                     std::optional<OwnAppend>* added, DayAppend::SharedLock* held);
 
   struct PendingAppend;
 
@@ -136,6 +144,7 @@ private:
   std::optional<QString> machineIdentifier_;
   std::shared_ptr<PendingAppend> pending_; // window's thread only
   qint64 backgroundBytes_ = kBackgroundBytes;
+  std::chrono::milliseconds lockWait_ = DayAppend::kLockWait;
   AppendHandover::Hook appendHook_;
   QSet<QString> toldReadOnly_; // window's thread only
 };

@@ -239,7 +239,8 @@ std::optional<QString> DayAppend::writeAside(const RichText& entry, const QStrin
 
 DayAppend::Outcome DayAppend::perform(const RichText& entry, const QString& current,
                                       const QString& folder, const QDateTime& now,
-                                      AppendHandover* handover, SharedLock* shared) {
+                                      AppendHandover* handover, SharedLock* shared,
+                                      std::chrono::milliseconds lockWait) {
   Outcome outcome;
   // A link to a package is written through; one that leads elsewhere is
   // left as it is.
@@ -261,9 +262,12 @@ DayAppend::Outcome DayAppend::perform(const RichText& entry, const QString& curr
     if (steps.cancelled())
       return outcome;
     std::optional<FileLock>& slot = shared ? shared->lock : own;
-    lock = &slot.emplace(SupportPaths::packageLockFile(outcome.path));
+    const QString lockFile = SupportPaths::packageLockFile(outcome.path);
+    if (!slot || !slot->isHeld() || slot->path() != lockFile)
+      slot.emplace(lockFile);
+    lock = &*slot;
     QString why;
-    if (!lock->acquire(kLockWait, &why, [&steps] { return steps.cancelled(); })) {
+    if (!lock->acquire(lockWait, &why, [&steps] { return steps.cancelled(); })) {
       if (outcome.kind != Kind::Cancelled) {
         outcome.kind = Kind::LockUnavailable;
         outcome.reason = QStringLiteral("its lock file %1 %2").arg(lock->path(), why);

@@ -59,10 +59,14 @@ public:
   // `handover`, on a worker, decides before each step that writes whether
   // the worker still writes the entry (Cancelled when not). `shared`, on a
   // worker, holds the day's lock; the worker lets go of it when done unless
-  // the quit has taken the entry over by then.
+  // the quit has taken the entry over by then. A lock `shared` holds already
+  // (the caller had it at once) is the day's when it is the lock file of the
+  // package written; the append then waits for no one. `lockWait` is how
+  // long another writer of the day is waited for.
   static Outcome perform(const RichText& entry, const QString& current, const QString& folder,
                          const QDateTime& now, AppendHandover* handover = nullptr,
-                         SharedLock* shared = nullptr);
+                         SharedLock* shared = nullptr,
+                         std::chrono::milliseconds lockWait = kLockWait);
 
   // Puts the entry into a package beside the day at `path`, which the log
   // readers read as a day too, leaving the day as it is: the first of "...

@@ -48,9 +48,10 @@ public:
   // nothing is reset: the page stays as it is and the slice can be logged
   // again. Returns whether the entry was written.
   bool logTimeSlice();
-  // "Log": logs the slice and, once it is written, goes on. While a large
-  // day takes the entry away from the window, the page says so and its
-  // buttons that log, continue or skip the slice are disabled.
+  // "Log": logs the slice and, once it is written, goes on. While the entry
+  // is written away from the window (a large day, or one another writer
+  // holds), the page says so and its buttons that log, continue or skip the
+  // slice are disabled; the rest of the window answers meanwhile.
   void logAndContinue();
   bool isWritingEntry() const { return writingEntry_; }
   // Leaves without logging once the user confirms it.

@@ -4,6 +4,7 @@
 #include "StartedProgram.h"
 
 #include "engine/BackingStoreDescriptor.h"
+#include "engine/BackingStoreManager.h"
 #include "engine/FullDataSet.h"
 #include "engine/LogFile.h"
 #include "engine/Logger.h"
@@ -45,6 +46,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProcess>
 #include <QScopeGuard>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -53,6 +55,7 @@
 #include <QToolButton>
 
 #include <csignal>
+#include <optional>
 #include <sys/stat.h>
 
 using namespace kr;
@@ -329,6 +332,112 @@ TEST(Program, ASignalWhileALargeDayTakesTheEntryLeavesTheDayWholeAndTheEntryBesi
     EXPECT_EQ(FullDataSet::loadRTFDFile(package).timeSlices.size(), 3u);
     EXPECT_FALSE(QFileInfo::exists(beside));
   }
+}
+
+// Another copy of the program writing today's day (DayWriterProgram.cpp):
+// holds its lock until it is told to let go, or killed.
+struct DayLockHolder : QProcess {
+  explicit DayLockHolder(const QString& day) {
+    start(QStringLiteral(KR_DAY_WRITER), {QStringLiteral("hold"), day});
+  }
+  ~DayLockHolder() override {
+    kill();
+    waitForFinished();
+  }
+  bool holds() {
+    return waitForReadyRead(test::timeLimit(30000)) && readLine().trimmed() == "held";
+  }
+  void letGo() {
+    write("\n");
+    waitForBytesWritten();
+    waitForFinished(test::timeLimit(30000));
+  }
+};
+
+// The entries of the day, and those written beside it: the tests of this
+// program share one home, and its days.
+std::pair<size_t, size_t> entriesOfDay(const QString& day) {
+  size_t beside = 0;
+  for (int n = 1; n < 5; ++n)
+    beside += FullDataSet::loadRTFDFile(LogFile::writtenAsidePath(day, n)).timeSlices.size();
+  return {FullDataSet::loadRTFDFile(day).timeSlices.size(), beside};
+}
+
+void expectWritingTheEntry(RateTimeSliceState& rate) {
+  EXPECT_TRUE(rate.isWritingEntry()) << "the window does not wait for the other writer";
+  EXPECT_FALSE(rate.logButton()->isEnabled());
+  EXPECT_FALSE(rate.doNotLogButton()->isEnabled());
+  EXPECT_EQ(rate.logButton()->text(), QStringLiteral("Writing the Entry…"));
+}
+
+TEST(Program, ADayAnotherWriterHoldsIsWaitedForWhileTheWindowAnswers) {
+  StartedProgram p(shortSlices());
+  BackingStoreManager& manager = BackingStoreManager::sharedManager();
+  const auto restore = qScopeGuard([&] { manager.setLockWaitForTesting(DayAppend::kLockWait); });
+  const QString day = QFileInfo(todaysText()).path();
+  RateTimeSliceState& rate = states(p).rateTimeSliceState();
+  MainController& controller = p.program->shell().mainController();
+  const auto [inDay, beside] = entriesOfDay(day);
+  DayLockHolder holder(day);
+  ASSERT_TRUE(holder.holds());
+  runSliceToTheRatingPage(p);
+
+  // A wait that runs out tells why, and the slice can be logged again.
+  manager.setLockWaitForTesting(std::chrono::milliseconds(1500));
+  {
+    test::ExpectWarnings held({QStringLiteral("is held by another running program")});
+    AlertAnswerer ok(QStringLiteral("OK"));
+    p.click(QStringLiteral("Log"));
+    expectWritingTheEntry(rate);
+    // Meanwhile the window answers: the log book shows.
+    controller.tryToPerform(QStringLiteral("toggleLogBook"));
+    QCoreApplication::processEvents();
+    MainWindow* window = p.program->shell().appDelegate().mainWindow();
+    EXPECT_TRUE(window->controller().logBookTableViewController()->tableView()->isVisible());
+    controller.tryToPerform(QStringLiteral("toggleLogBook"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rate.isWritingEntry(); }, test::timeLimit(30000)));
+    ASSERT_EQ(ok.seen.size(), 1);
+    EXPECT_TRUE(ok.seen[0].startsWith(QStringLiteral("Could not write to the log file!")));
+  }
+  EXPECT_EQ(current(p), &rate);
+  EXPECT_TRUE(rate.logButton()->isEnabled());
+  EXPECT_EQ(rate.logButton()->text(), QStringLiteral("Log"));
+  EXPECT_EQ(entriesOfDay(day), std::pair(inDay, beside));
+
+  // Once the other writer is done, the entry lands, once.
+  manager.setLockWaitForTesting(std::chrono::seconds(20));
+  AlertAnswerer none(QStringLiteral("OK"));
+  p.click(QStringLiteral("Log"));
+  expectWritingTheEntry(rate);
+  holder.letGo();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return current(p) != &rate; }, test::timeLimit(30000)));
+  EXPECT_TRUE(none.seen.isEmpty());
+  EXPECT_EQ(entriesOfDay(day), std::pair(inDay + 1, beside));
+}
+
+TEST(Program, AQuitWhileAnotherWriterHoldsTheDayPutsTheEntryBesideItAtOnce) {
+  StartedProgram p(shortSlices());
+  const QString day = QFileInfo(todaysText()).path();
+  const auto bytes = [](const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  };
+  const QByteArray before = bytes(todaysText());
+  const auto [inDay, beside] = entriesOfDay(day);
+  DayLockHolder holder(day);
+  ASSERT_TRUE(holder.holds());
+  runSliceToTheRatingPage(p);
+  AlertAnswerer none(QStringLiteral("OK"));
+  p.click(QStringLiteral("Log"));
+  ASSERT_TRUE(states(p).rateTimeSliceState().isWritingEntry());
+  test::ExpectWarnings quit({QStringLiteral("the program quit")});
+  QElapsedTimer elapsed;
+  elapsed.start();
+  EXPECT_EQ(runLoopWith(p, [] { std::raise(SIGTERM); }), 0);
+  EXPECT_LT(elapsed.elapsed(), test::timeLimit(2000)) << "the quit waits half a second at most";
+  EXPECT_TRUE(none.seen.isEmpty());
+  EXPECT_EQ(bytes(todaysText()), before) << "the other writer's day is left to it";
+  EXPECT_EQ(entriesOfDay(day), std::pair(inDay, beside + 1));
 }
 
 // Runs a slice and logs it, from the define page or the break offer.

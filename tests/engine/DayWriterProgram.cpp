@@ -15,13 +15,18 @@
 //     folder, as the program's start does, and says "started".
 // With DAY_WRITER_REFUSES set, the extended attribute it names cannot be
 // given to a file, as a file system may refuse it.
+//   day_writer hold <day package>
+//     holds the day's lock, as another writer of the day does, says "held"
+//     and lets go of it when a line comes on its input.
 #include "engine/AppendHandover.h"
 #include "engine/BackingStoreDescriptor.h"
 #include "engine/BackingStoreManager.h"
 #include "engine/DayAppend.h"
 #include "engine/SequenceNumberNamingStrategy.h"
 #include "engine/SplicesUnderWay.h"
+#include "platform/files/FileLock.h"
 #include "platform/files/FileOperations.h"
+#include "platform/files/SupportPaths.h"
 #include "platform/richtext/RichText.h"
 #include "platform/richtext/RtfdPackage.h"
 
@@ -89,6 +94,17 @@ int main(int argc, char** argv) {
                                                           QFileInfo(package).path())
                ? 0
                : 1;
+  }
+  if (mode == QStringLiteral("hold") && arguments.size() >= 3) {
+    FileLock lock(SupportPaths::packageLockFile(arguments[2]));
+    QString why;
+    if (!lock.acquire(std::chrono::seconds(10), &why)) {
+      say(QStringLiteral("refused: %1").arg(why));
+      return 1;
+    }
+    say(QStringLiteral("held"));
+    waitForALine();
+    return 0;
   }
   if (mode != QStringLiteral("append") || arguments.size() < 4)
     return 2;

@@ -35,6 +35,18 @@ end_from() {
   _process_counts "$1"
   _end_before="$_counts"
   _end_start=$(_now_ms)
+  _runnable_sum=0 _runnable_looks=0
+}
+
+# Adds the machine's runnable jobs now (less this shell) to _runnable_sum:
+# threads that end during the quit take their counts with them, so the
+# machine's own load is read beside the program's.
+_look_at_machine() {
+  local _a _b _c runnable _e
+  read -r _a _b _c runnable _e 2>/dev/null </proc/loadavg || return
+  runnable=${runnable%/*}
+  _runnable_sum=$((_runnable_sum + (runnable > 0 ? runnable - 1 : 0)))
+  _runnable_looks=$((_runnable_looks + 1))
 }
 
 # await_end PID [GUARD_S]: polls until the program has ended, at most GUARD_S
@@ -55,6 +67,7 @@ await_end() {
       _end_start=$(_now_ms)
     fi
     _process_counts "$pid"
+    _look_at_machine
     [ "$_counts" = "0 0" ] || last="$_counts"
     sleep 0.01
   done
@@ -62,10 +75,13 @@ await_end() {
   local ran ready before_ran before_ready
   read -r before_ran before_ready <<<"$_end_before"
   read -r ran ready <<<"$last"
-  end_slowness="$(awk -v ran="$((ran - before_ran))" -v ready="$((ready - before_ready))" 'BEGIN {
+  end_slowness="$(awk -v ran="$((ran - before_ran))" -v ready="$((ready - before_ready))" \
+    -v runnable="$_runnable_sum" -v looks="$_runnable_looks" -v cores="$(getconf _NPROCESSORS_ONLN)" 'BEGIN {
     if (ran < 1e6) ran = 1e6
     if (ready < 0) ready = 0
     s = (ran + ready) / ran
+    # The machine as a whole: its runnable jobs for each of its cores.
+    if (looks > 0 && cores > 0 && runnable / looks / cores > s) s = runnable / looks / cores
     if (s > 8) s = 8
     printf "%.2f", s }')"
   if kill -0 "$pid" 2>/dev/null; then

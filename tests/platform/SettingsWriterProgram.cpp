@@ -4,7 +4,8 @@
 // writes the keys <prefix>0 ... one write each. --slow-lock widens the moment
 // between making a lock file and locking it, in which the other writer may
 // find it empty; --no-flock makes every flock fail as on a file system that
-// cannot lock files. Ends with 0 once every write was made.
+// cannot lock files. Ends with 0 once every write was made; a write waits for
+// the lock up to 240 s (the test's own guard against a hang).
 #include "platform/files/FileLock.h"
 #include "platform/settings/SettingsFile.h"
 
@@ -37,7 +38,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < count; ++i) {
     const QString key = arguments[2] + QString::number(i);
     const kr::SettingsFile::WriteResult result =
-        kr::SettingsFile::write(arguments[1], {{key, i}}, std::chrono::seconds(60));
+        kr::SettingsFile::write(arguments[1], {{key, i}}, std::chrono::seconds(240));
     if (!result.written) {
       std::fprintf(stderr, "%s not written: %s\n", qPrintable(key), qPrintable(result.why));
       return 1;

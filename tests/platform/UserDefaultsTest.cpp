@@ -170,6 +170,9 @@ TEST_F(UserDefaultsTest, ChangesAreSeenAtOnceAndWrittenLaterInOneGoAwayFromTheCa
   EXPECT_FALSE(QFile::exists(path()));
   defaults.synchronize(); // asks for the write; does not wait for it
 
+  // Megabytes under the sanitizers on a busy machine can take longer than
+  // a quit waits for them (flush's limit, held elsewhere).
+  defaults.waitForWritesForTesting();
   ASSERT_TRUE(defaults.flush());
   UserDefaults reopened(path());
   EXPECT_EQ(reopened.integer(QStringLiteral("count")), 19);

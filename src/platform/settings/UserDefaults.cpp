@@ -398,6 +398,13 @@ bool UserDefaults::flush() {
   return false;
 }
 
+void UserDefaults::waitForWritesForTesting() {
+  startWrite();
+  const quint64 last = writeGeneration_;
+  std::unique_lock<std::mutex> lock(outcomes_->mutex);
+  outcomes_->done.wait(lock, [&] { return outcomes_->finished >= last; });
+}
+
 void UserDefaults::keepDamagedCopy(const QString& key) {
   if (!stored_)
     return;

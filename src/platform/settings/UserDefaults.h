@@ -90,6 +90,9 @@ public:
   // goes.
   bool flush();
   static constexpr int kFlushLimitMilliseconds = 300;
+  // Waits, without flush's limit, until every write asked for so far has
+  // ended (tests, where a busy machine may take longer than a quit waits).
+  void waitForWritesForTesting();
   // Why changes cannot be written now; empty while they can.
   QString writeProblem() const { return writeProblem_; }
 

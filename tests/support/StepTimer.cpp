@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <ctime>
 
+#include <unistd.h>
+
 namespace kr::test {
 
 namespace {
@@ -85,7 +87,21 @@ double StepTimer::slowness() const {
   // A step that hardly ran and stood ready as little waited idle: nothing of
   // that is the machine's.
   constexpr long long kMillisecond = 1000000;
-  return std::clamp(double(ran + ready) / double(std::max(ran, kMillisecond)), 1.0, kMost);
+  const double threads = double(ran + ready) / double(std::max(ran, kMillisecond));
+  // Threads that ended during the step (a pool that shares out the work of a
+  // quit) took their counts with them: the machine's own load over the last
+  // minute, its runnable jobs for each of its processors, stands in for them.
+  return std::clamp(std::max(threads, machineLoad()), 1.0, kMost);
+}
+
+double StepTimer::machineLoad() {
+  // The kernel's own figures, not a user's file.
+  QFile file(QStringLiteral("/proc/loadavg"));
+  if (!file.open(QIODevice::ReadOnly))
+    return 1;
+  const double load = file.readAll().split(' ').value(0).toDouble();
+  const long processors = ::sysconf(_SC_NPROCESSORS_ONLN);
+  return processors > 0 ? load / double(processors) : 1;
 }
 
 long long StepTimer::limit(long long milliseconds) const {

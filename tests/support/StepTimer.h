@@ -16,6 +16,7 @@ namespace kr::test {
 // on a quiet machine and about 2 with twice as many runnable jobs as cores;
 // `limit()` grows a bound by it. A step that waits idle (on a lock, a thread,
 // a timer) adds to neither, so a wait that breaks a bound still fails it.
+// The machine's load stands in for threads that ended during the step.
 class StepTimer {
 public:
   StepTimer() { start(); }
@@ -32,6 +33,8 @@ private:
     long long readyNs = 0;
   };
   static bool read(int thread, Counts* counts);
+  // The machine's runnable jobs for each processor, over the last minute.
+  static double machineLoad();
   qint64 startedNs_ = 0;
   std::vector<std::pair<int, Counts>> atStart_;
 };

@@ -21,31 +21,43 @@ function(kr_add_library name)
 endfunction()
 
 # kr_unity_build(<target> <sources>...)
-# Compiles the target's sources in batches of eight, each batch one compiler
-# run that reads the Qt headers once. A source that could clash with another
-# in the same run is compiled alone: file-local names (an unnamed namespace,
-# static, const, inline or template definitions at namespace scope), its own
-# classes, enums, aliases or macros, a moc file of its own, X11's headers (whose macros break
-# Qt code after them), Q_DECLARE_METATYPE or Q_GLOBAL_STATIC. `make build` configures again
-# each time, so that a source's choice follows its edits.
+# Compiles the target's sources in batches of up to eight, each batch one
+# compiler run that reads the Qt headers once. cmake/unity_groups.py puts
+# together only sources that cannot clash: no name one of them declares at
+# file scope (a helper, a constant, a class, an alias or a macro of its own)
+# appears in another of its batch. `make build` configures again each time, so
+# that the batches follow the sources' edits.
 function(kr_unity_build target)
-  set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
-  set(local "^(namespace *{|static |constexpr |const |inline |template|using |enum |typedef |#define |(struct|class) [A-Za-z_0-9]+( final)? *(:|{|$))")
-  set(shared "(\\.moc\"|#include <(X11|xcb)/|Q_DECLARE_METATYPE|Q_GLOBAL_STATIC)")
+  set(sources)
   foreach(source ${ARGN})
-    if(NOT source MATCHES "\\.cpp$")
-      continue()
-    endif()
     get_filename_component(path ${source} ABSOLUTE)
-    if(NOT EXISTS ${path})
-      continue()
-    endif()
-    file(STRINGS ${path} clash REGEX "${local}|${shared}" LIMIT_COUNT 1)
-    if(clash)
-      set_source_files_properties(${source} TARGET_DIRECTORY ${target}
-                                  PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
+    if(source MATCHES "\\.cpp$" AND EXISTS ${path})
+      list(APPEND sources ${path})
     endif()
   endforeach()
+  if(NOT sources)
+    return()
+  endif()
+  execute_process(COMMAND ${KR_PYTHON} ${PROJECT_SOURCE_DIR}/cmake/unity_groups.py 8 ${sources}
+                  OUTPUT_VARIABLE batches RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "cmake/unity_groups.py could not sort the sources of ${target}")
+  endif()
+  set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_MODE GROUP)
+  # g++ takes each source after the first in a batch for a header, and a
+  # class there that holds a type of the source's unnamed namespace for a
+  # class every source including that header would define differently.
+  target_compile_options(${target} PRIVATE $<$<CXX_COMPILER_ID:GNU>:-Wno-subobject-linkage>)
+  while(batches)
+    list(POP_FRONT batches source batch)
+    if(batch STREQUAL "0")
+      set_source_files_properties(${source} TARGET_DIRECTORY ${target}
+                                  PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
+    else()
+      set_source_files_properties(${source} TARGET_DIRECTORY ${target}
+                                  PROPERTIES UNITY_GROUP ${target}_${batch})
+    endif()
+  endwhile()
 endfunction()
 
 # What every test gets from its launcher. The desktop programs it might start

@@ -83,7 +83,6 @@ private:
   QPointer<QCheckBox> continuousSoundSwitch_;
   QPointer<QComboBox> continuousSoundPopUp_;
   QPointer<QSlider> continuousSoundVolumeSlider_;
-  bool settingSlider_ = false;
   std::int64_t workedAtActivation_ = 0;
   GenericUpdateViewTypeImplementation bubbleUpdate_{{}};
   GenericUpdateViewTypeImplementation elapsedRowUpdate_{{}};

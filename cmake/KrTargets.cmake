@@ -24,8 +24,8 @@ endfunction()
 # Compiles the target's sources in batches of up to eight, each batch one
 # compiler run that reads the Qt headers once. cmake/unity_groups.py puts
 # together only sources that cannot clash: no name one of them declares at
-# file scope (a helper, a constant, a class, an alias or a macro of its own)
-# appears in another of its batch. `make build` configures again each time, so
+# file scope (a helper, a constant, a class or an alias of its own) appears in
+# another of its batch, and a source that defines a macro stays alone. `make build` configures again each time, so
 # that the batches follow the sources' edits.
 function(kr_unity_build target)
   set(sources)

@@ -7,12 +7,13 @@ source that must be compiled by itself.
 
 A batch is safe when no source in it declares a name at file scope that
 another source of the batch names anywhere: a helper in an unnamed
-namespace, a static, a file's own class, enum, alias or macro, or a function
+namespace, a static, a file's own class, enum or alias, or a function
 defined outside a class. Names defined as members (`Class::name`) are the
 class's and never clash. A source is compiled alone when it includes its own
 moc file, X11's or xcb's headers (whose macros break Qt code after them),
-registers a type or a global (Q_DECLARE_METATYPE, Q_GLOBAL_STATIC), or puts
-a namespace in scope for the rest of the file.
+defines a macro (which would reach every line after it, the headers of the
+sources after it too), registers a type or a global (Q_DECLARE_METATYPE,
+Q_GLOBAL_STATIC), or puts a namespace in scope for the rest of the file.
 """
 import re
 import sys
@@ -28,10 +29,10 @@ TOKEN = re.compile(r"""
   | (?P<punct>.)
 """, re.S | re.X)
 
-LONE = re.compile(r'\.moc"|#\s*include\s*<(X11|xcb)/|\bQ_DECLARE_METATYPE\b|\bQ_GLOBAL_STATIC\b'
+LONE = re.compile(r'\.moc"|#\s*include\s*<(X11|xcb)/|^\s*#\s*(define|undef)\b'
+                  r'|\bQ_DECLARE_METATYPE\b|\bQ_GLOBAL_STATIC\b'
                   r'|^\s*using\s+namespace\s+(?!Qt::(\w+::)?\w*[Ll]iterals\b|std::(\w+::)?\w*literals\b)',
                   re.M)
-DEFINE = re.compile(r"^\s*#\s*define\s+([A-Za-z_]\w*)", re.M)
 KEYWORDS = set("""
     alignas alignof auto bool break case catch char char8_t char16_t char32_t class const consteval
     constexpr constinit const_cast continue decltype default delete do double dynamic_cast else enum
@@ -241,7 +242,7 @@ def main():
             alone.add(source)
             continue
         toks = tokens(text)
-        declared[source] = file_scope_names(toks) | set(DEFINE.findall(text))
+        declared[source] = file_scope_names(toks)
         used[source] = ({t for k, t in toks if k == "id"}
                         | set(re.findall(r"[A-Za-z_]\w*", "\n".join(PREPROCESSOR.findall(text)))))
 

@@ -574,7 +574,7 @@ TEST(PadsProgram, AFiftyMegabyteSheetServesEventsAndQuitsAtOnceWhileItIsRead) {
     store.pointToFileWithID(big);
     kr::test::StepTimer turning;
     pad->updateTextView();
-    EXPECT_LT(turning.elapsed(), turning.limit(100));
+    EXPECT_LT(turning.elapsed(), turning.shortStepLimit(100));
     ASSERT_TRUE(pad->isLoadingSheet());
     // The window's events go on while the sheet is read and built.
     qint64 worst = 0;
@@ -599,7 +599,7 @@ TEST(PadsProgram, AFiftyMegabyteSheetServesEventsAndQuitsAtOnceWhileItIsRead) {
     const int result = runLoopWith(p, serve, test::timeLimit(30000));
     EXPECT_EQ(result, 0);
     EXPECT_EQ(served, 10);
-    EXPECT_LT(worst, serving.limit(100));
+    EXPECT_LT(worst, serving.shortStepLimit(100));
     EXPECT_TRUE(loadingAtQuit);
     EXPECT_LT(quitting.elapsed(), quitting.limit(500));
   }
@@ -683,7 +683,7 @@ TEST(PadsProgram, AFiftyMegabyteSheetRepaintsKeyPressesWithin100Ms) {
       worst = std::max(worst, timer.elapsed());
     }
     // 100 ms on a quiet machine (bench_pad_big_sheet gives the figures).
-    EXPECT_LT(worst, keys.limit(100));
+    EXPECT_LT(worst, keys.shortStepLimit(100));
     std::printf("the slowest of 10 keys repainted after %lld ms\n", worst);
     EXPECT_TRUE(view->document()->firstBlock().text().startsWith(QString(10, u'x')));
     // Only what was shown has been laid out.
@@ -716,7 +716,7 @@ TEST(PadsProgram, AFiftyMegabyteSheetShownAtStartReachesItsEndAtOnceAndQuitsAtOn
     kr::test::StepTimer reaching;
     QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
     settle();
-    EXPECT_LT(reaching.elapsed(), reaching.limit(100));
+    EXPECT_LT(reaching.elapsed(), reaching.shortStepLimit(100));
     EXPECT_EQ(view->textCursor().position(), end);
     // The last line is on screen, at the bottom, and a click there hits it.
     const QRect caret = view->cursorRect();
@@ -928,12 +928,12 @@ TEST(PadsProgram, AFiftyMegabyteSheetIsAutosavedAwayFromTheWindowAndEndsWithTheL
     fireAutosave(p);
     const qint64 heldMs = held.elapsed();
     EXPECT_FALSE(delegate->isWritePending());
-    EXPECT_LT(heldMs, held.limit(50));
+    EXPECT_LT(heldMs, held.shortStepLimit(50));
     // Keys go on into the text while it is written.
     kr::test::StepTimer typing;
     QTest::keyClicks(view, QStringLiteral("second "));
     settle();
-    EXPECT_LT(typing.elapsed(), typing.limit(100));
+    EXPECT_LT(typing.elapsed(), typing.shortStepLimit(100));
     EXPECT_TRUE(delegate->hasUnsavedChanges());
     std::printf("autosave held the window %lld ms\n", heldMs);
     // The autosave wrote the text as it stood; the keys after it wait for
@@ -970,13 +970,13 @@ TEST(PadsProgram, AFiftyMegabyteSheetEditedAsItAppearsIsSavedWholeWithoutHolding
     kr::test::StepTimer held;
     fireAutosave(p);
     const qint64 heldMs = held.elapsed();
-    EXPECT_LT(heldMs, held.limit(50));
+    EXPECT_LT(heldMs, held.shortStepLimit(50));
     EXPECT_TRUE(delegate->isWritePending());
     EXPECT_TRUE(view->isEncodingInSteps());
     kr::test::StepTimer typing;
     QTest::keyClicks(view, QStringLiteral("more "));
     settle();
-    EXPECT_LT(typing.elapsed(), typing.limit(100));
+    EXPECT_LT(typing.elapsed(), typing.shortStepLimit(100));
     expected = writtenAsAPad(*view->document());
     // The program quits before the steps are over: what is left is encoded
     // by helper threads while what was encoded is written.
@@ -1034,7 +1034,7 @@ TEST(PadsProgram, APageTurnFromAnUneditedFiftyMegabyteSheetDeletesItAwayFromTheW
     kr::test::StepTimer turning;
     ASSERT_TRUE(controller(p).nowPadController()->newSheet());
     const qint64 turnMs = turning.elapsed();
-    EXPECT_LT(turnMs, turning.limit(50));
+    EXPECT_LT(turnMs, turning.shortStepLimit(50));
     std::printf("page turn from an unedited 50 MB sheet: %lld ms\n", turnMs);
     // Nothing to write; the document goes all the same.
     EXPECT_FALSE(PadSheetWriter::shared().isInFlight(big));
@@ -1063,7 +1063,7 @@ TEST(PadsProgram, APageTurnFromAnEditedFiftyMegabyteSheetWritesItAwayFromTheWind
     kr::test::StepTimer turning;
     ASSERT_TRUE(pad->newSheet());
     const qint64 turnMs = turning.elapsed();
-    EXPECT_LT(turnMs, turning.limit(50));
+    EXPECT_LT(turnMs, turning.shortStepLimit(50));
     EXPECT_FALSE(pad->isLoadingSheet());
     EXPECT_LT(view->document()->characterCount(), 1000);
     // A quit at once, with nothing else to save, still has the sheet left

@@ -25,8 +25,9 @@ endfunction()
 # compiler run that reads the Qt headers once. cmake/unity_groups.py puts
 # together only sources that cannot clash: no name one of them declares at
 # file scope (a helper, a constant, a class or an alias of its own) appears in
-# another of its batch, and a source that defines a macro stays alone. `make build` configures again each time, so
-# that the batches follow the sources' edits.
+# another of its batch, and a source that defines a macro stays alone.
+# `make build` configures again each time, so that the batches follow the
+# sources' edits.
 function(kr_unity_build target)
   set(sources)
   foreach(source ${ARGN})
@@ -44,9 +45,9 @@ function(kr_unity_build target)
     message(FATAL_ERROR "cmake/unity_groups.py could not sort the sources of ${target}")
   endif()
   set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_MODE GROUP)
-  # g++ takes each source after the first in a batch for a header, and a
-  # class there that holds a type of the source's unnamed namespace for a
-  # class every source including that header would define differently.
+  # In a batch, g++ sees each source after the first as an included file, and
+  # warns of a class there whose member has a type from an unnamed namespace,
+  # as it would of such a class in a header.
   target_compile_options(${target} PRIVATE $<$<CXX_COMPILER_ID:GNU>:-Wno-subobject-linkage>)
   while(batches)
     list(POP_FRONT batches source batch)

@@ -53,7 +53,7 @@ def tokens(text):
     out = []
     for match in TOKEN.finditer(PREPROCESSOR.sub("", text)):
         kind = match.lastgroup
-        if kind in ("skip", "delim"):
+        if kind == "skip":
             continue
         out.append(("str" if kind == "raw" else kind, match.group()))
     # [[attributes]] say nothing about names.
